@@ -1,0 +1,109 @@
+#include "platform/FileUtil.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomic(const std::string& path, const std::string& content, int mode) {
+    mode_t fileMode = 0644;
+    struct stat st {};
+    if (mode >= 0)
+        fileMode = static_cast<mode_t>(mode);
+    else if (::stat(path.c_str(), &st) == 0)
+        fileMode = st.st_mode & 07777;
+
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, content.data(), content.size()) && ::fchmod(fd, fileMode) == 0 &&
+              ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, size_t limit) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > limit) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string data;
+    data.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        data.append(buf, static_cast<size_t>(n));
+        if (data.size() > limit) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return data;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirectories(const std::string& path, int mode) {
+    if (path.empty())
+        return false;
+    for (size_t pos = 1; pos <= path.size(); ++pos) {
+        if (pos == path.size() || path[pos] == '/') {
+            std::string part = path.substr(0, pos);
+            if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+                return false;
+        }
+    }
+    return DirectoryExists(path);
+}
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+    auto data = ReadWholeFile(from, static_cast<size_t>(1) << 31);
+    if (!data)
+        return false;
+    FILE* f = std::fopen(to.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(data->data(), 1, data->size(), f) == data->size();
+    ok = (std::fclose(f) == 0) && ok;
+    return ok;
+}

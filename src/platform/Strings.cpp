@@ -1,0 +1,89 @@
+#include "platform/Strings.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct StringEntry {
+    int id;
+    const char* text;
+};
+
+// The program's string table, sorted by id. Every message the user sees and
+// every fixed text the program writes is here and nowhere else.
+constexpr StringEntry kStrings[] = {
+    {104, "The program could not find your modem. Please make sure your modem is not busy with other task, is turned on and properly connected."},
+    {109, "Ready"},
+    {110, "Recording conversation"},
+    {122, "Playing..."},
+    {131, "Stopped"},
+    {132, "Are you sure you want to delete this message(s)?"},
+    {139, "Select Folder for Recorded Calls"},
+    {156, "NA"},
+    {157, "NA"},
+    {158, "Way2Call device not found. Please reinstall Way2Call device drivers and Vorella."},
+    {159, "Can not save file."},
+    {164, "XML Export Failed."},
+    {168, "</calls>"},
+    {169, "Failed to obtain WaveIn ID.\n\nPlease check if your telephony device has proper TAPI drivers installed, or try using COM port mode instead (Options - Preferences - Telephone Device)."},
+    {170, "Updating message list..."},
+    {57677, "Your modem could not execute a command s.\r\nInitialization failed."},
+    {57678, "NA"},
+    {57679, "NA"},
+    {57688, "Your modem does not support Hardware Caller ID.\nWould you like to set an appropriate Caller ID type now?"},
+    {57706, "vorella.chm"},
+    {57707, "Unexpected result initializing the modem."},
+    {57708, "Could not write data to the port."},
+    {57734, "No new messages."},
+    {57763, "signal"},
+    {57785, "Bad frame in compressed flow."},
+    {57789, "Incoming call..."},
+    {57846, "Result -"},
+    {57847, "OK"},
+    {57848, "Voice Connect"},
+    {57849, "Connected"},
+    {57850, "Busy"},
+    {57851, "Voice"},
+    {57852, "Error"},
+    {57853, "No Answer"},
+    {57854, "No Carrier"},
+    {57855, "No Dial Tone"},
+    {57856, "Ringing"},
+    {57857, "Unknown Error"},
+    {57858, "The program is about to scan all available serial ports, which can take several minutes.\rContinue?"},
+    {57859, "Scanning COM%d..."},
+    {57860, "Checking GSM codec format..."},
+    {57861, "Encapsulated GSM detected."},
+    {57862, "Un-encapsulated GSM detected."},
+    {57863, "Could not detect GSM format."},
+    {57864, "Now the program will configure the GSM 6.10 codec."},
+    {57865, "Tone Key"},
+    {57866, "Time"},
+    {57869, "Length"},
+    {57870, "Number"},
+    {57871, "From"},
+    {57874, "Memo"},
+    {57906, "Originated: %s"},
+    {57963, "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
+    {57974, "There are no TAPI devices installed!"},
+    {57975, "None of the TAPI lines support DATAMODEM/VOICE access."},
+    {57979, "The program was unable to correctly identify your modem. Either it is not a voice modem, or you should manually select it from the list."},
+    {57991, "Wave audio (*.wav)|*.wav|All Files (*.*)|*.*||"},
+};
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const StringEntry& a, const StringEntry& b) { return a.id < b.id; }),
+              "the string table must stay sorted by id");
+
+} // namespace
+
+const char* LoadStr(int id) {
+    auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                               [](const StringEntry& e, int v) { return e.id < v; });
+    if (it == std::end(kStrings) || it->id != id)
+        return "";
+    return it->text;
+}
+
+bool HasStr(int id) { return LoadStr(id)[0] != '\0'; }

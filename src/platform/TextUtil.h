@@ -1,0 +1,25 @@
+// Small text helpers shared by every layer.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Blanks (space, tab, CR, LF) removed from both ends.
+std::string_view TrimView(std::string_view s);
+std::string Trim(std::string_view s);
+
+// ASCII case folding; other bytes are left alone.
+std::string ToLowerAscii(std::string_view s);
+std::string ToUpperAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Cuts s to at most maxBytes bytes without splitting a UTF-8 sequence.
+std::string Utf8Truncate(std::string s, size_t maxBytes);
+
+// Splits at every separator; every part becomes an entry, empty ones included
+// ("" gives one empty entry, "a;" gives "a" and "").
+std::vector<std::string> SplitKeepEmpty(std::string_view s, char sep);
+
+// printf-style formatting into a std::string.
+std::string StrPrintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

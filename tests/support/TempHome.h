@@ -1,0 +1,28 @@
+// A private program folder for one test: a fresh temporary folder set as
+// VORELLA_HOME (and XDG_RUNTIME_DIR), removed again at the end.
+#pragma once
+
+#include <string>
+
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    // The folder, with a trailing "/".
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + name; }
+    // Writes a file below the folder (creating folders on the way).
+    void Write(const std::string& name, const std::string& content) const;
+    std::string Read(const std::string& name) const;
+    // Copies a shipped file of data/ into the folder.
+    void CopyShipped(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// The source tree's data/ folder, with a trailing "/".
+std::string ShippedDataFolder();

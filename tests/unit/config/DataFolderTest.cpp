@@ -1,0 +1,20 @@
+#include "TempHome.h"
+#include "config/DataFolder.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+TEST(DataFolder, TrailingSlashesCollapseToOne) {
+    TempHome home;
+    EXPECT_EQ(DataFolderFromPath("/srv/calls//"), "/srv/calls/");
+    EXPECT_EQ(DataFolderFromPath("/srv/calls"), "/srv/calls/");
+    EXPECT_EQ(DataFolderFromPath("/"), "/");
+}
+
+TEST(DataFolder, EmptyPathMeansTheProgramFolderNotTheRoot) {
+    TempHome home;
+    EXPECT_EQ(GetDataFolder(), home.Path());
+    ASSERT_TRUE(WriteProfileStringTo(GetSettingsPath(), "Options", "sPath", home.Path() + "data//"));
+    EXPECT_EQ(GetDataFolder(), home.Path() + "data/");
+}

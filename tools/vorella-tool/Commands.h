@@ -1,0 +1,9 @@
+// The commands of vorella-tool. Each returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int CmdSettings(const Args& args);

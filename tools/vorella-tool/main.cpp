@@ -1,0 +1,37 @@
+// vorella-tool: inspect and exercise Vorella's core from a shell.
+#include "Commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const Args&);
+};
+
+constexpr Command kCommands[] = {
+    {"settings", "settings                  print every setting after loading", CmdSettings},
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: vorella-tool COMMAND [ARGS]\n\ncommands:\n");
+    for (const Command& c : kCommands)
+        std::fprintf(stderr, "  %s\n", c.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return Usage();
+    Args args(argv + 2, argv + argc);
+    for (const Command& c : kCommands)
+        if (std::strcmp(argv[1], c.name) == 0)
+            return c.run(args);
+    std::fprintf(stderr, "vorella-tool: unknown command '%s'\n", argv[1]);
+    return Usage();
+}
