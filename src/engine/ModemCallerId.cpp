@@ -64,12 +64,14 @@ public:
                 m_o.nExtra >= kExtraEnough)
                 break;
         }
-        if (m_call.m_sCidNumber.empty())
-            m_call.m_sCidNumber = m_call.m_sCidName;
-        Drain();
+        // A number of zeros only is no number: it takes the name like a
+        // missing one (and then "NA").
         if (m_s.bTreatZeroNumberAsUnknown && !m_call.m_sCidNumber.empty() &&
             m_call.m_sCidNumber.find_first_not_of('0') == std::string::npos)
             m_call.m_sCidNumber.clear();
+        if (m_call.m_sCidNumber.empty())
+            m_call.m_sCidNumber = m_call.m_sCidName;
+        Drain();
         m_call.m_sDisplayNumber = m_call.m_sCidNumber;
         m_call.m_sNumber = m_call.m_sCidNumber;
         m_call.m_sName = m_call.m_sCidName;
