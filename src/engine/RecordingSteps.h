@@ -19,7 +19,8 @@ struct VoiceBlock {
 };
 
 // The block a playback sends at a time, from nBlockTime and the modem's
-// rate and bits; for GSM a whole number of frames, at least one. Settings out
+// rate and bits: its samples, and bytes enough for their coded form with
+// every byte shielded; for GSM a whole number of frames, at least one. Settings out
 // of any sensible range (a block time of 0 would never move) are held to it.
 VoiceBlock PlayBlockSize(int nBlockTime, int nRate, int nBits, int nCompression);
 

@@ -8,7 +8,7 @@
 TEST(RecordingSteps, PlayBlockSizes) {
     VoiceBlock adpcm = PlayBlockSize(20, 8000, 4, 4);
     EXPECT_EQ(adpcm.samples, 800u);
-    EXPECT_EQ(adpcm.bytes, 400u);
+    EXPECT_EQ(adpcm.bytes, 800u); // twice the 400 coded bytes: room for DLE shielding
     VoiceBlock pcm16 = PlayBlockSize(20, 8000, 16, 16);
     EXPECT_EQ(pcm16.bytes, 3200u);
     // GSM: whole frames of 160 samples and 33 bytes.
