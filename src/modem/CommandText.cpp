@@ -103,16 +103,6 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::string ApplyFormat(std::string_view format, std::string_view arg) {
@@ -134,29 +124,5 @@ std::string CleanDialNumber(std::string_view number, bool bTones) {
     }
     while (!out.empty() && out.back() == ',')
         out.pop_back();
-    return out;
-}
-
-std::string DecodeProfileEscapes(std::string_view s) {
-    std::string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        if (s[i] == '<' && i + 4 < s.size() && s[i + 1] == 'h') {
-            int hi = HexDigit(s[i + 2]), lo = HexDigit(s[i + 3]);
-            if (hi >= 0 && lo >= 0 && (hi * 16 + lo) != 0)
-                out.push_back(static_cast<char>(hi * 16 + lo));
-            i += 5; // the closing ">" is skipped unchecked
-            continue;
-        }
-        if (s[i] == '<' && i + 3 < s.size()) {
-            std::string_view name = s.substr(i + 1, 2);
-            if (name == "lf" || name == "LF" || name == "cr" || name == "CR") {
-                out.push_back(name[0] == 'l' || name[0] == 'L' ? '\n' : '\r');
-                i += 4;
-                continue;
-            }
-        }
-        out.push_back(s[i++]);
-    }
     return out;
 }

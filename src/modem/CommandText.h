@@ -34,8 +34,3 @@ std::string ApplyFormat(std::string_view format, long long arg);
 // The digits of a dial string: blanks, "(", ")", "+", "-" and "_" removed;
 // for tone generation each character followed by "," and trailing commas cut.
 std::string CleanDialNumber(std::string_view number, bool bTones);
-
-// Profile escape notation: "<hXX>" is a byte (none when 0 or not hex),
-// "<cr>"/"<CR>" and "<lf>"/"<LF>" are CR and LF; anything else stands for
-// itself.
-std::string DecodeProfileEscapes(std::string_view text);

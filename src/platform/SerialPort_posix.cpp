@@ -228,6 +228,22 @@ int SerialPort::Read(void* buffer, size_t count) {
     return static_cast<int>(got);
 }
 
+int SerialPort::ReadWithin(void* buffer, size_t count, uint32_t waitMs) {
+    if (m_fd < 0)
+        return 0;
+    if (m_head == m_tail) {
+        if (m_bFailed)
+            return -1;
+        int wait = static_cast<int>(std::min<uint32_t>(waitMs, 0x7FFFFFFF));
+        if (!Fill(0) && (wait == 0 || !Fill(wait)))
+            return m_bFailed ? -1 : 0;
+    }
+    size_t n = std::min(count, m_tail - m_head);
+    std::memcpy(buffer, m_buf + m_head, n);
+    m_head += n;
+    return static_cast<int>(n);
+}
+
 int SerialPort::Write(const void* buffer, size_t count) {
     if (m_fd < 0)
         return 0;
