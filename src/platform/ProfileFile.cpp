@@ -134,6 +134,7 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     for (char& c : val)
         if (c == '\r' || c == '\n')
             c = ' ';
+    val = QuoteValue(val);
     const std::string lowSection = ToLowerAscii(TrimView(section));
     const std::string lowKey = ToLowerAscii(TrimView(key));
 
@@ -170,6 +171,13 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     }
     m_bDirty = true;
     Reindex();
+}
+
+std::string ProfileFile::QuoteValue(std::string_view value) {
+    const bool bQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    if (bQuoted || TrimView(value).size() != value.size())
+        return "\"" + std::string(value) + "\"";
+    return std::string(value);
 }
 
 void ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {
