@@ -14,11 +14,12 @@ constexpr int kNoLimit = 65535;
 // Letters, digits, punctuation and white space (ASCII, as the classic C
 // locale classifies them) enter the line buffer; anything else is noise.
 bool IsAnswerChar(unsigned char c) {
-    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\r';
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool EndsWithEquals(const std::string& s) { return !s.empty() && s.back() == '='; }
+bool EndsWithEquals(const std::string& s) {
+    return !s.empty() && s.back() == '=';
+}
 
 } // namespace
 
@@ -75,8 +76,8 @@ int CCommDriver::WaitByte(unsigned char* pByte, uint32_t dwStart, uint32_t dwTim
 }
 
 bool CCommDriver::OnDleCode(unsigned char code) {
-    DleVerdict v = ClassifyDleCode(
-        code, {m_bHandsetTracking, nLineSelection, bIgnoreBusy, bSilenceDetection});
+    DleVerdict v =
+        ClassifyDleCode(code, {m_bHandsetTracking, nLineSelection, bIgnoreBusy, bSilenceDetection});
     if (v.handset >= 0)
         m_bHandsetOffHook = v.handset == 1;
     if (v.significant)
@@ -302,15 +303,36 @@ int CCommDriver::StopReceive() {
 int CCommDriver::SetCompression(int nId) {
     const std::string* pCmd = nullptr;
     switch (nId) {
-    case 128: pCmd = &sVoiceCompressGSM; break;
-    case 4: case 5: case 41: case 129: pCmd = &sVoiceCompressADPCM; break;
-    case 130: case 1130: pCmd = &sVoiceCompressIMA; break;
-    case 8: pCmd = &sVoiceCompressPCM8U; break;
-    case 9: pCmd = &sVoiceCompressPCM8L; break;
-    case 16: pCmd = &sVoiceCompressPCM16; break;
-    case 2130: pCmd = &sVoiceCompressALAW; break;
-    case 2131: pCmd = &sVoiceCompressULAW; break;
-    default: return 0;
+    case 128:
+        pCmd = &sVoiceCompressGSM;
+        break;
+    case 4:
+    case 5:
+    case 41:
+    case 129:
+        pCmd = &sVoiceCompressADPCM;
+        break;
+    case 130:
+    case 1130:
+        pCmd = &sVoiceCompressIMA;
+        break;
+    case 8:
+        pCmd = &sVoiceCompressPCM8U;
+        break;
+    case 9:
+        pCmd = &sVoiceCompressPCM8L;
+        break;
+    case 16:
+        pCmd = &sVoiceCompressPCM16;
+        break;
+    case 2130:
+        pCmd = &sVoiceCompressALAW;
+        break;
+    case 2131:
+        pCmd = &sVoiceCompressULAW;
+        break;
+    default:
+        return 0;
     }
     std::string cmd = ApplyFormat(*pCmd, static_cast<long long>(nCompressionSampleRate));
     if (!cmd.empty())
@@ -358,8 +380,7 @@ int CCommDriver::SetInactivityTimer(int nSeconds) {
     // send replaces it rather than being glued onto it.
     std::string cmd = sCmdInactivTimer;
     size_t eq = cmd.rfind('=');
-    if (eq != std::string::npos &&
-        cmd.find_first_not_of("0123456789", eq + 1) == std::string::npos)
+    if (eq != std::string::npos && cmd.find_first_not_of("0123456789", eq + 1) == std::string::npos)
         cmd.erase(eq + 1);
     return CommOut(cmd + std::to_string(std::clamp(nSeconds, 0, 255)), kModeResult);
 }
@@ -367,21 +388,36 @@ int CCommDriver::SetInactivityTimer(int nSeconds) {
 int CCommDriver::SelectLine() {
     const std::string* pCmd = &sVoiceSourceNormal;
     switch (nLineSelection) {
-    case 1: pCmd = &sVoiceSourceHandset; break;
-    case 2: pCmd = &sVoiceSourceSpeaker; break;
-    case 3: pCmd = &sVoiceSourceMic; break;
-    case 4: pCmd = &sVoiceSourceMonitor; break;
-    case 5: pCmd = &sVoiceSourceSpeakerPhone; break;
-    default: break;
+    case 1:
+        pCmd = &sVoiceSourceHandset;
+        break;
+    case 2:
+        pCmd = &sVoiceSourceSpeaker;
+        break;
+    case 3:
+        pCmd = &sVoiceSourceMic;
+        break;
+    case 4:
+        pCmd = &sVoiceSourceMonitor;
+        break;
+    case 5:
+        pCmd = &sVoiceSourceSpeakerPhone;
+        break;
+    default:
+        break;
     }
     return CommOut(*pCmd, kModeResult);
 }
 
-void CCommDriver::EnableToneDetect() { CommOut(sVoiceToneDetectAll, kModeResult); }
+void CCommDriver::EnableToneDetect() {
+    CommOut(sVoiceToneDetectAll, kModeResult);
+}
 
 // The modem's own silence detection stays off: silence is judged by the
 // program (the silence codes only matter when bSilenceDetection accepts them).
-void CCommDriver::SetSilenceDetection() { CommOut(sVoiceSilenceDetOff, kModeResult); }
+void CCommDriver::SetSilenceDetection() {
+    CommOut(sVoiceSilenceDetOff, kModeResult);
+}
 
 int CCommDriver::Dial(const std::string& sNumber, bool bGenerateTones) {
     if (!IsOpen() || !m_bInitialized)
@@ -452,11 +488,9 @@ int CCommDriver::AnswerVoice() {
         InitVoice();
     }
     int result = SelectLine();
-    if (!sCmdAnswer.empty() && nLineSelection != 1 && nLineSelection != 2 &&
-        nLineSelection != 3) {
+    if (!sCmdAnswer.empty() && nLineSelection != 1 && nLineSelection != 2 && nLineSelection != 3) {
         result = CommOut(sCmdAnswer, kModeResult);
-        if (m_nModemType != 100 && m_nModemType != 40 && m_nModemType != 20 &&
-            m_nModemType != 25)
+        if (m_nModemType != 100 && m_nModemType != 40 && m_nModemType != 20 && m_nModemType != 25)
             result = SelectLine();
     }
     return result;

@@ -17,7 +17,9 @@ constexpr uint32_t kMax = SerialTimeouts::kMaxDword;
 
 // A zero time-out in a settings file would turn "wait up to" into "wait
 // for ever" on the classic rules; one millisecond keeps its intent.
-uint32_t AtLeastOne(int ms) { return ms > 0 ? static_cast<uint32_t>(ms) : 1u; }
+uint32_t AtLeastOne(int ms) {
+    return ms > 0 ? static_cast<uint32_t>(ms) : 1u;
+}
 
 } // namespace
 
@@ -34,7 +36,9 @@ CCommDriver::CCommDriver(IModemUi* pUi) : m_pUi(pUi ? pUi : &m_silentUi) {
     }
 }
 
-CCommDriver::~CCommDriver() { Close(false); }
+CCommDriver::~CCommDriver() {
+    Close(false);
+}
 
 void CCommDriver::SetDebugLevel(int nDebugLevel) {
     m_bLogEnabled = nDebugLevel != 0;
@@ -133,7 +137,9 @@ int CCommDriver::Read(void* pBuffer, int nCount, int* pnRead) {
     return n;
 }
 
-int CCommDriver::ReadByte(unsigned char* pByte) { return Read(pByte, 1) == 1 ? 1 : 0; }
+int CCommDriver::ReadByte(unsigned char* pByte) {
+    return Read(pByte, 1) == 1 ? 1 : 0;
+}
 
 int CCommDriver::Write(const void* pBuffer, int nCount, int* pnWritten) {
     int n = 0;
@@ -185,7 +191,9 @@ void CCommDriver::SetQuantumTimeouts() {
     m_port.SetTimeouts({q, q, q, q, AtLeastOne(dwTimeoutDefault)});
 }
 
-bool CCommDriver::SetEventMask(uint32_t) { return IsOpen(); }
+bool CCommDriver::SetEventMask(uint32_t) {
+    return IsOpen();
+}
 
 bool CCommDriver::WaitCommEvent(uint32_t* pMask, uint32_t dwTimeoutMs) {
     if (pMask)

@@ -136,8 +136,8 @@ private:
     template <typename Body>
     void GuardInit(Body body);
     int SendFormatCommand(const std::string& sCommand);
-    int ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t dwStart,
-                          uint32_t dwTimeoutMs, bool bCheckEvents, unsigned char* pEvent);
+    int ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t dwStart, uint32_t dwTimeoutMs,
+                          bool bCheckEvents, unsigned char* pEvent);
     bool AlignGsmFrame(uint32_t dwStart, uint32_t dwTimeoutMs);
     void PollTransmitEvents(std::vector<unsigned char>& held);
     int EmulationRead(void* pBuffer);

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-std::vector<std::string> PackInitCommands(const std::string& sInit0,
-                                          const std::string& sResponseOn,
+std::vector<std::string> PackInitCommands(const std::string& sInit0, const std::string& sResponseOn,
                                           const std::string& sUseEnglish,
                                           const std::string& sEchoOff,
                                           const std::string& sDevSpecificInit) {
@@ -40,8 +39,7 @@ std::vector<std::string> PackInitCommands(const std::string& sInit0,
 std::vector<std::string> PackVoiceInitCommands(const std::string& sRateCommand,
                                                const std::string& sDevSpecificVoiceInit,
                                                bool bSeparateLines) {
-    if (bSeparateLines ||
-        sRateCommand.size() + sDevSpecificVoiceInit.size() >= kPackedLineLimit)
+    if (bSeparateLines || sRateCommand.size() + sDevSpecificVoiceInit.size() >= kPackedLineLimit)
         return {sRateCommand, sDevSpecificVoiceInit};
     return {sRateCommand + sDevSpecificVoiceInit};
 }
@@ -56,8 +54,7 @@ std::string FormatOne(const std::string& spec, Arg arg) {
     return n < 0 ? std::string() : std::string(buf, std::min<size_t>(n, sizeof buf - 1));
 }
 
-std::string Apply(std::string_view format, std::string_view text, long long number,
-                  bool bNumber) {
+std::string Apply(std::string_view format, std::string_view text, long long number, bool bNumber) {
     std::string out;
     bool used = false;
     for (size_t i = 0; i < format.size(); ++i) {
@@ -73,7 +70,8 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
         }
         size_t j = i + 1;
         std::string spec = "%";
-        while (j < format.size() && std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
+        while (j < format.size() &&
+               std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
             spec.push_back(format[j++]);
         size_t widthStart = j;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && j - widthStart < 3)
@@ -90,9 +88,9 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
         if (!used) {
             used = true;
             if (conv == 's')
-                out += FormatOne(spec + "s", std::string(bNumber ? std::to_string(number)
-                                                                : std::string(text))
-                                                 .c_str());
+                out += FormatOne(
+                    spec + "s",
+                    std::string(bNumber ? std::to_string(number) : std::string(text)).c_str());
             else {
                 long long v = bNumber ? number : std::atoll(std::string(text).c_str());
                 out += FormatOne(spec + "ll" + conv, v);

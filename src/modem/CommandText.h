@@ -11,8 +11,7 @@ constexpr size_t kPackedLineLimit = 39;
 
 // The command lines of the fast modem initialisation, in order. The last line
 // may be empty (nothing to send).
-std::vector<std::string> PackInitCommands(const std::string& sInit0,
-                                          const std::string& sResponseOn,
+std::vector<std::string> PackInitCommands(const std::string& sInit0, const std::string& sResponseOn,
                                           const std::string& sUseEnglish,
                                           const std::string& sEchoOff,
                                           const std::string& sDevSpecificInit);

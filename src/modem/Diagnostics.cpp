@@ -3,15 +3,17 @@
 namespace {
 
 constexpr const char* kProbes[] = {
-    "&FE1",  "#CLS=8",    "#CID=?",    "#VCI?",  "#VCL=1", "#VSM=?",  "#VBS=?",
-    "#VSR=?", "&F",       "+FCLASS=8", "+FCLASS=?", "+VSM=?", "+VLS=?", "+VCID=?",
+    "&FE1",   "#CLS=8", "#CID=?",    "#VCI?",     "#VCL=1", "#VSM=?", "#VBS=?",
+    "#VSR=?", "&F",     "+FCLASS=8", "+FCLASS=?", "+VSM=?", "+VLS=?", "+VCID=?",
 };
 
 constexpr uint32_t kProbeAnswerMs = 1500;
 
 } // namespace
 
-std::span<const char* const> DiagnosticProbes() { return kProbes; }
+std::span<const char* const> DiagnosticProbes() {
+    return kProbes;
+}
 
 std::string RunDiagnostics(CCommDriver& drv,
                            const std::function<bool(const std::string&)>& refresh) {

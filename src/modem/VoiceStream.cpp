@@ -62,8 +62,7 @@ int CCommDriver::ReceiveVoice(unsigned char* pBuffer, int nSize, uint32_t dwTime
 }
 
 int CCommDriver::ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t dwStart,
-                                   uint32_t dwTimeoutMs, bool bCheckEvents,
-                                   unsigned char* pEvent) {
+                                   uint32_t dwTimeoutMs, bool bCheckEvents, unsigned char* pEvent) {
     int stored = 0;
     // Bytes unpacked last time that did not fit go first.
     size_t fromCarry = std::min(m_voiceCarry.size(), static_cast<size_t>(nSize));

@@ -25,7 +25,9 @@ constexpr SpeedEntry kSpeeds[] = {
     {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
-std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Errno(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 // Milliseconds left until deadline, never negative.
 int Remaining(uint32_t start, uint64_t total) {
@@ -42,7 +44,9 @@ speed_t BaudToSpeed(uint32_t baud) {
     return B0;
 }
 
-SerialPort::SerialPort() { m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+SerialPort::SerialPort() {
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
 
 SerialPort::~SerialPort() {
     Close(false);
@@ -104,7 +108,9 @@ bool SerialPort::ApplySettings(uint32_t baud, std::string* notes) {
     // (termios has no DSR output flow control; CTS is what voice modems use.)
     t.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
-    t.c_cc[VMIN] = 0;
+    // VMIN 1: an empty non-blocking read then fails with EAGAIN, so a read
+    // of 0 bytes can only mean a hang-up.
+    t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     ::cfsetispeed(&t, BaudToSpeed(baud));
     ::cfsetospeed(&t, BaudToSpeed(baud));
