@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-std::vector<std::string> PackInitCommands(const std::string& sInit0,
-                                          const std::string& sResponseOn,
+std::vector<std::string> PackInitCommands(const std::string& sInit0, const std::string& sResponseOn,
                                           const std::string& sUseEnglish,
                                           const std::string& sEchoOff,
                                           const std::string& sDevSpecificInit) {
@@ -40,8 +39,7 @@ std::vector<std::string> PackInitCommands(const std::string& sInit0,
 std::vector<std::string> PackVoiceInitCommands(const std::string& sRateCommand,
                                                const std::string& sDevSpecificVoiceInit,
                                                bool bSeparateLines) {
-    if (bSeparateLines ||
-        sRateCommand.size() + sDevSpecificVoiceInit.size() >= kPackedLineLimit)
+    if (bSeparateLines || sRateCommand.size() + sDevSpecificVoiceInit.size() >= kPackedLineLimit)
         return {sRateCommand, sDevSpecificVoiceInit};
     return {sRateCommand + sDevSpecificVoiceInit};
 }
@@ -56,8 +54,7 @@ std::string FormatOne(const std::string& spec, Arg arg) {
     return n < 0 ? std::string() : std::string(buf, std::min<size_t>(n, sizeof buf - 1));
 }
 
-std::string Apply(std::string_view format, std::string_view text, long long number,
-                  bool bNumber) {
+std::string Apply(std::string_view format, std::string_view text, long long number, bool bNumber) {
     std::string out;
     bool used = false;
     for (size_t i = 0; i < format.size(); ++i) {
@@ -73,7 +70,8 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
         }
         size_t j = i + 1;
         std::string spec = "%";
-        while (j < format.size() && std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
+        while (j < format.size() &&
+               std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
             spec.push_back(format[j++]);
         size_t widthStart = j;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && j - widthStart < 3)
@@ -90,9 +88,9 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
         if (!used) {
             used = true;
             if (conv == 's')
-                out += FormatOne(spec + "s", std::string(bNumber ? std::to_string(number)
-                                                                : std::string(text))
-                                                 .c_str());
+                out += FormatOne(
+                    spec + "s",
+                    std::string(bNumber ? std::to_string(number) : std::string(text)).c_str());
             else {
                 long long v = bNumber ? number : std::atoll(std::string(text).c_str());
                 out += FormatOne(spec + "ll" + conv, v);
@@ -101,16 +99,6 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
         i = j;
     }
     return out;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -134,29 +122,5 @@ std::string CleanDialNumber(std::string_view number, bool bTones) {
     }
     while (!out.empty() && out.back() == ',')
         out.pop_back();
-    return out;
-}
-
-std::string DecodeProfileEscapes(std::string_view s) {
-    std::string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        if (s[i] == '<' && i + 4 < s.size() && s[i + 1] == 'h') {
-            int hi = HexDigit(s[i + 2]), lo = HexDigit(s[i + 3]);
-            if (hi >= 0 && lo >= 0 && (hi * 16 + lo) != 0)
-                out.push_back(static_cast<char>(hi * 16 + lo));
-            i += 5; // the closing ">" is skipped unchecked
-            continue;
-        }
-        if (s[i] == '<' && i + 3 < s.size()) {
-            std::string_view name = s.substr(i + 1, 2);
-            if (name == "lf" || name == "LF" || name == "cr" || name == "CR") {
-                out.push_back(name[0] == 'l' || name[0] == 'L' ? '\n' : '\r');
-                i += 4;
-                continue;
-            }
-        }
-        out.push_back(s[i++]);
-    }
     return out;
 }

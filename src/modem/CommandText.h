@@ -11,8 +11,7 @@ constexpr size_t kPackedLineLimit = 39;
 
 // The command lines of the fast modem initialisation, in order. The last line
 // may be empty (nothing to send).
-std::vector<std::string> PackInitCommands(const std::string& sInit0,
-                                          const std::string& sResponseOn,
+std::vector<std::string> PackInitCommands(const std::string& sInit0, const std::string& sResponseOn,
                                           const std::string& sUseEnglish,
                                           const std::string& sEchoOff,
                                           const std::string& sDevSpecificInit);
@@ -34,8 +33,3 @@ std::string ApplyFormat(std::string_view format, long long arg);
 // The digits of a dial string: blanks, "(", ")", "+", "-" and "_" removed;
 // for tone generation each character followed by "," and trailing commas cut.
 std::string CleanDialNumber(std::string_view number, bool bTones);
-
-// Profile escape notation: "<hXX>" is a byte (none when 0 or not hex),
-// "<cr>"/"<CR>" and "<lf>"/"<LF>" are CR and LF; anything else stands for
-// itself.
-std::string DecodeProfileEscapes(std::string_view text);

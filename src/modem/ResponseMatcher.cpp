@@ -8,7 +8,9 @@ bool AfterLineBreak(std::string_view buffer, size_t pos) {
 
 } // namespace
 
-ResponseMatcher::ResponseMatcher(std::vector<ResultWord> words) { SetWords(std::move(words)); }
+ResponseMatcher::ResponseMatcher(std::vector<ResultWord> words) {
+    SetWords(std::move(words));
+}
 
 void ResponseMatcher::SetWords(std::vector<ResultWord> words) {
     m_words = std::move(words);

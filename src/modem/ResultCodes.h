@@ -3,11 +3,11 @@
 #pragma once
 
 enum ModemResult : int {
-    kResultNone = 0,         // nothing recognised in time
+    kResultNone = 0, // nothing recognised in time
     kResultOk = 1,
     kResultVcon = 2,
     kResultConnect = 3,
-    kResultEndOfVoice = 4,   // DLE ETX, or a handset code
+    kResultEndOfVoice = 4, // DLE ETX, or a handset code
     kResultRing = 5,
     kResultBusy = 6,
     kResultVoice = 20,

@@ -66,6 +66,9 @@ public:
     // count (0 on time-out or wake-up), or -1 when the device failed (hung up,
     // vanished, I/O error); after a failure every call returns -1.
     int Read(void* buffer, size_t count);
+    // Reads what is queued, or waits up to waitMs for the first byte; the
+    // time-outs in force do not apply. Returns as Read does.
+    int ReadWithin(void* buffer, size_t count, uint32_t waitMs);
     // Writes up to count bytes within the write time-out; returns the count
     // written (which may be short), or -1 when the device failed.
     int Write(const void* buffer, size_t count);

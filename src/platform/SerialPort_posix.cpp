@@ -25,7 +25,9 @@ constexpr SpeedEntry kSpeeds[] = {
     {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
-std::string Errno(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Errno(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 // Milliseconds left until deadline, never negative.
 int Remaining(uint32_t start, uint64_t total) {
@@ -42,7 +44,9 @@ speed_t BaudToSpeed(uint32_t baud) {
     return B0;
 }
 
-SerialPort::SerialPort() { m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+SerialPort::SerialPort() {
+    m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
 
 SerialPort::~SerialPort() {
     Close(false);
@@ -104,7 +108,9 @@ bool SerialPort::ApplySettings(uint32_t baud, std::string* notes) {
     // (termios has no DSR output flow control; CTS is what voice modems use.)
     t.c_cflag |= CS8 | CREAD | CLOCAL | CRTSCTS;
     t.c_iflag &= ~(IXON | IXOFF | IXANY);
-    t.c_cc[VMIN] = 0;
+    // VMIN 1: an empty non-blocking read then fails with EAGAIN, so a read
+    // of 0 bytes can only mean a hang-up.
+    t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     ::cfsetispeed(&t, BaudToSpeed(baud));
     ::cfsetospeed(&t, BaudToSpeed(baud));
@@ -226,6 +232,22 @@ int SerialPort::Read(void* buffer, size_t count) {
     if (got == 0 && m_bFailed)
         return -1;
     return static_cast<int>(got);
+}
+
+int SerialPort::ReadWithin(void* buffer, size_t count, uint32_t waitMs) {
+    if (m_fd < 0)
+        return 0;
+    if (m_head == m_tail) {
+        if (m_bFailed)
+            return -1;
+        int wait = static_cast<int>(std::min<uint32_t>(waitMs, 0x7FFFFFFF));
+        if (!Fill(0) && (wait == 0 || !Fill(wait)))
+            return m_bFailed ? -1 : 0;
+    }
+    size_t n = std::min(count, m_tail - m_head);
+    std::memcpy(buffer, m_buf + m_head, n);
+    m_head += n;
+    return static_cast<int>(n);
 }
 
 int SerialPort::Write(const void* buffer, size_t count) {

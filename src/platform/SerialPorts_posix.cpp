@@ -16,7 +16,9 @@ namespace {
 constexpr const char* kSection = "Ports";
 constexpr int kFirstFreeNumber = 3;
 
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
 
 std::string Canonical(const std::string& path) {
     std::error_code ec;
@@ -43,7 +45,9 @@ int UartIndex(const std::string& device) {
 
 } // namespace
 
-std::string ComPortName(int n) { return StrPrintf("COM%d", n); }
+std::string ComPortName(int n) {
+    return StrPrintf("COM%d", n);
+}
 
 std::string ComPortDevice(int n) {
     return GetProfileStringFrom(GetSettingsPath(), kSection, ComPortName(n), "");
@@ -67,8 +71,7 @@ std::map<int, std::string> ReadComPortTable() {
     return table;
 }
 
-std::vector<std::string> FindSerialDevices(const std::string& devRoot,
-                                           const std::string& sysRoot) {
+std::vector<std::string> FindSerialDevices(const std::string& devRoot, const std::string& sysRoot) {
     std::vector<std::string> found;
     std::error_code ec;
     for (const fs::directory_entry& e : fs::directory_iterator(devRoot, ec)) {

@@ -10,3 +10,4 @@ int CmdSettings(const Args& args);
 int CmdDefaults(const Args& args);
 int CmdProfile(const Args& args);
 int CmdModemType(const Args& args);
+int CmdDiagnose(const Args& args);
