@@ -33,7 +33,7 @@ public:
     }
     std::string ReadRestOfLine(size_t limit, uint32_t) override { return m_text.substr(0, limit); }
     std::string LastResponse() override { return m_text; }
-    void SetShortTimeouts(uint32_t, uint32_t) override {}
+    void SetShortTimeouts() override {}
     void SetNormalTimeouts() override {}
     uint32_t Now() override { return m_now; }
 

@@ -1,6 +1,7 @@
 #include "engine/KeyTables.h"
 
 #include "engine/CallState.h"
+#include "modem/DleCodes.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 
@@ -30,15 +31,7 @@ constexpr int kIdSignal = 57763;
 } // namespace
 
 int DtmfSlot(int ch) {
-    if (ch >= '0' && ch <= '9')
-        return kDtmf0 + (ch - '0');
-    if (ch >= 'A' && ch <= 'D')
-        return kDtmfA + (ch - 'A');
-    if (ch == '*')
-        return kDtmfStar;
-    if (ch == '#')
-        return kDtmfNum;
-    return -1;
+    return ch >= 0 && ch <= 0xFF ? DtmfIndexOf(static_cast<char>(ch)) : -1;
 }
 
 bool IsToneKey(int ch) {

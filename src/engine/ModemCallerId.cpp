@@ -24,14 +24,41 @@ CidReadSettings CidReadSettings::From(const CPhoneSettings& phone, std::string s
     return s;
 }
 
+namespace {
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The byte of two hexadecimal digits at s[i], or -1.
+int HexByte(std::string_view s, size_t i) {
+    if (i + 1 >= s.size())
+        return -1;
+    int hi = HexValue(s[i]);
+    int lo = HexValue(s[i + 1]);
+    return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
+}
+} // namespace
+
 std::string DecodeHexNumberMessage(std::string_view message) {
-    constexpr std::string_view kPrefix = "0307";
-    if (message.substr(0, kPrefix.size()) != kPrefix)
+    // Parameter 03 (the number) and its length. Numbers of seven digits start
+    // "0307"; other lengths are decoded the same way.
+    int len = message.substr(0, 2) == "03" ? HexByte(message, 2) : -1;
+    if (len < 0)
         return {};
-    std::string digits;
-    for (size_t i = kPrefix.size() + 1; i < message.size(); i += 2)
-        digits += message[i];
-    return digits;
+    std::string number;
+    for (size_t i = 4; number.size() < static_cast<size_t>(len); i += 2) {
+        int b = HexByte(message, i);
+        if (b < 0)
+            break;
+        number += static_cast<char>(b);
+    }
+    return number;
 }
 
 namespace {
@@ -83,7 +110,7 @@ private:
         return CleanCidValue(m_ch.ReadRestOfLine(kLineLimit, m_s.dwTimeToWait));
     }
 
-    void ShortTimeouts() { m_ch.SetShortTimeouts(m_s.dwTimeoutQuant, m_s.dwTimeoutDefault); }
+    void ShortTimeouts() { m_ch.SetShortTimeouts(); }
 
     void Handle(int r) {
         switch (r) {

@@ -24,9 +24,9 @@ public:
     virtual std::string ReadRestOfLine(size_t limit, uint32_t timeoutMs) = 0;
     // What the modem sent during the last WaitResult (its line buffer).
     virtual std::string LastResponse() = 0;
-    // The port's short read time-outs (every interval, total constant, ms),
-    // and back to its normal ones.
-    virtual void SetShortTimeouts(uint32_t intervalMs, uint32_t constantMs) = 0;
+    // The port's short read time-outs (every interval one driver quantum,
+    // total constant the command time-out), and back to its normal ones.
+    virtual void SetShortTimeouts() = 0;
     virtual void SetNormalTimeouts() = 0;
     // The clock the deadlines are measured on (the tick count).
     virtual uint32_t Now();
@@ -81,8 +81,9 @@ struct CidReadOutcome {
 CidReadOutcome ReadModemCallerId(ICallerIdChannel& ch, const CidReadSettings& s, CNumber& call,
                                  const CidReadHooks& hooks = {});
 
-// The unformatted form: a message line that starts with "0307" carries the
-// number parameter as hexadecimal text, each digit d written as "3d". Returns
-// the digits (every second character after the prefix), or "" when the text
-// does not start with the prefix.
+// The unformatted form: a message line that starts with "03" and a two-digit
+// hexadecimal length carries the number parameter as hexadecimal text, each
+// character as two digits ("0307" and "35353531323334" for 5551234). Returns
+// the number (at most that many characters), or "" when the text does not
+// start that way.
 std::string DecodeHexNumberMessage(std::string_view message);

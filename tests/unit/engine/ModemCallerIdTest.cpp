@@ -73,6 +73,14 @@ TEST(ModemCallerId, UnformattedHexMessageYieldsTheDigits) {
     EXPECT_EQ(ReadCid(modem2, Type(kCidUnformatted)).call.m_sCidNumber, "777");
     EXPECT_EQ(DecodeHexNumberMessage("0407353535"), "");
     EXPECT_EQ(DecodeHexNumberMessage("0307"), "");
+    EXPECT_EQ(DecodeHexNumberMessage("03"), "");
+    // Other lengths, and characters that are not digits, decode the same way;
+    // the length bounds what is taken, a broken pair ends it.
+    EXPECT_EQ(DecodeHexNumberMessage("030A32313235353531323334"), "2125551234");
+    EXPECT_EQ(DecodeHexNumberMessage("030150"), "P");
+    EXPECT_EQ(DecodeHexNumberMessage("03023535353535"), "55");
+    EXPECT_EQ(DecodeHexNumberMessage("030735G5"), "5");
+    EXPECT_EQ(DecodeHexNumberMessage("03FF" + std::string(2000, '3')), std::string(255, '3'));
 }
 
 TEST(ModemCallerId, HardwareDigitsArriveAsAnUnmatchedLine) {

@@ -47,7 +47,7 @@ public:
         return r;
     }
     std::string LastResponse() override { return m_response; }
-    void SetShortTimeouts(uint32_t, uint32_t) override { timeouts.push_back('S'); }
+    void SetShortTimeouts() override { timeouts.push_back('S'); }
     void SetNormalTimeouts() override { timeouts.push_back('N'); }
     uint32_t Now() override { return m_now; }
 
