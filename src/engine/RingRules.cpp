@@ -1,5 +1,6 @@
 #include "engine/RingRules.h"
 
+#include "engine/CallState.h"
 #include "engine/ModemCallerId.h"
 
 bool ReadsCallerIdAtFirstRing(int nCIDType, bool bSerialModem) {
@@ -37,4 +38,23 @@ CidSetup CallerIdSetupFor(int nCIDType) {
     default:
         return {};
     }
+}
+
+RingTiming CheckRingTiming(const CRingState& rings, uint32_t now) {
+    if (rings.nRings == 0)
+        return RingTiming::NoRing;
+    if (!RingsHaveEnded(now, rings.dwLastRing)) {
+        if (g_bOffHook)
+            return RingTiming::AnsweredReset;
+        if (g_bRinging)
+            return RingTiming::Ringing;
+    }
+    bool bLineInUse = g_bOffHook || g_bOffHookRequest || g_bTalking || g_bHold || g_bActionPending;
+    return bLineInUse ? RingTiming::Forget : RingTiming::RingsEnded;
+}
+
+bool ReadsCallerIdAtThisRing(const CRingState& rings, int nCIDType, bool bSerialModem) {
+    if (rings.nRings == 1)
+        return ReadsCallerIdAtFirstRing(nCIDType, bSerialModem);
+    return rings.nRings == 2 && rings.nCidReadAt == 0;
 }

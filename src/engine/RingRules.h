@@ -16,6 +16,34 @@ inline bool RingsHaveEnded(uint32_t now, uint32_t lastRing) {
     return now - lastRing > kRingsEndedMs;
 }
 
+// The worker's count of the rings of the current call.
+struct CRingState {
+    int nRings = 0;          // rings counted for this call
+    uint32_t dwLastRing = 0; // tick count of the last ring
+    uint32_t dwRingStart = 0;
+    int nCidReadAt = 0;    // 0 not read yet, 1 read at the first ring, 2 at the second
+    bool bCidSeen = false; // caller-ID lines arrived for this call
+
+    void Reset() { *this = CRingState(); }
+};
+
+// What the line check makes of the ring timing.
+enum class RingTiming {
+    NoRing,        // no ring counted: wait for events
+    Ringing,       // still ringing: wait for the next ring
+    AnsweredReset, // the line went off-hook while ringing: forget the rings
+    RingsEnded,    // the rings ended unanswered: close the call, then forget them
+    Forget,        // the rings are over but the line is in use: just forget them
+};
+
+// The ring timing at tick count now. Reads the call-state flags; the caller
+// resets the ring state for every outcome but NoRing and Ringing.
+RingTiming CheckRingTiming(const CRingState& rings, uint32_t now);
+
+// Whether this ring (rings counted including it) reads the caller ID: the
+// first ring for the types read then, the second for any type not read yet.
+bool ReadsCallerIdAtThisRing(const CRingState& rings, int nCIDType, bool bSerialModem);
+
 // Whether the caller ID of this type is read at the first ring (for the
 // serial modem, or for a TAPI line or the adapter); otherwise it is read at
 // the second ring.

@@ -1,3 +1,4 @@
+#include "engine/CallState.h"
 #include "engine/ModemCallerId.h"
 #include "engine/RingRules.h"
 #include "engine/VolumeScale.h"
@@ -58,4 +59,47 @@ TEST(Volume, FactorsAndSaturation) {
     EXPECT_EQ(s[1], 100);
     ApplyVolume(s, 0.0);
     EXPECT_EQ(s, std::vector<int16_t>(7, 0));
+}
+
+TEST(RingRules, LineCheckRingTiming) {
+    ResetCallState();
+    CRingState rings;
+    EXPECT_EQ(CheckRingTiming(rings, 12345), RingTiming::NoRing);
+
+    rings.nRings = 2;
+    rings.dwLastRing = 0xFFFFF000u; // across the tick wrap
+    g_bRinging = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8000), RingTiming::Ringing);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8001), RingTiming::RingsEnded);
+    // Someone picked up while it rang.
+    g_bOffHook = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 100), RingTiming::AnsweredReset);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
+    g_bOffHook = false;
+    // Any use of the line keeps the rings from counting as unanswered.
+    for (auto* flag : {&g_bOffHookRequest, &g_bTalking, &g_bHold, &g_bActionPending}) {
+        *flag = true;
+        EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
+        *flag = false;
+    }
+    // Ringing cleared (a pause during the ring): over at once.
+    g_bRinging = false;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 10), RingTiming::RingsEnded);
+    ResetCallState();
+}
+
+TEST(RingRules, WhichRingReadsTheCallerId) {
+    CRingState r;
+    r.nRings = 1;
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidFormatted, true));
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidFormatted, false)); // the line posts it
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidNone, true));
+    r.nRings = 2;
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidNone, true));
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidFormatted, false));
+    r.nCidReadAt = 1; // read at the first ring: not again
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidFormatted, true));
+    r.nCidReadAt = 0;
+    r.nRings = 3;
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidNone, true));
 }
