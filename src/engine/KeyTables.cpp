@@ -61,3 +61,15 @@ std::string EventStatusText(int ch) {
     }
     return StrPrintf(LoadStr(kIdEventFormat), text.c_str());
 }
+
+LineKeyReaction ReactToLineKey(int ch, bool bRecordImmediately, bool bEnhancedHold, bool bLineBusy,
+                               bool bDetectEvents) {
+    if (bRecordImmediately)
+        return bEnhancedHold && (!bLineBusy || bDetectEvents) ? LineKeyReaction::Dispatch
+                                                              : LineKeyReaction::Nothing;
+    if (ch == '#')
+        return g_bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestAnswer;
+    if (ch == '*')
+        return g_bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestRecord;
+    return LineKeyReaction::Nothing;
+}

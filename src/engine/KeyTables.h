@@ -27,3 +27,17 @@ KeyAction LookupKeyAction(int ch, const DtmfTable& table);
 // The phone's status text for the event character that ended a playback:
 // "Busy", "Dial Tone", "Tone Key '5'", "signal 'x'" ...
 std::string EventStatusText(int ch);
+
+// What a key or tone character from a telephony line or the adapter does.
+enum class LineKeyReaction {
+    Nothing,
+    StopCall,      // as the UI's stop command
+    RequestAnswer, // the answering machine (action 8, pending)
+    RequestRecord, // a recording (action 1, pending)
+    Dispatch,      // stop any audio, then handle it as a device event
+};
+// Without bRecordImmediately "#" and "*" stop a running recording or start
+// the answering machine or a recording; with it, characters only count
+// during the enhanced hold, while the line is quiet or events are wanted.
+LineKeyReaction ReactToLineKey(int ch, bool bRecordImmediately, bool bEnhancedHold, bool bLineBusy,
+                               bool bDetectEvents);

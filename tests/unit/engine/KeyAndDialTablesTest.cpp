@@ -112,3 +112,21 @@ TEST(DialSteps, ResultTable) {
         EXPECT_EQ(LookupDialResult(r.result).bRaiseStop, r.stop) << r.result;
     }
 }
+
+TEST(KeyTables, KeysFromATelephonyLine) {
+    ResetCallState();
+    EXPECT_EQ(ReactToLineKey('*', false, false, false, false), LineKeyReaction::RequestRecord);
+    EXPECT_EQ(ReactToLineKey('#', false, false, false, false), LineKeyReaction::RequestAnswer);
+    EXPECT_EQ(ReactToLineKey('5', false, true, false, true), LineKeyReaction::Nothing);
+    g_bRecording = true; // during a recording both keys stop the call
+    EXPECT_EQ(ReactToLineKey('*', false, false, false, false), LineKeyReaction::StopCall);
+    EXPECT_EQ(ReactToLineKey('#', false, false, false, false), LineKeyReaction::StopCall);
+    g_bRecording = false;
+
+    // Recording at once: keys matter only in the enhanced hold.
+    EXPECT_EQ(ReactToLineKey('*', true, false, false, false), LineKeyReaction::Nothing);
+    EXPECT_EQ(ReactToLineKey('5', true, true, false, false), LineKeyReaction::Dispatch);
+    EXPECT_EQ(ReactToLineKey('5', true, true, true, false), LineKeyReaction::Nothing);
+    EXPECT_EQ(ReactToLineKey('5', true, true, true, true), LineKeyReaction::Dispatch);
+    ResetCallState();
+}
