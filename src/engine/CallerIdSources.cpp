@@ -59,11 +59,13 @@ CallerIdFill ReadCallerId(ICallerIdSource& source, const CallerIdContext& ctx, s
     // The number usually arrives well before the reading ends: show it at once.
     auto early = [&](const CNumber& partial) {
         CNumber shown = partial;
+        shown.m_sName = shown.m_sCidName;
+        StampCallTime(shown, now);
         ApplyNoNumberRule(shown);
         FormatCallDisplayNumber(shown);
-        g_curCall.Set(partial);
+        g_curCall.Set(shown);
         g_bCidReceived = true;
-        ctx.ui.CallerChanged({shown.m_sCidName, shown.m_sDisplayNumber, shown.m_sMemo});
+        ctx.ui.CallerChanged({shown.m_sName, shown.m_sDisplayNumber, shown.m_sMemo});
     };
     CallerIdFill fill = source.Fill(call, early);
 

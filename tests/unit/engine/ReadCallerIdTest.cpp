@@ -10,6 +10,21 @@ namespace {
 
 constexpr std::time_t kNoon = 1199275200; // 2008-01-02 12:00:00 UTC
 
+// Remembers what the main window would read when the caller fields first
+// change with the received flag up.
+class PeekingUi : public CLoggingUiBridge {
+public:
+    void CallerChanged(const CallerDisplay& c) override {
+        if (!bPeeked && g_bCidReceived) {
+            early = g_curCall.Get();
+            bPeeked = true;
+        }
+        CLoggingUiBridge::CallerChanged(c);
+    }
+    bool bPeeked = false;
+    CNumber early;
+};
+
 class ReadCallerIdTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -29,7 +44,7 @@ protected:
         return ReadCallerId(source, ctx, kNoon);
     }
 
-    CLoggingUiBridge ui;
+    PeekingUi ui;
     std::string log;
     int stopCleared = 0;
 };
@@ -62,6 +77,11 @@ TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.front(), "caller: name=\"\" number=\"212-555-1234\" memo=\"\"");
     EXPECT_EQ(lines.back(), "caller: name=\"JOHN SMITH\" number=\"212-555-1234\" memo=\"\"");
+    // The early data is complete enough to show: stored and display number, time.
+    ASSERT_TRUE(ui.bPeeked);
+    EXPECT_EQ(ui.early.m_sNumber, "2125551234");
+    EXPECT_EQ(ui.early.m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(ui.early.m_sTime, "1200");
 }
 
 TEST_F(ReadCallerIdTest, SerialModemWithoutDataShowsNA) {
