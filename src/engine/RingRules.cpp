@@ -58,3 +58,11 @@ bool ReadsCallerIdAtThisRing(const CRingState& rings, int nCIDType, bool bSerial
         return ReadsCallerIdAtFirstRing(nCIDType, bSerialModem);
     return rings.nRings == 2 && rings.nCidReadAt == 0;
 }
+
+std::string RingSoundFor(int32_t nContactStatus, const std::string& sContactSound,
+                         const std::string& sWaveRingIn) {
+    constexpr int32_t kCommonRingSound = -10;
+    if (nContactStatus != kCommonRingSound && !sContactSound.empty())
+        return sContactSound;
+    return sWaveRingIn;
+}

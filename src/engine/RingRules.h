@@ -60,3 +60,12 @@ struct CidSetup {
     int nMode = 0; // American: 1 formatted, 2 unformatted
 };
 CidSetup CallerIdSetupFor(int nCIDType);
+
+// The local ring sound for a caller: the contact's own sound unless the
+// contact asks for the common one (status -10) or has none, else sWaveRingIn.
+std::string RingSoundFor(int32_t nContactStatus, const std::string& sContactSound,
+                         const std::string& sWaveRingIn);
+// No local ring sound while the tray shows one of the quiet states 1 to 3.
+inline bool RingSoundSuppressed(int nTrayState) {
+    return nTrayState >= 1 && nTrayState <= 3;
+}

@@ -103,3 +103,12 @@ TEST(RingRules, WhichRingReadsTheCallerId) {
     r.nRings = 3;
     EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidNone, true));
 }
+
+TEST(RingRules, LocalRingSound) {
+    EXPECT_EQ(RingSoundFor(0, "./wave/mum.wav", "./wave/ringin.wav"), "./wave/mum.wav");
+    EXPECT_EQ(RingSoundFor(-10, "./wave/mum.wav", "./wave/ringin.wav"), "./wave/ringin.wav");
+    EXPECT_EQ(RingSoundFor(0, "", "./wave/ringin.wav"), "./wave/ringin.wav");
+    EXPECT_FALSE(RingSoundSuppressed(0));
+    EXPECT_TRUE(RingSoundSuppressed(2));
+    EXPECT_FALSE(RingSoundSuppressed(4));
+}
