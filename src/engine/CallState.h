@@ -25,7 +25,7 @@ extern std::atomic<bool> g_bSpeakerphone;   // speakerphone operation is wanted
 extern std::atomic<bool> g_bCidBusy;        // a ring is being handled
 extern std::atomic<bool> g_bOffHookRequest; // go off-hook at the next step
 extern std::atomic<bool> g_bOffHook;        // the line is off-hook
-extern std::atomic<bool> g_bRecording;      // a wave-device recording runs
+extern std::atomic<bool> g_bRecording;      // a recording runs; clearing it stops it
 extern std::atomic<bool> g_bPlaying;        // a file plays to a wave device
 extern std::atomic<bool> g_bNewMessages;    // there are unheard messages
 extern std::atomic<bool> g_bCidReceived;    // caller data arrived; the main window clears it
