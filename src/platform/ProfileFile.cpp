@@ -153,7 +153,10 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     Line newLine{std::string(TrimView(key)) + "=" + val, lowSection, lowKey};
     auto header = FindSection(lowSection);
     if (!header) {
-        m_lines.push_back(Line{"[" + std::string(TrimView(section)) + "]", lowSection, {}});
+        std::string headerText = "[";
+        headerText.append(TrimView(section));
+        headerText += ']';
+        m_lines.push_back(Line{std::move(headerText), lowSection, {}});
         m_lines.push_back(std::move(newLine));
     } else {
         // After the last non-blank line of the section, so that the blank line
