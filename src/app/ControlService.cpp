@@ -2,18 +2,23 @@
 
 #include "platform/RuntimeFolder.h"
 #include "platform/SingleInstance.h"
+#include "platform/TickCount.h"
 
-CControlService::StartResult CControlService::Start(std::string* error) {
+CControlService::StartResult CControlService::Start(std::string* error,
+                                                    uint32_t waitForPreviousMs) {
     Stop();
     // The socket first: a second instance must not take over the block of
     // the one that runs.
-    switch (ClaimInstance(m_server, error)) {
-    case ClaimResult::First:
-        break;
-    case ClaimResult::AnotherRuns:
-        return StartResult::AnotherRuns;
-    case ClaimResult::Failed:
-        return StartResult::Failed;
+    const uint32_t start = GetTickCount();
+    for (;;) {
+        ClaimResult claim = ClaimInstance(m_server, error);
+        if (claim == ClaimResult::First)
+            break;
+        if (claim == ClaimResult::Failed)
+            return StartResult::Failed;
+        if (GetTickCount() - start >= waitForPreviousMs)
+            return StartResult::AnotherRuns;
+        SleepMs(50);
     }
     std::string folder = GetRuntimeFolder(error);
     if (folder.empty() || !m_commDll.Open(folder, error)) {

@@ -10,6 +10,7 @@
 #include "app/ExternalControl.h"
 #include "platform/ControlSocket.h"
 
+#include <cstdint>
 #include <string>
 
 class CControlService {
@@ -18,9 +19,11 @@ public:
 
     enum class StartResult { Serving, AnotherRuns, Failed };
 
-    // Opens the block and claims the control socket. AnotherRuns when an
-    // instance is already serving; the block is then left alone.
-    StartResult Start(std::string* error);
+    // Claims the control socket and opens the block. AnotherRuns when an
+    // instance is already serving; its block is then left alone. A start with
+    // "copy" (a restart) gives the leaving instance waitForPreviousMs to let go
+    // of the socket.
+    StartResult Start(std::string* error, uint32_t waitForPreviousMs = 0);
     void Stop();
 
     CCommDll& CommDll() { return m_commDll; }
