@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include "platform/ProcessLaunch.h"
 #include "platform/TickCount.h"
 
 #include <cerrno>
@@ -132,9 +133,11 @@ int BackgroundProgram::Wait(unsigned timeoutMs) {
 }
 
 std::string BuiltProgram(const std::string& name) {
-    const char* bin = std::getenv("VORELLA_BIN_DIR");
-    std::string inBin = std::string(bin ? bin : ".") + "/" + name;
-    if (::access(inBin.c_str(), X_OK) == 0)
-        return inBin;
-    return std::string(bin ? bin : ".") + "/../tests/" + name;
+    // Test programs sit beside this one in tests/, the project's programs in bin/.
+    std::string tests = GetExecutablePath();
+    tests = tests.substr(0, tests.rfind('/') + 1);
+    std::string beside = tests + name;
+    if (::access(beside.c_str(), X_OK) == 0)
+        return beside;
+    return tests + "../bin/" + name;
 }

@@ -34,5 +34,5 @@ private:
     int m_outFd = -1;
 };
 
-// The path of a built program: the test's bin folder, or the tests folder.
+// The path of a built program: a test program beside this one, or one of bin/.
 std::string BuiltProgram(const std::string& name);
