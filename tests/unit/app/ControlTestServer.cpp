@@ -3,25 +3,41 @@
 // action to the log file named by the first argument. Prints "ready" once it
 // serves; ends on "quit" or the exit command.
 //
-// usage: control_test_server LOGFILE [command-line words...]
+// usage: control_test_server LOGFILE [--relaunch] [command-line words...]
+//        control_test_server /copy      (a restart; logs to $VORELLA_HOME/restarted.log)
+//
+// With --relaunch the server restarts itself (the program's restart: the
+// executable again with "/copy") after it has stopped serving.
 #include "FakeExternalControl.h"
 
 #include "app/CommandLine.h"
 #include "app/ControlService.h"
 #include "app/StartupEnvironment.h"
 
+#include "platform/ProcessLaunch.h"
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: control_test_server LOGFILE [words...]\n");
+        std::fprintf(stderr, "usage: control_test_server LOGFILE [--relaunch] [words...]\n");
         return 2;
     }
-    std::ofstream logFile(argv[1], std::ios::app);
+    const bool restarted = argc == 2 && std::strcmp(argv[1], "/copy") == 0;
+    const char* home = std::getenv("VORELLA_HOME");
+    const std::string logPath =
+        restarted ? std::string(home ? home : ".") + "/restarted.log" : std::string(argv[1]);
+    bool relaunch = false;
+    for (int i = 2; i < argc; ++i)
+        relaunch = relaunch || std::strcmp(argv[i], "--relaunch") == 0;
+    std::ofstream logFile(logPath, std::ios::app);
     auto log = [&](const std::string& line) { logFile << line << std::endl; };
 
-    StartupPlan plan = ParseCommandLine(JoinArguments(argc - 1, argv + 1));
+    StartupPlan plan =
+        restarted ? ParseCommandLine("/copy") : ParseCommandLine(JoinArguments(argc - 1, argv + 1));
     CStartupEnvironment env([&](const std::string& text) { log("message " + text); });
     if (ApplyStartupPlan(plan, env) == StartupOutcome::End) {
         log("ended at start");
@@ -49,5 +65,9 @@ int main(int argc, char** argv) {
         service.Process(100);
     service.Stop();
     log("stopped");
+    if (relaunch) {
+        LaunchResult r = RestartSelf();
+        log(r.status == LaunchStatus::Started ? "relaunched" : "relaunch failed: " + r.error);
+    }
     return 0;
 }

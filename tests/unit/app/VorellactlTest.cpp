@@ -5,6 +5,7 @@
 
 #include "platform/RuntimeFolder.h"
 #include "platform/TextUtil.h"
+#include "platform/TickCount.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -212,6 +213,29 @@ TEST_F(VorellactlTest, ASecondStartHandsOverAndEnds) {
     EXPECT_EQ(Ctl({"file"}).out, "/calls/initial.wav\n");
     EXPECT_EQ(Ctl({"quit"}).nExit, 0);
     EXPECT_EQ(copy.Wait(), 0);
+}
+
+TEST_F(VorellactlTest, RestartStartsTheProgramAgainWithCopy) {
+    BackgroundProgram old;
+    StartServer(old, "old.log", {"--relaunch"});
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(old.Wait(), 0);
+    EXPECT_EQ(Log("old.log"),
+              (std::vector<std::string>{"serving", "exit", "stopped", "relaunched"}));
+
+    // The new process is not our child; it shows itself by answering.
+    ProgramRun r;
+    const uint32_t start = GetTickCount();
+    do {
+        r = Ctl({"file"});
+        if (r.nExit == 0)
+            break;
+        SleepMs(50);
+    } while (GetTickCount() - start < 60000);
+    EXPECT_EQ(r.nExit, 0) << r.err;
+    EXPECT_EQ(r.out, "/calls/initial.wav\n");
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(Log("restarted.log").at(0), "serving");
 }
 
 } // namespace
