@@ -12,3 +12,5 @@ bool IsAutoStart();
 // on = write the entry starting exePath (no arguments); off = remove it.
 // False when the file could not be written or removed.
 bool SetAutoStart(bool on, const std::string& exePath);
+// The same for the running executable.
+bool SetAutoStart(bool on);

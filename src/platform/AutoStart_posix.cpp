@@ -1,6 +1,7 @@
 #include "platform/AutoStart.h"
 
 #include "platform/FileUtil.h"
+#include "platform/ProcessLaunch.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
@@ -70,4 +71,8 @@ bool SetAutoStart(bool on, const std::string& exePath) {
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n";
     return WriteFileAtomic(path, content, 0644);
+}
+
+bool SetAutoStart(bool on) {
+    return SetAutoStart(on, GetExecutablePath());
 }

@@ -73,6 +73,8 @@ CtlOutcome CControlClient::Call(const CommBlockData& request, bool bReply) {
     if (!m_block.WriteAt(0, raw.data(), raw.size()))
         return Failure(kExitFailed, "cannot write Vorella's control block");
     ControlReply r = SendControlRequest(m_sSocket, kRequestCall, m_nTimeoutMs);
+    if (r.status == ControlStatus::NotRunning) // a block left behind by a crash
+        return Failure(kExitNotRunning, "Vorella is not running");
     if (r.status != ControlStatus::Ok)
         return Failure(ExitFor(r.status), r.error);
     if (r.text != "ok")
