@@ -3,7 +3,10 @@
 #include "ChildProcess.h"
 #include "TempHome.h"
 
+#include "app/CommBlock.h"
+#include "platform/ControlSocket.h"
 #include "platform/RuntimeFolder.h"
+#include "platform/SharedMemory.h"
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
@@ -127,6 +130,27 @@ TEST_F(VorellactlTest, ErrorsTellWhatIsWrong) {
     EXPECT_EQ(r.nExit, 3);
     EXPECT_NE(r.err.find("Vorella is not running"), std::string::npos) << r.err;
     EXPECT_EQ(Ctl({"show"}).nExit, 3);
+
+    std::string error;
+    const std::string runtime = GetRuntimeFolder(&error);
+    {
+        // A block left behind by a crashed instance: still not running.
+        SharedMemoryBlock leftover;
+        ASSERT_EQ(leftover.Open(ControlBlockName(runtime), CommBlock::kSize,
+                                SharedMemoryBlock::OpenMode::Create, &error),
+                  SharedMemoryBlock::OpenResult::Ok);
+        r = Ctl({"status"});
+        EXPECT_EQ(r.nExit, 3);
+        EXPECT_NE(r.err.find("Vorella is not running"), std::string::npos) << r.err;
+
+        // An instance that listens but never answers: given up on in time.
+        ControlServer hung;
+        ASSERT_EQ(hung.Listen(ControlSocketPath(runtime), &error),
+                  ControlServer::ListenResult::Listening);
+        r = Ctl({"--timeout", "300", "record"});
+        EXPECT_EQ(r.nExit, 4);
+        EXPECT_FALSE(r.err.empty());
+    }
 
     // A runtime folder others can reach is not trusted.
     BackgroundProgram server;
