@@ -3,7 +3,10 @@
 #include "platform/Event.h"
 #include "platform/ProfileFile.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -125,6 +128,57 @@ TEST(ModemProfile, LoadSetsTheProfileEventAgain) {
     CModemProfile p;
     p.Load("Anything");
     EXPECT_TRUE(ev.Wait(0));
+}
+
+// The format command each compression id needs (ids 4 and 5 are chosen by
+// the bits-per-sample command alone on the modems that use them).
+const std::map<int, std::string CModemProfile::*> kFormatCommand = {
+    {8, &CModemProfile::sVoiceCompressPCM8U},   {9, &CModemProfile::sVoiceCompressPCM8L},
+    {16, &CModemProfile::sVoiceCompressPCM16},  {41, &CModemProfile::sVoiceCompressADPCM},
+    {128, &CModemProfile::sVoiceCompressGSM},   {129, &CModemProfile::sVoiceCompressADPCM},
+    {130, &CModemProfile::sVoiceCompressIMA},   {1130, &CModemProfile::sVoiceCompressIMA},
+    {2130, &CModemProfile::sVoiceCompressALAW}, {2131, &CModemProfile::sVoiceCompressULAW},
+};
+
+TEST(ShippedProfiles, EveryCatalogueEntryHasACompleteUsableProfile) {
+    TempHome home;
+    home.CopyShipped("modem.ini");
+    for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
+        home.CopyShipped("cfg/" + e.path().filename().string());
+
+    std::set<std::string> known;
+    for (const ProfileKey& k : ProfileKeys())
+        known.insert(k.key);
+
+    CModemProfile probe;
+    probe.Load(".Custom");
+    ASSERT_GE(probe.m_arSupportedModems.size(), 11u);
+    for (const std::string& name : probe.m_arSupportedModems) {
+        SCOPED_TRACE(name);
+        CModemProfile p;
+        p.Load(name);
+        ASSERT_NE(p.ProfilePath(), "");
+        const ProfileFile file(p.ProfilePath());
+        ASSERT_TRUE(file.Exists());
+        // Every key written out, none misspelt.
+        const std::vector<std::string> keys = file.Keys("Options");
+        EXPECT_EQ(keys.size(), ProfileKeys().size());
+        for (const std::string& key : keys)
+            EXPECT_TRUE(known.count(key)) << key;
+
+        EXPECT_FALSE(p.sVoiceSwitchToVoice.empty());
+        EXPECT_FALSE(p.sVoiceReceiveVoice.empty());
+        EXPECT_FALSE(p.sVoiceTransmitVoice.empty());
+        EXPECT_EQ(DecodeEscapes(p.sVoiceStopPlay), "\x10\x03");
+        EXPECT_EQ(DecodeEscapes(p.sVoiceStopReceive).substr(0, 1), "\x10");
+        EXPECT_GE(p.nCompressionSampleRate, 7200);
+        if (auto it = kFormatCommand.find(p.nCompression); it != kFormatCommand.end()) {
+            EXPECT_FALSE((p.*(it->second)).empty()) << "no format command for " << p.nCompression;
+        } else {
+            EXPECT_TRUE(p.nCompression == 4 || p.nCompression == 5) << p.nCompression;
+            EXPECT_FALSE(p.sVoiceCompressBS.empty());
+        }
+    }
 }
 
 TEST(DecodeEscapes, Groups) {
