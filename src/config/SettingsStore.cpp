@@ -482,6 +482,12 @@ void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
     h.phone.dwTimeoutQuant = h.driver.dwTimeoutQuant;
 }
 
+std::string ReadModemName() {
+    SeedSettingsFile();
+    const SettingKey* k = FindSettingKey("sModem");
+    return GetProfileStringFrom(GetSettingsPath(), k->section, k->key, k->sDefault);
+}
+
 void LoadSettings(const CSettingsHolders& h, const CModemProfile& profile) {
     SeedSettingsFile();
     LoadSettingsFrom(ProfileFile(GetSettingsPath()), h, profile);
@@ -537,8 +543,8 @@ std::string SettingDefaultText(const SettingKey& k) {
 
 std::string DefaultSettingsText() {
     std::string out = "; Vorella settings defaults: copied to vorella.ini when that file does\n"
-                      "; not exist yet. Keys whose default is computed at start-up are left out\n"
-                      "; so that the computation still applies; see the notes in their sections.\n";
+                      "; not exist yet. Keys whose default is computed at start-up stand here\n"
+                      "; only as comments, so that the computation still applies.\n";
     // Sections in order of first use; keys in table order within each.
     std::vector<std::string> sections;
     for (const SettingKey& k : kSettingKeys)
