@@ -134,6 +134,7 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     for (char& c : val)
         if (c == '\r' || c == '\n')
             c = ' ';
+    val = QuoteValue(val);
     const std::string lowSection = ToLowerAscii(TrimView(section));
     const std::string lowKey = ToLowerAscii(TrimView(key));
 
@@ -173,6 +174,18 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     }
     m_bDirty = true;
     Reindex();
+}
+
+std::string ProfileFile::QuoteValue(std::string_view value) {
+    const bool bQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    if (!bQuoted && TrimView(value).size() == value.size())
+        return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
 }
 
 void ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {

@@ -60,6 +60,11 @@ public:
     // no digits gives 0. Out-of-range values saturate.
     static int ParseInt(std::string_view text);
 
+    // A value as it must stand in the file to read back unchanged: reading
+    // trims blanks and strips one pair of surrounding double quotes, so a
+    // value that would lose either is written inside double quotes.
+    static std::string QuoteValue(std::string_view value);
+
 private:
     struct Line {
         std::string text;     // the line as it stands in the file (no line end)

@@ -1,18 +1,35 @@
 #include "Commands.h"
 
 #include "config/DataFolder.h"
+#include "config/ModemProfile.h"
+#include "config/SettingsStore.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 
 #include <cstdio>
 
 int CmdSettings(const Args&) {
+    // The same order as the phone at start-up: the ".ini" seeded from the
+    // ".def", the profile of the chosen modem, then every setting.
     SeedSettingsFile();
-    ProfileFile ini(GetSettingsPath());
-    for (const std::string& section : ini.Sections())
-        for (const std::string& key : ini.Keys(section))
-            std::printf("%s\t%s\t%s\n", section.c_str(), key.c_str(),
-                        ini.GetString(section, key, "").c_str());
+    const std::string sModem = ReadModemName();
+    CModemProfile profile;
+    profile.Load(sModem);
+
+    CPhoneSettings phone;
+    CDriverSettings driver;
+    CGlobalSettings global;
+    CWorkerSettings worker;
+    const CSettingsHolders h{phone, driver, global, worker};
+    LoadSettings(h, profile);
+
+    for (const SettingKey& k : SettingKeys())
+        std::printf("%s\t%s\t%s\n", k.section, k.key, SettingText(k, h).c_str());
     std::printf("# data folder: %s\n", GetDataFolder().c_str());
+    return 0;
+}
+
+int CmdDefaults(const Args&) {
+    std::fputs(DefaultSettingsText().c_str(), stdout);
     return 0;
 }

@@ -7,3 +7,6 @@
 using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args);
+int CmdDefaults(const Args& args);
+int CmdProfile(const Args& args);
+int CmdModemType(const Args& args);

@@ -14,6 +14,9 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"settings", "settings                  print every setting after loading", CmdSettings},
+    {"defaults", "defaults                  print the shipped vorella.def", CmdDefaults},
+    {"profile", "profile NAME              print the command profile of a modem", CmdProfile},
+    {"modem-type", "modem-type NAME           print the type code of a modem name", CmdModemType},
 };
 
 int Usage() {
