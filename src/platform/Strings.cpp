@@ -25,6 +25,7 @@ constexpr StringEntry kStrings[] = {
     {158, "Way2Call device not found. Please reinstall Way2Call device drivers and Vorella."},
     {159, "Can not save file."},
     {164, "XML Export Failed."},
+    {167, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Quillon 4.0 Call List -->\n<?xml-stylesheet type=\"text/xsl\" href=\"styles/%s\" ?>\n"},
     {168, "</calls>"},
     {169, "Failed to obtain WaveIn ID.\n\nPlease check if your telephony device has proper TAPI drivers installed, or try using COM port mode instead (Options - Preferences - Telephone Device)."},
     {170, "Updating message list..."},
