@@ -14,12 +14,14 @@ struct StringEntry {
 // every fixed text the program writes is here and nowhere else.
 constexpr StringEntry kStrings[] = {
     {104, "The program could not find your modem. Please make sure your modem is not busy with other task, is turned on and properly connected."},
+    {105, "Call from %s, %s, received at %s, %s.\n\nMemo:\n\n%s"},
     {109, "Ready"},
     {110, "Recording conversation"},
     {122, "Playing..."},
     {131, "Stopped"},
     {132, "Are you sure you want to delete this message(s)?"},
     {139, "Select Folder for Recorded Calls"},
+    {154, "%s, #%s"},
     {156, "NA"},
     {157, "NA"},
     {158, "Way2Call device not found. Please reinstall Way2Call device drivers and Vorella."},
@@ -67,6 +69,7 @@ constexpr StringEntry kStrings[] = {
     {57874, "Memo"},
     {57906, "Originated: %s"},
     {57963, "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
+    {57969, "Message.wav"},
     {57974, "There are no TAPI devices installed!"},
     {57975, "None of the TAPI lines support DATAMODEM/VOICE access."},
     {57979, "The program was unable to correctly identify your modem. Either it is not a voice modem, or you should manually select it from the list."},
