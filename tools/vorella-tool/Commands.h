@@ -7,3 +7,6 @@
 using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args);
+int CmdIndex(const Args& args);
+int CmdExportXml(const Args& args);
+int CmdMail(const Args& args);

@@ -14,6 +14,9 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"settings", "settings                  print every setting after loading", CmdSettings},
+    {"index", "index FOLDER              list the calls of a call folder", CmdIndex},
+    {"export-xml", "export-xml FOLDER OUT.xml  export a call folder as an XML call list", CmdExportXml},
+    {"mail", "mail --test TO [--ca PEM]  send a test notice by SMTP, print the last reply", CmdMail},
 };
 
 int Usage() {

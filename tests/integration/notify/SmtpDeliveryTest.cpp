@@ -359,3 +359,28 @@ TEST_F(SmtpDeliveryTest, MisbehavingServersGiveCleanFailures) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SmtpDeliveryTest, TheToolSendsATestNoticeWithTheSettings) {
+    auto server = StartServer("starttls", "alice", "pw");
+    home.Write("vorella.ini",
+               "[Options]\nm_sSmtp=127.0.0.1\nm_nSmtpPort=" + std::to_string(server->Port()) +
+                   "\nm_nSmtpSecurity=1\nm_sSmtpUser=alice\nm_sSmtpPassword=pw\n"
+                   "m_sOriginatorAddress=box@example.com\n");
+    const std::string tool =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
+         "vorella-tool")
+            .string();
+    ProgramResult r = RunProgram({tool, "mail", "--test", "me@example.com", "--ca", Cert()});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output.substr(0, 3), "221") << r.output;
+    ASSERT_EQ(Received(), 1);
+    EXPECT_EQ(ReadFile(Parsed(1) + "to"), "me@example.com");
+
+    ProgramResult untrusted = RunProgram({tool, "mail", "--test", "me@example.com"});
+    EXPECT_EQ(untrusted.status, 1);
+    EXPECT_NE(untrusted.output.find("certificate"), std::string::npos) << untrusted.output;
+}
+
+} // namespace

@@ -1,5 +1,6 @@
 #include "calllog/XmlExport.h"
 #include "calllog/CallList.h"
+#include "calllog/CallRecord.h"
 
 #include "RunProgram.h"
 #include "TempHome.h"
@@ -158,6 +159,51 @@ TEST(CallListTest, RowsAreFilteredAndSortedAsTheListShowsThem) {
     rows = CallListRows(index, "AlIcE");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].sName, "ALICE");
+}
+
+} // namespace
+
+namespace {
+
+// The whole path as a user takes it: three finished calls in a call folder,
+// listed and exported by vorella-tool.
+TEST_F(XmlExportTest, AFolderOfThreeCallsExportsThroughTheTool) {
+    const std::string folder = home.File("Recorded Calls/");
+    std::filesystem::create_directories(folder);
+    const char* names[] = {"Ann & Co", "Bob <b>", "Cy\x01"};
+    for (int i = 0; i < 3; ++i) {
+        std::string file = "rec" + std::to_string(i) + ".wav";
+        home.Write("Recorded Calls/" + file, std::string(2000, 'w'));
+        FinishedCall call;
+        call.sRecordingPath = folder + file;
+        call.sName = names[i];
+        call.sMemo = "memo \"" + std::to_string(i) + "\",\r\n.";
+        call.nLength = 60 * i + 5;
+        ASSERT_TRUE(StoreFinishedCall(folder + "index.dat", call));
+    }
+    // The test programs live in <build>/tests, the tools in <build>/bin.
+    const std::string tool =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
+         "vorella-tool")
+            .string();
+    ProgramResult list = RunProgram({tool, "index", folder});
+    ASSERT_EQ(list.status, 0) << list.output;
+    EXPECT_NE(list.output.find("Bob <b>"), std::string::npos);
+    EXPECT_NE(list.output.find("Cy\\x01"), std::string::npos); // no raw control bytes
+    EXPECT_NE(list.output.find("# 3 calls"), std::string::npos);
+
+    ProgramResult exported = RunProgram({tool, "export-xml", folder, Out()});
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    ExpectWellFormed();
+    EXPECT_EQ(XPath("count(/calls/call)"), "3");
+    EXPECT_EQ(XPath("/calls/report/totalcallen"), "03:15");
+    ProgramResult html = RunProgram({"xsltproc", Out()});
+    EXPECT_EQ(html.status, 0) << html.output;
+    EXPECT_NE(html.output.find("Ann &amp; Co"), std::string::npos);
+
+    ProgramResult failed = RunProgram({tool, "export-xml", folder, home.File("no/such/x.xml")});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.output.find("XML Export Failed."), std::string::npos);
 }
 
 } // namespace
