@@ -121,7 +121,8 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
         pOneOffRecipients->clear();
 
     CSMTPConnection connection;
-    if (settings.bEMailCID == 2 || (!settings.m_sSmtp.empty() && oneOff)) {
+    const bool connect = settings.bEMailCID == 2 || (!settings.m_sSmtp.empty() && oneOff);
+    if (connect) {
         SmtpConnectOptions options = ConnectOptionsFor(settings.server);
         options.tls = settings.tls;
         if (!connection.Connect(Trim(settings.m_sSmtp), settings.server.m_nSmtpPort, options)) {
@@ -134,7 +135,10 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
         }
     }
     const bool useHandoff = settings.bEMailCID == 1 || settings.m_sSmtp.empty();
-    const bool useSmtp = settings.bEMailCID == 2 || !settings.m_sSmtp.empty();
+    // Without the connection above there is no SMTP dialogue at all: with
+    // the mail program chosen, a configured server is used only for
+    // one-off recipients.
+    const bool useSmtp = connect && (settings.bEMailCID == 2 || !settings.m_sSmtp.empty());
 
     for (const CallForMail& call : calls) {
         ComposedMail mail = ComposeCallMail(settings, call, recipients);

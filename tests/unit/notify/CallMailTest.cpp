@@ -146,3 +146,41 @@ TEST_F(HandoffTest, WithoutXdgEmailTheHandoffSaysItIsUnavailable) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SmtpMessageTest, HeaderAndPartsAreLaidOutForMimeReaders) {
+    TempHome home;
+    home.Write("a \"b\".wav", std::string(100, 'x'));
+    CSMTPMessage m;
+    m.m_From = CSMTPAddress("me@x.org", "Me");
+    m.m_ReplyTo = CSMTPAddress("reply@x.org");
+    m.m_sSubject = "Call\r\nBcc: evil@y.org";
+    m.AddRecipient(CSMTPAddress("a@x.org"));
+    m.AddRecipient(CSMTPAddress("b@x.org"));
+    m.AddRecipient(CSMTPAddress("c@x.org"), CSMTPMessage::CC);
+    m.AddRecipient(CSMTPAddress("hidden@x.org"), CSMTPMessage::BCC);
+    EXPECT_EQ(m.GetNumberOfRecipients(), 2);
+    EXPECT_EQ(m.GetRecipient(1).m_sEmailAddress, "b@x.org");
+    EXPECT_TRUE(m.GetRecipient(5).IsEmpty());
+    m.SetBody(".\nbody");
+    auto a = std::make_shared<CSMTPAttachment>();
+    ASSERT_TRUE(a->Attach(home.File("a \"b\".wav")));
+    m.AddAttachment(a);
+    EXPECT_FALSE(CSMTPAttachment().Attach(home.File("none.wav")));
+
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    const std::string data = m.GetData(1796591142);
+    EXPECT_EQ(data.substr(0, data.find("\r\n\r\n") + 4),
+              "From: Me <me@x.org>\r\nTo: a@x.org, b@x.org\r\nCc: c@x.org\r\n"
+              "Subject: Call  Bcc: evil@y.org\r\nDate: Sun, 06 Dec 2026 21:05:42 +0000\r\n"
+              "X-Mailer: CSMTPConnection v1.3\r\nReply-To: reply@x.org\r\nMIME-Version: 1.0\r\n"
+              "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n");
+    EXPECT_EQ(data.find("hidden"), std::string::npos);
+    EXPECT_NE(data.find("\r\n=2E\r\nbody\r\n--#BOUNDARY#\r\n"), std::string::npos);
+    EXPECT_NE(data.find("name=\"a _b_.wav\""), std::string::npos);
+    EXPECT_EQ(data.substr(data.size() - 16), "--#BOUNDARY#--\r\n");
+}
+
+} // namespace
