@@ -1,5 +1,6 @@
 #include "notify/CallMail.h"
 
+#include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 
@@ -68,6 +69,18 @@ void Log(const MailHooks& hooks, const std::string& line) {
 }
 
 } // namespace
+
+CallForMail MailCallFromRecord(const CDataStructure& rec, const std::string& sFolder) {
+    CallForMail call;
+    call.sName = rec.m_sName;
+    call.sNumber = rec.m_sNumber;
+    call.sMemo = rec.m_sMemo;
+    call.sTime = rec.m_sTime;
+    call.sDate = rec.m_sDate;
+    if (!rec.m_sFile.empty())
+        call.sRecordingPath = WithTrailingSlash(sFolder) + rec.m_sFile;
+    return call;
+}
 
 std::vector<std::string> SplitRecipients(const std::string& list) {
     std::vector<std::string> out;

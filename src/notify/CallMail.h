@@ -3,6 +3,7 @@
 // program.
 #pragma once
 
+#include "calllog/DataStructure.h"
 #include "notify/MailHandoff.h"
 #include "notify/SMTPConnection.h"
 #include "notify/SmtpSettings.h"
@@ -36,6 +37,10 @@ struct CallForMail {
     std::string sDate;
     std::string sRecordingPath;
 };
+
+// The call as its index record tells it; sFolder is the call folder the
+// record's file lies in.
+CallForMail MailCallFromRecord(const CDataStructure& rec, const std::string& sFolder);
 
 struct ComposedMail {
     std::string sSubject;

@@ -41,6 +41,15 @@ TEST(CallMailTest, SubjectBodyAndSenderFollowTheSettings) {
     s.bECIDSubj = true;
     EXPECT_EQ(ComposeCallMail(s, call, to).sSubject, "Bob, #555");
 
+    CDataStructure rec;
+    rec.m_sFile = "rec1.wav";
+    rec.m_sName = "Bob";
+    rec.m_sDate = "12/06/26";
+    CallForMail fromRecord = MailCallFromRecord(rec, "/calls");
+    EXPECT_EQ(fromRecord.sRecordingPath, "/calls/rec1.wav");
+    EXPECT_EQ(fromRecord.sDate, "12/06/26");
+    EXPECT_EQ(MailCallFromRecord(CDataStructure(), "/calls").sRecordingPath, "");
+
     s.m_sOriginatorAddress = " me@home.org ";
     s.m_sOriginatorName = "Me";
     m = ComposeCallMail(s, CallForMail(), to);
