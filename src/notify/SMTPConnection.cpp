@@ -256,6 +256,7 @@ bool CSMTPConnection::Connect(const std::string& host, int port,
                               const SmtpConnectOptions& options) {
     m_transport.Close();
     m_bConnected = false;
+    m_bInTransaction = false;
     m_sPending.clear();
     m_sLastCommandResponse.clear();
     m_lastError = SmtpError::None;
@@ -330,9 +331,15 @@ bool CSMTPConnection::SendMessage(const CSMTPMessage& message) {
     if (recipients == 0)
         return Fail(SmtpError::BadAddress, "the message has no recipients");
 
+    // A message refused half-way leaves the server inside its transaction;
+    // the next one starts afresh.
+    if (m_bInTransaction && (!SendCommand("RSET\r\n") || !ReadResponse(250)))
+        return false;
+    m_bInTransaction = false;
     if (!SendCommand("MAIL FROM:<" + message.m_From.m_sEmailAddress + ">\r\n") ||
         !ReadResponse(250))
         return false;
+    m_bInTransaction = true;
     for (auto kind : {CSMTPMessage::TO, CSMTPMessage::CC, CSMTPMessage::BCC})
         for (int i = 0; i < message.GetNumberOfRecipients(kind); ++i)
             if (!SendCommand("RCPT TO:<" + message.GetRecipient(i, kind).m_sEmailAddress +
@@ -346,5 +353,8 @@ bool CSMTPConnection::SendMessage(const CSMTPMessage& message) {
     std::string data = message.GetData(std::time(nullptr));
     data +=
         data.size() >= 2 && data.compare(data.size() - 2, 2, "\r\n") == 0 ? ".\r\n" : "\r\n.\r\n";
-    return SendCommand(data) && ReadResponse(250);
+    if (!SendCommand(data) || !ReadResponse(250))
+        return false;
+    m_bInTransaction = false;
+    return true;
 }

@@ -138,6 +138,7 @@ private:
 
     SmtpTransport m_transport;
     bool m_bConnected = false;
+    bool m_bInTransaction = false; // MAIL FROM accepted, message not yet
     std::string m_sHost;
     std::string m_sPending; // bytes received past the last reply
     std::vector<std::string> m_lastReplyLines;

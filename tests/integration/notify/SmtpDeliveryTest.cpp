@@ -229,6 +229,21 @@ TEST_F(SmtpDeliveryTest, ImplicitTlsDelivers) {
     EXPECT_EQ(Unix(ReadFile(Parsed(1) + "body")), "Hello.\n");
 }
 
+TEST_F(SmtpDeliveryTest, ARefusedMessageDoesNotSpoilTheNext) {
+    auto server = StartServer("plain");
+    CSMTPConnection c;
+    ASSERT_TRUE(c.Connect("127.0.0.1", server->Port())) << c.GetLastErrorText();
+    CSMTPMessage refused = Message();
+    refused.AddRecipient(CSMTPAddress("nobody@refused.example"));
+    EXPECT_FALSE(c.SendMessage(refused));
+    EXPECT_EQ(c.GetLastError(), SmtpError::BadReply);
+    EXPECT_EQ(c.GetLastCommandResponse(), "550 No such user here");
+    EXPECT_TRUE(c.IsConnected());
+    EXPECT_TRUE(c.SendMessage(Message())) << c.GetLastErrorText();
+    EXPECT_TRUE(c.Disconnect());
+    EXPECT_EQ(Received(), 1);
+}
+
 TEST_F(SmtpDeliveryTest, APasswordNeverGoesOutUnencrypted) {
     auto server = StartServer("plain", "alice", "pw");
     SmtpConnectOptions o;

@@ -33,6 +33,12 @@ def main():
     counter = itertools.count(1)
 
     class Handler:
+        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+            if address.endswith("@refused.example"):
+                return "550 No such user here"
+            envelope.rcpt_tos.append(address)
+            return "250 OK"
+
         async def handle_DATA(self, server, session, envelope):
             n = next(counter)
             base = os.path.join(args.folder, "msg%d" % n)
