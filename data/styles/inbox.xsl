@@ -55,7 +55,7 @@
           </xsl:otherwise>
         </xsl:choose>
         <script>
-          <xsl:text disable-output-escaping="yes"><![CDATA[
+          <xsl:text><![CDATA[
 (function () {
   var table = document.getElementById('calls');
   if (!table) return;

@@ -4,6 +4,7 @@
 #include "calllog/CallList.h"
 #include "calllog/DataStructure.h"
 #include "calllog/XmlExport.h"
+#include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 
@@ -35,6 +36,10 @@ std::string Printable(const std::string& s) {
 }
 
 bool LoadRows(const std::string& folder, std::vector<CallListRow>& rows) {
+    if (!DirectoryExists(folder)) {
+        std::fprintf(stderr, "vorella-tool: %s: no such folder\n", folder.c_str());
+        return false;
+    }
     CDataStructureArray index;
     index.Load(WithTrailingSlash(folder) + "index.dat");
     if (index.LoadFailed()) {
@@ -60,7 +65,7 @@ int CmdIndex(const Args& args) {
         std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", r.sKey.c_str(), Printable(r.sDateTime).c_str(),
                     Printable(r.sName).c_str(), Printable(r.sNumber).c_str(), r.sLength.c_str(),
                     Printable(r.sMemo).c_str());
-    std::printf("# %zu calls\n", rows.size());
+    std::printf("# calls: %zu\n", rows.size());
     return 0;
 }
 
@@ -77,6 +82,6 @@ int CmdExportXml(const Args& args) {
         std::fprintf(stderr, "vorella-tool: %s %s\n", LoadStr(kStrExportFailed), error.c_str());
         return 1;
     }
-    std::printf("%zu calls written to %s\n", rows.size(), args[1].c_str());
+    std::printf("calls written: %zu, to %s\n", rows.size(), args[1].c_str());
     return 0;
 }
