@@ -138,6 +138,7 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
     if (connect) {
         SmtpConnectOptions options = ConnectOptionsFor(settings.server);
         options.tls = settings.tls;
+        options.nReadTimeoutMs = settings.nSmtpReadTimeoutMs;
         if (!connection.Connect(Trim(settings.m_sSmtp), settings.server.m_nSmtpPort, options)) {
             outcome.bConnectFailed = true;
             outcome.sLastResponse = connection.GetLastCommandResponse();

@@ -26,6 +26,7 @@ struct MailSettings {
     std::string m_sOriginatorAddress;
     SmtpServerSettings server;
     TlsOptions tls; // extra trusted certificates for a private server
+    int nSmtpReadTimeoutMs = 2000;
 };
 
 // One call as the notice tells it.

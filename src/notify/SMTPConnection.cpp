@@ -262,6 +262,7 @@ bool CSMTPConnection::Connect(const std::string& host, int port,
     m_lastError = SmtpError::None;
     m_sLastErrorText.clear();
     m_sHost = host;
+    m_nReadTimeout = options.nReadTimeoutMs;
 
     std::string error;
     bool resolveFailed = false;

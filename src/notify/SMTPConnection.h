@@ -91,6 +91,8 @@ struct SmtpConnectOptions {
     std::string sPassword;
     TlsOptions tls;
     int nConnectTimeoutMs = 10000;
+    // Longest silence allowed while a reply is awaited.
+    int nReadTimeoutMs = 2000;
 };
 
 enum class SmtpError {
@@ -124,7 +126,7 @@ public:
     SmtpError GetLastError() const { return m_lastError; }
     const std::string& GetLastErrorText() const { return m_sLastErrorText; }
 
-    // Longest silence allowed while a reply is awaited.
+    // Longest silence allowed while a reply is awaited (set by Connect).
     int m_nReadTimeout = 2000;
     // Longest time one reply may take in all, however slowly it trickles in.
     int m_nReplyTimeout = 30000;
