@@ -10,3 +10,6 @@ int CmdSettings(const Args& args);
 int CmdDefaults(const Args& args);
 int CmdProfile(const Args& args);
 int CmdModemType(const Args& args);
+int CmdIndex(const Args& args);
+int CmdExportXml(const Args& args);
+int CmdMail(const Args& args);
