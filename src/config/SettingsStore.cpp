@@ -201,6 +201,9 @@ void SaveSettingsTo(ProfileFile& ini, const CSettingsHolders& h) {
 bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile) {
     ProfileFile ini(GetSettingsPath());
     SaveSettingsTo(ini, h);
+    // The mail password is in there: nobody else may read the file.
+    if (!h.phone.m_sSmtpPassword.empty())
+        ini.SetPrivate(true);
     // Unchanged values are not written again; a file that went missing
     // while we ran reads as empty, so every key is new and it is rewritten.
     const bool bSaved = ini.Save();

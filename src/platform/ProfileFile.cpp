@@ -221,8 +221,12 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
 }
 
 bool ProfileFile::Save(bool bForce) {
-    if (!m_bDirty && !bForce)
+    if (!m_bDirty && !bForce) {
+        // Nothing to write, but a file that should be private still becomes so.
+        if (m_bPrivate && m_bExisted)
+            ::chmod(m_sPath.c_str(), 0600);
         return true;
+    }
     std::string content;
     for (const Line& l : m_lines) {
         content += l.text;

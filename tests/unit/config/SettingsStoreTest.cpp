@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -77,7 +78,8 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
             EXPECT_LT(other, &k) << k.key << " is read before " << k.otherKey;
         }
     }
-    EXPECT_EQ(loaded, 231);
+    // The listed keys, and the four mail server keys added since.
+    EXPECT_EQ(loaded, 231 + 4);
     EXPECT_EQ(FindSettingKey("sPath")->Holder(), SettingHolder::Worker);
     EXPECT_EQ(FindSettingKey("nComPort")->Holder(), SettingHolder::Driver);
     EXPECT_EQ(FindSettingKey("DTMF_STAR")->Holder(), SettingHolder::Driver);
@@ -196,6 +198,21 @@ TEST(SettingsStore, SaveThenLoadGivesBackEverySetting) {
         }
     }
     EXPECT_EQ(loaded.phone.dwTimeoutDefault, saved.driver.dwTimeoutDefault);
+}
+
+TEST(SettingsStore, AFileHoldingTheMailPasswordIsReadableByItsOwnerOnly) {
+    TempHome home;
+    Holders h;
+    CModemProfile profile;
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+    struct stat st {};
+    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0077, 0u) << "no password yet: the usual mode";
+
+    h.phone.m_sSmtpPassword = "secret";
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST(SettingsStore, ValuesThatProfileReadingWouldAlterSurviveARoundTrip) {
