@@ -107,6 +107,12 @@ struct CPhoneSettings {
     std::string m_sRecipsName{};
     std::string m_sRecipsAdderss{};
     std::string m_sSubject{};
+    // The mail server's port, security (0 none, 1 STARTTLS, 2 TLS from the
+    // start) and login: today's servers refuse plain port 25.
+    int m_nSmtpPort{};
+    int m_nSmtpSecurity{};
+    std::string m_sSmtpUser{};
+    std::string m_sSmtpPassword{};
     int m_PagerType{};
     int m_PagerPort{};
     int m_PagerRetries{};

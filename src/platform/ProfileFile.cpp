@@ -154,7 +154,10 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     Line newLine{std::string(TrimView(key)) + "=" + val, lowSection, lowKey};
     auto header = FindSection(lowSection);
     if (!header) {
-        m_lines.push_back(Line{"[" + std::string(TrimView(section)) + "]", lowSection, {}});
+        std::string headerText = "[";
+        headerText.append(TrimView(section));
+        headerText += ']';
+        m_lines.push_back(Line{std::move(headerText), lowSection, {}});
         m_lines.push_back(std::move(newLine));
     } else {
         // After the last non-blank line of the section, so that the blank line
@@ -175,9 +178,14 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
 
 std::string ProfileFile::QuoteValue(std::string_view value) {
     const bool bQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-    if (bQuoted || TrimView(value).size() != value.size())
-        return "\"" + std::string(value) + "\"";
-    return std::string(value);
+    if (!bQuoted && TrimView(value).size() == value.size())
+        return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
 }
 
 void ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {
@@ -213,8 +221,12 @@ std::vector<std::string> ProfileFile::Keys(std::string_view section) const {
 }
 
 bool ProfileFile::Save(bool bForce) {
-    if (!m_bDirty && !bForce)
+    if (!m_bDirty && !bForce) {
+        // Nothing to write, but a file that should be private still becomes so.
+        if (m_bPrivate && m_bExisted)
+            ::chmod(m_sPath.c_str(), 0600);
         return true;
+    }
     std::string content;
     for (const Line& l : m_lines) {
         content += l.text;

@@ -1,0 +1,162 @@
+// The call index at 100,000 records, and base64 of a 10 MB recording, each
+// reported with "vs_ref": its time divided by a plain reference measured in
+// the same run on the same data (reading and splitting the file, writing
+// the same bytes, copying the buffer), so results compare across machines.
+#include "calllog/CallRecord.h"
+#include "calllog/DataStructure.h"
+#include "notify/Base64.h"
+#include "platform/FileUtil.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kRecords = 100000;
+using Clock = std::chrono::steady_clock;
+
+struct Fixture {
+    std::string folder;
+    std::string index;
+    std::string recording;
+    Fixture() {
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
+        folder = std::string(::mkdtemp(tmpl.data())) + "/";
+        index = folder + "index.dat";
+        recording = folder + "rec2026-12-06, 21_05_00.wav";
+        CDataStructureArray a;
+        for (int i = 0; i < kRecords; ++i) {
+            CDataStructure r;
+            r.m_sFile = "rec2026-" + std::to_string(i) + ", 10_00_00.wav";
+            r.m_sTime = "10:00";
+            r.m_sDate = "12/06/26";
+            r.m_sNumber = "555" + std::to_string(i);
+            r.m_sName = "Caller number " + std::to_string(i);
+            r.m_sMemo = i % 10 == 0 ? "Call back about the \"offer\",\r\nafter five." : "";
+            r.m_nLength = i % 3600;
+            a.Add(r);
+        }
+        a.Save(index);
+        WriteFileAtomic(recording, std::string(50000, 'w'));
+    }
+    ~Fixture() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+};
+
+Fixture& Data() {
+    static Fixture f;
+    return f;
+}
+
+// Best of several runs of a reference operation, in seconds.
+double Measure(const std::function<void()>& op) {
+    double best = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        auto t0 = Clock::now();
+        op();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+    }
+    return best;
+}
+
+double ReadReference() {
+    static double ref = Measure([] {
+        auto text = ReadWholeFile(Data().index, size_t(1) << 30);
+        size_t lines = 0;
+        for (char c : *text)
+            lines += c == '\n';
+        benchmark::DoNotOptimize(lines);
+    });
+    return ref;
+}
+
+double WriteReference() {
+    static double ref = [] {
+        std::string bytes = *ReadWholeFile(Data().index, size_t(1) << 30);
+        std::string copy = Data().folder + "copy.dat";
+        return Measure([&] { WriteFileAtomic(copy, bytes); });
+    }();
+    return ref;
+}
+
+const std::string& TenMegabytes() {
+    static std::string data = [] {
+        std::string s(10u << 20, '\0');
+        std::mt19937 rng(1);
+        for (char& c : s)
+            c = static_cast<char>(rng());
+        return s;
+    }();
+    return data;
+}
+
+double CopyReference() {
+    static double ref = Measure([] {
+        std::string copy = TenMegabytes();
+        benchmark::DoNotOptimize(copy.data());
+    });
+    return ref;
+}
+
+// Runs body per iteration and reports its mean time against the reference.
+void Timed(benchmark::State& state, double reference, const std::function<void()>& body) {
+    double total = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        body();
+        total += std::chrono::duration<double>(Clock::now() - t0).count();
+    }
+    state.counters["vs_ref"] = total / static_cast<double>(state.iterations()) / reference;
+}
+
+void BM_IndexLoad100k(benchmark::State& state) {
+    Data();
+    Timed(state, ReadReference(), [] {
+        CDataStructureArray a;
+        benchmark::DoNotOptimize(a.Load(Data().index));
+    });
+}
+BENCHMARK(BM_IndexLoad100k)->Unit(benchmark::kMillisecond);
+
+void BM_IndexSave100k(benchmark::State& state) {
+    CDataStructureArray a;
+    a.Load(Data().index);
+    Timed(state, WriteReference(), [&] { a.Save(Data().index); });
+}
+BENCHMARK(BM_IndexSave100k)->Unit(benchmark::kMillisecond);
+
+void BM_StoreFinishedCallOn100k(benchmark::State& state) {
+    FinishedCall call;
+    call.sRecordingPath = Data().recording;
+    call.sName = "New caller";
+    call.sNumber = "5550000";
+    call.sMemo = "memo";
+    call.nLength = 42;
+    Timed(state, ReadReference() + WriteReference(),
+          [&] { StoreFinishedCall(Data().index, call); });
+}
+BENCHMARK(BM_StoreFinishedCallOn100k)->Unit(benchmark::kMillisecond);
+
+void BM_Base64_10MB(benchmark::State& state) {
+    const std::string& data = TenMegabytes();
+    Timed(state, CopyReference(), [&] {
+        std::string enc = Base64EncodeLines(data.data(), data.size());
+        benchmark::DoNotOptimize(enc.data());
+    });
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(data.size()));
+}
+BENCHMARK(BM_Base64_10MB)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

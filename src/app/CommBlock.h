@@ -1,0 +1,76 @@
+// The external-control block: 65535 bytes that another program fills with a
+// command code, two numbers and four strings before asking Vorella to act on
+// it, and from which it reads the reply. Little-endian, at fixed offsets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace CommBlock {
+
+inline constexpr size_t kSize = 65535;
+
+inline constexpr size_t kCommandOffset = 0;
+inline constexpr size_t kParam1Offset = 4;
+inline constexpr size_t kParam2Offset = 8;
+
+struct StringField {
+    size_t offset;
+    size_t size; // bytes in the block, the terminating zero included
+};
+inline constexpr StringField kName{12, 260};
+inline constexpr StringField kNumber{272, 260};
+inline constexpr StringField kText{532, 2048};
+inline constexpr StringField kFile{2580, 260};
+
+// Bytes at the start of the block that hold fields; the rest is unused.
+inline constexpr size_t kUsedSize = kFile.offset + kFile.size;
+
+// The longest string each field holds.
+constexpr size_t MaxChars(StringField f) {
+    return f.size - 1;
+}
+
+} // namespace CommBlock
+
+// The external-control command codes.
+enum class CommCommand : int32_t {
+    GetMonitoring = 0,
+    SetMonitoring = 1,
+    GetCallActive = 2,
+    RecordOrStop = 3,
+    GetCaller = 4,
+    SetCaller = 5,
+    GetFile = 6,
+    PlayFile = 7,
+    StopRecording = 8,
+    SetFile = 9,
+    Exit = 10,
+    Dial = 11,
+    DialAndSpeak = 12,
+};
+
+// The block's contents, decoded.
+struct CommBlockData {
+    int32_t nCommand = 0;
+    int32_t nParam1 = 0;
+    int32_t nParam2 = 0;
+    std::string sName;   // string 1: caller name
+    std::string sNumber; // string 2: caller number (the number to dial)
+    std::string sText;   // string 3: caller text, or seconds for code 12
+    std::string sFile;   // string 4: file name
+};
+
+// Decodes the first CommBlock::kUsedSize bytes of block. Each string is taken
+// up to its terminating zero but never past its field: one that fills its
+// field without a zero is cut at the field's end.
+CommBlockData DecodeCommBlock(const uint8_t* block);
+
+// Writes data into the first CommBlock::kUsedSize bytes of block. Strings too
+// long for their field are cut (on a character boundary) to leave room for the
+// zero; the rest of each field is zero-filled.
+void EncodeCommBlock(const CommBlockData& data, uint8_t* block);
+
+// True when every string of data fits its field.
+bool CommBlockFits(const CommBlockData& data);

@@ -1,0 +1,54 @@
+// What external control asks of the running program. CCommDll decodes the
+// block and calls these; the program's core carries them out (on the UI
+// thread, like any menu command) and the tests put a fake in its place.
+#pragma once
+
+#include <string>
+
+struct CallerFields {
+    std::string sName;
+    std::string sNumber;
+    std::string sText;
+};
+
+class IExternalControl {
+public:
+    virtual ~IExternalControl() = default;
+
+    // Code 0: monitoring runs (not paused).
+    virtual bool IsMonitoring() = 0;
+    // Code 1: stop a call in progress, then switch monitoring on or off.
+    virtual void SetMonitoring(bool bOn) = 0;
+    // Code 2: a call is being handled.
+    virtual bool IsCallActive() = 0;
+    // Code 3 with parameter 2 != 0, as the "&Record" command: make sure
+    // monitoring runs, wait until the worker is ready, request a recording.
+    virtual void StartRecording() = 0;
+    // Code 3 with parameter 2 == 0: stop the current call.
+    virtual void StopCall() = 0;
+    // Code 4: the main window's caller name, number and text.
+    virtual CallerFields GetCallerFields() = 0;
+    // Code 5: set them, marking the caller ID as supplied from outside.
+    virtual void SetCallerFields(const CallerFields& fields) = 0;
+    // Code 6: the worker's current file name.
+    virtual std::string GetCurrentFile() = 0;
+    // Code 7: stop a recording if one runs, then play sFile through the line.
+    virtual void PlayFile(const std::string& sFile) = 0;
+    // Code 8: stop recording, as the "&Stop" command.
+    virtual void StopRecording() = 0;
+    // Code 9: set the worker's current file name.
+    virtual void SetCurrentFile(const std::string& sFile) = 0;
+    // Code 10: the immediate exit path ("E&xit").
+    virtual void Exit() = 0;
+    // Codes 11 and 12: dial sNumber; bSpeak keeps the line for talking (12).
+    virtual void Dial(const std::string& sNumber, bool bSpeak) = 0;
+    // Code 12 with a number of seconds: pause monitoring once they have passed
+    // (the hidden window's timer 4).
+    virtual void StartSpeakTimer(unsigned nMilliseconds) = 0;
+
+    // A later start of the program asked this one to show its main window.
+    virtual void ShowMainWindow() = 0;
+    // "quit" on a later start's command line: leave as the message loop does
+    // when it is told to quit.
+    virtual void Quit() = 0;
+};

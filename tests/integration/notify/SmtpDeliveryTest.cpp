@@ -1,0 +1,417 @@
+// The SMTP client against a real SMTP server (aiosmtpd) on loopback, and
+// against servers that misbehave. Received mail is read back with Python's
+// email package.
+#include "notify/CallMail.h"
+#include "notify/MailText.h"
+#include "notify/SMTPConnection.h"
+#include "platform/Strings.h"
+#include "platform/TextUtil.h"
+
+#include "../../unit/calllog/RunProgram.h"
+#include "ServerProcess.h"
+#include "TempHome.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
+
+namespace {
+
+// The real server answers in milliseconds; a long read time-out only keeps
+// a heavily loaded test machine from failing these tests. The misbehaving
+// servers keep the normal 2000 ms.
+constexpr int kPatient = 20000;
+
+std::string Script(const std::string& name) {
+    const char* src = std::getenv("VORELLA_SOURCE_DIR");
+    return std::string(src ? src : ".") + "/tests/integration/notify/" + name;
+}
+
+std::string RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s(n, '\0');
+    for (char& c : s)
+        c = static_cast<char>(rng());
+    return s;
+}
+
+std::string Unix(std::string s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
+            out += s[i];
+    return out;
+}
+
+class SmtpDeliveryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(Inbox());
+        ::setenv("TMPDIR", home.Path().c_str(), 1);
+    }
+    void TearDown() override { ::unsetenv("TMPDIR"); }
+    std::string Inbox() const { return home.File("inbox/"); }
+
+    std::unique_ptr<ServerProcess> StartServer(const std::string& mode,
+                                               const std::string& user = "",
+                                               const std::string& password = "") {
+        std::vector<std::string> args = {
+            "/usr/bin/python3", Script("smtp_server.py"), "--folder", Inbox(), "--mode", mode};
+        if (mode != "plain") {
+            MakeCertificate();
+            args.insert(args.end(), {"--cert", Cert(), "--key", home.File("key.pem")});
+        }
+        if (!user.empty())
+            args.insert(args.end(), {"--user", user, "--password", password});
+        return std::make_unique<ServerProcess>(args);
+    }
+    std::string Cert() const { return home.File("cert.pem"); }
+    void MakeCertificate() {
+        if (std::filesystem::exists(Cert()))
+            return;
+        ProgramResult r = RunProgram(
+            {"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+             "-nodes", "-keyout", home.File("key.pem"), "-out", Cert(), "-days", "2", "-subj",
+             "/CN=localhost", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"});
+        ASSERT_EQ(r.status, 0) << r.output;
+    }
+
+    // The n-th received message, parsed; its parts as files in a folder.
+    std::string Parsed(int n) {
+        std::string out = home.File("parsed" + std::to_string(n) + "/");
+        std::filesystem::create_directories(out);
+        ProgramResult r = RunProgram({"/usr/bin/python3", Script("check_mail.py"),
+                                      Inbox() + "msg" + std::to_string(n) + ".eml", out});
+        EXPECT_EQ(r.status, 0) << r.output;
+        return out;
+    }
+    std::string ReadFile(const std::string& path) const { return ReadWholeFileOr(path); }
+    static std::string ReadWholeFileOr(const std::string& path) {
+        FILE* f = std::fopen(path.c_str(), "rb");
+        if (!f)
+            return "<missing " + path + ">";
+        std::string s;
+        char buf[65536];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            s.append(buf, n);
+        std::fclose(f);
+        return s;
+    }
+    int Received() const {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(Inbox()))
+            n += e.path().extension() == ".eml";
+        return n;
+    }
+
+    CSMTPMessage Message(const std::string& attachmentPath = "") {
+        CSMTPMessage m;
+        m.m_From = CSMTPAddress("vorella@example.com", "Vorella");
+        m.m_sSubject = "Test";
+        m.SetBody("Hello.\n");
+        m.AddRecipient(CSMTPAddress("alice@example.com"));
+        if (!attachmentPath.empty()) {
+            auto a = std::make_shared<CSMTPAttachment>();
+            EXPECT_TRUE(a->Attach(attachmentPath));
+            m.AddAttachment(a);
+        }
+        return m;
+    }
+
+    TempHome home;
+};
+
+TEST_F(SmtpDeliveryTest, ACallNoticeArrivesIntactWithItsRecording) {
+    auto server = StartServer("plain");
+    const std::string recording = home.File("rec2026-12-06, 21_05_00.wav");
+    const std::string bytes = RandomBytes(70001, 7);
+    home.Write("rec2026-12-06, 21_05_00.wav", bytes);
+
+    MailSettings s;
+    s.nSmtpReadTimeoutMs = kPatient;
+    s.bEMailCID = 2;
+    s.bEAttachVoice = true;
+    s.m_sSmtp = "127.0.0.1";
+    s.server.m_nSmtpPort = server->Port();
+    s.m_sRecipsAdderss = " alice@example.com; bob@example.com ,;";
+    s.m_sOriginatorName = "Vorella, at home";
+    s.m_sOriginatorAddress = "recorder@example.com";
+    CallForMail call;
+    call.sName = "Zo\xc3\xab O'Neil\r\nBcc: victim@example.com";
+    call.sNumber = "5551234";
+    call.sMemo = "He said \"call back\", twice\r\n.\r\nrate = 5 =41\r\n..\r\n--#BOUNDARY#--\r\n"
+                 "-- \r\ntrailing blanks   ";
+    call.sTime = "21:05";
+    call.sDate = "12/06/26";
+    call.sRecordingPath = recording;
+    bool handedOff = false;
+    MailHooks hooks;
+    hooks.handOff = [&](const HandoffMessage&, std::string*) { return handedOff = true; };
+
+    NotifyOutcome out = SendCallNotifications(s, {call}, nullptr, hooks);
+    ASSERT_EQ(out.nSmtpSent, 1) << (out.errors.empty() ? "" : out.errors[0]);
+    EXPECT_FALSE(handedOff);
+    EXPECT_EQ(out.sLastResponse.substr(0, 3), "221");
+    ASSERT_EQ(Received(), 1);
+
+    const std::string envelope = ReadFile(Inbox() + "msg1.json");
+    EXPECT_NE(envelope.find("\"mail_from\": \"recorder@example.com\""), std::string::npos)
+        << envelope;
+    EXPECT_NE(envelope.find("\"rcpt_tos\": [\"alice@example.com\", \"bob@example.com\"]"),
+              std::string::npos)
+        << envelope;
+
+    const std::string p = Parsed(1);
+    EXPECT_EQ(ReadFile(p + "defects"), "");
+    EXPECT_EQ(ReadFile(p + "subject"), "Zo\xc3\xab O'Neil  Bcc: victim@example.com, #5551234");
+    EXPECT_EQ(ReadFile(p + "from"), "\"Vorella, at home\" <recorder@example.com>");
+    EXPECT_EQ(ReadFile(p + "to"), "alice@example.com\nbob@example.com");
+    EXPECT_EQ(ReadFile(p + "headers").find("Bcc"), std::string::npos);
+    const std::string expectedBody =
+        StrPrintf(LoadStr(105), call.sName.c_str(), call.sNumber.c_str(), call.sTime.c_str(),
+                  call.sDate.c_str(), call.sMemo.c_str());
+    EXPECT_EQ(Unix(ReadFile(p + "body")), Unix(NormalizeLineEnds(expectedBody)));
+    EXPECT_EQ(ReadFile(p + "attachments/rec2026-12-06, 21_05_00.wav"), bytes);
+}
+
+TEST_F(SmtpDeliveryTest, StartTlsWithLoginDeliversAndRefusesStrangers) {
+    auto server = StartServer("starttls", "alice", "s3cret \xc3\xa9");
+    home.Write("voice.wav", RandomBytes(4000, 3));
+    SmtpConnectOptions o;
+    o.nReadTimeoutMs = kPatient;
+    o.security = SmtpSecurity::StartTls;
+    o.sUser = "alice";
+    o.sPassword = "s3cret \xc3\xa9";
+    o.tls.sCaFile = Cert();
+    {
+        CSMTPConnection c;
+        ASSERT_TRUE(c.Connect("127.0.0.1", server->Port(), o)) << c.GetLastErrorText();
+        ASSERT_TRUE(c.SendMessage(Message(home.File("voice.wav")))) << c.GetLastErrorText();
+        EXPECT_EQ(c.GetLastCommandResponse().substr(0, 3), "250");
+        EXPECT_TRUE(c.Disconnect());
+    }
+    ASSERT_EQ(Received(), 1);
+    EXPECT_NE(ReadFile(Inbox() + "msg1.json").find("\"user\": \"alice\""), std::string::npos);
+    EXPECT_EQ(ReadFile(Parsed(1) + "attachments/voice.wav"), ReadFile(home.File("voice.wav")));
+
+    // A wrong password.
+    SmtpConnectOptions wrong = o;
+    wrong.sPassword = "guess";
+    CSMTPConnection c2;
+    EXPECT_FALSE(c2.Connect("127.0.0.1", server->Port(), wrong));
+    EXPECT_EQ(c2.GetLastError(), SmtpError::Auth)
+        << c2.GetLastErrorText() << " | " << c2.GetLastCommandResponse();
+    EXPECT_FALSE(c2.IsConnected());
+
+    // A certificate nobody vouches for.
+    SmtpConnectOptions untrusted = o;
+    untrusted.tls.sCaFile.clear();
+    CSMTPConnection c3;
+    EXPECT_FALSE(c3.Connect("127.0.0.1", server->Port(), untrusted));
+    EXPECT_EQ(c3.GetLastError(), SmtpError::Tls);
+    EXPECT_NE(c3.GetLastErrorText().find("certificate"), std::string::npos);
+
+    // Without STARTTLS this server takes no mail at all.
+    CSMTPConnection c4;
+    SmtpConnectOptions plain;
+    plain.nReadTimeoutMs = kPatient;
+    EXPECT_FALSE(c4.Connect("127.0.0.1", server->Port(), plain) && c4.SendMessage(Message()));
+    EXPECT_EQ(c4.GetLastError(), SmtpError::BadReply);
+    EXPECT_EQ(Received(), 1);
+}
+
+TEST_F(SmtpDeliveryTest, ImplicitTlsDelivers) {
+    auto server = StartServer("tls", "bob", "pw");
+    SmtpConnectOptions o;
+    o.nReadTimeoutMs = kPatient;
+    o.security = SmtpSecurity::ImplicitTls;
+    o.sUser = "bob";
+    o.sPassword = "pw";
+    o.tls.sCaFile = Cert();
+    CSMTPConnection c;
+    ASSERT_TRUE(c.Connect("127.0.0.1", server->Port(), o)) << c.GetLastErrorText();
+    ASSERT_TRUE(c.SendMessage(Message())) << c.GetLastErrorText();
+    c.Disconnect();
+    ASSERT_EQ(Received(), 1);
+    EXPECT_EQ(Unix(ReadFile(Parsed(1) + "body")), "Hello.\n");
+}
+
+TEST_F(SmtpDeliveryTest, ARefusedMessageDoesNotSpoilTheNext) {
+    auto server = StartServer("plain");
+    CSMTPConnection c;
+    SmtpConnectOptions o;
+    o.nReadTimeoutMs = kPatient;
+    ASSERT_TRUE(c.Connect("127.0.0.1", server->Port(), o)) << c.GetLastErrorText();
+    CSMTPMessage refused = Message();
+    refused.AddRecipient(CSMTPAddress("nobody@refused.example"));
+    EXPECT_FALSE(c.SendMessage(refused));
+    EXPECT_EQ(c.GetLastError(), SmtpError::BadReply);
+    EXPECT_EQ(c.GetLastCommandResponse(), "550 No such user here");
+    EXPECT_TRUE(c.IsConnected());
+    EXPECT_TRUE(c.SendMessage(Message())) << c.GetLastErrorText();
+    EXPECT_TRUE(c.Disconnect());
+    EXPECT_EQ(Received(), 1);
+}
+
+TEST_F(SmtpDeliveryTest, APasswordNeverGoesOutUnencrypted) {
+    auto server = StartServer("plain", "alice", "pw");
+    SmtpConnectOptions o;
+    o.nReadTimeoutMs = kPatient;
+    o.sUser = "alice";
+    o.sPassword = "pw";
+    CSMTPConnection c;
+    EXPECT_FALSE(c.Connect("127.0.0.1", server->Port(), o));
+    EXPECT_EQ(c.GetLastError(), SmtpError::Auth);
+    EXPECT_NE(c.GetLastErrorText().find("encrypted"), std::string::npos);
+}
+
+TEST_F(SmtpDeliveryTest, AMissingHandoffDoesNotStopSmtp) {
+    auto server = StartServer("plain");
+    MailSettings s;
+    s.nSmtpReadTimeoutMs = kPatient;
+    s.bEMailCID = 1; // the mail program, with a server set as well
+    s.m_sSmtp = "127.0.0.1";
+    s.server.m_nSmtpPort = server->Port();
+    s.m_sRecipsAdderss = "configured@example.com";
+    std::string oneOff = "once@example.com";
+    MailHooks hooks;
+    hooks.handOff = [](const HandoffMessage&, std::string* error) {
+        *error = "xdg-email was not found";
+        return false;
+    };
+    CallForMail call;
+    NotifyOutcome out = SendCallNotifications(s, {call}, &oneOff, hooks);
+    EXPECT_EQ(out.nSmtpSent, 1);
+    EXPECT_EQ(out.nHandedOff, 0);
+    EXPECT_TRUE(oneOff.empty());
+    ASSERT_EQ(out.errors.size(), 1u);
+    EXPECT_NE(out.errors[0].find("xdg-email"), std::string::npos);
+    ASSERT_EQ(Received(), 1);
+    EXPECT_EQ(ReadFile(Parsed(1) + "to"), "once@example.com");
+}
+
+TEST_F(SmtpDeliveryTest, ACompressedRecordingGoesAsMessageWav) {
+    auto server = StartServer("plain");
+    home.Write("rec.wav", RandomBytes(3000, 9));
+    MailSettings s;
+    s.nSmtpReadTimeoutMs = kPatient;
+    s.bEMailCID = 2;
+    s.bEAttachVoice = true;
+    s.bEMailCompress = true;
+    s.m_sSmtp = "127.0.0.1";
+    s.server.m_nSmtpPort = server->Port();
+    s.m_sRecipsAdderss = "alice@example.com";
+    CallForMail call;
+    call.sRecordingPath = home.File("rec.wav");
+    std::string madeFile;
+    MailHooks hooks;
+    hooks.convertToGsm = [&](const std::string& from, const std::string& to) {
+        madeFile = to;
+        std::string data = "GSM:" + ReadWholeFileOr(from).substr(0, 1500);
+        FILE* f = std::fopen(to.c_str(), "wb");
+        std::fwrite(data.data(), 1, data.size(), f);
+        std::fclose(f);
+        return true;
+    };
+    NotifyOutcome out = SendCallNotifications(s, {call, call}, nullptr, hooks);
+    EXPECT_EQ(out.nSmtpSent, 2);
+    ASSERT_EQ(Received(), 2);
+    EXPECT_EQ(std::filesystem::path(madeFile).filename(), "Message.wav");
+    EXPECT_FALSE(std::filesystem::exists(madeFile)); // the temporary copy is gone
+    EXPECT_EQ(ReadFile(Parsed(2) + "attachments/Message.wav"),
+              "GSM:" + ReadFile(home.File("rec.wav")).substr(0, 1500));
+}
+
+TEST_F(SmtpDeliveryTest, NoConnectionMeansNothingIsSent) {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd); // nobody listens there now
+
+    MailSettings s;
+    s.nSmtpReadTimeoutMs = kPatient;
+    s.bEMailCID = 2;
+    s.m_sSmtp = "127.0.0.1";
+    s.server.m_nSmtpPort = ntohs(a.sin_port);
+    s.m_sRecipsAdderss = "alice@example.com";
+    bool handedOff = false;
+    MailHooks hooks;
+    hooks.handOff = [&](const HandoffMessage&, std::string*) { return handedOff = true; };
+    NotifyOutcome out = SendCallNotifications(s, {CallForMail()}, nullptr, hooks);
+    EXPECT_TRUE(out.bConnectFailed);
+    EXPECT_EQ(out.nSmtpSent, 0);
+    EXPECT_FALSE(handedOff);
+
+    CSMTPConnection c;
+    EXPECT_FALSE(c.Connect("", 25));
+    EXPECT_EQ(c.GetLastError(), SmtpError::Resolve);
+    EXPECT_FALSE(c.SendMessage(Message()));
+    EXPECT_EQ(c.GetLastError(), SmtpError::NotConnected);
+}
+
+TEST_F(SmtpDeliveryTest, MisbehavingServersGiveCleanFailures) {
+    struct Case {
+        const char* mode;
+        SmtpError expected;
+        bool connects; // the failure comes in the mail dialogue
+    } cases[] = {
+        {"silent", SmtpError::Timeout, false},     {"slow", SmtpError::Timeout, false},
+        {"longline", SmtpError::Malformed, false}, {"garbage", SmtpError::Malformed, false},
+        {"wrongcode", SmtpError::BadReply, false}, {"dropdata", SmtpError::Closed, true},
+        {"badstarttls", SmtpError::Tls, false},
+    };
+    home.Write("big.wav", RandomBytes(3 << 20, 1));
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.mode);
+        ServerProcess server({"/usr/bin/python3", Script("bad_smtp_server.py"), k.mode});
+        SmtpConnectOptions o;
+        if (std::string(k.mode) == "badstarttls")
+            o.security = SmtpSecurity::StartTls;
+        CSMTPConnection c;
+        bool connected = c.Connect("127.0.0.1", server.Port(), o);
+        ASSERT_EQ(connected, k.connects) << c.GetLastErrorText();
+        if (connected) {
+            EXPECT_FALSE(c.SendMessage(Message(home.File("big.wav"))));
+            c.Disconnect(); // nothing left to say goodbye on
+        }
+        EXPECT_EQ(c.GetLastError(), k.expected) << c.GetLastErrorText();
+        EXPECT_FALSE(c.IsConnected());
+        if (std::string(k.mode) == "wrongcode") {
+            EXPECT_EQ(c.GetLastCommandResponse(), "500 Command not understood");
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SmtpDeliveryTest, TheToolSendsATestNoticeWithTheSettings) {
+    auto server = StartServer("starttls", "alice", "pw");
+    home.Write("vorella.ini",
+               "[Options]\nm_sSmtp=127.0.0.1\nm_nSmtpPort=" + std::to_string(server->Port()) +
+                   "\nm_nSmtpSecurity=1\nm_sSmtpUser=alice\nm_sSmtpPassword=pw\n"
+                   "m_sOriginatorAddress=box@example.com\n");
+    const std::string tool =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
+         "vorella-tool")
+            .string();
+    ProgramResult r = RunProgram({tool, "mail", "--test", "me@example.com", "--ca", Cert()});
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output.substr(0, 3), "221") << r.output;
+    ASSERT_EQ(Received(), 1);
+    EXPECT_EQ(ReadFile(Parsed(1) + "to"), "me@example.com");
+
+    ProgramResult untrusted = RunProgram({tool, "mail", "--test", "me@example.com"});
+    EXPECT_EQ(untrusted.status, 1);
+    EXPECT_NE(untrusted.output.find("certificate"), std::string::npos) << untrusted.output;
+}
+
+} // namespace

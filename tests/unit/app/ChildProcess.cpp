@@ -1,0 +1,143 @@
+#include "ChildProcess.h"
+
+#include "platform/ProcessLaunch.h"
+#include "platform/TickCount.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int devnull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devnull, 0);
+        if (outFd >= 0)
+            ::dup2(outFd, 1);
+        if (errFd >= 0)
+            ::dup2(errFd, 2);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+int WaitFor(pid_t pid, unsigned timeoutMs) {
+    const uint32_t start = GetTickCount();
+    for (;;) {
+        int status = 0;
+        pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (r < 0 && errno != EINTR)
+            return -1;
+        if (GetTickCount() - start >= timeoutMs) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -1;
+        }
+        SleepMs(5);
+    }
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs) {
+    ProgramRun run;
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        return run;
+    pid_t pid = Spawn(argv, out[1], err[1]);
+    ::close(out[1]);
+    ::close(err[1]);
+    const uint32_t start = GetTickCount();
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0 && GetTickCount() - start < timeoutMs) {
+        if (::poll(fds, 2, 100) <= 0)
+            continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
+                continue;
+            char buf[4096];
+            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                (i == 0 ? run.out : run.err).append(buf, static_cast<size_t>(n));
+            } else {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (pollfd& p : fds)
+        if (p.fd >= 0)
+            ::close(p.fd);
+    uint32_t spent = GetTickCount() - start;
+    run.nExit = WaitFor(pid, spent >= timeoutMs ? 1 : timeoutMs - spent);
+    return run;
+}
+
+BackgroundProgram::~BackgroundProgram() {
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    if (m_outFd >= 0)
+        ::close(m_outFd);
+}
+
+bool BackgroundProgram::Start(const std::vector<std::string>& argv, std::string* firstLine,
+                              unsigned timeoutMs) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return false;
+    m_pid = Spawn(argv, out[1], -1);
+    ::close(out[1]);
+    m_outFd = out[0];
+    const uint32_t start = GetTickCount();
+    std::string line;
+    while (GetTickCount() - start < timeoutMs) {
+        pollfd p{m_outFd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0)
+            continue;
+        char c;
+        if (::read(m_outFd, &c, 1) != 1)
+            break;
+        if (c == '\n') {
+            *firstLine = line;
+            return true;
+        }
+        line += c;
+    }
+    *firstLine = line;
+    return false;
+}
+
+int BackgroundProgram::Wait(unsigned timeoutMs) {
+    if (m_pid <= 0)
+        return -1;
+    int code = WaitFor(m_pid, timeoutMs);
+    m_pid = -1;
+    return code;
+}
+
+std::string BuiltProgram(const std::string& name) {
+    // Test programs sit beside this one in tests/, the project's programs in bin/.
+    std::string tests = GetExecutablePath();
+    tests = tests.substr(0, tests.rfind('/') + 1);
+    std::string beside = tests + name;
+    if (::access(beside.c_str(), X_OK) == 0)
+        return beside;
+    return tests + "../bin/" + name;
+}

@@ -1,0 +1,38 @@
+// Runs a program for a test with its output captured, or starts one in the
+// background and reads its first line: fork and exec, no shell.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct ProgramRun {
+    int nExit = -1; // exit code; -1 when it did not end in time
+    std::string out;
+    std::string err;
+};
+
+// Runs argv to its end (at most timeoutMs; then it is killed and nExit is -1).
+ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs = 60000);
+
+class BackgroundProgram {
+public:
+    BackgroundProgram() = default;
+    ~BackgroundProgram();
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    // Starts argv and waits at most timeoutMs for its first stdout line.
+    bool Start(const std::vector<std::string>& argv, std::string* firstLine,
+               unsigned timeoutMs = 30000);
+    // Waits at most timeoutMs for it to end; its exit code, or -1.
+    int Wait(unsigned timeoutMs = 30000);
+    pid_t Pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_outFd = -1;
+};
+
+// The path of a built program: a test program beside this one, or one of bin/.
+std::string BuiltProgram(const std::string& name);

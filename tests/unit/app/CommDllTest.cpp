@@ -1,0 +1,160 @@
+// CCommDll on a real shared block: every command code, the replies written
+// back, and a block written by a careless or hostile program.
+#include "FakeExternalControl.h"
+#include "TempHome.h"
+
+#include "app/CommDll.h"
+#include "platform/RuntimeFolder.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+class CommDllTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        folder = GetRuntimeFolder(&error);
+        ASSERT_FALSE(folder.empty()) << error;
+        ASSERT_TRUE(dll.Open(folder, &error)) << error;
+        dll.Enable();
+        ASSERT_EQ(client.Open(ControlBlockName(folder), CommBlock::kSize,
+                              SharedMemoryBlock::OpenMode::OpenExisting, &error),
+                  SharedMemoryBlock::OpenResult::Ok)
+            << error;
+    }
+
+    // Writes a request as another program would and runs the callback.
+    CommResult Send(const CommBlockData& request) {
+        std::vector<uint8_t> raw(CommBlock::kUsedSize);
+        EncodeCommBlock(request, raw.data());
+        EXPECT_TRUE(client.WriteAt(0, raw.data(), raw.size()));
+        return dll.OnCallback(fake);
+    }
+    CommBlockData Read() {
+        std::vector<uint8_t> raw(CommBlock::kUsedSize);
+        EXPECT_TRUE(client.ReadAt(0, raw.data(), raw.size()));
+        return DecodeCommBlock(raw.data());
+    }
+    static CommBlockData Code(int code) {
+        CommBlockData d;
+        d.nCommand = code;
+        return d;
+    }
+
+    TempHome home;
+    std::string folder;
+    CCommDll dll;
+    SharedMemoryBlock client;
+    FakeExternalControl fake;
+};
+
+TEST_F(CommDllTest, QueriesReplyThroughTheBlock) {
+    fake.bMonitoring = false;
+    CommBlockData q = Code(0);
+    q.nParam1 = 77;
+    ASSERT_EQ(Send(q), CommResult::Done);
+    EXPECT_EQ(Read().nParam1, 0);
+    fake.bMonitoring = true;
+    ASSERT_EQ(Send(q), CommResult::Done);
+    EXPECT_EQ(Read().nParam1, 1);
+
+    fake.bCallActive = true;
+    ASSERT_EQ(Send(Code(2)), CommResult::Done);
+    EXPECT_EQ(Read().nParam2, 1);
+
+    fake.caller = {"Ann Smith", "5550123", "calls about the invoice"};
+    ASSERT_EQ(Send(Code(4)), CommResult::Done);
+    CommBlockData r = Read();
+    EXPECT_EQ(r.sName, "Ann Smith");
+    EXPECT_EQ(r.sNumber, "5550123");
+    EXPECT_EQ(r.sText, "calls about the invoice");
+
+    fake.sFile = "/calls/rec2026-12-06, 14_03_59.wav";
+    ASSERT_EQ(Send(Code(6)), CommResult::Done);
+    EXPECT_EQ(Read().sFile, fake.sFile);
+
+    // A reply longer than its field is cut, never written past it.
+    fake.caller.sName = std::string(1000, 'n');
+    ASSERT_EQ(Send(Code(4)), CommResult::Done);
+    EXPECT_EQ(Read().sName, std::string(259, 'n'));
+    EXPECT_TRUE(fake.log.empty()) << "queries do nothing";
+
+    // Any non-zero parameter 1 switches monitoring on; commands that do not
+    // answer leave the caller's block as it wrote it.
+    CommBlockData set = Code(1);
+    set.nParam1 = -5;
+    fake.bMonitoring = false;
+    ASSERT_EQ(Send(set), CommResult::Done);
+    EXPECT_TRUE(fake.bMonitoring);
+    EXPECT_EQ(Read().nParam1, -5);
+}
+
+TEST_F(CommDllTest, SpeakTimeIsAPositiveBoundedCount) {
+    struct Case {
+        const char* text;
+        unsigned seconds;
+    } cases[] = {
+        {"30", 30},
+        {" 7s", 7},
+        {"+5", 5},
+        {"0", 0},
+        {"-3", 0},
+        {"abc", 0},
+        {"", 0},
+        {"86400", 86400},
+        {"99999999999999999999", CCommDll::kMaxSpeakSeconds}, // would overflow x 1000
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CCommDll::ParseSpeakSeconds(c.text), c.seconds) << c.text;
+
+    CommBlockData d = Code(12);
+    d.sNumber = "1";
+    d.sText = "-20";
+    Send(d);
+    EXPECT_EQ(fake.log, (std::vector<std::string>{"dial+speak 1"})) << "no timer";
+}
+
+TEST_F(CommDllTest, HostileBlocksChangeNothingAndCrashNothing) {
+    // Unknown codes: nothing done, block left as it was.
+    for (int code : {13, -1, 1000, INT32_MIN}) {
+        CommBlockData d = Code(code);
+        d.nParam1 = 42;
+        EXPECT_EQ(Send(d), CommResult::UnknownCode) << code;
+        EXPECT_EQ(Read().nParam1, 42);
+    }
+    EXPECT_TRUE(fake.log.empty());
+
+    // Every string without its zero: each is cut at its field.
+    std::vector<uint8_t> raw(CommBlock::kUsedSize, 'Z');
+    const uint8_t code5[4] = {5, 0, 0, 0};
+    std::memcpy(raw.data(), code5, 4);
+    ASSERT_TRUE(client.WriteAt(0, raw.data(), raw.size()));
+    ASSERT_EQ(dll.OnCallback(fake), CommResult::Done);
+    EXPECT_EQ(fake.caller.sName, std::string(259, 'Z'));
+    EXPECT_EQ(fake.caller.sNumber, std::string(259, 'Z'));
+    EXPECT_EQ(fake.caller.sText, std::string(2047, 'Z'));
+    raw[0] = 9;
+    ASSERT_TRUE(client.WriteAt(0, raw.data(), raw.size()));
+    ASSERT_EQ(dll.OnCallback(fake), CommResult::Done);
+    EXPECT_EQ(fake.sFile, std::string(259, 'Z'));
+
+    // Not enabled yet: nothing runs.
+    dll.Enable(false);
+    EXPECT_EQ(Send(Code(10)), CommResult::Disabled);
+    dll.Enable(true);
+
+    // Shrunk under us by another program: an error, not a crash.
+    int fd = ::shm_open(ControlBlockName(folder).c_str(), O_RDWR, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 16), 0);
+    ::close(fd);
+    EXPECT_EQ(dll.OnCallback(fake), CommResult::BadBlock);
+    EXPECT_FALSE(fake.bQuit);
+}
+
+} // namespace

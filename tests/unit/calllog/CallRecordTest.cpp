@@ -1,0 +1,105 @@
+#include "calllog/CallRecord.h"
+#include "calllog/CallTime.h"
+#include "calllog/DataStructure.h"
+
+#include "TempHome.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/time.h>
+
+namespace {
+
+class CallRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::unsetenv("LC_ALL");
+        ::setenv("LC_TIME", "C.UTF-8", 1);
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        std::filesystem::create_directories(Folder());
+    }
+    std::string Folder() const { return home.File("Recorded Calls/"); }
+    std::string Index() const { return Folder() + "index.dat"; }
+    // A recording whose last write was 2026-12-06 21:05:42 UTC.
+    std::string MakeRecording(const std::string& name) {
+        home.Write("Recorded Calls/" + name, std::string(2000, 'w'));
+        timeval times[2] = {{1796591142, 0}, {1796591142, 0}};
+        ::utimes((Folder() + name).c_str(), times);
+        return Folder() + name;
+    }
+    TempHome home;
+};
+
+TEST_F(CallRecordTest, TheIndexPathFollowsTheShownFolder) {
+    EXPECT_EQ(IndexPathFor("/data/Recorded Calls/2026", "/x/"),
+              "/data/Recorded Calls/2026/index.dat");
+    EXPECT_EQ(IndexPathFor("/data/Other", "/x"), "/x/Recorded Calls/index.dat");
+}
+
+TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
+    FinishedCall call;
+    call.sRecordingPath = MakeRecording("rec2026-12-06, 21_05_00.wav");
+    call.sName = "O'Brien \"Bob\"";
+    call.sNumber = "5551234";
+    call.sMemo = "line one\r\nline two, with \"quotes\"\r\n.";
+    call.nLength = 95;
+    call.bMessage = true;
+
+    // An older record of the same file with an extra field and reserved numbers.
+    home.Write("Recorded Calls/index.dat",
+               "\"other.wav\",\"\",\"\",\"\",\"\",\"\",\"\",\"1\",\"0\",\"0\",\"0\"\r\n"
+               "\"rec2026-12-06, 21_05_00.wav\",\"\",\"\",\"\",\"\",\"old\",\"keep me\",\"3\","
+               "\"7\",\"8\",\"0\"\r\n");
+    std::string error;
+    ASSERT_TRUE(StoreFinishedCall(Index(), call, &error)) << error;
+
+    CDataStructureArray a;
+    ASSERT_EQ(a.Load(Index()), 2);
+    const CDataStructure& r = a.GetAt(1);
+    EXPECT_EQ(r.m_sFile, "rec2026-12-06, 21_05_00.wav");
+    EXPECT_EQ(r.m_sDate, "12/06/26");
+    EXPECT_EQ(r.m_sTime, "21:05");
+    EXPECT_EQ(r.m_sName, call.sName);
+    EXPECT_EQ(r.m_sMemo, call.sMemo);
+    EXPECT_EQ(r.m_sExtra, "keep me");
+    EXPECT_EQ(r.m_nLength, 95);
+    EXPECT_EQ(r.m_nReserved1, 0);
+    EXPECT_EQ(r.m_nReserved2, 0);
+    EXPECT_EQ(r.m_bMessage, 1);
+    EXPECT_EQ(CallTimeLocale().SortKey(r.m_sDate, r.m_sTime), "20261206210500");
+
+    // A recording that is not there (yet) gets empty date and time.
+    call.sRecordingPath = Folder() + "missing.wav";
+    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    ASSERT_EQ(a.Load(Index()), 3);
+    EXPECT_EQ(a.GetAt(2).m_sDate, "");
+    EXPECT_EQ(a.GetAt(2).m_sFile, "missing.wav");
+}
+
+TEST_F(CallRecordTest, AnUnreadableIndexIsNeverOverwritten) {
+    std::filesystem::create_directories(Index()); // not a file
+    FinishedCall call;
+    call.sRecordingPath = MakeRecording("a.wav");
+    std::string error;
+    EXPECT_FALSE(StoreFinishedCall(Index(), call, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(Index()));
+}
+
+TEST_F(CallRecordTest, DeletingRemovesRecordsAndFiles) {
+    FinishedCall call;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        call.sRecordingPath = MakeRecording(name);
+        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    }
+    std::filesystem::remove(Folder() + "c.wav"); // already gone: record still goes
+    ASSERT_TRUE(DeleteRecordings(Folder(), Index(), {"a.wav", "c.wav"}));
+    CDataStructureArray a;
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0).m_sFile, "b.wav");
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "a.wav"));
+    EXPECT_TRUE(std::filesystem::exists(Folder() + "b.wav"));
+}
+
+} // namespace

@@ -1,0 +1,67 @@
+#include "calllog/CallTime.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CallTimeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::unsetenv("LC_ALL");
+        ::setenv("LC_TIME", "C.UTF-8", 1);
+    }
+};
+
+std::tm Make(int y, int mo, int d, int h, int mi, int s) {
+    std::tm t{};
+    t.tm_year = y - 1900;
+    t.tm_mon = mo - 1;
+    t.tm_mday = d;
+    t.tm_hour = h;
+    t.tm_min = mi;
+    t.tm_sec = s;
+    return t;
+}
+
+TEST_F(CallTimeTest, FollowsTheUsersLocaleWithoutSeconds) {
+    CallTimeLocale loc;
+    EXPECT_EQ(loc.DateFormat(), "%m/%d/%y");
+    EXPECT_EQ(loc.TimeFormat(), "%H:%M");
+    std::tm t = Make(2026, 12, 6, 21, 5, 59);
+    EXPECT_EQ(loc.FormatDate(t), "12/06/26");
+    EXPECT_EQ(loc.FormatTime(t), "21:05");
+    // The key is built by parsing the texts back: no seconds survive.
+    EXPECT_EQ(loc.SortKey("12/06/26", "21:05"), "20261206210500");
+    // Out-of-range fields give no text instead of nonsense.
+    EXPECT_EQ(loc.FormatDate(Make(2026, 13, 1, 0, 0, 0)), "");
+}
+
+TEST_F(CallTimeTest, UnparsablePartsOfTheKeyAreMinusOne) {
+    CallTimeLocale loc;
+    EXPECT_EQ(loc.SortKey("", "21:05"), "-001-01-012105"
+                                        "00");
+    EXPECT_EQ(loc.SortKey("12/06/26", "noon"), "20261206-01-01-01");
+    EXPECT_EQ(loc.SortKey("12/06/26 junk", ""), "-001-01-01-01-01-01");
+}
+
+TEST_F(CallTimeTest, FormatEditingHandlesTheCommonLocaleShapes) {
+    EXPECT_EQ(TimeFormatWithoutSeconds("%H:%M:%S"), "%H:%M");
+    EXPECT_EQ(TimeFormatWithoutSeconds("%I:%M:%S %p"), "%I:%M %p");
+    EXPECT_EQ(TimeFormatWithoutSeconds("%H.%M.%S"), "%H.%M");
+    EXPECT_EQ(TimeFormatWithoutSeconds("%H:%M"), "%H:%M");
+    EXPECT_EQ(ExpandTimeFormat("%T", ""), "%H:%M:%S");
+    EXPECT_EQ(ExpandTimeFormat("%r", "%I:%M:%S %p"), "%I:%M:%S %p");
+    EXPECT_EQ(ExpandTimeFormat("%D", ""), "%m/%d/%y");
+    EXPECT_EQ(ExpandTimeFormat("%Ey-%Om", ""), "%y-%m");
+}
+
+TEST_F(CallTimeTest, LengthTextShowsHoursOnlyWhenThereAreAny) {
+    EXPECT_EQ(LengthText(0), "00:00");
+    EXPECT_EQ(LengthText(90), "01:30");
+    EXPECT_EQ(LengthText(3599), "59:59");
+    EXPECT_EQ(LengthText(3610), "01:00:10");
+    EXPECT_EQ(LengthText(100 * 3600), "100:00:00");
+}
+
+} // namespace

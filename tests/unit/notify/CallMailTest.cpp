@@ -1,0 +1,195 @@
+#include "notify/CallMail.h"
+#include "notify/MailHandoff.h"
+#include "notify/SmtpSettings.h"
+#include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
+
+#include "TempHome.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+TEST(CallMailTest, RecipientsAreSplitAndTrimmed) {
+    EXPECT_EQ(SplitRecipients(" a@x.org; ,b@y.org,;;  c@z.org "),
+              (std::vector<std::string>{"a@x.org", "b@y.org", "c@z.org"}));
+    EXPECT_TRUE(SplitRecipients(" ; ,").empty());
+}
+
+TEST(CallMailTest, SubjectBodyAndSenderFollowTheSettings) {
+    MailSettings s;
+    CallForMail call;
+    call.sName = "Bob";
+    call.sNumber = "555";
+    call.sMemo = "memo";
+    call.sTime = "10:00";
+    call.sDate = "12/06/26";
+    std::vector<std::string> to = {"a@x.org", "b@y.org"};
+
+    ComposedMail m = ComposeCallMail(s, call, to);
+    EXPECT_EQ(m.sSubject, "Bob, #555"); // no subject set: the caller's
+    EXPECT_EQ(m.sBody, "Call from Bob, 555, received at 10:00, 12/06/26.\n\nMemo:\n\nmemo");
+    EXPECT_EQ(m.from.m_sEmailAddress, "a@x.org"); // one address, not the list
+    EXPECT_EQ(m.recipients, to);
+
+    s.m_sSubject = "New call";
+    EXPECT_EQ(ComposeCallMail(s, call, to).sSubject, "New call");
+    s.bECIDSubj = true;
+    EXPECT_EQ(ComposeCallMail(s, call, to).sSubject, "Bob, #555");
+
+    CDataStructure rec;
+    rec.m_sFile = "rec1.wav";
+    rec.m_sName = "Bob";
+    rec.m_sDate = "12/06/26";
+    CallForMail fromRecord = MailCallFromRecord(rec, "/calls");
+    EXPECT_EQ(fromRecord.sRecordingPath, "/calls/rec1.wav");
+    EXPECT_EQ(fromRecord.sDate, "12/06/26");
+    EXPECT_EQ(MailCallFromRecord(CDataStructure(), "/calls").sRecordingPath, "");
+
+    s.m_sOriginatorAddress = " me@home.org ";
+    s.m_sOriginatorName = "Me";
+    m = ComposeCallMail(s, CallForMail(), to);
+    EXPECT_EQ(m.from.GetRegularFormat(), "Me <me@home.org>");
+    EXPECT_EQ(m.sBody.substr(0, 21), "Call from NA, NA, rec");
+}
+
+TEST(CallMailTest, OnlyRealRecordingsAreAttached) {
+    TempHome home;
+    home.Write("small.wav", std::string(1000, 'x'));
+    home.Write("edge.wav", std::string(1024, 'x'));
+    home.Write("Inbox/log 1.wav", std::string(5000, 'x'));
+    MailSettings s;
+    EXPECT_FALSE(ShouldAttachRecording(s, home.File("edge.wav"))); // attaching is off
+    s.bEAttachVoice = true;
+    EXPECT_FALSE(ShouldAttachRecording(s, home.File("small.wav")));
+    EXPECT_TRUE(ShouldAttachRecording(s, home.File("edge.wav")));
+    EXPECT_FALSE(ShouldAttachRecording(s, home.File("Inbox/log 1.wav")));
+    EXPECT_FALSE(ShouldAttachRecording(s, home.File("missing.wav")));
+    EXPECT_FALSE(ShouldAttachRecording(s, home.Path()));
+}
+
+TEST(CallMailTest, AddressesThatCouldInjectCommandsAreRefused) {
+    EXPECT_TRUE(IsPlausibleMailAddress("alice@example.com"));
+    for (const char* bad : {"", "alice", "@x.org", "a@", "a b@x.org", "a@x.org>\r\nRCPT TO:<b@y",
+                            "a<b@x.org", "a@x.org,b@y.org"})
+        EXPECT_FALSE(IsPlausibleMailAddress(bad)) << bad;
+}
+
+TEST(SmtpSettingsTest, DefaultsKeepPlainPort25AndAPasswordFileIsPrivate) {
+    TempHome home;
+    home.Write("vorella.ini", "[Options]\nm_sSmtp=mail.example.com\n");
+    ProfileFile ini(home.File("vorella.ini"));
+    SmtpServerSettings s = ReadSmtpServerSettings(ini);
+    EXPECT_EQ(s.m_nSmtpPort, 25);
+    EXPECT_EQ(s.m_nSmtpSecurity, 0);
+    EXPECT_EQ(ConnectOptionsFor(s).security, SmtpSecurity::None);
+    EXPECT_TRUE(ConnectOptionsFor(s).sUser.empty());
+
+    s.m_nSmtpPort = 465;
+    s.m_nSmtpSecurity = 2;
+    s.m_sSmtpUser = "me";
+    s.m_sSmtpPassword = "secret";
+    ASSERT_TRUE(WriteSmtpServerSettings(ini, s));
+    struct stat st {};
+    ASSERT_EQ(::stat(home.File("vorella.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ProfileFile again(home.File("vorella.ini"));
+    SmtpServerSettings r = ReadSmtpServerSettings(again);
+    EXPECT_EQ(r.m_nSmtpPort, 465);
+    EXPECT_EQ(r.m_sSmtpPassword, "secret");
+    EXPECT_EQ(again.GetString("Options", "m_sSmtp", ""), "mail.example.com");
+
+    home.Write("bad.ini", "[Options]\nm_nSmtpPort=99999\nm_nSmtpSecurity=7\n");
+    SmtpServerSettings bad = ReadSmtpServerSettings(ProfileFile(home.File("bad.ini")));
+    EXPECT_EQ(bad.m_nSmtpPort, 25);
+    EXPECT_EQ(bad.m_nSmtpSecurity, 0);
+}
+
+class HandoffTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        std::filesystem::create_directories(home.File("bin"));
+    }
+    void TearDown() override { ::setenv("PATH", m_oldPath.c_str(), 1); }
+    std::string m_oldPath;
+    TempHome home;
+};
+
+TEST_F(HandoffTest, TheMessageGoesToXdgEmailAsArguments) {
+    // A stand-in for xdg-email that records its arguments, one per line.
+    const std::string out = home.File("args.txt");
+    home.Write("bin/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done "
+                                ">\"" +
+                                    out + ".part\"\n/bin/mv \"" + out + ".part\" \"" + out +
+                                    "\"\n");
+    ::chmod(home.File("bin/xdg-email").c_str(), 0755);
+    ::setenv("PATH", home.File("bin").c_str(), 1);
+    EXPECT_EQ(FindMailHandoffTool(), home.File("bin/xdg-email"));
+
+    HandoffMessage m{"Bob; rm -rf ~, #555",
+                     "Call from $(reboot)\n`x`",
+                     {"a@x.org", "--attach=/etc/passwd", "b@y.org"},
+                     home.File("rec.wav")};
+    std::string error;
+    ASSERT_TRUE(HandOffMail(m, &error)) << error;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!FileExists(out) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(home.Read("args.txt"),
+              "--utf8\n--\n--subject\n--\nBob; rm -rf ~, #555\n--\n--body\n--\n"
+              "Call from $(reboot)\n`x`\n--\n--attach\n--\n" +
+                  home.File("rec.wav") + "\n--\na@x.org\n--\nb@y.org\n--\n");
+}
+
+TEST_F(HandoffTest, WithoutXdgEmailTheHandoffSaysItIsUnavailable) {
+    ::setenv("PATH", home.File("bin").c_str(), 1);
+    EXPECT_EQ(FindMailHandoffTool(), "");
+    std::string error;
+    EXPECT_FALSE(HandOffMail(HandoffMessage{"s", "b", {"a@x.org"}, ""}, &error));
+    EXPECT_NE(error.find("xdg-email"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SmtpMessageTest, HeaderAndPartsAreLaidOutForMimeReaders) {
+    TempHome home;
+    home.Write("a \"b\".wav", std::string(100, 'x'));
+    CSMTPMessage m;
+    m.m_From = CSMTPAddress("me@x.org", "Me");
+    m.m_ReplyTo = CSMTPAddress("reply@x.org");
+    m.m_sSubject = "Call\r\nBcc: evil@y.org";
+    m.AddRecipient(CSMTPAddress("a@x.org"));
+    m.AddRecipient(CSMTPAddress("b@x.org"));
+    m.AddRecipient(CSMTPAddress("c@x.org"), CSMTPMessage::CC);
+    m.AddRecipient(CSMTPAddress("hidden@x.org"), CSMTPMessage::BCC);
+    EXPECT_EQ(m.GetNumberOfRecipients(), 2);
+    EXPECT_EQ(m.GetRecipient(1).m_sEmailAddress, "b@x.org");
+    EXPECT_TRUE(m.GetRecipient(5).IsEmpty());
+    m.SetBody(".\nbody");
+    auto a = std::make_shared<CSMTPAttachment>();
+    ASSERT_TRUE(a->Attach(home.File("a \"b\".wav")));
+    m.AddAttachment(a);
+    EXPECT_FALSE(CSMTPAttachment().Attach(home.File("none.wav")));
+
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    const std::string data = m.GetData(1796591142);
+    EXPECT_EQ(data.substr(0, data.find("\r\n\r\n") + 4),
+              "From: Me <me@x.org>\r\nTo: a@x.org, b@x.org\r\nCc: c@x.org\r\n"
+              "Subject: Call  Bcc: evil@y.org\r\nDate: Sun, 06 Dec 2026 21:05:42 +0000\r\n"
+              "X-Mailer: CSMTPConnection v1.3\r\nReply-To: reply@x.org\r\nMIME-Version: 1.0\r\n"
+              "Content-type: multipart/mixed; boundary=\"#BOUNDARY#\"\r\n\r\n");
+    EXPECT_EQ(data.find("hidden"), std::string::npos);
+    EXPECT_NE(data.find("\r\n=2E\r\nbody\r\n--#BOUNDARY#\r\n"), std::string::npos);
+    EXPECT_NE(data.find("name=\"a _b_.wav\""), std::string::npos);
+    EXPECT_EQ(data.substr(data.size() - 16), "--#BOUNDARY#--\r\n");
+}
+
+} // namespace
