@@ -46,8 +46,7 @@ TEST_F(VoiceBytes, TransmitFramesGsmAndShieldsDle) {
     std::string data;
     for (int i = 0; i < 66; ++i)
         data.push_back(static_cast<char>(i == 5 ? 0x10 : 0x40 + i));
-    EXPECT_EQ(drv.TransmitVoice(reinterpret_cast<const unsigned char*>(data.data()), 66, false),
-              0);
+    EXPECT_EQ(drv.TransmitVoice(reinterpret_cast<const unsigned char*>(data.data()), 66, false), 0);
     std::string want = Bytes({0xFE, 0xFE}) + data.substr(0, 5) + Bytes({0x10}) +
                        data.substr(5, 28) + Bytes({0x00, 0xA5, 0xA5, 0xFE, 0xFE}) +
                        data.substr(33) + Bytes({0x00, 0xA5, 0xA5});
