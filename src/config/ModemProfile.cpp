@@ -231,12 +231,15 @@ bool CModemProfile::Load(const std::string& sModemName) {
     m_sProfileFile =
         sModemName.empty() ? std::string() : catalog.GetString(sModemName, kCatalogCfgKey, "");
 
-    // Start-up waits on this event until no profile is being read.
-    ManualResetEvent& busy = NamedEvent(kProfileEventName, true);
-    busy.Reset();
+    // Start-up waits on this event until no profile is being read; it is set
+    // again however the read ends.
+    struct SetOnExit {
+        ManualResetEvent& event;
+        ~SetOnExit() { event.Set(); }
+    } reading{NamedEvent(kProfileEventName, true)};
+    reading.event.Reset();
     const std::string path = ProfilePath();
     LoadFrom(path.empty() ? ProfileFile() : ProfileFile(path));
-    busy.Set();
     return true;
 }
 

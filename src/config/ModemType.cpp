@@ -51,6 +51,5 @@ int ModemTypeFromName(std::string_view sModem) {
 }
 
 void TypeFromName(CModemProfile& profile, std::string_view sModem) {
-    profile.m_nModemType = 0;
     profile.m_nModemType = ModemTypeFromName(sModem);
 }

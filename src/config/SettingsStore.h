@@ -65,6 +65,10 @@ struct SettingKey {
 std::span<const SettingKey> SettingKeys();
 const SettingKey* FindSettingKey(const char* key);
 
+// The modem name (Options/sModem) as the phone reads it before anything
+// else, to load that modem's profile first (seeding the file like LoadSettings).
+std::string ReadModemName();
+
 // Reads every setting from the settings file of the program folder, seeding
 // it from "vorella.def" first when it does not exist. The modem profile must
 // already be loaded: the default of bCompatibleDial depends on it.

@@ -175,9 +175,14 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
 
 std::string ProfileFile::QuoteValue(std::string_view value) {
     const bool bQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-    if (bQuoted || TrimView(value).size() != value.size())
-        return "\"" + std::string(value) + "\"";
-    return std::string(value);
+    if (!bQuoted && TrimView(value).size() == value.size())
+        return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted += '"';
+    quoted += value;
+    quoted += '"';
+    return quoted;
 }
 
 void ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {

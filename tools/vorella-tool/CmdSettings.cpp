@@ -12,10 +12,7 @@ int CmdSettings(const Args&) {
     // The same order as the phone at start-up: the ".ini" seeded from the
     // ".def", the profile of the chosen modem, then every setting.
     SeedSettingsFile();
-    const std::string sModem = FindSettingKey("sModem")
-                                   ? GetProfileStringFrom(GetSettingsPath(), "Options", "sModem",
-                                                          FindSettingKey("sModem")->sDefault)
-                                   : std::string();
+    const std::string sModem = ReadModemName();
     CModemProfile profile;
     profile.Load(sModem);
 

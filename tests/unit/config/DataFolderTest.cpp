@@ -1,5 +1,5 @@
-#include "TempHome.h"
 #include "config/DataFolder.h"
+#include "TempHome.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 
@@ -15,6 +15,7 @@ TEST(DataFolder, TrailingSlashesCollapseToOne) {
 TEST(DataFolder, EmptyPathMeansTheProgramFolderNotTheRoot) {
     TempHome home;
     EXPECT_EQ(GetDataFolder(), home.Path());
-    ASSERT_TRUE(WriteProfileStringTo(GetSettingsPath(), "Options", "sPath", home.Path() + "data//"));
+    ASSERT_TRUE(
+        WriteProfileStringTo(GetSettingsPath(), "Options", "sPath", home.Path() + "data//"));
     EXPECT_EQ(GetDataFolder(), home.Path() + "data/");
 }

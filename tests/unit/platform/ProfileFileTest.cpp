@@ -151,3 +151,26 @@ TEST_F(ProfileFileTest, CrLfFilesReadLikeLfFiles) {
 }
 
 } // namespace
+
+namespace {
+
+// Reading trims blanks and strips one pair of quotes; writing must protect
+// values that would otherwise come back altered.
+TEST_F(ProfileFileTest, WrittenValuesReadBackUnchanged) {
+    const std::string values[] = {"plain",         " leading",   "trailing\t", "\"quoted\"",
+                                  "\"a\" and \"b\"", "\"",         "\"\"",       "",
+                                  "in \"middle\"",  "a=b;c",     "  "};
+    ProfileFile f = Load("[S]\n");
+    int i = 0;
+    for (const std::string& v : values)
+        f.WriteString("S", "k" + std::to_string(i++), v);
+    ASSERT_TRUE(f.Save());
+    ProfileFile back(f.Path());
+    i = 0;
+    for (const std::string& v : values)
+        EXPECT_EQ(back.GetString("S", "k" + std::to_string(i++), "?"), v) << "[" << v << "]";
+    EXPECT_EQ(ProfileFile::QuoteValue("plain"), "plain");
+    EXPECT_EQ(ProfileFile::QuoteValue(" x"), "\" x\"");
+}
+
+} // namespace

@@ -1,0 +1,321 @@
+#include "config/SettingsStore.h"
+#include "TempHome.h"
+#include "config/ModemProfile.h"
+#include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/TextUtil.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+// One set of holders, as the phone, its driver, the process and the worker
+// hold them.
+struct Holders {
+    CPhoneSettings phone;
+    CDriverSettings driver;
+    CGlobalSettings global;
+    CWorkerSettings worker;
+    CSettingsHolders Refs() { return {phone, driver, global, worker}; }
+};
+
+// Gives every setting a value unlike its default and unlike every other
+// setting, so a key that is saved from or loaded into the wrong field shows.
+void FillDistinct(Holders& h) {
+    int n = 1000;
+    for (const SettingKey& k : SettingKeys()) {
+        ++n;
+        std::visit(
+            [&]<class F>(F f) {
+                if constexpr (std::is_same_v<F, DtmfSlot>) {
+                    h.driver.m_dtmf.at(static_cast<size_t>(f.index)) = n;
+                } else {
+                    auto apply = [&](auto& holder) {
+                        auto& v = holder.*f;
+                        using T = std::decay_t<decltype(v)>;
+                        if constexpr (std::is_same_v<T, int>)
+                            v = n;
+                        else if constexpr (std::is_same_v<T, bool>)
+                            v = !k.nDefault;
+                        else if constexpr (std::is_same_v<T, std::string>)
+                            v = "value " + std::to_string(n);
+                        else
+                            v = {"a" + std::to_string(n), "", "b"};
+                    };
+                    if constexpr (requires { h.phone.*f; })
+                        apply(h.phone);
+                    else if constexpr (requires { h.driver.*f; })
+                        apply(h.driver);
+                    else if constexpr (requires { h.global.*f; })
+                        apply(h.global);
+                    else
+                        apply(h.worker);
+                }
+            },
+            k.field);
+    }
+}
+
+std::string Text(const SettingKey& k, Holders& h) {
+    return SettingText(k, h.Refs());
+}
+
+TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
+    std::set<std::string> seen;
+    int loaded = 0;
+    for (const SettingKey& k : SettingKeys()) {
+        EXPECT_TRUE(seen.insert(ToLowerAscii(k.key)).second) << k.key;
+        if (!k.bWriteOnly)
+            ++loaded;
+        if (k.rule == DefaultRule::ValueOf || k.rule == DefaultRule::ReadTwice) {
+            // The key a default comes from must be read before it.
+            const SettingKey* other = FindSettingKey(k.otherKey);
+            ASSERT_NE(other, nullptr) << k.key;
+            EXPECT_LT(other, &k) << k.key << " is read before " << k.otherKey;
+        }
+    }
+    EXPECT_EQ(loaded, 231);
+    EXPECT_EQ(FindSettingKey("sPath")->Holder(), SettingHolder::Worker);
+    EXPECT_EQ(FindSettingKey("nComPort")->Holder(), SettingHolder::Driver);
+    EXPECT_EQ(FindSettingKey("DTMF_STAR")->Holder(), SettingHolder::Driver);
+    EXPECT_EQ(FindSettingKey("ShowMainDlg")->Holder(), SettingHolder::Global);
+    EXPECT_EQ(FindSettingKey("bEMailCID")->Type(), SettingType::Int);
+    EXPECT_EQ(FindSettingKey("strPinArray")->Type(), SettingType::List);
+}
+
+TEST(SettingsStore, DefaultsWithoutAnyFile) {
+    TempHome home;
+    Holders h;
+    CModemProfile profile; // "#" family: sVoiceSwitchToVoice is "#CLS=8"
+    LoadSettings(h.Refs(), profile);
+
+    EXPECT_EQ(h.phone.iPopupX, -1);
+    EXPECT_EQ(h.driver.nComPort, -1);
+    EXPECT_EQ(h.driver.dwTimeoutDefault, 2500);
+    EXPECT_EQ(h.phone.dwTimeoutDefault, 2500); // the phone's copy
+    EXPECT_EQ(h.phone.dwTimeoutQuant, 15);
+    EXPECT_EQ(h.phone.dwPopupTimer, 60000);
+    EXPECT_EQ(h.phone.m_PagerPort, -1);
+    EXPECT_FALSE(h.phone.bCompatibleDial);
+    EXPECT_FALSE(h.phone.bCompressWav);
+    EXPECT_TRUE(h.phone.bStartDisabled);
+    EXPECT_EQ(h.phone.sModem, ".Custom");
+    EXPECT_EQ(h.phone.sRunParam, "\"call.number\" \"call.name\"");
+    EXPECT_EQ(h.phone.sFileContacts, home.Path() + "minidb.dat");
+    EXPECT_EQ(h.phone.TTS_sIncoming, "Incoming call:");
+    EXPECT_EQ(h.phone.sBodyPin, "PIN:");
+    EXPECT_EQ(h.phone.sBodyNumber, "Phone #");
+    EXPECT_EQ(h.phone.m_PagerSerialSetting, "1200,E,7,1");
+    EXPECT_EQ(h.phone.sWaveCompressedHold, "./dev/hold");
+    EXPECT_EQ(h.phone.sfDate, "ddd, MMMM dd");
+    EXPECT_EQ(h.phone.strPinArray, std::vector<std::string>{""});
+    EXPECT_EQ(h.global.g_bFixedFont, 1);
+    EXPECT_EQ(h.worker.sPath, "");
+    for (int v : h.driver.m_dtmf)
+        EXPECT_EQ(v, 0);
+}
+
+TEST(SettingsStore, ComputedDefaultsFollowTheKeysTheyDependOn) {
+    TempHome home;
+    home.Write("vorella.ini", "[Options]\n"
+                              "dwInactiveTimer=1234\n"
+                              "nComPort=7\n"
+                              "fUseComvurgent=1\n");
+    Holders h;
+    CModemProfile profile;
+    profile.sVoiceSwitchToVoice.clear(); // a modem that needs no voice command
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.driver.dwInactiveTimer, 1234);
+    EXPECT_EQ(h.phone.dwPopupTimer, 1234);
+    EXPECT_EQ(h.phone.m_PagerPort, 7);
+    EXPECT_TRUE(h.phone.bCompressWav);
+    EXPECT_TRUE(h.phone.bCompatibleDial);
+
+    // Explicit values win over every computed default.
+    home.Write("vorella.ini", "[Options]\n"
+                              "dwInactiveTimer=1234\n"
+                              "dwPopupTimer=5\n"
+                              "nComPort=7\n"
+                              "m_PagerPort=3\n"
+                              "fUseComvurgent=1\n"
+                              "bCompressWav=0\n"
+                              "bCompatibleDial=0\n");
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.phone.dwPopupTimer, 5);
+    EXPECT_EQ(h.phone.m_PagerPort, 3);
+    EXPECT_FALSE(h.phone.bCompressWav);
+    EXPECT_FALSE(h.phone.bCompatibleDial);
+}
+
+TEST(SettingsStore, ValuesAreReadWithTheProfileRules) {
+    TempHome home;
+    home.Write("vorella.ini", "[options]\n"
+                              "NCOMPORT = 4 \n"
+                              "nRings=three\n"
+                              "bSilenceDetection=5\n"
+                              "bClick=0\n"
+                              "m_sSmtp=  mail.example.org  \n"
+                              "DTMF_0=9\n"
+                              "DTMF_NUM=1\n"
+                              "strPinArray=1;2;\n"
+                              "[Sounds]\n"
+                              "sWaveGreet=\"./wave/my greeting.wav\"\n");
+    Holders h;
+    CModemProfile profile;
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.driver.nComPort, 4);
+    EXPECT_EQ(h.phone.nRings, 0); // not a number: 0, as the profile calls read it
+    EXPECT_TRUE(h.driver.bSilenceDetection);
+    EXPECT_FALSE(h.phone.bClick);
+    EXPECT_EQ(h.phone.m_sSmtp, "mail.example.org");
+    EXPECT_EQ(h.driver.m_dtmf[kDtmf0], 9);
+    EXPECT_EQ(h.driver.m_dtmf[kDtmfNum], 1);
+    EXPECT_EQ(h.driver.m_dtmf[kDtmfStar], 0);
+    EXPECT_EQ(h.phone.strPinArray, (std::vector<std::string>{"1", "2", ""}));
+    EXPECT_EQ(h.phone.sWaveGreet, "./wave/my greeting.wav");
+}
+
+TEST(SettingsStore, SaveThenLoadGivesBackEverySetting) {
+    TempHome home;
+    Holders saved;
+    FillDistinct(saved);
+    CModemProfile profile;
+    ASSERT_TRUE(SaveSettings(saved.Refs(), profile));
+
+    Holders loaded;
+    LoadSettings(loaded.Refs(), profile);
+    const ProfileFile written(GetSettingsPath());
+    for (const SettingKey& k : SettingKeys()) {
+        // Written-only keys are in the file but never read back.
+        EXPECT_EQ(written.GetString(k.section, k.key, "<missing>"), Text(k, saved)) << k.key;
+        if (!k.bWriteOnly) {
+            EXPECT_EQ(Text(k, loaded), Text(k, saved)) << k.key;
+        }
+    }
+    EXPECT_EQ(loaded.phone.dwTimeoutDefault, saved.driver.dwTimeoutDefault);
+}
+
+TEST(SettingsStore, ValuesThatProfileReadingWouldAlterSurviveARoundTrip) {
+    TempHome home;
+    Holders h;
+    CModemProfile profile;
+    LoadSettings(h.Refs(), profile);
+    h.phone.m_sSubject = "  padded subject ";
+    h.phone.sRunParam = "\"only quotes\"";
+    h.phone.sFaxParam = "a=b;c";
+    h.phone.m_sOriginatorName = "two\nlines";
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+
+    Holders back;
+    LoadSettings(back.Refs(), profile);
+    EXPECT_EQ(back.phone.m_sSubject, "  padded subject ");
+    EXPECT_EQ(back.phone.sRunParam, "\"only quotes\"");
+    EXPECT_EQ(back.phone.sFaxParam, "a=b;c");
+    // A line end cannot stand in a one-line value: it becomes a blank.
+    EXPECT_EQ(back.phone.m_sOriginatorName, "two lines");
+}
+
+TEST(SettingsStore, PinListKeepsEmptyEntriesAndDropsTrailingSeparators) {
+    EXPECT_EQ(SplitSettingList("1;2;"), (std::vector<std::string>{"1", "2", ""}));
+    EXPECT_EQ(SplitSettingList(""), std::vector<std::string>{""});
+    EXPECT_EQ(SplitSettingList(";;"), (std::vector<std::string>{"", "", ""}));
+    EXPECT_EQ(JoinSettingList({"1", "2", ""}), "1;2");
+    EXPECT_EQ(JoinSettingList({"", "7"}), ";7");
+    EXPECT_EQ(JoinSettingList({""}), "");
+    EXPECT_EQ(JoinSettingList({}), "");
+
+    TempHome home;
+    home.Write("vorella.ini", "[Options]\nstrPinArray=1;2;\n");
+    Holders h;
+    CModemProfile profile;
+    LoadSettings(h.Refs(), profile);
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+    EXPECT_EQ(ProfileFile(GetSettingsPath()).GetString("Options", "strPinArray", "?"), "1;2");
+}
+
+TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrder) {
+    TempHome home;
+    home.Write("vorella.ini", "; my settings, hands off\n"
+                              "[Options]\n"
+                              "nRings=4\n"
+                              "myOwnKey=kept\n"
+                              "\n"
+                              "[Elsewhere]\n"
+                              "x=1\n");
+    Holders h;
+    CModemProfile profile;
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.phone.nRings, 4);
+    h.phone.nRings = 6;
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+
+    const std::string text = home.Read("vorella.ini");
+    EXPECT_EQ(text.rfind("; my settings, hands off\n[Options]\nnRings=6\nmyOwnKey=kept\n", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("[Elsewhere]\nx=1\n"), std::string::npos);
+    const ProfileFile f(GetSettingsPath());
+    for (const SettingKey& k : SettingKeys())
+        EXPECT_TRUE(f.Find(k.section, k.key).has_value()) << k.key; // defaults too
+}
+
+TEST(SettingsStore, SaveEndsWithTheModemProfile) {
+    TempHome home;
+    home.Write("modem.ini", "[Options]\nsSupportedModems=Test\n[Test]\nCfg=test.cfg\n");
+    CModemProfile profile;
+    profile.Load("Test");
+    profile.sCmdAnswer = "A0";
+    Holders h;
+    LoadSettings(h.Refs(), profile);
+    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+    EXPECT_EQ(ProfileFile(home.File("cfg/test.cfg")).GetString("Options", "sCmdAnswer", ""), "A0");
+}
+
+TEST(SettingsStore, DefFileSeedsTheIniOnceAndNeverOverwritesIt) {
+    TempHome home;
+    home.Write("vorella.def", "[Options]\nnRings=3\n");
+    Holders h;
+    CModemProfile profile;
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.phone.nRings, 3);
+    EXPECT_EQ(home.Read("vorella.ini"), "[Options]\nnRings=3\n");
+
+    home.Write("vorella.ini", "[Options]\nnRings=5\n");
+    LoadSettings(h.Refs(), profile);
+    EXPECT_EQ(h.phone.nRings, 5);
+    EXPECT_EQ(home.Read("vorella.ini"), "[Options]\nnRings=5\n");
+}
+
+TEST(SettingsStore, ShippedDefaultsMatchTheKeyTable) {
+    // data/vorella.def is generated by "vorella-tool defaults"; regenerate it
+    // when this fails after a change to the key table.
+    EXPECT_EQ(ReadWholeFile(ShippedDataFolder() + "vorella.def", 1 << 20).value_or(""),
+              DefaultSettingsText());
+
+    // Seeded from it, a fresh program folder loads exactly the defaults.
+    TempHome home;
+    home.CopyShipped("vorella.def");
+    Holders fromDef, fromNothing;
+    CModemProfile profile;
+    LoadSettings(fromDef.Refs(), profile);
+    ASSERT_EQ(::unlink(home.File("vorella.ini").c_str()), 0);
+    ASSERT_EQ(::unlink(home.File("vorella.def").c_str()), 0);
+    LoadSettings(fromNothing.Refs(), profile);
+    for (const SettingKey& k : SettingKeys())
+        EXPECT_EQ(Text(k, fromDef), Text(k, fromNothing)) << k.key;
+}
+
+TEST(SettingsStore, RasWindowsListIsSplitLikeThePinList) {
+    TempHome home;
+    const std::vector<std::string> def = ReadRasWindows();
+    ASSERT_EQ(def.size(), 6u);
+    EXPECT_EQ(def[0], "Dial-Up Networking");
+    EXPECT_EQ(def[4], "\t\tConnecting to");
+    EXPECT_EQ(def[5], "Connessione a");
+    home.Write("vorella.ini", "[Options]\narRASWindows=One;;Two;\n");
+    EXPECT_EQ(ReadRasWindows(), (std::vector<std::string>{"One", "", "Two", ""}));
+}
+
+} // namespace
