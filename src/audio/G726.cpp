@@ -3,8 +3,8 @@
 #include "audio/G726.h"
 
 #include <algorithm>
-#include <iterator>
 #include <bit>
+#include <iterator>
 
 struct G726Tables {
     int nLevels;    // decision levels of the quantiser
