@@ -59,12 +59,14 @@ public:
     }
     size_t Decode(const uint8_t* bytes, size_t count, int16_t* out, size_t capacity) override {
         size_t n = 0;
-        for (size_t i = 0; i < count && n < capacity; ++i) {
+        for (size_t i = 0; i < count; ++i) {
             if (!m_bHavePending) {
                 m_pending = bytes[i];
                 m_bHavePending = true;
                 continue;
             }
+            if (n == capacity)
+                break;
             out[n++] = static_cast<int16_t>(static_cast<uint16_t>(m_pending | (bytes[i] << 8)));
             m_bHavePending = false;
         }

@@ -7,6 +7,8 @@ namespace {
 // Step multipliers in Q14, by the 3-bit magnitude of the code.
 constexpr int kStepMultiplier[8] = {13654, 13654, 14746, 15007, 16896, 19732, 26119, 26119};
 constexpr int kSignBit = 8;
+constexpr int kValueLimit = 1 << 18;
+constexpr int kStepLimit = 1 << 15;
 
 } // namespace
 
@@ -19,7 +21,10 @@ void CZyxelADPCM::Advance(int& value, int& step, int code) {
     int newStep = (kStepMultiplier[mag] * step + 8192) >> 14;
     int delta = (step >> 1) + mag * step;
     value = sign ? value - delta : value + delta;
-    step = newStep;
+    // A stream of garbage (a babbling line) would grow both without end;
+    // these limits lie far outside anything a real signal reaches.
+    value = std::clamp(value, -kValueLimit, kValueLimit);
+    step = std::min(newStep, kStepLimit);
 }
 
 int16_t CZyxelADPCM::DecodeCode(int code) {
