@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
-    auto steps = modemsim::ParseScenario(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+    auto steps = modemsim::ParseScenario(
+        std::string_view(reinterpret_cast<const char*>(data), size), &error);
     (void)steps;
     (void)modemsim::DecodeEscapes(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
