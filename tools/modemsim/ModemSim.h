@@ -87,6 +87,7 @@ struct ModemSimOptions {
 struct VoiceFormat {
     int compressionId = 8; // the program's compression ids (8, 9, 16, 128, ...)
     int sampleRate = 8000;
+    int bits = 0; // bits per sample for ids 4 and 129; 0 for the id's usual depth
 };
 
 class ModemSim {

@@ -1,27 +1,10 @@
 // The simulator's command mode, driven over a real pty the way the modem
 // driver drives a serial port.
-#include "HostPort.h"
-#include "ModemSim.h"
+#include "SimFixture.h"
 
 #include <gtest/gtest.h>
 
-using modemsim::ModemSim;
-
-namespace {
-
-struct Sim {
-    explicit Sim(const std::string& personality = "v253")
-        : sim(modemsim::ModemSimOptions::For(personality)) {
-        std::string error;
-        EXPECT_TRUE(sim.Start(&error)) << error;
-        port = std::make_unique<HostPort>(sim.SlavePath());
-        EXPECT_TRUE(port->IsOpen());
-    }
-    ModemSim sim;
-    std::unique_ptr<HostPort> port;
-};
-
-} // namespace
+using Sim = SimWithPort;
 
 TEST(ModemSimAt, EchoResultsAndSettingsBehaveLikeAHayesModem) {
     Sim s;
