@@ -2,8 +2,8 @@
 // knows, the port scan, and the diagnostics report.
 #include "SimFixture.h"
 
-#include "modem/Diagnostics.h"
 #include "config/ModemType.h"
+#include "modem/Diagnostics.h"
 #include "modem/ModemSetup.h"
 #include "platform/Strings.h"
 
@@ -42,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DetectCase{"zyxel", "ZyXEL Omni 288S"},
                       DetectCase{"usr", "3Com / U.S.Robotics 56K Voice"},
                       DetectCase{"usr-ima", "3Com / U.S.Robotics Voice Modem"},
-                      DetectCase{"cirrus", "Cirrus Logic CL-MD1414EXX"},
-                      DetectCase{"hash", ""}),
+                      DetectCase{"cirrus", "Cirrus Logic CL-MD1414EXX"}, DetectCase{"hash", ""}),
     [](const auto& info) {
         std::string n = info.param.personality;
         std::replace(n.begin(), n.end(), '-', '_');
