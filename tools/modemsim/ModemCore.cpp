@@ -58,6 +58,7 @@ void ModemCore::Reset() {
 void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
     if (m_vanished)
         return;
+    m_now = now;
     for (size_t i = 0; i < n && !m_vanished; ++i) {
         auto byte = static_cast<uint8_t>(data[i]);
         switch (m_mode) {
@@ -166,24 +167,35 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
     SendResult("OK");
 }
 
+// Answers to the host go out now, or after the reply delay of a slow modem.
+void ModemCore::Reply(const std::string& bytes) {
+    if (m_delayed.size() >= 4096)
+        return; // a host that floods a slow modem loses answers, as with a real one
+    if (m_replyDelayMs > 0 || !m_delayed.empty())
+        m_delayed.push_back({m_now + static_cast<uint32_t>(m_replyDelayMs), bytes});
+    else
+        m_out += bytes;
+}
+
 void ModemCore::SendResult(const std::string& word) {
     if (m_quiet)
         return;
     int code = m_verbose ? -1 : NumericCode(word);
     if (code >= 0)
-        m_out += std::to_string(code) + "\r";
+        Reply(std::to_string(code) + "\r");
     else
-        m_out += "\r\n" + word + "\r\n";
+        Reply("\r\n" + word + "\r\n");
 }
 
 void ModemCore::SendInfo(const std::string& text) {
     if (m_verbose)
-        m_out += "\r\n" + text + "\r\n";
+        Reply("\r\n" + text + "\r\n");
     else
-        m_out += text + "\r\n";
+        Reply(text + "\r\n");
 }
 
-void ModemCore::Ring(int count, const RingCadence& cadence, uint32_t now) {
+void ModemCore::Ring(int count, const RingCadence& cadence, uint32_t now, const std::string& word) {
+    m_ringWord = word;
     m_ringsLeft = count;
     m_cadence = cadence;
     m_nextRingAt = now;
@@ -219,7 +231,8 @@ void ModemCore::TickRings(uint32_t now) {
         m_callerIdAt.reset();
     }
     if (m_ringsLeft > 0 && Elapsed(now, m_nextRingAt) >= 0 && m_mode == Mode::Command) {
-        SendResult("RING");
+        if (!m_quiet)
+            m_out += m_verbose ? "\r\n" + m_ringWord + "\r\n" : "2\r";
         if (!m_ringsStarted && m_callerIdForm != CallerIdForm::None)
             m_callerIdAt = now + static_cast<uint32_t>(m_cadence.callerIdDelayMs);
         m_ringsStarted = true;
@@ -273,6 +286,11 @@ void ModemCore::SendCallerId() {
 void ModemCore::Tick(uint32_t now) {
     if (m_vanished)
         return;
+    m_now = now;
+    while (!m_delayed.empty() && Elapsed(now, m_delayed.front().due) >= 0) {
+        m_out += m_delayed.front().bytes;
+        m_delayed.erase(m_delayed.begin());
+    }
     TickRings(now);
     if (m_mode == Mode::Dialling && Elapsed(now, m_dialAt) >= 0) {
         m_mode = Mode::Command;
@@ -318,11 +336,13 @@ int ModemCore::NextTickIn(uint32_t now) const {
         consider(Elapsed(m_nextRingAt, now));
     if (m_callerIdAt)
         consider(Elapsed(*m_callerIdAt, now));
+    if (!m_delayed.empty())
+        consider(Elapsed(m_delayed.front().due, now));
     if (m_mode == Mode::Dialling)
         consider(Elapsed(m_dialAt, now));
     if (m_floodLeft > 0 && m_out.size() < kOutputHigh)
         consider(0);
-    if (m_mode == Mode::VoiceReceive && m_out.size() < kOutputHigh) {
+    if (m_mode == Mode::VoiceReceive && m_out.size() < kOutputHigh && m_delayed.empty()) {
         if (m_pace <= 0) {
             consider(0);
         } else {

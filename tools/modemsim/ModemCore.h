@@ -47,7 +47,8 @@ public:
     const Observed& Seen() const { return m_seen; }
     Observed& Seen() { return m_seen; }
 
-    void Ring(int count, const RingCadence& cadence, uint32_t now);
+    void Ring(int count, const RingCadence& cadence, uint32_t now,
+              const std::string& word = "RING");
     void SetCallerId(const CallerId& id, CallerIdForm form);
     void SetDialResult(const std::string& word, int delayMs);
     void SetVoiceSource(const SignalSource& source) { m_source = source; }
@@ -63,6 +64,7 @@ public:
     void VanishOnCommand(const std::string& text) { m_vanishOn = text; }
     void VanishInVoiceStream(int atMs) { m_events.push_back({atMs, 0, true}); }
     void SetMisbehaviour(Misbehaviour mode);
+    void SetReplyDelay(int ms) { m_replyDelayMs = ms < 0 ? 0 : ms; }
     bool IsOffHook() const { return m_offHook; }
 
 private:
@@ -78,6 +80,7 @@ private:
     // Command mode (ModemCore.cpp).
     void FeedCommand(char c, uint32_t now);
     void RunLine(const std::string& body, uint32_t now);
+    void Reply(const std::string& bytes);
     void SendResult(const std::string& word);
     void SendInfo(const std::string& text);
     void Reset();
@@ -111,6 +114,13 @@ private:
     Misbehaviour m_misbehaviour = Misbehaviour::None;
     size_t m_floodLeft = 0; // bytes of the long line still to send
     std::mt19937 m_random{20260101};
+    uint32_t m_now = 0;
+    int m_replyDelayMs = 0;
+    struct Delayed {
+        uint32_t due;
+        std::string bytes;
+    };
+    std::vector<Delayed> m_delayed; // replies held back by the reply delay, in order
 
     // Command state.
     Mode m_mode = Mode::Command;
@@ -128,6 +138,7 @@ private:
 
     // Line state.
     int m_ringsLeft = 0;
+    std::string m_ringWord = "RING";
     uint32_t m_nextRingAt = 0;
     bool m_ringsStarted = false;
     RingCadence m_cadence;

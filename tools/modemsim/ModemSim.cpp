@@ -211,9 +211,9 @@ std::string ModemSim::SlavePath() const {
     return m_impl->m_pty.slavePath;
 }
 
-void ModemSim::Ring(int count, RingCadence cadence) {
+void ModemSim::Ring(int count, RingCadence cadence, const std::string& word) {
     m_impl->With([&](ModemCore& c) {
-        c.Ring(count, cadence, GetTickCount());
+        c.Ring(count, cadence, GetTickCount(), word);
         return 0;
     });
 }
@@ -306,6 +306,13 @@ bool ModemSim::HasVanished() const {
 void ModemSim::SetMisbehaviour(Misbehaviour mode) {
     m_impl->With([&](ModemCore& c) {
         c.SetMisbehaviour(mode);
+        return 0;
+    });
+}
+
+void ModemSim::SetReplyDelay(int delayMs) {
+    m_impl->With([&](ModemCore& c) {
+        c.SetReplyDelay(delayMs);
         return 0;
     });
 }

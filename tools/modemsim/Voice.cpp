@@ -40,8 +40,7 @@ void ModemCore::StartTransmit(uint32_t now) {
 }
 
 void ModemCore::EndVoice(bool receive) {
-    m_out += kDle;
-    m_out += kEtx;
+    Reply(std::string{kDle, kEtx});
     SendResult(m_p.voiceEnd);
     m_mode = Mode::Command;
     if (m_codec && !receive)
@@ -99,6 +98,8 @@ void ModemCore::FeedTransmit(uint8_t byte) {
 
 void ModemCore::TickReceive(uint32_t now) {
     const int rate = std::max(1, m_format.sampleRate);
+    if (!m_delayed.empty())
+        return; // the sound follows the (delayed) CONNECT
     while (m_mode == Mode::VoiceReceive && !m_vanished && m_out.size() < kOutputHigh) {
         auto streamMs = static_cast<int>(m_samplesSent * 1000 / static_cast<uint64_t>(rate));
         if (m_pace > 0 && streamMs / m_pace > Elapsed(now, m_voiceStart))

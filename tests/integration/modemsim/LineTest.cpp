@@ -66,8 +66,8 @@ TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
     {
         SimWithPort s;
         s.sim.SetCallerId(Caller(), CallerIdForm::None);
-        s.sim.Ring(1, RingCadence::Fast());
-        EXPECT_EQ(s.port->ReadUntil("RING\r\n", 10000), "\r\nRING\r\n");
+        s.sim.Ring(1, RingCadence::Fast(), "RING3"); // a distinctive ring
+        EXPECT_EQ(s.port->ReadUntil("RING3\r\n", 10000), "\r\nRING3\r\n");
         EXPECT_EQ(s.port->ReadQuiet(300), "");
     }
 }
@@ -159,5 +159,17 @@ TEST(ModemSimLine, MisbehavingModesStayBadUntilTurnedOff) {
     EXPECT_EQ(babble.find("OK"), std::string::npos);
 
     s.sim.SetMisbehaviour(Misbehaviour::None);
+    EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
+}
+
+TEST(ModemSimLine, SlowModemAnswersAfterUnsolicitedText) {
+    SimWithPort s;
+    HostPort& p = *s.port;
+    s.sim.SetReplyDelay(2000);
+    ASSERT_TRUE(p.Send("ATE0\r"));
+    ASSERT_TRUE(s.sim.WaitForCommand("E0", 5000));
+    s.sim.SendRaw("X"); // sent now, while the answer is still held back
+    EXPECT_EQ(p.ReadUntil("OK\r\n", 10000), "ATE0\rX\r\nOK\r\n");
+    s.sim.SetReplyDelay(0);
     EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
 }
