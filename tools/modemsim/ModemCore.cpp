@@ -61,6 +61,12 @@ void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
     m_now = now;
     for (size_t i = 0; i < n && !m_vanished; ++i) {
         auto byte = static_cast<uint8_t>(data[i]);
+        // A host that ends its lines with CR LF must not have the LF abort the
+        // dial or end (or pollute) the voice stream the line just started.
+        bool swallow = m_swallowLf && byte == '\n';
+        m_swallowLf = false;
+        if (swallow)
+            continue;
         switch (m_mode) {
         case Mode::Command:
             FeedCommand(static_cast<char>(byte), now);
@@ -94,8 +100,6 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
         if (c == '/') {
             // "A/" repeats the last line at once, without a CR.
             m_lineState = LineState::Idle;
-            if (m_echo)
-                m_out += "\r";
             RunLine(m_lastLine, now);
         } else if (c == 'T' || c == 't') {
             m_lineState = LineState::InLine;
@@ -108,6 +112,7 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
     case LineState::InLine:
         if (c == static_cast<char>(m_sregs[3])) {
             m_lineState = LineState::Idle;
+            m_swallowLf = true;
             if (m_lineTooLong) {
                 m_seen.lines.push_back(m_line + "...");
                 SendResult("ERROR");

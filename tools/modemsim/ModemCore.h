@@ -127,6 +127,7 @@ private:
     LineState m_lineState = LineState::Idle;
     std::string m_line;
     bool m_lineTooLong = false;
+    bool m_swallowLf = false; // a LF right after the CR of a line is not input
     std::string m_lastLine;
     bool m_echo = true;
     bool m_quiet = false;

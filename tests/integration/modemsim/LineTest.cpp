@@ -98,6 +98,10 @@ TEST(ModemSimLine, DialGivesTheScriptedResult) {
         std::string expect = std::string("\r\n") + word + "\r\n";
         EXPECT_EQ(p.ReadUntil(expect, 5000), expect);
     }
+    // The LF of a CR LF line end is not a key press; anything else is.
+    s.sim.SetDialResult("BUSY", 300);
+    ASSERT_TRUE(p.Send("ATDT1\r\n"));
+    EXPECT_EQ(p.ReadUntil("BUSY\r\n", 5000), "\r\nBUSY\r\n");
     // A key pressed while the modem dials aborts the dial.
     s.sim.SetDialResult("VCON", 60000);
     ASSERT_TRUE(p.Send("ATDP1\r"));
@@ -105,7 +109,7 @@ TEST(ModemSimLine, DialGivesTheScriptedResult) {
     ASSERT_TRUE(p.Send("x"));
     EXPECT_EQ(p.ReadUntil("NO CARRIER\r\n", 5000), "\r\nNO CARRIER\r\n");
     auto dialled = s.sim.DialledNumbers();
-    ASSERT_EQ(dialled.size(), 7u);
+    ASSERT_EQ(dialled.size(), 8u);
     EXPECT_EQ(dialled[0], "T5551234");
     EXPECT_EQ(dialled[1], "(555)123-4567");
 }
