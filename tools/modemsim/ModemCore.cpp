@@ -236,7 +236,9 @@ void ModemCore::TickRings(uint32_t now) {
         m_callerIdAt.reset();
     }
     if (m_ringsLeft > 0 && Elapsed(now, m_nextRingAt) >= 0 && m_mode == Mode::Command) {
-        if (!m_quiet)
+        if (!m_ringWord.empty() && m_ringWord[0] == kDle)
+            m_out += m_ringWord; // voice-mode style: DLE R, not a result word
+        else if (!m_quiet)
             m_out += m_verbose ? "\r\n" + m_ringWord + "\r\n" : "2\r";
         if (!m_ringsStarted && m_callerIdForm != CallerIdForm::None)
             m_callerIdAt = now + static_cast<uint32_t>(m_cadence.callerIdDelayMs);

@@ -68,6 +68,8 @@ TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
         s.sim.SetCallerId(Caller(), CallerIdForm::None);
         s.sim.Ring(1, RingCadence::Fast(), "RING3"); // a distinctive ring
         EXPECT_EQ(s.port->ReadUntil("RING3\r\n", 10000), "\r\nRING3\r\n");
+        s.sim.Ring(1, RingCadence::Fast(), "\x10R"); // voice-mode style
+        EXPECT_EQ(s.port->ReadBytes(2, 10000), "\x10R");
         EXPECT_EQ(s.port->ReadQuiet(300), "");
     }
 }
