@@ -12,6 +12,9 @@ namespace {
 constexpr size_t kMaxLine = 1024;
 // Output kept queued before generators (voice, floods) pause for the host.
 constexpr size_t kOutputHigh = 4096;
+// A host that writes and never reads: past this the modem drops its echo and
+// answers, as a real one would lose them in its full buffer.
+constexpr size_t kOutputLimit = 1 << 20;
 constexpr size_t kLongLineBytes = 100 * 1024;
 
 // Hayes numeric result codes, for V0.
@@ -29,6 +32,31 @@ int Elapsed(uint32_t now, uint32_t since) {
 }
 
 } // namespace
+
+void Observed::AddLine(std::string line) {
+    if (lines.size() >= kMaxRecords)
+        lines.erase(lines.begin(), lines.begin() + kMaxRecords / 2);
+    lines.push_back(std::move(line));
+}
+
+void Observed::AddCommand(std::string command) {
+    if (commands.size() >= kMaxRecords) {
+        commands.erase(commands.begin(), commands.begin() + kMaxRecords / 2);
+        commandsDropped += kMaxRecords / 2;
+    }
+    commands.push_back(std::move(command));
+}
+
+void Observed::AddDialled(std::string number) {
+    if (dialled.size() >= kMaxRecords)
+        dialled.erase(dialled.begin(), dialled.begin() + kMaxRecords / 2);
+    dialled.push_back(std::move(number));
+}
+
+void Observed::TrimTransmitted() {
+    if (transmitted.size() > kMaxSamples)
+        transmitted.resize(kMaxSamples);
+}
 
 ModemCore::ModemCore(const Personality& personality, double voicePace)
     : m_p(personality), m_pace(voicePace) {
@@ -89,7 +117,7 @@ void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
 void ModemCore::FeedCommand(char c, uint32_t now) {
     if (m_misbehaviour == Misbehaviour::Silent)
         return;
-    if (m_echo)
+    if (m_echo && m_out.size() < kOutputLimit)
         m_out += c;
     switch (m_lineState) {
     case LineState::Idle:
@@ -114,7 +142,7 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
             m_lineState = LineState::Idle;
             m_swallowLf = true;
             if (m_lineTooLong) {
-                m_seen.lines.push_back(m_line + "...");
+                m_seen.AddLine(m_line + "...");
                 SendResult("ERROR");
                 return;
             }
@@ -134,7 +162,7 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
 }
 
 void ModemCore::RunLine(const std::string& body, uint32_t now) {
-    m_seen.lines.push_back(body);
+    m_seen.AddLine(body);
     if (!m_vanishOn.empty() &&
         ToUpperAscii(body).find(ToUpperAscii(m_vanishOn)) != std::string::npos) {
         m_vanished = true;
@@ -142,7 +170,8 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
     }
     switch (m_misbehaviour) {
     case Misbehaviour::Babble:
-        for (int i = 0, n = 64 + static_cast<int>(m_random() % 448); i < n; ++i)
+        for (int i = 0, n = 64 + static_cast<int>(m_random() % 448);
+             i < n && m_out.size() < kOutputLimit; ++i)
             m_out += static_cast<char>(m_random() & 0xFF);
         return;
     case Misbehaviour::LongLine:
@@ -160,7 +189,7 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
         return;
     }
     for (const AtCommand& cmd : *commands) {
-        m_seen.commands.push_back(cmd.Text());
+        m_seen.AddCommand(cmd.Text());
         Outcome o = Execute(cmd, now);
         if (o == Outcome::Error) {
             SendResult("ERROR");
@@ -174,8 +203,8 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
 
 // Answers to the host go out now, or after the reply delay of a slow modem.
 void ModemCore::Reply(const std::string& bytes) {
-    if (m_delayed.size() >= 4096)
-        return; // a host that floods a slow modem loses answers, as with a real one
+    if (m_delayed.size() >= 4096 || m_out.size() >= kOutputLimit)
+        return; // a host that floods the modem and never reads loses answers
     if (m_replyDelayMs > 0 || !m_delayed.empty())
         m_delayed.push_back({m_now + static_cast<uint32_t>(m_replyDelayMs), bytes});
     else

@@ -22,16 +22,28 @@
 
 namespace modemsim {
 
-// What the host did, for tests to look at.
+// What the host did, for tests to look at. The records are bounded so that a
+// simulator left running for days (or a host gone mad) cannot eat the memory:
+// the oldest lines and commands go first, and sound beyond an hour is dropped.
 struct Observed {
+    static constexpr size_t kMaxRecords = 100000;
+    static constexpr size_t kMaxSamples = 3600u * 48000;
+
     std::vector<std::string> lines;
     std::vector<std::string> commands;
+    size_t commandsDropped = 0; // commands removed from the front so far
     std::vector<std::string> dialled;
     std::string lastStopSequence;
     int receivesEnded = 0;
     int transmitsEnded = 0;
     std::vector<int16_t> transmitted;
     int transmittedRate = 8000;
+
+    void AddLine(std::string line);
+    void AddCommand(std::string command);
+    void AddDialled(std::string number);
+    // Keeps transmitted within kMaxSamples.
+    void TrimTransmitted();
 };
 
 class ModemCore {

@@ -7,6 +7,7 @@
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -329,9 +330,11 @@ bool ModemSim::WaitForCommand(std::string_view text, int timeoutMs) {
     std::string wanted = ToUpperAscii(text);
     size_t& cursor = m_impl->m_commandCursor;
     return m_impl->WaitFor(timeoutMs, [&](ModemCore& c) {
-        const auto& cmds = c.Seen().commands;
-        for (; cursor < cmds.size(); ++cursor) {
-            if (cmds[cursor].find(wanted) != std::string::npos) {
+        // The cursor counts every command ever received; the oldest may be gone.
+        const Observed& seen = c.Seen();
+        cursor = std::max(cursor, seen.commandsDropped);
+        for (; cursor < seen.commandsDropped + seen.commands.size(); ++cursor) {
+            if (seen.commands[cursor - seen.commandsDropped].find(wanted) != std::string::npos) {
                 ++cursor;
                 return true;
             }

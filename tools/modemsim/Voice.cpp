@@ -45,6 +45,7 @@ void ModemCore::EndVoice(bool receive) {
     m_mode = Mode::Command;
     if (m_codec && !receive)
         m_codec->Flush(m_seen.transmitted);
+    m_seen.TrimTransmitted();
     m_codec.reset();
     m_events.clear();
     if (receive) {
@@ -91,7 +92,7 @@ void ModemCore::FeedTransmit(uint8_t byte) {
         m_deframer.Feed(value, frames);
     else
         frames.assign(1, static_cast<char>(value));
-    if (!frames.empty())
+    if (!frames.empty() && m_seen.transmitted.size() < Observed::kMaxSamples)
         m_codec->Decode(reinterpret_cast<const uint8_t*>(frames.data()), frames.size(),
                         m_seen.transmitted);
 }
