@@ -176,6 +176,17 @@ void ModemSim::Impl::Run() {
             uint64_t v;
             [[maybe_unused]] ssize_t n = ::read(m_wake, &v, sizeof v);
         }
+        if (nfds == 2 && (fds[1].revents & (POLLERR | POLLNVAL | POLLHUP)) &&
+            !(fds[1].revents & POLLIN)) {
+            // The pty itself failed (the slave is kept open, so this is not a
+            // host closing its port): behave like a modem that went away
+            // rather than spin on the error.
+            std::lock_guard lock(m_mutex);
+            m_core->Vanish();
+            CloseLine();
+            m_changed.notify_all();
+            continue;
+        }
         if (nfds == 2 && (fds[1].revents & POLLIN)) {
             ssize_t n = ::read(m_pty.master, buf, sizeof buf);
             if (n > 0) {

@@ -179,3 +179,13 @@ TEST(ModemSimLine, SlowModemAnswersAfterUnsolicitedText) {
     s.sim.SetReplyDelay(0);
     EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
 }
+
+TEST(ModemSimLine, HostCanCloseAndReopenThePort) {
+    SimWithPort s;
+    EXPECT_EQ(s.port->Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    s.port.reset(); // the driver releases the modem ...
+    s.port = std::make_unique<HostPort>(s.sim.SlavePath());
+    ASSERT_TRUE(s.port->IsOpen()); // ... and opens it again
+    EXPECT_EQ(s.port->Command("AT"), "\r\nOK\r\n");
+    EXPECT_FALSE(s.sim.HasVanished());
+}
