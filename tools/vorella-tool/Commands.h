@@ -7,3 +7,6 @@
 using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args);
+int CmdEncode(const Args& args);
+int CmdDecode(const Args& args);
+int CmdGsmWav(const Args& args);
