@@ -7,13 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 namespace {
 
-std::string Tool() {
-    return std::string(std::getenv("VORELLA_BIN_DIR")) + "/vorella-tool";
-}
+std::string Tool() { return TestBinDir() + "/vorella-tool"; }
 
 void WriteTone(const std::string& path, uint32_t rate) {
     CWaveFile f;
