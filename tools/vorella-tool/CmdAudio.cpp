@@ -2,6 +2,9 @@
 #include "Commands.h"
 
 #include "audio/Cacm.h"
+#include "audio/PlaySound.h"
+#include "audio/RecThread.h"
+#include "audio/SoundBackend.h"
 #include "audio/VoiceCodec.h"
 #include "audio/WaveFile.h"
 #include "platform/FileUtil.h"
@@ -157,5 +160,54 @@ int CmdGsmWav(const Args& args) {
         std::fprintf(stderr, "vorella-tool: %s\n", error.c_str());
         return 1;
     }
+    return 0;
+}
+
+int CmdSoundDevices(const Args&) {
+    ISoundBackend& backend = GetSoundBackend();
+    std::printf("sound backend: %s\n", backend.Name().c_str());
+    for (bool bCapture : {true, false}) {
+        std::printf("%s devices:\n", bCapture ? "capture" : "playback");
+        std::vector<SoundDeviceInfo> list = backend.ListDevices(bCapture);
+        for (size_t i = 0; i < list.size(); ++i)
+            std::printf("  %zu\t%s\t%s\n", i, list[i].sName.c_str(), list[i].sDescription.c_str());
+    }
+    return 0;
+}
+
+int CmdPlay(const Args& args) {
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: vorella-tool play FILE.wav\n");
+        return 2;
+    }
+    if (!PlaySoundFile(args[0], false)) {
+        std::fprintf(stderr, "vorella-tool: cannot play %s\n", args[0].c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int CmdRecord(const Args& args) {
+    std::optional<int> seconds = args.size() >= 2 ? ParseNumber(args[1]) : std::nullopt;
+    if (!seconds || *seconds <= 0 || args.size() > 3 || (args.size() == 3 && args[2] != "--gsm")) {
+        std::fprintf(stderr, "usage: vorella-tool record OUT.wav SECONDS [--gsm]\n");
+        return 2;
+    }
+    CRecThread rec;
+    CRecThread::Setup setup;
+    setup.nSampleRate = 8000;
+    setup.sFile = args[0];
+    setup.options.bSoftAGC = false;
+    setup.options.bCompressStorage = args.size() == 3;
+    setup.options.nMaxDurationMs = static_cast<uint32_t>(*seconds) * 1000;
+    rec.Start(setup);
+    rec.WaitFinished(*seconds * 1000 + 30000);
+    rec.Stop();
+    if (!rec.Succeeded()) {
+        std::fprintf(stderr, "vorella-tool: %s\n", rec.Error().c_str());
+        return 1;
+    }
+    std::printf("%llu samples at %u samples/s\n",
+                static_cast<unsigned long long>(rec.SamplesWritten()), rec.SampleRate());
     return 0;
 }

@@ -10,3 +10,6 @@ int CmdSettings(const Args& args);
 int CmdEncode(const Args& args);
 int CmdDecode(const Args& args);
 int CmdGsmWav(const Args& args);
+int CmdSoundDevices(const Args& args);
+int CmdPlay(const Args& args);
+int CmdRecord(const Args& args);

@@ -18,6 +18,9 @@ constexpr Command kCommands[] = {
     {"decode", "decode --id ID [--bits B] [--rate R] IN.raw OUT.wav   modem voice data to WAV",
      CmdDecode},
     {"gsmwav", "gsmwav IN.wav OUT.wav     store a PCM WAV file as GSM 6.10", CmdGsmWav},
+    {"sound-devices", "sound-devices             list the sound backend's devices", CmdSoundDevices},
+    {"play", "play FILE.wav             play a WAV file on the sound card", CmdPlay},
+    {"record", "record OUT.wav SECONDS [--gsm]   record from the sound card", CmdRecord},
 };
 
 int Usage() {
