@@ -7,3 +7,9 @@
 using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args);
+int CmdEncode(const Args& args);
+int CmdDecode(const Args& args);
+int CmdGsmWav(const Args& args);
+int CmdSoundDevices(const Args& args);
+int CmdPlay(const Args& args);
+int CmdRecord(const Args& args);
