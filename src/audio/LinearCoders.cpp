@@ -4,30 +4,44 @@
 
 namespace {
 
-// One byte per sample, through a pair of conversion functions.
+// One byte per sample. The conversions are looked up in tables made once
+// from the conversion functions, which keeps the companding laws in one place
+// and the per-sample cost at a load.
 class CByteCoder : public CVoiceCoder {
 public:
     using EncodeFn = uint8_t (*)(int16_t);
     using DecodeFn = int16_t (*)(uint8_t);
-    CByteCoder(EncodeFn enc, DecodeFn dec) : m_enc(enc), m_dec(dec) {}
+    struct Tables {
+        uint8_t encode[65536]; // by the sample's bits as unsigned
+        int16_t decode[256];
+    };
+
+    explicit CByteCoder(const Tables& tables) : m_tables(tables) {}
+    static std::unique_ptr<Tables> MakeTables(EncodeFn enc, DecodeFn dec) {
+        auto t = std::make_unique<Tables>();
+        for (int x = 0; x < 65536; ++x)
+            t->encode[x] = enc(static_cast<int16_t>(static_cast<uint16_t>(x)));
+        for (int c = 0; c < 256; ++c)
+            t->decode[c] = dec(static_cast<uint8_t>(c));
+        return t;
+    }
 
     size_t EncodedBound(size_t samples) const override { return samples; }
     size_t DecodedBound(size_t bytes) const override { return bytes; }
     size_t Encode(const int16_t* samples, size_t count, uint8_t* out) override {
         for (size_t i = 0; i < count; ++i)
-            out[i] = m_enc(samples[i]);
+            out[i] = m_tables.encode[static_cast<uint16_t>(samples[i])];
         return count;
     }
     size_t Decode(const uint8_t* bytes, size_t count, int16_t* out, size_t capacity) override {
         size_t n = count < capacity ? count : capacity;
         for (size_t i = 0; i < n; ++i)
-            out[i] = m_dec(bytes[i]);
+            out[i] = m_tables.decode[bytes[i]];
         return n;
     }
 
 private:
-    EncodeFn m_enc;
-    DecodeFn m_dec;
+    const Tables& m_tables;
 };
 
 uint8_t EncodeUnsigned8(int16_t s) {
@@ -81,17 +95,22 @@ private:
 } // namespace
 
 std::unique_ptr<CVoiceCoder> MakeLinearCoder(int id) {
+    // Made on first use, kept for the life of the process (thread-safe statics).
+    static const auto s_unsigned8 = CByteCoder::MakeTables(EncodeUnsigned8, DecodeUnsigned8);
+    static const auto s_signed8 = CByteCoder::MakeTables(EncodeSigned8, DecodeSigned8);
+    static const auto s_alaw = CByteCoder::MakeTables(LinearToAlaw, AlawToLinear);
+    static const auto s_ulaw = CByteCoder::MakeTables(LinearToUlaw, UlawToLinear);
     switch (id) {
     case 8:
-        return std::make_unique<CByteCoder>(EncodeUnsigned8, DecodeUnsigned8);
+        return std::make_unique<CByteCoder>(*s_unsigned8);
     case 9:
-        return std::make_unique<CByteCoder>(EncodeSigned8, DecodeSigned8);
+        return std::make_unique<CByteCoder>(*s_signed8);
     case 16:
         return std::make_unique<CLinear16Coder>();
     case 2130:
-        return std::make_unique<CByteCoder>(LinearToAlaw, AlawToLinear);
+        return std::make_unique<CByteCoder>(*s_alaw);
     case 2131:
-        return std::make_unique<CByteCoder>(LinearToUlaw, UlawToLinear);
+        return std::make_unique<CByteCoder>(*s_ulaw);
     default:
         return nullptr;
     }

@@ -128,7 +128,7 @@ ModemCore::Outcome ModemCore::ExecuteBasic(const AtCommand& cmd, uint32_t now) {
         return Outcome::Taken;
     }
     if (n == "D") {
-        m_seen.dialled.push_back(a);
+        m_seen.AddDialled(a);
         m_mode = Mode::Dialling;
         m_dialAt = now + static_cast<uint32_t>(m_dialDelayMs);
         if (!m_dialWord.empty())

@@ -40,12 +40,12 @@ void ModemCore::StartTransmit(uint32_t now) {
 }
 
 void ModemCore::EndVoice(bool receive) {
-    m_out += kDle;
-    m_out += kEtx;
+    Reply(std::string{kDle, kEtx});
     SendResult(m_p.voiceEnd);
     m_mode = Mode::Command;
     if (m_codec && !receive)
         m_codec->Flush(m_seen.transmitted);
+    m_seen.TrimTransmitted();
     m_codec.reset();
     m_events.clear();
     if (receive) {
@@ -92,13 +92,15 @@ void ModemCore::FeedTransmit(uint8_t byte) {
         m_deframer.Feed(value, frames);
     else
         frames.assign(1, static_cast<char>(value));
-    if (!frames.empty())
+    if (!frames.empty() && m_seen.transmitted.size() < Observed::kMaxSamples)
         m_codec->Decode(reinterpret_cast<const uint8_t*>(frames.data()), frames.size(),
                         m_seen.transmitted);
 }
 
 void ModemCore::TickReceive(uint32_t now) {
     const int rate = std::max(1, m_format.sampleRate);
+    if (!m_delayed.empty())
+        return; // the sound follows the (delayed) CONNECT
     while (m_mode == Mode::VoiceReceive && !m_vanished && m_out.size() < kOutputHigh) {
         auto streamMs = static_cast<int>(m_samplesSent * 1000 / static_cast<uint64_t>(rate));
         if (m_pace > 0 && streamMs / m_pace > Elapsed(now, m_voiceStart))

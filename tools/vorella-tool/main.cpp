@@ -18,6 +18,13 @@ constexpr Command kCommands[] = {
     {"profile", "profile NAME              print the command profile of a modem", CmdProfile},
     {"modem-type", "modem-type NAME           print the type code of a modem name", CmdModemType},
     {"diagnose", "diagnose COMn|DEVICE      probe the modem and print the diagnostics report", CmdDiagnose},
+    {"encode", "encode --id ID [--bits B] IN.wav OUT.raw   WAV to modem voice data", CmdEncode},
+    {"decode", "decode --id ID [--bits B] [--rate R] IN.raw OUT.wav   modem voice data to WAV",
+     CmdDecode},
+    {"gsmwav", "gsmwav IN.wav OUT.wav     store a PCM WAV file as GSM 6.10", CmdGsmWav},
+    {"sound-devices", "sound-devices             list the sound backend's devices", CmdSoundDevices},
+    {"play", "play FILE.wav             play a WAV file on the sound card", CmdPlay},
+    {"record", "record OUT.wav SECONDS [--gsm]   record from the sound card", CmdRecord},
 };
 
 int Usage() {

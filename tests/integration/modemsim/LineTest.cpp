@@ -66,8 +66,10 @@ TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
     {
         SimWithPort s;
         s.sim.SetCallerId(Caller(), CallerIdForm::None);
-        s.sim.Ring(1, RingCadence::Fast());
-        EXPECT_EQ(s.port->ReadUntil("RING\r\n", 10000), "\r\nRING\r\n");
+        s.sim.Ring(1, RingCadence::Fast(), "RING3"); // a distinctive ring
+        EXPECT_EQ(s.port->ReadUntil("RING3\r\n", 10000), "\r\nRING3\r\n");
+        s.sim.Ring(1, RingCadence::Fast(), "\x10R"); // voice-mode style
+        EXPECT_EQ(s.port->ReadBytes(2, 10000), "\x10R");
         EXPECT_EQ(s.port->ReadQuiet(300), "");
     }
 }
@@ -98,6 +100,10 @@ TEST(ModemSimLine, DialGivesTheScriptedResult) {
         std::string expect = std::string("\r\n") + word + "\r\n";
         EXPECT_EQ(p.ReadUntil(expect, 5000), expect);
     }
+    // The LF of a CR LF line end is not a key press; anything else is.
+    s.sim.SetDialResult("BUSY", 300);
+    ASSERT_TRUE(p.Send("ATDT1\r\n"));
+    EXPECT_EQ(p.ReadUntil("BUSY\r\n", 5000), "\r\nBUSY\r\n");
     // A key pressed while the modem dials aborts the dial.
     s.sim.SetDialResult("VCON", 60000);
     ASSERT_TRUE(p.Send("ATDP1\r"));
@@ -105,7 +111,7 @@ TEST(ModemSimLine, DialGivesTheScriptedResult) {
     ASSERT_TRUE(p.Send("x"));
     EXPECT_EQ(p.ReadUntil("NO CARRIER\r\n", 5000), "\r\nNO CARRIER\r\n");
     auto dialled = s.sim.DialledNumbers();
-    ASSERT_EQ(dialled.size(), 7u);
+    ASSERT_EQ(dialled.size(), 8u);
     EXPECT_EQ(dialled[0], "T5551234");
     EXPECT_EQ(dialled[1], "(555)123-4567");
 }
@@ -160,4 +166,26 @@ TEST(ModemSimLine, MisbehavingModesStayBadUntilTurnedOff) {
 
     s.sim.SetMisbehaviour(Misbehaviour::None);
     EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
+}
+
+TEST(ModemSimLine, SlowModemAnswersAfterUnsolicitedText) {
+    SimWithPort s;
+    HostPort& p = *s.port;
+    s.sim.SetReplyDelay(2000);
+    ASSERT_TRUE(p.Send("ATE0\r"));
+    ASSERT_TRUE(s.sim.WaitForCommand("E0", 5000));
+    s.sim.SendRaw("X"); // sent now, while the answer is still held back
+    EXPECT_EQ(p.ReadUntil("OK\r\n", 10000), "ATE0\rX\r\nOK\r\n");
+    s.sim.SetReplyDelay(0);
+    EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
+}
+
+TEST(ModemSimLine, HostCanCloseAndReopenThePort) {
+    SimWithPort s;
+    EXPECT_EQ(s.port->Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    s.port.reset(); // the driver releases the modem ...
+    s.port = std::make_unique<HostPort>(s.sim.SlavePath());
+    ASSERT_TRUE(s.port->IsOpen()); // ... and opens it again
+    EXPECT_EQ(s.port->Command("AT"), "\r\nOK\r\n");
+    EXPECT_FALSE(s.sim.HasVanished());
 }

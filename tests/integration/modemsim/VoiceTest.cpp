@@ -2,9 +2,12 @@
 // own code (and libgsm for GSM) and compares with the signal the simulated
 // caller made, never with the simulator's own encoder.
 #include "SimFixture.h"
+#include "TempHome.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 extern "C" {
 #include <gsm.h>
@@ -12,6 +15,8 @@ extern "C" {
 #include <spandsp.h>
 
 using modemsim::SignalSource;
+
+extern char** environ;
 
 namespace {
 
@@ -82,6 +87,20 @@ struct GsmCoder {
     GsmCoder& operator=(const GsmCoder&) = delete;
     gsm g;
 };
+
+// Runs a program without a shell and returns its exit status.
+int RunTool(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (std::string& a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 } // namespace
 
@@ -254,4 +273,42 @@ TEST(ModemSimVoice, ReceiveInG711DecodesToTheTone) {
         ASSERT_TRUE(p.Send("\x10!"));
         EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
     }
+}
+
+// The caller's sound from WAV files that sox made: 16-bit mono at the stream
+// rate, and 8-bit stereo at 11025 Hz that the source mixes and resamples.
+TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
+    TempHome home;
+    ASSERT_EQ(RunTool({"sox", "-n", "-r", "8000", "-c", "1", "-b", "16", home.File("a.wav"),
+                       "synth", "0.5", "sine", "900"}),
+              0);
+    ASSERT_EQ(RunTool({"sox", "-n", "-r", "11025", "-c", "2", "-b", "8", home.File("b.wav"),
+                       "synth", "0.5", "sine", "1400"}),
+              0);
+    home.Write("bad.wav", "RIFF\x10\0\0\0WAVEjunk");
+    SignalSource source;
+    std::string error;
+    ASSERT_TRUE(source.Wav(home.File("a.wav"), &error)) << error;
+    ASSERT_TRUE(source.Wav(home.File("b.wav"), &error)) << error;
+    EXPECT_FALSE(SignalSource().Wav(home.File("bad.wav"), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(SignalSource().Wav(home.File("missing.wav"), &error));
+    EXPECT_NEAR(source.DurationMs(), 1000, 2); // 0.5 s at 11025 Hz is not a whole sample count
+
+    SimWithPort s("v253", 0);
+    HostPort& p = *s.port;
+    s.sim.SetVoiceSource(source);
+    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=2,8000;+VRX"),
+              "ATE0+FCLASS=8;+VSM=2,8000;+VRX\r\r\nCONNECT\r\n");
+    std::string data = Unshield(p.ReadBytes(2 * 8000 + 100, 20000)).data;
+    ASSERT_GE(data.size(), 2u * 8000);
+    std::vector<int16_t> pcm;
+    for (size_t i = 0; i + 1 < data.size(); i += 2)
+        pcm.push_back(static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
+                                           static_cast<uint8_t>(data[i + 1]) << 8));
+    EXPECT_GT(ToneShare(pcm.data() + 400, 3200, 8000, 900), 0.95);
+    EXPECT_GT(ToneShare(pcm.data() + 4400, 3200, 8000, 1400), 0.9);
+    EXPECT_LT(ToneShare(pcm.data() + 4400, 3200, 8000, 900), 0.01);
+    ASSERT_TRUE(p.Send("\x10!"));
+    EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
 }

@@ -12,6 +12,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace {
+
+// The sound tests drive the null backend; it must be chosen before anything
+// opens a device, whatever the environment the tests were started from.
+const bool g_bNullAudio = [] { return setenv("VORELLA_AUDIO", "null", 1) == 0; }();
+
+} // namespace
+
+std::string TestBinDir() {
+    const char* dir = std::getenv("VORELLA_BIN_DIR");
+    return dir && *dir ? dir : VORELLA_TEST_BIN_DIR;
+}
+
 int RunProgram(const std::vector<std::string>& argv, std::string* pOut) {
     int fds[2];
     if (pipe(fds) != 0)

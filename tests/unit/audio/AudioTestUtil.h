@@ -21,5 +21,8 @@ double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& 
 // Power of the signal at hz (Goertzel) relative to its total power, 0..1.
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate = 8000);
 
+// The build's bin/ folder (vorella-tool and the shipped data).
+std::string TestBinDir();
+
 void WriteBinaryFile(const std::string& path, const std::string& content);
 std::string ReadBinaryFile(const std::string& path);
