@@ -65,6 +65,7 @@ int CCommDriver::WaitByte(unsigned char* pByte, uint32_t dwStart, uint32_t dwTim
             continue;
         }
         std::lock_guard lock(m_ioLock);
+        BusyScope busy;
         int n = m_port.ReadWithin(pByte, 1, dwTimeoutMs - elapsed);
         if (n == 1)
             return 1;
@@ -470,6 +471,10 @@ int CCommDriver::Hangup() {
 }
 
 void CCommDriver::Shutdown() {
+    // Another thread may be waiting on the modem: let it go. Our own hang-up
+    // and reset below still wait for their answers (a stop request raised
+    // before a wait does not end it).
+    SetStopRequest(true);
     m_bInitialized = false;
     m_bVoiceMode = false;
     m_bHandsetOffHook = false;

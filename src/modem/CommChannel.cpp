@@ -4,6 +4,7 @@
 
 #include "config/SettingsStore.h"
 #include "modem/ModemLog.h"
+#include "platform/Event.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SerialPorts.h"
 #include "platform/TickCount.h"
@@ -21,7 +22,18 @@ uint32_t AtLeastOne(int ms) {
     return ms > 0 ? static_cast<uint32_t>(ms) : 1u;
 }
 
+ManualResetEvent& BusyEvent() {
+    return NamedEvent("Tavrin Comm Driver Busy", true);
+}
+
 } // namespace
+
+void CCommDriver::MarkBusy(bool bBusy) {
+    if (bBusy)
+        BusyEvent().Reset();
+    else
+        BusyEvent().Set();
+}
 
 CCommDriver::CCommDriver(IModemUi* pUi) : m_pUi(pUi ? pUi : &m_silentUi) {
     // The driver's settings start at their defaults; LoadSettings() replaces
@@ -89,6 +101,7 @@ int CCommDriver::OpenDevice(const std::string& sDevice, uint32_t dwBaud) {
 
 bool CCommDriver::Close(bool bDeInit) {
     std::lock_guard lock(m_ioLock);
+    BusyScope busy;
     m_bHandsetOffHook = false;
     if (m_bFileEmulation) {
         m_hPort = kInvalidHandle;
@@ -126,6 +139,7 @@ int CCommDriver::Read(void* pBuffer, int nCount, int* pnRead) {
         n = EmulationRead(pBuffer);
     else {
         std::lock_guard lock(m_ioLock);
+        BusyScope busy;
         n = m_port.Read(pBuffer, static_cast<size_t>(nCount));
         if (n < 0) {
             PortFailed();
@@ -149,6 +163,7 @@ int CCommDriver::Write(const void* pBuffer, int nCount, int* pnWritten) {
         n = EmulationWrite(pBuffer, nCount);
     else {
         std::lock_guard lock(m_ioLock);
+        BusyScope busy;
         n = m_port.Write(pBuffer, static_cast<size_t>(nCount));
         if (n <= 0) {
             // A write that moves nothing means the line is gone or stuck.
@@ -170,6 +185,7 @@ void CCommDriver::Purge(unsigned nFlags) {
     if (!IsOpen())
         return;
     std::lock_guard lock(m_ioLock);
+    BusyScope busy;
     Log("", "Purge");
     if (nFlags & (kPurgeRxAbort | kPurgeRxClear))
         m_voiceCarry.clear();

@@ -143,6 +143,16 @@ private:
     int EmulationRead(void* pBuffer);
     int EmulationWrite(const void* pBuffer, int nCount);
 
+    // Marks a port operation in progress, for other threads (and the
+    // shutdown) to see; set while the port is idle.
+    static void MarkBusy(bool bBusy);
+    struct BusyScope {
+        BusyScope() { MarkBusy(true); }
+        ~BusyScope() { MarkBusy(false); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+    };
+
     IModemUi* m_pUi;
     CSilentModemUi m_silentUi;
     SerialPort m_port;

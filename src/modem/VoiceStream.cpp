@@ -157,6 +157,7 @@ void CCommDriver::PollTransmitEvents(std::vector<unsigned char>& held) {
         int n;
         {
             std::lock_guard lock(m_ioLock);
+            BusyScope busy;
             n = m_port.ReadWithin(&b, 1, 0);
         }
         if (n < 0)

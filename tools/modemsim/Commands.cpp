@@ -128,7 +128,7 @@ ModemCore::Outcome ModemCore::ExecuteBasic(const AtCommand& cmd, uint32_t now) {
         return Outcome::Taken;
     }
     if (n == "D") {
-        m_seen.dialled.push_back(a);
+        m_seen.AddDialled(a);
         m_mode = Mode::Dialling;
         m_dialAt = now + static_cast<uint32_t>(m_dialDelayMs);
         if (!m_dialWord.empty())
@@ -252,8 +252,10 @@ ModemCore::Outcome ModemCore::ExecuteVoice(const AtCommand& cmd, uint32_t now) {
             int bits = 0;
             if (!ParseInt(cmd.arg.substr(0, cmd.arg.find(',')), bits) || bits < 2 || bits > 16)
                 return Outcome::Error;
-            if (!m_formatForced && m_format.compressionId != 128)
+            if (!m_formatForced && m_format.compressionId != 128) {
                 m_format.compressionId = bits == 8 ? 8 : bits == 16 ? 16 : 4;
+                m_format.bits = bits;
+            }
         } else if (n == "+VLS") {
             // In V.253 any line other than 0 takes the line; 0 hangs up.
             m_offHook = cmd.arg != "0";
@@ -278,6 +280,7 @@ ModemCore::Outcome ModemCore::SelectFormat(const std::string& value) {
         return Outcome::Error;
     if (!m_formatForced) {
         m_format.compressionId = it->compressionId;
+        m_format.bits = 0;
         if (rate)
             m_format.sampleRate = rate;
     }

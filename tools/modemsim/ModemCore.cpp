@@ -12,6 +12,9 @@ namespace {
 constexpr size_t kMaxLine = 1024;
 // Output kept queued before generators (voice, floods) pause for the host.
 constexpr size_t kOutputHigh = 4096;
+// A host that writes and never reads: past this the modem drops its echo and
+// answers, as a real one would lose them in its full buffer.
+constexpr size_t kOutputLimit = 1 << 20;
 constexpr size_t kLongLineBytes = 100 * 1024;
 
 // Hayes numeric result codes, for V0.
@@ -29,6 +32,31 @@ int Elapsed(uint32_t now, uint32_t since) {
 }
 
 } // namespace
+
+void Observed::AddLine(std::string line) {
+    if (lines.size() >= kMaxRecords)
+        lines.erase(lines.begin(), lines.begin() + kMaxRecords / 2);
+    lines.push_back(std::move(line));
+}
+
+void Observed::AddCommand(std::string command) {
+    if (commands.size() >= kMaxRecords) {
+        commands.erase(commands.begin(), commands.begin() + kMaxRecords / 2);
+        commandsDropped += kMaxRecords / 2;
+    }
+    commands.push_back(std::move(command));
+}
+
+void Observed::AddDialled(std::string number) {
+    if (dialled.size() >= kMaxRecords)
+        dialled.erase(dialled.begin(), dialled.begin() + kMaxRecords / 2);
+    dialled.push_back(std::move(number));
+}
+
+void Observed::TrimTransmitted() {
+    if (transmitted.size() > kMaxSamples)
+        transmitted.resize(kMaxSamples);
+}
 
 ModemCore::ModemCore(const Personality& personality, double voicePace)
     : m_p(personality), m_pace(voicePace) {
@@ -58,8 +86,15 @@ void ModemCore::Reset() {
 void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
     if (m_vanished)
         return;
+    m_now = now;
     for (size_t i = 0; i < n && !m_vanished; ++i) {
         auto byte = static_cast<uint8_t>(data[i]);
+        // A host that ends its lines with CR LF must not have the LF abort the
+        // dial or end (or pollute) the voice stream the line just started.
+        bool swallow = m_swallowLf && byte == '\n';
+        m_swallowLf = false;
+        if (swallow)
+            continue;
         switch (m_mode) {
         case Mode::Command:
             FeedCommand(static_cast<char>(byte), now);
@@ -82,7 +117,7 @@ void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
 void ModemCore::FeedCommand(char c, uint32_t now) {
     if (m_misbehaviour == Misbehaviour::Silent)
         return;
-    if (m_echo)
+    if (m_echo && m_out.size() < kOutputLimit)
         m_out += c;
     switch (m_lineState) {
     case LineState::Idle:
@@ -93,8 +128,6 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
         if (c == '/') {
             // "A/" repeats the last line at once, without a CR.
             m_lineState = LineState::Idle;
-            if (m_echo)
-                m_out += "\r";
             RunLine(m_lastLine, now);
         } else if (c == 'T' || c == 't') {
             m_lineState = LineState::InLine;
@@ -107,8 +140,9 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
     case LineState::InLine:
         if (c == static_cast<char>(m_sregs[3])) {
             m_lineState = LineState::Idle;
+            m_swallowLf = true;
             if (m_lineTooLong) {
-                m_seen.lines.push_back(m_line + "...");
+                m_seen.AddLine(m_line + "...");
                 SendResult("ERROR");
                 return;
             }
@@ -128,7 +162,7 @@ void ModemCore::FeedCommand(char c, uint32_t now) {
 }
 
 void ModemCore::RunLine(const std::string& body, uint32_t now) {
-    m_seen.lines.push_back(body);
+    m_seen.AddLine(body);
     if (!m_vanishOn.empty() &&
         ToUpperAscii(body).find(ToUpperAscii(m_vanishOn)) != std::string::npos) {
         m_vanished = true;
@@ -136,7 +170,8 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
     }
     switch (m_misbehaviour) {
     case Misbehaviour::Babble:
-        for (int i = 0, n = 64 + static_cast<int>(m_random() % 448); i < n; ++i)
+        for (int i = 0, n = 64 + static_cast<int>(m_random() % 448);
+             i < n && m_out.size() < kOutputLimit; ++i)
             m_out += static_cast<char>(m_random() & 0xFF);
         return;
     case Misbehaviour::LongLine:
@@ -154,7 +189,7 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
         return;
     }
     for (const AtCommand& cmd : *commands) {
-        m_seen.commands.push_back(cmd.Text());
+        m_seen.AddCommand(cmd.Text());
         Outcome o = Execute(cmd, now);
         if (o == Outcome::Error) {
             SendResult("ERROR");
@@ -166,24 +201,35 @@ void ModemCore::RunLine(const std::string& body, uint32_t now) {
     SendResult("OK");
 }
 
+// Answers to the host go out now, or after the reply delay of a slow modem.
+void ModemCore::Reply(const std::string& bytes) {
+    if (m_delayed.size() >= 4096 || m_out.size() >= kOutputLimit)
+        return; // a host that floods the modem and never reads loses answers
+    if (m_replyDelayMs > 0 || !m_delayed.empty())
+        m_delayed.push_back({m_now + static_cast<uint32_t>(m_replyDelayMs), bytes});
+    else
+        m_out += bytes;
+}
+
 void ModemCore::SendResult(const std::string& word) {
     if (m_quiet)
         return;
     int code = m_verbose ? -1 : NumericCode(word);
     if (code >= 0)
-        m_out += std::to_string(code) + "\r";
+        Reply(std::to_string(code) + "\r");
     else
-        m_out += "\r\n" + word + "\r\n";
+        Reply("\r\n" + word + "\r\n");
 }
 
 void ModemCore::SendInfo(const std::string& text) {
     if (m_verbose)
-        m_out += "\r\n" + text + "\r\n";
+        Reply("\r\n" + text + "\r\n");
     else
-        m_out += text + "\r\n";
+        Reply(text + "\r\n");
 }
 
-void ModemCore::Ring(int count, const RingCadence& cadence, uint32_t now) {
+void ModemCore::Ring(int count, const RingCadence& cadence, uint32_t now, const std::string& word) {
+    m_ringWord = word;
     m_ringsLeft = count;
     m_cadence = cadence;
     m_nextRingAt = now;
@@ -219,7 +265,10 @@ void ModemCore::TickRings(uint32_t now) {
         m_callerIdAt.reset();
     }
     if (m_ringsLeft > 0 && Elapsed(now, m_nextRingAt) >= 0 && m_mode == Mode::Command) {
-        SendResult("RING");
+        if (!m_ringWord.empty() && m_ringWord[0] == kDle)
+            m_out += m_ringWord; // voice-mode style: DLE R, not a result word
+        else if (!m_quiet)
+            m_out += m_verbose ? "\r\n" + m_ringWord + "\r\n" : "2\r";
         if (!m_ringsStarted && m_callerIdForm != CallerIdForm::None)
             m_callerIdAt = now + static_cast<uint32_t>(m_cadence.callerIdDelayMs);
         m_ringsStarted = true;
@@ -273,6 +322,11 @@ void ModemCore::SendCallerId() {
 void ModemCore::Tick(uint32_t now) {
     if (m_vanished)
         return;
+    m_now = now;
+    while (!m_delayed.empty() && Elapsed(now, m_delayed.front().due) >= 0) {
+        m_out += m_delayed.front().bytes;
+        m_delayed.erase(m_delayed.begin());
+    }
     TickRings(now);
     if (m_mode == Mode::Dialling && Elapsed(now, m_dialAt) >= 0) {
         m_mode = Mode::Command;
@@ -318,11 +372,13 @@ int ModemCore::NextTickIn(uint32_t now) const {
         consider(Elapsed(m_nextRingAt, now));
     if (m_callerIdAt)
         consider(Elapsed(*m_callerIdAt, now));
+    if (!m_delayed.empty())
+        consider(Elapsed(m_delayed.front().due, now));
     if (m_mode == Mode::Dialling)
         consider(Elapsed(m_dialAt, now));
     if (m_floodLeft > 0 && m_out.size() < kOutputHigh)
         consider(0);
-    if (m_mode == Mode::VoiceReceive && m_out.size() < kOutputHigh) {
+    if (m_mode == Mode::VoiceReceive && m_out.size() < kOutputHigh && m_delayed.empty()) {
         if (m_pace <= 0) {
             consider(0);
         } else {

@@ -22,16 +22,28 @@
 
 namespace modemsim {
 
-// What the host did, for tests to look at.
+// What the host did, for tests to look at. The records are bounded so that a
+// simulator left running for days (or a host gone mad) cannot eat the memory:
+// the oldest lines and commands go first, and sound beyond an hour is dropped.
 struct Observed {
+    static constexpr size_t kMaxRecords = 100000;
+    static constexpr size_t kMaxSamples = 3600u * 48000;
+
     std::vector<std::string> lines;
     std::vector<std::string> commands;
+    size_t commandsDropped = 0; // commands removed from the front so far
     std::vector<std::string> dialled;
     std::string lastStopSequence;
     int receivesEnded = 0;
     int transmitsEnded = 0;
     std::vector<int16_t> transmitted;
     int transmittedRate = 8000;
+
+    void AddLine(std::string line);
+    void AddCommand(std::string command);
+    void AddDialled(std::string number);
+    // Keeps transmitted within kMaxSamples.
+    void TrimTransmitted();
 };
 
 class ModemCore {
@@ -47,7 +59,8 @@ public:
     const Observed& Seen() const { return m_seen; }
     Observed& Seen() { return m_seen; }
 
-    void Ring(int count, const RingCadence& cadence, uint32_t now);
+    void Ring(int count, const RingCadence& cadence, uint32_t now,
+              const std::string& word = "RING");
     void SetCallerId(const CallerId& id, CallerIdForm form);
     void SetDialResult(const std::string& word, int delayMs);
     void SetVoiceSource(const SignalSource& source) { m_source = source; }
@@ -63,6 +76,7 @@ public:
     void VanishOnCommand(const std::string& text) { m_vanishOn = text; }
     void VanishInVoiceStream(int atMs) { m_events.push_back({atMs, 0, true}); }
     void SetMisbehaviour(Misbehaviour mode);
+    void SetReplyDelay(int ms) { m_replyDelayMs = ms < 0 ? 0 : ms; }
     bool IsOffHook() const { return m_offHook; }
 
 private:
@@ -78,6 +92,7 @@ private:
     // Command mode (ModemCore.cpp).
     void FeedCommand(char c, uint32_t now);
     void RunLine(const std::string& body, uint32_t now);
+    void Reply(const std::string& bytes);
     void SendResult(const std::string& word);
     void SendInfo(const std::string& text);
     void Reset();
@@ -111,12 +126,20 @@ private:
     Misbehaviour m_misbehaviour = Misbehaviour::None;
     size_t m_floodLeft = 0; // bytes of the long line still to send
     std::mt19937 m_random{20260101};
+    uint32_t m_now = 0;
+    int m_replyDelayMs = 0;
+    struct Delayed {
+        uint32_t due;
+        std::string bytes;
+    };
+    std::vector<Delayed> m_delayed; // replies held back by the reply delay, in order
 
     // Command state.
     Mode m_mode = Mode::Command;
     LineState m_lineState = LineState::Idle;
     std::string m_line;
     bool m_lineTooLong = false;
+    bool m_swallowLf = false; // a LF right after the CR of a line is not input
     std::string m_lastLine;
     bool m_echo = true;
     bool m_quiet = false;
@@ -128,6 +151,7 @@ private:
 
     // Line state.
     int m_ringsLeft = 0;
+    std::string m_ringWord = "RING";
     uint32_t m_nextRingAt = 0;
     bool m_ringsStarted = false;
     RingCadence m_cadence;

@@ -7,6 +7,7 @@
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -175,6 +176,17 @@ void ModemSim::Impl::Run() {
             uint64_t v;
             [[maybe_unused]] ssize_t n = ::read(m_wake, &v, sizeof v);
         }
+        if (nfds == 2 && (fds[1].revents & (POLLERR | POLLNVAL | POLLHUP)) &&
+            !(fds[1].revents & POLLIN)) {
+            // The pty itself failed (the slave is kept open, so this is not a
+            // host closing its port): behave like a modem that went away
+            // rather than spin on the error.
+            std::lock_guard lock(m_mutex);
+            m_core->Vanish();
+            CloseLine();
+            m_changed.notify_all();
+            continue;
+        }
         if (nfds == 2 && (fds[1].revents & POLLIN)) {
             ssize_t n = ::read(m_pty.master, buf, sizeof buf);
             if (n > 0) {
@@ -211,9 +223,9 @@ std::string ModemSim::SlavePath() const {
     return m_impl->m_pty.slavePath;
 }
 
-void ModemSim::Ring(int count, RingCadence cadence) {
+void ModemSim::Ring(int count, RingCadence cadence, const std::string& word) {
     m_impl->With([&](ModemCore& c) {
-        c.Ring(count, cadence, GetTickCount());
+        c.Ring(count, cadence, GetTickCount(), word);
         return 0;
     });
 }
@@ -310,6 +322,13 @@ void ModemSim::SetMisbehaviour(Misbehaviour mode) {
     });
 }
 
+void ModemSim::SetReplyDelay(int delayMs) {
+    m_impl->With([&](ModemCore& c) {
+        c.SetReplyDelay(delayMs);
+        return 0;
+    });
+}
+
 std::vector<std::string> ModemSim::ReceivedLines() const {
     return m_impl->With([](ModemCore& c) { return c.Seen().lines; });
 }
@@ -322,9 +341,11 @@ bool ModemSim::WaitForCommand(std::string_view text, int timeoutMs) {
     std::string wanted = ToUpperAscii(text);
     size_t& cursor = m_impl->m_commandCursor;
     return m_impl->WaitFor(timeoutMs, [&](ModemCore& c) {
-        const auto& cmds = c.Seen().commands;
-        for (; cursor < cmds.size(); ++cursor) {
-            if (cmds[cursor].find(wanted) != std::string::npos) {
+        // The cursor counts every command ever received; the oldest may be gone.
+        const Observed& seen = c.Seen();
+        cursor = std::max(cursor, seen.commandsDropped);
+        for (; cursor < seen.commandsDropped + seen.commands.size(); ++cursor) {
+            if (seen.commands[cursor - seen.commandsDropped].find(wanted) != std::string::npos) {
                 ++cursor;
                 return true;
             }

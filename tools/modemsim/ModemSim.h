@@ -87,6 +87,7 @@ struct ModemSimOptions {
 struct VoiceFormat {
     int compressionId = 8; // the program's compression ids (8, 9, 16, 128, ...)
     int sampleRate = 8000;
+    int bits = 0; // bits per sample for ids 4 and 129; 0 for the id's usual depth
 };
 
 class ModemSim {
@@ -108,8 +109,10 @@ public:
 
     // Reports count rings with the cadence; the caller-ID lines of
     // SetCallerId() follow the first ring. Rings stop early when the host
-    // takes the line (answer or off-hook) or hangs up after answering.
-    void Ring(int count, RingCadence cadence = {});
+    // takes the line (answer or off-hook). word is the result word of each
+    // ring ("RING1" to "RING4" for distinctive rings); a word that starts
+    // with DLE ("\x10R") is sent as it is, as modems report rings in voice mode.
+    void Ring(int count, RingCadence cadence = {}, const std::string& word = "RING");
     void SetCallerId(const CallerId& id, CallerIdForm form);
     // The result of the next dial commands ("OK", "VCON", "CONNECT", "BUSY",
     // "NO ANSWER", "NO CARRIER", "NO DIAL TONE"), after delayMs. Until set, a
@@ -145,6 +148,9 @@ public:
     bool HasVanished() const;
 
     void SetMisbehaviour(Misbehaviour mode);
+    // A slow modem: every answer (results, information text, DLE ETX) comes
+    // delayMs after the command; echo stays immediate. 0 turns it off.
+    void SetReplyDelay(int delayMs);
 
     // ---- what the host did -------------------------------------------------
 

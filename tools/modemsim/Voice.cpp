@@ -9,7 +9,6 @@ namespace modemsim {
 namespace {
 
 constexpr size_t kOutputHigh = 4096;
-constexpr size_t kChunkSamples = 160; // one GSM frame; 20 ms at 8000 Hz
 
 int Elapsed(uint32_t now, uint32_t since) {
     return static_cast<int32_t>(now - since);
@@ -20,7 +19,7 @@ int Elapsed(uint32_t now, uint32_t since) {
 void ModemCore::StartReceive(uint32_t now) {
     SendResult("CONNECT");
     m_mode = Mode::VoiceReceive;
-    m_codec = VoiceCodec::Create(m_format.compressionId);
+    m_codec = VoiceCodec::Create(m_format.compressionId, m_format.bits, m_format.sampleRate);
     m_voiceStart = now;
     m_samplesSent = 0;
     m_stopBytes.clear();
@@ -33,7 +32,7 @@ void ModemCore::StartReceive(uint32_t now) {
 void ModemCore::StartTransmit(uint32_t now) {
     SendResult("CONNECT");
     m_mode = Mode::VoiceTransmit;
-    m_codec = VoiceCodec::Create(m_format.compressionId);
+    m_codec = VoiceCodec::Create(m_format.compressionId, m_format.bits, m_format.sampleRate);
     m_voiceStart = now;
     m_unshield = Unshielder();
     m_deframer = GsmDeframer();
@@ -41,10 +40,12 @@ void ModemCore::StartTransmit(uint32_t now) {
 }
 
 void ModemCore::EndVoice(bool receive) {
-    m_out += kDle;
-    m_out += kEtx;
+    Reply(std::string{kDle, kEtx});
     SendResult(m_p.voiceEnd);
     m_mode = Mode::Command;
+    if (m_codec && !receive)
+        m_codec->Flush(m_seen.transmitted);
+    m_seen.TrimTransmitted();
     m_codec.reset();
     m_events.clear();
     if (receive) {
@@ -91,13 +92,15 @@ void ModemCore::FeedTransmit(uint8_t byte) {
         m_deframer.Feed(value, frames);
     else
         frames.assign(1, static_cast<char>(value));
-    if (!frames.empty())
+    if (!frames.empty() && m_seen.transmitted.size() < Observed::kMaxSamples)
         m_codec->Decode(reinterpret_cast<const uint8_t*>(frames.data()), frames.size(),
                         m_seen.transmitted);
 }
 
 void ModemCore::TickReceive(uint32_t now) {
     const int rate = std::max(1, m_format.sampleRate);
+    if (!m_delayed.empty())
+        return; // the sound follows the (delayed) CONNECT
     while (m_mode == Mode::VoiceReceive && !m_vanished && m_out.size() < kOutputHigh) {
         auto streamMs = static_cast<int>(m_samplesSent * 1000 / static_cast<uint64_t>(rate));
         if (m_pace > 0 && streamMs / m_pace > Elapsed(now, m_voiceStart))
@@ -114,18 +117,18 @@ void ModemCore::TickReceive(uint32_t now) {
             m_out += kDle;
             m_out += e.code;
         }
-        int16_t pcm[kChunkSamples];
-        m_source.Render(pcm, kChunkSamples, rate);
+        int16_t pcm[kBlockSamples];
+        m_source.Render(pcm, kBlockSamples, rate);
         std::string bytes;
         if (m_codec)
-            m_codec->Encode(pcm, kChunkSamples, bytes);
+            m_codec->EncodeBlock(pcm, bytes);
         else
-            bytes.assign(kChunkSamples / 2, '\0'); // a format we cannot code: 4-bit silence
+            bytes.assign(kBlockSamples / 2, '\0'); // an id no codec knows: zeros at 4 bits
         if (m_format.compressionId == 128 && m_p.gsmFraming)
             AppendGsmFramed(m_out, bytes);
         else
             AppendShielded(m_out, bytes);
-        m_samplesSent += kChunkSamples;
+        m_samplesSent += kBlockSamples;
     }
 }
 

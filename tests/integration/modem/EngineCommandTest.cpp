@@ -1,6 +1,7 @@
 // AT commands and their answers, against the simulated modem.
 #include "SimFixture.h"
 
+#include "platform/FileUtil.h"
 #include "platform/Strings.h"
 
 #include <condition_variable>
@@ -48,7 +49,10 @@ TEST_F(EngineCommand, CloseWithDeinitialisationResetsTheModem) {
     auto lines = sim.ReceivedLines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.back(), "Z");
-    EXPECT_NE(ModemLog().find("\tPurge\n"), std::string::npos);
+    // The reset goes out between two full purges.
+    EXPECT_TRUE(std::regex_search(ModemLog(), std::regex("\tPurge\n[^\n]*\tCommOutS: ATZ\n[^\t]*\t"
+                                                         "Result_OK: [^\n]*\n[^\n]*\tPurge\n")))
+        << ModemLog();
     // Closing again, or closing a port that never opened, is harmless.
     EXPECT_TRUE(drv.Close(true));
     EXPECT_EQ(drv.Open(77, kBaud), CCommDriver::kInvalidHandle);
@@ -158,6 +162,29 @@ TEST_F(EngineCommand, VoiceFormatCommandsFollowTheProfile) {
     auto lines = sim.ReceivedLines();
     std::vector<std::string> tail(lines.end() - 3, lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"#VSM=128,7200", "#BDR=48", "#VGR=3"}));
+}
+
+TEST_F(EngineCommand, ToneGenerationTakesTheDigitsOnlyWhereTheFormatSaysSo) {
+    auto& sim = StartSim("hash");
+    OpenDriver();
+    drv.InitModem();
+    drv.Dial("12", true);
+    EXPECT_EQ(sim.ReceivedLines().back(), "#VTS=");
+    drv.sVoiceVTS = "#VTS=%s";
+    drv.Dial("1 2#", true);
+    EXPECT_EQ(sim.ReceivedLines().back(), "#VTS=1,2,#");
+    EXPECT_NE(ModemLog().find("Generated tone: AT#VTS=1,2,#"), std::string::npos);
+}
+
+TEST_F(EngineCommand, LoggingOffWritesNothing) {
+    StartSim("v253");
+    drv.Load(".Custom");
+    drv.SetDebugLevel(0);
+    ASSERT_NE(drv.Open(kPort, kBaud), CCommDriver::kInvalidHandle);
+    drv.InitModem();
+    EXPECT_TRUE(drv.m_bInitialized);
+    drv.Close(true);
+    EXPECT_FALSE(FileExists(home.File("modem.log")));
 }
 
 TEST_F(EngineCommand, FileEmulationReplacesThePort) {

@@ -1,27 +1,11 @@
 // The simulator's command mode, driven over a real pty the way the modem
 // driver drives a serial port.
-#include "HostPort.h"
-#include "ModemSim.h"
+#include "Personality.h"
+#include "SimFixture.h"
 
 #include <gtest/gtest.h>
 
-using modemsim::ModemSim;
-
-namespace {
-
-struct Sim {
-    explicit Sim(const std::string& personality = "v253")
-        : sim(modemsim::ModemSimOptions::For(personality)) {
-        std::string error;
-        EXPECT_TRUE(sim.Start(&error)) << error;
-        port = std::make_unique<HostPort>(sim.SlavePath());
-        EXPECT_TRUE(port->IsOpen());
-    }
-    ModemSim sim;
-    std::unique_ptr<HostPort> port;
-};
-
-} // namespace
+using Sim = SimWithPort;
 
 TEST(ModemSimAt, EchoResultsAndSettingsBehaveLikeAHayesModem) {
     Sim s;
@@ -129,4 +113,33 @@ TEST(ModemSimAt, FamiliesAnswerTheDetectionProbes) {
     std::string answer = soft.port->Command("AT+VSM=?");
     for (const char* t : tells)
         EXPECT_EQ(answer.find(t), std::string::npos) << t;
+}
+
+// Every personality answers every probe of the diagnostics run with a final
+// OK or ERROR, "#" probes are refused by the "+" families and the other way
+// round, and the modem is still in command mode afterwards.
+TEST(ModemSimAt, EveryPersonalityAnswersTheDiagnosticsProbes) {
+    const char* probes[] = {"&FE1",      "#CLS=8", "#CID=?", "#VCI?",   "#VCL=1",
+                            "#VSM=?",    "#VBS=?", "#VSR=?", "&F",      "+FCLASS=8",
+                            "+FCLASS=?", "+VSM=?", "+VLS=?", "+VCID=?", "I0",
+                            "I3",        "+GMI",   "+GMM",   "+GMR"};
+    for (const std::string& name : modemsim::PersonalityNames()) {
+        SCOPED_TRACE(name);
+        Sim s(name);
+        const modemsim::Personality* p = modemsim::FindPersonality(name);
+        for (const char* probe : probes) {
+            std::string answer = s.port->Command(std::string("AT") + probe);
+            bool ok = answer.size() >= 6 && answer.compare(answer.size() - 6, 6, "\r\nOK\r\n") == 0;
+            bool error =
+                answer.size() >= 9 && answer.compare(answer.size() - 9, 9, "\r\nERROR\r\n") == 0;
+            EXPECT_TRUE(ok || error) << probe << " gave " << answer;
+            if (probe[0] == '+' && probe[1] == 'V') {
+                EXPECT_EQ(ok, p->plusV) << probe;
+            }
+            if (std::string(probe) == "#VSM=?" || std::string(probe) == "#VBS=?") {
+                EXPECT_EQ(ok, p->hash) << probe;
+            }
+        }
+        EXPECT_NE(s.port->Command("AT").find("\r\nOK\r\n"), std::string::npos);
+    }
 }

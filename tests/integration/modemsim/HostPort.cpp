@@ -1,5 +1,6 @@
 #include "HostPort.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -69,33 +70,39 @@ int HostPort::ReadSome(std::string& into, int timeoutMs) {
     return 0;
 }
 
+std::string HostPort::Take(size_t n) {
+    n = std::min(n, m_pending.size());
+    std::string out = m_pending.substr(0, n);
+    m_pending.erase(0, n);
+    return out;
+}
+
 std::string HostPort::ReadUntil(const std::string& wanted, int timeoutMs) {
-    std::string got;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (got.find(wanted) == std::string::npos) {
+    for (;;) {
+        size_t at = m_pending.find(wanted);
+        if (at != std::string::npos)
+            return Take(at + wanted.size());
         int left = MsLeft(deadline);
-        if (left == 0 || ReadSome(got, left) < 0)
-            break;
+        if (left == 0 || ReadSome(m_pending, left) < 0)
+            return Take(m_pending.size());
     }
-    return got;
 }
 
 std::string HostPort::ReadBytes(size_t count, int timeoutMs) {
-    std::string got;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (got.size() < count) {
+    while (m_pending.size() < count) {
         int left = MsLeft(deadline);
-        if (left == 0 || ReadSome(got, left) < 0)
+        if (left == 0 || ReadSome(m_pending, left) < 0)
             break;
     }
-    return got;
+    return Take(count);
 }
 
 std::string HostPort::ReadQuiet(int quietMs) {
-    std::string got;
-    while (ReadSome(got, quietMs) > 0) {
+    while (ReadSome(m_pending, quietMs) > 0) {
     }
-    return got;
+    return Take(m_pending.size());
 }
 
 bool HostPort::WaitForHangUp(int timeoutMs) {
@@ -112,15 +119,20 @@ bool HostPort::WaitForHangUp(int timeoutMs) {
 std::string HostPort::Command(const std::string& line, int timeoutMs) {
     if (!Send(line + "\r"))
         return {};
-    std::string got;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        for (const char* end : {"\r\nOK\r\n", "\r\nERROR\r\n", "\r\nVCON\r\n", "\r\nCONNECT\r\n"})
-            if (got.find(end) != std::string::npos)
-                return got;
+        size_t end = std::string::npos;
+        for (const char* word :
+             {"\r\nOK\r\n", "\r\nERROR\r\n", "\r\nVCON\r\n", "\r\nCONNECT\r\n"}) {
+            size_t at = m_pending.find(word);
+            if (at != std::string::npos)
+                end = std::min(end, at + std::string(word).size());
+        }
+        if (end != std::string::npos)
+            return Take(end);
         int left = MsLeft(deadline);
-        if (left == 0 || ReadSome(got, left) < 0)
-            return got;
+        if (left == 0 || ReadSome(m_pending, left) < 0)
+            return Take(m_pending.size());
     }
 }
 

@@ -15,10 +15,11 @@ public:
 
     bool IsOpen() const { return m_fd >= 0; }
     bool Send(const std::string& bytes);
-    // Reads until the collected text contains wanted (returns everything read)
-    // or the deadline passes (returns what came, without wanted).
+    // Reads until the collected text contains wanted and returns it up to and
+    // including wanted (later bytes wait for the next read), or what came by
+    // the deadline.
     std::string ReadUntil(const std::string& wanted, int timeoutMs);
-    // Reads until at least count bytes arrived or the deadline passes.
+    // Reads count bytes, or what came by the deadline.
     std::string ReadBytes(size_t count, int timeoutMs);
     // Reads whatever arrives until the line has been quiet for quietMs.
     std::string ReadQuiet(int quietMs);
@@ -29,7 +30,9 @@ public:
 
 private:
     int ReadSome(std::string& into, int timeoutMs);
+    std::string Take(size_t n);
     int m_fd = -1;
+    std::string m_pending; // read from the pty, not yet handed out
 };
 
 // The frequency component of samples at freqHz (Goertzel), as the power
