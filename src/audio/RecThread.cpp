@@ -48,9 +48,12 @@ void CRecThread::Run(Setup setup) {
     if (!device.Open(setup.nDeviceId, format)) {
         SleepMs(1);
         format = PcmFormat(kFallbackRate);
-        if (!device.Open(setup.nDeviceId, format)) {
-            Finish(false, StrPrintf("cannot open sound input %d at %u or %u samples/s",
-                                    setup.nDeviceId, setup.nSampleRate, kFallbackRate));
+        if (setup.nSampleRate == kFallbackRate || !device.Open(setup.nDeviceId, format)) {
+            Finish(false, setup.nSampleRate == kFallbackRate
+                              ? StrPrintf("cannot open sound input %d at %u samples/s",
+                                          setup.nDeviceId, kFallbackRate)
+                              : StrPrintf("cannot open sound input %d at %u or %u samples/s",
+                                          setup.nDeviceId, setup.nSampleRate, kFallbackRate));
             return;
         }
     }
