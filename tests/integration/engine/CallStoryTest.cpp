@@ -18,7 +18,8 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
 
     Request(kActionRecord); // the user presses "Record"
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
-    ASSERT_TRUE(WaitFor([&] { return !worker->CurrentFile().empty() && !g_bActionPending; }, 60000));
+    ASSERT_TRUE(
+        WaitFor([&] { return !worker->CurrentFile().empty() && !g_bActionPending; }, 60000));
     const std::string file = worker->CurrentFile();
     EXPECT_EQ(worker->LastRecordKey(), 'b'); // the caller hung up
 
@@ -75,19 +76,47 @@ TEST_P(CallerIdStory, TheCallerReachesTheCurrentCall) {
 INSTANTIATE_TEST_SUITE_P(
     EveryType, CallerIdStory,
     ::testing::Values(
-        CidCase{"formatted", kCidFormatted, modemsim::CallerIdForm::Formatted,
-                {"0321", "1405", "5551234", "JOHN DOE", ""}, "5551234", "555-1234", "JOHN DOE"},
-        CidCase{"formatted, long listening", kCidFormattedLong, modemsim::CallerIdForm::Formatted,
-                {"0321", "1405", "12125551234", "JANE ROE", ""}, "12125551234", "1 212-555-1234",
+        CidCase{"formatted",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "5551234", "JOHN DOE", ""},
+                "5551234",
+                "555-1234",
+                "JOHN DOE"},
+        CidCase{"formatted, long listening",
+                kCidFormattedLong,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "12125551234", "JANE ROE", ""},
+                "12125551234",
+                "1 212-555-1234",
                 "JANE ROE"},
-        CidCase{"unformatted hexadecimal", kCidUnformatted, modemsim::CallerIdForm::Unformatted,
-                {"", "", "5551234", "", ""}, "5551234", "555-1234", ""},
-        CidCase{"withheld", kCidFormatted, modemsim::CallerIdForm::Formatted,
-                {"0321", "1405", "P", "PRIVATE", ""}, "P", "P", "PRIVATE"},
-        CidCase{"out of area", kCidFormatted, modemsim::CallerIdForm::Formatted,
-                {"0321", "1405", "O", "OUT OF AREA", ""}, "O", "O", "OUT OF AREA"},
-        CidCase{"a stranger's control bytes", kCidFormatted, modemsim::CallerIdForm::Formatted,
-                {"0321", "1405", "5551234", "EVIL\x1b[2J\x07NAME", ""}, "5551234", "555-1234",
+        CidCase{"unformatted hexadecimal",
+                kCidUnformatted,
+                modemsim::CallerIdForm::Unformatted,
+                {"", "", "5551234", "", ""},
+                "5551234",
+                "555-1234",
+                ""},
+        CidCase{"withheld",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "P", "PRIVATE", ""},
+                "P",
+                "P",
+                "PRIVATE"},
+        CidCase{"out of area",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "O", "OUT OF AREA", ""},
+                "O",
+                "O",
+                "OUT OF AREA"},
+        CidCase{"a stranger's control bytes",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "5551234", "EVIL\x1b[2J\x07NAME", ""},
+                "5551234",
+                "555-1234",
                 "EVIL[2JNAME"},
         CidCase{"nothing sent", kCidFormatted, modemsim::CallerIdForm::None, {}, "NA", "NA", ""}),
     [](const ::testing::TestParamInfo<CidCase>& i) {
@@ -112,7 +141,8 @@ TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
     EXPECT_TRUE(worker->CurrentFile().empty());
     // Monitoring on again: the modem is opened and set up for calls.
     g_bPaused = false;
-    ASSERT_TRUE(WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
 }
 
 TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
@@ -122,9 +152,8 @@ TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     Request(kActionRecord);
     ASSERT_TRUE(WaitFor([&] { return sim->HasVanished(); }));
     ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
-    const std::string file = worker->CurrentFile().empty()
-                                 ? CallFolder() + Index().GetAt(0).m_sFile
-                                 : worker->CurrentFile();
+    const std::string file = worker->CurrentFile().empty() ? CallFolder() + Index().GetAt(0).m_sFile
+                                                           : worker->CurrentFile();
     std::vector<int16_t> s = Samples(CallFolder() + Index().GetAt(0).m_sFile);
     EXPECT_GE(s.size(), 8000u); // what came before the modem went away
     EXPECT_LE(s.size(), 8000u * 3);
@@ -136,8 +165,8 @@ TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     const uint64_t steps = worker->StepCount();
     ASSERT_TRUE(WaitFor([&] { return worker->StepCount() > steps + 2; }));
     StartSim();
-    ASSERT_TRUE(WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; },
-                        60000));
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }, 60000));
 }
 
 TEST_F(EngineStory, TwoRecordingsInOneSecondKeepBothFiles) {

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -100,6 +101,14 @@ protected:
     }
 
     void TearDown() override {
+        if (HasFailure()) {
+            // What the modem and the simulator saw, for the failure's story.
+            for (const char* f : {"modem.log", "sim.log"}) {
+                std::string t = home.Read(f);
+                std::cerr << "---- " << f << " (end)\n"
+                          << t.substr(t.size() > 4000 ? t.size() - 4000 : 0) << "\n";
+            }
+        }
         worker.reset();
         phone.reset();
         sim.reset();
@@ -122,7 +131,8 @@ protected:
         worker->SetMailSettleRounds(1);
         ASSERT_TRUE(worker->Start());
         worker->SignalStart();
-        ASSERT_TRUE(WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() > 2; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() > 2; }));
     }
 
     // A request of the UI thread, as the program's commands make it.
