@@ -63,6 +63,7 @@ bool CMultiThread::Start(uint32_t startTimeoutMs) {
     if (m_thread.joinable())
         return false;
     m_bStop = false;
+    m_phone.m_bClosing = false;
     m_bRunning = true;
     m_thread = std::thread([this, startTimeoutMs] {
         {
@@ -83,6 +84,8 @@ void CMultiThread::SignalStart() {
 
 void CMultiThread::RequestStop() {
     m_bStop = true;
+    // Ends any play or recording too, whatever stop requests they clear.
+    m_phone.m_bClosing = true;
     SignalStart();
     m_phone.m_driver.SetStopRequest(true);
 }
@@ -292,6 +295,7 @@ void CMultiThread::ResetRings() {
     g_bRinging = false;
     g_bCidBusy = false;
     m_bPopupShown = false;
+    m_bAnswerAsked = false;
 }
 
 void CMultiThread::TouchCurrentFile() {
@@ -483,7 +487,10 @@ void CMultiThread::HandleRing() {
     const int answerAt = UsesTollSaver(m_phone.nCIDType)
                              ? TollSaverRing(m_phone.nRings, m_phone.bTollSaver, g_bNewMessages)
                              : m_phone.nRings;
-    if (m_rings.nRings == answerAt) {
+    // (Rings seen while the caller ID was read count too, so the point may
+    // have been passed rather than met.)
+    if (m_rings.nRings >= answerAt && !m_bAnswerAsked) {
+        m_bAnswerAsked = true;
         m_bRearm = true;
         if (m_phone.nAction == 1 && !g_bActionPending && !g_bOffHook)
             RequestAction(kActionAnswer);
@@ -508,7 +515,6 @@ void CMultiThread::ReadCallerId() {
     drv.SetStopRequest(false);
     g_bCidBusy = true;
     g_curCall.Update([](CNumber& c) { c.m_nKind = 1; });
-    Log("AmericanCID:\n");
     CallerIdContext ctx{m_ui, m_phone.bFilterCalls, [this](const std::string& s) { Log(s); },
                         [&drv] { drv.SetStopRequest(false); }};
     if (m_phone.IsSerialModem()) {

@@ -189,6 +189,7 @@ private:
     bool m_bHandsetRecording = false;
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;
+    bool m_bAnswerAsked = false; // the machine was asked to answer this call
     int m_nLastKey = 0;
 };
 

@@ -122,16 +122,14 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
                 }
             }
         }
-        if (event) {
-            if (event == kEtx || !onEvent || onEvent(event)) {
-                res.nKey = event == kEtx ? -1 : event;
-                break;
-            }
-            continue;
-        }
-        if (drv.StopRequested() || !g_bRecording || drv.DeviceFailure() || !drv.IsOpen() || n <= 0)
+        if (event && (event == kEtx || !onEvent || onEvent(event))) {
+            res.nKey = event == kEtx ? -1 : event;
             break;
-        if (static_cast<size_t>(n) < buf.size()) {
+        }
+        if (drv.StopRequested() || !g_bRecording || m_bClosing || g_bShuttingDown ||
+            drv.DeviceFailure() || !drv.IsOpen() || (n <= 0 && !event))
+            break;
+        if (!event && static_cast<size_t>(n) < buf.size()) {
             // A block cut short while nobody asked to stop: the stream broke.
             SetStatusText(LoadStr(kBadFrameText));
             res.nKey = 'Z';
@@ -178,7 +176,8 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     int result = -1;
     g_bPlaying = true;
     const uint32_t playStart = GetTickCount();
-    for (size_t pos = 0; pos < samples.size() && !drv.StopRequested() && drv.IsOpen();) {
+    for (size_t pos = 0; pos < samples.size() && !drv.StopRequested() && drv.IsOpen() &&
+                         !m_bClosing && !g_bShuttingDown;) {
         size_t n = std::min(vb.samples, samples.size() - pos);
         std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(pos), n, block.begin());
         if (n < vb.samples && cs.nCompression == kCompressionGsm) {

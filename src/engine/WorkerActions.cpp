@@ -258,7 +258,7 @@ void CMultiThread::AutoAnswer() {
     // The caller hung up during the greeting: nothing to record. A key or a
     // fax tone during the greeting is the caller's choice: it runs instead
     // of the message (remote control, fax hand-off).
-    if (ev == 'b' || ev == 'd' || ev == 'c' || IsToneKey(ev)) {
+    if (ev == 'b' || ev == 'd' || (ev == 'c' && m_phone.bFax) || IsToneKey(ev)) {
         drv.SetStopRequest(false);
         m_bAnswering = false;
         if (ev != 'b' && ev != 'd')

@@ -1,0 +1,169 @@
+// Rings that end unanswered, the toll saver, the handset, a fax call handed
+// to the fax program, and dialling out.
+#include "EngineStory.h"
+
+#include "../notify/ServerProcess.h"
+
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+std::string SourceFile(const std::string& rel) {
+    const char* src = std::getenv("VORELLA_SOURCE_DIR");
+    return std::string(src ? src : ".") + "/" + rel;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+} // namespace
+
+TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
+    const std::string inbox = home.File("inbox/");
+    std::filesystem::create_directories(inbox);
+    ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
+                          "--folder", inbox, "--mode", "plain"});
+    phone->bEMailCID = 2; // by SMTP
+    phone->m_sSmtp = "127.0.0.1";
+    phone->m_nSmtpPort = server.Port();
+    phone->m_nSmtpSecurity = 0;
+    phone->m_sRecipsAdderss = "owner@example.com";
+    phone->m_sOriginatorAddress = "vorella@example.com";
+    phone->nRings = 2;
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    StartWorker();
+    sim->Ring(2, modemsim::RingCadence{400, 60});
+    // More than 8 s after the last ring the rings have ended.
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
+    const std::string mail = ReadAll(inbox + "msg1.eml");
+    EXPECT_NE(mail.find("555-1234"), std::string::npos) << mail;
+    EXPECT_NE(mail.find("JOHN DOE"), std::string::npos) << mail;
+    EXPECT_EQ(worker->MailsSent(), 1);
+    EXPECT_EQ(g_curCall.Get().m_nKind, 2); // the call's rings
+    EXPECT_TRUE(g_recentCalls.Get().empty());
+    EXPECT_NE(home.Read("modem.log").find("Rings ended."), std::string::npos);
+    EXPECT_EQ(Index().GetSize(), 0); // nothing was recorded
+}
+
+TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEnd) {
+    phone->bHandsetStart = true;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    EXPECT_TRUE(UiSaid("handset"));
+}
+
+struct TollCase {
+    const char* label;
+    bool bTollSaver;
+    bool bNewMessages;
+    bool bAnswers; // after three rings with nRings = 2
+};
+
+class TollSaver : public EngineStory, public ::testing::WithParamInterface<TollCase> {};
+
+TEST_P(TollSaver, AnswersAtTheTollSaverRing) {
+    const TollCase& c = GetParam();
+    phone->nAction = 1; // away
+    phone->nRings = 2;
+    phone->bTollSaver = c.bTollSaver;
+    g_bNewMessages = c.bNewMessages;
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
+    sim->FarEndHangsUp(500, 'b');
+    StartWorker();
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 3 || g_bOffHook; }));
+    if (c.bAnswers) {
+        ASSERT_TRUE(sim->WaitForCommand("VTX", 30000));
+        EXPECT_EQ(worker->RingCount(), 2);
+    } else {
+        EXPECT_FALSE(sim->WaitForCommand("VTX", 3000));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rings, TollSaver,
+                         ::testing::Values(TollCase{"plain", false, false, true},
+                                           TollCase{"tollsaver", true, false, false},
+                                           TollCase{"tollsaver_new_messages", true, true, true}),
+                         [](const auto& i) { return std::string(i.param.label); });
+
+TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
+    const std::string script = home.File("fax.sh");
+    {
+        std::ofstream f(script);
+        f << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"\n";
+    }
+    ::chmod(script.c_str(), 0755);
+    const std::string out = home.File("fax args.txt");
+    phone->bFax = true;
+    phone->sFaxAppName = script;
+    phone->sFaxParam = "\"" + out + "\" --receive";
+    phone->uiFaxSeconds = 2;
+    phone->nAction = 1;
+    phone->nRings = 1;
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 2000);
+    StartWorker();
+    sim->InjectEvent('c', 300);
+    sim->Ring(2, modemsim::RingCadence{400, 60});
+    // The fax program runs with its arguments while the port is released.
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(out); }));
+    EXPECT_EQ(ReadAll(out), out + "\n--receive\n");
+    EXPECT_FALSE(phone->m_driver.IsOpen());
+    EXPECT_EQ(Index().GetSize(), 0);
+    // After uiFaxSeconds monitoring resumes on its own.
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    EXPECT_FALSE(g_bPaused);
+}
+
+struct DialCase {
+    const char* word;
+    int result;
+    const char* text;
+    bool bConnected;
+};
+
+class DialOut : public EngineStory, public ::testing::WithParamInterface<DialCase> {};
+
+TEST_P(DialOut, EveryResultOfTheModem) {
+    const DialCase& c = GetParam();
+    phone->bAlphaConvert = true;
+    sim->SetDialResult(c.word, 100);
+    StartWorker();
+    worker->SetDialNumber("1-800-FLOWERS");
+    worker->PostThreadMessage(kMsgDial);
+    ASSERT_TRUE(WaitFor([&] { return worker->LastDialResult() != 0; }));
+    EXPECT_EQ(worker->LastDialResult(), c.result);
+    ASSERT_FALSE(sim->DialledNumbers().empty());
+    EXPECT_NE(sim->DialledNumbers().back().find("18003569377"), std::string::npos)
+        << sim->DialledNumbers().back();
+    ASSERT_TRUE(WaitFor([&] { return UiSaid(std::string("Result - ") + c.text); }));
+    if (c.bConnected) {
+        EXPECT_TRUE(g_bTalking);
+        EXPECT_TRUE(g_bOffHook);
+    } else {
+        ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !g_bTalking; }));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, DialOut,
+                         ::testing::Values(DialCase{"OK", 1, "OK", true},
+                                           DialCase{"VCON", 2, "Voice Connect", true},
+                                           DialCase{"CONNECT", 3, "Connected", true},
+                                           DialCase{"BUSY", 6, "Busy", false},
+                                           DialCase{"NO ANSWER", -2, "No Answer", false},
+                                           DialCase{"NO CARRIER", -3, "No Carrier", false},
+                                           DialCase{"NO DIAL TONE", -4, "No Dial Tone", false}),
+                         [](const auto& i) {
+                             std::string s;
+                             for (char ch : std::string(i.param.word))
+                                 s += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             return s;
+                         });
