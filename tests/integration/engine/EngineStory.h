@@ -132,7 +132,7 @@ protected:
         ASSERT_TRUE(worker->Start());
         worker->SignalStart();
         ASSERT_TRUE(
-            WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() > 2; }));
+            WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() >= 1; }));
     }
 
     // A request of the UI thread, as the program's commands make it.
