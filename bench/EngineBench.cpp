@@ -1,0 +1,271 @@
+// What the worker costs: CPU and wake-ups on an idle line and during a
+// recording, how soon a caller's number reaches the front end, and whether
+// memory stays flat over many calls. The worker runs against the simulated
+// modem on a pseudo-terminal, as in the program.
+//
+// Each figure is reported with a reference measured in the same run: a thread
+// that wakes 50 times a second (the wake-up budget of an idle line), the
+// round trip of a plain AT command, and the memory after the first calls.
+//
+// VORELLA_BENCH_IDLE_SECONDS (default 20; 300 for the full five minutes),
+// VORELLA_BENCH_RECORD_SECONDS (default 10), VORELLA_BENCH_CALLS (default 40;
+// 200 for the full run).
+#include "ModemSim.h"
+#include "engine/CallState.h"
+#include "engine/LoggingUiBridge.h"
+#include "engine/MultiThread.h"
+#include "engine/Number.h"
+#include "engine/Phone.h"
+#include "platform/SerialPorts.h"
+#include "platform/TickCount.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int EnvInt(const char* name, int fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::atoi(v) : fallback;
+}
+
+double CpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return double(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           double(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+long ContextSwitches() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_nvcsw + ru.ru_nivcsw;
+}
+
+long RssKb() {
+    std::ifstream f("/proc/self/statm");
+    long pages = 0, rss = 0;
+    f >> pages >> rss;
+    return rss * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A front end that notes when the caller's number arrives.
+class TimingBridge : public CLoggingUiBridge {
+public:
+    void CallerChanged(const CallerDisplay& c) override {
+        if (!c.sNumber.empty() && !numberAt.load())
+            numberAt = Clock::now().time_since_epoch().count();
+    }
+    std::atomic<Clock::rep> numberAt{0};
+};
+
+// One line: a private folder, the simulated modem, the phone and the worker.
+struct Line {
+    Line() {
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
+        if (!::mkdtemp(tmpl.data()))
+            std::abort();
+        folder = tmpl + "/";
+        ::setenv("VORELLA_HOME", folder.c_str(), 1);
+        ::setenv("VORELLA_AUDIO", "null", 1);
+        modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
+        sim = std::make_unique<modemsim::ModemSim>(o);
+        if (!sim->Start() || !SetComPortDevice(kPort, sim->SlavePath()))
+            std::abort();
+        sim->SetVoiceFormat({8, 8000, 0});
+        ResetCallState();
+        phone = std::make_unique<CPhone>();
+        phone->SetUi(&ui);
+        CCommDriver& d = phone->m_driver;
+        d.Load("");
+        d.nComPort = kPort;
+        d.nCompression = 8;
+        d.nCompressionBS = 8;
+        d.nCompressionSampleRate = 8000;
+        d.dwTimeoutDefault = 2500; // the shipped time-outs: an idle line
+        d.dwTimeoutQuant = 15;     // wakes as the program would
+        d.dwInactiveTimer = 60000;
+        d.iMaxBlockWrites = 1024;
+        phone->nCIDType = 2;
+        phone->dwTimeToGet = 3000;
+        phone->dwTimeToWait = 340;
+        phone->nBlockTime = 20;
+        phone->m_iVolume = 50;
+        phone->dwBaudRate = 115200;
+        worker = std::make_unique<CMultiThread>(*phone, ui);
+        worker->SetSaveOnExit(false);
+        worker->Start();
+        worker->SignalStart();
+        while (!phone->m_driver.m_bInitialized)
+            SleepMs(10);
+    }
+    ~Line() {
+        worker.reset();
+        phone.reset();
+        sim.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    // Forgets the rings of the last call without waiting 8 s for them to end.
+    void EndCall() {
+        g_bHangUpRequest = true;
+        g_bOffHook = true;
+        worker->Wake();
+        while (worker->RingCount() != 0 || g_bHangUpRequest)
+            SleepMs(5);
+        g_bOffHook = false;
+    }
+
+    static constexpr int kPort = 9;
+    std::string folder;
+    TimingBridge ui;
+    std::unique_ptr<modemsim::ModemSim> sim;
+    std::unique_ptr<CPhone> phone;
+    std::unique_ptr<CMultiThread> worker;
+};
+
+// The reference: a thread that wakes 50 times a second, doing nothing.
+void BM_Reference50HzSleeper(benchmark::State& state) {
+    const int seconds = std::max(1, EnvInt("VORELLA_BENCH_IDLE_SECONDS", 20) / 4);
+    for (auto _ : state) {
+        double cpu0 = CpuSeconds();
+        long cs0 = ContextSwitches();
+        auto until = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        state.counters["cpu_pct"] = 100 * (CpuSeconds() - cpu0) / seconds;
+        state.counters["wakeups_per_s"] = double(ContextSwitches() - cs0) / seconds;
+    }
+}
+BENCHMARK(BM_Reference50HzSleeper)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_IdleLine(benchmark::State& state) {
+    Line line;
+    const int seconds = EnvInt("VORELLA_BENCH_IDLE_SECONDS", 20);
+    for (auto _ : state) {
+        double cpu0 = CpuSeconds();
+        long cs0 = ContextSwitches();
+        SleepMs(uint32_t(seconds) * 1000);
+        double cpu = CpuSeconds() - cpu0;
+        state.counters["cpu_pct"] = 100 * cpu / seconds;
+        state.counters["wakeups_per_s"] = double(ContextSwitches() - cs0) / seconds;
+        state.counters["wakeups_vs_50Hz"] = double(ContextSwitches() - cs0) / seconds / 50;
+    }
+}
+BENCHMARK(BM_IdleLine)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_Recording(benchmark::State& state) {
+    Line line;
+    const int seconds = EnvInt("VORELLA_BENCH_RECORD_SECONDS", 10);
+    line.sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, (seconds + 5) * 1000, 8000));
+    for (auto _ : state) {
+        RequestAction(kActionRecord);
+        line.worker->Wake();
+        line.sim->WaitForCommand("VRX", 30000);
+        SleepMs(500);
+        double cpu0 = CpuSeconds();
+        SleepMs(uint32_t(seconds) * 1000);
+        double cpu = CpuSeconds() - cpu0;
+        // The simulator streams the sound in this process too; its share
+        // is in the figure, so the worker's own is lower still.
+        state.counters["cpu_pct_with_sim"] = 100 * cpu / seconds;
+        line.phone->m_driver.SetStopRequest(true);
+        g_bRecording = false;
+        while (g_bActionPending)
+            SleepMs(10);
+    }
+}
+BENCHMARK(BM_Recording)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_NumberToFrontEnd(benchmark::State& state) {
+    Line line;
+    // The reference: one AT command's round trip on the same line, measured
+    // while the worker is paused.
+    g_bPaused = true;
+    line.worker->Wake();
+    while (line.phone->m_driver.IsOpen())
+        SleepMs(5);
+    CCommDriver probe;
+    probe.Load("");
+    probe.Open(Line::kPort, 115200);
+    auto r0 = Clock::now();
+    const int kProbes = 20;
+    for (int i = 0; i < kProbes; ++i)
+        probe.CommOut("E0", 1);
+    double refMs = std::chrono::duration<double, std::milli>(Clock::now() - r0).count() / kProbes;
+    probe.Close(false);
+    g_bPaused = false;
+    while (!line.phone->m_driver.m_bInitialized || !line.phone->m_driver.IsOpen())
+        SleepMs(5);
+    SleepMs(300);
+
+    double total = 0;
+    int n = 0;
+    for (auto _ : state) {
+        line.ui.numberAt = 0;
+        line.sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                              modemsim::CallerIdForm::Formatted);
+        auto t0 = Clock::now();
+        line.sim->Ring(1, modemsim::RingCadence{6000, 0});
+        while (!line.ui.numberAt.load())
+            SleepMs(1);
+        double ms = std::chrono::duration<double, std::milli>(
+                        Clock::duration(line.ui.numberAt.load()) - t0.time_since_epoch())
+                        .count();
+        state.SetIterationTime(ms / 1000);
+        total += ms;
+        ++n;
+        line.EndCall();
+    }
+    state.counters["ms"] = total / n;
+    state.counters["at_roundtrip_ms"] = refMs;
+    state.counters["vs_at_roundtrip"] = total / n / refMs;
+}
+BENCHMARK(BM_NumberToFrontEnd)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_MemoryOverCalls(benchmark::State& state) {
+    Line line;
+    const int calls = EnvInt("VORELLA_BENCH_CALLS", 40);
+    for (auto _ : state) {
+        long after10 = 0;
+        for (int i = 1; i <= calls; ++i) {
+            line.sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                                  modemsim::CallerIdForm::Formatted);
+            line.sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 200, 8000));
+            line.sim->FarEndHangsUp(200, 'b');
+            line.ui.numberAt = 0;
+            line.sim->Ring(1, modemsim::RingCadence{6000, 0});
+            while (!line.ui.numberAt.load())
+                SleepMs(1);
+            RequestAction(kActionRecord);
+            line.worker->Wake();
+            while (g_bActionPending || line.worker->CurrentFile().empty())
+                SleepMs(5);
+            line.EndCall();
+            if (i == 10)
+                after10 = RssKb();
+        }
+        state.counters["rss_kb_after_10"] = double(after10);
+        state.counters["rss_kb_after_all"] = double(RssKb());
+        state.counters["calls"] = calls;
+        state.counters["growth_ratio"] = double(RssKb()) / double(after10);
+    }
+}
+BENCHMARK(BM_MemoryOverCalls)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
