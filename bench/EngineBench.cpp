@@ -122,9 +122,13 @@ struct Line {
     // Forgets the rings of the last call without waiting 8 s for them to end.
     void EndCall() {
         g_bHangUpRequest = true;
+        worker->Wake();
+        while (g_bHangUpRequest)
+            SleepMs(5);
+        // Off-hook within 8 s of a ring: the line check forgets the rings.
         g_bOffHook = true;
         worker->Wake();
-        while (worker->RingCount() != 0 || g_bHangUpRequest)
+        while (worker->RingCount() != 0)
             SleepMs(5);
         g_bOffHook = false;
     }

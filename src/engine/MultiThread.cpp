@@ -402,8 +402,8 @@ bool CMultiThread::WaitEvent() {
     if (g_bTestRing)
         return true;
     drv.SetQuantumTimeouts();
-    m_bInWait = true;
     drv.SetStopRequest(false);
+    m_bInWait = true;
     int r = kResultNone;
     if (m_queue.Size() == 0 && !g_bActionPending && !g_bOffHookRequest && !g_bHangUpRequest &&
         !g_bPaused && !g_bHold && !m_bStop)
