@@ -136,13 +136,19 @@ public:
     }
 };
 
+// ALSA prints its own complaints to stderr; a missing device is reported by
+// the caller in its own words instead.
+void QuietAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
 } // namespace
 
 std::unique_ptr<ISoundBackend> MakeAlsaBackend() {
+    snd_lib_error_set_handler(QuietAlsaErrors);
     return std::make_unique<CAlsaBackend>();
 }
 
 bool AlsaHasSoundCard() {
+    snd_lib_error_set_handler(QuietAlsaErrors);
     int card = -1;
     return snd_card_next(&card) == 0 && card >= 0;
 }

@@ -14,6 +14,22 @@ constexpr int kSteps[89] = {
     12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr int kIndexAdjust[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 
+// One code through the decoder: the difference is rebuilt from step/8 plus
+// the fractions the code selects; the index moves and gives the next step.
+inline int16_t DecodeStep(int& predicted, int& index, int& step, int code) {
+    int diff = step >> 3;
+    if (code & 4)
+        diff += step;
+    if (code & 2)
+        diff += step >> 1;
+    if (code & 1)
+        diff += step >> 2;
+    predicted = std::clamp((code & 8) ? predicted - diff : predicted + diff, -32768, 32767);
+    index = std::clamp(index + kIndexAdjust[code & 7], 0, 88);
+    step = kSteps[index];
+    return static_cast<int16_t>(predicted);
+}
+
 } // namespace
 
 CImaAdpcm::CImaAdpcm(bool bLowNibbleFirst) : m_bLowNibbleFirst(bLowNibbleFirst) {}
@@ -24,17 +40,8 @@ int CImaAdpcm::CurrentStep() const {
 
 void CImaAdpcm::Reconstruct(int code) {
     int step = CurrentStep();
-    int diff = step >> 3;
-    if (code & 4)
-        diff += step;
-    if (code & 2)
-        diff += step >> 1;
-    if (code & 1)
-        diff += step >> 2;
-    m_nPredicted =
-        std::clamp((code & 8) ? m_nPredicted - diff : m_nPredicted + diff, -32768, 32767);
-    m_nIndex = std::clamp(m_nIndex + kIndexAdjust[code & 7], 0, 88);
-    m_nStep = kSteps[m_nIndex];
+    DecodeStep(m_nPredicted, m_nIndex, step, code);
+    m_nStep = step;
 }
 
 int CImaAdpcm::EncodeSample(int16_t sample) {
@@ -97,12 +104,22 @@ size_t CImaAdpcm::Encode(const int16_t* samples, size_t count, uint8_t* out) {
 }
 
 size_t CImaAdpcm::Decode(const uint8_t* bytes, size_t count, int16_t* out, size_t capacity) {
+    // The state lives in locals through the loop: a decoder runs at every
+    // byte of a recording.
+    int predicted = m_nPredicted;
+    int index = m_nIndex;
+    int step = CurrentStep();
+    auto one = [&](int code) { return DecodeStep(predicted, index, step, code); };
     size_t n = 0;
     for (size_t i = 0; i < count && n + 2 <= capacity; ++i) {
         int first = m_bLowNibbleFirst ? bytes[i] & 0x0F : bytes[i] >> 4;
         int second = m_bLowNibbleFirst ? bytes[i] >> 4 : bytes[i] & 0x0F;
-        out[n++] = DecodeCode(first);
-        out[n++] = DecodeCode(second);
+        out[n++] = one(first);
+        out[n++] = one(second);
     }
+    m_nPredicted = predicted;
+    m_nIndex = index;
+    if (n > 0)
+        m_nStep = step;
     return n;
 }

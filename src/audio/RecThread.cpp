@@ -8,6 +8,7 @@
 void CRecThread::Start(const Setup& setup) {
     Stop();
     m_bQuit = false;
+    m_bMonitor = true;
     m_bFinished = false;
     m_bSucceeded = false;
     m_sError.clear();
@@ -30,16 +31,13 @@ bool CRecThread::WaitFinished(int timeoutMs) {
 }
 
 void CRecThread::SetMonitor(bool bOn) {
-    std::lock_guard lock(m_mutex);
-    if (m_pNotify)
-        m_pNotify->SetMonitor(bOn);
+    m_bMonitor = bOn;
 }
 
 void CRecThread::Finish(bool bOk, const std::string& error) {
     std::lock_guard lock(m_mutex);
     m_bSucceeded = bOk;
     m_sError = error;
-    m_pNotify = nullptr;
     m_bFinished = true;
     m_done.notify_all();
 }
@@ -50,9 +48,12 @@ void CRecThread::Run(Setup setup) {
     if (!device.Open(setup.nDeviceId, format)) {
         SleepMs(1);
         format = PcmFormat(kFallbackRate);
-        if (!device.Open(setup.nDeviceId, format)) {
-            Finish(false, StrPrintf("cannot open sound input %d at %u or %u samples/s",
-                                    setup.nDeviceId, setup.nSampleRate, kFallbackRate));
+        if (setup.nSampleRate == kFallbackRate || !device.Open(setup.nDeviceId, format)) {
+            Finish(false, setup.nSampleRate == kFallbackRate
+                              ? StrPrintf("cannot open sound input %d at %u samples/s",
+                                          setup.nDeviceId, kFallbackRate)
+                              : StrPrintf("cannot open sound input %d at %u or %u samples/s",
+                                          setup.nDeviceId, setup.nSampleRate, kFallbackRate));
             return;
         }
     }
@@ -80,13 +81,11 @@ void CRecThread::Run(Setup setup) {
     wave.m_nBlockAlign = format.nBlockAlign;
     wave.m_nAvgBytesPerSec = format.nAvgBytesPerSec;
     wave.SetOwner(&notify);
-    {
-        std::lock_guard lock(m_mutex);
-        m_pNotify = &notify;
-    }
 
     bool bDeviceOk = true;
     while (!notify.ShouldStop()) {
+        if (!m_bMonitor)
+            notify.SetMonitor(false);
         if (!device.CaptureBuffer(wave, kCaptureBufferBytes, 100)) {
             bDeviceOk = false;
             break;
@@ -96,10 +95,6 @@ void CRecThread::Run(Setup setup) {
         wave.Clear();
     }
     device.Stop();
-    {
-        std::lock_guard lock(m_mutex);
-        m_pNotify = nullptr;
-    }
     bool bWritten = notify.Finish();
     m_cEndCode = notify.EndCode();
     m_nSamples = notify.SamplesWritten();

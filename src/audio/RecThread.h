@@ -45,7 +45,7 @@ public:
     char EndCode() const { return m_cEndCode; } // 'q' when silence ended it
     uint32_t SampleRate() const { return m_nRate; }
     uint64_t SamplesWritten() const { return m_nSamples; }
-    // Switches the monitor off (it cannot be switched on mid-recording).
+    // Switches the monitor off (it cannot be switched on again mid-recording).
     void SetMonitor(bool bOn);
 
 private:
@@ -57,7 +57,7 @@ private:
     std::atomic<bool> m_bFinished{true};
     std::mutex m_mutex;
     std::condition_variable m_done;
-    CWavNotify* m_pNotify = nullptr; // while running, under m_mutex
+    std::atomic<bool> m_bMonitor{true}; // false once the monitor was switched off
 
     bool m_bSucceeded = false;
     std::string m_sError;

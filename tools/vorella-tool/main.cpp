@@ -17,6 +17,7 @@ constexpr Command kCommands[] = {
     {"defaults", "defaults                  print the shipped vorella.def", CmdDefaults},
     {"profile", "profile NAME              print the command profile of a modem", CmdProfile},
     {"modem-type", "modem-type NAME           print the type code of a modem name", CmdModemType},
+    {"diagnose", "diagnose COMn|DEVICE      probe the modem and print the diagnostics report", CmdDiagnose},
     {"index", "index FOLDER              list the calls of a call folder", CmdIndex},
     {"export-xml", "export-xml FOLDER OUT.xml  export a call folder as an XML call list", CmdExportXml},
     {"mail", "mail --test TO [--ca PEM]  send a test notice by SMTP, print the last reply", CmdMail},

@@ -5,6 +5,7 @@
 
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
+#include "platform/TickCount.h"
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,21 @@ TEST_F(Recording, MonitorPlaysTheHighBytesAndCanBeSwitchedOff) {
         auto u = static_cast<uint16_t>(s);
         ASSERT_EQ(u >> 8, u & 0xFF);
     }
+
+    // Switched off while recording: the monitor closes and plays no more.
+    setup.options.nMaxDurationMs = 0;
+    uint64_t second = NullBackend().FramesPlayed();
+    rec.Start(setup);
+    while (NullBackend().FramesPlayed() < second + 4096 && !rec.IsFinished())
+        SleepMs(5);
+    rec.SetMonitor(false);
+    uint64_t atSwitch = NullBackend().FramesPlayed();
+    SleepMs(100); // two seconds of sound at this speed
+    rec.Stop();
+    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
+    EXPECT_GT(rec.SamplesWritten(), 8000u);
+    // At most the buffer being filled when the switch came.
+    EXPECT_LE(NullBackend().FramesPlayed() - atSwitch, MonitorBufferBytes(8000) / 2);
 }
 
 TEST_F(Recording, UnwritableFileIsReported) {

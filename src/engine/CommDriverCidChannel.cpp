@@ -1,0 +1,33 @@
+#include "engine/CommDriverCidChannel.h"
+
+#include "modem/CommDriver.h"
+
+#include <climits>
+
+namespace {
+// The character limit of a result wait: the engine's usual one.
+constexpr int kResultLimit = 65535;
+} // namespace
+
+int CCommDriverCidChannel::WaitResult(uint32_t timeoutMs) {
+    return m_driver.WaitResult(timeoutMs, kResultLimit);
+}
+
+std::string CCommDriverCidChannel::ReadRestOfLine(size_t limit, uint32_t timeoutMs) {
+    std::string s;
+    m_driver.RcvString(s, static_cast<int>(std::min<size_t>(limit, INT_MAX)), timeoutMs, false,
+                       false);
+    return s;
+}
+
+std::string CCommDriverCidChannel::LastResponse() {
+    return m_driver.LineBuffer();
+}
+
+void CCommDriverCidChannel::SetShortTimeouts() {
+    m_driver.SetQuantumTimeouts();
+}
+
+void CCommDriverCidChannel::SetNormalTimeouts() {
+    m_driver.SetDefaultTimeouts();
+}

@@ -1,0 +1,152 @@
+#include "engine/LoggingUiBridge.h"
+
+#include "platform/Strings.h"
+#include "platform/TextUtil.h"
+
+#include <condition_variable>
+#include <memory>
+
+namespace {
+
+const char* IconName(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return "none";
+    case MessageIcon::Information:
+        return "information";
+    case MessageIcon::Exclamation:
+        return "exclamation";
+    case MessageIcon::Error:
+        return "error";
+    case MessageIcon::Question:
+        return "question";
+    }
+    return "?";
+}
+
+} // namespace
+
+std::string LogEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F || c == '\\')
+            out += StrPrintf("\\x%02X", c);
+        else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+CLoggingUiBridge::CLoggingUiBridge(LineSink sink) : m_sink(std::move(sink)) {}
+
+void CLoggingUiBridge::Log(const std::string& line) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_lines.size() >= kKeptLines)
+            m_lines.erase(m_lines.begin());
+        m_lines.push_back(line);
+    }
+    if (m_sink)
+        m_sink(line);
+}
+
+std::vector<std::string> CLoggingUiBridge::Lines() const {
+    std::lock_guard lock(m_mutex);
+    return m_lines;
+}
+
+void CLoggingUiBridge::SetStatusText(const std::string& text) {
+    Log("status: " + LogEscape(text));
+}
+
+void CLoggingUiBridge::SetWindowTitle(const std::string& title) {
+    Log("title: " + LogEscape(title));
+}
+
+void CLoggingUiBridge::CallerChanged(const CallerDisplay& caller) {
+    Log("caller: name=\"" + LogEscape(caller.sName) + "\" number=\"" + LogEscape(caller.sNumber) +
+        "\" memo=\"" + LogEscape(caller.sMemo) + "\"");
+}
+
+void CLoggingUiBridge::UpdateCurrentCall(bool bFinished) {
+    Log(bFinished ? "call: finished" : "call: started");
+}
+
+void CLoggingUiBridge::ClearLastPlayed() {
+    Log("list: last played cleared");
+}
+
+void CLoggingUiBridge::SetCallListFilter(const std::string& text) {
+    Log("filter: \"" + LogEscape(text) + "\"");
+}
+
+void CLoggingUiBridge::SetTrayTooltip(const std::string& text) {
+    Log("tooltip: " + LogEscape(text));
+}
+
+void CLoggingUiBridge::StartTimer(UiTimer timer, uint32_t ms) {
+    Log(StrPrintf("timer %d: start %u ms", static_cast<int>(timer), ms));
+}
+
+void CLoggingUiBridge::StopTimer(UiTimer timer) {
+    Log(StrPrintf("timer %d: stop", static_cast<int>(timer)));
+}
+
+void CLoggingUiBridge::ActivateMainWindow() {
+    Log("main window: activate");
+}
+
+void CLoggingUiBridge::ShowPopup() {
+    Log("popup: show");
+}
+
+void CLoggingUiBridge::SetCallBusy(bool bBusy) {
+    Log(bBusy ? "call busy: on" : "call busy: off");
+}
+
+void CLoggingUiBridge::SetHandsetRecording(bool bOn) {
+    Log(bOn ? "handset recording: on" : "handset recording: off");
+}
+
+void CLoggingUiBridge::AppendToneKey(char key) {
+    Log("key: " + LogEscape(std::string(1, key)));
+}
+
+void CLoggingUiBridge::MonitoringChanged(bool bPaused) {
+    Log(bPaused ? "monitoring: paused" : "monitoring: on");
+}
+
+void CLoggingUiBridge::ShowMessage(int stringId, MessageIcon icon) {
+    Log(StrPrintf("message %d [%s]: ", stringId, IconName(icon)) + LogEscape(LoadStr(stringId)));
+}
+
+void CLoggingUiBridge::AskYesNo(int stringId, bool bDefaultYes,
+                                std::function<void(bool)> onAnswer) {
+    Log(StrPrintf("question %d: ", stringId) + LogEscape(LoadStr(stringId)) +
+        (bDefaultYes ? " -> Yes (default)" : " -> No (default)"));
+    if (onAnswer)
+        onAnswer(bDefaultYes);
+}
+
+bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t timeoutMs) {
+    // Shared with the callback, which may run after we gave up waiting.
+    struct Answer {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool bDone = false;
+        bool bYes = false;
+    };
+    auto answer = std::make_shared<Answer>();
+    ui.AskYesNo(stringId, bDefaultYes, [answer](bool bYes) {
+        std::lock_guard lock(answer->mutex);
+        answer->bYes = bYes;
+        answer->bDone = true;
+        answer->cv.notify_all();
+    });
+    std::unique_lock lock(answer->mutex);
+    if (!answer->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return answer->bDone; }))
+        return bDefaultYes;
+    return answer->bYes;
+}

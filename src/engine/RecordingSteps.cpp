@@ -1,0 +1,45 @@
+#include "engine/RecordingSteps.h"
+
+#include <algorithm>
+#include <cstdio>
+
+VoiceBlock PlayBlockSize(int nBlockTime, int nRate, int nBits, int nCompression) {
+    // 64-bit and bounded: the values come from settings and profile files.
+    uint64_t t = static_cast<uint64_t>(std::clamp(nBlockTime, 1, 1000));
+    uint64_t rate = static_cast<uint64_t>(std::clamp(nRate, 1000, 48000));
+    uint64_t bits = static_cast<uint64_t>(std::clamp(nBits, 1, 16));
+    VoiceBlock b;
+    b.samples = static_cast<size_t>(std::max<uint64_t>(1, t * rate * 10 / 1000 / 2));
+    b.bytes = static_cast<size_t>(std::max<uint64_t>(1, t * bits * rate * 10 / 1000 / 8));
+    if (nCompression == kCompressionGsm) {
+        size_t frames = std::max<size_t>(1, b.samples / kGsmFrameSamples);
+        b.samples = frames * kGsmFrameSamples;
+        b.bytes = frames * kGsmFrameBytes;
+    }
+    return b;
+}
+
+bool CompressRecording(const std::string& file, const ConvertFn& convert,
+                       const RenameFn& renameFn) {
+    auto move = [&](const std::string& from, const std::string& to) {
+        return renameFn ? renameFn(from, to) : std::rename(from.c_str(), to.c_str()) == 0;
+    };
+    const std::string gsm = file + ".gsm";
+    const std::string bak = file + ".bak";
+    if (!convert(file, gsm)) {
+        std::remove(gsm.c_str());
+        return false;
+    }
+    if (!move(file, bak)) {
+        std::remove(gsm.c_str());
+        return false;
+    }
+    if (!move(gsm, file)) {
+        // The recording is only in the ".bak" now: put it back, never delete it.
+        move(bak, file);
+        std::remove(gsm.c_str());
+        return false;
+    }
+    std::remove(bak.c_str());
+    return true;
+}

@@ -1,0 +1,104 @@
+#include "engine/Number.h"
+#include "engine/CallerText.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Local time pinned to UTC for the duration of a test.
+class UtcZone {
+public:
+    UtcZone() {
+        const char* tz = std::getenv("TZ");
+        m_bHad = tz != nullptr;
+        if (tz)
+            m_old = tz;
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+    ~UtcZone() {
+        if (m_bHad)
+            ::setenv("TZ", m_old.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool m_bHad = false;
+    std::string m_old;
+};
+
+} // namespace
+
+TEST(FormatDisplayNumber, LayoutByLength) {
+    EXPECT_EQ(FormatDisplayNumber("55512"), "55512");   // under 6: unchanged
+    EXPECT_EQ(FormatDisplayNumber("555123"), "555123"); // 6: the digits alone
+    EXPECT_EQ(FormatDisplayNumber("5551234"), "555-1234");
+    EXPECT_EQ(FormatDisplayNumber("2125551234"), "212-555-1234");
+    EXPECT_EQ(FormatDisplayNumber("12125551234"), "1 212-555-1234");
+    EXPECT_EQ(FormatDisplayNumber("555 1234"), "5551234"); // 8: the digits alone
+    EXPECT_EQ(FormatDisplayNumber("+44 20 7946 0958"), "442079460958");
+    // A layout length with too few digits to fill it is left as it is.
+    EXPECT_EQ(FormatDisplayNumber("555-123"), "555-123");
+    EXPECT_EQ(FormatDisplayNumber("1 PRIVATE!"), "1 PRIVATE!");
+}
+
+TEST(CallerIdRules, NoNumberAndFilter) {
+    CNumber c;
+    ApplyNoNumberRule(c);
+    EXPECT_EQ(c.m_sNumber, "NA");
+    EXPECT_EQ(c.m_sDisplayNumber, "NA");
+    EXPECT_EQ(CallListFilterFor(c.m_sDisplayNumber), "");
+
+    c.m_sCidNumber = "5551234";
+    ApplyNoNumberRule(c);
+    FormatCallDisplayNumber(c);
+    EXPECT_EQ(c.m_sNumber, "5551234");
+    EXPECT_EQ(c.m_sDisplayNumber, "555-1234");
+
+    EXPECT_EQ(CallListFilterFor("  5551234 "), "5551234");
+    EXPECT_EQ(CallListFilterFor(" 5 "), "");
+    EXPECT_EQ(CallListFilterFor("PRIVATE"), "PRIVATE");
+}
+
+TEST(CallerIdRules, StampCallTimeUsesTheLocalClock) {
+    UtcZone utc;
+    CNumber c;
+    StampCallTime(c, 1199232005); // 2008-01-02 00:00:05 UTC
+    EXPECT_EQ(c.m_sTime, "0000");
+    EXPECT_EQ(c.m_sDate, "01022008");
+    StampCallTime(c, 1199232005 + 23 * 3600 + 59 * 60); // 23:59, 24-hour
+    EXPECT_EQ(c.m_sTime, "2359");
+}
+
+TEST(CallerText, SanitizeAndLeadingInt) {
+    EXPECT_EQ(SanitizeCallerText(std::string("a\0b\tc\x7f\r\n", 8)), "ab c");
+    EXPECT_EQ(SanitizeCallerText("caf\xC3\xA9"), "caf\xC3\xA9"); // valid UTF-8 stays
+    EXPECT_EQ(SanitizeCallerText("\xC0\xAF"), "??");             // overlong "/" does not
+    EXPECT_EQ(SanitizeCallerText("\xED\xA0\x80"), "???");        // nor a surrogate
+    EXPECT_EQ(SanitizeCallerText("ab\xE2\x82\xAC", 4), "ab");    // cut on a character
+    EXPECT_EQ(SanitizeCallerText(std::string(1000, 'x')).size(), kMaxCallerField);
+    EXPECT_EQ(CleanCidValue("\r\n = :5551234 "), "5551234 ");
+    EXPECT_EQ(LeadingInt("0123x9"), 123);
+    EXPECT_EQ(LeadingInt("x9"), 0);
+    EXPECT_EQ(LeadingInt("99999999999999999999"), INT32_MAX);
+}
+
+TEST(RecentCalls, BoundedAndClosedAtTheEnd) {
+    g_recentCalls.Set({});
+    CloseLastRecentCall(); // nothing to close: no harm
+    for (size_t i = 0; i < kMaxRecentCalls + 5; ++i) {
+        CNumber c;
+        c.m_nCidNumber = static_cast<int32_t>(i);
+        AppendRecentCall(c);
+    }
+    CloseLastRecentCall();
+    auto calls = g_recentCalls.Get();
+    ASSERT_EQ(calls.size(), kMaxRecentCalls);
+    EXPECT_EQ(calls.front().m_nCidNumber, 5); // the oldest went first
+    EXPECT_EQ(calls.back().m_nClosed, 1);
+    EXPECT_EQ(calls[calls.size() - 2].m_nClosed, 0);
+    g_recentCalls.Set({});
+}

@@ -1,0 +1,130 @@
+#include "ScriptedModem.h"
+#include "engine/CallState.h"
+#include "engine/CallerIdSources.h"
+#include "engine/LoggingUiBridge.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::time_t kNoon = 1199275200; // 2008-01-02 12:00:00 UTC
+
+// Remembers what the main window would read when the caller fields first
+// change with the received flag up.
+class PeekingUi : public CLoggingUiBridge {
+public:
+    void CallerChanged(const CallerDisplay& c) override {
+        if (!bPeeked && g_bCidReceived) {
+            early = g_curCall.Get();
+            bPeeked = true;
+        }
+        CLoggingUiBridge::CallerChanged(c);
+    }
+    bool bPeeked = false;
+    CNumber early;
+};
+
+class ReadCallerIdTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+        ResetCallState();
+        g_curCall.Set({});
+    }
+    void TearDown() override {
+        ResetCallState();
+        g_curCall.Set({});
+    }
+
+    CallerIdFill Read(ICallerIdSource& source) {
+        CallerIdContext ctx{ui, true, [this](const std::string& s) { log += s; },
+                            [this] { ++stopCleared; }};
+        return ReadCallerId(source, ctx, kNoon);
+    }
+
+    PeekingUi ui;
+    std::string log;
+    int stopCleared = 0;
+};
+
+} // namespace
+
+TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
+    g_nAction = kActionAnswer;
+    ScriptedModem modem({Date("0102"), Time("1159"), Nmbr("2125551234"), Name("JOHN SMITH")});
+    int rings = 0;
+    CModemCallerIdSource source(modem, CidReadSettings{}, [&] { ++rings; });
+    CallerIdFill fill = Read(source);
+
+    EXPECT_TRUE(fill.bReceived);
+    EXPECT_TRUE(fill.bCidSeen);
+    EXPECT_TRUE(g_bCidReceived);
+    EXPECT_EQ(g_nAction, 0);
+    EXPECT_EQ(stopCleared, 1);
+    EXPECT_EQ(log, "AmericanCID:\n");
+    CNumber c = g_curCall.Get();
+    EXPECT_EQ(c.m_sNumber, "2125551234");
+    EXPECT_EQ(c.m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(c.m_sName, "JOHN SMITH");
+    EXPECT_EQ(c.m_nKind, 1);
+    // The modem's date and time are replaced by this computer's.
+    EXPECT_EQ(c.m_sDate, "01022008");
+    EXPECT_EQ(c.m_sTime, "1200");
+
+    auto lines = ui.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.front(), "caller: name=\"\" number=\"212-555-1234\" memo=\"\"");
+    EXPECT_EQ(lines.back(), "caller: name=\"JOHN SMITH\" number=\"212-555-1234\" memo=\"\"");
+    // The early data is complete enough to show: stored and display number, time.
+    ASSERT_TRUE(ui.bPeeked);
+    EXPECT_EQ(ui.early.m_sNumber, "2125551234");
+    EXPECT_EQ(ui.early.m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(ui.early.m_sTime, "1200");
+}
+
+TEST_F(ReadCallerIdTest, SerialModemWithoutDataShowsNA) {
+    g_bCidReceived = true; // left over from the last call
+    ScriptedModem modem;
+    CModemCallerIdSource source(modem, CidReadSettings{});
+    EXPECT_FALSE(Read(source).bReceived);
+    EXPECT_FALSE(g_bCidReceived);
+    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "NA");
+    EXPECT_EQ(ui.Lines().front(), "filter: \"\"");
+}
+
+TEST_F(ReadCallerIdTest, TelephonyLineWithAndWithoutCallerData) {
+    CLineCallerIdSource with([] { return LineCallerData{true, "ANNA\r\nX", "5551234"}; });
+    Read(with);
+    EXPECT_TRUE(g_bCidReceived);
+    EXPECT_EQ(g_curCall.Get().m_sName, "ANNAX");
+    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "555-1234");
+    EXPECT_EQ(g_curCall.Get().m_sNumber, "5551234");
+
+    CNumber old;
+    old.m_sMemo = "from the last call";
+    g_curCall.Set(old);
+    CLineCallerIdSource without([] { return LineCallerData{}; });
+    Read(without);
+    EXPECT_TRUE(g_bCidReceived);
+    EXPECT_EQ(g_curCall.Get().m_sMemo, "");
+    EXPECT_EQ(g_curCall.Get().m_sNumber, "NA");
+}
+
+TEST_F(ReadCallerIdTest, AdapterMessageGoesThroughTheDecoder) {
+    std::string msg = std::string("\x80\x11", 2) +
+                      "\x02\x07"
+                      "5551234" +
+                      "\x07\x06"
+                      "WALTER";
+    CRawCallerIdSource raw(msg);
+    Read(raw);
+    EXPECT_EQ(g_curCall.Get().m_sName, "WALTER");
+    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "555-1234");
+
+    CRawCallerIdSource tooShort(std::string(12, '\x02'));
+    Read(tooShort);
+    EXPECT_EQ(g_curCall.Get().m_sNumber, "NA");
+    EXPECT_TRUE(g_bCidReceived);
+}

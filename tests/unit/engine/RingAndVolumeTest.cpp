@@ -1,0 +1,114 @@
+#include "engine/CallState.h"
+#include "engine/ModemCallerId.h"
+#include "engine/RingRules.h"
+#include "engine/VolumeScale.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+TEST(RingRules, RingsEndAfterMoreThan8000ms) {
+    for (uint32_t last : {0u, 123456u, 0xFFFFF000u}) { // the last across the tick wrap
+        EXPECT_FALSE(RingsHaveEnded(last + 8000, last));
+        EXPECT_TRUE(RingsHaveEnded(last + 8001, last));
+        EXPECT_FALSE(RingsHaveEnded(last, last));
+    }
+}
+
+TEST(RingRules, WhenCallerIdIsReadAndTheTollSaver) {
+    struct Row {
+        int type;
+        bool serialFirst, otherFirst, tollSaver;
+        CidSetup::Kind setup;
+        int mode;
+    };
+    const Row rows[] = {
+        {kCidNone, false, false, false, CidSetup::None, 0},
+        {kCidHardware, false, false, false, CidSetup::Hardware, 0},
+        {kCidFormatted, true, false, true, CidSetup::American, 1},
+        {kCidFormattedLong, true, false, true, CidSetup::American, 1},
+        {kCidUnformatted, true, false, false, CidSetup::American, 2},
+        {kCidFormattedAny, true, true, false, CidSetup::American, 1},
+        {kCidOther, false, false, true, CidSetup::None, 0},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(ReadsCallerIdAtFirstRing(r.type, true), r.serialFirst) << r.type;
+        EXPECT_EQ(ReadsCallerIdAtFirstRing(r.type, false), r.otherFirst) << r.type;
+        EXPECT_EQ(UsesTollSaver(r.type), r.tollSaver) << r.type;
+        EXPECT_EQ(CallerIdSetupFor(r.type).kind, r.setup) << r.type;
+        EXPECT_EQ(CallerIdSetupFor(r.type).nMode, r.mode) << r.type;
+    }
+    EXPECT_EQ(TollSaverRing(4, true, false), 6);
+    EXPECT_EQ(TollSaverRing(4, true, true), 4);
+    EXPECT_EQ(TollSaverRing(4, false, false), 4);
+}
+
+TEST(Volume, FactorsAndSaturation) {
+    EXPECT_DOUBLE_EQ(VolumeFactor(50, false), 1.0);
+    EXPECT_DOUBLE_EQ(VolumeFactor(100, false), 2.0);
+    EXPECT_DOUBLE_EQ(VolumeFactor(75, false), 1.5);
+    EXPECT_DOUBLE_EQ(VolumeFactor(0, false), 0.5);
+    EXPECT_DOUBLE_EQ(VolumeFactor(30, false), 0.8);
+    EXPECT_DOUBLE_EQ(VolumeFactor(100, true), 0.0);
+    EXPECT_DOUBLE_EQ(VolumeFactor(-40, false), 0.5); // a hand-edited file: no phase flip
+    EXPECT_DOUBLE_EQ(VolumeFactor(5000, false), 2.0);
+
+    std::vector<int16_t> s{0, 100, -100, 20000, -20000, 32767, -32768};
+    ApplyVolume(s, 2.0);
+    EXPECT_EQ(s, (std::vector<int16_t>{0, 200, -200, 32767, -32768, 32767, -32768}));
+    ApplyVolume(s, 0.5);
+    EXPECT_EQ(s[1], 100);
+    ApplyVolume(s, 0.0);
+    EXPECT_EQ(s, std::vector<int16_t>(7, 0));
+}
+
+TEST(RingRules, LineCheckRingTiming) {
+    ResetCallState();
+    CRingState rings;
+    EXPECT_EQ(CheckRingTiming(rings, 12345), RingTiming::NoRing);
+
+    rings.nRings = 2;
+    rings.dwLastRing = 0xFFFFF000u; // across the tick wrap
+    g_bRinging = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8000), RingTiming::Ringing);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8001), RingTiming::RingsEnded);
+    // Someone picked up while it rang.
+    g_bOffHook = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 100), RingTiming::AnsweredReset);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
+    g_bOffHook = false;
+    // Any use of the line keeps the rings from counting as unanswered.
+    for (auto* flag : {&g_bOffHookRequest, &g_bTalking, &g_bHold, &g_bActionPending}) {
+        *flag = true;
+        EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
+        *flag = false;
+    }
+    // Ringing cleared (a pause during the ring): over at once.
+    g_bRinging = false;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 10), RingTiming::RingsEnded);
+    ResetCallState();
+}
+
+TEST(RingRules, WhichRingReadsTheCallerId) {
+    CRingState r;
+    r.nRings = 1;
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidFormatted, true));
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidFormatted, false)); // the line posts it
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidNone, true));
+    r.nRings = 2;
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidNone, true));
+    EXPECT_TRUE(ReadsCallerIdAtThisRing(r, kCidFormatted, false));
+    r.nCidReadAt = 1; // read at the first ring: not again
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidFormatted, true));
+    r.nCidReadAt = 0;
+    r.nRings = 3;
+    EXPECT_FALSE(ReadsCallerIdAtThisRing(r, kCidNone, true));
+}
+
+TEST(RingRules, LocalRingSound) {
+    EXPECT_EQ(RingSoundFor(0, "./wave/mum.wav", "./wave/ringin.wav"), "./wave/mum.wav");
+    EXPECT_EQ(RingSoundFor(-10, "./wave/mum.wav", "./wave/ringin.wav"), "./wave/ringin.wav");
+    EXPECT_EQ(RingSoundFor(0, "", "./wave/ringin.wav"), "./wave/ringin.wav");
+    EXPECT_FALSE(RingSoundSuppressed(0));
+    EXPECT_TRUE(RingSoundSuppressed(2));
+    EXPECT_FALSE(RingSoundSuppressed(4));
+}
