@@ -1,0 +1,160 @@
+// CMultiThread: the worker thread that owns the telephone device for the
+// life of the process. It waits for rings, has the caller identified,
+// notices when the rings end, and runs every request of the UI thread (the
+// call-state flags and g_nAction of CallState.h) and of the caller (touch-
+// tone keys): record, answer, play, hold, dial, hang up.
+//
+// The UI side starts it, signals the start event, sets flags and requests,
+// posts thread messages, and at the end asks it to stop and waits for its
+// end. It never waits for the worker while the worker could be waiting for
+// it: everything the worker tells the front end goes through IUiBridge,
+// asynchronously.
+#pragma once
+
+#include "engine/Number.h"
+#include "engine/RingRules.h"
+#include "engine/ThreadMessages.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class CPhone;
+class IUiBridge;
+struct MailSettings;
+
+class CMultiThread {
+public:
+    // The worker uses phone and reports to ui; both outlive it.
+    CMultiThread(CPhone& phone, IUiBridge& ui);
+    // Asks the thread to stop and joins it.
+    ~CMultiThread();
+    CMultiThread(const CMultiThread&) = delete;
+    CMultiThread& operator=(const CMultiThread&) = delete;
+
+    // ---- lifetime (UI thread) -----------------------------------------
+    // Starts the thread. It waits at most startTimeoutMs for SignalStart()
+    // before it begins to monitor.
+    bool Start(uint32_t startTimeoutMs = 10000);
+    void SignalStart();
+    // Asks the loop to end (its own stop flag; g_bShuttingDown does the same
+    // for the whole process) and breaks any wait of the driver.
+    void RequestStop();
+    // Waits until the thread has finished (settings saved, device closed).
+    // True when it did within timeoutMs; Join() then reaps it.
+    bool WaitForEnd(uint32_t timeoutMs);
+    void Join();
+    bool IsRunning() const { return m_bRunning.load(); }
+
+    // ---- requests (any thread) ----------------------------------------
+    // PostThreadMessage: queues one of the WorkerMessage codes.
+    bool PostThreadMessage(int message, uintptr_t wParam = 0, intptr_t lParam = 0);
+    // The number a dial request (kMsgDial) dials.
+    void SetDialNumber(const std::string& number);
+    // External control's "speak" flag: a dialled call stays off-hook.
+    void SetSpeak(bool bSpeak);
+    // The file for action 2 (and 6, 9 when set); the hidden window's m_sPlayFile.
+    void SetPlayFile(const std::string& file);
+    // The folder recordings go to, overriding the main window's choice ("" none).
+    void SetTargetFolder(const std::string& folder);
+    // The name external control asked for (customised naming only).
+    void SetRequestedFileName(const std::string& name);
+    // The main window's mail settings for notices (filled by the front end
+    // from the phone's settings; the worker takes a copy per notice).
+    void SetMailSettingsProvider(std::function<MailSettings()> provider);
+
+    // ---- state the front end reads --------------------------------------
+    std::string CurrentFile() const; // the recording now made, or last made
+    std::string DataPath() const;    // the worker's data path
+    int LastDialResult() const { return m_nLastDialResult.load(); }
+    int RingCount() const { return m_nRingCount.load(); }
+    uint64_t StepCount() const { return m_nSteps.load(); }
+
+    // ---- the worker's steps (worker thread; public for the tests) -------
+    void Run();
+    void PumpMessages();
+    void Step();
+    bool CheckLine();
+    bool WaitEvent();
+    void HandleRing();
+    void ReadCallerId();
+    void RunAction();
+    void OnEvent(int ch);
+    void OnKey(int ch);
+    void GoOffHook();
+    void HangUp();
+    void OpenDevice();
+    void CloseDevice();
+    void StopAudio();
+    void PlayRingSound(bool bWait);
+    void RecordCall(int mode);
+    void AutoAnswer();
+    void PlayAltGreeting();
+    void PlayFileToLine();
+    void PlayHoldMusic();
+    void EnhancedHold();
+    void Dial();
+
+    // RecordCall's modes.
+    static constexpr int kRecordNormal = 0;
+    static constexpr int kRecordHandset = 1;
+
+private:
+    struct Impl;
+    void Dispatch(const ThreadMessage& msg);
+    void HandsetCheck();
+    void RingsEnded();
+    void StopCall();
+    void SendMissedCallMail(const std::vector<CNumber>& calls);
+    void ReleaseForFax();
+    void RecordGreeting(bool bFromLine);
+    void SpeakerphoneLoop();
+    void WriteIndex(bool bFinished);
+    std::string ProgramFile(const std::string& name) const;
+    void Log(const std::string& text);
+    void SleepQuantum();
+
+    CPhone& m_phone;
+    IUiBridge& m_ui;
+    CThreadMessageQueue m_queue;
+    std::thread m_thread;
+    std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<uint64_t> m_nSteps{0};
+    std::atomic<int> m_nLastDialResult{0};
+    std::atomic<int> m_nRingCount{0};
+
+    // Start and end events.
+    std::mutex m_eventMutex;
+    std::condition_variable m_eventCv;
+    bool m_bStarted = false;
+    bool m_bEnded = false;
+
+    // Strings the UI sets and reads (under m_fieldMutex).
+    mutable std::mutex m_fieldMutex;
+    std::string m_sDataPath;
+    std::string m_sTargetFolder;
+    std::string m_sRequestedName;
+    std::string m_sFile;  // current file
+    std::string m_sFile2; // second file name of the call
+    std::string m_sDialNumber;
+    std::string m_sPlayFile;
+    std::function<MailSettings()> m_mailSettings;
+    std::atomic<bool> m_bSpeak{false};
+
+    // Worker-only state.
+    CRingState m_rings;
+    bool m_bRearm = true;
+    bool m_bSpeakerphoneRunning = false;
+    bool m_bAnswering = false;        // AutoAnswer runs
+    bool m_bRecordingMessage = false; // AutoAnswer records the message
+    bool m_bHandsetRecording = false;
+    bool m_bPopupShown = false;
+    int m_nLastKey = 0;
+};
+
+extern CMultiThread* g_pThread;

@@ -1,0 +1,93 @@
+// CPhone: the phone object. Every user setting as a field, the modem driver,
+// the device the worker drives, and the two loops that move sound between
+// the line and a WAV file (record from the modem, play a file to it).
+//
+// One instance per process, reached through g_pPhone. The worker thread
+// owns the device; the UI thread reads the settings, changes them only
+// while the worker is paused, and may raise the stop request, the mute flag
+// or clear the fax deadline at any time.
+#pragma once
+
+#include "audio/SilenceDetection.h"
+#include "audio/VoiceCodec.h"
+#include "config/Settings.h"
+#include "engine/TelephoneDevice.h"
+#include "modem/CommDriver.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class IUiBridge;
+
+// How a recording from the modem ended.
+struct ModemRecordResult {
+    bool bOpened = false;  // the WAV file was created
+    bool bSilence = false; // ended by silence detection
+    int nKey = -1;         // the event or key that ended it ('Z' bad data), -1 none
+    uint64_t nSamples = 0; // samples written
+};
+
+class CPhone : public CPhoneSettings {
+public:
+    // Loads nothing: the settings stay zeroed until LoadAll() (tests fill
+    // the fields they need by hand).
+    CPhone();
+    ~CPhone();
+    CPhone(const CPhone&) = delete;
+    CPhone& operator=(const CPhone&) = delete;
+
+    // Loads the modem profile named by the settings, then every setting.
+    void LoadAll();
+    // Saves every setting and the profile; false when the file could not be written.
+    bool SaveAll();
+
+    // The front end the phone reports its status line to (never null).
+    void SetUi(IUiBridge* pUi);
+    IUiBridge& Ui() const { return *m_pUi; }
+    void SetStatusText(const std::string& text);
+    std::string StatusText() const;
+
+    // The device in use, chosen from nTAPI and fUseHiPhone. Rebuilt by
+    // ChooseDevice() after the settings changed (worker paused).
+    void ChooseDevice();
+    ITelephoneDevice& Device() { return *m_pDevice; }
+    bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
+
+    // Records voice from the modem (already off-hook) into file until the
+    // stop request, an event (with pKey wanted), silence, bad data, the
+    // modem going away or maxMs (above 10,000,000: no limit).
+    ModemRecordResult RecordFromModem(const std::string& file, uint64_t maxMs, bool bWantKey);
+    // Plays a WAV file to the line in voice transmit mode. The event
+    // character that interrupted it (with bDetect), or -1 when it played to
+    // its end, was stopped, or could not be played.
+    int PlayFile(const std::string& file, bool bDetect);
+
+    CCommDriver m_driver;
+    CWorkerSettings m_workerSettings; // the worker's data path (Options/sPath)
+
+    // Shared with the UI thread.
+    std::atomic<bool> m_bMute{false};         // record and play silence
+    std::atomic<bool> m_bEnhancedHold{false}; // the enhanced hold runs (keys go to it)
+    std::atomic<bool> m_bDetectEvents{false}; // the enhanced hold wants line events
+    std::atomic<bool> m_bClosing{false};      // the worker is shutting the phone down
+    std::atomic<uint32_t> m_dwFaxDeadline{0}; // tick count; 0 = no fax hand-off running
+    std::atomic<bool> m_bHoldEvent{false};    // the enhanced hold saw a key or tone
+
+    // Samples the last PlayFile sent and the last RecordFromModem wrote.
+    std::atomic<uint64_t> m_nPlayedSamples{0};
+
+private:
+    VoiceCodecSettings CodecSettings() const;
+
+    IUiBridge* m_pUi;
+    std::unique_ptr<IUiBridge> m_pOwnUi;
+    std::unique_ptr<ITelephoneDevice> m_pDevice;
+    CLevelNormalizer m_normalizer;
+    mutable std::mutex m_statusMutex;
+    std::string m_sStatus;
+};
+
+extern CPhone* g_pPhone;
