@@ -80,7 +80,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     std::string error;
     const bool copy = plan.word == StartupWord::Go;
     m_pWindow = std::make_unique<CBasicWindow>(m_frontEnd);
-    switch (m_pWindow->Create(&error, copy ? kCopyWaitMs : 0)) {
+    switch (m_pWindow->Create(&error, copy ? m_nCopyWaitMs : 0)) {
     case CControlService::StartResult::Serving:
         break;
     case CControlService::StartResult::AnotherRuns:

@@ -41,6 +41,8 @@ public:
     // Whether the last InitInstance ended by handing over to a running
     // instance (or by a word like "quit"), without starting.
     bool EndedEarly() const { return m_bEndedEarly; }
+    // Tests shorten the wait of a "copy" start.
+    void SetCopyWaitMs(uint32_t ms) { m_nCopyWaitMs = ms; }
 
 private:
     bool Start(const StartupPlan& plan);
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<IAppWorker> m_pWorker;
     std::unique_ptr<CBasicWindow> m_pWindow;
     bool m_bEndedEarly = false;
+    uint32_t m_nCopyWaitMs = kCopyWaitMs;
 };
 
 // Creates the call folder "Recorded Calls/" under folder; an existing one is
