@@ -14,6 +14,8 @@
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
+#include "engine/UiBridge.h"
+#include "notify/CallMail.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -24,8 +26,6 @@
 #include <thread>
 
 class CPhone;
-class IUiBridge;
-struct MailSettings;
 
 class CMultiThread {
 public:
@@ -72,11 +72,28 @@ public:
     std::string DataPath() const;    // the worker's data path
     int LastDialResult() const { return m_nLastDialResult.load(); }
     int RingCount() const { return m_nRingCount.load(); }
+    int MailsSent() const { return m_nMailsSent.load(); }
+    // The event that ended the last play or recording (-1 none, 'Z' bad data).
+    int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
+    int LastRecordKey() const { return m_nLastRecordKey.load(); }
+    bool LastRecordEndedBySilence() const { return m_bLastRecordSilence.load(); }
+    std::string LastDialledNumber() const;
+    // The hidden window's tray state (1 to 3 keep the ring sound quiet).
+    void SetTrayState(int nState) { m_nTrayState = nState; }
+    // Whether the worker saves the settings when it ends (the program does;
+    // tests that share no settings file need not).
+    void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
+    // How long the rings-ended step lets the front end settle before a
+    // missed-call notice, in 50 ms rounds (300: 15 s).
+    void SetMailSettleRounds(int nRounds) { m_nMailSettleRounds = nRounds; }
     uint64_t StepCount() const { return m_nSteps.load(); }
 
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
     void PumpMessages();
+    // Breaks the worker's wait for modem input, so that a flag or request
+    // just set is seen at once (the UI's way to hurry the worker).
+    void Wake();
     void Step();
     bool CheckLine();
     bool WaitEvent();
@@ -104,13 +121,20 @@ public:
     static constexpr int kRecordHandset = 1;
 
 private:
-    struct Impl;
     void Dispatch(const ThreadMessage& msg);
     void HandsetCheck();
     void RingsEnded();
     void StopCall();
-    void SendMissedCallMail(const std::vector<CNumber>& calls);
-    void ReleaseForFax();
+    void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
+    MailSettings MailSettingsNow() const;
+    void HandOffFax();
+    void ResetRings();
+    void TouchCurrentFile();
+    void SetCurrentFile(const std::string& file);
+    bool EventEndsRecording(int ch);
+    std::string RecordingFolderNow();
+    std::string CallerGreeting(const std::string& fallback) const;
+    void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
     void WriteIndex(bool bFinished);
@@ -145,6 +169,16 @@ private:
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
     std::atomic<bool> m_bSpeak{false};
+    std::string m_sLastDialled;
+    std::string m_diagnosticsReport;
+    std::atomic<int> m_nMailsSent{0};
+    std::atomic<int> m_nLastPlayEvent{-1};
+    std::atomic<int> m_nLastRecordKey{-1};
+    std::atomic<bool> m_bLastRecordSilence{false};
+    std::atomic<int> m_nTrayState{0};
+    std::atomic<bool> m_bSaveOnExit{true};
+    std::atomic<int> m_nMailSettleRounds{300};
+    std::atomic<bool> m_bInWait{false};
 
     // Worker-only state.
     CRingState m_rings;
@@ -154,7 +188,11 @@ private:
     bool m_bRecordingMessage = false; // AutoAnswer records the message
     bool m_bHandsetRecording = false;
     bool m_bPopupShown = false;
+    bool m_bFaxAfterRecording = false;
     int m_nLastKey = 0;
 };
 
 extern CMultiThread* g_pThread;
+
+// Sets a file's last-write time to now.
+void TouchFile(const std::string& path);

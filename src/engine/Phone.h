@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,9 +58,12 @@ public:
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
 
     // Records voice from the modem (already off-hook) into file until the
-    // stop request, an event (with pKey wanted), silence, bad data, the
-    // modem going away or maxMs (above 10,000,000: no limit).
-    ModemRecordResult RecordFromModem(const std::string& file, uint64_t maxMs, bool bWantKey);
+    // stop request, an event that onEvent says ends it, silence, bad data,
+    // the modem going away or maxMs (above 10,000,000: no limit). onEvent
+    // gets every line event (key, busy, dial tone ...); without it every
+    // event ends the recording.
+    ModemRecordResult RecordFromModem(const std::string& file, uint64_t maxMs,
+                                      const std::function<bool(int ch)>& onEvent = {});
     // Plays a WAV file to the line in voice transmit mode. The event
     // character that interrupted it (with bDetect), or -1 when it played to
     // its end, was stopped, or could not be played.
@@ -84,6 +88,7 @@ private:
 
     IUiBridge* m_pUi;
     std::unique_ptr<IUiBridge> m_pOwnUi;
+    std::unique_ptr<IModemUi> m_pModemUi;
     std::unique_ptr<ITelephoneDevice> m_pDevice;
     CLevelNormalizer m_normalizer;
     mutable std::mutex m_statusMutex;

@@ -1,0 +1,86 @@
+#include "engine/Phone.h"
+
+#include "config/SettingsStore.h"
+#include "engine/LoggingUiBridge.h"
+#include "engine/SerialModemDevice.h"
+
+CPhone* g_pPhone = nullptr;
+
+namespace {
+
+// The modem driver's messages reach the user through the phone's front end.
+class CModemUiOnBridge : public IModemUi {
+public:
+    explicit CModemUiOnBridge(CPhone& phone) : m_phone(phone) {}
+    void SetStatusText(const std::string& s) override { m_phone.SetStatusText(s); }
+    void ShowMessage(const std::string& s, MsgIcon) override { m_phone.SetStatusText(s); }
+    bool AskYesNo(const std::string&, bool bDefault) override { return bDefault; }
+
+private:
+    CPhone& m_phone;
+};
+
+} // namespace
+
+CPhone::CPhone()
+    : m_pOwnUi(std::make_unique<CLoggingUiBridge>()),
+      m_pModemUi(std::make_unique<CModemUiOnBridge>(*this)) {
+    m_pUi = m_pOwnUi.get();
+    m_driver.SetUi(m_pModemUi.get());
+    ChooseDevice();
+}
+
+CPhone::~CPhone() {
+    m_driver.SetUi(nullptr);
+}
+
+void CPhone::LoadAll() {
+    m_driver.Load(ReadModemName());
+    CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
+    LoadSettings(h, m_driver);
+    dwTimeoutDefault = m_driver.dwTimeoutDefault;
+    dwTimeoutQuant = m_driver.dwTimeoutQuant;
+    m_driver.SetDebugLevel(nDebugLevel);
+    ChooseDevice();
+}
+
+bool CPhone::SaveAll() {
+    CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
+    return SaveSettings(h, m_driver);
+}
+
+void CPhone::SetUi(IUiBridge* pUi) {
+    m_pUi = pUi ? pUi : m_pOwnUi.get();
+}
+
+void CPhone::SetStatusText(const std::string& text) {
+    {
+        std::lock_guard lock(m_statusMutex);
+        m_sStatus = text;
+    }
+    m_pUi->SetStatusText(text);
+}
+
+std::string CPhone::StatusText() const {
+    std::lock_guard lock(m_statusMutex);
+    return m_sStatus;
+}
+
+void CPhone::ChooseDevice() {
+    if (fUseHiPhone)
+        m_pDevice = MakeUnavailableDevice(DeviceKind::UsbAdapter);
+    else if (nTAPI != 0)
+        m_pDevice = MakeUnavailableDevice(DeviceKind::TelephonyLine);
+    else
+        m_pDevice = std::make_unique<CSerialModemDevice>(*this);
+}
+
+VoiceCodecSettings CPhone::CodecSettings() const {
+    VoiceCodecSettings s;
+    s.nCompression = m_driver.nCompression;
+    s.nCompressionBS = m_driver.nCompressionBS;
+    s.nCompressionSampleRate = m_driver.nCompressionSampleRate;
+    s.bSoftAGC = bSoftAGC;
+    NormalizeCompressionBits(s);
+    return s;
+}

@@ -1,0 +1,208 @@
+// The phone's two sound loops on the serial modem: recording the line into a
+// WAV file, and playing a WAV file to the line.
+#include "engine/Phone.h"
+
+#include "audio/Cacm.h"
+#include "audio/PlaySound.h"
+#include "audio/SoundBackend.h"
+#include "audio/WaveFile.h"
+#include "engine/CallState.h"
+#include "engine/KeyTables.h"
+#include "engine/RecordingSteps.h"
+#include "engine/UiBridge.h"
+#include "engine/VolumeScale.h"
+#include "modem/ResultCodes.h"
+#include "platform/Strings.h"
+#include "platform/TickCount.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int kBadFrameText = 57785;
+
+bool IsVoiceConnect(int r) {
+    return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
+}
+
+// Linear interpolation to the modem's rate: a greeting made at 8000 Hz must
+// not play faster on a modem that runs at 7200 Hz.
+std::vector<int16_t> Resample(const std::vector<int16_t>& in, uint32_t from, uint32_t to) {
+    if (from == to || from == 0 || to == 0 || in.empty())
+        return in;
+    size_t n = static_cast<size_t>(static_cast<uint64_t>(in.size()) * to / from);
+    std::vector<int16_t> out(n);
+    for (size_t i = 0; i < n; ++i) {
+        double pos = static_cast<double>(i) * from / to;
+        size_t k = static_cast<size_t>(pos);
+        double f = pos - static_cast<double>(k);
+        int a = in[std::min(k, in.size() - 1)];
+        int b = in[std::min(k + 1, in.size() - 1)];
+        out[i] = static_cast<int16_t>(a + (b - a) * f);
+    }
+    return out;
+}
+
+} // namespace
+
+ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxMs,
+                                          const std::function<bool(int)>& onEvent) {
+    ModemRecordResult res;
+    CCommDriver& drv = m_driver;
+    CVoiceCodec codec;
+    VoiceCodecSettings cs = CodecSettings();
+    if (!OpenVoiceCodec(codec, cs.nCompression, cs, bSoftAGC ? &m_normalizer : nullptr))
+        return res;
+    const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));
+    CWaveFile wav;
+    if (!wav.Create(file, PcmFormat(rate))) {
+        SetStatusText(wav.LastError());
+        return res;
+    }
+    res.bOpened = true;
+
+    g_bRecording = true;
+    int r = drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
+    const bool bReceiving = IsVoiceConnect(r);
+
+    VoiceBlock vb =
+        PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
+    size_t blockBytes =
+        cs.nCompression == kCompressionGsm
+            ? vb.bytes
+            : std::max<size_t>(1, vb.samples * static_cast<size_t>(codec.Bits()) / 8);
+    std::vector<unsigned char> buf(blockBytes);
+    std::vector<int16_t> pcm(codec.DecodedBound(blockBytes) + 16);
+    CSilenceDetection silence;
+    silence.SetSensitivity(drv.iSilenceDetectionSensitivity);
+    CBadFrameCounter bad;
+    const double factor = VolumeFactor(m_iVolume, m_bMute);
+    std::unique_ptr<IPlaybackStream> monitor;
+    bool bMonitorTried = false;
+    const uint32_t readTimeout = static_cast<uint32_t>(std::clamp(nBlockTime, 1, 1000)) + 1000;
+    uint64_t elapsed = 0;
+
+    while (bReceiving && (!HasTimeLimit(maxMs) || elapsed * 1000 / rate < maxMs)) {
+        unsigned char event = 0;
+        int n =
+            drv.ReceiveVoice(buf.data(), static_cast<int>(buf.size()), readTimeout, true, &event);
+        if (n > 0) {
+            size_t got =
+                DecodeVoiceBlock(codec, buf.data(), static_cast<size_t>(n), pcm.data(), pcm.size());
+            if (bad.Count(got > 0)) {
+                res.nKey = 'Z';
+                break;
+            }
+            if (got == 0) {
+                SetStatusText(LoadStr(kBadFrameText));
+            } else {
+                std::span<int16_t> block(pcm.data(), got);
+                ApplyVolume(block, factor);
+                if (bEnableSBOutput) {
+                    if (!bMonitorTried) {
+                        bMonitorTried = true;
+                        monitor = GetSoundBackend().OpenPlayback(-1, PcmFormat(rate));
+                    }
+                    if (monitor)
+                        monitor->Write(block.data(), block.size());
+                }
+                wav.WriteSamples(block.data(), block.size());
+                res.nSamples += got;
+                elapsed += got;
+                if (drv.bSilenceDetection) {
+                    for (int16_t s : block)
+                        silence.AddSample(s);
+                    if (silence.TimedOut(drv.iSilenceDetectionTimeout)) {
+                        res.bSilence = true;
+                        break;
+                    }
+                }
+            }
+        }
+        if (event) {
+            if (event == kEtx || !onEvent || onEvent(event)) {
+                res.nKey = event == kEtx ? -1 : event;
+                break;
+            }
+            continue;
+        }
+        if (drv.StopRequested() || !g_bRecording || drv.DeviceFailure() || !drv.IsOpen() || n <= 0)
+            break;
+        if (static_cast<size_t>(n) < buf.size()) {
+            // A block cut short while nobody asked to stop: the stream broke.
+            SetStatusText(LoadStr(kBadFrameText));
+            res.nKey = 'Z';
+            break;
+        }
+    }
+    if (bReceiving && drv.IsOpen() && !drv.DeviceFailure())
+        drv.StopReceive();
+    if (monitor)
+        monitor->Reset();
+    g_bRecording = false;
+    wav.CloseWrite();
+    return res;
+}
+
+int CPhone::PlayFile(const std::string& file, bool bDetect) {
+    CCommDriver& drv = m_driver;
+    drv.SetStopRequest(false);
+    m_nPlayedSamples = 0;
+    if (drv.m_nModemType == 20)
+        return 0;
+    std::vector<int16_t> samples;
+    WaveFormat fmt;
+    std::string error;
+    if (!ReadWaveSamples(file, samples, fmt, error))
+        return -1;
+    CVoiceCodec codec;
+    VoiceCodecSettings cs = CodecSettings();
+    if (!OpenVoiceCodec(codec, cs.nCompression, cs))
+        return -1;
+    const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));
+    samples = Resample(samples, fmt.nSamplesPerSec, rate);
+
+    if (!IsVoiceConnect(drv.CommOut(drv.sVoiceTransmitVoice, kModeResult)))
+        return -1;
+    const bool bLocal = bEnableSBOutput && bEnableSBOutput_play;
+    if (bLocal)
+        PlaySoundFile(file, true);
+    VoiceBlock vb =
+        PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
+    std::vector<uint8_t> out(codec.EncodedBound(vb.samples) + 16);
+    std::vector<int16_t> block(vb.samples);
+    const double factor = VolumeFactor(m_iVolume, m_bMute);
+    int result = -1;
+    g_bPlaying = true;
+    for (size_t pos = 0; pos < samples.size() && !drv.StopRequested() && drv.IsOpen();) {
+        size_t n = std::min(vb.samples, samples.size() - pos);
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(pos), n, block.begin());
+        if (n < vb.samples && cs.nCompression == kCompressionGsm) {
+            std::fill(block.begin() + static_cast<std::ptrdiff_t>(n), block.end(), int16_t{0});
+            n = vb.samples; // GSM codes whole frames only
+        }
+        ApplyVolume(std::span<int16_t>(block.data(), n), factor);
+        size_t bytes = EncodeVoiceBlock(codec, block.data(), n, out.data(), out.size());
+        pos += n;
+        m_nPlayedSamples += n;
+        unsigned char ev = drv.TransmitVoice(out.data(), static_cast<int>(bytes), bDetect);
+        if (bDetect && ev) {
+            result = ev;
+            SetStatusText(EventStatusText(ev));
+            drv.SetStopRequest(true);
+            break;
+        }
+    }
+    if (drv.IsOpen() && !drv.DeviceFailure()) {
+        bool stop = drv.StopRequested();
+        drv.SetStopRequest(false); // the stop sequence must wait for its answer
+        drv.StopPlay();
+        if (stop)
+            drv.SetStopRequest(true);
+    }
+    if (bLocal)
+        StopSound();
+    g_bPlaying = false;
+    return result;
+}

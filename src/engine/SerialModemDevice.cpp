@@ -1,0 +1,71 @@
+#include "engine/SerialModemDevice.h"
+
+#include "engine/CallState.h"
+#include "engine/Phone.h"
+#include "engine/RingRules.h"
+#include "modem/ResultCodes.h"
+
+bool CSerialModemDevice::Open() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!drv.IsOpen()) {
+        uint32_t baud = m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200;
+        if (drv.Open(drv.nComPort, baud) == CCommDriver::kInvalidHandle)
+            return false;
+    }
+    InitForCalls();
+    return drv.IsOpen();
+}
+
+void CSerialModemDevice::InitForCalls() {
+    CCommDriver& drv = m_phone.m_driver;
+    drv.InitModem();
+    if (!drv.m_bInitialized)
+        return;
+    CidSetup setup = CallerIdSetupFor(m_phone.nCIDType);
+    try {
+        if (setup.kind == CidSetup::Hardware && !drv.sCmdEnableHardwareCID.empty())
+            drv.CommOut(drv.sCmdEnableHardwareCID, kModeResult);
+        else if (setup.kind == CidSetup::American)
+            drv.SetAmericanCID(setup.nMode);
+    } catch (const ModemCommandFailure&) {
+        // A modem without caller ID still rings; the number then shows "NA".
+    } catch (const ModemWriteFailure&) {
+    }
+}
+
+void CSerialModemDevice::Close(bool bDeInit) {
+    CCommDriver& drv = m_phone.m_driver;
+    if (drv.IsOpen())
+        drv.Close(bDeInit);
+}
+
+bool CSerialModemDevice::IsOpen() const {
+    return m_phone.m_driver.IsOpen();
+}
+
+bool CSerialModemDevice::GoOffHook() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!drv.IsOpen())
+        return false;
+    if (g_bOffHook && drv.m_bVoiceMode)
+        return true;
+    if (!drv.m_bInitialized)
+        InitForCalls();
+    int r = drv.AnswerVoice();
+    return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
+}
+
+bool CSerialModemDevice::HangUp() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!drv.IsOpen())
+        return false;
+    int r = drv.Hangup();
+    if (r != kResultOk)
+        r = drv.Hangup();
+    InitForCalls();
+    return r == kResultOk;
+}
+
+int CSerialModemDevice::Dial(const std::string& number, bool bStayOffHook) {
+    return m_phone.m_driver.Dial(number, bStayOffHook);
+}

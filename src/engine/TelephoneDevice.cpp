@@ -1,0 +1,40 @@
+#include "engine/TelephoneDevice.h"
+
+namespace {
+
+// A kind of device this build has no driver for. It never claims to work:
+// the worker sees it unavailable and pauses, so the user sees why.
+class CUnavailableDevice : public ITelephoneDevice {
+public:
+    explicit CUnavailableDevice(DeviceKind kind) : m_kind(kind) {}
+    DeviceKind Kind() const override { return m_kind; }
+    bool Open() override { return false; }
+    void Close(bool) override {}
+    bool IsOpen() const override { return false; }
+    bool IsAvailable() const override { return false; }
+    bool GoOffHook() override { return false; }
+    bool HangUp() override { return false; }
+    DeviceCallerData CallerData() override { return {}; }
+    int Dial(const std::string&, bool) override { return -1; }
+
+private:
+    DeviceKind m_kind;
+};
+
+} // namespace
+
+std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind) {
+    return std::make_unique<CUnavailableDevice>(kind);
+}
+
+std::string DeviceKindName(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::SerialModem:
+        return "serial voice modem";
+    case DeviceKind::TelephonyLine:
+        return "telephony line";
+    case DeviceKind::UsbAdapter:
+        return "USB telephony adapter";
+    }
+    return "device";
+}

@@ -1,0 +1,569 @@
+// The worker's actions: the request table, recording a call, the answering
+// machine and the other plays to the line, the greeting recorder's requests,
+// the speakerphone loop, dialling out and handing a fax call over.
+#include "engine/MultiThread.h"
+
+#include "audio/Cacm.h"
+#include "audio/PlaySound.h"
+#include "audio/RecThread.h"
+#include "audio/WaveFile.h"
+#include "calllog/CallRecord.h"
+#include "config/DataFolder.h"
+#include "engine/CallState.h"
+#include "engine/CallerText.h"
+#include "engine/DialSteps.h"
+#include "engine/KeyTables.h"
+#include "engine/Phone.h"
+#include "engine/RecordingName.h"
+#include "engine/RecordingSteps.h"
+#include "engine/UiBridge.h"
+#include "modem/Diagnostics.h"
+#include "modem/ResultCodes.h"
+#include "platform/FileUtil.h"
+#include "platform/ProcessLaunch.h"
+#include "platform/Strings.h"
+#include "platform/TickCount.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kStrModemNotFound = 104;
+
+bool Readable(const std::string& path) {
+    return !path.empty() && access(path.c_str(), R_OK) == 0;
+}
+
+// The recording's length in whole seconds, from the file itself.
+int WaveSeconds(const std::string& path) {
+    CWaveFile wav;
+    if (!wav.Open(path))
+        return 0;
+    uint32_t rate = wav.Format().nSamplesPerSec;
+    return rate ? static_cast<int>(wav.SampleCount() / rate) : 0;
+}
+
+} // namespace
+
+void TouchFile(const std::string& path) {
+    utimensat(AT_FDCWD, path.c_str(), nullptr, 0);
+}
+
+void CMultiThread::RunAction() {
+    CCommDriver& drv = m_phone.m_driver;
+    const int32_t code = g_nAction.load();
+    const ActionInfo* info = FindAction(code);
+    if (!info) {
+        // Codes that do nothing still use up the request.
+        if (code != kActionQuiet)
+            g_bActionPending = false;
+        drv.SetStopRequest(false);
+        return;
+    }
+    Log(std::string("Action: ") + info->name + "\n");
+    switch (code) {
+    case kActionQuiet:
+        SleepQuantum();
+        break;
+    case kActionRecord:
+        RecordCall(kRecordNormal);
+        break;
+    case kActionPlayFile:
+        PlayFileToLine();
+        break;
+    case kActionHoldMusic:
+        g_bTalking = true;
+        g_bHold = true;
+        g_bOffHookRequest = true;
+        g_bActionPending = false;
+        PlayHoldMusic();
+        break;
+    case kActionPlayGreeting:
+        PlayGreetingToLine();
+        break;
+    case kActionAnswer:
+        AutoAnswer();
+        if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
+            StopCall();
+        break;
+    case kActionKeyRecordGreeting:
+        SetPlayFile(m_phone.sWaveGreet);
+        RecordGreeting(true);
+        break;
+    case kActionRecordGreeting:
+        RecordGreeting(true);
+        break;
+    case kActionRecordGreetingCard:
+        RecordGreeting(false);
+        break;
+    case kActionSpeakerphone:
+        SpeakerphoneLoop();
+        break;
+    case kActionOffHook:
+        GoOffHook();
+        g_bOffHook = true;
+        break;
+    case kActionDiagnostics:
+        if (m_phone.IsSerialModem() && drv.IsOpen())
+            m_diagnosticsReport = RunDiagnostics(drv);
+        break;
+    case kActionStopHangUp:
+        StopCall();
+        HangUp();
+        break;
+    case kActionRecordHandset:
+        RecordCall(kRecordHandset);
+        break;
+    case kActionStop:
+        drv.SetStopRequest(true);
+        break;
+    case kActionAltGreeting:
+        PlayAltGreeting();
+        g_bActionPending = false;
+        break;
+    case kActionDisconnect:
+        GoOffHook();
+        SleepMs(80);
+        HangUp();
+        break;
+    case kActionTalk:
+        g_bOffHookRequest = true;
+        g_bTalking = true;
+        GoOffHook();
+        break;
+    case kActionEnhancedHold:
+        EnhancedHold();
+        break;
+    default:
+        break;
+    }
+    if (info->bDispatcherClears)
+        g_bActionPending = false;
+    if (code != kActionQuiet && code != kActionSpeakerphone)
+        drv.SetStopRequest(false);
+}
+
+// ---- recording -------------------------------------------------------------
+
+std::string CMultiThread::RecordingFolderNow() {
+    std::lock_guard lock(m_fieldMutex);
+    return RecordingFolder(GetDataFolder(), m_sDataPath, g_selectedCallFolder.Get(),
+                           m_sTargetFolder);
+}
+
+void CMultiThread::WriteIndex(bool bFinished) {
+    std::string file = CurrentFile();
+    if (!file.empty()) {
+        CNumber c = g_curCall.Get();
+        FinishedCall fc;
+        fc.sRecordingPath = file;
+        fc.sNumber = c.m_sNumber;
+        fc.sName = c.m_sName;
+        fc.sMemo = c.m_sMemo;
+        fc.nLength = bFinished ? WaveSeconds(file) : 0;
+        fc.bMessage = m_bRecordingMessage;
+        std::string folder = file.substr(0, file.rfind('/') + 1);
+        std::string error;
+        if (!StoreFinishedCall(folder + "index.dat", fc, &error))
+            Log("Index: " + error + "\n");
+    }
+    m_ui.UpdateCurrentCall(bFinished);
+}
+
+void CMultiThread::RecordCall(int mode) {
+    (void)mode; // both modes record alike; they differ in who asked
+    CCommDriver& drv = m_phone.m_driver;
+    m_phone.m_bEnhancedHold = false;
+    RecordingNameSettings ns;
+    ns.fKestrixCustomization = m_phone.fKestrixCustomization;
+    ns.sKestrixThisComputerID = m_phone.sKestrixThisComputerID;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        ns.sRequestedName = m_sRequestedName;
+    }
+    std::string folder = RecordingFolderNow();
+    // A free name (two calls in the same second get two files), the call
+    // into the run's list, and its line into the index at once, so a
+    // recording cut short by a crash is still listed.
+    MakeDirectories(folder);
+    std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
+    AppendRecentCall(g_curCall.Get());
+    SetCurrentFile(file);
+    m_ui.ClearLastPlayed();
+    WriteIndex(false);
+
+    if (m_phone.IsSerialModem()) {
+        if (!drv.IsOpen())
+            m_phone.Device().Open();
+        if (!drv.m_bInitialized && drv.IsOpen())
+            static_cast<void>(m_phone.Device().Open());
+        if (!g_bOffHook || !drv.m_bVoiceMode || m_phone.fKestrixCustomization)
+            m_phone.Device().GoOffHook();
+        g_bOffHook = true;
+        m_ui.SetCallBusy(true);
+        drv.SetStopRequest(false);
+        ModemRecordResult r = m_phone.RecordFromModem(
+            file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
+        m_nLastRecordKey = r.nKey;
+        m_bLastRecordSilence = r.bSilence;
+    } else {
+        // No driver for this device kind in this build.
+        m_phone.SetStatusText(DeviceKindName(m_phone.Device().Kind()) + ": not available");
+    }
+    g_bRecording = false;
+
+    if (m_phone.bCompressWav && m_phone.fUseComvurgent)
+        CompressRecording(
+            file, [](const std::string& a, const std::string& b) { return ConvertToGsm(a, b); });
+    SetCurrentFile(file);
+    if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
+        StopCall();
+    g_bActionPending = false;
+    drv.SetStopRequest(false);
+    WriteIndex(true);
+    if (m_bFaxAfterRecording) {
+        m_bFaxAfterRecording = false;
+        HandOffFax();
+    }
+}
+
+// ---- answering machine and plays -------------------------------------------
+
+std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
+    std::string own = g_curCall.Get().m_sGreeting;
+    return ProgramFile(own.empty() ? fallback : own);
+}
+
+void CMultiThread::AutoAnswer() {
+    CCommDriver& drv = m_phone.m_driver;
+    m_bAnswering = true;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        m_sFile.clear();
+        m_sFile2.clear();
+    }
+    drv.SetStopRequest(false);
+    g_bRinging = false;
+    Log("Autoanswer:\n");
+    if (!g_bOffHook)
+        GoOffHook();
+    g_bOffHook = true;
+    std::string greeting = CallerGreeting(m_phone.sWaveGreet);
+    int ev = -1;
+    if (m_phone.IsSerialModem() && Readable(greeting))
+        ev = m_phone.PlayFile(greeting, true);
+    m_nLastPlayEvent = ev;
+    // The caller hung up during the greeting: nothing to record.
+    if (ev == 'b' || ev == 'd') {
+        drv.SetStopRequest(false);
+        m_bAnswering = false;
+        return;
+    }
+    drv.SetStopRequest(false);
+    m_bRecordingMessage = true;
+    RecordCall(kRecordNormal);
+    m_bRecordingMessage = false;
+    m_bAnswering = false;
+}
+
+void CMultiThread::PlayAltGreeting() {
+    CCommDriver& drv = m_phone.m_driver;
+    drv.SetStopRequest(false);
+    Log("Play alt greeting:\n");
+    std::string file = CallerGreeting(m_phone.sWaveAltGreet);
+    if (!m_phone.IsSerialModem())
+        return;
+    if (!g_bOffHook)
+        GoOffHook();
+    g_bOffHook = true;
+    if (Readable(file))
+        m_nLastPlayEvent = m_phone.PlayFile(file, true);
+}
+
+void CMultiThread::PlayFileToLine() {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = m_sPlayFile;
+    }
+    if (file.empty()) {
+        g_bActionPending = false;
+        return;
+    }
+    if (!g_bOffHook)
+        GoOffHook();
+    if (m_phone.IsSerialModem())
+        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
+    SetPlayFile("");
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+    m_phone.m_driver.SetStopRequest(false);
+}
+
+void CMultiThread::PlayGreetingToLine() {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile;
+    }
+    if (!g_bOffHook)
+        GoOffHook();
+    if (m_phone.IsSerialModem() && Readable(ProgramFile(file)))
+        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), true);
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+}
+
+void CMultiThread::RecordGreeting(bool bFromLine) {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = ProgramFile(m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile);
+    }
+    CCommDriver& drv = m_phone.m_driver;
+    const uint64_t maxMs = static_cast<uint64_t>(std::max(drv.dwInactiveTimer, 1000));
+    if (bFromLine && m_phone.IsSerialModem()) {
+        if (!g_bOffHook)
+            m_phone.Device().GoOffHook();
+        g_bOffHook = true;
+        const bool agc = m_phone.bSoftAGC;
+        m_phone.bSoftAGC = false;
+        m_phone.RecordFromModem(file, maxMs);
+        m_phone.bSoftAGC = agc;
+    } else if (!bFromLine) {
+        // The sound card: the audio library's recorder writes the file.
+        CRecThread rec;
+        CRecThread::Setup setup;
+        setup.sFile = file;
+        setup.nSampleRate = static_cast<uint32_t>(drv.nCompressionSampleRate);
+        setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
+        rec.Start(setup);
+        while (!rec.WaitFinished(10)) {
+            if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+                rec.Stop();
+            PumpMessages();
+        }
+    }
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+}
+
+void CMultiThread::PlayHoldMusic() {
+    CCommDriver& drv = m_phone.m_driver;
+    drv.SetStopRequest(false);
+    if (!g_bOffHook)
+        GoOffHook();
+    std::string file = ProgramFile(m_phone.sWaveHold);
+    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && m_phone.IsSerialModem() &&
+           drv.IsOpen()) {
+        int ev = m_phone.PlayFile(file, true);
+        if (ev < 0 && !g_bHold)
+            break;
+        if (ev < 0)
+            drv.SetStopRequest(false);
+        else if (ev == 'b' || ev == 'd') {
+            // The caller gave up waiting.
+            g_bHold = false;
+            StopCall();
+            break;
+        } else {
+            drv.SetStopRequest(false);
+        }
+        PumpMessages();
+    }
+    StopSound();
+    drv.SetStopRequest(false);
+}
+
+void CMultiThread::EnhancedHold() {
+    CCommDriver& drv = m_phone.m_driver;
+    g_bActionPending = false;
+    g_nAction = 0;
+    m_phone.m_bHoldEvent = false;
+    m_phone.m_bDetectEvents = true;
+    SleepMs(1);
+    g_bHold = true;
+    g_bTalking = true;
+    m_phone.m_bEnhancedHold = true;
+    drv.SetStopRequest(false);
+    if (!g_bOffHook)
+        GoOffHook();
+    bool first = true;
+    while (g_bHold && !m_bStop && !g_bShuttingDown && m_phone.IsSerialModem() && drv.IsOpen()) {
+        if (first) {
+            first = false;
+            std::string intro = ProgramFile("wave/intro.wav");
+            if (Readable(intro))
+                m_phone.PlayFile(intro, true);
+            drv.SetStopRequest(false);
+        }
+        std::string hold = ProgramFile(m_phone.sWaveCompressedHold);
+        if (!Readable(hold)) {
+            SleepMs(1);
+            PumpMessages();
+            continue;
+        }
+        int ev = m_phone.PlayFile(hold, true);
+        drv.SetStopRequest(false);
+        if (ev >= 0 && (IsToneKey(ev) || ev == 'b' || ev == 'd')) {
+            m_phone.m_bHoldEvent = true;
+            m_nLastKey = ev;
+            PlaySoundFile(ProgramFile("wave/ring.wav"), true);
+            for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
+                std::string p = ProgramFile(f);
+                if (Readable(p))
+                    m_phone.PlayFile(p, false);
+            }
+            drv.SetStopRequest(false);
+            if (ev == 'b' || ev == 'd')
+                break; // the caller is gone
+        }
+        PumpMessages();
+    }
+    StopSound();
+    drv.SetStopRequest(false);
+    m_phone.m_bDetectEvents = false;
+    m_phone.m_bEnhancedHold = false;
+    g_bHold = false;
+}
+
+void CMultiThread::SpeakerphoneLoop() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem()) {
+        PumpMessages();
+        return;
+    }
+    drv.SetStopRequest(false);
+    if (!m_bSpeakerphoneRunning) {
+        drv.CommOut(drv.sVoiceSpeakerphoneEnable, kModeResult);
+        m_bSpeakerphoneRunning = true;
+        if (drv.sVoiceSpeakerphoneUnmute != drv.sVoiceSpeakerphoneEnable)
+            drv.CommOut(drv.sVoiceSpeakerphoneUnmute, kModeResult);
+        g_bOffHook = true;
+    }
+    for (;;) {
+        if (!g_bSpeakerphone) {
+            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            m_bSpeakerphoneRunning = false;
+            return;
+        }
+        if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+            return;
+        if (g_bActionPending) {
+            g_nAction = kActionRecord;
+            return;
+        }
+        g_nAction = 0;
+        SleepMs(1);
+    }
+}
+
+// ---- external actions ------------------------------------------------------
+
+void CMultiThread::HandOffFax() {
+    if (!m_phone.IsSerialModem())
+        return; // a telephony line hands calls over through its own driver
+    CCommDriver& drv = m_phone.m_driver;
+    Log("Fax:\n");
+    drv.Close(false); // released as it is, for the fax program
+    g_bOffHook = false;
+    std::string error;
+    auto argv = BuildCommand(m_phone.sFaxAppName, m_phone.sFaxParam, &error);
+    if (argv && !m_phone.sFaxAppName.empty()) {
+        LaunchResult r = LaunchProcess(*argv);
+        if (r.status != LaunchStatus::Started)
+            Log("Fax program: " + r.error + "\n");
+    } else {
+        Log("Fax program: " + error + "\n");
+    }
+    const uint32_t secs = static_cast<uint32_t>(std::clamp(m_phone.uiFaxSeconds, 0, 24 * 3600));
+    uint32_t deadline = GetTickCount() + secs * 1000;
+    m_phone.m_dwFaxDeadline = deadline ? deadline : 1;
+    g_bPaused = true;
+    m_ui.MonitoringChanged(true);
+}
+
+void CMultiThread::Dial() {
+    if (g_bDialing.exchange(true))
+        return;
+    CCommDriver& drv = m_phone.m_driver;
+    std::string number;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        number = m_sDialNumber;
+    }
+    g_curCall.Update([&](CNumber& c) {
+        c.Reset();
+        if (!number.empty())
+            c.m_sDisplayNumber = SanitizeCallerText(number);
+    });
+    if (g_bPaused) {
+        g_bPaused = false;
+        m_ui.MonitoringChanged(false);
+        OpenDevice();
+    }
+    g_bHangUpRequest = false;
+    drv.SetStopRequest(false);
+    int result = kResultError;
+    if (m_phone.IsSerialModem()) {
+        if (!drv.IsOpen())
+            m_phone.Device().Open();
+        if (drv.IsOpen() && !g_bOffHook && !drv.m_bVoiceMode && !m_phone.bCompatibleDial)
+            drv.InitVoice();
+        if (!drv.IsOpen()) {
+            m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
+            g_bActionPending = false;
+            g_bDialing = false;
+            return;
+        }
+        if (!g_bOffHook) {
+            if (m_phone.bCompatibleDial)
+                drv.CommOut(drv.sCmdOffHook, kModeResult);
+            if (m_phone.bEnableModemSpeaker)
+                drv.CommOut(drv.sCmdSpeakerOn, kModeResult);
+        }
+    }
+    DialPrepSettings ds;
+    ds.bCompatibleDial = m_phone.bCompatibleDial;
+    ds.fKestrixCustomization = m_phone.fKestrixCustomization;
+    ds.bAlphaConvert = m_phone.bAlphaConvert;
+    std::string dialled = PrepareDialNumber(number, ds);
+    g_curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
+    m_sLastDialled = dialled;
+    const bool bWasOffHook = g_bOffHook;
+    result = m_phone.Device().Dial(dialled, bWasOffHook);
+    g_bCidReceived = true;
+    g_bOffHook = true;
+    m_nLastDialResult = result;
+    const DialResultInfo& info = LookupDialResult(result);
+    m_phone.SetStatusText(DialStatusText(result));
+    if (info.bRaiseStop)
+        drv.SetStopRequest(true);
+    g_bCidReceived = info.bConnected;
+    g_bActionPending = false;
+    if (info.bConnected && m_phone.bKeepSpeaker)
+        g_bSpeakerphone = true;
+    if (!g_bHangUpRequest && info.bConnected) {
+        if (!m_phone.bCompatibleDial && !g_bSpeakerphone)
+            g_bTalking = true;
+        g_bOffHook = true;
+        if (m_phone.bRecordOriginated)
+            RequestAction(kActionRecord);
+    } else if (!g_bSpeakerphone && !m_bSpeak) {
+        StopCall();
+    }
+    if (m_bSpeak) {
+        g_bOffHook = true;
+        g_bTalking = true;
+    }
+    if (m_phone.fKestrixCustomization && !m_bSpeak && !g_bPaused) {
+        g_bPaused = true;
+        m_ui.MonitoringChanged(true);
+    }
+    g_bDialing = false;
+}
