@@ -58,4 +58,9 @@ public:
     virtual void Dial(const std::string& sNumber, bool bSpeak) = 0;
     // The caller data came from another program (external control).
     virtual void MarkExternalCallerId() = 0;
+    // A request or flag was just set: the worker should look now rather
+    // than at the end of its current wait for the modem.
+    virtual void Wake() {}
+    // The tray state (the worker keeps the ring sound quiet in some).
+    virtual void SetTrayState(int /*nState*/) {}
 };

@@ -72,6 +72,7 @@ void CBasicWindow::SetTrayState(int nState) {
     if (m_nTrayState == nState)
         return;
     m_nTrayState = nState;
+    m_pWorker->SetTrayState(nState);
     m_frontEnd.TrayStateChanged(nState);
 }
 
@@ -96,6 +97,7 @@ void CBasicWindow::ToggleMonitoring() {
         SetTrayState(kTrayPaused);
         g_bPaused = true;
     }
+    m_pWorker->Wake();
 }
 
 void CBasicWindow::EnsureMonitoring() {
@@ -120,6 +122,7 @@ void CBasicWindow::Record() {
     EnsureMonitoring();
     PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
     RequestAction(kActionRecord);
+    m_pWorker->Wake();
 }
 
 void CBasicWindow::Answer() {
@@ -129,6 +132,7 @@ void CBasicWindow::Answer() {
     PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
     g_bTalking = false;
     RequestAction(kActionAnswer);
+    m_pWorker->Wake();
 }
 
 void CBasicWindow::GoOnline() {
@@ -177,6 +181,7 @@ bool CBasicWindow::OnCommand(int nId) {
         return true;
     case kCmdOffHook:
         RequestAction(kActionOffHook);
+        m_pWorker->Wake();
         return true;
     case kCmdImitateRing:
         m_pWorker->ImitateRing();
@@ -302,6 +307,7 @@ void CBasicWindow::PlayFile(const std::string& sFile) {
     m_sPlayFile = sFile;
     m_pWorker->SetPlayFile(sFile);
     RequestAction(kActionPlayFile);
+    m_pWorker->Wake();
 }
 
 void CBasicWindow::StopRecording() {

@@ -42,8 +42,11 @@ uint32_t CEngineWorker::TimeoutDefault() const {
 }
 
 void CEngineWorker::Start() {
-    m_bStarted = m_pThread->Start();
+    // The start event is set before the thread exists: setting it after
+    // could go unseen by a thread already waiting, which would then sit out
+    // its whole start time-out.
     m_pThread->SignalStart();
+    m_bStarted = m_pThread->Start();
 }
 
 void CEngineWorker::SetDataPath(const std::string&) {
@@ -96,17 +99,20 @@ void CEngineWorker::ClearPendingCalls() {
 void CEngineWorker::StopCall() {
     g_bHangUpRequest = true;
     m_pPhone->m_driver.SetStopRequest(true);
+    m_pThread->Wake();
 }
 
 void CEngineWorker::StopRecording() {
     g_bRecording = false;
     m_pPhone->m_driver.SetStopRequest(true);
+    m_pThread->Wake();
 }
 
 void CEngineWorker::ImitateRing() {
-    if (m_pPhone->IsSerialModem())
+    if (m_pPhone->IsSerialModem()) {
         g_bTestRing = true;
-    else
+        m_pThread->Wake();
+    } else
         m_pThread->PostThreadMessage(kMsgRing);
 }
 
@@ -134,4 +140,12 @@ void CEngineWorker::Dial(const std::string& sNumber, bool bSpeak) {
 
 void CEngineWorker::MarkExternalCallerId() {
     g_bCidReceived = true;
+}
+
+void CEngineWorker::Wake() {
+    m_pThread->Wake();
+}
+
+void CEngineWorker::SetTrayState(int nState) {
+    m_pThread->SetTrayState(nState);
 }

@@ -42,6 +42,8 @@ public:
     void SetPlayFile(const std::string& sFile) override;
     void Dial(const std::string& sNumber, bool bSpeak) override;
     void MarkExternalCallerId() override;
+    void Wake() override;
+    void SetTrayState(int nState) override;
 
 private:
     std::unique_ptr<CPhone> m_pPhone;
