@@ -239,7 +239,9 @@ void CBasicWindow::ImmediateExit() {
     if (!g_bPaused)
         ToggleMonitoring();
     SleepMs(250);
-    PollFor(4000, [this] { return !m_pWorker->IsBusy() && !m_pWorker->IsCallActive(); });
+    // Idle: the worker has seen the pause and let go of the port. A call's
+    // ring state lingers for seconds after the port closed; it does not count.
+    PollFor(4000, [this] { return m_pWorker->IsPortClosed() && !m_pWorker->IsBusy(); });
     g_bShuttingDown = true;
     SleepMs(250);
     PostQuit();

@@ -97,6 +97,10 @@ void CEngineWorker::ClearPendingCalls() {
 }
 
 void CEngineWorker::StopCall() {
+    // The stop command also ends a wish for the speakerphone (a dialled
+    // call keeps one): left set, every later request would wait for it.
+    g_bSpeakerphone = false;
+    g_bHold = false;
     g_bHangUpRequest = true;
     m_pPhone->m_driver.SetStopRequest(true);
     m_pThread->Wake();
