@@ -1,5 +1,6 @@
 #include "app/BasicWindow.h"
 
+#include "app/AppState.h"
 #include "engine/CallState.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
@@ -32,10 +33,6 @@ void CBasicWindow::Destroy() {
     m_control.Stop();
     m_timers = CUiTimers{};
     m_bCreated = false;
-}
-
-int CBasicWindow::ControlFd() const {
-    return const_cast<CControlService&>(m_control).Server().ListenFd();
 }
 
 void CBasicWindow::StartTimer(int nId, uint32_t ms) {
@@ -187,6 +184,11 @@ bool CBasicWindow::OnCommand(int nId) {
         m_pWorker->ImitateRing();
         return true;
     case kCmdExit:
+        ImmediateExit();
+        return true;
+    case kCmdRestart:
+        // The new process starts once this one has let go of the modem.
+        g_bRestart = true;
         ImmediateExit();
         return true;
     case kCmdAppExit:

@@ -51,7 +51,6 @@ public:
     // Runs the timers that are due and serves the control socket, waiting at
     // most maxWaitMs for something to happen.
     void ProcessEvents(int maxWaitMs);
-    int ControlFd() const;
 
     void ToggleMonitoring();
     void PostQuit() { m_bQuitPosted = true; }

@@ -2,6 +2,7 @@
 
 #include "app/BasicWindow.h"
 #include "engine/Number.h"
+#include "platform/ProgramFolder.h"
 
 namespace {
 volatile std::sig_atomic_t g_nExitSignal = 0;
@@ -48,7 +49,13 @@ void CDaemonFrontEnd::Message(const std::string& text) {
 }
 
 void CDaemonFrontEnd::ShowMainWindow(bool) {
-    // No main window here; a later start asking for it only leaves a trace.
+    // The first call is start-up making the main window; there is none here.
+    // Later ones come from a later start, which only leaves a trace.
+    if (!m_bStarted) {
+        m_bStarted = true;
+        LogLine("started; program folder " + GetProgramFolder());
+        return;
+    }
     LogLine("main window requested (none in the service)");
 }
 

@@ -35,4 +35,5 @@ public:
 private:
     void LogLine(const std::string& text);
     LineSink m_lineSink;
+    bool m_bStarted = false;
 };

@@ -3,6 +3,7 @@
 #include "FakeAppWorker.h"
 #include "TempHome.h"
 
+#include "app/AppState.h"
 #include "app/BasicWindow.h"
 #include "platform/TickCount.h"
 
@@ -160,6 +161,15 @@ TEST_F(BasicWindowTest, ImmediateExitStopsTheRecordingAndLeavesAtOnce) {
     EXPECT_TRUE(g_bShuttingDown);
     EXPECT_TRUE(window.IsQuitPosted());
     EXPECT_EQ(worker.Notes().at(0), "stop recording");
+}
+
+TEST_F(BasicWindowTest, RestartLeavesAsExitDoesAndAsksForTheNewProcess) {
+    ResetAppState();
+    ASSERT_TRUE(window.OnCommand(kCmdRestart));
+    EXPECT_TRUE(g_bRestart);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(window.IsQuitPosted());
+    ResetAppState();
 }
 
 TEST_F(BasicWindowTest, ImmediateExitDoesNotWaitForEverOnABusyLine) {
