@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int kBadFrameText = 57785;
+// How far a playback may run ahead of the sound on the line.
+constexpr uint64_t kLeadMs = 300;
 
 bool IsVoiceConnect(int r) {
     return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
@@ -175,6 +177,7 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     const double factor = VolumeFactor(m_iVolume, m_bMute);
     int result = -1;
     g_bPlaying = true;
+    const uint32_t playStart = GetTickCount();
     for (size_t pos = 0; pos < samples.size() && !drv.StopRequested() && drv.IsOpen();) {
         size_t n = std::min(vb.samples, samples.size() - pos);
         std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(pos), n, block.begin());
@@ -186,6 +189,15 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
         size_t bytes = EncodeVoiceBlock(codec, block.data(), n, out.data(), out.size());
         pos += n;
         m_nPlayedSamples += n;
+        // Stay at most kLeadMs ahead of the line: a modem with a deep buffer
+        // (or without the flow control a serial cable has) would otherwise
+        // take the whole file at once, and a key pressed while it plays
+        // would no longer interrupt it. The next write looks for events.
+        const uint64_t soundMs = (m_nPlayedSamples.load() - n) * 1000 / rate;
+        for (uint64_t elapsed = GetTickCount() - playStart;
+             soundMs > elapsed + kLeadMs && !drv.StopRequested();
+             elapsed = GetTickCount() - playStart)
+            SleepMs(static_cast<uint32_t>(std::min<uint64_t>(soundMs - elapsed - kLeadMs, 20)));
         unsigned char ev = drv.TransmitVoice(out.data(), static_cast<int>(bytes), bDetect);
         if (bDetect && ev) {
             result = ev;

@@ -255,10 +255,14 @@ void CMultiThread::AutoAnswer() {
     if (m_phone.IsSerialModem() && Readable(greeting))
         ev = m_phone.PlayFile(greeting, true);
     m_nLastPlayEvent = ev;
-    // The caller hung up during the greeting: nothing to record.
-    if (ev == 'b' || ev == 'd') {
+    // The caller hung up during the greeting: nothing to record. A key or a
+    // fax tone during the greeting is the caller's choice: it runs instead
+    // of the message (remote control, fax hand-off).
+    if (ev == 'b' || ev == 'd' || ev == 'c' || IsToneKey(ev)) {
         drv.SetStopRequest(false);
         m_bAnswering = false;
+        if (ev != 'b' && ev != 'd')
+            OnEvent(ev);
         return;
     }
     drv.SetStopRequest(false);

@@ -1,0 +1,142 @@
+// The answering machine, remote-control keys and the holds, against the
+// simulated modem: what the caller hears is what the simulator received.
+#include "EngineStory.h"
+
+#include "config/Settings.h"
+
+namespace {
+
+// The transmitted sound of one play: the part at least `hz` dominates.
+double Share(const std::vector<int16_t>& s, double hz) {
+    return ToneShare(s, hz, 8000);
+}
+
+} // namespace
+
+class AnswerStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        greeting = MakeToneWav("wave/greet.wav", 600, 1000);
+        phone->sWaveGreet = greeting;
+        phone->nAction = 1; // away: the machine answers
+        phone->nRings = 2;
+    }
+    std::string greeting;
+};
+
+TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
+    phone->m_driver.bSilenceDetection = true;
+    phone->m_driver.iSilenceDetectionTimeout = 15; // 1.5 s
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000).Silence(20000));
+    StartWorker();
+    sim->Ring(4, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    // The greeting reached the line intact: its tone, its length, its level.
+    std::vector<int16_t> heard = sim->TransmittedSamples();
+    EXPECT_NEAR(double(heard.size()), 8000.0, 800.0);
+    EXPECT_GT(Share(heard, 600), 0.95);
+    EXPECT_NEAR(Rms(heard), 8000 / std::sqrt(2.0), 500);
+
+    ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 2; }));
+    EXPECT_TRUE(worker->LastRecordEndedBySilence());
+    CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_bMessage, 1);
+    EXPECT_EQ(rec.m_sNumber, "5551234");
+    std::vector<int16_t> msg = Samples(CallFolder() + rec.m_sFile);
+    std::vector<int16_t> voice(msg.begin(), msg.begin() + 16000);
+    EXPECT_GT(Share(voice, 1000), 0.95);
+    // Silence ended it: far less than the 22 s the caller's line carried.
+    EXPECT_LT(msg.size(), 8000u * 10);
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook(); }));
+}
+
+struct EndCase {
+    const char* label;
+    char code;
+};
+
+class MessageEnd : public AnswerStory, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(MessageEnd, BusyDialToneOrAKeyEndsTheMessage) {
+    phone->m_driver.m_dtmf[5] = kActionStopHangUp;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
+    StartWorker();
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    sim->InjectEvent(GetParam().code, 1500);
+    ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }));
+    EXPECT_EQ(worker->LastRecordKey(), GetParam().code);
+    std::vector<int16_t> msg = Samples(CallFolder() + Index().GetAt(0).m_sFile);
+    EXPECT_LT(msg.size(), 8000u * 5);
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, MessageEnd,
+                         ::testing::Values(EndCase{"busy", 'b'}, EndCase{"dialtone", 'd'},
+                                           EndCase{"key", '5'}),
+                         [](const auto& i) { return std::string(i.param.label); });
+
+TEST_F(AnswerStory, VolumeScalesTheGreeting) {
+    for (int volume : {100, 0}) {
+        phone->m_iVolume = volume;
+        phone->nAction = 0;
+        StartWorker();
+        sim->ClearTransmitted();
+        worker->SetPlayFile(greeting);
+        Request(kActionPlayFile);
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+        std::vector<int16_t> heard = sim->TransmittedSamples();
+        const double expected = 8000 / std::sqrt(2.0) * (volume == 100 ? 2.0 : 0.5);
+        EXPECT_NEAR(Rms(heard), expected, expected * 0.08) << volume;
+        EXPECT_GT(Share(heard, 600), 0.9);
+        worker.reset();
+    }
+}
+
+TEST_F(AnswerStory, AKeyDuringTheGreetingStartsMusicOnHold) {
+    phone->m_driver.m_dtmf[1] = kActionHoldMusic;
+    phone->sWaveHold = MakeToneWav("wave/hold.wav", 400, 500);
+    StartWorker();
+    sim->InjectEvent('1', 300);
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting, cut short
+    sim->ClearTransmitted();
+    ASSERT_TRUE(WaitFor([&] { return g_bHold.load(); }));
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // one pass of the hold music
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // and it goes on
+    EXPECT_GT(Share(sim->TransmittedSamples(), 400), 0.9);
+    g_bHold = false; // the user takes the call back
+    phone->m_driver.SetStopRequest(true);
+    ASSERT_TRUE(WaitFor([&] { return !g_bPlaying && g_bOffHook; }));
+    EXPECT_EQ(Index().GetSize(), 0); // no message was recorded
+}
+
+TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
+    phone->nAction = 0;
+    phone->sWaveCompressedHold = MakeToneWav("wave/hold2.wav", 400, 2000);
+    MakeToneWav("wave/intro.wav", 500, 300);
+    MakeToneWav("wave/thankyou.wav", 800, 400);
+    MakeToneWav("wave/ring.wav", 1200, 300);
+    StartWorker();
+    Request(kActionEnhancedHold);
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the introduction
+    ASSERT_TRUE(WaitFor([&] { return phone->m_bEnhancedHold.load(); }));
+    sim->ClearTransmitted();
+    sim->InjectEvent('5', 500);
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the hold music, ended by the key
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // "thank you"
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the ring tone
+    EXPECT_TRUE(phone->m_bHoldEvent.load());
+    std::vector<int16_t> heard = sim->TransmittedSamples();
+    EXPECT_GT(ToneShare(std::vector<int16_t>(heard.end() - 2400, heard.end() - 200), 1200, 8000),
+              0.8);
+    g_bHold = false;
+    phone->m_driver.SetStopRequest(true);
+    ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
+}

@@ -1,0 +1,206 @@
+// Incoming calls from the first RING to the stored call.
+#include "EngineStory.h"
+
+#include "audio/WaveFile.h"
+
+TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
+    modemsim::CallerId id{"1206", "1530", "2125551234", "JOHN SMITH", ""};
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000));
+    sim->FarEndHangsUp(3500, 'b');
+    StartWorker();
+
+    sim->Ring(3, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("JOHN SMITH - [212-555-1234] - Vorella"); }));
+    EXPECT_EQ(g_curCall.Get().m_sName, "JOHN SMITH");
+    EXPECT_EQ(g_curCall.Get().m_sNumber, "2125551234");
+    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "212-555-1234");
+
+    Request(kActionRecord); // the user presses "Record"
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    ASSERT_TRUE(
+        WaitFor([&] { return !worker->CurrentFile().empty() && !g_bActionPending; }, 60000));
+    const std::string file = worker->CurrentFile();
+    EXPECT_EQ(worker->LastRecordKey(), 'b'); // the caller hung up
+
+    // The WAV holds what the caller said: the tone, at its level.
+    std::vector<int16_t> s = Samples(file);
+    ASSERT_GE(s.size(), 8000u * 3);
+    std::vector<int16_t> mid(s.begin() + 4000, s.begin() + 20000);
+    EXPECT_GT(ToneShare(mid, 1000, 8000), 0.95);
+    EXPECT_NEAR(Rms(mid), 8000 / std::sqrt(2.0), 500);
+
+    // The index holds the finished call.
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 3; }));
+    CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sFile, std::filesystem::path(file).filename().string());
+    EXPECT_EQ(rec.m_sName, "JOHN SMITH");
+    EXPECT_EQ(rec.m_sNumber, "2125551234");
+    EXPECT_EQ(rec.m_nLength, int(s.size() / 8000));
+    EXPECT_EQ(g_recentCalls.Get().size(), 1u);
+    // The call ended: the line went back on-hook.
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+}
+
+// ---- caller ID of every kind, through the running worker -------------------
+
+struct CidCase {
+    friend void PrintTo(const CidCase& c, std::ostream* os) { *os << c.label; }
+    const char* label;
+    int nCIDType;
+    modemsim::CallerIdForm form;
+    modemsim::CallerId id;
+    const char* number;  // as stored
+    const char* display; // as shown
+    const char* name;
+};
+
+class CallerIdStory : public EngineStory, public ::testing::WithParamInterface<CidCase> {};
+
+TEST_P(CallerIdStory, TheCallerReachesTheCurrentCall) {
+    const CidCase& c = GetParam();
+    phone->nCIDType = c.nCIDType;
+    phone->dwTimeToGet = 2000;
+    sim->SetCallerId(c.id, c.form);
+    StartWorker();
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2; })) << c.label;
+    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == c.number; })) << c.label;
+    CNumber call = g_curCall.Get();
+    EXPECT_EQ(call.m_sDisplayNumber, c.display) << c.label;
+    EXPECT_EQ(call.m_sName, c.name) << c.label;
+    EXPECT_EQ(call.m_sTime.size(), 4u); // the PC's clock, "hhmm"
+    EXPECT_EQ(call.m_sDate.size(), 8u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryType, CallerIdStory,
+    ::testing::Values(
+        CidCase{"formatted",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "5551234", "JOHN DOE", ""},
+                "5551234",
+                "555-1234",
+                "JOHN DOE"},
+        CidCase{"formatted, long listening",
+                kCidFormattedLong,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "12125551234", "JANE ROE", ""},
+                "12125551234",
+                "1 212-555-1234",
+                "JANE ROE"},
+        CidCase{"unformatted hexadecimal",
+                kCidUnformatted,
+                modemsim::CallerIdForm::Unformatted,
+                {"", "", "5551234", "", ""},
+                "5551234",
+                "555-1234",
+                ""},
+        CidCase{"withheld",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "P", "PRIVATE", ""},
+                "P",
+                "P",
+                "PRIVATE"},
+        CidCase{"out of area",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "O", "OUT OF AREA", ""},
+                "O",
+                "O",
+                "OUT OF AREA"},
+        CidCase{"a stranger's control bytes",
+                kCidFormatted,
+                modemsim::CallerIdForm::Formatted,
+                {"0321", "1405", "5551234", "EVIL\x1b[2J\x07NAME", ""},
+                "5551234",
+                "555-1234",
+                "EVIL[2JNAME"},
+        CidCase{"nothing sent", kCidFormatted, modemsim::CallerIdForm::None, {}, "NA", "NA", ""}),
+    [](const ::testing::TestParamInfo<CidCase>& i) {
+        std::string s;
+        for (char ch : std::string(i.param.label))
+            s += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        return s;
+    });
+
+// ---- rings that end, pausing, the modem going away -------------------------
+
+TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    StartWorker();
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 1; }));
+    g_bPaused = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
+    EXPECT_FALSE(std::filesystem::exists(CallFolder() + "index.dat"));
+    EXPECT_TRUE(worker->CurrentFile().empty());
+    // Monitoring on again: the modem is opened and set up for calls.
+    g_bPaused = false;
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+}
+
+TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 10000, 8000));
+    sim->VanishInVoiceStream(2000);
+    StartWorker();
+    Request(kActionRecord);
+    ASSERT_TRUE(WaitFor([&] { return sim->HasVanished(); }));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    const std::string file = worker->CurrentFile().empty() ? CallFolder() + Index().GetAt(0).m_sFile
+                                                           : worker->CurrentFile();
+    std::vector<int16_t> s = Samples(CallFolder() + Index().GetAt(0).m_sFile);
+    EXPECT_GE(s.size(), 8000u); // what came before the modem went away
+    EXPECT_LE(s.size(), 8000u * 3);
+    EXPECT_GT(ToneShare(s, 1000, 8000), 0.9);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetAt(0).m_nLength >= 1; }));
+    (void)file;
+
+    // The worker keeps trying to reopen the port; a modem on it again is taken up.
+    const uint64_t steps = worker->StepCount();
+    ASSERT_TRUE(WaitFor([&] { return worker->StepCount() > steps + 2; }));
+    StartSim();
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }, 60000));
+}
+
+TEST_F(EngineStory, TwoRecordingsInOneSecondKeepBothFiles) {
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 500, 8000));
+    sim->FarEndHangsUp(600, 'b');
+    StartWorker();
+    Request(kActionRecord);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    sim->FarEndHangsUp(600, 'b');
+    Request(kActionRecord);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 2 && !g_bActionPending; }, 60000));
+    EXPECT_NE(Index().GetAt(0).m_sFile, Index().GetAt(1).m_sFile);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(std::filesystem::exists(CallFolder() + Index().GetAt(i).m_sFile));
+}
+
+TEST_F(EngineStory, CompressedStorageAndCustomNames) {
+    phone->bCompressWav = true;
+    phone->fUseComvurgent = true;
+    phone->fKestrixCustomization = true;
+    phone->sKestrixThisComputerID = "PC7";
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000));
+    sim->FarEndHangsUp(2000, 'd');
+    StartWorker();
+    Request(kActionRecord);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    const std::string name = Index().GetAt(0).m_sFile;
+    EXPECT_EQ(name.rfind("PC7", 0), 0u) << name;
+    CWaveFile w;
+    ASSERT_EQ(w.Open(CallFolder() + name), 1);
+    EXPECT_TRUE(w.Format().IsGsm());
+    w.CloseRead();
+    std::vector<int16_t> s = Samples(CallFolder() + name);
+    EXPECT_GT(ToneShare(s, 1000, 8000), 0.8);
+    EXPECT_FALSE(std::filesystem::exists(CallFolder() + name + ".bak"));
+    EXPECT_FALSE(std::filesystem::exists(CallFolder() + name + ".gsm"));
+}
