@@ -20,6 +20,13 @@ constexpr Command kCommands[] = {
     {"index", "index FOLDER              list the calls of a call folder", CmdIndex},
     {"export-xml", "export-xml FOLDER OUT.xml  export a call folder as an XML call list", CmdExportXml},
     {"mail", "mail --test TO [--ca PEM]  send a test notice by SMTP, print the last reply", CmdMail},
+    {"encode", "encode --id ID [--bits B] IN.wav OUT.raw   WAV to modem voice data", CmdEncode},
+    {"decode", "decode --id ID [--bits B] [--rate R] IN.raw OUT.wav   modem voice data to WAV",
+     CmdDecode},
+    {"gsmwav", "gsmwav IN.wav OUT.wav     store a PCM WAV file as GSM 6.10", CmdGsmWav},
+    {"sound-devices", "sound-devices             list the sound backend's devices", CmdSoundDevices},
+    {"play", "play FILE.wav             play a WAV file on the sound card", CmdPlay},
+    {"record", "record OUT.wav SECONDS [--gsm]   record from the sound card", CmdRecord},
 };
 
 int Usage() {

@@ -1,0 +1,19 @@
+#include "audio/AudioLog.h"
+
+#include <mutex>
+
+namespace {
+std::mutex g_logMutex;
+AudioLogSink g_logSink;
+} // namespace
+
+void SetAudioLogSink(AudioLogSink sink) {
+    std::lock_guard lock(g_logMutex);
+    g_logSink = std::move(sink);
+}
+
+void AudioLog(const std::string& line) {
+    std::lock_guard lock(g_logMutex);
+    if (g_logSink)
+        g_logSink(line);
+}
