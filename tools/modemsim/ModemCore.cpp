@@ -77,7 +77,7 @@ void ModemCore::Reset() {
     m_sregs[7] = 50;
     m_sregs[8] = 2;
     m_sregs[10] = 14;
-    m_fclass = "0";
+    m_fclass.assign(1, '0');
     m_values.clear();
     if (!m_formatForced)
         m_format = {m_p.defaultCompressionId, m_p.defaultSampleRate};
