@@ -1,0 +1,145 @@
+// The simulator's command mode, driven over a real pty the way the modem
+// driver drives a serial port.
+#include "Personality.h"
+#include "SimFixture.h"
+
+#include <gtest/gtest.h>
+
+using Sim = SimWithPort;
+
+TEST(ModemSimAt, EchoResultsAndSettingsBehaveLikeAHayesModem) {
+    Sim s;
+    HostPort& p = *s.port;
+    // Echo is on after power-up; the echo of ATE0 itself still comes back.
+    EXPECT_EQ(p.Command("AT"), "AT\r\r\nOK\r\n");
+    EXPECT_EQ(p.Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
+    EXPECT_EQ(p.Command("at&f e0 v1 q0"), "\r\nOK\r\n"); // lower case, blanks
+    // Several basic and extended commands on one line, one result for the line.
+    EXPECT_EQ(p.Command("AT+FCLASS=8;+VLS=1"), "\r\nOK\r\n");
+    EXPECT_EQ(p.Command("AT+FCLASS?"), "\r\n8\r\n\r\nOK\r\n");
+    EXPECT_EQ(p.Command("ATS7=45S0=2"), "\r\nOK\r\n");
+    EXPECT_EQ(p.Command("ATS7?"), "\r\n045\r\n\r\nOK\r\n");
+    EXPECT_EQ(p.Command("ATS7=300"), "\r\nERROR\r\n");
+    // A command this modem does not know fails the whole line.
+    EXPECT_EQ(p.Command("ATE0#CLS=8"), "\r\nERROR\r\n");
+    EXPECT_EQ(p.Command("AT+FCLASS=8;+BOGUS=1"), "\r\nERROR\r\n");
+    EXPECT_EQ(p.Command("ATE0="), "\r\nERROR\r\n");
+    EXPECT_EQ(p.Command("AT+"), "\r\nERROR\r\n");
+    // Control characters inside a line are ignored, as on real modems.
+    EXPECT_EQ(p.Command("AT\x01"
+                        "E0"),
+              "\r\nOK\r\n");
+    // Numeric results with V0, none with Q1; &F brings back the defaults (and echo).
+    ASSERT_TRUE(p.Send("ATV0\r"));
+    EXPECT_EQ(p.ReadBytes(2, 5000), "0\r");
+    ASSERT_TRUE(p.Send("AT*X\r"));
+    EXPECT_EQ(p.ReadBytes(2, 5000), "4\r");
+    ASSERT_TRUE(p.Send("ATQ1\r"));
+    EXPECT_EQ(p.ReadQuiet(200), "");
+    EXPECT_EQ(p.Command("AT&F"), "\r\nOK\r\n");
+    EXPECT_EQ(p.Command("ATE0"), "ATE0\r\r\nOK\r\n");
+
+    auto commands = s.sim.ReceivedCommands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "+VLS=1"), commands.end());
+    auto lines = s.sim.ReceivedLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "+FCLASS=8;+VLS=1"), lines.end());
+}
+
+TEST(ModemSimAt, LineEditingRepeatAndOverlongLines) {
+    Sim s;
+    HostPort& p = *s.port;
+    EXPECT_EQ(p.Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    // Noise before the AT prefix is skipped; backspace edits the line.
+    EXPECT_EQ(p.Command("xyzATI3x\b"), "\r\nV.92 Data/Fax/Voice Modem\r\n\r\nOK\r\n");
+    ASSERT_TRUE(p.Send("A/"));
+    EXPECT_EQ(p.ReadUntil("OK\r\n", 5000), "\r\nV.92 Data/Fax/Voice Modem\r\n\r\nOK\r\n");
+    // A line longer than the modem's buffer is refused, and the modem recovers.
+    EXPECT_EQ(p.Command("AT" + std::string(5000, 'E')), "\r\nERROR\r\n");
+    EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
+    EXPECT_TRUE(s.sim.WaitForCommand("I3", 1000));
+    EXPECT_TRUE(s.sim.WaitForCommand("I3", 1000)); // the repeat ran it again
+    EXPECT_FALSE(s.sim.WaitForCommand("I3", 50));
+}
+
+// Each family answers the probes of modem detection the way the detection
+// tables expect, and no family's answer carries another family's tell-tale.
+TEST(ModemSimAt, FamiliesAnswerTheDetectionProbes) {
+    struct Case {
+        const char* personality;
+        const char* probe;
+        const char* expect; // substring of the answer; "ERROR" for a refusal
+    };
+    const Case cases[] = {
+        {"zyxel", "AT+FCLASS=8", "OK"},
+        {"zyxel", "AT+VSM=?", "ZyXEL ADPCM"},
+        {"cl1", "AT+VSM=?", "140,\"CL1\""},
+        {"broadcom", "AT+VSM=?", "128,\"IMA ADPCM\""},
+        {"rockwell", "AT+VSM=?", "133,\"LINEAR\",16,0,(7200,8000),(0),(0)"},
+        {"rockwell-pcm", "AT+VSM=?", "130,\"UNSIGNED PCM\""},
+        {"usr", "AT+FCLASS=8", "ERROR"},
+        {"usr", "AT#CLS=8", "OK"},
+        {"usr", "AT#VCI?", "USRobotics;GSM;8"},
+        {"usr-ima", "AT#VCI?", "USRobotics;IMA ADPCM;4"},
+        {"cirrus", "AT+FCLASS=8", "ERROR"},
+        {"cirrus", "AT#CLS=8", "ERROR"},
+        {"cirrus", "AT#VCL=1", "OK"},
+        {"hash", "AT#VCI?", "ERROR"},
+        {"v253", "AT+GMI", "Generic"},
+        {"v253", "AT+FCLASS=?", "0,1,1.0,2,8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.personality) + " " + c.probe);
+        Sim s(c.personality);
+        std::string answer = s.port->Command(c.probe);
+        EXPECT_NE(answer.find(c.expect), std::string::npos) << answer;
+        if (std::string(c.expect) != "ERROR") {
+            EXPECT_EQ(answer.find("ERROR"), std::string::npos) << answer;
+        }
+    }
+    // The tell-tales are checked first to last; an earlier one in a later
+    // family's list would make detection pick the wrong modem.
+    const char* tells[] = {"ZyXEL ADPCM", "140,\"CL1\"", "128,\"IMA ADPCM\"", "133,\"LINEAR\"",
+                           "130,\"UNSIGNED PCM\""};
+    const char* owners[] = {"zyxel", "cl1", "broadcom", "rockwell", "rockwell-pcm"};
+    for (int i = 0; i < 5; ++i) {
+        Sim s(owners[i]);
+        std::string answer = s.port->Command("AT+VSM=?");
+        for (int k = 0; k < i; ++k)
+            EXPECT_EQ(answer.find(tells[k]), std::string::npos)
+                << owners[i] << " says " << tells[k];
+    }
+    Sim soft("soft");
+    std::string answer = soft.port->Command("AT+VSM=?");
+    for (const char* t : tells)
+        EXPECT_EQ(answer.find(t), std::string::npos) << t;
+}
+
+// Every personality answers every probe of the diagnostics run with a final
+// OK or ERROR, "#" probes are refused by the "+" families and the other way
+// round, and the modem is still in command mode afterwards.
+TEST(ModemSimAt, EveryPersonalityAnswersTheDiagnosticsProbes) {
+    const char* probes[] = {"&FE1",      "#CLS=8", "#CID=?", "#VCI?",   "#VCL=1",
+                            "#VSM=?",    "#VBS=?", "#VSR=?", "&F",      "+FCLASS=8",
+                            "+FCLASS=?", "+VSM=?", "+VLS=?", "+VCID=?", "I0",
+                            "I3",        "+GMI",   "+GMM",   "+GMR"};
+    for (const std::string& name : modemsim::PersonalityNames()) {
+        SCOPED_TRACE(name);
+        Sim s(name);
+        const modemsim::Personality* p = modemsim::FindPersonality(name);
+        for (const char* probe : probes) {
+            std::string answer = s.port->Command(std::string("AT") + probe);
+            bool ok = answer.size() >= 6 && answer.compare(answer.size() - 6, 6, "\r\nOK\r\n") == 0;
+            bool error =
+                answer.size() >= 9 && answer.compare(answer.size() - 9, 9, "\r\nERROR\r\n") == 0;
+            EXPECT_TRUE(ok || error) << probe << " gave " << answer;
+            if (probe[0] == '+' && probe[1] == 'V') {
+                EXPECT_EQ(ok, p->plusV) << probe;
+            }
+            if (std::string(probe) == "#VSM=?" || std::string(probe) == "#VBS=?") {
+                EXPECT_EQ(ok, p->hash) << probe;
+            }
+        }
+        EXPECT_NE(s.port->Command("AT").find("\r\nOK\r\n"), std::string::npos);
+    }
+}
