@@ -13,6 +13,7 @@ int CmdModemType(const Args& args);
 int CmdIndex(const Args& args);
 int CmdExportXml(const Args& args);
 int CmdMail(const Args& args);
+int CmdDiagnose(const Args& args);
 int CmdEncode(const Args& args);
 int CmdDecode(const Args& args);
 int CmdGsmWav(const Args& args);

@@ -20,6 +20,7 @@ constexpr Command kCommands[] = {
     {"index", "index FOLDER              list the calls of a call folder", CmdIndex},
     {"export-xml", "export-xml FOLDER OUT.xml  export a call folder as an XML call list", CmdExportXml},
     {"mail", "mail --test TO [--ca PEM]  send a test notice by SMTP, print the last reply", CmdMail},
+    {"diagnose", "diagnose COMn|DEVICE      probe the modem and print the diagnostics report", CmdDiagnose},
     {"encode", "encode --id ID [--bits B] IN.wav OUT.raw   WAV to modem voice data", CmdEncode},
     {"decode", "decode --id ID [--bits B] [--rate R] IN.raw OUT.wav   modem voice data to WAV",
      CmdDecode},

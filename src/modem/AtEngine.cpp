@@ -1,0 +1,529 @@
+// The AT engine of CCommDriver: commands, their answers, and the DLE codes
+// that arrive among them.
+#include "modem/CommDriver.h"
+
+#include "modem/CommandText.h"
+#include "platform/TickCount.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kNoLimit = 65535;
+
+// Letters, digits, punctuation and white space (ASCII, as the classic C
+// locale classifies them) enter the line buffer; anything else is noise.
+bool IsAnswerChar(unsigned char c) {
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool EndsWithEquals(const std::string& s) {
+    return !s.empty() && s.back() == '=';
+}
+
+} // namespace
+
+std::vector<ResultWord> CCommDriver::BuildResultWords() const {
+    // The order decides which word wins when several match at once.
+    return {
+        {kResultOk, sStatusOK, "Result_OK: ", false, true},
+        {kResultVcon, sStatusVCON, "Result_VCON: ", false, true},
+        {kResultConnect, sStatusCONNECT, "Result_CONNECT: ", false, true},
+        {kResultRing, sStatusRING1, "Result_RING1: ", false, true},
+        {kResultRing, sStatusRING2, "Result_RING2: ", false, true},
+        {kResultRing, sStatusRING3, "Result_RING3: ", false, true},
+        {kResultRing, sStatusRING4, "Result_RING4: ", false, true},
+        {kResultRinging, sStatusRINGING, "Result_RINGING: ", false, true},
+        {kResultRing, sStatusRING, "Result_RING: ", false, false},
+        {kResultVoice, sStatusVOICE, "Result_VOICE: ", false, true},
+        {kResultError, sStatusERROR, "Result_ERROR: ", false, true},
+        {kResultNoAnswer, sStatusNO_ANSWER, "Result_NO_ANSWER: ", false, true},
+        {kResultNoCarrier, sStatusNO_CARRIER, "Result_NO_CARRIER: ", false, true},
+        {kResultNoDialTone, sStatusNO_DIAL_TONE, "Result_NO_DIAL_TONE: ", false, true},
+        {kResultCallerId, sStatusCallerID, "Result_CALLER_ID: ", false, false},
+        {kResultCidDate, sStatusDATE, "Result_CID_DATE: ", true, false},
+        {kResultCidTime, sStatusTIME, "Result_CID_TIME: ", true, false},
+        {kResultCidNmbr, sStatusNMBR, "Result_CID_NMBR: ", true, false},
+        {kResultCidName, sStatusNAME, "Result_CID_NAME: ", true, false},
+        {kResultCidMesg, sStatusMESG, "Result_CID_MESG: ", true, false},
+        {kResultBusy, sStatusBUSY, "Result_BUSY: ", false, false},
+    };
+}
+
+int CCommDriver::WaitByte(unsigned char* pByte, uint32_t dwStart, uint32_t dwTimeoutMs,
+                          bool bStopWasSet) {
+    for (;;) {
+        if (!bStopWasSet && m_bStopRequest)
+            return 0;
+        uint32_t elapsed = GetTickCount() - dwStart;
+        if (elapsed >= dwTimeoutMs || !IsOpen())
+            return 0;
+        if (m_bFileEmulation) {
+            if (EmulationRead(pByte) == 1)
+                return 1;
+            SleepMs(1);
+            continue;
+        }
+        std::lock_guard lock(m_ioLock);
+        BusyScope busy;
+        int n = m_port.ReadWithin(pByte, 1, dwTimeoutMs - elapsed);
+        if (n == 1)
+            return 1;
+        if (n < 0) {
+            PortFailed();
+            return -1;
+        }
+    }
+}
+
+bool CCommDriver::OnDleCode(unsigned char code) {
+    DleVerdict v =
+        ClassifyDleCode(code, {m_bHandsetTracking, nLineSelection, bIgnoreBusy, bSilenceDetection});
+    if (v.handset >= 0)
+        m_bHandsetOffHook = v.handset == 1;
+    if (v.significant)
+        m_nLastEvent = code;
+    else if (v.clearLastEvent)
+        m_nLastEvent = 0;
+    return v.significant;
+}
+
+int CCommDriver::DtmfValue(char key) const {
+    int i = DtmfIndexOf(key);
+    return i >= 0 && i < static_cast<int>(m_dtmf.size()) ? m_dtmf[static_cast<size_t>(i)] : 0;
+}
+
+int CCommDriver::WaitResult(uint32_t dwTimeoutMs, int nLimit) {
+    m_matcher.SetWords(BuildResultWords());
+    if (!IsOpen())
+        return kResultNone;
+    const bool bStopWasSet = m_bStopRequest;
+    const uint32_t start = GetTickCount();
+    const unsigned char eot2 =
+        sStatusMODEM_EOT.size() > 1 ? static_cast<unsigned char>(sStatusMODEM_EOT[1]) : kEtx;
+    int appended = 0;
+    while (appended < nLimit) {
+        unsigned char b = 0;
+        if (WaitByte(&b, start, dwTimeoutMs, bStopWasSet) <= 0)
+            break;
+        if (b == 0)
+            continue;
+        if (b == kDle) {
+            unsigned char code = 0;
+            if (WaitByte(&code, start, dwTimeoutMs, bStopWasSet) <= 0)
+                break;
+            OnDleCode(code);
+            if (code == eot2) {
+                if (m_nModemType == 100 || m_nModemType == 40) {
+                    Log("<DLE><ETX>", "Result: ");
+                    return kResultEndOfVoice;
+                }
+            } else if (code == 'R') {
+                Log("<DLE>R", "Result: ");
+                return kResultRing;
+            } else if (code == 'h') {
+                m_bHandsetOffHook = false;
+                return kResultEndOfVoice;
+            } else if (code == 't' || code == 'H') {
+                m_bHandsetOffHook = true;
+                return kResultEndOfVoice;
+            }
+            continue;
+        }
+        if (!IsAnswerChar(b))
+            continue;
+        ++appended;
+        if (const ResultWord* w = m_matcher.Append(static_cast<char>(b))) {
+            if (w->drain) {
+                // The line end after the word belongs to this answer.
+                SetImmediateTimeouts();
+                unsigned char rest;
+                ReadByte(&rest);
+                ReadByte(&rest);
+                SetDefaultTimeouts();
+            }
+            Log(m_matcher.Buffer(), w->logPrefix);
+            return w->code;
+        }
+    }
+    Log(m_matcher.Buffer(), "Result_unexpected: ");
+    return kResultNone;
+}
+
+int CCommDriver::CommOut(const std::string& sCommand, int nMode) {
+    if (!IsOpen()) {
+        if (nMode == kModeRaise)
+            throw ModemCommandFailure{kResultNone};
+        return kResultNone;
+    }
+    if (sCommand.empty())
+        return kResultOk;
+    int result = kResultNone;
+    if (bUseAltCmdTransmit) {
+        try {
+            result = CommOutS(sCommand, nMode);
+        } catch (const ModemWriteFailure&) {
+            if (nMode == kModeRaise)
+                throw;
+            result = kResultNone;
+        } catch (const ModemCommandFailure& f) {
+            // A refusal (ERROR and the like) does not stop the caller; a
+            // modem that says nothing at all does, or initialising a dead
+            // modem would report success.
+            if (f.result == kResultNone && nMode == kModeRaise)
+                throw;
+            result = kResultNone;
+        }
+    } else {
+        std::string line = sCmd + sCommand;
+        for (char c : line)
+            WriteByte(static_cast<unsigned char>(c));
+        WriteByte('\r');
+        Log(line, "CommOut: ");
+        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        if (result == kResultRing)
+            result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        if (result <= 0) {
+            if (nMode == kModeRaise)
+                throw ModemCommandFailure{result};
+            return result;
+        }
+    }
+    // A reset takes the modem a moment; slow modems need a pause after each
+    // command in compatibility mode.
+    if (sCommand.find('Z') != std::string::npos)
+        SleepMs(100);
+    else if (bCompat)
+        SleepMs(static_cast<uint32_t>(std::max(dwTimeoutQuant, 0)));
+    return result;
+}
+
+int CCommDriver::CommOutS(const std::string& sCommand, int nMode) {
+    if (!IsOpen())
+        return kResultNone;
+    if (sCommand.empty())
+        return kResultOk;
+    std::string line = sCmd + sCommand + "\r";
+    if (Write(line.data(), static_cast<int>(line.size())) == 0)
+        throw ModemWriteFailure{};
+    Log(line, "CommOutS: ");
+    int result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+    if (result == kResultRing)
+        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+    if (result <= 0 && nMode == kModeRaise)
+        throw ModemCommandFailure{result};
+    return result;
+}
+
+int CCommDriver::CommOutT(const std::string& sBytes, int nMode) {
+    if (!IsOpen())
+        return kResultNone;
+    if (sBytes.empty())
+        return kResultOk;
+    Purge(kPurgeRxAbort | kPurgeRxClear);
+    int last = 0;
+    for (char c : sBytes)
+        last = Write(&c, 1);
+    if (last == 0)
+        return kResultNone;
+    Log(sBytes, "CommOutT: ");
+    int result = kResultNone;
+    constexpr int kTries = 4;
+    for (int i = 0; i < kTries; ++i) {
+        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        if (result >= kResultOk && result <= kResultConnect)
+            break;
+        if (m_nDeviceFailure)
+            break;
+        // The modem may have missed the sequence among its own data.
+        if (i + 1 < kTries)
+            Write(sBytes.data(), static_cast<int>(sBytes.size()));
+    }
+    if (result <= 0 && nMode == kModeRaise)
+        throw ModemCommandFailure{result};
+    return result;
+}
+
+int CCommDriver::CommOutNoResult(const std::string& sCommand) {
+    if (sCommand.empty())
+        return -1;
+    std::string line = sCommand.rfind(sCmd, 0) == 0 ? sCommand : sCmd + sCommand;
+    line += '\r';
+    CancelIo();
+    Log(line, "CommOutNoResult: ");
+    return Write(line.data(), static_cast<int>(line.size())) > 0 ? 0 : -1;
+}
+
+int CCommDriver::RcvString(std::string& sOut, int nLimit, uint32_t dwTimeoutMs, bool bEndAtEmpty,
+                           bool bKeepLineEnds) {
+    sOut.clear();
+    if (!IsOpen())
+        return 0;
+    SetQuantumTimeouts();
+    const uint32_t start = GetTickCount();
+    while (static_cast<int>(sOut.size()) < nLimit && !m_bStopRequest) {
+        unsigned char b = 0;
+        if (WaitByte(&b, start, dwTimeoutMs, false) <= 0)
+            break;
+        if (b == '\r' || b == '\n') {
+            if (!bKeepLineEnds && (!sOut.empty() || bEndAtEmpty)) {
+                // Take the LF of a CR LF pair with the line.
+                WaitByte(&b, GetTickCount(), static_cast<uint32_t>(std::max(dwTimeoutQuant, 1)),
+                         false);
+                break;
+            }
+            if (bKeepLineEnds)
+                sOut.push_back(static_cast<char>(b));
+            continue;
+        }
+        sOut.push_back(static_cast<char>(b));
+    }
+    Log(sOut, "RcvString: ");
+    SetDefaultTimeouts();
+    return static_cast<int>(sOut.size());
+}
+
+int CCommDriver::StopPlay() {
+    SetDefaultTimeouts();
+    int result = CommOutT(DecodeEscapes(sVoiceStopPlay), kModeResult);
+    if (result == kResultEndOfVoice)
+        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+    if (m_nModemType == 100 || m_nModemType == 40 || bCompat)
+        SleepMs(100);
+    return result;
+}
+
+int CCommDriver::StopReceive() {
+    SetDefaultTimeouts();
+    int result = CommOutT(DecodeEscapes(sVoiceStopReceive), kModeResult);
+    if (m_nModemType == 100 || m_nModemType == 40 || bCompat)
+        SleepMs(100);
+    return result;
+}
+
+int CCommDriver::SetCompression(int nId) {
+    const std::string* pCmd = nullptr;
+    switch (nId) {
+    case 128:
+        pCmd = &sVoiceCompressGSM;
+        break;
+    case 4:
+    case 5:
+    case 41:
+    case 129:
+        pCmd = &sVoiceCompressADPCM;
+        break;
+    case 130:
+    case 1130:
+        pCmd = &sVoiceCompressIMA;
+        break;
+    case 8:
+        pCmd = &sVoiceCompressPCM8U;
+        break;
+    case 9:
+        pCmd = &sVoiceCompressPCM8L;
+        break;
+    case 16:
+        pCmd = &sVoiceCompressPCM16;
+        break;
+    case 2130:
+        pCmd = &sVoiceCompressALAW;
+        break;
+    case 2131:
+        pCmd = &sVoiceCompressULAW;
+        break;
+    default:
+        return 0;
+    }
+    std::string cmd = ApplyFormat(*pCmd, static_cast<long long>(nCompressionSampleRate));
+    if (!cmd.empty())
+        CommOut(cmd, kModeResult);
+    nCompression = nId;
+    return nId;
+}
+
+int CCommDriver::SetBitsPerSample(int nBits) {
+    if (sVoiceCompressBS.empty())
+        return kResultOk;
+    std::string arg = (nCompression == 41 || nCompression == 5)
+                          ? "4," + std::to_string(nCompressionSampleRate)
+                          : std::to_string(nBits);
+    nCompressionBS = nBits;
+    return CommOut(sVoiceCompressBS + arg, kModeResult);
+}
+
+int CCommDriver::SetVoiceBaud(uint32_t dwRate) {
+    if (sVoiceBaudRate.empty())
+        return kResultOk;
+    return CommOut(sVoiceBaudRate + std::to_string(dwRate / 2400), kModeResult);
+}
+
+int CCommDriver::SetAGC(int nLevel) {
+    if (sVoiceAGC.empty() || nLevel == 0)
+        return kResultNone;
+    std::string cmd = sVoiceAGC;
+    if (EndsWithEquals(cmd))
+        cmd += std::to_string(nLevel);
+    return CommOut(cmd, kModeResult);
+}
+
+int CCommDriver::SetAmericanCID(int nMode) {
+    std::string cmd = sCmdAmericanCID;
+    if (EndsWithEquals(cmd))
+        cmd += std::to_string(nMode);
+    return CommOut(cmd, kModeResult);
+}
+
+int CCommDriver::SetInactivityTimer(int nSeconds) {
+    if (bDisableModemInact)
+        return kResultOk;
+    // The command is stored with an example value ("S30=60"); the value we
+    // send replaces it rather than being glued onto it.
+    std::string cmd = sCmdInactivTimer;
+    size_t eq = cmd.rfind('=');
+    if (eq != std::string::npos && cmd.find_first_not_of("0123456789", eq + 1) == std::string::npos)
+        cmd.erase(eq + 1);
+    return CommOut(cmd + std::to_string(std::clamp(nSeconds, 0, 255)), kModeResult);
+}
+
+int CCommDriver::SelectLine() {
+    const std::string* pCmd = &sVoiceSourceNormal;
+    switch (nLineSelection) {
+    case 1:
+        pCmd = &sVoiceSourceHandset;
+        break;
+    case 2:
+        pCmd = &sVoiceSourceSpeaker;
+        break;
+    case 3:
+        pCmd = &sVoiceSourceMic;
+        break;
+    case 4:
+        pCmd = &sVoiceSourceMonitor;
+        break;
+    case 5:
+        pCmd = &sVoiceSourceSpeakerPhone;
+        break;
+    default:
+        break;
+    }
+    return CommOut(*pCmd, kModeResult);
+}
+
+void CCommDriver::EnableToneDetect() {
+    CommOut(sVoiceToneDetectAll, kModeResult);
+}
+
+// The modem's own silence detection stays off: silence is judged by the
+// program (the silence codes only matter when bSilenceDetection accepts them).
+void CCommDriver::SetSilenceDetection() {
+    CommOut(sVoiceSilenceDetOff, kModeResult);
+}
+
+int CCommDriver::Dial(const std::string& sNumber, bool bGenerateTones) {
+    if (!IsOpen() || !m_bInitialized)
+        return kResultError;
+    // The number may come from a caller's data: nothing in it may end the
+    // command line and start another one.
+    std::string number;
+    for (char c : sNumber)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            number.push_back(c);
+    std::string digits = CleanDialNumber(number, bGenerateTones);
+    std::string format;
+    if (bGenerateTones) {
+        if (m_bVoiceMode && !sVoiceDialSpeed.empty())
+            CommOut(ApplyFormat(sVoiceDialSpeed, static_cast<long long>(nVoiceDialSpeed)),
+                    kModeResult);
+        format = sVoiceVTS;
+    } else {
+        format = bPulseDial ? sCmdPulseDial : sCmdToneDial;
+    }
+    const std::string command = sCmd + ApplyFormat(format, digits);
+    auto send = [&] {
+        CommOutNoResult(command);
+        Log(command, bGenerateTones ? "Generated tone: " : "Dialed: ");
+        return WaitResult(static_cast<uint32_t>(dwDialFor), kNoLimit);
+    };
+    int result = send();
+    if (!bGenerateTones && result == kResultError) {
+        CommOut(sVoiceSourceNone, kModeResult);
+        result = send();
+    }
+    if (result == kResultError) {
+        CommOut(sVoiceSourceMonitor, kModeResult);
+        result = send();
+    }
+    return result;
+}
+
+int CCommDriver::Hangup() {
+    m_bHandsetOffHook = false;
+    m_bVoiceMode = false;
+    SetDefaultTimeouts();
+    try {
+        return CommOut(sCmdHangup, kModeRaise);
+    } catch (const ModemCommandFailure&) {
+        return kResultNone;
+    } catch (const ModemWriteFailure&) {
+        return kResultNone;
+    }
+}
+
+void CCommDriver::Shutdown() {
+    // Another thread may be waiting on the modem: let it go. Our own hang-up
+    // and reset below still wait for their answers (a stop request raised
+    // before a wait does not end it).
+    SetStopRequest(true);
+    m_bInitialized = false;
+    m_bVoiceMode = false;
+    m_bHandsetOffHook = false;
+    if (IsOpen())
+        Hangup();
+    Close(true);
+}
+
+int CCommDriver::AnswerVoice() {
+    if (!m_bInitialized)
+        return kResultNone;
+    if (m_bVoiceMode) {
+        CommOut(sVoiceSwitchToVoice, kModeResult);
+        SetVoiceBaud(m_dwBaud);
+    } else {
+        InitVoice();
+    }
+    int result = SelectLine();
+    if (!sCmdAnswer.empty() && nLineSelection != 1 && nLineSelection != 2 && nLineSelection != 3) {
+        result = CommOut(sCmdAnswer, kModeResult);
+        if (m_nModemType != 100 && m_nModemType != 40 && m_nModemType != 20 && m_nModemType != 25)
+            result = SelectLine();
+    }
+    return result;
+}
+
+void CCommDriver::SpeakerphoneAnswer() {
+    if (!m_bInitialized)
+        return;
+    if (!m_bVoiceMode)
+        InitVoice();
+    CommOut(sVoiceSpeakerphoneEnable, kModeResult);
+    CommOut(sCmdAnswer, kModeResult);
+}
+
+void CCommDriver::SpeakerphoneDisable() {
+    if (m_bInitialized)
+        CommOut(sVoiceSpeakerphoneDisable, kModeResult);
+}
+
+void CCommDriver::SpeakerphoneUnmute() {
+    if (m_bInitialized)
+        CommOut(sVoiceSpeakerphoneUnmute, kModeResult);
+}
+
+int CCommDriver::Flash() {
+    if (!m_bInitialized)
+        InitModem();
+    if (!m_bVoiceMode)
+        InitVoice();
+    return CommOut(sVoiceFlash, kModeResult);
+}

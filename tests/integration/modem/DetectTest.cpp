@@ -1,0 +1,146 @@
+// Finding the modem: model detection against every family the simulator
+// knows, the port scan, and the diagnostics report.
+#include "SimFixture.h"
+
+#include "config/ModemType.h"
+#include "modem/Diagnostics.h"
+#include "modem/ModemSetup.h"
+#include "platform/Strings.h"
+
+namespace {
+
+struct DetectCase {
+    const char* personality;
+    const char* model; // "" for no suggestion
+};
+
+class DetectModemTest : public SimModemTest, public ::testing::WithParamInterface<DetectCase> {};
+
+TEST_P(DetectModemTest, SuggestsTheModelOfTheFamily) {
+    const DetectCase& c = GetParam();
+    StartSim(c.personality);
+    drv.Load(".Custom");
+    drv.nComPort = kPort;
+    std::string sModem = ".Custom";
+    bool found = DetectModem(drv, sModem, kBaud);
+    EXPECT_EQ(found, c.model[0] != '\0');
+    EXPECT_EQ(sModem, found ? c.model : ".Custom");
+    if (found) {
+        EXPECT_EQ(drv.m_sModemName, c.model);
+        EXPECT_EQ(drv.m_nModemType, ModemTypeFromName(c.model));
+    }
+    EXPECT_FALSE(drv.IsOpen()) << "the modem is released afterwards";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, DetectModemTest,
+    ::testing::Values(DetectCase{"v253", "LT Win Modem"}, DetectCase{"soft", "LT Win Modem"},
+                      DetectCase{"cl1", "Cirrus Logic IS-101"},
+                      DetectCase{"broadcom", "BroadCom SoftModem Chipset V.92"},
+                      DetectCase{"rockwell", "Rockwell HCF Compatible"},
+                      DetectCase{"rockwell-pcm", "Rockwell HCF Compatible"},
+                      DetectCase{"zyxel", "ZyXEL Omni 288S"},
+                      DetectCase{"usr", "3Com / U.S.Robotics 56K Voice"},
+                      DetectCase{"usr-ima", "3Com / U.S.Robotics Voice Modem"},
+                      DetectCase{"cirrus", "Cirrus Logic CL-MD1414EXX"}, DetectCase{"hash", ""}),
+    [](const auto& info) {
+        std::string n = info.param.personality;
+        std::replace(n.begin(), n.end(), '-', '_');
+        return n;
+    });
+
+class Setup : public SimModemTest {};
+
+TEST_F(Setup, ASilentModemIsNotGivenAModel) {
+    auto& sim = StartSim("v253");
+    sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    drv.dwTimeoutDefault = 500;
+    drv.nComPort = kPort;
+    std::string sModem = ".Custom";
+    EXPECT_FALSE(DetectModem(drv, sModem, kBaud));
+    EXPECT_EQ(sModem, ".Custom");
+    EXPECT_EQ(ui.messages.back(), LoadStr(57979));
+    EXPECT_EQ(ui.icons.back(), MsgIcon::Information);
+}
+
+TEST_F(Setup, PortScanKeepsTheHighestPortThatAnswers) {
+    auto& high = StartSim("v253", 9);
+    auto& low = StartSim("v253", 6);
+    ui.answer = true;
+    EXPECT_EQ(OpenModemPort(drv, "U.S.R. Courier", -1, kBaud), 0);
+    EXPECT_EQ(drv.nComPort, 9);
+    EXPECT_TRUE(drv.IsOpen());
+    EXPECT_EQ(drv.m_nModemType, 20);
+    EXPECT_EQ(ui.questions.front(), LoadStr(57858));
+    EXPECT_NE(std::find(ui.status.begin(), ui.status.end(), "Scanning COM9..."), ui.status.end());
+    EXPECT_EQ(ui.status.back(), "");
+    EXPECT_EQ(ui.scanDone, 1);
+    EXPECT_EQ(high.ReceivedLines().front(), " ");
+    EXPECT_TRUE(low.ReceivedLines().empty()) << "the scan went on past the modem";
+}
+
+TEST_F(Setup, DecliningTheScanReportsNoModem) {
+    StartSim("v253", 9);
+    ui.answer = false;
+    EXPECT_EQ(OpenModemPort(drv, ".Custom", 0, kBaud), CCommDriver::kInvalidHandle);
+    EXPECT_EQ(ui.messages.back(), LoadStr(104));
+    EXPECT_EQ(ui.icons.back(), MsgIcon::Error);
+    EXPECT_FALSE(drv.IsOpen());
+}
+
+TEST_F(Setup, AGivenPortIsOpenedWithoutScanning) {
+    StartSim("v253", 4);
+    EXPECT_EQ(OpenModemPort(drv, "Rockwell Voice", 4, kBaud), 0);
+    EXPECT_EQ(drv.nComPort, 4);
+    EXPECT_EQ(drv.m_nModemType, 30);
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(OpenModemPort(drv, ".Custom", 8, kBaud), CCommDriver::kInvalidHandle);
+}
+
+class DiagnosticsRun : public SimModemTest {};
+
+TEST_F(DiagnosticsRun, ReportListsEveryProbeWithItsAnswer) {
+    StartSim("v253");
+    OpenDriver();
+    int refreshes = 0;
+    std::string report = RunDiagnostics(drv, [&](const std::string&) {
+        ++refreshes;
+        return true;
+    });
+    EXPECT_EQ(refreshes, 15);
+    ASSERT_EQ(report.rfind("Diagnostics for .Custom\r\n", 0), 0u) << report;
+    size_t pos = 0;
+    for (const char* probe : DiagnosticProbes()) {
+        std::string head = std::string("\r\nTransmitted: AT") + probe + "\r\nReceived:\r\n";
+        size_t at = report.find(head, pos);
+        ASSERT_NE(at, std::string::npos) << probe;
+        size_t next = report.find("\r\nTransmitted: AT", at + head.size());
+        std::string answer = report.substr(at + head.size(), next - at - head.size());
+        // This modem knows only the "+" commands: "#" probes are refused.
+        if (probe[0] == '#') {
+            EXPECT_NE(answer.find("ERROR"), std::string::npos) << probe << ": " << answer;
+        }
+        pos = at + head.size();
+    }
+    EXPECT_NE(report.find("+VSM=?\r\r\n"), std::string::npos) << "echo is part of the answer";
+    EXPECT_NE(report.find("\"SIGNED PCM\""), std::string::npos) << report;
+}
+
+TEST_F(DiagnosticsRun, WithoutAPortEveryProbeIsListedEmpty) {
+    std::string report = RunDiagnostics(drv);
+    for (const char* probe : DiagnosticProbes())
+        EXPECT_NE(report.find(std::string("Transmitted: AT") + probe + "\r\nReceived:\r\n\r\n"),
+                  std::string::npos)
+            << probe;
+}
+
+TEST_F(DiagnosticsRun, StopsWritingWhenTheDialogIsGone) {
+    StartSim("v253");
+    OpenDriver();
+    int calls = 0;
+    std::string report = RunDiagnostics(drv, [&](const std::string&) { return ++calls < 3; });
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(report.find("#VCI?"), std::string::npos);
+}
+
+} // namespace
