@@ -312,3 +312,14 @@ TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
     ASSERT_TRUE(p.Send("\x10!"));
     EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
 }
+
+TEST(ModemSimVoice, DleStormPoursIntoARecording) {
+    SimWithPort s("v253", 0);
+    HostPort& p = *s.port;
+    s.sim.SetVoiceSource(SignalSource().Tone(1000, 60000));
+    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=1;+VRX"), "ATE0+FCLASS=8;+VSM=1;+VRX\r\r\nCONNECT\r\n");
+    s.sim.SetMisbehaviour(modemsim::Misbehaviour::DleStorm);
+    Unshielded u = Unshield(p.ReadBytes(64 * 1024, 20000));
+    EXPECT_GT(u.codes.size(), 1000u);
+    EXPECT_GT(u.data.size(), 1000u); // the sound goes on between the codes
+}
