@@ -65,10 +65,12 @@ protected:
         }
     }
 
-    void StartService() {
+    void StartService(bool bWaitForModem = true) {
         ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
         // Up when it answers and its worker has the modem ready.
         ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).nExit == 0; })) << Log();
+        if (!bWaitForModem)
+            return;
         ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log() << home.Read("modem.log");
     }
     ProgramRun Ctl(std::vector<std::string> args) {
@@ -245,6 +247,19 @@ TEST_F(VorelladTest, SecondStartEndsAtOnceAndSigtermLeavesInOrder) {
     EXPECT_TRUE(Logged("terminating signal")) << Log();
     EXPECT_TRUE(Logged("monitoring paused")) << "the orderly exit pauses first";
     EXPECT_EQ(Ctl({"status"}).nExit, 3);
+}
+
+TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneUntilMonitoringIsSwitchedOn) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "bStartDisabled", 1);
+    StartService(false);
+    EXPECT_EQ(Ctl({"status"}).out, "monitoring: off\ncall: none\n");
+    // The worker has had many quanta to open the port if it were going to.
+    SleepMs(1000);
+    EXPECT_TRUE(sim->ReceivedCommands().empty());
+    ASSERT_EQ(Ctl({"monitor", "on"}).nExit, 0);
+    EXPECT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log();
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
 }
 
 TEST_F(VorelladTest, QuitWordOnALaterStartEndsTheService) {
