@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("vorella-fuzz-" + std::to_string(::getpid()) + ".ini"))
-            .string();
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("vorella-fuzz-" + std::to_string(::getpid()) + ".ini"))
+                                        .string();
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);

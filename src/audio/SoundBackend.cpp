@@ -192,6 +192,16 @@ ISoundBackend& GetSoundBackend() {
     return *s_pBackend;
 }
 
+int FindSoundDevice(const std::string& name, bool bCapture) {
+    if (name.empty())
+        return -1;
+    std::vector<SoundDeviceInfo> list = GetSoundBackend().ListDevices(bCapture);
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i].sName == name || list[i].sDescription == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
 CNullSoundBackend* GetNullSoundBackend() {
     return dynamic_cast<CNullSoundBackend*>(&GetSoundBackend());
 }

@@ -55,6 +55,11 @@ public:
 // The process's backend (chosen on first use).
 ISoundBackend& GetSoundBackend();
 
+// The device id of a device by its name (as listed, or as its description
+// says), for settings that name a sound card; -1 (the default device) when
+// the name is empty or no device has it.
+int FindSoundDevice(const std::string& name, bool bCapture);
+
 // The null backend, with controls for tests and demonstrations.
 class CNullSoundBackend : public ISoundBackend {
 public:

@@ -46,11 +46,11 @@ std::vector<std::string> PackVoiceInitCommands(const std::string& sRateCommand,
 
 namespace {
 
-// Formats one argument with a conversion spec already checked to be safe.
+// Formats one argument with a conversion already checked to be safe.
 template <typename Arg>
-std::string FormatOne(const std::string& spec, Arg arg) {
+std::string FormatOne(const std::string& conversion, Arg arg) {
     char buf[256];
-    int n = std::snprintf(buf, sizeof buf, spec.c_str(), arg);
+    int n = std::snprintf(buf, sizeof buf, conversion.c_str(), arg);
     return n < 0 ? std::string() : std::string(buf, std::min<size_t>(n, sizeof buf - 1));
 }
 
@@ -69,13 +69,13 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
             continue;
         }
         size_t j = i + 1;
-        std::string spec = "%";
+        std::string conversion = "%";
         while (j < format.size() &&
                std::string_view("-+ 0#").find(format[j]) != std::string_view::npos)
-            spec.push_back(format[j++]);
+            conversion.push_back(format[j++]);
         size_t widthStart = j;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9' && j - widthStart < 3)
-            spec.push_back(format[j++]);
+            conversion.push_back(format[j++]);
         if (j >= format.size()) {
             out.append(format.substr(i)); // a lone "%" at the end stands for itself
             break;
@@ -89,11 +89,11 @@ std::string Apply(std::string_view format, std::string_view text, long long numb
             used = true;
             if (conv == 's')
                 out += FormatOne(
-                    spec + "s",
+                    conversion + "s",
                     std::string(bNumber ? std::to_string(number) : std::string(text)).c_str());
             else {
                 long long v = bNumber ? number : std::atoll(std::string(text).c_str());
-                out += FormatOne(spec + "ll" + conv, v);
+                out += FormatOne(conversion + "ll" + conv, v);
             }
         }
         i = j;

@@ -13,7 +13,9 @@
 
 namespace {
 
-bool IsBlank(std::string_view s) { return TrimView(s).empty(); }
+bool IsBlank(std::string_view s) {
+    return TrimView(s).empty();
+}
 
 std::string MapKey(const std::string& lowSection, const std::string& lowKey) {
     std::string k = lowSection;
@@ -24,7 +26,9 @@ std::string MapKey(const std::string& lowSection, const std::string& lowKey) {
 
 } // namespace
 
-ProfileFile::ProfileFile(std::string path) : m_sPath(std::move(path)) { Reload(); }
+ProfileFile::ProfileFile(std::string path) : m_sPath(std::move(path)) {
+    Reload();
+}
 
 void ProfileFile::Reload() {
     m_lines.clear();
@@ -54,7 +58,8 @@ void ProfileFile::Parse(const std::string& content) {
         std::string_view t = TrimView(line.text);
         if (!t.empty() && t.front() == '[') {
             size_t close = t.find(']');
-            section = ToLowerAscii(TrimView(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
+            section = ToLowerAscii(
+                TrimView(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
             line.section = section;
         } else {
             line.section = section;
@@ -198,7 +203,8 @@ std::vector<std::string> ProfileFile::Sections() const {
         std::string_view t = TrimView(l.text);
         if (!t.empty() && t.front() == '[') {
             size_t close = t.find(']');
-            out.emplace_back(TrimView(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
+            out.emplace_back(
+                TrimView(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
         }
     }
     return out;

@@ -67,9 +67,9 @@ public:
 
 private:
     struct Line {
-        std::string text;     // the line as it stands in the file (no line end)
-        std::string section;  // lower-case name of the section it belongs to
-        std::string key;      // lower-case key, empty when not a key line
+        std::string text;    // the line as it stands in the file (no line end)
+        std::string section; // lower-case name of the section it belongs to
+        std::string key;     // lower-case key, empty when not a key line
     };
 
     void Parse(const std::string& content);

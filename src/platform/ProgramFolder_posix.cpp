@@ -74,9 +74,13 @@ std::string GetProgramFolder() {
     return folder;
 }
 
-std::string GetSettingsPath() { return GetProgramFolder() + "vorella.ini"; }
+std::string GetSettingsPath() {
+    return GetProgramFolder() + "vorella.ini";
+}
 
-std::string GetSettingsDefaultsPath() { return GetProgramFolder() + kDefaultsName; }
+std::string GetSettingsDefaultsPath() {
+    return GetProgramFolder() + kDefaultsName;
+}
 
 bool SeedSettingsFile() {
     const std::string ini = GetSettingsPath();

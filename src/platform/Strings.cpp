@@ -13,7 +13,8 @@ struct StringEntry {
 // The program's string table, sorted by id. Every message the user sees and
 // every fixed text the program writes is here and nowhere else.
 constexpr StringEntry kStrings[] = {
-    {104, "The program could not find your modem. Please make sure your modem is not busy with other task, is turned on and properly connected."},
+    {104, "The program could not find your modem. Please make sure your modem is not busy with "
+          "other task, is turned on and properly connected."},
     {105, "Call from %s, %s, received at %s, %s.\n\nMemo:\n\n%s"},
     {109, "Ready"},
     {110, "Recording conversation"},
@@ -27,15 +28,19 @@ constexpr StringEntry kStrings[] = {
     {158, "Way2Call device not found. Please reinstall Way2Call device drivers and Vorella."},
     {159, "Can not save file."},
     {164, "XML Export Failed."},
-    {167, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Quillon 4.0 Call List -->\n<?xml-stylesheet type=\"text/xsl\" href=\"styles/%s\" ?>\n"},
+    {167, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Quillon 4.0 Call List "
+          "-->\n<?xml-stylesheet type=\"text/xsl\" href=\"styles/%s\" ?>\n"},
     {168, "</calls>"},
-    {169, "Failed to obtain WaveIn ID.\n\nPlease check if your telephony device has proper TAPI drivers installed, or try using COM port mode instead (Options - Preferences - Telephone Device)."},
+    {169,
+     "Failed to obtain WaveIn ID.\n\nPlease check if your telephony device has proper TAPI drivers "
+     "installed, or try using COM port mode instead (Options - Preferences - Telephone Device)."},
     {170, "Updating message list..."},
     {1004, "PIN:"},
     {57677, "Your modem could not execute a command s.\r\nInitialization failed."},
     {57678, "NA"},
     {57679, "NA"},
-    {57688, "Your modem does not support Hardware Caller ID.\nWould you like to set an appropriate Caller ID type now?"},
+    {57688, "Your modem does not support Hardware Caller ID.\nWould you like to set an appropriate "
+            "Caller ID type now?"},
     {57706, "vorella.chm"},
     {57707, "Unexpected result initializing the modem."},
     {57708, "Could not write data to the port."},
@@ -58,7 +63,8 @@ constexpr StringEntry kStrings[] = {
     {57855, "No Dial Tone"},
     {57856, "Ringing"},
     {57857, "Unknown Error"},
-    {57858, "The program is about to scan all available serial ports, which can take several minutes.\rContinue?"},
+    {57858, "The program is about to scan all available serial ports, which can take several "
+            "minutes.\rContinue?"},
     {57859, "Scanning COM%d..."},
     {57860, "Checking GSM codec format..."},
     {57861, "Encapsulated GSM detected."},
@@ -80,11 +86,14 @@ constexpr StringEntry kStrings[] = {
     {57948, "Calling Tone (Fax)"},
     {57949, "Handset Off-Hook"},
     {57963, "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
+    {57963,
+     "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
     {57964, "You have a call."},
     {57969, "Message.wav"},
     {57974, "There are no TAPI devices installed!"},
     {57975, "None of the TAPI lines support DATAMODEM/VOICE access."},
-    {57979, "The program was unable to correctly identify your modem. Either it is not a voice modem, or you should manually select it from the list."},
+    {57979, "The program was unable to correctly identify your modem. Either it is not a voice "
+            "modem, or you should manually select it from the list."},
     {57986, "Phone #"},
     {57987, "Date received:"},
     {57988, "Time received:"},
@@ -93,7 +102,9 @@ constexpr StringEntry kStrings[] = {
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
-                             [](const StringEntry& a, const StringEntry& b) { return a.id < b.id; }),
+                             [](const StringEntry& a, const StringEntry& b) {
+                                 return a.id < b.id;
+                             }),
               "the string table must stay sorted by id");
 
 } // namespace
@@ -106,4 +117,6 @@ const char* LoadStr(int id) {
     return it->text;
 }
 
-bool HasStr(int id) { return LoadStr(id)[0] != '\0'; }
+bool HasStr(int id) {
+    return LoadStr(id)[0] != '\0';
+}

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 namespace {
-bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlankChar(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 } // namespace
 
 std::string_view TrimView(std::string_view s) {
@@ -17,7 +19,9 @@ std::string_view TrimView(std::string_view s) {
     return s.substr(b, e - b);
 }
 
-std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
+std::string Trim(std::string_view s) {
+    return std::string(TrimView(s));
+}
 
 std::string ToLowerAscii(std::string_view s) {
     std::string r(s);

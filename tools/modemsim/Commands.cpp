@@ -210,8 +210,11 @@ ModemCore::Outcome ModemCore::ExecuteVoice(const AtCommand& cmd, uint32_t now) {
         if (n == "+VSM") {
             answer = m_p.vsmTest;
         } else if (n == "#VSM") {
-            for (const FormatChoice& f : m_p.vsmFormats)
-                answer += (answer.empty() ? "" : ",") + std::to_string(f.modemValue);
+            for (const FormatChoice& f : m_p.vsmFormats) {
+                if (!answer.empty())
+                    answer += ',';
+                answer += std::to_string(f.modemValue);
+            }
         } else if (stem == "VLS") {
             answer = "0,1,2,3,4,5,6,7";
         } else if (n == "+VCID" || n == "#CID") {

@@ -77,7 +77,7 @@ void ModemCore::Reset() {
     m_sregs[7] = 50;
     m_sregs[8] = 2;
     m_sregs[10] = 14;
-    m_fclass = "0";
+    m_fclass.assign(1, '0');
     m_values.clear();
     if (!m_formatForced)
         m_format = {m_p.defaultCompressionId, m_p.defaultSampleRate};
@@ -347,15 +347,21 @@ void ModemCore::Tick(uint32_t now) {
 void ModemCore::TickFlood() {
     while (m_floodLeft > 0 && m_out.size() < kOutputHigh) {
         if (m_misbehaviour == Misbehaviour::DleStorm) {
-            static constexpr char kCodes[] = "0123456789*#ABCDbcdqshHtRZ!?x\x03\x10";
-            m_out += kDle;
-            m_out += kCodes[m_random() % (sizeof(kCodes) - 1)];
+            AppendDleCodes(64);
         } else {
             size_t n = std::min<size_t>(m_floodLeft, 512);
             for (size_t i = 0; i < n; ++i)
                 m_out += static_cast<char>('A' + i % 26);
             m_floodLeft -= n;
         }
+    }
+}
+
+void ModemCore::AppendDleCodes(int count) {
+    static constexpr char kCodes[] = "0123456789*#ABCDbcdqshHtRZ!?x\x03\x10";
+    for (int i = 0; i < count; ++i) {
+        m_out += kDle;
+        m_out += kCodes[m_random() % (sizeof(kCodes) - 1)];
     }
 }
 

@@ -116,6 +116,7 @@ private:
     void TickReceive(uint32_t now);
     void TickTransmit(uint32_t now);
     void TickFlood();
+    void AppendDleCodes(int count);
 
     const Personality& m_p;
     double m_pace;

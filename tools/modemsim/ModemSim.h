@@ -65,7 +65,8 @@ enum class Misbehaviour {
     None,
     Silent,   // never answers anything (no echo, no result)
     Babble,   // answers every command line with random bytes instead of a result
-    DleStorm, // answers every command line with an endless stream of DLE codes
+    DleStorm, // answers every command line with an endless stream of DLE codes,
+              // and mixes them into a voice receive
     LongLine, // answers every command line with 100 kB of text without a line end
 };
 

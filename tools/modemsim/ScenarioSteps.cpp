@@ -157,8 +157,11 @@ std::optional<ScenarioStep> BuildDialResult(const ScenarioWords& t, std::string*
         !Option(t, "delay", Num{"delay", 0, kMaxMs}, delay, error))
         return std::nullopt;
     std::string word;
-    for (const std::string& a : t.args)
-        word += (word.empty() ? "" : " ") + ToUpperAscii(a);
+    for (const std::string& a : t.args) {
+        if (!word.empty())
+            word += ' ';
+        word += ToUpperAscii(a);
+    }
     if (std::none_of(std::begin(kWords), std::end(kWords),
                      [&](const char* w) { return word == w; })) {
         Fail(error, "unknown dial result \"" + word + "\"");
@@ -423,8 +426,11 @@ std::optional<ScenarioStep> BuildSay(const ScenarioWords& t, std::string* error)
     if (!OnlyOptions(t, {}, error))
         return std::nullopt;
     std::string text;
-    for (const std::string& a : t.args)
-        text += (text.empty() ? "" : " ") + a;
+    for (const std::string& a : t.args) {
+        if (!text.empty())
+            text += ' ';
+        text += a;
+    }
     return Step([text](ScenarioContext& c, std::string*) {
         if (c.log)
             *c.log << text << std::endl;

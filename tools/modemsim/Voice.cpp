@@ -129,6 +129,8 @@ void ModemCore::TickReceive(uint32_t now) {
         else
             AppendShielded(m_out, bytes);
         m_samplesSent += kBlockSamples;
+        if (m_misbehaviour == Misbehaviour::DleStorm)
+            AppendDleCodes(16); // codes pour in between the sound
     }
 }
 

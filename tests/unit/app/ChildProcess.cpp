@@ -124,6 +124,20 @@ bool BackgroundProgram::Start(const std::vector<std::string>& argv, std::string*
     return false;
 }
 
+bool BackgroundProgram::Launch(const std::vector<std::string>& argv,
+                               const std::string& outputFile) {
+    int fd = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    m_pid = Spawn(argv, fd, fd);
+    ::close(fd);
+    return m_pid > 0;
+}
+
+bool BackgroundProgram::Signal(int sig) {
+    return m_pid > 0 && ::kill(m_pid, sig) == 0;
+}
+
 int BackgroundProgram::Wait(unsigned timeoutMs) {
     if (m_pid <= 0)
         return -1;

@@ -25,6 +25,10 @@ public:
     // Starts argv and waits at most timeoutMs for its first stdout line.
     bool Start(const std::vector<std::string>& argv, std::string* firstLine,
                unsigned timeoutMs = 30000);
+    // Starts argv with its output (stdout and stderr) going to outputFile.
+    bool Launch(const std::vector<std::string>& argv, const std::string& outputFile);
+    // Sends sig to the program.
+    bool Signal(int sig);
     // Waits at most timeoutMs for it to end; its exit code, or -1.
     int Wait(unsigned timeoutMs = 30000);
     pid_t Pid() const { return m_pid; }

@@ -211,6 +211,18 @@ struct CountingOwner : IWaveOwner {
 
 } // namespace
 
+TEST(WaveDevices, DevicesAreListedAndFoundByName) {
+    std::vector<SoundDeviceInfo> in = GetSoundBackend().ListDevices(true);
+    ASSERT_FALSE(in.empty());
+    EXPECT_EQ(FindSoundDevice(in[0].sName, true), 0);
+    EXPECT_EQ(FindSoundDevice(in[0].sDescription, true), 0);
+    EXPECT_EQ(FindSoundDevice("no such card", true), -1);
+    EXPECT_EQ(FindSoundDevice("", false), -1);
+    CWaveInDevice dev;
+    EXPECT_TRUE(dev.Open(FindSoundDevice(in[0].sName, true), PcmFormat(8000)));
+    EXPECT_FALSE(dev.Open(7, PcmFormat(8000)));
+}
+
 TEST(WaveDevices, AnEmptyBufferMakesNoBlock) {
     NullBackend().SetSpeed(0.01); // a buffer takes half a minute to fill
     CWaveInDevice in;

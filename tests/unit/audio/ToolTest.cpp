@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
-std::string Tool() { return TestBinDir() + "/vorella-tool"; }
+std::string Tool() {
+    return TestBinDir() + "/vorella-tool";
+}
 
 void WriteTone(const std::string& path, uint32_t rate) {
     CWaveFile f;

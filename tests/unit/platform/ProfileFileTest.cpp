@@ -1,5 +1,5 @@
-#include "TempHome.h"
 #include "platform/ProfileFile.h"
+#include "TempHome.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -157,9 +157,9 @@ namespace {
 // Reading trims blanks and strips one pair of quotes; writing must protect
 // values that would otherwise come back altered.
 TEST_F(ProfileFileTest, WrittenValuesReadBackUnchanged) {
-    const std::string values[] = {"plain",         " leading",   "trailing\t", "\"quoted\"",
-                                  "\"a\" and \"b\"", "\"",         "\"\"",       "",
-                                  "in \"middle\"",  "a=b;c",     "  "};
+    const std::string values[] = {"plain",           " leading", "trailing\t", "\"quoted\"",
+                                  "\"a\" and \"b\"", "\"",       "\"\"",       "",
+                                  "in \"middle\"",   "a=b;c",    "  "};
     ProfileFile f = Load("[S]\n");
     int i = 0;
     for (const std::string& v : values)

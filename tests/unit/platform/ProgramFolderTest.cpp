@@ -1,6 +1,6 @@
+#include "platform/ProgramFolder.h"
 #include "TempHome.h"
 #include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/Strings.h"
 #include "platform/TextUtil.h"
+#include "platform/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ TEST(TextUtil, SplitKeepsEveryPartIncludingEmptyOnes) {
 
 TEST(TextUtil, Utf8TruncateNeverSplitsACharacter) {
     EXPECT_EQ(Utf8Truncate("abc", 5), "abc");
-    EXPECT_EQ(Utf8Truncate("ab\xE2\x82\xAC", 4), "ab");  // euro sign needs 3 bytes
+    EXPECT_EQ(Utf8Truncate("ab\xE2\x82\xAC", 4), "ab"); // euro sign needs 3 bytes
     EXPECT_EQ(Utf8Truncate("ab\xE2\x82\xAC", 5), "ab\xE2\x82\xAC");
     EXPECT_EQ(Utf8Truncate("abcdef", 3), "abc");
 }

@@ -1,0 +1,42 @@
+// What differs between the desktop program and the headless service: the
+// windows. The core (CBasicWindow, CTarvo32App) calls these on the UI thread;
+// the service answers them with log lines and a small caller model.
+#pragma once
+
+#include "app/ExternalControl.h"
+
+#include <string>
+
+class CBasicWindow;
+
+class IAppFrontEnd {
+public:
+    virtual ~IAppFrontEnd() = default;
+
+    // A line for the user: a message box in the desktop program, the log in
+    // the service.
+    virtual void Message(const std::string& text) = 0;
+
+    // ShowMainWindow(): creates the main window on first use (shown only when
+    // bShow), later brings it to the front.
+    virtual void ShowMainWindow(bool bShow) = 0;
+    // The tray state number changed (4 = paused).
+    virtual void TrayStateChanged(int nState) = 0;
+    // Timer 3: the tray's picture and click timing.
+    virtual void TrayTick() {}
+    // The main window's refresh timer 4 (after "&Stop").
+    virtual void StartMainRefresh(unsigned ms) = 0;
+    // The orderly exit keeps what the main window shows (Options/Legal).
+    virtual void SaveMainWindowState() {}
+
+    // The main window's caller name, number and text.
+    virtual CallerFields GetCallerFields() = 0;
+    virtual void SetCallerFields(const CallerFields& fields) = 0;
+
+    // Commands that open windows (options, help, diagnostics, notification
+    // tests, about). False when this front end has no such window.
+    virtual bool OnWindowCommand(int nId) = 0;
+
+    // Runs the message loop until window.IsQuitPosted().
+    virtual void RunMessageLoop(CBasicWindow& window) = 0;
+};

@@ -1,0 +1,66 @@
+// What the application core asks of the phone object and its worker thread.
+//
+// The hidden window's commands and the start-up and shutdown steps reach the
+// engine only through this interface: the programs give the real phone and
+// worker, the tests a scripted fake, so the core's waits and orders can be
+// checked without a modem. The call-state flags themselves (g_bPaused,
+// g_bRecording ...) are shared directly, as everywhere else.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class IAppWorker {
+public:
+    virtual ~IAppWorker() = default;
+
+    // Settings the core needs from the phone object.
+    virtual bool StartDisabled() const = 0;
+    virtual uint32_t TimeoutDefault() const = 0; // dwTimeoutDefault, ms
+
+    // Starts the worker thread; it waits for nothing else before its first step.
+    virtual void Start() = 0;
+    // The folder the worker puts "Recorded Calls/" under.
+    virtual void SetDataPath(const std::string& sPath) = 0;
+    // Waits at most timeoutMs for the worker thread to end; true when it has.
+    virtual bool WaitEnded(uint32_t timeoutMs) = 0;
+
+    // The modem port is closed (the worker closes it while paused).
+    virtual bool IsPortClosed() const = 0;
+    // The phone is busy with the device (switching, initialising).
+    virtual bool IsBusy() const = 0;
+    // The modem driver has initialised the device for calls.
+    virtual bool IsReady() const = 0;
+    // A call is being handled (ringing, off-hook, recording ...).
+    virtual bool IsCallActive() const = 0;
+
+    // The modem driver's stop request: breaks a running wait, play or record.
+    virtual void SetStopRequest(bool bStop) = 0;
+    // The phone's exit request, the last thing the orderly exit sets.
+    virtual void SetExitRequest() = 0;
+    // Forgets the calls counted but not yet shown.
+    virtual void ClearPendingCalls() = 0;
+    // Stops the call being handled: hang up at the next step.
+    virtual void StopCall() = 0;
+    // Stops a recording (or a play) but keeps the line.
+    virtual void StopRecording() = 0;
+    // The imitated ring of "Imitate incoming ring".
+    virtual void ImitateRing() = 0;
+    // The stored online/away state (nAction): 0 online, 1 away.
+    virtual void SetStoredAction(int nAction) = 0;
+
+    // The worker's current file: the recording or message of the call.
+    virtual std::string CurrentFile() const = 0;
+    virtual void SetCurrentFile(const std::string& sFile) = 0;
+    // The file a play request (action 2) plays to the line.
+    virtual void SetPlayFile(const std::string& sFile) = 0;
+    // Dials sNumber (WM_USER+2); bSpeak keeps the line for talking.
+    virtual void Dial(const std::string& sNumber, bool bSpeak) = 0;
+    // The caller data came from another program (external control).
+    virtual void MarkExternalCallerId() = 0;
+    // A request or flag was just set: the worker should look now rather
+    // than at the end of its current wait for the modem.
+    virtual void Wake() {}
+    // The tray state (the worker keeps the ring sound quiet in some).
+    virtual void SetTrayState(int /*nState*/) {}
+};

@@ -1,0 +1,344 @@
+#include "app/BasicWindow.h"
+
+#include "app/AppState.h"
+#include "engine/CallState.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/TextUtil.h"
+#include "platform/TickCount.h"
+
+CBasicWindow::CBasicWindow(IAppFrontEnd& frontEnd) : m_frontEnd(frontEnd), m_control(*this) {}
+
+CBasicWindow::~CBasicWindow() {
+    Destroy();
+}
+
+CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t waitForPreviousMs) {
+    CControlService::StartResult result = m_control.Start(error, waitForPreviousMs);
+    if (result != CControlService::StartResult::Serving)
+        return result;
+    const std::string ini = GetSettingsPath();
+    m_arRASWindows.clear();
+    for (std::string& title : SplitKeepEmpty(
+             GetProfileStringFrom(ini, "Options", "arRASWindows", kDefaultRasWindows), ';'))
+        if (!title.empty())
+            m_arRASWindows.push_back(std::move(title));
+    m_bUseWindowSchedule = GetProfileIntFrom(ini, "Options", "bUseWindowSchedule", 1) != 0;
+    StartTimer(kTimerTray, kTrayTimerMs);
+    m_bCreated = true;
+    return result;
+}
+
+void CBasicWindow::Destroy() {
+    m_control.Stop();
+    m_timers = CUiTimers{};
+    m_bCreated = false;
+}
+
+void CBasicWindow::StartTimer(int nId, uint32_t ms) {
+    m_timers.Start(nId, ms, GetTickCount());
+}
+
+void CBasicWindow::ProcessEvents(int maxWaitMs) {
+    for (int id : m_timers.TakeDue(GetTickCount())) {
+        if (m_bQuitPosted)
+            return;
+        // A timer killed by an earlier one in this round does not fire.
+        if (m_timers.IsRunning(id))
+            OnTimer(id);
+    }
+    if (m_bQuitPosted)
+        return;
+    int wait = maxWaitMs;
+    if (auto next = m_timers.MsUntilNext(GetTickCount()))
+        wait = std::min<int>(wait, static_cast<int>(*next));
+    m_control.Process(wait < 0 ? 0 : wait);
+}
+
+template <class Done>
+bool CBasicWindow::PollFor(uint32_t maxPolls, Done done) {
+    for (uint32_t i = 0; i < maxPolls; ++i) {
+        if (done())
+            return true;
+        SleepMs(1);
+    }
+    return done();
+}
+
+void CBasicWindow::SetTrayState(int nState) {
+    if (m_nTrayState == nState)
+        return;
+    m_nTrayState = nState;
+    m_pWorker->SetTrayState(nState);
+    m_frontEnd.TrayStateChanged(nState);
+}
+
+void CBasicWindow::ToggleMonitoring() {
+    m_pWorker->ClearPendingCalls();
+    if (m_pWorker->IsCallActive())
+        m_pWorker->StopCall();
+    // A recording, a play or an answer in progress must not survive the switch.
+    g_bRecording = false;
+    g_bPlaying = false;
+    g_bHold = false;
+    g_bTalking = false;
+    if (g_bPaused) {
+        m_pWorker->SetStopRequest(false);
+        SetTrayState(m_nSavedTrayState == kTrayPaused ? 0 : m_nSavedTrayState);
+        g_bPaused = false;
+    } else {
+        // The worker closes the port when it sees the stop request and the pause.
+        m_pWorker->SetStopRequest(true);
+        if (m_nTrayState != kTrayPaused)
+            m_nSavedTrayState = m_nTrayState;
+        SetTrayState(kTrayPaused);
+        g_bPaused = true;
+    }
+    m_pWorker->Wake();
+}
+
+void CBasicWindow::EnsureMonitoring() {
+    if (g_bPaused)
+        ToggleMonitoring();
+}
+
+void CBasicWindow::Configure() {
+    // A set-up still being served is not asked for twice.
+    if (g_bReconfigure)
+        return;
+    const bool wasRunning = !g_bPaused;
+    if (wasRunning)
+        ToggleMonitoring();
+    PollFor(2 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsPortClosed(); });
+    g_bReconfigure = true;
+    if (wasRunning)
+        ToggleMonitoring();
+}
+
+void CBasicWindow::Record() {
+    EnsureMonitoring();
+    PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
+    RequestAction(kActionRecord);
+    m_pWorker->Wake();
+}
+
+void CBasicWindow::Answer() {
+    // Resuming is only right when paused: toggling a running instance whose
+    // port is still opening would pause it instead.
+    EnsureMonitoring();
+    PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
+    g_bTalking = false;
+    RequestAction(kActionAnswer);
+    m_pWorker->Wake();
+}
+
+void CBasicWindow::GoOnline() {
+    SetTrayState(0);
+    m_pWorker->ClearPendingCalls();
+    g_bRecording = false;
+    g_bPlaying = false;
+    g_bHold = false;
+    m_pWorker->SetStoredAction(0);
+}
+
+bool CBasicWindow::OnCommand(int nId) {
+    switch (nId) {
+    case kCmdShowMainWindow:
+        ShowMainWindow();
+        return true;
+    case kCmdConfigure:
+        Configure();
+        return true;
+    case kCmdStopCall:
+        m_pWorker->StopCall();
+        return true;
+    case kCmdRecord:
+        Record();
+        return true;
+    case kCmdStopRecording:
+        StopRecording();
+        return true;
+    case kCmdDisable:
+    case kCmdOffline:
+        ToggleMonitoring();
+        return true;
+    case kCmdOnline:
+        GoOnline();
+        return true;
+    case kCmdAway:
+        GoOnline();
+        m_pWorker->SetStoredAction(1);
+        g_bTalking = false;
+        g_bOffHookRequest = false;
+        g_bHangUpRequest = false;
+        m_pWorker->SetStopRequest(false);
+        return true;
+    case kCmdAnswer:
+        Answer();
+        return true;
+    case kCmdOffHook:
+        RequestAction(kActionOffHook);
+        m_pWorker->Wake();
+        return true;
+    case kCmdImitateRing:
+        m_pWorker->ImitateRing();
+        return true;
+    case kCmdExit:
+        ImmediateExit();
+        return true;
+    case kCmdRestart:
+        // The new process starts once this one has let go of the modem.
+        g_bRestart = true;
+        ImmediateExit();
+        return true;
+    case kCmdAppExit:
+        if (!g_bPaused)
+            ToggleMonitoring();
+        StartTimer(kTimerOrderlyExit, kOrderlyExitTickMs);
+        return true;
+    default:
+        return m_frontEnd.OnWindowCommand(nId);
+    }
+}
+
+void CBasicWindow::OnTimer(int nId) {
+    switch (nId) {
+    case kTimerTray:
+        m_frontEnd.TrayTick();
+        break;
+    case kTimerSpeak:
+        m_timers.Kill(kTimerSpeak);
+        if (!g_bPaused)
+            ToggleMonitoring();
+        break;
+    case kTimerOrderlyExit:
+        OrderlyExitTick();
+        break;
+    default:
+        break;
+    }
+}
+
+void CBasicWindow::OrderlyExitTick() {
+    // A recording or a play finishes first; the next tick looks again.
+    if (g_bRecording || g_bPlaying)
+        return;
+    if (!g_bPaused) {
+        ToggleMonitoring();
+        return;
+    }
+    m_timers.Kill(kTimerOrderlyExit);
+    m_frontEnd.SaveMainWindowState();
+    PollFor(8000, [this] { return m_pWorker->IsPortClosed(); });
+    m_timers.Kill(kTimerTray);
+    g_bShuttingDown = true;
+    m_pWorker->SetExitRequest();
+    PostQuit();
+}
+
+void CBasicWindow::ImmediateExit() {
+    StopRecording();
+    if (!g_bPaused)
+        ToggleMonitoring();
+    SleepMs(250);
+    // Idle: the worker has seen the pause and let go of the port. A call's
+    // ring state lingers for seconds after the port closed; it does not count.
+    PollFor(4000, [this] { return m_pWorker->IsPortClosed() && !m_pWorker->IsBusy(); });
+    g_bShuttingDown = true;
+    SleepMs(250);
+    PostQuit();
+}
+
+void CBasicWindow::OnEndSession() {
+    m_pWorker->StopCall();
+    m_pWorker->SetStopRequest(true);
+    g_bPaused = false;
+    g_bShuttingDown = true;
+    m_timers.Kill(kTimerTray);
+    PostQuit();
+}
+
+// External control and later starts.
+
+bool CBasicWindow::IsMonitoring() {
+    return !g_bPaused;
+}
+
+void CBasicWindow::SetMonitoring(bool bOn) {
+    for (int check = 0; check < 2; ++check) {
+        if (m_pWorker->IsCallActive())
+            m_pWorker->StopCall();
+        SleepMs(500);
+    }
+    if (bOn == static_cast<bool>(g_bPaused))
+        ToggleMonitoring();
+}
+
+bool CBasicWindow::IsCallActive() {
+    return m_pWorker->IsCallActive();
+}
+
+void CBasicWindow::StartRecording() {
+    // The worker busy switching (opening or closing the device) would miss
+    // the request. Bounded, so a stuck device cannot hang the window.
+    for (uint32_t waited = 0; m_pWorker->IsBusy() && waited < kMaxSwitchWaitMs; waited += 100)
+        SleepMs(100);
+    Record();
+}
+
+void CBasicWindow::StopCall() {
+    for (uint32_t waited = 0; m_pWorker->IsBusy() && waited < kMaxSwitchWaitMs; waited += 100)
+        SleepMs(100);
+    m_pWorker->StopCall();
+}
+
+CallerFields CBasicWindow::GetCallerFields() {
+    return m_frontEnd.GetCallerFields();
+}
+
+void CBasicWindow::SetCallerFields(const CallerFields& fields) {
+    m_frontEnd.SetCallerFields(fields);
+    m_pWorker->MarkExternalCallerId();
+}
+
+std::string CBasicWindow::GetCurrentFile() {
+    return m_pWorker->CurrentFile();
+}
+
+void CBasicWindow::PlayFile(const std::string& sFile) {
+    if (g_bRecording)
+        m_pWorker->StopRecording();
+    m_sPlayFile = sFile;
+    m_pWorker->SetPlayFile(sFile);
+    RequestAction(kActionPlayFile);
+    m_pWorker->Wake();
+}
+
+void CBasicWindow::StopRecording() {
+    m_pWorker->StopRecording();
+    m_frontEnd.StartMainRefresh(kStopRefreshMs);
+}
+
+void CBasicWindow::SetCurrentFile(const std::string& sFile) {
+    m_pWorker->SetCurrentFile(sFile);
+}
+
+void CBasicWindow::Exit() {
+    ImmediateExit();
+}
+
+void CBasicWindow::Dial(const std::string& sNumber, bool bSpeak) {
+    m_pWorker->Dial(sNumber, bSpeak);
+}
+
+void CBasicWindow::StartSpeakTimer(unsigned nMilliseconds) {
+    StartTimer(kTimerSpeak, nMilliseconds);
+}
+
+void CBasicWindow::ShowMainWindow() {
+    m_frontEnd.ShowMainWindow(true);
+}
+
+void CBasicWindow::Quit() {
+    PostQuit();
+}

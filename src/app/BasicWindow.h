@@ -1,0 +1,110 @@
+// CBasicWindow: the hidden window's core, shared by the desktop program and
+// the service. It routes the tray and status menu commands, the external
+// control and the requests of later starts to the worker, owns the monitoring
+// switch and the tray state, runs the hidden window's timers and carries out
+// the exit paths. It has no window of its own: the front end drives it.
+#pragma once
+
+#include "app/AppFrontEnd.h"
+#include "app/AppWorker.h"
+#include "app/CommandIds.h"
+#include "app/ControlService.h"
+#include "app/ExternalControl.h"
+#include "app/UiTimers.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+class CBasicWindow : public IExternalControl {
+public:
+    // The dial-up window titles read at creation (kept for the settings).
+    static constexpr const char* kDefaultRasWindows =
+        "Dial-Up Networking;Dial-up Connection;Connect To;Dialing Progress;\t\tConnecting "
+        "to;Connessione a";
+    // The longest wait of code 3 for a worker busy switching.
+    static constexpr uint32_t kMaxSwitchWaitMs = 30000;
+
+    // The worker comes later (start-up makes the window before the phone);
+    // no command reaches the window before AttachWorker.
+    explicit CBasicWindow(IAppFrontEnd& frontEnd);
+    void AttachWorker(IAppWorker& worker) { m_pWorker = &worker; }
+    ~CBasicWindow() override;
+    CBasicWindow(const CBasicWindow&) = delete;
+    CBasicWindow& operator=(const CBasicWindow&) = delete;
+
+    // The window's creation: claims the control socket (the single instance),
+    // opens the external-control block, reads the window's settings and
+    // starts timer 3. AnotherRuns when an instance already serves.
+    CControlService::StartResult Create(std::string* error, uint32_t waitForPreviousMs = 0);
+    void Destroy();
+
+    // The main window can serve external commands now.
+    void EnableExternalControl() { m_control.CommDll().Enable(); }
+
+    // A menu command. False for an id this window does not know.
+    bool OnCommand(int nId);
+    void OnTimer(int nId);
+    // The session ends (logout, system shutdown).
+    void OnEndSession();
+
+    // Runs the timers that are due and serves the control socket, waiting at
+    // most maxWaitMs for something to happen.
+    void ProcessEvents(int maxWaitMs);
+
+    void ToggleMonitoring();
+    void PostQuit() { m_bQuitPosted = true; }
+    bool IsQuitPosted() const { return m_bQuitPosted; }
+
+    int TrayState() const { return m_nTrayState; }
+    const std::string& PlayFile() const { return m_sPlayFile; }
+    CUiTimers& Timers() { return m_timers; }
+    CControlService& Control() { return m_control; }
+    const std::vector<std::string>& RasWindows() const { return m_arRASWindows; }
+
+    // IExternalControl: the codes of the block and the requests of later starts.
+    bool IsMonitoring() override;
+    void SetMonitoring(bool bOn) override;
+    bool IsCallActive() override;
+    void StartRecording() override;
+    void StopCall() override;
+    CallerFields GetCallerFields() override;
+    void SetCallerFields(const CallerFields& fields) override;
+    std::string GetCurrentFile() override;
+    void PlayFile(const std::string& sFile) override;
+    void StopRecording() override;
+    void SetCurrentFile(const std::string& sFile) override;
+    void Exit() override;
+    void Dial(const std::string& sNumber, bool bSpeak) override;
+    void StartSpeakTimer(unsigned nMilliseconds) override;
+    void ShowMainWindow() override;
+    void Quit() override;
+
+private:
+    void StartTimer(int nId, uint32_t ms);
+    void SetTrayState(int nState);
+    // Resumes monitoring when paused.
+    void EnsureMonitoring();
+    // Polls every 1 ms, at most maxPolls times, until done() holds.
+    template <class Done>
+    bool PollFor(uint32_t maxPolls, Done done);
+    void Configure();
+    void Record();
+    void Answer();
+    void GoOnline();
+    void OrderlyExitTick();
+    void ImmediateExit();
+
+    IAppFrontEnd& m_frontEnd;
+    IAppWorker* m_pWorker = nullptr;
+    CControlService m_control;
+    CUiTimers m_timers;
+    std::atomic<bool> m_bQuitPosted{false};
+    bool m_bCreated = false;
+
+    std::vector<std::string> m_arRASWindows;
+    bool m_bUseWindowSchedule = true;
+    int m_nTrayState = 0;
+    int m_nSavedTrayState = 0;
+    std::string m_sPlayFile;
+};

@@ -1,0 +1,42 @@
+// The command ids of the hidden window: the tray menu, the status menu and
+// the framework's own exit. One enum, used by every front end.
+#pragma once
+
+enum CommandId : int {
+    kCmdConfigure = 32772,      // "Configure the program": run the set-up again
+    kCmdShowMainWindow = 32773, // the product name, bold default item
+    kCmdStopCall = 32777,       // stop the call being handled
+    kCmdOffHook = 32778,        // "Go off-hook"
+    kCmdImitateRing = 32779,    // "Imitate incoming ring"
+    kCmdOptions = 32782,        // "&Configuration..."
+    kCmdOnline = 32789,         // "&Online"
+    kCmdAway = 32790,           // "A&way"
+    kCmdOffline = 32793,        // "O&ffline"
+    kCmdHelp = 32797,           // "&Contents"
+    kCmdDiagnostics = 32798,    // "D&iagnostics..."
+    kCmdRecord = 32802,         // "&Record"
+    kCmdAnswer = 32805,         // the answering machine
+    kCmdStopRecording = 32810,  // "&Stop"
+    kCmdDisable = 32819,        // "&Disable" (the tray's middle click)
+    kCmdTestPager = 32826,      // test pager
+    kCmdTestMail = 32827,       // test e-mail
+    kCmdExit = 32846,           // "E&xit": the immediate exit
+    kCmdRestart = 32848,        // the main window's "&Restart"
+    kCmdAbout = 57664,          // "A&bout..."
+    kCmdAppExit = 57665,        // the framework's exit: the orderly exit
+};
+
+// The hidden window's timers.
+enum BasicTimer : int {
+    kTimerTray = 3,  // tray icon update and click timing, 250 ms
+    kTimerSpeak = 4, // one shot after an external dial-and-speak
+    kTimerOrderlyExit = 666,
+};
+
+inline constexpr unsigned kTrayTimerMs = 250;
+inline constexpr unsigned kOrderlyExitTickMs = 800;
+// The main window's refresh after "&Stop".
+inline constexpr unsigned kStopRefreshMs = 4000;
+
+// The tray state shown while monitoring is paused.
+inline constexpr int kTrayPaused = 4;

@@ -1,0 +1,100 @@
+#include "app/DaemonFrontEnd.h"
+
+#include "app/BasicWindow.h"
+#include "engine/Number.h"
+#include "platform/ProgramFolder.h"
+
+namespace {
+volatile std::sig_atomic_t g_nExitSignal = 0;
+
+extern "C" void OnExitSignal(int) {
+    g_nExitSignal = 1;
+}
+
+// The loop's longest sleep: a signal that hits another thread is still seen
+// this soon.
+constexpr int kLoopWaitMs = 100;
+} // namespace
+
+CDaemonFrontEnd::CDaemonFrontEnd(LineSink sink) : CLoggingUiBridge(sink), m_lineSink(sink) {}
+
+void CDaemonFrontEnd::InstallSignalHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = OnExitSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    // A control client that goes away before its reply must not end us.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+bool CDaemonFrontEnd::TakeExitSignal() {
+    if (!g_nExitSignal)
+        return false;
+    g_nExitSignal = 0;
+    return true;
+}
+
+void CDaemonFrontEnd::RaiseExitSignal() {
+    g_nExitSignal = 1;
+}
+
+void CDaemonFrontEnd::LogLine(const std::string& text) {
+    if (m_lineSink)
+        m_lineSink(LogEscape(text));
+}
+
+void CDaemonFrontEnd::Message(const std::string& text) {
+    LogLine(text);
+}
+
+void CDaemonFrontEnd::ShowMainWindow(bool) {
+    // The first call is start-up making the main window; there is none here.
+    // Later ones come from a later start, which only leaves a trace.
+    if (!m_bStarted) {
+        m_bStarted = true;
+        LogLine("started; program folder " + GetProgramFolder());
+        return;
+    }
+    LogLine("main window requested (none in the service)");
+}
+
+void CDaemonFrontEnd::TrayStateChanged(int nState) {
+    LogLine(nState == 4 ? "monitoring paused"
+                        : "monitoring on (state " + std::to_string(nState) + ")");
+}
+
+void CDaemonFrontEnd::StartMainRefresh(unsigned) {}
+
+CallerFields CDaemonFrontEnd::GetCallerFields() {
+    CNumber call = g_curCall.Get();
+    return {call.m_sName, call.m_sDisplayNumber.empty() ? call.m_sNumber : call.m_sDisplayNumber,
+            call.m_sMemo};
+}
+
+void CDaemonFrontEnd::SetCallerFields(const CallerFields& fields) {
+    g_curCall.Update([&](CNumber& call) {
+        call.m_sName = fields.sName;
+        call.m_sNumber = fields.sNumber;
+        call.m_sDisplayNumber = fields.sNumber;
+        call.m_sMemo = fields.sText;
+    });
+    LogLine("caller set from outside: " + fields.sName + " [" + fields.sNumber + "]");
+}
+
+bool CDaemonFrontEnd::OnWindowCommand(int nId) {
+    LogLine("command " + std::to_string(nId) + " needs a window; ignored by the service");
+    return false;
+}
+
+void CDaemonFrontEnd::RunMessageLoop(CBasicWindow& window) {
+    bool exitStarted = false;
+    while (!window.IsQuitPosted()) {
+        if (TakeExitSignal() && !exitStarted) {
+            LogLine("terminating signal: leaving in order");
+            exitStarted = true;
+            window.OnCommand(kCmdAppExit);
+        }
+        window.ProcessEvents(kLoopWaitMs);
+    }
+}

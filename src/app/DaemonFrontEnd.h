@@ -1,0 +1,39 @@
+// The front end of the headless service: no windows. Messages and the
+// worker's reports become log lines, questions take their default answer,
+// the main window's caller fields are the current call's, and the message
+// loop serves the control socket and the timers until it is told to quit.
+// SIGTERM and SIGINT take the orderly exit path.
+#pragma once
+
+#include "app/AppFrontEnd.h"
+#include "engine/LoggingUiBridge.h"
+
+#include <atomic>
+#include <csignal>
+
+class CDaemonFrontEnd : public IAppFrontEnd, public CLoggingUiBridge {
+public:
+    explicit CDaemonFrontEnd(LineSink sink);
+
+    // Installs the SIGTERM/SIGINT handlers (and ignores SIGPIPE).
+    static void InstallSignalHandlers();
+    // A terminating signal arrived and its exit has not been started yet.
+    static bool TakeExitSignal();
+    // For tests: as if a terminating signal had arrived.
+    static void RaiseExitSignal();
+
+    // IAppFrontEnd
+    void Message(const std::string& text) override;
+    void ShowMainWindow(bool bShow) override;
+    void TrayStateChanged(int nState) override;
+    void StartMainRefresh(unsigned ms) override;
+    CallerFields GetCallerFields() override;
+    void SetCallerFields(const CallerFields& fields) override;
+    bool OnWindowCommand(int nId) override;
+    void RunMessageLoop(CBasicWindow& window) override;
+
+private:
+    void LogLine(const std::string& text);
+    LineSink m_lineSink;
+    bool m_bStarted = false;
+};

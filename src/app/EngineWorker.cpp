@@ -1,0 +1,155 @@
+#include "app/EngineWorker.h"
+
+#include "engine/CallState.h"
+#include "engine/MultiThread.h"
+#include "engine/Phone.h"
+#include "engine/ThreadMessages.h"
+
+CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
+    g_pPhone = m_pPhone.get();
+    m_pPhone->SetUi(&ui);
+    m_pPhone->LoadAll();
+    m_pPhone->ChooseDevice();
+    m_pThread = std::make_unique<CMultiThread>(*m_pPhone, ui);
+    g_pThread = m_pThread.get();
+}
+
+CEngineWorker::~CEngineWorker() {
+    if (m_bStarted && !m_bEnded) {
+        m_pThread->RequestStop();
+        if (!m_pThread->WaitForEnd(0)) {
+            // Still inside a device call: joining could hang the exit the
+            // bounded waits promised. The process ends around it.
+            (void)m_pThread.release();
+            (void)m_pPhone.release();
+            return;
+        }
+    }
+    m_pThread.reset();
+    g_pThread = nullptr;
+    m_pPhone.reset();
+    g_pPhone = nullptr;
+}
+
+bool CEngineWorker::StartDisabled() const {
+    return m_pPhone->bStartDisabled;
+}
+
+uint32_t CEngineWorker::TimeoutDefault() const {
+    return m_pPhone->m_driver.dwTimeoutDefault > 0
+               ? static_cast<uint32_t>(m_pPhone->m_driver.dwTimeoutDefault)
+               : 1u;
+}
+
+void CEngineWorker::Start() {
+    // The start event is set before the thread exists: setting it after
+    // could go unseen by a thread already waiting, which would then sit out
+    // its whole start time-out.
+    m_pThread->SignalStart();
+    m_bStarted = m_pThread->Start();
+}
+
+void CEngineWorker::SetDataPath(const std::string&) {
+    // The worker takes its data path from the phone's own Options/sPath (an
+    // empty one meaning the program folder); writing the program folder into
+    // the setting would store it on the next save.
+}
+
+bool CEngineWorker::WaitEnded(uint32_t timeoutMs) {
+    if (!m_bStarted)
+        return true;
+    m_pThread->RequestStop();
+    if (m_pThread->WaitForEnd(timeoutMs)) {
+        m_pThread->Join();
+        m_bEnded = true;
+    }
+    return m_bEnded;
+}
+
+bool CEngineWorker::IsPortClosed() const {
+    return !m_pPhone->Device().IsOpen();
+}
+
+bool CEngineWorker::IsBusy() const {
+    return g_bCidBusy;
+}
+
+bool CEngineWorker::IsReady() const {
+    return m_pPhone->Device().IsOpen() &&
+           (!m_pPhone->IsSerialModem() || m_pPhone->m_driver.m_bInitialized);
+}
+
+bool CEngineWorker::IsCallActive() const {
+    return g_bRinging || g_bOffHook || g_bCidBusy || g_bRecording || g_bPlaying || g_bHold;
+}
+
+void CEngineWorker::SetStopRequest(bool bStop) {
+    m_pPhone->m_driver.SetStopRequest(bStop);
+}
+
+void CEngineWorker::SetExitRequest() {
+    m_pThread->RequestStop();
+}
+
+void CEngineWorker::ClearPendingCalls() {
+    // The worker keeps its ring count to itself and resets it when it sees
+    // the pause or the hang-up.
+}
+
+void CEngineWorker::StopCall() {
+    // The stop command also ends a wish for the speakerphone (a dialled
+    // call keeps one): left set, every later request would wait for it.
+    g_bSpeakerphone = false;
+    g_bHold = false;
+    g_bHangUpRequest = true;
+    m_pPhone->m_driver.SetStopRequest(true);
+    m_pThread->Wake();
+}
+
+void CEngineWorker::StopRecording() {
+    g_bRecording = false;
+    m_pPhone->m_driver.SetStopRequest(true);
+    m_pThread->Wake();
+}
+
+void CEngineWorker::ImitateRing() {
+    if (m_pPhone->IsSerialModem()) {
+        g_bTestRing = true;
+        m_pThread->Wake();
+    } else
+        m_pThread->PostThreadMessage(kMsgRing);
+}
+
+void CEngineWorker::SetStoredAction(int nAction) {
+    m_pPhone->nAction = nAction;
+}
+
+std::string CEngineWorker::CurrentFile() const {
+    return m_pThread->CurrentFile();
+}
+
+void CEngineWorker::SetCurrentFile(const std::string& sFile) {
+    m_pThread->SetRequestedFileName(sFile);
+}
+
+void CEngineWorker::SetPlayFile(const std::string& sFile) {
+    m_pThread->SetPlayFile(sFile);
+}
+
+void CEngineWorker::Dial(const std::string& sNumber, bool bSpeak) {
+    m_pThread->SetDialNumber(sNumber);
+    m_pThread->SetSpeak(bSpeak);
+    m_pThread->PostThreadMessage(kMsgDial);
+}
+
+void CEngineWorker::MarkExternalCallerId() {
+    g_bCidReceived = true;
+}
+
+void CEngineWorker::Wake() {
+    m_pThread->Wake();
+}
+
+void CEngineWorker::SetTrayState(int nState) {
+    m_pThread->SetTrayState(nState);
+}

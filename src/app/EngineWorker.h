@@ -1,0 +1,53 @@
+// The real phone object and worker thread behind IAppWorker: what both
+// programs run. The constructor is start-up step 10 (the phone loads every
+// setting and the modem profile); Start() is step 14.
+#pragma once
+
+#include "app/AppWorker.h"
+
+#include <memory>
+
+class CPhone;
+class CMultiThread;
+class IUiBridge;
+
+class CEngineWorker : public IAppWorker {
+public:
+    explicit CEngineWorker(IUiBridge& ui);
+    // A worker that did not end in time is left to the process's end rather
+    // than joined for ever.
+    ~CEngineWorker() override;
+
+    CPhone& Phone() { return *m_pPhone; }
+    CMultiThread& Thread() { return *m_pThread; }
+
+    bool StartDisabled() const override;
+    uint32_t TimeoutDefault() const override;
+    void Start() override;
+    void SetDataPath(const std::string& sPath) override;
+    bool WaitEnded(uint32_t timeoutMs) override;
+    bool IsPortClosed() const override;
+    bool IsBusy() const override;
+    bool IsReady() const override;
+    bool IsCallActive() const override;
+    void SetStopRequest(bool bStop) override;
+    void SetExitRequest() override;
+    void ClearPendingCalls() override;
+    void StopCall() override;
+    void StopRecording() override;
+    void ImitateRing() override;
+    void SetStoredAction(int nAction) override;
+    std::string CurrentFile() const override;
+    void SetCurrentFile(const std::string& sFile) override;
+    void SetPlayFile(const std::string& sFile) override;
+    void Dial(const std::string& sNumber, bool bSpeak) override;
+    void MarkExternalCallerId() override;
+    void Wake() override;
+    void SetTrayState(int nState) override;
+
+private:
+    std::unique_ptr<CPhone> m_pPhone;
+    std::unique_ptr<CMultiThread> m_pThread;
+    bool m_bStarted = false;
+    bool m_bEnded = false;
+};

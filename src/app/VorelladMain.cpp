@@ -1,0 +1,35 @@
+// vorellad: Vorella without windows, for an always-on box next to the line.
+#include "app/App.h"
+#include "app/DaemonFrontEnd.h"
+#include "app/EngineWorker.h"
+#include "app/StartupEnvironment.h"
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <mutex>
+
+namespace {
+std::mutex g_logMutex;
+
+void LogToStderr(const std::string& line) {
+    std::time_t now = std::time(nullptr);
+    char stamp[32];
+    std::tm tmNow{};
+    localtime_r(&now, &tmNow);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tmNow);
+    std::lock_guard lock(g_logMutex);
+    std::fprintf(stderr, "%s vorellad: %s\n", stamp, line.c_str());
+    std::fflush(stderr);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    CDaemonFrontEnd::InstallSignalHandlers();
+    CDaemonFrontEnd frontEnd(LogToStderr);
+    CStartupEnvironment env([](const std::string& text) { LogToStderr(text); });
+    CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
+        return std::make_unique<CEngineWorker>(frontEnd);
+    });
+    return app.InitInstance(argc, argv);
+}

@@ -1,0 +1,272 @@
+// vorellad, the built service, on a simulated line, driven by the built
+// vorellactl as people's scripts drive it: every external-control code,
+// a call recorded from the command line, the exits, a second start and
+// clients that misbehave.
+#include "ChildProcess.h"
+#include "TempHome.h"
+
+#include "ModemSim.h"
+#include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
+#include "platform/RuntimeFolder.h"
+#include "platform/TickCount.h"
+
+#include <csignal>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000) {
+    const uint32_t start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        SleepMs(20);
+    }
+    return true;
+}
+
+class VorelladTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
+            home.CopyShipped(f);
+        modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
+        o.logFile = home.File("sim.log");
+        sim = std::make_unique<modemsim::ModemSim>(o);
+        std::string error;
+        ASSERT_TRUE(sim->Start(&error)) << error;
+        // Short timings and a quiet line: the service must not wait for a
+        // real one, and a test machine has no sound card to ring.
+        home.Write("vorella.ini", "[Options]\n"
+                                  "nComPort=9\n"
+                                  "bStartDisabled=0\n"
+                                  "nDebugLevel=1\n"
+                                  "dwTimeoutQuant=10\n"
+                                  "dwTimeoutDefault=2000\n"
+                                  "iPopup=0\n"
+                                  "bSoftAGC=0\n"
+                                  "bEMailCID=0\n"
+                                  "[Sounds]\n"
+                                  "sWaveRingIn=\n"
+                                  "[Ports]\n"
+                                  "COM9=" +
+                                      sim->SlavePath() + "\n");
+    }
+    void TearDown() override {
+        if (service.Pid() > 0) {
+            service.Signal(SIGTERM);
+            service.Wait(30000);
+        }
+    }
+
+    void StartService(bool bWaitForModem = true) {
+        ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+        // Up when it answers and its worker has the modem ready.
+        ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).nExit == 0; })) << Log();
+        if (!bWaitForModem)
+            return;
+        ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log() << home.Read("modem.log");
+    }
+    ProgramRun Ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), BuiltProgram("vorellactl"));
+        return RunProgram(args);
+    }
+    std::string Log() { return home.Read("vorellad.log"); }
+    bool Logged(const std::string& text) { return Log().find(text) != std::string::npos; }
+
+    TempHome home;
+    std::unique_ptr<modemsim::ModemSim> sim;
+    BackgroundProgram service;
+};
+
+TEST_F(VorelladTest, RecordsACallStartedFromTheCommandLineAndQuitsCleanly) {
+    modemsim::CallerId id;
+    id.number = "5551234";
+    id.name = "JOHN DOE";
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+    StartService();
+    EXPECT_EQ(Ctl({"status"}).out, "monitoring: on\ncall: none\n");
+
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitUntil([&] { return Ctl({"status"}).out.find("call: active") != std::string::npos; }));
+    ProgramRun r = Ctl({"record"});
+    ASSERT_EQ(r.nExit, 0) << r.err;
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000)) << Log();
+
+    // The file is named while it is being written.
+    std::string file;
+    ASSERT_TRUE(WaitUntil([&] {
+        file = Ctl({"file"}).out;
+        return file.find(".wav") != std::string::npos;
+    }));
+    file.pop_back();
+    EXPECT_EQ(file.rfind(home.File("Recorded Calls/rec"), 0), 0u) << file;
+    EXPECT_TRUE(WaitUntil([&] {
+        return Ctl({"caller"}).out.find("JOHN DOE") != std::string::npos;
+    })) << Ctl({"caller"}).out;
+
+    SleepMs(1500); // some sound in the file
+    EXPECT_EQ(Ctl({"stop"}).nExit, 0);
+    ASSERT_TRUE(sim->WaitForReceiveEnd(30000));
+
+    const uint32_t start = GetTickCount();
+    r = Ctl({"quit"});
+    EXPECT_EQ(r.nExit, 0) << r.err;
+    // The immediate exit: two quarter seconds and at most four seconds for
+    // the line, then the shutdown's bounded waits (8 s for the port, 4 s
+    // for the worker).
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+    EXPECT_LT(GetTickCount() - start, 30000u);
+    EXPECT_EQ(Ctl({"status"}).nExit, 3) << "gone, socket and all";
+
+    // A whole WAV file with its sound, and its line in the index.
+    auto wav = ReadWholeFile(file, 1 << 24);
+    ASSERT_TRUE(wav.has_value()) << file;
+    EXPECT_GT(wav->size(), 44u + 8000u);
+    EXPECT_EQ(wav->substr(0, 4), "RIFF");
+    std::string index = home.Read("Recorded Calls/index.dat");
+    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
+    EXPECT_EQ(GetProfileIntFrom(home.File("vorella.ini"), "Startup", "bProperShutdown", -1), 0);
+}
+
+TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
+    StartService();
+    {
+        // A real WAV to play: made by the service's own format, a tone.
+        std::string wav(44, '\0');
+        auto put = [&](size_t at, uint32_t v, int n) {
+            for (int i = 0; i < n; ++i)
+                wav[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+        };
+        const uint32_t samples = 8000;
+        wav.replace(0, 4, "RIFF");
+        put(4, 36 + samples * 2, 4);
+        wav.replace(8, 8, "WAVEfmt ");
+        put(16, 16, 4);
+        put(20, 1, 2);
+        put(22, 1, 2);
+        put(24, 8000, 4);
+        put(28, 16000, 4);
+        put(32, 2, 2);
+        put(34, 16, 2);
+        wav.replace(36, 4, "data");
+        put(40, samples * 2, 4);
+        for (uint32_t i = 0; i < samples; ++i) {
+            int16_t v = static_cast<int16_t>((i % 16 < 8) ? 6000 : -6000);
+            wav.push_back(static_cast<char>(v & 0xFF));
+            wav.push_back(static_cast<char>((v >> 8) & 0xFF));
+        }
+        home.Write("hello.wav", wav);
+    }
+
+    // 1 and 0: monitoring off closes the port, on opens it again.
+    ASSERT_EQ(Ctl({"monitor", "off"}).nExit, 0);
+    EXPECT_EQ(Ctl({"status"}).out, "monitoring: off\ncall: none\n");
+    ASSERT_EQ(Ctl({"monitor", "on"}).nExit, 0);
+    EXPECT_EQ(Ctl({"status"}).out, "monitoring: on\ncall: none\n");
+
+    // 5 and 4: the caller fields, with a stranger's control characters kept
+    // out of the service's log lines.
+    ASSERT_EQ(
+        Ctl({"caller", "--name", "Ann\nforged line", "--number", "555 0199", "--text", "call back"})
+            .nExit,
+        0);
+    EXPECT_EQ(Ctl({"caller"}).out, "name: Ann\nforged line\nnumber: 555 0199\ntext: call back\n");
+    EXPECT_FALSE(Logged("\nforged line"));
+
+    // 9 and 6: the file name.
+    ASSERT_EQ(Ctl({"file", "/calls/wanted.wav"}).nExit, 0);
+
+    // 11: dial; the modem sees the number.
+    sim->SetDialResult("VCON");
+    ASSERT_EQ(Ctl({"dial", "5550123"}).nExit, 0);
+    EXPECT_TRUE(sim->WaitForCommand("5550123", 30000)) << Log();
+    EXPECT_EQ(Ctl({"hangup"}).nExit, 0); // 3 with parameter 2 = 0
+    ASSERT_TRUE(WaitUntil([&] { return !sim->IsOffHook(); })) << Log();
+
+    // 7: a file played through the line.
+    ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).out == "monitoring: on\ncall: none\n"; }));
+    ASSERT_EQ(Ctl({"play", home.File("hello.wav")}).nExit, 0);
+    EXPECT_TRUE(sim->WaitForCommand("VTX", 30000)) << Log() << home.Read("modem.log");
+    EXPECT_TRUE(sim->WaitForTransmitEnd(30000));
+    EXPECT_EQ(Ctl({"stop"}).nExit, 0); // 8
+
+    // 12: dial and speak; after the seconds asked for, monitoring pauses.
+    ASSERT_EQ(Ctl({"dial", "5550124", "--speak", "1"}).nExit, 0);
+    EXPECT_TRUE(sim->WaitForCommand("5550124", 30000)) << Log();
+    EXPECT_TRUE(WaitUntil([&] { return Ctl({"status"}).out.rfind("monitoring: off", 0) == 0; }))
+        << Log();
+
+    // 10: exit.
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+}
+
+TEST_F(VorelladTest, SecondStartEndsAtOnceAndSigtermLeavesInOrder) {
+    StartService();
+    ProgramRun second = RunProgram({BuiltProgram("vorellad")}, 30000);
+    EXPECT_EQ(second.nExit, 0) << second.err;
+    EXPECT_TRUE(WaitUntil([&] { return Logged("main window requested"); })) << Log();
+    // The running one still serves, on its own modem.
+    EXPECT_EQ(Ctl({"status"}).nExit, 0);
+    // It never got as far as the phone object: no modem trace of its own.
+    EXPECT_EQ(second.err.find("started;"), std::string::npos) << second.err;
+
+    // "quit" on a later start's command line, while a client vanishes
+    // mid-request and others ask at the same time.
+    {
+        std::string error;
+        const std::string path = ControlSocketPath(GetRuntimeFolder(&error));
+        int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(::send(fd, "ca", 2, MSG_NOSIGNAL), 2);
+        ::close(fd);
+    }
+    std::vector<std::thread> clients;
+    std::vector<int> codes(8, -1);
+    for (int i = 0; i < 8; ++i)
+        clients.emplace_back([&, i] { codes[i] = Ctl({"status"}).nExit; });
+    for (std::thread& t : clients)
+        t.join();
+    for (int code : codes)
+        EXPECT_EQ(code, 0);
+
+    ASSERT_TRUE(service.Signal(SIGTERM));
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+    EXPECT_TRUE(Logged("terminating signal")) << Log();
+    EXPECT_TRUE(Logged("monitoring paused")) << "the orderly exit pauses first";
+    EXPECT_EQ(Ctl({"status"}).nExit, 3);
+}
+
+TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneUntilMonitoringIsSwitchedOn) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "bStartDisabled", 1);
+    StartService(false);
+    EXPECT_EQ(Ctl({"status"}).out, "monitoring: off\ncall: none\n");
+    // The worker has had many quanta to open the port if it were going to.
+    SleepMs(1000);
+    EXPECT_TRUE(sim->ReceivedCommands().empty());
+    ASSERT_EQ(Ctl({"monitor", "on"}).nExit, 0);
+    EXPECT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log();
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+}
+
+TEST_F(VorelladTest, QuitWordOnALaterStartEndsTheService) {
+    StartService();
+    ProgramRun quit = RunProgram({BuiltProgram("vorellad"), "quit"}, 30000);
+    EXPECT_EQ(quit.nExit, 0) << quit.err;
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+// CTarvo32App's start-up and shutdown with a scripted worker: what a start
+// leaves on disk, the monitoring state it starts in, and the hand-over to an
+// instance that already runs (a real one, in a child process).
+#include "ChildProcess.h"
+#include "FakeAppWorker.h"
+#include "TempHome.h"
+
+#include "app/App.h"
+#include "app/AppState.h"
+#include "app/StartupEnvironment.h"
+#include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
+#include "platform/SingleInstance.h"
+#include "platform/TextUtil.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        ResetAppState();
+        home.Write("vorella.def", "[Options]\nnDebugLevel=0\n");
+    }
+    void TearDown() override {
+        ResetCallState();
+        ResetAppState();
+    }
+
+    int Run(std::vector<const char*> args) {
+        args.insert(args.begin(), "vorella");
+        return app.InitInstance(static_cast<int>(args.size()), args.data());
+    }
+    void StartServer(BackgroundProgram& server) {
+        std::string line;
+        ASSERT_TRUE(
+            server.Start({BuiltProgram("control_test_server"), home.File("server.log")}, &line))
+            << line;
+        ASSERT_EQ(line, "ready");
+    }
+    std::string ServerLog() { return home.Read("server.log"); }
+
+    TempHome home;
+    FakeFrontEnd frontEnd;
+    CStartupEnvironment env{[this](const std::string& t) { frontEnd.Message(t); }};
+    FakeAppWorker* pWorker = nullptr;
+    bool bStartDisabled = false;
+    int nWorkersMade = 0;
+    CTarvo32App app{frontEnd, env, [this]() -> std::unique_ptr<IAppWorker> {
+                        ++nWorkersMade;
+                        auto w = std::make_unique<FakeAppWorker>();
+                        w->bStartDisabled = bStartDisabled;
+                        pWorker = w.get();
+                        return w;
+                    }};
+};
+
+TEST_F(AppTest, NormalStartPreparesTheProgramFolderAndEndsInOrder) {
+    home.Write("modem.log", "old trace\n");
+    home.Write("vorella.def",
+               "[Startup]\nShowMainDlg=0\n[Options]\nsPath=" + home.Path() + "calls\n");
+    bool pausedInLoop = true;
+    bool controlServed = false;
+    frontEnd.loop = [&](CBasicWindow& w) {
+        pausedInLoop = g_bPaused;
+        controlServed = w.Control().CommDll().IsEnabled() && IsInstanceRunning();
+        w.PostQuit();
+    };
+    ASSERT_EQ(Run({}), 0);
+
+    EXPECT_FALSE(FileExists(home.File("modem.log"))) << "a normal start deletes the trace";
+    ASSERT_TRUE(FileExists(home.File("vorella.ini"))) << "seeded from the defaults";
+    EXPECT_EQ(GetProfileIntFrom(home.File("vorella.ini"), "Startup", "bProperShutdown", -1), 0);
+    EXPECT_TRUE(DirectoryExists(home.File("calls/Recorded Calls")));
+    ASSERT_NE(pWorker, nullptr);
+    EXPECT_TRUE(pWorker->bStarted);
+    EXPECT_EQ(pWorker->sDataPath, home.Path() + "calls/");
+    EXPECT_FALSE(pausedInLoop) << "bStartDisabled off: monitoring from the start";
+    EXPECT_TRUE(controlServed);
+    EXPECT_EQ(frontEnd.nShown, 1);
+    EXPECT_FALSE(frontEnd.bLastShow) << "ShowMainDlg=0 keeps the main window hidden";
+
+    // After the loop: paused and shutting down, the socket let go.
+    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(IsInstanceRunning());
+}
+
+TEST_F(AppTest, StartDisabledStartsPausedWithThePortClosed) {
+    bStartDisabled = true;
+    bool pausedInLoop = false;
+    int trayState = -1;
+    bool portClosed = false;
+    frontEnd.loop = [&](CBasicWindow& w) {
+        pausedInLoop = g_bPaused;
+        trayState = w.TrayState();
+        portClosed = pWorker->IsPortClosed();
+        w.PostQuit();
+    };
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_TRUE(pausedInLoop);
+    EXPECT_EQ(trayState, kTrayPaused);
+    EXPECT_TRUE(portClosed);
+    EXPECT_TRUE(DirectoryExists(home.File("Recorded Calls"))) << "empty sPath: program folder";
+}
+
+TEST_F(AppTest, SecondStartHandsOverWithoutTouchingTheModem) {
+    BackgroundProgram server;
+    StartServer(server);
+    home.Write("modem.log", "the running instance's trace\n");
+
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_TRUE(app.EndedEarly());
+    EXPECT_EQ(nWorkersMade, 0) << "no phone object, so no port opened";
+    EXPECT_TRUE(FileExists(home.File("modem.log"))) << "the running one's trace is kept";
+    EXPECT_NE(ServerLog().find("show"), std::string::npos) << ServerLog();
+
+    // "copy" and "quit" together: quit is tested first.
+    ASSERT_EQ(Run({"/copy", "/quit"}), 0);
+    EXPECT_TRUE(app.EndedEarly());
+    EXPECT_EQ(server.Wait(), 0);
+    EXPECT_EQ(nWorkersMade, 0);
+}
+
+TEST_F(AppTest, CopyStartsASecondInstanceEvenWhenOneRuns) {
+    BackgroundProgram server;
+    StartServer(server);
+    app.SetCopyWaitMs(200);
+    ASSERT_EQ(Run({"/copy"}), 0);
+    EXPECT_FALSE(app.EndedEarly());
+    EXPECT_EQ(nWorkersMade, 1);
+    ASSERT_FALSE(frontEnd.messages.empty());
+    EXPECT_NE(frontEnd.messages.at(0).find("without external control"), std::string::npos);
+    // The first instance still serves.
+    EXPECT_TRUE(IsInstanceRunning());
+    EXPECT_EQ(ServerLog().find("show"), std::string::npos);
+}
+
+TEST_F(AppTest, HelpAndQuitWithNobodyRunningEndAtOnce) {
+    ASSERT_EQ(Run({"-?"}), 0);
+    EXPECT_TRUE(app.EndedEarly());
+    ASSERT_EQ(frontEnd.messages.size(), 1u);
+    EXPECT_EQ(frontEnd.messages[0].rfind("Parameters:", 0), 0u);
+
+    ASSERT_EQ(Run({"exit"}), 0);
+    EXPECT_TRUE(app.EndedEarly());
+    EXPECT_EQ(nWorkersMade, 0);
+    EXPECT_FALSE(FileExists(home.File("Recorded Calls")));
+}
+
+TEST_F(AppTest, ALaterStartsQuitEndsTheLoop) {
+    // This instance runs; a second one (the test server's command-line
+    // handling, in a child) asks it to quit.
+    int rc = -1;
+    std::thread second;
+    frontEnd.loop = [&](CBasicWindow& w) {
+        second = std::thread([&] {
+            rc = RunProgram({BuiltProgram("control_test_server"), home.File("second.log"), "quit"})
+                     .nExit;
+        });
+        for (int i = 0; i < 600 && !w.IsQuitPosted(); ++i)
+            w.ProcessEvents(50);
+    };
+    ASSERT_EQ(Run({}), 0);
+    second.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(home.Read("second.log").find("ended at start"), std::string::npos);
+}
+
+} // namespace

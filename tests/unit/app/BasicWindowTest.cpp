@@ -1,0 +1,238 @@
+// The hidden window's core against a scripted worker: the monitoring switch,
+// the requests it hands the worker, its timers and its exit paths.
+#include "FakeAppWorker.h"
+#include "TempHome.h"
+
+#include "app/AppState.h"
+#include "app/BasicWindow.h"
+#include "platform/TickCount.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BasicWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        std::string error;
+        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
+        window.AttachWorker(worker);
+    }
+    void TearDown() override { ResetCallState(); }
+
+    // Runs the window's loop until done() or a generous deadline.
+    template <class Done>
+    bool RunUntil(Done done, uint32_t deadlineMs = 20000) {
+        const uint32_t start = GetTickCount();
+        while (!done() && GetTickCount() - start < deadlineMs)
+            window.ProcessEvents(20);
+        return done();
+    }
+
+    TempHome home;
+    FakeAppWorker worker;
+    FakeFrontEnd frontEnd;
+    CBasicWindow window{frontEnd};
+};
+
+TEST_F(BasicWindowTest, MonitoringSwitchPausesTheWorkerAndRestoresTheTrayState) {
+    worker.bCallActive = true;
+    window.ToggleMonitoring();
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.bStopRequest) << "the worker closes the port on the stop request";
+    EXPECT_FALSE(worker.bCallActive) << "a call in progress is stopped first";
+    EXPECT_EQ(window.TrayState(), kTrayPaused);
+
+    window.ToggleMonitoring();
+    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.bStopRequest);
+    EXPECT_EQ(window.TrayState(), 0) << "a saved paused state comes back as 0";
+
+    // "&Disable" and "O&ffline" are the same switch.
+    EXPECT_TRUE(window.OnCommand(kCmdDisable));
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(window.OnCommand(kCmdOffline));
+    EXPECT_FALSE(g_bPaused);
+    EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{4, 0, 4, 0}));
+}
+
+TEST_F(BasicWindowTest, RequestsReachTheWorkerWithMonitoringOn) {
+    g_bPaused = true;
+    ASSERT_TRUE(window.OnCommand(kCmdRecord));
+    EXPECT_FALSE(g_bPaused) << "recording resumes a paused line first";
+    EXPECT_TRUE(g_bActionPending);
+    EXPECT_EQ(g_nAction, kActionRecord);
+
+    // The answering machine on a running line whose port is still opening
+    // must not pause it: the switch would turn it off, not on.
+    ResetCallState();
+    worker.bReady = false;
+    g_bTalking = true;
+    ASSERT_TRUE(window.OnCommand(kCmdAnswer));
+    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(g_bTalking);
+    EXPECT_EQ(g_nAction, kActionAnswer);
+    EXPECT_TRUE(g_bActionPending);
+
+    ResetCallState();
+    ASSERT_TRUE(window.OnCommand(kCmdOffHook));
+    EXPECT_EQ(g_nAction, kActionOffHook);
+    ASSERT_TRUE(window.OnCommand(kCmdImitateRing));
+    EXPECT_TRUE(g_bTestRing);
+
+    // A file played to the line ends a recording first.
+    g_bRecording = true;
+    window.PlayFile("/calls/greeting.wav");
+    EXPECT_FALSE(g_bRecording);
+    EXPECT_EQ(worker.sPlayFile, "/calls/greeting.wav");
+    EXPECT_EQ(window.PlayFile(), "/calls/greeting.wav");
+    EXPECT_EQ(g_nAction, kActionPlayFile);
+
+    EXPECT_FALSE(window.OnCommand(12345)) << "unknown ids are the front end's";
+}
+
+TEST_F(BasicWindowTest, OnlineAndAwayStoreTheStateAndClearTheCallProgress) {
+    window.ToggleMonitoring();
+    g_bHold = true;
+    ASSERT_TRUE(window.OnCommand(kCmdOnline));
+    EXPECT_EQ(window.TrayState(), 0);
+    EXPECT_EQ(worker.nStoredAction, 0);
+    EXPECT_FALSE(g_bHold);
+
+    worker.bStopRequest = true;
+    g_bTalking = true;
+    ASSERT_TRUE(window.OnCommand(kCmdAway));
+    EXPECT_EQ(worker.nStoredAction, 1);
+    EXPECT_FALSE(g_bTalking);
+    EXPECT_FALSE(worker.bStopRequest);
+}
+
+TEST_F(BasicWindowTest, ConfigureWaitsForThePortAndIsNotAskedTwice) {
+    ASSERT_TRUE(window.OnCommand(kCmdConfigure));
+    EXPECT_TRUE(g_bReconfigure);
+    EXPECT_FALSE(g_bPaused) << "a running line runs again after the request";
+    EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{4, 0}));
+
+    // Still being served: nothing happens, not even a pause.
+    ASSERT_TRUE(window.OnCommand(kCmdConfigure));
+    EXPECT_EQ(frontEnd.trayStates.size(), 2u);
+}
+
+TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecording) {
+    ASSERT_TRUE(window.OnCommand(kCmdAppExit));
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(window.Timers().IsRunning(kTimerOrderlyExit));
+
+    // The worker is still finishing a recording: ticks pass without leaving.
+    g_bRecording = true;
+    const uint32_t start = GetTickCount();
+    RunUntil([&] { return GetTickCount() - start > 3 * kOrderlyExitTickMs; }, 60000);
+    EXPECT_FALSE(window.IsQuitPosted());
+    EXPECT_FALSE(g_bShuttingDown);
+    g_bRecording = false;
+    g_bPlaying = true;
+    window.OnTimer(kTimerOrderlyExit);
+    EXPECT_FALSE(window.IsQuitPosted()) << "a play is waited for too";
+    g_bPlaying = false;
+
+    ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
+    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(worker.bExitRequest);
+    EXPECT_FALSE(window.Timers().IsRunning(kTimerTray));
+    EXPECT_FALSE(window.Timers().IsRunning(kTimerOrderlyExit));
+}
+
+TEST_F(BasicWindowTest, OrderlyExitResumedMeanwhilePausesAgainBeforeLeaving) {
+    ASSERT_TRUE(window.OnCommand(kCmdAppExit));
+    window.ToggleMonitoring(); // somebody switched monitoring back on
+    window.OnTimer(kTimerOrderlyExit);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(window.IsQuitPosted()) << "the pause takes effect on the next tick";
+    window.OnTimer(kTimerOrderlyExit);
+    EXPECT_TRUE(window.IsQuitPosted());
+}
+
+TEST_F(BasicWindowTest, ImmediateExitStopsTheRecordingAndLeavesAtOnce) {
+    g_bRecording = true;
+    ASSERT_TRUE(window.OnCommand(kCmdExit));
+    EXPECT_FALSE(g_bRecording);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(window.IsQuitPosted());
+    EXPECT_EQ(worker.Notes().at(0), "stop recording");
+}
+
+TEST_F(BasicWindowTest, RestartLeavesAsExitDoesAndAsksForTheNewProcess) {
+    ResetAppState();
+    ASSERT_TRUE(window.OnCommand(kCmdRestart));
+    EXPECT_TRUE(g_bRestart);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(window.IsQuitPosted());
+    ResetAppState();
+}
+
+TEST_F(BasicWindowTest, ImmediateExitDoesNotWaitForEverOnABusyLine) {
+    worker.bBusy = true;
+    window.Exit();
+    EXPECT_TRUE(window.IsQuitPosted());
+}
+
+TEST_F(BasicWindowTest, SessionEndLeavesWithoutThePause) {
+    worker.bCallActive = true;
+    window.OnEndSession();
+    EXPECT_FALSE(worker.bCallActive);
+    EXPECT_TRUE(worker.bStopRequest);
+    EXPECT_FALSE(g_bPaused);
+    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(window.IsQuitPosted());
+}
+
+TEST_F(BasicWindowTest, SpeakTimerPausesMonitoringOnce) {
+    window.StartSpeakTimer(30);
+    ASSERT_TRUE(RunUntil([] { return g_bPaused.load(); }));
+    EXPECT_FALSE(window.Timers().IsRunning(kTimerSpeak)) << "one shot";
+
+    // Already paused when it fires: it must not switch monitoring back on.
+    window.StartSpeakTimer(30);
+    ASSERT_TRUE(RunUntil([&] { return !window.Timers().IsRunning(kTimerSpeak); }));
+    EXPECT_TRUE(g_bPaused);
+}
+
+TEST_F(BasicWindowTest, ExternalMonitoringSwitchStopsTheCallFirst) {
+    worker.bCallActive = true;
+    window.SetMonitoring(false);
+    EXPECT_FALSE(worker.bCallActive);
+    EXPECT_TRUE(g_bPaused);
+    window.SetMonitoring(false);
+    EXPECT_TRUE(g_bPaused) << "asking for the state it has changes nothing";
+    window.SetMonitoring(true);
+    EXPECT_FALSE(g_bPaused);
+
+    window.SetCallerFields({"Ann", "555", "memo"});
+    EXPECT_EQ(window.GetCallerFields().sName, "Ann");
+    window.Dial("5550123", true);
+    window.SetCurrentFile("/calls/x.wav");
+    EXPECT_EQ(window.GetCurrentFile(), "/calls/x.wav");
+    EXPECT_EQ(worker.Notes(),
+              (std::vector<std::string>{"stop call", "external caller id", "dial+speak 5550123"}));
+}
+
+TEST_F(BasicWindowTest, TimersFireByTheirPeriodAndCatchUpOnce) {
+    CUiTimers timers;
+    timers.Start(1, 100, 1000);
+    timers.Start(2, 250, 1000);
+    EXPECT_TRUE(timers.TakeDue(1099).empty());
+    EXPECT_EQ(*timers.MsUntilNext(1099), 1u);
+    EXPECT_EQ(timers.TakeDue(1100), std::vector<int>{1});
+    // Far behind: each fires once, then keeps its period from now.
+    EXPECT_EQ(timers.TakeDue(5000), (std::vector<int>{1, 2}));
+    EXPECT_EQ(*timers.MsUntilNext(5000), 100u);
+    // Across the tick count's wrap.
+    timers.Kill(2);
+    timers.Start(1, 100, 0xFFFFFFF0u);
+    EXPECT_TRUE(timers.TakeDue(0xFFFFFFFFu).empty());
+    EXPECT_EQ(timers.TakeDue(0x60u), std::vector<int>{1});
+}
+
+} // namespace

@@ -1,0 +1,106 @@
+// A scripted phone and worker for the core's tests: it behaves like a worker
+// that closes the port whenever monitoring is paused, and records what the
+// core asked of it.
+#pragma once
+
+#include "app/AppFrontEnd.h"
+#include "app/AppWorker.h"
+#include "app/BasicWindow.h"
+#include "engine/CallState.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class FakeAppWorker : public IAppWorker {
+public:
+    bool bStartDisabled = false;
+    uint32_t nTimeoutDefault = 50;
+    std::atomic<bool> bReady{true};
+    std::atomic<bool> bBusy{false};
+    std::atomic<bool> bCallActive{false};
+    // A worker that never lets go of the port (a device stuck in a call).
+    std::atomic<bool> bPortStuckOpen{false};
+    std::atomic<bool> bStopRequest{false};
+    std::atomic<bool> bExitRequest{false};
+    bool bStarted = false;
+    std::string sDataPath;
+    std::string sFile = "/calls/rec.wav";
+    std::string sPlayFile;
+    int nStoredAction = -1;
+
+    bool StartDisabled() const override { return bStartDisabled; }
+    uint32_t TimeoutDefault() const override { return nTimeoutDefault; }
+    void Start() override {
+        bStarted = true;
+        Note("start");
+    }
+    void SetDataPath(const std::string& sPath) override { sDataPath = sPath; }
+    bool WaitEnded(uint32_t) override { return true; }
+    bool IsPortClosed() const override { return !bPortStuckOpen && g_bPaused; }
+    bool IsBusy() const override { return bBusy; }
+    bool IsReady() const override { return bReady && !g_bPaused; }
+    bool IsCallActive() const override { return bCallActive; }
+    void SetStopRequest(bool bStop) override { bStopRequest = bStop; }
+    void SetExitRequest() override { bExitRequest = true; }
+    void ClearPendingCalls() override {}
+    void StopCall() override {
+        bCallActive = false;
+        Note("stop call");
+    }
+    void StopRecording() override {
+        g_bRecording = false;
+        Note("stop recording");
+    }
+    void ImitateRing() override { g_bTestRing = true; }
+    void SetStoredAction(int n) override { nStoredAction = n; }
+    std::string CurrentFile() const override { return sFile; }
+    void SetCurrentFile(const std::string& s) override { sFile = s; }
+    void SetPlayFile(const std::string& s) override { sPlayFile = s; }
+    void Dial(const std::string& sNumber, bool bSpeak) override {
+        Note(std::string(bSpeak ? "dial+speak " : "dial ") + sNumber);
+    }
+    void MarkExternalCallerId() override { Note("external caller id"); }
+
+    std::vector<std::string> Notes() const {
+        std::lock_guard lock(m_mutex);
+        return m_notes;
+    }
+    void Note(const std::string& s) {
+        std::lock_guard lock(m_mutex);
+        m_notes.push_back(s);
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_notes;
+};
+
+class FakeFrontEnd : public IAppFrontEnd {
+public:
+    std::vector<std::string> messages;
+    std::vector<int> trayStates;
+    int nShown = 0;
+    bool bLastShow = false;
+    CallerFields caller;
+    // What the message loop does; by default it quits at once.
+    std::function<void(CBasicWindow&)> loop = [](CBasicWindow& w) { w.PostQuit(); };
+
+    void Message(const std::string& text) override { messages.push_back(text); }
+    void ShowMainWindow(bool bShow) override {
+        ++nShown;
+        bLastShow = bShow;
+    }
+    void TrayStateChanged(int nState) override { trayStates.push_back(nState); }
+    void StartMainRefresh(unsigned) override {}
+    CallerFields GetCallerFields() override { return caller; }
+    void SetCallerFields(const CallerFields& f) override { caller = f; }
+    bool OnWindowCommand(int) override { return false; }
+    void RunMessageLoop(CBasicWindow& window) override {
+        loop(window);
+        while (!window.IsQuitPosted())
+            window.ProcessEvents(50);
+    }
+};
