@@ -137,6 +137,10 @@ std::string CMultiThread::CurrentFile() const {
     std::lock_guard lock(m_fieldMutex);
     return m_sFile;
 }
+std::string CMultiThread::LastRecording() const {
+    std::lock_guard lock(m_fieldMutex);
+    return m_sLastRecording;
+}
 std::string CMultiThread::DataPath() const {
     std::lock_guard lock(m_fieldMutex);
     return m_sDataPath;

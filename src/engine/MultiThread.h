@@ -69,7 +69,9 @@ public:
 
     // ---- state the front end reads --------------------------------------
     std::string CurrentFile() const; // the recording now made, or last made
-    std::string DataPath() const;    // the worker's data path
+    // The last finished recording (kept after the hang-up forgets the current file).
+    std::string LastRecording() const;
+    std::string DataPath() const; // the worker's data path
     int LastDialResult() const { return m_nLastDialResult.load(); }
     int RingCount() const { return m_nRingCount.load(); }
     int MailsSent() const { return m_nMailsSent.load(); }

@@ -223,6 +223,10 @@ void CMultiThread::RecordCall(int mode) {
     g_bActionPending = false;
     drv.SetStopRequest(false);
     WriteIndex(true);
+    {
+        std::lock_guard lock(m_fieldMutex);
+        m_sLastRecording = file;
+    }
     if (m_bFaxAfterRecording) {
         m_bFaxAfterRecording = false;
         HandOffFax();

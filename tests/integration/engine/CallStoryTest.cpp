@@ -18,9 +18,8 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
 
     Request(kActionRecord); // the user presses "Record"
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
-    ASSERT_TRUE(
-        WaitFor([&] { return !worker->CurrentFile().empty() && !g_bActionPending; }, 60000));
-    const std::string file = worker->CurrentFile();
+    ASSERT_TRUE(WaitFor([&] { return !worker->LastRecording().empty(); }, 60000));
+    const std::string file = worker->LastRecording();
     EXPECT_EQ(worker->LastRecordKey(), 'b'); // the caller hung up
 
     // The WAV holds what the caller said: the tone, at its level.
@@ -151,15 +150,15 @@ TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     StartWorker();
     Request(kActionRecord);
     ASSERT_TRUE(WaitFor([&] { return sim->HasVanished(); }));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
-    const std::string file = worker->CurrentFile().empty() ? CallFolder() + Index().GetAt(0).m_sFile
-                                                           : worker->CurrentFile();
-    std::vector<int16_t> s = Samples(CallFolder() + Index().GetAt(0).m_sFile);
+    ASSERT_TRUE(WaitFor([&] { return !worker->LastRecording().empty(); }, 60000));
+    ASSERT_EQ(Index().GetSize(), 1);
+    const std::string file = worker->LastRecording();
+    EXPECT_EQ(file, CallFolder() + Index().GetAt(0).m_sFile);
+    std::vector<int16_t> s = Samples(file);
     EXPECT_GE(s.size(), 8000u); // what came before the modem went away
     EXPECT_LE(s.size(), 8000u * 3);
     EXPECT_GT(ToneShare(s, 1000, 8000), 0.9);
     ASSERT_TRUE(WaitFor([&] { return Index().GetAt(0).m_nLength >= 1; }));
-    (void)file;
 
     // The worker keeps trying to reopen the port; a modem on it again is taken up.
     const uint64_t steps = worker->StepCount();
