@@ -167,6 +167,7 @@ private:
     std::string m_sRequestedName;
     std::string m_sFile;  // current file
     std::string m_sFile2; // second file name of the call
+    std::string m_sLastRecording;
     std::string m_sDialNumber;
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
