@@ -1,5 +1,5 @@
 // Settings that change what a whole call does: recording from the moment the
-// handset is lifted, and recordings ended by silence.
+// handset is lifted, recordings ended by silence, and hardware caller ID.
 #include "EngineStory.h"
 
 #include <algorithm>
@@ -103,3 +103,27 @@ TEST_P(SilenceDetectionStory, SilenceEndsTheRecordingOnlyWhenSet) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, SilenceDetectionStory, ::testing::Bool(), OnOff);
+// ---- hardware caller ID: a bare line of digits ------------------------------
+
+TEST_F(EngineStory, HardwareCallerIdReachesTheCallAndTheIndex) {
+    phone->nCIDType = kCidHardware;
+    phone->m_driver.sCmdEnableHardwareCID = "#CID=1";
+    phone->dwTimeToGet = 2000;
+    sim->SetCallerId({"", "", "2125551234", "", ""}, modemsim::CallerIdForm::HardwareDigits);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    StartWorker();
+    // The modem was told to report the number as digits.
+    EXPECT_TRUE(SentCommand(*sim, "#CID=1"));
+
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == "2125551234"; }));
+    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(g_curCall.Get().m_sName, "");
+
+    Request(kActionRecord);
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    EXPECT_EQ(Index().GetAt(0).m_sNumber, "2125551234");
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+}
