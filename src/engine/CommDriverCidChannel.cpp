@@ -3,6 +3,7 @@
 #include "modem/CommDriver.h"
 
 #include <climits>
+#include <utility>
 
 namespace {
 // The character limit of a result wait: the engine's usual one.
@@ -10,6 +11,12 @@ constexpr int kResultLimit = 65535;
 } // namespace
 
 int CCommDriverCidChannel::WaitResult(uint32_t timeoutMs) {
+    m_bHeldOut = false;
+    if (!m_sHeld.empty()) {
+        // No result word matches a held line; the reader takes its text.
+        m_bHeldOut = true;
+        return 0;
+    }
     return m_driver.WaitResult(timeoutMs, kResultLimit);
 }
 
@@ -21,6 +28,8 @@ std::string CCommDriverCidChannel::ReadRestOfLine(size_t limit, uint32_t timeout
 }
 
 std::string CCommDriverCidChannel::LastResponse() {
+    if (m_bHeldOut)
+        return std::exchange(m_sHeld, {});
     return m_driver.LineBuffer();
 }
 

@@ -235,3 +235,19 @@ CidReadOutcome ReadModemCallerId(ICallerIdChannel& ch, const CidReadSettings& s,
                                  const CidReadHooks& hooks) {
     return Reader(ch, s, call, hooks).Run();
 }
+
+std::string DigitLineBeforeRing(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string line = Trim(std::string(text.substr(start, end - start)));
+        if (line.rfind("RING", 0) == 0)
+            return {}; // the ring word comes after the number, never before
+        if (!line.empty() && line[0] >= '0' && line[0] <= '9')
+            return line.substr(0, kLineLimit);
+        start = end + 1;
+    }
+    return {};
+}

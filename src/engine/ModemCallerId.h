@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 struct CPhoneSettings;
 
@@ -78,6 +79,11 @@ struct CidReadOutcome {
 // ring says the data is over. Afterwards drains left-over caller-ID lines and
 // applies the empty-number and zero-number rules; the "NA" rule is the
 // caller's (ApplyNoNumberRule).
+// The bare line of digits a hardware caller-ID modem sent ahead of a ring
+// word, when one wait read them together ("5551234\r\n\r\nRING"); empty
+// when the text holds none.
+std::string DigitLineBeforeRing(std::string_view text);
+
 CidReadOutcome ReadModemCallerId(ICallerIdChannel& ch, const CidReadSettings& s, CNumber& call,
                                  const CidReadHooks& hooks = {});
 

@@ -522,7 +522,12 @@ void CMultiThread::ReadCallerId() {
     CallerIdContext ctx{m_ui, m_phone.bFilterCalls, [this](const std::string& s) { Log(s); },
                         [&drv] { drv.SetStopRequest(false); }};
     if (m_phone.IsSerialModem()) {
-        CCommDriverCidChannel channel(drv);
+        // A hardware caller-ID modem sends the number between the first two
+        // rings, so the wait for the second ring has read it with that ring.
+        std::string held;
+        if (m_phone.nCIDType == kCidHardware)
+            held = DigitLineBeforeRing(drv.LineBuffer());
+        CCommDriverCidChannel channel(drv, held);
         CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv.sStatusMESG),
                                     [this] {
                                         m_rings.nRings += 1;

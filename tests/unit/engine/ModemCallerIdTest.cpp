@@ -247,3 +247,13 @@ TEST(ModemCallerId, HostileLinesAreBoundedAndCleaned) {
                           Nmbr("1")});
     EXPECT_EQ(ReadCid(modem4, Type(kCidFormatted)).call.m_sName, "M?LLER ??");
 }
+
+TEST(ModemCallerId, DigitLineReadTogetherWithTheNextRing) {
+    EXPECT_EQ(DigitLineBeforeRing("\r\n2125551234\r\n\r\nRING\r\n"), "2125551234");
+    EXPECT_EQ(DigitLineBeforeRing("  5551234 \r\nRING"), "5551234");
+    EXPECT_EQ(DigitLineBeforeRing("\r\nRING\r\n"), "");
+    EXPECT_EQ(DigitLineBeforeRing("RING\r\n5551234\r\n"), ""); // the next call's, not this one's
+    EXPECT_EQ(DigitLineBeforeRing("NMBR = 5551234\r\nRING"), "");
+    EXPECT_EQ(DigitLineBeforeRing(""), "");
+    EXPECT_EQ(DigitLineBeforeRing(std::string(1000, '7') + "\r\nRING").size(), 255u);
+}
