@@ -1,0 +1,47 @@
+// The greeting recorded through the modem and then played to a caller: a
+// whole call against the simulated modem.
+#include "EngineStory.h"
+
+// ---- a new greeting, recorded from the line, answers the next caller ------
+
+TEST_F(EngineStory, GreetingRecordedThroughTheModemAnswersTheNextCall) {
+    const std::string greeting = home.File("my-greeting.wav");
+    phone->sWaveGreet = greeting;
+    phone->nAction = 1; // away: the machine answers
+    phone->nRings = 2;
+    // The greeting recorder stops at the inactivity limit: 2 s of a 700 Hz tone.
+    phone->m_driver.dwInactiveTimer = 2000;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(700, 3000, 8000));
+    StartWorker();
+
+    worker->SetPlayFile(greeting);
+    Request(kActionRecordGreeting);
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
+    // Recorded, then the line is given back.
+    ASSERT_TRUE(WaitFor([&] { return !g_bActionPending && !sim->IsOffHook() && !g_bOffHook; }));
+    std::vector<int16_t> rec = Samples(greeting);
+    // The whole 2 s limit of what the line carried, and nothing else.
+    EXPECT_NEAR(double(rec.size()), 16000.0, 1600.0);
+    ASSERT_GE(rec.size(), 8000u);
+    EXPECT_GT(ToneShare(rec, 700, 8000), 0.95);
+    EXPECT_NEAR(Rms(rec), 8000 / std::sqrt(2.0), 800);
+    // A greeting is not a call: nothing in the call index.
+    EXPECT_EQ(Index().GetSize(), 0);
+
+    // A caller rings; the machine answers with the new greeting.
+    sim->ClearTransmitted();
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    std::vector<int16_t> heard = sim->TransmittedSamples();
+    EXPECT_NEAR(double(heard.size()), double(rec.size()), 800.0);
+    EXPECT_GT(ToneShare(heard, 700, 8000), 0.95);
+    // Then the caller's message is taken, and the caller hangs up.
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    sim->FarEndHangsUp(1000, 'b');
+    ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !sim->IsOffHook(); }));
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+    // The greeting file itself was only read.
+    EXPECT_EQ(Samples(greeting).size(), rec.size());
+}
