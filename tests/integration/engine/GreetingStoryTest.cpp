@@ -45,3 +45,69 @@ TEST_F(EngineStory, GreetingRecordedThroughTheModemAnswersTheNextCall) {
     // The greeting file itself was only read.
     EXPECT_EQ(Samples(greeting).size(), rec.size());
 }
+
+// ---- the speakerphone, switched on by the caller's key during the greeting --
+
+namespace {
+
+bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
+    for (const std::string& c : sim.ReceivedCommands())
+        if (c.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class SpeakerphoneStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        CCommDriver& d = phone->m_driver;
+        d.sVoiceSpeakerphoneEnable = "#VLS=6";
+        d.sVoiceSpeakerphoneUnmute = "#VSP=1";
+        d.sVoiceSpeakerphoneDisable = "#VSP=0";
+        d.m_dtmf[7] = kActionSpeakerphone;
+        phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 1500);
+        phone->nAction = 1;
+        phone->nRings = 2;
+    }
+
+    // The machine answers; the user asks for the speakerphone and the caller
+    // presses the speakerphone key during the greeting.
+    void StartSpeakerphoneCall() {
+        StartWorker();
+        sim->Ring(3, modemsim::RingCadence{400, 60});
+        ASSERT_TRUE(sim->WaitForCommand("VTX", 30000));
+        g_bSpeakerphone = true;
+        sim->InjectEvent('7', 500);
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+        ASSERT_TRUE(sim->WaitForCommand("#VLS=6", 30000));
+        ASSERT_TRUE(sim->WaitForCommand("#VSP=1", 30000));
+        EXPECT_TRUE(g_bOffHook);
+        // The loop holds the line: no message is recorded meanwhile.
+        EXPECT_FALSE(SentCommand(*sim, "VRX"));
+    }
+};
+
+TEST_F(SpeakerphoneStory, TurningItOffSendsTheDisableCommandAndEndsTheCall) {
+    StartSpeakerphoneCall();
+    g_bSpeakerphone = false;
+    worker->Wake();
+    ASSERT_TRUE(sim->WaitForCommand("#VSP=0", 30000));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bHangUpRequest; }));
+    EXPECT_FALSE(g_bTalking);
+    EXPECT_EQ(Index().GetSize(), 0);
+}
+
+TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
+    StartSpeakerphoneCall();
+    g_bHangUpRequest = true;
+    phone->m_driver.SetStopRequest(true);
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bHangUpRequest; }));
+    EXPECT_FALSE(g_bTalking);
+    // Left with the loop still marked running: the disable command is not sent.
+    EXPECT_FALSE(SentCommand(*sim, "#VSP=0"));
+    EXPECT_EQ(Index().GetSize(), 0);
+}
