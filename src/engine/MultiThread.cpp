@@ -735,6 +735,9 @@ void CMultiThread::HangUp() {
     g_bTalking = false;
     g_bHold = false;
     g_bOffHook = false;
+    // A call that is hung up has no speakerphone either: a request left set
+    // here would hold every later request back, the loop no longer running.
+    g_bSpeakerphone = false;
     m_bSpeakerphoneRunning = false;
     g_bHangUpRequest = false;
     m_rings.nCidReadAt = 0;
