@@ -110,4 +110,12 @@ TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
     // Left with the loop still marked running: the disable command is not sent.
     EXPECT_FALSE(SentCommand(*sim, "#VSP=0"));
     EXPECT_EQ(Index().GetSize(), 0);
+    // The hung-up call took its speakerphone request with it: the next
+    // request runs.
+    EXPECT_FALSE(g_bSpeakerphone);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    Request(kActionRecord);
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !sim->IsOffHook(); }, 60000));
 }
