@@ -42,9 +42,10 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     const std::string mail = ReadAll(inbox + "msg1.eml");
     EXPECT_NE(mail.find("555-1234"), std::string::npos) << mail;
     EXPECT_NE(mail.find("JOHN DOE"), std::string::npos) << mail;
-    EXPECT_EQ(worker->MailsSent(), 1);
+    // The server has the message before the worker has its last reply.
+    EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
     EXPECT_EQ(g_curCall.Get().m_nKind, 2); // the call's rings
-    EXPECT_TRUE(g_recentCalls.Get().empty());
+    EXPECT_TRUE(WaitFor([&] { return g_recentCalls.Get().empty(); }, 30000));
     EXPECT_NE(home.Read("modem.log").find("Rings ended."), std::string::npos);
     EXPECT_EQ(Index().GetSize(), 0); // nothing was recorded
 }
