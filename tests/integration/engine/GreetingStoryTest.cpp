@@ -90,16 +90,6 @@ protected:
     }
 };
 
-TEST_F(SpeakerphoneStory, TurningItOffSendsTheDisableCommandAndEndsTheCall) {
-    StartSpeakerphoneCall();
-    g_bSpeakerphone = false;
-    worker->Wake();
-    ASSERT_TRUE(sim->WaitForCommand("#VSP=0", 30000));
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bHangUpRequest; }));
-    EXPECT_FALSE(g_bTalking);
-    EXPECT_EQ(Index().GetSize(), 0);
-}
-
 TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
     StartSpeakerphoneCall();
     g_bHangUpRequest = true;
