@@ -209,6 +209,15 @@ void CMultiThread::Step() {
     }
 }
 
+// A request from the UI; while a speakerphone request waits for its loop,
+// nothing else runs.
+void CMultiThread::RunPendingAction() {
+    m_bRearm = true;
+    if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
+        RunAction();
+    SleepQuantum();
+}
+
 bool CMultiThread::CheckLine() {
     CCommDriver& drv = m_phone.m_driver;
     if (g_bReconfigure) {
@@ -233,10 +242,7 @@ bool CMultiThread::CheckLine() {
         return false;
     }
     if (g_bActionPending) {
-        m_bRearm = true;
-        if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
-            RunAction();
-        SleepQuantum();
+        RunPendingAction();
         return false;
     }
     ITelephoneDevice& dev = m_phone.Device();
@@ -262,10 +268,7 @@ bool CMultiThread::CheckLine() {
         return false;
     }
     if (g_bActionPending) {
-        m_bRearm = true;
-        if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
-            RunAction();
-        SleepQuantum();
+        RunPendingAction();
         return false;
     }
     switch (CheckRingTiming(m_rings, GetTickCount())) {

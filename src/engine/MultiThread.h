@@ -98,6 +98,7 @@ public:
     void Wake();
     void Step();
     bool CheckLine();
+    void RunPendingAction();
     bool WaitEvent();
     void HandleRing();
     void ReadCallerId();
