@@ -222,11 +222,13 @@ void CMultiThread::RecordCall(int mode) {
         StopCall();
     g_bActionPending = false;
     drv.SetStopRequest(false);
-    WriteIndex(true);
     {
+        // Known before the index shows the call, so whoever sees the record
+        // also finds its file here.
         std::lock_guard lock(m_fieldMutex);
         m_sLastRecording = file;
     }
+    WriteIndex(true);
     if (m_bFaxAfterRecording) {
         m_bFaxAfterRecording = false;
         HandOffFax();
