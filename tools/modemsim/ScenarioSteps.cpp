@@ -52,10 +52,12 @@ bool Option(const ScenarioWords& t, const char* key, const Num& num, long& out,
 
 bool OnlyOptions(const ScenarioWords& t, std::initializer_list<const char*> allowed,
                  std::string* error) {
-    for (const auto& [key, value] : t.options)
+    for (const auto& option : t.options) {
+        const std::string& key = option.first;
         if (std::find_if(allowed.begin(), allowed.end(), [&](const char* a) { return key == a; }) ==
             allowed.end())
             return Fail(error, "unknown option \"" + key + "\"");
+    }
     return true;
 }
 
