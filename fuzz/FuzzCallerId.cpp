@@ -1,6 +1,7 @@
 // The modem's caller-ID lines are whatever the line and the modem send. The
 // input is a script: per step one byte choosing the result, one byte of
 // delay, one length byte and that many bytes of line text.
+#include "CallerIdFieldCheck.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemCallerId.h"
@@ -44,14 +45,6 @@ private:
     uint32_t m_now = 0xFFFF0000u;
     std::string m_text;
 };
-
-void CheckField(const std::string& s) {
-    if (s.size() > 255)
-        std::abort();
-    for (unsigned char c : s)
-        if (c < 0x20 || c == 0x7F)
-            std::abort();
-}
 
 } // namespace
 

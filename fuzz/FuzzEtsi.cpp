@@ -1,19 +1,10 @@
 // The adapter's raw caller-ID message comes from the line: any bytes at all.
+#include "CallerIdFieldCheck.h"
 #include "engine/Etsi.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-namespace {
-void CheckField(const std::string& s) {
-    if (s.size() > 255)
-        std::abort();
-    for (unsigned char c : s)
-        if (c < 0x20 || c == 0x7F)
-            std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Etsi e;

@@ -11,6 +11,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Moves len bytes at offset with pread or pwrite, going on after short
+// transfers and interruptions; false when the block ends first or on error.
+template <class Io, class Ptr>
+bool TransferAll(Io io, int fd, Ptr p, size_t offset, size_t len) {
+    while (len > 0) {
+        ssize_t n = io(fd, p, len, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        offset += static_cast<size_t>(n);
+        len -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
 SharedMemoryBlock::~SharedMemoryBlock() {
     Close();
 }
@@ -106,18 +127,7 @@ void SharedMemoryBlock::Unmap() {
 bool SharedMemoryBlock::ReadAt(size_t offset, void* buf, size_t len) const {
     if (m_fd < 0 || offset > m_nSize || len > m_nSize - offset)
         return false;
-    auto* p = static_cast<char*>(buf);
-    while (len > 0) {
-        ssize_t n = ::pread(m_fd, p, len, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        offset += static_cast<size_t>(n);
-        len -= static_cast<size_t>(n);
-    }
-    return true;
+    return TransferAll(::pread, m_fd, static_cast<char*>(buf), offset, len);
 }
 
 bool SharedMemoryBlock::WriteAt(size_t offset, const void* buf, size_t len) {
@@ -127,18 +137,7 @@ bool SharedMemoryBlock::WriteAt(size_t offset, const void* buf, size_t len) {
     struct stat st {};
     if (::fstat(m_fd, &st) != 0 || static_cast<size_t>(st.st_size) < offset + len)
         return false;
-    const auto* p = static_cast<const char*>(buf);
-    while (len > 0) {
-        ssize_t n = ::pwrite(m_fd, p, len, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        offset += static_cast<size_t>(n);
-        len -= static_cast<size_t>(n);
-    }
-    return true;
+    return TransferAll(::pwrite, m_fd, static_cast<const char*>(buf), offset, len);
 }
 
 bool SharedMemoryBlock::Lock(uint32_t timeoutMs) {

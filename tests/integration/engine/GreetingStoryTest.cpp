@@ -48,17 +48,6 @@ TEST_F(EngineStory, GreetingRecordedThroughTheModemAnswersTheNextCall) {
 
 // ---- the speakerphone, switched on by the caller's key during the greeting --
 
-namespace {
-
-bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
-    for (const std::string& c : sim.ReceivedCommands())
-        if (c.find(text) != std::string::npos)
-            return true;
-    return false;
-}
-
-} // namespace
-
 class SpeakerphoneStory : public EngineStory {
 protected:
     void SetUp() override {

@@ -6,13 +6,6 @@
 
 namespace {
 
-bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
-    for (const std::string& c : sim.ReceivedCommands())
-        if (c.find(text) != std::string::npos)
-            return true;
-    return false;
-}
-
 std::string OnOff(const ::testing::TestParamInfo<bool>& i) {
     return i.param ? "On" : "Off";
 }

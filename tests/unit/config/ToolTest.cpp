@@ -1,62 +1,25 @@
 // vorella-tool's configuration commands, run as the built program.
+#include "ChildProcess.h"
 #include "TempHome.h"
 #include "config/SettingsStore.h"
 #include "platform/FileUtil.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
-struct ToolResult {
-    int exitCode = -1;
-    std::string out;
-};
-
-// Runs vorella-tool with an argument vector (no shell) and collects stdout.
-ToolResult RunTool(const std::vector<std::string>& args) {
-    const char* bin = std::getenv("VORELLA_BIN_DIR");
-    std::string path = std::string(bin && *bin ? bin : VORELLA_BIN_DIR_FALLBACK) + "/vorella-tool";
-    std::vector<char*> argv{path.data()};
-    std::vector<std::string> copy = args;
-    for (std::string& a : copy)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    pid_t pid = -1;
-    const int rc = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    ToolResult r;
-    char buf[4096];
-    ssize_t n;
-    while (rc == 0 && (n = ::read(fds[0], buf, sizeof buf)) > 0)
-        r.out.append(buf, static_cast<size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    if (rc == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        r.exitCode = WEXITSTATUS(status);
-    return r;
+// Runs vorella-tool with an argument vector (no shell) and collects its output.
+ProgramRun RunTool(std::vector<std::string> args) {
+    args.insert(args.begin(), BuiltProgram("vorella-tool"));
+    return RunProgram(args);
 }
 
 TEST(VorellaTool, SettingsSeedsTheIniAndPrintsEveryKeyInTableOrder) {
     TempHome home;
     home.CopyShipped("vorella.def");
     ASSERT_FALSE(FileExists(home.File("vorella.ini")));
-    const ToolResult r = RunTool({"settings"});
-    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const ProgramRun r = RunTool({"settings"});
+    ASSERT_EQ(r.nExit, 0) << r.out;
     EXPECT_TRUE(FileExists(home.File("vorella.ini")));
     EXPECT_EQ(home.Read("vorella.ini"), home.Read("vorella.def"));
 
@@ -81,11 +44,11 @@ TEST(VorellaTool, ModemTypeClassifiesNames) {
         {"$(touch pwned); `x`", "0\n"},
     };
     for (const auto& [name, expect] : cases) {
-        const ToolResult r = RunTool({"modem-type", name});
-        EXPECT_EQ(r.exitCode, 0);
+        const ProgramRun r = RunTool({"modem-type", name});
+        EXPECT_EQ(r.nExit, 0);
         EXPECT_EQ(r.out, expect) << name;
     }
-    EXPECT_EQ(RunTool({"modem-type"}).exitCode, 2);
+    EXPECT_EQ(RunTool({"modem-type"}).nExit, 2);
 }
 
 TEST(VorellaTool, ProfilePrintsEveryKeyAndTheTypeCode) {
@@ -93,8 +56,8 @@ TEST(VorellaTool, ProfilePrintsEveryKeyAndTheTypeCode) {
     home.Write("modem.ini", "[Options]\nsSupportedModems=Rockwell Test\n"
                             "[Rockwell Test]\nCfg=rt.cfg\n");
     home.Write("cfg/rt.cfg", "[Options]\nsCmdAnswer=A7\n");
-    const ToolResult r = RunTool({"profile", "Rockwell Test"});
-    ASSERT_EQ(r.exitCode, 0);
+    const ProgramRun r = RunTool({"profile", "Rockwell Test"});
+    ASSERT_EQ(r.nExit, 0);
     EXPECT_NE(r.out.find("\nnCompression\t4\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\nsCmdAnswer\tA7\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nsStatusMODEM_EOT1\t16\nsStatusMODEM_EOT2\t3\n"), std::string::npos);

@@ -56,18 +56,23 @@ void PtyPair::Send(const std::string& bytes) {
     }
 }
 
-std::string PtyPair::Receive(size_t want, int timeoutMs) {
+namespace {
+
+// Reads from fd until done(what arrived) holds, the other side closes, or
+// timeoutMs passed.
+template <class Done>
+std::string ReadUntil(int fd, int timeoutMs, Done done) {
     std::string got;
     uint32_t start = GetTickCount();
-    while (got.size() < want) {
+    while (!done(got)) {
         int left = timeoutMs - static_cast<int>(GetTickCount() - start);
         if (left <= 0)
             break;
-        pollfd p{m_master, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, left) <= 0)
             continue;
         char buf[4096];
-        ssize_t n = ::read(m_master, buf, sizeof buf);
+        ssize_t n = ::read(fd, buf, sizeof buf);
         if (n <= 0)
             break;
         got.append(buf, static_cast<size_t>(n));
@@ -75,21 +80,15 @@ std::string PtyPair::Receive(size_t want, int timeoutMs) {
     return got;
 }
 
+} // namespace
+
+std::string PtyPair::Receive(size_t want, int timeoutMs) {
+    return ReadUntil(m_master, timeoutMs,
+                     [want](const std::string& got) { return got.size() >= want; });
+}
+
 std::string PtyPair::ReceiveUntil(const std::string& text, int timeoutMs) {
-    std::string got;
-    uint32_t start = GetTickCount();
-    while (got.find(text) == std::string::npos) {
-        int left = timeoutMs - static_cast<int>(GetTickCount() - start);
-        if (left <= 0)
-            break;
-        pollfd p{m_master, POLLIN, 0};
-        if (::poll(&p, 1, left) <= 0)
-            continue;
-        char buf[4096];
-        ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n <= 0)
-            break;
-        got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
+    return ReadUntil(m_master, timeoutMs, [&text](const std::string& got) {
+        return got.find(text) != std::string::npos;
+    });
 }

@@ -1,0 +1,107 @@
+// The line and the device: going off hook, hanging up, stopping a call or
+// its sound, and opening and closing the telephone device.
+#include "engine/MultiThread.h"
+
+#include "engine/CallState.h"
+#include "engine/Phone.h"
+#include "engine/TelephoneDevice.h"
+#include "engine/UiBridge.h"
+#include "platform/TickCount.h"
+
+#include <algorithm>
+
+void CMultiThread::TouchCurrentFile() {
+    std::string file = CurrentFile();
+    if (!file.empty())
+        TouchFile(file);
+    SetCurrentFile("");
+}
+
+void CMultiThread::GoOffHook() {
+    g_bSpeakerphone = false;
+    g_curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
+    m_phone.Device().GoOffHook();
+    m_ui.SetCallBusy(true);
+    g_bOffHookRequest = false;
+    g_bOffHook = true;
+}
+
+void CMultiThread::HangUp() {
+    g_bTalking = false;
+    g_bHold = false;
+    g_bOffHook = false;
+    // A call that is hung up has no speakerphone either: a request left set
+    // here would hold every later request back, the loop no longer running.
+    g_bSpeakerphone = false;
+    m_bSpeakerphoneRunning = false;
+    g_bHangUpRequest = false;
+    m_rings.nCidReadAt = 0;
+    m_rings.bCidSeen = false;
+    if (m_bHandsetRecording) {
+        m_bHandsetRecording = false;
+        m_ui.SetHandsetRecording(false);
+    }
+    if (m_phone.Device().IsOpen())
+        m_phone.Device().HangUp();
+    {
+        std::lock_guard lock(m_fieldMutex);
+        m_sFile2.clear();
+    }
+    g_bPlaying = false;
+    g_bOffHook = false;
+    g_bOffHookRequest = false;
+    m_ui.SetCallBusy(false);
+}
+
+void CMultiThread::StopCall() {
+    g_bHangUpRequest = true;
+    m_phone.m_driver.SetStopRequest(true);
+}
+
+void CMultiThread::OpenDevice() {
+    CCommDriver& drv = m_phone.m_driver;
+    m_phone.m_dwFaxDeadline = 0;
+    m_bHandsetRecording = false;
+    ITelephoneDevice& dev = m_phone.Device();
+    if (!dev.IsAvailable()) {
+        // Nothing to drive: say so and stay paused, rather than pretend.
+        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
+        if (!g_bPaused) {
+            g_bPaused = true;
+            m_ui.MonitoringChanged(true);
+        }
+        return;
+    }
+    if (!dev.Open()) {
+        SleepMs(static_cast<uint32_t>(std::clamp(drv.dwTimeoutDefault, 1, 10000)));
+        return;
+    }
+    if (!drv.DeviceFailure())
+        m_bRearm = true;
+    SleepQuantum();
+    drv.SetStopRequest(false);
+}
+
+void CMultiThread::CloseDevice() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (m_phone.Device().IsOpen())
+        m_phone.Device().Close(false);
+    drv.SetStopRequest(false);
+    g_bPaused = true;
+    g_bOffHook = false;
+    std::lock_guard lock(m_fieldMutex);
+    m_sFile.clear();
+    m_sFile2.clear();
+}
+
+void CMultiThread::StopAudio() {
+    g_bHold = false;
+    if (g_bPlaying || g_bRecording) {
+        m_phone.m_driver.SetStopRequest(true);
+        g_bRecording = false;
+    }
+    g_bPlaying = false;
+    m_phone.m_driver.SetStopRequest(false);
+    m_ui.SetCallBusy(false);
+    g_bOffHook = false;
+}

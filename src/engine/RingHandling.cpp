@@ -1,0 +1,239 @@
+// The ring watcher: waiting for the modem's rings, each ring and the caller
+// ID read with it, the ring sound, and the step taken when the rings end.
+#include "engine/MultiThread.h"
+
+#include "audio/PlaySound.h"
+#include "engine/CallState.h"
+#include "engine/CallerIdDisplay.h"
+#include "engine/CallerIdSources.h"
+#include "engine/CommDriverCidChannel.h"
+#include "engine/ModemCallerId.h"
+#include "engine/Phone.h"
+#include "engine/UiBridge.h"
+#include "modem/ResultCodes.h"
+#include "platform/TickCount.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kResultLimit = 65535;
+
+bool IsCidLine(int r) {
+    return r >= kResultCidDate && r <= kResultCidMesg;
+}
+
+} // namespace
+
+void CMultiThread::ResetRings() {
+    m_rings.Reset();
+    m_nRingCount = 0;
+    g_bRinging = false;
+    g_bCidBusy = false;
+    m_bPopupShown = false;
+    m_bAnswerAsked = false;
+}
+
+void CMultiThread::RingsEnded() {
+    Log("Rings ended.\n");
+    CNumber cur = g_curCall.Update([&](CNumber& c) {
+        c.m_nKind = m_rings.nRings;
+        return c;
+    });
+    CloseLastRecentCall();
+    if (m_phone.bHandsetStart) {
+        m_bHandsetRecording = true;
+        m_ui.SetHandsetRecording(true);
+        RecordCall(kRecordHandset);
+    } else {
+        HangUp();
+    }
+    if (m_phone.bEMailCID && m_rings.nRings >= m_phone.nRings) {
+        std::vector<CNumber> calls = g_recentCalls.Update([&](std::vector<CNumber>& v) {
+            if (v.empty())
+                v.insert(v.begin(), cur);
+            std::vector<CNumber> out = v;
+            v.clear();
+            return out;
+        });
+        // Give the front end a moment to store the call before it is mailed.
+        for (int i = 0; i < m_nMailSettleRounds && !m_bStop && !g_bShuttingDown; ++i) {
+            PumpMessages();
+            SleepMs(50);
+        }
+        SendMissedCallMail(calls, false);
+        if (!m_phone.m_dwFaxDeadline)
+            OpenDevice();
+    }
+}
+
+bool CMultiThread::WaitEvent() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem()) {
+        // Rings of other devices arrive as thread messages.
+        HandsetCheck();
+        SleepMs(55);
+        return false;
+    }
+    if (!drv.m_bInitialized || g_bShuttingDown || g_bPaused || g_bTalking || g_bHold) {
+        SleepMs(1);
+        return false;
+    }
+    if (g_bTestRing)
+        return true;
+    drv.SetQuantumTimeouts();
+    drv.SetStopRequest(false);
+    m_bInWait = true;
+    int r = kResultNone;
+    if (m_queue.Size() == 0 && !g_bActionPending && !g_bOffHookRequest && !g_bHangUpRequest &&
+        !g_bPaused && !g_bHold && !m_bStop)
+        r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.dwTimeoutDefault, 1)), kResultLimit);
+    m_bInWait = false;
+    drv.SetStopRequest(false);
+    drv.SetDefaultTimeouts();
+    if (drv.DeviceFailure() || !drv.IsOpen()) {
+        // The modem went away: close it and let the line check reopen it.
+        m_phone.Device().Close(false);
+        return false;
+    }
+    HandsetCheck();
+    return r == kResultRing || IsCidLine(r) || g_bTestRing;
+}
+
+void CMultiThread::HandsetCheck() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!drv.m_bHandsetOffHook || !m_phone.bHandsetStart)
+        return;
+    if (m_phone.bHandsetStop)
+        drv.m_bHandsetTracking = true;
+    if (!m_phone.bRecordImmediately) {
+        if (!g_bOffHook) {
+            g_bOffHookRequest = true;
+            g_bTalking = true;
+            g_bHangUpRequest = false;
+            g_bHold = false;
+            g_bSpeakerphone = false;
+            g_bActionPending = false;
+            drv.SetStopRequest(true);
+        }
+    } else {
+        RecordCall(kRecordNormal);
+    }
+    drv.SetStopRequest(false);
+}
+
+void CMultiThread::HandleRing() {
+    CCommDriver& drv = m_phone.m_driver;
+    m_ui.StopTimer(UiTimer::MainCallRefresh);
+    m_ui.ClearLastPlayed();
+    Log("RING detected\n");
+    const uint32_t now = GetTickCount();
+    m_rings.dwLastRing = now;
+    if (m_rings.nRings == 0)
+        m_rings.dwRingStart = now;
+    g_bTestRing = false;
+    g_bTalking = false;
+    g_bHold = false;
+    g_bHangUpRequest = false;
+    g_bCidBusy = true;
+    g_bRinging = true;
+    m_bRearm = true;
+    if (m_rings.nRings == 0)
+        g_curCall.Update([](CNumber& c) { c.Reset(); });
+    const int before = m_rings.nRings;
+    g_curCall.Update([&](CNumber& c) { c.m_nKind = before; });
+    const bool bQuietRing = m_phone.nTextToSpeech != 0;
+    if (m_phone.bRingBeforeCallerID && !bQuietRing)
+        PlayRingSound(false);
+    m_rings.nRings += 1;
+    m_nRingCount = m_rings.nRings;
+    if (m_rings.nRings == 1) {
+        m_ui.CallerChanged({});
+        m_ui.SetWindowTitle("Vorella");
+        m_ui.ActivateMainWindow();
+    }
+    const bool bSerial = m_phone.IsSerialModem();
+    if (ReadsCallerIdAtThisRing(m_rings, m_phone.nCIDType, bSerial)) {
+        m_rings.nCidReadAt = m_rings.nRings == 1 ? 1 : 2;
+        if (bSerial || m_phone.nCIDType == kCidFormattedAny || m_rings.nRings > 1)
+            ReadCallerId();
+    }
+    if (m_rings.nRings == 1 && ReadsCallerIdAtFirstRing(m_phone.nCIDType, bSerial))
+        m_ui.SetWindowTitle(CallWindowTitle(g_curCall.Get()));
+    if ((!m_phone.bRingBeforeCallerID && !bQuietRing) ||
+        (m_rings.nRings > 1 && m_rings.nCidReadAt < m_rings.nRings))
+        PlayRingSound(false);
+    // The toll-saver point: where a machine set to "away" answers.
+    const int answerAt = UsesTollSaver(m_phone.nCIDType)
+                             ? TollSaverRing(m_phone.nRings, m_phone.bTollSaver, g_bNewMessages)
+                             : m_phone.nRings;
+    // (Rings seen while the caller ID was read count too, so the point may
+    // have been passed rather than met.)
+    if (m_rings.nRings >= answerAt && !m_bAnswerAsked) {
+        m_bAnswerAsked = true;
+        m_bRearm = true;
+        if (m_phone.nAction == 1 && !g_bActionPending && !g_bOffHook)
+            RequestAction(kActionAnswer);
+    }
+    if (m_phone.iPopup != 0) {
+        m_ui.StartTimer(UiTimer::PopupClose, kPopupRingMs);
+        if (!m_bPopupShown) {
+            m_bPopupShown = true;
+            m_ui.ShowPopup();
+        }
+    }
+    g_bTestRing = false;
+    m_rings.bCidSeen = false;
+    g_bCidBusy = false;
+    m_bRearm = true;
+    (void)drv;
+}
+
+void CMultiThread::ReadCallerId() {
+    CCommDriver& drv = m_phone.m_driver;
+    g_nAction = 0;
+    drv.SetStopRequest(false);
+    g_bCidBusy = true;
+    g_curCall.Update([](CNumber& c) { c.m_nKind = 1; });
+    CallerIdContext ctx{m_ui, m_phone.bFilterCalls, [this](const std::string& s) { Log(s); },
+                        [&drv] { drv.SetStopRequest(false); }};
+    if (m_phone.IsSerialModem()) {
+        // A hardware caller-ID modem sends the number between the first two
+        // rings, so the wait for the second ring has read it with that ring.
+        std::string held;
+        if (m_phone.nCIDType == kCidHardware)
+            held = DigitLineBeforeRing(drv.LineBuffer());
+        CCommDriverCidChannel channel(drv, held);
+        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv.sStatusMESG),
+                                    [this] {
+                                        m_rings.nRings += 1;
+                                        m_nRingCount = m_rings.nRings;
+                                        m_rings.dwLastRing = GetTickCount();
+                                    });
+        CallerIdFill fill = ::ReadCallerId(source, ctx);
+        m_rings.bCidSeen = fill.bCidSeen;
+    } else {
+        DeviceCallerData d = m_phone.Device().CallerData();
+        if (m_phone.Device().Kind() == DeviceKind::UsbAdapter) {
+            CRawCallerIdSource source(d.sRawMessage);
+            ::ReadCallerId(source, ctx);
+        } else {
+            CLineCallerIdSource source([d] {
+                return LineCallerData{d.bPresent, d.sName, d.sNumber};
+            });
+            ::ReadCallerId(source, ctx);
+        }
+    }
+}
+
+void CMultiThread::PlayRingSound(bool bWait) {
+    if ((m_phone.m_driver.m_bHandsetOffHook && !bWait) || IsSoundPlaying())
+        return;
+    if (RingSoundSuppressed(m_nTrayState))
+        return;
+    CNumber c = g_curCall.Get();
+    std::string sound =
+        ProgramFile(RingSoundFor(c.m_nContactStatus, c.m_sRingSound, m_phone.sWaveRingIn));
+    if (!sound.empty())
+        PlaySoundFile(sound, !bWait);
+}

@@ -1,0 +1,144 @@
+// The shared part of the whole-call stories: the fixture's set-up and the
+// helpers that wait, measure a recording and look at what the modem was sent.
+#include "EngineStory.h"
+
+bool WaitFor(const std::function<bool()>& pred, uint32_t timeoutMs) {
+    const uint32_t start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        SleepMs(5);
+    }
+    return true;
+}
+
+double ToneShare(const std::vector<int16_t>& s, double hz, double rate) {
+    if (s.empty())
+        return 0;
+    const double w = 2 * M_PI * hz / rate;
+    double c = 2 * std::cos(w), s1 = 0, s2 = 0, total = 0;
+    for (int16_t v : s) {
+        double s0 = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+        total += double(v) * v;
+    }
+    double power = s1 * s1 + s2 * s2 - c * s1 * s2;
+    return total > 0 ? 2 * power / (double(s.size()) * total) : 0;
+}
+
+double Rms(const std::vector<int16_t>& s) {
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return s.empty() ? 0 : std::sqrt(sum / double(s.size()));
+}
+
+bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
+    for (const std::string& c : sim.ReceivedCommands())
+        if (c.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+void EngineStory::SetUp() {
+    ResetCallState();
+    g_curCall.Set({});
+    g_recentCalls.Set({});
+    g_selectedCallFolder.Set("");
+    home.CopyShipped("vorella.def");
+    StartSim();
+    phone = std::make_unique<CPhone>();
+    phone->LoadAll();
+    phone->SetUi(&ui);
+    // Short timings: a story must not wait for a real line.
+    CCommDriver& d = phone->m_driver;
+    d.nComPort = kPort;
+    d.SetDebugLevel(1);
+    d.nCompression = 8;
+    d.nCompressionBS = 8;
+    d.nCompressionSampleRate = 8000;
+    d.dwTimeoutDefault = 2000;
+    d.dwTimeoutQuant = 10;
+    d.bSilenceDetection = false;
+    d.dwInactiveTimer = 60000;
+    phone->bSoftAGC = false;
+    phone->m_iVolume = 50;
+    phone->nCIDType = kCidFormatted;
+    phone->dwTimeToGet = 3000;
+    phone->dwTimeToWait = 500;
+    phone->iPopup = 0;
+    phone->sWaveRingIn = "";
+    phone->bEMailCID = 0;
+    phone->nRings = 1;
+    phone->dwBaudRate = 115200;
+    phone->nDebugLevel = 1;
+}
+
+void EngineStory::TearDown() {
+    if (HasFailure()) {
+        // What the modem and the simulator saw, for the failure's story.
+        for (const char* f : {"modem.log", "sim.log"}) {
+            std::string t = home.Read(f);
+            std::cerr << "---- " << f << " (end)\n"
+                      << t.substr(t.size() > 4000 ? t.size() - 4000 : 0) << "\n";
+        }
+    }
+    worker.reset();
+    phone.reset();
+    sim.reset();
+}
+
+void EngineStory::StartSim(const std::string& personality) {
+    modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For(personality);
+    o.logFile = home.File("sim.log");
+    sim = std::make_unique<modemsim::ModemSim>(o);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    ASSERT_TRUE(SetComPortDevice(kPort, sim->SlavePath()));
+    sim->SetVoiceFormat({8, 8000, 0});
+}
+
+void EngineStory::StartWorker() {
+    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker->SetSaveOnExit(false);
+    worker->SetMailSettleRounds(1);
+    ASSERT_TRUE(worker->Start());
+    worker->SignalStart();
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() >= 1; }));
+}
+
+CDataStructureArray EngineStory::Index() const {
+    CDataStructureArray a;
+    a.Load(CallFolder() + "index.dat");
+    return a;
+}
+
+std::vector<int16_t> EngineStory::Samples(const std::string& path) const {
+    std::vector<int16_t> s;
+    WaveFormat f;
+    std::string error;
+    EXPECT_TRUE(ReadWaveSamples(path, s, f, error)) << error;
+    return s;
+}
+
+std::string EngineStory::MakeToneWav(const std::string& name, double hz, int ms, int amp) {
+    std::vector<int16_t> s(size_t(8 * ms));
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = int16_t(amp * std::sin(2 * M_PI * hz * double(i) / 8000));
+    std::string path = home.File(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    CWaveFile w;
+    EXPECT_EQ(w.Create(path, PcmFormat(8000)), 1);
+    w.WriteSamples(s.data(), s.size());
+    EXPECT_TRUE(w.CloseWrite());
+    return path;
+}
+
+bool EngineStory::UiSaid(const std::string& text) const {
+    for (const std::string& l : ui.Lines())
+        if (l.find(text) != std::string::npos)
+            return true;
+    return false;
+}
