@@ -96,6 +96,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
         m_frontEnd.Message("Another instance keeps the control socket; this one runs without "
                            "external control.");
         break;
+    case CControlService::StartResult::NoBlock:
     case CControlService::StartResult::Failed:
         m_frontEnd.Message("External control is not available: " + error);
         break;

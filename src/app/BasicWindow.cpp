@@ -14,9 +14,10 @@ CBasicWindow::~CBasicWindow() {
 }
 
 CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t waitForPreviousMs) {
+    // The window itself does not depend on the socket: an instance without
+    // external control (a "copy" start, an unusable runtime folder) still
+    // needs its settings and its tray timer.
     CControlService::StartResult result = m_control.Start(error, waitForPreviousMs);
-    if (result != CControlService::StartResult::Serving)
-        return result;
     const std::string ini = GetSettingsPath();
     m_arRASWindows.clear();
     for (std::string& title : SplitKeepEmpty(

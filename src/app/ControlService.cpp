@@ -20,12 +20,10 @@ CControlService::StartResult CControlService::Start(std::string* error,
             return StartResult::AnotherRuns;
         SleepMs(50);
     }
-    std::string folder = GetRuntimeFolder(error);
-    if (folder.empty() || !m_commDll.Open(folder, error)) {
-        m_server.Close();
-        return StartResult::Failed;
-    }
     m_server.SetHandler([this](const std::string& request) { return Handle(request); });
+    std::string folder = GetRuntimeFolder(error);
+    if (folder.empty() || !m_commDll.Open(folder, error))
+        return StartResult::NoBlock;
     return StartResult::Serving;
 }
 

@@ -17,12 +17,19 @@ class CControlService {
 public:
     explicit CControlService(IExternalControl& control) : m_control(control) {}
 
-    enum class StartResult { Serving, AnotherRuns, Failed };
+    enum class StartResult {
+        Serving,     // the socket and the block are ours
+        NoBlock,     // the socket is ours, but the block could not be made
+        AnotherRuns, // an instance already serves
+        Failed,      // no socket
+    };
 
     // Claims the control socket and opens the block. AnotherRuns when an
     // instance is already serving; its block is then left alone. A start with
     // "copy" (a restart) gives the leaving instance waitForPreviousMs to let go
-    // of the socket.
+    // of the socket. Without the block the socket is still kept (NoBlock):
+    // it is what makes this the one instance, and later starts still reach
+    // it; only the block's commands answer "disabled".
     StartResult Start(std::string* error, uint32_t waitForPreviousMs = 0);
     void Stop();
 

@@ -4,6 +4,7 @@
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
 #include "engine/ThreadMessages.h"
+#include "platform/TickCount.h"
 
 CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
     g_pPhone = m_pPhone.get();
@@ -101,6 +102,14 @@ void CEngineWorker::StopCall() {
     // call keeps one): left set, every later request would wait for it.
     g_bSpeakerphone = false;
     g_bHold = false;
+    // A fax hand-off keeps the line released until its deadline; the user's
+    // stop ends that wait now, so monitoring comes back on the next step
+    // (the worker paused itself for the hand-off and resumes when it ends).
+    // Only a deadline still set is moved: one the worker has just ended stays 0.
+    if (uint32_t deadline = m_pPhone->m_dwFaxDeadline.load(); deadline != 0) {
+        const uint32_t now = GetTickCount();
+        m_pPhone->m_dwFaxDeadline.compare_exchange_strong(deadline, now ? now : 1);
+    }
     g_bHangUpRequest = true;
     m_pPhone->m_driver.SetStopRequest(true);
     m_pThread->Wake();

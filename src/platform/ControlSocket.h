@@ -40,7 +40,8 @@ public:
     const std::string& Path() const { return m_sPath; }
 
     // Accepts, reads and answers what is ready, waiting at most waitMs for
-    // something to happen. Requests are answered on the calling thread.
+    // something to happen (while not listening, simply waitMs). Requests are
+    // answered on the calling thread.
     void Process(int waitMs);
     size_t ClientCount() const { return m_clients.size(); }
     // Requests refused because the peer was another user (for the log and tests).

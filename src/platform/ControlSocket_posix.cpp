@@ -146,8 +146,14 @@ void ControlServer::Close() {
 }
 
 void ControlServer::Process(int waitMs) {
-    if (m_listenFd < 0)
+    if (m_listenFd < 0) {
+        // Nothing to serve (another instance keeps the socket, or there is
+        // none): the owner's loop still expects to be held here for its wait,
+        // or it would spin a whole core.
+        if (waitMs > 0)
+            SleepMs(static_cast<uint32_t>(waitMs));
         return;
+    }
     std::vector<pollfd> fds;
     fds.push_back({m_listenFd, POLLIN, 0});
     int timeout = std::max(waitMs, 0);

@@ -129,7 +129,13 @@ TEST_F(AppTest, CopyStartsASecondInstanceEvenWhenOneRuns) {
     BackgroundProgram server;
     StartServer(server);
     app.SetCopyWaitMs(200);
+    bool trayTimer = false;
+    frontEnd.loop = [&](CBasicWindow& w) {
+        trayTimer = w.Timers().IsRunning(kTimerTray);
+        w.PostQuit();
+    };
     ASSERT_EQ(Run({"/copy"}), 0);
+    EXPECT_TRUE(trayTimer) << "the tray is kept up without external control too";
     EXPECT_FALSE(app.EndedEarly());
     EXPECT_EQ(nWorkersMade, 1);
     ASSERT_FALSE(frontEnd.messages.empty());

@@ -218,6 +218,22 @@ TEST_F(BasicWindowTest, ExternalMonitoringSwitchStopsTheCallFirst) {
               (std::vector<std::string>{"stop call", "external caller id", "dial+speak 5550123"}));
 }
 
+TEST_F(BasicWindowTest, AWindowWithoutTheSocketStillWaitsForItsTimers) {
+    // A second full instance ("copy") finds the socket taken and runs on
+    // without external control; its loop must still sleep until the next
+    // timer instead of coming straight back.
+    FakeAppWorker secondWorker;
+    CBasicWindow second{frontEnd};
+    std::string error;
+    ASSERT_EQ(second.Create(&error), CControlService::StartResult::AnotherRuns);
+    second.AttachWorker(secondWorker);
+    second.StartSpeakTimer(30);
+    second.ProcessEvents(60000); // returns once the timer is due
+    second.ProcessEvents(0);     // and this round fires it
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(second.Timers().IsRunning(kTimerSpeak));
+}
+
 TEST_F(BasicWindowTest, TimersFireByTheirPeriodAndCatchUpOnce) {
     CUiTimers timers;
     timers.Start(1, 100, 1000);

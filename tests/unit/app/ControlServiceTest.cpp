@@ -4,11 +4,13 @@
 #include "TempHome.h"
 
 #include "app/ControlService.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/SingleInstance.h"
 #include "platform/TickCount.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -80,6 +82,34 @@ TEST(ControlService, ExternalControlWaitsUntilEnabled) {
     EXPECT_EQ(service.Handle(kRequestCall), "disabled");
     service.CommDll().Enable();
     EXPECT_EQ(service.Handle(kRequestCall), "ok");
+}
+
+TEST(ControlService, WithoutTheBlockTheInstanceStillHoldsTheSocket) {
+    TempHome home;
+    // Something that is not a block sits under the block's name, so the
+    // block cannot be made.
+    std::string error;
+    const std::string shmPath = "/dev/shm" + ControlBlockName(GetRuntimeFolder(&error));
+    if (::mkdir(shmPath.c_str(), 0700) != 0)
+        GTEST_SKIP() << "no POSIX shared memory folder to block: " << shmPath;
+    struct Cleanup {
+        std::string path;
+        ~Cleanup() { ::rmdir(path.c_str()); }
+    } cleanup{shmPath};
+
+    FakeExternalControl fake;
+    CControlService service(fake);
+    ASSERT_EQ(service.Start(&error), CControlService::StartResult::NoBlock);
+    EXPECT_FALSE(error.empty());
+    service.CommDll().Enable();
+    // Still the one instance: a later start finds it and hands over.
+    EXPECT_TRUE(IsInstanceRunning());
+    FakeExternalControl otherFake;
+    CControlService second(otherFake);
+    EXPECT_EQ(second.Start(&error), CControlService::StartResult::AnotherRuns);
+    EXPECT_EQ(service.Handle(kRequestShow), "ok");
+    EXPECT_EQ(service.Handle(kRequestCall), "disabled");
+    EXPECT_EQ(fake.log, (std::vector<std::string>{"show"}));
 }
 
 TEST(ControlService, ARestartTakesOverOnceTheOldInstanceLetsGo) {
