@@ -87,8 +87,6 @@ constexpr StringEntry kStrings[] = {
     {57949, "Handset Off-Hook"},
     {57963,
      "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
-    {57963,
-     "Parameters:\r\r/h or /?\t\tThis help\rQuit or Exit\tTerminates loaded copy, if running"},
     {57964, "You have a call."},
     {57969, "Message.wav"},
     {57974, "There are no TAPI devices installed!"},
@@ -102,11 +100,12 @@ constexpr StringEntry kStrings[] = {
     {57991, "Wave audio (*.wav)|*.wav|All Files (*.*)|*.*||"},
 };
 
-static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
-                             [](const StringEntry& a, const StringEntry& b) {
-                                 return a.id < b.id;
-                             }),
-              "the string table must stay sorted by id");
+// Sorted by id, each id once (a merge that adds an id twice fails here).
+static_assert(std::adjacent_find(std::begin(kStrings), std::end(kStrings),
+                                 [](const StringEntry& a, const StringEntry& b) {
+                                     return a.id >= b.id;
+                                 }) == std::end(kStrings),
+              "the string table must stay sorted by id, each id once");
 
 } // namespace
 
