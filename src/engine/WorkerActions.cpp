@@ -271,7 +271,13 @@ void CMultiThread::AutoAnswer() {
             OnEvent(ev);
         return;
     }
-    drv.SetStopRequest(false);
+    // The user stopped the call, or monitoring, while the caller heard the
+    // greeting: that stop ends the answer; the message recording must not
+    // swallow it.
+    if (drv.StopRequested() || g_bPaused) {
+        m_bAnswering = false;
+        return;
+    }
     m_bRecordingMessage = true;
     RecordCall(kRecordNormal);
     m_bRecordingMessage = false;

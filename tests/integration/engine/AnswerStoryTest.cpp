@@ -82,6 +82,25 @@ INSTANTIATE_TEST_SUITE_P(Events, MessageEnd,
                                            EndCase{"key", '5'}),
                          [](const auto& i) { return std::string(i.param.label); });
 
+TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
+    phone->nAction = 0;
+    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 8000);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
+    sim->FarEndHangsUp(3000, 'b'); // ends a message, should one be recorded
+    StartWorker();
+    Request(kActionAnswer);
+    ASSERT_TRUE(WaitFor([&] { return g_bPlaying.load(); }));
+    // The user presses "Stop" while the caller hears the greeting.
+    g_bHangUpRequest = true;
+    phone->m_driver.SetStopRequest(true);
+    worker->Wake();
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    ASSERT_TRUE(WaitFor([&] { return !g_bActionPending && !g_bOffHook && !sim->IsOffHook(); }));
+    EXPECT_FALSE(SentCommand(*sim, "VRX"));
+    EXPECT_EQ(Index().GetSize(), 0);
+    EXPECT_TRUE(worker->LastRecording().empty());
+}
+
 TEST_F(AnswerStory, VolumeScalesTheGreeting) {
     for (int volume : {100, 0}) {
         phone->m_iVolume = volume;
