@@ -89,6 +89,10 @@ void CMultiThread::CloseDevice() {
     drv.SetStopRequest(false);
     g_bPaused = true;
     g_bOffHook = false;
+    // A call that rang while monitoring went off is forgotten with the device:
+    // it must not end as a missed call, nor count its rings on into the next
+    // call, once monitoring is back.
+    ResetRings();
     std::lock_guard lock(m_fieldMutex);
     m_sFile.clear();
     m_sFile2.clear();

@@ -144,6 +144,33 @@ TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
         WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
 }
 
+TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == "5551234" && !g_bCidBusy; }));
+    g_bPaused = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
+    // The call is forgotten with the device: no rings are left to end later.
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !g_bRinging; }));
+
+    // Monitoring on again, well within the rings' 8 s: a new caller rings.
+    g_bPaused = false;
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    sim->SetCallerId({"0321", "1406", "5559876", "MARY MAJOR", ""},
+                     modemsim::CallerIdForm::Formatted);
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    // Read at its first ring, as a new call's caller ID is.
+    ASSERT_TRUE(WaitFor([&] {
+        CNumber c = g_curCall.Get();
+        return c.m_sNumber == "5559876" && c.m_sName == "MARY MAJOR" && !g_bCidBusy;
+    }));
+    EXPECT_EQ(worker->RingCount(), 1);
+}
+
 TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 10000, 8000));
     sim->VanishInVoiceStream(2000);
