@@ -76,8 +76,14 @@ void CMultiThread::OpenDevice() {
         SleepMs(static_cast<uint32_t>(std::clamp(drv.dwTimeoutDefault, 1, 10000)));
         return;
     }
-    if (!drv.DeviceFailure())
+    if (!drv.DeviceFailure()) {
         m_bRearm = true;
+    } else if (!g_bPaused) {
+        // The port opened but the modem failed its set-up: monitoring goes
+        // off, so the user sees it, instead of a line that never rings.
+        g_bPaused = true;
+        m_ui.MonitoringChanged(true);
+    }
     SleepQuantum();
     drv.SetStopRequest(false);
 }

@@ -171,6 +171,24 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
     EXPECT_EQ(worker->RingCount(), 1);
 }
 
+TEST_F(EngineStory, AModemThatNeverAnswersItsSetUpPausesMonitoring) {
+    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker->SetSaveOnExit(false);
+    ASSERT_TRUE(worker->Start());
+    worker->SignalStart();
+    // The port opens, the modem says nothing: the user sees monitoring off
+    // rather than a program that looks ready and never hears a ring.
+    ASSERT_TRUE(WaitFor([&] { return g_bPaused.load() && !phone->m_driver.IsOpen(); }));
+    EXPECT_FALSE(phone->m_driver.m_bInitialized);
+    // The modem answers again and the user turns monitoring on.
+    sim->SetMisbehaviour(modemsim::Misbehaviour::None);
+    g_bPaused = false;
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    EXPECT_FALSE(g_bPaused.load());
+}
+
 TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 10000, 8000));
     sim->VanishInVoiceStream(2000);
