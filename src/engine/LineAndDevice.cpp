@@ -37,10 +37,7 @@ void CMultiThread::HangUp() {
     g_bHangUpRequest = false;
     m_rings.nCidReadAt = 0;
     m_rings.bCidSeen = false;
-    if (m_bHandsetRecording) {
-        m_bHandsetRecording = false;
-        m_ui.SetHandsetRecording(false);
-    }
+    ClearHandsetRecording();
     if (m_phone.Device().IsOpen())
         m_phone.Device().HangUp();
     {
@@ -53,6 +50,13 @@ void CMultiThread::HangUp() {
     m_ui.SetCallBusy(false);
 }
 
+void CMultiThread::ClearHandsetRecording() {
+    if (m_bHandsetRecording) {
+        m_bHandsetRecording = false;
+        m_ui.SetHandsetRecording(false);
+    }
+}
+
 void CMultiThread::StopCall() {
     g_bHangUpRequest = true;
     m_phone.m_driver.SetStopRequest(true);
@@ -61,7 +65,9 @@ void CMultiThread::StopCall() {
 void CMultiThread::OpenDevice() {
     CCommDriver& drv = m_phone.m_driver;
     m_phone.m_dwFaxDeadline = 0;
-    m_bHandsetRecording = false;
+    // The main window's mark goes with ours: a recording the handset started
+    // is over once the device is set up afresh.
+    ClearHandsetRecording();
     ITelephoneDevice& dev = m_phone.Device();
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.

@@ -61,6 +61,30 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEnd) {
     EXPECT_TRUE(UiSaid("handset"));
 }
 
+TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
+    phone->bHandsetStart = true;
+    phone->bEMailCID = 1; // the mail program: none here, so the notice fails at once
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return home.Read("modem.log").find("Mail") != std::string::npos; }));
+    // The recording is over and the line is back on-hook: the main window's
+    // mark that the handset started the recording must be off again.
+    auto lastHandsetLine = [&] {
+        std::string last;
+        for (const std::string& l : ui.Lines())
+            if (l.find("handset recording:") != std::string::npos)
+                last = l;
+        return last;
+    };
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    EXPECT_TRUE(WaitFor([&] { return lastHandsetLine().find(": off") != std::string::npos; }))
+        << lastHandsetLine();
+}
+
 struct TollCase {
     const char* label;
     bool bTollSaver;
