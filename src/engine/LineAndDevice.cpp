@@ -27,6 +27,10 @@ void CMultiThread::GoOffHook() {
 }
 
 void CMultiThread::HangUp() {
+    // Rings that end after this were answered here (a recording, the
+    // answering machine, a talk), not by someone lifting a handset.
+    if (g_bOffHook)
+        m_rings.bLineTaken = true;
     g_bTalking = false;
     g_bHold = false;
     g_bOffHook = false;
