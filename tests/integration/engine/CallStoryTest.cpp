@@ -156,10 +156,14 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
     // The call is forgotten with the device: no rings are left to end later.
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !g_bRinging; }));
 
-    // Monitoring on again, well within the rings' 8 s: a new caller rings.
+    // Monitoring on again, well within the rings' 8 s: a new caller rings
+    // once the step that reopens the modem (caller-ID command included) is over.
+    const uint64_t steps = worker->StepCount();
     g_bPaused = false;
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized &&
+               worker->StepCount() >= steps + 2;
+    }));
     sim->SetCallerId({"0321", "1406", "5559876", "MARY MAJOR", ""},
                      modemsim::CallerIdForm::Formatted);
     sim->Ring(1, modemsim::RingCadence::Fast());
