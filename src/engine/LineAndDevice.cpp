@@ -27,6 +27,10 @@ void CMultiThread::GoOffHook() {
 }
 
 void CMultiThread::HangUp() {
+    // Rings that end after this were answered here (a recording, the
+    // answering machine, a talk), not by someone lifting a handset.
+    if (g_bOffHook)
+        m_rings.bLineTaken = true;
     g_bTalking = false;
     g_bHold = false;
     g_bOffHook = false;
@@ -37,10 +41,7 @@ void CMultiThread::HangUp() {
     g_bHangUpRequest = false;
     m_rings.nCidReadAt = 0;
     m_rings.bCidSeen = false;
-    if (m_bHandsetRecording) {
-        m_bHandsetRecording = false;
-        m_ui.SetHandsetRecording(false);
-    }
+    ClearHandsetRecording();
     if (m_phone.Device().IsOpen())
         m_phone.Device().HangUp();
     {
@@ -53,6 +54,13 @@ void CMultiThread::HangUp() {
     m_ui.SetCallBusy(false);
 }
 
+void CMultiThread::ClearHandsetRecording() {
+    if (m_bHandsetRecording) {
+        m_bHandsetRecording = false;
+        m_ui.SetHandsetRecording(false);
+    }
+}
+
 void CMultiThread::StopCall() {
     g_bHangUpRequest = true;
     m_phone.m_driver.SetStopRequest(true);
@@ -61,7 +69,9 @@ void CMultiThread::StopCall() {
 void CMultiThread::OpenDevice() {
     CCommDriver& drv = m_phone.m_driver;
     m_phone.m_dwFaxDeadline = 0;
-    m_bHandsetRecording = false;
+    // The main window's mark goes with ours: a recording the handset started
+    // is over once the device is set up afresh.
+    ClearHandsetRecording();
     ITelephoneDevice& dev = m_phone.Device();
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.
@@ -76,8 +86,14 @@ void CMultiThread::OpenDevice() {
         SleepMs(static_cast<uint32_t>(std::clamp(drv.dwTimeoutDefault, 1, 10000)));
         return;
     }
-    if (!drv.DeviceFailure())
+    if (!drv.DeviceFailure()) {
         m_bRearm = true;
+    } else if (!g_bPaused) {
+        // The port opened but the modem failed its set-up: monitoring goes
+        // off, so the user sees it, instead of a line that never rings.
+        g_bPaused = true;
+        m_ui.MonitoringChanged(true);
+    }
     SleepQuantum();
     drv.SetStopRequest(false);
 }
@@ -89,6 +105,10 @@ void CMultiThread::CloseDevice() {
     drv.SetStopRequest(false);
     g_bPaused = true;
     g_bOffHook = false;
+    // A call that rang while monitoring went off is forgotten with the device:
+    // it must not end as a missed call, nor count its rings on into the next
+    // call, once monitoring is back.
+    ResetRings();
     std::lock_guard lock(m_fieldMutex);
     m_sFile.clear();
     m_sFile2.clear();

@@ -128,6 +128,7 @@ private:
     void HandsetCheck();
     void RingsEnded();
     void StopCall();
+    void ClearHandsetRecording();
     void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
     MailSettings MailSettingsNow() const;
     void HandOffFax();

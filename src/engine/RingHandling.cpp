@@ -41,7 +41,9 @@ void CMultiThread::RingsEnded() {
         return c;
     });
     CloseLastRecentCall();
-    if (m_phone.bHandsetStart) {
+    // Rings that stop without our answer mean a handset took the call; a
+    // call this program took and gave back is over and is not recorded again.
+    if (m_phone.bHandsetStart && !m_rings.bLineTaken) {
         m_bHandsetRecording = true;
         m_ui.SetHandsetRecording(true);
         RecordCall(kRecordHandset);

@@ -21,8 +21,9 @@ struct CRingState {
     int nRings = 0;          // rings counted for this call
     uint32_t dwLastRing = 0; // tick count of the last ring
     uint32_t dwRingStart = 0;
-    int nCidReadAt = 0;    // 0 not read yet, 1 read at the first ring, 2 at the second
-    bool bCidSeen = false; // caller-ID lines arrived for this call
+    int nCidReadAt = 0;      // 0 not read yet, 1 read at the first ring, 2 at the second
+    bool bCidSeen = false;   // caller-ID lines arrived for this call
+    bool bLineTaken = false; // the line was off-hook and hung up again since these rings
 
     void Reset() { *this = CRingState(); }
 };

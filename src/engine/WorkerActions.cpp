@@ -271,7 +271,13 @@ void CMultiThread::AutoAnswer() {
             OnEvent(ev);
         return;
     }
-    drv.SetStopRequest(false);
+    // The user stopped the call, or monitoring, while the caller heard the
+    // greeting: that stop ends the answer; the message recording must not
+    // swallow it.
+    if (drv.StopRequested() || g_bPaused) {
+        m_bAnswering = false;
+        return;
+    }
     m_bRecordingMessage = true;
     RecordCall(kRecordNormal);
     m_bRecordingMessage = false;
@@ -369,9 +375,14 @@ void CMultiThread::PlayHoldMusic() {
     if (!g_bOffHook)
         GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
+    bool bPlayed = false;
     while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && m_phone.IsSerialModem() &&
            drv.IsOpen()) {
         int ev = m_phone.PlayFile(file, true);
+        if (m_phone.m_nPlayedSamples > 0)
+            bPlayed = true;
+        else if (ev <= 0 && g_bHold && !drv.StopRequested())
+            break; // nothing of it could be played: the modem refused, or the file is no sound
         if (ev < 0 && !g_bHold)
             break;
         if (ev < 0)
@@ -385,6 +396,11 @@ void CMultiThread::PlayHoldMusic() {
             drv.SetStopRequest(false);
         }
         PumpMessages();
+    }
+    if (g_bHold && !bPlayed && !m_bStop && !g_bShuttingDown) {
+        // No music to play: the hold ends here and the line stays off-hook
+        // with the user, rather than the worker retrying without a pause.
+        g_bHold = false;
     }
     StopSound();
     drv.SetStopRequest(false);

@@ -4,6 +4,8 @@
 
 #include "config/Settings.h"
 
+#include <fstream>
+
 namespace {
 
 // The transmitted sound of one play: the part at least `hz` dominates.
@@ -82,6 +84,25 @@ INSTANTIATE_TEST_SUITE_P(Events, MessageEnd,
                                            EndCase{"key", '5'}),
                          [](const auto& i) { return std::string(i.param.label); });
 
+TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
+    phone->nAction = 0;
+    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 8000);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
+    sim->FarEndHangsUp(3000, 'b'); // ends a message, should one be recorded
+    StartWorker();
+    Request(kActionAnswer);
+    ASSERT_TRUE(WaitFor([&] { return g_bPlaying.load(); }));
+    // The user presses "Stop" while the caller hears the greeting.
+    g_bHangUpRequest = true;
+    phone->m_driver.SetStopRequest(true);
+    worker->Wake();
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    ASSERT_TRUE(WaitFor([&] { return !g_bActionPending && !g_bOffHook && !sim->IsOffHook(); }));
+    EXPECT_FALSE(SentCommand(*sim, "VRX"));
+    EXPECT_EQ(Index().GetSize(), 0);
+    EXPECT_TRUE(worker->LastRecording().empty());
+}
+
 TEST_F(AnswerStory, VolumeScalesTheGreeting) {
     for (int volume : {100, 0}) {
         phone->m_iVolume = volume;
@@ -116,6 +137,33 @@ TEST_F(AnswerStory, AKeyDuringTheGreetingStartsMusicOnHold) {
     ASSERT_TRUE(WaitFor([&] { return !g_bPlaying && g_bOffHook; }));
     EXPECT_EQ(Index().GetSize(), 0); // no message was recorded
 }
+
+class HoldWithoutMusic : public AnswerStory, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(HoldWithoutMusic, TheHoldEndsAndTheLineStaysWithTheUser) {
+    phone->nAction = 0;
+    phone->sWaveHold = home.File("wave/hold.wav");
+    if (GetParam()) {
+        // There, but no sound the codecs could read.
+        std::filesystem::create_directories(home.File("wave"));
+        std::ofstream(phone->sWaveHold) << "not a wave file";
+    }
+    StartWorker();
+    Request(kActionHoldMusic);
+    ASSERT_TRUE(WaitFor([&] {
+        return !g_bHold && g_bTalking && g_bOffHook && sim->IsOffHook() && !g_bActionPending;
+    }));
+    // The user ends the call as usual.
+    g_bHangUpRequest = true;
+    phone->m_driver.SetStopRequest(true);
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HoldWithoutMusic, ::testing::Values(false, true),
+                         [](const auto& i) {
+                             return std::string(i.param ? "unreadable" : "missing");
+                         });
 
 TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
     phone->nAction = 0;

@@ -144,6 +144,55 @@ TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
         WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
 }
 
+TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == "5551234" && !g_bCidBusy; }));
+    g_bPaused = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
+    // The call is forgotten with the device: no rings are left to end later.
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !g_bRinging; }));
+
+    // Monitoring on again, well within the rings' 8 s: a new caller rings
+    // once the step that reopens the modem (caller-ID command included) is over.
+    const uint64_t steps = worker->StepCount();
+    g_bPaused = false;
+    ASSERT_TRUE(WaitFor([&] {
+        return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized &&
+               worker->StepCount() >= steps + 2;
+    }));
+    sim->SetCallerId({"0321", "1406", "5559876", "MARY MAJOR", ""},
+                     modemsim::CallerIdForm::Formatted);
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    // Read at its first ring, as a new call's caller ID is.
+    ASSERT_TRUE(WaitFor([&] {
+        CNumber c = g_curCall.Get();
+        return c.m_sNumber == "5559876" && c.m_sName == "MARY MAJOR" && !g_bCidBusy;
+    }));
+    EXPECT_EQ(worker->RingCount(), 1);
+}
+
+TEST_F(EngineStory, AModemThatNeverAnswersItsSetUpPausesMonitoring) {
+    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker->SetSaveOnExit(false);
+    ASSERT_TRUE(worker->Start());
+    worker->SignalStart();
+    // The port opens, the modem says nothing: the user sees monitoring off
+    // rather than a program that looks ready and never hears a ring.
+    ASSERT_TRUE(WaitFor([&] { return g_bPaused.load() && !phone->m_driver.IsOpen(); }));
+    EXPECT_FALSE(phone->m_driver.m_bInitialized);
+    // The modem answers again and the user turns monitoring on.
+    sim->SetMisbehaviour(modemsim::Misbehaviour::None);
+    g_bPaused = false;
+    ASSERT_TRUE(
+        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    EXPECT_FALSE(g_bPaused.load());
+}
+
 TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 10000, 8000));
     sim->VanishInVoiceStream(2000);

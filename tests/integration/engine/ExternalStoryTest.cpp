@@ -61,6 +61,53 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEnd) {
     EXPECT_TRUE(UiSaid("handset"));
 }
 
+TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
+    phone->bHandsetStart = true;
+    phone->bEMailCID = 1; // the mail program: none here, so the notice fails at once
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return home.Read("modem.log").find("Mail") != std::string::npos; }));
+    // The recording is over and the line is back on-hook: the main window's
+    // mark that the handset started the recording must be off again.
+    auto lastHandsetLine = [&] {
+        std::string last;
+        for (const std::string& l : ui.Lines())
+            if (l.find("handset recording:") != std::string::npos)
+                last = l;
+        return last;
+    };
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    EXPECT_TRUE(WaitFor([&] { return lastHandsetLine().find(": off") != std::string::npos; }))
+        << lastHandsetLine();
+}
+
+TEST_F(EngineStory, ACallTheMachineTookIsNotRecordedAgainWhenItsRingsEnd) {
+    phone->bHandsetStart = true;
+    phone->nAction = 1; // away: the machine answers at the first ring
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
+    phone->m_driver.bSilenceDetection = true; // the caller's silence ends the message
+    phone->m_driver.iSilenceDetectionTimeout = 15;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000).Silence(60000));
+    StartWorker();
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() >= 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+    // More than 8 s after the ring its call is closed; the line the machine
+    // took and gave back is not taken again for a handset recording.
+    ASSERT_TRUE(WaitFor(
+        [&] { return home.Read("modem.log").find("Rings ended.") != std::string::npos; }, 60000));
+    ASSERT_TRUE(WaitFor([&] {
+        return worker->RingCount() == 0 && !g_bOffHook && !sim->IsOffHook() && !g_bActionPending;
+    }));
+    EXPECT_EQ(Index().GetSize(), 1);
+    EXPECT_FALSE(UiSaid("handset recording: on"));
+}
+
 struct TollCase {
     const char* label;
     bool bTollSaver;
