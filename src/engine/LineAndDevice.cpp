@@ -29,7 +29,9 @@ void CMultiThread::GoOffHook() {
 void CMultiThread::HangUp() {
     // Rings that end after this were answered here (a recording, the
     // answering machine, a talk), not by someone lifting a handset.
-    if (g_bOffHook)
+    // A line taken with no call ringing (the user's own call) says nothing
+    // about the next call's rings.
+    if (g_bOffHook && m_rings.nRings > 0)
         m_rings.bLineTaken = true;
     g_bTalking = false;
     g_bHold = false;

@@ -61,6 +61,26 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEnd) {
     EXPECT_TRUE(UiSaid("handset"));
 }
 
+TEST_F(EngineStory, TheUsersOwnCallBeforeDoesNotKeepTheNextCallFromBeingRecorded) {
+    phone->bHandsetStart = true;
+    StartWorker();
+    // The user takes the line and hangs up again, with no call ringing.
+    g_bTalking = true;
+    g_bOffHookRequest = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return g_bOffHook && sim->IsOffHook(); }));
+    g_bHangUpRequest = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    // Later a call rings and is taken at an extension: it is recorded.
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
+    sim->FarEndHangsUp(1500, 'b');
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(
+        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    EXPECT_TRUE(UiSaid("handset recording: on"));
+}
+
 TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
     phone->bHandsetStart = true;
     phone->bEMailCID = 1; // the mail program: none here, so the notice fails at once
