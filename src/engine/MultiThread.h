@@ -79,7 +79,6 @@ public:
     int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
     int LastRecordKey() const { return m_nLastRecordKey.load(); }
     bool LastRecordEndedBySilence() const { return m_bLastRecordSilence.load(); }
-    std::string LastDialledNumber() const;
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
     void SetTrayState(int nState) { m_nTrayState = nState; }
     // Whether the worker saves the settings when it ends (the program does;
@@ -174,7 +173,6 @@ private:
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
     std::atomic<bool> m_bSpeak{false};
-    std::string m_sLastDialled;
     std::string m_diagnosticsReport;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};

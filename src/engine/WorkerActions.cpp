@@ -560,7 +560,6 @@ void CMultiThread::Dial() {
     ds.bAlphaConvert = m_phone.bAlphaConvert;
     std::string dialled = PrepareDialNumber(number, ds);
     g_curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
-    m_sLastDialled = dialled;
     const bool bWasOffHook = g_bOffHook;
     result = m_phone.Device().Dial(dialled, bWasOffHook);
     g_bCidReceived = true;
