@@ -2,6 +2,7 @@
 // reported with "vs_ref": its time divided by a plain reference measured in
 // the same run on the same data (reading and splitting the file, writing
 // the same bytes, copying the buffer), so results compare across machines.
+#include "BenchFolder.h"
 #include "calllog/CallRecord.h"
 #include "calllog/DataStructure.h"
 #include "notify/Base64.h"
@@ -26,9 +27,7 @@ struct Fixture {
     std::string index;
     std::string recording;
     Fixture() {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
-        folder = std::string(::mkdtemp(tmpl.data())) + "/";
+        folder = MakeBenchFolder();
         index = folder + "index.dat";
         recording = folder + "rec2026-12-06, 21_05_00.wav";
         CDataStructureArray a;

@@ -1,6 +1,7 @@
 // How soon a caller's number reaches the front end after the modem sends it,
 // measured through the real modem driver on the simulated modem, against the
 // round trip of a plain AT command on the same line as the reference.
+#include "BenchFolder.h"
 #include "ModemSim.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
@@ -22,12 +23,8 @@ using Clock = std::chrono::steady_clock;
 // One simulated modem and one driver for the whole run, in a private folder.
 struct Line {
     Line() {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data()))
-            std::abort();
-        folder = tmpl;
-        ::setenv("VORELLA_HOME", (folder + "/").c_str(), 1);
+        folder = MakeBenchFolder();
+        ::setenv("VORELLA_HOME", folder.c_str(), 1);
         sim = std::make_unique<modemsim::ModemSim>(modemsim::ModemSimOptions::For("v253"));
         if (!sim->Start() || !SetComPortDevice(kPort, sim->SlavePath()))
             std::abort();

@@ -4,6 +4,7 @@
 // in the same run: a load against reading the raw bytes of the settings file,
 // a save against one atomic (synced) replace of the same bytes. Both must
 // stay well under 10 ms; a save's wall time is mostly the disk's sync.
+#include "BenchFolder.h"
 #include "config/ModemProfile.h"
 #include "config/SettingsStore.h"
 #include "platform/FileUtil.h"
@@ -24,10 +25,7 @@ using Clock = std::chrono::steady_clock;
 class BenchHome {
 public:
     BenchHome() {
-        std::string tmpl = (fs::temp_directory_path() / "vorella-bench-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data()))
-            std::abort();
-        m_path = tmpl + "/";
+        m_path = MakeBenchFolder();
         ::setenv("VORELLA_HOME", m_path.c_str(), 1);
         fs::copy(VORELLA_DATA_DIR, m_path, fs::copy_options::recursive);
         SeedSettingsFile();

@@ -2,6 +2,7 @@
 // the control socket, command dispatched, reply read back), against the
 // plainest round trip two processes can make: a line echoed over a socket
 // pair. The ratio says what the protocol costs on top of the bare IPC.
+#include "BenchFolder.h"
 #include "app/ControlService.h"
 #include "platform/ControlSocket.h"
 #include "platform/RuntimeFolder.h"
@@ -66,11 +67,7 @@ double SocketPairRoundTrip(int rounds) {
 }
 
 void BM_ExternalControlRoundTrip(benchmark::State& state) {
-    std::string home = (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
-    if (!::mkdtemp(home.data())) {
-        state.SkipWithError("no temporary folder");
-        return;
-    }
+    const std::string home = MakeBenchFolder();
     ::setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     QuietControl control;
     CControlService service(control);

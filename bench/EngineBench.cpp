@@ -10,6 +10,7 @@
 // VORELLA_BENCH_IDLE_SECONDS (default 20; 300 for the full five minutes),
 // VORELLA_BENCH_RECORD_SECONDS (default 10), VORELLA_BENCH_CALLS (default 40;
 // 200 for the full run).
+#include "BenchFolder.h"
 #include "ModemSim.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
@@ -74,11 +75,7 @@ public:
 // One line: a private folder, the simulated modem, the phone and the worker.
 struct Line {
     Line() {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
-        if (!::mkdtemp(tmpl.data()))
-            std::abort();
-        folder = tmpl + "/";
+        folder = MakeBenchFolder();
         ::setenv("VORELLA_HOME", folder.c_str(), 1);
         ::setenv("VORELLA_AUDIO", "null", 1);
         modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");

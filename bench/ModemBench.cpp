@@ -7,6 +7,7 @@
 // ADPCM, sent in real time by the simulator. Each case runs a few seconds of
 // wall time (VORELLA_BENCH_SECONDS, default 10 for voice and 5 idle) and
 // scales to a minute.
+#include "BenchFolder.h"
 #include "ModemSim.h"
 #include "modem/CommDriver.h"
 
@@ -42,9 +43,8 @@ double RunSeconds(double def) {
 
 void UsePrivateHome() {
     static std::string home = [] {
-        std::string t = (std::filesystem::temp_directory_path() / "vorella-bench-XXXXXX").string();
-        if (::mkdtemp(t.data()))
-            ::setenv("VORELLA_HOME", t.c_str(), 1);
+        std::string t = MakeBenchFolder();
+        ::setenv("VORELLA_HOME", t.c_str(), 1);
         return t;
     }();
 }
