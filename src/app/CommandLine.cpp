@@ -25,6 +25,21 @@ StartupPlan ParseCommandLine(std::string_view commandLine) {
     return plan;
 }
 
+std::string TerminalText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return out;
+}
+
 std::string JoinArguments(int argc, const char* const* argv) {
     std::string line;
     for (int i = 1; i < argc; ++i) {

@@ -28,6 +28,11 @@ inline constexpr int kHelpMessageId = 57963;
 
 StartupPlan ParseCommandLine(std::string_view commandLine);
 
+// Text from the string table as a terminal shows it: the table's line breaks
+// are carriage returns (alone or before a line feed), which on a terminal
+// send the cursor back over the same line.
+std::string TerminalText(std::string_view text);
+
 // argv[1..] joined with single blanks: the program's path is not part of the
 // command line (a folder named "exit" must not quit anything).
 std::string JoinArguments(int argc, const char* const* argv);

@@ -1,5 +1,6 @@
 // vorellad: Vorella without windows, for an always-on box next to the line.
 #include "app/App.h"
+#include "app/CommandLine.h"
 #include "app/DaemonFrontEnd.h"
 #include "app/EngineWorker.h"
 #include "app/StartupEnvironment.h"
@@ -27,7 +28,14 @@ void LogToStderr(const std::string& line) {
 int main(int argc, char** argv) {
     CDaemonFrontEnd::InstallSignalHandlers();
     CDaemonFrontEnd frontEnd(LogToStderr);
-    CStartupEnvironment env([](const std::string& text) { LogToStderr(text); });
+    // The help goes to the terminal as it is (no time stamp), with the string
+    // table's line breaks made the terminal's.
+    CStartupEnvironment env(
+        [](const std::string& text) {
+            std::fputs((TerminalText(text) + "\n").c_str(), stdout);
+            std::fflush(stdout);
+        },
+        LogToStderr);
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
         return std::make_unique<CEngineWorker>(frontEnd);
     });

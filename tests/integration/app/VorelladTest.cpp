@@ -245,6 +245,10 @@ TEST_F(VorelladTest, SecondStartEndsAtOnceAndSigtermLeavesInOrder) {
     StartService();
     ProgramRun second = RunProgram({BuiltProgram("vorellad")}, 30000);
     EXPECT_EQ(second.nExit, 0) << second.err;
+    // Whoever started it learns why it ended at once.
+    EXPECT_NE(second.err.find("Vorella is already running; asked it to show its main window."),
+              std::string::npos)
+        << second.err;
     EXPECT_TRUE(WaitUntil([&] { return Logged("main window requested"); })) << Log();
     // The running one still serves, on its own modem.
     EXPECT_EQ(Ctl({"status"}).nExit, 0);
@@ -291,6 +295,18 @@ TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneUntilMonitoringIsSwitchedOn
     EXPECT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log();
     EXPECT_EQ(Ctl({"quit"}).nExit, 0);
     EXPECT_EQ(service.Wait(30000), 0) << Log();
+}
+
+TEST_F(VorelladTest, HelpWordsPrintTheParametersOnTheTerminal) {
+    for (const char* word : {"help", "?", "/?"}) {
+        ProgramRun help = RunProgram({BuiltProgram("vorellad"), word}, 30000);
+        EXPECT_EQ(help.nExit, 0) << word;
+        // A carriage return would make a terminal write the lines over each other.
+        EXPECT_EQ(help.out, "Parameters:\n\n/h or /?\t\tThis help\nQuit or Exit\tTerminates "
+                            "loaded copy, if running\n")
+            << word;
+        EXPECT_EQ(help.err.find("started"), std::string::npos) << help.err;
+    }
 }
 
 TEST_F(VorelladTest, QuitWordOnALaterStartEndsTheService) {

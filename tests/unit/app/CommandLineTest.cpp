@@ -90,4 +90,26 @@ TEST(CommandLine, PlansAreCarriedOut) {
               "running");
 }
 
+TEST(CommandLine, StringTableLineBreaksBecomeATerminalsLineFeeds) {
+    struct Case {
+        const char* text;
+        const char* shown;
+    } cases[] = {
+        {"a\rb", "a\nb"},
+        {"a\r\nb", "a\nb"},
+        {"a\r\rb", "a\n\nb"},
+        {"a\r\n\r\nb", "a\n\nb"},
+        {"a\nb", "a\nb"},
+        {"a\n\rb", "a\n\nb"},
+        {"\rend\r", "\nend\n"},
+        {"tab\tkept", "tab\tkept"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TerminalText(c.text), c.shown) << c.text;
+    EXPECT_EQ(TerminalText(LoadStr(kHelpMessageId)),
+              "Parameters:\n\n/h or /?\t\tThis help\nQuit or Exit\tTerminates loaded copy, if "
+              "running");
+}
+
 } // namespace
