@@ -3,6 +3,7 @@
 #include "calllog/CallTime.h"
 #include "calllog/DataStructure.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextUtil.h"
 
 #include <cstdio>
 #include <ctime>
@@ -21,6 +22,10 @@ std::string FileNameOf(const std::string& path) {
 }
 
 } // namespace
+
+std::string CallerFieldForIndex(std::string_view text) {
+    return Trim(text);
+}
 
 std::string IndexPathFor(const std::string& sShownFolder, const std::string& sDataPath) {
     if (sShownFolder.find("Recorded Calls") != std::string::npos)
@@ -55,8 +60,8 @@ bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
     rec.m_sFile = sFile;
     rec.m_sTime = sTime;
     rec.m_sDate = sDate;
-    rec.m_sNumber = call.sNumber;
-    rec.m_sName = call.sName;
+    rec.m_sNumber = CallerFieldForIndex(call.sNumber);
+    rec.m_sName = CallerFieldForIndex(call.sName);
     rec.m_sMemo = call.sMemo;
     rec.m_nLength = call.nLength;
     rec.m_nReserved1 = 0;

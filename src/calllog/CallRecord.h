@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the engine and the main window know about a call when its recording
@@ -14,6 +15,13 @@ struct FinishedCall {
     int nLength = 0; // seconds
     bool bMessage = false;
 };
+
+// Caller-ID text (name, number) as the index stores it: without the blanks,
+// tabs and line ends the network pads its fixed-width fields with. Reading
+// an index trims every field, in this version and in all earlier ones, so
+// padding kept here could only be written as escapes that earlier versions
+// show as they stand.
+std::string CallerFieldForIndex(std::string_view text);
 
 // The index of the call folder shown to the user: "index.dat" in that folder,
 // or, when the folder is not a "Recorded Calls" folder, the one in

@@ -23,11 +23,14 @@ bool IsTrimChar(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// Characters a field cannot carry through the plain quoted form: a double
-// quote (it would toggle the quoting on reading) and blanks at either end
-// (reading trims them). Those are written as \xHH, and so is a backslash
-// that would otherwise be read as the start of an escape. Files written
-// before this form existed never needed it, so they read exactly as before.
+// The plain quoted form carries any text but two: a double quote toggles the
+// quoting on reading (the field loses it and may split at a comma behind it,
+// shifting every later field), and a backslash before "r", "n" or "x" is
+// read as the start of an escape. Only those are written as \xHH, so that
+// every other field reads the same in earlier versions, which show \xHH as
+// it stands. Blanks at either end are not kept: reading trims them, as it
+// always has. Earlier writes also escaped blanks and other whitespace at the
+// ends of a field; reading still decodes every one of them.
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 bool IsFieldEscape(std::string_view s, size_t i, char* decoded) {
@@ -54,33 +57,23 @@ void AppendHex(std::string& out, char c) {
     out += kHexDigits[u & 15];
 }
 
+bool StartsEscape(std::string_view s, size_t i) {
+    return s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'r' || s[i + 1] == 'n' || s[i + 1] == 'x');
+}
+
 std::string EscapeField(std::string_view s) {
-    size_t lead = 0;
-    while (lead < s.size() && IsTrimChar(s[lead]))
-        ++lead;
-    size_t trail = s.size();
-    while (trail > lead && IsTrimChar(s[trail - 1]))
-        --trail;
-    bool plain = lead == 0 && trail == s.size() && s.find('"') == std::string_view::npos;
-    if (plain) {
-        for (size_t i = 0; i + 1 < s.size() && plain; ++i)
-            if (s[i] == '\\' && (s[i + 1] == 'r' || s[i + 1] == 'n' || s[i + 1] == 'x'))
-                plain = false;
-    }
+    bool plain = s.find('"') == std::string_view::npos;
+    for (size_t i = 0; plain && i < s.size(); ++i)
+        plain = !StartsEscape(s, i);
     if (plain)
         return std::string(s);
     std::string out;
     out.reserve(s.size() + 16);
     for (size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        bool edge = i < lead || i >= trail;
-        if (c == '"' || (edge && IsTrimChar(c)))
-            AppendHex(out, c);
-        else if (c == '\\' && i + 1 < s.size() &&
-                 (s[i + 1] == 'r' || s[i + 1] == 'n' || s[i + 1] == 'x'))
-            AppendHex(out, c);
+        if (s[i] == '"' || StartsEscape(s, i))
+            AppendHex(out, s[i]);
         else
-            out += c;
+            out += s[i];
     }
     return out;
 }

@@ -77,6 +77,31 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
     EXPECT_EQ(a.GetAt(2).m_sFile, "missing.wav");
 }
 
+TEST_F(CallRecordTest, CallerFieldsLoseTheNetworksPaddingBeforeTheyAreStored) {
+    struct Case {
+        const char* name;
+        const char* number;
+        const char* stored; // the name and number columns as the file holds them
+    } cases[] = {
+        {"ACME CORP      ", "5551234   ", R"("5551234","ACME CORP")"},
+        {"  O'BRIEN J\t", "\t 0049 30 1234 ", R"("0049 30 1234","O'BRIEN J")"},
+        {"               ", "", R"("","")"},
+        {"DOE \"JD\" JOHN ", "5551234", R"("5551234","DOE \x22JD\x22 JOHN")"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(Index());
+        FinishedCall call;
+        call.sRecordingPath = MakeRecording("rec.wav");
+        call.sName = c.name;
+        call.sNumber = c.number;
+        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+        // Earlier versions read the fields as they stand between the quotes.
+        EXPECT_NE(home.Read("Recorded Calls/index.dat").find(std::string(",") + c.stored + ","),
+                  std::string::npos)
+            << home.Read("Recorded Calls/index.dat");
+    }
+}
+
 TEST_F(CallRecordTest, AnUnreadableIndexIsNeverOverwritten) {
     std::filesystem::create_directories(Index()); // not a file
     FinishedCall call;
