@@ -2,6 +2,7 @@
 
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <cstring>
 #include <langinfo.h>
 
@@ -15,6 +16,33 @@ bool FieldsInRange(const std::tm& t) {
     return t.tm_mon >= 0 && t.tm_mon <= 11 && t.tm_mday >= 1 && t.tm_mday <= 31 && t.tm_hour >= 0 &&
            t.tm_hour <= 23 && t.tm_min >= 0 && t.tm_min <= 59 && t.tm_sec >= 0 && t.tm_sec <= 60 &&
            t.tm_year >= -1900 && t.tm_year <= 8099;
+}
+
+// An index may have been written under another locale (or on another
+// system) than the one reading it. Its dates and times are tried in the
+// reader's own form first, then in the common forms of other locales. A
+// date with dots or dashes between its numbers is day first wherever such
+// dates are written; with slashes, the reader's own order wins.
+constexpr const char* kMonthFirstDates[] = {"%m/%d/%y", "%m/%d/%Y"};
+constexpr const char* kDayFirstDates[] = {"%d/%m/%y", "%d/%m/%Y", "%d.%m.%y",
+                                          "%d.%m.%Y", "%d-%m-%y", "%d-%m-%Y"};
+constexpr const char* kYearFirstDates[] = {"%Y-%m-%d", "%Y/%m/%d", "%Y.%m.%d"};
+constexpr const char* kOtherTimes[] = {"%I:%M %p", "%I:%M:%S %p", "%I.%M %p", "%H:%M",
+                                       "%H:%M:%S", "%H.%M",       "%H.%M.%S"};
+
+// strptime takes "26" for the year 26 under %Y and only the "20" of "2026"
+// under %y, so a form is tried only when its year width is the text's.
+bool YearWidthFits(const std::string& fmt, const std::string& text) {
+    const bool fourDigitForm = fmt.find("%Y") != std::string::npos;
+    const bool twoDigitForm = fmt.find("%y") != std::string::npos;
+    if (!fourDigitForm && !twoDigitForm)
+        return true;
+    size_t run = 0, longest = 0;
+    for (char c : text) {
+        run = (c >= '0' && c <= '9') ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return fourDigitForm == (longest >= 3);
 }
 
 } // namespace
@@ -88,11 +116,15 @@ CallTimeLocale::CallTimeLocale() {
     m_sDateFormat = ExpandTimeFormat(date.empty() ? "%m/%d/%y" : date, ampm);
     m_sTimeFormat =
         TimeFormatWithoutSeconds(ExpandTimeFormat(time.empty() ? "%H:%M:%S" : time, ampm));
+    // Other locales' forms are read with the English "AM" and "PM".
+    m_classic = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
 }
 
 CallTimeLocale::~CallTimeLocale() {
     if (m_locale)
         ::freelocale(m_locale);
+    if (m_classic)
+        ::freelocale(m_classic);
 }
 
 std::string CallTimeLocale::Format(const std::string& fmt, const std::tm& t) const {
@@ -111,13 +143,14 @@ std::string CallTimeLocale::FormatTime(const std::tm& t) const {
     return Format(m_sTimeFormat, t);
 }
 
-bool CallTimeLocale::Parse(const std::string& fmt, const std::string& text, std::tm& out) const {
+bool CallTimeLocale::Parse(const std::string& fmt, const std::string& text, std::tm& out,
+                           locale_t loc) const {
     std::tm t{};
     std::string s(TrimView(text));
-    if (s.empty())
+    if (s.empty() || !YearWidthFits(fmt, s))
         return false;
-    const char* end = m_locale ? ::strptime_l(s.c_str(), fmt.c_str(), &t, m_locale)
-                               : ::strptime(s.c_str(), fmt.c_str(), &t);
+    const char* end = loc ? ::strptime_l(s.c_str(), fmt.c_str(), &t, loc)
+                          : ::strptime(s.c_str(), fmt.c_str(), &t);
     if (!end || *end != '\0')
         return false;
     out = t;
@@ -125,11 +158,30 @@ bool CallTimeLocale::Parse(const std::string& fmt, const std::string& text, std:
 }
 
 bool CallTimeLocale::ParseDate(const std::string& text, std::tm& out) const {
-    return Parse(m_sDateFormat, text, out);
+    if (Parse(m_sDateFormat, text, out, m_locale))
+        return true;
+    const size_t day = m_sDateFormat.find("%d");
+    const size_t month = m_sDateFormat.find("%m");
+    const bool dayFirst = day != std::string::npos && month != std::string::npos && day < month;
+    auto tryForms = [&](const auto& forms) {
+        for (const char* f : forms)
+            if (Parse(f, text, out, m_classic))
+                return true;
+        return false;
+    };
+    if (dayFirst ? tryForms(kDayFirstDates) || tryForms(kMonthFirstDates)
+                 : tryForms(kMonthFirstDates) || tryForms(kDayFirstDates))
+        return true;
+    return tryForms(kYearFirstDates);
 }
 
 bool CallTimeLocale::ParseTime(const std::string& text, std::tm& out) const {
-    return Parse(m_sTimeFormat, text, out);
+    if (Parse(m_sTimeFormat, text, out, m_locale))
+        return true;
+    for (const char* f : kOtherTimes)
+        if (Parse(f, text, out, m_classic))
+            return true;
+    return false;
 }
 
 std::string CallTimeLocale::SortKey(const std::string& sDate, const std::string& sTime) const {

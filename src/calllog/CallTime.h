@@ -25,8 +25,10 @@ public:
     std::string FormatDate(const std::tm& t) const;
     std::string FormatTime(const std::tm& t) const;
 
-    // Parse the texts written by FormatDate / FormatTime back; false when
-    // the text does not match the format.
+    // Parse the texts written by FormatDate / FormatTime back, or written
+    // under another locale (four-digit or two-digit years, day or month
+    // first, a 12-hour clock with AM/PM, with or without seconds); false
+    // when the text matches none of these forms.
     bool ParseDate(const std::string& text, std::tm& out) const;
     bool ParseTime(const std::string& text, std::tm& out) const;
 
@@ -36,9 +38,11 @@ public:
 
 private:
     std::string Format(const std::string& fmt, const std::tm& t) const;
-    bool Parse(const std::string& fmt, const std::string& text, std::tm& out) const;
+    bool Parse(const std::string& fmt, const std::string& text, std::tm& out,
+               locale_t loc) const;
 
     locale_t m_locale = nullptr;
+    locale_t m_classic = nullptr; // for the other locales' forms
     std::string m_sDateFormat;
     std::string m_sTimeFormat;
 };

@@ -165,6 +165,43 @@ TEST(CallListTest, RowsAreFilteredAndSortedAsTheListShowsThem) {
 
 namespace {
 
+// An index written under other locales, exported through the tool: every
+// call keeps its date and time.
+TEST_F(XmlExportTest, DatesWrittenUnderOtherLocalesAreExportedInTheReadersForm) {
+    const std::string folder = home.File("Recorded Calls/");
+    std::filesystem::create_directories(folder);
+    struct Case {
+        const char* date;
+        const char* time;
+        const char* xmlDate; // the reader's short date and time
+        const char* xmlTime;
+    } cases[] = {
+        {"12/1/2026", "8:00 AM", "12/01/26", "08:00"},
+        {"02.12.2026", "14:30", "12/02/26", "14:30"},
+        {"2026-12-03", "21:05:42", "12/03/26", "21:05"},
+        {"25/12/2026", "11:59 PM", "12/25/26", "23:59"},
+    };
+    std::string index;
+    for (const Case& c : cases)
+        index += std::string(R"("rec.wav",")") + c.time + R"(",")" + c.date +
+                 R"(","555","Ann","","","5","0","0","0")" + "\r\n";
+    home.Write("Recorded Calls/index.dat", index);
+    const std::string tool =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
+         "vorella-tool")
+            .string();
+    ProgramResult exported = RunProgram({tool, "export-xml", folder, Out()});
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    ExpectWellFormed();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string call = "/calls/call[" + std::to_string(i + 1) + "]/";
+        EXPECT_EQ(XPath(call + "date"), cases[i].xmlDate) << cases[i].date;
+        EXPECT_EQ(XPath(call + "time"), cases[i].xmlTime) << cases[i].time;
+    }
+    EXPECT_EQ(XPath("/calls/report/startdate"), "12/01/26");
+    EXPECT_EQ(XPath("/calls/report/enddate"), "12/25/26");
+}
+
 // The whole path as a user takes it: three finished calls in a call folder,
 // listed and exported by vorella-tool.
 TEST_F(XmlExportTest, AFolderOfThreeCallsExportsThroughTheTool) {
