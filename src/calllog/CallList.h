@@ -20,5 +20,8 @@ struct CallListRow {
 
 // The records of the index in file order, without those that do not contain
 // sSearch (compared in lower case; empty shows all), sorted by their key.
+// Text that is not UTF-8 is read in the legacy code page of the settings
+// (LegacyText.h); sTextError, when given, tells of text that could not be.
 std::vector<CallListRow> CallListRows(const CDataStructureArray& index,
-                                      const std::string& sSearch = std::string());
+                                      const std::string& sSearch = std::string(),
+                                      std::string* sTextError = nullptr);

@@ -1,6 +1,7 @@
 #include "calllog/XmlExport.h"
 
 #include "calllog/CallTime.h"
+#include "calllog/LegacyText.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
@@ -17,37 +18,14 @@ constexpr int kStrHeader = 167;
 constexpr int kStrFooter = 168;
 constexpr char kStylesheet[] = "inbox.xsl";
 
-// Length of the UTF-8 sequence at s[i] when it is well-formed, else 0.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t len;
-    uint32_t cp;
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    for (size_t k = 1; k < len; ++k) {
-        unsigned char d = static_cast<unsigned char>(s[i + k]);
-        if ((d & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    // Overlong forms, surrogates, beyond U+10FFFF and the two non-characters
-    // XML excludes are all refused.
-    if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0xFFFE || cp == 0xFFFF)
+// Length of the UTF-8 sequence at s[i] when it is well-formed and a
+// character XML allows, else 0: the two non-characters U+FFFE and U+FFFF
+// are refused too.
+size_t XmlSequenceLength(std::string_view s, size_t i) {
+    const size_t len = Utf8SequenceLength(s, i);
+    if (len == 3 && static_cast<unsigned char>(s[i]) == 0xEF &&
+        static_cast<unsigned char>(s[i + 1]) == 0xBF &&
+        (static_cast<unsigned char>(s[i + 2]) & 0xFE) == 0xBE)
         return 0;
     return len;
 }
@@ -85,7 +63,7 @@ std::string XmlEscape(std::string_view text) {
     out.reserve(text.size() + 8);
     for (size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t len = Utf8SequenceLength(text, i);
+        size_t len = XmlSequenceLength(text, i);
         if (len == 0 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
             out += "\xEF\xBF\xBD";
             i += len == 0 ? 1 : len;

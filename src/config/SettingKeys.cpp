@@ -290,6 +290,9 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "bRecordImmediately", &CPhoneSettings::bRecordImmediately, 1),
     Key("Options", "sModem", &CPhoneSettings::sModem, ".Custom"),
     Key("Options", "sPath", &CWorkerSettings::sPath, ""),
+    // Call indexes written before the program wrote UTF-8 hold names in this
+    // code page; the call list reads what is not UTF-8 in it.
+    Key("Options", "sLegacyCodePage", &CPhoneSettings::sLegacyCodePage, "WINDOWS-1252"),
     Key("Options", "g_bFixedFont", &CGlobalSettings::g_bFixedFont, 1),
     Key("Sounds", "sWaveRingIn", &CPhoneSettings::sWaveRingIn, "./wave/ringin.wav"),
     Key("Sounds", "sWaveWait", &CPhoneSettings::sWaveWait, "./wave/wait.wav"),

@@ -209,6 +209,8 @@ struct CPhoneSettings {
     std::string sWaveClick{};
     std::string sfDate{};
     std::string sfTime{};
+    // The 8-bit code page older call indexes were written in.
+    std::string sLegacyCodePage{};
 
     // Copies of the driver's AT timing, taken on every load.
     int dwTimeoutDefault{};

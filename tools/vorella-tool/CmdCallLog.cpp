@@ -46,7 +46,11 @@ bool LoadRows(const std::string& folder, std::vector<CallListRow>& rows) {
         std::fprintf(stderr, "vorella-tool: %s\n", index.LastError().c_str());
         return false;
     }
-    rows = CallListRows(index);
+    std::string textError;
+    rows = CallListRows(index, std::string(), &textError);
+    if (!textError.empty())
+        std::fprintf(stderr, "vorella-tool: %s: %s (setting sLegacyCodePage)\n", folder.c_str(),
+                     textError.c_str());
     return true;
 }
 

@@ -78,8 +78,10 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
             EXPECT_LT(other, &k) << k.key << " is read before " << k.otherKey;
         }
     }
-    // The listed keys, and the four mail server keys added since.
-    EXPECT_EQ(loaded, 231 + 4);
+    // The listed keys, the four mail server keys added since, and the code
+    // page of old call indexes.
+    EXPECT_EQ(loaded, 231 + 4 + 1);
+    EXPECT_EQ(FindSettingKey("sLegacyCodePage")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sPath")->Holder(), SettingHolder::Worker);
     EXPECT_EQ(FindSettingKey("nComPort")->Holder(), SettingHolder::Driver);
     EXPECT_EQ(FindSettingKey("DTMF_STAR")->Holder(), SettingHolder::Driver);
