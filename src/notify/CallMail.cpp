@@ -160,12 +160,13 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
         bool keepTemp = false;
 
         if (useHandoff) {
-            HandoffMessage h{mail.sSubject, mail.sBody, mail.recipients, attachment.sPath};
+            HandoffMessage h{mail.sSubject, mail.sBody, mail.recipients, attachment.sPath,
+                             attachment.sTempFolder};
             std::string error;
             if (hooks.handOff && hooks.handOff(h, &error)) {
                 ++outcome.nHandedOff;
                 // The mail program reads the attachment later, when the
-                // user sends; the copy must outlive this call.
+                // user sends; the hand-off removes the copy once it has.
                 keepTemp = true;
             } else {
                 // The hand-off is only one way out; SMTP below still runs.
