@@ -148,7 +148,9 @@ std::string DecodeLineEscapes(std::string_view line) {
     return out;
 }
 
-std::string_view TrimField(std::string_view s) {
+} // namespace
+
+std::string_view TrimIndexField(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && IsTrimChar(s[b]))
         ++b;
@@ -156,8 +158,6 @@ std::string_view TrimField(std::string_view s) {
         --e;
     return s.substr(b, e - b);
 }
-
-} // namespace
 
 std::string FormatIndexLine(const CDataStructure& rec) {
     std::string out;
@@ -198,7 +198,7 @@ CDataStructure ParseIndexLine(std::string_view line) {
                 break;
             field += c;
         }
-        fields[count++] = UnescapeField(TrimField(field));
+        fields[count++] = UnescapeField(TrimIndexField(field));
     }
     CDataStructure rec;
     rec.m_sFile = std::move(fields[0]);

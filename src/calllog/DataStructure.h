@@ -36,6 +36,9 @@ public:
 
 // The record as one index line, without the line end.
 std::string FormatIndexLine(const CDataStructure& rec);
+// A field without the whitespace reading takes off its ends (blank, tab,
+// CR, LF, VT, FF): the form any field text has after writing and reading.
+std::string_view TrimIndexField(std::string_view s);
 // One line of an index (line end included or not) as a record. Never fails:
 // a malformed line gives whatever fields could be read.
 CDataStructure ParseIndexLine(std::string_view line);

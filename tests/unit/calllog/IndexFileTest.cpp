@@ -1,5 +1,4 @@
 #include "calllog/DataStructure.h"
-#include "platform/TextUtil.h"
 
 #include "TempHome.h"
 
@@ -94,7 +93,7 @@ TEST(IndexLineTest, EscapesAreWrittenOnlyWhereAFieldWouldSplitOrShift) {
         EXPECT_EQ(line, std::string(R"("","","","",")") + c.written +
                             R"(","","","0","0","0","0")")
             << c.field;
-        EXPECT_EQ(ParseIndexLine(line).m_sName, Trim(c.field)) << c.field;
+        EXPECT_EQ(ParseIndexLine(line).m_sName, TrimIndexField(c.field)) << c.field;
     }
 }
 
@@ -146,7 +145,7 @@ TEST(IndexLineTest, AnyFieldTextSurvivesARoundTrip) {
         ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos);
         for (std::string* f : {&r.m_sFile, &r.m_sTime, &r.m_sDate, &r.m_sNumber, &r.m_sName,
                                &r.m_sMemo, &r.m_sExtra})
-            *f = Trim(*f);
+            *f = std::string(TrimIndexField(*f));
         ASSERT_EQ(ParseIndexLine(line), r) << line;
     }
     // The acceptance memo: quotes, commas, CR LF and a lone "." line.
