@@ -3,6 +3,7 @@
 // the same run on the same data (reading and splitting the file, writing
 // the same bytes, copying the buffer), so results compare across machines.
 #include "BenchFolder.h"
+#include "calllog/CallList.h"
 #include "calllog/CallRecord.h"
 #include "calllog/DataStructure.h"
 #include "notify/Base64.h"
@@ -144,6 +145,48 @@ void BM_StoreFinishedCallOn100k(benchmark::State& state) {
           [&] { StoreFinishedCall(Data().index, call); });
 }
 BENCHMARK(BM_StoreFinishedCallOn100k)->Unit(benchmark::kMillisecond);
+
+// The call list of 100,000 calls as the main window and the XML export build
+// it: sort keys, length texts and the text of every field. One index is in
+// the reader's own date form with UTF-8 names; the other was written under
+// another locale and an 8-bit code page (day-first dates, AM/PM times and
+// one name in ten in Windows-1252).
+const std::string& OtherLocaleIndex() {
+    static std::string path = [] {
+        std::string p = Data().folder + "other.dat";
+        CDataStructureArray a;
+        for (int i = 0; i < kRecords; ++i) {
+            CDataStructure r;
+            r.m_sFile = "rec" + std::to_string(i) + ".wav";
+            r.m_sTime = std::to_string(1 + i % 12) + ":05 PM";
+            r.m_sDate = std::to_string(1 + i % 28) + ".12.2026";
+            r.m_sNumber = "555" + std::to_string(i);
+            r.m_sName = i % 10 == 0 ? "Jos\xe9 M\xfcller" : "Caller number " + std::to_string(i);
+            r.m_nLength = i % 3600;
+            a.Add(r);
+        }
+        a.Save(p);
+        return p;
+    }();
+    return path;
+}
+
+void CallListOf(benchmark::State& state, const std::string& index) {
+    ::setenv("LC_TIME", "C.UTF-8", 1);
+    CDataStructureArray a;
+    a.Load(index);
+    Timed(state, ReadReference(), [&] { benchmark::DoNotOptimize(CallListRows(a).size()); });
+}
+
+void BM_CallList100k(benchmark::State& state) {
+    CallListOf(state, Data().index);
+}
+BENCHMARK(BM_CallList100k)->Unit(benchmark::kMillisecond);
+
+void BM_CallListOtherLocale100k(benchmark::State& state) {
+    CallListOf(state, OtherLocaleIndex());
+}
+BENCHMARK(BM_CallListOtherLocale100k)->Unit(benchmark::kMillisecond);
 
 void BM_Base64_10MB(benchmark::State& state) {
     const std::string& data = TenMegabytes();

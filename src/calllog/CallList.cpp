@@ -21,30 +21,23 @@ std::vector<CallListRow> CallListRows(const CDataStructureArray& index,
     std::vector<CallListRow> rows;
     rows.reserve(static_cast<size_t>(index.GetSize()));
     for (int i = 0; i < index.GetSize(); ++i) {
-        const CDataStructure& stored = index.GetAt(i);
-        CDataStructure r;
-        r.m_sTime = text(stored.m_sTime);
-        r.m_sDate = text(stored.m_sDate);
-        r.m_sNumber = text(stored.m_sNumber);
-        r.m_sName = text(stored.m_sName);
-        r.m_sMemo = text(stored.m_sMemo);
-        r.m_sFile = stored.m_sFile; // a name on disk: kept byte for byte
-        r.m_nLength = stored.m_nLength;
-        r.m_bMessage = stored.m_bMessage;
+        const CDataStructure& r = index.GetAt(i);
         CallListRow row;
-        row.sKey = loc.SortKey(r.m_sDate, r.m_sTime);
+        const std::string date = text(r.m_sDate);
+        const std::string time = text(r.m_sTime);
+        row.sName = text(r.m_sName);
+        row.sNumber = text(r.m_sNumber);
+        row.sMemo = text(r.m_sMemo);
+        row.sKey = loc.SortKey(date, time);
         row.sLength = LengthText(r.m_nLength);
         if (!search.empty()) {
-            std::string haystack = row.sKey + r.m_sName + r.m_sNumber + r.m_sMemo +
-                                   row.sLength + r.m_sDate + r.m_sTime + r.m_sNumber;
+            std::string haystack = row.sKey + row.sName + row.sNumber + row.sMemo + row.sLength +
+                                   date + time + row.sNumber;
             if (ToLowerAscii(haystack).find(search) == std::string::npos)
                 continue;
         }
-        row.sDateTime = r.m_sDate + " " + r.m_sTime;
-        row.sName = r.m_sName;
-        row.sNumber = r.m_sNumber;
-        row.sMemo = r.m_sMemo;
-        row.sFile = r.m_sFile;
+        row.sDateTime = date + " " + time;
+        row.sFile = r.m_sFile; // a name on disk: kept byte for byte
         row.bMessage = r.m_bMessage != 0;
         rows.push_back(std::move(row));
     }
