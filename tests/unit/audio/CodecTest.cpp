@@ -25,7 +25,7 @@ struct CodecCase {
 // sample, so a broken predictor or table shows at once.
 const CodecCase kCases[] = {
     {4, 2, 7, 8000},    {4, 3, 13, 8000},    {4, 4, 19, 8000},    {5, 4, 15, 8000},
-    {8, 8, 22, 8000},   {9, 8, 22, 8000},    {16, 16, 90, 8000},  {41, 4, 11, 2000},
+    {8, 8, 22, 8000},   {9, 8, 22, 8000},    {16, 16, 90, 8000},  {41, 4, 11, 8000},
     {128, 2, 6, 8000},  {129, 3, 12, 8000},  {129, 4, 17, 8000},  {129, 5, 23, 8000},
     {130, 4, 15, 8000}, {1130, 4, 15, 8000}, {2130, 8, 34, 8000}, {2131, 8, 34, 8000},
 };
@@ -79,10 +79,7 @@ TEST_P(EveryCodec, SpeechSurvivesARoundTrip) {
     const CodecCase& c = GetParam();
     std::vector<int16_t> speech = SpeechSample();
     speech.resize(speech.size() / 320 * 320);
-    std::vector<int16_t> in = speech;
-    if (c.id == 41)
-        for (int16_t& s : in)
-            s = static_cast<int16_t>(s / 4); // its decoder gives four times what went in
+    const std::vector<int16_t>& in = speech;
     std::vector<int16_t> out = DecodeAll(c.id, c.bits, EncodeAll(c.id, c.bits, in, 320), 4096);
     EXPECT_GE(out.size(), in.size());
     double snr = SnrDb(in, out, 2);
@@ -262,8 +259,9 @@ TEST(ZyxelAdpcm, NeverSendsZeroAndAReceivedZeroRestartsTheStep) {
     d.DecodeCode(7);
     EXPECT_GT(d.DecoderStep(), 5);
     d.DecodeCode(0);
-    // The 0 set the step to 4 before its own adaptation (multiplier 13654).
-    EXPECT_EQ(d.DecoderStep(), (13654 * 4 + 8192) >> 14);
+    // The 0 set the step to 4 before its own adaptation (multiplier 13654),
+    // which would take it to 3; it never falls below 5.
+    EXPECT_EQ(d.DecoderStep(), 5);
 }
 
 TEST(ZyxelAdpcm, DecodedSamplesAreMultiplesOfFourWithinRange) {
