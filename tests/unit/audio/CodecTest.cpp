@@ -6,6 +6,7 @@
 #include "audio/PredictiveAdpcm.h"
 #include "audio/VoiceCodec.h"
 #include "audio/ZyxelAdpcm.h"
+#include "config/VoiceFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,45 @@ TEST(VoiceCodec, BitsAreForcedByTheId) {
     s.nCompression = 128;
     NormalizeCompressionBits(s);
     EXPECT_EQ(s.nCompressionBS, 2);
+}
+
+TEST(VoiceCodec, EveryFormatCodesAsManyBytesAsTheTableSays) {
+    // The engine sizes its line blocks from the table; a coder that wrote
+    // more would overrun them, one that wrote less would starve the line.
+    std::vector<int16_t> speech = SpeechSample();
+    speech.resize(320);
+    for (const VoiceFormat& f : VoiceFormats()) {
+        for (int bits = f.nMinBits; bits <= f.nMaxBits; ++bits) {
+            if (f.nFixedBits == 0 && f.nLineBits != 0 && bits != f.nDefaultBits)
+                continue; // G.711 sends a byte per sample whatever the bits
+            SCOPED_TRACE(std::string(f.szName) + " bits " + std::to_string(bits));
+            std::vector<uint8_t> bytes = EncodeAll(f.nId, bits, speech, speech.size());
+            EXPECT_EQ(bytes.size(), FormatBytes(f, FormatBits(f, bits), speech.size()));
+            EXPECT_EQ(DecodeAll(f.nId, bits, bytes, bytes.size()).size(), speech.size());
+        }
+    }
+}
+
+TEST(ZyxelAdpcm, ARoundTripKeepsTheLevelOfLoudSpeech) {
+    // A greeting peaking near full scale must reach the line as loud as it
+    // is, not four times louder and clipped.
+    std::vector<int16_t> speech = SpeechSample();
+    int peak = 1;
+    for (int16_t v : speech)
+        peak = std::max(peak, std::abs(static_cast<int>(v)));
+    for (int16_t& v : speech)
+        v = static_cast<int16_t>(v * 32000 / peak);
+    std::vector<int16_t> out = DecodeAll(41, 4, EncodeAll(41, 4, speech, 320), 4096);
+    ASSERT_GE(out.size(), speech.size());
+    double in2 = 0, out2 = 0;
+    size_t clipped = 0;
+    for (size_t i = 0; i < speech.size(); ++i) {
+        in2 += double(speech[i]) * speech[i];
+        out2 += double(out[i]) * out[i];
+        clipped += out[i] >= 32764 || out[i] <= -32768;
+    }
+    EXPECT_NEAR(std::sqrt(out2 / in2), 1.0, 0.1);
+    EXPECT_LT(clipped, speech.size() / 1000);
 }
 
 TEST(VoiceCodec, UnsupportedBitDepthsFailAndUnknownIdsConvertNothing) {
