@@ -1,20 +1,32 @@
 // Encode and decode speed of every voice codec, as multiples of real time at
 // 8000 samples/s, next to the independent implementations on the same data
-// (spandsp for G.711, G.726 and IMA ADPCM; libgsm's own frame loop for GSM).
-// After the runs a table gives each codec's speed and its ratio to the
-// reference measured in the same run.
+// (spandsp for G.711, G.726 and IMA ADPCM; libgsm's own frame loop for GSM;
+// mgetty's voice tools for the modems' own ids 4, 5 and 41, which exist only
+// as programs and are timed as whole processes, file to file, next to
+// vorella-tool doing the same). After the runs a table gives each codec's
+// speed and its ratio to the reference measured in the same run.
+#include "BenchFolder.h"
+
+#include "audio/Cacm.h"
 #include "audio/VoiceCodec.h"
+#include "audio/WaveFile.h"
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <gsm.h>
 #include <spandsp.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -172,6 +184,120 @@ void BM_RefGsm(benchmark::State& state, bool bEncode) {
     SetRealTime(state);
 }
 
+// The modems' formats through programs: this much sound per run, so that
+// starting the processes does not decide the outcome.
+constexpr size_t kToolSeconds = 60;
+
+// Runs a program without a shell, its output discarded; stops the run when it
+// fails, since a failed conversion would time nothing.
+void RunTool(std::vector<std::string> argv, benchmark::State& state) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (std::string& a : argv)
+        args.push_back(a.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0)
+        waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        state.SkipWithError((argv[0] + " failed (package mgetty-pvftools?)").c_str());
+}
+
+struct ModemTool {
+    int id;
+    int bits;
+    const char* modem; // the voice tools' modem type and compression number
+    int compression;
+    int rate;
+};
+
+const ModemTool kModemTools[] = {
+    {4, 2, "Rockwell", 2, 7200},      {4, 3, "Rockwell", 3, 7200},  {4, 4, "Rockwell", 4, 7200},
+    {5, 4, "ZyXEL_Omni56K", 4, 9600}, {41, 4, "ZyXEL_2864", 4, 8000},
+};
+
+// Input files for one format, made once per run: the signal as 16-bit raw
+// (theirs), as WAV (ours), and its coded form (for decoding).
+struct ToolFiles {
+    std::string folder, lin, wav, rmd, raw;
+};
+
+const ToolFiles& FilesFor(const ModemTool& t) {
+    static std::map<std::string, ToolFiles> s_files;
+    static const std::string s_folder = MakeBenchFolder();
+    std::string key = std::to_string(t.id) + "_" + std::to_string(t.bits);
+    auto it = s_files.find(key);
+    if (it != s_files.end())
+        return it->second;
+    ToolFiles f{s_folder, s_folder + key + ".lin", s_folder + key + ".wav", s_folder + key + ".rmd",
+                s_folder + key + ".raw"};
+    std::vector<int16_t> sound;
+    while (sound.size() < kToolSeconds * 8000)
+        sound.insert(sound.end(), Signal().begin(), Signal().end());
+    std::ofstream(f.lin, std::ios::binary)
+        .write(reinterpret_cast<const char*>(sound.data()),
+               static_cast<std::streamsize>(sound.size() * 2));
+    CWaveFile wav;
+    wav.Create(f.wav, PcmFormat(static_cast<uint32_t>(t.rate)));
+    wav.WriteSamples(sound.data(), sound.size());
+    wav.CloseWrite();
+    return s_files.emplace(key, f).first->second;
+}
+
+void SetToolRealTime(benchmark::State& state) {
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kToolSeconds,
+                           benchmark::Counter::kIsRate);
+}
+
+// Their conversion, file to file: lintopvf | pvftormd, or rmdtopvf | pvftolin.
+void BM_RefPvf(benchmark::State& state, ModemTool t, bool bEncode) {
+    const ToolFiles& f = FilesFor(t);
+    const std::string pvf = f.folder + "ref.pvf";
+    const std::string rate = std::to_string(t.rate);
+    const std::string comp = std::to_string(t.compression);
+    RunTool({"lintopvf", "-W", "-S", "-I", "-s", rate, f.lin, pvf}, state);
+    RunTool({"pvftormd", t.modem, comp, pvf, f.rmd}, state);
+    for (auto _ : state) {
+        if (bEncode) {
+            RunTool({"lintopvf", "-W", "-S", "-I", "-s", rate, f.lin, pvf}, state);
+            RunTool({"pvftormd", t.modem, comp, pvf, f.folder + "ref-out.rmd"}, state);
+        } else {
+            RunTool({"rmdtopvf", f.rmd, pvf}, state);
+            RunTool({"pvftolin", "-W", "-S", "-I", pvf, f.folder + "ref-out.lin"}, state);
+        }
+    }
+    SetToolRealTime(state);
+}
+
+// Ours, the same way: vorella-tool from WAV to raw modem data and back.
+void BM_ToolOurs(benchmark::State& state, ModemTool t, bool bEncode) {
+    const ToolFiles& f = FilesFor(t);
+    const std::string tool = std::string(VORELLA_BIN_DIR) + "/vorella-tool";
+    const std::string id = std::to_string(t.id), bits = std::to_string(t.bits);
+    const std::string rate = std::to_string(t.rate);
+    RunTool({tool, "encode", "--id", id, "--bits", bits, f.wav, f.raw}, state);
+    for (auto _ : state) {
+        if (bEncode)
+            RunTool({tool, "encode", "--id", id, "--bits", bits, f.wav, f.folder + "out.raw"},
+                    state);
+        else
+            RunTool({tool, "decode", "--id", id, "--bits", bits, "--rate", rate, f.raw,
+                     f.folder + "out.wav"},
+                    state);
+    }
+    SetToolRealTime(state);
+}
+
+std::string ToolKey(const char* what, const ModemTool& t) {
+    return std::string(what) + "/" + std::to_string(t.id) + "/" + std::to_string(t.bits);
+}
+
 struct Row {
     const char* name;
     int id;
@@ -180,10 +306,10 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"id 4, 2 bits", 4, 2, nullptr},       {"id 4, 3 bits", 4, 3, nullptr},
-    {"id 4, 4 bits", 4, 4, nullptr},       {"id 5 DigiSpeech", 5, 4, nullptr},
+    {"id 4, 2 bits", 4, 2, "pvf/4/2"},     {"id 4, 3 bits", 4, 3, "pvf/4/3"},
+    {"id 4, 4 bits", 4, 4, "pvf/4/4"},     {"id 5 DigiSpeech", 5, 4, "pvf/5/4"},
     {"id 8 linear u8", 8, 8, nullptr},     {"id 9 linear s8", 9, 8, nullptr},
-    {"id 16 linear", 16, 16, nullptr},     {"id 41 ZyXEL", 41, 4, nullptr},
+    {"id 16 linear", 16, 16, nullptr},     {"id 41 ZyXEL", 41, 4, "pvf/41/4"},
     {"id 128 GSM", 128, 2, "gsm"},         {"id 129 G.726/24", 129, 3, "g726_3"},
     {"id 129 G.726/32", 129, 4, "g726_4"}, {"id 129 G.726/40", 129, 5, "g726_5"},
     {"id 130 IMA", 130, 4, "ima"},         {"id 1130 IMA", 1130, 4, "ima"},
@@ -220,6 +346,17 @@ public:
                             "-");
             }
         }
+        std::printf("\nWhole processes, file to file (vorella-tool against mgetty's voice "
+                    "tools):\n%-18s %12s %12s %12s %12s %8s %8s\n",
+                    "format", "ours enc xRT", "ours dec xRT", "ref enc xRT", "ref dec xRT",
+                    "enc/ref", "dec/ref");
+        for (const ModemTool& t : kModemTools) {
+            double e = Get(ToolKey("tool_encode", t)), d = Get(ToolKey("tool_decode", t));
+            double re = Get(ToolKey("ref_encode/pvf", t)), rd = Get(ToolKey("ref_decode/pvf", t));
+            std::printf("%-18s %12.0f %12.0f %12.0f %12.0f %8.2f %8.2f\n",
+                        (std::string(t.modem) + " " + std::to_string(t.compression)).c_str(), e, d,
+                        re, rd, re > 0 ? e / re : 0, rd > 0 ? d / rd : 0);
+        }
     }
 
 private:
@@ -250,6 +387,16 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("ref_decode/ima", BM_RefIma, false);
     benchmark::RegisterBenchmark("ref_encode/gsm", BM_RefGsm, true);
     benchmark::RegisterBenchmark("ref_decode/gsm", BM_RefGsm, false);
+    for (const ModemTool& t : kModemTools) {
+        benchmark::RegisterBenchmark(ToolKey("ref_encode/pvf", t).c_str(), BM_RefPvf, t, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(ToolKey("ref_decode/pvf", t).c_str(), BM_RefPvf, t, false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(ToolKey("tool_encode", t).c_str(), BM_ToolOurs, t, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(ToolKey("tool_decode", t).c_str(), BM_ToolOurs, t, false)
+            ->Unit(benchmark::kMillisecond);
+    }
 
     benchmark::Initialize(&argc, argv);
     TableReporter reporter;

@@ -94,22 +94,22 @@ private:
 
 } // namespace
 
-std::unique_ptr<CVoiceCoder> MakeLinearCoder(int id) {
+std::unique_ptr<CVoiceCoder> MakeLinearCoder(VoiceCoding coding) {
     // Made on first use, kept for the life of the process (thread-safe statics).
     static const auto s_unsigned8 = CByteCoder::MakeTables(EncodeUnsigned8, DecodeUnsigned8);
     static const auto s_signed8 = CByteCoder::MakeTables(EncodeSigned8, DecodeSigned8);
     static const auto s_alaw = CByteCoder::MakeTables(LinearToAlaw, AlawToLinear);
     static const auto s_ulaw = CByteCoder::MakeTables(LinearToUlaw, UlawToLinear);
-    switch (id) {
-    case 8:
+    switch (coding) {
+    case VoiceCoding::Unsigned8:
         return std::make_unique<CByteCoder>(*s_unsigned8);
-    case 9:
+    case VoiceCoding::Signed8:
         return std::make_unique<CByteCoder>(*s_signed8);
-    case 16:
+    case VoiceCoding::Linear16:
         return std::make_unique<CLinear16Coder>();
-    case 2130:
+    case VoiceCoding::ALaw:
         return std::make_unique<CByteCoder>(*s_alaw);
-    case 2131:
+    case VoiceCoding::MuLaw:
         return std::make_unique<CByteCoder>(*s_ulaw);
     default:
         return nullptr;

@@ -2,8 +2,9 @@
 #pragma once
 
 #include "audio/VoiceCoder.h"
+#include "config/VoiceFormat.h"
 
 #include <memory>
 
-// One of the compression ids 8, 9, 16, 2130 or 2131; nullptr for any other.
-std::unique_ptr<CVoiceCoder> MakeLinearCoder(int id);
+// A coder for 8- or 16-bit linear PCM or G.711; nullptr for any other coding.
+std::unique_ptr<CVoiceCoder> MakeLinearCoder(VoiceCoding coding);

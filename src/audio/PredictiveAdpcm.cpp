@@ -34,8 +34,9 @@ constexpr PredictiveTables kTables4 = {7,
                                        0xC11C};
 
 constexpr int kMinStep = 31;
-constexpr int kLeak = 64226;       // coefficient leak factor, /65536
 constexpr int kOutputLeak = 26214; // share of the previous output, /65536
+constexpr int kPoleMove = 393;
+constexpr int kZeroMove = 197;
 
 int32_t Sat32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -51,8 +52,18 @@ int16_t Scale(int a, int b) {
     return Sat16(((p >> 16) + ((p >> 15) & 1)) * 4);
 }
 
-int Sign(int v) {
-    return (v > 0) - (v < 0);
+// A coefficient leaks by 64226/65536, rounded to the nearest.
+int Leak(int coef) {
+    return static_cast<int>((static_cast<int64_t>(coef) * 64226 + 32768) >> 16);
+}
+
+// The direction a coefficient moves: the sign of dq x past as the modems'
+// processor forms it, a rounded Q15 product kept in 16 bits. Products too
+// small to round away from 0 count as positive, and -32768 x -32768 wraps to
+// a negative number; a stream decodes as the modem decodes it only with both.
+int MoveSign(int dq, int past) {
+    int32_t product = (dq * past + 0x4000) >> 15;
+    return static_cast<int16_t>(static_cast<uint16_t>(product)) < 0 ? -1 : 1;
 }
 
 } // namespace
@@ -66,10 +77,10 @@ CPredictiveAdpcm::CPredictiveAdpcm(int bits)
 
 void CPredictiveAdpcm::ResetState() {
     m_nStep = kMinStep;
-    std::fill(std::begin(m_ring), std::end(m_ring), int16_t{0});
-    std::fill(std::begin(m_coef), std::end(m_coef), int16_t{0});
-    m_nHead = 0;
-    m_nLastDq = 0;
+    std::fill(std::begin(m_poleCoef), std::end(m_poleCoef), int16_t{0});
+    std::fill(std::begin(m_zeroCoef), std::end(m_zeroCoef), int16_t{0});
+    std::fill(std::begin(m_value), std::end(m_value), int16_t{0});
+    std::fill(std::begin(m_dq), std::end(m_dq), int16_t{0});
     m_nLastOutput = 0;
 }
 
@@ -77,11 +88,20 @@ uint16_t CPredictiveAdpcm::EscapeWord() const {
     return m_pTables->escape;
 }
 
-int64_t CPredictiveAdpcm::PredictorSum() const {
-    int64_t sum = 0;
-    for (int k = 0; k < 8; ++k)
-        sum += static_cast<int64_t>(m_coef[k]) * m_ring[(m_nHead + k) % 8];
-    return sum;
+int32_t CPredictiveAdpcm::Accumulate(int32_t start) const {
+    // One multiply-accumulate at a time, each saturated to 32 bits as the
+    // modems' processor does: loud passages clip part-way, not at the end.
+    int32_t z = start;
+    for (int k = 0; k < kPoles; ++k)
+        z = Sat32(static_cast<int64_t>(z) + 2 * static_cast<int64_t>(m_poleCoef[k]) * m_value[k]);
+    for (int k = 0; k < kZeros; ++k)
+        z = Sat32(static_cast<int64_t>(z) + 2 * static_cast<int64_t>(m_zeroCoef[k]) * m_dq[k]);
+    return z;
+}
+
+int16_t CPredictiveAdpcm::Output(int32_t z) const {
+    return static_cast<int16_t>(
+        Sat32(static_cast<int64_t>(z) + static_cast<int64_t>(kOutputLeak) * m_nLastOutput) >> 16);
 }
 
 int16_t CPredictiveAdpcm::DecodeCode(int code) {
@@ -89,34 +109,28 @@ int16_t CPredictiveAdpcm::DecodeCode(int code) {
     code &= (1 << m_nBits) - 1;
     int newStep = std::clamp<int>(Scale(m_nStep, t.stepMultiplier[code]), kMinStep, t.nMaxStep);
     int16_t dq = Scale(m_nStep, t.reconstruction[code]);
-    int32_t z = Sat32(static_cast<int64_t>(dq) * 65536 + 2 * PredictorSum());
-    auto output = static_cast<int16_t>(
-        Sat32(static_cast<int64_t>(z) + static_cast<int64_t>(kOutputLeak) * m_nLastOutput) >> 16);
+    int32_t z = Accumulate(static_cast<int32_t>(dq) * 65536);
+    int16_t output = Output(z);
     auto value = static_cast<int16_t>(z >> 16);
 
-    // Sign-sign adaptation, the two newest taps faster than the rest.
-    for (int k = 0; k < 8; ++k) {
-        int c = (m_coef[k] * kLeak) >> 16;
-        int dir = Sign(dq) * Sign(m_ring[(m_nHead + k) % 8]);
-        m_coef[k] = Sat16(c + dir * (k < 2 ? 393 : 197));
-    }
-    // The ring receives the value, then dq (which becomes the newest entry).
-    m_nHead = (m_nHead + 7) % 8;
-    m_ring[m_nHead] = value;
-    m_nHead = (m_nHead + 7) % 8;
-    m_ring[m_nHead] = dq;
+    // Sign-sign adaptation, the pole taps faster than the zero taps.
+    for (int k = 0; k < kPoles; ++k)
+        m_poleCoef[k] = Sat16(Leak(m_poleCoef[k]) + kPoleMove * MoveSign(dq, m_value[k]));
+    for (int k = 0; k < kZeros; ++k)
+        m_zeroCoef[k] = Sat16(Leak(m_zeroCoef[k]) + kZeroMove * MoveSign(dq, m_dq[k]));
+    std::copy_backward(std::begin(m_value), std::end(m_value) - 1, std::end(m_value));
+    m_value[0] = value;
+    std::copy_backward(std::begin(m_dq), std::end(m_dq) - 1, std::end(m_dq));
+    m_dq[0] = dq;
 
     m_nStep = newStep;
-    m_nLastDq = dq;
     m_nLastOutput = output;
     return output;
 }
 
 int CPredictiveAdpcm::EncodeSample(int16_t sample) {
     const PredictiveTables& t = *m_pTables;
-    int32_t z = Sat32(2 * PredictorSum());
-    auto predicted = static_cast<int16_t>(
-        Sat32(static_cast<int64_t>(z) + static_cast<int64_t>(kOutputLeak) * m_nLastOutput) >> 16);
+    int16_t predicted = Output(Accumulate(0));
     int d = Sat16(static_cast<int>(sample) - predicted);
     int mag = d < 0 ? -d : d;
     int i = 0;

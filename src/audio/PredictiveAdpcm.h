@@ -1,6 +1,12 @@
 // The multi-bit predictive ADPCM of compression id 4 (2, 3 or 4 bits per
 // sample) with its eight-tap sign-sign adaptive predictor and silence escapes.
 //
+// The predictor is the modems' own: two pole taps on the two latest
+// reconstructed values, six zero taps on the six latest quantised
+// differences, all sums formed the way the modems' 16-bit signal processor
+// forms them (see PredictiveAdpcm.cpp). Streams decode sample for sample as
+// the modems decode them.
+//
 // The coder state belongs to the instance: a playback and a recording running
 // at once each have their own.
 #pragma once
@@ -31,7 +37,13 @@ public:
     uint16_t EscapeWord() const;
 
 private:
-    int64_t PredictorSum() const;
+    static constexpr int kPoles = 2;
+    static constexpr int kZeros = 6;
+
+    // dq x 65536 plus twice every tap's product, added one by one.
+    int32_t Accumulate(int32_t start) const;
+    // The output formula: the upper half of z plus 0.4 of the last output.
+    int16_t Output(int32_t z) const;
     void DecodeWord(uint16_t word, int16_t* out, size_t capacity, size_t& n);
 
     int m_nBits;
@@ -39,10 +51,10 @@ private:
 
     // Coder state.
     int m_nStep = 31;
-    int16_t m_ring[8] = {}; // m_ring[(m_nHead + k) % 8] is the value k steps old
-    int m_nHead = 0;
-    int16_t m_coef[8] = {}; // coefficient k meets the ring value k steps old
-    int16_t m_nLastDq = 0;
+    int16_t m_poleCoef[kPoles] = {};
+    int16_t m_zeroCoef[kZeros] = {};
+    int16_t m_value[kPoles] = {}; // reconstructed values, newest first
+    int16_t m_dq[kZeros] = {};    // quantised differences, newest first
     int16_t m_nLastOutput = 0;
 
     // Packing state.

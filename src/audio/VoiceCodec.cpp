@@ -7,6 +7,7 @@
 #include "audio/LinearCoders.h"
 #include "audio/PredictiveAdpcm.h"
 #include "audio/ZyxelAdpcm.h"
+#include "config/VoiceFormat.h"
 
 #include <algorithm>
 #include <new>
@@ -43,42 +44,12 @@ size_t FittingCount(size_t count, size_t capacity, Bound bound) {
 } // namespace
 
 bool IsKnownCompression(int id) {
-    switch (id) {
-    case 4:
-    case 5:
-    case 8:
-    case 9:
-    case 16:
-    case 41:
-    case 128:
-    case 129:
-    case 130:
-    case 1130:
-    case 2130:
-    case 2131:
-        return true;
-    default:
-        return false;
-    }
+    return FindVoiceFormat(id) != nullptr;
 }
 
 int NormalizeCompressionBits(int id, int bits) {
-    switch (id) {
-    case 128:
-        return 2;
-    case 5:
-    case 41:
-    case 130:
-    case 1130:
-        return 4;
-    case 8:
-    case 9:
-        return 8;
-    case 16:
-        return 16;
-    default:
-        return bits;
-    }
+    const VoiceFormat* f = FindVoiceFormat(id);
+    return f ? FormatBits(*f, bits) : bits;
 }
 
 void NormalizeCompressionBits(VoiceCodecSettings& settings) {
@@ -87,35 +58,39 @@ void NormalizeCompressionBits(VoiceCodecSettings& settings) {
 }
 
 std::unique_ptr<CVoiceCoder> MakeVoiceCoder(int id, int bits, int nSampleRate) {
-    bits = NormalizeCompressionBits(id, bits);
-    switch (id) {
-    case 4:
-        if (!CPredictiveAdpcm::IsSupportedBits(bits))
-            return nullptr;
+    const VoiceFormat* f = FindVoiceFormat(id);
+    if (!f)
+        return std::make_unique<CNullCoder>();
+    bits = FormatBits(*f, bits);
+    if (!FormatTakesBits(*f, bits))
+        return nullptr;
+    switch (f->coding) {
+    case VoiceCoding::Predictive:
         return std::make_unique<CPredictiveAdpcm>(bits);
-    case 5:
+    case VoiceCoding::DigiSpeech:
         return std::make_unique<CDigiSpeech>(nSampleRate);
-    case 41:
+    case VoiceCoding::Zyxel:
         return std::make_unique<CZyxelADPCM>();
-    case 128: {
+    case VoiceCoding::Gsm: {
         auto gsm = std::make_unique<CGsmCoder>();
         if (!gsm->IsValid())
             return nullptr;
         return gsm;
     }
-    case 129:
-        if (!CG726::IsSupportedBits(bits))
-            return nullptr;
+    case VoiceCoding::G726:
         return std::make_unique<CADPCM>(bits);
-    case 130:
+    case VoiceCoding::ImaLowFirst:
         return std::make_unique<CImaAdpcm>(true);
-    case 1130:
+    case VoiceCoding::ImaHighFirst:
         return std::make_unique<CImaAdpcm>(false);
-    default:
-        if (auto linear = MakeLinearCoder(id))
-            return linear;
-        return std::make_unique<CNullCoder>();
+    case VoiceCoding::Unsigned8:
+    case VoiceCoding::Signed8:
+    case VoiceCoding::Linear16:
+    case VoiceCoding::ALaw:
+    case VoiceCoding::MuLaw:
+        return MakeLinearCoder(f->coding);
     }
+    return nullptr;
 }
 
 size_t CVoiceCodec::EncodedBound(size_t samples) const {

@@ -1,23 +1,10 @@
 // The voice codec dispatcher: converts blocks between 16-bit mono samples and
-// the modem's voice format chosen by the compression id.
-//
-//   id    codec                                        bits per sample
-//   4     multi-bit predictive ADPCM                   2, 3 or 4 (kept)
-//   5     CDigiSpeech 4-bit ADPCM                      4
-//   8     8-bit unsigned linear PCM                    8
-//   9     8-bit signed linear PCM                      8
-//   16    16-bit signed linear PCM, little-endian      16
-//   41    CZyxelADPCM 4-bit ADPCM                      4
-//   128   GSM 06.10 full rate, 160 samples/33 bytes    2
-//   129   CADPCM: G.726 at 3, 4 or 5 bits              kept
-//   130   IMA ADPCM, first sample in the low nibble    4
-//   1130  IMA ADPCM, first sample in the high nibble   4
-//   2130  G.711 A-law                                  kept
-//   2131  G.711 mu-law                                 kept
-//
-// Any other id converts nothing. One CVoiceCodec serves one transfer (a
-// recording or a playback) from OpenVoiceCodec to CloseVoiceCodec; its coder
-// state carries over from block to block and is never shared.
+// the modem's voice format chosen by the compression id. The formats, their
+// bits per sample and block sizes are those of the table in
+// config/VoiceFormat.h; any other id converts nothing. One CVoiceCodec serves
+// one transfer (a recording or a playback) from OpenVoiceCodec to
+// CloseVoiceCodec; its coder state carries over from block to block and is
+// never shared.
 #pragma once
 
 #include "audio/SilenceDetection.h"
@@ -61,11 +48,12 @@ private:
     std::unique_ptr<CVoiceCoder> m_pCoder;
 };
 
-// True when the id names one of the codecs above.
+// True when the id names a format of the table.
 bool IsKnownCompression(int id);
 
-// The bits per sample a compression id forces (128 gives 2; 5, 41, 130 and
-// 1130 give 4; 8 and 9 give 8; 16 gives 16); any other id keeps `bits`.
+// The bits per sample a compression id forces (the table's fixed bits: 128
+// gives 2; 5, 41, 130 and 1130 give 4; 8 and 9 give 8; 16 gives 16); any
+// other id keeps `bits`.
 int NormalizeCompressionBits(int id, int bits);
 // The same on the settings: nCompressionBS is forced for nCompression.
 void NormalizeCompressionBits(VoiceCodecSettings& settings);

@@ -9,11 +9,17 @@ constexpr int kStepMultiplier[8] = {13654, 13654, 14746, 15007, 16896, 19732, 26
 constexpr int kSignBit = 8;
 constexpr int kValueLimit = 1 << 18;
 constexpr int kStepLimit = 1 << 15;
+constexpr int kMinStep = 5;
+// The coder runs on 14-bit samples: the 16-bit input is scaled down by 4 on
+// the way in, and the decoder's output scaled up by 4 on the way out.
+constexpr int kInputShift = 2;
 
 } // namespace
 
 void CZyxelADPCM::Advance(int& value, int& step, int code) {
-    value = (value * 4093 + 2048) / 4096; // C division truncates toward zero
+    // The leak is an arithmetic shift (rounding toward minus infinity), as in
+    // the modems; a division would drift negative values by one now and then.
+    value = (value * 4093 + 2048) >> 12;
     int sign = code & kSignBit;
     int mag = code & 7;
     if ((step & 1) && sign == 0)
@@ -24,7 +30,7 @@ void CZyxelADPCM::Advance(int& value, int& step, int code) {
     // A stream of garbage (a babbling line) would grow both without end;
     // these limits lie far outside anything a real signal reaches.
     value = std::clamp(value, -kValueLimit, kValueLimit);
-    step = std::min(newStep, kStepLimit);
+    step = std::clamp(newStep, kMinStep, kStepLimit);
 }
 
 int16_t CZyxelADPCM::DecodeCode(int code) {
@@ -37,7 +43,8 @@ int16_t CZyxelADPCM::DecodeCode(int code) {
     return static_cast<int16_t>(std::clamp(m_nDecValue, -8192, 8191) * 4);
 }
 
-int CZyxelADPCM::EncodeSample(int16_t sample) {
+int CZyxelADPCM::EncodeSample(int16_t sample16) {
+    const int sample = sample16 >> kInputShift;
     int code = 0;
     if (sample != m_nEncValue) {
         int diff = sample - m_nEncValue;

@@ -9,7 +9,8 @@ public:
 
     size_t EncodedBound(size_t samples) const override;
     size_t DecodedBound(size_t bytes) const override { return 2 * bytes; }
-    // Every sample goes in unscaled; codes leave high nibble first, and half a
+    // Every sample goes in scaled down by 4 (the decoder scales up by 4, so a
+    // round trip keeps the level); codes leave high nibble first, and half a
     // byte waits for the next block.
     size_t Encode(const int16_t* samples, size_t count, uint8_t* out) override;
     // Two samples per byte, high nibble first, each a multiple of 4.
@@ -17,7 +18,7 @@ public:
 
     // One code through the decoder (exposed for tests of the step rules).
     int16_t DecodeCode(int code);
-    int EncodeSample(int16_t sample);
+    int EncodeSample(int16_t sample16);
     int DecoderStep() const { return m_nDecStep; }
 
 private:

@@ -6,6 +6,7 @@
 #include "audio/PlaySound.h"
 #include "audio/SoundBackend.h"
 #include "audio/WaveFile.h"
+#include "config/VoiceFormat.h"
 #include "engine/CallState.h"
 #include "engine/KeyTables.h"
 #include "engine/RecordingSteps.h"
@@ -70,10 +71,9 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
 
     VoiceBlock vb =
         PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
-    size_t blockBytes =
-        cs.nCompression == kCompressionGsm
-            ? vb.bytes
-            : std::max<size_t>(1, vb.samples * static_cast<size_t>(codec.Bits()) / 8);
+    const VoiceFormat* format = FindVoiceFormat(cs.nCompression);
+    size_t blockBytes = std::max<size_t>(
+        1, format ? FormatBytes(*format, codec.Bits(), vb.samples) : vb.samples);
     std::vector<unsigned char> buf(blockBytes);
     std::vector<int16_t> pcm(codec.DecodedBound(blockBytes) + 16);
     CSilenceDetection silence;

@@ -1,5 +1,7 @@
 #include "engine/RecordingSteps.h"
 
+#include "config/VoiceFormat.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -11,10 +13,14 @@ VoiceBlock PlayBlockSize(int nBlockTime, int nRate, int nBits, int nCompression)
     VoiceBlock b;
     b.samples = static_cast<size_t>(std::max<uint64_t>(1, t * rate * 10 / 1000 / 2));
     b.bytes = static_cast<size_t>(std::max<uint64_t>(1, t * bits * rate * 10 / 1000 / 8));
-    if (nCompression == kCompressionGsm) {
-        size_t frames = std::max<size_t>(1, b.samples / kGsmFrameSamples);
-        b.samples = frames * kGsmFrameSamples;
-        b.bytes = frames * kGsmFrameBytes;
+    const VoiceFormat* f = FindVoiceFormat(nCompression);
+    if (f && f->nFrameSamples != 0) {
+        size_t frames = std::max<size_t>(1, b.samples / f->nFrameSamples);
+        b.samples = frames * f->nFrameSamples;
+        b.bytes = frames * f->nFrameBytes;
+    } else if (f) {
+        // Twice the coded size: room for every byte shielded.
+        b.bytes = std::max(b.bytes, 2 * FormatBytes(*f, static_cast<int>(bits), b.samples));
     }
     return b;
 }

@@ -2,6 +2,7 @@
 // that arrive among them.
 #include "modem/CommDriver.h"
 
+#include "config/VoiceFormat.h"
 #include "modem/CommandText.h"
 #include "platform/TickCount.h"
 
@@ -302,40 +303,11 @@ int CCommDriver::StopReceive() {
 }
 
 int CCommDriver::SetCompression(int nId) {
-    const std::string* pCmd = nullptr;
-    switch (nId) {
-    case 128:
-        pCmd = &sVoiceCompressGSM;
-        break;
-    case 4:
-    case 5:
-    case 41:
-    case 129:
-        pCmd = &sVoiceCompressADPCM;
-        break;
-    case 130:
-    case 1130:
-        pCmd = &sVoiceCompressIMA;
-        break;
-    case 8:
-        pCmd = &sVoiceCompressPCM8U;
-        break;
-    case 9:
-        pCmd = &sVoiceCompressPCM8L;
-        break;
-    case 16:
-        pCmd = &sVoiceCompressPCM16;
-        break;
-    case 2130:
-        pCmd = &sVoiceCompressALAW;
-        break;
-    case 2131:
-        pCmd = &sVoiceCompressULAW;
-        break;
-    default:
+    const VoiceFormat* format = FindVoiceFormat(nId);
+    if (!format)
         return 0;
-    }
-    std::string cmd = ApplyFormat(*pCmd, static_cast<long long>(nCompressionSampleRate));
+    std::string cmd =
+        ApplyFormat(this->*format->pSelectCommand, static_cast<long long>(nCompressionSampleRate));
     if (!cmd.empty())
         CommOut(cmd, kModeResult);
     nCompression = nId;
@@ -345,7 +317,8 @@ int CCommDriver::SetCompression(int nId) {
 int CCommDriver::SetBitsPerSample(int nBits) {
     if (sVoiceCompressBS.empty())
         return kResultOk;
-    std::string arg = (nCompression == 41 || nCompression == 5)
+    const VoiceFormat* format = FindVoiceFormat(nCompression);
+    std::string arg = format && format->bitsCommand == BitsCommand::FourAndRate
                           ? "4," + std::to_string(nCompressionSampleRate)
                           : std::to_string(nBits);
     nCompressionBS = nBits;

@@ -2,6 +2,7 @@
 // failures reach the user.
 #include "modem/CommDriver.h"
 
+#include "config/VoiceFormat.h"
 #include "modem/CommandText.h"
 #include "platform/Strings.h"
 
@@ -79,14 +80,14 @@ void CCommDriver::RunInitVoice() {
             CommOut(line, kModeRaise);
         SetVoiceBaud(m_dwBaud);
         SetAGC(iAGC);
-        if (nCompression != 128)
+        if (TakesBitsCommand(nCompression))
             SetBitsPerSample(nCompressionBS);
         SetCompression(nCompression);
         EnableToneDetect();
         SetSilenceDetection();
     } else {
         CommOut(sVoiceSwitchToVoice, kModeRaise);
-        if (nCompression != 128)
+        if (TakesBitsCommand(nCompression))
             SetBitsPerSample(nCompressionBS);
         SetCompression(nCompression);
         if (!rateCmd.empty())

@@ -1,14 +1,16 @@
 #include "VoiceCodec.h"
 
 #include "audio/VoiceCodec.h"
+#include "config/VoiceFormat.h"
 
 namespace modemsim {
 
 std::unique_ptr<VoiceCodec> VoiceCodec::Create(int id, int bits, int sampleRate) {
-    if (!IsKnownCompression(id))
+    const VoiceFormat* format = FindVoiceFormat(id);
+    if (!format)
         return nullptr;
     if (bits <= 0)
-        bits = NormalizeCompressionBits(id, id == 2130 || id == 2131 ? 8 : 4);
+        bits = format->nDefaultBits;
     auto enc = MakeVoiceCoder(id, bits, sampleRate);
     auto dec = MakeVoiceCoder(id, bits, sampleRate);
     auto probe = MakeVoiceCoder(id, bits, sampleRate);

@@ -7,6 +7,7 @@
 #include "audio/SoundBackend.h"
 #include "audio/VoiceCodec.h"
 #include "audio/WaveFile.h"
+#include "config/VoiceFormat.h"
 #include "platform/FileUtil.h"
 
 #include <cstdio>
@@ -61,14 +62,13 @@ std::optional<CodecOptions> ParseCodecOptions(const Args& args, const char* usag
         std::fprintf(stderr, "usage: vorella-tool %s\n", usage);
         return std::nullopt;
     }
-    if (!IsKnownCompression(o.id)) {
+    const VoiceFormat* format = FindVoiceFormat(o.id);
+    if (!format) {
         std::fprintf(stderr, "vorella-tool: unknown compression id %d\n", o.id);
         return std::nullopt;
     }
-    if (!bHaveBits && o.id == 129)
-        o.bits = 4;
-    if (o.id == 2130 || o.id == 2131)
-        o.bits = 8;
+    if (!bHaveBits)
+        o.bits = format->nDefaultBits;
     if (o.rate < 1000 || o.rate > 96000) {
         std::fprintf(stderr, "vorella-tool: sample rate %d is out of range\n", o.rate);
         return std::nullopt;

@@ -1,0 +1,78 @@
+// The answering machine as shipped: the default greeting from the program
+// folder's wave/, sent to a modem speaking ZyXEL ADPCM, reaches the line
+// whole and at the level it was made at, and then the caller's message is
+// taken at the caller's own level.
+#include "EngineStory.h"
+
+namespace {
+
+// Normalised correlation of two signals at the best lag within maxLag.
+double Similarity(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int maxLag) {
+    double best = 0;
+    for (int lag = 0; lag <= maxLag; ++lag) {
+        size_t n = std::min(a.size(), b.size() > size_t(lag) ? b.size() - size_t(lag) : 0);
+        double ab = 0, aa = 0, bb = 0;
+        for (size_t i = 0; i < n; ++i) {
+            double x = a[i], y = b[i + size_t(lag)];
+            ab += x * y;
+            aa += x * x;
+            bb += y * y;
+        }
+        if (aa > 0 && bb > 0)
+            best = std::max(best, ab / std::sqrt(aa * bb));
+    }
+    return best;
+}
+
+double Dbfs(double rms) {
+    return 20 * std::log10(std::max(rms, 1e-9) / 32768);
+}
+
+} // namespace
+
+TEST_F(EngineStory, TheShippedGreetingReachesAZyxelLineAtItsOwnLevelBeforeTheMessage) {
+    home.CopyShipped("wave/greet.wav");
+    ASSERT_EQ(phone->sWaveGreet, "./wave/greet.wav"); // the default names it
+    const std::vector<int16_t> shipped = Samples(home.File("wave/greet.wav"));
+    ASSERT_GT(shipped.size(), 8000u * 3);
+
+    CCommDriver& d = phone->m_driver;
+    d.nCompression = 41;
+    d.nCompressionBS = 4;
+    sim->SetVoiceFormat({41, 8000, 4});
+    phone->nAction = 1; // away: the machine answers
+    phone->nRings = 2;
+    const int callerLevel = 8000;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, callerLevel));
+    StartWorker();
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+
+    ASSERT_TRUE(sim->WaitForTransmitEnd(60000));
+    std::vector<int16_t> heard = sim->TransmittedSamples();
+    // All of it, and it is the greeting (ADPCM at 4 bits keeps it close).
+    EXPECT_NEAR(double(heard.size()), double(shipped.size()), 800.0);
+    EXPECT_GT(Similarity(shipped, heard, 4), 0.9);
+    // Neither faint nor loud: its own level, which is a sensible one for a
+    // line, and nothing clipped on the way.
+    const double heardDb = Dbfs(Rms(heard));
+    EXPECT_NEAR(heardDb, Dbfs(Rms(shipped)), 1.0);
+    EXPECT_GT(heardDb, -24.0);
+    EXPECT_LT(heardDb, -15.0);
+    size_t clipped = 0;
+    for (int16_t v : heard)
+        clipped += v >= 32764 || v <= -32768;
+    EXPECT_EQ(clipped, 0u);
+
+    // Then the message, as the caller said it.
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    sim->FarEndHangsUp(2000, 'b');
+    ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !sim->IsOffHook(); }));
+    CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_bMessage, 1);
+    std::vector<int16_t> msg = Samples(CallFolder() + rec.m_sFile);
+    ASSERT_GE(msg.size(), 12000u);
+    std::vector<int16_t> voice(msg.begin() + 2000, msg.begin() + 12000);
+    EXPECT_GT(ToneShare(voice, 1000, 8000), 0.9);
+    EXPECT_NEAR(Rms(voice), callerLevel / std::sqrt(2.0), 0.1 * callerLevel);
+}
