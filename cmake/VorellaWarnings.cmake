@@ -9,6 +9,15 @@ if(VORELLA_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(vorella_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VORELLA_SANITIZE_THREAD)
+    # ThreadSanitizer cannot share a process with AddressSanitizer. -O1 keeps
+    # the instrumented stories fast enough to run on every test run.
+    if(VORELLA_SANITIZE)
+        message(FATAL_ERROR "VORELLA_SANITIZE_THREAD and VORELLA_SANITIZE exclude each other")
+    endif()
+    target_compile_options(vorella_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer -O1)
+    target_link_options(vorella_options INTERFACE -fsanitize=thread)
+endif()
 find_package(Threads REQUIRED)
 target_link_libraries(vorella_options INTERFACE Threads::Threads)
 

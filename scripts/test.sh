@@ -19,3 +19,34 @@ ctest --output-on-failure -j "$(nproc)" "$@"
 if [ $# -eq 0 ]; then
     ctest --output-on-failure -j "$(nproc)" -L story
 fi
+
+# The engine is threads sharing flags: the stories and the service once more,
+# built with ThreadSanitizer in a tree of their own (it excludes
+# AddressSanitizer). A race fails the run, in the tests or in a program they
+# start; every report is kept in build-tsan/tsan-reports/.
+if [ $# -eq 0 ]; then
+    tsan_build="$root/build-tsan"
+    # This compiler's ThreadSanitizer needs the address layout of at most 28
+    # random bits; a kernel that uses more is asked for a fixed layout.
+    tsan_run=()
+    if [ "$(cat /proc/sys/vm/mmap_rnd_bits 2>/dev/null || echo 28)" -gt 28 ]; then
+        tsan_run=(setarch "$(uname -m)" -R)
+    fi
+    cmake -S "$root" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DVORELLA_SANITIZE_THREAD=ON -DVORELLA_WERROR=ON -DVORELLA_BENCH=OFF >/dev/null
+    "${tsan_run[@]}" cmake --build "$tsan_build" -j "$(nproc)" \
+        --target engine_story_tests app_service_tests
+    reports="$tsan_build/tsan-reports"
+    rm -rf "$reports"
+    mkdir -p "$reports"
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:log_path=$reports/race"
+    cd "$tsan_build"
+    status=0
+    "${tsan_run[@]}" ctest --output-on-failure -j "$(nproc)" -L 'story|service' || status=$?
+    if [ -n "$(ls -A "$reports")" ]; then
+        cat "$reports"/*
+        echo "ThreadSanitizer found a race (reports in $reports)" >&2
+        status=1
+    fi
+    exit "$status"
+fi

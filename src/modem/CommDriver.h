@@ -115,7 +115,9 @@ public:
     const std::string& LineBuffer() const { return m_matcher.Buffer(); }
     void ClearLineBuffer() { m_matcher.Reset(); }
 
-    bool m_bInitialized = false;
+    // Read by the front end's thread (is the modem ready?) while the worker
+    // sets the modem up.
+    std::atomic<bool> m_bInitialized{false};
     bool m_bVoiceMode = false;
     bool m_bHandsetOffHook = false;
     bool m_bHandsetTracking = false;
@@ -157,7 +159,8 @@ private:
     CSilentModemUi m_silentUi;
     SerialPort m_port;
     std::recursive_mutex m_ioLock;
-    int m_hPort = kInvalidHandle;
+    // Read without the lock by IsOpen(), also from the front end's thread.
+    std::atomic<int> m_hPort{kInvalidHandle};
     int m_nPort = -1;
     uint32_t m_dwBaud = 0;
     std::atomic<bool> m_bStopRequest{false};

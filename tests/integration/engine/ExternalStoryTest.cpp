@@ -53,6 +53,7 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
 TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) {
     phone->bHandsetStart = true;
     StartWorker();
+    ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)); // the start's modem set-up
     // The user takes the line and hangs up again, with no call ringing: that
     // says nothing about the next call.
     g_bTalking = true;
@@ -62,6 +63,9 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) 
     g_bHangUpRequest = true;
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    // After the hang-up the worker sets the modem up again; the one ring of
+    // this call must not come while it reads the answers to that set-up.
+    ASSERT_TRUE(sim->WaitForCommand("CID=", 30000));
     // A call rings and is taken at an extension: it is recorded.
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
     sim->FarEndHangsUp(1500, 'b');
