@@ -75,6 +75,7 @@ TEST(ModemSimScenario, ReaderRefusesBadScriptsWithTheLine) {
         {"repeat 0\nsay again", "line 1: repeat: the number of rounds must be a number from 1"},
         {"repeat 2 times\nsay again", "line 1: repeat: repeat takes at most one argument"},
         {"repeat\nsay a\nrepeat 2\nsay b", "line 3: repeat: a script repeats only once"},
+        {"wait receive-end fail=maybe", "line 1: wait: fail is yes or no"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -204,4 +205,24 @@ TEST(ModemSimScenario, RepeatedCallsRingAgainUntilTheirCountOrAStop) {
             EXPECT_NE(text.find("repeat, round 4"), std::string::npos) << text;
         }
     }
+}
+
+TEST(ModemSimScenario, AWaitThatMayFailLetsTheScriptGoOn) {
+    SimWithPort s;
+    std::string error;
+    auto steps = ParseScenario("wait command +VRX timeout=50 fail=no\n"
+                               "wait receive-end timeout=50 fail=no\n"
+                               "say went on\n"
+                               "wait command +VRX timeout=50\n"
+                               "say never\n",
+                               &error);
+    ASSERT_TRUE(steps) << error;
+    std::atomic<bool> stop{false};
+    std::ostringstream log;
+    ScenarioContext context{s.sim, SignalSource(), &stop, &log, ""};
+    EXPECT_FALSE(RunScenario(*steps, context, &error));
+    EXPECT_EQ(error, "line 4: no command \"+VRX\" came");
+    EXPECT_NE(log.str().find("no receive-end came; going on"), std::string::npos) << log.str();
+    EXPECT_NE(log.str().find("\nwent on\n"), std::string::npos) << log.str();
+    EXPECT_EQ(log.str().find("\nnever\n"), std::string::npos) << log.str();
 }
