@@ -39,9 +39,9 @@ mkdir -p "$soak"
 for f in vorella.def brand.ini modem.ini cfg; do
     cp -r "$bin/$f" "$soak/"
 done
-# A greeting of its own (0.8 s), so the soak does not depend on the
+# A greeting of its own (1.5 s), so the soak does not depend on the
 # shipped sounds and a caller can hang up while it plays.
-sox -n -r 8000 -b 16 -c 1 "$soak/greet.wav" synth 0.8 sine 600 vol 0.3
+sox -n -r 8000 -b 16 -c 1 "$soak/greet.wav" synth 1.5 sine 600 vol 0.3
 cat >"$soak/vorella.ini" <<INI
 [Options]
 nComPort=9
@@ -65,9 +65,13 @@ INI
 #   5550201, 5550202  hang-ups during the greeting: no message, no index line
 #   5550301           a recording started by "vorellactl record" at the
 #                     caller ID; the call rings once, so the answering
-#                     machine does not take it. Rings within 8 s of the last
-#                     one count as the same call, and a call taken this way
-#                     does not end its ringing: the next call waits them out.
+#                     machine does not take it.
+# Each call ends when the service has put the line back and set the modem up
+# for the next call (it sends the caller-ID command again; after a recording
+# taken this way that comes only when the rings are over, 8 s after the
+# last): a ring while it is still doing so would not be heard.
+next_call='wait command CID= timeout=30000
+wait command CID= timeout=12000 fail=no'
 message() { # FORM NUMBER [NAME]
     local id="callerid $1 number=$2"
     [ -n "${3:-}" ] && id="$id name=\"$3\""
@@ -82,18 +86,18 @@ wait command VTX timeout=30000
 wait transmit-end timeout=30000
 hangup 1500 busy
 wait receive-end timeout=30000
-sleep 200
+$next_call
 STEP
 }
 greeting_hangup() { # FORM NUMBER
     cat <<STEP
 callerid $1 number=$2
 source clear
-hangup 400 busy
+hangup 250 busy
 ring 4 period=500 cid-delay=120
 wait command VTX timeout=30000
 wait transmit-end timeout=30000
-sleep 600
+$next_call
 STEP
 }
 recording() { # NUMBER
@@ -106,7 +110,7 @@ ring 1 period=500 cid-delay=120
 wait command VRX timeout=30000
 hangup 1500 busy
 wait receive-end timeout=30000
-sleep 7000
+$next_call
 STEP
 }
 {
