@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Vorella and starts the service, vorellad.
+# Installs what is missing, builds Vorella and starts it: the desktop program
+# `vorella` when there is a display (DISPLAY or WAYLAND_DISPLAY) and it has
+# been built, the service `vorellad` otherwise.
 # With no modem set up (nComPort in vorella.ini), it starts on a simulated
 # line instead: a simulated voice modem on a pseudo-terminal, on which a
-# caller rings every minute and leaves a message.
-# Usage: scripts/run.sh [vorellad arguments]
+# caller rings within seconds of the start and then every minute, and leaves
+# a message.
+# Usage: scripts/run.sh [program arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -14,6 +17,12 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" -j "$(nproc)"
 bin="$build/bin"
 
+# The desktop program when it can show a window, else the service.
+program=vorellad
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$bin/vorella" ]; then
+    program=vorella
+fi
+
 # The COM port of the settings in the program folder; -1 (or none) means no
 # modem has been set up yet.
 home="${VORELLA_HOME:-$bin}"
@@ -22,7 +31,7 @@ port=$(awk -F= '
     options && tolower($1) ~ /^[ \t]*ncomport[ \t]*$/ { gsub(/[ \t\r]/, "", $2); print $2 }
 ' "$home/vorella.ini" 2>/dev/null | tail -n 1 || true)
 if [ -n "$port" ] && [ "$port" -ge 0 ] 2>/dev/null; then
-    exec "$bin/vorellad" "$@"
+    exec "$bin/$program" "$@"
 fi
 
 # A simulated line in a program folder of its own, so your own settings and
@@ -41,32 +50,34 @@ bStartDisabled=0
 nAction=1
 nRings=2
 nDebugLevel=1
+nCIDType=2
 [Ports]
 COM9=$demo/ttyVORELLA
 INI
 fi
 
-# One call a minute for a day: caller ID, four rings, and a message of
-# tones and noise that ends when the caller hangs up.
+# The call, again and again for as long as Vorella runs: caller ID, four
+# rings, and a message of tones and noise; the caller hangs up 8 seconds into
+# the message. The first call rings as soon as Vorella has set the modem up
+# for caller ID. A call not taken (monitoring off) does not stop the line.
 script="$demo/line.txt"
-{
-    echo "# written by scripts/run.sh"
-    for i in $(seq 1 1440); do
-        n=$(printf '%04d' $((i % 10000)))
-        cat <<STEP
-say "call $i rings"
-callerid formatted number=555$n name="CALLER $i"
+cat >"$script" <<'SCRIPT'
+# written by scripts/run.sh
+wait command CID= timeout=86400000
+repeat
+say "a caller rings"
+callerid formatted number=5550123 name="SIMULATED CALLER"
 source clear
 source tone 440 1500 amp=6000
 source silence 300
 source tone 660 1500 amp=6000
 source noise 2000 amp=1500
-hangup 8000 busy
 ring 4 period=6000 cid-delay=1500
-sleep 60000
-STEP
-    done
-} >"$script"
+wait command VRX timeout=40000 fail=no
+hangup 8000 busy
+wait receive-end timeout=20000 fail=no
+sleep 40000
+SCRIPT
 
 rm -f "$demo/ttyVORELLA"
 "$bin/modemsim" --personality hash --script "$script" --link "$demo/ttyVORELLA" \
@@ -78,7 +89,13 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 
-echo "No modem set up: Vorella runs on a simulated line (calls every minute)."
+if ! kill -0 "$sim" 2>/dev/null || [ ! -e "$demo/ttyVORELLA" ]; then
+    echo "The simulated modem did not start; see $demo/modemsim.log:" >&2
+    cat "$demo/modemsim.log" >&2
+    exit 1
+fi
+
+echo "No modem set up: $program runs on a simulated line (a call now, then every minute)."
 echo "Calls go to $demo/Recorded Calls/; try 'build/bin/vorellactl status'."
 echo "Stop with Ctrl-C. Set nComPort in $home/vorella.ini for a real modem."
-VORELLA_HOME="$demo" "$bin/vorellad" "$@"
+VORELLA_HOME="$demo" "$bin/$program" "$@"

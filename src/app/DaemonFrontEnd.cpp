@@ -16,7 +16,10 @@ extern "C" void OnExitSignal(int) {
 constexpr int kLoopWaitMs = 100;
 } // namespace
 
-CDaemonFrontEnd::CDaemonFrontEnd(LineSink sink) : CLoggingUiBridge(sink), m_lineSink(sink) {}
+// What a window would show (title, timers, the caller fields) stays out of
+// the log; the call log tells each call instead.
+CDaemonFrontEnd::CDaemonFrontEnd(LineSink sink)
+    : CLoggingUiBridge(sink, false), m_lineSink(sink), m_callLog(sink) {}
 
 void CDaemonFrontEnd::InstallSignalHandlers() {
     struct sigaction sa {};
@@ -97,4 +100,36 @@ void CDaemonFrontEnd::RunMessageLoop(CBasicWindow& window) {
         }
         window.ProcessEvents(kLoopWaitMs);
     }
+}
+
+void CDaemonFrontEnd::CallerChanged(const CallerDisplay& caller) {
+    CLoggingUiBridge::CallerChanged(caller);
+    m_callLog.CallerChanged(caller);
+}
+
+void CDaemonFrontEnd::SetCallBusy(bool bBusy) {
+    CLoggingUiBridge::SetCallBusy(bBusy);
+    m_callLog.SetCallBusy(bBusy);
+}
+
+void CDaemonFrontEnd::RingCounted(int nRings) {
+    CLoggingUiBridge::RingCounted(nRings);
+    m_callLog.RingCounted(nRings);
+}
+
+void CDaemonFrontEnd::LineHungUp() {
+    CLoggingUiBridge::LineHungUp();
+    m_callLog.LineHungUp();
+}
+
+void CDaemonFrontEnd::RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
+                                       int nSeconds) {
+    CLoggingUiBridge::RecordingWritten(sFile, bFinished, bMessage, nSeconds);
+    m_callLog.RecordingWritten(sFile, bFinished, bMessage, nSeconds);
+}
+
+void CDaemonFrontEnd::DeviceStateChanged(DeviceState state, const std::string& sDevice,
+                                         const std::string& sReason) {
+    CLoggingUiBridge::DeviceStateChanged(state, sDevice, sReason);
+    m_callLog.DeviceStateChanged(state, sDevice, sReason);
 }

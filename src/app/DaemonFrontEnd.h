@@ -1,11 +1,13 @@
 // The front end of the headless service: no windows. Messages and the
-// worker's reports become log lines, questions take their default answer,
+// worker's reports become log lines (each call and the device's port told
+// step by step, see ServiceCallLog.h), questions take their default answer,
 // the main window's caller fields are the current call's, and the message
 // loop serves the control socket and the timers until it is told to quit.
 // SIGTERM and SIGINT take the orderly exit path.
 #pragma once
 
 #include "app/AppFrontEnd.h"
+#include "app/ServiceCallLog.h"
 #include "engine/LoggingUiBridge.h"
 
 #include <atomic>
@@ -32,8 +34,19 @@ public:
     bool OnWindowCommand(int nId) override;
     void RunMessageLoop(CBasicWindow& window) override;
 
+    // IUiBridge: the steps of a call and the device, also told in words.
+    void CallerChanged(const CallerDisplay& caller) override;
+    void SetCallBusy(bool bBusy) override;
+    void RingCounted(int nRings) override;
+    void LineHungUp() override;
+    void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
+                          int nSeconds) override;
+    void DeviceStateChanged(DeviceState state, const std::string& sDevice,
+                            const std::string& sReason) override;
+
 private:
     void LogLine(const std::string& text);
     LineSink m_lineSink;
+    CServiceCallLog m_callLog;
     bool m_bStarted = false;
 };

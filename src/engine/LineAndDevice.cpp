@@ -6,6 +6,8 @@
 #include "engine/Phone.h"
 #include "engine/TelephoneDevice.h"
 #include "engine/UiBridge.h"
+#include "platform/SerialPorts.h"
+#include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -54,6 +56,7 @@ void CMultiThread::HangUp() {
     g_bOffHook = false;
     g_bOffHookRequest = false;
     m_ui.SetCallBusy(false);
+    m_ui.LineHungUp();
 }
 
 void CMultiThread::ClearHandsetRecording() {
@@ -68,6 +71,15 @@ void CMultiThread::StopCall() {
     m_phone.m_driver.SetStopRequest(true);
 }
 
+std::string CMultiThread::DeviceLabel() const {
+    const CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem())
+        return DeviceKindName(m_phone.Device().Kind());
+    std::string path = ComPortDevice(drv.nComPort);
+    return StrPrintf("COM%d (%s)", drv.nComPort,
+                     path.empty() ? "no device set in [Ports]" : path.c_str());
+}
+
 void CMultiThread::OpenDevice() {
     CCommDriver& drv = m_phone.m_driver;
     m_phone.m_dwFaxDeadline = 0;
@@ -75,6 +87,12 @@ void CMultiThread::OpenDevice() {
     // is over once the device is set up afresh.
     ClearHandsetRecording();
     ITelephoneDevice& dev = m_phone.Device();
+    // Open before, and closed without our asking (CloseDevice clears the
+    // mark): the device went away under us.
+    if (m_bDeviceUp && !dev.IsOpen()) {
+        m_bDeviceUp = false;
+        m_ui.DeviceStateChanged(DeviceState::Lost, DeviceLabel(), "");
+    }
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.
         m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
@@ -85,9 +103,14 @@ void CMultiThread::OpenDevice() {
         return;
     }
     if (!dev.Open()) {
+        m_ui.DeviceStateChanged(DeviceState::OpenFailed, DeviceLabel(),
+                                m_phone.IsSerialModem() ? drv.OpenError() : "");
         SleepMs(static_cast<uint32_t>(std::clamp(drv.dwTimeoutDefault, 1, 10000)));
         return;
     }
+    m_bDeviceUp = true;
+    m_ui.DeviceStateChanged(drv.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
+                            DeviceLabel(), "");
     if (!drv.DeviceFailure()) {
         m_bRearm = true;
     } else if (!g_bPaused) {
@@ -102,6 +125,7 @@ void CMultiThread::OpenDevice() {
 
 void CMultiThread::CloseDevice() {
     CCommDriver& drv = m_phone.m_driver;
+    m_bDeviceUp = false;
     if (m_phone.Device().IsOpen())
         m_phone.Device().Close(false);
     drv.SetStopRequest(false);

@@ -38,16 +38,31 @@ std::string LogEscape(const std::string& text) {
     return out;
 }
 
-CLoggingUiBridge::CLoggingUiBridge(LineSink sink) : m_sink(std::move(sink)) {}
+const char* DeviceStateName(DeviceState state) {
+    switch (state) {
+    case DeviceState::Open:
+        return "open";
+    case DeviceState::OpenFailed:
+        return "open failed";
+    case DeviceState::Lost:
+        return "lost";
+    case DeviceState::NotResponding:
+        return "not responding";
+    }
+    return "?";
+}
 
-void CLoggingUiBridge::Log(const std::string& line) {
+CLoggingUiBridge::CLoggingUiBridge(LineSink sink, bool bTraceToSink)
+    : m_sink(std::move(sink)), m_bTraceToSink(bTraceToSink) {}
+
+void CLoggingUiBridge::Log(const std::string& line, Kind kind) {
     {
         std::lock_guard lock(m_mutex);
         if (m_lines.size() >= kKeptLines)
             m_lines.erase(m_lines.begin());
         m_lines.push_back(line);
     }
-    if (m_sink)
+    if (m_sink && (kind == Kind::Event || m_bTraceToSink))
         m_sink(line);
 }
 
@@ -61,52 +76,52 @@ void CLoggingUiBridge::SetStatusText(const std::string& text) {
 }
 
 void CLoggingUiBridge::SetWindowTitle(const std::string& title) {
-    Log("title: " + LogEscape(title));
+    Log("title: " + LogEscape(title), Kind::Trace);
 }
 
 void CLoggingUiBridge::CallerChanged(const CallerDisplay& caller) {
     Log("caller: name=\"" + LogEscape(caller.sName) + "\" number=\"" + LogEscape(caller.sNumber) +
-        "\" memo=\"" + LogEscape(caller.sMemo) + "\"");
+        "\" memo=\"" + LogEscape(caller.sMemo) + "\"", Kind::Trace);
 }
 
 void CLoggingUiBridge::UpdateCurrentCall(bool bFinished) {
-    Log(bFinished ? "call: finished" : "call: started");
+    Log(bFinished ? "call: finished" : "call: started", Kind::Trace);
 }
 
 void CLoggingUiBridge::ClearLastPlayed() {
-    Log("list: last played cleared");
+    Log("list: last played cleared", Kind::Trace);
 }
 
 void CLoggingUiBridge::SetCallListFilter(const std::string& text) {
-    Log("filter: \"" + LogEscape(text) + "\"");
+    Log("filter: \"" + LogEscape(text) + "\"", Kind::Trace);
 }
 
 void CLoggingUiBridge::SetTrayTooltip(const std::string& text) {
-    Log("tooltip: " + LogEscape(text));
+    Log("tooltip: " + LogEscape(text), Kind::Trace);
 }
 
 void CLoggingUiBridge::StartTimer(UiTimer timer, uint32_t ms) {
-    Log(StrPrintf("timer %d: start %u ms", static_cast<int>(timer), ms));
+    Log(StrPrintf("timer %d: start %u ms", static_cast<int>(timer), ms), Kind::Trace);
 }
 
 void CLoggingUiBridge::StopTimer(UiTimer timer) {
-    Log(StrPrintf("timer %d: stop", static_cast<int>(timer)));
+    Log(StrPrintf("timer %d: stop", static_cast<int>(timer)), Kind::Trace);
 }
 
 void CLoggingUiBridge::ActivateMainWindow() {
-    Log("main window: activate");
+    Log("main window: activate", Kind::Trace);
 }
 
 void CLoggingUiBridge::ShowPopup() {
-    Log("popup: show");
+    Log("popup: show", Kind::Trace);
 }
 
 void CLoggingUiBridge::SetCallBusy(bool bBusy) {
-    Log(bBusy ? "call busy: on" : "call busy: off");
+    Log(bBusy ? "call busy: on" : "call busy: off", Kind::Trace);
 }
 
 void CLoggingUiBridge::SetHandsetRecording(bool bOn) {
-    Log(bOn ? "handset recording: on" : "handset recording: off");
+    Log(bOn ? "handset recording: on" : "handset recording: off", Kind::Trace);
 }
 
 void CLoggingUiBridge::AppendToneKey(char key) {
@@ -127,6 +142,29 @@ void CLoggingUiBridge::AskYesNo(int stringId, bool bDefaultYes,
         (bDefaultYes ? " -> Yes (default)" : " -> No (default)"));
     if (onAnswer)
         onAnswer(bDefaultYes);
+}
+
+void CLoggingUiBridge::RingCounted(int nRings) {
+    Log(StrPrintf("ring: %d", nRings), Kind::Trace);
+}
+
+void CLoggingUiBridge::LineHungUp() {
+    Log("line: hung up", Kind::Trace);
+}
+
+void CLoggingUiBridge::RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
+                                        int nSeconds) {
+    Log(StrPrintf("%s: ", bMessage ? "message" : "recording") +
+            (bFinished ? StrPrintf("stored (%d s) ", nSeconds) : std::string("started ")) +
+            LogEscape(sFile),
+        Kind::Trace);
+}
+
+void CLoggingUiBridge::DeviceStateChanged(DeviceState state, const std::string& sDevice,
+                                          const std::string& sReason) {
+    Log(std::string("device: ") + DeviceStateName(state) + " " + LogEscape(sDevice) +
+            (sReason.empty() ? "" : ": " + LogEscape(sReason)),
+        Kind::Trace);
 }
 
 bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t timeoutMs) {

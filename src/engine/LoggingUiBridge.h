@@ -14,8 +14,11 @@ public:
     using LineSink = std::function<void(const std::string&)>;
 
     // Lines go to sink (one call per line, without line end); without a sink
-    // they are only kept (see Lines()).
-    explicit CLoggingUiBridge(LineSink sink = {});
+    // they are only kept (see Lines()). bTraceToSink false keeps the trace
+    // lines (what a window would show: title, timers, caller fields, the
+    // call's steps) out of the sink, for a log that tells its own story of
+    // each call; they are still kept.
+    explicit CLoggingUiBridge(LineSink sink = {}, bool bTraceToSink = true);
 
     void SetStatusText(const std::string& text) override;
     void SetWindowTitle(const std::string& title) override;
@@ -34,18 +37,29 @@ public:
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
+    void RingCounted(int nRings) override;
+    void LineHungUp() override;
+    void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
+                          int nSeconds) override;
+    void DeviceStateChanged(DeviceState state, const std::string& sDevice,
+                            const std::string& sReason) override;
 
     // The most recent lines (at most kKeptLines), oldest first.
     std::vector<std::string> Lines() const;
     static constexpr size_t kKeptLines = 1000;
 
 private:
-    void Log(const std::string& line);
+    enum class Kind { Event, Trace };
+    void Log(const std::string& line, Kind kind = Kind::Event);
 
     LineSink m_sink;
+    bool m_bTraceToSink;
     mutable std::mutex m_mutex;
     std::vector<std::string> m_lines;
 };
+
+// The name of a device state in log lines ("open", "lost" ...).
+const char* DeviceStateName(DeviceState state);
 
 // Text made safe for one log line: control characters shown as "\xNN", so a
 // caller's name cannot start a forged line of its own.

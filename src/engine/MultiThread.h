@@ -141,6 +141,8 @@ private:
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
     void WriteIndex(bool bFinished);
+    // The device for log lines: "COM9 (/dev/ttyACM0)".
+    std::string DeviceLabel() const;
     std::string ProgramFile(const std::string& name) const;
     void Log(const std::string& text);
     void SleepQuantum();
@@ -154,6 +156,7 @@ private:
     std::atomic<uint64_t> m_nSteps{0};
     std::atomic<int> m_nLastDialResult{0};
     std::atomic<int> m_nRingCount{0};
+    bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
 
     // Start and end events.
     std::mutex m_eventMutex;

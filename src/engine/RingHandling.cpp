@@ -149,6 +149,7 @@ void CMultiThread::HandleRing() {
         PlayRingSound(false);
     m_rings.nRings += 1;
     m_nRingCount = m_rings.nRings;
+    m_ui.RingCounted(m_rings.nRings);
     if (m_rings.nRings == 1) {
         m_ui.CallerChanged({});
         m_ui.SetWindowTitle("Vorella");

@@ -21,6 +21,14 @@ enum class UiTimer : int {
     OrderlyExit = 666,   // hidden window: the orderly exit step
 };
 
+// How the device's port stands, as the worker last tried it.
+enum class DeviceState {
+    Open,          // opened and set up for calls
+    OpenFailed,    // could not be opened (missing, refused, in use)
+    Lost,          // was open and went away (unplugged, its program ended)
+    NotResponding, // opened, but the modem did not answer its set-up
+};
+
 // What the worker shows about the current call in the main window.
 struct CallerDisplay {
     std::string sName;
@@ -68,6 +76,22 @@ public:
     // onAnswer (on whatever thread the front end answers on); a front end
     // without a user answers bDefaultYes.
     virtual void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) = 0;
+
+    // What happens on the line, for a front end that keeps a log of it (the
+    // service). A window shows the same through the calls above, so these
+    // do nothing unless overridden.
+    // Ring nRings (1, 2 ...) of the call now ringing.
+    virtual void RingCounted(int /*nRings*/) {}
+    // The line was put back (the call is over); may come more than once.
+    virtual void LineHungUp() {}
+    // A recording or message began (bFinished false) or was stored in sFile.
+    virtual void RecordingWritten(const std::string& /*sFile*/, bool /*bFinished*/,
+                                  bool /*bMessage*/, int /*nSeconds*/) {}
+    // The device's port as the worker found it when opening it: sDevice
+    // names it ("COM9 (/dev/ttyACM0)"), sReason says what failed. Repeated
+    // at every attempt; a front end shows the changes.
+    virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
+                                    const std::string& /*sReason*/) {}
 };
 
 // Asks a question and waits at most timeoutMs for the answer; the default

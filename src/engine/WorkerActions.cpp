@@ -168,6 +168,7 @@ void CMultiThread::WriteIndex(bool bFinished) {
         std::string error;
         if (!StoreFinishedCall(folder + "index.dat", fc, &error))
             Log("Index: " + error + "\n");
+        m_ui.RecordingWritten(file, bFinished, fc.bMessage, fc.nLength);
     }
     m_ui.UpdateCurrentCall(bFinished);
 }

@@ -63,12 +63,19 @@ int CCommDriver::Open(int nPort, uint32_t dwBaud) {
     std::string sDevice = nPort >= 1 && nPort <= kMaxComPort ? ComPortDevice(nPort) : "";
     if (sDevice.empty()) {
         m_bInitialized = m_bVoiceMode = m_bHandsetOffHook = false;
+        std::lock_guard lock(m_ioLock);
+        m_sOpenError = "COM" + std::to_string(nPort) + " has no device in [Ports]";
         return kInvalidHandle;
     }
     int h = OpenDevice(sDevice, dwBaud);
     if (h != kInvalidHandle)
         m_nPort = nPort;
     return h;
+}
+
+std::string CCommDriver::OpenError() const {
+    std::lock_guard lock(m_ioLock);
+    return m_sOpenError;
 }
 
 int CCommDriver::OpenDevice(const std::string& sDevice, uint32_t dwBaud) {
@@ -87,8 +94,10 @@ int CCommDriver::OpenDevice(const std::string& sDevice, uint32_t dwBaud) {
     std::string sError, sNotes;
     if (!m_port.Open(sDevice, dwBaud, &sError, &sNotes)) {
         m_hPort = kInvalidHandle;
+        m_sOpenError = sError;
         return kInvalidHandle;
     }
+    m_sOpenError.clear();
     if (!sNotes.empty() && !m_bControlLinesNoted) {
         m_bControlLinesNoted = true;
         Log(sNotes, "Port: ");

@@ -49,6 +49,9 @@ public:
     int OpenDevice(const std::string& sDevice, uint32_t dwBaud);
     bool Close(bool bDeInit);
     bool IsOpen() const { return m_hPort != kInvalidHandle; }
+    // Why the last Open or OpenDevice failed ("/dev/ttyACM0: No such file or
+    // directory"); empty after one that succeeded.
+    std::string OpenError() const;
     int Handle() const { return m_hPort; }
     int PortNumber() const { return m_nPort; }
     uint32_t BaudRate() const { return m_dwBaud; }
@@ -158,10 +161,11 @@ private:
     IModemUi* m_pUi;
     CSilentModemUi m_silentUi;
     SerialPort m_port;
-    std::recursive_mutex m_ioLock;
+    mutable std::recursive_mutex m_ioLock;
     // Read without the lock by IsOpen(), also from the front end's thread.
     std::atomic<int> m_hPort{kInvalidHandle};
     int m_nPort = -1;
+    std::string m_sOpenError; // under m_ioLock
     uint32_t m_dwBaud = 0;
     std::atomic<bool> m_bStopRequest{false};
     std::atomic<int> m_nDeviceFailure{0};

@@ -67,6 +67,43 @@ bool IsOption(const std::string& word, size_t eq) {
     });
 }
 
+bool Stopped(const ScenarioContext& context) {
+    return context.stop && context.stop->load();
+}
+
+bool RunStep(const ScenarioStep& step, ScenarioContext& context, std::string* error) {
+    if (Stopped(context))
+        return Fail(error, StrPrintf("line %d: stopped", step.line));
+    if (context.log)
+        *context.log << "modemsim: line " << step.line << ": " << step.text << std::endl;
+    std::string why;
+    if (!step.run(context, &why))
+        return Fail(error, StrPrintf("line %d: %s", step.line, why.c_str()));
+    return true;
+}
+
+// "repeat [COUNT]": how often the steps after it run; no count is for ever.
+std::optional<ScenarioStep> ParseRepeat(const ScenarioWords& words, std::string* error) {
+    ScenarioStep step;
+    step.repeat = true;
+    if (!words.options.empty() || words.args.size() > 1) {
+        Fail(error, "repeat takes at most one argument, the number of rounds");
+        return std::nullopt;
+    }
+    if (words.args.empty())
+        return step;
+    const std::string& count = words.args[0];
+    if (count.empty() || count.size() > 7 ||
+        !std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stol(count) < 1 || std::stol(count) > kMaxRepeatCount) {
+        Fail(error, StrPrintf("the number of rounds must be a number from 1 to %ld, not \"%s\"",
+                              kMaxRepeatCount, count.c_str()));
+        return std::nullopt;
+    }
+    step.repeatCount = std::stol(count);
+    return step;
+}
+
 } // namespace
 
 std::optional<std::string> DecodeEscapes(std::string_view s) {
@@ -123,7 +160,9 @@ std::optional<std::vector<ScenarioStep>> ParseScenario(std::string_view text, st
             return std::nullopt;
         };
         if (steps.size() >= kMaxScenarioSteps)
-            return fail("too many steps");
+            return fail(StrPrintf("too many steps (at most %zu; write a call that comes again "
+                                  "and again once, after \"repeat\")",
+                                  kMaxScenarioSteps));
         auto words = SplitWords(line);
         if (!words)
             return fail("a quote is not closed");
@@ -139,6 +178,18 @@ std::optional<std::vector<ScenarioStep>> ParseScenario(std::string_view text, st
                 tokens.args.push_back(*decoded);
         }
         const std::string verb = ToLowerAscii((*words)[0]);
+        if (verb == "repeat") {
+            std::string why;
+            auto step = ParseRepeat(tokens, &why);
+            if (!step)
+                return fail("repeat: " + why);
+            if (std::any_of(steps.begin(), steps.end(), [](const auto& s) { return s.repeat; }))
+                return fail("repeat: a script repeats only once (its steps run to the end)");
+            step->line = lineNo;
+            step->text = line;
+            steps.push_back(std::move(*step));
+            continue;
+        }
         auto builder = ScenarioStepBuilders().find(verb);
         if (builder == ScenarioStepBuilders().end())
             return fail("unknown step \"" + (*words)[0] + "\"");
@@ -150,19 +201,31 @@ std::optional<std::vector<ScenarioStep>> ParseScenario(std::string_view text, st
         step->text = line;
         steps.push_back(std::move(*step));
     }
+    if (!steps.empty() && steps.back().repeat) {
+        Fail(error, StrPrintf("line %d: repeat: no steps follow it", steps.back().line));
+        return std::nullopt;
+    }
     return steps;
 }
 
 bool RunScenario(const std::vector<ScenarioStep>& steps, ScenarioContext& context,
                  std::string* error) {
-    for (const ScenarioStep& step : steps) {
-        if (context.stop && context.stop->load())
-            return Fail(error, StrPrintf("line %d: stopped", step.line));
+    auto loop = std::find_if(steps.begin(), steps.end(), [](const auto& s) { return s.repeat; });
+    for (auto it = steps.begin(); it != loop; ++it)
+        if (!RunStep(*it, context, error))
+            return false;
+    if (loop == steps.end())
+        return true;
+    const bool endless = loop->repeatCount == 0;
+    for (long round = 1; endless || round <= loop->repeatCount; ++round) {
         if (context.log)
-            *context.log << "modemsim: line " << step.line << ": " << step.text << std::endl;
-        std::string why;
-        if (!step.run(context, &why))
-            return Fail(error, StrPrintf("line %d: %s", step.line, why.c_str()));
+            *context.log << "modemsim: line " << loop->line << ": repeat, round " << round
+                         << std::endl;
+        for (auto it = loop + 1; it != steps.end(); ++it) {
+            if (!RunStep(*it, context, error))
+                // A stop is how an endless repeat ends; a failed step is not.
+                return endless && Stopped(context);
+        }
     }
     return true;
 }

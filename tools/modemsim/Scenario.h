@@ -28,19 +28,28 @@ struct ScenarioContext {
 struct ScenarioStep {
     int line = 0;
     std::string text;
+    // A "repeat" step: the steps after it run again and again, repeatCount
+    // times, or until the run is stopped when repeatCount is 0. It has no run.
+    bool repeat = false;
+    long repeatCount = 0;
     // Runs the step; false with *error set ends the script.
     std::function<bool(ScenarioContext&, std::string* error)> run;
 };
 
 // Limits that keep a hostile or broken script from exhausting the machine.
+// A call that comes again and again is one "repeat" and its steps, never
+// thousands of written-out copies.
 constexpr size_t kMaxScenarioBytes = 1 << 20;
 constexpr size_t kMaxScenarioSteps = 10000;
+constexpr long kMaxRepeatCount = 1000000;
 
 // nullopt with "line N: ..." in *error for anything the reader does not accept.
 std::optional<std::vector<ScenarioStep>> ParseScenario(std::string_view text, std::string* error);
 
-// Runs the steps in order. False with "line N: ..." in *error when a step
-// fails (a wait timed out, a file could not be read) or the run was stopped.
+// Runs the steps in order, the steps after a "repeat" again and again. False
+// with "line N: ..." in *error when a step fails (a wait timed out, a file
+// could not be read) or the run was stopped; stopping an endless repeat is
+// its normal end and returns true.
 bool RunScenario(const std::vector<ScenarioStep>& steps, ScenarioContext& context,
                  std::string* error);
 

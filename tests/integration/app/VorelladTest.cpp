@@ -11,8 +11,11 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <regex>
+#include <sstream>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -307,6 +310,110 @@ TEST_F(VorelladTest, HelpWordsPrintTheParametersOnTheTerminal) {
             << word;
         EXPECT_EQ(help.err.find("started"), std::string::npos) << help.err;
     }
+}
+
+// The log lines of the service, without their time stamps; every line must
+// have one ("2026-12-07 14:03:59 vorellad: ").
+std::vector<std::string> LogTexts(const std::string& log) {
+    static const std::regex kStamp(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} vorellad: (.*)$)");
+    std::vector<std::string> texts;
+    std::istringstream in(log);
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (std::regex_match(line, m, kStamp))
+            texts.push_back(m[1]);
+        else if (line.find("vorellad") != std::string::npos)
+            texts.push_back("NO TIME STAMP: " + line);
+    }
+    return texts;
+}
+
+TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
+    // The answering machine takes the call at the second ring; the caller
+    // speaks and hangs up after three seconds of message.
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nAction", 1);
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nRings", 2);
+    modemsim::CallerId id;
+    id.number = "5551234";
+    id.name = "JOHN DOE";
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+    StartService();
+    EXPECT_TRUE(WaitUntil([&] { return Logged("modem port COM9 (" + sim->SlavePath() + ") open"); }))
+        << Log();
+
+    sim->FarEndHangsUp(3000);
+    sim->Ring(4, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 60000)) << Log();
+
+    const std::vector<std::string> texts = LogTexts(Log());
+    for (const std::string& t : texts)
+        EXPECT_EQ(t.find("NO TIME STAMP"), std::string::npos) << t;
+    // The call's lines in their order; others (status texts) may come between.
+    std::string file;
+    for (const std::string& t : texts)
+        if (t.rfind("message started: ", 0) == 0)
+            file = t.substr(std::strlen("message started: "));
+    EXPECT_EQ(file.rfind(home.File("Recorded Calls/rec"), 0), 0u) << Log();
+    // Each wanted line by its beginning and end (the message's length in
+    // seconds depends on the moment the far end hung up).
+    const std::vector<std::pair<std::string, std::string>> wanted = {
+        {"ring 1", ""},
+        {"caller: name \"JOHN DOE\", number \"555-1234\"", ""},
+        {"ring 2", ""},
+        {"answered at ring 2", ""},
+        {"message started: " + file, ""},
+        {"message stored (", " s): " + file},
+        {"call ended (2 rings, answered)", ""},
+    };
+    auto at = texts.begin();
+    for (const auto& [head, tail] : wanted) {
+        at = std::find_if(at, texts.end(), [&](const std::string& t) {
+            return t.rfind(head, 0) == 0 && t.size() >= head.size() + tail.size() &&
+                   t.compare(t.size() - tail.size(), tail.size(), tail) == 0;
+        });
+        ASSERT_NE(at, texts.end()) << "missing or out of order: " << head << "\n" << Log();
+    }
+    EXPECT_TRUE(FileExists(file)) << file;
+    // What only a window shows stays out of the service's log.
+    EXPECT_FALSE(Logged("timer ")) << Log();
+    EXPECT_FALSE(Logged("title: ")) << Log();
+}
+
+TEST_F(VorelladTest, LogSaysWhenThePortIsMissingGoneAndBack) {
+    const std::string port = home.File("ttyLATE");
+    WriteProfileStringTo(home.File("vorella.ini"), "Ports", "COM9", port);
+    StartService(false);
+    const std::string device = "COM9 (" + port + ")";
+    ASSERT_TRUE(WaitUntil([&] {
+        return Logged("cannot open the modem port " + device +
+                      ": No such file or directory; trying again");
+    })) << Log();
+
+    // The modem appears on that path: the service finds it.
+    modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
+    o.linkPath = port;
+    modemsim::ModemSim late(o);
+    std::string error;
+    ASSERT_TRUE(late.Start(&error)) << error;
+    ASSERT_TRUE(WaitUntil([&] { return Logged("modem port " + device + " is back"); })) << Log();
+    ASSERT_TRUE(late.WaitForCommand("CID=", 30000)) << Log();
+
+    // And it goes away (its program ended, the link with it): said once,
+    // then the retries are quiet.
+    late.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return Logged("modem port " + device + " lost"); })) << Log();
+    auto cannotOpen = [&] {
+        const std::vector<std::string> texts = LogTexts(Log());
+        return std::count_if(texts.begin(), texts.end(), [](const std::string& t) {
+            return t.rfind("cannot open the modem port", 0) == 0;
+        });
+    };
+    ASSERT_TRUE(WaitUntil([&] { return cannotOpen() == 2; })) << Log();
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+    EXPECT_EQ(cannotOpen(), 2) << "once for each time it went missing\n" << Log();
 }
 
 TEST_F(VorelladTest, QuitWordOnALaterStartEndsTheService) {

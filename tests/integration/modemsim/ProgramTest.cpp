@@ -117,6 +117,16 @@ TEST(ModemSimProgram, RefusesBadInputAndStopsOnSigterm) {
             << err;
     }
     {
+        std::string day;
+        for (int i = 0; i < 1440 * 8; ++i)
+            day += "sleep 60000\n";
+        home.Write("day.txt", day);
+        Program prog({"--script", home.File("day.txt")});
+        std::string err;
+        EXPECT_EQ(prog.Wait(&err), 2);
+        EXPECT_NE(err.find("line 10001: too many steps (at most 10000;"), std::string::npos) << err;
+    }
+    {
         Program prog({"--personality", "nokia"});
         std::string err;
         EXPECT_EQ(prog.Wait(&err), 1);
@@ -136,4 +146,23 @@ TEST(ModemSimProgram, RefusesBadInputAndStopsOnSigterm) {
         EXPECT_EQ(prog.Wait(), 0);
         EXPECT_TRUE(port.WaitForHangUp(5000));
     }
+}
+
+TEST(ModemSimProgram, RepeatsACallUntilSigterm) {
+    TempHome home;
+    home.Write("calls.txt", "say line ready\n"
+                            "repeat\n"
+                            "ring 1 period=100 cid-delay=10\n"
+                            "wait command H0 timeout=20000\n");
+    Program prog({"--personality", "hash", "--script", home.File("calls.txt")});
+    HostPort port(prog.FirstLine());
+    ASSERT_TRUE(port.IsOpen());
+    for (int call = 1; call <= 3; ++call) {
+        EXPECT_EQ(port.ReadUntil("RING\r\n", 10000), "\r\nRING\r\n") << "call " << call;
+        EXPECT_EQ(port.Command("ATH0"), "ATH0\r\r\nOK\r\n");
+    }
+    prog.Signal(SIGTERM);
+    std::string err;
+    EXPECT_EQ(prog.Wait(&err), 0) << "a stop is how an endless repeat ends: " << err;
+    EXPECT_NE(err.find("repeat, round 3"), std::string::npos) << err;
 }

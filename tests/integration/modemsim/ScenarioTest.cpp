@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -70,6 +71,11 @@ TEST(ModemSimScenario, ReaderRefusesBadScriptsWithTheLine) {
         {"vanish later", "line 1: vanish: vanish, vanish on-command"},
         {"misbehave rudely", "line 1: misbehave: misbehave none"},
         {"sleep 99999999999", "line 1: sleep: the time must be"},
+        {"say once\nrepeat\n\n", "line 2: repeat: no steps follow it"},
+        {"repeat 0\nsay again", "line 1: repeat: the number of rounds must be a number from 1"},
+        {"repeat 2 times\nsay again", "line 1: repeat: repeat takes at most one argument"},
+        {"repeat\nsay a\nrepeat 2\nsay b", "line 3: repeat: a script repeats only once"},
+        {"wait receive-end fail=maybe", "line 1: wait: fail is yes or no"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -78,6 +84,13 @@ TEST(ModemSimScenario, ReaderRefusesBadScriptsWithTheLine) {
     }
     std::string error;
     EXPECT_FALSE(ParseScenario(std::string(kMaxScenarioBytes + 1, '#'), &error));
+    // A day of calls written out step by step is refused with the limit named.
+    std::string dayOfCalls;
+    for (size_t i = 0; i <= kMaxScenarioSteps; ++i)
+        dayOfCalls += "sleep 60000\n";
+    EXPECT_FALSE(ParseScenario(dayOfCalls, &error));
+    EXPECT_EQ(error, "line 10001: too many steps (at most 10000; write a call that comes again "
+                     "and again once, after \"repeat\")");
     auto ok = ParseScenario(
         "# a call\n\nring 1 period=100\ndial-result no dial tone delay=10\n"
         "send \"RING\\r\\n\\x10b\"\nsource tone 697 100 freq2=1209\nhangup 50 dialtone\n",
@@ -150,4 +163,66 @@ TEST(ModemSimScenario, StopEndsAWaitingScript) {
     stop = true;
     script.join();
     EXPECT_NE(error.find("line 1"), std::string::npos) << error;
+}
+
+TEST(ModemSimScenario, RepeatedCallsRingAgainUntilTheirCountOrAStop) {
+    // Each round is one call: it rings, and the host takes the line and hangs up.
+    const char* kCall = "ring 1 period=100 cid-delay=10\n"
+                        "wait command H0 timeout=20000\n";
+    std::string error;
+    auto counted = ParseScenario(std::string("say set up\nrepeat 3\n") + kCall, &error);
+    ASSERT_TRUE(counted) << error;
+    auto endless = ParseScenario(std::string("repeat\n") + kCall, &error);
+    ASSERT_TRUE(endless) << error;
+
+    for (bool bEndless : {false, true}) {
+        SCOPED_TRACE(bEndless ? "endless" : "three rounds");
+        SimWithPort s;
+        HostPort& p = *s.port;
+        std::atomic<bool> stop{false};
+        std::ostringstream log;
+        ScenarioContext context{s.sim, SignalSource(), &stop, &log, ""};
+        bool ran = false;
+        std::thread script(
+            [&] { ran = RunScenario(bEndless ? *endless : *counted, context, &error); });
+        for (int call = 1; call <= 4; ++call) {
+            if (!bEndless && call == 4)
+                break;
+            EXPECT_EQ(p.ReadUntil("RING\r\n", 10000), "\r\nRING\r\n") << "call " << call;
+            EXPECT_EQ(p.Command("ATH0"), "ATH0\r\r\nOK\r\n");
+        }
+        if (bEndless)
+            stop = true; // for ever ends when the simulator is told to stop
+        script.join();
+        EXPECT_TRUE(ran) << error;
+        const std::string text = log.str();
+        if (!bEndless) {
+            EXPECT_NE(text.find("repeat, round 3"), std::string::npos) << text;
+            EXPECT_EQ(text.find("repeat, round 4"), std::string::npos) << text;
+            EXPECT_EQ(text.find("line 1: say"), text.rfind("line 1: say")) << "the steps before run once";
+            EXPECT_EQ(p.ReadUntil("RING", 300), "") << "no fourth call";
+        } else {
+            EXPECT_NE(text.find("repeat, round 4"), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(ModemSimScenario, AWaitThatMayFailLetsTheScriptGoOn) {
+    SimWithPort s;
+    std::string error;
+    auto steps = ParseScenario("wait command +VRX timeout=50 fail=no\n"
+                               "wait receive-end timeout=50 fail=no\n"
+                               "say went on\n"
+                               "wait command +VRX timeout=50\n"
+                               "say never\n",
+                               &error);
+    ASSERT_TRUE(steps) << error;
+    std::atomic<bool> stop{false};
+    std::ostringstream log;
+    ScenarioContext context{s.sim, SignalSource(), &stop, &log, ""};
+    EXPECT_FALSE(RunScenario(*steps, context, &error));
+    EXPECT_EQ(error, "line 4: no command \"+VRX\" came");
+    EXPECT_NE(log.str().find("no receive-end came; going on"), std::string::npos) << log.str();
+    EXPECT_NE(log.str().find("\nwent on\n"), std::string::npos) << log.str();
+    EXPECT_EQ(log.str().find("\nnever\n"), std::string::npos) << log.str();
 }

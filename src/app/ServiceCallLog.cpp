@@ -1,0 +1,123 @@
+#include "app/ServiceCallLog.h"
+
+#include "engine/LoggingUiBridge.h"
+#include "platform/TextUtil.h"
+
+namespace {
+
+// The system's reason without the path it starts with when the device's
+// name already shows it: "/dev/ttyACM0: No such file or directory".
+std::string ReasonText(const std::string& sDevice, const std::string& sReason) {
+    if (sReason.empty())
+        return "reason unknown";
+    size_t colon = sReason.find(": ");
+    if (colon != std::string::npos && colon > 0 &&
+        sDevice.find("(" + sReason.substr(0, colon) + ")") != std::string::npos)
+        return LogEscape(sReason.substr(colon + 2));
+    return LogEscape(sReason);
+}
+
+} // namespace
+
+CServiceCallLog::CServiceCallLog(LineSink sink) : m_sink(std::move(sink)) {}
+
+void CServiceCallLog::Line(const std::string& text) {
+    if (m_sink)
+        m_sink(text);
+}
+
+void CServiceCallLog::RingCounted(int nRings) {
+    std::lock_guard lock(m_mutex);
+    if (nRings <= 1 || !m_bInCall) {
+        m_bInCall = true;
+        m_bAnswered = false;
+        m_sCallerLogged.clear();
+    }
+    m_nRings = nRings;
+    Line(StrPrintf("ring %d", nRings));
+}
+
+void CServiceCallLog::CallerChanged(const CallerDisplay& caller) {
+    std::lock_guard lock(m_mutex);
+    // The fields are cleared at the first ring and filled as the caller ID
+    // comes in; only a caller who is there is worth a line, once.
+    if (!m_bInCall || (caller.sName.empty() && caller.sNumber.empty()))
+        return;
+    std::string text = "caller: name \"" + LogEscape(caller.sName) + "\", number \"" +
+                       LogEscape(caller.sNumber) + "\"";
+    if (!caller.sMemo.empty())
+        text += ", \"" + LogEscape(caller.sMemo) + "\"";
+    if (text == m_sCallerLogged)
+        return;
+    m_sCallerLogged = text;
+    Line(text);
+}
+
+void CServiceCallLog::SetCallBusy(bool bBusy) {
+    std::lock_guard lock(m_mutex);
+    if (!bBusy || m_bAnswered)
+        return;
+    m_bAnswered = true;
+    if (m_bInCall && m_nRings > 0) {
+        Line(StrPrintf("answered at ring %d", m_nRings));
+    } else {
+        // Our own call, a recording or a play asked for with no call ringing.
+        m_bInCall = true;
+        m_nRings = 0;
+        Line("line taken");
+    }
+}
+
+void CServiceCallLog::RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
+                                       int nSeconds) {
+    std::lock_guard lock(m_mutex);
+    const char* what = bMessage ? "message" : "recording";
+    if (bFinished)
+        Line(StrPrintf("%s stored (%d s): ", what, nSeconds) + LogEscape(sFile));
+    else
+        Line(std::string(what) + " started: " + LogEscape(sFile));
+}
+
+void CServiceCallLog::LineHungUp() {
+    std::lock_guard lock(m_mutex);
+    if (!m_bInCall)
+        return;
+    if (m_nRings == 0)
+        Line("call ended");
+    else
+        Line(StrPrintf("call ended (%d ring%s, %s)", m_nRings, m_nRings == 1 ? "" : "s",
+                       m_bAnswered ? "answered" : "not answered"));
+    m_bInCall = false;
+    m_bAnswered = false;
+    m_nRings = 0;
+    m_sCallerLogged.clear();
+}
+
+void CServiceCallLog::DeviceStateChanged(DeviceState state, const std::string& sDevice,
+                                         const std::string& sReason) {
+    std::lock_guard lock(m_mutex);
+    if (m_bDeviceTold && state == m_deviceState && sReason == m_sDeviceReason)
+        return;
+    const bool bWasDown = m_bDeviceTold && m_deviceState != DeviceState::Open;
+    m_bDeviceTold = true;
+    m_deviceState = state;
+    m_sDeviceReason = sReason;
+    const std::string device = LogEscape(sDevice);
+    switch (state) {
+    case DeviceState::Open:
+        Line(bWasDown ? "modem port " + device + " is back; waiting for calls"
+                      : "modem port " + device + " open; waiting for calls");
+        break;
+    case DeviceState::OpenFailed:
+        Line("cannot open the modem port " + device + ": " + ReasonText(sDevice, sReason) +
+             "; trying again until it can be opened");
+        break;
+    case DeviceState::Lost:
+        Line("modem port " + device +
+             " lost (unplugged, or its program ended); trying to open it again");
+        break;
+    case DeviceState::NotResponding:
+        Line("the modem on " + device + " does not answer its set-up; monitoring paused");
+        break;
+    }
+}

@@ -1,0 +1,158 @@
+# The layers of the source tree, checked on every test run:
+#   - only the desktop program (src/ui/, and the tests of it in tests/*/ui/)
+#     includes Qt, so the core and the service build without it;
+#   - a lower layer never includes a higher one, and no library links one.
+# Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
+# audio and calllog build on platform and config only; notify on those and
+# calllog (its mail carries the call record); the engine uses all of them.
+#
+#   cmake -DROOT=<source tree> -P CheckLayers.cmake
+#   cmake -DSELFTEST=<scratch folder> -P CheckLayers.cmake
+# The self-test builds a small tree that breaks each rule once and expects
+# every break to be found, so a checker that finds nothing cannot pass.
+cmake_minimum_required(VERSION 3.20)
+
+set(kLayers platform config modem audio calllog notify engine app ui)
+set(kUses_platform platform)
+set(kUses_config platform config)
+set(kUses_modem platform config modem)
+set(kUses_audio platform config audio)
+set(kUses_calllog platform config calllog)
+set(kUses_notify platform config calllog notify)
+set(kUses_engine platform config modem audio calllog notify engine)
+set(kUses_app platform config modem audio calllog notify engine app)
+set(kUses_ui ${kLayers})
+
+# Appends "file: what" to the list named by out_var for every break in root.
+function(check_tree root out_var)
+    set(faults "")
+
+    # Qt headers: <QObject>, <QtCore/QObject>, <qobject.h>.
+    set(qt_include "^[ \t]*#[ \t]*include[ \t]*[<\"](Qt[A-Za-z]*/|Q[A-Z][A-Za-z]*[>\"]|q[a-z]+\\.h[>\"])")
+    file(GLOB_RECURSE sources LIST_DIRECTORIES false RELATIVE "${root}"
+        "${root}/src/*" "${root}/tools/*" "${root}/tests/*" "${root}/bench/*" "${root}/fuzz/*")
+    list(FILTER sources INCLUDE REGEX "\\.(h|hpp|c|cc|cpp|cxx)$")
+    foreach(rel IN LISTS sources)
+        if(rel MATCHES "^src/ui/" OR rel MATCHES "^tests/[^/]+/ui/")
+            continue()
+        endif()
+        file(STRINGS "${root}/${rel}" lines REGEX "${qt_include}")
+        foreach(line IN LISTS lines)
+            string(STRIP "${line}" line)
+            list(APPEND faults "${rel}: Qt outside src/ui/: ${line}")
+        endforeach()
+    endforeach()
+
+    # Includes between the layers of src/.
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^src/([^/]+)/")
+            continue()
+        endif()
+        set(layer "${CMAKE_MATCH_1}")
+        if(NOT layer IN_LIST kLayers)
+            list(APPEND faults "${rel}: src/${layer}/ is no known layer; add it to CheckLayers.cmake")
+            continue()
+        endif()
+        file(STRINGS "${root}/${rel}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+        foreach(line IN LISTS lines)
+            string(REGEX MATCH "\"([^\"/]+)/" found "${line}")
+            set(used "${CMAKE_MATCH_1}")
+            if(used IN_LIST kLayers AND NOT used IN_LIST kUses_${layer})
+                string(STRIP "${line}" line)
+                list(APPEND faults "${rel}: ${layer} must not include ${used}: ${line}")
+            endif()
+        endforeach()
+    endforeach()
+
+    # Libraries: each vorella_library(NAME ... DEPS ...) of src/<layer>/ may
+    # link only libraries of the layers it uses.
+    file(GLOB lists RELATIVE "${root}" "${root}/src/*/CMakeLists.txt")
+    set(libraries "")
+    foreach(rel IN LISTS lists)
+        string(REGEX MATCH "^src/([^/]+)/" found "${rel}")
+        set(layer "${CMAKE_MATCH_1}")
+        file(READ "${root}/${rel}" text)
+        string(REGEX MATCHALL "vorella_library\\([^)]*\\)" blocks "${text}")
+        foreach(block IN LISTS blocks)
+            string(REGEX MATCH "vorella_library\\([ \t\r\n]*([A-Za-z0-9_]+)" found "${block}")
+            set(lib_layer_${CMAKE_MATCH_1} "${layer}")
+            list(APPEND libraries "${CMAKE_MATCH_1}")
+            set(block_${CMAKE_MATCH_1} "${block}")
+        endforeach()
+    endforeach()
+    foreach(lib IN LISTS libraries)
+        set(layer "${lib_layer_${lib}}")
+        string(REGEX MATCHALL "[A-Za-z0-9_]+" words "${block_${lib}}")
+        foreach(word IN LISTS words)
+            if(DEFINED lib_layer_${word} AND DEFINED kUses_${layer})
+                set(used "${lib_layer_${word}}")
+                if(NOT used IN_LIST kUses_${layer})
+                    list(APPEND faults "src/${layer}/CMakeLists.txt: ${lib} (${layer}) must not link ${word} (${used})")
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+
+    set(${out_var} "${faults}" PARENT_SCOPE)
+endfunction()
+
+if(DEFINED SELFTEST)
+    set(t "${SELFTEST}")
+    file(REMOVE_RECURSE "${t}")
+    file(WRITE "${t}/src/platform/Clock.h" "#pragma once\n#include <string>\n#include \"platform/Other.h\"\n")
+    file(WRITE "${t}/src/config/Settings.cpp" "#include \"config/Settings.h\"\n  #  include <QSettings>\n")
+    file(WRITE "${t}/src/engine/Worker.cpp" "#include \"engine/Worker.h\"\n#include \"app/App.h\"\n")
+    file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
+    file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
+    file(WRITE "${t}/tests/unit/ui/MainWindowTest.cpp" "#include <QtTest/QTest>\n")
+    file(WRITE "${t}/tools/helper/Main.cpp" "#include <QtCore/QString>\n#include <qglobal.h>\n#include <queue>\n")
+    file(WRITE "${t}/src/calllog/CMakeLists.txt"
+        "vorella_library(vorella_calllog\n    SOURCES Index.cpp\n    DEPS\n        vorella_platform\n        vorella_engine\n)\n")
+    file(WRITE "${t}/src/engine/CMakeLists.txt" "vorella_library(vorella_engine SOURCES Worker.cpp DEPS vorella_calllog)\n")
+    file(WRITE "${t}/src/platform/CMakeLists.txt" "vorella_library(vorella_platform SOURCES Clock.cpp)\n")
+    check_tree("${t}" faults)
+    set(expected
+        "src/config/Settings.cpp: Qt outside src/ui/"
+        "src/engine/Worker.cpp: engine must not include app"
+        "src/audio/Wave.cpp: audio must not include modem"
+        "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
+        "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
+        "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)")
+    list(LENGTH faults found)
+    list(LENGTH expected wanted)
+    set(ok TRUE)
+    foreach(e IN LISTS expected)
+        set(hit FALSE)
+        foreach(f IN LISTS faults)
+            string(FIND "${f}" "${e}" at)
+            if(at EQUAL 0)
+                set(hit TRUE)
+            endif()
+        endforeach()
+        if(NOT hit)
+            message(SEVERE_ERROR "not found: ${e}")
+            set(ok FALSE)
+        endif()
+    endforeach()
+    if(NOT found EQUAL wanted)
+        string(REPLACE ";" "\n  " shown "${faults}")
+        message(SEVERE_ERROR "found ${found} faults, wanted ${wanted}:\n  ${shown}")
+        set(ok FALSE)
+    endif()
+    file(REMOVE_RECURSE "${t}")
+    if(NOT ok)
+        message(FATAL_ERROR "the layer checker misses faults")
+    endif()
+    message(STATUS "the layer checker finds every planted fault")
+    return()
+endif()
+
+if(NOT DEFINED ROOT)
+    message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P CheckLayers.cmake")
+endif()
+check_tree("${ROOT}" faults)
+if(faults)
+    string(REPLACE ";" "\n  " shown "${faults}")
+    message(FATAL_ERROR "layering broken:\n  ${shown}")
+endif()
+message(STATUS "layers in order")
