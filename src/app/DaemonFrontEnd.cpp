@@ -1,6 +1,7 @@
 #include "app/DaemonFrontEnd.h"
 
 #include "app/BasicWindow.h"
+#include "app/Brand.h"
 #include "engine/Number.h"
 #include "platform/ProgramFolder.h"
 
@@ -53,7 +54,9 @@ void CDaemonFrontEnd::ShowMainWindow(bool) {
     // Later ones come from a later start, which only leaves a trace.
     if (!m_bStarted) {
         m_bStarted = true;
-        LogLine("started; program folder " + GetProgramFolder());
+        const std::string& title = AppBrand().sTitle;
+        LogLine((title.empty() ? "" : title + " ") + "started; program folder " +
+                GetProgramFolder());
         return;
     }
     LogLine("main window requested (none in the service)");

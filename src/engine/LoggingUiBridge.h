@@ -34,6 +34,9 @@ public:
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
+    void ShowMessageText(const std::string& text, MessageIcon icon) override;
+    void AskYesNoText(const std::string& text, bool bDefaultYes,
+                      std::function<void(bool)> onAnswer) override;
 
     // The most recent lines (at most kKeptLines), oldest first.
     std::vector<std::string> Lines() const;
