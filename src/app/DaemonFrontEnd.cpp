@@ -2,7 +2,7 @@
 
 #include "app/BasicWindow.h"
 #include "app/Brand.h"
-#include "engine/Number.h"
+#include "app/CurrentCaller.h"
 #include "platform/ProgramFolder.h"
 
 namespace {
@@ -70,18 +70,11 @@ void CDaemonFrontEnd::TrayStateChanged(int nState) {
 void CDaemonFrontEnd::StartMainRefresh(unsigned) {}
 
 CallerFields CDaemonFrontEnd::GetCallerFields() {
-    CNumber call = g_curCall.Get();
-    return {call.m_sName, call.m_sDisplayNumber.empty() ? call.m_sNumber : call.m_sDisplayNumber,
-            call.m_sMemo};
+    return CurrentCallerFields();
 }
 
 void CDaemonFrontEnd::SetCallerFields(const CallerFields& fields) {
-    g_curCall.Update([&](CNumber& call) {
-        call.m_sName = fields.sName;
-        call.m_sNumber = fields.sNumber;
-        call.m_sDisplayNumber = fields.sNumber;
-        call.m_sMemo = fields.sText;
-    });
+    SetCurrentCallerFields(fields);
     LogLine("caller set from outside: " + fields.sName + " [" + fields.sNumber + "]");
 }
 
