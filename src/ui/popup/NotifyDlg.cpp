@@ -22,6 +22,8 @@ CNotifyDlg::CNotifyDlg(QWidget* parent)
       m_pFirst(new QLabel(this)), m_pSecond(new QLabel(this)),
       m_pRecord(new QPushButton(this)), m_slide(this, "pos") {
     setObjectName("NotifyDlg");
+    // Not shown (no frame), but it names the window for the desktop's tools.
+    setWindowTitle(tr("Incoming call"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     // A caller's name is shown as it came, never read as markup.
     m_pFirst->setTextFormat(Qt::PlainText);

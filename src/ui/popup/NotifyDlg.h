@@ -31,6 +31,8 @@ public:
     // Restarts the close timer of a pop-up that is up.
     void RestartCloseTimer(int ms = kCloseMs);
     bool IsCountingDown() const { return m_closeTimer.isActive(); }
+    // Milliseconds until it closes itself (-1 when it is not counting down).
+    int CloseTimeLeft() const { return m_closeTimer.remainingTime(); }
     // Closes the pop-up now.
     void End();
 
