@@ -13,12 +13,15 @@ for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
 done
 
-build="$root/build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target vorella vorellactl modemsim
+# VORELLA_BUILD names another build folder already set up (build-test ...).
+build="${VORELLA_BUILD:-$root/build}"
+if [ ! -e "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target vorella vorellactl modemsim-bin
 bin="$build/bin"
-out="$build/screenshots"
+out="$root/build/screenshots"
 mkdir -p "$out"
 
 # A program folder, runtime folder and line of this run only.
@@ -83,34 +86,41 @@ export VORELLA_HOME="$work" XDG_RUNTIME_DIR="$run" VORELLA_AUDIO=null
 "$bin/vorella" >"$work/vorella.log" 2>&1 &
 pids+=($!)
 
-# Waits for a visible window whose title matches $1; prints its id.
-window() {
-    local id=""
-    for _ in $(seq 1 300); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
+# Waits until at least $2 (default 1) visible windows have a title matching
+# $1; prints their ids, oldest first.
+windows() {
+    local ids=""
+    for _ in $(seq 1 600); do
+        ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | sort -n || true)
+        [ "$(printf '%s' "$ids" | grep -c .)" -ge "${2:-1}" ] && { echo "$ids"; return 0; }
         sleep 0.1
     done
     echo "screenshots.sh: no window '$1' appeared" >&2
-    cat "$work/vorella.log" >&2
+    tail -n 20 "$work/vorella.log" "$work/modemsim.log" >&2
     return 1
 }
+# Without a window manager every window is where it was put and nothing
+# frames it: raise the one wanted, and cut it out of the whole screen.
 shot() { # window-id name
-    sleep 0.5 # the window has drawn itself
-    import -window "$1" "$out/$2.png"
+    xdotool windowraise "$1"
+    sleep 0.7 # it has drawn itself
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$2.png"
     echo "$out/$2.png"
 }
 
-# The desktop here has no notification area: Vorella says so once.
-box=$(window '^Vorella$')
-main=$(xdotool search --onlyvisible --name '^Vorella$' | head -n 1)
+# The desktop here has no notification area: Vorella says so once, over
+# its main window (made first).
+both=$(windows '^Vorella$' 2)
+main=$(echo "$both" | head -n 1)
+box=$(echo "$both" | tail -n 1)
+xdotool windowmove "$main" 40 220
 shot "$box" message-box
 xdotool windowfocus --sync "$box" key Return
 shot "$main" main-window
 
 # The call: the pop-up with the caller once the caller ID is read.
-popup=$(window '^Incoming call$')
-# The caller ID follows the first ring by a second and a half.
+popup=$(windows '^Incoming call$')
 for _ in $(seq 1 100); do
     grep -q 'JOHN DOE' "$work/modem.log" 2>/dev/null && break
     sleep 0.1
@@ -125,7 +135,8 @@ shot "$main" main-window-with-caller
 xdotool windowfocus --sync "$main" key alt+m
 sleep 0.5
 xdotool key b
-about=$(window '^About ')
+about=$(windows '^About ')
+xdotool windowmove "$about" 420 40
 shot "$about" about-box
 
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
