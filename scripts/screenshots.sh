@@ -46,7 +46,7 @@ INI
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
 wait command CID= timeout=120000
-sleep 1000
+sleep 6000
 callerid formatted number=5551234 name="JOHN DOE"
 ring 3 period=6000 cid-delay=1500
 sleep 600000
@@ -71,8 +71,6 @@ for _ in $(seq 1 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
-# A desktop-coloured background instead of Xvfb's black.
-xsetroot -solid '#3c6e8f' 2>/dev/null || true
 
 "$bin/modemsim" --personality hash --script "$work/line.txt" --link "$work/ttyVORELLA" \
     --stay >"$work/modemsim.log" 2>&1 &
@@ -127,7 +125,8 @@ for _ in $(seq 1 100); do
 done
 sleep 1
 shot "$popup" popup
-import -window root "$out/desktop-with-popup.png"
+# Xvfb's screen is black where no window is: a desktop's colour instead.
+import -window root -fill '#3c6e8f' -draw 'color 0,0 floodfill' "$out/desktop-with-popup.png"
 echo "$out/desktop-with-popup.png"
 shot "$main" main-window-with-caller
 

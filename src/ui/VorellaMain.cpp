@@ -4,6 +4,7 @@
 #include "app/App.h"
 #include "app/EngineWorker.h"
 #include "app/StartupEnvironment.h"
+#include "frontend/ExitSignal.h"
 #include "frontend/MessageBoxes.h"
 #include "frontend/QtFrontEnd.h"
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     CQtFrontEnd frontEnd(CCallNotifier::KindFor(QGuiApplication::platformName()));
+    CExitSignal exitSignal;
+    QObject::connect(&exitSignal, &CExitSignal::exitRequested, &frontEnd,
+                     &CQtFrontEnd::LeaveInOrder);
     CStartupEnvironment env(ShowStartupMessage);
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
         return std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());

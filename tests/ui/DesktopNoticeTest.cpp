@@ -5,6 +5,7 @@
 
 #include "popup/CallNotifier.h"
 #include "popup/DesktopNotice.h"
+#include "popup/NotifyDlg.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -65,11 +66,16 @@ TEST(DesktopNotice, TheCallGoesToTheNotificationServiceWithRecordAndShow) {
     QDBusConnection::disconnectFromBus("fake-notifications");
 }
 
-TEST(DesktopNotice, NoServiceIsReportedNotHidden) {
-    CDesktopNotice notice;
-    QSignalSpy failed(&notice, &CDesktopNotice::failed);
+TEST(DesktopNotice, WithoutAServiceTheCallStillShowsInThePopupWindow) {
     // Nobody serves the name on this bus in this test.
-    notice.Show("Incoming call...", "", 8000);
+    CCallNotifier notifier(CCallNotifier::Kind::DesktopNotice);
+    QSignalSpy failed(notifier.Notice(), &CDesktopNotice::failed);
+    notifier.SetCaller("JOHN DOE", "5551234");
+    notifier.ShowCall(8000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }, 30000));
-    EXPECT_EQ(notice.Id(), 0u);
+    EXPECT_EQ(notifier.Notice()->Id(), 0u);
+    ASSERT_NE(notifier.Popup(), nullptr);
+    EXPECT_TRUE(notifier.Popup()->isVisible());
+    EXPECT_EQ(notifier.Popup()->FirstLine(), "JOHN DOE");
+    notifier.Close();
 }

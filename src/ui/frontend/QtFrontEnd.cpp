@@ -44,6 +44,13 @@ void CQtFrontEnd::Command(int nId) {
         m_pWindow->OnCommand(nId);
 }
 
+void CQtFrontEnd::LeaveInOrder() {
+    if (m_bLeaving || !m_pWindow)
+        return;
+    m_bLeaving = true;
+    Command(kCmdAppExit);
+}
+
 void CQtFrontEnd::ToggleRecording() {
     Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
 }

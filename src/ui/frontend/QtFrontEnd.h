@@ -38,6 +38,10 @@ public:
     CAboutBox* AboutBox() const { return m_pAbout; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
 
+    // A terminating signal: the orderly exit, once (a recording in progress
+    // ends first, the modem is released, the settings saved).
+    void LeaveInOrder();
+
     // IAppFrontEnd
     void Message(const std::string& text) override;
     void ShowMainWindow(bool bShow) override;
@@ -89,4 +93,5 @@ private:
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
     QTimer m_refresh;
+    bool m_bLeaving = false;
 };

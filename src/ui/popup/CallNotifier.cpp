@@ -14,18 +14,32 @@ CCallNotifier::Kind CCallNotifier::KindFor(const QString& platformName) {
 
 CCallNotifier::CCallNotifier(Kind kind, QObject* parent) : QObject(parent), m_kind(kind) {
     if (kind == Kind::PopupWindow) {
-        m_pPopup = std::make_unique<CNotifyDlg>();
-        connect(m_pPopup.get(), &CNotifyDlg::showMainRequested, this,
-                &CCallNotifier::showMainRequested);
-        connect(m_pPopup.get(), &CNotifyDlg::recordRequested, this,
-                &CCallNotifier::recordRequested);
-    } else {
-        m_pNotice = std::make_unique<CDesktopNotice>();
-        connect(m_pNotice.get(), &CDesktopNotice::showMainRequested, this,
-                &CCallNotifier::showMainRequested);
-        connect(m_pNotice.get(), &CDesktopNotice::recordRequested, this,
-                &CCallNotifier::recordRequested);
+        MakePopup();
+        return;
     }
+    m_pNotice = std::make_unique<CDesktopNotice>();
+    connect(m_pNotice.get(), &CDesktopNotice::showMainRequested, this,
+            &CCallNotifier::showMainRequested);
+    connect(m_pNotice.get(), &CDesktopNotice::recordRequested, this,
+            &CCallNotifier::recordRequested);
+    connect(m_pNotice.get(), &CDesktopNotice::failed, this, [this](const QString& error) {
+        // A call must not go unannounced: the pop-up window, even where it
+        // cannot be placed, rather than nothing.
+        qWarning("The desktop's notification service failed (%s); showing the pop-up "
+                 "window instead.",
+                 qPrintable(error));
+        if (!m_pPopup) {
+            MakePopup();
+            ShowCall(CNotifyDlg::kCloseMs);
+        }
+    });
+}
+
+void CCallNotifier::MakePopup() {
+    m_pPopup = std::make_unique<CNotifyDlg>();
+    connect(m_pPopup.get(), &CNotifyDlg::showMainRequested, this,
+            &CCallNotifier::showMainRequested);
+    connect(m_pPopup.get(), &CNotifyDlg::recordRequested, this, &CCallNotifier::recordRequested);
 }
 
 CCallNotifier::~CCallNotifier() = default;

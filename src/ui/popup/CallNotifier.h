@@ -39,6 +39,7 @@ signals:
 
 private:
     QString FirstLine() const;
+    void MakePopup();
 
     Kind m_kind;
     std::unique_ptr<CNotifyDlg> m_pPopup;
