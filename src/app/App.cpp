@@ -1,6 +1,7 @@
 #include "app/App.h"
 
 #include "app/AppState.h"
+#include "app/Brand.h"
 #include "config/DataFolder.h"
 #include "engine/CallState.h"
 #include "platform/FileUtil.h"
@@ -41,6 +42,8 @@ int CTarvo32App::InitInstance(int argc, const char* const* argv) {
     }
     // 3. The settings file, seeded from the defaults without overwriting.
     SeedSettingsFile();
+    // The branding: every message box's caption, the tray tooltip, the About box.
+    SetAppBrand(LoadBrand(programFolder + "brand.ini"));
 
     // 4. The command-line words.
     const StartupPlan plan = ParseCommandLine(JoinArguments(argc, argv));

@@ -39,4 +39,10 @@ public:
 
     // Runs the message loop until window.IsQuitPosted().
     virtual void RunMessageLoop(CBasicWindow& window) = 0;
+    // The window started or stopped one of its timers: a loop that sleeps
+    // until the next one is due looks again.
+    virtual void TimersChanged() {}
+    // The window posted its quit: a loop that does not look after every
+    // event ends now.
+    virtual void QuitPosted() {}
 };

@@ -33,37 +33,46 @@ CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t w
 void CBasicWindow::Destroy() {
     m_control.Stop();
     m_timers = CUiTimers{};
+    m_steps.clear();
     m_bCreated = false;
 }
 
 void CBasicWindow::StartTimer(int nId, uint32_t ms) {
     m_timers.Start(nId, ms, GetTickCount());
+    m_frontEnd.TimersChanged();
 }
 
-void CBasicWindow::ProcessEvents(int maxWaitMs) {
-    for (int id : m_timers.TakeDue(GetTickCount())) {
+void CBasicWindow::KillTimer(int nId) {
+    m_timers.Kill(nId);
+    m_frontEnd.TimersChanged();
+}
+
+void CBasicWindow::PostQuit() {
+    m_bQuitPosted = true;
+    m_frontEnd.QuitPosted();
+}
+
+void CBasicWindow::RunDueTimers() {
+    const std::vector<int> due = m_timers.TakeDue(GetTickCount());
+    for (int id : due) {
         if (m_bQuitPosted)
             return;
         // A timer killed by an earlier one in this round does not fire.
         if (m_timers.IsRunning(id))
             OnTimer(id);
     }
+    if (!due.empty())
+        m_frontEnd.TimersChanged();
+}
+
+void CBasicWindow::ProcessEvents(int maxWaitMs) {
+    RunDueTimers();
     if (m_bQuitPosted)
         return;
     int wait = maxWaitMs;
     if (auto next = m_timers.MsUntilNext(GetTickCount()))
         wait = std::min<int>(wait, static_cast<int>(*next));
     m_control.Process(wait < 0 ? 0 : wait);
-}
-
-template <class Done>
-bool CBasicWindow::PollFor(uint32_t maxPolls, Done done) {
-    for (uint32_t i = 0; i < maxPolls; ++i) {
-        if (done())
-            return true;
-        SleepMs(1);
-    }
-    return done();
 }
 
 void CBasicWindow::SetTrayState(int nState) {
@@ -104,33 +113,45 @@ void CBasicWindow::EnsureMonitoring() {
 }
 
 void CBasicWindow::Configure() {
-    // A set-up still being served is not asked for twice.
-    if (g_bReconfigure)
+    // A set-up still being served (or still waiting for the port) is not
+    // asked for twice.
+    if (g_bReconfigure || m_bConfiguring)
         return;
+    m_bConfiguring = true;
     const bool wasRunning = !g_bPaused;
     if (wasRunning)
         ToggleMonitoring();
-    PollFor(2 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsPortClosed(); });
-    g_bReconfigure = true;
-    if (wasRunning)
-        ToggleMonitoring();
+    WaitThen(
+        2 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsPortClosed(); },
+        [this, wasRunning] {
+            m_bConfiguring = false;
+            g_bReconfigure = true;
+            if (wasRunning)
+                ToggleMonitoring();
+        });
 }
 
 void CBasicWindow::Record() {
     EnsureMonitoring();
-    PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
-    RequestAction(kActionRecord);
-    m_pWorker->Wake();
+    WaitThen(
+        4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); },
+        [this] {
+            RequestAction(kActionRecord);
+            m_pWorker->Wake();
+        });
 }
 
 void CBasicWindow::Answer() {
     // Resuming is only right when paused: toggling a running instance whose
     // port is still opening would pause it instead.
     EnsureMonitoring();
-    PollFor(4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); });
-    g_bTalking = false;
-    RequestAction(kActionAnswer);
-    m_pWorker->Wake();
+    WaitThen(
+        4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); },
+        [this] {
+            g_bTalking = false;
+            RequestAction(kActionAnswer);
+            m_pWorker->Wake();
+        });
 }
 
 void CBasicWindow::GoOnline() {
@@ -207,8 +228,11 @@ void CBasicWindow::OnTimer(int nId) {
     case kTimerTray:
         m_frontEnd.TrayTick();
         break;
+    case kTimerStep:
+        RunSteps();
+        break;
     case kTimerSpeak:
-        m_timers.Kill(kTimerSpeak);
+        KillTimer(kTimerSpeak);
         if (!g_bPaused)
             ToggleMonitoring();
         break;
@@ -228,26 +252,35 @@ void CBasicWindow::OrderlyExitTick() {
         ToggleMonitoring();
         return;
     }
-    m_timers.Kill(kTimerOrderlyExit);
+    KillTimer(kTimerOrderlyExit);
     m_frontEnd.SaveMainWindowState();
-    PollFor(8000, [this] { return m_pWorker->IsPortClosed(); });
-    m_timers.Kill(kTimerTray);
-    g_bShuttingDown = true;
-    m_pWorker->SetExitRequest();
-    PostQuit();
+    WaitThen(
+        8000, [this] { return m_pWorker->IsPortClosed(); },
+        [this] {
+            KillTimer(kTimerTray);
+            g_bShuttingDown = true;
+            m_pWorker->SetExitRequest();
+            PostQuit();
+        });
 }
 
 void CBasicWindow::ImmediateExit() {
+    if (m_bExiting)
+        return;
+    m_bExiting = true;
     StopRecording();
     if (!g_bPaused)
         ToggleMonitoring();
-    SleepMs(250);
-    // Idle: the worker has seen the pause and let go of the port. A call's
-    // ring state lingers for seconds after the port closed; it does not count.
-    PollFor(4000, [this] { return m_pWorker->IsPortClosed() && !m_pWorker->IsBusy(); });
-    g_bShuttingDown = true;
-    SleepMs(250);
-    PostQuit();
+    After(250, [this] {
+        // Idle: the worker has seen the pause and let go of the port. A call's
+        // ring state lingers for seconds after the port closed; it does not count.
+        WaitThen(
+            4000, [this] { return m_pWorker->IsPortClosed() && !m_pWorker->IsBusy(); },
+            [this] {
+                g_bShuttingDown = true;
+                After(250, [this] { PostQuit(); });
+            });
+    });
 }
 
 void CBasicWindow::OnEndSession() {
@@ -255,7 +288,7 @@ void CBasicWindow::OnEndSession() {
     m_pWorker->SetStopRequest(true);
     g_bPaused = false;
     g_bShuttingDown = true;
-    m_timers.Kill(kTimerTray);
+    KillTimer(kTimerTray);
     PostQuit();
 }
 
@@ -266,13 +299,24 @@ bool CBasicWindow::IsMonitoring() {
 }
 
 void CBasicWindow::SetMonitoring(bool bOn) {
-    for (int check = 0; check < 2; ++check) {
+    auto finish = [this, bOn] {
+        if (bOn == static_cast<bool>(g_bPaused))
+            ToggleMonitoring();
+    };
+    // Without a call there is nothing to let settle: switch at once, so a
+    // script's next status request already sees the new state.
+    if (!m_pWorker->IsCallActive()) {
+        finish();
+        return;
+    }
+    // The stop takes a moment; a second look half a second later catches a
+    // call that was just being set up.
+    m_pWorker->StopCall();
+    After(500, [this, finish] {
         if (m_pWorker->IsCallActive())
             m_pWorker->StopCall();
-        SleepMs(500);
-    }
-    if (bOn == static_cast<bool>(g_bPaused))
-        ToggleMonitoring();
+        After(500, finish);
+    });
 }
 
 bool CBasicWindow::IsCallActive() {
@@ -281,16 +325,15 @@ bool CBasicWindow::IsCallActive() {
 
 void CBasicWindow::StartRecording() {
     // The worker busy switching (opening or closing the device) would miss
-    // the request. Bounded, so a stuck device cannot hang the window.
-    for (uint32_t waited = 0; m_pWorker->IsBusy() && waited < kMaxSwitchWaitMs; waited += 100)
-        SleepMs(100);
-    Record();
+    // the request. Bounded, so a stuck device cannot hold it back for ever.
+    WaitThen(
+        kMaxSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); }, [this] { Record(); });
 }
 
 void CBasicWindow::StopCall() {
-    for (uint32_t waited = 0; m_pWorker->IsBusy() && waited < kMaxSwitchWaitMs; waited += 100)
-        SleepMs(100);
-    m_pWorker->StopCall();
+    WaitThen(
+        kMaxSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); },
+        [this] { m_pWorker->StopCall(); });
 }
 
 CallerFields CBasicWindow::GetCallerFields() {

@@ -13,6 +13,8 @@
 #include "app/UiTimers.h"
 
 #include <atomic>
+#include <functional>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -49,11 +51,13 @@ public:
     void OnEndSession();
 
     // Runs the timers that are due and serves the control socket, waiting at
-    // most maxWaitMs for something to happen.
+    // most maxWaitMs for something to happen (the service's loop).
     void ProcessEvents(int maxWaitMs);
+    // Runs the timers that are due (a loop that watches the socket itself).
+    void RunDueTimers();
 
     void ToggleMonitoring();
-    void PostQuit() { m_bQuitPosted = true; }
+    void PostQuit();
     bool IsQuitPosted() const { return m_bQuitPosted; }
 
     int TrayState() const { return m_nTrayState; }
@@ -61,6 +65,8 @@ public:
     CUiTimers& Timers() { return m_timers; }
     CControlService& Control() { return m_control; }
     const std::vector<std::string>& RasWindows() const { return m_arRASWindows; }
+    // Waits of the commands still running as steps (see WaitThen).
+    bool HasPendingSteps() const { return !m_steps.empty(); }
 
     // IExternalControl: the codes of the block and the requests of later starts.
     bool IsMonitoring() override;
@@ -82,12 +88,18 @@ public:
 
 private:
     void StartTimer(int nId, uint32_t ms);
+    void KillTimer(int nId);
     void SetTrayState(int nState);
     // Resumes monitoring when paused.
     void EnsureMonitoring();
-    // Polls every 1 ms, at most maxPolls times, until done() holds.
-    template <class Done>
-    bool PollFor(uint32_t maxPolls, Done done);
+    // A wait of a command, run as steps of the window's loop instead of a
+    // sleep on it, so the windows stay alive: then() runs once done() holds
+    // or maxMs have passed, at once when done() holds already. done() is
+    // looked at every kStepTickMs.
+    void WaitThen(uint32_t maxMs, std::function<bool()> done, std::function<void()> then);
+    // then() after ms.
+    void After(uint32_t ms, std::function<void()> then);
+    void RunSteps();
     void Configure();
     void Record();
     void Answer();
@@ -101,6 +113,16 @@ private:
     CUiTimers m_timers;
     std::atomic<bool> m_bQuitPosted{false};
     bool m_bCreated = false;
+
+    struct Step {
+        std::function<bool()> done;
+        uint32_t deadline;
+        std::function<void()> then;
+    };
+    std::list<Step> m_steps;
+    // A set-up request or an exit already waiting is not started twice.
+    bool m_bConfiguring = false;
+    bool m_bExiting = false;
 
     std::vector<std::string> m_arRASWindows;
     bool m_bUseWindowSchedule = true;

@@ -31,10 +31,12 @@ enum BasicTimer : int {
     kTimerTray = 3,  // tray icon update and click timing, 250 ms
     kTimerSpeak = 4, // one shot after an external dial-and-speak
     kTimerOrderlyExit = 666,
+    kTimerStep = 7, // runs the commands' waits, only while one waits
 };
 
 inline constexpr unsigned kTrayTimerMs = 250;
 inline constexpr unsigned kOrderlyExitTickMs = 800;
+inline constexpr unsigned kStepTickMs = 5;
 // The main window's refresh after "&Stop".
 inline constexpr unsigned kStopRefreshMs = 4000;
 

@@ -1,7 +1,8 @@
 #include "app/DaemonFrontEnd.h"
 
 #include "app/BasicWindow.h"
-#include "engine/Number.h"
+#include "app/Brand.h"
+#include "app/CurrentCaller.h"
 #include "platform/ProgramFolder.h"
 
 namespace {
@@ -56,7 +57,9 @@ void CDaemonFrontEnd::ShowMainWindow(bool) {
     // Later ones come from a later start, which only leaves a trace.
     if (!m_bStarted) {
         m_bStarted = true;
-        LogLine("started; program folder " + GetProgramFolder());
+        const std::string& title = AppBrand().sTitle;
+        LogLine((title.empty() ? "" : title + " ") + "started; program folder " +
+                GetProgramFolder());
         return;
     }
     LogLine("main window requested (none in the service)");
@@ -70,18 +73,11 @@ void CDaemonFrontEnd::TrayStateChanged(int nState) {
 void CDaemonFrontEnd::StartMainRefresh(unsigned) {}
 
 CallerFields CDaemonFrontEnd::GetCallerFields() {
-    CNumber call = g_curCall.Get();
-    return {call.m_sName, call.m_sDisplayNumber.empty() ? call.m_sNumber : call.m_sDisplayNumber,
-            call.m_sMemo};
+    return CurrentCallerFields();
 }
 
 void CDaemonFrontEnd::SetCallerFields(const CallerFields& fields) {
-    g_curCall.Update([&](CNumber& call) {
-        call.m_sName = fields.sName;
-        call.m_sNumber = fields.sNumber;
-        call.m_sDisplayNumber = fields.sNumber;
-        call.m_sMemo = fields.sText;
-    });
+    SetCurrentCallerFields(fields);
     LogLine("caller set from outside: " + fields.sName + " [" + fields.sNumber + "]");
 }
 

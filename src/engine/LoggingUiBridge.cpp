@@ -167,7 +167,21 @@ void CLoggingUiBridge::DeviceStateChanged(DeviceState state, const std::string& 
         Kind::Trace);
 }
 
-bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t timeoutMs) {
+void CLoggingUiBridge::ShowMessageText(const std::string& text, MessageIcon icon) {
+    Log(StrPrintf("message [%s]: ", IconName(icon)) + LogEscape(text));
+}
+
+void CLoggingUiBridge::AskYesNoText(const std::string& text, bool bDefaultYes,
+                                    std::function<void(bool)> onAnswer) {
+    Log("question: " + LogEscape(text) + (bDefaultYes ? " -> Yes (default)" : " -> No (default)"));
+    if (onAnswer)
+        onAnswer(bDefaultYes);
+}
+
+namespace {
+// Asks through ask(onAnswer) and waits at most timeoutMs for the answer.
+bool WaitForAnswer(const std::function<void(std::function<void(bool)>)>& ask, bool bDefaultYes,
+                   uint32_t timeoutMs) {
     // Shared with the callback, which may run after we gave up waiting.
     struct Answer {
         std::mutex mutex;
@@ -176,7 +190,7 @@ bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t tim
         bool bYes = false;
     };
     auto answer = std::make_shared<Answer>();
-    ui.AskYesNo(stringId, bDefaultYes, [answer](bool bYes) {
+    ask([answer](bool bYes) {
         std::lock_guard lock(answer->mutex);
         answer->bYes = bYes;
         answer->bDone = true;
@@ -187,4 +201,22 @@ bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t tim
                              [&] { return answer->bDone; }))
         return bDefaultYes;
     return answer->bYes;
+}
+} // namespace
+
+bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t timeoutMs) {
+    return WaitForAnswer(
+        [&](std::function<void(bool)> onAnswer) {
+            ui.AskYesNo(stringId, bDefaultYes, std::move(onAnswer));
+        },
+        bDefaultYes, timeoutMs);
+}
+
+bool AskYesNoTextAndWait(IUiBridge& ui, const std::string& text, bool bDefaultYes,
+                         uint32_t timeoutMs) {
+    return WaitForAnswer(
+        [&](std::function<void(bool)> onAnswer) {
+            ui.AskYesNoText(text, bDefaultYes, std::move(onAnswer));
+        },
+        bDefaultYes, timeoutMs);
 }

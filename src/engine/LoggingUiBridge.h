@@ -43,6 +43,9 @@ public:
                           int nSeconds) override;
     void DeviceStateChanged(DeviceState state, const std::string& sDevice,
                             const std::string& sReason) override;
+    void ShowMessageText(const std::string& text, MessageIcon icon) override;
+    void AskYesNoText(const std::string& text, bool bDefaultYes,
+                      std::function<void(bool)> onAnswer) override;
 
     // The most recent lines (at most kKeptLines), oldest first.
     std::vector<std::string> Lines() const;

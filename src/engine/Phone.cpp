@@ -8,13 +8,40 @@ CPhone* g_pPhone = nullptr;
 
 namespace {
 
-// The modem driver's messages reach the user through the phone's front end.
+// How long the modem layer's question waits for the user before it takes
+// its default: the worker cannot leave the line unwatched for ever.
+constexpr uint32_t kModemQuestionWaitMs = 60000;
+
+MessageIcon BridgeIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::None:
+        return MessageIcon::None;
+    case MsgIcon::Information:
+        return MessageIcon::Information;
+    case MsgIcon::Question:
+        return MessageIcon::Question;
+    case MsgIcon::Exclamation:
+        return MessageIcon::Exclamation;
+    case MsgIcon::Error:
+        return MessageIcon::Error;
+    }
+    return MessageIcon::None;
+}
+
+// The modem driver's messages and questions reach the user through the
+// phone's front end: message boxes in the desktop program, log lines with the
+// default answer in the service. The status line keeps the message too.
 class CModemUiOnBridge : public IModemUi {
 public:
     explicit CModemUiOnBridge(CPhone& phone) : m_phone(phone) {}
     void SetStatusText(const std::string& s) override { m_phone.SetStatusText(s); }
-    void ShowMessage(const std::string& s, MsgIcon) override { m_phone.SetStatusText(s); }
-    bool AskYesNo(const std::string&, bool bDefault) override { return bDefault; }
+    void ShowMessage(const std::string& s, MsgIcon icon) override {
+        m_phone.SetStatusText(s);
+        m_phone.Ui().ShowMessageText(s, BridgeIcon(icon));
+    }
+    bool AskYesNo(const std::string& s, bool bDefault) override {
+        return AskYesNoTextAndWait(m_phone.Ui(), s, bDefault, kModemQuestionWaitMs);
+    }
 
 private:
     CPhone& m_phone;

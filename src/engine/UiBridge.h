@@ -92,9 +92,16 @@ public:
     // at every attempt; a front end shows the changes.
     virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
                                     const std::string& /*sReason*/) {}
+
+    // The same with a ready-made text (the modem layer's messages and questions).
+    virtual void ShowMessageText(const std::string& text, MessageIcon icon) = 0;
+    virtual void AskYesNoText(const std::string& text, bool bDefaultYes,
+                              std::function<void(bool)> onAnswer) = 0;
 };
 
 // Asks a question and waits at most timeoutMs for the answer; the default
 // when no answer comes in time. For the worker only: the UI thread must never
 // call it.
 bool AskYesNoAndWait(IUiBridge& ui, int stringId, bool bDefaultYes, uint32_t timeoutMs);
+bool AskYesNoTextAndWait(IUiBridge& ui, const std::string& text, bool bDefaultYes,
+                         uint32_t timeoutMs);

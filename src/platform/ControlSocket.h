@@ -44,6 +44,13 @@ public:
     // answered on the calling thread.
     void Process(int waitMs);
     size_t ClientCount() const { return m_clients.size(); }
+    // The connected clients' sockets, for a loop that watches them itself.
+    std::vector<int> ClientFds() const {
+        std::vector<int> fds;
+        for (const Client& c : m_clients)
+            fds.push_back(c.fd);
+        return fds;
+    }
     // Requests refused because the peer was another user (for the log and tests).
     size_t RefusedCount() const { return m_nRefused; }
 

@@ -71,9 +71,10 @@ TEST_F(BasicWindowTest, RequestsReachTheWorkerWithMonitoringOn) {
     g_bTalking = true;
     ASSERT_TRUE(window.OnCommand(kCmdAnswer));
     EXPECT_FALSE(g_bPaused);
+    // Never ready: the request goes out once the bounded wait is over.
+    ASSERT_TRUE(RunUntil([] { return g_bActionPending.load(); }));
     EXPECT_FALSE(g_bTalking);
     EXPECT_EQ(g_nAction, kActionAnswer);
-    EXPECT_TRUE(g_bActionPending);
 
     ResetCallState();
     ASSERT_TRUE(window.OnCommand(kCmdOffHook));
@@ -119,6 +120,33 @@ TEST_F(BasicWindowTest, ConfigureWaitsForThePortAndIsNotAskedTwice) {
     EXPECT_EQ(frontEnd.trayStates.size(), 2u);
 }
 
+TEST_F(BasicWindowTest, CommandsWaitForTheWorkerWithoutHoldingTheLoop) {
+    // The modem is still initialising: "&Record" returns at once and its
+    // request follows when the modem is ready, while the loop goes on
+    // serving other timers (the windows stay alive meanwhile).
+    worker.bReady = false;
+    worker.nTimeoutDefault = 60000;
+    ASSERT_TRUE(window.OnCommand(kCmdRecord));
+    EXPECT_FALSE(g_bActionPending);
+    EXPECT_TRUE(window.HasPendingSteps());
+    window.StartSpeakTimer(20);
+    ASSERT_TRUE(RunUntil([&] { return !window.Timers().IsRunning(kTimerSpeak); }));
+    EXPECT_FALSE(g_bActionPending) << "still waiting for the modem";
+    // The speak timer paused the line; the recording's wait outlives that.
+    window.ToggleMonitoring();
+    worker.bReady = true;
+    ASSERT_TRUE(RunUntil([] { return g_bActionPending.load(); }));
+    EXPECT_EQ(g_nAction, kActionRecord);
+    EXPECT_FALSE(window.HasPendingSteps());
+    EXPECT_FALSE(window.Timers().IsRunning(kTimerStep)) << "no ticking while nothing waits";
+
+    // A second "E&xit" while the first one waits does not start another.
+    ASSERT_TRUE(window.OnCommand(kCmdExit));
+    ASSERT_TRUE(window.OnCommand(kCmdExit));
+    ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
+    EXPECT_EQ(worker.Notes(), (std::vector<std::string>{"stop recording"}));
+}
+
 TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecording) {
     ASSERT_TRUE(window.OnCommand(kCmdAppExit));
     EXPECT_TRUE(g_bPaused);
@@ -158,8 +186,9 @@ TEST_F(BasicWindowTest, ImmediateExitStopsTheRecordingAndLeavesAtOnce) {
     ASSERT_TRUE(window.OnCommand(kCmdExit));
     EXPECT_FALSE(g_bRecording);
     EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(window.IsQuitPosted()) << "the worker gets its quarter second first";
+    ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
     EXPECT_TRUE(g_bShuttingDown);
-    EXPECT_TRUE(window.IsQuitPosted());
     EXPECT_EQ(worker.Notes().at(0), "stop recording");
 }
 
@@ -168,14 +197,14 @@ TEST_F(BasicWindowTest, RestartLeavesAsExitDoesAndAsksForTheNewProcess) {
     ASSERT_TRUE(window.OnCommand(kCmdRestart));
     EXPECT_TRUE(g_bRestart);
     EXPECT_TRUE(g_bPaused);
-    EXPECT_TRUE(window.IsQuitPosted());
+    EXPECT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
     ResetAppState();
 }
 
 TEST_F(BasicWindowTest, ImmediateExitDoesNotWaitForEverOnABusyLine) {
     worker.bBusy = true;
     window.Exit();
-    EXPECT_TRUE(window.IsQuitPosted());
+    EXPECT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
 }
 
 TEST_F(BasicWindowTest, SessionEndLeavesWithoutThePause) {
@@ -203,7 +232,8 @@ TEST_F(BasicWindowTest, ExternalMonitoringSwitchStopsTheCallFirst) {
     worker.bCallActive = true;
     window.SetMonitoring(false);
     EXPECT_FALSE(worker.bCallActive);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(g_bPaused) << "the stop is given time to settle first";
+    ASSERT_TRUE(RunUntil([] { return g_bPaused.load(); }));
     window.SetMonitoring(false);
     EXPECT_TRUE(g_bPaused) << "asking for the state it has changes nothing";
     window.SetMonitoring(true);

@@ -1,5 +1,6 @@
 #include "engine/CallerIdDisplay.h"
 #include "engine/LoggingUiBridge.h"
+#include "engine/Phone.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -10,6 +11,9 @@ namespace {
 class SlowUser : public CLoggingUiBridge {
 public:
     void AskYesNo(int, bool, std::function<void(bool)> onAnswer) override {
+        m_onAnswer = std::move(onAnswer);
+    }
+    void AskYesNoText(const std::string&, bool, std::function<void(bool)> onAnswer) override {
         m_onAnswer = std::move(onAnswer);
     }
     std::function<void(bool)> m_onAnswer;
@@ -75,4 +79,25 @@ TEST(UiBridge, FinishingCallerIdTellsTheFrontEnd) {
     CLoggingUiBridge ui3;
     FinishCallerId(none, false, ui3);
     EXPECT_EQ(ui3.Lines().front(), "tooltip: NA");
+}
+
+TEST(UiBridge, ModemMessagesAndQuestionsReachTheUser) {
+    // The modem layer's message is a message box as well as the status
+    // line, and its question waits for the user's answer.
+    SlowUser user;
+    CPhone phone;
+    phone.SetUi(&user);
+    IModemUi& modemUi = phone.m_driver.Ui();
+    modemUi.ShowMessage("Could not write data to the port.", MsgIcon::Error);
+    EXPECT_EQ(user.Lines(), (std::vector<std::string>{
+                                "status: Could not write data to the port.",
+                                "message [error]: Could not write data to the port."}));
+
+    bool bYes = true;
+    std::thread worker([&] { bYes = modemUi.AskYesNo("Scan the ports?", true); });
+    while (!user.m_onAnswer)
+        std::this_thread::yield();
+    user.m_onAnswer(false);
+    worker.join();
+    EXPECT_FALSE(bYes) << "the user's answer, not the default";
 }

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Screenshots of the desktop program's windows, taken on a virtual X display
+# (Xvfb) with Vorella on a simulated line of its own: the small main window,
+# the message box of a desktop without a notification area, the incoming-call
+# pop-up with a caller, and the About box. PNGs go to build/screenshots/;
+# with --docs they are copied to docs/images/ for the README too.
+# Usage: scripts/screenshots.sh [--docs]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+docs=0
+[ "${1:-}" = "--docs" ] && docs=1
+for tool in Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
+done
+
+# VORELLA_BUILD names another build folder already set up (build-test ...).
+build="${VORELLA_BUILD:-$root/build}"
+if [ ! -e "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target vorella vorellactl modemsim-bin
+bin="$build/bin"
+out="$root/build/screenshots"
+mkdir -p "$out"
+
+# A program folder, runtime folder and line of this run only.
+work=$(mktemp -d)
+run="$work/run"
+mkdir -m 700 "$run"
+for f in vorella.def brand.ini modem.ini cfg styles wave; do
+    [ -e "$bin/$f" ] && cp -r "$bin/$f" "$work/"
+done
+cat >"$work/vorella.ini" <<INI
+[Options]
+nComPort=9
+bStartDisabled=0
+nAction=0
+iPopup=1
+nDebugLevel=1
+[Startup]
+ShowMainDlg=1
+[Ports]
+COM9=$work/ttyVORELLA
+INI
+# One caller, once Vorella has the modem ready for calls.
+cat >"$work/line.txt" <<'STEPS'
+wait command CID= timeout=120000
+sleep 6000
+callerid formatted number=5551234 name="JOHN DOE"
+ring 3 period=6000 cid-delay=1500
+sleep 600000
+STEPS
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number.
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1024x640x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=":$display"
+for _ in $(seq 1 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+"$bin/modemsim" --personality hash --script "$work/line.txt" --link "$work/ttyVORELLA" \
+    --stay >"$work/modemsim.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do
+    [ -e "$work/ttyVORELLA" ] && break
+    sleep 0.1
+done
+
+export VORELLA_HOME="$work" XDG_RUNTIME_DIR="$run" VORELLA_AUDIO=null
+"$bin/vorella" >"$work/vorella.log" 2>&1 &
+pids+=($!)
+
+# Waits until at least $2 (default 1) visible windows have a title matching
+# $1; prints their ids, oldest first.
+windows() {
+    local ids=""
+    for _ in $(seq 1 600); do
+        ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | sort -n || true)
+        [ "$(printf '%s' "$ids" | grep -c .)" -ge "${2:-1}" ] && { echo "$ids"; return 0; }
+        sleep 0.1
+    done
+    echo "screenshots.sh: no window '$1' appeared" >&2
+    tail -n 20 "$work/vorella.log" "$work/modemsim.log" >&2
+    return 1
+}
+# Without a window manager every window is where it was put and nothing
+# frames it: raise the one wanted, and cut it out of the whole screen.
+shot() { # window-id name
+    xdotool windowraise "$1"
+    sleep 0.7 # it has drawn itself
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/$2.png"
+    echo "$out/$2.png"
+}
+
+# The desktop here has no notification area: Vorella says so once, over
+# its main window (made first).
+both=$(windows '^Vorella$' 2)
+main=$(echo "$both" | head -n 1)
+box=$(echo "$both" | tail -n 1)
+xdotool windowmove "$main" 40 220
+shot "$box" message-box
+xdotool windowfocus --sync "$box" key Return
+shot "$main" main-window
+
+# The call: the pop-up with the caller once the caller ID is read.
+popup=$(windows '^Incoming call$')
+for _ in $(seq 1 100); do
+    grep -q 'JOHN DOE' "$work/modem.log" 2>/dev/null && break
+    sleep 0.1
+done
+sleep 1
+shot "$popup" popup
+# Xvfb's screen is black where no window is: a desktop's colour instead.
+import -window root -fill '#3c6e8f' -draw 'color 0,0 floodfill' "$out/desktop-with-popup.png"
+echo "$out/desktop-with-popup.png"
+shot "$main" main-window-with-caller
+
+# The About box, from the main window's menu.
+xdotool windowfocus --sync "$main" key alt+m
+sleep 0.5
+xdotool key b
+about=$(windows '^About ')
+xdotool windowmove "$about" 420 40
+shot "$about" about-box
+
+VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
+
+if [ "$docs" = 1 ]; then
+    mkdir -p "$root/docs/images"
+    cp "$out"/*.png "$root/docs/images/"
+    echo "copied to docs/images/"
+fi

@@ -1,0 +1,45 @@
+// vorella: the desktop program. The same start-up and core as the service,
+// with windows: the Qt front end takes the core's window calls and the
+// worker's reports, and the Qt event loop is the message loop.
+#include "app/App.h"
+#include "app/EngineWorker.h"
+#include "app/StartupEnvironment.h"
+#include "frontend/ExitSignal.h"
+#include "frontend/MessageBoxes.h"
+#include "frontend/QtFrontEnd.h"
+
+#include <QApplication>
+#include <QEventLoop>
+
+#include <csignal>
+
+namespace {
+// A message of the start-up before there is a loop (the help text, a
+// program folder that cannot be entered): the instance ends right after,
+// so the box is waited for here.
+void ShowStartupMessage(const std::string& text) {
+    QMessageBox* box = OpenMessageBox(nullptr, text, MessageIcon::Information);
+    QEventLoop loop;
+    QObject::connect(box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("Vorella");
+    QApplication::setApplicationVersion(VORELLA_VERSION);
+    QApplication::setDesktopFileName("vorella");
+    // A control client that goes away before its reply must not end us.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CQtFrontEnd frontEnd(CCallNotifier::KindFor(QGuiApplication::platformName()));
+    CExitSignal exitSignal;
+    QObject::connect(&exitSignal, &CExitSignal::exitRequested, &frontEnd,
+                     &CQtFrontEnd::LeaveInOrder);
+    CStartupEnvironment env(ShowStartupMessage);
+    CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
+        return std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
+    });
+    return app.InitInstance(argc, argv);
+}

@@ -1,0 +1,28 @@
+#include "dialogs/UnbuiltWindows.h"
+
+#include "app/CommandIds.h"
+
+namespace {
+struct Unbuilt {
+    int nId;
+    const char* text;
+};
+constexpr Unbuilt kUnbuilt[] = {
+    {kCmdOptions, "The options dialog is not part of this version yet.\n\n"
+                  "The settings are in vorella.ini in the program folder; "
+                  "'vorella-tool settings' lists them."},
+    {kCmdDiagnostics, "The diagnostics window is not part of this version yet.\n\n"
+                      "'vorella-tool diagnose COM3' prints the modem's answers to every probe."},
+    {kCmdHelp, "Help is not part of this version yet.\n\nThe README describes the program."},
+    {kCmdTestPager, "The notification tests are not part of this version yet."},
+    {kCmdTestMail, "The e-mail test is not part of this version yet.\n\n"
+                   "'vorella-tool mail --test ADDRESS' sends a test notice."},
+};
+} // namespace
+
+const char* UnbuiltWindowMessage(int nId) {
+    for (const Unbuilt& u : kUnbuilt)
+        if (u.nId == nId)
+            return u.text;
+    return nullptr;
+}

@@ -1,0 +1,248 @@
+#include "frontend/QtFrontEnd.h"
+
+#include "app/BasicWindow.h"
+#include "app/CurrentCaller.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/UnbuiltWindows.h"
+#include "engine/CallState.h"
+#include "frontend/CoreLoop.h"
+#include "frontend/MessageBoxes.h"
+#include "main/StatusWindow.h"
+#include "platform/Strings.h"
+#include "popup/NotifyDlg.h"
+#include "tray/TrayIcon.h"
+
+#include <QApplication>
+
+namespace {
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+constexpr const char* kNoTrayText =
+    "This desktop has no notification area, so Vorella shows its window instead.\n\n"
+    "Closing the window keeps Vorella watching the line; Exit in its menu ends it.";
+} // namespace
+
+CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
+    : QObject(parent), m_queued(*this, this),
+      m_pNotifier(std::make_unique<CCallNotifier>(notifierKind)) {
+    connect(m_pNotifier.get(), &CCallNotifier::showMainRequested, this, [this] {
+        if (m_pWindow)
+            m_pWindow->ShowMainWindow();
+    });
+    connect(m_pNotifier.get(), &CCallNotifier::recordRequested, this,
+            &CQtFrontEnd::ToggleRecording);
+    m_refresh.setSingleShot(true);
+    connect(&m_refresh, &QTimer::timeout, this, &CQtFrontEnd::RefreshCaller);
+}
+
+CQtFrontEnd::~CQtFrontEnd() = default;
+
+void CQtFrontEnd::Command(int nId) {
+    if (m_pWindow)
+        m_pWindow->OnCommand(nId);
+}
+
+void CQtFrontEnd::LeaveInOrder() {
+    if (m_bLeaving || !m_pWindow)
+        return;
+    m_bLeaving = true;
+    Command(kCmdAppExit);
+}
+
+void CQtFrontEnd::ToggleRecording() {
+    Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
+}
+
+// IAppFrontEnd
+
+void CQtFrontEnd::Message(const std::string& text) {
+    OpenMessageBox(m_pStatus && m_pStatus->isVisible() ? m_pStatus.get() : nullptr, text);
+}
+
+void CQtFrontEnd::ShowMainWindow(bool bShow) {
+    if (!m_pStatus) {
+        m_pStatus = std::make_unique<CStatusWindow>();
+        connect(m_pStatus.get(), &CStatusWindow::command, this, &CQtFrontEnd::Command);
+        m_pStatus->SetStatus(QString::fromUtf8(LoadStr(109)));
+        RefreshCaller();
+    }
+    if (!bShow)
+        return;
+    m_pStatus->show();
+    m_pStatus->raise();
+    m_pStatus->activateWindow();
+}
+
+void CQtFrontEnd::TrayStateChanged(int nState) {
+    if (m_pTray)
+        m_pTray->SetState(nState);
+}
+
+void CQtFrontEnd::TrayTick() {
+    if (m_pTray)
+        m_pTray->Tick();
+}
+
+void CQtFrontEnd::StartMainRefresh(unsigned ms) {
+    m_refresh.start(static_cast<int>(ms));
+}
+
+CallerFields CQtFrontEnd::GetCallerFields() {
+    return CurrentCallerFields();
+}
+
+void CQtFrontEnd::SetCallerFields(const CallerFields& fields) {
+    SetCurrentCallerFields(fields);
+    RefreshCaller();
+}
+
+bool CQtFrontEnd::OnWindowCommand(int nId) {
+    if (nId == kCmdAbout) {
+        if (!m_pAbout) {
+            m_pAbout = new CAboutBox;
+            m_pAbout->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        m_pAbout->show();
+        m_pAbout->raise();
+        m_pAbout->activateWindow();
+        return true;
+    }
+    if (const char* text = UnbuiltWindowMessage(nId)) {
+        OpenMessageBox(nullptr, text, MessageIcon::Information);
+        return true;
+    }
+    return false;
+}
+
+void CQtFrontEnd::SetUpTray(CBasicWindow& window) {
+    m_pTray = std::make_unique<CTrayIcon>(window);
+    if (m_pTray->IsAvailable()) {
+        m_pTray->Show();
+        return;
+    }
+    // Without a notification area the window is the only way in.
+    ShowMainWindow(true);
+    OpenMessageBox(m_pStatus.get(), kNoTrayText, MessageIcon::Information);
+}
+
+void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
+    m_pWindow = &window;
+    // Closing the last window hides it; only the exit commands end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetUpTray(window);
+    m_pLoop = std::make_unique<CCoreLoop>(window);
+    if (!window.IsQuitPosted())
+        QApplication::exec();
+    // The worker may still report while the shutdown waits for it; nothing
+    // of that is shown any more.
+    m_pNotifier->Close();
+    if (m_pStatus)
+        m_pStatus->hide();
+    m_pLoop.reset();
+}
+
+void CQtFrontEnd::TimersChanged() {
+    if (m_pLoop)
+        m_pLoop->Rearm();
+}
+
+void CQtFrontEnd::QuitPosted() {
+    QApplication::exit(0);
+}
+
+// IUiBridge
+
+void CQtFrontEnd::SetStatusText(const std::string& text) {
+    if (m_pStatus)
+        m_pStatus->SetStatus(Q(text));
+}
+
+void CQtFrontEnd::SetWindowTitle(const std::string& title) {
+    if (m_pStatus)
+        m_pStatus->setWindowTitle(Q(title));
+}
+
+void CQtFrontEnd::RefreshCaller() {
+    const CallerFields caller = CurrentCallerFields();
+    if (m_pStatus)
+        m_pStatus->SetCaller(Q(caller.sName), Q(caller.sNumber));
+}
+
+void CQtFrontEnd::CallerChanged(const CallerDisplay& caller) {
+    if (m_pStatus)
+        m_pStatus->SetCaller(Q(caller.sName), Q(caller.sNumber));
+    m_pNotifier->SetCaller(Q(caller.sName), Q(caller.sNumber));
+}
+
+void CQtFrontEnd::UpdateCurrentCall(bool) {
+    RefreshCaller();
+}
+
+void CQtFrontEnd::SetTrayTooltip(const std::string& text) {
+    if (m_pTray)
+        m_pTray->SetTooltip(text);
+}
+
+void CQtFrontEnd::StartTimer(UiTimer timer, uint32_t ms) {
+    switch (timer) {
+    case UiTimer::PopupClose:
+        m_pNotifier->RestartCloseTimer(static_cast<int>(ms));
+        break;
+    case UiTimer::MainCallRefresh:
+    case UiTimer::MainPlayRefresh:
+        m_refresh.start(static_cast<int>(ms));
+        break;
+    case UiTimer::OrderlyExit:
+        Command(kCmdAppExit);
+        break;
+    }
+}
+
+void CQtFrontEnd::StopTimer(UiTimer timer) {
+    switch (timer) {
+    case UiTimer::PopupClose:
+        m_pNotifier->Close();
+        break;
+    case UiTimer::MainCallRefresh:
+    case UiTimer::MainPlayRefresh:
+        m_refresh.stop();
+        break;
+    case UiTimer::OrderlyExit:
+        break;
+    }
+}
+
+void CQtFrontEnd::ActivateMainWindow() {
+    if (m_pStatus && m_pStatus->isVisible()) {
+        m_pStatus->raise();
+        m_pStatus->activateWindow();
+    }
+}
+
+void CQtFrontEnd::ShowPopup() {
+    m_pNotifier->ShowCall(CNotifyDlg::kCloseMs);
+}
+
+void CQtFrontEnd::MonitoringChanged(bool bPaused) {
+    if (m_pStatus)
+        m_pStatus->SetStatus(bPaused ? tr("Monitoring paused") : QString::fromUtf8(LoadStr(109)));
+}
+
+void CQtFrontEnd::ShowMessage(int stringId, MessageIcon icon) {
+    OpenMessageBox(nullptr, LoadStr(stringId), icon);
+}
+
+void CQtFrontEnd::AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) {
+    OpenYesNoBox(nullptr, LoadStr(stringId), bDefaultYes, std::move(onAnswer));
+}
+
+void CQtFrontEnd::ShowMessageText(const std::string& text, MessageIcon icon) {
+    OpenMessageBox(nullptr, text, icon);
+}
+
+void CQtFrontEnd::AskYesNoText(const std::string& text, bool bDefaultYes,
+                               std::function<void(bool)> onAnswer) {
+    OpenYesNoBox(nullptr, text, bDefaultYes, std::move(onAnswer));
+}

@@ -1,0 +1,97 @@
+// The desktop program's front end: the core's windows (IAppFrontEnd) and
+// the UI side of the worker's bridge (IUiBridge, reached only through
+// CQueuedUiBridge, so every call here runs on the UI thread).
+#pragma once
+
+#include "app/AppFrontEnd.h"
+#include "dialogs/AboutBox.h"
+#include "engine/UiBridge.h"
+#include "frontend/QueuedUiBridge.h"
+#include "popup/CallNotifier.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+class CCoreLoop;
+class CStatusWindow;
+class CTrayIcon;
+
+class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge {
+    Q_OBJECT
+public:
+    // kind: how incoming calls are announced (CCallNotifier::KindFor).
+    explicit CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent = nullptr);
+    ~CQtFrontEnd() override;
+
+    // What the worker talks to: queues every call to this object.
+    IUiBridge& WorkerBridge() { return m_queued; }
+
+    // The core's hidden window, once start-up made it; the windows' buttons
+    // and the notice send it their commands.
+    void AttachWindow(CBasicWindow* pWindow) { m_pWindow = pWindow; }
+
+    CStatusWindow* StatusWindow() const { return m_pStatus.get(); }
+    CCallNotifier* Notifier() const { return m_pNotifier.get(); }
+    CAboutBox* AboutBox() const { return m_pAbout; }
+    CCoreLoop* Loop() const { return m_pLoop.get(); }
+
+    // A terminating signal: the orderly exit, once (a recording in progress
+    // ends first, the modem is released, the settings saved).
+    void LeaveInOrder();
+
+    // IAppFrontEnd
+    void Message(const std::string& text) override;
+    void ShowMainWindow(bool bShow) override;
+    void TrayStateChanged(int nState) override;
+    void TrayTick() override;
+    void StartMainRefresh(unsigned ms) override;
+    CallerFields GetCallerFields() override;
+    void SetCallerFields(const CallerFields& fields) override;
+    bool OnWindowCommand(int nId) override;
+    void RunMessageLoop(CBasicWindow& window) override;
+    void TimersChanged() override;
+    void QuitPosted() override;
+
+    // IUiBridge, on the UI thread
+    void SetStatusText(const std::string& text) override;
+    void SetWindowTitle(const std::string& title) override;
+    void CallerChanged(const CallerDisplay& caller) override;
+    void UpdateCurrentCall(bool bFinished) override;
+    void ClearLastPlayed() override {}
+    void SetCallListFilter(const std::string&) override {}
+    void SetTrayTooltip(const std::string& text) override;
+    void StartTimer(UiTimer timer, uint32_t ms) override;
+    void StopTimer(UiTimer timer) override;
+    void ActivateMainWindow() override;
+    void ShowPopup() override;
+    void SetCallBusy(bool) override {}
+    void SetHandsetRecording(bool) override {}
+    void AppendToneKey(char) override {}
+    void MonitoringChanged(bool bPaused) override;
+    void ShowMessage(int stringId, MessageIcon icon) override;
+    void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
+    void ShowMessageText(const std::string& text, MessageIcon icon) override;
+    void AskYesNoText(const std::string& text, bool bDefaultYes,
+                      std::function<void(bool)> onAnswer) override;
+
+private:
+    void Command(int nId);
+    // The main window's record button: starts a recording, or stops the
+    // one that runs.
+    void ToggleRecording();
+    void RefreshCaller();
+    void SetUpTray(CBasicWindow& window);
+
+    CQueuedUiBridge m_queued;
+    CBasicWindow* m_pWindow = nullptr;
+    std::unique_ptr<CStatusWindow> m_pStatus;
+    std::unique_ptr<CCallNotifier> m_pNotifier;
+    std::unique_ptr<CTrayIcon> m_pTray;
+    std::unique_ptr<CCoreLoop> m_pLoop;
+    QPointer<CAboutBox> m_pAbout;
+    QTimer m_refresh;
+    bool m_bLeaving = false;
+};

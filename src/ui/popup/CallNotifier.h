@@ -1,0 +1,49 @@
+// The incoming-call notice, as the windowing system allows it: the pop-up
+// window where a program may place its windows, a desktop notification
+// where it may not (Wayland).
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CNotifyDlg;
+class CDesktopNotice;
+
+class CCallNotifier : public QObject {
+    Q_OBJECT
+public:
+    enum class Kind { PopupWindow, DesktopNotice };
+    // The kind for a Qt platform plug-in name ("xcb", "wayland-egl" ...).
+    static Kind KindFor(const QString& platformName);
+
+    explicit CCallNotifier(Kind kind, QObject* parent = nullptr);
+    ~CCallNotifier() override;
+
+    Kind GetKind() const { return m_kind; }
+    // The two lines: "Incoming call..." until the caller is known, then the
+    // caller's name and number.
+    void SetCaller(const QString& name, const QString& number);
+    // A ring: shown, or its display time restarted.
+    void ShowCall(int ms);
+    void RestartCloseTimer(int ms);
+    void Close();
+
+    CNotifyDlg* Popup() const { return m_pPopup.get(); }
+    CDesktopNotice* Notice() const { return m_pNotice.get(); }
+
+signals:
+    void showMainRequested();
+    void recordRequested();
+
+private:
+    QString FirstLine() const;
+    void MakePopup();
+
+    Kind m_kind;
+    std::unique_ptr<CNotifyDlg> m_pPopup;
+    std::unique_ptr<CDesktopNotice> m_pNotice;
+    QString m_sName;
+    QString m_sNumber;
+};

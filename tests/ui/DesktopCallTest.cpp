@@ -1,0 +1,141 @@
+// A whole call through the desktop program, run in this process on the
+// offscreen platform against the simulated modem: the ring brings up the
+// pop-up with the caller's name and number, its button records, the main
+// window's "&Stop" ends it, and the recording and its index line are there.
+#include "TempHome.h"
+
+#include "ModemSim.h"
+#include "app/App.h"
+#include "app/AppState.h"
+#include "app/BasicWindow.h"
+#include "app/EngineWorker.h"
+#include "app/StartupEnvironment.h"
+#include "engine/CallState.h"
+#include "frontend/QtFrontEnd.h"
+#include "main/StatusWindow.h"
+#include "platform/FileUtil.h"
+#include "popup/NotifyDlg.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
+    for (const std::string& c : sim.ReceivedCommands())
+        if (c.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string Digits(const QString& s) {
+    std::string out;
+    for (QChar c : s)
+        if (c.isDigit())
+            out += static_cast<char>(c.unicode());
+    return out;
+}
+
+long FileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+}
+
+} // namespace
+
+TEST(DesktopCall, PopupRecordsTheCallerAndStopEndsTheRecording) {
+    ResetCallState();
+    ResetAppState();
+    TempHome home;
+    for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
+        home.CopyShipped(f);
+    modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
+    o.logFile = home.File("sim.log");
+    modemsim::ModemSim sim(o);
+    std::string error;
+    ASSERT_TRUE(sim.Start(&error)) << error;
+    home.Write("vorella.ini", "[Options]\nnComPort=9\nbStartDisabled=0\nnDebugLevel=1\n"
+                              "dwTimeoutQuant=10\ndwTimeoutDefault=2000\niPopup=1\nbSoftAGC=0\n"
+                              "bEMailCID=0\n[Sounds]\nsWaveRingIn=\n[Startup]\nShowMainDlg=1\n"
+                              "[Ports]\nCOM9=" +
+                                  sim.SlavePath() + "\n");
+    modemsim::CallerId id;
+    id.number = "5551234";
+    id.name = "JOHN DOE";
+    sim.SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim.SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+
+    CQtFrontEnd frontEnd(CCallNotifier::Kind::PopupWindow);
+    CStartupEnvironment env([](const std::string&) {});
+    CEngineWorker* pWorker = nullptr;
+    CTarvo32App app(frontEnd, env, [&]() -> std::unique_ptr<IAppWorker> {
+        auto worker = std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
+        pWorker = worker.get();
+        return worker;
+    });
+
+    std::string file;
+    std::string failure;
+    // The user's part, played inside the program's own event loop.
+    QTimer::singleShot(0, [&] {
+        auto step = [&](bool ok, const char* what) {
+            if (!ok && failure.empty())
+                failure = what;
+            return ok;
+        };
+        CBasicWindow& window = *app.Window();
+        const bool ok = [&] {
+            if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "CID="); }, 30000),
+                      "the modem was made ready for calls"))
+                return false;
+            sim.Ring(2, modemsim::RingCadence::Fast());
+            CNotifyDlg* popup = frontEnd.Notifier()->Popup();
+            if (!step(QTest::qWaitFor(
+                          [&] {
+                              return popup->isVisible() && popup->FirstLine() == "JOHN DOE" &&
+                                     Digits(popup->SecondLine()) == "5551234";
+                          },
+                          30000),
+                      "the pop-up showed the caller's name and number"))
+                return false;
+            QTest::mouseClick(popup->RecordButton(), Qt::LeftButton);
+            if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "VRX"); }, 30000),
+                      "the modem was told to receive voice"))
+                return false;
+            if (!step(QTest::qWaitFor(
+                          [&] {
+                              file = pWorker->CurrentFile();
+                              // The header is brought up to date every two
+                              // seconds of sound: then there is sound in it.
+                              return !file.empty() && FileSize(file) > 44 + 8000;
+                          },
+                          30000),
+                      "the recording grew"))
+                return false;
+            QTest::mouseClick(frontEnd.StatusWindow()->StopButton(), Qt::LeftButton);
+            if (!step(QTest::qWaitFor([&] { return sim.WaitForReceiveEnd(0); }, 30000),
+                      "Stop ended the voice reception"))
+                return false;
+            return true;
+        }();
+        (void)ok;
+        window.OnCommand(kCmdExit);
+    });
+    const char* argv[] = {"vorella"};
+    EXPECT_EQ(app.InitInstance(1, argv), 0);
+    ASSERT_TRUE(failure.empty()) << "failed: " << failure << "\n" << home.Read("modem.log");
+
+    auto wav = ReadWholeFile(file, 1 << 24);
+    ASSERT_TRUE(wav.has_value()) << file;
+    EXPECT_EQ(wav->substr(0, 4), "RIFF");
+    EXPECT_GT(wav->size(), 44u + 8000u);
+    const std::string index = home.Read("Recorded Calls/index.dat");
+    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
+    EXPECT_NE(index.find("JOHN DOE"), std::string::npos) << index;
+    ResetCallState();
+    ResetAppState();
+}

@@ -1,0 +1,81 @@
+// Where a program cannot place its own pop-up (Wayland), the incoming call
+// is a desktop notification: checked against a fake notification service on
+// a private session bus, as the desktop's own would see it.
+#include "FakeNotifications.h"
+
+#include "popup/CallNotifier.h"
+#include "popup/DesktopNotice.h"
+#include "popup/NotifyDlg.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(DesktopNotice, TheCallGoesToTheNotificationServiceWithRecordAndShow) {
+    // The service on a connection of its own, as another process would be.
+    QDBusConnection serviceBus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-notifications");
+    ASSERT_TRUE(serviceBus.isConnected()) << "needs a session bus (dbus-run-session)";
+    FakeNotifications service(serviceBus);
+    ASSERT_TRUE(service.Register()) << serviceBus.lastError().message().toStdString();
+
+    CCallNotifier notifier(CCallNotifier::Kind::DesktopNotice);
+    ASSERT_NE(notifier.Notice(), nullptr);
+    EXPECT_EQ(notifier.Popup(), nullptr) << "no window of its own";
+    QSignalSpy shown(notifier.Notice(), &CDesktopNotice::shown);
+    QSignalSpy record(&notifier, &CCallNotifier::recordRequested);
+    QSignalSpy showMain(&notifier, &CCallNotifier::showMainRequested);
+
+    notifier.ShowCall(8000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() == 1; }, 10000));
+    ASSERT_EQ(service.notices.size(), 1);
+    const ReceivedNotice first = service.notices[0];
+    EXPECT_EQ(first.summary, "Incoming call...");
+    EXPECT_EQ(first.replaces, 0u);
+    EXPECT_EQ(first.timeoutMs, 8000);
+    EXPECT_TRUE(first.actions.contains("record"));
+    EXPECT_TRUE(first.actions.contains("Record"));
+    EXPECT_TRUE(first.actions.contains("show"));
+    EXPECT_TRUE(first.actions.contains("Show"));
+    const uint id = notifier.Notice()->Id();
+    EXPECT_NE(id, 0u);
+
+    // The caller ID replaces the notice (markup in a name stays text); a
+    // further ring replaces it again, which starts its time again.
+    notifier.SetCaller("JOHN <i>DOE</i>", "5551234");
+    notifier.RestartCloseTimer(8000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() == 3; }, 10000));
+    EXPECT_EQ(service.notices[1].replaces, id);
+    EXPECT_EQ(service.notices[1].summary, "JOHN <i>DOE</i>");
+    EXPECT_EQ(service.notices[1].body, "5551234");
+    EXPECT_EQ(service.notices[2].replaces, id);
+
+    // Another program's notice clicked: none of ours.
+    service.Invoke(id + 100, "record");
+    service.Invoke(id, "record");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return record.count() == 1; }, 10000));
+    service.Invoke(id, "show");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return showMain.count() == 1; }, 10000));
+    EXPECT_EQ(record.count(), 1);
+
+    notifier.Close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return service.closed.size() == 1; }, 10000));
+    EXPECT_EQ(service.closed[0], id);
+    serviceBus.unregisterService("org.freedesktop.Notifications");
+    QDBusConnection::disconnectFromBus("fake-notifications");
+}
+
+TEST(DesktopNotice, WithoutAServiceTheCallStillShowsInThePopupWindow) {
+    // Nobody serves the name on this bus in this test.
+    CCallNotifier notifier(CCallNotifier::Kind::DesktopNotice);
+    QSignalSpy failed(notifier.Notice(), &CDesktopNotice::failed);
+    notifier.SetCaller("JOHN DOE", "5551234");
+    notifier.ShowCall(8000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }, 30000));
+    EXPECT_EQ(notifier.Notice()->Id(), 0u);
+    ASSERT_NE(notifier.Popup(), nullptr);
+    EXPECT_TRUE(notifier.Popup()->isVisible());
+    EXPECT_EQ(notifier.Popup()->FirstLine(), "JOHN DOE");
+    notifier.Close();
+}
