@@ -173,6 +173,12 @@ bool CBasicWindow::OnCommand(int nId) {
     case kCmdOnline:
         GoOnline();
         return true;
+    case kCmdBusy:
+    case kCmdDoNotDisturb:
+        // Online, with the tray state the worker keeps the ring sound quiet in.
+        GoOnline();
+        SetTrayState(nId == kCmdBusy ? kTrayBusy : kTrayDoNotDisturb);
+        return true;
     case kCmdAway:
         GoOnline();
         m_pWorker->SetStoredAction(1);
