@@ -57,7 +57,6 @@ CTrayIcon::~CTrayIcon() {
 }
 
 void CTrayIcon::MakeIcon() {
-    m_pIcon.reset();
     m_pIcon = std::make_unique<QSystemTrayIcon>();
     m_pIcon->setContextMenu(m_pMenu.get());
     m_pIcon->setToolTip(m_sTooltip);
@@ -142,12 +141,10 @@ void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void CTrayIcon::OnPanelRegistered() {
-    // A panel that restarted knows nothing of us: add the icon again, with
-    // the picture of the moment, unless it is meant to be hidden.
-    if (m_bShown) {
-        MakeIcon();
-        m_pIcon->show();
-    }
+    // A panel that restarted knows nothing of us; Qt registers the icon with
+    // it again by itself, with the picture of the moment. (Qt decides once
+    // per process whether it speaks to a panel at all: a panel that first
+    // appears after the icon was made is not used.)
     emit availabilityChanged(IsAvailable());
 }
 

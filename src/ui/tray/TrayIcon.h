@@ -2,7 +2,8 @@
 // window chose for the line (CBasicWindow::TrayIconId) and animates the
 // recording and playing pictures, carries the tooltip and the tray menu, and
 // hands clicks to the hidden window. When the desktop panel restarts, the
-// icon is added again with the picture of the moment.
+// icon is added again with the picture of the moment (Qt does that itself
+// for the status-notifier panels).
 #pragma once
 
 #include <QObject>
@@ -48,7 +49,6 @@ private:
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
     void OnPanelRegistered();
     void OnPanelGone();
-    // A new QSystemTrayIcon: Qt picks the panel protocol when one is made.
     void MakeIcon();
 
     CBasicWindow& m_window;

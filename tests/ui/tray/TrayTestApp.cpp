@@ -125,10 +125,10 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == "--screenshots")
         return SaveScreenshots(app, tray, args[2]);
-    if (!tray.IsAvailable()) {
+    QObject::connect(&tray, &CTrayIcon::availabilityChanged,
+                     [](bool bAvailable) { Say(bAvailable ? "tray-available" : "tray-gone"); });
+    if (!tray.IsAvailable())
         Say("no-tray");
-        return 1;
-    }
     tray.Show();
 
     // The hidden window's timers, as the program's loop drives them.

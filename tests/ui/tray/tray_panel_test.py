@@ -96,8 +96,8 @@ class TrayPanelTest(unittest.TestCase):
                         DISPLAY=self.display, QT_QPA_PLATFORM="xcb")
         self.env.pop("XDG_CURRENT_DESKTOP", None)
         self.bus = dbus.SessionBus()
-        self.panel = Panel()
         self.addCleanup(self.stop_panel)
+        self.panel = Panel()
         self.start_app()
 
     # -- the parts ---------------------------------------------------------
@@ -118,13 +118,14 @@ class TrayPanelTest(unittest.TestCase):
         self.addCleanup(self.xvfb.terminate)
 
     def stop_panel(self):
-        if self.panel.proc.poll() is None:
+        if self.panel and self.panel.proc.poll() is None:
             self.panel.stop()
 
     def start_app(self):
         self.app = subprocess.Popen([os.environ["VORELLA_TRAY_APP"]], env=self.env,
                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.lines = queue.Queue()
+        self.seen = []
 
         def read():
             for line in self.app.stdout:
@@ -156,6 +157,7 @@ class TrayPanelTest(unittest.TestCase):
                 raise AssertionError("the tray program did not say " + prefix)
             if line is None:
                 raise AssertionError("the tray program ended before saying " + prefix)
+            self.seen.append(line)
             if line.startswith(prefix):
                 return line
 
@@ -307,7 +309,9 @@ class TrayPanelTest(unittest.TestCase):
         self.wait_picture("paused")
 
         self.panel.stop()
+        self.expect("tray-gone")
         self.panel = Panel()
+        self.expect("tray-available")
         self.item = wait_for("the icon to register again", self.registered_item)
         self.wait_picture("paused")
         self.assertIn("Vorella", self.tooltip())
