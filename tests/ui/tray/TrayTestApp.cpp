@@ -8,7 +8,7 @@
 // Output lines: "ready", "main-window", "command ID", "state ...".
 //
 // With "--screenshots DIR" it saves the tray menu as the user sees it
-// (tray-menu.png) and each picture at 22 px on a light and a dark panel
+// (tray-menu.png) and each picture at 22 and 16 px on a light and a dark panel
 // (tray-icons-light.png, tray-icons-dark.png), then ends.
 #include "FakeAppWorker.h"
 
@@ -74,18 +74,24 @@ public:
     void RunMessageLoop(CBasicWindow&) override {}
 };
 
-// Every picture at 22 px in a row, on a panel of the given colour.
+// Every picture in a row at 22 px, and below at 16 px, on a panel of the
+// given colour.
 bool SavePictureStrip(const QString& file, const QColor& panel) {
     const int pictures[] = {kTrayPicCreated, kTrayPicIdle, kTrayPicPaused, kTrayPicPlaying,
                             kTrayPicRecording, kTrayPicBlank};
-    const int size = 22, pad = 6;
+    const int sizes[] = {22, 16};
+    const int cell = 22, pad = 6;
     const int count = static_cast<int>(std::size(pictures));
-    QImage strip(count * (size + pad) + pad, size + 2 * pad, QImage::Format_ARGB32);
+    QImage strip(count * (cell + pad) + pad, 2 * (cell + pad) + pad, QImage::Format_ARGB32);
     strip.fill(panel);
     QPainter painter(&strip);
-    for (int i = 0; i < count; ++i)
-        painter.drawPixmap(pad + i * (size + pad), pad,
-                           TrayPictureIcon(pictures[i]).pixmap(size, size));
+    for (int row = 0; row < 2; ++row) {
+        const int size = sizes[row];
+        const int inset = (cell - size) / 2;
+        for (int i = 0; i < count; ++i)
+            painter.drawPixmap(pad + i * (cell + pad) + inset, pad + row * (cell + pad) + inset,
+                               TrayPictureIcon(pictures[i]).pixmap(size, size));
+    }
     painter.end();
     return strip.save(file);
 }
