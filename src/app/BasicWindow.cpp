@@ -138,8 +138,8 @@ void CBasicWindow::Answer() {
     m_pWorker->Wake();
 }
 
-void CBasicWindow::GoOnline() {
-    SetTrayState(0);
+void CBasicWindow::GoOnline(int nTrayState) {
+    SetTrayState(nTrayState);
     m_pWorker->ClearPendingCalls();
     g_bRecording = false;
     g_bPlaying = false;
@@ -175,9 +175,8 @@ bool CBasicWindow::OnCommand(int nId) {
         return true;
     case kCmdBusy:
     case kCmdDoNotDisturb:
-        // Online, with the tray state the worker keeps the ring sound quiet in.
-        GoOnline();
-        SetTrayState(nId == kCmdBusy ? kTrayBusy : kTrayDoNotDisturb);
+        // Online, in a tray state the worker keeps the ring sound quiet in.
+        GoOnline(nId == kCmdBusy ? kTrayBusy : kTrayDoNotDisturb);
         return true;
     case kCmdAway:
         GoOnline();

@@ -108,7 +108,7 @@ private:
     void Configure();
     void Record();
     void Answer();
-    void GoOnline();
+    void GoOnline(int nTrayState = 0);
     void OrderlyExitTick();
     void TrayTick();
     bool TrayNeedsTicks() const;

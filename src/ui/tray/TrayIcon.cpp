@@ -29,7 +29,10 @@ QString BrandTitle() {
 CTrayIcon::CTrayIcon(CBasicWindow& window, QObject* parent)
     : QObject(parent), m_window(window), m_sTitle(BrandTitle()), m_sTooltip(m_sTitle) {
     m_pMenu = MakeTrayMenu(m_sTitle, [this](int id) { m_window.OnCommand(id); });
-    MakeIcon();
+    m_pIcon = std::make_unique<QSystemTrayIcon>();
+    m_pIcon->setContextMenu(m_pMenu.get());
+    m_pIcon->setToolTip(m_sTooltip);
+    connect(m_pIcon.get(), &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
     m_animation.setInterval(static_cast<int>(kTrayAnimationMs));
     connect(&m_animation, &QTimer::timeout, this, &CTrayIcon::NextFrame);
 
@@ -38,16 +41,19 @@ CTrayIcon::CTrayIcon(CBasicWindow& window, QObject* parent)
         connect(hints, &QStyleHints::mouseDoubleClickIntervalChanged, this,
                 [this](int ms) { m_window.SetDoubleClickTime(static_cast<unsigned>(ms)); });
     }
+    // A panel that restarts knows nothing of us; Qt registers the icon with
+    // it again by itself, with the picture of the moment. (Qt decides once
+    // per process whether it speaks to a panel at all: a panel that first
+    // appears after the icon was made is not used.)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
-        m_pPanelWatcher = new QDBusServiceWatcher(QString::fromLatin1(kPanelService), bus,
-                                                  QDBusServiceWatcher::WatchForRegistration |
-                                                      QDBusServiceWatcher::WatchForUnregistration,
-                                                  this);
-        connect(m_pPanelWatcher, &QDBusServiceWatcher::serviceRegistered, this,
-                &CTrayIcon::OnPanelRegistered);
-        connect(m_pPanelWatcher, &QDBusServiceWatcher::serviceUnregistered, this,
-                &CTrayIcon::OnPanelGone);
+        auto* panel = new QDBusServiceWatcher(QString::fromLatin1(kPanelService), bus,
+                                              QDBusServiceWatcher::WatchForRegistration |
+                                                  QDBusServiceWatcher::WatchForUnregistration,
+                                              this);
+        auto report = [this] { emit availabilityChanged(IsAvailable()); };
+        connect(panel, &QDBusServiceWatcher::serviceRegistered, this, report);
+        connect(panel, &QDBusServiceWatcher::serviceUnregistered, this, report);
     }
 }
 
@@ -56,21 +62,11 @@ CTrayIcon::~CTrayIcon() {
     m_pIcon.reset();
 }
 
-void CTrayIcon::MakeIcon() {
-    m_pIcon = std::make_unique<QSystemTrayIcon>();
-    m_pIcon->setContextMenu(m_pMenu.get());
-    m_pIcon->setToolTip(m_sTooltip);
-    if (m_nFrame != 0)
-        m_pIcon->setIcon(TrayPictureIcon(m_nFrame));
-    connect(m_pIcon.get(), &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
-}
-
 bool CTrayIcon::IsAvailable() const {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void CTrayIcon::Show() {
-    m_bShown = true;
     if (m_nShown == 0) {
         m_nShown = kTrayPicCreated;
         SetFrame(kTrayPicCreated);
@@ -138,16 +134,4 @@ void CTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
         // The menu is shown by Qt (or by the panel, from the exported menu).
         break;
     }
-}
-
-void CTrayIcon::OnPanelRegistered() {
-    // A panel that restarted knows nothing of us; Qt registers the icon with
-    // it again by itself, with the picture of the moment. (Qt decides once
-    // per process whether it speaks to a panel at all: a panel that first
-    // appears after the icon was made is not used.)
-    emit availabilityChanged(IsAvailable());
-}
-
-void CTrayIcon::OnPanelGone() {
-    emit availabilityChanged(IsAvailable());
 }

@@ -13,7 +13,6 @@
 #include <string>
 
 class CBasicWindow;
-class QDBusServiceWatcher;
 class QMenu;
 
 class CTrayIcon : public QObject {
@@ -47,18 +46,13 @@ private:
     void SetFrame(int nPicture);
     void NextFrame();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
-    void OnPanelRegistered();
-    void OnPanelGone();
-    void MakeIcon();
 
     CBasicWindow& m_window;
     std::unique_ptr<QMenu> m_pMenu;
     std::unique_ptr<QSystemTrayIcon> m_pIcon;
     QTimer m_animation;
-    QDBusServiceWatcher* m_pPanelWatcher = nullptr;
     QString m_sTitle;
     QString m_sTooltip;
     int m_nShown = 0;
     int m_nFrame = 0;
-    bool m_bShown = false;
 };

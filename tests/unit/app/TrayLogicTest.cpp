@@ -185,6 +185,22 @@ TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) 
     EXPECT_FALSE(g_bPaused);
 }
 
+TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
+    const std::pair<int, int> cases[] = {
+        {kCmdBusy, kTrayBusy}, {kCmdDoNotDisturb, kTrayDoNotDisturb}, {kCmdOnline, 0}};
+    for (auto [command, state] : cases) {
+        EXPECT_TRUE(window.OnCommand(command));
+        EXPECT_EQ(window.TrayState(), state) << command;
+    }
+    // Paused and resumed: the state chosen before comes back.
+    window.OnCommand(kCmdDoNotDisturb);
+    window.OnCommand(kCmdOffline);
+    EXPECT_EQ(window.TrayState(), kTrayPaused);
+    window.OnCommand(kCmdOffline);
+    EXPECT_EQ(window.TrayState(), kTrayDoNotDisturb);
+    EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{2, 3, 0, 3, 4, 3}));
+}
+
 TEST_F(TrayWindowTest, SingleClickDoesNothingWithTheClickSettingOff) {
     SetClickSetting(0);
     Tick();
