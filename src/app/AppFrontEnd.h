@@ -22,7 +22,10 @@ public:
     virtual void ShowMainWindow(bool bShow) = 0;
     // The tray state number changed (4 = paused).
     virtual void TrayStateChanged(int nState) = 0;
-    // Timer 3: the tray's picture and click timing.
+    // Timer 3: the tray shows window.TrayIconId(). Timer 3 runs only while
+    // the line has something for the tray to follow; a front end with a tray
+    // calls window.WakeTray() when the worker reports a call (pop-up, caller,
+    // call busy, recording, monitoring changed), so the picture follows it.
     virtual void TrayTick() {}
     // The main window's refresh timer 4 (after "&Stop").
     virtual void StartMainRefresh(unsigned ms) = 0;

@@ -25,6 +25,8 @@ CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t w
         if (!title.empty())
             m_arRASWindows.push_back(std::move(title));
     m_bUseWindowSchedule = GetProfileIntFrom(ini, "Options", "bUseWindowSchedule", 1) != 0;
+    // The first ticks replace the picture of creation with the line's.
+    m_nTrayIconId = kTrayPicCreated;
     StartTimer(kTimerTray, kTrayTimerMs);
     m_bCreated = true;
     return result;
@@ -105,6 +107,7 @@ void CBasicWindow::ToggleMonitoring() {
         g_bPaused = true;
     }
     m_pWorker->Wake();
+    WakeTray();
 }
 
 void CBasicWindow::EnsureMonitoring() {
@@ -132,6 +135,7 @@ void CBasicWindow::Configure() {
 }
 
 void CBasicWindow::Record() {
+    WakeTray();
     EnsureMonitoring();
     WaitThen(
         4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); },
@@ -142,6 +146,7 @@ void CBasicWindow::Record() {
 }
 
 void CBasicWindow::Answer() {
+    WakeTray();
     // Resuming is only right when paused: toggling a running instance whose
     // port is still opening would pause it instead.
     EnsureMonitoring();
@@ -154,8 +159,8 @@ void CBasicWindow::Answer() {
         });
 }
 
-void CBasicWindow::GoOnline() {
-    SetTrayState(0);
+void CBasicWindow::GoOnline(int nTrayState) {
+    SetTrayState(nTrayState);
     m_pWorker->ClearPendingCalls();
     g_bRecording = false;
     g_bPlaying = false;
@@ -164,6 +169,8 @@ void CBasicWindow::GoOnline() {
 }
 
 bool CBasicWindow::OnCommand(int nId) {
+    // Most commands change what the line does, and so the tray's picture.
+    WakeTray();
     switch (nId) {
     case kCmdShowMainWindow:
         ShowMainWindow();
@@ -186,6 +193,11 @@ bool CBasicWindow::OnCommand(int nId) {
         return true;
     case kCmdOnline:
         GoOnline();
+        return true;
+    case kCmdBusy:
+    case kCmdDoNotDisturb:
+        // Online, in a tray state the worker keeps the ring sound quiet in.
+        GoOnline(nId == kCmdBusy ? kTrayBusy : kTrayDoNotDisturb);
         return true;
     case kCmdAway:
         GoOnline();
@@ -226,7 +238,7 @@ bool CBasicWindow::OnCommand(int nId) {
 void CBasicWindow::OnTimer(int nId) {
     switch (nId) {
     case kTimerTray:
-        m_frontEnd.TrayTick();
+        TrayTick();
         break;
     case kTimerStep:
         RunSteps();
@@ -242,6 +254,51 @@ void CBasicWindow::OnTimer(int nId) {
     default:
         break;
     }
+}
+
+void CBasicWindow::OnTrayClick(TrayClick click) {
+    WakeTray();
+    switch (click) {
+    case TrayClick::Left:
+        if (m_trayClicks.LeftUp())
+            ShowMainWindow();
+        break;
+    case TrayClick::Double:
+        m_trayClicks.DoubleClick();
+        ShowMainWindow();
+        break;
+    case TrayClick::Middle:
+        StepMonitoring();
+        break;
+    }
+}
+
+void CBasicWindow::WakeTray() {
+    // While exiting, timer 3 stays stopped.
+    if (m_bCreated && !m_bQuitPosted && !g_bShuttingDown && !m_timers.IsRunning(kTimerTray))
+        StartTimer(kTimerTray, kTrayTimerMs);
+}
+
+bool CBasicWindow::TrayNeedsTicks() const {
+    if (m_trayClicks.IsTiming() || g_bActionPending)
+        return true;
+    const TrayFlags flags = CurrentTrayFlags();
+    if (TrayPictureFor(flags) != m_nTrayIconId || FlagsNeedWatching(flags))
+        return true;
+    // A call may start a recording or music on hold at any moment.
+    return m_pWorker && (m_pWorker->IsCallActive() || m_pWorker->IsBusy());
+}
+
+void CBasicWindow::TrayTick() {
+    if (m_trayClicks.Tick(m_nDoubleClickMs)) {
+        // Read now: the options dialog may have changed it.
+        if (GetProfileIntFrom(GetSettingsPath(), "Options", "bClick", 1) != 0)
+            StepMonitoring();
+    }
+    m_nTrayIconId = TrayPictureFor(CurrentTrayFlags());
+    m_frontEnd.TrayTick();
+    if (!TrayNeedsTicks())
+        m_timers.Kill(kTimerTray);
 }
 
 void CBasicWindow::OrderlyExitTick() {
@@ -350,6 +407,7 @@ std::string CBasicWindow::GetCurrentFile() {
 }
 
 void CBasicWindow::PlayFile(const std::string& sFile) {
+    WakeTray();
     if (g_bRecording)
         m_pWorker->StopRecording();
     m_sPlayFile = sFile;
@@ -372,6 +430,7 @@ void CBasicWindow::Exit() {
 }
 
 void CBasicWindow::Dial(const std::string& sNumber, bool bSpeak) {
+    WakeTray();
     m_pWorker->Dial(sNumber, bSpeak);
 }
 

@@ -10,6 +10,7 @@
 #include "app/CommandIds.h"
 #include "app/ControlService.h"
 #include "app/ExternalControl.h"
+#include "app/TrayLogic.h"
 #include "app/UiTimers.h"
 
 #include <atomic>
@@ -58,6 +59,21 @@ public:
 
     void ToggleMonitoring();
     void PostQuit();
+    // "&Disable" and the tray's middle click: step the monitoring state.
+    void StepMonitoring() { OnCommand(kCmdDisable); }
+
+    // The tray icon's mouse buttons (the menu is the tray's own business).
+    enum class TrayClick { Left, Double, Middle };
+    void OnTrayClick(TrayClick click);
+    // The desktop's double-click time, which the single click waits out.
+    void SetDoubleClickTime(unsigned ms) { m_nDoubleClickMs = ms; }
+    // The picture the tray shows now (526 until the first tick).
+    int TrayIconId() const { return m_nTrayIconId; }
+    // Timer 3 runs only while the tray has something to follow: a click
+    // being timed, a call, a recording, a play. Anything that may change the
+    // picture (a command, the worker reporting a call) wakes it here; it
+    // stops itself once the picture is settled and nothing is going on.
+    void WakeTray();
     bool IsQuitPosted() const { return m_bQuitPosted; }
 
     int TrayState() const { return m_nTrayState; }
@@ -103,8 +119,10 @@ private:
     void Configure();
     void Record();
     void Answer();
-    void GoOnline();
+    void GoOnline(int nTrayState = 0);
     void OrderlyExitTick();
+    void TrayTick();
+    bool TrayNeedsTicks() const;
     void ImmediateExit();
 
     IAppFrontEnd& m_frontEnd;
@@ -129,4 +147,7 @@ private:
     int m_nTrayState = 0;
     int m_nSavedTrayState = 0;
     std::string m_sPlayFile;
+    int m_nTrayIconId = kTrayPicCreated;
+    CTrayClicks m_trayClicks;
+    unsigned m_nDoubleClickMs = 500;
 };

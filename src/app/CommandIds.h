@@ -3,6 +3,7 @@
 #pragma once
 
 enum CommandId : int {
+    kCmdPlay = 1110,            // "&Play": the main window plays the selected call
     kCmdConfigure = 32772,      // "Configure the program": run the set-up again
     kCmdShowMainWindow = 32773, // the product name, bold default item
     kCmdStopCall = 32777,       // stop the call being handled
@@ -11,6 +12,8 @@ enum CommandId : int {
     kCmdOptions = 32782,        // "&Configuration..."
     kCmdOnline = 32789,         // "&Online"
     kCmdAway = 32790,           // "A&way"
+    kCmdBusy = 32791,           // "&Busy": ring sounds muted
+    kCmdDoNotDisturb = 32792,   // "&Do Not Disturb": no ring sounds, no pop-up
     kCmdOffline = 32793,        // "O&ffline"
     kCmdHelp = 32797,           // "&Contents"
     kCmdDiagnostics = 32798,    // "D&iagnostics..."
@@ -40,5 +43,8 @@ inline constexpr unsigned kStepTickMs = 5;
 // The main window's refresh after "&Stop".
 inline constexpr unsigned kStopRefreshMs = 4000;
 
+// The tray states: 0 online; the worker plays no ring sound in 1 to 3.
+inline constexpr int kTrayBusy = 2;
+inline constexpr int kTrayDoNotDisturb = 3;
 // The tray state shown while monitoring is paused.
 inline constexpr int kTrayPaused = 4;

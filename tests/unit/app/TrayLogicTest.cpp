@@ -1,0 +1,216 @@
+// The tray's rules without a desktop: the picture for the line's state, the
+// single click told from a double click, and the hidden window's timer 3
+// running only while the tray has something to follow.
+#include "FakeAppWorker.h"
+#include "TempHome.h"
+
+#include "app/BasicWindow.h"
+#include "app/TrayLogic.h"
+#include "engine/CallState.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TrayPictureTest, PausedBeforeRecordingBeforeHoldOrPlay) {
+    struct Case {
+        TrayFlags flags;
+        int picture;
+    };
+    const Case cases[] = {
+        {{false, false, false, false}, kTrayPicIdle},
+        {{true, true, true, true}, kTrayPicPaused},
+        {{false, true, true, true}, kTrayPicRecording},
+        {{false, false, true, false}, kTrayPicPlaying},
+        {{false, false, false, true}, kTrayPicPlaying},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TrayPictureFor(c.flags), c.picture);
+    EXPECT_TRUE(IsAnimatedPicture(kTrayPicRecording));
+    EXPECT_TRUE(IsAnimatedPicture(kTrayPicPlaying));
+    EXPECT_FALSE(IsAnimatedPicture(kTrayPicIdle));
+    EXPECT_FALSE(IsAnimatedPicture(kTrayPicPaused));
+}
+
+// Ticks until the click is decided; the number of ticks it took, or -1.
+int TicksUntilSingleClick(CTrayClicks& clicks, unsigned doubleClickMs, int maxTicks = 40) {
+    for (int i = 1; i <= maxTicks; ++i)
+        if (clicks.Tick(doubleClickMs))
+            return i;
+    return -1;
+}
+
+TEST(TrayClicksTest, OneClickCountsOnceTheDoubleClickTimeHasPassed) {
+    // (ticks after the click) x 250 ms must exceed the double-click time.
+    const std::pair<unsigned, int> cases[] = {{400, 2}, {500, 3}, {499, 2}, {0, 1}, {1000, 5}};
+    for (auto [ms, ticks] : cases) {
+        CTrayClicks clicks;
+        EXPECT_FALSE(clicks.LeftUp());
+        EXPECT_TRUE(clicks.IsTiming());
+        EXPECT_EQ(TicksUntilSingleClick(clicks, ms), ticks) << ms << " ms";
+        EXPECT_FALSE(clicks.IsTiming()) << "decided: timer 3 may stop";
+    }
+}
+
+TEST(TrayClicksTest, TwoQuickClicksAreADoubleClickNotTwoSingleClicks) {
+    // A panel that reports the double click itself (button up, then the
+    // double click).
+    CTrayClicks reported;
+    reported.LeftUp();
+    reported.Tick(500);
+    reported.DoubleClick();
+    EXPECT_EQ(TicksUntilSingleClick(reported, 500), -1);
+    EXPECT_FALSE(reported.IsTiming());
+
+    // A panel that reports two activations: the second one is the double click.
+    CTrayClicks twoUps;
+    EXPECT_FALSE(twoUps.LeftUp());
+    twoUps.Tick(500);
+    EXPECT_TRUE(twoUps.LeftUp());
+    EXPECT_EQ(TicksUntilSingleClick(twoUps, 500), -1);
+
+    // A second click after the double-click time is a single click again.
+    CTrayClicks slow;
+    slow.LeftUp();
+    EXPECT_EQ(TicksUntilSingleClick(slow, 500), 3);
+    EXPECT_FALSE(slow.LeftUp());
+    EXPECT_EQ(TicksUntilSingleClick(slow, 500), 3);
+}
+
+class TrayWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        std::string error;
+        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
+        window.AttachWorker(worker);
+        window.SetDoubleClickTime(400);
+    }
+    void TearDown() override { ResetCallState(); }
+
+    // Fires timer 3 as the loop would, without waiting for it.
+    void Tick() {
+        ASSERT_TRUE(window.Timers().IsRunning(kTimerTray));
+        window.OnTimer(kTimerTray);
+    }
+    bool TrayTimerRuns() { return window.Timers().IsRunning(kTimerTray); }
+    void SetClickSetting(int on) {
+        WriteProfileIntTo(GetSettingsPath(), "Options", "bClick", on);
+    }
+
+    TempHome home;
+    FakeAppWorker worker;
+    FakeFrontEnd frontEnd;
+    CBasicWindow window{frontEnd};
+};
+
+TEST_F(TrayWindowTest, TimerThreeStopsWhenIdleAndRunsWhileALineStateNeedsFollowing) {
+    EXPECT_EQ(window.TrayIconId(), kTrayPicCreated);
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
+    EXPECT_FALSE(TrayTimerRuns()) << "an idle line needs no ticks";
+
+    // A command wakes it; the picture follows within a tick.
+    window.OnCommand(kCmdDisable);
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicPaused);
+    EXPECT_FALSE(TrayTimerRuns());
+    window.OnCommand(kCmdDisable);
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
+    EXPECT_FALSE(TrayTimerRuns());
+
+    // A call keeps it running: the worker may start recording on its own.
+    worker.bCallActive = true;
+    window.WakeTray();
+    Tick();
+    EXPECT_TRUE(TrayTimerRuns());
+    g_bRecording = true;
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicRecording);
+    g_bRecording = false;
+    g_bHold = true;
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicPlaying);
+    EXPECT_TRUE(TrayTimerRuns());
+    g_bHold = false;
+    worker.bCallActive = false;
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
+    EXPECT_FALSE(TrayTimerRuns());
+
+    // A play started from outside wakes it too.
+    window.PlayFile("message.wav");
+    g_bPlaying = true;
+    Tick();
+    EXPECT_EQ(window.TrayIconId(), kTrayPicPlaying);
+    EXPECT_TRUE(TrayTimerRuns());
+}
+
+TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) {
+    Tick();
+    ASSERT_FALSE(TrayTimerRuns());
+
+    // One click: monitoring steps once the double-click time has passed.
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    EXPECT_FALSE(g_bPaused);
+    Tick();
+    EXPECT_FALSE(g_bPaused) << "250 ms is within the double-click time";
+    Tick();
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_EQ(window.TrayIconId(), kTrayPicPaused) << "the step shows in the same tick";
+    EXPECT_FALSE(TrayTimerRuns());
+
+    // Two quick clicks: no step, the main window opens.
+    const int shown = frontEnd.nShown;
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
+        Tick();
+    EXPECT_TRUE(g_bPaused) << "a double click does not step monitoring";
+    EXPECT_EQ(frontEnd.nShown, shown + 1);
+    EXPECT_FALSE(TrayTimerRuns());
+
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    window.OnTrayClick(CBasicWindow::TrayClick::Double);
+    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
+        Tick();
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_EQ(frontEnd.nShown, shown + 2);
+
+    // The middle button steps at once.
+    window.OnTrayClick(CBasicWindow::TrayClick::Middle);
+    EXPECT_FALSE(g_bPaused);
+}
+
+TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
+    const std::pair<int, int> cases[] = {
+        {kCmdBusy, kTrayBusy}, {kCmdDoNotDisturb, kTrayDoNotDisturb}, {kCmdOnline, 0}};
+    for (auto [command, state] : cases) {
+        EXPECT_TRUE(window.OnCommand(command));
+        EXPECT_EQ(window.TrayState(), state) << command;
+    }
+    // Paused and resumed: the state chosen before comes back.
+    window.OnCommand(kCmdDoNotDisturb);
+    window.OnCommand(kCmdOffline);
+    EXPECT_EQ(window.TrayState(), kTrayPaused);
+    window.OnCommand(kCmdOffline);
+    EXPECT_EQ(window.TrayState(), kTrayDoNotDisturb);
+    EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{2, 3, 0, 3, 4, 3}));
+}
+
+TEST_F(TrayWindowTest, SingleClickDoesNothingWithTheClickSettingOff) {
+    SetClickSetting(0);
+    Tick();
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
+        Tick();
+    EXPECT_FALSE(TrayTimerRuns()) << "the click was decided";
+    EXPECT_FALSE(g_bPaused);
+    EXPECT_EQ(frontEnd.nShown, 0);
+    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
+}
+
+} // namespace
