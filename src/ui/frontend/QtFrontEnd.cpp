@@ -51,6 +51,12 @@ void CQtFrontEnd::LeaveInOrder() {
     Command(kCmdAppExit);
 }
 
+// The worker reported something about the call: the tray's picture follows.
+void CQtFrontEnd::WakeTray() {
+    if (m_pWindow)
+        m_pWindow->WakeTray();
+}
+
 void CQtFrontEnd::ToggleRecording() {
     Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
 }
@@ -118,6 +124,11 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
 
 void CQtFrontEnd::SetUpTray(CBasicWindow& window) {
     m_pTray = std::make_unique<CTrayIcon>(window);
+    // A panel that comes later (the desktop still starting) gets the icon.
+    connect(m_pTray.get(), &CTrayIcon::availabilityChanged, this, [this](bool bAvailable) {
+        if (bAvailable && m_pTray->ShownPicture() == 0)
+            m_pTray->Show();
+    });
     if (m_pTray->IsAvailable()) {
         m_pTray->Show();
         return;
@@ -155,6 +166,7 @@ void CQtFrontEnd::QuitPosted() {
 // IUiBridge
 
 void CQtFrontEnd::SetStatusText(const std::string& text) {
+    WakeTray();
     if (m_pStatus)
         m_pStatus->SetStatus(Q(text));
 }
@@ -171,16 +183,19 @@ void CQtFrontEnd::RefreshCaller() {
 }
 
 void CQtFrontEnd::CallerChanged(const CallerDisplay& caller) {
+    WakeTray();
     if (m_pStatus)
         m_pStatus->SetCaller(Q(caller.sName), Q(caller.sNumber));
     m_pNotifier->SetCaller(Q(caller.sName), Q(caller.sNumber));
 }
 
 void CQtFrontEnd::UpdateCurrentCall(bool) {
+    WakeTray();
     RefreshCaller();
 }
 
 void CQtFrontEnd::SetTrayTooltip(const std::string& text) {
+    WakeTray();
     if (m_pTray)
         m_pTray->SetTooltip(text);
 }
@@ -222,10 +237,12 @@ void CQtFrontEnd::ActivateMainWindow() {
 }
 
 void CQtFrontEnd::ShowPopup() {
+    WakeTray();
     m_pNotifier->ShowCall(CNotifyDlg::kCloseMs);
 }
 
 void CQtFrontEnd::MonitoringChanged(bool bPaused) {
+    WakeTray();
     if (m_pStatus)
         m_pStatus->SetStatus(bPaused ? tr("Monitoring paused") : QString::fromUtf8(LoadStr(109)));
 }

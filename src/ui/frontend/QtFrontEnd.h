@@ -84,6 +84,7 @@ private:
     void ToggleRecording();
     void RefreshCaller();
     void SetUpTray(CBasicWindow& window);
+    void WakeTray();
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
