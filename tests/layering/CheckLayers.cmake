@@ -1,6 +1,7 @@
 # The layers of the source tree, checked on every test run:
-#   - only the desktop program (src/ui/, and the tests of it in tests/*/ui/)
-#     includes Qt, so the core and the service build without it;
+#   - only the desktop program (src/ui/, its tests under tests/ui/ or
+#     tests/*/ui/, and its benchmarks bench/Desktop*, bench/Qt*) includes Qt,
+#     so the core and the service build without it;
 #   - a lower layer never includes a higher one, and no library links one.
 # Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
 # audio and calllog build on platform and config only; notify on those and
@@ -33,7 +34,8 @@ function(check_tree root out_var)
         "${root}/src/*" "${root}/tools/*" "${root}/tests/*" "${root}/bench/*" "${root}/fuzz/*")
     list(FILTER sources INCLUDE REGEX "\\.(h|hpp|c|cc|cpp|cxx)$")
     foreach(rel IN LISTS sources)
-        if(rel MATCHES "^src/ui/" OR rel MATCHES "^tests/[^/]+/ui/")
+        if(rel MATCHES "^src/ui/" OR rel MATCHES "^tests/([^/]+/)?ui/" OR
+           rel MATCHES "^bench/(Desktop|Qt)[^/]*$")
             continue()
         endif()
         file(STRINGS "${root}/${rel}" lines REGEX "${qt_include}")
