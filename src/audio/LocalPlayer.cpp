@@ -154,8 +154,8 @@ void CLocalPlayer::Run() {
     std::unique_ptr<IPlaybackStream> stream = m_backend.OpenPlayback(m_nDeviceId, PcmFormat(rate));
     if (!stream) {
         std::lock_guard lock(m_mutex);
-        m_sError = StrPrintf("the sound device does not play %s (%u samples/s)", m_sFile.c_str(),
-                             rate);
+        m_sError =
+            StrPrintf("the sound device does not play %s (%u samples/s)", m_sFile.c_str(), rate);
         m_bPlaying = false;
         AudioLog("Local playback: " + m_sError + "\n");
         return;

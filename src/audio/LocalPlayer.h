@@ -28,7 +28,7 @@ public:
     // not a WAV, unknown format); the player is then empty.
     bool Open(const std::string& sWavFile, std::string* pError);
     void Close();
-    void Play();            // from the position; at the end: from the start
+    void Play(); // from the position; at the end: from the start
     void Pause();
     void Stop();            // and back to the start
     void Seek(uint32_t ms); // clamped to the length
@@ -61,8 +61,8 @@ private:
     std::string m_sError;
     std::vector<int16_t> m_samples;
     uint32_t m_nRate = 8000;
-    size_t m_nPos = 0;      // the next frame to hand to the device
-    uint64_t m_nEpoch = 0;  // moves on with every jump (seek, stop, new file)
+    size_t m_nPos = 0;     // the next frame to hand to the device
+    uint64_t m_nEpoch = 0; // moves on with every jump (seek, stop, new file)
     bool m_bPlaying = false;
     int m_nVolume = 100;
 };

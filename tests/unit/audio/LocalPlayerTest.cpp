@@ -42,9 +42,9 @@ double SoxiSeconds(const std::string& path) {
 // The file's samples as sox decodes them, mixed to mono.
 std::vector<int16_t> SoxSamples(const std::string& path) {
     std::string raw;
-    EXPECT_EQ(RunProgram({"sox", path, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"},
-                         &raw),
-              0);
+    EXPECT_EQ(
+        RunProgram({"sox", path, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"}, &raw),
+        0);
     std::vector<int16_t> s(raw.size() / 2);
     std::memcpy(s.data(), raw.data(), s.size() * 2);
     return s;
