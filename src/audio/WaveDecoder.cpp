@@ -121,14 +121,18 @@ size_t MsPerBlock(const WaveFormat& f) {
 }
 
 struct MsChannel {
-    int coef1 = 0, coef2 = 0, delta = 16, sample1 = 0, sample2 = 0;
+    // A damaged block may start from any step and grow it without end; in
+    // 64 bits and capped it stays defined (a sound file never comes near).
+    static constexpr int64_t kMaxDelta = 1 << 24;
+    int64_t coef1 = 0, coef2 = 0, delta = 16, sample1 = 0, sample2 = 0;
     int16_t Decode(int code) {
-        int predicted = (sample1 * coef1 + sample2 * coef2) >> 8;
+        int64_t predicted = (sample1 * coef1 + sample2 * coef2) >> 8;
         predicted += (code >= 8 ? code - 16 : code) * delta;
-        predicted = std::clamp(predicted, -32768, 32767);
+        predicted = std::clamp<int64_t>(predicted, -32768, 32767);
         sample2 = sample1;
         sample1 = predicted;
-        delta = std::max(16, (kMsAdapt[static_cast<size_t>(code)] * delta) >> 8);
+        delta =
+            std::clamp<int64_t>((kMsAdapt[static_cast<size_t>(code)] * delta) >> 8, 16, kMaxDelta);
         return static_cast<int16_t>(predicted);
     }
 };
@@ -153,8 +157,8 @@ bool DecodeMs(const WaveFormat& f, const uint8_t* p, size_t len, std::vector<int
         out.push_back(static_cast<int16_t>(ch[0].sample2));
         out.push_back(static_cast<int16_t>(ch[0].sample1));
     } else {
-        out.push_back(Mix(ch[0].sample2, ch[1].sample2));
-        out.push_back(Mix(ch[0].sample1, ch[1].sample1));
+        out.push_back(Mix(static_cast<int>(ch[0].sample2), static_cast<int>(ch[1].sample2)));
+        out.push_back(Mix(static_cast<int>(ch[0].sample1), static_cast<int>(ch[1].sample1)));
     }
     size_t left = (MsPerBlock(f) - 2) * channels / 2; // code bytes the block should hold
     for (size_t i = 7 * channels; i < len && left > 0; ++i, --left) {
