@@ -190,13 +190,13 @@ bool Fail(std::string* pError, const std::string& why) {
 bool DecodeBlocks(CWaveFile& in, const Coding& coding, const std::string& path, DecodedWave& out,
                   std::string* pError, size_t maxSamples) {
     const WaveFormat& f = in.Format();
+    if (f.nChannels < 1 || f.nChannels > 2)
+        return Fail(pError, StrPrintf("%s: %s with %u channels is not supported", path.c_str(),
+                                      coding.name, f.nChannels));
     const size_t blockBytes = coding.tag == kTagAlaw || coding.tag == kTagUlaw
                                   ? f.nChannels
                                   : static_cast<size_t>(f.nBlockAlign);
     const size_t perBlock = coding.samplesPerBlock(f);
-    if (f.nChannels < 1 || f.nChannels > 2)
-        return Fail(pError, StrPrintf("%s: %s with %u channels is not supported", path.c_str(),
-                                      coding.name, f.nChannels));
     if (perBlock == 0 || blockBytes == 0)
         return Fail(pError, StrPrintf("%s: %s blocks of %u bytes make no sense", path.c_str(),
                                       coding.name, f.nBlockAlign));
