@@ -3,8 +3,9 @@
 // Plays one WAV file on the sound card, as the main window's player bar
 // does for the selected recording. The file is decoded whole when it is
 // opened, so seeking is instant and the playback thread never touches the
-// disk; a thread of its own feeds the device, and every control call returns
-// at once, so the UI thread can call them freely.
+// disk. A thread of its own feeds the device in short chunks; pause, seek,
+// stop and volume return at once, and Play waits at most for a paused
+// thread to hand over its last chunk, so the UI thread can call them freely.
 #pragma once
 
 #include "audio/SoundBackend.h"
