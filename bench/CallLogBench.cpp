@@ -15,8 +15,12 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <malloc.h>
+#include <memory>
 #include <random>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -187,6 +191,66 @@ void BM_CallListOtherLocale100k(benchmark::State& state) {
     CallListOf(state, OtherLocaleIndex());
 }
 BENCHMARK(BM_CallListOtherLocale100k)->Unit(benchmark::kMillisecond);
+
+// One keystroke in the main window's search box: the list rebuilt for the
+// text typed so far, matched case-insensitively against each call's
+// combined text (key, name, number, memo, length, date, time). Goal: under
+// 50 ms for 100,000 calls.
+void BM_CallListSearchKeystroke100k(benchmark::State& state) {
+    ::setenv("LC_TIME", "C.UTF-8", 1);
+    CDataStructureArray a;
+    a.Load(Data().index);
+    Timed(state, ReadReference(),
+          [&] { benchmark::DoNotOptimize(CallListRows(a, "Caller Number 4242").size()); });
+}
+BENCHMARK(BM_CallListSearchKeystroke100k)->Unit(benchmark::kMillisecond);
+
+// What 100,000 calls cost in memory once loaded and shown: the heap in use
+// (malloc's own count, so memory freed by earlier benchmarks does not hide
+// anything) and the resident set, each as the growth over the state
+// before. Goal: the whole program under 150 MB.
+size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
+
+size_t ResidentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+void BM_CallListMemory100k(benchmark::State& state) {
+    ::setenv("LC_TIME", "C.UTF-8", 1);
+    Data();
+    double heapMb = 0;
+    double rssMb = 0;
+    double rowsMb = 0;
+    for (auto _ : state) {
+        // Memory freed by the fixture goes back to the system first, so the
+        // growth is the list's own.
+        malloc_trim(0);
+        const size_t heap0 = HeapInUse();
+        const size_t rss0 = ResidentBytes();
+        auto a = std::make_unique<CDataStructureArray>();
+        a->Load(Data().index);
+        std::vector<CallListRow> rows = CallListRows(*a);
+        heapMb = static_cast<double>(HeapInUse() - heap0) / (1 << 20);
+        rssMb = static_cast<double>(ResidentBytes() - rss0) / (1 << 20);
+        // The window needs only the rows once they are built.
+        a.reset();
+        rowsMb = static_cast<double>(HeapInUse() - heap0) / (1 << 20);
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["heap_MB"] = heapMb;
+    state.counters["rss_MB"] = rssMb;
+    state.counters["rows_only_MB"] = rowsMb;
+}
+BENCHMARK(BM_CallListMemory100k)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_Base64_10MB(benchmark::State& state) {
     const std::string& data = TenMegabytes();

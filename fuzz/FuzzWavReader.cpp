@@ -1,7 +1,9 @@
-// The WAV reader takes any file from the call folder; the wave buffer
-// deserialiser takes whatever bytes it is given.
+// The WAV reader and the decoder of every coding take any file from the call
+// folder or a user's greeting; the wave buffer deserialiser takes whatever
+// bytes it is given.
 #include "audio/Cacm.h"
 #include "audio/Wave.h"
+#include "audio/WaveDecoder.h"
 #include "audio/WaveFile.h"
 
 #include <cstdint>
@@ -33,6 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WaveFormat format;
     std::string error;
     ReadWaveSamples(path, samples, format, error, 1u << 20);
+    DecodedWave decoded;
+    DecodeWaveFile(path, decoded, &error, 1u << 20);
     std::remove(path.c_str());
 
     CWave wave;

@@ -66,6 +66,13 @@ int CImaAdpcm::EncodeSample(int16_t sample) {
     return code;
 }
 
+void CImaAdpcm::Restart(int predicted, int index) {
+    m_nPredicted = std::clamp(predicted, -32768, 32767);
+    m_nIndex = std::clamp(index, 0, 88);
+    m_nStep = kSteps[m_nIndex];
+    m_bHavePending = false;
+}
+
 int16_t CImaAdpcm::DecodeCode(int code) {
     Reconstruct(code & 0x0F);
     return static_cast<int16_t>(m_nPredicted);

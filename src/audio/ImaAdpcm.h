@@ -14,6 +14,10 @@ public:
     size_t Encode(const int16_t* samples, size_t count, uint8_t* out) override;
     size_t Decode(const uint8_t* bytes, size_t count, int16_t* out, size_t capacity) override;
 
+    // Starts again from a known sample and step index, as the block headers
+    // of IMA ADPCM in WAV files give them.
+    void Restart(int predicted, int index);
+
     int EncodeSample(int16_t sample);
     int16_t DecodeCode(int code);
 

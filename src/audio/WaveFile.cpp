@@ -74,7 +74,7 @@ bool CWaveFile::Fail(const std::string& message) {
     return false;
 }
 
-int CWaveFile::Open(const std::string& path) {
+int CWaveFile::Open(const std::string& path, bool bAnyCoding) {
     CloseRead();
     m_sPath = path;
     m_sError.clear();
@@ -165,7 +165,7 @@ int CWaveFile::Open(const std::string& path) {
     } else if (f.IsGsm()) {
         if (f.nChannels != 1)
             return Fail(path + ": GSM 6.10 with more than one channel is not supported");
-    } else {
+    } else if (!bAnyCoding) {
         return Fail(StrPrintf("%s: format tag %u is not supported", path.c_str(), f.wFormatTag));
     }
     if (fseeko(m_pFile, static_cast<off_t>(m_nDataStart), SEEK_SET) != 0)

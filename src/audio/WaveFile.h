@@ -30,13 +30,18 @@ public:
     CWaveFile& operator=(const CWaveFile&) = delete;
 
     // Reading. Open returns 1 on success and 0 on failure (the file closed,
-    // LastError() saying why).
-    int Open(const std::string& path);
+    // LastError() saying why). With bAnyCoding a format other than PCM and
+    // GSM 6.10 opens too, for a reader that decodes the raw data itself
+    // (ReadData); ReadSample then reads nothing.
+    int Open(const std::string& path, bool bAnyCoding = false);
     const WaveFormat& Format() const { return m_format; }
     uint32_t DataLength() const { return m_nDataLength; }
     // The number of sample frames (PCM) or samples (GSM, from the fact chunk
     // or the block count) the data holds.
     uint32_t SampleCount() const;
+    // The sample count of the "fact" chunk, when the file has one.
+    bool HasFact() const { return m_bHaveFact; }
+    uint32_t FactSamples() const { return m_nFactSamples; }
     // One mono sample (stereo frames are mixed: left / 2 + right / 2); false
     // at the end of the data. Left() and Right() keep the last frame's halves.
     bool ReadSample(int16_t& sample);

@@ -185,21 +185,30 @@ bool CallTimeLocale::ParseTime(const std::string& text, std::tm& out) const {
 }
 
 std::string CallTimeLocale::SortKey(const std::string& sDate, const std::string& sTime) const {
-    int year = -1, month = -1, day = -1, hour = -1, minute = -1, second = -1;
+    return DateKey(sDate) + TimeKey(sTime);
+}
+
+std::string CallTimeLocale::DateKey(const std::string& sDate) const {
+    int year = -1, month = -1, day = -1;
     std::tm t{};
     if (ParseDate(sDate, t)) {
         year = t.tm_year + 1900;
         month = t.tm_mon + 1;
         day = t.tm_mday;
     }
+    // An unknown year stays four characters wide ("-001"), so that every key
+    // begins with a year field of the same width.
+    std::string sYear = year < 0 ? std::string("-001") : StrPrintf("%.4d", year);
+    return sYear + StrPrintf("%.2d%.2d", month, day);
+}
+
+std::string CallTimeLocale::TimeKey(const std::string& sTime) const {
+    int hour = -1, minute = -1, second = -1;
     std::tm u{};
     if (ParseTime(sTime, u)) {
         hour = u.tm_hour;
         minute = u.tm_min;
         second = u.tm_sec;
     }
-    // An unknown year stays four characters wide ("-001"), so that every key
-    // begins with a year field of the same width.
-    std::string sYear = year < 0 ? std::string("-001") : StrPrintf("%.4d", year);
-    return sYear + StrPrintf("%.2d%.2d%.2d%.2d%.2d", month, day, hour, minute, second);
+    return StrPrintf("%.2d%.2d%.2d", hour, minute, second);
 }

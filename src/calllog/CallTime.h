@@ -35,11 +35,14 @@ public:
     // "YYYYMMDDhhmmss" from a record's date and time texts; the parts of an
     // unparsable date or time are -1 ("-001-01-01" for the date).
     std::string SortKey(const std::string& sDate, const std::string& sTime) const;
+    // Its two halves: "YYYYMMDD" and "hhmmss" (SortKey is the one followed
+    // by the other), for readers that parse each distinct text once.
+    std::string DateKey(const std::string& sDate) const;
+    std::string TimeKey(const std::string& sTime) const;
 
 private:
     std::string Format(const std::string& fmt, const std::tm& t) const;
-    bool Parse(const std::string& fmt, const std::string& text, std::tm& out,
-               locale_t loc) const;
+    bool Parse(const std::string& fmt, const std::string& text, std::tm& out, locale_t loc) const;
 
     locale_t m_locale = nullptr;
     locale_t m_classic = nullptr; // for the other locales' forms

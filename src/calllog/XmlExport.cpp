@@ -120,11 +120,13 @@ std::string BuildCallListXml(const std::vector<CallListRow>& rows, const std::tm
             maxKey = row.sKey;
             endDate = date;
         }
+        // A call of an hour or more shows all its minutes ("60:10"), the
+        // shape the total has; readers of "mm:ss" still read it.
         calls += "<call>\n\t<date>" + XmlEscape(date) + "</date>\n\t<time>" + XmlEscape(time) +
                  "</time>\n\t<name>" + XmlEscape(row.sName) + "</name>\n\t<number>" +
                  XmlEscape(row.sNumber) + "</number>\n\t<location></location>\n\t<length>" +
-                 StrPrintf("%02d:%02d", m, s) + "</length>\n\t<memo>" + XmlEscape(row.sMemo) +
-                 "</memo>\n</call>\n";
+                 StrPrintf("%02d:%02d", h * 60 + m, s) + "</length>\n\t<memo>" +
+                 XmlEscape(row.sMemo) + "</memo>\n</call>\n";
     }
     std::string out = StrPrintf(LoadStr(kStrHeader), kStylesheet);
     out += "<calls>\n";

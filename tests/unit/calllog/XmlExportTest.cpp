@@ -75,7 +75,7 @@ TEST_F(XmlExportTest, ThreeCallsGiveAValidDocumentThatRendersThroughTheStyleshee
     EXPECT_EQ(XPath("/calls/call[1]/date"), "12/06/26");
     EXPECT_EQ(XPath("/calls/call[1]/time"), "21:05");
     EXPECT_EQ(XPath("/calls/call[1]/length"), "01:30");
-    EXPECT_EQ(XPath("/calls/call[2]/length"), "00:10"); // hours counted, not shown
+    EXPECT_EQ(XPath("/calls/call[2]/length"), "60:10"); // an hour shows as minutes
     EXPECT_EQ(XPath("/calls/call[2]/memo"), "two\r\nlines");
     EXPECT_EQ(XPath("/calls/call[1]/memo"), "R&D <test> \"quoted\"");
     EXPECT_EQ(XPath("count(/calls/call)"), "3");

@@ -1,0 +1,240 @@
+// The call list's player on the null sound device: files of every coding the
+// program reads decode as sox decodes them and play to their end with the
+// length soxi reports; seek, pause, stop and volume act on what the device
+// gets; bad files give clear errors and leave the player empty.
+#include "AudioTestUtil.h"
+#include "TempHome.h"
+
+#include "audio/LocalPlayer.h"
+#include "audio/WaveDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string SpeechFile() {
+    const char* src = std::getenv("VORELLA_SOURCE_DIR");
+    return std::string(src ? src : ".") + "/tests/data/audio/speech.wav";
+}
+
+// Runs sox; the test fails when it does.
+void Sox(std::vector<std::string> args) {
+    args.insert(args.begin(), "sox");
+    std::string out;
+    ASSERT_EQ(RunProgram(args, &out), 0) << out;
+}
+
+double SoxiSeconds(const std::string& path) {
+    std::string out;
+    EXPECT_EQ(RunProgram({"soxi", "-D", path}, &out), 0) << path;
+    return std::atof(out.c_str());
+}
+
+// The file's samples as sox decodes them, mixed to mono.
+std::vector<int16_t> SoxSamples(const std::string& path) {
+    std::string raw;
+    EXPECT_EQ(
+        RunProgram({"sox", path, "-t", "raw", "-e", "signed", "-b", "16", "-c", "1", "-"}, &raw),
+        0);
+    std::vector<int16_t> s(raw.size() / 2);
+    std::memcpy(s.data(), raw.data(), s.size() * 2);
+    return s;
+}
+
+// Waits for a condition the player thread brings about.
+template <typename Pred>
+bool WaitFor(Pred pred, std::chrono::seconds limit = 60s) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+class LocalPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { backend.SetSpeed(20); }
+    std::string Make(const std::string& name, std::vector<std::string> encoding) {
+        std::string path = home.File(name);
+        std::vector<std::string> args = {SpeechFile()};
+        args.insert(args.end(), encoding.begin(), encoding.end());
+        args.push_back(path);
+        Sox(args);
+        return path;
+    }
+    TempHome home;
+    CNullSoundBackend backend;
+};
+
+TEST_F(LocalPlayerTest, PcmAndGsmFilesPlayToTheEndWithTheLengthSoxReports) {
+    const std::string pcm = Make("pcm.wav", {});
+    const std::string gsm = Make("gsm.wav", {"-e", "gsm-full-rate"});
+    for (const std::string& file : {pcm, gsm}) {
+        SCOPED_TRACE(file);
+        CLocalPlayer player(backend);
+        std::string error;
+        ASSERT_TRUE(player.Open(file, &error)) << error;
+        EXPECT_NEAR(player.LengthMs(), SoxiSeconds(file) * 1000, 1.0);
+        EXPECT_EQ(player.PositionMs(), 0u);
+        const uint64_t before = backend.FramesPlayed();
+        player.Play();
+        EXPECT_TRUE(player.IsPlaying());
+        ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+        EXPECT_TRUE(player.IsAtEnd());
+        EXPECT_EQ(player.PositionMs(), player.LengthMs());
+        EXPECT_EQ(player.LastError(), "");
+        EXPECT_EQ(backend.FramesPlayed() - before,
+                  static_cast<uint64_t>(std::llround(SoxiSeconds(file) * 8000)));
+    }
+}
+
+TEST_F(LocalPlayerTest, EveryCodingDecodesAsSoxDecodesIt) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> encoding;
+        int tolerance; // sox mixes stereo with rounding of its own
+    };
+    const std::vector<Case> cases = {
+        {"pcm8", {"-b", "8"}, 0},
+        {"stereo16", {"-c", "2"}, 2},
+        {"alaw", {"-e", "a-law"}, 0},
+        {"ulaw-stereo", {"-e", "u-law", "-c", "2"}, 2},
+        {"ima", {"-e", "ima-adpcm"}, 0},
+        {"ima-stereo", {"-e", "ima-adpcm", "-c", "2"}, 2},
+        {"msadpcm", {"-e", "ms-adpcm"}, 0},
+        {"msadpcm-stereo", {"-e", "ms-adpcm", "-c", "2"}, 2},
+        {"gsm", {"-e", "gsm-full-rate"}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = Make(std::string(c.name) + ".wav", c.encoding);
+        DecodedWave wave;
+        std::string error;
+        ASSERT_TRUE(DecodeWaveFile(file, wave, &error)) << error;
+        // As long as the speech it was made of: the "fact" chunk tells where
+        // the last block's padding begins (sox itself plays the padding).
+        EXPECT_EQ(wave.samples.size(), 32000u);
+        const std::vector<int16_t> expected = SoxSamples(file);
+        ASSERT_GE(expected.size(), wave.samples.size());
+        int worst = 0;
+        for (size_t i = 0; i < wave.samples.size(); ++i)
+            worst = std::max(worst, std::abs(wave.samples[i] - expected[i]));
+        EXPECT_LE(worst, c.tolerance);
+        EXPECT_EQ(wave.nSamplesPerSec, 8000u);
+    }
+}
+
+TEST_F(LocalPlayerTest, SeekPauseStopAndVolumeActOnWhatTheDeviceGets) {
+    backend.SetSpeed(1);
+    CLocalPlayer player(backend);
+    std::string error;
+    ASSERT_TRUE(player.Open(SpeechFile(), &error)) << error;
+    ASSERT_EQ(player.LengthMs(), 4000u);
+
+    player.Seek(3000);
+    EXPECT_EQ(player.PositionMs(), 3000u);
+    player.Seek(99999); // past the end: clamped
+    EXPECT_EQ(player.PositionMs(), 4000u);
+    EXPECT_TRUE(player.IsAtEnd());
+
+    // At the end, Play starts from the beginning.
+    player.Play();
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_LT(player.PositionMs(), 1000u);
+    ASSERT_TRUE(WaitFor([&] { return player.PositionMs() >= 100; }));
+
+    // Paused, nothing more reaches the device and the position stays.
+    player.Pause();
+    EXPECT_FALSE(player.IsPlaying());
+    const uint32_t paused = player.PositionMs();
+    EXPECT_GT(paused, 0u);
+    EXPECT_FALSE(player.IsAtEnd());
+
+    // Seeking while playing continues from there.
+    player.Play();
+    player.Seek(3500);
+    EXPECT_GE(player.PositionMs(), 3500u);
+    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    EXPECT_TRUE(player.IsAtEnd());
+
+    // Stop goes back to the start.
+    player.Play();
+    player.Stop();
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(player.PositionMs(), 0u);
+
+    // Half volume halves the samples handed over.
+    backend.SetSpeed(20);
+    player.SetVolume(50);
+    player.Play();
+    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    std::vector<int16_t> played = backend.RecentlyPlayed();
+    std::vector<int16_t> original = SoxSamples(SpeechFile());
+    ASSERT_EQ(played.size(), 8000u);
+    for (size_t i = 0; i < played.size(); ++i)
+        ASSERT_EQ(played[i], original[original.size() - played.size() + i] * 50 / 100) << i;
+}
+
+TEST_F(LocalPlayerTest, BadFilesGiveClearErrorsAndLeaveThePlayerEmpty) {
+    const std::string speech = ReadBinaryFile(SpeechFile());
+    WriteBinaryFile(home.File("text.wav"), "This is not a sound.\n");
+    WriteBinaryFile(home.File("cut-header.wav"), speech.substr(0, 30));
+    std::string mp3 = speech;
+    mp3[20] = 0x55; // format tag: MPEG layer 3
+    WriteBinaryFile(home.File("mp3.wav"), mp3);
+    struct Case {
+        std::string file;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {home.File("missing.wav"), "No such file"},
+        {home.File("text.wav"), "not a RIFF WAVE file"},
+        {home.File("cut-header.wav"), "format chunk too short"},
+        {home.File("mp3.wav"), "format tag 85"},
+    };
+    CLocalPlayer player(backend);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string good;
+        ASSERT_TRUE(player.Open(SpeechFile(), &good)) << good;
+        std::string error;
+        EXPECT_FALSE(player.Open(c.file, &error));
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_NE(error.find(c.file), std::string::npos) << error;
+        EXPECT_EQ(player.LengthMs(), 0u);
+        EXPECT_EQ(player.FileName(), "");
+        player.Play();
+        EXPECT_FALSE(player.IsPlaying());
+    }
+
+    // A file cut in its sound plays what it holds, as a recording cut off by
+    // a crash does.
+    WriteBinaryFile(home.File("cut-data.wav"), speech.substr(0, 44 + 16000));
+    std::string error;
+    ASSERT_TRUE(player.Open(home.File("cut-data.wav"), &error)) << error;
+    EXPECT_EQ(player.LengthMs(), 1000u);
+}
+
+TEST_F(LocalPlayerTest, ADeviceThatRefusesTheRateIsReported) {
+    backend.SetRefusedRates({8000});
+    CLocalPlayer player(backend);
+    std::string error;
+    ASSERT_TRUE(player.Open(SpeechFile(), &error)) << error;
+    player.Play();
+    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    EXPECT_NE(player.LastError().find("8000 samples/s"), std::string::npos) << player.LastError();
+    EXPECT_EQ(player.PositionMs(), 0u);
+}
+
+} // namespace
