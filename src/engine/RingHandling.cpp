@@ -6,6 +6,7 @@
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/CallerIdSources.h"
+#include "engine/CallerText.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
 #include "engine/Phone.h"
@@ -14,10 +15,14 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kResultLimit = 65535;
+// A modem that keeps sending caller-ID lines without a ring must not fill
+// the worker's memory.
+constexpr size_t kMaxHeldCidLines = 8;
 
 bool IsCidLine(int r) {
     return r >= kResultCidDate && r <= kResultCidMesg;
@@ -32,6 +37,7 @@ void CMultiThread::ResetRings() {
     g_bCidBusy = false;
     m_bPopupShown = false;
     m_bAnswerAsked = false;
+    m_heldCid.clear();
 }
 
 void CMultiThread::RingsEnded() {
@@ -51,9 +57,14 @@ void CMultiThread::RingsEnded() {
         HangUp();
     }
     if (m_phone.bEMailCID && m_rings.nRings >= m_phone.nRings) {
+        // The calls recorded since the last notice go with their recordings;
+        // a call that rang unanswered has none.
+        bool bRecorded = true;
         std::vector<CNumber> calls = g_recentCalls.Update([&](std::vector<CNumber>& v) {
-            if (v.empty())
+            if (v.empty()) {
+                bRecorded = false;
                 v.insert(v.begin(), cur);
+            }
             std::vector<CNumber> out = v;
             v.clear();
             return out;
@@ -63,7 +74,7 @@ void CMultiThread::RingsEnded() {
             PumpMessages();
             SleepMs(50);
         }
-        SendMissedCallMail(calls, false);
+        SendMissedCallMail(calls, bRecorded);
         if (!m_phone.m_dwFaxDeadline)
             OpenDevice();
     }
@@ -98,8 +109,22 @@ bool CMultiThread::WaitEvent() {
         m_phone.Device().Close(false);
         return false;
     }
+    if (IsCidLine(r))
+        HoldCidLine(r);
     HandsetCheck();
     return r == kResultRing || IsCidLine(r) || g_bTestRing;
+}
+
+// A caller-ID line that came while the worker waited for a ring (ahead of
+// the first ring, as some lines send it): its value is read now and kept for
+// the caller-ID reader the ring handling starts, which would otherwise see
+// only the lines after it.
+void CMultiThread::HoldCidLine(int result) {
+    std::string value = CCommDriverCidChannel(m_phone.m_driver)
+                            .ReadRestOfLine(kMaxCallerField,
+                                            static_cast<uint32_t>(std::max(m_phone.dwTimeToWait, 1)));
+    if (m_heldCid.size() < kMaxHeldCidLines)
+        m_heldCid.push_back({result, std::move(value)});
 }
 
 void CMultiThread::HandsetCheck() {
@@ -205,8 +230,8 @@ void CMultiThread::ReadCallerId() {
         std::string held;
         if (m_phone.nCIDType == kCidHardware)
             held = DigitLineBeforeRing(drv.LineBuffer());
-        CCommDriverCidChannel channel(drv, held);
-        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv.sStatusMESG),
+        CCommDriverCidChannel channel(drv, held, std::exchange(m_heldCid, {}));
+        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv),
                                     [this] {
                                         m_rings.nRings += 1;
                                         m_nRingCount = m_rings.nRings;

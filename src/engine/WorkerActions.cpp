@@ -24,6 +24,7 @@
 #include "platform/Strings.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,8 @@
 namespace {
 
 constexpr int kStrModemNotFound = 104;
+// The character limit of a result wait: the modem engine's usual one.
+constexpr int kResultLimit = 65535;
 
 bool Readable(const std::string& path) {
     return !path.empty() && access(path.c_str(), R_OK) == 0;
@@ -172,10 +175,7 @@ void CMultiThread::WriteIndex(bool bFinished) {
     m_ui.UpdateCurrentCall(bFinished);
 }
 
-void CMultiThread::RecordCall(int mode) {
-    (void)mode; // both modes record alike; they differ in who asked
-    CCommDriver& drv = m_phone.m_driver;
-    m_phone.m_bEnhancedHold = false;
+std::string CMultiThread::StartCallFile() {
     RecordingNameSettings ns;
     ns.fKestrixCustomization = m_phone.fKestrixCustomization;
     ns.sKestrixThisComputerID = m_phone.sKestrixThisComputerID;
@@ -189,18 +189,31 @@ void CMultiThread::RecordCall(int mode) {
     // recording cut short by a crash is still listed.
     MakeDirectories(folder);
     std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
-    AppendRecentCall(g_curCall.Get());
+    AppendRecentCall(g_curCall.Update([&](CNumber& c) {
+        c.m_sRecording = file;
+        return c;
+    }));
     SetCurrentFile(file);
     m_ui.ClearLastPlayed();
     WriteIndex(false);
+    return file;
+}
+
+void CMultiThread::RecordCall(int mode) {
+    (void)mode; // both modes record alike; they differ in who asked
+    CCommDriver& drv = m_phone.m_driver;
+    m_phone.m_bEnhancedHold = false;
+    const std::string file = StartCallFile();
 
     if (m_phone.IsSerialModem()) {
         if (!drv.IsOpen())
             m_phone.Device().Open();
         if (!drv.m_bInitialized && drv.IsOpen())
             static_cast<void>(m_phone.Device().Open());
-        if (!g_bOffHook || !drv.m_bVoiceMode || m_phone.fKestrixCustomization)
+        if (!g_bOffHook || !drv.m_bVoiceMode)
             m_phone.Device().GoOffHook();
+        else if (m_phone.fKestrixCustomization)
+            drv.AnswerVoice(); // the customised set-up repeats it for every recording
         g_bOffHook = true;
         m_ui.SetCallBusy(true);
         drv.SetStopRequest(false);
@@ -261,14 +274,24 @@ void CMultiThread::AutoAnswer() {
     if (m_phone.IsSerialModem() && Readable(greeting))
         ev = m_phone.PlayFile(greeting, true);
     m_nLastPlayEvent = ev;
-    // The caller hung up during the greeting: nothing to record. A key or a
-    // fax tone during the greeting is the caller's choice: it runs instead
-    // of the message (remote control, fax hand-off).
-    if (ev == 'b' || ev == 'd' || (ev == 'c' && m_phone.bFax) || IsToneKey(ev)) {
-        drv.SetStopRequest(false);
+    if (ev >= 0)
+        drv.SetStopRequest(false); // raised by the play for the event that ended it
+    if (ev == 'b' || ev == 'd') {
+        // The caller hung up during the greeting: no message, but the call
+        // and its caller ID are logged all the same.
+        StoreCallWithoutMessage();
         m_bAnswering = false;
-        if (ev != 'b' && ev != 'd')
-            OnEvent(ev);
+        return;
+    }
+    if (ev == 'c' && m_phone.bFax) {
+        OnEvent(ev); // a fax machine calls: handed over, nothing to record
+        m_bAnswering = false;
+        return;
+    }
+    if (IsToneKey(ev) && !RunGreetingKey(ev)) {
+        // The key took the call elsewhere: hold music, a stop, a recording
+        // or an answer of its own.
+        m_bAnswering = false;
         return;
     }
     // The user stopped the call, or monitoring, while the caller heard the
@@ -282,6 +305,40 @@ void CMultiThread::AutoAnswer() {
     RecordCall(kRecordNormal);
     m_bRecordingMessage = false;
     m_bAnswering = false;
+}
+
+// A key the caller pressed during the greeting runs its action (remote
+// control). True when the message is still to be recorded: the action left
+// the call with the machine (a key without an action, the alternative
+// greeting); false when it stopped, held, hung up or recorded the call.
+bool CMultiThread::RunGreetingKey(int ch) {
+    CCommDriver& drv = m_phone.m_driver;
+    const KeyAction k = LookupKeyAction(ch, drv.m_dtmf);
+    if (k.bRuns && k.nAction == kActionStop)
+        return false; // a stop is the caller's end of the answer
+    const std::string before = LastRecording();
+    // The answer request is being served: left pending, the key's action
+    // (the speakerphone loop) would take it for a new request.
+    g_bActionPending = false;
+    OnEvent(ch);
+    if (LastRecording() != before)
+        return false;
+    return g_bOffHook && !g_bHangUpRequest && !g_bTalking && !g_bHold && !g_bSpeakerphone &&
+           !drv.StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;
+}
+
+// A call answered but left without a message gets its index line (with an
+// empty recording, so it plays as 0 s like any other) and its place in the
+// run's calls for the notice.
+void CMultiThread::StoreCallWithoutMessage() {
+    const std::string file = StartCallFile();
+    CWaveFile wav;
+    const uint32_t rate = static_cast<uint32_t>(
+        std::clamp(m_phone.m_driver.nCompressionSampleRate, 4000, 48000));
+    if (!wav.Create(file, PcmFormat(rate)) || !wav.CloseWrite())
+        Log("Call without message: " + wav.LastError() + "\n");
+    SetCurrentFile(file);
+    WriteIndex(true);
 }
 
 void CMultiThread::PlayAltGreeting() {
@@ -485,7 +542,21 @@ void CMultiThread::SpeakerphoneLoop() {
             return;
         }
         g_nAction = 0;
-        SleepMs(1);
+        // Listens to the line meanwhile: the far end hanging up shows as busy
+        // or dial tone, and then the call is over.
+        drv.m_nLastEvent = 0;
+        drv.SetQuantumTimeouts();
+        drv.WaitResult(static_cast<uint32_t>(std::clamp(drv.dwTimeoutQuant, 1, 100)), kResultLimit);
+        drv.SetDefaultTimeouts();
+        const int ev = drv.m_nLastEvent;
+        if (ev == 'b' || ev == 'd') {
+            m_phone.SetStatusText(EventStatusText(ev));
+            g_bSpeakerphone = false;
+            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            m_bSpeakerphoneRunning = false;
+            StopCall();
+            return;
+        }
     }
 }
 
