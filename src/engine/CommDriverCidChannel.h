@@ -2,26 +2,18 @@
 #pragma once
 
 #include "engine/ModemCallerId.h"
+#include "modem/CommDriver.h"
 
 #include <deque>
 #include <optional>
 #include <string>
 
-class CCommDriver;
-
-// A caller-ID field line the worker read while it waited for a ring: its
-// result code and the rest of its line.
-struct HeldCidLine {
-    int nResult = 0;
-    std::string sValue;
-};
-
 class CCommDriverCidChannel : public ICallerIdChannel {
 public:
     // heldLine: a bare digit line the worker already read with the ring that
     // started the reading; heldFields: field lines read while waiting for
-    // the ring. The first waits hand them over, in the order they came,
-    // before the port's.
+    // the ring or while the modem was set up. The first waits hand them
+    // over, in the order they came, before the port's.
     explicit CCommDriverCidChannel(CCommDriver& driver, std::string heldLine = {},
                                    std::deque<HeldCidLine> heldFields = {})
         : m_driver(driver), m_sHeld(std::move(heldLine)), m_heldFields(std::move(heldFields)) {}

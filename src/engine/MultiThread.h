@@ -131,7 +131,7 @@ private:
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
     void HandsetCheck();
-    void HoldCidLine(int result);
+    bool TakeHeldCidLines();
     void RingsEnded();
     void StopCall();
     void ClearHandsetRecording();

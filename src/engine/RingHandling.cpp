@@ -6,7 +6,6 @@
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/CallerIdSources.h"
-#include "engine/CallerText.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
 #include "engine/Phone.h"
@@ -92,7 +91,7 @@ bool CMultiThread::WaitEvent() {
         SleepMs(1);
         return false;
     }
-    if (g_bTestRing)
+    if (g_bTestRing || TakeHeldCidLines())
         return true;
     drv.SetQuantumTimeouts();
     drv.SetStopRequest(false);
@@ -109,22 +108,25 @@ bool CMultiThread::WaitEvent() {
         m_phone.Device().Close(false);
         return false;
     }
+    // A caller-ID line while waiting (ahead of the first ring, as some lines
+    // send it): its value is read now and kept for the caller-ID reader the
+    // ring handling starts, which would otherwise see only the lines after it.
     if (IsCidLine(r))
-        HoldCidLine(r);
+        drv.HoldCidLine(r);
+    const bool bHeld = TakeHeldCidLines();
     HandsetCheck();
-    return r == kResultRing || IsCidLine(r) || g_bTestRing;
+    return r == kResultRing || bHeld || g_bTestRing;
 }
 
-// A caller-ID line that came while the worker waited for a ring (ahead of
-// the first ring, as some lines send it): its value is read now and kept for
-// the caller-ID reader the ring handling starts, which would otherwise see
-// only the lines after it.
-void CMultiThread::HoldCidLine(int result) {
-    std::string value = CCommDriverCidChannel(m_phone.m_driver)
-                            .ReadRestOfLine(kMaxCallerField,
-                                            static_cast<uint32_t>(std::max(m_phone.dwTimeToWait, 1)));
-    if (m_heldCid.size() < kMaxHeldCidLines)
-        m_heldCid.push_back({result, std::move(value)});
+// Moves the caller-ID lines the driver held (read by the ring watcher, or by
+// a command of the modem's set-up in place of its answer) to the call; true
+// when there were any.
+bool CMultiThread::TakeHeldCidLines() {
+    std::deque<HeldCidLine> lines = m_phone.m_driver.TakeHeldCidLines();
+    for (HeldCidLine& l : lines)
+        if (m_heldCid.size() < kMaxHeldCidLines)
+            m_heldCid.push_back(std::move(l));
+    return !lines.empty();
 }
 
 void CMultiThread::HandsetCheck() {

@@ -22,6 +22,18 @@ TEST_F(EngineStory, CallerIdAheadOfTheFirstRingKeepsItsNumber) {
     EXPECT_EQ(c.m_sDisplayNumber, "507-123-4567");
 }
 
+TEST_F(EngineStory, CallerIdDuringTheModemSetUpKeepsItsNumber) {
+    // The lines are there before the worker sets the modem up: the answers
+    // to its set-up commands come after them.
+    sim->SendRaw(kNumberFirst);
+    StartWorker();
+    sim->Ring(2, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(WaitFor([&] { return !g_curCall.Get().m_sName.empty(); }));
+    CNumber c = g_curCall.Get();
+    EXPECT_EQ(c.m_sName, "ARCHER L");
+    EXPECT_EQ(c.m_sNumber, "5071234567");
+}
+
 TEST_F(EngineStory, AMessageLineAheadOfTheFieldsReachesTheIndex) {
     sim->SetCallerId({"", "", "", "",
                       "\r\nMESG = 110101\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = "
