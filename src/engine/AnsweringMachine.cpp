@@ -91,14 +91,16 @@ void CMultiThread::AutoAnswer() {
 bool CMultiThread::RunGreetingKey(int ch) {
     CCommDriver& drv = m_phone.m_driver;
     const KeyAction k = LookupKeyAction(ch, drv.m_dtmf);
-    if (k.bRuns && k.nAction == kActionStop)
-        return false; // a stop is the caller's end of the answer
+    const bool bStop = k.bRuns && k.nAction == kActionStop; // the caller ends the answer
     const std::string before = LastRecording();
     // The answer request is being served: left pending, the key's action
     // (the speakerphone loop) would take it for a new request.
     g_bActionPending = false;
+    // A recording the key starts is what the caller has to say: a message.
+    m_bRecordingMessage = true;
     OnEvent(ch);
-    if (LastRecording() != before)
+    m_bRecordingMessage = false;
+    if (bStop || LastRecording() != before)
         return false;
     return g_bOffHook && !g_bHangUpRequest && !g_bTalking && !g_bHold && !g_bSpeakerphone &&
            !drv.StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;

@@ -197,8 +197,17 @@ TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
 
 // ---- the greeting cut short by the caller ------------------------------------
 
-TEST_F(AnswerStory, AKeyDuringTheGreetingStillLeavesAMessage) {
-    phone->m_driver.m_dtmf.fill(0); // no key has an action
+struct GreetingKey {
+    const char* label;
+    int32_t action; // what key 5 does
+};
+
+class KeyDuringTheGreeting : public AnswerStory,
+                             public ::testing::WithParamInterface<GreetingKey> {};
+
+TEST_P(KeyDuringTheGreeting, TheCallerStillLeavesAMessage) {
+    phone->m_driver.m_dtmf.fill(0); // no other key has an action
+    phone->m_driver.m_dtmf[5] = GetParam().action;
     phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 3000);
     sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
                      modemsim::CallerIdForm::Formatted);
@@ -219,7 +228,13 @@ TEST_F(AnswerStory, AKeyDuringTheGreetingStillLeavesAMessage) {
     EXPECT_EQ(rec.m_sName, "JOHN DOE");
     EXPECT_GT(ToneShare(Samples(CallFolder() + rec.m_sFile), 1000, 8000), 0.9);
     ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook(); }));
+    EXPECT_EQ(Index().GetSize(), 1); // one call, one line
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyDuringTheGreeting,
+                         ::testing::Values(GreetingKey{"NoAction", 0},
+                                           GreetingKey{"Record", kActionRecord}),
+                         [](const auto& i) { return std::string(i.param.label); });
 
 class HangUpDuringGreeting : public AnswerStory, public ::testing::WithParamInterface<EndCase> {};
 
