@@ -91,7 +91,11 @@ bool CMultiThread::WaitEvent() {
         SleepMs(1);
         return false;
     }
-    if (g_bTestRing || TakeHeldCidLines())
+    // A ring or caller-ID lines that came while the modem was set up start
+    // the ring handling as if the watcher had read them.
+    const bool bHeldLines = TakeHeldCidLines();
+    const bool bHeldRing = drv.TakeHeldRing();
+    if (g_bTestRing || bHeldLines || bHeldRing)
         return true;
     drv.SetQuantumTimeouts();
     drv.SetStopRequest(false);

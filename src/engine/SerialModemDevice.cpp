@@ -58,6 +58,9 @@ bool CSerialModemDevice::GoOffHook() {
     if (!drv.m_bInitialized)
         InitForCalls();
     int r = drv.AnswerVoice();
+    // The call is taken: rings and caller-ID lines its commands passed over
+    // are this call's, not a new one's.
+    drv.ClearHeldCallData();
     return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
 }
 
@@ -65,6 +68,9 @@ bool CSerialModemDevice::HangUp() {
     CCommDriver& drv = m_phone.m_driver;
     if (!drv.IsOpen())
         return false;
+    // What the call's commands passed over belongs to the call; what the
+    // set-up below passes over is the next call's.
+    drv.ClearHeldCallData();
     int r = drv.Hangup();
     if (r != kResultOk)
         r = drv.Hangup();

@@ -224,6 +224,7 @@ int CCommDriver::WaitCommandResult() {
             HoldCidLine(result);
         } else if (result == kResultRing && !bRingSeen) {
             bRingSeen = true;
+            m_bRingHeld = true;
         } else {
             return result;
         }

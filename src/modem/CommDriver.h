@@ -22,6 +22,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Comm event bits of the classic mask.
@@ -126,6 +127,15 @@ public:
     // are kept); TakeHeldCidLines hands them over in the order they came.
     void HoldCidLine(int nResult);
     std::deque<HeldCidLine> TakeHeldCidLines();
+    // A ring that came in place of a command's answer (the set-up after a
+    // hang-up): true once, for the ring watcher.
+    bool TakeHeldRing() { return std::exchange(m_bRingHeld, false); }
+    // Forgets the held lines and ring: the line is taken or given back, so
+    // they belong to a call that is over.
+    void ClearHeldCallData() {
+        m_heldCid.clear();
+        m_bRingHeld = false;
+    }
 
     // The characters of the last answer, echo and line breaks included.
     const std::string& LineBuffer() const { return m_matcher.Buffer(); }
@@ -152,7 +162,8 @@ private:
     template <typename Body>
     void GuardInit(Body body);
     int SendFormatCommand(const std::string& sCommand);
-    // A command's answer: a ring (once) and caller-ID lines (held) are passed over.
+    // A command's answer: a ring (once) and caller-ID lines are held and
+    // passed over.
     int WaitCommandResult();
     int ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t dwStart, uint32_t dwTimeoutMs,
                           bool bCheckEvents, unsigned char* pEvent);
@@ -184,6 +195,7 @@ private:
     bool m_bControlLinesNoted = false;
     ResponseMatcher m_matcher;
     std::deque<HeldCidLine> m_heldCid;
+    bool m_bRingHeld = false;
     // Voice bytes unpacked in one call that did not fit the caller's buffer.
     std::vector<unsigned char> m_voiceCarry;
     std::vector<unsigned char> m_voiceBlock;

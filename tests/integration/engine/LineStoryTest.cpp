@@ -1,6 +1,7 @@
 // What the worker does with the line around a call: the handset it tracks
-// for one call only, the customised voice set-up, the port rate, the
-// worker's own failures, and the calls it forgets on request.
+// for one call only, a ring during the modem's set-up, the customised voice
+// set-up, the port rate, the worker's own failures, and the calls it
+// forgets on request.
 #include "EngineStory.h"
 
 #include <stdexcept>
@@ -32,6 +33,22 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
         WaitFor([&] { return Index().GetSize() == 2 && Index().GetAt(1).m_nLength >= 1; }, 60000));
     EXPECT_EQ(worker->LastRecordKey(), 'b');
     ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+}
+
+// ---- a ring while the modem is set up again --------------------------------
+
+TEST_F(EngineStory, ARingDuringTheSetUpAfterAHangUpIsNotLost) {
+    StartWorker();
+    ASSERT_TRUE(sim->WaitForCommand("#CID=1", 30000)); // the first set-up
+    // A slow modem: the ring comes before the set-up's answers.
+    sim->SetReplyDelay(500);
+    g_bHangUpRequest = true;
+    worker->Wake();
+    ASSERT_TRUE(sim->WaitForCommand("#CID=1", 30000)); // set up again after the hang-up
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 1; }));
+    EXPECT_TRUE(g_bRinging);
+    sim->SetReplyDelay(0);
 }
 
 // ---- the customised set-up repeats the voice set-up for each recording ------
