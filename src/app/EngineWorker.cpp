@@ -93,8 +93,7 @@ void CEngineWorker::SetExitRequest() {
 }
 
 void CEngineWorker::ClearPendingCalls() {
-    // The worker keeps its ring count to itself and resets it when it sees
-    // the pause or the hang-up.
+    m_pThread->ClearPendingCalls();
 }
 
 void CEngineWorker::StopCall() {

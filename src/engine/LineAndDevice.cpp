@@ -60,6 +60,10 @@ void CMultiThread::HangUp() {
 }
 
 void CMultiThread::ClearHandsetRecording() {
+    // The handset is tracked for one call: left set, a later recording would
+    // end when someone puts a handset back, and a lifted handset would no
+    // longer be noticed.
+    m_phone.m_driver.m_bHandsetTracking = false;
     if (m_bHandsetRecording) {
         m_bHandsetRecording = false;
         m_ui.SetHandsetRecording(false);

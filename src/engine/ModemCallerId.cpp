@@ -1,5 +1,6 @@
 #include "engine/ModemCallerId.h"
 
+#include "config/ModemProfile.h"
 #include "config/Settings.h"
 #include "engine/CallerText.h"
 #include "modem/ResultCodes.h"
@@ -10,7 +11,7 @@ uint32_t ICallerIdChannel::Now() {
     return GetTickCount();
 }
 
-CidReadSettings CidReadSettings::From(const CPhoneSettings& phone, std::string sStatusMESG) {
+CidReadSettings CidReadSettings::From(const CPhoneSettings& phone, const CModemProfile& profile) {
     auto ms = [](int v) { return static_cast<uint32_t>(v < 0 ? 0 : v); };
     CidReadSettings s;
     s.nCIDType = phone.nCIDType;
@@ -20,7 +21,11 @@ CidReadSettings CidReadSettings::From(const CPhoneSettings& phone, std::string s
     s.dwTimeoutDefault = ms(phone.dwTimeoutDefault);
     s.bNumberOnlyCID = phone.bNumberOnlyCID;
     s.bTreatZeroNumberAsUnknown = phone.bTreatZeroNumberAsUnknown;
-    s.sStatusMESG = std::move(sStatusMESG);
+    s.sStatusMESG = profile.sStatusMESG;
+    s.sStatusDATE = profile.sStatusDATE;
+    s.sStatusTIME = profile.sStatusTIME;
+    s.sStatusNMBR = profile.sStatusNMBR;
+    s.sStatusNAME = profile.sStatusNAME;
     return s;
 }
 
@@ -76,6 +81,43 @@ bool IsCidField(int r) {
     return r >= kResultCidDate && r <= kResultCidMesg;
 }
 
+// A second field on the same line: its result code, where its word starts
+// (with any prefix such as "DDN_") and the text after its "=" or ":".
+struct SecondField {
+    int nResult = 0;
+    size_t nStart = std::string::npos;
+    std::string sValue;
+};
+
+// Finds the first field word inside a line's value that stands as a word of
+// its own, after a blank, and is followed by "=" or ":" ("ARCHER L   NMBR =
+// 5071234567"). A word without either ("5551234 MESG 0715") is no field.
+SecondField FindSecondField(const std::string& v, const CidReadSettings& s) {
+    const std::pair<int, const std::string*> words[] = {
+        {kResultCidDate, &s.sStatusDATE}, {kResultCidTime, &s.sStatusTIME},
+        {kResultCidNmbr, &s.sStatusNMBR}, {kResultCidName, &s.sStatusNAME},
+        {kResultCidMesg, &s.sStatusMESG}};
+    SecondField best;
+    for (const auto& [result, word] : words) {
+        if (word->empty())
+            continue;
+        for (size_t p = v.find(*word, 1); p != std::string::npos && p < best.nStart;
+             p = v.find(*word, p + 1)) {
+            size_t after = v.find_first_not_of(' ', p + word->size());
+            if (after == std::string::npos || (v[after] != '=' && v[after] != ':'))
+                continue;
+            size_t start = p;
+            while (start > 0 && v[start - 1] != ' ')
+                --start;
+            if (start == 0)
+                continue;
+            best = {result, start, CleanCidValue(std::string_view(v).substr(after))};
+            break;
+        }
+    }
+    return best;
+}
+
 class Reader {
 public:
     Reader(ICallerIdChannel& ch, const CidReadSettings& s, CNumber& call, const CidReadHooks& h)
@@ -113,18 +155,27 @@ private:
     void ShortTimeouts() { m_ch.SetShortTimeouts(); }
 
     void Handle(int r) {
+        if (IsCidField(r))
+            Field(r, ReadValue());
+        else
+            Other(r);
+    }
+
+    // One field's value; a second field on the same line is split off and
+    // taken after it.
+    void Field(int r, std::string v) {
+        SecondField second = FindSecondField(v, m_s);
+        if (second.nResult != 0)
+            v = Trim(v.substr(0, second.nStart));
+        TakeField(r, std::move(v));
+        if (second.nResult != 0)
+            Field(second.nResult, std::move(second.sValue));
+    }
+
+    void TakeField(int r, std::string v) {
         switch (r) {
-        case kResultRing:
-            ++m_o.nRingsSeen;
-            if (m_hooks.onRing)
-                m_hooks.onRing();
-            // Only the long formatted type listens on through up to two rings.
-            if (m_o.nFound != 0 || m_o.nRingsSeen > 2 || m_s.nCIDType != kCidFormattedLong)
-                m_o.nFound = kFoundEnough;
-            break;
         case kResultCidDate:
         case kResultCidTime: {
-            std::string v = ReadValue();
             std::string& field = r == kResultCidDate ? m_call.m_sDate : m_call.m_sTime;
             if (field.empty()) {
                 field = std::move(v);
@@ -135,10 +186,9 @@ private:
             break;
         }
         case kResultCidNmbr:
-            NumberLine(ReadValue());
+            NumberLine(v);
             break;
-        case kResultCidName: {
-            std::string v = ReadValue();
+        case kResultCidName:
             if (m_call.m_sCidName.empty()) {
                 m_call.m_sCidName = std::move(v);
                 ++m_o.nFound;
@@ -147,20 +197,35 @@ private:
             m_o.bCidSeen = true;
             ShortTimeouts();
             break;
-        }
-        case kResultCidMesg: {
-            std::string v = ReadValue();
+        case kResultCidMesg:
             m_call.m_sCidMessage = v;
-            if (m_s.nCIDType != kCidFormattedLong) {
+            if (m_call.m_sCidNumber.empty())
+                m_call.m_sCidNumber = SanitizeCallerText(DecodeHexNumberMessage(v));
+            // A message line that brought no number only says what kind of
+            // message this is ("MESG = 110101" ahead of the fields): the
+            // fields still to come are read, not drained away.
+            if (m_s.nCIDType != kCidFormattedLong && !m_call.m_sCidNumber.empty()) {
                 ++m_o.nExtra;
                 m_o.nFound = kFoundEnough;
             }
             ShortTimeouts();
-            if (m_call.m_sCidNumber.empty())
-                m_call.m_sCidNumber = SanitizeCallerText(DecodeHexNumberMessage(v));
             Received();
             break;
+        default:
+            break;
         }
+    }
+
+    void Other(int r) {
+        switch (r) {
+        case kResultRing:
+            ++m_o.nRingsSeen;
+            if (m_hooks.onRing)
+                m_hooks.onRing();
+            // Only the long formatted type listens on through up to two rings.
+            if (m_o.nFound != 0 || m_o.nRingsSeen > 2 || m_s.nCIDType != kCidFormattedLong)
+                m_o.nFound = kFoundEnough;
+            break;
         default: {
             // The hardware type reports the number as a bare line of digits,
             // which no result word matches.

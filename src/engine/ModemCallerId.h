@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+class CModemProfile;
 struct CPhoneSettings;
 
 class ICallerIdChannel {
@@ -54,8 +55,14 @@ struct CidReadSettings {
     bool bNumberOnlyCID = false;
     bool bTreatZeroNumberAsUnknown = false;
     std::string sStatusMESG = "MESG"; // keyword that starts a message inside a number line
+    // The field words of the modem, for a line that carries a second field
+    // ("NAME=ARCHER L       NMBR=5071234567").
+    std::string sStatusDATE = "DATE";
+    std::string sStatusTIME = "TIME";
+    std::string sStatusNMBR = "NMBR";
+    std::string sStatusNAME = "NAME";
 
-    static CidReadSettings From(const CPhoneSettings& phone, std::string sStatusMESG);
+    static CidReadSettings From(const CPhoneSettings& phone, const CModemProfile& profile);
 };
 
 // What the worker learns while the reader runs.

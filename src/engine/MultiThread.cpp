@@ -100,6 +100,11 @@ void CMultiThread::SetRequestedFileName(const std::string& name) {
     std::lock_guard lock(m_fieldMutex);
     m_sRequestedName = name;
 }
+void CMultiThread::ClearPendingCalls() {
+    // The ring state is the worker's own; it forgets the rings at its next step.
+    m_bForgetRings = true;
+    Wake();
+}
 void CMultiThread::SetMailSettingsProvider(std::function<MailSettings()> provider) {
     std::lock_guard lock(m_fieldMutex);
     m_mailSettings = std::move(provider);
@@ -183,11 +188,21 @@ void CMultiThread::Step() {
         }
         if (WaitEvent())
             HandleRing();
-    } catch (const std::exception&) {
-        // One bad step must not end monitoring; the next step starts afresh.
-    } catch (const ModemCommandFailure&) {
+    } catch (const std::exception& e) {
+        // One bad step must not end monitoring; the next step starts afresh,
+        // but what went wrong is told.
+        StepFailed(e.what());
+    } catch (const ModemCommandFailure& f) {
+        StepFailed("the modem refused a command (result " + std::to_string(f.result) + ")");
     } catch (const ModemWriteFailure&) {
+        StepFailed("the modem could not be written to");
     }
+}
+
+void CMultiThread::StepFailed(const std::string& what) {
+    const std::string text = "Worker step failed: " + what;
+    Log(text + "\n");
+    m_phone.SetStatusText(text);
 }
 
 // A request from the UI; while a speakerphone request waits for its loop,
@@ -201,6 +216,8 @@ void CMultiThread::RunPendingAction() {
 
 bool CMultiThread::CheckLine() {
     CCommDriver& drv = m_phone.m_driver;
+    if (m_bForgetRings.exchange(false))
+        ResetRings();
     if (g_bReconfigure) {
         // The set-up wizard belongs to the desktop program; here the device
         // is reopened with the settings as they now stand.

@@ -11,6 +11,7 @@
 // asynchronously.
 #pragma once
 
+#include "engine/CommDriverCidChannel.h"
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
@@ -63,6 +64,9 @@ public:
     void SetTargetFolder(const std::string& folder);
     // The name external control asked for (customised naming only).
     void SetRequestedFileName(const std::string& name);
+    // Forgets the rings counted for the call now ringing (the "Online"
+    // command): its rings-ended step, handset recording and notice do not run.
+    void ClearPendingCalls();
     // The main window's mail settings for notices (filled by the front end
     // from the phone's settings; the worker takes a copy per notice).
     void SetMailSettingsProvider(std::function<MailSettings()> provider);
@@ -124,7 +128,10 @@ public:
 
 private:
     void Dispatch(const ThreadMessage& msg);
+    // Tells what ended a step early (modem log and status line).
+    void StepFailed(const std::string& what);
     void HandsetCheck();
+    bool TakeHeldCidLines();
     void RingsEnded();
     void StopCall();
     void ClearHandsetRecording();
@@ -137,6 +144,9 @@ private:
     bool EventEndsRecording(int ch);
     std::string RecordingFolderNow();
     std::string CallerGreeting(const std::string& fallback) const;
+    std::string StartCallFile();
+    bool RunGreetingKey(int ch);
+    void StoreCallWithoutMessage();
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
@@ -185,9 +195,12 @@ private:
     std::atomic<bool> m_bSaveOnExit{true};
     std::atomic<int> m_nMailSettleRounds{300};
     std::atomic<bool> m_bInWait{false};
+    std::atomic<bool> m_bForgetRings{false}; // ClearPendingCalls asked, the worker forgets
 
     // Worker-only state.
     CRingState m_rings;
+    // Caller-ID lines read while waiting for a ring, for the reader.
+    std::deque<HeldCidLine> m_heldCid;
     bool m_bRearm = true;
     bool m_bSpeakerphoneRunning = false;
     bool m_bAnswering = false;        // AutoAnswer runs

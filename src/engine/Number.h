@@ -30,6 +30,7 @@ public:
     std::string m_sRingSound;     // the caller's own ring sound, if any
     int32_t m_nContactStatus = 0; // -10: use the common ring sound
     std::string m_sAnnouncement;  // text announced for the call
+    std::string m_sRecording;     // the call's recording, once one is made (for its notice)
 
     // Empties every string and zeroes every integer.
     void Reset() { *this = CNumber(); }

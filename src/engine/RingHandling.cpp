@@ -14,10 +14,14 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kResultLimit = 65535;
+// A modem that keeps sending caller-ID lines without a ring must not fill
+// the worker's memory.
+constexpr size_t kMaxHeldCidLines = 8;
 
 bool IsCidLine(int r) {
     return r >= kResultCidDate && r <= kResultCidMesg;
@@ -32,6 +36,7 @@ void CMultiThread::ResetRings() {
     g_bCidBusy = false;
     m_bPopupShown = false;
     m_bAnswerAsked = false;
+    m_heldCid.clear();
 }
 
 void CMultiThread::RingsEnded() {
@@ -51,9 +56,14 @@ void CMultiThread::RingsEnded() {
         HangUp();
     }
     if (m_phone.bEMailCID && m_rings.nRings >= m_phone.nRings) {
+        // The calls recorded since the last notice go with their recordings;
+        // a call that rang unanswered has none.
+        bool bRecorded = true;
         std::vector<CNumber> calls = g_recentCalls.Update([&](std::vector<CNumber>& v) {
-            if (v.empty())
+            if (v.empty()) {
+                bRecorded = false;
                 v.insert(v.begin(), cur);
+            }
             std::vector<CNumber> out = v;
             v.clear();
             return out;
@@ -63,7 +73,7 @@ void CMultiThread::RingsEnded() {
             PumpMessages();
             SleepMs(50);
         }
-        SendMissedCallMail(calls, false);
+        SendMissedCallMail(calls, bRecorded);
         if (!m_phone.m_dwFaxDeadline)
             OpenDevice();
     }
@@ -81,7 +91,11 @@ bool CMultiThread::WaitEvent() {
         SleepMs(1);
         return false;
     }
-    if (g_bTestRing)
+    // A ring or caller-ID lines that came while the modem was set up start
+    // the ring handling as if the watcher had read them.
+    const bool bHeldLines = TakeHeldCidLines();
+    const bool bHeldRing = drv.TakeHeldRing();
+    if (g_bTestRing || bHeldLines || bHeldRing)
         return true;
     drv.SetQuantumTimeouts();
     drv.SetStopRequest(false);
@@ -98,8 +112,25 @@ bool CMultiThread::WaitEvent() {
         m_phone.Device().Close(false);
         return false;
     }
+    // A caller-ID line while waiting (ahead of the first ring, as some lines
+    // send it): its value is read now and kept for the caller-ID reader the
+    // ring handling starts, which would otherwise see only the lines after it.
+    if (IsCidLine(r))
+        drv.HoldCidLine(r);
+    const bool bHeld = TakeHeldCidLines();
     HandsetCheck();
-    return r == kResultRing || IsCidLine(r) || g_bTestRing;
+    return r == kResultRing || bHeld || g_bTestRing;
+}
+
+// Moves the caller-ID lines the driver held (read by the ring watcher, or by
+// a command of the modem's set-up in place of its answer) to the call; true
+// when there were any.
+bool CMultiThread::TakeHeldCidLines() {
+    std::deque<HeldCidLine> lines = m_phone.m_driver.TakeHeldCidLines();
+    for (HeldCidLine& l : lines)
+        if (m_heldCid.size() < kMaxHeldCidLines)
+            m_heldCid.push_back(std::move(l));
+    return !lines.empty();
 }
 
 void CMultiThread::HandsetCheck() {
@@ -206,8 +237,8 @@ void CMultiThread::ReadCallerId() {
         std::string held;
         if (m_phone.nCIDType == kCidHardware)
             held = DigitLineBeforeRing(drv.LineBuffer());
-        CCommDriverCidChannel channel(drv, held);
-        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv.sStatusMESG),
+        CCommDriverCidChannel channel(drv, held, std::exchange(m_heldCid, {}));
+        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv),
                                     [this] {
                                         m_rings.nRings += 1;
                                         m_nRingCount = m_rings.nRings;

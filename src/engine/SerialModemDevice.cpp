@@ -5,10 +5,16 @@
 #include "engine/RingRules.h"
 #include "modem/ResultCodes.h"
 
+#include <algorithm>
+
 bool CSerialModemDevice::Open() {
     CCommDriver& drv = m_phone.m_driver;
     if (!drv.IsOpen()) {
         uint32_t baud = m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200;
+        // Multi-bit ADPCM at 3 or 4 bits needs the profile's slower rate
+        // (never above 115200); at 2 bits the port keeps its own.
+        if (drv.nCompression == 4 && drv.nCompressionBS != 2 && drv.dwBaudRateMax > 0)
+            baud = std::min({baud, static_cast<uint32_t>(drv.dwBaudRateMax), 115200u});
         if (drv.Open(drv.nComPort, baud) == CCommDriver::kInvalidHandle)
             return false;
     }
@@ -52,6 +58,9 @@ bool CSerialModemDevice::GoOffHook() {
     if (!drv.m_bInitialized)
         InitForCalls();
     int r = drv.AnswerVoice();
+    // The call is taken: rings and caller-ID lines its commands passed over
+    // are this call's, not a new one's.
+    drv.ClearHeldCallData();
     return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
 }
 
@@ -59,6 +68,9 @@ bool CSerialModemDevice::HangUp() {
     CCommDriver& drv = m_phone.m_driver;
     if (!drv.IsOpen())
         return false;
+    // What the call's commands passed over belongs to the call; what the
+    // set-up below passes over is the next call's.
+    drv.ClearHeldCallData();
     int r = drv.Hangup();
     if (r != kResultOk)
         r = drv.Hangup();

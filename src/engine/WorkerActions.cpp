@@ -1,11 +1,9 @@
-// The worker's actions: the request table, recording a call, the answering
-// machine and the other plays to the line, the greeting recorder's requests,
-// the speakerphone loop, dialling out and handing a fax call over.
+// The worker's actions: the request table, recording a call, dialling out
+// and handing a fax call over. The answering machine and the other plays to
+// the line are in AnsweringMachine.cpp.
 #include "engine/MultiThread.h"
 
 #include "audio/Cacm.h"
-#include "audio/PlaySound.h"
-#include "audio/RecThread.h"
 #include "audio/WaveFile.h"
 #include "calllog/CallRecord.h"
 #include "config/DataFolder.h"
@@ -24,6 +22,7 @@
 #include "platform/Strings.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,10 +30,6 @@
 namespace {
 
 constexpr int kStrModemNotFound = 104;
-
-bool Readable(const std::string& path) {
-    return !path.empty() && access(path.c_str(), R_OK) == 0;
-}
 
 // The recording's length in whole seconds, from the file itself.
 int WaveSeconds(const std::string& path) {
@@ -173,10 +168,7 @@ void CMultiThread::WriteIndex(bool bFinished) {
     m_ui.UpdateCurrentCall(bFinished);
 }
 
-void CMultiThread::RecordCall(int mode) {
-    (void)mode; // both modes record alike; they differ in who asked
-    CCommDriver& drv = m_phone.m_driver;
-    m_phone.m_bEnhancedHold = false;
+std::string CMultiThread::StartCallFile() {
     RecordingNameSettings ns;
     ns.fKestrixCustomization = m_phone.fKestrixCustomization;
     ns.sKestrixThisComputerID = m_phone.sKestrixThisComputerID;
@@ -190,18 +182,31 @@ void CMultiThread::RecordCall(int mode) {
     // recording cut short by a crash is still listed.
     MakeDirectories(folder);
     std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
-    AppendRecentCall(g_curCall.Get());
+    AppendRecentCall(g_curCall.Update([&](CNumber& c) {
+        c.m_sRecording = file;
+        return c;
+    }));
     SetCurrentFile(file);
     m_ui.ClearLastPlayed();
     WriteIndex(false);
+    return file;
+}
+
+void CMultiThread::RecordCall(int mode) {
+    (void)mode; // both modes record alike; they differ in who asked
+    CCommDriver& drv = m_phone.m_driver;
+    m_phone.m_bEnhancedHold = false;
+    const std::string file = StartCallFile();
 
     if (m_phone.IsSerialModem()) {
         if (!drv.IsOpen())
             m_phone.Device().Open();
         if (!drv.m_bInitialized && drv.IsOpen())
             static_cast<void>(m_phone.Device().Open());
-        if (!g_bOffHook || !drv.m_bVoiceMode || m_phone.fKestrixCustomization)
+        if (!g_bOffHook || !drv.m_bVoiceMode)
             m_phone.Device().GoOffHook();
+        else if (m_phone.fKestrixCustomization)
+            drv.AnswerVoice(); // the customised set-up repeats it for every recording
         g_bOffHook = true;
         m_ui.SetCallBusy(true);
         drv.SetStopRequest(false);
@@ -233,260 +238,6 @@ void CMultiThread::RecordCall(int mode) {
     if (m_bFaxAfterRecording) {
         m_bFaxAfterRecording = false;
         HandOffFax();
-    }
-}
-
-// ---- answering machine and plays -------------------------------------------
-
-std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
-    std::string own = g_curCall.Get().m_sGreeting;
-    return ProgramFile(own.empty() ? fallback : own);
-}
-
-void CMultiThread::AutoAnswer() {
-    CCommDriver& drv = m_phone.m_driver;
-    m_bAnswering = true;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_sFile.clear();
-        m_sFile2.clear();
-    }
-    drv.SetStopRequest(false);
-    g_bRinging = false;
-    Log("Autoanswer:\n");
-    if (!g_bOffHook)
-        GoOffHook();
-    g_bOffHook = true;
-    std::string greeting = CallerGreeting(m_phone.sWaveGreet);
-    int ev = -1;
-    if (m_phone.IsSerialModem() && Readable(greeting))
-        ev = m_phone.PlayFile(greeting, true);
-    m_nLastPlayEvent = ev;
-    // The caller hung up during the greeting: nothing to record. A key or a
-    // fax tone during the greeting is the caller's choice: it runs instead
-    // of the message (remote control, fax hand-off).
-    if (ev == 'b' || ev == 'd' || (ev == 'c' && m_phone.bFax) || IsToneKey(ev)) {
-        drv.SetStopRequest(false);
-        m_bAnswering = false;
-        if (ev != 'b' && ev != 'd')
-            OnEvent(ev);
-        return;
-    }
-    // The user stopped the call, or monitoring, while the caller heard the
-    // greeting: that stop ends the answer; the message recording must not
-    // swallow it.
-    if (drv.StopRequested() || g_bPaused) {
-        m_bAnswering = false;
-        return;
-    }
-    m_bRecordingMessage = true;
-    RecordCall(kRecordNormal);
-    m_bRecordingMessage = false;
-    m_bAnswering = false;
-}
-
-void CMultiThread::PlayAltGreeting() {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.SetStopRequest(false);
-    Log("Play alt greeting:\n");
-    std::string file = CallerGreeting(m_phone.sWaveAltGreet);
-    if (!m_phone.IsSerialModem())
-        return;
-    if (!g_bOffHook)
-        GoOffHook();
-    g_bOffHook = true;
-    if (Readable(file))
-        m_nLastPlayEvent = m_phone.PlayFile(file, true);
-}
-
-void CMultiThread::PlayFileToLine() {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = m_sPlayFile;
-    }
-    if (file.empty()) {
-        g_bActionPending = false;
-        return;
-    }
-    if (!g_bOffHook)
-        GoOffHook();
-    if (m_phone.IsSerialModem())
-        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
-    SetPlayFile("");
-    if (!g_bTalking && !g_bHold)
-        StopCall();
-    g_bActionPending = false;
-    m_phone.m_driver.SetStopRequest(false);
-}
-
-void CMultiThread::PlayGreetingToLine() {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile;
-    }
-    if (!g_bOffHook)
-        GoOffHook();
-    if (m_phone.IsSerialModem() && Readable(ProgramFile(file)))
-        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), true);
-    if (!g_bTalking && !g_bHold)
-        StopCall();
-    g_bActionPending = false;
-}
-
-void CMultiThread::RecordGreeting(bool bFromLine) {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = ProgramFile(m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile);
-    }
-    CCommDriver& drv = m_phone.m_driver;
-    const uint64_t maxMs = static_cast<uint64_t>(std::max(drv.dwInactiveTimer, 1000));
-    if (bFromLine && m_phone.IsSerialModem()) {
-        if (!g_bOffHook)
-            m_phone.Device().GoOffHook();
-        g_bOffHook = true;
-        const bool agc = m_phone.bSoftAGC;
-        m_phone.bSoftAGC = false;
-        m_phone.RecordFromModem(file, maxMs);
-        m_phone.bSoftAGC = agc;
-    } else if (!bFromLine) {
-        // The sound card: the audio library's recorder writes the file.
-        CRecThread rec;
-        CRecThread::Setup setup;
-        setup.sFile = file;
-        setup.nSampleRate = static_cast<uint32_t>(drv.nCompressionSampleRate);
-        setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
-        rec.Start(setup);
-        while (!rec.WaitFinished(10)) {
-            if (drv.StopRequested() || m_bStop || g_bShuttingDown)
-                rec.Stop();
-            PumpMessages();
-        }
-    }
-    if (!g_bTalking && !g_bHold)
-        StopCall();
-    g_bActionPending = false;
-}
-
-void CMultiThread::PlayHoldMusic() {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.SetStopRequest(false);
-    if (!g_bOffHook)
-        GoOffHook();
-    std::string file = ProgramFile(m_phone.sWaveHold);
-    bool bPlayed = false;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && m_phone.IsSerialModem() &&
-           drv.IsOpen()) {
-        int ev = m_phone.PlayFile(file, true);
-        if (m_phone.m_nPlayedSamples > 0)
-            bPlayed = true;
-        else if (ev <= 0 && g_bHold && !drv.StopRequested())
-            break; // nothing of it could be played: the modem refused, or the file is no sound
-        if (ev < 0 && !g_bHold)
-            break;
-        if (ev < 0)
-            drv.SetStopRequest(false);
-        else if (ev == 'b' || ev == 'd') {
-            // The caller gave up waiting.
-            g_bHold = false;
-            StopCall();
-            break;
-        } else {
-            drv.SetStopRequest(false);
-        }
-        PumpMessages();
-    }
-    if (g_bHold && !bPlayed && !m_bStop && !g_bShuttingDown) {
-        // No music to play: the hold ends here and the line stays off-hook
-        // with the user, rather than the worker retrying without a pause.
-        g_bHold = false;
-    }
-    StopSound();
-    drv.SetStopRequest(false);
-}
-
-void CMultiThread::EnhancedHold() {
-    CCommDriver& drv = m_phone.m_driver;
-    g_bActionPending = false;
-    g_nAction = 0;
-    m_phone.m_bHoldEvent = false;
-    m_phone.m_bDetectEvents = true;
-    SleepMs(1);
-    g_bHold = true;
-    g_bTalking = true;
-    m_phone.m_bEnhancedHold = true;
-    drv.SetStopRequest(false);
-    if (!g_bOffHook)
-        GoOffHook();
-    bool first = true;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && m_phone.IsSerialModem() && drv.IsOpen()) {
-        if (first) {
-            first = false;
-            std::string intro = ProgramFile("wave/intro.wav");
-            if (Readable(intro))
-                m_phone.PlayFile(intro, true);
-            drv.SetStopRequest(false);
-        }
-        std::string hold = ProgramFile(m_phone.sWaveCompressedHold);
-        if (!Readable(hold)) {
-            SleepMs(1);
-            PumpMessages();
-            continue;
-        }
-        int ev = m_phone.PlayFile(hold, true);
-        drv.SetStopRequest(false);
-        if (ev >= 0 && (IsToneKey(ev) || ev == 'b' || ev == 'd')) {
-            m_phone.m_bHoldEvent = true;
-            m_nLastKey = ev;
-            PlaySoundFile(ProgramFile("wave/ring.wav"), true);
-            for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
-                std::string p = ProgramFile(f);
-                if (Readable(p))
-                    m_phone.PlayFile(p, false);
-            }
-            drv.SetStopRequest(false);
-            if (ev == 'b' || ev == 'd')
-                break; // the caller is gone
-        }
-        PumpMessages();
-    }
-    StopSound();
-    drv.SetStopRequest(false);
-    m_phone.m_bDetectEvents = false;
-    m_phone.m_bEnhancedHold = false;
-    g_bHold = false;
-}
-
-void CMultiThread::SpeakerphoneLoop() {
-    CCommDriver& drv = m_phone.m_driver;
-    if (!m_phone.IsSerialModem()) {
-        PumpMessages();
-        return;
-    }
-    drv.SetStopRequest(false);
-    if (!m_bSpeakerphoneRunning) {
-        drv.CommOut(drv.sVoiceSpeakerphoneEnable, kModeResult);
-        m_bSpeakerphoneRunning = true;
-        if (drv.sVoiceSpeakerphoneUnmute != drv.sVoiceSpeakerphoneEnable)
-            drv.CommOut(drv.sVoiceSpeakerphoneUnmute, kModeResult);
-        g_bOffHook = true;
-    }
-    for (;;) {
-        if (!g_bSpeakerphone) {
-            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
-            m_bSpeakerphoneRunning = false;
-            return;
-        }
-        if (drv.StopRequested() || m_bStop || g_bShuttingDown)
-            return;
-        if (g_bActionPending) {
-            g_nAction = kActionRecord;
-            return;
-        }
-        g_nAction = 0;
-        SleepMs(1);
     }
 }
 

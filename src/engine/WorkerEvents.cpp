@@ -148,7 +148,7 @@ bool CMultiThread::EventEndsRecording(int ch) {
         return true;
     case 'h':
         drv.m_bHandsetOffHook = false;
-        return m_phone.bHandsetStop || m_bHandsetRecording;
+        return drv.m_bHandsetTracking || m_bHandsetRecording;
     case 'H':
     case 't':
         drv.m_bHandsetOffHook = true;

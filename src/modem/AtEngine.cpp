@@ -7,10 +7,14 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kNoLimit = 65535;
+// Caller-ID lines held for the call engine, and the length of each.
+constexpr size_t kMaxHeldCidLines = 8;
+constexpr int kMaxHeldCidValue = 255;
 
 // Letters, digits, punctuation and white space (ASCII, as the classic C
 // locale classifies them) enter the line buffer; anything else is noise.
@@ -181,9 +185,7 @@ int CCommDriver::CommOut(const std::string& sCommand, int nMode) {
             WriteByte(static_cast<unsigned char>(c));
         WriteByte('\r');
         Log(line, "CommOut: ");
-        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
-        if (result == kResultRing)
-            result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        result = WaitCommandResult();
         if (result <= 0) {
             if (nMode == kModeRaise)
                 throw ModemCommandFailure{result};
@@ -208,12 +210,39 @@ int CCommDriver::CommOutS(const std::string& sCommand, int nMode) {
     if (Write(line.data(), static_cast<int>(line.size())) == 0)
         throw ModemWriteFailure{};
     Log(line, "CommOutS: ");
-    int result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
-    if (result == kResultRing)
-        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+    int result = WaitCommandResult();
     if (result <= 0 && nMode == kModeRaise)
         throw ModemCommandFailure{result};
     return result;
+}
+
+int CCommDriver::WaitCommandResult() {
+    bool bRingSeen = false;
+    // A modem that sends nothing but caller-ID lines gives no answer.
+    for (size_t i = 0; i < 2 * kMaxHeldCidLines; ++i) {
+        int result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        if (result >= kResultCidDate && result <= kResultCidMesg) {
+            HoldCidLine(result);
+        } else if (result == kResultRing && !bRingSeen) {
+            bRingSeen = true;
+            m_bRingHeld = true;
+        } else {
+            return result;
+        }
+    }
+    return kResultNone;
+}
+
+void CCommDriver::HoldCidLine(int nResult) {
+    std::string value;
+    RcvString(value, kMaxHeldCidValue, static_cast<uint32_t>(std::max(dwTimeoutDefault, 1)), false,
+              false);
+    if (m_heldCid.size() < kMaxHeldCidLines)
+        m_heldCid.push_back({nResult, std::move(value)});
+}
+
+std::deque<HeldCidLine> CCommDriver::TakeHeldCidLines() {
+    return std::exchange(m_heldCid, {});
 }
 
 int CCommDriver::CommOutT(const std::string& sBytes, int nMode) {

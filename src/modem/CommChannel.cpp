@@ -130,6 +130,7 @@ bool CCommDriver::Close(bool bDeInit) {
     m_hPort = kInvalidHandle;
     m_nEmulationOffset = 0;
     m_voiceCarry.clear();
+    ClearHeldCallData(); // a call seen before the port closed is not the next one's
     return true;
 }
 

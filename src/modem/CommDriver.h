@@ -19,12 +19,22 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Comm event bits of the classic mask.
 constexpr uint32_t EV_RXCHAR = 0x0001;
+
+// A caller-ID field line that came where the reader of the caller ID was
+// not listening (a command's answer awaited, the ring watcher waiting): its
+// result code and the rest of its line.
+struct HeldCidLine {
+    int nResult = 0;
+    std::string sValue;
+};
 
 class CCommDriver : public CModemProfile, public CDriverSettings {
 public:
@@ -114,6 +124,22 @@ public:
     bool OnDleCode(unsigned char code);
     int DtmfValue(char key) const;
 
+    // Caller-ID lines are held, not taken for a command's answer: a caller
+    // may ring while the modem is being set up. HoldCidLine reads the rest
+    // of the line whose field word was just classified (at most a few lines
+    // are kept); TakeHeldCidLines hands them over in the order they came.
+    void HoldCidLine(int nResult);
+    std::deque<HeldCidLine> TakeHeldCidLines();
+    // A ring that came in place of a command's answer (the set-up after a
+    // hang-up): true once, for the ring watcher.
+    bool TakeHeldRing() { return std::exchange(m_bRingHeld, false); }
+    // Forgets the held lines and ring: the line is taken or given back, so
+    // they belong to a call that is over.
+    void ClearHeldCallData() {
+        m_heldCid.clear();
+        m_bRingHeld = false;
+    }
+
     // The characters of the last answer, echo and line breaks included.
     const std::string& LineBuffer() const { return m_matcher.Buffer(); }
     void ClearLineBuffer() { m_matcher.Reset(); }
@@ -141,6 +167,9 @@ private:
     template <typename Body>
     void GuardInit(Body body);
     int SendFormatCommand(const std::string& sCommand);
+    // A command's answer: a ring (once) and caller-ID lines are held and
+    // passed over.
+    int WaitCommandResult();
     int ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t dwStart, uint32_t dwTimeoutMs,
                           bool bCheckEvents, unsigned char* pEvent);
     bool AlignGsmFrame(uint32_t dwStart, uint32_t dwTimeoutMs);
@@ -172,6 +201,8 @@ private:
     long m_nEmulationOffset = 0;
     bool m_bControlLinesNoted = false;
     ResponseMatcher m_matcher;
+    std::deque<HeldCidLine> m_heldCid;
+    bool m_bRingHeld = false;
     // Voice bytes unpacked in one call that did not fit the caller's buffer.
     std::vector<unsigned char> m_voiceCarry;
     std::vector<unsigned char> m_voiceBlock;

@@ -315,6 +315,9 @@ void ModemCore::SendCallerId() {
     case CallerIdForm::HardwareDigits:
         s = "\r\n" + id.number + "\r\n";
         break;
+    case CallerIdForm::Raw:
+        s = id.message;
+        break;
     }
     m_out += s;
 }

@@ -39,6 +39,7 @@ enum class CallerIdForm {
     Formatted,      // "DATE = ..", "TIME = ..", "NMBR = ..", "NAME = .." (and "MESG = .." when set)
     Unformatted,    // one "MESG = " line of hexadecimal text
     HardwareDigits, // a bare line of digits, as modems with a caller-ID chip do
+    Raw,            // CallerId::message sent as it is: any layout a real modem uses
 };
 
 struct CallerId {
@@ -49,7 +50,7 @@ struct CallerId {
     std::string message; // Formatted: an extra MESG line when not empty.
                          // Unformatted: the hexadecimal text; when empty it is
                          // built from the number (parameter 03, each digit as
-                         // two hex characters).
+                         // two hex characters). Raw: the whole text sent.
 };
 
 // Time between ring reports and from the first ring to the caller-ID lines.

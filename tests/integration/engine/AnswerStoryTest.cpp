@@ -194,3 +194,69 @@ TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
     phone->m_driver.SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
 }
+
+// ---- the greeting cut short by the caller ------------------------------------
+
+struct GreetingKey {
+    const char* label;
+    int32_t action; // what key 5 does
+};
+
+class KeyDuringTheGreeting : public AnswerStory,
+                             public ::testing::WithParamInterface<GreetingKey> {};
+
+TEST_P(KeyDuringTheGreeting, TheCallerStillLeavesAMessage) {
+    phone->m_driver.m_dtmf.fill(0); // no other key has an action
+    phone->m_driver.m_dtmf[5] = GetParam().action;
+    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 3000);
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
+    StartWorker();
+    sim->InjectEvent('5', 500); // into the greeting
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    // The key ended the greeting early; the message is recorded after it.
+    EXPECT_LT(sim->TransmittedSamples().size(), 8000u * 3);
+    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
+    sim->InjectEvent('b', 1500); // the caller hangs up after the message
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; },
+                        60000));
+    CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_bMessage, 1);
+    EXPECT_EQ(rec.m_sNumber, "5551234");
+    EXPECT_EQ(rec.m_sName, "JOHN DOE");
+    EXPECT_GT(ToneShare(Samples(CallFolder() + rec.m_sFile), 1000, 8000), 0.9);
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook(); }));
+    EXPECT_EQ(Index().GetSize(), 1); // one call, one line
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyDuringTheGreeting,
+                         ::testing::Values(GreetingKey{"NoAction", 0},
+                                           GreetingKey{"Record", kActionRecord}),
+                         [](const auto& i) { return std::string(i.param.label); });
+
+class HangUpDuringGreeting : public AnswerStory, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(HangUpDuringGreeting, TheCallIsLoggedWithItsCallerId) {
+    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 3000);
+    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                     modemsim::CallerIdForm::Formatted);
+    StartWorker();
+    sim->InjectEvent(GetParam().code, 500); // into the greeting
+    sim->Ring(3, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1; }, 60000));
+    CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sNumber, "5551234");
+    EXPECT_EQ(rec.m_sName, "JOHN DOE");
+    EXPECT_EQ(rec.m_bMessage, 0); // nothing was said
+    EXPECT_EQ(rec.m_nLength, 0);
+    EXPECT_FALSE(rec.m_sDate.empty());
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    EXPECT_FALSE(SentCommand(*sim, "VRX"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, HangUpDuringGreeting,
+                         ::testing::Values(EndCase{"busy", 'b'}, EndCase{"dialtone", 'd'}),
+                         [](const auto& i) { return std::string(i.param.label); });

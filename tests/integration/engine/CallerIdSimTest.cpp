@@ -119,3 +119,69 @@ TEST_F(CallerIdSimTest, WithheldOutOfAreaAndSilentCallers) {
     EXPECT_EQ(c.m_sDisplayNumber, "NA");
     EXPECT_EQ(c.m_sName, "");
 }
+
+// ---- the layouts real modems and exchanges send ------------------------------
+
+namespace {
+
+struct Layout {
+    const char* label;
+    int type;
+    const char* text; // what the modem sends after the first ring
+    const char* number;
+    const char* name;
+    const char* date;
+    const char* time;
+};
+
+const Layout kLayouts[] = {
+    {"SpacesAroundEquals", kCidFormatted,
+     "\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 5071234567\r\nNAME = ARCHER L\r\n\r\n",
+     "5071234567", "ARCHER L", "1207", "1405"},
+    {"NoSpaces", kCidFormatted,
+     "\r\nDATE=1207\r\nTIME=1405\r\nNMBR=5071234567\r\nNAME=ARCHER L\r\n\r\n", "5071234567",
+     "ARCHER L", "1207", "1405"},
+    {"DialledNumberField", kCidFormatted,
+     "\r\nDATE = 1207\r\nTIME = 1405\r\nDDN_NMBR = 5071234567\r\nNAME = ARCHER L\r\n\r\n",
+     "5071234567", "ARCHER L", "1207", "1405"},
+    {"SixDigitDate", kCidFormatted,
+     "\r\nDATE = 120726\r\nTIME = 1405\r\nNMBR = 5551234\r\nNAME = JOHN\r\n\r\n", "5551234",
+     "JOHN", "120726", "1405"},
+    {"OutOfArea", kCidFormatted, "\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = O\r\nNAME = O\r\n\r\n",
+     "O", "O", "1207", "1405"},
+    {"Private", kCidFormatted, "\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = P\r\nNAME = P\r\n\r\n",
+     "P", "P", "1207", "1405"},
+    // A message-type line ahead of the fields: it carries no number, so the
+    // fields after it are read, not drained away.
+    {"MessageLineFirst", kCidFormatted,
+     "\r\nMESG = 110101\r\nDATE = 1207\r\nTIME = 1405\r\nNMBR = 5071234567\r\nNAME = ARCHER "
+     "L\r\n\r\n",
+     "5071234567", "ARCHER L", "1207", "1405"},
+    // Name and number on one line.
+    {"TwoFieldsOnALine", kCidFormatted,
+     "\r\nDATE = 1207\r\nTIME = 1405\r\nNAME=ARCHER L       NMBR=5071234567\r\n\r\n",
+     "5071234567", "ARCHER L", "1207", "1405"},
+    {"TwoFieldsWithDialledNumber", kCidFormatted,
+     "\r\nTIME = 1405\r\nNAME = ARCHER L   DDN_NMBR = 5071234567\r\n\r\n", "5071234567",
+     "ARCHER L", "", "1405"},
+    {"UnformattedHex", kCidUnformatted, "\r\nMESG = 030735353531323334\r\n\r\n", "5551234", "",
+     "", ""},
+};
+
+class CallerIdLayoutTest : public CallerIdSimTest, public ::testing::WithParamInterface<Layout> {};
+
+} // namespace
+
+TEST_P(CallerIdLayoutTest, EveryFieldIsKept) {
+    const Layout& l = GetParam();
+    modemsim::CallerId id;
+    id.message = l.text;
+    CNumber c = RingAndRead(id, modemsim::CallerIdForm::Raw, Type(l.type));
+    EXPECT_EQ(c.m_sNumber, l.number);
+    EXPECT_EQ(c.m_sName, l.name);
+    EXPECT_EQ(c.m_sDate, l.date);
+    EXPECT_EQ(c.m_sTime, l.time);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, CallerIdLayoutTest, ::testing::ValuesIn(kLayouts),
+                         [](const auto& i) { return std::string(i.param.label); });

@@ -98,3 +98,12 @@ TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
     ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !sim->IsOffHook(); }, 60000));
 }
+
+TEST_F(SpeakerphoneStory, TheFarEndHangingUpEndsTheCall) {
+    StartSpeakerphoneCall();
+    sim->SendEventNow('b'); // the caller hung up: the line carries the busy tone
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bSpeakerphone; }));
+    EXPECT_TRUE(SentCommand(*sim, "#VSP=0"));
+    EXPECT_TRUE(UiSaid("Busy"));
+    EXPECT_EQ(Index().GetSize(), 0);
+}

@@ -1,0 +1,340 @@
+// The answering machine and the other plays to the line of the worker: the
+// greeting and the message after it, the alternative greeting, a file played
+// to the line, the greeting recorder's requests, music on hold, the enhanced
+// hold and the speakerphone loop.
+#include "engine/MultiThread.h"
+
+#include "audio/PlaySound.h"
+#include "audio/RecThread.h"
+#include "audio/WaveFile.h"
+#include "engine/CallState.h"
+#include "engine/KeyTables.h"
+#include "engine/Phone.h"
+#include "modem/ResultCodes.h"
+#include "platform/TickCount.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+// The character limit of a result wait: the modem engine's usual one.
+constexpr int kResultLimit = 65535;
+
+bool Readable(const std::string& path) {
+    return !path.empty() && access(path.c_str(), R_OK) == 0;
+}
+
+} // namespace
+
+std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
+    std::string own = g_curCall.Get().m_sGreeting;
+    return ProgramFile(own.empty() ? fallback : own);
+}
+
+void CMultiThread::AutoAnswer() {
+    CCommDriver& drv = m_phone.m_driver;
+    m_bAnswering = true;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        m_sFile.clear();
+        m_sFile2.clear();
+    }
+    drv.SetStopRequest(false);
+    g_bRinging = false;
+    Log("Autoanswer:\n");
+    if (!g_bOffHook)
+        GoOffHook();
+    g_bOffHook = true;
+    std::string greeting = CallerGreeting(m_phone.sWaveGreet);
+    int ev = -1;
+    if (m_phone.IsSerialModem() && Readable(greeting))
+        ev = m_phone.PlayFile(greeting, true);
+    m_nLastPlayEvent = ev;
+    if (ev >= 0)
+        drv.SetStopRequest(false); // raised by the play for the event that ended it
+    if (ev == 'b' || ev == 'd') {
+        // The caller hung up during the greeting: no message, but the call
+        // and its caller ID are logged all the same.
+        StoreCallWithoutMessage();
+        m_bAnswering = false;
+        return;
+    }
+    if (ev == 'c' && m_phone.bFax) {
+        OnEvent(ev); // a fax machine calls: handed over, nothing to record
+        m_bAnswering = false;
+        return;
+    }
+    if (IsToneKey(ev) && !RunGreetingKey(ev)) {
+        // The key took the call elsewhere: hold music, a stop, a recording
+        // or an answer of its own.
+        m_bAnswering = false;
+        return;
+    }
+    // The user stopped the call, or monitoring, while the caller heard the
+    // greeting: that stop ends the answer; the message recording must not
+    // swallow it.
+    if (drv.StopRequested() || g_bPaused) {
+        m_bAnswering = false;
+        return;
+    }
+    m_bRecordingMessage = true;
+    RecordCall(kRecordNormal);
+    m_bRecordingMessage = false;
+    m_bAnswering = false;
+}
+
+// A key the caller pressed during the greeting runs its action (remote
+// control). True when the message is still to be recorded: the action left
+// the call with the machine (a key without an action, the alternative
+// greeting); false when it stopped, held, hung up or recorded the call.
+bool CMultiThread::RunGreetingKey(int ch) {
+    CCommDriver& drv = m_phone.m_driver;
+    const KeyAction k = LookupKeyAction(ch, drv.m_dtmf);
+    const bool bStop = k.bRuns && k.nAction == kActionStop; // the caller ends the answer
+    const std::string before = LastRecording();
+    // The answer request is being served: left pending, the key's action
+    // (the speakerphone loop) would take it for a new request.
+    g_bActionPending = false;
+    // A recording the key starts is what the caller has to say: a message.
+    m_bRecordingMessage = true;
+    OnEvent(ch);
+    m_bRecordingMessage = false;
+    if (bStop || LastRecording() != before)
+        return false;
+    return g_bOffHook && !g_bHangUpRequest && !g_bTalking && !g_bHold && !g_bSpeakerphone &&
+           !drv.StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;
+}
+
+// A call answered but left without a message gets its index line (with an
+// empty recording, so it plays as 0 s like any other) and its place in the
+// run's calls for the notice.
+void CMultiThread::StoreCallWithoutMessage() {
+    const std::string file = StartCallFile();
+    CWaveFile wav;
+    const uint32_t rate = static_cast<uint32_t>(
+        std::clamp(m_phone.m_driver.nCompressionSampleRate, 4000, 48000));
+    if (!wav.Create(file, PcmFormat(rate)) || !wav.CloseWrite())
+        Log("Call without message: " + wav.LastError() + "\n");
+    SetCurrentFile(file);
+    WriteIndex(true);
+}
+
+void CMultiThread::PlayAltGreeting() {
+    CCommDriver& drv = m_phone.m_driver;
+    drv.SetStopRequest(false);
+    Log("Play alt greeting:\n");
+    std::string file = CallerGreeting(m_phone.sWaveAltGreet);
+    if (!m_phone.IsSerialModem())
+        return;
+    if (!g_bOffHook)
+        GoOffHook();
+    g_bOffHook = true;
+    if (Readable(file))
+        m_nLastPlayEvent = m_phone.PlayFile(file, true);
+}
+
+void CMultiThread::PlayFileToLine() {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = m_sPlayFile;
+    }
+    if (file.empty()) {
+        g_bActionPending = false;
+        return;
+    }
+    if (!g_bOffHook)
+        GoOffHook();
+    if (m_phone.IsSerialModem())
+        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
+    SetPlayFile("");
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+    m_phone.m_driver.SetStopRequest(false);
+}
+
+void CMultiThread::PlayGreetingToLine() {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile;
+    }
+    if (!g_bOffHook)
+        GoOffHook();
+    if (m_phone.IsSerialModem() && Readable(ProgramFile(file)))
+        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), true);
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+}
+
+void CMultiThread::RecordGreeting(bool bFromLine) {
+    std::string file;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        file = ProgramFile(m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile);
+    }
+    CCommDriver& drv = m_phone.m_driver;
+    const uint64_t maxMs = static_cast<uint64_t>(std::max(drv.dwInactiveTimer, 1000));
+    if (bFromLine && m_phone.IsSerialModem()) {
+        if (!g_bOffHook)
+            m_phone.Device().GoOffHook();
+        g_bOffHook = true;
+        const bool agc = m_phone.bSoftAGC;
+        m_phone.bSoftAGC = false;
+        m_phone.RecordFromModem(file, maxMs);
+        m_phone.bSoftAGC = agc;
+    } else if (!bFromLine) {
+        // The sound card: the audio library's recorder writes the file.
+        CRecThread rec;
+        CRecThread::Setup setup;
+        setup.sFile = file;
+        setup.nSampleRate = static_cast<uint32_t>(drv.nCompressionSampleRate);
+        setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
+        rec.Start(setup);
+        while (!rec.WaitFinished(10)) {
+            if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+                rec.Stop();
+            PumpMessages();
+        }
+    }
+    if (!g_bTalking && !g_bHold)
+        StopCall();
+    g_bActionPending = false;
+}
+
+void CMultiThread::PlayHoldMusic() {
+    CCommDriver& drv = m_phone.m_driver;
+    drv.SetStopRequest(false);
+    if (!g_bOffHook)
+        GoOffHook();
+    std::string file = ProgramFile(m_phone.sWaveHold);
+    bool bPlayed = false;
+    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && m_phone.IsSerialModem() &&
+           drv.IsOpen()) {
+        int ev = m_phone.PlayFile(file, true);
+        if (m_phone.m_nPlayedSamples > 0)
+            bPlayed = true;
+        else if (ev <= 0 && g_bHold && !drv.StopRequested())
+            break; // nothing of it could be played: the modem refused, or the file is no sound
+        if (ev < 0 && !g_bHold)
+            break;
+        if (ev < 0)
+            drv.SetStopRequest(false);
+        else if (ev == 'b' || ev == 'd') {
+            // The caller gave up waiting.
+            g_bHold = false;
+            StopCall();
+            break;
+        } else {
+            drv.SetStopRequest(false);
+        }
+        PumpMessages();
+    }
+    if (g_bHold && !bPlayed && !m_bStop && !g_bShuttingDown) {
+        // No music to play: the hold ends here and the line stays off-hook
+        // with the user, rather than the worker retrying without a pause.
+        g_bHold = false;
+    }
+    StopSound();
+    drv.SetStopRequest(false);
+}
+
+void CMultiThread::EnhancedHold() {
+    CCommDriver& drv = m_phone.m_driver;
+    g_bActionPending = false;
+    g_nAction = 0;
+    m_phone.m_bHoldEvent = false;
+    m_phone.m_bDetectEvents = true;
+    SleepMs(1);
+    g_bHold = true;
+    g_bTalking = true;
+    m_phone.m_bEnhancedHold = true;
+    drv.SetStopRequest(false);
+    if (!g_bOffHook)
+        GoOffHook();
+    bool first = true;
+    while (g_bHold && !m_bStop && !g_bShuttingDown && m_phone.IsSerialModem() && drv.IsOpen()) {
+        if (first) {
+            first = false;
+            std::string intro = ProgramFile("wave/intro.wav");
+            if (Readable(intro))
+                m_phone.PlayFile(intro, true);
+            drv.SetStopRequest(false);
+        }
+        std::string hold = ProgramFile(m_phone.sWaveCompressedHold);
+        if (!Readable(hold)) {
+            SleepMs(1);
+            PumpMessages();
+            continue;
+        }
+        int ev = m_phone.PlayFile(hold, true);
+        drv.SetStopRequest(false);
+        if (ev >= 0 && (IsToneKey(ev) || ev == 'b' || ev == 'd')) {
+            m_phone.m_bHoldEvent = true;
+            m_nLastKey = ev;
+            PlaySoundFile(ProgramFile("wave/ring.wav"), true);
+            for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
+                std::string p = ProgramFile(f);
+                if (Readable(p))
+                    m_phone.PlayFile(p, false);
+            }
+            drv.SetStopRequest(false);
+            if (ev == 'b' || ev == 'd')
+                break; // the caller is gone
+        }
+        PumpMessages();
+    }
+    StopSound();
+    drv.SetStopRequest(false);
+    m_phone.m_bDetectEvents = false;
+    m_phone.m_bEnhancedHold = false;
+    g_bHold = false;
+}
+
+void CMultiThread::SpeakerphoneLoop() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem()) {
+        PumpMessages();
+        return;
+    }
+    drv.SetStopRequest(false);
+    if (!m_bSpeakerphoneRunning) {
+        drv.CommOut(drv.sVoiceSpeakerphoneEnable, kModeResult);
+        m_bSpeakerphoneRunning = true;
+        if (drv.sVoiceSpeakerphoneUnmute != drv.sVoiceSpeakerphoneEnable)
+            drv.CommOut(drv.sVoiceSpeakerphoneUnmute, kModeResult);
+        g_bOffHook = true;
+    }
+    for (;;) {
+        if (!g_bSpeakerphone) {
+            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            m_bSpeakerphoneRunning = false;
+            return;
+        }
+        if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+            return;
+        if (g_bActionPending) {
+            g_nAction = kActionRecord;
+            return;
+        }
+        g_nAction = 0;
+        // Listens to the line meanwhile: the far end hanging up shows as busy
+        // or dial tone, and then the call is over.
+        drv.m_nLastEvent = 0;
+        drv.SetQuantumTimeouts();
+        drv.WaitResult(static_cast<uint32_t>(std::clamp(drv.dwTimeoutQuant, 1, 100)), kResultLimit);
+        drv.SetDefaultTimeouts();
+        const int ev = drv.m_nLastEvent;
+        if (ev == 'b' || ev == 'd') {
+            m_phone.SetStatusText(EventStatusText(ev));
+            g_bSpeakerphone = false;
+            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            m_bSpeakerphoneRunning = false;
+            StopCall();
+            return;
+        }
+    }
+}

@@ -1,0 +1,164 @@
+// The mail notice of a message the answering machine took, delivered to a
+// real SMTP server: the recording goes with it as the settings say, and the
+// call's time and date are written the way the user's locale writes them.
+#include "EngineStory.h"
+
+#include "../../unit/calllog/RunProgram.h"
+#include "../notify/ServerProcess.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+namespace {
+
+std::string SourceFile(const std::string& rel) {
+    const char* src = std::getenv("VORELLA_SOURCE_DIR");
+    return std::string(src ? src : ".") + "/" + rel;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+uint16_t Le16(const std::string& s, size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) |
+                                 static_cast<unsigned char>(s[at + 1]) << 8);
+}
+
+// An environment variable set (or, without a value, removed) for one test
+// and put back after it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            ::setenv(name, value->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+// glibc keeps the search path of a locale loaded through LOCPATH for good
+// (one small block each time a locale is opened); that is the C library's,
+// not a leak of this program.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:__argz_add_sep\n";
+}
+
+class NoticeStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        inbox = home.File("inbox/");
+        std::filesystem::create_directories(inbox);
+        server = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
+            inbox, "--mode", "plain"});
+        phone->bEMailCID = 2; // by SMTP
+        phone->m_sSmtp = "127.0.0.1";
+        phone->m_nSmtpPort = server->Port();
+        phone->m_nSmtpSecurity = 0;
+        phone->m_sRecipsAdderss = "owner@example.com";
+        phone->m_sOriginatorAddress = "vorella@example.com";
+        phone->bEAttachVoice = true;
+        phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
+        phone->nAction = 1; // away: the machine answers
+        phone->nRings = 2;
+    }
+
+    // A caller leaves a message of 1.5 s; returns the folder the notice was
+    // parsed into (check_mail.py).
+    std::string MessageAndItsNotice() {
+        sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                         modemsim::CallerIdForm::Formatted);
+        sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
+        StartWorker();
+        sim->Ring(3, modemsim::RingCadence{400, 60});
+        EXPECT_TRUE(sim->WaitForCommand("VRX", 30000));
+        sim->InjectEvent('b', 1500);
+        EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
+        const std::string out = home.File("parsed/");
+        std::filesystem::create_directories(out);
+        ProgramResult r =
+            RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
+                        inbox + "msg1.eml", out});
+        EXPECT_EQ(r.status, 0) << r.output;
+        return out;
+    }
+
+    std::string inbox;
+    std::unique_ptr<ServerProcess> server;
+};
+
+class AttachedRecording : public NoticeStory, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
+    const bool bCompress = GetParam();
+    phone->bEMailCompress = bCompress;
+    const std::string parsed = MessageAndItsNotice();
+    ASSERT_EQ(Index().GetSize(), 1);
+    const std::string recording = CallFolder() + Index().GetAt(0).m_sFile;
+    // The attachment's name: the recording's own, or the compressed copy's.
+    const std::string name = bCompress ? "Message.wav" : Index().GetAt(0).m_sFile;
+    const std::string wav = ReadAll(parsed + "attachments/" + name);
+    ASSERT_GT(wav.size(), 44u) << ReadAll(inbox + "msg1.eml").substr(0, 2000);
+    ASSERT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(8, 4), "WAVE");
+    // GSM 06.10 in WAV when compressed (format tag 0x31), else the
+    // recording itself, byte for byte.
+    if (bCompress) {
+        EXPECT_EQ(Le16(wav, 20), 0x31);
+        EXPECT_LT(wav.size(), ReadAll(recording).size() / 4);
+    } else {
+        EXPECT_EQ(wav, ReadAll(recording));
+    }
+    EXPECT_NE(ReadAll(parsed + "body").find("JOHN DOE"), std::string::npos);
+    EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Setting, AttachedRecording, ::testing::Bool(),
+                         [](const auto& i) { return std::string(i.param ? "Gsm" : "Pcm"); });
+
+TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
+    // A German time locale of the test's own, so the system needs none.
+    const std::string locales = home.File("locales/");
+    std::filesystem::create_directories(locales);
+    ProgramResult made =
+        RunProgram({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", locales + "de_DE.UTF-8"},
+                   120000);
+    ASSERT_EQ(made.status, 0) << made.output;
+    ScopedEnv path("LOCPATH", locales);
+    ScopedEnv all("LC_ALL", std::nullopt);
+    ScopedEnv time("LC_TIME", "de_DE.UTF-8");
+
+    const std::time_t before = std::time(nullptr);
+    const std::string body = ReadAll(MessageAndItsNotice() + "body");
+    const std::time_t after = std::time(nullptr);
+    // "07.12.2026" and "14:05": day first with dots, the whole year.
+    auto contains = [&](std::time_t t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char date[32], hm[16];
+        std::strftime(date, sizeof date, "%d.%m.%Y", &local);
+        std::strftime(hm, sizeof hm, "%H:%M", &local);
+        return body.find(std::string("received at ") + hm + ", " + date) != std::string::npos;
+    };
+    EXPECT_TRUE(contains(before) || contains(after)) << body;
+}
