@@ -3,20 +3,30 @@
 #include "engine/Phone.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 
 namespace {
 
 // A front end whose user answers later, on another thread, or never.
+// Keeps the answer callback for the test to call later. The question may
+// come from another thread: m_bAsked says, once set, that m_onAnswer is there.
 class SlowUser : public CLoggingUiBridge {
 public:
     void AskYesNo(int, bool, std::function<void(bool)> onAnswer) override {
-        m_onAnswer = std::move(onAnswer);
+        Keep(std::move(onAnswer));
     }
     void AskYesNoText(const std::string&, bool, std::function<void(bool)> onAnswer) override {
-        m_onAnswer = std::move(onAnswer);
+        Keep(std::move(onAnswer));
     }
     std::function<void(bool)> m_onAnswer;
+    std::atomic<bool> m_bAsked{false};
+
+private:
+    void Keep(std::function<void(bool)> onAnswer) {
+        m_onAnswer = std::move(onAnswer);
+        m_bAsked = true;
+    }
 };
 
 } // namespace
@@ -49,7 +59,7 @@ TEST(UiBridge, WaitingForAnAnswerIsBounded) {
     std::thread user;
     bool yes = true;
     std::thread worker([&] { yes = AskYesNoAndWait(later, 57688, true, 60000); });
-    while (!later.m_onAnswer)
+    while (!later.m_bAsked)
         std::this_thread::yield();
     user = std::thread([&] { later.m_onAnswer(false); });
     worker.join();
@@ -95,7 +105,7 @@ TEST(UiBridge, ModemMessagesAndQuestionsReachTheUser) {
 
     bool bYes = true;
     std::thread worker([&] { bYes = modemUi.AskYesNo("Scan the ports?", true); });
-    while (!user.m_onAnswer)
+    while (!user.m_bAsked)
         std::this_thread::yield();
     user.m_onAnswer(false);
     worker.join();
