@@ -1,7 +1,6 @@
-// The small main window and the front end's window commands, with the
-// hidden window's core behind them: its buttons and menu reach the core,
-// the worker's reports reach it from the worker's thread, and the commands
-// whose windows do not exist yet say so.
+// The main window with the hidden window's core behind it: its buttons and
+// menu reach the core, the worker's reports reach it from the worker's
+// thread, and the commands whose windows do not exist yet say so.
 #include "FakeAppWorker.h"
 #include "TempHome.h"
 
@@ -11,14 +10,15 @@
 #include "engine/Number.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
-#include "main/StatusWindow.h"
+#include "main/CallerPanel.h"
+#include "main/MainDlg.h"
+#include "main/MainMenu.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -37,19 +37,22 @@ void CloseBoxes() {
         box->close();
 }
 
-QAction* MenuAction(CStatusWindow& w, const QString& text) {
-    for (QAction* a : w.MenuButton()->menu()->actions())
-        if (a->text() == text)
-            return a;
+// Every item of every menu of the window, by its text.
+QAction* MenuItem(CMainDlg& w, const QString& text) {
+    for (QAction* menu : w.menuBar()->actions())
+        for (QAction* a : menu->menu()->actions())
+            if (a->text() == text)
+                return a;
     return nullptr;
 }
 
-class StatusWindowTest : public ::testing::Test {
+class MainDlgCoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetCallState();
         g_curCall.Set({});
-        SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers", "https://vorella.example.org/"});
+        SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers",
+                     "https://vorella.example.org/"});
         std::string error;
         ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
         window.AttachWorker(worker);
@@ -70,27 +73,46 @@ protected:
 
 } // namespace
 
-TEST_F(StatusWindowTest, ButtonsAndMenuReachTheCore) {
-    CStatusWindow* w = frontEnd.StatusWindow();
+TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
+    CMainDlg* w = frontEnd.MainDlg();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), "Vorella");
-    EXPECT_EQ(w->Status(), "Ready");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000)) << w->Status().toStdString();
 
-    QTest::mouseClick(w->RecordButton(), Qt::LeftButton);
+    w->Menu()->Action(kCmdRecord)->trigger();
     EXPECT_TRUE(g_bActionPending);
     EXPECT_EQ(g_nAction, kActionRecord);
     g_bRecording = true;
-    QTest::mouseClick(w->StopButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Recording conversation"; }, 10000));
+    // While recording, the record button stops.
+    w->Menu()->Action(kCmdRecord)->trigger();
     EXPECT_FALSE(g_bRecording);
     EXPECT_EQ(worker.Notes().back(), "stop recording");
+    g_bRecording = true;
+    w->Menu()->Action(kCmdStopRecording)->trigger();
+    EXPECT_FALSE(g_bRecording);
+    EXPECT_TRUE(w->IsStopPending()) << "timer 4 runs";
 
-    // Every command of the tray menu is there.
-    for (const char* text : {"&Record", "&Stop", "&Disable", "&Configuration...", "D&iagnostics...",
-                             "&Contents", "A&bout...", "E&xit"})
-        EXPECT_NE(MenuAction(*w, text), nullptr) << text;
-    MenuAction(*w, "&Disable")->trigger();
+    // With "&L" on, the record button asks for the answering machine.
+    ResetCallState();
+    w->Menu()->Action(kCmdLegal)->trigger();
+    EXPECT_TRUE(w->IsLegal());
+    w->Menu()->Action(kCmdRecord)->trigger();
+    EXPECT_EQ(g_nAction, kActionAnswer);
+    w->Menu()->Action(kCmdLegal)->trigger();
+
+    // Every command of the window's table is in its menu, with a mnemonic.
+    for (const char* text :
+         {"&Play", "&Play a File...", "Save &as...", "&Move to Folder...", "S&end To...",
+          "Edit &recording...", "&Delete", "&Find", "&Export Calls to XML", "Prin&t",
+          "&Restart", "E&xit", "&Record", "&Stop", "&Update", "&Hold", "Hold &On-Hold",
+          "Mu&te", "&AGC", "&Configuration...", "D&iagnostics...", "&Contents", "A&bout...",
+          "&Disable"})
+        EXPECT_NE(MenuItem(*w, text), nullptr) << text;
+    MenuItem(*w, "&Disable")->trigger();
     EXPECT_TRUE(g_bPaused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Stopped"; }, 10000));
 
     // Closing hides the window; the program goes on.
     w->close();
@@ -99,55 +121,54 @@ TEST_F(StatusWindowTest, ButtonsAndMenuReachTheCore) {
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(StatusWindowTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
-    CStatusWindow* w = frontEnd.StatusWindow();
-    MenuAction(*w, "A&bout...")->trigger();
+TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
+    CMainDlg* w = frontEnd.MainDlg();
+    MenuItem(*w, "A&bout...")->trigger();
     ASSERT_NE(frontEnd.AboutBox(), nullptr);
     EXPECT_TRUE(frontEnd.AboutBox()->isVisible());
-    EXPECT_TRUE(frontEnd.AboutBox()->Text().startsWith("Vorella " VORELLA_VERSION "\n"))
-        << frontEnd.AboutBox()->Text().toStdString();
-    EXPECT_TRUE(frontEnd.AboutBox()->Text().contains("vorella.example.org"));
-    MenuAction(*w, "A&bout...")->trigger();
-    EXPECT_EQ(QApplication::topLevelWidgets().count(frontEnd.AboutBox()), 1) << "one About box";
+    EXPECT_TRUE(frontEnd.AboutBox()->Text().startsWith("Vorella " VORELLA_VERSION "\n"));
     frontEnd.AboutBox()->close();
 
     for (const char* text : {"&Configuration...", "D&iagnostics...", "&Contents"}) {
-        MenuAction(*w, text)->trigger();
+        MenuItem(*w, text)->trigger();
         QMessageBox* box = OpenBox();
         ASSERT_NE(box, nullptr) << text;
         EXPECT_EQ(box->windowTitle(), "Vorella");
         EXPECT_TRUE(box->text().contains("not part of this version yet")) << text;
         CloseBoxes();
     }
+    MenuItem(*w, "Prin&t")->trigger();
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_EQ(OpenBox()->text(), "Printing not yet implemented.");
 }
 
-TEST_F(StatusWindowTest, TheWorkersReportsReachTheWindowFromItsThread) {
+TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
     std::thread worker([&] {
         IUiBridge& ui = frontEnd.WorkerBridge();
-        ui.SetStatusText("Recording conversation");
+        ui.SetStatusText("Result - Busy");
         CNumber call;
         call.m_sName = "JOHN DOE";
         call.m_sNumber = "5551234";
         g_curCall.Set(call);
         ui.CallerChanged({"JOHN DOE", "5551234", ""});
+        ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
         ui.ShowMessage(57708, MessageIcon::Error);
     });
     worker.join();
-    CStatusWindow* w = frontEnd.StatusWindow();
+    CMainDlg* w = frontEnd.MainDlg();
     ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBox() != nullptr; }, 10000));
-    EXPECT_EQ(w->Status(), "Recording conversation");
-    EXPECT_EQ(w->CallerName(), "JOHN DOE");
-    EXPECT_EQ(w->CallerNumber(), "5551234");
+    EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
+    EXPECT_EQ(w->Caller()->Number(), "5551234");
+    EXPECT_EQ(w->windowTitle(), "JOHN DOE - [5551234] - Vorella");
     EXPECT_EQ(OpenBox()->text(), "Could not write data to the port.");
     EXPECT_EQ(OpenBox()->icon(), QMessageBox::Critical);
     // External control reads the same caller.
     EXPECT_EQ(window.GetCallerFields().sName, "JOHN DOE");
 }
 
-TEST_F(StatusWindowTest, TheLoopSleepsUntilTheNextTimerAndWatchesTheControlSocket) {
+TEST_F(MainDlgCoreTest, TheLoopSleepsUntilTheNextTimerAndWatchesTheControlSocket) {
     CCoreLoop loop(window);
     EXPECT_EQ(loop.WatchedSockets(), 1u) << "the listening socket";
-    // Only the tray timer runs: armed for at most its period, no polling.
     EXPECT_GE(loop.ArmedMs(), 0);
     EXPECT_LE(loop.ArmedMs(), static_cast<int>(kTrayTimerMs));
     window.StartSpeakTimer(20);

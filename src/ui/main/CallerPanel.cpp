@@ -1,0 +1,77 @@
+#include "main/CallerPanel.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+QString Q(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+} // namespace
+
+CCallerPanel::CCallerPanel(QWidget* parent)
+    : QWidget(parent), m_pName(new QLineEdit(this)), m_pNumber(new QLineEdit(this)),
+      m_pMemo(new QPlainTextEdit(this)) {
+    setObjectName("CallerPanel");
+    m_pName->setObjectName("CallerName");
+    m_pNumber->setObjectName("CallerNumber");
+    m_pMemo->setObjectName("CallerMemo");
+    m_pName->setAccessibleName(tr("Caller's name"));
+    m_pNumber->setAccessibleName(tr("Caller's number"));
+    m_pMemo->setAccessibleName(tr("Memo on the call"));
+    m_pMemo->setTabChangesFocus(true);
+    // A few lines are enough beside the list; the memo scrolls.
+    m_pMemo->setMinimumHeight(m_pName->sizeHint().height() * 2);
+    m_pMemo->setMaximumHeight(m_pName->sizeHint().height() * 4);
+
+    auto* form = new QFormLayout(this);
+    form->setContentsMargins(0, 0, 0, 0);
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label(tr("&From:"), m_pName), m_pName);
+    form->addRow(label(tr("N&umber:"), m_pNumber), m_pNumber);
+    form->addRow(label(tr("M&emo:"), m_pMemo), m_pMemo);
+
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(kWritePauseMs);
+    connect(&m_pause, &QTimer::timeout, this, &CCallerPanel::writeDue);
+    connect(m_pName, &QLineEdit::textEdited, this, &CCallerPanel::OnEdit);
+    connect(m_pNumber, &QLineEdit::textEdited, this, &CCallerPanel::OnEdit);
+    connect(m_pMemo, &QPlainTextEdit::textChanged, this, &CCallerPanel::OnEdit);
+}
+
+void CCallerPanel::OnEdit() {
+    if (m_bFilling)
+        return;
+    emit edited();
+    m_pause.start();
+}
+
+void CCallerPanel::SetFields(const std::string& sName, const std::string& sNumber,
+                             const std::string& sMemo) {
+    m_bFilling = true;
+    if (m_pName->text() != Q(sName))
+        m_pName->setText(Q(sName));
+    if (m_pNumber->text() != Q(sNumber))
+        m_pNumber->setText(Q(sNumber));
+    if (m_pMemo->toPlainText() != Q(sMemo))
+        m_pMemo->setPlainText(Q(sMemo));
+    m_bFilling = false;
+}
+
+std::string CCallerPanel::Name() const {
+    return m_pName->text().toStdString();
+}
+
+std::string CCallerPanel::Number() const {
+    return m_pNumber->text().toStdString();
+}
+
+std::string CCallerPanel::Memo() const {
+    return m_pMemo->toPlainText().toStdString();
+}
