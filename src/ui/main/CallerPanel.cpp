@@ -1,9 +1,10 @@
 #include "main/CallerPanel.h"
 
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace {
 QString Q(const std::string& s) {
@@ -22,20 +23,27 @@ CCallerPanel::CCallerPanel(QWidget* parent)
     m_pNumber->setAccessibleName(tr("Caller's number"));
     m_pMemo->setAccessibleName(tr("Memo on the call"));
     m_pMemo->setTabChangesFocus(true);
-    // A few lines are enough beside the list; the memo scrolls.
-    m_pMemo->setMinimumHeight(m_pName->sizeHint().height() * 2);
-    m_pMemo->setMaximumHeight(m_pName->sizeHint().height() * 4);
+    // Two lines show beside the list; a longer memo scrolls, so the list
+    // keeps its room on a small or magnified screen.
+    const int line = m_pMemo->fontMetrics().lineSpacing();
+    m_pMemo->setFixedHeight(2 * line + 2 * m_pMemo->frameWidth() +
+                            static_cast<int>(2 * m_pMemo->document()->documentMargin()));
 
-    auto* form = new QFormLayout(this);
-    form->setContentsMargins(0, 0, 0, 0);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
     auto label = [this](const QString& text, QWidget* buddy) {
         auto* l = new QLabel(text, this);
         l->setBuddy(buddy);
         return l;
     };
-    form->addRow(label(tr("&From:"), m_pName), m_pName);
-    form->addRow(label(tr("N&umber:"), m_pNumber), m_pNumber);
-    form->addRow(label(tr("M&emo:"), m_pMemo), m_pMemo);
+    grid->addWidget(label(tr("&From:"), m_pName), 0, 0);
+    grid->addWidget(m_pName, 0, 1);
+    grid->addWidget(label(tr("N&umber:"), m_pNumber), 0, 2);
+    grid->addWidget(m_pNumber, 0, 3);
+    grid->addWidget(label(tr("M&emo:"), m_pMemo), 1, 0, Qt::AlignTop);
+    grid->addWidget(m_pMemo, 1, 1, 1, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
 
     m_pause.setSingleShot(true);
     m_pause.setInterval(kWritePauseMs);

@@ -147,6 +147,8 @@ QWidget* CMainDlg::BuildCentre() {
     m_pList->setWordWrap(false);
     m_pList->setAlternatingRowColors(true);
     m_pList->verticalHeader()->hide();
+    // Rows as tall as the text needs, so more calls show on a small screen.
+    m_pList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_pList->setTabKeyNavigation(false);
     QHeaderView* header = m_pList->horizontalHeader();
     for (int c = 0; c < CCallListModel::kColumnCount; ++c)
@@ -169,8 +171,10 @@ QWidget* CMainDlg::BuildCentre() {
     split->addWidget(m_pTree);
     split->addWidget(right);
     split->setStretchFactor(1, 1);
-    split->setSizes({160, 700});
-    m_pTree->setMinimumWidth(100);
+    // The tree as wide as its longest usual name, at any scale.
+    const int treeWidth = fontMetrics().horizontalAdvance(QStringLiteral("Recorded Calls")) * 2;
+    split->setSizes({treeWidth, treeWidth * 5});
+    m_pTree->setMinimumWidth(treeWidth / 2);
     return split;
 }
 
@@ -199,10 +203,16 @@ void CMainDlg::ApplyStartPlacement(bool bShowMainDlg) {
     const uint32_t state = m_placement.dwWindowState;
     m_placement = p;
     m_placement.dwWindowState = state;
-    if (p.nSizeX > 0 && p.nSizeY > 0)
+    if (p.nSizeX > 0 && p.nSizeY > 0) {
         resize(p.nSizeX, p.nSizeY);
-    else
-        resize(960, 600);
+    } else {
+        // First start: a comfortable size that still fits a small screen
+        // (1366x768, or a large one at 200 %).
+        QSize size(960, 600);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+        resize(size);
+    }
     move(p.nPosX, p.nPosY);
     switch (MainStartFor(state, bShowMainDlg)) {
     case MainStart::Hidden:
