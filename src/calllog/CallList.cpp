@@ -8,7 +8,7 @@
 
 std::vector<CallListRow> CallListRows(const CDataStructureArray& index,
                                       const std::string& sSearch, std::string* sTextError) {
-    const std::string search = ToLowerAscii(sSearch);
+    const std::string search = ToLowerUtf8(sSearch);
     CallTimeLocale loc;
     const std::string codePage = LegacyCodePage();
     auto text = [&](const std::string& field) {
@@ -33,7 +33,7 @@ std::vector<CallListRow> CallListRows(const CDataStructureArray& index,
         if (!search.empty()) {
             std::string haystack = row.sKey + row.sName + row.sNumber + row.sMemo + row.sLength +
                                    date + time + row.sNumber;
-            if (ToLowerAscii(haystack).find(search) == std::string::npos)
+            if (ToLowerUtf8(haystack).find(search) == std::string::npos)
                 continue;
         }
         row.sDateTime = date + " " + time;

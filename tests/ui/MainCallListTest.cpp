@@ -167,19 +167,28 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
 
 TEST_F(MainCallListTest, ASearchInCapitalsFindsEveryCase) {
     WriteIndex({Record("a.wav", "john smith"), Record("b.wav", "Mary", "5550000", "ask JOHN"),
-                Record("c.wav", "JOHN DOE"), Record("d.wav", "Peter")});
+                Record("c.wav", "JOHN DOE"), Record("d.wav", "Peter"),
+                Record("e.wav", "Jürgen Müller")});
     CMainDlg dlg(host);
-    EXPECT_EQ(dlg.ShownRows().size(), 4u);
+    EXPECT_EQ(dlg.ShownRows().size(), 5u);
     dlg.Search()->setText("JoHN");
     QTest::keyClick(dlg.Search(), Qt::Key_Return);
     EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"john smith", "Mary", "JOHN DOE"}));
     // Numbers and the length text are searched too.
+    // Capitals of any script.
+    dlg.Search()->setText(QString::fromUtf8("MÜLLER"));
+    QTest::keyClick(dlg.Search(), Qt::Key_Return);
+    EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"Jürgen Müller"}));
     dlg.Search()->setText("01:15");
     QTest::keyClick(dlg.Search(), Qt::Key_Return);
-    EXPECT_EQ(dlg.ShownRows().size(), 4u);
+    EXPECT_EQ(dlg.ShownRows().size(), 5u);
     dlg.Search()->setText("5550000");
     QTest::keyClick(dlg.Search(), Qt::Key_Return);
     EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"Mary"}));
+    // Typing alone searches once the typing pauses (timer 5).
+    dlg.Search()->setText("peter");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return ShownNames(dlg) == std::vector<std::string>{"Peter"}; }, 10000));
 }
 
 TEST_F(MainCallListTest, APositionOffTheScreensIsResetAndState3StartsHidden) {

@@ -12,11 +12,19 @@
 #include "frontend/QtFrontEnd.h"
 #include "main/CallerPanel.h"
 #include "main/MainDlg.h"
+#include "main/MainIcons.h"
 #include "main/MainMenu.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QToolBar>
 #include <QMessageBox>
 #include <QTest>
 
@@ -164,6 +172,46 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
     EXPECT_EQ(OpenBox()->icon(), QMessageBox::Critical);
     // External control reads the same caller.
     EXPECT_EQ(window.GetCallerFields().sName, "JOHN DOE");
+}
+
+TEST_F(MainDlgCoreTest, EveryControlHasANameForAssistiveTechnologyAndAKeyboardPath) {
+    CMainDlg* w = frontEnd.MainDlg();
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        const bool interactive = qobject_cast<QLineEdit*>(c) || qobject_cast<QPlainTextEdit*>(c) ||
+                                 qobject_cast<QAbstractSlider*>(c) ||
+                                 qobject_cast<QAbstractItemView*>(c) ||
+                                 qobject_cast<QAbstractButton*>(c);
+        if (!interactive || !c->isVisibleTo(w) || qobject_cast<QScrollBar*>(c))
+            continue;
+        QString name = c->accessibleName();
+        if (auto* b = qobject_cast<QAbstractButton*>(c); b && name.isEmpty())
+            name = b->text().isEmpty() ? b->toolTip() : b->text();
+        EXPECT_FALSE(name.isEmpty()) << c->metaObject()->className() << " "
+                                     << c->objectName().toStdString();
+    }
+    // Every command of the toolbar is in a menu too, where a mnemonic reaches it.
+    for (QAction* a : w->Menu()->ToolBar()->actions()) {
+        if (a->isSeparator())
+            continue;
+        EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+        bool inMenu = false;
+        for (QAction* menu : w->menuBar()->actions())
+            inMenu = inMenu || menu->menu()->actions().contains(a);
+        EXPECT_TRUE(inMenu) << a->text().toStdString();
+    }
+}
+
+TEST_F(MainDlgCoreTest, IconsAreDrawnInThePalettesTextColour) {
+    QPalette dark;
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QPalette light;
+    light.setColor(QPalette::WindowText, Qt::black);
+    // The stop square fills the picture's middle with the text colour.
+    const QImage onDark = MainIcon("stop", dark).pixmap(24, 24).toImage();
+    const QImage onLight = MainIcon("stop", light).pixmap(24, 24).toImage();
+    ASSERT_FALSE(onDark.isNull());
+    EXPECT_GT(qGray(onDark.pixel(12, 12)), 200);
+    EXPECT_LT(qGray(onLight.pixel(12, 12)), 60);
 }
 
 TEST_F(MainDlgCoreTest, TheLoopSleepsUntilTheNextTimerAndWatchesTheControlSocket) {

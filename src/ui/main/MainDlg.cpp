@@ -151,6 +151,7 @@ QWidget* CMainDlg::BuildCentre() {
     m_pList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_pList->setTabKeyNavigation(false);
     QHeaderView* header = m_pList->horizontalHeader();
+    header->setAccessibleName(tr("Columns of the call list"));
     for (int c = 0; c < CCallListModel::kColumnCount; ++c)
         m_pList->setColumnHidden(c, CCallListModel::IsHiddenColumn(c));
     for (const ColumnWidth& w : kWidths)
@@ -418,7 +419,7 @@ void CMainDlg::OnSelectionChanged() {
 
 void CMainDlg::Find() {
     m_searchPause.stop();
-    m_sSearch = ToLowerAscii(m_pSearch->text().toStdString());
+    m_sSearch = ToLowerUtf8(m_pSearch->text().toStdString());
     RefreshList();
 }
 

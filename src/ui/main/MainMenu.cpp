@@ -96,6 +96,9 @@ CMainMenu::CMainMenu(QMainWindow& window, std::function<void(int)> onCommand)
             m_pToolBar->addAction(action);
         m_actions.insert(nId, action);
     }
+    // The button that shows the buttons a narrow window has no room for.
+    if (auto* more = m_pToolBar->findChild<QWidget*>("qt_toolbar_ext_button"))
+        more->setAccessibleName(tr("More call buttons"));
     ApplyIcons(window.palette());
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QShortcut>
 #include <QSlider>
 #include <QToolButton>
 
@@ -21,7 +22,10 @@ CPlayerBar::CPlayerBar(QWidget* parent)
     setObjectName("PlayerBar");
     m_pPlay->setObjectName("PlayerPlay");
     m_pPlay->setAccessibleName(tr("Play or pause the recording"));
-    m_pPlay->setToolTip(tr("Play on this computer (Space)"));
+    m_pPlay->setToolTip(tr("Play on this computer (Ctrl+Space)"));
+    auto* playKey = new QShortcut(QKeySequence(tr("Ctrl+Space")), this);
+    playKey->setContext(Qt::WindowShortcut);
+    connect(playKey, &QShortcut::activated, this, &CPlayerBar::TogglePlay);
     m_pPosition->setObjectName("PlayerPosition");
     m_pPosition->setAccessibleName(tr("Position in the recording"));
     m_pPosition->setRange(0, 0);
