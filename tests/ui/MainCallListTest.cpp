@@ -163,6 +163,14 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     EXPECT_EQ(a.GetAt(0).m_nLength, 75) << "the recorder's length stays";
     // The worker's own write at the end of the recording finds it too.
     EXPECT_EQ(g_curCall.Get().m_sMemo, "call back on monday");
+
+    // Without a recording, every change is written at once.
+    g_bRecording = false;
+    QTest::keyClicks(memo, "!!");
+    EXPECT_EQ(dlg.IndexWrites(), 4);
+    EXPECT_FALSE(dlg.Caller()->IsWritePending());
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday!!");
 }
 
 TEST_F(MainCallListTest, ASearchInCapitalsFindsEveryCase) {

@@ -110,6 +110,18 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_EQ(g_nAction, kActionAnswer);
     w->Menu()->Action(kCmdLegal)->trigger();
 
+    // Hold asks for music on hold; pressed again while holding, it ends it.
+    ResetCallState();
+    w->Menu()->Action(kCmdHold)->trigger();
+    EXPECT_EQ(g_nAction, kActionHoldMusic);
+    g_bHold = true;
+    w->Menu()->Action(kCmdHold)->trigger();
+    EXPECT_FALSE(g_bHold);
+    // The number field is dialled.
+    w->Caller()->NumberEdit()->setText("5551234");
+    w->Menu()->Action(kCmdDialNumber)->trigger();
+    EXPECT_EQ(worker.Notes().back(), "dial 5551234");
+
     // Every command of the window's table is in its menu, with a mnemonic.
     for (const char* text :
          {"&Play", "&Play a File...", "Save &as...", "&Move to Folder...", "S&end To...",
@@ -127,6 +139,13 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_FALSE(w->isVisible());
     window.ShowMainWindow();
     EXPECT_TRUE(w->isVisible());
+
+    // "E&xit" keeps the placement for the next start.
+    w->move(30, 20);
+    MenuItem(*w, "E&xit")->trigger();
+    const std::string ini = home.Read("vorella.ini");
+    EXPECT_NE(ini.find("PosX=30"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("PosY=20"), std::string::npos) << ini;
 }
 
 TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {

@@ -56,8 +56,10 @@ CCallerPanel::CCallerPanel(QWidget* parent)
 void CCallerPanel::OnEdit() {
     if (m_bFilling)
         return;
-    emit edited();
+    // The pause starts first, so that whoever hears of the edit may write
+    // at once and cancel it.
     m_pause.start();
+    emit edited();
 }
 
 void CCallerPanel::SetFields(const std::string& sName, const std::string& sNumber,

@@ -1,7 +1,6 @@
-// The current call's caller fields: name, number and the memo. What the
-// user types here goes into the call's record once typing pauses, so a
-// memo typed during a recording rewrites the index once per pause, not
-// once per key.
+// The current call's caller fields: name, number and the memo. While a
+// recording runs, what the user types goes into the call's record once
+// typing pauses, so the index is rewritten once per pause, not once per key.
 #pragma once
 
 #include <QTimer>
@@ -26,6 +25,8 @@ public:
     std::string Number() const;
     std::string Memo() const;
     bool IsWritePending() const { return m_pause.isActive(); }
+    // The record is written now: no write waits for a pause any more.
+    void CancelPause() { m_pause.stop(); }
 
     QLineEdit* NameEdit() const { return m_pName; }
     QLineEdit* NumberEdit() const { return m_pNumber; }

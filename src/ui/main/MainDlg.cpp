@@ -434,6 +434,11 @@ void CMainDlg::OnCallerEdited() {
     // The worker writes the record again when the recording ends: it must
     // find what the user typed meanwhile.
     SetCurrentCallerFields({m_pCaller->Name(), m_pCaller->Number(), m_pCaller->Memo()});
+    // Without a recording nobody else writes the index: at once.
+    if (!g_bRecording) {
+        m_pCaller->CancelPause();
+        UpdateCurrentCall();
+    }
 }
 
 void CMainDlg::UpdateCurrentCall() {

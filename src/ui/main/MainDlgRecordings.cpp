@@ -162,11 +162,6 @@ void CMainDlg::OnCommand(int nId) {
         m_pMenu->Action(kCmdAgc)->setChecked(false);
         Tell("Automatic volume control of playback is not part of this version yet.");
         break;
-    case kCmdExit:
-    case kCmdRestart:
-        SaveState();
-        m_host.Command(nId);
-        break;
     default:
         m_host.Command(nId);
         break;
