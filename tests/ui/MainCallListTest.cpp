@@ -8,6 +8,7 @@
 #include "engine/Number.h"
 #include "main/CallListModel.h"
 #include "main/CallerPanel.h"
+#include "main/FolderTree.h"
 #include "main/MainDlg.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
@@ -334,3 +335,56 @@ TEST_F(MainCallListTest, ARecordingThatIsMissingOrNotAWavSaysSoAndTheListStaysUs
     EXPECT_EQ(host.played, std::vector<std::string>{Folder() + "good.wav"});
     EXPECT_EQ(dlg.ShownRows().size(), 3u);
 }
+
+TEST_F(MainCallListTest, SaveAsCopiesTheRecordingAndNeverEmptiesIt) {
+    MakeWav("a.wav");
+    const std::string original = home.Read("Recorded Calls/a.wav");
+    WriteIndex({Record("a.wav", "A")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav"});
+    std::string answer = home.File("copy");
+    dlg.SetFileChooser([&](const QString&, bool bSave) {
+        EXPECT_TRUE(bSave);
+        return answer;
+    });
+    dlg.OnCommand(kCmdSaveAs);
+    EXPECT_EQ(home.Read("copy.wav"), original) << "the extension is added";
+
+    // The recording itself chosen as the target: left whole.
+    answer = Folder() + "a.wav";
+    dlg.OnCommand(kCmdSaveAs);
+    EXPECT_EQ(home.Read("Recorded Calls/a.wav"), original);
+    // A target that cannot be written says so.
+    answer = home.File("no such folder/x.wav");
+    dlg.OnCommand(kCmdSaveAs);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().startsWith("Can not save file.")) << OpenBox()->text().toStdString();
+}
+
+TEST_F(MainCallListTest, MovingToANewFolderMakesItAndTakesTheRecordsAlong) {
+    MakeWav("a.wav");
+    MakeWav("b.wav");
+    WriteIndex({Record("a.wav", "A"), Record("b.wav", "B")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav"});
+    dlg.SetFolderChooser([](const std::vector<std::string>&) { return std::string("Family"); });
+    dlg.OnCommand(kCmdMoveToFolder);
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"b.wav"});
+    EXPECT_TRUE(FileExists(Folder() + "Family/a.wav"));
+    CDataStructureArray moved;
+    ASSERT_EQ(moved.Load(Folder() + "Family/index.dat"), 1);
+    EXPECT_EQ(moved.GetAt(0).m_sName, "A");
+    // The new folder is in the tree, and shows its call when chosen.
+    ASSERT_TRUE(dlg.Tree()->Select(Folder() + "Family/"));
+    EXPECT_EQ(ShownNames(dlg), std::vector<std::string>{"A"});
+
+    // A name that would leave the call folder is refused.
+    dlg.SetFolderChooser([](const std::vector<std::string>&) { return std::string("../x"); });
+    Select(dlg, {"a.wav"});
+    dlg.OnCommand(kCmdMoveToFolder);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(FileExists(Folder() + "Family/a.wav"));
+}
+

@@ -30,6 +30,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -224,8 +225,13 @@ void CMainDlg::SaveSelectedAs() {
         return;
     if (target.find('.', target.find_last_of('/') + 1) == std::string::npos)
         target += ".wav";
+    // Copying a file onto itself would empty it before reading it.
+    struct stat from {}, to {};
+    if (::stat(path.c_str(), &from) == 0 && ::stat(target.c_str(), &to) == 0 &&
+        from.st_dev == to.st_dev && from.st_ino == to.st_ino)
+        return;
     if (!CopyFileTo(path, target))
-        Tell(LoadStr(159));
+        Tell(std::string(LoadStr(159)) + "\n\n" + target);
 }
 
 void CMainDlg::MoveSelected() {
