@@ -105,7 +105,7 @@ std::string StrPrintf(const char* fmt, ...) {
 namespace {
 
 // The C.UTF-8 locale's character classes, whatever the program's locale:
-// case folding must not depend on how the desktop session was started.
+// case folding must not depend on the locale the program was started in.
 locale_t Utf8Locale() {
     static const locale_t loc = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
     return loc;

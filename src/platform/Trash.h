@@ -1,5 +1,5 @@
-// The desktop's trash (freedesktop.org Trash specification): a deleted
-// recording goes where the user's file manager can bring it back from.
+// The desktop's trash, laid out as freedesktop.org has it for every file
+// manager: a deleted recording goes where the user can bring it back from.
 //
 // A file on the home file system goes to the home trash,
 // $XDG_DATA_HOME/Trash (~/.local/share/Trash), as files/NAME with
