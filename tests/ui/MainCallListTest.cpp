@@ -10,10 +10,14 @@
 #include "main/CallerPanel.h"
 #include "main/FolderTree.h"
 #include "main/MainDlg.h"
+#include "main/PlayerBar.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -386,5 +390,33 @@ TEST_F(MainCallListTest, MovingToANewFolderMakesItAndTakesTheRecordsAlong) {
     dlg.OnCommand(kCmdMoveToFolder);
     ASSERT_NE(OpenBox(), nullptr);
     EXPECT_TRUE(FileExists(Folder() + "Family/a.wav"));
+}
+
+TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
+    MakeWav("a.wav");
+    WriteIndex({Record("a.wav", "A")});
+    CMainDlg dlg(host);
+    dlg.show();
+    CPlayerBar* player = dlg.Player();
+
+    // The volume is m_iVolume: a key on the slider chooses it at once.
+    player->VolumeSlider()->setValue(40);
+    player->VolumeSlider()->setFocus();
+    QTest::keyClick(player->VolumeSlider(), Qt::Key_Right);
+    EXPECT_NE(home.Read("vorella.ini").find("m_iVolume=41"), std::string::npos)
+        << home.Read("vorella.ini");
+
+    Select(dlg, {"a.wav"});
+    if (player->File().empty())
+        GTEST_SKIP() << "local playback is not part of this build";
+    EXPECT_EQ(player->File(), Folder() + "a.wav");
+    EXPECT_TRUE(player->PlayButton()->isEnabled());
+    EXPECT_EQ(player->TimeLabel()->text(), "00:00 / 00:00") << "a tenth of a second";
+    QTest::mouseClick(player->PlayButton(), Qt::LeftButton);
+    // It plays to the end and stops there by itself.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return player->PositionSlider()->value() == player->PositionSlider()->maximum(); },
+        10000));
+    EXPECT_EQ(player->PositionSlider()->maximum(), 100);
 }
 

@@ -134,11 +134,15 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_TRUE(g_bPaused);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Stopped"; }, 10000));
 
-    // Closing hides the window; the program goes on.
+    // Closing hides the window; the program goes on, and the window's
+    // refresh rests until it is shown again.
+    EXPECT_TRUE(w->IsRefreshing());
     w->close();
     EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->IsRefreshing());
     window.ShowMainWindow();
     EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->IsRefreshing());
 
     // "E&xit" keeps the placement for the next start.
     w->move(30, 20);

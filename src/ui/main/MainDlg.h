@@ -89,6 +89,7 @@ public:
     QString Status() const;
     int IndexWrites() const { return m_nIndexWrites; }
     bool IsStopPending() const { return m_bStopPending; }
+    bool IsRefreshing() const { return m_refresh.isActive(); }
     bool IsLegal() const { return m_bLegal; }
     // The rows shown, top to bottom, as model row numbers.
     std::vector<int> ShownRows() const;
