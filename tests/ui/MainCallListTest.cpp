@@ -302,6 +302,32 @@ TEST_F(MainCallListTest, TheListFollowsTheIndexWhoeverWritesIt) {
     EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"First", "Second"}));
 }
 
+TEST_F(MainCallListTest, TheFirstCallFolderIsWatchedFromBeforeItExists) {
+    std::filesystem::remove_all(Folder());
+    CMainDlg dlg(host);
+    dlg.show();
+    EXPECT_TRUE(dlg.ShownRows().empty());
+    // The recorder makes the folder and writes the first call's record.
+    std::filesystem::create_directories(Folder());
+    WriteIndex({Record("a.wav", "First")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.ShownRows().size() == 1; }, 5000));
+}
+
+TEST_F(MainCallListTest, TheRecordingInProgressCannotBeDeleted) {
+    MakeWav("rec.wav");
+    WriteIndex({Record("rec.wav", "Now")});
+    host.file = Folder() + "rec.wav";
+    g_bRecording = true;
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"rec.wav"});
+    dlg.OnCommand(kCmdDelete);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains("in progress")) << OpenBox()->text().toStdString();
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"rec.wav"});
+    EXPECT_TRUE(FileExists(Folder() + "rec.wav"));
+}
+
 TEST_F(MainCallListTest, ADamagedIndexIsReportedOnceAndNeverOverwritten) {
     std::filesystem::create_directories(Index()); // not a file
     host.file = Folder() + "rec.wav";

@@ -13,11 +13,36 @@ void CIndexWatcher::Watch(const std::string& sIndexPath) {
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
     m_sPath = sIndexPath;
-    const size_t slash = sIndexPath.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : sIndexPath.substr(0, slash);
-    m_watcher.addPath(QString::fromStdString(folder));
-    m_watcher.addPath(QString::fromStdString(sIndexPath)); // fails quietly while missing
+    AddPaths();
     MarkSeen();
+}
+
+void CIndexWatcher::AddPaths() {
+    // The file and its folder, or, while the folder is not there yet (the
+    // first start), the nearest folder above it that is: its making shows.
+    // Only one folder is watched, so a busy folder above (the program
+    // folder with its log) stops costing anything once the call folder is there.
+    std::string folder = m_sPath;
+    QString watch;
+    do {
+        const size_t slash = folder.find_last_of('/');
+        folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            watch = QString::fromStdString(folder);
+            break;
+        }
+    } while (folder != "/" && folder != ".");
+    const QStringList dirs = m_watcher.directories();
+    if (dirs != QStringList{watch}) {
+        if (!dirs.isEmpty())
+            m_watcher.removePaths(dirs);
+        if (!watch.isEmpty())
+            m_watcher.addPath(watch);
+    }
+    const QString file = QString::fromStdString(m_sPath);
+    if (!m_watcher.files().contains(file))
+        m_watcher.addPath(file); // fails quietly while missing
 }
 
 CIndexWatcher::Stamp CIndexWatcher::Now() const {
@@ -41,10 +66,8 @@ bool CIndexWatcher::HasChanged() const {
 }
 
 void CIndexWatcher::Look() {
-    // A replaced file is a new one: watch it again.
-    const QString file = QString::fromStdString(m_sPath);
-    if (!m_watcher.files().contains(file))
-        m_watcher.addPath(file);
+    // A replaced file is a new one, a new folder may have come: watch again.
+    AddPaths();
     if (HasChanged())
         emit changed();
 }

@@ -33,6 +33,7 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     Stamp Now() const;
+    void AddPaths();
     void Look();
 
     QFileSystemWatcher m_watcher;

@@ -200,6 +200,14 @@ void CMainDlg::DeleteSelected() {
         return;
     const std::string folder = Folder();
     const std::string index = IndexPath();
+    // The recorder still writes the running call's file and, at its end,
+    // its record: deleting them now would bring back a record without a file.
+    const std::string current = m_host.CurrentFile();
+    for (const std::string& f : files)
+        if (g_bRecording && WithTrailingSlash(folder) + f == current) {
+            Tell("The recording in progress cannot be deleted; stop it first.");
+            return;
+        }
     OpenYesNoBox(this, LoadStr(132), false, [this, files, folder, index](bool bYes) {
         if (!bYes)
             return;
