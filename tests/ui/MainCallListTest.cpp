@@ -364,6 +364,11 @@ TEST_F(MainCallListTest, ARecordingThatIsMissingOrNotAWavSaysSoAndTheListStaysUs
     dlg.OnCommand(kCmdPlay);
     EXPECT_EQ(host.played, std::vector<std::string>{Folder() + "good.wav"});
     EXPECT_EQ(dlg.ShownRows().size(), 3u);
+
+    // The OEM build plays on this computer, never through the line.
+    home.Write("vorella.ini", "[Options]\nfKestrixCustomization=1\n");
+    dlg.OnCommand(kCmdPlay);
+    EXPECT_EQ(host.played.size(), 1u);
 }
 
 TEST_F(MainCallListTest, SaveAsCopiesTheRecordingAndNeverEmptiesIt) {

@@ -182,6 +182,15 @@ void CMainDlg::PlaySelected() {
     const std::string path = SelectedPath();
     if (!CheckRecording(path))
         return;
+    // The OEM build plays on this computer instead of through the line.
+    if (GetProfileIntFrom(GetSettingsPath(), "Options", "fKestrixCustomization", 0) != 0) {
+        std::string error;
+        if (m_pPlayer->Load(path, &error))
+            m_pPlayer->TogglePlay();
+        else
+            Tell("The recording cannot be played here: " + error);
+        return;
+    }
     m_host.PlayToLine(path);
 }
 

@@ -32,6 +32,8 @@ public:
     int Volume() const;
     void SetMuted(bool bMuted);
     void SetIcons(const QIcon& play, const QIcon& pause);
+    // Plays the loaded recording from its position, or pauses it.
+    void TogglePlay();
 
     QToolButton* PlayButton() const { return m_pPlay; }
     QSlider* PositionSlider() const { return m_pPosition; }
@@ -43,7 +45,6 @@ signals:
     void volumeChosen(int nPercent);
 
 private:
-    void TogglePlay();
     void Poll();
     void ShowTimes();
 
