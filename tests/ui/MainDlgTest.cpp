@@ -183,6 +183,7 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
         g_curCall.Set(call);
         ui.CallerChanged({"JOHN DOE", "5551234", ""});
         ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
+        ui.SetCallListFilter("5551234");
         ui.ShowMessage(57708, MessageIcon::Error);
     });
     worker.join();
@@ -191,6 +192,8 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
     EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
     EXPECT_EQ(w->Caller()->Number(), "5551234");
     EXPECT_EQ(w->windowTitle(), "JOHN DOE - [5551234] - Vorella");
+    // The list shows the caller's earlier calls.
+    EXPECT_EQ(w->Search()->text(), "5551234");
     EXPECT_EQ(OpenBox()->text(), "Could not write data to the port.");
     EXPECT_EQ(OpenBox()->icon(), QMessageBox::Critical);
     // External control reads the same caller.

@@ -216,6 +216,11 @@ void CQtFrontEnd::UpdateCurrentCall(bool) {
         m_pMain->WorkerUpdatedCall();
 }
 
+void CQtFrontEnd::SetCallListFilter(const std::string& text) {
+    if (m_pMain)
+        m_pMain->SetSearchText(text);
+}
+
 void CQtFrontEnd::SetTrayTooltip(const std::string& text) {
     WakeTray();
     if (m_pTray)

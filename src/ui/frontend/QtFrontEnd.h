@@ -61,7 +61,7 @@ public:
     void CallerChanged(const CallerDisplay& caller) override;
     void UpdateCurrentCall(bool bFinished) override;
     void ClearLastPlayed() override {}
-    void SetCallListFilter(const std::string&) override {}
+    void SetCallListFilter(const std::string& text) override;
     void SetTrayTooltip(const std::string& text) override;
     void StartTimer(UiTimer timer, uint32_t ms) override;
     void StopTimer(UiTimer timer) override;

@@ -417,6 +417,14 @@ void CMainDlg::OnSelectionChanged() {
     LoadIntoPlayer(SelectedPath());
 }
 
+void CMainDlg::SetSearchText(const std::string& sText) {
+    {
+        const QSignalBlocker block(m_pSearch);
+        m_pSearch->setText(Q(sText));
+    }
+    Find();
+}
+
 void CMainDlg::Find() {
     m_searchPause.stop();
     m_sSearch = ToLowerUtf8(m_pSearch->text().toStdString());

@@ -61,6 +61,8 @@ public:
     // The worker wrote the current call into the index (a recording began
     // or ended): the list and the fields follow.
     void WorkerUpdatedCall();
+    // The worker's call-list filter on a ring: the caller's earlier calls.
+    void SetSearchText(const std::string& sText);
     // Timer 4 ("&Stop" and the worker): the stop pending ends after ms.
     void StartStopTimer(int ms);
 
