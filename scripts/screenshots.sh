@@ -51,12 +51,12 @@ call() { # file time date number name memo length message
     cp "$bin/wave/greet.wav" "$calls/$1"
     printf '"%s","%s","%s","%s","%s","%s","","%s","0","0","%s"\r\n' "$@" >>"$calls/index.dat"
 }
-call "rec2026-12-01, 09_12_40.wav" "09:12" "12/01/26" "555-0134" "MARY JONES" "Dentist: move the appointment to Friday" 48 1
-call "rec2026-12-02, 14_03_59.wav" "14:03" "12/02/26" "555-1234" "JOHN DOE" "Quote for the roof, call back" 212 0
-call "rec2026-12-03, 18_45_10.wav" "18:45" "12/03/26" "555-0199" "ACME CORP" "" 17 1
-call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "555-1234" "JOHN DOE" "Urgent: the roofer comes Monday 8:00" 95 0
-call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "555-0172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
-call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "555-0110" "Dr. Weiss" "Results are fine" 64 1
+call "rec2026-12-01, 09_12_40.wav" "09:12" "12/01/26" "5550134" "MARY JONES" "Dentist: move the appointment to Friday" 48 1
+call "rec2026-12-02, 14_03_59.wav" "14:03" "12/02/26" "5551234" "JOHN DOE" "Quote for the roof, call back" 212 0
+call "rec2026-12-03, 18_45_10.wav" "18:45" "12/03/26" "5550199" "ACME CORP" "" 17 1
+call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "5551234" "JOHN DOE" "Urgent: the roofer comes Monday 8:00" 95 0
+call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "5550172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
+call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "5550110" "Dr. Weiss" "Results are fine" 64 1
 
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
