@@ -21,6 +21,7 @@
 #include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -214,6 +215,25 @@ TEST_F(MainDlgCoreTest, EveryControlHasANameForAssistiveTechnologyAndAKeyboardPa
             name = b->text().isEmpty() ? b->toolTip() : b->text();
         EXPECT_FALSE(name.isEmpty()) << c->metaObject()->className() << " "
                                      << c->objectName().toStdString();
+    }
+    // In each menu, an item whose mnemonic another item shares has a shortcut.
+    for (QAction* menu : w->menuBar()->actions()) {
+        QMap<QChar, int> uses;
+        const QList<QAction*> items = menu->menu()->actions();
+        auto mnemonic = [](const QAction* a) {
+            const qsizetype i = a->text().indexOf('&');
+            return i >= 0 && i + 1 < a->text().size() ? a->text()[i + 1].toLower() : QChar();
+        };
+        for (QAction* a : items)
+            ++uses[mnemonic(a)];
+        for (QAction* a : items) {
+            if (a->isSeparator())
+                continue;
+            EXPECT_FALSE(mnemonic(a).isNull()) << a->text().toStdString();
+            if (uses[mnemonic(a)] > 1) {
+                EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+            }
+        }
     }
     // Every command of the toolbar is in a menu too, where a mnemonic reaches it.
     for (QAction* a : w->Menu()->ToolBar()->actions()) {
