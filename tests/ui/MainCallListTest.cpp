@@ -48,6 +48,10 @@ struct FakeHost : IMainDlgHost {
     std::string CurrentFile() override { return file; }
     void PlayToLine(const std::string& sFile) override { played.push_back(sFile); }
     void Dial(const std::string&) override {}
+    void VolumeChosen(int nPercent) override { volume = nPercent; }
+    void MuteChanged(bool bMute) override { muted = bMute; }
+    int volume = -1;
+    bool muted = false;
     std::vector<int> commands;
     std::string file;
     std::vector<std::string> played;
@@ -436,6 +440,11 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
     QTest::keyClick(player->VolumeSlider(), Qt::Key_Right);
     EXPECT_NE(home.Read("vorella.ini").find("m_iVolume=41"), std::string::npos)
         << home.Read("vorella.ini");
+    EXPECT_EQ(host.volume, 41) << "the phone plays at it and keeps it";
+    dlg.OnCommand(kCmdMute);
+    EXPECT_TRUE(host.muted);
+    dlg.OnCommand(kCmdMute);
+    EXPECT_FALSE(host.muted);
 
     Select(dlg, {"a.wav"});
     if (player->File().empty())

@@ -55,6 +55,16 @@ void CQtFrontEnd::Dial(const std::string& sNumber) {
         m_pWindow->Dial(sNumber, false);
 }
 
+void CQtFrontEnd::VolumeChosen(int nPercent) {
+    if (m_pWindow)
+        m_pWindow->SetPlaybackVolume(nPercent);
+}
+
+void CQtFrontEnd::MuteChanged(bool bMute) {
+    if (m_pWindow)
+        m_pWindow->SetMute(bMute);
+}
+
 void CQtFrontEnd::LeaveInOrder() {
     if (m_bLeaving || !m_pWindow)
         return;

@@ -82,6 +82,8 @@ public:
     std::string CurrentFile() override;
     void PlayToLine(const std::string& sFile) override;
     void Dial(const std::string& sNumber) override;
+    void VolumeChosen(int nPercent) override;
+    void MuteChanged(bool bMute) override;
 
 private:
     // The main window's record button: starts a recording, or stops the

@@ -24,10 +24,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -91,7 +89,10 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
     m_bLegal = GetProfileIntFrom(ini, "Options", "Legal", 0) != 0;
     m_pMenu->Action(kCmdLegal)->setChecked(m_bLegal);
     m_pPlayer->SetVolume(std::clamp(GetProfileIntFrom(ini, "Options", "m_iVolume", 50), 0, 100));
-    connect(m_pPlayer, &CPlayerBar::volumeChosen, this, [](int nPercent) {
+    connect(m_pPlayer, &CPlayerBar::volumeChosen, this, [this](int nPercent) {
+        // The phone saves its settings at the end: it must have the new
+        // value, or it would write back the one it started with.
+        m_host.VolumeChosen(nPercent);
         WriteProfileIntTo(GetSettingsPath(), "Options", "m_iVolume", nPercent);
     });
 

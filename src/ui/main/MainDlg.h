@@ -37,6 +37,9 @@ public:
     // Plays sFile to the telephone line.
     virtual void PlayToLine(const std::string& sFile) = 0;
     virtual void Dial(const std::string& sNumber) = 0;
+    // The volume (m_iVolume) and mute the user chose, for the phone too.
+    virtual void VolumeChosen(int nPercent) = 0;
+    virtual void MuteChanged(bool bMute) = 0;
 };
 
 class CMainDlg : public QMainWindow {

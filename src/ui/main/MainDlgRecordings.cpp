@@ -157,7 +157,9 @@ void CMainDlg::OnCommand(int nId) {
         break;
     case kCmdMute:
         m_bMuted = !m_bMuted;
+        m_pMenu->Action(kCmdMute)->setChecked(m_bMuted);
         m_pPlayer->SetMuted(m_bMuted);
+        m_host.MuteChanged(m_bMuted);
         break;
     case kCmdAgc:
         m_pMenu->Action(kCmdAgc)->setChecked(false);
