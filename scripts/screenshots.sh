@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the desktop program's windows, taken on a virtual X display
-# (Xvfb) with Vorella on a simulated line of its own: the small main window,
-# the message box of a desktop without a notification area, the incoming-call
-# pop-up with a caller, and the About box. PNGs go to build/screenshots/;
+# (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
+# window with a filled call list, a search and a chosen recording in the
+# player, the message box of a desktop without a notification area, the
+# incoming-call pop-up with a caller, and the About box. PNGs go to build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
 set -euo pipefail
@@ -43,6 +44,20 @@ ShowMainDlg=1
 [Ports]
 COM9=$work/ttyVORELLA
 INI
+# Calls of the past days, so the list has something to show.
+calls="$work/Recorded Calls"
+mkdir -p "$calls"
+call() { # file time date number name memo length message
+    cp "$bin/wave/greet.wav" "$calls/$1"
+    printf '"%s","%s","%s","%s","%s","%s","","%s","0","0","%s"\r\n' "$@" >>"$calls/index.dat"
+}
+call "rec2026-12-01, 09_12_40.wav" "09:12" "12/01/26" "5550134" "MARY JONES" "Dentist: move the appointment to Friday" 48 1
+call "rec2026-12-02, 14_03_59.wav" "14:03" "12/02/26" "5551234" "JOHN DOE" "Quote for the roof, call back" 212 0
+call "rec2026-12-03, 18_45_10.wav" "18:45" "12/03/26" "5550199" "ACME CORP" "" 17 1
+call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "5551234" "JOHN DOE" "Urgent: the roofer comes Monday 8:00" 95 0
+call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "5550172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
+call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "5550110" "Dr. Weiss" "Results are fine" 64 1
+
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
 wait command CID= timeout=120000
@@ -64,7 +79,7 @@ display=99
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
     display=$((display + 1))
 done
-Xvfb ":$display" -screen 0 1024x640x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 1366x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=":$display"
 for _ in $(seq 1 100); do
@@ -112,10 +127,24 @@ shot() { # window-id name
 both=$(windows '^Vorella$' 2)
 main=$(echo "$both" | head -n 1)
 box=$(echo "$both" | tail -n 1)
-xdotool windowmove "$main" 40 220
+xdotool windowmove "$main" 40 30
+xdotool windowsize "$main" 1000 620
 shot "$box" message-box
 xdotool windowfocus --sync "$box" key Return
 shot "$main" main-window
+
+# A search typed in capitals finds every case.
+xdotool windowfocus --sync "$main" key ctrl+f
+xdotool type --delay 40 "JOHN"
+xdotool key Return
+sleep 0.5
+shot "$main" main-window-search
+xdotool key ctrl+a BackSpace Return
+
+# A recording chosen in the list goes into the player bar.
+xdotool key ctrl+f Tab Down Down
+sleep 0.5
+shot "$main" main-window-player
 
 # The call: the pop-up with the caller once the caller ID is read.
 popup=$(windows '^Incoming call$')
@@ -126,18 +155,35 @@ done
 sleep 1
 shot "$popup" popup
 # Xvfb's screen is black where no window is: a desktop's colour instead.
-import -window root -fill '#3c6e8f' -draw 'color 0,0 floodfill' "$out/desktop-with-popup.png"
+import -window root "$out/desktop-with-popup.png"
+convert "$out/desktop-with-popup.png" -fill '#3c6e8f' -draw 'color 0,0 floodfill' \
+    "$out/desktop-with-popup.png"
 echo "$out/desktop-with-popup.png"
 shot "$main" main-window-with-caller
 
-# The About box, from the main window's menu.
-xdotool windowfocus --sync "$main" key alt+m
+# The About box, from the main window's Help menu.
+xdotool windowfocus --sync "$main" key alt+h
 sleep 0.5
 xdotool key b
 about=$(windows '^About ')
 xdotool windowmove "$about" 420 40
 shot "$about" about-box
 
+VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
+
+# The same window at 200 % on this 1366x768 screen: it must still be usable.
+for _ in $(seq 1 100); do
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+done
+QT_SCALE_FACTOR=2 "$bin/vorella" >"$work/vorella-200.log" 2>&1 &
+pids+=($!)
+both=$(windows '^Vorella$' 2)
+box=$(echo "$both" | tail -n 1)
+main=$(echo "$both" | head -n 1)
+xdotool windowfocus --sync "$box" key Return
+xdotool windowmove "$main" 0 0
+shot "$main" main-window-200-percent
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
 
 if [ "$docs" = 1 ]; then

@@ -29,7 +29,8 @@ public:
     virtual void TrayTick() {}
     // The main window's refresh timer 4 (after "&Stop").
     virtual void StartMainRefresh(unsigned ms) = 0;
-    // The orderly exit keeps what the main window shows (Options/Legal).
+    // Both exits keep what the main window shows: its placement, the record
+    // toggle (Options/Legal), the volume.
     virtual void SaveMainWindowState() {}
 
     // The main window's caller name, number and text.

@@ -63,4 +63,7 @@ public:
     virtual void Wake() {}
     // The tray state (the worker keeps the ring sound quiet in some).
     virtual void SetTrayState(int /*nState*/) {}
+    // The main window's volume (m_iVolume) and mute for what the phone plays.
+    virtual void SetPlaybackVolume(int /*nPercent*/) {}
+    virtual void SetMute(bool /*bMute*/) {}
 };

@@ -325,6 +325,8 @@ void CBasicWindow::ImmediateExit() {
     if (m_bExiting)
         return;
     m_bExiting = true;
+    // The main window's placement is kept whichever way the program ends.
+    m_frontEnd.SaveMainWindowState();
     StopRecording();
     if (!g_bPaused)
         ToggleMonitoring();

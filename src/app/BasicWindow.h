@@ -58,6 +58,9 @@ public:
     void RunDueTimers();
 
     void ToggleMonitoring();
+    // The main window's volume and mute for what the phone plays.
+    void SetPlaybackVolume(int nPercent) { m_pWorker->SetPlaybackVolume(nPercent); }
+    void SetMute(bool bMute) { m_pWorker->SetMute(bMute); }
     void PostQuit();
     // "&Disable" and the tray's middle click: step the monitoring state.
     void StepMonitoring() { OnCommand(kCmdDisable); }

@@ -4,6 +4,23 @@
 
 enum CommandId : int {
     kCmdPlay = 1110,            // "&Play": the main window plays the selected call
+    // The main window's own commands (buttons and menu).
+    kCmdMoveToFolder = 767,      // "&Move to Folder..."
+    kCmdHold = 1009,             // "Hold": the line on hold, or off it again
+    kCmdDialNumber = 1013,       // "&i": dial the number in the number field
+    kCmdHoldMusic = 1011,        // "Hold &On-Hold": hold with music, or stop it
+    kCmdLegal = 1014,            // "&L": record button answers instead of recording
+    kCmdSendTo = 1104,           // "S&end To..."
+    kCmdDelete = 1113,           // "&Delete"
+    kCmdUpdate = 1242,           // "&Update": write the current call into the index
+    kCmdFind = 1243,             // "&Find"
+    kCmdPrint = 32842,           // "Prin&t"
+    kCmdAgc = 32843,             // "&AGC"
+    kCmdMute = 32844,            // "Mu&te"
+    kCmdEditRecording = 32847,   // "Edit &recording..."
+    kCmdSaveAs = 32849,          // "Save &as..."
+    kCmdExportXml = 32851,       // "&Export Calls to XML"
+    kCmdPlayAFile = 32852,       // "&Play a File..."
     kCmdConfigure = 32772,      // "Configure the program": run the set-up again
     kCmdShowMainWindow = 32773, // the product name, bold default item
     kCmdStopCall = 32777,       // stop the call being handled

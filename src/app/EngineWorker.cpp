@@ -161,3 +161,11 @@ void CEngineWorker::Wake() {
 void CEngineWorker::SetTrayState(int nState) {
     m_pThread->SetTrayState(nState);
 }
+
+void CEngineWorker::SetPlaybackVolume(int nPercent) {
+    m_pThread->SetPlaybackVolume(nPercent);
+}
+
+void CEngineWorker::SetMute(bool bMute) {
+    m_pPhone->m_bMute = bMute;
+}

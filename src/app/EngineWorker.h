@@ -44,6 +44,8 @@ public:
     void MarkExternalCallerId() override;
     void Wake() override;
     void SetTrayState(int nState) override;
+    void SetPlaybackVolume(int nPercent) override;
+    void SetMute(bool bMute) override;
 
 private:
     std::unique_ptr<CPhone> m_pPhone;

@@ -2,6 +2,7 @@
 
 #include "calllog/CallTime.h"
 #include "calllog/LegacyText.h"
+#include "platform/TextUtil.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -33,7 +34,13 @@ private:
     Map m_times;
 };
 
+// Appends text in lower case, the whole of Unicode (MÜLLER finds Müller);
+// the plain ASCII of nearly every field takes the short way.
 void AppendLower(std::string& out, const std::string& text) {
+    if (std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+        out += ToLowerUtf8(text);
+        return;
+    }
     for (char c : text)
         out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

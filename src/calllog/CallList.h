@@ -19,7 +19,8 @@ struct CallListRow {
 };
 
 // The records of the index in file order, without those that do not contain
-// sSearch (compared in lower case; empty shows all), sorted by their key.
+// sSearch (compared in lower case, in any script; empty shows all), sorted
+// by their key.
 // Text that is not UTF-8 is read in the legacy code page of the settings
 // (LegacyText.h); sTextError, when given, tells of text that could not be.
 std::vector<CallListRow> CallListRows(const CDataStructureArray& index,

@@ -3,13 +3,28 @@
 #include "calllog/CallTime.h"
 #include "calllog/DataStructure.h"
 #include "platform/ProgramFolder.h"
+#include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
+#include "platform/Trash.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// The worker writes the running call's record from its thread while the
+// window writes the memo typed meanwhile from its own: each load, change
+// and save of an index is done whole under this lock, so neither undoes
+// the other's change.
+std::mutex& IndexMutex() {
+    static std::mutex m;
+    return m;
+}
 
 void SetError(std::string* out, const std::string& text) {
     if (out)
@@ -33,8 +48,13 @@ std::string IndexPathFor(const std::string& sShownFolder, const std::string& sDa
     return WithTrailingSlash(sDataPath) + "Recorded Calls/index.dat";
 }
 
-bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
-                       std::string* sError) {
+namespace {
+
+// How StoreRecord treats a record that is already there.
+enum class KeepExisting { Nothing, LengthAndTimes };
+
+bool StoreRecord(const std::string& sIndexPath, const FinishedCall& call, KeepExisting keep,
+                 std::string* sError) {
     CDataStructure rec;
     std::string sTime, sDate;
     struct stat st {};
@@ -49,6 +69,7 @@ bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
     }
     const std::string sFile = FileNameOf(call.sRecordingPath);
 
+    std::lock_guard lock(IndexMutex());
     CDataStructureArray index;
     index.Load(sIndexPath);
     if (index.LoadFailed()) {
@@ -56,17 +77,20 @@ bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
         SetError(sError, index.LastError());
         return false;
     }
+    const bool bExists = index.Find(sFile) >= 0;
     rec = index.Get(sFile);
     rec.m_sFile = sFile;
-    rec.m_sTime = sTime;
-    rec.m_sDate = sDate;
     rec.m_sNumber = CallerFieldForIndex(call.sNumber);
     rec.m_sName = CallerFieldForIndex(call.sName);
     rec.m_sMemo = call.sMemo;
-    rec.m_nLength = call.nLength;
     rec.m_nReserved1 = 0;
     rec.m_nReserved2 = 0;
-    rec.m_bMessage = call.bMessage ? 1 : 0;
+    if (!bExists || keep == KeepExisting::Nothing) {
+        rec.m_sTime = sTime;
+        rec.m_sDate = sDate;
+        rec.m_nLength = call.nLength;
+        rec.m_bMessage = call.bMessage ? 1 : 0;
+    }
     index.Set(sFile, rec);
     if (!index.Save(sIndexPath)) {
         SetError(sError, index.LastError());
@@ -75,8 +99,48 @@ bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
     return true;
 }
 
+void AddProblem(std::string& problems, const std::string& text) {
+    if (!problems.empty())
+        problems += '\n';
+    problems += text;
+}
+
+// Moves one recording file; false with the reason when it stays.
+bool MoveFile(const std::string& from, const std::string& to, std::string* sError) {
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        SetError(sError, to + ": a file of that name is already there");
+        return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) == 0)
+        return true;
+    if (errno == EXDEV && CopyFileTo(from, to)) {
+        if (::unlink(from.c_str()) == 0)
+            return true;
+        const int err = errno;
+        ::unlink(to.c_str());
+        SetError(sError, from + ": " + std::strerror(err));
+        return false;
+    }
+    SetError(sError, from + ": " + std::strerror(errno));
+    return false;
+}
+
+} // namespace
+
+bool StoreFinishedCall(const std::string& sIndexPath, const FinishedCall& call,
+                       std::string* sError) {
+    return StoreRecord(sIndexPath, call, KeepExisting::Nothing, sError);
+}
+
+bool StoreCallerFields(const std::string& sIndexPath, const FinishedCall& call,
+                       std::string* sError) {
+    return StoreRecord(sIndexPath, call, KeepExisting::LengthAndTimes, sError);
+}
+
 bool DeleteRecordings(const std::string& sFolder, const std::string& sIndexPath,
                       const std::vector<std::string>& files, std::string* sError) {
+    std::lock_guard lock(IndexMutex());
     CDataStructureArray index;
     index.Load(sIndexPath);
     if (index.LoadFailed()) {
@@ -91,7 +155,63 @@ bool DeleteRecordings(const std::string& sFolder, const std::string& sIndexPath,
     }
     // The files go only once their records are gone, so a failed save never
     // leaves records pointing at deleted recordings.
-    for (const std::string& f : files)
-        std::remove((WithTrailingSlash(sFolder) + f).c_str());
-    return true;
+    std::string problems;
+    for (const std::string& f : files) {
+        std::string error;
+        if (RemoveFile(WithTrailingSlash(sFolder) + f, &error) == RemoveOutcome::Failed)
+            AddProblem(problems, error);
+    }
+    SetError(sError, problems);
+    return problems.empty();
+}
+
+bool MoveRecordings(const std::string& sFromFolder, const std::string& sFromIndex,
+                    const std::string& sToFolder, const std::string& sToIndex,
+                    const std::vector<std::string>& files, std::string* sError) {
+    std::lock_guard lock(IndexMutex());
+    if (sFromIndex == sToIndex)
+        return true;
+    CDataStructureArray from, to;
+    from.Load(sFromIndex);
+    to.Load(sToIndex);
+    for (const CDataStructureArray* index : {&from, &to})
+        if (index->LoadFailed()) {
+            SetError(sError, index->LastError());
+            return false;
+        }
+    if (!MakeDirectories(sToFolder)) {
+        SetError(sError, sToFolder + ": " + std::strerror(errno));
+        return false;
+    }
+    std::string problems;
+    std::vector<std::string> moved;
+    for (const std::string& f : files) {
+        const std::string src = WithTrailingSlash(sFromFolder) + f;
+        std::string error;
+        struct stat st {};
+        // A record whose file is gone moves all the same.
+        if (::lstat(src.c_str(), &st) == 0 &&
+            !MoveFile(src, WithTrailingSlash(sToFolder) + f, &error)) {
+            AddProblem(problems, error);
+            continue;
+        }
+        moved.push_back(f);
+        if (from.Find(f) >= 0)
+            to.Set(f, from.Get(f));
+    }
+    if (!to.Save(sToIndex)) {
+        // The files go back, so their records still find them.
+        for (const std::string& f : moved)
+            ::rename((WithTrailingSlash(sToFolder) + f).c_str(),
+                     (WithTrailingSlash(sFromFolder) + f).c_str());
+        AddProblem(problems, to.LastError());
+        SetError(sError, problems);
+        return false;
+    }
+    for (const std::string& f : moved)
+        from.Remove(f);
+    if (!from.Save(sFromIndex))
+        AddProblem(problems, from.LastError());
+    SetError(sError, problems);
+    return problems.empty();
 }

@@ -15,5 +15,9 @@ void FinishCallerId(CNumber& call, bool bFilterCalls, IUiBridge& ui) {
 }
 
 std::string CallWindowTitle(const CNumber& call) {
-    return StrPrintf("%s - [%s] - Vorella", call.m_sName.c_str(), call.m_sDisplayNumber.c_str());
+    return CallWindowTitle(call.m_sName, call.m_sDisplayNumber);
+}
+
+std::string CallWindowTitle(const std::string& sName, const std::string& sNumber) {
+    return StrPrintf("%s - [%s] - Vorella", sName.c_str(), sNumber.c_str());
 }

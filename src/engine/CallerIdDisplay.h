@@ -13,3 +13,5 @@ void FinishCallerId(CNumber& call, bool bFilterCalls, IUiBridge& ui);
 // The main window's title while a call rings: "%s - [%s] - Vorella" with the
 // caller name and the display number.
 std::string CallWindowTitle(const CNumber& call);
+// The same for any name and number (a row of the call list).
+std::string CallWindowTitle(const std::string& sName, const std::string& sNumber);

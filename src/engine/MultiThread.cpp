@@ -144,12 +144,20 @@ std::string CMultiThread::ProgramFile(const std::string& name) const {
 
 // ---- the loop --------------------------------------------------------------
 
+void CMultiThread::TakeChosenVolume() {
+    const int nVolume = m_nChosenVolume.exchange(-1);
+    if (nVolume >= 0)
+        m_phone.m_iVolume = nVolume;
+}
+
 void CMultiThread::Run() {
     while (!g_bShuttingDown && !m_bStop) {
         PumpMessages();
+        TakeChosenVolume();
         Step();
         ++m_nSteps;
     }
+    TakeChosenVolume();
     m_phone.m_bClosing = true;
     {
         std::lock_guard lock(m_fieldMutex);

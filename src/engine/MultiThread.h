@@ -85,6 +85,10 @@ public:
     bool LastRecordEndedBySilence() const { return m_bLastRecordSilence.load(); }
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
     void SetTrayState(int nState) { m_nTrayState = nState; }
+    // The main window's volume for what is played (m_iVolume, 0 to 100):
+    // taken over between two steps, so a play in progress keeps its level,
+    // and kept in the settings the worker saves when it ends.
+    void SetPlaybackVolume(int nPercent) { m_nChosenVolume = nPercent; }
     // Whether the worker saves the settings when it ends (the program does;
     // tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
@@ -96,6 +100,7 @@ public:
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
     void PumpMessages();
+    void TakeChosenVolume();
     // Breaks the worker's wait for modem input, so that a flag or request
     // just set is seen at once (the UI's way to hurry the worker).
     void Wake();
@@ -166,6 +171,7 @@ private:
     std::atomic<uint64_t> m_nSteps{0};
     std::atomic<int> m_nLastDialResult{0};
     std::atomic<int> m_nRingCount{0};
+    std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
 
     // Start and end events.

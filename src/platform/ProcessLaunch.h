@@ -58,3 +58,8 @@ std::string GetExecutablePath();
 // Starts this executable again with "/copy", which makes the new process skip
 // the running-instance test: the restart of an instance that is leaving.
 LaunchResult RestartSelf();
+
+// Opens sPath with the desktop's program for it (xdg-open, detached), as a
+// double click in the file manager would. sPath is made absolute first, so
+// that a name starting with "-" cannot pass for an option.
+LaunchResult OpenWithDesktop(const std::string& sPath);

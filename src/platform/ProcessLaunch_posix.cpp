@@ -297,3 +297,13 @@ std::string GetExecutablePath() {
 LaunchResult RestartSelf() {
     return LaunchProcess({GetExecutablePath(), "/copy"});
 }
+
+LaunchResult OpenWithDesktop(const std::string& sPath) {
+    std::string path = sPath;
+    if (path.empty() || path[0] != '/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd))
+            path = std::string(cwd) + "/" + path;
+    }
+    return LaunchProcess({"xdg-open", path});
+}

@@ -1,5 +1,8 @@
 #include "platform/TextUtil.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -96,5 +99,78 @@ std::string StrPrintf(const char* fmt, ...) {
         std::vsnprintf(out.data(), out.size() + 1, fmt, ap2);
     }
     va_end(ap2);
+    return out;
+}
+
+namespace {
+
+// The C.UTF-8 locale's character classes, whatever the program's locale:
+// case folding must not depend on the locale the program was started in.
+locale_t Utf8Locale() {
+    static const locale_t loc = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    return loc;
+}
+
+// One UTF-8 sequence at s[i]: its code point and length, or length 0 when
+// the bytes are not a well-formed sequence.
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char c = b(0);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size())
+        return 0;
+    cp = n == 1 ? c : n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
+    for (size_t k = 1; k < n; ++k) {
+        if ((b(k) & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b(k) & 0x3F);
+    }
+    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+std::string ToLowerUtf8(std::string_view s) {
+    const locale_t loc = Utf8Locale();
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t n = DecodeUtf8(s, i, cp);
+        if (n == 0 || !loc) {
+            out += s[i];
+            ++i;
+            continue;
+        }
+        AppendUtf8(out, static_cast<char32_t>(::towlower_l(static_cast<wint_t>(cp), loc)));
+        i += n;
+    }
     return out;
 }

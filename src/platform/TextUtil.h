@@ -13,6 +13,9 @@ std::string Trim(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 std::string ToUpperAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Lower case for searching UTF-8 text in any script ("MÜLLER" -> "müller");
+// bytes that are not UTF-8 are left as they are.
+std::string ToLowerUtf8(std::string_view s);
 
 // Cuts s to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string Utf8Truncate(std::string s, size_t maxBytes);

@@ -17,6 +17,9 @@ TempHome::TempHome() {
     std::filesystem::create_directories(runtime);
     std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    // The desktop's trash (and anything else kept under the data home) stays
+    // inside the test's folder, never the user's.
+    ::setenv("XDG_DATA_HOME", (m_path + "data-home").c_str(), 1);
 }
 
 TempHome::~TempHome() {

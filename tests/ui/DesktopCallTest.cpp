@@ -1,7 +1,9 @@
 // A whole call through the desktop program, run in this process on the
 // offscreen platform against the simulated modem: the ring brings up the
-// pop-up with the caller's name and number, its button records, the main
-// window's "&Stop" ends it, and the recording and its index line are there.
+// pop-up with the caller's name and number, the main window's record button
+// records and its stop button ends it, the call appears in the main
+// window's list with caller, number and length, and deleting it there
+// takes its index line and its file away.
 #include "TempHome.h"
 
 #include "ModemSim.h"
@@ -12,11 +14,17 @@
 #include "app/StartupEnvironment.h"
 #include "engine/CallState.h"
 #include "frontend/QtFrontEnd.h"
-#include "main/StatusWindow.h"
+#include "main/CallListModel.h"
+#include "main/MainDlg.h"
+#include "main/MainMenu.h"
 #include "platform/FileUtil.h"
 #include "popup/NotifyDlg.h"
 
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
+#include <QToolBar>
 #include <QTest>
 #include <QTimer>
 
@@ -40,6 +48,22 @@ std::string Digits(const QString& s) {
     return out;
 }
 
+// Clicks the main window's toolbar button of command nId.
+void ClickToolbar(CMainDlg& w, int nId) {
+    QWidget* button = w.Menu()->ToolBar()->widgetForAction(w.Menu()->Action(nId));
+    if (button)
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The open question box (the desktop's lack of a tray may have its box open too).
+QMessageBox* QuestionBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w);
+            box && box->isVisible() && box->button(QMessageBox::Yes))
+            return box;
+    return nullptr;
+}
+
 long FileSize(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
@@ -47,7 +71,7 @@ long FileSize(const std::string& path) {
 
 } // namespace
 
-TEST(DesktopCall, PopupRecordsTheCallerAndStopEndsTheRecording) {
+TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) {
     ResetCallState();
     ResetAppState();
     TempHome home;
@@ -102,7 +126,8 @@ TEST(DesktopCall, PopupRecordsTheCallerAndStopEndsTheRecording) {
                           30000),
                       "the pop-up showed the caller's name and number"))
                 return false;
-            QTest::mouseClick(popup->RecordButton(), Qt::LeftButton);
+            CMainDlg& main = *frontEnd.MainDlg();
+            ClickToolbar(main, kCmdRecord);
             if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "VRX"); }, 30000),
                       "the modem was told to receive voice"))
                 return false;
@@ -116,9 +141,38 @@ TEST(DesktopCall, PopupRecordsTheCallerAndStopEndsTheRecording) {
                           30000),
                       "the recording grew"))
                 return false;
-            QTest::mouseClick(frontEnd.StatusWindow()->StopButton(), Qt::LeftButton);
+            ClickToolbar(main, kCmdStopRecording);
             if (!step(QTest::qWaitFor([&] { return sim.WaitForReceiveEnd(0); }, 30000),
                       "Stop ended the voice reception"))
+                return false;
+            // The finished call shows in the list without anyone asking.
+            const std::string name = file.substr(file.rfind('/') + 1);
+            int row = -1;
+            if (!step(QTest::qWaitFor(
+                          [&] {
+                              row = -1;
+                              for (int r : main.ShownRows()) {
+                                  const CallListRow& c = main.Model()->Row(r);
+                                  if (c.sFile == name && c.sName == "JOHN DOE" &&
+                                      Digits(QString::fromStdString(c.sNumber)) == "5551234" &&
+                                      c.sLength != "00:00")
+                                      row = r;
+                              }
+                              return row >= 0 && !g_bRecording;
+                          },
+                          30000),
+                      "the call appeared in the list with caller, number and length"))
+                return false;
+            for (int r = 0; r < main.List()->model()->rowCount(); ++r)
+                if (main.List()->model()->index(r, CCallListModel::kColFile).data().toString() ==
+                    QString::fromStdString(name))
+                    main.List()->selectRow(r);
+            main.OnCommand(kCmdDelete);
+            if (!step(QTest::qWaitFor([&] { return QuestionBox() != nullptr; }, 10000),
+                      "delete asked first"))
+                return false;
+            QuestionBox()->button(QMessageBox::Yes)->click();
+            if (!step(main.ShownRows().empty(), "the deleted call left the list"))
                 return false;
             return true;
         }();
@@ -129,13 +183,15 @@ TEST(DesktopCall, PopupRecordsTheCallerAndStopEndsTheRecording) {
     EXPECT_EQ(app.InitInstance(1, argv), 0);
     ASSERT_TRUE(failure.empty()) << "failed: " << failure << "\n" << home.Read("modem.log");
 
-    auto wav = ReadWholeFile(file, 1 << 24);
+    // The recording went to the desktop's trash, whole, and its line left the index.
+    const std::string name = file.substr(file.rfind('/') + 1);
+    EXPECT_FALSE(FileExists(file));
+    auto wav = ReadWholeFile(home.File("data-home/Trash/files/" + name), 1 << 24);
     ASSERT_TRUE(wav.has_value()) << file;
     EXPECT_EQ(wav->substr(0, 4), "RIFF");
     EXPECT_GT(wav->size(), 44u + 8000u);
     const std::string index = home.Read("Recorded Calls/index.dat");
-    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
-    EXPECT_NE(index.find("JOHN DOE"), std::string::npos) << index;
+    EXPECT_EQ(index.find(name), std::string::npos) << index;
     ResetCallState();
     ResetAppState();
 }

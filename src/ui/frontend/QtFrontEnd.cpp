@@ -7,7 +7,6 @@
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/MessageBoxes.h"
-#include "main/StatusWindow.h"
 #include "platform/Strings.h"
 #include "popup/NotifyDlg.h"
 #include "tray/TrayIcon.h"
@@ -33,8 +32,6 @@ CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
     });
     connect(m_pNotifier.get(), &CCallNotifier::recordRequested, this,
             &CQtFrontEnd::ToggleRecording);
-    m_refresh.setSingleShot(true);
-    connect(&m_refresh, &QTimer::timeout, this, &CQtFrontEnd::RefreshCaller);
 }
 
 CQtFrontEnd::~CQtFrontEnd() = default;
@@ -42,6 +39,30 @@ CQtFrontEnd::~CQtFrontEnd() = default;
 void CQtFrontEnd::Command(int nId) {
     if (m_pWindow)
         m_pWindow->OnCommand(nId);
+}
+
+std::string CQtFrontEnd::CurrentFile() {
+    return m_pWindow ? m_pWindow->GetCurrentFile() : std::string();
+}
+
+void CQtFrontEnd::PlayToLine(const std::string& sFile) {
+    if (m_pWindow)
+        m_pWindow->PlayFile(sFile);
+}
+
+void CQtFrontEnd::Dial(const std::string& sNumber) {
+    if (m_pWindow)
+        m_pWindow->Dial(sNumber, false);
+}
+
+void CQtFrontEnd::VolumeChosen(int nPercent) {
+    if (m_pWindow)
+        m_pWindow->SetPlaybackVolume(nPercent);
+}
+
+void CQtFrontEnd::MuteChanged(bool bMute) {
+    if (m_pWindow)
+        m_pWindow->SetMute(bMute);
 }
 
 void CQtFrontEnd::LeaveInOrder() {
@@ -64,21 +85,24 @@ void CQtFrontEnd::ToggleRecording() {
 // IAppFrontEnd
 
 void CQtFrontEnd::Message(const std::string& text) {
-    OpenMessageBox(m_pStatus && m_pStatus->isVisible() ? m_pStatus.get() : nullptr, text);
+    OpenMessageBox(m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr, text);
 }
 
 void CQtFrontEnd::ShowMainWindow(bool bShow) {
-    if (!m_pStatus) {
-        m_pStatus = std::make_unique<CStatusWindow>();
-        connect(m_pStatus.get(), &CStatusWindow::command, this, &CQtFrontEnd::Command);
-        m_pStatus->SetStatus(QString::fromUtf8(LoadStr(109)));
-        RefreshCaller();
+    if (!m_pMain) {
+        // The first call is the start-up's: the saved placement and state
+        // decide how the window comes up.
+        m_pMain = std::make_unique<CMainDlg>(*this);
+        m_pMain->ApplyStartPlacement(bShow);
+        return;
     }
     if (!bShow)
         return;
-    m_pStatus->show();
-    m_pStatus->raise();
-    m_pStatus->activateWindow();
+    if (m_pMain->isMinimized())
+        m_pMain->showNormal();
+    m_pMain->show();
+    m_pMain->raise();
+    m_pMain->activateWindow();
 }
 
 void CQtFrontEnd::TrayStateChanged(int nState) {
@@ -92,7 +116,13 @@ void CQtFrontEnd::TrayTick() {
 }
 
 void CQtFrontEnd::StartMainRefresh(unsigned ms) {
-    m_refresh.start(static_cast<int>(ms));
+    if (m_pMain)
+        m_pMain->StartStopTimer(static_cast<int>(ms));
+}
+
+void CQtFrontEnd::SaveMainWindowState() {
+    if (m_pMain)
+        m_pMain->SaveState();
 }
 
 CallerFields CQtFrontEnd::GetCallerFields() {
@@ -135,7 +165,7 @@ void CQtFrontEnd::SetUpTray(CBasicWindow& window) {
     }
     // Without a notification area the window is the only way in.
     ShowMainWindow(true);
-    OpenMessageBox(m_pStatus.get(), kNoTrayText, MessageIcon::Information);
+    OpenMessageBox(m_pMain.get(), kNoTrayText, MessageIcon::Information);
 }
 
 void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
@@ -149,8 +179,8 @@ void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
     // The worker may still report while the shutdown waits for it; nothing
     // of that is shown any more.
     m_pNotifier->Close();
-    if (m_pStatus)
-        m_pStatus->hide();
+    if (m_pMain)
+        m_pMain->hide();
     m_pLoop.reset();
 }
 
@@ -167,31 +197,38 @@ void CQtFrontEnd::QuitPosted() {
 
 void CQtFrontEnd::SetStatusText(const std::string& text) {
     WakeTray();
-    if (m_pStatus)
-        m_pStatus->SetStatus(Q(text));
+    if (m_pMain)
+        m_pMain->SetStatusText(Q(text));
 }
 
 void CQtFrontEnd::SetWindowTitle(const std::string& title) {
-    if (m_pStatus)
-        m_pStatus->setWindowTitle(Q(title));
+    if (m_pMain)
+        m_pMain->setWindowTitle(Q(title));
 }
 
 void CQtFrontEnd::RefreshCaller() {
     const CallerFields caller = CurrentCallerFields();
-    if (m_pStatus)
-        m_pStatus->SetCaller(Q(caller.sName), Q(caller.sNumber));
+    if (m_pMain)
+        m_pMain->SetCaller(caller.sName, caller.sNumber, caller.sText);
 }
 
 void CQtFrontEnd::CallerChanged(const CallerDisplay& caller) {
     WakeTray();
-    if (m_pStatus)
-        m_pStatus->SetCaller(Q(caller.sName), Q(caller.sNumber));
+    if (m_pMain)
+        m_pMain->SetCaller(caller.sName, caller.sNumber, caller.sMemo);
     m_pNotifier->SetCaller(Q(caller.sName), Q(caller.sNumber));
 }
 
 void CQtFrontEnd::UpdateCurrentCall(bool) {
     WakeTray();
-    RefreshCaller();
+    // The worker has written the call's record already (from its thread).
+    if (m_pMain)
+        m_pMain->WorkerUpdatedCall();
+}
+
+void CQtFrontEnd::SetCallListFilter(const std::string& text) {
+    if (m_pMain)
+        m_pMain->SetSearchText(text);
 }
 
 void CQtFrontEnd::SetTrayTooltip(const std::string& text) {
@@ -206,8 +243,10 @@ void CQtFrontEnd::StartTimer(UiTimer timer, uint32_t ms) {
         m_pNotifier->RestartCloseTimer(static_cast<int>(ms));
         break;
     case UiTimer::MainCallRefresh:
+        RefreshCaller();
+        break;
     case UiTimer::MainPlayRefresh:
-        m_refresh.start(static_cast<int>(ms));
+        StartMainRefresh(ms);
         break;
     case UiTimer::OrderlyExit:
         Command(kCmdAppExit);
@@ -222,7 +261,6 @@ void CQtFrontEnd::StopTimer(UiTimer timer) {
         break;
     case UiTimer::MainCallRefresh:
     case UiTimer::MainPlayRefresh:
-        m_refresh.stop();
         break;
     case UiTimer::OrderlyExit:
         break;
@@ -230,9 +268,9 @@ void CQtFrontEnd::StopTimer(UiTimer timer) {
 }
 
 void CQtFrontEnd::ActivateMainWindow() {
-    if (m_pStatus && m_pStatus->isVisible()) {
-        m_pStatus->raise();
-        m_pStatus->activateWindow();
+    if (m_pMain && m_pMain->isVisible()) {
+        m_pMain->raise();
+        m_pMain->activateWindow();
     }
 }
 
@@ -243,8 +281,8 @@ void CQtFrontEnd::ShowPopup() {
 
 void CQtFrontEnd::MonitoringChanged(bool bPaused) {
     WakeTray();
-    if (m_pStatus)
-        m_pStatus->SetStatus(bPaused ? tr("Monitoring paused") : QString::fromUtf8(LoadStr(109)));
+    if (m_pMain)
+        m_pMain->SetStatusText(bPaused ? tr("Monitoring paused") : QString::fromUtf8(LoadStr(109)));
 }
 
 void CQtFrontEnd::ShowMessage(int stringId, MessageIcon icon) {

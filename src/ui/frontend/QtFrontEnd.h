@@ -7,19 +7,18 @@
 #include "dialogs/AboutBox.h"
 #include "engine/UiBridge.h"
 #include "frontend/QueuedUiBridge.h"
+#include "main/MainDlg.h"
 #include "popup/CallNotifier.h"
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <memory>
 
 class CCoreLoop;
-class CStatusWindow;
 class CTrayIcon;
 
-class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge {
+class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
     Q_OBJECT
 public:
     // kind: how incoming calls are announced (CCallNotifier::KindFor).
@@ -33,7 +32,7 @@ public:
     // and the notice send it their commands.
     void AttachWindow(CBasicWindow* pWindow) { m_pWindow = pWindow; }
 
-    CStatusWindow* StatusWindow() const { return m_pStatus.get(); }
+    CMainDlg* MainDlg() const { return m_pMain.get(); }
     CCallNotifier* Notifier() const { return m_pNotifier.get(); }
     CAboutBox* AboutBox() const { return m_pAbout; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
@@ -48,6 +47,7 @@ public:
     void TrayStateChanged(int nState) override;
     void TrayTick() override;
     void StartMainRefresh(unsigned ms) override;
+    void SaveMainWindowState() override;
     CallerFields GetCallerFields() override;
     void SetCallerFields(const CallerFields& fields) override;
     bool OnWindowCommand(int nId) override;
@@ -61,7 +61,7 @@ public:
     void CallerChanged(const CallerDisplay& caller) override;
     void UpdateCurrentCall(bool bFinished) override;
     void ClearLastPlayed() override {}
-    void SetCallListFilter(const std::string&) override {}
+    void SetCallListFilter(const std::string& text) override;
     void SetTrayTooltip(const std::string& text) override;
     void StartTimer(UiTimer timer, uint32_t ms) override;
     void StopTimer(UiTimer timer) override;
@@ -77,8 +77,15 @@ public:
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
 
+    // IMainDlgHost
+    void Command(int nId) override;
+    std::string CurrentFile() override;
+    void PlayToLine(const std::string& sFile) override;
+    void Dial(const std::string& sNumber) override;
+    void VolumeChosen(int nPercent) override;
+    void MuteChanged(bool bMute) override;
+
 private:
-    void Command(int nId);
     // The main window's record button: starts a recording, or stops the
     // one that runs.
     void ToggleRecording();
@@ -88,11 +95,10 @@ private:
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
-    std::unique_ptr<CStatusWindow> m_pStatus;
+    std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<CCallNotifier> m_pNotifier;
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
-    QTimer m_refresh;
     bool m_bLeaving = false;
 };

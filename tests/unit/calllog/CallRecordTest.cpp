@@ -125,6 +125,69 @@ TEST_F(CallRecordTest, DeletingRemovesRecordsAndFiles) {
     EXPECT_EQ(a.GetAt(0).m_sFile, "b.wav");
     EXPECT_FALSE(std::filesystem::exists(Folder() + "a.wav"));
     EXPECT_TRUE(std::filesystem::exists(Folder() + "b.wav"));
+    // The deleted recording can be brought back from the desktop's trash.
+    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/files/a.wav")));
+    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/info/a.wav.trashinfo")));
+}
+
+TEST_F(CallRecordTest, TheUsersFieldsKeepWhatTheRecorderWrote) {
+    FinishedCall call;
+    call.sRecordingPath = MakeRecording("a.wav");
+    call.sName = "JOHN DOE";
+    call.nLength = 42;
+    call.bMessage = true;
+    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+
+    FinishedCall typed;
+    typed.sRecordingPath = call.sRecordingPath;
+    typed.sName = "John Doe";
+    typed.sNumber = "555-1234";
+    typed.sMemo = "call back\nmonday";
+    std::string error;
+    ASSERT_TRUE(StoreCallerFields(Index(), typed, &error)) << error;
+    CDataStructureArray a;
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0).m_sName, "John Doe");
+    EXPECT_EQ(a.GetAt(0).m_sMemo, typed.sMemo);
+    EXPECT_EQ(a.GetAt(0).m_nLength, 42) << "the length stays";
+    EXPECT_EQ(a.GetAt(0).m_bMessage, 1);
+    EXPECT_EQ(a.GetAt(0).m_sDate, "12/06/26");
+
+    // A recording not in the index yet gets its record.
+    typed.sRecordingPath = MakeRecording("b.wav");
+    ASSERT_TRUE(StoreCallerFields(Index(), typed));
+    ASSERT_EQ(a.Load(Index()), 2);
+    EXPECT_EQ(a.GetAt(1).m_sFile, "b.wav");
+}
+
+TEST_F(CallRecordTest, MovingTakesFilesAndRecordsToTheOtherFolder) {
+    FinishedCall call;
+    for (const char* name : {"a.wav", "b.wav", "gone.wav", "taken.wav"}) {
+        call.sRecordingPath = MakeRecording(name);
+        call.sName = name;
+        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    }
+    std::filesystem::remove(Folder() + "gone.wav");
+    const std::string to = Folder() + "Family/";
+    home.Write("Recorded Calls/Family/taken.wav", "someone else's");
+
+    std::string error;
+    EXPECT_FALSE(MoveRecordings(Folder(), Index(), to, to + "index.dat",
+                                {"a.wav", "gone.wav", "taken.wav"}, &error));
+    EXPECT_NE(error.find("taken.wav"), std::string::npos) << error;
+
+    CDataStructureArray from, target;
+    ASSERT_EQ(from.Load(Index()), 2);
+    EXPECT_EQ(from.GetAt(0).m_sFile, "b.wav");
+    EXPECT_EQ(from.GetAt(1).m_sFile, "taken.wav") << "a name taken there stays here";
+    ASSERT_EQ(target.Load(to + "index.dat"), 2);
+    EXPECT_EQ(target.GetAt(0).m_sName, "a.wav");
+    EXPECT_EQ(target.GetAt(0).m_sDate, "12/06/26");
+    EXPECT_EQ(target.GetAt(1).m_sFile, "gone.wav");
+    EXPECT_TRUE(std::filesystem::exists(to + "a.wav"));
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "a.wav"));
+    EXPECT_EQ(home.Read("Recorded Calls/Family/taken.wav"), "someone else's");
+    EXPECT_TRUE(std::filesystem::exists(Folder() + "taken.wav"));
 }
 
 } // namespace

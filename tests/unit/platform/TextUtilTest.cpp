@@ -22,3 +22,12 @@ TEST(Strings, KnownIdsHaveTheirTextAndUnknownIdsAreEmpty) {
     EXPECT_STREQ(LoadStr(1), "");
     EXPECT_FALSE(HasStr(99999));
 }
+
+TEST(TextUtil, LowerCaseForSearchingCoversEveryScriptAndKeepsBrokenBytes) {
+    EXPECT_EQ(ToLowerUtf8("JOHN Doe 555"), "john doe 555");
+    EXPECT_EQ(ToLowerUtf8("MÜLLER, ÉLODIE"), "müller, élodie");
+    EXPECT_EQ(ToLowerUtf8("ΣΟΦΙΑ ПЕТРОВ"), "σοφια петров");
+    // Not UTF-8 (a stranger's caller ID): left byte for byte.
+    EXPECT_EQ(ToLowerUtf8("A\xff\xc3Z"), "a\xff\xc3z");
+    EXPECT_EQ(ToLowerUtf8("\xed\xa0\x80X"), "\xed\xa0\x80x") << "a surrogate is no character";
+}

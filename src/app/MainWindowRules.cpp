@@ -1,0 +1,90 @@
+#include "app/MainWindowRules.h"
+
+#include "engine/CallState.h"
+#include "platform/ProfileFile.h"
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+
+int MainStatusId(const MainLineFlags& flags) {
+    if (flags.bRecording)
+        return 110;
+    if (flags.bPlaying || flags.bHold)
+        return 122;
+    return flags.bPaused ? 131 : 109;
+}
+
+bool MainStatusShowsTime(const MainLineFlags& flags) {
+    return MainStatusId(flags) == 122;
+}
+
+std::string RunningTimeText(uint32_t ms) {
+    const uint32_t s = ms / 1000;
+    return StrPrintf("%.2u:%.2u:%.2u", s / 3600, s / 60 % 60, s % 60);
+}
+
+MainCallButtons MainCallButtonsFor(int nSelectedRows, const std::string& sPlayerFile) {
+    MainCallButtons b;
+    b.bDelete = nSelectedRows > 0;
+    b.bPlay = b.bSend = !sPlayerFile.empty() && sPlayerFile != "NULL";
+    return b;
+}
+
+int32_t RecordActionFor(bool bLegal) {
+    return bLegal ? kActionAnswer : kActionRecord;
+}
+
+MainPlacement LoadMainPlacement(const std::string& sIni) {
+    MainPlacement p;
+    p.nPosX = GetProfileIntFrom(sIni, "Options", "PosX", 0);
+    p.nPosY = GetProfileIntFrom(sIni, "Options", "PosY", 0);
+    p.nSizeX = GetProfileIntFrom(sIni, "Options", "SizeX", 0);
+    p.nSizeY = GetProfileIntFrom(sIni, "Options", "SizeY", 0);
+    p.dwWindowState = static_cast<uint32_t>(GetProfileIntFrom(sIni, "Options", "dwWindowState", 0));
+    return p;
+}
+
+bool SaveMainPlacement(const std::string& sIni, const MainPlacement& p) {
+    bool ok = WriteProfileIntTo(sIni, "Options", "SizeX", p.nSizeX);
+    ok = WriteProfileIntTo(sIni, "Options", "SizeY", p.nSizeY) && ok;
+    ok = WriteProfileIntTo(sIni, "Options", "PosX", p.nPosX) && ok;
+    ok = WriteProfileIntTo(sIni, "Options", "PosY", p.nPosY) && ok;
+    ok = WriteProfileIntTo(sIni, "Options", "dwWindowState", static_cast<int>(p.dwWindowState)) &&
+         ok;
+    return ok;
+}
+
+MainPlacement PlaceOnScreens(MainPlacement p, const std::vector<ScreenRect>& screens) {
+    auto onScreen = [&](int x, int y) -> const ScreenRect* {
+        for (const ScreenRect& s : screens)
+            if (s.Contains(x, y))
+                return &s;
+        return nullptr;
+    };
+    if (!onScreen(p.nPosX, p.nPosY)) {
+        p.nPosX = 0;
+        p.nPosY = 0;
+        if (!onScreen(0, 0) && !screens.empty()) {
+            p.nPosX = screens.front().x;
+            p.nPosY = screens.front().y;
+        }
+    }
+    if (const ScreenRect* s = onScreen(p.nPosX, p.nPosY)) {
+        p.nSizeX = std::min(p.nSizeX, s->x + s->w - p.nPosX);
+        p.nSizeY = std::min(p.nSizeY, s->y + s->h - p.nPosY);
+    }
+    return p;
+}
+
+MainStart MainStartFor(uint32_t dwWindowState, bool bShowMainDlg) {
+    switch (dwWindowState) {
+    case 1:
+        return MainStart::Maximised;
+    case 2:
+        return MainStart::Minimised;
+    case 3:
+        return MainStart::Hidden;
+    default:
+        return bShowMainDlg ? MainStart::Normal : MainStart::Hidden;
+    }
+}

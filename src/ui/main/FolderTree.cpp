@@ -1,0 +1,104 @@
+#include "main/FolderTree.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <QHeaderView>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+// A call folder is a few levels deep at most; a link loop stops here.
+constexpr int kMaxDepth = 6;
+
+std::vector<std::string> SubFolders(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return names;
+    while (dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.empty() || name[0] == '.')
+            continue;
+        struct stat st {};
+        if (::stat((path + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+CFolderTree::CFolderTree(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName("FolderTree");
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setAccessibleName(tr("Call folders"));
+    header()->setStretchLastSection(true);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+                if (item)
+                    emit folderSelected(item->data(0, kPathRole).toString().toStdString());
+            });
+}
+
+void CFolderTree::SetFolderIcon(const QIcon& icon) {
+    m_icon = icon;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        (*it)->setIcon(0, icon);
+}
+
+void CFolderTree::AddChildren(QTreeWidgetItem* parent, const std::string& sPath, int nDepth) {
+    if (nDepth >= kMaxDepth)
+        return;
+    for (const std::string& name : SubFolders(sPath)) {
+        auto* item = new QTreeWidgetItem(parent, {QString::fromStdString(name)});
+        const std::string path = sPath + name + "/";
+        item->setData(0, kPathRole, QString::fromStdString(path));
+        item->setIcon(0, m_icon);
+        AddChildren(item, path, nDepth + 1);
+    }
+}
+
+void CFolderTree::Fill(const std::string& sRoot) {
+    const std::string keep = SelectedFolder();
+    m_sRoot = WithTrailingSlash(sRoot);
+    const QSignalBlocker block(this);
+    clear();
+    std::string rootName = m_sRoot.substr(0, m_sRoot.size() - 1);
+    rootName = rootName.substr(rootName.find_last_of('/') + 1);
+    auto* root = new QTreeWidgetItem(this, {QString::fromStdString(rootName)});
+    root->setData(0, kPathRole, QString::fromStdString(m_sRoot));
+    root->setIcon(0, m_icon);
+    AddChildren(root, m_sRoot, 0);
+    expandAll();
+    if (keep.empty() || !Select(keep))
+        setCurrentItem(root);
+}
+
+std::string CFolderTree::SelectedFolder() const {
+    QTreeWidgetItem* item = currentItem();
+    return item ? item->data(0, kPathRole).toString().toStdString() : std::string();
+}
+
+bool CFolderTree::Select(const std::string& sFolder) {
+    const QString want = QString::fromStdString(WithTrailingSlash(sFolder));
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if ((*it)->data(0, kPathRole).toString() == want) {
+            setCurrentItem(*it);
+            return true;
+        }
+    return false;
+}
+
+std::vector<std::string> CFolderTree::Folders() const {
+    std::vector<std::string> out;
+    for (QTreeWidgetItemIterator it(const_cast<CFolderTree*>(this)); *it; ++it)
+        out.push_back((*it)->data(0, kPathRole).toString().toStdString());
+    return out;
+}

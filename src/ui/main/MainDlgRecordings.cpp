@@ -1,0 +1,337 @@
+// CMainDlg's commands: the buttons and menu items, above all those on the
+// recordings chosen in the list (play, save, move, send, edit, delete).
+#include "main/MainDlg.h"
+
+#include "app/CommandIds.h"
+#include "audio/WaveFile.h"
+#include "calllog/CallRecord.h"
+#include "calllog/DataStructure.h"
+#include "calllog/XmlExport.h"
+#include "config/DataFolder.h"
+#include "engine/CallState.h"
+#include "frontend/MessageBoxes.h"
+#include "main/CallListModel.h"
+#include "main/CallerPanel.h"
+#include "main/FolderTree.h"
+#include "main/MainMenu.h"
+#include "main/PlayerBar.h"
+#include "notify/CallMail.h"
+#include "platform/FileUtil.h"
+#include "platform/ProcessLaunch.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Strings.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QSortFilterProxyModel>
+#include <QStatusBar>
+#include <QTableView>
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+// String 57991 as a file dialog's filter: "Wave audio (*.wav);;All Files (*)".
+QString WaveFilter() {
+    const QStringList parts = QString::fromUtf8(LoadStr(57991)).split('|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i].section(" (", 0, 0) + " (" + QString(parts[i + 1]).replace("*.*", "*") +
+                       ")";
+    return filters.join(";;");
+}
+
+// A folder name typed by the user: one level, no way out of the call folder.
+bool IsPlainFolderName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
+} // namespace
+
+void CMainDlg::Tell(const std::string& text) {
+    OpenMessageBox(isVisible() ? this : nullptr, text);
+}
+
+std::vector<std::string> CMainDlg::SelectedFiles() const {
+    std::vector<std::string> files;
+    // In list order, as the user sees them.
+    for (int r = 0; r < m_pSorted->rowCount(); ++r)
+        if (m_pList->selectionModel()->isRowSelected(r, {}))
+            files.push_back(m_pModel->Row(m_pSorted->mapToSource(m_pSorted->index(r, 0)).row()).sFile);
+    return files;
+}
+
+std::string CMainDlg::SelectedPath() const {
+    const std::vector<int> rows = SelectedRows();
+    if (rows.empty())
+        return {};
+    return WithTrailingSlash(Folder()) + m_pModel->Row(rows.front()).sFile;
+}
+
+bool CMainDlg::CheckRecording(const std::string& sPath) {
+    if (sPath.empty())
+        return false;
+    CWaveFile wave;
+    if (wave.Open(sPath))
+        return true;
+    Tell("The recording cannot be used:\n\n" + wave.LastError());
+    return false;
+}
+
+void CMainDlg::LoadIntoPlayer(const std::string& sPath) {
+    std::string error;
+    if (sPath.empty()) {
+        m_pPlayer->Unload();
+    } else if (!m_pPlayer->Load(sPath, &error)) {
+        // The list stays usable; the player says why it is empty.
+        statusBar()->showMessage(QString::fromStdString(error), 5000);
+    }
+}
+
+void CMainDlg::OnCommand(int nId) {
+    switch (nId) {
+    case kCmdRecord:
+        if (g_bRecording)
+            m_host.Command(kCmdStopRecording);
+        else
+            m_host.Command(m_bLegal ? kCmdAnswer : kCmdRecord);
+        break;
+    case kCmdStopRecording:
+        m_bStopPending = true;
+        g_bHold = false;
+        m_host.Command(kCmdStopRecording);
+        break;
+    case kCmdHold:
+        Hold(kActionHoldMusic);
+        break;
+    case kCmdHoldMusic:
+        Hold(kActionEnhancedHold);
+        break;
+    case kCmdDialNumber:
+        if (!m_pCaller->Number().empty())
+            m_host.Dial(m_pCaller->Number());
+        break;
+    case kCmdLegal:
+        m_bLegal = !m_bLegal;
+        m_pMenu->Action(kCmdLegal)->setChecked(m_bLegal);
+        WriteProfileIntTo(GetSettingsPath(), "Options", "Legal", m_bLegal ? 1 : 0);
+        break;
+    case kCmdPlay:
+        PlaySelected();
+        break;
+    case kCmdDelete:
+        DeleteSelected();
+        break;
+    case kCmdSendTo:
+        SendSelected();
+        break;
+    case kCmdUpdate:
+        UpdateCurrentCall();
+        break;
+    case kCmdFind:
+        m_pSearch->setFocus();
+        m_pSearch->selectAll();
+        Find();
+        break;
+    case kCmdMoveToFolder:
+        MoveSelected();
+        break;
+    case kCmdEditRecording:
+        EditSelected();
+        break;
+    case kCmdSaveAs:
+        SaveSelectedAs();
+        break;
+    case kCmdPlayAFile:
+        PlayAFile();
+        break;
+    case kCmdExportXml:
+        ExportXml();
+        break;
+    case kCmdPrint:
+        Tell("Printing not yet implemented.");
+        break;
+    case kCmdMute:
+        m_bMuted = !m_bMuted;
+        m_pMenu->Action(kCmdMute)->setChecked(m_bMuted);
+        m_pPlayer->SetMuted(m_bMuted);
+        m_host.MuteChanged(m_bMuted);
+        break;
+    case kCmdAgc:
+        m_pMenu->Action(kCmdAgc)->setChecked(false);
+        Tell("Automatic volume control of playback is not part of this version yet.");
+        break;
+    default:
+        m_host.Command(nId);
+        break;
+    }
+}
+
+void CMainDlg::Hold(int32_t nAction) {
+    // A second press takes the line off hold again.
+    if (g_bHold) {
+        g_bHold = false;
+        return;
+    }
+    RequestAction(nAction);
+}
+
+void CMainDlg::PlaySelected() {
+    const std::string path = SelectedPath();
+    if (!CheckRecording(path))
+        return;
+    // The OEM build plays on this computer instead of through the line.
+    if (GetProfileIntFrom(GetSettingsPath(), "Options", "fKestrixCustomization", 0) != 0) {
+        std::string error;
+        if (m_pPlayer->Load(path, &error))
+            m_pPlayer->TogglePlay();
+        else
+            Tell("The recording cannot be played here: " + error);
+        return;
+    }
+    m_host.PlayToLine(path);
+}
+
+void CMainDlg::PlayAFile() {
+    const std::string path = m_chooseFile ? m_chooseFile(tr("Play a File"), false)
+                                          : QFileDialog::getOpenFileName(this, tr("Play a File"),
+                                                                         {}, WaveFilter())
+                                                .toStdString();
+    if (!path.empty() && CheckRecording(path))
+        m_host.PlayToLine(path);
+}
+
+void CMainDlg::DeleteSelected() {
+    const std::vector<std::string> files = SelectedFiles();
+    if (files.empty())
+        return;
+    const std::string folder = Folder();
+    const std::string index = IndexPath();
+    // The recorder still writes the running call's file and, at its end,
+    // its record: deleting them now would bring back a record without a file.
+    const std::string current = m_host.CurrentFile();
+    for (const std::string& f : files)
+        if (g_bRecording && WithTrailingSlash(folder) + f == current) {
+            Tell("The recording in progress cannot be deleted; stop it first.");
+            return;
+        }
+    OpenYesNoBox(this, LoadStr(132), false, [this, files, folder, index](bool bYes) {
+        if (!bYes)
+            return;
+        if (m_pPlayer->File().rfind(folder, 0) == 0)
+            m_pPlayer->Unload();
+        std::string error;
+        if (!DeleteRecordings(folder, index, files, &error))
+            Tell("Not every recording could be deleted:\n\n" + error);
+        m_pList->clearSelection();
+        RefreshList();
+    });
+}
+
+void CMainDlg::SaveSelectedAs() {
+    const std::string path = SelectedPath();
+    if (path.empty())
+        return;
+    std::string target = m_chooseFile ? m_chooseFile(tr("Save as"), true)
+                                      : QFileDialog::getSaveFileName(this, tr("Save as"), {},
+                                                                     WaveFilter())
+                                            .toStdString();
+    if (target.empty())
+        return;
+    if (target.find('.', target.find_last_of('/') + 1) == std::string::npos)
+        target += ".wav";
+    // Copying a file onto itself would empty it before reading it.
+    struct stat from {}, to {};
+    if (::stat(path.c_str(), &from) == 0 && ::stat(target.c_str(), &to) == 0 &&
+        from.st_dev == to.st_dev && from.st_ino == to.st_ino)
+        return;
+    if (!CopyFileTo(path, target))
+        Tell(std::string(LoadStr(159)) + "\n\n" + target);
+}
+
+void CMainDlg::MoveSelected() {
+    const std::vector<std::string> files = SelectedFiles();
+    if (files.empty())
+        return;
+    std::vector<std::string> folders = m_pTree->Folders();
+    std::string target;
+    if (m_chooseFolder) {
+        target = m_chooseFolder(folders);
+    } else {
+        QStringList names;
+        for (const std::string& f : folders)
+            names << QString::fromStdString(f.substr(m_pTree->Root().size()).empty()
+                                                ? std::string("Recorded Calls")
+                                                : f.substr(m_pTree->Root().size()));
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(
+            this, tr("Move to Folder"),
+            tr("Folder (type a new name to make a folder in \"Recorded Calls\"):"), names, 0,
+            true, &ok);
+        if (!ok)
+            return;
+        const int i = static_cast<int>(names.indexOf(chosen));
+        target = i >= 0 ? folders[static_cast<size_t>(i)] : chosen.trimmed().toStdString();
+    }
+    if (target.empty())
+        return;
+    if (target.front() != '/') {
+        if (!IsPlainFolderName(target)) {
+            Tell("\"" + target + "\" cannot be a folder name: it must not be empty or hold \"/\".");
+            return;
+        }
+        target = m_pTree->Root() + target + "/";
+    }
+    target = WithTrailingSlash(target);
+    std::string error;
+    if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()),
+                        files, &error))
+        Tell("Not every recording could be moved:\n\n" + error);
+    m_pTree->Fill(m_pTree->Root());
+    RefreshList();
+}
+
+void CMainDlg::SendSelected() {
+    const std::string path = SelectedPath();
+    if (!CheckRecording(path))
+        return;
+    CDataStructureArray index;
+    index.Load(IndexPath());
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    MailSettings settings;
+    settings.bECIDSubj = true;
+    const ComposedMail mail =
+        ComposeCallMail(settings, MailCallFromRecord(index.Get(file), Folder()), {});
+    HandoffMessage message{mail.sSubject, mail.sBody, {}, path};
+    std::string error;
+    if (!HandOffMail(message, &error))
+        Tell("The recording could not be handed to the mail program:\n\n" + error);
+}
+
+void CMainDlg::EditSelected() {
+    const std::string path = SelectedPath();
+    if (!CheckRecording(path))
+        return;
+    const LaunchResult r = OpenWithDesktop(path);
+    if (r.status != LaunchStatus::Started)
+        Tell("The recording could not be opened for editing (xdg-open): " + r.error);
+}
+
+void CMainDlg::ExportXml() {
+    std::vector<CallListRow> rows;
+    for (int r : ShownRows())
+        rows.push_back(m_pModel->Row(r));
+    const std::string path = PrepareCallListXmlPath();
+    std::string error;
+    if (!ExportCallListXml(rows, path, &error)) {
+        OpenMessageBox(this, std::string(LoadStr(164)) + "\n\n" + error, MessageIcon::Error);
+        return;
+    }
+    const LaunchResult r = OpenWithDesktop(path);
+    if (r.status != LaunchStatus::Started)
+        Tell("The call list was written to " + path + " but could not be opened: " + r.error);
+}

@@ -1,0 +1,460 @@
+// The main window's call list and current call against real files: the
+// index on disk, the recordings beside it and the desktop's trash.
+#include "TempHome.h"
+
+#include "app/CommandIds.h"
+#include "calllog/DataStructure.h"
+#include "engine/CallState.h"
+#include "engine/Number.h"
+#include "main/CallListModel.h"
+#include "main/CallerPanel.h"
+#include "main/FolderTree.h"
+#include "main/MainDlg.h"
+#include "main/PlayerBar.h"
+#include "platform/FileUtil.h"
+#include "platform/ProgramFolder.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+QMessageBox* OpenBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+void CloseBoxes() {
+    while (QMessageBox* box = OpenBox())
+        box->close();
+}
+
+struct FakeHost : IMainDlgHost {
+    void Command(int nId) override { commands.push_back(nId); }
+    std::string CurrentFile() override { return file; }
+    void PlayToLine(const std::string& sFile) override { played.push_back(sFile); }
+    void Dial(const std::string&) override {}
+    void VolumeChosen(int nPercent) override { volume = nPercent; }
+    void MuteChanged(bool bMute) override { muted = bMute; }
+    int volume = -1;
+    bool muted = false;
+    std::vector<int> commands;
+    std::string file;
+    std::vector<std::string> played;
+};
+
+CDataStructure Record(const std::string& file, const std::string& name,
+                      const std::string& number = "5551234", const std::string& memo = "") {
+    CDataStructure r;
+    r.m_sFile = file;
+    r.m_sDate = "12/06/26";
+    r.m_sTime = "21:05";
+    r.m_sName = name;
+    r.m_sNumber = number;
+    r.m_sMemo = memo;
+    r.m_nLength = 75;
+    return r;
+}
+
+class MainCallListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        ::setenv("LC_TIME", "C.UTF-8", 1);
+        std::filesystem::create_directories(Folder());
+    }
+    void TearDown() override {
+        CloseBoxes();
+        ResetCallState();
+    }
+    std::string Folder() const { return home.File("Recorded Calls/"); }
+    std::string Index() const { return Folder() + "index.dat"; }
+    void WriteIndex(const std::vector<CDataStructure>& records) {
+        CDataStructureArray a;
+        for (const CDataStructure& r : records)
+            a.Add(r);
+        ASSERT_TRUE(a.Save(Index()));
+    }
+    std::vector<std::string> IndexFiles() {
+        CDataStructureArray a;
+        a.Load(Index());
+        std::vector<std::string> files;
+        for (int i = 0; i < a.GetSize(); ++i)
+            files.push_back(a.GetAt(i).m_sFile);
+        return files;
+    }
+    void MakeWav(const std::string& name) {
+        // A valid 16-bit PCM WAV file of a tenth of a second of silence.
+        std::string wav = "RIFF";
+        auto u32 = [&](uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                wav += static_cast<char>(v >> (8 * i));
+        };
+        auto u16 = [&](uint16_t v) {
+            wav += static_cast<char>(v);
+            wav += static_cast<char>(v >> 8);
+        };
+        u32(36 + 1600);
+        wav += "WAVEfmt ";
+        u32(16);
+        u16(1);
+        u16(1);
+        u32(8000);
+        u32(16000);
+        u16(2);
+        u16(16);
+        wav += "data";
+        u32(1600);
+        wav += std::string(1600, '\0');
+        home.Write("Recorded Calls/" + name, wav);
+    }
+    void Select(CMainDlg& dlg, const std::vector<std::string>& files) {
+        QTableView* list = dlg.List();
+        list->clearSelection();
+        for (int r = 0; r < list->model()->rowCount(); ++r) {
+            const QModelIndex i = list->model()->index(r, CCallListModel::kColFile);
+            if (std::find(files.begin(), files.end(), i.data().toString().toStdString()) !=
+                files.end())
+                list->selectionModel()->select(
+                    i, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    std::vector<std::string> ShownNames(CMainDlg& dlg) {
+        std::vector<std::string> names;
+        for (int r : dlg.ShownRows())
+            names.push_back(dlg.Model()->Row(r).sName);
+        return names;
+    }
+
+    TempHome home;
+    FakeHost host;
+};
+
+} // namespace
+
+TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
+    MakeWav("rec.wav");
+    WriteIndex({Record("rec.wav", "JOHN DOE")});
+    host.file = Folder() + "rec.wav";
+    CMainDlg dlg(host);
+    dlg.show();
+    g_bRecording = true;
+    QPlainTextEdit* memo = dlg.Caller()->MemoEdit();
+
+    // The keys come faster than the pause: nothing is written while typing.
+    QTest::keyClicks(memo, "call back");
+    EXPECT_EQ(dlg.IndexWrites(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.IndexWrites() > 0; }, 10000));
+    EXPECT_EQ(dlg.IndexWrites(), 1);
+    EXPECT_FALSE(dlg.Caller()->IsWritePending()) << "no second write is on its way";
+
+    QTest::keyClicks(memo, " on monday");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.Caller()->IsWritePending(); }, 10000));
+    EXPECT_EQ(dlg.IndexWrites(), 2);
+
+    CDataStructureArray a;
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday");
+    EXPECT_EQ(a.GetAt(0).m_nLength, 75) << "the recorder's length stays";
+    // The worker's own write at the end of the recording finds it too.
+    EXPECT_EQ(g_curCall.Get().m_sMemo, "call back on monday");
+
+    // Without a recording, every change is written at once.
+    g_bRecording = false;
+    QTest::keyClicks(memo, "!!");
+    EXPECT_EQ(dlg.IndexWrites(), 4);
+    EXPECT_FALSE(dlg.Caller()->IsWritePending());
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday!!");
+}
+
+TEST_F(MainCallListTest, ASearchInCapitalsFindsEveryCase) {
+    WriteIndex({Record("a.wav", "john smith"), Record("b.wav", "Mary", "5550000", "ask JOHN"),
+                Record("c.wav", "JOHN DOE"), Record("d.wav", "Peter"),
+                Record("e.wav", "Jürgen Müller")});
+    CMainDlg dlg(host);
+    EXPECT_EQ(dlg.ShownRows().size(), 5u);
+    dlg.Search()->setText("JoHN");
+    QTest::keyClick(dlg.Search(), Qt::Key_Return);
+    EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"john smith", "Mary", "JOHN DOE"}));
+    // Numbers and the length text are searched too.
+    // Capitals of any script.
+    dlg.Search()->setText(QString::fromUtf8("MÜLLER"));
+    QTest::keyClick(dlg.Search(), Qt::Key_Return);
+    EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"Jürgen Müller"}));
+    dlg.Search()->setText("01:15");
+    QTest::keyClick(dlg.Search(), Qt::Key_Return);
+    EXPECT_EQ(dlg.ShownRows().size(), 5u);
+    dlg.Search()->setText("5550000");
+    QTest::keyClick(dlg.Search(), Qt::Key_Return);
+    EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"Mary"}));
+    // Typing alone searches once the typing pauses (timer 5).
+    dlg.Search()->setText("peter");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return ShownNames(dlg) == std::vector<std::string>{"Peter"}; }, 10000));
+}
+
+TEST_F(MainCallListTest, APositionOffTheScreensIsResetAndState3StartsHidden) {
+    home.Write("vorella.ini", "[Options]\nPosX=3000\nPosY=100\nSizeX=500\nSizeY=400\n"
+                              "dwWindowState=0\n[Startup]\nShowMainDlg=1\n");
+    {
+        CMainDlg dlg(host);
+        dlg.ApplyStartPlacement(true);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.pos(), QPoint(0, 0));
+        EXPECT_EQ(dlg.size(), QSize(500, 400));
+        dlg.move(40, 30);
+        dlg.SaveState();
+    }
+    const std::string ini = home.Read("vorella.ini");
+    EXPECT_NE(ini.find("PosX=40"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("PosY=30"), std::string::npos) << ini;
+
+    home.Write("vorella.ini", "[Options]\ndwWindowState=3\n[Startup]\nShowMainDlg=1\n");
+    CMainDlg hidden(host);
+    hidden.ApplyStartPlacement(true);
+    EXPECT_FALSE(hidden.isVisible());
+}
+
+TEST_F(MainCallListTest, DeletingTrashesTheFilesAndRemovesRecordsOfFilesAlreadyGone) {
+    MakeWav("a.wav");
+    MakeWav("keep.wav");
+    WriteIndex({Record("a.wav", "A"), Record("gone.wav", "Gone"), Record("keep.wav", "Keep")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav", "gone.wav"});
+    dlg.OnCommand(kCmdDelete);
+    QMessageBox* box = OpenBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Are you sure you want to delete this message(s)?");
+    box->button(QMessageBox::Yes)->click();
+
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"keep.wav"});
+    EXPECT_EQ(ShownNames(dlg), std::vector<std::string>{"Keep"});
+    EXPECT_EQ(OpenBox(), nullptr) << "a file already gone is no error";
+    EXPECT_FALSE(FileExists(Folder() + "a.wav"));
+    EXPECT_TRUE(FileExists(Folder() + "keep.wav"));
+    const std::string trash = home.File("data-home/Trash/");
+    EXPECT_TRUE(FileExists(trash + "files/a.wav"));
+    const std::string info = ReadWholeFile(trash + "info/a.wav.trashinfo", 4096).value_or("");
+    std::string path = Folder() + "a.wav";
+    path.replace(path.find(' '), 1, "%20");
+    EXPECT_NE(info.find("Path=" + path + "\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("DeletionDate="), std::string::npos) << info;
+
+    // "No" keeps everything.
+    Select(dlg, {"keep.wav"});
+    dlg.OnCommand(kCmdDelete);
+    ASSERT_NE(OpenBox(), nullptr);
+    OpenBox()->button(QMessageBox::No)->click();
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"keep.wav"});
+}
+
+TEST_F(MainCallListTest, HostileCallerTextShowsAndSurvivesRewritesOfTheIndex) {
+    const CDataStructure hostile =
+        Record("h.wav", "O'Brien, \"Bob\" \xff\xfe", "=1,\"2\"\r\n3",
+               "line one\r\nline two, \"quoted\" \\n not a break\n<b>bold</b>");
+    WriteIndex({hostile, Record("b.wav", "Other")});
+    CMainDlg dlg(host);
+    dlg.show();
+    ASSERT_EQ(dlg.ShownRows().size(), 2u);
+    int row = -1;
+    for (int r : dlg.ShownRows())
+        if (dlg.Model()->Row(r).sFile == "h.wav")
+            row = r;
+    ASSERT_GE(row, 0);
+    // Text that is not UTF-8 is read in the legacy code page (Windows-1252).
+    EXPECT_EQ(dlg.Model()->data(dlg.Model()->index(row, CCallListModel::kColFrom), Qt::DisplayRole)
+                  .toString(),
+              QString::fromUtf8("O'Brien, \"Bob\" ÿþ"));
+    EXPECT_EQ(dlg.Model()->data(dlg.Model()->index(row, CCallListModel::kColMemo), Qt::ToolTipRole)
+                  .toString(),
+              QString::fromUtf8("line one\r\nline two, \"quoted\" \\n not a break\n<b>bold</b>"));
+
+    // Deleting the other record rewrites the index: the hostile one is unchanged.
+    Select(dlg, {"b.wav"});
+    dlg.OnCommand(kCmdDelete);
+    ASSERT_NE(OpenBox(), nullptr);
+    OpenBox()->button(QMessageBox::Yes)->click();
+    CDataStructureArray a;
+    ASSERT_EQ(a.Load(Index()), 1);
+    EXPECT_EQ(a.GetAt(0), hostile);
+}
+
+TEST_F(MainCallListTest, TheListFollowsTheIndexWhoeverWritesIt) {
+    WriteIndex({Record("a.wav", "First")});
+    CMainDlg dlg(host);
+    dlg.show();
+    ASSERT_EQ(ShownNames(dlg), std::vector<std::string>{"First"});
+    // Another program (the service, a script) adds a call.
+    WriteIndex({Record("a.wav", "First"), Record("b.wav", "Second")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.ShownRows().size() == 2; }, 5000));
+    EXPECT_EQ(ShownNames(dlg), (std::vector<std::string>{"First", "Second"}));
+}
+
+TEST_F(MainCallListTest, TheFirstCallFolderIsWatchedFromBeforeItExists) {
+    std::filesystem::remove_all(Folder());
+    CMainDlg dlg(host);
+    dlg.show();
+    EXPECT_TRUE(dlg.ShownRows().empty());
+    // The recorder makes the folder and writes the first call's record.
+    std::filesystem::create_directories(Folder());
+    WriteIndex({Record("a.wav", "First")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.ShownRows().size() == 1; }, 5000));
+}
+
+TEST_F(MainCallListTest, TheRecordingInProgressCannotBeDeleted) {
+    MakeWav("rec.wav");
+    WriteIndex({Record("rec.wav", "Now")});
+    host.file = Folder() + "rec.wav";
+    g_bRecording = true;
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"rec.wav"});
+    dlg.OnCommand(kCmdDelete);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains("in progress")) << OpenBox()->text().toStdString();
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"rec.wav"});
+    EXPECT_TRUE(FileExists(Folder() + "rec.wav"));
+}
+
+TEST_F(MainCallListTest, ADamagedIndexIsReportedOnceAndNeverOverwritten) {
+    std::filesystem::create_directories(Index()); // not a file
+    host.file = Folder() + "rec.wav";
+    CMainDlg dlg(host);
+    dlg.show();
+    QMessageBox* box = OpenBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains("index.dat")) << box->text().toStdString();
+    CloseBoxes();
+    dlg.RefreshList();
+    dlg.UpdateCurrentCall();
+    EXPECT_EQ(OpenBox(), nullptr) << "said once";
+    EXPECT_TRUE(std::filesystem::is_directory(Index()));
+    EXPECT_TRUE(dlg.ShownRows().empty());
+}
+
+TEST_F(MainCallListTest, ARecordingThatIsMissingOrNotAWavSaysSoAndTheListStaysUsable) {
+    home.Write("Recorded Calls/text.wav", "this is no sound");
+    MakeWav("good.wav");
+    WriteIndex({Record("missing.wav", "Missing"), Record("text.wav", "Text"),
+                Record("good.wav", "Good")});
+    CMainDlg dlg(host);
+    dlg.show();
+    for (const char* file : {"missing.wav", "text.wav"}) {
+        Select(dlg, {file});
+        dlg.OnCommand(kCmdPlay);
+        QMessageBox* box = OpenBox();
+        ASSERT_NE(box, nullptr) << file;
+        EXPECT_TRUE(box->text().contains(file)) << box->text().toStdString();
+        CloseBoxes();
+    }
+    EXPECT_TRUE(host.played.empty());
+    Select(dlg, {"good.wav"});
+    dlg.OnCommand(kCmdPlay);
+    EXPECT_EQ(host.played, std::vector<std::string>{Folder() + "good.wav"});
+    EXPECT_EQ(dlg.ShownRows().size(), 3u);
+
+    // The OEM build plays on this computer, never through the line.
+    home.Write("vorella.ini", "[Options]\nfKestrixCustomization=1\n");
+    dlg.OnCommand(kCmdPlay);
+    EXPECT_EQ(host.played.size(), 1u);
+}
+
+TEST_F(MainCallListTest, SaveAsCopiesTheRecordingAndNeverEmptiesIt) {
+    MakeWav("a.wav");
+    const std::string original = home.Read("Recorded Calls/a.wav");
+    WriteIndex({Record("a.wav", "A")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav"});
+    std::string answer = home.File("copy");
+    dlg.SetFileChooser([&](const QString&, bool bSave) {
+        EXPECT_TRUE(bSave);
+        return answer;
+    });
+    dlg.OnCommand(kCmdSaveAs);
+    EXPECT_EQ(home.Read("copy.wav"), original) << "the extension is added";
+
+    // The recording itself chosen as the target: left whole.
+    answer = Folder() + "a.wav";
+    dlg.OnCommand(kCmdSaveAs);
+    EXPECT_EQ(home.Read("Recorded Calls/a.wav"), original);
+    // A target that cannot be written says so.
+    answer = home.File("no such folder/x.wav");
+    dlg.OnCommand(kCmdSaveAs);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().startsWith("Can not save file.")) << OpenBox()->text().toStdString();
+}
+
+TEST_F(MainCallListTest, MovingToANewFolderMakesItAndTakesTheRecordsAlong) {
+    MakeWav("a.wav");
+    MakeWav("b.wav");
+    WriteIndex({Record("a.wav", "A"), Record("b.wav", "B")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav"});
+    dlg.SetFolderChooser([](const std::vector<std::string>&) { return std::string("Family"); });
+    dlg.OnCommand(kCmdMoveToFolder);
+    EXPECT_EQ(IndexFiles(), std::vector<std::string>{"b.wav"});
+    EXPECT_TRUE(FileExists(Folder() + "Family/a.wav"));
+    CDataStructureArray moved;
+    ASSERT_EQ(moved.Load(Folder() + "Family/index.dat"), 1);
+    EXPECT_EQ(moved.GetAt(0).m_sName, "A");
+    // The new folder is in the tree, and shows its call when chosen.
+    ASSERT_TRUE(dlg.Tree()->Select(Folder() + "Family/"));
+    EXPECT_EQ(ShownNames(dlg), std::vector<std::string>{"A"});
+
+    // A name that would leave the call folder is refused.
+    dlg.SetFolderChooser([](const std::vector<std::string>&) { return std::string("../x"); });
+    Select(dlg, {"a.wav"});
+    dlg.OnCommand(kCmdMoveToFolder);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(FileExists(Folder() + "Family/a.wav"));
+}
+
+TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
+    MakeWav("a.wav");
+    WriteIndex({Record("a.wav", "A")});
+    CMainDlg dlg(host);
+    dlg.show();
+    CPlayerBar* player = dlg.Player();
+
+    // The volume is m_iVolume: a key on the slider chooses it at once.
+    player->VolumeSlider()->setValue(40);
+    player->VolumeSlider()->setFocus();
+    QTest::keyClick(player->VolumeSlider(), Qt::Key_Right);
+    EXPECT_NE(home.Read("vorella.ini").find("m_iVolume=41"), std::string::npos)
+        << home.Read("vorella.ini");
+    EXPECT_EQ(host.volume, 41) << "the phone plays at it and keeps it";
+    dlg.OnCommand(kCmdMute);
+    EXPECT_TRUE(host.muted);
+    dlg.OnCommand(kCmdMute);
+    EXPECT_FALSE(host.muted);
+
+    Select(dlg, {"a.wav"});
+    ASSERT_EQ(player->File(), Folder() + "a.wav");
+    EXPECT_TRUE(player->PlayButton()->isEnabled());
+    EXPECT_EQ(player->TimeLabel()->text(), "00:00 / 00:00") << "a tenth of a second";
+    QTest::mouseClick(player->PlayButton(), Qt::LeftButton);
+    // It plays to the end and stops there by itself.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return player->PositionSlider()->value() == player->PositionSlider()->maximum(); },
+        10000));
+    EXPECT_EQ(player->PositionSlider()->maximum(), 100);
+}
+

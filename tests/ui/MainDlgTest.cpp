@@ -1,0 +1,273 @@
+// The main window with the hidden window's core behind it: its buttons and
+// menu reach the core, the worker's reports reach it from the worker's
+// thread, and the commands whose windows do not exist yet say so.
+#include "FakeAppWorker.h"
+#include "TempHome.h"
+
+#include "app/Brand.h"
+#include "app/CommandIds.h"
+#include "engine/CallState.h"
+#include "engine/Number.h"
+#include "frontend/CoreLoop.h"
+#include "frontend/QtFrontEnd.h"
+#include "main/CallerPanel.h"
+#include "main/MainDlg.h"
+#include "main/MainIcons.h"
+#include "main/MainMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QLineEdit>
+#include <QMap>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+QMessageBox* OpenBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+void CloseBoxes() {
+    while (QMessageBox* box = OpenBox())
+        box->close();
+}
+
+// Every item of every menu of the window, by its text.
+QAction* MenuItem(CMainDlg& w, const QString& text) {
+    for (QAction* menu : w.menuBar()->actions())
+        for (QAction* a : menu->menu()->actions())
+            if (a->text() == text)
+                return a;
+    return nullptr;
+}
+
+class MainDlgCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        g_curCall.Set({});
+        SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers",
+                     "https://vorella.example.org/"});
+        std::string error;
+        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
+        window.AttachWorker(worker);
+        frontEnd.AttachWindow(&window);
+        frontEnd.ShowMainWindow(true);
+    }
+    void TearDown() override {
+        CloseBoxes();
+        ResetCallState();
+        SetAppBrand({});
+    }
+
+    TempHome home;
+    FakeAppWorker worker;
+    CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
+    CBasicWindow window{frontEnd};
+};
+
+} // namespace
+
+TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
+    CMainDlg* w = frontEnd.MainDlg();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "Vorella");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000)) << w->Status().toStdString();
+
+    w->Menu()->Action(kCmdRecord)->trigger();
+    EXPECT_TRUE(g_bActionPending);
+    EXPECT_EQ(g_nAction, kActionRecord);
+    g_bRecording = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Recording conversation"; }, 10000));
+    // While recording, the record button stops.
+    w->Menu()->Action(kCmdRecord)->trigger();
+    EXPECT_FALSE(g_bRecording);
+    EXPECT_EQ(worker.Notes().back(), "stop recording");
+    g_bRecording = true;
+    w->Menu()->Action(kCmdStopRecording)->trigger();
+    EXPECT_FALSE(g_bRecording);
+    EXPECT_TRUE(w->IsStopPending()) << "timer 4 runs";
+
+    // With "&L" on, the record button asks for the answering machine.
+    ResetCallState();
+    w->Menu()->Action(kCmdLegal)->trigger();
+    EXPECT_TRUE(w->IsLegal());
+    w->Menu()->Action(kCmdRecord)->trigger();
+    EXPECT_EQ(g_nAction, kActionAnswer);
+    w->Menu()->Action(kCmdLegal)->trigger();
+
+    // Hold asks for music on hold; pressed again while holding, it ends it.
+    ResetCallState();
+    w->Menu()->Action(kCmdHold)->trigger();
+    EXPECT_EQ(g_nAction, kActionHoldMusic);
+    g_bHold = true;
+    w->Menu()->Action(kCmdHold)->trigger();
+    EXPECT_FALSE(g_bHold);
+    // The number field is dialled.
+    w->Caller()->NumberEdit()->setText("5551234");
+    w->Menu()->Action(kCmdDialNumber)->trigger();
+    EXPECT_EQ(worker.Notes().back(), "dial 5551234");
+
+    // Every command of the window's table is in its menu, with a mnemonic.
+    for (const char* text :
+         {"&Play", "&Play a File...", "Save &as...", "&Move to Folder...", "S&end To...",
+          "Edit &recording...", "&Delete", "&Find", "&Export Calls to XML", "Prin&t",
+          "&Restart", "E&xit", "&Record", "&Stop", "&Update", "&Hold", "Hold &On-Hold",
+          "Mu&te", "&AGC", "&Configuration...", "D&iagnostics...", "&Contents", "A&bout...",
+          "&Disable"})
+        EXPECT_NE(MenuItem(*w, text), nullptr) << text;
+    MenuItem(*w, "&Disable")->trigger();
+    EXPECT_TRUE(g_bPaused);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Stopped"; }, 10000));
+
+    // Closing hides the window; the program goes on, and the window's
+    // refresh rests until it is shown again.
+    EXPECT_TRUE(w->IsRefreshing());
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(w->IsRefreshing());
+    window.ShowMainWindow();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->IsRefreshing());
+
+    // "E&xit" keeps the placement for the next start.
+    w->move(30, 20);
+    MenuItem(*w, "E&xit")->trigger();
+    const std::string ini = home.Read("vorella.ini");
+    EXPECT_NE(ini.find("PosX=30"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("PosY=20"), std::string::npos) << ini;
+}
+
+TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
+    CMainDlg* w = frontEnd.MainDlg();
+    MenuItem(*w, "A&bout...")->trigger();
+    ASSERT_NE(frontEnd.AboutBox(), nullptr);
+    EXPECT_TRUE(frontEnd.AboutBox()->isVisible());
+    EXPECT_TRUE(frontEnd.AboutBox()->Text().startsWith("Vorella " VORELLA_VERSION "\n"));
+    frontEnd.AboutBox()->close();
+
+    for (const char* text : {"&Configuration...", "D&iagnostics...", "&Contents"}) {
+        MenuItem(*w, text)->trigger();
+        QMessageBox* box = OpenBox();
+        ASSERT_NE(box, nullptr) << text;
+        EXPECT_EQ(box->windowTitle(), "Vorella");
+        EXPECT_TRUE(box->text().contains("not part of this version yet")) << text;
+        CloseBoxes();
+    }
+    MenuItem(*w, "Prin&t")->trigger();
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_EQ(OpenBox()->text(), "Printing not yet implemented.");
+}
+
+TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
+    std::thread worker([&] {
+        IUiBridge& ui = frontEnd.WorkerBridge();
+        ui.SetStatusText("Result - Busy");
+        CNumber call;
+        call.m_sName = "JOHN DOE";
+        call.m_sNumber = "5551234";
+        g_curCall.Set(call);
+        ui.CallerChanged({"JOHN DOE", "5551234", ""});
+        ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
+        ui.SetCallListFilter("5551234");
+        ui.ShowMessage(57708, MessageIcon::Error);
+    });
+    worker.join();
+    CMainDlg* w = frontEnd.MainDlg();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBox() != nullptr; }, 10000));
+    EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
+    EXPECT_EQ(w->Caller()->Number(), "5551234");
+    EXPECT_EQ(w->windowTitle(), "JOHN DOE - [5551234] - Vorella");
+    // The list shows the caller's earlier calls.
+    EXPECT_EQ(w->Search()->text(), "5551234");
+    EXPECT_EQ(OpenBox()->text(), "Could not write data to the port.");
+    EXPECT_EQ(OpenBox()->icon(), QMessageBox::Critical);
+    // External control reads the same caller.
+    EXPECT_EQ(window.GetCallerFields().sName, "JOHN DOE");
+}
+
+TEST_F(MainDlgCoreTest, EveryControlHasANameForAssistiveTechnologyAndAKeyboardPath) {
+    CMainDlg* w = frontEnd.MainDlg();
+    for (QWidget* c : w->findChildren<QWidget*>()) {
+        const bool interactive = qobject_cast<QLineEdit*>(c) || qobject_cast<QPlainTextEdit*>(c) ||
+                                 qobject_cast<QAbstractSlider*>(c) ||
+                                 qobject_cast<QAbstractItemView*>(c) ||
+                                 qobject_cast<QAbstractButton*>(c);
+        if (!interactive || !c->isVisibleTo(w) || qobject_cast<QScrollBar*>(c))
+            continue;
+        QString name = c->accessibleName();
+        if (auto* b = qobject_cast<QAbstractButton*>(c); b && name.isEmpty())
+            name = b->text().isEmpty() ? b->toolTip() : b->text();
+        EXPECT_FALSE(name.isEmpty()) << c->metaObject()->className() << " "
+                                     << c->objectName().toStdString();
+    }
+    // In each menu, an item whose mnemonic another item shares has a shortcut.
+    for (QAction* menu : w->menuBar()->actions()) {
+        QMap<QChar, int> uses;
+        const QList<QAction*> items = menu->menu()->actions();
+        auto mnemonic = [](const QAction* a) {
+            const qsizetype i = a->text().indexOf('&');
+            return i >= 0 && i + 1 < a->text().size() ? a->text()[i + 1].toLower() : QChar();
+        };
+        for (QAction* a : items)
+            ++uses[mnemonic(a)];
+        for (QAction* a : items) {
+            if (a->isSeparator())
+                continue;
+            EXPECT_FALSE(mnemonic(a).isNull()) << a->text().toStdString();
+            if (uses[mnemonic(a)] > 1) {
+                EXPECT_FALSE(a->shortcut().isEmpty()) << a->text().toStdString();
+            }
+        }
+    }
+    // Every command of the toolbar is in a menu too, where a mnemonic reaches it.
+    for (QAction* a : w->Menu()->ToolBar()->actions()) {
+        if (a->isSeparator())
+            continue;
+        EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+        bool inMenu = false;
+        for (QAction* menu : w->menuBar()->actions())
+            inMenu = inMenu || menu->menu()->actions().contains(a);
+        EXPECT_TRUE(inMenu) << a->text().toStdString();
+    }
+}
+
+TEST_F(MainDlgCoreTest, IconsAreDrawnInThePalettesTextColour) {
+    QPalette dark;
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QPalette light;
+    light.setColor(QPalette::WindowText, Qt::black);
+    // The stop square fills the picture's middle with the text colour.
+    const QImage onDark = MainIcon("stop", dark).pixmap(24, 24).toImage();
+    const QImage onLight = MainIcon("stop", light).pixmap(24, 24).toImage();
+    ASSERT_FALSE(onDark.isNull());
+    EXPECT_GT(qGray(onDark.pixel(12, 12)), 200);
+    EXPECT_LT(qGray(onLight.pixel(12, 12)), 60);
+}
+
+TEST_F(MainDlgCoreTest, TheLoopSleepsUntilTheNextTimerAndWatchesTheControlSocket) {
+    CCoreLoop loop(window);
+    EXPECT_EQ(loop.WatchedSockets(), 1u) << "the listening socket";
+    EXPECT_GE(loop.ArmedMs(), 0);
+    EXPECT_LE(loop.ArmedMs(), static_cast<int>(kTrayTimerMs));
+    window.StartSpeakTimer(20);
+    loop.Rearm();
+    EXPECT_LE(loop.ArmedMs(), 20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g_bPaused.load(); }, 10000))
+        << "the timer fired from the Qt loop";
+}

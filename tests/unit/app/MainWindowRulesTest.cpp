@@ -1,0 +1,103 @@
+// The main window's rules without widgets: where it comes back, how it
+// starts, what the status bar says and which call buttons can be used.
+#include "app/MainWindowRules.h"
+
+#include "TempHome.h"
+#include "engine/CallState.h"
+#include "platform/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::vector<ScreenRect> kOneScreen = {{0, 0, 1920, 1080}};
+
+TEST(MainWindowRules, APositionOnNoScreenComesBackToTheCorner) {
+    struct Case {
+        int x, y;
+        std::vector<ScreenRect> screens;
+        int wantX, wantY;
+    } cases[] = {
+        {3000, 100, kOneScreen, 0, 0},        // beyond the only screen
+        {-40, 100, kOneScreen, 0, 0},         // off its left edge
+        {100, 1080, kOneScreen, 0, 0},        // just below it
+        {200, 150, kOneScreen, 200, 150},     // on it
+        // A second monitor to the right keeps a window put there...
+        {2500, 100, {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}, 2500, 100},
+        // ... and one to the left, at negative coordinates, too.
+        {-1500, 100, {{0, 0, 1920, 1080}, {-1920, 0, 1920, 1080}}, -1500, 100},
+        // The monitor is gone: back where the user can see it.
+        {2500, 100, {{0, 0, 1366, 768}}, 0, 0},
+        // A desktop whose screens leave (0, 0) uncovered: the first one's corner.
+        {5000, 0, {{100, 50, 800, 600}}, 100, 50},
+    };
+    for (const Case& c : cases) {
+        MainPlacement p;
+        p.nPosX = c.x;
+        p.nPosY = c.y;
+        const MainPlacement placed = PlaceOnScreens(p, c.screens);
+        EXPECT_EQ(placed.nPosX, c.wantX) << c.x << "," << c.y;
+        EXPECT_EQ(placed.nPosY, c.wantY) << c.x << "," << c.y;
+    }
+}
+
+TEST(MainWindowRules, ASizeLargerThanTheScreenIsCutToIt) {
+    MainPlacement p;
+    p.nPosX = 100;
+    p.nPosY = 50;
+    p.nSizeX = 1900;
+    p.nSizeY = 1000;
+    const MainPlacement placed = PlaceOnScreens(p, {{0, 0, 1366, 768}});
+    EXPECT_EQ(placed.nSizeX, 1266);
+    EXPECT_EQ(placed.nSizeY, 718);
+}
+
+TEST(MainWindowRules, WindowStateChoosesHowTheWindowStarts) {
+    EXPECT_EQ(MainStartFor(0, true), MainStart::Normal);
+    EXPECT_EQ(MainStartFor(0, false), MainStart::Hidden);
+    EXPECT_EQ(MainStartFor(1, false), MainStart::Maximised);
+    EXPECT_EQ(MainStartFor(2, true), MainStart::Minimised);
+    EXPECT_EQ(MainStartFor(3, true), MainStart::Hidden) << "3 hides even with ShowMainDlg";
+}
+
+TEST(MainWindowRules, ThePlacementRoundTripsThroughTheSettings) {
+    TempHome home;
+    home.Write("vorella.ini", "[Options]\nPosX=3000\nPosY=100\ndwWindowState=3\n");
+    MainPlacement p = LoadMainPlacement(GetSettingsPath());
+    EXPECT_EQ(p.nPosX, 3000);
+    EXPECT_EQ(p.dwWindowState, 3u);
+    p.nSizeX = 800;
+    p.nSizeY = 500;
+    ASSERT_TRUE(SaveMainPlacement(GetSettingsPath(), p));
+    const MainPlacement back = LoadMainPlacement(GetSettingsPath());
+    EXPECT_EQ(back.nSizeX, 800);
+    EXPECT_EQ(back.nSizeY, 500);
+    EXPECT_EQ(back.nPosY, 100);
+    EXPECT_EQ(back.dwWindowState, 3u);
+}
+
+TEST(MainWindowRules, StatusTimeAndButtons) {
+    MainLineFlags f;
+    EXPECT_EQ(MainStatusId(f), 109);
+    f.bPaused = true;
+    EXPECT_EQ(MainStatusId(f), 131);
+    f.bHold = true;
+    EXPECT_EQ(MainStatusId(f), 122);
+    EXPECT_TRUE(MainStatusShowsTime(f));
+    f.bRecording = true;
+    EXPECT_EQ(MainStatusId(f), 110);
+
+    EXPECT_EQ(RunningTimeText(0), "00:00:00");
+    EXPECT_EQ(RunningTimeText(3723999), "01:02:03");
+    EXPECT_EQ(RunningTimeText(100u * 3600 * 1000), "100:00:00");
+
+    EXPECT_FALSE(MainCallButtonsFor(0, "").bDelete);
+    EXPECT_TRUE(MainCallButtonsFor(2, "").bDelete);
+    EXPECT_FALSE(MainCallButtonsFor(1, "NULL").bPlay);
+    EXPECT_TRUE(MainCallButtonsFor(1, "/x/rec.wav").bSend);
+
+    EXPECT_EQ(RecordActionFor(false), kActionRecord);
+    EXPECT_EQ(RecordActionFor(true), kActionAnswer);
+}
+
+} // namespace
