@@ -458,3 +458,30 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
     EXPECT_EQ(player->PositionSlider()->maximum(), 100);
 }
 
+
+TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
+    home.CopyShipped("styles/inbox.xsl");
+    // The desktop's opener is a stand-in that notes what it was given.
+    const std::string bin = home.File("bin/");
+    home.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + home.File("opened") + "\"\n");
+    std::filesystem::permissions(bin + "xdg-open", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    ::setenv("PATH", (bin.substr(0, bin.size() - 1) + ":" + path).c_str(), 1);
+
+    CDataStructure hour = Record("b.wav", "Long <call> & \"more\"", "5550000");
+    hour.m_nLength = 3610;
+    WriteIndex({Record("a.wav", "Mary"), hour});
+    CMainDlg dlg(host);
+    dlg.OnCommand(kCmdExportXml);
+    ::setenv("PATH", path.c_str(), 1);
+
+    const std::string page = home.File("xml/Call List.html");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FileExists(home.File("opened")); }, 10000));
+    EXPECT_EQ(home.Read("opened"), page) << "the page opens, not the XML";
+    EXPECT_EQ(OpenBox(), nullptr);
+    const std::string html = home.Read("xml/Call List.html");
+    EXPECT_NE(html.find("Mary"), std::string::npos) << html;
+    EXPECT_NE(html.find("Long &lt;call&gt; &amp;"), std::string::npos) << html;
+    EXPECT_NE(html.find("60:10"), std::string::npos) << "an hour and ten seconds\n" << html;
+    EXPECT_TRUE(FileExists(home.File("xml/Call List.xml")));
+}

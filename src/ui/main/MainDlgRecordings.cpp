@@ -6,6 +6,7 @@
 #include "audio/WaveFile.h"
 #include "calllog/CallRecord.h"
 #include "calllog/DataStructure.h"
+#include "calllog/HtmlExport.h"
 #include "calllog/XmlExport.h"
 #include "config/DataFolder.h"
 #include "engine/CallState.h"
@@ -331,7 +332,16 @@ void CMainDlg::ExportXml() {
         OpenMessageBox(this, std::string(LoadStr(164)) + "\n\n" + error, MessageIcon::Error);
         return;
     }
-    const LaunchResult r = OpenWithDesktop(path);
+    // Browsers are dropping XSLT, so the page is rendered here as well, and
+    // that is what opens; the XML stays for other programs.
+    const std::string page = CallListHtmlPath(path);
+    std::string open = page;
+    if (!ExportCallsHtml(path, GetProgramFolder() + "styles/inbox.xsl", page, &error)) {
+        Tell("The call list was written to " + path +
+             ", but its page could not be made: " + error);
+        open = path;
+    }
+    const LaunchResult r = OpenWithDesktop(open);
     if (r.status != LaunchStatus::Started)
-        Tell("The call list was written to " + path + " but could not be opened: " + r.error);
+        Tell("The call list was written to " + open + " but could not be opened: " + r.error);
 }
