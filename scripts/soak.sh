@@ -62,7 +62,8 @@ INI
 # One round is ten calls; the caller's number tells the kind in the index.
 #   5550101..5550107  messages: formatted caller ID with and without a name,
 #                     unformatted; 5550105 has no caller ID ("NA")
-#   5550201, 5550202  hang-ups during the greeting: no message, no index line
+#   5550201, 5550202  hang-ups during the greeting: no message, but an index
+#                     line with the caller ID and an empty recording
 #   5550301           a recording started by "vorellactl record" at the
 #                     caller ID; the call rings once, so the answering
 #                     machine does not take it.
@@ -227,7 +228,7 @@ check() { # CONDITION-TEXT RESULT(0 ok)
     fi
 }
 answered=$calls # the greeting is played on a line that was answered
-recorded=$((rounds * 8)) # messages and recordings; greeting hang-ups leave none
+recorded=$((rounds * 10)) # every call: messages, recordings, greeting hang-ups
 echo
 echo "Took $elapsed s for $calls calls ($(awk "BEGIN { printf \"%.2f\", $elapsed / $calls }") s a call)."
 check "modemsim ran its script to the end (status $sim_status)" "$sim_status"
@@ -242,12 +243,14 @@ n=$(count 'vorellad: answered at ring')
 check "answered $n of $answered calls" $?
 messages=$(count 'vorellad: message stored')
 recordings=$(count 'vorellad: recording stored')
-[ "$messages" -eq "$((rounds * 7))" ] && [ "$recordings" -eq "$rounds" ]
-check "stored $messages messages (of $((rounds * 7))) and $recordings recordings (of $rounds)" $?
+# The recordings: one started by vorellactl and the two empty ones of the
+# callers who hung up during the greeting, in every round.
+[ "$messages" -eq "$((rounds * 7))" ] && [ "$recordings" -eq "$((rounds * 3))" ]
+check "stored $messages messages (of $((rounds * 7))) and $recordings recordings (of $((rounds * 3)))" $?
 lines=$(index_lines)
 [ "$lines" -eq "$recorded" ]
 check "index.dat has $lines lines for $recorded recorded calls" $?
-for number in 5550101 5550102 5550103 5550104 5550106 5550107 5550301 NA; do
+for number in 5550101 5550102 5550103 5550104 5550106 5550107 5550201 5550202 5550301 NA; do
     n=$(grep -c "^\"[^\"]*\",\"[^\"]*\",\"[^\"]*\",\"$number\"," "$index" || true)
     [ "$n" -eq "$rounds" ]
     check "caller $number in the index $n times of $rounds" $?
