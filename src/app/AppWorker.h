@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+class IGreetingLine;
+
 class IAppWorker {
 public:
     virtual ~IAppWorker() = default;
@@ -66,4 +68,8 @@ public:
     // The main window's volume (m_iVolume) and mute for what the phone plays.
     virtual void SetPlaybackVolume(int /*nPercent*/) {}
     virtual void SetMute(bool /*bMute*/) {}
+    // The greeting recorder's way to the line (none without a line), and the
+    // greeting it kept (sWaveGreet), for the settings the worker saves.
+    virtual IGreetingLine* GreetingLine() { return nullptr; }
+    virtual void SetGreetingFile(const std::string& /*sFile*/) {}
 };

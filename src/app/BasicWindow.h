@@ -61,6 +61,8 @@ public:
     // The main window's volume and mute for what the phone plays.
     void SetPlaybackVolume(int nPercent) { m_pWorker->SetPlaybackVolume(nPercent); }
     void SetMute(bool bMute) { m_pWorker->SetMute(bMute); }
+    IGreetingLine* GreetingLine() { return m_pWorker ? m_pWorker->GreetingLine() : nullptr; }
+    void SetGreetingFile(const std::string& sFile) { m_pWorker->SetGreetingFile(sFile); }
     void PostQuit();
     // "&Disable" and the tray's middle click: step the monitoring state.
     void StepMonitoring() { OnCommand(kCmdDisable); }

@@ -1,5 +1,7 @@
 #include "app/EngineWorker.h"
 
+#include "app/GreetingLine.h"
+
 #include "engine/CallState.h"
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
@@ -164,6 +166,16 @@ void CEngineWorker::SetTrayState(int nState) {
 
 void CEngineWorker::SetPlaybackVolume(int nPercent) {
     m_pThread->SetPlaybackVolume(nPercent);
+}
+
+IGreetingLine* CEngineWorker::GreetingLine() {
+    if (!m_pGreetingLine)
+        m_pGreetingLine = std::make_unique<CEngineGreetingLine>(*this);
+    return m_pGreetingLine.get();
+}
+
+void CEngineWorker::SetGreetingFile(const std::string& sFile) {
+    m_pThread->SetGreetingFile(sFile);
 }
 
 void CEngineWorker::SetMute(bool bMute) {

@@ -47,8 +47,12 @@ public:
     void SetPlaybackVolume(int nPercent) override;
     void SetMute(bool bMute) override;
 
+    IGreetingLine* GreetingLine() override;
+    void SetGreetingFile(const std::string& sFile) override;
+
 private:
     std::unique_ptr<CPhone> m_pPhone;
+    std::unique_ptr<IGreetingLine> m_pGreetingLine;
     std::unique_ptr<CMultiThread> m_pThread;
     bool m_bStarted = false;
     bool m_bEnded = false;

@@ -144,20 +144,30 @@ std::string CMultiThread::ProgramFile(const std::string& name) const {
 
 // ---- the loop --------------------------------------------------------------
 
-void CMultiThread::TakeChosenVolume() {
+void CMultiThread::SetGreetingFile(const std::string& sFile) {
+    std::lock_guard<std::mutex> lock(m_chosenMutex);
+    m_chosenGreeting = sFile;
+}
+
+void CMultiThread::TakeChosenSettings() {
     const int nVolume = m_nChosenVolume.exchange(-1);
     if (nVolume >= 0)
         m_phone.m_iVolume = nVolume;
+    std::lock_guard<std::mutex> lock(m_chosenMutex);
+    if (m_chosenGreeting) {
+        m_phone.sWaveGreet = *m_chosenGreeting;
+        m_chosenGreeting.reset();
+    }
 }
 
 void CMultiThread::Run() {
     while (!g_bShuttingDown && !m_bStop) {
         PumpMessages();
-        TakeChosenVolume();
+        TakeChosenSettings();
         Step();
         ++m_nSteps;
     }
-    TakeChosenVolume();
+    TakeChosenSettings();
     m_phone.m_bClosing = true;
     {
         std::lock_guard lock(m_fieldMutex);

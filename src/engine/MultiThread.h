@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -89,6 +90,9 @@ public:
     // taken over between two steps, so a play in progress keeps its level,
     // and kept in the settings the worker saves when it ends.
     void SetPlaybackVolume(int nPercent) { m_nChosenVolume = nPercent; }
+    // The greeting kept in the greeting recorder (sWaveGreet): taken over
+    // between two steps like the volume, and kept in the saved settings.
+    void SetGreetingFile(const std::string& sFile);
     // Whether the worker saves the settings when it ends (the program does;
     // tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
@@ -100,7 +104,7 @@ public:
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
     void PumpMessages();
-    void TakeChosenVolume();
+    void TakeChosenSettings();
     // Breaks the worker's wait for modem input, so that a flag or request
     // just set is seen at once (the UI's way to hurry the worker).
     void Wake();
@@ -172,6 +176,8 @@ private:
     std::atomic<int> m_nLastDialResult{0};
     std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
+    std::mutex m_chosenMutex;
+    std::optional<std::string> m_chosenGreeting; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
 
     // Start and end events.

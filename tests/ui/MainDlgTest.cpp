@@ -128,7 +128,8 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
          {"&Play", "&Play a File...", "Save &as...", "&Move to Folder...", "S&end To...",
           "Edit &recording...", "&Delete", "&Find", "&Export Calls to XML", "Prin&t",
           "&Restart", "E&xit", "&Record", "&Stop", "&Update", "&Hold", "Hold &On-Hold",
-          "Mu&te", "&AGC", "&Configuration...", "D&iagnostics...", "&Contents", "A&bout...",
+          "Mu&te", "&AGC", "Record &Greeting...", "&Configuration...", "D&iagnostics...",
+          "&Contents", "A&bout...",
           "&Disable"})
         EXPECT_NE(MenuItem(*w, text), nullptr) << text;
     MenuItem(*w, "&Disable")->trigger();

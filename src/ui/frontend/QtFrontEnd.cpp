@@ -2,11 +2,15 @@
 
 #include "app/BasicWindow.h"
 #include "app/CurrentCaller.h"
+#include "audio/SoundBackend.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/RecGreetDlg.h"
 #include "dialogs/UnbuiltWindows.h"
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/MessageBoxes.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 #include "popup/NotifyDlg.h"
 #include "tray/TrayIcon.h"
@@ -145,11 +149,36 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
         m_pAbout->activateWindow();
         return true;
     }
+    if (nId == kCmdRecordGreeting) {
+        RecordGreeting();
+        return true;
+    }
     if (const char* text = UnbuiltWindowMessage(nId)) {
         OpenMessageBox(nullptr, text, MessageIcon::Information);
         return true;
     }
     return false;
+}
+
+void CQtFrontEnd::RecordGreeting() {
+    if (!m_pWindow)
+        return;
+    const std::string ini = GetSettingsPath();
+    CGreetingRecorder::Setup setup;
+    setup.sFile = GetProfileStringFrom(ini, "Sounds", "sWaveGreet", "./wave/greet.wav");
+    setup.nMaxRecordMs =
+        static_cast<uint32_t>(GetProfileIntFrom(ini, "Options", "dwInactiveTimer", 60000));
+    QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
+    CRecGreetDlg dlg(GetSoundBackend(), m_pWindow->GreetingLine(), setup, parent);
+    if (dlg.exec() != QDialog::Accepted || !m_pWindow)
+        return;
+    // The worker keeps its own copy of the settings and saves it when it
+    // ends, so it is told as well as the file.
+    const std::string file = dlg.FileName();
+    if (!WriteProfileStringTo(ini, "Sounds", "sWaveGreet", file))
+        OpenMessageBox(parent, "The greeting was kept, but the settings file could not be "
+                               "written: " + ini);
+    m_pWindow->SetGreetingFile(file);
 }
 
 void CQtFrontEnd::SetUpTray(CBasicWindow& window) {

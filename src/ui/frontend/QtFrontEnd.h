@@ -92,6 +92,8 @@ private:
     void RefreshCaller();
     void SetUpTray(CBasicWindow& window);
     void WakeTray();
+    // "Record &Greeting...": the greeting recorder, modal.
+    void RecordGreeting();
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;

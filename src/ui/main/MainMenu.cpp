@@ -57,6 +57,7 @@ constexpr MenuItem kItems[] = {
     {kSound, kCmdMute, "Mu&te", nullptr, nullptr, false, true},
     {kSound, kCmdAgc, "&AGC", nullptr, nullptr, false, true},
 
+    {kTools, kCmdRecordGreeting, "Record &Greeting...", nullptr, nullptr, false, false},
     {kTools, kCmdOptions, "&Configuration...", nullptr, nullptr, false, false},
     {kTools, kCmdDiagnostics, "D&iagnostics...", nullptr, nullptr, false, false},
 

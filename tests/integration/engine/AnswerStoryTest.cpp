@@ -1,6 +1,7 @@
 // The answering machine, remote-control keys and the holds, against the
 // simulated modem: what the caller hears is what the simulator received.
 #include "EngineStory.h"
+#include "platform/ProfileFile.h"
 
 #include "config/Settings.h"
 
@@ -101,6 +102,23 @@ TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
     EXPECT_FALSE(SentCommand(*sim, "VRX"));
     EXPECT_EQ(Index().GetSize(), 0);
     EXPECT_TRUE(worker->LastRecording().empty());
+}
+
+TEST_F(AnswerStory, AGreetingKeptInTheRecorderAnswersTheNextCallAndIsSaved) {
+    const std::string kept = MakeToneWav("wave/kept.wav", 900, 1000);
+    sim->SetVoiceSource(modemsim::SignalSource().Silence(20000));
+    StartWorker();
+    worker->SetSaveOnExit(true);
+    worker->SetGreetingFile(kept);
+    sim->Ring(4, modemsim::RingCadence{400, 60});
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    EXPECT_GT(Share(sim->TransmittedSamples(), 900), 0.9) << "the kept greeting, not the old";
+    // The worker saves its own copy of the settings when it ends: with the
+    // kept greeting, not the one it started with.
+    worker->RequestStop();
+    ASSERT_TRUE(worker->WaitForEnd(30000));
+    worker->Join();
+    EXPECT_EQ(GetProfileStringFrom(home.File("vorella.ini"), "Sounds", "sWaveGreet", ""), kept);
 }
 
 TEST_F(AnswerStory, VolumeScalesTheGreeting) {
