@@ -1,5 +1,6 @@
 // The main window's call list and current call against real files: the
 // index on disk, the recordings beside it and the desktop's trash.
+#include "OpenBoxes.h"
 #include "TempHome.h"
 
 #include "app/CommandIds.h"
@@ -30,18 +31,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QMessageBox* OpenBox() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            return box;
-    return nullptr;
-}
-
-void CloseBoxes() {
-    while (QMessageBox* box = OpenBox())
-        box->close();
-}
 
 struct FakeHost : IMainDlgHost {
     void Command(int nId) override { commands.push_back(nId); }

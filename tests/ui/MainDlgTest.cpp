@@ -2,6 +2,7 @@
 // menu reach the core, the worker's reports reach it from the worker's
 // thread, and the commands whose windows do not exist yet say so.
 #include "FakeAppWorker.h"
+#include "OpenBoxes.h"
 #include "TempHome.h"
 
 #include "app/Brand.h"
@@ -33,18 +34,6 @@
 #include <thread>
 
 namespace {
-
-QMessageBox* OpenBox() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-            return box;
-    return nullptr;
-}
-
-void CloseBoxes() {
-    while (QMessageBox* box = OpenBox())
-        box->close();
-}
 
 // Every item of every menu of the window, by its text.
 QAction* MenuItem(CMainDlg& w, const QString& text) {
