@@ -56,7 +56,11 @@ CRecGreetDlg::CRecGreetDlg(ISoundBackend& backend, IGreetingLine* pLine,
         m_pSource->setCurrentIndex(pLine->LineSelection());
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Greeting &file:"), fileRow);
+    // The file's row is a layout (box and button), so its label is given
+    // the box as the place its mnemonic goes.
+    auto* fileLabel = new QLabel(tr("Greeting &file:"), this);
+    fileLabel->setBuddy(m_pFile);
+    form->addRow(fileLabel, fileRow);
     form->addRow(tr("Modem's &voice source:"), m_pSource);
     form->addRow(tr("Sound card &input:"), m_pInput);
 
