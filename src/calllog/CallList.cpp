@@ -45,16 +45,6 @@ void AppendLower(std::string& out, const std::string& text) {
         out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t len = static_cast<unsigned char>(s[i]) < 0x80 ? 1 : Utf8SequenceLength(s, i);
-        if (len == 0)
-            return false;
-        i += len;
-    }
-    return true;
-}
-
 } // namespace
 
 std::vector<CallListRow> CallListRows(const CDataStructureArray& index, const std::string& sSearch,

@@ -3,6 +3,7 @@
 #include "config/SettingsStore.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TextUtil.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -60,38 +61,6 @@ private:
 std::string LegacyCodePage() {
     const SettingKey* key = FindSettingKey("sLegacyCodePage");
     return GetProfileStringFrom(GetSettingsPath(), key->section, key->key, key->sDefault);
-}
-
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80)
-        return 1;
-    size_t len;
-    uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    for (size_t k = 1; k < len; ++k) {
-        const unsigned char d = static_cast<unsigned char>(s[i + k]);
-        if ((d & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
 }
 
 std::string TextFromIndex(std::string_view text, const std::string& codePage,

@@ -12,9 +12,6 @@
 // the settings file does not hold it).
 std::string LegacyCodePage();
 
-// Length of the well-formed UTF-8 sequence starting at s[i], or 0 when the
-// bytes there are not one (overlong forms and surrogates included).
-size_t Utf8SequenceLength(std::string_view s, size_t i);
 
 // The text as UTF-8: valid UTF-8 is kept as it is, every run of other bytes
 // is converted from codePage. A byte that code page does not define, or any

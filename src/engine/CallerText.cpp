@@ -4,41 +4,6 @@
 
 #include <climits>
 
-namespace {
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not one.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t len = 0;
-    unsigned min = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    unsigned cp = c & (0xFF >> (len + 1));
-    for (size_t k = 1; k < len; ++k) {
-        unsigned char cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
-} // namespace
-
 std::string SanitizeCallerText(std::string_view text, size_t maxBytes) {
     std::string out;
     out.reserve(std::min(text.size(), maxBytes + 4));

@@ -174,3 +174,18 @@ std::string ToLowerUtf8(std::string_view s) {
     }
     return out;
 }
+
+size_t Utf8SequenceLength(std::string_view s, size_t i) {
+    char32_t cp = 0;
+    return DecodeUtf8(s, i, cp);
+}
+
+bool IsUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        const size_t len = Utf8SequenceLength(s, i);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}

@@ -17,6 +17,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // bytes that are not UTF-8 are left as they are.
 std::string ToLowerUtf8(std::string_view s);
 
+// Length of the well-formed UTF-8 sequence starting at s[i] (1 for ASCII),
+// or 0 when the bytes there are not one (overlong forms and surrogates
+// included).
+size_t Utf8SequenceLength(std::string_view s, size_t i);
+// Whether all of s is well-formed UTF-8.
+bool IsUtf8(std::string_view s);
+
 // Cuts s to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string Utf8Truncate(std::string s, size_t maxBytes);
 

@@ -44,7 +44,11 @@ void TempHome::CopyShipped(const std::string& name) const {
                                std::filesystem::copy_options::overwrite_existing);
 }
 
-std::string ShippedDataFolder() {
+std::string SourceFile(const std::string& rel) {
     const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : VORELLA_SOURCE_DIR_FALLBACK) + "/data/";
+    return std::string(src ? src : VORELLA_SOURCE_DIR_FALLBACK) + "/" + rel;
+}
+
+std::string ShippedDataFolder() {
+    return SourceFile("data/");
 }

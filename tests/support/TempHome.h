@@ -24,5 +24,7 @@ private:
     std::string m_path;
 };
 
+// A file of the source tree, by its path from the tree's top.
+std::string SourceFile(const std::string& rel);
 // The source tree's data/ folder, with a trailing "/".
 std::string ShippedDataFolder();

@@ -12,11 +12,6 @@
 
 namespace {
 
-std::string SourceFile(const std::string& rel) {
-    const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/" + rel;
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -21,8 +20,7 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 std::string SpeechFile() {
-    const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/tests/data/audio/speech.wav";
+    return SourceFile("tests/data/audio/speech.wav");
 }
 
 // The worker as the recorder sees it; the test plays its part by hand.

@@ -22,8 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string SpeechFile() {
-    const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/tests/data/audio/speech.wav";
+    return SourceFile("tests/data/audio/speech.wav");
 }
 
 // Runs sox; the test fails when it does.
