@@ -3,6 +3,7 @@
 // the same run on the same data (reading and splitting the file, writing
 // the same bytes, copying the buffer), so results compare across machines.
 #include "BenchFolder.h"
+#include "BenchIndex.h"
 #include "calllog/CallList.h"
 #include "calllog/CallRecord.h"
 #include "calllog/DataStructure.h"
@@ -35,19 +36,7 @@ struct Fixture {
         folder = MakeBenchFolder();
         index = folder + "index.dat";
         recording = folder + "rec2026-12-06, 21_05_00.wav";
-        CDataStructureArray a;
-        for (int i = 0; i < kRecords; ++i) {
-            CDataStructure r;
-            r.m_sFile = "rec2026-" + std::to_string(i) + ", 10_00_00.wav";
-            r.m_sTime = "10:00";
-            r.m_sDate = "12/06/26";
-            r.m_sNumber = "555" + std::to_string(i);
-            r.m_sName = "Caller number " + std::to_string(i);
-            r.m_sMemo = i % 10 == 0 ? "Call back about the \"offer\",\r\nafter five." : "";
-            r.m_nLength = i % 3600;
-            a.Add(r);
-        }
-        a.Save(index);
+        WriteBenchIndex(index, kRecords);
         WriteFileAtomic(recording, std::string(50000, 'w'));
     }
     ~Fixture() {
