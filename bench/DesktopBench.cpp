@@ -200,7 +200,10 @@ void BM_DesktopStartAndIdleMemory(benchmark::State& state) {
     state.counters["reference_rss_mb"] = reference.residentMb / n;
     state.counters["rss_ratio"] = desktop.residentMb / reference.residentMb;
 }
-BENCHMARK(BM_DesktopStartAndIdleMemory)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DesktopStartAndIdleMemory)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DesktopMemoryWith100000Calls(benchmark::State& state) {
     DesktopSetup setup;

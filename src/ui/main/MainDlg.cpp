@@ -22,6 +22,8 @@
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -32,6 +34,7 @@
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -45,15 +48,20 @@ QString Str(int id) {
     return QString::fromUtf8(LoadStr(id));
 }
 
-// The visible columns' widths; the memo takes the rest.
-struct ColumnWidth {
+// The visible columns' widths, from the widest text each usually holds in
+// the window's font, so that the columns fit at any scale and font size;
+// the memo takes the rest. An empty sample is an icon column.
+struct ColumnSample {
     int column;
-    int width;
+    const char* sample;
 };
-constexpr ColumnWidth kWidths[] = {
-    {CCallListModel::kColIcon, 28},    {CCallListModel::kColImportance, 28},
-    {CCallListModel::kColTime, 120},   {CCallListModel::kColFrom, 120},
-    {CCallListModel::kColNumber, 100}, {CCallListModel::kColLength, 60},
+constexpr ColumnSample kColumnSamples[] = {
+    {CCallListModel::kColIcon, ""},
+    {CCallListModel::kColImportance, ""},
+    {CCallListModel::kColTime, "88/88/88 88:88"},
+    {CCallListModel::kColFrom, "MMMMMMMMMMMM"},
+    {CCallListModel::kColNumber, "8888888888"},
+    {CCallListModel::kColLength, "888:88"},
 };
 
 std::vector<ScreenRect> Screens() {
@@ -155,8 +163,13 @@ QWidget* CMainDlg::BuildCentre() {
     header->setAccessibleName(tr("Columns of the call list"));
     for (int c = 0; c < CCallListModel::kColumnCount; ++c)
         m_pList->setColumnHidden(c, CCallListModel::IsHiddenColumn(c));
-    for (const ColumnWidth& w : kWidths)
-        header->resizeSection(w.column, w.width);
+    const QFontMetrics metrics = m_pList->fontMetrics();
+    const int padding = metrics.averageCharWidth() * 2;
+    const int iconWidth = m_pList->style()->pixelMetric(QStyle::PM_SmallIconSize) + padding;
+    for (const ColumnSample& c : kColumnSamples)
+        header->resizeSection(
+            c.column, *c.sample ? metrics.horizontalAdvance(QString::fromLatin1(c.sample)) + padding
+                                : iconWidth);
     header->setSectionResizeMode(CCallListModel::kColMemo, QHeaderView::Stretch);
     m_pList->sortByColumn(CCallListModel::kColDateTime, Qt::AscendingOrder);
 
@@ -168,16 +181,13 @@ QWidget* CMainDlg::BuildCentre() {
     rightLayout->addWidget(m_pList, 1);
     rightLayout->addWidget(m_pPlayer);
 
-    auto* split = new QSplitter(this);
-    split->setChildrenCollapsible(false);
-    split->addWidget(m_pTree);
-    split->addWidget(right);
-    split->setStretchFactor(1, 1);
-    // The tree as wide as its longest usual name, at any scale.
-    const int treeWidth = fontMetrics().horizontalAdvance(QStringLiteral("Recorded Calls")) * 2;
-    split->setSizes({treeWidth, treeWidth * 5});
-    m_pTree->setMinimumWidth(treeWidth / 2);
-    return split;
+    m_pSplit = new QSplitter(this);
+    m_pSplit->setChildrenCollapsible(false);
+    m_pSplit->addWidget(m_pTree);
+    m_pSplit->addWidget(right);
+    m_pSplit->setStretchFactor(1, 1);
+    m_pTree->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Recorded Calls")) / 2);
+    return m_pSplit;
 }
 
 void CMainDlg::ApplyIcons() {
@@ -215,6 +225,12 @@ void CMainDlg::ApplyStartPlacement(bool bShowMainDlg) {
             size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
         resize(size);
     }
+    // The tree as wide as its longest usual name, but never more than a
+    // fifth of the window, so that the list keeps its columns on a small
+    // screen or at a large scale.
+    const int treeWidth = std::min(
+        fontMetrics().horizontalAdvance(QStringLiteral("Recorded Calls")) * 2, width() / 5);
+    m_pSplit->setSizes({treeWidth, width() - treeWidth});
     move(p.nPosX, p.nPosY);
     switch (MainStartFor(state, bShowMainDlg)) {
     case MainStart::Hidden:
@@ -304,15 +320,14 @@ void CMainDlg::ShowState(const MainLineFlags& flags) {
         m_nShownStatusId = id;
         SetStatusText(Str(id));
     }
-    m_pStatusTime->setText(
-        MainStatusShowsTime(flags) || flags.bRecording
-            ? Q(RunningTimeText(GetTickCount() - m_nCallStartTicks))
-            : QString());
+    m_pStatusTime->setText(MainStatusShowsTime(flags) || flags.bRecording
+                               ? Q(RunningTimeText(GetTickCount() - m_nCallStartTicks))
+                               : QString());
 }
 
 void CMainDlg::Refresh() {
-    const MainCallButtons buttons = MainCallButtonsFor(static_cast<int>(SelectedRows().size()),
-                                                       SelectedPath());
+    const MainCallButtons buttons =
+        MainCallButtonsFor(static_cast<int>(SelectedRows().size()), SelectedPath());
     m_pMenu->Action(kCmdDelete)->setEnabled(buttons.bDelete);
     m_pMenu->Action(kCmdPlay)->setEnabled(buttons.bPlay);
     m_pMenu->Action(kCmdSendTo)->setEnabled(buttons.bSend);

@@ -24,6 +24,7 @@ class CPlayerBar;
 class QLabel;
 class QLineEdit;
 class QSortFilterProxyModel;
+class QSplitter;
 class QTableView;
 
 // What the window asks of the program around it.
@@ -146,6 +147,7 @@ private:
     CCallerPanel* m_pCaller;
     QLineEdit* m_pSearch;
     QTableView* m_pList;
+    QSplitter* m_pSplit = nullptr;
     CCallListModel* m_pModel;
     QSortFilterProxyModel* m_pSorted;
     CPlayerBar* m_pPlayer;
