@@ -5,6 +5,8 @@
 #include "platform/TextUtil.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -39,9 +41,11 @@ bool CLocalPlayer::Open(const std::string& sWavFile, std::string* pError) {
             *pError = error;
         return false;
     }
+    const double autoGain = AutoGainFor(wave.samples);
     std::lock_guard thread(m_threadMutex);
     std::lock_guard lock(m_mutex);
     m_sFile = sWavFile;
+    m_dAutoGain = autoGain;
     m_samples = std::move(wave.samples);
     m_nRate = wave.nSamplesPerSec;
     m_nPos = 0;
@@ -133,6 +137,23 @@ void CLocalPlayer::SetVolume(int nPercent) {
     m_nVolume = std::clamp(nPercent, 0, 100);
 }
 
+void CLocalPlayer::SetAutoGain(bool bOn) {
+    std::lock_guard lock(m_mutex);
+    m_bAutoGain = bOn;
+}
+
+double CLocalPlayer::AutoGainFor(const std::vector<int16_t>& samples) {
+    // One gain for the whole recording, so that its loudest moment comes
+    // to about 90 % of full scale: nothing clips and the level does not
+    // pump between words. A near-silent file is not blown up into noise.
+    int peak = 0;
+    for (int16_t s : samples)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+    if (peak < kAutoGainFloor)
+        return 1.0;
+    return std::clamp(0.9 * 32767.0 / peak, 1.0, kMaxAutoGain);
+}
+
 std::string CLocalPlayer::FileName() const {
     std::lock_guard lock(m_mutex);
     return m_sFile;
@@ -166,6 +187,7 @@ void CLocalPlayer::Run() {
         size_t from = 0;
         bool bJumped = false;
         int volume = 100;
+        double autoGain = 1.0;
         {
             std::lock_guard lock(m_mutex);
             if (!m_bPlaying)
@@ -179,6 +201,7 @@ void CLocalPlayer::Run() {
             chunk.assign(m_samples.begin() + static_cast<long>(from),
                          m_samples.begin() + static_cast<long>(from + n));
             volume = m_nVolume;
+            autoGain = m_bAutoGain ? m_dAutoGain : 1.0;
         }
         // What was queued before a seek must not be heard after it.
         if (bJumped)
@@ -194,9 +217,14 @@ void CLocalPlayer::Run() {
             }
             continue;
         }
-        if (volume != 100)
+        if (autoGain != 1.0) {
+            const double gain = autoGain * volume / 100.0;
+            for (int16_t& s : chunk)
+                s = static_cast<int16_t>(std::clamp(std::lround(s * gain), -32768L, 32767L));
+        } else if (volume != 100) {
             for (int16_t& s : chunk)
                 s = static_cast<int16_t>(s * volume / 100);
+        }
         if (!stream->Write(chunk.data(), chunk.size())) {
             std::lock_guard lock(m_mutex);
             m_sError = "the sound device failed while playing " + m_sFile;

@@ -38,6 +38,13 @@ public:
     bool IsPlaying() const;
     bool IsAtEnd() const;
     void SetVolume(int nPercent); // 0..100, applied to the samples
+    // Automatic volume control: quiet recordings are raised as far as their
+    // loudest moment allows (at most kMaxAutoGain times).
+    void SetAutoGain(bool bOn);
+    static constexpr double kMaxAutoGain = 16.0;
+    static constexpr int kAutoGainFloor = 64; // peaks below this are left alone
+    // The gain automatic volume control gives these samples.
+    static double AutoGainFor(const std::vector<int16_t>& samples);
 
     // The file loaded ("" when empty), and why the last playback failed
     // ("" when it did not): the device refused the file's rate or went away.
@@ -66,4 +73,6 @@ private:
     uint64_t m_nEpoch = 0; // moves on with every jump (seek, stop, new file)
     bool m_bPlaying = false;
     int m_nVolume = 100;
+    bool m_bAutoGain = false;
+    double m_dAutoGain = 1.0; // of the file loaded
 };

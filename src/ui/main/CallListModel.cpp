@@ -12,9 +12,15 @@ struct ColumnInfo {
     bool bHidden;
 };
 constexpr ColumnInfo kColumns[CCallListModel::kColumnCount] = {
-    {0, "Icon (persistent)", false}, {0, "Importance", false}, {57866, nullptr, false},
-    {57871, nullptr, false},         {57870, nullptr, false},  {57874, nullptr, false},
-    {0, "File", true},               {0, "Check", true},       {0, "Date/Time", true},
+    {0, "Icon (persistent)", false},
+    {0, "Importance", false},
+    {57866, nullptr, false},
+    {57871, nullptr, false},
+    {57870, nullptr, false},
+    {57874, nullptr, false},
+    {0, "File", true},
+    {0, "Check", true},
+    {0, "Date/Time", true},
     {57869, nullptr, false},
 };
 

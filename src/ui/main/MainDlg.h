@@ -163,6 +163,7 @@ private:
     bool m_bStopPending = false;
     bool m_bUpdating = false;
     bool m_bMuted = false;
+    bool m_bAutoGain = false;
     uint32_t m_nCallStartTicks = 0;
     int m_nShownStatusId = -1;
     MainLineFlags m_lastFlags;

@@ -62,7 +62,8 @@ std::vector<std::string> CMainDlg::SelectedFiles() const {
     // In list order, as the user sees them.
     for (int r = 0; r < m_pSorted->rowCount(); ++r)
         if (m_pList->selectionModel()->isRowSelected(r, {}))
-            files.push_back(m_pModel->Row(m_pSorted->mapToSource(m_pSorted->index(r, 0)).row()).sFile);
+            files.push_back(
+                m_pModel->Row(m_pSorted->mapToSource(m_pSorted->index(r, 0)).row()).sFile);
     return files;
 }
 
@@ -163,8 +164,9 @@ void CMainDlg::OnCommand(int nId) {
         m_host.MuteChanged(m_bMuted);
         break;
     case kCmdAgc:
-        m_pMenu->Action(kCmdAgc)->setChecked(false);
-        Tell("Automatic volume control of playback is not part of this version yet.");
+        m_bAutoGain = !m_bAutoGain;
+        m_pMenu->Action(kCmdAgc)->setChecked(m_bAutoGain);
+        m_pPlayer->SetAutoGain(m_bAutoGain);
         break;
     default:
         m_host.Command(nId);
@@ -198,10 +200,10 @@ void CMainDlg::PlaySelected() {
 }
 
 void CMainDlg::PlayAFile() {
-    const std::string path = m_chooseFile ? m_chooseFile(tr("Play a File"), false)
-                                          : QFileDialog::getOpenFileName(this, tr("Play a File"),
-                                                                         {}, WaveFilter())
-                                                .toStdString();
+    const std::string path =
+        m_chooseFile
+            ? m_chooseFile(tr("Play a File"), false)
+            : QFileDialog::getOpenFileName(this, tr("Play a File"), {}, WaveFilter()).toStdString();
     if (!path.empty() && CheckRecording(path))
         m_host.PlayToLine(path);
 }
@@ -237,16 +239,17 @@ void CMainDlg::SaveSelectedAs() {
     const std::string path = SelectedPath();
     if (path.empty())
         return;
-    std::string target = m_chooseFile ? m_chooseFile(tr("Save as"), true)
-                                      : QFileDialog::getSaveFileName(this, tr("Save as"), {},
-                                                                     WaveFilter())
-                                            .toStdString();
+    std::string target =
+        m_chooseFile
+            ? m_chooseFile(tr("Save as"), true)
+            : QFileDialog::getSaveFileName(this, tr("Save as"), {}, WaveFilter()).toStdString();
     if (target.empty())
         return;
     if (target.find('.', target.find_last_of('/') + 1) == std::string::npos)
         target += ".wav";
     // Copying a file onto itself would empty it before reading it.
-    struct stat from {}, to {};
+    struct stat from {
+    }, to{};
     if (::stat(path.c_str(), &from) == 0 && ::stat(target.c_str(), &to) == 0 &&
         from.st_dev == to.st_dev && from.st_ino == to.st_ino)
         return;
@@ -271,8 +274,8 @@ void CMainDlg::MoveSelected() {
         bool ok = false;
         const QString chosen = QInputDialog::getItem(
             this, tr("Move to Folder"),
-            tr("Folder (type a new name to make a folder in \"Recorded Calls\"):"), names, 0,
-            true, &ok);
+            tr("Folder (type a new name to make a folder in \"Recorded Calls\"):"), names, 0, true,
+            &ok);
         if (!ok)
             return;
         const int i = static_cast<int>(names.indexOf(chosen));
@@ -289,8 +292,8 @@ void CMainDlg::MoveSelected() {
     }
     target = WithTrailingSlash(target);
     std::string error;
-    if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()),
-                        files, &error))
+    if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()), files,
+                        &error))
         Tell("Not every recording could be moved:\n\n" + error);
     m_pTree->Fill(m_pTree->Root());
     RefreshList();
@@ -337,8 +340,7 @@ void CMainDlg::ExportXml() {
     const std::string page = CallListHtmlPath(path);
     std::string open = page;
     if (!ExportCallsHtml(path, GetProgramFolder() + "styles/inbox.xsl", page, &error)) {
-        Tell("The call list was written to " + path +
-             ", but its page could not be made: " + error);
+        Tell("The call list was written to " + path + ", but its page could not be made: " + error);
         open = path;
     }
     const LaunchResult r = OpenWithDesktop(open);

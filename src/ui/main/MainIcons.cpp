@@ -20,7 +20,8 @@ QIcon MainIcon(const QString& name, const QPalette& palette) {
     QByteArray svg = file.readAll();
     const auto paint = [&](QPalette::ColorGroup group) {
         QByteArray colored = svg;
-        colored.replace("currentColor", palette.color(group, QPalette::WindowText).name().toLatin1());
+        colored.replace("currentColor",
+                        palette.color(group, QPalette::WindowText).name().toLatin1());
         return colored;
     };
     QIcon icon;

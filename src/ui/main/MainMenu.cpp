@@ -67,8 +67,7 @@ constexpr MenuItem kItems[] = {
 
 } // namespace
 
-CMainMenu::CMainMenu(QMainWindow& window, std::function<void(int)> onCommand)
-    : QObject(&window) {
+CMainMenu::CMainMenu(QMainWindow& window, std::function<void(int)> onCommand) : QObject(&window) {
     m_pToolBar = window.addToolBar(tr("Call buttons"));
     m_pToolBar->setObjectName("CallButtons");
     m_pToolBar->setAccessibleName(tr("Call buttons"));

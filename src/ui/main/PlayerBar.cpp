@@ -128,6 +128,10 @@ void CPlayerBar::SetMuted(bool bMuted) {
     m_pPlayer->SetVolume(bMuted ? 0 : m_pVolume->value());
 }
 
+void CPlayerBar::SetAutoGain(bool bOn) {
+    m_pPlayer->SetAutoGain(bOn);
+}
+
 void CPlayerBar::TogglePlay() {
     if (m_sFile.empty())
         return;

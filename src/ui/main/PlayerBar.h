@@ -31,6 +31,8 @@ public:
     void SetVolume(int nPercent);
     int Volume() const;
     void SetMuted(bool bMuted);
+    // Quiet recordings raised to a comfortable level.
+    void SetAutoGain(bool bOn);
     void SetIcons(const QIcon& play, const QIcon& pause);
     // Plays the loaded recording from its position, or pauses it.
     void TogglePlay();

@@ -185,6 +185,41 @@ TEST_F(LocalPlayerTest, SeekPauseStopAndVolumeActOnWhatTheDeviceGets) {
         ASSERT_EQ(played[i], original[original.size() - played.size() + i] * 50 / 100) << i;
 }
 
+TEST_F(LocalPlayerTest, AutomaticVolumeRaisesAQuietRecordingWithoutClipping) {
+    // The speech at a tenth of its level, as a quiet line records it.
+    const std::string quiet = home.File("quiet.wav");
+    Sox({SpeechFile(), quiet, "vol", "0.1"});
+    const std::vector<int16_t> original = SoxSamples(quiet);
+    int peak = 0;
+    for (int16_t s : original)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+    ASSERT_GT(peak, CLocalPlayer::kAutoGainFloor);
+
+    backend.SetSpeed(20);
+    CLocalPlayer player(backend);
+    std::string error;
+    ASSERT_TRUE(player.Open(quiet, &error)) << error;
+    player.SetAutoGain(true);
+    player.Play();
+    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    const std::vector<int16_t> played = backend.RecentlyPlayed();
+    int playedPeak = 0;
+    for (int16_t s : played)
+        playedPeak = std::max(playedPeak, std::abs(static_cast<int>(s)));
+    // Louder by the same factor throughout, and the loudest moment below full scale.
+    const double gain = CLocalPlayer::AutoGainFor(original);
+    EXPECT_GT(gain, 5.0);
+    EXPECT_LT(playedPeak, 32767);
+    for (size_t i = 0; i < played.size(); ++i) {
+        const int16_t was = original[original.size() - played.size() + i];
+        ASSERT_NEAR(played[i], was * gain, 1.0) << i;
+    }
+
+    // Silence stays silence, full-scale audio is left as it is.
+    EXPECT_EQ(CLocalPlayer::AutoGainFor(std::vector<int16_t>(800, 3)), 1.0);
+    EXPECT_EQ(CLocalPlayer::AutoGainFor({0, 32767, -32768}), 1.0);
+}
+
 TEST_F(LocalPlayerTest, BadFilesGiveClearErrorsAndLeaveThePlayerEmpty) {
     const std::string speech = ReadBinaryFile(SpeechFile());
     WriteBinaryFile(home.File("text.wav"), "This is not a sound.\n");
