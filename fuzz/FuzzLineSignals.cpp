@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sound[i] = static_cast<int16_t>(data[1 + 2 * i] | data[2 + 2 * i] << 8);
 
     CLineSignalDetector detector([](const LineSignal& s) {
-        if (s.kind == LineSignalKind::Key && !std::strchr("0123456789*#ABCD", s.cKey))
+        if (s.kind == LineSignalKind::Key &&
+            std::string_view("0123456789*#ABCD").find(s.cKey) == std::string_view::npos)
             std::abort();
         if (s.sData.size() > 256)
             std::abort();
