@@ -88,7 +88,7 @@ void CLineSignalDetector::Start() {
     // countries must not share one.
     m_tones.clear();
     std::span<const CallProgressTone> rows = CallProgressTones();
-    m_tones.reserve(rows.size()); // the receivers keep pointers to the rows
+    m_tones.reserve(rows.size()); // each receiver's callback holds its watch's address
     for (const CallProgressTone& row : rows) {
         ToneWatch& w = m_tones.emplace_back();
         w.pOwner = this;

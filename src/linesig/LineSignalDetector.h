@@ -10,16 +10,18 @@
 //     CLineSignalDetector detector([&](const LineSignal& s) { ... });
 //     detector.Feed(samples, count);
 //
-// The sink is called from Feed, on the feeding thread, after the block has
-// been analysed (so it may throw, but must not feed the same detector).
+// The sink is called from Feed, on the feeding thread, once spandsp has
+// analysed each 20 ms of the block. It may throw (Feed then stops there and
+// the rest of the block is not heard), but must not feed or reset the same
+// detector.
 // There is no thread inside, and memory stays the same whatever the sound:
 // the receivers' states are fixed and events go straight to the sink.
 //
 // Keys are reported while caller ID by keys is being sent as well; a device
 // that is on-hook will usually ignore keys. Caller ID by keys is reported
-// when it starts with 'A', 'B' or 'D' and ends with 'C' or '#' (the ETSI
-// forms with a start marker); a number sent with no start marker cannot be
-// told from keys and comes only as keys.
+// from its start marker 'A', 'B' or 'D' to its end marker 'C' or '#' when a
+// digit is in between (the ETSI forms with a start marker); a number sent
+// with no start marker cannot be told from keys and comes only as keys.
 #pragma once
 
 #include "linesig/LineSignal.h"
