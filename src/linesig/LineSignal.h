@@ -21,7 +21,9 @@ struct LineSignal {
     // exchange sent them (the checksum checked and left off); what
     // Etsi::Parse reads. CallerIdDigits: the keys from the start marker
     // ('A', 'B' or 'D') up to the end marker ('C' or '#'), both included.
-    // DialTone and BusyTone: the name of the matching row of the tone table.
+    // DialTone and BusyTone: the name of the tone table's row that heard it
+    // first (rows of neighbouring frequencies and the same cadence hear the
+    // same tone, so it names the kind of tone more surely than the country).
     std::string sData;
     // Where the signal was recognised: samples fed since the detector was
     // made or reset.
