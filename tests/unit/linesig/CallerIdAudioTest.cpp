@@ -1,0 +1,142 @@
+// Caller ID in the line's sound: FSK messages from spandsp's transmitter in
+// both forms, read back byte for byte and decoded as the adapter's messages
+// are; caller ID by keys; damaged messages.
+#include "LineSigTestUtil.h"
+#include "engine/Etsi.h"
+#include "linesig/LineAudioSynth.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::string Param(int type, const std::string& value) {
+    return std::string(1, static_cast<char>(type)) + static_cast<char>(value.size()) + value;
+}
+
+// A multiple-data caller-ID message, its length byte filled in.
+std::string Message(const std::string& params) {
+    return std::string("\x80", 1) + static_cast<char>(params.size()) + params;
+}
+
+const std::string kMessage =
+    Message(Param(1, "12071503") + Param(2, "0301234567") + Param(7, "Ada Lovegood"));
+
+} // namespace
+
+TEST(LineSignalCallerId, FskMessageInBothFormsComesBackAsSentOnce) {
+    for (FskForm form : {FskForm::EtsiV23, FskForm::Bell202}) {
+        SCOPED_TRACE(form == FskForm::EtsiV23 ? "V.23" : "Bell 202");
+        std::vector<int16_t> sound = SynthesiseLineAudio(
+            {LineAudioStep::Silence(300), LineAudioStep::CallerIdFsk(kMessage, form),
+             LineAudioStep::Silence(300)});
+        for (size_t block : {size_t{1}, size_t{160}, size_t{4096}}) {
+            std::vector<LineSignal> found = Detect(sound, block);
+            ASSERT_EQ(found.size(), 1u) << "block " << block;
+            EXPECT_EQ(found[0].kind, LineSignalKind::CallerIdMessage);
+            EXPECT_EQ(found[0].sData, kMessage);
+        }
+        Etsi etsi;
+        etsi.Parse(Detect(sound).at(0).sData);
+        EXPECT_EQ(etsi.m_sNumber, "0301234567");
+        EXPECT_EQ(etsi.m_sName, "Ada Lovegood");
+        EXPECT_EQ(etsi.m_sHour, "15");
+    }
+}
+
+TEST(LineSignalCallerId, SingleDataMessageAndAFaintLine) {
+    // The North American single-data form: type 4, then date, time and
+    // number with no parameter headers. The detector hands it on as it came.
+    std::string sdmf = std::string("\x04\x12", 2) + "12071503" + "5551234567";
+    std::vector<int16_t> sound = SynthesiseLineAudio(
+        {LineAudioStep::CallerIdFsk(sdmf, FskForm::Bell202), LineAudioStep::Silence(200)});
+    std::vector<LineSignal> found = Detect(sound);
+    ASSERT_EQ(found.size(), 1u) << Describe(found);
+    EXPECT_EQ(found[0].sData, sdmf);
+
+    // A long line: the message 12 dB down (near -28 dBm0) still comes
+    // through; spandsp's receiver gives up some 4 dB below that.
+    sound = SynthesiseLineAudio(
+        {LineAudioStep::CallerIdFsk(kMessage, FskForm::EtsiV23), LineAudioStep::Silence(200)});
+    for (int16_t& v : sound)
+        v = static_cast<int16_t>(v / 4);
+    found = Detect(sound);
+    ASSERT_EQ(found.size(), 1u) << Describe(found);
+    EXPECT_EQ(found[0].sData, kMessage);
+}
+
+TEST(LineSignalCallerId, FskMessageOverLineNoiseAndTwoCallsInARow) {
+    std::string second = Message(Param(2, "5550100") + Param(7, "Second Caller"));
+    std::vector<int16_t> sound = SynthesiseLineAudio({
+        LineAudioStep::Silence(200),
+        LineAudioStep::CallerIdFsk(kMessage, FskForm::EtsiV23),
+        LineAudioStep::Silence(3000),
+        LineAudioStep::CallerIdFsk(kMessage, FskForm::EtsiV23), // the same caller again
+        LineAudioStep::Silence(3000),
+        LineAudioStep::CallerIdFsk(second, FskForm::EtsiV23),
+        LineAudioStep::Silence(200),
+    });
+    sound = MixAtSnr(sound, SoxSound({"synth", "10", "pinknoise"}), 20);
+    std::vector<LineSignal> found = OfKind(Detect(sound), LineSignalKind::CallerIdMessage);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].sData, kMessage);
+    EXPECT_EQ(found[1].sData, kMessage);
+    EXPECT_EQ(found[2].sData, second);
+}
+
+TEST(LineSignalCallerId, DamagedFskGivesNoMessage) {
+    std::vector<int16_t> whole =
+        SynthesiseLineAudio({LineAudioStep::CallerIdFsk(kMessage, FskForm::EtsiV23)});
+    // Cut off halfway through the message.
+    std::vector<int16_t> cut(whole.begin(),
+                             whole.begin() + static_cast<long>(whole.size() * 3 / 4));
+    EXPECT_TRUE(Detect(Concat(cut, std::vector<int16_t>(4000, 0))).empty());
+    // Drowned in noise louder than the message.
+    std::vector<int16_t> noisy = MixAtSnr(whole, SoxSound({"synth", "2", "whitenoise"}), -6);
+    EXPECT_TRUE(OfKind(Detect(noisy), LineSignalKind::CallerIdMessage).empty());
+    // A burst of noise over the middle: the checksum no longer holds.
+    std::vector<int16_t> hit = whole;
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> any(-32768, 32767);
+    size_t from = whole.size() * 3 / 4;
+    for (size_t i = from; i < from + 200; ++i)
+        hit[i] = static_cast<int16_t>(any(rng));
+    EXPECT_TRUE(OfKind(Detect(hit), LineSignalKind::CallerIdMessage).empty());
+}
+
+TEST(LineSignalCallerId, CallerIdByKeysFromItsStartMarker) {
+    std::vector<int16_t> sound = SynthesiseLineAudio({
+        LineAudioStep::Silence(200),
+        LineAudioStep::CallerIdKeys("A0301234567C"),
+        LineAudioStep::Silence(2000),
+        LineAudioStep::CallerIdKeys("D3#"), // number withheld for technical reasons
+        LineAudioStep::Silence(2000),
+        LineAudioStep::Keys("12"), // keys shortly before the caller ID are no part of it
+        LineAudioStep::Silence(300),
+        LineAudioStep::CallerIdKeys("A5550100#"),
+        LineAudioStep::Silence(300),
+    });
+    std::vector<LineSignal> found = OfKind(Detect(sound), LineSignalKind::CallerIdDigits);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].sData, "A0301234567C");
+    EXPECT_EQ(found[1].sData, "D3#");
+    EXPECT_EQ(found[2].sData, "A5550100#");
+    // Keys with no start marker are only keys.
+    EXPECT_TRUE(OfKind(Detect(SynthesiseLineAudio({LineAudioStep::Keys("0123#")})),
+                       LineSignalKind::CallerIdDigits)
+                    .empty());
+}
+
+TEST(LineSignalCallerId, ScriptsThatCannotBeMadeAreRefused) {
+    EXPECT_THROW(SynthesiseLineAudio({LineAudioStep::Keys("12x")}), std::invalid_argument);
+    EXPECT_THROW(SynthesiseLineAudio({LineAudioStep::Tone("Atlantis busy", 1000)}),
+                 std::invalid_argument);
+    EXPECT_THROW(SynthesiseLineAudio({LineAudioStep::CallerIdFsk("\x80", FskForm::EtsiV23)}),
+                 std::invalid_argument);
+    EXPECT_THROW(
+        SynthesiseLineAudio({LineAudioStep::CallerIdFsk(std::string(256, 'x'), FskForm::Bell202)}),
+        std::invalid_argument);
+    EXPECT_THROW(SynthesiseLineAudio({LineAudioStep::Silence(-1)}), std::invalid_argument);
+    EXPECT_EQ(SynthesiseLineAudio({LineAudioStep::Silence(250)}).size(), 2000u);
+}
