@@ -9,7 +9,7 @@
 // How the program reaches the telephone line; the numbers are the values the
 // wizard's access page and the settings have always used.
 enum SetupDeviceKind : int {
-    kKindSerialModem = 0,  // a voice modem on a serial port, AT commands
+    kKindSerialModem = 0,   // a voice modem on a serial port, AT commands
     kKindTelephonyLine = 1, // a line of the telephony layer
     kKindUsbAdapter = 2,    // the USB telephone adapter
     kKindExtension = 3,     // the telephony extension device, used like a line

@@ -28,8 +28,7 @@ void ReloadProfile(CPhone& phone) {
     TypeFromName(phone.m_driver, phone.sModem);
 }
 
-void ApplySerialChoice(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui,
-                       uint32_t waitMs) {
+void ApplySerialChoice(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui, uint32_t waitMs) {
     CCommDriver& drv = phone.m_driver;
     drv.nComPort = r.nComPort;
     if (!r.sModem.empty())

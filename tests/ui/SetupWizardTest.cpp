@@ -129,8 +129,7 @@ TEST_F(SetupWizardPages, TheDifferenceLinkSaysWhenTheManualIsMissing) {
 TEST_F(SetupWizardPages, TheFrontEndRunsTheWizardAndAnswersWhenItCloses) {
     CQtFrontEnd frontEnd(CCallNotifier::Kind::PopupWindow);
     std::optional<SetupWizardResult> answer;
-    frontEnd.WorkerBridge().RunSetupWizard(start,
-                                           [&](const SetupWizardResult& r) { answer = r; });
+    frontEnd.WorkerBridge().RunSetupWizard(start, [&](const SetupWizardResult& r) { answer = r; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.SetupWizard() != nullptr; }, 10000));
     CMyPropertySheet* sheet = frontEnd.SetupWizard();
     EXPECT_TRUE(sheet->isVisible());

@@ -22,8 +22,8 @@
 #include "wizard/WizardPages.h"
 
 #include <QListWidget>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>

@@ -111,11 +111,11 @@ void CMyPropertyPage2::SelectPort(int nPort) {
     if (index < 0) {
         // A port of the settings whose device is not there now.
         const std::string device = ComPortDevice(nPort);
-        m_pPorts->addItem(
-            tr("%1 \u2014 not present (%2)")
-                .arg(QString::fromStdString(ComPortName(nPort)),
-                     device.empty() ? tr("no device set in [Ports]") : QString::fromStdString(device)),
-            nPort);
+        m_pPorts->addItem(tr("%1 \u2014 not present (%2)")
+                              .arg(QString::fromStdString(ComPortName(nPort)),
+                                   device.empty() ? tr("no device set in [Ports]")
+                                                  : QString::fromStdString(device)),
+                          nPort);
         index = m_pPorts->count() - 1;
     }
     m_pPorts->setCurrentIndex(index);

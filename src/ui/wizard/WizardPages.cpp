@@ -123,9 +123,9 @@ void CMyPropertyPage01::SetKind(int nKind) {
 }
 
 QString CMyPropertyPage01::DifferenceTopic() {
-    const QString path = QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                         QLatin1String(kManualFolder) +
-                                         QLatin1String(kDifferenceTopic));
+    const QString path =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1String(kManualFolder) +
+                        QLatin1String(kDifferenceTopic));
     return QFileInfo::exists(path) ? path : QString();
 }
 

@@ -31,8 +31,10 @@ protected:
 };
 
 TEST_F(SerialPortNames, AUsbModemIsNamedByItsMakerAndModel) {
-    UsbTty("ttyACM0", {{"manufacturer", "U.S. Robotics\n"}, {"product", "USB Modem\n"},
-                       {"idVendor", "0baf\n"}, {"idProduct", "0303\n"}});
+    UsbTty("ttyACM0", {{"manufacturer", "U.S. Robotics\n"},
+                       {"product", "USB Modem\n"},
+                       {"idVendor", "0baf\n"},
+                       {"idProduct", "0303\n"}});
     const std::string dev = home.File("dev/ttyACM0");
     EXPECT_EQ(DescribeSerialDevice(dev, Sys()), "U.S. Robotics USB Modem");
     EXPECT_EQ(SerialPortLabel(3, dev, Sys()), "COM3 \u2014 U.S. Robotics USB Modem (" + dev + ")");
