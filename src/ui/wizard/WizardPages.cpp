@@ -187,8 +187,8 @@ CMyPropertyPage3::CMyPropertyPage3(QWidget* parent) : QWizardPage(parent) {
              this));
     layout->addStretch();
     layout->addWidget(
-        Text(tr("If your modem records or plays only noise, turn on the compatibility mode in "
-                "the options: Vorella then sends the modem's commands one at a time and waits "
-                "longer for its answers."),
+        Text(tr("If your modem misses commands or cuts recordings short, turn on the "
+                "compatibility mode in the options: Vorella then gives the modem a pause after "
+                "each command and after it stops playing or recording, as slower modems need."),
              this));
 }
