@@ -3,7 +3,8 @@
 # (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
 # window with a filled call list, a search and a chosen recording in the
 # player, the message box of a desktop without a notification area, the
-# incoming-call pop-up with a caller, and the About box. PNGs go to build/screenshots/;
+# incoming-call pop-up with a caller, the About box, and the set-up wizard's
+# pages at a first start. PNGs go to build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
 set -euo pipefail
@@ -185,6 +186,56 @@ xdotool windowfocus --sync "$box" key Return
 xdotool windowmove "$main" 0 0
 shot "$main" main-window-200-percent
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
+
+# The first start with no port set: the set-up wizard, page by page, on a
+# simulated Rockwell modem listed in the "Ports" table.
+for _ in $(seq 1 100); do
+    kill -0 "${pids[-1]}" 2>/dev/null || break
+    sleep 0.1
+done
+"$bin/modemsim" --personality rockwell --link "$work/ttyWIZARD" --log "$work/sim-wizard.log" \
+    >"$work/modemsim-wizard.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 100); do
+    [ -e "$work/ttyWIZARD" ] && break
+    sleep 0.1
+done
+sed -i -e 's/^nComPort=.*/nComPort=-1/' -e "s|^COM9=.*|COM9=$work/ttyWIZARD|" "$work/vorella.ini"
+"$bin/vorella" >"$work/vorella-wizard.log" 2>&1 &
+pids+=($!)
+both=$(windows '^Vorella$' 2)
+xdotool windowfocus --sync "$(echo "$both" | tail -n 1)" key Return
+wizard=$(windows '^Setup Wizard$')
+xdotool windowmove "$wizard" 200 60
+page() { # name keys...
+    local name=$1
+    shift
+    [ $# -gt 0 ] && xdotool windowfocus --sync "$wizard" key "$@"
+    sleep 0.5
+    shot "$wizard" "$name"
+}
+page wizard-1-welcome
+page wizard-2-detection alt+n
+page wizard-3-access alt+n
+page wizard-5-line alt+t alt+n
+page wizard-3-access-again alt+b >/dev/null
+# The serial page scans for the modem after asking (no port is set yet).
+xdotool windowfocus --sync "$wizard" key alt+s alt+n
+question=$(windows '^Vorella$' 2 | tail -n 1)
+xdotool windowfocus --sync "$question" key Return
+for _ in $(seq 1 200); do
+    grep -q 'VCID=?' "$work/sim-wizard.log" 2>/dev/null && break
+    sleep 0.1
+done
+sleep 3
+page wizard-4-serial
+page wizard-6-finish alt+n
+rm -f "$out/wizard-3-access-again.png"
+# Finish: the settings are saved and Vorella says it restarts.
+xdotool windowfocus --sync "$wizard" key alt+f
+restart=$(windows '^Vorella$' 2 | tail -n 1)
+shot "$restart" wizard-restart-message
+kill "${pids[-1]}" 2>/dev/null || true
 
 if [ "$docs" = 1 ]; then
     mkdir -p "$root/docs/images"

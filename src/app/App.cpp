@@ -127,12 +127,20 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
 
     // 13.
     MatchStartDisabled();
+    // No device to open yet: the set-up comes first. A restart after a
+    // set-up that left no port comes back paused instead (below), rather
+    // than opening the wizard again at every start.
+    const bool bSetup = m_pWorker->NeedsSetup();
+    if (bSetup && !copy)
+        g_bReconfigure = true;
     // 14-15. The worker, with its data path.
     std::string sPath = GetProfileStringFrom(ini, "Options", "sPath", "");
     m_pWorker->SetDataPath(sPath.empty() ? GetProgramFolder() : WithTrailingSlash(sPath));
     m_pWorker->Start();
     // 16. The state may have changed while the worker started.
     MatchStartDisabled();
+    if (bSetup && copy && !g_bPaused)
+        m_pWindow->ToggleMonitoring();
     // 17.
     WriteProfileIntTo(ini, "Startup", "bProperShutdown", 0);
     // 18. The call folders.

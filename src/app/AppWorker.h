@@ -19,6 +19,9 @@ public:
     // Settings the core needs from the phone object.
     virtual bool StartDisabled() const = 0;
     virtual uint32_t TimeoutDefault() const = 0; // dwTimeoutDefault, ms
+    // The settings name no device to open yet (a serial modem without a
+    // port): the set-up has to run first.
+    virtual bool NeedsSetup() const { return false; }
 
     // Starts the worker thread; it waits for nothing else before its first step.
     virtual void Start() = 0;

@@ -38,6 +38,12 @@ bool CEngineWorker::StartDisabled() const {
     return m_pPhone->bStartDisabled;
 }
 
+bool CEngineWorker::NeedsSetup() const {
+    const CPhone& p = *m_pPhone;
+    return SetupKindFromSettings(p.nTAPI, p.fUseHiPhone, p.fUseComvurgent) == kKindSerialModem &&
+           p.m_driver.nComPort < 1;
+}
+
 uint32_t CEngineWorker::TimeoutDefault() const {
     return m_pPhone->m_driver.dwTimeoutDefault > 0
                ? static_cast<uint32_t>(m_pPhone->m_driver.dwTimeoutDefault)

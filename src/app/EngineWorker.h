@@ -22,6 +22,7 @@ public:
     CMultiThread& Thread() { return *m_pThread; }
 
     bool StartDisabled() const override;
+    bool NeedsSetup() const override;
     uint32_t TimeoutDefault() const override;
     void Start() override;
     void SetDataPath(const std::string& sPath) override;

@@ -237,11 +237,7 @@ bool CMultiThread::CheckLine() {
     if (m_bForgetRings.exchange(false))
         ResetRings();
     if (g_bReconfigure) {
-        // The set-up wizard belongs to the desktop program; here the device
-        // is reopened with the settings as they now stand.
-        CloseDevice();
-        g_bPaused = false;
-        g_bReconfigure = false;
+        Reconfigure();
         return false;
     }
     if (uint32_t deadline = m_phone.m_dwFaxDeadline.load()) {

@@ -121,6 +121,9 @@ public:
     void HangUp();
     void OpenDevice();
     void CloseDevice();
+    // The set-up step: the front end's wizard, then its choice applied,
+    // saved and taken into use by a restart.
+    void Reconfigure();
     void StopAudio();
     void PlayRingSound(bool bWait);
     void RecordCall(int mode);
@@ -140,6 +143,10 @@ private:
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
     void HandsetCheck();
+    SetupWizardStart SetupStart() const;
+    // The wizard's result; none when the program ends while it is open.
+    std::optional<SetupWizardResult> WaitForSetupWizard();
+    void CheckGsmFraming();
     bool TakeHeldCidLines();
     void RingsEnded();
     void StopCall();

@@ -5,6 +5,8 @@
 // waiting for the worker.
 #pragma once
 
+#include "engine/SetupChoice.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -92,6 +94,19 @@ public:
     // at every attempt; a front end shows the changes.
     virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
                                     const std::string& /*sReason*/) {}
+
+    // Runs the set-up wizard from start and hands what the user chose to
+    // onDone once the wizard is closed (on whatever thread the front end
+    // answers on). A front end without a user answers at once with a result
+    // whose bRun is false.
+    virtual void RunSetupWizard(const SetupWizardStart& /*start*/,
+                                std::function<void(const SetupWizardResult&)> onDone) {
+        onDone(SetupWizardResult{});
+    }
+    // The program restarts so that everything starts from new settings:
+    // the front end shows string stringId, then takes the restart command.
+    // A front end without a user never runs the wizard, so never gets here.
+    virtual void RestartForNewSettings(int /*stringId*/) {}
 
     // The same with a ready-made text (the modem layer's messages and questions).
     virtual void ShowMessageText(const std::string& text, MessageIcon icon) = 0;

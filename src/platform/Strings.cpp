@@ -13,11 +13,24 @@ struct StringEntry {
 // The program's string table, sorted by id. Every message the user sees and
 // every fixed text the program writes is here and nowhere else.
 constexpr StringEntry kStrings[] = {
+    {4, "Vorella will now restart to apply configuration changes."},
     {104, "The program could not find your modem. Please make sure your modem is not busy with "
           "other task, is turned on and properly connected."},
     {105, "Call from %s, %s, received at %s, %s.\n\nMemo:\n\n%s"},
+    {108, "Setup Wizard"},
     {109, "Ready"},
     {110, "Recording conversation"},
+    {111, "Welcome to the Setup Wizard!"},
+    {112, "Install a Modem"},
+    {113, "Do you want to allow automatic modem detection?"},
+    {114, "Communications"},
+    {115, "How do you wish the program to access your modem?"},
+    {116, "Serial Port Access"},
+    {117, "Which modem do you use?"},
+    {118, "TAPI"},
+    {119, "Which phone line to use?"},
+    {120, "Call Center"},
+    {121, "Which functions would you like to use?"},
     {122, "Playing..."},
     {131, "Stopped"},
     {132, "Are you sure you want to delete this message(s)?"},
@@ -39,8 +52,12 @@ constexpr StringEntry kStrings[] = {
     {57677, "Your modem could not execute a command s.\r\nInitialization failed."},
     {57678, "NA"},
     {57679, "NA"},
+    {57687, "Your modem supports Hardware Caller ID.\nWould you like to use it?"},
     {57688, "Your modem does not support Hardware Caller ID.\nWould you like to set an appropriate "
             "Caller ID type now?"},
+    {57705, "Modems of this family report the caller's number only when Caller ID has been "
+            "switched on in the modem itself. If calls show no number, switch Caller ID on with "
+            "the modem's own set-up commands and run the setup again."},
     {57706, "vorella.chm"},
     {57707, "Unexpected result initializing the modem."},
     {57708, "Could not write data to the port."},

@@ -14,6 +14,7 @@
 #include "platform/Strings.h"
 #include "popup/NotifyDlg.h"
 #include "tray/TrayIcon.h"
+#include "wizard/MyPropertySheet.h"
 
 #include <QApplication>
 
@@ -320,6 +321,30 @@ void CQtFrontEnd::ShowMessage(int stringId, MessageIcon icon) {
 
 void CQtFrontEnd::AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) {
     OpenYesNoBox(nullptr, LoadStr(stringId), bDefaultYes, std::move(onAnswer));
+}
+
+void CQtFrontEnd::RunSetupWizard(const SetupWizardStart& start,
+                                 std::function<void(const SetupWizardResult&)> onDone) {
+    // The worker asks once per set-up; a wizard still open is the answer.
+    if (m_pWizard) {
+        m_pWizard->raise();
+        m_pWizard->activateWindow();
+        return;
+    }
+    // The detection's questions reach the user the way the worker's do.
+    m_pWizard = new CMyPropertySheet(start, m_queued);
+    m_pWizard->setAttribute(Qt::WA_DeleteOnClose);
+    CMyPropertySheet* sheet = m_pWizard;
+    connect(sheet, &QDialog::finished, this,
+            [sheet, onDone = std::move(onDone)](int) { onDone(sheet->Result()); });
+    sheet->show();
+    sheet->raise();
+    sheet->activateWindow();
+}
+
+void CQtFrontEnd::RestartForNewSettings(int stringId) {
+    QMessageBox* box = OpenMessageBox(nullptr, LoadStr(stringId), MessageIcon::Information);
+    connect(box, &QMessageBox::finished, this, [this] { Command(kCmdRestart); });
 }
 
 void CQtFrontEnd::ShowMessageText(const std::string& text, MessageIcon icon) {

@@ -9,6 +9,7 @@
 #include "frontend/QueuedUiBridge.h"
 #include "main/MainDlg.h"
 #include "popup/CallNotifier.h"
+#include "wizard/MyPropertySheet.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,6 +36,7 @@ public:
     CMainDlg* MainDlg() const { return m_pMain.get(); }
     CCallNotifier* Notifier() const { return m_pNotifier.get(); }
     CAboutBox* AboutBox() const { return m_pAbout; }
+    CMyPropertySheet* SetupWizard() const { return m_pWizard; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
 
     // A terminating signal: the orderly exit, once (a recording in progress
@@ -73,6 +75,9 @@ public:
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
+    void RunSetupWizard(const SetupWizardStart& start,
+                        std::function<void(const SetupWizardResult&)> onDone) override;
+    void RestartForNewSettings(int stringId) override;
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
@@ -102,5 +107,6 @@ private:
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
+    QPointer<CMyPropertySheet> m_pWizard;
     bool m_bLeaving = false;
 };

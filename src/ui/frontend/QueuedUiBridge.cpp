@@ -77,6 +77,15 @@ void CQueuedUiBridge::AskYesNo(int stringId, bool bDefaultYes,
     });
 }
 
+void CQueuedUiBridge::RunSetupWizard(const SetupWizardStart& start,
+                                     std::function<void(const SetupWizardResult&)> onDone) {
+    Post([this, start, onDone = std::move(onDone)] { m_target.RunSetupWizard(start, onDone); });
+}
+
+void CQueuedUiBridge::RestartForNewSettings(int stringId) {
+    Post([this, stringId] { m_target.RestartForNewSettings(stringId); });
+}
+
 void CQueuedUiBridge::ShowMessageText(const std::string& text, MessageIcon icon) {
     Post([this, text, icon] { m_target.ShowMessageText(text, icon); });
 }

@@ -31,6 +31,9 @@ public:
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
+    void RunSetupWizard(const SetupWizardStart& start,
+                        std::function<void(const SetupWizardResult&)> onDone) override;
+    void RestartForNewSettings(int stringId) override;
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;

@@ -48,11 +48,13 @@ protected:
     CStartupEnvironment env{[this](const std::string& t) { frontEnd.Message(t); }};
     FakeAppWorker* pWorker = nullptr;
     bool bStartDisabled = false;
+    bool bNeedsSetup = false;
     int nWorkersMade = 0;
     CTarvo32App app{frontEnd, env, [this]() -> std::unique_ptr<IAppWorker> {
                         ++nWorkersMade;
                         auto w = std::make_unique<FakeAppWorker>();
                         w->bStartDisabled = bStartDisabled;
+                        w->bNeedsSetup = bNeedsSetup;
                         pWorker = w.get();
                         return w;
                     }};
@@ -105,6 +107,26 @@ TEST_F(AppTest, StartDisabledStartsPausedWithThePortClosed) {
     EXPECT_EQ(trayState, kTrayPaused);
     EXPECT_TRUE(portClosed);
     EXPECT_TRUE(DirectoryExists(home.File("Recorded Calls"))) << "empty sPath: program folder";
+}
+
+TEST_F(AppTest, AFirstStartWithoutAPortAsksForTheSetupAndItsRestartComesBackPaused) {
+    bNeedsSetup = true;
+    bool setupAsked = false;
+    bool pausedInLoop = false;
+    frontEnd.loop = [&](CBasicWindow& w) {
+        setupAsked = g_bReconfigure;
+        pausedInLoop = g_bPaused;
+        w.PostQuit();
+    };
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_TRUE(setupAsked);
+    EXPECT_FALSE(pausedInLoop);
+
+    // The restart after a set-up that left no port: no wizard again, paused.
+    ResetCallState();
+    ASSERT_EQ(Run({"/copy"}), 0);
+    EXPECT_FALSE(setupAsked);
+    EXPECT_TRUE(pausedInLoop);
 }
 
 TEST_F(AppTest, SecondStartHandsOverWithoutTouchingTheModem) {

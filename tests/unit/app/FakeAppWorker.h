@@ -31,7 +31,9 @@ public:
     std::string sPlayFile;
     int nStoredAction = -1;
 
+    bool bNeedsSetup = false;
     bool StartDisabled() const override { return bStartDisabled; }
+    bool NeedsSetup() const override { return bNeedsSetup; }
     uint32_t TimeoutDefault() const override { return nTimeoutDefault; }
     void Start() override {
         bStarted = true;

@@ -1,0 +1,194 @@
+#include "wizard/WizardPages.h"
+
+#include "engine/SetupChoice.h"
+#include "frontend/MessageBoxes.h"
+#include "platform/Strings.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+QString S(int id) {
+    return QString::fromUtf8(LoadStr(id));
+}
+
+QLabel* Text(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// The manual is installed beside the program: <prefix>/share/doc/vorella/.
+constexpr const char* kManualFolder = "/../share/doc/vorella/";
+constexpr const char* kDifferenceTopic = "faq/tapivscom.html";
+
+struct KindChoice {
+    int nKind;
+    const char* label;
+    const char* description;
+};
+
+constexpr KindChoice kKinds[] = {
+    {kKindSerialModem, "Access &serial port directly",
+     "Vorella talks to your voice modem itself with AT commands, on a serial port or as a "
+     "USB modem (/dev/ttyS*, /dev/ttyACM*, /dev/ttyUSB*). The choice for most voice modems."},
+    {kKindTelephonyLine, "Access the modem through &TAPI",
+     "The system's telephony layer drives the device and Vorella uses one of its lines."},
+    {kKindUsbAdapter, "Use a &USB telephone adapter",
+     "A USB telephone adapter between your telephone and the line, driven by its own control."},
+    {kKindExtension, "Use a Com&vurgent telephony extension",
+     "A Comvurgent telephony device, used through the telephony layer like a line."},
+};
+
+} // namespace
+
+CMyPropertyPage0::CMyPropertyPage0(QWidget* parent) : QWizardPage(parent) {
+    setTitle(S(108));
+    setSubTitle(S(111));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Text(tr("This wizard sets up how Vorella reaches your telephone line: a "
+                              "voice modem on a serial or USB port, a line of the telephony "
+                              "layer, or a USB telephone adapter.\n\n"
+                              "At the end Vorella restarts with the new settings."),
+                           this));
+    layout->addStretch();
+    layout->addWidget(Text(tr("Click Next when you are ready to continue."), this));
+}
+
+CMyPropertyPage1::CMyPropertyPage1(QWidget* parent) : QWizardPage(parent) {
+    setTitle(S(112));
+    setSubTitle(S(113));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Text(tr("Vorella can ask your modem which model it is and choose the "
+                              "matching settings for you. Before you go on:\n\n"
+                              "\u2022 turn the modem on and connect it to the computer and to "
+                              "the telephone line;\n"
+                              "\u2022 quit every program that uses the modem, such as a fax or "
+                              "dial-up program."),
+                           this));
+    layout->addStretch();
+    m_pSkip = new QCheckBox(tr("&Don't detect my modem; I will select it from a list."), this);
+    layout->addWidget(m_pSkip);
+}
+
+bool CMyPropertyPage1::SkipDetection() const {
+    return m_pSkip->isChecked();
+}
+
+CMyPropertyPage01::CMyPropertyPage01(int nKind, QWidget* parent) : QWizardPage(parent) {
+    setTitle(S(114));
+    setSubTitle(S(115));
+    auto* layout = new QVBoxLayout(this);
+    m_pKinds = new QButtonGroup(this);
+    for (const KindChoice& k : kKinds) {
+        auto* button = new QRadioButton(tr(k.label), this);
+        m_pKinds->addButton(button, k.nKind);
+        layout->addWidget(button);
+        QLabel* description = Text(tr(k.description), this);
+        description->setContentsMargins(24, 0, 0, 6);
+        description->setBuddy(button);
+        layout->addWidget(description);
+    }
+    layout->addStretch();
+    m_pLink = new QLabel(QStringLiteral("<a href=\"difference\">%1</a>")
+                             .arg(tr("What's the difference?").toHtmlEscaped()),
+                         this);
+    m_pLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(m_pLink, &QLabel::linkActivated, this, &CMyPropertyPage01::OpenDifference);
+    layout->addWidget(m_pLink);
+    SetKind(nKind);
+}
+
+int CMyPropertyPage01::Kind() const {
+    const int id = m_pKinds->checkedId();
+    return id < 0 ? kKindSerialModem : id;
+}
+
+void CMyPropertyPage01::SetKind(int nKind) {
+    if (QAbstractButton* b = m_pKinds->button(nKind))
+        b->setChecked(true);
+    else
+        m_pKinds->button(kKindSerialModem)->setChecked(true);
+}
+
+QString CMyPropertyPage01::DifferenceTopic() {
+    const QString path =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1String(kManualFolder) +
+                        QLatin1String(kDifferenceTopic));
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+void CMyPropertyPage01::OpenDifference() {
+    const QString topic = DifferenceTopic();
+    if (topic.isEmpty()) {
+        OpenMessageBox(this,
+                       tr("The user manual is not installed, so its page on the access methods "
+                          "cannot be shown. It is looked for in %1.")
+                           .arg(QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                                QLatin1String(kManualFolder)))
+                           .toStdString(),
+                       MessageIcon::Information);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(topic)))
+        OpenMessageBox(this, tr("No program could open %1.").arg(topic).toStdString(),
+                       MessageIcon::Error);
+}
+
+CMyPropertyPage02::CMyPropertyPage02(int nLine, QWidget* parent)
+    : QWizardPage(parent), m_nLine(nLine) {
+    setTitle(S(118));
+    setSubTitle(S(119));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(
+        Text(tr("The phone line is a device of the system's telephony layer that represents "
+                "your modem."),
+             this));
+    auto* label = new QLabel(tr("&Line:"), this);
+    m_pLine = new QComboBox(this);
+    label->setBuddy(m_pLine);
+    layout->addWidget(label);
+    layout->addWidget(m_pLine);
+    m_pNone = Text(S(57974), this);
+    layout->addWidget(m_pNone);
+    layout->addStretch();
+}
+
+void CMyPropertyPage02::initializePage() {
+    // The telephony layer offers no lines in this version; the page says
+    // so and Next still leads on, to be set up later.
+    m_pLine->clear();
+    m_pLine->setEnabled(m_pLine->count() > 0);
+    m_pNone->setVisible(m_pLine->count() == 0);
+}
+
+int CMyPropertyPage02::Line() const {
+    return m_pLine->count() > 0 ? m_pLine->currentIndex() : m_nLine;
+}
+
+CMyPropertyPage3::CMyPropertyPage3(QWidget* parent) : QWizardPage(parent) {
+    setTitle(S(120));
+    setSubTitle(S(121));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(
+        Text(tr("You have successfully installed the program! Press 'Finish' to start using "
+                "Vorella."),
+             this));
+    layout->addStretch();
+    layout->addWidget(
+        Text(tr("If your modem misses commands or cuts recordings short, turn on the "
+                "compatibility mode in the options: Vorella then gives the modem a pause after "
+                "each command and after it stops playing or recording, as slower modems need."),
+             this));
+}

@@ -1,0 +1,259 @@
+// The set-up wizard against the simulated modem on a pseudo-terminal: the
+// serial page's detection suggests each family's profile and finds its
+// caller ID, and the whole set-up step of the worker, from the wizard to the
+// saved settings and the restart, with the GSM framing check of a GSM modem.
+#include "wizard/MyPropertySheet.h"
+
+#include "app/SetupWizardLogic.h"
+
+#include "ModemSim.h"
+#include "OpenBoxes.h"
+#include "TempHome.h"
+#include "engine/CallState.h"
+#include "engine/LoggingUiBridge.h"
+#include "engine/MultiThread.h"
+#include "engine/Phone.h"
+#include "frontend/QueuedUiBridge.h"
+#include "platform/ProfileFile.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SerialPorts.h"
+#include "platform/Strings.h"
+#include "wizard/SerialPage.h"
+#include "wizard/WizardPages.h"
+
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+constexpr int kPort = 5;
+
+// The desktop program's side of the worker's bridge, as far as the set-up
+// goes: it runs the real wizard and keeps what it is told.
+class WizardFrontEnd : public CLoggingUiBridge {
+public:
+    WizardFrontEnd() : CLoggingUiBridge([](const std::string&) {}) {}
+    void RunSetupWizard(const SetupWizardStart& start,
+                        std::function<void(const SetupWizardResult&)> onDone) override {
+        sheet = new CMyPropertySheet(start, *pDetectionBridge);
+        sheet->setAttribute(Qt::WA_DeleteOnClose);
+        CMyPropertySheet* s = sheet;
+        QObject::connect(s, &QDialog::finished, s, [s, onDone](int) { onDone(s->Result()); });
+        sheet->show();
+    }
+    void RestartForNewSettings(int id) override { restarts.push_back(id); }
+    void ShowMessage(int id, MessageIcon) override { messages.push_back(id); }
+    void SetStatusText(const std::string& text) override { statuses.push_back(text); }
+    void AskYesNo(int id, bool bDefault, std::function<void(bool)> onAnswer) override {
+        questions.push_back(id);
+        onAnswer(bDefault);
+    }
+
+    IUiBridge* pDetectionBridge = this;
+    QPointer<CMyPropertySheet> sheet;
+    std::vector<int> restarts, messages, questions;
+    std::vector<std::string> statuses;
+};
+
+class WizardOnSimulatedModem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        home.CopyShipped("vorella.def");
+        home.CopyShipped("modem.ini");
+        for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
+            home.CopyShipped("cfg/" + e.path().filename().string());
+    }
+    void TearDown() override {
+        if (frontEnd.sheet)
+            delete frontEnd.sheet.data();
+        CloseBoxes();
+        worker.reset();
+        phone.reset();
+    }
+    modemsim::ModemSim& StartSim(const std::string& personality) {
+        modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For(personality);
+        o.logFile = home.File("sim.log");
+        sim = std::make_unique<modemsim::ModemSim>(o);
+        std::string error;
+        EXPECT_TRUE(sim->Start(&error)) << error;
+        EXPECT_TRUE(SetComPortDevice(kPort, sim->SlavePath()));
+        return *sim;
+    }
+    // Walks from the welcome page to the serial page and waits for the
+    // detection there to end.
+    CMyPropertyPage2* DetectOnSerialPage(CMyPropertySheet& sheet) {
+        sheet.next();
+        sheet.next();
+        sheet.AccessPage()->SetKind(kKindSerialModem);
+        sheet.next();
+        CMyPropertyPage2* page = sheet.SerialPage();
+        EXPECT_EQ(sheet.currentId(), kPageSerial);
+        EXPECT_TRUE(page->IsDetecting());
+        EXPECT_FALSE(page->isComplete()) << "Next waits for the detection";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !page->IsDetecting(); }, 60000));
+        return page;
+    }
+    SetupWizardStart Start() const {
+        SetupWizardStart s;
+        s.nKind = kKindSerialModem;
+        s.nComPort = kPort;
+        s.sModem = ".Custom";
+        return s;
+    }
+
+    TempHome home;
+    WizardFrontEnd frontEnd;
+    std::unique_ptr<modemsim::ModemSim> sim;
+    std::unique_ptr<CPhone> phone;
+    std::unique_ptr<CMultiThread> worker;
+};
+
+struct FamilyCase {
+    const char* personality;
+    const char* model; // "" no suggestion
+    // 2 where the modem takes its profile's caller-ID command; 0 where the
+    // profile has none (ZyXEL) or the modem refuses it (IS-101's "#CID").
+    int nCidType;
+};
+
+class WizardDetectsFamily : public WizardOnSimulatedModem,
+                            public ::testing::WithParamInterface<FamilyCase> {};
+
+TEST_P(WizardDetectsFamily, SuggestsItsProfileAndCallerId) {
+    const FamilyCase& c = GetParam();
+    StartSim(c.personality);
+    CMyPropertySheet sheet(Start(), frontEnd);
+    sheet.show();
+    CMyPropertyPage2* page = DetectOnSerialPage(sheet);
+    EXPECT_TRUE(page->isComplete());
+    EXPECT_EQ(page->ComPort(), kPort);
+    if (c.model[0]) {
+        EXPECT_EQ(page->Modem(), c.model);
+        EXPECT_EQ(page->CidTypeFound(), c.nCidType);
+    } else {
+        EXPECT_EQ(page->Modem(), ".Custom") << "no suggestion keeps the modem of the settings";
+        EXPECT_EQ(page->CidTypeFound(), -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, WizardDetectsFamily,
+    ::testing::Values(FamilyCase{"v253", "LT Win Modem", 2},
+                      FamilyCase{"cl1", "Cirrus Logic IS-101", 0},
+                      FamilyCase{"broadcom", "BroadCom SoftModem Chipset V.92", 2},
+                      FamilyCase{"rockwell", "Rockwell HCF Compatible", 2},
+                      FamilyCase{"zyxel", "ZyXEL Omni 288S", 0},
+                      FamilyCase{"usr", "3Com / U.S.Robotics 56K Voice", 2},
+                      FamilyCase{"usr-ima", "3Com / U.S.Robotics Voice Modem", 2},
+                      FamilyCase{"cirrus", "Cirrus Logic CL-MD1414EXX", 2},
+                      FamilyCase{"hash", "", -1}),
+    [](const auto& info) {
+        std::string n = info.param.personality;
+        std::replace(n.begin(), n.end(), '-', '_');
+        return n;
+    });
+
+TEST_F(WizardOnSimulatedModem, CancellingTheDetectionLetsTheUserChoose) {
+    auto& modem = StartSim("v253");
+    modem.SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    CMyPropertySheet sheet(Start(), frontEnd);
+    sheet.show();
+    sheet.next();
+    sheet.next();
+    sheet.next();
+    CMyPropertyPage2* page = sheet.SerialPage();
+    ASSERT_TRUE(page->IsDetecting());
+    QTest::mouseClick(page->CancelDetectionButton(), Qt::LeftButton);
+    EXPECT_FALSE(page->IsDetecting());
+    EXPECT_TRUE(page->isComplete());
+    EXPECT_TRUE(page->ModemList()->isEnabled());
+}
+
+class WorkerSetup : public WizardOnSimulatedModem {
+protected:
+    // The phone as the program has it, on a modem not yet chosen, and the
+    // worker starting with the set-up step.
+    void StartWorker() {
+        phone = std::make_unique<CPhone>();
+        phone->LoadAll();
+        phone->SetUi(&queued);
+        phone->sModem = ".Custom";
+        phone->m_driver.Load(".Custom");
+        phone->m_driver.nComPort = kPort;
+        phone->m_driver.dwTimeoutDefault = 2000;
+        phone->nCIDType = 0;
+        phone->nWaitSignals = 0;
+        phone->nRings = 2;
+        phone->dwBaudRate = 115200;
+        frontEnd.pDetectionBridge = &queued;
+        worker = std::make_unique<CMultiThread>(*phone, queued);
+        worker->SetSaveOnExit(false);
+        g_bReconfigure = true;
+        ASSERT_TRUE(worker->Start());
+        worker->SignalStart();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.sheet != nullptr; }, 30000))
+            << "the worker asked for the wizard";
+    }
+    std::string Saved(const char* key) const {
+        return GetProfileStringFrom(GetSettingsPath(), "Options", key, "");
+    }
+    bool Restarted() const { return !frontEnd.restarts.empty(); }
+
+    CQueuedUiBridge queued{frontEnd};
+};
+
+TEST_F(WorkerSetup, FinishSavesTheDetectedModemAndRestarts) {
+    StartSim("rockwell");
+    StartWorker();
+    CMyPropertySheet& sheet = *frontEnd.sheet;
+    CMyPropertyPage2* page = DetectOnSerialPage(sheet);
+    EXPECT_EQ(page->Modem(), "Rockwell HCF Compatible");
+    sheet.next();
+    sheet.accept();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Restarted(); }, 30000));
+    EXPECT_EQ(frontEnd.restarts, std::vector<int>{4});
+    EXPECT_EQ(Saved("sModem"), "Rockwell HCF Compatible");
+    EXPECT_EQ(Saved("nComPort"), std::to_string(kPort));
+    EXPECT_EQ(Saved("nCIDType"), "2") << "the caller ID the modem offers";
+    EXPECT_EQ(Saved("nWaitSignals"), "0");
+    EXPECT_EQ(Saved("nTAPI"), "0");
+    EXPECT_TRUE(g_bPaused) << "the port is left for the program that starts next";
+}
+
+TEST_F(WorkerSetup, AGsmModemGetsItsFramingCheckedOnTheLine) {
+    auto& modem = StartSim("usr");
+    modem.SetVoiceFormat({128, 8000});
+    StartWorker();
+    CMyPropertySheet& sheet = *frontEnd.sheet;
+    DetectOnSerialPage(sheet);
+    EXPECT_EQ(sheet.SerialPage()->Modem(), "3Com / U.S.Robotics 56K Voice");
+    sheet.next();
+    sheet.accept();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Restarted(); }, 60000));
+    EXPECT_NE(std::find(frontEnd.statuses.begin(), frontEnd.statuses.end(), LoadStr(57860)),
+              frontEnd.statuses.end());
+    EXPECT_NE(std::find(frontEnd.statuses.begin(), frontEnd.statuses.end(), LoadStr(57861)),
+              frontEnd.statuses.end())
+        << "this modem frames its GSM data";
+    EXPECT_EQ(phone->m_driver.nCompressionFrameGSM, 1);
+    EXPECT_EQ(phone->m_driver.nCompressionUnFrameGSM, 1);
+    EXPECT_EQ(Saved("sModem"), "3Com / U.S.Robotics 56K Voice");
+}
+
+TEST_F(WorkerSetup, CancelKeepsTheSettingsAndStillRestarts) {
+    StartSim("rockwell");
+    StartWorker();
+    frontEnd.sheet->reject();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Restarted(); }, 30000));
+    EXPECT_EQ(Saved("sModem"), ".Custom");
+    EXPECT_EQ(Saved("nComPort"), std::to_string(kPort));
+}
+
+} // namespace
