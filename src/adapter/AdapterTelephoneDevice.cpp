@@ -1,10 +1,12 @@
 #include "adapter/AdapterTelephoneDevice.h"
 
+#include "adapter/SocketAdapterLayer.h"
 #include "audio/SoundBackend.h"
 #include "engine/Etsi.h"
 #include "linesig/LineAudioSynth.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -140,5 +142,11 @@ std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker) {
 }
 
 CHiPhoneDev::LayerFactory DefaultAdapterLayers() {
-    return []() -> std::unique_ptr<IAdapterDeviceLayer> { return nullptr; };
+    return []() -> std::unique_ptr<IAdapterDeviceLayer> {
+        // The simulated adapter (tools/adaptersim), when one is named.
+        const char* sim = std::getenv("VORELLA_ADAPTER_SOCKET");
+        if (sim && *sim)
+            return ConnectSocketAdapter(sim, nullptr);
+        return nullptr;
+    };
 }

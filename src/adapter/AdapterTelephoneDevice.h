@@ -39,5 +39,6 @@ std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker,
                                                     CHiPhoneDev::LayerFactory factory);
 std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker);
 
-// The layer of the adapter this machine has; none yet.
+// The layer of the adapter this machine has: the simulated adapter whose
+// socket VORELLA_ADAPTER_SOCKET names, else none.
 CHiPhoneDev::LayerFactory DefaultAdapterLayers();
