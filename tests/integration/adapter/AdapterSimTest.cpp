@@ -8,14 +8,19 @@
 #include "TempHome.h"
 #include "adapter/AdapterTelephoneDevice.h"
 #include "adapter/HiPhoneDev.h"
+#include "adapter/AdapterWire.h"
 #include "adapter/SocketAdapterLayer.h"
 #include "audio/WaveFile.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +54,40 @@ int NextMessage(CTestAdapterWorker& w, uintptr_t* wParam = nullptr) {
     if (wParam)
         *wParam = m->wParam;
     return m->message;
+}
+
+sockaddr_un Address(const std::string& path) {
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::memcpy(a.sun_path, path.c_str(), path.size() + 1);
+    return a;
+}
+
+// A plain client of the simulator's socket, for bytes no layer would send.
+int RawConnect(const std::string& path) {
+    sockaddr_un a = Address(path);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// What arrives on fd within 10 s, up to the first "\n" or the end; "EOF"
+// when the peer closed without a word.
+std::string ReadSome(int fd) {
+    std::string got;
+    char c = 0;
+    while (got.find('\n') == std::string::npos) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 10000) <= 0)
+            return got + "<timeout>";
+        if (::recv(fd, &c, 1, 0) <= 0)
+            return got.empty() ? "EOF" : got;
+        got += c;
+    }
+    return got;
 }
 
 template <class Pred> bool Eventually(Pred p) {
@@ -90,7 +129,7 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
              "open-works 0 1\n"
              "wait open\n"
              "ring\n"
-             "caller-id 80 0c 02 07 35 35 35 31 32 33 34 07 03 41 6e 6e 8a\n"
+             "caller-id 80 0e 02 07 35 35 35 31 32 33 34 07 03 41 6e 6e d9\n"
              "keys 5#\n"
              "local off-hook\n"
              "wait off-hook\n"
@@ -162,18 +201,53 @@ TEST_F(AdapterSimTest, ABadScriptOrABabblingProgramGetsAClearAnswer) {
     EXPECT_EQ(r.nExit, 1);
     EXPECT_NE(r.err.find("no program connected"), std::string::npos) << r.err;
 
-    // Lines that are no messages are shown and ignored; the open still works.
+    // Lines that are no messages are ignored; a request still gets its
+    // answer; a line without end costs the babbler its connection.
     StartSim("wait open\nwait off-hook\n");
+    int fd = RawConnect(socketPath);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WriteWire(fd, "hello\nplay zz\nevent 1 2\n\x01\x02\nopen\n"));
+    EXPECT_EQ(ReadSome(fd), "= 1\n");
+    ASSERT_TRUE(WriteWire(fd, std::string(kMaxWireLine + 10, 'x')));
+    EXPECT_EQ(ReadSome(fd), "EOF");
+    ::close(fd);
+
+    // The program's own layer after that: it opened already, takes the line.
     std::string error;
     auto layer = ConnectSocketAdapter(socketPath, &error);
     ASSERT_TRUE(layer) << error;
-    EXPECT_TRUE(layer->Open());
     EXPECT_TRUE(layer->OffHook());
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_FALSE(layer->OnHook());
 
     EXPECT_EQ(ConnectSocketAdapter(home.File("nobody.sock"), &error), nullptr);
     EXPECT_NE(error.find("nobody.sock"), std::string::npos);
+}
+
+TEST_F(AdapterSimTest, ASimulatorThatBabblesLosesTheConnectionNotTheProgram) {
+    sockaddr_un a = Address(socketPath);
+    int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    std::string request, after;
+    std::thread babbler([&] {
+        int fd = ::accept(listener, nullptr, nullptr);
+        WriteWire(fd, "= maybe\nevent x y\ntext 225 0 zz\nsound 123\n");
+        WriteWire(fd, std::string(kMaxWireLine + 10, '7'));
+        // Never answers and keeps the connection: the layer must give up on
+        // it for the endless line, not wait for an answer and try again.
+        request = ReadSome(fd);
+        after = ReadSome(fd);
+        ::close(fd);
+    });
+    CHiPhoneDev dev([this] { return ConnectSocketAdapter(socketPath, nullptr); }, worker);
+    EXPECT_EQ(dev.Open(), AdapterOpenResult::Failed);
+    babbler.join();
+    // The layer may hear the babble before or after it asks to open.
+    EXPECT_TRUE(request == "open\n" || request == "EOF") << request;
+    EXPECT_EQ(after, "EOF");
+    ::close(listener);
+    EXPECT_TRUE(worker.Take().empty());
 }
 
 } // namespace
