@@ -24,7 +24,8 @@ enum AdapterEventCode : int {
     kAdEvTimeOut = 106,
     kAdEvBusy = 107,
     kAdEvVoiceEnergy = 108,   // 108-114 voice, ringback, call waiting, fax,
-    kAdEvReorderTone = 114,   // message waiting, confirmation, reorder tone
+    kAdEvFaxTone = 111,       // message waiting, confirmation, reorder tone
+    kAdEvReorderTone = 114,
     kAdEvIncomingCall = 118,
     kAdEvReset = 127,
 };

@@ -2,7 +2,7 @@
 
 #include "adapter/AdapterDeviceLayer.h"
 
-#include <iterator>
+#include <string_view>
 
 namespace {
 
@@ -39,11 +39,20 @@ AdapterEventAction AdapterEventActionOf(int code) {
     return AdapterEventAction::Unknown;
 }
 
+namespace {
+// A key event's parameter indexes this.
+constexpr std::string_view kKeys = "0123456789ABCD*#";
+} // namespace
+
 char AdapterKeyChar(int param) {
     // Keys A-D are keys in their own right (the worker has an action for
     // each); writing their parameter in decimal would make all four "1".
-    static constexpr char kKeys[] = "0123456789ABCD*#";
-    if (param < 0 || param >= static_cast<int>(std::size(kKeys)) - 1)
+    if (param < 0 || param >= static_cast<int>(kKeys.size()))
         return 0;
-    return kKeys[param];
+    return kKeys[static_cast<size_t>(param)];
+}
+
+int AdapterKeyParam(char key) {
+    size_t at = key == 0 ? std::string_view::npos : kKeys.find(key);
+    return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }

@@ -17,3 +17,5 @@ AdapterEventAction AdapterEventActionOf(int code);
 // The character a touch-tone key event's parameter stands for, or 0 for a
 // parameter that is no key.
 char AdapterKeyChar(int param);
+// The parameter of a key event for a key character, or -1 for no key.
+int AdapterKeyParam(char key);

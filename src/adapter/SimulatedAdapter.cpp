@@ -32,28 +32,30 @@ private:
     std::shared_ptr<CSimulatedAdapter> m_sim;
 };
 
+// The streams keep the adapter alive: the worker may hold one longer than
+// the layer it came from.
 class CSimCapture : public ICaptureStream {
 public:
-    explicit CSimCapture(CSimulatedAdapter& sim) : m_sim(sim) {}
+    explicit CSimCapture(std::shared_ptr<CSimulatedAdapter> sim) : m_sim(std::move(sim)) {}
     long Read(int16_t* frames, size_t count, int timeoutMs) override {
-        return m_sim.ReadLine(frames, count, timeoutMs);
+        return m_sim->ReadLine(frames, count, timeoutMs);
     }
 
 private:
-    CSimulatedAdapter& m_sim;
+    std::shared_ptr<CSimulatedAdapter> m_sim;
 };
 
 class CSimPlayback : public IPlaybackStream {
 public:
-    explicit CSimPlayback(CSimulatedAdapter& sim) : m_sim(sim) {}
+    explicit CSimPlayback(std::shared_ptr<CSimulatedAdapter> sim) : m_sim(std::move(sim)) {}
     bool Write(const int16_t* frames, size_t count) override {
-        return m_sim.WriteLine(frames, count);
+        return m_sim->WriteLine(frames, count);
     }
     void Drain() override {}
     void Reset() override {}
 
 private:
-    CSimulatedAdapter& m_sim;
+    std::shared_ptr<CSimulatedAdapter> m_sim;
 };
 
 // The adapter's own sound device: one line, 8000 samples/s mono.
@@ -67,13 +69,13 @@ public:
     std::unique_ptr<ICaptureStream> OpenCapture(int deviceId, const WaveFormat& format) override {
         if (!Fits(deviceId, format))
             return nullptr;
-        return std::make_unique<CSimCapture>(m_sim);
+        return std::make_unique<CSimCapture>(m_sim.shared_from_this());
     }
     std::unique_ptr<IPlaybackStream> OpenPlayback(int deviceId,
                                                   const WaveFormat& format) override {
         if (!Fits(deviceId, format))
             return nullptr;
-        return std::make_unique<CSimPlayback>(m_sim);
+        return std::make_unique<CSimPlayback>(m_sim.shared_from_this());
     }
 
 private:

@@ -24,40 +24,42 @@ constexpr auto kReplyTimeout = std::chrono::seconds(5);
 // The line's sound kept while nobody records: a minute.
 constexpr size_t kMaxHeard = 8000 * 60;
 
-class CSocketLayer;
+class CSocketLink;
 
+// The streams share the link, so that one the worker still holds after the
+// layer has gone fails cleanly instead of reaching freed memory.
 class CSocketCapture : public ICaptureStream {
 public:
-    explicit CSocketCapture(CSocketLayer& layer) : m_layer(layer) {}
+    explicit CSocketCapture(std::shared_ptr<CSocketLink> link) : m_link(std::move(link)) {}
     long Read(int16_t* frames, size_t count, int timeoutMs) override;
 
 private:
-    CSocketLayer& m_layer;
+    std::shared_ptr<CSocketLink> m_link;
 };
 
 class CSocketPlayback : public IPlaybackStream {
 public:
-    explicit CSocketPlayback(CSocketLayer& layer) : m_layer(layer) {}
+    explicit CSocketPlayback(std::shared_ptr<CSocketLink> link) : m_link(std::move(link)) {}
     bool Write(const int16_t* frames, size_t count) override;
     void Drain() override {}
     void Reset() override {}
 
 private:
-    CSocketLayer& m_layer;
+    std::shared_ptr<CSocketLink> m_link;
 };
 
 class CSocketSound : public ISoundBackend {
 public:
-    explicit CSocketSound(CSocketLayer& layer) : m_layer(layer) {}
+    explicit CSocketSound(std::shared_ptr<CSocketLink> link) : m_link(std::move(link)) {}
     std::string Name() const override { return "adapter simulator"; }
     std::vector<SoundDeviceInfo> ListDevices(bool) override {
         return {{"line", "Adapter simulator line"}};
     }
     std::unique_ptr<ICaptureStream> OpenCapture(int id, const WaveFormat& f) override {
-        return Fits(id, f) ? std::make_unique<CSocketCapture>(m_layer) : nullptr;
+        return Fits(id, f) ? std::make_unique<CSocketCapture>(m_link) : nullptr;
     }
     std::unique_ptr<IPlaybackStream> OpenPlayback(int id, const WaveFormat& f) override {
-        return Fits(id, f) ? std::make_unique<CSocketPlayback>(m_layer) : nullptr;
+        return Fits(id, f) ? std::make_unique<CSocketPlayback>(m_link) : nullptr;
     }
 
 private:
@@ -65,35 +67,34 @@ private:
         return id == 0 && f.IsPcm() && f.nChannels == 1 && f.wBitsPerSample == 16 &&
                f.nSamplesPerSec == 8000;
     }
-    CSocketLayer& m_layer;
+    std::shared_ptr<CSocketLink> m_link;
 };
 
-class CSocketLayer : public IAdapterDeviceLayer {
+// The connection: requests, the reader thread, the line's sound heard.
+class CSocketLink {
 public:
-    explicit CSocketLayer(int fd) : m_fd(fd), m_sound(*this) {
+    explicit CSocketLink(int fd) : m_fd(fd) {
         m_reader = std::thread([this] { ReadLoop(); });
     }
 
-    ~CSocketLayer() override {
-        ::shutdown(m_fd, SHUT_RDWR);
-        m_reader.join();
+    ~CSocketLink() {
+        Shutdown();
         ::close(m_fd);
     }
 
-    void SetSink(IAdapterEventSink* pSink) override {
+    // Ends the connection and its reader; afterwards nothing reaches the sink.
+    void Shutdown() {
+        if (!m_reader.joinable())
+            return;
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_reader.join();
+        SetSink(nullptr);
+    }
+
+    void SetSink(IAdapterEventSink* pSink) {
         std::lock_guard lock(m_sinkMutex);
         m_pSink = pSink;
     }
-    bool Open() override { return Request("open"); }
-    bool OpenFallback() override { return Request("open-fallback"); }
-    void Close() override { Request("close"); }
-    bool OffHook() override { return Request("off-hook"); }
-    bool OnHook() override { return Request("on-hook"); }
-    void StopPlay() override { Request("stop-play"); }
-    void StopRecord() override { Request("stop-record"); }
-    int WaveOutId() override { return Connected() ? 0 : -1; }
-    int WaveInId() override { return Connected() ? 0 : -1; }
-    ISoundBackend& SoundBackend() override { return m_sound; }
 
     long ReadHeard(int16_t* frames, size_t count, int timeoutMs) {
         std::unique_lock lock(m_mutex);
@@ -117,7 +118,6 @@ public:
         return true;
     }
 
-private:
     bool Connected() {
         std::lock_guard lock(m_mutex);
         return !m_bGone;
@@ -142,6 +142,7 @@ private:
         return m_reply.value_or(false);
     }
 
+private:
     void ReadLoop() {
         CWireLineReader lines;
         char buf[4096];
@@ -198,7 +199,6 @@ private:
     }
 
     int m_fd;
-    CSocketSound m_sound;
     std::thread m_reader;
     std::mutex m_requestMutex;
     std::mutex m_writeMutex;
@@ -211,12 +211,34 @@ private:
     IAdapterEventSink* m_pSink = nullptr;
 };
 
+class CSocketLayer : public IAdapterDeviceLayer {
+public:
+    explicit CSocketLayer(int fd) : m_link(std::make_shared<CSocketLink>(fd)), m_sound(m_link) {}
+    ~CSocketLayer() override { m_link->Shutdown(); }
+
+    void SetSink(IAdapterEventSink* pSink) override { m_link->SetSink(pSink); }
+    bool Open() override { return m_link->Request("open"); }
+    bool OpenFallback() override { return m_link->Request("open-fallback"); }
+    void Close() override { m_link->Request("close"); }
+    bool OffHook() override { return m_link->Request("off-hook"); }
+    bool OnHook() override { return m_link->Request("on-hook"); }
+    void StopPlay() override { m_link->Request("stop-play"); }
+    void StopRecord() override { m_link->Request("stop-record"); }
+    int WaveOutId() override { return m_link->Connected() ? 0 : -1; }
+    int WaveInId() override { return m_link->Connected() ? 0 : -1; }
+    ISoundBackend& SoundBackend() override { return m_sound; }
+
+private:
+    std::shared_ptr<CSocketLink> m_link;
+    CSocketSound m_sound;
+};
+
 long CSocketCapture::Read(int16_t* frames, size_t count, int timeoutMs) {
-    return m_layer.ReadHeard(frames, count, timeoutMs);
+    return m_link->ReadHeard(frames, count, timeoutMs);
 }
 
 bool CSocketPlayback::Write(const int16_t* frames, size_t count) {
-    return m_layer.Play(frames, count);
+    return m_link->Play(frames, count);
 }
 
 } // namespace

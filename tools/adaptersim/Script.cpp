@@ -2,6 +2,7 @@
 
 #include "SimServer.h"
 #include "adapter/AdapterDeviceLayer.h"
+#include "adapter/AdapterEvents.h"
 #include "adapter/AdapterWire.h"
 #include "audio/WaveFile.h"
 
@@ -55,12 +56,6 @@ void WaitFor(const ScriptStep& step, const std::function<bool()>& done) {
             Fail(step, "timed out");
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-}
-
-int KeyParam(char c) {
-    static const std::string kKeys = "0123456789ABCD*#";
-    size_t at = kKeys.find(c);
-    return at == std::string::npos ? -1 : static_cast<int>(at);
 }
 
 void PlaySound(const ScriptStep& step, ScriptContext& ctx) {
@@ -143,7 +138,7 @@ void RunStep(const ScriptStep& step, ScriptContext& ctx) {
         Send(step, ctx, WireText(kAdTextCallerId, 0, bytes));
     } else if (verb == "keys") {
         for (char c : step.args[0]) {
-            int p = KeyParam(c);
+            int p = AdapterKeyParam(c);
             if (p < 0)
                 Fail(step, std::string("not a key: ") + c);
             Send(step, ctx, WireEvent(kAdEvKey, p));

@@ -180,9 +180,12 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_EQ(ReadWav(home.File("played.wav")), said);
 
-    // The simulator is gone: every operation fails, nothing hangs.
+    // The simulator is gone: every operation fails, nothing hangs, and the
+    // streams the worker still holds outlive the closed adapter safely.
     EXPECT_FALSE(dev->GoOffHook());
     dev->Close(true);
+    EXPECT_EQ(in->Read(buf, 500, 10000), -1);
+    EXPECT_FALSE(out->Write(said.data(), said.size()));
     EXPECT_FALSE(dev->Open());
     EXPECT_EQ(worker.nPausedWith, kStrAdapterNotFound);
 }
