@@ -106,6 +106,7 @@ public:
     bool Open() override {
         if (m_bOpen)
             return true;
+        Close(); // the threads of a card that failed by itself
         m_pCapture = m_config.pBackend->OpenCapture(m_config.nCaptureId, PcmFormat(8000));
         if (!m_pCapture)
             return false;
@@ -127,12 +128,7 @@ public:
         if (m_input.joinable())
             m_input.join();
         m_pCapture.reset();
-        if (!m_hub)
-            return;
-        std::lock_guard lock(m_hub->mutex);
-        m_hub->bEnded = true;
-        for (CTeeCapture* t : m_hub->tees)
-            t->End();
+        EndTees();
     }
 
     bool OffHook() override { return m_bOpen; }
@@ -150,14 +146,24 @@ public:
     std::shared_ptr<TeeHub> Hub() const { return m_hub; }
 
 private:
+    void EndTees() {
+        if (!m_hub)
+            return;
+        std::lock_guard lock(m_hub->mutex);
+        m_hub->bEnded = true;
+        for (CTeeCapture* t : m_hub->tees)
+            t->End();
+    }
+
     void Listen() {
         int16_t buf[kChunk];
         while (m_bOpen) {
             long n = m_pCapture->Read(buf, kChunk, kReadTimeoutMs);
             if (n < 0) {
-                // The card went away: say nothing more; the worker finds
-                // the device failing when it next uses it.
+                // The card went away: a recording ends now, and the worker
+                // finds the device failing when it next uses it.
                 m_bOpen = false;
+                EndTees();
                 break;
             }
             if (n == 0)

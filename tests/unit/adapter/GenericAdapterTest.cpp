@@ -30,6 +30,12 @@ public:
     std::unique_ptr<IPlaybackStream> OpenPlayback(int, const WaveFormat&) override {
         return nullptr;
     }
+    // The card fails (unplugged) or works again.
+    void SetFailing(bool b) {
+        std::lock_guard lock(m_mutex);
+        m_bFailing = b;
+        m_cv.notify_all();
+    }
     void Push(const std::vector<int16_t>& s) {
         std::lock_guard lock(m_mutex);
         m_queue.insert(m_queue.end(), s.begin(), s.end());
@@ -42,7 +48,9 @@ private:
         long Read(int16_t* frames, size_t count, int timeoutMs) override {
             std::unique_lock lock(card.m_mutex);
             card.m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                               [&] { return !card.m_queue.empty(); });
+                               [&] { return !card.m_queue.empty() || card.m_bFailing; });
+            if (card.m_bFailing)
+                return -1;
             size_t n = std::min(count, card.m_queue.size());
             std::copy_n(card.m_queue.begin(), n, frames);
             card.m_queue.erase(card.m_queue.begin(), card.m_queue.begin() + static_cast<long>(n));
@@ -53,6 +61,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     std::deque<int16_t> m_queue;
+    bool m_bFailing = false;
 };
 
 void SendInput(int fd, unsigned type, unsigned code, int value) {
@@ -94,18 +103,23 @@ protected:
     void TearDown() override {
         if (pipeFds[1] >= 0)
             ::close(pipeFds[1]);
+        if (!bInputHandedOver)
+            ::close(pipeFds[0]);
     }
+    // With bInput the layer gets (and owns) the pipe's reading end.
     CHiPhoneDev::LayerFactory Layers(bool bInput) {
         return [this, bInput] {
             GenericAdapterConfig c;
             c.pBackend = &card;
             c.nCaptureId = c.nPlaybackId = 0;
-            c.inputFd = bInput ? pipeFds[0] : -1;
-            if (!bInput)
-                ::close(pipeFds[0]);
+            if (bInput) {
+                c.inputFd = pipeFds[0];
+                bInputHandedOver = true;
+            }
             return MakeGenericAdapterLayer(c);
         };
     }
+    bool bInputHandedOver = false;
 
     int pipeFds[2] = {-1, -1};
     CPushedCard card;
@@ -178,6 +192,23 @@ TEST_F(GenericAdapterTest, TheInputDeviceGivesHookKeypadAndRingUntilItGoesAway) 
     card.Push(SynthesiseLineAudio({LineAudioStep::Keys("7"), LineAudioStep::Silence(200)}));
     EXPECT_EQ(MessagesUpTo(worker, Key('7')), (std::vector<ThreadMessage>{Key('7')}));
     dev.Close();
+}
+
+TEST_F(GenericAdapterTest, ACardThatFailsEndsTheRecordingAndCanBeOpenedAgain) {
+    CHiPhoneDev dev(Layers(false), worker);
+    ASSERT_EQ(dev.Open(), AdapterOpenResult::Opened);
+    auto recorder = dev.OpenLineCapture();
+    ASSERT_TRUE(recorder);
+    card.SetFailing(true);
+    int16_t buf[160];
+    EXPECT_EQ(recorder->Read(buf, 160, 10000), -1); // the recording ends
+    EXPECT_EQ(dev.OpenLineCapture(), nullptr);
+    dev.Close();
+
+    card.SetFailing(false);
+    ASSERT_EQ(dev.Open(), AdapterOpenResult::Opened);
+    card.Push(SynthesiseLineAudio({LineAudioStep::Keys("3"), LineAudioStep::Silence(200)}));
+    EXPECT_EQ(MessagesUpTo(worker, Key('3')), (std::vector<ThreadMessage>{Key('3')}));
 }
 
 TEST(GenericAdapterInput, OnlyPressesOfKnownKeysCount) {
