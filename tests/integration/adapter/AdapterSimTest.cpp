@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -54,6 +55,22 @@ int NextMessage(CTestAdapterWorker& w, uintptr_t* wParam = nullptr) {
     if (wParam)
         *wParam = m->wParam;
     return m->message;
+}
+
+// The program name as found along PATH (RunProgram takes a path).
+std::string InPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin";
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return name;
 }
 
 sockaddr_un Address(const std::string& path) {
@@ -179,6 +196,10 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
     ASSERT_TRUE(dev->HangUp());
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_EQ(ReadWav(home.File("played.wav")), said);
+    // As another program reads it.
+    ProgramRun info = RunProgram({InPath("sox"), "--i", home.File("played.wav")});
+    EXPECT_NE(info.out.find("Sample Rate    : 8000"), std::string::npos) << info.out << info.err;
+    EXPECT_NE(info.out.find("1700 samples"), std::string::npos) << info.out;
 
     // The simulator is gone: every operation fails, nothing hangs, and the
     // streams the worker still holds outlive the closed adapter safely.
