@@ -16,8 +16,9 @@ namespace {
 constexpr int kDialOk = 1;
 constexpr int kDialError = -1;
 
-// A modem's dial string allows a pause (","); a longer dial string than a
-// telephone number can be is refused rather than played for minutes.
+// A modem's dial string allows a pause (","); a dial string with more keys
+// and pauses than a telephone number can have is refused rather than
+// played for minutes.
 constexpr size_t kMaxDialKeys = 64;
 constexpr int kDialPauseMs = 2000;
 constexpr size_t kPlayChunk = 160; // 20 ms
@@ -29,6 +30,7 @@ std::vector<LineAudioStep> DialScript(const std::string& number) {
     std::vector<LineAudioStep> steps;
     std::string keys;
     size_t nKeys = 0;
+    size_t nPauses = 0;
     auto flushKeys = [&] {
         if (!keys.empty())
             steps.push_back(LineAudioStep::Keys(keys));
@@ -42,10 +44,13 @@ std::vector<LineAudioStep> DialScript(const std::string& number) {
         } else if (k == ',') {
             flushKeys();
             steps.push_back(LineAudioStep::Silence(kDialPauseMs));
+            ++nPauses;
         }
     }
     flushKeys();
-    if (nKeys == 0 || nKeys > kMaxDialKeys)
+    // Pauses count too: a string of commas would otherwise make minutes of
+    // silence in memory.
+    if (nKeys == 0 || nKeys + nPauses > kMaxDialKeys)
         return {};
     return steps;
 }

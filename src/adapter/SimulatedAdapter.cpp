@@ -14,9 +14,14 @@ constexpr size_t kMaxPlayed = 8000 * 600;
 class CSimLayer : public IAdapterDeviceLayer {
 public:
     explicit CSimLayer(std::shared_ptr<CSimulatedAdapter> sim) : m_sim(std::move(sim)) {}
-    ~CSimLayer() override { m_sim->SetSink(nullptr); }
+    // Takes back only its own sink: a newer layer over the same adapter
+    // may have set one since.
+    ~CSimLayer() override { m_sim->ClearSink(m_pSink); }
 
-    void SetSink(IAdapterEventSink* pSink) override { m_sim->SetSink(pSink); }
+    void SetSink(IAdapterEventSink* pSink) override {
+        m_pSink = pSink;
+        m_sim->SetSink(pSink);
+    }
     bool Open() override { return m_sim->Op("open"); }
     bool OpenFallback() override { return m_sim->Op("open-fallback"); }
     void Close() override { m_sim->Op("close"); }
@@ -30,6 +35,7 @@ public:
 
 private:
     std::shared_ptr<CSimulatedAdapter> m_sim;
+    IAdapterEventSink* m_pSink = nullptr;
 };
 
 // The streams keep the adapter alive: the worker may hold one longer than
@@ -206,6 +212,12 @@ bool CSimulatedAdapter::Present() const {
 void CSimulatedAdapter::SetSink(IAdapterEventSink* pSink) {
     std::lock_guard lock(m_sinkMutex);
     m_pSink = pSink;
+}
+
+void CSimulatedAdapter::ClearSink(IAdapterEventSink* pSink) {
+    std::lock_guard lock(m_sinkMutex);
+    if (m_pSink == pSink)
+        m_pSink = nullptr;
 }
 
 long CSimulatedAdapter::ReadLine(int16_t* frames, size_t count, int timeoutMs) {

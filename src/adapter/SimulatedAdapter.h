@@ -54,6 +54,8 @@ public:
     bool Op(const char* name, bool bResult = true);
     bool Present() const;
     void SetSink(IAdapterEventSink* pSink);
+    // Removes pSink if it is the one set.
+    void ClearSink(IAdapterEventSink* pSink);
     long ReadLine(int16_t* frames, size_t count, int timeoutMs);
     bool WriteLine(const int16_t* frames, size_t count);
 

@@ -91,6 +91,7 @@ TEST_F(AdapterDeviceTest, DialsWithTouchToneKeysThroughTheWaveOut) {
     // Nothing to dial, or more than a number can be: refused, nothing played.
     EXPECT_EQ(dev->Dial("--", false), -1);
     EXPECT_EQ(dev->Dial(std::string(65, '1'), false), -1);
+    EXPECT_EQ(dev->Dial("1" + std::string(64, ','), false), -1);
     EXPECT_TRUE(sim->TakePlayed().empty());
 
     dev->Close(true);
