@@ -1,0 +1,157 @@
+#include "adapter/AdapterTelephoneDevice.h"
+
+#include "adapter/SocketAdapterLayer.h"
+#include "audio/SoundBackend.h"
+#include "engine/Etsi.h"
+#include "linesig/LineAudioSynth.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Result codes of a dial, as the AT engine gives them.
+constexpr int kDialOk = 1;
+constexpr int kDialError = -1;
+
+// A modem's dial string allows a pause (","); a dial string with more keys
+// and pauses than a telephone number can have is refused rather than
+// played for minutes.
+constexpr size_t kMaxDialKeys = 64;
+constexpr int kDialPauseMs = 2000;
+constexpr size_t kPlayChunk = 160; // 20 ms
+
+// The touch-tone script for a dial string: keys and pauses; spaces, hyphens
+// and brackets people write in numbers are passed over. Empty when the
+// string holds nothing to dial or too much.
+std::vector<LineAudioStep> DialScript(const std::string& number) {
+    std::vector<LineAudioStep> steps;
+    std::string keys;
+    size_t nKeys = 0;
+    size_t nPauses = 0;
+    auto flushKeys = [&] {
+        if (!keys.empty())
+            steps.push_back(LineAudioStep::Keys(keys));
+        keys.clear();
+    };
+    for (char c : number) {
+        char k = (c >= 'a' && c <= 'd') ? static_cast<char>(c - 'a' + 'A') : c;
+        if ((k >= '0' && k <= '9') || (k >= 'A' && k <= 'D') || k == '*' || k == '#') {
+            keys += k;
+            ++nKeys;
+        } else if (k == ',') {
+            flushKeys();
+            steps.push_back(LineAudioStep::Silence(kDialPauseMs));
+            ++nPauses;
+        }
+    }
+    flushKeys();
+    // Pauses count too: a string of commas would otherwise make minutes of
+    // silence in memory.
+    if (nKeys == 0 || nKeys + nPauses > kMaxDialKeys)
+        return {};
+    return steps;
+}
+
+} // namespace
+
+CAdapterTelephoneDevice::CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory,
+                                                 IAdapterWorker& worker)
+    : m_worker(worker), m_dev(std::move(factory), worker) {}
+
+bool CAdapterTelephoneDevice::Open() {
+    AdapterOpenResult r = m_dev.Open();
+    m_bMissing = r == AdapterOpenResult::Missing;
+    if (m_bMissing)
+        m_worker.PauseWithMessage(kStrAdapterNotFound);
+    return r == AdapterOpenResult::Opened;
+}
+
+void CAdapterTelephoneDevice::Close(bool /*bDeInit*/) {
+    m_dev.Close();
+}
+
+bool CAdapterTelephoneDevice::GoOffHook() {
+    return m_dev.GoOffHook();
+}
+
+bool CAdapterTelephoneDevice::HangUp() {
+    return m_dev.HangUp();
+}
+
+DeviceCallerData CAdapterTelephoneDevice::CallerData() {
+    DeviceCallerData d;
+    d.sRawMessage = m_dev.LastRawCallerId();
+    if (d.sRawMessage.empty())
+        return d;
+    Etsi etsi;
+    etsi.Parse(d.sRawMessage);
+    d.bPresent = !etsi.m_bInfoAbsent || !etsi.m_sNumber.empty() || !etsi.m_sName.empty();
+    d.sName = etsi.m_sName;
+    d.sNumber = etsi.m_sNumber;
+    return d;
+}
+
+// The adapter has no dialler of its own: the keys are made as sound and
+// played to the line through its wave-out device, as a telephone's keypad
+// would send them.
+int CAdapterTelephoneDevice::Dial(const std::string& number, bool bStayOffHook) {
+    std::vector<LineAudioStep> script = DialScript(number);
+    if (script.empty()) {
+        m_worker.Log("USB adapter: no number to dial, or one too long\n");
+        return kDialError;
+    }
+    std::vector<int16_t> sound;
+    try {
+        sound = SynthesiseLineAudio(script);
+    } catch (const std::invalid_argument& e) {
+        m_worker.Log(std::string("USB adapter: cannot make the dial tones: ") + e.what() + "\n");
+        return kDialError;
+    }
+    if (!m_dev.GoOffHook())
+        return kDialError;
+    std::unique_ptr<IPlaybackStream> out = m_dev.OpenLinePlayback();
+    if (!out) {
+        m_worker.Log("USB adapter: cannot play to the line to dial\n");
+        if (!bStayOffHook)
+            m_dev.HangUp();
+        return kDialError;
+    }
+    bool bOk = true;
+    for (size_t i = 0; i < sound.size() && bOk; i += kPlayChunk) {
+        if (!m_dev.IsOpen()) {
+            bOk = false;
+            break;
+        }
+        bOk = out->Write(sound.data() + i, std::min(kPlayChunk, sound.size() - i));
+    }
+    if (bOk)
+        out->Drain();
+    else
+        m_worker.Log("USB adapter: dialling broke off\n");
+    out.reset();
+    if (!bStayOffHook)
+        m_dev.HangUp();
+    return bOk ? kDialOk : kDialError;
+}
+
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker,
+                                                    CHiPhoneDev::LayerFactory factory) {
+    return std::make_unique<CAdapterTelephoneDevice>(std::move(factory), worker);
+}
+
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker) {
+    return MakeAdapterDevice(worker, DefaultAdapterLayers());
+}
+
+CHiPhoneDev::LayerFactory DefaultAdapterLayers() {
+    return []() -> std::unique_ptr<IAdapterDeviceLayer> {
+        // The simulated adapter (tools/adaptersim), when one is named.
+        const char* sim = std::getenv("VORELLA_ADAPTER_SOCKET");
+        if (sim && *sim)
+            return ConnectSocketAdapter(sim, nullptr);
+        return nullptr;
+    };
+}
