@@ -13,7 +13,9 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <regex>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -123,6 +125,23 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
               std::string(VORELLA_INSTALL_BINDIR) + "/vorellad");
     EXPECT_TRUE(
         FileExists(Installed(std::string(VORELLA_UDEV_RULES_DIR) + "/60-vorella-modems.rules")));
+
+    // The manual: the pages the program opens, and every picture and link
+    // of every page reaches an installed file.
+    const std::string manual = Installed(data + "/doc/vorella/manual/");
+    for (const char* page : {"index.html", "faq/tapivscom.html", "greeting.html"})
+        EXPECT_TRUE(FileExists(manual + page)) << page;
+    const std::regex link(R"((?:href|src)="([^"#:]+)(?:#[^"]*)?")");
+    int nLinks = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(manual)) {
+        if (entry.path().extension() != ".html")
+            continue;
+        const std::string html = ReadWholeFile(entry.path().string(), 1 << 20).value_or("");
+        for (std::sregex_iterator m(html.begin(), html.end(), link), end; m != end; ++m, ++nLinks)
+            EXPECT_TRUE(std::filesystem::exists(entry.path().parent_path() / (*m)[1].str()))
+                << entry.path() << " links to " << (*m)[1];
+    }
+    EXPECT_GT(nLinks, 50);
 }
 
 TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
