@@ -123,6 +123,17 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     ProfileFile service(unit);
     EXPECT_EQ(service.GetString("Service", "ExecStart", ""),
               std::string(VORELLA_INSTALL_BINDIR) + "/vorellad");
+    // systemd's own check, where systemd is there, of a copy that names the
+    // program where this test installed it.
+    if (const std::string analyze = OnPath("systemd-analyze"); IsExecutable(analyze)) {
+        std::string text = ReadWholeFile(unit, 1 << 20).value_or("");
+        const std::string exec = "ExecStart=" + std::string(VORELLA_INSTALL_BINDIR) + "/vorellad";
+        ASSERT_NE(text.find(exec), std::string::npos);
+        text.replace(text.find(exec), exec.size(), "ExecStart=" + Program("vorellad"));
+        home.Write("unit/vorellad.service", text);
+        r = RunProgram({analyze, "verify", "--man=no", home.File("unit/vorellad.service")});
+        EXPECT_EQ(r.nExit, 0) << r.out << r.err;
+    }
     EXPECT_TRUE(
         FileExists(Installed(std::string(VORELLA_UDEV_RULES_DIR) + "/60-vorella-modems.rules")));
 
