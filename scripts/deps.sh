@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/packages.txt that are missing.
+# Installs the Debian packages of scripts/packages.txt (or of the list file
+# given) that are missing.
 # Non-interactive; does nothing when everything is there.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+list=${1:-$here/packages.txt}
 
 missing=()
 while read -r pkg; do
@@ -11,7 +13,7 @@ while read -r pkg; do
     [ -n "$pkg" ] || continue
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$pkg")
-done <"$here/packages.txt"
+done <"$list"
 
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0

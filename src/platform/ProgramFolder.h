@@ -17,6 +17,12 @@ std::string GetExecutableFolder();
 // suite share it), and the file it is seeded from.
 std::string GetSettingsPath();
 std::string GetSettingsDefaultsPath();
+// Fills the program folder `to` from the installed `from` (both ending in
+// "/"): copies what is missing, never overwrites. "vorella.def" comes last
+// and only when everything else arrived, because its presence marks the
+// folder as seeded: a seeding cut short is finished at the next start.
+// False when something could not be copied.
+bool SeedProgramFolder(const std::string& from, const std::string& to);
 // Copies "vorella.def" to "vorella.ini" when the ".ini" does not exist yet;
 // an existing ".ini" is never touched. True when the ".ini" exists afterwards.
 bool SeedSettingsFile();

@@ -12,28 +12,43 @@ namespace {
 
 constexpr const char* kDefaultsName = "vorella.def";
 
+// Through a temporary file, so that a copy cut short never stands as a
+// shipped file that the next seeding would take for complete.
+bool CopyWhole(const std::string& from, const std::string& to) {
+    auto data = ReadWholeFile(from, static_cast<size_t>(256) << 20);
+    return data && WriteFileAtomic(to, *data, 0644);
+}
+
 // Copies what is missing from one folder tree into another; files already
-// there are the user's and stay as they are.
-void SeedTree(const std::string& from, const std::string& to) {
+// there are the user's and stay as they are. `skip` is left out. False when
+// a file or folder could not be made.
+bool SeedTree(const std::string& from, const std::string& to, const std::string& skip = "") {
     DIR* dir = ::opendir(from.c_str());
     if (!dir)
-        return;
-    MakeDirectories(to);
+        return false;
+    bool bOk = MakeDirectories(to);
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
-        if (name == "." || name == "..")
+        if (name == "." || name == ".." || name == skip)
             continue;
         std::string src = from + name;
         std::string dst = to + name;
         if (DirectoryExists(src))
-            SeedTree(src + "/", dst + "/");
+            bOk = SeedTree(src + "/", dst + "/") && bOk;
         else if (!FileExists(dst))
-            CopyFileTo(src, dst);
+            bOk = CopyWhole(src, dst) && bOk;
     }
     ::closedir(dir);
+    return bOk;
 }
 
 } // namespace
+
+bool SeedProgramFolder(const std::string& from, const std::string& to) {
+    if (!SeedTree(from, to, kDefaultsName))
+        return false;
+    return FileExists(to + kDefaultsName) || CopyWhole(from + kDefaultsName, to + kDefaultsName);
+}
 
 std::string WithTrailingSlash(std::string s) {
     if (s.empty() || s.back() != '/')
@@ -68,8 +83,10 @@ std::string GetProgramFolder() {
     else
         return exeFolder;
     std::string folder = base + "vorella/";
+    // A seeding that failed part way leaves "vorella.def" out, so the next
+    // start tries again.
     if (!FileExists(folder + kDefaultsName))
-        SeedTree(exeFolder + "../share/vorella/", folder);
+        SeedProgramFolder(exeFolder + "../share/vorella/", folder);
     MakeDirectories(folder);
     return folder;
 }

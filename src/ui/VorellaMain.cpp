@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QIcon>
 
 #include <csignal>
 
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vorella");
     QApplication::setApplicationVersion(VORELLA_VERSION);
     QApplication::setDesktopFileName("vorella");
+    // The installed icon theme's, so that a theme may restyle it; the
+    // program's own copy where it is not installed.
+    QApplication::setWindowIcon(QIcon::fromTheme("vorella", QIcon(":/main/vorella.svg")));
     // A control client that goes away before its reply must not end us.
     std::signal(SIGPIPE, SIG_IGN);
 

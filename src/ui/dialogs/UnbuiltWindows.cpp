@@ -13,7 +13,6 @@ constexpr Unbuilt kUnbuilt[] = {
                   "'vorella-tool settings' lists them."},
     {kCmdDiagnostics, "The diagnostics window is not part of this version yet.\n\n"
                       "'vorella-tool diagnose COM3' prints the modem's answers to every probe."},
-    {kCmdHelp, "Help is not part of this version yet.\n\nThe README describes the program."},
     {kCmdTestPager, "The notification tests are not part of this version yet."},
     {kCmdTestMail, "The e-mail test is not part of this version yet.\n\n"
                    "'vorella-tool mail --test ADDRESS' sends a test notice."},

@@ -2,6 +2,7 @@
 
 #include "app/BasicWindow.h"
 #include "app/CurrentCaller.h"
+#include "app/HelpManual.h"
 #include "audio/SoundBackend.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/RecGreetDlg.h"
@@ -152,6 +153,11 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
     }
     if (nId == kCmdRecordGreeting) {
         RecordGreeting();
+        return true;
+    }
+    if (nId == kCmdHelp) {
+        if (const std::string error = OpenManualPage("index.html"); !error.empty())
+            OpenMessageBox(nullptr, error, MessageIcon::Information);
         return true;
     }
     if (const char* text = UnbuiltWindowMessage(nId)) {
