@@ -92,6 +92,9 @@ public:
     // at every attempt; a front end shows the changes.
     virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
                                     const std::string& /*sReason*/) {}
+    // The port scan (no port was set) has ended, found a modem or not: the
+    // hidden window's tray call-back 32002, which runs the set-up again.
+    virtual void PortScanDone() {}
 
     // The same with a ready-made text (the modem layer's messages and questions).
     virtual void ShowMessageText(const std::string& text, MessageIcon icon) = 0;

@@ -330,3 +330,9 @@ void CQtFrontEnd::AskYesNoText(const std::string& text, bool bDefaultYes,
                                std::function<void(bool)> onAnswer) {
     OpenYesNoBox(nullptr, text, bDefaultYes, std::move(onAnswer));
 }
+
+// The tray call-back 32002 of the port scan: the set-up runs again.
+void CQtFrontEnd::PortScanDone() {
+    if (m_pWindow)
+        m_pWindow->OnCommand(kCmdConfigure);
+}

@@ -76,6 +76,7 @@ public:
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
+    void PortScanDone() override;
 
     // IMainDlgHost
     void Command(int nId) override;
