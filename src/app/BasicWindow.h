@@ -104,6 +104,7 @@ public:
     void Exit() override;
     void Dial(const std::string& sNumber, bool bSpeak) override;
     void StartSpeakTimer(unsigned nMilliseconds) override;
+    DiagnosticsProgress Diagnostics(bool bStart) override;
     void ShowMainWindow() override;
     void Quit() override;
 

@@ -145,4 +145,32 @@ TEST_F(ModemSetupService, AWinModemIsToldItsLineOnlyOnceWhenTheCallIsTaken) {
     EXPECT_EQ(Ctl({"stop"}).nExit, 0);
 }
 
+TEST_F(ModemSetupService, HandsOutTheDiagnosticsReportAndWatchesTheLineAgainAfterIt) {
+    Prepare("v253", "nComPort=9\n");
+    StartService();
+    ProgramRun r = Ctl({"diagnose"});
+    ASSERT_EQ(r.nExit, 0) << r.err << Log();
+    EXPECT_EQ(r.out.rfind("Diagnostics for .Custom\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Transmitted: AT+VSM=?\nReceived:\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Transmitted: AT+VCID=?\nReceived:\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\r'), std::string::npos);
+
+    // The probes reset the modem; it is set up for calls again, caller ID and all.
+    ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)) << home.Read("modem.log");
+    modemsim::CallerId id;
+    id.number = "5550100";
+    id.name = "AFTER PROBES";
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    EXPECT_TRUE(WaitUntil([&] { return Logged("AFTER PROBES"); })) << Log();
+
+    // With monitoring off there is no modem to ask: said, not an empty report.
+    ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).out.find("call: none") != std::string::npos; }));
+    ASSERT_EQ(Ctl({"monitor", "off"}).nExit, 0);
+    r = Ctl({"diagnose"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("no open modem"), std::string::npos) << r.err;
+}
+
 } // namespace
