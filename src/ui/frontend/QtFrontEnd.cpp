@@ -4,6 +4,7 @@
 #include "app/CurrentCaller.h"
 #include "audio/SoundBackend.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/DiagnosticsDlg.h"
 #include "dialogs/RecGreetDlg.h"
 #include "dialogs/UnbuiltWindows.h"
 #include "engine/CallState.h"
@@ -153,11 +154,28 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
         RecordGreeting();
         return true;
     }
+    if (nId == kCmdDiagnostics) {
+        ShowDiagnostics();
+        return true;
+    }
     if (const char* text = UnbuiltWindowMessage(nId)) {
         OpenMessageBox(nullptr, text, MessageIcon::Information);
         return true;
     }
     return false;
+}
+
+void CQtFrontEnd::ShowDiagnostics() {
+    if (!m_pDiagnostics) {
+        if (!m_pWindow || !m_pWindow->Worker())
+            return;
+        QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
+        m_pDiagnostics = new CDiagnosticsDlg(*m_pWindow->Worker(), parent);
+        m_pDiagnostics->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pDiagnostics->show();
+    m_pDiagnostics->raise();
+    m_pDiagnostics->activateWindow();
 }
 
 void CQtFrontEnd::RecordGreeting() {

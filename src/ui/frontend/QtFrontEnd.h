@@ -16,6 +16,7 @@
 #include <memory>
 
 class CCoreLoop;
+class CDiagnosticsDlg;
 class CTrayIcon;
 
 class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
@@ -95,6 +96,8 @@ private:
     void WakeTray();
     // "Record &Greeting...": the greeting recorder, modal.
     void RecordGreeting();
+    // "D&iagnostics...": the diagnostics window, one at a time.
+    void ShowDiagnostics();
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
@@ -103,5 +106,6 @@ private:
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
+    QPointer<CDiagnosticsDlg> m_pDiagnostics;
     bool m_bLeaving = false;
 };
