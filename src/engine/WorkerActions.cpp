@@ -149,8 +149,8 @@ DiagnosticsState CMultiThread::StartDiagnostics() {
         return DiagnosticsState::Running;
     // The probes would break into a call, and a request already waiting
     // would be lost under this one.
-    if (g_bActionPending || g_bOffHook || g_bRinging || g_bCidBusy || g_bRecording ||
-        g_bPlaying || g_bHold)
+    if (g_bActionPending || g_bOffHook || g_bRinging || g_bCidBusy || g_bRecording || g_bPlaying ||
+        g_bHold)
         return DiagnosticsState::Busy;
     if (!m_diagnostics.Begin())
         return DiagnosticsState::Running;

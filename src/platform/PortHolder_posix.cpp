@@ -56,8 +56,7 @@ bool HoldsDevice(const std::string& pid, dev_t device) {
 
 std::string DescribePortHolder(const std::string& devicePath) {
     struct stat target {};
-    if (devicePath.empty() || ::stat(devicePath.c_str(), &target) != 0 ||
-        !S_ISCHR(target.st_mode))
+    if (devicePath.empty() || ::stat(devicePath.c_str(), &target) != 0 || !S_ISCHR(target.st_mode))
         return "";
     DirPtr proc(::opendir("/proc"));
     if (!proc)

@@ -78,7 +78,8 @@ TEST(DiagnosticsDlg, ShowsTheRunThenHandsTheReportOn) {
     dlg.SetFileChooser([] { return QString("/no-such-folder/report.txt"); });
     QTest::mouseClick(dlg.SaveButton(), Qt::LeftButton);
     ASSERT_NE(OpenBox(), nullptr);
-    EXPECT_TRUE(OpenBox()->text().contains("/no-such-folder/report.txt")) << OpenBox()->text().toStdString();
+    EXPECT_TRUE(OpenBox()->text().contains("/no-such-folder/report.txt"))
+        << OpenBox()->text().toStdString();
     CloseBoxes();
 
     std::string url;

@@ -3,11 +3,11 @@
 // thread, and the commands whose windows do not exist yet say so.
 #include "FakeAppWorker.h"
 #include "OpenBoxes.h"
-#include "dialogs/DiagnosticsDlg.h"
 #include "TempHome.h"
 
 #include "app/Brand.h"
 #include "app/CommandIds.h"
+#include "dialogs/DiagnosticsDlg.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
 #include "frontend/CoreLoop.h"

@@ -311,10 +311,10 @@ struct CtlCommand {
 };
 
 constexpr CtlCommand kCommands[] = {
-    {"status", CmdStatus}, {"monitor", CmdMonitor}, {"record", CmdRecord}, {"stop", CmdStop},
-    {"hangup", CmdHangUp}, {"caller", CmdCaller},   {"file", CmdFile},     {"play", CmdPlay},
-    {"dial", CmdDial},     {"show", CmdShow},       {"quit", CmdQuit},
-    {"diagnose", CmdDiagnose},
+    {"status", CmdStatus}, {"monitor", CmdMonitor}, {"record", CmdRecord},
+    {"stop", CmdStop},     {"hangup", CmdHangUp},   {"caller", CmdCaller},
+    {"file", CmdFile},     {"play", CmdPlay},       {"dial", CmdDial},
+    {"show", CmdShow},     {"quit", CmdQuit},       {"diagnose", CmdDiagnose},
 };
 
 } // namespace

@@ -156,8 +156,7 @@ void CDiagnosticsDlg::Save() {
         return;
     // Whole or not at all: a full disk leaves no half report behind.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(ReportText().toLatin1()) < 0 ||
-        !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(ReportText().toLatin1()) < 0 || !out.commit())
         Tell("The report could not be saved to " + file.toStdString() + ":\n\n" +
              out.errorString().toStdString());
 }

@@ -26,8 +26,8 @@ bool WaitUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000) {
 class ModemSetupService : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg",
-                              "cfg/lt-winmodem.cfg"})
+        for (const char* f :
+             {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg", "cfg/lt-winmodem.cfg"})
             home.CopyShipped(f);
     }
     void TearDown() override {
@@ -165,7 +165,8 @@ TEST_F(ModemSetupService, HandsOutTheDiagnosticsReportAndWatchesTheLineAgainAfte
     EXPECT_TRUE(WaitUntil([&] { return Logged("AFTER PROBES"); })) << Log();
 
     // With monitoring off there is no modem to ask: said, not an empty report.
-    ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).out.find("call: none") != std::string::npos; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return Ctl({"status"}).out.find("call: none") != std::string::npos; }));
     ASSERT_EQ(Ctl({"monitor", "off"}).nExit, 0);
     r = Ctl({"diagnose"});
     EXPECT_EQ(r.nExit, 1);
