@@ -3,8 +3,8 @@
 # (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
 # window with a filled call list, a search and a chosen recording in the
 # player, the message box of a desktop without a notification area, the
-# incoming-call pop-up with a caller, the About box, and the set-up wizard's
-# pages at a first start. PNGs go to build/screenshots/;
+# incoming-call pop-up with a caller, the About box, the diagnostics window
+# and the set-up wizard's pages at a first start. PNGs go to build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
 set -euo pipefail
@@ -169,6 +169,25 @@ xdotool key b
 about=$(windows '^About ')
 xdotool windowmove "$about" 420 40
 shot "$about" about-box
+
+# The diagnostics window with the modem's answers, once the call is over
+# (the probes would break into it) and the last probe has been answered.
+for _ in $(seq 1 600); do
+    grep -q 'Rings ended' "$work/modem.log" 2>/dev/null && break
+    sleep 0.1
+done
+xdotool windowfocus --sync "$main" key alt+t
+sleep 0.5
+xdotool key i
+diagnostics=$(windows '^Modem Diagnostics$')
+xdotool windowmove "$diagnostics" 200 60
+for _ in $(seq 1 600); do
+    grep -q 'VCID=?' "$work/modem.log" 2>/dev/null && break
+    sleep 0.1
+done
+sleep 3 # the last answer, and the modem set up for calls again
+shot "$diagnostics" diagnostics
+xdotool windowfocus --sync "$diagnostics" key Escape
 
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
 

@@ -7,6 +7,8 @@
 // g_bRecording ...) are shared directly, as everywhere else.
 #pragma once
 
+#include "engine/DiagnosticsRun.h"
+
 #include <cstdint>
 #include <string>
 
@@ -74,5 +76,10 @@ public:
     // The greeting recorder's way to the line (none without a line), and the
     // greeting it kept (sWaveGreet), for the settings the worker saves.
     virtual IGreetingLine* GreetingLine() { return nullptr; }
+    // The modem diagnostics run on the worker (action 16): start one (or
+    // follow the one running), look at its report, give it up.
+    virtual DiagnosticsState StartDiagnostics() { return DiagnosticsState::NoModem; }
+    virtual DiagnosticsProgress DiagnosticsNow() const { return {}; }
+    virtual void CancelDiagnostics() {}
     virtual void SetGreetingFile(const std::string& /*sFile*/) {}
 };

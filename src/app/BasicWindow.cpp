@@ -447,3 +447,12 @@ void CBasicWindow::ShowMainWindow() {
 void CBasicWindow::Quit() {
     PostQuit();
 }
+
+DiagnosticsProgress CBasicWindow::Diagnostics(bool bStart) {
+    if (bStart) {
+        DiagnosticsState state = m_pWorker->StartDiagnostics();
+        if (state != DiagnosticsState::Running)
+            return {state, ""};
+    }
+    return m_pWorker->DiagnosticsNow();
+}

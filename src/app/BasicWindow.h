@@ -62,6 +62,8 @@ public:
     void SetPlaybackVolume(int nPercent) { m_pWorker->SetPlaybackVolume(nPercent); }
     void SetMute(bool bMute) { m_pWorker->SetMute(bMute); }
     IGreetingLine* GreetingLine() { return m_pWorker ? m_pWorker->GreetingLine() : nullptr; }
+    // The worker, for the windows that follow its runs (null before AttachWorker).
+    IAppWorker* Worker() { return m_pWorker; }
     void SetGreetingFile(const std::string& sFile) { m_pWorker->SetGreetingFile(sFile); }
     void PostQuit();
     // "&Disable" and the tray's middle click: step the monitoring state.
@@ -104,6 +106,7 @@ public:
     void Exit() override;
     void Dial(const std::string& sNumber, bool bSpeak) override;
     void StartSpeakTimer(unsigned nMilliseconds) override;
+    DiagnosticsProgress Diagnostics(bool bStart) override;
     void ShowMainWindow() override;
     void Quit() override;
 

@@ -24,8 +24,10 @@ inline constexpr StringField kNumber{272, 260};
 inline constexpr StringField kText{532, 2048};
 inline constexpr StringField kFile{2580, 260};
 
-// Bytes at the start of the block that hold fields; the rest is unused.
+// Bytes at the start of the block that hold fields.
 inline constexpr size_t kUsedSize = kFile.offset + kFile.size;
+// The rest of the block: the diagnostics report of code 13, zero-terminated.
+inline constexpr StringField kReport{kUsedSize, kSize - kUsedSize};
 
 // The longest string each field holds.
 constexpr size_t MaxChars(StringField f) {
@@ -49,6 +51,10 @@ enum class CommCommand : int32_t {
     Exit = 10,
     Dial = 11,
     DialAndSpeak = 12,
+    // Parameter 1 != 0 starts a run. Answers in parameter 1 with a
+    // DiagnosticsState (0 no open modem, 1 running, 2 done, 3 line busy)
+    // and the report so far in CommBlock::kReport.
+    Diagnostics = 13,
 };
 
 // The block's contents, decoded.

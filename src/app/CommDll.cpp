@@ -39,6 +39,13 @@ bool CCommDll::CopyOut() {
     return m_block.WriteAt(0, raw, sizeof raw);
 }
 
+bool CCommDll::WriteReport(const std::string& sReport) {
+    // Cut to the block, which keeps room for the terminating zero.
+    std::string text = sReport.substr(0, CommBlock::MaxChars(CommBlock::kReport));
+    text.push_back('\0');
+    return m_block.WriteAt(CommBlock::kReport.offset, text.data(), text.size());
+}
+
 unsigned CCommDll::ParseSpeakSeconds(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
@@ -111,6 +118,14 @@ CommResult CCommDll::OnCallback(IExternalControl& control) {
     case CommCommand::Dial:
         control.Dial(m_data.sNumber, false);
         break;
+    case CommCommand::Diagnostics: {
+        DiagnosticsProgress p = control.Diagnostics(m_data.nParam1 != 0);
+        m_data.nParam1 = static_cast<int32_t>(p.state);
+        if (!WriteReport(p.sReport))
+            return CommResult::BadBlock;
+        reply = true;
+        break;
+    }
     case CommCommand::DialAndSpeak: {
         control.Dial(m_data.sNumber, true);
         if (unsigned seconds = ParseSpeakSeconds(m_data.sText))

@@ -17,7 +17,7 @@
 enum class CommResult {
     Done,        // the command ran (and its reply, if any, is in the block)
     Disabled,    // not enabled yet, or the block is not open
-    UnknownCode, // not one of the codes 0 to 12; nothing done
+    UnknownCode, // not one of the codes 0 to 13; nothing done
     BadBlock,    // the block could not be read or written back
 };
 
@@ -54,6 +54,7 @@ public:
 private:
     bool CopyIn();
     bool CopyOut();
+    bool WriteReport(const std::string& sReport);
 
     SharedMemoryBlock m_block;
     bool m_bEnabled = false;

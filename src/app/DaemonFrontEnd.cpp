@@ -142,6 +142,13 @@ void CDaemonFrontEnd::RecordingWritten(const std::string& sFile, bool bFinished,
     m_callLog.RecordingWritten(sFile, bFinished, bMessage, nSeconds);
 }
 
+// The desktop program runs its set-up after a scan; the service's set-up is
+// reopening the port with the settings as they stand, which the scan's own
+// open has just done.
+void CDaemonFrontEnd::PortScanDone() {
+    LogLine("port scan finished");
+}
+
 void CDaemonFrontEnd::DeviceStateChanged(DeviceState state, const std::string& sDevice,
                                          const std::string& sReason) {
     CLoggingUiBridge::DeviceStateChanged(state, sDevice, sReason);

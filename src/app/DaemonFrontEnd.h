@@ -43,6 +43,7 @@ public:
                           int nSeconds) override;
     void DeviceStateChanged(DeviceState state, const std::string& sDevice,
                             const std::string& sReason) override;
+    void PortScanDone() override;
 
 private:
     void LogLine(const std::string& text);

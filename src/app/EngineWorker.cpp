@@ -187,3 +187,15 @@ void CEngineWorker::SetGreetingFile(const std::string& sFile) {
 void CEngineWorker::SetMute(bool bMute) {
     m_pPhone->m_bMute = bMute;
 }
+
+DiagnosticsState CEngineWorker::StartDiagnostics() {
+    return m_pThread->StartDiagnostics();
+}
+
+DiagnosticsProgress CEngineWorker::DiagnosticsNow() const {
+    return m_pThread->DiagnosticsNow();
+}
+
+void CEngineWorker::CancelDiagnostics() {
+    m_pThread->CancelDiagnostics();
+}

@@ -50,6 +50,9 @@ public:
 
     IGreetingLine* GreetingLine() override;
     void SetGreetingFile(const std::string& sFile) override;
+    DiagnosticsState StartDiagnostics() override;
+    DiagnosticsProgress DiagnosticsNow() const override;
+    void CancelDiagnostics() override;
 
 private:
     std::unique_ptr<CPhone> m_pPhone;

@@ -3,6 +3,8 @@
 // thread, like any menu command) and the tests put a fake in its place.
 #pragma once
 
+#include "engine/DiagnosticsRun.h"
+
 #include <string>
 
 struct CallerFields {
@@ -45,6 +47,9 @@ public:
     // Code 12 with a number of seconds: pause monitoring once they have passed
     // (the hidden window's timer 4).
     virtual void StartSpeakTimer(unsigned nMilliseconds) = 0;
+    // Code 13: the modem diagnostics report; bStart asks for a new run
+    // unless one runs. Never waits: the caller asks again until it is Done.
+    virtual DiagnosticsProgress Diagnostics(bool /*bStart*/) { return {}; }
 
     // A later start of the program asked this one to show its main window.
     virtual void ShowMainWindow() = 0;

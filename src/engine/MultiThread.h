@@ -12,6 +12,7 @@
 #pragma once
 
 #include "engine/CommDriverCidChannel.h"
+#include "engine/DiagnosticsRun.h"
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
@@ -71,6 +72,13 @@ public:
     // The main window's mail settings for notices (filled by the front end
     // from the phone's settings; the worker takes a copy per notice).
     void SetMailSettingsProvider(std::function<MailSettings()> provider);
+
+    // Modem diagnostics (action 16): asks the worker for a run, unless there
+    // is no open modem or the line is busy; Running also when one runs
+    // already (the caller then follows that one).
+    DiagnosticsState StartDiagnostics();
+    DiagnosticsProgress DiagnosticsNow() const { return m_diagnostics.Now(); }
+    void CancelDiagnostics() { m_diagnostics.Cancel(); }
 
     // ---- state the front end reads --------------------------------------
     std::string CurrentFile() const; // the recording now made, or last made
@@ -133,6 +141,7 @@ public:
     void PlayHoldMusic();
     void EnhancedHold();
     void Dial();
+    void RunDiagnosticsRequest();
 
     // RecordCall's modes.
     static constexpr int kRecordNormal = 0;
@@ -205,7 +214,7 @@ private:
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
     std::atomic<bool> m_bSpeak{false};
-    std::string m_diagnosticsReport;
+    CDiagnosticsRun m_diagnostics;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
     std::atomic<int> m_nLastRecordKey{-1};

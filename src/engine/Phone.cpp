@@ -42,6 +42,7 @@ public:
     bool AskYesNo(const std::string& s, bool bDefault) override {
         return AskYesNoTextAndWait(m_phone.Ui(), s, bDefault, kModemQuestionWaitMs);
     }
+    void NotifyPortScanDone() override { m_phone.Ui().PortScanDone(); }
 
 private:
     CPhone& m_phone;

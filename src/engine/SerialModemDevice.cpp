@@ -3,6 +3,7 @@
 #include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/RingRules.h"
+#include "modem/ModemSetup.h"
 #include "modem/ResultCodes.h"
 
 #include <algorithm>
@@ -15,7 +16,14 @@ bool CSerialModemDevice::Open() {
         // (never above 115200); at 2 bits the port keeps its own.
         if (drv.nCompression == 4 && drv.nCompressionBS != 2 && drv.dwBaudRateMax > 0)
             baud = std::min({baud, static_cast<uint32_t>(drv.dwBaudRateMax), 115200u});
-        if (drv.Open(drv.nComPort, baud) == CCommDriver::kInvalidHandle)
+        // With no port set, the scan runs once for this device: a scan that
+        // found nothing would find nothing again at every retry, asking
+        // its question and showing its message each time.
+        if (drv.nComPort < 1 && m_bScanned)
+            return false;
+        m_bScanned = m_bScanned || drv.nComPort < 1;
+        // The type code follows the modem's name at every open.
+        if (OpenModemPort(drv, m_phone.sModem, drv.nComPort, baud) != 0)
             return false;
     }
     InitForCalls();

@@ -9,7 +9,8 @@ class CSerialModemDevice : public ITelephoneDevice {
 public:
     explicit CSerialModemDevice(CPhone& phone) : m_phone(phone) {}
     DeviceKind Kind() const override { return DeviceKind::SerialModem; }
-    // Opens COM<nComPort> when it is closed and initialises the modem for
+    // Opens COM<nComPort> when it is closed (scanning the ports for a modem
+    // when none is set, the first time) and initialises the modem for
     // calls, with the caller-ID set-up of nCIDType.
     bool Open() override;
     void Close(bool bDeInit) override;
@@ -28,4 +29,5 @@ public:
 
 private:
     CPhone& m_phone;
+    bool m_bScanned = false; // the port scan has run (nComPort was below 1)
 };

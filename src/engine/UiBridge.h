@@ -94,6 +94,9 @@ public:
     // at every attempt; a front end shows the changes.
     virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
                                     const std::string& /*sReason*/) {}
+    // The port scan (no port was set) has ended, found a modem or not: the
+    // hidden window's tray call-back 32002, which runs the set-up again.
+    virtual void PortScanDone() {}
 
     // Runs the set-up wizard from start and hands what the user chose to
     // onDone once the wizard is closed (on whatever thread the front end

@@ -101,8 +101,7 @@ void CMultiThread::RunAction() {
         g_bOffHook = true;
         break;
     case kActionDiagnostics:
-        if (m_phone.IsSerialModem() && drv.IsOpen())
-            m_diagnosticsReport = RunDiagnostics(drv);
+        RunDiagnosticsRequest();
         break;
     case kActionStopHangUp:
         StopCall();
@@ -138,6 +137,42 @@ void CMultiThread::RunAction() {
         g_bActionPending = false;
     if (code != kActionQuiet && code != kActionSpeakerphone)
         drv.SetStopRequest(false);
+}
+
+// ---- diagnostics -----------------------------------------------------------
+
+DiagnosticsState CMultiThread::StartDiagnostics() {
+    const CCommDriver& drv = m_phone.m_driver;
+    if (g_bPaused || !m_phone.IsSerialModem() || !drv.IsOpen() || !drv.m_bInitialized)
+        return DiagnosticsState::NoModem;
+    if (m_diagnostics.Now().state == DiagnosticsState::Running)
+        return DiagnosticsState::Running;
+    // The probes would break into a call, and a request already waiting
+    // would be lost under this one.
+    if (g_bActionPending || g_bOffHook || g_bRinging || g_bCidBusy || g_bRecording || g_bPlaying ||
+        g_bHold)
+        return DiagnosticsState::Busy;
+    if (!m_diagnostics.Begin())
+        return DiagnosticsState::Running;
+    m_phone.m_driver.SetStopRequest(false);
+    RequestAction(kActionDiagnostics);
+    Wake();
+    return DiagnosticsState::Running;
+}
+
+void CMultiThread::RunDiagnosticsRequest() {
+    CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem() || !drv.IsOpen()) {
+        m_diagnostics.Finish("", true);
+        return;
+    }
+    std::string report = RunDiagnostics(drv, [this](const std::string& sSoFar) {
+        return m_diagnostics.Update(sSoFar) && !m_phone.m_bClosing && !m_bStop;
+    });
+    // The probes leave the modem at its factory settings ("&F"): without
+    // its set-up the next call would come without caller ID.
+    m_phone.Device().Open();
+    m_diagnostics.Finish(report, false);
 }
 
 // ---- recording -------------------------------------------------------------

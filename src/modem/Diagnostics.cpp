@@ -1,5 +1,7 @@
 #include "modem/Diagnostics.h"
 
+#include <cctype>
+
 namespace {
 
 constexpr const char* kProbes[] = {
@@ -49,4 +51,39 @@ std::string DiagnosticsMailto(const std::string& sReport, const std::string& sMa
     }
     body += "</pre></html>";
     return "mailto:" + sMailbox + "?subject=Modem Diagnostics&body=" + body;
+}
+
+namespace {
+
+std::string PercentEncoded(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string DiagnosticsMailtoUrl(const std::string& sReport, const std::string& sMailbox) {
+    std::string body = "<html><pre>";
+    for (char c : sReport) {
+        if (c == '&')
+            body += ' ';
+        else if (c == '\r')
+            body += "    ";
+        else
+            body += c;
+    }
+    body += "</pre></html>";
+    return "mailto:" + sMailbox + "?subject=" + PercentEncoded("Modem Diagnostics") +
+           "&body=" + PercentEncoded(body);
 }

@@ -24,3 +24,10 @@ inline constexpr const char* kSupportMailbox = "support@vorella.org";
 // "</pre></html>".
 std::string DiagnosticsMailto(const std::string& sReport,
                               const std::string& sMailbox = kSupportMailbox);
+
+// The same message as a mailto: URL a mail program can take apart: the
+// subject and body percent-encoded. The text above, unencoded, would end
+// at the first "#" of a probe (a URL's fragment) and break at every line
+// end; here "&" still arrives as a blank and CR as four.
+std::string DiagnosticsMailtoUrl(const std::string& sReport,
+                                 const std::string& sMailbox = kSupportMailbox);

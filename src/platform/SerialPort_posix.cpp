@@ -1,5 +1,6 @@
 #include "platform/SerialPort.h"
 
+#include "platform/PortHolder.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -44,6 +45,15 @@ speed_t BaudToSpeed(uint32_t baud) {
     return B0;
 }
 
+namespace {
+
+std::string InUseText(const std::string& device) {
+    std::string holder = DescribePortHolder(device);
+    return device + " is in use by " + (holder.empty() ? "another process" : holder);
+}
+
+} // namespace
+
 SerialPort::SerialPort() {
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
@@ -66,7 +76,8 @@ bool SerialPort::Open(const std::string& device, uint32_t baud, std::string* err
     }
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        *error = Errno(device.c_str());
+        // EBUSY: another program holds it exclusively (TIOCEXCL).
+        *error = errno == EBUSY ? InUseText(device) : Errno(device.c_str());
         return false;
     }
     if (!::isatty(fd)) {
@@ -77,8 +88,9 @@ bool SerialPort::Open(const std::string& device, uint32_t baud, std::string* err
     // Exclusive: TIOCEXCL keeps other (unprivileged) programs out, the lock
     // keeps out other copies of this program even when they run as root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        *error = device + ": in use by another program";
+        // Ours closed first, so that the holder named is the other one.
         ::close(fd);
+        *error = InUseText(device);
         return false;
     }
     ::ioctl(fd, TIOCEXCL);

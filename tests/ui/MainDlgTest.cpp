@@ -7,6 +7,7 @@
 
 #include "app/Brand.h"
 #include "app/CommandIds.h"
+#include "dialogs/DiagnosticsDlg.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
 #include "frontend/CoreLoop.h"
@@ -151,7 +152,19 @@ TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
     EXPECT_TRUE(frontEnd.AboutBox()->Text().startsWith("Vorella " VORELLA_VERSION "\n"));
     frontEnd.AboutBox()->close();
 
-    for (const char* text : {"&Configuration...", "D&iagnostics..."}) {
+    // The diagnostics window is built: with this worker's closed port it
+    // says there is no modem to ask.
+    MenuItem(*w, "D&iagnostics...")->trigger();
+    CDiagnosticsDlg* diagnostics = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<CDiagnosticsDlg*>(top); d && d->isVisible())
+            diagnostics = d;
+    ASSERT_NE(diagnostics, nullptr);
+    EXPECT_TRUE(diagnostics->Status().contains("No modem is open"));
+    EXPECT_EQ(OpenBox(), nullptr);
+    diagnostics->close();
+
+    for (const char* text : {"&Configuration..."}) {
         MenuItem(*w, text)->trigger();
         QMessageBox* box = OpenBox();
         ASSERT_NE(box, nullptr) << text;

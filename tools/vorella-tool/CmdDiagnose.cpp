@@ -46,7 +46,11 @@ int CmdDiagnose(const Args& args) {
         handle = drv.OpenDevice(args[0], baud);
     }
     if (handle == CCommDriver::kInvalidHandle) {
-        std::fprintf(stderr, "vorella-tool: cannot open %s\n", args[0].c_str());
+        // The port's own reason ("/dev/ttyACM0 is in use by ModemManager
+        // (pid 812)") says what to do about it.
+        const std::string reason = drv.OpenError();
+        std::fprintf(stderr, "vorella-tool: cannot open %s%s%s\n", args[0].c_str(),
+                     reason.empty() ? "" : ": ", reason.c_str());
         return 1;
     }
     std::string report = RunDiagnostics(drv);

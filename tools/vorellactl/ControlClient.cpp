@@ -4,6 +4,7 @@
 #include "platform/RuntimeFolder.h"
 #include "platform/SingleInstance.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -86,6 +87,16 @@ CtlOutcome CControlClient::Call(const CommBlockData& request, bool bReply) {
         out.reply = DecodeCommBlock(raw.data());
     }
     return out;
+}
+
+CtlOutcome CControlClient::ReadReport(std::string* report) {
+    std::vector<char> raw(CommBlock::kReport.size);
+    if (!m_block.ReadAt(CommBlock::kReport.offset, raw.data(), raw.size()))
+        return Failure(kExitFailed, "cannot read Vorella's control block");
+    // Never past the field, whether or not the zero is there.
+    auto end = std::find(raw.begin(), raw.end(), '\0');
+    report->assign(raw.begin(), end);
+    return {};
 }
 
 CtlOutcome CControlClient::Ask(const std::string& word) {

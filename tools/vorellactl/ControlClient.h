@@ -37,6 +37,9 @@ public:
     // Runs one command; with bReply the block is read back into the outcome.
     CtlOutcome Call(const CommBlockData& request, bool bReply);
 
+    // The diagnostics report a code 13 call left in the block.
+    CtlOutcome ReadReport(std::string* report);
+
     // Sends a plain request word ("show", "quit") to the instance.
     CtlOutcome Ask(const std::string& word);
 

@@ -3,7 +3,10 @@
 
 #include "app/CommBlock.h"
 #include "app/CommDll.h"
+#include "engine/DiagnosticsRun.h"
+#include "platform/TickCount.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,8 @@ namespace {
 using Args = std::vector<std::string>;
 
 constexpr uint32_t kDefaultTimeoutMs = 15000;
+// The longest a diagnostics run may take.
+constexpr uint32_t kDiagnoseMs = 120000;
 
 int Usage() {
     std::fprintf(
@@ -34,6 +39,8 @@ int Usage() {
                 "  play FILE                     play FILE through the line\n"
                 "  dial NUMBER [--speak SECONDS] dial NUMBER; with --speak keep the line for\n"
                 "                                talking and pause monitoring after SECONDS\n"
+                "  diagnose                      probe the modem and print the diagnostics\n"
+                "                                report\n"
                 "  show                          show the main window\n"
                 "  quit                          make Vorella exit\n"
                 "\n"
@@ -225,6 +232,67 @@ int CmdDial(const Args& args, uint32_t timeoutMs) {
     return Report(Run(timeoutMs, d, false));
 }
 
+// The modem's answers as a terminal may show them: line ends as the
+// terminal's, other control characters (a modem's noise) as "?".
+std::string PrintableReport(const std::string& report) {
+    std::string out;
+    for (char c : report) {
+        if (c == '\r')
+            continue;
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += (u < 0x20 && c != '\n' && c != '\t') || u == 0x7F ? '?' : c;
+    }
+    return out;
+}
+
+int CmdDiagnose(const Args& args, uint32_t timeoutMs) {
+    if (!args.empty())
+        return BadArgs("diagnose takes no arguments");
+    CControlClient client(timeoutMs);
+    CtlOutcome out = client.Connect();
+    CommBlockData d = Command(CommCommand::Diagnostics);
+    d.nParam1 = 1;
+    if (out.nExit == kExitOk)
+        out = client.Call(d, true);
+    // Fourteen probes of at most 1.5 s each, and the modem's set-up after
+    // them; the time-out is for each answer, which comes at once.
+    const uint32_t start = GetTickCount();
+    const uint32_t limit = std::max<uint32_t>(timeoutMs, kDiagnoseMs);
+    d.nParam1 = 0;
+    while (out.nExit == kExitOk &&
+           out.reply.nParam1 == static_cast<int32_t>(DiagnosticsState::Running)) {
+        if (GetTickCount() - start > limit) {
+            out.nExit = kExitNoReply;
+            out.sError = "the diagnostics did not end in time";
+            break;
+        }
+        SleepMs(200);
+        out = client.Call(d, true);
+    }
+    if (out.nExit != kExitOk)
+        return Report(out);
+    switch (static_cast<DiagnosticsState>(out.reply.nParam1)) {
+    case DiagnosticsState::Done:
+        break;
+    case DiagnosticsState::NoModem:
+        std::fprintf(stderr, "vorellactl: Vorella has no open modem to diagnose (monitoring "
+                             "is off, or the modem's port cannot be opened)\n");
+        return kExitRejected;
+    case DiagnosticsState::Busy:
+        std::fprintf(stderr, "vorellactl: the line is busy with a call; try again after it\n");
+        return kExitRejected;
+    default:
+        std::fprintf(stderr, "vorellactl: Vorella answered state %d\n", out.reply.nParam1);
+        return kExitFailed;
+    }
+    std::string report;
+    out = client.ReadReport(&report);
+    if (out.nExit != kExitOk)
+        return Report(out);
+    std::fputs(PrintableReport(report).c_str(), stdout);
+    return kExitOk;
+}
+
 int CmdShow(const Args& args, uint32_t timeoutMs) {
     if (!args.empty())
         return BadArgs("show takes no arguments");
@@ -243,9 +311,10 @@ struct CtlCommand {
 };
 
 constexpr CtlCommand kCommands[] = {
-    {"status", CmdStatus}, {"monitor", CmdMonitor}, {"record", CmdRecord}, {"stop", CmdStop},
-    {"hangup", CmdHangUp}, {"caller", CmdCaller},   {"file", CmdFile},     {"play", CmdPlay},
-    {"dial", CmdDial},     {"show", CmdShow},       {"quit", CmdQuit},
+    {"status", CmdStatus}, {"monitor", CmdMonitor}, {"record", CmdRecord},
+    {"stop", CmdStop},     {"hangup", CmdHangUp},   {"caller", CmdCaller},
+    {"file", CmdFile},     {"play", CmdPlay},       {"dial", CmdDial},
+    {"show", CmdShow},     {"quit", CmdQuit},       {"diagnose", CmdDiagnose},
 };
 
 } // namespace

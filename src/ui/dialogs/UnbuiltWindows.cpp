@@ -11,8 +11,6 @@ constexpr Unbuilt kUnbuilt[] = {
     {kCmdOptions, "The options dialog is not part of this version yet.\n\n"
                   "The settings are in vorella.ini in the program folder; "
                   "'vorella-tool settings' lists them."},
-    {kCmdDiagnostics, "The diagnostics window is not part of this version yet.\n\n"
-                      "'vorella-tool diagnose COM3' prints the modem's answers to every probe."},
     {kCmdTestPager, "The notification tests are not part of this version yet."},
     {kCmdTestMail, "The e-mail test is not part of this version yet.\n\n"
                    "'vorella-tool mail --test ADDRESS' sends a test notice."},

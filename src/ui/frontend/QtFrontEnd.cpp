@@ -5,6 +5,7 @@
 #include "app/HelpManual.h"
 #include "audio/SoundBackend.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/DiagnosticsDlg.h"
 #include "dialogs/RecGreetDlg.h"
 #include "dialogs/UnbuiltWindows.h"
 #include "engine/CallState.h"
@@ -160,11 +161,28 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
             OpenMessageBox(nullptr, error, MessageIcon::Information);
         return true;
     }
+    if (nId == kCmdDiagnostics) {
+        ShowDiagnostics();
+        return true;
+    }
     if (const char* text = UnbuiltWindowMessage(nId)) {
         OpenMessageBox(nullptr, text, MessageIcon::Information);
         return true;
     }
     return false;
+}
+
+void CQtFrontEnd::ShowDiagnostics() {
+    if (!m_pDiagnostics) {
+        if (!m_pWindow || !m_pWindow->Worker())
+            return;
+        QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
+        m_pDiagnostics = new CDiagnosticsDlg(*m_pWindow->Worker(), parent);
+        m_pDiagnostics->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pDiagnostics->show();
+    m_pDiagnostics->raise();
+    m_pDiagnostics->activateWindow();
 }
 
 void CQtFrontEnd::RecordGreeting() {
@@ -360,4 +378,10 @@ void CQtFrontEnd::ShowMessageText(const std::string& text, MessageIcon icon) {
 void CQtFrontEnd::AskYesNoText(const std::string& text, bool bDefaultYes,
                                std::function<void(bool)> onAnswer) {
     OpenYesNoBox(nullptr, text, bDefaultYes, std::move(onAnswer));
+}
+
+// The tray call-back 32002 of the port scan: the set-up runs again.
+void CQtFrontEnd::PortScanDone() {
+    if (m_pWindow)
+        m_pWindow->OnCommand(kCmdConfigure);
 }

@@ -17,6 +17,7 @@
 #include <memory>
 
 class CCoreLoop;
+class CDiagnosticsDlg;
 class CTrayIcon;
 
 class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
@@ -81,6 +82,7 @@ public:
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
+    void PortScanDone() override;
 
     // IMainDlgHost
     void Command(int nId) override;
@@ -99,6 +101,8 @@ private:
     void WakeTray();
     // "Record &Greeting...": the greeting recorder, modal.
     void RecordGreeting();
+    // "D&iagnostics...": the diagnostics window, one at a time.
+    void ShowDiagnostics();
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
@@ -108,5 +112,6 @@ private:
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
     QPointer<CMyPropertySheet> m_pWizard;
+    QPointer<CDiagnosticsDlg> m_pDiagnostics;
     bool m_bLeaving = false;
 };

@@ -96,3 +96,7 @@ void CQueuedUiBridge::AskYesNoText(const std::string& text, bool bDefaultYes,
         m_target.AskYesNoText(text, bDefaultYes, onAnswer);
     });
 }
+
+void CQueuedUiBridge::PortScanDone() {
+    Post([this] { m_target.PortScanDone(); });
+}

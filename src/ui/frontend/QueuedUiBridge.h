@@ -37,6 +37,7 @@ public:
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
+    void PortScanDone() override;
 
 private:
     // Runs call on this object's thread, later; dropped if this object is

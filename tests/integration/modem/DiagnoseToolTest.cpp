@@ -1,7 +1,17 @@
-// "vorella-tool diagnose COMn" prints the report for the modem on that port.
+// "vorella-tool diagnose COMn" prints the report for the modem on that port,
+// or says why it cannot, naming the program that holds the port.
 #include "SimFixture.h"
 
 #include "ChildProcess.h"
+#include "platform/PortHolder.h"
+#include "platform/TickCount.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +29,37 @@ TEST_F(DiagnoseTool, PrintsTheReportForAPort) {
     EXPECT_EQ(out.find('\r'), std::string::npos);
 
     EXPECT_EQ(RunProgram({tool, "diagnose", "COM250"}, 120000).nExit, 1);
+}
+
+TEST_F(DiagnoseTool, NamesTheProgramThatHoldsThePort) {
+    // A bare pty: the simulator would hold the port itself.
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slave = ::ptsname(master);
+    ASSERT_TRUE(SetComPortDevice(kPort, slave));
+    // Another modem program: it has the port open and locked.
+    pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        int fd = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0 || ::dup2(fd, 0) < 0)
+            ::_exit(127);
+        ::execlp("sleep", "sleep", "300", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string name = "sleep (pid " + std::to_string(holder) + ")";
+    const uint32_t start = GetTickCount();
+    while (DescribePortHolder(slave) != name && GetTickCount() - start < 30000)
+        SleepMs(10);
+
+    ProgramRun run = RunProgram({BuiltProgram("vorella-tool"), "diagnose", "COM5"}, 120000);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(master);
+    EXPECT_EQ(run.nExit, 1);
+    EXPECT_NE(run.err.find(slave + " is in use by " + name), std::string::npos) << run.err;
 }
 
 } // namespace

@@ -94,6 +94,36 @@ TEST_F(CommDllTest, QueriesReplyThroughTheBlock) {
     EXPECT_EQ(Read().nParam1, -5);
 }
 
+TEST_F(CommDllTest, TheDiagnosticsReportFillsTheRestOfTheBlockAndNoMore) {
+    auto report = [&] {
+        std::vector<char> raw(CommBlock::kReport.size);
+        EXPECT_TRUE(client.ReadAt(CommBlock::kReport.offset, raw.data(), raw.size()));
+        return std::string(raw.data(), strnlen(raw.data(), raw.size()));
+    };
+    fake.diagnostics = {DiagnosticsState::Running, "Diagnostics for X\r\n"};
+    CommBlockData q = Code(13);
+    q.nParam1 = 1;
+    q.sName = "kept";
+    ASSERT_EQ(Send(q), CommResult::Done);
+    EXPECT_EQ(Read().nParam1, 1);
+    EXPECT_EQ(Read().sName, "kept") << "the fields stay as they were";
+    EXPECT_EQ(report(), "Diagnostics for X\r\n");
+
+    // A modem that talks too much: the report is cut at the block's end,
+    // its zero kept inside.
+    fake.diagnostics = {DiagnosticsState::Done, std::string(CommBlock::kSize, 'A')};
+    ASSERT_EQ(Send(Code(13)), CommResult::Done);
+    EXPECT_EQ(Read().nParam1, 2);
+    EXPECT_EQ(report(), std::string(CommBlock::MaxChars(CommBlock::kReport), 'A'));
+
+    fake.diagnostics = {DiagnosticsState::NoModem, ""};
+    ASSERT_EQ(Send(Code(13)), CommResult::Done);
+    EXPECT_EQ(Read().nParam1, 0);
+    EXPECT_EQ(report(), "");
+    EXPECT_EQ(fake.log, (std::vector<std::string>{"diagnostics start", "diagnostics poll",
+                                                  "diagnostics poll"}));
+}
+
 TEST_F(CommDllTest, SpeakTimeIsAPositiveBoundedCount) {
     struct Case {
         const char* text;
@@ -121,7 +151,7 @@ TEST_F(CommDllTest, SpeakTimeIsAPositiveBoundedCount) {
 
 TEST_F(CommDllTest, HostileBlocksChangeNothingAndCrashNothing) {
     // Unknown codes: nothing done, block left as it was.
-    for (int code : {13, -1, 1000, INT32_MIN}) {
+    for (int code : {14, -1, 1000, INT32_MIN}) {
         CommBlockData d = Code(code);
         d.nParam1 = 42;
         EXPECT_EQ(Send(d), CommResult::UnknownCode) << code;

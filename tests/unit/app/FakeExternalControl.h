@@ -19,7 +19,13 @@ public:
     // Called with every log line as it is added (the test server writes them out).
     std::function<void(const std::string&)> onAction;
 
+    DiagnosticsProgress diagnostics;
+
     bool IsMonitoring() override { return bMonitoring; }
+    DiagnosticsProgress Diagnostics(bool bStart) override {
+        Log(bStart ? "diagnostics start" : "diagnostics poll");
+        return diagnostics;
+    }
     void SetMonitoring(bool bOn) override {
         bMonitoring = bOn;
         Log(bOn ? "monitor on" : "monitor off");

@@ -125,6 +125,10 @@ TEST(Diagnostics, MailToForm) {
     EXPECT_EQ(DiagnosticsMailto("A&B\r\nC", "help@example.org"),
               "mailto:help@example.org?subject=Modem Diagnostics&body="
               "<html><pre>A%20B    \nC</pre></html>");
+    // As a URL: "#" and line ends encoded, "&" still arriving as a blank.
+    EXPECT_EQ(DiagnosticsMailtoUrl("A&B\r\n#C", "help@example.org"),
+              "mailto:help@example.org?subject=Modem%20Diagnostics&body="
+              "%3Chtml%3E%3Cpre%3EA%20B%20%20%20%20%0A%23C%3C%2Fpre%3E%3C%2Fhtml%3E");
     auto probes = DiagnosticProbes();
     ASSERT_EQ(probes.size(), 14u);
     EXPECT_STREQ(probes.front(), "&FE1");
