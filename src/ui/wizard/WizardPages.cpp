@@ -1,5 +1,7 @@
 #include "wizard/WizardPages.h"
 
+#include "app/HelpManual.h"
+
 #include "engine/SetupChoice.h"
 #include "frontend/MessageBoxes.h"
 #include "platform/Strings.h"
@@ -7,13 +9,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QRadioButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,8 +26,7 @@ QLabel* Text(const QString& text, QWidget* parent) {
     return label;
 }
 
-// The manual is installed beside the program: <prefix>/share/doc/vorella/.
-constexpr const char* kManualFolder = "/../share/doc/vorella/";
+// The manual's page on the ways of reaching the line.
 constexpr const char* kDifferenceTopic = "faq/tapivscom.html";
 
 struct KindChoice {
@@ -122,28 +118,10 @@ void CMyPropertyPage01::SetKind(int nKind) {
         m_pKinds->button(kKindSerialModem)->setChecked(true);
 }
 
-QString CMyPropertyPage01::DifferenceTopic() {
-    const QString path =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1String(kManualFolder) +
-                        QLatin1String(kDifferenceTopic));
-    return QFileInfo::exists(path) ? path : QString();
-}
-
 void CMyPropertyPage01::OpenDifference() {
-    const QString topic = DifferenceTopic();
-    if (topic.isEmpty()) {
-        OpenMessageBox(this,
-                       tr("The user manual is not installed, so its page on the access methods "
-                          "cannot be shown. It is looked for in %1.")
-                           .arg(QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                                                QLatin1String(kManualFolder)))
-                           .toStdString(),
-                       MessageIcon::Information);
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(topic)))
-        OpenMessageBox(this, tr("No program could open %1.").arg(topic).toStdString(),
-                       MessageIcon::Error);
+    const std::string problem = OpenManualPage(kDifferenceTopic);
+    if (!problem.empty())
+        OpenMessageBox(this, problem, MessageIcon::Information);
 }
 
 CMyPropertyPage02::CMyPropertyPage02(int nLine, QWidget* parent)

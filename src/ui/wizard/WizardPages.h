@@ -39,7 +39,6 @@ public:
     QLabel* DifferenceLink() const { return m_pLink; }
 
     // The manual's page on the choices, "" when the manual is not installed.
-    static QString DifferenceTopic();
 
 private:
     void OpenDifference();
