@@ -47,14 +47,14 @@ void TouchFile(const std::string& path) {
 }
 
 void CMultiThread::RunAction() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     const int32_t code = g_nAction.load();
     const ActionInfo* info = FindAction(code);
     if (!info) {
         // Codes that do nothing still use up the request.
         if (code != kActionQuiet)
             g_bActionPending = false;
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
         return;
     }
     Log(std::string("Action: ") + info->name + "\n");
@@ -101,8 +101,9 @@ void CMultiThread::RunAction() {
         g_bOffHook = true;
         break;
     case kActionDiagnostics:
-        if (m_phone.IsSerialModem() && drv.IsOpen())
-            m_diagnosticsReport = RunDiagnostics(drv);
+        // The diagnostics probes are AT commands: the modem's alone.
+        if (ISerialModemExtras* modem = dev.SerialExtras(); modem && dev.IsOpen())
+            m_diagnosticsReport = RunDiagnostics(modem->Driver());
         break;
     case kActionStopHangUp:
         StopCall();
@@ -112,7 +113,7 @@ void CMultiThread::RunAction() {
         RecordCall(kRecordHandset);
         break;
     case kActionStop:
-        drv.SetStopRequest(true);
+        dev.SetStopRequest(true);
         break;
     case kActionAltGreeting:
         PlayAltGreeting();
@@ -137,7 +138,7 @@ void CMultiThread::RunAction() {
     if (info->bDispatcherClears)
         g_bActionPending = false;
     if (code != kActionQuiet && code != kActionSpeakerphone)
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
 }
 
 // ---- recording -------------------------------------------------------------
@@ -194,29 +195,29 @@ std::string CMultiThread::StartCallFile() {
 
 void CMultiThread::RecordCall(int mode) {
     (void)mode; // both modes record alike; they differ in who asked
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     m_phone.m_bEnhancedHold = false;
     const std::string file = StartCallFile();
 
-    if (m_phone.IsSerialModem()) {
-        if (!drv.IsOpen())
-            m_phone.Device().Open();
-        if (!drv.m_bInitialized && drv.IsOpen())
-            static_cast<void>(m_phone.Device().Open());
-        if (!g_bOffHook || !drv.m_bVoiceMode)
-            m_phone.Device().GoOffHook();
+    if (ISerialModemExtras* modem = dev.SerialExtras()) {
+        if (!dev.IsOpen())
+            dev.Open();
+        if (dev.IsOpen() && !dev.IsReady())
+            static_cast<void>(dev.Open());
+        if (!g_bOffHook || !dev.InVoiceMode())
+            dev.GoOffHook();
         else if (m_phone.fKestrixCustomization)
-            drv.AnswerVoice(); // the customised set-up repeats it for every recording
+            modem->Driver().AnswerVoice(); // the customised set-up repeats it for every recording
         g_bOffHook = true;
         m_ui.SetCallBusy(true);
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
         ModemRecordResult r = m_phone.RecordFromModem(
             file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
         m_bLastRecordSilence = r.bSilence;
     } else {
         // No driver for this device kind in this build.
-        m_phone.SetStatusText(DeviceKindName(m_phone.Device().Kind()) + ": not available");
+        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
     }
     g_bRecording = false;
 
@@ -227,7 +228,7 @@ void CMultiThread::RecordCall(int mode) {
     if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
         StopCall();
     g_bActionPending = false;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     {
         // Known before the index shows the call, so whoever sees the record
         // also finds its file here.
@@ -246,9 +247,8 @@ void CMultiThread::RecordCall(int mode) {
 void CMultiThread::HandOffFax() {
     if (!m_phone.IsSerialModem())
         return; // a telephony line hands calls over through its own driver
-    CCommDriver& drv = m_phone.m_driver;
     Log("Fax:\n");
-    drv.Close(false); // released as it is, for the fax program
+    m_phone.Device().Close(false); // released as it is, for the fax program
     g_bOffHook = false;
     std::string error;
     auto argv = BuildCommand(m_phone.sFaxAppName, m_phone.sFaxParam, &error);
@@ -269,7 +269,7 @@ void CMultiThread::HandOffFax() {
 void CMultiThread::Dial() {
     if (g_bDialing.exchange(true))
         return;
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     std::string number;
     {
         std::lock_guard lock(m_fieldMutex);
@@ -286,14 +286,15 @@ void CMultiThread::Dial() {
         OpenDevice();
     }
     g_bHangUpRequest = false;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     int result = kResultError;
-    if (m_phone.IsSerialModem()) {
-        if (!drv.IsOpen())
-            m_phone.Device().Open();
-        if (drv.IsOpen() && !g_bOffHook && !drv.m_bVoiceMode && !m_phone.bCompatibleDial)
+    if (ISerialModemExtras* modem = dev.SerialExtras()) {
+        CCommDriver& drv = modem->Driver();
+        if (!dev.IsOpen())
+            dev.Open();
+        if (dev.IsOpen() && !g_bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
             drv.InitVoice();
-        if (!drv.IsOpen()) {
+        if (!dev.IsOpen()) {
             m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
             g_bActionPending = false;
             g_bDialing = false;
@@ -313,14 +314,14 @@ void CMultiThread::Dial() {
     std::string dialled = PrepareDialNumber(number, ds);
     g_curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
     const bool bWasOffHook = g_bOffHook;
-    result = m_phone.Device().Dial(dialled, bWasOffHook);
+    result = dev.Dial(dialled, bWasOffHook);
     g_bCidReceived = true;
     g_bOffHook = true;
     m_nLastDialResult = result;
     const DialResultInfo& info = LookupDialResult(result);
     m_phone.SetStatusText(DialStatusText(result));
     if (info.bRaiseStop)
-        drv.SetStopRequest(true);
+        dev.SetStopRequest(true);
     g_bCidReceived = info.bConnected;
     g_bActionPending = false;
     if (info.bConnected && m_phone.bKeepSpeaker)
