@@ -5,7 +5,8 @@
 #   - a lower layer never includes a higher one, and no library links one.
 # Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
 # audio and calllog build on platform and config only; notify on those and
-# calllog (its mail carries the call record); the engine uses all of them.
+# calllog (its mail carries the call record); the telephony layer (tapi) on
+# platform only; the engine uses all of them.
 #
 #   cmake -DROOT=<source tree> -P CheckLayers.cmake
 #   cmake -DSELFTEST=<scratch folder> -P CheckLayers.cmake
@@ -13,15 +14,16 @@
 # every break to be found, so a checker that finds nothing cannot pass.
 cmake_minimum_required(VERSION 3.20)
 
-set(kLayers platform config modem audio calllog notify engine app ui)
+set(kLayers platform config modem audio calllog notify tapi engine app ui)
 set(kUses_platform platform)
 set(kUses_config platform config)
 set(kUses_modem platform config modem)
 set(kUses_audio platform config audio)
 set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
-set(kUses_engine platform config modem audio calllog notify engine)
-set(kUses_app platform config modem audio calllog notify engine app)
+set(kUses_tapi platform tapi)
+set(kUses_engine platform config modem audio calllog notify tapi engine)
+set(kUses_app platform config modem audio calllog notify tapi engine app)
 set(kUses_ui ${kLayers})
 
 # Appends "file: what" to the list named by out_var for every break in root.
