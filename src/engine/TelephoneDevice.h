@@ -108,6 +108,10 @@ public:
     // Dials number; the AT engine's result code (1 OK ... -4 no dial tone).
     virtual int Dial(const std::string& number, bool bStayOffHook) = 0;
 
+    // Where a device whose events come on its own threads (a telephony
+    // line) posts them: the worker's thread messages. An empty sink stops it.
+    virtual void SetEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)>) {}
+
     // The serial modem's own extras; nullptr on every other device.
     virtual ISerialModemExtras* SerialExtras() { return nullptr; }
 };

@@ -30,6 +30,7 @@
 namespace {
 
 constexpr int kStrModemNotFound = 104;
+constexpr int kStrNoWaveIn = 169;
 
 // The recording's length in whole seconds, from the file itself.
 int WaveSeconds(const std::string& path) {
@@ -215,6 +216,20 @@ void CMultiThread::RecordCall(int mode) {
             file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
         m_bLastRecordSilence = r.bSilence;
+    } else if (dev.IsOpen()) {
+        // A telephony line: its call's sound device is recorded.
+        GoOffHook();
+        dev.SetStopRequest(false);
+        g_bRecording = true;
+        RecordResult r = dev.Record(file, kNoLimitAboveMs + 1,
+                                    [this](int ch) { return EventEndsRecording(ch); });
+        m_nLastRecordKey = r.nKey;
+        m_bLastRecordSilence = r.bSilence;
+        if (!r.bOpened) {
+            // No call, or no sound device for it: nothing was recorded.
+            m_ui.ShowMessage(kStrNoWaveIn, MessageIcon::Exclamation);
+            m_ui.SetCallBusy(false);
+        }
     } else {
         // No driver for this device kind in this build.
         m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
