@@ -108,6 +108,12 @@ public:
     // Dials number; the AT engine's result code (1 OK ... -4 no dial tone).
     virtual int Dial(const std::string& number, bool bStayOffHook) = 0;
 
+    // Hands the current call to another program, as fax (bFax) or as modem
+    // data: to sTarget ("\"program\" parameters") when given, else to
+    // whichever program takes that kind of call. False when the device
+    // cannot hand a call over (the modem releases its port instead).
+    virtual bool HandOffCall(bool /*bFax*/, const std::string& /*sTarget*/) { return false; }
+
     // Where a device whose events come on its own threads (a telephony
     // line) posts them: the worker's thread messages. An empty sink stops it.
     virtual void SetEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)>) {}

@@ -241,3 +241,16 @@ int CTelephonyLineDevice::Dial(const std::string& number, bool bStayOffHook) {
         line->GenerateDigits(number);
     return line->HasCall() ? 1 : -1;
 }
+
+bool CTelephonyLineDevice::HandOffCall(bool bFax, const std::string& sTarget) {
+    CMyLine* line = m_pTapi->Line();
+    if (!line || !line->HasCall())
+        return false;
+    const uint32_t dwMedia = bFax ? kMediaG3Fax : kMediaDataModem;
+    SetLastEvent(255);
+    line->SetMediaMode(dwMedia);
+    SetLastEvent(0);
+    const TapiResult r = sTarget.empty() ? line->Handoff("", dwMedia) : line->Handoff(sTarget, 0);
+    m_phone.Trace(StrPrintf("lineHandoff, rc=0x%lx\n", static_cast<unsigned long>(static_cast<uint32_t>(r))));
+    return r == 0;
+}

@@ -56,6 +56,10 @@ public:
     // Places a call (no call yet), dials (on-hook) or sends the digits as
     // tones (off-hook); 1 when the line then has a call, else -1.
     int Dial(const std::string& number, bool bStayOffHook) override;
+    // Switches the call's media mode (the last event is 255 meanwhile, so
+    // the media change it causes is not taken for a new event), then hands
+    // it over.
+    bool HandOffCall(bool bFax, const std::string& sTarget) override;
     void SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) override;
 
     CMyTapi& Tapi() { return *m_pTapi; }

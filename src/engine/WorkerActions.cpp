@@ -19,6 +19,7 @@
 #include "modem/ResultCodes.h"
 #include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
+#include "platform/TextUtil.h"
 #include "platform/Strings.h"
 #include "platform/TickCount.h"
 
@@ -260,8 +261,16 @@ void CMultiThread::RecordCall(int mode) {
 // ---- external actions ------------------------------------------------------
 
 void CMultiThread::HandOffFax() {
-    if (!m_phone.IsSerialModem())
-        return; // a telephony line hands calls over through its own driver
+    if (!m_phone.IsSerialModem()) {
+        // A telephony line hands the call itself over; the program gets the
+        // call, not the device.
+        const std::string target =
+            m_phone.sFaxAppName.empty()
+                ? std::string()
+                : StrPrintf("\"%s\" %s", m_phone.sFaxAppName.c_str(), m_phone.sFaxParam.c_str());
+        m_phone.Device().HandOffCall(true, target);
+        return;
+    }
     Log("Fax:\n");
     m_phone.Device().Close(false); // released as it is, for the fax program
     g_bOffHook = false;

@@ -102,6 +102,11 @@ void CMultiThread::OnEvent(int ch) {
         if (m_phone.bFax)
             HandOffFax();
         break;
+    case 'f':
+        // A data call: only a telephony line can hand it over.
+        if (!m_phone.IsSerialModem())
+            dev.HandOffCall(false, "");
+        break;
     default:
         break;
     }

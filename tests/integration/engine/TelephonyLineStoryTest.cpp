@@ -92,3 +92,27 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
+    phone->nAction = 0; // the user takes the calls
+    phone->bFax = true;
+    phone->sFaxAppName = "faxprog";
+    phone->sFaxParam = "-r";
+    StartOnLine();
+    const uint32_t hCall = line->OfferCall(0);
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || UiSaid("ring: 1"); }));
+    Request(kActionTalk);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
+    // The far end is a fax machine: the call goes to the fax program.
+    line->SendMediaMode(hCall, kMediaG3Fax);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Handoff 0x0 \"faxprog\" -r"); }));
+    EXPECT_TRUE(line->Did("SetMediaMode 0x20"));
+    // A modem calling is handed to whichever program takes data calls.
+    line->SendMediaMode(hCall, kMediaDataModem);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Handoff 0x10 "); }));
+    EXPECT_TRUE(line->Did("SetMediaMode 0x10"));
+}
+
+} // namespace
