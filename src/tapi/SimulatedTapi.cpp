@@ -10,11 +10,11 @@ namespace {
 constexpr uint32_t kLineHandleBase = 0x100;
 } // namespace
 
-CSimulatedTapi::CSimulatedTapi() : CSimulatedTapi(std::vector<LineSpec>{LineSpec{"Simulated line"}}) {}
+CSimulatedTapi::CSimulatedTapi() : CSimulatedTapi(std::vector<LineScript>{LineScript{"Simulated line"}}) {}
 
-CSimulatedTapi::CSimulatedTapi(std::vector<LineSpec> lines) {
-    for (LineSpec& spec : lines)
-        m_lines.push_back(Line{std::move(spec)});
+CSimulatedTapi::CSimulatedTapi(std::vector<LineScript> lines) {
+    for (LineScript& script : lines)
+        m_lines.push_back(Line{std::move(script)});
 }
 
 void CSimulatedTapi::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p2) {
@@ -200,10 +200,10 @@ TapiResult CSimulatedTapi::NegotiateApiVersion(uint32_t dwDeviceID, uint32_t dwL
 
 TapiResult CSimulatedTapi::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps* pCaps) {
     std::lock_guard lock(m_mutex);
-    if (dwDeviceID >= m_lines.size() || !m_lines[dwDeviceID].spec.bCapsReadable)
+    if (dwDeviceID >= m_lines.size() || !m_lines[dwDeviceID].script.bCapsReadable)
         return kTapiErrNoDevice;
-    pCaps->sLineName = m_lines[dwDeviceID].spec.sName;
-    pCaps->dwMediaModes = m_lines[dwDeviceID].spec.dwMediaModes;
+    pCaps->sLineName = m_lines[dwDeviceID].script.sName;
+    pCaps->dwMediaModes = m_lines[dwDeviceID].script.dwMediaModes;
     pCaps->dwNumAddresses = 1;
     return 0;
 }
@@ -229,7 +229,7 @@ TapiResult CSimulatedTapi::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstanc
         return kTapiErrNoDevice;
     Line& l = m_lines[dwDeviceID];
     Note(StrPrintf("Open %u media 0x%x", dwDeviceID, dwMediaModes));
-    if ((dwMediaModes & kMediaInteractiveVoice) && l.spec.bRefusesVoice)
+    if ((dwMediaModes & kMediaInteractiveVoice) && l.script.bRefusesVoice)
         return kTapiErrInvalMediaMode;
     l.hLine = dwDeviceID + kLineHandleBase;
     l.dwCallback = dwCallbackInstance;

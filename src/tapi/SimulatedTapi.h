@@ -18,7 +18,7 @@
 
 class CSimulatedTapi : public ITapiProvider {
 public:
-    struct LineSpec {
+    struct LineScript {
         std::string sName;
         uint32_t dwMediaModes = kMediaInteractiveVoice;
         bool bCapsReadable = true;
@@ -32,7 +32,7 @@ public:
 
     // One voice line, "Simulated line".
     CSimulatedTapi();
-    explicit CSimulatedTapi(std::vector<LineSpec> lines);
+    explicit CSimulatedTapi(std::vector<LineScript> lines);
 
     // ---- the script (any thread) ------------------------------------------
     // A call offered on line dwDevice (ring, new call, offering); its handle.
@@ -91,7 +91,7 @@ public:
 
 private:
     struct Line {
-        LineSpec spec;
+        LineScript script;
         uint32_t hLine = 0;
         uintptr_t dwCallback = 0;
     };

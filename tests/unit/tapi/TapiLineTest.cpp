@@ -12,7 +12,7 @@ namespace {
 
 class TapiLine : public ::testing::Test {
 protected:
-    void Start(std::vector<CSimulatedTapi::LineSpec> lines = {{"Line A"}}) {
+    void Start(std::vector<CSimulatedTapi::LineScript> lines = {{"Line A"}}) {
         sim = std::make_unique<CSimulatedTapi>(std::move(lines));
         tapi = std::make_unique<CMyTapi>(*sim, posted.Link());
         ASSERT_TRUE(tapi->Start());
@@ -77,7 +77,7 @@ TEST_F(TapiLine, ListsVoiceAndModemLinesByName) {
 }
 
 TEST_F(TapiLine, NoLineDevicesMeansNoTelephonyLayer) {
-    sim = std::make_unique<CSimulatedTapi>(std::vector<CSimulatedTapi::LineSpec>{});
+    sim = std::make_unique<CSimulatedTapi>(std::vector<CSimulatedTapi::LineScript>{});
     tapi = std::make_unique<CMyTapi>(*sim, posted.Link());
     EXPECT_FALSE(tapi->Start());
     EXPECT_FALSE(tapi->IsAvailable());
