@@ -226,6 +226,10 @@ void CMultiThread::StepFailed(const std::string& what) {
 // nothing else runs.
 void CMultiThread::RunPendingAction() {
     m_bRearm = true;
+    // Only the modem has a speakerphone: on another device a wish for one
+    // would hold every request back for a loop that never runs.
+    if (g_bSpeakerphone && !m_phone.Device().SerialExtras())
+        g_bSpeakerphone = false;
     if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
         RunAction();
     SleepQuantum();

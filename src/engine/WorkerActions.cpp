@@ -348,7 +348,8 @@ void CMultiThread::Dial() {
         dev.SetStopRequest(true);
     g_bCidReceived = info.bConnected;
     g_bActionPending = false;
-    if (info.bConnected && m_phone.bKeepSpeaker)
+    // The speakerphone is the modem's; on another device the call is a talk.
+    if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
         g_bSpeakerphone = true;
     if (!g_bHangUpRequest && info.bConnected) {
         if (!m_phone.bCompatibleDial && !g_bSpeakerphone)

@@ -6,6 +6,7 @@
 
 #include "audio/SoundBackend.h"
 #include "engine/TelephonyLineDevice.h"
+#include "platform/TextUtil.h"
 #include "tapi/SimulatedTapi.h"
 
 #include <cmath>
@@ -113,6 +114,25 @@ TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
     line->SendMediaMode(hCall, kMediaDataModem);
     ASSERT_TRUE(WaitFor([&] { return line->Did("Handoff 0x10 "); }));
     EXPECT_TRUE(line->Did("SetMediaMode 0x10"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp) {
+    phone->bRecordOriginated = false;
+    StartOnLine();
+    worker->SetDialNumber("0301234567");
+    worker->PostThreadMessage(kMsgDial);
+    ASSERT_TRUE(WaitFor([&] { return worker->LastDialResult() == 1; }));
+    EXPECT_TRUE(line->Did("MakeCall 0301234567"));
+    const uint32_t hCall = line->LastPlacedCall();
+    ASSERT_TRUE(WaitFor([&] { return line->CallState(hCall) == kCallConnected; }));
+    EXPECT_TRUE(g_bOffHook);
+    Request(kActionStopHangUp);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate " + StrPrintf("0x%x", hCall)); }));
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook.load(); }));
 }
 
 } // namespace
