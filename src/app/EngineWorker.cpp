@@ -45,8 +45,9 @@ bool CEngineWorker::NeedsSetup() const {
 }
 
 uint32_t CEngineWorker::TimeoutDefault() const {
-    return m_pPhone->m_driver.dwTimeoutDefault > 0
-               ? static_cast<uint32_t>(m_pPhone->m_driver.dwTimeoutDefault)
+    const int nTimeout = m_pPhone->DriverSettings().dwTimeoutDefault;
+    return nTimeout > 0
+               ? static_cast<uint32_t>(nTimeout)
                : 1u;
 }
 
@@ -84,8 +85,7 @@ bool CEngineWorker::IsBusy() const {
 }
 
 bool CEngineWorker::IsReady() const {
-    return m_pPhone->Device().IsOpen() &&
-           (!m_pPhone->IsSerialModem() || m_pPhone->m_driver.m_bInitialized);
+    return m_pPhone->Device().IsReady();
 }
 
 bool CEngineWorker::IsCallActive() const {
@@ -93,7 +93,7 @@ bool CEngineWorker::IsCallActive() const {
 }
 
 void CEngineWorker::SetStopRequest(bool bStop) {
-    m_pPhone->m_driver.SetStopRequest(bStop);
+    m_pPhone->Device().SetStopRequest(bStop);
 }
 
 void CEngineWorker::SetExitRequest() {
@@ -118,13 +118,13 @@ void CEngineWorker::StopCall() {
         m_pPhone->m_dwFaxDeadline.compare_exchange_strong(deadline, now ? now : 1);
     }
     g_bHangUpRequest = true;
-    m_pPhone->m_driver.SetStopRequest(true);
+    m_pPhone->Device().SetStopRequest(true);
     m_pThread->Wake();
 }
 
 void CEngineWorker::StopRecording() {
     g_bRecording = false;
-    m_pPhone->m_driver.SetStopRequest(true);
+    m_pPhone->Device().SetStopRequest(true);
     m_pThread->Wake();
 }
 

@@ -10,11 +10,11 @@ bool CEngineGreetingLine::IsReady() const {
 }
 
 int CEngineGreetingLine::LineSelection() const {
-    return m_worker.Phone().m_driver.nLineSelection;
+    return m_worker.Phone().DriverSettings().nLineSelection;
 }
 
 void CEngineGreetingLine::SetLineSelection(int nSource) {
-    m_worker.Phone().m_driver.nLineSelection = nSource;
+    m_worker.Phone().DriverSettings().nLineSelection = nSource;
 }
 
 void CEngineGreetingLine::SetPlayFile(const std::string& sFile) {
@@ -22,7 +22,7 @@ void CEngineGreetingLine::SetPlayFile(const std::string& sFile) {
 }
 
 void CEngineGreetingLine::RequestAction(int32_t nAction) {
-    m_worker.Phone().m_driver.SetStopRequest(false);
+    m_worker.Phone().Device().SetStopRequest(false);
     ::RequestAction(nAction);
     m_worker.Wake();
 }

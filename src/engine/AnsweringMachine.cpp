@@ -33,14 +33,14 @@ std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
 }
 
 void CMultiThread::AutoAnswer() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     m_bAnswering = true;
     {
         std::lock_guard lock(m_fieldMutex);
         m_sFile.clear();
         m_sFile2.clear();
     }
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     g_bRinging = false;
     Log("Autoanswer:\n");
     if (!g_bOffHook)
@@ -48,11 +48,11 @@ void CMultiThread::AutoAnswer() {
     g_bOffHook = true;
     std::string greeting = CallerGreeting(m_phone.sWaveGreet);
     int ev = -1;
-    if (m_phone.IsSerialModem() && Readable(greeting))
-        ev = m_phone.PlayFile(greeting, true);
+    if (Readable(greeting))
+        ev = dev.PlayFile(greeting, true);
     m_nLastPlayEvent = ev;
     if (ev >= 0)
-        drv.SetStopRequest(false); // raised by the play for the event that ended it
+        dev.SetStopRequest(false); // raised by the play for the event that ended it
     if (ev == 'b' || ev == 'd') {
         // The caller hung up during the greeting: no message, but the call
         // and its caller ID are logged all the same.
@@ -74,7 +74,7 @@ void CMultiThread::AutoAnswer() {
     // The user stopped the call, or monitoring, while the caller heard the
     // greeting: that stop ends the answer; the message recording must not
     // swallow it.
-    if (drv.StopRequested() || g_bPaused) {
+    if (dev.StopRequested() || g_bPaused) {
         m_bAnswering = false;
         return;
     }
@@ -89,8 +89,7 @@ void CMultiThread::AutoAnswer() {
 // the call with the machine (a key without an action, the alternative
 // greeting); false when it stopped, held, hung up or recorded the call.
 bool CMultiThread::RunGreetingKey(int ch) {
-    CCommDriver& drv = m_phone.m_driver;
-    const KeyAction k = LookupKeyAction(ch, drv.m_dtmf);
+    const KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
     const bool bStop = k.bRuns && k.nAction == kActionStop; // the caller ends the answer
     const std::string before = LastRecording();
     // The answer request is being served: left pending, the key's action
@@ -103,7 +102,7 @@ bool CMultiThread::RunGreetingKey(int ch) {
     if (bStop || LastRecording() != before)
         return false;
     return g_bOffHook && !g_bHangUpRequest && !g_bTalking && !g_bHold && !g_bSpeakerphone &&
-           !drv.StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;
+           !m_phone.Device().StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;
 }
 
 // A call answered but left without a message gets its index line (with an
@@ -113,7 +112,7 @@ void CMultiThread::StoreCallWithoutMessage() {
     const std::string file = StartCallFile();
     CWaveFile wav;
     const uint32_t rate = static_cast<uint32_t>(
-        std::clamp(m_phone.m_driver.nCompressionSampleRate, 4000, 48000));
+        std::clamp(m_phone.Profile().nCompressionSampleRate, 4000, 48000));
     if (!wav.Create(file, PcmFormat(rate)) || !wav.CloseWrite())
         Log("Call without message: " + wav.LastError() + "\n");
     SetCurrentFile(file);
@@ -121,17 +120,17 @@ void CMultiThread::StoreCallWithoutMessage() {
 }
 
 void CMultiThread::PlayAltGreeting() {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.SetStopRequest(false);
+    ITelephoneDevice& dev = m_phone.Device();
+    dev.SetStopRequest(false);
     Log("Play alt greeting:\n");
     std::string file = CallerGreeting(m_phone.sWaveAltGreet);
-    if (!m_phone.IsSerialModem())
+    if (!dev.IsAvailable())
         return;
     if (!g_bOffHook)
         GoOffHook();
     g_bOffHook = true;
     if (Readable(file))
-        m_nLastPlayEvent = m_phone.PlayFile(file, true);
+        m_nLastPlayEvent = dev.PlayFile(file, true);
 }
 
 void CMultiThread::PlayFileToLine() {
@@ -146,13 +145,12 @@ void CMultiThread::PlayFileToLine() {
     }
     if (!g_bOffHook)
         GoOffHook();
-    if (m_phone.IsSerialModem())
-        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
+    m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
     SetPlayFile("");
     if (!g_bTalking && !g_bHold)
         StopCall();
     g_bActionPending = false;
-    m_phone.m_driver.SetStopRequest(false);
+    m_phone.Device().SetStopRequest(false);
 }
 
 void CMultiThread::PlayGreetingToLine() {
@@ -163,8 +161,8 @@ void CMultiThread::PlayGreetingToLine() {
     }
     if (!g_bOffHook)
         GoOffHook();
-    if (m_phone.IsSerialModem() && Readable(ProgramFile(file)))
-        m_nLastPlayEvent = m_phone.PlayFile(ProgramFile(file), true);
+    if (Readable(ProgramFile(file)))
+        m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), true);
     if (!g_bTalking && !g_bHold)
         StopCall();
     g_bActionPending = false;
@@ -176,26 +174,27 @@ void CMultiThread::RecordGreeting(bool bFromLine) {
         std::lock_guard lock(m_fieldMutex);
         file = ProgramFile(m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile);
     }
-    CCommDriver& drv = m_phone.m_driver;
-    const uint64_t maxMs = static_cast<uint64_t>(std::max(drv.dwInactiveTimer, 1000));
-    if (bFromLine && m_phone.IsSerialModem()) {
+    ITelephoneDevice& dev = m_phone.Device();
+    const uint64_t maxMs =
+        static_cast<uint64_t>(std::max(m_phone.DriverSettings().dwInactiveTimer, 1000));
+    if (bFromLine && dev.IsAvailable()) {
         if (!g_bOffHook)
-            m_phone.Device().GoOffHook();
+            dev.GoOffHook();
         g_bOffHook = true;
         const bool agc = m_phone.bSoftAGC;
         m_phone.bSoftAGC = false;
-        m_phone.RecordFromModem(file, maxMs);
+        dev.Record(file, maxMs, {});
         m_phone.bSoftAGC = agc;
     } else if (!bFromLine) {
         // The sound card: the audio library's recorder writes the file.
         CRecThread rec;
         CRecThread::Setup setup;
         setup.sFile = file;
-        setup.nSampleRate = static_cast<uint32_t>(drv.nCompressionSampleRate);
+        setup.nSampleRate = static_cast<uint32_t>(m_phone.Profile().nCompressionSampleRate);
         setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
         rec.Start(setup);
         while (!rec.WaitFinished(10)) {
-            if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+            if (dev.StopRequested() || m_bStop || g_bShuttingDown)
                 rec.Stop();
             PumpMessages();
         }
@@ -206,30 +205,30 @@ void CMultiThread::RecordGreeting(bool bFromLine) {
 }
 
 void CMultiThread::PlayHoldMusic() {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.SetStopRequest(false);
+    ITelephoneDevice& dev = m_phone.Device();
+    dev.SetStopRequest(false);
     if (!g_bOffHook)
         GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
     bool bPlayed = false;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && m_phone.IsSerialModem() &&
-           drv.IsOpen()) {
-        int ev = m_phone.PlayFile(file, true);
+    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && dev.IsOpen()) {
+        m_phone.m_nPlayedSamples = 0;
+        int ev = dev.PlayFile(file, true);
         if (m_phone.m_nPlayedSamples > 0)
             bPlayed = true;
-        else if (ev <= 0 && g_bHold && !drv.StopRequested())
+        else if (ev <= 0 && g_bHold && !dev.StopRequested())
             break; // nothing of it could be played: the modem refused, or the file is no sound
         if (ev < 0 && !g_bHold)
             break;
         if (ev < 0)
-            drv.SetStopRequest(false);
+            dev.SetStopRequest(false);
         else if (ev == 'b' || ev == 'd') {
             // The caller gave up waiting.
             g_bHold = false;
             StopCall();
             break;
         } else {
-            drv.SetStopRequest(false);
+            dev.SetStopRequest(false);
         }
         PumpMessages();
     }
@@ -239,11 +238,11 @@ void CMultiThread::PlayHoldMusic() {
         g_bHold = false;
     }
     StopSound();
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
 }
 
 void CMultiThread::EnhancedHold() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     g_bActionPending = false;
     g_nAction = 0;
     m_phone.m_bHoldEvent = false;
@@ -252,17 +251,17 @@ void CMultiThread::EnhancedHold() {
     g_bHold = true;
     g_bTalking = true;
     m_phone.m_bEnhancedHold = true;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     if (!g_bOffHook)
         GoOffHook();
     bool first = true;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && m_phone.IsSerialModem() && drv.IsOpen()) {
+    while (g_bHold && !m_bStop && !g_bShuttingDown && dev.IsOpen()) {
         if (first) {
             first = false;
             std::string intro = ProgramFile("wave/intro.wav");
             if (Readable(intro))
-                m_phone.PlayFile(intro, true);
-            drv.SetStopRequest(false);
+                dev.PlayFile(intro, true);
+            dev.SetStopRequest(false);
         }
         std::string hold = ProgramFile(m_phone.sWaveCompressedHold);
         if (!Readable(hold)) {
@@ -270,8 +269,8 @@ void CMultiThread::EnhancedHold() {
             PumpMessages();
             continue;
         }
-        int ev = m_phone.PlayFile(hold, true);
-        drv.SetStopRequest(false);
+        int ev = dev.PlayFile(hold, true);
+        dev.SetStopRequest(false);
         if (ev >= 0 && (IsToneKey(ev) || ev == 'b' || ev == 'd')) {
             m_phone.m_bHoldEvent = true;
             m_nLastKey = ev;
@@ -279,27 +278,29 @@ void CMultiThread::EnhancedHold() {
             for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
                 std::string p = ProgramFile(f);
                 if (Readable(p))
-                    m_phone.PlayFile(p, false);
+                    dev.PlayFile(p, false);
             }
-            drv.SetStopRequest(false);
+            dev.SetStopRequest(false);
             if (ev == 'b' || ev == 'd')
                 break; // the caller is gone
         }
         PumpMessages();
     }
     StopSound();
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     m_phone.m_bDetectEvents = false;
     m_phone.m_bEnhancedHold = false;
     g_bHold = false;
 }
 
 void CMultiThread::SpeakerphoneLoop() {
-    CCommDriver& drv = m_phone.m_driver;
-    if (!m_phone.IsSerialModem()) {
+    // The speakerphone is the modem's own (its commands come from its profile).
+    ISerialModemExtras* modem = m_phone.Device().SerialExtras();
+    if (!modem) {
         PumpMessages();
         return;
     }
+    CCommDriver& drv = modem->Driver();
     drv.SetStopRequest(false);
     if (!m_bSpeakerphoneRunning) {
         drv.CommOut(drv.sVoiceSpeakerphoneEnable, kModeResult);

@@ -63,7 +63,7 @@ void CMultiThread::ClearHandsetRecording() {
     // The handset is tracked for one call: left set, a later recording would
     // end when someone puts a handset back, and a lifted handset would no
     // longer be noticed.
-    m_phone.m_driver.m_bHandsetTracking = false;
+    m_phone.Device().SetHandsetTracking(false);
     if (m_bHandsetRecording) {
         m_bHandsetRecording = false;
         m_ui.SetHandsetRecording(false);
@@ -72,20 +72,19 @@ void CMultiThread::ClearHandsetRecording() {
 
 void CMultiThread::StopCall() {
     g_bHangUpRequest = true;
-    m_phone.m_driver.SetStopRequest(true);
+    m_phone.Device().SetStopRequest(true);
 }
 
 std::string CMultiThread::DeviceLabel() const {
-    const CCommDriver& drv = m_phone.m_driver;
     if (!m_phone.IsSerialModem())
         return DeviceKindName(m_phone.Device().Kind());
-    std::string path = ComPortDevice(drv.nComPort);
-    return StrPrintf("COM%d (%s)", drv.nComPort,
+    const int nComPort = m_phone.DriverSettings().nComPort;
+    std::string path = ComPortDevice(nComPort);
+    return StrPrintf("COM%d (%s)", nComPort,
                      path.empty() ? "no device set in [Ports]" : path.c_str());
 }
 
 void CMultiThread::OpenDevice() {
-    CCommDriver& drv = m_phone.m_driver;
     m_phone.m_dwFaxDeadline = 0;
     // The main window's mark goes with ours: a recording the handset started
     // is over once the device is set up afresh.
@@ -108,14 +107,15 @@ void CMultiThread::OpenDevice() {
     }
     if (!dev.Open()) {
         m_ui.DeviceStateChanged(DeviceState::OpenFailed, DeviceLabel(),
-                                m_phone.IsSerialModem() ? drv.OpenError() : "");
-        SleepMs(static_cast<uint32_t>(std::clamp(drv.dwTimeoutDefault, 1, 10000)));
+                                dev.OpenError());
+        SleepMs(static_cast<uint32_t>(
+            std::clamp(m_phone.DriverSettings().dwTimeoutDefault, 1, 10000)));
         return;
     }
     m_bDeviceUp = true;
-    m_ui.DeviceStateChanged(drv.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
+    m_ui.DeviceStateChanged(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
                             DeviceLabel(), "");
-    if (!drv.DeviceFailure()) {
+    if (!dev.DeviceFailure()) {
         m_bRearm = true;
     } else if (!g_bPaused) {
         // The port opened but the modem failed its set-up: monitoring goes
@@ -124,15 +124,15 @@ void CMultiThread::OpenDevice() {
         m_ui.MonitoringChanged(true);
     }
     SleepQuantum();
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
 }
 
 void CMultiThread::CloseDevice() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     m_bDeviceUp = false;
-    if (m_phone.Device().IsOpen())
-        m_phone.Device().Close(false);
-    drv.SetStopRequest(false);
+    if (dev.IsOpen())
+        dev.Close(false);
+    dev.SetStopRequest(false);
     g_bPaused = true;
     g_bOffHook = false;
     // A call that rang while monitoring went off is forgotten with the device:
@@ -147,11 +147,11 @@ void CMultiThread::CloseDevice() {
 void CMultiThread::StopAudio() {
     g_bHold = false;
     if (g_bPlaying || g_bRecording) {
-        m_phone.m_driver.SetStopRequest(true);
+        m_phone.Device().SetStopRequest(true);
         g_bRecording = false;
     }
     g_bPlaying = false;
-    m_phone.m_driver.SetStopRequest(false);
+    m_phone.Device().SetStopRequest(false);
     m_ui.SetCallBusy(false);
     g_bOffHook = false;
 }

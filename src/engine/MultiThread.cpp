@@ -19,13 +19,18 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui) : m_phone(phone), m_ui(
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
         if (m_bInWait)
-            m_phone.m_driver.SetStopRequest(true);
+            m_phone.Device().SetStopRequest(true);
     });
+    // A device with threads of its own (a telephony line) reports its
+    // events as this worker's thread messages.
+    m_phone.Device().SetEventSink(
+        [this](int m, uintptr_t w, intptr_t l) { PostThreadMessage(m, w, l); });
 }
 
 CMultiThread::~CMultiThread() {
     RequestStop();
     Join();
+    m_phone.Device().SetEventSink({});
 }
 
 // ---- lifetime --------------------------------------------------------------
@@ -58,12 +63,12 @@ void CMultiThread::RequestStop() {
     // Ends any play or recording too, whatever stop requests they clear.
     m_phone.m_bClosing = true;
     SignalStart();
-    m_phone.m_driver.SetStopRequest(true);
+    m_phone.Device().SetStopRequest(true);
 }
 
 void CMultiThread::Wake() {
     if (m_bInWait)
-        m_phone.m_driver.SetStopRequest(true);
+        m_phone.Device().SetStopRequest(true);
 }
 
 bool CMultiThread::WaitForEnd(uint32_t timeoutMs) {
@@ -128,11 +133,11 @@ void CMultiThread::SetCurrentFile(const std::string& file) {
 }
 
 void CMultiThread::Log(const std::string& text) {
-    m_phone.m_driver.Log(text, "");
+    m_phone.Trace(text);
 }
 
 void CMultiThread::SleepQuantum() {
-    SleepMs(static_cast<uint32_t>(std::clamp(m_phone.m_driver.dwTimeoutQuant, 1, 1000)));
+    SleepMs(static_cast<uint32_t>(std::clamp(m_phone.DriverSettings().dwTimeoutQuant, 1, 1000)));
 }
 
 std::string CMultiThread::ProgramFile(const std::string& name) const {
@@ -175,13 +180,7 @@ void CMultiThread::Run() {
     }
     if (m_bSaveOnExit)
         m_phone.SaveAll();
-    if (m_phone.IsSerialModem()) {
-        m_phone.m_driver.SetStopRequest(false);
-        if (m_phone.m_driver.IsOpen())
-            m_phone.m_driver.Shutdown();
-    } else {
-        m_phone.Device().Close(true);
-    }
+    m_phone.Device().Shutdown();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);
@@ -199,9 +198,9 @@ void CMultiThread::Step() {
     try {
         if (!CheckLine())
             return;
-        if (m_phone.m_driver.StopRequested() && !m_bInWait) {
+        if (m_phone.Device().StopRequested() && !m_bInWait) {
             SleepMs(1);
-            m_phone.m_driver.SetStopRequest(false);
+            m_phone.Device().SetStopRequest(false);
             return;
         }
         if (WaitEvent())
@@ -227,13 +226,16 @@ void CMultiThread::StepFailed(const std::string& what) {
 // nothing else runs.
 void CMultiThread::RunPendingAction() {
     m_bRearm = true;
+    // Only the modem has a speakerphone: on another device a wish for one
+    // would hold every request back for a loop that never runs.
+    if (g_bSpeakerphone && !m_phone.Device().SerialExtras())
+        g_bSpeakerphone = false;
     if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
         RunAction();
     SleepQuantum();
 }
 
 bool CMultiThread::CheckLine() {
-    CCommDriver& drv = m_phone.m_driver;
     if (m_bForgetRings.exchange(false))
         ResetRings();
     if (g_bReconfigure) {
@@ -260,10 +262,6 @@ bool CMultiThread::CheckLine() {
     ITelephoneDevice& dev = m_phone.Device();
     if (!dev.IsOpen()) {
         OpenDevice();
-        return false;
-    }
-    if (m_phone.IsSerialModem() && !drv.IsOpen()) {
-        SleepQuantum();
         return false;
     }
     if (g_bOffHookRequest) {

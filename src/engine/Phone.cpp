@@ -3,6 +3,7 @@
 #include "config/SettingsStore.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/SerialModemDevice.h"
+#include "engine/TelephonyLineDevice.h"
 
 CPhone* g_pPhone = nullptr;
 
@@ -98,7 +99,7 @@ void CPhone::ChooseDevice() {
     if (fUseHiPhone)
         m_pDevice = MakeUnavailableDevice(DeviceKind::UsbAdapter);
     else if (nTAPI != 0)
-        m_pDevice = MakeUnavailableDevice(DeviceKind::TelephonyLine);
+        m_pDevice = MakeTelephonyLineDevice(*this);
     else
         m_pDevice = std::make_unique<CSerialModemDevice>(*this);
 }

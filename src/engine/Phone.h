@@ -23,13 +23,7 @@
 
 class IUiBridge;
 
-// How a recording from the modem ended.
-struct ModemRecordResult {
-    bool bOpened = false;  // the WAV file was created
-    bool bSilence = false; // ended by silence detection
-    int nKey = -1;         // the event or key that ended it ('Z' bad data), -1 none
-    uint64_t nSamples = 0; // samples written
-};
+using ModemRecordResult = RecordResult;
 
 class CPhone : public CPhoneSettings {
 public:
@@ -55,7 +49,15 @@ public:
     // ChooseDevice() after the settings changed (worker paused).
     void ChooseDevice();
     ITelephoneDevice& Device() { return *m_pDevice; }
+    const ITelephoneDevice& Device() const { return *m_pDevice; }
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
+    // The settings kept with the modem driver (port, time-outs, key table,
+    // silence detection) and its command profile: every device kind reads them.
+    const CDriverSettings& DriverSettings() const { return m_driver; }
+    CDriverSettings& DriverSettings() { return m_driver; }
+    const CModemProfile& Profile() const { return m_driver; }
+    // One line into the program's trace ("modem.log" when nDebugLevel is set).
+    void Trace(const std::string& text) { m_driver.Log(text, ""); }
 
     // Records voice from the modem (already off-hook) into file until the
     // stop request, an event that onEvent says ends it, silence, bad data,

@@ -28,7 +28,7 @@ constexpr int kRestartMessage = 4;
 SetupWizardStart CMultiThread::SetupStart() const {
     SetupWizardStart start;
     start.nKind = SetupKindFromSettings(m_phone.nTAPI, m_phone.fUseHiPhone, m_phone.fUseComvurgent);
-    start.nComPort = m_phone.m_driver.nComPort;
+    start.nComPort = m_phone.DriverSettings().nComPort;
     start.sModem = m_phone.sModem;
     start.nTAPILine = m_phone.nTAPILine;
     return start;
@@ -62,7 +62,7 @@ void CMultiThread::CheckGsmFraming() {
         m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200u;
     // The line is taken as for a call, so the modem sends what it would
     // send while a caller speaks.
-    DetectGsmFraming(m_phone.m_driver, m_phone.sModem, baud, [&line](CCommDriver& drv) {
+    DetectGsmFraming(line.Driver(), m_phone.sModem, baud, [&line](CCommDriver& drv) {
         line.InitForCalls();
         drv.InitVoice();
         drv.AnswerVoice();
@@ -98,7 +98,7 @@ void CMultiThread::Reconfigure() {
     // The device stays closed: the program that starts next takes it over.
     // Without a port it comes back paused.
     g_bPaused = true;
-    if (m_phone.m_driver.nComPort < 1)
+    if (m_phone.DriverSettings().nComPort < 1)
         m_ui.MonitoringChanged(true);
     m_ui.RestartForNewSettings(kRestartMessage);
 }

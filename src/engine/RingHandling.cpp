@@ -80,14 +80,16 @@ void CMultiThread::RingsEnded() {
 }
 
 bool CMultiThread::WaitEvent() {
-    CCommDriver& drv = m_phone.m_driver;
-    if (!m_phone.IsSerialModem()) {
+    ITelephoneDevice& dev = m_phone.Device();
+    ISerialModemExtras* modem = dev.SerialExtras();
+    if (!modem) {
         // Rings of other devices arrive as thread messages.
         HandsetCheck();
         SleepMs(55);
         return false;
     }
-    if (!drv.m_bInitialized || g_bShuttingDown || g_bPaused || g_bTalking || g_bHold) {
+    CCommDriver& drv = modem->Driver();
+    if (!dev.IsReady() || g_bShuttingDown || g_bPaused || g_bTalking || g_bHold) {
         SleepMs(1);
         return false;
     }
@@ -98,18 +100,18 @@ bool CMultiThread::WaitEvent() {
     if (g_bTestRing || bHeldLines || bHeldRing)
         return true;
     drv.SetQuantumTimeouts();
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     m_bInWait = true;
     int r = kResultNone;
     if (m_queue.Size() == 0 && !g_bActionPending && !g_bOffHookRequest && !g_bHangUpRequest &&
         !g_bPaused && !g_bHold && !m_bStop)
         r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.dwTimeoutDefault, 1)), kResultLimit);
     m_bInWait = false;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     drv.SetDefaultTimeouts();
-    if (drv.DeviceFailure() || !drv.IsOpen()) {
+    if (dev.DeviceFailure() || !dev.IsOpen()) {
         // The modem went away: close it and let the line check reopen it.
-        m_phone.Device().Close(false);
+        dev.Close(false);
         return false;
     }
     // A caller-ID line while waiting (ahead of the first ring, as some lines
@@ -126,7 +128,10 @@ bool CMultiThread::WaitEvent() {
 // a command of the modem's set-up in place of its answer) to the call; true
 // when there were any.
 bool CMultiThread::TakeHeldCidLines() {
-    std::deque<HeldCidLine> lines = m_phone.m_driver.TakeHeldCidLines();
+    ISerialModemExtras* modem = m_phone.Device().SerialExtras();
+    if (!modem)
+        return false;
+    std::deque<HeldCidLine> lines = modem->Driver().TakeHeldCidLines();
     for (HeldCidLine& l : lines)
         if (m_heldCid.size() < kMaxHeldCidLines)
             m_heldCid.push_back(std::move(l));
@@ -134,11 +139,11 @@ bool CMultiThread::TakeHeldCidLines() {
 }
 
 void CMultiThread::HandsetCheck() {
-    CCommDriver& drv = m_phone.m_driver;
-    if (!drv.m_bHandsetOffHook || !m_phone.bHandsetStart)
+    ITelephoneDevice& dev = m_phone.Device();
+    if (!dev.HandsetOffHook() || !m_phone.bHandsetStart)
         return;
     if (m_phone.bHandsetStop)
-        drv.m_bHandsetTracking = true;
+        dev.SetHandsetTracking(true);
     if (!m_phone.bRecordImmediately) {
         if (!g_bOffHook) {
             g_bOffHookRequest = true;
@@ -147,16 +152,15 @@ void CMultiThread::HandsetCheck() {
             g_bHold = false;
             g_bSpeakerphone = false;
             g_bActionPending = false;
-            drv.SetStopRequest(true);
+            dev.SetStopRequest(true);
         }
     } else {
         RecordCall(kRecordNormal);
     }
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
 }
 
 void CMultiThread::HandleRing() {
-    CCommDriver& drv = m_phone.m_driver;
     m_ui.StopTimer(UiTimer::MainCallRefresh);
     m_ui.ClearLastPlayed();
     Log("RING detected\n");
@@ -220,18 +224,18 @@ void CMultiThread::HandleRing() {
     m_rings.bCidSeen = false;
     g_bCidBusy = false;
     m_bRearm = true;
-    (void)drv;
 }
 
 void CMultiThread::ReadCallerId() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     g_nAction = 0;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     g_bCidBusy = true;
     g_curCall.Update([](CNumber& c) { c.m_nKind = 1; });
     CallerIdContext ctx{m_ui, m_phone.bFilterCalls, [this](const std::string& s) { Log(s); },
-                        [&drv] { drv.SetStopRequest(false); }};
-    if (m_phone.IsSerialModem()) {
+                        [&dev] { dev.SetStopRequest(false); }};
+    if (ISerialModemExtras* modem = dev.SerialExtras()) {
+        CCommDriver& drv = modem->Driver();
         // A hardware caller-ID modem sends the number between the first two
         // rings, so the wait for the second ring has read it with that ring.
         std::string held;
@@ -247,8 +251,8 @@ void CMultiThread::ReadCallerId() {
         CallerIdFill fill = ::ReadCallerId(source, ctx);
         m_rings.bCidSeen = fill.bCidSeen;
     } else {
-        DeviceCallerData d = m_phone.Device().CallerData();
-        if (m_phone.Device().Kind() == DeviceKind::UsbAdapter) {
+        DeviceCallerData d = dev.CallerData();
+        if (dev.Kind() == DeviceKind::UsbAdapter) {
             CRawCallerIdSource source(d.sRawMessage);
             ::ReadCallerId(source, ctx);
         } else {
@@ -261,7 +265,7 @@ void CMultiThread::ReadCallerId() {
 }
 
 void CMultiThread::PlayRingSound(bool bWait) {
-    if ((m_phone.m_driver.m_bHandsetOffHook && !bWait) || IsSoundPlaying())
+    if ((m_phone.Device().HandsetOffHook() && !bWait) || IsSoundPlaying())
         return;
     if (RingSoundSuppressed(m_nTrayState))
         return;

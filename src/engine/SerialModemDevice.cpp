@@ -89,3 +89,72 @@ bool CSerialModemDevice::HangUp() {
 int CSerialModemDevice::Dial(const std::string& number, bool bStayOffHook) {
     return m_phone.m_driver.Dial(number, bStayOffHook);
 }
+
+void CSerialModemDevice::Shutdown() {
+    CCommDriver& drv = m_phone.m_driver;
+    // The de-initialisation must wait for its answers.
+    drv.SetStopRequest(false);
+    if (drv.IsOpen())
+        drv.Shutdown();
+}
+
+bool CSerialModemDevice::IsReady() const {
+    return m_phone.m_driver.IsOpen() && m_phone.m_driver.m_bInitialized;
+}
+
+bool CSerialModemDevice::DeviceFailure() const {
+    return m_phone.m_driver.DeviceFailure() != 0;
+}
+
+std::string CSerialModemDevice::OpenError() const {
+    return m_phone.m_driver.OpenError();
+}
+
+void CSerialModemDevice::SetStopRequest(bool bStop) {
+    m_phone.m_driver.SetStopRequest(bStop);
+}
+
+bool CSerialModemDevice::StopRequested() const {
+    return m_phone.m_driver.StopRequested();
+}
+
+bool CSerialModemDevice::InVoiceMode() const {
+    return m_phone.m_driver.m_bVoiceMode;
+}
+
+bool CSerialModemDevice::HandsetOffHook() const {
+    return m_phone.m_driver.m_bHandsetOffHook;
+}
+
+void CSerialModemDevice::SetHandsetOffHook(bool bOffHook) {
+    m_phone.m_driver.m_bHandsetOffHook = bOffHook;
+}
+
+bool CSerialModemDevice::HandsetTracking() const {
+    return m_phone.m_driver.m_bHandsetTracking;
+}
+
+void CSerialModemDevice::SetHandsetTracking(bool bTracking) {
+    m_phone.m_driver.m_bHandsetTracking = bTracking;
+}
+
+int CSerialModemDevice::LastEvent() const {
+    return m_phone.m_driver.m_nLastEvent;
+}
+
+void CSerialModemDevice::SetLastEvent(int ch) {
+    m_phone.m_driver.m_nLastEvent = static_cast<unsigned char>(ch);
+}
+
+CCommDriver& CSerialModemDevice::Driver() {
+    return m_phone.m_driver;
+}
+
+int CSerialModemDevice::PlayFile(const std::string& file, bool bDetect) {
+    return m_phone.PlayFile(file, bDetect);
+}
+
+RecordResult CSerialModemDevice::Record(const std::string& file, uint64_t maxMs,
+                                        const std::function<bool(int ch)>& onEvent) {
+    return m_phone.RecordFromModem(file, maxMs, onEvent);
+}

@@ -1,11 +1,13 @@
-// The serial voice modem as the worker's telephone device.
+// The serial voice modem as the worker's telephone device. The modem's own
+// extras (AT commands, voice streams, diagnostics) stay behind the seam, in
+// its driver, reached through SerialExtras().
 #pragma once
 
 #include "engine/TelephoneDevice.h"
 
 class CPhone;
 
-class CSerialModemDevice : public ITelephoneDevice {
+class CSerialModemDevice : public ITelephoneDevice, public ISerialModemExtras {
 public:
     explicit CSerialModemDevice(CPhone& phone) : m_phone(phone) {}
     DeviceKind Kind() const override { return DeviceKind::SerialModem; }
@@ -14,18 +16,37 @@ public:
     // calls, with the caller-ID set-up of nCIDType.
     bool Open() override;
     void Close(bool bDeInit) override;
+    void Shutdown() override;
     bool IsOpen() const override;
     bool IsAvailable() const override { return true; }
+    bool IsReady() const override;
+    bool DeviceFailure() const override;
+    std::string OpenError() const override;
+    void SetStopRequest(bool bStop) override;
+    bool StopRequested() const override;
     // Voice set-up and answer, unless the line is already taken in voice mode.
     bool GoOffHook() override;
     // Hangs up (once more when the first attempt is not confirmed) and
     // initialises the modem for the next call.
     bool HangUp() override;
+    bool InVoiceMode() const override;
+    // The modem's voice transmit and receive loops of the phone object.
+    int PlayFile(const std::string& file, bool bDetect) override;
+    RecordResult Record(const std::string& file, uint64_t maxMs,
+                        const std::function<bool(int ch)>& onEvent) override;
+    bool HandsetOffHook() const override;
+    void SetHandsetOffHook(bool bOffHook) override;
+    bool HandsetTracking() const override;
+    void SetHandsetTracking(bool bTracking) override;
+    int LastEvent() const override;
+    void SetLastEvent(int ch) override;
     DeviceCallerData CallerData() override { return {}; }
     int Dial(const std::string& number, bool bStayOffHook) override;
+    ISerialModemExtras* SerialExtras() override { return this; }
 
-    // Initialisation for calls: the modem's set-up and the caller-ID command.
-    void InitForCalls();
+    // ISerialModemExtras
+    CCommDriver& Driver() override;
+    void InitForCalls() override;
 
 private:
     CPhone& m_phone;

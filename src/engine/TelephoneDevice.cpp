@@ -4,16 +4,25 @@ namespace {
 
 // A kind of device this build has no driver for. It never claims to work:
 // the worker sees it unavailable and pauses, so the user sees why.
-class CUnavailableDevice : public ITelephoneDevice {
+class CUnavailableDevice : public CTelephoneDeviceState {
 public:
     explicit CUnavailableDevice(DeviceKind kind) : m_kind(kind) {}
     DeviceKind Kind() const override { return m_kind; }
     bool Open() override { return false; }
     void Close(bool) override {}
+    void Shutdown() override {}
     bool IsOpen() const override { return false; }
     bool IsAvailable() const override { return false; }
+    bool IsReady() const override { return false; }
+    bool DeviceFailure() const override { return false; }
+    std::string OpenError() const override { return {}; }
     bool GoOffHook() override { return false; }
     bool HangUp() override { return false; }
+    bool InVoiceMode() const override { return false; }
+    int PlayFile(const std::string&, bool) override { return -1; }
+    RecordResult Record(const std::string&, uint64_t, const std::function<bool(int)>&) override {
+        return {};
+    }
     DeviceCallerData CallerData() override { return {}; }
     int Dial(const std::string&, bool) override { return -1; }
 

@@ -19,6 +19,7 @@
 #include "modem/ResultCodes.h"
 #include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
+#include "platform/TextUtil.h"
 #include "platform/Strings.h"
 #include "platform/TickCount.h"
 
@@ -30,6 +31,7 @@
 namespace {
 
 constexpr int kStrModemNotFound = 104;
+constexpr int kStrNoWaveIn = 169;
 
 // The recording's length in whole seconds, from the file itself.
 int WaveSeconds(const std::string& path) {
@@ -47,14 +49,14 @@ void TouchFile(const std::string& path) {
 }
 
 void CMultiThread::RunAction() {
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     const int32_t code = g_nAction.load();
     const ActionInfo* info = FindAction(code);
     if (!info) {
         // Codes that do nothing still use up the request.
         if (code != kActionQuiet)
             g_bActionPending = false;
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
         return;
     }
     Log(std::string("Action: ") + info->name + "\n");
@@ -111,7 +113,7 @@ void CMultiThread::RunAction() {
         RecordCall(kRecordHandset);
         break;
     case kActionStop:
-        drv.SetStopRequest(true);
+        dev.SetStopRequest(true);
         break;
     case kActionAltGreeting:
         PlayAltGreeting();
@@ -136,12 +138,14 @@ void CMultiThread::RunAction() {
     if (info->bDispatcherClears)
         g_bActionPending = false;
     if (code != kActionQuiet && code != kActionSpeakerphone)
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
 }
 
 // ---- diagnostics -----------------------------------------------------------
 
 DiagnosticsState CMultiThread::StartDiagnostics() {
+    // Asked from another thread: the driver's own state is read, never the
+    // device the worker may be choosing anew.
     const CCommDriver& drv = m_phone.m_driver;
     if (g_bPaused || !m_phone.IsSerialModem() || !drv.IsOpen() || !drv.m_bInitialized)
         return DiagnosticsState::NoModem;
@@ -154,19 +158,19 @@ DiagnosticsState CMultiThread::StartDiagnostics() {
         return DiagnosticsState::Busy;
     if (!m_diagnostics.Begin())
         return DiagnosticsState::Running;
-    m_phone.m_driver.SetStopRequest(false);
+    m_phone.Device().SetStopRequest(false);
     RequestAction(kActionDiagnostics);
     Wake();
     return DiagnosticsState::Running;
 }
 
 void CMultiThread::RunDiagnosticsRequest() {
-    CCommDriver& drv = m_phone.m_driver;
-    if (!m_phone.IsSerialModem() || !drv.IsOpen()) {
+    ISerialModemExtras* modem = m_phone.Device().SerialExtras();
+    if (!modem || !modem->Driver().IsOpen()) {
         m_diagnostics.Finish("", true);
         return;
     }
-    std::string report = RunDiagnostics(drv, [this](const std::string& sSoFar) {
+    std::string report = RunDiagnostics(modem->Driver(), [this](const std::string& sSoFar) {
         return m_diagnostics.Update(sSoFar) && !m_phone.m_bClosing && !m_bStop;
     });
     // The probes leave the modem at its factory settings ("&F"): without
@@ -229,29 +233,43 @@ std::string CMultiThread::StartCallFile() {
 
 void CMultiThread::RecordCall(int mode) {
     (void)mode; // both modes record alike; they differ in who asked
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     m_phone.m_bEnhancedHold = false;
     const std::string file = StartCallFile();
 
-    if (m_phone.IsSerialModem()) {
-        if (!drv.IsOpen())
-            m_phone.Device().Open();
-        if (!drv.m_bInitialized && drv.IsOpen())
-            static_cast<void>(m_phone.Device().Open());
-        if (!g_bOffHook || !drv.m_bVoiceMode)
-            m_phone.Device().GoOffHook();
+    if (ISerialModemExtras* modem = dev.SerialExtras()) {
+        if (!dev.IsOpen())
+            dev.Open();
+        if (dev.IsOpen() && !dev.IsReady())
+            static_cast<void>(dev.Open());
+        if (!g_bOffHook || !dev.InVoiceMode())
+            dev.GoOffHook();
         else if (m_phone.fKestrixCustomization)
-            drv.AnswerVoice(); // the customised set-up repeats it for every recording
+            modem->Driver().AnswerVoice(); // the customised set-up repeats it for every recording
         g_bOffHook = true;
         m_ui.SetCallBusy(true);
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
         ModemRecordResult r = m_phone.RecordFromModem(
             file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
         m_bLastRecordSilence = r.bSilence;
+    } else if (dev.IsOpen()) {
+        // A telephony line: its call's sound device is recorded.
+        GoOffHook();
+        dev.SetStopRequest(false);
+        g_bRecording = true;
+        RecordResult r = dev.Record(file, kNoLimitAboveMs + 1,
+                                    [this](int ch) { return EventEndsRecording(ch); });
+        m_nLastRecordKey = r.nKey;
+        m_bLastRecordSilence = r.bSilence;
+        if (!r.bOpened) {
+            // No call, or no sound device for it: nothing was recorded.
+            m_ui.ShowMessage(kStrNoWaveIn, MessageIcon::Exclamation);
+            m_ui.SetCallBusy(false);
+        }
     } else {
         // No driver for this device kind in this build.
-        m_phone.SetStatusText(DeviceKindName(m_phone.Device().Kind()) + ": not available");
+        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
     }
     g_bRecording = false;
 
@@ -262,7 +280,7 @@ void CMultiThread::RecordCall(int mode) {
     if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
         StopCall();
     g_bActionPending = false;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     {
         // Known before the index shows the call, so whoever sees the record
         // also finds its file here.
@@ -279,11 +297,18 @@ void CMultiThread::RecordCall(int mode) {
 // ---- external actions ------------------------------------------------------
 
 void CMultiThread::HandOffFax() {
-    if (!m_phone.IsSerialModem())
-        return; // a telephony line hands calls over through its own driver
-    CCommDriver& drv = m_phone.m_driver;
+    if (!m_phone.IsSerialModem()) {
+        // A telephony line hands the call itself over; the program gets the
+        // call, not the device.
+        const std::string target =
+            m_phone.sFaxAppName.empty()
+                ? std::string()
+                : StrPrintf("\"%s\" %s", m_phone.sFaxAppName.c_str(), m_phone.sFaxParam.c_str());
+        m_phone.Device().HandOffCall(true, target);
+        return;
+    }
     Log("Fax:\n");
-    drv.Close(false); // released as it is, for the fax program
+    m_phone.Device().Close(false); // released as it is, for the fax program
     g_bOffHook = false;
     std::string error;
     auto argv = BuildCommand(m_phone.sFaxAppName, m_phone.sFaxParam, &error);
@@ -304,7 +329,7 @@ void CMultiThread::HandOffFax() {
 void CMultiThread::Dial() {
     if (g_bDialing.exchange(true))
         return;
-    CCommDriver& drv = m_phone.m_driver;
+    ITelephoneDevice& dev = m_phone.Device();
     std::string number;
     {
         std::lock_guard lock(m_fieldMutex);
@@ -321,14 +346,15 @@ void CMultiThread::Dial() {
         OpenDevice();
     }
     g_bHangUpRequest = false;
-    drv.SetStopRequest(false);
+    dev.SetStopRequest(false);
     int result = kResultError;
-    if (m_phone.IsSerialModem()) {
-        if (!drv.IsOpen())
-            m_phone.Device().Open();
-        if (drv.IsOpen() && !g_bOffHook && !drv.m_bVoiceMode && !m_phone.bCompatibleDial)
+    if (ISerialModemExtras* modem = dev.SerialExtras()) {
+        CCommDriver& drv = modem->Driver();
+        if (!dev.IsOpen())
+            dev.Open();
+        if (dev.IsOpen() && !g_bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
             drv.InitVoice();
-        if (!drv.IsOpen()) {
+        if (!dev.IsOpen()) {
             m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
             g_bActionPending = false;
             g_bDialing = false;
@@ -348,17 +374,18 @@ void CMultiThread::Dial() {
     std::string dialled = PrepareDialNumber(number, ds);
     g_curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
     const bool bWasOffHook = g_bOffHook;
-    result = m_phone.Device().Dial(dialled, bWasOffHook);
+    result = dev.Dial(dialled, bWasOffHook);
     g_bCidReceived = true;
     g_bOffHook = true;
     m_nLastDialResult = result;
     const DialResultInfo& info = LookupDialResult(result);
     m_phone.SetStatusText(DialStatusText(result));
     if (info.bRaiseStop)
-        drv.SetStopRequest(true);
+        dev.SetStopRequest(true);
     g_bCidReceived = info.bConnected;
     g_bActionPending = false;
-    if (info.bConnected && m_phone.bKeepSpeaker)
+    // The speakerphone is the modem's; on another device the call is a talk.
+    if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
         g_bSpeakerphone = true;
     if (!g_bHangUpRequest && info.bConnected) {
         if (!m_phone.bCompatibleDial && !g_bSpeakerphone)

@@ -67,7 +67,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         break;
     case kMsgCallDeallocated:
         StopAudio();
-        m_phone.m_driver.m_bHandsetOffHook = false;
+        m_phone.Device().SetHandsetOffHook(false);
         m_ui.SetCallBusy(false);
         break;
     case kMsgExit:
@@ -82,25 +82,30 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
 }
 
 void CMultiThread::OnEvent(int ch) {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.m_nLastEvent = static_cast<unsigned char>(ch);
+    ITelephoneDevice& dev = m_phone.Device();
+    dev.SetLastEvent(ch);
     if (IsToneKey(ch)) {
         g_bHangUpRequest = false;
-        drv.SetStopRequest(false);
+        dev.SetStopRequest(false);
         OnKey(ch);
         return;
     }
     switch (ch) {
     case 'H':
     case 't':
-        drv.m_bHandsetOffHook = true;
+        dev.SetHandsetOffHook(true);
         break;
     case 'h':
-        drv.m_bHandsetOffHook = false;
+        dev.SetHandsetOffHook(false);
         break;
     case 'c':
         if (m_phone.bFax)
             HandOffFax();
+        break;
+    case 'f':
+        // A data call: only a telephony line can hand it over.
+        if (!m_phone.IsSerialModem())
+            dev.HandOffCall(false, "");
         break;
     default:
         break;
@@ -109,7 +114,7 @@ void CMultiThread::OnEvent(int ch) {
 
 void CMultiThread::OnKey(int ch) {
     m_nLastKey = ch;
-    KeyAction k = LookupKeyAction(ch, m_phone.m_driver.m_dtmf);
+    KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
     if (!k.bKey)
         return;
     m_ui.AppendToneKey(static_cast<char>(ch));
@@ -123,12 +128,12 @@ void CMultiThread::OnKey(int ch) {
 // actions end it, so do the far end's busy or dial tone and a handset put
 // back; a fax tone hands the call over.
 bool CMultiThread::EventEndsRecording(int ch) {
-    CCommDriver& drv = m_phone.m_driver;
-    drv.m_nLastEvent = static_cast<unsigned char>(ch);
+    ITelephoneDevice& dev = m_phone.Device();
+    dev.SetLastEvent(ch);
     if (IsToneKey(ch)) {
         m_nLastKey = ch;
         m_ui.AppendToneKey(static_cast<char>(ch));
-        KeyAction k = LookupKeyAction(ch, drv.m_dtmf);
+        KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
         if (!k.bRuns)
             return false;
         switch (k.nAction) {
@@ -147,11 +152,11 @@ bool CMultiThread::EventEndsRecording(int ch) {
         m_phone.SetStatusText(EventStatusText(ch));
         return true;
     case 'h':
-        drv.m_bHandsetOffHook = false;
-        return drv.m_bHandsetTracking || m_bHandsetRecording;
+        dev.SetHandsetOffHook(false);
+        return dev.HandsetTracking() || m_bHandsetRecording;
     case 'H':
     case 't':
-        drv.m_bHandsetOffHook = true;
+        dev.SetHandsetOffHook(true);
         return false;
     case 'c':
         if (m_phone.bFax) {

@@ -20,3 +20,4 @@ int CmdGsmWav(const Args& args);
 int CmdSoundDevices(const Args& args);
 int CmdPlay(const Args& args);
 int CmdRecord(const Args& args);
+int CmdLines(const Args& args);

@@ -32,6 +32,7 @@ constexpr Command kCommands[] = {
      CmdSoundDevices},
     {"play", "play FILE.wav             play a WAV file on the sound card", CmdPlay},
     {"record", "record OUT.wav SECONDS [--gsm]   record from the sound card", CmdRecord},
+    {"lines", "lines [--simulated]       list the telephony lines and whether they open", CmdLines},
 };
 
 int Usage() {

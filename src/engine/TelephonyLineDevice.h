@@ -1,0 +1,77 @@
+// A telephony line (the tapi/ layer over a provider) as the worker's
+// telephone device. Its events reach the worker as thread messages (ring,
+// caller ID, keys, tones, hang-up); its sound goes through the sound
+// devices the provider names for the call ("wave/in", "wave/out").
+#pragma once
+
+#include "engine/TelephoneDevice.h"
+#include "tapi/MyLine.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class CPhone;
+
+// Makes the provider a telephony line runs on; none is set in a build
+// without one, and the line is then not available.
+using TapiProviderFactory = std::function<std::unique_ptr<ITapiProvider>()>;
+void SetTapiProviderFactory(TapiProviderFactory factory);
+bool HasTapiProvider();
+// A telephony line on a provider from the factory; a device that says it
+// is not available when there is none.
+std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone);
+
+class CTelephonyLineDevice : public CTelephoneDeviceState {
+public:
+    CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiProvider> provider);
+    ~CTelephonyLineDevice() override;
+
+    DeviceKind Kind() const override { return DeviceKind::TelephonyLine; }
+    // Starts the telephony layer once and opens line nTAPILine.
+    bool Open() override;
+    void Close(bool bDeInit) override;
+    void Shutdown() override;
+    bool IsOpen() const override;
+    bool IsAvailable() const override { return true; }
+    bool IsReady() const override { return IsOpen(); }
+    bool DeviceFailure() const override { return m_bFailure; }
+    std::string OpenError() const override;
+    // Answers the offered call, or takes the line with a call of its own
+    // (waiting up to 8 s for it to connect), and listens for keys.
+    bool GoOffHook() override;
+    // Drops the call (the engine hears 1029 from the line).
+    bool HangUp() override;
+    bool InVoiceMode() const override;
+    // Plays through the call's "wave/out" device until its end, the stop
+    // request or the call's end. Keys reach the worker as messages, so no
+    // event is returned (-1).
+    int PlayFile(const std::string& file, bool bDetect) override;
+    // Records the call's "wave/in" device until the stop request, the
+    // call's end or maxMs. bOpened false: the call has no sound device.
+    RecordResult Record(const std::string& file, uint64_t maxMs,
+                        const std::function<bool(int ch)>& onEvent) override;
+    DeviceCallerData CallerData() override;
+    // Places a call (no call yet), dials (on-hook) or sends the digits as
+    // tones (off-hook); 1 when the line then has a call, else -1.
+    int Dial(const std::string& number, bool bStayOffHook) override;
+    // Switches the call's media mode (the last event is 255 meanwhile, so
+    // the media change it causes is not taken for a new event), then hands
+    // it over.
+    bool HandOffCall(bool bFax, const std::string& sTarget) override;
+    void SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) override;
+
+    CMyTapi& Tapi() { return *m_pTapi; }
+
+private:
+    void Post(int nMessage, uintptr_t wParam, intptr_t lParam);
+    bool CallGone() const;
+
+    CPhone& m_phone;
+    std::unique_ptr<ITapiProvider> m_pProvider;
+    std::unique_ptr<CMyTapi> m_pTapi;
+    std::atomic<bool> m_bFailure{false};
+    std::mutex m_sinkMutex;
+    std::function<void(int, uintptr_t, intptr_t)> m_sink; // under m_sinkMutex
+};

@@ -1,0 +1,392 @@
+#include "tapi/SimulatedTapi.h"
+
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+// Line handles are the device id plus this (0 is no handle).
+constexpr uint32_t kLineHandleBase = 0x100;
+} // namespace
+
+CSimulatedTapi::CSimulatedTapi() : CSimulatedTapi(std::vector<LineScript>{LineScript{"Simulated line"}}) {}
+
+CSimulatedTapi::CSimulatedTapi(std::vector<LineScript> lines) {
+    for (LineScript& script : lines)
+        m_lines.push_back(Line{std::move(script)});
+}
+
+void CSimulatedTapi::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p2) {
+    TapiMessage msg;
+    msg.hDevice = hDevice;
+    msg.dwMessageID = id;
+    msg.dwParam1 = p1;
+    msg.dwParam2 = p2;
+    if (id != TapiMsg::Reply) {
+        // The callback instance of the line the message belongs to.
+        uint32_t dwDevice = UINT32_MAX;
+        if (id == TapiMsg::LineDevState || id == TapiMsg::AppNewCall || id == TapiMsg::Close) {
+            dwDevice = hDevice - kLineHandleBase;
+        } else if (Call* c = FindCall(hDevice)) {
+            dwDevice = c->dwDevice;
+        }
+        if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+            return; // nobody listens on a closed line
+        msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
+    }
+    m_queue.push_back(msg);
+    m_cv.notify_all();
+}
+
+void CSimulatedTapi::QueueCallState(uint32_t hCall, uint32_t dwState) {
+    if (Call* c = FindCall(hCall)) {
+        c->dwState = dwState;
+        Queue(hCall, TapiMsg::CallState, dwState);
+    }
+}
+
+TapiResult CSimulatedTapi::NewRequest() {
+    const TapiResult id = m_nNextRequest++;
+    if (!m_bWithhold)
+        Queue(0, TapiMsg::Reply, static_cast<uintptr_t>(id), 0);
+    return id;
+}
+
+CSimulatedTapi::Call* CSimulatedTapi::FindCall(uint32_t hCall) {
+    auto it = m_calls.find(hCall);
+    return it == m_calls.end() ? nullptr : &it->second;
+}
+
+void CSimulatedTapi::Note(const std::string& s) {
+    m_ops.push_back(s);
+}
+
+// ---- the script --------------------------------------------------------------
+
+uint32_t CSimulatedTapi::OfferCall(uint32_t dwDevice) {
+    std::lock_guard lock(m_mutex);
+    if (dwDevice >= m_lines.size())
+        return 0;
+    const uint32_t hCall = m_dwNextCall++;
+    m_calls[hCall] = Call{dwDevice, kCallOffering, {}, false};
+    const uint32_t hLine = dwDevice + kLineHandleBase;
+    Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
+    Queue(hCall, TapiMsg::CallState, kCallOffering);
+    Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+    return hCall;
+}
+
+void CSimulatedTapi::Ring(uint32_t dwDevice) {
+    std::lock_guard lock(m_mutex);
+    Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState, kLineDevStateRinging);
+}
+
+void CSimulatedTapi::SendCallerId(uint32_t hCall, const CallerId& cid) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return;
+    c->info.dwCallerIDFlags = cid.dwFlags;
+    c->info.sCallerID = cid.sNumber;
+    c->info.sCallerIDName = cid.sName;
+    Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
+}
+
+void CSimulatedTapi::SendDigits(uint32_t hCall, const std::string& sDigits) {
+    std::lock_guard lock(m_mutex);
+    for (char d : sDigits)
+        Queue(hCall, TapiMsg::MonitorDigits, static_cast<unsigned char>(d), kDigitModeDtmf);
+}
+
+void CSimulatedTapi::SendTone(uint32_t hCall, char cTone) {
+    std::lock_guard lock(m_mutex);
+    Queue(hCall, TapiMsg::MonitorTone, static_cast<unsigned char>(cTone));
+}
+
+void CSimulatedTapi::SendMediaMode(uint32_t hCall, uint32_t dwMediaMode) {
+    std::lock_guard lock(m_mutex);
+    Queue(hCall, TapiMsg::MonitorMedia, dwMediaMode);
+}
+
+void CSimulatedTapi::SetCallState(uint32_t hCall, uint32_t dwState) {
+    std::lock_guard lock(m_mutex);
+    QueueCallState(hCall, dwState);
+}
+
+void CSimulatedTapi::FarEndHangsUp(uint32_t hCall) {
+    SetCallState(hCall, kCallDisconnected);
+}
+
+void CSimulatedTapi::MessageWaiting(uint32_t dwDevice, bool bOn) {
+    std::lock_guard lock(m_mutex);
+    Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState,
+          bOn ? kLineDevStateMsgWaitOn : kLineDevStateMsgWaitOff);
+}
+
+void CSimulatedTapi::WithholdReplies(bool bWithhold) {
+    std::lock_guard lock(m_mutex);
+    m_bWithhold = bWithhold;
+}
+
+void CSimulatedTapi::SetWaveIds(uint32_t dwWaveIn, uint32_t dwWaveOut) {
+    std::lock_guard lock(m_mutex);
+    m_dwWaveIn = dwWaveIn;
+    m_dwWaveOut = dwWaveOut;
+}
+
+void CSimulatedTapi::SetReinitCount(int n) {
+    std::lock_guard lock(m_mutex);
+    m_nReinit = n;
+}
+
+std::vector<std::string> CSimulatedTapi::Operations() const {
+    std::lock_guard lock(m_mutex);
+    return m_ops;
+}
+
+bool CSimulatedTapi::Did(const std::string& sOperation) const {
+    std::lock_guard lock(m_mutex);
+    return std::find(m_ops.begin(), m_ops.end(), sOperation) != m_ops.end();
+}
+
+uint32_t CSimulatedTapi::CallState(uint32_t hCall) const {
+    std::lock_guard lock(m_mutex);
+    auto it = m_calls.find(hCall);
+    return it == m_calls.end() ? 0 : it->second.dwState;
+}
+
+bool CSimulatedTapi::IsOpen(uint32_t dwDevice) const {
+    std::lock_guard lock(m_mutex);
+    return dwDevice < m_lines.size() && m_lines[dwDevice].hLine != 0;
+}
+
+uint32_t CSimulatedTapi::LastPlacedCall() const {
+    std::lock_guard lock(m_mutex);
+    return m_hLastPlaced;
+}
+
+// ---- ITapiProvider -------------------------------------------------------------
+
+TapiResult CSimulatedTapi::Initialize(const std::string& sAppName, uint32_t* pNumDevs) {
+    std::lock_guard lock(m_mutex);
+    if (m_nReinit > 0) {
+        --m_nReinit;
+        return kTapiErrReinit;
+    }
+    Note("Initialize " + sAppName);
+    m_bStarted = true;
+    *pNumDevs = static_cast<uint32_t>(m_lines.size());
+    return 0;
+}
+
+TapiResult CSimulatedTapi::Shutdown() {
+    std::lock_guard lock(m_mutex);
+    m_bStarted = false;
+    for (Line& l : m_lines)
+        l.hLine = 0;
+    m_queue.clear();
+    m_cv.notify_all();
+    return 0;
+}
+
+TapiResult CSimulatedTapi::NegotiateApiVersion(uint32_t dwDeviceID, uint32_t dwLow, uint32_t dwHigh,
+                                               uint32_t* pVersion) {
+    if (dwDeviceID >= m_lines.size() || dwLow > kTapiVersionApp)
+        return kTapiErrNoDevice;
+    *pVersion = std::min(dwHigh, kTapiVersionApp);
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps* pCaps) {
+    std::lock_guard lock(m_mutex);
+    if (dwDeviceID >= m_lines.size() || !m_lines[dwDeviceID].script.bCapsReadable)
+        return kTapiErrNoDevice;
+    pCaps->sLineName = m_lines[dwDeviceID].script.sName;
+    pCaps->dwMediaModes = m_lines[dwDeviceID].script.dwMediaModes;
+    pCaps->dwNumAddresses = 1;
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
+    std::unique_lock lock(m_mutex);
+    const auto ready = [this] { return !m_bStarted || !m_queue.empty(); };
+    if (dwTimeoutMs == kTapiWaitForever)
+        m_cv.wait(lock, ready);
+    else if (!m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), ready))
+        return kTapiErrOperationUnavail;
+    if (!m_bStarted)
+        return kTapiErrInvalAppHandle;
+    *pMsg = m_queue.front();
+    m_queue.pop_front();
+    return 0;
+}
+
+TapiResult CSimulatedTapi::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,
+                                uint32_t dwMediaModes, uint32_t* phLine) {
+    std::lock_guard lock(m_mutex);
+    if (dwDeviceID >= m_lines.size())
+        return kTapiErrNoDevice;
+    Line& l = m_lines[dwDeviceID];
+    Note(StrPrintf("Open %u media 0x%x", dwDeviceID, dwMediaModes));
+    if ((dwMediaModes & kMediaInteractiveVoice) && l.script.bRefusesVoice)
+        return kTapiErrInvalMediaMode;
+    l.hLine = dwDeviceID + kLineHandleBase;
+    l.dwCallback = dwCallbackInstance;
+    *phLine = l.hLine;
+    return 0;
+}
+
+TapiResult CSimulatedTapi::Close(uint32_t hLine) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+        return kTapiErrInvalLineHandle;
+    Note(StrPrintf("Close %u", dwDevice));
+    m_lines[dwDevice].hLine = 0;
+    std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
+    return 0;
+}
+
+TapiResult CSimulatedTapi::SetStatusMessages(uint32_t hLine, uint32_t dwLineStates, uint32_t) {
+    std::lock_guard lock(m_mutex);
+    Note(StrPrintf("SetStatusMessages %u 0x%x", hLine - kLineHandleBase, dwLineStates));
+    return 0;
+}
+
+TapiResult CSimulatedTapi::MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+        return kTapiErrInvalLineHandle;
+    const uint32_t hCall = m_dwNextCall++;
+    m_calls[hCall] = Call{dwDevice, 0, {}, false};
+    m_hLastPlaced = hCall;
+    *phCall = hCall;
+    Note("MakeCall " + sNumber);
+    const TapiResult id = NewRequest();
+    // The line is taken: dial tone; a number is dialled and answered.
+    QueueCallState(hCall, kCallDialTone);
+    if (!sNumber.empty()) {
+        QueueCallState(hCall, kCallDialing);
+        QueueCallState(hCall, kCallConnected);
+    }
+    return id;
+}
+
+TapiResult CSimulatedTapi::Answer(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("Answer 0x%x", hCall));
+    const TapiResult id = NewRequest();
+    QueueCallState(hCall, kCallConnected);
+    return id;
+}
+
+TapiResult CSimulatedTapi::Accept(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("Accept 0x%x", hCall));
+    const TapiResult id = NewRequest();
+    QueueCallState(hCall, kCallAccepted);
+    return id;
+}
+
+TapiResult CSimulatedTapi::Dial(uint32_t hCall, const std::string& sNumber) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note("Dial " + sNumber);
+    const TapiResult id = NewRequest();
+    if (!sNumber.empty())
+        QueueCallState(hCall, kCallConnected);
+    return id;
+}
+
+TapiResult CSimulatedTapi::Drop(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("Drop 0x%x", hCall));
+    const TapiResult id = NewRequest();
+    QueueCallState(hCall, kCallIdle);
+    return id;
+}
+
+TapiResult CSimulatedTapi::Deallocate(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    if (!m_calls.erase(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("Deallocate 0x%x", hCall));
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
+                                          const std::string& sDigits) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("GenerateDigits %u ", dwDigitMode) + sDigits);
+    return 0;
+}
+
+TapiResult CSimulatedTapi::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    c->bMonitorDigits = dwDigitModes != 0;
+    Note(StrPrintf("MonitorDigits 0x%x", dwDigitModes));
+    return 0;
+}
+
+TapiResult CSimulatedTapi::SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    c->info.dwMediaMode = dwMediaModes;
+    Note(StrPrintf("SetMediaMode 0x%x", dwMediaModes));
+    return 0;
+}
+
+TapiResult CSimulatedTapi::Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    Note(StrPrintf("Handoff 0x%x ", dwMediaMode) + sTarget);
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    *pInfo = c->info;
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    pStatus->dwCallState = c->dwState;
+    return 0;
+}
+
+TapiResult CSimulatedTapi::GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    if (sDeviceClass == "wave/in")
+        *pId = m_dwWaveIn;
+    else if (sDeviceClass == "wave/out")
+        *pId = m_dwWaveOut;
+    else
+        return kTapiErrOperationUnavail;
+    return 0;
+}

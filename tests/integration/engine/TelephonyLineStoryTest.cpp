@@ -1,0 +1,138 @@
+// The worker on a telephony line (the simulated provider): a caller rings,
+// the caller is shown, the machine answers with the greeting through the
+// call's sound device, records the message and stores it in the index, as
+// on the modem.
+#include "EngineStory.h"
+
+#include "audio/SoundBackend.h"
+#include "engine/TelephonyLineDevice.h"
+#include "platform/TextUtil.h"
+#include "tapi/SimulatedTapi.h"
+
+#include <cmath>
+
+namespace {
+
+class TelephonyLineStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        SetTapiProviderFactory([this] {
+            auto p = std::make_unique<CSimulatedTapi>();
+            line = p.get();
+            return p;
+        });
+        phone->nTAPI = 1;
+        phone->nTAPILine = 0;
+        phone->nCIDType = kCidFormatted;
+        phone->nAction = 1; // the machine answers
+        phone->nRings = 2;
+        phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 800);
+        phone->ChooseDevice();
+        ASSERT_NE(line, nullptr);
+        nullBackend = GetNullSoundBackend();
+        ASSERT_NE(nullBackend, nullptr) << "the tests run on the null sound backend";
+        // The caller speaks: a 1000 Hz tone on the call's sound input.
+        nullBackend->SetCaptureSource([phase = 0.0](int16_t* frames, size_t count) mutable {
+            for (size_t i = 0; i < count; ++i, phase += 2 * M_PI * 1000 / 8000)
+                frames[i] = static_cast<int16_t>(6000 * std::sin(phase));
+        });
+    }
+    void TearDown() override {
+        EngineStory::TearDown();
+        nullBackend->SetCaptureSource({});
+        SetTapiProviderFactory({});
+    }
+    void StartOnLine() {
+        worker = std::make_unique<CMultiThread>(*phone, ui);
+        worker->SetSaveOnExit(false);
+        worker->SetMailSettleRounds(1);
+        ASSERT_TRUE(worker->Start());
+        worker->SignalStart();
+        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
+    }
+
+    CSimulatedTapi* line = nullptr;
+    CNullSoundBackend* nullBackend = nullptr;
+};
+
+TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
+    StartOnLine();
+    EXPECT_EQ(phone->Device().Kind(), DeviceKind::TelephonyLine);
+    const uint64_t playedBefore = nullBackend->FramesPlayed();
+
+    const uint32_t hCall = line->OfferCall(0);
+    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
+    // Shown as the line's caller ID gives it, the number in the display form.
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("caller: name=\"Ann Example\" number=\"030-123-4567\""); }));
+    line->Ring(0);
+    // The second ring answers: the call is taken and the greeting played.
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
+    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    EXPECT_GE(nullBackend->FramesPlayed() - playedBefore, 6000u);
+    EXPECT_TRUE(line->Did("MonitorDigits 0x2"));
+    // The caller speaks for a second of sound, then hangs up.
+    const std::string file = worker->CurrentFile();
+    ASSERT_FALSE(file.empty());
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(file, ec) > 44 + 2 * 8000 && !ec;
+    }));
+    line->FarEndHangsUp(hCall);
+
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    const CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sNumber, "0301234567");
+    EXPECT_EQ(rec.m_sName, "Ann Example");
+    EXPECT_EQ(rec.m_bMessage, 1);
+    const std::vector<int16_t> message = Samples(file);
+    ASSERT_GE(message.size(), 8000u);
+    EXPECT_GT(ToneShare(message, 1000, 8000), 0.8);
+    // The call was dropped and its object let go.
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate 0x10001"); }));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
+    phone->nAction = 0; // the user takes the calls
+    phone->bFax = true;
+    phone->sFaxAppName = "faxprog";
+    phone->sFaxParam = "-r";
+    StartOnLine();
+    const uint32_t hCall = line->OfferCall(0);
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || UiSaid("ring: 1"); }));
+    Request(kActionTalk);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
+    // The far end is a fax machine: the call goes to the fax program.
+    line->SendMediaMode(hCall, kMediaG3Fax);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Handoff 0x0 \"faxprog\" -r"); }));
+    EXPECT_TRUE(line->Did("SetMediaMode 0x20"));
+    // A modem calling is handed to whichever program takes data calls.
+    line->SendMediaMode(hCall, kMediaDataModem);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Handoff 0x10 "); }));
+    EXPECT_TRUE(line->Did("SetMediaMode 0x10"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp) {
+    phone->bRecordOriginated = false;
+    StartOnLine();
+    worker->SetDialNumber("0301234567");
+    worker->PostThreadMessage(kMsgDial);
+    ASSERT_TRUE(WaitFor([&] { return worker->LastDialResult() == 1; }));
+    EXPECT_TRUE(line->Did("MakeCall 0301234567"));
+    const uint32_t hCall = line->LastPlacedCall();
+    ASSERT_TRUE(WaitFor([&] { return line->CallState(hCall) == kCallConnected; }));
+    EXPECT_TRUE(g_bOffHook);
+    Request(kActionStopHangUp);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate " + StrPrintf("0x%x", hCall)); }));
+    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook.load(); }));
+}
+
+} // namespace

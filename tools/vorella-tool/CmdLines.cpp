@@ -1,0 +1,45 @@
+#include "Commands.h"
+
+#include "tapi/MyLine.h"
+#include "tapi/SimulatedTapi.h"
+
+#include "platform/Strings.h"
+
+#include <cstdio>
+#include <memory>
+
+// Lists the telephony lines that carry voice or modem data, with whether
+// each can be opened now. This build has no telephony provider of its own;
+// --simulated shows the simulated provider's line.
+int CmdLines(const Args& args) {
+    const bool bSimulated = args.size() == 1 && args[0] == "--simulated";
+    if (!args.empty() && !bSimulated) {
+        std::fprintf(stderr, "usage: vorella-tool lines [--simulated]\n");
+        return 2;
+    }
+    std::unique_ptr<ITapiProvider> provider;
+    if (bSimulated)
+        provider = std::make_unique<CSimulatedTapi>();
+    if (!provider) {
+        std::fprintf(stderr, "%s\n", LoadStr(57974));
+        return 1;
+    }
+    CMyTapi tapi(*provider, {});
+    if (!tapi.Start()) {
+        std::fprintf(stderr, "%s\n", tapi.StatusText().c_str());
+        return 1;
+    }
+    std::string message;
+    const auto lines = tapi.ListLines(&message);
+    if (lines.empty()) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return 1;
+    }
+    for (const auto& line : lines) {
+        const bool bOpens = tapi.OpenLine(line.dwDeviceID);
+        tapi.CloseLine();
+        std::printf("%u\t%s\t%s\n", line.dwDeviceID, line.sName.c_str(),
+                    bOpens ? "ready" : "cannot be opened");
+    }
+    return 0;
+}
