@@ -7,7 +7,11 @@
 // g_bRecording ...) are shared directly, as everywhere else.
 #pragma once
 
+#include "app/HandOver.h"
+#include "app/OptionsLogic.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class IGreetingLine;
@@ -72,4 +76,14 @@ public:
     // greeting it kept (sWaveGreet), for the settings the worker saves.
     virtual IGreetingLine* GreetingLine() { return nullptr; }
     virtual void SetGreetingFile(const std::string& /*sFile*/) {}
+
+    // The options dialog's values from the settings the worker holds, read
+    // on its thread between two steps (it alone touches them while it runs).
+    virtual void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) = 0;
+    // The dialog's OK: between two steps the worker writes the values into
+    // its settings, reloads the modem profile, runs the modem type check,
+    // picks the device anew when its kind changed and saves every setting;
+    // the next call is handled with them.
+    virtual void ApplyOptions(const OptionsValues& values,
+                              std::shared_ptr<CHandOver<OptionsOutcome>> out) = 0;
 };
