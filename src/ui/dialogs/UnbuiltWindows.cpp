@@ -8,9 +8,6 @@ struct Unbuilt {
     const char* text;
 };
 constexpr Unbuilt kUnbuilt[] = {
-    {kCmdOptions, "The options dialog is not part of this version yet.\n\n"
-                  "The settings are in vorella.ini in the program folder; "
-                  "'vorella-tool settings' lists them."},
     {kCmdDiagnostics, "The diagnostics window is not part of this version yet.\n\n"
                       "'vorella-tool diagnose COM3' prints the modem's answers to every probe."},
     {kCmdHelp, "Help is not part of this version yet.\n\nThe README describes the program."},

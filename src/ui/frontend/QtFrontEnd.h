@@ -17,6 +17,7 @@
 
 class CCoreLoop;
 class CTrayIcon;
+class COptionsTreeDlg;
 
 class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
     CMainDlg* MainDlg() const { return m_pMain.get(); }
     CCallNotifier* Notifier() const { return m_pNotifier.get(); }
     CAboutBox* AboutBox() const { return m_pAbout; }
+    COptionsTreeDlg* OptionsDlg() const { return m_pOptions; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
 
     // A terminating signal: the orderly exit, once (a recording in progress
@@ -51,6 +53,9 @@ public:
     CallerFields GetCallerFields() override;
     void SetCallerFields(const CallerFields& fields) override;
     bool OnWindowCommand(int nId) override;
+    bool ShowOptions(const OptionsValues& values,
+                     std::function<void(std::optional<OptionsValues>)> onClose) override;
+    void DataPathChanged(const std::string& sDataPath) override;
     void RunMessageLoop(CBasicWindow& window) override;
     void TimersChanged() override;
     void QuitPosted() override;
@@ -102,5 +107,6 @@ private:
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;
+    QPointer<COptionsTreeDlg> m_pOptions;
     bool m_bLeaving = false;
 };
