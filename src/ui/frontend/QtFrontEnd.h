@@ -8,6 +8,7 @@
 #include "engine/UiBridge.h"
 #include "frontend/QueuedUiBridge.h"
 #include "main/MainDlg.h"
+#include "options/OptionsTreeDlg.h"
 #include "popup/CallNotifier.h"
 
 #include <QObject>
@@ -17,7 +18,6 @@
 
 class CCoreLoop;
 class CTrayIcon;
-class COptionsTreeDlg;
 
 class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
     Q_OBJECT
