@@ -151,7 +151,12 @@ TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
     EXPECT_TRUE(frontEnd.AboutBox()->Text().startsWith("Vorella " VORELLA_VERSION "\n"));
     frontEnd.AboutBox()->close();
 
-    for (const char* text : {"&Configuration...", "D&iagnostics...", "&Contents"}) {
+    MenuItem(*w, "&Configuration...")->trigger();
+    ASSERT_NE(frontEnd.OptionsDlg(), nullptr);
+    EXPECT_TRUE(frontEnd.OptionsDlg()->isVisible());
+    frontEnd.OptionsDlg()->reject();
+
+    for (const char* text : {"D&iagnostics...", "&Contents"}) {
         MenuItem(*w, text)->trigger();
         QMessageBox* box = OpenBox();
         ASSERT_NE(box, nullptr) << text;
