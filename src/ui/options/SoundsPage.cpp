@@ -42,6 +42,7 @@ CSoundsPage::CSoundsPage(ISoundBackend& backend, IGreetingLine* pLine, QWidget* 
         r.pFile = new QLineEdit(this);
         r.pBrowse = new QPushButton(QStringLiteral("..."), this);
         r.pBrowse->setToolTip(tr("Choose a sound file"));
+        r.pBrowse->setMaximumWidth(r.pBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
         r.pPlay = new QPushButton(tr("Play"), this);
         r.pStop = new QPushButton(tr("Stop"), this);
         auto* label = new QLabel(tr(kLabels[i]), this);
