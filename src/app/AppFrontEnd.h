@@ -52,6 +52,9 @@ public:
                              std::function<void(std::optional<OptionsValues>)> /*onClose*/) {
         return false;
     }
+    // The desktop's short warning sound (a telephony device that records
+    // compressed was chosen).
+    virtual void Beep() {}
     // OK moved the data folder: the main window shows the new call folder
     // and writes the current call into its index.
     virtual void DataPathChanged(const std::string& /*sDataPath*/) {}

@@ -67,9 +67,9 @@ struct OptionsValues {
 struct OptionsOutcome {
     bool bDataPathChanged = false;
     bool bDeviceKindChanged = false;
-    bool bKindBeep = false;     // kind 3 chosen: the default beep
-    bool bSaved = false;        // the settings file was written
-    std::string sDataPath;      // the data path after OK
+    bool bKindBeep = false; // kind 3 chosen: the default beep
+    bool bSaved = false;    // the settings file was written
+    std::string sDataPath;  // the data path after OK
 };
 
 // Opening, step 3 (the autostart entry is the caller's to read).

@@ -285,7 +285,8 @@ TEST_F(OptionsDlgTest, TestMessageReachesARealServerOrShowsItsRefusal) {
     QTest::mouseClick(mail.TestButton(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() == 2; }, 60000));
     EXPECT_FALSE(done.at(1).at(0).toBool());
-    EXPECT_TRUE(done.at(1).at(1).toString().contains("550")) << done.at(1).at(1).toString().toStdString();
+    EXPECT_TRUE(done.at(1).at(1).toString().contains("550"))
+        << done.at(1).at(1).toString().toStdString();
 }
 
 // Through the program's core: the configuration command, a scripted worker.

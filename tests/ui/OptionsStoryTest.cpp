@@ -87,8 +87,8 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
             if (!step(dlg.Advanced()->SilenceBox()->value() == 0, "the dialog showed 0 seconds"))
                 return;
             dlg.Advanced()->SilenceBox()->setValue(2);
-            QTest::mouseClick(
-                dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                              Qt::LeftButton);
             if (!step(QTest::qWaitFor([&] { return !g_bPaused && pWorker->IsReady(); }, 30000),
                       "monitoring came back after OK"))
                 return;
@@ -100,8 +100,8 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
             if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "VRX"); }, 30000),
                       "the modem was told to receive voice"))
                 return;
-            if (!step(QTest::qWaitFor(
-                          [&] { return pWorker->Thread().LastRecordEndedBySilence(); }, 60000),
+            if (!step(QTest::qWaitFor([&] { return pWorker->Thread().LastRecordEndedBySilence(); },
+                                      60000),
                       "the recording ended by itself on the silence"))
                 return;
         }();

@@ -182,6 +182,10 @@ void CQtFrontEnd::DataPathChanged(const std::string&) {
         m_pMain->DataFolderChanged();
 }
 
+void CQtFrontEnd::Beep() {
+    QApplication::beep();
+}
+
 void CQtFrontEnd::RecordGreeting() {
     if (!m_pWindow)
         return;

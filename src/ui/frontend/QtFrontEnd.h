@@ -56,6 +56,7 @@ public:
     bool ShowOptions(const OptionsValues& values,
                      std::function<void(std::optional<OptionsValues>)> onClose) override;
     void DataPathChanged(const std::string& sDataPath) override;
+    void Beep() override;
     void RunMessageLoop(CBasicWindow& window) override;
     void TimersChanged() override;
     void QuitPosted() override;

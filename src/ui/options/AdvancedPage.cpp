@@ -86,8 +86,7 @@ void CAdvancedPage::Save(OptionsValues& v) const {
     v.bRecordAll = m_pRecordAll->isChecked();
     v.nUnattendedSeconds = m_pUnattended->value();
     v.nSilenceSeconds = m_pSilence->value();
-    const bool bMoved =
-        m_pThreshold->value() != std::clamp(m_nLoadedThreshold, 0, kMaxThreshold);
+    const bool bMoved = m_pThreshold->value() != std::clamp(m_nLoadedThreshold, 0, kMaxThreshold);
     v.nSilenceThreshold = bMoved ? m_pThreshold->value() : m_nLoadedThreshold;
     v.nCompatStep = m_pCompat->value();
 }

@@ -58,9 +58,8 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
 }
 
 void CDevicePage::Load(const OptionsValues& v) {
-    m_pKind->setCurrentIndex(v.nDeviceKind >= 0 && v.nDeviceKind < m_pKind->count()
-                                 ? v.nDeviceKind
-                                 : 0);
+    m_pKind->setCurrentIndex(v.nDeviceKind >= 0 && v.nDeviceKind < m_pKind->count() ? v.nDeviceKind
+                                                                                    : 0);
 
     m_pPort->clear();
     m_pPort->addItem(tr("None: search every port"), -1);

@@ -6,8 +6,8 @@
 #include "platform/ProgramFolder.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -166,8 +166,8 @@ void CEmailPage::SendTest() {
         if (!*alive)
             return;
         const bool bSent = out.nSmtpSent == 1;
-        std::string text = bSent ? "The test message was sent to " + to + ".\n\nThe server said: " +
-                                       out.sLastResponse
+        std::string text = bSent ? "The test message was sent to " + to +
+                                       ".\n\nThe server said: " + out.sLastResponse
                                  : "The test message could not be sent.";
         for (const std::string& e : out.errors)
             text += "\n" + e;

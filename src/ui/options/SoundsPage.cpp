@@ -42,7 +42,8 @@ CSoundsPage::CSoundsPage(ISoundBackend& backend, IGreetingLine* pLine, QWidget* 
         r.pFile = new QLineEdit(this);
         r.pBrowse = new QPushButton(QStringLiteral("..."), this);
         r.pBrowse->setToolTip(tr("Choose a sound file"));
-        r.pBrowse->setMaximumWidth(r.pBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+        r.pBrowse->setMaximumWidth(
+            r.pBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
         r.pPlay = new QPushButton(tr("Play"), this);
         r.pStop = new QPushButton(tr("Stop"), this);
         auto* label = new QLabel(tr(kLabels[i]), this);
@@ -89,8 +90,8 @@ void CSoundsPage::Save(OptionsValues& v) const {
 
 void CSoundsPage::Browse(Sound s) {
     const QString start = QString::fromStdString(SoundPath(m_rows[s].pFile->text().toStdString()));
-    const QString file = QFileDialog::getOpenFileName(this, tr("Choose a sound file"), start,
-                                                      WaveFileFilter());
+    const QString file =
+        QFileDialog::getOpenFileName(this, tr("Choose a sound file"), start, WaveFileFilter());
     if (!file.isEmpty())
         m_rows[s].pFile->setText(file);
 }
@@ -100,7 +101,8 @@ void CSoundsPage::Play(Sound s) {
     std::string error;
     m_pPlayer->Stop();
     if (!m_pPlayer->Open(path, &error)) {
-        const QString text = tr("The sound cannot be played: %1").arg(QString::fromStdString(error));
+        const QString text =
+            tr("The sound cannot be played: %1").arg(QString::fromStdString(error));
         OpenMessageBox(this, text.toStdString());
         emit playFailed(text);
         return;

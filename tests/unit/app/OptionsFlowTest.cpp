@@ -101,8 +101,8 @@ TEST_F(OptionsFlowTest, OpenedWhilePausedStaysPausedAfterOkAndCancel) {
 
 TEST_F(OptionsFlowTest, CancelResumesAndChangesNothing) {
     ASSERT_TRUE(OpenDialog());
-    const OptionsValues before = FillOptions({worker.phone, worker.driver, worker.global,
-                                              worker.worker});
+    const OptionsValues before =
+        FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
     Close(std::nullopt);
     ASSERT_TRUE(RunUntil([] { return !g_bPaused; }));
     EXPECT_EQ(worker.nOptionsApplied, 0);

@@ -161,8 +161,8 @@ TEST_F(OptionsLogicTest, DeviceKindSetsTheAdapterFlagsAndOpensAsItWasChosen) {
         int kind;
         bool bHiPhone, bComvurgent;
     };
-    for (Row r : {Row{2, true, false}, Row{3, false, true}, Row{1, false, false},
-                  Row{0, false, false}}) {
+    for (Row r :
+         {Row{2, true, false}, Row{3, false, true}, Row{1, false, false}, Row{0, false, false}}) {
         v.nDeviceKind = r.kind;
         const OptionsOutcome out = ApplyOptions(v, h.Refs());
         EXPECT_EQ(h.phone.nTAPI, r.kind);
