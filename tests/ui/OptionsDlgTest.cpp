@@ -16,6 +16,7 @@
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
+#include "main/FolderTree.h"
 #include "options/AdvancedPage.h"
 #include "options/DevicePage.h"
 #include "options/EmailPage.h"
@@ -355,6 +356,20 @@ TEST_F(OptionsCoreTest, PausedStaysPausedAndCancelChangesNothing) {
     QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return worker.nOptionsApplied == 1; }, 20000));
     EXPECT_TRUE(g_bPaused);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
+    frontEnd.ShowMainWindow(true);
+    const std::string folder = home.File("elsewhere");
+    home.Write("elsewhere/Recorded Calls/Family/index.dat", "");
+    // The worker has saved the new path when the window hears of it.
+    ASSERT_TRUE(WriteProfileStringTo(home.File("vorella.ini"), "Options", "sPath", folder));
+    frontEnd.DataPathChanged(folder);
+    EXPECT_EQ(frontEnd.MainDlg()->Tree()->Root(), folder + "/Recorded Calls/");
 }
 
 } // namespace
