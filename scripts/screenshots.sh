@@ -3,8 +3,9 @@
 # (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
 # window with a filled call list, a search and a chosen recording in the
 # player, the message box of a desktop without a notification area, the
-# incoming-call pop-up with a caller, the About box, the diagnostics window
-# and the set-up wizard's pages at a first start. PNGs go to build/screenshots/;
+# incoming-call pop-up with a caller, the About box, each page of the options
+# dialog, the diagnostics window and the set-up wizard's pages at a first
+# start. PNGs go to build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
 set -euo pipefail
@@ -169,6 +170,20 @@ xdotool key b
 about=$(windows '^About ')
 xdotool windowmove "$about" 420 40
 shot "$about" about-box
+xdotool windowfocus --sync "$about" key Escape
+
+# The options dialog, from the Tools menu: one picture per page, chosen in
+# its page list (which has the focus when it opens). Cancel leaves it.
+xdotool windowfocus --sync "$main" key alt+t
+sleep 0.5
+xdotool key c
+options=$(windows ' Options - version ')
+xdotool windowmove "$options" 200 40
+for page in general advanced email device sounds; do
+    shot "$options" "options-$page"
+    xdotool windowfocus --sync "$options" key Down
+done
+xdotool key Escape
 
 # The diagnostics window with the modem's answers, once the call is over
 # (the probes would break into it) and the last probe has been answered.

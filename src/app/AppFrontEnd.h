@@ -4,7 +4,10 @@
 #pragma once
 
 #include "app/ExternalControl.h"
+#include "app/OptionsLogic.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 class CBasicWindow;
@@ -40,6 +43,21 @@ public:
     // Commands that open windows (options, help, diagnostics, notification
     // tests, about). False when this front end has no such window.
     virtual bool OnWindowCommand(int nId) = 0;
+
+    // The options dialog, modal for the user but not for the loop: it
+    // returns at once and onClose runs when the dialog is done, with the
+    // chosen values after OK, nothing after Cancel. False when this front
+    // end has no such window.
+    virtual bool ShowOptions(const OptionsValues& /*values*/,
+                             std::function<void(std::optional<OptionsValues>)> /*onClose*/) {
+        return false;
+    }
+    // The desktop's short warning sound (a telephony device that records
+    // compressed was chosen).
+    virtual void Beep() {}
+    // OK moved the data folder: the main window shows the new call folder
+    // and writes the current call into its index.
+    virtual void DataPathChanged(const std::string& /*sDataPath*/) {}
 
     // Runs the message loop until window.IsQuitPosted().
     virtual void RunMessageLoop(CBasicWindow& window) = 0;

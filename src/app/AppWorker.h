@@ -8,8 +8,11 @@
 #pragma once
 
 #include "engine/DiagnosticsRun.h"
+#include "app/HandOver.h"
+#include "app/OptionsLogic.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class IGreetingLine;
@@ -82,4 +85,14 @@ public:
     virtual DiagnosticsProgress DiagnosticsNow() const { return {}; }
     virtual void CancelDiagnostics() {}
     virtual void SetGreetingFile(const std::string& /*sFile*/) {}
+
+    // The options dialog's values from the settings the worker holds, read
+    // on its thread between two steps (it alone touches them while it runs).
+    virtual void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) = 0;
+    // The dialog's OK: between two steps the worker writes the values into
+    // its settings, reloads the modem profile, runs the modem type check,
+    // picks the device anew when its kind changed and saves every setting;
+    // the next call is handled with them.
+    virtual void ApplyOptions(const OptionsValues& values,
+                              std::shared_ptr<CHandOver<OptionsOutcome>> out) = 0;
 };

@@ -178,6 +178,9 @@ bool CBasicWindow::OnCommand(int nId) {
     case kCmdConfigure:
         Configure();
         return true;
+    case kCmdOptions:
+        OpenOptions();
+        return true;
     case kCmdStopCall:
         m_pWorker->StopCall();
         return true;

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,10 @@ private:
     void After(uint32_t ms, std::function<void()> then);
     void RunSteps();
     void Configure();
+    // "&Configuration...": the options dialog with monitoring paused.
+    void OpenOptions();
+    void OptionsClosed(std::optional<OptionsValues> chosen);
+    void OptionsDone();
     void Record();
     void Answer();
     void GoOnline(int nTrayState = 0);
@@ -149,6 +154,9 @@ private:
     // A set-up request or an exit already waiting is not started twice.
     bool m_bConfiguring = false;
     bool m_bExiting = false;
+    // The options dialog is being served (from the request to the resume).
+    bool m_bOptionsOpen = false;
+    bool m_bOptionsWasRunning = false;
 
     std::vector<std::string> m_arRASWindows;
     bool m_bUseWindowSchedule = true;

@@ -2,6 +2,8 @@
 
 #include "app/GreetingLine.h"
 
+#include "config/ModemType.h"
+#include "config/SettingsStore.h"
 #include "engine/CallState.h"
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
@@ -198,4 +200,40 @@ DiagnosticsProgress CEngineWorker::DiagnosticsNow() const {
 
 void CEngineWorker::CancelDiagnostics() {
     m_pThread->CancelDiagnostics();
+}
+
+void CEngineWorker::OnWorker(std::function<void()> work) {
+    if (m_pThread->IsRunning())
+        m_pThread->RunBetweenSteps(std::move(work));
+    else
+        work();
+}
+
+void CEngineWorker::ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) {
+    OnWorker([this, out] {
+        CPhone& p = *m_pPhone;
+        CWorkerSettings worker{m_pThread->DataPath()};
+        out->Set(FillOptions({p, p.m_driver, g_settings, worker}));
+    });
+}
+
+void CEngineWorker::ApplyOptions(const OptionsValues& values,
+                                 std::shared_ptr<CHandOver<OptionsOutcome>> out) {
+    OnWorker([this, values, out] {
+        CPhone& p = *m_pPhone;
+        p.m_workerSettings.sPath = m_pThread->DataPath();
+        OptionsOutcome outcome =
+            ::ApplyOptions(values, {p, p.m_driver, g_settings, p.m_workerSettings});
+        m_pThread->SetDataPath(p.m_workerSettings.sPath);
+        // The profile of the modem chosen, and its type code.
+        p.m_driver.Load(p.sModem);
+        TypeFromName(p.m_driver, p.sModem);
+        p.m_driver.SetDebugLevel(p.nDebugLevel);
+        if (outcome.bDeviceKindChanged) {
+            m_pThread->CloseDevice();
+            p.ChooseDevice();
+        }
+        outcome.bSaved = p.SaveAll();
+        out->Set(std::move(outcome));
+    });
 }

@@ -5,6 +5,7 @@
 
 #include "app/AppWorker.h"
 
+#include <functional>
 #include <memory>
 
 class CPhone;
@@ -53,8 +54,13 @@ public:
     DiagnosticsState StartDiagnostics() override;
     DiagnosticsProgress DiagnosticsNow() const override;
     void CancelDiagnostics() override;
+    void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) override;
+    void ApplyOptions(const OptionsValues& values,
+                      std::shared_ptr<CHandOver<OptionsOutcome>> out) override;
 
 private:
+    // On the worker's thread between two steps, or here when it does not run.
+    void OnWorker(std::function<void()> work);
     std::unique_ptr<CPhone> m_pPhone;
     std::unique_ptr<IGreetingLine> m_pGreetingLine;
     std::unique_ptr<CMultiThread> m_pThread;

@@ -154,15 +154,35 @@ void CMultiThread::SetGreetingFile(const std::string& sFile) {
     m_chosenGreeting = sFile;
 }
 
+void CMultiThread::RunBetweenSteps(std::function<void()> work) {
+    {
+        std::lock_guard<std::mutex> lock(m_chosenMutex);
+        m_betweenSteps.push_back(std::move(work));
+    }
+    Wake();
+}
+
+void CMultiThread::SetDataPath(const std::string& sPath) {
+    std::lock_guard lock(m_fieldMutex);
+    m_sDataPath = sPath;
+}
+
 void CMultiThread::TakeChosenSettings() {
     const int nVolume = m_nChosenVolume.exchange(-1);
     if (nVolume >= 0)
         m_phone.m_iVolume = nVolume;
-    std::lock_guard<std::mutex> lock(m_chosenMutex);
-    if (m_chosenGreeting) {
-        m_phone.sWaveGreet = *m_chosenGreeting;
-        m_chosenGreeting.reset();
+    std::vector<std::function<void()>> work;
+    {
+        std::lock_guard<std::mutex> lock(m_chosenMutex);
+        if (m_chosenGreeting) {
+            m_phone.sWaveGreet = *m_chosenGreeting;
+            m_chosenGreeting.reset();
+        }
+        work.swap(m_betweenSteps);
     }
+    // Outside the lock: the work may ask for more.
+    for (std::function<void()>& w : work)
+        w();
 }
 
 void CMultiThread::Run() {

@@ -27,6 +27,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class CPhone;
 
@@ -101,6 +102,11 @@ public:
     // The greeting kept in the greeting recorder (sWaveGreet): taken over
     // between two steps like the volume, and kept in the saved settings.
     void SetGreetingFile(const std::string& sFile);
+    // Runs work on the worker's thread between two steps, where the phone's
+    // settings may be read and changed (the options dialog's open and OK).
+    void RunBetweenSteps(std::function<void()> work);
+    // The folder recordings go under (the data path, Options/sPath).
+    void SetDataPath(const std::string& sPath);
     // Whether the worker saves the settings when it ends (the program does;
     // tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
@@ -194,6 +200,7 @@ private:
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
     std::optional<std::string> m_chosenGreeting; // under m_chosenMutex
+    std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
 
     // Start and end events.

@@ -1,7 +1,7 @@
 #include "dialogs/RecGreetDlg.h"
 
+#include "dialogs/WaveFilter.h"
 #include "frontend/MessageBoxes.h"
-#include "platform/Strings.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -17,19 +17,7 @@
 
 namespace {
 
-constexpr int kStrWaveFilter = 57991;
 constexpr int kPollMs = 100;
-
-// "Wave audio (*.wav)|*.wav|All Files (*.*)|*.*||" as a file dialog's
-// filter: the descriptions carry their patterns already.
-QString FileDialogFilter(const std::string& text) {
-    const QStringList parts = QString::fromStdString(text).split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        if (!parts[i].isEmpty())
-            filters << parts[i];
-    return filters.join(";;");
-}
 
 } // namespace
 
@@ -161,7 +149,7 @@ void CRecGreetDlg::UpdateControls() {
 void CRecGreetDlg::Browse() {
     QString start = QString::fromStdString(m_recorder.GreetingPath());
     QString file = QFileDialog::getSaveFileName(this, tr("Greeting file"), start,
-                                                FileDialogFilter(LoadStr(kStrWaveFilter)), nullptr,
+                                                WaveFileFilter(), nullptr,
                                                 QFileDialog::DontConfirmOverwrite);
     if (!file.isEmpty())
         m_pFile->setText(file);

@@ -8,9 +8,6 @@ struct Unbuilt {
     const char* text;
 };
 constexpr Unbuilt kUnbuilt[] = {
-    {kCmdOptions, "The options dialog is not part of this version yet.\n\n"
-                  "The settings are in vorella.ini in the program folder; "
-                  "'vorella-tool settings' lists them."},
     {kCmdTestPager, "The notification tests are not part of this version yet."},
     {kCmdTestMail, "The e-mail test is not part of this version yet.\n\n"
                    "'vorella-tool mail --test ADDRESS' sends a test notice."},

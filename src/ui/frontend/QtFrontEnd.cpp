@@ -11,6 +11,7 @@
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/MessageBoxes.h"
+#include "options/OptionsTreeDlg.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
@@ -183,6 +184,31 @@ void CQtFrontEnd::ShowDiagnostics() {
     m_pDiagnostics->show();
     m_pDiagnostics->raise();
     m_pDiagnostics->activateWindow();
+}
+
+bool CQtFrontEnd::ShowOptions(const OptionsValues& values,
+                              std::function<void(std::optional<OptionsValues>)> onClose) {
+    QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
+    auto* dlg = new COptionsTreeDlg(values, GetSoundBackend(),
+                                    m_pWindow ? m_pWindow->GreetingLine() : nullptr, parent);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    m_pOptions = dlg;
+    connect(dlg, &QDialog::finished, this, [dlg, onClose = std::move(onClose)](int result) {
+        onClose(result == QDialog::Accepted ? std::optional(dlg->Values()) : std::nullopt);
+    });
+    dlg->open();
+    dlg->raise();
+    dlg->activateWindow();
+    return true;
+}
+
+void CQtFrontEnd::DataPathChanged(const std::string&) {
+    if (m_pMain)
+        m_pMain->DataFolderChanged();
+}
+
+void CQtFrontEnd::Beep() {
+    QApplication::beep();
 }
 
 void CQtFrontEnd::RecordGreeting() {

@@ -8,6 +8,7 @@
 #include "engine/UiBridge.h"
 #include "frontend/QueuedUiBridge.h"
 #include "main/MainDlg.h"
+#include "options/OptionsTreeDlg.h"
 #include "popup/CallNotifier.h"
 #include "wizard/MyPropertySheet.h"
 
@@ -38,6 +39,7 @@ public:
     CCallNotifier* Notifier() const { return m_pNotifier.get(); }
     CAboutBox* AboutBox() const { return m_pAbout; }
     CMyPropertySheet* SetupWizard() const { return m_pWizard; }
+    COptionsTreeDlg* OptionsDlg() const { return m_pOptions; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
 
     // A terminating signal: the orderly exit, once (a recording in progress
@@ -54,6 +56,10 @@ public:
     CallerFields GetCallerFields() override;
     void SetCallerFields(const CallerFields& fields) override;
     bool OnWindowCommand(int nId) override;
+    bool ShowOptions(const OptionsValues& values,
+                     std::function<void(std::optional<OptionsValues>)> onClose) override;
+    void DataPathChanged(const std::string& sDataPath) override;
+    void Beep() override;
     void RunMessageLoop(CBasicWindow& window) override;
     void TimersChanged() override;
     void QuitPosted() override;
@@ -113,5 +119,6 @@ private:
     QPointer<CAboutBox> m_pAbout;
     QPointer<CMyPropertySheet> m_pWizard;
     QPointer<CDiagnosticsDlg> m_pDiagnostics;
+    QPointer<COptionsTreeDlg> m_pOptions;
     bool m_bLeaving = false;
 };

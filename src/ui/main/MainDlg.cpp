@@ -465,6 +465,13 @@ void CMainDlg::OnCallerEdited() {
     }
 }
 
+void CMainDlg::DataFolderChanged() {
+    g_selectedCallFolder.Set({});
+    m_pTree->Fill(GetDataFolder() + "Recorded Calls/");
+    RefreshList();
+    UpdateCurrentCall();
+}
+
 void CMainDlg::UpdateCurrentCall() {
     if (m_bUpdating)
         return;

@@ -75,6 +75,9 @@ public:
     void UpdateCurrentCall();
     // Reads the shown folder's index again.
     void RefreshList();
+    // The data folder moved (the options' OK): the tree and the list show
+    // the new call folder, and the current call is written into its index.
+    void DataFolderChanged();
     void OnCommand(int nId);
 
     // How file and folder choices are asked; tests answer them directly.

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,28 @@ public:
     }
     void MarkExternalCallerId() override { Note("external caller id"); }
 
+    // The settings behind the options dialog; bHoldSettings keeps the
+    // worker from answering (a worker stuck in a step).
+    CPhoneSettings phone;
+    CDriverSettings driver;
+    CGlobalSettings global;
+    CWorkerSettings worker;
+    bool bHoldSettings = false;
+    int nOptionsApplied = 0;
+    void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) override {
+        Note(std::string("read options, paused ") + (g_bPaused ? "yes" : "no"));
+        if (!bHoldSettings)
+            out->Set(FillOptions({phone, driver, global, worker}));
+    }
+    void ApplyOptions(const OptionsValues& v,
+                      std::shared_ptr<CHandOver<OptionsOutcome>> out) override {
+        Note("apply options");
+        ++nOptionsApplied;
+        OptionsOutcome o = ::ApplyOptions(v, {phone, driver, global, worker});
+        o.bSaved = true;
+        out->Set(o);
+    }
+
     std::vector<std::string> Notes() const {
         std::lock_guard lock(m_mutex);
         return m_notes;
@@ -100,6 +123,17 @@ public:
     CallerFields GetCallerFields() override { return caller; }
     void SetCallerFields(const CallerFields& f) override { caller = f; }
     bool OnWindowCommand(int) override { return false; }
+    // The options dialog: shown (values kept), closed by the test.
+    std::optional<OptionsValues> shownOptions;
+    std::function<void(std::optional<OptionsValues>)> closeOptions;
+    std::vector<std::string> dataPaths;
+    bool ShowOptions(const OptionsValues& v,
+                     std::function<void(std::optional<OptionsValues>)> onClose) override {
+        shownOptions = v;
+        closeOptions = std::move(onClose);
+        return true;
+    }
+    void DataPathChanged(const std::string& s) override { dataPaths.push_back(s); }
     void RunMessageLoop(CBasicWindow& window) override {
         loop(window);
         while (!window.IsQuitPosted())

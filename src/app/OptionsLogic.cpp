@@ -1,0 +1,158 @@
+#include "app/OptionsLogic.h"
+
+#include "config/DataFolder.h"
+#include "platform/FileUtil.h"
+#include "platform/SerialPorts.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int CompatStepFor(bool bCompat, int nDebugLevel) {
+    if (nDebugLevel != 0)
+        return 0;
+    return bCompat ? 1 : 2;
+}
+
+void ApplyCompatStep(int nStep, bool* pbCompat, int* pnDebugLevel) {
+    *pbCompat = nStep != 2;
+    *pnDebugLevel = nStep == 0 ? 1 : 0;
+}
+
+OptionsValues FillOptions(const CSettingsHolders& h) {
+    const CPhoneSettings& p = h.phone;
+    const CDriverSettings& d = h.driver;
+    OptionsValues v;
+    v.sDataPath = h.worker.sPath;
+    v.bStartToTray = h.global.ShowMainDlg == 0;
+    v.bPopup = p.iPopup != 0;
+    v.bCompressWav = p.bCompressWav;
+
+    v.bRecordAll = p.bHandsetStart;
+    v.nUnattendedSeconds = d.dwInactiveTimer / 1000;
+    v.nSilenceSeconds = d.iSilenceDetectionTimeout / 10;
+    v.nSilenceThreshold = d.iSilenceDetectionSensitivity;
+    v.nCompatStep = CompatStepFor(d.bCompat, p.nDebugLevel);
+
+    v.bEmail = p.bEMailCID != 0;
+    v.bSmtpDirect = p.bEMailCID != 1;
+    v.nRings = p.nRings;
+    v.sRecipient = p.m_sRecipsAdderss;
+    v.sSmtp = p.m_sSmtp;
+    v.nSmtpPort = p.m_nSmtpPort > 0 ? p.m_nSmtpPort : 25;
+    v.nSmtpSecurity = std::clamp(p.m_nSmtpSecurity, 0, 2);
+    v.sSmtpUser = p.m_sSmtpUser;
+    v.sSmtpPassword = p.m_sSmtpPassword;
+
+    v.nDeviceKind = p.fUseHiPhone ? kKindUsbAdapter : p.nTAPI;
+    v.nComPort = d.nComPort;
+    v.sModem = p.sModem;
+    v.nTapiLine = p.nTAPILine;
+
+    v.sWaveGreet = p.sWaveGreet;
+    v.sWaveHold = p.sWaveHold;
+    v.sWaveWait = p.sWaveWait;
+    v.sWaveCompressedHold = p.sWaveCompressedHold;
+    return v;
+}
+
+OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
+    CPhoneSettings& p = h.phone;
+    CDriverSettings& d = h.driver;
+    OptionsOutcome out;
+
+    // Step 3: the data path and the General page.
+    out.bDataPathChanged = v.sDataPath != h.worker.sPath;
+    h.worker.sPath = v.sDataPath;
+    out.sDataPath = v.sDataPath;
+    h.global.ShowMainDlg = v.bStartToTray ? 0 : 1;
+    // A pop-up mode other than plain "on" is kept while the box stays ticked.
+    if (!v.bPopup)
+        p.iPopup = 0;
+    else if (p.iPopup == 0)
+        p.iPopup = 1;
+    p.bCompressWav = v.bCompressWav;
+
+    // Step 4: e-mail.
+    p.bEMailCID = !v.bEmail ? 0 : (v.bSmtpDirect ? 2 : 1);
+    p.m_sRecipsAdderss = v.sRecipient;
+    p.nRings = v.nRings;
+    p.m_sSmtp = v.sSmtp;
+    p.m_nSmtpPort = v.nSmtpPort;
+    p.m_nSmtpSecurity = v.nSmtpSecurity;
+    p.m_sSmtpUser = v.sSmtpUser;
+    p.m_sSmtpPassword = v.sSmtpPassword;
+
+    // Step 5: port and modem profile; an empty choice keeps the one in use.
+    d.nComPort = v.nComPort;
+    if (!v.sModem.empty())
+        p.sModem = v.sModem;
+
+    // Step 6: the device kind.
+    const int oldKind = p.fUseHiPhone ? kKindUsbAdapter : p.nTAPI;
+    out.bDeviceKindChanged = oldKind != v.nDeviceKind;
+    p.nTAPI = v.nDeviceKind;
+    p.fUseHiPhone = v.nDeviceKind == kKindUsbAdapter;
+    p.fUseComvurgent = v.nDeviceKind == kKindTelephonyCompressed;
+    out.bKindBeep = v.nDeviceKind == kKindTelephonyCompressed;
+    p.nTAPILine = v.nTapiLine;
+
+    // Step 8: the Advanced page and the sounds.
+    d.iSilenceDetectionSensitivity = v.nSilenceThreshold;
+    d.dwInactiveTimer = v.nUnattendedSeconds * 1000;
+    d.iSilenceDetectionTimeout = v.nSilenceSeconds * 10;
+    d.bSilenceDetection = d.iSilenceDetectionTimeout != 0;
+    p.bHandsetStart = v.bRecordAll;
+    p.bHandsetStop = v.bRecordAll;
+    p.bRecAll = true;
+    p.sWaveGreet = v.sWaveGreet;
+    p.sWaveHold = v.sWaveHold;
+    p.sWaveWait = v.sWaveWait;
+    p.sWaveCompressedHold = v.sWaveCompressedHold;
+
+    // Step 9: the compatibility step.
+    ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);
+    return out;
+}
+
+namespace {
+
+// A port's device: a character device, a pseudo-terminal or a link to one.
+bool DevicePresent(const std::string& device) {
+    struct stat st {};
+    return ::stat(device.c_str(), &st) == 0;
+}
+
+std::string FolderProblem(const std::string& sDataPath) {
+    const std::string folder = DataFolderFromPath(sDataPath);
+    if (!DirectoryExists(folder))
+        return "The folder for recorded calls does not exist: " + folder;
+    if (access(folder.c_str(), R_OK | W_OK | X_OK) != 0)
+        return "Vorella cannot read and write the folder for recorded calls: " + folder;
+    return {};
+}
+
+} // namespace
+
+OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before) {
+    OptionsCheck check;
+    if (chosen.nComPort != before.nComPort && chosen.nComPort >= 1 &&
+        chosen.nDeviceKind == kKindSerialModem) {
+        const std::string device = ComPortDevice(chosen.nComPort);
+        if (device.empty())
+            check.errors.push_back(ComPortName(chosen.nComPort) +
+                                   " is tied to no device in the [Ports] table.");
+        else if (!DevicePresent(device))
+            check.errors.push_back(ComPortName(chosen.nComPort) + " (" + device +
+                                   ") is not there: the device does not exist.");
+    }
+    if (chosen.sDataPath != before.sDataPath)
+        if (std::string problem = FolderProblem(chosen.sDataPath); !problem.empty())
+            check.errors.push_back(problem);
+    if (chosen.sModem.empty() && chosen.nDeviceKind == kKindSerialModem)
+        check.warnings.push_back("No modem profile is chosen; the profile \"" + before.sModem +
+                                 "\" stays in use.");
+    if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
+        check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
+    return check;
+}

@@ -1,0 +1,88 @@
+// The options dialog without its widgets: the values its five pages show,
+// filled from the settings when it opens and written back on OK in the
+// dialog's order. The settings belong to the worker, so both run on the
+// worker's thread (IAppWorker::ReadOptions / ApplyOptions); the checks of
+// what the user typed run on the UI thread before OK is accepted.
+#pragma once
+
+#include "config/SettingsStore.h"
+
+#include <string>
+#include <vector>
+
+// The "&Modem driver:" choice (nTAPI, with fUseHiPhone and fUseComvurgent).
+enum DeviceKindChoice : int {
+    kKindSerialModem = 0,
+    kKindTelephonyLine = 1,
+    kKindUsbAdapter = 2,
+    kKindTelephonyCompressed = 3, // a telephony line whose device records compressed
+};
+
+// The compatibility slider: 0 most compatible (with the modem log), 2 fastest.
+int CompatStepFor(bool bCompat, int nDebugLevel);
+void ApplyCompatStep(int nStep, bool* pbCompat, int* pnDebugLevel);
+
+struct OptionsValues {
+    // General
+    bool bAutoStart = false; // not a setting: the autostart entry
+    std::string sDataPath;   // the worker's data path (Options/sPath)
+    bool bStartToTray = false;
+    bool bPopup = true;
+    bool bCompressWav = false;
+
+    // Advanced
+    bool bRecordAll = false; // recording follows the handset
+    int nUnattendedSeconds = 60;
+    int nSilenceSeconds = 5;
+    int nSilenceThreshold = -1; // -1 (the detector's own rule) until the slider moves
+    int nCompatStep = 1;
+
+    // E-Mail
+    bool bEmail = false;
+    bool bSmtpDirect = true;
+    int nRings = 1;
+    std::string sRecipient;
+    std::string sSmtp;
+    int nSmtpPort = 25;
+    int nSmtpSecurity = 0;
+    std::string sSmtpUser;
+    std::string sSmtpPassword;
+
+    // Telephone Device
+    int nDeviceKind = kKindSerialModem;
+    int nComPort = -1;
+    std::string sModem;
+    int nTapiLine = 0;
+
+    // Sounds: the three shown, and the fourth kept as it is
+    std::string sWaveGreet;
+    std::string sWaveHold;
+    std::string sWaveWait;
+    std::string sWaveCompressedHold;
+
+    bool operator==(const OptionsValues&) const = default;
+};
+
+// What OK changed beyond the settings' values.
+struct OptionsOutcome {
+    bool bDataPathChanged = false;
+    bool bDeviceKindChanged = false;
+    bool bKindBeep = false; // kind 3 chosen: the default beep
+    bool bSaved = false;    // the settings file was written
+    std::string sDataPath;  // the data path after OK
+};
+
+// Opening, step 3 (the autostart entry is the caller's to read).
+OptionsValues FillOptions(const CSettingsHolders& h);
+// OK, steps 3 to 9 on the settings (step 2, the autostart entry, and step 7,
+// the profile reload, are the caller's). An empty profile keeps sModem.
+OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h);
+
+// The checks of what was typed, against the values the dialog opened with:
+// only what changed is checked, so a port unplugged meanwhile does not block
+// the other pages. Each problem is one clear line.
+struct OptionsCheck {
+    std::vector<std::string> errors;   // OK is refused
+    std::vector<std::string> warnings; // OK goes on; the user is told
+};
+OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before);

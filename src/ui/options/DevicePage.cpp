@@ -1,0 +1,102 @@
+#include "options/DevicePage.h"
+
+#include "config/ModemProfile.h"
+#include "platform/SerialPorts.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The kinds in their setting's order (nTAPI 0 to 3).
+constexpr const char* kKinds[] = {
+    QT_TRANSLATE_NOOP("CDevicePage", "Serial port (voice modem)"),
+    QT_TRANSLATE_NOOP("CDevicePage", "Telephony line"),
+    QT_TRANSLATE_NOOP("CDevicePage", "USB telephone adapter"),
+    QT_TRANSLATE_NOOP("CDevicePage", "Telephony line, recordings compressed"),
+};
+
+bool Present(const std::string& device) {
+    struct stat st {};
+    return !device.empty() && ::stat(device.c_str(), &st) == 0;
+}
+
+} // namespace
+
+QString CDevicePage::PortText(int nPort) {
+    const std::string device = ComPortDevice(nPort);
+    QString text = QString::fromStdString(ComPortName(nPort));
+    if (!device.empty())
+        text += QStringLiteral(" (%1)").arg(QString::fromStdString(device));
+    return text;
+}
+
+CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"), parent) {
+    m_pKind = new QComboBox(this);
+    for (const char* kind : kKinds)
+        m_pKind->addItem(tr(kind));
+    m_pPort = new QComboBox(this);
+    m_pModem = new QComboBox(this);
+    m_pLine = new QComboBox(this);
+    m_pLine->setEnabled(false);
+    m_pLineNote = new QLabel(tr("Telephony lines are not supported by this version yet."), this);
+    m_pLineNote->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("&Modem driver:"), m_pKind);
+    form->addRow(tr("&COM port:"), m_pPort);
+    form->addRow(tr("Mo&dem model:"), m_pModem);
+    form->addRow(tr("Telephony &line:"), m_pLine);
+    form->addRow(QString(), m_pLineNote);
+    Body()->addLayout(form);
+    Body()->addStretch(1);
+    connect(m_pKind, &QComboBox::currentIndexChanged, this, &CDevicePage::UpdateEnabled);
+}
+
+void CDevicePage::Load(const OptionsValues& v) {
+    m_pKind->setCurrentIndex(v.nDeviceKind >= 0 && v.nDeviceKind < m_pKind->count() ? v.nDeviceKind
+                                                                                    : 0);
+
+    m_pPort->clear();
+    m_pPort->addItem(tr("None: search every port"), -1);
+    for (int n : ListComPorts())
+        m_pPort->addItem(PortText(n), n);
+    // The port in use stays choosable when its device is away.
+    if (v.nComPort >= 1 && m_pPort->findData(v.nComPort) < 0)
+        m_pPort->addItem(Present(ComPortDevice(v.nComPort))
+                             ? PortText(v.nComPort)
+                             : tr("%1 - not present").arg(PortText(v.nComPort)),
+                         v.nComPort);
+    m_pPort->setCurrentIndex(std::max(0, m_pPort->findData(v.nComPort)));
+
+    // The catalogue's models, in its order (an empty name keeps the model in use).
+    m_pModem->clear();
+    CModemProfile catalogue;
+    catalogue.Load(v.sModem);
+    for (const std::string& name : catalogue.m_arSupportedModems)
+        m_pModem->addItem(QString::fromStdString(name));
+    const QString current = QString::fromStdString(v.sModem);
+    if (m_pModem->findText(current) < 0)
+        m_pModem->insertItem(0, current);
+    m_pModem->setCurrentIndex(m_pModem->findText(current));
+
+    m_nTapiLine = v.nTapiLine;
+    UpdateEnabled();
+}
+
+void CDevicePage::Save(OptionsValues& v) const {
+    v.nDeviceKind = m_pKind->currentIndex();
+    v.nComPort = m_pPort->currentData().toInt();
+    v.sModem = m_pModem->currentText().toStdString();
+    v.nTapiLine = m_nTapiLine;
+}
+
+void CDevicePage::UpdateEnabled() {
+    const bool bModem = m_pKind->currentIndex() == kKindSerialModem;
+    m_pPort->setEnabled(bModem);
+    m_pModem->setEnabled(bModem);
+}

@@ -1,0 +1,82 @@
+#include "options/OptionsTreeDlg.h"
+
+#include "app/Brand.h"
+#include "frontend/MessageBoxes.h"
+#include "options/AdvancedPage.h"
+#include "options/DevicePage.h"
+#include "options/EmailPage.h"
+#include "options/GeneralPage.h"
+#include "options/SoundsPage.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines)
+        text += (text.empty() ? "" : "\n\n") + l;
+    return text;
+}
+} // namespace
+
+COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& backend,
+                                 IGreetingLine* pLine, QWidget* parent)
+    : QDialog(parent), m_before(values), m_values(values) {
+    QString name = QString::fromStdString(AppBrand().sTitle);
+    if (name.isEmpty())
+        name = QStringLiteral("Vorella");
+    setWindowTitle(tr("%1 Options - version %2").arg(name, QStringLiteral(VORELLA_VERSION)));
+    setModal(true);
+
+    m_pList = new QListWidget(this);
+    m_pStack = new QStackedWidget(this);
+    m_pGeneral = new CGeneralPage(this);
+    m_pAdvanced = new CAdvancedPage(this);
+    m_pEmail = new CEmailPage(this);
+    m_pDevice = new CDevicePage(this);
+    m_pSounds = new CSoundsPage(backend, pLine, this);
+    AddPage(tr("General"), m_pGeneral);
+    AddPage(tr("Advanced"), m_pAdvanced);
+    AddPage(tr("E-Mail"), m_pEmail);
+    AddPage(tr("Telephone Device"), m_pDevice);
+    AddPage(tr("Sounds"), m_pSounds);
+    m_pList->setFixedWidth(m_pList->sizeHintForColumn(0) + 24);
+    connect(m_pList, &QListWidget::currentRowChanged, m_pStack, &QStackedWidget::setCurrentIndex);
+    m_pList->setCurrentRow(0);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &COptionsTreeDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &COptionsTreeDlg::reject);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(m_pList);
+    body->addWidget(m_pStack, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addWidget(buttons);
+}
+
+void COptionsTreeDlg::AddPage(const QString& text, COptionsPage* page) {
+    page->Load(m_values);
+    m_pList->addItem(text);
+    m_pStack->addWidget(page);
+}
+
+void COptionsTreeDlg::accept() {
+    OptionsValues chosen = m_before;
+    for (int i = 0; i < m_pStack->count(); ++i)
+        static_cast<COptionsPage*>(m_pStack->widget(i))->Save(chosen);
+    const OptionsCheck check = CheckOptions(chosen, m_before);
+    if (!check.errors.empty()) {
+        OpenMessageBox(this, Lines(check.errors));
+        return;
+    }
+    if (!check.warnings.empty())
+        OpenMessageBox(parentWidget(), Lines(check.warnings), MessageIcon::Information);
+    m_values = chosen;
+    QDialog::accept();
+}

@@ -1,0 +1,54 @@
+// The options dialog: five pages chosen from a list on the left. It works
+// on a copy of the values; OK checks what was typed and hands the values
+// on, Cancel forgets them. Modal to the user, opened with open() so the
+// program's loop goes on.
+#pragma once
+
+#include "app/OptionsLogic.h"
+
+#include <QDialog>
+
+class CAdvancedPage;
+class CDevicePage;
+class CEmailPage;
+class CGeneralPage;
+class COptionsPage;
+class CSoundsPage;
+class IGreetingLine;
+class ISoundBackend;
+class QListWidget;
+class QStackedWidget;
+
+class COptionsTreeDlg : public QDialog {
+    Q_OBJECT
+public:
+    COptionsTreeDlg(const OptionsValues& values, ISoundBackend& backend, IGreetingLine* pLine,
+                    QWidget* parent = nullptr);
+
+    // The values after OK.
+    const OptionsValues& Values() const { return m_values; }
+
+    QListWidget* PageList() const { return m_pList; }
+    QStackedWidget* Pages() const { return m_pStack; }
+    CGeneralPage* General() const { return m_pGeneral; }
+    CAdvancedPage* Advanced() const { return m_pAdvanced; }
+    CEmailPage* Email() const { return m_pEmail; }
+    CDevicePage* Device() const { return m_pDevice; }
+    CSoundsPage* Sounds() const { return m_pSounds; }
+
+    // OK: refused with a message while a check fails.
+    void accept() override;
+
+private:
+    void AddPage(const QString& text, COptionsPage* page);
+
+    OptionsValues m_before;
+    OptionsValues m_values;
+    QListWidget* m_pList;
+    QStackedWidget* m_pStack;
+    CGeneralPage* m_pGeneral;
+    CAdvancedPage* m_pAdvanced;
+    CEmailPage* m_pEmail;
+    CDevicePage* m_pDevice;
+    CSoundsPage* m_pSounds;
+};

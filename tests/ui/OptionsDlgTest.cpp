@@ -1,0 +1,375 @@
+// The options dialog on the offscreen platform: its pages show the values
+// it is opened with, OK hands back what the controls hold (and refuses what
+// cannot work), Cancel hands back nothing; opened through the program's
+// core it pauses monitoring and leaves it as it found it; the test message
+// goes to a real SMTP server.
+#include "FakeAppWorker.h"
+#include "OpenBoxes.h"
+#include "ServerProcess.h"
+#include "TempHome.h"
+
+#include "app/AppState.h"
+#include "app/Brand.h"
+#include "audio/LocalPlayer.h"
+#include "audio/SoundBackend.h"
+#include "config/ModemProfile.h"
+#include "engine/CallState.h"
+#include "frontend/CoreLoop.h"
+#include "frontend/QtFrontEnd.h"
+#include "main/FolderTree.h"
+#include "options/AdvancedPage.h"
+#include "options/DevicePage.h"
+#include "options/EmailPage.h"
+#include "options/GeneralPage.h"
+#include "options/OptionsTreeDlg.h"
+#include "options/SoundsPage.h"
+#include "platform/ProfileFile.h"
+#include "platform/SerialPorts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// Settings unlike the defaults on every page.
+OptionsValues Sample(const TempHome& home) {
+    OptionsValues v;
+    v.bAutoStart = true;
+    v.sDataPath = home.Path();
+    v.bStartToTray = true;
+    v.bPopup = false;
+    v.bCompressWav = true;
+    v.bRecordAll = true;
+    v.nUnattendedSeconds = 75;
+    v.nSilenceSeconds = 8;
+    v.nSilenceThreshold = 120;
+    v.nCompatStep = 2;
+    v.bEmail = true;
+    v.bSmtpDirect = true;
+    v.nRings = 3;
+    v.sRecipient = "me@example.org";
+    v.sSmtp = "mail.example.org";
+    v.nSmtpPort = 587;
+    v.nSmtpSecurity = 1;
+    v.sSmtpUser = "me";
+    v.sSmtpPassword = "secret";
+    v.nDeviceKind = kKindSerialModem;
+    v.nComPort = -1;
+    v.sModem = ".Custom";
+    v.sWaveGreet = "./wave/greet.wav";
+    v.sWaveHold = "./wave/hold.wav";
+    v.sWaveWait = "./wave/wait.wav";
+    v.sWaveCompressedHold = "./dev/hold";
+    return v;
+}
+
+QPushButton* OkButton(COptionsTreeDlg& dlg) {
+    return dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+}
+
+class OptionsDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
+            home.CopyShipped(f);
+        SetAppBrand({"Vorella", "", ""});
+    }
+    void TearDown() override {
+        CloseBoxes();
+        SetAppBrand({});
+    }
+    TempHome home;
+    CNullSoundBackend& backend = *GetNullSoundBackend();
+};
+
+TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
+    const OptionsValues v = Sample(home);
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.show();
+    EXPECT_TRUE(dlg.windowTitle().contains(QStringLiteral(VORELLA_VERSION)));
+    QStringList pages;
+    for (int i = 0; i < dlg.PageList()->count(); ++i)
+        pages << dlg.PageList()->item(i)->text();
+    EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds"}));
+    dlg.PageList()->setCurrentRow(3);
+    EXPECT_EQ(dlg.Pages()->currentWidget(), dlg.Device());
+
+    EXPECT_TRUE(dlg.General()->AutoStartBox()->isChecked());
+    EXPECT_EQ(dlg.General()->AutoStartBox()->text(), "Run at system &startup");
+    EXPECT_TRUE(dlg.General()->StartToTrayBox()->isChecked());
+    EXPECT_FALSE(dlg.General()->PopupBox()->isChecked());
+    EXPECT_TRUE(dlg.General()->CompressBox()->isChecked());
+    EXPECT_EQ(dlg.General()->FolderBox()->text().toStdString(), home.Path());
+
+    EXPECT_TRUE(dlg.Advanced()->RecordAllBox()->isChecked());
+    EXPECT_EQ(dlg.Advanced()->UnattendedBox()->value(), 75);
+    EXPECT_EQ(dlg.Advanced()->SilenceBox()->value(), 8);
+    EXPECT_EQ(dlg.Advanced()->ThresholdSlider()->value(), 120);
+    EXPECT_EQ(dlg.Advanced()->CompatSlider()->value(), 2);
+
+    EXPECT_TRUE(dlg.Email()->EmailBox()->isChecked());
+    EXPECT_EQ(dlg.Email()->RingsBox()->value(), 3);
+    EXPECT_EQ(dlg.Email()->AddressBox()->text(), "me@example.org");
+    EXPECT_TRUE(dlg.Email()->DirectBox()->isChecked());
+    EXPECT_EQ(dlg.Email()->ServerBox()->text(), "mail.example.org");
+    EXPECT_EQ(dlg.Email()->PortBox()->value(), 587);
+    EXPECT_EQ(dlg.Email()->SecurityBox()->currentIndex(), 1);
+    EXPECT_EQ(dlg.Email()->UserBox()->text(), "me");
+    EXPECT_EQ(dlg.Email()->PasswordBox()->echoMode(), QLineEdit::Password);
+
+    EXPECT_EQ(dlg.Device()->KindBox()->count(), 4);
+    EXPECT_EQ(dlg.Device()->KindBox()->currentIndex(), 0);
+    EXPECT_EQ(dlg.Device()->PortBox()->currentData().toInt(), -1);
+    EXPECT_EQ(dlg.Device()->ModemBox()->currentText(), ".Custom");
+    EXPECT_FALSE(dlg.Device()->LineBox()->isEnabled());
+
+    EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kGreeting)->text(), "./wave/greet.wav");
+    EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->text(), "./wave/hold.wav");
+    EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMessage)->text(), "./wave/wait.wav");
+
+    // OK with nothing touched hands back what came in.
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.Values(), v);
+}
+
+TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
+    const OptionsValues v = Sample(home);
+    {
+        COptionsTreeDlg dlg(v, backend, nullptr);
+        dlg.show();
+        dlg.General()->PopupBox()->setChecked(true);
+        dlg.Advanced()->SilenceBox()->setValue(0);
+        dlg.Advanced()->CompatSlider()->setValue(0);
+        dlg.Email()->DirectBox()->setChecked(false);
+        dlg.Email()->RingsBox()->setValue(5);
+        dlg.Device()->KindBox()->setCurrentIndex(2);
+        dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
+        dlg.reject();
+        EXPECT_EQ(dlg.Values(), v);
+    }
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.show();
+    dlg.General()->PopupBox()->setChecked(true);
+    dlg.Advanced()->SilenceBox()->setValue(0);
+    dlg.Advanced()->CompatSlider()->setValue(0);
+    dlg.Email()->DirectBox()->setChecked(false);
+    dlg.Email()->RingsBox()->setValue(5);
+    dlg.Device()->KindBox()->setCurrentIndex(2);
+    dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    OptionsValues expected = v;
+    expected.bPopup = true;
+    expected.nSilenceSeconds = 0;
+    expected.nCompatStep = 0;
+    expected.bSmtpDirect = false;
+    expected.nRings = 5;
+    expected.nDeviceKind = kKindUsbAdapter;
+    expected.sWaveHold = "/music/hold.wav";
+    EXPECT_EQ(dlg.Values(), expected);
+}
+
+TEST_F(OptionsDlgTest, AnUntouchedThresholdKeepsTheDetectorsOwnRule) {
+    OptionsValues v = Sample(home);
+    v.nSilenceThreshold = -1;
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.accept();
+    EXPECT_EQ(dlg.Values().nSilenceThreshold, -1);
+}
+
+TEST_F(OptionsDlgTest, PortsListTheirDevicesAndAPortGoneMeanwhileRefusesOk) {
+    home.Write("ttyFake", "");
+    ASSERT_TRUE(SetComPortDevice(5, home.File("ttyFake")));
+    ASSERT_TRUE(SetComPortDevice(6, home.File("ttyAway")));
+    OptionsValues v = Sample(home);
+    v.nComPort = 6; // in use, unplugged: still shown, and OK is not refused for it
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.show();
+    QComboBox* ports = dlg.Device()->PortBox();
+    const int present = ports->findData(5);
+    ASSERT_GE(present, 0);
+    EXPECT_EQ(ports->itemText(present).toStdString(), "COM5 (" + home.File("ttyFake") + ")");
+    EXPECT_TRUE(ports->currentText().endsWith("not present")) << ports->currentText().toStdString();
+    ports->setCurrentIndex(present);
+    std::filesystem::remove(home.File("ttyFake"));
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains("COM5")) << OpenBox()->text().toStdString();
+    CloseBoxes();
+    ports->setCurrentIndex(ports->findData(6));
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.Values().nComPort, 6);
+}
+
+TEST_F(OptionsDlgTest, AMissingDataFolderRefusesOkAndAnEmptyModelIsToldAndKept) {
+    COptionsTreeDlg dlg(Sample(home), backend, nullptr);
+    dlg.show();
+    dlg.General()->FolderBox()->setText(QString::fromStdString(home.File("no/such/folder")));
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    EXPECT_TRUE(dlg.isVisible());
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains("does not exist"));
+    CloseBoxes();
+    dlg.General()->FolderBox()->setText(QString::fromStdString(home.Path()));
+    dlg.Device()->ModemBox()->setEditable(true);
+    dlg.Device()->ModemBox()->setEditText(QString());
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains(".Custom"));
+    EXPECT_TRUE(dlg.Values().sModem.empty()); // the worker keeps .Custom
+}
+
+TEST_F(OptionsDlgTest, SoundsPlayHereAndAMissingFileIsTold) {
+    backend.SetSpeed(20);
+    home.CopyShipped("wave/greet.wav");
+    COptionsTreeDlg dlg(Sample(home), backend, nullptr);
+    dlg.show();
+    CSoundsPage& sounds = *dlg.Sounds();
+    QTest::mouseClick(sounds.PlayButton(CSoundsPage::kGreeting), Qt::LeftButton);
+    EXPECT_EQ(sounds.Player().FileName(), home.File("wave/greet.wav"));
+    EXPECT_TRUE(sounds.Player().IsPlaying() || sounds.Player().IsAtEnd());
+    QTest::mouseClick(sounds.StopButton(CSoundsPage::kGreeting), Qt::LeftButton);
+    EXPECT_FALSE(sounds.Player().IsPlaying());
+    QSignalSpy failed(&sounds, &CSoundsPage::playFailed);
+    QTest::mouseClick(sounds.PlayButton(CSoundsPage::kHoldMusic), Qt::LeftButton);
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().contains("hold.wav"));
+}
+
+TEST_F(OptionsDlgTest, TestMessageReachesARealServerOrShowsItsRefusal) {
+    const std::string inbox = home.File("inbox");
+    std::filesystem::create_directories(inbox);
+    ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
+                          "--folder", inbox, "--mode", "plain"});
+    OptionsValues v = Sample(home);
+    v.sSmtp = "127.0.0.1";
+    v.nSmtpPort = server.Port();
+    v.nSmtpSecurity = 0;
+    v.sSmtpUser.clear();
+    v.sSmtpPassword.clear();
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.show();
+    CEmailPage& mail = *dlg.Email();
+    QSignalSpy done(&mail, &CEmailPage::testFinished);
+    QTest::mouseClick(mail.TestButton(), Qt::LeftButton);
+    EXPECT_FALSE(mail.TestButton()->isEnabled()) << "the test runs off the UI thread";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() == 1; }, 60000));
+    EXPECT_TRUE(done.at(0).at(0).toBool()) << done.at(0).at(1).toString().toStdString();
+    EXPECT_TRUE(mail.TestButton()->isEnabled());
+    ASSERT_NE(OpenBox(), nullptr);
+    CloseBoxes();
+    std::ifstream eml(inbox + "/msg1.eml");
+    const std::string message((std::istreambuf_iterator<char>(eml)), {});
+    EXPECT_NE(message.find("This is a test notification."), std::string::npos) << message;
+
+    mail.AddressBox()->setText("nobody@refused.example");
+    QTest::mouseClick(mail.TestButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done.count() == 2; }, 60000));
+    EXPECT_FALSE(done.at(1).at(0).toBool());
+    EXPECT_TRUE(done.at(1).at(1).toString().contains("550"))
+        << done.at(1).at(1).toString().toStdString();
+}
+
+// Through the program's core: the configuration command, a scripted worker.
+class OptionsCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        ResetAppState();
+        setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
+        LoadSettingsFrom(ProfileFile(home.File("none.ini")),
+                         {worker.phone, worker.driver, worker.global, worker.worker},
+                         CModemProfile{});
+        std::string error;
+        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
+        window.AttachWorker(worker);
+        frontEnd.AttachWindow(&window);
+    }
+    void TearDown() override {
+        CloseBoxes();
+        ResetCallState();
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    COptionsTreeDlg* Open() {
+        frontEnd.Command(kCmdOptions);
+        if (!QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 20000))
+            return nullptr;
+        return frontEnd.OptionsDlg();
+    }
+
+    TempHome home;
+    FakeAppWorker worker;
+    CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
+    CBasicWindow window{frontEnd};
+    CCoreLoop loop{window};
+};
+
+TEST_F(OptionsCoreTest, OkReachesTheWorkerAndMonitoringComesBack) {
+    COptionsTreeDlg* dlg = Open();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(dlg->isModal());
+    dlg->Email()->RingsBox()->setValue(6);
+    dlg->Advanced()->SilenceBox()->setValue(0);
+    QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !g_bPaused; }, 20000));
+    EXPECT_EQ(worker.phone.nRings, 6);
+    EXPECT_FALSE(worker.driver.bSilenceDetection);
+    EXPECT_TRUE(worker.phone.bRecAll);
+    EXPECT_NE(frontEnd.MainDlg(), nullptr);
+}
+
+TEST_F(OptionsCoreTest, PausedStaysPausedAndCancelChangesNothing) {
+    window.ToggleMonitoring();
+    const OptionsValues before =
+        FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
+    COptionsTreeDlg* dlg = Open();
+    ASSERT_NE(dlg, nullptr);
+    dlg->Email()->RingsBox()->setValue(6);
+    dlg->reject();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() == nullptr; }, 20000));
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_EQ(worker.nOptionsApplied, 0);
+    EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
+    dlg = Open();
+    ASSERT_NE(dlg, nullptr);
+    QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return worker.nOptionsApplied == 1; }, 20000));
+    EXPECT_TRUE(g_bPaused);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
+    frontEnd.ShowMainWindow(true);
+    const std::string folder = home.File("elsewhere");
+    home.Write("elsewhere/Recorded Calls/Family/index.dat", "");
+    // The worker has saved the new path when the window hears of it.
+    ASSERT_TRUE(WriteProfileStringTo(home.File("vorella.ini"), "Options", "sPath", folder));
+    frontEnd.DataPathChanged(folder);
+    EXPECT_EQ(frontEnd.MainDlg()->Tree()->Root(), folder + "/Recorded Calls/");
+}
+
+} // namespace

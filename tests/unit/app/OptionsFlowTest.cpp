@@ -1,0 +1,147 @@
+// "&Configuration..." through the hidden window against a scripted worker:
+// monitoring pauses while the dialog is open and comes back as it was, the
+// values come from the worker's settings and go back to them on OK only.
+#include "FakeAppWorker.h"
+#include "TempHome.h"
+
+#include "app/AppState.h"
+#include "app/BasicWindow.h"
+#include "config/ModemProfile.h"
+#include "platform/AutoStart.h"
+#include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
+#include "platform/TickCount.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+class OptionsFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetCallState();
+        ResetAppState();
+        setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
+        LoadSettingsFrom(ProfileFile(home.File("none.ini")),
+                         {worker.phone, worker.driver, worker.global, worker.worker},
+                         CModemProfile{});
+        std::string error;
+        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
+        window.AttachWorker(worker);
+    }
+    void TearDown() override {
+        ResetCallState();
+        unsetenv("XDG_CONFIG_HOME");
+    }
+
+    template <class Done>
+    bool RunUntil(Done done, uint32_t deadlineMs = 20000) {
+        const uint32_t start = GetTickCount();
+        while (!done() && GetTickCount() - start < deadlineMs)
+            window.ProcessEvents(20);
+        return done();
+    }
+    bool OpenDialog() {
+        window.OnCommand(kCmdOptions);
+        return RunUntil([this] { return frontEnd.shownOptions.has_value(); });
+    }
+    void Close(std::optional<OptionsValues> chosen) {
+        auto close = std::exchange(frontEnd.closeOptions, nullptr);
+        ASSERT_TRUE(close);
+        frontEnd.shownOptions.reset();
+        close(std::move(chosen));
+    }
+
+    TempHome home;
+    FakeAppWorker worker;
+    FakeFrontEnd frontEnd;
+    CBasicWindow window{frontEnd};
+};
+
+TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWorker) {
+    ASSERT_FALSE(g_bPaused);
+    ASSERT_TRUE(OpenDialog());
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_EQ(worker.Notes().front(), "read options, paused yes");
+    EXPECT_EQ(frontEnd.shownOptions->nRings, 1);
+    // A second request while the dialog is open is ignored.
+    window.OnCommand(kCmdOptions);
+    EXPECT_EQ(worker.Notes().size(), 1u);
+
+    OptionsValues v = *frontEnd.shownOptions;
+    v.nRings = 4;
+    v.nUnattendedSeconds = 120;
+    Close(v);
+    ASSERT_TRUE(RunUntil([this] { return !g_bPaused; }));
+    EXPECT_EQ(worker.nOptionsApplied, 1);
+    EXPECT_EQ(worker.phone.nRings, 4);
+    EXPECT_EQ(worker.driver.dwInactiveTimer, 120000);
+    EXPECT_GE(frontEnd.nShown, 1); // the main window exists afterwards
+    EXPECT_TRUE(frontEnd.dataPaths.empty());
+    EXPECT_TRUE(frontEnd.messages.empty());
+    // Served: the next request opens it again.
+    EXPECT_TRUE(OpenDialog());
+}
+
+TEST_F(OptionsFlowTest, OpenedWhilePausedStaysPausedAfterOkAndCancel) {
+    window.ToggleMonitoring();
+    ASSERT_TRUE(g_bPaused);
+    ASSERT_TRUE(OpenDialog());
+    Close(*frontEnd.shownOptions);
+    ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 1; }));
+    RunUntil([] { return false; }, 100);
+    EXPECT_TRUE(g_bPaused);
+    ASSERT_TRUE(OpenDialog());
+    Close(std::nullopt);
+    RunUntil([] { return false; }, 100);
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_EQ(window.TrayState(), kTrayPaused);
+}
+
+TEST_F(OptionsFlowTest, CancelResumesAndChangesNothing) {
+    ASSERT_TRUE(OpenDialog());
+    const OptionsValues before =
+        FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
+    Close(std::nullopt);
+    ASSERT_TRUE(RunUntil([] { return !g_bPaused; }));
+    EXPECT_EQ(worker.nOptionsApplied, 0);
+    EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
+    EXPECT_FALSE(IsAutoStart());
+}
+
+TEST_F(OptionsFlowTest, OkWritesTheAutostartEntryAndTellsANewDataFolder) {
+    ASSERT_TRUE(OpenDialog());
+    OptionsValues v = *frontEnd.shownOptions;
+    v.bAutoStart = true;
+    v.bStartToTray = true;
+    v.sDataPath = home.File("calls");
+    Close(v);
+    ASSERT_TRUE(RunUntil([this] { return !frontEnd.dataPaths.empty(); }));
+    EXPECT_EQ(frontEnd.dataPaths, std::vector<std::string>{home.File("calls")});
+    EXPECT_TRUE(IsAutoStart());
+    EXPECT_TRUE(FileExists(home.File("config/autostart/vorella.desktop")));
+    EXPECT_FALSE(g_bShowMainDlg);
+    // Unticked again: the entry goes.
+    ASSERT_TRUE(RunUntil([] { return !g_bPaused; }));
+    ASSERT_TRUE(OpenDialog());
+    EXPECT_TRUE(frontEnd.shownOptions->bAutoStart);
+    v = *frontEnd.shownOptions;
+    v.bAutoStart = false;
+    Close(v);
+    ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 2; }));
+    EXPECT_FALSE(IsAutoStart());
+}
+
+TEST_F(OptionsFlowTest, AWorkerThatDoesNotAnswerIsToldAndMonitoringComesBack) {
+    worker.bHoldSettings = true;
+    window.OnCommand(kCmdOptions);
+    EXPECT_TRUE(g_bPaused);
+    ASSERT_TRUE(RunUntil([this] { return !frontEnd.messages.empty(); },
+                         CBasicWindow::kMaxSwitchWaitMs + 20000));
+    EXPECT_NE(frontEnd.messages[0].find("did not hand over its settings"), std::string::npos);
+    EXPECT_FALSE(frontEnd.shownOptions.has_value());
+    EXPECT_FALSE(g_bPaused);
+}
+
+} // namespace
