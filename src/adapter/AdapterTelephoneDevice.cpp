@@ -81,6 +81,23 @@ bool CAdapterTelephoneDevice::HangUp() {
     return m_dev.HangUp();
 }
 
+std::string CAdapterTelephoneDevice::OpenError() const {
+    return m_bMissing ? "no USB telephone adapter was found" : "the USB telephone adapter did not open";
+}
+
+// The worker does not reach the adapter's wave devices yet: a play or a
+// recording says so in the trace and reports that nothing was opened.
+int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool) {
+    m_worker.Log("Play to the line through the adapter is not connected yet: " + file + "\n");
+    return -1;
+}
+
+RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t,
+                                             const std::function<bool(int)>&) {
+    m_worker.Log("Recording through the adapter is not connected yet: " + file + "\n");
+    return {};
+}
+
 DeviceCallerData CAdapterTelephoneDevice::CallerData() {
     DeviceCallerData d;
     d.sRawMessage = m_dev.LastRawCallerId();

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class CAdapterTelephoneDevice : public ITelephoneDevice {
+class CAdapterTelephoneDevice : public CTelephoneDeviceState {
 public:
     CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory, IAdapterWorker& worker);
 
@@ -18,6 +18,15 @@ public:
     bool IsOpen() const override { return m_dev.IsOpen(); }
     // False after an open found no adapter, until one is found again.
     bool IsAvailable() const override { return !m_bMissing; }
+    void Shutdown() override { Close(false); }
+    bool IsReady() const override { return IsOpen(); }
+    bool DeviceFailure() const override { return m_bMissing; }
+    std::string OpenError() const override;
+    bool InVoiceMode() const override { return IsOpen() && m_dev.IsOffHook(); }
+    // The line's sound through the adapter's wave devices.
+    int PlayFile(const std::string& file, bool bDetect) override;
+    RecordResult Record(const std::string& file, uint64_t maxMs,
+                        const std::function<bool(int ch)>& onEvent) override;
     bool GoOffHook() override;
     bool HangUp() override;
     // The raw message as delivered, with the name and number decoded from it.

@@ -93,8 +93,8 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     out.bDeviceKindChanged = oldKind != v.nDeviceKind;
     p.nTAPI = v.nDeviceKind;
     p.fUseHiPhone = v.nDeviceKind == kKindUsbAdapter;
-    p.fUseComvurgent = v.nDeviceKind == kKindTelephonyCompressed;
-    out.bKindBeep = v.nDeviceKind == kKindTelephonyCompressed;
+    p.fUseComvurgent = v.nDeviceKind == kKindExtension;
+    out.bKindBeep = v.nDeviceKind == kKindExtension;
     p.nTAPILine = v.nTapiLine;
 
     // Step 8: the Advanced page and the sounds.

@@ -6,17 +6,13 @@
 #pragma once
 
 #include "config/SettingsStore.h"
+#include "engine/SetupChoice.h"
 
 #include <string>
 #include <vector>
 
-// The "&Modem driver:" choice (nTAPI, with fUseHiPhone and fUseComvurgent).
-enum DeviceKindChoice : int {
-    kKindSerialModem = 0,
-    kKindTelephonyLine = 1,
-    kKindUsbAdapter = 2,
-    kKindTelephonyCompressed = 3, // a telephony line whose device records compressed
-};
+// The "&Modem driver:" choice is a SetupDeviceKind (nTAPI, with
+// fUseHiPhone and fUseComvurgent), as on the set-up wizard's access page.
 
 // The compatibility slider: 0 most compatible (with the modem log), 2 fastest.
 int CompatStepFor(bool bCompat, int nDebugLevel);
