@@ -1,5 +1,7 @@
 #include "adapter/AdapterWire.h"
 
+#include "platform/TextUtil.h"
+
 #include <cerrno>
 #include <charconv>
 #include <sys/socket.h>
@@ -19,24 +21,14 @@ std::string ToHex(std::string_view bytes) {
     return out;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::string> FromHex(std::string_view hex) {
     if (hex.size() % 2 != 0)
         return std::nullopt;
     std::string out;
     out.reserve(hex.size() / 2);
     for (size_t i = 0; i < hex.size(); i += 2) {
-        int hi = HexDigit(hex[i]);
-        int lo = HexDigit(hex[i + 1]);
+        int hi = HexDigitValue(hex[i]);
+        int lo = HexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0)
             return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);

@@ -142,16 +142,6 @@ bool IsSafeProfileName(const std::string& name) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::span<const ProfileKey> ProfileKeys() {
@@ -262,8 +252,8 @@ std::string DecodeEscapes(const std::string& s) {
         const char c = s[i];
         if (c == '<' && i + 4 < n && s[i + 1] == 'h') {
             // "<hXY>": the byte XY; a zero or unparsable value gives none.
-            const int hi = HexDigit(s[i + 2]);
-            const int lo = HexDigit(s[i + 3]);
+            const int hi = HexDigitValue(s[i + 2]);
+            const int lo = HexDigitValue(s[i + 3]);
             if (hi >= 0 && lo >= 0 && (hi | lo) != 0)
                 out += static_cast<char>(hi * 16 + lo);
             i += 5;

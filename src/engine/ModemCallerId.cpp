@@ -30,22 +30,12 @@ CidReadSettings CidReadSettings::From(const CPhoneSettings& phone, const CModemP
 }
 
 namespace {
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The byte of two hexadecimal digits at s[i], or -1.
 int HexByte(std::string_view s, size_t i) {
     if (i + 1 >= s.size())
         return -1;
-    int hi = HexValue(s[i]);
-    int lo = HexValue(s[i + 1]);
+    int hi = HexDigitValue(s[i]);
+    int lo = HexDigitValue(s[i + 1]);
     return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
 }
 } // namespace

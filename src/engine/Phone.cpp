@@ -2,6 +2,7 @@
 
 #include "config/SettingsStore.h"
 #include "engine/LoggingUiBridge.h"
+#include "engine/ModemUiIcon.h"
 #include "engine/SerialModemDevice.h"
 #include "engine/TelephonyLineDevice.h"
 
@@ -12,22 +13,6 @@ namespace {
 // How long the modem layer's question waits for the user before it takes
 // its default: the worker cannot leave the line unwatched for ever.
 constexpr uint32_t kModemQuestionWaitMs = 60000;
-
-MessageIcon BridgeIcon(MsgIcon icon) {
-    switch (icon) {
-    case MsgIcon::None:
-        return MessageIcon::None;
-    case MsgIcon::Information:
-        return MessageIcon::Information;
-    case MsgIcon::Question:
-        return MessageIcon::Question;
-    case MsgIcon::Exclamation:
-        return MessageIcon::Exclamation;
-    case MsgIcon::Error:
-        return MessageIcon::Error;
-    }
-    return MessageIcon::None;
-}
 
 // The modem driver's messages and questions reach the user through the
 // phone's front end: message boxes in the desktop program, log lines with the

@@ -10,6 +10,9 @@ std::string_view TrimView(std::string_view s);
 std::string Trim(std::string_view s);
 
 // ASCII case folding; other bytes are left alone.
+// The value of one hexadecimal digit (either case), or -1.
+int HexDigitValue(char c);
+
 std::string ToLowerAscii(std::string_view s);
 std::string ToUpperAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);

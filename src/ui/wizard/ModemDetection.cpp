@@ -1,5 +1,6 @@
 #include "wizard/ModemDetection.h"
 
+#include "engine/ModemUiIcon.h"
 #include "modem/CallerIdProbe.h"
 #include "modem/CommDriver.h"
 #include "modem/ModemSetup.h"
@@ -14,22 +15,6 @@ namespace {
 
 // How long a question of the detection (the port scan's) waits for the user.
 constexpr uint32_t kQuestionWaitMs = 120000;
-
-MessageIcon BridgeIcon(MsgIcon icon) {
-    switch (icon) {
-    case MsgIcon::None:
-        return MessageIcon::None;
-    case MsgIcon::Information:
-        return MessageIcon::Information;
-    case MsgIcon::Question:
-        return MessageIcon::Question;
-    case MsgIcon::Exclamation:
-        return MessageIcon::Exclamation;
-    case MsgIcon::Error:
-        return MessageIcon::Error;
-    }
-    return MessageIcon::None;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // diagnostics report fetched with vorellactl.
 #include "ChildProcess.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "ModemSim.h"
 #include "platform/ProfileFile.h"
@@ -12,16 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000) {
-    const uint32_t start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        SleepMs(20);
-    }
-    return true;
-}
 
 class ModemSetupService : public ::testing::Test {
 protected:

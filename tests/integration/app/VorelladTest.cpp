@@ -4,6 +4,7 @@
 // clients that misbehave.
 #include "ChildProcess.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "ModemSim.h"
 #include "platform/FileUtil.h"
@@ -24,16 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000) {
-    const uint32_t start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        SleepMs(20);
-    }
-    return true;
-}
 
 class VorelladTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 // as a user who has just installed the package runs them.
 #include "ChildProcess.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "ModemSim.h"
 #include "platform/FileUtil.h"
@@ -21,16 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done, uint32_t timeoutMs = 30000) {
-    const uint32_t start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        SleepMs(20);
-    }
-    return true;
-}
 
 // The full path of a tool on PATH (the runner execs without a shell).
 std::string OnPath(const std::string& name) {
