@@ -21,6 +21,7 @@
 #include "wizard/SerialPage.h"
 #include "wizard/WizardPages.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -28,7 +29,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -174,6 +178,23 @@ TEST_F(WizardOnSimulatedModem, CancellingTheDetectionLetsTheUserChoose) {
     EXPECT_FALSE(page->IsDetecting());
     EXPECT_TRUE(page->isComplete());
     EXPECT_TRUE(page->ModemList()->isEnabled());
+}
+
+TEST_F(WizardOnSimulatedModem, APortHeldByAnotherProgramIsNamedOnTheSerialPage) {
+    StartSim("v253");
+    // Another program has the port, locked as a modem program locks it.
+    const int fd = ::open(sim->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    CMyPropertySheet sheet(Start(), frontEnd);
+    sheet.show();
+    CMyPropertyPage2* page = DetectOnSerialPage(sheet);
+    const QString status = page->DetectionLabel()->text();
+    EXPECT_TRUE(status.contains(QString::fromStdString(sim->SlavePath() + " is in use by ")))
+        << status.toStdString();
+    EXPECT_TRUE(status.contains(QString("(pid %1)").arg(::getpid()))) << status.toStdString();
+    EXPECT_TRUE(page->isComplete()) << "the user can still choose by hand";
+    ::close(fd);
 }
 
 class WorkerSetup : public WizardOnSimulatedModem {

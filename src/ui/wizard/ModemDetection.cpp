@@ -86,9 +86,11 @@ void CModemDetection::Start(int nComPort, const std::string& sModem, uint32_t dw
         if (bFound && !run->bCancelled)
             nCidType = DetectCallerIdType(run->drv, sFound, dwBaudRate);
         const int nPort = run->drv.nComPort > 0 ? run->drv.nComPort : 0;
-        run->Post([bFound, nPort, sFound, nCidType](CModemDetection& o) {
+        const std::string sWhy = bFound ? std::string() : run->drv.OpenError();
+        run->Post([bFound, nPort, sFound, nCidType, sWhy](CModemDetection& o) {
             o.m_bRunning = false;
-            emit o.finished(bFound, nPort, QString::fromStdString(sFound), nCidType);
+            emit o.finished(bFound, nPort, QString::fromStdString(sFound), nCidType,
+                            QString::fromStdString(sWhy));
         });
     }).detach();
 }

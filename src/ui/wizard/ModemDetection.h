@@ -32,8 +32,10 @@ signals:
     void progress(const QString& text);
     // bFound: a model was suggested; sModem is it. nComPort is the port the
     // modem answered on (0 when none), nCidType the caller-ID type it
-    // offers (-1 not known).
-    void finished(bool bFound, int nComPort, const QString& sModem, int nCidType);
+    // offers (-1 not known). sWhy says why the port did not open ("" when
+    // it did): a missing device, or the program that holds it.
+    void finished(bool bFound, int nComPort, const QString& sModem, int nCidType,
+                  const QString& sWhy);
 
 private:
     struct Run;

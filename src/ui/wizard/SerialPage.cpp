@@ -139,7 +139,7 @@ void CMyPropertyPage2::StartDetection() {
 }
 
 void CMyPropertyPage2::DetectionFinished(bool bFound, int nPort, const QString& sModem,
-                                         int nCidType) {
+                                         int nCidType, const QString& sWhy) {
     ShowDetecting(false);
     if (nPort > 0) {
         // The scan may have numbered new devices.
@@ -150,6 +150,13 @@ void CMyPropertyPage2::DetectionFinished(bool bFound, int nPort, const QString& 
         SelectModem(sModem);
         m_nCidType = nCidType;
         m_pStatus->setText(tr("Suggested: %1").arg(sModem));
+    } else if (!sWhy.isEmpty()) {
+        // Most often another program has the port (ModemManager, a fax
+        // or dial-up program): say which, so the user knows what to quit.
+        m_pStatus->setText(
+            tr("The modem could not be opened: %1. Please quit the program that uses it and "
+               "press Back and Next to try again, or select your modem.")
+                .arg(sWhy));
     } else {
         m_pStatus->setText(tr("No model could be suggested; please select your modem."));
     }

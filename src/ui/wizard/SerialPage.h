@@ -54,7 +54,8 @@ private:
     void SelectModem(const QString& name);
     void SelectPort(int nPort);
     void StartDetection();
-    void DetectionFinished(bool bFound, int nPort, const QString& sModem, int nCidType);
+    void DetectionFinished(bool bFound, int nPort, const QString& sModem, int nCidType,
+                           const QString& sWhy);
     void CancelDetection();
     void ShowDetecting(bool bOn);
 
