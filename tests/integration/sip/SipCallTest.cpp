@@ -1,0 +1,194 @@
+// Real SIP calls on 127.0.0.1 between the SIP provider, under the program's
+// own telephony line classes, and a far-end phone: the offered call with
+// its caller ID, rings repeated while it is offered, answering, sound both
+// ways, touch-tone keys, the far end hanging up; a hostile caller ID.
+#include "FarEnd.h"
+
+#include "TempHome.h"
+#include "../../unit/tapi/TapiTestSupport.h"
+#include "audio/WaveFile.h"
+#include "audio/WaveFormat.h"
+#include "platform/FileUtil.h"
+#include "sip/SipCallerId.h"
+#include "sip/SipProvider.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+void WriteTone(const std::string& path, double hz, double seconds) {
+    CWaveFile wav;
+    ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
+    const auto n = static_cast<size_t>(seconds * 8000);
+    for (size_t i = 0; i < n; ++i)
+        wav.WriteSample(static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
+    ASSERT_TRUE(wav.CloseWrite());
+}
+
+std::vector<int16_t> ReadWav(const std::string& path, uint32_t* pRate) {
+    CWaveFile wav;
+    std::vector<int16_t> s;
+    if (wav.Open(path) != 1)
+        return s;
+    *pRate = wav.Format().nSamplesPerSec;
+    int16_t v = 0;
+    while (wav.ReadSample(v))
+        s.push_back(v);
+    return s;
+}
+
+// Share of the signal's power at hz (Goertzel over the whole signal).
+double ToneShare(const std::vector<int16_t>& s, double hz, double rate) {
+    double total = 0;
+    for (int16_t v : s)
+        total += static_cast<double>(v) * v;
+    if (s.empty() || total <= 0)
+        return 0;
+    const double w = 2 * kPi * hz / rate;
+    double re = 0, im = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        re += s[i] * std::cos(w * static_cast<double>(i));
+        im += s[i] * std::sin(w * static_cast<double>(i));
+    }
+    const double tonePower = 2 * (re * re + im * im) / static_cast<double>(s.size());
+    return tonePower / total;
+}
+
+// Waits (at most 30 s) until the file holds more than nBytes.
+bool WaitFileSize(const std::string& path, size_t nBytes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream f(path, std::ios::binary | std::ios::ate);
+        if (f && static_cast<size_t>(f.tellg()) > nBytes)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+class SipCall : public ::testing::Test {
+protected:
+    void Start(SipTransport transport) {
+        SipAccount account;
+        account.sUser = "vorella";
+        account.sBindAddress = "127.0.0.1";
+        account.nPort = 0;
+        account.transport = transport;
+        CSipProvider::Options options;
+        options.sStateFolder = home.File("sip-near");
+        options.nRingRepeatMs = 200;
+        provider = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
+        provider->SetSoundFiles(0, home.File("near-tone.wav"), home.File("near-heard.wav"));
+        tapi = std::make_unique<CMyTapi>(*provider, posted.Link());
+        ASSERT_TRUE(tapi->Start());
+        ASSERT_TRUE(tapi->OpenLine(0));
+        ASSERT_GT(provider->ListeningPort(0), 0);
+        far = std::make_unique<CFarEnd>(home.File("sip-far"), home.File("far-tone.wav"),
+                                        home.File("far-heard.wav"));
+    }
+    std::string NearUri(const std::string& sTransport) const {
+        return "sip:vorella@127.0.0.1:" + std::to_string(provider->ListeningPort(0)) +
+               ";transport=" + sTransport;
+    }
+    void TearDown() override {
+        far.reset();
+        tapi.reset();
+        provider.reset();
+    }
+
+    TempHome home;
+    CPostedMessages posted;
+    std::unique_ptr<CSipProvider> provider;
+    std::unique_ptr<CMyTapi> tapi;
+    std::unique_ptr<CFarEnd> far;
+};
+
+TEST_F(SipCall, OfferedAnsweredHeardBothWaysAndHungUpByTheFarEnd) {
+    WriteTone(home.File("near-tone.wav"), 1000, 20);
+    WriteTone(home.File("far-tone.wav"), 600, 20);
+    Start(SipTransport::Udp);
+
+    // The media plugins of the stack stay out of the process.
+    const std::string maps = ReadWholeFile("/proc/self/maps", 64 << 20).value_or("");
+    EXPECT_EQ(maps.find("libQt5"), std::string::npos);
+
+    ASSERT_TRUE(far->Call(NearUri("udp"), "\"Anna Schmidt\" <sip:4930123@127.0.0.1>"));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgNewCall));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
+    // Rings come again while the call is offered.
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgRing, 3));
+    CMyLine& line = *tapi->Line();
+    const TapiCallerData caller = line.CallerData();
+    EXPECT_TRUE(caller.bPresent);
+    EXPECT_EQ(caller.sName, "Anna Schmidt");
+    EXPECT_EQ(caller.sNumber, "4930123");
+    EXPECT_FALSE(caller.bPrivate);
+    EXPECT_FALSE(caller.bOutOfArea);
+    // New call first, then its rings and caller ID.
+    const auto all = posted.All();
+    EXPECT_EQ(all.front().nMessage, kTapiMsgNewCall);
+
+    posted.m_bHandling = true;
+    EXPECT_EQ(line.Answer(), 0);
+    ASSERT_TRUE(far->WaitConnected());
+    EXPECT_TRUE(line.MonitorDigits() == 0);
+    far->SendKeys("5#");
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDigit, 2));
+
+    // Two seconds of sound each way.
+    ASSERT_TRUE(WaitFileSize(home.File("near-heard.wav"), 44 + 2 * 2 * 8000));
+    ASSERT_TRUE(WaitFileSize(home.File("far-heard.wav"), 44 + 2 * 2 * 8000));
+
+    const size_t rings = posted.Count(kTapiMsgRing);
+    far->HangUp();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp));
+    EXPECT_EQ(posted.Count(kTapiMsgRing), rings); // no ring after the answer
+    EXPECT_EQ(line.Drop(), 0);
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
+    EXPECT_FALSE(line.HasCall());
+
+    far.reset(); // closes its recording
+    tapi->CloseLine();
+    std::vector<int16_t> digits;
+    for (const auto& m : posted.All())
+        if (m.nMessage == kTapiMsgDigit)
+            digits.push_back(static_cast<int16_t>(m.wParam));
+    EXPECT_EQ(digits, (std::vector<int16_t>{'5', '#'}));
+
+    uint32_t nearRate = 0, farRate = 0;
+    const std::vector<int16_t> nearHeard = ReadWav(home.File("near-heard.wav"), &nearRate);
+    const std::vector<int16_t> farHeard = ReadWav(home.File("far-heard.wav"), &farRate);
+    ASSERT_GT(nearHeard.size(), nearRate);
+    ASSERT_GT(farHeard.size(), farRate);
+    // Each side hears the other's tone, not its own.
+    EXPECT_GT(ToneShare(nearHeard, 600, nearRate), 0.5);
+    EXPECT_LT(ToneShare(nearHeard, 1000, nearRate), 0.1);
+    EXPECT_GT(ToneShare(farHeard, 1000, farRate), 0.5);
+    EXPECT_LT(ToneShare(farHeard, 600, farRate), 0.1);
+}
+
+TEST_F(SipCall, ControlCharactersInTheCallersIdentityAreCleaned) {
+    Start(SipTransport::Tcp);
+    ASSERT_TRUE(far->Call(NearUri("tcp"), "\"Harmless\" <sip:4930555@127.0.0.1>",
+                          {{"P-Asserted-Identity",
+                            "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01" "99@127.0.0.1>"}}));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
+    const TapiCallerData caller = tapi->Line()->CallerData();
+    EXPECT_EQ(caller.sNumber, "030123499");
+    EXPECT_EQ(caller.sName, "Eve [2J Mallory");
+
+    // A call that gives up ringing frees the line.
+    far->HangUp();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
+    EXPECT_FALSE(tapi->Line()->HasCall());
+}
+
+} // namespace
