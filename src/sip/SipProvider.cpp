@@ -146,8 +146,13 @@ std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
         return nullptr;
     const SipAccount& a = line.account;
     auto config = core->getConfig();
-    if (!a.sBindAddress.empty())
+    if (!a.sBindAddress.empty()) {
         config->setString("sip", "bind_address", a.sBindAddress);
+        // An IPv4 address to listen on: no IPv6 socket on every interface
+        // beside it.
+        if (a.sBindAddress.find(':') == std::string::npos)
+            core->enableIpv6(false);
+    }
     // No database files: the call list is the program's own.
     config->setInt("misc", "store_friends", 0);
     core->setCallLogsDatabasePath("");
