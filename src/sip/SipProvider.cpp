@@ -18,6 +18,8 @@ constexpr auto kIteratePeriod = std::chrono::milliseconds(20);
 // An unanswered call is given up by the stack only after this long; the
 // answering machine decides much earlier when to take it.
 constexpr int kIncomingTimeoutSeconds = 300;
+// How long closing a line waits for its calls to end: 50 x 20 ms.
+constexpr int kCloseIterations = 50;
 // Touch-tone keys sent in one go; a dial string is never longer.
 constexpr size_t kMaxDigits = 64;
 
@@ -221,8 +223,9 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
     for (const auto& [h, c] : m_calls) {
         if (c.dwDevice == dwDevice && c.dwState != kCallIdle) {
             // One call per line, as on an analogue line: the second caller
-            // hears busy instead of ringing unheard.
-            call->decline(linphone::Reason::Busy);
+            // hears busy instead of ringing unheard (declined once the
+            // stack has finished telling us about it).
+            m_busy.push_back(call);
             return;
         }
     }
@@ -320,6 +323,12 @@ void CSipProvider::CloseLine(Line& line) {
     const uint32_t dwDevice = static_cast<uint32_t>(&line - m_lines.data());
     line.hLine = 0; // nothing of this line is queued from here on
     line.core->terminateAllCalls();
+    // Lets the hang-ups go out before the stack stops, so no far end is
+    // left ringing; bounded, as a far end may not answer at all.
+    for (int n = 0; n < kCloseIterations && line.core->getCallsNb() > 0; ++n) {
+        line.core->iterate();
+        std::this_thread::sleep_for(kIteratePeriod);
+    }
     line.core->removeListener(line.listener);
     line.core->stop();
     line.core.reset();
@@ -334,6 +343,10 @@ void CSipProvider::Run() {
         for (Line& line : m_lines)
             if (line.core)
                 line.core->iterate();
+        for (const auto& call : m_busy)
+            if (CallIsLive(call))
+                call->decline(linphone::Reason::Busy);
+        m_busy.clear();
         RingAgain();
         m_cv.wait_for(lock, kIteratePeriod, [this] { return m_bQuit.load(); });
     }

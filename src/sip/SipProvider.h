@@ -129,6 +129,8 @@ private:
     std::vector<Line> m_lines;
     std::map<uint32_t, Call> m_calls;
     std::deque<TapiMessage> m_queue;
+    std::vector<std::shared_ptr<linphone::Call>> m_busy; // to be declined
+
     bool m_bStarted = false;
     uint32_t m_dwNextCall = 0x20001;
     TapiResult m_nNextRequest = 1;

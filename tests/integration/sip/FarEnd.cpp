@@ -60,10 +60,10 @@ CFarEnd::CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
 CFarEnd::~CFarEnd() {
     m_bQuit = true;
     m_thread.join();
+    m_call.reset();
     m_core->terminateAllCalls();
     m_core->removeListener(m_listener);
     m_core->stop();
-    m_call.reset();
     m_core.reset();
 }
 

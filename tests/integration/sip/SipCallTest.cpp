@@ -215,6 +215,24 @@ TEST_F(SipCall, ControlCharactersInTheCallersIdentityAreCleaned) {
     EXPECT_FALSE(tapi->Line()->HasCall());
 }
 
+TEST_F(SipCall, AnonymousCallerIsBlockedAndASecondCallerHearsBusy) {
+    Start(SipTransport::Udp);
+    ASSERT_TRUE(far->Call(NearUri("udp"), "\"Anonymous\" <sip:anonymous@anonymous.invalid>"));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
+    const TapiCallerData caller = tapi->Line()->CallerData();
+    EXPECT_TRUE(caller.bPrivate);
+    EXPECT_TRUE(caller.sNumber.empty());
+    EXPECT_TRUE(caller.sName.empty());
+
+    CFarEnd second(home.File("sip-second"), "", "");
+    ASSERT_TRUE(second.Call(NearUri("udp"), "<sip:222@127.0.0.1>"));
+    ASSERT_TRUE(second.WaitEnded());
+    EXPECT_EQ(posted.Count(kTapiMsgNewCall), 1u);
+    EXPECT_TRUE(tapi->Line()->HasCall());
+    far->HangUp();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
+}
+
 // An INVITE written by hand, as a hostile caller would, over TCP: no stack
 // of ours tidies the From header on the way.
 TEST_F(SipCall, LongDisplayNameFromARawInviteIsBounded) {
