@@ -6,8 +6,9 @@
 # Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
 # audio and calllog build on platform and config only; notify on those and
 # calllog (its mail carries the call record); linesig (line signals heard in
-# sound) and the telephony layer (tapi) on platform only; the engine uses all
-# of them. The USB adapter (adapter) is a telephone device for the engine's
+# sound) and the telephony layer (tapi) on platform only; the SIP provider
+# (sip) on tapi and audio; the engine uses all of them but sip, which only app
+# and ui choose. The USB adapter (adapter) is a telephone device for the engine's
 # worker: it builds on the engine's device seam, audio and linesig, and only
 # app and ui use it.
 #
@@ -17,7 +18,7 @@
 # every break to be found, so a checker that finds nothing cannot pass.
 cmake_minimum_required(VERSION 3.20)
 
-set(kLayers platform config modem audio calllog notify linesig tapi engine adapter app ui)
+set(kLayers platform config modem audio calllog notify linesig tapi sip engine adapter app ui)
 set(kUses_platform platform)
 set(kUses_config platform config)
 set(kUses_modem platform config modem)
@@ -26,9 +27,10 @@ set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
 set(kUses_linesig platform linesig)
 set(kUses_tapi platform tapi)
+set(kUses_sip platform audio tapi sip)
 set(kUses_engine platform config modem audio calllog notify linesig tapi engine)
 set(kUses_adapter platform config audio linesig engine adapter)
-set(kUses_app platform config modem audio calllog notify linesig tapi engine adapter app)
+set(kUses_app platform config modem audio calllog notify linesig tapi sip engine adapter app)
 set(kUses_ui ${kLayers})
 
 # Appends "file: what" to the list named by out_var for every break in root.

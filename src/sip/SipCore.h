@@ -1,0 +1,21 @@
+// One SIP stack (a liblinphone core) set up for a line: listening where
+// the account says, G.711 only, touch-tone keys as RFC 4733 events, no
+// video, no ring sounds of its own, registered with the account's
+// registrar when it has one. Not started yet.
+#pragma once
+
+#include "sip/SipAccounts.h"
+
+#include <memory>
+#include <string>
+
+namespace linphone {
+class Core;
+}
+
+// sStateFolder holds the stack's own state; the call's sound comes from
+// sPlayFile and goes to sRecordFile. nullptr (and a line on standard error)
+// when it cannot be made.
+std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& account, const std::string& sStateFolder,
+                                            const std::string& sPlayFile,
+                                            const std::string& sRecordFile);

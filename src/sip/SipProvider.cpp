@@ -1,0 +1,569 @@
+#include "sip/SipProvider.h"
+
+#include "sip/SipCallerId.h"
+#include "sip/SipCore.h"
+
+#include <linphone++/linphone.hh>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// Line handles are the device id plus this (0 is no handle).
+constexpr uint32_t kLineHandleBase = 0x200;
+// How often the stacks are driven: often enough for 20 ms sound packets.
+constexpr auto kIteratePeriod = std::chrono::milliseconds(20);
+// How long closing a line waits for its calls to end: 50 x 20 ms.
+constexpr int kCloseIterations = 50;
+// Touch-tone keys sent in one go; a dial string is never longer.
+constexpr size_t kMaxDigits = 64;
+
+bool IsDtmfKey(char c) {
+    return (c >= '0' && c <= '9') || c == '*' || c == '#' || (c >= 'A' && c <= 'D');
+}
+
+bool CallIsLive(const std::shared_ptr<linphone::Call>& call) {
+    if (!call)
+        return false;
+    const auto s = call->getState();
+    return s != linphone::Call::State::End && s != linphone::Call::State::Released &&
+           s != linphone::Call::State::Error;
+}
+
+} // namespace
+
+// Passes the stack's events (always inside Core::iterate() or a call into
+// the stack, so with the provider's lock already held) to the provider.
+class CSipProvider::Listener : public linphone::CoreListener {
+public:
+    Listener(CSipProvider& provider, uint32_t dwDevice) : m_provider(provider), m_dwDevice(dwDevice) {}
+
+    void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
+                            const std::shared_ptr<linphone::Call>& call, linphone::Call::State state,
+                            const std::string&) override {
+        m_provider.OnCallState(m_dwDevice, call, static_cast<int>(state));
+    }
+    void onDtmfReceived(const std::shared_ptr<linphone::Core>&,
+                        const std::shared_ptr<linphone::Call>& call, int dtmf) override {
+        m_provider.OnDtmf(call, dtmf);
+    }
+
+private:
+    CSipProvider& m_provider;
+    const uint32_t m_dwDevice;
+};
+
+CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
+    : m_options(std::move(options)) {
+    for (SipAccount& a : accounts) {
+        Line line;
+        line.account = std::move(a);
+        m_lines.push_back(std::move(line));
+    }
+    linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
+    m_thread = std::thread([this] { Run(); });
+}
+
+CSipProvider::~CSipProvider() {
+    Shutdown();
+    m_bQuit = true;
+    m_cv.notify_all();
+    m_thread.join();
+}
+
+// ---- under m_mutex -------------------------------------------------------------
+
+void CSipProvider::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p2) {
+    TapiMessage msg;
+    msg.hDevice = hDevice;
+    msg.dwMessageID = id;
+    msg.dwParam1 = p1;
+    msg.dwParam2 = p2;
+    if (id != TapiMsg::Reply) {
+        uint32_t dwDevice = UINT32_MAX;
+        if (id == TapiMsg::LineDevState || id == TapiMsg::AppNewCall || id == TapiMsg::Close)
+            dwDevice = hDevice - kLineHandleBase;
+        else if (Call* c = FindCall(hDevice))
+            dwDevice = c->dwDevice;
+        if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+            return; // nobody listens on a closed line
+        msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
+    }
+    m_queue.push_back(msg);
+    m_cv.notify_all();
+}
+
+void CSipProvider::SetState(uint32_t hCall, uint32_t dwState) {
+    Call* c = FindCall(hCall);
+    if (!c || c->dwState == dwState)
+        return;
+    c->dwState = dwState;
+    Queue(hCall, TapiMsg::CallState, dwState);
+}
+
+// The stack does what it is asked at once; the reply still comes through
+// the queue, as the telephony layer waits for one.
+TapiResult CSipProvider::Reply(bool bOk) {
+    const TapiResult id = m_nNextRequest++;
+    if (m_nNextRequest <= 0)
+        m_nNextRequest = 1;
+    Queue(0, TapiMsg::Reply, static_cast<uintptr_t>(id),
+          bOk ? 0 : static_cast<uintptr_t>(static_cast<uint32_t>(kTapiErrOperationUnavail)));
+    return id;
+}
+
+CSipProvider::Call* CSipProvider::FindCall(uint32_t hCall) {
+    auto it = m_calls.find(hCall);
+    return it == m_calls.end() ? nullptr : &it->second;
+}
+
+uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) const {
+    for (const auto& [h, c] : m_calls)
+        if (c.call == call)
+            return h;
+    return 0;
+}
+
+std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
+    return MakeSipCore(line.account, m_options.sStateFolder, line.sPlayFile, line.sRecordFile);
+}
+
+std::string CSipProvider::Target(const Line& line, const std::string& sNumber) const {
+    // A full address is used as it is; a bare number goes to the registrar.
+    if (sNumber.find('@') != std::string::npos || sNumber.rfind("sip:", 0) == 0 ||
+        sNumber.rfind("sips:", 0) == 0)
+        return sNumber;
+    std::string digits;
+    for (char c : sNumber)
+        if (IsDtmfKey(c) || c == '+')
+            digits += c;
+    if (line.account.sRegistrar.empty() || digits.empty())
+        return {};
+    return "sip:" + digits + "@" + line.account.sRegistrar;
+}
+
+void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call) {
+    for (const auto& [h, c] : m_calls) {
+        if (c.dwDevice == dwDevice && c.dwState != kCallIdle) {
+            // One call per line, as on an analogue line: the second caller
+            // hears busy instead of ringing unheard (declined once the
+            // stack has finished telling us about it).
+            m_busy.push_back(call);
+            return;
+        }
+    }
+    const uint32_t hCall = m_dwNextCall++;
+    Call c;
+    c.dwDevice = dwDevice;
+    c.call = call;
+    c.info.dwMediaMode = kMediaInteractiveVoice;
+    SipIdentity from;
+    if (auto addr = call->getRemoteAddress()) {
+        from.sDisplayName = addr->getDisplayName();
+        from.sUser = addr->getUsername();
+        from.sHost = addr->getDomain();
+    }
+    std::string asserted;
+    if (auto params = call->getRemoteParams())
+        asserted = params->getCustomHeader("P-Asserted-Identity");
+    FillSipCallerId(from, asserted, &c.info);
+    c.nextRing = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
+    m_calls[hCall] = std::move(c);
+    const uint32_t hLine = m_lines[dwDevice].hLine;
+    Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
+    SetState(hCall, kCallOffering);
+    Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+    Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
+}
+
+void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call,
+                               int state) {
+    using S = linphone::Call::State;
+    const auto s = static_cast<S>(state);
+    if (s == S::IncomingReceived) {
+        OnIncoming(dwDevice, call);
+        return;
+    }
+    const uint32_t hCall = HandleOf(call);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return;
+    switch (s) {
+    case S::OutgoingProgress:
+        SetState(hCall, kCallDialing);
+        break;
+    case S::OutgoingRinging:
+        SetState(hCall, kCallRingBack);
+        break;
+    case S::OutgoingEarlyMedia:
+        SetState(hCall, kCallProceeding);
+        break;
+    case S::Connected:
+    case S::StreamsRunning:
+        c->bEverConnected = true;
+        SetState(hCall, kCallConnected);
+        break;
+    case S::Error:
+        SetState(hCall, call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
+        break;
+    case S::End:
+        if (c->dwState != kCallIdle && c->dwState != kCallBusy)
+            SetState(hCall, kCallDisconnected);
+        break;
+    case S::Released:
+        c->call.reset();
+        // A call that never connected leaves nothing to hang up: the line
+        // is free again at once (the far end gave up ringing).
+        if (!c->bEverConnected)
+            SetState(hCall, kCallIdle);
+        break;
+    default:
+        break;
+    }
+}
+
+void CSipProvider::OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf) {
+    const uint32_t hCall = HandleOf(call);
+    Call* c = FindCall(hCall);
+    if (!c || !c->bMonitorDigits || dtmf < 0 || dtmf > 255 || !IsDtmfKey(static_cast<char>(dtmf)))
+        return;
+    Queue(hCall, TapiMsg::MonitorDigits, static_cast<uintptr_t>(dtmf), kDigitModeDtmf);
+}
+
+void CSipProvider::RingAgain() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [h, c] : m_calls) {
+        if ((c.dwState == kCallOffering || c.dwState == kCallAccepted) && now >= c.nextRing) {
+            c.nextRing = now + std::chrono::milliseconds(m_options.nRingRepeatMs);
+            Queue(m_lines[c.dwDevice].hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+        }
+    }
+}
+
+void CSipProvider::CloseLine(Line& line) {
+    if (!line.core)
+        return;
+    const uint32_t dwDevice = static_cast<uint32_t>(&line - m_lines.data());
+    line.hLine = 0; // nothing of this line is queued from here on
+    line.core->terminateAllCalls();
+    // Lets the hang-ups go out before the stack stops, so no far end is
+    // left ringing; bounded, as a far end may not answer at all.
+    for (int n = 0; n < kCloseIterations && line.core->getCallsNb() > 0; ++n) {
+        line.core->iterate();
+        std::this_thread::sleep_for(kIteratePeriod);
+    }
+    line.core->removeListener(line.listener);
+    line.core->stop();
+    line.core.reset();
+    line.listener.reset();
+    line.nPort = 0;
+    std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
+}
+
+void CSipProvider::Run() {
+    std::unique_lock lock(m_mutex);
+    while (!m_bQuit) {
+        for (Line& line : m_lines)
+            if (line.core)
+                line.core->iterate();
+        for (const auto& call : m_busy)
+            if (CallIsLive(call))
+                call->decline(linphone::Reason::Busy);
+        m_busy.clear();
+        RingAgain();
+        m_cv.wait_for(lock, kIteratePeriod, [this] { return m_bQuit.load(); });
+    }
+}
+
+// ---- public --------------------------------------------------------------------
+
+void CSipProvider::SetSoundFiles(uint32_t dwDevice, const std::string& sPlay,
+                                 const std::string& sRecord) {
+    std::lock_guard lock(m_mutex);
+    if (dwDevice >= m_lines.size())
+        return;
+    Line& line = m_lines[dwDevice];
+    line.sPlayFile = sPlay;
+    line.sRecordFile = sRecord;
+    if (line.core) {
+        line.core->setPlayFile(sPlay);
+        line.core->setRecordFile(sRecord);
+    }
+}
+
+int CSipProvider::ListeningPort(uint32_t dwDevice) const {
+    std::lock_guard lock(m_mutex);
+    return dwDevice < m_lines.size() ? m_lines[dwDevice].nPort : 0;
+}
+
+TapiResult CSipProvider::Initialize(const std::string&, uint32_t* pNumDevs) {
+    std::lock_guard lock(m_mutex);
+    if (m_lines.empty())
+        return kTapiErrNoDevice;
+    m_bStarted = true;
+    *pNumDevs = static_cast<uint32_t>(m_lines.size());
+    return 0;
+}
+
+TapiResult CSipProvider::Shutdown() {
+    std::lock_guard lock(m_mutex);
+    for (Line& line : m_lines)
+        CloseLine(line);
+    m_bStarted = false;
+    m_queue.clear();
+    m_cv.notify_all();
+    return 0;
+}
+
+TapiResult CSipProvider::NegotiateApiVersion(uint32_t dwDeviceID, uint32_t dwLow, uint32_t dwHigh,
+                                             uint32_t* pVersion) {
+    if (dwDeviceID >= m_lines.size() || dwLow > kTapiVersionApp)
+        return kTapiErrNoDevice;
+    *pVersion = std::min(dwHigh, kTapiVersionApp);
+    return 0;
+}
+
+TapiResult CSipProvider::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps* pCaps) {
+    std::lock_guard lock(m_mutex);
+    if (dwDeviceID >= m_lines.size())
+        return kTapiErrNoDevice;
+    pCaps->sLineName = m_lines[dwDeviceID].account.LineName();
+    pCaps->dwMediaModes = kMediaInteractiveVoice;
+    pCaps->dwNumAddresses = 1;
+    return 0;
+}
+
+TapiResult CSipProvider::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
+    std::unique_lock lock(m_mutex);
+    const auto ready = [this] { return !m_bStarted || !m_queue.empty(); };
+    if (dwTimeoutMs == kTapiWaitForever)
+        m_cv.wait(lock, ready);
+    else if (!m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), ready))
+        return kTapiErrOperationUnavail;
+    if (!m_bStarted)
+        return kTapiErrInvalAppHandle;
+    *pMsg = m_queue.front();
+    m_queue.pop_front();
+    return 0;
+}
+
+TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,
+                              uint32_t dwMediaModes, uint32_t* phLine) {
+    std::lock_guard lock(m_mutex);
+    if (!m_bStarted || dwDeviceID >= m_lines.size())
+        return kTapiErrNoDevice;
+    if (!(dwMediaModes & kMediaInteractiveVoice))
+        return kTapiErrInvalMediaMode;
+    Line& line = m_lines[dwDeviceID];
+    if (line.core)
+        return kTapiErrResourceUnavail;
+    auto core = MakeCore(line);
+    if (!core)
+        return kTapiErrNoMem;
+    auto listener = std::make_shared<Listener>(*this, dwDeviceID);
+    core->addListener(listener);
+    if (core->start() != 0) {
+        std::fprintf(stderr, "SIP: the line %s could not start\n", line.account.LineName().c_str());
+        return kTapiErrResourceUnavail;
+    }
+    auto used = core->getTransportsUsed();
+    const int port = line.account.transport == SipTransport::Tcp   ? used->getTcpPort()
+                     : line.account.transport == SipTransport::Tls ? used->getTlsPort()
+                                                                   : used->getUdpPort();
+    if (port <= 0) {
+        std::fprintf(stderr, "SIP: the line %s cannot listen on %s port %d\n",
+                     line.account.LineName().c_str(),
+                     line.account.sBindAddress.empty() ? "*" : line.account.sBindAddress.c_str(),
+                     line.account.nPort);
+        core->removeListener(listener);
+        core->stop();
+        return kTapiErrResourceUnavail;
+    }
+    line.core = std::move(core);
+    line.listener = std::move(listener);
+    line.nPort = port;
+    line.dwCallback = dwCallbackInstance;
+    line.hLine = dwDeviceID + kLineHandleBase;
+    *phLine = line.hLine;
+    return 0;
+}
+
+TapiResult CSipProvider::Close(uint32_t hLine) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+        return kTapiErrInvalLineHandle;
+    CloseLine(m_lines[dwDevice]);
+    return 0;
+}
+
+TapiResult CSipProvider::SetStatusMessages(uint32_t hLine, uint32_t, uint32_t) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    return dwDevice < m_lines.size() && m_lines[dwDevice].hLine ? 0 : kTapiErrInvalLineHandle;
+}
+
+TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+        return kTapiErrInvalLineHandle;
+    // Taking the line with nobody called has no meaning in SIP.
+    const std::string target = Target(m_lines[dwDevice], sNumber);
+    if (target.empty())
+        return kTapiErrOperationUnavail;
+    auto core = m_lines[dwDevice].core;
+    auto params = core->createCallParams(nullptr);
+    if (!params)
+        return kTapiErrOperationUnavail;
+    params->enableVideo(false);
+    auto call = core->inviteWithParams(target, params);
+    if (!call)
+        return kTapiErrOperationUnavail;
+    const uint32_t hCall = m_dwNextCall++;
+    Call c;
+    c.dwDevice = dwDevice;
+    c.call = call;
+    c.info.dwMediaMode = kMediaInteractiveVoice;
+    m_calls[hCall] = std::move(c);
+    *phCall = hCall;
+    return Reply(true);
+}
+
+TapiResult CSipProvider::Answer(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    if (!CallIsLive(c->call))
+        return Reply(false);
+    return Reply(c->call->accept() == 0);
+}
+
+TapiResult CSipProvider::Accept(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    // The stack already told the caller it rings (180).
+    if (c->dwState == kCallOffering)
+        SetState(hCall, kCallAccepted);
+    return Reply(true);
+}
+
+TapiResult CSipProvider::Dial(uint32_t hCall, const std::string& sNumber) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    if (sNumber.empty() || !CallIsLive(c->call))
+        return kTapiErrOperationUnavail;
+    std::string keys;
+    for (char ch : sNumber)
+        if (IsDtmfKey(ch) && keys.size() < kMaxDigits)
+            keys += ch;
+    return Reply(!keys.empty() && c->call->sendDtmfs(keys) == 0);
+}
+
+TapiResult CSipProvider::Drop(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    bool bOk = true;
+    if (CallIsLive(c->call))
+        bOk = c->call->terminate() == 0;
+    const TapiResult id = Reply(bOk);
+    SetState(hCall, kCallIdle);
+    return id;
+}
+
+TapiResult CSipProvider::Deallocate(uint32_t hCall) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    if (CallIsLive(c->call))
+        c->call->terminate();
+    m_calls.erase(hCall);
+    return 0;
+}
+
+TapiResult CSipProvider::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
+                                        const std::string& sDigits) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    if (dwDigitMode != kDigitModeDtmf || !CallIsLive(c->call))
+        return kTapiErrOperationUnavail;
+    std::string keys;
+    for (char ch : sDigits)
+        if (IsDtmfKey(ch) && keys.size() < kMaxDigits)
+            keys += ch;
+    if (keys.empty())
+        return 0;
+    return c->call->sendDtmfs(keys) == 0 ? 0 : kTapiErrOperationUnavail;
+}
+
+TapiResult CSipProvider::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    c->bMonitorDigits = (dwDigitModes & kDigitModeDtmf) != 0;
+    return 0;
+}
+
+TapiResult CSipProvider::SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    c->info.dwMediaMode = dwMediaModes;
+    return 0;
+}
+
+TapiResult CSipProvider::Handoff(uint32_t hCall, const std::string& sTarget, uint32_t) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    // Only a call can be handed to a named address (a transfer); there is
+    // no program on this side to hand a media mode to.
+    const std::string target = Target(m_lines[c->dwDevice], sTarget);
+    if (target.empty() || !CallIsLive(c->call))
+        return kTapiErrOperationUnavail;
+    auto address = linphone::Factory::get()->createAddress(target);
+    if (!address)
+        return kTapiErrOperationUnavail;
+    return c->call->transferTo(address) == 0 ? 0 : kTapiErrOperationUnavail;
+}
+
+TapiResult CSipProvider::GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    *pInfo = c->info;
+    return 0;
+}
+
+TapiResult CSipProvider::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) {
+    std::lock_guard lock(m_mutex);
+    Call* c = FindCall(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    pStatus->dwCallState = c->dwState;
+    return 0;
+}
+
+TapiResult CSipProvider::GetID(uint32_t hCall, const std::string&, uint32_t*) {
+    std::lock_guard lock(m_mutex);
+    if (!FindCall(hCall))
+        return kTapiErrInvalCallHandle;
+    // The call's sound goes through the files of SetSoundFiles, not through
+    // a device of the sound layer.
+    return kTapiErrOperationUnavail;
+}

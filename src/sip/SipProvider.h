@@ -1,0 +1,139 @@
+// A telephony provider on SIP (liblinphone): each configured account is a
+// line. An incoming INVITE is an offered call that rings, again every few
+// seconds while it is offered (SIP has no ring cadence of its own); its
+// caller ID comes from the From and P-Asserted-Identity headers. Answer,
+// drop, placing a call, touch-tone keys (RFC 4733) both ways, and hand-off
+// as a transfer (REFER).
+//
+// Each line has its own SIP stack, listening where its account says. One
+// thread drives every stack; the provider's functions, called from the
+// telephony layer's threads, take the same lock, so the library is only
+// ever entered by one thread at a time.
+//
+// The call's sound goes through sound files for now (SetSoundFiles): what
+// is played to the far end and where the far end's sound is written.
+#pragma once
+
+#include "sip/SipAccounts.h"
+#include "tapi/TapiProvider.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace linphone {
+class Core;
+class Call;
+class CoreListener;
+} // namespace linphone
+
+class CSipProvider : public ITapiProvider {
+public:
+    struct Options {
+        // A folder of the stack's own state (its settings, call history);
+        // it is made when missing.
+        std::string sStateFolder;
+        // Ring again this often while a call is offered.
+        int nRingRepeatMs = 5000;
+    };
+
+    CSipProvider(std::vector<SipAccount> accounts, Options options);
+    ~CSipProvider() override;
+    CSipProvider(const CSipProvider&) = delete;
+    CSipProvider& operator=(const CSipProvider&) = delete;
+
+    // The sound of the calls of line dwDevice from now on: sPlay is sent to
+    // the far end (empty: silence), the far end's sound goes to sRecord (a
+    // WAV file; empty: nowhere).
+    void SetSoundFiles(uint32_t dwDevice, const std::string& sPlay, const std::string& sRecord);
+    // The port line dwDevice listens on (0 while closed), for a line set to
+    // any free port.
+    int ListeningPort(uint32_t dwDevice) const;
+
+    // ---- ITapiProvider -----------------------------------------------------
+    TapiResult Initialize(const std::string& sAppName, uint32_t* pNumDevs) override;
+    TapiResult Shutdown() override;
+    TapiResult NegotiateApiVersion(uint32_t dwDeviceID, uint32_t dwLow, uint32_t dwHigh,
+                                   uint32_t* pVersion) override;
+    TapiResult GetDevCaps(uint32_t dwDeviceID, uint32_t dwVersion, TapiLineCaps* pCaps) override;
+    TapiResult GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) override;
+    TapiResult Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t dwPrivileges,
+                    uint32_t dwMediaModes, uint32_t* phLine) override;
+    TapiResult Close(uint32_t hLine) override;
+    TapiResult SetStatusMessages(uint32_t hLine, uint32_t dwLineStates,
+                                 uint32_t dwAddressStates) override;
+    TapiResult MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) override;
+    TapiResult Answer(uint32_t hCall) override;
+    TapiResult Accept(uint32_t hCall) override;
+    TapiResult Dial(uint32_t hCall, const std::string& sNumber) override;
+    TapiResult Drop(uint32_t hCall) override;
+    TapiResult Deallocate(uint32_t hCall) override;
+    TapiResult GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
+                              const std::string& sDigits) override;
+    TapiResult MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) override;
+    TapiResult SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) override;
+    TapiResult Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) override;
+    TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) override;
+    TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) override;
+    TapiResult GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) override;
+
+private:
+    class Listener;
+    friend class Listener;
+
+    struct Line {
+        SipAccount account;
+        std::shared_ptr<linphone::Core> core;
+        std::shared_ptr<Listener> listener;
+        uintptr_t dwCallback = 0;
+        uint32_t hLine = 0;
+        int nPort = 0;
+        std::string sPlayFile;
+        std::string sRecordFile;
+    };
+    struct Call {
+        uint32_t dwDevice = 0;
+        std::shared_ptr<linphone::Call> call;
+        uint32_t dwState = 0;
+        TapiCallInfo info;
+        bool bMonitorDigits = false;
+        bool bEverConnected = false;
+        std::chrono::steady_clock::time_point nextRing;
+    };
+
+    // Under m_mutex.
+    void Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1 = 0, uintptr_t p2 = 0);
+    void SetState(uint32_t hCall, uint32_t dwState);
+    TapiResult Reply(bool bOk);
+    Call* FindCall(uint32_t hCall);
+    uint32_t HandleOf(const std::shared_ptr<linphone::Call>& call) const;
+    std::shared_ptr<linphone::Core> MakeCore(Line& line);
+    std::string Target(const Line& line, const std::string& sNumber) const;
+    void OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call, int state);
+    void OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call);
+    void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
+    void RingAgain();
+    void CloseLine(Line& line);
+    void Run();
+
+    const Options m_options;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<Line> m_lines;
+    std::map<uint32_t, Call> m_calls;
+    std::deque<TapiMessage> m_queue;
+    std::vector<std::shared_ptr<linphone::Call>> m_busy; // to be declined
+
+    bool m_bStarted = false;
+    uint32_t m_dwNextCall = 0x20001;
+    TapiResult m_nNextRequest = 1;
+    std::atomic<bool> m_bQuit{false};
+    std::thread m_thread;
+};
