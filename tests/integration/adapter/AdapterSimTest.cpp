@@ -11,6 +11,7 @@
 #include "adapter/AdapterWire.h"
 #include "adapter/SocketAdapterLayer.h"
 #include "audio/WaveFile.h"
+#include "engine/Phone.h"
 
 #include <gtest/gtest.h>
 
@@ -156,7 +157,8 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
              "wait on-hook\n",
              {"--played", home.File("played.wav")});
 
-    auto dev = MakeAdapterDevice(worker, Layers());
+    CPhone phone;
+    auto dev = MakeAdapterDevice(worker, phone, Layers());
     ASSERT_TRUE(dev->Open()); // the usual way fails, the older one works
     EXPECT_EQ(NextMessage(worker), kMsgRing);
     EXPECT_EQ(NextMessage(worker), kMsgCallerIdReady);
