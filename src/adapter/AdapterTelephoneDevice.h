@@ -18,6 +18,8 @@ public:
     // its trace.
     CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory, IAdapterWorker& worker,
                             CPhone& phone);
+    // The adapter's events stop before the sink they reach goes.
+    ~CAdapterTelephoneDevice() override { m_dev.Close(); }
 
     DeviceKind Kind() const override { return DeviceKind::UsbAdapter; }
     // A missing adapter tells the worker to pause and show why.

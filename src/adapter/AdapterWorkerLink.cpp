@@ -54,8 +54,6 @@ public:
           CAdapterTelephoneDevice(std::move(layers), link, phone) {
         link.Attach(this);
     }
-    // The adapter's events stop before the link they reach goes.
-    ~CWorkerAdapterDevice() override { Adapter().Close(); }
 };
 
 } // namespace

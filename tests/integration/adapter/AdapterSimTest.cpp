@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -274,6 +275,25 @@ TEST_F(AdapterSimTest, ASimulatorThatBabblesLosesTheConnectionNotTheProgram) {
     EXPECT_EQ(after, "EOF");
     ::close(listener);
     EXPECT_TRUE(worker.Take().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AdapterSimTest, ARepeatedCallRingsRoundAfterRoundUntilTheSimulatorIsStopped) {
+    // Each round's sound is missing: that ends the round, not the calls.
+    StartSim("wait open\n"
+             "repeat\n"
+             "ring\n"
+             "sound " + home.File("missing.wav") + "\n");
+    CPhone phone;
+    auto dev = MakeAdapterDevice(worker, phone, Layers());
+    ASSERT_TRUE(dev->Open());
+    for (int round = 0; round < 3; ++round)
+        EXPECT_EQ(NextMessage(worker), kMsgRing) << "round " << round;
+    ASSERT_TRUE(sim.Signal(SIGTERM));
+    EXPECT_EQ(sim.Wait(), 0);
 }
 
 } // namespace
