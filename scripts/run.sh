@@ -70,8 +70,6 @@ sleep 1500
 caller-id 80 1b 02 07 35 35 35 30 31 32 33 07 10 53 49 4d 55 4c 41 54 45 44 20 43 41 4c 4c 45 52 65
 sleep 4500
 ring
-sleep 6000
-ring
 wait off-hook
 sleep 3000
 sound $demo/message.wav
