@@ -67,16 +67,17 @@ CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& sou
         if (soundCard.empty() && inputPath.empty())
             return nullptr;
         std::string error;
-        std::unique_ptr<IAdapterDeviceLayer> layer = OpenGenericAdapter(soundCard, inputPath, &error);
+        std::unique_ptr<IAdapterDeviceLayer> layer =
+            OpenGenericAdapter(soundCard, inputPath, &error);
         if (!layer)
             phone.Trace("USB adapter: " + error + "\n");
         return layer;
     };
 }
 
-std::unique_ptr<ITelephoneDevice> MakeWorkerAdapterDevice(
-    CPhone& phone, std::function<bool()> handsetRecordingMarked,
-    CHiPhoneDev::LayerFactory layers) {
+std::unique_ptr<ITelephoneDevice>
+MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+                        CHiPhoneDev::LayerFactory layers) {
     return std::make_unique<CWorkerAdapterDevice>(phone, std::move(handsetRecordingMarked),
                                                   std::move(layers));
 }

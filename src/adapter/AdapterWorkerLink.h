@@ -22,6 +22,6 @@ CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& sou
 
 // The adapter device for the worker over layers. handsetRecordingMarked
 // reads the worker's mark of a recording the handset started (any thread).
-std::unique_ptr<ITelephoneDevice> MakeWorkerAdapterDevice(
-    CPhone& phone, std::function<bool()> handsetRecordingMarked,
-    CHiPhoneDev::LayerFactory layers);
+std::unique_ptr<ITelephoneDevice>
+MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+                        CHiPhoneDev::LayerFactory layers);

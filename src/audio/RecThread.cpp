@@ -48,7 +48,8 @@ void CRecThread::Run(Setup setup) {
     if (!device.Open(setup.nDeviceId, format, setup.pBackend)) {
         SleepMs(1);
         format = PcmFormat(kFallbackRate);
-        if (setup.nSampleRate == kFallbackRate || !device.Open(setup.nDeviceId, format, setup.pBackend)) {
+        if (setup.nSampleRate == kFallbackRate ||
+            !device.Open(setup.nDeviceId, format, setup.pBackend)) {
             Finish(false, setup.nSampleRate == kFallbackRate
                               ? StrPrintf("cannot open sound input %d at %u samples/s",
                                           setup.nDeviceId, kFallbackRate)

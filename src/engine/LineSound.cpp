@@ -36,8 +36,8 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
     phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
     auto out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(wave.nSamplesPerSec));
     if (!out) {
-        phone.Trace(StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(),
-                              device.nDeviceId));
+        phone.Trace(
+            StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));
         return false;
     }
     g_bPlaying = true;

@@ -50,7 +50,8 @@ public:
     void ChooseDevice();
     // Where a device with threads of its own posts its events (the worker's
     // thread messages); kept for every device ChooseDevice() makes later.
-    void SetDeviceEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)> sink);
+    void
+    SetDeviceEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)> sink);
     ITelephoneDevice& Device() { return *m_pDevice; }
     const ITelephoneDevice& Device() const { return *m_pDevice; }
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }

@@ -19,10 +19,13 @@
 namespace {
 
 // The caller's ETSI caller-ID message, as the adapter delivers it.
-const std::string kAnnsCallerId =
-    CallerIdMessage(std::string("\x02\x0A" "0301234567", 12) +
-                        std::string("\x07\x0B" "Ann Example", 13),
-                    true);
+const std::string kAnnsCallerId = CallerIdMessage(std::string("\x02\x0A"
+                                                              "0301234567",
+                                                              12) +
+                                                      std::string("\x07\x0B"
+                                                                  "Ann Example",
+                                                                  13),
+                                                  true);
 
 std::vector<int16_t> Tone(double hz, int ms) {
     std::vector<int16_t> s(static_cast<size_t>(8 * ms));
