@@ -5,7 +5,8 @@
 # With no modem set up (nComPort in vorella.ini), it starts on a simulated
 # line instead: a simulated voice modem on a pseudo-terminal, on which a
 # caller rings within seconds of the start and then every minute, and leaves
-# a message.
+# a message. VORELLA_SIMULATED=adapter makes that line a simulated USB
+# telephone adapter (adaptersim) instead of the modem.
 # Usage: scripts/run.sh [program arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,8 +31,73 @@ port=$(awk -F= '
     /^[ \t]*\[/ { options = (tolower($0) ~ /^[ \t]*\[options\]/) }
     options && tolower($1) ~ /^[ \t]*ncomport[ \t]*$/ { gsub(/[ \t\r]/, "", $2); print $2 }
 ' "$home/vorella.ini" 2>/dev/null | tail -n 1 || true)
-if [ -n "$port" ] && [ "$port" -ge 0 ] 2>/dev/null; then
+if [ "${VORELLA_SIMULATED:-}" != adapter ] && [ -n "$port" ] && [ "$port" -ge 0 ] 2>/dev/null; then
     exec "$bin/$program" "$@"
+fi
+
+# A simulated USB telephone adapter as the line, in a program folder of its
+# own: the same call as on the simulated modem below, with an ETSI caller ID.
+if [ "${VORELLA_SIMULATED:-}" = adapter ]; then
+    demo="$build/simulated-adapter"
+    mkdir -p "$demo"
+    for f in vorella.def brand.ini modem.ini cfg styles wave; do
+        [ -e "$bin/$f" ] && cp -r "$bin/$f" "$demo/"
+    done
+    if [ ! -e "$demo/vorella.ini" ]; then
+        # The adapter (fUseHiPhone=1); away: the machine answers at ring 2.
+        cat >"$demo/vorella.ini" <<INI
+[Options]
+fUseHiPhone=1
+bStartDisabled=0
+nAction=1
+nRings=2
+nDebugLevel=1
+nCIDType=2
+INI
+    fi
+    # The caller's message: eight seconds of tones.
+    sox -n -r 8000 -b 16 -c 1 "$demo/message.wav" synth 8 sine 440-660 vol 0.2
+    # Rings, the caller ID between the first two, the message once the
+    # machine has answered, the caller hanging up; then a minute's pause.
+    script="$demo/adapter.txt"
+    cat >"$script" <<SCRIPT
+# written by scripts/run.sh
+wait open
+repeat
+sleep 3000
+ring
+sleep 1500
+caller-id 80 1b 02 07 35 35 35 30 31 32 33 07 10 53 49 4d 55 4c 41 54 45 44 20 43 41 4c 4c 45 52 65
+sleep 4500
+ring
+wait off-hook
+sleep 3000
+sound $demo/message.wav
+busy
+wait on-hook
+sleep 10000
+sleep 10000
+sleep 10000
+sleep 10000
+SCRIPT
+    socket="$demo/adapter.sock"
+    rm -f "$socket"
+    "$bin/adaptersim" --socket "$socket" --script "$script" >"$demo/adaptersim.log" 2>&1 &
+    sim=$!
+    trap 'kill "$sim" 2>/dev/null || true' EXIT
+    for _ in $(seq 1 100); do
+        [ -S "$socket" ] && break
+        sleep 0.1
+    done
+    if ! kill -0 "$sim" 2>/dev/null || [ ! -S "$socket" ]; then
+        echo "The simulated adapter did not start; see $demo/adaptersim.log:" >&2
+        cat "$demo/adaptersim.log" >&2
+        exit 1
+    fi
+    echo "$program runs on a simulated USB telephone adapter (a call now, then every minute)."
+    echo "Calls go to $demo/Recorded Calls/. Stop with Ctrl-C."
+    VORELLA_HOME="$demo" VORELLA_ADAPTER_SOCKET="$socket" "$bin/$program" "$@"
+    exit
 fi
 
 # A simulated line in a program folder of its own, so your own settings and

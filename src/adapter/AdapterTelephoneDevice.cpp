@@ -1,12 +1,14 @@
 #include "adapter/AdapterTelephoneDevice.h"
 
-#include "adapter/SocketAdapterLayer.h"
 #include "audio/SoundBackend.h"
+#include "engine/CallState.h"
 #include "engine/Etsi.h"
+#include "engine/LineSound.h"
+#include "engine/Phone.h"
+#include "engine/ThreadMessages.h"
 #include "linesig/LineAudioSynth.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -58,8 +60,52 @@ std::vector<LineAudioStep> DialScript(const std::string& number) {
 } // namespace
 
 CAdapterTelephoneDevice::CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory,
-                                                 IAdapterWorker& worker)
-    : m_worker(worker), m_dev(std::move(factory), worker) {}
+                                                 IAdapterWorker& worker, CPhone& phone)
+    : m_worker(worker), m_phone(phone), m_dev(std::move(factory), worker) {}
+
+void CAdapterTelephoneDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
+    std::lock_guard lock(m_sinkMutex);
+    m_sink = std::move(sink);
+}
+
+void CAdapterTelephoneDevice::Post(int nMessage, uintptr_t wParam) {
+    std::lock_guard lock(m_sinkMutex);
+    if (m_bDivert && nMessage == kMsgDeviceEvent) {
+        // A babbling adapter must not fill memory while a long play runs:
+        // beyond this many the oldest go.
+        constexpr size_t kMaxKept = 64;
+        if (m_diverted.size() >= kMaxKept)
+            m_diverted.pop_front();
+        m_diverted.push_back(static_cast<int>(wParam & 0xFF));
+        return;
+    }
+    if (m_sink)
+        m_sink(nMessage, wParam, 0);
+}
+
+void CAdapterTelephoneDevice::BeginDivert() {
+    std::lock_guard lock(m_sinkMutex);
+    m_bDivert = true;
+    m_diverted.clear();
+}
+
+void CAdapterTelephoneDevice::EndDivert() {
+    std::lock_guard lock(m_sinkMutex);
+    m_bDivert = false;
+    for (int ch : m_diverted)
+        if (m_sink)
+            m_sink(kMsgDeviceEvent, static_cast<uintptr_t>(ch), 0);
+    m_diverted.clear();
+}
+
+int CAdapterTelephoneDevice::TakeDivertedEvent() {
+    std::lock_guard lock(m_sinkMutex);
+    if (m_diverted.empty())
+        return -1;
+    const int ch = m_diverted.front();
+    m_diverted.pop_front();
+    return ch;
+}
 
 bool CAdapterTelephoneDevice::Open() {
     AdapterOpenResult r = m_dev.Open();
@@ -85,17 +131,52 @@ std::string CAdapterTelephoneDevice::OpenError() const {
     return m_bMissing ? "no USB telephone adapter was found" : "the USB telephone adapter did not open";
 }
 
-// The worker does not reach the adapter's wave devices yet: a play or a
-// recording says so in the trace and reports that nothing was opened.
-int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool) {
-    m_worker.Log("Play to the line through the adapter is not connected yet: " + file + "\n");
-    return -1;
+int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool bDetect) {
+    m_phone.m_nPlayedSamples = 0;
+    const CHiPhoneDev::WaveDevice out = m_dev.LineWaveDevice(false);
+    if (!out.pBackend)
+        return -1;
+    int event = -1;
+    BeginDivert();
+    PlayFileToLineDevice(
+        m_phone, {out.pBackend, out.nId}, file,
+        [&] {
+            if (bDetect && event < 0)
+                event = TakeDivertedEvent();
+            return event >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing;
+        },
+        "Play to the line through the adapter");
+    EndDivert();
+    m_dev.StopAudio();
+    if (event >= 0)
+        SetStopRequest(true); // as a modem's play ended by an event leaves it
+    return event;
 }
 
-RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t,
-                                             const std::function<bool(int)>&) {
-    m_worker.Log("Recording through the adapter is not connected yet: " + file + "\n");
-    return {};
+RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t maxMs,
+                                             const std::function<bool(int)>& onEvent) {
+    const CHiPhoneDev::WaveDevice in = m_dev.LineWaveDevice(true);
+    if (!in.pBackend)
+        return {};
+    // The worker's StopAudio clears the recording flag: a stop request it
+    // raises and lowers at once could otherwise pass unseen.
+    const bool bFlagged = g_bRecording;
+    int endKey = -1;
+    BeginDivert();
+    RecordResult r = RecordFromLineDevice(
+        m_phone, {in.pBackend, in.nId}, file, maxMs,
+        [&] {
+            for (int ch = TakeDivertedEvent(); ch >= 0 && endKey < 0; ch = TakeDivertedEvent())
+                if (!onEvent || onEvent(ch))
+                    endKey = ch;
+            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing ||
+                   (bFlagged && !g_bRecording);
+        },
+        "Record from the line through the adapter");
+    EndDivert();
+    m_dev.StopAudio();
+    r.nKey = endKey;
+    return r;
 }
 
 DeviceCallerData CAdapterTelephoneDevice::CallerData() {
@@ -154,21 +235,7 @@ int CAdapterTelephoneDevice::Dial(const std::string& number, bool bStayOffHook) 
     return bOk ? kDialOk : kDialError;
 }
 
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker,
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, CPhone& phone,
                                                     CHiPhoneDev::LayerFactory factory) {
-    return std::make_unique<CAdapterTelephoneDevice>(std::move(factory), worker);
-}
-
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker) {
-    return MakeAdapterDevice(worker, DefaultAdapterLayers());
-}
-
-CHiPhoneDev::LayerFactory DefaultAdapterLayers() {
-    return []() -> std::unique_ptr<IAdapterDeviceLayer> {
-        // The simulated adapter (tools/adaptersim), when one is named.
-        const char* sim = std::getenv("VORELLA_ADAPTER_SOCKET");
-        if (sim && *sim)
-            return ConnectSocketAdapter(sim, nullptr);
-        return nullptr;
-    };
+    return std::make_unique<CAdapterTelephoneDevice>(std::move(factory), worker, phone);
 }

@@ -5,28 +5,47 @@
 #include "adapter/HiPhoneDev.h"
 #include "engine/TelephoneDevice.h"
 
+#include <atomic>
+#include <deque>
 #include <memory>
+#include <mutex>
+
+class CPhone;
 
 class CAdapterTelephoneDevice : public CTelephoneDeviceState {
 public:
-    CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory, IAdapterWorker& worker);
+    // Sound goes with phone's settings (silence detection, level) and into
+    // its trace.
+    CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory, IAdapterWorker& worker,
+                            CPhone& phone);
+    // The adapter's events stop before the sink they reach goes.
+    ~CAdapterTelephoneDevice() override { m_dev.Close(); }
 
     DeviceKind Kind() const override { return DeviceKind::UsbAdapter; }
     // A missing adapter tells the worker to pause and show why.
     bool Open() override;
     void Close(bool bDeInit) override;
     bool IsOpen() const override { return m_dev.IsOpen(); }
-    // False after an open found no adapter, until one is found again.
-    bool IsAvailable() const override { return !m_bMissing; }
+    // Always: an adapter missing at one open may be plugged in before the
+    // next, which the user asks for by resuming monitoring.
+    bool IsAvailable() const override { return true; }
     void Shutdown() override { Close(false); }
     bool IsReady() const override { return IsOpen(); }
     bool DeviceFailure() const override { return m_bMissing; }
     std::string OpenError() const override;
     bool InVoiceMode() const override { return IsOpen() && m_dev.IsOffHook(); }
-    // The line's sound through the adapter's wave devices.
+    // The line's sound through the adapter's wave devices. Line events
+    // (keys, tones) that come meanwhile are the play's and the recording's,
+    // as a modem's are: with bDetect an event ends the play and is
+    // returned; a recording ends at the event onEvent says ends it. Events
+    // they leave go on to the worker afterwards.
     int PlayFile(const std::string& file, bool bDetect) override;
     RecordResult Record(const std::string& file, uint64_t maxMs,
                         const std::function<bool(int ch)>& onEvent) override;
+    void SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) override;
+    // Posts a thread message to the worker, or keeps a line event for the
+    // play or recording running. Any thread.
+    void Post(int nMessage, uintptr_t wParam);
     bool GoOffHook() override;
     bool HangUp() override;
     // The raw message as delivered, with the name and number decoded from it.
@@ -37,17 +56,24 @@ public:
     CHiPhoneDev& Adapter() { return m_dev; }
 
 private:
+    // Line events posted from now on are kept for the sound running, until
+    // EndDivert() hands what is left to the worker.
+    void BeginDivert();
+    void EndDivert();
+    // The next kept event, or -1 when none.
+    int TakeDivertedEvent();
+
     IAdapterWorker& m_worker;
+    CPhone& m_phone;
     CHiPhoneDev m_dev;
     bool m_bMissing = false;
+
+    std::mutex m_sinkMutex;
+    std::function<void(int, uintptr_t, intptr_t)> m_sink; // under m_sinkMutex
+    bool m_bDivert = false;                               // under m_sinkMutex
+    std::deque<int> m_diverted;                           // under m_sinkMutex
 };
 
-// The adapter device the worker uses, over the layers present on this
-// machine (DefaultAdapterLayers()) or the given ones.
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker,
+// The adapter device over the layers factory makes, reporting to worker.
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, CPhone& phone,
                                                     CHiPhoneDev::LayerFactory factory);
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker);
-
-// The layer of the adapter this machine has: the simulated adapter whose
-// socket VORELLA_ADAPTER_SOCKET names, else none.
-CHiPhoneDev::LayerFactory DefaultAdapterLayers();

@@ -91,6 +91,18 @@ std::string CHiPhoneDev::LastRawCallerId() const {
     return m_sLastRawCallerId;
 }
 
+CHiPhoneDev::WaveDevice CHiPhoneDev::LineWaveDevice(bool bCapture) {
+    if (!m_bOpen)
+        return {};
+    const int id = bCapture ? m_pLayer->WaveInId() : m_pLayer->WaveOutId();
+    if (id < 0) {
+        m_worker.Log(bCapture ? "USB adapter: no sound device to record from\n"
+                              : "USB adapter: no sound device to play to\n");
+        return {};
+    }
+    return {&m_pLayer->SoundBackend(), id};
+}
+
 std::unique_ptr<ICaptureStream> CHiPhoneDev::OpenLineCapture() {
     if (!m_bOpen)
         return nullptr;

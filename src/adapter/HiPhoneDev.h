@@ -52,6 +52,14 @@ public:
     // The last raw caller-ID message the adapter delivered ("" when none).
     std::string LastRawCallerId() const;
 
+    // The adapter's wave device for the line's sound, as its backend and id
+    // there; nullptr and -1 when the adapter is closed or has none now.
+    struct WaveDevice {
+        ISoundBackend* pBackend = nullptr;
+        int nId = -1;
+    };
+    WaveDevice LineWaveDevice(bool bCapture);
+
     // Streams on the adapter's wave devices at kLineRate; nullptr when the
     // adapter is closed or its device cannot be opened.
     std::unique_ptr<ICaptureStream> OpenLineCapture();

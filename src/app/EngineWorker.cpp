@@ -2,6 +2,8 @@
 
 #include "app/GreetingLine.h"
 
+#include "adapter/AdapterWorkerLink.h"
+
 #include "config/ModemType.h"
 #include "config/SettingsStore.h"
 #include "engine/CallState.h"
@@ -12,6 +14,13 @@
 
 CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
     g_pPhone = m_pPhone.get();
+    // The USB adapter (fUseHiPhone), made with the settings of the moment
+    // whenever the device is chosen.
+    SetAdapterDeviceFactory([this](CPhone& p) {
+        return MakeWorkerAdapterDevice(
+            p, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
+            AdapterLayersFor(p, p.sAdapterSoundCard, p.sAdapterInput));
+    });
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
     m_pPhone->ChooseDevice();
@@ -33,6 +42,7 @@ CEngineWorker::~CEngineWorker() {
     m_pThread.reset();
     g_pThread = nullptr;
     m_pPhone.reset();
+    SetAdapterDeviceFactory({});
     g_pPhone = nullptr;
 }
 

@@ -45,10 +45,11 @@ void CRecThread::Finish(bool bOk, const std::string& error) {
 void CRecThread::Run(Setup setup) {
     CWaveInDevice device;
     WaveFormat format = PcmFormat(setup.nSampleRate);
-    if (!device.Open(setup.nDeviceId, format)) {
+    if (!device.Open(setup.nDeviceId, format, setup.pBackend)) {
         SleepMs(1);
         format = PcmFormat(kFallbackRate);
-        if (setup.nSampleRate == kFallbackRate || !device.Open(setup.nDeviceId, format)) {
+        if (setup.nSampleRate == kFallbackRate ||
+            !device.Open(setup.nDeviceId, format, setup.pBackend)) {
             Finish(false, setup.nSampleRate == kFallbackRate
                               ? StrPrintf("cannot open sound input %d at %u samples/s",
                                           setup.nDeviceId, kFallbackRate)

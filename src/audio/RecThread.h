@@ -18,6 +18,9 @@ public:
 
     struct Setup {
         int nDeviceId = -1;
+        // Whose device nDeviceId is: a device with sound of its own (an
+        // adapter) brings its backend; nullptr is the process's.
+        ISoundBackend* pBackend = nullptr;
         uint32_t nSampleRate = 7200; // nCompressionSampleRate
         std::string sFile;
         RecordingOptions options;

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-bool CWaveInDevice::Open(int deviceId, const WaveFormat& format) {
-    m_pStream = GetSoundBackend().OpenCapture(deviceId, format);
+bool CWaveInDevice::Open(int deviceId, const WaveFormat& format, ISoundBackend* backend) {
+    m_pStream = (backend ? *backend : GetSoundBackend()).OpenCapture(deviceId, format);
     m_format = format;
     return m_pStream != nullptr;
 }

@@ -19,7 +19,8 @@ public:
     static constexpr uint32_t kDefaultBufferSize = 4096;
 
     ~CWaveInDevice() { Stop(); }
-    bool Open(int deviceId, const WaveFormat& format);
+    // Opens deviceId of backend (nullptr: the process's backend).
+    bool Open(int deviceId, const WaveFormat& format, ISoundBackend* backend = nullptr);
     bool IsOpen() const { return m_pStream != nullptr; }
     // Waits up to timeoutMs for one buffer of nBufferSize bytes. A buffer
     // that holds sound becomes a block of the wave (and its owner hears of

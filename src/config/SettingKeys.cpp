@@ -293,6 +293,11 @@ const SettingKey kSettingKeys[] = {
     // Call indexes written before the program wrote UTF-8 hold names in this
     // code page; the call list reads what is not UTF-8 in it.
     Key("Options", "sLegacyCodePage", &CPhoneSettings::sLegacyCodePage, "WINDOWS-1252"),
+    // The generic USB adapter (fUseHiPhone): the sound card on the line, by
+    // name ("" the default card), and the input device of its hook, keypad
+    // and ring ("" none).
+    Key("Options", "sAdapterSoundCard", &CPhoneSettings::sAdapterSoundCard, ""),
+    Key("Options", "sAdapterInput", &CPhoneSettings::sAdapterInput, ""),
     Key("Options", "g_bFixedFont", &CGlobalSettings::g_bFixedFont, 1),
     Key("Sounds", "sWaveRingIn", &CPhoneSettings::sWaveRingIn, "./wave/ringin.wav"),
     Key("Sounds", "sWaveWait", &CPhoneSettings::sWaveWait, "./wave/wait.wav"),

@@ -211,6 +211,9 @@ struct CPhoneSettings {
     std::string sfTime{};
     // The 8-bit code page older call indexes were written in.
     std::string sLegacyCodePage{};
+    // The generic USB adapter's sound card and input device.
+    std::string sAdapterSoundCard{};
+    std::string sAdapterInput{};
 
     // Copies of the driver's AT timing, taken on every load.
     int dwTimeoutDefault{};

@@ -23,14 +23,14 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui) : m_phone(phone), m_ui(
     });
     // A device with threads of its own (a telephony line) reports its
     // events as this worker's thread messages.
-    m_phone.Device().SetEventSink(
+    m_phone.SetDeviceEventSink(
         [this](int m, uintptr_t w, intptr_t l) { PostThreadMessage(m, w, l); });
 }
 
 CMultiThread::~CMultiThread() {
     RequestStop();
     Join();
-    m_phone.Device().SetEventSink({});
+    m_phone.SetDeviceEventSink({});
 }
 
 // ---- lifetime --------------------------------------------------------------

@@ -114,6 +114,9 @@ public:
     // missed-call notice, in 50 ms rounds (300: 15 s).
     void SetMailSettleRounds(int nRounds) { m_nMailSettleRounds = nRounds; }
     uint64_t StepCount() const { return m_nSteps.load(); }
+    // Set while the worker records a call a lifted handset took: the dial
+    // tone after the far end's hang-up must not end it then. Any thread.
+    bool HandsetRecordingMarked() const { return m_bHandsetRecording.load(); }
 
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
@@ -240,7 +243,7 @@ private:
     bool m_bSpeakerphoneRunning = false;
     bool m_bAnswering = false;        // AutoAnswer runs
     bool m_bRecordingMessage = false; // AutoAnswer records the message
-    bool m_bHandsetRecording = false;
+    std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;
     bool m_bAnswerAsked = false; // the machine was asked to answer this call

@@ -81,12 +81,23 @@ std::string CPhone::StatusText() const {
 }
 
 void CPhone::ChooseDevice() {
+    // The device going stops posting before its successor starts.
+    if (m_pDevice)
+        m_pDevice->SetEventSink({});
     if (fUseHiPhone)
-        m_pDevice = MakeUnavailableDevice(DeviceKind::UsbAdapter);
+        m_pDevice = MakeAdapterDeviceFor(*this);
     else if (nTAPI != 0)
         m_pDevice = MakeTelephonyLineDevice(*this);
     else
         m_pDevice = std::make_unique<CSerialModemDevice>(*this);
+    // A device chosen anew while the worker runs (the options, the wizard)
+    // reports to the worker as the old one did.
+    m_pDevice->SetEventSink(m_deviceSink);
+}
+
+void CPhone::SetDeviceEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
+    m_deviceSink = std::move(sink);
+    m_pDevice->SetEventSink(m_deviceSink);
 }
 
 VoiceCodecSettings CPhone::CodecSettings() const {

@@ -48,6 +48,10 @@ public:
     // The device in use, chosen from nTAPI and fUseHiPhone. Rebuilt by
     // ChooseDevice() after the settings changed (worker paused).
     void ChooseDevice();
+    // Where a device with threads of its own posts its events (the worker's
+    // thread messages); kept for every device ChooseDevice() makes later.
+    void
+    SetDeviceEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)> sink);
     ITelephoneDevice& Device() { return *m_pDevice; }
     const ITelephoneDevice& Device() const { return *m_pDevice; }
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
@@ -92,6 +96,7 @@ private:
     std::unique_ptr<IUiBridge> m_pOwnUi;
     std::unique_ptr<IModemUi> m_pModemUi;
     std::unique_ptr<ITelephoneDevice> m_pDevice;
+    std::function<void(int, uintptr_t, intptr_t)> m_deviceSink;
     CLevelNormalizer m_normalizer;
     mutable std::mutex m_statusMutex;
     std::string m_sStatus;

@@ -1,5 +1,7 @@
 #include "engine/TelephoneDevice.h"
 
+#include <mutex>
+
 namespace {
 
 // A kind of device this build has no driver for. It never claims to work:
@@ -34,6 +36,26 @@ private:
 
 std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind) {
     return std::make_unique<CUnavailableDevice>(kind);
+}
+
+namespace {
+std::mutex g_adapterFactoryMutex;
+AdapterDeviceFactory g_adapterFactory; // under g_adapterFactoryMutex
+} // namespace
+
+void SetAdapterDeviceFactory(AdapterDeviceFactory factory) {
+    std::lock_guard lock(g_adapterFactoryMutex);
+    g_adapterFactory = std::move(factory);
+}
+
+std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone) {
+    AdapterDeviceFactory factory;
+    {
+        std::lock_guard lock(g_adapterFactoryMutex);
+        factory = g_adapterFactory;
+    }
+    std::unique_ptr<ITelephoneDevice> dev = factory ? factory(phone) : nullptr;
+    return dev ? std::move(dev) : MakeUnavailableDevice(DeviceKind::UsbAdapter);
 }
 
 std::string DeviceKindName(DeviceKind kind) {

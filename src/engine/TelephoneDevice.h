@@ -1,9 +1,10 @@
 // The telephone device the worker drives: one seam for every kind of device.
 //
-// The serial voice modem and the telephony line implement it. The USB
-// adapter plugs in here later; until it exists, choosing it gives a device
-// that says honestly that it is not available, so the worker pauses and the
-// user sees why, instead of a device that pretends to ring.
+// The serial voice modem and the telephony line implement it here. The USB
+// adapter builds on the engine, so the program hands its maker in
+// (SetAdapterDeviceFactory); without one, choosing it gives a device that
+// says honestly that it is not available, so the worker pauses and the user
+// sees why, instead of a device that pretends to ring.
 #pragma once
 
 #include <atomic>
@@ -146,6 +147,14 @@ private:
 // A device of a kind this build cannot drive (no adapter): never available,
 // every operation fails.
 std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind);
+
+class CPhone;
+// Makes the USB adapter's device for the phone. The program sets it at
+// start-up; a build or test without it gets the unavailable device.
+using AdapterDeviceFactory = std::function<std::unique_ptr<ITelephoneDevice>(CPhone& phone)>;
+void SetAdapterDeviceFactory(AdapterDeviceFactory factory);
+// The adapter's device from the factory, or the unavailable one.
+std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone);
 
 // "not available" text for the status line and the log.
 std::string DeviceKindName(DeviceKind kind);

@@ -1,11 +1,8 @@
 #include "engine/TelephonyLineDevice.h"
 
-#include "audio/RecThread.h"
-#include "audio/SoundBackend.h"
-#include "audio/WaveDecoder.h"
 #include "engine/CallState.h"
+#include "engine/LineSound.h"
 #include "engine/Phone.h"
-#include "engine/RecordingSteps.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
@@ -19,10 +16,6 @@ TapiProviderFactory g_factory; // under g_factoryMutex
 
 // How long taking the line may take before it counts as failed.
 constexpr uint32_t kConnectWaitMs = 8000;
-// A recording from a telephony line is taken at this rate.
-constexpr uint32_t kLineSampleRate = 8000;
-// Frames written to the line's sound device at a time.
-constexpr size_t kPlayChunk = 160;
 
 } // namespace
 
@@ -149,72 +142,24 @@ int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return -1;
-    DecodedWave wave;
-    std::string error;
-    if (!DecodeWaveFile(file, wave, &error)) {
-        m_phone.Trace("Play to the line: " + error + "\n");
-        return -1;
-    }
-    const uint32_t dwWaveOut = line->WaveOutID();
-    m_phone.Trace(StrPrintf("WaveID = %u\n", dwWaveOut));
-    auto out = GetSoundBackend().OpenPlayback(static_cast<int>(dwWaveOut),
-                                              PcmFormat(wave.nSamplesPerSec));
-    if (!out) {
-        m_phone.Trace(StrPrintf("Play to the line: sound device %u cannot be opened\n", dwWaveOut));
-        return -1;
-    }
-    g_bPlaying = true;
-    bool bStopped = false;
-    for (size_t pos = 0; pos < wave.samples.size(); pos += kPlayChunk) {
-        if (StopRequested() || CallGone() || m_phone.m_bClosing) {
-            bStopped = true;
-            break;
-        }
-        const size_t n = std::min(kPlayChunk, wave.samples.size() - pos);
-        if (!out->Write(wave.samples.data() + pos, n))
-            break;
-        m_phone.m_nPlayedSamples += n;
-    }
-    if (bStopped)
-        out->Reset();
-    else
-        out->Drain();
-    g_bPlaying = false;
+    const LineSoundDevice out{nullptr, static_cast<int>(line->WaveOutID())};
+    PlayFileToLineDevice(
+        m_phone, out, file,
+        [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
+        "Play to the line");
     return -1;
 }
 
 RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxMs,
                                           const std::function<bool(int)>&) {
-    RecordResult result;
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
-        return result;
-    const uint32_t dwWaveIn = line->WaveInID();
-    m_phone.Trace(StrPrintf("WaveID = %u\n", dwWaveIn));
-    const CDriverSettings& ds = m_phone.DriverSettings();
-    CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nDeviceId = static_cast<int>(dwWaveIn);
-    setup.nSampleRate = kLineSampleRate;
-    setup.sFile = file;
-    setup.options.bSilenceDetection = ds.bSilenceDetection;
-    setup.options.iSilenceDetectionSensitivity = ds.iSilenceDetectionSensitivity;
-    setup.options.iSilenceDetectionTimeout = ds.iSilenceDetectionTimeout;
-    setup.options.bSoftAGC = m_phone.bSoftAGC;
-    setup.options.bEnableSBOutput = false;
-    setup.options.nMaxDurationMs =
-        HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
-    rec.Start(setup);
-    while (!rec.WaitFinished(10)) {
-        if (StopRequested() || CallGone() || m_phone.m_bClosing || !g_bRecording)
-            rec.Stop();
-    }
-    if (!rec.Succeeded())
-        m_phone.Trace("Record from the line: " + rec.Error() + "\n");
-    result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;
-    result.bSilence = rec.EndCode() == 'q';
-    result.nSamples = rec.SamplesWritten();
-    return result;
+        return {};
+    const LineSoundDevice in{nullptr, static_cast<int>(line->WaveInID())};
+    return RecordFromLineDevice(
+        m_phone, in, file, maxMs,
+        [this] { return StopRequested() || CallGone() || m_phone.m_bClosing || !g_bRecording; },
+        "Record from the line");
 }
 
 DeviceCallerData CTelephonyLineDevice::CallerData() {

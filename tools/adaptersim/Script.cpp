@@ -25,7 +25,7 @@ struct VerbRow {
 constexpr VerbRow kVerbs[] = {
     {"wait", 1, 1},  {"sleep", 1, 1},  {"ring", 0, 0},       {"caller-id", 1, 300},
     {"keys", 1, 1},  {"local", 1, 1},  {"busy", 0, 0},       {"dial-tone", 0, 0},
-    {"event", 2, 2}, {"sound", 1, 1},  {"open-works", 2, 2},
+    {"event", 2, 2}, {"sound", 1, 1},  {"open-works", 2, 2}, {"repeat", 0, 0},
 };
 
 [[noreturn]] void Fail(const ScriptStep& step, const std::string& why) {
@@ -156,6 +156,8 @@ void RunStep(const ScriptStep& step, ScriptContext& ctx) {
         Send(step, ctx, WireEvent(Number(step, step.args[0]), Number(step, step.args[1])));
     } else if (verb == "sound") {
         PlaySound(step, ctx);
+    } else if (verb == "repeat") {
+        // Only a mark: the runner starts each further round after it.
     } else if (verb == "open-works") {
         sim.SetOpenWorks(Number(step, step.args[0]) != 0, Number(step, step.args[1]) != 0);
     }

@@ -98,16 +98,36 @@ int main(int argc, char** argv) {
 
     int rc = 0;
     ScriptContext ctx{server, sim, bPaced};
-    for (const ScriptStep& step : steps) {
-        try {
-            RunStep(step, ctx);
-        } catch (const std::runtime_error& e) {
-            std::fprintf(stderr, "adaptersim: %s: %s\n", scriptPath.c_str(), e.what());
-            rc = 1;
+    // The steps after "repeat" run again and again until a stop signal; a
+    // step of theirs that fails (a call nobody answered) ends only its round.
+    size_t repeatAt = steps.size();
+    for (size_t i = 0; i < steps.size(); ++i)
+        if (steps[i].sVerb == "repeat") {
+            repeatAt = i + 1;
             break;
         }
+    bool bStopped = false;
+    for (size_t i = 0; i < steps.size() && !bStopped;) {
+        bool bRoundFailed = false;
+        try {
+            RunStep(steps[i], ctx);
+            ++i;
+        } catch (const std::runtime_error& e) {
+            std::fprintf(stderr, "adaptersim: %s: %s\n", scriptPath.c_str(), e.what());
+            if (i < repeatAt) {
+                rc = 1;
+                break;
+            }
+            i = steps.size();
+            bRoundFailed = true;
+        }
+        if (i == steps.size() && repeatAt < steps.size())
+            i = repeatAt;
+        // A round that failed at once must not spin: a second's pause.
+        const timespec pause{bRoundFailed ? 1 : 0, 0};
+        bStopped = sigtimedwait(&stopSignals, nullptr, &pause) > 0;
     }
-    if (bStay || scriptPath.empty()) {
+    if (!bStopped && (bStay || scriptPath.empty())) {
         int sig = 0;
         sigwait(&stopSignals, &sig);
     }

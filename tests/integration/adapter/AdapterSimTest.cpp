@@ -11,10 +11,12 @@
 #include "adapter/AdapterWire.h"
 #include "adapter/SocketAdapterLayer.h"
 #include "audio/WaveFile.h"
+#include "engine/Phone.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
@@ -156,7 +158,8 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
              "wait on-hook\n",
              {"--played", home.File("played.wav")});
 
-    auto dev = MakeAdapterDevice(worker, Layers());
+    CPhone phone;
+    auto dev = MakeAdapterDevice(worker, phone, Layers());
     ASSERT_TRUE(dev->Open()); // the usual way fails, the older one works
     EXPECT_EQ(NextMessage(worker), kMsgRing);
     EXPECT_EQ(NextMessage(worker), kMsgCallerIdReady);
@@ -272,6 +275,25 @@ TEST_F(AdapterSimTest, ASimulatorThatBabblesLosesTheConnectionNotTheProgram) {
     EXPECT_EQ(after, "EOF");
     ::close(listener);
     EXPECT_TRUE(worker.Take().empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AdapterSimTest, ARepeatedCallRingsRoundAfterRoundUntilTheSimulatorIsStopped) {
+    // Each round's sound is missing: that ends the round, not the calls.
+    StartSim("wait open\n"
+             "repeat\n"
+             "ring\n"
+             "sound " + home.File("missing.wav") + "\n");
+    CPhone phone;
+    auto dev = MakeAdapterDevice(worker, phone, Layers());
+    ASSERT_TRUE(dev->Open());
+    for (int round = 0; round < 3; ++round)
+        EXPECT_EQ(NextMessage(worker), kMsgRing) << "round " << round;
+    ASSERT_TRUE(sim.Signal(SIGTERM));
+    EXPECT_EQ(sim.Wait(), 0);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "AdapterTestWorker.h"
 #include "adapter/AdapterTelephoneDevice.h"
 #include "adapter/SimulatedAdapter.h"
+#include "engine/Phone.h"
 #include "linesig/LineSignalDetector.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,8 @@ class AdapterDeviceTest : public ::testing::Test {
 protected:
     std::shared_ptr<CSimulatedAdapter> sim = CSimulatedAdapter::Create();
     CTestAdapterWorker worker;
-    std::unique_ptr<ITelephoneDevice> dev = MakeAdapterDevice(worker, sim->Factory());
+    CPhone phone;
+    std::unique_ptr<ITelephoneDevice> dev = MakeAdapterDevice(worker, phone, sim->Factory());
 
     // The keys a receiver hears in what was played to the line.
     std::string KeysPlayed() {
@@ -35,7 +37,8 @@ TEST_F(AdapterDeviceTest, AMissingAdapterPausesWithItsMessageUntilItIsPluggedIn)
     sim->SetPresent(false);
     EXPECT_FALSE(dev->Open());
     EXPECT_EQ(worker.nPausedWith, kStrAdapterNotFound);
-    EXPECT_FALSE(dev->IsAvailable());
+    // Still worth trying again: resuming monitoring opens it anew.
+    EXPECT_TRUE(dev->IsAvailable());
     EXPECT_FALSE(dev->IsOpen());
 
     worker.nPausedWith = 0;

@@ -1,0 +1,83 @@
+#include "adapter/AdapterWorkerLink.h"
+
+#include "adapter/GenericAdapterLayer.h"
+#include "adapter/SocketAdapterLayer.h"
+#include "engine/CallState.h"
+#include "engine/Phone.h"
+#include "engine/UiBridge.h"
+#include "platform/Strings.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Every call may come from the adapter's event thread: the device's flags
+// and the phone's trace and front end are safe from any thread, the pause
+// is an atomic flag the worker acts on at its next step.
+class CPhoneAdapterWorker : public IAdapterWorker {
+public:
+    CPhoneAdapterWorker(CPhone& phone, std::function<bool()> handsetRecordingMarked)
+        : m_phone(phone), m_marked(std::move(handsetRecordingMarked)) {}
+    void Attach(CAdapterTelephoneDevice* pDevice) { m_pDevice = pDevice; }
+
+    void PostMessage(int message, uintptr_t wParam) override { m_pDevice->Post(message, wParam); }
+    void SetHandsetOffHook(bool bOffHook) override { m_pDevice->SetHandsetOffHook(bOffHook); }
+    void SetStopRequest(bool bStop) override { m_pDevice->SetStopRequest(bStop); }
+    bool HandsetRecordingMarked() const override { return m_marked && m_marked(); }
+    void PauseWithMessage(int nStringId) override {
+        const bool bWasPaused = g_bPaused.exchange(true);
+        m_phone.SetStatusText(LoadStr(nStringId));
+        m_phone.Ui().ShowMessage(nStringId, MessageIcon::Exclamation);
+        if (!bWasPaused)
+            m_phone.Ui().MonitoringChanged(true);
+    }
+    void Log(const std::string& line) override { m_phone.Trace(line); }
+
+private:
+    CPhone& m_phone;
+    std::function<bool()> m_marked;
+    CAdapterTelephoneDevice* m_pDevice = nullptr;
+};
+
+// The link is made before the device it serves (the device takes it in its
+// constructor), so it sits in a base ahead of the device.
+struct CLinkHolder {
+    CLinkHolder(CPhone& phone, std::function<bool()> marked) : link(phone, std::move(marked)) {}
+    CPhoneAdapterWorker link;
+};
+
+class CWorkerAdapterDevice final : private CLinkHolder, public CAdapterTelephoneDevice {
+public:
+    CWorkerAdapterDevice(CPhone& phone, std::function<bool()> marked,
+                         CHiPhoneDev::LayerFactory layers)
+        : CLinkHolder(phone, std::move(marked)),
+          CAdapterTelephoneDevice(std::move(layers), link, phone) {
+        link.Attach(this);
+    }
+};
+
+} // namespace
+
+CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& soundCard,
+                                           const std::string& inputPath) {
+    return [&phone, soundCard, inputPath]() -> std::unique_ptr<IAdapterDeviceLayer> {
+        const char* sim = std::getenv("VORELLA_ADAPTER_SOCKET");
+        if (sim && *sim)
+            return ConnectSocketAdapter(sim, nullptr);
+        if (soundCard.empty() && inputPath.empty())
+            return nullptr;
+        std::string error;
+        std::unique_ptr<IAdapterDeviceLayer> layer =
+            OpenGenericAdapter(soundCard, inputPath, &error);
+        if (!layer)
+            phone.Trace("USB adapter: " + error + "\n");
+        return layer;
+    };
+}
+
+std::unique_ptr<ITelephoneDevice>
+MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+                        CHiPhoneDev::LayerFactory layers) {
+    return std::make_unique<CWorkerAdapterDevice>(phone, std::move(handsetRecordingMarked),
+                                                  std::move(layers));
+}

@@ -1,0 +1,27 @@
+// The worker's side of the adapter in the program: the adapter's events
+// become the worker's thread messages and its device's flags, a missing
+// adapter pauses monitoring with its message, and the adapter's lines go
+// into the program's trace.
+#pragma once
+
+#include "adapter/AdapterTelephoneDevice.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CPhone;
+
+// The layers to look for an adapter in, from the settings: the simulated
+// adapter whose socket VORELLA_ADAPTER_SOCKET names, else a sound card
+// (soundCard, "" the default one) with the input device at inputPath when
+// either is set, else none. Why a sound card or input device would not
+// open goes into phone's trace.
+CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& soundCard,
+                                           const std::string& inputPath);
+
+// The adapter device for the worker over layers. handsetRecordingMarked
+// reads the worker's mark of a recording the handset started (any thread).
+std::unique_ptr<ITelephoneDevice>
+MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+                        CHiPhoneDev::LayerFactory layers);

@@ -1,0 +1,95 @@
+#include "engine/LineSound.h"
+
+#include "audio/RecThread.h"
+#include "audio/SoundBackend.h"
+#include "audio/WaveDecoder.h"
+#include "engine/CallState.h"
+#include "engine/Phone.h"
+#include "engine/RecordingSteps.h"
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+
+namespace {
+
+// A line's sound is taken at this rate.
+constexpr uint32_t kLineSampleRate = 8000;
+// Frames written to the device at a time (20 ms at the line's rate): a
+// stop is heard within that.
+constexpr size_t kPlayChunk = 160;
+
+ISoundBackend& BackendOf(const LineSoundDevice& device) {
+    return device.pBackend ? *device.pBackend : GetSoundBackend();
+}
+
+} // namespace
+
+bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
+                          const std::function<bool()>& stop, const std::string& what) {
+    phone.m_nPlayedSamples = 0;
+    DecodedWave wave;
+    std::string error;
+    if (!DecodeWaveFile(file, wave, &error)) {
+        phone.Trace(what + ": " + error + "\n");
+        return false;
+    }
+    phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
+    auto out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(wave.nSamplesPerSec));
+    if (!out) {
+        phone.Trace(
+            StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));
+        return false;
+    }
+    g_bPlaying = true;
+    bool bStopped = false;
+    for (size_t pos = 0; pos < wave.samples.size(); pos += kPlayChunk) {
+        if (stop()) {
+            bStopped = true;
+            break;
+        }
+        const size_t n = std::min(kPlayChunk, wave.samples.size() - pos);
+        if (!out->Write(wave.samples.data() + pos, n)) {
+            phone.Trace(what + ": the sound device failed\n");
+            break;
+        }
+        phone.m_nPlayedSamples += n;
+    }
+    if (bStopped)
+        out->Reset();
+    else
+        out->Drain();
+    g_bPlaying = false;
+    return true;
+}
+
+RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
+                                  const std::string& file, uint64_t maxMs,
+                                  const std::function<bool()>& stop, const std::string& what) {
+    RecordResult result;
+    phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
+    const CDriverSettings& ds = phone.DriverSettings();
+    CRecThread rec;
+    CRecThread::Setup setup;
+    setup.nDeviceId = device.nDeviceId;
+    setup.pBackend = device.pBackend;
+    setup.nSampleRate = kLineSampleRate;
+    setup.sFile = file;
+    setup.options.bSilenceDetection = ds.bSilenceDetection;
+    setup.options.iSilenceDetectionSensitivity = ds.iSilenceDetectionSensitivity;
+    setup.options.iSilenceDetectionTimeout = ds.iSilenceDetectionTimeout;
+    setup.options.bSoftAGC = phone.bSoftAGC;
+    setup.options.bEnableSBOutput = false;
+    setup.options.nMaxDurationMs =
+        HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
+    rec.Start(setup);
+    while (!rec.WaitFinished(10)) {
+        if (stop())
+            rec.Stop();
+    }
+    if (!rec.Succeeded())
+        phone.Trace(what + ": " + rec.Error() + "\n");
+    result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;
+    result.bSilence = rec.EndCode() == 'q';
+    result.nSamples = rec.SamplesWritten();
+    return result;
+}

@@ -1,0 +1,34 @@
+// Sound between a WAV file and a line's own sound device (a telephony
+// line's call, a USB adapter): the play and record loops every device
+// without a modem's voice stream shares.
+#pragma once
+
+#include "engine/TelephoneDevice.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CPhone;
+class ISoundBackend;
+
+// A line's sound device: its backend and its id there.
+struct LineSoundDevice {
+    ISoundBackend* pBackend = nullptr; // nullptr: the process's backend
+    int nDeviceId = -1;
+};
+
+// Plays file to the device until its end or until stop() says so (asked
+// every 20 ms of sound). Counts the samples sent in phone.m_nPlayedSamples
+// and keeps g_bPlaying set meanwhile. False when nothing could be played
+// (the reason is in the trace, prefixed with what).
+bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
+                          const std::function<bool()>& stop, const std::string& what);
+
+// Records the device at 8000 samples/s into file with the phone's silence
+// detection until stop() says so (asked every 10 ms), silence or maxMs
+// (above 10,000,000: no limit). bOpened false when the file could not be
+// made or the device not opened (the reason is in the trace).
+RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
+                                  const std::string& file, uint64_t maxMs,
+                                  const std::function<bool()>& stop, const std::string& what);

@@ -1,0 +1,174 @@
+// The worker on the USB adapter (the simulated one, its events sent from
+// the test's thread as the adapter's event thread would): a call rings,
+// shows its caller, is answered with the greeting and its message stored
+// as on the modem; keys run their table's actions, a busy tone and the
+// local phone put down end a recording; a missing adapter pauses
+// monitoring with its message until it is there.
+#include "AdapterTestWorker.h"
+#include "EngineStory.h"
+
+#include "adapter/AdapterDeviceLayer.h"
+#include "adapter/AdapterEvents.h"
+#include "adapter/AdapterWorkerLink.h"
+#include "adapter/HiPhoneDev.h"
+#include "adapter/SimulatedAdapter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The caller's ETSI caller-ID message, as the adapter delivers it.
+const std::string kAnnsCallerId = CallerIdMessage(std::string("\x02\x0A"
+                                                              "0301234567",
+                                                              12) +
+                                                      std::string("\x07\x0B"
+                                                                  "Ann Example",
+                                                                  13),
+                                                  true);
+
+std::vector<int16_t> Tone(double hz, int ms) {
+    std::vector<int16_t> s(static_cast<size_t>(8 * ms));
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = static_cast<int16_t>(6000 * std::sin(2 * M_PI * hz * double(i) / 8000));
+    return s;
+}
+
+class AdapterStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        adapter = CSimulatedAdapter::Create();
+        SetAdapterDeviceFactory([this](CPhone& p) {
+            return MakeWorkerAdapterDevice(
+                p, [this] { return worker && worker->HandsetRecordingMarked(); },
+                adapter->Factory());
+        });
+        phone->fUseHiPhone = true;
+        phone->nAction = 1; // the machine answers
+        phone->nRings = 2;
+        phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 800);
+        phone->ChooseDevice();
+    }
+    void TearDown() override {
+        EngineStory::TearDown();
+        SetAdapterDeviceFactory({});
+    }
+    void StartOnAdapter() {
+        worker = std::make_unique<CMultiThread>(*phone, ui);
+        worker->SetSaveOnExit(false);
+        worker->SetMailSettleRounds(1);
+        ASSERT_TRUE(worker->Start());
+        worker->SignalStart();
+        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
+    }
+    // Waits until the recording file holds nSamples of the line's sound (its
+    // writes reach the file every two seconds of sound).
+    void WaitForRecordedSound(size_t nSamples) {
+        ASSERT_TRUE(WaitFor([&] { return g_bRecording.load() && !worker->CurrentFile().empty(); }));
+        const std::string file = worker->CurrentFile();
+        ASSERT_TRUE(WaitFor([&] {
+            std::error_code ec;
+            return std::filesystem::file_size(file, ec) >= 44 + 2 * nSamples && !ec;
+        }));
+    }
+    bool AdapterDid(const std::string& op) const {
+        const std::vector<std::string> calls = adapter->Calls();
+        return std::find(calls.begin(), calls.end(), op) != calls.end();
+    }
+    // Rings twice with the caller's ID between, as the line delivers them;
+    // the second ring is the machine's.
+    void AnnCallsAndIsAnswered() {
+        EXPECT_TRUE(adapter->Event(kAdEvIncomingCall, 0));
+        ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+        EXPECT_TRUE(adapter->TextEvent(kAdTextCallerId, 0, kAnnsCallerId));
+        ASSERT_TRUE(WaitFor(
+            [&] { return UiSaid("caller: name=\"Ann Example\" number=\"030-123-4567\""); }));
+        EXPECT_TRUE(adapter->Event(kAdEvIncomingCall, 0));
+        ASSERT_TRUE(WaitFor([&] { return adapter->IsOffHook(); }));
+    }
+
+    std::shared_ptr<CSimulatedAdapter> adapter;
+};
+
+TEST_F(AdapterStory, TheMachineAnswersRecordsTheMessageUntilTheBusyToneAndIndexesIt) {
+    StartOnAdapter();
+    EXPECT_EQ(phone->Device().Kind(), DeviceKind::UsbAdapter);
+    AnnCallsAndIsAnswered();
+    adapter->QueueLineSound(Tone(1000, 3000));
+    WaitForRecordedSound(16000);
+    // The greeting went to the line through the adapter's wave-out device.
+    const std::vector<int16_t> played = adapter->TakePlayed();
+    EXPECT_GE(played.size(), 6000u);
+    EXPECT_GT(ToneShare(played, 600, 8000), 0.8);
+    const std::string file = worker->CurrentFile();
+
+    // The caller hangs up: the busy tone ends the message.
+    EXPECT_TRUE(adapter->Event(kAdEvBusy, 0));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    EXPECT_EQ(worker->LastRecordKey(), 'b');
+    const CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sNumber, "0301234567");
+    EXPECT_EQ(rec.m_sName, "Ann Example");
+    EXPECT_EQ(rec.m_bMessage, 1);
+    const std::vector<int16_t> message = Samples(file);
+    ASSERT_GE(message.size(), 16000u);
+    EXPECT_GT(ToneShare(message, 1000, 8000), 0.8);
+    // The line was put back, and the adapter's sound stopped with the call.
+    ASSERT_TRUE(WaitFor([&] { return !adapter->IsOffHook(); }));
+    EXPECT_TRUE(AdapterDid("stop-record"));
+}
+
+TEST_F(AdapterStory, KeysFromTheAdapterRunTheirTableActionsDuringTheMessage) {
+    // "#" stops; "5" has no action and is only shown.
+    phone->DriverSettings().m_dtmf[15] = kActionStop;
+    phone->DriverSettings().m_dtmf[5] = 0;
+    StartOnAdapter();
+    AnnCallsAndIsAnswered();
+    adapter->QueueLineSound(Tone(1000, 3000));
+    WaitForRecordedSound(16000);
+    EXPECT_TRUE(adapter->Event(kAdEvKey, 5));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("key: 5"); }));
+    EXPECT_TRUE(g_bRecording);
+    EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('#')));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording; }));
+    EXPECT_EQ(worker->LastRecordKey(), '#');
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+    ASSERT_TRUE(WaitFor([&] { return !adapter->IsOffHook(); }));
+}
+
+TEST_F(AdapterStory, TheLocalPhoneLiftedIsRecordedUntilItIsPutDown) {
+    phone->nAction = 0;
+    phone->bHandsetStart = true;
+    phone->bRecordImmediately = true;
+    StartOnAdapter();
+    EXPECT_TRUE(adapter->Event(kAdEvLocalOffHook, 0));
+    adapter->QueueLineSound(Tone(1000, 3000));
+    WaitForRecordedSound(16000);
+    EXPECT_TRUE(phone->Device().HandsetOffHook());
+    EXPECT_TRUE(adapter->Event(kAdEvLocalOnHook, 0));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording && !g_bOffHook; }));
+    EXPECT_FALSE(phone->Device().HandsetOffHook());
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 0);
+    EXPECT_GT(ToneShare(Samples(worker->LastRecording()), 1000, 8000), 0.8);
+}
+
+TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere) {
+    adapter->SetPresent(false);
+    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker->SetSaveOnExit(false);
+    ASSERT_TRUE(worker->Start());
+    worker->SignalStart();
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("message 158") && UiSaid("monitoring: paused"); }));
+    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(phone->Device().IsOpen());
+
+    // Plugged in, and monitoring resumed: it opens.
+    adapter->SetPresent(true);
+    g_bPaused = false;
+    worker->Wake();
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && adapter->IsOpen(); }));
+    EXPECT_TRUE(AdapterDid("open"));
+}
+
+} // namespace
