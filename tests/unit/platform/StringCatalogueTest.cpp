@@ -1,12 +1,13 @@
 // Translations of the string table: reading a catalogue, refusing what could
 // harm, looking texts up with the English as the fallback.
-#include "TempHome.h"
 #include "platform/StringCatalogue.h"
+#include "TempHome.h"
 #include "platform/Strings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <dirent.h>
 #include <optional>
 
 namespace {
@@ -46,9 +47,9 @@ TEST(StringCatalogue, FormatShapeNamesEveryArgumentInOrder) {
         {"%-10s|%05.2f|%*d|%.*s", "sfddds"},
         {"%ld %lld %zu %hhd", "ldlldzdhhd"},
         {"%p", "p"},
-        {"%n", std::nullopt},     // writes through a pointer
-        {"%1$s", std::nullopt},   // positional
-        {"%y", std::nullopt},     // no such conversion
+        {"%n", std::nullopt},   // writes through a pointer
+        {"%1$s", std::nullopt}, // positional
+        {"%y", std::nullopt},   // no such conversion
         {"ends in %", std::nullopt},
     };
     for (const Case& c : cases)
@@ -67,14 +68,14 @@ TEST(StringCatalogue, EscapesRoundTripAndBadOnesAreRefused) {
 }
 
 TEST(StringCatalogue, GoodLinesAreReadWithTheirEscapes) {
-    const StringCatalogue cat = ParseStringCatalogue(
-        "\xEF\xBB\xBF# Deutsch\r\n"
-        "\n"
-        "109=Bereit\r\n"
-        "  110 = Gespräch wird aufgezeichnet\n"
-        "105=Anruf von %s, %s, um %s, %s.\\n\\nNotiz:\\n\\n%s\n"
-        "57859=Suche auf COM%d ...",
-        "de.strings");
+    const StringCatalogue cat =
+        ParseStringCatalogue("\xEF\xBB\xBF# Deutsch\r\n"
+                             "\n"
+                             "109=Bereit\r\n"
+                             "  110 = Gespräch wird aufgezeichnet\n"
+                             "105=Anruf von %s, %s, um %s, %s.\\n\\nNotiz:\\n\\n%s\n"
+                             "57859=Suche auf COM%d ...",
+                             "de.strings");
     EXPECT_TRUE(cat.problems.empty()) << cat.problems.front();
     ASSERT_EQ(cat.texts.size(), 4u);
     EXPECT_EQ(cat.texts.at(109), "Bereit");
@@ -85,23 +86,24 @@ TEST(StringCatalogue, GoodLinesAreReadWithTheirEscapes) {
 
 TEST(StringCatalogue, AHostileCatalogueLosesOnlyItsBadLines) {
     const std::string huge = "109=" + std::string(kMaxCatalogueLine, 'x');
-    const StringCatalogue cat = ParseStringCatalogue(
-        "110 Aufnahme\n"                 // 1: no '='
-        "abc=Text\n"                     // 2: id not a number
-        "99999=Text\n"                   // 3: no such string
-        "122=Spielt\\x\n"                // 4: bad escape
-        "131=Angehalten\\\n"             // 5: escape at the end
-        "57859=Suche auf COM%s\n"        // 6: %s where the original has %d
-        "154=%s\n"                       // 7: one argument fewer
-        "105=%s %s %s %s %s %s\n"        // 8: one more
-        "57760=%n\n"                     // 9: %n never passes
-        "109=Bereit\xff\n"               // 10: not UTF-8
-        "167=<xml/>\n"                   // 11: a fixed text
-        + huge + "\n"                    // 12: too long
-        "109=Bereit\n"                   // 13: good
-        "109=Fertig\n"                   // 14: again
-        "57708=Port kaputt: 100%%\n",    // 15: good, "%%" is no argument
-        "evil.strings");
+    const StringCatalogue cat =
+        ParseStringCatalogue("110 Aufnahme\n"          // 1: no '='
+                             "abc=Text\n"              // 2: id not a number
+                             "99999=Text\n"            // 3: no such string
+                             "122=Spielt\\x\n"         // 4: bad escape
+                             "131=Angehalten\\\n"      // 5: escape at the end
+                             "57859=Suche auf COM%s\n" // 6: %s where the original has %d
+                             "154=%s\n"                // 7: one argument fewer
+                             "105=%s %s %s %s %s %s\n" // 8: one more
+                             "57760=%n\n"              // 9: %n never passes
+                             "109=Bereit\xff\n"        // 10: not UTF-8
+                             "167=<xml/>\n"            // 11: a fixed text
+                                 + huge +
+                                 "\n"                          // 12: too long
+                                 "109=Bereit\n"                // 13: good
+                                 "109=Fertig\n"                // 14: again
+                                 "57708=Port kaputt: 100%%\n", // 15: good, "%%" is no argument
+                             "evil.strings");
     EXPECT_EQ(cat.texts.size(), 2u);
     EXPECT_EQ(cat.texts.at(109), "Bereit");
     EXPECT_EQ(cat.texts.at(57708), "Port kaputt: 100%%");
@@ -145,8 +147,8 @@ TEST(StringCatalogue, TheWantedLanguagesFollowLanguageAndTheLocale) {
     ScopedEnv all("LC_ALL", nullptr), msgs("LC_MESSAGES", nullptr);
     {
         ScopedEnv lang("LANG", "de_AT.UTF-8@euro"), language("LANGUAGE", "pt_BR:fr:en:de");
-        EXPECT_EQ(WantedLanguages(),
-                  (std::vector<std::string>{"pt_BR", "pt", "fr"})) << "nothing after English";
+        EXPECT_EQ(WantedLanguages(), (std::vector<std::string>{"pt_BR", "pt", "fr"}))
+            << "nothing after English";
     }
     {
         ScopedEnv lang("LANG", "de_AT.UTF-8"), language("LANGUAGE", nullptr);
@@ -173,6 +175,24 @@ TEST(StringCatalogue, TheFirstFolderWithTheMostWantedLanguageWins) {
     EXPECT_EQ(FindStringCatalogue({"de"}, folders), home.File("a/vorella-de.strings"));
     EXPECT_EQ(FindStringCatalogue({"fr"}, folders), "");
     EXPECT_EQ(StringCatalogueFolders().front(), home.File("lang/")) << "VORELLA_HOME first";
+}
+
+TEST(StringCatalogue, EveryShippedCatalogueReadsWithoutAProblem) {
+    const std::string folder = ShippedDataFolder() + "lang/";
+    DIR* dir = ::opendir(folder.c_str());
+    ASSERT_NE(dir, nullptr) << folder;
+    int nFiles = 0;
+    while (dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() < 8 || name.compare(name.size() - 8, 8, ".strings") != 0)
+            continue;
+        ++nFiles;
+        const StringCatalogue cat = ReadStringCatalogue(folder + name);
+        EXPECT_TRUE(cat.problems.empty()) << cat.problems.front();
+        EXPECT_FALSE(cat.texts.empty()) << name;
+    }
+    ::closedir(dir);
+    EXPECT_GT(nFiles, 0);
 }
 
 } // namespace
