@@ -15,11 +15,24 @@ namespace {
 // The argument kind a conversion letter reads; 0 for one printf has not.
 char ConversionKind(char c) {
     switch (c) {
-    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c':
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o':
+    case 'c':
         return 'd';
     case 's':
         return 's';
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
         return 'f';
     case 'p':
         return 'p';
@@ -52,8 +65,10 @@ void AddLanguage(std::string_view locale, std::vector<std::string>& out) {
     const std::string_view lang = base.substr(0, base.find('_'));
     for (std::string_view v : {base, lang}) {
         // Only letters and "_": the name becomes part of a file name.
-        const bool bPlain = !v.empty() && v.find_first_not_of(
-            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string_view::npos;
+        const bool bPlain =
+            !v.empty() &&
+            v.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_") ==
+                std::string_view::npos;
         if (bPlain && std::find(out.begin(), out.end(), v) == out.end())
             out.emplace_back(v);
     }
@@ -105,11 +120,20 @@ std::string EscapeCatalogueText(std::string_view text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -126,11 +150,20 @@ std::optional<std::string> UnescapeCatalogueText(std::string_view text) {
         if (++i >= text.size())
             return std::nullopt;
         switch (text[i]) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
-        default: return std::nullopt;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return out;
@@ -162,37 +195,42 @@ StringCatalogue ParseStringCatalogue(std::string_view text, const std::string& n
         }
         const std::optional<int> id = ParseId(TrimView(line.substr(0, eq)));
         if (!id || !HasStr(*id)) {
-            cat.problems.push_back(Problem(name, nLine, "no string " +
-                                           std::string(TrimView(line.substr(0, eq))) + ", left out"));
+            cat.problems.push_back(
+                Problem(name, nLine,
+                        "no string " + std::string(TrimView(line.substr(0, eq))) + ", left out"));
             continue;
         }
         const std::string sId = std::to_string(*id);
         if (IsFixedStr(*id)) {
-            cat.problems.push_back(Problem(name, nLine, "string " + sId +
-                                           " is a fixed text and is not translated"));
+            cat.problems.push_back(
+                Problem(name, nLine, "string " + sId + " is a fixed text and is not translated"));
             continue;
         }
         const std::string_view raw = line.substr(eq + 1);
         if (!IsUtf8(raw)) {
-            cat.problems.push_back(Problem(name, nLine, "string " + sId + " is not UTF-8, left out"));
+            cat.problems.push_back(
+                Problem(name, nLine, "string " + sId + " is not UTF-8, left out"));
             continue;
         }
         std::optional<std::string> value = UnescapeCatalogueText(raw);
         if (!value) {
-            cat.problems.push_back(Problem(name, nLine, "string " + sId +
-                                           " has an escape other than \\n \\r \\t \\\\, left out"));
+            cat.problems.push_back(
+                Problem(name, nLine,
+                        "string " + sId + " has an escape other than \\n \\r \\t \\\\, left out"));
             continue;
         }
         const std::optional<std::string> want = FormatShape(LoadEnglishStr(*id));
         const std::optional<std::string> got = FormatShape(*value);
         if (!want || !got || *want != *got) {
-            cat.problems.push_back(Problem(name, nLine, "string " + sId +
-                                           " does not take the same printf arguments as the "
-                                           "English text, refused"));
+            cat.problems.push_back(Problem(name, nLine,
+                                           "string " + sId +
+                                               " does not take the same printf arguments as the "
+                                               "English text, refused"));
             continue;
         }
         if (!cat.texts.emplace(*id, std::move(*value)).second)
-            cat.problems.push_back(Problem(name, nLine, "string " + sId + " again, the first one kept"));
+            cat.problems.push_back(
+                Problem(name, nLine, "string " + sId + " again, the first one kept"));
     }
     return cat;
 }
@@ -237,9 +275,10 @@ std::vector<std::string> WantedLanguages() {
     }
     AddLanguage(locale, out);
     // English is the built-in text: a language after it is not wanted.
-    out.erase(std::find_if(out.begin(), out.end(),
-                           [](const std::string& l) { return l == "en" || l.rfind("en_", 0) == 0; }),
-              out.end());
+    out.erase(
+        std::find_if(out.begin(), out.end(),
+                     [](const std::string& l) { return l == "en" || l.rfind("en_", 0) == 0; }),
+        out.end());
     return out;
 }
 
