@@ -20,9 +20,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -98,4 +101,33 @@ TEST_F(GermanDesktopTest, MenusStatusAndQtsOwnTextsAreGerman) {
 
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen")
         << "Qt's own catalogue (qt6-translations-l10n)";
+}
+
+// The template holds every text of both menu tables, so that marking the
+// tables for lupdate cannot silently miss one.
+TEST(TranslationTemplate, HoldsEveryMenuText) {
+    // English again: the test before left its translators installed.
+    for (QTranslator* t : qApp->findChildren<QTranslator*>())
+        QCoreApplication::removeTranslator(t);
+    QMainWindow window;
+    CMainMenu mainMenu(window, [](int) {});
+    std::unique_ptr<QMenu> tray = MakeTrayMenu("Vorella", [](int) {});
+    QList<QAction*> actions = window.menuBar()->actions() + tray->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        if (QMenu* sub = actions[i]->menu())
+            actions += sub->actions();
+    }
+    QFile ts(QString::fromStdString(SourceFile("translations/vorella.ts")));
+    ASSERT_TRUE(ts.open(QIODevice::ReadOnly));
+    const QString xml = QString::fromUtf8(ts.readAll());
+    int nTexts = 0;
+    for (const QAction* a : actions) {
+        if (a->isSeparator() || a->text() == "Vorella")
+            continue;
+        ++nTexts;
+        EXPECT_TRUE(xml.contains("<source>" + a->text().toHtmlEscaped() + "</source>"))
+            << a->text().toStdString() << " is not in translations/vorella.ts";
+    }
+    EXPECT_GT(nTexts, 40);
+    EXPECT_EQ(mainMenu.Action(kCmdRecord)->text(), "&Record");
 }
