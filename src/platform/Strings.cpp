@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstdio>
 #include <iterator>
-#include <memory>
 #include <mutex>
 #include <string>
 
@@ -137,15 +136,17 @@ constexpr int kFixedStrings[] = {167, 168, 57678, 57679, 57706, 57969};
 
 std::mutex g_catalogueMutex;
 // Every catalogue ever used stays, so that a text LoadStr handed out is never
-// freed under its reader.
-std::vector<std::unique_ptr<const StringCatalogue>> g_catalogues;
+// freed under its reader; the catalogue in use is not even freed at exit, when
+// a thread still ending may be reading one of its texts.
 std::atomic<const StringCatalogue*> g_pCatalogue{nullptr};
 std::once_flag g_userCatalogueOnce;
 
 void Install(StringCatalogue catalogue) {
+    // Made once and never destroyed, with all it holds.
+    static auto* kept = new std::vector<const StringCatalogue*>;
     std::lock_guard lock(g_catalogueMutex);
-    g_catalogues.push_back(std::make_unique<const StringCatalogue>(std::move(catalogue)));
-    g_pCatalogue.store(g_catalogues.back().get(), std::memory_order_release);
+    kept->push_back(new StringCatalogue(std::move(catalogue)));
+    g_pCatalogue.store(kept->back(), std::memory_order_release);
 }
 
 void FindAndInstall() {
