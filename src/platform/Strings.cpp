@@ -1,7 +1,13 @@
 #include "platform/Strings.h"
 
+#include "platform/StringCatalogue.h"
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <iterator>
+#include <mutex>
+#include <string>
 
 namespace {
 
@@ -124,9 +130,38 @@ static_assert(std::adjacent_find(std::begin(kStrings), std::end(kStrings),
                                  }) == std::end(kStrings),
               "the string table must stay sorted by id, each id once");
 
+// File names and the XML call list's own markup; "NA" (57678, 57679) is
+// stored in index.dat for a call without a number and read back from there.
+constexpr int kFixedStrings[] = {167, 168, 57678, 57679, 57706, 57969};
+
+std::mutex g_catalogueMutex;
+// Every catalogue ever used stays, so that a text LoadStr handed out is never
+// freed under its reader; the catalogue in use is not even freed at exit, when
+// a thread still ending may be reading one of its texts.
+std::atomic<const StringCatalogue*> g_pCatalogue{nullptr};
+std::once_flag g_userCatalogueOnce;
+
+void Install(StringCatalogue catalogue) {
+    // Made once and never destroyed, with all it holds.
+    static auto* kept = new std::vector<const StringCatalogue*>;
+    std::lock_guard lock(g_catalogueMutex);
+    kept->push_back(new StringCatalogue(std::move(catalogue)));
+    g_pCatalogue.store(kept->back(), std::memory_order_release);
+}
+
+void FindAndInstall() {
+    const std::string path = FindStringCatalogue(WantedLanguages(), StringCatalogueFolders());
+    if (path.empty())
+        return;
+    StringCatalogue catalogue = ReadStringCatalogue(path);
+    for (const std::string& problem : catalogue.problems)
+        std::fprintf(stderr, "vorella: string catalogue %s\n", problem.c_str());
+    Install(std::move(catalogue));
+}
+
 } // namespace
 
-const char* LoadStr(int id) {
+const char* LoadEnglishStr(int id) {
     auto it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
                                [](const StringEntry& e, int v) { return e.id < v; });
     if (it == std::end(kStrings) || it->id != id)
@@ -134,6 +169,33 @@ const char* LoadStr(int id) {
     return it->text;
 }
 
+const char* LoadStr(int id) {
+    std::call_once(g_userCatalogueOnce, FindAndInstall);
+    if (const StringCatalogue* cat = g_pCatalogue.load(std::memory_order_acquire)) {
+        if (auto it = cat->texts.find(id); it != cat->texts.end())
+            return it->second.c_str();
+    }
+    return LoadEnglishStr(id);
+}
+
 bool HasStr(int id) {
-    return LoadStr(id)[0] != '\0';
+    return LoadEnglishStr(id)[0] != '\0';
+}
+
+std::vector<int> StringIds() {
+    std::vector<int> ids;
+    for (const StringEntry& e : kStrings)
+        ids.push_back(e.id);
+    return ids;
+}
+
+bool IsFixedStr(int id) {
+    return std::find(std::begin(kFixedStrings), std::end(kFixedStrings), id) !=
+           std::end(kFixedStrings);
+}
+
+void UseStringCatalogue(StringCatalogue catalogue) {
+    // A catalogue chosen here is not replaced by the user's afterwards.
+    std::call_once(g_userCatalogueOnce, [] {});
+    Install(std::move(catalogue));
 }

@@ -7,6 +7,7 @@
 #include "frontend/ExitSignal.h"
 #include "frontend/MessageBoxes.h"
 #include "frontend/QtFrontEnd.h"
+#include "frontend/UiTranslations.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vorella");
     QApplication::setApplicationVersion(VORELLA_VERSION);
     QApplication::setDesktopFileName("vorella");
+    InstallTranslations(qapp);
     // The installed icon theme's, so that a theme may restyle it; the
     // program's own copy where it is not installed.
     QApplication::setWindowIcon(QIcon::fromTheme("vorella", QIcon(":/main/vorella.svg")));

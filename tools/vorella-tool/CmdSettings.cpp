@@ -5,6 +5,7 @@
 #include "config/SettingsStore.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StringCatalogue.h"
 
 #include <cstdio>
 
@@ -31,5 +32,10 @@ int CmdSettings(const Args&) {
 
 int CmdDefaults(const Args&) {
     std::fputs(DefaultSettingsText().c_str(), stdout);
+    return 0;
+}
+
+int CmdStrings(const Args&) {
+    std::fputs(StringCatalogueTemplate().c_str(), stdout);
     return 0;
 }

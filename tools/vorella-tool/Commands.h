@@ -8,6 +8,7 @@ using Args = std::vector<std::string>;
 
 int CmdSettings(const Args& args);
 int CmdDefaults(const Args& args);
+int CmdStrings(const Args& args);
 int CmdProfile(const Args& args);
 int CmdModemType(const Args& args);
 int CmdIndex(const Args& args);

@@ -15,6 +15,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"settings", "settings                  print every setting after loading", CmdSettings},
     {"defaults", "defaults                  print the shipped vorella.def", CmdDefaults},
+    {"strings", "strings                   print the template of the messages' translations",
+     CmdStrings},
     {"profile", "profile NAME              print the command profile of a modem", CmdProfile},
     {"modem-type", "modem-type NAME           print the type code of a modem name", CmdModemType},
     {"index", "index FOLDER              list the calls of a call folder", CmdIndex},

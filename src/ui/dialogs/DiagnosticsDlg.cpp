@@ -19,10 +19,12 @@ namespace {
 
 constexpr int kPollMs = 100;
 
-const char* const kNoModem =
+const char* const kNoModem = QT_TRANSLATE_NOOP(
+    "CDiagnosticsDlg",
     "No modem is open, so there is nothing to ask. Switch monitoring on and check that the "
-    "modem's port (nComPort and [Ports] in vorella.ini) can be opened, then try again.";
-const char* const kBusy = "The line is busy with a call. Try again once the call is over.";
+    "modem's port (nComPort and [Ports] in vorella.ini) can be opened, then try again.");
+const char* const kBusy = QT_TRANSLATE_NOOP(
+    "CDiagnosticsDlg", "The line is busy with a call. Try again once the call is over.");
 
 } // namespace
 
@@ -157,16 +159,16 @@ void CDiagnosticsDlg::Save() {
     // Whole or not at all: a full disk leaves no half report behind.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(ReportText().toLatin1()) < 0 || !out.commit())
-        Tell("The report could not be saved to " + file.toStdString() + ":\n\n" +
-             out.errorString().toStdString());
+        Tell(tr("The report could not be saved to %1:\n\n%2").arg(file, out.errorString()));
 }
 
 void CDiagnosticsDlg::Mail() {
     const LaunchResult r = m_openUrl(DiagnosticsMailtoUrl(m_sReport));
     if (r.status != LaunchStatus::Started)
-        Tell("The report could not be handed to the mail program (xdg-open): " + r.error);
+        Tell(tr("The report could not be handed to the mail program (xdg-open): %1")
+                 .arg(QString::fromStdString(r.error)));
 }
 
-void CDiagnosticsDlg::Tell(const std::string& text) {
-    OpenMessageBox(this, text, MessageIcon::Error);
+void CDiagnosticsDlg::Tell(const QString& text) {
+    OpenMessageBox(this, text.toStdString(), MessageIcon::Error);
 }

@@ -53,7 +53,7 @@ private:
     void Copy();
     void Save();
     void Mail();
-    void Tell(const std::string& text);
+    void Tell(const QString& text);
 
     IAppWorker& m_worker;
     std::string m_sReport; // as the worker made it, CR LF line ends

@@ -2,15 +2,19 @@
 
 #include "app/CommandIds.h"
 
+#include <QtGlobal>
+
 namespace {
 struct Unbuilt {
     int nId;
     const char* text;
 };
 constexpr Unbuilt kUnbuilt[] = {
-    {kCmdTestPager, "The notification tests are not part of this version yet."},
-    {kCmdTestMail, "The e-mail test is not part of this version yet.\n\n"
-                   "'vorella-tool mail --test ADDRESS' sends a test notice."},
+    {kCmdTestPager, QT_TRANSLATE_NOOP("UnbuiltWindows",
+                                      "The notification tests are not part of this version yet.")},
+    {kCmdTestMail, QT_TRANSLATE_NOOP("UnbuiltWindows",
+                                     "The e-mail test is not part of this version yet.\n\n"
+                                     "'vorella-tool mail --test ADDRESS' sends a test notice.")},
 };
 } // namespace
 

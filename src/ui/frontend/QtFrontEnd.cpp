@@ -26,9 +26,9 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-constexpr const char* kNoTrayText =
-    "This desktop has no notification area, so Vorella shows its window instead.\n\n"
-    "Closing the window keeps Vorella watching the line; Exit in its menu ends it.";
+constexpr const char* kNoTrayText = QT_TRANSLATE_NOOP(
+    "CQtFrontEnd", "This desktop has no notification area, so Vorella shows its window instead.\n\n"
+                   "Closing the window keeps Vorella watching the line; Exit in its menu ends it.");
 } // namespace
 
 CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
@@ -167,7 +167,8 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
         return true;
     }
     if (const char* text = UnbuiltWindowMessage(nId)) {
-        OpenMessageBox(nullptr, text, MessageIcon::Information);
+        OpenMessageBox(nullptr, QCoreApplication::translate("UnbuiltWindows", text).toStdString(),
+                       MessageIcon::Information);
         return true;
     }
     return false;
@@ -227,8 +228,10 @@ void CQtFrontEnd::RecordGreeting() {
     // ends, so it is told as well as the file.
     const std::string file = dlg.FileName();
     if (!WriteProfileStringTo(ini, "Sounds", "sWaveGreet", file))
-        OpenMessageBox(parent, "The greeting was kept, but the settings file could not be "
-                               "written: " + ini);
+        OpenMessageBox(parent, tr("The greeting was kept, but the settings file could not be "
+                                  "written: %1")
+                                   .arg(Q(ini))
+                                   .toStdString());
     m_pWindow->SetGreetingFile(file);
 }
 
@@ -245,7 +248,7 @@ void CQtFrontEnd::SetUpTray(CBasicWindow& window) {
     }
     // Without a notification area the window is the only way in.
     ShowMainWindow(true);
-    OpenMessageBox(m_pMain.get(), kNoTrayText, MessageIcon::Information);
+    OpenMessageBox(m_pMain.get(), tr(kNoTrayText).toStdString(), MessageIcon::Information);
 }
 
 void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {

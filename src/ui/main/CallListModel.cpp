@@ -8,19 +8,19 @@ namespace {
 
 struct ColumnInfo {
     int stringId;       // 0: fixed text
-    const char* header; // the fixed text
+    const char* header; // the fixed text, translated when shown
     bool bHidden;
 };
 constexpr ColumnInfo kColumns[CCallListModel::kColumnCount] = {
-    {0, "Icon (persistent)", false},
-    {0, "Importance", false},
+    {0, QT_TRANSLATE_NOOP("CCallListModel", "Icon (persistent)"), false},
+    {0, QT_TRANSLATE_NOOP("CCallListModel", "Importance"), false},
     {57866, nullptr, false},
     {57871, nullptr, false},
     {57870, nullptr, false},
     {57874, nullptr, false},
-    {0, "File", true},
-    {0, "Check", true},
-    {0, "Date/Time", true},
+    {0, QT_TRANSLATE_NOOP("CCallListModel", "File"), true},
+    {0, QT_TRANSLATE_NOOP("CCallListModel", "Check"), true},
+    {0, QT_TRANSLATE_NOOP("CCallListModel", "Date/Time"), true},
     {57869, nullptr, false},
 };
 
@@ -178,9 +178,9 @@ QVariant CCallListModel::headerData(int section, Qt::Orientation orientation, in
         // mail program's list; their names stay for assistive technology.
         if (section == kColIcon || section == kColImportance)
             return QString();
-        return c.stringId ? QString::fromUtf8(LoadStr(c.stringId)) : QString::fromLatin1(c.header);
+        return c.stringId ? QString::fromUtf8(LoadStr(c.stringId)) : tr(c.header);
     }
     if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
-        return c.stringId ? QString::fromUtf8(LoadStr(c.stringId)) : QString::fromLatin1(c.header);
+        return c.stringId ? QString::fromUtf8(LoadStr(c.stringId)) : tr(c.header);
     return {};
 }

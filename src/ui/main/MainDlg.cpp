@@ -368,9 +368,10 @@ void CMainDlg::ShowIndexError(const std::string& sError) {
         return;
     m_sShownIndexError = sError;
     OpenMessageBox(isVisible() ? this : nullptr,
-                   "The call index cannot be read, so the list stays empty; the file is left "
-                   "as it is.\n\n" +
-                       sError,
+                   tr("The call index cannot be read, so the list stays empty; the file is left "
+                      "as it is.\n\n%1")
+                       .arg(Q(sError))
+                       .toStdString(),
                    MessageIcon::Error);
 }
 

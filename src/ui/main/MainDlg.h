@@ -142,7 +142,7 @@ private:
     void ExportXml();
     void Hold(int32_t nAction);
     void LoadIntoPlayer(const std::string& sPath);
-    void Tell(const std::string& text);
+    void Tell(const QString& text);
 
     IMainDlgHost& m_host;
     CMainMenu* m_pMenu;

@@ -35,6 +35,10 @@
 
 namespace {
 
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
 // String 57991 as a file dialog's filter: "Wave audio (*.wav);;All Files (*)".
 QString WaveFilter() {
     const QStringList parts = QString::fromUtf8(LoadStr(57991)).split('|', Qt::SkipEmptyParts);
@@ -53,8 +57,8 @@ bool IsPlainFolderName(const std::string& name) {
 
 } // namespace
 
-void CMainDlg::Tell(const std::string& text) {
-    OpenMessageBox(isVisible() ? this : nullptr, text);
+void CMainDlg::Tell(const QString& text) {
+    OpenMessageBox(isVisible() ? this : nullptr, text.toStdString());
 }
 
 std::vector<std::string> CMainDlg::SelectedFiles() const {
@@ -80,7 +84,7 @@ bool CMainDlg::CheckRecording(const std::string& sPath) {
     CWaveFile wave;
     if (wave.Open(sPath))
         return true;
-    Tell("The recording cannot be used:\n\n" + wave.LastError());
+    Tell(tr("The recording cannot be used:\n\n%1").arg(Q(wave.LastError())));
     return false;
 }
 
@@ -155,7 +159,7 @@ void CMainDlg::OnCommand(int nId) {
         ExportXml();
         break;
     case kCmdPrint:
-        Tell("Printing not yet implemented.");
+        Tell(tr("Printing not yet implemented."));
         break;
     case kCmdMute:
         m_bMuted = !m_bMuted;
@@ -193,7 +197,7 @@ void CMainDlg::PlaySelected() {
         if (m_pPlayer->Load(path, &error))
             m_pPlayer->TogglePlay();
         else
-            Tell("The recording cannot be played here: " + error);
+            Tell(tr("The recording cannot be played here: %1").arg(Q(error)));
         return;
     }
     m_host.PlayToLine(path);
@@ -219,7 +223,7 @@ void CMainDlg::DeleteSelected() {
     const std::string current = m_host.CurrentFile();
     for (const std::string& f : files)
         if (g_bRecording && WithTrailingSlash(folder) + f == current) {
-            Tell("The recording in progress cannot be deleted; stop it first.");
+            Tell(tr("The recording in progress cannot be deleted; stop it first."));
             return;
         }
     OpenYesNoBox(this, LoadStr(132), false, [this, files, folder, index](bool bYes) {
@@ -229,7 +233,7 @@ void CMainDlg::DeleteSelected() {
             m_pPlayer->Unload();
         std::string error;
         if (!DeleteRecordings(folder, index, files, &error))
-            Tell("Not every recording could be deleted:\n\n" + error);
+            Tell(tr("Not every recording could be deleted:\n\n%1").arg(Q(error)));
         m_pList->clearSelection();
         RefreshList();
     });
@@ -254,7 +258,7 @@ void CMainDlg::SaveSelectedAs() {
         from.st_dev == to.st_dev && from.st_ino == to.st_ino)
         return;
     if (!CopyFileTo(path, target))
-        Tell(std::string(LoadStr(159)) + "\n\n" + target);
+        Tell(QString::fromUtf8(LoadStr(159)) + "\n\n" + Q(target));
 }
 
 void CMainDlg::MoveSelected() {
@@ -285,7 +289,8 @@ void CMainDlg::MoveSelected() {
         return;
     if (target.front() != '/') {
         if (!IsPlainFolderName(target)) {
-            Tell("\"" + target + "\" cannot be a folder name: it must not be empty or hold \"/\".");
+            Tell(tr("\"%1\" cannot be a folder name: it must not be empty or hold \"/\".")
+                     .arg(Q(target)));
             return;
         }
         target = m_pTree->Root() + target + "/";
@@ -294,7 +299,7 @@ void CMainDlg::MoveSelected() {
     std::string error;
     if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()), files,
                         &error))
-        Tell("Not every recording could be moved:\n\n" + error);
+        Tell(tr("Not every recording could be moved:\n\n%1").arg(Q(error)));
     m_pTree->Fill(m_pTree->Root());
     RefreshList();
 }
@@ -313,7 +318,7 @@ void CMainDlg::SendSelected() {
     HandoffMessage message{mail.sSubject, mail.sBody, {}, path};
     std::string error;
     if (!HandOffMail(message, &error))
-        Tell("The recording could not be handed to the mail program:\n\n" + error);
+        Tell(tr("The recording could not be handed to the mail program:\n\n%1").arg(Q(error)));
 }
 
 void CMainDlg::EditSelected() {
@@ -322,7 +327,7 @@ void CMainDlg::EditSelected() {
         return;
     const LaunchResult r = OpenWithDesktop(path);
     if (r.status != LaunchStatus::Started)
-        Tell("The recording could not be opened for editing (xdg-open): " + r.error);
+        Tell(tr("The recording could not be opened for editing (xdg-open): %1").arg(Q(r.error)));
 }
 
 void CMainDlg::ExportXml() {
@@ -340,10 +345,12 @@ void CMainDlg::ExportXml() {
     const std::string page = CallListHtmlPath(path);
     std::string open = page;
     if (!ExportCallsHtml(path, GetProgramFolder() + "styles/inbox.xsl", page, &error)) {
-        Tell("The call list was written to " + path + ", but its page could not be made: " + error);
+        Tell(tr("The call list was written to %1, but its page could not be made: %2")
+                 .arg(Q(path), Q(error)));
         open = path;
     }
     const LaunchResult r = OpenWithDesktop(open);
     if (r.status != LaunchStatus::Started)
-        Tell("The call list was written to " + open + " but could not be opened: " + r.error);
+        Tell(tr("The call list was written to %1 but could not be opened: %2")
+                 .arg(Q(open), Q(r.error)));
 }

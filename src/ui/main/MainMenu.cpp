@@ -11,6 +11,8 @@
 
 namespace {
 
+// The texts are marked for the translation template here and translated
+// where the actions are made.
 struct MenuItem {
     const char* menu;     // the menu it is in; nullptr: a separator in the last one
     int nId;              // 0 with menu set: a separator
@@ -21,48 +23,63 @@ struct MenuItem {
     bool bCheckable;
 };
 
-constexpr const char* kCalls = "&Calls";
-constexpr const char* kLine = "&Line";
-constexpr const char* kSound = "S&ound";
-constexpr const char* kTools = "&Tools";
-constexpr const char* kHelp = "&Help";
+constexpr const char* kCalls = QT_TRANSLATE_NOOP("CMainMenu", "&Calls");
+constexpr const char* kLine = QT_TRANSLATE_NOOP("CMainMenu", "&Line");
+constexpr const char* kSound = QT_TRANSLATE_NOOP("CMainMenu", "S&ound");
+constexpr const char* kTools = QT_TRANSLATE_NOOP("CMainMenu", "&Tools");
+constexpr const char* kHelp = QT_TRANSLATE_NOOP("CMainMenu", "&Help");
 
 constexpr MenuItem kItems[] = {
-    {kCalls, kCmdPlay, "&Play", "Ctrl+P", "play", true, false},
-    {kCalls, kCmdPlayAFile, "&Play a File...", "Ctrl+Shift+P", nullptr, false, false},
-    {kCalls, kCmdSaveAs, "Save &as...", "Ctrl+S", "save", true, false},
-    {kCalls, kCmdMoveToFolder, "&Move to Folder...", "Ctrl+M", nullptr, false, false},
-    {kCalls, kCmdSendTo, "S&end To...", "Ctrl+E", "send", true, false},
-    {kCalls, kCmdEditRecording, "Edit &recording...", "Ctrl+Shift+E", nullptr, false, false},
-    {kCalls, kCmdDelete, "&Delete", "Del", "delete", true, false},
+    {kCalls, kCmdPlay, QT_TRANSLATE_NOOP("CMainMenu", "&Play"), "Ctrl+P", "play", true, false},
+    {kCalls, kCmdPlayAFile, QT_TRANSLATE_NOOP("CMainMenu", "&Play a File..."), "Ctrl+Shift+P",
+     nullptr, false, false},
+    {kCalls, kCmdSaveAs, QT_TRANSLATE_NOOP("CMainMenu", "Save &as..."), "Ctrl+S", "save", true,
+     false},
+    {kCalls, kCmdMoveToFolder, QT_TRANSLATE_NOOP("CMainMenu", "&Move to Folder..."), "Ctrl+M",
+     nullptr, false, false},
+    {kCalls, kCmdSendTo, QT_TRANSLATE_NOOP("CMainMenu", "S&end To..."), "Ctrl+E", "send", true,
+     false},
+    {kCalls, kCmdEditRecording, QT_TRANSLATE_NOOP("CMainMenu", "Edit &recording..."),
+     "Ctrl+Shift+E", nullptr, false, false},
+    {kCalls, kCmdDelete, QT_TRANSLATE_NOOP("CMainMenu", "&Delete"), "Del", "delete", true, false},
     {kCalls, 0, nullptr, nullptr, nullptr, false, false},
-    {kCalls, kCmdFind, "&Find", "Ctrl+F", nullptr, false, false},
-    {kCalls, kCmdExportXml, "&Export Calls to XML", "Ctrl+Shift+X", nullptr, false, false},
-    {kCalls, kCmdPrint, "Prin&t", nullptr, nullptr, false, false},
+    {kCalls, kCmdFind, QT_TRANSLATE_NOOP("CMainMenu", "&Find"), "Ctrl+F", nullptr, false, false},
+    {kCalls, kCmdExportXml, QT_TRANSLATE_NOOP("CMainMenu", "&Export Calls to XML"), "Ctrl+Shift+X",
+     nullptr, false, false},
+    {kCalls, kCmdPrint, QT_TRANSLATE_NOOP("CMainMenu", "Prin&t"), nullptr, nullptr, false, false},
     {kCalls, 0, nullptr, nullptr, nullptr, false, false},
-    {kCalls, kCmdRestart, "&Restart", "Ctrl+Shift+R", nullptr, false, false},
-    {kCalls, kCmdExit, "E&xit", "Ctrl+Q", nullptr, false, false},
+    {kCalls, kCmdRestart, QT_TRANSLATE_NOOP("CMainMenu", "&Restart"), "Ctrl+Shift+R", nullptr,
+     false, false},
+    {kCalls, kCmdExit, QT_TRANSLATE_NOOP("CMainMenu", "E&xit"), "Ctrl+Q", nullptr, false, false},
 
-    {kLine, kCmdRecord, "&Record", "Ctrl+R", "record", true, false},
-    {kLine, kCmdStopRecording, "&Stop", "Ctrl+.", "stop", true, false},
-    {kLine, kCmdUpdate, "&Update", "Ctrl+U", "update", true, false},
+    {kLine, kCmdRecord, QT_TRANSLATE_NOOP("CMainMenu", "&Record"), "Ctrl+R", "record", true, false},
+    {kLine, kCmdStopRecording, QT_TRANSLATE_NOOP("CMainMenu", "&Stop"), "Ctrl+.", "stop", true,
+     false},
+    {kLine, kCmdUpdate, QT_TRANSLATE_NOOP("CMainMenu", "&Update"), "Ctrl+U", "update", true, false},
     {kLine, 0, nullptr, nullptr, nullptr, false, false},
-    {kLine, kCmdHold, "&Hold", "Ctrl+H", "hold", true, false},
-    {kLine, kCmdHoldMusic, "Hold &On-Hold", "Ctrl+Shift+H", nullptr, false, false},
-    {kLine, kCmdDialNumber, "D&ial the Number", "Ctrl+D", "dial", true, false},
-    {kLine, kCmdLegal, "&Answer Instead of Recording", "Ctrl+L", nullptr, false, true},
+    {kLine, kCmdHold, QT_TRANSLATE_NOOP("CMainMenu", "&Hold"), "Ctrl+H", "hold", true, false},
+    {kLine, kCmdHoldMusic, QT_TRANSLATE_NOOP("CMainMenu", "Hold &On-Hold"), "Ctrl+Shift+H", nullptr,
+     false, false},
+    {kLine, kCmdDialNumber, QT_TRANSLATE_NOOP("CMainMenu", "D&ial the Number"), "Ctrl+D", "dial",
+     true, false},
+    {kLine, kCmdLegal, QT_TRANSLATE_NOOP("CMainMenu", "&Answer Instead of Recording"), "Ctrl+L",
+     nullptr, false, true},
     {kLine, 0, nullptr, nullptr, nullptr, false, false},
-    {kLine, kCmdDisable, "&Disable", nullptr, nullptr, false, false},
+    {kLine, kCmdDisable, QT_TRANSLATE_NOOP("CMainMenu", "&Disable"), nullptr, nullptr, false,
+     false},
 
-    {kSound, kCmdMute, "Mu&te", nullptr, nullptr, false, true},
-    {kSound, kCmdAgc, "&AGC", nullptr, nullptr, false, true},
+    {kSound, kCmdMute, QT_TRANSLATE_NOOP("CMainMenu", "Mu&te"), nullptr, nullptr, false, true},
+    {kSound, kCmdAgc, QT_TRANSLATE_NOOP("CMainMenu", "&AGC"), nullptr, nullptr, false, true},
 
-    {kTools, kCmdRecordGreeting, "Record &Greeting...", nullptr, nullptr, false, false},
-    {kTools, kCmdOptions, "&Configuration...", nullptr, nullptr, false, false},
-    {kTools, kCmdDiagnostics, "D&iagnostics...", nullptr, nullptr, false, false},
+    {kTools, kCmdRecordGreeting, QT_TRANSLATE_NOOP("CMainMenu", "Record &Greeting..."), nullptr,
+     nullptr, false, false},
+    {kTools, kCmdOptions, QT_TRANSLATE_NOOP("CMainMenu", "&Configuration..."), nullptr, nullptr,
+     false, false},
+    {kTools, kCmdDiagnostics, QT_TRANSLATE_NOOP("CMainMenu", "D&iagnostics..."), nullptr, nullptr,
+     false, false},
 
-    {kHelp, kCmdHelp, "&Contents", "F1", nullptr, false, false},
-    {kHelp, kCmdAbout, "A&bout...", nullptr, nullptr, false, false},
+    {kHelp, kCmdHelp, QT_TRANSLATE_NOOP("CMainMenu", "&Contents"), "F1", nullptr, false, false},
+    {kHelp, kCmdAbout, QT_TRANSLATE_NOOP("CMainMenu", "A&bout..."), nullptr, nullptr, false, false},
 };
 
 } // namespace

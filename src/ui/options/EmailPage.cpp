@@ -166,18 +166,19 @@ void CEmailPage::SendTest() {
         if (!*alive)
             return;
         const bool bSent = out.nSmtpSent == 1;
-        std::string text = bSent ? "The test message was sent to " + to +
-                                       ".\n\nThe server said: " + out.sLastResponse
-                                 : "The test message could not be sent.";
+        const QString said = QString::fromStdString(out.sLastResponse);
+        QString text = bSent ? tr("The test message was sent to %1.\n\nThe server said: %2")
+                                   .arg(QString::fromStdString(to), said)
+                             : tr("The test message could not be sent.");
         for (const std::string& e : out.errors)
-            text += "\n" + e;
+            text += "\n" + QString::fromStdString(e);
         if (!bSent && !out.sLastResponse.empty())
-            text += "\n\nThe server said: " + out.sLastResponse;
+            text += "\n\n" + tr("The server said: %1").arg(said);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, bSent, text] {
                 if (self)
-                    self->ShowTestResult(bSent, QString::fromStdString(text));
+                    self->ShowTestResult(bSent, text);
             },
             Qt::QueuedConnection);
     });

@@ -2,34 +2,47 @@
 
 #include "app/CommandIds.h"
 
+#include <QCoreApplication>
+
 #include <vector>
+
+namespace {
+// The table's texts are marked for the translation template with their
+// context; the translation happens when the menu is made.
+QString Translated(const char* text) {
+    return QCoreApplication::translate("TrayMenu", text);
+}
+} // namespace
 
 const TrayMenuItem kTrayMenu[] = {
     {TrayMenuItem::Command, nullptr, kCmdShowMainWindow}, // the product name
     {TrayMenuItem::Separator, nullptr, 0},
-    {TrayMenuItem::SubMenu, "&Help", 0},
-    {TrayMenuItem::Command, "&Contents", kCmdHelp},
-    {TrayMenuItem::Command, "A&bout...", kCmdAbout},
+    {TrayMenuItem::SubMenu, QT_TRANSLATE_NOOP("TrayMenu", "&Help"), 0},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Contents"), kCmdHelp},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "A&bout..."), kCmdAbout},
     {TrayMenuItem::EndSubMenu, nullptr, 0},
     {TrayMenuItem::Separator, nullptr, 0},
-    {TrayMenuItem::Command, "&Record", kCmdRecord},
-    {TrayMenuItem::Command, "&Stop", kCmdStopRecording},
-    {TrayMenuItem::Command, "&Play", kCmdPlay},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Record"), kCmdRecord},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Stop"), kCmdStopRecording},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Play"), kCmdPlay},
     {TrayMenuItem::Separator, nullptr, 0},
-    {TrayMenuItem::Command, "&Disable", kCmdDisable},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Disable"), kCmdDisable},
     // The status menu sits with the monitoring switch it belongs to.
-    {TrayMenuItem::SubMenu, "S&tatus", 0},
-    {TrayMenuItem::Command, "&Online\tCall Alert only", kCmdOnline},
-    {TrayMenuItem::Command, "A&way\tAnswering Machine", kCmdAway},
-    {TrayMenuItem::Command, "&Busy\tMute sounds", kCmdBusy},
-    {TrayMenuItem::Command, "&Do Not Disturb\tSuppress all sounds and visuals", kCmdDoNotDisturb},
-    {TrayMenuItem::Command, "O&ffline\tRelease the modem", kCmdOffline},
+    {TrayMenuItem::SubMenu, QT_TRANSLATE_NOOP("TrayMenu", "S&tatus"), 0},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Online\tCall Alert only"), kCmdOnline},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "A&way\tAnswering Machine"), kCmdAway},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Busy\tMute sounds"), kCmdBusy},
+    {TrayMenuItem::Command,
+     QT_TRANSLATE_NOOP("TrayMenu", "&Do Not Disturb\tSuppress all sounds and visuals"),
+     kCmdDoNotDisturb},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "O&ffline\tRelease the modem"),
+     kCmdOffline},
     {TrayMenuItem::EndSubMenu, nullptr, 0},
     {TrayMenuItem::Separator, nullptr, 0},
-    {TrayMenuItem::Command, "&Configuration...", kCmdOptions},
-    {TrayMenuItem::Command, "D&iagnostics...", kCmdDiagnostics},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Configuration..."), kCmdOptions},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "D&iagnostics..."), kCmdDiagnostics},
     {TrayMenuItem::Separator, nullptr, 0},
-    {TrayMenuItem::Command, "E&xit", kCmdExit},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "E&xit"), kCmdExit},
 };
 const size_t kTrayMenuSize = std::size(kTrayMenu);
 
@@ -44,16 +57,17 @@ std::unique_ptr<QMenu> MakeTrayMenu(const QString& sProduct,
             into->addSeparator();
             break;
         case TrayMenuItem::SubMenu:
-            open.push_back(into->addMenu(QString::fromUtf8(item.text)));
+            open.push_back(into->addMenu(Translated(item.text)));
             break;
         case TrayMenuItem::EndSubMenu:
             open.pop_back();
             break;
         case TrayMenuItem::Command: {
             const bool bProduct = item.text == nullptr;
-            QAction* action = into->addAction(bProduct ? sProduct : QString::fromUtf8(item.text));
+            QAction* action = into->addAction(bProduct ? sProduct : Translated(item.text));
             const int id = item.nCommand;
-            QObject::connect(action, &QAction::triggered, menu.get(), [onCommand, id] { onCommand(id); });
+            QObject::connect(action, &QAction::triggered, menu.get(),
+                             [onCommand, id] { onCommand(id); });
             if (bProduct) {
                 QFont bold = action->font();
                 bold.setBold(true);

@@ -9,7 +9,8 @@
 struct TrayMenuItem {
     enum Kind { Command, Separator, SubMenu, EndSubMenu };
     Kind kind;
-    const char* text; // with its "&" mnemonic; "\t" starts a right-hand note
+    const char* text; // with its "&" mnemonic; "\t" starts a right-hand note;
+                      // translated in the context "TrayMenu"
     int nCommand;
 };
 

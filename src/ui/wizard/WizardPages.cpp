@@ -29,6 +29,7 @@ QLabel* Text(const QString& text, QWidget* parent) {
 // The manual's page on the ways of reaching the line.
 constexpr const char* kDifferenceTopic = "faq/tapivscom.html";
 
+// Marked for the translation template; the page translates them.
 struct KindChoice {
     int nKind;
     const char* label;
@@ -36,15 +37,23 @@ struct KindChoice {
 };
 
 constexpr KindChoice kKinds[] = {
-    {kKindSerialModem, "Access &serial port directly",
-     "Vorella talks to your voice modem itself with AT commands, on a serial port or as a "
-     "USB modem (/dev/ttyS*, /dev/ttyACM*, /dev/ttyUSB*). The choice for most voice modems."},
-    {kKindTelephonyLine, "Access the modem through &TAPI",
-     "The system's telephony layer drives the device and Vorella uses one of its lines."},
-    {kKindUsbAdapter, "Use a &USB telephone adapter",
-     "A USB telephone adapter between your telephone and the line, driven by its own control."},
-    {kKindExtension, "Use a Com&vurgent telephony extension",
-     "A Comvurgent telephony device, used through the telephony layer like a line."},
+    {kKindSerialModem, QT_TRANSLATE_NOOP("CMyPropertyPage01", "Access &serial port directly"),
+     QT_TRANSLATE_NOOP("CMyPropertyPage01",
+                       "Vorella talks to your voice modem itself with AT commands, on a serial "
+                       "port or as a USB modem (/dev/ttyS*, /dev/ttyACM*, /dev/ttyUSB*). The "
+                       "choice for most voice modems.")},
+    {kKindTelephonyLine, QT_TRANSLATE_NOOP("CMyPropertyPage01", "Access the modem through &TAPI"),
+     QT_TRANSLATE_NOOP(
+         "CMyPropertyPage01",
+         "The system's telephony layer drives the device and Vorella uses one of its lines.")},
+    {kKindUsbAdapter, QT_TRANSLATE_NOOP("CMyPropertyPage01", "Use a &USB telephone adapter"),
+     QT_TRANSLATE_NOOP("CMyPropertyPage01", "A USB telephone adapter between your telephone and "
+                                            "the line, driven by its own control.")},
+    {kKindExtension,
+     QT_TRANSLATE_NOOP("CMyPropertyPage01", "Use a Com&vurgent telephony extension"),
+     QT_TRANSLATE_NOOP(
+         "CMyPropertyPage01",
+         "A Comvurgent telephony device, used through the telephony layer like a line.")},
 };
 
 } // namespace

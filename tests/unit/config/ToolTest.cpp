@@ -3,6 +3,8 @@
 #include "TempHome.h"
 #include "config/SettingsStore.h"
 #include "platform/FileUtil.h"
+#include "platform/StringCatalogue.h"
+#include "platform/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,26 @@ TEST(VorellaTool, ProfilePrintsEveryKeyAndTheTypeCode) {
     EXPECT_NE(r.out.find("\nsCmdAnswer\tA7\n"), std::string::npos);
     EXPECT_NE(r.out.find("\nsStatusMODEM_EOT1\t16\nsStatusMODEM_EOT2\t3\n"), std::string::npos);
     EXPECT_NE(r.out.find("\n# type code: 30\n"), std::string::npos);
+}
+
+TEST(VorellaTool, StringsWritesATemplateThatReadsBackAsTheEnglishTable) {
+    TempHome home;
+    const ProgramRun r = RunTool({"strings"});
+    ASSERT_EQ(r.nExit, 0) << r.err;
+    home.Write("lang/vorella-xx.strings", r.out);
+    const StringCatalogue cat = ReadStringCatalogue(home.File("lang/vorella-xx.strings"));
+    EXPECT_TRUE(cat.problems.empty()) << cat.problems.front();
+    size_t nTranslatable = 0;
+    for (int id : StringIds()) {
+        if (IsFixedStr(id)) {
+            EXPECT_EQ(cat.texts.count(id), 0u) << id;
+            continue;
+        }
+        ++nTranslatable;
+        ASSERT_EQ(cat.texts.count(id), 1u) << id;
+        EXPECT_EQ(cat.texts.at(id), LoadEnglishStr(id)) << id;
+    }
+    EXPECT_EQ(cat.texts.size(), nTranslatable);
 }
 
 } // namespace
