@@ -37,7 +37,9 @@ int main(int argc, char** argv) {
         },
         LogToStderr);
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
-        return std::make_unique<CEngineWorker>(frontEnd);
+        auto worker = std::make_unique<CEngineWorker>(frontEnd);
+        frontEnd.AttachWorker(worker.get());
+        return worker;
     });
     return app.InitInstance(argc, argv);
 }
