@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DaemonFrontEnd.h"
 #include "app/EngineWorker.h"
+#include "app/SimulatedLineDemo.h"
 #include "app/StartupEnvironment.h"
 
 #include <cstdio>
@@ -28,6 +29,7 @@ void LogToStderr(const std::string& line) {
 int main(int argc, char** argv) {
     CDaemonFrontEnd::InstallSignalHandlers();
     CDaemonFrontEnd frontEnd(LogToStderr);
+    InstallTapiProviderFromEnvironment(LogToStderr);
     // The help goes to the terminal as it is (no time stamp), with the string
     // table's line breaks made the terminal's.
     CStartupEnvironment env(
