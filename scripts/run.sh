@@ -6,7 +6,9 @@
 # line instead: a simulated voice modem on a pseudo-terminal, on which a
 # caller rings within seconds of the start and then every minute, and leaves
 # a message. VORELLA_SIMULATED=adapter makes that line a simulated USB
-# telephone adapter (adaptersim) instead of the modem.
+# telephone adapter (adaptersim) instead of the modem; VORELLA_SIMULATED=line
+# a simulated telephony line, in a program folder of its own, whatever the
+# settings say.
 # Usage: scripts/run.sh [program arguments]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,6 +24,36 @@ bin="$build/bin"
 program=vorellad
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$bin/vorella" ]; then
     program=vorella
+fi
+
+# A simulated telephony line (the simulated provider and its caller, who
+# rings a few seconds after the start and then every minute and leaves a
+# message), in a program folder of its own. The caller speaks on the null
+# sound device.
+if [ "${VORELLA_SIMULATED:-}" = line ]; then
+    demo="$build/simulated-telephony-line"
+    mkdir -p "$demo"
+    for f in vorella.def brand.ini modem.ini cfg styles wave; do
+        [ -e "$bin/$f" ] && cp -r "$bin/$f" "$demo/"
+    done
+    if [ ! -e "$demo/vorella.ini" ]; then
+        # Away (nAction=1): the answering machine takes the call at the second ring.
+        cat >"$demo/vorella.ini" <<INI
+[Options]
+nTAPI=1
+nTAPILine=0
+nComPort=1
+nCIDType=2
+bStartDisabled=0
+nAction=1
+nRings=2
+nDebugLevel=1
+INI
+    fi
+    echo "$program runs on a simulated telephony line (a call in a few seconds, then every minute)."
+    echo "Calls go to $demo/Recorded Calls/. Stop with Ctrl-C."
+    VORELLA_HOME="$demo" VORELLA_TAPI=simulated VORELLA_AUDIO="${VORELLA_AUDIO:-null}" \
+        exec "$bin/$program" "$@"
 fi
 
 # The COM port of the settings in the program folder; -1 (or none) means no

@@ -7,9 +7,9 @@
 // g_bRecording ...) are shared directly, as everywhere else.
 #pragma once
 
-#include "engine/DiagnosticsRun.h"
 #include "app/HandOver.h"
 #include "app/OptionsLogic.h"
+#include "engine/DiagnosticsRun.h"
 
 #include <cstdint>
 #include <memory>
@@ -50,6 +50,12 @@ public:
     virtual void SetExitRequest() = 0;
     // Forgets the calls counted but not yet shown.
     virtual void ClearPendingCalls() = 0;
+    // The main window's timer 3 for a call offered without a ring: the
+    // worker sets the device's handset flag when it has counted no ring for
+    // the call and no stop is pending, else clears it, afterMs from now.
+    // Cancel: the timer was stopped before it ran out.
+    virtual void RequestHandsetFlag(bool /*bStopPending*/, uint32_t /*afterMs*/) {}
+    virtual void CancelHandsetFlag() {}
     // Stops the call being handled: hang up at the next step.
     virtual void StopCall() = 0;
     // Stops a recording (or a play) but keeps the line.

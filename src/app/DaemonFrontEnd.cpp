@@ -1,5 +1,6 @@
 #include "app/DaemonFrontEnd.h"
 
+#include "app/AppWorker.h"
 #include "app/BasicWindow.h"
 #include "app/Brand.h"
 #include "app/CurrentCaller.h"
@@ -114,6 +115,20 @@ void CDaemonFrontEnd::RunMessageLoop(CBasicWindow& window) {
         }
         window.ProcessEvents(kLoopWaitMs);
     }
+}
+
+void CDaemonFrontEnd::StartTimer(UiTimer timer, uint32_t ms) {
+    CLoggingUiBridge::StartTimer(timer, ms);
+    if (timer == UiTimer::MainCallRefresh)
+        if (IAppWorker* pWorker = m_pWorker.load())
+            pWorker->RequestHandsetFlag(false, ms);
+}
+
+void CDaemonFrontEnd::StopTimer(UiTimer timer) {
+    CLoggingUiBridge::StopTimer(timer);
+    if (timer == UiTimer::MainCallRefresh)
+        if (IAppWorker* pWorker = m_pWorker.load())
+            pWorker->CancelHandsetFlag();
 }
 
 void CDaemonFrontEnd::CallerChanged(const CallerDisplay& caller) {

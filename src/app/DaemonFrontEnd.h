@@ -13,6 +13,8 @@
 #include <atomic>
 #include <csignal>
 
+class IAppWorker;
+
 class CDaemonFrontEnd : public IAppFrontEnd, public CLoggingUiBridge {
 public:
     explicit CDaemonFrontEnd(LineSink sink);
@@ -23,6 +25,8 @@ public:
     static bool TakeExitSignal();
     // For tests: as if a terminating signal had arrived.
     static void RaiseExitSignal();
+    // The worker the main window's timers would ask (none: they only log).
+    void AttachWorker(IAppWorker* pWorker) { m_pWorker = pWorker; }
 
     // IAppFrontEnd
     void Message(const std::string& text) override;
@@ -35,6 +39,11 @@ public:
     void RunMessageLoop(CBasicWindow& window) override;
 
     // IUiBridge: the steps of a call and the device, also told in words.
+    // Timer 3, the handset flag of a call offered without a ring: with no
+    // window there is never a stop pending, and the worker waits out the
+    // period itself (these calls come on its thread).
+    void StartTimer(UiTimer timer, uint32_t ms) override;
+    void StopTimer(UiTimer timer) override;
     void CallerChanged(const CallerDisplay& caller) override;
     void SetCallBusy(bool bBusy) override;
     void RingCounted(int nRings) override;
@@ -50,4 +59,5 @@ private:
     LineSink m_lineSink;
     CServiceCallLog m_callLog;
     bool m_bStarted = false;
+    std::atomic<IAppWorker*> m_pWorker{nullptr};
 };

@@ -58,9 +58,7 @@ bool CEngineWorker::NeedsSetup() const {
 
 uint32_t CEngineWorker::TimeoutDefault() const {
     const int nTimeout = m_pPhone->DriverSettings().dwTimeoutDefault;
-    return nTimeout > 0
-               ? static_cast<uint32_t>(nTimeout)
-               : 1u;
+    return nTimeout > 0 ? static_cast<uint32_t>(nTimeout) : 1u;
 }
 
 void CEngineWorker::Start() {
@@ -110,6 +108,14 @@ void CEngineWorker::SetStopRequest(bool bStop) {
 
 void CEngineWorker::SetExitRequest() {
     m_pThread->RequestStop();
+}
+
+void CEngineWorker::RequestHandsetFlag(bool bStopPending, uint32_t afterMs) {
+    m_pThread->RequestHandsetFlag(bStopPending, afterMs);
+}
+
+void CEngineWorker::CancelHandsetFlag() {
+    m_pThread->CancelHandsetFlag();
 }
 
 void CEngineWorker::ClearPendingCalls() {

@@ -35,6 +35,8 @@ public:
     void SetStopRequest(bool bStop) override;
     void SetExitRequest() override;
     void ClearPendingCalls() override;
+    void RequestHandsetFlag(bool bStopPending, uint32_t afterMs) override;
+    void CancelHandsetFlag() override;
     void StopCall() override;
     void StopRecording() override;
     void ImitateRing() override;

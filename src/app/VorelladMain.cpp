@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DaemonFrontEnd.h"
 #include "app/EngineWorker.h"
+#include "app/SimulatedLineDemo.h"
 #include "app/StartupEnvironment.h"
 
 #include <cstdio>
@@ -28,6 +29,7 @@ void LogToStderr(const std::string& line) {
 int main(int argc, char** argv) {
     CDaemonFrontEnd::InstallSignalHandlers();
     CDaemonFrontEnd frontEnd(LogToStderr);
+    InstallTapiProviderFromEnvironment(LogToStderr);
     // The help goes to the terminal as it is (no time stamp), with the string
     // table's line breaks made the terminal's.
     CStartupEnvironment env(
@@ -37,7 +39,9 @@ int main(int argc, char** argv) {
         },
         LogToStderr);
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
-        return std::make_unique<CEngineWorker>(frontEnd);
+        auto worker = std::make_unique<CEngineWorker>(frontEnd);
+        frontEnd.AttachWorker(worker.get());
+        return worker;
     });
     return app.InitInstance(argc, argv);
 }

@@ -105,6 +105,38 @@ void CMultiThread::SetRequestedFileName(const std::string& name) {
     std::lock_guard lock(m_fieldMutex);
     m_sRequestedName = name;
 }
+namespace {
+// RequestHandsetFlag's requests.
+constexpr int kHandsetNone = 0;
+constexpr int kHandsetIfNoRing = 1; // no stop pending: set unless a ring came
+constexpr int kHandsetClear = 2;    // a stop is pending
+} // namespace
+
+void CMultiThread::RequestHandsetFlag(bool bStopPending, uint32_t afterMs) {
+    m_dwHandsetDue = GetTickCount() + afterMs;
+    m_nHandsetRequest = bStopPending ? kHandsetClear : kHandsetIfNoRing;
+    if (afterMs == 0)
+        Wake();
+}
+
+void CMultiThread::CancelHandsetFlag() {
+    m_nHandsetRequest = kHandsetNone;
+}
+
+void CMultiThread::ApplyHandsetRequest() {
+    int nRequest = m_nHandsetRequest.load();
+    if (nRequest == kHandsetNone ||
+        static_cast<int32_t>(GetTickCount() - m_dwHandsetDue.load()) < 0)
+        return;
+    if (!m_nHandsetRequest.compare_exchange_strong(nRequest, kHandsetNone))
+        return; // replaced or cancelled meanwhile: seen next time
+    // A call that rings is someone calling in; one offered without a ring
+    // is the local handset placing a call.
+    const bool bOffHook = nRequest == kHandsetIfNoRing && m_rings.nRings == 0;
+    m_phone.Device().SetHandsetOffHook(bOffHook);
+    Log(bOffHook ? "Handset off hook: a call with no ring\n" : "Handset flag cleared\n");
+}
+
 void CMultiThread::ClearPendingCalls() {
     // The ring state is the worker's own; it forgets the rings at its next step.
     m_bForgetRings = true;
@@ -180,6 +212,7 @@ void CMultiThread::TakeChosenSettings() {
         }
         work.swap(m_betweenSteps);
     }
+    ApplyHandsetRequest();
     // Outside the lock: the work may ask for more.
     for (std::function<void()>& w : work)
         w();

@@ -23,8 +23,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +70,14 @@ public:
     // Forgets the rings counted for the call now ringing (the "Online"
     // command): its rings-ended step, handset recording and notice do not run.
     void ClearPendingCalls();
+    // The main window's timer 3 has run out for a call offered without a
+    // ring: the device's handset flag is set when no ring has been counted
+    // for the call and no stop is pending, else cleared. Any thread: the
+    // worker applies it between two steps, afterMs from now (the service,
+    // which has no window, asks at once with the timer's period). Cancel
+    // drops a request not yet applied (the timer was stopped).
+    void RequestHandsetFlag(bool bStopPending, uint32_t afterMs = 0);
+    void CancelHandsetFlag();
     // The main window's mail settings for notices (filled by the front end
     // from the phone's settings; the worker takes a copy per notice).
     void SetMailSettingsProvider(std::function<MailSettings()> provider);
@@ -161,6 +169,7 @@ private:
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
     void HandsetCheck();
+    void ApplyHandsetRequest();
     SetupWizardStart SetupStart() const;
     // The wizard's result; none when the program ends while it is open.
     std::optional<SetupWizardResult> WaitForSetupWizard();
@@ -202,7 +211,7 @@ private:
     std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
-    std::optional<std::string> m_chosenGreeting; // under m_chosenMutex
+    std::optional<std::string> m_chosenGreeting;       // under m_chosenMutex
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
 
@@ -234,6 +243,8 @@ private:
     std::atomic<int> m_nMailSettleRounds{300};
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bForgetRings{false}; // ClearPendingCalls asked, the worker forgets
+    std::atomic<int> m_nHandsetRequest{0};   // kHandset* of RequestHandsetFlag
+    std::atomic<uint32_t> m_dwHandsetDue{0}; // tick count it is applied at
 
     // Worker-only state.
     CRingState m_rings;

@@ -29,13 +29,13 @@ bool HasTapiProvider() {
     return static_cast<bool>(g_factory);
 }
 
+std::unique_ptr<ITapiProvider> MakeTapiProvider() {
+    std::lock_guard lock(g_factoryMutex);
+    return g_factory ? g_factory() : nullptr;
+}
+
 std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone) {
-    std::unique_ptr<ITapiProvider> provider;
-    {
-        std::lock_guard lock(g_factoryMutex);
-        if (g_factory)
-            provider = g_factory();
-    }
+    std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
     if (!provider)
         return MakeUnavailableDevice(DeviceKind::TelephonyLine);
     return std::make_unique<CTelephonyLineDevice>(phone, std::move(provider));
@@ -196,6 +196,7 @@ bool CTelephonyLineDevice::HandOffCall(bool bFax, const std::string& sTarget) {
     line->SetMediaMode(dwMedia);
     SetLastEvent(0);
     const TapiResult r = sTarget.empty() ? line->Handoff("", dwMedia) : line->Handoff(sTarget, 0);
-    m_phone.Trace(StrPrintf("lineHandoff, rc=0x%lx\n", static_cast<unsigned long>(static_cast<uint32_t>(r))));
+    m_phone.Trace(
+        StrPrintf("lineHandoff, rc=0x%lx\n", static_cast<unsigned long>(static_cast<uint32_t>(r))));
     return r == 0;
 }

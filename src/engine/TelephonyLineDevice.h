@@ -19,6 +19,8 @@ class CPhone;
 using TapiProviderFactory = std::function<std::unique_ptr<ITapiProvider>()>;
 void SetTapiProviderFactory(TapiProviderFactory factory);
 bool HasTapiProvider();
+// A provider from the factory, or nullptr when none is set (or it made none).
+std::unique_ptr<ITapiProvider> MakeTapiProvider();
 // A telephony line on a provider from the factory; a device that says it
 // is not available when there is none.
 std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone);

@@ -10,7 +10,8 @@ namespace {
 constexpr uint32_t kLineHandleBase = 0x100;
 } // namespace
 
-CSimulatedTapi::CSimulatedTapi() : CSimulatedTapi(std::vector<LineScript>{LineScript{"Simulated line"}}) {}
+CSimulatedTapi::CSimulatedTapi()
+    : CSimulatedTapi(std::vector<LineScript>{LineScript{"Simulated line"}}) {}
 
 CSimulatedTapi::CSimulatedTapi(std::vector<LineScript> lines) {
     for (LineScript& script : lines)
@@ -64,7 +65,7 @@ void CSimulatedTapi::Note(const std::string& s) {
 
 // ---- the script --------------------------------------------------------------
 
-uint32_t CSimulatedTapi::OfferCall(uint32_t dwDevice) {
+uint32_t CSimulatedTapi::OfferCall(uint32_t dwDevice, bool bRing) {
     std::lock_guard lock(m_mutex);
     if (dwDevice >= m_lines.size())
         return 0;
@@ -73,7 +74,8 @@ uint32_t CSimulatedTapi::OfferCall(uint32_t dwDevice) {
     const uint32_t hLine = dwDevice + kLineHandleBase;
     Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
     Queue(hCall, TapiMsg::CallState, kCallOffering);
-    Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+    if (bRing)
+        Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
     return hCall;
 }
 
@@ -352,7 +354,8 @@ TapiResult CSimulatedTapi::SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) {
     return 0;
 }
 
-TapiResult CSimulatedTapi::Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) {
+TapiResult CSimulatedTapi::Handoff(uint32_t hCall, const std::string& sTarget,
+                                   uint32_t dwMediaMode) {
     std::lock_guard lock(m_mutex);
     if (!FindCall(hCall))
         return kTapiErrInvalCallHandle;

@@ -35,8 +35,9 @@ public:
     explicit CSimulatedTapi(std::vector<LineScript> lines);
 
     // ---- the script (any thread) ------------------------------------------
-    // A call offered on line dwDevice (ring, new call, offering); its handle.
-    uint32_t OfferCall(uint32_t dwDevice);
+    // A call offered on line dwDevice (new call, offering, ring); its handle.
+    // Without bRing nothing rings: the line's own handset placing a call.
+    uint32_t OfferCall(uint32_t dwDevice, bool bRing = true);
     void Ring(uint32_t dwDevice);
     void SendCallerId(uint32_t hCall, const CallerId& cid);
     void SendDigits(uint32_t hCall, const std::string& sDigits);

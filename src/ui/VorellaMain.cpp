@@ -3,6 +3,7 @@
 // worker's reports, and the Qt event loop is the message loop.
 #include "app/App.h"
 #include "app/EngineWorker.h"
+#include "app/SimulatedLineDemo.h"
 #include "app/StartupEnvironment.h"
 #include "frontend/ExitSignal.h"
 #include "frontend/MessageBoxes.h"
@@ -14,6 +15,7 @@
 #include <QIcon>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 // A message of the start-up before there is a loop (the help text, a
@@ -39,6 +41,8 @@ int main(int argc, char** argv) {
     // A control client that goes away before its reply must not end us.
     std::signal(SIGPIPE, SIG_IGN);
 
+    InstallTapiProviderFromEnvironment(
+        [](const std::string& text) { std::fprintf(stderr, "vorella: %s\n", text.c_str()); });
     CQtFrontEnd frontEnd(CCallNotifier::KindFor(QGuiApplication::platformName()));
     CExitSignal exitSignal;
     QObject::connect(&exitSignal, &CExitSignal::exitRequested, &frontEnd,

@@ -40,6 +40,13 @@ CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
     });
     connect(m_pNotifier.get(), &CCallNotifier::recordRequested, this,
             &CQtFrontEnd::ToggleRecording);
+    // Timer 3: the worker sets or clears the handset flag itself, between
+    // two of its steps; this thread never touches the device.
+    m_handsetTimer.setSingleShot(true);
+    connect(&m_handsetTimer, &QTimer::timeout, this, [this] {
+        if (m_pWindow && m_pWindow->Worker())
+            m_pWindow->Worker()->RequestHandsetFlag(m_pMain && m_pMain->IsStopPending(), 0);
+    });
 }
 
 CQtFrontEnd::~CQtFrontEnd() = default;
@@ -327,6 +334,7 @@ void CQtFrontEnd::StartTimer(UiTimer timer, uint32_t ms) {
         break;
     case UiTimer::MainCallRefresh:
         RefreshCaller();
+        m_handsetTimer.start(static_cast<int>(ms));
         break;
     case UiTimer::MainPlayRefresh:
         StartMainRefresh(ms);
@@ -343,6 +351,8 @@ void CQtFrontEnd::StopTimer(UiTimer timer) {
         m_pNotifier->Close();
         break;
     case UiTimer::MainCallRefresh:
+        m_handsetTimer.stop();
+        break;
     case UiTimer::MainPlayRefresh:
         break;
     case UiTimer::OrderlyExit:

@@ -14,6 +14,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -120,5 +121,6 @@ private:
     QPointer<CMyPropertySheet> m_pWizard;
     QPointer<CDiagnosticsDlg> m_pDiagnostics;
     QPointer<COptionsTreeDlg> m_pOptions;
+    QTimer m_handsetTimer; // the main window's timer 3
     bool m_bLeaving = false;
 };

@@ -1,6 +1,7 @@
 #include "options/DevicePage.h"
 
 #include "config/ModemProfile.h"
+#include "dialogs/LineListing.h"
 #include "platform/SerialPorts.h"
 
 #include <QComboBox>
@@ -43,8 +44,10 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
     m_pModem = new QComboBox(this);
     m_pLine = new QComboBox(this);
     m_pLine->setEnabled(false);
-    m_pLineNote = new QLabel(tr("Telephony lines are not supported by this version yet."), this);
+    m_pLineNote = new QLabel(this);
     m_pLineNote->setWordWrap(true);
+    m_pListing = new CLineListing(m_pLine, m_pLineNote, this);
+    connect(m_pListing, &CLineListing::Listed, this, &CDevicePage::UpdateEnabled);
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Modem driver:"), m_pKind);
@@ -85,6 +88,7 @@ void CDevicePage::Load(const OptionsValues& v) {
     m_pModem->setCurrentIndex(m_pModem->findText(current));
 
     m_nTapiLine = v.nTapiLine;
+    m_pListing->Start(v.nTapiLine);
     UpdateEnabled();
 }
 
@@ -92,11 +96,16 @@ void CDevicePage::Save(OptionsValues& v) const {
     v.nDeviceKind = m_pKind->currentIndex();
     v.nComPort = m_pPort->currentData().toInt();
     v.sModem = m_pModem->currentText().toStdString();
-    v.nTapiLine = m_nTapiLine;
+    v.nTapiLine = m_pListing->ChosenLine(m_nTapiLine);
 }
 
 void CDevicePage::UpdateEnabled() {
     const bool bModem = m_pKind->currentIndex() == kKindSerialModem;
     m_pPort->setEnabled(bModem);
     m_pModem->setEnabled(bModem);
+    // A line is chosen for the kinds that use one (the extension device is
+    // used like a line); listed lines only.
+    const bool bLine =
+        m_pKind->currentIndex() == kKindTelephonyLine || m_pKind->currentIndex() == kKindExtension;
+    m_pLine->setEnabled(bLine && m_pListing->IsDone() && m_pLine->count() > 0);
 }

@@ -4,6 +4,7 @@
 
 #include "options/OptionsPage.h"
 
+class CLineListing;
 class QComboBox;
 class QLabel;
 
@@ -18,6 +19,8 @@ public:
     QComboBox* PortBox() const { return m_pPort; }
     QComboBox* ModemBox() const { return m_pModem; }
     QComboBox* LineBox() const { return m_pLine; }
+    QLabel* LineNote() const { return m_pLineNote; }
+    CLineListing* Listing() const { return m_pListing; }
 
     // "COM3 (/dev/ttyACM0)", as the port list shows a port.
     static QString PortText(int nPort);
@@ -30,5 +33,6 @@ private:
     QComboBox* m_pModem;
     QComboBox* m_pLine;
     QLabel* m_pLineNote;
-    int m_nTapiLine = 0; // kept: no line can be chosen yet
+    CLineListing* m_pListing;
+    int m_nTapiLine = 0; // kept while no line is listed
 };

@@ -2,6 +2,7 @@
 
 #include "app/HelpManual.h"
 
+#include "dialogs/LineListing.h"
 #include "engine/SetupChoice.h"
 #include "frontend/MessageBoxes.h"
 #include "platform/Strings.h"
@@ -147,21 +148,20 @@ CMyPropertyPage02::CMyPropertyPage02(int nLine, QWidget* parent)
     label->setBuddy(m_pLine);
     layout->addWidget(label);
     layout->addWidget(m_pLine);
-    m_pNone = Text(S(57974), this);
+    m_pNone = Text(QString(), this);
     layout->addWidget(m_pNone);
     layout->addStretch();
+    m_pListing = new CLineListing(m_pLine, m_pNone, this);
 }
 
 void CMyPropertyPage02::initializePage() {
-    // The telephony layer offers no lines in this version; the page says
-    // so and Next still leads on, to be set up later.
-    m_pLine->clear();
-    m_pLine->setEnabled(m_pLine->count() > 0);
-    m_pNone->setVisible(m_pLine->count() == 0);
+    // With no line the page says why, and Next still leads on, to be set
+    // up later.
+    m_pListing->Start(m_nLine);
 }
 
 int CMyPropertyPage02::Line() const {
-    return m_pLine->count() > 0 ? m_pLine->currentIndex() : m_nLine;
+    return m_pListing->ChosenLine(m_nLine);
 }
 
 CMyPropertyPage3::CMyPropertyPage3(QWidget* parent) : QWizardPage(parent) {

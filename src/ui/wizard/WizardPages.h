@@ -5,6 +5,7 @@
 
 #include <QWizardPage>
 
+class CLineListing;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -52,9 +53,12 @@ class CMyPropertyPage02 : public QWizardPage {
     Q_OBJECT
 public:
     CMyPropertyPage02(int nLine, QWidget* parent = nullptr);
-    // The line chosen (its index in the telephony layer).
+    // The line chosen (its device id in the telephony layer); the line
+    // set before while none is listed.
     int Line() const;
     QComboBox* LineBox() const { return m_pLine; }
+    QLabel* NoteLabel() const { return m_pNone; }
+    CLineListing* Listing() const { return m_pListing; }
 
 protected:
     void initializePage() override;
@@ -63,6 +67,7 @@ private:
     int m_nLine;
     QComboBox* m_pLine;
     QLabel* m_pNone;
+    CLineListing* m_pListing;
 };
 
 // Page 6: done.

@@ -64,7 +64,8 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
     const uint32_t hCall = line->OfferCall(0);
     line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
     // Shown as the line's caller ID gives it, the number in the display form.
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("caller: name=\"Ann Example\" number=\"030-123-4567\""); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return UiSaid("caller: name=\"Ann Example\" number=\"030-123-4567\""); }));
     line->Ring(0);
     // The second ring answers: the call is taken and the greeting played.
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
@@ -133,6 +134,42 @@ TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp
     Request(kActionStopHangUp);
     ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate " + StrPrintf("0x%x", hCall)); }));
     ASSERT_TRUE(WaitFor([&] { return !g_bOffHook.load(); }));
+}
+
+} // namespace
+
+namespace {
+
+// The main window's timer 3, as the front ends run it: started by the
+// worker for a call offered before any ring, and when it runs out the
+// worker is asked to set the handset flag.
+TEST_F(TelephonyLineStory, ACallFromTheLocalHandsetSetsTheHandsetFlagARingingCallDoesNot) {
+    phone->nAction = 0;
+    phone->bHandsetStart = false; // the flag alone, no recording
+    StartOnLine();
+    ITelephoneDevice& dev = phone->Device();
+
+    // The handset placed a call: offered, and nothing rings.
+    const uint32_t hOwn = line->OfferCall(0, false);
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("timer 3: start 500 ms"); }));
+    worker->RequestHandsetFlag(false, 500);
+    ASSERT_TRUE(WaitFor([&] { return dev.HandsetOffHook(); }));
+    EXPECT_EQ(worker->RingCount(), 0);
+    // A stop pending in the main window clears it.
+    worker->RequestHandsetFlag(true);
+    ASSERT_TRUE(WaitFor([&] { return !dev.HandsetOffHook(); }));
+    line->FarEndHangsUp(hOwn);
+    line->SetCallState(hOwn, kCallIdle);
+    ASSERT_TRUE(WaitFor([&] { return line->Did(StrPrintf("Deallocate 0x%x", hOwn)); }));
+
+    // A caller rings: the ring stops the timer, and a request that comes
+    // all the same (the timer ran out as the ring came) clears the flag.
+    line->OfferCall(0);
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 1; }));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("timer 3: stop"); }));
+    dev.SetHandsetOffHook(true);
+    worker->RequestHandsetFlag(false);
+    ASSERT_TRUE(WaitFor([&] { return !dev.HandsetOffHook(); }));
 }
 
 } // namespace

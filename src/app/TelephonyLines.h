@@ -1,0 +1,25 @@
+// The telephony lines a user can choose from (the set-up wizard's line page,
+// the options' line choice), asked of the installed provider. Qt-free, so
+// the windows can run it on a thread of their own: a provider may take a
+// while to start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TelephonyLineChoice {
+    uint32_t dwDeviceID = 0; // what nTAPILine holds
+    std::string sName;
+};
+
+struct TelephonyLineList {
+    std::vector<TelephonyLineChoice> lines;
+    // Why there is none to choose: no provider or no line device (string
+    // 57974), or no line that carries voice or modem data (57975).
+    std::string sMessage;
+};
+
+// Starts the provider on its own, lists its voice and data-modem lines and
+// stops it again; the device in use is not touched.
+TelephonyLineList ListTelephonyLines();
