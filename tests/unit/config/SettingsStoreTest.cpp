@@ -78,9 +78,11 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
             EXPECT_LT(other, &k) << k.key << " is read before " << k.otherKey;
         }
     }
-    // The listed keys, the four mail server keys added since, and the code
-    // page of old call indexes.
-    EXPECT_EQ(loaded, 231 + 4 + 1);
+    // The listed keys, the four mail server keys added since, the code
+    // page of old call indexes, and the USB adapter's sound card and input.
+    EXPECT_EQ(loaded, 231 + 4 + 1 + 2);
+    EXPECT_EQ(FindSettingKey("sAdapterSoundCard")->Type(), SettingType::Str);
+    EXPECT_EQ(FindSettingKey("sAdapterInput")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sLegacyCodePage")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sPath")->Holder(), SettingHolder::Worker);
     EXPECT_EQ(FindSettingKey("nComPort")->Holder(), SettingHolder::Driver);
