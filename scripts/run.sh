@@ -26,16 +26,22 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$bin/vorella" ]; then
     program=vorella
 fi
 
+# A program folder of its own for a simulated line, with the shipped files.
+seed_demo_folder() {
+    mkdir -p "$1"
+    for f in vorella.def brand.ini modem.ini cfg styles wave; do
+        [ -e "$bin/$f" ] && cp -r "$bin/$f" "$1/"
+    done
+    return 0
+}
+
 # A simulated telephony line (the simulated provider and its caller, who
 # rings a few seconds after the start and then every minute and leaves a
 # message), in a program folder of its own. The caller speaks on the null
 # sound device.
 if [ "${VORELLA_SIMULATED:-}" = line ]; then
     demo="$build/simulated-telephony-line"
-    mkdir -p "$demo"
-    for f in vorella.def brand.ini modem.ini cfg styles wave; do
-        [ -e "$bin/$f" ] && cp -r "$bin/$f" "$demo/"
-    done
+    seed_demo_folder "$demo"
     if [ ! -e "$demo/vorella.ini" ]; then
         # Away (nAction=1): the answering machine takes the call at the second ring.
         cat >"$demo/vorella.ini" <<INI
@@ -71,10 +77,7 @@ fi
 # own: the same call as on the simulated modem below, with an ETSI caller ID.
 if [ "${VORELLA_SIMULATED:-}" = adapter ]; then
     demo="$build/simulated-adapter"
-    mkdir -p "$demo"
-    for f in vorella.def brand.ini modem.ini cfg styles wave; do
-        [ -e "$bin/$f" ] && cp -r "$bin/$f" "$demo/"
-    done
+    seed_demo_folder "$demo"
     if [ ! -e "$demo/vorella.ini" ]; then
         # The adapter (fUseHiPhone=1); away: the machine answers at ring 2.
         cat >"$demo/vorella.ini" <<INI
@@ -135,10 +138,7 @@ fi
 # A simulated line in a program folder of its own, so your own settings and
 # calls stay as they are. Calls land in $demo/Recorded Calls/.
 demo="$build/simulated-line"
-mkdir -p "$demo"
-for f in vorella.def brand.ini modem.ini cfg styles wave; do
-    [ -e "$bin/$f" ] && cp -r "$bin/$f" "$demo/"
-done
+seed_demo_folder "$demo"
 if [ ! -e "$demo/vorella.ini" ]; then
     # Away (nAction=1): the answering machine takes the call at the second ring.
     cat >"$demo/vorella.ini" <<INI

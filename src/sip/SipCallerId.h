@@ -22,9 +22,9 @@ struct SipIdentity {
     std::string sHost;
 };
 
-// Splits a name-addr or addr-spec ("Anna" <sip:123@host>;tag=x,
-// <tel:+4930123>, sip:123@host) into its parts; an empty identity when the
-// text holds no URI.
+// Splits a header value, with or without a display name ("Anna"
+// <sip:123@host>;tag=x, <tel:+4930123>, sip:123@host) into its parts; an
+// empty identity when the text holds no URI.
 SipIdentity ParseSipIdentity(std::string_view header);
 
 // Printable UTF-8 only, at most maxBytes: control characters go, invalid
