@@ -28,8 +28,10 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
         return nullptr;
     }
     factory->setMspluginsDir(plugins);
-    factory->setDataDir(state);
-    factory->setConfigDir(state);
+    // The library puts its file names straight after these: without the
+    // slash its databases would land beside the folder, not in it.
+    factory->setDataDir(state + "/");
+    factory->setConfigDir(state + "/");
     auto core = factory->createCore("", "", nullptr);
     if (!core)
         return nullptr;

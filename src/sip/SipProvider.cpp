@@ -2,6 +2,7 @@
 
 #include "sip/SipCallerId.h"
 #include "sip/SipCore.h"
+#include "sip/SipSocketGuard.h"
 
 #include <linphone++/linphone.hh>
 
@@ -301,6 +302,12 @@ TapiResult CSipProvider::Initialize(const std::string&, uint32_t* pNumDevs) {
     std::lock_guard lock(m_mutex);
     if (m_lines.empty())
         return kTapiErrNoDevice;
+    if (!SipInputGuardActive()) {
+        // Without it a caller's overlong name would take the process down.
+        std::fprintf(stderr, "SIP: the lines stay closed: this program does not guard the SIP "
+                             "stack's input (its reading functions are not exported)\n");
+        return kTapiErrOperationUnavail;
+    }
     m_bStarted = true;
     *pNumDevs = static_cast<uint32_t>(m_lines.size());
     return 0;
