@@ -49,6 +49,9 @@ struct OptionsValues {
     int nComPort = -1;
     std::string sModem;
     int nTapiLine = 0;
+    // Not a setting: the SIP accounts dialog saved new accounts, so the
+    // telephony line is made again on OK.
+    bool bSipAccountsChanged = false;
 
     // Sounds: the three shown, and the fourth kept as it is
     std::string sWaveGreet;

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -155,15 +154,7 @@ private:
 
 } // namespace
 
-bool InstallTapiProviderFromEnvironment(const std::function<void(const std::string&)>& log) {
-    const char* value = std::getenv("VORELLA_TAPI");
-    if (!value || !*value)
-        return false;
-    if (std::string(value) != kSimulatedTapiName) {
-        log(std::string("VORELLA_TAPI=") + value + ": no such telephony provider (known: " +
-            kSimulatedTapiName + "); telephony lines are not available");
-        return false;
-    }
+void InstallSimulatedLineDemo(const std::function<void(const std::string&)>& log) {
     SetTapiProviderFactory([] { return std::make_unique<CDemoTapi>(); });
     if (CNullSoundBackend* pNull = GetNullSoundBackend())
         pNull->SetCaptureSource(CallerVoice);
@@ -171,5 +162,4 @@ bool InstallTapiProviderFromEnvironment(const std::function<void(const std::stri
         log("simulated telephony line: the caller is silent on the sound card; "
             "VORELLA_AUDIO=null gives the caller a voice");
     log("telephony provider: simulated line (a caller every minute)");
-    return true;
 }

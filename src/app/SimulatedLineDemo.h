@@ -8,10 +8,5 @@
 #include <functional>
 #include <string>
 
-// The value of VORELLA_TAPI that asks for it.
-inline constexpr const char* kSimulatedTapiName = "simulated";
-
-// Installs the provider VORELLA_TAPI names; true when it did. An unknown
-// name is told through log and installs nothing; unset or empty installs
-// nothing.
-bool InstallTapiProviderFromEnvironment(const std::function<void(const std::string&)>& log);
+// Installs it as the telephony layer's provider and says so through log.
+void InstallSimulatedLineDemo(const std::function<void(const std::string&)>& log);

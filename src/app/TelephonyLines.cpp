@@ -5,24 +5,41 @@
 #include "tapi/MyLine.h"
 
 namespace {
+
 constexpr int kStrNoTapiDevices = 57974;
+
+void ListFrom(CMyTapi& tapi, TelephonyLineList* pList) {
+    for (const CMyTapi::LineEntry& line : tapi.ListLines(&pList->sMessage))
+        pList->lines.push_back({line.dwDeviceID, line.sName});
+}
+
+// No line device runs: a provider of the listing's own, started and
+// stopped again. Nothing is opened, so nothing is bound and no event is
+// posted.
+void ListFromOwnProvider(TelephonyLineList* pList) {
+    std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
+    if (!provider) {
+        pList->sMessage = LoadStr(kStrNoTapiDevices);
+        return;
+    }
+    CMyTapi tapi(*provider, {});
+    if (!tapi.Start()) {
+        pList->sMessage = tapi.StatusText();
+        return;
+    }
+    ListFrom(tapi, pList);
+    tapi.Stop();
+}
+
 } // namespace
 
 TelephonyLineList ListTelephonyLines() {
     TelephonyLineList list;
-    std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
-    if (!provider) {
-        list.sMessage = LoadStr(kStrNoTapiDevices);
-        return list;
-    }
-    // No engine listens: nothing is opened, so no event is posted.
-    CMyTapi tapi(*provider, {});
-    if (!tapi.Start()) {
-        list.sMessage = tapi.StatusText();
-        return list;
-    }
-    for (const CMyTapi::LineEntry& line : tapi.ListLines(&list.sMessage))
-        list.lines.push_back({line.dwDeviceID, line.sName});
-    tapi.Stop();
+    WithRunningTelephonyLayer([&list](CMyTapi* running) {
+        if (running)
+            ListFrom(*running, &list);
+        else
+            ListFromOwnProvider(&list);
+    });
     return list;
 }

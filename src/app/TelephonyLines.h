@@ -20,6 +20,7 @@ struct TelephonyLineList {
     std::string sMessage;
 };
 
-// Starts the provider on its own, lists its voice and data-modem lines and
-// stops it again; the device in use is not touched.
+// The voice and data-modem lines: those of the telephony layer a line
+// device runs, or else of a provider started for the listing alone and
+// stopped again. The line in use is not touched either way.
 TelephonyLineList ListTelephonyLines();

@@ -3,8 +3,8 @@
 #include "app/CommandLine.h"
 #include "app/DaemonFrontEnd.h"
 #include "app/EngineWorker.h"
-#include "app/SimulatedLineDemo.h"
 #include "app/StartupEnvironment.h"
+#include "app/TelephonyProvider.h"
 
 #include <cstdio>
 #include <ctime>
@@ -29,7 +29,7 @@ void LogToStderr(const std::string& line) {
 int main(int argc, char** argv) {
     CDaemonFrontEnd::InstallSignalHandlers();
     CDaemonFrontEnd frontEnd(LogToStderr);
-    InstallTapiProviderFromEnvironment(LogToStderr);
+    InstallTelephonyProvider(LogToStderr);
     // The help goes to the terminal as it is (no time stamp), with the string
     // table's line breaks made the terminal's.
     CStartupEnvironment env(

@@ -14,6 +14,10 @@ namespace {
 std::mutex g_factoryMutex;
 TapiProviderFactory g_factory; // under g_factoryMutex
 
+// The telephony layer a line device has started; held while it is used.
+std::mutex g_runningMutex;
+CMyTapi* g_pRunning = nullptr; // under g_runningMutex
+
 // How long taking the line may take before it counts as failed.
 constexpr uint32_t kConnectWaitMs = 8000;
 
@@ -41,6 +45,11 @@ std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone) {
     return std::make_unique<CTelephonyLineDevice>(phone, std::move(provider));
 }
 
+void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn) {
+    std::lock_guard lock(g_runningMutex);
+    fn(g_pRunning);
+}
+
 CTelephonyLineDevice::CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiProvider> provider)
     : m_phone(phone), m_pProvider(std::move(provider)) {
     TapiEngineLink link;
@@ -52,8 +61,15 @@ CTelephonyLineDevice::CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiP
 }
 
 CTelephonyLineDevice::~CTelephonyLineDevice() {
+    Withdraw();
     // The message thread ends before the provider it reads goes.
     m_pTapi.reset();
+}
+
+void CTelephonyLineDevice::Withdraw() {
+    std::lock_guard lock(g_runningMutex);
+    if (g_pRunning == m_pTapi.get())
+        g_pRunning = nullptr;
 }
 
 void CTelephonyLineDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
@@ -68,10 +84,15 @@ void CTelephonyLineDevice::Post(int nMessage, uintptr_t wParam, intptr_t lParam)
 }
 
 bool CTelephonyLineDevice::Open() {
-    if (!m_pTapi->IsAvailable() && !m_pTapi->Start()) {
-        m_bFailure = true;
-        m_phone.SetStatusText(m_pTapi->StatusText());
-        return false;
+    {
+        // Started and offered in one step: a listing meanwhile waits for it.
+        std::lock_guard lock(g_runningMutex);
+        if (!m_pTapi->IsAvailable() && !m_pTapi->Start()) {
+            m_bFailure = true;
+            m_phone.SetStatusText(m_pTapi->StatusText());
+            return false;
+        }
+        g_pRunning = m_pTapi.get();
     }
     const auto dwLine = static_cast<uint32_t>(std::max(m_phone.nTAPILine, 0));
     m_bFailure = !m_pTapi->OpenLine(dwLine);
@@ -84,6 +105,7 @@ void CTelephonyLineDevice::Close(bool) {
 
 void CTelephonyLineDevice::Shutdown() {
     SetStopRequest(false);
+    Withdraw();
     m_pTapi->Stop();
 }
 
@@ -144,8 +166,7 @@ int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
         return -1;
     const LineSoundDevice out{nullptr, static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
-        m_phone, out, file,
-        [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
+        m_phone, out, file, [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
         "Play to the line");
     return -1;
 }

@@ -24,6 +24,12 @@ std::unique_ptr<ITapiProvider> MakeTapiProvider();
 // A telephony line on a provider from the factory; a device that says it
 // is not available when there is none.
 std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone);
+// Runs fn with the telephony layer a line device of this process has
+// started, or with nullptr when none has. The layer keeps running while fn
+// runs, and none starts meanwhile. Listing the lines through it starts no
+// second provider beside the one in use (for SIP: no second stack wanting
+// the same port).
+void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn);
 
 class CTelephonyLineDevice : public CTelephoneDeviceState {
 public:
@@ -69,6 +75,8 @@ public:
 private:
     void Post(int nMessage, uintptr_t wParam, intptr_t lParam);
     bool CallGone() const;
+    // The layer is no longer offered to WithRunningTelephonyLayer.
+    void Withdraw();
 
     CPhone& m_phone;
     std::unique_ptr<ITapiProvider> m_pProvider;

@@ -36,6 +36,7 @@ std::vector<SipAccount> ReadSipAccounts(const ProfileFile& ini) {
         a.nPort = ini.GetInt(section, "nPort", 5060);
         if (a.nPort < 0 || a.nPort > 65535)
             a.nPort = 5060;
+        a.sTlsCaFile = ini.GetString(section, "sTlsCaFile", "");
         accounts.push_back(std::move(a));
     }
     return accounts;
@@ -56,6 +57,7 @@ bool WriteSipAccounts(ProfileFile& ini, const std::vector<SipAccount>& accounts)
         ini.WriteInt(section, "nTransport", static_cast<int>(a.transport));
         ini.WriteString(section, "sBindAddress", a.sBindAddress);
         ini.WriteInt(section, "nPort", a.nPort);
+        ini.WriteString(section, "sTlsCaFile", a.sTlsCaFile);
         bPassword = bPassword || !a.sPassword.empty();
     }
     // Another setting (the mail password) may already make the file private.

@@ -20,6 +20,10 @@ struct SipAccount {
     // does; "127.0.0.1" keeps it on this machine.
     std::string sBindAddress;
     int nPort = 5060; // 0: any free port
+    // TLS only: the certificates trusted for the registrar and the far
+    // ends the line calls (a PEM file), for a server whose certificate no
+    // public authority signed; empty: the system's authorities.
+    std::string sTlsCaFile;
 
     std::string LineName() const;
 };

@@ -38,6 +38,8 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     auto config = core->getConfig();
     if (!a.sBindAddress.empty()) {
         config->setString("sip", "bind_address", a.sBindAddress);
+        // The call's sound (RTP and RTCP) too, not every interface.
+        config->setString("rtp", "bind_address", a.sBindAddress);
         // An IPv4 address to listen on: no IPv6 socket on every interface
         // beside it.
         if (a.sBindAddress.find(':') == std::string::npos)
@@ -70,7 +72,17 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     transports->setTcpPort(a.transport == SipTransport::Tcp ? port : 0);
     transports->setTlsPort(a.transport == SipTransport::Tls ? port : 0);
     core->setTransports(transports);
-    if (!a.sRegistrar.empty()) {
+    // Whom the line trusts over TLS: the system's authorities unless the
+    // account names its own. The line does not listen for TLS callers:
+    // the stack offers no way to give it a server certificate.
+    if (a.transport == SipTransport::Tls && !a.sTlsCaFile.empty())
+        core->setRootCa(a.sTlsCaFile);
+    if (a.sRegistrar.empty()) {
+        // No account to speak for the line: its calls come from its own
+        // user here, not from the stack's default name.
+        core->setPrimaryContact("sip:" + a.sUser + "@" +
+                                (a.sBindAddress.empty() ? "localhost" : a.sBindAddress));
+    } else {
         auto params = core->createAccountParams();
         auto identity = factory->createAddress("sip:" + a.sUser + "@" + a.sRegistrar);
         auto server = factory->createAddress("sip:" + a.sRegistrar);

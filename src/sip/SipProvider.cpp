@@ -38,11 +38,12 @@ bool CallIsLive(const std::shared_ptr<linphone::Call>& call) {
 // the stack, so with the provider's lock already held) to the provider.
 class CSipProvider::Listener : public linphone::CoreListener {
 public:
-    Listener(CSipProvider& provider, uint32_t dwDevice) : m_provider(provider), m_dwDevice(dwDevice) {}
+    Listener(CSipProvider& provider, uint32_t dwDevice)
+        : m_provider(provider), m_dwDevice(dwDevice) {}
 
     void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
-                            const std::shared_ptr<linphone::Call>& call, linphone::Call::State state,
-                            const std::string&) override {
+                            const std::shared_ptr<linphone::Call>& call,
+                            linphone::Call::State state, const std::string&) override {
         m_provider.OnCallState(m_dwDevice, call, static_cast<int>(state));
     }
     void onDtmfReceived(const std::shared_ptr<linphone::Core>&,
@@ -91,8 +92,7 @@ void CSipProvider::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p
             return; // nobody listens on a closed line
         msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
     }
-    m_queue.push_back(msg);
-    m_cv.notify_all();
+    m_queue.Push(msg);
 }
 
 void CSipProvider::SetState(uint32_t hCall, uint32_t dwState) {
@@ -169,7 +169,8 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
     if (auto params = call->getRemoteParams())
         asserted = params->getCustomHeader("P-Asserted-Identity");
     FillSipCallerId(from, asserted, &c.info);
-    c.nextRing = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
+    c.nextRing =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
     m_calls[hCall] = std::move(c);
     const uint32_t hLine = m_lines[dwDevice].hLine;
     Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
@@ -206,7 +207,8 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
         SetState(hCall, kCallConnected);
         break;
     case S::Error:
-        SetState(hCall, call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
+        SetState(hCall,
+                 call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
         break;
     case S::End:
         if (c->dwState != kCallIdle && c->dwState != kCallBusy)
@@ -308,7 +310,7 @@ TapiResult CSipProvider::Initialize(const std::string&, uint32_t* pNumDevs) {
                              "stack's input (its reading functions are not exported)\n");
         return kTapiErrOperationUnavail;
     }
-    m_bStarted = true;
+    m_queue.Open();
     *pNumDevs = static_cast<uint32_t>(m_lines.size());
     return 0;
 }
@@ -317,9 +319,7 @@ TapiResult CSipProvider::Shutdown() {
     std::lock_guard lock(m_mutex);
     for (Line& line : m_lines)
         CloseLine(line);
-    m_bStarted = false;
-    m_queue.clear();
-    m_cv.notify_all();
+    m_queue.Close();
     return 0;
 }
 
@@ -342,23 +342,14 @@ TapiResult CSipProvider::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps*
 }
 
 TapiResult CSipProvider::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
-    std::unique_lock lock(m_mutex);
-    const auto ready = [this] { return !m_bStarted || !m_queue.empty(); };
-    if (dwTimeoutMs == kTapiWaitForever)
-        m_cv.wait(lock, ready);
-    else if (!m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), ready))
-        return kTapiErrOperationUnavail;
-    if (!m_bStarted)
-        return kTapiErrInvalAppHandle;
-    *pMsg = m_queue.front();
-    m_queue.pop_front();
-    return 0;
+    // Not under m_mutex: a reader waiting holds up no stack.
+    return m_queue.Get(pMsg, dwTimeoutMs);
 }
 
 TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,
                               uint32_t dwMediaModes, uint32_t* phLine) {
     std::lock_guard lock(m_mutex);
-    if (!m_bStarted || dwDeviceID >= m_lines.size())
+    if (!m_queue.IsOpen() || dwDeviceID >= m_lines.size())
         return kTapiErrNoDevice;
     if (!(dwMediaModes & kMediaInteractiveVoice))
         return kTapiErrInvalMediaMode;

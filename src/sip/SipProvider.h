@@ -15,12 +15,12 @@
 #pragma once
 
 #include "sip/SipAccounts.h"
+#include "tapi/TapiMessageQueue.h"
 #include "tapi/TapiProvider.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -125,13 +125,12 @@ private:
 
     const Options m_options;
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
+    std::condition_variable m_cv; // wakes the stacks' thread to end
     std::vector<Line> m_lines;
     std::map<uint32_t, Call> m_calls;
-    std::deque<TapiMessage> m_queue;
+    CTapiMessageQueue m_queue{"SIP"};
     std::vector<std::shared_ptr<linphone::Call>> m_busy; // to be declined
 
-    bool m_bStarted = false;
     uint32_t m_dwNextCall = 0x20001;
     TapiResult m_nNextRequest = 1;
     std::atomic<bool> m_bQuit{false};

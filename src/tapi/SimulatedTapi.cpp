@@ -3,7 +3,6 @@
 #include "platform/TextUtil.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 // Line handles are the device id plus this (0 is no handle).
@@ -36,8 +35,7 @@ void CSimulatedTapi::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t
             return; // nobody listens on a closed line
         msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
     }
-    m_queue.push_back(msg);
-    m_cv.notify_all();
+    m_queue.Push(msg);
 }
 
 void CSimulatedTapi::QueueCallState(uint32_t hCall, uint32_t dwState) {
@@ -177,18 +175,16 @@ TapiResult CSimulatedTapi::Initialize(const std::string& sAppName, uint32_t* pNu
         return kTapiErrReinit;
     }
     Note("Initialize " + sAppName);
-    m_bStarted = true;
+    m_queue.Open();
     *pNumDevs = static_cast<uint32_t>(m_lines.size());
     return 0;
 }
 
 TapiResult CSimulatedTapi::Shutdown() {
     std::lock_guard lock(m_mutex);
-    m_bStarted = false;
     for (Line& l : m_lines)
         l.hLine = 0;
-    m_queue.clear();
-    m_cv.notify_all();
+    m_queue.Close();
     return 0;
 }
 
@@ -211,17 +207,7 @@ TapiResult CSimulatedTapi::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCap
 }
 
 TapiResult CSimulatedTapi::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
-    std::unique_lock lock(m_mutex);
-    const auto ready = [this] { return !m_bStarted || !m_queue.empty(); };
-    if (dwTimeoutMs == kTapiWaitForever)
-        m_cv.wait(lock, ready);
-    else if (!m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), ready))
-        return kTapiErrOperationUnavail;
-    if (!m_bStarted)
-        return kTapiErrInvalAppHandle;
-    *pMsg = m_queue.front();
-    m_queue.pop_front();
-    return 0;
+    return m_queue.Get(pMsg, dwTimeoutMs);
 }
 
 TapiResult CSimulatedTapi::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,

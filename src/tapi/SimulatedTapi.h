@@ -7,10 +7,9 @@
 // script gives ("wave/in", "wave/out"), for instance the null backend's.
 #pragma once
 
+#include "tapi/TapiMessageQueue.h"
 #include "tapi/TapiProvider.h"
 
-#include <condition_variable>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
@@ -111,12 +110,10 @@ private:
     void Note(const std::string& s);
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
     std::vector<Line> m_lines;
     std::map<uint32_t, Call> m_calls;
-    std::deque<TapiMessage> m_queue;
+    CTapiMessageQueue m_queue{"simulated telephony"};
     std::vector<std::string> m_ops;
-    bool m_bStarted = false;
     bool m_bWithhold = false;
     int m_nReinit = 0;
     uint32_t m_dwNextCall = 0x10001;

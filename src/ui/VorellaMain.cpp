@@ -3,8 +3,8 @@
 // worker's reports, and the Qt event loop is the message loop.
 #include "app/App.h"
 #include "app/EngineWorker.h"
-#include "app/SimulatedLineDemo.h"
 #include "app/StartupEnvironment.h"
+#include "app/TelephonyProvider.h"
 #include "frontend/ExitSignal.h"
 #include "frontend/MessageBoxes.h"
 #include "frontend/QtFrontEnd.h"
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     // A control client that goes away before its reply must not end us.
     std::signal(SIGPIPE, SIG_IGN);
 
-    InstallTapiProviderFromEnvironment(
+    InstallTelephonyProvider(
         [](const std::string& text) { std::fprintf(stderr, "vorella: %s\n", text.c_str()); });
     CQtFrontEnd frontEnd(CCallNotifier::KindFor(QGuiApplication::platformName()));
     CExitSignal exitSignal;

@@ -1,15 +1,18 @@
 #include "Commands.h"
 
+#include "app/TelephonyProvider.h"
+#include "engine/TelephonyLineDevice.h"
+#include "platform/Strings.h"
 #include "tapi/MyLine.h"
 #include "tapi/SimulatedTapi.h"
-
-#include "platform/Strings.h"
 
 #include <cstdio>
 #include <memory>
 
 // Lists the telephony lines that carry voice or modem data, with whether
-// each can be opened now. This build has no telephony provider of its own;
+// each can be opened now (a line another program has open, such as the
+// SIP line of a running vorellad, cannot). The provider is the programs'
+// own (the SIP accounts of the settings, or what VORELLA_TAPI names);
 // --simulated shows the simulated provider's line.
 int CmdLines(const Args& args) {
     const bool bSimulated = args.size() == 1 && args[0] == "--simulated";
@@ -18,8 +21,13 @@ int CmdLines(const Args& args) {
         return 2;
     }
     std::unique_ptr<ITapiProvider> provider;
-    if (bSimulated)
+    if (bSimulated) {
         provider = std::make_unique<CSimulatedTapi>();
+    } else {
+        InstallTelephonyProvider(
+            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+        provider = MakeTapiProvider();
+    }
     if (!provider) {
         std::fprintf(stderr, "%s\n", LoadStr(57974));
         return 1;

@@ -2,11 +2,13 @@
 
 #include "config/ModemProfile.h"
 #include "dialogs/LineListing.h"
+#include "options/SipAccountsDlg.h"
 #include "platform/SerialPorts.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include <sys/stat.h>
@@ -48,6 +50,8 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
     m_pLineNote->setWordWrap(true);
     m_pListing = new CLineListing(m_pLine, m_pLineNote, this);
     connect(m_pListing, &CLineListing::Listed, this, &CDevicePage::UpdateEnabled);
+    m_pSipAccounts = new QPushButton(tr("SIP &accounts..."), this);
+    connect(m_pSipAccounts, &QPushButton::clicked, this, &CDevicePage::EditSipAccounts);
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Modem driver:"), m_pKind);
@@ -55,6 +59,7 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
     form->addRow(tr("Mo&dem model:"), m_pModem);
     form->addRow(tr("Telephony &line:"), m_pLine);
     form->addRow(QString(), m_pLineNote);
+    form->addRow(QString(), m_pSipAccounts);
     Body()->addLayout(form);
     Body()->addStretch(1);
     connect(m_pKind, &QComboBox::currentIndexChanged, this, &CDevicePage::UpdateEnabled);
@@ -88,6 +93,7 @@ void CDevicePage::Load(const OptionsValues& v) {
     m_pModem->setCurrentIndex(m_pModem->findText(current));
 
     m_nTapiLine = v.nTapiLine;
+    m_bSipAccountsSaved = false;
     m_pListing->Start(v.nTapiLine);
     UpdateEnabled();
 }
@@ -97,6 +103,7 @@ void CDevicePage::Save(OptionsValues& v) const {
     v.nComPort = m_pPort->currentData().toInt();
     v.sModem = m_pModem->currentText().toStdString();
     v.nTapiLine = m_pListing->ChosenLine(m_nTapiLine);
+    v.bSipAccountsChanged = m_bSipAccountsSaved;
 }
 
 void CDevicePage::UpdateEnabled() {
@@ -108,4 +115,14 @@ void CDevicePage::UpdateEnabled() {
     const bool bLine =
         m_pKind->currentIndex() == kKindTelephonyLine || m_pKind->currentIndex() == kKindExtension;
     m_pLine->setEnabled(bLine && m_pListing->IsDone() && m_pLine->count() > 0);
+}
+
+void CDevicePage::EditSipAccounts() {
+    auto* dlg = new CSipAccountsDlg(this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dlg, &QDialog::accepted, this, [this] {
+        m_bSipAccountsSaved = true;
+        m_pListing->Start(m_pListing->ChosenLine(m_nTapiLine));
+    });
+    dlg->open();
 }

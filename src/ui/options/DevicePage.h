@@ -7,6 +7,7 @@
 class CLineListing;
 class QComboBox;
 class QLabel;
+class QPushButton;
 
 class CDevicePage : public COptionsPage {
     Q_OBJECT
@@ -21,12 +22,15 @@ public:
     QComboBox* LineBox() const { return m_pLine; }
     QLabel* LineNote() const { return m_pLineNote; }
     CLineListing* Listing() const { return m_pListing; }
+    QPushButton* SipAccountsButton() const { return m_pSipAccounts; }
 
     // "COM3 (/dev/ttyACM0)", as the port list shows a port.
     static QString PortText(int nPort);
 
 private:
     void UpdateEnabled();
+    // Opens "SIP Accounts"; the lines are listed again when it saved.
+    void EditSipAccounts();
 
     QComboBox* m_pKind;
     QComboBox* m_pPort;
@@ -34,5 +38,7 @@ private:
     QComboBox* m_pLine;
     QLabel* m_pLineNote;
     CLineListing* m_pListing;
+    QPushButton* m_pSipAccounts;
     int m_nTapiLine = 0; // kept while no line is listed
+    bool m_bSipAccountsSaved = false;
 };

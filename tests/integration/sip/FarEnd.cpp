@@ -32,6 +32,7 @@ CFarEnd::CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
     factory->setConfigDir(sFolder);
     m_core = factory->createCore("", "", nullptr);
     m_core->getConfig()->setString("sip", "bind_address", "127.0.0.1");
+    m_core->getConfig()->setString("rtp", "bind_address", "127.0.0.1");
     m_core->enableIpv6(false);
     m_core->enableAutoIterate(false);
     m_core->enableVideoCapture(false);

@@ -21,6 +21,7 @@ TEST(SipAccounts, RoundTripAndPrivateFileWithAPassword) {
     office.transport = SipTransport::Tls;
     office.sBindAddress = "192.0.2.7";
     office.nPort = 0;
+    office.sTlsCaFile = "/home/u/ca.pem";
     SipAccount lab;
     lab.sUser = "lab";
     {
@@ -40,6 +41,7 @@ TEST(SipAccounts, RoundTripAndPrivateFileWithAPassword) {
     EXPECT_EQ(read[0].transport, SipTransport::Tls);
     EXPECT_EQ(read[0].sBindAddress, "192.0.2.7");
     EXPECT_EQ(read[0].nPort, 0);
+    EXPECT_EQ(read[0].sTlsCaFile, office.sTlsCaFile);
     EXPECT_EQ(read[1].LineName(), "lab");
     EXPECT_EQ(read[1].transport, SipTransport::Udp);
     EXPECT_EQ(read[1].nPort, 5060);

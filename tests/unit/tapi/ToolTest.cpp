@@ -24,4 +24,13 @@ TEST(VorellaTool, LinesListsTheLinesWithTheirStateOrSaysThereAreNone) {
     EXPECT_EQ(RunTool({"lines", "extra"}).nExit, 2);
 }
 
+TEST(VorellaTool, LinesListsTheSipAccountsOfTheSettings) {
+    TempHome home;
+    home.Write("vorella.ini", "[SIP1]\nsName=Desk\nsUser=200\nsBindAddress=127.0.0.1\nnPort=0\n");
+    const ProgramRun run = RunTool({"lines"});
+    ASSERT_EQ(run.nExit, 0) << run.err;
+    EXPECT_EQ(run.out, "0\tDesk\tready\n");
+    EXPECT_NE(run.err.find("telephony provider: SIP, lines: Desk"), std::string::npos) << run.err;
+}
+
 } // namespace

@@ -1,0 +1,35 @@
+// The provider this process's telephony lines run on, chosen once at
+// start-up by the desktop program, the service and the tool:
+//   - VORELLA_TAPI=simulated: the demonstration's simulated line;
+//   - otherwise (VORELLA_TAPI unset, empty or "sip"): the SIP provider, one
+//     line per SIP account of the settings ([SIP1] to [SIP8]), read each
+//     time a line device is made, so accounts set up later count without a
+//     restart. Its stacks keep their state in "sip/" in the program folder,
+//     readable by the user only.
+// Any other VORELLA_TAPI value installs nothing.
+#pragma once
+
+#include "tapi/TapiProvider.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+using TelephonyLog = std::function<void(const std::string&)>;
+
+// The values of VORELLA_TAPI.
+inline constexpr const char* kSimulatedTapiName = "simulated";
+inline constexpr const char* kSipTapiName = "sip";
+
+// Installs the provider as above and tells log which one, with its lines,
+// or why none; true when one was installed.
+bool InstallTelephonyProvider(const TelephonyLog& log);
+
+// The SIP provider's state folder ("sip" in the program folder), made
+// private (0700) when missing or open to others; empty, with *pError set,
+// when that fails.
+std::string PrepareSipStateFolder(std::string* pError);
+
+// A SIP provider for the accounts of the settings file; nullptr, with
+// *pWhy set, when it names none or the state folder cannot be made.
+std::unique_ptr<ITapiProvider> MakeSipProviderFromSettings(std::string* pWhy);
