@@ -19,7 +19,8 @@ class Call;
 class CFarEnd {
 public:
     // sFolder: a folder of its own for the stack's state.
-    CFarEnd(const std::string& sFolder, const std::string& sPlayFile, const std::string& sRecordFile);
+    CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
+            const std::string& sRecordFile);
     ~CFarEnd();
 
     // Calls sTo with the From "sFrom" and the extra headers; false when the

@@ -4,8 +4,8 @@
 // ways, touch-tone keys, the far end hanging up; a hostile caller ID.
 #include "FarEnd.h"
 
-#include "TempHome.h"
 #include "../../unit/tapi/TapiTestSupport.h"
+#include "TempHome.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveFormat.h"
 #include "platform/FileUtil.h"
@@ -32,7 +32,8 @@ void WriteTone(const std::string& path, double hz, double seconds) {
     ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
     const auto n = static_cast<size_t>(seconds * 8000);
     for (size_t i = 0; i < n; ++i)
-        wav.WriteSample(static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
+        wav.WriteSample(
+            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
     ASSERT_TRUE(wav.CloseWrite());
 }
 
@@ -202,8 +203,8 @@ TEST_F(SipCall, OfferedAnsweredHeardBothWaysAndHungUpByTheFarEnd) {
 TEST_F(SipCall, ControlCharactersInTheCallersIdentityAreCleaned) {
     Start(SipTransport::Tcp);
     ASSERT_TRUE(far->Call(NearUri("tcp"), "\"Harmless\" <sip:4930555@127.0.0.1>",
-                          {{"P-Asserted-Identity",
-                            "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01" "99@127.0.0.1>"}}));
+                          {{"P-Asserted-Identity", "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01"
+                                                   "99@127.0.0.1>"}}));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
     const TapiCallerData caller = tapi->Line()->CallerData();
     EXPECT_EQ(caller.sNumber, "030123499");

@@ -4,16 +4,13 @@
 // description, a flood of INVITEs. Each is refused or bounded, the process
 // lives on, and the line still takes the next ordinary call.
 #include "../../unit/tapi/TapiTestSupport.h"
+#include "RawSipCaller.h"
 #include "TempHome.h"
 #include "sip/SipCallerId.h"
 #include "sip/SipProvider.h"
 #include "sip/SipSocketGuard.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,117 +19,6 @@
 #include <string>
 
 namespace {
-
-const std::string kSdp = "v=0\r\no=eve 1 1 IN IP4 127.0.0.1\r\ns=-\r\nc=IN IP4 127.0.0.1\r\n"
-                         "t=0 0\r\nm=audio 9 RTP/AVP 0\r\na=rtpmap:0 PCMU/8000\r\n";
-
-// A caller with a socket of its own (UDP, or a TCP connection to the line).
-class CRawCaller {
-public:
-    CRawCaller(int port, bool bTcp) : m_nPort(port), m_bTcp(bTcp) {
-        m_fd = ::socket(AF_INET, bTcp ? SOCK_STREAM : SOCK_DGRAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_bConnected =
-            m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        sockaddr_in local{};
-        socklen_t len = sizeof local;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &len);
-        m_nLocalPort = ntohs(local.sin_port);
-    }
-    ~CRawCaller() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    CRawCaller(const CRawCaller&) = delete;
-    CRawCaller& operator=(const CRawCaller&) = delete;
-
-    bool Connected() const { return m_bConnected; }
-
-    // An INVITE from the caller, with the From and To given and any body.
-    std::string Invite(const std::string& callId, const std::string& from,
-                       const std::string& to = "<sip:vorella@127.0.0.1>",
-                       const std::string& body = kSdp) const {
-        const std::string transport = m_bTcp ? "TCP" : "UDP";
-        const std::string local = "127.0.0.1:" + std::to_string(m_nLocalPort);
-        return "INVITE sip:vorella@127.0.0.1:" + std::to_string(m_nPort) +
-               ";transport=" + (m_bTcp ? "tcp" : "udp") +
-               " SIP/2.0\r\n"
-               "Via: SIP/2.0/" +
-               transport + " " + local + ";rport;branch=z9hG4bK-" + callId +
-               "\r\n"
-               "Max-Forwards: 70\r\n"
-               "From: " +
-               from + ";tag=t-" + callId +
-               "\r\n"
-               "To: " +
-               to +
-               "\r\n"
-               "Call-ID: " +
-               callId +
-               "@127.0.0.1\r\n"
-               "CSeq: 1 INVITE\r\n"
-               "Contact: <sip:eve@" +
-               local + ";transport=" + (m_bTcp ? "tcp" : "udp") +
-               ">\r\n"
-               "Content-Type: application/sdp\r\n"
-               "Content-Length: " +
-               std::to_string(body.size()) + "\r\n\r\n" + body;
-    }
-    bool Send(const std::string& message) const {
-        return ::send(m_fd, message.data(), message.size(), MSG_NOSIGNAL) ==
-               static_cast<ssize_t>(message.size());
-    }
-    // Waits (at most timeoutMs) until nCalls calls of this caller have had
-    // a final response; their codes by Call-ID (repeated responses count
-    // once).
-    std::map<std::string, int> WaitFinal(size_t nCalls, int timeoutMs = 30000) {
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        pollfd p{m_fd, POLLIN, 0};
-        while (m_finals.size() < nCalls && std::chrono::steady_clock::now() < deadline) {
-            if (::poll(&p, 1, 100) <= 0)
-                continue;
-            char buf[65536];
-            const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
-            if (n <= 0)
-                break;
-            m_sReceived.append(buf, static_cast<size_t>(n));
-            TakeResponses();
-        }
-        return m_finals;
-    }
-
-private:
-    const int m_nPort;
-    const bool m_bTcp;
-    int m_fd = -1;
-    int m_nLocalPort = 0;
-    bool m_bConnected = false;
-    std::string m_sReceived;
-    std::map<std::string, int> m_finals;
-
-    // Takes the whole responses received so far (headers are enough).
-    void TakeResponses() {
-        size_t end;
-        while ((end = m_sReceived.find("\r\n\r\n")) != std::string::npos) {
-            const std::string head = m_sReceived.substr(0, end);
-            m_sReceived.erase(0, end + 4);
-            const size_t length = head.find("\r\nContent-Length: ");
-            if (length != std::string::npos)
-                m_sReceived.erase(0, std::stoul(head.substr(length + 18)));
-            const size_t id = head.find("\r\nCall-ID: ");
-            if (!head.starts_with("SIP/2.0 ") || id == std::string::npos)
-                continue;
-            const int code = std::atoi(head.c_str() + 8);
-            const std::string callId = head.substr(id + 11, head.find("\r\n", id + 2) - id - 11);
-            if (code >= 200)
-                m_finals.emplace(callId, code);
-        }
-    }
-};
 
 class SipHostile : public ::testing::TestWithParam<SipTransport> {
 protected:

@@ -4,6 +4,7 @@
 // stack and without disturbing the line; the call's sound sockets bound
 // where the settings say.
 #include "FarEnd.h"
+#include "RawSipCaller.h"
 
 #include "../../unit/tapi/TapiTestSupport.h"
 #include "TempHome.h"
@@ -28,20 +29,6 @@
 #include <sstream>
 
 namespace {
-
-// A UDP port on 127.0.0.1 that nothing uses now.
-int FreeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return 0;
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 struct UdpSocket {
     std::string sAddress; // hex, as the kernel lists it ("0100007F")

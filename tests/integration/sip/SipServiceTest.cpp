@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vorellad on a SIP line its settings set up ([SIP1] on 127.0.0.1), called
+// by a far-end phone: the caller shows in the log, the machine answers with
+// the greeting the far end hears, records the far end's words and stores
+// them with their index line, exactly as on a modem. A stranger's overlong
+// display name does not take the service down.
+#include "ChildProcess.h"
+#include "FarEnd.h"
+#include "RawSipCaller.h"
+#include "TempHome.h"
+
+#include "WaitUntil.h"
+#include "audio/WaveFile.h"
+#include "audio/WaveFormat.h"
+#include "platform/TextUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+void WriteTone(const std::string& path, double hz, double seconds) {
+    CWaveFile wav;
+    ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
+    const auto n = static_cast<size_t>(seconds * 8000);
+    for (size_t i = 0; i < n; ++i)
+        wav.WriteSample(
+            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
+    ASSERT_TRUE(wav.CloseWrite());
+}
+
+class SipService : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
+            home.CopyShipped(f);
+        // A short greeting of its own: 1.5 s at 600 Hz.
+        std::filesystem::create_directories(home.File("wave"));
+        WriteTone(home.File("wave/greet.wav"), 600, 1.5);
+        port = FreeUdpPort();
+        ASSERT_GT(port, 0);
+        home.Write("vorella.ini", StrPrintf("[Options]\n"
+                                            "nTAPI=1\n"
+                                            "nTAPILine=0\n"
+                                            "nComPort=1\n"
+                                            "nCIDType=2\n"
+                                            "nAction=1\n"
+                                            "nRings=2\n"
+                                            "bStartDisabled=0\n"
+                                            "nDebugLevel=1\n"
+                                            "iPopup=0\n"
+                                            "bSoftAGC=0\n"
+                                            "bEMailCID=0\n"
+                                            "bSilenceDetection=0\n"
+                                            "[Sounds]\n"
+                                            "sWaveRingIn=\n"
+                                            "[SIP1]\n"
+                                            "sName=Desk\n"
+                                            "sUser=vorella\n"
+                                            "sBindAddress=127.0.0.1\n"
+                                            "nPort=%d\n",
+                                            port));
+        unsetenv("VORELLA_TAPI");
+        ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); }))
+            << Log();
+    }
+    void TearDown() override {
+        if (service.Pid() > 0) {
+            service.Signal(SIGTERM);
+            EXPECT_EQ(service.Wait(30000), 0) << Log();
+        }
+    }
+    std::string Log() { return home.Read("vorellad.log"); }
+    bool Logged(const std::string& text) { return Log().find(text) != std::string::npos; }
+    std::string LineUri() const {
+        return "sip:vorella@127.0.0.1:" + std::to_string(port) + ";transport=udp";
+    }
+
+    TempHome home;
+    BackgroundProgram service;
+    int port = 0;
+};
+
+TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
+    WriteTone(home.File("far-says.wav"), 1000, 30);
+    CFarEnd far(home.File("far"), home.File("far-says.wav"), home.File("far-heard.wav"));
+    ASSERT_TRUE(far.Call(LineUri(), "\"Anna Schmidt\" <sip:4930123456@127.0.0.1>"));
+    ASSERT_TRUE(WaitUntil([&] { return Logged("answered at ring 2"); })) << Log();
+    EXPECT_TRUE(Logged("caller: name \"Anna Schmidt\", number \"493-012-3456\"")) << Log();
+    ASSERT_TRUE(far.WaitConnected());
+    // The caller speaks after the greeting and the tone, then hangs up.
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    far.HangUp();
+    ASSERT_TRUE(far.WaitEnded());
+    ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); })) << Log();
+
+    const std::string log = Log();
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(log, m, std::regex("message stored \\((\\d+) s\\): ([^\\n]+)")))
+        << log;
+    const std::string file = m[2];
+    EXPECT_GE(std::stoi(m[1]), 2) << log;
+    const std::string index = home.Read("Recorded Calls/index.dat");
+    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
+    EXPECT_NE(index.find("4930123456"), std::string::npos) << index;
+
+    // The caller's voice is in the file, as sox reads it.
+    const ProgramRun stat = RunProgram({"/usr/bin/sox", file, "-n", "stat"});
+    ASSERT_EQ(stat.nExit, 0) << stat.err;
+    std::smatch rms;
+    ASSERT_TRUE(std::regex_search(stat.err, rms, std::regex("RMS     amplitude:\\s+([0-9.]+)")))
+        << stat.err;
+    EXPECT_GT(std::stod(rms[1]), 0.05) << stat.err;
+}
+
+TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
+    CRawCaller caller(port, false);
+    ASSERT_TRUE(caller.Connected());
+    const std::string name(10000, 'N');
+    ASSERT_TRUE(
+        caller.Send(caller.Invite("long-1", "\"" + name + "\" <sip:0301234567@127.0.0.1>")));
+    ASSERT_TRUE(WaitUntil([&] { return Logged("caller: name \"NNNN"); })) << Log();
+    EXPECT_TRUE(Logged("SIP: a display name of more than 512 characters from 127.0.0.1")) << Log();
+    EXPECT_TRUE(Logged("number \"030-123-4567\"")) << Log();
+}
+
+} // namespace
