@@ -1,7 +1,6 @@
 #include "adapter/AdapterTelephoneDevice.h"
 
 #include "audio/SoundBackend.h"
-#include "engine/CallState.h"
 #include "engine/Etsi.h"
 #include "engine/LineSound.h"
 #include "engine/Phone.h"
@@ -158,9 +157,6 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
     const CHiPhoneDev::WaveDevice in = m_dev.LineWaveDevice(true);
     if (!in.pBackend)
         return {};
-    // The worker's StopAudio clears the recording flag: a stop request it
-    // raises and lowers at once could otherwise pass unseen.
-    const bool bFlagged = g_bRecording;
     int endKey = -1;
     BeginDivert();
     RecordResult r = RecordFromLineDevice(
@@ -169,8 +165,7 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
             for (int ch = TakeDivertedEvent(); ch >= 0 && endKey < 0; ch = TakeDivertedEvent())
                 if (!onEvent || onEvent(ch))
                     endKey = ch;
-            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing ||
-                   (bFlagged && !g_bRecording);
+            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing;
         },
         "Record from the line through the adapter");
     EndDivert();
