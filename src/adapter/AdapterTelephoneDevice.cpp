@@ -127,7 +127,10 @@ bool CAdapterTelephoneDevice::HangUp() {
 }
 
 std::string CAdapterTelephoneDevice::OpenError() const {
-    return m_bMissing ? "no USB telephone adapter was found" : "the USB telephone adapter did not open";
+    if (m_bMissing)
+        return m_dev.MissingReason().empty() ? "no USB telephone adapter was found"
+                                             : m_dev.MissingReason();
+    return "the USB telephone adapter did not open";
 }
 
 int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool bDetect) {

@@ -19,7 +19,7 @@ CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>(
     SetAdapterDeviceFactory([this](CPhone& p) {
         return MakeWorkerAdapterDevice(
             p, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
-            AdapterLayersFor(p, p.sAdapterSoundCard, p.sAdapterInput));
+            AdapterLayersFor(p.sAdapterSoundCard, p.sAdapterInput));
     });
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
