@@ -245,7 +245,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         p.m_driver.Load(p.sModem);
         TypeFromName(p.m_driver, p.sModem);
         p.m_driver.SetDebugLevel(p.nDebugLevel);
-        if (outcome.bDeviceKindChanged) {
+        if (outcome.bDeviceKindChanged || outcome.bAdapterChanged) {
             m_pThread->CloseDevice();
             p.ChooseDevice();
         }

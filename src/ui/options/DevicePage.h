@@ -1,9 +1,11 @@
 // "Telephone Device": the kind of device, the modem's port and command
-// profile, and the telephony line.
+// profile, the telephony line, and the USB adapter's sound card and input
+// device (shown while the adapter is the kind chosen).
 #pragma once
 
 #include "options/OptionsPage.h"
 
+class CAdapterFields;
 class CLineListing;
 class QComboBox;
 class QLabel;
@@ -21,6 +23,7 @@ public:
     QComboBox* LineBox() const { return m_pLine; }
     QLabel* LineNote() const { return m_pLineNote; }
     CLineListing* Listing() const { return m_pListing; }
+    CAdapterFields* Adapter() const { return m_pAdapter; }
 
     // "COM3 (/dev/ttyACM0)", as the port list shows a port.
     static QString PortText(int nPort);
@@ -34,5 +37,6 @@ private:
     QComboBox* m_pLine;
     QLabel* m_pLineNote;
     CLineListing* m_pListing;
+    CAdapterFields* m_pAdapter;
     int m_nTapiLine = 0; // kept while no line is listed
 };
