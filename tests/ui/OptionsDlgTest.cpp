@@ -187,16 +187,16 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     EXPECT_EQ(dlg.Values(), expected);
 }
 
-TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceShowWithTheAdapterAndAreHandedBack) {
+TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedBack) {
     OptionsValues v = Sample(home);
     v.sAdapterSoundCard = "hw:CARD=Gone";
     v.sAdapterInput = "/dev/input/by-id/usb-Gone-event-if00";
     COptionsTreeDlg dlg(v, backend, nullptr);
     dlg.show();
     CAdapterFields* adapter = dlg.Device()->Adapter();
-    EXPECT_TRUE(adapter->isHidden()) << "a modem has no adapter to choose";
+    EXPECT_FALSE(adapter->isEnabled()) << "a modem has no adapter to choose";
     dlg.Device()->KindBox()->setCurrentIndex(kKindUsbAdapter);
-    EXPECT_FALSE(adapter->isHidden());
+    EXPECT_TRUE(adapter->isEnabled());
     // The choices in use are kept while their devices are away.
     EXPECT_EQ(adapter->SoundCard(), v.sAdapterSoundCard);
     EXPECT_EQ(adapter->Input(), v.sAdapterInput);

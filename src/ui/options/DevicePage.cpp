@@ -116,5 +116,5 @@ void CDevicePage::UpdateEnabled() {
     const bool bLine =
         m_pKind->currentIndex() == kKindTelephonyLine || m_pKind->currentIndex() == kKindExtension;
     m_pLine->setEnabled(bLine && m_pListing->IsDone() && m_pLine->count() > 0);
-    m_pAdapter->setVisible(m_pKind->currentIndex() == kKindUsbAdapter);
+    m_pAdapter->setEnabled(m_pKind->currentIndex() == kKindUsbAdapter);
 }

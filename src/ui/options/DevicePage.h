@@ -1,6 +1,6 @@
 // "Telephone Device": the kind of device, the modem's port and command
 // profile, the telephony line, and the USB adapter's sound card and input
-// device (shown while the adapter is the kind chosen).
+// device (each enabled while its kind is chosen).
 #pragma once
 
 #include "options/OptionsPage.h"
