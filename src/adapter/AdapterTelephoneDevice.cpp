@@ -109,8 +109,12 @@ int CAdapterTelephoneDevice::TakeDivertedEvent() {
 bool CAdapterTelephoneDevice::Open() {
     AdapterOpenResult r = m_dev.Open();
     m_bMissing = r == AdapterOpenResult::Missing;
-    if (m_bMissing)
+    if (m_bMissing) {
         m_worker.PauseWithMessage(kStrAdapterNotFound);
+        // The message names no cause; the status line says what is missing.
+        if (!m_dev.MissingReason().empty())
+            m_phone.SetStatusText("USB telephone adapter not found: " + m_dev.MissingReason());
+    }
     return r == AdapterOpenResult::Opened;
 }
 
