@@ -132,6 +132,8 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
     EXPECT_EQ(fields->SoundCard(), "hw:CARD=Gone");
     EXPECT_TRUE(fields->CardBox()->currentText().endsWith("not present"))
         << fields->CardBox()->currentText().toStdString();
+    EXPECT_TRUE(sheet->AdapterPage()->Problems()->text().contains("hw:CARD=Gone is not there"))
+        << sheet->AdapterPage()->Problems()->text().toStdString();
     // Without an input device the page says what is then not seen.
     EXPECT_EQ(fields->Input(), "");
     EXPECT_TRUE(fields->Note()->text().contains("does not see the ring"))
@@ -140,6 +142,8 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
     const int card = fields->CardBox()->findText("Silent capture device");
     ASSERT_GE(card, 0);
     fields->CardBox()->setCurrentIndex(card);
+    EXPECT_TRUE(sheet->AdapterPage()->Problems()->text().isEmpty())
+        << sheet->AdapterPage()->Problems()->text().toStdString();
     sheet->next();
     EXPECT_EQ(sheet->currentId(), kPageFinish);
     sheet->accept();

@@ -49,6 +49,8 @@ CAdapterFields::CAdapterFields(ISoundBackend& backend, QWidget* parent)
     });
     form->addRow(link);
     connect(m_pInput, &QComboBox::currentIndexChanged, this, &CAdapterFields::UpdateNote);
+    connect(m_pInput, &QComboBox::currentIndexChanged, this, &CAdapterFields::Changed);
+    connect(m_pCard, &QComboBox::currentIndexChanged, this, &CAdapterFields::Changed);
 }
 
 void CAdapterFields::Load(const std::string& soundCard, const std::string& input) {

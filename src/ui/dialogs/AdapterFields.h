@@ -27,6 +27,11 @@ public:
     QComboBox* CardBox() const { return m_pCard; }
     QComboBox* InputBox() const { return m_pInput; }
     QLabel* Note() const { return m_pNote; }
+    ISoundBackend& Backend() const { return m_backend; }
+
+signals:
+    // The card or the input device chosen changed.
+    void Changed();
 
 private:
     void UpdateNote();

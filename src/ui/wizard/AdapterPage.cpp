@@ -1,5 +1,6 @@
 #include "wizard/AdapterPage.h"
 
+#include "app/AdapterChoices.h"
 #include "dialogs/AdapterFields.h"
 
 #include <QLabel>
@@ -19,7 +20,22 @@ CAdapterPage::CAdapterPage(ISoundBackend& backend, const std::string& soundCard,
     layout->addWidget(text);
     m_pFields = new CAdapterFields(backend, this);
     layout->addWidget(m_pFields);
+    // Finish is not refused for these (the adapter may be plugged in
+    // later), but the user learns before the restart why it would not open.
+    m_pProblems = new QLabel(this);
+    m_pProblems->setWordWrap(true);
+    m_pProblems->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_pProblems);
     layout->addStretch();
+    connect(m_pFields, &CAdapterFields::Changed, this, &CAdapterPage::UpdateProblems);
+}
+
+void CAdapterPage::UpdateProblems() {
+    std::string text;
+    for (const std::string& p :
+         AdapterChoiceWarnings(m_pFields->Backend(), m_pFields->SoundCard(), m_pFields->Input()))
+        text += (text.empty() ? "" : "\n") + p;
+    m_pProblems->setText(QString::fromStdString(text));
 }
 
 void CAdapterPage::initializePage() {
@@ -29,4 +45,5 @@ void CAdapterPage::initializePage() {
     }
     m_bShown = true;
     m_pFields->Load(m_sSoundCard, m_sInput);
+    UpdateProblems();
 }

@@ -8,6 +8,7 @@
 
 class CAdapterFields;
 class ISoundBackend;
+class QLabel;
 
 class CAdapterPage : public QWizardPage {
     Q_OBJECT
@@ -16,6 +17,8 @@ public:
     CAdapterPage(ISoundBackend& backend, const std::string& soundCard, const std::string& input,
                  QWidget* parent = nullptr);
     CAdapterFields* Fields() const { return m_pFields; }
+    // What keeps the adapter from opening with the choices made ("" none).
+    QLabel* Problems() const { return m_pProblems; }
 
 protected:
     // Lists the cards and input devices present each time the page is shown
@@ -23,7 +26,10 @@ protected:
     void initializePage() override;
 
 private:
+    void UpdateProblems();
+
     CAdapterFields* m_pFields;
+    QLabel* m_pProblems;
     std::string m_sSoundCard;
     std::string m_sInput;
     bool m_bShown = false;
