@@ -4,8 +4,9 @@
 # window with a filled call list, a search and a chosen recording in the
 # player, the message box of a desktop without a notification area, the
 # incoming-call pop-up with a caller, the About box, each page of the options
-# dialog, the diagnostics window and the set-up wizard's pages at a first
-# start. PNGs go to build/screenshots/;
+# dialog (the device page also with the USB adapter chosen), the diagnostics
+# window and the set-up wizard's pages at a first start. PNGs go to
+# build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
 set -euo pipefail
@@ -181,6 +182,13 @@ options=$(windows ' Options - version ')
 xdotool windowmove "$options" 200 40
 for page in general advanced email device sounds; do
     shot "$options" "options-$page"
+    if [ "$page" = device ]; then
+        # The same page with the USB adapter as the device (the kind choice
+        # follows the page list): its sound card and input device.
+        xdotool windowfocus --sync "$options" key Tab Down Down
+        shot "$options" options-device-adapter
+        xdotool windowfocus --sync "$options" key Up Up shift+Tab
+    fi
     xdotool windowfocus --sync "$options" key Down
 done
 xdotool key Escape

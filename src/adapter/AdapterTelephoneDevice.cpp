@@ -1,7 +1,6 @@
 #include "adapter/AdapterTelephoneDevice.h"
 
 #include "audio/SoundBackend.h"
-#include "engine/CallState.h"
 #include "engine/Etsi.h"
 #include "engine/LineSound.h"
 #include "engine/Phone.h"
@@ -110,8 +109,12 @@ int CAdapterTelephoneDevice::TakeDivertedEvent() {
 bool CAdapterTelephoneDevice::Open() {
     AdapterOpenResult r = m_dev.Open();
     m_bMissing = r == AdapterOpenResult::Missing;
-    if (m_bMissing)
+    if (m_bMissing) {
         m_worker.PauseWithMessage(kStrAdapterNotFound);
+        // The message names no cause; the status line says what is missing.
+        if (!m_dev.MissingReason().empty())
+            m_phone.SetStatusText("USB telephone adapter not found: " + m_dev.MissingReason());
+    }
     return r == AdapterOpenResult::Opened;
 }
 
@@ -128,7 +131,10 @@ bool CAdapterTelephoneDevice::HangUp() {
 }
 
 std::string CAdapterTelephoneDevice::OpenError() const {
-    return m_bMissing ? "no USB telephone adapter was found" : "the USB telephone adapter did not open";
+    if (m_bMissing)
+        return m_dev.MissingReason().empty() ? "no USB telephone adapter was found"
+                                             : m_dev.MissingReason();
+    return "the USB telephone adapter did not open";
 }
 
 int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool bDetect) {
@@ -158,9 +164,6 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
     const CHiPhoneDev::WaveDevice in = m_dev.LineWaveDevice(true);
     if (!in.pBackend)
         return {};
-    // The worker's StopAudio clears the recording flag: a stop request it
-    // raises and lowers at once could otherwise pass unseen.
-    const bool bFlagged = g_bRecording;
     int endKey = -1;
     BeginDivert();
     RecordResult r = RecordFromLineDevice(
@@ -169,8 +172,7 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
             for (int ch = TakeDivertedEvent(); ch >= 0 && endKey < 0; ch = TakeDivertedEvent())
                 if (!onEvent || onEvent(ch))
                     endKey = ch;
-            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing ||
-                   (bFlagged && !g_bRecording);
+            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing;
         },
         "Record from the line through the adapter");
     EndDivert();

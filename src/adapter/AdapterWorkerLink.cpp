@@ -58,20 +58,18 @@ public:
 
 } // namespace
 
-CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& soundCard,
+CHiPhoneDev::LayerFactory AdapterLayersFor(const std::string& soundCard,
                                            const std::string& inputPath) {
-    return [&phone, soundCard, inputPath]() -> std::unique_ptr<IAdapterDeviceLayer> {
+    return [soundCard, inputPath](std::string* why) -> std::unique_ptr<IAdapterDeviceLayer> {
         const char* sim = std::getenv("VORELLA_ADAPTER_SOCKET");
         if (sim && *sim)
-            return ConnectSocketAdapter(sim, nullptr);
-        if (soundCard.empty() && inputPath.empty())
+            return ConnectSocketAdapter(sim, why);
+        if (soundCard.empty()) {
+            if (why)
+                *why = "no sound card is chosen for it (sAdapterSoundCard)";
             return nullptr;
-        std::string error;
-        std::unique_ptr<IAdapterDeviceLayer> layer =
-            OpenGenericAdapter(soundCard, inputPath, &error);
-        if (!layer)
-            phone.Trace("USB adapter: " + error + "\n");
-        return layer;
+        }
+        return OpenGenericAdapter(soundCard, inputPath, why);
     };
 }
 

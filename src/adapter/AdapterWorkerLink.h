@@ -13,11 +13,10 @@
 class CPhone;
 
 // The layers to look for an adapter in, from the settings: the simulated
-// adapter whose socket VORELLA_ADAPTER_SOCKET names, else a sound card
-// (soundCard, "" the default one) with the input device at inputPath when
-// either is set, else none. Why a sound card or input device would not
-// open goes into phone's trace.
-CHiPhoneDev::LayerFactory AdapterLayersFor(CPhone& phone, const std::string& soundCard,
+// adapter whose socket VORELLA_ADAPTER_SOCKET names, else the sound card
+// soundCard (none chosen: no adapter) with the input device at inputPath
+// ("" none). The factory says why there is no adapter.
+CHiPhoneDev::LayerFactory AdapterLayersFor(const std::string& soundCard,
                                            const std::string& inputPath);
 
 // The adapter device for the worker over layers. handsetRecordingMarked

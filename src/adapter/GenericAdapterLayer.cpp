@@ -323,6 +323,13 @@ std::unique_ptr<IAdapterDeviceLayer> OpenGenericAdapter(const std::string& sound
     c.pBackend = &GetSoundBackend();
     c.nCaptureId = FindSoundDevice(soundCard, true);
     c.nPlaybackId = FindSoundDevice(soundCard, false);
+    // A card chosen by name and not there now is not stood in for by the
+    // default card: that would record the wrong sound as the line's.
+    if (!soundCard.empty() && (c.nCaptureId < 0 || c.nPlaybackId < 0)) {
+        if (error)
+            *error = "the sound card " + soundCard + " is not there";
+        return nullptr;
+    }
     if (!inputPath.empty()) {
         c.inputFd = ::open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (c.inputFd < 0) {

@@ -32,7 +32,8 @@ std::unique_ptr<IAdapterDeviceLayer> MakeGenericAdapterLayer(const GenericAdapte
 
 // The layer over the process's sound backend's card soundCard (by name; ""
 // the default) and the input device at inputPath ("" none). nullptr with
-// the reason in *error when the input device cannot be opened.
+// the reason in *error when the card named is not there or the input
+// device cannot be opened.
 std::unique_ptr<IAdapterDeviceLayer> OpenGenericAdapter(const std::string& soundCard,
                                                         const std::string& inputPath,
                                                         std::string* error);

@@ -16,10 +16,12 @@ CHiPhoneDev::~CHiPhoneDev() {
 AdapterOpenResult CHiPhoneDev::Open() {
     if (m_bOpen)
         return AdapterOpenResult::Opened;
+    m_sMissing.clear();
     if (!m_pLayer && m_factory)
-        m_pLayer = m_factory();
+        m_pLayer = m_factory(&m_sMissing);
     if (!m_pLayer) {
-        m_worker.Log("USB adapter: no adapter found\n");
+        m_worker.Log("USB adapter: no adapter found" +
+                     (m_sMissing.empty() ? "" : ": " + m_sMissing) + "\n");
         return AdapterOpenResult::Missing;
     }
     m_pLayer->SetSink(this);

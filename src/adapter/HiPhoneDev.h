@@ -25,8 +25,9 @@ enum class AdapterOpenResult {
 
 class CHiPhoneDev : private IAdapterEventSink {
 public:
-    // Makes the layer of the adapter present, or nullptr when none is.
-    using LayerFactory = std::function<std::unique_ptr<IAdapterDeviceLayer>()>;
+    // Makes the layer of the adapter present, or nullptr when none is,
+    // saying why in *why (which may be nullptr).
+    using LayerFactory = std::function<std::unique_ptr<IAdapterDeviceLayer>(std::string* why)>;
 
     // The adapter's line sound: 8000 samples/s, 16-bit mono.
     static constexpr uint32_t kLineRate = 8000;
@@ -48,6 +49,9 @@ public:
     bool HangUp();
     bool IsOffHook() const { return m_bOffHook; }
     void StopAudio();
+
+    // Why the last Open found no adapter ("" when the factory did not say).
+    std::string MissingReason() const { return m_sMissing; }
 
     // The last raw caller-ID message the adapter delivered ("" when none).
     std::string LastRawCallerId() const;
@@ -75,6 +79,7 @@ private:
     std::unique_ptr<IAdapterDeviceLayer> m_pLayer;
     std::atomic<bool> m_bOpen{false};
     bool m_bOffHook = false;
+    std::string m_sMissing;
     mutable std::mutex m_cidMutex;
     std::string m_sLastRawCallerId;
 };

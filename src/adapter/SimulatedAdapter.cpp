@@ -108,9 +108,9 @@ std::unique_ptr<IAdapterDeviceLayer> CSimulatedAdapter::Connect() {
     return std::make_unique<CSimLayer>(shared_from_this());
 }
 
-std::function<std::unique_ptr<IAdapterDeviceLayer>()> CSimulatedAdapter::Factory() {
+std::function<std::unique_ptr<IAdapterDeviceLayer>(std::string*)> CSimulatedAdapter::Factory() {
     std::weak_ptr<CSimulatedAdapter> weak = weak_from_this();
-    return [weak]() -> std::unique_ptr<IAdapterDeviceLayer> {
+    return [weak](std::string*) -> std::unique_ptr<IAdapterDeviceLayer> {
         auto sim = weak.lock();
         return sim ? sim->Connect() : nullptr;
     };

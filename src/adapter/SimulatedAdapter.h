@@ -25,7 +25,7 @@ public:
 
     // The layer over this adapter, or nullptr while it is not plugged in.
     std::unique_ptr<IAdapterDeviceLayer> Connect();
-    std::function<std::unique_ptr<IAdapterDeviceLayer>()> Factory();
+    std::function<std::unique_ptr<IAdapterDeviceLayer>(std::string* why)> Factory();
 
     // Plugged in (the default) or not.
     void SetPresent(bool bPresent);

@@ -164,8 +164,8 @@ void CDaemonFrontEnd::PortScanDone() {
     LogLine("port scan finished");
 }
 
-void CDaemonFrontEnd::DeviceStateChanged(DeviceState state, const std::string& sDevice,
-                                         const std::string& sReason) {
-    CLoggingUiBridge::DeviceStateChanged(state, sDevice, sReason);
-    m_callLog.DeviceStateChanged(state, sDevice, sReason);
+void CDaemonFrontEnd::DeviceStateChanged(DeviceState state, DeviceKind kind,
+                                         const std::string& sDevice, const std::string& sReason) {
+    CLoggingUiBridge::DeviceStateChanged(state, kind, sDevice, sReason);
+    m_callLog.DeviceStateChanged(state, kind, sDevice, sReason);
 }

@@ -50,7 +50,7 @@ public:
     void LineHungUp() override;
     void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
                           int nSeconds) override;
-    void DeviceStateChanged(DeviceState state, const std::string& sDevice,
+    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
                             const std::string& sReason) override;
     void PortScanDone() override;
 

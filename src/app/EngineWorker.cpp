@@ -19,7 +19,7 @@ CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>(
     SetAdapterDeviceFactory([this](CPhone& p) {
         return MakeWorkerAdapterDevice(
             p, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
-            AdapterLayersFor(p, p.sAdapterSoundCard, p.sAdapterInput));
+            AdapterLayersFor(p.sAdapterSoundCard, p.sAdapterInput));
     });
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
@@ -245,7 +245,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         p.m_driver.Load(p.sModem);
         TypeFromName(p.m_driver, p.sModem);
         p.m_driver.SetDebugLevel(p.nDebugLevel);
-        if (outcome.bDeviceKindChanged || values.bSipAccountsChanged) {
+        if (outcome.bDeviceKindChanged || outcome.bAdapterChanged || values.bSipAccountsChanged) {
             m_pThread->CloseDevice();
             p.ChooseDevice();
         }

@@ -1,5 +1,8 @@
 #include "app/OptionsLogic.h"
 
+#include "app/AdapterChoices.h"
+#include "audio/SoundBackend.h"
+
 #include "config/DataFolder.h"
 #include "platform/FileUtil.h"
 #include "platform/SerialPorts.h"
@@ -48,6 +51,8 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.nComPort = d.nComPort;
     v.sModem = p.sModem;
     v.nTapiLine = p.nTAPILine;
+    v.sAdapterSoundCard = p.sAdapterSoundCard;
+    v.sAdapterInput = p.sAdapterInput;
 
     v.sWaveGreet = p.sWaveGreet;
     v.sWaveHold = p.sWaveHold;
@@ -96,6 +101,10 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.fUseComvurgent = v.nDeviceKind == kKindExtension;
     out.bKindBeep = v.nDeviceKind == kKindExtension;
     p.nTAPILine = v.nTapiLine;
+    out.bAdapterChanged = p.fUseHiPhone && (p.sAdapterSoundCard != v.sAdapterSoundCard ||
+                                            p.sAdapterInput != v.sAdapterInput);
+    p.sAdapterSoundCard = v.sAdapterSoundCard;
+    p.sAdapterInput = v.sAdapterInput;
 
     // Step 8: the Advanced page and the sounds.
     d.iSilenceDetectionSensitivity = v.nSilenceThreshold;
@@ -134,7 +143,8 @@ std::string FolderProblem(const std::string& sDataPath) {
 
 } // namespace
 
-OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before) {
+OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before,
+                          ISoundBackend* pBackend) {
     OptionsCheck check;
     if (chosen.nComPort != before.nComPort && chosen.nComPort >= 1 &&
         chosen.nDeviceKind == kKindSerialModem) {
@@ -152,6 +162,14 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
     if (chosen.sModem.empty() && chosen.nDeviceKind == kKindSerialModem)
         check.warnings.push_back("No modem profile is chosen; the profile \"" + before.sModem +
                                  "\" stays in use.");
+    // The adapter's choices, once the adapter is chosen or they change.
+    if (chosen.nDeviceKind == kKindUsbAdapter &&
+        (before.nDeviceKind != kKindUsbAdapter ||
+         chosen.sAdapterSoundCard != before.sAdapterSoundCard ||
+         chosen.sAdapterInput != before.sAdapterInput))
+        for (std::string& w : AdapterChoiceWarnings(pBackend ? *pBackend : GetSoundBackend(),
+                                                    chosen.sAdapterSoundCard, chosen.sAdapterInput))
+            check.warnings.push_back(std::move(w));
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

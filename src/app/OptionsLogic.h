@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class ISoundBackend;
+
 // The "&Modem driver:" choice is a SetupDeviceKind (nTAPI, with
 // fUseHiPhone and fUseComvurgent), as on the set-up wizard's access page.
 
@@ -52,6 +54,8 @@ struct OptionsValues {
     // Not a setting: the SIP accounts dialog saved new accounts, so the
     // telephony line is made again on OK.
     bool bSipAccountsChanged = false;
+    std::string sAdapterSoundCard; // the USB adapter's sound card, by name
+    std::string sAdapterInput;     // and its input device ("" none)
 
     // Sounds: the three shown, and the fourth kept as it is
     std::string sWaveGreet;
@@ -66,9 +70,10 @@ struct OptionsValues {
 struct OptionsOutcome {
     bool bDataPathChanged = false;
     bool bDeviceKindChanged = false;
-    bool bKindBeep = false; // kind 3 chosen: the default beep
-    bool bSaved = false;    // the settings file was written
-    std::string sDataPath;  // the data path after OK
+    bool bAdapterChanged = false; // the adapter's card or input device: it is made afresh
+    bool bKindBeep = false;       // kind 3 chosen: the default beep
+    bool bSaved = false;          // the settings file was written
+    std::string sDataPath;        // the data path after OK
 };
 
 // Opening, step 3 (the autostart entry is the caller's to read).
@@ -79,9 +84,11 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h);
 
 // The checks of what was typed, against the values the dialog opened with:
 // only what changed is checked, so a port unplugged meanwhile does not block
-// the other pages. Each problem is one clear line.
+// the other pages. Each problem is one clear line. The adapter's sound card
+// is looked for in pBackend (nullptr: the process's sound backend).
 struct OptionsCheck {
     std::vector<std::string> errors;   // OK is refused
     std::vector<std::string> warnings; // OK goes on; the user is told
 };
-OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before);
+OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& before,
+                          ISoundBackend* pBackend = nullptr);

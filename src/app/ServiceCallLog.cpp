@@ -17,6 +17,32 @@ std::string ReasonText(const std::string& sDevice, const std::string& sReason) {
     return LogEscape(sReason);
 }
 
+// How the log speaks of each kind of device: what it opens, and what the
+// worker does when that fails or goes away (a missing adapter pauses
+// monitoring, told in a line of its own; the others are tried again).
+struct DeviceWording {
+    DeviceKind kind;
+    const char* sWhat;     // "modem port COM9 (/dev/ttyACM0)"
+    const char* sRetry;    // after a failed open
+    const char* sLostWhy;  // what going away means
+    const char* sNoAnswer; // opened, but not set up for calls (after sWhat)
+};
+
+constexpr DeviceWording kDeviceWording[] = {
+    {DeviceKind::SerialModem, "modem port", "; trying again until it can be opened",
+     "unplugged, or its program ended", ": the modem does not answer its set-up"},
+    {DeviceKind::TelephonyLine, "telephony line", "; trying again until it can be opened",
+     "its provider ended", " does not answer"},
+    {DeviceKind::UsbAdapter, "USB telephone adapter", "", "unplugged", " does not answer"},
+};
+
+const DeviceWording& WordingFor(DeviceKind kind) {
+    for (const DeviceWording& w : kDeviceWording)
+        if (w.kind == kind)
+            return w;
+    return kDeviceWording[0];
+}
+
 } // namespace
 
 CServiceCallLog::CServiceCallLog(LineSink sink) : m_sink(std::move(sink)) {}
@@ -93,8 +119,8 @@ void CServiceCallLog::LineHungUp() {
     m_sCallerLogged.clear();
 }
 
-void CServiceCallLog::DeviceStateChanged(DeviceState state, const std::string& sDevice,
-                                         const std::string& sReason) {
+void CServiceCallLog::DeviceStateChanged(DeviceState state, DeviceKind kind,
+                                         const std::string& sDevice, const std::string& sReason) {
     std::lock_guard lock(m_mutex);
     if (m_bDeviceTold && state == m_deviceState && sReason == m_sDeviceReason)
         return;
@@ -102,22 +128,20 @@ void CServiceCallLog::DeviceStateChanged(DeviceState state, const std::string& s
     m_bDeviceTold = true;
     m_deviceState = state;
     m_sDeviceReason = sReason;
-    const std::string device = LogEscape(sDevice);
+    const DeviceWording& w = WordingFor(kind);
+    const std::string what = w.sWhat + (sDevice.empty() ? "" : " " + LogEscape(sDevice));
     switch (state) {
     case DeviceState::Open:
-        Line(bWasDown ? "modem port " + device + " is back; waiting for calls"
-                      : "modem port " + device + " open; waiting for calls");
+        Line(what + (bWasDown ? " is back" : " open") + "; waiting for calls");
         break;
     case DeviceState::OpenFailed:
-        Line("cannot open the modem port " + device + ": " + ReasonText(sDevice, sReason) +
-             "; trying again until it can be opened");
+        Line("cannot open the " + what + ": " + ReasonText(sDevice, sReason) + w.sRetry);
         break;
     case DeviceState::Lost:
-        Line("modem port " + device +
-             " lost (unplugged, or its program ended); trying to open it again");
+        Line(what + " lost (" + w.sLostWhy + "); trying to open it again");
         break;
     case DeviceState::NotResponding:
-        Line("the modem on " + device + " does not answer its set-up; monitoring paused");
+        Line(what + w.sNoAnswer + "; monitoring paused");
         break;
     }
 }

@@ -22,7 +22,7 @@ public:
     void SetCallBusy(bool bBusy);
     void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage, int nSeconds);
     void LineHungUp();
-    void DeviceStateChanged(DeviceState state, const std::string& sDevice,
+    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
                             const std::string& sReason);
 
 private:

@@ -11,6 +11,7 @@ SetupPage NextSetupPage(SetupPage page, int nKind) {
         case kKindTelephonyLine:
             return kPageLine;
         case kKindUsbAdapter:
+            return kPageAdapter;
         case kKindExtension:
             return kPageFinish;
         default:
@@ -18,6 +19,7 @@ SetupPage NextSetupPage(SetupPage page, int nKind) {
         }
     case kPageSerial:
     case kPageLine:
+    case kPageAdapter:
         return kPageFinish;
     case kPageFinish:
     case kPageNone:
@@ -34,6 +36,7 @@ SetupPage PreviousSetupPage(SetupPage page) {
         return kPageDetection;
     case kPageSerial:
     case kPageLine:
+    case kPageAdapter:
     case kPageFinish:
         // The device pages and the last page all go back to the choice
         // that led to them.

@@ -4,7 +4,7 @@
 
 #include "engine/SetupChoice.h"
 
-// The six pages, in the order they are built.
+// The pages, in the order they are built (the adapter's page came last).
 enum SetupPage : int {
     kPageWelcome = 0,
     kPageDetection = 1, // whether the modem is detected automatically
@@ -12,6 +12,7 @@ enum SetupPage : int {
     kPageSerial = 3,    // the modem and its serial port
     kPageLine = 4,      // the telephony line
     kPageFinish = 5,
+    kPageAdapter = 6, // the USB adapter's sound card and input device
     kPageNone = -1,
 };
 

@@ -76,8 +76,9 @@ void CMultiThread::StopCall() {
 }
 
 std::string CMultiThread::DeviceLabel() const {
+    // Only the modem's port has a name to tell one from another here.
     if (!m_phone.IsSerialModem())
-        return DeviceKindName(m_phone.Device().Kind());
+        return "";
     const int nComPort = m_phone.DriverSettings().nComPort;
     std::string path = ComPortDevice(nComPort);
     return StrPrintf("COM%d (%s)", nComPort,
@@ -94,7 +95,7 @@ void CMultiThread::OpenDevice() {
     // mark): the device went away under us.
     if (m_bDeviceUp && !dev.IsOpen()) {
         m_bDeviceUp = false;
-        m_ui.DeviceStateChanged(DeviceState::Lost, DeviceLabel(), "");
+        m_ui.DeviceStateChanged(DeviceState::Lost, dev.Kind(), DeviceLabel(), "");
     }
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.
@@ -106,7 +107,7 @@ void CMultiThread::OpenDevice() {
         return;
     }
     if (!dev.Open()) {
-        m_ui.DeviceStateChanged(DeviceState::OpenFailed, DeviceLabel(),
+        m_ui.DeviceStateChanged(DeviceState::OpenFailed, dev.Kind(), DeviceLabel(),
                                 dev.OpenError());
         SleepMs(static_cast<uint32_t>(
             std::clamp(m_phone.DriverSettings().dwTimeoutDefault, 1, 10000)));
@@ -114,7 +115,7 @@ void CMultiThread::OpenDevice() {
     }
     m_bDeviceUp = true;
     m_ui.DeviceStateChanged(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
-                            DeviceLabel(), "");
+                            dev.Kind(), DeviceLabel(), "");
     if (!dev.DeviceFailure()) {
         m_bRearm = true;
     } else if (!g_bPaused) {

@@ -81,11 +81,13 @@ RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
     setup.options.bEnableSBOutput = false;
     setup.options.nMaxDurationMs =
         HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
+    g_bRecording = true;
     rec.Start(setup);
     while (!rec.WaitFinished(10)) {
-        if (stop())
+        if (stop() || !g_bRecording)
             rec.Stop();
     }
+    g_bRecording = false;
     if (!rec.Succeeded())
         phone.Trace(what + ": " + rec.Error() + "\n");
     result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;

@@ -26,9 +26,13 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
                           const std::function<bool()>& stop, const std::string& what);
 
 // Records the device at 8000 samples/s into file with the phone's silence
-// detection until stop() says so (asked every 10 ms), silence or maxMs
-// (above 10,000,000: no limit). bOpened false when the file could not be
-// made or the device not opened (the reason is in the trace).
+// detection until stop() says so (asked every 10 ms), g_bRecording is
+// cleared by another party, silence or maxMs (above 10,000,000: no limit).
+// Keeps g_bRecording set meanwhile, as the modem's recording loop does, so
+// that the window and the tray know a recording runs whoever asked for it
+// (a call, the answering machine, the greeting recorder). bOpened false
+// when the file could not be made or the device not opened (the reason is
+// in the trace).
 RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
                                   const std::function<bool()>& stop, const std::string& what);

@@ -160,9 +160,10 @@ void CLoggingUiBridge::RecordingWritten(const std::string& sFile, bool bFinished
         Kind::Trace);
 }
 
-void CLoggingUiBridge::DeviceStateChanged(DeviceState state, const std::string& sDevice,
-                                          const std::string& sReason) {
-    Log(std::string("device: ") + DeviceStateName(state) + " " + LogEscape(sDevice) +
+void CLoggingUiBridge::DeviceStateChanged(DeviceState state, DeviceKind kind,
+                                          const std::string& sDevice, const std::string& sReason) {
+    Log(std::string("device: ") + DeviceStateName(state) + " " + DeviceKindName(kind) +
+            (sDevice.empty() ? "" : " " + LogEscape(sDevice)) +
             (sReason.empty() ? "" : ": " + LogEscape(sReason)),
         Kind::Trace);
 }

@@ -41,7 +41,7 @@ public:
     void LineHungUp() override;
     void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
                           int nSeconds) override;
-    void DeviceStateChanged(DeviceState state, const std::string& sDevice,
+    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
                             const std::string& sReason) override;
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,

@@ -31,6 +31,8 @@ SetupWizardStart CMultiThread::SetupStart() const {
     start.nComPort = m_phone.DriverSettings().nComPort;
     start.sModem = m_phone.sModem;
     start.nTAPILine = m_phone.nTAPILine;
+    start.sAdapterSoundCard = m_phone.sAdapterSoundCard;
+    start.sAdapterInput = m_phone.sAdapterInput;
     return start;
 }
 

@@ -21,6 +21,8 @@ struct SetupWizardStart {
     int nComPort = 0;
     std::string sModem;
     int nTAPILine = 0;
+    std::string sAdapterSoundCard; // the USB adapter's sound card and input device
+    std::string sAdapterInput;
 };
 
 struct SetupWizardResult {
@@ -32,6 +34,8 @@ struct SetupWizardResult {
     int nComPort = 0;
     std::string sModem; // "" keeps the modem set before
     int nTAPILine = 0;
+    std::string sAdapterSoundCard; // the USB adapter's, when it is the kind chosen
+    std::string sAdapterInput;
     int nCidTypeFound = -1; // caller-ID type the detection found, -1 none
 };
 

@@ -74,8 +74,12 @@ void ApplySetupFinish(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui,
     // has to say "configured".
     phone.nCIDType = kCidFormatted;
     phone.m_driver.nComPort = 1;
-    if (!phone.fUseHiPhone)
+    if (phone.fUseHiPhone) {
+        phone.sAdapterSoundCard = r.sAdapterSoundCard;
+        phone.sAdapterInput = r.sAdapterInput;
+    } else {
         phone.nTAPILine = r.nTAPILine;
+    }
     phone.nWaitSignals = 0;
 }
 

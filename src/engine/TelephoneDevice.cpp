@@ -65,7 +65,7 @@ std::string DeviceKindName(DeviceKind kind) {
     case DeviceKind::TelephonyLine:
         return "telephony line";
     case DeviceKind::UsbAdapter:
-        return "USB telephony adapter";
+        return "USB telephone adapter";
     }
     return "device";
 }

@@ -156,5 +156,6 @@ void SetAdapterDeviceFactory(AdapterDeviceFactory factory);
 // The adapter's device from the factory, or the unavailable one.
 std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone);
 
-// "not available" text for the status line and the log.
+// What the kind is called in the status line and the log ("serial voice
+// modem", "telephony line", "USB telephone adapter").
 std::string DeviceKindName(DeviceKind kind);

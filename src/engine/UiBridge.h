@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/SetupChoice.h"
+#include "engine/TelephoneDevice.h"
 
 #include <cstdint>
 #include <functional>
@@ -89,10 +90,12 @@ public:
     // A recording or message began (bFinished false) or was stored in sFile.
     virtual void RecordingWritten(const std::string& /*sFile*/, bool /*bFinished*/,
                                   bool /*bMessage*/, int /*nSeconds*/) {}
-    // The device's port as the worker found it when opening it: sDevice
-    // names it ("COM9 (/dev/ttyACM0)"), sReason says what failed. Repeated
-    // at every attempt; a front end shows the changes.
-    virtual void DeviceStateChanged(DeviceState /*state*/, const std::string& /*sDevice*/,
+    // The device as the worker found it when opening it: its kind, sDevice
+    // naming it where the kind has names ("COM9 (/dev/ttyACM0)"; "" for the
+    // one USB adapter), sReason saying what failed. Repeated at every
+    // attempt; a front end shows the changes.
+    virtual void DeviceStateChanged(DeviceState /*state*/, DeviceKind /*kind*/,
+                                    const std::string& /*sDevice*/,
                                     const std::string& /*sReason*/) {}
     // The port scan (no port was set) has ended, found a modem or not: the
     // hidden window's tray call-back 32002, which runs the set-up again.

@@ -13,6 +13,7 @@
 #include "audio/LocalPlayer.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
+#include "dialogs/AdapterFields.h"
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
@@ -184,6 +185,45 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.nDeviceKind = kKindUsbAdapter;
     expected.sWaveHold = "/music/hold.wav";
     EXPECT_EQ(dlg.Values(), expected);
+}
+
+TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedBack) {
+    OptionsValues v = Sample(home);
+    v.sAdapterSoundCard = "hw:CARD=Gone";
+    v.sAdapterInput = "/dev/input/by-id/usb-Gone-event-if00";
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    dlg.show();
+    CAdapterFields* adapter = dlg.Device()->Adapter();
+    EXPECT_FALSE(adapter->isEnabled()) << "a modem has no adapter to choose";
+    dlg.Device()->KindBox()->setCurrentIndex(kKindUsbAdapter);
+    EXPECT_TRUE(adapter->isEnabled());
+    // The choices in use are kept while their devices are away.
+    EXPECT_EQ(adapter->SoundCard(), v.sAdapterSoundCard);
+    EXPECT_EQ(adapter->Input(), v.sAdapterInput);
+    EXPECT_TRUE(adapter->InputBox()->currentText().endsWith("not present"));
+    EXPECT_TRUE(adapter->Note()->text().contains("reports the ring"))
+        << adapter->Note()->text().toStdString();
+    // OK with the card gone goes on, and says why the adapter will not open yet.
+    QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+    ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    ASSERT_NE(OpenBox(), nullptr);
+    EXPECT_TRUE(OpenBox()->text().contains("hw:CARD=Gone")) << OpenBox()->text().toStdString();
+    CloseBoxes();
+
+    // The sound layer's card by its description, no input device: the note
+    // says what is then not seen.
+    COptionsTreeDlg again(dlg.Values(), backend, nullptr);
+    again.show();
+    adapter = again.Device()->Adapter();
+    adapter->CardBox()->setCurrentIndex(adapter->CardBox()->findText("Silent capture device"));
+    adapter->InputBox()->setCurrentIndex(0); // "None"
+    EXPECT_TRUE(adapter->Note()->text().contains("does not see the ring"))
+        << adapter->Note()->text().toStdString();
+    again.accept();
+    EXPECT_EQ(again.Values().nDeviceKind, kKindUsbAdapter);
+    EXPECT_EQ(again.Values().sAdapterSoundCard, "null");
+    EXPECT_EQ(again.Values().sAdapterInput, "");
+    EXPECT_EQ(OpenBox(), nullptr) << "a card that is there and no input device need no warning";
 }
 
 TEST_F(OptionsDlgTest, AnUntouchedThresholdKeepsTheDetectorsOwnRule) {

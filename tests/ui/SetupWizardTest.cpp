@@ -7,8 +7,14 @@
 
 #include "OpenBoxes.h"
 #include "TempHome.h"
+#include "app/EngineWorker.h"
+#include "dialogs/AdapterFields.h"
+#include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
+#include "engine/Phone.h"
+#include "engine/SetupSteps.h"
 #include "frontend/QtFrontEnd.h"
+#include "wizard/AdapterPage.h"
 #include "wizard/SerialPage.h"
 #include "wizard/WizardPages.h"
 
@@ -64,13 +70,19 @@ TEST_F(SetupWizardPages, EachAccessChoiceLeadsToItsPageAndBackToTheChoice) {
     ClickBack(*sheet);
     EXPECT_EQ(sheet->currentId(), kPageAccess);
 
-    for (int kind : {kKindUsbAdapter, kKindExtension}) {
-        sheet->AccessPage()->SetKind(kind);
-        sheet->next();
-        EXPECT_EQ(sheet->currentId(), kPageFinish) << kind;
-        ClickBack(*sheet);
-        EXPECT_EQ(sheet->currentId(), kPageAccess);
-    }
+    sheet->AccessPage()->SetKind(kKindExtension);
+    sheet->next();
+    EXPECT_EQ(sheet->currentId(), kPageFinish);
+    ClickBack(*sheet);
+    EXPECT_EQ(sheet->currentId(), kPageAccess);
+
+    sheet->AccessPage()->SetKind(kKindUsbAdapter);
+    sheet->next();
+    EXPECT_EQ(sheet->currentId(), kPageAdapter);
+    sheet->next();
+    EXPECT_EQ(sheet->currentId(), kPageFinish);
+    ClickBack(*sheet);
+    EXPECT_EQ(sheet->currentId(), kPageAccess) << "the last page goes back to the choice";
 
     sheet->AccessPage()->SetKind(kKindSerialModem);
     sheet->next();
@@ -106,6 +118,62 @@ TEST_F(SetupWizardPages, FinishHandsOverTheModemAndPortChosen) {
     EXPECT_EQ(r.nComPort, 7);
     EXPECT_EQ(r.sModem, "LT Win Modem");
     EXPECT_EQ(r.nCidTypeFound, -1);
+}
+
+TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStartsAgain) {
+    // The card chosen before is gone: it stays choosable, marked so.
+    start.sAdapterSoundCard = "hw:CARD=Gone";
+    start.sAdapterInput = "";
+    auto sheet = OpenAtAccessPage();
+    sheet->AccessPage()->SetKind(kKindUsbAdapter);
+    sheet->next();
+    ASSERT_EQ(sheet->currentId(), kPageAdapter);
+    CAdapterFields* fields = sheet->AdapterPage()->Fields();
+    EXPECT_EQ(fields->SoundCard(), "hw:CARD=Gone");
+    EXPECT_TRUE(fields->CardBox()->currentText().endsWith("not present"))
+        << fields->CardBox()->currentText().toStdString();
+    EXPECT_TRUE(sheet->AdapterPage()->Problems()->text().contains("hw:CARD=Gone is not there"))
+        << sheet->AdapterPage()->Problems()->text().toStdString();
+    // Without an input device the page says what is then not seen.
+    EXPECT_EQ(fields->Input(), "");
+    EXPECT_TRUE(fields->Note()->text().contains("does not see the ring"))
+        << fields->Note()->text().toStdString();
+    // The sound layer's card, shown by its description, stored by its name.
+    const int card = fields->CardBox()->findText("Silent capture device");
+    ASSERT_GE(card, 0);
+    fields->CardBox()->setCurrentIndex(card);
+    EXPECT_TRUE(sheet->AdapterPage()->Problems()->text().isEmpty())
+        << sheet->AdapterPage()->Problems()->text().toStdString();
+    sheet->next();
+    EXPECT_EQ(sheet->currentId(), kPageFinish);
+    sheet->accept();
+    const SetupWizardResult r = sheet->Result();
+    EXPECT_EQ(r.nKind, kKindUsbAdapter);
+    EXPECT_EQ(r.sAdapterSoundCard, "null");
+    EXPECT_EQ(r.sAdapterInput, "");
+
+    // The worker applies and saves the choice; the program that starts next
+    // drives the adapter on that card.
+    ResetCallState();
+    {
+        CPhone phone;
+        phone.LoadAll();
+        ApplySetupFinish(phone, r, bridge, 0);
+        ASSERT_TRUE(phone.SaveAll());
+    }
+    CEngineWorker worker(bridge);
+    EXPECT_FALSE(worker.NeedsSetup());
+    g_bPaused = false;
+    worker.Start();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return worker.Phone().Device().Kind() == DeviceKind::UsbAdapter &&
+                   worker.Phone().Device().IsOpen();
+        },
+        30000));
+    EXPECT_FALSE(g_bPaused) << "the adapter was found";
+    EXPECT_TRUE(worker.WaitEnded(20000));
+    ResetCallState();
 }
 
 TEST_F(SetupWizardPages, CancelHandsOverNothingChosen) {

@@ -1,6 +1,8 @@
 #include "options/DevicePage.h"
 
+#include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
+#include "dialogs/AdapterFields.h"
 #include "dialogs/LineListing.h"
 #include "options/SipAccountsDlg.h"
 #include "platform/SerialPorts.h"
@@ -61,6 +63,9 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
     form->addRow(QString(), m_pLineNote);
     form->addRow(QString(), m_pSipAccounts);
     Body()->addLayout(form);
+    // The adapter's sound cards are those the program's sound layer lists.
+    m_pAdapter = new CAdapterFields(GetSoundBackend(), this);
+    Body()->addWidget(m_pAdapter);
     Body()->addStretch(1);
     connect(m_pKind, &QComboBox::currentIndexChanged, this, &CDevicePage::UpdateEnabled);
 }
@@ -95,6 +100,7 @@ void CDevicePage::Load(const OptionsValues& v) {
     m_nTapiLine = v.nTapiLine;
     m_bSipAccountsSaved = false;
     m_pListing->Start(v.nTapiLine);
+    m_pAdapter->Load(v.sAdapterSoundCard, v.sAdapterInput);
     UpdateEnabled();
 }
 
@@ -104,6 +110,8 @@ void CDevicePage::Save(OptionsValues& v) const {
     v.sModem = m_pModem->currentText().toStdString();
     v.nTapiLine = m_pListing->ChosenLine(m_nTapiLine);
     v.bSipAccountsChanged = m_bSipAccountsSaved;
+    v.sAdapterSoundCard = m_pAdapter->SoundCard();
+    v.sAdapterInput = m_pAdapter->Input();
 }
 
 void CDevicePage::UpdateEnabled() {
@@ -115,6 +123,7 @@ void CDevicePage::UpdateEnabled() {
     const bool bLine =
         m_pKind->currentIndex() == kKindTelephonyLine || m_pKind->currentIndex() == kKindExtension;
     m_pLine->setEnabled(bLine && m_pListing->IsDone() && m_pLine->count() > 0);
+    m_pAdapter->setEnabled(m_pKind->currentIndex() == kKindUsbAdapter);
 }
 
 void CDevicePage::EditSipAccounts() {

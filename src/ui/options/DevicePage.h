@@ -1,9 +1,11 @@
 // "Telephone Device": the kind of device, the modem's port and command
-// profile, and the telephony line.
+// profile, the telephony line, and the USB adapter's sound card and input
+// device (each enabled while its kind is chosen).
 #pragma once
 
 #include "options/OptionsPage.h"
 
+class CAdapterFields;
 class CLineListing;
 class QComboBox;
 class QLabel;
@@ -23,6 +25,7 @@ public:
     QLabel* LineNote() const { return m_pLineNote; }
     CLineListing* Listing() const { return m_pListing; }
     QPushButton* SipAccountsButton() const { return m_pSipAccounts; }
+    CAdapterFields* Adapter() const { return m_pAdapter; }
 
     // "COM3 (/dev/ttyACM0)", as the port list shows a port.
     static QString PortText(int nPort);
@@ -39,6 +42,7 @@ private:
     QLabel* m_pLineNote;
     CLineListing* m_pListing;
     QPushButton* m_pSipAccounts;
+    CAdapterFields* m_pAdapter;
     int m_nTapiLine = 0; // kept while no line is listed
     bool m_bSipAccountsSaved = false;
 };

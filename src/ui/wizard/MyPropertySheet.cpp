@@ -1,7 +1,10 @@
 #include "wizard/MyPropertySheet.h"
 
 #include "app/SetupWizardLogic.h"
+#include "audio/SoundBackend.h"
+#include "dialogs/AdapterFields.h"
 #include "platform/Strings.h"
+#include "wizard/AdapterPage.h"
 #include "wizard/SerialPage.h"
 #include "wizard/WizardPages.h"
 #include "wizard/WizardPictures.h"
@@ -23,6 +26,8 @@ CMyPropertySheet::CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bri
     m_pSerial = new CMyPropertyPage2(
         start, bridge, [this] { return m_pDetect->SkipDetection(); }, this);
     m_pLine = new CMyPropertyPage02(start.nTAPILine, this);
+    m_pAdapter =
+        new CAdapterPage(GetSoundBackend(), start.sAdapterSoundCard, start.sAdapterInput, this);
     m_pFinish = new CMyPropertyPage3(this);
     setPage(kPageWelcome, m_pWelcome);
     setPage(kPageDetection, m_pDetect);
@@ -30,6 +35,7 @@ CMyPropertySheet::CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bri
     setPage(kPageSerial, m_pSerial);
     setPage(kPageLine, m_pLine);
     setPage(kPageFinish, m_pFinish);
+    setPage(kPageAdapter, m_pAdapter);
     setStartId(kPageWelcome);
 
     QAbstractButton* back = button(QWizard::BackButton);
@@ -60,6 +66,12 @@ SetupWizardResult CMyPropertySheet::Result() const {
     r.nComPort = m_start.nComPort;
     r.sModem = "";
     r.nTAPILine = m_pLine->Line();
+    r.sAdapterSoundCard = m_start.sAdapterSoundCard;
+    r.sAdapterInput = m_start.sAdapterInput;
+    if (r.nKind == kKindUsbAdapter && visitedIds().contains(kPageAdapter)) {
+        r.sAdapterSoundCard = m_pAdapter->Fields()->SoundCard();
+        r.sAdapterInput = m_pAdapter->Fields()->Input();
+    }
     if (r.nKind == kKindSerialModem && visitedIds().contains(kPageSerial)) {
         r.nComPort = m_pSerial->ComPort();
         r.sModem = m_pSerial->Modem();

@@ -8,6 +8,7 @@
 
 #include <QWizard>
 
+class CAdapterPage;
 class IUiBridge;
 class CMyPropertyPage0;
 class CMyPropertyPage1;
@@ -31,6 +32,7 @@ public:
     CMyPropertyPage01* AccessPage() const { return m_pAccess; }
     CMyPropertyPage2* SerialPage() const { return m_pSerial; }
     CMyPropertyPage02* LinePage() const { return m_pLine; }
+    CAdapterPage* AdapterPage() const { return m_pAdapter; }
 
 private:
     // Back goes to the page the flow names, not only the one shown before.
@@ -42,5 +44,6 @@ private:
     CMyPropertyPage01* m_pAccess;
     CMyPropertyPage2* m_pSerial;
     CMyPropertyPage02* m_pLine;
+    CAdapterPage* m_pAdapter;
     CMyPropertyPage3* m_pFinish;
 };

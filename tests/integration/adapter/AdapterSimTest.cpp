@@ -137,7 +137,7 @@ protected:
     }
 
     CHiPhoneDev::LayerFactory Layers() {
-        return [this] { return ConnectSocketAdapter(socketPath, nullptr); };
+        return [this](std::string* why) { return ConnectSocketAdapter(socketPath, why); };
     }
 };
 
@@ -267,7 +267,7 @@ TEST_F(AdapterSimTest, ASimulatorThatBabblesLosesTheConnectionNotTheProgram) {
         after = ReadSome(fd);
         ::close(fd);
     });
-    CHiPhoneDev dev([this] { return ConnectSocketAdapter(socketPath, nullptr); }, worker);
+    CHiPhoneDev dev(Layers(), worker);
     EXPECT_EQ(dev.Open(), AdapterOpenResult::Failed);
     babbler.join();
     // The layer may hear the babble before or after it asks to open.

@@ -1,11 +1,14 @@
 // The worker on the USB adapter (the simulated one, its events sent from
 // the test's thread as the adapter's event thread would): a call rings,
 // shows its caller, is answered with the greeting and its message stored
-// as on the modem; keys run their table's actions, a busy tone and the
-// local phone put down end a recording; a missing adapter pauses
-// monitoring with its message until it is there.
+// and mailed as on the modem; keys run their table's actions, a busy tone
+// and the local phone put down end a recording; a greeting recorded from
+// the line shows as a recording; a missing adapter pauses monitoring with
+// its message until it is there.
+#include "../../unit/calllog/RunProgram.h"
 #include "AdapterTestWorker.h"
 #include "EngineStory.h"
+#include "ServerProcess.h"
 
 #include "adapter/AdapterDeviceLayer.h"
 #include "adapter/AdapterEvents.h"
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 
 namespace {
 
@@ -26,6 +30,11 @@ const std::string kAnnsCallerId = CallerIdMessage(std::string("\x02\x0A"
                                                                   "Ann Example",
                                                                   13),
                                                   true);
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
 
 std::vector<int16_t> Tone(double hz, int ms) {
     std::vector<int16_t> s(static_cast<size_t>(8 * ms));
@@ -151,6 +160,61 @@ TEST_F(AdapterStory, TheLocalPhoneLiftedIsRecordedUntilItIsPutDown) {
     EXPECT_FALSE(phone->Device().HandsetOffHook());
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 0);
     EXPECT_GT(ToneShare(Samples(worker->LastRecording()), 1000, 8000), 0.8);
+}
+
+TEST_F(AdapterStory, TheMessageIsMailedWithItsRecordingAsOnTheModem) {
+    const std::string inbox = home.File("inbox/");
+    std::filesystem::create_directories(inbox);
+    ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
+                          "--folder", inbox, "--mode", "plain"});
+    phone->bEMailCID = 2; // by SMTP
+    phone->m_sSmtp = "127.0.0.1";
+    phone->m_nSmtpPort = server.Port();
+    phone->m_nSmtpSecurity = 0;
+    phone->m_sRecipsAdderss = "owner@example.com";
+    phone->m_sOriginatorAddress = "vorella@example.com";
+    phone->bEAttachVoice = true;
+    StartOnAdapter();
+    AnnCallsAndIsAnswered();
+    adapter->QueueLineSound(Tone(1000, 3000));
+    WaitForRecordedSound(16000);
+    EXPECT_TRUE(adapter->Event(kAdEvBusy, 0));
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
+    ASSERT_EQ(Index().GetSize(), 1);
+    const std::string parsed = home.File("parsed/");
+    std::filesystem::create_directories(parsed);
+    ProgramResult r =
+        RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
+                    inbox + "msg1.eml", parsed});
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(ReadAll(parsed + "body").find("Ann Example"), std::string::npos);
+    // The recording goes with it, under its own name, byte for byte.
+    const std::string name = Index().GetAt(0).m_sFile;
+    EXPECT_EQ(ReadAll(parsed + "attachments/" + name), ReadAll(CallFolder() + name));
+    EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
+}
+
+TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserStopsIt) {
+    const std::string greeting = home.File("my-greeting.wav");
+    phone->m_driver.dwInactiveTimer = 600000; // the user ends it, not the limit
+    StartOnAdapter();
+    adapter->QueueLineSound(Tone(700, 3000));
+    worker->SetPlayFile(greeting);
+    Request(kActionRecordGreeting);
+    // The window and the tray see the recording, as with a modem.
+    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load() && adapter->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(greeting, ec) >= 44 + 2 * 16000 && !ec;
+    }));
+    // The user's "stop recording": the flag cleared, the stop request raised.
+    g_bRecording = false;
+    phone->Device().SetStopRequest(true);
+    worker->Wake();
+    ASSERT_TRUE(
+        WaitFor([&] { return !g_bActionPending && !g_bRecording && !adapter->IsOffHook(); }));
+    EXPECT_GT(ToneShare(Samples(greeting), 700, 8000), 0.8);
+    EXPECT_EQ(Index().GetSize(), 0) << "a greeting is not a call";
 }
 
 TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere) {

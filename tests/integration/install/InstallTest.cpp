@@ -131,7 +131,7 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     // The manual: the pages the program opens, and every picture and link
     // of every page reaches an installed file.
     const std::string manual = Installed(data + "/doc/vorella/manual/");
-    for (const char* page : {"index.html", "faq/tapivscom.html", "greeting.html"})
+    for (const char* page : {"index.html", "faq/tapivscom.html", "greeting.html", "adapter.html"})
         EXPECT_TRUE(FileExists(manual + page)) << page;
     const std::regex link(R"((?:href|src)="([^"#:]+)(?:#[^"]*)?")");
     int nLinks = 0;

@@ -56,6 +56,22 @@ TEST_F(AdapterDeviceTest, AMissingAdapterPausesWithItsMessageUntilItIsPluggedIn)
     EXPECT_EQ(worker.nPausedWith, 0);
 }
 
+TEST_F(AdapterDeviceTest, WhyNoAdapterWasFoundIsItsOpenErrorAndTheStatus) {
+    auto none = MakeAdapterDevice(worker, phone, [](std::string* why) {
+        *why = "the sound card hw:CARD=Gone is not there";
+        return std::unique_ptr<IAdapterDeviceLayer>();
+    });
+    EXPECT_FALSE(none->Open());
+    EXPECT_EQ(worker.nPausedWith, kStrAdapterNotFound);
+    EXPECT_EQ(none->OpenError(), "the sound card hw:CARD=Gone is not there");
+    EXPECT_EQ(phone.StatusText(),
+              "USB telephone adapter not found: the sound card hw:CARD=Gone is not there");
+    // A factory that gives no reason still gives an error to show.
+    sim->SetPresent(false);
+    EXPECT_FALSE(dev->Open());
+    EXPECT_EQ(dev->OpenError(), "no USB telephone adapter was found");
+}
+
 TEST_F(AdapterDeviceTest, CallerDataIsDecodedAndCleanOfControlCharacters) {
     EXPECT_FALSE(dev->CallerData().bPresent);
     ASSERT_TRUE(dev->Open());

@@ -108,7 +108,7 @@ protected:
     }
     // With bInput the layer gets (and owns) the pipe's reading end.
     CHiPhoneDev::LayerFactory Layers(bool bInput) {
-        return [this, bInput] {
+        return [this, bInput](std::string*) {
             GenericAdapterConfig c;
             c.pBackend = &card;
             c.nCaptureId = c.nPlaybackId = 0;
@@ -209,6 +209,18 @@ TEST_F(GenericAdapterTest, ACardThatFailsEndsTheRecordingAndCanBeOpenedAgain) {
     ASSERT_EQ(dev.Open(), AdapterOpenResult::Opened);
     card.Push(SynthesiseLineAudio({LineAudioStep::Keys("3"), LineAudioStep::Silence(200)}));
     EXPECT_EQ(MessagesUpTo(worker, Key('3')), (std::vector<ThreadMessage>{Key('3')}));
+}
+
+TEST(GenericAdapterOpen, ACardOrInputDeviceThatIsNotThereIsNamedNotStoodInFor) {
+    // The tests' sound layer lists one card, "null".
+    std::string error;
+    EXPECT_EQ(OpenGenericAdapter("hw:CARD=Gone", "", &error), nullptr)
+        << "the default card would record the wrong sound";
+    EXPECT_EQ(error, "the sound card hw:CARD=Gone is not there");
+    error.clear();
+    EXPECT_EQ(OpenGenericAdapter("null", "/nonexistent/event9", &error), nullptr);
+    EXPECT_NE(error.find("/nonexistent/event9"), std::string::npos) << error;
+    EXPECT_NE(OpenGenericAdapter("null", "", &error), nullptr);
 }
 
 TEST(GenericAdapterInput, OnlyPressesOfKnownKeysCount) {

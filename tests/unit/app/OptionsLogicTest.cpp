@@ -3,6 +3,7 @@
 #include "TempHome.h"
 
 #include "app/OptionsLogic.h"
+#include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
@@ -175,6 +176,50 @@ TEST_F(OptionsLogicTest, DeviceKindSetsTheAdapterFlagsAndOpensAsItWasChosen) {
     h.phone.nTAPI = 0;
     h.phone.fUseHiPhone = true;
     EXPECT_EQ(FillOptions(h.Refs()).nDeviceKind, kKindUsbAdapter);
+}
+
+TEST_F(OptionsLogicTest, TheAdaptersChoicesRoundTripAndAChangeRemakesItsDevice) {
+    h.phone.fUseHiPhone = true;
+    h.phone.sAdapterSoundCard = "hw:CARD=Old";
+    OptionsValues v = FillOptions(h.Refs());
+    EXPECT_EQ(v.sAdapterSoundCard, "hw:CARD=Old");
+    EXPECT_FALSE(ApplyOptions(v, h.Refs()).bAdapterChanged) << "nothing changed";
+    v.sAdapterSoundCard = "null";
+    v.sAdapterInput = "/dev/input/event7";
+    const OptionsOutcome out = ApplyOptions(v, h.Refs());
+    EXPECT_TRUE(out.bAdapterChanged) << "the adapter in use is opened anew on its new card";
+    EXPECT_FALSE(out.bDeviceKindChanged);
+    EXPECT_EQ(h.phone.sAdapterSoundCard, "null");
+    EXPECT_EQ(h.phone.sAdapterInput, "/dev/input/event7");
+    EXPECT_EQ(FillOptions(h.Refs()), v);
+}
+
+TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrTheyChange) {
+    CNullSoundBackend backend; // lists the card "null"
+    OptionsValues before = FillOptions(h.Refs());
+    OptionsValues v = before;
+    v.nDeviceKind = kKindUsbAdapter;
+    v.sAdapterSoundCard = "null";
+    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty()) << "a card that is there";
+
+    v.sAdapterSoundCard = "";
+    v.sAdapterInput = home.File("event-gone");
+    OptionsCheck check = CheckOptions(v, before, &backend);
+    EXPECT_TRUE(check.errors.empty()) << "the adapter may come later: OK goes on";
+    ASSERT_EQ(check.warnings.size(), 2u);
+    EXPECT_NE(check.warnings[0].find("No sound card"), std::string::npos) << check.warnings[0];
+    EXPECT_NE(check.warnings[1].find(v.sAdapterInput + " is not there"), std::string::npos)
+        << check.warnings[1];
+
+    v.sAdapterSoundCard = "hw:CARD=Gone";
+    v.sAdapterInput = "";
+    check = CheckOptions(v, before, &backend);
+    ASSERT_EQ(check.warnings.size(), 1u);
+    EXPECT_NE(check.warnings[0].find("hw:CARD=Gone is not there"), std::string::npos);
+    // Kept as it was, it is not told again; nor for another device kind.
+    EXPECT_TRUE(CheckOptions(v, v, &backend).warnings.empty());
+    v.nDeviceKind = kKindSerialModem;
+    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
 }
 
 TEST_F(OptionsLogicTest, GeneralPageAndSoundsRoundTrip) {

@@ -11,7 +11,9 @@ TEST(SetupWizardFlow, TheAccessChoiceDecidesThePageAfterIt) {
     EXPECT_EQ(NextSetupPage(kPageAccess, kKindSerialModem), kPageSerial);
     EXPECT_EQ(NextSetupPage(kPageAccess, kKindTelephonyLine), kPageLine)
         << "the telephony line skips the serial page";
-    EXPECT_EQ(NextSetupPage(kPageAccess, kKindUsbAdapter), kPageFinish);
+    EXPECT_EQ(NextSetupPage(kPageAccess, kKindUsbAdapter), kPageAdapter)
+        << "the adapter asks for its sound card and input device";
+    EXPECT_EQ(NextSetupPage(kPageAdapter, kKindUsbAdapter), kPageFinish);
     EXPECT_EQ(NextSetupPage(kPageAccess, kKindExtension), kPageFinish);
     EXPECT_EQ(NextSetupPage(kPageSerial, kKindSerialModem), kPageFinish);
     EXPECT_EQ(NextSetupPage(kPageLine, kKindTelephonyLine), kPageFinish);
@@ -21,6 +23,7 @@ TEST(SetupWizardFlow, TheAccessChoiceDecidesThePageAfterIt) {
 TEST(SetupWizardFlow, BackFromTheDevicePagesAndTheLastReturnsToTheAccessPage) {
     EXPECT_EQ(PreviousSetupPage(kPageLine), kPageAccess);
     EXPECT_EQ(PreviousSetupPage(kPageSerial), kPageAccess);
+    EXPECT_EQ(PreviousSetupPage(kPageAdapter), kPageAccess);
     EXPECT_EQ(PreviousSetupPage(kPageFinish), kPageAccess);
     EXPECT_EQ(PreviousSetupPage(kPageAccess), kPageDetection);
     EXPECT_EQ(PreviousSetupPage(kPageWelcome), kPageNone);

@@ -87,10 +87,14 @@ TEST_F(SetupSteps, EitherUsbDeviceAndTheLineTakeFormattedCallerIdAndPortOne) {
         phone.nCIDType = 0;
         phone.nWaitSignals = 4;
         phone.nTAPILine = 7;
+        phone.sAdapterSoundCard = "hw:CARD=Old";
+        phone.sAdapterInput = "";
         SetupWizardResult r;
         r.bRun = true;
         r.nKind = kind;
         r.nTAPILine = 2;
+        r.sAdapterSoundCard = "hw:CARD=Adapter";
+        r.sAdapterInput = "/dev/input/by-id/usb-Adapter-event-if00";
         Finish(r);
         EXPECT_EQ(phone.nTAPI, 1);
         EXPECT_EQ(phone.fUseHiPhone, kind == kKindUsbAdapter);
@@ -100,6 +104,10 @@ TEST_F(SetupSteps, EitherUsbDeviceAndTheLineTakeFormattedCallerIdAndPortOne) {
         EXPECT_EQ(phone.nWaitSignals, 0);
         EXPECT_EQ(phone.nTAPILine, kind == kKindUsbAdapter ? 7 : 2)
             << "the adapter has no telephony line to choose";
+        // Only the adapter takes its sound card and input device.
+        const bool bAdapter = kind == kKindUsbAdapter;
+        EXPECT_EQ(phone.sAdapterSoundCard, bAdapter ? r.sAdapterSoundCard : "hw:CARD=Old");
+        EXPECT_EQ(phone.sAdapterInput, bAdapter ? r.sAdapterInput : "");
         EXPECT_FALSE(NeedsGsmFramingCheck(phone, r));
     }
 }
