@@ -47,7 +47,10 @@ CallerIdFill CRawCallerIdSource::Fill(CNumber& call, const std::function<void(co
 }
 
 CallerIdFill ReadCallerId(ICallerIdSource& source, const CallerIdContext& ctx, std::time_t now) {
-    g_nAction = 0;
+    // A request already made for this call (the machine's answer at the
+    // first ring, the user's record) stays: a telephony line or the adapter
+    // delivers the caller's data after the ring, and clearing the code then
+    // would leave the request pending as the quiet code, which never ends.
     if (ctx.clearStopRequest)
         ctx.clearStopRequest();
     g_bCidBusy = true;

@@ -228,7 +228,6 @@ void CMultiThread::HandleRing() {
 
 void CMultiThread::ReadCallerId() {
     ITelephoneDevice& dev = m_phone.Device();
-    g_nAction = 0;
     dev.SetStopRequest(false);
     g_bCidBusy = true;
     g_curCall.Update([](CNumber& c) { c.m_nKind = 1; });
@@ -242,12 +241,11 @@ void CMultiThread::ReadCallerId() {
         if (m_phone.nCIDType == kCidHardware)
             held = DigitLineBeforeRing(drv.LineBuffer());
         CCommDriverCidChannel channel(drv, held, std::exchange(m_heldCid, {}));
-        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv),
-                                    [this] {
-                                        m_rings.nRings += 1;
-                                        m_nRingCount = m_rings.nRings;
-                                        m_rings.dwLastRing = GetTickCount();
-                                    });
+        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv), [this] {
+            m_rings.nRings += 1;
+            m_nRingCount = m_rings.nRings;
+            m_rings.dwLastRing = GetTickCount();
+        });
         CallerIdFill fill = ::ReadCallerId(source, ctx);
         m_rings.bCidSeen = fill.bCidSeen;
     } else {

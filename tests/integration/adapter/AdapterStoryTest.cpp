@@ -128,6 +128,23 @@ TEST_F(AdapterStory, TheMachineAnswersRecordsTheMessageUntilTheBusyToneAndIndexe
     EXPECT_TRUE(AdapterDid("stop-record"));
 }
 
+// Set to answer at the first ring, with the caller's ID right behind it:
+// the machine answers at that ring and the message carries the number.
+TEST_F(AdapterStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollowsIt) {
+    phone->nRings = 1;
+    StartOnAdapter();
+    EXPECT_TRUE(adapter->Event(kAdEvIncomingCall, 0));
+    EXPECT_TRUE(adapter->TextEvent(kAdTextCallerId, 0, kAnnsCallerId));
+    ASSERT_TRUE(WaitFor([&] { return adapter->IsOffHook(); }));
+    adapter->QueueLineSound(Tone(1000, 3000));
+    WaitForRecordedSound(8000);
+    EXPECT_TRUE(adapter->Event(kAdEvBusy, 0));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    EXPECT_FALSE(g_bActionPending);
+    EXPECT_EQ(Index().GetAt(0).m_sNumber, "0301234567");
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+}
+
 TEST_F(AdapterStory, KeysFromTheAdapterRunTheirTableActionsDuringTheMessage) {
     // "#" stops; "5" has no action and is only shown.
     phone->DriverSettings().m_dtmf[15] = kActionStop;

@@ -93,6 +93,24 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
     ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate 0x10001"); }));
 }
 
+// A SIP line delivers the caller's ID just after the first ring; a machine
+// set to answer at that ring must still answer, and the number it read
+// goes with the message.
+TEST_F(TelephonyLineStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollowsIt) {
+    phone->nRings = 1;
+    StartOnLine();
+    const uint32_t hCall = line->OfferCall(0);
+    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
+    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    line->FarEndHangsUp(hCall);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    EXPECT_FALSE(g_bActionPending);
+    const CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sNumber, "0301234567");
+    EXPECT_EQ(rec.m_bMessage, 1);
+}
+
 } // namespace
 
 namespace {
