@@ -53,7 +53,7 @@ protected:
                                             "nComPort=1\n"
                                             "nCIDType=2\n"
                                             "nAction=1\n"
-                                            "nRings=2\n"
+                                            "nRings=1\n"
                                             "bStartDisabled=0\n"
                                             "nDebugLevel=1\n"
                                             "iPopup=0\n"
@@ -94,7 +94,7 @@ TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
     WriteTone(home.File("far-says.wav"), 1000, 30);
     CFarEnd far(home.File("far"), home.File("far-says.wav"), home.File("far-heard.wav"));
     ASSERT_TRUE(far.Call(LineUri(), "\"Anna Schmidt\" <sip:4930123456@127.0.0.1>"));
-    ASSERT_TRUE(WaitUntil([&] { return Logged("answered at ring 2"); })) << Log();
+    ASSERT_TRUE(WaitUntil([&] { return Logged("answered at ring 1"); })) << Log();
     EXPECT_TRUE(Logged("caller: name \"Anna Schmidt\", number \"493-012-3456\"")) << Log();
     ASSERT_TRUE(far.WaitConnected());
     // The caller speaks after the greeting and the tone, then hangs up.
