@@ -37,11 +37,12 @@ bool CallIsLive(const std::shared_ptr<linphone::Call>& call) {
 // the stack, so with the provider's lock already held) to the provider.
 class CSipProvider::Listener : public linphone::CoreListener {
 public:
-    Listener(CSipProvider& provider, uint32_t dwDevice) : m_provider(provider), m_dwDevice(dwDevice) {}
+    Listener(CSipProvider& provider, uint32_t dwDevice)
+        : m_provider(provider), m_dwDevice(dwDevice) {}
 
     void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
-                            const std::shared_ptr<linphone::Call>& call, linphone::Call::State state,
-                            const std::string&) override {
+                            const std::shared_ptr<linphone::Call>& call,
+                            linphone::Call::State state, const std::string&) override {
         m_provider.OnCallState(m_dwDevice, call, static_cast<int>(state));
     }
     void onDtmfReceived(const std::shared_ptr<linphone::Core>&,
@@ -54,8 +55,19 @@ private:
     const uint32_t m_dwDevice;
 };
 
+namespace {
+
+std::vector<std::string> LineNames(const std::vector<SipAccount>& accounts) {
+    std::vector<std::string> names;
+    for (const SipAccount& a : accounts)
+        names.push_back(a.LineName());
+    return names;
+}
+
+} // namespace
+
 CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
-    : m_options(std::move(options)) {
+    : m_options(std::move(options)), m_sound("sip", LineNames(accounts)) {
     for (SipAccount& a : accounts) {
         Line line;
         line.account = std::move(a);
@@ -126,7 +138,8 @@ uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) con
 }
 
 std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
-    return MakeSipCore(line.account, m_options.sStateFolder, line.sPlayFile, line.sRecordFile);
+    return MakeSipCore(line.account, m_options.sStateFolder, m_sound,
+                       static_cast<int>(&line - m_lines.data()));
 }
 
 std::string CSipProvider::Target(const Line& line, const std::string& sNumber) const {
@@ -168,7 +181,8 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
     if (auto params = call->getRemoteParams())
         asserted = params->getCustomHeader("P-Asserted-Identity");
     FillSipCallerId(from, asserted, &c.info);
-    c.nextRing = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
+    c.nextRing =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
     m_calls[hCall] = std::move(c);
     const uint32_t hLine = m_lines[dwDevice].hLine;
     Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
@@ -205,13 +219,16 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
         SetState(hCall, kCallConnected);
         break;
     case S::Error:
-        SetState(hCall, call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
+        SetState(hCall,
+                 call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
         break;
     case S::End:
         if (c->dwState != kCallIdle && c->dwState != kCallBusy)
             SetState(hCall, kCallDisconnected);
         break;
     case S::Released:
+        // Nothing of this call's sound is left for the next one.
+        m_sound.Clear(static_cast<int>(c->dwDevice));
         c->call.reset();
         // A call that never connected leaves nothing to hang up: the line
         // is free again at once (the far end gave up ringing).
@@ -277,20 +294,6 @@ void CSipProvider::Run() {
 }
 
 // ---- public --------------------------------------------------------------------
-
-void CSipProvider::SetSoundFiles(uint32_t dwDevice, const std::string& sPlay,
-                                 const std::string& sRecord) {
-    std::lock_guard lock(m_mutex);
-    if (dwDevice >= m_lines.size())
-        return;
-    Line& line = m_lines[dwDevice];
-    line.sPlayFile = sPlay;
-    line.sRecordFile = sRecord;
-    if (line.core) {
-        line.core->setPlayFile(sPlay);
-        line.core->setRecordFile(sRecord);
-    }
-}
 
 int CSipProvider::ListeningPort(uint32_t dwDevice) const {
     std::lock_guard lock(m_mutex);
@@ -559,11 +562,14 @@ TapiResult CSipProvider::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) 
     return 0;
 }
 
-TapiResult CSipProvider::GetID(uint32_t hCall, const std::string&, uint32_t*) {
+TapiResult CSipProvider::GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    const Call* c = FindCall(hCall);
+    if (!c)
         return kTapiErrInvalCallHandle;
-    // The call's sound goes through the files of SetSoundFiles, not through
-    // a device of the sound layer.
-    return kTapiErrOperationUnavail;
+    // A line has one call at a time, so the line's device is the call's.
+    if (sDeviceClass != "wave/in" && sDeviceClass != "wave/out")
+        return kTapiErrOperationUnavail;
+    *pId = c->dwDevice;
+    return 0;
 }
