@@ -71,6 +71,7 @@ protected:
             account.nPort = 0; // any free port
             CSipProvider::Options options;
             options.sStateFolder = home.File("sip-near");
+            options.nRingRepeatMs = 300; // a ring cadence as quick as the story's timings
             auto p = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
             sip = p.get();
             return p;
@@ -161,9 +162,11 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
     }));
     far->SendKeys("5");
     ASSERT_TRUE(posted.WaitFor(kTapiMsgDigit));
-    for (const PostedMessage& m : posted.All())
-        if (m.nMessage == kTapiMsgDigit)
+    for (const PostedMessage& m : posted.All()) {
+        if (m.nMessage == kTapiMsgDigit) {
             EXPECT_EQ(m.wParam, static_cast<uintptr_t>('5'));
+        }
+    }
     far->HangUp();
     ASSERT_EQ(recording.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const RecordResult result = recording.get();
@@ -184,7 +187,8 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
 TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage) {
     phone->nCIDType = kCidFormatted;
     phone->nAction = 1; // the machine answers
-    phone->nRings = 1;
+    phone->nRings = 2;
+    phone->bTollSaver = false;
     phone->sWaveGreet = greeting;
     phone->ChooseDevice();
     worker = std::make_unique<CMultiThread>(*phone, ui);
