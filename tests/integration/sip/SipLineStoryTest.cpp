@@ -81,9 +81,14 @@ protected:
         // The greeting: a second of 1000 Hz, then a second of 1500 Hz.
         greeting = WriteTones(home, "greeting.wav", {{1000, 1000}, {1500, 1000}});
         // What the caller says: 600 Hz, longer than any call here.
-        far = std::make_unique<CFarEnd>(home.File("sip-far"),
-                                        WriteTones(home, "speech.wav", {{600, 20000}}),
-                                        home.File("far-heard.wav"));
+        speech = WriteTones(home, "speech.wav", {{600, 20000}});
+    }
+    // The line's device, then the far end: the stack's process-wide
+    // settings are made before a second stack runs.
+    void ChooseDeviceAndFarEnd() {
+        phone->ChooseDevice();
+        ASSERT_NE(sip, nullptr);
+        far = std::make_unique<CFarEnd>(home.File("sip-far"), speech, home.File("far-heard.wav"));
     }
     void TearDown() override {
         far.reset();
@@ -98,13 +103,17 @@ protected:
         far.reset();
         return Samples(home.File("far-heard.wav"));
     }
-    // The greeting as the far end heard it: both tones, in order, each a
-    // second long and at its level (G.711 is lossy, the windows at the
+    // The greeting as the far end heard it: both tones, in order, at their
+    // level, the second a second long (G.711 is lossy, the windows at the
     // edges are mixed).
     void ExpectGreetingHeard(const std::vector<int16_t>& heard) {
         const ToneSpan first = FindTone(heard, 1000);
         const ToneSpan second = FindTone(heard, 1500);
-        EXPECT_NEAR(static_cast<double>(first.nWindows), 50, 4);
+        // The caller's phone starts listening once it has our answer, so
+        // the first moments of a greeting played at once may not reach it
+        // (a few ms here; up to a few hundred on a slowed-down build).
+        EXPECT_LE(first.nWindows, 54u);
+        EXPECT_GE(first.nWindows, 35u);
         EXPECT_NEAR(static_cast<double>(second.nWindows), 50, 4);
         EXPECT_LT(first.nLast, second.nFirst);
         EXPECT_LE(second.nFirst - first.nLast, 2u); // one after the other
@@ -127,19 +136,26 @@ protected:
         EXPECT_GT(ToneShare(s, 600, 8000), 0.9);
     }
 
+    // Nothing of the call's sound was lost between the engine and the stack.
+    void ExpectNothingDropped() {
+        auto* sound = dynamic_cast<CQueueSoundBackend*>(sip->SoundBackend());
+        ASSERT_NE(sound, nullptr);
+        EXPECT_EQ(sound->Dropped(0), 0u);
+    }
+
     CSipProvider* sip = nullptr;
     std::string greeting;
+    std::string speech;
     std::unique_ptr<CFarEnd> far;
 };
 
 TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp) {
-    phone->ChooseDevice();
+    ChooseDeviceAndFarEnd();
     ITelephoneDevice& dev = phone->Device();
     CPostedMessages posted;
     const TapiEngineLink link = posted.Link();
     dev.SetEventSink(link.post);
     ASSERT_TRUE(dev.Open());
-    ASSERT_NE(sip, nullptr);
 
     ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:4930123@127.0.0.1>"));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
@@ -177,10 +193,7 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
 
     ExpectSpeechRecorded(file, 2000);
     ExpectGreetingHeard(FarHeard());
-    // Nothing was lost on the way.
-    auto* sound = dynamic_cast<CQueueSoundBackend*>(sip->SoundBackend());
-    ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->Dropped(0), 0u);
+    ExpectNothingDropped();
     dev.Close(true);
 }
 
@@ -190,7 +203,7 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     phone->nRings = 2;
     phone->bTollSaver = false;
     phone->sWaveGreet = greeting;
-    phone->ChooseDevice();
+    ChooseDeviceAndFarEnd();
     worker = std::make_unique<CMultiThread>(*phone, ui);
     worker->SetSaveOnExit(false);
     worker->SetMailSettleRounds(1);
@@ -221,6 +234,7 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     EXPECT_EQ(rec.m_bMessage, 1);
     ExpectSpeechRecorded(file, 2000);
     ExpectGreetingHeard(FarHeard());
+    ExpectNothingDropped();
 }
 
 } // namespace
