@@ -22,6 +22,7 @@ public:
     explicit CSampleRing(size_t capacity) : m_buf(std::max<size_t>(capacity, 1)) {}
 
     size_t Size() const { return m_nSize; }
+    size_t Capacity() const { return m_buf.size(); }
     size_t Room() const { return m_buf.size() - m_nSize; }
     void Clear() { m_nHead = m_nSize = 0; }
 
@@ -74,6 +75,7 @@ public:
     std::condition_variable m_cv;
     bool m_bCaptureOpen = false; // under m_mutex
     bool m_bPlaybackOpen = false;
+    size_t m_nReaderWants = 0; // what a waiting Read waits for (0: none waits)
 
     // Under m_mutex: pushes into ring and counts what a full ring drops.
     void PushCounted(CSampleRing& ring, bool& bDropping, const int16_t* frames, size_t count,
@@ -119,8 +121,11 @@ public:
     // come when the time is up otherwise.
     long Read(int16_t* frames, size_t count, int timeoutMs) override {
         std::unique_lock lock(m_d.m_mutex);
+        const size_t wanted = std::min(count, m_d.m_heard.Capacity());
+        m_d.m_nReaderWants = wanted;
         m_d.m_cv.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                          [&] { return m_d.m_heard.Size() >= count; });
+                          [&] { return m_d.m_heard.Size() >= wanted; });
+        m_d.m_nReaderWants = 0;
         return static_cast<long>(m_d.m_heard.Pop(frames, count));
     }
 
@@ -237,7 +242,9 @@ void CQueueSoundBackend::Deliver(int id, const int16_t* frames, size_t count) {
     if (!d->m_bCaptureOpen)
         return;
     d->PushCounted(d->m_heard, d->m_bHeardDropping, frames, count, "capture");
-    d->m_cv.notify_all();
+    // The reader is woken once its buffer is full, not for every packet.
+    if (d->m_nReaderWants != 0 && d->m_heard.Size() >= d->m_nReaderWants)
+        d->m_cv.notify_all();
 }
 
 size_t CQueueSoundBackend::Take(int id, int16_t* frames, size_t count) {

@@ -12,10 +12,18 @@ namespace {
 
 // Line handles are the device id plus this (0 is no handle).
 constexpr uint32_t kLineHandleBase = 0x200;
-// How often the stacks are driven: often enough for 20 ms sound packets.
-constexpr auto kIteratePeriod = std::chrono::milliseconds(20);
-// How long closing a line waits for its calls to end: 50 x 20 ms.
-constexpr int kCloseIterations = 50;
+// How often the stacks are driven while a line has a call: the sound
+// flows on the media streamer's own thread, this turn carries the call's
+// signalling and its keys (heard within this time).
+constexpr auto kIteratePeriod = std::chrono::milliseconds(40);
+// How long idle lines wait for a packet before their timers (registration,
+// time-outs) get a turn.
+constexpr auto kIdlePeriod = std::chrono::milliseconds(1000);
+// The shortest time between two turns, whatever wakes the thread: a socket
+// the stack leaves readable must not make it spin.
+constexpr auto kMinTurn = std::chrono::milliseconds(2);
+// How long closing a line waits for its calls to end: 25 turns, a second.
+constexpr int kCloseIterations = 25;
 // Touch-tone keys sent in one go; a dial string is never longer.
 constexpr size_t kMaxDigits = 64;
 
@@ -81,6 +89,7 @@ CSipProvider::~CSipProvider() {
     Shutdown();
     m_bQuit = true;
     m_cv.notify_all();
+    m_wake.Wake();
     m_thread.join();
 }
 
@@ -278,9 +287,16 @@ void CSipProvider::CloseLine(Line& line) {
     std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
 }
 
+void CSipProvider::SleepUntil(std::chrono::steady_clock::time_point when) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < when && !m_bQuit)
+        m_wake.Sleep({}, std::chrono::ceil<std::chrono::milliseconds>(when - now));
+}
+
 void CSipProvider::Run() {
     std::unique_lock lock(m_mutex);
     while (!m_bQuit) {
+        const auto turn = std::chrono::steady_clock::now();
         for (Line& line : m_lines)
             if (line.core)
                 line.core->iterate();
@@ -289,7 +305,18 @@ void CSipProvider::Run() {
                 call->decline(linphone::Reason::Busy);
         m_busy.clear();
         RingAgain();
-        m_cv.wait_for(lock, kIteratePeriod, [this] { return m_bQuit.load(); });
+        // With no call on any line, nothing happens until a packet comes.
+        std::vector<int> ports;
+        for (const Line& line : m_lines)
+            if (line.core && m_calls.empty())
+                ports.push_back(line.nPort);
+        lock.unlock();
+        SleepUntil(turn + kMinTurn);
+        if (ports.empty())
+            SleepUntil(turn + kIteratePeriod);
+        else if (!m_bQuit)
+            m_wake.Sleep(ports, kIdlePeriod);
+        lock.lock();
     }
 }
 
@@ -389,6 +416,7 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     line.dwCallback = dwCallbackInstance;
     line.hLine = dwDeviceID + kLineHandleBase;
     *phLine = line.hLine;
+    m_wake.Wake(); // the new line's port is watched from now on
     return 0;
 }
 
@@ -431,6 +459,7 @@ TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::s
     c.info.dwMediaMode = kMediaInteractiveVoice;
     m_calls[hCall] = std::move(c);
     *phCall = hCall;
+    m_wake.Wake(); // a call's pace from now on
     return Reply(true);
 }
 

@@ -6,9 +6,10 @@
 // as a transfer (REFER).
 //
 // Each line has its own SIP stack, listening where its account says. One
-// thread drives every stack; the provider's functions, called from the
-// telephony layer's threads, take the same lock, so the library is only
-// ever entered by one thread at a time.
+// thread drives every stack: every 20 ms while a line has a call, else when
+// a packet comes or once a second (SipWake). The provider's functions,
+// called from the telephony layer's threads, take the same lock, so the
+// library is only ever entered by one thread at a time.
 //
 // The calls' sound goes through the provider's own sound backend: line n's
 // calls are its device n ("wave/in" and "wave/out"), a sound card of the
@@ -17,6 +18,7 @@
 
 #include "audio/QueueSoundBackend.h"
 #include "sip/SipAccounts.h"
+#include "sip/SipWake.h"
 #include "tapi/TapiProvider.h"
 
 #include <atomic>
@@ -118,6 +120,8 @@ private:
     void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
     void RingAgain();
     void CloseLine(Line& line);
+    // Not under m_mutex: the driving thread between its turns.
+    void SleepUntil(std::chrono::steady_clock::time_point when);
     void Run();
 
     const Options m_options;
@@ -134,5 +138,6 @@ private:
     uint32_t m_dwNextCall = 0x20001;
     TapiResult m_nNextRequest = 1;
     std::atomic<bool> m_bQuit{false};
+    CSipWake m_wake; // the driving thread's sleep between turns
     std::thread m_thread;
 };
