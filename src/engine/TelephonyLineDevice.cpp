@@ -144,7 +144,8 @@ int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
         return -1;
     const LineSoundDevice out{m_pProvider->SoundBackend(), static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
-        m_phone, out, file, [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
+        m_phone, out, file,
+        [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
         "Play to the line");
     return -1;
 }

@@ -45,12 +45,11 @@ bool CallIsLive(const std::shared_ptr<linphone::Call>& call) {
 // the stack, so with the provider's lock already held) to the provider.
 class CSipProvider::Listener : public linphone::CoreListener {
 public:
-    Listener(CSipProvider& provider, uint32_t dwDevice)
-        : m_provider(provider), m_dwDevice(dwDevice) {}
+    Listener(CSipProvider& provider, uint32_t dwDevice) : m_provider(provider), m_dwDevice(dwDevice) {}
 
     void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
-                            const std::shared_ptr<linphone::Call>& call,
-                            linphone::Call::State state, const std::string&) override {
+                            const std::shared_ptr<linphone::Call>& call, linphone::Call::State state,
+                            const std::string&) override {
         m_provider.OnCallState(m_dwDevice, call, static_cast<int>(state));
     }
     void onDtmfReceived(const std::shared_ptr<linphone::Core>&,
@@ -190,8 +189,7 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
     if (auto params = call->getRemoteParams())
         asserted = params->getCustomHeader("P-Asserted-Identity");
     FillSipCallerId(from, asserted, &c.info);
-    c.nextRing =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
+    c.nextRing = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
     m_calls[hCall] = std::move(c);
     const uint32_t hLine = m_lines[dwDevice].hLine;
     Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
@@ -228,8 +226,7 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
         SetState(hCall, kCallConnected);
         break;
     case S::Error:
-        SetState(hCall,
-                 call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
+        SetState(hCall, call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
         break;
     case S::End:
         if (c->dwState != kCallIdle && c->dwState != kCallBusy)
@@ -305,14 +302,16 @@ void CSipProvider::Run() {
                 call->decline(linphone::Reason::Busy);
         m_busy.clear();
         RingAgain();
-        // With no call on any line, nothing happens until a packet comes.
+        // With no call on any line, nothing happens until a packet comes
+        // (or a line opens, or a call is placed: they wake the thread).
+        const bool bCalls = !m_calls.empty();
         std::vector<int> ports;
         for (const Line& line : m_lines)
-            if (line.core && m_calls.empty())
+            if (line.core && !bCalls)
                 ports.push_back(line.nPort);
         lock.unlock();
         SleepUntil(turn + kMinTurn);
-        if (ports.empty())
+        if (bCalls)
             SleepUntil(turn + kIteratePeriod);
         else if (!m_bQuit)
             m_wake.Sleep(ports, kIdlePeriod);

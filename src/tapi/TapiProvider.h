@@ -98,8 +98,7 @@ public:
     // Hands the call to another application: by its name (sTarget, media
     // mode 0) or to whichever takes dwMediaMode (sTarget empty). A SIP
     // provider transfers the call.
-    virtual TapiResult Handoff(uint32_t hCall, const std::string& sTarget,
-                               uint32_t dwMediaMode) = 0;
+    virtual TapiResult Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) = 0;
     virtual TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) = 0;
     virtual TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) = 0;
     // The sound device id of a call for a device class ("wave/in",

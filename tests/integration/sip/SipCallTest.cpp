@@ -4,8 +4,8 @@
 // ways, touch-tone keys, the far end hanging up; a hostile caller ID.
 #include "FarEnd.h"
 
-#include "../../unit/tapi/TapiTestSupport.h"
 #include "TempHome.h"
+#include "../../unit/tapi/TapiTestSupport.h"
 #include "audio/SoundBackend.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveFormat.h"
@@ -33,8 +33,7 @@ void WriteTone(const std::string& path, double hz, double seconds) {
     ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
     const auto n = static_cast<size_t>(seconds * 8000);
     for (size_t i = 0; i < n; ++i)
-        wav.WriteSample(
-            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
+        wav.WriteSample(static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
     ASSERT_TRUE(wav.CloseWrite());
 }
 
@@ -224,8 +223,8 @@ TEST_F(SipCall, OfferedAnsweredHeardBothWaysAndHungUpByTheFarEnd) {
 TEST_F(SipCall, ControlCharactersInTheCallersIdentityAreCleaned) {
     Start(SipTransport::Tcp);
     ASSERT_TRUE(far->Call(NearUri("tcp"), "\"Harmless\" <sip:4930555@127.0.0.1>",
-                          {{"P-Asserted-Identity", "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01"
-                                                   "99@127.0.0.1>"}}));
+                          {{"P-Asserted-Identity",
+                            "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01" "99@127.0.0.1>"}}));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
     const TapiCallerData caller = tapi->Line()->CallerData();
     EXPECT_EQ(caller.sNumber, "030123499");
@@ -267,20 +266,17 @@ TEST_F(SipCall, LongDisplayNameFromARawInviteIsBounded) {
     const std::string name = "Eve\t" + std::string(900, 'N');
     const std::string kSdp = "v=0\r\no=eve 1 1 IN IP4 127.0.0.1\r\ns=-\r\nc=IN IP4 127.0.0.1\r\n"
                              "t=0 0\r\nm=audio 9 RTP/AVP 0\r\na=rtpmap:0 PCMU/8000\r\n";
-    const std::string invite = "INVITE sip:vorella@127.0.0.1:" + std::to_string(port) +
-                               ";transport=tcp SIP/2.0\r\n"
-                               "Via: SIP/2.0/TCP 127.0.0.1:9;branch=z9hG4bK-hostile-1\r\n"
-                               "Max-Forwards: 70\r\n"
-                               "From: \"" +
-                               name +
-                               "\" <sip:0301234567@127.0.0.1>;tag=h1\r\n"
-                               "To: <sip:vorella@127.0.0.1>\r\n"
-                               "Call-ID: hostile-1@127.0.0.1\r\n"
-                               "CSeq: 1 INVITE\r\n"
-                               "Contact: <sip:eve@127.0.0.1:9;transport=tcp>\r\n"
-                               "Content-Type: application/sdp\r\n"
-                               "Content-Length: " +
-                               std::to_string(kSdp.size()) + "\r\n\r\n" + kSdp;
+    const std::string invite =
+        "INVITE sip:vorella@127.0.0.1:" + std::to_string(port) + ";transport=tcp SIP/2.0\r\n"
+        "Via: SIP/2.0/TCP 127.0.0.1:9;branch=z9hG4bK-hostile-1\r\n"
+        "Max-Forwards: 70\r\n"
+        "From: \"" + name + "\" <sip:0301234567@127.0.0.1>;tag=h1\r\n"
+        "To: <sip:vorella@127.0.0.1>\r\n"
+        "Call-ID: hostile-1@127.0.0.1\r\n"
+        "CSeq: 1 INVITE\r\n"
+        "Contact: <sip:eve@127.0.0.1:9;transport=tcp>\r\n"
+        "Content-Type: application/sdp\r\n"
+        "Content-Length: " + std::to_string(kSdp.size()) + "\r\n\r\n" + kSdp;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
     sockaddr_in addr{};
@@ -295,8 +291,7 @@ TEST_F(SipCall, LongDisplayNameFromARawInviteIsBounded) {
     ASSERT_TRUE(bOffered);
     const TapiCallerData caller = tapi->Line()->CallerData();
     EXPECT_EQ(caller.sNumber, "0301234567");
-    EXPECT_EQ(caller.sName,
-              ("Eve " + std::string(kSipMaxCallerName, 'N')).substr(0, kSipMaxCallerName));
+    EXPECT_EQ(caller.sName, ("Eve " + std::string(kSipMaxCallerName, 'N')).substr(0, kSipMaxCallerName));
 }
 
 } // namespace
