@@ -21,16 +21,16 @@ const double kToneRms = kAmp / std::sqrt(2.0);
 // 20 ms windows, to find where each tone is.
 constexpr size_t kWindow = 160;
 
-// Writes tones one after the other: {hz, ms} each.
+// Writes tones one after the other: {hz, ms} each, at rate samples/s.
 std::string WriteTones(TempHome& home, const std::string& name,
-                       const std::vector<std::pair<double, int>>& tones) {
+                       const std::vector<std::pair<double, int>>& tones, int rate = 8000) {
     std::vector<int16_t> s;
     for (const auto& [hz, ms] : tones)
-        for (int i = 0; i < 8 * ms; ++i)
-            s.push_back(static_cast<int16_t>(kAmp * std::sin(2 * M_PI * hz * i / 8000)));
+        for (int i = 0; i < rate / 1000 * ms; ++i)
+            s.push_back(static_cast<int16_t>(kAmp * std::sin(2 * M_PI * hz * i / rate)));
     const std::string path = home.File(name);
     CWaveFile w;
-    EXPECT_EQ(w.Create(path, PcmFormat(8000)), 1);
+    EXPECT_EQ(w.Create(path, PcmFormat(static_cast<uint32_t>(rate))), 1);
     w.WriteSamples(s.data(), s.size());
     EXPECT_TRUE(w.CloseWrite());
     return path;
@@ -167,6 +167,9 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
 
     dev.PlayFile(greeting, false);
     EXPECT_EQ(phone->m_nPlayedSamples, 16000u);
+    // A file at another rate plays at the line's.
+    dev.PlayFile(WriteTones(home, "wideband.wav", {{2000, 500}}, 16000), false);
+    EXPECT_EQ(phone->m_nPlayedSamples, 4000u);
 
     // Recorded until the far end hangs up, which it does after a key.
     const std::string file = home.File("message.wav");
@@ -192,7 +195,11 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
     ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp));
 
     ExpectSpeechRecorded(file, 2000);
-    ExpectGreetingHeard(FarHeard());
+    const std::vector<int16_t> heard = FarHeard();
+    ExpectGreetingHeard(heard);
+    const ToneSpan wideband = FindTone(heard, 2000);
+    EXPECT_NEAR(static_cast<double>(wideband.nWindows), 25, 3);
+    EXPECT_GT(wideband.nFirst, FindTone(heard, 1500).nLast);
     ExpectNothingDropped();
     dev.Close(true);
 }
