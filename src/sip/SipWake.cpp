@@ -5,13 +5,14 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -42,8 +43,12 @@ std::vector<int> SocketsOnPorts(const std::vector<int>& ports) {
         const long fd = std::strtol(e->d_name, &end, 10);
         if (*end != '\0' || end == e->d_name || fd == self)
             continue;
-        struct stat st {};
-        if (::fstat(static_cast<int>(fd), &st) != 0 || !S_ISSOCK(st.st_mode))
+        // What the file is, from its name: nothing is done to a descriptor
+        // of another thread's that is not a socket.
+        char target[64] = {};
+        const std::string link = std::string("/proc/self/fd/") + e->d_name;
+        if (::readlink(link.c_str(), target, sizeof target - 1) <= 0 ||
+            std::strncmp(target, "socket:", 7) != 0)
             continue;
         const int port = LocalPort(static_cast<int>(fd));
         if (port != 0 && std::find(ports.begin(), ports.end(), port) != ports.end())
