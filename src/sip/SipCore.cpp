@@ -29,7 +29,6 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
         return nullptr;
     }
     factory->setMspluginsDir(plugins);
-    LeaveSystemSoundCardsAlone();
     factory->setDataDir(state);
     factory->setConfigDir(state);
     auto core = factory->createCore("", "", nullptr);

@@ -182,10 +182,6 @@ MSSndCard* NewCard(const std::string& name, const CardLink& link) {
 
 } // namespace
 
-void LeaveSystemSoundCardsAlone() {
-    ms_snd_card_manager_bypass_soundcard_detection(TRUE);
-}
-
 std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice) {
     MSFactory* factory = linphone_core_get_ms_factory(core.cPtr());
     MSSndCardManager* manager = factory ? ms_factory_get_snd_card_manager(factory) : nullptr;

@@ -12,11 +12,6 @@ class Core;
 }
 class CQueueSoundBackend;
 
-// Keeps the stacks made from now on off the machine's own sound cards (no
-// sound server connection, no device opened): a line's calls have only the
-// card below. Process-wide; before a stack is made.
-void LeaveSystemSoundCardsAlone();
-
 // Adds the card for device nDevice of backend to core's media streamer and
 // makes it the core's capture and playback device. Returns the card's id,
 // or an empty string (and a line on standard error) when the stack did not

@@ -1,7 +1,5 @@
 #include "FarEnd.h"
 
-#include "sip/SipSoundCard.h"
-
 #include <linphone++/linphone.hh>
 
 #include <chrono>
@@ -30,7 +28,6 @@ CFarEnd::CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
     auto factory = linphone::Factory::get();
     std::filesystem::create_directories(sFolder + "/plugins");
     factory->setMspluginsDir(sFolder + "/plugins");
-    LeaveSystemSoundCardsAlone(); // it plays and records files
     factory->setDataDir(sFolder);
     factory->setConfigDir(sFolder);
     m_core = factory->createCore("", "", nullptr);
