@@ -19,6 +19,9 @@ constexpr auto kIteratePeriod = std::chrono::milliseconds(40);
 // How long idle lines wait for a packet before their timers (registration,
 // time-outs) get a turn.
 constexpr auto kIdlePeriod = std::chrono::milliseconds(1000);
+// The stack often answers a packet on the turn after the one that read it:
+// that turn comes this soon.
+constexpr auto kFollowUp = std::chrono::milliseconds(5);
 // The shortest time between two turns, whatever wakes the thread: a socket
 // the stack leaves readable must not make it spin.
 constexpr auto kMinTurn = std::chrono::milliseconds(2);
@@ -292,6 +295,7 @@ void CSipProvider::SleepUntil(std::chrono::steady_clock::time_point when) {
 
 void CSipProvider::Run() {
     std::unique_lock lock(m_mutex);
+    bool bWoken = false; // by a packet (or a wake-up) in the last sleep
     while (!m_bQuit) {
         const auto turn = std::chrono::steady_clock::now();
         for (Line& line : m_lines)
@@ -314,7 +318,7 @@ void CSipProvider::Run() {
         if (bCalls)
             SleepUntil(turn + kIteratePeriod);
         else if (!m_bQuit)
-            m_wake.Sleep(ports, kIdlePeriod);
+            bWoken = m_wake.Sleep(ports, bWoken ? kFollowUp : kIdlePeriod);
         lock.lock();
     }
 }
