@@ -35,7 +35,7 @@ if [ $# -eq 0 ]; then
     cmake -S "$root" -B "$tsan_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
         -DVORELLA_SANITIZE_THREAD=ON -DVORELLA_WERROR=ON -DVORELLA_BENCH=OFF >/dev/null
     "${tsan_run[@]}" cmake --build "$tsan_build" -j "$(nproc)" \
-        --target engine_story_tests adapter_story_tests app_service_tests
+        --target engine_story_tests adapter_story_tests app_service_tests sip_story_tests
     reports="$tsan_build/tsan-reports"
     rm -rf "$reports"
     mkdir -p "$reports"

@@ -1,6 +1,7 @@
 #include "engine/LineSound.h"
 
 #include "audio/RecThread.h"
+#include "audio/Resample.h"
 #include "audio/SoundBackend.h"
 #include "audio/WaveDecoder.h"
 #include "engine/CallState.h"
@@ -35,6 +36,13 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
     }
     phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
     auto out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(wave.nSamplesPerSec));
+    if (!out && wave.nSamplesPerSec != kLineSampleRate) {
+        // A device that takes the line's rate only (a SIP call's) gets the
+        // file at that rate.
+        wave.samples = Resample(wave.samples, wave.nSamplesPerSec, kLineSampleRate);
+        wave.nSamplesPerSec = kLineSampleRate;
+        out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(kLineSampleRate));
+    }
     if (!out) {
         phone.Trace(
             StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));

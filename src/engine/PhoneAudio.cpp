@@ -4,6 +4,7 @@
 
 #include "audio/Cacm.h"
 #include "audio/PlaySound.h"
+#include "audio/Resample.h"
 #include "audio/SoundBackend.h"
 #include "audio/WaveFile.h"
 #include "config/VoiceFormat.h"
@@ -27,24 +28,6 @@ constexpr uint64_t kLeadMs = 300;
 
 bool IsVoiceConnect(int r) {
     return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
-}
-
-// Linear interpolation to the modem's rate: a greeting made at 8000 Hz must
-// not play faster on a modem that runs at 7200 Hz.
-std::vector<int16_t> Resample(const std::vector<int16_t>& in, uint32_t from, uint32_t to) {
-    if (from == to || from == 0 || to == 0 || in.empty())
-        return in;
-    size_t n = static_cast<size_t>(static_cast<uint64_t>(in.size()) * to / from);
-    std::vector<int16_t> out(n);
-    for (size_t i = 0; i < n; ++i) {
-        double pos = static_cast<double>(i) * from / to;
-        size_t k = static_cast<size_t>(pos);
-        double f = pos - static_cast<double>(k);
-        int a = in[std::min(k, in.size() - 1)];
-        int b = in[std::min(k + 1, in.size() - 1)];
-        out[i] = static_cast<int16_t>(a + (b - a) * f);
-    }
-    return out;
 }
 
 } // namespace
@@ -161,6 +144,8 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     if (!OpenVoiceCodec(codec, cs.nCompression, cs))
         return -1;
     const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));
+    // A greeting made at 8000 Hz must not play faster on a modem that runs
+    // at 7200 Hz.
     samples = Resample(samples, fmt.nSamplesPerSec, rate);
 
     if (!IsVoiceConnect(drv.CommOut(drv.sVoiceTransmitVoice, kModeResult)))

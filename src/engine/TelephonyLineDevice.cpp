@@ -164,7 +164,7 @@ int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return -1;
-    const LineSoundDevice out{nullptr, static_cast<int>(line->WaveOutID())};
+    const LineSoundDevice out{m_pProvider->SoundBackend(), static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
         m_phone, out, file, [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
         "Play to the line");
@@ -176,7 +176,7 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return {};
-    const LineSoundDevice in{nullptr, static_cast<int>(line->WaveInID())};
+    const LineSoundDevice in{m_pProvider->SoundBackend(), static_cast<int>(line->WaveInID())};
     return RecordFromLineDevice(
         m_phone, in, file, maxMs,
         [this] { return StopRequested() || CallGone() || m_phone.m_bClosing || !g_bRecording; },

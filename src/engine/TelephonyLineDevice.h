@@ -1,7 +1,8 @@
 // A telephony line (the tapi/ layer over a provider) as the worker's
 // telephone device. Its events reach the worker as thread messages (ring,
 // caller ID, keys, tones, hang-up); its sound goes through the sound
-// devices the provider names for the call ("wave/in", "wave/out").
+// devices the provider names for the call ("wave/in", "wave/out"), on the
+// provider's own sound backend when it has one.
 #pragma once
 
 #include "engine/TelephoneDevice.h"

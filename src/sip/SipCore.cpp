@@ -1,5 +1,7 @@
 #include "sip/SipCore.h"
 
+#include "sip/SipSoundCard.h"
+
 #include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
 
@@ -16,8 +18,7 @@ constexpr int kIncomingTimeoutSeconds = 300;
 } // namespace
 
 std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::string& state,
-                                            const std::string& sPlayFile,
-                                            const std::string& sRecordFile) {
+                                            CQueueSoundBackend& sound, int nSoundDevice) {
     auto factory = linphone::Factory::get();
     // The stack loads every media plugin of its plugin folder at start-up,
     // video ones among them that pull another toolkit into the process; a
@@ -57,9 +58,12 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     core->setIncTimeout(kIncomingTimeoutSeconds);
     core->setUseRfc2833ForDtmf(true);
     core->setUseInfoForDtmf(false);
-    core->setUseFiles(true);
-    core->setPlayFile(sPlayFile);
-    core->setRecordFile(sRecordFile);
+    // The line's sound as it is: nothing between the program and the far
+    // end that changes it.
+    core->enableEchoCancellation(false);
+    core->enableEchoLimiter(false);
+    if (UseSipSoundCard(*core, sound, nSoundDevice).empty())
+        return nullptr;
     core->setAudioPort(-1);
     // A telephone line's sound: G.711 at 8000 Hz, nothing else offered.
     for (const auto& pt : core->getAudioPayloadTypes()) {

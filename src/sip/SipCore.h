@@ -12,10 +12,11 @@
 namespace linphone {
 class Core;
 }
+class CQueueSoundBackend;
 
-// sStateFolder holds the stack's own state; the call's sound comes from
-// sPlayFile and goes to sRecordFile. nullptr (and a line on standard error)
-// when it cannot be made.
-std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& account, const std::string& sStateFolder,
-                                            const std::string& sPlayFile,
-                                            const std::string& sRecordFile);
+// sStateFolder holds the stack's own state; the calls' sound goes through
+// device nSoundDevice of sound (which outlives the core). nullptr (and a
+// line on standard error) when it cannot be made.
+std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& account,
+                                            const std::string& sStateFolder,
+                                            CQueueSoundBackend& sound, int nSoundDevice);

@@ -13,10 +13,21 @@ namespace {
 
 // Line handles are the device id plus this (0 is no handle).
 constexpr uint32_t kLineHandleBase = 0x200;
-// How often the stacks are driven: often enough for 20 ms sound packets.
-constexpr auto kIteratePeriod = std::chrono::milliseconds(20);
-// How long closing a line waits for its calls to end: 50 x 20 ms.
-constexpr int kCloseIterations = 50;
+// How often the stacks are driven while a line has a call: the sound
+// flows on the media streamer's own thread, this turn carries the call's
+// signalling and its keys (heard within this time).
+constexpr auto kIteratePeriod = std::chrono::milliseconds(40);
+// How long idle lines wait for a packet before their timers (registration,
+// time-outs) get a turn.
+constexpr auto kIdlePeriod = std::chrono::milliseconds(1000);
+// The stack often answers a packet on the turn after the one that read it:
+// that turn comes this soon.
+constexpr auto kFollowUp = std::chrono::milliseconds(5);
+// The shortest time between two turns, whatever wakes the thread: a socket
+// the stack leaves readable must not make it spin.
+constexpr auto kMinTurn = std::chrono::milliseconds(2);
+// How long closing a line waits for its calls to end: 25 turns, a second.
+constexpr int kCloseIterations = 25;
 // Touch-tone keys sent in one go; a dial string is never longer.
 constexpr size_t kMaxDigits = 64;
 
@@ -56,8 +67,19 @@ private:
     const uint32_t m_dwDevice;
 };
 
+namespace {
+
+std::vector<std::string> LineNames(const std::vector<SipAccount>& accounts) {
+    std::vector<std::string> names;
+    for (const SipAccount& a : accounts)
+        names.push_back(a.LineName());
+    return names;
+}
+
+} // namespace
+
 CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
-    : m_options(std::move(options)) {
+    : m_options(std::move(options)), m_sound("sip", LineNames(accounts)) {
     for (SipAccount& a : accounts) {
         Line line;
         line.account = std::move(a);
@@ -71,6 +93,7 @@ CSipProvider::~CSipProvider() {
     Shutdown();
     m_bQuit = true;
     m_cv.notify_all();
+    m_wake.Wake();
     m_thread.join();
 }
 
@@ -127,7 +150,8 @@ uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) con
 }
 
 std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
-    return MakeSipCore(line.account, m_options.sStateFolder, line.sPlayFile, line.sRecordFile);
+    return MakeSipCore(line.account, m_options.sStateFolder, m_sound,
+                       static_cast<int>(&line - m_lines.data()));
 }
 
 std::string CSipProvider::Target(const Line& line, const std::string& sNumber) const {
@@ -215,6 +239,8 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
             SetState(hCall, kCallDisconnected);
         break;
     case S::Released:
+        // Nothing of this call's sound is left for the next one.
+        m_sound.Clear(static_cast<int>(c->dwDevice));
         c->call.reset();
         // A call that never connected leaves nothing to hang up: the line
         // is free again at once (the far end gave up ringing).
@@ -264,9 +290,17 @@ void CSipProvider::CloseLine(Line& line) {
     std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
 }
 
+void CSipProvider::SleepUntil(std::chrono::steady_clock::time_point when) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < when && !m_bQuit)
+        m_wake.Sleep({}, std::chrono::ceil<std::chrono::milliseconds>(when - now));
+}
+
 void CSipProvider::Run() {
     std::unique_lock lock(m_mutex);
+    bool bWoken = false; // by a packet (or a wake-up) in the last sleep
     while (!m_bQuit) {
+        const auto turn = std::chrono::steady_clock::now();
         for (Line& line : m_lines)
             if (line.core)
                 line.core->iterate();
@@ -275,25 +309,24 @@ void CSipProvider::Run() {
                 call->decline(linphone::Reason::Busy);
         m_busy.clear();
         RingAgain();
-        m_cv.wait_for(lock, kIteratePeriod, [this] { return m_bQuit.load(); });
+        // With no call on any line, nothing happens until a packet comes
+        // (or a line opens, or a call is placed: they wake the thread).
+        const bool bCalls = !m_calls.empty();
+        std::vector<int> ports;
+        for (const Line& line : m_lines)
+            if (line.core && !bCalls)
+                ports.push_back(line.nPort);
+        lock.unlock();
+        SleepUntil(turn + kMinTurn);
+        if (bCalls)
+            SleepUntil(turn + kIteratePeriod);
+        else if (!m_bQuit)
+            bWoken = m_wake.Sleep(ports, bWoken ? kFollowUp : kIdlePeriod);
+        lock.lock();
     }
 }
 
 // ---- public --------------------------------------------------------------------
-
-void CSipProvider::SetSoundFiles(uint32_t dwDevice, const std::string& sPlay,
-                                 const std::string& sRecord) {
-    std::lock_guard lock(m_mutex);
-    if (dwDevice >= m_lines.size())
-        return;
-    Line& line = m_lines[dwDevice];
-    line.sPlayFile = sPlay;
-    line.sRecordFile = sRecord;
-    if (line.core) {
-        line.core->setPlayFile(sPlay);
-        line.core->setRecordFile(sRecord);
-    }
-}
 
 int CSipProvider::ListeningPort(uint32_t dwDevice) const {
     std::lock_guard lock(m_mutex);
@@ -384,6 +417,7 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     line.dwCallback = dwCallbackInstance;
     line.hLine = dwDeviceID + kLineHandleBase;
     *phLine = line.hLine;
+    m_wake.Wake(); // the new line's port is watched from now on
     return 0;
 }
 
@@ -426,6 +460,7 @@ TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::s
     c.info.dwMediaMode = kMediaInteractiveVoice;
     m_calls[hCall] = std::move(c);
     *phCall = hCall;
+    m_wake.Wake(); // a call's pace from now on
     return Reply(true);
 }
 
@@ -557,11 +592,14 @@ TapiResult CSipProvider::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) 
     return 0;
 }
 
-TapiResult CSipProvider::GetID(uint32_t hCall, const std::string&, uint32_t*) {
+TapiResult CSipProvider::GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    const Call* c = FindCall(hCall);
+    if (!c)
         return kTapiErrInvalCallHandle;
-    // The call's sound goes through the files of SetSoundFiles, not through
-    // a device of the sound layer.
-    return kTapiErrOperationUnavail;
+    // A line has one call at a time, so the line's device is the call's.
+    if (sDeviceClass != "wave/in" && sDeviceClass != "wave/out")
+        return kTapiErrOperationUnavail;
+    *pId = c->dwDevice;
+    return 0;
 }

@@ -6,16 +6,20 @@
 // as a transfer (REFER).
 //
 // Each line has its own SIP stack, listening where its account says. One
-// thread drives every stack; the provider's functions, called from the
-// telephony layer's threads, take the same lock, so the library is only
-// ever entered by one thread at a time.
+// thread drives every stack: every 40 ms while a line has a call, else when
+// a packet comes or once a second (SipWake). The provider's functions,
+// called from the telephony layer's threads, take the same lock, so the
+// library is only ever entered by one thread at a time.
 //
-// The call's sound goes through sound files for now (SetSoundFiles): what
-// is played to the far end and where the far end's sound is written.
+// The calls' sound goes through the provider's own sound backend: line n's
+// calls are its device n ("wave/in" and "wave/out"), a sound card of the
+// line's stack (SipSoundCard).
 #pragma once
 
+#include "audio/QueueSoundBackend.h"
 #include "sip/SipAccounts.h"
 #include "tapi/TapiMessageQueue.h"
+#include "sip/SipWake.h"
 #include "tapi/TapiProvider.h"
 
 #include <atomic>
@@ -49,10 +53,6 @@ public:
     CSipProvider(const CSipProvider&) = delete;
     CSipProvider& operator=(const CSipProvider&) = delete;
 
-    // The sound of the calls of line dwDevice from now on: sPlay is sent to
-    // the far end (empty: silence), the far end's sound goes to sRecord (a
-    // WAV file; empty: nowhere).
-    void SetSoundFiles(uint32_t dwDevice, const std::string& sPlay, const std::string& sRecord);
     // The port line dwDevice listens on (0 while closed), for a line set to
     // any free port.
     int ListeningPort(uint32_t dwDevice) const;
@@ -83,6 +83,7 @@ public:
     TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) override;
     TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) override;
     TapiResult GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) override;
+    ISoundBackend* SoundBackend() override { return &m_sound; }
 
 private:
     class Listener;
@@ -95,8 +96,6 @@ private:
         uintptr_t dwCallback = 0;
         uint32_t hLine = 0;
         int nPort = 0;
-        std::string sPlayFile;
-        std::string sRecordFile;
     };
     struct Call {
         uint32_t dwDevice = 0;
@@ -121,9 +120,13 @@ private:
     void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
     void RingAgain();
     void CloseLine(Line& line);
+    // Not under m_mutex: the driving thread between its turns.
+    void SleepUntil(std::chrono::steady_clock::time_point when);
     void Run();
 
     const Options m_options;
+    // The lines' sound devices; made before and gone after the stacks.
+    CQueueSoundBackend m_sound;
     mutable std::mutex m_mutex;
     std::condition_variable m_cv; // wakes the stacks' thread to end
     std::vector<Line> m_lines;
@@ -134,5 +137,6 @@ private:
     uint32_t m_dwNextCall = 0x20001;
     TapiResult m_nNextRequest = 1;
     std::atomic<bool> m_bQuit{false};
+    CSipWake m_wake; // the driving thread's sleep between turns
     std::thread m_thread;
 };

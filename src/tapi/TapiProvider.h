@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string>
 
+class ISoundBackend;
+
 // Message ids of the queue (the values of the platform interface).
 enum class TapiMsg : uint32_t {
     AddressState = 0,
@@ -100,8 +102,11 @@ public:
     virtual TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) = 0;
     virtual TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) = 0;
     // The sound device id of a call for a device class ("wave/in",
-    // "wave/out"), as the sound layer numbers its devices.
+    // "wave/out"), as SoundBackend() numbers its devices.
     virtual TapiResult GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) = 0;
+    // Whose devices GetID names: a provider that carries the calls' sound
+    // itself has a backend of its own; nullptr is the process's backend.
+    virtual ISoundBackend* SoundBackend() { return nullptr; }
 
     // ---- phone devices (none unless a provider has them) -------------------
     virtual TapiResult PhoneInitialize(uint32_t* pNumDevs) {

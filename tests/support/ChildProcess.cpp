@@ -26,7 +26,7 @@ pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
             ::dup2(outFd, 1);
         if (errFd >= 0)
             ::dup2(errFd, 2);
-        ::execv(args[0], args.data());
+        ::execvp(args[0], args.data()); // a bare name is looked up in PATH
         ::_exit(127);
     }
     return pid;

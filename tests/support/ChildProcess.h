@@ -1,5 +1,6 @@
 // Runs a program for a test with its output captured, or starts one in the
-// background and reads its first line: fork and exec, no shell.
+// background and reads its first line: fork and exec, no shell. A program
+// named without a "/" is looked up in PATH.
 #pragma once
 
 #include <string>

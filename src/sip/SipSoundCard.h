@@ -1,0 +1,19 @@
+// The sound card a line's SIP stack uses for its calls: registered with the
+// stack's media streamer, it sends to the far end what the program plays on
+// the line's device of a CQueueSoundBackend (silence when nothing is
+// queued) and hands that device what the far end says. 8000 samples/s,
+// mono, 16 bits; the stack's media clock times both ways.
+#pragma once
+
+#include <string>
+
+namespace linphone {
+class Core;
+}
+class CQueueSoundBackend;
+
+// Adds the card for device nDevice of backend to core's media streamer and
+// makes it the core's capture and playback device. Returns the card's id,
+// or an empty string (and a line on standard error) when the stack did not
+// take it. backend must outlive the core.
+std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice);

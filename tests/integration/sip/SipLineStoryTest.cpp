@@ -1,0 +1,247 @@
+// The engine on a SIP line, with a far-end phone on 127.0.0.1: the call's
+// sound both ways through the line's own sound devices (the greeting the
+// engine plays is what the far end hears, what the far end says is what
+// the engine records), a key from the far end, the far end hanging up; and
+// the whole answering-machine story as on the modem.
+#include "EngineStory.h"
+#include "FarEnd.h"
+
+#include "../../unit/tapi/TapiTestSupport.h"
+#include "ChildProcess.h"
+#include "engine/TelephonyLineDevice.h"
+#include "sip/SipProvider.h"
+
+#include <future>
+
+namespace {
+
+constexpr int kAmp = 8000;
+// A sine's RMS level at kAmp.
+const double kToneRms = kAmp / std::sqrt(2.0);
+// 20 ms windows, to find where each tone is.
+constexpr size_t kWindow = 160;
+
+// Writes tones one after the other: {hz, ms} each, at rate samples/s.
+std::string WriteTones(TempHome& home, const std::string& name,
+                       const std::vector<std::pair<double, int>>& tones, int rate = 8000) {
+    std::vector<int16_t> s;
+    for (const auto& [hz, ms] : tones)
+        for (int i = 0; i < rate / 1000 * ms; ++i)
+            s.push_back(static_cast<int16_t>(kAmp * std::sin(2 * M_PI * hz * i / rate)));
+    const std::string path = home.File(name);
+    CWaveFile w;
+    EXPECT_EQ(w.Create(path, PcmFormat(static_cast<uint32_t>(rate))), 1);
+    w.WriteSamples(s.data(), s.size());
+    EXPECT_TRUE(w.CloseWrite());
+    return path;
+}
+
+// Where a tone is in a signal: its 20 ms windows.
+struct ToneSpan {
+    size_t nFirst = SIZE_MAX; // the first window with the tone
+    size_t nLast = 0;
+    size_t nWindows = 0;
+    double dRms = 0; // the tone's level
+};
+
+ToneSpan FindTone(const std::vector<int16_t>& s, double hz) {
+    ToneSpan span;
+    double sum = 0;
+    for (size_t w = 0; (w + 1) * kWindow <= s.size(); ++w) {
+        const std::vector<int16_t> win(s.begin() + w * kWindow, s.begin() + (w + 1) * kWindow);
+        if (Rms(win) < 500 || ToneShare(win, hz, 8000) < 0.8)
+            continue;
+        span.nFirst = std::min(span.nFirst, w);
+        span.nLast = w;
+        ++span.nWindows;
+        sum += Rms(win) * Rms(win);
+    }
+    span.dRms = span.nWindows ? std::sqrt(sum / static_cast<double>(span.nWindows)) : 0;
+    return span;
+}
+
+class SipLineStory : public EngineStory {
+protected:
+    void SetUp() override {
+        EngineStory::SetUp();
+        SetTapiProviderFactory([this]() -> std::unique_ptr<ITapiProvider> {
+            SipAccount account;
+            account.sUser = "vorella";
+            account.sBindAddress = "127.0.0.1";
+            account.nPort = 0; // any free port
+            CSipProvider::Options options;
+            options.sStateFolder = home.File("sip-near");
+            options.nRingRepeatMs = 300; // a ring cadence as quick as the story's timings
+            auto p = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
+            sip = p.get();
+            return p;
+        });
+        phone->nTAPI = 1;
+        phone->nTAPILine = 0;
+        // The greeting: a second of 1000 Hz, then a second of 1500 Hz.
+        greeting = WriteTones(home, "greeting.wav", {{1000, 1000}, {1500, 1000}});
+        // What the caller says: 600 Hz, longer than any call here.
+        speech = WriteTones(home, "speech.wav", {{600, 20000}});
+    }
+    // The line's device, then the far end: the stack's process-wide
+    // settings are made before a second stack runs.
+    void ChooseDeviceAndFarEnd() {
+        phone->ChooseDevice();
+        ASSERT_NE(sip, nullptr);
+        far = std::make_unique<CFarEnd>(home.File("sip-far"), speech, home.File("far-heard.wav"));
+    }
+    void TearDown() override {
+        far.reset();
+        EngineStory::TearDown();
+        SetTapiProviderFactory({});
+    }
+    std::string NearUri() const {
+        return "sip:vorella@127.0.0.1:" + std::to_string(sip->ListeningPort(0));
+    }
+    // What the far end heard, once it is gone.
+    std::vector<int16_t> FarHeard() {
+        far.reset();
+        return Samples(home.File("far-heard.wav"));
+    }
+    // The greeting as the far end heard it: both tones, in order, at their
+    // level, the second a second long (G.711 is lossy, the windows at the
+    // edges are mixed).
+    void ExpectGreetingHeard(const std::vector<int16_t>& heard) {
+        const ToneSpan first = FindTone(heard, 1000);
+        const ToneSpan second = FindTone(heard, 1500);
+        // The caller's phone starts listening once it has our answer, so
+        // the first moments of a greeting played at once may not reach it
+        // (a few ms here; up to a few hundred on a slowed-down build).
+        EXPECT_LE(first.nWindows, 54u);
+        EXPECT_GE(first.nWindows, 35u);
+        EXPECT_NEAR(static_cast<double>(second.nWindows), 50, 4);
+        EXPECT_LT(first.nLast, second.nFirst);
+        EXPECT_LE(second.nFirst - first.nLast, 2u); // one after the other
+        EXPECT_NEAR(first.dRms, kToneRms, 0.1 * kToneRms);
+        EXPECT_NEAR(second.dRms, kToneRms, 0.1 * kToneRms);
+    }
+    // The far end's speech as recorded: 8000 samples/s mono (as sox reads
+    // the file), the far end's tone at its level, at least minMs long.
+    void ExpectSpeechRecorded(const std::string& file, int minMs) {
+        for (const auto& [option, value] : {std::pair{"-r", "8000\n"}, {"-c", "1\n"}}) {
+            const ProgramRun r = RunProgram({"soxi", option, file});
+            EXPECT_EQ(r.nExit, 0) << r.err;
+            EXPECT_EQ(r.out, value) << option;
+        }
+        const std::vector<int16_t> s = Samples(file);
+        ASSERT_GE(s.size(), static_cast<size_t>(8 * minMs));
+        const ToneSpan speech = FindTone(s, 600);
+        EXPECT_GE(speech.nWindows * kWindow, s.size() * 9 / 10 - kWindow);
+        EXPECT_NEAR(speech.dRms, kToneRms, 0.1 * kToneRms);
+        EXPECT_GT(ToneShare(s, 600, 8000), 0.9);
+    }
+
+    // Nothing of the call's sound was lost between the engine and the stack.
+    void ExpectNothingDropped() {
+        auto* sound = dynamic_cast<CQueueSoundBackend*>(sip->SoundBackend());
+        ASSERT_NE(sound, nullptr);
+        EXPECT_EQ(sound->Dropped(0), 0u);
+    }
+
+    CSipProvider* sip = nullptr;
+    std::string greeting;
+    std::string speech;
+    std::unique_ptr<CFarEnd> far;
+};
+
+TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp) {
+    ChooseDeviceAndFarEnd();
+    ITelephoneDevice& dev = phone->Device();
+    CPostedMessages posted;
+    const TapiEngineLink link = posted.Link();
+    dev.SetEventSink(link.post);
+    ASSERT_TRUE(dev.Open());
+
+    ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:4930123@127.0.0.1>"));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
+    const DeviceCallerData caller = dev.CallerData();
+    EXPECT_EQ(caller.sName, "Anna Schmidt");
+    EXPECT_EQ(caller.sNumber, "4930123");
+    ASSERT_TRUE(dev.GoOffHook());
+    ASSERT_TRUE(far->WaitConnected());
+
+    dev.PlayFile(greeting, false);
+    EXPECT_EQ(phone->m_nPlayedSamples, 16000u);
+    // A file at another rate plays at the line's.
+    dev.PlayFile(WriteTones(home, "wideband.wav", {{2000, 500}}, 16000), false);
+    EXPECT_EQ(phone->m_nPlayedSamples, 4000u);
+
+    // Recorded until the far end hangs up, which it does after a key.
+    const std::string file = home.File("message.wav");
+    g_bRecording = true;
+    auto recording = std::async(std::launch::async, [&] { return dev.Record(file, 60000, {}); });
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(file, ec) > 44 + 2 * 8000 * 2 && !ec;
+    }));
+    far->SendKeys("5");
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDigit));
+    for (const PostedMessage& m : posted.All()) {
+        if (m.nMessage == kTapiMsgDigit) {
+            EXPECT_EQ(m.wParam, static_cast<uintptr_t>('5'));
+        }
+    }
+    far->HangUp();
+    ASSERT_EQ(recording.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const RecordResult result = recording.get();
+    g_bRecording = false;
+    EXPECT_TRUE(result.bOpened);
+    EXPECT_GE(result.nSamples, 2u * 8000);
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp));
+
+    ExpectSpeechRecorded(file, 2000);
+    const std::vector<int16_t> heard = FarHeard();
+    ExpectGreetingHeard(heard);
+    const ToneSpan wideband = FindTone(heard, 2000);
+    EXPECT_NEAR(static_cast<double>(wideband.nWindows), 25, 3);
+    EXPECT_GT(wideband.nFirst, FindTone(heard, 1500).nLast);
+    ExpectNothingDropped();
+    dev.Close(true);
+}
+
+TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage) {
+    phone->nCIDType = kCidFormatted;
+    phone->nAction = 1; // the machine answers
+    phone->nRings = 2;
+    phone->bTollSaver = false;
+    phone->sWaveGreet = greeting;
+    ChooseDeviceAndFarEnd();
+    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker->SetSaveOnExit(false);
+    worker->SetMailSettleRounds(1);
+    ASSERT_TRUE(worker->Start());
+    worker->SignalStart();
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
+    EXPECT_EQ(phone->Device().Kind(), DeviceKind::TelephonyLine);
+
+    ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(
+        WaitFor([&] { return UiSaid("caller: name=\"Anna Schmidt\" number=\"030-123-4567\""); }));
+    ASSERT_TRUE(far->WaitConnected());
+    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    const std::string file = worker->CurrentFile();
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(file.rfind(CallFolder(), 0), 0u) << file;
+    // The caller speaks for two seconds after the greeting, then hangs up.
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(file, ec) > 44 + 2 * 8000 * 2 && !ec;
+    }));
+    far->HangUp();
+
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    const CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sNumber, "0301234567");
+    EXPECT_EQ(rec.m_sName, "Anna Schmidt");
+    EXPECT_EQ(rec.m_bMessage, 1);
+    ExpectSpeechRecorded(file, 2000);
+    ExpectGreetingHeard(FarHeard());
+    ExpectNothingDropped();
+}
+
+} // namespace
