@@ -4,7 +4,9 @@
 
 #include "tapi/MyLine.h"
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <condition_variable>
 #include <mutex>
 #include <vector>
@@ -24,6 +26,10 @@ public:
             m_messages.push_back({m, w, l});
             m_cv.notify_all();
         };
+        link.log = [this](const std::string& text) {
+            std::lock_guard lock(m_mutex);
+            m_statuses.push_back(text);
+        };
         link.handlingCall = [this] { return m_bHandling.load(); };
         link.placingCall = [] { return false; };
         return link;
@@ -38,6 +44,12 @@ public:
     size_t Count(int nMessage) const {
         std::lock_guard lock(m_mutex);
         return CountLocked(nMessage);
+    }
+    // Whether the line reported text as its status at some point (the last
+    // status may already be a later call state).
+    bool Reported(const std::string& text) const {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_statuses.begin(), m_statuses.end(), text) != m_statuses.end();
     }
     std::vector<PostedMessage> All() const {
         std::lock_guard lock(m_mutex);
@@ -55,4 +67,5 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_cv;
     std::vector<PostedMessage> m_messages;
+    std::vector<std::string> m_statuses;
 };
