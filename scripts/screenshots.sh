@@ -46,6 +46,13 @@ nDebugLevel=1
 ShowMainDlg=1
 [Ports]
 COM9=$work/ttyVORELLA
+[SIP1]
+sName=Office
+sRegistrar=sip.example.net
+sUser=4930123456
+nTransport=2
+sBindAddress=127.0.0.1
+nPort=0
 INI
 # Calls of the past days, so the list has something to show.
 calls="$work/Recorded Calls"
@@ -188,6 +195,12 @@ for page in general advanced email device sounds; do
         xdotool windowfocus --sync "$options" key Tab Down Down
         shot "$options" options-device-adapter
         xdotool windowfocus --sync "$options" key Up Up shift+Tab
+        # The SIP accounts, from their button on the same page.
+        xdotool windowfocus --sync "$options" key alt+a
+        sip=$(windows '^SIP Accounts$')
+        xdotool windowmove "$sip" 260 100
+        shot "$sip" sip-accounts
+        xdotool windowfocus --sync "$sip" key Escape
     fi
     xdotool windowfocus --sync "$options" key Down
 done

@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <regex>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,7 +80,8 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
                           "wave/greet.wav", "styles/inbox.xsl"})
         EXPECT_TRUE(FileExists(shared + f)) << f;
     for (const char* d : {"desktop", "systemd", "udev"})
-        EXPECT_FALSE(DirectoryExists(shared + d)) << d << " is the system's, not the program folder's";
+        EXPECT_FALSE(DirectoryExists(shared + d))
+            << d << " is the system's, not the program folder's";
 
     const std::string desktop = Installed(data + "/applications/vorella.desktop");
     ProgramRun r = RunProgram({OnPath("desktop-file-validate"), desktop});
@@ -92,8 +93,8 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     EXPECT_TRUE(IsExecutable(Program(entry.GetString("Desktop Entry", "Exec", ""))));
     EXPECT_TRUE(FileExists(Installed(data + "/icons/hicolor/scalable/apps/vorella.svg")));
     for (const char* size : {"16", "22", "24", "32", "48", "64", "128", "256"})
-        EXPECT_TRUE(FileExists(Installed(data + "/icons/hicolor/" + size + "x" + size +
-                                         "/apps/vorella.png")))
+        EXPECT_TRUE(FileExists(
+            Installed(data + "/icons/hicolor/" + size + "x" + size + "/apps/vorella.png")))
             << size;
 
     r = RunProgram({OnPath("appstreamcli"), "validate", "--no-net", "--pedantic",
@@ -109,8 +110,8 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     }
 
     // systemd runs the installed service by its full path.
-    const std::string unit = Installed(std::string(VORELLA_SYSTEMD_USER_UNIT_DIR) +
-                                       "/vorellad.service");
+    const std::string unit =
+        Installed(std::string(VORELLA_SYSTEMD_USER_UNIT_DIR) + "/vorellad.service");
     ProfileFile service(unit);
     EXPECT_EQ(service.GetString("Service", "ExecStart", ""),
               std::string(VORELLA_INSTALL_BINDIR) + "/vorellad");
@@ -131,7 +132,8 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     // The manual: the pages the program opens, and every picture and link
     // of every page reaches an installed file.
     const std::string manual = Installed(data + "/doc/vorella/manual/");
-    for (const char* page : {"index.html", "faq/tapivscom.html", "greeting.html", "adapter.html"})
+    for (const char* page :
+         {"index.html", "faq/tapivscom.html", "greeting.html", "adapter.html", "sip.html"})
         EXPECT_TRUE(FileExists(manual + page)) << page;
     const std::regex link(R"((?:href|src)="([^"#:]+)(?:#[^"]*)?")");
     int nLinks = 0;
@@ -196,8 +198,9 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     ASSERT_TRUE(sim.WaitForCommand("CID=", 30000)) << log();
 
     sim.Ring(2, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(WaitUntil([&] { return ctl("status").out.find("call: active") != std::string::npos; }))
-        << log();
+    ASSERT_TRUE(WaitUntil([&] {
+        return ctl("status").out.find("call: active") != std::string::npos;
+    })) << log();
     ASSERT_EQ(ctl("record").nExit, 0) << log();
     ASSERT_TRUE(sim.WaitForCommand("VRX", 30000)) << log();
     std::string file;

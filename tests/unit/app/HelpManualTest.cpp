@@ -14,7 +14,8 @@ TEST(HelpManual, FoundInstalledBesideTheProgramsOrInTheSourceTreeOfABuildTree) {
     // The built programs' folder holds the shipped defaults: a build tree.
     const std::string bin = WithTrailingSlash(std::getenv("VORELLA_BIN_DIR"));
     const std::vector<std::string> fromBuild = ManualFolders(bin);
-    for (const char* page : {"index.html", "faq/tapivscom.html", "greeting.html", "adapter.html"})
+    for (const char* page :
+         {"index.html", "faq/tapivscom.html", "greeting.html", "adapter.html", "sip.html"})
         EXPECT_EQ(FindManualPage(page, fromBuild), SourceFile("docs/manual/") + page) << page;
 
     // An installed prefix: PREFIX/bin/ with the manual in PREFIX/share/doc/.
