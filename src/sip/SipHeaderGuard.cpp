@@ -72,44 +72,28 @@ char CSipHeaderGuard::CutByte() {
     return ' ';
 }
 
+void CSipHeaderGuard::FollowQuoted(char c) {
+    if (m_bEscape)
+        m_bEscape = false;
+    else if (c == '\\')
+        m_bEscape = true;
+    else if (c == '"')
+        m_bInQuote = false;
+}
+
 bool CSipHeaderGuard::FilterValueByte(char& c) {
-    if (m_bCutting) {
-        // Follow the address as it came, sending spaces, up to its "<".
-        if (m_bInQuote) {
-            if (m_bEscape)
-                m_bEscape = false;
-            else if (c == '\\')
-                m_bEscape = true;
-            else if (c == '"')
-                m_bInQuote = false;
-        } else if (c == '<') {
-            m_bCutting = false;
-            m_bInAngle = m_bSeenAngle = true;
-            return false;
-        } else if (c == ',' && m_bMultiValue) {
-            StartElement();
-            return false;
-        } else if (c == '"') {
-            m_bInQuote = true;
-        }
-        c = CutByte();
-        return false;
-    }
     if (m_bInAngle) {
         if (c == '>')
             m_bInAngle = false;
         return false;
     }
+    // The address is followed as it came, cut or not.
     const bool bWasInQuote = m_bInQuote;
     const bool bWasEscape = m_bEscape;
     if (m_bInQuote) {
-        if (m_bEscape)
-            m_bEscape = false;
-        else if (c == '\\')
-            m_bEscape = true;
-        else if (c == '"')
-            m_bInQuote = false;
+        FollowQuoted(c);
     } else if (c == '<') {
+        m_bCutting = false;
         m_bInAngle = m_bSeenAngle = true;
         return false;
     } else if (c == ',' && m_bMultiValue) {
@@ -117,6 +101,10 @@ bool CSipHeaderGuard::FilterValueByte(char& c) {
         return false;
     } else if (c == '"') {
         m_bInQuote = true;
+    }
+    if (m_bCutting) {
+        c = CutByte();
+        return false;
     }
     if (m_bSeenAngle)
         return false;

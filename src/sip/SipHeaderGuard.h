@@ -32,6 +32,8 @@ private:
     // Filters one byte of an address header's value; true when a cut began.
     bool FilterValueByte(char& c);
     char CutByte();
+    // Follows a byte inside a quoted name: escapes and the closing quote.
+    void FollowQuoted(char c);
 
     Where m_where = Where::LineStart;
     std::string m_sName;        // the header's name so far (bounded)

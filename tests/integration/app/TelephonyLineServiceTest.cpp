@@ -3,6 +3,7 @@
 // machine answers at the second ring, the caller speaks and hangs up; the
 // service logs the call and stores the message, which sox reads as sound.
 #include "ChildProcess.h"
+#include "ServiceMessage.h"
 #include "TempHome.h"
 
 #include "platform/TickCount.h"
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
-#include <regex>
 #include <thread>
 
 namespace {
@@ -77,27 +77,20 @@ TEST_F(TelephonyLineServiceTest, TheServiceLogsTheCallAndStoresTheMessage) {
     EXPECT_NE(log.find("answered at ring 2"), std::string::npos) << log;
     ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 30000)) << Log();
 
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(log, m, std::regex("message stored \\((\\d+) s\\): ([^\\n]+)")))
-        << log;
-    const std::string file = m[2];
-    EXPECT_GE(std::stoi(m[1]), 5) << log;
+    const auto message = FindStoredMessage(log);
+    ASSERT_TRUE(message) << log;
+    const std::string& file = message->sFile;
+    EXPECT_GE(message->nSeconds, 5) << log;
     const std::string index = home.Read("Recorded Calls/index.dat");
     EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
     EXPECT_NE(index.find("5550123"), std::string::npos) << index;
 
     // The caller's voice is in the file, as sox reads it.
-    const ProgramRun stat = RunProgram({"/usr/bin/sox", file, "-n", "stat"});
-    ASSERT_EQ(stat.nExit, 0) << stat.err;
-    std::smatch rms;
-    ASSERT_TRUE(std::regex_search(stat.err, rms, std::regex("RMS     amplitude:\\s+([0-9.]+)")))
-        << stat.err;
-    EXPECT_GT(std::stod(rms[1]), 0.05) << stat.err;
-    std::smatch length;
-    ASSERT_TRUE(
-        std::regex_search(stat.err, length, std::regex("Length \\(seconds\\):\\s+([0-9.]+)")))
-        << stat.err;
-    EXPECT_GT(std::stod(length[1]), 5.0) << stat.err;
+    std::string why;
+    const auto stat = SoxStatOf(file, &why);
+    ASSERT_TRUE(stat) << why;
+    EXPECT_GT(stat->dRms, 0.05);
+    EXPECT_GT(stat->dSeconds, 5.0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // its caller ID, rings repeated while it is offered, answering, sound both
 // ways, touch-tone keys, the far end hanging up; a hostile caller ID.
 #include "FarEnd.h"
+#include "ToneFile.h"
 
 #include "../../unit/tapi/TapiTestSupport.h"
 #include "TempHome.h"
@@ -27,16 +28,6 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-void WriteTone(const std::string& path, double hz, double seconds) {
-    CWaveFile wav;
-    ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
-    const auto n = static_cast<size_t>(seconds * 8000);
-    for (size_t i = 0; i < n; ++i)
-        wav.WriteSample(
-            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
-    ASSERT_TRUE(wav.CloseWrite());
-}
 
 std::vector<int16_t> ReadWav(const std::string& path, uint32_t* pRate) {
     CWaveFile wav;
@@ -137,7 +128,7 @@ protected:
 };
 
 TEST_F(SipCall, OfferedAnsweredHeardBothWaysAndHungUpByTheFarEnd) {
-    WriteTone(home.File("far-tone.wav"), 600, 20);
+    ASSERT_TRUE(WriteToneFile(home.File("far-tone.wav"), 600, 20));
     Start(SipTransport::Udp);
 
     // The media plugins of the stack stay out of the process.

@@ -7,35 +7,21 @@
 #include "ChildProcess.h"
 #include "FarEnd.h"
 #include "RawSipCaller.h"
+#include "ServiceMessage.h"
 #include "TempHome.h"
+#include "ToneFile.h"
 
 #include "WaitUntil.h"
-#include "audio/WaveFile.h"
-#include "audio/WaveFormat.h"
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-
-void WriteTone(const std::string& path, double hz, double seconds) {
-    CWaveFile wav;
-    ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
-    const auto n = static_cast<size_t>(seconds * 8000);
-    for (size_t i = 0; i < n; ++i)
-        wav.WriteSample(
-            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
-    ASSERT_TRUE(wav.CloseWrite());
-}
 
 class SipService : public ::testing::Test {
 protected:
@@ -44,7 +30,7 @@ protected:
             home.CopyShipped(f);
         // A short greeting of its own: 1.5 s at 600 Hz.
         std::filesystem::create_directories(home.File("wave"));
-        WriteTone(home.File("wave/greet.wav"), 600, 1.5);
+        ASSERT_TRUE(WriteToneFile(home.File("wave/greet.wav"), 600, 1.5));
         port = FreeUdpPort();
         ASSERT_GT(port, 0);
         home.Write("vorella.ini", StrPrintf("[Options]\n"
@@ -70,8 +56,7 @@ protected:
                                             port));
         unsetenv("VORELLA_TAPI");
         ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
-        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); }))
-            << Log();
+        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
     }
     void TearDown() override {
         if (service.Pid() > 0) {
@@ -91,7 +76,7 @@ protected:
 };
 
 TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
-    WriteTone(home.File("far-says.wav"), 1000, 30);
+    ASSERT_TRUE(WriteToneFile(home.File("far-says.wav"), 1000, 30));
     CFarEnd far(home.File("far"), home.File("far-says.wav"), home.File("far-heard.wav"));
     ASSERT_TRUE(far.Call(LineUri(), "\"Anna Schmidt\" <sip:4930123456@127.0.0.1>"));
     ASSERT_TRUE(WaitUntil([&] { return Logged("answered at ring 1"); })) << Log();
@@ -104,22 +89,19 @@ TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
     ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); })) << Log();
 
     const std::string log = Log();
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(log, m, std::regex("message stored \\((\\d+) s\\): ([^\\n]+)")))
-        << log;
-    const std::string file = m[2];
-    EXPECT_GE(std::stoi(m[1]), 2) << log;
+    const auto message = FindStoredMessage(log);
+    ASSERT_TRUE(message) << log;
+    const std::string& file = message->sFile;
+    EXPECT_GE(message->nSeconds, 2) << log;
     const std::string index = home.Read("Recorded Calls/index.dat");
     EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
     EXPECT_NE(index.find("4930123456"), std::string::npos) << index;
 
     // The caller's voice is in the file, as sox reads it.
-    const ProgramRun stat = RunProgram({"/usr/bin/sox", file, "-n", "stat"});
-    ASSERT_EQ(stat.nExit, 0) << stat.err;
-    std::smatch rms;
-    ASSERT_TRUE(std::regex_search(stat.err, rms, std::regex("RMS     amplitude:\\s+([0-9.]+)")))
-        << stat.err;
-    EXPECT_GT(std::stod(rms[1]), 0.05) << stat.err;
+    std::string why;
+    const auto stat = SoxStatOf(file, &why);
+    ASSERT_TRUE(stat) << why;
+    EXPECT_GT(stat->dRms, 0.05);
 }
 
 TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
