@@ -70,8 +70,7 @@ protected:
                                             port));
         unsetenv("VORELLA_TAPI");
         ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
-        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); }))
-            << Log();
+        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
     }
     void TearDown() override {
         if (service.Pid() > 0) {
