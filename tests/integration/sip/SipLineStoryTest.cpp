@@ -291,11 +291,12 @@ TEST_F(SipLineStory, AFaxMachinesCallingToneHandsTheCallOver) {
     ASSERT_TRUE(WaitFor([&] { return CallMediaMode() == kMediaG3Fax; }));
 }
 
-// A key from the far end (RFC 4733) does what the key table says: '*'
-// while the user talks starts a recording, which keeps the far end's
-// sound until it hangs up.
+// A key from the far end (RFC 4733) does what the key table says: with
+// calls not recorded at once, '*' while the user talks starts a recording,
+// which keeps the far end's sound until it hangs up.
 TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     phone->nAction = 0;
+    phone->bRecordImmediately = false;
     ChooseDeviceAndFarEnd();
     StartWorkerOnLine();
     ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
