@@ -6,7 +6,9 @@
 //   a call whose sound is being recorded (silence detection, GSM storage),
 //   as CPU seconds per wall second (getrusage over ten seconds, less what
 //   the bench's own far end and registrar threads took), beside a thread
-//   that only wakes every 10 ms as the media streamer's clock does.
+//   that only wakes every 10 ms as the media streamer's clock does. The
+//   call is measured with the line signals heard in its sound (fax calling
+//   tone, busy and dial tone: line_signals:1) and without (line_signals:0).
 #include "audio/G711.h"
 #include "audio/RecThread.h"
 #include "sip/SipProvider.h"
@@ -209,7 +211,8 @@ private:
 
 // A SIP line on 127.0.0.1 under the telephony line classes.
 struct BenchLine {
-    explicit BenchLine(const std::string& folder, const std::string& sRegistrar = "") {
+    explicit BenchLine(const std::string& folder, const std::string& sRegistrar = "",
+                       bool bHearLineSignals = true) {
         SipAccount account;
         account.sUser = "vorella";
         account.sBindAddress = "127.0.0.1";
@@ -217,6 +220,7 @@ struct BenchLine {
         account.sRegistrar = sRegistrar;
         CSipProvider::Options options;
         options.sStateFolder = folder;
+        options.bHearLineSignals = bHearLineSignals;
         provider = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
         tapi = std::make_unique<CMyTapi>(*provider, posted.Link());
         bOpen = tapi->Start() && tapi->OpenLine(0);
@@ -394,7 +398,7 @@ void SpeakRtp(const CUdpPeer& peer, int port, const std::atomic<bool>& bStop) {
 void BM_SipRecordedCallCpu(benchmark::State& state) {
     const std::string folder = BenchFolder("call");
     {
-        BenchLine line(folder);
+        BenchLine line(folder, "", state.range(0) != 0);
         if (!line.bOpen) {
             state.SkipWithError("the SIP line did not open");
             return;
@@ -453,7 +457,13 @@ void BM_SipRecordedCallCpu(benchmark::State& state) {
     }
     std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_SipRecordedCallCpu)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_SipRecordedCallCpu)
+    ->ArgName("line_signals")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -18,7 +18,8 @@ constexpr int kIncomingTimeoutSeconds = 300;
 } // namespace
 
 std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::string& state,
-                                            CQueueSoundBackend& sound, int nSoundDevice) {
+                                            CQueueSoundBackend& sound, int nSoundDevice,
+                                            CSipLineSignals* pSignals) {
     auto factory = linphone::Factory::get();
     // The stack loads every media plugin of its plugin folder at start-up,
     // video ones among them that pull another toolkit into the process; a
@@ -62,7 +63,7 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     // end that changes it.
     core->enableEchoCancellation(false);
     core->enableEchoLimiter(false);
-    if (UseSipSoundCard(*core, sound, nSoundDevice).empty())
+    if (UseSipSoundCard(*core, sound, nSoundDevice, pSignals).empty())
         return nullptr;
     core->setAudioPort(-1);
     // A telephone line's sound: G.711 at 8000 Hz, nothing else offered.

@@ -83,6 +83,8 @@ CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
     for (SipAccount& a : accounts) {
         Line line;
         line.account = std::move(a);
+        if (m_options.bHearLineSignals)
+            line.signals = std::make_unique<CSipLineSignals>();
         m_lines.push_back(std::move(line));
     }
     linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
@@ -124,6 +126,72 @@ void CSipProvider::SetState(uint32_t hCall, uint32_t dwState) {
         return;
     c->dwState = dwState;
     Queue(hCall, TapiMsg::CallState, dwState);
+    FollowSound(hCall, *c);
+}
+
+// A call's far end is heard while its sound flows to us: connected, or
+// early media on a call we placed (a busy tone often comes that way).
+void CSipProvider::FollowSound(uint32_t hCall, const Call& c) {
+    Line& line = m_lines[c.dwDevice];
+    if (!line.signals || !line.bMonitor)
+        return;
+    const bool bSound = c.dwState == kCallConnected || c.dwState == kCallProceeding;
+    if (bSound && line.hHeard != hCall) {
+        line.signals->Listen();
+        line.hHeard = hCall;
+        line.nDroppedSeen = 0;
+    } else if (!bSound && line.hHeard == hCall) {
+        StopHearing(hCall);
+    }
+}
+
+void CSipProvider::StopHearing(uint32_t hCall) {
+    for (Line& line : m_lines) {
+        if (line.hHeard == hCall && line.signals) {
+            line.signals->Stop();
+            line.hHeard = 0;
+        }
+    }
+}
+
+// What the far end's sound carried since the last turn becomes the
+// messages a telephony provider posts for it.
+void CSipProvider::HearLineSignals(Line& line) {
+    if (!line.signals || line.hHeard == 0)
+        return;
+    const uint32_t hCall = line.hHeard;
+    const std::vector<LineSignal> heard = line.signals->Hear();
+    const uint64_t dropped = line.signals->Dropped();
+    if (dropped > line.nDroppedSeen) {
+        std::fprintf(stderr,
+                     "SIP: the line %s: %llu samples of the call's sound came too fast to be "
+                     "heard for line signals\n",
+                     line.account.LineName().c_str(),
+                     static_cast<unsigned long long>(dropped - line.nDroppedSeen));
+        line.nDroppedSeen = dropped;
+    }
+    const Call* c = FindCall(hCall);
+    if (!c)
+        return;
+    for (const LineSignal& s : heard) {
+        switch (s.kind) {
+        case LineSignalKind::FaxCallingTone:
+            // Once: a call already taken as fax has been handed on.
+            if (!(c->info.dwMediaMode & (kMediaG3Fax | kMediaG4Fax)))
+                Queue(hCall, TapiMsg::MonitorMedia, kMediaG3Fax);
+            break;
+        case LineSignalKind::BusyTone:
+            Queue(hCall, TapiMsg::MonitorTone, kToneCharBusy);
+            break;
+        case LineSignalKind::DialTone:
+            Queue(hCall, TapiMsg::MonitorTone, kToneCharDial);
+            break;
+        default:
+            // Keys come as RFC 4733 events (OnDtmf); caller ID from the
+            // call's headers.
+            break;
+        }
+    }
 }
 
 // The stack does what it is asked at once; the reply still comes through
@@ -151,7 +219,7 @@ uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) con
 
 std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
     return MakeSipCore(line.account, m_options.sStateFolder, m_sound,
-                       static_cast<int>(&line - m_lines.data()));
+                       static_cast<int>(&line - m_lines.data()), line.signals.get());
 }
 
 std::string CSipProvider::Target(const Line& line, const std::string& sNumber) const {
@@ -275,6 +343,8 @@ void CSipProvider::CloseLine(Line& line) {
         return;
     const uint32_t dwDevice = static_cast<uint32_t>(&line - m_lines.data());
     line.hLine = 0; // nothing of this line is queued from here on
+    if (line.hHeard)
+        StopHearing(line.hHeard);
     line.core->terminateAllCalls();
     // Lets the hang-ups go out before the stack stops, so no far end is
     // left ringing; bounded, as a far end may not answer at all.
@@ -309,6 +379,8 @@ void CSipProvider::Run() {
                 call->decline(linphone::Reason::Busy);
         m_busy.clear();
         RingAgain();
+        for (Line& line : m_lines)
+            HearLineSignals(line);
         // With no call on any line, nothing happens until a packet comes
         // (or a line opens, or a call is placed: they wake the thread).
         const bool bCalls = !m_calls.empty();
@@ -379,8 +451,8 @@ TapiResult CSipProvider::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
     return m_queue.Get(pMsg, dwTimeoutMs);
 }
 
-TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,
-                              uint32_t dwMediaModes, uint32_t* phLine) {
+TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
+                              uint32_t dwPrivileges, uint32_t dwMediaModes, uint32_t* phLine) {
     std::lock_guard lock(m_mutex);
     if (!m_queue.IsOpen() || dwDeviceID >= m_lines.size())
         return kTapiErrNoDevice;
@@ -415,6 +487,7 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     line.listener = std::move(listener);
     line.nPort = port;
     line.dwCallback = dwCallbackInstance;
+    line.bMonitor = (dwPrivileges & kPrivilegeMonitor) != 0;
     line.hLine = dwDeviceID + kLineHandleBase;
     *phLine = line.hLine;
     m_wake.Wake(); // the new line's port is watched from now on
@@ -519,6 +592,7 @@ TapiResult CSipProvider::Deallocate(uint32_t hCall) {
         return kTapiErrInvalCallHandle;
     if (CallIsLive(c->call))
         c->call->terminate();
+    StopHearing(hCall);
     m_calls.erase(hCall);
     return 0;
 }

@@ -13,13 +13,19 @@
 //
 // The calls' sound goes through the provider's own sound backend: line n's
 // calls are its device n ("wave/in" and "wave/out"), a sound card of the
-// line's stack (SipSoundCard).
+// line's stack (SipSoundCard). What the far end says is also heard for the
+// line signals it carries (SipLineSignals): a fax machine's calling tone
+// becomes the fax media mode, busy and dial tone their tone messages, for a
+// line opened to monitor its calls. In-band touch-tone keys are left out:
+// a far end that sends its keys as RFC 4733 events may send them in the
+// sound as well, and each key would come twice.
 #pragma once
 
 #include "audio/QueueSoundBackend.h"
 #include "sip/SipAccounts.h"
-#include "tapi/TapiMessageQueue.h"
+#include "sip/SipLineSignals.h"
 #include "sip/SipWake.h"
+#include "tapi/TapiMessageQueue.h"
 #include "tapi/TapiProvider.h"
 
 #include <atomic>
@@ -46,6 +52,8 @@ public:
         std::string sStateFolder;
         // Ring again this often while a call is offered.
         int nRingRepeatMs = 5000;
+        // Listen to the calls' sound for line signals.
+        bool bHearLineSignals = true;
     };
 
     CSipProvider(std::vector<SipAccount> accounts, Options options);
@@ -96,6 +104,11 @@ private:
         uintptr_t dwCallback = 0;
         uint32_t hLine = 0;
         int nPort = 0;
+        bool bMonitor = false; // opened to monitor its calls
+        // Hears the far end of the call hHeard (0: none).
+        std::unique_ptr<CSipLineSignals> signals;
+        uint32_t hHeard = 0;
+        uint64_t nDroppedSeen = 0;
     };
     struct Call {
         uint32_t dwDevice = 0;
@@ -119,6 +132,9 @@ private:
     void OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call);
     void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
     void RingAgain();
+    void FollowSound(uint32_t hCall, const Call& c);
+    void StopHearing(uint32_t hCall);
+    void HearLineSignals(Line& line);
     void CloseLine(Line& line);
     // Not under m_mutex: the driving thread between its turns.
     void SleepUntil(std::chrono::steady_clock::time_point when);

@@ -2,6 +2,7 @@
 
 #include "audio/QueueSoundBackend.h"
 #include "platform/TextUtil.h"
+#include "sip/SipLineSignals.h"
 
 #include <linphone++/linphone.hh>
 #include <linphone/core.h>
@@ -21,6 +22,7 @@ constexpr int kRate = static_cast<int>(CQueueSoundBackend::kRate);
 struct CardLink {
     CQueueSoundBackend* pBackend = nullptr;
     int nDevice = 0;
+    CSipLineSignals* pSignals = nullptr; // hears the far end too, when set
 };
 
 struct ReaderState {
@@ -113,8 +115,10 @@ void WriterProcess(MSFilter* f) {
     while (mblk_t* m = ms_queue_get(f->inputs[0])) {
         for (mblk_t* b = m; b; b = b->b_cont) {
             const size_t count = static_cast<size_t>(b->b_wptr - b->b_rptr) / sizeof(int16_t);
-            link->pBackend->Deliver(link->nDevice, reinterpret_cast<const int16_t*>(b->b_rptr),
-                                    count);
+            const auto* samples = reinterpret_cast<const int16_t*>(b->b_rptr);
+            link->pBackend->Deliver(link->nDevice, samples, count);
+            if (link->pSignals)
+                link->pSignals->Put(samples, count);
         }
         freemsg(m);
     }
@@ -182,14 +186,15 @@ MSSndCard* NewCard(const std::string& name, const CardLink& link) {
 
 } // namespace
 
-std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice) {
+std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice,
+                            CSipLineSignals* pSignals) {
     MSFactory* factory = linphone_core_get_ms_factory(core.cPtr());
     MSSndCardManager* manager = factory ? ms_factory_get_snd_card_manager(factory) : nullptr;
     if (!manager) {
         std::fprintf(stderr, "SIP: the stack has no sound card manager\n");
         return {};
     }
-    MSSndCard* card = NewCard(StrPrintf("line %d", nDevice), CardLink{&backend, nDevice});
+    MSSndCard* card = NewCard(StrPrintf("line %d", nDevice), CardLink{&backend, nDevice, pSignals});
     const std::string id = ms_snd_card_get_string_id(card);
     ms_snd_card_manager_add_card(manager, card);
     core.setCaptureDevice(id);

@@ -89,6 +89,9 @@ constexpr int kTapiMsgDeallocated = 1035;
 // The characters message 1032 carries for a media mode.
 constexpr int kToneCharDataModem = 102; // 'f'
 constexpr int kToneCharFax = 99;        // 'c'
+// The characters a provider reports tones by (message 1032 carries them).
+constexpr int kToneCharBusy = 98;  // 'b'
+constexpr int kToneCharDial = 100; // 'd'
 
 // The state name of the status line ("Idle", "Offering" ... "???").
 const char* CallStateName(uint32_t state);

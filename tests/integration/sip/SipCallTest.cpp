@@ -1,7 +1,8 @@
 // Real SIP calls on 127.0.0.1 between the SIP provider, under the program's
 // own telephony line classes, and a far-end phone: the offered call with
 // its caller ID, rings repeated while it is offered, answering, sound both
-// ways, touch-tone keys, the far end hanging up; a hostile caller ID.
+// ways, touch-tone keys, the far end hanging up; a hostile caller ID; a
+// busy tone in the far end's sound.
 #include "FarEnd.h"
 #include "ToneFile.h"
 
@@ -10,6 +11,7 @@
 #include "audio/SoundBackend.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveFormat.h"
+#include "linesig/LineAudioSynth.h"
 #include "platform/FileUtil.h"
 #include "sip/SipCallerId.h"
 #include "sip/SipProvider.h"
@@ -249,6 +251,37 @@ TEST_F(SipCall, AnonymousCallerIsBlockedAndASecondCallerHearsBusy) {
 TEST_F(SipCall, ListensOnlyOnTheAddressTheSettingsName) {
     Start(SipTransport::Tcp);
     EXPECT_EQ(ListeningOn(provider->ListeningPort(0)), std::vector<std::string>{"0100007F"});
+}
+
+// A SIP line's busy tone is only in the sound (a gateway's early media, or
+// the far end of a call gone): heard, it becomes the line's tone message,
+// and nothing else in the sound is taken for a signal.
+TEST_F(SipCall, ABusyToneInTheFarEndsSoundIsReported) {
+    std::vector<int16_t> says(8000, 0); // a second of silence, then busy
+    const std::vector<int16_t> busy =
+        SynthesiseLineAudio({LineAudioStep::Tone("Europe busy, short", 6000)});
+    says.insert(says.end(), busy.begin(), busy.end());
+    {
+        CWaveFile wav;
+        ASSERT_EQ(wav.Create(home.File("far-tone.wav"), PcmFormat(8000)), 1);
+        wav.WriteSamples(says.data(), says.size());
+        ASSERT_TRUE(wav.CloseWrite());
+    }
+    Start(SipTransport::Udp);
+    ASSERT_TRUE(far->Call(NearUri("udp"), "<sip:4930123@127.0.0.1>"));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgNewCall));
+    posted.m_bHandling = true;
+    ASSERT_EQ(tapi->Line()->Answer(), 0);
+    ASSERT_TRUE(far->WaitConnected());
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgTone));
+    for (const auto& m : posted.All()) {
+        if (m.nMessage == kTapiMsgTone) {
+            EXPECT_EQ(m.wParam, static_cast<uintptr_t>('b'));
+        }
+    }
+    EXPECT_EQ(posted.Count(kTapiMsgDigit), 0u);
+    far->HangUp();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp));
 }
 
 } // namespace

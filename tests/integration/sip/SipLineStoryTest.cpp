@@ -2,13 +2,15 @@
 // sound both ways through the line's own sound devices (the greeting the
 // engine plays is what the far end hears, what the far end says is what
 // the engine records), a key from the far end, the far end hanging up; and
-// the whole answering-machine story as on the modem.
+// the whole answering-machine story as on the modem; and the line signals
+// heard in the far end's sound (a fax machine's calling tone, a busy tone).
 #include "EngineStory.h"
 #include "FarEnd.h"
 
 #include "../../unit/tapi/TapiTestSupport.h"
 #include "ChildProcess.h"
 #include "engine/TelephonyLineDevice.h"
+#include "linesig/LineAudioSynth.h"
 #include "sip/SipProvider.h"
 
 #include <future>
@@ -21,19 +23,28 @@ const double kToneRms = kAmp / std::sqrt(2.0);
 // 20 ms windows, to find where each tone is.
 constexpr size_t kWindow = 160;
 
-// Writes tones one after the other: {hz, ms} each, at rate samples/s.
-std::string WriteTones(TempHome& home, const std::string& name,
-                       const std::vector<std::pair<double, int>>& tones, int rate = 8000) {
-    std::vector<int16_t> s;
-    for (const auto& [hz, ms] : tones)
-        for (int i = 0; i < rate / 1000 * ms; ++i)
-            s.push_back(static_cast<int16_t>(kAmp * std::sin(2 * M_PI * hz * i / rate)));
+std::string WriteSound(TempHome& home, const std::string& name, const std::vector<int16_t>& s,
+                       int rate = 8000) {
     const std::string path = home.File(name);
     CWaveFile w;
     EXPECT_EQ(w.Create(path, PcmFormat(static_cast<uint32_t>(rate))), 1);
     w.WriteSamples(s.data(), s.size());
     EXPECT_TRUE(w.CloseWrite());
     return path;
+}
+
+std::vector<int16_t> Tones(const std::vector<std::pair<double, int>>& tones, int rate = 8000) {
+    std::vector<int16_t> s;
+    for (const auto& [hz, ms] : tones)
+        for (int i = 0; i < rate / 1000 * ms; ++i)
+            s.push_back(static_cast<int16_t>(kAmp * std::sin(2 * M_PI * hz * i / rate)));
+    return s;
+}
+
+// Writes tones one after the other: {hz, ms} each, at rate samples/s.
+std::string WriteTones(TempHome& home, const std::string& name,
+                       const std::vector<std::pair<double, int>>& tones, int rate = 8000) {
+    return WriteSound(home, name, Tones(tones, rate), rate);
 }
 
 // Where a tone is in a signal: its 20 ms windows.
@@ -83,12 +94,33 @@ protected:
         // What the caller says: 600 Hz, longer than any call here.
         speech = WriteTones(home, "speech.wav", {{600, 20000}});
     }
-    // The line's device, then the far end: the stack's process-wide
-    // settings are made before a second stack runs.
-    void ChooseDeviceAndFarEnd() {
+    // The line's device, then the far end (saying farSays, else the
+    // speech): the stack's process-wide settings are made before a second
+    // stack runs.
+    void ChooseDeviceAndFarEnd(const std::string& farSays = {}) {
         phone->ChooseDevice();
         ASSERT_NE(sip, nullptr);
-        far = std::make_unique<CFarEnd>(home.File("sip-far"), speech, home.File("far-heard.wav"));
+        far = std::make_unique<CFarEnd>(home.File("sip-far"), farSays.empty() ? speech : farSays,
+                                        home.File("far-heard.wav"));
+    }
+    // The worker on the line, ready for calls.
+    void StartWorkerOnLine() {
+        worker = std::make_unique<CMultiThread>(*phone, ui);
+        worker->SetSaveOnExit(false);
+        worker->SetMailSettleRounds(1);
+        ASSERT_TRUE(worker->Start());
+        worker->SignalStart();
+        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
+    }
+    // The media mode the line's call has (0 while it has none); the
+    // provider numbers its calls from 0x20001 up, one a call.
+    uint32_t CallMediaMode() const {
+        for (uint32_t h = 0x20001; h < 0x20011; ++h) {
+            TapiCallInfo info;
+            if (sip->GetCallInfo(h, &info) == 0)
+                return info.dwMediaMode;
+        }
+        return 0;
     }
     void TearDown() override {
         far.reset();
@@ -211,12 +243,7 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     phone->bTollSaver = false;
     phone->sWaveGreet = greeting;
     ChooseDeviceAndFarEnd();
-    worker = std::make_unique<CMultiThread>(*phone, ui);
-    worker->SetSaveOnExit(false);
-    worker->SetMailSettleRounds(1);
-    ASSERT_TRUE(worker->Start());
-    worker->SignalStart();
-    ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
+    StartWorkerOnLine();
     EXPECT_EQ(phone->Device().Kind(), DeviceKind::TelephonyLine);
 
     ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:0301234567@127.0.0.1>"));
@@ -242,6 +269,52 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     ExpectSpeechRecorded(file, 2000);
     ExpectGreetingHeard(FarHeard());
     ExpectNothingDropped();
+}
+
+// The user takes a call from a fax machine: its calling tone, in the
+// call's sound only, hands the call over as fax.
+TEST_F(SipLineStory, AFaxMachinesCallingToneHandsTheCallOver) {
+    phone->nAction = 0; // the user takes the calls
+    phone->bFax = true;
+    phone->sFaxAppName = "faxprog";
+    phone->sFaxParam = "-r";
+    // spandsp's calling tone: 1100 Hz, 0.5 s on, 3 s off.
+    ChooseDeviceAndFarEnd(
+        WriteSound(home, "cng.wav", SynthesiseLineAudio({LineAudioStep::FaxCallingTone(8000)})));
+    StartWorkerOnLine();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:fax@127.0.0.1>"));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+    Request(kActionTalk);
+    ASSERT_TRUE(far->WaitConnected());
+    // The worker's fax hand-off sets the call's media mode first (a SIP
+    // line then transfers the call when the fax program is a SIP address).
+    ASSERT_TRUE(WaitFor([&] { return CallMediaMode() == kMediaG3Fax; }));
+}
+
+// A key from the far end (RFC 4733) does what the key table says: with
+// calls not recorded at once, '*' while the user talks starts a recording,
+// which keeps the far end's sound until it hangs up.
+TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
+    phone->nAction = 0;
+    phone->bRecordImmediately = false;
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnLine();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+    Request(kActionTalk);
+    ASSERT_TRUE(far->WaitConnected());
+    EXPECT_FALSE(g_bRecording);
+    far->SendKeys("*");
+    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    const std::string file = worker->CurrentFile();
+    ASSERT_FALSE(file.empty());
+    ASSERT_TRUE(WaitFor([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(file, ec) > 44 + 2 * 8000 && !ec;
+    }));
+    far->HangUp();
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording; }));
+    ExpectSpeechRecorded(file, 1000);
 }
 
 } // namespace
