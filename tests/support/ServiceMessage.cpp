@@ -2,6 +2,9 @@
 #include "ServiceMessage.h"
 
 #include "ChildProcess.h"
+#include "TempHome.h"
+
+#include <gtest/gtest.h>
 
 #include <regex>
 
@@ -24,4 +27,20 @@ std::optional<SoxStat> SoxStatOf(const std::string& file, std::string* pWhy) {
         return std::nullopt;
     }
     return SoxStat{std::stod(rms[1]), std::stod(length[1])};
+}
+
+void ExpectStoredMessage(const TempHome& home, const std::string& log, const std::string& number,
+                         int nMinSeconds) {
+    const auto message = FindStoredMessage(log);
+    ASSERT_TRUE(message) << log;
+    const std::string& file = message->sFile;
+    EXPECT_GE(message->nSeconds, nMinSeconds) << log;
+    const std::string index = home.Read("Recorded Calls/index.dat");
+    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
+    EXPECT_NE(index.find(number), std::string::npos) << index;
+    std::string why;
+    const auto stat = SoxStatOf(file, &why);
+    ASSERT_TRUE(stat) << why;
+    EXPECT_GT(stat->dRms, 0.05) << file;
+    EXPECT_GE(stat->dSeconds, nMinSeconds) << file;
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+class TempHome;
+
 struct LoggedMessage {
     int nSeconds = 0;
     std::string sFile;
@@ -21,3 +23,9 @@ struct SoxStat {
     double dSeconds = 0;
 };
 std::optional<SoxStat> SoxStatOf(const std::string& file, std::string* pWhy);
+
+// Checks, as test failures, that the log names a message stored of at least
+// nMinSeconds, that home's index lists its file with the caller's number,
+// and that sox hears sound in it (more than a twentieth of full scale).
+void ExpectStoredMessage(const TempHome& home, const std::string& log, const std::string& number,
+                         int nMinSeconds);

@@ -77,20 +77,7 @@ TEST_F(TelephonyLineServiceTest, TheServiceLogsTheCallAndStoresTheMessage) {
     EXPECT_NE(log.find("answered at ring 2"), std::string::npos) << log;
     ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 30000)) << Log();
 
-    const auto message = FindStoredMessage(log);
-    ASSERT_TRUE(message) << log;
-    const std::string& file = message->sFile;
-    EXPECT_GE(message->nSeconds, 5) << log;
-    const std::string index = home.Read("Recorded Calls/index.dat");
-    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
-    EXPECT_NE(index.find("5550123"), std::string::npos) << index;
-
-    // The caller's voice is in the file, as sox reads it.
-    std::string why;
-    const auto stat = SoxStatOf(file, &why);
-    ASSERT_TRUE(stat) << why;
-    EXPECT_GT(stat->dRms, 0.05);
-    EXPECT_GT(stat->dSeconds, 5.0);
+    ExpectStoredMessage(home, log, "5550123", 5);
 }
 
 } // namespace

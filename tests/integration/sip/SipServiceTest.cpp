@@ -89,19 +89,7 @@ TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
     ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); })) << Log();
 
     const std::string log = Log();
-    const auto message = FindStoredMessage(log);
-    ASSERT_TRUE(message) << log;
-    const std::string& file = message->sFile;
-    EXPECT_GE(message->nSeconds, 2) << log;
-    const std::string index = home.Read("Recorded Calls/index.dat");
-    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
-    EXPECT_NE(index.find("4930123456"), std::string::npos) << index;
-
-    // The caller's voice is in the file, as sox reads it.
-    std::string why;
-    const auto stat = SoxStatOf(file, &why);
-    ASSERT_TRUE(stat) << why;
-    EXPECT_GT(stat->dRms, 0.05);
+    ExpectStoredMessage(home, log, "4930123456", 2);
 }
 
 TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
