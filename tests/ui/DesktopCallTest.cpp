@@ -4,6 +4,7 @@
 // records and its stop button ends it, the call appears in the main
 // window's list with caller, number and length, and deleting it there
 // takes its index line and its file away.
+#include "DesktopUnderTest.h"
 #include "TempHome.h"
 
 #include "ModemSim.h"
@@ -24,9 +25,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QToolBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -93,14 +94,10 @@ TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) 
     sim.SetCallerId(id, modemsim::CallerIdForm::Formatted);
     sim.SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
 
-    CQtFrontEnd frontEnd(CCallNotifier::Kind::PopupWindow);
-    CStartupEnvironment env([](const std::string&) {});
-    CEngineWorker* pWorker = nullptr;
-    CTarvo32App app(frontEnd, env, [&]() -> std::unique_ptr<IAppWorker> {
-        auto worker = std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
-        pWorker = worker.get();
-        return worker;
-    });
+    CDesktopUnderTest desktop;
+    CQtFrontEnd& frontEnd = desktop.frontEnd;
+    CTarvo32App& app = desktop.app;
+    CEngineWorker*& pWorker = desktop.pWorker;
 
     std::string file;
     std::string failure;

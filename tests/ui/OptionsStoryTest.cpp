@@ -3,6 +3,7 @@
 // from nothing to two seconds, and the next recording of a silent line ends
 // by itself; the settings file holds the change. A device chosen there is
 // the one the worker drives.
+#include "DesktopUnderTest.h"
 #include "TempHome.h"
 
 #include "ModemSim.h"
@@ -61,14 +62,10 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
                                   sim.SlavePath() + "\n");
     sim.SetVoiceSource(modemsim::SignalSource().Silence(120000));
 
-    CQtFrontEnd frontEnd(CCallNotifier::Kind::PopupWindow);
-    CStartupEnvironment env([](const std::string&) {});
-    CEngineWorker* pWorker = nullptr;
-    CTarvo32App app(frontEnd, env, [&]() -> std::unique_ptr<IAppWorker> {
-        auto worker = std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
-        pWorker = worker.get();
-        return worker;
-    });
+    CDesktopUnderTest desktop;
+    CQtFrontEnd& frontEnd = desktop.frontEnd;
+    CTarvo32App& app = desktop.app;
+    CEngineWorker*& pWorker = desktop.pWorker;
 
     std::string failure;
     QTimer::singleShot(0, [&] {
@@ -143,14 +140,10 @@ TEST(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
                               "[Ports]\nCOM9=" +
                                   sim.SlavePath() + "\n");
 
-    CQtFrontEnd frontEnd(CCallNotifier::Kind::PopupWindow);
-    CStartupEnvironment env([](const std::string&) {});
-    CEngineWorker* pWorker = nullptr;
-    CTarvo32App app(frontEnd, env, [&]() -> std::unique_ptr<IAppWorker> {
-        auto worker = std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
-        pWorker = worker.get();
-        return worker;
-    });
+    CDesktopUnderTest desktop;
+    CQtFrontEnd& frontEnd = desktop.frontEnd;
+    CTarvo32App& app = desktop.app;
+    CEngineWorker*& pWorker = desktop.pWorker;
 
     std::string failure;
     QTimer::singleShot(0, [&] {
