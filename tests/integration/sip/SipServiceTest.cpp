@@ -7,6 +7,7 @@
 #include "ChildProcess.h"
 #include "FarEnd.h"
 #include "RawSipCaller.h"
+#include "ServerProcess.h"
 #include "ServiceMessage.h"
 #include "TempHome.h"
 #include "ToneFile.h"
@@ -19,7 +20,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -33,6 +36,11 @@ protected:
         ASSERT_TRUE(WriteToneFile(home.File("wave/greet.wav"), 600, 1.5));
         port = FreeUdpPort();
         ASSERT_GT(port, 0);
+        // Messages are mailed to a real SMTP server, as on a modem.
+        std::filesystem::create_directories(inbox);
+        server = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
+            inbox, "--mode", "plain"});
         home.Write("vorella.ini", StrPrintf("[Options]\n"
                                             "nTAPI=1\n"
                                             "nTAPILine=0\n"
@@ -44,7 +52,13 @@ protected:
                                             "nDebugLevel=1\n"
                                             "iPopup=0\n"
                                             "bSoftAGC=0\n"
-                                            "bEMailCID=0\n"
+                                            "bEMailCID=%d\n"
+                                            "m_sSmtp=127.0.0.1\n"
+                                            "m_nSmtpPort=%d\n"
+                                            "m_nSmtpSecurity=0\n"
+                                            "m_sRecipsAdderss=owner@example.com\n"
+                                            "m_sOriginatorAddress=vorella@example.com\n"
+                                            "bEAttachVoice=1\n"
                                             "bSilenceDetection=0\n"
                                             "[Sounds]\n"
                                             "sWaveRingIn=\n"
@@ -53,7 +67,7 @@ protected:
                                             "sUser=vorella\n"
                                             "sBindAddress=127.0.0.1\n"
                                             "nPort=%d\n",
-                                            port));
+                                            server ? 2 : 0, server ? server->Port() : 25, port));
         unsetenv("VORELLA_TAPI");
         ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
         ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
@@ -71,6 +85,8 @@ protected:
     }
 
     TempHome home;
+    const std::string inbox = home.File("inbox/");
+    std::unique_ptr<ServerProcess> server;
     BackgroundProgram service;
     int port = 0;
 };
@@ -90,6 +106,20 @@ TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
 
     const std::string log = Log();
     ExpectStoredMessage(home, log, "4930123456", 2);
+
+    // Its notice, with the caller and the recording.
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000))
+        << Log();
+    const std::string parsed = home.File("parsed/");
+    std::filesystem::create_directories(parsed);
+    const ProgramRun check =
+        RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
+                    inbox + "msg1.eml", parsed});
+    ASSERT_EQ(check.nExit, 0) << check.out << check.err;
+    EXPECT_NE(home.Read("parsed/body").find("Anna Schmidt"), std::string::npos);
+    const std::string file = FindStoredMessage(log)->sFile;
+    const std::string name = file.substr(file.rfind('/') + 1);
+    EXPECT_EQ(home.Read("parsed/attachments/" + name), home.Read("Recorded Calls/" + name));
 }
 
 TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
