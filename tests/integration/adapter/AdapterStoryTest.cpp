@@ -63,14 +63,6 @@ protected:
         EngineStory::TearDown();
         SetAdapterDeviceFactory({});
     }
-    void StartOnAdapter() {
-        worker = std::make_unique<CMultiThread>(*phone, ui);
-        worker->SetSaveOnExit(false);
-        worker->SetMailSettleRounds(1);
-        ASSERT_TRUE(worker->Start());
-        worker->SignalStart();
-        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
-    }
     // Waits until the recording file holds nSamples of the line's sound (its
     // writes reach the file every two seconds of sound).
     void WaitForRecordedSound(size_t nSamples) {
@@ -101,7 +93,7 @@ protected:
 };
 
 TEST_F(AdapterStory, TheMachineAnswersRecordsTheMessageUntilTheBusyToneAndIndexesIt) {
-    StartOnAdapter();
+    StartWorkerOnDevice();
     EXPECT_EQ(phone->Device().Kind(), DeviceKind::UsbAdapter);
     AnnCallsAndIsAnswered();
     adapter->QueueLineSound(Tone(1000, 3000));
@@ -132,7 +124,7 @@ TEST_F(AdapterStory, TheMachineAnswersRecordsTheMessageUntilTheBusyToneAndIndexe
 // the machine answers at that ring and the message carries the number.
 TEST_F(AdapterStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollowsIt) {
     phone->nRings = 1;
-    StartOnAdapter();
+    StartWorkerOnDevice();
     EXPECT_TRUE(adapter->Event(kAdEvIncomingCall, 0));
     EXPECT_TRUE(adapter->TextEvent(kAdTextCallerId, 0, kAnnsCallerId));
     ASSERT_TRUE(WaitFor([&] { return adapter->IsOffHook(); }));
@@ -149,7 +141,7 @@ TEST_F(AdapterStory, KeysFromTheAdapterRunTheirTableActionsDuringTheMessage) {
     // "#" stops; "5" has no action and is only shown.
     phone->DriverSettings().m_dtmf[15] = kActionStop;
     phone->DriverSettings().m_dtmf[5] = 0;
-    StartOnAdapter();
+    StartWorkerOnDevice();
     AnnCallsAndIsAnswered();
     adapter->QueueLineSound(Tone(1000, 3000));
     WaitForRecordedSound(16000);
@@ -167,7 +159,7 @@ TEST_F(AdapterStory, TheLocalPhoneLiftedIsRecordedUntilItIsPutDown) {
     phone->nAction = 0;
     phone->bHandsetStart = true;
     phone->bRecordImmediately = true;
-    StartOnAdapter();
+    StartWorkerOnDevice();
     EXPECT_TRUE(adapter->Event(kAdEvLocalOffHook, 0));
     adapter->QueueLineSound(Tone(1000, 3000));
     WaitForRecordedSound(16000);
@@ -184,14 +176,9 @@ TEST_F(AdapterStory, TheMessageIsMailedWithItsRecordingAsOnTheModem) {
     std::filesystem::create_directories(inbox);
     ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
                           "--folder", inbox, "--mode", "plain"});
-    phone->bEMailCID = 2; // by SMTP
-    phone->m_sSmtp = "127.0.0.1";
-    phone->m_nSmtpPort = server.Port();
-    phone->m_nSmtpSecurity = 0;
-    phone->m_sRecipsAdderss = "owner@example.com";
-    phone->m_sOriginatorAddress = "vorella@example.com";
+    MailNoticesTo(server.Port());
     phone->bEAttachVoice = true;
-    StartOnAdapter();
+    StartWorkerOnDevice();
     AnnCallsAndIsAnswered();
     adapter->QueueLineSound(Tone(1000, 3000));
     WaitForRecordedSound(16000);
@@ -214,7 +201,7 @@ TEST_F(AdapterStory, TheMessageIsMailedWithItsRecordingAsOnTheModem) {
 TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserStopsIt) {
     const std::string greeting = home.File("my-greeting.wav");
     phone->m_driver.dwInactiveTimer = 600000; // the user ends it, not the limit
-    StartOnAdapter();
+    StartWorkerOnDevice();
     adapter->QueueLineSound(Tone(700, 3000));
     worker->SetPlayFile(greeting);
     Request(kActionRecordGreeting);

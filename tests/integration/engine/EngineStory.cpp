@@ -99,14 +99,30 @@ void EngineStory::StartSim(const std::string& personality) {
     sim->SetVoiceFormat({8, 8000, 0});
 }
 
-void EngineStory::StartWorker() {
+void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
     worker = std::make_unique<CMultiThread>(*phone, ui);
     worker->SetSaveOnExit(false);
     worker->SetMailSettleRounds(1);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() >= 1; }));
+    ASSERT_TRUE(WaitFor([&] { return ready() && worker->StepCount() >= 1; }));
+}
+
+void EngineStory::StartWorker() {
+    LaunchWorker([&] { return phone->m_driver.m_bInitialized.load(); });
+}
+
+void EngineStory::StartWorkerOnDevice() {
+    LaunchWorker([&] { return phone->Device().IsOpen(); });
+}
+
+void EngineStory::MailNoticesTo(int port) {
+    phone->bEMailCID = 2; // by SMTP
+    phone->m_sSmtp = "127.0.0.1";
+    phone->m_nSmtpPort = port;
+    phone->m_nSmtpSecurity = 0;
+    phone->m_sRecipsAdderss = "owner@example.com";
+    phone->m_sOriginatorAddress = "vorella@example.com";
 }
 
 CDataStructureArray EngineStory::Index() const {

@@ -49,6 +49,13 @@ protected:
 
     // Starts the worker and waits until it has the modem ready for calls.
     void StartWorker();
+    // The same for a device other than the modem (a telephony line, an
+    // adapter): waits until the worker has it open.
+    void StartWorkerOnDevice();
+
+    // Mail notices go by SMTP, without encryption, to a server on
+    // 127.0.0.1 at port, from and to fixed addresses.
+    void MailNoticesTo(int port);
 
     // A request of the UI thread, as the program's commands make it.
     void Request(int32_t action) {
@@ -71,4 +78,7 @@ protected:
     std::unique_ptr<modemsim::ModemSim> sim;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
+
+private:
+    void LaunchWorker(const std::function<bool()>& ready);
 };

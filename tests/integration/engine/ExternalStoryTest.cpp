@@ -21,12 +21,7 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     std::filesystem::create_directories(inbox);
     ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
                           "--folder", inbox, "--mode", "plain"});
-    phone->bEMailCID = 2; // by SMTP
-    phone->m_sSmtp = "127.0.0.1";
-    phone->m_nSmtpPort = server.Port();
-    phone->m_nSmtpSecurity = 0;
-    phone->m_sRecipsAdderss = "owner@example.com";
-    phone->m_sOriginatorAddress = "vorella@example.com";
+    MailNoticesTo(server.Port());
     phone->nRings = 2;
     sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
                      modemsim::CallerIdForm::Formatted);

@@ -66,12 +66,7 @@ protected:
         server = std::make_unique<ServerProcess>(std::vector<std::string>{
             "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
             inbox, "--mode", "plain"});
-        phone->bEMailCID = 2; // by SMTP
-        phone->m_sSmtp = "127.0.0.1";
-        phone->m_nSmtpPort = server->Port();
-        phone->m_nSmtpSecurity = 0;
-        phone->m_sRecipsAdderss = "owner@example.com";
-        phone->m_sOriginatorAddress = "vorella@example.com";
+        MailNoticesTo(server->Port());
         phone->bEAttachVoice = true;
         phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
         phone->nAction = 1; // away: the machine answers
@@ -135,9 +130,8 @@ TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
     // A German time locale of the test's own, so the system needs none.
     const std::string locales = home.File("locales/");
     std::filesystem::create_directories(locales);
-    ProgramResult made =
-        RunProgram({"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", locales + "de_DE.UTF-8"},
-                   120000);
+    ProgramResult made = RunProgram(
+        {"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", locales + "de_DE.UTF-8"}, 120000);
     ASSERT_EQ(made.status, 0) << made.output;
     ScopedEnv path("LOCPATH", locales);
     ScopedEnv all("LC_ALL", std::nullopt);

@@ -43,21 +43,13 @@ protected:
         nullBackend->SetCaptureSource({});
         SetTapiProviderFactory({});
     }
-    void StartOnLine() {
-        worker = std::make_unique<CMultiThread>(*phone, ui);
-        worker->SetSaveOnExit(false);
-        worker->SetMailSettleRounds(1);
-        ASSERT_TRUE(worker->Start());
-        worker->SignalStart();
-        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
-    }
 
     CSimulatedTapi* line = nullptr;
     CNullSoundBackend* nullBackend = nullptr;
 };
 
 TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
-    StartOnLine();
+    StartWorkerOnDevice();
     EXPECT_EQ(phone->Device().Kind(), DeviceKind::TelephonyLine);
     const uint64_t playedBefore = nullBackend->FramesPlayed();
 
@@ -98,7 +90,7 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
 // goes with the message.
 TEST_F(TelephonyLineStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollowsIt) {
     phone->nRings = 1;
-    StartOnLine();
+    StartWorkerOnDevice();
     const uint32_t hCall = line->OfferCall(0);
     line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
@@ -120,7 +112,7 @@ TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
     phone->bFax = true;
     phone->sFaxAppName = "faxprog";
     phone->sFaxParam = "-r";
-    StartOnLine();
+    StartWorkerOnDevice();
     const uint32_t hCall = line->OfferCall(0);
     ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || UiSaid("ring: 1"); }));
     Request(kActionTalk);
@@ -141,7 +133,7 @@ namespace {
 
 TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp) {
     phone->bRecordOriginated = false;
-    StartOnLine();
+    StartWorkerOnDevice();
     worker->SetDialNumber("0301234567");
     worker->PostThreadMessage(kMsgDial);
     ASSERT_TRUE(WaitFor([&] { return worker->LastDialResult() == 1; }));
@@ -164,7 +156,7 @@ namespace {
 TEST_F(TelephonyLineStory, ACallFromTheLocalHandsetSetsTheHandsetFlagARingingCallDoesNot) {
     phone->nAction = 0;
     phone->bHandsetStart = false; // the flag alone, no recording
-    StartOnLine();
+    StartWorkerOnDevice();
     ITelephoneDevice& dev = phone->Device();
 
     // The handset placed a call: offered, and nothing rings.

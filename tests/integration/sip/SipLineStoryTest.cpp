@@ -103,15 +103,6 @@ protected:
         far = std::make_unique<CFarEnd>(home.File("sip-far"), farSays.empty() ? speech : farSays,
                                         home.File("far-heard.wav"));
     }
-    // The worker on the line, ready for calls.
-    void StartWorkerOnLine() {
-        worker = std::make_unique<CMultiThread>(*phone, ui);
-        worker->SetSaveOnExit(false);
-        worker->SetMailSettleRounds(1);
-        ASSERT_TRUE(worker->Start());
-        worker->SignalStart();
-        ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && worker->StepCount() >= 1; }));
-    }
     // The media mode the line's call has (0 while it has none); the
     // provider numbers its calls from 0x20001 up, one a call.
     uint32_t CallMediaMode() const {
@@ -243,7 +234,7 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     phone->bTollSaver = false;
     phone->sWaveGreet = greeting;
     ChooseDeviceAndFarEnd();
-    StartWorkerOnLine();
+    StartWorkerOnDevice();
     EXPECT_EQ(phone->Device().Kind(), DeviceKind::TelephonyLine);
 
     ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:0301234567@127.0.0.1>"));
@@ -281,7 +272,7 @@ TEST_F(SipLineStory, AFaxMachinesCallingToneHandsTheCallOver) {
     // spandsp's calling tone: 1100 Hz, 0.5 s on, 3 s off.
     ChooseDeviceAndFarEnd(
         WriteSound(home, "cng.wav", SynthesiseLineAudio({LineAudioStep::FaxCallingTone(8000)})));
-    StartWorkerOnLine();
+    StartWorkerOnDevice();
     ASSERT_TRUE(far->Call(NearUri(), "<sip:fax@127.0.0.1>"));
     ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
     Request(kActionTalk);
@@ -298,7 +289,7 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     phone->nAction = 0;
     phone->bRecordImmediately = false;
     ChooseDeviceAndFarEnd();
-    StartWorkerOnLine();
+    StartWorkerOnDevice();
     ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
     ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
     Request(kActionTalk);
