@@ -54,7 +54,11 @@ const char* LineSignalKindName(LineSignalKind kind) {
     return "unknown";
 }
 
-CLineSignalDetector::CLineSignalDetector(LineSignalSink sink) : m_sink(std::move(sink)) {
+CLineSignalDetector::CLineSignalDetector(LineSignalSink sink)
+    : m_sink(std::move(sink)), m_fskClip(CFskCallerIdRx::Form::EtsiV23,
+                                         [this](std::string m) { OnFskMessage(std::move(m)); }),
+      m_fskClass(CFskCallerIdRx::Form::Bell202,
+                 [this](std::string m) { OnFskMessage(std::move(m)); }) {
     Start();
 }
 
@@ -78,8 +82,8 @@ void CLineSignalDetector::Start() {
     m_dtmf = Checked<DtmfRx>(dtmf_rx_init(nullptr, &OnDigits, this));
     m_cng = Checked<ConnectTonesRx>(
         modem_connect_tones_rx_init(nullptr, MODEM_CONNECT_TONES_FAX_CNG, &OnConnectTone, this));
-    m_fskClip = Checked<AdsiRx>(adsi_rx_init(nullptr, ADSI_STANDARD_CLIP, &OnFskMessage, this));
-    m_fskClass = Checked<AdsiRx>(adsi_rx_init(nullptr, ADSI_STANDARD_CLASS, &OnFskMessage, this));
+    m_fskClip.Reset();
+    m_fskClass.Reset();
     m_dtmfClip =
         Checked<AdsiRx>(adsi_rx_init(nullptr, ADSI_STANDARD_CLIP_DTMF, &OnDigitMessage, this));
 
@@ -143,8 +147,8 @@ void CLineSignalDetector::FeedChunk(const int16_t* pSamples, int nSamples) {
     m_nFed += nSamples;
     dtmf_rx(m_dtmf.get(), pSamples, nSamples);
     modem_connect_tones_rx(m_cng.get(), pSamples, nSamples);
-    adsi_rx(m_fskClip.get(), pSamples, nSamples);
-    adsi_rx(m_fskClass.get(), pSamples, nSamples);
+    m_fskClip.Feed(pSamples, nSamples);
+    m_fskClass.Feed(pSamples, nSamples);
     adsi_rx(m_dtmfClip.get(), pSamples, nSamples);
     for (ToneWatch& w : m_tones)
         super_tone_rx(w.rx.get(), pSamples, nSamples);
@@ -205,19 +209,15 @@ void CLineSignalDetector::OnProgressTone(void* pUser, int nCode, int /*nLevel*/,
     }
 }
 
-void CLineSignalDetector::OnFskMessage(void* pUser, const uint8_t* pMsg, int nLen) {
-    auto* self = static_cast<CLineSignalDetector*>(pUser);
-    if (nLen <= 0)
+void CLineSignalDetector::OnFskMessage(std::string msg) {
+    if (msg == m_sLastFsk && m_nFed - m_nLastFskAt <= kFskTwinWindow)
         return;
-    std::string msg(reinterpret_cast<const char*>(pMsg), static_cast<size_t>(nLen));
-    if (msg == self->m_sLastFsk && self->m_nFed - self->m_nLastFskAt <= kFskTwinWindow)
-        return;
-    self->m_sLastFsk = msg;
-    self->m_nLastFskAt = self->m_nFed;
+    m_sLastFsk = msg;
+    m_nLastFskAt = m_nFed;
     LineSignal s;
     s.kind = LineSignalKind::CallerIdMessage;
     s.sData = std::move(msg);
-    self->Report(std::move(s));
+    Report(std::move(s));
 }
 
 void CLineSignalDetector::OnDigitMessage(void* pUser, const uint8_t* pMsg, int nLen) {

@@ -24,6 +24,7 @@
 // with no start marker cannot be told from keys and comes only as keys.
 #pragma once
 
+#include "linesig/FskCallerId.h"
 #include "linesig/LineSignal.h"
 #include "linesig/SpandspHandles.h"
 
@@ -58,7 +59,7 @@ private:
     static void OnDigits(void* pUser, const char* szDigits, int nLen);
     static void OnConnectTone(void* pUser, int nCode, int nLevel, int nDelay);
     static void OnProgressTone(void* pUser, int nCode, int nLevel, int nDelay);
-    static void OnFskMessage(void* pUser, const uint8_t* pMsg, int nLen);
+    void OnFskMessage(std::string msg);
     static void OnDigitMessage(void* pUser, const uint8_t* pMsg, int nLen);
 
     LineSignalSink m_sink;
@@ -67,8 +68,8 @@ private:
 
     linesig::DtmfRx m_dtmf;
     linesig::ConnectTonesRx m_cng;
-    linesig::AdsiRx m_fskClip;  // ETSI, V.23
-    linesig::AdsiRx m_fskClass; // Bell 202
+    CFskCallerIdRx m_fskClip;  // ETSI, V.23
+    CFskCallerIdRx m_fskClass; // Bell 202
     linesig::AdsiRx m_dtmfClip;
     std::vector<ToneWatch> m_tones;
 

@@ -23,6 +23,7 @@ using ConnectTonesRx = SpandspPtr<modem_connect_tones_rx_state_t, modem_connect_
 using ConnectTonesTx = SpandspPtr<modem_connect_tones_tx_state_t, modem_connect_tones_tx_free>;
 using AdsiRx = SpandspPtr<adsi_rx_state_t, adsi_rx_free>;
 using AdsiTx = SpandspPtr<adsi_tx_state_t, adsi_tx_free>;
+using FskRx = SpandspPtr<fsk_rx_state_t, fsk_rx_free>;
 using SuperToneRx = SpandspPtr<super_tone_rx_state_t, super_tone_rx_free>;
 using SuperToneRxDescriptor = SpandspPtr<super_tone_rx_descriptor_t, super_tone_rx_free_descriptor>;
 using ToneGen = SpandspPtr<tone_gen_state_t, tone_gen_free>;

@@ -3,6 +3,7 @@
 // are; caller ID by keys; damaged messages.
 #include "LineSigTestUtil.h"
 #include "engine/Etsi.h"
+#include "linesig/FskCallerId.h"
 #include "linesig/LineAudioSynth.h"
 
 #include <gtest/gtest.h>
@@ -139,4 +140,88 @@ TEST(LineSignalCallerId, ScriptsThatCannotBeMadeAreRefused) {
         std::invalid_argument);
     EXPECT_THROW(SynthesiseLineAudio({LineAudioStep::Silence(-1)}), std::invalid_argument);
     EXPECT_EQ(SynthesiseLineAudio({LineAudioStep::Silence(250)}).size(), 2000u);
+}
+
+TEST(LineSignalCallerId, OnlyWellFormedCallerIdMessagesCount) {
+    struct Row {
+        const char* name;
+        std::string message;
+        bool bValid;
+    };
+    const std::string sdmf = std::string("\x04\x12", 2) + "12071503" + "5551234567";
+    const Row rows[] = {
+        {"multiple data", kMessage, true},
+        {"single data", sdmf, true},
+        {"single data, number withheld", std::string("\x04\x09", 2) + "12071503P", true},
+        {"number absent, Latin-1 name",
+         Message(Param(4, "O") + Param(7, "J\xfcrgen") + Param(0x11, "\x01")), true},
+        {"unknown message type", "\x81" + kMessage.substr(1), false},
+        {"length byte wrong", kMessage.substr(0, kMessage.size() - 1), false},
+        {"parameter longer than the message",
+         Message(Param(2, "555") + "\x07\x20"
+                                   "Ada"),
+         false},
+        {"empty parameter", Message(Param(2, "555") + std::string("\x07\x00", 2)), false},
+        {"date with a letter", Message(Param(1, "1207150x") + Param(2, "555")), false},
+        {"number with letters", Message(Param(2, "555-CALL")), false},
+        {"name with a control character", Message(Param(7, "Ada\x07")), false},
+        {"no caller in it", Message(Param(1, "12071503")), false},
+        {"single data too short", std::string("\x04\x05", 2) + "12071", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(IsCallerIdMessage(row.message), row.bValid) << row.name;
+}
+
+namespace {
+
+// The bits of a message as an exchange sends them: seizure, mark, then each
+// byte (and its checksum) between a start and a stop bit.
+std::vector<int> FskBits(const std::string& message, int seizure, int mark, bool bChecksum = true) {
+    std::vector<int> bits;
+    for (int i = 0; i < seizure; ++i)
+        bits.push_back(i % 2);
+    bits.insert(bits.end(), static_cast<size_t>(mark), 1);
+    std::string bytes = message;
+    uint8_t sum = 0;
+    for (char c : message)
+        sum = static_cast<uint8_t>(sum - static_cast<uint8_t>(c));
+    bytes.push_back(static_cast<char>(bChecksum ? sum : sum + 1));
+    for (char c : bytes) {
+        bits.push_back(0);
+        for (int b = 0; b < 8; ++b)
+            bits.push_back(static_cast<uint8_t>(c) >> b & 1);
+        bits.push_back(1);
+    }
+    return bits;
+}
+
+} // namespace
+
+TEST(LineSignalCallerId, AMessageNeedsItsSeizureMarkAndChecksum) {
+    struct Row {
+        const char* name;
+        std::vector<int> bits;
+        bool bHeard;
+    };
+    std::vector<int> broken = FskBits(kMessage, 300, 180);
+    broken[300 + 180 + 10 * 5 + 9] = 0; // the stop bit of the fifth byte
+    const Row rows[] = {
+        {"as sent", FskBits(kMessage, 300, 180), true},
+        {"short seizure and mark", FskBits(kMessage, 60, 60), true},
+        {"no seizure", FskBits(kMessage, 0, 180), false},
+        {"no mark", FskBits(kMessage, 300, 0), false},
+        {"checksum wrong", FskBits(kMessage, 300, 180, false), false},
+        {"framing error", broken, false},
+        {"not a caller-ID message", FskBits(Message(Param(1, "12071503")), 300, 180), false},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> heard;
+        CFskCallerIdFramer framer([&](std::string m) { heard.push_back(std::move(m)); });
+        for (int bit : row.bits)
+            framer.PutBit(bit);
+        std::vector<std::string> expected;
+        if (row.bHeard)
+            expected.push_back(kMessage);
+        EXPECT_EQ(heard, expected) << row.name;
+    }
 }

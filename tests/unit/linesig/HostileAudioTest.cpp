@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 TEST(LineSignalHostile, SilenceAndRandomNoiseReportNothing) {
@@ -23,8 +24,70 @@ TEST(LineSignalHostile, SilenceAndRandomNoiseReportNothing) {
         v = static_cast<int16_t>(any(rng));
     found = Detect(noise);
     EXPECT_TRUE(found.empty()) << Describe(found);
-    found = Detect(SoxSound({"synth", "30", "pinknoise", "gain", "-n", "-3"}));
-    EXPECT_TRUE(found.empty()) << Describe(found);
+}
+
+namespace {
+
+// Notes of random pitch and length with a few harmonics, as music on hold
+// or a radio in the room might sound.
+std::vector<int16_t> MusicLike(int seconds, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> pitch(110, 1760), length(0.05, 0.6);
+    std::vector<int16_t> out;
+    while (out.size() < static_cast<size_t>(seconds) * 8000) {
+        double hz = pitch(rng);
+        size_t n = static_cast<size_t>(length(rng) * 8000);
+        for (size_t i = 0; i < n; ++i) {
+            double t = static_cast<double>(i) / 8000;
+            double v = 0;
+            for (int h = 1; h <= 4; ++h)
+                v += std::sin(2 * M_PI * hz * h * t) / h;
+            out.push_back(static_cast<int16_t>(6000 * v * std::exp(-3 * t)));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Noise once made a caller out of random bytes whose checksum happened to
+// hold; ten minutes of what a line may carry besides a call show no caller,
+// and plain noise nothing at all.
+TEST(LineSignalHostile, TenMinutesOfNoiseShowNoCaller) {
+    struct Row {
+        const char* name;
+        std::vector<int16_t> sound;
+        bool bOnlyNoise;
+    };
+    std::vector<Row> rows;
+    int seconds = 0;
+    for (const char* colour : {"whitenoise", "pinknoise", "brownnoise"}) {
+        for (const char* gain : {"-1", "-12", "-30"}) {
+            rows.push_back({colour, SoxSound({"synth", "30", colour, "gain", "-n", gain}), true});
+            seconds += 30;
+        }
+    }
+    // Band-limited as a telephone line is, where FSK tones would be.
+    rows.push_back({"line-band pink noise",
+                    SoxSound({"synth", "60", "pinknoise", "sinc", "300-3400", "gain", "-n", "-3"}),
+                    true});
+    seconds += 60;
+    std::vector<int16_t> talk;
+    while (Seconds(static_cast<int64_t>(talk.size())) < 120)
+        talk = Concat(talk, Speech());
+    rows.push_back({"speech", talk, false});
+    seconds += static_cast<int>(Seconds(static_cast<int64_t>(talk.size())));
+    rows.push_back({"music-like tones", MusicLike(600 - seconds, 11), false});
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<LineSignal> found = Detect(row.sound);
+        if (row.bOnlyNoise) {
+            EXPECT_TRUE(found.empty()) << Describe(found);
+        }
+        EXPECT_TRUE(OfKind(found, LineSignalKind::CallerIdMessage).empty()) << Describe(found);
+        EXPECT_TRUE(OfKind(found, LineSignalKind::CallerIdDigits).empty()) << Describe(found);
+    }
 }
 
 TEST(LineSignalHostile, FullScaleSquareWavesAndRandomBlocks) {

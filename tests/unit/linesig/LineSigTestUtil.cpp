@@ -65,7 +65,8 @@ const std::vector<std::string> kRawOut = {"-r", "8000",   "-c", "1",  "-b",  "16
 } // namespace
 
 std::vector<int16_t> SoxSound(const std::vector<std::string>& effects) {
-    std::vector<std::string> argv = {"/usr/bin/sox", "-n"};
+    // -R seeds sox's noise, so that a failure repeats.
+    std::vector<std::string> argv = {"/usr/bin/sox", "-R", "-n"};
     argv.insert(argv.end(), kRawOut.begin(), kRawOut.end());
     argv.insert(argv.end(), effects.begin(), effects.end());
     ProgramRun run = RunProgram(argv);
