@@ -5,15 +5,12 @@
 // return inside a value becomes a blank; both are the file format's rules.)
 #include "config/ModemProfile.h"
 #include "config/SettingsStore.h"
-#include "platform/FileUtil.h"
-#include "platform/ProgramFolder.h"
+#include "platform/ProfileFile.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -26,21 +23,26 @@ struct Holders {
     CSettingsHolders Refs() { return {phone, driver, global, worker}; }
 };
 
-std::vector<std::string> LoadAll() {
+// The file is parsed and written in memory, as the program reads and saves
+// it, so that the fuzzer runs thousands of inputs a second.
+std::vector<std::string> LoadAll(const std::string& text) {
     Holders h;
     CModemProfile profile;
-    LoadSettings(h.Refs(), profile);
+    LoadSettingsFrom(ProfileFile::FromText(text), h.Refs(), profile);
     std::vector<std::string> values;
     for (const SettingKey& k : SettingKeys())
         values.push_back(SettingText(k, h.Refs()));
     return values;
 }
 
-void SaveLoaded() {
+// What a save of the loaded settings leaves in the file.
+std::string SaveLoaded(const std::string& text) {
     Holders h;
     CModemProfile profile;
-    LoadSettings(h.Refs(), profile);
-    SaveSettings(h.Refs(), profile);
+    ProfileFile ini = ProfileFile::FromText(text);
+    LoadSettingsFrom(ini, h.Refs(), profile);
+    SaveSettingsTo(ini, h.Refs());
+    return ini.Text();
 }
 
 void Check(bool ok, const char* what, const SettingKey& k) {
@@ -53,23 +55,11 @@ void Check(bool ok, const char* what, const SettingKey& k) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string home = [] {
-        std::string dir = (std::filesystem::temp_directory_path() /
-                           ("vorella-fuzz-settings-" + std::to_string(::getpid())))
-                              .string();
-        std::filesystem::create_directories(dir);
-        ::setenv("VORELLA_HOME", dir.c_str(), 1);
-        return WithTrailingSlash(dir);
-    }();
     const std::string input(reinterpret_cast<const char*>(data), size);
-    if (!WriteFileAtomic(home + "vorella.ini", input))
-        return 0;
-
-    const std::vector<std::string> first = LoadAll();
-    SaveLoaded();
-    const std::vector<std::string> second = LoadAll();
-    SaveLoaded();
-    const std::vector<std::string> third = LoadAll();
+    const std::vector<std::string> first = LoadAll(input);
+    const std::string saved = SaveLoaded(input);
+    const std::vector<std::string> second = LoadAll(saved);
+    const std::vector<std::string> third = LoadAll(SaveLoaded(saved));
 
     const bool bHasCr = input.find('\r') != std::string::npos;
     size_t i = 0;
@@ -79,6 +69,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(first[i] == second[i], "first save", k);
         ++i;
     }
-    std::filesystem::remove_all(home + "cfg");
     return 0;
 }

@@ -42,6 +42,22 @@ void ProfileFile::Reload() {
         Parse(*content);
 }
 
+ProfileFile ProfileFile::FromText(const std::string& content) {
+    ProfileFile f;
+    if (content.size() <= kMaxFileSize && content.find('\0') == std::string::npos)
+        f.Parse(content);
+    return f;
+}
+
+std::string ProfileFile::Text() const {
+    std::string content;
+    for (const Line& l : m_lines) {
+        content += l.text;
+        content += '\n';
+    }
+    return content;
+}
+
 void ProfileFile::Parse(const std::string& content) {
     std::string section;
     size_t pos = 0;
@@ -56,7 +72,9 @@ void ProfileFile::Parse(const std::string& content) {
 
         Line line{std::move(text), {}, {}};
         std::string_view t = TrimView(line.text);
-        if (!t.empty() && t.front() == '[') {
+        line.bBlank = IsBlank(t);
+        line.bHeader = !t.empty() && t.front() == '[';
+        if (line.bHeader) {
             size_t close = t.find(']');
             section = ToLowerAscii(
                 TrimView(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
@@ -81,8 +99,7 @@ void ProfileFile::Reindex() {
 
 std::optional<size_t> ProfileFile::FindSection(const std::string& lowSection) const {
     for (size_t i = 0; i < m_lines.size(); ++i) {
-        std::string_view t = TrimView(m_lines[i].text);
-        if (!t.empty() && t.front() == '[' && m_lines[i].section == lowSection)
+        if (m_lines[i].bHeader && m_lines[i].section == lowSection)
             return i;
     }
     return std::nullopt;
@@ -157,28 +174,33 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key,
     }
 
     Line newLine{std::string(TrimView(key)) + "=" + val, lowSection, lowKey};
+    size_t at = m_lines.size(); // where the new line goes
     auto header = FindSection(lowSection);
     if (!header) {
         std::string headerText = "[";
         headerText.append(TrimView(section));
         headerText += ']';
-        m_lines.push_back(Line{std::move(headerText), lowSection, {}});
+        m_lines.push_back(Line{std::move(headerText), lowSection, {}, true});
+        at = m_lines.size();
         m_lines.push_back(std::move(newLine));
     } else {
         // After the last non-blank line of the section, so that the blank line
         // people keep between sections stays between them.
         size_t last = *header;
-        for (size_t i = *header + 1; i < m_lines.size(); ++i) {
-            std::string_view t = TrimView(m_lines[i].text);
-            if (!t.empty() && t.front() == '[')
-                break;
-            if (!IsBlank(t))
+        for (size_t i = *header + 1; i < m_lines.size() && !m_lines[i].bHeader; ++i) {
+            if (!m_lines[i].bBlank)
                 last = i;
         }
-        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1), std::move(newLine));
+        at = last + 1;
+        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(newLine));
     }
     m_bDirty = true;
-    Reindex();
+    // The lines after it moved down by one; rebuilding the whole index for
+    // each new key would make writing a fresh file quadratic.
+    for (auto& entry : m_keyIndex)
+        if (entry.second >= at)
+            ++entry.second;
+    m_keyIndex.emplace(MapKey(lowSection, lowKey), at);
 }
 
 std::string ProfileFile::QuoteValue(std::string_view value) {
@@ -233,12 +255,7 @@ bool ProfileFile::Save(bool bForce) {
             ::chmod(m_sPath.c_str(), 0600);
         return true;
     }
-    std::string content;
-    for (const Line& l : m_lines) {
-        content += l.text;
-        content += '\n';
-    }
-    if (!WriteFileAtomic(m_sPath, content, m_bPrivate ? 0600 : -1))
+    if (m_sPath.empty() || !WriteFileAtomic(m_sPath, Text(), m_bPrivate ? 0600 : -1))
         return false;
     m_bDirty = false;
     m_bExisted = true;

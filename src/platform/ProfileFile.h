@@ -30,8 +30,15 @@ public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path);
 
+    // A profile held only in memory, read from `content` as from a file;
+    // it has no path, so Save() fails.
+    static ProfileFile FromText(const std::string& content);
+
     // Reads the file again (a missing, empty, binary or huge file reads as empty).
     void Reload();
+
+    // The text Save() writes.
+    std::string Text() const;
 
     const std::string& Path() const { return m_sPath; }
     bool Exists() const { return m_bExisted; }
@@ -70,6 +77,8 @@ private:
         std::string text;    // the line as it stands in the file (no line end)
         std::string section; // lower-case name of the section it belongs to
         std::string key;     // lower-case key, empty when not a key line
+        bool bHeader = false; // a "[Section]" line
+        bool bBlank = false;  // nothing but blanks
     };
 
     void Parse(const std::string& content);

@@ -73,6 +73,11 @@ TEST_F(ProfileFileTest, WriteReplacesInPlaceAndKeepsEverythingElse) {
     ASSERT_TRUE(f.Save());
     EXPECT_EQ(home.Read("test.ini"), "; my settings\n[Options]\n; the ring count\nnRings=5\n"
                                      "unknownKey=keep me\n\n[Sounds]\nsWaveGreet=greet.wav\n");
+    // The same in memory, which has nowhere to save to.
+    ProfileFile m = ProfileFile::FromText(original);
+    m.WriteInt("options", "NRINGS", 5);
+    EXPECT_EQ(m.Text(), home.Read("test.ini"));
+    EXPECT_FALSE(m.Save());
 }
 
 TEST_F(ProfileFileTest, NewKeyGoesToTheEndOfItsSectionAndNewSectionToTheEnd) {
@@ -114,6 +119,7 @@ TEST_F(ProfileFileTest, MissingEmptyBinaryAndHugeFilesGiveDefaults) {
     std::string binary = "[S]\nk=1\n";
     binary += std::string("\0\x01\xff", 3);
     EXPECT_EQ(Load(binary).GetInt("S", "k", 4), 4);
+    EXPECT_EQ(ProfileFile::FromText(binary).GetInt("S", "k", 4), 4);
     // Still the file the user had: a load writes nothing.
     EXPECT_EQ(home.Read("test.ini"), binary);
 
