@@ -2,9 +2,11 @@
 # Where the desktop and the system find Vorella: the desktop entry, the
 # application icon, the AppStream description, the systemd user unit of the
 # service and the udev rule that keeps ModemManager off the voice modems.
-set(VORELLA_SYSTEMD_USER_UNIT_DIR "${CMAKE_INSTALL_PREFIX}/lib/systemd/user"
+# Relative folders are taken under the prefix given at install time
+# (`cmake --install BUILD --prefix /usr`), as every other file is.
+set(VORELLA_SYSTEMD_USER_UNIT_DIR "lib/systemd/user"
     CACHE PATH "Where the systemd user unit of vorellad goes")
-set(VORELLA_UDEV_RULES_DIR "${CMAKE_INSTALL_PREFIX}/lib/udev/rules.d"
+set(VORELLA_UDEV_RULES_DIR "lib/udev/rules.d"
     CACHE PATH "Where the udev rule for the voice modems goes")
 
 set(desktop ${CMAKE_CURRENT_SOURCE_DIR}/desktop)
@@ -19,16 +21,14 @@ foreach(size 16 22 24 32 48 64 128 256)
             RENAME vorella.png)
 endforeach()
 
-# systemd wants the program by its full path; the unit in the source tree
-# names it bare for people who copy it by hand with vorellad on their PATH.
-set(unit_source ${CMAKE_CURRENT_SOURCE_DIR}/systemd/vorellad.service)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${unit_source})
-file(READ ${unit_source} unit)
-string(REGEX REPLACE "\nExecStart=[^\n]*" "\nExecStart=${CMAKE_INSTALL_FULL_BINDIR}/vorellad"
-       unit "${unit}")
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/vorellad.service "${unit}")
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vorellad.service
-        DESTINATION ${VORELLA_SYSTEMD_USER_UNIT_DIR})
-
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/udev/60-vorella-modems.rules
-        DESTINATION ${VORELLA_UDEV_RULES_DIR})
+# systemd wants the program by its full path, known only at install time;
+# the unit in the source tree names it bare for people who copy it by hand
+# with vorellad on their PATH. udev reads rules from /usr/lib, /lib and
+# /etc only: under another prefix the install says where to copy the rule.
+install(CODE "
+    set(VORELLA_UNIT_SOURCE \"${CMAKE_CURRENT_SOURCE_DIR}/systemd/vorellad.service\")
+    set(VORELLA_UNIT_DIR \"${VORELLA_SYSTEMD_USER_UNIT_DIR}\")
+    set(VORELLA_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+    set(VORELLA_UDEV_RULE \"${CMAKE_CURRENT_SOURCE_DIR}/udev/60-vorella-modems.rules\")
+    set(VORELLA_UDEV_DIR \"${VORELLA_UDEV_RULES_DIR}\")")
+install(SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/desktop/InstallSystemFiles.cmake)

@@ -56,6 +56,7 @@ protected:
                                    VORELLA_CMAKE_COMMAND, "--install", VORELLA_BUILD_DIR},
                                   240000);
         ASSERT_EQ(r.nExit, 0) << r.out << r.err;
+        installOutput = r.out;
     }
     // An installed file by its full path after installation.
     std::string Installed(const std::string& fullPath) const { return dest + fullPath; }
@@ -66,6 +67,7 @@ protected:
 
     TempHome home;
     std::string dest;
+    std::string installOutput;
 };
 
 TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
@@ -146,6 +148,31 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
                 << entry.path() << " links to " << (*m)[1];
     }
     EXPECT_GT(nLinks, 50);
+}
+
+// Packagers and users install with a prefix of their own; the unit then
+// names the service where it went, and the udev rule lies where udev reads
+// it, or the install says where to copy it.
+TEST_F(InstalledTest, SystemFilesFollowThePrefixGivenAtInstallTime) {
+    const std::string usr = home.File("usr-dest");
+    ProgramRun r =
+        RunProgram({VORELLA_CMAKE_COMMAND, "-E", "env", "DESTDIR=" + usr, VORELLA_CMAKE_COMMAND,
+                    "--install", VORELLA_BUILD_DIR, "--prefix", "/usr"},
+                   240000);
+    ASSERT_EQ(r.nExit, 0) << r.out << r.err;
+    EXPECT_EQ(ProfileFile(usr + "/usr/lib/systemd/user/vorellad.service")
+                  .GetString("Service", "ExecStart", ""),
+              "/usr/bin/vorellad");
+    EXPECT_TRUE(FileExists(usr + "/usr/lib/udev/rules.d/60-vorella-modems.rules"));
+    EXPECT_FALSE(DirectoryExists(usr + "/usr/local"));
+    EXPECT_EQ(r.out.find("udev reads no rules"), std::string::npos) << r.out;
+
+    if (std::string(VORELLA_INSTALL_PREFIX) != "/usr") {
+        EXPECT_NE(installOutput.find("copy 60-vorella-modems.rules from there to "
+                                     "/etc/udev/rules.d/"),
+                  std::string::npos)
+            << installOutput;
+    }
 }
 
 TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
