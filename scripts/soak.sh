@@ -1,23 +1,37 @@
 #!/usr/bin/env bash
 # Soak: CALLS simulated calls (default 1000) back to back through the service
-# vorellad on a simulated modem (modemsim), to find what grows or gets lost
-# over many calls. The calls mix messages left on the answering machine,
-# callers who hang up during the greeting, recordings started from the
-# command line (vorellactl record) and the caller-ID forms (formatted with and
-# without a name, unformatted, none). Every hundred calls it prints the
-# service's memory (RSS), open files, threads and the index lines; at the end
-# it checks that every answered call is in the index and every recording
-# exists and is a valid WAV file (sox --i).
+# vorellad, to find what grows or gets lost over many calls. Every hundred
+# calls it prints the service's memory (RSS), open files, threads and the
+# index lines; at the end it checks that every answered call is in the index
+# and every recording exists and is a valid WAV file (sox --i).
 #
-# Usage: scripts/soak.sh [CALLS]     (CALLS is rounded up to whole rounds of 10)
-# It builds build/ as scripts/run.sh does and works in build/soak/ (emptied
-# first). SOAK_BIN=<folder> uses programs already built there instead.
+# On a modem line (the default) the calls come from a simulated modem
+# (modemsim) and mix messages left on the answering machine, callers who hang
+# up during the greeting, recordings started from the command line
+# (vorellactl record) and the caller-ID forms (formatted with and without a
+# name, unformatted, none).
+#
+# With --line sip the service watches a SIP account on 127.0.0.1 and the
+# calls come from SIPp, a SIP stack of its own in another process, which
+# speaks into the call: messages from callers with and without a name, an
+# anonymous caller, a long message, and callers who hang up during the
+# greeting.
+#
+# Usage: scripts/soak.sh [--line modem|sip] [CALLS]
+# (CALLS is rounded up to whole rounds of 10.) It builds build/ as
+# scripts/run.sh does and works in build/soak/ (emptied first).
+# SOAK_BIN=<folder> uses programs already built there instead.
 # Exit status 0 when every check holds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+kind=modem
+if [ "${1:-}" = --line ]; then
+    kind=${2:-}
+    shift 2 || true
+fi
 calls=${1:-1000}
-if ! [[ "$calls" =~ ^[0-9]+$ ]] || [ "$calls" -lt 1 ]; then
-    echo "usage: scripts/soak.sh [CALLS]" >&2
+if ! [[ "$calls" =~ ^[0-9]+$ ]] || [ "$calls" -lt 1 ] || { [ "$kind" != modem ] && [ "$kind" != sip ]; }; then
+    echo "usage: scripts/soak.sh [--line modem|sip] [CALLS]" >&2
     exit 2
 fi
 rounds=$(((calls + 9) / 10))
@@ -42,7 +56,34 @@ done
 # A greeting of its own (1.5 s), so the soak does not depend on the
 # shipped sounds and a caller can hang up while it plays.
 sox -n -r 8000 -b 16 -c 1 "$soak/greet.wav" synth 1.5 sine 600 vol 0.3
-cat >"$soak/vorella.ini" <<INI
+if [ "$kind" = sip ]; then
+    command -v sipp >/dev/null || { echo "soak.sh: sipp is needed (apt-get install sip-tester)" >&2; exit 2; }
+    port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    cat >"$soak/vorella.ini" <<INI
+[Options]
+nTAPI=1
+nTAPILine=0
+nComPort=1
+bStartDisabled=0
+nAction=1
+nRings=1
+nCIDType=2
+nDebugLevel=0
+iPopup=0
+bEMailCID=0
+bSilenceDetection=0
+[Sounds]
+sWaveGreet=$soak/greet.wav
+sWaveRingIn=
+[SIP1]
+sName=Soak
+sUser=vorella
+sBindAddress=127.0.0.1
+nPort=$port
+INI
+    unset VORELLA_TAPI
+else
+    cat >"$soak/vorella.ini" <<INI
 [Options]
 nComPort=9
 bStartDisabled=0
@@ -58,7 +99,9 @@ sWaveRingIn=
 [Ports]
 COM9=$soak/ttySOAK
 INI
+fi
 
+modem_script() {
 # One round is ten calls; the caller's number tells the kind in the index.
 #   5550101..5550107  messages: formatted caller ID with and without a name,
 #                     unformatted; 5550105 has no caller ID ("NA")
@@ -129,6 +172,8 @@ STEP
     message formatted 5550107 "SOAK MESSAGE 7"
     recording 5550301
 } >"$soak/line.txt"
+}
+
 
 # A control socket of its own: another Vorella of this user is left alone.
 export XDG_RUNTIME_DIR="$soak/runtime"
@@ -136,6 +181,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 export VORELLA_HOME="$soak" VORELLA_AUDIO=null
 
 log="$soak/vorellad.log"
+index="$soak/Recorded Calls/index.dat"
+count() { grep -c "$1" "$log" 2>/dev/null || true; }
 pids=()
 cleanup() {
     for p in "${pids[@]}"; do
@@ -144,17 +191,68 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/modemsim" --personality hash --pace 0 --script "$soak/line.txt" \
-    --link "$soak/ttySOAK" >"$soak/modemsim.log" 2>&1 &
-sim=$!
-pids+=("$sim")
-for _ in $(seq 1 100); do
-    [ -e "$soak/ttySOAK" ] && break
-    sleep 0.1
-done
+# The SIP soak's calls, one after the other, each when the one before has
+# ended in the service's log. One round is ten calls; the caller's number
+# tells the kind in the index:
+#   5550101..5550104, 5550106: messages, with and without a name
+#   5550107: a long message (20 s)
+#   anonymous: a caller who gives no number
+#   +4930123456: a number in international form
+#   5550201, 5550202: hang-ups during the greeting
+sip_call() { # FROM STAY-MS NUMBER-OF-THIS-CALL
+    (cd "$soak" && sipp "127.0.0.1:$port" -sf "$root/tests/data/sip/soak-caller.xml" \
+        -s vorella -i 127.0.0.1 -p 0 -m 1 -nostdin -timeout 90s -timeout_error \
+        -set from "$1" -set stay "$2" >>"$soak/sipp.log" 2>&1) ||
+        echo "soak: call $3 from $1 failed in SIPp" >>"$soak/soak-errors.log"
+    for _ in $(seq 1 300); do
+        [ "$(count 'vorellad: call ended')" -ge "$3" ] && return
+        sleep 0.2
+    done
+    echo "soak: call $3 from $1 did not end in the service" >>"$soak/soak-errors.log"
+}
+sip_calls() {
+    for _ in $(seq 1 300); do
+        grep -q "telephony line open" "$log" 2>/dev/null && break
+        sleep 0.2
+    done
+    local n=0 host="@127.0.0.1>"
+    for _ in $(seq 1 "$rounds"); do
+        sip_call "\"SOAK MESSAGE\" <sip:5550101$host" 6000 $((n += 1))
+        sip_call "<sip:5550201$host" 600 $((n += 1))
+        sip_call "<sip:5550102$host" 6000 $((n += 1))
+        sip_call "\"O'NEIL, ANN\" <sip:5550103$host" 6000 $((n += 1))
+        sip_call "<sip:5550202$host" 600 $((n += 1))
+        sip_call "\"Anonymous\" <sip:anonymous@anonymous.invalid>" 6000 $((n += 1))
+        sip_call "\"SOAK MESSAGE 4\" <sip:5550104$host" 6000 $((n += 1))
+        sip_call "<sip:5550106$host" 6000 $((n += 1))
+        sip_call "\"SOAK LONG\" <sip:5550107$host" 20000 $((n += 1))
+        sip_call "<sip:+4930123456$host" 6000 $((n += 1))
+    done
+}
+
+if [ "$kind" = modem ]; then
+    modem_script
+    "$bin/modemsim" --personality hash --pace 0 --script "$soak/line.txt" \
+        --link "$soak/ttySOAK" >"$soak/modemsim.log" 2>&1 &
+    sim=$!
+    pids+=("$sim")
+    for _ in $(seq 1 100); do
+        [ -e "$soak/ttySOAK" ] && break
+        sleep 0.1
+    done
+else
+    # What the callers say, in the line's u-law: noise, which no line
+    # signal is taken for.
+    sox -R -n -r 8000 -c 1 -e u-law "$soak/speech.wav" synth 30 brownnoise vol 0.3
+fi
 "$bin/vorellad" 2>"$log" &
 service=$!
 pids+=("$service")
+if [ "$kind" = sip ]; then
+    sip_calls &
+    sim=$!
+    pids+=("$sim")
+fi
 
 # The recordings: "vorellactl record" as soon as such a caller is known.
 # (tail ends with the service.)
@@ -167,8 +265,6 @@ tail -n +1 -F --pid="$service" "$log" 2>/dev/null | while read -r line; do
     esac
 done &
 
-index="$soak/Recorded Calls/index.dat"
-count() { grep -c "$1" "$log" 2>/dev/null || true; }
 wav_files() { (find "$soak/Recorded Calls" -name '*.wav' 2>/dev/null || true) | wc -l; }
 index_lines() { if [ -f "$index" ]; then wc -l <"$index"; else echo 0; fi; }
 sample() { # CALLS
@@ -183,7 +279,7 @@ sample() { # CALLS
 }
 
 start=$(date +%s)
-echo "Soak: $calls calls through vorellad on modemsim; files in $soak"
+echo "Soak: $calls calls through vorellad on a $kind line; files in $soak"
 printf '%6s %9s %10s %6s %8s %8s %6s\n' calls seconds "RSS kB" files threads index wavs
 sample 0
 next=100
@@ -243,14 +339,21 @@ n=$(count 'vorellad: answered at ring')
 check "answered $n of $answered calls" $?
 messages=$(count 'vorellad: message stored')
 recordings=$(count 'vorellad: recording stored')
-# The recordings: one started by vorellactl and the two empty ones of the
-# callers who hung up during the greeting, in every round.
-[ "$messages" -eq "$((rounds * 7))" ] && [ "$recordings" -eq "$((rounds * 3))" ]
-check "stored $messages messages (of $((rounds * 7))) and $recordings recordings (of $((rounds * 3)))" $?
+# The recordings: the two empty ones of the callers who hung up during the
+# greeting in every round, and on a modem one started by vorellactl.
+if [ "$kind" = sip ]; then
+    want_messages=$((rounds * 8)) want_recordings=$((rounds * 2))
+    numbers=(5550101 5550102 5550103 5550104 5550106 5550107 5550201 5550202 +4930123456 anonymous)
+else
+    want_messages=$((rounds * 7)) want_recordings=$((rounds * 3))
+    numbers=(5550101 5550102 5550103 5550104 5550106 5550107 5550201 5550202 5550301 NA)
+fi
+[ "$messages" -eq "$want_messages" ] && [ "$recordings" -eq "$want_recordings" ]
+check "stored $messages messages (of $want_messages) and $recordings recordings (of $want_recordings)" $?
 lines=$(index_lines)
 [ "$lines" -eq "$recorded" ]
 check "index.dat has $lines lines for $recorded recorded calls" $?
-for number in 5550101 5550102 5550103 5550104 5550106 5550107 5550201 5550202 5550301 NA; do
+for number in "${numbers[@]}"; do
     n=$(grep -c "^\"[^\"]*\",\"[^\"]*\",\"[^\"]*\",\"$number\"," "$index" || true)
     [ "$n" -eq "$rounds" ]
     check "caller $number in the index $n times of $rounds" $?
