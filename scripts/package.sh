@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package of the working tree the Debian way (debian/,
-# dpkg-buildpackage) in build/package/, out of the source tree, and checks it
-# with lintian. The package ends up as build/package/vorella_VERSION_ARCH.deb.
+# Builds the Debian packages of the working tree the Debian way (debian/,
+# dpkg-buildpackage) in build/package/, out of the source tree, and checks
+# them with lintian. They end up in build/package/: vorellad_VERSION_ARCH.deb
+# (the service and its tools), vorella_VERSION_ARCH.deb (the desktop
+# program) and vorella-common_VERSION_all.deb (what both share).
 # Installs what is missing first (scripts/packages.txt and
 # scripts/packages-deb.txt).
 set -euo pipefail
@@ -26,6 +28,7 @@ export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ccache}
 (cd "$src" && dpkg-buildpackage -b -us -uc -j"$(nproc)")
 
 changes=$(ls "$out"/vorella_"$version"_*.changes)
-echo "Package: $(ls "$out"/vorella_"$version"_*.deb)"
+echo "Packages:"
+ls "$out"/*_"$version"_*.deb
 # lintian's verdict: errors fail the build; warnings are shown.
 lintian --fail-on error --info "$changes"
