@@ -219,6 +219,7 @@ void CMultiThread::TakeChosenSettings() {
 }
 
 void CMultiThread::Run() {
+    StartMailSpool();
     while (!g_bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -234,6 +235,7 @@ void CMultiThread::Run() {
     if (m_bSaveOnExit)
         m_phone.SaveAll();
     m_phone.Device().Shutdown();
+    m_mailSpool->Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);
