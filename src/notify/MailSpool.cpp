@@ -134,7 +134,7 @@ void CMailSpool::LoadFolder() {
                    kNoticeFailedSuffix);
             continue;
         }
-        found.push_back({name, std::move(*notice)});
+        found.push_back({name, std::move(*notice), true});
     }
     std::sort(found.begin(), found.end(), [](const Entry& a, const Entry& b) {
         if (a.notice.nQueuedMs != b.notice.nQueuedMs)
@@ -164,7 +164,7 @@ bool CMailSpool::Queue(const CallForMail& call, bool bAttach, std::string* sErro
             *sError = "cannot write the mail notice " + m_sFolder + name;
         return false;
     }
-    m_queue.push_back({name, std::move(notice)});
+    m_queue.push_back({name, std::move(notice), false});
     m_bWoken = true;
     m_cv.notify_all();
     return true;
@@ -219,7 +219,7 @@ void CMailSpool::TryFirst(const Entry& entry, MailSettings settings) {
     if (out.nSmtpSent == 1) {
         std::error_code ec;
         fs::remove(m_sFolder + entry.sFile, ec);
-        if (!m_sReportedReason.empty())
+        if (!m_sReportedReason.empty() || entry.bLeftOver)
             Report(to + " delivered");
         done();
         if (m_hooks.delivered)

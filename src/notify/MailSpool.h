@@ -68,6 +68,7 @@ private:
     struct Entry {
         std::string sFile; // the name in the folder
         SpooledNotice notice;
+        bool bLeftOver = false; // queued by an earlier run, whose log told its failure
     };
     void Run();
     void LoadFolder();

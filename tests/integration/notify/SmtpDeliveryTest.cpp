@@ -478,6 +478,11 @@ TEST_F(SmtpDeliveryTest, ANoticeLeftByOneRunIsDeliveredByTheNext) {
     ASSERT_TRUE(WaitUntil([&] { return Received() == 1 && spool->Waiting() == 0; }));
     EXPECT_NE(ReadFile(Parsed(1) + "body").find("EARLIER"), std::string::npos);
     EXPECT_TRUE(Spooled().empty());
+    // The run that delivers tells of it: the earlier one told the failure.
+    EXPECT_EQ(Reports(), (std::vector<std::string>{
+                             "mail notice to alice@example.com not sent: cannot connect to "
+                             "127.0.0.1: Connection refused; retrying",
+                             "mail notice to alice@example.com delivered"}));
 }
 
 TEST_F(SmtpDeliveryTest, ANoticeIsGivenUpAfterItsPeriodAndKept) {
