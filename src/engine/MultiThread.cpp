@@ -216,6 +216,10 @@ void CMultiThread::TakeChosenSettings() {
     // Outside the lock: the work may ask for more.
     for (std::function<void()>& w : work)
         w();
+    // New settings (the options dialog's OK) reach the notices already
+    // waiting: a server corrected there is the one the next try uses.
+    if (!work.empty() && m_mailSpool)
+        m_mailSpool->SetSettings(MailSettingsNow());
 }
 
 void CMultiThread::Run() {
