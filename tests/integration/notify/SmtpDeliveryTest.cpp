@@ -472,16 +472,20 @@ TEST_F(SmtpDeliveryTest, ANoticeLeftByOneRunIsDeliveredByTheNext) {
         ASSERT_TRUE(WaitUntil([&] { return tries >= 1; }));
     }
     ASSERT_EQ(Spooled().size(), 1u);
+    home.Write("Outbox/broken.notice", "cut off before its ti");
     auto server = StartServer("plain", "", "", {"--port", std::to_string(port)});
     auto spool = MakeSpool();
     spool->Start(SpoolSettings(port));
     ASSERT_TRUE(WaitUntil([&] { return Received() == 1 && spool->Waiting() == 0; }));
     EXPECT_NE(ReadFile(Parsed(1) + "body").find("EARLIER"), std::string::npos);
-    EXPECT_TRUE(Spooled().empty());
+    // What is no notice is set aside, not lost.
+    EXPECT_EQ(Spooled(), (std::vector<std::string>{"broken.notice.failed"}));
     // The run that delivers tells of it: the earlier one told the failure.
     EXPECT_EQ(Reports(), (std::vector<std::string>{
                              "mail notice to alice@example.com not sent: cannot connect to "
                              "127.0.0.1: Connection refused; retrying",
+                             "mail notice " + Outbox() +
+                                 "broken.notice cannot be read; kept as broken.notice.failed",
                              "mail notice to alice@example.com delivered"}));
 }
 
