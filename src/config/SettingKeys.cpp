@@ -184,6 +184,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "m_nSmtpSecurity", &CPhoneSettings::m_nSmtpSecurity, 0),
     Key("Options", "m_sSmtpUser", &CPhoneSettings::m_sSmtpUser, ""),
     Key("Options", "m_sSmtpPassword", &CPhoneSettings::m_sSmtpPassword, ""),
+    Key("Options", "nMailRetryHours", &CPhoneSettings::nMailRetryHours, 24),
     Key("Options", "m_PagerType", &CPhoneSettings::m_PagerType, 0),
     ValueOf("Options", "m_PagerPort", &CPhoneSettings::m_PagerPort, "nComPort"),
     Key("Options", "m_PagerRetries", &CPhoneSettings::m_PagerRetries, 1),

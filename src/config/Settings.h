@@ -113,6 +113,8 @@ struct CPhoneSettings {
     int m_nSmtpSecurity{};
     std::string m_sSmtpUser{};
     std::string m_sSmtpPassword{};
+    // How long a mail notice the server did not take is retried, in hours.
+    int nMailRetryHours{};
     int m_PagerType{};
     int m_PagerPort{};
     int m_PagerRetries{};

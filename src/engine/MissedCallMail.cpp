@@ -4,6 +4,7 @@
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
 #include "notify/CallMail.h"
+#include "platform/TextUtil.h"
 
 #include <ctime>
 #include <initializer_list>
@@ -81,7 +82,36 @@ MailSettings CMultiThread::MailSettingsNow() const {
     m.server.m_nSmtpSecurity = p.m_nSmtpSecurity;
     m.server.m_sSmtpUser = p.m_sSmtpUser;
     m.server.m_sSmtpPassword = p.m_sSmtpPassword;
+    m.nMailRetryHours = p.nMailRetryHours;
     return m;
+}
+
+namespace {
+
+MailHooks NoticeHooks(std::function<void(const std::string&)> log) {
+    MailHooks hooks;
+    hooks.convertToGsm = [](const std::string& a, const std::string& b) {
+        return ConvertToGsm(a, b);
+    };
+    hooks.log = std::move(log);
+    return hooks;
+}
+
+} // namespace
+
+void CMultiThread::ReportMail(const std::string& text) {
+    Log(text + "\n");
+    m_phone.SetStatusText(text);
+}
+
+void CMultiThread::StartMailSpool() {
+    MailSpoolHooks hooks;
+    hooks.mail = NoticeHooks([this](const std::string& s) { Log(s + "\n"); });
+    hooks.report = [this](const std::string& s) { ReportMail(s); };
+    hooks.delivered = [this] { ++m_nMailsSent; };
+    m_mailSpool =
+        std::make_unique<CMailSpool>(ProgramFile("Outbox/"), std::move(hooks), m_mailRetryPolicy);
+    m_mailSpool->Start(MailSettingsNow());
 }
 
 void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach) {
@@ -99,13 +129,25 @@ void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bA
         m.sRecordingPath = c.m_sRecording;
         mails.push_back(std::move(m));
     }
-    MailHooks hooks;
-    hooks.convertToGsm = [](const std::string& a, const std::string& b) {
-        return ConvertToGsm(a, b);
-    };
-    hooks.log = [this](const std::string& s) { Log(s + "\n"); };
-    NotifyOutcome out = SendCallNotifications(ms, mails, nullptr, hooks);
+    // Notices by SMTP wait in the spool until the server takes them; the
+    // line is not held up meanwhile.
+    if (ms.bEMailCID == 2 && !Trim(ms.m_sSmtp).empty() && m_mailSpool) {
+        m_mailSpool->SetSettings(ms);
+        std::vector<CallForMail> unspooled;
+        for (const CallForMail& m : mails) {
+            std::string error;
+            if (!m_mailSpool->Queue(m, ms.bEAttachVoice, &error)) {
+                ReportMail("mail notice not kept for retries: " + error + "; trying once now");
+                unspooled.push_back(m);
+            }
+        }
+        if (unspooled.empty())
+            return;
+        mails = std::move(unspooled);
+    }
+    NotifyOutcome out = SendCallNotifications(
+        ms, mails, nullptr, NoticeHooks([this](const std::string& s) { Log(s + "\n"); }));
     for (const std::string& e : out.errors)
-        Log("Mail: " + e + "\n");
+        ReportMail("mail notice not sent: " + e);
     m_nMailsSent += out.nSmtpSent + out.nHandedOff;
 }

@@ -216,9 +216,14 @@ void CMultiThread::TakeChosenSettings() {
     // Outside the lock: the work may ask for more.
     for (std::function<void()>& w : work)
         w();
+    // New settings (the options dialog's OK) reach the notices already
+    // waiting: a server corrected there is the one the next try uses.
+    if (!work.empty() && m_mailSpool)
+        m_mailSpool->SetSettings(MailSettingsNow());
 }
 
 void CMultiThread::Run() {
+    StartMailSpool();
     while (!g_bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -234,6 +239,7 @@ void CMultiThread::Run() {
     if (m_bSaveOnExit)
         m_phone.SaveAll();
     m_phone.Device().Shutdown();
+    m_mailSpool->Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

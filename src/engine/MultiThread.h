@@ -18,11 +18,13 @@
 #include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
 #include "notify/CallMail.h"
+#include "notify/MailSpool.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -121,6 +123,9 @@ public:
     // How long the rings-ended step lets the front end settle before a
     // missed-call notice, in 50 ms rounds (300: 15 s).
     void SetMailSettleRounds(int nRounds) { m_nMailSettleRounds = nRounds; }
+    // The pauses between tries of a notice the mail server did not take
+    // (before Start).
+    void SetMailRetryPolicy(const MailRetryPolicy& policy) { m_mailRetryPolicy = policy; }
     uint64_t StepCount() const { return m_nSteps.load(); }
     // Set while the worker records a call a lifted handset took: the dial
     // tone after the far end's hang-up must not end it then. Any thread.
@@ -180,6 +185,10 @@ private:
     void ClearHandsetRecording();
     void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
     MailSettings MailSettingsNow() const;
+    // The spool of notices that go by SMTP: started with the worker's loop,
+    // delivering on a thread of its own, stopped when the loop ends.
+    void StartMailSpool();
+    void ReportMail(const std::string& text);
     void HandOffFax();
     void ResetRings();
     void TouchCurrentFile();
@@ -241,6 +250,8 @@ private:
     std::atomic<int> m_nTrayState{0};
     std::atomic<bool> m_bSaveOnExit{true};
     std::atomic<int> m_nMailSettleRounds{300};
+    MailRetryPolicy m_mailRetryPolicy;
+    std::unique_ptr<CMailSpool> m_mailSpool;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bForgetRings{false}; // ClearPendingCalls asked, the worker forgets
     std::atomic<int> m_nHandsetRequest{0};   // kHandset* of RequestHandsetFlag

@@ -151,7 +151,7 @@ public:
     bool m_bHandsetOffHook = false;
     bool m_bHandsetTracking = false;
     unsigned char m_nLastEvent = 0;
-    bool m_bLogEnabled = false;
+    std::atomic<bool> m_bLogEnabled{false}; // read by the mail spool's thread too
     bool m_bFileEmulation = false;
 
 private:

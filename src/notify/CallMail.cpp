@@ -63,6 +63,14 @@ Attachment PrepareAttachment(const MailSettings& settings, const CallForMail& ca
     return a;
 }
 
+// A permanent refusal (5xx), as opposed to a server that could not be
+// reached, went silent or asked to try later (4xx).
+bool RefusedForGood(const CSMTPConnection& connection) {
+    const SmtpError e = connection.GetLastError();
+    const std::string& reply = connection.GetLastCommandResponse();
+    return (e == SmtpError::BadReply || e == SmtpError::Auth) && !reply.empty() && reply[0] == '5';
+}
+
 void Log(const MailHooks& hooks, const std::string& line) {
     if (hooks.log)
         hooks.log(line);
@@ -141,6 +149,7 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
         options.nReadTimeoutMs = settings.nSmtpReadTimeoutMs;
         if (!connection.Connect(Trim(settings.m_sSmtp), settings.server.m_nSmtpPort, options)) {
             outcome.bConnectFailed = true;
+            outcome.bRefused = RefusedForGood(connection);
             outcome.sLastResponse = connection.GetLastCommandResponse();
             outcome.errors.push_back("SMTP: " + connection.GetLastErrorText());
             Log(hooks, "Mail: cannot connect to " + settings.m_sSmtp + ": " +
@@ -195,6 +204,7 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
                 Log(hooks, "Mail: sent by SMTP: " + connection.GetLastCommandResponse() + "\n");
             } else {
                 outcome.errors.push_back("SMTP: " + connection.GetLastErrorText());
+                outcome.bRefused = outcome.bRefused || RefusedForGood(connection);
                 Log(hooks, "Mail: SMTP failed: " + connection.GetLastErrorText() + "\n");
             }
             outcome.sLastResponse = connection.GetLastCommandResponse();

@@ -27,6 +27,8 @@ struct MailSettings {
     SmtpServerSettings server;
     TlsOptions tls; // extra trusted certificates for a private server
     int nSmtpReadTimeoutMs = 2000;
+    // How long a notice the server did not take is retried (nMailRetryHours).
+    int nMailRetryHours = 24;
 };
 
 // One call as the notice tells it.
@@ -63,6 +65,8 @@ struct NotifyOutcome {
     int nSmtpSent = 0;
     int nHandedOff = 0;
     bool bConnectFailed = false;
+    // The server refused for good (a 5xx reply): trying again will not help.
+    bool bRefused = false;
     std::string sLastResponse;       // the SMTP server's last reply
     std::vector<std::string> errors; // one line per problem
 };

@@ -6,6 +6,7 @@
 #include "TempHome.h"
 #include "WaitUntil.h"
 
+#include "../notify/ServerProcess.h"
 #include "ModemSim.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
@@ -15,9 +16,10 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
-#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -331,8 +333,9 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
     sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
     StartService();
-    EXPECT_TRUE(WaitUntil([&] { return Logged("modem port COM9 (" + sim->SlavePath() + ") open"); }))
-        << Log();
+    EXPECT_TRUE(WaitUntil([&] {
+        return Logged("modem port COM9 (" + sim->SlavePath() + ") open");
+    })) << Log();
 
     sim->FarEndHangsUp(3000);
     sim->Ring(4, modemsim::RingCadence::Fast());
@@ -370,6 +373,44 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
     // What only a window shows stays out of the service's log.
     EXPECT_FALSE(Logged("timer ")) << Log();
     EXPECT_FALSE(Logged("title: ")) << Log();
+}
+
+TEST_F(VorelladTest, AMailNoticeTheServerDidNotTakeIsDeliveredAfterARestart) {
+    const int port = FreePort();
+    const std::string ini = home.File("vorella.ini");
+    WriteProfileIntTo(ini, "Options", "nAction", 1);
+    WriteProfileIntTo(ini, "Options", "nRings", 2);
+    WriteProfileIntTo(ini, "Options", "bEMailCID", 2);
+    WriteProfileStringTo(ini, "Options", "m_sSmtp", "127.0.0.1");
+    WriteProfileIntTo(ini, "Options", "m_nSmtpPort", port);
+    WriteProfileStringTo(ini, "Options", "m_sRecipsAdderss", "owner@example.com");
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+    StartService();
+    sim->FarEndHangsUp(2000);
+    sim->Ring(4, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Logged("mail notice to owner@example.com not sent: cannot connect to 127.0.0.1");
+        },
+        120000))
+        << Log();
+    ASSERT_TRUE(service.Signal(SIGTERM));
+    ASSERT_EQ(service.Wait(30000), 0) << Log();
+    std::vector<std::string> spooled;
+    for (const auto& e : std::filesystem::directory_iterator(home.File("Outbox")))
+        spooled.push_back(e.path().filename().string());
+    ASSERT_EQ(spooled.size(), 1u);
+    EXPECT_EQ(spooled[0].rfind("rec", 0), 0u) << spooled[0];
+
+    const std::string inbox = home.File("inbox/");
+    std::filesystem::create_directories(inbox);
+    ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
+                          "--folder", inbox, "--port", std::to_string(port)});
+    StartService();
+    EXPECT_TRUE(WaitUntil([&] { return Logged("mail notice to owner@example.com delivered"); }))
+        << Log();
+    EXPECT_TRUE(FileExists(inbox + "msg1.eml"));
+    EXPECT_TRUE(std::filesystem::is_empty(home.File("Outbox")));
 }
 
 TEST_F(VorelladTest, LogSaysWhenThePortIsMissingGoneAndBack) {

@@ -103,6 +103,7 @@ void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
     worker = std::make_unique<CMultiThread>(*phone, ui);
     worker->SetSaveOnExit(false);
     worker->SetMailSettleRounds(1);
+    worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
     ASSERT_TRUE(WaitFor([&] { return ready() && worker->StepCount() >= 1; }));

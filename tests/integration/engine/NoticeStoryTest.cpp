@@ -73,16 +73,21 @@ protected:
         phone->nRings = 2;
     }
 
-    // A caller leaves a message of 1.5 s; returns the folder the notice was
-    // parsed into (check_mail.py).
-    std::string MessageAndItsNotice() {
+    // A caller leaves a message of 1.5 s (the worker started).
+    void LeaveMessage() {
         sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
                          modemsim::CallerIdForm::Formatted);
         sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
-        StartWorker();
         sim->Ring(3, modemsim::RingCadence{400, 60});
         EXPECT_TRUE(sim->WaitForCommand("VRX", 30000));
         sim->InjectEvent('b', 1500);
+    }
+
+    // A message and its notice; returns the folder the notice was parsed
+    // into (check_mail.py).
+    std::string MessageAndItsNotice() {
+        StartWorker();
+        LeaveMessage();
         EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
         const std::string out = home.File("parsed/");
         std::filesystem::create_directories(out);
@@ -150,4 +155,44 @@ TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
         return body.find(std::string("received at ") + hm + ", " + date) != std::string::npos;
     };
     EXPECT_TRUE(contains(before) || contains(after)) << body;
+}
+
+TEST_F(NoticeStory, NoticesWaitForTheMailServerWhileTheLineGoesOn) {
+    server.reset();
+    MailNoticesTo(FreePort());
+    phone->bEAttachVoice = false;
+    StartWorker();
+    LeaveMessage();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return UiSaid("status: mail notice to owner@example.com not sent: cannot connect to "
+                          "127.0.0.1");
+        },
+        60000));
+    // Kept under the recording's name in the program folder.
+    ASSERT_EQ(Index().GetSize(), 1);
+    const std::string file = Index().GetAt(0).m_sFile;
+    EXPECT_TRUE(
+        std::filesystem::exists(home.File("Outbox/" + file.substr(0, file.size() - 4) + ".notice")))
+        << file;
+
+    // The line is not held up: the next caller's message is taken too.
+    LeaveMessage();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            auto files = std::filesystem::directory_iterator(home.File("Outbox"));
+            return std::distance(begin(files), end(files)) == 2;
+        },
+        60000));
+    EXPECT_EQ(Index().GetSize(), 2);
+    EXPECT_EQ(worker->MailsSent(), 0);
+
+    // The user puts the server setting right, as the options dialog does.
+    server = std::make_unique<ServerProcess>(std::vector<std::string>{
+        "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
+        inbox, "--mode", "plain"});
+    worker->RunBetweenSteps([&] { phone->m_nSmtpPort = server->Port(); });
+    EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 2; }, 60000));
+    EXPECT_TRUE(std::filesystem::exists(inbox + "msg2.eml"));
+    EXPECT_TRUE(UiSaid("status: mail notice to owner@example.com delivered"));
 }

@@ -6,15 +6,31 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 extern char** environ;
+
+// A loopback port nobody listens on (for now): where a server can be
+// started later.
+inline int FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
 
 class ServerProcess {
 public:

@@ -2,6 +2,7 @@
 // against servers that misbehave. Received mail is read back with Python's
 // email package.
 #include "notify/CallMail.h"
+#include "notify/MailSpool.h"
 #include "notify/MailText.h"
 #include "notify/SMTPConnection.h"
 #include "platform/Strings.h"
@@ -10,9 +11,12 @@
 #include "../../unit/calllog/RunProgram.h"
 #include "ServerProcess.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
@@ -54,11 +58,14 @@ protected:
     void TearDown() override { ::unsetenv("TMPDIR"); }
     std::string Inbox() const { return home.File("inbox/"); }
 
+    // extra: more of the server's options ("--port", "--defer").
     std::unique_ptr<ServerProcess> StartServer(const std::string& mode,
                                                const std::string& user = "",
-                                               const std::string& password = "") {
+                                               const std::string& password = "",
+                                               const std::vector<std::string>& extra = {}) {
         std::vector<std::string> args = {
             "/usr/bin/python3", Script("smtp_server.py"), "--folder", Inbox(), "--mode", mode};
+        args.insert(args.end(), extra.begin(), extra.end());
         if (mode != "plain") {
             MakeCertificate();
             args.insert(args.end(), {"--cert", Cert(), "--key", home.File("key.pem")});
@@ -121,7 +128,64 @@ protected:
         return m;
     }
 
+    // Plain SMTP to 127.0.0.1 at port, to alice.
+    MailSettings SpoolSettings(int port) const {
+        MailSettings s;
+        s.nSmtpReadTimeoutMs = kPatient;
+        s.bEMailCID = 2;
+        s.m_sSmtp = "127.0.0.1";
+        s.server.m_nSmtpPort = port;
+        s.m_sRecipsAdderss = "alice@example.com";
+        return s;
+    }
+    // A spool in Outbox/ with short pauses, whose reports and tries the
+    // test counts; its clock is the test's when clockMs is not 0.
+    std::unique_ptr<CMailSpool> MakeSpool() {
+        MailSpoolHooks hooks;
+        hooks.mail.log = [this](const std::string&) { ++tries; }; // one line a try
+        hooks.report = [this](const std::string& line) {
+            std::lock_guard lock(reportMutex);
+            reports.push_back(line);
+        };
+        if (clockMs)
+            hooks.clock = [this] { return clockMs.load(); };
+        MailRetryPolicy policy;
+        policy.first = std::chrono::milliseconds(50);
+        policy.longest = std::chrono::milliseconds(400);
+        return std::make_unique<CMailSpool>(Outbox(), hooks, policy);
+    }
+    std::string Outbox() const { return home.File("Outbox/"); }
+    std::vector<std::string> Reports() {
+        std::lock_guard lock(reportMutex);
+        return reports;
+    }
+    bool Reported(const std::string& text) {
+        for (const std::string& r : Reports())
+            if (r.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+    // The files in Outbox/, by name.
+    std::vector<std::string> Spooled() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(Outbox()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static CallForMail Caller(const std::string& name, const std::string& recording = "") {
+        CallForMail call;
+        call.sName = name;
+        call.sNumber = "5551234";
+        call.sRecordingPath = recording;
+        return call;
+    }
+
     TempHome home;
+    std::atomic<int> tries{0};
+    std::atomic<int64_t> clockMs{0};
+    std::mutex reportMutex;
+    std::vector<std::string> reports;
 };
 
 TEST_F(SmtpDeliveryTest, ACallNoticeArrivesIntactWithItsRecording) {
@@ -326,21 +390,7 @@ TEST_F(SmtpDeliveryTest, ACompressedRecordingGoesAsMessageWav) {
 }
 
 TEST_F(SmtpDeliveryTest, NoConnectionMeansNothingIsSent) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd); // nobody listens there now
-
-    MailSettings s;
-    s.nSmtpReadTimeoutMs = kPatient;
-    s.bEMailCID = 2;
-    s.m_sSmtp = "127.0.0.1";
-    s.server.m_nSmtpPort = ntohs(a.sin_port);
-    s.m_sRecipsAdderss = "alice@example.com";
+    MailSettings s = SpoolSettings(FreePort());
     bool handedOff = false;
     MailHooks hooks;
     hooks.handOff = [&](const HandoffMessage&, std::string*) { return handedOff = true; };
@@ -354,6 +404,110 @@ TEST_F(SmtpDeliveryTest, NoConnectionMeansNothingIsSent) {
     EXPECT_EQ(c.GetLastError(), SmtpError::Resolve);
     EXPECT_FALSE(c.SendMessage(Message()));
     EXPECT_EQ(c.GetLastError(), SmtpError::NotConnected);
+}
+
+TEST_F(SmtpDeliveryTest, SpooledNoticesWaitForAServerStartedLateAndGoInOrder) {
+    const int port = FreePort();
+    home.Write("rec2026-12-07, 09_00_00.wav", RandomBytes(5000, 11));
+    auto spool = MakeSpool();
+    spool->Start(SpoolSettings(port));
+    ASSERT_TRUE(
+        spool->Queue(Caller("FIRST", home.File("rec2026-12-07, 09_00_00.wav")), true, nullptr));
+    ASSERT_TRUE(spool->Queue(Caller("SECOND"), false, nullptr));
+    // Written before the first try, named after the recording.
+    const std::vector<std::string> spooled = Spooled();
+    ASSERT_EQ(spooled.size(), 2u);
+    EXPECT_EQ(spooled[1], "rec2026-12-07, 09_00_00.notice");
+    ASSERT_TRUE(WaitUntil([&] { return tries >= 4; }));
+    EXPECT_EQ(Received(), 0);
+
+    auto server = StartServer("plain", "", "", {"--port", std::to_string(port)});
+    ASSERT_TRUE(WaitUntil([&] { return Received() == 2 && spool->Waiting() == 0; }));
+    EXPECT_NE(ReadFile(Parsed(1) + "body").find("FIRST"), std::string::npos);
+    EXPECT_NE(ReadFile(Parsed(2) + "body").find("SECOND"), std::string::npos);
+    EXPECT_EQ(ReadFile(Parsed(1) + "attachments/rec2026-12-07, 09_00_00.wav"),
+              ReadFile(home.File("rec2026-12-07, 09_00_00.wav")));
+    EXPECT_TRUE(Spooled().empty());
+    // Each change told once, however many tries it took.
+    EXPECT_EQ(Reports(), (std::vector<std::string>{
+                             "mail notice to alice@example.com not sent: cannot connect to "
+                             "127.0.0.1: Connection refused; retrying",
+                             "mail notice to alice@example.com delivered"}));
+}
+
+TEST_F(SmtpDeliveryTest, ATemporaryRefusalIsRetriedAndAPermanentOneIsNot) {
+    auto server = StartServer("plain", "", "", {"--defer", "1"});
+    auto spool = MakeSpool();
+    spool->Start(SpoolSettings(server->Port()));
+    ASSERT_TRUE(spool->Queue(Caller("LATER"), false, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return Received() == 1 && spool->Waiting() == 0; }));
+    EXPECT_EQ(Reports(), (std::vector<std::string>{
+                             "mail notice to alice@example.com not sent: expected 250, the "
+                             "server said: 451 4.3.0 Try again later; retrying",
+                             "mail notice to alice@example.com delivered"}));
+
+    MailSettings refused = SpoolSettings(server->Port());
+    refused.m_sRecipsAdderss = "nobody@refused.example";
+    spool->SetSettings(refused);
+    const int triesBefore = tries;
+    ASSERT_TRUE(spool->Queue(Caller("NEVER"), false, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return Reports().size() == 3; }));
+    EXPECT_NE(Reports()[2].find("mail notice to nobody@refused.example not sent: expected 250, "
+                                "the server said: 550 No such user here; not retried"),
+              std::string::npos)
+        << Reports()[2];
+    EXPECT_EQ(tries, triesBefore + 1);
+    EXPECT_EQ(spool->Waiting(), 0u);
+    ASSERT_EQ(Spooled().size(), 1u);
+    EXPECT_TRUE(Spooled()[0].ends_with(".notice.failed")) << Spooled()[0];
+    EXPECT_EQ(Received(), 1);
+}
+
+TEST_F(SmtpDeliveryTest, ANoticeLeftByOneRunIsDeliveredByTheNext) {
+    const int port = FreePort();
+    {
+        auto spool = MakeSpool();
+        spool->Start(SpoolSettings(port));
+        ASSERT_TRUE(spool->Queue(Caller("EARLIER"), false, nullptr));
+        ASSERT_TRUE(WaitUntil([&] { return tries >= 1; }));
+    }
+    ASSERT_EQ(Spooled().size(), 1u);
+    home.Write("Outbox/broken.notice", "cut off before its ti");
+    auto server = StartServer("plain", "", "", {"--port", std::to_string(port)});
+    auto spool = MakeSpool();
+    spool->Start(SpoolSettings(port));
+    ASSERT_TRUE(WaitUntil([&] { return Received() == 1 && spool->Waiting() == 0; }));
+    EXPECT_NE(ReadFile(Parsed(1) + "body").find("EARLIER"), std::string::npos);
+    // What is no notice is set aside, not lost.
+    EXPECT_EQ(Spooled(), (std::vector<std::string>{"broken.notice.failed"}));
+    // The run that delivers tells of it: the earlier one told the failure.
+    EXPECT_EQ(Reports(), (std::vector<std::string>{
+                             "mail notice to alice@example.com not sent: cannot connect to "
+                             "127.0.0.1: Connection refused; retrying",
+                             "mail notice " + Outbox() +
+                                 "broken.notice cannot be read; kept as broken.notice.failed",
+                             "mail notice to alice@example.com delivered"}));
+}
+
+TEST_F(SmtpDeliveryTest, ANoticeIsGivenUpAfterItsPeriodAndKept) {
+    clockMs = int64_t(1796630400) * 1000;
+    auto spool = MakeSpool();
+    spool->Start(SpoolSettings(FreePort()));
+    ASSERT_TRUE(spool->Queue(Caller("LOST"), false, nullptr));
+    ASSERT_TRUE(WaitUntil([&] { return Reports().size() == 1; }));
+    EXPECT_EQ(spool->Waiting(), 1u);
+
+    clockMs += int64_t(24) * 3600 * 1000;
+    spool->Wake();
+    ASSERT_TRUE(WaitUntil([&] { return Reports().size() == 2; }));
+    EXPECT_EQ(Reports()[1].rfind("mail notice to alice@example.com given up after 1 day: cannot "
+                                 "connect to 127.0.0.1: Connection refused; kept as ",
+                                 0),
+              0u)
+        << Reports()[1];
+    EXPECT_EQ(spool->Waiting(), 0u);
+    ASSERT_EQ(Spooled().size(), 1u);
+    EXPECT_TRUE(Spooled()[0].ends_with(".notice.failed"));
 }
 
 TEST_F(SmtpDeliveryTest, MisbehavingServersGiveCleanFailures) {

@@ -1,8 +1,10 @@
-"""A real SMTP server for the mail tests (aiosmtpd), on a free loopback port.
+"""A real SMTP server for the mail tests (aiosmtpd), on a free loopback port
+(or the one given with --port).
 
 Prints "PORT <n>" once it listens, then stores every message it accepts as
 msgN.eml (the data as received, dot-unstuffed) with msgN.json (envelope) in
-the given folder. Runs until it is terminated.
+the given folder. With --defer N it first refuses N messages for now
+("451", come back later). Runs until it is terminated.
 """
 import argparse
 import asyncio
@@ -29,8 +31,11 @@ def main():
     ap.add_argument("--key")
     ap.add_argument("--user")
     ap.add_argument("--password")
+    ap.add_argument("--port", type=int, default=0)
+    ap.add_argument("--defer", type=int, default=0)
     args = ap.parse_args()
     counter = itertools.count(1)
+    deferred = itertools.count(1)
 
     class Handler:
         async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
@@ -40,6 +45,8 @@ def main():
             return "250 OK"
 
         async def handle_DATA(self, server, session, envelope):
+            if next(deferred) <= args.defer:
+                return "451 4.3.0 Try again later"
             n = next(counter)
             base = os.path.join(args.folder, "msg%d" % n)
             with open(base + ".eml.part", "wb") as f:
@@ -75,7 +82,7 @@ def main():
     async def serve():
         loop = asyncio.get_running_loop()
         server = await loop.create_server(
-            factory, "127.0.0.1", 0, ssl=context if args.mode == "tls" else None)
+            factory, "127.0.0.1", args.port, ssl=context if args.mode == "tls" else None)
         port = server.sockets[0].getsockname()[1]
         print("PORT %d" % port, flush=True)
         async with server:

@@ -79,8 +79,9 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
         }
     }
     // The listed keys, the four mail server keys added since, the code
-    // page of old call indexes, and the USB adapter's sound card and input.
-    EXPECT_EQ(loaded, 231 + 4 + 1 + 2);
+    // page of old call indexes, the USB adapter's sound card and input, and
+    // how long mail notices are retried.
+    EXPECT_EQ(loaded, 231 + 4 + 1 + 2 + 1);
     EXPECT_EQ(FindSettingKey("sAdapterSoundCard")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sAdapterInput")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sLegacyCodePage")->Type(), SettingType::Str);

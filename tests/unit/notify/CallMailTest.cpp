@@ -1,11 +1,14 @@
 #include "notify/CallMail.h"
 #include "notify/MailHandoff.h"
+#include "notify/MailSpool.h"
 #include "notify/SmtpSettings.h"
+#include "notify/SpooledNotice.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 
 #include "TempHome.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -18,6 +21,42 @@ TEST(CallMailTest, RecipientsAreSplitAndTrimmed) {
     EXPECT_EQ(SplitRecipients(" a@x.org; ,b@y.org,;;  c@z.org "),
               (std::vector<std::string>{"a@x.org", "b@y.org", "c@z.org"}));
     EXPECT_TRUE(SplitRecipients(" ; ,").empty());
+}
+
+TEST(CallMailTest, ASpooledNoticeReadsBackAsWrittenWhateverTheCallerSent) {
+    SpooledNotice n;
+    n.nQueuedMs = 1796630400123;
+    n.bAttach = true;
+    n.call.sName = "Eve\nqueued=1\r\nattach=0";
+    n.call.sNumber = "555\\n";
+    n.call.sMemo = "line 1\n\nrecording=/etc/passwd\\";
+    n.call.sRecordingPath = "/calls/rec2026-12-07, 09_00_00.wav";
+    const std::string text = FormatSpooledNotice(n);
+    std::optional<SpooledNotice> back = ParseSpooledNotice(text);
+    ASSERT_TRUE(back) << text;
+    EXPECT_EQ(back->nQueuedMs, n.nQueuedMs);
+    EXPECT_TRUE(back->bAttach);
+    EXPECT_EQ(back->call.sName, n.call.sName);
+    EXPECT_EQ(back->call.sNumber, n.call.sNumber);
+    EXPECT_EQ(back->call.sMemo, n.call.sMemo);
+    EXPECT_EQ(back->call.sRecordingPath, n.call.sRecordingPath);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8); // one line a field
+    // A file that is no notice (cut off before its time) is refused.
+    EXPECT_FALSE(ParseSpooledNotice("name=Eve\n"));
+    EXPECT_FALSE(ParseSpooledNotice("queued=12x\n"));
+    EXPECT_EQ(SpooledNoticeName(n.call, n.nQueuedMs), "rec2026-12-07, 09_00_00.notice");
+    EXPECT_EQ(SpooledNoticeName(CallForMail(), n.nQueuedMs).rfind("call 20", 0), 0u);
+}
+
+TEST(CallMailTest, RetryPausesDoubleUpToTheLongest) {
+    MailRetryPolicy p; // 15 s, doubled, at most 15 min
+    const std::pair<int, long> cases[] = {{1, 15}, {2, 30}, {3, 60}, {6, 480}, {7, 900}, {50, 900}};
+    for (const auto& [nFailures, seconds] : cases)
+        EXPECT_EQ(MailRetryPause(p, nFailures), std::chrono::seconds(seconds)) << nFailures;
+    EXPECT_EQ(MailRetryPeriodText(24), "1 day");
+    EXPECT_EQ(MailRetryPeriodText(72), "3 days");
+    EXPECT_EQ(MailRetryPeriodText(1), "1 hour");
+    EXPECT_EQ(MailRetryPeriodText(30), "30 hours");
 }
 
 TEST(CallMailTest, SubjectBodyAndSenderFollowTheSettings) {
