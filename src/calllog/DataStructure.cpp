@@ -1,5 +1,7 @@
 #include "calllog/DataStructure.h"
 
+#include "calllog/IndexFile.h"
+
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 
@@ -243,8 +245,12 @@ int CDataStructureArray::Load(const std::string& sPath) {
     size_t pos = 0;
     while (pos < all.size()) {
         size_t end = all.find('\n', pos);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = all.size();
+            // A line an append did not finish: not a record (IndexFile.h).
+            if (IsTornIndexTail(all.substr(pos)))
+                break;
+        }
         m_data.push_back(ParseIndexLine(all.substr(pos, end - pos)));
         pos = end + 1;
     }
