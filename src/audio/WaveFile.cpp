@@ -372,6 +372,7 @@ bool CWaveFile::PutBytes(const uint8_t* data, size_t count) {
     // Stay inside what 32-bit RIFF sizes can describe.
     if (count > 0xFFFFFFF0u - m_nDataSizeOffset - m_nDataWritten) {
         m_sError = m_sPath + ": file would exceed 4 GB";
+        m_nWriteErrno = EFBIG;
         return false;
     }
     while (count > 0) {

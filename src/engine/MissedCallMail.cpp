@@ -97,6 +97,7 @@ void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bA
         m.sTime = ShowTime(loc, c.m_sTime);
         m.sDate = ShowDate(loc, c.m_sDate);
         m.sRecordingPath = c.m_sRecording;
+        m.sProblem = c.m_sRecordingProblem;
         mails.push_back(std::move(m));
     }
     MailHooks hooks;
