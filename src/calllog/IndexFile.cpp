@@ -240,9 +240,17 @@ IndexUpdate UpdateIndexRecord(const std::string& sPath, std::string_view sFile,
     }
     struct stat st {};
     off_t end = 0;
-    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        !ContentEnd(in.get(), st.st_size, end)) {
-        SetError(sError, sPath, S_ISREG(st.st_mode) ? errno : EISDIR);
+    if (::fstat(in.get(), &st) != 0) {
+        SetError(sError, sPath, errno);
+        return IndexUpdate::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (sError)
+            *sError = sPath + ": not a file";
+        return IndexUpdate::Failed;
+    }
+    if (!ContentEnd(in.get(), st.st_size, end)) {
+        SetError(sError, sPath, errno);
         return IndexUpdate::Failed;
     }
     // Where the record's line is.
