@@ -217,6 +217,11 @@ CDataStructure ParseIndexLine(std::string_view line) {
     return rec;
 }
 
+std::string UnreadableIndexText(const std::string& sPath) {
+    return sPath + ": cannot be read as a call index (unreadable, not a file, or larger than "
+                   "512 MB)";
+}
+
 int CDataStructureArray::Load(const std::string& sPath) {
     m_data.clear();
     m_sFileName = sPath;
@@ -233,8 +238,7 @@ int CDataStructureArray::Load(const std::string& sPath) {
     auto content = ReadWholeFile(sPath, kMaxIndexSize);
     if (!content) {
         m_bLoadFailed = true;
-        m_sLastError = sPath + ": cannot be read as a call index (unreadable, not a file, or "
-                               "larger than 512 MB)";
+        m_sLastError = UnreadableIndexText(sPath);
         return 0;
     }
     std::string_view all(*content);

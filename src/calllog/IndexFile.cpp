@@ -246,7 +246,7 @@ IndexUpdate UpdateIndexRecord(const std::string& sPath, std::string_view sFile,
     }
     if (!S_ISREG(st.st_mode)) {
         if (sError)
-            *sError = sPath + ": not a file";
+            *sError = UnreadableIndexText(sPath);
         return IndexUpdate::Failed;
     }
     if (!ContentEnd(in.get(), st.st_size, end)) {
