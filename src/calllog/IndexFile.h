@@ -8,9 +8,10 @@
 // length, so the line is there whole or not at all. Only a crash during that
 // one write (the process killed, the power lost) can leave part of a line:
 // the last line of the file, beginning with a double quote, without a line
-// end and without the 22 quotes of eleven fields, the last one closing it. Reading leaves such a torn tail out
-// (IsTornIndexTail) and the next append or update cuts it off. A last line
-// that merely lacks its line end (a hand-edited index) is a record as ever.
+// end and without the 22 quotes of eleven fields, the last one closing it.
+// Reading leaves such a torn tail out (IsTornIndexTail) and the next append
+// or update cuts it off. A last line that merely lacks its line end (a
+// hand-edited index) is a record as ever.
 //
 // An update copies the index line by line into a temporary file in the same
 // folder, with the one changed line, and renames it over the old index:
