@@ -47,6 +47,9 @@ void CDaemonFrontEnd::InstallSignalHandlers() {
     pthread_sigmask(SIG_BLOCK, &exitSignals, nullptr);
     // A control client that goes away before its reply must not end us.
     signal(SIGPIPE, SIG_IGN);
+    // Nor a file-size limit: a recording that reaches it ends with an error
+    // it tells, like one on a full disk.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 bool CDaemonFrontEnd::TakeExitSignal() {

@@ -19,7 +19,7 @@ class CDaemonFrontEnd : public IAppFrontEnd, public CLoggingUiBridge {
 public:
     explicit CDaemonFrontEnd(LineSink sink);
 
-    // Installs the SIGTERM/SIGINT handlers (and ignores SIGPIPE).
+    // Installs the SIGTERM/SIGINT handlers (and ignores SIGPIPE and SIGXFSZ).
     static void InstallSignalHandlers();
     // A terminating signal arrived and its exit has not been started yet.
     static bool TakeExitSignal();

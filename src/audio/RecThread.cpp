@@ -15,6 +15,7 @@ void CRecThread::Start(const Setup& setup) {
     m_cEndCode = 0;
     m_nRate = 0;
     m_nSamples = 0;
+    m_nWriteErrno = 0;
     m_thread = std::thread(&CRecThread::Run, this, setup);
 }
 
@@ -100,6 +101,7 @@ void CRecThread::Run(Setup setup) {
     m_cEndCode = notify.EndCode();
     m_nSamples = notify.SamplesWritten();
     std::string writeError = file.LastError();
+    m_nWriteErrno = file.WriteErrno();
     bWritten = file.CloseWrite() && bWritten;
     if (!bWritten)
         Finish(false, writeError.empty() ? "cannot write " + setup.sFile : writeError);

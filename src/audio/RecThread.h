@@ -48,6 +48,8 @@ public:
     char EndCode() const { return m_cEndCode; } // 'q' when silence ended it
     uint32_t SampleRate() const { return m_nRate; }
     uint64_t SamplesWritten() const { return m_nSamples; }
+    // The errno of a write that failed (a full disk) and ended it; else 0.
+    int WriteErrno() const { return m_nWriteErrno; }
     // Switches the monitor off (it cannot be switched on again mid-recording).
     void SetMonitor(bool bOn);
 
@@ -67,4 +69,5 @@ private:
     char m_cEndCode = 0;
     uint32_t m_nRate = 0;
     uint64_t m_nSamples = 0;
+    int m_nWriteErrno = 0;
 };

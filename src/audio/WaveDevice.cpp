@@ -144,7 +144,8 @@ void CWavNotify::OnBlockArrived(CWave&, CWaveBlock& block) {
         if (m_options.bCompressStorage) {
             m_samples.push_back(sample);
         } else if (!m_file.WriteSample(sample)) {
-            m_bWriteFailed = true;
+            m_bWriteFailed = true; // the recording ends with what the disk took
+            break;
         }
         ++m_nSamples;
         if (m_pMonitor) {
@@ -177,7 +178,7 @@ bool CWavNotify::Finish() {
 }
 
 bool CWavNotify::ShouldStop() const {
-    if (m_bEnding || m_stopRequest)
+    if (m_bEnding || m_stopRequest || m_bWriteFailed)
         return true;
     // A cleared stop time of 0 counts as passed.
     if (m_bHaveStopTime &&

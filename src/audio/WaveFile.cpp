@@ -261,6 +261,7 @@ int CWaveFile::Create(const std::string& path, const WaveFormat& format) {
     m_nDataWritten = m_nSinceRefresh = m_nFactSamples = 0;
     m_nFactOffset = 0;
     m_bWriteFailed = false;
+    m_nWriteErrno = 0;
 
     if (format.IsPcm() && format.wBitsPerSample != 8 && format.wBitsPerSample != 16) {
         Fail(path + ": only 8 and 16-bit PCM can be written");
@@ -323,8 +324,11 @@ bool CWaveFile::Flush() {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            m_sError = StrPrintf("cannot write %s: %s", m_sPath.c_str(), std::strerror(errno));
+            m_nWriteErrno = n == 0 ? ENOSPC : errno;
+            m_sError =
+                StrPrintf("cannot write %s: %s", m_sPath.c_str(), std::strerror(m_nWriteErrno));
             m_bWriteFailed = true;
+            KeepWhatIsOnDisk(left);
             break;
         }
         p += n;
@@ -332,6 +336,17 @@ bool CWaveFile::Flush() {
     }
     m_writeBuf.clear();
     return !m_bWriteFailed;
+}
+
+void CWaveFile::KeepWhatIsOnDisk(size_t nLost) {
+    // The sound ends with the last whole frame (or block) the disk took;
+    // the sizes written at the close then tell what the file holds.
+    m_nDataWritten -= static_cast<uint32_t>(std::min<size_t>(nLost, m_nDataWritten));
+    const uint32_t align = std::max<uint32_t>(m_format.nBlockAlign, 1);
+    m_nDataWritten -= m_nDataWritten % align;
+    // Should the cut fail, the sizes still say no more than the disk took.
+    if (ftruncate(m_fd, static_cast<off_t>(m_nDataSizeOffset + 4 + m_nDataWritten)) != 0)
+        m_sError += StrPrintf(" (and cannot be cut to its sound: %s)", std::strerror(errno));
 }
 
 bool CWaveFile::WriteSizes() {
@@ -357,6 +372,7 @@ bool CWaveFile::PutBytes(const uint8_t* data, size_t count) {
     // Stay inside what 32-bit RIFF sizes can describe.
     if (count > 0xFFFFFFF0u - m_nDataSizeOffset - m_nDataWritten) {
         m_sError = m_sPath + ": file would exceed 4 GB";
+        m_nWriteErrno = EFBIG;
         return false;
     }
     while (count > 0) {

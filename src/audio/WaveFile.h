@@ -66,6 +66,11 @@ public:
     void AddCompressedSamples(uint32_t count) { m_nFactSamples += count; }
     // Flushes and writes the final sizes; false when anything failed.
     bool CloseWrite();
+    // After a write failed (a full disk): its errno, 0 before. The file then
+    // keeps the whole frames the disk took, and its sizes say so once closed.
+    int WriteErrno() const { return m_nWriteErrno; }
+    // Sound bytes in the file being written.
+    uint32_t DataWritten() const { return m_nDataWritten; }
 
     bool IsOpen() const { return m_pFile != nullptr || m_fd >= 0; }
     const std::string& LastError() const { return m_sError; }
@@ -74,6 +79,7 @@ private:
     bool Fail(const std::string& message);
     bool ReadByte(uint8_t& b);
     bool Flush();
+    void KeepWhatIsOnDisk(size_t nLost);
     bool PutBytes(const uint8_t* data, size_t count);
     bool WriteSizes();
 
@@ -103,4 +109,5 @@ private:
     uint32_t m_nSinceRefresh = 0;
     uint32_t m_nRefreshSeconds = kDefaultRefreshSeconds;
     bool m_bWriteFailed = false;
+    int m_nWriteErrno = 0;
 };

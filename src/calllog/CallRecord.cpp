@@ -2,6 +2,7 @@
 
 #include "calllog/CallTime.h"
 #include "calllog/DataStructure.h"
+#include "calllog/IndexFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
@@ -55,7 +56,6 @@ enum class KeepExisting { Nothing, LengthAndTimes };
 
 bool StoreRecord(const std::string& sIndexPath, const FinishedCall& call, KeepExisting keep,
                  std::string* sError) {
-    CDataStructure rec;
     std::string sTime, sDate;
     struct stat st {};
     if (::stat(call.sRecordingPath.c_str(), &st) == 0) {
@@ -68,35 +68,34 @@ bool StoreRecord(const std::string& sIndexPath, const FinishedCall& call, KeepEx
         }
     }
     const std::string sFile = FileNameOf(call.sRecordingPath);
+    auto fill = [&](CDataStructure& rec, bool bExists) {
+        rec.m_sFile = sFile;
+        rec.m_sNumber = CallerFieldForIndex(call.sNumber);
+        rec.m_sName = CallerFieldForIndex(call.sName);
+        rec.m_sMemo = call.sMemo;
+        rec.m_nReserved1 = 0;
+        rec.m_nReserved2 = 0;
+        if (!bExists || keep == KeepExisting::Nothing) {
+            rec.m_sTime = sTime;
+            rec.m_sDate = sDate;
+            rec.m_nLength = call.nLength;
+            rec.m_bMessage = call.bMessage ? 1 : 0;
+        }
+    };
 
     std::lock_guard lock(IndexMutex());
-    CDataStructureArray index;
-    index.Load(sIndexPath);
-    if (index.LoadFailed()) {
-        // Saving now would replace the records we could not read.
-        SetError(sError, index.LastError());
+    switch (UpdateIndexRecord(sIndexPath, sFile, [&](CDataStructure& rec) { fill(rec, true); },
+                              sError)) {
+    case IndexUpdate::Changed:
+        return true;
+    case IndexUpdate::Failed:
         return false;
+    case IndexUpdate::NoRecord:
+        break;
     }
-    const bool bExists = index.Find(sFile) >= 0;
-    rec = index.Get(sFile);
-    rec.m_sFile = sFile;
-    rec.m_sNumber = CallerFieldForIndex(call.sNumber);
-    rec.m_sName = CallerFieldForIndex(call.sName);
-    rec.m_sMemo = call.sMemo;
-    rec.m_nReserved1 = 0;
-    rec.m_nReserved2 = 0;
-    if (!bExists || keep == KeepExisting::Nothing) {
-        rec.m_sTime = sTime;
-        rec.m_sDate = sDate;
-        rec.m_nLength = call.nLength;
-        rec.m_bMessage = call.bMessage ? 1 : 0;
-    }
-    index.Set(sFile, rec);
-    if (!index.Save(sIndexPath)) {
-        SetError(sError, index.LastError());
-        return false;
-    }
-    return true;
+    CDataStructure rec;
+    fill(rec, false);
+    return AppendIndexRecord(sIndexPath, rec, sError);
 }
 
 void AddProblem(std::string& problems, const std::string& text) {

@@ -1,5 +1,7 @@
 #include "calllog/DataStructure.h"
 
+#include "calllog/IndexFile.h"
+
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 
@@ -215,6 +217,11 @@ CDataStructure ParseIndexLine(std::string_view line) {
     return rec;
 }
 
+std::string UnreadableIndexText(const std::string& sPath) {
+    return sPath + ": cannot be read as a call index (unreadable, not a file, or larger than "
+                   "512 MB)";
+}
+
 int CDataStructureArray::Load(const std::string& sPath) {
     m_data.clear();
     m_sFileName = sPath;
@@ -231,8 +238,7 @@ int CDataStructureArray::Load(const std::string& sPath) {
     auto content = ReadWholeFile(sPath, kMaxIndexSize);
     if (!content) {
         m_bLoadFailed = true;
-        m_sLastError = sPath + ": cannot be read as a call index (unreadable, not a file, or "
-                               "larger than 512 MB)";
+        m_sLastError = UnreadableIndexText(sPath);
         return 0;
     }
     std::string_view all(*content);
@@ -243,8 +249,12 @@ int CDataStructureArray::Load(const std::string& sPath) {
     size_t pos = 0;
     while (pos < all.size()) {
         size_t end = all.find('\n', pos);
-        if (end == std::string_view::npos)
+        if (end == std::string_view::npos) {
             end = all.size();
+            // A line an append did not finish: not a record (IndexFile.h).
+            if (IsTornIndexTail(all.substr(pos)))
+                break;
+        }
         m_data.push_back(ParseIndexLine(all.substr(pos, end - pos)));
         pos = end + 1;
     }

@@ -43,6 +43,10 @@ std::string_view TrimIndexField(std::string_view s);
 // a malformed line gives whatever fields could be read.
 CDataStructure ParseIndexLine(std::string_view line);
 
+// Why the index at sPath is not read: it is not a file, cannot be read, or
+// is larger than any index we wrote.
+std::string UnreadableIndexText(const std::string& sPath);
+
 class CDataStructureArray {
 public:
     // The largest index Load reads; anything beyond is not an index we wrote

@@ -153,6 +153,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "sFaxAppName", &CPhoneSettings::sFaxAppName, ""),
     Key("Options", "sFaxParam", &CPhoneSettings::sFaxParam, ""),
     Key("Options", "uiFaxSeconds", &CPhoneSettings::uiFaxSeconds, 30),
+    Key("Options", "nMinFreeSeconds", &CPhoneSettings::nMinFreeSeconds, 180),
     Key("Options", "bDisableModemInact", &CDriverSettings::bDisableModemInact, 1),
     Key("Options", "bCompat", &CDriverSettings::bCompat, 0),
     Key("Options", "iPopup", &CPhoneSettings::iPopup, 1),

@@ -82,6 +82,7 @@ struct CPhoneSettings {
     std::string sFaxAppName{};
     std::string sFaxParam{};
     int uiFaxSeconds{};
+    int nMinFreeSeconds{}; // sound the disk must hold before the machine answers
     int iPopup{};
     int dwPopupTimer{};
     int nTAPI{};

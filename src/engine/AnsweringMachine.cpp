@@ -43,6 +43,11 @@ void CMultiThread::AutoAnswer() {
     dev.SetStopRequest(false);
     g_bRinging = false;
     Log("Autoanswer:\n");
+    // A message the disk cannot hold is not taken: the line is left ringing.
+    if (!RoomForAMessage()) {
+        m_bAnswering = false;
+        return;
+    }
     if (!g_bOffHook)
         GoOffHook();
     g_bOffHook = true;

@@ -101,5 +101,6 @@ RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
     result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;
     result.bSilence = rec.EndCode() == 'q';
     result.nSamples = rec.SamplesWritten();
+    result.nWriteErrno = rec.WriteErrno();
     return result;
 }

@@ -127,6 +127,7 @@ void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bA
         m.sTime = ShowTime(loc, c.m_sTime);
         m.sDate = ShowDate(loc, c.m_sDate);
         m.sRecordingPath = c.m_sRecording;
+        m.sProblem = c.m_sRecordingProblem;
         mails.push_back(std::move(m));
     }
     // Notices by SMTP wait in the spool until the server takes them; the

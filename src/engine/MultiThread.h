@@ -11,6 +11,7 @@
 // asynchronously.
 #pragma once
 
+#include "calllog/IndexFile.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Number.h"
@@ -199,6 +200,8 @@ private:
     std::string StartCallFile();
     bool RunGreetingKey(int ch);
     void StoreCallWithoutMessage();
+    bool RoomForAMessage();
+    void TellRecordingCut(const std::string& file, int nErrno);
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
@@ -265,6 +268,9 @@ private:
     bool m_bSpeakerphoneRunning = false;
     bool m_bAnswering = false;        // AutoAnswer runs
     bool m_bRecordingMessage = false; // AutoAnswer records the message
+    bool m_bNoRoomTold = false;       // "messages are not taken" was said
+    // Room to write the running call's index line once more on a full disk.
+    CIndexReserve m_indexReserve;
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;

@@ -31,6 +31,7 @@ public:
     int32_t m_nContactStatus = 0; // -10: use the common ring sound
     std::string m_sAnnouncement;  // text announced for the call
     std::string m_sRecording;     // the call's recording, once one is made (for its notice)
+    std::string m_sRecordingProblem; // what went wrong with it ("the disk is full: ...")
 
     // Empties every string and zeroes every integer.
     void Reset() { *this = CNumber(); }

@@ -18,6 +18,7 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -92,7 +93,12 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
                     if (monitor)
                         monitor->Write(block.data(), block.size());
                 }
-                wav.WriteSamples(block.data(), block.size());
+                if (!wav.WriteSamples(block.data(), block.size())) {
+                    // The disk is full (or gone): the recording ends with
+                    // what it took.
+                    res.nWriteErrno = wav.WriteErrno() ? wav.WriteErrno() : EIO;
+                    break;
+                }
                 res.nSamples += got;
                 elapsed += got;
                 if (drv.bSilenceDetection) {

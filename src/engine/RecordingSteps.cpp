@@ -1,8 +1,12 @@
 #include "engine/RecordingSteps.h"
 
 #include "config/VoiceFormat.h"
+#include "platform/FileUtil.h"
+#include "platform/TextUtil.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 
 VoiceBlock PlayBlockSize(int nBlockTime, int nRate, int nBits, int nCompression) {
@@ -48,4 +52,32 @@ bool CompressRecording(const std::string& file, const ConvertFn& convert,
     }
     std::remove(bak.c_str());
     return true;
+}
+
+std::string RecordingCutText(int nErrno, int nSeconds) {
+    const std::string why = nErrno == ENOSPC || nErrno == EDQUOT ? std::string("the disk is full")
+                                                                  : std::strerror(nErrno);
+    return StrPrintf("%s: the recording was cut after %d s", why.c_str(), nSeconds);
+}
+
+MessageRoom RoomForMessages(const std::string& sFolder, int nMinSeconds,
+                            uint32_t nBytesPerSecond) {
+    MessageRoom room;
+    const std::optional<uint64_t> free = FreeBytesAt(sFolder);
+    if (!free || nMinSeconds <= 0 || nBytesPerSecond == 0)
+        return room;
+    room.nFreeSeconds =
+        static_cast<int>(std::min<uint64_t>(*free / nBytesPerSecond, uint64_t(INT32_MAX)));
+    room.bEnough = room.nFreeSeconds >= nMinSeconds;
+    return room;
+}
+
+std::string MessageRoomText(const MessageRoom& room, const std::string& sFolder,
+                            int nMinSeconds) {
+    if (room.bEnough)
+        return StrPrintf("messages are taken again: %s has room for %d s of sound",
+                         sFolder.c_str(), room.nFreeSeconds);
+    return StrPrintf("the disk is full: messages are not taken, %s has room for %d s of sound "
+                     "and a message needs %d s (nMinFreeSeconds)",
+                     sFolder.c_str(), room.nFreeSeconds, nMinSeconds);
 }

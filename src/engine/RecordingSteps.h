@@ -46,6 +46,24 @@ private:
     int m_nInRow = 0;
 };
 
+// What the user is told of a recording a write error ended (nErrno from the
+// failed write), nSeconds being what the file holds: "the disk is full: the
+// recording was cut after 18 s".
+std::string RecordingCutText(int nErrno, int nSeconds);
+
+// Whether the answering machine may take a message: the folder's file
+// system must hold nMinSeconds of sound at nBytesPerSecond. Unknown free
+// space does not stop it.
+struct MessageRoom {
+    bool bEnough = true;
+    int nFreeSeconds = 0;
+};
+MessageRoom RoomForMessages(const std::string& sFolder, int nMinSeconds,
+                            uint32_t nBytesPerSecond);
+// Why messages are not taken (or, bEnough, that they are again).
+std::string MessageRoomText(const MessageRoom& room, const std::string& sFolder,
+                            int nMinSeconds);
+
 using ConvertFn = std::function<bool(const std::string& source, const std::string& target)>;
 using RenameFn = std::function<bool(const std::string& from, const std::string& to)>;
 

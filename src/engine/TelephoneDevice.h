@@ -35,6 +35,7 @@ struct RecordResult {
     bool bSilence = false; // ended by silence detection
     int nKey = -1;         // the event or key that ended it ('Z' bad data), -1 none
     uint64_t nSamples = 0; // samples written
+    int nWriteErrno = 0;   // a write failed (a full disk) and ended it: its errno
 };
 
 class ISerialModemExtras {

@@ -198,13 +198,52 @@ void CMultiThread::WriteIndex(bool bFinished) {
         fc.sMemo = c.m_sMemo;
         fc.nLength = bFinished ? WaveSeconds(file) : 0;
         fc.bMessage = m_bRecordingMessage;
-        std::string folder = file.substr(0, file.rfind('/') + 1);
+        const std::string index = file.substr(0, file.rfind('/') + 1) + "index.dat";
         std::string error;
-        if (!StoreFinishedCall(folder + "index.dat", fc, &error))
+        // The room kept while the sound filled the disk is for this line.
+        if (bFinished)
+            m_indexReserve.Release();
+        if (!StoreFinishedCall(index, fc, &error)) {
             Log("Index: " + error + "\n");
+            m_phone.SetStatusText("the call is not in the call list: " + error);
+        } else if (!bFinished) {
+            m_indexReserve.Take(index);
+        }
         m_ui.RecordingWritten(file, bFinished, fc.bMessage, fc.nLength);
     }
     m_ui.UpdateCurrentCall(bFinished);
+}
+
+void CMultiThread::TellRecordingCut(const std::string& file, int nErrno) {
+    const std::string text = RecordingCutText(nErrno, WaveSeconds(file));
+    Log("Recording: " + text + "\n");
+    m_phone.SetStatusText(text);
+    // The notice of the call says it too.
+    auto mark = [&](CNumber& c) {
+        if (c.m_sRecording == file)
+            c.m_sRecordingProblem = text;
+    };
+    g_curCall.Update(mark);
+    g_recentCalls.Update([&](std::vector<CNumber>& calls) {
+        for (CNumber& c : calls)
+            mark(c);
+    });
+}
+
+bool CMultiThread::RoomForAMessage() {
+    const std::string folder = RecordingFolderNow();
+    const int nMin = m_phone.nMinFreeSeconds;
+    const uint32_t rate = static_cast<uint32_t>(
+        std::clamp(m_phone.Profile().nCompressionSampleRate, 4000, 48000));
+    const MessageRoom room = RoomForMessages(folder, nMin, rate * 2);
+    // Said once when it changes, not at every call.
+    if (room.bEnough == m_bNoRoomTold) {
+        m_bNoRoomTold = !room.bEnough;
+        const std::string text = MessageRoomText(room, folder, nMin);
+        Log("Autoanswer: " + text + "\n");
+        m_phone.SetStatusText(text);
+    }
+    return room.bEnough;
 }
 
 std::string CMultiThread::StartCallFile() {
@@ -236,6 +275,7 @@ void CMultiThread::RecordCall(int mode) {
     ITelephoneDevice& dev = m_phone.Device();
     m_phone.m_bEnhancedHold = false;
     const std::string file = StartCallFile();
+    int nWriteErrno = 0;
 
     if (ISerialModemExtras* modem = dev.SerialExtras()) {
         if (!dev.IsOpen())
@@ -253,6 +293,7 @@ void CMultiThread::RecordCall(int mode) {
             file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
         m_bLastRecordSilence = r.bSilence;
+        nWriteErrno = r.nWriteErrno;
     } else if (dev.IsOpen()) {
         // A telephony line: its call's sound device is recorded.
         GoOffHook();
@@ -262,6 +303,7 @@ void CMultiThread::RecordCall(int mode) {
                                     [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
         m_bLastRecordSilence = r.bSilence;
+        nWriteErrno = r.nWriteErrno;
         if (!r.bOpened) {
             // No call, or no sound device for it: nothing was recorded.
             m_ui.ShowMessage(kStrNoWaveIn, MessageIcon::Exclamation);
@@ -272,6 +314,8 @@ void CMultiThread::RecordCall(int mode) {
         m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
     }
     g_bRecording = false;
+    if (nWriteErrno)
+        TellRecordingCut(file, nWriteErrno);
 
     if (m_phone.bCompressWav && m_phone.fUseComvurgent)
         CompressRecording(

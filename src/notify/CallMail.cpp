@@ -122,6 +122,8 @@ ComposedMail ComposeCallMail(const MailSettings& settings, const CallForMail& ca
     const std::string number = call.sNumber.empty() ? LoadStr(kStrNoNumber) : call.sNumber;
     m.sBody = StrPrintf(LoadStr(kStrBody), name.c_str(), number.c_str(), call.sTime.c_str(),
                         call.sDate.c_str(), call.sMemo.c_str());
+    if (!call.sProblem.empty())
+        m.sBody += "\n\n" + call.sProblem;
     // The envelope sender is one address: the configured sender, else the
     // first recipient.
     if (!settings.m_sOriginatorAddress.empty())

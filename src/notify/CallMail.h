@@ -39,6 +39,7 @@ struct CallForMail {
     std::string sTime; // as in the call's record (user's locale)
     std::string sDate;
     std::string sRecordingPath;
+    std::string sProblem; // what went wrong with the recording, told below the text
 };
 
 // The call as its index record tells it; sFolder is the call folder the

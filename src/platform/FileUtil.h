@@ -1,6 +1,7 @@
 // File helpers: whole-file reads and atomic replaces.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,5 +18,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder and its parents; true when it exists afterwards.
 bool MakeDirectories(const std::string& path, int mode = 0755);
+// Bytes an unprivileged writer can still put on the file system holding
+// path (or its nearest existing parent folder); nullopt when unknown.
+std::optional<uint64_t> FreeBytesAt(const std::string& path);
 // Copies a file (not atomically); false on any failure.
 bool CopyFileTo(const std::string& from, const std::string& to);

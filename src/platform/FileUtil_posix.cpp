@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -106,4 +107,19 @@ bool CopyFileTo(const std::string& from, const std::string& to) {
     bool ok = std::fwrite(data->data(), 1, data->size(), f) == data->size();
     ok = (std::fclose(f) == 0) && ok;
     return ok;
+}
+
+std::optional<uint64_t> FreeBytesAt(const std::string& path) {
+    std::string at = path;
+    for (;;) {
+        struct statvfs vfs {};
+        if (::statvfs(at.empty() ? "/" : at.c_str(), &vfs) == 0)
+            return static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
+        if (errno != ENOENT || at.empty() || at == "/")
+            return std::nullopt;
+        while (!at.empty() && at.back() == '/')
+            at.pop_back();
+        const size_t slash = at.rfind('/');
+        at = slash == std::string::npos ? std::string() : at.substr(0, slash + 1);
+    }
 }

@@ -4,10 +4,12 @@
 // clients that misbehave.
 #include "ChildProcess.h"
 #include "TempHome.h"
+#include "ServiceMessage.h"
 #include "WaitUntil.h"
 
 #include "../notify/ServerProcess.h"
 #include "ModemSim.h"
+#include "calllog/DataStructure.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 #include "platform/RuntimeFolder.h"
@@ -18,8 +20,12 @@
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <regex>
+#include <sched.h>
 #include <sstream>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -411,6 +417,113 @@ TEST_F(VorelladTest, AMailNoticeTheServerDidNotTakeIsDeliveredAfterARestart) {
         << Log();
     EXPECT_TRUE(FileExists(inbox + "msg1.eml"));
     EXPECT_TRUE(std::filesystem::is_empty(home.File("Outbox")));
+}
+
+// A data folder on a small file system: a tmpfs of its own in a mount
+// namespace of this test's thread (the service started from it sees it),
+// or, where mounting is not allowed, a file-size limit the service inherits.
+class SmallDisk {
+public:
+    SmallDisk(const std::string& folder, size_t nBytes) : m_sFolder(folder), m_nBytes(nBytes) {
+        std::filesystem::create_directories(folder);
+        const std::string options = "size=" + std::to_string(nBytes / 1024) + "k";
+        m_bMounted = ::unshare(CLONE_NEWNS) == 0 &&
+                     ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                     ::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (m_bMounted)
+            ::umount2(m_sFolder.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_bMounted; }
+    // Starts the service, under the file-size limit when nothing was mounted.
+    bool Launch(BackgroundProgram& service, const std::vector<std::string>& argv,
+                const std::string& log) {
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit tight = old;
+        tight.rlim_cur = m_nBytes;
+        if (!m_bMounted && ::setrlimit(RLIMIT_FSIZE, &tight) != 0)
+            return false;
+        const bool ok = service.Launch(argv, log);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        return ok;
+    }
+
+private:
+    std::string m_sFolder;
+    size_t m_nBytes;
+    bool m_bMounted = false;
+};
+
+// A message longer than the disk holds is cut where the disk is full: its
+// file ends in whole samples that the header counts, its index line has the
+// length it holds, and the log says what happened. Then the machine takes
+// no message it has no room for, and says so once.
+TEST_F(VorelladTest, AFullDiskCutsTheMessageAndSaysSo) {
+    const std::string data = home.File("small/");
+    SmallDisk disk(data, 128 * 1024);
+    if (!disk.Mounted())
+        std::cout << "[ NOTE ] cannot mount a tmpfs here: a file-size limit stands in for the "
+                     "full disk\n";
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nAction", 1);
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nRings", 2);
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nMinFreeSeconds", 3);
+    WriteProfileStringTo(home.File("vorella.ini"), "Options", "sPath", data);
+    modemsim::CallerId id;
+    id.number = "5551234";
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+    ASSERT_TRUE(disk.Launch(service, {BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    ASSERT_TRUE(WaitUntil([&] { return Ctl({"status"}).nExit == 0; })) << Log();
+    ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)) << Log();
+
+    sim->Ring(3, modemsim::RingCadence::Fast());
+    static const std::regex kCut("(the disk is full|File too large): the recording was cut "
+                                 "after (\\d+) s");
+    std::smatch cut;
+    ASSERT_TRUE(WaitUntil([&] { return FindStoredMessage(Log()).has_value(); }, 90000)) << Log();
+    const std::string log = Log();
+    ASSERT_TRUE(std::regex_search(log, cut, kCut)) << log;
+    const int nSeconds = std::stoi(cut[2]);
+    const LoggedMessage message = *FindStoredMessage(log);
+    EXPECT_EQ(message.nSeconds, nSeconds) << log;
+    EXPECT_GT(nSeconds, 0) << log;
+
+    // What sox reads is what the header says, without a premature end.
+    const ProgramRun stat = RunProgram({"/usr/bin/sox", message.sFile, "-n", "stat"});
+    EXPECT_EQ(stat.nExit, 0) << stat.err;
+    EXPECT_EQ(stat.err.find("premature"), std::string::npos) << stat.err;
+    std::string why;
+    const auto heard = SoxStatOf(message.sFile, &why);
+    ASSERT_TRUE(heard) << why;
+    EXPECT_EQ(static_cast<int>(heard->dSeconds), nSeconds);
+    const ProgramRun header = RunProgram({"/usr/bin/soxi", "-D", message.sFile});
+    EXPECT_NEAR(std::stod(header.out), heard->dSeconds, 0.001) << header.out;
+
+    // Its index line holds that length.
+    CDataStructureArray index;
+    ASSERT_EQ(index.Load(data + "Recorded Calls/index.dat"), 1);
+    const std::string name = message.sFile.substr(message.sFile.rfind('/') + 1);
+    EXPECT_EQ(index.GetAt(0).m_sFile, name);
+    EXPECT_EQ(index.GetAt(0).m_nLength, nSeconds);
+    EXPECT_NE(index.GetAt(0).m_sNumber.find("1234"), std::string::npos);
+
+    if (!disk.Mounted())
+        return; // a file-size limit leaves the disk itself with room
+    // The next call rings on: no room for a message, said once.
+    ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 60000)) << Log();
+    sim->Ring(4, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitUntil([&] { return Logged("messages are not taken"); }, 60000)) << Log();
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::string l = Log();
+        return l.find("call ended", l.find("messages are not taken")) != std::string::npos;
+    }, 60000)) << Log();
+    EXPECT_EQ(index.Load(data + "Recorded Calls/index.dat"), 1);
+    const std::string after = Log();
+    EXPECT_EQ(after.find("messages are not taken"), after.rfind("messages are not taken"))
+        << after;
+    EXPECT_EQ(after.find("message started"), after.rfind("message started")) << after;
 }
 
 TEST_F(VorelladTest, LogSaysWhenThePortIsMissingGoneAndBack) {

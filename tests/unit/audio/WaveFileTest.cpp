@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
 #include <cstring>
 #include <poll.h>
 #include <sys/wait.h>
@@ -124,6 +126,38 @@ TEST(WaveFile, WhatWeWriteSoxReadsWithTheRightFormatAndLength) {
             }
         }
     }
+}
+
+// A disk that fills up while a recording is written (here a file-size limit
+// that is not a whole number of frames): the writer stops with the errno,
+// and the file keeps the frames the disk took with sizes that say so, so
+// that sox reads exactly the sound the header claims.
+TEST(WaveFile, AFullDiskEndsTheSoundWhereTheFileEnds) {
+    TempHome home;
+    const std::string path = home.File("full.wav");
+    std::vector<int16_t> tone = SineWave(440, 12000, 8000 * 4);
+    CWaveFile f;
+    ASSERT_EQ(f.Create(path, PcmFormat(8000, 16, 2)), 1);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 20000 * 4 + 1001; // 1.25 s of stereo and a part frame
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    bool bAllWritten = true;
+    for (int16_t s : tone)
+        if (!(bAllWritten = f.WriteStereo(s, s)))
+            break;
+    const bool bClosed = f.CloseWrite();
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(bAllWritten);
+    EXPECT_FALSE(bClosed);
+    EXPECT_EQ(f.WriteErrno(), EFBIG);
+    EXPECT_EQ(f.DataWritten() % 4, 0u);
+    EXPECT_EQ(std::filesystem::file_size(path), 44u + f.DataWritten());
+    // The header's length, and the sound sox finds behind it.
+    EXPECT_EQ(Soxi("-s", path), std::to_string(f.DataWritten() / 4));
+    EXPECT_EQ(SoxSamples(path).size(), f.DataWritten() / 2);
 }
 
 TEST(WaveFile, WhatSoxWritesWeRead) {

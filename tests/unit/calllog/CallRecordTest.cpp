@@ -4,8 +4,10 @@
 
 #include "TempHome.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 
 namespace {
@@ -75,6 +77,70 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
     ASSERT_EQ(a.Load(Index()), 3);
     EXPECT_EQ(a.GetAt(2).m_sDate, "");
     EXPECT_EQ(a.GetAt(2).m_sFile, "missing.wav");
+}
+
+// A new call's line goes to the end and leaves every byte before it as it
+// was, however the lines before it were written; a line that a crash cut
+// short (a quote opened, no line end) is not a record and goes at the next
+// store, while a hand-edited last line without its line end stays one.
+TEST_F(CallRecordTest, ANewCallIsAppendedAndATornLastLineRepaired) {
+    const std::string kLine = "\"a.wav\",\"21:05\",\"12/06/26\",\"1\",\"n\",\"\",\"\",\"3\",\"0\","
+                              "\"0\",\"0\"\r\n";
+    static const struct {
+        const char* name;
+        std::string before;
+        int nLoaded;      // records read before the store
+        std::string kept; // what the store leaves in front of the new line
+    } kCases[] = {
+        {"none", "", 0, ""},
+        {"hand-edited lines", "x\r\n\r\nb.wav\n" + kLine, 4, "x\r\n\r\nb.wav\n" + kLine},
+        {"torn quoted line", kLine + "\"torn.wav\",\"21:", 1, kLine},
+        {"torn before its end", kLine + kLine.substr(0, kLine.size() - 3) + "\r", 1, kLine},
+        {"whole line without line end", kLine + kLine.substr(0, kLine.size() - 2), 2,
+         kLine + kLine},
+        {"hand-edited line without line end", kLine + "c.wav", 2, kLine + "c.wav\r\n"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        home.Write("Recorded Calls/index.dat", c.before);
+        CDataStructureArray a;
+        EXPECT_EQ(a.Load(Index()), c.nLoaded);
+        FinishedCall call;
+        call.sRecordingPath = MakeRecording("new.wav");
+        call.sNumber = "555";
+        std::string error;
+        ASSERT_TRUE(StoreFinishedCall(Index(), call, &error)) << error;
+        CDataStructure rec;
+        rec.m_sFile = "new.wav";
+        rec.m_sTime = "21:05";
+        rec.m_sDate = "12/06/26";
+        rec.m_sNumber = "555";
+        EXPECT_EQ(home.Read("Recorded Calls/index.dat"), c.kept + FormatIndexLine(rec) + "\r\n");
+        std::filesystem::remove(Index());
+    }
+}
+
+// The line of a call that does not fit on the disk is not there at all, and
+// the lines before it are whole.
+TEST_F(CallRecordTest, ACallThatDoesNotFitLeavesTheIndexAsItWas) {
+    FinishedCall call;
+    call.sRecordingPath = MakeRecording("a.wav");
+    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    const std::string before = home.Read("Recorded Calls/index.dat");
+    call.sRecordingPath = MakeRecording("b.wav");
+    call.sMemo = std::string(4000, 'm');
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = before.size() + 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    std::string error;
+    const bool bStored = StoreFinishedCall(Index(), call, &error);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(bStored);
+    EXPECT_NE(error.find("index.dat"), std::string::npos) << error;
+    EXPECT_EQ(home.Read("Recorded Calls/index.dat"), before);
 }
 
 TEST_F(CallRecordTest, CallerFieldsLoseTheNetworksPaddingBeforeTheyAreStored) {

@@ -80,8 +80,10 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
     }
     // The listed keys, the four mail server keys added since, the code
     // page of old call indexes, the USB adapter's sound card and input, and
-    // how long mail notices are retried.
-    EXPECT_EQ(loaded, 231 + 4 + 1 + 2 + 1);
+    // how long mail notices are retried and the free space the answering
+    // machine needs.
+    EXPECT_EQ(loaded, 231 + 4 + 1 + 2 + 1 + 1);
+    EXPECT_EQ(FindSettingKey("nMinFreeSeconds")->Type(), SettingType::Int);
     EXPECT_EQ(FindSettingKey("sAdapterSoundCard")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sAdapterInput")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sLegacyCodePage")->Type(), SettingType::Str);

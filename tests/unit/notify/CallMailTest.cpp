@@ -74,6 +74,11 @@ TEST(CallMailTest, SubjectBodyAndSenderFollowTheSettings) {
     EXPECT_EQ(m.sBody, "Call from Bob, 555, received at 10:00, 12/06/26.\n\nMemo:\n\nmemo");
     EXPECT_EQ(m.from.m_sEmailAddress, "a@x.org"); // one address, not the list
     EXPECT_EQ(m.recipients, to);
+    // What went wrong with the recording follows the text.
+    CallForMail cut = call;
+    cut.sProblem = "the disk is full: the recording was cut after 18 s";
+    EXPECT_EQ(ComposeCallMail(s, cut, to).sBody,
+              m.sBody + "\n\nthe disk is full: the recording was cut after 18 s");
 
     s.m_sSubject = "New call";
     EXPECT_EQ(ComposeCallMail(s, call, to).sSubject, "New call");
