@@ -64,3 +64,9 @@ bool TakesBitsCommand(int id) {
     const VoiceFormat* f = FindVoiceFormat(id);
     return !f || f->bitsCommand != BitsCommand::None;
 }
+
+std::string VoiceDataFile(const std::string& stem, int id, int bits, int rate) {
+    const VoiceFormat* f = FindVoiceFormat(id);
+    const int b = f ? FormatBits(*f, bits) : bits;
+    return stem + "." + std::to_string(id) + "-" + std::to_string(b) + "-" + std::to_string(rate);
+}

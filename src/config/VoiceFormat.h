@@ -68,3 +68,9 @@ size_t FormatBytes(const VoiceFormat& format, int bits, size_t samples);
 // False when the modem takes no bits command for the id (its format command
 // sets the bits); an id outside the table gets one.
 bool TakesBitsCommand(int id);
+
+// The name of a sound coded ahead of time in one voice format, for a modem
+// that speaks it: stem and ".<id>-<bits>-<rate>" ("./dev/hold.130-4-8000"),
+// with the bits the format works with. The build makes the shipped hold sound
+// so for every format a shipped profile uses.
+std::string VoiceDataFile(const std::string& stem, int id, int bits, int rate);

@@ -8,22 +8,21 @@
 #include "audio/RecThread.h"
 #include "audio/WaveFile.h"
 #include "engine/CallState.h"
+#include "engine/HoldSound.h"
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "modem/ResultCodes.h"
+#include "platform/FileUtil.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace {
 
 // The character limit of a result wait: the modem engine's usual one.
 constexpr int kResultLimit = 65535;
-
-bool Readable(const std::string& path) {
-    return !path.empty() && access(path.c_str(), R_OK) == 0;
-}
+// The pause between the greeting and the message on a line's sound device.
+constexpr uint32_t kAfterGreetingMs = 50;
 
 } // namespace
 
@@ -53,8 +52,13 @@ void CMultiThread::AutoAnswer() {
     g_bOffHook = true;
     std::string greeting = CallerGreeting(m_phone.sWaveGreet);
     int ev = -1;
-    if (Readable(greeting))
+    if (IsReadableFile(greeting)) {
         ev = dev.PlayFile(greeting, true);
+        // A line's sound device may still be sending the greeting's end: the
+        // message is not to take it in.
+        if (!dev.SerialExtras())
+            SleepMs(kAfterGreetingMs);
+    }
     m_nLastPlayEvent = ev;
     if (ev >= 0)
         dev.SetStopRequest(false); // raised by the play for the event that ended it
@@ -134,7 +138,7 @@ void CMultiThread::PlayAltGreeting() {
     if (!g_bOffHook)
         GoOffHook();
     g_bOffHook = true;
-    if (Readable(file))
+    if (IsReadableFile(file))
         m_nLastPlayEvent = dev.PlayFile(file, true);
 }
 
@@ -166,7 +170,7 @@ void CMultiThread::PlayGreetingToLine() {
     }
     if (!g_bOffHook)
         GoOffHook();
-    if (Readable(ProgramFile(file)))
+    if (IsReadableFile(ProgramFile(file)))
         m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), true);
     if (!g_bTalking && !g_bHold)
         StopCall();
@@ -216,7 +220,7 @@ void CMultiThread::PlayHoldMusic() {
         GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
     bool bPlayed = false;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && Readable(file) && dev.IsOpen()) {
+    while (g_bHold && !m_bStop && !g_bShuttingDown && IsReadableFile(file) && dev.IsOpen()) {
         m_phone.m_nPlayedSamples = 0;
         int ev = dev.PlayFile(file, true);
         if (m_phone.m_nPlayedSamples > 0)
@@ -264,12 +268,15 @@ void CMultiThread::EnhancedHold() {
         if (first) {
             first = false;
             std::string intro = ProgramFile("wave/intro.wav");
-            if (Readable(intro))
+            if (IsReadableFile(intro))
                 dev.PlayFile(intro, true);
             dev.SetStopRequest(false);
         }
-        std::string hold = ProgramFile(m_phone.sWaveCompressedHold);
-        if (!Readable(hold)) {
+        const VoiceCodecSettings modem = m_phone.CodecSettings();
+        std::string hold = EnhancedHoldSound(ProgramFile(m_phone.sWaveCompressedHold),
+                                             ProgramFile(m_phone.sWaveHold),
+                                             dev.SerialExtras() ? &modem : nullptr);
+        if (hold.empty()) {
             SleepMs(1);
             PumpMessages();
             continue;
@@ -282,7 +289,7 @@ void CMultiThread::EnhancedHold() {
             PlaySoundFile(ProgramFile("wave/ring.wav"), true);
             for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
                 std::string p = ProgramFile(f);
-                if (Readable(p))
+                if (IsReadableFile(p))
                     dev.PlayFile(p, false);
             }
             dev.SetStopRequest(false);

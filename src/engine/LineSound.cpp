@@ -7,6 +7,7 @@
 #include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/RecordingSteps.h"
+#include "engine/VolumeScale.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -34,6 +35,7 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
         phone.Trace(what + ": " + error + "\n");
         return false;
     }
+    ApplyVolume(wave.samples, VolumeFactor(phone.m_iVolume, phone.m_bMute));
     phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
     auto out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(wave.nSamplesPerSec));
     if (!out && wave.nSamplesPerSec != kLineSampleRate) {

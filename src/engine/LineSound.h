@@ -18,10 +18,11 @@ struct LineSoundDevice {
     int nDeviceId = -1;
 };
 
-// Plays file to the device until its end or until stop() says so (asked
-// every 20 ms of sound). Counts the samples sent in phone.m_nPlayedSamples
-// and keeps g_bPlaying set meanwhile. False when nothing could be played
-// (the reason is in the trace, prefixed with what).
+// Plays file to the device at the phone's volume (m_iVolume, silent when
+// muted) until its end or until stop() says so (asked every 20 ms of
+// sound). Counts the samples sent in phone.m_nPlayedSamples and keeps
+// g_bPlaying set meanwhile. False when nothing could be played (the reason
+// is in the trace, prefixed with what).
 bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
                           const std::function<bool()>& stop, const std::string& what);
 

@@ -270,7 +270,10 @@ private:
     void Drain() {
         ShortTimeouts();
         for (int i = 0; i < kMaxDrainLines; ++i) {
-            if (!IsCidField(m_ch.WaitResult(2 * m_s.dwTimeoutQuant)))
+            const int r = m_ch.WaitResult(2 * m_s.dwTimeoutQuant);
+            if (r == kResultRing && m_hooks.onRing)
+                m_hooks.onRing(); // a ring right behind the lines is still a ring
+            if (!IsCidField(r))
                 break;
             m_ch.ReadRestOfLine(kLineLimit, 2 * m_s.dwTimeoutQuant);
         }

@@ -144,6 +144,7 @@ public:
     void RunPendingAction();
     bool WaitEvent();
     void HandleRing();
+    bool CountRing(bool bCidOnly);
     void ReadCallerId();
     void RunAction();
     void OnEvent(int ch);
@@ -265,6 +266,8 @@ private:
     // Caller-ID lines read while waiting for a ring, for the reader.
     std::deque<HeldCidLine> m_heldCid;
     bool m_bRearm = true;
+    // The ring watcher woke for caller-ID lines, not for a ring.
+    bool m_bCidWithoutRing = false;
     bool m_bSpeakerphoneRunning = false;
     bool m_bAnswering = false;        // AutoAnswer runs
     bool m_bRecordingMessage = false; // AutoAnswer records the message

@@ -89,9 +89,10 @@ public:
     // Samples the last PlayFile sent and the last RecordFromModem wrote.
     std::atomic<uint64_t> m_nPlayedSamples{0};
 
-private:
+    // The modem's voice format and the soft gain control, for its codecs.
     VoiceCodecSettings CodecSettings() const;
 
+private:
     IUiBridge* m_pUi;
     std::unique_ptr<IUiBridge> m_pOwnUi;
     std::unique_ptr<IModemUi> m_pModemUi;

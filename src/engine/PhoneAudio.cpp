@@ -9,16 +9,19 @@
 #include "audio/WaveFile.h"
 #include "config/VoiceFormat.h"
 #include "engine/CallState.h"
+#include "engine/HoldSound.h"
 #include "engine/KeyTables.h"
 #include "engine/RecordingSteps.h"
 #include "engine/UiBridge.h"
 #include "engine/VolumeScale.h"
 #include "modem/ResultCodes.h"
+#include "platform/FileUtil.h"
 #include "platform/Strings.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,6 +32,28 @@ constexpr uint64_t kLeadMs = 300;
 
 bool IsVoiceConnect(int r) {
     return r == kResultOk || r == kResultVcon || r == kResultConnect || r == kResultVoice;
+}
+
+// Sound files coded ahead of time larger than this are no hold sound.
+constexpr size_t kMaxVoiceDataFile = 64u * 1024 * 1024;
+
+// The samples of a file to play: a WAV file, or the modem's own voice data
+// for its format (the hold sound the build made for it), decoded.
+bool ReadPlaySamples(const std::string& file, const VoiceCodecSettings& cs,
+                     std::vector<int16_t>& samples, WaveFormat& fmt, std::string& error) {
+    if (!IsModemVoiceData(file, cs))
+        return ReadWaveSamples(file, samples, fmt, error);
+    std::optional<std::string> raw = ReadWholeFile(file, kMaxVoiceDataFile);
+    CVoiceCodec codec;
+    if (!raw || !OpenVoiceCodec(codec, cs.nCompression, cs)) {
+        error = file + ": cannot be read as the modem's voice data";
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const uint8_t*>(raw->data());
+    samples.resize(codec.DecodedBound(raw->size()));
+    samples.resize(DecodeVoiceBlock(codec, bytes, raw->size(), samples.data(), samples.size()));
+    fmt = PcmFormat(static_cast<uint32_t>(cs.nCompressionSampleRate));
+    return true;
 }
 
 } // namespace
@@ -143,10 +168,10 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     std::vector<int16_t> samples;
     WaveFormat fmt;
     std::string error;
-    if (!ReadWaveSamples(file, samples, fmt, error))
+    VoiceCodecSettings cs = CodecSettings();
+    if (!ReadPlaySamples(file, cs, samples, fmt, error))
         return -1;
     CVoiceCodec codec;
-    VoiceCodecSettings cs = CodecSettings();
     if (!OpenVoiceCodec(codec, cs.nCompression, cs))
         return -1;
     const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));

@@ -97,6 +97,7 @@ bool CMultiThread::WaitEvent() {
     // the ring handling as if the watcher had read them.
     const bool bHeldLines = TakeHeldCidLines();
     const bool bHeldRing = drv.TakeHeldRing();
+    m_bCidWithoutRing = bHeldLines && !bHeldRing && !g_bTestRing;
     if (g_bTestRing || bHeldLines || bHeldRing)
         return true;
     drv.SetQuantumTimeouts();
@@ -120,6 +121,7 @@ bool CMultiThread::WaitEvent() {
     if (IsCidLine(r))
         drv.HoldCidLine(r);
     const bool bHeld = TakeHeldCidLines();
+    m_bCidWithoutRing = bHeld && r != kResultRing && !g_bTestRing;
     HandsetCheck();
     return r == kResultRing || bHeld || g_bTestRing;
 }
@@ -182,21 +184,22 @@ void CMultiThread::HandleRing() {
     const bool bQuietRing = m_phone.nTextToSpeech != 0;
     if (m_phone.bRingBeforeCallerID && !bQuietRing)
         PlayRingSound(false);
-    m_rings.nRings += 1;
-    m_nRingCount = m_rings.nRings;
+    // The first ring after caller-ID lines that came ahead of it was counted
+    // with them, and their caller ID is read already.
+    const bool bCounted = CountRing(std::exchange(m_bCidWithoutRing, false));
     m_ui.RingCounted(m_rings.nRings);
-    if (m_rings.nRings == 1) {
+    if (bCounted && m_rings.nRings == 1) {
         m_ui.CallerChanged({});
         m_ui.SetWindowTitle("Vorella");
         m_ui.ActivateMainWindow();
     }
     const bool bSerial = m_phone.IsSerialModem();
-    if (ReadsCallerIdAtThisRing(m_rings, m_phone.nCIDType, bSerial)) {
+    if (bCounted && ReadsCallerIdAtThisRing(m_rings, m_phone.nCIDType, bSerial)) {
         m_rings.nCidReadAt = m_rings.nRings == 1 ? 1 : 2;
         if (bSerial || m_phone.nCIDType == kCidFormattedAny || m_rings.nRings > 1)
             ReadCallerId();
     }
-    if (m_rings.nRings == 1 && ReadsCallerIdAtFirstRing(m_phone.nCIDType, bSerial))
+    if (bCounted && m_rings.nRings == 1 && ReadsCallerIdAtFirstRing(m_phone.nCIDType, bSerial))
         m_ui.SetWindowTitle(CallWindowTitle(g_curCall.Get()));
     if ((!m_phone.bRingBeforeCallerID && !bQuietRing) ||
         (m_rings.nRings > 1 && m_rings.nCidReadAt < m_rings.nRings))
@@ -226,6 +229,22 @@ void CMultiThread::HandleRing() {
     m_bRearm = true;
 }
 
+// Counts a ring of the call; false when it was counted already. Caller-ID
+// lines that some lines send ahead of the first ring start the call as that
+// ring (bCidOnly), so the ring that follows them is not counted again: the
+// toll saver and the answer count the rings the caller let go by.
+bool CMultiThread::CountRing(bool bCidOnly) {
+    if (bCidOnly && m_rings.nRings == 0) {
+        m_rings.bRingAhead = true;
+    } else if (!bCidOnly && m_rings.bRingAhead) {
+        m_rings.bRingAhead = false;
+        return false;
+    }
+    m_rings.nRings += 1;
+    m_nRingCount = m_rings.nRings;
+    return true;
+}
+
 void CMultiThread::ReadCallerId() {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetStopRequest(false);
@@ -242,8 +261,7 @@ void CMultiThread::ReadCallerId() {
             held = DigitLineBeforeRing(drv.LineBuffer());
         CCommDriverCidChannel channel(drv, held, std::exchange(m_heldCid, {}));
         CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv), [this] {
-            m_rings.nRings += 1;
-            m_nRingCount = m_rings.nRings;
+            CountRing(false);
             m_rings.dwLastRing = GetTickCount();
         });
         CallerIdFill fill = ::ReadCallerId(source, ctx);

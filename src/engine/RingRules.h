@@ -24,6 +24,9 @@ struct CRingState {
     int nCidReadAt = 0;      // 0 not read yet, 1 read at the first ring, 2 at the second
     bool bCidSeen = false;   // caller-ID lines arrived for this call
     bool bLineTaken = false; // the line was off-hook and hung up again since these rings
+    // Caller-ID lines came ahead of the first ring and were counted as it:
+    // the ring that follows them is that ring, not another.
+    bool bRingAhead = false;
 
     void Reset() { *this = CRingState(); }
 };

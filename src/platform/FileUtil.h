@@ -15,6 +15,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& content, int mo
 std::optional<std::string> ReadWholeFile(const std::string& path, size_t limit);
 
 bool FileExists(const std::string& path);
+// A file (not a folder) this process may read.
+bool IsReadableFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder and its parents; true when it exists afterwards.
 bool MakeDirectories(const std::string& path, int mode = 0755);

@@ -25,5 +25,6 @@ std::string SerialPortLabel(int nPort, const std::string& device,
                             const std::string& sysRoot = "/sys/class/tty");
 
 // Scans the serial devices (new ones get numbers in the table) and lists
-// the ports whose device is present, by number.
+// the ports whose device is present, by number. The label of a port this
+// user may not open ends in what to do about it (PortAccessHint).
 std::vector<SerialPortChoice> ListSerialPortChoices();

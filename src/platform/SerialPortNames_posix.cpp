@@ -1,6 +1,7 @@
 #include "platform/SerialPortNames.h"
 
 #include "platform/FileUtil.h"
+#include "platform/PortAccess.h"
 #include "platform/SerialPorts.h"
 
 #include <filesystem>
@@ -82,7 +83,11 @@ std::vector<SerialPortChoice> ListSerialPortChoices() {
         auto it = table.find(n);
         if (it == table.end())
             continue;
-        choices.push_back({n, it->second, SerialPortLabel(n, it->second)});
+        // A port this user may not open says how to get the right to.
+        std::string label = SerialPortLabel(n, it->second);
+        if (std::string hint = PortAccessHint(it->second); !hint.empty())
+            label += " — no permission: " + hint;
+        choices.push_back({n, it->second, label});
     }
     return choices;
 }

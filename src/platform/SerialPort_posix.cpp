@@ -1,5 +1,6 @@
 #include "platform/SerialPort.h"
 
+#include "platform/PortAccess.h"
 #include "platform/PortHolder.h"
 #include "platform/TickCount.h"
 
@@ -76,8 +77,14 @@ bool SerialPort::Open(const std::string& device, uint32_t baud, std::string* err
     }
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        // EBUSY: another program holds it exclusively (TIOCEXCL).
-        *error = errno == EBUSY ? InUseText(device) : Errno(device.c_str());
+        // EBUSY: another program holds it exclusively (TIOCEXCL). EACCES:
+        // this user is not in the device's group.
+        if (errno == EBUSY)
+            *error = InUseText(device);
+        else if (errno == EACCES || errno == EPERM)
+            *error = NoPermissionText(device);
+        else
+            *error = Errno(device.c_str());
         return false;
     }
     if (!::isatty(fd)) {

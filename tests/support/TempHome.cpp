@@ -40,8 +40,13 @@ std::string TempHome::Read(const std::string& name) const {
 void TempHome::CopyShipped(const std::string& name) const {
     std::filesystem::path to = m_path + name;
     std::filesystem::create_directories(to.parent_path());
-    std::filesystem::copy_file(ShippedDataFolder() + name, to,
-                               std::filesystem::copy_options::overwrite_existing);
+    std::string from = ShippedDataFolder() + name;
+    if (!std::filesystem::exists(from)) {
+        // A file the build makes for the program folder (dev/).
+        const char* bin = std::getenv("VORELLA_BIN_DIR");
+        from = std::string(bin ? bin : "") + "/" + name;
+    }
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 
 std::string SourceFile(const std::string& rel) {

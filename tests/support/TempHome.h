@@ -17,7 +17,8 @@ public:
     // Writes a file below the folder (creating folders on the way).
     void Write(const std::string& name, const std::string& content) const;
     std::string Read(const std::string& name) const;
-    // Copies a shipped file of data/ into the folder.
+    // Copies a shipped file of data/, or one the build makes for the
+    // program folder (dev/), into the folder.
     void CopyShipped(const std::string& name) const;
 
 private:

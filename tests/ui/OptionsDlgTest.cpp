@@ -142,7 +142,8 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
 
     EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kGreeting)->text(), "./wave/greet.wav");
     EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->text(), "./wave/hold.wav");
-    EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMessage)->text(), "./wave/wait.wav");
+    // The hold message is what the enhanced hold plays.
+    EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMessage)->text(), "./dev/hold");
 
     // OK with nothing touched hands back what came in.
     QTest::mouseClick(OkButton(dlg), Qt::LeftButton);

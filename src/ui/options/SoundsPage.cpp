@@ -4,6 +4,7 @@
 #include "audio/LocalPlayer.h"
 #include "dialogs/RecGreetDlg.h"
 #include "dialogs/WaveFilter.h"
+#include "engine/HoldSound.h"
 #include "frontend/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 
@@ -76,16 +77,16 @@ CSoundsPage::~CSoundsPage() = default;
 void CSoundsPage::Load(const OptionsValues& v) {
     m_rows[kGreeting].pFile->setText(QString::fromStdString(v.sWaveGreet));
     m_rows[kHoldMusic].pFile->setText(QString::fromStdString(v.sWaveHold));
-    m_rows[kHoldMessage].pFile->setText(QString::fromStdString(v.sWaveWait));
-    m_sCompressedHold = v.sWaveCompressedHold;
+    m_rows[kHoldMessage].pFile->setText(QString::fromStdString(v.sWaveCompressedHold));
+    m_sWait = v.sWaveWait;
     m_nMaxRecordMs = static_cast<unsigned>(std::max(1, v.nUnattendedSeconds)) * 1000u;
 }
 
 void CSoundsPage::Save(OptionsValues& v) const {
     v.sWaveGreet = m_rows[kGreeting].pFile->text().trimmed().toStdString();
     v.sWaveHold = m_rows[kHoldMusic].pFile->text().trimmed().toStdString();
-    v.sWaveWait = m_rows[kHoldMessage].pFile->text().trimmed().toStdString();
-    v.sWaveCompressedHold = m_sCompressedHold;
+    v.sWaveCompressedHold = m_rows[kHoldMessage].pFile->text().trimmed().toStdString();
+    v.sWaveWait = m_sWait;
 }
 
 void CSoundsPage::Browse(Sound s) {
@@ -97,7 +98,15 @@ void CSoundsPage::Browse(Sound s) {
 }
 
 void CSoundsPage::Play(Sound s) {
-    const std::string path = SoundPath(m_rows[s].pFile->text().trimmed().toStdString());
+    std::string path = SoundPath(m_rows[s].pFile->text().trimmed().toStdString());
+    if (s == kHoldMessage) {
+        // What a held caller hears, as a line without a modem plays it: the
+        // shipped "./dev/hold" is made for the modems from the music on hold.
+        const std::string played = EnhancedHoldSound(
+            path, SoundPath(m_rows[kHoldMusic].pFile->text().trimmed().toStdString()), nullptr);
+        if (!played.empty())
+            path = played;
+    }
     std::string error;
     m_pPlayer->Stop();
     if (!m_pPlayer->Open(path, &error)) {

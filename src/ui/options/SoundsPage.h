@@ -1,5 +1,6 @@
-// "Sounds": the greeting, the music on hold and the hold message, each a
-// file to choose and to listen to here, and the greeting recorder.
+// "Sounds": the greeting, the music on hold and the hold message (what the
+// enhanced hold plays, sWaveCompressedHold), each a file to choose and to
+// listen to here, and the greeting recorder.
 #pragma once
 
 #include "options/OptionsPage.h"
@@ -54,6 +55,6 @@ private:
     ISoundBackend& m_backend;
     IGreetingLine* m_pLine;
     std::unique_ptr<CLocalPlayer> m_pPlayer;
-    std::string m_sCompressedHold; // the fourth sound, kept as it is
+    std::string m_sWait; // the fourth sound (sWaveWait), kept as it is
     unsigned m_nMaxRecordMs = 60000;
 };

@@ -116,7 +116,8 @@ struct TollCase {
     const char* label;
     bool bTollSaver;
     bool bNewMessages;
-    bool bAnswers; // after three rings with nRings = 2
+    bool bAnswers;          // after three rings with nRings = 2
+    bool bCidFirst = false; // the caller ID comes ahead of the first ring
 };
 
 class TollSaver : public EngineStory, public ::testing::WithParamInterface<TollCase> {};
@@ -130,6 +131,16 @@ TEST_P(TollSaver, AnswersAtTheTollSaverRing) {
     phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
     sim->FarEndHangsUp(500, 'b');
     StartWorker();
+    if (c.bCidFirst) {
+        // It is no ring: the answer still waits for the rings themselves.
+        phone->nRings = 3;
+        sim->SendRaw("\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = 5551234\r\n");
+        sim->Ring(2, modemsim::RingCadence{1000, 60});
+        ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2 || g_bOffHook; }));
+        EXPECT_FALSE(sim->WaitForCommand("VTX", 3000));
+        EXPECT_EQ(worker->RingCount(), 2);
+        return;
+    }
     // Rings a second apart: the worker must be off-hook before a third ring
     // could arrive, even on a busy machine.
     sim->Ring(3, modemsim::RingCadence{1000, 60});
@@ -145,7 +156,9 @@ TEST_P(TollSaver, AnswersAtTheTollSaverRing) {
 INSTANTIATE_TEST_SUITE_P(Rings, TollSaver,
                          ::testing::Values(TollCase{"plain", false, false, true},
                                            TollCase{"tollsaver", true, false, false},
-                                           TollCase{"tollsaver_new_messages", true, true, true}),
+                                           TollCase{"tollsaver_new_messages", true, true, true},
+                                           TollCase{"caller_id_before_the_first_ring", false, false,
+                                                    false, true}),
                          [](const auto& i) { return std::string(i.param.label); });
 
 TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {

@@ -1,8 +1,14 @@
 // The answering machine as shipped: the default greeting from the program
 // folder's wave/, sent to a modem speaking ZyXEL ADPCM, reaches the line
 // whole and at the level it was made at, and then the caller's message is
-// taken at the caller's own level.
+// taken at the caller's own level. A caller on the enhanced hold hears the
+// shipped hold sound on every shipped modem profile.
 #include "EngineStory.h"
+
+#include "config/VoiceFormat.h"
+#include "platform/ProfileFile.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -76,3 +82,77 @@ TEST_F(EngineStory, TheShippedGreetingReachesAZyxelLineAtItsOwnLevelBeforeTheMes
     EXPECT_GT(ToneShare(voice, 1000, 8000), 0.9);
     EXPECT_NEAR(Rms(voice), callerLevel / std::sqrt(2.0), 0.1 * callerLevel);
 }
+
+// ---- the hold sound on every shipped profile ---------------------------------
+
+namespace {
+
+std::vector<std::string> ShippedProfiles() {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+struct HoldCase {
+    std::string profile; // cfg/NAME
+    bool bModemForm;     // the build's dev/hold for the format is there (else only wave/hold.wav)
+};
+
+class ShippedHold : public EngineStory, public ::testing::WithParamInterface<HoldCase> {};
+
+TEST_P(ShippedHold, AHeldCallerHearsTheHoldSound) {
+    const HoldCase& c = GetParam();
+    const std::string cfg = ShippedDataFolder() + "cfg/" + c.profile;
+    CCommDriver& d = phone->m_driver;
+    d.nCompression = GetProfileIntFrom(cfg, "Options", "nCompression", -1);
+    d.nCompressionBS = GetProfileIntFrom(cfg, "Options", "nCompressionBS", -1);
+    d.nCompressionSampleRate = GetProfileIntFrom(cfg, "Options", "nCompressionSampleRate", -1);
+    sim->SetVoiceFormat({d.nCompression, d.nCompressionSampleRate, d.nCompressionBS});
+    ASSERT_EQ(phone->sWaveCompressedHold, "./dev/hold"); // the default names it
+    if (c.bModemForm) {
+        // Only the modem's own form: what is heard is that file.
+        home.CopyShipped(
+            VoiceDataFile("dev/hold", d.nCompression, d.nCompressionBS, d.nCompressionSampleRate));
+    } else {
+        home.CopyShipped("wave/hold.wav");
+    }
+    std::vector<int16_t> music = Samples(SourceFile("data/wave/hold.wav"));
+    ASSERT_GT(music.size(), 8000u * 2);
+    StartWorker();
+    Request(kActionEnhancedHold);
+    const size_t rate = static_cast<size_t>(d.nCompressionSampleRate);
+    ASSERT_TRUE(WaitFor([&] { return sim->TransmittedSamples().size() >= 2 * rate; }, 60000));
+    g_bHold = false;
+    phone->m_driver.SetStopRequest(true);
+    ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
+
+    // Two seconds of the music, at about the level it was made at: not
+    // silence, not noise of the wrong format.
+    std::vector<int16_t> heard = sim->TransmittedSamples();
+    heard.resize(2 * rate);
+    music.resize(2 * 8000);
+    EXPECT_NEAR(Dbfs(Rms(heard)), Dbfs(Rms(music)), 3.0);
+}
+
+namespace {
+
+std::vector<HoldCase> HoldCases() {
+    std::vector<HoldCase> cases;
+    for (const std::string& p : ShippedProfiles())
+        cases.push_back({p, true});
+    cases.push_back({"rockwell-adpcm.cfg", false}); // the music through the codec
+    return cases;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Profiles, ShippedHold, ::testing::ValuesIn(HoldCases()),
+                         [](const auto& i) {
+                             std::string n = i.param.profile.substr(0, i.param.profile.find('.'));
+                             std::replace(n.begin(), n.end(), '-', '_');
+                             return n + (i.param.bModemForm ? "" : "_music_through_the_codec");
+                         });

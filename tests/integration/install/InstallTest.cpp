@@ -79,7 +79,7 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
     const std::string data = VORELLA_INSTALL_DATADIR;
     const std::string shared = Installed(data + "/vorella/");
     for (const char* f : {"vorella.def", "brand.ini", "modem.ini", "cfg/custom.cfg",
-                          "wave/greet.wav", "styles/inbox.xsl"})
+                          "wave/greet.wav", "styles/inbox.xsl", "dev/hold.130-4-8000"})
         EXPECT_TRUE(FileExists(shared + f)) << f;
     for (const char* d : {"desktop", "systemd", "udev"})
         EXPECT_FALSE(DirectoryExists(shared + d))
