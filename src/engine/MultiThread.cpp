@@ -317,6 +317,7 @@ bool CMultiThread::CheckLine() {
         OpenDevice();
         return false;
     }
+    FollowAvailability();
     if (g_bOffHookRequest) {
         GoOffHook();
         return false;

@@ -94,6 +94,8 @@ public:
     // The last finished recording (kept after the hang-up forgets the current file).
     std::string LastRecording() const;
     std::string DataPath() const; // the worker's data path
+    // Why the open device cannot take calls, as last told ("" when it can).
+    std::string DeviceUnavailable() const;
     int LastDialResult() const { return m_nLastDialResult.load(); }
     int RingCount() const { return m_nRingCount.load(); }
     int MailsSent() const { return m_nMailsSent.load(); }
@@ -196,6 +198,9 @@ private:
     void WriteIndex(bool bFinished);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
+    // Tells the front end when the open device can no longer take calls,
+    // or can again.
+    void FollowAvailability();
     std::string ProgramFile(const std::string& name) const;
     void Log(const std::string& text);
     void SleepQuantum();
@@ -214,6 +219,7 @@ private:
     std::optional<std::string> m_chosenGreeting;       // under m_chosenMutex
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
+    std::string m_sUnavailableTold; // the device's reason last told ("" available); m_fieldMutex
 
     // Start and end events.
     std::mutex m_eventMutex;
