@@ -7,6 +7,7 @@
 #include "engine/UiBridge.h"
 #include "modem/ResultCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ThreadName.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ bool CMultiThread::Start(uint32_t startTimeoutMs) {
     m_phone.m_bClosing = false;
     m_bRunning = true;
     m_thread = std::thread([this, startTimeoutMs] {
+        NameThisThread("worker");
         {
             std::unique_lock lock(m_eventMutex);
             m_eventCv.wait_for(lock, std::chrono::milliseconds(startTimeoutMs),
