@@ -4,6 +4,8 @@
 #include "sip/SipCore.h"
 #include "sip/SipSocketGuard.h"
 
+#include "platform/ThreadName.h"
+
 #include <linphone++/linphone.hh>
 
 #include <chrono>
@@ -18,9 +20,12 @@ constexpr uint32_t kLineHandleBase = 0x200;
 // flows on the media streamer's own thread, this turn carries the call's
 // signalling and its keys (heard within this time).
 constexpr auto kIteratePeriod = std::chrono::milliseconds(40);
-// How long idle lines wait for a packet before their timers (registration,
-// time-outs) get a turn.
+// How long idle lines wait for a packet before their timers get a turn:
+// often while a registration waits for its answer (the stack resends it and
+// looks the registrar up on sockets of its own, not watched here), seldom
+// otherwise (refreshes and keep-alives are minutes apart).
 constexpr auto kIdlePeriod = std::chrono::milliseconds(1000);
+constexpr auto kQuietPeriod = std::chrono::milliseconds(5000);
 // The stack often answers a packet on the turn after the one that read it:
 // that turn comes this soon.
 constexpr auto kFollowUp = std::chrono::milliseconds(5);
@@ -96,7 +101,10 @@ CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
         m_lines.push_back(std::move(line));
     }
     linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this] {
+        NameThisThread("sip-stacks");
+        Run();
+    });
 }
 
 CSipProvider::~CSipProvider() {
@@ -498,16 +506,26 @@ void CSipProvider::Run() {
         // With no call on any line, nothing happens until a packet comes
         // (or a line opens, or a call is placed: they wake the thread).
         const bool bCalls = !m_calls.empty();
+        bool bRegistering = false;
         std::vector<int> ports;
-        for (const Line& line : m_lines)
+        for (const Line& line : m_lines) {
             if (line.core && !bCalls)
                 ports.push_back(line.nPort);
+            bRegistering = bRegistering ||
+                           (line.core && line.reg.state == SipRegistration::State::Registering);
+        }
         lock.unlock();
-        SleepUntil(turn + kMinTurn);
-        if (bCalls)
+        if (bCalls) {
             SleepUntil(turn + kIteratePeriod);
-        else if (!m_bQuit)
-            bWoken = m_wake.Sleep(ports, bWoken ? kFollowUp : kIdlePeriod);
+        } else if (!m_bQuit) {
+            // After a packet, not again at once: a socket the stack leaves
+            // readable must not make the thread spin.
+            if (bWoken)
+                SleepUntil(turn + kMinTurn);
+            bWoken = m_wake.Sleep(ports, bWoken         ? kFollowUp
+                                         : bRegistering ? kIdlePeriod
+                                                        : kQuietPeriod);
+        }
         lock.lock();
     }
 }

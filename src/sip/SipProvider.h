@@ -7,7 +7,8 @@
 //
 // Each line has its own SIP stack, listening where its account says. One
 // thread drives every stack: every 40 ms while a line has a call, else when
-// a packet comes or once a second (SipWake). The provider's functions,
+// a packet comes (SipWake), once a second while a registration waits for
+// its answer, and every five seconds otherwise. The provider's functions,
 // called from the telephony layer's threads, take the same lock, so the
 // library is only ever entered by one thread at a time.
 //
