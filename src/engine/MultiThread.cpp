@@ -66,11 +66,15 @@ void CMultiThread::RequestStop() {
     m_phone.m_bClosing = true;
     SignalStart();
     m_phone.Device().SetStopRequest(true);
+    m_queue.Post(kMsgWake);
 }
 
 void CMultiThread::Wake() {
-    if (m_bInWait)
+    if (m_bInWait) {
         m_phone.Device().SetStopRequest(true);
+        // A worker waiting for a message (a quiet telephony line).
+        m_queue.Post(kMsgWake);
+    }
 }
 
 bool CMultiThread::WaitForEnd(uint32_t timeoutMs) {

@@ -198,6 +198,10 @@ private:
     void WriteIndex(bool bFinished);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
+    // Waits for the next thread message of a device whose events come so.
+    void WaitForMessage();
+    static constexpr uint32_t kBusyPollMs = 55;
+    static constexpr uint32_t kQuietWaitMs = 4000;
     // Tells the front end when the open device can no longer take calls,
     // or can again.
     void FollowAvailability();
@@ -219,7 +223,8 @@ private:
     std::optional<std::string> m_chosenGreeting;       // under m_chosenMutex
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
-    std::string m_sUnavailableTold; // the device's reason last told ("" available); m_fieldMutex
+    // The device's reason last told ("" available); under m_fieldMutex.
+    std::string m_sUnavailableTold;
 
     // Start and end events.
     std::mutex m_eventMutex;
@@ -258,8 +263,8 @@ private:
     std::deque<HeldCidLine> m_heldCid;
     bool m_bRearm = true;
     bool m_bSpeakerphoneRunning = false;
-    bool m_bAnswering = false;        // AutoAnswer runs
-    bool m_bRecordingMessage = false; // AutoAnswer records the message
+    bool m_bAnswering = false;                    // AutoAnswer runs
+    bool m_bRecordingMessage = false;             // AutoAnswer records the message
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;
