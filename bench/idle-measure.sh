@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # What an idle vorellad (or, with PROGRAM vorella, the desktop program with
 # its main window hidden, on the offscreen platform) costs: wake-ups per
-# second and CPU, on a simulated line with no calls, measured over SECONDS
-# (default 20).
+# second and CPU, on a line with no calls, measured over SECONDS (default 20),
+# for each kind of device DEVICE names (default all of them): "modem" (a
+# simulated voice modem, modemsim), "sip" (a SIP account on 127.0.0.1 with no
+# registrar) and "adapter" (a simulated USB telephone adapter, adaptersim).
 #
 # A machine shared with other work makes absolute numbers wander, so the
 # same counting runs in the same window on a reference process that wakes
@@ -10,28 +12,36 @@
 # A wake-up ratio below 1 means fewer than one wake-up a second.
 #
 # Wake-ups are the context switches of every thread (/proc/PID/task/*/status),
-# CPU the threads' run time in nanoseconds (/proc/PID/task/*/schedstat).
+# CPU the threads' run time in nanoseconds (/proc/PID/task/*/schedstat);
+# each thread's wake-ups are listed too, to tell which one wakes.
 #
-# Usage: bench/idle-measure.sh [SECONDS] [vorellad|vorella]
+# Usage: bench/idle-measure.sh [SECONDS] [vorellad|vorella] [all|modem|sip|adapter]
 # VORELLA_BENCH_BUILD=build-test measures an existing build folder instead of
 # building the optimised one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 program=${2:-vorellad}
+device=${3:-all}
+usage() {
+    echo "usage: bench/idle-measure.sh [SECONDS] [vorellad|vorella] [all|modem|sip|adapter]" >&2
+    exit 2
+}
 case "$program" in
 vorellad | vorella) ;;
-*)
-    echo "usage: bench/idle-measure.sh [SECONDS] [vorellad|vorella]" >&2
-    exit 2
-    ;;
+*) usage ;;
+esac
+case "$device" in
+all) devices=(modem sip adapter) ;;
+modem | sip | adapter) devices=("$device") ;;
+*) usage ;;
 esac
 if [ -n "${VORELLA_BENCH_BUILD:-}" ]; then
     build=$(cd "$VORELLA_BENCH_BUILD" && pwd)
 else
     build="$root/build-bench"
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORELLA_TESTS=OFF >/dev/null
-    cmake --build "$build" -j "$(nproc)" --target "$program" modemsim
+    cmake --build "$build" -j "$(nproc)" --target "$program" modemsim adaptersim
 fi
 bin="$build/bin"
 
@@ -44,45 +54,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A program folder of its own and a private runtime folder, so a Vorella
-# already running for the user is neither disturbed nor measured.
-home="$work/home"
-mkdir -p "$home" "$work/run"
-chmod 700 "$work/run"
-for f in vorella.def brand.ini modem.ini cfg; do
-    cp -r "$bin/$f" "$home/"
-done
-cat >"$home/vorella.ini" <<INI
-[Options]
-nComPort=9
-bStartDisabled=0
-[Ports]
-COM9=$work/ttyVORELLA
-INI
-
-"$bin/modemsim" --personality hash --link "$work/ttyVORELLA" --stay >"$work/modemsim.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do
-    [ -e "$work/ttyVORELLA" ] && break
-    sleep 0.1
-done
-
-XDG_RUNTIME_DIR="$work/run" VORELLA_HOME="$home" QT_QPA_PLATFORM=offscreen \
-    "$bin/$program" 2>"$work/vorellad.log" &
-daemon=$!
-pids+=("$daemon")
 python3 -c 'import time
 while True: time.sleep(1)' &
 reference=$!
 pids+=("$reference")
-
-# Start-up (opening and initialising the modem) is not idle time.
-sleep 5
-if ! kill -0 "$daemon" 2>/dev/null; then
-    echo "$program ended early:" >&2
-    cat "$work/vorellad.log" >&2
-    exit 1
-fi
 
 # switches and run time (ns) of all threads of a process
 sample() {
@@ -96,26 +71,114 @@ sample() {
     echo "$sw $ns"
 }
 
-read -r d_sw0 d_ns0 < <(sample "$daemon")
-read -r r_sw0 r_ns0 < <(sample "$reference")
-start=$(date +%s%N)
-sleep "$seconds"
-read -r d_sw1 d_ns1 < <(sample "$daemon")
-read -r r_sw1 r_ns1 < <(sample "$reference")
-end=$(date +%s%N)
+# each thread's id, name and switches
+threads() {
+    local t
+    for t in /proc/"$1"/task/*; do
+        printf "%s %s %s\n" "$(basename "$t")" "$(tr ' ' _ <"$t/comm")" \
+            "$(awk '/ctxt_switches/ {s += $2} END {print s + 0}' "$t/status" 2>/dev/null)"
+    done | sort
+}
 
-awk -v el="$((end - start))" -v prog="$program" \
-    -v dsw="$((d_sw1 - d_sw0))" -v dns="$((d_ns1 - d_ns0))" \
-    -v rsw="$((r_sw1 - r_sw0))" -v rns="$((r_ns1 - r_ns0))" 'BEGIN {
-    s = el / 1e9
-    printf "idle %s over %.1f s on a simulated line\n", prog, s
-    printf "%-22s %12s %14s\n", "", "wake-ups/s", "CPU % of core"
-    printf "%-22s %12.2f %14.4f\n", prog, dsw / s, 100 * dns / el
-    printf "%-22s %12.2f %14.4f\n", "reference (1 Hz)", rsw / s, 100 * rns / el
-    printf "%-22s %12.2f %14.2f\n", "ratio to reference", (rsw ? dsw / rsw : 0), (rns ? dns / rns : 0)
-}'
-echo "threads of $program:"
-for t in /proc/"$daemon"/task/*; do
-    printf "  %-16s %s switches\n" "$(cat "$t/comm")" \
-        "$(awk '/ctxt_switches/ {s += $2} END {print s}' "$t/status")"
+# Starts the program on one kind of device in a program folder of its own
+# and a private runtime folder, so a Vorella already running for the user
+# is neither disturbed nor measured, then measures it.
+measure() {
+    local kind=$1 dir="$work/$1"
+    local home="$dir/home" run="$dir/run" env=()
+    mkdir -p "$home" "$run"
+    chmod 700 "$run"
+    for f in vorella.def brand.ini modem.ini cfg; do
+        cp -r "$bin/$f" "$home/"
+    done
+    case "$kind" in
+    modem)
+        cat >"$home/vorella.ini" <<INI
+[Options]
+nComPort=9
+bStartDisabled=0
+[Ports]
+COM9=$dir/ttyVORELLA
+INI
+        "$bin/modemsim" --personality hash --link "$dir/ttyVORELLA" --stay >"$dir/modemsim.log" 2>&1 &
+        pids+=($!)
+        for _ in $(seq 1 100); do
+            [ -e "$dir/ttyVORELLA" ] && break
+            sleep 0.1
+        done
+        ;;
+    sip)
+        cat >"$home/vorella.ini" <<INI
+[Options]
+nTAPI=1
+nTAPILine=0
+nComPort=1
+bStartDisabled=0
+[SIP1]
+sName=Idle
+sUser=vorella
+sBindAddress=127.0.0.1
+nPort=0
+INI
+        env=(VORELLA_TAPI=sip)
+        ;;
+    adapter)
+        cat >"$home/vorella.ini" <<INI
+[Options]
+fUseHiPhone=1
+bStartDisabled=0
+INI
+        "$bin/adaptersim" --socket "$dir/adapter.sock" >"$dir/adaptersim.log" 2>&1 &
+        pids+=($!)
+        for _ in $(seq 1 100); do
+            [ -S "$dir/adapter.sock" ] && break
+            sleep 0.1
+        done
+        env=(VORELLA_ADAPTER_SOCKET="$dir/adapter.sock")
+        ;;
+    esac
+
+    env "${env[@]}" XDG_RUNTIME_DIR="$run" VORELLA_HOME="$home" QT_QPA_PLATFORM=offscreen \
+        "$bin/$program" 2>"$dir/vorellad.log" &
+    local daemon=$!
+    pids+=("$daemon")
+
+    # Start-up (opening the device, initialising the modem) is not idle time.
+    sleep 5
+    if ! kill -0 "$daemon" 2>/dev/null; then
+        echo "$program ended early on the $kind line:" >&2
+        cat "$dir/vorellad.log" >&2
+        exit 1
+    fi
+
+    local d_sw0 d_ns0 r_sw0 r_ns0 d_sw1 d_ns1 r_sw1 r_ns1 start end
+    threads "$daemon" >"$dir/threads0"
+    read -r d_sw0 d_ns0 < <(sample "$daemon")
+    read -r r_sw0 r_ns0 < <(sample "$reference")
+    start=$(date +%s%N)
+    sleep "$seconds"
+    read -r d_sw1 d_ns1 < <(sample "$daemon")
+    read -r r_sw1 r_ns1 < <(sample "$reference")
+    end=$(date +%s%N)
+    threads "$daemon" >"$dir/threads1"
+
+    awk -v el="$((end - start))" -v prog="$program" -v kind="$kind" \
+        -v dsw="$((d_sw1 - d_sw0))" -v dns="$((d_ns1 - d_ns0))" \
+        -v rsw="$((r_sw1 - r_sw0))" -v rns="$((r_ns1 - r_ns0))" 'BEGIN {
+        s = el / 1e9
+        printf "idle %s over %.1f s, device: %s\n", prog, s, kind
+        printf "%-22s %12s %14s\n", "", "wake-ups/s", "CPU % of core"
+        printf "%-22s %12.2f %14.4f\n", prog, dsw / s, 100 * dns / el
+        printf "%-22s %12.2f %14.4f\n", "reference (1 Hz)", rsw / s, 100 * rns / el
+        printf "%-22s %12.2f %14.2f\n", "ratio to reference", (rsw ? dsw / rsw : 0), (rns ? dns / rns : 0)
+    }'
+    echo "threads of $program (wake-ups/s):"
+    join "$dir/threads0" "$dir/threads1" |
+        awk -v s="$(((end - start) / 1000000))" '{printf "  %-8s %-16s %8.2f\n", $1, $2, ($5 - $3) * 1000 / s}'
+    kill "$daemon" 2>/dev/null || true
+    wait "$daemon" 2>/dev/null || true
+}
+
+for kind in "${devices[@]}"; do
+    measure "$kind"
 done

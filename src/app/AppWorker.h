@@ -43,6 +43,8 @@ public:
     virtual bool IsReady() const = 0;
     // A call is being handled (ringing, off-hook, recording ...).
     virtual bool IsCallActive() const = 0;
+    // Why the open device cannot take calls now ("" when it can).
+    virtual std::string DeviceUnavailable() const { return {}; }
 
     // The modem driver's stop request: breaks a running wait, play or record.
     virtual void SetStopRequest(bool bStop) = 0;

@@ -360,6 +360,10 @@ bool CBasicWindow::IsMonitoring() {
     return !g_bPaused;
 }
 
+std::string CBasicWindow::DeviceUnavailable() {
+    return m_pWorker ? m_pWorker->DeviceUnavailable() : "";
+}
+
 void CBasicWindow::SetMonitoring(bool bOn) {
     auto finish = [this, bOn] {
         if (bOn == static_cast<bool>(g_bPaused))

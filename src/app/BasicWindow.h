@@ -94,6 +94,7 @@ public:
 
     // IExternalControl: the codes of the block and the requests of later starts.
     bool IsMonitoring() override;
+    std::string DeviceUnavailable() override;
     void SetMonitoring(bool bOn) override;
     bool IsCallActive() override;
     void StartRecording() override;

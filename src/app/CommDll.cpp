@@ -73,6 +73,7 @@ CommResult CCommDll::OnCallback(IExternalControl& control) {
     switch (static_cast<CommCommand>(m_data.nCommand)) {
     case CommCommand::GetMonitoring:
         m_data.nParam1 = control.IsMonitoring() ? 1 : 0;
+        m_data.sText = control.DeviceUnavailable();
         reply = true;
         break;
     case CommCommand::SetMonitoring:

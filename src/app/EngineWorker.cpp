@@ -98,6 +98,10 @@ bool CEngineWorker::IsReady() const {
     return m_pPhone->Device().IsReady();
 }
 
+std::string CEngineWorker::DeviceUnavailable() const {
+    return m_pThread ? m_pThread->DeviceUnavailable() : "";
+}
+
 bool CEngineWorker::IsCallActive() const {
     return g_bRinging || g_bOffHook || g_bCidBusy || g_bRecording || g_bPlaying || g_bHold;
 }

@@ -32,6 +32,7 @@ public:
     bool IsBusy() const override;
     bool IsReady() const override;
     bool IsCallActive() const override;
+    std::string DeviceUnavailable() const override;
     void SetStopRequest(bool bStop) override;
     void SetExitRequest() override;
     void ClearPendingCalls() override;

@@ -19,6 +19,8 @@ public:
 
     // Code 0: monitoring runs (not paused).
     virtual bool IsMonitoring() = 0;
+    // Code 0 also: why the device cannot take calls now ("" when it can).
+    virtual std::string DeviceUnavailable() { return {}; }
     // Code 1: stop a call in progress, then switch monitoring on or off.
     virtual void SetMonitoring(bool bOn) = 0;
     // Code 2: a call is being handled.

@@ -143,5 +143,8 @@ void CServiceCallLog::DeviceStateChanged(DeviceState state, DeviceKind kind,
     case DeviceState::NotResponding:
         Line(what + w.sNoAnswer + "; monitoring paused");
         break;
+    case DeviceState::Unavailable:
+        Line(what + ": " + ReasonText(sDevice, sReason));
+        break;
     }
 }

@@ -114,6 +114,10 @@ void CMultiThread::OpenDevice() {
         return;
     }
     m_bDeviceUp = true;
+    {
+        std::lock_guard lock(m_fieldMutex);
+        m_sUnavailableTold.clear();
+    }
     m_ui.DeviceStateChanged(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
                             dev.Kind(), DeviceLabel(), "");
     if (!dev.DeviceFailure()) {
@@ -126,6 +130,23 @@ void CMultiThread::OpenDevice() {
     }
     SleepQuantum();
     dev.SetStopRequest(false);
+}
+
+void CMultiThread::FollowAvailability() {
+    ITelephoneDevice& dev = m_phone.Device();
+    const std::string reason = dev.UnavailableReason();
+    {
+        std::lock_guard lock(m_fieldMutex);
+        if (reason == m_sUnavailableTold)
+            return;
+        m_sUnavailableTold = reason;
+    }
+    const std::string status =
+        reason.empty() ? DeviceKindName(dev.Kind()) + ": waiting for calls" : reason;
+    m_ui.DeviceStateChanged(reason.empty() ? DeviceState::Open : DeviceState::Unavailable,
+                            dev.Kind(), DeviceLabel(), reason);
+    m_phone.SetStatusText(status);
+    m_ui.SetTrayTooltip(status);
 }
 
 void CMultiThread::CloseDevice() {
@@ -143,6 +164,12 @@ void CMultiThread::CloseDevice() {
     std::lock_guard lock(m_fieldMutex);
     m_sFile.clear();
     m_sFile2.clear();
+    m_sUnavailableTold.clear();
+}
+
+std::string CMultiThread::DeviceUnavailable() const {
+    std::lock_guard lock(m_fieldMutex);
+    return m_sUnavailableTold;
 }
 
 void CMultiThread::StopAudio() {

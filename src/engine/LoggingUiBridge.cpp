@@ -48,6 +48,8 @@ const char* DeviceStateName(DeviceState state) {
         return "lost";
     case DeviceState::NotResponding:
         return "not responding";
+    case DeviceState::Unavailable:
+        return "unavailable";
     }
     return "?";
 }

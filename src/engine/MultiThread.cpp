@@ -7,6 +7,7 @@
 #include "engine/UiBridge.h"
 #include "modem/ResultCodes.h"
 #include "platform/ProgramFolder.h"
+#include "platform/ThreadName.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ bool CMultiThread::Start(uint32_t startTimeoutMs) {
     m_phone.m_bClosing = false;
     m_bRunning = true;
     m_thread = std::thread([this, startTimeoutMs] {
+        NameThisThread("worker");
         {
             std::unique_lock lock(m_eventMutex);
             m_eventCv.wait_for(lock, std::chrono::milliseconds(startTimeoutMs),
@@ -64,11 +66,15 @@ void CMultiThread::RequestStop() {
     m_phone.m_bClosing = true;
     SignalStart();
     m_phone.Device().SetStopRequest(true);
+    m_queue.Post(kMsgWake);
 }
 
 void CMultiThread::Wake() {
-    if (m_bInWait)
+    if (m_bInWait) {
         m_phone.Device().SetStopRequest(true);
+        // A worker waiting for a message (a quiet telephony line).
+        m_queue.Post(kMsgWake);
+    }
 }
 
 bool CMultiThread::WaitForEnd(uint32_t timeoutMs) {
@@ -323,6 +329,7 @@ bool CMultiThread::CheckLine() {
         OpenDevice();
         return false;
     }
+    FollowAvailability();
     if (g_bOffHookRequest) {
         GoOffHook();
         return false;

@@ -97,6 +97,8 @@ public:
     // The last finished recording (kept after the hang-up forgets the current file).
     std::string LastRecording() const;
     std::string DataPath() const; // the worker's data path
+    // Why the open device cannot take calls, as last told ("" when it can).
+    std::string DeviceUnavailable() const;
     int LastDialResult() const { return m_nLastDialResult.load(); }
     int RingCount() const { return m_nRingCount.load(); }
     int MailsSent() const { return m_nMailsSent.load(); }
@@ -209,6 +211,13 @@ private:
     void WriteIndex(bool bFinished);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
+    // Waits for the next thread message of a device whose events come so.
+    void WaitForMessage();
+    static constexpr uint32_t kBusyPollMs = 55;
+    static constexpr uint32_t kQuietWaitMs = 4000;
+    // Tells the front end when the open device can no longer take calls,
+    // or can again.
+    void FollowAvailability();
     std::string ProgramFile(const std::string& name) const;
     void Log(const std::string& text);
     void SleepQuantum();
@@ -227,6 +236,8 @@ private:
     std::optional<std::string> m_chosenGreeting;       // under m_chosenMutex
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
+    // The device's reason last told ("" available); under m_fieldMutex.
+    std::string m_sUnavailableTold;
 
     // Start and end events.
     std::mutex m_eventMutex;

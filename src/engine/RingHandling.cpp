@@ -79,13 +79,45 @@ void CMultiThread::RingsEnded() {
     }
 }
 
+// A telephony line with nothing going on has nothing to look at until a
+// message comes (a ring, a call offered) or the front end asks for
+// something (Wake): the worker sleeps until then, or kQuietWaitMs at most.
+// Otherwise (a call, rings to time, a request, the adapter, whose handset is
+// looked at) it looks again after a short sleep.
+void CMultiThread::WaitForMessage() {
+    ITelephoneDevice& dev = m_phone.Device();
+    // Marked first: a request made while the flags are read below wakes
+    // the wait at once (Wake posts to the queue only while it is marked).
+    m_bInWait = true;
+    const bool bQuiet = dev.Kind() == DeviceKind::TelephonyLine && m_rings.nRings == 0 &&
+                        !g_bOffHook && !g_bOffHookRequest && !g_bHangUpRequest &&
+                        !g_bActionPending && !g_bReconfigure && !g_bTestRing && !g_bRecording &&
+                        !g_bPlaying && !g_bHold && !g_bTalking && !g_bRinging && !g_bDialing &&
+                        !m_bStop && !g_bShuttingDown && !dev.StopRequested();
+    if (!bQuiet) {
+        m_bInWait = false;
+        SleepMs(kBusyPollMs);
+        return;
+    }
+    const std::optional<ThreadMessage> msg = m_queue.Wait(kQuietWaitMs);
+    m_bInWait = false;
+    if (!msg)
+        return;
+    // What the line says of a new call comes as several messages (the call,
+    // its ring, its caller ID): they are taken together, as between two
+    // looks of a busy line, not the first one alone.
+    if (msg->message != kMsgWake)
+        SleepMs(kBusyPollMs);
+    Dispatch(*msg);
+}
+
 bool CMultiThread::WaitEvent() {
     ITelephoneDevice& dev = m_phone.Device();
     ISerialModemExtras* modem = dev.SerialExtras();
     if (!modem) {
         // Rings of other devices arrive as thread messages.
         HandsetCheck();
-        SleepMs(55);
+        WaitForMessage();
         return false;
     }
     CCommDriver& drv = modem->Driver();

@@ -69,6 +69,9 @@ public:
     virtual bool DeviceFailure() const = 0;
     // Why the last Open failed, for the user; may be empty.
     virtual std::string OpenError() const = 0;
+    // Why the open device cannot take calls now, for the user (a telephony
+    // line whose account cannot register); empty while it can.
+    virtual std::string UnavailableReason() const { return {}; }
 
     // The stop request: breaks every wait, play and recording of the device.
     // Safe from any thread.

@@ -120,6 +120,11 @@ std::string CTelephonyLineDevice::OpenError() const {
     return StrPrintf("line %d cannot be opened", m_phone.nTAPILine);
 }
 
+std::string CTelephonyLineDevice::UnavailableReason() const {
+    CMyLine* line = m_pTapi->Line();
+    return line && line->IsOpen() ? line->UnavailableReason() : "";
+}
+
 bool CTelephonyLineDevice::GoOffHook() {
     CMyLine* line = m_pTapi->Line();
     if (!line)

@@ -47,6 +47,9 @@ public:
     bool IsReady() const override { return IsOpen(); }
     bool DeviceFailure() const override { return m_bFailure; }
     std::string OpenError() const override;
+    // The line's own words: "Line unavailable: ..." while its provider has
+    // it out of service.
+    std::string UnavailableReason() const override;
     // Answers the offered call, or takes the line with a call of its own
     // (waiting up to 8 s for it to connect), and listens for keys.
     bool GoOffHook() override;

@@ -24,6 +24,7 @@ enum WorkerMessage : int {
     kMsgCallOffered = kWmUser + 10,     // a new call was offered
     kMsgCallDeallocated = kWmUser + 11, // the call object went away
     kMsgExit = kWmUser + 12,            // stop audio and start the orderly exit
+    kMsgWake = kWmUser + 13,            // nothing to do: ends the worker's wait for a message
 };
 
 struct ThreadMessage {

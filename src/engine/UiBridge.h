@@ -30,6 +30,7 @@ enum class DeviceState {
     OpenFailed,    // could not be opened (missing, refused, in use)
     Lost,          // was open and went away (unplugged, its program ended)
     NotResponding, // opened, but the modem did not answer its set-up
+    Unavailable,   // open, but cannot take calls now (a SIP account that cannot register)
 };
 
 // What the worker shows about the current call in the main window.

@@ -4,10 +4,13 @@
 #include "sip/SipCore.h"
 #include "sip/SipSocketGuard.h"
 
+#include "platform/ThreadName.h"
+
 #include <linphone++/linphone.hh>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -17,9 +20,12 @@ constexpr uint32_t kLineHandleBase = 0x200;
 // flows on the media streamer's own thread, this turn carries the call's
 // signalling and its keys (heard within this time).
 constexpr auto kIteratePeriod = std::chrono::milliseconds(40);
-// How long idle lines wait for a packet before their timers (registration,
-// time-outs) get a turn.
+// How long idle lines wait for a packet before their timers get a turn:
+// often while a registration waits for its answer (the stack resends it and
+// looks the registrar up on sockets of its own, not watched here), seldom
+// otherwise (refreshes and keep-alives are minutes apart).
 constexpr auto kIdlePeriod = std::chrono::milliseconds(1000);
+constexpr auto kQuietPeriod = std::chrono::milliseconds(5000);
 // The stack often answers a packet on the turn after the one that read it:
 // that turn comes this soon.
 constexpr auto kFollowUp = std::chrono::milliseconds(5);
@@ -61,6 +67,12 @@ public:
                         const std::shared_ptr<linphone::Call>& call, int dtmf) override {
         m_provider.OnDtmf(call, dtmf);
     }
+    void onAccountRegistrationStateChanged(const std::shared_ptr<linphone::Core>&,
+                                           const std::shared_ptr<linphone::Account>& account,
+                                           linphone::RegistrationState state,
+                                           const std::string& message) override {
+        m_provider.OnRegistration(m_dwDevice, account, static_cast<int>(state), message);
+    }
 
 private:
     CSipProvider& m_provider;
@@ -83,12 +95,16 @@ CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
     for (SipAccount& a : accounts) {
         Line line;
         line.account = std::move(a);
+        line.gate = CSipCallGate(line.account.sRegistrar);
         if (m_options.bHearLineSignals)
             line.signals = std::make_unique<CSipLineSignals>();
         m_lines.push_back(std::move(line));
     }
     linphone::LoggingService::get()->setLogLevel(linphone::LogLevel::Error);
-    m_thread = std::thread([this] { Run(); });
+    m_thread = std::thread([this] {
+        NameThisThread("sip-stacks");
+        Run();
+    });
 }
 
 CSipProvider::~CSipProvider() {
@@ -236,13 +252,30 @@ std::string CSipProvider::Target(const Line& line, const std::string& sNumber) c
     return "sip:" + digits + "@" + line.account.sRegistrar;
 }
 
+bool CSipProvider::RefuseStranger(Line& line, const std::shared_ptr<linphone::Call>& call) {
+    const auto params = call->getRemoteParams();
+    const std::string via = params ? params->getCustomHeader("Via") : "";
+    if (line.gate.Allows(via))
+        return false;
+    // Declined once the stack has finished telling us about it.
+    m_declined.emplace_back(call, static_cast<int>(linphone::Reason::Forbidden));
+    const std::string report = line.gate.Refused(CleanSipText(CSipCallGate::ViaSource(via)),
+                                                 std::chrono::steady_clock::now());
+    if (!report.empty())
+        std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
+                     report.c_str());
+    return true;
+}
+
 void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call) {
+    if (RefuseStranger(m_lines[dwDevice], call))
+        return;
     for (const auto& [h, c] : m_calls) {
         if (c.dwDevice == dwDevice && c.dwState != kCallIdle) {
             // One call per line, as on an analogue line: the second caller
             // hears busy instead of ringing unheard (declined once the
             // stack has finished telling us about it).
-            m_busy.push_back(call);
+            m_declined.emplace_back(call, static_cast<int>(linphone::Reason::Busy));
             return;
         }
     }
@@ -328,6 +361,94 @@ void CSipProvider::OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf)
     Queue(hCall, TapiMsg::MonitorDigits, static_cast<uintptr_t>(dtmf), kDigitModeDtmf);
 }
 
+void CSipProvider::OnRegistration(uint32_t dwDevice,
+                                  const std::shared_ptr<linphone::Account>& account, int state,
+                                  const std::string& sMessage) {
+    using S = linphone::RegistrationState;
+    if (dwDevice >= m_lines.size() || !account)
+        return;
+    Line& line = m_lines[dwDevice];
+    SipRegistration reg = line.reg;
+    switch (static_cast<S>(state)) {
+    case S::Progress:
+        // A new attempt after a failure leaves the line as it is until the
+        // registrar answers.
+        if (reg.state == SipRegistration::State::Failed)
+            return;
+        reg = {};
+        reg.state = SipRegistration::State::Registering;
+        break;
+    case S::Ok: {
+        reg = {};
+        reg.state = SipRegistration::State::Registered;
+        // What the registrar granted, else what was asked for.
+        reg.nExpires = std::atoi(account->getCustomHeader("Expires").c_str());
+        auto params = account->getParams();
+        if (reg.nExpires <= 0 && params)
+            reg.nExpires = params->getExpires();
+        line.nFailures = 0;
+        if (line.gate.Resolve(&line.sResolveError))
+            line.sResolveError.clear();
+        break;
+    }
+    case S::Failed: {
+        reg = {};
+        reg.state = SipRegistration::State::Failed;
+        if (auto info = account->getErrorInfo()) {
+            reg.nCode = info->getProtocolCode();
+            reg.sReason = CleanSipText(info->getPhrase());
+        }
+        if (reg.sReason.empty())
+            reg.sReason = CleanSipText(sMessage);
+        // No answer and no address: the name is what failed.
+        if ((reg.nCode == 0 || reg.nCode == 503) && !line.sResolveError.empty()) {
+            reg.nCode = 0;
+            reg.sReason = line.sResolveError;
+        }
+        reg.nRetrySeconds = SipRetrySeconds(++line.nFailures);
+        line.retryAt = std::chrono::steady_clock::now() + std::chrono::seconds(reg.nRetrySeconds);
+        break;
+    }
+    default:
+        return;
+    }
+    SetRegistration(line, reg);
+}
+
+void CSipProvider::SetRegistration(Line& line, const SipRegistration& reg) {
+    if (reg == line.reg)
+        return;
+    const bool bWasInService = line.reg.state != SipRegistration::State::Failed;
+    const bool bInService = reg.state != SipRegistration::State::Failed;
+    line.reg = reg;
+    std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
+                 SipRegistrationText(reg, line.account.sRegistrar).c_str());
+    if (bWasInService != bInService)
+        Queue(line.hLine, TapiMsg::LineDevState,
+              bInService ? kLineDevStateInService : kLineDevStateOutOfService);
+}
+
+// Failed registrations are tried again when their wait is over; refused
+// callers not yet told are told.
+void CSipProvider::FollowRegistrations() {
+    const auto now = std::chrono::steady_clock::now();
+    for (Line& line : m_lines) {
+        if (!line.core)
+            continue;
+        if (line.reg.state == SipRegistration::State::Failed && now >= line.retryAt) {
+            line.retryAt = now + std::chrono::hours(24); // until this attempt ends
+            if (line.gate.Resolve(&line.sResolveError))
+                line.sResolveError.clear();
+            if (auto account = line.core->getDefaultAccount())
+                account->refreshRegister();
+        }
+        const std::string report = line.gate.Due(now);
+        if (!report.empty())
+            std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
+                         report.c_str());
+    }
+}
+
 void CSipProvider::RingAgain() {
     const auto now = std::chrono::steady_clock::now();
     for (auto& [h, c] : m_calls) {
@@ -374,26 +495,37 @@ void CSipProvider::Run() {
         for (Line& line : m_lines)
             if (line.core)
                 line.core->iterate();
-        for (const auto& call : m_busy)
+        for (const auto& [call, reason] : m_declined)
             if (CallIsLive(call))
-                call->decline(linphone::Reason::Busy);
-        m_busy.clear();
+                call->decline(static_cast<linphone::Reason>(reason));
+        m_declined.clear();
+        FollowRegistrations();
         RingAgain();
         for (Line& line : m_lines)
             HearLineSignals(line);
         // With no call on any line, nothing happens until a packet comes
         // (or a line opens, or a call is placed: they wake the thread).
         const bool bCalls = !m_calls.empty();
+        bool bRegistering = false;
         std::vector<int> ports;
-        for (const Line& line : m_lines)
+        for (const Line& line : m_lines) {
             if (line.core && !bCalls)
                 ports.push_back(line.nPort);
+            bRegistering = bRegistering ||
+                           (line.core && line.reg.state == SipRegistration::State::Registering);
+        }
         lock.unlock();
-        SleepUntil(turn + kMinTurn);
-        if (bCalls)
+        if (bCalls) {
             SleepUntil(turn + kIteratePeriod);
-        else if (!m_bQuit)
-            bWoken = m_wake.Sleep(ports, bWoken ? kFollowUp : kIdlePeriod);
+        } else if (!m_bQuit) {
+            // After a packet, not again at once: a socket the stack leaves
+            // readable must not make the thread spin.
+            if (bWoken)
+                SleepUntil(turn + kMinTurn);
+            bWoken = m_wake.Sleep(ports, bWoken         ? kFollowUp
+                                         : bRegistering ? kIdlePeriod
+                                                        : kQuietPeriod);
+        }
         lock.lock();
     }
 }
@@ -403,6 +535,11 @@ void CSipProvider::Run() {
 int CSipProvider::ListeningPort(uint32_t dwDevice) const {
     std::lock_guard lock(m_mutex);
     return dwDevice < m_lines.size() ? m_lines[dwDevice].nPort : 0;
+}
+
+SipRegistration CSipProvider::Registration(uint32_t dwDevice) const {
+    std::lock_guard lock(m_mutex);
+    return dwDevice < m_lines.size() ? m_lines[dwDevice].reg : SipRegistration{};
 }
 
 TapiResult CSipProvider::Initialize(const std::string&, uint32_t* pNumDevs) {
@@ -464,6 +601,17 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     auto core = MakeCore(line);
     if (!core)
         return kTapiErrNoMem;
+    // The registration starts with the stack.
+    line.reg = {};
+    line.nFailures = 0;
+    if (line.gate.HasRegistrar()) {
+        line.reg.state = SipRegistration::State::Registering;
+        if (!line.gate.Resolve(&line.sResolveError))
+            std::fprintf(stderr, "SIP: the line %s: %s; it takes no call until it has one\n",
+                         line.account.LineName().c_str(), line.sResolveError.c_str());
+        else
+            line.sResolveError.clear();
+    }
     auto listener = std::make_shared<Listener>(*this, dwDeviceID);
     core->addListener(listener);
     if (core->start() != 0) {
@@ -507,6 +655,21 @@ TapiResult CSipProvider::SetStatusMessages(uint32_t hLine, uint32_t, uint32_t) {
     std::lock_guard lock(m_mutex);
     const uint32_t dwDevice = hLine - kLineHandleBase;
     return dwDevice < m_lines.size() && m_lines[dwDevice].hLine ? 0 : kTapiErrInvalLineHandle;
+}
+
+TapiResult CSipProvider::GetLineDevStatus(uint32_t hLine, TapiLineStatus* pStatus) {
+    std::lock_guard lock(m_mutex);
+    const uint32_t dwDevice = hLine - kLineHandleBase;
+    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+        return kTapiErrInvalLineHandle;
+    const Line& line = m_lines[dwDevice];
+    pStatus->bInService = line.reg.state != SipRegistration::State::Failed;
+    pStatus->bPending = line.reg.state == SipRegistration::State::Registering;
+    if (line.reg.state != SipRegistration::State::None)
+        pStatus->sText = pStatus->bInService
+                             ? SipRegistrationText(line.reg, line.account.sRegistrar)
+                             : SipUnavailableCause(line.reg, line.account.sRegistrar);
+    return 0;
 }
 
 TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) {

@@ -7,9 +7,18 @@
 //
 // Each line has its own SIP stack, listening where its account says. One
 // thread drives every stack: every 40 ms while a line has a call, else when
-// a packet comes or once a second (SipWake). The provider's functions,
+// a packet comes (SipWake), once a second while a registration waits for
+// its answer, and every five seconds otherwise. The provider's functions,
 // called from the telephony layer's threads, take the same lock, so the
 // library is only ever entered by one thread at a time.
+//
+// A line with a registrar registers its account and follows that
+// registration: each change is logged once ("SIP: the line NAME: registered
+// with HOST for 600 s"), a failed one is tried again with a growing wait,
+// and while it has failed the line is out of service, with the registrar's
+// code and reason as the cause. Such a line takes calls from its registrar
+// only (SipCallGate): others are declined (403) and counted in the log, at
+// most a line a minute.
 //
 // The calls' sound goes through the provider's own sound backend: line n's
 // calls are its device n ("wave/in" and "wave/out"), a sound card of the
@@ -23,7 +32,9 @@
 
 #include "audio/QueueSoundBackend.h"
 #include "sip/SipAccounts.h"
+#include "sip/SipCallGate.h"
 #include "sip/SipLineSignals.h"
+#include "sip/SipRegistration.h"
 #include "sip/SipWake.h"
 #include "tapi/TapiMessageQueue.h"
 #include "tapi/TapiProvider.h"
@@ -42,6 +53,7 @@ namespace linphone {
 class Core;
 class Call;
 class CoreListener;
+class Account;
 } // namespace linphone
 
 class CSipProvider : public ITapiProvider {
@@ -64,6 +76,8 @@ public:
     // The port line dwDevice listens on (0 while closed), for a line set to
     // any free port.
     int ListeningPort(uint32_t dwDevice) const;
+    // How line dwDevice's account stands with its registrar.
+    SipRegistration Registration(uint32_t dwDevice) const;
 
     // ---- ITapiProvider -----------------------------------------------------
     TapiResult Initialize(const std::string& sAppName, uint32_t* pNumDevs) override;
@@ -77,6 +91,7 @@ public:
     TapiResult Close(uint32_t hLine) override;
     TapiResult SetStatusMessages(uint32_t hLine, uint32_t dwLineStates,
                                  uint32_t dwAddressStates) override;
+    TapiResult GetLineDevStatus(uint32_t hLine, TapiLineStatus* pStatus) override;
     TapiResult MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) override;
     TapiResult Answer(uint32_t hCall) override;
     TapiResult Accept(uint32_t hCall) override;
@@ -109,6 +124,12 @@ private:
         std::unique_ptr<CSipLineSignals> signals;
         uint32_t hHeard = 0;
         uint64_t nDroppedSeen = 0;
+        // The registration and whom the line takes calls from.
+        SipRegistration reg;
+        CSipCallGate gate;
+        std::string sResolveError; // why the registrar's name has no address
+        int nFailures = 0;         // in a row
+        std::chrono::steady_clock::time_point retryAt;
     };
     struct Call {
         uint32_t dwDevice = 0;
@@ -131,6 +152,12 @@ private:
     void OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call, int state);
     void OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call);
     void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
+    void OnRegistration(uint32_t dwDevice, const std::shared_ptr<linphone::Account>& account,
+                        int state, const std::string& sMessage);
+    void SetRegistration(Line& line, const SipRegistration& reg);
+    // A call its line does not take from this sender: declined, counted.
+    bool RefuseStranger(Line& line, const std::shared_ptr<linphone::Call>& call);
+    void FollowRegistrations();
     void RingAgain();
     void FollowSound(uint32_t hCall, const Call& c);
     void StopHearing(uint32_t hCall);
@@ -148,7 +175,8 @@ private:
     std::vector<Line> m_lines;
     std::map<uint32_t, Call> m_calls;
     CTapiMessageQueue m_queue{"SIP"};
-    std::vector<std::shared_ptr<linphone::Call>> m_busy; // to be declined
+    // Calls to be declined, with the reason (busy, forbidden).
+    std::vector<std::pair<std::shared_ptr<linphone::Call>, int>> m_declined;
 
     uint32_t m_dwNextCall = 0x20001;
     TapiResult m_nNextRequest = 1;

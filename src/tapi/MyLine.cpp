@@ -7,6 +7,8 @@ namespace {
 
 constexpr int kStrNoTapiDevices = 57974;
 constexpr int kStrNoVoiceLines = 57975;
+// The status text of a line that is there but cannot be used.
+constexpr const char* kLineUnavailable = "Line unavailable";
 
 // A result as the status lines print it ("%lx": the 32-bit pattern).
 unsigned long Hex(TapiResult r) {
@@ -101,6 +103,36 @@ bool CMyLine::HasCall() const {
     return Current() != nullptr;
 }
 
+std::string CMyLine::UnavailableReason() const {
+    std::lock_guard lock(m_callMutex);
+    return m_sUnavailable;
+}
+
+TapiLineStatus CMyLine::LineStatus() const {
+    TapiLineStatus status;
+    if (!IsOpen() || Provider().GetLineDevStatus(Handle(), &status) != 0)
+        status = {};
+    return status;
+}
+
+std::string LineUnavailableText(const TapiLineStatus& status) {
+    if (status.bInService)
+        return "";
+    return std::string(kLineUnavailable) + (status.sText.empty() ? "" : ": " + status.sText);
+}
+
+void CMyLine::FollowLineStatus() {
+    const std::string reason = LineUnavailableText(LineStatus());
+    {
+        std::lock_guard lock(m_callMutex);
+        if (reason == m_sUnavailable)
+            return;
+        m_sUnavailable = reason;
+    }
+    Status(reason.empty() ? StrPrintf("Line %ld in service", static_cast<long>(DeviceID()))
+                          : reason);
+}
+
 TapiCallerData CMyLine::CallerData() const {
     std::lock_guard lock(m_callMutex);
     return m_caller;
@@ -120,6 +152,12 @@ TapiResult CMyLine::OpenLine() {
     Status(StrPrintf("Line %ld opened (OWNER), rc=0x%lx", static_cast<long>(DeviceID()), Hex(r)));
     if (r == 0)
         SetStatusMessages(kLineDevStateRinging, 0);
+    {
+        std::lock_guard lock(m_callMutex);
+        m_sUnavailable.clear();
+    }
+    if (r == 0)
+        FollowLineStatus();
     ClearCaller();
     m_bConnected = false;
     return r;
@@ -132,6 +170,10 @@ TapiResult CMyLine::CloseLine() {
     }
     const TapiResult r = Close();
     m_bConnected = false;
+    {
+        std::lock_guard lock(m_callMutex);
+        m_sUnavailable.clear();
+    }
     Status(StrPrintf("Line %ld closed, rc=0x%lx", static_cast<long>(DeviceID()), Hex(r)));
     return r;
 }
@@ -231,6 +273,8 @@ void CMyLine::OnLineDevStateChange(uint32_t dwState) {
         Status("RING");
         Post(kTapiMsgRing);
     }
+    if (dwState & (kLineDevStateInService | kLineDevStateOutOfService))
+        FollowLineStatus();
     if (dwState & (kLineDevStateMsgWaitOn | kLineDevStateMsgWaitOff))
         Status(StrPrintf("Message Waiting lamp is now %s",
                          (dwState & kLineDevStateMsgWaitOn) ? "On" : "Off"));
@@ -393,7 +437,7 @@ std::vector<CMyTapi::LineEntry> CMyTapi::ListLines(std::string* pMessage) {
             continue;
         TapiLineCaps caps;
         if (line->GetDevCaps(&caps) != 0) {
-            lines.push_back({line->DeviceID(), "Line unavailable"});
+            lines.push_back({line->DeviceID(), kLineUnavailable});
             continue;
         }
         if (!(caps.dwMediaModes & kMediaListable))

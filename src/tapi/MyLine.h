@@ -35,6 +35,10 @@ struct TapiCallerData {
     std::string sNumber;
 };
 
+// What the status says of a line out of service ("Line unavailable: ...");
+// empty for a line in service.
+std::string LineUnavailableText(const TapiLineStatus& status);
+
 class CMyLine : public CTapiLine {
 public:
     // How long an operation waits for its reply before it counts as failed.
@@ -68,6 +72,12 @@ public:
     uint32_t WaveInID();
     uint32_t WaveOutID();
 
+    // Why the open line cannot take calls now ("Line unavailable: ..."), as
+    // its provider last said; empty while it can.
+    std::string UnavailableReason() const;
+    // The open line's status as its provider has it now.
+    TapiLineStatus LineStatus() const;
+
     void SetTracing(bool bOn) { m_bTracing = bOn; }
     void SetReplyLimit(int64_t nMs) { m_nReplyLimitMs = nMs; }
     std::string StatusText() const;
@@ -90,12 +100,15 @@ private:
     void Status(const std::string& text);
     TapiResult WaitReply(TapiResult r);
     void ClearCaller();
+    // Reads the line's status from the provider (in or out of service).
+    void FollowLineStatus();
 
     TapiEngineLink m_link;
     mutable std::mutex m_callMutex;
     std::shared_ptr<CTapiCall> m_pCurrent; // under m_callMutex
     TapiCallerData m_caller;               // under m_callMutex
     std::string m_sStatus;                 // under m_callMutex
+    std::string m_sUnavailable;            // under m_callMutex
     std::atomic<bool> m_bConnected{false};
     std::atomic<bool> m_bTracing{true};
     std::atomic<int64_t> m_nReplyLimitMs{kDefaultReplyLimitMs};

@@ -1,5 +1,6 @@
 #include "tapi/TapiConnection.h"
 
+#include "platform/ThreadName.h"
 #include "platform/TickCount.h"
 
 CTapiConnection::~CTapiConnection() {
@@ -38,7 +39,10 @@ TapiResult CTapiConnection::Initialize(const std::string& sAppName, LineFactory 
     }
     m_bInitialized = true;
     try {
-        m_lineThread = std::thread([this] { LineThread(); });
+        m_lineThread = std::thread([this] {
+            NameThisThread("tapi-lines");
+            LineThread();
+        });
     } catch (const std::system_error&) {
         m_bInitialized = false;
         m_provider.Shutdown();
@@ -55,7 +59,10 @@ TapiResult CTapiConnection::Initialize(const std::string& sAppName, LineFactory 
             m_phones.push_back(std::move(phone));
         }
         try {
-            m_phoneThread = std::thread([this] { PhoneThread(); });
+            m_phoneThread = std::thread([this] {
+                NameThisThread("tapi-phones");
+                PhoneThread();
+            });
         } catch (const std::system_error&) {
             // Lines work without phones.
             m_provider.PhoneShutdown();

@@ -47,6 +47,14 @@ struct TapiLineCaps {
     uint32_t dwNumAddresses = 1;
 };
 
+// How an open line stands: in service (it can take calls) or not, in the
+// provider's words ("registered with example.com for 600 s").
+struct TapiLineStatus {
+    bool bInService = true;
+    bool bPending = false; // still being set up (a registration under way)
+    std::string sText;
+};
+
 struct TapiCallInfo {
     uint32_t dwCallerIDFlags = 0;
     std::string sCallerID;     // the number, when kCallerIdAddress
@@ -82,6 +90,12 @@ public:
     virtual TapiResult Close(uint32_t hLine) = 0;
     virtual TapiResult SetStatusMessages(uint32_t hLine, uint32_t dwLineStates,
                                          uint32_t dwAddressStates) = 0;
+    // The open line's status; a provider whose lines are always in service
+    // need not say more.
+    virtual TapiResult GetLineDevStatus(uint32_t /*hLine*/, TapiLineStatus* pStatus) {
+        *pStatus = {};
+        return 0;
+    }
     // Places a call (an empty number: the line is taken, nothing dialled).
     virtual TapiResult MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) = 0;
 

@@ -48,6 +48,9 @@ constexpr uint32_t kPrivilegeOwner = 0x04;
 constexpr uint32_t kLineDevStateRinging = 0x02;
 constexpr uint32_t kLineDevStateMsgWaitOn = 0x10;
 constexpr uint32_t kLineDevStateMsgWaitOff = 0x20;
+// The line can take calls again, or no longer can (GetLineDevStatus says why).
+constexpr uint32_t kLineDevStateInService = 0x100;
+constexpr uint32_t kLineDevStateOutOfService = 0x200;
 
 // Call states.
 constexpr uint32_t kCallIdle = 0x0001;

@@ -102,11 +102,15 @@ int CmdStatus(const Args& args, uint32_t timeoutMs) {
     if (out.nExit != kExitOk)
         return Report(out);
     const bool monitoring = out.reply.nParam1 != 0;
+    const std::string unavailable = out.reply.sText;
     out = client.Call(Command(CommCommand::GetCallActive), true);
     if (out.nExit != kExitOk)
         return Report(out);
     std::printf("monitoring: %s\ncall: %s\n", monitoring ? "on" : "off",
                 out.reply.nParam2 != 0 ? "active" : "none");
+    // Only a device that cannot take calls has more to say.
+    if (!unavailable.empty())
+        std::printf("line: %s\n", unavailable.c_str());
     return kExitOk;
 }
 

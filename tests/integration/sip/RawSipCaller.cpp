@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RawSipCaller.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -26,14 +27,18 @@ int FreeUdpPort() {
     return bBound ? ntohs(addr.sin_port) : 0;
 }
 
-CRawCaller::CRawCaller(int port, bool bTcp) : m_nPort(port), m_bTcp(bTcp) {
+CRawCaller::CRawCaller(int port, bool bTcp, const std::string& sLocal, const std::string& sViaHost)
+    : m_nPort(port), m_bTcp(bTcp), m_sViaHost(sViaHost.empty() ? sLocal : sViaHost) {
     m_fd = ::socket(AF_INET, bTcp ? SOCK_STREAM : SOCK_DGRAM, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    const bool bBound = m_fd >= 0 && ::inet_pton(AF_INET, sLocal.c_str(), &from.sin_addr) == 1 &&
+                        ::bind(m_fd, reinterpret_cast<sockaddr*>(&from), sizeof from) == 0;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    m_bConnected =
-        m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    m_bConnected = bBound && ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     sockaddr_in local{};
     socklen_t len = sizeof local;
     ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &len);
@@ -49,7 +54,7 @@ std::string CRawCaller::Invite(const std::string& callId, const std::string& fro
                                const std::string& to, const std::string& body) const {
     const std::string lower = m_bTcp ? "tcp" : "udp";
     const std::string upper = m_bTcp ? "TCP" : "UDP";
-    const std::string local = "127.0.0.1:" + std::to_string(m_nLocalPort);
+    const std::string local = m_sViaHost + ":" + std::to_string(m_nLocalPort);
     std::string m;
     m += "INVITE sip:vorella@127.0.0.1:" + std::to_string(m_nPort) + ";transport=" + lower +
          " SIP/2.0\r\n";

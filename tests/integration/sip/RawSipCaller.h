@@ -15,7 +15,10 @@ extern const std::string kRawSipSdp;
 
 class CRawCaller {
 public:
-    CRawCaller(int port, bool bTcp);
+    // sLocal: the loopback address it sends from; sViaHost: the sender its
+    // Via header names (sLocal when empty), true or not.
+    CRawCaller(int port, bool bTcp, const std::string& sLocal = "127.0.0.1",
+               const std::string& sViaHost = "");
     ~CRawCaller();
     CRawCaller(const CRawCaller&) = delete;
     CRawCaller& operator=(const CRawCaller&) = delete;
@@ -38,6 +41,7 @@ private:
 
     const int m_nPort;
     const bool m_bTcp;
+    const std::string m_sViaHost;
     int m_fd = -1;
     int m_nLocalPort = 0;
     bool m_bConnected = false;

@@ -3,7 +3,10 @@
 // by a far-end phone: the caller shows in the log, the machine answers with
 // the greeting the far end hears, records the far end's words and stores
 // them with their index line, exactly as on a modem. A stranger's overlong
-// display name does not take the service down.
+// display name does not take the service down. With a registrar (SIPp
+// checking digest authentication on 127.0.0.2) the line follows its
+// registration, says why it cannot register, and takes calls from the
+// registrar only.
 #include "ChildProcess.h"
 #include "FarEnd.h"
 #include "RawSipCaller.h"
@@ -13,6 +16,7 @@
 #include "ToneFile.h"
 
 #include "WaitUntil.h"
+#include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +40,15 @@ protected:
         ASSERT_TRUE(WriteToneFile(home.File("wave/greet.wav"), 600, 1.5));
         port = FreeUdpPort();
         ASSERT_GT(port, 0);
+        unsetenv("VORELLA_TAPI");
+    }
+    // Starts the service on the line with the account's further lines.
+    void Launch(const std::string& account = "") {
+        WriteSettings(account);
+        ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
+    }
+    void WriteSettings(const std::string& account) {
         // Messages are mailed to a real SMTP server, as on a modem.
         std::filesystem::create_directories(inbox);
         server = std::make_unique<ServerProcess>(std::vector<std::string>{
@@ -67,10 +80,8 @@ protected:
                                             "sUser=vorella\n"
                                             "sBindAddress=127.0.0.1\n"
                                             "nPort=%d\n",
-                                            server ? 2 : 0, server ? server->Port() : 25, port));
-        unsetenv("VORELLA_TAPI");
-        ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
-        ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
+                                            server ? 2 : 0, server ? server->Port() : 25, port) +
+                                      account);
     }
     void TearDown() override {
         if (service.Pid() > 0) {
@@ -92,6 +103,7 @@ protected:
 };
 
 TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
+    ASSERT_NO_FATAL_FAILURE(Launch());
     ASSERT_TRUE(WriteToneFile(home.File("far-says.wav"), 1000, 30));
     CFarEnd far(home.File("far"), home.File("far-says.wav"), home.File("far-heard.wav"));
     ASSERT_TRUE(far.Call(LineUri(), "\"Anna Schmidt\" <sip:4930123456@127.0.0.1>"));
@@ -123,6 +135,7 @@ TEST_F(SipService, AnswersWithTheGreetingAndStoresTheCallersMessage) {
 }
 
 TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
+    ASSERT_NO_FATAL_FAILURE(Launch());
     CRawCaller caller(port, false);
     ASSERT_TRUE(caller.Connected());
     const std::string name(10000, 'N');
@@ -131,6 +144,94 @@ TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
     ASSERT_TRUE(WaitUntil([&] { return Logged("caller: name \"NNNN"); })) << Log();
     EXPECT_TRUE(Logged("SIP: a display name of more than 512 characters from 127.0.0.1")) << Log();
     EXPECT_TRUE(Logged("number \"030-123-4567\"")) << Log();
+}
+
+// The registrar: SIPp on 127.0.0.2, where the line (on 127.0.0.1) tells
+// it from every other sender; it wants user "vorella" with kPassword.
+class SipServiceWithRegistrar : public SipService {
+protected:
+    static constexpr const char* kPassword = "s3cret";
+
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(SipService::SetUp());
+        if (!FileExists(kSipp))
+            GTEST_SKIP() << "SIPp is not installed (Debian: sip-tester); no registrar";
+        registrarPort = FreeUdpPort();
+        ASSERT_GT(registrarPort, 0);
+        ASSERT_TRUE(registrar.Launch({kSipp, "-sf", SourceFile("tests/data/sip/registrar.xml"),
+                                      "-i", "127.0.0.2", "-p", std::to_string(registrarPort),
+                                      "-key", "password", kPassword, "-t", "u1", "-nostdin"},
+                                     home.File("registrar.log")));
+    }
+    void TearDown() override {
+        SipService::TearDown();
+        if (registrar.Pid() > 0) {
+            registrar.Signal(SIGTERM);
+            registrar.Wait(10000);
+        }
+    }
+    std::string Registrar() const { return "127.0.0.2:" + std::to_string(registrarPort); }
+    std::string Account(const std::string& password) const {
+        return "sRegistrar=" + Registrar() + "\nsPassword=" + password + "\n";
+    }
+    void LaunchWithPassword(const std::string& password) { Launch(Account(password)); }
+
+    static constexpr const char* kSipp = "/usr/bin/sipp";
+    BackgroundProgram registrar;
+    int registrarPort = 0;
+};
+
+TEST_F(SipServiceWithRegistrar, TheRightPasswordRegistersAndOnlyTheRegistrarsCallsRing) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithPassword(kPassword));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Logged("SIP: the line Desk: registered with " + Registrar() + " for 600 s");
+    })) << Log();
+
+    // A scanner's INVITEs: from elsewhere, and from elsewhere naming the
+    // registrar in its Via. Both are refused, counted, and never ring.
+    struct Stranger {
+        const char* sVia;
+        const char* sCallId;
+    };
+    for (const Stranger& s : {Stranger{"127.0.0.1", "scan-1"}, Stranger{"127.0.0.2", "scan-2"}}) {
+        CRawCaller caller(port, false, "127.0.0.1", s.sVia);
+        ASSERT_TRUE(caller.Connected());
+        ASSERT_TRUE(caller.Send(caller.Invite(s.sCallId, "<sip:100@127.0.0.1>")));
+        const auto finals = caller.WaitFinal(1);
+        ASSERT_EQ(finals.size(), 1u) << s.sVia << "\n" << Log();
+        EXPECT_EQ(finals.begin()->second, 403) << s.sVia;
+    }
+    EXPECT_TRUE(Logged("SIP: the line Desk: refused 1 call not sent by the registrar (last from "
+                       "127.0.0.1; 1 since start)"))
+        << Log();
+    EXPECT_FALSE(Logged("ring 1")) << Log();
+
+    // The registrar's own call rings.
+    CRawCaller fromRegistrar(port, false, "127.0.0.2");
+    ASSERT_TRUE(fromRegistrar.Connected());
+    ASSERT_TRUE(fromRegistrar.Send(
+        fromRegistrar.Invite("via-registrar", "\"Anna\" <sip:4930123456@127.0.0.2>")));
+    EXPECT_TRUE(WaitUntil([&] { return Logged("ring 1"); })) << Log();
+}
+
+TEST_F(SipServiceWithRegistrar, AWrongPasswordMakesTheLineUnavailableWithTheReason) {
+    const std::string failed =
+        "registration with " + Registrar() + " failed: 403 Forbidden (wrong user name or password)";
+    // The tool tries the line before the service has it.
+    WriteSettings(Account("typo"));
+    const ProgramRun lines = RunProgram({BuiltProgram("vorella-tool"), "lines"});
+    EXPECT_EQ(lines.nExit, 0) << lines.err;
+    EXPECT_EQ(lines.out, "0\tDesk\tunavailable\tLine unavailable: " + failed + "\n") << lines.err;
+
+    ASSERT_NO_FATAL_FAILURE(LaunchWithPassword("typo"));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Logged("SIP: the line Desk: " + failed + "; trying again in 30 s");
+    })) << Log();
+    EXPECT_TRUE(WaitUntil([&] { return Logged("telephony line: Line unavailable: " + failed); }))
+        << Log();
+    const ProgramRun status = RunProgram({BuiltProgram("vorellactl"), "status"});
+    EXPECT_EQ(status.nExit, 0) << status.err;
+    EXPECT_EQ(status.out, "monitoring: on\ncall: none\nline: Line unavailable: " + failed + "\n");
 }
 
 } // namespace

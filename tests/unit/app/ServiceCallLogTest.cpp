@@ -62,4 +62,16 @@ TEST(ServiceCallLog, AModemThatDoesNotAnswerPausesMonitoring) {
         "modem port COM3 (/dev/ttyS2): the modem does not answer its set-up; monitoring paused");
 }
 
+TEST(ServiceCallLog, ALineThatCannotTakeCallsSaysWhyOnceAndWhenItCanAgain) {
+    Logged l;
+    const std::string why = "Line unavailable: registration with pbx.example failed: 403 Forbidden";
+    l.log.DeviceStateChanged(DeviceState::Open, DeviceKind::TelephonyLine, "", "");
+    l.log.DeviceStateChanged(DeviceState::Unavailable, DeviceKind::TelephonyLine, "", why);
+    l.log.DeviceStateChanged(DeviceState::Unavailable, DeviceKind::TelephonyLine, "", why);
+    l.log.DeviceStateChanged(DeviceState::Open, DeviceKind::TelephonyLine, "", "");
+    EXPECT_EQ(l.lines, (std::vector<std::string>{"telephony line open; waiting for calls",
+                                                 "telephony line: " + why,
+                                                 "telephony line is back; waiting for calls"}));
+}
+
 } // namespace
