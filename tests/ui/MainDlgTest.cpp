@@ -7,6 +7,7 @@
 
 #include "app/Brand.h"
 #include "app/CommandIds.h"
+#include "calllog/DataStructure.h"
 #include "dialogs/DiagnosticsDlg.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
@@ -27,10 +28,12 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTableView>
 #include <QToolBar>
 #include <QMessageBox>
 #include <QTest>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -142,6 +145,25 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     const std::string ini = home.Read("vorella.ini");
     EXPECT_NE(ini.find("PosX=30"), std::string::npos) << ini;
     EXPECT_NE(ini.find("PosY=20"), std::string::npos) << ini;
+}
+
+TEST_F(MainDlgCoreTest, TheTraysPlayPlaysTheChosenRecordingThroughTheLine) {
+    const std::string folder = home.File("Recorded Calls/");
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ShippedDataFolder() + "wave/silence.wav", folder + "call.wav");
+    CDataStructure record;
+    record.m_sFile = "call.wav";
+    CDataStructureArray index;
+    index.Add(record);
+    ASSERT_TRUE(index.Save(folder + "index.dat"));
+    CMainDlg* w = frontEnd.MainDlg();
+    w->RefreshList();
+    ASSERT_EQ(w->List()->model()->rowCount(), 1);
+    w->List()->selectRow(0);
+
+    window.OnCommand(kCmdPlay);
+    EXPECT_EQ(worker.sPlayFile, folder + "call.wav");
+    EXPECT_EQ(g_nAction, kActionPlayFile);
 }
 
 TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {

@@ -164,6 +164,12 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
         RecordGreeting();
         return true;
     }
+    if (nId == kCmdPlay) {
+        // The tray's "&Play" is the main window's: its recording, through the line.
+        if (m_pMain)
+            m_pMain->OnCommand(kCmdPlay);
+        return true;
+    }
     if (nId == kCmdHelp) {
         if (const std::string error = OpenManualPage("index.html"); !error.empty())
             OpenMessageBox(nullptr, error, MessageIcon::Information);
