@@ -102,6 +102,10 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_TRUE(w->IsLegal());
     w->Menu()->Action(kCmdRecord)->trigger();
     EXPECT_EQ(g_nAction, kActionAnswer);
+    // The pop-up's button is the same record button.
+    ResetCallState();
+    emit frontEnd.Notifier()->recordRequested();
+    EXPECT_EQ(g_nAction, kActionAnswer);
     w->Menu()->Action(kCmdLegal)->trigger();
 
     // Hold asks for music on hold; pressed again while holding, it ends it.

@@ -93,8 +93,13 @@ void CQtFrontEnd::WakeTray() {
         m_pWindow->WakeTray();
 }
 
+// The pop-up's button is the main window's record button: it stops a
+// recording, or asks for one, or for the answering machine with "&L" on.
 void CQtFrontEnd::ToggleRecording() {
-    Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
+    if (m_pMain)
+        m_pMain->OnCommand(kCmdRecord);
+    else
+        Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
 }
 
 // IAppFrontEnd
