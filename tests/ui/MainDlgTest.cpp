@@ -220,6 +220,9 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
         ui.CallerChanged({"JOHN DOE", "5551234", ""});
         ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
         ui.SetCallListFilter("5551234");
+        ui.SetCallBusy(true);
+        for (char key : {'4', 'd', '2', '#'})
+            ui.AppendToneKey(key);
         ui.ShowMessage(57708, MessageIcon::Error);
     });
     worker.join();
@@ -228,6 +231,8 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
     EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
     EXPECT_EQ(w->Caller()->Number(), "5551234");
     EXPECT_EQ(w->windowTitle(), "JOHN DOE - [5551234] - Vorella");
+    // The caller's keys show; the dial tone is no key.
+    EXPECT_EQ(w->Caller()->KeysEdit()->text(), "42#");
     // The list shows the caller's earlier calls.
     EXPECT_EQ(w->Search()->text(), "5551234");
     EXPECT_EQ(OpenBox()->text(), "Could not write data to the port.");

@@ -11,6 +11,7 @@
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/MessageBoxes.h"
+#include "main/CallerPanel.h"
 #include "options/OptionsTreeDlg.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
@@ -325,6 +326,21 @@ void CQtFrontEnd::UpdateCurrentCall(bool) {
     // The worker has written the call's record already (from its thread).
     if (m_pMain)
         m_pMain->WorkerUpdatedCall();
+}
+
+void CQtFrontEnd::ClearLastPlayed() {
+    if (m_pMain)
+        m_pMain->ForgetWorkerFile();
+}
+
+void CQtFrontEnd::SetCallBusy(bool bBusy) {
+    if (m_pMain)
+        m_pMain->Caller()->SetCallBusy(bBusy);
+}
+
+void CQtFrontEnd::AppendToneKey(char key) {
+    if (m_pMain)
+        m_pMain->Caller()->AppendToneKey(key);
 }
 
 void CQtFrontEnd::SetCallListFilter(const std::string& text) {

@@ -65,6 +65,9 @@ public:
     // The worker wrote the current call into the index (a recording began
     // or ended): the list and the fields follow.
     void WorkerUpdatedCall();
+    // The worker starts a new recording: whatever file it reports next goes
+    // into the player, even one it reported before.
+    void ForgetWorkerFile() { m_sLastWorkerFile.clear(); }
     // The worker's call-list filter on a ring: the caller's earlier calls.
     void SetSearchText(const std::string& sText);
     // Timer 4 ("&Stop" and the worker): the stop pending ends after ms.
