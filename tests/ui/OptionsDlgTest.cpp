@@ -226,12 +226,15 @@ TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedB
     EXPECT_EQ(OpenBox(), nullptr) << "a card that is there and no input device need no warning";
 }
 
-TEST_F(OptionsDlgTest, AnUntouchedThresholdKeepsTheDetectorsOwnRule) {
-    OptionsValues v = Sample(home);
-    v.nSilenceThreshold = -1;
-    COptionsTreeDlg dlg(v, backend, nullptr);
-    dlg.accept();
-    EXPECT_EQ(dlg.Values().nSilenceThreshold, -1);
+TEST_F(OptionsDlgTest, TheThresholdStoredIsTheOneTheSliderShows) {
+    for (int nShown : {-1, 0, 250}) {
+        OptionsValues v = Sample(home);
+        v.nSilenceThreshold = nShown;
+        COptionsTreeDlg dlg(v, backend, nullptr);
+        const int nSlider = dlg.Advanced()->ThresholdSlider()->value();
+        dlg.accept();
+        EXPECT_EQ(dlg.Values().nSilenceThreshold, nSlider) << nShown;
+    }
 }
 
 TEST_F(OptionsDlgTest, PortsListTheirDevicesAndAPortGoneMeanwhileRefusesOk) {
