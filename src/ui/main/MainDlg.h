@@ -140,6 +140,9 @@ private:
     void MoveSelected();
     void SendSelected();
     void EditSelected();
+    // What "&p" and "S&end To..." act on: the recording in the player (the
+    // chosen row's, or the worker's newest), else the selected row's.
+    std::string ChosenRecording() const;
     void PlaySelected();
     void PlayAFile();
     void ExportXml();

@@ -187,8 +187,13 @@ void CMainDlg::Hold(int32_t nAction) {
     RequestAction(nAction);
 }
 
+std::string CMainDlg::ChosenRecording() const {
+    const std::string inPlayer = m_pPlayer->File();
+    return inPlayer.empty() ? SelectedPath() : inPlayer;
+}
+
 void CMainDlg::PlaySelected() {
-    const std::string path = SelectedPath();
+    const std::string path = ChosenRecording();
     if (!CheckRecording(path))
         return;
     // The OEM build plays on this computer instead of through the line.
@@ -305,16 +310,19 @@ void CMainDlg::MoveSelected() {
 }
 
 void CMainDlg::SendSelected() {
-    const std::string path = SelectedPath();
+    const std::string path = ChosenRecording();
     if (!CheckRecording(path))
         return;
+    // The record is in the index beside the recording, which need not be
+    // the folder the list shows (the worker's newest call).
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
     CDataStructureArray index;
-    index.Load(IndexPath());
-    const std::string file = path.substr(path.find_last_of('/') + 1);
+    index.Load(IndexPathFor(folder, GetDataFolder()));
+    const std::string file = path.substr(folder.size());
     MailSettings settings;
     settings.bECIDSubj = true;
     const ComposedMail mail =
-        ComposeCallMail(settings, MailCallFromRecord(index.Get(file), Folder()), {});
+        ComposeCallMail(settings, MailCallFromRecord(index.Get(file), folder), {});
     HandoffMessage message{mail.sSubject, mail.sBody, {}, path};
     std::string error;
     if (!HandOffMail(message, &error))
