@@ -469,7 +469,8 @@ void CMainDlg::OnCallerEdited() {
 
 void CMainDlg::DataFolderChanged() {
     g_selectedCallFolder.Set({});
-    m_pTree->Fill(GetDataFolder() + "Recorded Calls/");
+    // The earlier call folders stay in the tree, their calls a click away.
+    m_pTree->AddRoot(GetDataFolder() + "Recorded Calls/");
     RefreshList();
     UpdateCurrentCall();
 }

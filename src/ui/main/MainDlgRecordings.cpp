@@ -276,10 +276,12 @@ void CMainDlg::MoveSelected() {
         target = m_chooseFolder(folders);
     } else {
         QStringList names;
+        // The current call folder's by their names, an earlier one's in full.
+        const std::string& root = m_pTree->Root();
         for (const std::string& f : folders)
-            names << QString::fromStdString(f.substr(m_pTree->Root().size()).empty()
-                                                ? std::string("Recorded Calls")
-                                                : f.substr(m_pTree->Root().size()));
+            names << QString::fromStdString(f == root                ? std::string("Recorded Calls")
+                                            : f.rfind(root, 0) == 0 ? f.substr(root.size())
+                                                                     : f);
         bool ok = false;
         const QString chosen = QInputDialog::getItem(
             this, tr("Move to Folder"),
@@ -305,7 +307,7 @@ void CMainDlg::MoveSelected() {
     if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()), files,
                         &error))
         Tell(tr("Not every recording could be moved:\n\n%1").arg(Q(error)));
-    m_pTree->Fill(m_pTree->Root());
+    m_pTree->Refill();
     RefreshList();
 }
 
