@@ -20,9 +20,45 @@
     </message>
 </context>
 <context>
+    <name>CAdapterFields</name>
+    <message>
+        <location filename="../src/ui/dialogs/AdapterFields.cpp" line="+39"/>
+        <source>Adapter&apos;s &amp;sound card:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Adapter&apos;s &amp;input device:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>About the USB telephone adapter</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CAdapterPage</name>
+    <message>
+        <location filename="../src/ui/wizard/AdapterPage.cpp" line="+12"/>
+        <source>USB Telephone Adapter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Which sound card and input device belong to the adapter?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The adapter appears to the computer as a sound card, which carries the line&apos;s sound, and often as an input device, which reports the ring, the local phone&apos;s handset and its keypad.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CAdvancedPage</name>
     <message>
-        <location filename="../src/ui/options/AdvancedPage.cpp" line="+24"/>
+        <location filename="../src/ui/options/AdvancedPage.cpp" line="+23"/>
         <source>Advanced</source>
         <translation type="unfinished"></translation>
     </message>
@@ -148,7 +184,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+2"/>
+        <source>Keys the caller pressed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+17"/>
         <source>&amp;From:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -160,6 +201,16 @@
     <message>
         <location line="+2"/>
         <source>M&amp;emo:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Keys:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>on the line</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -180,7 +231,7 @@
 <context>
     <name>CDevicePage</name>
     <message>
-        <location filename="../src/ui/options/DevicePage.cpp" line="+17"/>
+        <location filename="../src/ui/options/DevicePage.cpp" line="+22"/>
         <source>Serial port (voice modem)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -205,8 +256,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+8"/>
-        <source>Telephony lines are not supported by this version yet.</source>
+        <location line="+12"/>
+        <source>SIP &amp;accounts...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -230,7 +281,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+16"/>
         <source>None: search every port</source>
         <translation type="unfinished"></translation>
     </message>
@@ -483,6 +534,14 @@ The server said: %2</source>
     </message>
 </context>
 <context>
+    <name>CLineListing</name>
+    <message>
+        <location filename="../src/ui/dialogs/LineListing.cpp" line="+23"/>
+        <source>Looking for telephony lines...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CMainDlg</name>
     <message>
         <location filename="../src/ui/main/MainDlg.cpp" line="+139"/>
@@ -510,7 +569,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+208"/>
+        <location line="+209"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -529,7 +588,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+38"/>
+        <location line="+43"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -558,7 +617,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+33"/>
         <source>Move to Folder</source>
         <translation type="unfinished"></translation>
     </message>
@@ -580,7 +639,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+22"/>
         <source>The recording could not be handed to the mail program:
 
 %1</source>
@@ -779,7 +838,7 @@ The server said: %2</source>
 <context>
     <name>CMyPropertyPage0</name>
     <message>
-        <location filename="../src/ui/wizard/WizardPages.cpp" line="+65"/>
+        <location filename="../src/ui/wizard/WizardPages.cpp" line="+66"/>
         <source>This wizard sets up how Vorella reaches your telephone line: a voice modem on a serial or USB port, a line of the telephony layer, or a USB telephone adapter.
 
 At the end Vorella restarts with the new settings.</source>
@@ -916,7 +975,12 @@ At the end Vorella restarts with the new settings.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
+        <source>The modem could not be opened: %1. Please quit the program that uses it and press Back and Next to try again, or select your modem.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>No model could be suggested; please select your modem.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -929,7 +993,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CMyPropertyPage3</name>
     <message>
-        <location filename="../src/ui/wizard/WizardPages.cpp" line="+86"/>
+        <location filename="../src/ui/wizard/WizardPages.cpp" line="+85"/>
         <source>You have successfully installed the program! Press &apos;Finish&apos; to start using Vorella.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1027,19 +1091,19 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CQtFrontEnd</name>
     <message>
-        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+29"/>
+        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+30"/>
         <source>This desktop has no notification area, so Vorella shows its window instead.
 
 Closing the window keeps Vorella watching the line; Exit in its menu ends it.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+202"/>
+        <location line="+220"/>
         <source>The greeting was kept, but the settings file could not be written: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+137"/>
+        <location line="+155"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1047,7 +1111,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CRecGreetDlg</name>
     <message>
-        <location filename="../src/ui/dialogs/RecGreetDlg.cpp" line="+27"/>
+        <location filename="../src/ui/dialogs/RecGreetDlg.cpp" line="+29"/>
         <source>Record Greeting</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1102,7 +1166,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+80"/>
+        <location line="+86"/>
         <source>Working... Stop ends it.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1114,6 +1178,99 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     <message>
         <location line="+7"/>
         <source>Greeting file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CSipAccountsDlg</name>
+    <message>
+        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+17"/>
+        <source>SIP Accounts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Remove</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>user@registrar</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>none: calls straight to this computer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>UDP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>TLS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>every interface</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>any free port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>&amp;Name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Re&amp;gistrar:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;User:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Password:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Transport:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Listen address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>P&amp;ort:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>(new account)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -20,9 +20,45 @@
     </message>
 </context>
 <context>
+    <name>CAdapterFields</name>
+    <message>
+        <location filename="../src/ui/dialogs/AdapterFields.cpp" line="+39"/>
+        <source>Adapter&apos;s &amp;sound card:</source>
+        <translation>&amp;Soundkarte des Adapters:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Adapter&apos;s &amp;input device:</source>
+        <translation>&amp;Eingabegerät des Adapters:</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>About the USB telephone adapter</source>
+        <translation>Über den USB-Telefonadapter</translation>
+    </message>
+</context>
+<context>
+    <name>CAdapterPage</name>
+    <message>
+        <location filename="../src/ui/wizard/AdapterPage.cpp" line="+12"/>
+        <source>USB Telephone Adapter</source>
+        <translation>USB-Telefonadapter</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Which sound card and input device belong to the adapter?</source>
+        <translation>Welche Soundkarte und welches Eingabegerät gehören zum Adapter?</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>The adapter appears to the computer as a sound card, which carries the line&apos;s sound, and often as an input device, which reports the ring, the local phone&apos;s handset and its keypad.</source>
+        <translation>Der Adapter erscheint dem Computer als Soundkarte, die den Ton der Leitung trägt, und oft als Eingabegerät, das das Klingeln, den Hörer des Telefons und seine Tasten meldet.</translation>
+    </message>
+</context>
+<context>
     <name>CAdvancedPage</name>
     <message>
-        <location filename="../src/ui/options/AdvancedPage.cpp" line="+24"/>
+        <location filename="../src/ui/options/AdvancedPage.cpp" line="+23"/>
         <source>Advanced</source>
         <translation type="unfinished"></translation>
     </message>
@@ -135,32 +171,47 @@
     <message>
         <location filename="../src/ui/main/CallerPanel.cpp" line="+22"/>
         <source>Caller&apos;s name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des Anrufers</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Caller&apos;s number</source>
-        <translation type="unfinished"></translation>
+        <translation>Nummer des Anrufers</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Memo on the call</source>
-        <translation type="unfinished"></translation>
+        <translation>Notiz zum Anruf</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+2"/>
+        <source>Keys the caller pressed</source>
+        <translation>Vom Anrufer gedrückte Tasten</translation>
+    </message>
+    <message>
+        <location line="+17"/>
         <source>&amp;From:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Von:</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>N&amp;umber:</source>
-        <translation type="unfinished"></translation>
+        <translation>N&amp;ummer:</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>M&amp;emo:</source>
-        <translation type="unfinished"></translation>
+        <translation>N&amp;otiz:</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Keys:</source>
+        <translation>Taste&amp;n:</translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>on the line</source>
+        <translation>in der Leitung</translation>
     </message>
 </context>
 <context>
@@ -180,7 +231,7 @@
 <context>
     <name>CDevicePage</name>
     <message>
-        <location filename="../src/ui/options/DevicePage.cpp" line="+17"/>
+        <location filename="../src/ui/options/DevicePage.cpp" line="+22"/>
         <source>Serial port (voice modem)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -205,8 +256,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+8"/>
-        <source>Telephony lines are not supported by this version yet.</source>
+        <location line="+12"/>
+        <source>SIP &amp;accounts...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -230,7 +281,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+12"/>
+        <location line="+16"/>
         <source>None: search every port</source>
         <translation type="unfinished"></translation>
     </message>
@@ -245,74 +296,76 @@
     <message>
         <location filename="../src/ui/dialogs/DiagnosticsDlg.cpp" line="+22"/>
         <source>No modem is open, so there is nothing to ask. Switch monitoring on and check that the modem&apos;s port (nComPort and [Ports] in vorella.ini) can be opened, then try again.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Modem ist geöffnet, also gibt es niemanden zu fragen. Schalten Sie die Überwachung ein, prüfen Sie, ob sich der Anschluss des Modems (nComPort und [Ports] in vorella.ini) öffnen lässt, und versuchen Sie es erneut.</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>The line is busy with a call. Try again once the call is over.</source>
-        <translation type="unfinished"></translation>
+        <translation>Auf der Leitung läuft ein Anruf. Versuchen Sie es nach dem Anruf erneut.</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>Modem Diagnostics</source>
-        <translation type="unfinished"></translation>
+        <translation>Modemdiagnose</translation>
     </message>
     <message>
         <location line="+11"/>
         <source>C&amp;opy</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Kopieren</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>&amp;Save...</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Speichern...</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>&amp;Email to Support</source>
-        <translation type="unfinished"></translation>
+        <translation>Per &amp;E-Mail an den Support</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <location line="+22"/>
         <source>Save Diagnostics Report</source>
-        <translation type="unfinished"></translation>
+        <translation>Diagnosebericht speichern</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>Text files (*.txt);;All files (*)</source>
-        <translation type="unfinished"></translation>
+        <translation>Textdateien (*.txt);;Alle Dateien (*)</translation>
     </message>
     <message>
         <location line="+16"/>
         <source>Asking the modem; this takes up to half a minute...</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Modem wird befragt; das dauert bis zu einer halben Minute...</translation>
     </message>
     <message>
         <location line="+23"/>
         <source>Done: every probe with the modem&apos;s answer.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fertig: jede Abfrage mit der Antwort des Modems.</translation>
     </message>
     <message>
         <location line="+21"/>
         <source>&amp;Close</source>
-        <translation type="unfinished"></translation>
+        <translation>S&amp;chließen</translation>
     </message>
     <message>
         <location line="+31"/>
         <source>The report could not be saved to %1:
 
 %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Bericht konnte nicht unter %1 gespeichert werden:
+
+%2</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>The report could not be handed to the mail program (xdg-open): %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Bericht konnte nicht an das E-Mail-Programm übergeben werden (xdg-open): %1</translation>
     </message>
 </context>
 <context>
@@ -365,7 +418,7 @@
     <message>
         <location line="+0"/>
         <source>TLS</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">TLS</translation>
     </message>
     <message>
         <location line="+11"/>
@@ -380,7 +433,7 @@
     <message>
         <location line="+1"/>
         <source>&amp;User:</source>
-        <translation type="unfinished"></translation>
+        <translation type="unfinished">&amp;Benutzer:</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -479,6 +532,14 @@ The server said: %2</source>
     <message>
         <location line="+2"/>
         <source>&amp;Browse...</source>
+        <translation type="unfinished">&amp;Durchsuchen...</translation>
+    </message>
+</context>
+<context>
+    <name>CLineListing</name>
+    <message>
+        <location filename="../src/ui/dialogs/LineListing.cpp" line="+23"/>
+        <source>Looking for telephony lines...</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -510,7 +571,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+208"/>
+        <location line="+209"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -529,7 +590,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+38"/>
+        <location line="+43"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -558,7 +619,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+33"/>
         <source>Move to Folder</source>
         <translation type="unfinished"></translation>
     </message>
@@ -580,7 +641,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+19"/>
+        <location line="+22"/>
         <source>The recording could not be handed to the mail program:
 
 %1</source>
@@ -779,7 +840,7 @@ The server said: %2</source>
 <context>
     <name>CMyPropertyPage0</name>
     <message>
-        <location filename="../src/ui/wizard/WizardPages.cpp" line="+65"/>
+        <location filename="../src/ui/wizard/WizardPages.cpp" line="+66"/>
         <source>This wizard sets up how Vorella reaches your telephone line: a voice modem on a serial or USB port, a line of the telephony layer, or a USB telephone adapter.
 
 At the end Vorella restarts with the new settings.</source>
@@ -916,7 +977,12 @@ At the end Vorella restarts with the new settings.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+5"/>
+        <source>The modem could not be opened: %1. Please quit the program that uses it and press Back and Next to try again, or select your modem.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
         <source>No model could be suggested; please select your modem.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -929,7 +995,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CMyPropertyPage3</name>
     <message>
-        <location filename="../src/ui/wizard/WizardPages.cpp" line="+86"/>
+        <location filename="../src/ui/wizard/WizardPages.cpp" line="+85"/>
         <source>You have successfully installed the program! Press &apos;Finish&apos; to start using Vorella.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1027,19 +1093,19 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CQtFrontEnd</name>
     <message>
-        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+29"/>
+        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+30"/>
         <source>This desktop has no notification area, so Vorella shows its window instead.
 
 Closing the window keeps Vorella watching the line; Exit in its menu ends it.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+202"/>
+        <location line="+220"/>
         <source>The greeting was kept, but the settings file could not be written: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+137"/>
+        <location line="+155"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1047,74 +1113,167 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CRecGreetDlg</name>
     <message>
-        <location filename="../src/ui/dialogs/RecGreetDlg.cpp" line="+27"/>
+        <location filename="../src/ui/dialogs/RecGreetDlg.cpp" line="+29"/>
         <source>Record Greeting</source>
-        <translation type="unfinished"></translation>
+        <translation>Ansage aufnehmen</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>&amp;Browse...</source>
-        <translation type="unfinished"></translation>
+        <translation>Du&amp;rchsuchen...</translation>
     </message>
     <message>
         <location line="+18"/>
         <source>Greeting &amp;file:</source>
-        <translation type="unfinished"></translation>
+        <translation>Ansage&amp;datei:</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>Modem&apos;s &amp;voice source:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Tonquelle des Modems:</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Sound card &amp;input:</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Eingang der Soundkarte:</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>&amp;Record through the modem</source>
-        <translation type="unfinished"></translation>
+        <translation>Über das Modem &amp;aufnehmen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>&amp;Play through the modem</source>
-        <translation type="unfinished"></translation>
+        <translation>Über das Modem a&amp;bspielen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>Record from the &amp;sound card</source>
-        <translation type="unfinished"></translation>
+        <translation>Von der &amp;Soundkarte aufnehmen</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>&amp;Listen</source>
-        <translation type="unfinished"></translation>
+        <translation>A&amp;nhören</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>S&amp;top</source>
-        <translation type="unfinished"></translation>
+        <translation>Sto&amp;pp</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>&amp;Discard the new recording</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue Aufnahme &amp;verwerfen</translation>
     </message>
     <message>
-        <location line="+80"/>
+        <location line="+86"/>
         <source>Working... Stop ends it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Läuft... Stopp beendet es.</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>New greeting recorded (%1 s). OK keeps it; Cancel keeps the old one.</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue Ansage aufgenommen (%1 s). OK behält sie; Abbrechen behält die alte.</translation>
     </message>
     <message>
         <location line="+7"/>
         <source>Greeting file</source>
-        <translation type="unfinished"></translation>
+        <translation>Ansagedatei</translation>
+    </message>
+</context>
+<context>
+    <name>CSipAccountsDlg</name>
+    <message>
+        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+17"/>
+        <source>SIP Accounts</source>
+        <translation>SIP-Konten</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Add</source>
+        <translation>&amp;Hinzufügen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>user@registrar</source>
+        <translation>benutzer@registrar</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>none: calls straight to this computer</source>
+        <translation>keiner: Anrufe direkt an diesen Computer</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>UDP</source>
+        <translation>UDP</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>TCP</source>
+        <translation>TCP</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>TLS</source>
+        <translation>TLS</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>every interface</source>
+        <translation>alle Schnittstellen</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>any free port</source>
+        <translation>ein freier Port</translation>
+    </message>
+    <message>
+        <location line="+15"/>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Re&amp;gistrar:</source>
+        <translation>Re&amp;gistrar:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;User:</source>
+        <translation>&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Transport:</source>
+        <translation>&amp;Transport:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Listen address:</source>
+        <translation>&amp;Lauschadresse:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>P&amp;ort:</source>
+        <translation>P&amp;ort:</translation>
+    </message>
+    <message>
+        <location line="+31"/>
+        <source>(new account)</source>
+        <translation>(neues Konto)</translation>
     </message>
 </context>
 <context>

@@ -33,6 +33,14 @@ CTarvo32App::~CTarvo32App() {
 
 int CTarvo32App::InitInstance(int argc, const char* const* argv) {
     m_bEndedEarly = false;
+    // 4, first for the words that end this start: the help and "quit" leave
+    // the program folder as it is (not even made or seeded).
+    const StartupPlan plan = ParseCommandLine(JoinArguments(argc, argv));
+    if (plan.word == StartupWord::ShowHelp || plan.word == StartupWord::QuitRunning) {
+        ApplyStartupPlan(plan, m_env);
+        m_bEndedEarly = true;
+        return 0;
+    }
     // 1. Relative names (the modem log, the profiles) are the program folder's.
     const std::string programFolder = GetProgramFolder();
     if (::chdir(programFolder.c_str()) != 0) {
@@ -45,8 +53,7 @@ int CTarvo32App::InitInstance(int argc, const char* const* argv) {
     // The branding: every message box's caption, the tray tooltip, the About box.
     SetAppBrand(LoadBrand(programFolder + "brand.ini"));
 
-    // 4. The command-line words.
-    const StartupPlan plan = ParseCommandLine(JoinArguments(argc, argv));
+    // 4. The other command-line words.
     if (ApplyStartupPlan(plan, m_env) == StartupOutcome::End) {
         m_bEndedEarly = true;
         return 0;

@@ -2,6 +2,7 @@
 
 #include "platform/SingleInstance.h"
 #include "platform/Strings.h"
+#include "platform/TextUtil.h"
 
 namespace {
 
@@ -9,14 +10,25 @@ bool Has(std::string_view text, std::string_view word) {
     return text.find(word) != std::string_view::npos;
 }
 
+// "/h" (or "-h") is a whole argument: as a substring it would be in any
+// path that starts with "/home".
+bool HasShortHelp(std::string_view text) {
+    for (const std::string& arg : SplitKeepEmpty(text, ' '))
+        if (arg == "/h" || arg == "-h")
+            return true;
+    return false;
+}
+
 } // namespace
 
-StartupPlan ParseCommandLine(std::string_view commandLine) {
+StartupPlan ParseCommandLine(std::string_view line) {
+    // The help writes "Quit or Exit": the words match in any case.
+    const std::string commandLine = ToLowerAscii(line);
     StartupPlan plan;
     plan.bRestartDelay = Has(commandLine, "restart");
     if (Has(commandLine, "quit") || Has(commandLine, "exit"))
         plan.word = StartupWord::QuitRunning;
-    else if (Has(commandLine, "?") || Has(commandLine, "help"))
+    else if (Has(commandLine, "?") || Has(commandLine, "help") || HasShortHelp(commandLine))
         plan.word = StartupWord::ShowHelp;
     else if (Has(commandLine, "copy"))
         plan.word = StartupWord::Go;

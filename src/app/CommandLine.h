@@ -1,10 +1,12 @@
 // The words of the command line and what they make a start do.
 //
 // The whole command line (the arguments after the program's own path, joined
-// with blanks) is searched for substrings, case-sensitively, in this order:
+// with blanks) is searched for substrings, in any case, in this order:
 // "restart" (start 2 s late), "quit" or "exit" (ask the running instance to
-// quit, end), "?" or "help" (show the parameters, end), then, unless "copy" is
-// present, the running-instance test (ask it to show its main window, end).
+// quit, end), "?", "help" or an argument "/h" (show the parameters, end),
+// then, unless "copy" is present, the running-instance test (ask it to show
+// its main window, end). The words that end this start at once ("quit",
+// help) are carried out before the program folder is touched.
 #pragma once
 
 #include <string>

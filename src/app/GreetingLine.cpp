@@ -6,7 +6,7 @@
 #include "engine/Phone.h"
 
 bool CEngineGreetingLine::IsReady() const {
-    return !g_bPaused && m_worker.IsReady() && !m_worker.IsCallActive() && !g_bActionPending;
+    return !g_bPaused && m_worker.IsReady() && !m_worker.IsCallActive() && !IsActionPending();
 }
 
 int CEngineGreetingLine::LineSelection() const {
@@ -28,7 +28,18 @@ void CEngineGreetingLine::RequestAction(int32_t nAction) {
 }
 
 bool CEngineGreetingLine::IsActionPending() const {
-    return g_bActionPending;
+    return g_bActionPending && g_nAction != kActionQuiet;
+}
+
+void CEngineGreetingLine::HoldQuiet(bool bOn) {
+    if (bOn) {
+        // Only an idle worker is held: a request of someone else goes on.
+        if (!g_bActionPending)
+            ::RequestAction(kActionQuiet);
+    } else if (g_bActionPending && g_nAction == kActionQuiet) {
+        g_bActionPending = false;
+        m_worker.Wake();
+    }
 }
 
 void CEngineGreetingLine::Stop() {

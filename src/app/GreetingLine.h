@@ -20,6 +20,7 @@ public:
     void RequestAction(int32_t nAction) override;
     bool IsActionPending() const override;
     void Stop() override;
+    void HoldQuiet(bool bOn) override;
 
 private:
     CEngineWorker& m_worker;

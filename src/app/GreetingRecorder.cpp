@@ -12,7 +12,10 @@
 
 CGreetingRecorder::CGreetingRecorder(ISoundBackend& backend, IGreetingLine* pLine,
                                      const Setup& setup)
-    : m_backend(backend), m_pLine(pLine), m_setup(setup), m_sFile(setup.sFile), m_player(backend) {}
+    : m_backend(backend), m_pLine(pLine), m_setup(setup), m_sFile(setup.sFile), m_player(backend) {
+    if (m_pLine)
+        m_pLine->HoldQuiet(true);
+}
 
 CGreetingRecorder::~CGreetingRecorder() {
     Stop();
@@ -22,6 +25,8 @@ CGreetingRecorder::~CGreetingRecorder() {
     // the worker's own end leaves it, and the next recording replaces it.
     if (m_eRunning != Running::ModemRecord)
         Discard();
+    if (m_pLine)
+        m_pLine->HoldQuiet(false);
 }
 
 std::string CGreetingRecorder::GreetingPath() const {
@@ -149,6 +154,7 @@ bool CGreetingRecorder::Poll() {
     case Running::ModemPlay:
         m_pLine->SetLineSelection(m_nSavedLineSelection);
         m_pLine->SetPlayFile("");
+        m_pLine->HoldQuiet(true);
         if (m_eRunning == Running::ModemRecord)
             CheckTake("through the modem");
         break;

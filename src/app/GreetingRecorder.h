@@ -28,6 +28,10 @@ public:
     virtual bool IsActionPending() const = 0;
     // Breaks the running record or play.
     virtual void Stop() = 0;
+    // Holds the worker quiet (action 0) while the recorder is open, so the
+    // line does nothing else between its requests; a request takes the
+    // hold's place until it ends. IsActionPending() is false for the hold.
+    virtual void HoldQuiet(bool bOn) = 0;
 };
 
 class CGreetingRecorder {
@@ -47,8 +51,9 @@ public:
     // a sound card goes through the process's backend (the recorder thread
     // of the call recorder). line may be null: no worker, the modem's paths
     // refuse.
+    // The worker is held quiet from here until the recorder goes.
     CGreetingRecorder(ISoundBackend& backend, IGreetingLine* pLine, const Setup& setup);
-    ~CGreetingRecorder(); // an unkept take is discarded
+    ~CGreetingRecorder(); // an unkept take is discarded; the worker let go
     CGreetingRecorder(const CGreetingRecorder&) = delete;
     CGreetingRecorder& operator=(const CGreetingRecorder&) = delete;
 

@@ -30,6 +30,22 @@ MainCallButtons MainCallButtonsFor(int nSelectedRows, const std::string& sPlayer
     return b;
 }
 
+void CCallKeys::SetBusy(bool bBusy) {
+    if (bBusy && !m_bBusy)
+        m_sKeys.clear();
+    m_bBusy = bBusy;
+}
+
+void CCallKeys::Append(char key) {
+    const bool bKey = (key >= '0' && key <= '9') || key == '*' || key == '#' ||
+                      (key >= 'A' && key <= 'D');
+    if (!bKey)
+        return;
+    if (m_sKeys.size() >= kMaxKeys)
+        m_sKeys.erase(0, m_sKeys.size() - kMaxKeys + 1);
+    m_sKeys += key;
+}
+
 int32_t RecordActionFor(bool bLegal) {
     return bLegal ? kActionAnswer : kActionRecord;
 }

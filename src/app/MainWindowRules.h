@@ -30,6 +30,25 @@ struct MainCallButtons {
 };
 MainCallButtons MainCallButtonsFor(int nSelectedRows, const std::string& sPlayerFile);
 
+// The main window's key display: the touch-tone keys the caller pressed on
+// the call now on the line. A call that starts (the window becomes busy with
+// one) starts with none; the keys stay after it ends, until the next one.
+// The device's other event characters (busy, dial tone, fax) are not keys.
+class CCallKeys {
+public:
+    // What the display keeps: the last keys of a caller who goes on pressing.
+    static constexpr size_t kMaxKeys = 32;
+
+    void SetBusy(bool bBusy);
+    void Append(char key);
+    bool Busy() const { return m_bBusy; }
+    const std::string& Keys() const { return m_sKeys; }
+
+private:
+    bool m_bBusy = false;
+    std::string m_sKeys;
+};
+
 // The record button: action 1 (record) or, with the "&L" toggle on, 8
 // (the answering machine).
 int32_t RecordActionFor(bool bLegal);

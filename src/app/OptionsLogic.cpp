@@ -1,6 +1,7 @@
 #include "app/OptionsLogic.h"
 
 #include "app/AdapterChoices.h"
+#include "audio/SilenceDetection.h"
 #include "audio/SoundBackend.h"
 
 #include "config/DataFolder.h"
@@ -22,6 +23,12 @@ void ApplyCompatStep(int nStep, bool* pbCompat, int* pnDebugLevel) {
     *pnDebugLevel = nStep == 0 ? 1 : 0;
 }
 
+int SilenceThresholdShown(int iSilenceDetectionSensitivity) {
+    if (iSilenceDetectionSensitivity < 0)
+        return CSilenceDetection::kDefaultThreshold;
+    return std::min(iSilenceDetectionSensitivity, kMaxSilenceThreshold);
+}
+
 OptionsValues FillOptions(const CSettingsHolders& h) {
     const CPhoneSettings& p = h.phone;
     const CDriverSettings& d = h.driver;
@@ -34,7 +41,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bRecordAll = p.bHandsetStart;
     v.nUnattendedSeconds = d.dwInactiveTimer / 1000;
     v.nSilenceSeconds = d.iSilenceDetectionTimeout / 10;
-    v.nSilenceThreshold = d.iSilenceDetectionSensitivity;
+    v.nSilenceThreshold = SilenceThresholdShown(d.iSilenceDetectionSensitivity);
     v.nCompatStep = CompatStepFor(d.bCompat, p.nDebugLevel);
 
     v.bEmail = p.bEMailCID != 0;

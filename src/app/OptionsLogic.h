@@ -20,6 +20,11 @@ class ISoundBackend;
 int CompatStepFor(bool bCompat, int nDebugLevel);
 void ApplyCompatStep(int nStep, bool* pbCompat, int* pnDebugLevel);
 
+// The silence detection threshold slider: 0 to 200. A threshold never
+// chosen (below 0) shows as the detector's own, so OK stores what is shown.
+inline constexpr int kMaxSilenceThreshold = 200;
+int SilenceThresholdShown(int iSilenceDetectionSensitivity);
+
 struct OptionsValues {
     // General
     bool bAutoStart = false; // not a setting: the autostart entry
@@ -32,7 +37,7 @@ struct OptionsValues {
     bool bRecordAll = false; // recording follows the handset
     int nUnattendedSeconds = 60;
     int nSilenceSeconds = 5;
-    int nSilenceThreshold = -1; // -1 (the detector's own rule) until the slider moves
+    int nSilenceThreshold = 50; // the slider's, 0 to kMaxSilenceThreshold
     int nCompatStep = 1;
 
     // E-Mail

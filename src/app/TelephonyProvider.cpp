@@ -1,6 +1,7 @@
 #include "app/TelephonyProvider.h"
 
 #include "app/SimulatedLineDemo.h"
+#include "engine/TelephoneDevice.h"
 #include "engine/TelephonyLineDevice.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
@@ -20,6 +21,15 @@ constexpr const char* kNoAccount =
 
 std::vector<SipAccount> SettingsAccounts() {
     return ReadSipAccounts(ProfileFile(GetSettingsPath()));
+}
+
+// Whether the settings choose a telephony line as the device: the
+// provider is installed either way (the wizard and the options list its
+// lines), but only then is it worth a word at start-up.
+bool SettingsChooseTelephonyLine() {
+    const ProfileFile ini(GetSettingsPath());
+    return ChosenDeviceKind(ini.GetInt("Options", "fUseHiPhone", 0) != 0,
+                            ini.GetInt("Options", "nTAPI", 0)) == DeviceKind::TelephonyLine;
 }
 
 std::string LineNames(const std::vector<SipAccount>& accounts) {
@@ -57,7 +67,7 @@ std::unique_ptr<ITapiProvider> MakeSipProviderFromSettings(std::string* pWhy) {
     return std::make_unique<CSipProvider>(std::move(accounts), std::move(options));
 }
 
-bool InstallTelephonyProvider(const TelephonyLog& log) {
+bool InstallTelephonyProvider(const TelephonyLog& log, bool bAlwaysSay) {
     const char* env = std::getenv("VORELLA_TAPI");
     const std::string name = env ? env : "";
     if (name == kSimulatedTapiName) {
@@ -81,6 +91,8 @@ bool InstallTelephonyProvider(const TelephonyLog& log) {
             log("SIP: no telephony line: " + why);
         return provider;
     });
+    if (!bAlwaysSay && !SettingsChooseTelephonyLine())
+        return true;
     const std::vector<SipAccount> accounts = SettingsAccounts();
     if (accounts.empty())
         log(std::string("telephony provider: SIP, no line yet: ") + kNoAccount);

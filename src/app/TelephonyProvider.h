@@ -22,8 +22,11 @@ inline constexpr const char* kSimulatedTapiName = "simulated";
 inline constexpr const char* kSipTapiName = "sip";
 
 // Installs the provider as above and tells log which one, with its lines,
-// or why none; true when one was installed.
-bool InstallTelephonyProvider(const TelephonyLog& log);
+// or why none; true when one was installed. The programs name the SIP
+// provider only when the settings choose a telephony line (on a modem or an
+// adapter it is no news); bAlwaysSay names it whatever the device (a listing
+// of the lines).
+bool InstallTelephonyProvider(const TelephonyLog& log, bool bAlwaysSay = false);
 
 // The SIP provider's state folder ("sip" in the program folder), made
 // private (0700) when missing or open to others; empty, with *pError set,

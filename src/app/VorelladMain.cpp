@@ -29,7 +29,6 @@ void LogToStderr(const std::string& line) {
 int main(int argc, char** argv) {
     CDaemonFrontEnd::InstallSignalHandlers();
     CDaemonFrontEnd frontEnd(LogToStderr);
-    InstallTelephonyProvider(LogToStderr);
     // The help goes to the terminal as it is (no time stamp), with the string
     // table's line breaks made the terminal's.
     CStartupEnvironment env(
@@ -38,7 +37,10 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         },
         LogToStderr);
+    // The telephony provider comes with the phone object, once the start
+    // goes on: a start that only prints the help or hands over touches nothing.
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
+        InstallTelephonyProvider(LogToStderr);
         auto worker = std::make_unique<CEngineWorker>(frontEnd);
         frontEnd.AttachWorker(worker.get());
         return worker;

@@ -7,6 +7,7 @@
 #include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/RecordingSteps.h"
+#include "engine/UiBridge.h"
 #include "engine/VolumeScale.h"
 #include "platform/TextUtil.h"
 
@@ -69,6 +70,8 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
     else
         out->Drain();
     g_bPlaying = false;
+    // The main window follows the play's end (its stop pending, the status).
+    phone.Ui().StartTimer(UiTimer::MainPlayRefresh, kMainPlayRefreshMs);
     return true;
 }
 

@@ -84,12 +84,17 @@ void CPhone::ChooseDevice() {
     // The device going stops posting before its successor starts.
     if (m_pDevice)
         m_pDevice->SetEventSink({});
-    if (fUseHiPhone)
+    switch (ChosenDeviceKind(fUseHiPhone, nTAPI)) {
+    case DeviceKind::UsbAdapter:
         m_pDevice = MakeAdapterDeviceFor(*this);
-    else if (nTAPI != 0)
+        break;
+    case DeviceKind::TelephonyLine:
         m_pDevice = MakeTelephonyLineDevice(*this);
-    else
+        break;
+    case DeviceKind::SerialModem:
         m_pDevice = std::make_unique<CSerialModemDevice>(*this);
+        break;
+    }
     // A device chosen anew while the worker runs (the options, the wizard)
     // reports to the worker as the old one did.
     m_pDevice->SetEventSink(m_deviceSink);

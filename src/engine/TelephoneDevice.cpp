@@ -58,6 +58,12 @@ std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone) {
     return dev ? std::move(dev) : MakeUnavailableDevice(DeviceKind::UsbAdapter);
 }
 
+DeviceKind ChosenDeviceKind(bool fUseHiPhone, int nTAPI) {
+    if (fUseHiPhone)
+        return DeviceKind::UsbAdapter;
+    return nTAPI != 0 ? DeviceKind::TelephonyLine : DeviceKind::SerialModem;
+}
+
 std::string DeviceKindName(DeviceKind kind) {
     switch (kind) {
     case DeviceKind::SerialModem:

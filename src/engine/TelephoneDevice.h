@@ -15,6 +15,10 @@
 
 enum class DeviceKind { SerialModem, TelephonyLine, UsbAdapter };
 
+// The kind the settings choose: the adapter (fUseHiPhone) before a
+// telephony line (nTAPI not 0), the serial voice modem otherwise.
+DeviceKind ChosenDeviceKind(bool fUseHiPhone, int nTAPI);
+
 class CCommDriver;
 
 // What the device's caller data says (telephony line, adapter).

@@ -23,6 +23,8 @@ enum class UiTimer : int {
     MainPlayRefresh = 4, // main window: refresh after a play on the line
     OrderlyExit = 666,   // hidden window: the orderly exit step
 };
+// Timer 4's period after a play through a line's sound device.
+inline constexpr uint32_t kMainPlayRefreshMs = 4000;
 
 // How the device's port stands, as the worker last tried it.
 enum class DeviceState {

@@ -44,7 +44,9 @@ constexpr StringEntry kStrings[] = {
     {154, "%s, #%s"},
     {156, "NA"},
     {157, "NA"},
-    {158, "Way2Call device not found. Please reinstall Way2Call device drivers and Vorella."},
+    {158, "The USB telephone adapter was not found. Check that it is plugged in, that its sound "
+          "card and input device are chosen in the options (Telephone Device), and that you may "
+          "read its input device in /dev/input (as a member of the group \"input\")."},
     {159, "Can not save file."},
     {164, "XML Export Failed."},
     {167, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Quillon 4.0 Call List "

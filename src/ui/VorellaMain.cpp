@@ -41,14 +41,16 @@ int main(int argc, char** argv) {
     // A control client that goes away before its reply must not end us.
     std::signal(SIGPIPE, SIG_IGN);
 
-    InstallTelephonyProvider(
-        [](const std::string& text) { std::fprintf(stderr, "vorella: %s\n", text.c_str()); });
     CQtFrontEnd frontEnd(CCallNotifier::KindFor(QGuiApplication::platformName()));
     CExitSignal exitSignal;
     QObject::connect(&exitSignal, &CExitSignal::exitRequested, &frontEnd,
                      &CQtFrontEnd::LeaveInOrder);
     CStartupEnvironment env(ShowStartupMessage);
+    // The telephony provider comes with the phone object, once the start
+    // goes on: a start that only shows the help or hands over touches nothing.
     CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
+        InstallTelephonyProvider(
+            [](const std::string& text) { std::fprintf(stderr, "vorella: %s\n", text.c_str()); });
         return std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
     });
     return app.InitInstance(argc, argv);

@@ -10,12 +10,14 @@
 #include "main/CallListModel.h"
 #include "main/CallerPanel.h"
 #include "main/FolderTree.h"
+#include "main/MainMenu.h"
 #include "main/MainDlg.h"
 #include "main/PlayerBar.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>
@@ -447,6 +449,28 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
     EXPECT_EQ(player->PositionSlider()->maximum(), 100);
 }
 
+
+TEST_F(MainCallListTest, TheWorkersNewRecordingGoesIntoThePlayerAndPlayTakesIt) {
+    MakeWav("a.wav");
+    MakeWav("b.wav");
+    WriteIndex({Record("a.wav", "A"), Record("b.wav", "B")});
+    CMainDlg dlg(host);
+    dlg.show();
+    Select(dlg, {"a.wav"});
+    ASSERT_EQ(dlg.Player()->File(), Folder() + "a.wav");
+
+    // A row is selected, and still the newest call is the one to hear.
+    host.file = Folder() + "b.wav";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.Player()->File() == host.file; }, 10000));
+    // "&p" and "S&end To..." follow the player, not the selection.
+    dlg.List()->clearSelection();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !dlg.Menu()->Action(kCmdDelete)->isEnabled(); }, 10000));
+    EXPECT_TRUE(dlg.Menu()->Action(kCmdPlay)->isEnabled());
+    EXPECT_TRUE(dlg.Menu()->Action(kCmdSendTo)->isEnabled());
+    dlg.OnCommand(kCmdPlay);
+    EXPECT_EQ(host.played, std::vector<std::string>{host.file});
+}
 
 TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
     home.CopyShipped("styles/inbox.xsl");

@@ -7,6 +7,7 @@
 
 #include "app/Brand.h"
 #include "app/CommandIds.h"
+#include "calllog/DataStructure.h"
 #include "dialogs/DiagnosticsDlg.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
@@ -27,10 +28,12 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTableView>
 #include <QToolBar>
 #include <QMessageBox>
 #include <QTest>
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -99,6 +102,10 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_TRUE(w->IsLegal());
     w->Menu()->Action(kCmdRecord)->trigger();
     EXPECT_EQ(g_nAction, kActionAnswer);
+    // The pop-up's button is the same record button.
+    ResetCallState();
+    emit frontEnd.Notifier()->recordRequested();
+    EXPECT_EQ(g_nAction, kActionAnswer);
     w->Menu()->Action(kCmdLegal)->trigger();
 
     // Hold asks for music on hold; pressed again while holding, it ends it.
@@ -142,6 +149,25 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     const std::string ini = home.Read("vorella.ini");
     EXPECT_NE(ini.find("PosX=30"), std::string::npos) << ini;
     EXPECT_NE(ini.find("PosY=20"), std::string::npos) << ini;
+}
+
+TEST_F(MainDlgCoreTest, TheTraysPlayPlaysTheChosenRecordingThroughTheLine) {
+    const std::string folder = home.File("Recorded Calls/");
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(ShippedDataFolder() + "wave/silence.wav", folder + "call.wav");
+    CDataStructure record;
+    record.m_sFile = "call.wav";
+    CDataStructureArray index;
+    index.Add(record);
+    ASSERT_TRUE(index.Save(folder + "index.dat"));
+    CMainDlg* w = frontEnd.MainDlg();
+    w->RefreshList();
+    ASSERT_EQ(w->List()->model()->rowCount(), 1);
+    w->List()->selectRow(0);
+
+    window.OnCommand(kCmdPlay);
+    EXPECT_EQ(worker.sPlayFile, folder + "call.wav");
+    EXPECT_EQ(g_nAction, kActionPlayFile);
 }
 
 TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
@@ -194,6 +220,9 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
         ui.CallerChanged({"JOHN DOE", "5551234", ""});
         ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
         ui.SetCallListFilter("5551234");
+        ui.SetCallBusy(true);
+        for (char key : {'4', 'd', '2', '#'})
+            ui.AppendToneKey(key);
         ui.ShowMessage(57708, MessageIcon::Error);
     });
     worker.join();
@@ -202,6 +231,8 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
     EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
     EXPECT_EQ(w->Caller()->Number(), "5551234");
     EXPECT_EQ(w->windowTitle(), "JOHN DOE - [5551234] - Vorella");
+    // The caller's keys show; the dial tone is no key.
+    EXPECT_EQ(w->Caller()->KeysEdit()->text(), "42#");
     // The list shows the caller's earlier calls.
     EXPECT_EQ(w->Search()->text(), "5551234");
     EXPECT_EQ(OpenBox()->text(), "Could not write data to the port.");

@@ -42,6 +42,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -227,12 +228,15 @@ TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedB
     EXPECT_EQ(OpenBox(), nullptr) << "a card that is there and no input device need no warning";
 }
 
-TEST_F(OptionsDlgTest, AnUntouchedThresholdKeepsTheDetectorsOwnRule) {
-    OptionsValues v = Sample(home);
-    v.nSilenceThreshold = -1;
-    COptionsTreeDlg dlg(v, backend, nullptr);
-    dlg.accept();
-    EXPECT_EQ(dlg.Values().nSilenceThreshold, -1);
+TEST_F(OptionsDlgTest, TheThresholdStoredIsTheOneTheSliderShows) {
+    for (int nShown : {-1, 0, 250}) {
+        OptionsValues v = Sample(home);
+        v.nSilenceThreshold = nShown;
+        COptionsTreeDlg dlg(v, backend, nullptr);
+        const int nSlider = dlg.Advanced()->ThresholdSlider()->value();
+        dlg.accept();
+        EXPECT_EQ(dlg.Values().nSilenceThreshold, nSlider) << nShown;
+    }
 }
 
 TEST_F(OptionsDlgTest, PortsListTheirDevicesAndAPortGoneMeanwhileRefusesOk) {
@@ -410,7 +414,17 @@ TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
     // The worker has saved the new path when the window hears of it.
     ASSERT_TRUE(WriteProfileStringTo(home.File("vorella.ini"), "Options", "sPath", folder));
     frontEnd.DataPathChanged(folder);
-    EXPECT_EQ(frontEnd.MainDlg()->Tree()->Root(), folder + "/Recorded Calls/");
+    CFolderTree* tree = frontEnd.MainDlg()->Tree();
+    EXPECT_EQ(tree->Root(), folder + "/Recorded Calls/");
+    EXPECT_EQ(tree->SelectedFolder(), folder + "/Recorded Calls/");
+    // The old call folder stays, its calls a click away.
+    const std::vector<std::string> shown = tree->Folders();
+    for (const std::string& want :
+         {home.File("Recorded Calls/"), folder + "/Recorded Calls/Family/"})
+        EXPECT_NE(std::find(shown.begin(), shown.end(), want), shown.end()) << want;
+    // Chosen again, it is not there twice.
+    frontEnd.DataPathChanged(folder);
+    EXPECT_EQ(tree->Roots().size(), 2u);
 }
 
 } // namespace

@@ -31,8 +31,10 @@ public:
     }
     bool IsActionPending() const override { return bPending; }
     void Stop() override { bPending = false; }
+    void HoldQuiet(bool bOn) override { bHeld = bOn; }
 
     int nLine = 3;
+    bool bHeld = false;
     std::string sPlayFile;
     int32_t nAction = -1;
     int nLineDuringAction = -1;
@@ -97,6 +99,13 @@ TEST_F(RecGreetDlgTest, OkKeepsTheNewGreetingAndCancelTheOldOne) {
 }
 
 TEST_F(RecGreetDlgTest, TheModemButtonsAskTheWorkerWithTheChosenSource) {
+    {
+        // Open, it holds the worker quiet; closed, it lets go.
+        CRecGreetDlg dlg(backend, &line, setup);
+        EXPECT_TRUE(line.bHeld);
+        ASSERT_NE(dlg.HelpButton(), nullptr) << "the manual's page on greetings";
+    }
+    EXPECT_FALSE(line.bHeld);
     CRecGreetDlg dlg(backend, &line, setup);
     dlg.show();
     EXPECT_EQ(dlg.VoiceSourceBox()->count(), 6);

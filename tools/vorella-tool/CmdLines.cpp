@@ -51,7 +51,8 @@ int CmdLines(const Args& args) {
         provider = std::make_unique<CSimulatedTapi>();
     } else {
         InstallTelephonyProvider(
-            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
+            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); },
+            true);
         provider = MakeTapiProvider();
     }
     if (!provider) {

@@ -1,5 +1,6 @@
 #include "dialogs/RecGreetDlg.h"
 
+#include "app/HelpManual.h"
 #include "dialogs/WaveFilter.h"
 #include "frontend/MessageBoxes.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 constexpr int kPollMs = 100;
+constexpr const char* kManualPage = "greeting.html";
 
 } // namespace
 
@@ -70,8 +72,10 @@ CRecGreetDlg::CRecGreetDlg(ISoundBackend& backend, IGreetingLine* pLine,
     m_pStatus->setWordWrap(true);
     m_pStatus->setTextFormat(Qt::PlainText); // a file's name is never markup
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     m_pOk = buttons->button(QDialogButtonBox::Ok);
+    m_pHelp = buttons->button(QDialogButtonBox::Help);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -96,6 +100,10 @@ CRecGreetDlg::CRecGreetDlg(ISoundBackend& backend, IGreetingLine* pLine,
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &CRecGreetDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CRecGreetDlg::reject);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+        if (const std::string problem = OpenManualPage(kManualPage); !problem.empty())
+            OpenMessageBox(this, problem, MessageIcon::Information);
+    });
 
     m_timer.setInterval(kPollMs);
     connect(&m_timer, &QTimer::timeout, this, &CRecGreetDlg::OnTick);

@@ -33,6 +33,7 @@ public:
     QPushButton* ListenButton() const { return m_pListen; }
     QPushButton* StopButton() const { return m_pStop; }
     QPushButton* DiscardButton() const { return m_pDiscard; }
+    QPushButton* HelpButton() const { return m_pHelp; }
     QComboBox* VoiceSourceBox() const { return m_pSource; }
     QComboBox* SoundInputBox() const { return m_pInput; }
     QLineEdit* FileBox() const { return m_pFile; }
@@ -63,5 +64,6 @@ private:
     QPushButton* m_pDiscard;
     QPushButton* m_pBrowse;
     QPushButton* m_pOk;
+    QPushButton* m_pHelp;
     QLabel* m_pStatus;
 };

@@ -11,6 +11,7 @@
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/MessageBoxes.h"
+#include "main/CallerPanel.h"
 #include "options/OptionsTreeDlg.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
@@ -93,8 +94,13 @@ void CQtFrontEnd::WakeTray() {
         m_pWindow->WakeTray();
 }
 
+// The pop-up's button is the main window's record button: it stops a
+// recording, or asks for one, or for the answering machine with "&L" on.
 void CQtFrontEnd::ToggleRecording() {
-    Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
+    if (m_pMain)
+        m_pMain->OnCommand(kCmdRecord);
+    else
+        Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
 }
 
 // IAppFrontEnd
@@ -162,6 +168,12 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
     }
     if (nId == kCmdRecordGreeting) {
         RecordGreeting();
+        return true;
+    }
+    if (nId == kCmdPlay) {
+        // The tray's "&Play" is the main window's: its recording, through the line.
+        if (m_pMain)
+            m_pMain->OnCommand(kCmdPlay);
         return true;
     }
     if (nId == kCmdHelp) {
@@ -314,6 +326,21 @@ void CQtFrontEnd::UpdateCurrentCall(bool) {
     // The worker has written the call's record already (from its thread).
     if (m_pMain)
         m_pMain->WorkerUpdatedCall();
+}
+
+void CQtFrontEnd::ClearLastPlayed() {
+    if (m_pMain)
+        m_pMain->ForgetWorkerFile();
+}
+
+void CQtFrontEnd::SetCallBusy(bool bBusy) {
+    if (m_pMain)
+        m_pMain->Caller()->SetCallBusy(bBusy);
+}
+
+void CQtFrontEnd::AppendToneKey(char key) {
+    if (m_pMain)
+        m_pMain->Caller()->AppendToneKey(key);
 }
 
 void CQtFrontEnd::SetCallListFilter(const std::string& text) {

@@ -70,16 +70,16 @@ public:
     void SetWindowTitle(const std::string& title) override;
     void CallerChanged(const CallerDisplay& caller) override;
     void UpdateCurrentCall(bool bFinished) override;
-    void ClearLastPlayed() override {}
+    void ClearLastPlayed() override;
     void SetCallListFilter(const std::string& text) override;
     void SetTrayTooltip(const std::string& text) override;
     void StartTimer(UiTimer timer, uint32_t ms) override;
     void StopTimer(UiTimer timer) override;
     void ActivateMainWindow() override;
     void ShowPopup() override;
-    void SetCallBusy(bool) override {}
+    void SetCallBusy(bool bBusy) override;
     void SetHandsetRecording(bool) override {}
-    void AppendToneKey(char) override {}
+    void AppendToneKey(char key) override;
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;

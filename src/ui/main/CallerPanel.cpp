@@ -14,7 +14,7 @@ QString Q(const std::string& s) {
 
 CCallerPanel::CCallerPanel(QWidget* parent)
     : QWidget(parent), m_pName(new QLineEdit(this)), m_pNumber(new QLineEdit(this)),
-      m_pMemo(new QPlainTextEdit(this)) {
+      m_pMemo(new QPlainTextEdit(this)), m_pKeys(new QLineEdit(this)) {
     setObjectName("CallerPanel");
     m_pName->setObjectName("CallerName");
     m_pNumber->setObjectName("CallerNumber");
@@ -22,6 +22,10 @@ CCallerPanel::CCallerPanel(QWidget* parent)
     m_pName->setAccessibleName(tr("Caller's name"));
     m_pNumber->setAccessibleName(tr("Caller's number"));
     m_pMemo->setAccessibleName(tr("Memo on the call"));
+    m_pKeys->setObjectName("CallerKeys");
+    m_pKeys->setAccessibleName(tr("Keys the caller pressed"));
+    m_pKeys->setReadOnly(true);
+    m_pKeys->setMaxLength(static_cast<int>(CCallKeys::kMaxKeys));
     m_pMemo->setTabChangesFocus(true);
     // Two lines show beside the list; a longer memo scrolls, so the list
     // keeps its room on a small or magnified screen.
@@ -41,9 +45,12 @@ CCallerPanel::CCallerPanel(QWidget* parent)
     grid->addWidget(label(tr("N&umber:"), m_pNumber), 0, 2);
     grid->addWidget(m_pNumber, 0, 3);
     grid->addWidget(label(tr("M&emo:"), m_pMemo), 1, 0, Qt::AlignTop);
-    grid->addWidget(m_pMemo, 1, 1, 1, 3);
+    grid->addWidget(m_pMemo, 1, 1, 1, 5);
+    grid->addWidget(label(tr("&Keys:"), m_pKeys), 0, 4);
+    grid->addWidget(m_pKeys, 0, 5);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
+    grid->setColumnStretch(5, 1);
 
     m_pause.setSingleShot(true);
     m_pause.setInterval(kWritePauseMs);
@@ -72,6 +79,23 @@ void CCallerPanel::SetFields(const std::string& sName, const std::string& sNumbe
     if (m_pMemo->toPlainText() != Q(sMemo))
         m_pMemo->setPlainText(Q(sMemo));
     m_bFilling = false;
+}
+
+void CCallerPanel::SetCallBusy(bool bBusy) {
+    m_keys.SetBusy(bBusy);
+    ShowKeys();
+}
+
+void CCallerPanel::AppendToneKey(char key) {
+    m_keys.Append(key);
+    ShowKeys();
+}
+
+void CCallerPanel::ShowKeys() {
+    m_pKeys->setText(QString::fromLatin1(m_keys.Keys().data(),
+                                         static_cast<qsizetype>(m_keys.Keys().size())));
+    // While a call is on the line, the empty field says it waits for keys.
+    m_pKeys->setPlaceholderText(m_keys.Busy() ? tr("on the line") : QString());
 }
 
 std::string CCallerPanel::Name() const {

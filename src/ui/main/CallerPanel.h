@@ -1,7 +1,10 @@
 // The current call's caller fields: name, number and the memo. While a
 // recording runs, what the user types goes into the call's record once
 // typing pauses, so the index is rewritten once per pause, not once per key.
+// Beside them, the touch-tone keys the caller pressed on this call.
 #pragma once
+
+#include "app/MainWindowRules.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -25,12 +28,17 @@ public:
     std::string Number() const;
     std::string Memo() const;
     bool IsWritePending() const { return m_pause.isActive(); }
+    // The worker's reports for the key display: a call on the line (or no
+    // longer), and a key (or tone) the device heard.
+    void SetCallBusy(bool bBusy);
+    void AppendToneKey(char key);
     // The record is written now: no write waits for a pause any more.
     void CancelPause() { m_pause.stop(); }
 
     QLineEdit* NameEdit() const { return m_pName; }
     QLineEdit* NumberEdit() const { return m_pNumber; }
     QPlainTextEdit* MemoEdit() const { return m_pMemo; }
+    QLineEdit* KeysEdit() const { return m_pKeys; }
 
 signals:
     // The user changed a field (at every key).
@@ -40,10 +48,13 @@ signals:
 
 private:
     void OnEdit();
+    void ShowKeys();
 
     QLineEdit* m_pName;
     QLineEdit* m_pNumber;
     QPlainTextEdit* m_pMemo;
+    QLineEdit* m_pKeys;
+    CCallKeys m_keys;
     QTimer m_pause;
     bool m_bFilling = false;
 };

@@ -66,19 +66,38 @@ void CFolderTree::AddChildren(QTreeWidgetItem* parent, const std::string& sPath,
 }
 
 void CFolderTree::Fill(const std::string& sRoot) {
-    const std::string keep = SelectedFolder();
     m_sRoot = WithTrailingSlash(sRoot);
+    m_roots = {m_sRoot};
+    Refill();
+}
+
+void CFolderTree::AddRoot(const std::string& sRoot) {
+    m_sRoot = WithTrailingSlash(sRoot);
+    if (std::find(m_roots.begin(), m_roots.end(), m_sRoot) == m_roots.end())
+        m_roots.push_back(m_sRoot);
+    Refill();
+    Select(m_sRoot);
+}
+
+void CFolderTree::Refill() {
+    const std::string keep = SelectedFolder();
     const QSignalBlocker block(this);
     clear();
-    std::string rootName = m_sRoot.substr(0, m_sRoot.size() - 1);
-    rootName = rootName.substr(rootName.find_last_of('/') + 1);
-    auto* root = new QTreeWidgetItem(this, {QString::fromStdString(rootName)});
-    root->setData(0, kPathRole, QString::fromStdString(m_sRoot));
-    root->setIcon(0, m_icon);
-    AddChildren(root, m_sRoot, 0);
+    for (const std::string& sRoot : m_roots) {
+        // Two call folders both show as "Recorded Calls": the others say
+        // where they are.
+        std::string name = sRoot.substr(0, sRoot.size() - 1);
+        if (sRoot == m_sRoot || m_roots.size() == 1)
+            name = name.substr(name.find_last_of('/') + 1);
+        auto* root = new QTreeWidgetItem(this, {QString::fromStdString(name)});
+        root->setData(0, kPathRole, QString::fromStdString(sRoot));
+        root->setIcon(0, m_icon);
+        root->setToolTip(0, QString::fromStdString(sRoot));
+        AddChildren(root, sRoot, 0);
+    }
     expandAll();
     if (keep.empty() || !Select(keep))
-        setCurrentItem(root);
+        Select(m_sRoot);
 }
 
 std::string CFolderTree::SelectedFolder() const {

@@ -1,10 +1,13 @@
 // The tree of call folders: "Recorded Calls" below the data folder and the
-// folders the user made in it. Choosing one shows its calls.
+// folders the user made in it. Choosing one shows its calls. A data folder
+// chosen later adds its call folder to the tree; the earlier ones stay, so
+// their calls can still be browsed.
 #pragma once
 
 #include <QTreeWidget>
 
 #include <string>
+#include <vector>
 
 class CFolderTree : public QTreeWidget {
     Q_OBJECT
@@ -12,15 +15,23 @@ public:
     explicit CFolderTree(QWidget* parent = nullptr);
 
     // Lists the folders below sRoot ("…/Recorded Calls/") again, keeping the
-    // selection when that folder is still there (else the root).
+    // selection when that folder is still there (else the root); sRoot
+    // becomes the only call folder of the tree.
     void Fill(const std::string& sRoot);
+    // Adds sRoot as a further call folder and makes it the one new folders
+    // go into; the others stay. The new one is selected.
+    void AddRoot(const std::string& sRoot);
+    // Lists the folders below every call folder again.
+    void Refill();
     void SetFolderIcon(const QIcon& icon);
     // The selected folder, with a trailing "/".
     std::string SelectedFolder() const;
     bool Select(const std::string& sFolder);
-    // Every folder of the tree, the root first.
+    // Every folder of the tree, each call folder before its sub-folders.
     std::vector<std::string> Folders() const;
+    // The current data folder's call folder: where new folders are made.
     const std::string& Root() const { return m_sRoot; }
+    const std::vector<std::string>& Roots() const { return m_roots; }
 
 signals:
     void folderSelected(const std::string& sFolder);
@@ -29,5 +40,6 @@ private:
     void AddChildren(QTreeWidgetItem* parent, const std::string& sPath, int nDepth);
 
     std::string m_sRoot;
+    std::vector<std::string> m_roots; // every call folder, in the order added
     QIcon m_icon;
 };

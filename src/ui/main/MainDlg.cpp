@@ -327,7 +327,7 @@ void CMainDlg::ShowState(const MainLineFlags& flags) {
 
 void CMainDlg::Refresh() {
     const MainCallButtons buttons =
-        MainCallButtonsFor(static_cast<int>(SelectedRows().size()), SelectedPath());
+        MainCallButtonsFor(static_cast<int>(SelectedRows().size()), m_pPlayer->File());
     m_pMenu->Action(kCmdDelete)->setEnabled(buttons.bDelete);
     m_pMenu->Action(kCmdPlay)->setEnabled(buttons.bPlay);
     m_pMenu->Action(kCmdSendTo)->setEnabled(buttons.bSend);
@@ -342,11 +342,12 @@ void CMainDlg::Refresh() {
     flags.bPaused = g_bPaused;
     ShowState(flags);
 
-    // A new recording of the worker goes into the player once it is whole.
+    // A new recording of the worker goes into the player once it is whole,
+    // whichever row is selected: the newest call is the one to hear.
     const std::string current = m_host.CurrentFile();
     if (current != m_sLastWorkerFile && !flags.bRecording) {
         m_sLastWorkerFile = current;
-        if (!current.empty() && SelectedRows().empty())
+        if (!current.empty())
             LoadIntoPlayer(current);
     }
 }
@@ -468,7 +469,8 @@ void CMainDlg::OnCallerEdited() {
 
 void CMainDlg::DataFolderChanged() {
     g_selectedCallFolder.Set({});
-    m_pTree->Fill(GetDataFolder() + "Recorded Calls/");
+    // The earlier call folders stay in the tree, their calls a click away.
+    m_pTree->AddRoot(GetDataFolder() + "Recorded Calls/");
     RefreshList();
     UpdateCurrentCall();
 }

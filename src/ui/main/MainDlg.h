@@ -65,6 +65,9 @@ public:
     // The worker wrote the current call into the index (a recording began
     // or ended): the list and the fields follow.
     void WorkerUpdatedCall();
+    // The worker starts a new recording: whatever file it reports next goes
+    // into the player, even one it reported before.
+    void ForgetWorkerFile() { m_sLastWorkerFile.clear(); }
     // The worker's call-list filter on a ring: the caller's earlier calls.
     void SetSearchText(const std::string& sText);
     // Timer 4 ("&Stop" and the worker): the stop pending ends after ms.
@@ -137,6 +140,9 @@ private:
     void MoveSelected();
     void SendSelected();
     void EditSelected();
+    // What "&p" and "S&end To..." act on: the recording in the player (the
+    // chosen row's, or the worker's newest), else the selected row's.
+    std::string ChosenRecording() const;
     void PlaySelected();
     void PlayAFile();
     void ExportXml();

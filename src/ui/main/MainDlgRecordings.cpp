@@ -187,8 +187,13 @@ void CMainDlg::Hold(int32_t nAction) {
     RequestAction(nAction);
 }
 
+std::string CMainDlg::ChosenRecording() const {
+    const std::string inPlayer = m_pPlayer->File();
+    return inPlayer.empty() ? SelectedPath() : inPlayer;
+}
+
 void CMainDlg::PlaySelected() {
-    const std::string path = SelectedPath();
+    const std::string path = ChosenRecording();
     if (!CheckRecording(path))
         return;
     // The OEM build plays on this computer instead of through the line.
@@ -271,10 +276,12 @@ void CMainDlg::MoveSelected() {
         target = m_chooseFolder(folders);
     } else {
         QStringList names;
+        // The current call folder's by their names, an earlier one's in full.
+        const std::string& root = m_pTree->Root();
         for (const std::string& f : folders)
-            names << QString::fromStdString(f.substr(m_pTree->Root().size()).empty()
-                                                ? std::string("Recorded Calls")
-                                                : f.substr(m_pTree->Root().size()));
+            names << QString::fromStdString(f == root                ? std::string("Recorded Calls")
+                                            : f.rfind(root, 0) == 0 ? f.substr(root.size())
+                                                                     : f);
         bool ok = false;
         const QString chosen = QInputDialog::getItem(
             this, tr("Move to Folder"),
@@ -300,21 +307,24 @@ void CMainDlg::MoveSelected() {
     if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()), files,
                         &error))
         Tell(tr("Not every recording could be moved:\n\n%1").arg(Q(error)));
-    m_pTree->Fill(m_pTree->Root());
+    m_pTree->Refill();
     RefreshList();
 }
 
 void CMainDlg::SendSelected() {
-    const std::string path = SelectedPath();
+    const std::string path = ChosenRecording();
     if (!CheckRecording(path))
         return;
+    // The record is in the index beside the recording, which need not be
+    // the folder the list shows (the worker's newest call).
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
     CDataStructureArray index;
-    index.Load(IndexPath());
-    const std::string file = path.substr(path.find_last_of('/') + 1);
+    index.Load(IndexPathFor(folder, GetDataFolder()));
+    const std::string file = path.substr(folder.size());
     MailSettings settings;
     settings.bECIDSubj = true;
     const ComposedMail mail =
-        ComposeCallMail(settings, MailCallFromRecord(index.Get(file), Folder()), {});
+        ComposeCallMail(settings, MailCallFromRecord(index.Get(file), folder), {});
     HandoffMessage message{mail.sSubject, mail.sBody, {}, path};
     std::string error;
     if (!HandOffMail(message, &error))

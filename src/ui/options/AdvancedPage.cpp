@@ -12,7 +12,6 @@
 #include <climits>
 
 namespace {
-constexpr int kMaxThreshold = 200;
 
 QSpinBox* Seconds(int max, QWidget* parent) {
     auto* box = new QSpinBox(parent);
@@ -46,7 +45,7 @@ CAdvancedPage::CAdvancedPage(QWidget* parent) : COptionsPage(tr("Advanced"), par
     Body()->addLayout(grid);
 
     m_pThreshold = new QSlider(Qt::Horizontal, this);
-    m_pThreshold->setRange(0, kMaxThreshold);
+    m_pThreshold->setRange(0, kMaxSilenceThreshold);
     m_pThreshold->setTickInterval(20);
     m_pThreshold->setTickPosition(QSlider::TicksBelow);
     auto* thresholdLabel = new QLabel(tr("&Silence detection threshold:"), this);
@@ -77,8 +76,7 @@ void CAdvancedPage::Load(const OptionsValues& v) {
     m_pRecordAll->setChecked(v.bRecordAll);
     m_pUnattended->setValue(v.nUnattendedSeconds);
     m_pSilence->setValue(v.nSilenceSeconds);
-    m_nLoadedThreshold = v.nSilenceThreshold;
-    m_pThreshold->setValue(std::clamp(v.nSilenceThreshold, 0, kMaxThreshold));
+    m_pThreshold->setValue(v.nSilenceThreshold);
     m_pCompat->setValue(v.nCompatStep);
 }
 
@@ -86,7 +84,6 @@ void CAdvancedPage::Save(OptionsValues& v) const {
     v.bRecordAll = m_pRecordAll->isChecked();
     v.nUnattendedSeconds = m_pUnattended->value();
     v.nSilenceSeconds = m_pSilence->value();
-    const bool bMoved = m_pThreshold->value() != std::clamp(m_nLoadedThreshold, 0, kMaxThreshold);
-    v.nSilenceThreshold = bMoved ? m_pThreshold->value() : m_nLoadedThreshold;
+    v.nSilenceThreshold = m_pThreshold->value();
     v.nCompatStep = m_pCompat->value();
 }

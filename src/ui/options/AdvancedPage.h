@@ -27,7 +27,4 @@ private:
     QSpinBox* m_pSilence;
     QSlider* m_pThreshold;
     QSlider* m_pCompat;
-    // The threshold as loaded: -1 (the detector's own rule) stays unless
-    // the slider is moved.
-    int m_nLoadedThreshold = -1;
 };

@@ -63,6 +63,7 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
     ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
     EXPECT_GE(nullBackend->FramesPlayed() - playedBefore, 6000u);
+    EXPECT_TRUE(UiSaid("timer 4: start 4000 ms")) << "the main window follows the play's end";
     EXPECT_TRUE(line->Did("MonitorDigits 0x2"));
     // The caller speaks for a second of sound, then hangs up.
     const std::string file = worker->CurrentFile();

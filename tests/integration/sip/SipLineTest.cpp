@@ -71,8 +71,8 @@ protected:
         unsetenv("VORELLA_TAPI");
     }
     void WriteAccount(int nPort) {
-        home.Write("vorella.ini", StrPrintf("[SIP1]\nsName=Desk\nsUser=vorella\n"
-                                            "sBindAddress=127.0.0.1\nnPort=%d\n",
+        home.Write("vorella.ini", StrPrintf("[Options]\nnTAPI=1\n[SIP1]\nsName=Desk\n"
+                                            "sUser=vorella\nsBindAddress=127.0.0.1\nnPort=%d\n",
                                             nPort));
     }
     std::vector<std::string> Install() {
@@ -89,7 +89,13 @@ TEST_F(SipLine, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
     std::filesystem::create_directories(home.File("sip"));
     ::chmod(home.File("sip").c_str(), 0755);
 
-    // No account yet: the provider is there, its lines are not.
+    // A modem chosen: the provider is there, but not a word of SIP.
+    EXPECT_EQ(Install(), std::vector<std::string>{});
+    SetTapiProviderFactory({});
+
+    // A telephony line chosen, no account yet: the provider is there, its
+    // lines are not.
+    home.Write("vorella.ini", "[Options]\nnTAPI=1\n");
     std::vector<std::string> log = Install();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "telephony provider: SIP, no line yet: the settings name no SIP account "

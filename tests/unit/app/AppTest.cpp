@@ -168,6 +168,15 @@ TEST_F(AppTest, CopyStartsASecondInstanceEvenWhenOneRuns) {
 }
 
 TEST_F(AppTest, HelpAndQuitWithNobodyRunningEndAtOnce) {
+    // Neither makes nor seeds the program folder.
+    const std::string unmade = home.File("unmade");
+    setenv("VORELLA_HOME", unmade.c_str(), 1);
+    ASSERT_EQ(Run({"HELP"}), 0);
+    ASSERT_EQ(Run({"Quit"}), 0);
+    EXPECT_FALSE(DirectoryExists(unmade));
+    setenv("VORELLA_HOME", home.Path().c_str(), 1);
+    frontEnd.messages.clear();
+
     ASSERT_EQ(Run({"-?"}), 0);
     EXPECT_TRUE(app.EndedEarly());
     ASSERT_EQ(frontEnd.messages.size(), 1u);

@@ -1,6 +1,7 @@
 // The command-line words, searched as substrings in their fixed order.
 #include "app/CommandLine.h"
 #include "platform/Strings.h"
+#include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -31,10 +32,14 @@ TEST(CommandLine, WordsAreFoundAnywhereInTheirOrder) {
         {"copy quit", false, StartupWord::QuitRunning}, // "quit" is tested before "copy"
         {"/exit", false, StartupWord::QuitRunning},
         {"-quitnow", false, StartupWord::QuitRunning}, // a substring is enough
-        {"Quit", false, StartupWord::ShowRunningOrGo}, // case-sensitive
-        {"EXIT", false, StartupWord::ShowRunningOrGo},
+        {"Quit", false, StartupWord::QuitRunning}, // any case, as the help writes it
+        {"EXIT", false, StartupWord::QuitRunning},
+        {"/COPY", false, StartupWord::Go},
         {"/?", false, StartupWord::ShowHelp},
-        {"/h", false, StartupWord::ShowRunningOrGo}, // shown in the help, but not a word
+        {"/h", false, StartupWord::ShowHelp},
+        {"-H", false, StartupWord::ShowHelp},
+        {"--HELP", false, StartupWord::ShowHelp},
+        {"/home/me/x.wav", false, StartupWord::ShowRunningOrGo}, // "/h" only as a word
         {"help quit", false, StartupWord::QuitRunning},
         {"--help /copy", false, StartupWord::ShowHelp},
         {"restart", false, StartupWord::ShowRunningOrGo},
@@ -45,7 +50,7 @@ TEST(CommandLine, WordsAreFoundAnywhereInTheirOrder) {
     for (const Case& c : cases) {
         StartupPlan plan = ParseCommandLine(c.line);
         EXPECT_EQ(plan.word, c.word) << c.line;
-        EXPECT_EQ(plan.bRestartDelay, std::string(c.line).find("restart") != std::string::npos)
+        EXPECT_EQ(plan.bRestartDelay, ToLowerAscii(c.line).find("restart") != std::string::npos)
             << c.line;
     }
 }

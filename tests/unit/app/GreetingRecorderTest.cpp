@@ -8,6 +8,7 @@
 #include "TempHome.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 #include <chrono>
 #include <cmath>
@@ -35,11 +36,14 @@ public:
         nLineDuringAction = nLine;
         sFileDuringAction = sPlayFile;
         bPending = true;
+        bHeld = false; // the request takes the hold's place
     }
     bool IsActionPending() const override { return bPending; }
     void Stop() override { bStopped = true; }
+    void HoldQuiet(bool bOn) override { bHeld = bOn; }
 
     bool bReady = true;
+    bool bHeld = false;
     int nLine = 0;
     std::string sPlayFile;
     int32_t nAction = -1;
@@ -120,7 +124,9 @@ TEST_F(GreetingRecorderTest, ASoundCardTakeIsKeptOnlyWhenAskedAndDiscardLeavesTh
 
 TEST_F(GreetingRecorderTest, TheModemRecordsThroughTheWorkerWithTheChosenSource) {
     line.nLine = 2;
-    CGreetingRecorder rec(backend, &line, setup);
+    auto pRec = std::make_unique<CGreetingRecorder>(backend, &line, setup);
+    CGreetingRecorder& rec = *pRec;
+    EXPECT_TRUE(line.bHeld) << "the worker is held quiet while the recorder is open";
     ASSERT_TRUE(rec.RecordFromModem(1)) << rec.LastError();
     EXPECT_EQ(line.nAction, kActionRecordGreeting);
     EXPECT_EQ(line.nLineDuringAction, 1);
@@ -134,6 +140,7 @@ TEST_F(GreetingRecorderTest, TheModemRecordsThroughTheWorkerWithTheChosenSource)
     line.bPending = false;
     EXPECT_FALSE(rec.Poll());
     EXPECT_EQ(line.nLine, 2); // the source is put back
+    EXPECT_TRUE(line.bHeld) << "and the worker held again";
     ASSERT_TRUE(rec.HasTake()) << rec.LastError();
     EXPECT_EQ(rec.TakeMs(), 4000u);
     EXPECT_EQ(Greeting(), kOldGreeting);
@@ -146,6 +153,8 @@ TEST_F(GreetingRecorderTest, TheModemRecordsThroughTheWorkerWithTheChosenSource)
     line.bPending = false;
     EXPECT_FALSE(rec.Poll());
     EXPECT_TRUE(rec.HasTake());
+    pRec.reset();
+    EXPECT_FALSE(line.bHeld) << "let go when the recorder goes";
 }
 
 TEST_F(GreetingRecorderTest, FailuresAreToldAndLoseNothing) {

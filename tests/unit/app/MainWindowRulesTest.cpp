@@ -100,4 +100,40 @@ TEST(MainWindowRules, StatusTimeAndButtons) {
     EXPECT_EQ(RecordActionFor(true), kActionAnswer);
 }
 
+TEST(MainWindowRules, TheKeyDisplayShowsTheKeysOfTheCallOnTheLine) {
+    // Events: '+' busy with a call, '-' idle again, anything else a
+    // character from the device.
+    struct Case {
+        const char* events;
+        const char* keys;
+        bool busy;
+    } cases[] = {
+        {"+12#", "12#", true},
+        {"+*0BbdfHD", "*0BD", true},      // busy, dial and fax tone, handset: no keys
+        {"+12-", "12", false},            // kept after the call, for a look
+        {"+12-+3", "3", true},            // the next call starts empty
+        {"+12+3", "123", true},           // still the same call
+        {"9", "9", false},                // a key with no call marked busy still shows
+        {"+\x01\xff#", "#", true},
+    };
+    for (const Case& c : cases) {
+        CCallKeys keys;
+        for (const char* e = c.events; *e; ++e) {
+            if (*e == '+' || *e == '-')
+                keys.SetBusy(*e == '+');
+            else
+                keys.Append(*e);
+        }
+        EXPECT_EQ(keys.Keys(), c.keys) << c.events;
+        EXPECT_EQ(keys.Busy(), c.busy) << c.events;
+    }
+    // A caller who goes on pressing: the display keeps the last keys.
+    CCallKeys keys;
+    keys.SetBusy(true);
+    for (int i = 0; i < 100; ++i)
+        keys.Append(static_cast<char>('0' + i % 10));
+    ASSERT_EQ(keys.Keys().size(), CCallKeys::kMaxKeys);
+    EXPECT_EQ(keys.Keys().back(), '9');
+}
+
 } // namespace

@@ -57,9 +57,11 @@ TEST_F(OptionsLogicTest, OkWithNothingTouchedChangesOnlyWhatTheDialogAlwaysSets)
     const auto before = h.Texts();
     ApplyOptions(FillOptions(h.Refs()), h.Refs());
     // bRecAll is set on every OK; the silence time-out is whole seconds and
-    // switches silence detection on; nothing else moves.
+    // switches silence detection on; the threshold is the slider's, which
+    // shows the detector's own when none was chosen; nothing else moves.
     EXPECT_EQ(Changed(before, h.Texts()),
               (std::vector<std::string>{"bRecAll: 0 -> 1", "bSilenceDetection: 0 -> 1",
+                                        "iSilenceDetectionSensitivity: -1 -> 50",
                                         "iSilenceDetectionTimeout: 55 -> 50"}));
 }
 

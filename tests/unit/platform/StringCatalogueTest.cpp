@@ -3,6 +3,7 @@
 #include "platform/StringCatalogue.h"
 #include "TempHome.h"
 #include "platform/Strings.h"
+#include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,13 @@ TEST(StringCatalogue, TheFirstFolderWithTheMostWantedLanguageWins) {
     EXPECT_EQ(FindStringCatalogue({"de"}, folders), home.File("a/vorella-de.strings"));
     EXPECT_EQ(FindStringCatalogue({"fr"}, folders), "");
     EXPECT_EQ(StringCatalogueFolders().front(), home.File("lang/")) << "VORELLA_HOME first";
+}
+
+// Reinstalling is never the cure here: a message names what to check
+// (a device plugged in, a setting, a permission) instead.
+TEST(StringCatalogue, NoTextSendsTheUserToReinstallSomething) {
+    for (int id : StringIds())
+        EXPECT_EQ(ToLowerAscii(LoadEnglishStr(id)).find("reinstall"), std::string::npos) << id;
 }
 
 TEST(StringCatalogue, EveryShippedCatalogueReadsWithoutAProblem) {
