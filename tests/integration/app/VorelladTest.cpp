@@ -3,8 +3,8 @@
 // a call recorded from the command line, the exits, a second start and
 // clients that misbehave.
 #include "ChildProcess.h"
-#include "TempHome.h"
 #include "ServiceMessage.h"
+#include "TempHome.h"
 #include "WaitUntil.h"
 
 #include "../notify/ServerProcess.h"
@@ -169,10 +169,13 @@ TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
     }
 
     // 1 and 0: monitoring off closes the port, on opens it again.
+    // The worker takes the request at its next step: the status follows.
     ASSERT_EQ(Ctl({"monitor", "off"}).nExit, 0);
-    EXPECT_EQ(Ctl({"status"}).out, "monitoring: off\ncall: none\n");
+    EXPECT_TRUE(WaitUntil([&] { return Ctl({"status"}).out == "monitoring: off\ncall: none\n"; }))
+        << Ctl({"status"}).out;
     ASSERT_EQ(Ctl({"monitor", "on"}).nExit, 0);
-    EXPECT_EQ(Ctl({"status"}).out, "monitoring: on\ncall: none\n");
+    EXPECT_TRUE(WaitUntil([&] { return Ctl({"status"}).out == "monitoring: on\ncall: none\n"; }))
+        << Ctl({"status"}).out;
 
     // 5 and 4: the caller fields, with a stranger's control characters kept
     // out of the service's log lines.
@@ -515,14 +518,16 @@ TEST_F(VorelladTest, AFullDiskCutsTheMessageAndSaysSo) {
     ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 60000)) << Log();
     sim->Ring(4, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitUntil([&] { return Logged("messages are not taken"); }, 60000)) << Log();
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::string l = Log();
-        return l.find("call ended", l.find("messages are not taken")) != std::string::npos;
-    }, 60000)) << Log();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const std::string l = Log();
+            return l.find("call ended", l.find("messages are not taken")) != std::string::npos;
+        },
+        60000))
+        << Log();
     EXPECT_EQ(index.Load(data + "Recorded Calls/index.dat"), 1);
     const std::string after = Log();
-    EXPECT_EQ(after.find("messages are not taken"), after.rfind("messages are not taken"))
-        << after;
+    EXPECT_EQ(after.find("messages are not taken"), after.rfind("messages are not taken")) << after;
     EXPECT_EQ(after.find("message started"), after.rfind("message started")) << after;
 }
 
