@@ -8,20 +8,20 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
+pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd, int inFd = -1) {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = ::fork();
     if (pid == 0) {
-        int devnull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devnull, 0);
+        ::dup2(inFd >= 0 ? inFd : ::open("/dev/null", O_RDONLY), 0);
         if (outFd >= 0)
             ::dup2(outFd, 1);
         if (errFd >= 0)
@@ -95,33 +95,58 @@ BackgroundProgram::~BackgroundProgram() {
     }
     if (m_outFd >= 0)
         ::close(m_outFd);
+    CloseInput();
 }
 
 bool BackgroundProgram::Start(const std::vector<std::string>& argv, std::string* firstLine,
-                              unsigned timeoutMs) {
+                              unsigned timeoutMs, bool bInput) {
     int out[2];
     if (::pipe2(out, O_CLOEXEC) != 0)
         return false;
-    m_pid = Spawn(argv, out[1], -1);
+    // A socket rather than a pipe, so that writing to a program that has
+    // gone fails instead of raising SIGPIPE.
+    int in[2] = {-1, -1};
+    if (bInput && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return false;
+    }
+    m_pid = Spawn(argv, out[1], -1, in[0]);
     ::close(out[1]);
+    if (bInput)
+        ::close(in[0]);
     m_outFd = out[0];
+    m_inFd = in[1];
+    return ReadLine(firstLine, timeoutMs);
+}
+
+bool BackgroundProgram::ReadLine(std::string* line, unsigned timeoutMs) {
+    line->clear();
     const uint32_t start = GetTickCount();
-    std::string line;
-    while (GetTickCount() - start < timeoutMs) {
+    while (m_outFd >= 0 && GetTickCount() - start < timeoutMs) {
         pollfd p{m_outFd, POLLIN, 0};
         if (::poll(&p, 1, 100) <= 0)
             continue;
         char c;
         if (::read(m_outFd, &c, 1) != 1)
             break;
-        if (c == '\n') {
-            *firstLine = line;
+        if (c == '\n')
             return true;
-        }
-        line += c;
+        *line += c;
     }
-    *firstLine = line;
     return false;
+}
+
+bool BackgroundProgram::WriteLine(const std::string& line) {
+    const std::string text = line + "\n";
+    return m_inFd >= 0 && ::send(m_inFd, text.data(), text.size(), MSG_NOSIGNAL) ==
+                              static_cast<ssize_t>(text.size());
+}
+
+void BackgroundProgram::CloseInput() {
+    if (m_inFd >= 0)
+        ::close(m_inFd);
+    m_inFd = -1;
 }
 
 bool BackgroundProgram::Launch(const std::vector<std::string>& argv,

@@ -24,8 +24,15 @@ public:
     BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
     // Starts argv and waits at most timeoutMs for its first stdout line.
+    // With bInput its standard input is a pipe for WriteLine, else nothing.
     bool Start(const std::vector<std::string>& argv, std::string* firstLine,
-               unsigned timeoutMs = 30000);
+               unsigned timeoutMs = 30000, bool bInput = false);
+    // The next line of its stdout (without the line end), at most timeoutMs.
+    bool ReadLine(std::string* line, unsigned timeoutMs = 30000);
+    // Writes a line to its standard input (started with bInput).
+    bool WriteLine(const std::string& line);
+    // Closes its standard input: it reads the end of its input.
+    void CloseInput();
     // Starts argv with its output (stdout and stderr) going to outputFile.
     bool Launch(const std::vector<std::string>& argv, const std::string& outputFile);
     // Sends sig to the program.
@@ -37,6 +44,7 @@ public:
 private:
     pid_t m_pid = -1;
     int m_outFd = -1;
+    int m_inFd = -1;
 };
 
 // The path of a built program: a test program beside this one, or one of bin/.

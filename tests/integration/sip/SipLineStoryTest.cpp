@@ -5,7 +5,7 @@
 // the whole answering-machine story as on the modem; and the line signals
 // heard in the far end's sound (a fax machine's calling tone, a busy tone).
 #include "EngineStory.h"
-#include "FarEnd.h"
+#include "FarEndProcess.h"
 
 #include "../../unit/tapi/TapiTestSupport.h"
 #include "ChildProcess.h"
@@ -100,7 +100,7 @@ protected:
     void ChooseDeviceAndFarEnd(const std::string& farSays = {}) {
         phone->ChooseDevice();
         ASSERT_NE(sip, nullptr);
-        far = std::make_unique<CFarEnd>(home.File("sip-far"), farSays.empty() ? speech : farSays,
+        far = std::make_unique<CFarEndProcess>(home.File("sip-far"), farSays.empty() ? speech : farSays,
                                         home.File("far-heard.wav"));
     }
     // The media mode the line's call has (0 while it has none); the
@@ -169,7 +169,7 @@ protected:
     CSipProvider* sip = nullptr;
     std::string greeting;
     std::string speech;
-    std::unique_ptr<CFarEnd> far;
+    std::unique_ptr<CFarEndProcess> far;
 };
 
 TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp) {
