@@ -190,9 +190,10 @@ CFskCallerIdRx::CFskCallerIdRx(Form form, CFskCallerIdFramer::Sink sink)
 }
 
 void CFskCallerIdRx::Reset() {
-    const fsk_spec_t& spec = preset_fsk_specs[m_form == Form::EtsiV23 ? FSK_V23CH1 : FSK_BELL202];
+    // The tones and rate of the form; one bit a baud, framed here.
+    const fsk_spec_t& tones = preset_fsk_specs[m_form == Form::EtsiV23 ? FSK_V23CH1 : FSK_BELL202];
     m_rx = linesig::Checked<decltype(m_rx)>(
-        fsk_rx_init(nullptr, &spec, FSK_FRAME_MODE_SYNC, &OnBit, this));
+        fsk_rx_init(nullptr, &tones, FSK_FRAME_MODE_SYNC, &OnBit, this));
     m_framer.Restart();
 }
 

@@ -81,6 +81,11 @@ private:
 
 namespace {
 
+// "SIP: the line NAME: what happened", the provider's word in the log.
+void LogLine(const SipAccount& account, const std::string& text) {
+    std::fprintf(stderr, "SIP: the line %s: %s\n", account.LineName().c_str(), text.c_str());
+}
+
 std::vector<std::string> LineNames(const std::vector<SipAccount>& accounts) {
     std::vector<std::string> names;
     for (const SipAccount& a : accounts)
@@ -262,8 +267,7 @@ bool CSipProvider::RefuseStranger(Line& line, const std::shared_ptr<linphone::Ca
     const std::string report = line.gate.Refused(CleanSipText(CSipCallGate::ViaSource(via)),
                                                  std::chrono::steady_clock::now());
     if (!report.empty())
-        std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
-                     report.c_str());
+        LogLine(line.account, report);
     return true;
 }
 
@@ -421,8 +425,7 @@ void CSipProvider::SetRegistration(Line& line, const SipRegistration& reg) {
     const bool bWasInService = line.reg.state != SipRegistration::State::Failed;
     const bool bInService = reg.state != SipRegistration::State::Failed;
     line.reg = reg;
-    std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
-                 SipRegistrationText(reg, line.account.sRegistrar).c_str());
+    LogLine(line.account, SipRegistrationText(reg, line.account.sRegistrar));
     if (bWasInService != bInService)
         Queue(line.hLine, TapiMsg::LineDevState,
               bInService ? kLineDevStateInService : kLineDevStateOutOfService);
@@ -444,8 +447,7 @@ void CSipProvider::FollowRegistrations() {
         }
         const std::string report = line.gate.Due(now);
         if (!report.empty())
-            std::fprintf(stderr, "SIP: the line %s: %s\n", line.account.LineName().c_str(),
-                         report.c_str());
+            LogLine(line.account, report);
     }
 }
 
@@ -607,8 +609,7 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     if (line.gate.HasRegistrar()) {
         line.reg.state = SipRegistration::State::Registering;
         if (!line.gate.Resolve(&line.sResolveError))
-            std::fprintf(stderr, "SIP: the line %s: %s; it takes no call until it has one\n",
-                         line.account.LineName().c_str(), line.sResolveError.c_str());
+            LogLine(line.account, line.sResolveError + "; it takes no call until it has one");
         else
             line.sResolveError.clear();
     }
