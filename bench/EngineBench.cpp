@@ -83,7 +83,6 @@ struct Line {
         if (!sim->Start() || !SetComPortDevice(kPort, sim->SlavePath()))
             std::abort();
         sim->SetVoiceFormat({8, 8000, 0});
-        ResetCallState();
         phone = std::make_unique<CPhone>();
         phone->SetUi(&ui);
         CCommDriver& d = phone->m_driver;
@@ -116,18 +115,20 @@ struct Line {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
+    // The phone's call state, as the worker writes it.
+    CCallStateData& State() { return phone->CallState().EngineState(); }
     // Forgets the rings of the last call without waiting 8 s for them to end.
     void EndCall() {
-        g_bHangUpRequest = true;
+        State().bHangUpRequest = true;
         worker->Wake();
-        while (g_bHangUpRequest)
+        while (State().bHangUpRequest)
             SleepMs(5);
         // Off-hook within 8 s of a ring: the line check forgets the rings.
-        g_bOffHook = true;
+        State().bOffHook = true;
         worker->Wake();
         while (worker->RingCount() != 0)
             SleepMs(5);
-        g_bOffHook = false;
+        State().bOffHook = false;
     }
 
     static constexpr int kPort = 9;
@@ -173,7 +174,7 @@ void BM_Recording(benchmark::State& state) {
     const int seconds = EnvInt("VORELLA_BENCH_RECORD_SECONDS", 10);
     line.sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, (seconds + 5) * 1000, 8000));
     for (auto _ : state) {
-        RequestAction(kActionRecord);
+        line.phone->CallState().RequestAction(kActionRecord);
         line.worker->Wake();
         line.sim->WaitForCommand("VRX", 30000);
         SleepMs(500);
@@ -184,8 +185,8 @@ void BM_Recording(benchmark::State& state) {
         // is in the figure, so the worker's own is lower still.
         state.counters["cpu_pct_with_sim"] = 100 * cpu / seconds;
         line.phone->m_driver.SetStopRequest(true);
-        g_bRecording = false;
-        while (g_bActionPending)
+        line.State().bRecording = false;
+        while (line.State().bActionPending)
             SleepMs(10);
     }
 }
@@ -195,7 +196,7 @@ void BM_NumberToFrontEnd(benchmark::State& state) {
     Line line;
     // The reference: one AT command's round trip on the same line, measured
     // while the worker is paused.
-    g_bPaused = true;
+    line.State().bPaused = true;
     line.worker->Wake();
     while (line.phone->m_driver.IsOpen())
         SleepMs(5);
@@ -208,7 +209,7 @@ void BM_NumberToFrontEnd(benchmark::State& state) {
         probe.CommOut("E0", 1);
     double refMs = std::chrono::duration<double, std::milli>(Clock::now() - r0).count() / kProbes;
     probe.Close(false);
-    g_bPaused = false;
+    line.State().bPaused = false;
     while (!line.phone->m_driver.m_bInitialized || !line.phone->m_driver.IsOpen())
         SleepMs(5);
     SleepMs(300);
@@ -251,9 +252,9 @@ void BM_MemoryOverCalls(benchmark::State& state) {
             line.sim->Ring(1, modemsim::RingCadence{6000, 0});
             while (!line.ui.numberAt.load())
                 SleepMs(1);
-            RequestAction(kActionRecord);
+            line.phone->CallState().RequestAction(kActionRecord);
             line.worker->Wake();
-            while (g_bActionPending || line.worker->CurrentFile().empty())
+            while (line.State().bActionPending || line.worker->CurrentFile().empty())
                 SleepMs(5);
             line.EndCall();
             if (i == 10)

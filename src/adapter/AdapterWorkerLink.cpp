@@ -25,7 +25,7 @@ public:
     void SetStopRequest(bool bStop) override { m_pDevice->SetStopRequest(bStop); }
     bool HandsetRecordingMarked() const override { return m_marked && m_marked(); }
     void PauseWithMessage(int nStringId) override {
-        const bool bWasPaused = g_bPaused.exchange(true);
+        const bool bWasPaused = m_phone.CallState().RequestPause(true);
         m_phone.SetStatusText(LoadStr(nStringId));
         m_phone.Ui().ShowMessage(nStringId, MessageIcon::Exclamation);
         if (!bWasPaused)

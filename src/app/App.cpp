@@ -71,7 +71,7 @@ int CTarvo32App::InitInstance(int argc, const char* const* argv) {
 }
 
 void CTarvo32App::MatchStartDisabled() {
-    if (m_pWorker && m_pWorker->StartDisabled() != static_cast<bool>(g_bPaused))
+    if (m_pWorker && m_pWorker->StartDisabled() != m_pWorker->CallState().Flags().bPaused)
         m_pWindow->ToggleMonitoring();
 }
 
@@ -139,14 +139,14 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     // than opening the wizard again at every start.
     const bool bSetup = m_pWorker->NeedsSetup();
     if (bSetup && !copy)
-        g_bReconfigure = true;
+        m_pWorker->CallState().RequestReconfigure();
     // 14-15. The worker, with its data path.
     std::string sPath = GetProfileStringFrom(ini, "Options", "sPath", "");
     m_pWorker->SetDataPath(sPath.empty() ? GetProgramFolder() : WithTrailingSlash(sPath));
     m_pWorker->Start();
     // 16. The state may have changed while the worker started.
     MatchStartDisabled();
-    if (bSetup && copy && !g_bPaused)
+    if (bSetup && copy && !m_pWorker->CallState().Flags().bPaused)
         m_pWindow->ToggleMonitoring();
     // 17.
     WriteProfileIntTo(ini, "Startup", "bProperShutdown", 0);
@@ -160,8 +160,8 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
 
 void CTarvo32App::Shutdown() {
     // 20. The worker closes the port once it sees the pause.
-    g_bShuttingDown = true;
-    g_bPaused = true;
+    m_pWorker->CallState().RequestShutdown();
+    m_pWorker->CallState().RequestPause(true);
     for (uint32_t i = 0; i < kPortClosePolls; ++i) {
         if (m_pWorker->IsPortClosed() && !m_pWorker->IsBusy())
             break;

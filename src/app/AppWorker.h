@@ -3,12 +3,13 @@
 // The hidden window's commands and the start-up and shutdown steps reach the
 // engine only through this interface: the programs give the real phone and
 // worker, the tests a scripted fake, so the core's waits and orders can be
-// checked without a modem. The call-state flags themselves (g_bPaused,
-// g_bRecording ...) are shared directly, as everywhere else.
+// checked without a modem. The state of the call in progress is the
+// engine's: the core reads its copies and posts its requests.
 #pragma once
 
 #include "app/HandOver.h"
 #include "app/OptionsLogic.h"
+#include "engine/CallState.h"
 #include "engine/DiagnosticsRun.h"
 
 #include <cstdint>
@@ -27,6 +28,10 @@ public:
     // The settings name no device to open yet (a serial modem without a
     // port): the set-up has to run first.
     virtual bool NeedsSetup() const { return false; }
+
+    // The engine's state of the call in progress: copies and requests.
+    virtual CCallState& CallState() = 0;
+    virtual const CCallState& CallState() const = 0;
 
     // Starts the worker thread; it waits for nothing else before its first step.
     virtual void Start() = 0;

@@ -90,45 +90,43 @@ void CBasicWindow::ToggleMonitoring() {
     if (m_pWorker->IsCallActive())
         m_pWorker->StopCall();
     // A recording, a play or an answer in progress must not survive the switch.
-    g_bRecording = false;
-    g_bPlaying = false;
-    g_bHold = false;
-    g_bTalking = false;
-    if (g_bPaused) {
+    Calls().RequestStopSound();
+    Calls().RequestEndTalking();
+    if (CallFlagsNow().bPaused) {
         m_pWorker->SetStopRequest(false);
         SetTrayState(m_nSavedTrayState == kTrayPaused ? 0 : m_nSavedTrayState);
-        g_bPaused = false;
+        Calls().RequestPause(false);
     } else {
         // The worker closes the port when it sees the stop request and the pause.
         m_pWorker->SetStopRequest(true);
         if (m_nTrayState != kTrayPaused)
             m_nSavedTrayState = m_nTrayState;
         SetTrayState(kTrayPaused);
-        g_bPaused = true;
+        Calls().RequestPause(true);
     }
     m_pWorker->Wake();
     WakeTray();
 }
 
 void CBasicWindow::EnsureMonitoring() {
-    if (g_bPaused)
+    if (CallFlagsNow().bPaused)
         ToggleMonitoring();
 }
 
 void CBasicWindow::Configure() {
     // A set-up still being served (or still waiting for the port) is not
     // asked for twice.
-    if (g_bReconfigure || m_bConfiguring)
+    if (CallFlagsNow().bReconfigure || m_bConfiguring)
         return;
     m_bConfiguring = true;
-    const bool wasRunning = !g_bPaused;
+    const bool wasRunning = !CallFlagsNow().bPaused;
     if (wasRunning)
         ToggleMonitoring();
     WaitThen(
         2 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsPortClosed(); },
         [this, wasRunning] {
             m_bConfiguring = false;
-            g_bReconfigure = true;
+            Calls().RequestReconfigure();
             if (wasRunning)
                 ToggleMonitoring();
         });
@@ -140,7 +138,7 @@ void CBasicWindow::Record() {
     WaitThen(
         4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); },
         [this] {
-            RequestAction(kActionRecord);
+            Calls().RequestAction(kActionRecord);
             m_pWorker->Wake();
         });
 }
@@ -153,8 +151,8 @@ void CBasicWindow::Answer() {
     WaitThen(
         4 * m_pWorker->TimeoutDefault(), [this] { return m_pWorker->IsReady(); },
         [this] {
-            g_bTalking = false;
-            RequestAction(kActionAnswer);
+            Calls().RequestEndTalking();
+            Calls().RequestAction(kActionAnswer);
             m_pWorker->Wake();
         });
 }
@@ -162,9 +160,7 @@ void CBasicWindow::Answer() {
 void CBasicWindow::GoOnline(int nTrayState) {
     SetTrayState(nTrayState);
     m_pWorker->ClearPendingCalls();
-    g_bRecording = false;
-    g_bPlaying = false;
-    g_bHold = false;
+    Calls().RequestStopSound();
     m_pWorker->SetStoredAction(0);
 }
 
@@ -205,16 +201,14 @@ bool CBasicWindow::OnCommand(int nId) {
     case kCmdAway:
         GoOnline();
         m_pWorker->SetStoredAction(1);
-        g_bTalking = false;
-        g_bOffHookRequest = false;
-        g_bHangUpRequest = false;
+        Calls().RequestLetGo();
         m_pWorker->SetStopRequest(false);
         return true;
     case kCmdAnswer:
         Answer();
         return true;
     case kCmdOffHook:
-        RequestAction(kActionOffHook);
+        Calls().RequestAction(kActionOffHook);
         m_pWorker->Wake();
         return true;
     case kCmdImitateRing:
@@ -229,7 +223,7 @@ bool CBasicWindow::OnCommand(int nId) {
         ImmediateExit();
         return true;
     case kCmdAppExit:
-        if (!g_bPaused)
+        if (!CallFlagsNow().bPaused)
             ToggleMonitoring();
         StartTimer(kTimerOrderlyExit, kOrderlyExitTickMs);
         return true;
@@ -248,7 +242,7 @@ void CBasicWindow::OnTimer(int nId) {
         break;
     case kTimerSpeak:
         KillTimer(kTimerSpeak);
-        if (!g_bPaused)
+        if (!CallFlagsNow().bPaused)
             ToggleMonitoring();
         break;
     case kTimerOrderlyExit:
@@ -278,14 +272,15 @@ void CBasicWindow::OnTrayClick(TrayClick click) {
 
 void CBasicWindow::WakeTray() {
     // While exiting, timer 3 stays stopped.
-    if (m_bCreated && !m_bQuitPosted && !g_bShuttingDown && !m_timers.IsRunning(kTimerTray))
+    if (m_bCreated && !m_bQuitPosted && !CallFlagsNow().bShuttingDown &&
+        !m_timers.IsRunning(kTimerTray))
         StartTimer(kTimerTray, kTrayTimerMs);
 }
 
 bool CBasicWindow::TrayNeedsTicks() const {
-    if (m_trayClicks.IsTiming() || g_bActionPending)
+    if (m_trayClicks.IsTiming() || CallFlagsNow().bActionPending)
         return true;
-    const TrayFlags flags = CurrentTrayFlags();
+    const TrayFlags flags = CurrentTrayFlags(CallFlagsNow());
     if (TrayPictureFor(flags) != m_nTrayIconId || FlagsNeedWatching(flags))
         return true;
     // A call may start a recording or music on hold at any moment.
@@ -298,7 +293,7 @@ void CBasicWindow::TrayTick() {
         if (GetProfileIntFrom(GetSettingsPath(), "Options", "bClick", 1) != 0)
             StepMonitoring();
     }
-    m_nTrayIconId = TrayPictureFor(CurrentTrayFlags());
+    m_nTrayIconId = TrayPictureFor(CurrentTrayFlags(CallFlagsNow()));
     m_frontEnd.TrayTick();
     if (!TrayNeedsTicks())
         m_timers.Kill(kTimerTray);
@@ -306,9 +301,9 @@ void CBasicWindow::TrayTick() {
 
 void CBasicWindow::OrderlyExitTick() {
     // A recording or a play finishes first; the next tick looks again.
-    if (g_bRecording || g_bPlaying)
+    if (CallFlagsNow().bRecording || CallFlagsNow().bPlaying)
         return;
-    if (!g_bPaused) {
+    if (!CallFlagsNow().bPaused) {
         ToggleMonitoring();
         return;
     }
@@ -318,7 +313,7 @@ void CBasicWindow::OrderlyExitTick() {
         8000, [this] { return m_pWorker->IsPortClosed(); },
         [this] {
             KillTimer(kTimerTray);
-            g_bShuttingDown = true;
+            Calls().RequestShutdown();
             m_pWorker->SetExitRequest();
             PostQuit();
         });
@@ -331,7 +326,7 @@ void CBasicWindow::ImmediateExit() {
     // The main window's placement is kept whichever way the program ends.
     m_frontEnd.SaveMainWindowState();
     StopRecording();
-    if (!g_bPaused)
+    if (!CallFlagsNow().bPaused)
         ToggleMonitoring();
     After(250, [this] {
         // Idle: the worker has seen the pause and let go of the port. A call's
@@ -339,7 +334,7 @@ void CBasicWindow::ImmediateExit() {
         WaitThen(
             4000, [this] { return m_pWorker->IsPortClosed() && !m_pWorker->IsBusy(); },
             [this] {
-                g_bShuttingDown = true;
+                Calls().RequestShutdown();
                 After(250, [this] { PostQuit(); });
             });
     });
@@ -348,8 +343,8 @@ void CBasicWindow::ImmediateExit() {
 void CBasicWindow::OnEndSession() {
     m_pWorker->StopCall();
     m_pWorker->SetStopRequest(true);
-    g_bPaused = false;
-    g_bShuttingDown = true;
+    Calls().RequestPause(false);
+    Calls().RequestShutdown();
     KillTimer(kTimerTray);
     PostQuit();
 }
@@ -357,7 +352,7 @@ void CBasicWindow::OnEndSession() {
 // External control and later starts.
 
 bool CBasicWindow::IsMonitoring() {
-    return !g_bPaused;
+    return !CallFlagsNow().bPaused;
 }
 
 std::string CBasicWindow::DeviceUnavailable() {
@@ -366,7 +361,7 @@ std::string CBasicWindow::DeviceUnavailable() {
 
 void CBasicWindow::SetMonitoring(bool bOn) {
     auto finish = [this, bOn] {
-        if (bOn == static_cast<bool>(g_bPaused))
+        if (bOn == static_cast<bool>(CallFlagsNow().bPaused))
             ToggleMonitoring();
     };
     // Without a call there is nothing to let settle: switch at once, so a
@@ -417,11 +412,11 @@ std::string CBasicWindow::GetCurrentFile() {
 
 void CBasicWindow::PlayFile(const std::string& sFile) {
     WakeTray();
-    if (g_bRecording)
+    if (CallFlagsNow().bRecording)
         m_pWorker->StopRecording();
     m_sPlayFile = sFile;
     m_pWorker->SetPlayFile(sFile);
-    RequestAction(kActionPlayFile);
+    Calls().RequestAction(kActionPlayFile);
     m_pWorker->Wake();
 }
 

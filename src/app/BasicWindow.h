@@ -65,6 +65,10 @@ public:
     IGreetingLine* GreetingLine() { return m_pWorker ? m_pWorker->GreetingLine() : nullptr; }
     // The worker, for the windows that follow its runs (null before AttachWorker).
     IAppWorker* Worker() { return m_pWorker; }
+    // The engine's call-state flags now (all clear before AttachWorker).
+    CallFlags CallFlagsNow() const {
+        return m_pWorker ? m_pWorker->CallState().Flags() : CallFlags{};
+    }
     void SetGreetingFile(const std::string& sFile) { m_pWorker->SetGreetingFile(sFile); }
     void PostQuit();
     // "&Disable" and the tray's middle click: step the monitoring state.
@@ -113,6 +117,8 @@ public:
     void Quit() override;
 
 private:
+    // The engine's call state, for the requests (a worker is attached).
+    CCallState& Calls() { return m_pWorker->CallState(); }
     void StartTimer(int nId, uint32_t ms);
     void KillTimer(int nId);
     void SetTrayState(int nState);

@@ -18,7 +18,7 @@ void CBasicWindow::OpenOptions() {
     // Relative sound and profile names are the program folder's.
     if (chdir(GetProgramFolder().c_str()) != 0)
         m_frontEnd.Message("Vorella could not change to its program folder " + GetProgramFolder());
-    m_bOptionsWasRunning = !g_bPaused;
+    m_bOptionsWasRunning = !CallFlagsNow().bPaused;
     if (m_bOptionsWasRunning)
         ToggleMonitoring();
     auto read = std::make_shared<CHandOver<OptionsValues>>();
@@ -85,6 +85,6 @@ void CBasicWindow::OptionsDone() {
     // The main window exists after the dialog, shown or not.
     m_frontEnd.ShowMainWindow(false);
     m_bOptionsOpen = false;
-    if (m_bOptionsWasRunning && g_bPaused)
+    if (m_bOptionsWasRunning && CallFlagsNow().bPaused)
         ToggleMonitoring();
 }

@@ -93,11 +93,13 @@ void CDaemonFrontEnd::TrayStateChanged(int nState) {
 void CDaemonFrontEnd::StartMainRefresh(unsigned) {}
 
 CallerFields CDaemonFrontEnd::GetCallerFields() {
-    return CurrentCallerFields();
+    IAppWorker* pWorker = m_pWorker;
+    return pWorker ? CurrentCallerFields(pWorker->CallState()) : CallerFields{};
 }
 
 void CDaemonFrontEnd::SetCallerFields(const CallerFields& fields) {
-    SetCurrentCallerFields(fields);
+    if (IAppWorker* pWorker = m_pWorker)
+        SetCurrentCallerFields(pWorker->CallState(), fields);
     LogLine("caller set from outside: " + fields.sName + " [" + fields.sNumber + "]");
 }
 

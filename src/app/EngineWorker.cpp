@@ -13,7 +13,6 @@
 #include "platform/TickCount.h"
 
 CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
-    g_pPhone = m_pPhone.get();
     // The USB adapter (fUseHiPhone), made with the settings of the moment
     // whenever the device is chosen.
     SetAdapterDeviceFactory([this](CPhone& p) {
@@ -25,7 +24,6 @@ CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>(
     m_pPhone->LoadAll();
     m_pPhone->ChooseDevice();
     m_pThread = std::make_unique<CMultiThread>(*m_pPhone, ui);
-    g_pThread = m_pThread.get();
 }
 
 CEngineWorker::~CEngineWorker() {
@@ -40,10 +38,16 @@ CEngineWorker::~CEngineWorker() {
         }
     }
     m_pThread.reset();
-    g_pThread = nullptr;
     m_pPhone.reset();
     SetAdapterDeviceFactory({});
-    g_pPhone = nullptr;
+}
+
+CCallState& CEngineWorker::CallState() {
+    return m_pPhone->CallState();
+}
+
+const CCallState& CEngineWorker::CallState() const {
+    return m_pPhone->CallState();
 }
 
 bool CEngineWorker::StartDisabled() const {
@@ -91,7 +95,7 @@ bool CEngineWorker::IsPortClosed() const {
 }
 
 bool CEngineWorker::IsBusy() const {
-    return g_bCidBusy;
+    return m_pPhone->CallState().Flags().bCidBusy;
 }
 
 bool CEngineWorker::IsReady() const {
@@ -103,7 +107,8 @@ std::string CEngineWorker::DeviceUnavailable() const {
 }
 
 bool CEngineWorker::IsCallActive() const {
-    return g_bRinging || g_bOffHook || g_bCidBusy || g_bRecording || g_bPlaying || g_bHold;
+    const CallFlags f = m_pPhone->CallState().Flags();
+    return f.bRinging || f.bOffHook || f.bCidBusy || f.bRecording || f.bPlaying || f.bHold;
 }
 
 void CEngineWorker::SetStopRequest(bool bStop) {
@@ -129,8 +134,8 @@ void CEngineWorker::ClearPendingCalls() {
 void CEngineWorker::StopCall() {
     // The stop command also ends a wish for the speakerphone (a dialled
     // call keeps one): left set, every later request would wait for it.
-    g_bSpeakerphone = false;
-    g_bHold = false;
+    m_pPhone->CallState().RequestEndSpeakerphone();
+    m_pPhone->CallState().RequestEndHold();
     // A fax hand-off keeps the line released until its deadline; the user's
     // stop ends that wait now, so monitoring comes back on the next step
     // (the worker paused itself for the hand-off and resumes when it ends).
@@ -139,20 +144,20 @@ void CEngineWorker::StopCall() {
         const uint32_t now = GetTickCount();
         m_pPhone->m_dwFaxDeadline.compare_exchange_strong(deadline, now ? now : 1);
     }
-    g_bHangUpRequest = true;
+    m_pPhone->CallState().RequestHangUp();
     m_pPhone->Device().SetStopRequest(true);
     m_pThread->Wake();
 }
 
 void CEngineWorker::StopRecording() {
-    g_bRecording = false;
+    m_pPhone->CallState().RequestStopRecording();
     m_pPhone->Device().SetStopRequest(true);
     m_pThread->Wake();
 }
 
 void CEngineWorker::ImitateRing() {
     if (m_pPhone->IsSerialModem()) {
-        g_bTestRing = true;
+        m_pPhone->CallState().RequestTestRing();
         m_pThread->Wake();
     } else
         m_pThread->PostThreadMessage(kMsgRing);
@@ -181,7 +186,7 @@ void CEngineWorker::Dial(const std::string& sNumber, bool bSpeak) {
 }
 
 void CEngineWorker::MarkExternalCallerId() {
-    g_bCidReceived = true;
+    m_pPhone->CallState().MarkCallerIdReceived();
 }
 
 void CEngineWorker::Wake() {

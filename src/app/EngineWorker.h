@@ -22,6 +22,8 @@ public:
     CPhone& Phone() { return *m_pPhone; }
     CMultiThread& Thread() { return *m_pThread; }
 
+    CCallState& CallState() override;
+    const CCallState& CallState() const override;
     bool StartDisabled() const override;
     bool NeedsSetup() const override;
     uint32_t TimeoutDefault() const override;

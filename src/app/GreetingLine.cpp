@@ -6,7 +6,8 @@
 #include "engine/Phone.h"
 
 bool CEngineGreetingLine::IsReady() const {
-    return !g_bPaused && m_worker.IsReady() && !m_worker.IsCallActive() && !IsActionPending();
+    return !m_worker.CallState().Flags().bPaused && m_worker.IsReady() &&
+           !m_worker.IsCallActive() && !IsActionPending();
 }
 
 int CEngineGreetingLine::LineSelection() const {
@@ -23,21 +24,21 @@ void CEngineGreetingLine::SetPlayFile(const std::string& sFile) {
 
 void CEngineGreetingLine::RequestAction(int32_t nAction) {
     m_worker.Phone().Device().SetStopRequest(false);
-    ::RequestAction(nAction);
+    m_worker.CallState().RequestAction(nAction);
     m_worker.Wake();
 }
 
 bool CEngineGreetingLine::IsActionPending() const {
-    return g_bActionPending && g_nAction != kActionQuiet;
+    const CallFlags f = m_worker.CallState().Flags();
+    return f.bActionPending && f.nAction != kActionQuiet;
 }
 
 void CEngineGreetingLine::HoldQuiet(bool bOn) {
     if (bOn) {
         // Only an idle worker is held: a request of someone else goes on.
-        if (!g_bActionPending)
-            ::RequestAction(kActionQuiet);
-    } else if (g_bActionPending && g_nAction == kActionQuiet) {
-        g_bActionPending = false;
+        if (!m_worker.CallState().Flags().bActionPending)
+            m_worker.CallState().RequestAction(kActionQuiet);
+    } else if (m_worker.CallState().WithdrawAction(kActionQuiet)) {
         m_worker.Wake();
     }
 }

@@ -1,5 +1,5 @@
 // The greeting recorder's way to the real worker: its requests go through
-// g_nAction like the other windows' requests.
+// the call state's request code like the other windows' requests.
 #pragma once
 
 #include "app/GreetingRecorder.h"

@@ -8,8 +8,8 @@ constexpr int kClickStarted = 1000;
 constexpr int kDoubleClicked = 2000;
 } // namespace
 
-TrayFlags CurrentTrayFlags() {
-    return TrayFlags{g_bPaused, g_bRecording, g_bHold, g_bPlaying};
+TrayFlags CurrentTrayFlags(const CallFlags& flags) {
+    return TrayFlags{flags.bPaused, flags.bRecording, flags.bHold, flags.bPlaying};
 }
 
 int TrayPictureFor(const TrayFlags& flags) {

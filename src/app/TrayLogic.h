@@ -3,6 +3,8 @@
 // the hidden window's 250 ms timer 3.
 #pragma once
 
+#include "engine/CallState.h"
+
 // The tray pictures, by their resource ids.
 enum TrayPicture : int {
     kTrayPicBlank = 521,     // the "off" frame of the two animations
@@ -23,8 +25,8 @@ struct TrayFlags {
     bool bPlaying = false;
 };
 
-// The call-state flags as they stand now.
-TrayFlags CurrentTrayFlags();
+// The tray's part of the call-state flags.
+TrayFlags CurrentTrayFlags(const CallFlags& flags);
 
 // The picture for the flags: paused before recording before hold or play.
 int TrayPictureFor(const TrayFlags& flags);

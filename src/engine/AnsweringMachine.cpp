@@ -27,7 +27,7 @@ constexpr uint32_t kAfterGreetingMs = 50;
 } // namespace
 
 std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
-    std::string own = g_curCall.Get().m_sGreeting;
+    std::string own = m_state.curCall.Get().m_sGreeting;
     return ProgramFile(own.empty() ? fallback : own);
 }
 
@@ -40,16 +40,16 @@ void CMultiThread::AutoAnswer() {
         m_sFile2.clear();
     }
     dev.SetStopRequest(false);
-    g_bRinging = false;
+    m_state.bRinging = false;
     Log("Autoanswer:\n");
     // A message the disk cannot hold is not taken: the line is left ringing.
     if (!RoomForAMessage()) {
         m_bAnswering = false;
         return;
     }
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
-    g_bOffHook = true;
+    m_state.bOffHook = true;
     std::string greeting = CallerGreeting(m_phone.sWaveGreet);
     int ev = -1;
     if (IsReadableFile(greeting)) {
@@ -83,7 +83,7 @@ void CMultiThread::AutoAnswer() {
     // The user stopped the call, or monitoring, while the caller heard the
     // greeting: that stop ends the answer; the message recording must not
     // swallow it.
-    if (dev.StopRequested() || g_bPaused) {
+    if (dev.StopRequested() || m_state.bPaused) {
         m_bAnswering = false;
         return;
     }
@@ -103,15 +103,16 @@ bool CMultiThread::RunGreetingKey(int ch) {
     const std::string before = LastRecording();
     // The answer request is being served: left pending, the key's action
     // (the speakerphone loop) would take it for a new request.
-    g_bActionPending = false;
+    m_state.bActionPending = false;
     // A recording the key starts is what the caller has to say: a message.
     m_bRecordingMessage = true;
     OnEvent(ch);
     m_bRecordingMessage = false;
     if (bStop || LastRecording() != before)
         return false;
-    return g_bOffHook && !g_bHangUpRequest && !g_bTalking && !g_bHold && !g_bSpeakerphone &&
-           !m_phone.Device().StopRequested() && !g_bPaused && !m_phone.m_dwFaxDeadline;
+    return m_state.bOffHook && !m_state.bHangUpRequest && !m_state.bTalking && !m_state.bHold &&
+           !m_state.bSpeakerphone && !m_phone.Device().StopRequested() && !m_state.bPaused &&
+           !m_phone.m_dwFaxDeadline;
 }
 
 // A call answered but left without a message gets its index line (with an
@@ -135,9 +136,9 @@ void CMultiThread::PlayAltGreeting() {
     std::string file = CallerGreeting(m_phone.sWaveAltGreet);
     if (!dev.IsAvailable())
         return;
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
-    g_bOffHook = true;
+    m_state.bOffHook = true;
     if (IsReadableFile(file))
         m_nLastPlayEvent = dev.PlayFile(file, true);
 }
@@ -149,16 +150,16 @@ void CMultiThread::PlayFileToLine() {
         file = m_sPlayFile;
     }
     if (file.empty()) {
-        g_bActionPending = false;
+        m_state.bActionPending = false;
         return;
     }
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
     m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
     SetPlayFile("");
-    if (!g_bTalking && !g_bHold)
+    if (!m_state.bTalking && !m_state.bHold)
         StopCall();
-    g_bActionPending = false;
+    m_state.bActionPending = false;
     m_phone.Device().SetStopRequest(false);
 }
 
@@ -168,13 +169,13 @@ void CMultiThread::PlayGreetingToLine() {
         std::lock_guard lock(m_fieldMutex);
         file = m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile;
     }
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
     if (IsReadableFile(ProgramFile(file)))
         m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), true);
-    if (!g_bTalking && !g_bHold)
+    if (!m_state.bTalking && !m_state.bHold)
         StopCall();
-    g_bActionPending = false;
+    m_state.bActionPending = false;
 }
 
 void CMultiThread::RecordGreeting(bool bFromLine) {
@@ -187,9 +188,9 @@ void CMultiThread::RecordGreeting(bool bFromLine) {
     const uint64_t maxMs =
         static_cast<uint64_t>(std::max(m_phone.DriverSettings().dwInactiveTimer, 1000));
     if (bFromLine && dev.IsAvailable()) {
-        if (!g_bOffHook)
+        if (!m_state.bOffHook)
             dev.GoOffHook();
-        g_bOffHook = true;
+        m_state.bOffHook = true;
         const bool agc = m_phone.bSoftAGC;
         m_phone.bSoftAGC = false;
         dev.Record(file, maxMs, {});
@@ -203,37 +204,38 @@ void CMultiThread::RecordGreeting(bool bFromLine) {
         setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
         rec.Start(setup);
         while (!rec.WaitFinished(10)) {
-            if (dev.StopRequested() || m_bStop || g_bShuttingDown)
+            if (dev.StopRequested() || m_bStop || m_state.bShuttingDown)
                 rec.Stop();
             PumpMessages();
         }
     }
-    if (!g_bTalking && !g_bHold)
+    if (!m_state.bTalking && !m_state.bHold)
         StopCall();
-    g_bActionPending = false;
+    m_state.bActionPending = false;
 }
 
 void CMultiThread::PlayHoldMusic() {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetStopRequest(false);
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
     bool bPlayed = false;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && IsReadableFile(file) && dev.IsOpen()) {
+    while (m_state.bHold && !m_bStop && !m_state.bShuttingDown && IsReadableFile(file) &&
+           dev.IsOpen()) {
         m_phone.m_nPlayedSamples = 0;
         int ev = dev.PlayFile(file, true);
         if (m_phone.m_nPlayedSamples > 0)
             bPlayed = true;
-        else if (ev <= 0 && g_bHold && !dev.StopRequested())
+        else if (ev <= 0 && m_state.bHold && !dev.StopRequested())
             break; // nothing of it could be played: the modem refused, or the file is no sound
-        if (ev < 0 && !g_bHold)
+        if (ev < 0 && !m_state.bHold)
             break;
         if (ev < 0)
             dev.SetStopRequest(false);
         else if (ev == 'b' || ev == 'd') {
             // The caller gave up waiting.
-            g_bHold = false;
+            m_state.bHold = false;
             StopCall();
             break;
         } else {
@@ -241,10 +243,10 @@ void CMultiThread::PlayHoldMusic() {
         }
         PumpMessages();
     }
-    if (g_bHold && !bPlayed && !m_bStop && !g_bShuttingDown) {
+    if (m_state.bHold && !bPlayed && !m_bStop && !m_state.bShuttingDown) {
         // No music to play: the hold ends here and the line stays off-hook
         // with the user, rather than the worker retrying without a pause.
-        g_bHold = false;
+        m_state.bHold = false;
     }
     StopSound();
     dev.SetStopRequest(false);
@@ -252,19 +254,19 @@ void CMultiThread::PlayHoldMusic() {
 
 void CMultiThread::EnhancedHold() {
     ITelephoneDevice& dev = m_phone.Device();
-    g_bActionPending = false;
-    g_nAction = 0;
+    m_state.bActionPending = false;
+    m_state.nAction = 0;
     m_phone.m_bHoldEvent = false;
     m_phone.m_bDetectEvents = true;
     SleepMs(1);
-    g_bHold = true;
-    g_bTalking = true;
+    m_state.bHold = true;
+    m_state.bTalking = true;
     m_phone.m_bEnhancedHold = true;
     dev.SetStopRequest(false);
-    if (!g_bOffHook)
+    if (!m_state.bOffHook)
         GoOffHook();
     bool first = true;
-    while (g_bHold && !m_bStop && !g_bShuttingDown && dev.IsOpen()) {
+    while (m_state.bHold && !m_bStop && !m_state.bShuttingDown && dev.IsOpen()) {
         if (first) {
             first = false;
             std::string intro = ProgramFile("wave/intro.wav");
@@ -302,7 +304,7 @@ void CMultiThread::EnhancedHold() {
     dev.SetStopRequest(false);
     m_phone.m_bDetectEvents = false;
     m_phone.m_bEnhancedHold = false;
-    g_bHold = false;
+    m_state.bHold = false;
 }
 
 void CMultiThread::SpeakerphoneLoop() {
@@ -319,21 +321,21 @@ void CMultiThread::SpeakerphoneLoop() {
         m_bSpeakerphoneRunning = true;
         if (drv.sVoiceSpeakerphoneUnmute != drv.sVoiceSpeakerphoneEnable)
             drv.CommOut(drv.sVoiceSpeakerphoneUnmute, kModeResult);
-        g_bOffHook = true;
+        m_state.bOffHook = true;
     }
     for (;;) {
-        if (!g_bSpeakerphone) {
+        if (!m_state.bSpeakerphone) {
             drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
             m_bSpeakerphoneRunning = false;
             return;
         }
-        if (drv.StopRequested() || m_bStop || g_bShuttingDown)
+        if (drv.StopRequested() || m_bStop || m_state.bShuttingDown)
             return;
-        if (g_bActionPending) {
-            g_nAction = kActionRecord;
+        if (m_state.bActionPending) {
+            m_state.nAction = kActionRecord;
             return;
         }
-        g_nAction = 0;
+        m_state.nAction = 0;
         // Listens to the line meanwhile: the far end hanging up shows as busy
         // or dial tone, and then the call is over.
         drv.m_nLastEvent = 0;
@@ -343,7 +345,7 @@ void CMultiThread::SpeakerphoneLoop() {
         const int ev = drv.m_nLastEvent;
         if (ev == 'b' || ev == 'd') {
             m_phone.SetStatusText(EventStatusText(ev));
-            g_bSpeakerphone = false;
+            m_state.bSpeakerphone = false;
             drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
             m_bSpeakerphoneRunning = false;
             StopCall();

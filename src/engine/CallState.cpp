@@ -3,26 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-std::atomic<bool> g_bPaused{false};
-std::atomic<bool> g_bShuttingDown{false};
-std::atomic<bool> g_bReconfigure{false};
-std::atomic<bool> g_bHangUpRequest{false};
-std::atomic<bool> g_bTestRing{false};
-std::atomic<bool> g_bRinging{false};
-std::atomic<bool> g_bTalking{false};
-std::atomic<bool> g_bHold{false};
-std::atomic<bool> g_bActionPending{false};
-std::atomic<bool> g_bSpeakerphone{false};
-std::atomic<bool> g_bCidBusy{false};
-std::atomic<bool> g_bOffHookRequest{false};
-std::atomic<bool> g_bOffHook{false};
-std::atomic<bool> g_bRecording{false};
-std::atomic<bool> g_bPlaying{false};
-std::atomic<bool> g_bNewMessages{false};
-std::atomic<bool> g_bCidReceived{false};
-std::atomic<bool> g_bDialing{false};
-std::atomic<int32_t> g_nAction{0};
-
 namespace {
 
 constexpr ActionInfo kActions[] = {
@@ -55,16 +35,76 @@ const ActionInfo* FindAction(int32_t code) {
     return it == std::end(kActions) ? nullptr : &*it;
 }
 
-void RequestAction(int32_t code) {
-    g_nAction.store(code);
-    g_bActionPending.store(true);
+CallFlags CCallState::Flags() const {
+    const CCallStateData& d = m_data;
+    CallFlags f;
+    f.bPaused = d.bPaused;
+    f.bShuttingDown = d.bShuttingDown;
+    f.bReconfigure = d.bReconfigure;
+    f.bHangUpRequest = d.bHangUpRequest;
+    f.bTestRing = d.bTestRing;
+    f.bRinging = d.bRinging;
+    f.bTalking = d.bTalking;
+    f.bHold = d.bHold;
+    f.bActionPending = d.bActionPending;
+    f.bSpeakerphone = d.bSpeakerphone;
+    f.bCidBusy = d.bCidBusy;
+    f.bOffHookRequest = d.bOffHookRequest;
+    f.bOffHook = d.bOffHook;
+    f.bRecording = d.bRecording;
+    f.bPlaying = d.bPlaying;
+    f.bNewMessages = d.bNewMessages;
+    f.bCidReceived = d.bCidReceived;
+    f.bDialing = d.bDialing;
+    f.nAction = d.nAction;
+    return f;
 }
 
-void ResetCallState() {
-    for (auto* flag : {&g_bPaused, &g_bShuttingDown, &g_bReconfigure, &g_bHangUpRequest,
-                       &g_bTestRing, &g_bRinging, &g_bTalking, &g_bHold, &g_bActionPending,
-                       &g_bSpeakerphone, &g_bCidBusy, &g_bOffHookRequest, &g_bOffHook,
-                       &g_bRecording, &g_bPlaying, &g_bNewMessages, &g_bCidReceived, &g_bDialing})
-        flag->store(false);
-    g_nAction.store(0);
+void CCallState::RequestAction(int32_t code) {
+    m_data.nAction.store(code);
+    m_data.bActionPending.store(true);
+}
+
+bool CCallState::WithdrawAction(int32_t code) {
+    if (!m_data.bActionPending || m_data.nAction != code)
+        return false;
+    m_data.bActionPending = false;
+    return true;
+}
+
+void CCallState::RequestLetGo() {
+    m_data.bTalking = false;
+    m_data.bOffHookRequest = false;
+    m_data.bHangUpRequest = false;
+}
+
+void CCallState::RequestStopSound() {
+    m_data.bRecording = false;
+    m_data.bPlaying = false;
+    m_data.bHold = false;
+}
+
+void CCallState::RequestCallerEdit(const std::string& sName, const std::string& sTypedNumber,
+                                   const std::string& sMemo) {
+    m_data.curCall.Update([&](CNumber& call) {
+        call.m_sName = sName;
+        call.m_sNumber = sTypedNumber;
+        call.m_sDisplayNumber = sTypedNumber;
+        call.m_sMemo = sMemo;
+    });
+}
+
+void CCallStateData::AppendRecentCall(const CNumber& call) {
+    recentCalls.Update([&](std::vector<CNumber>& calls) {
+        if (calls.size() >= kMaxRecentCalls)
+            calls.erase(calls.begin(), calls.begin() + (calls.size() - kMaxRecentCalls + 1));
+        calls.push_back(call);
+    });
+}
+
+void CCallStateData::CloseLastRecentCall() {
+    recentCalls.Update([](std::vector<CNumber>& calls) {
+        if (!calls.empty())
+            calls.back().m_nClosed = 1;
+    });
 }

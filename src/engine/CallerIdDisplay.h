@@ -7,7 +7,7 @@
 class IUiBridge;
 
 // Applies the rules to call (stamped and filled by the device's reader) and
-// tells the front end. The caller publishes call as g_curCall afterwards.
+// tells the front end. The caller publishes call as the call in progress afterwards.
 void FinishCallerId(CNumber& call, bool bFilterCalls, IUiBridge& ui);
 
 // The main window's title while a call rings: "%s - [%s] - Vorella" with the

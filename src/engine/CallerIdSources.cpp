@@ -15,7 +15,6 @@ CallerIdFill CModemCallerIdSource::Fill(CNumber& call,
     int32_t nKind = call.m_nKind;
     call.Reset();
     call.m_nKind = nKind;
-    g_bCidReceived = false;
     CidReadOutcome o = ReadModemCallerId(m_channel, m_settings, call, {m_onRing, onEarlyData});
     return {o.bReceived, o.bCidSeen};
 }
@@ -53,11 +52,11 @@ CallerIdFill ReadCallerId(ICallerIdSource& source, const CallerIdContext& ctx, s
     // would leave the request pending as the quiet code, which never ends.
     if (ctx.clearStopRequest)
         ctx.clearStopRequest();
-    g_bCidBusy = true;
+    ctx.state.bCidBusy = true;
     if (ctx.log)
         ctx.log("AmericanCID:\n");
 
-    CNumber call = g_curCall.Get();
+    CNumber call = ctx.state.curCall.Get();
     call.m_nKind = 1;
     // The number usually arrives well before the reading ends: show it at once.
     auto early = [&](const CNumber& partial) {
@@ -66,17 +65,19 @@ CallerIdFill ReadCallerId(ICallerIdSource& source, const CallerIdContext& ctx, s
         StampCallTime(shown, now);
         ApplyNoNumberRule(shown);
         FormatCallDisplayNumber(shown);
-        g_curCall.Set(shown);
-        g_bCidReceived = true;
+        ctx.state.curCall.Set(shown);
+        ctx.state.bCidReceived = true;
         ctx.ui.CallerChanged({shown.m_sName, shown.m_sDisplayNumber, shown.m_sMemo});
     };
+    if (source.ReadsAfresh())
+        ctx.state.bCidReceived = false;
     CallerIdFill fill = source.Fill(call, early);
 
     // The stored date and time are always this computer's, whatever the source sent.
     StampCallTime(call, now);
     FinishCallerId(call, ctx.bFilterCalls, ctx.ui);
-    g_curCall.Set(call);
+    ctx.state.curCall.Set(call);
     if (fill.bReceived)
-        g_bCidReceived = true;
+        ctx.state.bCidReceived = true;
     return fill;
 }

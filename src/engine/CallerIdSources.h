@@ -11,6 +11,7 @@
 #include <string>
 
 class IUiBridge;
+struct CCallStateData;
 
 struct CallerIdFill {
     bool bReceived = false; // caller data was obtained
@@ -25,6 +26,9 @@ public:
     // number before the name).
     virtual CallerIdFill Fill(CNumber& call,
                               const std::function<void(const CNumber&)>& onEarlyData) = 0;
+    // The source reads the caller's data anew, forgetting what the call had
+    // (the serial modem): the data counts as not received until it is.
+    virtual bool ReadsAfresh() const { return false; }
 };
 
 // The serial voice modem: text lines through ICallerIdChannel.
@@ -34,6 +38,7 @@ public:
                          std::function<void()> onRing = {});
     CallerIdFill Fill(CNumber& call,
                       const std::function<void(const CNumber&)>& onEarlyData) override;
+    bool ReadsAfresh() const override { return true; }
 
 private:
     ICallerIdChannel& m_channel;
@@ -70,13 +75,15 @@ private:
 
 struct CallerIdContext {
     IUiBridge& ui;
+    CCallStateData& state; // the engine's call state, written here
     bool bFilterCalls = true;
     // The modem log, and the driver's stop request.
     std::function<void(const std::string&)> log;
     std::function<void()> clearStopRequest;
 };
 
-// Reads the caller's identity for the call now ringing into g_curCall and
-// tells the front end: g_bCidReceived is raised once g_curCall holds the data.
+// Reads the caller's identity for the call now ringing into the call state's
+// curCall and tells the front end: bCidReceived is raised once curCall holds
+// the data.
 CallerIdFill ReadCallerId(ICallerIdSource& source, const CallerIdContext& ctx,
                           std::time_t now = std::time(nullptr));

@@ -63,13 +63,13 @@ std::string EventStatusText(int ch) {
 }
 
 LineKeyReaction ReactToLineKey(int ch, bool bRecordImmediately, bool bEnhancedHold, bool bLineBusy,
-                               bool bDetectEvents) {
+                               bool bDetectEvents, bool bRecording) {
     if (bRecordImmediately)
         return bEnhancedHold && (!bLineBusy || bDetectEvents) ? LineKeyReaction::Dispatch
                                                               : LineKeyReaction::Nothing;
     if (ch == '#')
-        return g_bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestAnswer;
+        return bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestAnswer;
     if (ch == '*')
-        return g_bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestRecord;
+        return bRecording ? LineKeyReaction::StopCall : LineKeyReaction::RequestRecord;
     return LineKeyReaction::Nothing;
 }

@@ -36,8 +36,8 @@ enum class LineKeyReaction {
     RequestRecord, // a recording (action 1, pending)
     Dispatch,      // stop any audio, then handle it as a device event
 };
-// Without bRecordImmediately "#" and "*" stop a running recording or start
-// the answering machine or a recording; with it, characters only count
+// Without bRecordImmediately "#" and "*" stop a running recording
+// (bRecording) or start the answering machine or a recording; with it, characters only count
 // during the enhanced hold, while the line is quiet or events are wanted.
 LineKeyReaction ReactToLineKey(int ch, bool bRecordImmediately, bool bEnhancedHold, bool bLineBusy,
-                               bool bDetectEvents);
+                               bool bDetectEvents, bool bRecording);

@@ -20,12 +20,12 @@ void CMultiThread::TouchCurrentFile() {
 }
 
 void CMultiThread::GoOffHook() {
-    g_bSpeakerphone = false;
-    g_curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
+    m_state.bSpeakerphone = false;
+    m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);
-    g_bOffHookRequest = false;
-    g_bOffHook = true;
+    m_state.bOffHookRequest = false;
+    m_state.bOffHook = true;
 }
 
 void CMultiThread::HangUp() {
@@ -33,16 +33,16 @@ void CMultiThread::HangUp() {
     // answering machine, a talk), not by someone lifting a handset.
     // A line taken with no call ringing (the user's own call) says nothing
     // about the next call's rings.
-    if (g_bOffHook && m_rings.nRings > 0)
+    if (m_state.bOffHook && m_rings.nRings > 0)
         m_rings.bLineTaken = true;
-    g_bTalking = false;
-    g_bHold = false;
-    g_bOffHook = false;
+    m_state.bTalking = false;
+    m_state.bHold = false;
+    m_state.bOffHook = false;
     // A call that is hung up has no speakerphone either: a request left set
     // here would hold every later request back, the loop no longer running.
-    g_bSpeakerphone = false;
+    m_state.bSpeakerphone = false;
     m_bSpeakerphoneRunning = false;
-    g_bHangUpRequest = false;
+    m_state.bHangUpRequest = false;
     m_rings.nCidReadAt = 0;
     m_rings.bCidSeen = false;
     ClearHandsetRecording();
@@ -52,9 +52,9 @@ void CMultiThread::HangUp() {
         std::lock_guard lock(m_fieldMutex);
         m_sFile2.clear();
     }
-    g_bPlaying = false;
-    g_bOffHook = false;
-    g_bOffHookRequest = false;
+    m_state.bPlaying = false;
+    m_state.bOffHook = false;
+    m_state.bOffHookRequest = false;
     m_ui.SetCallBusy(false);
     m_ui.LineHungUp();
 }
@@ -71,7 +71,7 @@ void CMultiThread::ClearHandsetRecording() {
 }
 
 void CMultiThread::StopCall() {
-    g_bHangUpRequest = true;
+    m_state.bHangUpRequest = true;
     m_phone.Device().SetStopRequest(true);
 }
 
@@ -100,8 +100,8 @@ void CMultiThread::OpenDevice() {
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.
         m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
-        if (!g_bPaused) {
-            g_bPaused = true;
+        if (!m_state.bPaused) {
+            m_state.bPaused = true;
             m_ui.MonitoringChanged(true);
         }
         return;
@@ -122,10 +122,10 @@ void CMultiThread::OpenDevice() {
                             dev.Kind(), DeviceLabel(), "");
     if (!dev.DeviceFailure()) {
         m_bRearm = true;
-    } else if (!g_bPaused) {
+    } else if (!m_state.bPaused) {
         // The port opened but the modem failed its set-up: monitoring goes
         // off, so the user sees it, instead of a line that never rings.
-        g_bPaused = true;
+        m_state.bPaused = true;
         m_ui.MonitoringChanged(true);
     }
     SleepQuantum();
@@ -155,8 +155,8 @@ void CMultiThread::CloseDevice() {
     if (dev.IsOpen())
         dev.Close(false);
     dev.SetStopRequest(false);
-    g_bPaused = true;
-    g_bOffHook = false;
+    m_state.bPaused = true;
+    m_state.bOffHook = false;
     // A call that rang while monitoring went off is forgotten with the device:
     // it must not end as a missed call, nor count its rings on into the next
     // call, once monitoring is back.
@@ -173,13 +173,13 @@ std::string CMultiThread::DeviceUnavailable() const {
 }
 
 void CMultiThread::StopAudio() {
-    g_bHold = false;
-    if (g_bPlaying || g_bRecording) {
+    m_state.bHold = false;
+    if (m_state.bPlaying || m_state.bRecording) {
         m_phone.Device().SetStopRequest(true);
-        g_bRecording = false;
+        m_state.bRecording = false;
     }
-    g_bPlaying = false;
+    m_state.bPlaying = false;
     m_phone.Device().SetStopRequest(false);
     m_ui.SetCallBusy(false);
-    g_bOffHook = false;
+    m_state.bOffHook = false;
 }

@@ -51,7 +51,7 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
             StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));
         return false;
     }
-    g_bPlaying = true;
+    phone.CallState().EngineState().bPlaying = true;
     bool bStopped = false;
     for (size_t pos = 0; pos < wave.samples.size(); pos += kPlayChunk) {
         if (stop()) {
@@ -69,7 +69,7 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
         out->Reset();
     else
         out->Drain();
-    g_bPlaying = false;
+    phone.CallState().EngineState().bPlaying = false;
     // The main window follows the play's end (its stop pending, the status).
     phone.Ui().StartTimer(UiTimer::MainPlayRefresh, kMainPlayRefreshMs);
     return true;
@@ -94,13 +94,13 @@ RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
     setup.options.bEnableSBOutput = false;
     setup.options.nMaxDurationMs =
         HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
-    g_bRecording = true;
+    phone.CallState().EngineState().bRecording = true;
     rec.Start(setup);
     while (!rec.WaitFinished(10)) {
-        if (stop() || !g_bRecording)
+        if (stop() || !phone.CallState().EngineState().bRecording)
             rec.Stop();
     }
-    g_bRecording = false;
+    phone.CallState().EngineState().bRecording = false;
     if (!rec.Succeeded())
         phone.Trace(what + ": " + rec.Error() + "\n");
     result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;

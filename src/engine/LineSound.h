@@ -21,15 +21,15 @@ struct LineSoundDevice {
 // Plays file to the device at the phone's volume (m_iVolume, silent when
 // muted) until its end or until stop() says so (asked every 20 ms of
 // sound). Counts the samples sent in phone.m_nPlayedSamples and keeps
-// g_bPlaying set meanwhile. False when nothing could be played (the reason
+// the call state's bPlaying set meanwhile. False when nothing could be played (the reason
 // is in the trace, prefixed with what).
 bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
                           const std::function<bool()>& stop, const std::string& what);
 
 // Records the device at 8000 samples/s into file with the phone's silence
-// detection until stop() says so (asked every 10 ms), g_bRecording is
+// detection until stop() says so (asked every 10 ms), the call state's bRecording is
 // cleared by another party, silence or maxMs (above 10,000,000: no limit).
-// Keeps g_bRecording set meanwhile, as the modem's recording loop does, so
+// Keeps bRecording set meanwhile, as the modem's recording loop does, so
 // that the window and the tray know a recording runs whoever asked for it
 // (a call, the answering machine, the greeting recorder). bOpened false
 // when the file could not be made or the device not opened (the reason is

@@ -13,9 +13,8 @@
 #include <algorithm>
 #include <exception>
 
-CMultiThread* g_pThread = nullptr;
-
-CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui) : m_phone(phone), m_ui(ui) {
+CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui)
+    : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()) {
     m_sDataPath = phone.m_workerSettings.sPath;
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
@@ -230,7 +229,7 @@ void CMultiThread::TakeChosenSettings() {
 
 void CMultiThread::Run() {
     StartMailSpool();
-    while (!g_bShuttingDown && !m_bStop) {
+    while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
         Step();
@@ -258,7 +257,7 @@ void CMultiThread::PumpMessages() {
 }
 
 void CMultiThread::Step() {
-    if (g_bShuttingDown || m_bStop)
+    if (m_state.bShuttingDown || m_bStop)
         return;
     try {
         if (!CheckLine())
@@ -293,9 +292,9 @@ void CMultiThread::RunPendingAction() {
     m_bRearm = true;
     // Only the modem has a speakerphone: on another device a wish for one
     // would hold every request back for a loop that never runs.
-    if (g_bSpeakerphone && !m_phone.Device().SerialExtras())
-        g_bSpeakerphone = false;
-    if (!(g_bSpeakerphone && !m_bSpeakerphoneRunning))
+    if (m_state.bSpeakerphone && !m_phone.Device().SerialExtras())
+        m_state.bSpeakerphone = false;
+    if (!(m_state.bSpeakerphone && !m_bSpeakerphoneRunning))
         RunAction();
     SleepQuantum();
 }
@@ -303,7 +302,7 @@ void CMultiThread::RunPendingAction() {
 bool CMultiThread::CheckLine() {
     if (m_bForgetRings.exchange(false))
         ResetRings();
-    if (g_bReconfigure) {
+    if (m_state.bReconfigure) {
         Reconfigure();
         return false;
     }
@@ -312,15 +311,15 @@ bool CMultiThread::CheckLine() {
         if (static_cast<int32_t>(deadline - GetTickCount()) > 0)
             return false;
         m_phone.m_dwFaxDeadline = 0;
-        g_bPaused = false;
+        m_state.bPaused = false;
         m_ui.MonitoringChanged(false);
     }
-    if (g_bPaused) {
+    if (m_state.bPaused) {
         CloseDevice();
         SleepQuantum();
         return false;
     }
-    if (g_bActionPending) {
+    if (m_state.bActionPending) {
         RunPendingAction();
         return false;
     }
@@ -330,24 +329,24 @@ bool CMultiThread::CheckLine() {
         return false;
     }
     FollowAvailability();
-    if (g_bOffHookRequest) {
+    if (m_state.bOffHookRequest) {
         GoOffHook();
         return false;
     }
-    if (g_bHangUpRequest) {
+    if (m_state.bHangUpRequest) {
         HangUp();
         TouchCurrentFile();
         return false;
     }
-    if (g_bHold) {
+    if (m_state.bHold) {
         PlayHoldMusic();
         return false;
     }
-    if (g_bActionPending) {
+    if (m_state.bActionPending) {
         RunPendingAction();
         return false;
     }
-    switch (CheckRingTiming(m_rings, GetTickCount())) {
+    switch (CheckRingTiming(m_rings, GetTickCount(), m_phone.CallState().Flags())) {
     case RingTiming::NoRing:
     case RingTiming::Ringing:
         return true;

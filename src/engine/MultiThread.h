@@ -1,7 +1,7 @@
 // CMultiThread: the worker thread that owns the telephone device for the
 // life of the process. It waits for rings, has the caller identified,
 // notices when the rings end, and runs every request of the UI thread (the
-// call-state flags and g_nAction of CallState.h) and of the caller (touch-
+// request flags and nAction of the phone's CCallState) and of the caller (touch-
 // tone keys): record, answer, play, hold, dial, hang up.
 //
 // The UI side starts it, signals the start event, sets flags and requests,
@@ -12,6 +12,7 @@
 #pragma once
 
 #include "calllog/IndexFile.h"
+#include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Number.h"
@@ -48,8 +49,8 @@ public:
     // before it begins to monitor.
     bool Start(uint32_t startTimeoutMs = 10000);
     void SignalStart();
-    // Asks the loop to end (its own stop flag; g_bShuttingDown does the same
-    // for the whole process) and breaks any wait of the driver.
+    // Asks the loop to end (its own stop flag; the call state's bShuttingDown
+    // does the same for the whole engine) and breaks any wait of the driver.
     void RequestStop();
     // Waits until the thread has finished (settings saved, device closed).
     // True when it did within timeoutMs; Join() then reaps it.
@@ -224,6 +225,7 @@ private:
 
     CPhone& m_phone;
     IUiBridge& m_ui;
+    CCallStateData& m_state; // the phone's call state, as the worker writes it
     CThreadMessageQueue m_queue;
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
@@ -291,8 +293,6 @@ private:
     bool m_bAnswerAsked = false; // the machine was asked to answer this call
     int m_nLastKey = 0;
 };
-
-extern CMultiThread* g_pThread;
 
 // Sets a file's last-write time to now.
 void TouchFile(const std::string& path);

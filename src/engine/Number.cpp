@@ -5,10 +5,6 @@
 
 #include <cctype>
 
-Guarded<CNumber> g_curCall;
-Guarded<std::vector<CNumber>> g_recentCalls;
-Guarded<std::string> g_selectedCallFolder;
-
 namespace {
 // String ids of the "not available" number.
 constexpr int kIdNoNumber = 57679;
@@ -18,21 +14,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 } // namespace
-
-void AppendRecentCall(const CNumber& call) {
-    g_recentCalls.Update([&](std::vector<CNumber>& calls) {
-        if (calls.size() >= kMaxRecentCalls)
-            calls.erase(calls.begin(), calls.begin() + (calls.size() - kMaxRecentCalls + 1));
-        calls.push_back(call);
-    });
-}
-
-void CloseLastRecentCall() {
-    g_recentCalls.Update([](std::vector<CNumber>& calls) {
-        if (!calls.empty())
-            calls.back().m_nClosed = 1;
-    });
-}
 
 void StampCallTime(CNumber& call, std::time_t t) {
     std::tm tm{};

@@ -1,8 +1,5 @@
-// The caller data of one call, the call being handled now and the calls of
-// this run, shared between the worker and the UI thread.
+// The caller data of one call.
 #pragma once
-
-#include "engine/Guarded.h"
 
 #include <cstdint>
 #include <ctime>
@@ -38,19 +35,9 @@ public:
     bool operator==(const CNumber&) const = default;
 };
 
-// The call being handled, and the calls of this run (a copy is appended when a
-// recording starts). The worker writes them; the UI thread reads copies.
-extern Guarded<CNumber> g_curCall;
-extern Guarded<std::vector<CNumber>> g_recentCalls;
-// The call folder selected in the main window (read by the recorder).
-extern Guarded<std::string> g_selectedCallFolder;
-
-// The run's list keeps at most this many calls (the oldest go first), so a
-// machine that records for months without mail notices stays bounded.
+// The run's list of calls (CCallState) keeps at most this many (the oldest go
+// first), so a machine that records for months without mail notices stays bounded.
 constexpr size_t kMaxRecentCalls = 500;
-void AppendRecentCall(const CNumber& call);
-// Marks the last call of the run as closed (its rings ended).
-void CloseLastRecentCall();
 
 // The local time of t into m_sTime ("hhmm", 24-hour) and m_sDate ("MMddyyyy").
 void StampCallTime(CNumber& call, std::time_t t = std::time(nullptr));

@@ -6,8 +6,6 @@
 #include "engine/SerialModemDevice.h"
 #include "engine/TelephonyLineDevice.h"
 
-CPhone* g_pPhone = nullptr;
-
 namespace {
 
 // How long the modem layer's question waits for the user before it takes

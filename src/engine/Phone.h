@@ -2,8 +2,9 @@
 // the device the worker drives, and the two loops that move sound between
 // the line and a WAV file (record from the modem, play a file to it).
 //
-// One instance per process, reached through g_pPhone. The worker thread
-// owns the device; the UI thread reads the settings, changes them only
+// One instance per engine; it owns the state of the call in progress (the
+// worker writes it, everyone else reads copies and posts requests). The
+// worker thread owns the device; the UI thread reads the settings, changes them only
 // while the worker is paused, and may raise the stop request, the mute flag
 // or clear the fax deadline at any time.
 #pragma once
@@ -11,6 +12,7 @@
 #include "audio/SilenceDetection.h"
 #include "audio/VoiceCodec.h"
 #include "config/Settings.h"
+#include "engine/CallState.h"
 #include "engine/TelephoneDevice.h"
 #include "modem/CommDriver.h"
 
@@ -38,6 +40,10 @@ public:
     void LoadAll();
     // Saves every setting and the profile; false when the file could not be written.
     bool SaveAll();
+
+    // The state of the call in progress.
+    CCallState& CallState() { return m_callState; }
+    const CCallState& CallState() const { return m_callState; }
 
     // The front end the phone reports its status line to (never null).
     void SetUi(IUiBridge* pUi);
@@ -93,6 +99,7 @@ public:
     VoiceCodecSettings CodecSettings() const;
 
 private:
+    CCallState m_callState;
     IUiBridge* m_pUi;
     std::unique_ptr<IUiBridge> m_pOwnUi;
     std::unique_ptr<IModemUi> m_pModemUi;
@@ -102,5 +109,3 @@ private:
     mutable std::mutex m_statusMutex;
     std::string m_sStatus;
 };
-
-extern CPhone* g_pPhone;

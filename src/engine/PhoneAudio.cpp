@@ -74,7 +74,7 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     }
     res.bOpened = true;
 
-    g_bRecording = true;
+    m_callState.EngineState().bRecording = true;
     int r = drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
     const bool bReceiving = IsVoiceConnect(r);
 
@@ -140,8 +140,9 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
             res.nKey = event == kEtx ? -1 : event;
             break;
         }
-        if (drv.StopRequested() || !g_bRecording || m_bClosing || g_bShuttingDown ||
-            drv.DeviceFailure() || !drv.IsOpen() || (n <= 0 && !event))
+        if (drv.StopRequested() || !m_callState.EngineState().bRecording || m_bClosing ||
+            m_callState.EngineState().bShuttingDown || drv.DeviceFailure() || !drv.IsOpen() ||
+            (n <= 0 && !event))
             break;
         if (!event && static_cast<size_t>(n) < buf.size()) {
             // A block cut short while nobody asked to stop: the stream broke.
@@ -154,7 +155,7 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
         drv.StopReceive();
     if (monitor)
         monitor->Reset();
-    g_bRecording = false;
+    m_callState.EngineState().bRecording = false;
     wav.CloseWrite();
     return res;
 }
@@ -190,10 +191,10 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     std::vector<int16_t> block(vb.samples);
     const double factor = VolumeFactor(m_iVolume, m_bMute);
     int result = -1;
-    g_bPlaying = true;
+    m_callState.EngineState().bPlaying = true;
     const uint32_t playStart = GetTickCount();
     for (size_t pos = 0; pos < samples.size() && !drv.StopRequested() && drv.IsOpen() &&
-                         !m_bClosing && !g_bShuttingDown;) {
+                         !m_bClosing && !m_callState.EngineState().bShuttingDown;) {
         size_t n = std::min(vb.samples, samples.size() - pos);
         std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(pos), n, block.begin());
         if (n < vb.samples && cs.nCompression == kCompressionGsm) {
@@ -230,6 +231,6 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     }
     if (bLocal)
         StopSound();
-    g_bPlaying = false;
+    m_callState.EngineState().bPlaying = false;
     return result;
 }

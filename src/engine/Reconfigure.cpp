@@ -1,4 +1,4 @@
-// The worker's set-up step (g_bReconfigure): the device is let go, the front
+// The worker's set-up step (bReconfigure): the device is let go, the front
 // end runs the set-up wizard while the worker waits, and the choice is
 // applied, saved and taken into use by restarting the whole program.
 #include "engine/MultiThread.h"
@@ -51,7 +51,7 @@ std::optional<SetupWizardResult> CMultiThread::WaitForSetupWizard() {
     });
     std::unique_lock lock(pending->mutex);
     while (!pending->result) {
-        if (g_bShuttingDown || m_bStop)
+        if (m_state.bShuttingDown || m_bStop)
             return std::nullopt;
         pending->cv.wait_for(lock, kShutdownPoll);
     }
@@ -73,14 +73,14 @@ void CMultiThread::CheckGsmFraming() {
 
 void CMultiThread::Reconfigure() {
     CloseDevice();
-    g_bReconfigure = false;
+    m_state.bReconfigure = false;
     const std::optional<SetupWizardResult> result = WaitForSetupWizard();
     if (!result)
         return; // the program ends; nothing was chosen
     if (!result->bRun) {
         // Nobody to ask: the device is opened again with the settings as
         // they stand.
-        g_bPaused = false;
+        m_state.bPaused = false;
         return;
     }
     Log(result->bCancelled ? "Setup wizard cancelled.\n" : "Setup wizard finished.\n");
@@ -99,7 +99,7 @@ void CMultiThread::Reconfigure() {
         StepFailed("the settings could not be saved after the setup");
     // The device stays closed: the program that starts next takes it over.
     // Without a port it comes back paused.
-    g_bPaused = true;
+    m_state.bPaused = true;
     if (m_phone.DriverSettings().nComPort < 1)
         m_ui.MonitoringChanged(true);
     m_ui.RestartForNewSettings(kRestartMessage);

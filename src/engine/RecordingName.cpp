@@ -1,6 +1,6 @@
 #include "engine/RecordingName.h"
 
-#include "engine/Number.h"
+#include "engine/CallState.h"
 #include "engine/UiBridge.h"
 #include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
@@ -93,10 +93,11 @@ std::string ReserveFreeFileName(const std::string& name) {
 }
 
 std::string BuildRecordingFileName(const std::string& folder, const RecordingNameSettings& s,
-                                   std::string& sCurrentFile, IUiBridge& ui, std::time_t t) {
+                                   std::string& sCurrentFile, IUiBridge& ui, CCallStateData& state,
+                                   std::time_t t) {
     MakeDirectories(folder);
     std::string name = ReserveFreeFileName(RecordingFileName(folder, s, t));
-    AppendRecentCall(g_curCall.Get());
+    state.AppendRecentCall(state.curCall.Get());
     sCurrentFile = name;
     ui.ClearLastPlayed();
     ui.UpdateCurrentCall(false);

@@ -5,6 +5,7 @@
 #include <string>
 
 class IUiBridge;
+struct CCallStateData;
 
 // The call folder for a new recording. sDataFolder is GetDataFolder();
 // sWorkerDataPath is the worker's data path, set to the data folder when it
@@ -41,9 +42,9 @@ std::string ReserveFreeFileName(const std::string& name);
 std::string SafeNamePart(const std::string& part);
 
 // Starts a recording's bookkeeping: makes the folder, picks and reserves the
-// file name, appends a copy of g_curCall to g_recentCalls, stores the name as
+// file name, appends a copy of the call in progress to the run's list, stores the name as
 // the worker's current file (sCurrentFile) and has the main window write the
 // new call into the index. Returns the name.
 std::string BuildRecordingFileName(const std::string& folder, const RecordingNameSettings& s,
-                                   std::string& sCurrentFile, IUiBridge& ui,
+                                   std::string& sCurrentFile, IUiBridge& ui, CCallStateData& state,
                                    std::time_t t = std::time(nullptr));

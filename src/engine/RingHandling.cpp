@@ -32,8 +32,8 @@ bool IsCidLine(int r) {
 void CMultiThread::ResetRings() {
     m_rings.Reset();
     m_nRingCount = 0;
-    g_bRinging = false;
-    g_bCidBusy = false;
+    m_state.bRinging = false;
+    m_state.bCidBusy = false;
     m_bPopupShown = false;
     m_bAnswerAsked = false;
     m_heldCid.clear();
@@ -41,11 +41,11 @@ void CMultiThread::ResetRings() {
 
 void CMultiThread::RingsEnded() {
     Log("Rings ended.\n");
-    CNumber cur = g_curCall.Update([&](CNumber& c) {
+    CNumber cur = m_state.curCall.Update([&](CNumber& c) {
         c.m_nKind = m_rings.nRings;
         return c;
     });
-    CloseLastRecentCall();
+    m_state.CloseLastRecentCall();
     // Rings that stop without our answer mean a handset took the call; a
     // call this program took and gave back is over and is not recorded again.
     if (m_phone.bHandsetStart && !m_rings.bLineTaken) {
@@ -59,7 +59,7 @@ void CMultiThread::RingsEnded() {
         // The calls recorded since the last notice go with their recordings;
         // a call that rang unanswered has none.
         bool bRecorded = true;
-        std::vector<CNumber> calls = g_recentCalls.Update([&](std::vector<CNumber>& v) {
+        std::vector<CNumber> calls = m_state.recentCalls.Update([&](std::vector<CNumber>& v) {
             if (v.empty()) {
                 bRecorded = false;
                 v.insert(v.begin(), cur);
@@ -69,7 +69,7 @@ void CMultiThread::RingsEnded() {
             return out;
         });
         // Give the front end a moment to store the call before it is mailed.
-        for (int i = 0; i < m_nMailSettleRounds && !m_bStop && !g_bShuttingDown; ++i) {
+        for (int i = 0; i < m_nMailSettleRounds && !m_bStop && !m_state.bShuttingDown; ++i) {
             PumpMessages();
             SleepMs(50);
         }
@@ -90,10 +90,11 @@ void CMultiThread::WaitForMessage() {
     // the wait at once (Wake posts to the queue only while it is marked).
     m_bInWait = true;
     const bool bQuiet = dev.Kind() == DeviceKind::TelephonyLine && m_rings.nRings == 0 &&
-                        !g_bOffHook && !g_bOffHookRequest && !g_bHangUpRequest &&
-                        !g_bActionPending && !g_bReconfigure && !g_bTestRing && !g_bRecording &&
-                        !g_bPlaying && !g_bHold && !g_bTalking && !g_bRinging && !g_bDialing &&
-                        !m_bStop && !g_bShuttingDown && !dev.StopRequested();
+                        !m_state.bOffHook && !m_state.bOffHookRequest && !m_state.bHangUpRequest &&
+                        !m_state.bActionPending && !m_state.bReconfigure && !m_state.bTestRing &&
+                        !m_state.bRecording && !m_state.bPlaying && !m_state.bHold &&
+                        !m_state.bTalking && !m_state.bRinging && !m_state.bDialing && !m_bStop &&
+                        !m_state.bShuttingDown && !dev.StopRequested();
     if (!bQuiet) {
         m_bInWait = false;
         SleepMs(kBusyPollMs);
@@ -121,7 +122,8 @@ bool CMultiThread::WaitEvent() {
         return false;
     }
     CCommDriver& drv = modem->Driver();
-    if (!dev.IsReady() || g_bShuttingDown || g_bPaused || g_bTalking || g_bHold) {
+    if (!dev.IsReady() || m_state.bShuttingDown || m_state.bPaused || m_state.bTalking ||
+        m_state.bHold) {
         SleepMs(1);
         return false;
     }
@@ -129,15 +131,15 @@ bool CMultiThread::WaitEvent() {
     // the ring handling as if the watcher had read them.
     const bool bHeldLines = TakeHeldCidLines();
     const bool bHeldRing = drv.TakeHeldRing();
-    m_bCidWithoutRing = bHeldLines && !bHeldRing && !g_bTestRing;
-    if (g_bTestRing || bHeldLines || bHeldRing)
+    m_bCidWithoutRing = bHeldLines && !bHeldRing && !m_state.bTestRing;
+    if (m_state.bTestRing || bHeldLines || bHeldRing)
         return true;
     drv.SetQuantumTimeouts();
     dev.SetStopRequest(false);
     m_bInWait = true;
     int r = kResultNone;
-    if (m_queue.Size() == 0 && !g_bActionPending && !g_bOffHookRequest && !g_bHangUpRequest &&
-        !g_bPaused && !g_bHold && !m_bStop)
+    if (m_queue.Size() == 0 && !m_state.bActionPending && !m_state.bOffHookRequest &&
+        !m_state.bHangUpRequest && !m_state.bPaused && !m_state.bHold && !m_bStop)
         r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.dwTimeoutDefault, 1)), kResultLimit);
     m_bInWait = false;
     dev.SetStopRequest(false);
@@ -153,9 +155,9 @@ bool CMultiThread::WaitEvent() {
     if (IsCidLine(r))
         drv.HoldCidLine(r);
     const bool bHeld = TakeHeldCidLines();
-    m_bCidWithoutRing = bHeld && r != kResultRing && !g_bTestRing;
+    m_bCidWithoutRing = bHeld && r != kResultRing && !m_state.bTestRing;
     HandsetCheck();
-    return r == kResultRing || bHeld || g_bTestRing;
+    return r == kResultRing || bHeld || m_state.bTestRing;
 }
 
 // Moves the caller-ID lines the driver held (read by the ring watcher, or by
@@ -179,13 +181,13 @@ void CMultiThread::HandsetCheck() {
     if (m_phone.bHandsetStop)
         dev.SetHandsetTracking(true);
     if (!m_phone.bRecordImmediately) {
-        if (!g_bOffHook) {
-            g_bOffHookRequest = true;
-            g_bTalking = true;
-            g_bHangUpRequest = false;
-            g_bHold = false;
-            g_bSpeakerphone = false;
-            g_bActionPending = false;
+        if (!m_state.bOffHook) {
+            m_state.bOffHookRequest = true;
+            m_state.bTalking = true;
+            m_state.bHangUpRequest = false;
+            m_state.bHold = false;
+            m_state.bSpeakerphone = false;
+            m_state.bActionPending = false;
             dev.SetStopRequest(true);
         }
     } else {
@@ -202,17 +204,17 @@ void CMultiThread::HandleRing() {
     m_rings.dwLastRing = now;
     if (m_rings.nRings == 0)
         m_rings.dwRingStart = now;
-    g_bTestRing = false;
-    g_bTalking = false;
-    g_bHold = false;
-    g_bHangUpRequest = false;
-    g_bCidBusy = true;
-    g_bRinging = true;
+    m_state.bTestRing = false;
+    m_state.bTalking = false;
+    m_state.bHold = false;
+    m_state.bHangUpRequest = false;
+    m_state.bCidBusy = true;
+    m_state.bRinging = true;
     m_bRearm = true;
     if (m_rings.nRings == 0)
-        g_curCall.Update([](CNumber& c) { c.Reset(); });
+        m_state.curCall.Update([](CNumber& c) { c.Reset(); });
     const int before = m_rings.nRings;
-    g_curCall.Update([&](CNumber& c) { c.m_nKind = before; });
+    m_state.curCall.Update([&](CNumber& c) { c.m_nKind = before; });
     const bool bQuietRing = m_phone.nTextToSpeech != 0;
     if (m_phone.bRingBeforeCallerID && !bQuietRing)
         PlayRingSound(false);
@@ -232,21 +234,22 @@ void CMultiThread::HandleRing() {
             ReadCallerId();
     }
     if (bCounted && m_rings.nRings == 1 && ReadsCallerIdAtFirstRing(m_phone.nCIDType, bSerial))
-        m_ui.SetWindowTitle(CallWindowTitle(g_curCall.Get()));
+        m_ui.SetWindowTitle(CallWindowTitle(m_state.curCall.Get()));
     if ((!m_phone.bRingBeforeCallerID && !bQuietRing) ||
         (m_rings.nRings > 1 && m_rings.nCidReadAt < m_rings.nRings))
         PlayRingSound(false);
     // The toll-saver point: where a machine set to "away" answers.
-    const int answerAt = UsesTollSaver(m_phone.nCIDType)
-                             ? TollSaverRing(m_phone.nRings, m_phone.bTollSaver, g_bNewMessages)
-                             : m_phone.nRings;
+    const int answerAt =
+        UsesTollSaver(m_phone.nCIDType)
+            ? TollSaverRing(m_phone.nRings, m_phone.bTollSaver, m_state.bNewMessages)
+            : m_phone.nRings;
     // (Rings seen while the caller ID was read count too, so the point may
     // have been passed rather than met.)
     if (m_rings.nRings >= answerAt && !m_bAnswerAsked) {
         m_bAnswerAsked = true;
         m_bRearm = true;
-        if (m_phone.nAction == 1 && !g_bActionPending && !g_bOffHook)
-            RequestAction(kActionAnswer);
+        if (m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook)
+            m_phone.CallState().RequestAction(kActionAnswer);
     }
     if (m_phone.iPopup != 0) {
         m_ui.StartTimer(UiTimer::PopupClose, kPopupRingMs);
@@ -255,9 +258,9 @@ void CMultiThread::HandleRing() {
             m_ui.ShowPopup();
         }
     }
-    g_bTestRing = false;
+    m_state.bTestRing = false;
     m_rings.bCidSeen = false;
-    g_bCidBusy = false;
+    m_state.bCidBusy = false;
     m_bRearm = true;
 }
 
@@ -280,9 +283,10 @@ bool CMultiThread::CountRing(bool bCidOnly) {
 void CMultiThread::ReadCallerId() {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetStopRequest(false);
-    g_bCidBusy = true;
-    g_curCall.Update([](CNumber& c) { c.m_nKind = 1; });
-    CallerIdContext ctx{m_ui, m_phone.bFilterCalls, [this](const std::string& s) { Log(s); },
+    m_state.bCidBusy = true;
+    m_state.curCall.Update([](CNumber& c) { c.m_nKind = 1; });
+    CallerIdContext ctx{m_ui, m_state, m_phone.bFilterCalls,
+                        [this](const std::string& s) { Log(s); },
                         [&dev] { dev.SetStopRequest(false); }};
     if (ISerialModemExtras* modem = dev.SerialExtras()) {
         CCommDriver& drv = modem->Driver();
@@ -317,7 +321,7 @@ void CMultiThread::PlayRingSound(bool bWait) {
         return;
     if (RingSoundSuppressed(m_nTrayState))
         return;
-    CNumber c = g_curCall.Get();
+    CNumber c = m_state.curCall.Get();
     std::string sound =
         ProgramFile(RingSoundFor(c.m_nContactStatus, c.m_sRingSound, m_phone.sWaveRingIn));
     if (!sound.empty())

@@ -40,16 +40,17 @@ CidSetup CallerIdSetupFor(int nCIDType) {
     }
 }
 
-RingTiming CheckRingTiming(const CRingState& rings, uint32_t now) {
+RingTiming CheckRingTiming(const CRingState& rings, uint32_t now, const CallFlags& flags) {
     if (rings.nRings == 0)
         return RingTiming::NoRing;
     if (!RingsHaveEnded(now, rings.dwLastRing)) {
-        if (g_bOffHook)
+        if (flags.bOffHook)
             return RingTiming::AnsweredReset;
-        if (g_bRinging)
+        if (flags.bRinging)
             return RingTiming::Ringing;
     }
-    bool bLineInUse = g_bOffHook || g_bOffHookRequest || g_bTalking || g_bHold || g_bActionPending;
+    bool bLineInUse = flags.bOffHook || flags.bOffHookRequest || flags.bTalking || flags.bHold ||
+                      flags.bActionPending;
     return bLineInUse ? RingTiming::Forget : RingTiming::RingsEnded;
 }
 

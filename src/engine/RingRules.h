@@ -2,6 +2,8 @@
 // and the line check.
 #pragma once
 
+#include "engine/CallState.h"
+
 #include <cstdint>
 #include <string>
 
@@ -40,9 +42,10 @@ enum class RingTiming {
     Forget,        // the rings are over but the line is in use: just forget them
 };
 
-// The ring timing at tick count now. Reads the call-state flags; the caller
-// resets the ring state for every outcome but NoRing and Ringing.
-RingTiming CheckRingTiming(const CRingState& rings, uint32_t now);
+// The ring timing at tick count now, with the call-state flags of that
+// moment; the caller resets the ring state for every outcome but NoRing and
+// Ringing.
+RingTiming CheckRingTiming(const CRingState& rings, uint32_t now, const CallFlags& flags);
 
 // Whether this ring (rings counted including it) reads the caller ID: the
 // first ring for the types read then, the second for any type not read yet.

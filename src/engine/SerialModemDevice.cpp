@@ -61,7 +61,7 @@ bool CSerialModemDevice::GoOffHook() {
     CCommDriver& drv = m_phone.m_driver;
     if (!drv.IsOpen())
         return false;
-    if (g_bOffHook && drv.m_bVoiceMode)
+    if (m_phone.CallState().EngineState().bOffHook && drv.m_bVoiceMode)
         return true;
     if (!drv.m_bInitialized)
         InitForCalls();

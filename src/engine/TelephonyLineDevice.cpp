@@ -54,8 +54,11 @@ CTelephonyLineDevice::CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiP
     : m_phone(phone), m_pProvider(std::move(provider)) {
     TapiEngineLink link;
     link.post = [this](int m, uintptr_t w, intptr_t l) { Post(m, w, l); };
-    link.handlingCall = [] { return g_bOffHook || g_bRecording || g_bPlaying; };
-    link.placingCall = [] { return g_bDialing.load(); };
+    link.handlingCall = [this] {
+        const CCallStateData& s = m_phone.CallState().EngineState();
+        return s.bOffHook || s.bRecording || s.bPlaying;
+    };
+    link.placingCall = [this] { return m_phone.CallState().EngineState().bDialing.load(); };
     link.log = [this](const std::string& text) { m_phone.Trace("TAPI: " + text + "\n"); };
     m_pTapi = std::make_unique<CMyTapi>(*m_pProvider, std::move(link));
 }
@@ -184,7 +187,10 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
     const LineSoundDevice in{m_pProvider->SoundBackend(), static_cast<int>(line->WaveInID())};
     return RecordFromLineDevice(
         m_phone, in, file, maxMs,
-        [this] { return StopRequested() || CallGone() || m_phone.m_bClosing || !g_bRecording; },
+        [this] {
+            return StopRequested() || CallGone() || m_phone.m_bClosing ||
+                   !m_phone.CallState().EngineState().bRecording;
+        },
         "Record from the line");
 }
 

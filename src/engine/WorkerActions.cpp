@@ -50,12 +50,12 @@ void TouchFile(const std::string& path) {
 
 void CMultiThread::RunAction() {
     ITelephoneDevice& dev = m_phone.Device();
-    const int32_t code = g_nAction.load();
+    const int32_t code = m_state.nAction.load();
     const ActionInfo* info = FindAction(code);
     if (!info) {
         // Codes that do nothing still use up the request.
         if (code != kActionQuiet)
-            g_bActionPending = false;
+            m_state.bActionPending = false;
         dev.SetStopRequest(false);
         return;
     }
@@ -71,10 +71,10 @@ void CMultiThread::RunAction() {
         PlayFileToLine();
         break;
     case kActionHoldMusic:
-        g_bTalking = true;
-        g_bHold = true;
-        g_bOffHookRequest = true;
-        g_bActionPending = false;
+        m_state.bTalking = true;
+        m_state.bHold = true;
+        m_state.bOffHookRequest = true;
+        m_state.bActionPending = false;
         PlayHoldMusic();
         break;
     case kActionPlayGreeting:
@@ -82,7 +82,7 @@ void CMultiThread::RunAction() {
         break;
     case kActionAnswer:
         AutoAnswer();
-        if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
+        if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
             StopCall();
         break;
     case kActionKeyRecordGreeting:
@@ -100,7 +100,7 @@ void CMultiThread::RunAction() {
         break;
     case kActionOffHook:
         GoOffHook();
-        g_bOffHook = true;
+        m_state.bOffHook = true;
         break;
     case kActionDiagnostics:
         RunDiagnosticsRequest();
@@ -117,7 +117,7 @@ void CMultiThread::RunAction() {
         break;
     case kActionAltGreeting:
         PlayAltGreeting();
-        g_bActionPending = false;
+        m_state.bActionPending = false;
         break;
     case kActionDisconnect:
         GoOffHook();
@@ -125,8 +125,8 @@ void CMultiThread::RunAction() {
         HangUp();
         break;
     case kActionTalk:
-        g_bOffHookRequest = true;
-        g_bTalking = true;
+        m_state.bOffHookRequest = true;
+        m_state.bTalking = true;
         GoOffHook();
         break;
     case kActionEnhancedHold:
@@ -136,7 +136,7 @@ void CMultiThread::RunAction() {
         break;
     }
     if (info->bDispatcherClears)
-        g_bActionPending = false;
+        m_state.bActionPending = false;
     if (code != kActionQuiet && code != kActionSpeakerphone)
         dev.SetStopRequest(false);
 }
@@ -147,19 +147,19 @@ DiagnosticsState CMultiThread::StartDiagnostics() {
     // Asked from another thread: the driver's own state is read, never the
     // device the worker may be choosing anew.
     const CCommDriver& drv = m_phone.m_driver;
-    if (g_bPaused || !m_phone.IsSerialModem() || !drv.IsOpen() || !drv.m_bInitialized)
+    if (m_state.bPaused || !m_phone.IsSerialModem() || !drv.IsOpen() || !drv.m_bInitialized)
         return DiagnosticsState::NoModem;
     if (m_diagnostics.Now().state == DiagnosticsState::Running)
         return DiagnosticsState::Running;
     // The probes would break into a call, and a request already waiting
     // would be lost under this one.
-    if (g_bActionPending || g_bOffHook || g_bRinging || g_bCidBusy || g_bRecording || g_bPlaying ||
-        g_bHold)
+    if (m_state.bActionPending || m_state.bOffHook || m_state.bRinging || m_state.bCidBusy ||
+        m_state.bRecording || m_state.bPlaying || m_state.bHold)
         return DiagnosticsState::Busy;
     if (!m_diagnostics.Begin())
         return DiagnosticsState::Running;
     m_phone.Device().SetStopRequest(false);
-    RequestAction(kActionDiagnostics);
+    m_phone.CallState().RequestAction(kActionDiagnostics);
     Wake();
     return DiagnosticsState::Running;
 }
@@ -183,14 +183,14 @@ void CMultiThread::RunDiagnosticsRequest() {
 
 std::string CMultiThread::RecordingFolderNow() {
     std::lock_guard lock(m_fieldMutex);
-    return RecordingFolder(GetDataFolder(), m_sDataPath, g_selectedCallFolder.Get(),
+    return RecordingFolder(GetDataFolder(), m_sDataPath, m_state.selectedCallFolder.Get(),
                            m_sTargetFolder);
 }
 
 void CMultiThread::WriteIndex(bool bFinished) {
     std::string file = CurrentFile();
     if (!file.empty()) {
-        CNumber c = g_curCall.Get();
+        CNumber c = m_state.curCall.Get();
         FinishedCall fc;
         fc.sRecordingPath = file;
         fc.sNumber = c.m_sNumber;
@@ -223,8 +223,8 @@ void CMultiThread::TellRecordingCut(const std::string& file, int nErrno) {
         if (c.m_sRecording == file)
             c.m_sRecordingProblem = text;
     };
-    g_curCall.Update(mark);
-    g_recentCalls.Update([&](std::vector<CNumber>& calls) {
+    m_state.curCall.Update(mark);
+    m_state.recentCalls.Update([&](std::vector<CNumber>& calls) {
         for (CNumber& c : calls)
             mark(c);
     });
@@ -260,7 +260,7 @@ std::string CMultiThread::StartCallFile() {
     // recording cut short by a crash is still listed.
     MakeDirectories(folder);
     std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
-    AppendRecentCall(g_curCall.Update([&](CNumber& c) {
+    m_state.AppendRecentCall(m_state.curCall.Update([&](CNumber& c) {
         c.m_sRecording = file;
         return c;
     }));
@@ -282,11 +282,11 @@ void CMultiThread::RecordCall(int mode) {
             dev.Open();
         if (dev.IsOpen() && !dev.IsReady())
             static_cast<void>(dev.Open());
-        if (!g_bOffHook || !dev.InVoiceMode())
+        if (!m_state.bOffHook || !dev.InVoiceMode())
             dev.GoOffHook();
         else if (m_phone.fKestrixCustomization)
             modem->Driver().AnswerVoice(); // the customised set-up repeats it for every recording
-        g_bOffHook = true;
+        m_state.bOffHook = true;
         m_ui.SetCallBusy(true);
         dev.SetStopRequest(false);
         ModemRecordResult r = m_phone.RecordFromModem(
@@ -298,7 +298,7 @@ void CMultiThread::RecordCall(int mode) {
         // A telephony line: its call's sound device is recorded.
         GoOffHook();
         dev.SetStopRequest(false);
-        g_bRecording = true;
+        m_state.bRecording = true;
         RecordResult r = dev.Record(file, kNoLimitAboveMs + 1,
                                     [this](int ch) { return EventEndsRecording(ch); });
         m_nLastRecordKey = r.nKey;
@@ -313,7 +313,7 @@ void CMultiThread::RecordCall(int mode) {
         // No driver for this device kind in this build.
         m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
     }
-    g_bRecording = false;
+    m_state.bRecording = false;
     if (nWriteErrno)
         TellRecordingCut(file, nWriteErrno);
 
@@ -321,9 +321,9 @@ void CMultiThread::RecordCall(int mode) {
         CompressRecording(
             file, [](const std::string& a, const std::string& b) { return ConvertToGsm(a, b); });
     SetCurrentFile(file);
-    if (!g_bTalking && !g_bHold && !g_bSpeakerphone)
+    if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
         StopCall();
-    g_bActionPending = false;
+    m_state.bActionPending = false;
     dev.SetStopRequest(false);
     {
         // Known before the index shows the call, so whoever sees the record
@@ -353,7 +353,7 @@ void CMultiThread::HandOffFax() {
     }
     Log("Fax:\n");
     m_phone.Device().Close(false); // released as it is, for the fax program
-    g_bOffHook = false;
+    m_state.bOffHook = false;
     std::string error;
     auto argv = BuildCommand(m_phone.sFaxAppName, m_phone.sFaxParam, &error);
     if (argv && !m_phone.sFaxAppName.empty()) {
@@ -366,12 +366,12 @@ void CMultiThread::HandOffFax() {
     const uint32_t secs = static_cast<uint32_t>(std::clamp(m_phone.uiFaxSeconds, 0, 24 * 3600));
     uint32_t deadline = GetTickCount() + secs * 1000;
     m_phone.m_dwFaxDeadline = deadline ? deadline : 1;
-    g_bPaused = true;
+    m_state.bPaused = true;
     m_ui.MonitoringChanged(true);
 }
 
 void CMultiThread::Dial() {
-    if (g_bDialing.exchange(true))
+    if (m_state.bDialing.exchange(true))
         return;
     ITelephoneDevice& dev = m_phone.Device();
     std::string number;
@@ -379,32 +379,32 @@ void CMultiThread::Dial() {
         std::lock_guard lock(m_fieldMutex);
         number = m_sDialNumber;
     }
-    g_curCall.Update([&](CNumber& c) {
+    m_state.curCall.Update([&](CNumber& c) {
         c.Reset();
         if (!number.empty())
             c.m_sDisplayNumber = SanitizeCallerText(number);
     });
-    if (g_bPaused) {
-        g_bPaused = false;
+    if (m_state.bPaused) {
+        m_state.bPaused = false;
         m_ui.MonitoringChanged(false);
         OpenDevice();
     }
-    g_bHangUpRequest = false;
+    m_state.bHangUpRequest = false;
     dev.SetStopRequest(false);
     int result = kResultError;
     if (ISerialModemExtras* modem = dev.SerialExtras()) {
         CCommDriver& drv = modem->Driver();
         if (!dev.IsOpen())
             dev.Open();
-        if (dev.IsOpen() && !g_bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
+        if (dev.IsOpen() && !m_state.bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
             drv.InitVoice();
         if (!dev.IsOpen()) {
             m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
-            g_bActionPending = false;
-            g_bDialing = false;
+            m_state.bActionPending = false;
+            m_state.bDialing = false;
             return;
         }
-        if (!g_bOffHook) {
+        if (!m_state.bOffHook) {
             if (m_phone.bCompatibleDial)
                 drv.CommOut(drv.sCmdOffHook, kModeResult);
             if (m_phone.bEnableModemSpeaker)
@@ -416,37 +416,37 @@ void CMultiThread::Dial() {
     ds.fKestrixCustomization = m_phone.fKestrixCustomization;
     ds.bAlphaConvert = m_phone.bAlphaConvert;
     std::string dialled = PrepareDialNumber(number, ds);
-    g_curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
-    const bool bWasOffHook = g_bOffHook;
+    m_state.curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
+    const bool bWasOffHook = m_state.bOffHook;
     result = dev.Dial(dialled, bWasOffHook);
-    g_bCidReceived = true;
-    g_bOffHook = true;
+    m_state.bCidReceived = true;
+    m_state.bOffHook = true;
     m_nLastDialResult = result;
     const DialResultInfo& info = LookupDialResult(result);
     m_phone.SetStatusText(DialStatusText(result));
     if (info.bRaiseStop)
         dev.SetStopRequest(true);
-    g_bCidReceived = info.bConnected;
-    g_bActionPending = false;
+    m_state.bCidReceived = info.bConnected;
+    m_state.bActionPending = false;
     // The speakerphone is the modem's; on another device the call is a talk.
     if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
-        g_bSpeakerphone = true;
-    if (!g_bHangUpRequest && info.bConnected) {
-        if (!m_phone.bCompatibleDial && !g_bSpeakerphone)
-            g_bTalking = true;
-        g_bOffHook = true;
+        m_state.bSpeakerphone = true;
+    if (!m_state.bHangUpRequest && info.bConnected) {
+        if (!m_phone.bCompatibleDial && !m_state.bSpeakerphone)
+            m_state.bTalking = true;
+        m_state.bOffHook = true;
         if (m_phone.bRecordOriginated)
-            RequestAction(kActionRecord);
-    } else if (!g_bSpeakerphone && !m_bSpeak) {
+            m_phone.CallState().RequestAction(kActionRecord);
+    } else if (!m_state.bSpeakerphone && !m_bSpeak) {
         StopCall();
     }
     if (m_bSpeak) {
-        g_bOffHook = true;
-        g_bTalking = true;
+        m_state.bOffHook = true;
+        m_state.bTalking = true;
     }
-    if (m_phone.fKestrixCustomization && !m_bSpeak && !g_bPaused) {
-        g_bPaused = true;
+    if (m_phone.fKestrixCustomization && !m_bSpeak && !m_state.bPaused) {
+        m_state.bPaused = true;
         m_ui.MonitoringChanged(true);
     }
-    g_bDialing = false;
+    m_state.bDialing = false;
 }

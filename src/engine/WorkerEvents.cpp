@@ -21,21 +21,22 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         break;
     case kMsgRemoteHangUp:
         m_ui.SetCallBusy(false);
-        if (g_bOffHook)
+        if (m_state.bOffHook)
             StopCall();
         break;
     case kMsgDeviceEvent: {
         int ch = static_cast<int>(msg.wParam & 0xFF);
         switch (ReactToLineKey(ch, m_phone.bRecordImmediately, m_phone.m_bEnhancedHold,
-                               g_bRecording || g_bPlaying, m_phone.m_bDetectEvents)) {
+                               m_state.bRecording || m_state.bPlaying, m_phone.m_bDetectEvents,
+                               m_state.bRecording)) {
         case LineKeyReaction::StopCall:
             StopCall();
             break;
         case LineKeyReaction::RequestAnswer:
-            RequestAction(kActionAnswer);
+            m_phone.CallState().RequestAction(kActionAnswer);
             break;
         case LineKeyReaction::RequestRecord:
-            RequestAction(kActionRecord);
+            m_phone.CallState().RequestAction(kActionRecord);
             break;
         case LineKeyReaction::Dispatch:
             StopAudio();
@@ -50,7 +51,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
     }
     case kMsgMediaEvent: {
         int ch = static_cast<int>(msg.wParam & 0xFF);
-        if (!g_bRecording && !g_bPlaying)
+        if (!m_state.bRecording && !m_state.bPlaying)
             StopAudio();
         if (m_nLastKey != 255) {
             m_nLastKey = ch;
@@ -59,7 +60,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         break;
     }
     case kMsgSendMail:
-        SendMissedCallMail({g_curCall.Get()}, true);
+        SendMissedCallMail({m_state.curCall.Get()}, true);
         break;
     case kMsgCallOffered:
         if (m_rings.nRings == 0)
@@ -85,7 +86,7 @@ void CMultiThread::OnEvent(int ch) {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetLastEvent(ch);
     if (IsToneKey(ch)) {
-        g_bHangUpRequest = false;
+        m_state.bHangUpRequest = false;
         dev.SetStopRequest(false);
         OnKey(ch);
         return;
@@ -120,7 +121,7 @@ void CMultiThread::OnKey(int ch) {
     m_ui.AppendToneKey(static_cast<char>(ch));
     if (!k.bRuns)
         return;
-    g_nAction = k.nAction;
+    m_state.nAction = k.nAction;
     RunAction();
 }
 

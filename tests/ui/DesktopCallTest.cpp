@@ -73,7 +73,6 @@ long FileSize(const std::string& path) {
 } // namespace
 
 TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) {
-    ResetCallState();
     ResetAppState();
     TempHome home;
     for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
@@ -155,7 +154,7 @@ TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) 
                                       c.sLength != "00:00")
                                       row = r;
                               }
-                              return row >= 0 && !g_bRecording;
+                              return row >= 0 && !pWorker->CallState().Flags().bRecording;
                           },
                           30000),
                       "the call appeared in the list with caller, number and length"))
@@ -189,6 +188,5 @@ TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) 
     EXPECT_GT(wav->size(), 44u + 8000u);
     const std::string index = home.Read("Recorded Calls/index.dat");
     EXPECT_EQ(index.find(name), std::string::npos) << index;
-    ResetCallState();
     ResetAppState();
 }

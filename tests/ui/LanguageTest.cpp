@@ -44,7 +44,6 @@ protected:
     void SetUp() override {
         const std::string bin = std::getenv("VORELLA_BIN_DIR");
         qmFile = InstallTranslations(*qApp, {QString::fromStdString(bin + "/translations")});
-        ResetCallState();
         SetAppBrand({"Vorella", "", ""});
         std::string error;
         ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
@@ -54,7 +53,6 @@ protected:
     }
     void TearDown() override {
         CloseBoxes();
-        ResetCallState();
         SetAppBrand({});
     }
 

@@ -41,6 +41,8 @@ struct FakeHost : IMainDlgHost {
     void Dial(const std::string&) override {}
     void VolumeChosen(int nPercent) override { volume = nPercent; }
     void MuteChanged(bool bMute) override { muted = bMute; }
+    CCallState* CallState() override { return &calls; }
+    CCallState calls;
     int volume = -1;
     bool muted = false;
     std::vector<int> commands;
@@ -64,14 +66,10 @@ CDataStructure Record(const std::string& file, const std::string& name,
 class MainCallListTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         ::setenv("LC_TIME", "C.UTF-8", 1);
         std::filesystem::create_directories(Folder());
     }
-    void TearDown() override {
-        CloseBoxes();
-        ResetCallState();
-    }
+    void TearDown() override { CloseBoxes(); }
     std::string Folder() const { return home.File("Recorded Calls/"); }
     std::string Index() const { return Folder() + "index.dat"; }
     void WriteIndex(const std::vector<CDataStructure>& records) {
@@ -143,7 +141,7 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     host.file = Folder() + "rec.wav";
     CMainDlg dlg(host);
     dlg.show();
-    g_bRecording = true;
+    host.calls.EngineState().bRecording = true;
     QPlainTextEdit* memo = dlg.Caller()->MemoEdit();
 
     // The keys come faster than the pause: nothing is written while typing.
@@ -162,10 +160,10 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday");
     EXPECT_EQ(a.GetAt(0).m_nLength, 75) << "the recorder's length stays";
     // The worker's own write at the end of the recording finds it too.
-    EXPECT_EQ(g_curCall.Get().m_sMemo, "call back on monday");
+    EXPECT_EQ(host.calls.EngineState().curCall.Get().m_sMemo, "call back on monday");
 
     // Without a recording, every change is written at once.
-    g_bRecording = false;
+    host.calls.EngineState().bRecording = false;
     QTest::keyClicks(memo, "!!");
     EXPECT_EQ(dlg.IndexWrites(), 4);
     EXPECT_FALSE(dlg.Caller()->IsWritePending());
@@ -312,7 +310,7 @@ TEST_F(MainCallListTest, TheRecordingInProgressCannotBeDeleted) {
     MakeWav("rec.wav");
     WriteIndex({Record("rec.wav", "Now")});
     host.file = Folder() + "rec.wav";
-    g_bRecording = true;
+    host.calls.EngineState().bRecording = true;
     CMainDlg dlg(host);
     dlg.show();
     Select(dlg, {"rec.wav"});

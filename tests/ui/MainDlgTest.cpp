@@ -51,8 +51,6 @@ QAction* MenuItem(CMainDlg& w, const QString& text) {
 class MainDlgCoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
-        g_curCall.Set({});
         SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers",
                      "https://vorella.example.org/"});
         std::string error;
@@ -63,7 +61,6 @@ protected:
     }
     void TearDown() override {
         CloseBoxes();
-        ResetCallState();
         SetAppBrand({});
     }
 
@@ -83,38 +80,38 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000)) << w->Status().toStdString();
 
     w->Menu()->Action(kCmdRecord)->trigger();
-    EXPECT_TRUE(g_bActionPending);
-    EXPECT_EQ(g_nAction, kActionRecord);
-    g_bRecording = true;
+    EXPECT_TRUE(worker.Engine().bActionPending);
+    EXPECT_EQ(worker.Engine().nAction, kActionRecord);
+    worker.Engine().bRecording = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Recording conversation"; }, 10000));
     // While recording, the record button stops.
     w->Menu()->Action(kCmdRecord)->trigger();
-    EXPECT_FALSE(g_bRecording);
+    EXPECT_FALSE(worker.Engine().bRecording);
     EXPECT_EQ(worker.Notes().back(), "stop recording");
-    g_bRecording = true;
+    worker.Engine().bRecording = true;
     w->Menu()->Action(kCmdStopRecording)->trigger();
-    EXPECT_FALSE(g_bRecording);
+    EXPECT_FALSE(worker.Engine().bRecording);
     EXPECT_TRUE(w->IsStopPending()) << "timer 4 runs";
 
     // With "&L" on, the record button asks for the answering machine.
-    ResetCallState();
+    worker.TakeRequest();
     w->Menu()->Action(kCmdLegal)->trigger();
     EXPECT_TRUE(w->IsLegal());
     w->Menu()->Action(kCmdRecord)->trigger();
-    EXPECT_EQ(g_nAction, kActionAnswer);
+    EXPECT_EQ(worker.Engine().nAction, kActionAnswer);
     // The pop-up's button is the same record button.
-    ResetCallState();
+    worker.TakeRequest();
     emit frontEnd.Notifier()->recordRequested();
-    EXPECT_EQ(g_nAction, kActionAnswer);
+    EXPECT_EQ(worker.Engine().nAction, kActionAnswer);
     w->Menu()->Action(kCmdLegal)->trigger();
 
     // Hold asks for music on hold; pressed again while holding, it ends it.
-    ResetCallState();
+    worker.TakeRequest();
     w->Menu()->Action(kCmdHold)->trigger();
-    EXPECT_EQ(g_nAction, kActionHoldMusic);
-    g_bHold = true;
+    EXPECT_EQ(worker.Engine().nAction, kActionHoldMusic);
+    worker.Engine().bHold = true;
     w->Menu()->Action(kCmdHold)->trigger();
-    EXPECT_FALSE(g_bHold);
+    EXPECT_FALSE(worker.Engine().bHold);
     // The number field is dialled.
     w->Caller()->NumberEdit()->setText("5551234");
     w->Menu()->Action(kCmdDialNumber)->trigger();
@@ -130,7 +127,7 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
           "&Disable"})
         EXPECT_NE(MenuItem(*w, text), nullptr) << text;
     MenuItem(*w, "&Disable")->trigger();
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Stopped"; }, 10000));
 
     // Closing hides the window; the program goes on, and the window's
@@ -167,7 +164,7 @@ TEST_F(MainDlgCoreTest, TheTraysPlayPlaysTheChosenRecordingThroughTheLine) {
 
     window.OnCommand(kCmdPlay);
     EXPECT_EQ(worker.sPlayFile, folder + "call.wav");
-    EXPECT_EQ(g_nAction, kActionPlayFile);
+    EXPECT_EQ(worker.Engine().nAction, kActionPlayFile);
 }
 
 TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
@@ -210,13 +207,13 @@ TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
 }
 
 TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
-    std::thread worker([&] {
+    std::thread workerThread([&] {
         IUiBridge& ui = frontEnd.WorkerBridge();
         ui.SetStatusText("Result - Busy");
         CNumber call;
         call.m_sName = "JOHN DOE";
         call.m_sNumber = "5551234";
-        g_curCall.Set(call);
+        worker.Engine().curCall.Set(call);
         ui.CallerChanged({"JOHN DOE", "5551234", ""});
         ui.SetWindowTitle("JOHN DOE - [5551234] - Vorella");
         ui.SetCallListFilter("5551234");
@@ -225,7 +222,7 @@ TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
             ui.AppendToneKey(key);
         ui.ShowMessage(57708, MessageIcon::Error);
     });
-    worker.join();
+    workerThread.join();
     CMainDlg* w = frontEnd.MainDlg();
     ASSERT_TRUE(QTest::qWaitFor([&] { return OpenBox() != nullptr; }, 10000));
     EXPECT_EQ(w->Caller()->Name(), "JOHN DOE");
@@ -308,6 +305,6 @@ TEST_F(MainDlgCoreTest, TheLoopSleepsUntilTheNextTimerAndWatchesTheControlSocket
     window.StartSpeakTimer(20);
     loop.Rearm();
     EXPECT_LE(loop.ArmedMs(), 20);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return g_bPaused.load(); }, 10000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return worker.Engine().bPaused.load(); }, 10000))
         << "the timer fired from the Qt loop";
 }

@@ -339,7 +339,6 @@ TEST_F(OptionsDlgTest, TestMessageReachesARealServerOrShowsItsRefusal) {
 class OptionsCoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         ResetAppState();
         setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
         LoadSettingsFrom(ProfileFile(home.File("none.ini")),
@@ -352,7 +351,6 @@ protected:
     }
     void TearDown() override {
         CloseBoxes();
-        ResetCallState();
         unsetenv("XDG_CONFIG_HOME");
     }
     COptionsTreeDlg* Open() {
@@ -372,12 +370,12 @@ protected:
 TEST_F(OptionsCoreTest, OkReachesTheWorkerAndMonitoringComesBack) {
     COptionsTreeDlg* dlg = Open();
     ASSERT_NE(dlg, nullptr);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(dlg->isModal());
     dlg->Email()->RingsBox()->setValue(6);
     dlg->Advanced()->SilenceBox()->setValue(0);
     QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !g_bPaused; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !worker.Engine().bPaused; }, 20000));
     EXPECT_EQ(worker.phone.nRings, 6);
     EXPECT_FALSE(worker.driver.bSilenceDetection);
     EXPECT_TRUE(worker.phone.bRecAll);
@@ -393,14 +391,14 @@ TEST_F(OptionsCoreTest, PausedStaysPausedAndCancelChangesNothing) {
     dlg->Email()->RingsBox()->setValue(6);
     dlg->reject();
     ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() == nullptr; }, 20000));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(worker.nOptionsApplied, 0);
     EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
     dlg = Open();
     ASSERT_NE(dlg, nullptr);
     QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return worker.nOptionsApplied == 1; }, 20000));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
 }
 
 } // namespace

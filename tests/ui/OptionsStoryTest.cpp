@@ -43,7 +43,6 @@ bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
 } // namespace
 
 TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
-    ResetCallState();
     ResetAppState();
     TempHome home;
     setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
@@ -83,7 +82,8 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
             if (!step(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 30000),
                       "the options opened"))
                 return;
-            if (!step(g_bPaused, "monitoring paused while the options are open"))
+            if (!step(pWorker->CallState().Flags().bPaused,
+                      "monitoring paused while the options are open"))
                 return;
             COptionsTreeDlg& dlg = *frontEnd.OptionsDlg();
             if (!step(dlg.Advanced()->SilenceBox()->value() == 0, "the dialog showed 0 seconds"))
@@ -91,8 +91,11 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
             dlg.Advanced()->SilenceBox()->setValue(2);
             QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
                               Qt::LeftButton);
-            if (!step(QTest::qWaitFor([&] { return !g_bPaused && pWorker->IsReady(); }, 30000),
-                      "monitoring came back after OK"))
+            if (!step(
+                    QTest::qWaitFor(
+                        [&] { return !pWorker->CallState().Flags().bPaused && pWorker->IsReady(); },
+                        30000),
+                    "monitoring came back after OK"))
                 return;
             sim.Ring(2, modemsim::RingCadence::Fast());
             if (!step(QTest::qWaitFor([&] { return pWorker->Thread().RingCount() > 0; }, 30000),
@@ -117,7 +120,6 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
     EXPECT_EQ(ini.GetInt("Options", "bSilenceDetection", -1), 1);
     EXPECT_EQ(ini.GetInt("Options", "bRecAll", -1), 1);
     unsetenv("XDG_CONFIG_HOME");
-    ResetCallState();
     ResetAppState();
 }
 
@@ -125,7 +127,6 @@ TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
 // worker lets the modem go and drives the adapter, and the settings file
 // holds the choice.
 TEST(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
-    ResetCallState();
     ResetAppState();
     TempHome home;
     setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
@@ -170,7 +171,8 @@ TEST(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
             step(QTest::qWaitFor(
                      [&] {
                          ITelephoneDevice& dev = pWorker->Phone().Device();
-                         return !g_bPaused && dev.Kind() == DeviceKind::UsbAdapter && dev.IsOpen();
+                         return !pWorker->CallState().Flags().bPaused &&
+                                dev.Kind() == DeviceKind::UsbAdapter && dev.IsOpen();
                      },
                      30000),
                  "the worker opened the adapter after OK");
@@ -185,6 +187,5 @@ TEST(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
     EXPECT_EQ(ini.GetString("Options", "sAdapterSoundCard", "?"), "null");
     EXPECT_EQ(ini.GetString("Options", "sAdapterInput", "?"), "");
     unsetenv("XDG_CONFIG_HOME");
-    ResetCallState();
     ResetAppState();
 }

@@ -154,7 +154,6 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
 
     // The worker applies and saves the choice; the program that starts next
     // drives the adapter on that card.
-    ResetCallState();
     {
         CPhone phone;
         phone.LoadAll();
@@ -163,7 +162,7 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
     }
     CEngineWorker worker(bridge);
     EXPECT_FALSE(worker.NeedsSetup());
-    g_bPaused = false;
+    worker.CallState().RequestPause(false);
     worker.Start();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
@@ -171,9 +170,8 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
                    worker.Phone().Device().IsOpen();
         },
         30000));
-    EXPECT_FALSE(g_bPaused) << "the adapter was found";
+    EXPECT_FALSE(worker.CallState().Flags().bPaused) << "the adapter was found";
     EXPECT_TRUE(worker.WaitEnded(20000));
-    ResetCallState();
 }
 
 TEST_F(SetupWizardPages, CancelHandsOverNothingChosen) {

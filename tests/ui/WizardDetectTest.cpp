@@ -68,7 +68,6 @@ public:
 class WizardOnSimulatedModem : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         home.CopyShipped("vorella.def");
         home.CopyShipped("modem.ini");
         for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
@@ -216,7 +215,7 @@ protected:
         frontEnd.pDetectionBridge = &queued;
         worker = std::make_unique<CMultiThread>(*phone, queued);
         worker->SetSaveOnExit(false);
-        g_bReconfigure = true;
+        phone->CallState().EngineState().bReconfigure = true;
         ASSERT_TRUE(worker->Start());
         worker->SignalStart();
         ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.sheet != nullptr; }, 30000))
@@ -245,7 +244,8 @@ TEST_F(WorkerSetup, FinishSavesTheDetectedModemAndRestarts) {
     EXPECT_EQ(Saved("nCIDType"), "2") << "the caller ID the modem offers";
     EXPECT_EQ(Saved("nWaitSignals"), "0");
     EXPECT_EQ(Saved("nTAPI"), "0");
-    EXPECT_TRUE(g_bPaused) << "the port is left for the program that starts next";
+    EXPECT_TRUE(phone->CallState().EngineState().bPaused)
+        << "the port is left for the program that starts next";
 }
 
 TEST_F(WorkerSetup, AGsmModemGetsItsFramingCheckedOnTheLine) {

@@ -76,6 +76,11 @@ void CQtFrontEnd::VolumeChosen(int nPercent) {
         m_pWindow->SetPlaybackVolume(nPercent);
 }
 
+CCallState* CQtFrontEnd::CallState() {
+    IAppWorker* pWorker = m_pWindow ? m_pWindow->Worker() : nullptr;
+    return pWorker ? &pWorker->CallState() : nullptr;
+}
+
 void CQtFrontEnd::MuteChanged(bool bMute) {
     if (m_pWindow)
         m_pWindow->SetMute(bMute);
@@ -100,7 +105,7 @@ void CQtFrontEnd::ToggleRecording() {
     if (m_pMain)
         m_pMain->OnCommand(kCmdRecord);
     else
-        Command(g_bRecording ? kCmdStopRecording : kCmdRecord);
+        Command(m_pWindow && m_pWindow->CallFlagsNow().bRecording ? kCmdStopRecording : kCmdRecord);
 }
 
 // IAppFrontEnd
@@ -147,11 +152,13 @@ void CQtFrontEnd::SaveMainWindowState() {
 }
 
 CallerFields CQtFrontEnd::GetCallerFields() {
-    return CurrentCallerFields();
+    const CCallState* pState = CallState();
+    return pState ? CurrentCallerFields(*pState) : CallerFields{};
 }
 
 void CQtFrontEnd::SetCallerFields(const CallerFields& fields) {
-    SetCurrentCallerFields(fields);
+    if (CCallState* pState = CallState())
+        SetCurrentCallerFields(*pState, fields);
     RefreshCaller();
 }
 
@@ -309,7 +316,7 @@ void CQtFrontEnd::SetWindowTitle(const std::string& title) {
 }
 
 void CQtFrontEnd::RefreshCaller() {
-    const CallerFields caller = CurrentCallerFields();
+    const CallerFields caller = GetCallerFields();
     if (m_pMain)
         m_pMain->SetCaller(caller.sName, caller.sNumber, caller.sText);
 }

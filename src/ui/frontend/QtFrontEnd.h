@@ -98,6 +98,7 @@ public:
     void Dial(const std::string& sNumber) override;
     void VolumeChosen(int nPercent) override;
     void MuteChanged(bool bMute) override;
+    CCallState* CallState() override;
 
 private:
     // The main window's record button: starts a recording, or stops the

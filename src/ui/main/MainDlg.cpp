@@ -123,15 +123,26 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
             &CMainDlg::OnSelectionChanged);
     connect(m_pList, &QTableView::activated, this, [this] { OnCommand(kCmdPlay); });
 
-    const CallerFields caller = CurrentCallerFields();
-    m_pCaller->SetFields(caller.sName, caller.sNumber, caller.sText);
+    if (const CCallState* pState = m_host.CallState()) {
+        const CallerFields caller = CurrentCallerFields(*pState);
+        m_pCaller->SetFields(caller.sName, caller.sNumber, caller.sText);
+    }
     m_pTree->Fill(GetDataFolder() + "Recorded Calls/");
     RefreshList();
 }
 
-CMainDlg::~CMainDlg() {
-    // The recorder goes back to the data folder's own call folder.
-    g_selectedCallFolder.Set({});
+// The window goes with the program, after the engine whose call state held
+// the folder chosen here.
+CMainDlg::~CMainDlg() = default;
+
+CallFlags CMainDlg::CallFlagsNow() const {
+    const CCallState* pState = m_host.CallState();
+    return pState ? pState->Flags() : CallFlags{};
+}
+
+void CMainDlg::SelectCallFolder(const std::string& sFolder) {
+    if (CCallState* pState = m_host.CallState())
+        pState->SelectCallFolder(sFolder);
 }
 
 QWidget* CMainDlg::BuildCentre() {
@@ -333,13 +344,14 @@ void CMainDlg::Refresh() {
     m_pMenu->Action(kCmdSendTo)->setEnabled(buttons.bSend);
     for (int id : {kCmdSaveAs, kCmdMoveToFolder, kCmdEditRecording})
         m_pMenu->Action(id)->setEnabled(buttons.bDelete);
-    m_pMenu->Action(kCmdStopRecording)->setEnabled(g_bRecording || g_bPlaying || g_bHold);
+    const CallFlags now = CallFlagsNow();
+    m_pMenu->Action(kCmdStopRecording)->setEnabled(now.bRecording || now.bPlaying || now.bHold);
 
     MainLineFlags flags;
-    flags.bRecording = g_bRecording;
-    flags.bPlaying = g_bPlaying;
-    flags.bHold = g_bHold;
-    flags.bPaused = g_bPaused;
+    flags.bRecording = now.bRecording;
+    flags.bPlaying = now.bPlaying;
+    flags.bHold = now.bHold;
+    flags.bPaused = now.bPaused;
     ShowState(flags);
 
     // A new recording of the worker goes into the player once it is whole,
@@ -422,7 +434,7 @@ std::vector<int> CMainDlg::SelectedRows() const {
 
 void CMainDlg::OnFolderSelected(const std::string& sFolder) {
     // The recorder puts new recordings into the folder shown.
-    g_selectedCallFolder.Set(sFolder);
+    SelectCallFolder(sFolder);
     RefreshList();
 }
 
@@ -459,16 +471,18 @@ void CMainDlg::SetCaller(const std::string& sName, const std::string& sNumber,
 void CMainDlg::OnCallerEdited() {
     // The worker writes the record again when the recording ends: it must
     // find what the user typed meanwhile.
-    SetCurrentCallerFields({m_pCaller->Name(), m_pCaller->Number(), m_pCaller->Memo()});
+    if (CCallState* pState = m_host.CallState())
+        SetCurrentCallerFields(*pState,
+                               {m_pCaller->Name(), m_pCaller->Number(), m_pCaller->Memo()});
     // Without a recording nobody else writes the index: at once.
-    if (!g_bRecording) {
+    if (!CallFlagsNow().bRecording) {
         m_pCaller->CancelPause();
         UpdateCurrentCall();
     }
 }
 
 void CMainDlg::DataFolderChanged() {
-    g_selectedCallFolder.Set({});
+    SelectCallFolder({});
     // The earlier call folders stay in the tree, their calls a click away.
     m_pTree->AddRoot(GetDataFolder() + "Recorded Calls/");
     RefreshList();
@@ -497,7 +511,8 @@ void CMainDlg::UpdateCurrentCall() {
 }
 
 void CMainDlg::WorkerUpdatedCall() {
-    const CallerFields caller = CurrentCallerFields();
+    const CCallState* pState = m_host.CallState();
+    const CallerFields caller = pState ? CurrentCallerFields(*pState) : CallerFields{};
     // What the user is typing wins over the worker's copy of it.
     if (!m_pCaller->IsWritePending())
         m_pCaller->SetFields(caller.sName, caller.sNumber, caller.sText);

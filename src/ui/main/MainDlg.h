@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/MainWindowRules.h"
+#include "engine/CallState.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -41,6 +42,8 @@ public:
     // The volume (m_iVolume) and mute the user chose, for the phone too.
     virtual void VolumeChosen(int nPercent) = 0;
     virtual void MuteChanged(bool bMute) = 0;
+    // The engine's state of the call in progress (null while there is no worker).
+    virtual CCallState* CallState() = 0;
 };
 
 class CMainDlg : public QMainWindow {
@@ -147,6 +150,10 @@ private:
     void PlayAFile();
     void ExportXml();
     void Hold(int32_t nAction);
+    // The call-state flags now (all clear while there is no worker).
+    CallFlags CallFlagsNow() const;
+    // The recorder's call folder: the one shown ("" the data folder's own).
+    void SelectCallFolder(const std::string& sFolder);
     void LoadIntoPlayer(const std::string& sPath);
     void Tell(const QString& text);
 

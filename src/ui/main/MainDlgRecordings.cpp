@@ -101,14 +101,15 @@ void CMainDlg::LoadIntoPlayer(const std::string& sPath) {
 void CMainDlg::OnCommand(int nId) {
     switch (nId) {
     case kCmdRecord:
-        if (g_bRecording)
+        if (CallFlagsNow().bRecording)
             m_host.Command(kCmdStopRecording);
         else
             m_host.Command(m_bLegal ? kCmdAnswer : kCmdRecord);
         break;
     case kCmdStopRecording:
         m_bStopPending = true;
-        g_bHold = false;
+        if (CCallState* pState = m_host.CallState())
+            pState->RequestEndHold();
         m_host.Command(kCmdStopRecording);
         break;
     case kCmdHold:
@@ -179,12 +180,15 @@ void CMainDlg::OnCommand(int nId) {
 }
 
 void CMainDlg::Hold(int32_t nAction) {
+    CCallState* pState = m_host.CallState();
+    if (!pState)
+        return;
     // A second press takes the line off hold again.
-    if (g_bHold) {
-        g_bHold = false;
+    if (pState->Flags().bHold) {
+        pState->RequestEndHold();
         return;
     }
-    RequestAction(nAction);
+    pState->RequestAction(nAction);
 }
 
 std::string CMainDlg::ChosenRecording() const {
@@ -227,7 +231,7 @@ void CMainDlg::DeleteSelected() {
     // its record: deleting them now would bring back a record without a file.
     const std::string current = m_host.CurrentFile();
     for (const std::string& f : files)
-        if (g_bRecording && WithTrailingSlash(folder) + f == current) {
+        if (CallFlagsNow().bRecording && WithTrailingSlash(folder) + f == current) {
             Tell(tr("The recording in progress cannot be deleted; stop it first."));
             return;
         }

@@ -66,7 +66,8 @@ protected:
     // Waits until the recording file holds nSamples of the line's sound (its
     // writes reach the file every two seconds of sound).
     void WaitForRecordedSound(size_t nSamples) {
-        ASSERT_TRUE(WaitFor([&] { return g_bRecording.load() && !worker->CurrentFile().empty(); }));
+        ASSERT_TRUE(
+            WaitFor([&] { return State().bRecording.load() && !worker->CurrentFile().empty(); }));
         const std::string file = worker->CurrentFile();
         ASSERT_TRUE(WaitFor([&] {
             std::error_code ec;
@@ -106,7 +107,8 @@ TEST_F(AdapterStory, TheMachineAnswersRecordsTheMessageUntilTheBusyToneAndIndexe
 
     // The caller hangs up: the busy tone ends the message.
     EXPECT_TRUE(adapter->Event(kAdEvBusy, 0));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bOffHook && !State().bRecording; }));
     EXPECT_EQ(worker->LastRecordKey(), 'b');
     const CDataStructure rec = Index().GetAt(0);
     EXPECT_EQ(rec.m_sNumber, "0301234567");
@@ -131,8 +133,9 @@ TEST_F(AdapterStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollowsIt) {
     adapter->QueueLineSound(Tone(1000, 3000));
     WaitForRecordedSound(8000);
     EXPECT_TRUE(adapter->Event(kAdEvBusy, 0));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
-    EXPECT_FALSE(g_bActionPending);
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bOffHook && !State().bRecording; }));
+    EXPECT_FALSE(State().bActionPending);
     EXPECT_EQ(Index().GetAt(0).m_sNumber, "0301234567");
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
 }
@@ -147,9 +150,9 @@ TEST_F(AdapterStory, KeysFromTheAdapterRunTheirTableActionsDuringTheMessage) {
     WaitForRecordedSound(16000);
     EXPECT_TRUE(adapter->Event(kAdEvKey, 5));
     ASSERT_TRUE(WaitFor([&] { return UiSaid("key: 5"); }));
-    EXPECT_TRUE(g_bRecording);
+    EXPECT_TRUE(State().bRecording);
     EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('#')));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording; }));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bRecording; }));
     EXPECT_EQ(worker->LastRecordKey(), '#');
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
     ASSERT_TRUE(WaitFor([&] { return !adapter->IsOffHook(); }));
@@ -165,7 +168,8 @@ TEST_F(AdapterStory, TheLocalPhoneLiftedIsRecordedUntilItIsPutDown) {
     WaitForRecordedSound(16000);
     EXPECT_TRUE(phone->Device().HandsetOffHook());
     EXPECT_TRUE(adapter->Event(kAdEvLocalOnHook, 0));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bRecording && !State().bOffHook; }));
     EXPECT_FALSE(phone->Device().HandsetOffHook());
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 0);
     EXPECT_GT(ToneShare(Samples(worker->LastRecording()), 1000, 8000), 0.8);
@@ -206,17 +210,17 @@ TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserSt
     worker->SetPlayFile(greeting);
     Request(kActionRecordGreeting);
     // The window and the tray see the recording, as with a modem.
-    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load() && adapter->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load() && adapter->IsOffHook(); }));
     ASSERT_TRUE(WaitFor([&] {
         std::error_code ec;
         return std::filesystem::file_size(greeting, ec) >= 44 + 2 * 16000 && !ec;
     }));
     // The user's "stop recording": the flag cleared, the stop request raised.
-    g_bRecording = false;
+    State().bRecording = false;
     phone->Device().SetStopRequest(true);
     worker->Wake();
-    ASSERT_TRUE(
-        WaitFor([&] { return !g_bActionPending && !g_bRecording && !adapter->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return !State().bActionPending && !State().bRecording && !adapter->IsOffHook(); }));
     EXPECT_GT(ToneShare(Samples(greeting), 700, 8000), 0.8);
     EXPECT_EQ(Index().GetSize(), 0) << "a greeting is not a call";
 }
@@ -228,12 +232,12 @@ TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
     ASSERT_TRUE(WaitFor([&] { return UiSaid("message 158") && UiSaid("monitoring: paused"); }));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(State().bPaused);
     EXPECT_FALSE(phone->Device().IsOpen());
 
     // Plugged in, and monitoring resumed: it opens.
     adapter->SetPresent(true);
-    g_bPaused = false;
+    State().bPaused = false;
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return phone->Device().IsOpen() && adapter->IsOpen(); }));
     EXPECT_TRUE(AdapterDid("open"));

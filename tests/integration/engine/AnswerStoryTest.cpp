@@ -92,13 +92,14 @@ TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
     sim->FarEndHangsUp(3000, 'b'); // ends a message, should one be recorded
     StartWorker();
     Request(kActionAnswer);
-    ASSERT_TRUE(WaitFor([&] { return g_bPlaying.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
     // The user presses "Stop" while the caller hears the greeting.
-    g_bHangUpRequest = true;
+    State().bHangUpRequest = true;
     phone->m_driver.SetStopRequest(true);
     worker->Wake();
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
-    ASSERT_TRUE(WaitFor([&] { return !g_bActionPending && !g_bOffHook && !sim->IsOffHook(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !State().bActionPending && !State().bOffHook && !sim->IsOffHook(); }));
     EXPECT_FALSE(SentCommand(*sim, "VRX"));
     EXPECT_EQ(Index().GetSize(), 0);
     EXPECT_TRUE(worker->LastRecording().empty());
@@ -146,13 +147,13 @@ TEST_F(AnswerStory, AKeyDuringTheGreetingStartsMusicOnHold) {
     sim->Ring(3, modemsim::RingCadence{400, 60});
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting, cut short
     sim->ClearTransmitted();
-    ASSERT_TRUE(WaitFor([&] { return g_bHold.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bHold.load(); }));
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // one pass of the hold music
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // and it goes on
     EXPECT_GT(Share(sim->TransmittedSamples(), 400), 0.9);
-    g_bHold = false; // the user takes the call back
+    State().bHold = false; // the user takes the call back
     phone->m_driver.SetStopRequest(true);
-    ASSERT_TRUE(WaitFor([&] { return !g_bPlaying && g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bPlaying && State().bOffHook; }));
     EXPECT_EQ(Index().GetSize(), 0); // no message was recorded
 }
 
@@ -169,13 +170,14 @@ TEST_P(HoldWithoutMusic, TheHoldEndsAndTheLineStaysWithTheUser) {
     StartWorker();
     Request(kActionHoldMusic);
     ASSERT_TRUE(WaitFor([&] {
-        return !g_bHold && g_bTalking && g_bOffHook && sim->IsOffHook() && !g_bActionPending;
+        return !State().bHold && State().bTalking && State().bOffHook && sim->IsOffHook() &&
+               !State().bActionPending;
     }));
     // The user ends the call as usual.
-    g_bHangUpRequest = true;
+    State().bHangUpRequest = true;
     phone->m_driver.SetStopRequest(true);
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HoldWithoutMusic, ::testing::Values(false, true),
@@ -213,7 +215,7 @@ TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
         return false;
     };
     EXPECT_TRUE(WaitFor(heardRing));
-    g_bHold = false;
+    State().bHold = false;
     phone->m_driver.SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
 }
@@ -276,7 +278,7 @@ TEST_P(HangUpDuringGreeting, TheCallIsLoggedWithItsCallerId) {
     EXPECT_EQ(rec.m_bMessage, 0); // nothing was said
     EXPECT_EQ(rec.m_nLength, 0);
     EXPECT_FALSE(rec.m_sDate.empty());
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
     EXPECT_FALSE(SentCommand(*sim, "VRX"));
 }
 

@@ -12,9 +12,9 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
 
     sim->Ring(3, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitFor([&] { return UiSaid("JOHN SMITH - [212-555-1234] - Vorella"); }));
-    EXPECT_EQ(g_curCall.Get().m_sName, "JOHN SMITH");
-    EXPECT_EQ(g_curCall.Get().m_sNumber, "2125551234");
-    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(State().curCall.Get().m_sName, "JOHN SMITH");
+    EXPECT_EQ(State().curCall.Get().m_sNumber, "2125551234");
+    EXPECT_EQ(State().curCall.Get().m_sDisplayNumber, "212-555-1234");
 
     Request(kActionRecord); // the user presses "Record"
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
@@ -36,9 +36,9 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
     EXPECT_EQ(rec.m_sName, "JOHN SMITH");
     EXPECT_EQ(rec.m_sNumber, "2125551234");
     EXPECT_EQ(rec.m_nLength, int(s.size() / 8000));
-    EXPECT_EQ(g_recentCalls.Get().size(), 1u);
+    EXPECT_EQ(State().recentCalls.Get().size(), 1u);
     // The call ended: the line went back on-hook.
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }
 
 // ---- caller ID of every kind, through the running worker -------------------
@@ -64,8 +64,8 @@ TEST_P(CallerIdStory, TheCallerReachesTheCurrentCall) {
     StartWorker();
     sim->Ring(3, modemsim::RingCadence{400, 60});
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2; })) << c.label;
-    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == c.number; })) << c.label;
-    CNumber call = g_curCall.Get();
+    ASSERT_TRUE(WaitFor([&] { return State().curCall.Get().m_sNumber == c.number; })) << c.label;
+    CNumber call = State().curCall.Get();
     EXPECT_EQ(call.m_sDisplayNumber, c.display) << c.label;
     EXPECT_EQ(call.m_sName, c.name) << c.label;
     EXPECT_EQ(call.m_sTime.size(), 4u); // the PC's clock, "hhmm"
@@ -133,13 +133,13 @@ TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
     StartWorker();
     sim->Ring(2, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 1; }));
-    g_bPaused = true;
+    State().bPaused = true;
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
     EXPECT_FALSE(std::filesystem::exists(CallFolder() + "index.dat"));
     EXPECT_TRUE(worker->CurrentFile().empty());
     // Monitoring on again: the modem is opened and set up for calls.
-    g_bPaused = false;
+    State().bPaused = false;
     ASSERT_TRUE(
         WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
 }
@@ -149,17 +149,18 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
                      modemsim::CallerIdForm::Formatted);
     StartWorker();
     sim->Ring(1, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == "5551234" && !g_bCidBusy; }));
-    g_bPaused = true;
+    ASSERT_TRUE(
+        WaitFor([&] { return State().curCall.Get().m_sNumber == "5551234" && !State().bCidBusy; }));
+    State().bPaused = true;
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
     // The call is forgotten with the device: no rings are left to end later.
-    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !g_bRinging; }));
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !State().bRinging; }));
 
     // Monitoring on again, well within the rings' 8 s: a new caller rings
     // once the step that reopens the modem (caller-ID command included) is over.
     const uint64_t steps = worker->StepCount();
-    g_bPaused = false;
+    State().bPaused = false;
     ASSERT_TRUE(WaitFor([&] {
         return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized &&
                worker->StepCount() >= steps + 2;
@@ -169,8 +170,8 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
     sim->Ring(1, modemsim::RingCadence::Fast());
     // Read at its first ring, as a new call's caller ID is.
     ASSERT_TRUE(WaitFor([&] {
-        CNumber c = g_curCall.Get();
-        return c.m_sNumber == "5559876" && c.m_sName == "MARY MAJOR" && !g_bCidBusy;
+        CNumber c = State().curCall.Get();
+        return c.m_sNumber == "5559876" && c.m_sName == "MARY MAJOR" && !State().bCidBusy;
     }));
     EXPECT_EQ(worker->RingCount(), 1);
 }
@@ -183,14 +184,14 @@ TEST_F(EngineStory, AModemThatNeverAnswersItsSetUpPausesMonitoring) {
     worker->SignalStart();
     // The port opens, the modem says nothing: the user sees monitoring off
     // rather than a program that looks ready and never hears a ring.
-    ASSERT_TRUE(WaitFor([&] { return g_bPaused.load() && !phone->m_driver.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bPaused.load() && !phone->m_driver.IsOpen(); }));
     EXPECT_FALSE(phone->m_driver.m_bInitialized);
     // The modem answers again and the user turns monitoring on.
     sim->SetMisbehaviour(modemsim::Misbehaviour::None);
-    g_bPaused = false;
+    State().bPaused = false;
     ASSERT_TRUE(
         WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
-    EXPECT_FALSE(g_bPaused.load());
+    EXPECT_FALSE(State().bPaused.load());
 }
 
 TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
@@ -222,10 +223,10 @@ TEST_F(EngineStory, TwoRecordingsInOneSecondKeepBothFiles) {
     sim->FarEndHangsUp(600, 'b');
     StartWorker();
     Request(kActionRecord);
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bActionPending; }, 60000));
     sim->FarEndHangsUp(600, 'b');
     Request(kActionRecord);
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 2 && !g_bActionPending; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 2 && !State().bActionPending; }, 60000));
     EXPECT_NE(Index().GetAt(0).m_sFile, Index().GetAt(1).m_sFile);
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(std::filesystem::exists(CallFolder() + Index().GetAt(i).m_sFile));
@@ -240,7 +241,7 @@ TEST_F(EngineStory, CompressedStorageAndCustomNames) {
     sim->FarEndHangsUp(2000, 'd');
     StartWorker();
     Request(kActionRecord);
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bActionPending; }, 60000));
     const std::string name = Index().GetAt(0).m_sFile;
     EXPECT_EQ(name.rfind("PC7", 0), 0u) << name;
     CWaveFile w;

@@ -14,9 +14,9 @@ TEST_F(EngineStory, CallerIdAheadOfTheFirstRingKeepsItsNumber) {
     // its first line while it waits for the ring.
     sim->SendRaw(kNumberFirst);
     sim->Ring(2, modemsim::RingCadence{400, 60});
-    ASSERT_TRUE(WaitFor([&] { return !g_curCall.Get().m_sName.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().curCall.Get().m_sName.empty(); }));
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2; }));
-    CNumber c = g_curCall.Get();
+    CNumber c = State().curCall.Get();
     EXPECT_EQ(c.m_sName, "ARCHER L");
     EXPECT_EQ(c.m_sNumber, "5071234567");
     EXPECT_EQ(c.m_sDisplayNumber, "507-123-4567");
@@ -28,8 +28,8 @@ TEST_F(EngineStory, CallerIdDuringTheModemSetUpKeepsItsNumber) {
     sim->SendRaw(kNumberFirst);
     StartWorker();
     sim->Ring(2, modemsim::RingCadence{400, 60});
-    ASSERT_TRUE(WaitFor([&] { return !g_curCall.Get().m_sName.empty(); }));
-    CNumber c = g_curCall.Get();
+    ASSERT_TRUE(WaitFor([&] { return !State().curCall.Get().m_sName.empty(); }));
+    CNumber c = State().curCall.Get();
     EXPECT_EQ(c.m_sName, "ARCHER L");
     EXPECT_EQ(c.m_sNumber, "5071234567");
 }
@@ -43,11 +43,11 @@ TEST_F(EngineStory, AMessageLineAheadOfTheFieldsReachesTheIndex) {
     sim->FarEndHangsUp(1500, 'b');
     StartWorker();
     sim->Ring(3, modemsim::RingCadence{400, 60});
-    ASSERT_TRUE(WaitFor([&] { return !g_curCall.Get().m_sName.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().curCall.Get().m_sName.empty(); }));
     Request(kActionRecord);
     ASSERT_TRUE(
         WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
     EXPECT_EQ(Index().GetAt(0).m_sNumber, "5071234567");
     EXPECT_EQ(Index().GetAt(0).m_sName, "ARCHER L");
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }

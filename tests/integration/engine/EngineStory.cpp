@@ -42,10 +42,6 @@ bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
 }
 
 void EngineStory::SetUp() {
-    ResetCallState();
-    g_curCall.Set({});
-    g_recentCalls.Set({});
-    g_selectedCallFolder.Set("");
     home.CopyShipped("vorella.def");
     StartSim();
     phone = std::make_unique<CPhone>();

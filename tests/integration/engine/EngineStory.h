@@ -59,9 +59,11 @@ protected:
 
     // A request of the UI thread, as the program's commands make it.
     void Request(int32_t action) {
-        RequestAction(action);
+        phone->CallState().RequestAction(action);
         worker->Wake();
     }
+    // The phone's call state, as the worker writes it.
+    CCallStateData& State() { return phone->CallState().EngineState(); }
 
     std::string CallFolder() const { return home.File("Recorded Calls/"); }
 

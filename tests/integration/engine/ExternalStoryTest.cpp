@@ -34,8 +34,8 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     EXPECT_NE(mail.find("JOHN DOE"), std::string::npos) << mail;
     // The server has the message before the worker has its last reply.
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
-    EXPECT_EQ(g_curCall.Get().m_nKind, 2); // the call's rings
-    EXPECT_TRUE(WaitFor([&] { return g_recentCalls.Get().empty(); }, 30000));
+    EXPECT_EQ(State().curCall.Get().m_nKind, 2); // the call's rings
+    EXPECT_TRUE(WaitFor([&] { return State().recentCalls.Get().empty(); }, 30000));
     EXPECT_NE(home.Read("modem.log").find("Rings ended."), std::string::npos);
     EXPECT_EQ(Index().GetSize(), 0); // nothing was recorded
 }
@@ -46,13 +46,13 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) 
     ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)); // the start's modem set-up
     // The user takes the line and hangs up again, with no call ringing: that
     // says nothing about the next call.
-    g_bTalking = true;
-    g_bOffHookRequest = true;
+    State().bTalking = true;
+    State().bOffHookRequest = true;
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return g_bOffHook && sim->IsOffHook(); }));
-    g_bHangUpRequest = true;
+    ASSERT_TRUE(WaitFor([&] { return State().bOffHook && sim->IsOffHook(); }));
+    State().bHangUpRequest = true;
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
     // After the hang-up the worker sets the modem up again; the one ring of
     // this call must not come while it reads the answers to that set-up.
     ASSERT_TRUE(sim->WaitForCommand("CID=", 30000));
@@ -84,7 +84,7 @@ TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
                 last = l;
         return last;
     };
-    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !sim->IsOffHook(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
     EXPECT_TRUE(WaitFor([&] { return lastHandsetLine().find(": off") != std::string::npos; }))
         << lastHandsetLine();
 }
@@ -106,7 +106,8 @@ TEST_F(EngineStory, ACallTheMachineTookIsNotRecordedAgainWhenItsRingsEnd) {
     ASSERT_TRUE(WaitFor(
         [&] { return home.Read("modem.log").find("Rings ended.") != std::string::npos; }, 60000));
     ASSERT_TRUE(WaitFor([&] {
-        return worker->RingCount() == 0 && !g_bOffHook && !sim->IsOffHook() && !g_bActionPending;
+        return worker->RingCount() == 0 && !State().bOffHook && !sim->IsOffHook() &&
+               !State().bActionPending;
     }));
     EXPECT_EQ(Index().GetSize(), 1);
     EXPECT_FALSE(UiSaid("handset recording: on"));
@@ -129,14 +130,14 @@ TEST_P(TollSaver, AnswersAtTheTollSaverRing) {
     // own: the answer still waits for the rings themselves.
     phone->nRings = c.bCidFirst ? 3 : 2;
     phone->bTollSaver = c.bTollSaver;
-    g_bNewMessages = c.bNewMessages;
+    State().bNewMessages = c.bNewMessages;
     phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
     sim->FarEndHangsUp(500, 'b');
     StartWorker();
     if (c.bCidFirst) {
         sim->SendRaw("\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = 5551234\r\n");
         sim->Ring(2, modemsim::RingCadence{1000, 60});
-        ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2 || g_bOffHook; }));
+        ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2 || State().bOffHook; }));
         EXPECT_FALSE(sim->WaitForCommand("VTX", 3000));
         EXPECT_EQ(worker->RingCount(), 2);
         return;
@@ -144,7 +145,7 @@ TEST_P(TollSaver, AnswersAtTheTollSaverRing) {
     // Rings a second apart: the worker must be off-hook before a third ring
     // could arrive, even on a busy machine.
     sim->Ring(3, modemsim::RingCadence{1000, 60});
-    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 3 || g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 3 || State().bOffHook; }));
     if (c.bAnswers) {
         ASSERT_TRUE(sim->WaitForCommand("VTX", 30000));
         EXPECT_EQ(worker->RingCount(), 2);
@@ -187,7 +188,7 @@ TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
     // After uiFaxSeconds monitoring resumes on its own.
     ASSERT_TRUE(
         WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(State().bPaused);
 }
 
 struct DialCase {
@@ -214,9 +215,10 @@ TEST_P(DialOut, EveryResultOfTheModem) {
         << sim->DialledNumbers().back();
     ASSERT_TRUE(WaitFor([&] { return UiSaid(std::string("Result - ") + c.text); }));
     if (c.bConnected) {
-        ASSERT_TRUE(WaitFor([&] { return g_bTalking && g_bOffHook && !g_bDialing; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return State().bTalking && State().bOffHook && !State().bDialing; }));
     } else {
-        ASSERT_TRUE(WaitFor([&] { return !g_bOffHook && !g_bTalking; }));
+        ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !State().bTalking; }));
     }
 }
 

@@ -19,7 +19,8 @@ TEST_F(EngineStory, GreetingRecordedThroughTheModemAnswersTheNextCall) {
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
     ASSERT_TRUE(sim->WaitForReceiveEnd(60000));
     // Recorded, then the line is given back.
-    ASSERT_TRUE(WaitFor([&] { return !g_bActionPending && !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !State().bActionPending && !sim->IsOffHook() && !State().bOffHook; }));
     std::vector<int16_t> rec = Samples(greeting);
     // The whole 2 s limit of what the line carried, and nothing else.
     EXPECT_NEAR(double(rec.size()), 16000.0, 1600.0);
@@ -68,12 +69,12 @@ protected:
         StartWorker();
         sim->Ring(3, modemsim::RingCadence{400, 60});
         ASSERT_TRUE(sim->WaitForCommand("VTX", 30000));
-        g_bSpeakerphone = true;
+        State().bSpeakerphone = true;
         sim->InjectEvent('7', 500);
         ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
         ASSERT_TRUE(sim->WaitForCommand("#VLS=6", 30000));
         ASSERT_TRUE(sim->WaitForCommand("#VSP=1", 30000));
-        EXPECT_TRUE(g_bOffHook);
+        EXPECT_TRUE(State().bOffHook);
         // The loop holds the line: no message is recorded meanwhile.
         EXPECT_FALSE(SentCommand(*sim, "VRX"));
     }
@@ -81,17 +82,18 @@ protected:
 
 TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
     StartSpeakerphoneCall();
-    g_bHangUpRequest = true;
+    State().bHangUpRequest = true;
     phone->m_driver.SetStopRequest(true);
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bHangUpRequest; }));
-    EXPECT_FALSE(g_bTalking);
+    ASSERT_TRUE(
+        WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook && !State().bHangUpRequest; }));
+    EXPECT_FALSE(State().bTalking);
     // Left with the loop still marked running: the disable command is not sent.
     EXPECT_FALSE(SentCommand(*sim, "#VSP=0"));
     EXPECT_EQ(Index().GetSize(), 0);
     // The hung-up call took its speakerphone request with it: the next
     // request runs.
-    EXPECT_FALSE(g_bSpeakerphone);
+    EXPECT_FALSE(State().bSpeakerphone);
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
     sim->FarEndHangsUp(1500, 'b');
     Request(kActionRecord);
@@ -102,7 +104,8 @@ TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
 TEST_F(SpeakerphoneStory, TheFarEndHangingUpEndsTheCall) {
     StartSpeakerphoneCall();
     sim->SendEventNow('b'); // the caller hung up: the line carries the busy tone
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook && !g_bSpeakerphone; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook && !State().bSpeakerphone; }));
     EXPECT_TRUE(SentCommand(*sim, "#VSP=0"));
     EXPECT_TRUE(UiSaid("Busy"));
     EXPECT_EQ(Index().GetSize(), 0);

@@ -21,7 +21,7 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     ASSERT_TRUE(
         WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
     EXPECT_EQ(worker->LastRecordKey(), 'h');
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 
     // A later recording the user asked for: a handset put back somewhere
     // is no longer this program's business; the caller's hang-up ends it.
@@ -32,7 +32,7 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     ASSERT_TRUE(
         WaitFor([&] { return Index().GetSize() == 2 && Index().GetAt(1).m_nLength >= 1; }, 60000));
     EXPECT_EQ(worker->LastRecordKey(), 'b');
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }
 
 // ---- a ring while the modem is set up again --------------------------------
@@ -42,12 +42,12 @@ TEST_F(EngineStory, ARingDuringTheSetUpAfterAHangUpIsNotLost) {
     ASSERT_TRUE(sim->WaitForCommand("#CID=1", 30000)); // the first set-up
     // A slow modem: the ring comes before the set-up's answers.
     sim->SetReplyDelay(500);
-    g_bHangUpRequest = true;
+    State().bHangUpRequest = true;
     worker->Wake();
     ASSERT_TRUE(sim->WaitForCommand("#CID=1", 30000)); // set up again after the hang-up
     sim->Ring(1, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 1; }));
-    EXPECT_TRUE(g_bRinging);
+    EXPECT_TRUE(State().bRinging);
     sim->SetReplyDelay(0);
 }
 
@@ -61,7 +61,8 @@ TEST_P(CustomisedAnswer, RecordingWhileOffHookRepeatsTheVoiceSetUpOnlyWhenSet) {
     ASSERT_FALSE(voiceCommand.empty());
     StartWorker();
     Request(kActionTalk);
-    ASSERT_TRUE(WaitFor([&] { return g_bOffHook && sim->IsOffHook() && !g_bActionPending; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return State().bOffHook && sim->IsOffHook() && !State().bActionPending; }));
     const size_t before = sim->ReceivedCommands().size();
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
     Request(kActionRecord);
@@ -72,10 +73,10 @@ TEST_P(CustomisedAnswer, RecordingWhileOffHookRepeatsTheVoiceSetUpOnlyWhenSet) {
         if (voiceCommand.find(sent[i]) != std::string::npos)
             ++repeats;
     EXPECT_EQ(repeats > 0, GetParam()) << repeats;
-    g_bHangUpRequest = true;
+    State().bHangUpRequest = true;
     phone->m_driver.SetStopRequest(true);
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }, 60000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, CustomisedAnswer, ::testing::Bool(),
@@ -134,7 +135,7 @@ TEST_F(EngineStory, ClearingPendingCallsForgetsTheRingingCall) {
     sim->Ring(2, modemsim::RingCadence{400, 60});
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 2; }));
     worker->ClearPendingCalls();
-    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !g_bRinging; }));
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !State().bRinging; }));
     // Forgotten, not ended: the rings-ended step did not run for it.
     EXPECT_EQ(home.Read("modem.log").find("Rings ended."), std::string::npos);
 }

@@ -37,18 +37,19 @@ TEST_P(RecordImmediatelyStory, LiftingTheHandsetRecordsOnlyWhenSet) {
         ASSERT_GE(s.size(), 4000u);
         EXPECT_GT(ToneShare(std::vector<int16_t>(s.begin(), s.begin() + 4000), 1000, 8000), 0.95);
         EXPECT_GT(ToneShare(s, 1000, 8000), 0.95);
-        ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+        ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
     } else {
         // The line is taken for talking and nothing more happens on it.
-        ASSERT_TRUE(WaitFor([&] { return g_bOffHook && g_bTalking && sim->IsOffHook(); }));
+        ASSERT_TRUE(
+            WaitFor([&] { return State().bOffHook && State().bTalking && sim->IsOffHook(); }));
         // A few more rounds of the worker with the line held.
         const uint64_t steps = worker->StepCount();
         ASSERT_TRUE(WaitFor([&] { return worker->StepCount() > steps + 20; }));
-        EXPECT_TRUE(g_bOffHook);
+        EXPECT_TRUE(State().bOffHook);
         // The user hangs up.
-        g_bHangUpRequest = true;
+        State().bHangUpRequest = true;
         worker->Wake();
-        ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+        ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
         EXPECT_FALSE(SentCommand(*sim, "VRX"));
         EXPECT_TRUE(worker->LastRecording().empty());
         EXPECT_EQ(Index().GetSize(), 0);
@@ -72,7 +73,7 @@ TEST_P(SilenceDetectionStory, SilenceEndsTheRecordingOnlyWhenSet) {
     Request(kActionRecord);
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
     ASSERT_TRUE(WaitFor([&] { return !worker->LastRecording().empty(); }, 60000));
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bActionPending; }, 60000));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bActionPending; }, 60000));
     std::vector<int16_t> s = Samples(worker->LastRecording());
     ASSERT_GE(s.size(), 16000u);
     // The speech is all there, whatever ends the recording.
@@ -92,7 +93,7 @@ TEST_P(SilenceDetectionStory, SilenceEndsTheRecordingOnlyWhenSet) {
         std::vector<int16_t> quiet(s.begin() + 8000 * 3, s.begin() + 8000 * 7);
         EXPECT_LT(Rms(quiet), 100);
     }
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, SilenceDetectionStory, ::testing::Bool(), OnOff);
@@ -110,13 +111,13 @@ TEST_F(EngineStory, HardwareCallerIdReachesTheCallAndTheIndex) {
     EXPECT_TRUE(SentCommand(*sim, "#CID=1"));
 
     sim->Ring(3, modemsim::RingCadence{400, 60});
-    ASSERT_TRUE(WaitFor([&] { return g_curCall.Get().m_sNumber == "2125551234"; }));
-    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "212-555-1234");
-    EXPECT_EQ(g_curCall.Get().m_sName, "");
+    ASSERT_TRUE(WaitFor([&] { return State().curCall.Get().m_sNumber == "2125551234"; }));
+    EXPECT_EQ(State().curCall.Get().m_sDisplayNumber, "212-555-1234");
+    EXPECT_EQ(State().curCall.Get().m_sName, "");
 
     Request(kActionRecord);
     ASSERT_TRUE(
         WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
     EXPECT_EQ(Index().GetAt(0).m_sNumber, "2125551234");
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !g_bOffHook; }));
+    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }

@@ -126,7 +126,7 @@ TEST_P(ShippedHold, AHeldCallerHearsTheHoldSound) {
     Request(kActionEnhancedHold);
     const size_t rate = static_cast<size_t>(d.nCompressionSampleRate);
     ASSERT_TRUE(WaitFor([&] { return sim->TransmittedSamples().size() >= 2 * rate; }, 60000));
-    g_bHold = false;
+    State().bHold = false;
     phone->m_driver.SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
 

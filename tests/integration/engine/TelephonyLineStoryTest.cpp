@@ -61,7 +61,7 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
     line->Ring(0);
     // The second ring answers: the call is taken and the greeting played.
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
-    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
     EXPECT_GE(nullBackend->FramesPlayed() - playedBefore, 6000u);
     EXPECT_TRUE(UiSaid("timer 4: start 4000 ms")) << "the main window follows the play's end";
     EXPECT_TRUE(line->Did("MonitorDigits 0x2"));
@@ -74,7 +74,8 @@ TEST_F(TelephonyLineStory, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
     }));
     line->FarEndHangsUp(hCall);
 
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bOffHook && !State().bRecording; }));
     const CDataStructure rec = Index().GetAt(0);
     EXPECT_EQ(rec.m_sNumber, "0301234567");
     EXPECT_EQ(rec.m_sName, "Ann Example");
@@ -95,10 +96,11 @@ TEST_F(TelephonyLineStory, TheMachineAnswersAtTheFirstRingWhenTheCallerIdFollows
     const uint32_t hCall = line->OfferCall(0);
     line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
-    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
     line->FarEndHangsUp(hCall);
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
-    EXPECT_FALSE(g_bActionPending);
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bOffHook && !State().bRecording; }));
+    EXPECT_FALSE(State().bActionPending);
     const CDataStructure rec = Index().GetAt(0);
     EXPECT_EQ(rec.m_sNumber, "0301234567");
     EXPECT_EQ(rec.m_bMessage, 1);
@@ -141,10 +143,10 @@ TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp
     EXPECT_TRUE(line->Did("MakeCall 0301234567"));
     const uint32_t hCall = line->LastPlacedCall();
     ASSERT_TRUE(WaitFor([&] { return line->CallState(hCall) == kCallConnected; }));
-    EXPECT_TRUE(g_bOffHook);
+    EXPECT_TRUE(State().bOffHook);
     Request(kActionStopHangUp);
     ASSERT_TRUE(WaitFor([&] { return line->Did("Deallocate " + StrPrintf("0x%x", hCall)); }));
-    ASSERT_TRUE(WaitFor([&] { return !g_bOffHook.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook.load(); }));
 }
 
 } // namespace

@@ -196,7 +196,7 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
 
     // Recorded until the far end hangs up, which it does after a key.
     const std::string file = home.File("message.wav");
-    g_bRecording = true;
+    State().bRecording = true;
     auto recording = std::async(std::launch::async, [&] { return dev.Record(file, 60000, {}); });
     ASSERT_TRUE(WaitFor([&] {
         std::error_code ec;
@@ -212,7 +212,7 @@ TEST_F(SipLineStory, TheDevicePlaysToTheFarEndRecordsItHearsItsKeysAndItsHangUp)
     far->HangUp();
     ASSERT_EQ(recording.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     const RecordResult result = recording.get();
-    g_bRecording = false;
+    State().bRecording = false;
     EXPECT_TRUE(result.bOpened);
     EXPECT_GE(result.nSamples, 2u * 8000);
     ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp));
@@ -241,7 +241,7 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     ASSERT_TRUE(
         WaitFor([&] { return UiSaid("caller: name=\"Anna Schmidt\" number=\"030-123-4567\""); }));
     ASSERT_TRUE(far->WaitConnected());
-    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
     const std::string file = worker->CurrentFile();
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(file.rfind(CallFolder(), 0), 0u) << file;
@@ -252,7 +252,8 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     }));
     far->HangUp();
 
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bOffHook && !g_bRecording; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Index().GetSize() == 1 && !State().bOffHook && !State().bRecording; }));
     const CDataStructure rec = Index().GetAt(0);
     EXPECT_EQ(rec.m_sNumber, "0301234567");
     EXPECT_EQ(rec.m_sName, "Anna Schmidt");
@@ -294,9 +295,9 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
     Request(kActionTalk);
     ASSERT_TRUE(far->WaitConnected());
-    EXPECT_FALSE(g_bRecording);
+    EXPECT_FALSE(State().bRecording);
     far->SendKeys("*");
-    ASSERT_TRUE(WaitFor([&] { return g_bRecording.load(); }));
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
     const std::string file = worker->CurrentFile();
     ASSERT_FALSE(file.empty());
     ASSERT_TRUE(WaitFor([&] {
@@ -304,7 +305,7 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
         return std::filesystem::file_size(file, ec) > 44 + 2 * 8000 && !ec;
     }));
     far->HangUp();
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !g_bRecording; }));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bRecording; }));
     ExpectSpeechRecorded(file, 1000);
 }
 

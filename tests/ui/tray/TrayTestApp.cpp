@@ -41,9 +41,10 @@ void Say(const std::string& line) {
 class ScriptedWorker : public FakeAppWorker {
 public:
     void Wake() override {
-        if (g_bActionPending && g_nAction == kActionRecord) {
-            g_bActionPending = false;
-            g_bRecording = true;
+        CCallStateData& engine = Engine();
+        if (engine.bActionPending && engine.nAction == kActionRecord) {
+            engine.bActionPending = false;
+            engine.bRecording = true;
         }
     }
 };
@@ -118,7 +119,6 @@ int SaveScreenshots(QApplication& app, CTrayIcon& tray, const QString& dir) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    ResetCallState();
 
     ScriptedWorker worker;
     TrayFrontEnd frontEnd;
@@ -161,18 +161,18 @@ int main(int argc, char** argv) {
             // The worker tells the front end about a call; the front end
             // wakes the tray.
             worker.bCallActive = on;
-            g_bRinging = on;
+            worker.Engine().bRinging = on;
             window.WakeTray();
         } else if (word == "record") {
-            g_bRecording = on;
+            worker.Engine().bRecording = on;
         } else if (word == "hold") {
-            g_bHold = on;
+            worker.Engine().bHold = on;
         } else if (word == "play") {
-            g_bPlaying = on;
+            worker.Engine().bPlaying = on;
         } else if (word == "tooltip") {
             tray.SetTooltip(arg);
         }
-        Say("state paused=" + std::to_string(g_bPaused.load()) +
+        Say("state paused=" + std::to_string(worker.Engine().bPaused.load()) +
             " picture=" + std::to_string(tray.ShownPicture()) +
             " timer3=" + std::to_string(window.Timers().IsRunning(kTimerTray)));
     });

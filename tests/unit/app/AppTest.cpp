@@ -21,14 +21,10 @@ namespace {
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         ResetAppState();
         home.Write("vorella.def", "[Options]\nnDebugLevel=0\n");
     }
-    void TearDown() override {
-        ResetCallState();
-        ResetAppState();
-    }
+    void TearDown() override { ResetAppState(); }
 
     int Run(std::vector<const char*> args) {
         args.insert(args.begin(), "vorella");
@@ -67,7 +63,7 @@ TEST_F(AppTest, NormalStartPreparesTheProgramFolderAndEndsInOrder) {
     bool pausedInLoop = true;
     bool controlServed = false;
     frontEnd.loop = [&](CBasicWindow& w) {
-        pausedInLoop = g_bPaused;
+        pausedInLoop = pWorker->Engine().bPaused;
         controlServed = w.Control().CommDll().IsEnabled() && IsInstanceRunning();
         w.PostQuit();
     };
@@ -86,8 +82,8 @@ TEST_F(AppTest, NormalStartPreparesTheProgramFolderAndEndsInOrder) {
     EXPECT_FALSE(frontEnd.bLastShow) << "ShowMainDlg=0 keeps the main window hidden";
 
     // After the loop: paused and shutting down, the socket let go.
-    EXPECT_TRUE(g_bShuttingDown);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(pWorker->Engine().bShuttingDown);
+    EXPECT_TRUE(pWorker->Engine().bPaused);
     EXPECT_FALSE(IsInstanceRunning());
 }
 
@@ -97,7 +93,7 @@ TEST_F(AppTest, StartDisabledStartsPausedWithThePortClosed) {
     int trayState = -1;
     bool portClosed = false;
     frontEnd.loop = [&](CBasicWindow& w) {
-        pausedInLoop = g_bPaused;
+        pausedInLoop = pWorker->Engine().bPaused;
         trayState = w.TrayState();
         portClosed = pWorker->IsPortClosed();
         w.PostQuit();
@@ -114,8 +110,8 @@ TEST_F(AppTest, AFirstStartWithoutAPortAsksForTheSetupAndItsRestartComesBackPaus
     bool setupAsked = false;
     bool pausedInLoop = false;
     frontEnd.loop = [&](CBasicWindow& w) {
-        setupAsked = g_bReconfigure;
-        pausedInLoop = g_bPaused;
+        setupAsked = pWorker->Engine().bReconfigure;
+        pausedInLoop = pWorker->Engine().bPaused;
         w.PostQuit();
     };
     ASSERT_EQ(Run({}), 0);
@@ -123,7 +119,6 @@ TEST_F(AppTest, AFirstStartWithoutAPortAsksForTheSetupAndItsRestartComesBackPaus
     EXPECT_FALSE(pausedInLoop);
 
     // The restart after a set-up that left no port: no wizard again, paused.
-    ResetCallState();
     ASSERT_EQ(Run({"/copy"}), 0);
     EXPECT_FALSE(setupAsked);
     EXPECT_TRUE(pausedInLoop);

@@ -14,12 +14,10 @@ namespace {
 class BasicWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         std::string error;
         ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
         window.AttachWorker(worker);
     }
-    void TearDown() override { ResetCallState(); }
 
     // Runs the window's loop until done() or a generous deadline.
     template <class Done>
@@ -39,80 +37,80 @@ protected:
 TEST_F(BasicWindowTest, MonitoringSwitchPausesTheWorkerAndRestoresTheTrayState) {
     worker.bCallActive = true;
     window.ToggleMonitoring();
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(worker.bStopRequest) << "the worker closes the port on the stop request";
     EXPECT_FALSE(worker.bCallActive) << "a call in progress is stopped first";
     EXPECT_EQ(window.TrayState(), kTrayPaused);
 
     window.ToggleMonitoring();
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
     EXPECT_FALSE(worker.bStopRequest);
     EXPECT_EQ(window.TrayState(), 0) << "a saved paused state comes back as 0";
 
     // "&Disable" and "O&ffline" are the same switch.
     EXPECT_TRUE(window.OnCommand(kCmdDisable));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(window.OnCommand(kCmdOffline));
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
     EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{4, 0, 4, 0}));
 }
 
 TEST_F(BasicWindowTest, RequestsReachTheWorkerWithMonitoringOn) {
-    g_bPaused = true;
+    worker.Engine().bPaused = true;
     ASSERT_TRUE(window.OnCommand(kCmdRecord));
-    EXPECT_FALSE(g_bPaused) << "recording resumes a paused line first";
-    EXPECT_TRUE(g_bActionPending);
-    EXPECT_EQ(g_nAction, kActionRecord);
+    EXPECT_FALSE(worker.Engine().bPaused) << "recording resumes a paused line first";
+    EXPECT_TRUE(worker.Engine().bActionPending);
+    EXPECT_EQ(worker.Engine().nAction, kActionRecord);
 
     // The answering machine on a running line whose port is still opening
     // must not pause it: the switch would turn it off, not on.
-    ResetCallState();
+    worker.TakeRequest();
     worker.bReady = false;
-    g_bTalking = true;
+    worker.Engine().bTalking = true;
     ASSERT_TRUE(window.OnCommand(kCmdAnswer));
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
     // Never ready: the request goes out once the bounded wait is over.
-    ASSERT_TRUE(RunUntil([] { return g_bActionPending.load(); }));
-    EXPECT_FALSE(g_bTalking);
-    EXPECT_EQ(g_nAction, kActionAnswer);
+    ASSERT_TRUE(RunUntil([&] { return worker.Engine().bActionPending.load(); }));
+    EXPECT_FALSE(worker.Engine().bTalking);
+    EXPECT_EQ(worker.Engine().nAction, kActionAnswer);
 
-    ResetCallState();
+    worker.TakeRequest();
     ASSERT_TRUE(window.OnCommand(kCmdOffHook));
-    EXPECT_EQ(g_nAction, kActionOffHook);
+    EXPECT_EQ(worker.Engine().nAction, kActionOffHook);
     ASSERT_TRUE(window.OnCommand(kCmdImitateRing));
-    EXPECT_TRUE(g_bTestRing);
+    EXPECT_TRUE(worker.Engine().bTestRing);
 
     // A file played to the line ends a recording first.
-    g_bRecording = true;
+    worker.Engine().bRecording = true;
     window.PlayFile("/calls/greeting.wav");
-    EXPECT_FALSE(g_bRecording);
+    EXPECT_FALSE(worker.Engine().bRecording);
     EXPECT_EQ(worker.sPlayFile, "/calls/greeting.wav");
     EXPECT_EQ(window.PlayFile(), "/calls/greeting.wav");
-    EXPECT_EQ(g_nAction, kActionPlayFile);
+    EXPECT_EQ(worker.Engine().nAction, kActionPlayFile);
 
     EXPECT_FALSE(window.OnCommand(12345)) << "unknown ids are the front end's";
 }
 
 TEST_F(BasicWindowTest, OnlineAndAwayStoreTheStateAndClearTheCallProgress) {
     window.ToggleMonitoring();
-    g_bHold = true;
+    worker.Engine().bHold = true;
     ASSERT_TRUE(window.OnCommand(kCmdOnline));
     EXPECT_EQ(window.TrayState(), 0);
     EXPECT_EQ(worker.nStoredAction, 0);
-    EXPECT_FALSE(g_bHold);
+    EXPECT_FALSE(worker.Engine().bHold);
 
     worker.bStopRequest = true;
-    g_bTalking = true;
+    worker.Engine().bTalking = true;
     ASSERT_TRUE(window.OnCommand(kCmdAway));
     EXPECT_EQ(worker.nStoredAction, 1);
-    EXPECT_FALSE(g_bTalking);
+    EXPECT_FALSE(worker.Engine().bTalking);
     EXPECT_FALSE(worker.bStopRequest);
 }
 
 TEST_F(BasicWindowTest, ConfigureWaitsForThePortAndIsNotAskedTwice) {
     ASSERT_TRUE(window.OnCommand(kCmdConfigure));
-    EXPECT_TRUE(g_bReconfigure);
-    EXPECT_FALSE(g_bPaused) << "a running line runs again after the request";
+    EXPECT_TRUE(worker.Engine().bReconfigure);
+    EXPECT_FALSE(worker.Engine().bPaused) << "a running line runs again after the request";
     EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{4, 0}));
 
     // Still being served: nothing happens, not even a pause.
@@ -127,16 +125,16 @@ TEST_F(BasicWindowTest, CommandsWaitForTheWorkerWithoutHoldingTheLoop) {
     worker.bReady = false;
     worker.nTimeoutDefault = 60000;
     ASSERT_TRUE(window.OnCommand(kCmdRecord));
-    EXPECT_FALSE(g_bActionPending);
+    EXPECT_FALSE(worker.Engine().bActionPending);
     EXPECT_TRUE(window.HasPendingSteps());
     window.StartSpeakTimer(20);
     ASSERT_TRUE(RunUntil([&] { return !window.Timers().IsRunning(kTimerSpeak); }));
-    EXPECT_FALSE(g_bActionPending) << "still waiting for the modem";
+    EXPECT_FALSE(worker.Engine().bActionPending) << "still waiting for the modem";
     // The speak timer paused the line; the recording's wait outlives that.
     window.ToggleMonitoring();
     worker.bReady = true;
-    ASSERT_TRUE(RunUntil([] { return g_bActionPending.load(); }));
-    EXPECT_EQ(g_nAction, kActionRecord);
+    ASSERT_TRUE(RunUntil([&] { return worker.Engine().bActionPending.load(); }));
+    EXPECT_EQ(worker.Engine().nAction, kActionRecord);
     EXPECT_FALSE(window.HasPendingSteps());
     EXPECT_FALSE(window.Timers().IsRunning(kTimerStep)) << "no ticking while nothing waits";
 
@@ -149,23 +147,23 @@ TEST_F(BasicWindowTest, CommandsWaitForTheWorkerWithoutHoldingTheLoop) {
 
 TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecording) {
     ASSERT_TRUE(window.OnCommand(kCmdAppExit));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(window.Timers().IsRunning(kTimerOrderlyExit));
 
     // The worker is still finishing a recording: ticks pass without leaving.
-    g_bRecording = true;
+    worker.Engine().bRecording = true;
     const uint32_t start = GetTickCount();
     RunUntil([&] { return GetTickCount() - start > 3 * kOrderlyExitTickMs; }, 60000);
     EXPECT_FALSE(window.IsQuitPosted());
-    EXPECT_FALSE(g_bShuttingDown);
-    g_bRecording = false;
-    g_bPlaying = true;
+    EXPECT_FALSE(worker.Engine().bShuttingDown);
+    worker.Engine().bRecording = false;
+    worker.Engine().bPlaying = true;
     window.OnTimer(kTimerOrderlyExit);
     EXPECT_FALSE(window.IsQuitPosted()) << "a play is waited for too";
-    g_bPlaying = false;
+    worker.Engine().bPlaying = false;
 
     ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
-    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(worker.Engine().bShuttingDown);
     EXPECT_TRUE(worker.bExitRequest);
     EXPECT_FALSE(window.Timers().IsRunning(kTimerTray));
     EXPECT_FALSE(window.Timers().IsRunning(kTimerOrderlyExit));
@@ -175,20 +173,20 @@ TEST_F(BasicWindowTest, OrderlyExitResumedMeanwhilePausesAgainBeforeLeaving) {
     ASSERT_TRUE(window.OnCommand(kCmdAppExit));
     window.ToggleMonitoring(); // somebody switched monitoring back on
     window.OnTimer(kTimerOrderlyExit);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_FALSE(window.IsQuitPosted()) << "the pause takes effect on the next tick";
     window.OnTimer(kTimerOrderlyExit);
     EXPECT_TRUE(window.IsQuitPosted());
 }
 
 TEST_F(BasicWindowTest, ImmediateExitStopsTheRecordingAndLeavesAtOnce) {
-    g_bRecording = true;
+    worker.Engine().bRecording = true;
     ASSERT_TRUE(window.OnCommand(kCmdExit));
-    EXPECT_FALSE(g_bRecording);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bRecording);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_FALSE(window.IsQuitPosted()) << "the worker gets its quarter second first";
     ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
-    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_TRUE(worker.Engine().bShuttingDown);
     EXPECT_EQ(worker.Notes().at(0), "stop recording");
 }
 
@@ -196,7 +194,7 @@ TEST_F(BasicWindowTest, RestartLeavesAsExitDoesAndAsksForTheNewProcess) {
     ResetAppState();
     ASSERT_TRUE(window.OnCommand(kCmdRestart));
     EXPECT_TRUE(g_bRestart);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
     ResetAppState();
 }
@@ -212,32 +210,32 @@ TEST_F(BasicWindowTest, SessionEndLeavesWithoutThePause) {
     window.OnEndSession();
     EXPECT_FALSE(worker.bCallActive);
     EXPECT_TRUE(worker.bStopRequest);
-    EXPECT_FALSE(g_bPaused);
-    EXPECT_TRUE(g_bShuttingDown);
+    EXPECT_FALSE(worker.Engine().bPaused);
+    EXPECT_TRUE(worker.Engine().bShuttingDown);
     EXPECT_TRUE(window.IsQuitPosted());
 }
 
 TEST_F(BasicWindowTest, SpeakTimerPausesMonitoringOnce) {
     window.StartSpeakTimer(30);
-    ASSERT_TRUE(RunUntil([] { return g_bPaused.load(); }));
+    ASSERT_TRUE(RunUntil([&] { return worker.Engine().bPaused.load(); }));
     EXPECT_FALSE(window.Timers().IsRunning(kTimerSpeak)) << "one shot";
 
     // Already paused when it fires: it must not switch monitoring back on.
     window.StartSpeakTimer(30);
     ASSERT_TRUE(RunUntil([&] { return !window.Timers().IsRunning(kTimerSpeak); }));
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
 }
 
 TEST_F(BasicWindowTest, ExternalMonitoringSwitchStopsTheCallFirst) {
     worker.bCallActive = true;
     window.SetMonitoring(false);
     EXPECT_FALSE(worker.bCallActive);
-    EXPECT_FALSE(g_bPaused) << "the stop is given time to settle first";
-    ASSERT_TRUE(RunUntil([] { return g_bPaused.load(); }));
+    EXPECT_FALSE(worker.Engine().bPaused) << "the stop is given time to settle first";
+    ASSERT_TRUE(RunUntil([&] { return worker.Engine().bPaused.load(); }));
     window.SetMonitoring(false);
-    EXPECT_TRUE(g_bPaused) << "asking for the state it has changes nothing";
+    EXPECT_TRUE(worker.Engine().bPaused) << "asking for the state it has changes nothing";
     window.SetMonitoring(true);
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
 
     window.SetCallerFields({"Ann", "555", "memo"});
     EXPECT_EQ(window.GetCallerFields().sName, "Ann");
@@ -260,7 +258,7 @@ TEST_F(BasicWindowTest, AWindowWithoutTheSocketStillWaitsForItsTimers) {
     second.StartSpeakTimer(30);
     second.ProcessEvents(60000); // returns once the timer is due
     second.ProcessEvents(0);     // and this round fires it
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(secondWorker.Engine().bPaused);
     EXPECT_FALSE(second.Timers().IsRunning(kTimerSpeak));
 }
 

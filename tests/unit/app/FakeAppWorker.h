@@ -33,6 +33,16 @@ public:
     int nStoredAction = -1;
 
     bool bNeedsSetup = false;
+    // The call state of this worker; the tests play the engine through Engine().
+    CCallState callState;
+    CCallStateData& Engine() { return callState.EngineState(); }
+    // The worker took the request made last: its code is spent.
+    void TakeRequest() {
+        Engine().bActionPending = false;
+        Engine().nAction = kActionQuiet;
+    }
+    CCallState& CallState() override { return callState; }
+    const CCallState& CallState() const override { return callState; }
     bool StartDisabled() const override { return bStartDisabled; }
     bool NeedsSetup() const override { return bNeedsSetup; }
     uint32_t TimeoutDefault() const override { return nTimeoutDefault; }
@@ -42,9 +52,9 @@ public:
     }
     void SetDataPath(const std::string& sPath) override { sDataPath = sPath; }
     bool WaitEnded(uint32_t) override { return true; }
-    bool IsPortClosed() const override { return !bPortStuckOpen && g_bPaused; }
+    bool IsPortClosed() const override { return !bPortStuckOpen && callState.Flags().bPaused; }
     bool IsBusy() const override { return bBusy; }
-    bool IsReady() const override { return bReady && !g_bPaused; }
+    bool IsReady() const override { return bReady && !callState.Flags().bPaused; }
     bool IsCallActive() const override { return bCallActive; }
     void SetStopRequest(bool bStop) override { bStopRequest = bStop; }
     void SetExitRequest() override { bExitRequest = true; }
@@ -54,10 +64,10 @@ public:
         Note("stop call");
     }
     void StopRecording() override {
-        g_bRecording = false;
+        callState.RequestStopRecording();
         Note("stop recording");
     }
-    void ImitateRing() override { g_bTestRing = true; }
+    void ImitateRing() override { callState.RequestTestRing(); }
     void SetStoredAction(int n) override { nStoredAction = n; }
     std::string CurrentFile() const override { return sFile; }
     void SetCurrentFile(const std::string& s) override { sFile = s; }
@@ -76,7 +86,7 @@ public:
     bool bHoldSettings = false;
     int nOptionsApplied = 0;
     void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) override {
-        Note(std::string("read options, paused ") + (g_bPaused ? "yes" : "no"));
+        Note(std::string("read options, paused ") + (callState.Flags().bPaused ? "yes" : "no"));
         if (!bHoldSettings)
             out->Set(FillOptions({phone, driver, global, worker}));
     }

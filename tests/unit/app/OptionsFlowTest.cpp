@@ -20,7 +20,6 @@ namespace {
 class OptionsFlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         ResetAppState();
         setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
         LoadSettingsFrom(ProfileFile(home.File("none.ini")),
@@ -30,10 +29,7 @@ protected:
         ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
         window.AttachWorker(worker);
     }
-    void TearDown() override {
-        ResetCallState();
-        unsetenv("XDG_CONFIG_HOME");
-    }
+    void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
 
     template <class Done>
     bool RunUntil(Done done, uint32_t deadlineMs = 20000) {
@@ -60,9 +56,9 @@ protected:
 };
 
 TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWorker) {
-    ASSERT_FALSE(g_bPaused);
+    ASSERT_FALSE(worker.Engine().bPaused);
     ASSERT_TRUE(OpenDialog());
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(worker.Notes().front(), "read options, paused yes");
     EXPECT_EQ(frontEnd.shownOptions->nRings, 1);
     // A second request while the dialog is open is ignored.
@@ -73,7 +69,7 @@ TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWor
     v.nRings = 4;
     v.nUnattendedSeconds = 120;
     Close(v);
-    ASSERT_TRUE(RunUntil([this] { return !g_bPaused; }));
+    ASSERT_TRUE(RunUntil([this] { return !worker.Engine().bPaused; }));
     EXPECT_EQ(worker.nOptionsApplied, 1);
     EXPECT_EQ(worker.phone.nRings, 4);
     EXPECT_EQ(worker.driver.dwInactiveTimer, 120000);
@@ -86,16 +82,16 @@ TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWor
 
 TEST_F(OptionsFlowTest, OpenedWhilePausedStaysPausedAfterOkAndCancel) {
     window.ToggleMonitoring();
-    ASSERT_TRUE(g_bPaused);
+    ASSERT_TRUE(worker.Engine().bPaused);
     ASSERT_TRUE(OpenDialog());
     Close(*frontEnd.shownOptions);
     ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 1; }));
     RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     ASSERT_TRUE(OpenDialog());
     Close(std::nullopt);
     RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(window.TrayState(), kTrayPaused);
 }
 
@@ -104,7 +100,7 @@ TEST_F(OptionsFlowTest, CancelResumesAndChangesNothing) {
     const OptionsValues before =
         FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
     Close(std::nullopt);
-    ASSERT_TRUE(RunUntil([] { return !g_bPaused; }));
+    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bPaused; }));
     EXPECT_EQ(worker.nOptionsApplied, 0);
     EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
     EXPECT_FALSE(IsAutoStart());
@@ -123,7 +119,7 @@ TEST_F(OptionsFlowTest, OkWritesTheAutostartEntryAndTellsANewDataFolder) {
     EXPECT_TRUE(FileExists(home.File("config/autostart/vorella.desktop")));
     EXPECT_FALSE(g_bShowMainDlg);
     // Unticked again: the entry goes.
-    ASSERT_TRUE(RunUntil([] { return !g_bPaused; }));
+    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bPaused; }));
     ASSERT_TRUE(OpenDialog());
     EXPECT_TRUE(frontEnd.shownOptions->bAutoStart);
     v = *frontEnd.shownOptions;
@@ -136,12 +132,12 @@ TEST_F(OptionsFlowTest, OkWritesTheAutostartEntryAndTellsANewDataFolder) {
 TEST_F(OptionsFlowTest, AWorkerThatDoesNotAnswerIsToldAndMonitoringComesBack) {
     worker.bHoldSettings = true;
     window.OnCommand(kCmdOptions);
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     ASSERT_TRUE(RunUntil([this] { return !frontEnd.messages.empty(); },
                          CBasicWindow::kMaxSwitchWaitMs + 20000));
     EXPECT_NE(frontEnd.messages[0].find("did not hand over its settings"), std::string::npos);
     EXPECT_FALSE(frontEnd.shownOptions.has_value());
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
 }
 
 } // namespace

@@ -82,13 +82,11 @@ TEST(TrayClicksTest, TwoQuickClicksAreADoubleClickNotTwoSingleClicks) {
 class TrayWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         std::string error;
         ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
         window.AttachWorker(worker);
         window.SetDoubleClickTime(400);
     }
-    void TearDown() override { ResetCallState(); }
 
     // Fires timer 3 as the loop would, without waiting for it.
     void Tick() {
@@ -127,15 +125,15 @@ TEST_F(TrayWindowTest, TimerThreeStopsWhenIdleAndRunsWhileALineStateNeedsFollowi
     window.WakeTray();
     Tick();
     EXPECT_TRUE(TrayTimerRuns());
-    g_bRecording = true;
+    worker.Engine().bRecording = true;
     Tick();
     EXPECT_EQ(window.TrayIconId(), kTrayPicRecording);
-    g_bRecording = false;
-    g_bHold = true;
+    worker.Engine().bRecording = false;
+    worker.Engine().bHold = true;
     Tick();
     EXPECT_EQ(window.TrayIconId(), kTrayPicPlaying);
     EXPECT_TRUE(TrayTimerRuns());
-    g_bHold = false;
+    worker.Engine().bHold = false;
     worker.bCallActive = false;
     Tick();
     EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
@@ -143,7 +141,7 @@ TEST_F(TrayWindowTest, TimerThreeStopsWhenIdleAndRunsWhileALineStateNeedsFollowi
 
     // A play started from outside wakes it too.
     window.PlayFile("message.wav");
-    g_bPlaying = true;
+    worker.Engine().bPlaying = true;
     Tick();
     EXPECT_EQ(window.TrayIconId(), kTrayPicPlaying);
     EXPECT_TRUE(TrayTimerRuns());
@@ -155,11 +153,11 @@ TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) 
 
     // One click: monitoring steps once the double-click time has passed.
     window.OnTrayClick(CBasicWindow::TrayClick::Left);
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
     Tick();
-    EXPECT_FALSE(g_bPaused) << "250 ms is within the double-click time";
+    EXPECT_FALSE(worker.Engine().bPaused) << "250 ms is within the double-click time";
     Tick();
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(window.TrayIconId(), kTrayPicPaused) << "the step shows in the same tick";
     EXPECT_FALSE(TrayTimerRuns());
 
@@ -169,7 +167,7 @@ TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) 
     window.OnTrayClick(CBasicWindow::TrayClick::Left);
     for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
         Tick();
-    EXPECT_TRUE(g_bPaused) << "a double click does not step monitoring";
+    EXPECT_TRUE(worker.Engine().bPaused) << "a double click does not step monitoring";
     EXPECT_EQ(frontEnd.nShown, shown + 1);
     EXPECT_FALSE(TrayTimerRuns());
 
@@ -177,12 +175,12 @@ TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) 
     window.OnTrayClick(CBasicWindow::TrayClick::Double);
     for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
         Tick();
-    EXPECT_TRUE(g_bPaused);
+    EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(frontEnd.nShown, shown + 2);
 
     // The middle button steps at once.
     window.OnTrayClick(CBasicWindow::TrayClick::Middle);
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
 }
 
 TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
@@ -208,7 +206,7 @@ TEST_F(TrayWindowTest, SingleClickDoesNothingWithTheClickSettingOff) {
     for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
         Tick();
     EXPECT_FALSE(TrayTimerRuns()) << "the click was decided";
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(worker.Engine().bPaused);
     EXPECT_EQ(frontEnd.nShown, 0);
     EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
 }

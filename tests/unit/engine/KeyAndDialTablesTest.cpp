@@ -46,10 +46,10 @@ TEST(KeyTables, EventTexts) {
 }
 
 TEST(ActionTable, RequestsAndTheDispatcherRule) {
-    ResetCallState();
-    RequestAction(kActionAnswer);
-    EXPECT_TRUE(g_bActionPending);
-    EXPECT_EQ(g_nAction, kActionAnswer);
+    CCallState calls;
+    calls.RequestAction(kActionAnswer);
+    EXPECT_TRUE(calls.Flags().bActionPending);
+    EXPECT_EQ(calls.Flags().nAction, kActionAnswer);
     int cleared = 0;
     for (int code = 0; code < kFirstNonAction; ++code)
         if (const ActionInfo* a = FindAction(code); a && a->bDispatcherClears)
@@ -57,8 +57,11 @@ TEST(ActionTable, RequestsAndTheDispatcherRule) {
     EXPECT_EQ(cleared, 6); // 8, 14, 16, 17, 22 and 24
     for (int code : {4, 5, 7, 11, 12, 15, 20, 25, 26, 27, 1000})
         EXPECT_EQ(FindAction(code), nullptr) << code;
-    ResetCallState();
-    EXPECT_FALSE(g_bActionPending);
+    // A dialog withdraws its own request only, never someone else's.
+    EXPECT_FALSE(calls.WithdrawAction(kActionQuiet));
+    EXPECT_TRUE(calls.Flags().bActionPending);
+    EXPECT_TRUE(calls.WithdrawAction(kActionAnswer));
+    EXPECT_FALSE(calls.Flags().bActionPending);
 }
 
 TEST(DialSteps, NumberPreparation) {
@@ -114,19 +117,18 @@ TEST(DialSteps, ResultTable) {
 }
 
 TEST(KeyTables, KeysFromATelephonyLine) {
-    ResetCallState();
-    EXPECT_EQ(ReactToLineKey('*', false, false, false, false), LineKeyReaction::RequestRecord);
-    EXPECT_EQ(ReactToLineKey('#', false, false, false, false), LineKeyReaction::RequestAnswer);
-    EXPECT_EQ(ReactToLineKey('5', false, true, false, true), LineKeyReaction::Nothing);
-    g_bRecording = true; // during a recording both keys stop the call
-    EXPECT_EQ(ReactToLineKey('*', false, false, false, false), LineKeyReaction::StopCall);
-    EXPECT_EQ(ReactToLineKey('#', false, false, false, false), LineKeyReaction::StopCall);
-    g_bRecording = false;
+    EXPECT_EQ(ReactToLineKey('*', false, false, false, false, false),
+              LineKeyReaction::RequestRecord);
+    EXPECT_EQ(ReactToLineKey('#', false, false, false, false, false),
+              LineKeyReaction::RequestAnswer);
+    EXPECT_EQ(ReactToLineKey('5', false, true, false, true, false), LineKeyReaction::Nothing);
+    // During a recording both keys stop the call.
+    EXPECT_EQ(ReactToLineKey('*', false, false, false, false, true), LineKeyReaction::StopCall);
+    EXPECT_EQ(ReactToLineKey('#', false, false, false, false, true), LineKeyReaction::StopCall);
 
     // Recording at once: keys matter only in the enhanced hold.
-    EXPECT_EQ(ReactToLineKey('*', true, false, false, false), LineKeyReaction::Nothing);
-    EXPECT_EQ(ReactToLineKey('5', true, true, false, false), LineKeyReaction::Dispatch);
-    EXPECT_EQ(ReactToLineKey('5', true, true, true, false), LineKeyReaction::Nothing);
-    EXPECT_EQ(ReactToLineKey('5', true, true, true, true), LineKeyReaction::Dispatch);
-    ResetCallState();
+    EXPECT_EQ(ReactToLineKey('*', true, false, false, false, false), LineKeyReaction::Nothing);
+    EXPECT_EQ(ReactToLineKey('5', true, true, false, false, false), LineKeyReaction::Dispatch);
+    EXPECT_EQ(ReactToLineKey('5', true, true, true, false, false), LineKeyReaction::Nothing);
+    EXPECT_EQ(ReactToLineKey('5', true, true, true, true, false), LineKeyReaction::Dispatch);
 }

@@ -22,12 +22,11 @@ namespace {
 
 TEST(LineSound, ARecordingKeepsTheRecordingFlagSetAndEndsWhenItIsCleared) {
     TempHome home;
-    ResetCallState();
     CPhone phone;
     bool bSeen = false;
     std::thread user([&] {
-        bSeen = WaitUntil([] { return g_bRecording.load(); }, 10000);
-        g_bRecording = false;
+        bSeen = WaitUntil([&] { return phone.CallState().EngineState().bRecording.load(); }, 10000);
+        phone.CallState().EngineState().bRecording = false;
     });
     // The process's (null) sound card; the limit only bounds a failing test.
     const RecordResult r = RecordFromLineDevice(
@@ -35,7 +34,7 @@ TEST(LineSound, ARecordingKeepsTheRecordingFlagSetAndEndsWhenItIsCleared) {
     user.join();
     EXPECT_TRUE(bSeen) << "the flag was set while the line was recorded";
     EXPECT_TRUE(r.bOpened);
-    EXPECT_FALSE(g_bRecording);
+    EXPECT_FALSE(phone.CallState().EngineState().bRecording);
     EXPECT_LT(r.nSamples, 8000u * 10) << "it ended when the flag was cleared, not at its limit";
 }
 
@@ -51,7 +50,6 @@ class LineSoundVolume : public ::testing::TestWithParam<VolumeCase> {};
 TEST_P(LineSoundVolume, APlayGoesOutAtThePhonesVolume) {
     const VolumeCase& c = GetParam();
     TempHome home;
-    ResetCallState();
     CPhone phone;
     phone.m_iVolume = c.iVolume;
     phone.m_bMute = c.bMute;

@@ -1,4 +1,4 @@
-#include "engine/Number.h"
+#include "engine/CallState.h"
 #include "engine/CallerText.h"
 
 #include <cstdlib>
@@ -87,18 +87,17 @@ TEST(CallerText, SanitizeAndLeadingInt) {
 }
 
 TEST(RecentCalls, BoundedAndClosedAtTheEnd) {
-    g_recentCalls.Set({});
-    CloseLastRecentCall(); // nothing to close: no harm
+    CCallStateData state;
+    state.CloseLastRecentCall(); // nothing to close: no harm
     for (size_t i = 0; i < kMaxRecentCalls + 5; ++i) {
         CNumber c;
         c.m_nCidNumber = static_cast<int32_t>(i);
-        AppendRecentCall(c);
+        state.AppendRecentCall(c);
     }
-    CloseLastRecentCall();
-    auto calls = g_recentCalls.Get();
+    state.CloseLastRecentCall();
+    auto calls = state.recentCalls.Get();
     ASSERT_EQ(calls.size(), kMaxRecentCalls);
     EXPECT_EQ(calls.front().m_nCidNumber, 5); // the oldest went first
     EXPECT_EQ(calls.back().m_nClosed, 1);
     EXPECT_EQ(calls[calls.size() - 2].m_nClosed, 0);
-    g_recentCalls.Set({});
 }

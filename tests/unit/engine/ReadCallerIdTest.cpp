@@ -14,13 +14,15 @@ constexpr std::time_t kNoon = 1199275200; // 2008-01-02 12:00:00 UTC
 // change with the received flag up.
 class PeekingUi : public CLoggingUiBridge {
 public:
+    explicit PeekingUi(const CCallStateData& state) : state(state) {}
     void CallerChanged(const CallerDisplay& c) override {
-        if (!bPeeked && g_bCidReceived) {
-            early = g_curCall.Get();
+        if (!bPeeked && state.bCidReceived) {
+            early = state.curCall.Get();
             bPeeked = true;
         }
         CLoggingUiBridge::CallerChanged(c);
     }
+    const CCallStateData& state;
     bool bPeeked = false;
     CNumber early;
 };
@@ -30,21 +32,17 @@ protected:
     void SetUp() override {
         ::setenv("TZ", "UTC", 1);
         ::tzset();
-        ResetCallState();
-        g_curCall.Set({});
-    }
-    void TearDown() override {
-        ResetCallState();
-        g_curCall.Set({});
     }
 
     CallerIdFill Read(ICallerIdSource& source) {
-        CallerIdContext ctx{ui, true, [this](const std::string& s) { log += s; },
+        CallerIdContext ctx{ui, state, true, [this](const std::string& s) { log += s; },
                             [this] { ++stopCleared; }};
         return ReadCallerId(source, ctx, kNoon);
     }
 
-    PeekingUi ui;
+    CCallState callState;
+    CCallStateData& state = callState.EngineState();
+    PeekingUi ui{state};
     std::string log;
     int stopCleared = 0;
 };
@@ -53,7 +51,7 @@ protected:
 
 TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
     // The machine was asked to answer at this ring; reading must not undo it.
-    RequestAction(kActionAnswer);
+    callState.RequestAction(kActionAnswer);
     ScriptedModem modem({Date("0102"), Time("1159"), Nmbr("2125551234"), Name("JOHN SMITH")});
     int rings = 0;
     CModemCallerIdSource source(modem, CidReadSettings{}, [&] { ++rings; });
@@ -61,12 +59,12 @@ TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
 
     EXPECT_TRUE(fill.bReceived);
     EXPECT_TRUE(fill.bCidSeen);
-    EXPECT_TRUE(g_bCidReceived);
-    EXPECT_TRUE(g_bActionPending);
-    EXPECT_EQ(g_nAction, kActionAnswer);
+    EXPECT_TRUE(state.bCidReceived);
+    EXPECT_TRUE(state.bActionPending);
+    EXPECT_EQ(state.nAction, kActionAnswer);
     EXPECT_EQ(stopCleared, 1);
     EXPECT_EQ(log, "AmericanCID:\n");
-    CNumber c = g_curCall.Get();
+    CNumber c = state.curCall.Get();
     EXPECT_EQ(c.m_sNumber, "2125551234");
     EXPECT_EQ(c.m_sDisplayNumber, "212-555-1234");
     EXPECT_EQ(c.m_sName, "JOHN SMITH");
@@ -87,31 +85,31 @@ TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
 }
 
 TEST_F(ReadCallerIdTest, SerialModemWithoutDataShowsNA) {
-    g_bCidReceived = true; // left over from the last call
+    state.bCidReceived = true; // left over from the last call
     ScriptedModem modem;
     CModemCallerIdSource source(modem, CidReadSettings{});
     EXPECT_FALSE(Read(source).bReceived);
-    EXPECT_FALSE(g_bCidReceived);
-    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "NA");
+    EXPECT_FALSE(state.bCidReceived);
+    EXPECT_EQ(state.curCall.Get().m_sDisplayNumber, "NA");
     EXPECT_EQ(ui.Lines().front(), "filter: \"\"");
 }
 
 TEST_F(ReadCallerIdTest, TelephonyLineWithAndWithoutCallerData) {
     CLineCallerIdSource with([] { return LineCallerData{true, "ANNA\r\nX", "5551234"}; });
     Read(with);
-    EXPECT_TRUE(g_bCidReceived);
-    EXPECT_EQ(g_curCall.Get().m_sName, "ANNAX");
-    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "555-1234");
-    EXPECT_EQ(g_curCall.Get().m_sNumber, "5551234");
+    EXPECT_TRUE(state.bCidReceived);
+    EXPECT_EQ(state.curCall.Get().m_sName, "ANNAX");
+    EXPECT_EQ(state.curCall.Get().m_sDisplayNumber, "555-1234");
+    EXPECT_EQ(state.curCall.Get().m_sNumber, "5551234");
 
     CNumber old;
     old.m_sMemo = "from the last call";
-    g_curCall.Set(old);
+    state.curCall.Set(old);
     CLineCallerIdSource without([] { return LineCallerData{}; });
     Read(without);
-    EXPECT_TRUE(g_bCidReceived);
-    EXPECT_EQ(g_curCall.Get().m_sMemo, "");
-    EXPECT_EQ(g_curCall.Get().m_sNumber, "NA");
+    EXPECT_TRUE(state.bCidReceived);
+    EXPECT_EQ(state.curCall.Get().m_sMemo, "");
+    EXPECT_EQ(state.curCall.Get().m_sNumber, "NA");
 }
 
 TEST_F(ReadCallerIdTest, AdapterMessageGoesThroughTheDecoder) {
@@ -122,11 +120,11 @@ TEST_F(ReadCallerIdTest, AdapterMessageGoesThroughTheDecoder) {
                       "WALTER";
     CRawCallerIdSource raw(msg);
     Read(raw);
-    EXPECT_EQ(g_curCall.Get().m_sName, "WALTER");
-    EXPECT_EQ(g_curCall.Get().m_sDisplayNumber, "555-1234");
+    EXPECT_EQ(state.curCall.Get().m_sName, "WALTER");
+    EXPECT_EQ(state.curCall.Get().m_sDisplayNumber, "555-1234");
 
     CRawCallerIdSource tooShort(std::string(12, '\x02'));
     Read(tooShort);
-    EXPECT_EQ(g_curCall.Get().m_sNumber, "NA");
-    EXPECT_TRUE(g_bCidReceived);
+    EXPECT_EQ(state.curCall.Get().m_sNumber, "NA");
+    EXPECT_TRUE(state.bCidReceived);
 }

@@ -1,7 +1,7 @@
 #include "engine/RecordingName.h"
 #include "TempHome.h"
+#include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
-#include "engine/Number.h"
 #include "platform/FileUtil.h"
 
 #include <cstdlib>
@@ -17,10 +17,9 @@ protected:
     void SetUp() override {
         ::setenv("TZ", "UTC", 1);
         ::tzset();
-        g_recentCalls.Set({});
     }
-    void TearDown() override { g_recentCalls.Set({}); }
     TempHome home;
+    CCallStateData state;
 };
 
 } // namespace
@@ -64,13 +63,13 @@ TEST_F(RecordingNameTest, TwoRecordingsInTheSameSecondGetTwoFiles) {
     CLoggingUiBridge ui;
     CNumber caller;
     caller.m_sCidNumber = "5551234";
-    g_curCall.Set(caller);
+    state.curCall.Set(caller);
 
     std::string current;
-    std::string first = BuildRecordingFileName(folder, {}, current, ui, k2Jan2008);
+    std::string first = BuildRecordingFileName(folder, {}, current, ui, state, k2Jan2008);
     ASSERT_TRUE(WriteFileAtomic(first, "first recording"));
-    std::string second = BuildRecordingFileName(folder, {}, current, ui, k2Jan2008);
-    std::string third = BuildRecordingFileName(folder, {}, current, ui, k2Jan2008);
+    std::string second = BuildRecordingFileName(folder, {}, current, ui, state, k2Jan2008);
+    std::string third = BuildRecordingFileName(folder, {}, current, ui, state, k2Jan2008);
 
     EXPECT_EQ(first, folder + "rec2008-01-02, 00_00_05.wav");
     EXPECT_EQ(second, folder + "rec2008-01-02, 00_00_05 (2).wav");
@@ -78,7 +77,7 @@ TEST_F(RecordingNameTest, TwoRecordingsInTheSameSecondGetTwoFiles) {
     EXPECT_EQ(current, third);
     EXPECT_EQ(ReadWholeFile(first, 100).value_or(""), "first recording");
     EXPECT_TRUE(FileExists(second)); // reserved at once
-    auto calls = g_recentCalls.Get();
+    auto calls = state.recentCalls.Get();
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].m_sCidNumber, "5551234");
     auto lines = ui.Lines();

@@ -62,30 +62,30 @@ TEST(Volume, FactorsAndSaturation) {
 }
 
 TEST(RingRules, LineCheckRingTiming) {
-    ResetCallState();
     CRingState rings;
-    EXPECT_EQ(CheckRingTiming(rings, 12345), RingTiming::NoRing);
+    CallFlags flags;
+    EXPECT_EQ(CheckRingTiming(rings, 12345, flags), RingTiming::NoRing);
 
     rings.nRings = 2;
     rings.dwLastRing = 0xFFFFF000u; // across the tick wrap
-    g_bRinging = true;
-    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8000), RingTiming::Ringing);
-    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8001), RingTiming::RingsEnded);
+    flags.bRinging = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8000, flags), RingTiming::Ringing);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 8001, flags), RingTiming::RingsEnded);
     // Someone picked up while it rang.
-    g_bOffHook = true;
-    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 100), RingTiming::AnsweredReset);
-    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
-    g_bOffHook = false;
+    flags.bOffHook = true;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 100, flags), RingTiming::AnsweredReset);
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000, flags), RingTiming::Forget);
+    flags.bOffHook = false;
     // Any use of the line keeps the rings from counting as unanswered.
-    for (auto* flag : {&g_bOffHookRequest, &g_bTalking, &g_bHold, &g_bActionPending}) {
-        *flag = true;
-        EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000), RingTiming::Forget);
-        *flag = false;
+    for (bool CallFlags::*flag : {&CallFlags::bOffHookRequest, &CallFlags::bTalking,
+                                  &CallFlags::bHold, &CallFlags::bActionPending}) {
+        CallFlags inUse = flags;
+        inUse.*flag = true;
+        EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 9000, inUse), RingTiming::Forget);
     }
     // Ringing cleared (a pause during the ring): over at once.
-    g_bRinging = false;
-    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 10), RingTiming::RingsEnded);
-    ResetCallState();
+    flags.bRinging = false;
+    EXPECT_EQ(CheckRingTiming(rings, rings.dwLastRing + 10, flags), RingTiming::RingsEnded);
 }
 
 TEST(RingRules, WhichRingReadsTheCallerId) {

@@ -49,7 +49,6 @@ public:
 class SetupSteps : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetCallState();
         home.CopyShipped("vorella.def");
         home.CopyShipped("modem.ini");
         for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
@@ -197,10 +196,10 @@ TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
     CLoggingUiBridge service([](const std::string&) {});
     phone.SetUi(&service);
     CMultiThread worker(phone, service);
-    g_bReconfigure = true;
+    phone.CallState().EngineState().bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
-    EXPECT_FALSE(g_bReconfigure);
-    EXPECT_FALSE(g_bPaused);
+    EXPECT_FALSE(phone.CallState().EngineState().bReconfigure);
+    EXPECT_FALSE(phone.CallState().EngineState().bPaused);
     EXPECT_NE(SavedInt("nComPort"), 4) << "nothing chosen, nothing saved";
 }
 
@@ -209,7 +208,7 @@ TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
     ui.result.bRun = true;
     ui.result.bCancelled = true;
     ui.result.nKind = kKindUsbAdapter;
-    g_bReconfigure = true;
+    phone.CallState().EngineState().bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
     ASSERT_TRUE(ui.start);
     EXPECT_EQ(ui.start->nKind, kKindSerialModem);
@@ -218,14 +217,15 @@ TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
     EXPECT_EQ(ui.restarts, std::vector<int>{4});
     EXPECT_EQ(SavedInt("nComPort"), 4);
     EXPECT_EQ(SavedInt("fUseHiPhone"), 0) << "a cancelled choice is not taken";
-    EXPECT_TRUE(g_bPaused) << "the port stays free for the program that starts next";
+    EXPECT_TRUE(phone.CallState().EngineState().bPaused)
+        << "the port stays free for the program that starts next";
 }
 
 TEST_F(SetupStep, FinishingSavesTheChoiceAndRestarts) {
     CMultiThread worker(phone, ui);
     ui.result.bRun = true;
     ui.result.nKind = kKindUsbAdapter;
-    g_bReconfigure = true;
+    phone.CallState().EngineState().bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
     EXPECT_EQ(ui.restarts, std::vector<int>{4});
     EXPECT_EQ(SavedInt("fUseHiPhone"), 1);
