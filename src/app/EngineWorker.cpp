@@ -16,10 +16,10 @@ CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>(
     g_pPhone = m_pPhone.get();
     // The USB adapter (fUseHiPhone), made with the settings of the moment
     // whenever the device is chosen.
-    SetAdapterDeviceFactory([this](CPhone& p) {
+    m_pPhone->DeviceFactories().Register(DeviceKind::UsbAdapter, [this](IDeviceHost& host) {
         return MakeWorkerAdapterDevice(
-            p, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
-            AdapterLayersFor(p.sAdapterSoundCard, p.sAdapterInput));
+            host, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
+            AdapterLayersFor(host.Settings().sAdapterSoundCard, host.Settings().sAdapterInput));
     });
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
@@ -42,7 +42,6 @@ CEngineWorker::~CEngineWorker() {
     m_pThread.reset();
     g_pThread = nullptr;
     m_pPhone.reset();
-    SetAdapterDeviceFactory({});
     g_pPhone = nullptr;
 }
 

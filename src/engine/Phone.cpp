@@ -41,6 +41,11 @@ CPhone::CPhone()
       m_pModemUi(std::make_unique<CModemUiOnBridge>(*this)) {
     m_pUi = m_pOwnUi.get();
     m_driver.SetUi(m_pModemUi.get());
+    m_factories.Register(DeviceKind::SerialModem, [this](IDeviceHost& host) {
+        return std::make_unique<CSerialModemDevice>(host, m_driver, *this);
+    });
+    m_factories.Register(DeviceKind::TelephonyLine,
+                         [](IDeviceHost& host) { return MakeTelephonyLineDevice(host); });
     ChooseDevice();
 }
 
@@ -84,17 +89,7 @@ void CPhone::ChooseDevice() {
     // The device going stops posting before its successor starts.
     if (m_pDevice)
         m_pDevice->SetEventSink({});
-    switch (ChosenDeviceKind(fUseHiPhone, nTAPI)) {
-    case DeviceKind::UsbAdapter:
-        m_pDevice = MakeAdapterDeviceFor(*this);
-        break;
-    case DeviceKind::TelephonyLine:
-        m_pDevice = MakeTelephonyLineDevice(*this);
-        break;
-    case DeviceKind::SerialModem:
-        m_pDevice = std::make_unique<CSerialModemDevice>(*this);
-        break;
-    }
+    m_pDevice = m_factories.Make(ChosenDeviceKind(fUseHiPhone, nTAPI), *this);
     // A device chosen anew while the worker runs (the options, the wizard)
     // reports to the worker as the old one did.
     m_pDevice->SetEventSink(m_deviceSink);
