@@ -244,10 +244,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         OptionsOutcome outcome =
             ::ApplyOptions(values, {p, p.m_driver, g_settings, p.m_workerSettings});
         m_pThread->SetDataPath(p.m_workerSettings.sPath);
-        // The profile of the modem chosen, and its type code.
-        p.m_driver.Load(p.sModem);
-        TypeFromName(p.m_driver, p.sModem);
-        p.m_driver.SetDebugLevel(p.nDebugLevel);
+        p.FollowSettings();
         if (outcome.bDeviceKindChanged || outcome.bAdapterChanged || values.bSipAccountsChanged) {
             m_pThread->CloseDevice();
             p.ChooseDevice();

@@ -1,5 +1,6 @@
 #include "engine/Phone.h"
 
+#include "config/ModemType.h"
 #include "config/SettingsStore.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemUiIcon.h"
@@ -66,6 +67,14 @@ void CPhone::LoadAll() {
 bool CPhone::SaveAll() {
     CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
     return SaveSettings(h, m_driver);
+}
+
+void CPhone::FollowSettings() {
+    if (ChosenDeviceKind(fUseHiPhone, nTAPI) == DeviceKind::SerialModem) {
+        m_driver.Load(sModem);
+        TypeFromName(m_driver, sModem);
+    }
+    m_driver.SetDebugLevel(nDebugLevel);
 }
 
 void CPhone::SetUi(IUiBridge* pUi) {

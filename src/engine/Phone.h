@@ -39,6 +39,10 @@ public:
     void LoadAll();
     // Saves every setting and the profile; false when the file could not be written.
     bool SaveAll();
+    // After the settings changed: a modem loads the profile of the modem
+    // chosen and its type code (no other device has a use for them); the
+    // trace takes the debug level.
+    void FollowSettings();
 
     // The front end the phone reports its status line to (never null).
     void SetUi(IUiBridge* pUi);

@@ -1,6 +1,9 @@
 // The phone makes the device the settings choose with the maker registered
 // for that kind, handing it the phone as its host; a kind without a maker
-// gives a device that says it is not available.
+// gives a device that says it is not available. Only a modem loads the
+// modem profile the settings name when they change.
+#include "TempHome.h"
+
 #include "engine/Phone.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +44,19 @@ TEST_P(DeviceChoice, TheChosenKindsRegisteredMakerMakesTheDevice) {
     EXPECT_EQ(made.size(), 1u);
     EXPECT_EQ(phone.Device().Kind(), c.kind);
     EXPECT_FALSE(phone.Device().IsAvailable());
+}
+
+TEST_P(DeviceChoice, OnlyAModemLoadsTheProfileOfTheModemChosen) {
+    const ChoiceCase c = GetParam();
+    TempHome home;
+    CPhone phone;
+    phone.m_driver.Load("Modem in use");
+    phone.fUseHiPhone = c.fUseHiPhone;
+    phone.nTAPI = c.nTAPI;
+    phone.sModem = "Modem chosen";
+    phone.FollowSettings();
+    EXPECT_EQ(phone.m_driver.m_sModemName,
+              c.kind == DeviceKind::SerialModem ? "Modem chosen" : "Modem in use");
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DeviceChoice,
