@@ -172,6 +172,11 @@ INI
         printf "%-22s %12.2f %14.4f\n", "reference (1 Hz)", rsw / s, 100 * rns / el
         printf "%-22s %12.2f %14.2f\n", "ratio to reference", (rsw ? dsw / rsw : 0), (rns ? dns / rns : 0)
     }'
+    # What the program holds in memory, and the shared libraries it maps.
+    local libs
+    libs=$(awk '$6 ~ /\.so/ {print $6}' "/proc/$daemon/maps" | sort -u)
+    echo "memory of $program: $(awk '/^VmRSS/ {print $2, $3}' "/proc/$daemon/status") resident," \
+        "$(grep -c . <<<"$libs") libraries mapped$(grep -q liblinphone <<<"$libs" && echo ', liblinphone among them')"
     echo "threads of $program (wake-ups/s):"
     join "$dir/threads0" "$dir/threads1" |
         awk -v s="$(((end - start) / 1000000))" '{printf "  %-8s %-16s %8.2f\n", $1, $2, ($5 - $3) * 1000 / s}'

@@ -1,9 +1,9 @@
 #include "adapter/AdapterTelephoneDevice.h"
 
 #include "audio/SoundBackend.h"
+#include "engine/DeviceHost.h"
 #include "engine/Etsi.h"
 #include "engine/LineSound.h"
-#include "engine/Phone.h"
 #include "engine/ThreadMessages.h"
 #include "linesig/LineAudioSynth.h"
 
@@ -59,8 +59,8 @@ std::vector<LineAudioStep> DialScript(const std::string& number) {
 } // namespace
 
 CAdapterTelephoneDevice::CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory,
-                                                 IAdapterWorker& worker, CPhone& phone)
-    : m_worker(worker), m_phone(phone), m_dev(std::move(factory), worker) {}
+                                                 IAdapterWorker& worker, IDeviceHost& host)
+    : m_worker(worker), m_host(host), m_dev(std::move(factory), worker) {}
 
 void CAdapterTelephoneDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
     std::lock_guard lock(m_sinkMutex);
@@ -113,7 +113,7 @@ bool CAdapterTelephoneDevice::Open() {
         m_worker.PauseWithMessage(kStrAdapterNotFound);
         // The message names no cause; the status line says what is missing.
         if (!m_dev.MissingReason().empty())
-            m_phone.SetStatusText("USB telephone adapter not found: " + m_dev.MissingReason());
+            m_host.SetStatusText("USB telephone adapter not found: " + m_dev.MissingReason());
     }
     return r == AdapterOpenResult::Opened;
 }
@@ -138,18 +138,18 @@ std::string CAdapterTelephoneDevice::OpenError() const {
 }
 
 int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool bDetect) {
-    m_phone.m_nPlayedSamples = 0;
+    m_host.PlayedSamples() = 0;
     const CHiPhoneDev::WaveDevice out = m_dev.LineWaveDevice(false);
     if (!out.pBackend)
         return -1;
     int event = -1;
     BeginDivert();
     PlayFileToLineDevice(
-        m_phone, {out.pBackend, out.nId}, file,
+        m_host, {out.pBackend, out.nId}, file,
         [&] {
             if (bDetect && event < 0)
                 event = TakeDivertedEvent();
-            return event >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing;
+            return event >= 0 || StopRequested() || !m_dev.IsOpen() || m_host.Closing();
         },
         "Play to the line through the adapter");
     EndDivert();
@@ -167,12 +167,12 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
     int endKey = -1;
     BeginDivert();
     RecordResult r = RecordFromLineDevice(
-        m_phone, {in.pBackend, in.nId}, file, maxMs,
+        m_host, {in.pBackend, in.nId}, file, maxMs,
         [&] {
             for (int ch = TakeDivertedEvent(); ch >= 0 && endKey < 0; ch = TakeDivertedEvent())
                 if (!onEvent || onEvent(ch))
                     endKey = ch;
-            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_phone.m_bClosing;
+            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_host.Closing();
         },
         "Record from the line through the adapter");
     EndDivert();
@@ -237,7 +237,7 @@ int CAdapterTelephoneDevice::Dial(const std::string& number, bool bStayOffHook) 
     return bOk ? kDialOk : kDialError;
 }
 
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, CPhone& phone,
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, IDeviceHost& host,
                                                     CHiPhoneDev::LayerFactory factory) {
-    return std::make_unique<CAdapterTelephoneDevice>(std::move(factory), worker, phone);
+    return std::make_unique<CAdapterTelephoneDevice>(std::move(factory), worker, host);
 }

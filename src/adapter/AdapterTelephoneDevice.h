@@ -10,14 +10,14 @@
 #include <memory>
 #include <mutex>
 
-class CPhone;
+class IDeviceHost;
 
 class CAdapterTelephoneDevice : public CTelephoneDeviceState {
 public:
-    // Sound goes with phone's settings (silence detection, level) and into
+    // Sound goes with the host's settings (silence detection, level) and into
     // its trace.
     CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory factory, IAdapterWorker& worker,
-                            CPhone& phone);
+                            IDeviceHost& host);
     // The adapter's events stop before the sink they reach goes.
     ~CAdapterTelephoneDevice() override { m_dev.Close(); }
 
@@ -64,7 +64,7 @@ private:
     int TakeDivertedEvent();
 
     IAdapterWorker& m_worker;
-    CPhone& m_phone;
+    IDeviceHost& m_host;
     CHiPhoneDev m_dev;
     bool m_bMissing = false;
 
@@ -75,5 +75,5 @@ private:
 };
 
 // The adapter device over the layers factory makes, reporting to worker.
-std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, CPhone& phone,
+std::unique_ptr<ITelephoneDevice> MakeAdapterDevice(IAdapterWorker& worker, IDeviceHost& host,
                                                     CHiPhoneDev::LayerFactory factory);

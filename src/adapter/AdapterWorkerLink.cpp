@@ -3,7 +3,7 @@
 #include "adapter/GenericAdapterLayer.h"
 #include "adapter/SocketAdapterLayer.h"
 #include "engine/CallState.h"
-#include "engine/Phone.h"
+#include "engine/DeviceHost.h"
 #include "engine/UiBridge.h"
 #include "platform/Strings.h"
 
@@ -16,8 +16,8 @@ namespace {
 // is an atomic flag the worker acts on at its next step.
 class CPhoneAdapterWorker : public IAdapterWorker {
 public:
-    CPhoneAdapterWorker(CPhone& phone, std::function<bool()> handsetRecordingMarked)
-        : m_phone(phone), m_marked(std::move(handsetRecordingMarked)) {}
+    CPhoneAdapterWorker(IDeviceHost& host, std::function<bool()> handsetRecordingMarked)
+        : m_host(host), m_marked(std::move(handsetRecordingMarked)) {}
     void Attach(CAdapterTelephoneDevice* pDevice) { m_pDevice = pDevice; }
 
     void PostMessage(int message, uintptr_t wParam) override { m_pDevice->Post(message, wParam); }
@@ -25,16 +25,16 @@ public:
     void SetStopRequest(bool bStop) override { m_pDevice->SetStopRequest(bStop); }
     bool HandsetRecordingMarked() const override { return m_marked && m_marked(); }
     void PauseWithMessage(int nStringId) override {
-        const bool bWasPaused = m_phone.CallState().RequestPause(true);
-        m_phone.SetStatusText(LoadStr(nStringId));
-        m_phone.Ui().ShowMessage(nStringId, MessageIcon::Exclamation);
+        const bool bWasPaused = m_host.CallState().RequestPause(true);
+        m_host.SetStatusText(LoadStr(nStringId));
+        m_host.Ui().ShowMessage(nStringId, MessageIcon::Exclamation);
         if (!bWasPaused)
-            m_phone.Ui().MonitoringChanged(true);
+            m_host.Ui().MonitoringChanged(true);
     }
-    void Log(const std::string& line) override { m_phone.Trace(line); }
+    void Log(const std::string& line) override { m_host.Trace(line); }
 
 private:
-    CPhone& m_phone;
+    IDeviceHost& m_host;
     std::function<bool()> m_marked;
     CAdapterTelephoneDevice* m_pDevice = nullptr;
 };
@@ -42,16 +42,16 @@ private:
 // The link is made before the device it serves (the device takes it in its
 // constructor), so it sits in a base ahead of the device.
 struct CLinkHolder {
-    CLinkHolder(CPhone& phone, std::function<bool()> marked) : link(phone, std::move(marked)) {}
+    CLinkHolder(IDeviceHost& host, std::function<bool()> marked) : link(host, std::move(marked)) {}
     CPhoneAdapterWorker link;
 };
 
 class CWorkerAdapterDevice final : private CLinkHolder, public CAdapterTelephoneDevice {
 public:
-    CWorkerAdapterDevice(CPhone& phone, std::function<bool()> marked,
+    CWorkerAdapterDevice(IDeviceHost& host, std::function<bool()> marked,
                          CHiPhoneDev::LayerFactory layers)
-        : CLinkHolder(phone, std::move(marked)),
-          CAdapterTelephoneDevice(std::move(layers), link, phone) {
+        : CLinkHolder(host, std::move(marked)),
+          CAdapterTelephoneDevice(std::move(layers), link, host) {
         link.Attach(this);
     }
 };
@@ -74,8 +74,8 @@ CHiPhoneDev::LayerFactory AdapterLayersFor(const std::string& soundCard,
 }
 
 std::unique_ptr<ITelephoneDevice>
-MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+MakeWorkerAdapterDevice(IDeviceHost& host, std::function<bool()> handsetRecordingMarked,
                         CHiPhoneDev::LayerFactory layers) {
-    return std::make_unique<CWorkerAdapterDevice>(phone, std::move(handsetRecordingMarked),
+    return std::make_unique<CWorkerAdapterDevice>(host, std::move(handsetRecordingMarked),
                                                   std::move(layers));
 }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-class CPhone;
+class IDeviceHost;
 
 // The layers to look for an adapter in, from the settings: the simulated
 // adapter whose socket VORELLA_ADAPTER_SOCKET names, else the sound card
@@ -22,5 +22,5 @@ CHiPhoneDev::LayerFactory AdapterLayersFor(const std::string& soundCard,
 // The adapter device for the worker over layers. handsetRecordingMarked
 // reads the worker's mark of a recording the handset started (any thread).
 std::unique_ptr<ITelephoneDevice>
-MakeWorkerAdapterDevice(CPhone& phone, std::function<bool()> handsetRecordingMarked,
+MakeWorkerAdapterDevice(IDeviceHost& host, std::function<bool()> handsetRecordingMarked,
                         CHiPhoneDev::LayerFactory layers);

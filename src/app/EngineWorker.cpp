@@ -15,10 +15,10 @@
 CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
     // The USB adapter (fUseHiPhone), made with the settings of the moment
     // whenever the device is chosen.
-    SetAdapterDeviceFactory([this](CPhone& p) {
+    m_pPhone->DeviceFactories().Register(DeviceKind::UsbAdapter, [this](IDeviceHost& host) {
         return MakeWorkerAdapterDevice(
-            p, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
-            AdapterLayersFor(p.sAdapterSoundCard, p.sAdapterInput));
+            host, [this] { return m_pThread && m_pThread->HandsetRecordingMarked(); },
+            AdapterLayersFor(host.Settings().sAdapterSoundCard, host.Settings().sAdapterInput));
     });
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
@@ -39,7 +39,6 @@ CEngineWorker::~CEngineWorker() {
     }
     m_pThread.reset();
     m_pPhone.reset();
-    SetAdapterDeviceFactory({});
 }
 
 CCallState& CEngineWorker::CallState() {
@@ -250,10 +249,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         OptionsOutcome outcome =
             ::ApplyOptions(values, {p, p.m_driver, g_settings, p.m_workerSettings});
         m_pThread->SetDataPath(p.m_workerSettings.sPath);
-        // The profile of the modem chosen, and its type code.
-        p.m_driver.Load(p.sModem);
-        TypeFromName(p.m_driver, p.sModem);
-        p.m_driver.SetDebugLevel(p.nDebugLevel);
+        p.FollowSettings();
         if (outcome.bDeviceKindChanged || outcome.bAdapterChanged || values.bSipAccountsChanged) {
             m_pThread->CloseDevice();
             p.ChooseDevice();

@@ -5,7 +5,7 @@
 #include "audio/SoundBackend.h"
 #include "audio/WaveDecoder.h"
 #include "engine/CallState.h"
-#include "engine/Phone.h"
+#include "engine/DeviceHost.h"
 #include "engine/RecordingSteps.h"
 #include "engine/UiBridge.h"
 #include "engine/VolumeScale.h"
@@ -27,17 +27,17 @@ ISoundBackend& BackendOf(const LineSoundDevice& device) {
 
 } // namespace
 
-bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
+bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, const std::string& file,
                           const std::function<bool()>& stop, const std::string& what) {
-    phone.m_nPlayedSamples = 0;
+    host.PlayedSamples() = 0;
     DecodedWave wave;
     std::string error;
     if (!DecodeWaveFile(file, wave, &error)) {
-        phone.Trace(what + ": " + error + "\n");
+        host.Trace(what + ": " + error + "\n");
         return false;
     }
-    ApplyVolume(wave.samples, VolumeFactor(phone.m_iVolume, phone.m_bMute));
-    phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
+    ApplyVolume(wave.samples, VolumeFactor(host.Settings().m_iVolume, host.Muted()));
+    host.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
     auto out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(wave.nSamplesPerSec));
     if (!out && wave.nSamplesPerSec != kLineSampleRate) {
         // A device that takes the line's rate only (a SIP call's) gets the
@@ -47,7 +47,7 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
         out = BackendOf(device).OpenPlayback(device.nDeviceId, PcmFormat(kLineSampleRate));
     }
     if (!out) {
-        phone.Trace(
+        host.Trace(
             StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));
         return false;
     }
@@ -60,10 +60,10 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
         }
         const size_t n = std::min(kPlayChunk, wave.samples.size() - pos);
         if (!out->Write(wave.samples.data() + pos, n)) {
-            phone.Trace(what + ": the sound device failed\n");
+            host.Trace(what + ": the sound device failed\n");
             break;
         }
-        phone.m_nPlayedSamples += n;
+        host.PlayedSamples() += n;
     }
     if (bStopped)
         out->Reset();
@@ -71,16 +71,16 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
         out->Drain();
     phone.CallState().EngineState().bPlaying = false;
     // The main window follows the play's end (its stop pending, the status).
-    phone.Ui().StartTimer(UiTimer::MainPlayRefresh, kMainPlayRefreshMs);
+    host.Ui().StartTimer(UiTimer::MainPlayRefresh, kMainPlayRefreshMs);
     return true;
 }
 
-RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
+RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
                                   const std::function<bool()>& stop, const std::string& what) {
     RecordResult result;
-    phone.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
-    const CDriverSettings& ds = phone.DriverSettings();
+    host.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
+    const CDriverSettings& ds = host.DriverSettings();
     CRecThread rec;
     CRecThread::Setup setup;
     setup.nDeviceId = device.nDeviceId;
@@ -90,7 +90,7 @@ RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
     setup.options.bSilenceDetection = ds.bSilenceDetection;
     setup.options.iSilenceDetectionSensitivity = ds.iSilenceDetectionSensitivity;
     setup.options.iSilenceDetectionTimeout = ds.iSilenceDetectionTimeout;
-    setup.options.bSoftAGC = phone.bSoftAGC;
+    setup.options.bSoftAGC = host.Settings().bSoftAGC;
     setup.options.bEnableSBOutput = false;
     setup.options.nMaxDurationMs =
         HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
@@ -102,7 +102,7 @@ RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
     }
     phone.CallState().EngineState().bRecording = false;
     if (!rec.Succeeded())
-        phone.Trace(what + ": " + rec.Error() + "\n");
+        host.Trace(what + ": " + rec.Error() + "\n");
     result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;
     result.bSilence = rec.EndCode() == 'q';
     result.nSamples = rec.SamplesWritten();

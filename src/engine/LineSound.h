@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-class CPhone;
+class IDeviceHost;
 class ISoundBackend;
 
 // A line's sound device: its backend and its id there.
@@ -18,15 +18,15 @@ struct LineSoundDevice {
     int nDeviceId = -1;
 };
 
-// Plays file to the device at the phone's volume (m_iVolume, silent when
+// Plays file to the device at the host's volume (m_iVolume, silent when
 // muted) until its end or until stop() says so (asked every 20 ms of
-// sound). Counts the samples sent in phone.m_nPlayedSamples and keeps
+// sound). Counts the samples sent in host.PlayedSamples() and keeps
 // the call state's bPlaying set meanwhile. False when nothing could be played (the reason
 // is in the trace, prefixed with what).
-bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const std::string& file,
+bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, const std::string& file,
                           const std::function<bool()>& stop, const std::string& what);
 
-// Records the device at 8000 samples/s into file with the phone's silence
+// Records the device at 8000 samples/s into file with the host's silence
 // detection until stop() says so (asked every 10 ms), the call state's bRecording is
 // cleared by another party, silence or maxMs (above 10,000,000: no limit).
 // Keeps bRecording set meanwhile, as the modem's recording loop does, so
@@ -34,6 +34,6 @@ bool PlayFileToLineDevice(CPhone& phone, const LineSoundDevice& device, const st
 // (a call, the answering machine, the greeting recorder). bOpened false
 // when the file could not be made or the device not opened (the reason is
 // in the trace).
-RecordResult RecordFromLineDevice(CPhone& phone, const LineSoundDevice& device,
+RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
                                   const std::function<bool()>& stop, const std::string& what);

@@ -1,5 +1,6 @@
 #include "engine/Phone.h"
 
+#include "config/ModemType.h"
 #include "config/SettingsStore.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemUiIcon.h"
@@ -39,6 +40,11 @@ CPhone::CPhone()
       m_pModemUi(std::make_unique<CModemUiOnBridge>(*this)) {
     m_pUi = m_pOwnUi.get();
     m_driver.SetUi(m_pModemUi.get());
+    m_factories.Register(DeviceKind::SerialModem, [this](IDeviceHost& host) {
+        return std::make_unique<CSerialModemDevice>(host, m_driver, *this);
+    });
+    m_factories.Register(DeviceKind::TelephonyLine,
+                         [](IDeviceHost& host) { return MakeTelephonyLineDevice(host); });
     ChooseDevice();
 }
 
@@ -59,6 +65,14 @@ void CPhone::LoadAll() {
 bool CPhone::SaveAll() {
     CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
     return SaveSettings(h, m_driver);
+}
+
+void CPhone::FollowSettings() {
+    if (ChosenDeviceKind(fUseHiPhone, nTAPI) == DeviceKind::SerialModem) {
+        m_driver.Load(sModem);
+        TypeFromName(m_driver, sModem);
+    }
+    m_driver.SetDebugLevel(nDebugLevel);
 }
 
 void CPhone::SetUi(IUiBridge* pUi) {
@@ -82,17 +96,7 @@ void CPhone::ChooseDevice() {
     // The device going stops posting before its successor starts.
     if (m_pDevice)
         m_pDevice->SetEventSink({});
-    switch (ChosenDeviceKind(fUseHiPhone, nTAPI)) {
-    case DeviceKind::UsbAdapter:
-        m_pDevice = MakeAdapterDeviceFor(*this);
-        break;
-    case DeviceKind::TelephonyLine:
-        m_pDevice = MakeTelephonyLineDevice(*this);
-        break;
-    case DeviceKind::SerialModem:
-        m_pDevice = std::make_unique<CSerialModemDevice>(*this);
-        break;
-    }
+    m_pDevice = m_factories.Make(ChosenDeviceKind(fUseHiPhone, nTAPI), *this);
     // A device chosen anew while the worker runs (the options, the wizard)
     // reports to the worker as the old one did.
     m_pDevice->SetEventSink(m_deviceSink);

@@ -13,6 +13,7 @@
 #include "audio/VoiceCodec.h"
 #include "config/Settings.h"
 #include "engine/CallState.h"
+#include "engine/DeviceHost.h"
 #include "engine/TelephoneDevice.h"
 #include "modem/CommDriver.h"
 
@@ -27,7 +28,7 @@ class IUiBridge;
 
 using ModemRecordResult = RecordResult;
 
-class CPhone : public CPhoneSettings {
+class CPhone : public CPhoneSettings, public IDeviceHost, public IModemSound {
 public:
     // Loads nothing: the settings stay zeroed until LoadAll() (tests fill
     // the fields they need by hand).
@@ -40,19 +41,28 @@ public:
     void LoadAll();
     // Saves every setting and the profile; false when the file could not be written.
     bool SaveAll();
+    // After the settings changed: a modem loads the profile of the modem
+    // chosen and its type code (no other device has a use for them); the
+    // trace takes the debug level.
+    void FollowSettings();
 
     // The state of the call in progress.
-    CCallState& CallState() { return m_callState; }
+    CCallState& CallState() override { return m_callState; }
     const CCallState& CallState() const { return m_callState; }
 
     // The front end the phone reports its status line to (never null).
     void SetUi(IUiBridge* pUi);
-    IUiBridge& Ui() const { return *m_pUi; }
-    void SetStatusText(const std::string& text);
+    IUiBridge& Ui() const override { return *m_pUi; }
+    void SetStatusText(const std::string& text) override;
     std::string StatusText() const;
 
-    // The device in use, chosen from nTAPI and fUseHiPhone. Rebuilt by
-    // ChooseDevice() after the settings changed (worker paused).
+    // The makers of the devices: the serial modem (on the phone's driver)
+    // and the telephony line are there from the start; the program adds
+    // the USB adapter, a test its own devices.
+    CDeviceFactories& DeviceFactories() { return m_factories; }
+    // The device in use, chosen from nTAPI and fUseHiPhone and made by its
+    // maker. Rebuilt by ChooseDevice() after the settings changed (worker
+    // paused).
     void ChooseDevice();
     // Where a device with threads of its own posts its events (the worker's
     // thread messages); kept for every device ChooseDevice() makes later.
@@ -63,11 +73,17 @@ public:
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
     // The settings kept with the modem driver (port, time-outs, key table,
     // silence detection) and its command profile: every device kind reads them.
-    const CDriverSettings& DriverSettings() const { return m_driver; }
+    const CDriverSettings& DriverSettings() const override { return m_driver; }
     CDriverSettings& DriverSettings() { return m_driver; }
     const CModemProfile& Profile() const { return m_driver; }
     // One line into the program's trace ("modem.log" when nDebugLevel is set).
-    void Trace(const std::string& text) { m_driver.Log(text, ""); }
+    void Trace(const std::string& text) override { m_driver.Log(text, ""); }
+
+    // IDeviceHost
+    const CPhoneSettings& Settings() const override { return *this; }
+    bool Muted() const override { return m_bMute; }
+    bool Closing() const override { return m_bClosing; }
+    std::atomic<uint64_t>& PlayedSamples() override { return m_nPlayedSamples; }
 
     // Records voice from the modem (already off-hook) into file until the
     // stop request, an event that onEvent says ends it, silence, bad data,
@@ -75,11 +91,11 @@ public:
     // gets every line event (key, busy, dial tone ...); without it every
     // event ends the recording.
     ModemRecordResult RecordFromModem(const std::string& file, uint64_t maxMs,
-                                      const std::function<bool(int ch)>& onEvent = {});
+                                      const std::function<bool(int ch)>& onEvent = {}) override;
     // Plays a WAV file to the line in voice transmit mode. The event
     // character that interrupted it (with bDetect), or -1 when it played to
     // its end, was stopped, or could not be played.
-    int PlayFile(const std::string& file, bool bDetect);
+    int PlayFile(const std::string& file, bool bDetect) override;
 
     CCommDriver m_driver;
     CWorkerSettings m_workerSettings; // the worker's data path (Options/sPath)
@@ -103,6 +119,7 @@ private:
     IUiBridge* m_pUi;
     std::unique_ptr<IUiBridge> m_pOwnUi;
     std::unique_ptr<IModemUi> m_pModemUi;
+    CDeviceFactories m_factories;
     std::unique_ptr<ITelephoneDevice> m_pDevice;
     std::function<void(int, uintptr_t, intptr_t)> m_deviceSink;
     CLevelNormalizer m_normalizer;

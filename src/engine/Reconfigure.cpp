@@ -59,7 +59,7 @@ std::optional<SetupWizardResult> CMultiThread::WaitForSetupWizard() {
 }
 
 void CMultiThread::CheckGsmFraming() {
-    CSerialModemDevice line(m_phone);
+    CSerialModemDevice line(m_phone, m_phone.m_driver, m_phone);
     const uint32_t baud =
         m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200u;
     // The line is taken as for a call, so the modem sends what it would

@@ -1,7 +1,6 @@
 #include "engine/SerialModemDevice.h"
 
 #include "engine/CallState.h"
-#include "engine/Phone.h"
 #include "engine/RingRules.h"
 #include "modem/ModemSetup.h"
 #include "modem/ResultCodes.h"
@@ -9,9 +8,9 @@
 #include <algorithm>
 
 bool CSerialModemDevice::Open() {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     if (!drv.IsOpen()) {
-        uint32_t baud = m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200;
+        uint32_t baud = m_host.Settings().dwBaudRate > 0 ? static_cast<uint32_t>(m_host.Settings().dwBaudRate) : 115200;
         // Multi-bit ADPCM at 3 or 4 bits needs the profile's slower rate
         // (never above 115200); at 2 bits the port keeps its own.
         if (drv.nCompression == 4 && drv.nCompressionBS != 2 && drv.dwBaudRateMax > 0)
@@ -23,7 +22,7 @@ bool CSerialModemDevice::Open() {
             return false;
         m_bScanned = m_bScanned || drv.nComPort < 1;
         // The type code follows the modem's name at every open.
-        if (OpenModemPort(drv, m_phone.sModem, drv.nComPort, baud) != 0)
+        if (OpenModemPort(drv, m_host.Settings().sModem, drv.nComPort, baud) != 0)
             return false;
     }
     InitForCalls();
@@ -31,11 +30,11 @@ bool CSerialModemDevice::Open() {
 }
 
 void CSerialModemDevice::InitForCalls() {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     drv.InitModem();
     if (!drv.m_bInitialized)
         return;
-    CidSetup setup = CallerIdSetupFor(m_phone.nCIDType);
+    CidSetup setup = CallerIdSetupFor(m_host.Settings().nCIDType);
     try {
         if (setup.kind == CidSetup::Hardware && !drv.sCmdEnableHardwareCID.empty())
             drv.CommOut(drv.sCmdEnableHardwareCID, kModeResult);
@@ -48,17 +47,17 @@ void CSerialModemDevice::InitForCalls() {
 }
 
 void CSerialModemDevice::Close(bool bDeInit) {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     if (drv.IsOpen())
         drv.Close(bDeInit);
 }
 
 bool CSerialModemDevice::IsOpen() const {
-    return m_phone.m_driver.IsOpen();
+    return m_driver.IsOpen();
 }
 
 bool CSerialModemDevice::GoOffHook() {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     if (!drv.IsOpen())
         return false;
     if (m_phone.CallState().EngineState().bOffHook && drv.m_bVoiceMode)
@@ -73,7 +72,7 @@ bool CSerialModemDevice::GoOffHook() {
 }
 
 bool CSerialModemDevice::HangUp() {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     if (!drv.IsOpen())
         return false;
     // What the call's commands passed over belongs to the call; what the
@@ -87,11 +86,11 @@ bool CSerialModemDevice::HangUp() {
 }
 
 int CSerialModemDevice::Dial(const std::string& number, bool bStayOffHook) {
-    return m_phone.m_driver.Dial(number, bStayOffHook);
+    return m_driver.Dial(number, bStayOffHook);
 }
 
 void CSerialModemDevice::Shutdown() {
-    CCommDriver& drv = m_phone.m_driver;
+    CCommDriver& drv = m_driver;
     // The de-initialisation must wait for its answers.
     drv.SetStopRequest(false);
     if (drv.IsOpen())
@@ -99,62 +98,62 @@ void CSerialModemDevice::Shutdown() {
 }
 
 bool CSerialModemDevice::IsReady() const {
-    return m_phone.m_driver.IsOpen() && m_phone.m_driver.m_bInitialized;
+    return m_driver.IsOpen() && m_driver.m_bInitialized;
 }
 
 bool CSerialModemDevice::DeviceFailure() const {
-    return m_phone.m_driver.DeviceFailure() != 0;
+    return m_driver.DeviceFailure() != 0;
 }
 
 std::string CSerialModemDevice::OpenError() const {
-    return m_phone.m_driver.OpenError();
+    return m_driver.OpenError();
 }
 
 void CSerialModemDevice::SetStopRequest(bool bStop) {
-    m_phone.m_driver.SetStopRequest(bStop);
+    m_driver.SetStopRequest(bStop);
 }
 
 bool CSerialModemDevice::StopRequested() const {
-    return m_phone.m_driver.StopRequested();
+    return m_driver.StopRequested();
 }
 
 bool CSerialModemDevice::InVoiceMode() const {
-    return m_phone.m_driver.m_bVoiceMode;
+    return m_driver.m_bVoiceMode;
 }
 
 bool CSerialModemDevice::HandsetOffHook() const {
-    return m_phone.m_driver.m_bHandsetOffHook;
+    return m_driver.m_bHandsetOffHook;
 }
 
 void CSerialModemDevice::SetHandsetOffHook(bool bOffHook) {
-    m_phone.m_driver.m_bHandsetOffHook = bOffHook;
+    m_driver.m_bHandsetOffHook = bOffHook;
 }
 
 bool CSerialModemDevice::HandsetTracking() const {
-    return m_phone.m_driver.m_bHandsetTracking;
+    return m_driver.m_bHandsetTracking;
 }
 
 void CSerialModemDevice::SetHandsetTracking(bool bTracking) {
-    m_phone.m_driver.m_bHandsetTracking = bTracking;
+    m_driver.m_bHandsetTracking = bTracking;
 }
 
 int CSerialModemDevice::LastEvent() const {
-    return m_phone.m_driver.m_nLastEvent;
+    return m_driver.m_nLastEvent;
 }
 
 void CSerialModemDevice::SetLastEvent(int ch) {
-    m_phone.m_driver.m_nLastEvent = static_cast<unsigned char>(ch);
+    m_driver.m_nLastEvent = static_cast<unsigned char>(ch);
 }
 
 CCommDriver& CSerialModemDevice::Driver() {
-    return m_phone.m_driver;
+    return m_driver;
 }
 
 int CSerialModemDevice::PlayFile(const std::string& file, bool bDetect) {
-    return m_phone.PlayFile(file, bDetect);
+    return m_sound.PlayFile(file, bDetect);
 }
 
 RecordResult CSerialModemDevice::Record(const std::string& file, uint64_t maxMs,
                                         const std::function<bool(int ch)>& onEvent) {
-    return m_phone.RecordFromModem(file, maxMs, onEvent);
+    return m_sound.RecordFromModem(file, maxMs, onEvent);
 }

@@ -3,13 +3,15 @@
 // its driver, reached through SerialExtras().
 #pragma once
 
+#include "engine/DeviceHost.h"
 #include "engine/TelephoneDevice.h"
-
-class CPhone;
+#include "modem/CommDriver.h"
 
 class CSerialModemDevice : public ITelephoneDevice, public ISerialModemExtras {
 public:
-    explicit CSerialModemDevice(CPhone& phone) : m_phone(phone) {}
+    // The modem on driver, with its sound loops and the host's settings.
+    CSerialModemDevice(IDeviceHost& host, CCommDriver& driver, IModemSound& sound)
+        : m_host(host), m_driver(driver), m_sound(sound) {}
     DeviceKind Kind() const override { return DeviceKind::SerialModem; }
     // Opens COM<nComPort> when it is closed (scanning the ports for a modem
     // when none is set, the first time) and initialises the modem for
@@ -30,7 +32,7 @@ public:
     // initialises the modem for the next call.
     bool HangUp() override;
     bool InVoiceMode() const override;
-    // The modem's voice transmit and receive loops of the phone object.
+    // The modem's voice transmit and receive loops.
     int PlayFile(const std::string& file, bool bDetect) override;
     RecordResult Record(const std::string& file, uint64_t maxMs,
                         const std::function<bool(int ch)>& onEvent) override;
@@ -49,6 +51,8 @@ public:
     void InitForCalls() override;
 
 private:
-    CPhone& m_phone;
+    IDeviceHost& m_host;
+    CCommDriver& m_driver;
+    IModemSound& m_sound;
     bool m_bScanned = false; // the port scan has run (nComPort was below 1)
 };

@@ -1,6 +1,5 @@
 #include "engine/TelephoneDevice.h"
 
-#include <mutex>
 
 namespace {
 
@@ -38,24 +37,31 @@ std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind) {
     return std::make_unique<CUnavailableDevice>(kind);
 }
 
-namespace {
-std::mutex g_adapterFactoryMutex;
-AdapterDeviceFactory g_adapterFactory; // under g_adapterFactoryMutex
-} // namespace
-
-void SetAdapterDeviceFactory(AdapterDeviceFactory factory) {
-    std::lock_guard lock(g_adapterFactoryMutex);
-    g_adapterFactory = std::move(factory);
+void CDeviceFactories::Register(DeviceKind kind, DeviceFactory factory) {
+    std::lock_guard lock(m_mutex);
+    if (factory)
+        m_factories[kind] = std::move(factory);
+    else
+        m_factories.erase(kind);
 }
 
-std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone) {
-    AdapterDeviceFactory factory;
+bool CDeviceFactories::Has(DeviceKind kind) const {
+    std::lock_guard lock(m_mutex);
+    return m_factories.count(kind) != 0;
+}
+
+std::unique_ptr<ITelephoneDevice> CDeviceFactories::Make(DeviceKind kind,
+                                                         IDeviceHost& host) const {
+    DeviceFactory factory;
     {
-        std::lock_guard lock(g_adapterFactoryMutex);
-        factory = g_adapterFactory;
+        std::lock_guard lock(m_mutex);
+        auto it = m_factories.find(kind);
+        if (it != m_factories.end())
+            factory = it->second;
     }
-    std::unique_ptr<ITelephoneDevice> dev = factory ? factory(phone) : nullptr;
-    return dev ? std::move(dev) : MakeUnavailableDevice(DeviceKind::UsbAdapter);
+    // Made outside the lock: a maker may take its time (a provider's start).
+    std::unique_ptr<ITelephoneDevice> dev = factory ? factory(host) : nullptr;
+    return dev ? std::move(dev) : MakeUnavailableDevice(kind);
 }
 
 DeviceKind ChosenDeviceKind(bool fUseHiPhone, int nTAPI) {

@@ -1,16 +1,18 @@
 // The telephone device the worker drives: one seam for every kind of device.
 //
-// The serial voice modem and the telephony line implement it here. The USB
-// adapter builds on the engine, so the program hands its maker in
-// (SetAdapterDeviceFactory); without one, choosing it gives a device that
-// says honestly that it is not available, so the worker pauses and the user
-// sees why, instead of a device that pretends to ring.
+// The serial voice modem and the telephony line implement it here, the USB
+// adapter on top of the engine. The program registers the makers it has
+// (CDeviceFactories); a kind without one gives a device that says honestly
+// that it is not available, so the worker pauses and the user sees why,
+// instead of a device that pretends to ring.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 enum class DeviceKind { SerialModem, TelephonyLine, UsbAdapter };
@@ -156,13 +158,27 @@ private:
 // every operation fails.
 std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind);
 
-class CPhone;
-// Makes the USB adapter's device for the phone. The program sets it at
-// start-up; a build or test without it gets the unavailable device.
-using AdapterDeviceFactory = std::function<std::unique_ptr<ITelephoneDevice>(CPhone& phone)>;
-void SetAdapterDeviceFactory(AdapterDeviceFactory factory);
-// The adapter's device from the factory, or the unavailable one.
-std::unique_ptr<ITelephoneDevice> MakeAdapterDeviceFor(CPhone& phone);
+class IDeviceHost;
+// Makes a device of one kind for the host, with the settings of the moment.
+using DeviceFactory = std::function<std::unique_ptr<ITelephoneDevice>(IDeviceHost& host)>;
+
+// The makers of the devices the engine can drive, one for each kind. The
+// program registers those it has at start-up (tests register their own the
+// same way); choosing a kind without one gives the unavailable device.
+// Safe from any thread.
+class CDeviceFactories {
+public:
+    // Sets the maker of kind; an empty factory removes it.
+    void Register(DeviceKind kind, DeviceFactory factory);
+    bool Has(DeviceKind kind) const;
+    // A device of kind from its maker, or the unavailable device when there
+    // is no maker or it made none.
+    std::unique_ptr<ITelephoneDevice> Make(DeviceKind kind, IDeviceHost& host) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::map<DeviceKind, DeviceFactory> m_factories; // under m_mutex
+};
 
 // What the kind is called in the status line and the log ("serial voice
 // modem", "telephony line", "USB telephone adapter").

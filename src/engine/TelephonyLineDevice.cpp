@@ -1,8 +1,8 @@
 #include "engine/TelephonyLineDevice.h"
 
 #include "engine/CallState.h"
+#include "engine/DeviceHost.h"
 #include "engine/LineSound.h"
-#include "engine/Phone.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
@@ -38,11 +38,11 @@ std::unique_ptr<ITapiProvider> MakeTapiProvider() {
     return g_factory ? g_factory() : nullptr;
 }
 
-std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone) {
+std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host) {
     std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
     if (!provider)
         return MakeUnavailableDevice(DeviceKind::TelephonyLine);
-    return std::make_unique<CTelephonyLineDevice>(phone, std::move(provider));
+    return std::make_unique<CTelephonyLineDevice>(host, std::move(provider));
 }
 
 void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn) {
@@ -50,16 +50,16 @@ void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn) {
     fn(g_pRunning);
 }
 
-CTelephonyLineDevice::CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiProvider> provider)
-    : m_phone(phone), m_pProvider(std::move(provider)) {
+CTelephonyLineDevice::CTelephonyLineDevice(IDeviceHost& host, std::unique_ptr<ITapiProvider> provider)
+    : m_host(host), m_pProvider(std::move(provider)) {
     TapiEngineLink link;
     link.post = [this](int m, uintptr_t w, intptr_t l) { Post(m, w, l); };
     link.handlingCall = [this] {
-        const CCallStateData& s = m_phone.CallState().EngineState();
+        const CCallStateData& s = m_host.CallState().EngineState();
         return s.bOffHook || s.bRecording || s.bPlaying;
     };
-    link.placingCall = [this] { return m_phone.CallState().EngineState().bDialing.load(); };
-    link.log = [this](const std::string& text) { m_phone.Trace("TAPI: " + text + "\n"); };
+    link.placingCall = [this] { return m_host.CallState().EngineState().bDialing.load(); };
+    link.log = [this](const std::string& text) { m_host.Trace("TAPI: " + text + "\n"); };
     m_pTapi = std::make_unique<CMyTapi>(*m_pProvider, std::move(link));
 }
 
@@ -92,12 +92,12 @@ bool CTelephonyLineDevice::Open() {
         std::lock_guard lock(g_runningMutex);
         if (!m_pTapi->IsAvailable() && !m_pTapi->Start()) {
             m_bFailure = true;
-            m_phone.SetStatusText(m_pTapi->StatusText());
+            m_host.SetStatusText(m_pTapi->StatusText());
             return false;
         }
         g_pRunning = m_pTapi.get();
     }
-    const auto dwLine = static_cast<uint32_t>(std::max(m_phone.nTAPILine, 0));
+    const auto dwLine = static_cast<uint32_t>(std::max(m_host.Settings().nTAPILine, 0));
     m_bFailure = !m_pTapi->OpenLine(dwLine);
     return !m_bFailure;
 }
@@ -120,7 +120,7 @@ bool CTelephonyLineDevice::IsOpen() const {
 std::string CTelephonyLineDevice::OpenError() const {
     if (!m_pTapi->IsAvailable())
         return m_pTapi->StatusText();
-    return StrPrintf("line %d cannot be opened", m_phone.nTAPILine);
+    return StrPrintf("line %d cannot be opened", m_host.Settings().nTAPILine);
 }
 
 std::string CTelephonyLineDevice::UnavailableReason() const {
@@ -138,12 +138,12 @@ bool CTelephonyLineDevice::GoOffHook() {
     } else {
         // No caller: the line is taken with a call of our own.
         line->MakeCall("");
-        if (m_phone.DriverSettings().bCompat || m_phone.nDebugLevel != 0)
+        if (m_host.DriverSettings().bCompat || m_host.Settings().nDebugLevel != 0)
             line->Dial("");
     }
     const uint32_t dwStart = GetTickCount();
     while (!line->IsConnected() && line->HasCall() && GetTickCount() - dwStart < kConnectWaitMs &&
-           !m_phone.m_bClosing)
+           !m_host.Closing())
         SleepMs(10);
     if (!line->IsConnected())
         return false;
@@ -168,13 +168,13 @@ bool CTelephonyLineDevice::CallGone() const {
 }
 
 int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
-    m_phone.m_nPlayedSamples = 0;
+    m_host.PlayedSamples() = 0;
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return -1;
     const LineSoundDevice out{m_pProvider->SoundBackend(), static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
-        m_phone, out, file, [this] { return StopRequested() || CallGone() || m_phone.m_bClosing; },
+        m_host, out, file, [this] { return StopRequested() || CallGone() || m_host.Closing(); },
         "Play to the line");
     return -1;
 }
@@ -186,10 +186,10 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
         return {};
     const LineSoundDevice in{m_pProvider->SoundBackend(), static_cast<int>(line->WaveInID())};
     return RecordFromLineDevice(
-        m_phone, in, file, maxMs,
+        m_host, in, file, maxMs,
         [this] {
-            return StopRequested() || CallGone() || m_phone.m_bClosing ||
-                   !m_phone.CallState().EngineState().bRecording;
+            return StopRequested() || CallGone() || m_host.Closing() ||
+                   !m_host.CallState().EngineState().bRecording;
         },
         "Record from the line");
 }
@@ -228,7 +228,7 @@ bool CTelephonyLineDevice::HandOffCall(bool bFax, const std::string& sTarget) {
     line->SetMediaMode(dwMedia);
     SetLastEvent(0);
     const TapiResult r = sTarget.empty() ? line->Handoff("", dwMedia) : line->Handoff(sTarget, 0);
-    m_phone.Trace(
+    m_host.Trace(
         StrPrintf("lineHandoff, rc=0x%lx\n", static_cast<unsigned long>(static_cast<uint32_t>(r))));
     return r == 0;
 }

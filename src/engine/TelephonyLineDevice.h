@@ -13,7 +13,7 @@
 #include <memory>
 #include <mutex>
 
-class CPhone;
+class IDeviceHost;
 
 // Makes the provider a telephony line runs on; none is set in a build
 // without one, and the line is then not available.
@@ -24,7 +24,7 @@ bool HasTapiProvider();
 std::unique_ptr<ITapiProvider> MakeTapiProvider();
 // A telephony line on a provider from the factory; a device that says it
 // is not available when there is none.
-std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(CPhone& phone);
+std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host);
 // Runs fn with the telephony layer a line device of this process has
 // started, or with nullptr when none has. The layer keeps running while fn
 // runs, and none starts meanwhile. Listing the lines through it starts no
@@ -34,7 +34,7 @@ void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn);
 
 class CTelephonyLineDevice : public CTelephoneDeviceState {
 public:
-    CTelephonyLineDevice(CPhone& phone, std::unique_ptr<ITapiProvider> provider);
+    CTelephonyLineDevice(IDeviceHost& host, std::unique_ptr<ITapiProvider> provider);
     ~CTelephonyLineDevice() override;
 
     DeviceKind Kind() const override { return DeviceKind::TelephonyLine; }
@@ -82,7 +82,7 @@ private:
     // The layer is no longer offered to WithRunningTelephonyLayer.
     void Withdraw();
 
-    CPhone& m_phone;
+    IDeviceHost& m_host;
     std::unique_ptr<ITapiProvider> m_pProvider;
     std::unique_ptr<CMyTapi> m_pTapi;
     std::atomic<bool> m_bFailure{false};

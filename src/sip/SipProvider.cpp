@@ -16,6 +16,7 @@ namespace {
 
 // Line handles are the device id plus this (0 is no handle).
 constexpr uint32_t kLineHandleBase = 0x200;
+constexpr uint32_t kFirstCall = 0x20001;
 // How often the stacks are driven while a line has a call: the sound
 // flows on the media streamer's own thread, this turn carries the call's
 // signalling and its keys (heard within this time).
@@ -96,7 +97,8 @@ std::vector<std::string> LineNames(const std::vector<SipAccount>& accounts) {
 } // namespace
 
 CSipProvider::CSipProvider(std::vector<SipAccount> accounts, Options options)
-    : m_options(std::move(options)), m_sound("sip", LineNames(accounts)) {
+    : m_options(std::move(options)), m_sound("sip", LineNames(accounts)),
+      m_table("SIP", kLineHandleBase, kFirstCall, accounts.size()) {
     for (SipAccount& a : accounts) {
         Line line;
         line.account = std::move(a);
@@ -122,31 +124,12 @@ CSipProvider::~CSipProvider() {
 
 // ---- under m_mutex -------------------------------------------------------------
 
-void CSipProvider::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p2) {
-    TapiMessage msg;
-    msg.hDevice = hDevice;
-    msg.dwMessageID = id;
-    msg.dwParam1 = p1;
-    msg.dwParam2 = p2;
-    if (id != TapiMsg::Reply) {
-        uint32_t dwDevice = UINT32_MAX;
-        if (id == TapiMsg::LineDevState || id == TapiMsg::AppNewCall || id == TapiMsg::Close)
-            dwDevice = hDevice - kLineHandleBase;
-        else if (Call* c = FindCall(hDevice))
-            dwDevice = c->dwDevice;
-        if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
-            return; // nobody listens on a closed line
-        msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
-    }
-    m_queue.Push(msg);
-}
 
 void CSipProvider::SetState(uint32_t hCall, uint32_t dwState) {
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c || c->dwState == dwState)
         return;
-    c->dwState = dwState;
-    Queue(hCall, TapiMsg::CallState, dwState);
+    m_table.SetState(hCall, dwState);
     FollowSound(hCall, *c);
 }
 
@@ -191,7 +174,7 @@ void CSipProvider::HearLineSignals(Line& line) {
                      static_cast<unsigned long long>(dropped - line.nDroppedSeen));
         line.nDroppedSeen = dropped;
     }
-    const Call* c = FindCall(hCall);
+    const Call* c = m_table.Find(hCall);
     if (!c)
         return;
     for (const LineSignal& s : heard) {
@@ -199,13 +182,13 @@ void CSipProvider::HearLineSignals(Line& line) {
         case LineSignalKind::FaxCallingTone:
             // Once: a call already taken as fax has been handed on.
             if (!(c->info.dwMediaMode & (kMediaG3Fax | kMediaG4Fax)))
-                Queue(hCall, TapiMsg::MonitorMedia, kMediaG3Fax);
+                m_table.Queue(hCall, TapiMsg::MonitorMedia, kMediaG3Fax);
             break;
         case LineSignalKind::BusyTone:
-            Queue(hCall, TapiMsg::MonitorTone, kToneCharBusy);
+            m_table.Queue(hCall, TapiMsg::MonitorTone, kToneCharBusy);
             break;
         case LineSignalKind::DialTone:
-            Queue(hCall, TapiMsg::MonitorTone, kToneCharDial);
+            m_table.Queue(hCall, TapiMsg::MonitorTone, kToneCharDial);
             break;
         default:
             // Keys come as RFC 4733 events (OnDtmf); caller ID from the
@@ -218,21 +201,16 @@ void CSipProvider::HearLineSignals(Line& line) {
 // The stack does what it is asked at once; the reply still comes through
 // the queue, as the telephony layer waits for one.
 TapiResult CSipProvider::Reply(bool bOk) {
-    const TapiResult id = m_nNextRequest++;
-    if (m_nNextRequest <= 0)
-        m_nNextRequest = 1;
-    Queue(0, TapiMsg::Reply, static_cast<uintptr_t>(id),
-          bOk ? 0 : static_cast<uintptr_t>(static_cast<uint32_t>(kTapiErrOperationUnavail)));
-    return id;
+    return m_table.Request(bOk ? 0 : kTapiErrOperationUnavail);
 }
 
-CSipProvider::Call* CSipProvider::FindCall(uint32_t hCall) {
-    auto it = m_calls.find(hCall);
-    return it == m_calls.end() ? nullptr : &it->second;
+uint32_t CSipProvider::DeviceOf(const Line& line) const {
+    return static_cast<uint32_t>(&line - m_lines.data());
 }
+
 
 uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) const {
-    for (const auto& [h, c] : m_calls)
+    for (const auto& [h, c] : m_table.Calls())
         if (c.call == call)
             return h;
     return 0;
@@ -274,7 +252,7 @@ bool CSipProvider::RefuseStranger(Line& line, const std::shared_ptr<linphone::Ca
 void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call) {
     if (RefuseStranger(m_lines[dwDevice], call))
         return;
-    for (const auto& [h, c] : m_calls) {
+    for (const auto& [h, c] : m_table.Calls()) {
         if (c.dwDevice == dwDevice && c.dwState != kCallIdle) {
             // One call per line, as on an analogue line: the second caller
             // hears busy instead of ringing unheard (declined once the
@@ -283,7 +261,6 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
             return;
         }
     }
-    const uint32_t hCall = m_dwNextCall++;
     Call c;
     c.dwDevice = dwDevice;
     c.call = call;
@@ -300,12 +277,12 @@ void CSipProvider::OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone:
     FillSipCallerId(from, asserted, &c.info);
     c.nextRing =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.nRingRepeatMs);
-    m_calls[hCall] = std::move(c);
-    const uint32_t hLine = m_lines[dwDevice].hLine;
-    Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
+    const uint32_t hCall = m_table.Add(std::move(c));
+    const uint32_t hLine = m_table.LineHandle(dwDevice);
+    m_table.Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
     SetState(hCall, kCallOffering);
-    Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
-    Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
+    m_table.Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+    m_table.Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
 }
 
 void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call,
@@ -317,7 +294,7 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
         return;
     }
     const uint32_t hCall = HandleOf(call);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return;
     switch (s) {
@@ -359,10 +336,10 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
 
 void CSipProvider::OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf) {
     const uint32_t hCall = HandleOf(call);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c || !c->bMonitorDigits || dtmf < 0 || dtmf > 255 || !IsDtmfKey(static_cast<char>(dtmf)))
         return;
-    Queue(hCall, TapiMsg::MonitorDigits, static_cast<uintptr_t>(dtmf), kDigitModeDtmf);
+    m_table.Queue(hCall, TapiMsg::MonitorDigits, static_cast<uintptr_t>(dtmf), kDigitModeDtmf);
 }
 
 void CSipProvider::OnRegistration(uint32_t dwDevice,
@@ -427,7 +404,7 @@ void CSipProvider::SetRegistration(Line& line, const SipRegistration& reg) {
     line.reg = reg;
     LogLine(line.account, SipRegistrationText(reg, line.account.sRegistrar));
     if (bWasInService != bInService)
-        Queue(line.hLine, TapiMsg::LineDevState,
+        m_table.Queue(m_table.LineHandle(DeviceOf(line)), TapiMsg::LineDevState,
               bInService ? kLineDevStateInService : kLineDevStateOutOfService);
 }
 
@@ -453,10 +430,10 @@ void CSipProvider::FollowRegistrations() {
 
 void CSipProvider::RingAgain() {
     const auto now = std::chrono::steady_clock::now();
-    for (auto& [h, c] : m_calls) {
+    for (auto& [h, c] : m_table.Calls()) {
         if ((c.dwState == kCallOffering || c.dwState == kCallAccepted) && now >= c.nextRing) {
             c.nextRing = now + std::chrono::milliseconds(m_options.nRingRepeatMs);
-            Queue(m_lines[c.dwDevice].hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+            m_table.Queue(m_table.LineHandle(c.dwDevice), TapiMsg::LineDevState, kLineDevStateRinging);
         }
     }
 }
@@ -464,8 +441,8 @@ void CSipProvider::RingAgain() {
 void CSipProvider::CloseLine(Line& line) {
     if (!line.core)
         return;
-    const uint32_t dwDevice = static_cast<uint32_t>(&line - m_lines.data());
-    line.hLine = 0; // nothing of this line is queued from here on
+    const uint32_t dwDevice = DeviceOf(line);
+    m_table.CloseLine(dwDevice); // nothing of this line is queued from here on
     if (line.hHeard)
         StopHearing(line.hHeard);
     line.core->terminateAllCalls();
@@ -480,7 +457,7 @@ void CSipProvider::CloseLine(Line& line) {
     line.core.reset();
     line.listener.reset();
     line.nPort = 0;
-    std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
+    m_table.DropCalls(dwDevice);
 }
 
 void CSipProvider::SleepUntil(std::chrono::steady_clock::time_point when) {
@@ -507,7 +484,7 @@ void CSipProvider::Run() {
             HearLineSignals(line);
         // With no call on any line, nothing happens until a packet comes
         // (or a line opens, or a call is placed: they wake the thread).
-        const bool bCalls = !m_calls.empty();
+        const bool bCalls = !m_table.Calls().empty();
         bool bRegistering = false;
         std::vector<int> ports;
         for (const Line& line : m_lines) {
@@ -554,7 +531,7 @@ TapiResult CSipProvider::Initialize(const std::string&, uint32_t* pNumDevs) {
                              "stack's input (its reading functions are not exported)\n");
         return kTapiErrOperationUnavail;
     }
-    m_queue.Open();
+    m_table.Messages().Open();
     *pNumDevs = static_cast<uint32_t>(m_lines.size());
     return 0;
 }
@@ -563,7 +540,7 @@ TapiResult CSipProvider::Shutdown() {
     std::lock_guard lock(m_mutex);
     for (Line& line : m_lines)
         CloseLine(line);
-    m_queue.Close();
+    m_table.Messages().Close();
     return 0;
 }
 
@@ -587,13 +564,13 @@ TapiResult CSipProvider::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps*
 
 TapiResult CSipProvider::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
     // Not under m_mutex: a reader waiting holds up no stack.
-    return m_queue.Get(pMsg, dwTimeoutMs);
+    return m_table.Messages().Get(pMsg, dwTimeoutMs);
 }
 
 TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
                               uint32_t dwPrivileges, uint32_t dwMediaModes, uint32_t* phLine) {
     std::lock_guard lock(m_mutex);
-    if (!m_queue.IsOpen() || dwDeviceID >= m_lines.size())
+    if (!m_table.Messages().IsOpen() || dwDeviceID >= m_lines.size())
         return kTapiErrNoDevice;
     if (!(dwMediaModes & kMediaInteractiveVoice))
         return kTapiErrInvalMediaMode;
@@ -635,18 +612,16 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     line.core = std::move(core);
     line.listener = std::move(listener);
     line.nPort = port;
-    line.dwCallback = dwCallbackInstance;
     line.bMonitor = (dwPrivileges & kPrivilegeMonitor) != 0;
-    line.hLine = dwDeviceID + kLineHandleBase;
-    *phLine = line.hLine;
+    *phLine = m_table.OpenLine(dwDeviceID, dwCallbackInstance);
     m_wake.Wake(); // the new line's port is watched from now on
     return 0;
 }
 
 TapiResult CSipProvider::Close(uint32_t hLine) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+    const uint32_t dwDevice = m_table.OpenDevice(hLine);
+    if (dwDevice == m_table.kNoDevice)
         return kTapiErrInvalLineHandle;
     CloseLine(m_lines[dwDevice]);
     return 0;
@@ -654,14 +629,13 @@ TapiResult CSipProvider::Close(uint32_t hLine) {
 
 TapiResult CSipProvider::SetStatusMessages(uint32_t hLine, uint32_t, uint32_t) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    return dwDevice < m_lines.size() && m_lines[dwDevice].hLine ? 0 : kTapiErrInvalLineHandle;
+    return m_table.OpenDevice(hLine) != m_table.kNoDevice ? 0 : kTapiErrInvalLineHandle;
 }
 
 TapiResult CSipProvider::GetLineDevStatus(uint32_t hLine, TapiLineStatus* pStatus) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+    const uint32_t dwDevice = m_table.OpenDevice(hLine);
+    if (dwDevice == m_table.kNoDevice)
         return kTapiErrInvalLineHandle;
     const Line& line = m_lines[dwDevice];
     pStatus->bInService = line.reg.state != SipRegistration::State::Failed;
@@ -675,8 +649,8 @@ TapiResult CSipProvider::GetLineDevStatus(uint32_t hLine, TapiLineStatus* pStatu
 
 TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+    const uint32_t dwDevice = m_table.OpenDevice(hLine);
+    if (dwDevice == m_table.kNoDevice)
         return kTapiErrInvalLineHandle;
     // Taking the line with nobody called has no meaning in SIP.
     const std::string target = Target(m_lines[dwDevice], sNumber);
@@ -690,20 +664,18 @@ TapiResult CSipProvider::MakeCall(uint32_t hLine, uint32_t* phCall, const std::s
     auto call = core->inviteWithParams(target, params);
     if (!call)
         return kTapiErrOperationUnavail;
-    const uint32_t hCall = m_dwNextCall++;
     Call c;
     c.dwDevice = dwDevice;
     c.call = call;
     c.info.dwMediaMode = kMediaInteractiveVoice;
-    m_calls[hCall] = std::move(c);
-    *phCall = hCall;
+    *phCall = m_table.Add(std::move(c));
     m_wake.Wake(); // a call's pace from now on
     return Reply(true);
 }
 
 TapiResult CSipProvider::Answer(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     if (!CallIsLive(c->call))
@@ -713,7 +685,7 @@ TapiResult CSipProvider::Answer(uint32_t hCall) {
 
 TapiResult CSipProvider::Accept(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     // The stack already told the caller it rings (180).
@@ -724,7 +696,7 @@ TapiResult CSipProvider::Accept(uint32_t hCall) {
 
 TapiResult CSipProvider::Dial(uint32_t hCall, const std::string& sNumber) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     if (sNumber.empty() || !CallIsLive(c->call))
@@ -738,7 +710,7 @@ TapiResult CSipProvider::Dial(uint32_t hCall, const std::string& sNumber) {
 
 TapiResult CSipProvider::Drop(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     bool bOk = true;
@@ -751,20 +723,20 @@ TapiResult CSipProvider::Drop(uint32_t hCall) {
 
 TapiResult CSipProvider::Deallocate(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     if (CallIsLive(c->call))
         c->call->terminate();
     StopHearing(hCall);
-    m_calls.erase(hCall);
+    m_table.Erase(hCall);
     return 0;
 }
 
 TapiResult CSipProvider::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
                                         const std::string& sDigits) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     if (dwDigitMode != kDigitModeDtmf || !CallIsLive(c->call))
@@ -780,7 +752,7 @@ TapiResult CSipProvider::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
 
 TapiResult CSipProvider::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     c->bMonitorDigits = (dwDigitModes & kDigitModeDtmf) != 0;
@@ -789,16 +761,12 @@ TapiResult CSipProvider::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) {
 
 TapiResult CSipProvider::SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    c->info.dwMediaMode = dwMediaModes;
-    return 0;
+    return m_table.SetMediaMode(hCall, dwMediaModes);
 }
 
 TapiResult CSipProvider::Handoff(uint32_t hCall, const std::string& sTarget, uint32_t) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     // Only a call can be handed to a named address (a transfer); there is
@@ -814,25 +782,17 @@ TapiResult CSipProvider::Handoff(uint32_t hCall, const std::string& sTarget, uin
 
 TapiResult CSipProvider::GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    *pInfo = c->info;
-    return 0;
+    return m_table.GetCallInfo(hCall, pInfo);
 }
 
 TapiResult CSipProvider::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    pStatus->dwCallState = c->dwState;
-    return 0;
+    return m_table.GetCallStatus(hCall, pStatus);
 }
 
 TapiResult CSipProvider::GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) {
     std::lock_guard lock(m_mutex);
-    const Call* c = FindCall(hCall);
+    const Call* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     // A line has one call at a time, so the line's device is the call's.

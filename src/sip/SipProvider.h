@@ -36,7 +36,7 @@
 #include "sip/SipLineSignals.h"
 #include "sip/SipRegistration.h"
 #include "sip/SipWake.h"
-#include "tapi/TapiMessageQueue.h"
+#include "tapi/TapiCallTable.h"
 #include "tapi/TapiProvider.h"
 
 #include <atomic>
@@ -116,8 +116,6 @@ private:
         SipAccount account;
         std::shared_ptr<linphone::Core> core;
         std::shared_ptr<Listener> listener;
-        uintptr_t dwCallback = 0;
-        uint32_t hLine = 0;
         int nPort = 0;
         bool bMonitor = false; // opened to monitor its calls
         // Hears the far end of the call hHeard (0: none).
@@ -131,21 +129,16 @@ private:
         int nFailures = 0;         // in a row
         std::chrono::steady_clock::time_point retryAt;
     };
-    struct Call {
-        uint32_t dwDevice = 0;
+    struct Call : TapiCall {
         std::shared_ptr<linphone::Call> call;
-        uint32_t dwState = 0;
-        TapiCallInfo info;
-        bool bMonitorDigits = false;
         bool bEverConnected = false;
         std::chrono::steady_clock::time_point nextRing;
     };
 
     // Under m_mutex.
-    void Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1 = 0, uintptr_t p2 = 0);
+    uint32_t DeviceOf(const Line& line) const;
     void SetState(uint32_t hCall, uint32_t dwState);
     TapiResult Reply(bool bOk);
-    Call* FindCall(uint32_t hCall);
     uint32_t HandleOf(const std::shared_ptr<linphone::Call>& call) const;
     std::shared_ptr<linphone::Core> MakeCore(Line& line);
     std::string Target(const Line& line, const std::string& sNumber) const;
@@ -173,13 +166,10 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_cv; // wakes the stacks' thread to end
     std::vector<Line> m_lines;
-    std::map<uint32_t, Call> m_calls;
-    CTapiMessageQueue m_queue{"SIP"};
+    CTapiCallTable<Call> m_table;
     // Calls to be declined, with the reason (busy, forbidden).
     std::vector<std::pair<std::shared_ptr<linphone::Call>, int>> m_declined;
 
-    uint32_t m_dwNextCall = 0x20001;
-    TapiResult m_nNextRequest = 1;
     std::atomic<bool> m_bQuit{false};
     CSipWake m_wake; // the driving thread's sleep between turns
     std::thread m_thread;

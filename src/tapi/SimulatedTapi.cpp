@@ -7,54 +7,18 @@
 namespace {
 // Line handles are the device id plus this (0 is no handle).
 constexpr uint32_t kLineHandleBase = 0x100;
+constexpr uint32_t kFirstCall = 0x10001;
 } // namespace
 
 CSimulatedTapi::CSimulatedTapi()
     : CSimulatedTapi(std::vector<LineScript>{LineScript{"Simulated line"}}) {}
 
-CSimulatedTapi::CSimulatedTapi(std::vector<LineScript> lines) {
-    for (LineScript& script : lines)
-        m_lines.push_back(Line{std::move(script)});
-}
-
-void CSimulatedTapi::Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1, uintptr_t p2) {
-    TapiMessage msg;
-    msg.hDevice = hDevice;
-    msg.dwMessageID = id;
-    msg.dwParam1 = p1;
-    msg.dwParam2 = p2;
-    if (id != TapiMsg::Reply) {
-        // The callback instance of the line the message belongs to.
-        uint32_t dwDevice = UINT32_MAX;
-        if (id == TapiMsg::LineDevState || id == TapiMsg::AppNewCall || id == TapiMsg::Close) {
-            dwDevice = hDevice - kLineHandleBase;
-        } else if (Call* c = FindCall(hDevice)) {
-            dwDevice = c->dwDevice;
-        }
-        if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
-            return; // nobody listens on a closed line
-        msg.dwCallbackInstance = m_lines[dwDevice].dwCallback;
-    }
-    m_queue.Push(msg);
-}
-
-void CSimulatedTapi::QueueCallState(uint32_t hCall, uint32_t dwState) {
-    if (Call* c = FindCall(hCall)) {
-        c->dwState = dwState;
-        Queue(hCall, TapiMsg::CallState, dwState);
-    }
-}
+CSimulatedTapi::CSimulatedTapi(std::vector<LineScript> lines)
+    : m_lines(std::move(lines)),
+      m_table("simulated telephony", kLineHandleBase, kFirstCall, m_lines.size()) {}
 
 TapiResult CSimulatedTapi::NewRequest() {
-    const TapiResult id = m_nNextRequest++;
-    if (!m_bWithhold)
-        Queue(0, TapiMsg::Reply, static_cast<uintptr_t>(id), 0);
-    return id;
-}
-
-CSimulatedTapi::Call* CSimulatedTapi::FindCall(uint32_t hCall) {
-    auto it = m_calls.find(hCall);
-    return it == m_calls.end() ? nullptr : &it->second;
+    return m_table.Request(0, !m_bWithhold);
 }
 
 void CSimulatedTapi::Note(const std::string& s) {
@@ -67,51 +31,50 @@ uint32_t CSimulatedTapi::OfferCall(uint32_t dwDevice, bool bRing) {
     std::lock_guard lock(m_mutex);
     if (dwDevice >= m_lines.size())
         return 0;
-    const uint32_t hCall = m_dwNextCall++;
-    m_calls[hCall] = Call{dwDevice, kCallOffering, {}, false};
+    const uint32_t hCall = m_table.Add(TapiCall{dwDevice, kCallOffering, {}, false});
     const uint32_t hLine = dwDevice + kLineHandleBase;
-    Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
-    Queue(hCall, TapiMsg::CallState, kCallOffering);
+    m_table.Queue(hLine, TapiMsg::AppNewCall, 0, hCall);
+    m_table.Queue(hCall, TapiMsg::CallState, kCallOffering);
     if (bRing)
-        Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
+        m_table.Queue(hLine, TapiMsg::LineDevState, kLineDevStateRinging);
     return hCall;
 }
 
 void CSimulatedTapi::Ring(uint32_t dwDevice) {
     std::lock_guard lock(m_mutex);
-    Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState, kLineDevStateRinging);
+    m_table.Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState, kLineDevStateRinging);
 }
 
 void CSimulatedTapi::SendCallerId(uint32_t hCall, const CallerId& cid) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    TapiCall* c = m_table.Find(hCall);
     if (!c)
         return;
     c->info.dwCallerIDFlags = cid.dwFlags;
     c->info.sCallerID = cid.sNumber;
     c->info.sCallerIDName = cid.sName;
-    Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
+    m_table.Queue(hCall, TapiMsg::CallInfo, kCallInfoCallerId);
 }
 
 void CSimulatedTapi::SendDigits(uint32_t hCall, const std::string& sDigits) {
     std::lock_guard lock(m_mutex);
     for (char d : sDigits)
-        Queue(hCall, TapiMsg::MonitorDigits, static_cast<unsigned char>(d), kDigitModeDtmf);
+        m_table.Queue(hCall, TapiMsg::MonitorDigits, static_cast<unsigned char>(d), kDigitModeDtmf);
 }
 
 void CSimulatedTapi::SendTone(uint32_t hCall, char cTone) {
     std::lock_guard lock(m_mutex);
-    Queue(hCall, TapiMsg::MonitorTone, static_cast<unsigned char>(cTone));
+    m_table.Queue(hCall, TapiMsg::MonitorTone, static_cast<unsigned char>(cTone));
 }
 
 void CSimulatedTapi::SendMediaMode(uint32_t hCall, uint32_t dwMediaMode) {
     std::lock_guard lock(m_mutex);
-    Queue(hCall, TapiMsg::MonitorMedia, dwMediaMode);
+    m_table.Queue(hCall, TapiMsg::MonitorMedia, dwMediaMode);
 }
 
 void CSimulatedTapi::SetCallState(uint32_t hCall, uint32_t dwState) {
     std::lock_guard lock(m_mutex);
-    QueueCallState(hCall, dwState);
+    m_table.SetState(hCall, dwState);
 }
 
 void CSimulatedTapi::FarEndHangsUp(uint32_t hCall) {
@@ -120,7 +83,7 @@ void CSimulatedTapi::FarEndHangsUp(uint32_t hCall) {
 
 void CSimulatedTapi::MessageWaiting(uint32_t dwDevice, bool bOn) {
     std::lock_guard lock(m_mutex);
-    Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState,
+    m_table.Queue(dwDevice + kLineHandleBase, TapiMsg::LineDevState,
           bOn ? kLineDevStateMsgWaitOn : kLineDevStateMsgWaitOff);
 }
 
@@ -152,13 +115,13 @@ bool CSimulatedTapi::Did(const std::string& sOperation) const {
 
 uint32_t CSimulatedTapi::CallState(uint32_t hCall) const {
     std::lock_guard lock(m_mutex);
-    auto it = m_calls.find(hCall);
-    return it == m_calls.end() ? 0 : it->second.dwState;
+    const TapiCall* c = m_table.Find(hCall);
+    return c ? c->dwState : 0;
 }
 
 bool CSimulatedTapi::IsOpen(uint32_t dwDevice) const {
     std::lock_guard lock(m_mutex);
-    return dwDevice < m_lines.size() && m_lines[dwDevice].hLine != 0;
+    return m_table.LineHandle(dwDevice) != 0;
 }
 
 uint32_t CSimulatedTapi::LastPlacedCall() const {
@@ -175,16 +138,16 @@ TapiResult CSimulatedTapi::Initialize(const std::string& sAppName, uint32_t* pNu
         return kTapiErrReinit;
     }
     Note("Initialize " + sAppName);
-    m_queue.Open();
+    m_table.Messages().Open();
     *pNumDevs = static_cast<uint32_t>(m_lines.size());
     return 0;
 }
 
 TapiResult CSimulatedTapi::Shutdown() {
     std::lock_guard lock(m_mutex);
-    for (Line& l : m_lines)
-        l.hLine = 0;
-    m_queue.Close();
+    for (uint32_t d = 0; d < m_lines.size(); ++d)
+        m_table.CloseLine(d);
+    m_table.Messages().Close();
     return 0;
 }
 
@@ -198,16 +161,16 @@ TapiResult CSimulatedTapi::NegotiateApiVersion(uint32_t dwDeviceID, uint32_t dwL
 
 TapiResult CSimulatedTapi::GetDevCaps(uint32_t dwDeviceID, uint32_t, TapiLineCaps* pCaps) {
     std::lock_guard lock(m_mutex);
-    if (dwDeviceID >= m_lines.size() || !m_lines[dwDeviceID].script.bCapsReadable)
+    if (dwDeviceID >= m_lines.size() || !m_lines[dwDeviceID].bCapsReadable)
         return kTapiErrNoDevice;
-    pCaps->sLineName = m_lines[dwDeviceID].script.sName;
-    pCaps->dwMediaModes = m_lines[dwDeviceID].script.dwMediaModes;
+    pCaps->sLineName = m_lines[dwDeviceID].sName;
+    pCaps->dwMediaModes = m_lines[dwDeviceID].dwMediaModes;
     pCaps->dwNumAddresses = 1;
     return 0;
 }
 
 TapiResult CSimulatedTapi::GetMessage(TapiMessage* pMsg, uint32_t dwTimeoutMs) {
-    return m_queue.Get(pMsg, dwTimeoutMs);
+    return m_table.Messages().Get(pMsg, dwTimeoutMs);
 }
 
 TapiResult CSimulatedTapi::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t,
@@ -215,24 +178,21 @@ TapiResult CSimulatedTapi::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstanc
     std::lock_guard lock(m_mutex);
     if (dwDeviceID >= m_lines.size())
         return kTapiErrNoDevice;
-    Line& l = m_lines[dwDeviceID];
     Note(StrPrintf("Open %u media 0x%x", dwDeviceID, dwMediaModes));
-    if ((dwMediaModes & kMediaInteractiveVoice) && l.script.bRefusesVoice)
+    if ((dwMediaModes & kMediaInteractiveVoice) && m_lines[dwDeviceID].bRefusesVoice)
         return kTapiErrInvalMediaMode;
-    l.hLine = dwDeviceID + kLineHandleBase;
-    l.dwCallback = dwCallbackInstance;
-    *phLine = l.hLine;
+    *phLine = m_table.OpenLine(dwDeviceID, dwCallbackInstance);
     return 0;
 }
 
 TapiResult CSimulatedTapi::Close(uint32_t hLine) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+    const uint32_t dwDevice = m_table.OpenDevice(hLine);
+    if (dwDevice == m_table.kNoDevice)
         return kTapiErrInvalLineHandle;
     Note(StrPrintf("Close %u", dwDevice));
-    m_lines[dwDevice].hLine = 0;
-    std::erase_if(m_calls, [dwDevice](const auto& c) { return c.second.dwDevice == dwDevice; });
+    m_table.CloseLine(dwDevice);
+    m_table.DropCalls(dwDevice);
     return 0;
 }
 
@@ -244,68 +204,67 @@ TapiResult CSimulatedTapi::SetStatusMessages(uint32_t hLine, uint32_t dwLineStat
 
 TapiResult CSimulatedTapi::MakeCall(uint32_t hLine, uint32_t* phCall, const std::string& sNumber) {
     std::lock_guard lock(m_mutex);
-    const uint32_t dwDevice = hLine - kLineHandleBase;
-    if (dwDevice >= m_lines.size() || m_lines[dwDevice].hLine == 0)
+    const uint32_t dwDevice = m_table.OpenDevice(hLine);
+    if (dwDevice == m_table.kNoDevice)
         return kTapiErrInvalLineHandle;
-    const uint32_t hCall = m_dwNextCall++;
-    m_calls[hCall] = Call{dwDevice, 0, {}, false};
+    const uint32_t hCall = m_table.Add(TapiCall{dwDevice, 0, {}, false});
     m_hLastPlaced = hCall;
     *phCall = hCall;
     Note("MakeCall " + sNumber);
     const TapiResult id = NewRequest();
     // The line is taken: dial tone; a number is dialled and answered.
-    QueueCallState(hCall, kCallDialTone);
+    m_table.SetState(hCall, kCallDialTone);
     if (!sNumber.empty()) {
-        QueueCallState(hCall, kCallDialing);
-        QueueCallState(hCall, kCallConnected);
+        m_table.SetState(hCall, kCallDialing);
+        m_table.SetState(hCall, kCallConnected);
     }
     return id;
 }
 
 TapiResult CSimulatedTapi::Answer(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("Answer 0x%x", hCall));
     const TapiResult id = NewRequest();
-    QueueCallState(hCall, kCallConnected);
+    m_table.SetState(hCall, kCallConnected);
     return id;
 }
 
 TapiResult CSimulatedTapi::Accept(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("Accept 0x%x", hCall));
     const TapiResult id = NewRequest();
-    QueueCallState(hCall, kCallAccepted);
+    m_table.SetState(hCall, kCallAccepted);
     return id;
 }
 
 TapiResult CSimulatedTapi::Dial(uint32_t hCall, const std::string& sNumber) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note("Dial " + sNumber);
     const TapiResult id = NewRequest();
     if (!sNumber.empty())
-        QueueCallState(hCall, kCallConnected);
+        m_table.SetState(hCall, kCallConnected);
     return id;
 }
 
 TapiResult CSimulatedTapi::Drop(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("Drop 0x%x", hCall));
     const TapiResult id = NewRequest();
-    QueueCallState(hCall, kCallIdle);
+    m_table.SetState(hCall, kCallIdle);
     return id;
 }
 
 TapiResult CSimulatedTapi::Deallocate(uint32_t hCall) {
     std::lock_guard lock(m_mutex);
-    if (!m_calls.erase(hCall))
+    if (!m_table.Erase(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("Deallocate 0x%x", hCall));
     return 0;
@@ -314,7 +273,7 @@ TapiResult CSimulatedTapi::Deallocate(uint32_t hCall) {
 TapiResult CSimulatedTapi::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
                                           const std::string& sDigits) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("GenerateDigits %u ", dwDigitMode) + sDigits);
     return 0;
@@ -322,7 +281,7 @@ TapiResult CSimulatedTapi::GenerateDigits(uint32_t hCall, uint32_t dwDigitMode,
 
 TapiResult CSimulatedTapi::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
+    TapiCall* c = m_table.Find(hCall);
     if (!c)
         return kTapiErrInvalCallHandle;
     c->bMonitorDigits = dwDigitModes != 0;
@@ -332,18 +291,16 @@ TapiResult CSimulatedTapi::MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) 
 
 TapiResult CSimulatedTapi::SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    c->info.dwMediaMode = dwMediaModes;
-    Note(StrPrintf("SetMediaMode 0x%x", dwMediaModes));
-    return 0;
+    const TapiResult r = m_table.SetMediaMode(hCall, dwMediaModes);
+    if (r == 0)
+        Note(StrPrintf("SetMediaMode 0x%x", dwMediaModes));
+    return r;
 }
 
 TapiResult CSimulatedTapi::Handoff(uint32_t hCall, const std::string& sTarget,
                                    uint32_t dwMediaMode) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     Note(StrPrintf("Handoff 0x%x ", dwMediaMode) + sTarget);
     return 0;
@@ -351,25 +308,17 @@ TapiResult CSimulatedTapi::Handoff(uint32_t hCall, const std::string& sTarget,
 
 TapiResult CSimulatedTapi::GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    *pInfo = c->info;
-    return 0;
+    return m_table.GetCallInfo(hCall, pInfo);
 }
 
 TapiResult CSimulatedTapi::GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) {
     std::lock_guard lock(m_mutex);
-    Call* c = FindCall(hCall);
-    if (!c)
-        return kTapiErrInvalCallHandle;
-    pStatus->dwCallState = c->dwState;
-    return 0;
+    return m_table.GetCallStatus(hCall, pStatus);
 }
 
 TapiResult CSimulatedTapi::GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) {
     std::lock_guard lock(m_mutex);
-    if (!FindCall(hCall))
+    if (!m_table.Find(hCall))
         return kTapiErrInvalCallHandle;
     if (sDeviceClass == "wave/in")
         *pId = m_dwWaveIn;

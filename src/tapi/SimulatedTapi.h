@@ -7,10 +7,9 @@
 // script gives ("wave/in", "wave/out"), for instance the null backend's.
 #pragma once
 
-#include "tapi/TapiMessageQueue.h"
+#include "tapi/TapiCallTable.h"
 #include "tapi/TapiProvider.h"
 
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -90,34 +89,16 @@ public:
     TapiResult GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) override;
 
 private:
-    struct Line {
-        LineScript script;
-        uint32_t hLine = 0;
-        uintptr_t dwCallback = 0;
-    };
-    struct Call {
-        uint32_t dwDevice = 0;
-        uint32_t dwState = 0;
-        TapiCallInfo info;
-        bool bMonitorDigits = false;
-    };
-
     // Under m_mutex.
-    void Queue(uint32_t hDevice, TapiMsg id, uintptr_t p1 = 0, uintptr_t p2 = 0);
-    void QueueCallState(uint32_t hCall, uint32_t dwState);
     TapiResult NewRequest();
-    Call* FindCall(uint32_t hCall);
     void Note(const std::string& s);
 
     mutable std::mutex m_mutex;
-    std::vector<Line> m_lines;
-    std::map<uint32_t, Call> m_calls;
-    CTapiMessageQueue m_queue{"simulated telephony"};
+    std::vector<LineScript> m_lines;
+    CTapiCallTable<> m_table;
     std::vector<std::string> m_ops;
     bool m_bWithhold = false;
     int m_nReinit = 0;
-    uint32_t m_dwNextCall = 0x10001;
-    TapiResult m_nNextRequest = 1;
     uint32_t m_dwWaveIn = 0;
     uint32_t m_dwWaveOut = 0;
     uint32_t m_hLastPlaced = 0;

@@ -48,9 +48,9 @@ protected:
     void SetUp() override {
         EngineStory::SetUp();
         adapter = CSimulatedAdapter::Create();
-        SetAdapterDeviceFactory([this](CPhone& p) {
+        phone->DeviceFactories().Register(DeviceKind::UsbAdapter, [this](IDeviceHost& host) {
             return MakeWorkerAdapterDevice(
-                p, [this] { return worker && worker->HandsetRecordingMarked(); },
+                host, [this] { return worker && worker->HandsetRecordingMarked(); },
                 adapter->Factory());
         });
         phone->fUseHiPhone = true;
@@ -61,7 +61,6 @@ protected:
     }
     void TearDown() override {
         EngineStory::TearDown();
-        SetAdapterDeviceFactory({});
     }
     // Waits until the recording file holds nSamples of the line's sound (its
     // writes reach the file every two seconds of sound).

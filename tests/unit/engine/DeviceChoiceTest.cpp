@@ -1,0 +1,67 @@
+// The phone makes the device the settings choose with the maker registered
+// for that kind, handing it the phone as its host; a kind without a maker
+// gives a device that says it is not available. Only a modem loads the
+// modem profile the settings name when they change.
+#include "TempHome.h"
+
+#include "engine/Phone.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct ChoiceCase {
+    bool fUseHiPhone;
+    int nTAPI;
+    DeviceKind kind;
+};
+
+class DeviceChoice : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(DeviceChoice, TheChosenKindsRegisteredMakerMakesTheDevice) {
+    const ChoiceCase c = GetParam();
+    CPhone phone;
+    std::vector<DeviceKind> made;
+    for (DeviceKind kind :
+         {DeviceKind::SerialModem, DeviceKind::TelephonyLine, DeviceKind::UsbAdapter}) {
+        phone.DeviceFactories().Register(kind, [&made, &phone, kind](IDeviceHost& host) {
+            EXPECT_EQ(&host, static_cast<IDeviceHost*>(&phone));
+            made.push_back(kind);
+            return MakeUnavailableDevice(kind);
+        });
+    }
+    phone.fUseHiPhone = c.fUseHiPhone;
+    phone.nTAPI = c.nTAPI;
+    phone.ChooseDevice();
+    EXPECT_EQ(made, std::vector<DeviceKind>{c.kind});
+    EXPECT_EQ(phone.Device().Kind(), c.kind);
+
+    // Without its maker the kind is there, but not available.
+    phone.DeviceFactories().Register(c.kind, {});
+    phone.ChooseDevice();
+    EXPECT_EQ(made.size(), 1u);
+    EXPECT_EQ(phone.Device().Kind(), c.kind);
+    EXPECT_FALSE(phone.Device().IsAvailable());
+}
+
+TEST_P(DeviceChoice, OnlyAModemLoadsTheProfileOfTheModemChosen) {
+    const ChoiceCase c = GetParam();
+    TempHome home;
+    CPhone phone;
+    phone.m_driver.Load("Modem in use");
+    phone.fUseHiPhone = c.fUseHiPhone;
+    phone.nTAPI = c.nTAPI;
+    phone.sModem = "Modem chosen";
+    phone.FollowSettings();
+    EXPECT_EQ(phone.m_driver.m_sModemName,
+              c.kind == DeviceKind::SerialModem ? "Modem chosen" : "Modem in use");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DeviceChoice,
+                         ::testing::Values(ChoiceCase{false, 0, DeviceKind::SerialModem},
+                                           ChoiceCase{false, 1, DeviceKind::TelephonyLine},
+                                           ChoiceCase{true, 1, DeviceKind::UsbAdapter}));
+
+} // namespace
