@@ -75,6 +75,24 @@ function(check_tree root out_var)
         endforeach()
     endforeach()
 
+    # The profile (INI) functions: src/config reads and writes the settings
+    # through its key table; no other layer above the platform calls them.
+    set(profile_call "(GetProfileIntFrom|GetProfileStringFrom|WriteProfileStringTo|WriteProfileIntTo)[ \t]*\\(")
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^src/([^/]+)/" OR CMAKE_MATCH_1 STREQUAL "platform" OR
+           CMAKE_MATCH_1 STREQUAL "config")
+            continue()
+        endif()
+        file(STRINGS "${root}/${rel}" lines REGEX "${profile_call}")
+        foreach(line IN LISTS lines)
+            # Only the call is named: a ";" of the line would split the list.
+            string(REGEX MATCH "${profile_call}" call "${line}")
+            if(call)
+                list(APPEND faults "${rel}: profile function outside src/config/: ${call}")
+            endif()
+        endforeach()
+    endforeach()
+
     # Libraries: each vorella_library(NAME ... DEPS ...) of src/<layer>/ may
     # link only libraries of the layers it uses.
     file(GLOB lists RELATIVE "${root}" "${root}/src/*/CMakeLists.txt")
@@ -115,6 +133,8 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/engine/Worker.cpp" "#include \"engine/Worker.h\"\n#include \"app/App.h\"\n")
     file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
+    file(WRITE "${t}/src/app/Window.cpp" "int x = GetProfileIntFrom(ini, \"Options\", \"PosX\", 0);\n")
+    file(WRITE "${t}/src/config/Store.cpp" "int y = GetProfileIntFrom(ini, \"Options\", \"PosY\", 0);\n")
     file(WRITE "${t}/tests/unit/ui/MainWindowTest.cpp" "#include <QtTest/QTest>\n")
     file(WRITE "${t}/tools/helper/Main.cpp" "#include <QtCore/QString>\n#include <qglobal.h>\n#include <queue>\n")
     file(WRITE "${t}/src/calllog/CMakeLists.txt"
@@ -126,6 +146,7 @@ if(DEFINED SELFTEST)
         "src/config/Settings.cpp: Qt outside src/ui/"
         "src/engine/Worker.cpp: engine must not include app"
         "src/audio/Wave.cpp: audio must not include modem"
+        "src/app/Window.cpp: profile function outside src/config/"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
         "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)")
