@@ -1100,11 +1100,6 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+220"/>
-        <source>The greeting was kept, but the settings file could not be written: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <location line="+155"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>

@@ -3,10 +3,10 @@
 #include "app/AppState.h"
 #include "app/Brand.h"
 #include "config/DataFolder.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TickCount.h"
 
@@ -76,11 +76,11 @@ void CTarvo32App::MatchStartDisabled() {
 }
 
 bool CTarvo32App::Start(const StartupPlan& plan) {
-    const std::string ini = GetSettingsPath();
+    ISettingsProvider& settings = SettingsProvider();
     // 5. The window settings.
-    g_bFixedFont = GetProfileIntFrom(ini, "Options", "g_bFixedFont", 1) != 0;
-    g_bShowMainDlg = GetProfileIntFrom(ini, "Startup", "ShowMainDlg", 1) != 0;
-    g_bFlashOnNewMsg = GetProfileIntFrom(ini, "Options", "bFlashOnNewMsg", 0) != 0;
+    g_bFixedFont = settings.GetBool("g_bFixedFont");
+    g_bShowMainDlg = settings.GetBool("ShowMainDlg");
+    g_bFlashOnNewMsg = settings.GetBool("bFlashOnNewMsg");
 
     // 6-7. The hidden window, which is also the single instance: whoever
     // holds the control socket. A start that lost the race to another one
@@ -141,7 +141,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     if (bSetup && !copy)
         m_pWorker->CallState().RequestReconfigure();
     // 14-15. The worker, with its data path.
-    std::string sPath = GetProfileStringFrom(ini, "Options", "sPath", "");
+    std::string sPath = settings.GetString("sPath");
     m_pWorker->SetDataPath(sPath.empty() ? GetProgramFolder() : WithTrailingSlash(sPath));
     m_pWorker->Start();
     // 16. The state may have changed while the worker started.
@@ -149,7 +149,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     if (bSetup && copy && !m_pWorker->CallState().Flags().bPaused)
         m_pWindow->ToggleMonitoring();
     // 17.
-    WriteProfileIntTo(ini, "Startup", "bProperShutdown", 0);
+    settings.SetInt("bProperShutdown", 0);
     // 18. The call folders.
     if (!MakeCallFolder(GetDataFolder(), &error))
         m_frontEnd.Message(error);

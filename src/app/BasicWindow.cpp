@@ -1,8 +1,8 @@
 #include "app/BasicWindow.h"
 
 #include "app/AppState.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
@@ -18,13 +18,11 @@ CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t w
     // external control (a "copy" start, an unusable runtime folder) still
     // needs its settings and its tray timer.
     CControlService::StartResult result = m_control.Start(error, waitForPreviousMs);
-    const std::string ini = GetSettingsPath();
     m_arRASWindows.clear();
-    for (std::string& title : SplitKeepEmpty(
-             GetProfileStringFrom(ini, "Options", "arRASWindows", kDefaultRasWindows), ';'))
+    for (std::string& title : ReadRasWindows())
         if (!title.empty())
             m_arRASWindows.push_back(std::move(title));
-    m_bUseWindowSchedule = GetProfileIntFrom(ini, "Options", "bUseWindowSchedule", 1) != 0;
+    m_bUseWindowSchedule = SettingsProvider().GetBool("bUseWindowSchedule");
     // The first ticks replace the picture of creation with the line's.
     m_nTrayIconId = kTrayPicCreated;
     StartTimer(kTimerTray, kTrayTimerMs);
@@ -290,7 +288,7 @@ bool CBasicWindow::TrayNeedsTicks() const {
 void CBasicWindow::TrayTick() {
     if (m_trayClicks.Tick(m_nDoubleClickMs)) {
         // Read now: the options dialog may have changed it.
-        if (GetProfileIntFrom(GetSettingsPath(), "Options", "bClick", 1) != 0)
+        if (SettingsProvider().GetBool("bClick"))
             StepMonitoring();
     }
     m_nTrayIconId = TrayPictureFor(CurrentTrayFlags(CallFlagsNow()));

@@ -22,10 +22,6 @@
 
 class CBasicWindow : public IExternalControl {
 public:
-    // The dial-up window titles read at creation (kept for the settings).
-    static constexpr const char* kDefaultRasWindows =
-        "Dial-Up Networking;Dial-up Connection;Connect To;Dialing Progress;\t\tConnecting "
-        "to;Connessione a";
     // The longest wait of code 3 for a worker busy switching.
     static constexpr uint32_t kMaxSwitchWaitMs = 30000;
 

@@ -4,9 +4,9 @@
 // loop keeps running throughout: the waits for the worker are steps.
 #include "app/AppState.h"
 #include "app/BasicWindow.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "platform/AutoStart.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 
 #include <unistd.h>
@@ -73,8 +73,7 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
                 if (out->bDataPathChanged)
                     m_frontEnd.DataPathChanged(out->sDataPath);
             }
-            if (!WriteProfileIntTo(GetSettingsPath(), "Options", "bFlashOnNewMsg",
-                                   g_bFlashOnNewMsg ? 1 : 0))
+            if (!SettingsProvider().SetInt("bFlashOnNewMsg", g_bFlashOnNewMsg ? 1 : 0))
                 m_frontEnd.Message("Vorella could not write bFlashOnNewMsg to " +
                                    GetSettingsPath());
             OptionsDone();

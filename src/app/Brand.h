@@ -1,21 +1,9 @@
-// Branding from "brand.ini" in the program folder, section "Brand": the
-// caption of every message box, the tray tooltip and the main window's title
-// ("Title"), and the About box's lines ("Copy", "Web"). Read once at start;
-// a missing file or key gives an empty text.
+// The branding the program started with (LoadBrand() of "brand.ini", read
+// once at start).
 #pragma once
 
-#include <string>
+#include "config/BrandFile.h"
 
-struct BrandInfo {
-    std::string sTitle;
-    std::string sCopy;
-    std::string sWeb;
-};
-
-// Reads the three keys from the brand file at path.
-BrandInfo LoadBrand(const std::string& path);
-
-// The branding the program started with (set by start-up, read by the front
-// ends on the UI thread).
+// Set by start-up, read by the front ends on the UI thread.
 const BrandInfo& AppBrand();
 void SetAppBrand(BrandInfo brand);

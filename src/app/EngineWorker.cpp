@@ -207,7 +207,7 @@ IGreetingLine* CEngineWorker::GreetingLine() {
 }
 
 void CEngineWorker::SetGreetingFile(const std::string& sFile) {
-    m_pThread->SetGreetingFile(sFile);
+    OnWorker([this, sFile] { m_pThread->KeepGreeting(sFile); });
 }
 
 void CEngineWorker::SetMute(bool bMute) {

@@ -1,7 +1,7 @@
 #include "app/MainWindowRules.h"
 
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
-#include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -50,23 +50,22 @@ int32_t RecordActionFor(bool bLegal) {
     return bLegal ? kActionAnswer : kActionRecord;
 }
 
-MainPlacement LoadMainPlacement(const std::string& sIni) {
+MainPlacement LoadMainPlacement(ISettingsProvider& settings) {
     MainPlacement p;
-    p.nPosX = GetProfileIntFrom(sIni, "Options", "PosX", 0);
-    p.nPosY = GetProfileIntFrom(sIni, "Options", "PosY", 0);
-    p.nSizeX = GetProfileIntFrom(sIni, "Options", "SizeX", 0);
-    p.nSizeY = GetProfileIntFrom(sIni, "Options", "SizeY", 0);
-    p.dwWindowState = static_cast<uint32_t>(GetProfileIntFrom(sIni, "Options", "dwWindowState", 0));
+    p.nPosX = settings.GetInt("PosX");
+    p.nPosY = settings.GetInt("PosY");
+    p.nSizeX = settings.GetInt("SizeX");
+    p.nSizeY = settings.GetInt("SizeY");
+    p.dwWindowState = static_cast<uint32_t>(settings.GetInt("dwWindowState"));
     return p;
 }
 
-bool SaveMainPlacement(const std::string& sIni, const MainPlacement& p) {
-    bool ok = WriteProfileIntTo(sIni, "Options", "SizeX", p.nSizeX);
-    ok = WriteProfileIntTo(sIni, "Options", "SizeY", p.nSizeY) && ok;
-    ok = WriteProfileIntTo(sIni, "Options", "PosX", p.nPosX) && ok;
-    ok = WriteProfileIntTo(sIni, "Options", "PosY", p.nPosY) && ok;
-    ok = WriteProfileIntTo(sIni, "Options", "dwWindowState", static_cast<int>(p.dwWindowState)) &&
-         ok;
+bool SaveMainPlacement(ISettingsProvider& settings, const MainPlacement& p) {
+    bool ok = settings.SetInt("SizeX", p.nSizeX);
+    ok = settings.SetInt("SizeY", p.nSizeY) && ok;
+    ok = settings.SetInt("PosX", p.nPosX) && ok;
+    ok = settings.SetInt("PosY", p.nPosY) && ok;
+    ok = settings.SetInt("dwWindowState", static_cast<int>(p.dwWindowState)) && ok;
     return ok;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class ISettingsProvider;
+
 // The line as the 100 ms refresh sees it.
 struct MainLineFlags {
     bool bRecording = false;
@@ -65,8 +67,9 @@ struct MainPlacement {
     int nPosX = 0, nPosY = 0, nSizeX = 0, nSizeY = 0;
     uint32_t dwWindowState = 0;
 };
-MainPlacement LoadMainPlacement(const std::string& sIni);
-bool SaveMainPlacement(const std::string& sIni, const MainPlacement& placement);
+MainPlacement LoadMainPlacement(ISettingsProvider& settings);
+// False when the settings could not be written.
+bool SaveMainPlacement(ISettingsProvider& settings, const MainPlacement& placement);
 
 // A position on none of the screens (negative, beyond them, or on a monitor
 // that is gone) becomes (0, 0), or the first screen's corner when (0, 0) is

@@ -1,8 +1,6 @@
 #include "calllog/LegacyText.h"
 
-#include "config/SettingsStore.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
+#include "config/SettingsProvider.h"
 #include "platform/TextUtil.h"
 
 #include <cerrno>
@@ -59,8 +57,7 @@ private:
 } // namespace
 
 std::string LegacyCodePage() {
-    const SettingKey* key = FindSettingKey("sLegacyCodePage");
-    return GetProfileStringFrom(GetSettingsPath(), key->section, key->key, key->sDefault);
+    return SettingsProvider().GetString("sLegacyCodePage");
 }
 
 std::string TextFromIndex(std::string_view text, const std::string& codePage,

@@ -51,6 +51,14 @@ SettingKey InProgramFolder(const char* section, const char* key, SettingField fi
     return k;
 }
 
+SettingKey Standalone(const char* section, const char* key, SettingType type, int def) {
+    return Key(section, key, StandaloneSlot{type}, def);
+}
+
+SettingKey Standalone(const char* section, const char* key, const char* def) {
+    return Key(section, key, StandaloneSlot{SettingType::Str}, def);
+}
+
 template <class T>
 SettingKey WriteOnly(const char* section, const char* key, SettingField field, T def) {
     SettingKey k = Key(section, key, field, def);
@@ -326,15 +334,44 @@ const SettingKey kSettingKeys[] = {
     WriteOnly("Startup", "iLangID", &CGlobalSettings::iLangID, 1033),
 };
 
+// Keys start-up and the windows read and write one at a time.
+const SettingKey kStandaloneKeys[] = {
+    // Set to 0 at every start.
+    Standalone("Startup", "bProperShutdown", SettingType::Bool, 0),
+    Standalone("Options", "bFlashOnNewMsg", SettingType::Bool, 0),
+    // Titles of dial-up windows, ";" between them.
+    Standalone("Options", "arRASWindows",
+               "Dial-Up Networking;Dial-up Connection;Connect To;Dialing Progress;\t\tConnecting "
+               "to;Connessione a"),
+    Standalone("Options", "bUseWindowSchedule", SettingType::Bool, 1),
+    // The main window's recording consent box.
+    Standalone("Options", "Legal", SettingType::Bool, 0),
+    // The main window's place and state.
+    Standalone("Options", "PosX", SettingType::Int, 0),
+    Standalone("Options", "PosY", SettingType::Int, 0),
+    Standalone("Options", "SizeX", SettingType::Int, 0),
+    Standalone("Options", "SizeY", SettingType::Int, 0),
+    Standalone("Options", "dwWindowState", SettingType::Int, 0),
+};
+
+const SettingKey* FindIn(std::span<const SettingKey> keys, const char* key) {
+    for (const SettingKey& k : keys)
+        if (std::strcmp(k.key, key) == 0)
+            return &k;
+    return nullptr;
+}
+
 } // namespace
 
 std::span<const SettingKey> SettingKeys() {
     return kSettingKeys;
 }
 
+std::span<const SettingKey> StandaloneSettingKeys() {
+    return kStandaloneKeys;
+}
+
 const SettingKey* FindSettingKey(const char* key) {
-    for (const SettingKey& k : kSettingKeys)
-        if (std::strcmp(k.key, key) == 0)
-            return &k;
-    return nullptr;
+    const SettingKey* k = FindIn(kSettingKeys, key);
+    return k ? k : FindIn(kStandaloneKeys, key);
 }

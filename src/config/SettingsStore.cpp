@@ -1,6 +1,7 @@
 #include "config/SettingsStore.h"
 
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
@@ -19,10 +20,6 @@ struct Overloaded : F... {
 };
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
-
-constexpr const char* kRasWindowsDefault =
-    "Dial-Up Networking;Dial-up Connection;Connect To;Dialing Progress;\t\tConnecting to;"
-    "Connessione a";
 
 template <class H>
 H& HolderOf(const CSettingsHolders& h) {
@@ -44,6 +41,7 @@ int& DtmfEntry(const CSettingsHolders& h, DtmfSlot s) {
 int IntValue(const SettingKey& k, const CSettingsHolders& h) {
     return std::visit(Overloaded{
                           [&](DtmfSlot s) { return DtmfEntry(h, s); },
+                          [](StandaloneSlot) { return 0; },
                           [&]<class H, class T>(T H::*p) -> int {
                               if constexpr (std::is_same_v<T, int> || std::is_same_v<T, bool>)
                                   return static_cast<int>(HolderOf<H>(h).*p);
@@ -66,17 +64,6 @@ int IntDefault(const SettingKey& k, const CSettingsHolders& h, const CModemProfi
     }
 }
 
-std::string StrDefault(const SettingKey& k) {
-    switch (k.rule) {
-    case DefaultRule::StringTable:
-        return LoadStr(k.stringId);
-    case DefaultRule::InProgramFolder:
-        return GetProgramFolder() + k.sDefault;
-    default:
-        return k.sDefault;
-    }
-}
-
 void LoadKey(const ProfileFile& ini, const SettingKey& k, const CSettingsHolders& h,
              const CModemProfile& profile) {
     auto readInt = [&] {
@@ -89,6 +76,7 @@ void LoadKey(const ProfileFile& ini, const SettingKey& k, const CSettingsHolders
     };
     std::visit(Overloaded{
                    [&](DtmfSlot s) { DtmfEntry(h, s) = readInt(); },
+                   [](StandaloneSlot) {},
                    [&]<class H, class T>(T H::*p) {
                        T& field = HolderOf<H>(h).*p;
                        if constexpr (std::is_same_v<T, int>)
@@ -96,9 +84,10 @@ void LoadKey(const ProfileFile& ini, const SettingKey& k, const CSettingsHolders
                        else if constexpr (std::is_same_v<T, bool>)
                            field = readInt() != 0;
                        else if constexpr (std::is_same_v<T, std::string>)
-                           field = ini.GetString(k.section, k.key, StrDefault(k));
+                           field = ini.GetString(k.section, k.key, SettingStringDefault(k));
                        else
-                           field = SplitSettingList(ini.GetString(k.section, k.key, StrDefault(k)));
+                           field = SplitSettingList(
+                               ini.GetString(k.section, k.key, SettingStringDefault(k)));
                    },
                },
                k.field);
@@ -106,9 +95,28 @@ void LoadKey(const ProfileFile& ini, const SettingKey& k, const CSettingsHolders
 
 } // namespace
 
+std::string SettingStringDefault(const SettingKey& k) {
+    switch (k.rule) {
+    case DefaultRule::StringTable:
+        return LoadStr(k.stringId);
+    case DefaultRule::InProgramFolder:
+        return GetProgramFolder() + k.sDefault;
+    default:
+        return k.sDefault;
+    }
+}
+
+int SettingIntDefault(const SettingKey& k, const ProfileFile& ini) {
+    if (k.rule != DefaultRule::ValueOf && k.rule != DefaultRule::ReadTwice)
+        return k.nDefault;
+    const SettingKey& other = *FindSettingKey(k.otherKey);
+    return ini.GetInt(other.section, other.key, SettingIntDefault(other, ini));
+}
+
 SettingHolder SettingKey::Holder() const {
     return std::visit(Overloaded{
                           [](DtmfSlot) { return SettingHolder::Driver; },
+                          [](StandaloneSlot) { return SettingHolder::None; },
                           []<class H, class T>(T H::*) {
                               if constexpr (std::is_same_v<H, CPhoneSettings>)
                                   return SettingHolder::Phone;
@@ -126,6 +134,7 @@ SettingHolder SettingKey::Holder() const {
 SettingType SettingKey::Type() const {
     return std::visit(Overloaded{
                           [](DtmfSlot) { return SettingType::Int; },
+                          [](StandaloneSlot s) { return s.type; },
                           []<class H, class T>(T H::*) {
                               if constexpr (std::is_same_v<T, int>)
                                   return SettingType::Int;
@@ -166,18 +175,18 @@ void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
 
 std::string ReadModemName() {
     SeedSettingsFile();
-    const SettingKey* k = FindSettingKey("sModem");
-    return GetProfileStringFrom(GetSettingsPath(), k->section, k->key, k->sDefault);
+    return SettingsProvider().GetString("sModem");
 }
 
 void LoadSettings(const CSettingsHolders& h, const CModemProfile& profile) {
     SeedSettingsFile();
-    LoadSettingsFrom(ProfileFile(GetSettingsPath()), h, profile);
+    SettingsProvider().LoadAll(h, profile);
 }
 
 std::string SettingText(const SettingKey& k, const CSettingsHolders& h) {
     return std::visit(Overloaded{
                           [&](DtmfSlot s) { return std::to_string(DtmfEntry(h, s)); },
+                          [](StandaloneSlot) { return std::string(); },
                           [&]<class H, class T>(T H::*p) -> std::string {
                               const T& v = HolderOf<H>(h).*p;
                               if constexpr (std::is_same_v<T, int>)
@@ -199,14 +208,7 @@ void SaveSettingsTo(ProfileFile& ini, const CSettingsHolders& h) {
 }
 
 bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile) {
-    ProfileFile ini(GetSettingsPath());
-    SaveSettingsTo(ini, h);
-    // The mail password is in there: nobody else may read the file.
-    if (!h.phone.m_sSmtpPassword.empty())
-        ini.SetPrivate(true);
-    // Unchanged values are not written again; a file that went missing
-    // while we ran reads as empty, so every key is new and it is rewritten.
-    const bool bSaved = ini.Save();
+    const bool bSaved = SettingsProvider().SaveAll(h);
     profile.Save();
     return bSaved;
 }
@@ -222,7 +224,7 @@ std::string SettingDefaultText(const SettingKey& k) {
     case SettingType::Bool:
         return k.nDefault ? "1" : "0";
     default:
-        return StrDefault(k);
+        return SettingStringDefault(k);
     }
 }
 
@@ -251,6 +253,5 @@ std::string DefaultSettingsText() {
 }
 
 std::vector<std::string> ReadRasWindows() {
-    return SplitSettingList(
-        GetProfileStringFrom(GetSettingsPath(), "Options", "arRASWindows", kRasWindowsDefault));
+    return SplitSettingList(SettingsProvider().GetString("arRASWindows"));
 }

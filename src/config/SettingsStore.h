@@ -22,16 +22,25 @@ struct CSettingsHolders {
     CWorkerSettings& worker;
 };
 
+enum class SettingHolder { Phone, Driver, Global, Worker, None };
+enum class SettingType { Int, Bool, Str, List };
+
 // A slot of the driver's DTMF table.
 struct DtmfSlot {
     int index;
+};
+
+// A key no holder keeps: start-up and the windows read and write it one at a
+// time (SettingsProvider.h), and the phone's load and save leave it alone.
+struct StandaloneSlot {
+    SettingType type;
 };
 
 using SettingField =
     std::variant<int CPhoneSettings::*, bool CPhoneSettings::*, std::string CPhoneSettings::*,
                  std::vector<std::string> CPhoneSettings::*, int CDriverSettings::*,
                  bool CDriverSettings::*, int CGlobalSettings::*, bool CGlobalSettings::*,
-                 std::string CWorkerSettings::*, DtmfSlot>;
+                 std::string CWorkerSettings::*, DtmfSlot, StandaloneSlot>;
 
 // How a key's default is found when the file does not hold the key.
 enum class DefaultRule {
@@ -42,9 +51,6 @@ enum class DefaultRule {
     CompatibleDial,  // 1 when the profile's sVoiceSwitchToVoice is empty, else 0
     InProgramFolder, // the program folder followed by sDefault
 };
-
-enum class SettingHolder { Phone, Driver, Global, Worker };
-enum class SettingType { Int, Bool, Str, List };
 
 struct SettingKey {
     const char* section;
@@ -61,29 +67,41 @@ struct SettingKey {
     SettingType Type() const;
 };
 
-// Every key, in load order, followed by the written-only keys.
+// Every key the phone loads and saves, in load order, followed by the
+// written-only keys.
 std::span<const SettingKey> SettingKeys();
+// The keys no holder keeps (StandaloneSlot), read and written one at a time.
+std::span<const SettingKey> StandaloneSettingKeys();
+// A key of either list by name; nullptr when there is none.
 const SettingKey* FindSettingKey(const char* key);
 
 // The modem name (Options/sModem) as the phone reads it before anything
 // else, to load that modem's profile first (seeding the file like LoadSettings).
 std::string ReadModemName();
 
-// Reads every setting from the settings file of the program folder, seeding
-// it from "vorella.def" first when it does not exist. The modem profile must
-// already be loaded: the default of bCompatibleDial depends on it.
+// Reads every setting from the settings provider (SettingsProvider.h), seeding
+// the settings file from "vorella.def" first when it does not exist. The
+// modem profile must already be loaded: the default of bCompatibleDial
+// depends on it.
 void LoadSettings(const CSettingsHolders& h, const CModemProfile& profile);
 void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
                       const CModemProfile& profile);
 
-// Writes every setting in one atomic replace of the settings file (unknown
-// keys and comments stay), then saves the modem profile. False when the
-// settings file could not be written; the old file is then intact.
+// Writes every setting through the settings provider in one atomic replace
+// of the settings file (unknown keys and comments stay), then saves the modem
+// profile. False when the settings file could not be written; the old file is
+// then intact.
 bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile);
 void SaveSettingsTo(ProfileFile& ini, const CSettingsHolders& h);
 
 // The value of one setting as it is written to the file.
 std::string SettingText(const SettingKey& k, const CSettingsHolders& h);
+// The default of a key read on its own, outside the phone's load: a default
+// taken from another key is that key's value in ini; bCompatibleDial, which
+// needs the modem profile, gives nDefault.
+int SettingIntDefault(const SettingKey& k, const ProfileFile& ini);
+std::string SettingStringDefault(const SettingKey& k);
+
 // The default of one key as it would be written, and whether it is fixed
 // (false for defaults computed from other values at load time).
 std::string SettingDefaultText(const SettingKey& k);
@@ -97,6 +115,5 @@ std::string DefaultSettingsText();
 std::vector<std::string> SplitSettingList(const std::string& s);
 std::string JoinSettingList(const std::vector<std::string>& list);
 
-// Keys read and written directly by start-up and the windows, outside the
-// phone's load and save.
-std::vector<std::string> ReadRasWindows(); // Options/arRASWindows, split as above
+// Options/arRASWindows through the settings provider, split as above.
+std::vector<std::string> ReadRasWindows();

@@ -2,6 +2,7 @@
 // sets and reads, and the line check that decides what each step does.
 #include "engine/MultiThread.h"
 
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/UiBridge.h"
@@ -187,8 +188,15 @@ std::string CMultiThread::ProgramFile(const std::string& name) const {
 // ---- the loop --------------------------------------------------------------
 
 void CMultiThread::SetGreetingFile(const std::string& sFile) {
-    std::lock_guard<std::mutex> lock(m_chosenMutex);
-    m_chosenGreeting = sFile;
+    RunBetweenSteps([this, sFile] { KeepGreeting(sFile); });
+}
+
+void CMultiThread::KeepGreeting(const std::string& sFile) {
+    m_phone.sWaveGreet = sFile;
+    if (m_bSaveOnExit && !SettingsProvider().SetString("sWaveGreet", sFile))
+        m_ui.ShowMessageText("The greeting was kept, but the settings file could not be written: " +
+                                 GetSettingsPath(),
+                             MessageIcon::Exclamation);
 }
 
 void CMultiThread::RunBetweenSteps(std::function<void()> work) {
@@ -211,10 +219,6 @@ void CMultiThread::TakeChosenSettings() {
     std::vector<std::function<void()>> work;
     {
         std::lock_guard<std::mutex> lock(m_chosenMutex);
-        if (m_chosenGreeting) {
-            m_phone.sWaveGreet = *m_chosenGreeting;
-            m_chosenGreeting.reset();
-        }
         work.swap(m_betweenSteps);
     }
     ApplyHandsetRequest();

@@ -114,15 +114,18 @@ public:
     // and kept in the settings the worker saves when it ends.
     void SetPlaybackVolume(int nPercent) { m_nChosenVolume = nPercent; }
     // The greeting kept in the greeting recorder (sWaveGreet): taken over
-    // between two steps like the volume, and kept in the saved settings.
+    // between two steps (KeepGreeting).
     void SetGreetingFile(const std::string& sFile);
+    // On the worker's thread, or while it does not run: the greeting becomes
+    // the phone's and is written to the settings at once (with SaveOnExit).
+    void KeepGreeting(const std::string& sFile);
     // Runs work on the worker's thread between two steps, where the phone's
     // settings may be read and changed (the options dialog's open and OK).
     void RunBetweenSteps(std::function<void()> work);
     // The folder recordings go under (the data path, Options/sPath).
     void SetDataPath(const std::string& sPath);
-    // Whether the worker saves the settings when it ends (the program does;
-    // tests that share no settings file need not).
+    // Whether the worker saves the settings when it ends and a kept greeting
+    // at once (the program does; tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
     // How long the rings-ended step lets the front end settle before a
     // missed-call notice, in 50 ms rounds (300: 15 s).
@@ -235,7 +238,6 @@ private:
     std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
-    std::optional<std::string> m_chosenGreeting;       // under m_chosenMutex
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
     bool m_bDeviceUp = false; // opened by OpenDevice, not closed by CloseDevice since
     // The device's reason last told ("" available); under m_fieldMutex.

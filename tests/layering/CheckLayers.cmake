@@ -93,6 +93,24 @@ function(check_tree root out_var)
         endforeach()
     endforeach()
 
+    # The profile (INI) functions: src/config reads and writes the settings
+    # through its key table; no other layer above the platform calls them.
+    set(profile_call "(GetProfileIntFrom|GetProfileStringFrom|WriteProfileStringTo|WriteProfileIntTo)[ \t]*\\(")
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^src/([^/]+)/" OR CMAKE_MATCH_1 STREQUAL "platform" OR
+           CMAKE_MATCH_1 STREQUAL "config")
+            continue()
+        endif()
+        file(STRINGS "${root}/${rel}" lines REGEX "${profile_call}")
+        foreach(line IN LISTS lines)
+            # Only the call is named: a ";" of the line would split the list.
+            string(REGEX MATCH "${profile_call}" call "${line}")
+            if(call)
+                list(APPEND faults "${rel}: profile function outside src/config/: ${call}")
+            endif()
+        endforeach()
+    endforeach()
+
     # Libraries: each vorella_library(NAME ... DEPS ...) of src/<layer>/ may
     # link only libraries of the layers it uses.
     file(GLOB lists RELATIVE "${root}" "${root}/src/*/CMakeLists.txt")
@@ -133,9 +151,11 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/engine/Worker.cpp" "#include \"engine/Worker.h\"\n#include \"app/App.h\"\n")
     file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
+    file(WRITE "${t}/src/app/Window.cpp" "int x = GetProfileIntFrom(ini, \"Options\", \"PosX\", 0);\n")
+    file(WRITE "${t}/src/config/Store.cpp" "int y = GetProfileIntFrom(ini, \"Options\", \"PosY\", 0);\n")
     file(WRITE "${t}/tests/unit/ui/MainWindowTest.cpp" "#include <QtTest/QTest>\n")
     file(WRITE "${t}/tools/helper/Main.cpp" "#include <QtCore/QString>\n#include <qglobal.h>\n#include <queue>\n")
-    file(WRITE "${t}/src/app/Window.cpp" "void Stop(CCallState& c) {\n    c.EngineState().bHold = false;\n}\n")
+    file(WRITE "${t}/src/app/Control.cpp" "void Stop(CCallState& c) {\n    c.EngineState().bHold = false;\n}\n")
     file(WRITE "${t}/src/engine/Line.cpp" "void Off(CCallState& c) { c.EngineState().bOffHook = false; }\n")
     file(WRITE "${t}/tests/unit/app/WindowTest.cpp" "CCallStateData& engine = calls.EngineState();\n")
     file(WRITE "${t}/src/calllog/CMakeLists.txt"
@@ -147,9 +167,10 @@ if(DEFINED SELFTEST)
         "src/config/Settings.cpp: Qt outside src/ui/"
         "src/engine/Worker.cpp: engine must not include app"
         "src/audio/Wave.cpp: audio must not include modem"
+        "src/app/Window.cpp: profile function outside src/config/"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
-        "src/app/Window.cpp: writes the call state outside src/engine/: c.EngineState().bHold"
+        "src/app/Control.cpp: writes the call state outside src/engine/: c.EngineState().bHold"
         "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)")
     list(LENGTH faults found)
     list(LENGTH expected wanted)

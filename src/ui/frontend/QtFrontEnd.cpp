@@ -4,6 +4,7 @@
 #include "app/CurrentCaller.h"
 #include "app/HelpManual.h"
 #include "audio/SoundBackend.h"
+#include "config/SettingsProvider.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/DiagnosticsDlg.h"
 #include "dialogs/RecGreetDlg.h"
@@ -13,8 +14,6 @@
 #include "frontend/MessageBoxes.h"
 #include "main/CallerPanel.h"
 #include "options/OptionsTreeDlg.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 #include "popup/NotifyDlg.h"
 #include "tray/TrayIcon.h"
@@ -241,24 +240,16 @@ void CQtFrontEnd::Beep() {
 void CQtFrontEnd::RecordGreeting() {
     if (!m_pWindow)
         return;
-    const std::string ini = GetSettingsPath();
+    ISettingsProvider& settings = SettingsProvider();
     CGreetingRecorder::Setup setup;
-    setup.sFile = GetProfileStringFrom(ini, "Sounds", "sWaveGreet", "./wave/greet.wav");
-    setup.nMaxRecordMs =
-        static_cast<uint32_t>(GetProfileIntFrom(ini, "Options", "dwInactiveTimer", 60000));
+    setup.sFile = settings.GetString("sWaveGreet");
+    setup.nMaxRecordMs = static_cast<uint32_t>(settings.GetInt("dwInactiveTimer"));
     QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
     CRecGreetDlg dlg(GetSoundBackend(), m_pWindow->GreetingLine(), setup, parent);
     if (dlg.exec() != QDialog::Accepted || !m_pWindow)
         return;
-    // The worker keeps its own copy of the settings and saves it when it
-    // ends, so it is told as well as the file.
-    const std::string file = dlg.FileName();
-    if (!WriteProfileStringTo(ini, "Sounds", "sWaveGreet", file))
-        OpenMessageBox(parent, tr("The greeting was kept, but the settings file could not be "
-                                  "written: %1")
-                                   .arg(Q(ini))
-                                   .toStdString());
-    m_pWindow->SetGreetingFile(file);
+    // The worker owns the setting: it takes the file and saves it.
+    m_pWindow->SetGreetingFile(dlg.FileName());
 }
 
 void CQtFrontEnd::SetUpTray(CBasicWindow& window) {

@@ -5,6 +5,7 @@
 #include "app/CurrentCaller.h"
 #include "calllog/CallRecord.h"
 #include "config/DataFolder.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/Number.h"
@@ -16,8 +17,6 @@
 #include "main/MainIcons.h"
 #include "main/MainMenu.h"
 #include "main/PlayerBar.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
@@ -93,15 +92,15 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
     statusBar()->addPermanentWidget(m_pStatusTime);
     ApplyIcons();
 
-    const std::string ini = GetSettingsPath();
-    m_bLegal = GetProfileIntFrom(ini, "Options", "Legal", 0) != 0;
+    ISettingsProvider& settings = SettingsProvider();
+    m_bLegal = settings.GetBool("Legal");
     m_pMenu->Action(kCmdLegal)->setChecked(m_bLegal);
-    m_pPlayer->SetVolume(std::clamp(GetProfileIntFrom(ini, "Options", "m_iVolume", 50), 0, 100));
+    m_pPlayer->SetVolume(std::clamp(settings.GetInt("m_iVolume"), 0, 100));
     connect(m_pPlayer, &CPlayerBar::volumeChosen, this, [this](int nPercent) {
         // The phone saves its settings at the end: it must have the new
         // value, or it would write back the one it started with.
         m_host.VolumeChosen(nPercent);
-        WriteProfileIntTo(GetSettingsPath(), "Options", "m_iVolume", nPercent);
+        SettingsProvider().SetInt("m_iVolume", nPercent);
     });
 
     m_refresh.setInterval(kRefreshMs);
@@ -221,7 +220,7 @@ void CMainDlg::changeEvent(QEvent* event) {
 // Placement.
 
 void CMainDlg::ApplyStartPlacement(bool bShowMainDlg) {
-    m_placement = LoadMainPlacement(GetSettingsPath());
+    m_placement = LoadMainPlacement(SettingsProvider());
     const MainPlacement p = PlaceOnScreens(m_placement, Screens());
     const uint32_t state = m_placement.dwWindowState;
     m_placement = p;
@@ -285,10 +284,10 @@ void CMainDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainDlg::SaveState() {
-    const std::string ini = GetSettingsPath();
-    SaveMainPlacement(ini, m_placement);
-    WriteProfileIntTo(ini, "Options", "Legal", m_bLegal ? 1 : 0);
-    WriteProfileIntTo(ini, "Options", "m_iVolume", m_pPlayer->Volume());
+    ISettingsProvider& settings = SettingsProvider();
+    SaveMainPlacement(settings, m_placement);
+    settings.SetInt("Legal", m_bLegal ? 1 : 0);
+    settings.SetInt("m_iVolume", m_pPlayer->Volume());
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 #include "calllog/HtmlExport.h"
 #include "calllog/XmlExport.h"
 #include "config/DataFolder.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "frontend/MessageBoxes.h"
 #include "main/CallListModel.h"
@@ -19,7 +20,6 @@
 #include "notify/CallMail.h"
 #include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Strings.h"
 
@@ -125,7 +125,7 @@ void CMainDlg::OnCommand(int nId) {
     case kCmdLegal:
         m_bLegal = !m_bLegal;
         m_pMenu->Action(kCmdLegal)->setChecked(m_bLegal);
-        WriteProfileIntTo(GetSettingsPath(), "Options", "Legal", m_bLegal ? 1 : 0);
+        SettingsProvider().SetInt("Legal", m_bLegal ? 1 : 0);
         break;
     case kCmdPlay:
         PlaySelected();
@@ -201,7 +201,7 @@ void CMainDlg::PlaySelected() {
     if (!CheckRecording(path))
         return;
     // The OEM build plays on this computer instead of through the line.
-    if (GetProfileIntFrom(GetSettingsPath(), "Options", "fKestrixCustomization", 0) != 0) {
+    if (SettingsProvider().GetBool("fKestrixCustomization")) {
         std::string error;
         if (m_pPlayer->Load(path, &error))
             m_pPlayer->TogglePlay();

@@ -1,9 +1,8 @@
 #include "ui/tray/TrayIcon.h"
 
 #include "app/BasicWindow.h"
+#include "app/Brand.h"
 #include "app/TrayLogic.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
 #include "ui/tray/TrayMenu.h"
 #include "ui/tray/TrayPictures.h"
 
@@ -20,8 +19,7 @@ const char* const kPanelService = "org.kde.StatusNotifierWatcher";
 
 // Branding "Title": the tooltip and the product item of the menu.
 QString BrandTitle() {
-    const std::string brand = WithTrailingSlash(GetProgramFolder()) + "brand.ini";
-    const std::string title = GetProfileStringFrom(brand, "Brand", "Title", "");
+    const std::string& title = AppBrand().sTitle;
     return QString::fromStdString(title.empty() ? std::string("Vorella") : title);
 }
 } // namespace

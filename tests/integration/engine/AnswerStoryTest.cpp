@@ -114,8 +114,12 @@ TEST_F(AnswerStory, AGreetingKeptInTheRecorderAnswersTheNextCallAndIsSaved) {
     sim->Ring(4, modemsim::RingCadence{400, 60});
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
     EXPECT_GT(Share(sim->TransmittedSamples(), 900), 0.9) << "the kept greeting, not the old";
-    // The worker saves its own copy of the settings when it ends: with the
-    // kept greeting, not the one it started with.
+    // The worker that took it has saved it already ...
+    EXPECT_TRUE(WaitFor([&] {
+        return GetProfileStringFrom(home.File("vorella.ini"), "Sounds", "sWaveGreet", "") == kept;
+    }));
+    // ... and saves its own copy of the settings again when it ends: with
+    // the kept greeting, not the one it started with.
     worker->RequestStop();
     ASSERT_TRUE(worker->WaitForEnd(30000));
     worker->Join();

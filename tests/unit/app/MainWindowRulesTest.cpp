@@ -2,9 +2,8 @@
 // starts, what the status bar says and which call buttons can be used.
 #include "app/MainWindowRules.h"
 
-#include "TempHome.h"
+#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
-#include "platform/ProgramFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -61,15 +60,14 @@ TEST(MainWindowRules, WindowStateChoosesHowTheWindowStarts) {
 }
 
 TEST(MainWindowRules, ThePlacementRoundTripsThroughTheSettings) {
-    TempHome home;
-    home.Write("vorella.ini", "[Options]\nPosX=3000\nPosY=100\ndwWindowState=3\n");
-    MainPlacement p = LoadMainPlacement(GetSettingsPath());
+    CMemorySettingsProvider settings("[Options]\nPosX=3000\nPosY=100\ndwWindowState=3\n");
+    MainPlacement p = LoadMainPlacement(settings);
     EXPECT_EQ(p.nPosX, 3000);
     EXPECT_EQ(p.dwWindowState, 3u);
     p.nSizeX = 800;
     p.nSizeY = 500;
-    ASSERT_TRUE(SaveMainPlacement(GetSettingsPath(), p));
-    const MainPlacement back = LoadMainPlacement(GetSettingsPath());
+    ASSERT_TRUE(SaveMainPlacement(settings, p));
+    const MainPlacement back = LoadMainPlacement(settings);
     EXPECT_EQ(back.nSizeX, 800);
     EXPECT_EQ(back.nSizeY, 500);
     EXPECT_EQ(back.nPosY, 100);

@@ -3,6 +3,7 @@
 
 #include "RunProgram.h"
 #include "TempHome.h"
+#include "config/SettingsProvider.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -39,9 +40,10 @@ TEST(LegacyTextTest, OnlyWhatIsNotUtf8IsReadInTheLegacyCodePage) {
 }
 
 TEST(LegacyTextTest, TheCodePageIsASettingWithTheStoredFilesDefault) {
-    TempHome home;
+    CMemorySettingsProvider settings;
+    CScopedSettingsProvider use(settings);
     EXPECT_EQ(LegacyCodePage(), "WINDOWS-1252");
-    home.Write("vorella.ini", "[Options]\nsLegacyCodePage=ISO-8859-15\n");
+    ASSERT_TRUE(settings.SetString("sLegacyCodePage", "ISO-8859-15"));
     EXPECT_EQ(LegacyCodePage(), "ISO-8859-15");
 }
 

@@ -1,6 +1,7 @@
 #include "config/SettingsStore.h"
 #include "TempHome.h"
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
@@ -33,6 +34,8 @@ void FillDistinct(Holders& h) {
             [&]<class F>(F f) {
                 if constexpr (std::is_same_v<F, DtmfSlot>) {
                     h.driver.m_dtmf.at(static_cast<size_t>(f.index)) = n;
+                } else if constexpr (std::is_same_v<F, StandaloneSlot>) {
+                    ADD_FAILURE() << k.key << " has no holder";
                 } else {
                     auto apply = [&](auto& holder) {
                         auto& v = holder.*f;
@@ -83,6 +86,10 @@ TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
     // how long mail notices are retried and the free space the answering
     // machine needs.
     EXPECT_EQ(loaded, 231 + 4 + 1 + 2 + 1 + 1);
+    for (const SettingKey& k : StandaloneSettingKeys()) {
+        EXPECT_TRUE(seen.insert(ToLowerAscii(k.key)).second) << k.key;
+        EXPECT_EQ(k.Holder(), SettingHolder::None) << k.key;
+    }
     EXPECT_EQ(FindSettingKey("nMinFreeSeconds")->Type(), SettingType::Int);
     EXPECT_EQ(FindSettingKey("sAdapterSoundCard")->Type(), SettingType::Str);
     EXPECT_EQ(FindSettingKey("sAdapterInput")->Type(), SettingType::Str);
@@ -340,6 +347,44 @@ TEST(SettingsStore, RasWindowsListIsSplitLikeThePinList) {
     EXPECT_EQ(def[5], "Connessione a");
     home.Write("vorella.ini", "[Options]\narRASWindows=One;;Two;\n");
     EXPECT_EQ(ReadRasWindows(), (std::vector<std::string>{"One", "", "Two", ""}));
+}
+
+TEST(SettingsProvider, AKeyTheStoreLacksReadsAsItsTableDefault) {
+    struct Case {
+        const char* key;
+        std::string want;
+    } cases[] = {
+        {"m_iVolume", "50"},
+        {"bClick", "1"},
+        {"dwPopupTimer", "1234"}, // the value of dwInactiveTimer
+        {"sWaveGreet", "./wave/greet.wav"},
+        {"bUseWindowSchedule", "1"},
+        {"PosX", "0"},
+    };
+    CMemorySettingsProvider settings("[Options]\ndwInactiveTimer=1234\n");
+    for (const Case& c : cases) {
+        const SettingKey& k = *FindSettingKey(c.key);
+        const bool bText = k.Type() == SettingType::Str;
+        EXPECT_EQ(bText ? settings.GetString(c.key) : std::to_string(settings.GetInt(c.key)),
+                  c.want)
+            << c.key;
+    }
+    EXPECT_THROW(settings.GetInt("nNoSuchKey"), std::invalid_argument);
+}
+
+TEST(SettingsProvider, AValueWrittenReadsBackFromTheFileWithTheRestKept) {
+    TempHome home;
+    home.Write("vorella.ini", "; mine\n[Options]\nUnknown=7\n");
+    CFileSettingsProvider writer;
+    ASSERT_TRUE(writer.SetInt("PosX", -20));
+    ASSERT_TRUE(writer.SetString("sWaveGreet", " my greeting.wav "));
+
+    CFileSettingsProvider reader(home.File("vorella.ini"));
+    EXPECT_EQ(reader.GetInt("PosX"), -20);
+    EXPECT_EQ(reader.GetString("sWaveGreet"), " my greeting.wav ");
+    const std::string text = home.Read("vorella.ini");
+    EXPECT_EQ(text.rfind("; mine\n", 0), 0u) << text;
+    EXPECT_NE(text.find("Unknown=7"), std::string::npos) << text;
 }
 
 } // namespace
