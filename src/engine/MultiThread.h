@@ -32,12 +32,14 @@
 #include <thread>
 #include <vector>
 
+class CCallLog;
 class CPhone;
 
 class CMultiThread {
 public:
-    // The worker uses phone and reports to ui; both outlive it.
-    CMultiThread(CPhone& phone, IUiBridge& ui);
+    // The worker uses phone, reports to ui and stores its calls in callLog;
+    // all three outlive it.
+    CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog);
     // Asks the thread to stop and joins it.
     ~CMultiThread();
     CMultiThread(const CMultiThread&) = delete;
@@ -224,6 +226,7 @@ private:
 
     CPhone& m_phone;
     IUiBridge& m_ui;
+    CCallLog& m_callLog;
     CThreadMessageQueue m_queue;
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};

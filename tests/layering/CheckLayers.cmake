@@ -11,6 +11,9 @@
 # and ui choose. The USB adapter (adapter) is a telephone device for the engine's
 # worker: it builds on the engine's device seam, audio and linesig, and only
 # app and ui use it.
+# The call log (src/calllog/CallLog.cpp) is the one writer of the call
+# folders' indexes: no other program file (src/, tools/) names the index's
+# writing functions or saves a whole index.
 #
 #   cmake -DROOT=<source tree> -P CheckLayers.cmake
 #   cmake -DSELFTEST=<scratch folder> -P CheckLayers.cmake
@@ -75,6 +78,21 @@ function(check_tree root out_var)
         endforeach()
     endforeach()
 
+    # Index writes outside the call log.
+    set(index_owners src/calllog/CallLog.cpp src/calllog/IndexFile.h src/calllog/IndexFile.cpp
+        src/calllog/DataStructure.h src/calllog/DataStructure.cpp)
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^(src|tools)/" OR rel IN_LIST index_owners)
+            continue()
+        endif()
+        file(READ "${root}/${rel}" text)
+        if(text MATCHES "(AppendIndexRecord|UpdateIndexRecord)[ \t]*\\(")
+            list(APPEND faults "${rel}: index written outside the call log: ${CMAKE_MATCH_1}")
+        elseif(text MATCHES "CDataStructureArray" AND text MATCHES "\\.Save[ \t]*\\(")
+            list(APPEND faults "${rel}: index written outside the call log: CDataStructureArray::Save")
+        endif()
+    endforeach()
+
     # Libraries: each vorella_library(NAME ... DEPS ...) of src/<layer>/ may
     # link only libraries of the layers it uses.
     file(GLOB lists RELATIVE "${root}" "${root}/src/*/CMakeLists.txt")
@@ -117,6 +135,10 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
     file(WRITE "${t}/tests/unit/ui/MainWindowTest.cpp" "#include <QtTest/QTest>\n")
     file(WRITE "${t}/tools/helper/Main.cpp" "#include <QtCore/QString>\n#include <qglobal.h>\n#include <queue>\n")
+    file(WRITE "${t}/src/ui/Recordings.cpp"
+        "void Drop(CDataStructureArray& a) {\n    a.Remove(\"x.wav\");\n    a.Save();\n}\n")
+    file(WRITE "${t}/tools/helper/Index.cpp" "#include <string>\nvoid F() { UpdateIndexRecord (p, f, c, e); }\n")
+    file(WRITE "${t}/src/calllog/CallLog.cpp" "void G() { AppendIndexRecord(p, r, e); }\n")
     file(WRITE "${t}/src/calllog/CMakeLists.txt"
         "vorella_library(vorella_calllog\n    SOURCES Index.cpp\n    DEPS\n        vorella_platform\n        vorella_engine\n)\n")
     file(WRITE "${t}/src/engine/CMakeLists.txt" "vorella_library(vorella_engine SOURCES Worker.cpp DEPS vorella_calllog)\n")
@@ -128,7 +150,9 @@ if(DEFINED SELFTEST)
         "src/audio/Wave.cpp: audio must not include modem"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
-        "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)")
+        "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)"
+        "src/ui/Recordings.cpp: index written outside the call log: CDataStructureArray::Save"
+        "tools/helper/Index.cpp: index written outside the call log: UpdateIndexRecord")
     list(LENGTH faults found)
     list(LENGTH expected wanted)
     set(ok TRUE)

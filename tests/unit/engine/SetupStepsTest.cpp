@@ -4,6 +4,7 @@
 #include "engine/SetupSteps.h"
 
 #include "TempHome.h"
+#include "calllog/CallLog.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/MultiThread.h"
@@ -196,7 +197,8 @@ protected:
 TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
     CLoggingUiBridge service([](const std::string&) {});
     phone.SetUi(&service);
-    CMultiThread worker(phone, service);
+    CCallLog callLog;
+    CMultiThread worker(phone, service, callLog);
     g_bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
     EXPECT_FALSE(g_bReconfigure);
@@ -205,7 +207,8 @@ TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
 }
 
 TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
-    CMultiThread worker(phone, ui);
+    CCallLog callLog;
+    CMultiThread worker(phone, ui, callLog);
     ui.result.bRun = true;
     ui.result.bCancelled = true;
     ui.result.nKind = kKindUsbAdapter;
@@ -222,7 +225,8 @@ TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
 }
 
 TEST_F(SetupStep, FinishingSavesTheChoiceAndRestarts) {
-    CMultiThread worker(phone, ui);
+    CCallLog callLog;
+    CMultiThread worker(phone, ui, callLog);
     ui.result.bRun = true;
     ui.result.nKind = kKindUsbAdapter;
     g_bReconfigure = true;
