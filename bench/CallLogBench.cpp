@@ -5,7 +5,7 @@
 #include "BenchFolder.h"
 #include "BenchIndex.h"
 #include "calllog/CallList.h"
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
 #include "notify/Base64.h"
 #include "platform/FileUtil.h"
@@ -135,8 +135,8 @@ void BM_StoreFinishedCallOn100k(benchmark::State& state) {
     call.sNumber = "5550000";
     call.sMemo = "memo";
     call.nLength = 42;
-    Timed(state, ReadReference() + WriteReference(),
-          [&] { StoreFinishedCall(Data().index, call); });
+    CCallLog callLog;
+    Timed(state, ReadReference() + WriteReference(), [&] { callLog.StoreFinishedCall(call); });
 }
 BENCHMARK(BM_StoreFinishedCallOn100k)->Unit(benchmark::kMillisecond);
 
@@ -177,6 +177,7 @@ void BM_StoreNewCallOn100k(benchmark::State& state) {
     const double reference = ReadReference() + WriteReference();
     int n = 0;
     size_t rise = 0;
+    CCallLog callLog;
     Timed(state, reference, [&] {
         FinishedCall call;
         call.sRecordingPath = Data().folder + "new" + std::to_string(n++) + ".wav";
@@ -184,9 +185,9 @@ void BM_StoreNewCallOn100k(benchmark::State& state) {
         call.sNumber = "5550000";
         const size_t before = g_nLiveBytes;
         g_nPeakBytes = before;
-        StoreFinishedCall(Data().index, call);
+        callLog.StoreFinishedCall(call);
         call.nLength = 42;
-        StoreFinishedCall(Data().index, call);
+        callLog.StoreFinishedCall(call);
         rise = std::max(rise, g_nPeakBytes.load() - before);
     });
     state.counters["peak_heap_MB"] = static_cast<double>(rise) / (1 << 20);

@@ -12,6 +12,7 @@
 // 200 for the full run).
 #include "BenchFolder.h"
 #include "ModemSim.h"
+#include "calllog/CallLog.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/MultiThread.h"
@@ -101,7 +102,7 @@ struct Line {
         phone->nBlockTime = 20;
         phone->m_iVolume = 50;
         phone->dwBaudRate = 115200;
-        worker = std::make_unique<CMultiThread>(*phone, ui);
+        worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
         worker->SetSaveOnExit(false);
         worker->Start();
         worker->SignalStart();
@@ -135,6 +136,7 @@ struct Line {
     std::string folder;
     TimingBridge ui;
     std::unique_ptr<modemsim::ModemSim> sim;
+    CCallLog callLog;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
 };

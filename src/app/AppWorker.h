@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class CCallLog;
 class IGreetingLine;
 
 class IAppWorker {
@@ -71,6 +72,10 @@ public:
     virtual void ImitateRing() = 0;
     // The stored online/away state (nAction): 0 online, 1 away.
     virtual void SetStoredAction(int nAction) = 0;
+
+    // The one writer of the call folders' indexes, shared by the worker and
+    // the window.
+    virtual CCallLog& CallLog() = 0;
 
     // The worker's current file: the recording or message of the call.
     virtual std::string CurrentFile() const = 0;

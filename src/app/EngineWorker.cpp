@@ -23,7 +23,7 @@ CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>(
     m_pPhone->SetUi(&ui);
     m_pPhone->LoadAll();
     m_pPhone->ChooseDevice();
-    m_pThread = std::make_unique<CMultiThread>(*m_pPhone, ui);
+    m_pThread = std::make_unique<CMultiThread>(*m_pPhone, ui, *m_pCallLog);
 }
 
 CEngineWorker::~CEngineWorker() {
@@ -34,6 +34,7 @@ CEngineWorker::~CEngineWorker() {
             // bounded waits promised. The process ends around it.
             (void)m_pThread.release();
             (void)m_pPhone.release();
+            (void)m_pCallLog.release();
             return;
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppWorker.h"
+#include "calllog/CallLog.h"
 
 #include <functional>
 #include <memory>
@@ -44,6 +45,7 @@ public:
     void StopRecording() override;
     void ImitateRing() override;
     void SetStoredAction(int nAction) override;
+    CCallLog& CallLog() override { return *m_pCallLog; }
     std::string CurrentFile() const override;
     void SetCurrentFile(const std::string& sFile) override;
     void SetPlayFile(const std::string& sFile) override;
@@ -66,6 +68,8 @@ public:
 private:
     // On the worker's thread between two steps, or here when it does not run.
     void OnWorker(std::function<void()> work);
+    // Outlives the worker thread, which stores its calls there.
+    std::unique_ptr<CCallLog> m_pCallLog = std::make_unique<CCallLog>();
     std::unique_ptr<CPhone> m_pPhone;
     std::unique_ptr<IGreetingLine> m_pGreetingLine;
     std::unique_ptr<CMultiThread> m_pThread;

@@ -88,8 +88,12 @@ void CCallState::RequestCallerEdit(const std::string& sName, const std::string& 
                                    const std::string& sMemo) {
     m_data.curCall.Update([&](CNumber& call) {
         call.m_sName = sName;
-        call.m_sNumber = sTypedNumber;
-        call.m_sDisplayNumber = sTypedNumber;
+        // The field shows the display form: set back unchanged, the number
+        // keeps the digits it came with.
+        if (sTypedNumber != call.Shown()) {
+            call.m_sNumber = sTypedNumber;
+            call.m_sDisplayNumber = sTypedNumber;
+        }
         call.m_sMemo = sMemo;
     });
 }

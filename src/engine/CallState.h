@@ -118,7 +118,8 @@ public:
     // The caller data came from another program: the main window shows it.
     void MarkCallerIdReceived() { m_data.bCidReceived = true; }
     // What the user typed into the caller fields of the call in progress
-    // (the main window, external control): its name, number and memo.
+    // (the main window, external control): its name, number and memo. The
+    // number replaces the call's only when it differs from the one shown.
     void RequestCallerEdit(const std::string& sName, const std::string& sTypedNumber,
                            const std::string& sMemo);
     // The call folder chosen in the main window ("" none).

@@ -51,7 +51,7 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
             StrPrintf("%s: sound device %d cannot be opened\n", what.c_str(), device.nDeviceId));
         return false;
     }
-    phone.CallState().EngineState().bPlaying = true;
+    host.CallState().EngineState().bPlaying = true;
     bool bStopped = false;
     for (size_t pos = 0; pos < wave.samples.size(); pos += kPlayChunk) {
         if (stop()) {
@@ -69,7 +69,7 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
         out->Reset();
     else
         out->Drain();
-    phone.CallState().EngineState().bPlaying = false;
+    host.CallState().EngineState().bPlaying = false;
     // The main window follows the play's end (its stop pending, the status).
     host.Ui().StartTimer(UiTimer::MainPlayRefresh, kMainPlayRefreshMs);
     return true;
@@ -94,13 +94,13 @@ RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& devi
     setup.options.bEnableSBOutput = false;
     setup.options.nMaxDurationMs =
         HasTimeLimit(maxMs) ? static_cast<uint32_t>(std::min<uint64_t>(maxMs, UINT32_MAX)) : 0;
-    phone.CallState().EngineState().bRecording = true;
+    host.CallState().EngineState().bRecording = true;
     rec.Start(setup);
     while (!rec.WaitFinished(10)) {
-        if (stop() || !phone.CallState().EngineState().bRecording)
+        if (stop() || !host.CallState().EngineState().bRecording)
             rec.Stop();
     }
-    phone.CallState().EngineState().bRecording = false;
+    host.CallState().EngineState().bRecording = false;
     if (!rec.Succeeded())
         host.Trace(what + ": " + rec.Error() + "\n");
     result.bOpened = rec.Succeeded() || rec.SamplesWritten() > 0;

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <exception>
 
-CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui)
-    : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()) {
+CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
+    : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog) {
     m_sDataPath = phone.m_workerSettings.sPath;
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {

@@ -33,12 +33,14 @@
 #include <thread>
 #include <vector>
 
+class CCallLog;
 class CPhone;
 
 class CMultiThread {
 public:
-    // The worker uses phone and reports to ui; both outlive it.
-    CMultiThread(CPhone& phone, IUiBridge& ui);
+    // The worker uses phone, reports to ui and stores its calls in callLog;
+    // all three outlive it.
+    CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog);
     // Asks the thread to stop and joins it.
     ~CMultiThread();
     CMultiThread(const CMultiThread&) = delete;
@@ -229,6 +231,7 @@ private:
     CPhone& m_phone;
     IUiBridge& m_ui;
     CCallStateData& m_state; // the phone's call state, as the worker writes it
+    CCallLog& m_callLog;
     CThreadMessageQueue m_queue;
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};

@@ -32,6 +32,8 @@ public:
 
     // Empties every string and zeroes every integer.
     void Reset() { *this = CNumber(); }
+    // The number as the window's number field shows it.
+    const std::string& Shown() const { return m_sDisplayNumber.empty() ? m_sNumber : m_sDisplayNumber; }
     bool operator==(const CNumber&) const = default;
 };
 

@@ -60,7 +60,7 @@ bool CSerialModemDevice::GoOffHook() {
     CCommDriver& drv = m_driver;
     if (!drv.IsOpen())
         return false;
-    if (m_phone.CallState().EngineState().bOffHook && drv.m_bVoiceMode)
+    if (m_host.CallState().EngineState().bOffHook && drv.m_bVoiceMode)
         return true;
     if (!drv.m_bInitialized)
         InitForCalls();

@@ -52,8 +52,9 @@ public:
     virtual void SetWindowTitle(const std::string& title) = 0;
     // The caller fields of the main window changed.
     virtual void CallerChanged(const CallerDisplay& caller) = 0;
-    // The main window writes the current call into the call index: when a
-    // recording starts (bFinished false) and when it ends (true, with length).
+    // The current call is in the call index (the worker stored it through
+    // the call log): when a recording starts (bFinished false) and when it
+    // ends (true, with length). The main window's fields follow.
     virtual void UpdateCurrentCall(bool bFinished) = 0;
     // The main window forgets which message it played last.
     virtual void ClearLastPlayed() = 0;

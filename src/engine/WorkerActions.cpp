@@ -5,7 +5,7 @@
 
 #include "audio/Cacm.h"
 #include "audio/WaveFile.h"
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 #include "config/DataFolder.h"
 #include "engine/CallState.h"
 #include "engine/CallerText.h"
@@ -198,12 +198,12 @@ void CMultiThread::WriteIndex(bool bFinished) {
         fc.sMemo = c.m_sMemo;
         fc.nLength = bFinished ? WaveSeconds(file) : 0;
         fc.bMessage = m_bRecordingMessage;
-        const std::string index = file.substr(0, file.rfind('/') + 1) + "index.dat";
+        const std::string index = CCallLog::IndexBeside(file);
         std::string error;
         // The room kept while the sound filled the disk is for this line.
         if (bFinished)
             m_indexReserve.Release();
-        if (!StoreFinishedCall(index, fc, &error)) {
+        if (!m_callLog.StoreFinishedCall(fc, &error)) {
             Log("Index: " + error + "\n");
             m_phone.SetStatusText("the call is not in the call list: " + error);
         } else if (!bFinished) {

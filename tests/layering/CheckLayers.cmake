@@ -15,6 +15,9 @@
 # src/engine/, no file of src/ or tools/ names the engine's own access to it
 # (CCallState::EngineState, CCallStateData); the others read copies and post
 # requests. Tests may play the engine.
+# The call log (src/calllog/CallLog.cpp) is the one writer of the call
+# folders' indexes: no other program file (src/, tools/) names the index's
+# writing functions or saves a whole index.
 #
 #   cmake -DROOT=<source tree> -P CheckLayers.cmake
 #   cmake -DSELFTEST=<scratch folder> -P CheckLayers.cmake
@@ -111,6 +114,21 @@ function(check_tree root out_var)
         endforeach()
     endforeach()
 
+    # Index writes outside the call log.
+    set(index_owners src/calllog/CallLog.cpp src/calllog/IndexFile.h src/calllog/IndexFile.cpp
+        src/calllog/DataStructure.h src/calllog/DataStructure.cpp)
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^(src|tools)/" OR rel IN_LIST index_owners)
+            continue()
+        endif()
+        file(READ "${root}/${rel}" text)
+        if(text MATCHES "(AppendIndexRecord|UpdateIndexRecord)[ \t]*\\(")
+            list(APPEND faults "${rel}: index written outside the call log: ${CMAKE_MATCH_1}")
+        elseif(text MATCHES "CDataStructureArray" AND text MATCHES "\\.Save[ \t]*\\(")
+            list(APPEND faults "${rel}: index written outside the call log: CDataStructureArray::Save")
+        endif()
+    endforeach()
+
     # Libraries: each vorella_library(NAME ... DEPS ...) of src/<layer>/ may
     # link only libraries of the layers it uses.
     file(GLOB lists RELATIVE "${root}" "${root}/src/*/CMakeLists.txt")
@@ -158,6 +176,10 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/app/Control.cpp" "void Stop(CCallState& c) {\n    c.EngineState().bHold = false;\n}\n")
     file(WRITE "${t}/src/engine/Line.cpp" "void Off(CCallState& c) { c.EngineState().bOffHook = false; }\n")
     file(WRITE "${t}/tests/unit/app/WindowTest.cpp" "CCallStateData& engine = calls.EngineState();\n")
+    file(WRITE "${t}/src/ui/Recordings.cpp"
+        "void Drop(CDataStructureArray& a) {\n    a.Remove(\"x.wav\");\n    a.Save();\n}\n")
+    file(WRITE "${t}/tools/helper/Index.cpp" "#include <string>\nvoid F() { UpdateIndexRecord (p, f, c, e); }\n")
+    file(WRITE "${t}/src/calllog/CallLog.cpp" "void G() { AppendIndexRecord(p, r, e); }\n")
     file(WRITE "${t}/src/calllog/CMakeLists.txt"
         "vorella_library(vorella_calllog\n    SOURCES Index.cpp\n    DEPS\n        vorella_platform\n        vorella_engine\n)\n")
     file(WRITE "${t}/src/engine/CMakeLists.txt" "vorella_library(vorella_engine SOURCES Worker.cpp DEPS vorella_calllog)\n")
@@ -171,7 +193,9 @@ if(DEFINED SELFTEST)
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
         "src/app/Control.cpp: writes the call state outside src/engine/: c.EngineState().bHold"
-        "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)")
+        "src/calllog/CMakeLists.txt: vorella_calllog (calllog) must not link vorella_engine (engine)"
+        "src/ui/Recordings.cpp: index written outside the call log: CDataStructureArray::Save"
+        "tools/helper/Index.cpp: index written outside the call log: UpdateIndexRecord")
     list(LENGTH faults found)
     list(LENGTH expected wanted)
     set(ok TRUE)

@@ -4,6 +4,7 @@
 #include "TempHome.h"
 
 #include "app/CommandIds.h"
+#include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
@@ -43,6 +44,8 @@ struct FakeHost : IMainDlgHost {
     void MuteChanged(bool bMute) override { muted = bMute; }
     CCallState* CallState() override { return &calls; }
     CCallState calls;
+    CCallLog* CallLog() override { return &callLog; }
+    CCallLog callLog;
     int volume = -1;
     bool muted = false;
     std::vector<int> commands;
@@ -169,6 +172,45 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     EXPECT_FALSE(dlg.Caller()->IsWritePending());
     ASSERT_EQ(a.Load(Index()), 1);
     EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday!!");
+}
+
+// The number field shows the caller's number in its display form; what the
+// window writes back keeps the number as it came, so a search by its digits
+// still finds the call. Only a number the user types replaces it.
+TEST_F(MainCallListTest, AMemoEditKeepsTheCallersDigitsAndATypedNumberIsStoredAsTyped) {
+    static const struct {
+        const char* name;
+        const char* typed; // into the number field, after clearing it; null: untouched
+        const char* stored;
+    } kCases[] = {
+        {"memo only", nullptr, "5551234"},
+        {"number typed", "0123 456", "0123 456"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        MakeWav("rec.wav");
+        WriteIndex({Record("rec.wav", "JOHN DOE", "5551234")});
+        g_curCall.Update([](CNumber& call) {
+            call.m_sNumber = "5551234";
+            call.m_sDisplayNumber = "555-1234";
+            call.m_sMemo.clear();
+        });
+        host.file = Folder() + "rec.wav";
+        CMainDlg dlg(host);
+        dlg.show();
+        ASSERT_EQ(dlg.Caller()->Number(), "555-1234");
+        if (c.typed) {
+            dlg.Caller()->NumberEdit()->clear();
+            QTest::keyClicks(dlg.Caller()->NumberEdit(), c.typed);
+        }
+        QTest::keyClicks(dlg.Caller()->MemoEdit(), "call back");
+
+        CDataStructureArray a;
+        ASSERT_EQ(a.Load(Index()), 1);
+        EXPECT_EQ(a.GetAt(0).m_sMemo, "call back");
+        EXPECT_EQ(a.GetAt(0).m_sNumber, c.stored);
+        EXPECT_EQ(g_curCall.Get().m_sNumber, c.stored) << "the worker's last write stores it too";
+    }
 }
 
 TEST_F(MainCallListTest, ASearchInCapitalsFindsEveryCase) {

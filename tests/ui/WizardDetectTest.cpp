@@ -9,6 +9,7 @@
 #include "ModemSim.h"
 #include "OpenBoxes.h"
 #include "TempHome.h"
+#include "calllog/CallLog.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/MultiThread.h"
@@ -114,6 +115,7 @@ protected:
     TempHome home;
     WizardFrontEnd frontEnd;
     std::unique_ptr<modemsim::ModemSim> sim;
+    CCallLog callLog;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
 };
@@ -213,7 +215,7 @@ protected:
         phone->nRings = 2;
         phone->dwBaudRate = 115200;
         frontEnd.pDetectionBridge = &queued;
-        worker = std::make_unique<CMultiThread>(*phone, queued);
+        worker = std::make_unique<CMultiThread>(*phone, queued, callLog);
         worker->SetSaveOnExit(false);
         phone->CallState().EngineState().bReconfigure = true;
         ASSERT_TRUE(worker->Start());

@@ -1,5 +1,6 @@
 #include "frontend/QtFrontEnd.h"
 
+#include "app/AppWorker.h"
 #include "app/BasicWindow.h"
 #include "app/CurrentCaller.h"
 #include "app/HelpManual.h"
@@ -58,6 +59,21 @@ void CQtFrontEnd::Command(int nId) {
 
 std::string CQtFrontEnd::CurrentFile() {
     return m_pWindow ? m_pWindow->GetCurrentFile() : std::string();
+}
+
+CCallLog* CQtFrontEnd::CallLog() {
+    return m_pWindow && m_pWindow->Worker() ? &m_pWindow->Worker()->CallLog() : nullptr;
+}
+
+void CQtFrontEnd::CallLogChanged(const CallLogChange& change) {
+    // Told on the writer's thread, often the worker's.
+    QMetaObject::invokeMethod(
+        this,
+        [this, change] {
+            if (m_pMain)
+                m_pMain->CallLogChanged(change);
+        },
+        Qt::QueuedConnection);
 }
 
 void CQtFrontEnd::PlayToLine(const std::string& sFile) {
@@ -274,8 +290,13 @@ void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
     QApplication::setQuitOnLastWindowClosed(false);
     SetUpTray(window);
     m_pLoop = std::make_unique<CCoreLoop>(window);
+    CCallLog* log = CallLog();
+    if (log)
+        log->AddListener(*this);
     if (!window.IsQuitPosted())
         QApplication::exec();
+    if (log)
+        log->RemoveListener(*this);
     // The worker may still report while the shutdown waits for it; nothing
     // of that is shown any more.
     m_pNotifier->Close();

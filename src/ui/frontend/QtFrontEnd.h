@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppFrontEnd.h"
+#include "calllog/CallLog.h"
 #include "dialogs/AboutBox.h"
 #include "engine/UiBridge.h"
 #include "frontend/QueuedUiBridge.h"
@@ -22,7 +23,11 @@ class CCoreLoop;
 class CDiagnosticsDlg;
 class CTrayIcon;
 
-class CQtFrontEnd : public QObject, public IAppFrontEnd, public IUiBridge, public IMainDlgHost {
+class CQtFrontEnd : public QObject,
+                    public IAppFrontEnd,
+                    public IUiBridge,
+                    public IMainDlgHost,
+                    public ICallLogListener {
     Q_OBJECT
 public:
     // kind: how incoming calls are announced (CCallNotifier::KindFor).
@@ -99,6 +104,10 @@ public:
     void VolumeChosen(int nPercent) override;
     void MuteChanged(bool bMute) override;
     CCallState* CallState() override;
+    CCallLog* CallLog() override;
+
+    // ICallLogListener: the main window's list follows, on this thread.
+    void CallLogChanged(const CallLogChange& change) override;
 
 private:
     // The main window's record button: starts a recording, or stops the

@@ -3,7 +3,7 @@
 #include "app/Brand.h"
 #include "app/CommandIds.h"
 #include "app/CurrentCaller.h"
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 #include "config/DataFolder.h"
 #include "config/SettingsProvider.h"
 #include "engine/CallState.h"
@@ -497,12 +497,13 @@ void CMainDlg::UpdateCurrentCall() {
         FinishedCall call;
         call.sRecordingPath = file;
         call.sName = m_pCaller->Name();
-        call.sNumber = m_pCaller->Number();
+        const CCallState* pState = m_host.CallState();
+        call.sNumber = pState ? StoredCallerNumber(*pState, m_pCaller->Number()) : m_pCaller->Number();
         call.sMemo = m_pCaller->Memo();
         std::string error;
-        const std::string index = file.substr(0, file.rfind('/') + 1) + "index.dat";
         ++m_nIndexWrites;
-        if (!StoreCallerFields(index, call, &error))
+        if (!WithCallLog([&](CCallLog& log) { return log.StoreCallerFields(call, &error); },
+                         error))
             ShowIndexError(error);
     }
     setWindowTitle(Q(CallWindowTitle(m_pCaller->Name(), m_pCaller->Number())));
@@ -516,8 +517,22 @@ void CMainDlg::WorkerUpdatedCall() {
     if (!m_pCaller->IsWritePending())
         m_pCaller->SetFields(caller.sName, caller.sNumber, caller.sText);
     setWindowTitle(Q(CallWindowTitle(caller.sName, caller.sNumber)));
+}
+
+void CMainDlg::CallLogChanged(const CallLogChange&) {
+    // Whichever index it was: the shown one is read again when it changed,
+    // unless its watcher was first.
     if (m_pWatcher->HasChanged())
         RefreshList();
+}
+
+bool CMainDlg::WithCallLog(const std::function<bool(CCallLog&)>& request, std::string& sError) {
+    CCallLog* log = m_host.CallLog();
+    if (!log) {
+        sError = "the call log is not open yet";
+        return false;
+    }
+    return request(*log);
 }
 
 void CMainDlg::StartStopTimer(int ms) {

@@ -17,6 +17,8 @@
 #include <vector>
 
 class CCallListModel;
+class CCallLog;
+struct CallLogChange;
 class CCallerPanel;
 class CFolderTree;
 class CIndexWatcher;
@@ -44,6 +46,9 @@ public:
     virtual void MuteChanged(bool bMute) = 0;
     // The engine's state of the call in progress (null while there is no worker).
     virtual CCallState* CallState() = 0;
+    // The program's call log, which writes every index; none before the
+    // engine is made.
+    virtual CCallLog* CallLog() = 0;
 };
 
 class CMainDlg : public QMainWindow {
@@ -66,8 +71,11 @@ public:
     void SetStatusText(const QString& text);
     void SetCaller(const std::string& sName, const std::string& sNumber, const std::string& sMemo);
     // The worker wrote the current call into the index (a recording began
-    // or ended): the list and the fields follow.
+    // or ended): the fields follow (the list follows the call log).
     void WorkerUpdatedCall();
+    // The call log changed an index (on the UI thread): the list follows
+    // when it was the one shown.
+    void CallLogChanged(const CallLogChange& change);
     // The worker starts a new recording: whatever file it reports next goes
     // into the player, even one it reported before.
     void ForgetWorkerFile() { m_sLastWorkerFile.clear(); }
@@ -131,6 +139,9 @@ private:
     void OnCallerEdited();
     void Find();
     void ShowIndexError(const std::string& sError);
+    // Runs a request on the program's call log; false with sError set when
+    // there is none yet.
+    bool WithCallLog(const std::function<bool(CCallLog&)>& request, std::string& sError);
     void RememberPlacement();
 
     // The commands on the chosen recordings (MainDlgRecordings.cpp).

@@ -4,7 +4,7 @@
 
 #include "app/CommandIds.h"
 #include "audio/WaveFile.h"
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
 #include "calllog/HtmlExport.h"
 #include "calllog/XmlExport.h"
@@ -241,7 +241,9 @@ void CMainDlg::DeleteSelected() {
         if (m_pPlayer->File().rfind(folder, 0) == 0)
             m_pPlayer->Unload();
         std::string error;
-        if (!DeleteRecordings(folder, index, files, &error))
+        if (!WithCallLog(
+                [&](CCallLog& log) { return log.DeleteRecordings(folder, index, files, &error); },
+                error))
             Tell(tr("Not every recording could be deleted:\n\n%1").arg(Q(error)));
         m_pList->clearSelection();
         RefreshList();
@@ -308,8 +310,12 @@ void CMainDlg::MoveSelected() {
     }
     target = WithTrailingSlash(target);
     std::string error;
-    if (!MoveRecordings(Folder(), IndexPath(), target, IndexPathFor(target, GetDataFolder()), files,
-                        &error))
+    if (!WithCallLog(
+            [&](CCallLog& log) {
+                return log.MoveRecordings(Folder(), IndexPath(), target,
+                                          IndexPathFor(target, GetDataFolder()), files, &error);
+            },
+            error))
         Tell(tr("Not every recording could be moved:\n\n%1").arg(Q(error)));
     m_pTree->Refill();
     RefreshList();

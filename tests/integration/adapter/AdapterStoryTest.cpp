@@ -226,7 +226,7 @@ TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserSt
 
 TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere) {
     adapter->SetPresent(false);
-    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
     worker->SetSaveOnExit(false);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();

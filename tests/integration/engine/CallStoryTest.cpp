@@ -178,7 +178,7 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
 
 TEST_F(EngineStory, AModemThatNeverAnswersItsSetUpPausesMonitoring) {
     sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
-    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
     worker->SetSaveOnExit(false);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();

@@ -96,7 +96,7 @@ void EngineStory::StartSim(const std::string& personality) {
 }
 
 void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
-    worker = std::make_unique<CMultiThread>(*phone, ui);
+    worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
     worker->SetSaveOnExit(false);
     worker->SetMailSettleRounds(1);
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});

@@ -8,6 +8,7 @@
 #include "ModemSim.h"
 #include "audio/Cacm.h"
 #include "audio/WaveFile.h"
+#include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
@@ -78,6 +79,7 @@ protected:
     TempHome home;
     CLoggingUiBridge ui;
     std::unique_ptr<modemsim::ModemSim> sim;
+    CCallLog callLog;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
 

@@ -112,7 +112,7 @@ private:
 
 TEST_F(EngineStory, AFailingStepIsLoggedAndShown) {
     VanishingWindow window;
-    worker = std::make_unique<CMultiThread>(*phone, window);
+    worker = std::make_unique<CMultiThread>(*phone, window, callLog);
     worker->SetSaveOnExit(false);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();

@@ -6,6 +6,7 @@
 #include "app/AppFrontEnd.h"
 #include "app/AppWorker.h"
 #include "app/BasicWindow.h"
+#include "calllog/CallLog.h"
 #include "engine/CallState.h"
 
 #include <atomic>
@@ -31,6 +32,7 @@ public:
     std::string sFile = "/calls/rec.wav";
     std::string sPlayFile;
     int nStoredAction = -1;
+    CCallLog callLog;
 
     bool bNeedsSetup = false;
     // The call state of this worker; the tests play the engine through Engine().
@@ -69,6 +71,7 @@ public:
     }
     void ImitateRing() override { callState.RequestTestRing(); }
     void SetStoredAction(int n) override { nStoredAction = n; }
+    CCallLog& CallLog() override { return callLog; }
     std::string CurrentFile() const override { return sFile; }
     void SetCurrentFile(const std::string& s) override { sFile = s; }
     void SetPlayFile(const std::string& s) override { sPlayFile = s; }

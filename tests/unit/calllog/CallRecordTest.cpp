@@ -1,4 +1,4 @@
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 #include "calllog/CallTime.h"
 #include "calllog/DataStructure.h"
 
@@ -7,6 +7,10 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <fstream>
+#include <map>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/time.h>
 
@@ -31,6 +35,7 @@ protected:
         return Folder() + name;
     }
     TempHome home;
+    CCallLog callLog;
 };
 
 TEST_F(CallRecordTest, TheIndexPathFollowsTheShownFolder) {
@@ -54,7 +59,7 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
                "\"rec2026-12-06, 21_05_00.wav\",\"\",\"\",\"\",\"\",\"old\",\"keep me\",\"3\","
                "\"7\",\"8\",\"0\"\r\n");
     std::string error;
-    ASSERT_TRUE(StoreFinishedCall(Index(), call, &error)) << error;
+    ASSERT_TRUE(callLog.StoreFinishedCall(call, &error)) << error;
 
     CDataStructureArray a;
     ASSERT_EQ(a.Load(Index()), 2);
@@ -73,7 +78,7 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
 
     // A recording that is not there (yet) gets empty date and time.
     call.sRecordingPath = Folder() + "missing.wav";
-    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    ASSERT_TRUE(callLog.StoreFinishedCall(call));
     ASSERT_EQ(a.Load(Index()), 3);
     EXPECT_EQ(a.GetAt(2).m_sDate, "");
     EXPECT_EQ(a.GetAt(2).m_sFile, "missing.wav");
@@ -109,7 +114,7 @@ TEST_F(CallRecordTest, ANewCallIsAppendedAndATornLastLineRepaired) {
         call.sRecordingPath = MakeRecording("new.wav");
         call.sNumber = "555";
         std::string error;
-        ASSERT_TRUE(StoreFinishedCall(Index(), call, &error)) << error;
+        ASSERT_TRUE(callLog.StoreFinishedCall(call, &error)) << error;
         CDataStructure rec;
         rec.m_sFile = "new.wav";
         rec.m_sTime = "21:05";
@@ -120,12 +125,64 @@ TEST_F(CallRecordTest, ANewCallIsAppendedAndATornLastLineRepaired) {
     }
 }
 
+// The worker and the window store calls from their own threads at once: each
+// request is done whole, so every line stays complete, none is lost, and
+// every listener hears of each request.
+TEST_F(CallRecordTest, TwoThreadsStoringCallsInOneFolderLoseNothing) {
+    struct Counter : ICallLogListener {
+        void CallLogChanged(const CallLogChange& change) override {
+            if (change.kind == CallLogChange::Kind::Stored && change.files.size() == 1)
+                ++nStored;
+        }
+        std::atomic<int> nStored{0};
+    } counter;
+    callLog.AddListener(counter);
+    constexpr int kCalls = 40;
+    auto writer = [&](const std::string& prefix) {
+        for (int i = 0; i < kCalls; ++i) {
+            FinishedCall call;
+            call.sRecordingPath = Folder() + prefix + std::to_string(i) + ".wav";
+            call.sNumber = "555" + std::to_string(i);
+            EXPECT_TRUE(callLog.StoreFinishedCall(call)); // the recording starts
+            call.sMemo = prefix + " memo\r\nline two";
+            EXPECT_TRUE(callLog.StoreCallerFields(call)); // the user types
+            call.nLength = i + 1;
+            EXPECT_TRUE(callLog.StoreFinishedCall(call)); // the recording ends
+        }
+    };
+    std::thread worker(writer, "worker");
+    std::thread window(writer, "window");
+    worker.join();
+    window.join();
+    callLog.RemoveListener(counter);
+
+    std::ifstream in(Index(), std::ios::binary);
+    std::string line;
+    std::map<std::string, CDataStructure> records;
+    while (std::getline(in, line)) {
+        ASSERT_FALSE(line.empty());
+        ASSERT_EQ(line.back(), '\r') << line;
+        line.pop_back();
+        const CDataStructure rec = ParseIndexLine(line);
+        EXPECT_EQ(FormatIndexLine(rec), line) << "a complete line";
+        EXPECT_TRUE(records.emplace(rec.m_sFile, rec).second) << rec.m_sFile << " twice";
+    }
+    ASSERT_EQ(records.size(), size_t(2 * kCalls));
+    for (const char* prefix : {"worker", "window"})
+        for (int i = 0; i < kCalls; ++i) {
+            const CDataStructure& rec = records[prefix + std::to_string(i) + ".wav"];
+            EXPECT_EQ(rec.m_nLength, i + 1);
+            EXPECT_EQ(rec.m_sMemo, std::string(prefix) + " memo\r\nline two");
+        }
+    EXPECT_EQ(counter.nStored, 3 * 2 * kCalls);
+}
+
 // The line of a call that does not fit on the disk is not there at all, and
 // the lines before it are whole.
 TEST_F(CallRecordTest, ACallThatDoesNotFitLeavesTheIndexAsItWas) {
     FinishedCall call;
     call.sRecordingPath = MakeRecording("a.wav");
-    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    ASSERT_TRUE(callLog.StoreFinishedCall(call));
     const std::string before = home.Read("Recorded Calls/index.dat");
     call.sRecordingPath = MakeRecording("b.wav");
     call.sMemo = std::string(4000, 'm');
@@ -136,7 +193,7 @@ TEST_F(CallRecordTest, ACallThatDoesNotFitLeavesTheIndexAsItWas) {
     tight.rlim_cur = before.size() + 1000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
     std::string error;
-    const bool bStored = StoreFinishedCall(Index(), call, &error);
+    const bool bStored = callLog.StoreFinishedCall(call, &error);
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(bStored);
     EXPECT_NE(error.find("index.dat"), std::string::npos) << error;
@@ -160,7 +217,7 @@ TEST_F(CallRecordTest, CallerFieldsLoseTheNetworksPaddingBeforeTheyAreStored) {
         call.sRecordingPath = MakeRecording("rec.wav");
         call.sName = c.name;
         call.sNumber = c.number;
-        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+        ASSERT_TRUE(callLog.StoreFinishedCall(call));
         // Earlier versions read the fields as they stand between the quotes.
         EXPECT_NE(home.Read("Recorded Calls/index.dat").find(std::string(",") + c.stored + ","),
                   std::string::npos)
@@ -173,7 +230,7 @@ TEST_F(CallRecordTest, AnUnreadableIndexIsNeverOverwritten) {
     FinishedCall call;
     call.sRecordingPath = MakeRecording("a.wav");
     std::string error;
-    EXPECT_FALSE(StoreFinishedCall(Index(), call, &error));
+    EXPECT_FALSE(callLog.StoreFinishedCall(call, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(std::filesystem::is_directory(Index()));
 }
@@ -182,10 +239,10 @@ TEST_F(CallRecordTest, DeletingRemovesRecordsAndFiles) {
     FinishedCall call;
     for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
         call.sRecordingPath = MakeRecording(name);
-        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+        ASSERT_TRUE(callLog.StoreFinishedCall(call));
     }
     std::filesystem::remove(Folder() + "c.wav"); // already gone: record still goes
-    ASSERT_TRUE(DeleteRecordings(Folder(), Index(), {"a.wav", "c.wav"}));
+    ASSERT_TRUE(callLog.DeleteRecordings(Folder(), Index(), {"a.wav", "c.wav"}));
     CDataStructureArray a;
     ASSERT_EQ(a.Load(Index()), 1);
     EXPECT_EQ(a.GetAt(0).m_sFile, "b.wav");
@@ -202,7 +259,7 @@ TEST_F(CallRecordTest, TheUsersFieldsKeepWhatTheRecorderWrote) {
     call.sName = "JOHN DOE";
     call.nLength = 42;
     call.bMessage = true;
-    ASSERT_TRUE(StoreFinishedCall(Index(), call));
+    ASSERT_TRUE(callLog.StoreFinishedCall(call));
 
     FinishedCall typed;
     typed.sRecordingPath = call.sRecordingPath;
@@ -210,7 +267,7 @@ TEST_F(CallRecordTest, TheUsersFieldsKeepWhatTheRecorderWrote) {
     typed.sNumber = "555-1234";
     typed.sMemo = "call back\nmonday";
     std::string error;
-    ASSERT_TRUE(StoreCallerFields(Index(), typed, &error)) << error;
+    ASSERT_TRUE(callLog.StoreCallerFields(typed, &error)) << error;
     CDataStructureArray a;
     ASSERT_EQ(a.Load(Index()), 1);
     EXPECT_EQ(a.GetAt(0).m_sName, "John Doe");
@@ -221,7 +278,7 @@ TEST_F(CallRecordTest, TheUsersFieldsKeepWhatTheRecorderWrote) {
 
     // A recording not in the index yet gets its record.
     typed.sRecordingPath = MakeRecording("b.wav");
-    ASSERT_TRUE(StoreCallerFields(Index(), typed));
+    ASSERT_TRUE(callLog.StoreCallerFields(typed));
     ASSERT_EQ(a.Load(Index()), 2);
     EXPECT_EQ(a.GetAt(1).m_sFile, "b.wav");
 }
@@ -231,15 +288,15 @@ TEST_F(CallRecordTest, MovingTakesFilesAndRecordsToTheOtherFolder) {
     for (const char* name : {"a.wav", "b.wav", "gone.wav", "taken.wav"}) {
         call.sRecordingPath = MakeRecording(name);
         call.sName = name;
-        ASSERT_TRUE(StoreFinishedCall(Index(), call));
+        ASSERT_TRUE(callLog.StoreFinishedCall(call));
     }
     std::filesystem::remove(Folder() + "gone.wav");
     const std::string to = Folder() + "Family/";
     home.Write("Recorded Calls/Family/taken.wav", "someone else's");
 
     std::string error;
-    EXPECT_FALSE(MoveRecordings(Folder(), Index(), to, to + "index.dat",
-                                {"a.wav", "gone.wav", "taken.wav"}, &error));
+    EXPECT_FALSE(callLog.MoveRecordings(Folder(), Index(), to, to + "index.dat",
+                                    {"a.wav", "gone.wav", "taken.wav"}, &error));
     EXPECT_NE(error.find("taken.wav"), std::string::npos) << error;
 
     CDataStructureArray from, target;

@@ -1,6 +1,6 @@
 #include "calllog/XmlExport.h"
 #include "calllog/CallList.h"
-#include "calllog/CallRecord.h"
+#include "calllog/CallLog.h"
 
 #include "RunProgram.h"
 #include "TempHome.h"
@@ -207,6 +207,7 @@ TEST_F(XmlExportTest, DatesWrittenUnderOtherLocalesAreExportedInTheReadersForm) 
 TEST_F(XmlExportTest, AFolderOfThreeCallsExportsThroughTheTool) {
     const std::string folder = home.File("Recorded Calls/");
     std::filesystem::create_directories(folder);
+    CCallLog callLog;
     const char* names[] = {"Ann & Co", "Bob <b>", "Cy\x01"};
     for (int i = 0; i < 3; ++i) {
         std::string file = "rec" + std::to_string(i) + ".wav";
@@ -216,7 +217,7 @@ TEST_F(XmlExportTest, AFolderOfThreeCallsExportsThroughTheTool) {
         call.sName = names[i];
         call.sMemo = "memo \"" + std::to_string(i) + "\",\r\n.";
         call.nLength = 60 * i + 5;
-        ASSERT_TRUE(StoreFinishedCall(folder + "index.dat", call));
+        ASSERT_TRUE(callLog.StoreFinishedCall(call));
     }
     // The test programs live in <build>/tests, the tools in <build>/bin.
     const std::string tool =

@@ -4,6 +4,7 @@
 #include "engine/SetupSteps.h"
 
 #include "TempHome.h"
+#include "calllog/CallLog.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/MultiThread.h"
@@ -195,7 +196,8 @@ protected:
 TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
     CLoggingUiBridge service([](const std::string&) {});
     phone.SetUi(&service);
-    CMultiThread worker(phone, service);
+    CCallLog callLog;
+    CMultiThread worker(phone, service, callLog);
     phone.CallState().EngineState().bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
     EXPECT_FALSE(phone.CallState().EngineState().bReconfigure);
@@ -204,7 +206,8 @@ TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
 }
 
 TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
-    CMultiThread worker(phone, ui);
+    CCallLog callLog;
+    CMultiThread worker(phone, ui, callLog);
     ui.result.bRun = true;
     ui.result.bCancelled = true;
     ui.result.nKind = kKindUsbAdapter;
@@ -222,7 +225,8 @@ TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
 }
 
 TEST_F(SetupStep, FinishingSavesTheChoiceAndRestarts) {
-    CMultiThread worker(phone, ui);
+    CCallLog callLog;
+    CMultiThread worker(phone, ui, callLog);
     ui.result.bRun = true;
     ui.result.nKind = kKindUsbAdapter;
     phone.CallState().EngineState().bReconfigure = true;
