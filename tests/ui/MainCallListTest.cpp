@@ -190,7 +190,7 @@ TEST_F(MainCallListTest, AMemoEditKeepsTheCallersDigitsAndATypedNumberIsStoredAs
         SCOPED_TRACE(c.name);
         MakeWav("rec.wav");
         WriteIndex({Record("rec.wav", "JOHN DOE", "5551234")});
-        g_curCall.Update([](CNumber& call) {
+        host.calls.EngineState().curCall.Update([](CNumber& call) {
             call.m_sNumber = "5551234";
             call.m_sDisplayNumber = "555-1234";
             call.m_sMemo.clear();
@@ -209,7 +209,7 @@ TEST_F(MainCallListTest, AMemoEditKeepsTheCallersDigitsAndATypedNumberIsStoredAs
         ASSERT_EQ(a.Load(Index()), 1);
         EXPECT_EQ(a.GetAt(0).m_sMemo, "call back");
         EXPECT_EQ(a.GetAt(0).m_sNumber, c.stored);
-        EXPECT_EQ(g_curCall.Get().m_sNumber, c.stored) << "the worker's last write stores it too";
+        EXPECT_EQ(host.calls.CurrentCall().m_sNumber, c.stored) << "the worker's last write stores it too";
     }
 }
 
