@@ -25,8 +25,9 @@ public:
     static bool TakeExitSignal();
     // For tests: as if a terminating signal had arrived.
     static void RaiseExitSignal();
-    // The worker the main window's timers would ask (none: they only log).
-    void AttachWorker(IAppWorker* pWorker) { m_pWorker = pWorker; }
+    // The worker the main window's timers would ask (none: they only log);
+    // its call events are told in the log.
+    void AttachWorker(IAppWorker* pWorker);
 
     // IAppFrontEnd
     void Message(const std::string& text) override;
@@ -38,20 +39,11 @@ public:
     bool OnWindowCommand(int nId) override;
     void RunMessageLoop(CBasicWindow& window) override;
 
-    // IUiBridge: the steps of a call and the device, also told in words.
-    // Timer 3, the handset flag of a call offered without a ring: with no
+    // IUiBridge. Timer 3, the handset flag of a call offered without a ring: with no
     // window there is never a stop pending, and the worker waits out the
     // period itself (these calls come on its thread).
     void StartTimer(UiTimer timer, uint32_t ms) override;
     void StopTimer(UiTimer timer) override;
-    void CallerChanged(const CallerDisplay& caller) override;
-    void SetCallBusy(bool bBusy) override;
-    void RingCounted(int nRings) override;
-    void LineHungUp() override;
-    void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
-                          int nSeconds) override;
-    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
-                            const std::string& sReason) override;
     void PortScanDone() override;
 
 private:

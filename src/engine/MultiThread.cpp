@@ -15,7 +15,8 @@
 
 CMultiThread* g_pThread = nullptr;
 
-CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui) : m_phone(phone), m_ui(ui) {
+CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui)
+    : m_phone(phone), m_ui(ui), m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_sDataPath = phone.m_workerSettings.sPath;
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
