@@ -1,6 +1,6 @@
 // The front end of the headless service: no windows. Messages and the
-// worker's reports become log lines (each call and the device's port told
-// step by step, see ServiceCallLog.h), questions take their default answer,
+// worker's call events become log lines (each call and the device's port
+// told step by step, see ServiceCallLog.h), questions take their default answer,
 // the main window's caller fields are the current call's, and the message
 // loop serves the control socket and the timers until it is told to quit.
 // SIGTERM and SIGINT take the orderly exit path.

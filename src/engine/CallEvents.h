@@ -42,7 +42,8 @@ struct CallerIdentified {
 enum class AnsweredBy { Machine, User };
 
 // The line was taken: by the answering machine, or for the user (a talk,
-// a recording, a lifted handset, a call of our own).
+// a recording, a lifted handset, a call of our own). Comes again when the
+// line is taken anew during the call (for the message after the greeting).
 struct CallAnswered {
     AnsweredBy by = AnsweredBy::User;
 };
