@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class CCallEventPublisher;
 class CCallLog;
 class IGreetingLine;
 
@@ -103,6 +104,8 @@ public:
     virtual DiagnosticsProgress DiagnosticsNow() const { return {}; }
     virtual void CancelDiagnostics() {}
     virtual void SetGreetingFile(const std::string& /*sFile*/) {}
+    // What happens on the line, to subscribe to (none without a worker).
+    virtual CCallEventPublisher* CallEvents() { return nullptr; }
 
     // The options dialog's values from the settings the worker holds, read
     // on its thread between two steps (it alone touches them while it runs).

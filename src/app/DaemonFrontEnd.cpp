@@ -63,6 +63,13 @@ void CDaemonFrontEnd::RaiseExitSignal() {
     g_nExitSignal = 1;
 }
 
+void CDaemonFrontEnd::AttachWorker(IAppWorker* pWorker) {
+    m_pWorker = pWorker;
+    if (CCallEventPublisher* events = pWorker ? pWorker->CallEvents() : nullptr)
+        events->Subscribe("service log",
+                          [this](const CallEvent& event) { m_callLog.OnEvent(event); });
+}
+
 void CDaemonFrontEnd::LogLine(const std::string& text) {
     if (m_lineSink)
         m_lineSink(LogEscape(text));
@@ -136,41 +143,9 @@ void CDaemonFrontEnd::StopTimer(UiTimer timer) {
             pWorker->CancelHandsetFlag();
 }
 
-void CDaemonFrontEnd::CallerChanged(const CallerDisplay& caller) {
-    CLoggingUiBridge::CallerChanged(caller);
-    m_callLog.CallerChanged(caller);
-}
-
-void CDaemonFrontEnd::SetCallBusy(bool bBusy) {
-    CLoggingUiBridge::SetCallBusy(bBusy);
-    m_callLog.SetCallBusy(bBusy);
-}
-
-void CDaemonFrontEnd::RingCounted(int nRings) {
-    CLoggingUiBridge::RingCounted(nRings);
-    m_callLog.RingCounted(nRings);
-}
-
-void CDaemonFrontEnd::LineHungUp() {
-    CLoggingUiBridge::LineHungUp();
-    m_callLog.LineHungUp();
-}
-
-void CDaemonFrontEnd::RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
-                                       int nSeconds) {
-    CLoggingUiBridge::RecordingWritten(sFile, bFinished, bMessage, nSeconds);
-    m_callLog.RecordingWritten(sFile, bFinished, bMessage, nSeconds);
-}
-
 // The desktop program runs its set-up after a scan; the service's set-up is
 // reopening the port with the settings as they stand, which the scan's own
 // open has just done.
 void CDaemonFrontEnd::PortScanDone() {
     LogLine("port scan finished");
-}
-
-void CDaemonFrontEnd::DeviceStateChanged(DeviceState state, DeviceKind kind,
-                                         const std::string& sDevice, const std::string& sReason) {
-    CLoggingUiBridge::DeviceStateChanged(state, kind, sDevice, sReason);
-    m_callLog.DeviceStateChanged(state, kind, sDevice, sReason);
 }

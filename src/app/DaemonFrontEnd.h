@@ -1,6 +1,6 @@
 // The front end of the headless service: no windows. Messages and the
-// worker's reports become log lines (each call and the device's port told
-// step by step, see ServiceCallLog.h), questions take their default answer,
+// worker's call events become log lines (each call and the device's port
+// told step by step, see ServiceCallLog.h), questions take their default answer,
 // the main window's caller fields are the current call's, and the message
 // loop serves the control socket and the timers until it is told to quit.
 // SIGTERM and SIGINT take the orderly exit path.
@@ -25,8 +25,9 @@ public:
     static bool TakeExitSignal();
     // For tests: as if a terminating signal had arrived.
     static void RaiseExitSignal();
-    // The worker the main window's timers would ask (none: they only log).
-    void AttachWorker(IAppWorker* pWorker) { m_pWorker = pWorker; }
+    // The worker the main window's timers would ask (none: they only log);
+    // its call events are told in the log.
+    void AttachWorker(IAppWorker* pWorker);
 
     // IAppFrontEnd
     void Message(const std::string& text) override;
@@ -38,20 +39,11 @@ public:
     bool OnWindowCommand(int nId) override;
     void RunMessageLoop(CBasicWindow& window) override;
 
-    // IUiBridge: the steps of a call and the device, also told in words.
-    // Timer 3, the handset flag of a call offered without a ring: with no
+    // IUiBridge. Timer 3, the handset flag of a call offered without a ring: with no
     // window there is never a stop pending, and the worker waits out the
     // period itself (these calls come on its thread).
     void StartTimer(UiTimer timer, uint32_t ms) override;
     void StopTimer(UiTimer timer) override;
-    void CallerChanged(const CallerDisplay& caller) override;
-    void SetCallBusy(bool bBusy) override;
-    void RingCounted(int nRings) override;
-    void LineHungUp() override;
-    void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
-                          int nSeconds) override;
-    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
-                            const std::string& sReason) override;
     void PortScanDone() override;
 
 private:

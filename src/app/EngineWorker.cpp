@@ -259,3 +259,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         out->Set(std::move(outcome));
     });
 }
+
+CCallEventPublisher* CEngineWorker::CallEvents() {
+    return &m_pThread->CallEvents();
+}

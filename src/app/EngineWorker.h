@@ -58,6 +58,7 @@ public:
 
     IGreetingLine* GreetingLine() override;
     void SetGreetingFile(const std::string& sFile) override;
+    CCallEventPublisher* CallEvents() override;
     DiagnosticsState StartDiagnostics() override;
     DiagnosticsProgress DiagnosticsNow() const override;
     void CancelDiagnostics() override;

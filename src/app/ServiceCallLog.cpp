@@ -47,6 +47,31 @@ const DeviceWording& WordingFor(DeviceKind kind) {
 
 CServiceCallLog::CServiceCallLog(LineSink sink) : m_sink(std::move(sink)) {}
 
+void CServiceCallLog::OnEvent(const CallEvent& event) {
+    struct Teller {
+        CServiceCallLog& log;
+        void operator()(const CallRinging& e) { log.RingCounted(e.nRings); }
+        void operator()(const CallerIdentified& e) {
+            log.CallerChanged({e.sName, e.sDisplayNumber, e.sMemo});
+        }
+        void operator()(const CallAnswered&) { log.Answered(); }
+        void operator()(const RecordingStarted& e) {
+            log.RecordingWritten(e.sFile, false, e.bMessage, 0);
+        }
+        void operator()(const RecordingStored& e) {
+            log.RecordingWritten(e.sFile, true, e.bMessage, e.nSeconds);
+        }
+        void operator()(const CallEnded&) { log.LineHungUp(); }
+        void operator()(const LineLost& e) {
+            log.DeviceStateChanged(e.state, e.kind, e.sDevice, e.sReason);
+        }
+        void operator()(const LineBack& e) {
+            log.DeviceStateChanged(DeviceState::Open, e.kind, e.sDevice, "");
+        }
+    };
+    std::visit(Teller{*this}, event);
+}
+
 void CServiceCallLog::Line(const std::string& text) {
     if (m_sink)
         m_sink(text);
@@ -79,9 +104,9 @@ void CServiceCallLog::CallerChanged(const CallerDisplay& caller) {
     Line(text);
 }
 
-void CServiceCallLog::SetCallBusy(bool bBusy) {
+void CServiceCallLog::Answered() {
     std::lock_guard lock(m_mutex);
-    if (!bBusy || m_bAnswered)
+    if (m_bAnswered)
         return;
     m_bAnswered = true;
     if (m_bInCall && m_nRings > 0) {

@@ -1,11 +1,13 @@
 // The service's story of each call and of its device, one clear line per
 // step: the rings, who calls, the answer, the message stored, the end; the
 // port that cannot be opened, goes away and comes back. Made from the
-// worker's reports to its front end (IUiBridge), which arrive more often
-// than things change: a hang-up is reported again when the rings end, a port
-// that stays missing at every attempt. Each change is told once.
+// worker's call events, which arrive more often than things change: a
+// hang-up comes again when the rings end, the line taken again for the
+// message, a port that stays missing at every attempt. Each change is told
+// once.
 #pragma once
 
+#include "engine/CallEvents.h"
 #include "engine/UiBridge.h"
 
 #include <functional>
@@ -17,9 +19,12 @@ public:
     using LineSink = std::function<void(const std::string&)>;
     explicit CServiceCallLog(LineSink sink);
 
+    // Tells one event of the worker.
+    void OnEvent(const CallEvent& event);
+
     void RingCounted(int nRings);
     void CallerChanged(const CallerDisplay& caller);
-    void SetCallBusy(bool bBusy);
+    void Answered();
     void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage, int nSeconds);
     void LineHungUp();
     void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,

@@ -24,6 +24,7 @@ void CMultiThread::GoOffHook() {
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);
+    m_events.Publish(CallAnswered{m_bAnswering ? AnsweredBy::Machine : AnsweredBy::User});
     m_state.bOffHookRequest = false;
     m_state.bOffHook = true;
 }
@@ -56,7 +57,7 @@ void CMultiThread::HangUp() {
     m_state.bOffHook = false;
     m_state.bOffHookRequest = false;
     m_ui.SetCallBusy(false);
-    m_ui.LineHungUp();
+    m_events.Publish(CallEnded{});
 }
 
 void CMultiThread::ClearHandsetRecording() {
@@ -95,7 +96,7 @@ void CMultiThread::OpenDevice() {
     // mark): the device went away under us.
     if (m_bDeviceUp && !dev.IsOpen()) {
         m_bDeviceUp = false;
-        m_ui.DeviceStateChanged(DeviceState::Lost, dev.Kind(), DeviceLabel(), "");
+        m_events.Publish(LineEvent(DeviceState::Lost, dev.Kind(), DeviceLabel(), ""));
     }
     if (!dev.IsAvailable()) {
         // Nothing to drive: say so and stay paused, rather than pretend.
@@ -107,8 +108,8 @@ void CMultiThread::OpenDevice() {
         return;
     }
     if (!dev.Open()) {
-        m_ui.DeviceStateChanged(DeviceState::OpenFailed, dev.Kind(), DeviceLabel(),
-                                dev.OpenError());
+        m_events.Publish(
+            LineEvent(DeviceState::OpenFailed, dev.Kind(), DeviceLabel(), dev.OpenError()));
         SleepMs(static_cast<uint32_t>(
             std::clamp(m_phone.DriverSettings().dwTimeoutDefault, 1, 10000)));
         return;
@@ -118,8 +119,9 @@ void CMultiThread::OpenDevice() {
         std::lock_guard lock(m_fieldMutex);
         m_sUnavailableTold.clear();
     }
-    m_ui.DeviceStateChanged(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
-                            dev.Kind(), DeviceLabel(), "");
+    m_events.Publish(
+        LineEvent(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
+                  dev.Kind(), DeviceLabel(), ""));
     if (!dev.DeviceFailure()) {
         m_bRearm = true;
     } else if (!m_state.bPaused) {
@@ -143,8 +145,8 @@ void CMultiThread::FollowAvailability() {
     }
     const std::string status =
         reason.empty() ? DeviceKindName(dev.Kind()) + ": waiting for calls" : reason;
-    m_ui.DeviceStateChanged(reason.empty() ? DeviceState::Open : DeviceState::Unavailable,
-                            dev.Kind(), DeviceLabel(), reason);
+    m_events.Publish(LineEvent(reason.empty() ? DeviceState::Open : DeviceState::Unavailable,
+                               dev.Kind(), DeviceLabel(), reason));
     m_phone.SetStatusText(status);
     m_ui.SetTrayTooltip(status);
 }

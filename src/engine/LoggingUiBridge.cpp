@@ -38,22 +38,6 @@ std::string LogEscape(const std::string& text) {
     return out;
 }
 
-const char* DeviceStateName(DeviceState state) {
-    switch (state) {
-    case DeviceState::Open:
-        return "open";
-    case DeviceState::OpenFailed:
-        return "open failed";
-    case DeviceState::Lost:
-        return "lost";
-    case DeviceState::NotResponding:
-        return "not responding";
-    case DeviceState::Unavailable:
-        return "unavailable";
-    }
-    return "?";
-}
-
 CLoggingUiBridge::CLoggingUiBridge(LineSink sink, bool bTraceToSink)
     : m_sink(std::move(sink)), m_bTraceToSink(bTraceToSink) {}
 
@@ -144,30 +128,6 @@ void CLoggingUiBridge::AskYesNo(int stringId, bool bDefaultYes,
         (bDefaultYes ? " -> Yes (default)" : " -> No (default)"));
     if (onAnswer)
         onAnswer(bDefaultYes);
-}
-
-void CLoggingUiBridge::RingCounted(int nRings) {
-    Log(StrPrintf("ring: %d", nRings), Kind::Trace);
-}
-
-void CLoggingUiBridge::LineHungUp() {
-    Log("line: hung up", Kind::Trace);
-}
-
-void CLoggingUiBridge::RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
-                                        int nSeconds) {
-    Log(StrPrintf("%s: ", bMessage ? "message" : "recording") +
-            (bFinished ? StrPrintf("stored (%d s) ", nSeconds) : std::string("started ")) +
-            LogEscape(sFile),
-        Kind::Trace);
-}
-
-void CLoggingUiBridge::DeviceStateChanged(DeviceState state, DeviceKind kind,
-                                          const std::string& sDevice, const std::string& sReason) {
-    Log(std::string("device: ") + DeviceStateName(state) + " " + DeviceKindName(kind) +
-            (sDevice.empty() ? "" : " " + LogEscape(sDevice)) +
-            (sReason.empty() ? "" : ": " + LogEscape(sReason)),
-        Kind::Trace);
 }
 
 void CLoggingUiBridge::ShowMessageText(const std::string& text, MessageIcon icon) {

@@ -37,12 +37,6 @@ public:
     void MonitoringChanged(bool bPaused) override;
     void ShowMessage(int stringId, MessageIcon icon) override;
     void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) override;
-    void RingCounted(int nRings) override;
-    void LineHungUp() override;
-    void RecordingWritten(const std::string& sFile, bool bFinished, bool bMessage,
-                          int nSeconds) override;
-    void DeviceStateChanged(DeviceState state, DeviceKind kind, const std::string& sDevice,
-                            const std::string& sReason) override;
     void ShowMessageText(const std::string& text, MessageIcon icon) override;
     void AskYesNoText(const std::string& text, bool bDefaultYes,
                       std::function<void(bool)> onAnswer) override;
@@ -60,9 +54,6 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_lines;
 };
-
-// The name of a device state in log lines ("open", "lost" ...).
-const char* DeviceStateName(DeviceState state);
 
 // Text made safe for one log line: control characters shown as "\xNN", so a
 // caller's name cannot start a forged line of its own.

@@ -15,7 +15,8 @@
 #include <exception>
 
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
-    : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog) {
+    : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
+      m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_sDataPath = phone.m_workerSettings.sPath;
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {

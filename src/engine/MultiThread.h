@@ -12,6 +12,7 @@
 #pragma once
 
 #include "calllog/IndexFile.h"
+#include "engine/CallEvents.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
@@ -139,6 +140,8 @@ public:
     // Set while the worker records a call a lifted handset took: the dial
     // tone after the far end's hang-up must not end it then. Any thread.
     bool HandsetRecordingMarked() const { return m_bHandsetRecording.load(); }
+    // What happens on the line, for whoever follows the calls.
+    CCallEventPublisher& CallEvents() { return m_events; }
 
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
@@ -215,6 +218,10 @@ private:
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
     void WriteIndex(bool bFinished);
+    // The call's facts published: the caller as now identified (if any), a
+    // recording begun or stored.
+    void TellCaller();
+    void TellRecording(const std::string& file, bool bFinished, bool bMessage, int nSeconds);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
     // Waits for the next thread message of a device whose events come so.
@@ -297,6 +304,9 @@ private:
     bool m_bFaxAfterRecording = false;
     bool m_bAnswerAsked = false; // the machine was asked to answer this call
     int m_nLastKey = 0;
+    // Last, so that it ends first: what is queued is delivered while the
+    // rest of the worker is still whole.
+    CCallEventPublisher m_events;
 };
 
 // Sets a file's last-write time to now.

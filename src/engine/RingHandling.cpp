@@ -221,7 +221,7 @@ void CMultiThread::HandleRing() {
     // The first ring after caller-ID lines that came ahead of it was counted
     // with them, and their caller ID is read already.
     const bool bCounted = CountRing(std::exchange(m_bCidWithoutRing, false));
-    m_ui.RingCounted(m_rings.nRings);
+    m_events.Publish(CallRinging{m_rings.nRings});
     if (bCounted && m_rings.nRings == 1) {
         m_ui.CallerChanged({});
         m_ui.SetWindowTitle("Vorella");
@@ -314,6 +314,7 @@ void CMultiThread::ReadCallerId() {
             ::ReadCallerId(source, ctx);
         }
     }
+    TellCaller();
 }
 
 void CMultiThread::PlayRingSound(bool bWait) {

@@ -84,23 +84,8 @@ public:
     // without a user answers bDefaultYes.
     virtual void AskYesNo(int stringId, bool bDefaultYes, std::function<void(bool)> onAnswer) = 0;
 
-    // What happens on the line, for a front end that keeps a log of it (the
-    // service). A window shows the same through the calls above, so these
-    // do nothing unless overridden.
-    // Ring nRings (1, 2 ...) of the call now ringing.
-    virtual void RingCounted(int /*nRings*/) {}
-    // The line was put back (the call is over); may come more than once.
-    virtual void LineHungUp() {}
-    // A recording or message began (bFinished false) or was stored in sFile.
-    virtual void RecordingWritten(const std::string& /*sFile*/, bool /*bFinished*/,
-                                  bool /*bMessage*/, int /*nSeconds*/) {}
-    // The device as the worker found it when opening it: its kind, sDevice
-    // naming it where the kind has names ("COM9 (/dev/ttyACM0)"; "" for the
-    // one USB adapter), sReason saying what failed. Repeated at every
-    // attempt; a front end shows the changes.
-    virtual void DeviceStateChanged(DeviceState /*state*/, DeviceKind /*kind*/,
-                                    const std::string& /*sDevice*/,
-                                    const std::string& /*sReason*/) {}
+    // (What happens on the line, the rings, the caller, the recordings, the
+    // device, are facts published as call events: see CallEvents.h.)
     // The port scan (no port was set) has ended, found a modem or not: the
     // hidden window's tray call-back 32002, which runs the set-up again.
     virtual void PortScanDone() {}

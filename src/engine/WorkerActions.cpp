@@ -209,7 +209,7 @@ void CMultiThread::WriteIndex(bool bFinished) {
         } else if (!bFinished) {
             m_indexReserve.Take(index);
         }
-        m_ui.RecordingWritten(file, bFinished, fc.bMessage, fc.nLength);
+        TellRecording(file, bFinished, fc.bMessage, fc.nLength);
     }
     m_ui.UpdateCurrentCall(bFinished);
 }
@@ -288,6 +288,7 @@ void CMultiThread::RecordCall(int mode) {
             modem->Driver().AnswerVoice(); // the customised set-up repeats it for every recording
         m_state.bOffHook = true;
         m_ui.SetCallBusy(true);
+        m_events.Publish(CallAnswered{m_bAnswering ? AnsweredBy::Machine : AnsweredBy::User});
         dev.SetStopRequest(false);
         ModemRecordResult r = m_phone.RecordFromModem(
             file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });

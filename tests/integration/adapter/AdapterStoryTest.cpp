@@ -81,7 +81,7 @@ protected:
     // the second ring is the machine's.
     void AnnCallsAndIsAnswered() {
         EXPECT_TRUE(adapter->Event(kAdEvIncomingCall, 0));
-        ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+        ASSERT_TRUE(WaitFor([&] { return Rang(1); }));
         EXPECT_TRUE(adapter->TextEvent(kAdTextCallerId, 0, kAnnsCallerId));
         ASSERT_TRUE(WaitFor(
             [&] { return UiSaid("caller: name=\"Ann Example\" number=\"030-123-4567\""); }));

@@ -5,7 +5,10 @@
 
 #include "config/Settings.h"
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -55,6 +58,43 @@ TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
     // Silence ended it: far less than the 22 s the caller's line carried.
     EXPECT_LT(msg.size(), 8000u * 10);
     ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook(); }));
+
+    // The call's events in their order (others may come between).
+    const std::string file = CallFolder() + rec.m_sFile;
+    const std::vector<std::pair<const char*, std::function<bool(const CallEvent&)>>> wanted = {
+        {"ringing", [](const CallEvent& e) { return std::holds_alternative<CallRinging>(e); }},
+        {"caller",
+         [](const CallEvent& e) {
+             const auto* c = std::get_if<CallerIdentified>(&e);
+             return c && c->sNumber == "5551234" && c->sName == "JOHN DOE";
+         }},
+        {"answered by the machine",
+         [](const CallEvent& e) {
+             const auto* a = std::get_if<CallAnswered>(&e);
+             return a && a->by == AnsweredBy::Machine;
+         }},
+        {"message stored",
+         [&](const CallEvent& e) {
+             const auto* s = std::get_if<RecordingStored>(&e);
+             return s && s->bMessage && s->sFile == file && s->nSeconds == rec.m_nLength &&
+                    s->sProblem.empty();
+         }},
+        {"ended", [](const CallEvent& e) { return std::holds_alternative<CallEnded>(e); }},
+    };
+    std::string missing;
+    const bool bAll = WaitFor([&] {
+        const std::vector<CallEvent> events = Events();
+        auto at = events.begin();
+        for (const auto& [what, matches] : wanted) {
+            at = std::find_if(at, events.end(), matches);
+            if (at == events.end()) {
+                missing = what;
+                return false;
+            }
+        }
+        return true;
+    });
+    EXPECT_TRUE(bAll) << "missing or out of order: " << missing;
 }
 
 struct EndCase {

@@ -98,6 +98,10 @@ void EngineStory::StartSim(const std::string& personality) {
 void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
     worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
     worker->SetSaveOnExit(false);
+    worker->CallEvents().Subscribe("story", [this](const CallEvent& e) {
+        std::lock_guard lock(m_eventsMutex);
+        m_events.push_back(e);
+    });
     worker->SetMailSettleRounds(1);
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
     ASSERT_TRUE(worker->Start());
@@ -152,6 +156,18 @@ std::string EngineStory::MakeToneWav(const std::string& name, double hz, int ms,
 bool EngineStory::UiSaid(const std::string& text) const {
     for (const std::string& l : ui.Lines())
         if (l.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::vector<CallEvent> EngineStory::Events() const {
+    std::lock_guard lock(m_eventsMutex);
+    return m_events;
+}
+
+bool EngineStory::Rang(int nRings) const {
+    for (const CallEvent& e : Events())
+        if (const auto* r = std::get_if<CallRinging>(&e); r && r->nRings == nRings)
             return true;
     return false;
 }

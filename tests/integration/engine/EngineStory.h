@@ -10,6 +10,7 @@
 #include "audio/WaveFile.h"
 #include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
+#include "engine/CallEvents.h"
 #include "engine/CallState.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemCallerId.h"
@@ -26,6 +27,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,10 @@ protected:
     std::string MakeToneWav(const std::string& name, double hz, int ms, int amp = 8000);
 
     bool UiSaid(const std::string& text) const;
+    // The worker's call events so far, in order.
+    std::vector<CallEvent> Events() const;
+    // Whether ring nRings of a call was published.
+    bool Rang(int nRings) const;
 
     TempHome home;
     CLoggingUiBridge ui;
@@ -84,5 +90,7 @@ protected:
     std::unique_ptr<CMultiThread> worker;
 
 private:
+    mutable std::mutex m_eventsMutex;
+    std::vector<CallEvent> m_events; // under m_eventsMutex
     void LaunchWorker(const std::function<bool()>& ready);
 };

@@ -117,7 +117,7 @@ TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
     phone->sFaxParam = "-r";
     StartWorkerOnDevice();
     const uint32_t hCall = line->OfferCall(0);
-    ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || UiSaid("ring: 1"); }));
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || Rang(1); }));
     Request(kActionTalk);
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
     // The far end is a fax machine: the call goes to the fax program.

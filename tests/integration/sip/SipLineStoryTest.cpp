@@ -275,7 +275,7 @@ TEST_F(SipLineStory, AFaxMachinesCallingToneHandsTheCallOver) {
         WriteSound(home, "cng.wav", SynthesiseLineAudio({LineAudioStep::FaxCallingTone(8000)})));
     StartWorkerOnDevice();
     ASSERT_TRUE(far->Call(NearUri(), "<sip:fax@127.0.0.1>"));
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+    ASSERT_TRUE(WaitFor([&] { return Rang(1); }));
     Request(kActionTalk);
     ASSERT_TRUE(far->WaitConnected());
     // The worker's fax hand-off sets the call's media mode first (a SIP
@@ -292,7 +292,7 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     ChooseDeviceAndFarEnd();
     StartWorkerOnDevice();
     ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("ring: 1"); }));
+    ASSERT_TRUE(WaitFor([&] { return Rang(1); }));
     Request(kActionTalk);
     ASSERT_TRUE(far->WaitConnected());
     EXPECT_FALSE(State().bRecording);
