@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace {
@@ -84,10 +86,25 @@ bool InstallTelephonyProvider(const TelephonyLog& log, bool bAlwaysSay) {
         log("telephony provider: none: " + error);
         return false;
     }
-    SetTapiProviderFactory([log]() -> std::unique_ptr<ITapiProvider> {
+    // Every provider made (the line opened, the lines listed) asks again: a
+    // reason is told once, and again only after it changed.
+    struct Told {
+        std::mutex mutex;
+        std::string sWhy;
+    };
+    auto told = std::make_shared<Told>();
+    SetTapiProviderFactory([log, told]() -> std::unique_ptr<ITapiProvider> {
         std::string why;
         auto provider = MakeSipProviderFromSettings(&why);
-        if (!provider)
+        if (provider)
+            why.clear();
+        bool bNew = false;
+        {
+            std::lock_guard lock(told->mutex);
+            bNew = why != told->sWhy;
+            told->sWhy = why;
+        }
+        if (!provider && bNew)
             log("SIP: no telephony line: " + why);
         return provider;
     });

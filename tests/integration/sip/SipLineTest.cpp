@@ -16,6 +16,8 @@
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -75,11 +77,19 @@ protected:
                                             "sUser=vorella\nsBindAddress=127.0.0.1\nnPort=%d\n",
                                             nPort));
     }
+    // What this install said at once; later lines (from the providers it
+    // makes) stay in told.
     std::vector<std::string> Install() {
-        std::vector<std::string> log;
-        InstallTelephonyProvider([&log](const std::string& line) { log.push_back(line); });
-        return log;
+        const size_t before = told.size();
+        InstallTelephonyProvider([this](const std::string& line) { told.push_back(line); });
+        return {told.begin() + static_cast<std::ptrdiff_t>(before), told.end()};
     }
+    size_t Told(const std::string& start) const {
+        return std::count_if(told.begin(), told.end(),
+                             [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    }
+
+    std::vector<std::string> told;
 
     TempHome home;
 };
@@ -101,6 +111,8 @@ TEST_F(SipLine, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
     EXPECT_EQ(log[0], "telephony provider: SIP, no line yet: the settings name no SIP account "
                       "(sections [SIP1] to [SIP8] with sUser)");
     EXPECT_EQ(ListTelephonyLines().sMessage, LoadStr(57974));
+    EXPECT_EQ(ListTelephonyLines().sMessage, LoadStr(57974));
+    EXPECT_EQ(Told("SIP: no telephony line: "), 1u) << "the same reason is told once";
     struct stat st {};
     ASSERT_EQ(::stat(home.File("sip").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
