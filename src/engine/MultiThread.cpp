@@ -16,6 +16,7 @@
 
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
+      m_dialer(phone, m_state, ui, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_sDataPath = phone.m_workerSettings.sPath;
     // A message posted while the worker waits on the modem breaks the wait.
@@ -93,13 +94,6 @@ bool CMultiThread::PostThreadMessage(int message, uintptr_t wParam, intptr_t lPa
     return m_queue.Post(message, wParam, lParam);
 }
 
-void CMultiThread::SetDialNumber(const std::string& number) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sDialNumber = number;
-}
-void CMultiThread::SetSpeak(bool bSpeak) {
-    m_bSpeak = bSpeak;
-}
 void CMultiThread::SetPlayFile(const std::string& file) {
     std::lock_guard lock(m_fieldMutex);
     m_sPlayFile = file;

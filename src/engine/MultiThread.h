@@ -12,10 +12,12 @@
 #pragma once
 
 #include "calllog/IndexFile.h"
+#include "engine/CallControl.h"
 #include "engine/CallEvents.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
+#include "engine/Dialer.h"
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
@@ -37,7 +39,7 @@
 class CCallLog;
 class CPhone;
 
-class CMultiThread {
+class CMultiThread final : private ICallControl {
 public:
     // The worker uses phone, reports to ui and stores its calls in callLog;
     // all three outlive it.
@@ -65,9 +67,9 @@ public:
     // PostThreadMessage: queues one of the WorkerMessage codes.
     bool PostThreadMessage(int message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // The number a dial request (kMsgDial) dials.
-    void SetDialNumber(const std::string& number);
+    void SetDialNumber(const std::string& number) { m_dialer.SetNumber(number); }
     // External control's "speak" flag: a dialled call stays off-hook.
-    void SetSpeak(bool bSpeak);
+    void SetSpeak(bool bSpeak) { m_dialer.SetSpeak(bSpeak); }
     // The file for action 2 (and 6, 9 when set); the hidden window's m_sPlayFile.
     void SetPlayFile(const std::string& file);
     // The folder recordings go to, overriding the main window's choice ("" none).
@@ -103,7 +105,7 @@ public:
     std::string DataPath() const; // the worker's data path
     // Why the open device cannot take calls, as last told ("" when it can).
     std::string DeviceUnavailable() const;
-    int LastDialResult() const { return m_nLastDialResult.load(); }
+    int LastDialResult() const { return m_dialer.LastResult(); }
     int RingCount() const { return m_nRingCount.load(); }
     int MailsSent() const { return m_nMailsSent.load(); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
@@ -160,9 +162,9 @@ public:
     void RunAction();
     void OnEvent(int ch);
     void OnKey(int ch);
-    void GoOffHook();
+    void GoOffHook() override;
     void HangUp();
-    void OpenDevice();
+    void OpenDevice() override;
     void CloseDevice();
     // The set-up step: the front end's wizard, then its choice applied,
     // saved and taken into use by a restart.
@@ -175,7 +177,6 @@ public:
     void PlayFileToLine();
     void PlayHoldMusic();
     void EnhancedHold();
-    void Dial();
     void RunDiagnosticsRequest();
 
     // RecordCall's modes.
@@ -194,7 +195,7 @@ private:
     void CheckGsmFraming();
     bool TakeHeldCidLines();
     void RingsEnded();
-    void StopCall();
+    void StopCall() override;
     void ClearHandsetRecording();
     void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
     MailSettings MailSettingsNow() const;
@@ -244,7 +245,6 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bRunning{false};
     std::atomic<uint64_t> m_nSteps{0};
-    std::atomic<int> m_nLastDialResult{0};
     std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
@@ -267,11 +267,10 @@ private:
     std::string m_sFile;  // current file
     std::string m_sFile2; // second file name of the call
     std::string m_sLastRecording;
-    std::string m_sDialNumber;
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
-    std::atomic<bool> m_bSpeak{false};
     CDiagnosticsRun m_diagnostics;
+    CDialer m_dialer;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
     std::atomic<int> m_nLastRecordKey{-1};

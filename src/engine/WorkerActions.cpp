@@ -1,5 +1,5 @@
-// The worker's actions: the request table, recording a call, dialling out
-// and handing a fax call over. The answering machine and the other plays to
+// The worker's actions: the request table, recording a call and handing a
+// fax call over. The answering machine and the other plays to
 // the line are in AnsweringMachine.cpp.
 #include "engine/MultiThread.h"
 
@@ -9,7 +9,6 @@
 #include "config/DataFolder.h"
 #include "engine/CallState.h"
 #include "engine/CallerText.h"
-#include "engine/DialSteps.h"
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/RecordingName.h"
@@ -30,7 +29,6 @@
 
 namespace {
 
-constexpr int kStrModemNotFound = 104;
 constexpr int kStrNoWaveIn = 169;
 
 // The recording's length in whole seconds, from the file itself.
@@ -369,85 +367,4 @@ void CMultiThread::HandOffFax() {
     m_phone.m_dwFaxDeadline = deadline ? deadline : 1;
     m_state.bPaused = true;
     m_ui.MonitoringChanged(true);
-}
-
-void CMultiThread::Dial() {
-    if (m_state.bDialing.exchange(true))
-        return;
-    ITelephoneDevice& dev = m_phone.Device();
-    std::string number;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        number = m_sDialNumber;
-    }
-    m_state.curCall.Update([&](CNumber& c) {
-        c.Reset();
-        if (!number.empty())
-            c.m_sDisplayNumber = SanitizeCallerText(number);
-    });
-    if (m_state.bPaused) {
-        m_state.bPaused = false;
-        m_ui.MonitoringChanged(false);
-        OpenDevice();
-    }
-    m_state.bHangUpRequest = false;
-    dev.SetStopRequest(false);
-    int result = kResultError;
-    if (ISerialModemExtras* modem = dev.SerialExtras()) {
-        CCommDriver& drv = modem->Driver();
-        if (!dev.IsOpen())
-            dev.Open();
-        if (dev.IsOpen() && !m_state.bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
-            drv.InitVoice();
-        if (!dev.IsOpen()) {
-            m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
-            m_state.bActionPending = false;
-            m_state.bDialing = false;
-            return;
-        }
-        if (!m_state.bOffHook) {
-            if (m_phone.bCompatibleDial)
-                drv.CommOut(drv.sCmdOffHook, kModeResult);
-            if (m_phone.bEnableModemSpeaker)
-                drv.CommOut(drv.sCmdSpeakerOn, kModeResult);
-        }
-    }
-    DialPrepSettings ds;
-    ds.bCompatibleDial = m_phone.bCompatibleDial;
-    ds.fKestrixCustomization = m_phone.fKestrixCustomization;
-    ds.bAlphaConvert = m_phone.bAlphaConvert;
-    std::string dialled = PrepareDialNumber(number, ds);
-    m_state.curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
-    const bool bWasOffHook = m_state.bOffHook;
-    result = dev.Dial(dialled, bWasOffHook);
-    m_state.bCidReceived = true;
-    m_state.bOffHook = true;
-    m_nLastDialResult = result;
-    const DialResultInfo& info = LookupDialResult(result);
-    m_phone.SetStatusText(DialStatusText(result));
-    if (info.bRaiseStop)
-        dev.SetStopRequest(true);
-    m_state.bCidReceived = info.bConnected;
-    m_state.bActionPending = false;
-    // The speakerphone is the modem's; on another device the call is a talk.
-    if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
-        m_state.bSpeakerphone = true;
-    if (!m_state.bHangUpRequest && info.bConnected) {
-        if (!m_phone.bCompatibleDial && !m_state.bSpeakerphone)
-            m_state.bTalking = true;
-        m_state.bOffHook = true;
-        if (m_phone.bRecordOriginated)
-            m_phone.CallState().RequestAction(kActionRecord);
-    } else if (!m_state.bSpeakerphone && !m_bSpeak) {
-        StopCall();
-    }
-    if (m_bSpeak) {
-        m_state.bOffHook = true;
-        m_state.bTalking = true;
-    }
-    if (m_phone.fKestrixCustomization && !m_bSpeak && !m_state.bPaused) {
-        m_state.bPaused = true;
-        m_ui.MonitoringChanged(true);
-    }
-    m_state.bDialing = false;
 }
