@@ -6,7 +6,6 @@
 
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
-#include "audio/WaveFile.h"
 #include "engine/CallState.h"
 #include "engine/HoldSound.h"
 #include "engine/KeyTables.h"
@@ -34,16 +33,12 @@ std::string CMultiThread::CallerGreeting(const std::string& fallback) const {
 void CMultiThread::AutoAnswer() {
     ITelephoneDevice& dev = m_phone.Device();
     m_bAnswering = true;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_sFile.clear();
-        m_sFile2.clear();
-    }
+    m_recorder.ForgetCurrentFile();
     dev.SetStopRequest(false);
     m_state.bRinging = false;
     Log("Autoanswer:\n");
     // A message the disk cannot hold is not taken: the line is left ringing.
-    if (!RoomForAMessage()) {
+    if (!m_recorder.RoomForAMessage()) {
         m_bAnswering = false;
         return;
     }
@@ -65,7 +60,7 @@ void CMultiThread::AutoAnswer() {
     if (ev == 'b' || ev == 'd') {
         // The caller hung up during the greeting: no message, but the call
         // and its caller ID are logged all the same.
-        StoreCallWithoutMessage();
+        m_recorder.StoreWithoutSound();
         m_bAnswering = false;
         return;
     }
@@ -87,9 +82,9 @@ void CMultiThread::AutoAnswer() {
         m_bAnswering = false;
         return;
     }
-    m_bRecordingMessage = true;
+    m_recorder.SetMessage(true);
     RecordCall(kRecordNormal);
-    m_bRecordingMessage = false;
+    m_recorder.SetMessage(false);
     m_bAnswering = false;
 }
 
@@ -105,28 +100,14 @@ bool CMultiThread::RunGreetingKey(int ch) {
     // (the speakerphone loop) would take it for a new request.
     m_state.bActionPending = false;
     // A recording the key starts is what the caller has to say: a message.
-    m_bRecordingMessage = true;
+    m_recorder.SetMessage(true);
     OnEvent(ch);
-    m_bRecordingMessage = false;
+    m_recorder.SetMessage(false);
     if (bStop || LastRecording() != before)
         return false;
     return m_state.bOffHook && !m_state.bHangUpRequest && !m_state.bTalking && !m_state.bHold &&
            !m_state.bSpeakerphone && !m_phone.Device().StopRequested() && !m_state.bPaused &&
            !m_phone.m_dwFaxDeadline;
-}
-
-// A call answered but left without a message gets its index line (with an
-// empty recording, so it plays as 0 s like any other) and its place in the
-// run's calls for the notice.
-void CMultiThread::StoreCallWithoutMessage() {
-    const std::string file = StartCallFile();
-    CWaveFile wav;
-    const uint32_t rate = static_cast<uint32_t>(
-        std::clamp(m_phone.Profile().nCompressionSampleRate, 4000, 48000));
-    if (!wav.Create(file, PcmFormat(rate)) || !wav.CloseWrite())
-        Log("Call without message: " + wav.LastError() + "\n");
-    SetCurrentFile(file);
-    WriteIndex(true);
 }
 
 void CMultiThread::PlayAltGreeting() {

@@ -12,13 +12,6 @@
 
 #include <algorithm>
 
-void CMultiThread::TouchCurrentFile() {
-    std::string file = CurrentFile();
-    if (!file.empty())
-        TouchFile(file);
-    SetCurrentFile("");
-}
-
 void CMultiThread::GoOffHook() {
     m_state.bSpeakerphone = false;
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
@@ -49,10 +42,6 @@ void CMultiThread::HangUp() {
     ClearHandsetRecording();
     if (m_phone.Device().IsOpen())
         m_phone.Device().HangUp();
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_sFile2.clear();
-    }
     m_state.bPlaying = false;
     m_state.bOffHook = false;
     m_state.bOffHookRequest = false;
@@ -163,9 +152,8 @@ void CMultiThread::CloseDevice() {
     // it must not end as a missed call, nor count its rings on into the next
     // call, once monitoring is back.
     ResetRings();
+    m_recorder.ForgetCurrentFile();
     std::lock_guard lock(m_fieldMutex);
-    m_sFile.clear();
-    m_sFile2.clear();
     m_sUnavailableTold.clear();
 }
 

@@ -16,9 +16,9 @@
 
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
-      m_dialer(phone, m_state, ui, *this),
+      m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
-    m_sDataPath = phone.m_workerSettings.sPath;
+    m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
         if (m_bInWait)
@@ -98,14 +98,6 @@ void CMultiThread::SetPlayFile(const std::string& file) {
     std::lock_guard lock(m_fieldMutex);
     m_sPlayFile = file;
 }
-void CMultiThread::SetTargetFolder(const std::string& folder) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sTargetFolder = folder;
-}
-void CMultiThread::SetRequestedFileName(const std::string& name) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sRequestedName = name;
-}
 namespace {
 // RequestHandsetFlag's requests.
 constexpr int kHandsetNone = 0;
@@ -147,23 +139,6 @@ void CMultiThread::SetMailSettingsProvider(std::function<MailSettings()> provide
     std::lock_guard lock(m_fieldMutex);
     m_mailSettings = std::move(provider);
 }
-std::string CMultiThread::CurrentFile() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sFile;
-}
-std::string CMultiThread::LastRecording() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sLastRecording;
-}
-std::string CMultiThread::DataPath() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sDataPath;
-}
-
-void CMultiThread::SetCurrentFile(const std::string& file) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sFile = file;
-}
 
 void CMultiThread::Log(const std::string& text) {
     m_phone.Trace(text);
@@ -202,11 +177,6 @@ void CMultiThread::RunBetweenSteps(std::function<void()> work) {
     Wake();
 }
 
-void CMultiThread::SetDataPath(const std::string& sPath) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sDataPath = sPath;
-}
-
 void CMultiThread::TakeChosenSettings() {
     const int nVolume = m_nChosenVolume.exchange(-1);
     if (nVolume >= 0)
@@ -236,10 +206,7 @@ void CMultiThread::Run() {
     }
     TakeChosenSettings();
     m_phone.m_bClosing = true;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_phone.m_workerSettings.sPath = m_sDataPath;
-    }
+    m_phone.m_workerSettings.sPath = m_recorder.DataPath();
     if (m_bSaveOnExit)
         m_phone.SaveAll();
     m_phone.Device().Shutdown();
@@ -334,7 +301,7 @@ bool CMultiThread::CheckLine() {
     }
     if (m_state.bHangUpRequest) {
         HangUp();
-        TouchCurrentFile();
+        m_recorder.TouchAndForgetCurrentFile();
         return false;
     }
     if (m_state.bHold) {

@@ -11,9 +11,9 @@
 // asynchronously.
 #pragma once
 
-#include "calllog/IndexFile.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
@@ -73,9 +73,9 @@ public:
     // The file for action 2 (and 6, 9 when set); the hidden window's m_sPlayFile.
     void SetPlayFile(const std::string& file);
     // The folder recordings go to, overriding the main window's choice ("" none).
-    void SetTargetFolder(const std::string& folder);
+    void SetTargetFolder(const std::string& folder) { m_recorder.SetTargetFolder(folder); }
     // The name external control asked for (customised naming only).
-    void SetRequestedFileName(const std::string& name);
+    void SetRequestedFileName(const std::string& name) { m_recorder.SetRequestedFileName(name); }
     // Forgets the rings counted for the call now ringing (the "Online"
     // command): its rings-ended step, handset recording and notice do not run.
     void ClearPendingCalls();
@@ -99,10 +99,11 @@ public:
     void CancelDiagnostics() { m_diagnostics.Cancel(); }
 
     // ---- state the front end reads --------------------------------------
-    std::string CurrentFile() const; // the recording now made, or last made
+    // The recording now made, or last made.
+    std::string CurrentFile() const { return m_recorder.CurrentFile(); }
     // The last finished recording (kept after the hang-up forgets the current file).
-    std::string LastRecording() const;
-    std::string DataPath() const; // the worker's data path
+    std::string LastRecording() const { return m_recorder.LastRecording(); }
+    std::string DataPath() const { return m_recorder.DataPath(); } // the worker's data path
     // Why the open device cannot take calls, as last told ("" when it can).
     std::string DeviceUnavailable() const;
     int LastDialResult() const { return m_dialer.LastResult(); }
@@ -110,8 +111,8 @@ public:
     int MailsSent() const { return m_nMailsSent.load(); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
     int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
-    int LastRecordKey() const { return m_nLastRecordKey.load(); }
-    bool LastRecordEndedBySilence() const { return m_bLastRecordSilence.load(); }
+    int LastRecordKey() const { return m_recorder.LastKey(); }
+    bool LastRecordEndedBySilence() const { return m_recorder.LastEndedBySilence(); }
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
     void SetTrayState(int nState) { m_nTrayState = nState; }
     // The main window's volume for what is played (m_iVolume, 0 to 100):
@@ -128,7 +129,7 @@ public:
     // settings may be read and changed (the options dialog's open and OK).
     void RunBetweenSteps(std::function<void()> work);
     // The folder recordings go under (the data path, Options/sPath).
-    void SetDataPath(const std::string& sPath);
+    void SetDataPath(const std::string& sPath) { m_recorder.SetDataPath(sPath); }
     // Whether the worker saves the settings when it ends and a kept greeting
     // at once (the program does; tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
@@ -205,24 +206,14 @@ private:
     void ReportMail(const std::string& text);
     void HandOffFax();
     void ResetRings();
-    void TouchCurrentFile();
-    void SetCurrentFile(const std::string& file);
     bool EventEndsRecording(int ch);
-    std::string RecordingFolderNow();
     std::string CallerGreeting(const std::string& fallback) const;
-    std::string StartCallFile();
     bool RunGreetingKey(int ch);
-    void StoreCallWithoutMessage();
-    bool RoomForAMessage();
-    void TellRecordingCut(const std::string& file, int nErrno);
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
-    void WriteIndex(bool bFinished);
-    // The call's facts published: the caller as now identified (if any), a
-    // recording begun or stored.
+    // The call's facts published: the caller as now identified (if any).
     void TellCaller();
-    void TellRecording(const std::string& file, bool bFinished, bool bMessage, int nSeconds);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
     // Waits for the next thread message of a device whose events come so.
@@ -261,20 +252,13 @@ private:
 
     // Strings the UI sets and reads (under m_fieldMutex).
     mutable std::mutex m_fieldMutex;
-    std::string m_sDataPath;
-    std::string m_sTargetFolder;
-    std::string m_sRequestedName;
-    std::string m_sFile;  // current file
-    std::string m_sFile2; // second file name of the call
-    std::string m_sLastRecording;
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
     CDiagnosticsRun m_diagnostics;
     CDialer m_dialer;
+    CCallRecorder m_recorder;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
-    std::atomic<int> m_nLastRecordKey{-1};
-    std::atomic<bool> m_bLastRecordSilence{false};
     std::atomic<int> m_nTrayState{0};
     std::atomic<bool> m_bSaveOnExit{true};
     std::atomic<int> m_nMailSettleRounds{300};
@@ -293,11 +277,7 @@ private:
     // The ring watcher woke for caller-ID lines, not for a ring.
     bool m_bCidWithoutRing = false;
     bool m_bSpeakerphoneRunning = false;
-    bool m_bAnswering = false;        // AutoAnswer runs
-    bool m_bRecordingMessage = false; // AutoAnswer records the message
-    bool m_bNoRoomTold = false;       // "messages are not taken" was said
-    // Room to write the running call's index line once more on a full disk.
-    CIndexReserve m_indexReserve;
+    bool m_bAnswering = false;                    // AutoAnswer runs
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;
@@ -307,6 +287,3 @@ private:
     // rest of the worker is still whole.
     CCallEventPublisher m_events;
 };
-
-// Sets a file's last-write time to now.
-void TouchFile(const std::string& path);
