@@ -17,7 +17,8 @@ void CMultiThread::GoOffHook() {
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);
-    m_events.Publish(CallAnswered{m_bAnswering ? AnsweredBy::Machine : AnsweredBy::User});
+    m_events.Publish(
+        CallAnswered{m_machine.Answering() ? AnsweredBy::Machine : AnsweredBy::User});
     m_state.bOffHookRequest = false;
     m_state.bOffHook = true;
 }

@@ -17,6 +17,7 @@
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
+      m_machine(phone, m_state, m_recorder, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -146,13 +147,6 @@ void CMultiThread::Log(const std::string& text) {
 
 void CMultiThread::SleepQuantum() {
     SleepMs(static_cast<uint32_t>(std::clamp(m_phone.DriverSettings().dwTimeoutQuant, 1, 1000)));
-}
-
-std::string CMultiThread::ProgramFile(const std::string& name) const {
-    if (name.empty() || name[0] == '/')
-        return name;
-    std::string n = name.rfind("./", 0) == 0 ? name.substr(2) : name;
-    return WithTrailingSlash(GetProgramFolder()) + n;
 }
 
 // ---- the loop --------------------------------------------------------------

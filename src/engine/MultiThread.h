@@ -11,6 +11,7 @@
 // asynchronously.
 #pragma once
 
+#include "engine/AnsweringMachine.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
 #include "engine/CallRecorder.h"
@@ -39,7 +40,7 @@
 class CCallLog;
 class CPhone;
 
-class CMultiThread final : private ICallControl {
+class CMultiThread final : private ICallControl, private IMachineHost {
 public:
     // The worker uses phone, reports to ui and stores its calls in callLog;
     // all three outlive it.
@@ -173,8 +174,6 @@ public:
     void StopAudio();
     void PlayRingSound(bool bWait);
     void RecordCall(int mode);
-    void AutoAnswer();
-    void PlayAltGreeting();
     void PlayFileToLine();
     void PlayHoldMusic();
     void EnhancedHold();
@@ -186,6 +185,10 @@ public:
 
 private:
     void Dispatch(const ThreadMessage& msg);
+    // What the answering machine asks of the worker.
+    void RunLineEvent(int ch) override { OnEvent(ch); }
+    void RecordMessage() override { RecordCall(kRecordNormal); }
+    void PlayEnded(int ev) override { m_nLastPlayEvent = ev; }
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
     void HandsetCheck();
@@ -207,8 +210,6 @@ private:
     void HandOffFax();
     void ResetRings();
     bool EventEndsRecording(int ch);
-    std::string CallerGreeting(const std::string& fallback) const;
-    bool RunGreetingKey(int ch);
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
@@ -223,7 +224,6 @@ private:
     // Tells the front end when the open device can no longer take calls,
     // or can again.
     void FollowAvailability();
-    std::string ProgramFile(const std::string& name) const;
     void Log(const std::string& text);
     void SleepQuantum();
 
@@ -257,6 +257,7 @@ private:
     CDiagnosticsRun m_diagnostics;
     CDialer m_dialer;
     CCallRecorder m_recorder;
+    CAnsweringMachine m_machine;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
     std::atomic<int> m_nTrayState{0};
@@ -277,7 +278,6 @@ private:
     // The ring watcher woke for caller-ID lines, not for a ring.
     bool m_bCidWithoutRing = false;
     bool m_bSpeakerphoneRunning = false;
-    bool m_bAnswering = false;                    // AutoAnswer runs
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;

@@ -1,7 +1,7 @@
 // The worker's actions: the request table, diagnostics, and handing a fax
 // call over once its recording ends. The recording itself is CCallRecorder's,
-// dialling out CDialer's; the answering machine and the other plays to the
-// line are in AnsweringMachine.cpp.
+// dialling out CDialer's, answering CAnsweringMachine's; the other plays to the
+// line are in LinePlays.cpp.
 #include "engine/MultiThread.h"
 
 #include "engine/CallState.h"
@@ -51,7 +51,7 @@ void CMultiThread::RunAction() {
         PlayGreetingToLine();
         break;
     case kActionAnswer:
-        AutoAnswer();
+        m_machine.Answer();
         if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
             StopCall();
         break;
@@ -86,7 +86,7 @@ void CMultiThread::RunAction() {
         dev.SetStopRequest(true);
         break;
     case kActionAltGreeting:
-        PlayAltGreeting();
+        m_machine.PlayAltGreeting();
         m_state.bActionPending = false;
         break;
     case kActionDisconnect:
@@ -153,7 +153,7 @@ void CMultiThread::RunDiagnosticsRequest() {
 
 void CMultiThread::RecordCall(int mode) {
     (void)mode; // both modes record alike; they differ in who asked
-    m_recorder.Record(m_bAnswering, [this](int ch) { return EventEndsRecording(ch); });
+    m_recorder.Record(m_machine.Answering(), [this](int ch) { return EventEndsRecording(ch); });
     if (m_bFaxAfterRecording) {
         m_bFaxAfterRecording = false;
         HandOffFax();
