@@ -12,19 +12,13 @@
 
 #include <algorithm>
 
-void CMultiThread::TouchCurrentFile() {
-    std::string file = CurrentFile();
-    if (!file.empty())
-        TouchFile(file);
-    SetCurrentFile("");
-}
-
 void CMultiThread::GoOffHook() {
     m_state.bSpeakerphone = false;
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);
-    m_events.Publish(CallAnswered{m_bAnswering ? AnsweredBy::Machine : AnsweredBy::User});
+    m_events.Publish(
+        CallAnswered{m_machine.Answering() ? AnsweredBy::Machine : AnsweredBy::User});
     m_state.bOffHookRequest = false;
     m_state.bOffHook = true;
 }
@@ -49,10 +43,6 @@ void CMultiThread::HangUp() {
     ClearHandsetRecording();
     if (m_phone.Device().IsOpen())
         m_phone.Device().HangUp();
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_sFile2.clear();
-    }
     m_state.bPlaying = false;
     m_state.bOffHook = false;
     m_state.bOffHookRequest = false;
@@ -163,9 +153,8 @@ void CMultiThread::CloseDevice() {
     // it must not end as a missed call, nor count its rings on into the next
     // call, once monitoring is back.
     ResetRings();
+    m_recorder.ForgetCurrentFile();
     std::lock_guard lock(m_fieldMutex);
-    m_sFile.clear();
-    m_sFile2.clear();
     m_sUnavailableTold.clear();
 }
 

@@ -3,6 +3,7 @@
 #include "calllog/CallTime.h"
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
+#include "engine/ProgramFile.h"
 #include "notify/CallMail.h"
 #include "platform/TextUtil.h"
 

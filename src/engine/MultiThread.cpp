@@ -16,8 +16,10 @@
 
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
+      m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
+      m_machine(phone, m_state, m_recorder, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
-    m_sDataPath = phone.m_workerSettings.sPath;
+    m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
         if (m_bInWait)
@@ -93,24 +95,9 @@ bool CMultiThread::PostThreadMessage(int message, uintptr_t wParam, intptr_t lPa
     return m_queue.Post(message, wParam, lParam);
 }
 
-void CMultiThread::SetDialNumber(const std::string& number) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sDialNumber = number;
-}
-void CMultiThread::SetSpeak(bool bSpeak) {
-    m_bSpeak = bSpeak;
-}
 void CMultiThread::SetPlayFile(const std::string& file) {
     std::lock_guard lock(m_fieldMutex);
     m_sPlayFile = file;
-}
-void CMultiThread::SetTargetFolder(const std::string& folder) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sTargetFolder = folder;
-}
-void CMultiThread::SetRequestedFileName(const std::string& name) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sRequestedName = name;
 }
 namespace {
 // RequestHandsetFlag's requests.
@@ -153,23 +140,6 @@ void CMultiThread::SetMailSettingsProvider(std::function<MailSettings()> provide
     std::lock_guard lock(m_fieldMutex);
     m_mailSettings = std::move(provider);
 }
-std::string CMultiThread::CurrentFile() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sFile;
-}
-std::string CMultiThread::LastRecording() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sLastRecording;
-}
-std::string CMultiThread::DataPath() const {
-    std::lock_guard lock(m_fieldMutex);
-    return m_sDataPath;
-}
-
-void CMultiThread::SetCurrentFile(const std::string& file) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sFile = file;
-}
 
 void CMultiThread::Log(const std::string& text) {
     m_phone.Trace(text);
@@ -177,13 +147,6 @@ void CMultiThread::Log(const std::string& text) {
 
 void CMultiThread::SleepQuantum() {
     SleepMs(static_cast<uint32_t>(std::clamp(m_phone.DriverSettings().dwTimeoutQuant, 1, 1000)));
-}
-
-std::string CMultiThread::ProgramFile(const std::string& name) const {
-    if (name.empty() || name[0] == '/')
-        return name;
-    std::string n = name.rfind("./", 0) == 0 ? name.substr(2) : name;
-    return WithTrailingSlash(GetProgramFolder()) + n;
 }
 
 // ---- the loop --------------------------------------------------------------
@@ -206,11 +169,6 @@ void CMultiThread::RunBetweenSteps(std::function<void()> work) {
         m_betweenSteps.push_back(std::move(work));
     }
     Wake();
-}
-
-void CMultiThread::SetDataPath(const std::string& sPath) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sDataPath = sPath;
 }
 
 void CMultiThread::TakeChosenSettings() {
@@ -242,10 +200,7 @@ void CMultiThread::Run() {
     }
     TakeChosenSettings();
     m_phone.m_bClosing = true;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_phone.m_workerSettings.sPath = m_sDataPath;
-    }
+    m_phone.m_workerSettings.sPath = m_recorder.DataPath();
     if (m_bSaveOnExit)
         m_phone.SaveAll();
     m_phone.Device().Shutdown();
@@ -340,7 +295,7 @@ bool CMultiThread::CheckLine() {
     }
     if (m_state.bHangUpRequest) {
         HangUp();
-        TouchCurrentFile();
+        m_recorder.TouchAndForgetCurrentFile();
         return false;
     }
     if (m_state.bHold) {

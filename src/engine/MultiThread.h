@@ -11,11 +11,14 @@
 // asynchronously.
 #pragma once
 
-#include "calllog/IndexFile.h"
+#include "engine/AnsweringMachine.h"
+#include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
+#include "engine/Dialer.h"
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
@@ -37,7 +40,7 @@
 class CCallLog;
 class CPhone;
 
-class CMultiThread {
+class CMultiThread final : private ICallControl, private IMachineHost {
 public:
     // The worker uses phone, reports to ui and stores its calls in callLog;
     // all three outlive it.
@@ -65,15 +68,15 @@ public:
     // PostThreadMessage: queues one of the WorkerMessage codes.
     bool PostThreadMessage(int message, uintptr_t wParam = 0, intptr_t lParam = 0);
     // The number a dial request (kMsgDial) dials.
-    void SetDialNumber(const std::string& number);
+    void SetDialNumber(const std::string& number) { m_dialer.SetNumber(number); }
     // External control's "speak" flag: a dialled call stays off-hook.
-    void SetSpeak(bool bSpeak);
+    void SetSpeak(bool bSpeak) { m_dialer.SetSpeak(bSpeak); }
     // The file for action 2 (and 6, 9 when set); the hidden window's m_sPlayFile.
     void SetPlayFile(const std::string& file);
     // The folder recordings go to, overriding the main window's choice ("" none).
-    void SetTargetFolder(const std::string& folder);
+    void SetTargetFolder(const std::string& folder) { m_recorder.SetTargetFolder(folder); }
     // The name external control asked for (customised naming only).
-    void SetRequestedFileName(const std::string& name);
+    void SetRequestedFileName(const std::string& name) { m_recorder.SetRequestedFileName(name); }
     // Forgets the rings counted for the call now ringing (the "Online"
     // command): its rings-ended step, handset recording and notice do not run.
     void ClearPendingCalls();
@@ -97,19 +100,20 @@ public:
     void CancelDiagnostics() { m_diagnostics.Cancel(); }
 
     // ---- state the front end reads --------------------------------------
-    std::string CurrentFile() const; // the recording now made, or last made
+    // The recording now made, or last made.
+    std::string CurrentFile() const { return m_recorder.CurrentFile(); }
     // The last finished recording (kept after the hang-up forgets the current file).
-    std::string LastRecording() const;
-    std::string DataPath() const; // the worker's data path
+    std::string LastRecording() const { return m_recorder.LastRecording(); }
+    std::string DataPath() const { return m_recorder.DataPath(); } // the worker's data path
     // Why the open device cannot take calls, as last told ("" when it can).
     std::string DeviceUnavailable() const;
-    int LastDialResult() const { return m_nLastDialResult.load(); }
+    int LastDialResult() const { return m_dialer.LastResult(); }
     int RingCount() const { return m_nRingCount.load(); }
     int MailsSent() const { return m_nMailsSent.load(); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
     int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
-    int LastRecordKey() const { return m_nLastRecordKey.load(); }
-    bool LastRecordEndedBySilence() const { return m_bLastRecordSilence.load(); }
+    int LastRecordKey() const { return m_recorder.LastKey(); }
+    bool LastRecordEndedBySilence() const { return m_recorder.LastEndedBySilence(); }
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
     void SetTrayState(int nState) { m_nTrayState = nState; }
     // The main window's volume for what is played (m_iVolume, 0 to 100):
@@ -126,7 +130,7 @@ public:
     // settings may be read and changed (the options dialog's open and OK).
     void RunBetweenSteps(std::function<void()> work);
     // The folder recordings go under (the data path, Options/sPath).
-    void SetDataPath(const std::string& sPath);
+    void SetDataPath(const std::string& sPath) { m_recorder.SetDataPath(sPath); }
     // Whether the worker saves the settings when it ends and a kept greeting
     // at once (the program does; tests that share no settings file need not).
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
@@ -160,9 +164,9 @@ public:
     void RunAction();
     void OnEvent(int ch);
     void OnKey(int ch);
-    void GoOffHook();
+    void GoOffHook() override;
     void HangUp();
-    void OpenDevice();
+    void OpenDevice() override;
     void CloseDevice();
     // The set-up step: the front end's wizard, then its choice applied,
     // saved and taken into use by a restart.
@@ -170,12 +174,9 @@ public:
     void StopAudio();
     void PlayRingSound(bool bWait);
     void RecordCall(int mode);
-    void AutoAnswer();
-    void PlayAltGreeting();
     void PlayFileToLine();
     void PlayHoldMusic();
     void EnhancedHold();
-    void Dial();
     void RunDiagnosticsRequest();
 
     // RecordCall's modes.
@@ -184,6 +185,10 @@ public:
 
 private:
     void Dispatch(const ThreadMessage& msg);
+    // What the answering machine asks of the worker.
+    void RunLineEvent(int ch) override { OnEvent(ch); }
+    void RecordMessage() override { RecordCall(kRecordNormal); }
+    void PlayEnded(int ev) override { m_nLastPlayEvent = ev; }
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
     void HandsetCheck();
@@ -194,7 +199,7 @@ private:
     void CheckGsmFraming();
     bool TakeHeldCidLines();
     void RingsEnded();
-    void StopCall();
+    void StopCall() override;
     void ClearHandsetRecording();
     void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
     MailSettings MailSettingsNow() const;
@@ -204,24 +209,12 @@ private:
     void ReportMail(const std::string& text);
     void HandOffFax();
     void ResetRings();
-    void TouchCurrentFile();
-    void SetCurrentFile(const std::string& file);
     bool EventEndsRecording(int ch);
-    std::string RecordingFolderNow();
-    std::string CallerGreeting(const std::string& fallback) const;
-    std::string StartCallFile();
-    bool RunGreetingKey(int ch);
-    void StoreCallWithoutMessage();
-    bool RoomForAMessage();
-    void TellRecordingCut(const std::string& file, int nErrno);
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
     void SpeakerphoneLoop();
-    void WriteIndex(bool bFinished);
-    // The call's facts published: the caller as now identified (if any), a
-    // recording begun or stored.
+    // The call's facts published: the caller as now identified (if any).
     void TellCaller();
-    void TellRecording(const std::string& file, bool bFinished, bool bMessage, int nSeconds);
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
     // Waits for the next thread message of a device whose events come so.
@@ -231,7 +224,6 @@ private:
     // Tells the front end when the open device can no longer take calls,
     // or can again.
     void FollowAvailability();
-    std::string ProgramFile(const std::string& name) const;
     void Log(const std::string& text);
     void SleepQuantum();
 
@@ -244,7 +236,6 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bRunning{false};
     std::atomic<uint64_t> m_nSteps{0};
-    std::atomic<int> m_nLastDialResult{0};
     std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
@@ -261,21 +252,14 @@ private:
 
     // Strings the UI sets and reads (under m_fieldMutex).
     mutable std::mutex m_fieldMutex;
-    std::string m_sDataPath;
-    std::string m_sTargetFolder;
-    std::string m_sRequestedName;
-    std::string m_sFile;  // current file
-    std::string m_sFile2; // second file name of the call
-    std::string m_sLastRecording;
-    std::string m_sDialNumber;
     std::string m_sPlayFile;
     std::function<MailSettings()> m_mailSettings;
-    std::atomic<bool> m_bSpeak{false};
     CDiagnosticsRun m_diagnostics;
+    CDialer m_dialer;
+    CCallRecorder m_recorder;
+    CAnsweringMachine m_machine;
     std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
-    std::atomic<int> m_nLastRecordKey{-1};
-    std::atomic<bool> m_bLastRecordSilence{false};
     std::atomic<int> m_nTrayState{0};
     std::atomic<bool> m_bSaveOnExit{true};
     std::atomic<int> m_nMailSettleRounds{300};
@@ -294,11 +278,6 @@ private:
     // The ring watcher woke for caller-ID lines, not for a ring.
     bool m_bCidWithoutRing = false;
     bool m_bSpeakerphoneRunning = false;
-    bool m_bAnswering = false;        // AutoAnswer runs
-    bool m_bRecordingMessage = false; // AutoAnswer records the message
-    bool m_bNoRoomTold = false;       // "messages are not taken" was said
-    // Room to write the running call's index line once more on a full disk.
-    CIndexReserve m_indexReserve;
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
     bool m_bPopupShown = false;
     bool m_bFaxAfterRecording = false;
@@ -308,6 +287,3 @@ private:
     // rest of the worker is still whole.
     CCallEventPublisher m_events;
 };
-
-// Sets a file's last-write time to now.
-void TouchFile(const std::string& path);

@@ -91,10 +91,7 @@ void CMultiThread::Reconfigure() {
         if (NeedsGsmFramingCheck(m_phone, *result))
             CheckGsmFraming();
     }
-    {
-        std::lock_guard lock(m_fieldMutex);
-        m_phone.m_workerSettings.sPath = m_sDataPath;
-    }
+    m_phone.m_workerSettings.sPath = m_recorder.DataPath();
     if (!m_phone.SaveAll())
         StepFailed("the settings could not be saved after the setup");
     // The device stays closed: the program that starts next takes it over.

@@ -9,6 +9,7 @@
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
 #include "engine/Phone.h"
+#include "engine/ProgramFile.h"
 #include "engine/UiBridge.h"
 #include "modem/ResultCodes.h"
 #include "platform/TickCount.h"

@@ -1,52 +1,22 @@
-// The worker's actions: the request table, recording a call, dialling out
-// and handing a fax call over. The answering machine and the other plays to
-// the line are in AnsweringMachine.cpp.
+// The worker's actions: the request table, diagnostics, and handing a fax
+// call over once its recording ends. The recording itself is CCallRecorder's,
+// dialling out CDialer's, answering CAnsweringMachine's; the other plays to the
+// line are in LinePlays.cpp.
 #include "engine/MultiThread.h"
 
-#include "audio/Cacm.h"
-#include "audio/WaveFile.h"
-#include "calllog/CallLog.h"
-#include "config/DataFolder.h"
 #include "engine/CallState.h"
-#include "engine/CallerText.h"
-#include "engine/DialSteps.h"
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
-#include "engine/RecordingName.h"
-#include "engine/RecordingSteps.h"
 #include "engine/UiBridge.h"
 #include "modem/Diagnostics.h"
 #include "modem/ResultCodes.h"
-#include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
-#include "platform/TextUtil.h"
 #include "platform/Strings.h"
+#include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-constexpr int kStrModemNotFound = 104;
-constexpr int kStrNoWaveIn = 169;
-
-// The recording's length in whole seconds, from the file itself.
-int WaveSeconds(const std::string& path) {
-    CWaveFile wav;
-    if (!wav.Open(path))
-        return 0;
-    uint32_t rate = wav.Format().nSamplesPerSec;
-    return rate ? static_cast<int>(wav.SampleCount() / rate) : 0;
-}
-
-} // namespace
-
-void TouchFile(const std::string& path) {
-    utimensat(AT_FDCWD, path.c_str(), nullptr, 0);
-}
 
 void CMultiThread::RunAction() {
     ITelephoneDevice& dev = m_phone.Device();
@@ -81,7 +51,7 @@ void CMultiThread::RunAction() {
         PlayGreetingToLine();
         break;
     case kActionAnswer:
-        AutoAnswer();
+        m_machine.Answer();
         if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
             StopCall();
         break;
@@ -116,7 +86,7 @@ void CMultiThread::RunAction() {
         dev.SetStopRequest(true);
         break;
     case kActionAltGreeting:
-        PlayAltGreeting();
+        m_machine.PlayAltGreeting();
         m_state.bActionPending = false;
         break;
     case kActionDisconnect:
@@ -181,158 +151,9 @@ void CMultiThread::RunDiagnosticsRequest() {
 
 // ---- recording -------------------------------------------------------------
 
-std::string CMultiThread::RecordingFolderNow() {
-    std::lock_guard lock(m_fieldMutex);
-    return RecordingFolder(GetDataFolder(), m_sDataPath, m_state.selectedCallFolder.Get(),
-                           m_sTargetFolder);
-}
-
-void CMultiThread::WriteIndex(bool bFinished) {
-    std::string file = CurrentFile();
-    if (!file.empty()) {
-        CNumber c = m_state.curCall.Get();
-        FinishedCall fc;
-        fc.sRecordingPath = file;
-        fc.sNumber = c.m_sNumber;
-        fc.sName = c.m_sName;
-        fc.sMemo = c.m_sMemo;
-        fc.nLength = bFinished ? WaveSeconds(file) : 0;
-        fc.bMessage = m_bRecordingMessage;
-        const std::string index = CCallLog::IndexBeside(file);
-        std::string error;
-        // The room kept while the sound filled the disk is for this line.
-        if (bFinished)
-            m_indexReserve.Release();
-        if (!m_callLog.StoreFinishedCall(fc, &error)) {
-            Log("Index: " + error + "\n");
-            m_phone.SetStatusText("the call is not in the call list: " + error);
-        } else if (!bFinished) {
-            m_indexReserve.Take(index);
-        }
-        TellRecording(file, bFinished, fc.bMessage, fc.nLength);
-    }
-    m_ui.UpdateCurrentCall(bFinished);
-}
-
-void CMultiThread::TellRecordingCut(const std::string& file, int nErrno) {
-    const std::string text = RecordingCutText(nErrno, WaveSeconds(file));
-    Log("Recording: " + text + "\n");
-    m_phone.SetStatusText(text);
-    // The notice of the call says it too.
-    auto mark = [&](CNumber& c) {
-        if (c.m_sRecording == file)
-            c.m_sRecordingProblem = text;
-    };
-    m_state.curCall.Update(mark);
-    m_state.recentCalls.Update([&](std::vector<CNumber>& calls) {
-        for (CNumber& c : calls)
-            mark(c);
-    });
-}
-
-bool CMultiThread::RoomForAMessage() {
-    const std::string folder = RecordingFolderNow();
-    const int nMin = m_phone.nMinFreeSeconds;
-    const uint32_t rate = static_cast<uint32_t>(
-        std::clamp(m_phone.Profile().nCompressionSampleRate, 4000, 48000));
-    const MessageRoom room = RoomForMessages(folder, nMin, rate * 2);
-    // Said once when it changes, not at every call.
-    if (room.bEnough == m_bNoRoomTold) {
-        m_bNoRoomTold = !room.bEnough;
-        const std::string text = MessageRoomText(room, folder, nMin);
-        Log("Autoanswer: " + text + "\n");
-        m_phone.SetStatusText(text);
-    }
-    return room.bEnough;
-}
-
-std::string CMultiThread::StartCallFile() {
-    RecordingNameSettings ns;
-    ns.fKestrixCustomization = m_phone.fKestrixCustomization;
-    ns.sKestrixThisComputerID = m_phone.sKestrixThisComputerID;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        ns.sRequestedName = m_sRequestedName;
-    }
-    std::string folder = RecordingFolderNow();
-    // A free name (two calls in the same second get two files), the call
-    // into the run's list, and its line into the index at once, so a
-    // recording cut short by a crash is still listed.
-    MakeDirectories(folder);
-    std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
-    m_state.AppendRecentCall(m_state.curCall.Update([&](CNumber& c) {
-        c.m_sRecording = file;
-        return c;
-    }));
-    SetCurrentFile(file);
-    m_ui.ClearLastPlayed();
-    WriteIndex(false);
-    return file;
-}
-
 void CMultiThread::RecordCall(int mode) {
     (void)mode; // both modes record alike; they differ in who asked
-    ITelephoneDevice& dev = m_phone.Device();
-    m_phone.m_bEnhancedHold = false;
-    const std::string file = StartCallFile();
-    int nWriteErrno = 0;
-
-    if (ISerialModemExtras* modem = dev.SerialExtras()) {
-        if (!dev.IsOpen())
-            dev.Open();
-        if (dev.IsOpen() && !dev.IsReady())
-            static_cast<void>(dev.Open());
-        if (!m_state.bOffHook || !dev.InVoiceMode())
-            dev.GoOffHook();
-        else if (m_phone.fKestrixCustomization)
-            modem->Driver().AnswerVoice(); // the customised set-up repeats it for every recording
-        m_state.bOffHook = true;
-        m_ui.SetCallBusy(true);
-        m_events.Publish(CallAnswered{m_bAnswering ? AnsweredBy::Machine : AnsweredBy::User});
-        dev.SetStopRequest(false);
-        ModemRecordResult r = m_phone.RecordFromModem(
-            file, kNoLimitAboveMs + 1, [this](int ch) { return EventEndsRecording(ch); });
-        m_nLastRecordKey = r.nKey;
-        m_bLastRecordSilence = r.bSilence;
-        nWriteErrno = r.nWriteErrno;
-    } else if (dev.IsOpen()) {
-        // A telephony line: its call's sound device is recorded.
-        GoOffHook();
-        dev.SetStopRequest(false);
-        m_state.bRecording = true;
-        RecordResult r = dev.Record(file, kNoLimitAboveMs + 1,
-                                    [this](int ch) { return EventEndsRecording(ch); });
-        m_nLastRecordKey = r.nKey;
-        m_bLastRecordSilence = r.bSilence;
-        nWriteErrno = r.nWriteErrno;
-        if (!r.bOpened) {
-            // No call, or no sound device for it: nothing was recorded.
-            m_ui.ShowMessage(kStrNoWaveIn, MessageIcon::Exclamation);
-            m_ui.SetCallBusy(false);
-        }
-    } else {
-        // No driver for this device kind in this build.
-        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
-    }
-    m_state.bRecording = false;
-    if (nWriteErrno)
-        TellRecordingCut(file, nWriteErrno);
-
-    if (m_phone.bCompressWav && m_phone.fUseComvurgent)
-        CompressRecording(
-            file, [](const std::string& a, const std::string& b) { return ConvertToGsm(a, b); });
-    SetCurrentFile(file);
-    if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
-        StopCall();
-    m_state.bActionPending = false;
-    dev.SetStopRequest(false);
-    {
-        // Known before the index shows the call, so whoever sees the record
-        // also finds its file here.
-        std::lock_guard lock(m_fieldMutex);
-        m_sLastRecording = file;
-    }
-    WriteIndex(true);
+    m_recorder.Record(m_machine.Answering(), [this](int ch) { return EventEndsRecording(ch); });
     if (m_bFaxAfterRecording) {
         m_bFaxAfterRecording = false;
         HandOffFax();
@@ -369,85 +190,4 @@ void CMultiThread::HandOffFax() {
     m_phone.m_dwFaxDeadline = deadline ? deadline : 1;
     m_state.bPaused = true;
     m_ui.MonitoringChanged(true);
-}
-
-void CMultiThread::Dial() {
-    if (m_state.bDialing.exchange(true))
-        return;
-    ITelephoneDevice& dev = m_phone.Device();
-    std::string number;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        number = m_sDialNumber;
-    }
-    m_state.curCall.Update([&](CNumber& c) {
-        c.Reset();
-        if (!number.empty())
-            c.m_sDisplayNumber = SanitizeCallerText(number);
-    });
-    if (m_state.bPaused) {
-        m_state.bPaused = false;
-        m_ui.MonitoringChanged(false);
-        OpenDevice();
-    }
-    m_state.bHangUpRequest = false;
-    dev.SetStopRequest(false);
-    int result = kResultError;
-    if (ISerialModemExtras* modem = dev.SerialExtras()) {
-        CCommDriver& drv = modem->Driver();
-        if (!dev.IsOpen())
-            dev.Open();
-        if (dev.IsOpen() && !m_state.bOffHook && !dev.InVoiceMode() && !m_phone.bCompatibleDial)
-            drv.InitVoice();
-        if (!dev.IsOpen()) {
-            m_ui.ShowMessage(kStrModemNotFound, MessageIcon::Exclamation);
-            m_state.bActionPending = false;
-            m_state.bDialing = false;
-            return;
-        }
-        if (!m_state.bOffHook) {
-            if (m_phone.bCompatibleDial)
-                drv.CommOut(drv.sCmdOffHook, kModeResult);
-            if (m_phone.bEnableModemSpeaker)
-                drv.CommOut(drv.sCmdSpeakerOn, kModeResult);
-        }
-    }
-    DialPrepSettings ds;
-    ds.bCompatibleDial = m_phone.bCompatibleDial;
-    ds.fKestrixCustomization = m_phone.fKestrixCustomization;
-    ds.bAlphaConvert = m_phone.bAlphaConvert;
-    std::string dialled = PrepareDialNumber(number, ds);
-    m_state.curCall.Update([&](CNumber& c) { c.m_sName = OriginatedText(number); });
-    const bool bWasOffHook = m_state.bOffHook;
-    result = dev.Dial(dialled, bWasOffHook);
-    m_state.bCidReceived = true;
-    m_state.bOffHook = true;
-    m_nLastDialResult = result;
-    const DialResultInfo& info = LookupDialResult(result);
-    m_phone.SetStatusText(DialStatusText(result));
-    if (info.bRaiseStop)
-        dev.SetStopRequest(true);
-    m_state.bCidReceived = info.bConnected;
-    m_state.bActionPending = false;
-    // The speakerphone is the modem's; on another device the call is a talk.
-    if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
-        m_state.bSpeakerphone = true;
-    if (!m_state.bHangUpRequest && info.bConnected) {
-        if (!m_phone.bCompatibleDial && !m_state.bSpeakerphone)
-            m_state.bTalking = true;
-        m_state.bOffHook = true;
-        if (m_phone.bRecordOriginated)
-            m_phone.CallState().RequestAction(kActionRecord);
-    } else if (!m_state.bSpeakerphone && !m_bSpeak) {
-        StopCall();
-    }
-    if (m_bSpeak) {
-        m_state.bOffHook = true;
-        m_state.bTalking = true;
-    }
-    if (m_phone.fKestrixCustomization && !m_bSpeak && !m_state.bPaused) {
-        m_state.bPaused = true;
-        m_ui.MonitoringChanged(true);
-    }
-    m_state.bDialing = false;
 }

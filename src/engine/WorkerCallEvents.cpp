@@ -9,14 +9,3 @@ void CMultiThread::TellCaller() {
         return;
     m_events.Publish(CallerIdentified{c.m_sNumber, c.m_sDisplayNumber, c.m_sName, c.m_sMemo});
 }
-
-void CMultiThread::TellRecording(const std::string& file, bool bFinished, bool bMessage,
-                                 int nSeconds) {
-    if (!bFinished) {
-        m_events.Publish(RecordingStarted{file, bMessage});
-        return;
-    }
-    const CNumber c = m_state.curCall.Get();
-    m_events.Publish(
-        RecordingStored{file, nSeconds, bMessage, c.m_sRecording == file ? c.m_sRecordingProblem : ""});
-}

@@ -14,7 +14,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         HandleRing();
         break;
     case kMsgDial:
-        Dial();
+        m_dialer.Dial();
         break;
     case kMsgCallerIdReady:
         ReadCallerId();
