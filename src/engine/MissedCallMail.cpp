@@ -1,7 +1,8 @@
-// The notice mailed when a call rang and nobody took it.
+#include "engine/MissedCallMail.h"
+
 #include "audio/Cacm.h"
 #include "calllog/CallTime.h"
-#include "engine/MultiThread.h"
+#include "engine/Number.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "notify/CallMail.h"
@@ -61,11 +62,16 @@ std::string ShowDate(const CallTimeLocale& loc, const std::string& mmddyyyy) {
 
 } // namespace
 
-MailSettings CMultiThread::MailSettingsNow() const {
+void CMissedCallMail::SetSettingsProvider(std::function<MailSettings()> provider) {
+    std::lock_guard lock(m_mutex);
+    m_settings = std::move(provider);
+}
+
+MailSettings CMissedCallMail::SettingsNow() const {
     {
-        std::lock_guard lock(m_fieldMutex);
-        if (m_mailSettings)
-            return m_mailSettings();
+        std::lock_guard lock(m_mutex);
+        if (m_settings)
+            return m_settings();
     }
     const CPhone& p = m_phone;
     MailSettings m;
@@ -100,23 +106,35 @@ MailHooks NoticeHooks(std::function<void(const std::string&)> log) {
 
 } // namespace
 
-void CMultiThread::ReportMail(const std::string& text) {
+void CMissedCallMail::Log(const std::string& text) {
+    m_phone.Trace(text);
+}
+
+void CMissedCallMail::Report(const std::string& text) {
     Log(text + "\n");
     m_phone.SetStatusText(text);
 }
 
-void CMultiThread::StartMailSpool() {
+void CMissedCallMail::Start() {
     MailSpoolHooks hooks;
     hooks.mail = NoticeHooks([this](const std::string& s) { Log(s + "\n"); });
-    hooks.report = [this](const std::string& s) { ReportMail(s); };
-    hooks.delivered = [this] { ++m_nMailsSent; };
-    m_mailSpool =
-        std::make_unique<CMailSpool>(ProgramFile("Outbox/"), std::move(hooks), m_mailRetryPolicy);
-    m_mailSpool->Start(MailSettingsNow());
+    hooks.report = [this](const std::string& s) { Report(s); };
+    hooks.delivered = [this] { ++m_nSent; };
+    m_spool = std::make_unique<CMailSpool>(ProgramFile("Outbox/"), std::move(hooks), m_retryPolicy);
+    m_spool->Start(SettingsNow());
 }
 
-void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach) {
-    MailSettings ms = MailSettingsNow();
+void CMissedCallMail::Stop() {
+    m_spool->Stop();
+}
+
+void CMissedCallMail::SettingsChanged() {
+    if (m_spool)
+        m_spool->SetSettings(SettingsNow());
+}
+
+void CMissedCallMail::Send(const std::vector<CNumber>& calls, bool bAttach) {
+    MailSettings ms = SettingsNow();
     ms.bEAttachVoice = bAttach && ms.bEAttachVoice;
     std::vector<CallForMail> mails;
     const CallTimeLocale loc;
@@ -133,13 +151,13 @@ void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bA
     }
     // Notices by SMTP wait in the spool until the server takes them; the
     // line is not held up meanwhile.
-    if (ms.bEMailCID == 2 && !Trim(ms.m_sSmtp).empty() && m_mailSpool) {
-        m_mailSpool->SetSettings(ms);
+    if (ms.bEMailCID == 2 && !Trim(ms.m_sSmtp).empty() && m_spool) {
+        m_spool->SetSettings(ms);
         std::vector<CallForMail> unspooled;
         for (const CallForMail& m : mails) {
             std::string error;
-            if (!m_mailSpool->Queue(m, ms.bEAttachVoice, &error)) {
-                ReportMail("mail notice not kept for retries: " + error + "; trying once now");
+            if (!m_spool->Queue(m, ms.bEAttachVoice, &error)) {
+                Report("mail notice not kept for retries: " + error + "; trying once now");
                 unspooled.push_back(m);
             }
         }
@@ -150,6 +168,6 @@ void CMultiThread::SendMissedCallMail(const std::vector<CNumber>& calls, bool bA
     NotifyOutcome out = SendCallNotifications(
         ms, mails, nullptr, NoticeHooks([this](const std::string& s) { Log(s + "\n"); }));
     for (const std::string& e : out.errors)
-        ReportMail("mail notice not sent: " + e);
-    m_nMailsSent += out.nSmtpSent + out.nHandedOff;
+        Report("mail notice not sent: " + e);
+    m_nSent += out.nSmtpSent + out.nHandedOff;
 }

@@ -17,7 +17,7 @@
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
-      m_machine(phone, m_state, m_recorder, *this, *this),
+      m_machine(phone, m_state, m_recorder, *this, *this), m_mail(phone),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -137,8 +137,7 @@ void CMultiThread::ClearPendingCalls() {
     Wake();
 }
 void CMultiThread::SetMailSettingsProvider(std::function<MailSettings()> provider) {
-    std::lock_guard lock(m_fieldMutex);
-    m_mailSettings = std::move(provider);
+    m_mail.SetSettingsProvider(std::move(provider));
 }
 
 void CMultiThread::Log(const std::string& text) {
@@ -186,12 +185,12 @@ void CMultiThread::TakeChosenSettings() {
         w();
     // New settings (the options dialog's OK) reach the notices already
     // waiting: a server corrected there is the one the next try uses.
-    if (!work.empty() && m_mailSpool)
-        m_mailSpool->SetSettings(MailSettingsNow());
+    if (!work.empty())
+        m_mail.SettingsChanged();
 }
 
 void CMultiThread::Run() {
-    StartMailSpool();
+    m_mail.Start();
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -204,7 +203,7 @@ void CMultiThread::Run() {
     if (m_bSaveOnExit)
         m_phone.SaveAll();
     m_phone.Device().Shutdown();
-    m_mailSpool->Stop();
+    m_mail.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

@@ -18,13 +18,12 @@
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
+#include "engine/MissedCallMail.h"
 #include "engine/Dialer.h"
 #include "engine/Number.h"
 #include "engine/RingRules.h"
 #include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
-#include "notify/CallMail.h"
-#include "notify/MailSpool.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -109,7 +108,7 @@ public:
     std::string DeviceUnavailable() const;
     int LastDialResult() const { return m_dialer.LastResult(); }
     int RingCount() const { return m_nRingCount.load(); }
-    int MailsSent() const { return m_nMailsSent.load(); }
+    int MailsSent() const { return m_mail.Sent(); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
     int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
     int LastRecordKey() const { return m_recorder.LastKey(); }
@@ -139,7 +138,7 @@ public:
     void SetMailSettleRounds(int nRounds) { m_nMailSettleRounds = nRounds; }
     // The pauses between tries of a notice the mail server did not take
     // (before Start).
-    void SetMailRetryPolicy(const MailRetryPolicy& policy) { m_mailRetryPolicy = policy; }
+    void SetMailRetryPolicy(const MailRetryPolicy& policy) { m_mail.SetRetryPolicy(policy); }
     uint64_t StepCount() const { return m_nSteps.load(); }
     // Set while the worker records a call a lifted handset took: the dial
     // tone after the far end's hang-up must not end it then. Any thread.
@@ -201,12 +200,6 @@ private:
     void RingsEnded();
     void StopCall() override;
     void ClearHandsetRecording();
-    void SendMissedCallMail(const std::vector<CNumber>& calls, bool bAttach);
-    MailSettings MailSettingsNow() const;
-    // The spool of notices that go by SMTP: started with the worker's loop,
-    // delivering on a thread of its own, stopped when the loop ends.
-    void StartMailSpool();
-    void ReportMail(const std::string& text);
     void HandOffFax();
     void ResetRings();
     bool EventEndsRecording(int ch);
@@ -253,18 +246,15 @@ private:
     // Strings the UI sets and reads (under m_fieldMutex).
     mutable std::mutex m_fieldMutex;
     std::string m_sPlayFile;
-    std::function<MailSettings()> m_mailSettings;
     CDiagnosticsRun m_diagnostics;
     CDialer m_dialer;
     CCallRecorder m_recorder;
     CAnsweringMachine m_machine;
-    std::atomic<int> m_nMailsSent{0};
     std::atomic<int> m_nLastPlayEvent{-1};
     std::atomic<int> m_nTrayState{0};
     std::atomic<bool> m_bSaveOnExit{true};
     std::atomic<int> m_nMailSettleRounds{300};
-    MailRetryPolicy m_mailRetryPolicy;
-    std::unique_ptr<CMailSpool> m_mailSpool;
+    CMissedCallMail m_mail;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bForgetRings{false}; // ClearPendingCalls asked, the worker forgets
     std::atomic<int> m_nHandsetRequest{0};   // kHandset* of RequestHandsetFlag

@@ -74,7 +74,7 @@ void CMultiThread::RingsEnded() {
             PumpMessages();
             SleepMs(50);
         }
-        SendMissedCallMail(calls, bRecorded);
+        m_mail.Send(calls, bRecorded);
         if (!m_phone.m_dwFaxDeadline)
             OpenDevice();
     }

@@ -1,0 +1,54 @@
+// CMissedCallMail: the notice mailed when a call rang and nobody took it.
+// Notices by SMTP wait in a spool of their own, delivered on its thread while
+// the worker's loop runs; the others are sent (or handed off) at once.
+//
+// Start, Stop and Send run on the worker's thread; the settings provider,
+// the retry policy (before Start) and the count may be used from any thread.
+#pragma once
+
+#include "notify/CallMail.h"
+#include "notify/MailSpool.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class CNumber;
+class CPhone;
+
+class CMissedCallMail {
+public:
+    explicit CMissedCallMail(CPhone& phone) : m_phone(phone) {}
+    CMissedCallMail(const CMissedCallMail&) = delete;
+    CMissedCallMail& operator=(const CMissedCallMail&) = delete;
+
+    // The main window's mail settings (the phone's own without it).
+    void SetSettingsProvider(std::function<MailSettings()> provider);
+    // The pauses between tries of a notice the mail server did not take.
+    void SetRetryPolicy(const MailRetryPolicy& policy) { m_retryPolicy = policy; }
+    // Notices sent or handed off so far.
+    int Sent() const { return m_nSent.load(); }
+
+    // Starts and stops the spool with the worker's loop.
+    void Start();
+    void Stop();
+    // The settings may have changed: the spool takes them anew.
+    void SettingsChanged();
+    // Mails the notice of these calls, with their recordings when bAttach.
+    void Send(const std::vector<CNumber>& calls, bool bAttach);
+
+private:
+    MailSettings SettingsNow() const;
+    void Report(const std::string& text);
+    void Log(const std::string& text);
+
+    CPhone& m_phone;
+    mutable std::mutex m_mutex;
+    std::function<MailSettings()> m_settings; // under m_mutex
+    MailRetryPolicy m_retryPolicy;
+    std::unique_ptr<CMailSpool> m_spool;
+    std::atomic<int> m_nSent{0};
+};
