@@ -1,5 +1,5 @@
-// The line and the device: going off hook, hanging up, stopping a call or
-// its sound, and opening and closing the telephone device.
+// The line and the device: going off hook, hanging up, stopping a call, and
+// opening and closing the telephone device.
 #include "engine/MultiThread.h"
 
 #include "engine/CallState.h"
@@ -17,8 +17,7 @@ void CMultiThread::GoOffHook() {
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);
-    m_events.Publish(
-        CallAnswered{m_machine.Answering() ? AnsweredBy::Machine : AnsweredBy::User});
+    m_events.Publish(CallAnswered{m_machine.Answering() ? AnsweredBy::Machine : AnsweredBy::User});
     m_state.bOffHookRequest = false;
     m_state.bOffHook = true;
 }
@@ -26,20 +25,15 @@ void CMultiThread::GoOffHook() {
 void CMultiThread::HangUp() {
     // Rings that end after this were answered here (a recording, the
     // answering machine, a talk), not by someone lifting a handset.
-    // A line taken with no call ringing (the user's own call) says nothing
-    // about the next call's rings.
-    if (m_state.bOffHook && m_rings.nRings > 0)
-        m_rings.bLineTaken = true;
+    m_ringWatcher.LineHungUp(m_state.bOffHook);
     m_state.bTalking = false;
     m_state.bHold = false;
     m_state.bOffHook = false;
     // A call that is hung up has no speakerphone either: a request left set
     // here would hold every later request back, the loop no longer running.
     m_state.bSpeakerphone = false;
-    m_bSpeakerphoneRunning = false;
+    m_actions.LineHungUp();
     m_state.bHangUpRequest = false;
-    m_rings.nCidReadAt = 0;
-    m_rings.bCidSeen = false;
     ClearHandsetRecording();
     if (m_phone.Device().IsOpen())
         m_phone.Device().HangUp();
@@ -100,8 +94,8 @@ void CMultiThread::OpenDevice() {
     if (!dev.Open()) {
         m_events.Publish(
             LineEvent(DeviceState::OpenFailed, dev.Kind(), DeviceLabel(), dev.OpenError()));
-        SleepMs(static_cast<uint32_t>(
-            std::clamp(m_phone.DriverSettings().dwTimeoutDefault, 1, 10000)));
+        SleepMs(
+            static_cast<uint32_t>(std::clamp(m_phone.DriverSettings().dwTimeoutDefault, 1, 10000)));
         return;
     }
     m_bDeviceUp = true;
@@ -109,12 +103,9 @@ void CMultiThread::OpenDevice() {
         std::lock_guard lock(m_fieldMutex);
         m_sUnavailableTold.clear();
     }
-    m_events.Publish(
-        LineEvent(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
-                  dev.Kind(), DeviceLabel(), ""));
-    if (!dev.DeviceFailure()) {
-        m_bRearm = true;
-    } else if (!m_state.bPaused) {
+    m_events.Publish(LineEvent(dev.DeviceFailure() ? DeviceState::NotResponding : DeviceState::Open,
+                               dev.Kind(), DeviceLabel(), ""));
+    if (dev.DeviceFailure() && !m_state.bPaused) {
         // The port opened but the modem failed its set-up: monitoring goes
         // off, so the user sees it, instead of a line that never rings.
         m_state.bPaused = true;
@@ -152,7 +143,7 @@ void CMultiThread::CloseDevice() {
     // A call that rang while monitoring went off is forgotten with the device:
     // it must not end as a missed call, nor count its rings on into the next
     // call, once monitoring is back.
-    ResetRings();
+    m_ringWatcher.ResetRings();
     m_recorder.ForgetCurrentFile();
     std::lock_guard lock(m_fieldMutex);
     m_sUnavailableTold.clear();
@@ -161,16 +152,4 @@ void CMultiThread::CloseDevice() {
 std::string CMultiThread::DeviceUnavailable() const {
     std::lock_guard lock(m_fieldMutex);
     return m_sUnavailableTold;
-}
-
-void CMultiThread::StopAudio() {
-    m_state.bHold = false;
-    if (m_state.bPlaying || m_state.bRecording) {
-        m_phone.Device().SetStopRequest(true);
-        m_state.bRecording = false;
-    }
-    m_state.bPlaying = false;
-    m_phone.Device().SetStopRequest(false);
-    m_ui.SetCallBusy(false);
-    m_state.bOffHook = false;
 }

@@ -1,7 +1,9 @@
-// The worker's plays to the line (the answering machine is CAnsweringMachine):
+// The action runner's plays to the line (the answering machine is CAnsweringMachine):
 // a file played to the line, the greeting recorder's requests, music on hold,
 // the enhanced hold and the speakerphone loop.
-#include "engine/MultiThread.h"
+#include "engine/ActionRunner.h"
+
+#include "engine/CallControl.h"
 
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
@@ -23,47 +25,38 @@ constexpr int kResultLimit = 65535;
 
 } // namespace
 
-void CMultiThread::PlayFileToLine() {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = m_sPlayFile;
-    }
+void CActionRunner::PlayFileToLine() {
+    const std::string file = PlayFile();
     if (file.empty()) {
         m_state.bActionPending = false;
         return;
     }
     if (!m_state.bOffHook)
-        GoOffHook();
+        m_line.GoOffHook();
     m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), m_phone.m_bEnhancedHold);
     SetPlayFile("");
     if (!m_state.bTalking && !m_state.bHold)
-        StopCall();
+        m_line.StopCall();
     m_state.bActionPending = false;
     m_phone.Device().SetStopRequest(false);
 }
 
-void CMultiThread::PlayGreetingToLine() {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile;
-    }
+void CActionRunner::PlayGreetingToLine() {
+    std::string file = PlayFile();
+    if (file.empty())
+        file = m_phone.sWaveGreet;
     if (!m_state.bOffHook)
-        GoOffHook();
+        m_line.GoOffHook();
     if (IsReadableFile(ProgramFile(file)))
         m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), true);
     if (!m_state.bTalking && !m_state.bHold)
-        StopCall();
+        m_line.StopCall();
     m_state.bActionPending = false;
 }
 
-void CMultiThread::RecordGreeting(bool bFromLine) {
-    std::string file;
-    {
-        std::lock_guard lock(m_fieldMutex);
-        file = ProgramFile(m_sPlayFile.empty() ? m_phone.sWaveGreet : m_sPlayFile);
-    }
+void CActionRunner::RecordGreeting(bool bFromLine) {
+    std::string chosen = PlayFile();
+    const std::string file = ProgramFile(chosen.empty() ? m_phone.sWaveGreet : chosen);
     ITelephoneDevice& dev = m_phone.Device();
     const uint64_t maxMs =
         static_cast<uint64_t>(std::max(m_phone.DriverSettings().dwInactiveTimer, 1000));
@@ -84,24 +77,24 @@ void CMultiThread::RecordGreeting(bool bFromLine) {
         setup.options.nMaxDurationMs = static_cast<uint32_t>(maxMs);
         rec.Start(setup);
         while (!rec.WaitFinished(10)) {
-            if (dev.StopRequested() || m_bStop || m_state.bShuttingDown)
+            if (dev.StopRequested() || m_host.StopAsked() || m_state.bShuttingDown)
                 rec.Stop();
-            PumpMessages();
+            m_host.PumpMessages();
         }
     }
     if (!m_state.bTalking && !m_state.bHold)
-        StopCall();
+        m_line.StopCall();
     m_state.bActionPending = false;
 }
 
-void CMultiThread::PlayHoldMusic() {
+void CActionRunner::PlayHoldMusic() {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetStopRequest(false);
     if (!m_state.bOffHook)
-        GoOffHook();
+        m_line.GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
     bool bPlayed = false;
-    while (m_state.bHold && !m_bStop && !m_state.bShuttingDown && IsReadableFile(file) &&
+    while (m_state.bHold && !m_host.StopAsked() && !m_state.bShuttingDown && IsReadableFile(file) &&
            dev.IsOpen()) {
         m_phone.m_nPlayedSamples = 0;
         int ev = dev.PlayFile(file, true);
@@ -116,14 +109,14 @@ void CMultiThread::PlayHoldMusic() {
         else if (ev == 'b' || ev == 'd') {
             // The caller gave up waiting.
             m_state.bHold = false;
-            StopCall();
+            m_line.StopCall();
             break;
         } else {
             dev.SetStopRequest(false);
         }
-        PumpMessages();
+        m_host.PumpMessages();
     }
-    if (m_state.bHold && !bPlayed && !m_bStop && !m_state.bShuttingDown) {
+    if (m_state.bHold && !bPlayed && !m_host.StopAsked() && !m_state.bShuttingDown) {
         // No music to play: the hold ends here and the line stays off-hook
         // with the user, rather than the worker retrying without a pause.
         m_state.bHold = false;
@@ -132,7 +125,7 @@ void CMultiThread::PlayHoldMusic() {
     dev.SetStopRequest(false);
 }
 
-void CMultiThread::EnhancedHold() {
+void CActionRunner::EnhancedHold() {
     ITelephoneDevice& dev = m_phone.Device();
     m_state.bActionPending = false;
     m_state.nAction = 0;
@@ -144,9 +137,9 @@ void CMultiThread::EnhancedHold() {
     m_phone.m_bEnhancedHold = true;
     dev.SetStopRequest(false);
     if (!m_state.bOffHook)
-        GoOffHook();
+        m_line.GoOffHook();
     bool first = true;
-    while (m_state.bHold && !m_bStop && !m_state.bShuttingDown && dev.IsOpen()) {
+    while (m_state.bHold && !m_host.StopAsked() && !m_state.bShuttingDown && dev.IsOpen()) {
         if (first) {
             first = false;
             std::string intro = ProgramFile("wave/intro.wav");
@@ -160,7 +153,7 @@ void CMultiThread::EnhancedHold() {
                                              dev.SerialExtras() ? &modem : nullptr);
         if (hold.empty()) {
             SleepMs(1);
-            PumpMessages();
+            m_host.PumpMessages();
             continue;
         }
         int ev = dev.PlayFile(hold, true);
@@ -178,7 +171,7 @@ void CMultiThread::EnhancedHold() {
             if (ev == 'b' || ev == 'd')
                 break; // the caller is gone
         }
-        PumpMessages();
+        m_host.PumpMessages();
     }
     StopSound();
     dev.SetStopRequest(false);
@@ -187,11 +180,11 @@ void CMultiThread::EnhancedHold() {
     m_state.bHold = false;
 }
 
-void CMultiThread::SpeakerphoneLoop() {
+void CActionRunner::SpeakerphoneLoop() {
     // The speakerphone is the modem's own (its commands come from its profile).
     ISerialModemExtras* modem = m_phone.Device().SerialExtras();
     if (!modem) {
-        PumpMessages();
+        m_host.PumpMessages();
         return;
     }
     CCommDriver& drv = modem->Driver();
@@ -209,7 +202,7 @@ void CMultiThread::SpeakerphoneLoop() {
             m_bSpeakerphoneRunning = false;
             return;
         }
-        if (drv.StopRequested() || m_bStop || m_state.bShuttingDown)
+        if (drv.StopRequested() || m_host.StopAsked() || m_state.bShuttingDown)
             return;
         if (m_state.bActionPending) {
             m_state.nAction = kActionRecord;
@@ -228,7 +221,7 @@ void CMultiThread::SpeakerphoneLoop() {
             m_state.bSpeakerphone = false;
             drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
             m_bSpeakerphoneRunning = false;
-            StopCall();
+            m_line.StopCall();
             return;
         }
     }

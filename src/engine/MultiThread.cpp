@@ -17,7 +17,9 @@
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
-      m_machine(phone, m_state, m_recorder, *this, *this), m_mail(phone),
+      m_machine(phone, m_state, m_recorder, *this, m_actions),
+      m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
+      m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -95,45 +97,15 @@ bool CMultiThread::PostThreadMessage(int message, uintptr_t wParam, intptr_t lPa
     return m_queue.Post(message, wParam, lParam);
 }
 
-void CMultiThread::SetPlayFile(const std::string& file) {
-    std::lock_guard lock(m_fieldMutex);
-    m_sPlayFile = file;
-}
-namespace {
-// RequestHandsetFlag's requests.
-constexpr int kHandsetNone = 0;
-constexpr int kHandsetIfNoRing = 1; // no stop pending: set unless a ring came
-constexpr int kHandsetClear = 2;    // a stop is pending
-} // namespace
-
 void CMultiThread::RequestHandsetFlag(bool bStopPending, uint32_t afterMs) {
-    m_dwHandsetDue = GetTickCount() + afterMs;
-    m_nHandsetRequest = bStopPending ? kHandsetClear : kHandsetIfNoRing;
+    m_ringWatcher.RequestHandsetFlag(bStopPending, afterMs);
     if (afterMs == 0)
         Wake();
 }
 
-void CMultiThread::CancelHandsetFlag() {
-    m_nHandsetRequest = kHandsetNone;
-}
-
-void CMultiThread::ApplyHandsetRequest() {
-    int nRequest = m_nHandsetRequest.load();
-    if (nRequest == kHandsetNone ||
-        static_cast<int32_t>(GetTickCount() - m_dwHandsetDue.load()) < 0)
-        return;
-    if (!m_nHandsetRequest.compare_exchange_strong(nRequest, kHandsetNone))
-        return; // replaced or cancelled meanwhile: seen next time
-    // A call that rings is someone calling in; one offered without a ring
-    // is the local handset placing a call.
-    const bool bOffHook = nRequest == kHandsetIfNoRing && m_rings.nRings == 0;
-    m_phone.Device().SetHandsetOffHook(bOffHook);
-    Log(bOffHook ? "Handset off hook: a call with no ring\n" : "Handset flag cleared\n");
-}
-
 void CMultiThread::ClearPendingCalls() {
     // The ring state is the worker's own; it forgets the rings at its next step.
-    m_bForgetRings = true;
+    m_ringWatcher.Forget();
     Wake();
 }
 void CMultiThread::SetMailSettingsProvider(std::function<MailSettings()> provider) {
@@ -179,7 +151,7 @@ void CMultiThread::TakeChosenSettings() {
         std::lock_guard<std::mutex> lock(m_chosenMutex);
         work.swap(m_betweenSteps);
     }
-    ApplyHandsetRequest();
+    m_ringWatcher.ApplyHandsetRequest();
     // Outside the lock: the work may ask for more.
     for (std::function<void()>& w : work)
         w();
@@ -226,8 +198,8 @@ void CMultiThread::Step() {
             m_phone.Device().SetStopRequest(false);
             return;
         }
-        if (WaitEvent())
-            HandleRing();
+        if (m_ringWatcher.WaitEvent())
+            m_ringWatcher.HandleRing();
     } catch (const std::exception& e) {
         // One bad step must not end monitoring; the next step starts afresh,
         // but what went wrong is told.
@@ -245,22 +217,8 @@ void CMultiThread::StepFailed(const std::string& what) {
     m_phone.SetStatusText(text);
 }
 
-// A request from the UI; while a speakerphone request waits for its loop,
-// nothing else runs.
-void CMultiThread::RunPendingAction() {
-    m_bRearm = true;
-    // Only the modem has a speakerphone: on another device a wish for one
-    // would hold every request back for a loop that never runs.
-    if (m_state.bSpeakerphone && !m_phone.Device().SerialExtras())
-        m_state.bSpeakerphone = false;
-    if (!(m_state.bSpeakerphone && !m_bSpeakerphoneRunning))
-        RunAction();
-    SleepQuantum();
-}
-
 bool CMultiThread::CheckLine() {
-    if (m_bForgetRings.exchange(false))
-        ResetRings();
+    m_ringWatcher.ForgetIfAsked();
     if (m_state.bReconfigure) {
         Reconfigure();
         return false;
@@ -279,7 +237,7 @@ bool CMultiThread::CheckLine() {
         return false;
     }
     if (m_state.bActionPending) {
-        RunPendingAction();
+        m_actions.RunPendingAction();
         return false;
     }
     ITelephoneDevice& dev = m_phone.Device();
@@ -298,24 +256,29 @@ bool CMultiThread::CheckLine() {
         return false;
     }
     if (m_state.bHold) {
-        PlayHoldMusic();
+        m_actions.PlayHoldMusic();
         return false;
     }
     if (m_state.bActionPending) {
-        RunPendingAction();
+        m_actions.RunPendingAction();
         return false;
     }
-    switch (CheckRingTiming(m_rings, GetTickCount(), m_phone.CallState().Flags())) {
-    case RingTiming::NoRing:
-    case RingTiming::Ringing:
-        return true;
-    case RingTiming::AnsweredReset:
-    case RingTiming::Forget:
-        break;
-    case RingTiming::RingsEnded:
-        RingsEnded();
-        break;
-    }
-    ResetRings();
+    m_ringWatcher.CheckTiming();
     return true;
+}
+
+// ---- what the worker's parts ask of it ---------------------------------------
+
+void CMultiThread::RecordCall() {
+    m_actions.RecordCall();
+}
+
+void CMultiThread::RecordHandsetCall() {
+    m_bHandsetRecording = true;
+    m_ui.SetHandsetRecording(true);
+    m_actions.RecordCall();
+}
+
+void CMultiThread::SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) {
+    m_mail.Send(calls, bRecorded);
 }

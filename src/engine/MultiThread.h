@@ -1,8 +1,11 @@
 // CMultiThread: the worker thread that owns the telephone device for the
-// life of the process. It waits for rings, has the caller identified,
-// notices when the rings end, and runs every request of the UI thread (the
-// request flags and nAction of the phone's CCallState) and of the caller (touch-
-// tone keys): record, answer, play, hold, dial, hang up.
+// life of the process. Its loop looks at the line at each step and hands the
+// work to its parts: the rings to CRingWatcher, the requests of the UI
+// thread (the request flags and nAction of the phone's CCallState) and of
+// the caller (touch-tone keys) to CActionRunner, which starts recording
+// (CCallRecorder), answering (CAnsweringMachine) and the plays; dialling
+// out is CDialer's. The worker itself opens and closes the device, takes
+// and hangs up the line, and runs the thread's request queue.
 //
 // The UI side starts it, signals the start event, sets flags and requests,
 // posts thread messages, and at the end asks it to stop and waits for its
@@ -11,6 +14,7 @@
 // asynchronously.
 #pragma once
 
+#include "engine/ActionRunner.h"
 #include "engine/AnsweringMachine.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
@@ -18,10 +22,10 @@
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
-#include "engine/MissedCallMail.h"
 #include "engine/Dialer.h"
+#include "engine/MissedCallMail.h"
 #include "engine/Number.h"
-#include "engine/RingRules.h"
+#include "engine/RingWatcher.h"
 #include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
 
@@ -39,7 +43,7 @@
 class CCallLog;
 class CPhone;
 
-class CMultiThread final : private ICallControl, private IMachineHost {
+class CMultiThread final : private ICallControl, private IRingHost, private IActionHost {
 public:
     // The worker uses phone, reports to ui and stores its calls in callLog;
     // all three outlive it.
@@ -71,7 +75,7 @@ public:
     // External control's "speak" flag: a dialled call stays off-hook.
     void SetSpeak(bool bSpeak) { m_dialer.SetSpeak(bSpeak); }
     // The file for action 2 (and 6, 9 when set); the hidden window's m_sPlayFile.
-    void SetPlayFile(const std::string& file);
+    void SetPlayFile(const std::string& file) { m_actions.SetPlayFile(file); }
     // The folder recordings go to, overriding the main window's choice ("" none).
     void SetTargetFolder(const std::string& folder) { m_recorder.SetTargetFolder(folder); }
     // The name external control asked for (customised naming only).
@@ -86,7 +90,7 @@ public:
     // which has no window, asks at once with the timer's period). Cancel
     // drops a request not yet applied (the timer was stopped).
     void RequestHandsetFlag(bool bStopPending, uint32_t afterMs = 0);
-    void CancelHandsetFlag();
+    void CancelHandsetFlag() { m_ringWatcher.CancelHandsetFlag(); }
     // The main window's mail settings for notices (filled by the front end
     // from the phone's settings; the worker takes a copy per notice).
     void SetMailSettingsProvider(std::function<MailSettings()> provider);
@@ -107,14 +111,14 @@ public:
     // Why the open device cannot take calls, as last told ("" when it can).
     std::string DeviceUnavailable() const;
     int LastDialResult() const { return m_dialer.LastResult(); }
-    int RingCount() const { return m_nRingCount.load(); }
+    int RingCount() const { return m_ringWatcher.RingCount(); }
     int MailsSent() const { return m_mail.Sent(); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
-    int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
+    int LastPlayEvent() const { return m_actions.LastPlayEvent(); }
     int LastRecordKey() const { return m_recorder.LastKey(); }
     bool LastRecordEndedBySilence() const { return m_recorder.LastEndedBySilence(); }
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
-    void SetTrayState(int nState) { m_nTrayState = nState; }
+    void SetTrayState(int nState) { m_ringWatcher.SetTrayState(nState); }
     // The main window's volume for what is played (m_iVolume, 0 to 100):
     // taken over between two steps, so a play in progress keeps its level,
     // and kept in the settings the worker saves when it ends.
@@ -135,90 +139,63 @@ public:
     void SetSaveOnExit(bool bSave) { m_bSaveOnExit = bSave; }
     // How long the rings-ended step lets the front end settle before a
     // missed-call notice, in 50 ms rounds (300: 15 s).
-    void SetMailSettleRounds(int nRounds) { m_nMailSettleRounds = nRounds; }
+    void SetMailSettleRounds(int nRounds) { m_ringWatcher.SetMailSettleRounds(nRounds); }
     // The pauses between tries of a notice the mail server did not take
     // (before Start).
     void SetMailRetryPolicy(const MailRetryPolicy& policy) { m_mail.SetRetryPolicy(policy); }
     uint64_t StepCount() const { return m_nSteps.load(); }
     // Set while the worker records a call a lifted handset took: the dial
     // tone after the far end's hang-up must not end it then. Any thread.
-    bool HandsetRecordingMarked() const { return m_bHandsetRecording.load(); }
+    bool HandsetRecordingMarked() const override { return m_bHandsetRecording.load(); }
     // What happens on the line, for whoever follows the calls.
     CCallEventPublisher& CallEvents() { return m_events; }
 
     // ---- the worker's steps (worker thread; public for the tests) -------
     void Run();
-    void PumpMessages();
+    void PumpMessages() override;
     void TakeChosenSettings();
     // Breaks the worker's wait for modem input, so that a flag or request
     // just set is seen at once (the UI's way to hurry the worker).
     void Wake();
     void Step();
     bool CheckLine();
-    void RunPendingAction();
-    bool WaitEvent();
-    void HandleRing();
-    bool CountRing(bool bCidOnly);
-    void ReadCallerId();
-    void RunAction();
-    void OnEvent(int ch);
-    void OnKey(int ch);
     void GoOffHook() override;
-    void HangUp();
+    void HangUp() override;
     void OpenDevice() override;
     void CloseDevice();
     // The set-up step: the front end's wizard, then its choice applied,
     // saved and taken into use by a restart.
     void Reconfigure();
-    void StopAudio();
-    void PlayRingSound(bool bWait);
-    void RecordCall(int mode);
-    void PlayFileToLine();
-    void PlayHoldMusic();
-    void EnhancedHold();
-    void RunDiagnosticsRequest();
-
-    // RecordCall's modes.
-    static constexpr int kRecordNormal = 0;
-    static constexpr int kRecordHandset = 1;
 
 private:
     void Dispatch(const ThreadMessage& msg);
-    // What the answering machine asks of the worker.
-    void RunLineEvent(int ch) override { OnEvent(ch); }
-    void RecordMessage() override { RecordCall(kRecordNormal); }
-    void PlayEnded(int ev) override { m_nLastPlayEvent = ev; }
+    // What the ring watcher and the action runner ask of the worker.
+    bool StopAsked() const override { return m_bStop.load(); }
+    bool MessagesWaiting() const override { return m_queue.Size() != 0; }
+    void SetWaiting(bool bWaiting) override { m_bInWait = bWaiting; }
+    // Waits for the next thread message of a device whose events come so.
+    void WaitForMessage() override;
+    void RecordCall() override;
+    void RecordHandsetCall() override;
+    void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
+    void SleepQuantum() override;
+    void RunDiagnostics() override;
+    void StopCall() override;
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
-    void HandsetCheck();
-    void ApplyHandsetRequest();
     SetupWizardStart SetupStart() const;
     // The wizard's result; none when the program ends while it is open.
     std::optional<SetupWizardResult> WaitForSetupWizard();
     void CheckGsmFraming();
-    bool TakeHeldCidLines();
-    void RingsEnded();
-    void StopCall() override;
     void ClearHandsetRecording();
-    void HandOffFax();
-    void ResetRings();
-    bool EventEndsRecording(int ch);
-    void PlayGreetingToLine();
-    void RecordGreeting(bool bFromLine);
-    void SpeakerphoneLoop();
-    // The call's facts published: the caller as now identified (if any).
-    void TellCaller();
     // The device for log lines: "COM9 (/dev/ttyACM0)".
     std::string DeviceLabel() const;
-    // Waits for the next thread message of a device whose events come so.
-    void WaitForMessage();
     static constexpr uint32_t kBusyPollMs = 55;
     static constexpr uint32_t kQuietWaitMs = 4000;
     // Tells the front end when the open device can no longer take calls,
     // or can again.
     void FollowAvailability();
     void Log(const std::string& text);
-    void SleepQuantum();
 
     CPhone& m_phone;
     IUiBridge& m_ui;
@@ -229,7 +206,6 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bRunning{false};
     std::atomic<uint64_t> m_nSteps{0};
-    std::atomic<int> m_nRingCount{0};
     std::atomic<int> m_nChosenVolume{-1}; // -1: none since the last step
     std::mutex m_chosenMutex;
     std::vector<std::function<void()>> m_betweenSteps; // under m_chosenMutex
@@ -243,36 +219,17 @@ private:
     bool m_bStarted = false;
     bool m_bEnded = false;
 
-    // Strings the UI sets and reads (under m_fieldMutex).
-    mutable std::mutex m_fieldMutex;
-    std::string m_sPlayFile;
+    mutable std::mutex m_fieldMutex; // for m_sUnavailableTold
     CDiagnosticsRun m_diagnostics;
     CDialer m_dialer;
     CCallRecorder m_recorder;
     CAnsweringMachine m_machine;
-    std::atomic<int> m_nLastPlayEvent{-1};
-    std::atomic<int> m_nTrayState{0};
+    CActionRunner m_actions;
     std::atomic<bool> m_bSaveOnExit{true};
-    std::atomic<int> m_nMailSettleRounds{300};
     CMissedCallMail m_mail;
+    CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
-    std::atomic<bool> m_bForgetRings{false}; // ClearPendingCalls asked, the worker forgets
-    std::atomic<int> m_nHandsetRequest{0};   // kHandset* of RequestHandsetFlag
-    std::atomic<uint32_t> m_dwHandsetDue{0}; // tick count it is applied at
-
-    // Worker-only state.
-    CRingState m_rings;
-    // Caller-ID lines read while waiting for a ring, for the reader.
-    std::deque<HeldCidLine> m_heldCid;
-    bool m_bRearm = true;
-    // The ring watcher woke for caller-ID lines, not for a ring.
-    bool m_bCidWithoutRing = false;
-    bool m_bSpeakerphoneRunning = false;
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread
-    bool m_bPopupShown = false;
-    bool m_bFaxAfterRecording = false;
-    bool m_bAnswerAsked = false; // the machine was asked to answer this call
-    int m_nLastKey = 0;
     // Last, so that it ends first: what is queued is delivered while the
     // rest of the worker is still whole.
     CCallEventPublisher m_events;

@@ -1,9 +1,8 @@
-// Thread messages, line events and touch-tone keys: what the worker does
-// with each, and which of them end a recording.
+// Thread messages: waiting for them, and which part of the worker each one
+// goes to.
 #include "engine/MultiThread.h"
 
 #include "engine/CallState.h"
-#include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/UiBridge.h"
 #include "platform/TickCount.h"
@@ -11,69 +10,39 @@
 void CMultiThread::Dispatch(const ThreadMessage& msg) {
     switch (msg.message) {
     case kMsgRing:
-        HandleRing();
+        m_ringWatcher.HandleRing();
         break;
     case kMsgDial:
         m_dialer.Dial();
         break;
     case kMsgCallerIdReady:
-        ReadCallerId();
+        m_ringWatcher.ReadCallerId();
         break;
     case kMsgRemoteHangUp:
         m_ui.SetCallBusy(false);
         if (m_state.bOffHook)
             StopCall();
         break;
-    case kMsgDeviceEvent: {
-        int ch = static_cast<int>(msg.wParam & 0xFF);
-        switch (ReactToLineKey(ch, m_phone.bRecordImmediately, m_phone.m_bEnhancedHold,
-                               m_state.bRecording || m_state.bPlaying, m_phone.m_bDetectEvents,
-                               m_state.bRecording)) {
-        case LineKeyReaction::StopCall:
-            StopCall();
-            break;
-        case LineKeyReaction::RequestAnswer:
-            m_phone.CallState().RequestAction(kActionAnswer);
-            break;
-        case LineKeyReaction::RequestRecord:
-            m_phone.CallState().RequestAction(kActionRecord);
-            break;
-        case LineKeyReaction::Dispatch:
-            StopAudio();
-            OnEvent(ch);
-            break;
-        case LineKeyReaction::Nothing:
-            break;
-        }
-        m_nLastKey = ch;
-        m_ui.AppendToneKey(static_cast<char>(ch));
+    case kMsgDeviceEvent:
+        m_actions.OnDeviceEvent(static_cast<int>(msg.wParam & 0xFF));
         break;
-    }
-    case kMsgMediaEvent: {
-        int ch = static_cast<int>(msg.wParam & 0xFF);
-        if (!m_state.bRecording && !m_state.bPlaying)
-            StopAudio();
-        if (m_nLastKey != 255) {
-            m_nLastKey = ch;
-            OnEvent(ch);
-        }
+    case kMsgMediaEvent:
+        m_actions.OnMediaEvent(static_cast<int>(msg.wParam & 0xFF));
         break;
-    }
     case kMsgSendMail:
         m_mail.Send({m_state.curCall.Get()}, true);
         break;
     case kMsgCallOffered:
-        if (m_rings.nRings == 0)
-            m_ui.StartTimer(UiTimer::MainCallRefresh, 500);
+        m_ringWatcher.CallOffered();
         break;
     case kMsgCallDeallocated:
-        StopAudio();
+        m_actions.StopAudio();
         m_phone.Device().SetHandsetOffHook(false);
         m_ui.SetCallBusy(false);
         break;
     case kMsgExit:
         SleepMs(110);
-        StopAudio();
+        m_actions.StopAudio();
         SleepMs(110);
         m_ui.StartTimer(UiTimer::OrderlyExit, 1);
         break;
@@ -82,90 +51,35 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
     }
 }
 
-void CMultiThread::OnEvent(int ch) {
+// A telephony line with nothing going on has nothing to look at until a
+// message comes (a ring, a call offered) or the front end asks for
+// something (Wake): the worker sleeps until then, or kQuietWaitMs at most.
+// Otherwise (a call, rings to time, a request, the adapter, whose handset is
+// looked at) it looks again after a short sleep.
+void CMultiThread::WaitForMessage() {
     ITelephoneDevice& dev = m_phone.Device();
-    dev.SetLastEvent(ch);
-    if (IsToneKey(ch)) {
-        m_state.bHangUpRequest = false;
-        dev.SetStopRequest(false);
-        OnKey(ch);
+    // Marked first: a request made while the flags are read below wakes
+    // the wait at once (Wake posts to the queue only while it is marked).
+    m_bInWait = true;
+    const bool bQuiet = dev.Kind() == DeviceKind::TelephonyLine && m_ringWatcher.RingCount() == 0 &&
+                        !m_state.bOffHook && !m_state.bOffHookRequest && !m_state.bHangUpRequest &&
+                        !m_state.bActionPending && !m_state.bReconfigure && !m_state.bTestRing &&
+                        !m_state.bRecording && !m_state.bPlaying && !m_state.bHold &&
+                        !m_state.bTalking && !m_state.bRinging && !m_state.bDialing && !m_bStop &&
+                        !m_state.bShuttingDown && !dev.StopRequested();
+    if (!bQuiet) {
+        m_bInWait = false;
+        SleepMs(kBusyPollMs);
         return;
     }
-    switch (ch) {
-    case 'H':
-    case 't':
-        dev.SetHandsetOffHook(true);
-        break;
-    case 'h':
-        dev.SetHandsetOffHook(false);
-        break;
-    case 'c':
-        if (m_phone.bFax)
-            HandOffFax();
-        break;
-    case 'f':
-        // A data call: only a telephony line can hand it over.
-        if (!m_phone.IsSerialModem())
-            dev.HandOffCall(false, "");
-        break;
-    default:
-        break;
-    }
-}
-
-void CMultiThread::OnKey(int ch) {
-    m_nLastKey = ch;
-    KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
-    if (!k.bKey)
+    const std::optional<ThreadMessage> msg = m_queue.Wait(kQuietWaitMs);
+    m_bInWait = false;
+    if (!msg)
         return;
-    m_ui.AppendToneKey(static_cast<char>(ch));
-    if (!k.bRuns)
-        return;
-    m_state.nAction = k.nAction;
-    RunAction();
-}
-
-// What a line event does while a recording runs: keys mapped to stopping
-// actions end it, so do the far end's busy or dial tone and a handset put
-// back; a fax tone hands the call over.
-bool CMultiThread::EventEndsRecording(int ch) {
-    ITelephoneDevice& dev = m_phone.Device();
-    dev.SetLastEvent(ch);
-    if (IsToneKey(ch)) {
-        m_nLastKey = ch;
-        m_ui.AppendToneKey(static_cast<char>(ch));
-        KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
-        if (!k.bRuns)
-            return false;
-        switch (k.nAction) {
-        case kActionStopHangUp:
-        case kActionStop:
-        case kActionDisconnect:
-            return true;
-        default:
-            // A recording does not start another action in the middle.
-            return false;
-        }
-    }
-    switch (ch) {
-    case 'b':
-    case 'd':
-        m_phone.SetStatusText(EventStatusText(ch));
-        return true;
-    case 'h':
-        dev.SetHandsetOffHook(false);
-        return dev.HandsetTracking() || m_bHandsetRecording;
-    case 'H':
-    case 't':
-        dev.SetHandsetOffHook(true);
-        return false;
-    case 'c':
-        if (m_phone.bFax) {
-            m_bFaxAfterRecording = true;
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
+    // What the line says of a new call comes as several messages (the call,
+    // its ring, its caller ID): they are taken together, as between two
+    // looks of a busy line, not the first one alone.
+    if (msg->message != kMsgWake)
+        SleepMs(kBusyPollMs);
+    Dispatch(*msg);
 }

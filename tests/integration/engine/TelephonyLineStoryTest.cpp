@@ -9,6 +9,7 @@
 #include "platform/TextUtil.h"
 #include "tapi/SimulatedTapi.h"
 
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -134,6 +135,18 @@ TEST_F(TelephonyLineStory, FaxAndDataCallsAreHandedOverByTheLine) {
 
 namespace {
 
+// Only a modem has a speakerphone: the wish for one on a line holds no
+// request back.
+TEST_F(TelephonyLineStory, ASpeakerphoneWishHoldsNoRequestBack) {
+    phone->nAction = 0;
+    StartWorkerOnDevice();
+    line->OfferCall(0);
+    ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || Rang(1); }));
+    State().bSpeakerphone = true;
+    Request(kActionTalk);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));
+}
+
 TEST_F(TelephonyLineStory, ACallDialledOutIsPlacedOnTheLineAndDroppedAtTheHangUp) {
     phone->bRecordOriginated = false;
     StartWorkerOnDevice();
@@ -171,6 +184,17 @@ TEST_F(TelephonyLineStory, ACallFromTheLocalHandsetSetsTheHandsetFlagARingingCal
     // A stop pending in the main window clears it.
     worker->RequestHandsetFlag(true);
     ASSERT_TRUE(WaitFor([&] { return !dev.HandsetOffHook(); }));
+    // The timer stopped before it ran out: its request is dropped. Work run
+    // between two steps after the request's time comes after the request
+    // would have been applied.
+    const uint32_t due = GetTickCount() + 100;
+    worker->RequestHandsetFlag(false, 100);
+    worker->CancelHandsetFlag();
+    ASSERT_TRUE(WaitFor([&] { return static_cast<int32_t>(GetTickCount() - due) > 0; }));
+    std::atomic<bool> bLooked{false};
+    worker->RunBetweenSteps([&] { bLooked = true; });
+    ASSERT_TRUE(WaitFor([&] { return bLooked.load(); }));
+    EXPECT_FALSE(dev.HandsetOffHook());
     line->FarEndHangsUp(hOwn);
     line->SetCallState(hOwn, kCallIdle);
     ASSERT_TRUE(WaitFor([&] { return line->Did(StrPrintf("Deallocate 0x%x", hOwn)); }));

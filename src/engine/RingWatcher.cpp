@@ -1,8 +1,10 @@
-// The ring watcher: waiting for the modem's rings, each ring and the caller
-// ID read with it, the ring sound, and the step taken when the rings end.
-#include "engine/MultiThread.h"
+// The ring watcher's rings: each ring and the caller ID read with it, the
+// ring sound, the ring timing and the step taken when the rings end.
+#include "engine/RingWatcher.h"
 
 #include "audio/PlaySound.h"
+#include "engine/CallControl.h"
+#include "engine/CallEvents.h"
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/CallerIdSources.h"
@@ -14,23 +16,13 @@
 #include "modem/ResultCodes.h"
 #include "platform/TickCount.h"
 
-#include <algorithm>
 #include <utility>
 
-namespace {
+CRingWatcher::CRingWatcher(CPhone& phone, CCallStateData& state, IUiBridge& ui,
+                           CCallEventPublisher& events, ICallControl& line, IRingHost& host)
+    : m_phone(phone), m_state(state), m_ui(ui), m_events(events), m_line(line), m_host(host) {}
 
-constexpr int kResultLimit = 65535;
-// A modem that keeps sending caller-ID lines without a ring must not fill
-// the worker's memory.
-constexpr size_t kMaxHeldCidLines = 8;
-
-bool IsCidLine(int r) {
-    return r >= kResultCidDate && r <= kResultCidMesg;
-}
-
-} // namespace
-
-void CMultiThread::ResetRings() {
+void CRingWatcher::ResetRings() {
     m_rings.Reset();
     m_nRingCount = 0;
     m_state.bRinging = false;
@@ -40,7 +32,7 @@ void CMultiThread::ResetRings() {
     m_heldCid.clear();
 }
 
-void CMultiThread::RingsEnded() {
+void CRingWatcher::RingsEnded() {
     Log("Rings ended.\n");
     CNumber cur = m_state.curCall.Update([&](CNumber& c) {
         c.m_nKind = m_rings.nRings;
@@ -50,11 +42,9 @@ void CMultiThread::RingsEnded() {
     // Rings that stop without our answer mean a handset took the call; a
     // call this program took and gave back is over and is not recorded again.
     if (m_phone.bHandsetStart && !m_rings.bLineTaken) {
-        m_bHandsetRecording = true;
-        m_ui.SetHandsetRecording(true);
-        RecordCall(kRecordHandset);
+        m_host.RecordHandsetCall();
     } else {
-        HangUp();
+        m_host.HangUp();
     }
     if (m_phone.bEMailCID && m_rings.nRings >= m_phone.nRings) {
         // The calls recorded since the last notice go with their recordings;
@@ -70,134 +60,18 @@ void CMultiThread::RingsEnded() {
             return out;
         });
         // Give the front end a moment to store the call before it is mailed.
-        for (int i = 0; i < m_nMailSettleRounds && !m_bStop && !m_state.bShuttingDown; ++i) {
-            PumpMessages();
+        for (int i = 0; i < m_nMailSettleRounds && !m_host.StopAsked() && !m_state.bShuttingDown;
+             ++i) {
+            m_host.PumpMessages();
             SleepMs(50);
         }
-        m_mail.Send(calls, bRecorded);
+        m_host.SendMissedCalls(calls, bRecorded);
         if (!m_phone.m_dwFaxDeadline)
-            OpenDevice();
+            m_line.OpenDevice();
     }
 }
 
-// A telephony line with nothing going on has nothing to look at until a
-// message comes (a ring, a call offered) or the front end asks for
-// something (Wake): the worker sleeps until then, or kQuietWaitMs at most.
-// Otherwise (a call, rings to time, a request, the adapter, whose handset is
-// looked at) it looks again after a short sleep.
-void CMultiThread::WaitForMessage() {
-    ITelephoneDevice& dev = m_phone.Device();
-    // Marked first: a request made while the flags are read below wakes
-    // the wait at once (Wake posts to the queue only while it is marked).
-    m_bInWait = true;
-    const bool bQuiet = dev.Kind() == DeviceKind::TelephonyLine && m_rings.nRings == 0 &&
-                        !m_state.bOffHook && !m_state.bOffHookRequest && !m_state.bHangUpRequest &&
-                        !m_state.bActionPending && !m_state.bReconfigure && !m_state.bTestRing &&
-                        !m_state.bRecording && !m_state.bPlaying && !m_state.bHold &&
-                        !m_state.bTalking && !m_state.bRinging && !m_state.bDialing && !m_bStop &&
-                        !m_state.bShuttingDown && !dev.StopRequested();
-    if (!bQuiet) {
-        m_bInWait = false;
-        SleepMs(kBusyPollMs);
-        return;
-    }
-    const std::optional<ThreadMessage> msg = m_queue.Wait(kQuietWaitMs);
-    m_bInWait = false;
-    if (!msg)
-        return;
-    // What the line says of a new call comes as several messages (the call,
-    // its ring, its caller ID): they are taken together, as between two
-    // looks of a busy line, not the first one alone.
-    if (msg->message != kMsgWake)
-        SleepMs(kBusyPollMs);
-    Dispatch(*msg);
-}
-
-bool CMultiThread::WaitEvent() {
-    ITelephoneDevice& dev = m_phone.Device();
-    ISerialModemExtras* modem = dev.SerialExtras();
-    if (!modem) {
-        // Rings of other devices arrive as thread messages.
-        HandsetCheck();
-        WaitForMessage();
-        return false;
-    }
-    CCommDriver& drv = modem->Driver();
-    if (!dev.IsReady() || m_state.bShuttingDown || m_state.bPaused || m_state.bTalking ||
-        m_state.bHold) {
-        SleepMs(1);
-        return false;
-    }
-    // A ring or caller-ID lines that came while the modem was set up start
-    // the ring handling as if the watcher had read them.
-    const bool bHeldLines = TakeHeldCidLines();
-    const bool bHeldRing = drv.TakeHeldRing();
-    m_bCidWithoutRing = bHeldLines && !bHeldRing && !m_state.bTestRing;
-    if (m_state.bTestRing || bHeldLines || bHeldRing)
-        return true;
-    drv.SetQuantumTimeouts();
-    dev.SetStopRequest(false);
-    m_bInWait = true;
-    int r = kResultNone;
-    if (m_queue.Size() == 0 && !m_state.bActionPending && !m_state.bOffHookRequest &&
-        !m_state.bHangUpRequest && !m_state.bPaused && !m_state.bHold && !m_bStop)
-        r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.dwTimeoutDefault, 1)), kResultLimit);
-    m_bInWait = false;
-    dev.SetStopRequest(false);
-    drv.SetDefaultTimeouts();
-    if (dev.DeviceFailure() || !dev.IsOpen()) {
-        // The modem went away: close it and let the line check reopen it.
-        dev.Close(false);
-        return false;
-    }
-    // A caller-ID line while waiting (ahead of the first ring, as some lines
-    // send it): its value is read now and kept for the caller-ID reader the
-    // ring handling starts, which would otherwise see only the lines after it.
-    if (IsCidLine(r))
-        drv.HoldCidLine(r);
-    const bool bHeld = TakeHeldCidLines();
-    m_bCidWithoutRing = bHeld && r != kResultRing && !m_state.bTestRing;
-    HandsetCheck();
-    return r == kResultRing || bHeld || m_state.bTestRing;
-}
-
-// Moves the caller-ID lines the driver held (read by the ring watcher, or by
-// a command of the modem's set-up in place of its answer) to the call; true
-// when there were any.
-bool CMultiThread::TakeHeldCidLines() {
-    ISerialModemExtras* modem = m_phone.Device().SerialExtras();
-    if (!modem)
-        return false;
-    std::deque<HeldCidLine> lines = modem->Driver().TakeHeldCidLines();
-    for (HeldCidLine& l : lines)
-        if (m_heldCid.size() < kMaxHeldCidLines)
-            m_heldCid.push_back(std::move(l));
-    return !lines.empty();
-}
-
-void CMultiThread::HandsetCheck() {
-    ITelephoneDevice& dev = m_phone.Device();
-    if (!dev.HandsetOffHook() || !m_phone.bHandsetStart)
-        return;
-    if (m_phone.bHandsetStop)
-        dev.SetHandsetTracking(true);
-    if (!m_phone.bRecordImmediately) {
-        if (!m_state.bOffHook) {
-            m_state.bOffHookRequest = true;
-            m_state.bTalking = true;
-            m_state.bHangUpRequest = false;
-            m_state.bHold = false;
-            m_state.bSpeakerphone = false;
-            m_state.bActionPending = false;
-            dev.SetStopRequest(true);
-        }
-    } else {
-        RecordCall(kRecordNormal);
-    }
-    dev.SetStopRequest(false);
-}
-
-void CMultiThread::HandleRing() {
+void CRingWatcher::HandleRing() {
     m_ui.StopTimer(UiTimer::MainCallRefresh);
     m_ui.ClearLastPlayed();
     Log("RING detected\n");
@@ -211,14 +85,13 @@ void CMultiThread::HandleRing() {
     m_state.bHangUpRequest = false;
     m_state.bCidBusy = true;
     m_state.bRinging = true;
-    m_bRearm = true;
     if (m_rings.nRings == 0)
         m_state.curCall.Update([](CNumber& c) { c.Reset(); });
     const int before = m_rings.nRings;
     m_state.curCall.Update([&](CNumber& c) { c.m_nKind = before; });
     const bool bQuietRing = m_phone.nTextToSpeech != 0;
     if (m_phone.bRingBeforeCallerID && !bQuietRing)
-        PlayRingSound(false);
+        PlayRingSound();
     // The first ring after caller-ID lines that came ahead of it was counted
     // with them, and their caller ID is read already.
     const bool bCounted = CountRing(std::exchange(m_bCidWithoutRing, false));
@@ -238,7 +111,7 @@ void CMultiThread::HandleRing() {
         m_ui.SetWindowTitle(CallWindowTitle(m_state.curCall.Get()));
     if ((!m_phone.bRingBeforeCallerID && !bQuietRing) ||
         (m_rings.nRings > 1 && m_rings.nCidReadAt < m_rings.nRings))
-        PlayRingSound(false);
+        PlayRingSound();
     // The toll-saver point: where a machine set to "away" answers.
     const int answerAt =
         UsesTollSaver(m_phone.nCIDType)
@@ -248,7 +121,6 @@ void CMultiThread::HandleRing() {
     // have been passed rather than met.)
     if (m_rings.nRings >= answerAt && !m_bAnswerAsked) {
         m_bAnswerAsked = true;
-        m_bRearm = true;
         if (m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook)
             m_phone.CallState().RequestAction(kActionAnswer);
     }
@@ -262,14 +134,13 @@ void CMultiThread::HandleRing() {
     m_state.bTestRing = false;
     m_rings.bCidSeen = false;
     m_state.bCidBusy = false;
-    m_bRearm = true;
 }
 
 // Counts a ring of the call; false when it was counted already. Caller-ID
 // lines that some lines send ahead of the first ring start the call as that
 // ring (bCidOnly), so the ring that follows them is not counted again: the
 // toll saver and the answer count the rings the caller let go by.
-bool CMultiThread::CountRing(bool bCidOnly) {
+bool CRingWatcher::CountRing(bool bCidOnly) {
     if (bCidOnly && m_rings.nRings == 0) {
         m_rings.bRingAhead = true;
     } else if (!bCidOnly && m_rings.bRingAhead) {
@@ -281,7 +152,7 @@ bool CMultiThread::CountRing(bool bCidOnly) {
     return true;
 }
 
-void CMultiThread::ReadCallerId() {
+void CRingWatcher::ReadCallerId() {
     ITelephoneDevice& dev = m_phone.Device();
     dev.SetStopRequest(false);
     m_state.bCidBusy = true;
@@ -318,8 +189,8 @@ void CMultiThread::ReadCallerId() {
     TellCaller();
 }
 
-void CMultiThread::PlayRingSound(bool bWait) {
-    if ((m_phone.Device().HandsetOffHook() && !bWait) || IsSoundPlaying())
+void CRingWatcher::PlayRingSound() {
+    if (m_phone.Device().HandsetOffHook() || IsSoundPlaying())
         return;
     if (RingSoundSuppressed(m_nTrayState))
         return;
@@ -327,5 +198,50 @@ void CMultiThread::PlayRingSound(bool bWait) {
     std::string sound =
         ProgramFile(RingSoundFor(c.m_nContactStatus, c.m_sRingSound, m_phone.sWaveRingIn));
     if (!sound.empty())
-        PlaySoundFile(sound, !bWait);
+        PlaySoundFile(sound, true);
+}
+
+void CRingWatcher::TellCaller() {
+    const CNumber c = m_state.curCall.Get();
+    if (c.m_sNumber.empty() && c.m_sDisplayNumber.empty() && c.m_sName.empty())
+        return;
+    m_events.Publish(CallerIdentified{c.m_sNumber, c.m_sDisplayNumber, c.m_sName, c.m_sMemo});
+}
+
+void CRingWatcher::CheckTiming() {
+    switch (CheckRingTiming(m_rings, GetTickCount(), m_phone.CallState().Flags())) {
+    case RingTiming::NoRing:
+    case RingTiming::Ringing:
+        return;
+    case RingTiming::AnsweredReset:
+    case RingTiming::Forget:
+        break;
+    case RingTiming::RingsEnded:
+        RingsEnded();
+        break;
+    }
+    ResetRings();
+}
+
+void CRingWatcher::ForgetIfAsked() {
+    if (m_bForgetRings.exchange(false))
+        ResetRings();
+}
+
+void CRingWatcher::LineHungUp(bool bWasOffHook) {
+    // A line taken with no call ringing (the user's own call) says nothing
+    // about the next call's rings.
+    if (bWasOffHook && m_rings.nRings > 0)
+        m_rings.bLineTaken = true;
+    m_rings.nCidReadAt = 0;
+    m_rings.bCidSeen = false;
+}
+
+void CRingWatcher::CallOffered() {
+    if (m_rings.nRings == 0)
+        m_ui.StartTimer(UiTimer::MainCallRefresh, 500);
+}
+
+void CRingWatcher::Log(const std::string& text) {
+    m_phone.Trace(text);
 }
