@@ -180,15 +180,18 @@ std::string CCallRecorder::StartCallFile() {
         ns.sRequestedName = m_sRequestedName;
     }
     std::string folder = RecordingFolderNow();
-    // A free name (two calls in the same second get two files), the call
-    // into the run's list, and its line into the index at once, so a
-    // recording cut short by a crash is still listed.
+    // A free name (two calls in the same second get two files), and its line
+    // into the index at once, so a recording cut short by a crash is still
+    // listed. The calls since the last missed-call notice are kept for that
+    // notice only: with notices off nothing would ever send or clear them.
     MakeDirectories(folder);
     std::string file = ReserveFreeFileName(RecordingFileName(folder, ns, std::time(nullptr)));
-    m_state.AppendRecentCall(m_state.curCall.Update([&](CNumber& c) {
+    const CNumber call = m_state.curCall.Update([&](CNumber& c) {
         c.m_sRecording = file;
         return c;
-    }));
+    });
+    if (m_phone.bEMailCID)
+        m_state.AppendRecentCall(call);
     SetCurrentFile(file);
     m_ui.ClearLastPlayed();
     WriteIndex(false);

@@ -36,7 +36,9 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
     EXPECT_EQ(rec.m_sName, "JOHN SMITH");
     EXPECT_EQ(rec.m_sNumber, "2125551234");
     EXPECT_EQ(rec.m_nLength, int(s.size() / 8000));
-    EXPECT_EQ(State().recentCalls.Get().size(), 1u);
+    // Missed-call notices are off: no call is kept for one, so the list
+    // cannot grow over a long run.
+    EXPECT_TRUE(State().recentCalls.Get().empty());
     // The call ended: the line went back on-hook.
     ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
 }
