@@ -173,7 +173,7 @@ void CMultiThread::RunBetweenSteps(std::function<void()> work) {
 void CMultiThread::TakeChosenSettings() {
     const int nVolume = m_nChosenVolume.exchange(-1);
     if (nVolume >= 0)
-        m_phone.m_iVolume = nVolume;
+        m_phone.KeepVolume(nVolume, m_bSaveOnExit);
     std::vector<std::function<void()>> work;
     {
         std::lock_guard<std::mutex> lock(m_chosenMutex);
