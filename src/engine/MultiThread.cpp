@@ -190,7 +190,7 @@ void CMultiThread::TakeChosenSettings() {
 }
 
 void CMultiThread::Run() {
-    m_mail.Start();
+    m_mail.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();

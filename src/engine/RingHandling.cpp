@@ -74,7 +74,7 @@ void CMultiThread::RingsEnded() {
             PumpMessages();
             SleepMs(50);
         }
-        m_mail.Send(calls, bRecorded);
+        m_events.Publish(CallsForNotice{std::move(calls), bRecorded});
         if (!m_phone.m_dwFaxDeadline)
             OpenDevice();
     }

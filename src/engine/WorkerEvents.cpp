@@ -60,7 +60,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         break;
     }
     case kMsgSendMail:
-        m_mail.Send({m_state.curCall.Get()}, true);
+        m_events.Publish(CallsForNotice{{m_state.curCall.Get()}, true});
         break;
     case kMsgCallOffered:
         if (m_rings.nRings == 0)
