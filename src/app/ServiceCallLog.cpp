@@ -68,6 +68,8 @@ void CServiceCallLog::OnEvent(const CallEvent& event) {
         void operator()(const LineBack& e) {
             log.DeviceStateChanged(DeviceState::Open, e.kind, e.sDevice, "");
         }
+        // The notice says for itself what became of it.
+        void operator()(const CallsForNotice&) {}
     };
     std::visit(Teller{*this}, event);
 }

@@ -1,6 +1,6 @@
 #include "app/SipAccountsLogic.h"
 
-#include "platform/ProfileFile.h"
+#include "config/SettingsProvider.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
 
@@ -44,7 +44,7 @@ bool IsIpAddress(const std::string& s) {
 } // namespace
 
 std::vector<SipAccount> LoadSipAccounts() {
-    return ReadSipAccounts(ProfileFile(GetSettingsPath()));
+    return ReadSipAccounts(SettingsProvider().Snapshot());
 }
 
 std::vector<std::string> CheckSipAccount(const SipAccount& a) {
@@ -82,10 +82,10 @@ std::vector<std::string> CheckSipAccounts(const std::vector<SipAccount>& account
 }
 
 bool SaveSipAccounts(const std::vector<SipAccount>& accounts, std::string* pError) {
-    ProfileFile ini(GetSettingsPath());
-    if (WriteSipAccounts(ini, accounts))
+    if (SettingsProvider().Edit(
+            [&](ProfileFile& ini) { return WriteSipAccounts(ini, accounts); }))
         return true;
     if (pError)
-        *pError = "The SIP accounts could not be saved in " + ini.Path() + ".";
+        *pError = "The SIP accounts could not be saved in " + GetSettingsPath() + ".";
     return false;
 }

@@ -1,10 +1,10 @@
 #include "app/TelephonyProvider.h"
 
 #include "app/SimulatedLineDemo.h"
+#include "config/SettingsProvider.h"
 #include "engine/TelephoneDevice.h"
 #include "engine/TelephonyLineDevice.h"
 #include "platform/FileUtil.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 #include "sip/SipAccounts.h"
 #include "sip/SipProvider.h"
@@ -22,16 +22,16 @@ constexpr const char* kNoAccount =
     "the settings name no SIP account (sections [SIP1] to [SIP8] with sUser)";
 
 std::vector<SipAccount> SettingsAccounts() {
-    return ReadSipAccounts(ProfileFile(GetSettingsPath()));
+    return ReadSipAccounts(SettingsProvider().Snapshot());
 }
 
 // Whether the settings choose a telephony line as the device: the
 // provider is installed either way (the wizard and the options list its
 // lines), but only then is it worth a word at start-up.
 bool SettingsChooseTelephonyLine() {
-    const ProfileFile ini(GetSettingsPath());
-    return ChosenDeviceKind(ini.GetInt("Options", "fUseHiPhone", 0) != 0,
-                            ini.GetInt("Options", "nTAPI", 0)) == DeviceKind::TelephonyLine;
+    ISettingsProvider& settings = SettingsProvider();
+    return ChosenDeviceKind(settings.GetBool("fUseHiPhone"), settings.GetInt("nTAPI")) ==
+           DeviceKind::TelephonyLine;
 }
 
 std::string LineNames(const std::vector<SipAccount>& accounts) {

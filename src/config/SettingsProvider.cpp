@@ -57,6 +57,17 @@ bool CProfileSettingsProvider::SaveAll(const CSettingsHolders& h) {
     return Store(ini);
 }
 
+ProfileFile CProfileSettingsProvider::Snapshot() {
+    std::lock_guard lock(m_mutex);
+    return Open();
+}
+
+bool CProfileSettingsProvider::Edit(const std::function<bool(ProfileFile&)>& edit) {
+    std::lock_guard lock(m_mutex);
+    ProfileFile ini = Open();
+    return edit(ini) && Store(ini);
+}
+
 ProfileFile CFileSettingsProvider::Open() {
     return ProfileFile(m_sPath.empty() ? GetSettingsPath() : m_sPath);
 }

@@ -11,6 +11,7 @@
 #include "config/SettingsStore.h"
 #include "platform/ProfileFile.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -38,6 +39,14 @@ public:
     // not be written.
     virtual void LoadAll(const CSettingsHolders& h, const CModemProfile& profile) = 0;
     virtual bool SaveAll(const CSettingsHolders& h) = 0;
+
+    // The whole store as profile text, for the sections the key table does
+    // not list (the SIP accounts' [SIP1] to [SIP8], the mail settings read
+    // together): a copy as it is now, and a change made by edit and kept in
+    // one atomic replace. Edit is false, and the store as it was, when edit
+    // fails or the store could not be written.
+    virtual ProfileFile Snapshot() = 0;
+    virtual bool Edit(const std::function<bool(ProfileFile&)>& edit) = 0;
 };
 
 // The common body of both providers: the store read as profile text, one
@@ -50,6 +59,8 @@ public:
     bool SetString(const char* key, std::string_view value) override;
     void LoadAll(const CSettingsHolders& h, const CModemProfile& profile) override;
     bool SaveAll(const CSettingsHolders& h) override;
+    ProfileFile Snapshot() override;
+    bool Edit(const std::function<bool(ProfileFile&)>& edit) override;
 
 protected:
     // The store as it is now, and its replacement.

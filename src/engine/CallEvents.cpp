@@ -94,7 +94,7 @@ int CCallEventPublisher::Subscribe(const std::string& name, Handler handler, siz
     return sub->id;
 }
 
-void CCallEventPublisher::Unsubscribe(int id) {
+void CCallEventPublisher::Unsubscribe(int id, bool bDrain) {
     std::shared_ptr<Subscriber> sub;
     {
         std::lock_guard lock(m_mutex);
@@ -105,7 +105,7 @@ void CCallEventPublisher::Unsubscribe(int id) {
         sub = *it;
         m_subscribers.erase(it);
     }
-    End(sub, false);
+    End(sub, bDrain);
 }
 
 void CCallEventPublisher::Publish(const CallEvent& event) {

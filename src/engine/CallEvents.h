@@ -10,6 +10,7 @@
 // (when the subscriber takes its next event, or at the end).
 #pragma once
 
+#include "engine/Number.h"
 #include "engine/TelephoneDevice.h"
 #include "engine/UiBridge.h"
 
@@ -83,8 +84,16 @@ struct LineBack {
     std::string sDevice;
 };
 
+// The rings of a call ended with a notice of it due (the user wants one and
+// it rang often enough): the calls recorded since the last notice, with
+// their recordings (bRecorded), or this call alone when it rang unanswered.
+struct CallsForNotice {
+    std::vector<CNumber> calls;
+    bool bRecorded = false;
+};
+
 using CallEvent = std::variant<CallRinging, CallerIdentified, CallAnswered, RecordingStarted,
-                               RecordingStored, CallEnded, LineLost, LineBack>;
+                               RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice>;
 
 // LineBack for DeviceState::Open, else LineLost.
 CallEvent LineEvent(DeviceState state, DeviceKind kind, const std::string& sDevice,
@@ -110,8 +119,9 @@ public:
     int Subscribe(const std::string& name, Handler handler, size_t capacity = kDefaultCapacity);
     // Ends a subscription: once it returns the handler is not called again
     // (a call in progress is waited for, unless it is the handler itself
-    // that unsubscribes); events still queued are not delivered.
-    void Unsubscribe(int id);
+    // that unsubscribes); events still queued are delivered first with
+    // bDrain, else not at all.
+    void Unsubscribe(int id, bool bDrain = false);
     // Queues the event for every subscriber and returns at once.
     void Publish(const CallEvent& event);
     // Ends every subscription after delivering what is queued; tells the

@@ -136,9 +136,11 @@ void CCallRecorder::WriteIndex(bool bFinished) {
         } else if (!bFinished) {
             m_indexReserve.Take(index);
         }
+        // The front ends follow the recording's event.
         TellRecording(file, bFinished, fc.bMessage, fc.nLength);
+    } else {
+        m_ui.UpdateCurrentCall(bFinished);
     }
-    m_ui.UpdateCurrentCall(bFinished);
 }
 
 void CCallRecorder::TellRecordingCut(const std::string& file, int nErrno) {

@@ -2,6 +2,7 @@
 
 #include "audio/Cacm.h"
 #include "calllog/CallTime.h"
+#include "engine/CallEvents.h"
 #include "engine/Number.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
@@ -115,26 +116,48 @@ void CMissedCallMail::Report(const std::string& text) {
     m_phone.SetStatusText(text);
 }
 
-void CMissedCallMail::Start() {
+void CMissedCallMail::Start(CCallEventPublisher& events) {
+    const MailSettings settings = SettingsNow();
+    {
+        std::lock_guard lock(m_mutex);
+        m_current = settings;
+    }
     MailSpoolHooks hooks;
     hooks.mail = NoticeHooks([this](const std::string& s) { Log(s + "\n"); });
     hooks.report = [this](const std::string& s) { Report(s); };
     hooks.delivered = [this] { ++m_nSent; };
     m_spool = std::make_unique<CMailSpool>(ProgramFile("Outbox/"), std::move(hooks), m_retryPolicy);
-    m_spool->Start(SettingsNow());
+    m_spool->Start(settings);
+    m_pEvents = &events;
+    m_nSubscription = events.Subscribe("mail notice", [this](const CallEvent& event) {
+        if (const auto* notice = std::get_if<CallsForNotice>(&event))
+            Send(notice->calls, notice->bRecorded);
+    });
 }
 
 void CMissedCallMail::Stop() {
+    if (m_pEvents)
+        m_pEvents->Unsubscribe(m_nSubscription, true);
+    m_pEvents = nullptr;
     m_spool->Stop();
 }
 
 void CMissedCallMail::SettingsChanged() {
+    const MailSettings settings = SettingsNow();
+    {
+        std::lock_guard lock(m_mutex);
+        m_current = settings;
+    }
     if (m_spool)
-        m_spool->SetSettings(SettingsNow());
+        m_spool->SetSettings(settings);
 }
 
 void CMissedCallMail::Send(const std::vector<CNumber>& calls, bool bAttach) {
-    MailSettings ms = SettingsNow();
+    MailSettings ms;
+    {
+        std::lock_guard lock(m_mutex);
+        ms = m_current;
+    }
     ms.bEAttachVoice = bAttach && ms.bEAttachVoice;
     std::vector<CallForMail> mails;
     const CallTimeLocale loc;

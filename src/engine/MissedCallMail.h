@@ -1,8 +1,12 @@
 // CMissedCallMail: the notice mailed when a call rang and nobody took it.
-// Notices by SMTP wait in a spool of their own, delivered on its thread while
-// the worker's loop runs; the others are sent (or handed off) at once.
+// It follows the worker's call events: a notice is sent for each
+// CallsForNotice, on the subscription's thread, so a slow mail program or
+// server never holds up the line. Notices by SMTP wait in a spool of their
+// own, delivered on its thread while the worker's loop runs; the others are
+// sent (or handed off) at once.
 //
-// Start, Stop and Send run on the worker's thread; the settings provider,
+// Start, Stop and SettingsChanged run on the worker's thread (the settings
+// are taken there, where the phone's may be read); the settings provider,
 // the retry policy (before Start) and the count may be used from any thread.
 #pragma once
 
@@ -16,6 +20,7 @@
 #include <string>
 #include <vector>
 
+class CCallEventPublisher;
 class CNumber;
 class CPhone;
 
@@ -32,15 +37,16 @@ public:
     // Notices sent or handed off so far.
     int Sent() const { return m_nSent.load(); }
 
-    // Starts and stops the spool with the worker's loop.
-    void Start();
+    // Starts and stops the spool and the subscription to events with the
+    // worker's loop; Stop sends the notices still queued first.
+    void Start(CCallEventPublisher& events);
     void Stop();
     // The settings may have changed: the spool takes them anew.
     void SettingsChanged();
-    // Mails the notice of these calls, with their recordings when bAttach.
-    void Send(const std::vector<CNumber>& calls, bool bAttach);
 
 private:
+    // Mails the notice of these calls, with their recordings when bAttach.
+    void Send(const std::vector<CNumber>& calls, bool bAttach);
     MailSettings SettingsNow() const;
     void Report(const std::string& text);
     void Log(const std::string& text);
@@ -48,7 +54,10 @@ private:
     CPhone& m_phone;
     mutable std::mutex m_mutex;
     std::function<MailSettings()> m_settings; // under m_mutex
+    MailSettings m_current;                   // under m_mutex: as the worker last took them
     MailRetryPolicy m_retryPolicy;
     std::unique_ptr<CMailSpool> m_spool;
+    CCallEventPublisher* m_pEvents = nullptr;
+    int m_nSubscription = 0;
     std::atomic<int> m_nSent{0};
 };

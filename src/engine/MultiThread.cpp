@@ -145,7 +145,7 @@ void CMultiThread::RunBetweenSteps(std::function<void()> work) {
 void CMultiThread::TakeChosenSettings() {
     const int nVolume = m_nChosenVolume.exchange(-1);
     if (nVolume >= 0)
-        m_phone.m_iVolume = nVolume;
+        m_phone.KeepVolume(nVolume, m_bSaveOnExit);
     std::vector<std::function<void()>> work;
     {
         std::lock_guard<std::mutex> lock(m_chosenMutex);
@@ -162,7 +162,7 @@ void CMultiThread::TakeChosenSettings() {
 }
 
 void CMultiThread::Run() {
-    m_mail.Start();
+    m_mail.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -280,5 +280,6 @@ void CMultiThread::RecordHandsetCall() {
 }
 
 void CMultiThread::SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) {
-    m_mail.Send(calls, bRecorded);
+    // The notice subscribes to the call events and mails on its own thread.
+    m_events.Publish(CallsForNotice{calls, bRecorded});
 }

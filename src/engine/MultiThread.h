@@ -120,8 +120,9 @@ public:
     // The hidden window's tray state (1 to 3 keep the ring sound quiet).
     void SetTrayState(int nState) { m_ringWatcher.SetTrayState(nState); }
     // The main window's volume for what is played (m_iVolume, 0 to 100):
-    // taken over between two steps, so a play in progress keeps its level,
-    // and kept in the settings the worker saves when it ends.
+    // taken over between two steps, so a play in progress keeps its level.
+    // The worker is the one writer of the setting: it becomes the phone's
+    // and is written at once (with SaveOnExit); the window only asks.
     void SetPlaybackVolume(int nPercent) { m_nChosenVolume = nPercent; }
     // The greeting kept in the greeting recorder (sWaveGreet): taken over
     // between two steps (KeepGreeting).

@@ -1,11 +1,13 @@
 #include "engine/Phone.h"
 
 #include "config/ModemType.h"
+#include "config/SettingsProvider.h"
 #include "config/SettingsStore.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemUiIcon.h"
 #include "engine/SerialModemDevice.h"
 #include "engine/TelephonyLineDevice.h"
+#include "platform/ProgramFolder.h"
 
 namespace {
 
@@ -73,6 +75,13 @@ void CPhone::FollowSettings() {
         TypeFromName(m_driver, sModem);
     }
     m_driver.SetDebugLevel(nDebugLevel);
+}
+
+void CPhone::KeepVolume(int nPercent, bool bSave) {
+    m_iVolume = nPercent;
+    if (bSave && !SettingsProvider().SetInt("m_iVolume", nPercent))
+        SetStatusText("The volume was set, but the settings file could not be written: " +
+                      GetSettingsPath());
 }
 
 void CPhone::SetUi(IUiBridge* pUi) {

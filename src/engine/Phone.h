@@ -46,6 +46,11 @@ public:
     // trace takes the debug level.
     void FollowSettings();
 
+    // The volume chosen for what is played (m_iVolume), on the worker's
+    // thread: the phone's at once, and written to the settings with bSave
+    // (a failure is said on the status line).
+    void KeepVolume(int nPercent, bool bSave);
+
     // The state of the call in progress.
     CCallState& CallState() override { return m_callState; }
     const CCallState& CallState() const { return m_callState; }

@@ -53,8 +53,9 @@ public:
     // The caller fields of the main window changed.
     virtual void CallerChanged(const CallerDisplay& caller) = 0;
     // The current call is in the call index (the worker stored it through
-    // the call log): when a recording starts (bFinished false) and when it
-    // ends (true, with length). The main window's fields follow.
+    // the call log) without a recording of its own, or a recording's name
+    // was chosen (bFinished false). The main window's fields follow. A
+    // recording begun or stored comes as a call event (CallEvents.h).
     virtual void UpdateCurrentCall(bool bFinished) = 0;
     // The main window forgets which message it played last.
     virtual void ClearLastPlayed() = 0;

@@ -30,7 +30,7 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
         m_actions.OnMediaEvent(static_cast<int>(msg.wParam & 0xFF));
         break;
     case kMsgSendMail:
-        m_mail.Send({m_state.curCall.Get()}, true);
+        SendMissedCalls({m_state.curCall.Get()}, true);
         break;
     case kMsgCallOffered:
         m_ringWatcher.CallOffered();

@@ -15,6 +15,8 @@
 # src/engine/, no file of src/ or tools/ names the engine's own access to it
 # (CCallState::EngineState, CCallStateData); the others read copies and post
 # requests. Tests may play the engine.
+# Outside src/platform and src/config no program file opens a settings file
+# (ProfileFile): the settings provider of src/config reads and writes them.
 # The call log (src/calllog/CallLog.cpp) is the one writer of the call
 # folders' indexes: no other program file (src/, tools/) names the index's
 # writing functions or saves a whole index.
@@ -114,6 +116,23 @@ function(check_tree root out_var)
         endforeach()
     endforeach()
 
+    # A settings file opened outside src/config: the others read and write the
+    # settings through its provider (ISettingsProvider), which also hands out
+    # the whole store. Naming the type (a parameter, ProfileFile::ParseInt) is
+    # no opening; making one (ProfileFile ini(path), ProfileFile(path)) is.
+    set(profile_open "ProfileFile([ \t]+[A-Za-z_][A-Za-z0-9_]*)?[ \t]*[({][^)}]")
+    foreach(rel IN LISTS sources)
+        if(NOT rel MATCHES "^(src|tools)/" OR rel MATCHES "^src/(platform|config)/")
+            continue()
+        endif()
+        file(STRINGS "${root}/${rel}" lines REGEX "${profile_open}")
+        foreach(line IN LISTS lines)
+            string(REGEX MATCH "${profile_open}" opened "${line}")
+            string(REPLACE ";" "" opened "${opened}")
+            list(APPEND faults "${rel}: settings file opened outside src/config/: ${opened}")
+        endforeach()
+    endforeach()
+
     # Index writes outside the call log.
     set(index_owners src/calllog/CallLog.cpp src/calllog/IndexFile.h src/calllog/IndexFile.cpp
         src/calllog/DataStructure.h src/calllog/DataStructure.cpp)
@@ -170,7 +189,10 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
     file(WRITE "${t}/src/app/Window.cpp" "int x = GetProfileIntFrom(ini, \"Options\", \"PosX\", 0);\n")
-    file(WRITE "${t}/src/config/Store.cpp" "int y = GetProfileIntFrom(ini, \"Options\", \"PosY\", 0);\n")
+    file(WRITE "${t}/src/config/Store.cpp" "int y = GetProfileIntFrom(ini, \"Options\", \"PosY\", 0);\nProfileFile ini(path);\n")
+    file(WRITE "${t}/src/app/Accounts.cpp"
+        "#include \"platform/ProfileFile.h\"\nauto a = Read(ProfileFile(GetSettingsPath()));\nint n = ProfileFile::ParseInt(s);\n")
+    file(WRITE "${t}/tools/helper/Ini.cpp" "void F(const ProfileFile& ini) {\n    ProfileFile copy{path};\n}\n")
     file(WRITE "${t}/tests/unit/ui/MainWindowTest.cpp" "#include <QtTest/QTest>\n")
     file(WRITE "${t}/tools/helper/Main.cpp" "#include <QtCore/QString>\n#include <qglobal.h>\n#include <queue>\n")
     file(WRITE "${t}/src/app/Control.cpp" "void Stop(CCallState& c) {\n    c.EngineState().bHold = false;\n}\n")
@@ -190,6 +212,8 @@ if(DEFINED SELFTEST)
         "src/engine/Worker.cpp: engine must not include app"
         "src/audio/Wave.cpp: audio must not include modem"
         "src/app/Window.cpp: profile function outside src/config/"
+        "src/app/Accounts.cpp: settings file opened outside src/config/: ProfileFile(G"
+        "tools/helper/Ini.cpp: settings file opened outside src/config/: ProfileFile copy{p"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <QtCore/QString>"
         "tools/helper/Main.cpp: Qt outside src/ui/: #include <qglobal.h>"
         "src/app/Control.cpp: writes the call state outside src/engine/: c.EngineState().bHold"

@@ -13,6 +13,7 @@
 #include "app/BasicWindow.h"
 #include "app/EngineWorker.h"
 #include "app/StartupEnvironment.h"
+#include "engine/CallEvents.h"
 #include "engine/CallState.h"
 #include "frontend/QtFrontEnd.h"
 #include "main/CallListModel.h"
@@ -158,6 +159,13 @@ TEST(DesktopCall, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) 
                           },
                           30000),
                       "the call appeared in the list with caller, number and length"))
+                return false;
+            // The window follows the worker's call events, on its own thread:
+            // a stored recording brings the call's fields and title back.
+            main.setWindowTitle("-");
+            pWorker->CallEvents()->Publish(RecordingStored{file, 1, false, ""});
+            if (!step(QTest::qWaitFor([&] { return main.windowTitle() != "-"; }, 10000),
+                      "the main window followed the stored recording's event"))
                 return false;
             for (int r = 0; r < main.List()->model()->rowCount(); ++r)
                 if (main.List()->model()->index(r, CCallListModel::kColFile).data().toString() ==

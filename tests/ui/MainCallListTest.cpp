@@ -465,13 +465,15 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenRecordingAndKeepsTheVolume) {
     dlg.show();
     CPlayerBar* player = dlg.Player();
 
-    // The volume is m_iVolume: a key on the slider chooses it at once.
+    // The volume is m_iVolume: a key on the slider chooses it at once, for
+    // the phone, which keeps it; the window writes no setting of its own.
     player->VolumeSlider()->setValue(40);
     player->VolumeSlider()->setFocus();
     QTest::keyClick(player->VolumeSlider(), Qt::Key_Right);
-    EXPECT_NE(home.Read("vorella.ini").find("m_iVolume=41"), std::string::npos)
-        << home.Read("vorella.ini");
     EXPECT_EQ(host.volume, 41) << "the phone plays at it and keeps it";
+    dlg.SaveState();
+    EXPECT_EQ(home.Read("vorella.ini").find("m_iVolume"), std::string::npos)
+        << home.Read("vorella.ini");
     dlg.OnCommand(kCmdMute);
     EXPECT_TRUE(host.muted);
     dlg.OnCommand(kCmdMute);

@@ -1,10 +1,10 @@
 // mail --test TO: sends a test notice through the configured SMTP server.
 #include "Commands.h"
 
+#include "config/SettingsProvider.h"
 #include "notify/CallMail.h"
 #include "notify/SmtpSettings.h"
 #include "notify/TestMail.h"
-#include "platform/ProfileFile.h"
 #include "platform/ProgramFolder.h"
 
 #include <cstdio>
@@ -25,7 +25,7 @@ int CmdMail(const Args& args) {
         return 2;
     }
     SeedSettingsFile();
-    MailSettings s = ReadMailSettings(ProfileFile(GetSettingsPath()));
+    MailSettings s = ReadMailSettings(SettingsProvider().Snapshot());
     if (s.m_sSmtp.empty()) {
         std::fprintf(stderr, "vorella-tool: no SMTP server is set (Options/m_sSmtp)\n");
         return 1;

@@ -293,8 +293,22 @@ void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
     CCallLog* log = CallLog();
     if (log)
         log->AddListener(*this);
+    // The worker's call events come on a thread of their own; the window
+    // takes them on this one.
+    IAppWorker* pWorker = window.Worker();
+    CCallEventPublisher* events = pWorker ? pWorker->CallEvents() : nullptr;
+    const int nEvents = events
+                            ? events->Subscribe("desktop",
+                                                [this](const CallEvent& event) {
+                                                    QMetaObject::invokeMethod(
+                                                        this, [this, event] { OnCallEvent(event); },
+                                                        Qt::QueuedConnection);
+                                                })
+                            : 0;
     if (!window.IsQuitPosted())
         QApplication::exec();
+    if (events)
+        events->Unsubscribe(nEvents);
     if (log)
         log->RemoveListener(*this);
     // The worker may still report while the shutdown waits for it; nothing
@@ -341,6 +355,16 @@ void CQtFrontEnd::CallerChanged(const CallerDisplay& caller) {
 }
 
 void CQtFrontEnd::UpdateCurrentCall(bool) {
+    CallUpdated();
+}
+
+void CQtFrontEnd::OnCallEvent(const CallEvent& event) {
+    if (std::holds_alternative<RecordingStarted>(event) ||
+        std::holds_alternative<RecordingStored>(event))
+        CallUpdated();
+}
+
+void CQtFrontEnd::CallUpdated() {
     WakeTray();
     // The worker has written the call's record already (from its thread).
     if (m_pMain)

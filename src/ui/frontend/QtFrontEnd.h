@@ -6,6 +6,7 @@
 #include "app/AppFrontEnd.h"
 #include "calllog/CallLog.h"
 #include "dialogs/AboutBox.h"
+#include "engine/CallEvents.h"
 #include "engine/UiBridge.h"
 #include "frontend/QueuedUiBridge.h"
 #include "main/MainDlg.h"
@@ -114,6 +115,11 @@ private:
     // one that runs.
     void ToggleRecording();
     void RefreshCaller();
+    // The call's record was written (a recording begun or stored, or the
+    // caller's fields): the main window's fields and title follow.
+    void CallUpdated();
+    // One of the worker's call events, on this thread.
+    void OnCallEvent(const CallEvent& event);
     void SetUpTray(CBasicWindow& window);
     void WakeTray();
     // "Record &Greeting...": the greeting recorder, modal.

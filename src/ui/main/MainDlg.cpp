@@ -96,12 +96,9 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
     m_bLegal = settings.GetBool("Legal");
     m_pMenu->Action(kCmdLegal)->setChecked(m_bLegal);
     m_pPlayer->SetVolume(std::clamp(settings.GetInt("m_iVolume"), 0, 100));
-    connect(m_pPlayer, &CPlayerBar::volumeChosen, this, [this](int nPercent) {
-        // The phone saves its settings at the end: it must have the new
-        // value, or it would write back the one it started with.
-        m_host.VolumeChosen(nPercent);
-        SettingsProvider().SetInt("m_iVolume", nPercent);
-    });
+    // The phone keeps the volume and writes the setting; the window asks.
+    connect(m_pPlayer, &CPlayerBar::volumeChosen, this,
+            [this](int nPercent) { m_host.VolumeChosen(nPercent); });
 
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &CMainDlg::Refresh);
@@ -287,7 +284,6 @@ void CMainDlg::SaveState() {
     ISettingsProvider& settings = SettingsProvider();
     SaveMainPlacement(settings, m_placement);
     settings.SetInt("Legal", m_bLegal ? 1 : 0);
-    settings.SetInt("m_iVolume", m_pPlayer->Volume());
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {

@@ -1,9 +1,8 @@
 #include "options/EmailPage.h"
 
+#include "config/SettingsProvider.h"
 #include "frontend/MessageBoxes.h"
 #include "notify/TestMail.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -150,7 +149,7 @@ void CEmailPage::SendTest() {
     if (m_test.joinable())
         m_test.join();
     // What is typed here, with the rest of the mail settings as stored.
-    MailSettings s = ReadMailSettings(ProfileFile(GetSettingsPath()));
+    MailSettings s = ReadMailSettings(SettingsProvider().Snapshot());
     s.m_sSmtp = v.sSmtp;
     s.server.m_nSmtpPort = v.nSmtpPort;
     s.server.m_nSmtpSecurity = v.nSmtpSecurity;

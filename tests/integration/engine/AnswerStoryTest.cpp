@@ -166,11 +166,17 @@ TEST_F(AnswerStory, AGreetingKeptInTheRecorderAnswersTheNextCallAndIsSaved) {
     EXPECT_EQ(GetProfileStringFrom(home.File("vorella.ini"), "Sounds", "sWaveGreet", ""), kept);
 }
 
-TEST_F(AnswerStory, VolumeScalesTheGreeting) {
+TEST_F(AnswerStory, TheChosenVolumeScalesTheGreetingAndIsKept) {
     for (int volume : {100, 0}) {
-        phone->m_iVolume = volume;
         phone->nAction = 0;
         StartWorker();
+        worker->SetSaveOnExit(true);
+        // The window asks; the worker takes the volume and writes it.
+        worker->SetPlaybackVolume(volume);
+        ASSERT_TRUE(WaitFor([&] {
+            return GetProfileIntFrom(home.File("vorella.ini"), "Options", "m_iVolume", -1) ==
+                   volume;
+        }));
         sim->ClearTransmitted();
         worker->SetPlayFile(greeting);
         Request(kActionPlayFile);

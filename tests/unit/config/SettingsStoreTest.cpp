@@ -387,4 +387,21 @@ TEST(SettingsProvider, AValueWrittenReadsBackFromTheFileWithTheRestKept) {
     EXPECT_NE(text.find("Unknown=7"), std::string::npos) << text;
 }
 
+TEST(SettingsProvider, ASectionOutsideTheTableIsEditedWholeOrNotAtAll) {
+    CMemorySettingsProvider settings("[Options]\nnRings=3\n");
+    ASSERT_TRUE(settings.Edit([](ProfileFile& ini) {
+        ini.WriteString("SIP1", "sUser", "anna");
+        return true;
+    }));
+    EXPECT_EQ(settings.Snapshot().GetString("SIP1", "sUser", ""), "anna");
+    EXPECT_EQ(settings.GetInt("nRings"), 3);
+
+    // An edit that fails half-way leaves the store as it was.
+    EXPECT_FALSE(settings.Edit([](ProfileFile& ini) {
+        ini.WriteString("SIP1", "sUser", "bert");
+        return false;
+    }));
+    EXPECT_EQ(settings.Snapshot().GetString("SIP1", "sUser", ""), "anna");
+}
+
 } // namespace

@@ -106,6 +106,27 @@ TEST(CallEvents, AStuckSubscriberLosesItsOldestEventsAndHoldsUpNoOne) {
     EXPECT_EQ(told[0], "call events: 6 not delivered to the slow reader (it fell behind)");
 }
 
+TEST(CallEvents, ASubscriptionEndedWithDrainGetsWhatWasQueuedFirst) {
+    // The mail notice ends its subscription so when the worker stops: a
+    // notice published just before must still go out.
+    CCallEventPublisher events;
+    Gate gate;
+    Received got;
+    const int id = events.Subscribe("notice", [&](const CallEvent& e) {
+        got.Add(Rings(e));
+        if (Rings(e) == 1)
+            gate.Wait();
+    });
+    events.Publish(CallRinging{1});
+    ASSERT_TRUE(gate.WaitReached());
+    events.Publish(CallRinging{2});
+    events.Publish(CallRinging{3});
+    std::thread end([&] { events.Unsubscribe(id, true); });
+    gate.Open();
+    end.join();
+    EXPECT_EQ(got.Items(), (std::vector<int>{1, 2, 3}));
+}
+
 TEST(CallEvents, AnEndedSubscriptionGetsNothingMoreWhilePublishingGoesOn) {
     CCallEventPublisher events;
     // Published as fast as it goes: a reader may fall behind and lose some.
