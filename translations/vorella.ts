@@ -471,6 +471,14 @@ The server said: %2</source>
         <source>The server said: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Keep trying a notice the server did not take for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>hours</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CFolderTree</name>
