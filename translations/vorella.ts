@@ -1276,6 +1276,22 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <source>(new account)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Registration:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not in use: its line is not open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no registrar: calls come straight to this computer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1; trying again</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CSoundsPage</name>

@@ -1278,6 +1278,22 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <source>(new account)</source>
         <translation>(neues Konto)</translation>
     </message>
+    <message>
+        <source>Registration:</source>
+        <translation>Anmeldung:</translation>
+    </message>
+    <message>
+        <source>not in use: its line is not open</source>
+        <translation>nicht in Gebrauch: seine Leitung ist nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>no registrar: calls come straight to this computer</source>
+        <translation>keine Registrierstelle: Anrufe kommen direkt zu diesem Computer</translation>
+    </message>
+    <message>
+        <source>%1; trying again</source>
+        <translation>%1; erneuter Versuch folgt</translation>
+    </message>
 </context>
 <context>
     <name>CSoundsPage</name>
