@@ -471,6 +471,14 @@ The server said: %2</source>
         <source>The server said: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Keep trying a notice the server did not take for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>hours</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CFolderTree</name>
@@ -1266,6 +1274,22 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     <message>
         <location line="+31"/>
         <source>(new account)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Registration:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not in use: its line is not open</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no registrar: calls come straight to this computer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1; trying again</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

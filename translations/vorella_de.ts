@@ -473,6 +473,14 @@ The server said: %2</source>
         <source>The server said: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&amp;Keep trying a notice the server did not take for</source>
+        <translation>&amp;Mitteilungen, die der Server nicht annahm, erneut versuchen während</translation>
+    </message>
+    <message>
+        <source>hours</source>
+        <translation>Stunden</translation>
+    </message>
 </context>
 <context>
     <name>CFolderTree</name>
@@ -1269,6 +1277,22 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <location line="+31"/>
         <source>(new account)</source>
         <translation>(neues Konto)</translation>
+    </message>
+    <message>
+        <source>Registration:</source>
+        <translation>Anmeldung:</translation>
+    </message>
+    <message>
+        <source>not in use: its line is not open</source>
+        <translation>nicht in Gebrauch: seine Leitung ist nicht geöffnet</translation>
+    </message>
+    <message>
+        <source>no registrar: calls come straight to this computer</source>
+        <translation>keine Registrierstelle: Anrufe kommen direkt zu diesem Computer</translation>
+    </message>
+    <message>
+        <source>%1; trying again</source>
+        <translation>%1; erneuter Versuch folgt</translation>
     </message>
 </context>
 <context>

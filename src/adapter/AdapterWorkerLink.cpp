@@ -4,6 +4,7 @@
 #include "adapter/SocketAdapterLayer.h"
 #include "engine/CallState.h"
 #include "engine/DeviceHost.h"
+#include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
 #include "platform/Strings.h"
 
@@ -21,7 +22,12 @@ public:
     void Attach(CAdapterTelephoneDevice* pDevice) { m_pDevice = pDevice; }
 
     void PostMessage(int message, uintptr_t wParam) override { m_pDevice->Post(message, wParam); }
-    void SetHandsetOffHook(bool bOffHook) override { m_pDevice->SetHandsetOffHook(bOffHook); }
+    // The worker sleeps until a message while the line is quiet, and the
+    // handset's move comes as none: it is woken to look at the handset.
+    void SetHandsetOffHook(bool bOffHook) override {
+        m_pDevice->SetHandsetOffHook(bOffHook);
+        m_pDevice->Post(kMsgWake, 0);
+    }
     void SetStopRequest(bool bStop) override { m_pDevice->SetStopRequest(bStop); }
     bool HandsetRecordingMarked() const override { return m_marked && m_marked(); }
     void PauseWithMessage(int nStringId) override {

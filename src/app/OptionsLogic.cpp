@@ -53,6 +53,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.nSmtpSecurity = std::clamp(p.m_nSmtpSecurity, 0, 2);
     v.sSmtpUser = p.m_sSmtpUser;
     v.sSmtpPassword = p.m_sSmtpPassword;
+    v.nMailRetryHours = p.nMailRetryHours;
 
     v.nDeviceKind = p.fUseHiPhone ? kKindUsbAdapter : p.nTAPI;
     v.nComPort = d.nComPort;
@@ -94,6 +95,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.m_nSmtpSecurity = v.nSmtpSecurity;
     p.m_sSmtpUser = v.sSmtpUser;
     p.m_sSmtpPassword = v.sSmtpPassword;
+    p.nMailRetryHours = v.nMailRetryHours;
 
     // Step 5: port and modem profile; an empty choice keeps the one in use.
     d.nComPort = v.nComPort;

@@ -50,6 +50,7 @@ struct OptionsValues {
     int nSmtpSecurity = 0;
     std::string sSmtpUser;
     std::string sSmtpPassword;
+    int nMailRetryHours = 0; // as the settings hold it (nMailRetryHours)
 
     // Telephone Device
     int nDeviceKind = kKindSerialModem;

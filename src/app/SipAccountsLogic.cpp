@@ -1,6 +1,7 @@
 #include "app/SipAccountsLogic.h"
 
 #include "config/SettingsProvider.h"
+#include "engine/TelephonyLineDevice.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
 
@@ -88,4 +89,27 @@ bool SaveSipAccounts(const std::vector<SipAccount>& accounts, std::string* pErro
     if (pError)
         *pError = "The SIP accounts could not be saved in " + GetSettingsPath() + ".";
     return false;
+}
+
+SipLineRegistration OpenLineRegistration() {
+    SipLineRegistration r;
+    WithRunningTelephonyLayer([&r](CMyTapi* tapi) {
+        CMyLine* line = tapi ? tapi->Line() : nullptr;
+        if (!line || !line->IsOpen())
+            return;
+        for (const CMyTapi::LineEntry& e : tapi->ListLines())
+            if (e.dwDeviceID == line->DeviceID())
+                r.sLine = e.sName;
+        const TapiLineStatus status = line->LineStatus();
+        r.sText = status.bInService ? status.sText : LineUnavailableText(status);
+        if (!status.bInService)
+            r.state = SipLineRegistration::State::Failed;
+        else if (status.bPending)
+            r.state = SipLineRegistration::State::Registering;
+        else if (!status.sText.empty())
+            r.state = SipLineRegistration::State::Registered;
+        else
+            r.state = SipLineRegistration::State::Direct;
+    });
+    return r;
 }

@@ -20,3 +20,24 @@ std::vector<std::string> CheckSipAccounts(const std::vector<SipAccount>& account
 // Replaces the settings file's accounts; false, with *pError, when the file
 // could not be written (it is then unchanged).
 bool SaveSipAccounts(const std::vector<SipAccount>& accounts, std::string* pError);
+
+// How the SIP line this program has open stands with its registrar, in its
+// own words ("registering with pbx.example", "registered with pbx.example
+// for 600 s", "Line unavailable: registration with pbx.example failed: 403
+// Forbidden (wrong user name or password)"), which the line tries again by
+// itself while it has failed.
+struct SipLineRegistration {
+    enum class State {
+        NotOpen,     // no line of a running telephony layer is open
+        Direct,      // open, with no registrar
+        Registering, // asked, no answer yet
+        Registered,
+        Failed,
+    };
+    State state = State::NotOpen;
+    std::string sLine; // the open line's name (an account's LineName())
+    std::string sText;
+};
+// The open line's registration, asked of its provider now. May wait while
+// a telephony layer starts: not for the window's thread.
+SipLineRegistration OpenLineRegistration();

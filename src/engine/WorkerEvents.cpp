@@ -51,22 +51,23 @@ void CMultiThread::Dispatch(const ThreadMessage& msg) {
     }
 }
 
-// A telephony line with nothing going on has nothing to look at until a
-// message comes (a ring, a call offered) or the front end asks for
-// something (Wake): the worker sleeps until then, or kQuietWaitMs at most.
-// Otherwise (a call, rings to time, a request, the adapter, whose handset is
-// looked at) it looks again after a short sleep.
+// A telephony line or the adapter with nothing going on has nothing to look
+// at until a message comes (a ring, a call offered, a key, the adapter's
+// handset lifted or put down) or the front end asks for something (Wake):
+// the worker sleeps until then, or kQuietWaitMs at most. Otherwise (a call,
+// rings to time, a request) it looks again after a short sleep.
 void CMultiThread::WaitForMessage() {
     ITelephoneDevice& dev = m_phone.Device();
     // Marked first: a request made while the flags are read below wakes
     // the wait at once (Wake posts to the queue only while it is marked).
     m_bInWait = true;
-    const bool bQuiet = dev.Kind() == DeviceKind::TelephonyLine && m_ringWatcher.RingCount() == 0 &&
-                        !m_state.bOffHook && !m_state.bOffHookRequest && !m_state.bHangUpRequest &&
-                        !m_state.bActionPending && !m_state.bReconfigure && !m_state.bTestRing &&
-                        !m_state.bRecording && !m_state.bPlaying && !m_state.bHold &&
-                        !m_state.bTalking && !m_state.bRinging && !m_state.bDialing && !m_bStop &&
-                        !m_state.bShuttingDown && !dev.StopRequested();
+    const bool bQuiet =
+        (dev.Kind() == DeviceKind::TelephonyLine || dev.Kind() == DeviceKind::UsbAdapter) &&
+        m_ringWatcher.RingCount() == 0 && !m_state.bOffHook && !m_state.bOffHookRequest &&
+        !m_state.bHangUpRequest && !m_state.bActionPending && !m_state.bReconfigure &&
+        !m_state.bTestRing && !m_state.bRecording && !m_state.bPlaying && !m_state.bHold &&
+        !m_state.bTalking && !m_state.bRinging && !m_state.bDialing && !m_bStop &&
+        !m_state.bShuttingDown && !dev.StopRequested();
     if (!bQuiet) {
         m_bInWait = false;
         SleepMs(kBusyPollMs);
@@ -74,6 +75,9 @@ void CMultiThread::WaitForMessage() {
     }
     const std::optional<ThreadMessage> msg = m_queue.Wait(kQuietWaitMs);
     m_bInWait = false;
+    // The stop request Wake raised served to end the wait; left standing,
+    // it would end the play or recording the request starts at once.
+    dev.SetStopRequest(false);
     if (!msg)
         return;
     // What the line says of a new call comes as several messages (the call,

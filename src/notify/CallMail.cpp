@@ -149,6 +149,7 @@ NotifyOutcome SendCallNotifications(const MailSettings& settings,
         SmtpConnectOptions options = ConnectOptionsFor(settings.server);
         options.tls = settings.tls;
         options.nReadTimeoutMs = settings.nSmtpReadTimeoutMs;
+        options.nCancelFd = hooks.nCancelFd;
         if (!connection.Connect(Trim(settings.m_sSmtp), settings.server.m_nSmtpPort, options)) {
             outcome.bConnectFailed = true;
             outcome.bRefused = RefusedForGood(connection);

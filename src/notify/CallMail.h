@@ -60,6 +60,9 @@ struct MailHooks {
     std::function<bool(const std::string& source, const std::string& target)> convertToGsm;
     std::function<bool(const HandoffMessage&, std::string* error)> handOff = HandOffMail;
     std::function<void(const std::string&)> log;
+    // Readable once a dialogue with the server is to be given up at once
+    // (the program ends); -1: never.
+    int nCancelFd = -1;
 };
 
 struct NotifyOutcome {

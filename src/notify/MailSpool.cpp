@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -61,10 +63,13 @@ std::string MailRetryPeriodText(int nHours) {
 }
 
 CMailSpool::CMailSpool(std::string folder, MailSpoolHooks hooks, MailRetryPolicy policy)
-    : m_sFolder(WithTrailingSlash(folder)), m_hooks(std::move(hooks)), m_policy(policy) {}
+    : m_sFolder(WithTrailingSlash(folder)), m_hooks(std::move(hooks)), m_policy(policy),
+      m_cancelFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 CMailSpool::~CMailSpool() {
     Stop();
+    if (m_cancelFd >= 0)
+        ::close(m_cancelFd);
 }
 
 int64_t CMailSpool::Now() const {
@@ -84,6 +89,9 @@ void CMailSpool::Start(const MailSettings& settings) {
         m_settings = settings;
         m_bStop = false;
     }
+    uint64_t count = 0;
+    if (m_cancelFd >= 0 && ::read(m_cancelFd, &count, sizeof count) < 0)
+        count = 0; // not raised: nothing to take back
     LoadFolder();
     m_thread = std::thread([this] { Run(); });
 }
@@ -99,6 +107,9 @@ void CMailSpool::Stop() {
         m_bStop = true;
     }
     m_cv.notify_all();
+    const uint64_t one = 1;
+    if (m_cancelFd >= 0 && ::write(m_cancelFd, &one, sizeof one) < 0)
+        Report("mail: a try under way could not be cut short; the program ends after it");
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -205,7 +216,19 @@ void CMailSpool::TryFirst(const Entry& entry, MailSettings settings) {
         settings.bEAttachVoice = entry.notice.bAttach;
         MailHooks hooks = m_hooks.mail;
         hooks.handOff = nullptr;
+        hooks.nCancelFd = m_cancelFd;
         out = SendCallNotifications(settings, {entry.notice.call}, nullptr, hooks);
+    }
+    bool bStopping = false;
+    {
+        std::lock_guard lock(m_mutex);
+        bStopping = m_bStop;
+    }
+    if (bStopping && out.nSmtpSent != 1) {
+        // Cut short: no failure of the server's, nothing to count.
+        Report(to + " not sent before the end; kept as " + m_sFolder + entry.sFile +
+               " for the next start");
+        return;
     }
     auto done = [&] {
         std::lock_guard lock(m_mutex);
@@ -236,7 +259,7 @@ void CMailSpool::TryFirst(const Entry& entry, MailSettings settings) {
         done();
         return;
     }
-    const int nHours = std::max(settings.nMailRetryHours, 1);
+    const int nHours = std::clamp(settings.nMailRetryHours, kMinMailRetryHours, kMaxMailRetryHours);
     const int64_t giveUpAt = entry.notice.nQueuedMs + int64_t(nHours) * 3600 * 1000;
     const int64_t now = Now();
     if (now >= giveUpAt) {

@@ -7,7 +7,9 @@
 // since the notice was queued; a permanent refusal (5xx) ends the tries at
 // once. A notice given up is kept in the folder under ".failed", never
 // deleted. What happens is reported in words once per change: the first
-// failure, a different failure, the delivery after a failure, the end.
+// failure, a different failure, the delivery after a failure, the end. A
+// try under way when the spool stops is given up at once; its notice stays
+// for the next start.
 #pragma once
 
 #include "notify/CallMail.h"
@@ -27,6 +29,11 @@ struct MailRetryPolicy {
     std::chrono::milliseconds first{std::chrono::seconds(15)};
     std::chrono::milliseconds longest{std::chrono::minutes(15)};
 };
+
+// How long notices may be retried (nMailRetryHours), in hours: at least an
+// hour, at most thirty days.
+inline constexpr int kMinMailRetryHours = 1;
+inline constexpr int kMaxMailRetryHours = 30 * 24;
 
 // The pause after the nFailures-th failed try of a notice (1, 2 ...).
 std::chrono::milliseconds MailRetryPause(const MailRetryPolicy& policy, int nFailures);
@@ -59,7 +66,7 @@ public:
     bool Queue(const CallForMail& call, bool bAttach, std::string* sError);
     // Tries the first waiting notice now, whatever its pause.
     void Wake();
-    // Ends the thread after the try in progress; the notices stay.
+    // Ends the thread, giving up a try in progress; the notices stay.
     void Stop();
     // Notices waiting to be delivered.
     size_t Waiting() const;
@@ -89,6 +96,8 @@ private:
     bool m_bStop = false;
     bool m_bWoken = false;
     std::thread m_thread;
+    // Readable while the spool stops: ends a dialogue with the server.
+    const int m_cancelFd;
 
     // The first notice's tries (spool thread only).
     int m_nFailures = 0;

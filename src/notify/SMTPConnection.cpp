@@ -263,6 +263,7 @@ bool CSMTPConnection::Connect(const std::string& host, int port,
     m_sLastErrorText.clear();
     m_sHost = host;
     m_nReadTimeout = options.nReadTimeoutMs;
+    m_transport.SetCancelFd(options.nCancelFd);
 
     std::string error;
     bool resolveFailed = false;

@@ -93,6 +93,8 @@ struct SmtpConnectOptions {
     int nConnectTimeoutMs = 10000;
     // Longest silence allowed while a reply is awaited.
     int nReadTimeoutMs = 2000;
+    // Readable once the dialogue is to be given up at once (-1: never).
+    int nCancelFd = -1;
 };
 
 enum class SmtpError {

@@ -67,12 +67,12 @@ void SmtpTransport::Close() {
 }
 
 bool SmtpTransport::WaitFor(short events, int timeoutMs) {
-    pollfd p{m_fd, events, 0};
+    pollfd p[2] = {{m_fd, events, 0}, {m_cancelFd, POLLIN, 0}};
     for (;;) {
-        int n = ::poll(&p, 1, timeoutMs);
+        int n = ::poll(p, m_cancelFd >= 0 ? 2 : 1, timeoutMs);
         if (n < 0 && errno == EINTR)
             continue;
-        return n > 0;
+        return n > 0 && p[1].revents == 0;
     }
 }
 

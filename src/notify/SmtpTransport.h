@@ -37,6 +37,9 @@ public:
     // Bytes read (> 0), or kClosed, kError, kTimeout.
     long Receive(char* buf, size_t size, int timeoutMs);
     void Close();
+    // A descriptor that, once readable, ends every wait at once as if its
+    // time had run out (-1: none). It is watched, never read.
+    void SetCancelFd(int fd) { m_cancelFd = fd; }
 
     bool IsOpen() const { return m_fd >= 0; }
     bool IsTls() const { return m_ssl != nullptr; }
@@ -45,6 +48,7 @@ private:
     bool WaitFor(short events, int timeoutMs);
 
     int m_fd = -1;
+    int m_cancelFd = -1;
     SSL_CTX* m_ctx = nullptr;
     SSL* m_ssl = nullptr;
 };

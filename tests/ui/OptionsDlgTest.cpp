@@ -69,6 +69,7 @@ OptionsValues Sample(const TempHome& home) {
     v.sSmtp = "mail.example.org";
     v.nSmtpPort = 587;
     v.nSmtpSecurity = 1;
+    v.nMailRetryHours = 48;
     v.sSmtpUser = "me";
     v.sSmtpPassword = "secret";
     v.nDeviceKind = kKindSerialModem;
@@ -134,6 +135,7 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     EXPECT_EQ(dlg.Email()->SecurityBox()->currentIndex(), 1);
     EXPECT_EQ(dlg.Email()->UserBox()->text(), "me");
     EXPECT_EQ(dlg.Email()->PasswordBox()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dlg.Email()->RetryHoursBox()->value(), 48);
 
     EXPECT_EQ(dlg.Device()->KindBox()->count(), 4);
     EXPECT_EQ(dlg.Device()->KindBox()->currentIndex(), 0);
@@ -162,6 +164,7 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Advanced()->CompatSlider()->setValue(0);
         dlg.Email()->DirectBox()->setChecked(false);
         dlg.Email()->RingsBox()->setValue(5);
+        dlg.Email()->RetryHoursBox()->setValue(72);
         dlg.Device()->KindBox()->setCurrentIndex(2);
         dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
         dlg.reject();
@@ -174,6 +177,7 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     dlg.Advanced()->CompatSlider()->setValue(0);
     dlg.Email()->DirectBox()->setChecked(false);
     dlg.Email()->RingsBox()->setValue(5);
+    dlg.Email()->RetryHoursBox()->setValue(72);
     dlg.Device()->KindBox()->setCurrentIndex(2);
     dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
     QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
@@ -184,6 +188,7 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.nCompatStep = 0;
     expected.bSmtpDirect = false;
     expected.nRings = 5;
+    expected.nMailRetryHours = 72;
     expected.nDeviceKind = kKindUsbAdapter;
     expected.sWaveHold = "/music/hold.wav";
     EXPECT_EQ(dlg.Values(), expected);

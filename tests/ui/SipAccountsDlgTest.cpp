@@ -2,15 +2,18 @@
 // one edited, one added and one removed; a bad field keeps the dialog open
 // with the reason and saves nothing; OK saves into the settings, readable
 // by the user only; the options' device page opens it and lists the lines
-// again when it saved.
+// again when it saved; each account's registration as its open line tells
+// it, followed while the dialog is open.
 #include "TempHome.h"
 
 #include "dialogs/LineListing.h"
+#include "engine/Phone.h"
 #include "engine/TelephonyLineDevice.h"
 #include "options/DevicePage.h"
 #include "options/SipAccountsDlg.h"
 #include "platform/ProfileFile.h"
 #include "sip/SipAccounts.h"
+#include "tapi/SimulatedTapi.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -22,9 +25,30 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace {
+
+// A line per account whose registration the test sets, as a SIP line's
+// provider reports it.
+class RegisteringLines : public CSimulatedTapi {
+public:
+    explicit RegisteringLines(std::vector<LineScript> lines) : CSimulatedTapi(std::move(lines)) {}
+    void Set(const TapiLineStatus& status) {
+        std::lock_guard lock(m_statusMutex);
+        m_status = status;
+    }
+    TapiResult GetLineDevStatus(uint32_t, TapiLineStatus* pStatus) override {
+        std::lock_guard lock(m_statusMutex);
+        *pStatus = m_status;
+        return 0;
+    }
+
+private:
+    std::mutex m_statusMutex;
+    TapiLineStatus m_status;
+};
 
 class SipAccountsDlgTest : public ::testing::Test {
 protected:
@@ -119,6 +143,46 @@ TEST_F(SipAccountsDlgTest, TheDevicePageOpensItAndListsTheLinesAgainWhenItSaved)
     page.Load(v);
     page.Save(out);
     EXPECT_FALSE(out.bSipAccountsChanged);
+}
+
+TEST_F(SipAccountsDlgTest, EachAccountShowsItsLinesRegistrationAsItChanges) {
+    home.Write("vorella.ini", "[SIP1]\nsName=Desk\nsUser=200\nsRegistrar=pbx.example\n"
+                              "[SIP2]\nsName=Lab\nsUser=300\n");
+    auto provider = std::make_unique<RegisteringLines>(
+        std::vector<CSimulatedTapi::LineScript>{{"Desk"}, {"Lab"}});
+    RegisteringLines& lines = *provider;
+    lines.Set({true, true, "registering with pbx.example"});
+    CPhone phone;
+    phone.nTAPILine = 0; // Desk's line is open
+    CTelephonyLineDevice device(phone, std::move(provider));
+    ASSERT_TRUE(device.Open());
+
+    CSipAccountsDlg dlg;
+    auto shows = [&](const char* text) {
+        return QTest::qWaitFor([&] { return dlg.RegistrationLabel()->text() == text; }, 10000);
+    };
+    struct Step {
+        TapiLineStatus status;
+        const char* shown;
+    } steps[] = {
+        {{true, true, "registering with pbx.example"}, "registering with pbx.example"},
+        {{true, false, "registered with pbx.example for 600 s"},
+         "registered with pbx.example for 600 s"},
+        {{false, false,
+          "registration with pbx.example failed: 403 Forbidden (wrong user name or password)"},
+         "Line unavailable: registration with pbx.example failed: 403 Forbidden (wrong user name "
+         "or password); trying again"},
+        {{true, false, ""}, "no registrar: calls come straight to this computer"},
+    };
+    for (const Step& step : steps) {
+        lines.Set(step.status);
+        EXPECT_TRUE(shows(step.shown)) << dlg.RegistrationLabel()->text().toStdString();
+    }
+    // Lab's line is not the one open.
+    dlg.List()->setCurrentRow(1);
+    EXPECT_TRUE(shows("not in use: its line is not open"))
+        << dlg.RegistrationLabel()->text().toStdString();
+    device.Shutdown();
 }
 
 } // namespace

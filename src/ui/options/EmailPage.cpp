@@ -2,6 +2,7 @@
 
 #include "config/SettingsProvider.h"
 #include "frontend/MessageBoxes.h"
+#include "notify/MailSpool.h"
 #include "notify/TestMail.h"
 
 #include <QCheckBox>
@@ -79,6 +80,18 @@ CEmailPage::CEmailPage(QWidget* parent)
     grid->setColumnStretch(3, 1);
     Body()->addLayout(grid);
 
+    // "Keep trying a notice the server did not take for [n] hours"
+    m_pRetryHours = new QSpinBox(this);
+    m_pRetryHours->setRange(kMinMailRetryHours, kMaxMailRetryHours);
+    auto* retryLabel = new QLabel(tr("&Keep trying a notice the server did not take for"), this);
+    retryLabel->setBuddy(m_pRetryHours);
+    auto* retry = new QHBoxLayout;
+    retry->addWidget(retryLabel);
+    retry->addWidget(m_pRetryHours);
+    retry->addWidget(new QLabel(tr("hours"), this));
+    retry->addStretch(1);
+    Body()->addLayout(retry);
+
     m_pTest = new QPushButton(tr("Send &test message"), this);
     auto* testRow = new QHBoxLayout;
     testRow->addStretch(1);
@@ -116,6 +129,7 @@ void CEmailPage::Load(const OptionsValues& v) {
     m_pPort->setValue(v.nSmtpPort);
     m_pUser->setText(Q(v.sSmtpUser));
     m_pPassword->setText(Q(v.sSmtpPassword));
+    m_pRetryHours->setValue(v.nMailRetryHours);
     UpdateEnabled();
 }
 
@@ -129,12 +143,13 @@ void CEmailPage::Save(OptionsValues& v) const {
     v.nSmtpSecurity = m_pSecurity->currentIndex();
     v.sSmtpUser = m_pUser->text().trimmed().toStdString();
     v.sSmtpPassword = m_pPassword->text().toStdString();
+    v.nMailRetryHours = m_pRetryHours->value();
 }
 
 void CEmailPage::UpdateEnabled() {
     const bool bSmtp = m_pDirect->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{m_pServer, m_pPort, m_pSecurity, m_pUser,
-                                                      m_pPassword, m_pTest})
+                                                      m_pPassword, m_pTest, m_pRetryHours})
         w->setEnabled(bSmtp);
     m_pRings->setEnabled(m_pEmail->isChecked());
 }

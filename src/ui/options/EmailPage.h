@@ -33,6 +33,7 @@ public:
     QLineEdit* UserBox() const { return m_pUser; }
     QLineEdit* PasswordBox() const { return m_pPassword; }
     QPushButton* TestButton() const { return m_pTest; }
+    QSpinBox* RetryHoursBox() const { return m_pRetryHours; }
 
 signals:
     // The test's result, as the user is told it.
@@ -53,6 +54,7 @@ private:
     QLineEdit* m_pUser;
     QLineEdit* m_pPassword;
     QPushButton* m_pTest;
+    QSpinBox* m_pRetryHours;
     std::thread m_test;
     // Shared with the test's thread: false once the page is gone.
     std::shared_ptr<std::atomic<bool>> m_pAlive;

@@ -11,7 +11,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace {
+// How often the open line is asked while the dialog is open.
+constexpr int kFollowMs = 1000;
+} // namespace
 
 CSipAccountsDlg::CSipAccountsDlg(QWidget* parent) : QDialog(parent), m_accounts(LoadSipAccounts()) {
     setWindowTitle(tr("SIP Accounts"));
@@ -37,6 +43,10 @@ CSipAccountsDlg::CSipAccountsDlg(QWidget* parent) : QDialog(parent), m_accounts(
     m_pProblems->setTextFormat(Qt::PlainText);
     m_pProblems->setWordWrap(true);
     m_pProblems->setVisible(false);
+    // The registrar's reason phrase is a stranger's text, never markup.
+    m_pRegistration = new QLabel(this);
+    m_pRegistration->setTextFormat(Qt::PlainText);
+    m_pRegistration->setWordWrap(true);
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_pAdd);
@@ -54,6 +64,7 @@ CSipAccountsDlg::CSipAccountsDlg(QWidget* parent) : QDialog(parent), m_accounts(
     form->addRow(tr("&Transport:"), m_pTransport);
     form->addRow(tr("&Listen address:"), m_pAddress);
     form->addRow(tr("P&ort:"), m_pPort);
+    form->addRow(tr("Registration:"), m_pRegistration);
 
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(box, &QDialogButtonBox::accepted, this, &CSipAccountsDlg::accept);
@@ -80,6 +91,54 @@ CSipAccountsDlg::CSipAccountsDlg(QWidget* parent) : QDialog(parent), m_accounts(
         Show(-1);
     else
         m_pList->setCurrentRow(0);
+
+    auto* follow = new QTimer(this);
+    connect(follow, &QTimer::timeout, this, &CSipAccountsDlg::FollowRegistration);
+    follow->start(kFollowMs);
+    FollowRegistration();
+}
+
+CSipAccountsDlg::~CSipAccountsDlg() {
+    if (m_asking.joinable())
+        m_asking.join();
+}
+
+void CSipAccountsDlg::FollowRegistration() {
+    if (m_bAsking)
+        return;
+    if (m_asking.joinable())
+        m_asking.join();
+    m_bAsking = true;
+    m_asking = std::thread([this] {
+        SipLineRegistration r = OpenLineRegistration();
+        // Queued to this object: dropped with it when the dialog is gone.
+        QMetaObject::invokeMethod(
+            this,
+            [this, r = std::move(r)] {
+                m_registration = r;
+                m_bAsking = false;
+                ShowRegistration();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CSipAccountsDlg::ShowRegistration() {
+    using State = SipLineRegistration::State;
+    const SipLineRegistration& r = m_registration;
+    QString text;
+    if (m_nShown < 0)
+        text.clear();
+    else if (r.state == State::NotOpen ||
+             r.sLine != m_accounts[static_cast<size_t>(m_nShown)].LineName())
+        text = tr("not in use: its line is not open");
+    else if (r.state == State::Direct)
+        text = tr("no registrar: calls come straight to this computer");
+    else if (r.state == State::Failed)
+        text = tr("%1; trying again").arg(QString::fromStdString(r.sText));
+    else
+        text = QString::fromStdString(r.sText);
+    m_pRegistration->setText(text);
 }
 
 QString CSipAccountsDlg::ListText(const SipAccount& a) const {
@@ -102,6 +161,7 @@ void CSipAccountsDlg::Show(int nRow) {
         w->setEnabled(m_nShown >= 0);
     m_pRemove->setEnabled(m_nShown >= 0);
     m_pAdd->setEnabled(static_cast<int>(m_accounts.size()) < kMaxSipAccounts);
+    ShowRegistration();
 }
 
 void CSipAccountsDlg::Keep() {

@@ -1,13 +1,18 @@
 // "SIP Accounts": the SIP accounts whose lines the telephony line choice
 // offers (name, registrar, user, password, transport, listen address and
-// port), one at a time beside their list. OK checks them all and saves
-// them into the settings; a problem keeps the dialog open and says what.
+// port), one at a time beside their list, with how the account's line
+// stands with its registrar while this program has it open, followed as
+// long as the dialog is open. OK checks them all and saves them into the
+// settings; a problem keeps the dialog open and says what.
 #pragma once
 
+#include "app/SipAccountsLogic.h"
 #include "sip/SipAccounts.h"
 
 #include <QDialog>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 class QComboBox;
@@ -22,6 +27,8 @@ class CSipAccountsDlg : public QDialog {
 public:
     // Shows the accounts of the settings file.
     explicit CSipAccountsDlg(QWidget* parent = nullptr);
+    // Waits for a look at the line still under way (it only asks the line).
+    ~CSipAccountsDlg() override;
 
     QListWidget* List() const { return m_pList; }
     QPushButton* AddButton() const { return m_pAdd; }
@@ -34,6 +41,7 @@ public:
     QLineEdit* AddressEdit() const { return m_pAddress; }
     QSpinBox* PortBox() const { return m_pPort; }
     QLabel* ProblemLabel() const { return m_pProblems; }
+    QLabel* RegistrationLabel() const { return m_pRegistration; }
 
     void accept() override;
 
@@ -43,6 +51,10 @@ private:
     void Add();
     void Remove();
     QString ListText(const SipAccount& a) const;
+    // Asks the open line how it stands, on a thread of its own (a provider
+    // starting meanwhile is waited for), then shows it.
+    void FollowRegistration();
+    void ShowRegistration();
 
     std::vector<SipAccount> m_accounts;
     int m_nShown = -1;
@@ -57,4 +69,8 @@ private:
     QLineEdit* m_pAddress;
     QSpinBox* m_pPort;
     QLabel* m_pProblems;
+    QLabel* m_pRegistration;
+    SipLineRegistration m_registration; // as the open line last said
+    std::thread m_asking;
+    std::atomic<bool> m_bAsking{false};
 };

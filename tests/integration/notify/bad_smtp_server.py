@@ -8,6 +8,9 @@ Prints "PORT <n>" and serves connections on 127.0.0.1 until terminated:
   longline  greets with one line of 100 kB
   garbage   greets with text that is not SMTP
   badstarttls  offers STARTTLS, then sends a reply and more text at once
+  hang      greets with a reply that never ends, one line a second, so that
+            no silence times out; with a second argument, a file it adds a
+            line to for each connection
 """
 import socket
 import sys
@@ -54,6 +57,13 @@ def serve(conn, mode):
                     conn.sendall(b"220 Go ahead\r\n250 injected\r\n")
                 else:
                     conn.sendall(b"500 no\r\n")
+        elif mode == "hang":
+            if len(sys.argv) > 2:
+                with open(sys.argv[2], "a") as f:
+                    f.write("connected\n")
+            while True:
+                conn.sendall(b"220-hang.example\r\n")
+                time.sleep(1)
         elif mode == "dropdata":
             conn.sendall(b"220 drop.example ESMTP\r\n")
             for line in lines(conn):

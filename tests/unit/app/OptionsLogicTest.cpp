@@ -156,6 +156,12 @@ TEST_F(OptionsLogicTest, EmailChoiceGivesTheThreeValuesAndBack) {
             EXPECT_EQ(shown.bSmtpDirect, r.bDirect);
         }
     }
+    // How long a notice is retried goes as it was chosen, and comes back.
+    EXPECT_EQ(v.nMailRetryHours, 24);
+    v.nMailRetryHours = 72;
+    ApplyOptions(v, h.Refs());
+    EXPECT_EQ(h.phone.nMailRetryHours, 72);
+    EXPECT_EQ(FillOptions(h.Refs()).nMailRetryHours, 72);
 }
 
 TEST_F(OptionsLogicTest, DeviceKindSetsTheAdapterFlagsAndOpensAsItWasChosen) {
