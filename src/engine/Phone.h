@@ -96,6 +96,8 @@ public:
     // character that interrupted it (with bDetect), or -1 when it played to
     // its end, was stopped, or could not be played.
     int PlayFile(const std::string& file, bool bDetect) override;
+    // A play or recording that failed, in the trace and on the status line.
+    void TellSoundProblem(const std::string& text);
 
     CCommDriver m_driver;
     CWorkerSettings m_workerSettings; // the worker's data path (Options/sPath)
