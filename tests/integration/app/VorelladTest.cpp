@@ -426,6 +426,31 @@ TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
     }
 }
 
+// A modem that stops answering: the service says so once, not at each of
+// the worker's retries.
+TEST_F(VorelladTest, AModemThatStopsAnsweringIsToldOnce) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nAction", 1);
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nRings", 2);
+    StartService();
+    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    const std::string failed =
+        "Your modem could not execute a command s.\\x0D\\x0AInitialization failed.";
+    ASSERT_TRUE(WaitUntil([&] { return Logged("message [error]: " + failed); }, 60000)) << Log();
+    // Two retries more, each in the trace only.
+    auto retries = [&] {
+        const std::string trace = home.Read("modem.log");
+        size_t n = 0;
+        for (size_t at = trace.find("(again)"); at != std::string::npos;
+             at = trace.find("(again)", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return retries() >= 2; }, 60000)) << Log();
+    const std::vector<std::string> texts = LogTexts(Log());
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "message [error]: " + failed), 1) << Log();
+}
+
 TEST_F(VorelladTest, AMailNoticeTheServerDidNotTakeIsDeliveredAfterARestart) {
     const int port = FreePort();
     const std::string ini = home.File("vorella.ini");
