@@ -87,7 +87,9 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     const bool bReceiving = IsVoiceConnect(r);
     // (A stop or a modem gone is not this recording's fault, and is told
     // where it happens.)
-    if (!bReceiving && drv.IsOpen() && !drv.DeviceFailure() && !drv.StopRequested())
+    if (bReceiving)
+        SoundWorks();
+    else if (drv.IsOpen() && !drv.DeviceFailure() && !drv.StopRequested())
         TellSoundProblem("not recorded: " + file + ": the modem did not send voice");
 
     VoiceBlock vb =
@@ -178,7 +180,18 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
 
 void CPhone::TellSoundProblem(const std::string& text) {
     Trace("Sound: " + text + "\n");
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (m_sSoundProblemTold == text)
+            return;
+        m_sSoundProblemTold = text;
+    }
     SetStatusText(text);
+}
+
+void CPhone::SoundWorks() {
+    std::lock_guard lock(m_statusMutex);
+    m_sSoundProblemTold.clear();
 }
 
 int CPhone::PlayFile(const std::string& file, bool bDetect) {
@@ -213,6 +226,8 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     const bool bLocal = bEnableSBOutput && bEnableSBOutput_play;
     if (bLocal && !PlaySoundFile(file, true, -1, &error))
         TellSoundProblem("not played on the sound card: " + error);
+    else
+        SoundWorks();
     VoiceBlock vb =
         PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
     std::vector<uint8_t> out(codec.EncodedBound(vb.samples) + 16);
