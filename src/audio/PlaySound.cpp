@@ -2,6 +2,7 @@
 
 #include "audio/Cacm.h"
 #include "audio/SoundBackend.h"
+#include "platform/TextUtil.h"
 
 #include <atomic>
 #include <memory>
@@ -53,17 +54,24 @@ bool IsSoundPlaying() {
     return GetPlayer().bPlaying;
 }
 
-bool PlaySoundFile(const std::string& path, bool bAsync, int deviceId) {
+bool PlaySoundFile(const std::string& path, bool bAsync, int deviceId, std::string* sError) {
     StopSound();
     std::vector<int16_t> samples;
     WaveFormat format;
     std::string error;
-    if (!ReadWaveSamples(path, samples, format, error, kMaxSamples))
+    if (!ReadWaveSamples(path, samples, format, error, kMaxSamples)) {
+        if (sError)
+            *sError = error;
         return false;
+    }
     std::unique_ptr<IPlaybackStream> stream =
         GetSoundBackend().OpenPlayback(deviceId, PcmFormat(format.nSamplesPerSec));
-    if (!stream)
+    if (!stream) {
+        if (sError)
+            *sError = StrPrintf("%s: no sound device plays %u samples/s", path.c_str(),
+                                format.nSamplesPerSec);
         return false;
+    }
     Player& p = GetPlayer();
     std::lock_guard lock(p.mutex);
     p.bStop = false;

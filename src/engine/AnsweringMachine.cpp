@@ -23,6 +23,18 @@ std::string CAnsweringMachine::CallerGreeting(const std::string& fallback) const
     return ProgramFile(own.empty() ? fallback : own);
 }
 
+bool CAnsweringMachine::GreetingReadable(const std::string& file) {
+    const std::string why = ReadProblem(file);
+    if (why.empty())
+        return true;
+    // The call goes on without it, but the user learns why the caller heard
+    // no greeting.
+    const std::string text = "the greeting is not played: cannot open " + file + ": " + why;
+    m_phone.Trace("Greeting: " + text + "\n");
+    m_phone.SetStatusText(text);
+    return false;
+}
+
 void CAnsweringMachine::Answer() {
     m_bAnswering = true;
     AnswerCall();
@@ -43,7 +55,7 @@ void CAnsweringMachine::AnswerCall() {
     m_state.bOffHook = true;
     std::string greeting = CallerGreeting(m_phone.sWaveGreet);
     int ev = -1;
-    if (IsReadableFile(greeting)) {
+    if (GreetingReadable(greeting)) {
         ev = dev.PlayFile(greeting, true);
         // A line's sound device may still be sending the greeting's end: the
         // message is not to take it in.
@@ -109,6 +121,6 @@ void CAnsweringMachine::PlayAltGreeting() {
     if (!m_state.bOffHook)
         m_line.GoOffHook();
     m_state.bOffHook = true;
-    if (IsReadableFile(file))
+    if (GreetingReadable(file))
         m_host.PlayEnded(dev.PlayFile(file, true));
 }

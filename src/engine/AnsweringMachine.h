@@ -44,6 +44,9 @@ public:
 private:
     void AnswerCall();
     std::string CallerGreeting(const std::string& fallback) const;
+    // True when the greeting file can be read; otherwise says why on the
+    // status line.
+    bool GreetingReadable(const std::string& file);
     bool RunGreetingKey(int ch);
 
     CPhone& m_phone;

@@ -203,8 +203,11 @@ std::string CCallRecorder::StartCallFile() {
 void CCallRecorder::StoreWithoutSound() {
     const std::string file = StartCallFile();
     CWaveFile wav;
-    if (!wav.Create(file, PcmFormat(MessageRate(m_phone))) || !wav.CloseWrite())
-        Log("Call without message: " + wav.LastError() + "\n");
+    if (!wav.Create(file, PcmFormat(MessageRate(m_phone))) || !wav.CloseWrite()) {
+        const std::string text = "the call has no sound file: " + wav.LastError();
+        Log("Call without message: " + text + "\n");
+        m_phone.SetStatusText(text);
+    }
     SetCurrentFile(file);
     WriteIndex(true);
 }

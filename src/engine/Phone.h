@@ -101,6 +101,12 @@ public:
     // character that interrupted it (with bDetect), or -1 when it played to
     // its end, was stopped, or could not be played.
     int PlayFile(const std::string& file, bool bDetect) override;
+    // A play or recording that failed: in the trace each time, on the status
+    // line when it is not the one told last (a hold sound that cannot be
+    // read fails at every turn of its loop). A sound that plays or records
+    // clears it.
+    void TellSoundProblem(const std::string& text);
+    void SoundWorks();
 
     CCommDriver m_driver;
     CWorkerSettings m_workerSettings; // the worker's data path (Options/sPath)
@@ -130,4 +136,5 @@ private:
     CLevelNormalizer m_normalizer;
     mutable std::mutex m_statusMutex;
     std::string m_sStatus;
+    std::string m_sSoundProblemTold; // under m_statusMutex
 };

@@ -17,6 +17,7 @@
 #include "modem/ResultCodes.h"
 #include "platform/FileUtil.h"
 #include "platform/Strings.h"
+#include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
 #include <algorithm>
@@ -56,6 +57,11 @@ bool ReadPlaySamples(const std::string& file, const VoiceCodecSettings& cs,
     return true;
 }
 
+// Why a voice format cannot be coded.
+std::string NoCoderText(int nCompression) {
+    return "the modem's voice format " + std::to_string(nCompression) + " has no coder";
+}
+
 } // namespace
 
 ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxMs,
@@ -64,8 +70,10 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     CCommDriver& drv = m_driver;
     CVoiceCodec codec;
     VoiceCodecSettings cs = CodecSettings();
-    if (!OpenVoiceCodec(codec, cs.nCompression, cs, bSoftAGC ? &m_normalizer : nullptr))
+    if (!OpenVoiceCodec(codec, cs.nCompression, cs, bSoftAGC ? &m_normalizer : nullptr)) {
+        TellSoundProblem("not recorded: " + file + ": " + NoCoderText(cs.nCompression));
         return res;
+    }
     const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));
     CWaveFile wav;
     if (!wav.Create(file, PcmFormat(rate))) {
@@ -77,6 +85,12 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     m_callState.EngineState().bRecording = true;
     int r = drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
     const bool bReceiving = IsVoiceConnect(r);
+    // (A stop or a modem gone is not this recording's fault, and is told
+    // where it happens.)
+    if (bReceiving)
+        SoundWorks();
+    else if (drv.IsOpen() && !drv.DeviceFailure() && !drv.StopRequested())
+        TellSoundProblem("not recorded: " + file + ": the modem did not send voice");
 
     VoiceBlock vb =
         PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
@@ -114,6 +128,10 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
                     if (!bMonitorTried) {
                         bMonitorTried = true;
                         monitor = GetSoundBackend().OpenPlayback(-1, PcmFormat(rate));
+                        if (!monitor)
+                            TellSoundProblem(StrPrintf("not heard on the sound card: no sound "
+                                                       "device plays %u samples/s",
+                                                       rate));
                     }
                     if (monitor)
                         monitor->Write(block.data(), block.size());
@@ -160,6 +178,22 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     return res;
 }
 
+void CPhone::TellSoundProblem(const std::string& text) {
+    Trace("Sound: " + text + "\n");
+    {
+        std::lock_guard lock(m_statusMutex);
+        if (m_sSoundProblemTold == text)
+            return;
+        m_sSoundProblemTold = text;
+    }
+    SetStatusText(text);
+}
+
+void CPhone::SoundWorks() {
+    std::lock_guard lock(m_statusMutex);
+    m_sSoundProblemTold.clear();
+}
+
 int CPhone::PlayFile(const std::string& file, bool bDetect) {
     CCommDriver& drv = m_driver;
     drv.SetStopRequest(false);
@@ -170,21 +204,30 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     WaveFormat fmt;
     std::string error;
     VoiceCodecSettings cs = CodecSettings();
-    if (!ReadPlaySamples(file, cs, samples, fmt, error))
+    if (!ReadPlaySamples(file, cs, samples, fmt, error)) {
+        TellSoundProblem("not played: " + error);
         return -1;
+    }
     CVoiceCodec codec;
-    if (!OpenVoiceCodec(codec, cs.nCompression, cs))
+    if (!OpenVoiceCodec(codec, cs.nCompression, cs)) {
+        TellSoundProblem("not played: " + file + ": " + NoCoderText(cs.nCompression));
         return -1;
+    }
     const uint32_t rate = static_cast<uint32_t>(std::clamp(cs.nCompressionSampleRate, 4000, 48000));
     // A greeting made at 8000 Hz must not play faster on a modem that runs
     // at 7200 Hz.
     samples = Resample(samples, fmt.nSamplesPerSec, rate);
 
-    if (!IsVoiceConnect(drv.CommOut(drv.sVoiceTransmitVoice, kModeResult)))
+    if (!IsVoiceConnect(drv.CommOut(drv.sVoiceTransmitVoice, kModeResult))) {
+        if (drv.IsOpen() && !drv.DeviceFailure() && !drv.StopRequested())
+            TellSoundProblem("not played: " + file + ": the modem did not take voice to send");
         return -1;
+    }
     const bool bLocal = bEnableSBOutput && bEnableSBOutput_play;
-    if (bLocal)
-        PlaySoundFile(file, true);
+    if (bLocal && !PlaySoundFile(file, true, -1, &error))
+        TellSoundProblem("not played on the sound card: " + error);
+    else
+        SoundWorks();
     VoiceBlock vb =
         PlayBlockSize(nBlockTime, static_cast<int>(rate), codec.Bits(), cs.nCompression);
     std::vector<uint8_t> out(codec.EncodedBound(vb.samples) + 16);

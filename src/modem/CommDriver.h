@@ -200,6 +200,9 @@ private:
     std::atomic<int> m_nDeviceFailure{0};
     long m_nEmulationOffset = 0;
     bool m_bControlLinesNoted = false;
+    // The initialisation failure last shown (its string id), 0 once an
+    // initialisation succeeds: a modem that fails every retry is told once.
+    std::atomic<int> m_nInitFailureShown{0};
     ResponseMatcher m_matcher;
     std::deque<HeldCidLine> m_heldCid;
     bool m_bRingHeld = false;

@@ -10,20 +10,26 @@
 
 template <typename Body>
 void CCommDriver::GuardInit(Body body) {
+    // The worker retries a modem that failed; the user hears of the failure
+    // when it starts or changes, the trace at every retry.
+    auto fail = [this](int id) {
+        m_nDeviceFailure = 1;
+        if (m_nInitFailureShown.exchange(id) == id)
+            Log(std::string(LoadStr(id)) + " (again)", "Init: ");
+        else
+            Ui().ShowMessage(LoadStr(id), MsgIcon::Error);
+    };
     try {
         body();
+        m_nInitFailureShown = 0;
     } catch (const ModemWriteFailure&) {
-        m_nDeviceFailure = 1;
-        Ui().ShowMessage(LoadStr(57708), MsgIcon::Error);
+        fail(57708);
         Shutdown();
     } catch (const ModemCommandFailure&) {
-        if (IsOpen()) {
-            m_nDeviceFailure = 1;
-            Ui().ShowMessage(LoadStr(57677), MsgIcon::Error);
-        }
+        if (IsOpen())
+            fail(57677);
     } catch (const std::exception&) {
-        m_nDeviceFailure = 1;
-        Ui().ShowMessage(LoadStr(57707), MsgIcon::Error);
+        fail(57707);
     }
 }
 

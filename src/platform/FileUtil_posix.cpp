@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -14,8 +15,11 @@ bool WriteAll(int fd, const char* data, size_t size) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC; // a file that takes no more bytes has no room
             return false;
+        }
         data += n;
         size -= static_cast<size_t>(n);
     }
@@ -36,13 +40,24 @@ bool WriteFileAtomic(const std::string& path, const std::string& content, int mo
     int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, content.data(), content.size()) && ::fchmod(fd, fileMode) == 0 &&
-              ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    // errno is left as the first failing step set it, for the caller's
+    // message: neither the close nor the clean-up may overwrite it.
+    int err = 0;
+    auto step = [&err](bool done) {
+        if (!done && !err)
+            err = errno ? errno : EIO;
+        return done;
+    };
+    errno = 0;
+    bool ok = step(WriteAll(fd, content.data(), content.size())) &&
+              step(::fchmod(fd, fileMode) == 0) && step(::fsync(fd) == 0);
+    ok = step(::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
+        ok = step(::rename(tmp.c_str(), path.c_str()) == 0);
+    if (!ok) {
         ::unlink(tmp.c_str());
+        errno = err;
+    }
     return ok;
 }
 
@@ -81,6 +96,16 @@ bool FileExists(const std::string& path) {
 
 bool IsReadableFile(const std::string& path) {
     return FileExists(path) && ::access(path.c_str(), R_OK) == 0;
+}
+
+std::string ReadProblem(const std::string& path) {
+    if (DirectoryExists(path))
+        return "is a folder";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::strerror(errno);
+    ::close(fd);
+    return "";
 }
 
 bool DirectoryExists(const std::string& path) {

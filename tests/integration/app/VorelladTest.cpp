@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <regex>
@@ -383,6 +384,72 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
     // What only a window shows stays out of the service's log.
     EXPECT_FALSE(Logged("timer ")) << Log();
     EXPECT_FALSE(Logged("title: ")) << Log();
+}
+
+// A greeting that cannot be played: the caller still leaves a message, and
+// the log says which file failed and why.
+TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& path)> make;
+        std::string said; // after the path
+    };
+    const std::vector<Row> rows = {
+        {"missing", [](const std::string&) {}, ": No such file or directory"},
+        {"a folder", [](const std::string& p) { std::filesystem::create_directories(p); },
+         ": is a folder"},
+        {"not a WAV file",
+         [](const std::string& p) { WriteFileAtomic(p, "Hello, no sound here.\n"); },
+         ": not a RIFF WAVE file"},
+    };
+    const std::string ini = home.File("vorella.ini");
+    WriteProfileIntTo(ini, "Options", "nAction", 1);
+    WriteProfileIntTo(ini, "Options", "nRings", 2);
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 60000, 8000));
+    int nRow = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string greeting = home.File("greeting" + std::to_string(nRow++) + ".wav");
+        row.make(greeting);
+        WriteProfileStringTo(ini, "Sounds", "sWaveGreet", greeting);
+        StartService();
+        ASSERT_TRUE(WaitUntil([&] {
+            return Logged("modem port COM9 (" + sim->SlavePath() + ") open");
+        })) << Log();
+        sim->FarEndHangsUp(2000);
+        sim->Ring(4, modemsim::RingCadence::Fast());
+        ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 60000)) << Log();
+        EXPECT_TRUE(Logged(greeting + row.said)) << Log();
+        EXPECT_TRUE(Logged("message stored (")) << Log();
+        ASSERT_TRUE(service.Signal(SIGTERM));
+        ASSERT_EQ(service.Wait(30000), 0) << Log();
+        std::filesystem::remove(home.File("vorellad.log"));
+    }
+}
+
+// A modem that stops answering: the service says so once, not at each of
+// the worker's retries.
+TEST_F(VorelladTest, AModemThatStopsAnsweringIsToldOnce) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nAction", 1);
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "nRings", 2);
+    StartService();
+    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    const std::string failed =
+        "Your modem could not execute a command s.\\x0D\\x0AInitialization failed.";
+    ASSERT_TRUE(WaitUntil([&] { return Logged("message [error]: " + failed); }, 60000)) << Log();
+    // Two retries more, each in the trace only.
+    auto retries = [&] {
+        const std::string trace = home.Read("modem.log");
+        size_t n = 0;
+        for (size_t at = trace.find("(again)"); at != std::string::npos;
+             at = trace.find("(again)", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(WaitUntil([&] { return retries() >= 2; }, 60000)) << Log();
+    const std::vector<std::string> texts = LogTexts(Log());
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "message [error]: " + failed), 1) << Log();
 }
 
 // A notice the server has not taken when the service ends (none answers,

@@ -28,6 +28,30 @@ TEST_F(BadModem, ASilentModemFailsInitialisation) {
     EXPECT_TRUE(Shown(57677));
 }
 
+// The worker retries a modem that failed: the user is told once, and again
+// only after the modem answered in between.
+TEST_F(BadModem, AModemSilentAtEveryRetryIsToldOnceUntilItAnswersAgain) {
+    auto& sim = StartSim("v253");
+    OpenDriver();
+    auto shownTimes = [&] {
+        std::lock_guard l(ui.m);
+        return std::count(ui.messages.begin(), ui.messages.end(), LoadStr(57677));
+    };
+    sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    for (int i = 0; i < 3; ++i)
+        drv.InitModem();
+    EXPECT_EQ(shownTimes(), 1);
+    EXPECT_NE(ModemLog().find("Initialization failed. (again)"), std::string::npos);
+
+    sim.SetMisbehaviour(modemsim::Misbehaviour::None);
+    drv.Purge(kPurgeAll);
+    drv.InitModem();
+    ASSERT_TRUE(drv.m_bInitialized);
+    sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    drv.InitModem();
+    EXPECT_EQ(shownTimes(), 2);
+}
+
 TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
     auto& sim = StartSim("v253");
     OpenDriver();

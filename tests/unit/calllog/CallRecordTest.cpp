@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <thread>
 #include <sys/resource.h>
@@ -225,13 +226,40 @@ TEST_F(CallRecordTest, CallerFieldsLoseTheNetworksPaddingBeforeTheyAreStored) {
     }
 }
 
-TEST_F(CallRecordTest, AnUnreadableIndexIsNeverOverwritten) {
-    std::filesystem::create_directories(Index()); // not a file
-    FinishedCall call;
-    call.sRecordingPath = MakeRecording("a.wav");
-    std::string error;
-    EXPECT_FALSE(callLog.StoreFinishedCall(call, &error));
-    EXPECT_FALSE(error.empty());
+// A call that cannot be stored says which index and why, and leaves
+// whatever is there as it was.
+TEST_F(CallRecordTest, AnIndexThatCannotBeWrittenIsNamedWithItsReason) {
+    struct Row {
+        const char* name;
+        std::string folder;                      // of the recording, under the home
+        std::function<void(const std::string&)> spoil; // given the index's path
+        std::string said;                        // after the index's path
+    };
+    const std::vector<Row> rows = {
+        {"index.dat is a folder", "Recorded Calls/",
+         [](const std::string& index) { std::filesystem::create_directories(index); },
+         ": cannot be read as a call index"},
+        {"the folder is gone", "Gone/",
+         [&](const std::string&) { std::filesystem::remove_all(home.File("Gone")); },
+         ": No such file or directory"},
+        {"the folder is a file", "Plain/",
+         [&](const std::string&) {
+             std::filesystem::remove_all(home.File("Plain"));
+             home.Write("Plain", "a file");
+         },
+         ": Not a directory"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::create_directories(home.File(row.folder));
+        FinishedCall call;
+        call.sRecordingPath = home.File(row.folder + "a.wav");
+        const std::string index = CCallLog::IndexBeside(call.sRecordingPath);
+        row.spoil(index);
+        std::string error;
+        EXPECT_FALSE(callLog.StoreFinishedCall(call, &error));
+        EXPECT_EQ(error.rfind(index + row.said, 0), 0u) << error;
+    }
     EXPECT_TRUE(std::filesystem::is_directory(Index()));
 }
 
