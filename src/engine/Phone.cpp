@@ -5,7 +5,6 @@
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemUiIcon.h"
 #include "engine/SerialModemDevice.h"
-#include "engine/TelephonyLineDevice.h"
 
 namespace {
 
@@ -43,8 +42,6 @@ CPhone::CPhone()
     m_factories.Register(DeviceKind::SerialModem, [this](IDeviceHost& host) {
         return std::make_unique<CSerialModemDevice>(host, m_driver, *this);
     });
-    m_factories.Register(DeviceKind::TelephonyLine,
-                         [](IDeviceHost& host) { return MakeTelephonyLineDevice(host); });
     ChooseDevice();
 }
 
