@@ -4,7 +4,8 @@
 # dpkg-buildpackage) in build/package/, out of the source tree, and checks
 # them with lintian. They end up in build/package/: vorellad_VERSION_ARCH.deb
 # (the service and its tools), vorella_VERSION_ARCH.deb (the desktop
-# program) and vorella-common_VERSION_all.deb (what both share).
+# program), vorella-sip_VERSION_ARCH.deb (the SIP provider they load for a
+# SIP line) and vorella-common_VERSION_all.deb (what both share).
 # Installs what is missing first (scripts/packages.txt and
 # scripts/packages-deb.txt).
 set -euo pipefail

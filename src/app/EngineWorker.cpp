@@ -9,10 +9,15 @@
 #include "engine/CallState.h"
 #include "engine/MultiThread.h"
 #include "engine/Phone.h"
+#include "engine/TelephonyLineDevice.h"
 #include "engine/ThreadMessages.h"
 #include "platform/TickCount.h"
 
-CEngineWorker::CEngineWorker(IUiBridge& ui) : m_pPhone(std::make_unique<CPhone>()) {
+CEngineWorker::CEngineWorker(IUiBridge& ui, const CTapiProviders& providers)
+    : m_pPhone(std::make_unique<CPhone>()) {
+    m_pPhone->DeviceFactories().Register(
+        DeviceKind::TelephonyLine,
+        [&providers](IDeviceHost& host) { return MakeTelephonyLineDevice(host, providers); });
     // The USB adapter (fUseHiPhone), made with the settings of the moment
     // whenever the device is chosen.
     m_pPhone->DeviceFactories().Register(DeviceKind::UsbAdapter, [this](IDeviceHost& host) {

@@ -10,12 +10,15 @@
 #include <memory>
 
 class CPhone;
+class CTapiProviders;
 class CMultiThread;
 class IUiBridge;
 
 class CEngineWorker : public IAppWorker {
 public:
-    explicit CEngineWorker(IUiBridge& ui);
+    // A telephony line chosen runs on the chosen provider of providers,
+    // which outlives the worker.
+    CEngineWorker(IUiBridge& ui, const CTapiProviders& providers);
     // A worker that did not end in time is left to the process's end rather
     // than joined for ever.
     ~CEngineWorker() override;

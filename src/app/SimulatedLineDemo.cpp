@@ -1,7 +1,7 @@
 #include "app/SimulatedLineDemo.h"
 
+#include "app/TelephonyProvider.h"
 #include "audio/SoundBackend.h"
-#include "engine/TelephonyLineDevice.h"
 #include "tapi/SimulatedTapi.h"
 
 #include <atomic>
@@ -154,8 +154,11 @@ private:
 
 } // namespace
 
-void InstallSimulatedLineDemo(const std::function<void(const std::string&)>& log) {
-    SetTapiProviderFactory([] { return std::make_unique<CDemoTapi>(); });
+void InstallSimulatedLineDemo(CTapiProviders& providers,
+                              const std::function<void(const std::string&)>& log) {
+    providers.Register(kSimulatedTapiName,
+                       [](std::string*) { return std::make_unique<CDemoTapi>(); });
+    providers.Choose(kSimulatedTapiName);
     if (CNullSoundBackend* pNull = GetNullSoundBackend())
         pNull->SetCaptureSource(CallerVoice);
     else

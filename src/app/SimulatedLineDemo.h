@@ -5,8 +5,12 @@
 // tune on the call's sound input, with the null sound backend) and hangs up.
 #pragma once
 
+#include "tapi/TapiProviders.h"
+
 #include <functional>
 #include <string>
 
-// Installs it as the telephony layer's provider and says so through log.
-void InstallSimulatedLineDemo(const std::function<void(const std::string&)>& log);
+// Registers it into providers as "simulated", chooses it, and says so
+// through log.
+void InstallSimulatedLineDemo(CTapiProviders& providers,
+                              const std::function<void(const std::string&)>& log);

@@ -16,8 +16,8 @@ void ListFrom(CMyTapi& tapi, TelephonyLineList* pList) {
 // No line device runs: a provider of the listing's own, started and
 // stopped again. Nothing is opened, so nothing is bound and no event is
 // posted.
-void ListFromOwnProvider(TelephonyLineList* pList) {
-    std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
+void ListFromOwnProvider(const CTapiProviders* pProviders, TelephonyLineList* pList) {
+    std::unique_ptr<ITapiProvider> provider = pProviders ? pProviders->Make() : nullptr;
     if (!provider) {
         pList->sMessage = LoadStr(kStrNoTapiDevices);
         return;
@@ -33,13 +33,13 @@ void ListFromOwnProvider(TelephonyLineList* pList) {
 
 } // namespace
 
-TelephonyLineList ListTelephonyLines() {
+TelephonyLineList ListTelephonyLines(const CTapiProviders* pProviders) {
     TelephonyLineList list;
-    WithRunningTelephonyLayer([&list](CMyTapi* running) {
+    WithRunningTelephonyLayer([&list, pProviders](CMyTapi* running) {
         if (running)
             ListFrom(*running, &list);
         else
-            ListFromOwnProvider(&list);
+            ListFromOwnProvider(pProviders, &list);
     });
     return list;
 }

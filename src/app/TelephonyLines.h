@@ -1,8 +1,10 @@
 // The telephony lines a user can choose from (the set-up wizard's line page,
-// the options' line choice), asked of the installed provider. Qt-free, so
+// the options' line choice), asked of the program's chosen provider. Qt-free, so
 // the windows can run it on a thread of their own: a provider may take a
 // while to start.
 #pragma once
+
+#include "tapi/TapiProviders.h"
 
 #include <cstdint>
 #include <string>
@@ -22,5 +24,6 @@ struct TelephonyLineList {
 
 // The voice and data-modem lines: those of the telephony layer a line
 // device runs, or else of a provider started for the listing alone and
-// stopped again. The line in use is not touched either way.
-TelephonyLineList ListTelephonyLines();
+// stopped again. The line in use is not touched either way. No registry
+// (nullptr) lists none.
+TelephonyLineList ListTelephonyLines(const CTapiProviders* pProviders);

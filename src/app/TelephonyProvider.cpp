@@ -1,13 +1,13 @@
 #include "app/TelephonyProvider.h"
 
 #include "app/SimulatedLineDemo.h"
+#include "app/TelephonyPlugin.h"
+#include "audio/AudioLog.h"
 #include "config/SettingsProvider.h"
 #include "engine/TelephoneDevice.h"
-#include "engine/TelephonyLineDevice.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
 #include "sip/SipAccounts.h"
-#include "sip/SipProvider.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -17,9 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-constexpr const char* kNoAccount =
-    "the settings name no SIP account (sections [SIP1] to [SIP8] with sUser)";
 
 std::vector<SipAccount> SettingsAccounts() {
     return ReadSipAccounts(SettingsProvider().Snapshot());
@@ -41,6 +38,65 @@ std::string LineNames(const std::vector<SipAccount>& accounts) {
     return names;
 }
 
+// The SIP provider as the program registers it: no account, no plugin
+// loaded (a program on a modem never maps the SIP stack); else the
+// plugin's, which registers into a registry of this maker's own.
+class CSipPluginMaker {
+public:
+    CSipPluginMaker(TelephonyLog log, std::string sStateFolder)
+        : m_log(std::move(log)), m_sStateFolder(std::move(sStateFolder)) {}
+
+    std::unique_ptr<ITapiProvider> Make(std::string* pWhy) {
+        std::string why;
+        std::unique_ptr<ITapiProvider> provider;
+        if (SettingsAccounts().empty())
+            why = kNoSipAccountText;
+        else if (Load(&why))
+            provider = m_loaded.Make(kSipTapiName, &why);
+        Tell(provider ? std::string() : why);
+        if (pWhy)
+            *pWhy = why;
+        return provider;
+    }
+
+private:
+    bool Load(std::string* pWhy) {
+        std::lock_guard lock(m_mutex);
+        if (m_loaded.Has(kSipTapiName))
+            return true;
+        const std::string settings = GetSettingsPath();
+        TapiPluginHost host;
+        host.pProviders = &m_loaded;
+        host.pszSettingsFile = settings.c_str();
+        host.pszStateFolder = m_sStateFolder.c_str();
+        host.pfnTrace = [](const char* line) { AudioLog(line); };
+        if (!LoadTapiPlugin(SipPluginPath(), host, pWhy))
+            return false;
+        if (m_loaded.Has(kSipTapiName))
+            return true;
+        *pWhy = "the plugin " + SipPluginPath() + " registered no SIP provider";
+        return false;
+    }
+    // Every provider made (the line opened, the lines listed) asks again: a
+    // reason is told once, and again only after it changed.
+    void Tell(const std::string& why) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (why == m_sTold)
+                return;
+            m_sTold = why;
+        }
+        if (!why.empty())
+            m_log("SIP: no telephony line: " + why);
+    }
+
+    const TelephonyLog m_log;
+    const std::string m_sStateFolder;
+    std::mutex m_mutex;
+    CTapiProviders m_loaded; // the plugin's makers
+    std::string m_sTold;     // under m_mutex
+};
+
 } // namespace
 
 std::string PrepareSipStateFolder(std::string* pError) {
@@ -55,25 +111,11 @@ std::string PrepareSipStateFolder(std::string* pError) {
     return folder;
 }
 
-std::unique_ptr<ITapiProvider> MakeSipProviderFromSettings(std::string* pWhy) {
-    std::vector<SipAccount> accounts = SettingsAccounts();
-    if (accounts.empty()) {
-        if (pWhy)
-            *pWhy = kNoAccount;
-        return nullptr;
-    }
-    CSipProvider::Options options;
-    options.sStateFolder = PrepareSipStateFolder(pWhy);
-    if (options.sStateFolder.empty())
-        return nullptr;
-    return std::make_unique<CSipProvider>(std::move(accounts), std::move(options));
-}
-
-bool InstallTelephonyProvider(const TelephonyLog& log, bool bAlwaysSay) {
+bool InstallTelephonyProvider(CTapiProviders& providers, const TelephonyLog& log, bool bAlwaysSay) {
     const char* env = std::getenv("VORELLA_TAPI");
     const std::string name = env ? env : "";
     if (name == kSimulatedTapiName) {
-        InstallSimulatedLineDemo(log);
+        InstallSimulatedLineDemo(providers, log);
         return true;
     }
     if (!name.empty() && name != kSipTapiName) {
@@ -82,37 +124,19 @@ bool InstallTelephonyProvider(const TelephonyLog& log, bool bAlwaysSay) {
         return false;
     }
     std::string error;
-    if (PrepareSipStateFolder(&error).empty()) {
+    const std::string folder = PrepareSipStateFolder(&error);
+    if (folder.empty()) {
         log("telephony provider: none: " + error);
         return false;
     }
-    // Every provider made (the line opened, the lines listed) asks again: a
-    // reason is told once, and again only after it changed.
-    struct Told {
-        std::mutex mutex;
-        std::string sWhy;
-    };
-    auto told = std::make_shared<Told>();
-    SetTapiProviderFactory([log, told]() -> std::unique_ptr<ITapiProvider> {
-        std::string why;
-        auto provider = MakeSipProviderFromSettings(&why);
-        if (provider)
-            why.clear();
-        bool bNew = false;
-        {
-            std::lock_guard lock(told->mutex);
-            bNew = why != told->sWhy;
-            told->sWhy = why;
-        }
-        if (!provider && bNew)
-            log("SIP: no telephony line: " + why);
-        return provider;
-    });
+    auto maker = std::make_shared<CSipPluginMaker>(log, folder);
+    providers.Register(kSipTapiName, [maker](std::string* pWhy) { return maker->Make(pWhy); });
+    providers.Choose(kSipTapiName);
     if (!bAlwaysSay && !SettingsChooseTelephonyLine())
         return true;
     const std::vector<SipAccount> accounts = SettingsAccounts();
     if (accounts.empty())
-        log(std::string("telephony provider: SIP, no line yet: ") + kNoAccount);
+        log(std::string("telephony provider: SIP, no line yet: ") + kNoSipAccountText);
     else
         log("telephony provider: SIP, lines: " + LineNames(accounts));
     return true;

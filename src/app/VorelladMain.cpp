@@ -39,9 +39,10 @@ int main(int argc, char** argv) {
         LogToStderr);
     // The telephony provider comes with the phone object, once the start
     // goes on: a start that only prints the help or hands over touches nothing.
-    CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
-        InstallTelephonyProvider(LogToStderr);
-        auto worker = std::make_unique<CEngineWorker>(frontEnd);
+    CTapiProviders providers;
+    CTarvo32App app(frontEnd, env, [&frontEnd, &providers]() -> std::unique_ptr<IAppWorker> {
+        InstallTelephonyProvider(providers, LogToStderr);
+        auto worker = std::make_unique<CEngineWorker>(frontEnd, providers);
         frontEnd.AttachWorker(worker.get());
         return worker;
     });

@@ -83,8 +83,11 @@ void CMultiThread::OpenDevice() {
         m_events.Publish(LineEvent(DeviceState::Lost, dev.Kind(), DeviceLabel(), ""));
     }
     if (!dev.IsAvailable()) {
-        // Nothing to drive: say so and stay paused, rather than pretend.
-        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available");
+        // Nothing to drive: say so, and why when it is known, and stay
+        // paused, rather than pretend.
+        const std::string why = dev.OpenError();
+        m_phone.SetStatusText(DeviceKindName(dev.Kind()) + ": not available" +
+                              (why.empty() ? "" : ": " + why));
         if (!m_state.bPaused) {
             m_state.bPaused = true;
             m_ui.MonitoringChanged(true);

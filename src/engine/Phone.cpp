@@ -6,7 +6,6 @@
 #include "engine/LoggingUiBridge.h"
 #include "engine/ModemUiIcon.h"
 #include "engine/SerialModemDevice.h"
-#include "engine/TelephonyLineDevice.h"
 #include "platform/ProgramFolder.h"
 
 namespace {
@@ -45,8 +44,6 @@ CPhone::CPhone()
     m_factories.Register(DeviceKind::SerialModem, [this](IDeviceHost& host) {
         return std::make_unique<CSerialModemDevice>(host, m_driver, *this);
     });
-    m_factories.Register(DeviceKind::TelephonyLine,
-                         [](IDeviceHost& host) { return MakeTelephonyLineDevice(host); });
     ChooseDevice();
 }
 

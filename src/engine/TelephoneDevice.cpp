@@ -3,11 +3,13 @@
 
 namespace {
 
-// A kind of device this build has no driver for. It never claims to work:
-// the worker sees it unavailable and pauses, so the user sees why.
+// A kind of device this build has no driver for, or whose maker could not
+// make one. It never claims to work: the worker sees it unavailable and
+// pauses, so the user sees why (the reason, when there is one, is its open
+// error).
 class CUnavailableDevice : public CTelephoneDeviceState {
 public:
-    explicit CUnavailableDevice(DeviceKind kind) : m_kind(kind) {}
+    CUnavailableDevice(DeviceKind kind, std::string sWhy) : m_kind(kind), m_sWhy(std::move(sWhy)) {}
     DeviceKind Kind() const override { return m_kind; }
     bool Open() override { return false; }
     void Close(bool) override {}
@@ -16,7 +18,7 @@ public:
     bool IsAvailable() const override { return false; }
     bool IsReady() const override { return false; }
     bool DeviceFailure() const override { return false; }
-    std::string OpenError() const override { return {}; }
+    std::string OpenError() const override { return m_sWhy; }
     bool GoOffHook() override { return false; }
     bool HangUp() override { return false; }
     bool InVoiceMode() const override { return false; }
@@ -29,12 +31,13 @@ public:
 
 private:
     DeviceKind m_kind;
+    std::string m_sWhy;
 };
 
 } // namespace
 
-std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind) {
-    return std::make_unique<CUnavailableDevice>(kind);
+std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind, std::string sWhy) {
+    return std::make_unique<CUnavailableDevice>(kind, std::move(sWhy));
 }
 
 void CDeviceFactories::Register(DeviceKind kind, DeviceFactory factory) {

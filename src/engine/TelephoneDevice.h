@@ -154,9 +154,10 @@ private:
     std::atomic<int> m_nLastEvent{0};
 };
 
-// A device of a kind this build cannot drive (no adapter): never available,
-// every operation fails.
-std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind);
+// A device of a kind this build cannot drive (no adapter), or one its maker
+// could not make (sWhy: why, its OpenError): never available, every
+// operation fails.
+std::unique_ptr<ITelephoneDevice> MakeUnavailableDevice(DeviceKind kind, std::string sWhy = {});
 
 class IDeviceHost;
 // Makes a device of one kind for the host, with the settings of the moment.

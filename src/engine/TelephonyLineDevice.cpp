@@ -11,9 +11,6 @@
 
 namespace {
 
-std::mutex g_factoryMutex;
-TapiProviderFactory g_factory; // under g_factoryMutex
-
 // The telephony layer a line device has started; held while it is used.
 std::mutex g_runningMutex;
 CMyTapi* g_pRunning = nullptr; // under g_runningMutex
@@ -23,25 +20,12 @@ constexpr uint32_t kConnectWaitMs = 8000;
 
 } // namespace
 
-void SetTapiProviderFactory(TapiProviderFactory factory) {
-    std::lock_guard lock(g_factoryMutex);
-    g_factory = std::move(factory);
-}
-
-bool HasTapiProvider() {
-    std::lock_guard lock(g_factoryMutex);
-    return static_cast<bool>(g_factory);
-}
-
-std::unique_ptr<ITapiProvider> MakeTapiProvider() {
-    std::lock_guard lock(g_factoryMutex);
-    return g_factory ? g_factory() : nullptr;
-}
-
-std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host) {
-    std::unique_ptr<ITapiProvider> provider = MakeTapiProvider();
+std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host,
+                                                          const CTapiProviders& providers) {
+    std::string why;
+    std::unique_ptr<ITapiProvider> provider = providers.Make(&why);
     if (!provider)
-        return MakeUnavailableDevice(DeviceKind::TelephonyLine);
+        return MakeUnavailableDevice(DeviceKind::TelephonyLine, why);
     return std::make_unique<CTelephonyLineDevice>(host, std::move(provider));
 }
 

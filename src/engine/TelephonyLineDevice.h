@@ -7,6 +7,7 @@
 
 #include "engine/TelephoneDevice.h"
 #include "tapi/MyLine.h"
+#include "tapi/TapiProviders.h"
 
 #include <atomic>
 #include <functional>
@@ -15,16 +16,10 @@
 
 class IDeviceHost;
 
-// Makes the provider a telephony line runs on; none is set in a build
-// without one, and the line is then not available.
-using TapiProviderFactory = std::function<std::unique_ptr<ITapiProvider>()>;
-void SetTapiProviderFactory(TapiProviderFactory factory);
-bool HasTapiProvider();
-// A provider from the factory, or nullptr when none is set (or it made none).
-std::unique_ptr<ITapiProvider> MakeTapiProvider();
-// A telephony line on a provider from the factory; a device that says it
-// is not available when there is none.
-std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host);
+// A telephony line on a provider of the program's chosen one; when it makes
+// none, a device that says it is not available, and why (its OpenError).
+std::unique_ptr<ITelephoneDevice> MakeTelephonyLineDevice(IDeviceHost& host,
+                                                          const CTapiProviders& providers);
 // Runs fn with the telephony layer a line device of this process has
 // started, or with nullptr when none has. The layer keeps running while fn
 // runs, and none starts meanwhile. Listing the lines through it starts no

@@ -30,6 +30,10 @@ struct SipAccount {
 
 constexpr int kMaxSipAccounts = 8;
 
+// Why there is no SIP line when the settings name no account.
+inline constexpr const char* kNoSipAccountText =
+    "the settings name no SIP account (sections [SIP1] to [SIP8] with sUser)";
+
 // The accounts of the sections SIP1 ... SIP8 that name a user.
 std::vector<SipAccount> ReadSipAccounts(const ProfileFile& ini);
 // Replaces them (sections of accounts beyond the list are emptied) and

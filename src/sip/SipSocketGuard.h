@@ -3,8 +3,10 @@
 // reads SIP through its toolbox's bctbx_recv, bctbx_recvfrom and
 // bctbx_ssl_read; this program defines functions of those names that call
 // the toolbox's own and filter what they return, and exports them, so the
-// dynamic linker binds the stack to them first. Every program that links
-// the SIP provider exports them (src/sip/CMakeLists.txt).
+// dynamic linker binds the stack to them first. The plugin
+// (libvorella-sip.so) exports them and, loaded without RTLD_GLOBAL, is
+// searched before the stack it brings; a program that links the provider
+// itself exports them from its own symbols (src/sip/CMakeLists.txt).
 #pragma once
 
 #include <cstdint>

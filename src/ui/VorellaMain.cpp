@@ -48,10 +48,13 @@ int main(int argc, char** argv) {
     CStartupEnvironment env(ShowStartupMessage);
     // The telephony provider comes with the phone object, once the start
     // goes on: a start that only shows the help or hands over touches nothing.
-    CTarvo32App app(frontEnd, env, [&frontEnd]() -> std::unique_ptr<IAppWorker> {
-        InstallTelephonyProvider(
-            [](const std::string& text) { std::fprintf(stderr, "vorella: %s\n", text.c_str()); });
-        return std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
+    CTapiProviders providers;
+    frontEnd.SetTelephonyProviders(&providers);
+    CTarvo32App app(frontEnd, env, [&frontEnd, &providers]() -> std::unique_ptr<IAppWorker> {
+        InstallTelephonyProvider(providers, [](const std::string& text) {
+            std::fprintf(stderr, "vorella: %s\n", text.c_str());
+        });
+        return std::make_unique<CEngineWorker>(frontEnd.WorkerBridge(), providers);
     });
     return app.InitInstance(argc, argv);
 }

@@ -8,7 +8,8 @@
 # calllog (its mail carries the call record); linesig (line signals heard in
 # sound) and the telephony layer (tapi) on platform only; the SIP provider
 # (sip) on tapi, audio and linesig; the engine uses all of them but sip, which only app
-# and ui choose. The USB adapter (adapter) is a telephone device for the engine's
+# and ui choose, and of which they include only the accounts (sip/SipAccounts.h:
+# the provider itself is a plugin they load). The USB adapter (adapter) is a telephone device for the engine's
 # worker: it builds on the engine's device seam, audio and linesig, and only
 # app and ui use it.
 # The state of the call in progress is written by the engine alone: outside
@@ -80,6 +81,13 @@ function(check_tree root out_var)
             if(used IN_LIST kLayers AND NOT used IN_LIST kUses_${layer})
                 string(STRIP "${line}" line)
                 list(APPEND faults "${rel}: ${layer} must not include ${used}: ${line}")
+            endif()
+            # The SIP provider is a plugin the programs load: outside it only
+            # the accounts of the settings are known.
+            if(used STREQUAL "sip" AND NOT layer STREQUAL "sip" AND
+               NOT line MATCHES "\"sip/SipAccounts\\.h\"")
+                string(STRIP "${line}" line)
+                list(APPEND faults "${rel}: the SIP plugin's own header outside src/sip/: ${line}")
             endif()
         endforeach()
     endforeach()
@@ -188,6 +196,7 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/engine/Worker.cpp" "#include \"engine/Worker.h\"\n#include \"app/App.h\"\n")
     file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
+    file(WRITE "${t}/src/app/Lines.cpp" "#include \"sip/SipAccounts.h\"\n#include \"sip/SipProvider.h\"\n")
     file(WRITE "${t}/src/app/Window.cpp" "int x = GetProfileIntFrom(ini, \"Options\", \"PosX\", 0);\n")
     file(WRITE "${t}/src/config/Store.cpp" "int y = GetProfileIntFrom(ini, \"Options\", \"PosY\", 0);\nProfileFile ini(path);\n")
     file(WRITE "${t}/src/app/Accounts.cpp"
@@ -211,6 +220,7 @@ if(DEFINED SELFTEST)
         "src/config/Settings.cpp: Qt outside src/ui/"
         "src/engine/Worker.cpp: engine must not include app"
         "src/audio/Wave.cpp: audio must not include modem"
+        "src/app/Lines.cpp: the SIP plugin's own header outside src/sip/: #include \"sip/SipProvider.h\""
         "src/app/Window.cpp: profile function outside src/config/"
         "src/app/Accounts.cpp: settings file opened outside src/config/: ProfileFile(G"
         "tools/helper/Ini.cpp: settings file opened outside src/config/: ProfileFile copy{p"

@@ -8,6 +8,7 @@
 #include "app/EngineWorker.h"
 #include "app/StartupEnvironment.h"
 #include "frontend/QtFrontEnd.h"
+#include "tapi/TapiProviders.h"
 
 #include <memory>
 #include <string>
@@ -16,8 +17,10 @@ struct CDesktopUnderTest {
     CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
     CStartupEnvironment env{[](const std::string&) {}};
     CEngineWorker* pWorker = nullptr;
+    CTapiProviders providers;
     CTarvo32App app{frontEnd, env, [this]() -> std::unique_ptr<IAppWorker> {
-                        auto worker = std::make_unique<CEngineWorker>(frontEnd.WorkerBridge());
+                        auto worker =
+                            std::make_unique<CEngineWorker>(frontEnd.WorkerBridge(), providers);
                         pWorker = worker.get();
                         return worker;
                     }};

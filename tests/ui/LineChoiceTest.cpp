@@ -12,9 +12,9 @@
 #include "TempHome.h"
 #include "dialogs/LineListing.h"
 #include "engine/LoggingUiBridge.h"
-#include "engine/TelephonyLineDevice.h"
 #include "platform/Strings.h"
 #include "tapi/SimulatedTapi.h"
+#include "tapi/TapiProviders.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,14 +33,14 @@ protected:
         home.CopyShipped("vorella.def");
         home.CopyShipped("modem.ini");
     }
-    void TearDown() override {
-        CloseBoxes();
-        SetTapiProviderFactory({});
-    }
+    void TearDown() override { CloseBoxes(); }
     // Each listing starts the provider afresh, as the program's does.
     void Install(std::vector<Script> lines) {
-        SetTapiProviderFactory([lines] { return std::make_unique<CSimulatedTapi>(lines); });
+        providers.Register(
+            "simulated", [lines](std::string*) { return std::make_unique<CSimulatedTapi>(lines); });
+        providers.Choose("simulated");
     }
+    void Uninstall() { providers.Register("simulated", {}); }
     static std::vector<Script> FourLines() {
         // Device 1 carries fax only and is not offered; device 2 has no
         // name; device 3 cannot be read.
@@ -58,6 +58,7 @@ protected:
     }
 
     TempHome home;
+    CTapiProviders providers;
     CLoggingUiBridge bridge{[](const std::string&) {}};
 };
 
@@ -66,7 +67,7 @@ TEST_F(LineChoiceTest, TheWizardListsTheVoiceAndModemLinesAndKeepsTheChosenOne) 
     SetupWizardStart start;
     start.nKind = kKindTelephonyLine;
     start.nTAPILine = 2; // set before: chosen again
-    CMyPropertySheet sheet(start, bridge);
+    CMyPropertySheet sheet(start, bridge, &providers);
     sheet.show();
     sheet.next();
     sheet.DetectionPage()->SkipBox()->setChecked(true);
@@ -109,8 +110,8 @@ TEST_F(LineChoiceTest, WithoutALineThePageSaysWhyAndKeepsTheLineSetBefore) {
         if (c.bProvider)
             Install(c.lines);
         else
-            SetTapiProviderFactory({});
-        CMyPropertyPage02 page(4);
+            Uninstall();
+        CMyPropertyPage02 page(4, &providers);
         static_cast<QWizardPage&>(page).initializePage();
         ASSERT_TRUE(Listed(page.Listing())) << c.what;
         EXPECT_EQ(page.LineBox()->count(), 0) << c.what;
@@ -122,7 +123,7 @@ TEST_F(LineChoiceTest, WithoutALineThePageSaysWhyAndKeepsTheLineSetBefore) {
 
 TEST_F(LineChoiceTest, TheOptionsOfferTheLinesForTheLineKindsAndSaveTheChoice) {
     Install(FourLines());
-    CDevicePage page;
+    CDevicePage page(&providers);
     OptionsValues v;
     v.nDeviceKind = kKindTelephonyLine;
     v.nTapiLine = 3;
@@ -147,7 +148,7 @@ TEST_F(LineChoiceTest, TheOptionsOfferTheLinesForTheLineKindsAndSaveTheChoice) {
     EXPECT_EQ(out.nTapiLine, 0);
 
     // No provider: the reason, and the line set before stays.
-    SetTapiProviderFactory({});
+    Uninstall();
     page.Load(v);
     ASSERT_TRUE(Listed(page.Listing()));
     EXPECT_FALSE(page.LineBox()->isEnabled());

@@ -14,6 +14,7 @@
 #include "engine/Phone.h"
 #include "engine/SetupSteps.h"
 #include "frontend/QtFrontEnd.h"
+#include "tapi/TapiProviders.h"
 #include "wizard/AdapterPage.h"
 #include "wizard/SerialPage.h"
 #include "wizard/WizardPages.h"
@@ -160,7 +161,8 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
         ApplySetupFinish(phone, r, bridge, 0);
         ASSERT_TRUE(phone.SaveAll());
     }
-    CEngineWorker worker(bridge);
+    CTapiProviders providers;
+    CEngineWorker worker(bridge, providers);
     EXPECT_FALSE(worker.NeedsSetup());
     worker.CallState().RequestPause(false);
     worker.Start();

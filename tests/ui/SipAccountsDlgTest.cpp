@@ -121,8 +121,7 @@ TEST_F(SipAccountsDlgTest, EditsAddsAndRemovesAccountsAndRefusesBadOnes) {
 }
 
 TEST_F(SipAccountsDlgTest, TheDevicePageOpensItAndListsTheLinesAgainWhenItSaved) {
-    SetTapiProviderFactory({}); // no lines: only whether they are listed counts
-    CDevicePage page;
+    CDevicePage page; // no lines: only whether they are listed counts
     OptionsValues v;
     v.nDeviceKind = kKindTelephonyLine;
     page.Load(v);

@@ -1,7 +1,6 @@
 #include "Commands.h"
 
 #include "app/TelephonyProvider.h"
-#include "engine/TelephonyLineDevice.h"
 #include "platform/Strings.h"
 #include "tapi/MyLine.h"
 #include "tapi/SimulatedTapi.h"
@@ -47,13 +46,14 @@ int CmdLines(const Args& args) {
         return 2;
     }
     std::unique_ptr<ITapiProvider> provider;
+    CTapiProviders providers;
     if (bSimulated) {
         provider = std::make_unique<CSimulatedTapi>();
     } else {
         InstallTelephonyProvider(
-            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); },
+            providers, [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); },
             true);
-        provider = MakeTapiProvider();
+        provider = providers.Make();
     }
     if (!provider) {
         std::fprintf(stderr, "%s\n", LoadStr(57974));

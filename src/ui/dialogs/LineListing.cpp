@@ -3,8 +3,9 @@
 #include <QComboBox>
 #include <QLabel>
 
-CLineListing::CLineListing(QComboBox* box, QLabel* note, QObject* parent)
-    : QObject(parent), m_pBox(box), m_pNote(note) {
+CLineListing::CLineListing(const CTapiProviders* pProviders, QComboBox* box, QLabel* note,
+                           QObject* parent)
+    : QObject(parent), m_pProviders(pProviders), m_pBox(box), m_pNote(note) {
     // A line's name is the provider's text, never markup.
     m_pNote->setTextFormat(Qt::PlainText);
 }
@@ -23,7 +24,7 @@ void CLineListing::Start(int nSelected) {
     m_pNote->setText(tr("Looking for telephony lines..."));
     m_pNote->setVisible(true);
     m_thread = std::thread([this, nSelected] {
-        TelephonyLineList list = ListTelephonyLines();
+        TelephonyLineList list = ListTelephonyLines(m_pProviders);
         // Queued to this object: dropped with it when the window is gone.
         QMetaObject::invokeMethod(
             this, [this, list = std::move(list), nSelected] { Show(list, nSelected); },

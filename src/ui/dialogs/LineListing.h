@@ -1,7 +1,8 @@
 // Fills a line choice with the telephony layer's lines. The provider is
 // asked on a thread of its own, so a slow one never holds up the window;
 // meanwhile, and when there is no line, the note says why the choice is
-// empty. Each item carries its line's device id (nTAPILine).
+// empty. Each item carries its line's device id (nTAPILine). The lines are
+// those of the program's chosen provider (none without a registry).
 #pragma once
 
 #include "app/TelephonyLines.h"
@@ -16,7 +17,8 @@ class QLabel;
 class CLineListing : public QObject {
     Q_OBJECT
 public:
-    CLineListing(QComboBox* box, QLabel* note, QObject* parent = nullptr);
+    CLineListing(const CTapiProviders* pProviders, QComboBox* box, QLabel* note,
+                 QObject* parent = nullptr);
     // Waits for a listing still running (it only asks the provider).
     ~CLineListing() override;
 
@@ -32,6 +34,7 @@ signals:
 private:
     void Show(const TelephonyLineList& list, int nSelected);
 
+    const CTapiProviders* m_pProviders;
     QComboBox* m_pBox;
     QLabel* m_pNote;
     std::thread m_thread;

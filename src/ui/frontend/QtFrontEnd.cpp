@@ -231,8 +231,9 @@ void CQtFrontEnd::ShowDiagnostics() {
 bool CQtFrontEnd::ShowOptions(const OptionsValues& values,
                               std::function<void(std::optional<OptionsValues>)> onClose) {
     QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
-    auto* dlg = new COptionsTreeDlg(values, GetSoundBackend(),
-                                    m_pWindow ? m_pWindow->GreetingLine() : nullptr, parent);
+    auto* dlg =
+        new COptionsTreeDlg(values, GetSoundBackend(),
+                            m_pWindow ? m_pWindow->GreetingLine() : nullptr, m_pProviders, parent);
     dlg->setAttribute(Qt::WA_DeleteOnClose);
     m_pOptions = dlg;
     connect(dlg, &QDialog::finished, this, [dlg, onClose = std::move(onClose)](int result) {
@@ -465,7 +466,7 @@ void CQtFrontEnd::RunSetupWizard(const SetupWizardStart& start,
         return;
     }
     // The detection's questions reach the user the way the worker's do.
-    m_pWizard = new CMyPropertySheet(start, m_queued);
+    m_pWizard = new CMyPropertySheet(start, m_queued, m_pProviders);
     m_pWizard->setAttribute(Qt::WA_DeleteOnClose);
     CMyPropertySheet* sheet = m_pWizard;
     connect(sheet, &QDialog::finished, this,

@@ -24,6 +24,8 @@ class CCoreLoop;
 class CDiagnosticsDlg;
 class CTrayIcon;
 
+class CTapiProviders;
+
 class CQtFrontEnd : public QObject,
                     public IAppFrontEnd,
                     public IUiBridge,
@@ -41,6 +43,9 @@ public:
     // The core's hidden window, once start-up made it; the windows' buttons
     // and the notice send it their commands.
     void AttachWindow(CBasicWindow* pWindow) { m_pWindow = pWindow; }
+    // The program's telephony providers, whose lines the options and the
+    // set-up wizard list; none until set.
+    void SetTelephonyProviders(const CTapiProviders* pProviders) { m_pProviders = pProviders; }
 
     CMainDlg* MainDlg() const { return m_pMain.get(); }
     CCallNotifier* Notifier() const { return m_pNotifier.get(); }
@@ -129,6 +134,7 @@ private:
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
+    const CTapiProviders* m_pProviders = nullptr;
     std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<CCallNotifier> m_pNotifier;
     std::unique_ptr<CTrayIcon> m_pTray;

@@ -40,7 +40,8 @@ QString CDevicePage::PortText(int nPort) {
     return text;
 }
 
-CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"), parent) {
+CDevicePage::CDevicePage(const CTapiProviders* pProviders, QWidget* parent)
+    : COptionsPage(tr("Telephone Device"), parent) {
     m_pKind = new QComboBox(this);
     for (const char* kind : kKinds)
         m_pKind->addItem(tr(kind));
@@ -50,7 +51,7 @@ CDevicePage::CDevicePage(QWidget* parent) : COptionsPage(tr("Telephone Device"),
     m_pLine->setEnabled(false);
     m_pLineNote = new QLabel(this);
     m_pLineNote->setWordWrap(true);
-    m_pListing = new CLineListing(m_pLine, m_pLineNote, this);
+    m_pListing = new CLineListing(pProviders, m_pLine, m_pLineNote, this);
     connect(m_pListing, &CLineListing::Listed, this, &CDevicePage::UpdateEnabled);
     m_pSipAccounts = new QPushButton(tr("SIP &accounts..."), this);
     connect(m_pSipAccounts, &QPushButton::clicked, this, &CDevicePage::EditSipAccounts);

@@ -7,6 +7,7 @@
 
 class CAdapterFields;
 class CLineListing;
+class CTapiProviders;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -14,7 +15,8 @@ class QPushButton;
 class CDevicePage : public COptionsPage {
     Q_OBJECT
 public:
-    explicit CDevicePage(QWidget* parent = nullptr);
+    // The lines listed are those of the chosen provider of pProviders.
+    explicit CDevicePage(const CTapiProviders* pProviders = nullptr, QWidget* parent = nullptr);
     void Load(const OptionsValues& v) override;
     void Save(OptionsValues& v) const override;
 

@@ -24,7 +24,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 } // namespace
 
 COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& backend,
-                                 IGreetingLine* pLine, QWidget* parent)
+                                 IGreetingLine* pLine, const CTapiProviders* pProviders,
+                                 QWidget* parent)
     : QDialog(parent), m_before(values), m_values(values) {
     QString name = QString::fromStdString(AppBrand().sTitle);
     if (name.isEmpty())
@@ -37,7 +38,7 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     m_pGeneral = new CGeneralPage(this);
     m_pAdvanced = new CAdvancedPage(this);
     m_pEmail = new CEmailPage(this);
-    m_pDevice = new CDevicePage(this);
+    m_pDevice = new CDevicePage(pProviders, this);
     m_pSounds = new CSoundsPage(backend, pLine, this);
     AddPage(tr("General"), m_pGeneral);
     AddPage(tr("Advanced"), m_pAdvanced);

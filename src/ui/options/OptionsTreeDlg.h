@@ -18,12 +18,14 @@ class IGreetingLine;
 class ISoundBackend;
 class QListWidget;
 class QStackedWidget;
+class CTapiProviders;
 
 class COptionsTreeDlg : public QDialog {
     Q_OBJECT
 public:
+    // The telephone device page lists the lines of pProviders' chosen one.
     COptionsTreeDlg(const OptionsValues& values, ISoundBackend& backend, IGreetingLine* pLine,
-                    QWidget* parent = nullptr);
+                    const CTapiProviders* pProviders = nullptr, QWidget* parent = nullptr);
 
     // The values after OK.
     const OptionsValues& Values() const { return m_values; }

@@ -12,7 +12,7 @@
 #include <QAbstractButton>
 
 CMyPropertySheet::CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bridge,
-                                   QWidget* parent)
+                                   const CTapiProviders* pProviders, QWidget* parent)
     : QWizard(parent), m_start(start) {
     setWindowTitle(QString::fromUtf8(LoadStr(108)));
     setWizardStyle(QWizard::ModernStyle);
@@ -25,7 +25,7 @@ CMyPropertySheet::CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bri
     m_pAccess = new CMyPropertyPage01(start.nKind, this);
     m_pSerial = new CMyPropertyPage2(
         start, bridge, [this] { return m_pDetect->SkipDetection(); }, this);
-    m_pLine = new CMyPropertyPage02(start.nTAPILine, this);
+    m_pLine = new CMyPropertyPage02(start.nTAPILine, pProviders, this);
     m_pAdapter =
         new CAdapterPage(GetSoundBackend(), start.sAdapterSoundCard, start.sAdapterInput, this);
     m_pFinish = new CMyPropertyPage3(this);

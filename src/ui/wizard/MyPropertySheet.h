@@ -15,13 +15,16 @@ class CMyPropertyPage1;
 class CMyPropertyPage01;
 class CMyPropertyPage2;
 class CMyPropertyPage02;
+class CTapiProviders;
 class CMyPropertyPage3;
 
 class CMyPropertySheet : public QWizard {
     Q_OBJECT
 public:
-    // bridge takes the modem detection's messages and questions.
-    CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bridge, QWidget* parent = nullptr);
+    // bridge takes the modem detection's messages and questions; the line
+    // page lists the lines of pProviders' chosen one.
+    CMyPropertySheet(const SetupWizardStart& start, IUiBridge& bridge,
+                     const CTapiProviders* pProviders = nullptr, QWidget* parent = nullptr);
 
     // What was chosen; bCancelled unless the wizard was finished.
     SetupWizardResult Result() const;

@@ -134,7 +134,7 @@ void CMyPropertyPage01::OpenDifference() {
         OpenMessageBox(this, problem, MessageIcon::Information);
 }
 
-CMyPropertyPage02::CMyPropertyPage02(int nLine, QWidget* parent)
+CMyPropertyPage02::CMyPropertyPage02(int nLine, const CTapiProviders* pProviders, QWidget* parent)
     : QWizardPage(parent), m_nLine(nLine) {
     setTitle(S(118));
     setSubTitle(S(119));
@@ -151,7 +151,7 @@ CMyPropertyPage02::CMyPropertyPage02(int nLine, QWidget* parent)
     m_pNone = Text(QString(), this);
     layout->addWidget(m_pNone);
     layout->addStretch();
-    m_pListing = new CLineListing(m_pLine, m_pNone, this);
+    m_pListing = new CLineListing(pProviders, m_pLine, m_pNone, this);
 }
 
 void CMyPropertyPage02::initializePage() {

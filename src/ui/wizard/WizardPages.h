@@ -6,6 +6,7 @@
 #include <QWizardPage>
 
 class CLineListing;
+class CTapiProviders;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -52,7 +53,8 @@ private:
 class CMyPropertyPage02 : public QWizardPage {
     Q_OBJECT
 public:
-    CMyPropertyPage02(int nLine, QWidget* parent = nullptr);
+    // The lines listed are those of the chosen provider of pProviders.
+    CMyPropertyPage02(int nLine, const CTapiProviders* pProviders, QWidget* parent = nullptr);
     // The line chosen (its device id in the telephony layer); the line
     // set before while none is listed.
     int Line() const;

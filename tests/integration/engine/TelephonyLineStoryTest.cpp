@@ -18,10 +18,14 @@ class TelephonyLineStory : public EngineStory {
 protected:
     void SetUp() override {
         EngineStory::SetUp();
-        SetTapiProviderFactory([this] {
+        providers.Register("simulated", [this](std::string*) {
             auto p = std::make_unique<CSimulatedTapi>();
             line = p.get();
             return p;
+        });
+        providers.Choose("simulated");
+        phone->DeviceFactories().Register(DeviceKind::TelephonyLine, [this](IDeviceHost& host) {
+            return MakeTelephonyLineDevice(host, providers);
         });
         phone->nTAPI = 1;
         phone->nTAPILine = 0;
@@ -42,9 +46,9 @@ protected:
     void TearDown() override {
         EngineStory::TearDown();
         nullBackend->SetCaptureSource({});
-        SetTapiProviderFactory({});
     }
 
+    CTapiProviders providers;
     CSimulatedTapi* line = nullptr;
     CNullSoundBackend* nullBackend = nullptr;
 };

@@ -75,7 +75,7 @@ class SipLineStory : public EngineStory {
 protected:
     void SetUp() override {
         EngineStory::SetUp();
-        SetTapiProviderFactory([this]() -> std::unique_ptr<ITapiProvider> {
+        providers.Register("sip", [this](std::string*) -> std::unique_ptr<ITapiProvider> {
             SipAccount account;
             account.sUser = "vorella";
             account.sBindAddress = "127.0.0.1";
@@ -86,6 +86,10 @@ protected:
             auto p = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
             sip = p.get();
             return p;
+        });
+        providers.Choose("sip");
+        phone->DeviceFactories().Register(DeviceKind::TelephonyLine, [this](IDeviceHost& host) {
+            return MakeTelephonyLineDevice(host, providers);
         });
         phone->nTAPI = 1;
         phone->nTAPILine = 0;
@@ -116,7 +120,6 @@ protected:
     void TearDown() override {
         far.reset();
         EngineStory::TearDown();
-        SetTapiProviderFactory({});
     }
     std::string NearUri() const {
         return "sip:vorella@127.0.0.1:" + std::to_string(sip->ListeningPort(0));
@@ -166,6 +169,7 @@ protected:
         EXPECT_EQ(sound->Dropped(0), 0u);
     }
 
+    CTapiProviders providers;
     CSipProvider* sip = nullptr;
     std::string greeting;
     std::string speech;

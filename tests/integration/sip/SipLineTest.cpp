@@ -68,10 +68,7 @@ std::vector<UdpSocket> OwnUdpSockets() {
 
 class SipLine : public ::testing::Test {
 protected:
-    void TearDown() override {
-        SetTapiProviderFactory({});
-        unsetenv("VORELLA_TAPI");
-    }
+    void TearDown() override { unsetenv("VORELLA_TAPI"); }
     void WriteAccount(int nPort) {
         home.Write("vorella.ini", StrPrintf("[Options]\nnTAPI=1\n[SIP1]\nsName=Desk\n"
                                             "sUser=vorella\nsBindAddress=127.0.0.1\nnPort=%d\n",
@@ -81,7 +78,8 @@ protected:
     // makes) stay in told.
     std::vector<std::string> Install() {
         const size_t before = told.size();
-        InstallTelephonyProvider([this](const std::string& line) { told.push_back(line); });
+        InstallTelephonyProvider(providers,
+                                 [this](const std::string& line) { told.push_back(line); });
         return {told.begin() + static_cast<std::ptrdiff_t>(before), told.end()};
     }
     size_t Told(const std::string& start) const {
@@ -89,7 +87,11 @@ protected:
                              [&](const std::string& l) { return l.rfind(start, 0) == 0; });
     }
 
+    void Uninstall() { providers.Register(kSipTapiName, {}); }
+    TelephonyLineList Listed() const { return ListTelephonyLines(&providers); }
+
     std::vector<std::string> told;
+    CTapiProviders providers;
 
     TempHome home;
 };
@@ -101,7 +103,7 @@ TEST_F(SipLine, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
 
     // A modem chosen: the provider is there, but not a word of SIP.
     EXPECT_EQ(Install(), std::vector<std::string>{});
-    SetTapiProviderFactory({});
+    Uninstall();
 
     // A telephony line chosen, no account yet: the provider is there, its
     // lines are not.
@@ -110,8 +112,8 @@ TEST_F(SipLine, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "telephony provider: SIP, no line yet: the settings name no SIP account "
                       "(sections [SIP1] to [SIP8] with sUser)");
-    EXPECT_EQ(ListTelephonyLines().sMessage, LoadStr(57974));
-    EXPECT_EQ(ListTelephonyLines().sMessage, LoadStr(57974));
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
     EXPECT_EQ(Told("SIP: no telephony line: "), 1u) << "the same reason is told once";
     struct stat st {};
     ASSERT_EQ(::stat(home.File("sip").c_str(), &st), 0);
@@ -119,20 +121,20 @@ TEST_F(SipLine, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
 
     // An account set up later counts without installing again.
     WriteAccount(0);
-    TelephonyLineList list = ListTelephonyLines();
+    TelephonyLineList list = Listed();
     ASSERT_EQ(list.lines.size(), 1u);
     EXPECT_EQ(list.lines[0].sName, "Desk");
     EXPECT_EQ(list.sMessage, "");
     EXPECT_EQ(Install(), std::vector<std::string>{"telephony provider: SIP, lines: Desk"});
 
     // Another provider named: neither.
-    SetTapiProviderFactory({});
+    Uninstall();
     setenv("VORELLA_TAPI", "isdn", 1);
     log = Install();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "VORELLA_TAPI=isdn: no such telephony provider (known: simulated, sip); "
                       "telephony lines are not available");
-    EXPECT_EQ(ListTelephonyLines().sMessage, LoadStr(57974));
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
 }
 
 TEST_F(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
@@ -140,11 +142,17 @@ TEST_F(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
     ASSERT_GT(port, 0);
     WriteAccount(port);
     std::atomic<int> nMade{0};
-    SetTapiProviderFactory([&nMade] {
+    CTapiProviders installed;
+    ASSERT_TRUE(InstallTelephonyProvider(installed, [](const std::string&) {}));
+    providers.Register("counted", [&](std::string* pWhy) {
         ++nMade;
-        return MakeSipProviderFromSettings(nullptr);
+        return installed.Make(pWhy);
     });
+    providers.Choose("counted");
     CPhone phone;
+    phone.DeviceFactories().Register(DeviceKind::TelephonyLine, [this](IDeviceHost& host) {
+        return MakeTelephonyLineDevice(host, providers);
+    });
     phone.nTAPI = 1;
     phone.nTAPILine = 0;
     phone.ChooseDevice();
@@ -155,7 +163,7 @@ TEST_F(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
 
     // Listed from the line in use: no second provider, no second stack.
     for (int i = 0; i < 2; ++i) {
-        const TelephonyLineList list = ListTelephonyLines();
+        const TelephonyLineList list = Listed();
         ASSERT_EQ(list.lines.size(), 1u) << list.sMessage;
         EXPECT_EQ(list.lines[0].sName, "Desk");
     }
@@ -183,7 +191,7 @@ TEST_F(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
     EXPECT_TRUE(device.HangUp());
     ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
     device.Shutdown();
-    EXPECT_EQ(ListTelephonyLines().lines.size(), 1u); // from a provider of its own again
+    EXPECT_EQ(Listed().lines.size(), 1u); // from a provider of its own again
     EXPECT_EQ(nMade, 2);
 }
 
