@@ -80,29 +80,28 @@ TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWor
     EXPECT_TRUE(OpenDialog());
 }
 
-TEST_F(OptionsFlowTest, OpenedWhilePausedStaysPausedAfterOkAndCancel) {
-    window.ToggleMonitoring();
-    ASSERT_TRUE(worker.Engine().bPaused);
-    ASSERT_TRUE(OpenDialog());
-    Close(*frontEnd.shownOptions);
-    ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 1; }));
-    RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(worker.Engine().bPaused);
-    ASSERT_TRUE(OpenDialog());
-    Close(std::nullopt);
-    RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(worker.Engine().bPaused);
-    EXPECT_EQ(window.TrayState(), kTrayPaused);
-}
-
-TEST_F(OptionsFlowTest, CancelResumesAndChangesNothing) {
-    ASSERT_TRUE(OpenDialog());
-    const OptionsValues before =
-        FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
-    Close(std::nullopt);
-    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bPaused; }));
-    EXPECT_EQ(worker.nOptionsApplied, 0);
-    EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
+TEST_F(OptionsFlowTest, MonitoringComesBackAsItWasAndOnlyOkChangesTheSettings) {
+    struct Row {
+        const char* name;
+        bool bPausedBefore, bOk;
+    };
+    for (Row r : {Row{"running, Cancel", false, false}, Row{"paused, OK", true, true},
+                  Row{"paused, Cancel", true, false}}) {
+        if (worker.Engine().bPaused != r.bPausedBefore)
+            window.ToggleMonitoring();
+        const int nApplied = worker.nOptionsApplied;
+        ASSERT_TRUE(OpenDialog()) << r.name;
+        OptionsValues v = *frontEnd.shownOptions;
+        v.nRings = 7;
+        Close(r.bOk ? std::optional(v) : std::nullopt);
+        ASSERT_TRUE(RunUntil([&] { return worker.nOptionsApplied == nApplied + (r.bOk ? 1 : 0); }));
+        RunUntil([&] { return worker.Engine().bPaused == r.bPausedBefore; });
+        RunUntil([] { return false; }, 100); // a late change of monitoring shows
+        EXPECT_EQ(worker.Engine().bPaused, r.bPausedBefore) << r.name;
+        EXPECT_EQ(worker.phone.nRings, r.bOk ? 7 : 1) << r.name;
+        EXPECT_EQ(window.TrayState() == kTrayPaused, r.bPausedBefore) << r.name;
+        worker.phone.nRings = 1;
+    }
     EXPECT_FALSE(IsAutoStart());
 }
 
