@@ -67,7 +67,7 @@ std::string Text(const SettingKey& k, Holders& h) {
     return SettingText(k, h.Refs());
 }
 
-TEST(SettingsTable, KeysAreUniqueAndHoldersMatchTheirSections) {
+TEST(SettingsTable, KeysAreUniqueAndReadAfterTheKeysTheirDefaultsComeFrom) {
     std::set<std::string> seen;
     for (const SettingKey& k : SettingKeys()) {
         EXPECT_TRUE(seen.insert(ToLowerAscii(k.key)).second) << k.key;
