@@ -14,7 +14,6 @@
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
 #include "dialogs/AdapterFields.h"
-#include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
 #include "main/FolderTree.h"
@@ -356,6 +355,20 @@ protected:
     CBasicWindow window{frontEnd};
     CCoreLoop loop{window};
 };
+
+TEST_F(OptionsCoreTest, OpenedBeforeTheMainWindowItIsModalNamesTheProgramAndOkReachesTheWorker) {
+    frontEnd.Command(kCmdOptions);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 20000));
+    COptionsTreeDlg* dlg = frontEnd.OptionsDlg();
+    EXPECT_TRUE(dlg->isModal());
+    EXPECT_EQ(dlg->parentWidget(), nullptr);
+    EXPECT_TRUE(dlg->windowTitle().startsWith("Vorella Options")) << "no brand file";
+    dlg->Email()->RingsBox()->setValue(6);
+    QTest::mouseClick(OkButton(*dlg), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return worker.nOptionsApplied == 1; }, 20000));
+    EXPECT_EQ(worker.phone.nRings, 6);
+    EXPECT_NE(frontEnd.MainDlg(), nullptr);
+}
 
 TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
     frontEnd.ShowMainWindow(true);
