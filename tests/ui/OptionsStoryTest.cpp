@@ -29,6 +29,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,152 +43,130 @@ bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
     return false;
 }
 
+// The desktop program on the simulated modem at COM9, with the given
+// settings besides; Run drives it until the script returns and exits.
+class OptionsStory : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetAppState();
+        setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
+        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
+            home.CopyShipped(f);
+        modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
+        o.logFile = home.File("sim.log");
+        sim = std::make_unique<modemsim::ModemSim>(o);
+        std::string error;
+        ASSERT_TRUE(sim->Start(&error)) << error;
+        desktop = std::make_unique<CDesktopUnderTest>();
+    }
+    void TearDown() override {
+        unsetenv("XDG_CONFIG_HOME");
+        ResetAppState();
+    }
+    using Step = std::function<bool(bool ok, const char* what)>;
+    // Runs the program on `options` (lines of [Options]); the script says
+    // what failed through its step function. The options dialog is open
+    // when the script starts.
+    void Run(const std::string& options,
+             const std::function<void(COptionsTreeDlg&, Step)>& script) {
+        home.Write("vorella.ini", "[Options]\nnComPort=9\nbStartDisabled=0\ndwTimeoutQuant=10\n"
+                                  "dwTimeoutDefault=2000\niPopup=0\nbEMailCID=0\n" +
+                                      options +
+                                      "[Sounds]\nsWaveRingIn=\n[Startup]\nShowMainDlg=0\n" +
+                                      "[Ports]\nCOM9=" + sim->SlavePath() + "\n");
+        std::string failure;
+        QTimer::singleShot(0, [&] {
+            Step step = [&](bool ok, const char* what) {
+                if (!ok && failure.empty())
+                    failure = what;
+                return ok;
+            };
+            CBasicWindow& window = *desktop->app.Window();
+            if (step(QTest::qWaitFor(
+                         [&] {
+                             return desktop->pWorker && Worker().IsReady() &&
+                                    SentCommand(*sim, "CID=");
+                         },
+                         30000),
+                     "the modem was made ready for calls")) {
+                window.OnCommand(kCmdOptions);
+                if (step(QTest::qWaitFor([&] { return desktop->frontEnd.OptionsDlg() != nullptr; },
+                                         30000),
+                         "the options opened") &&
+                    step(Worker().CallState().Flags().bPaused,
+                         "monitoring paused while the options are open"))
+                    script(*desktop->frontEnd.OptionsDlg(), step);
+            }
+            window.OnCommand(kCmdExit);
+        });
+        const char* argv[] = {"vorella"};
+        EXPECT_EQ(desktop->app.InitInstance(1, argv), 0);
+        EXPECT_TRUE(failure.empty()) << "failed: " << failure << "\n" << home.Read("modem.log");
+    }
+    CEngineWorker& Worker() { return *desktop->pWorker; }
+    static void Ok(COptionsTreeDlg& dlg) {
+        QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                          Qt::LeftButton);
+    }
+
+    TempHome home;
+    std::unique_ptr<modemsim::ModemSim> sim;
+    std::unique_ptr<CDesktopUnderTest> desktop;
+};
+
 } // namespace
 
-TEST(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
-    ResetAppState();
-    TempHome home;
-    setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
-    for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
-        home.CopyShipped(f);
-    modemsim::ModemSimOptions o = modemsim::ModemSimOptions::For("hash");
-    o.logFile = home.File("sim.log");
-    modemsim::ModemSim sim(o);
-    std::string error;
-    ASSERT_TRUE(sim.Start(&error)) << error;
-    home.Write("vorella.ini", "[Options]\nnComPort=9\nbStartDisabled=0\nnDebugLevel=1\n"
-                              "dwTimeoutQuant=10\ndwTimeoutDefault=2000\niPopup=0\nbSoftAGC=0\n"
-                              "bEMailCID=0\nbSilenceDetection=0\niSilenceDetectionTimeout=0\n"
-                              "[Sounds]\nsWaveRingIn=\n[Startup]\nShowMainDlg=0\n"
-                              "[Ports]\nCOM9=" +
-                                  sim.SlavePath() + "\n");
-    sim.SetVoiceSource(modemsim::SignalSource().Silence(120000));
-
-    CDesktopUnderTest desktop;
-    CQtFrontEnd& frontEnd = desktop.frontEnd;
-    CTarvo32App& app = desktop.app;
-    CEngineWorker*& pWorker = desktop.pWorker;
-
-    std::string failure;
-    QTimer::singleShot(0, [&] {
-        auto step = [&](bool ok, const char* what) {
-            if (!ok && failure.empty())
-                failure = what;
-            return ok;
-        };
-        CBasicWindow& window = *app.Window();
-        [&] {
-            if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "CID="); }, 30000),
-                      "the modem was made ready for calls"))
-                return;
-            window.OnCommand(kCmdOptions);
-            if (!step(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 30000),
-                      "the options opened"))
-                return;
-            if (!step(pWorker->CallState().Flags().bPaused,
-                      "monitoring paused while the options are open"))
-                return;
-            COptionsTreeDlg& dlg = *frontEnd.OptionsDlg();
+TEST_F(OptionsStory, TheNextCallObeysTheSilenceTimeChosenInTheOptions) {
+    sim->SetVoiceSource(modemsim::SignalSource().Silence(120000));
+    Run("nDebugLevel=1\nbSoftAGC=0\nbSilenceDetection=0\niSilenceDetectionTimeout=0\n",
+        [&](COptionsTreeDlg& dlg, const Step& step) {
             if (!step(dlg.Advanced()->SilenceBox()->value() == 0, "the dialog showed 0 seconds"))
                 return;
             dlg.Advanced()->SilenceBox()->setValue(2);
-            QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                              Qt::LeftButton);
+            Ok(dlg);
             if (!step(
                     QTest::qWaitFor(
-                        [&] { return !pWorker->CallState().Flags().bPaused && pWorker->IsReady(); },
+                        [&] { return !Worker().CallState().Flags().bPaused && Worker().IsReady(); },
                         30000),
                     "monitoring came back after OK"))
                 return;
-            sim.Ring(2, modemsim::RingCadence::Fast());
-            if (!step(QTest::qWaitFor([&] { return pWorker->Thread().RingCount() > 0; }, 30000),
+            sim->Ring(2, modemsim::RingCadence::Fast());
+            if (!step(QTest::qWaitFor([&] { return Worker().Thread().RingCount() > 0; }, 30000),
                       "the ring was seen"))
                 return;
-            window.OnCommand(kCmdRecord);
-            if (!step(QTest::qWaitFor([&] { return SentCommand(sim, "VRX"); }, 30000),
-                      "the modem was told to receive voice"))
-                return;
-            if (!step(QTest::qWaitFor([&] { return pWorker->Thread().LastRecordEndedBySilence(); },
-                                      60000),
-                      "the recording ended by itself on the silence"))
-                return;
-        }();
-        window.OnCommand(kCmdExit);
-    });
-    const char* argv[] = {"vorella"};
-    EXPECT_EQ(app.InitInstance(1, argv), 0);
-    EXPECT_TRUE(failure.empty()) << "failed: " << failure << "\n" << home.Read("modem.log");
+            desktop->app.Window()->OnCommand(kCmdRecord);
+            if (step(QTest::qWaitFor([&] { return SentCommand(*sim, "VRX"); }, 30000),
+                     "the modem was told to receive voice"))
+                step(QTest::qWaitFor([&] { return Worker().Thread().LastRecordEndedBySilence(); },
+                                     60000),
+                     "the recording ended by itself on the silence");
+        });
     const ProfileFile ini(home.File("vorella.ini"));
     EXPECT_EQ(ini.GetInt("Options", "iSilenceDetectionTimeout", -1), 20);
     EXPECT_EQ(ini.GetInt("Options", "bSilenceDetection", -1), 1);
     EXPECT_EQ(ini.GetInt("Options", "bRecAll", -1), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    ResetAppState();
 }
 
 // The USB adapter chosen in the options, with the sound layer's card: the
 // worker lets the modem go and drives the adapter, and the settings file
 // holds the choice.
-TEST(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
-    ResetAppState();
-    TempHome home;
-    setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
-    for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
-        home.CopyShipped(f);
-    modemsim::ModemSim sim(modemsim::ModemSimOptions::For("hash"));
-    std::string error;
-    ASSERT_TRUE(sim.Start(&error)) << error;
-    home.Write("vorella.ini", "[Options]\nnComPort=9\nbStartDisabled=0\ndwTimeoutQuant=10\n"
-                              "dwTimeoutDefault=2000\niPopup=0\nbEMailCID=0\n"
-                              "[Sounds]\nsWaveRingIn=\n[Startup]\nShowMainDlg=0\n"
-                              "[Ports]\nCOM9=" +
-                                  sim.SlavePath() + "\n");
-
-    CDesktopUnderTest desktop;
-    CQtFrontEnd& frontEnd = desktop.frontEnd;
-    CTarvo32App& app = desktop.app;
-    CEngineWorker*& pWorker = desktop.pWorker;
-
-    std::string failure;
-    QTimer::singleShot(0, [&] {
-        auto step = [&](bool ok, const char* what) {
-            if (!ok && failure.empty())
-                failure = what;
-            return ok;
-        };
-        CBasicWindow& window = *app.Window();
-        [&] {
-            if (!step(QTest::qWaitFor([&] { return pWorker && pWorker->IsReady(); }, 30000),
-                      "the modem was made ready for calls"))
-                return;
-            window.OnCommand(kCmdOptions);
-            if (!step(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 30000),
-                      "the options opened"))
-                return;
-            COptionsTreeDlg& dlg = *frontEnd.OptionsDlg();
-            dlg.Device()->KindBox()->setCurrentIndex(kKindUsbAdapter);
-            QComboBox* cards = dlg.Device()->Adapter()->CardBox();
-            cards->setCurrentIndex(cards->findText("Silent capture device"));
-            QTest::mouseClick(dlg.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                              Qt::LeftButton);
-            step(QTest::qWaitFor(
-                     [&] {
-                         ITelephoneDevice& dev = pWorker->Phone().Device();
-                         return !pWorker->CallState().Flags().bPaused &&
-                                dev.Kind() == DeviceKind::UsbAdapter && dev.IsOpen();
-                     },
-                     30000),
-                 "the worker opened the adapter after OK");
-        }();
-        window.OnCommand(kCmdExit);
+TEST_F(OptionsStory, TheAdapterChosenWithItsCardIsOpenedByTheWorker) {
+    Run("", [&](COptionsTreeDlg& dlg, const Step& step) {
+        dlg.Device()->KindBox()->setCurrentIndex(kKindUsbAdapter);
+        QComboBox* cards = dlg.Device()->Adapter()->CardBox();
+        cards->setCurrentIndex(cards->findText("Silent capture device"));
+        Ok(dlg);
+        step(QTest::qWaitFor(
+                 [&] {
+                     ITelephoneDevice& dev = Worker().Phone().Device();
+                     return !Worker().CallState().Flags().bPaused &&
+                            dev.Kind() == DeviceKind::UsbAdapter && dev.IsOpen();
+                 },
+                 30000),
+             "the worker opened the adapter after OK");
     });
-    const char* argv[] = {"vorella"};
-    EXPECT_EQ(app.InitInstance(1, argv), 0);
-    EXPECT_TRUE(failure.empty()) << "failed: " << failure << "\n" << home.Read("modem.log");
     const ProfileFile ini(home.File("vorella.ini"));
     EXPECT_EQ(ini.GetInt("Options", "fUseHiPhone", -1), 1);
     EXPECT_EQ(ini.GetString("Options", "sAdapterSoundCard", "?"), "null");
     EXPECT_EQ(ini.GetString("Options", "sAdapterInput", "?"), "");
-    unsetenv("XDG_CONFIG_HOME");
-    ResetAppState();
 }

@@ -55,54 +55,43 @@ protected:
     CBasicWindow window{frontEnd};
 };
 
-TEST_F(OptionsFlowTest, OpeningPausesMonitoringAndOkResumesWithTheValuesAtTheWorker) {
-    ASSERT_FALSE(worker.Engine().bPaused);
-    ASSERT_TRUE(OpenDialog());
-    EXPECT_TRUE(worker.Engine().bPaused);
-    EXPECT_EQ(worker.Notes().front(), "read options, paused yes");
-    EXPECT_EQ(frontEnd.shownOptions->nRings, 1);
-    // A second request while the dialog is open is ignored.
-    window.OnCommand(kCmdOptions);
-    EXPECT_EQ(worker.Notes().size(), 1u);
-
-    OptionsValues v = *frontEnd.shownOptions;
-    v.nRings = 4;
-    v.nUnattendedSeconds = 120;
-    Close(v);
-    ASSERT_TRUE(RunUntil([this] { return !worker.Engine().bPaused; }));
-    EXPECT_EQ(worker.nOptionsApplied, 1);
-    EXPECT_EQ(worker.phone.nRings, 4);
-    EXPECT_EQ(worker.driver.dwInactiveTimer, 120000);
-    EXPECT_GE(frontEnd.nShown, 1); // the main window exists afterwards
+// Opening pauses monitoring; closing brings it back as it was, and only OK
+// hands the values to the worker.
+TEST_F(OptionsFlowTest, MonitoringComesBackAsItWasAndOnlyOkChangesTheSettings) {
+    struct Row {
+        const char* name;
+        bool bPausedBefore, bOk;
+    };
+    for (Row r : {Row{"running, OK", false, true}, Row{"running, Cancel", false, false},
+                  Row{"paused, OK", true, true}, Row{"paused, Cancel", true, false}}) {
+        if (worker.Engine().bPaused != r.bPausedBefore)
+            window.ToggleMonitoring();
+        const int nApplied = worker.nOptionsApplied;
+        const size_t nNotes = worker.Notes().size();
+        ASSERT_TRUE(OpenDialog()) << r.name;
+        EXPECT_TRUE(worker.Engine().bPaused) << r.name;
+        EXPECT_EQ(worker.Notes().at(nNotes), "read options, paused yes");
+        // A second request while the dialog is open is ignored.
+        window.OnCommand(kCmdOptions);
+        EXPECT_EQ(worker.Notes().size(), nNotes + 1) << r.name;
+        OptionsValues v = *frontEnd.shownOptions;
+        EXPECT_EQ(v.nRings, 1);
+        v.nRings = 4;
+        v.nUnattendedSeconds = 120;
+        Close(r.bOk ? std::optional(v) : std::nullopt);
+        ASSERT_TRUE(RunUntil([&] { return worker.nOptionsApplied == nApplied + (r.bOk ? 1 : 0); }));
+        RunUntil([&] { return worker.Engine().bPaused == r.bPausedBefore; });
+        RunUntil([] { return false; }, 100); // a late change of monitoring shows
+        EXPECT_EQ(worker.Engine().bPaused, r.bPausedBefore) << r.name;
+        EXPECT_EQ(window.TrayState() == kTrayPaused, r.bPausedBefore) << r.name;
+        EXPECT_EQ(worker.phone.nRings, r.bOk ? 4 : 1) << r.name;
+        EXPECT_EQ(worker.driver.dwInactiveTimer, r.bOk ? 120000 : 60000) << r.name;
+        EXPECT_GE(frontEnd.nShown, 1); // the main window exists afterwards
+        worker.phone.nRings = 1;
+        worker.driver.dwInactiveTimer = 60000;
+    }
     EXPECT_TRUE(frontEnd.dataPaths.empty());
     EXPECT_TRUE(frontEnd.messages.empty());
-    // Served: the next request opens it again.
-    EXPECT_TRUE(OpenDialog());
-}
-
-TEST_F(OptionsFlowTest, OpenedWhilePausedStaysPausedAfterOkAndCancel) {
-    window.ToggleMonitoring();
-    ASSERT_TRUE(worker.Engine().bPaused);
-    ASSERT_TRUE(OpenDialog());
-    Close(*frontEnd.shownOptions);
-    ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 1; }));
-    RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(worker.Engine().bPaused);
-    ASSERT_TRUE(OpenDialog());
-    Close(std::nullopt);
-    RunUntil([] { return false; }, 100);
-    EXPECT_TRUE(worker.Engine().bPaused);
-    EXPECT_EQ(window.TrayState(), kTrayPaused);
-}
-
-TEST_F(OptionsFlowTest, CancelResumesAndChangesNothing) {
-    ASSERT_TRUE(OpenDialog());
-    const OptionsValues before =
-        FillOptions({worker.phone, worker.driver, worker.global, worker.worker});
-    Close(std::nullopt);
-    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bPaused; }));
-    EXPECT_EQ(worker.nOptionsApplied, 0);
-    EXPECT_EQ(FillOptions({worker.phone, worker.driver, worker.global, worker.worker}), before);
     EXPECT_FALSE(IsAutoStart());
 }
 

@@ -8,19 +8,20 @@
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
 
 namespace {
 
-struct Holders {
-    CPhoneSettings phone;
-    CDriverSettings driver;
-    CGlobalSettings global;
-    CWorkerSettings worker;
+class OptionsLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The shipped defaults, as a first start has them.
+        LoadSettingsFrom(ProfileFile(home.File("none.ini")), Refs(), CModemProfile{});
+    }
     CSettingsHolders Refs() { return {phone, driver, global, worker}; }
-
     // Every key as it would be written, by name.
     std::map<std::string, std::string> Texts() {
         std::map<std::string, std::string> texts;
@@ -28,183 +29,190 @@ struct Holders {
             texts[k.key] = SettingText(k, Refs());
         return texts;
     }
-};
-
-class OptionsLogicTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        // The shipped defaults, as a first start has them.
-        LoadSettingsFrom(ProfileFile(home.File("none.ini")), h.Refs(), CModemProfile{});
+    // The keys OK changes, as "key: old -> new".
+    std::vector<std::string> ChangedBy(const OptionsValues& v, OptionsOutcome* pOut = nullptr) {
+        const auto before = Texts();
+        const OptionsOutcome out = ApplyOptions(v, Refs());
+        if (pOut)
+            *pOut = out;
+        std::vector<std::string> keys;
+        for (const auto& [key, text] : Texts())
+            if (before.at(key) != text)
+                keys.push_back(key + ": " + before.at(key) + " -> " + text);
+        return keys;
     }
-    TempHome home;
-    Holders h;
-};
 
-// The keys that differ between two sets of settings.
-std::vector<std::string> Changed(const std::map<std::string, std::string>& before,
-                                 const std::map<std::string, std::string>& after) {
-    std::vector<std::string> keys;
-    for (const auto& [key, text] : before)
-        if (after.at(key) != text)
-            keys.push_back(key + ": " + text + " -> " + after.at(key));
-    return keys;
-}
+    TempHome home;
+    CPhoneSettings phone;
+    CDriverSettings driver;
+    CGlobalSettings global;
+    CWorkerSettings worker;
+};
 
 TEST_F(OptionsLogicTest, OkWithNothingTouchedChangesOnlyWhatTheDialogAlwaysSets) {
-    h.phone.bRecAll = false;
-    h.driver.iSilenceDetectionTimeout = 55; // 5.5 s shows as 5 s
-    h.driver.bSilenceDetection = false;
-    const auto before = h.Texts();
-    ApplyOptions(FillOptions(h.Refs()), h.Refs());
+    phone.bRecAll = false;
+    driver.iSilenceDetectionTimeout = 55; // 5.5 s shows as 5 s
     // bRecAll is set on every OK; the silence time-out is whole seconds and
     // switches silence detection on; the threshold is the slider's, which
     // shows the detector's own when none was chosen; nothing else moves.
-    EXPECT_EQ(Changed(before, h.Texts()),
+    EXPECT_EQ(ChangedBy(FillOptions(Refs())),
               (std::vector<std::string>{"bRecAll: 0 -> 1", "bSilenceDetection: 0 -> 1",
                                         "iSilenceDetectionSensitivity: -1 -> 50",
                                         "iSilenceDetectionTimeout: 55 -> 50"}));
+    // Cancel is the values filled and never applied: filling touches nothing.
+    const auto before = Texts();
+    FillOptions(Refs());
+    EXPECT_EQ(Texts(), before);
 }
 
-TEST_F(OptionsLogicTest, CancelLeavesEverySettingAsItWas) {
-    // Cancel is the values filled and edited but never applied: filling
-    // must not touch the settings.
-    const auto before = h.Texts();
-    OptionsValues v = FillOptions(h.Refs());
-    v.nRings = 9;
-    v.sModem = "Other";
-    EXPECT_EQ(Changed(before, h.Texts()), std::vector<std::string>{});
+// Each choice on a page, made after an OK with nothing touched: the keys it
+// writes and nothing else, what OK tells beyond them, and the dialog opening
+// again with the choice as it was made.
+TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
+    struct Row {
+        const char* name;
+        const char* told; // the outcome's flags
+        std::function<void(OptionsValues&)> choose;
+        std::vector<std::string> changed;
+    } rows[] = {
+        {"tray", "", [](auto& v) { v.bStartToTray = true; }, {"ShowMainDlg: 1 -> 0"}},
+        {"no pop-up", "", [](auto& v) { v.bPopup = false; }, {"iPopup: 1 -> 0"}},
+        {"compressed", "", [](auto& v) { v.bCompressWav = true; }, {"bCompressWav: 0 -> 1"}},
+        {"folder", "data path", [](auto& v) { v.sDataPath = "/c"; }, {"sPath:  -> /c"}},
+        {"record all follows the handset",
+         "",
+         [](auto& v) { v.bRecordAll = true; },
+         {"bHandsetStart: 0 -> 1", "bHandsetStop: 0 -> 1"}},
+        {"unattended seconds in ms",
+         "",
+         [](auto& v) { v.nUnattendedSeconds = 90; },
+         {"dwInactiveTimer: 60000 -> 90000"}},
+        {"silence seconds in tenths",
+         "",
+         [](auto& v) { v.nSilenceSeconds = 7; },
+         {"iSilenceDetectionTimeout: 50 -> 70"}},
+        {"no silence time switches detection off",
+         "",
+         [](auto& v) { v.nSilenceSeconds = 0; },
+         {"bSilenceDetection: 1 -> 0", "iSilenceDetectionTimeout: 50 -> 0"}},
+        {"threshold",
+         "",
+         [](auto& v) { v.nSilenceThreshold = 120; },
+         {"iSilenceDetectionSensitivity: 50 -> 120"}},
+        {"most compatible step traces",
+         "",
+         [](auto& v) { v.nCompatStep = 0; },
+         {"bCompat: 0 -> 1", "nDebugLevel: 0 -> 1"}},
+        {"compatible step", "", [](auto& v) { v.nCompatStep = 1; }, {"bCompat: 0 -> 1"}},
+        {"mail by outbox",
+         "",
+         [](auto& v) { v.bEmail = true, v.bSmtpDirect = false; },
+         {"bEMailCID: 0 -> 1"}},
+        {"mail direct", "", [](auto& v) { v.bEmail = true; }, {"bEMailCID: 0 -> 2"}},
+        {"mail server",
+         "",
+         [](auto& v) {
+             v.nRings = 3, v.sRecipient = "me@x.org", v.sSmtp = "mail.x.org", v.nSmtpPort = 587;
+             v.nSmtpSecurity = 1, v.sSmtpUser = "me", v.sSmtpPassword = "pw";
+         },
+         {"m_nSmtpPort: 25 -> 587", "m_nSmtpSecurity: 0 -> 1", "m_sRecipsAdderss:  -> me@x.org",
+          "m_sSmtp:  -> mail.x.org", "m_sSmtpPassword:  -> pw", "m_sSmtpUser:  -> me",
+          "nRings: 1 -> 3"}},
+        {"mail retry", "", [](auto& v) { v.nMailRetryHours = 72; }, {"nMailRetryHours: 24 -> 72"}},
+        {"port", "", [](auto& v) { v.nComPort = 3; }, {"nComPort: -1 -> 3"}},
+        {"modem", "", [](auto& v) { v.sModem = "USR"; }, {"sModem: .Custom -> USR"}},
+        {"line device", "device kind", [](auto& v) { v.nDeviceKind = 1; }, {"nTAPI: 0 -> 1"}},
+        {"USB adapter",
+         "device kind",
+         [](auto& v) { v.nDeviceKind = kKindUsbAdapter; },
+         {"fUseHiPhone: 0 -> 1", "nTAPI: 0 -> 2"}},
+        {"extension",
+         "device kind, beep",
+         [](auto& v) { v.nDeviceKind = kKindExtension; },
+         {"fUseComvurgent: 0 -> 1", "nTAPI: 0 -> 3"}},
+        {"adapter's choices kept for a modem",
+         "",
+         [](auto& v) { v.sAdapterSoundCard = "null", v.sAdapterInput = "/dev/input/event7"; },
+         {"sAdapterInput:  -> /dev/input/event7", "sAdapterSoundCard:  -> null"}},
+        {"sounds",
+         "",
+         [](auto& v) {
+             v.sWaveGreet = "/g", v.sWaveHold = "/h", v.sWaveWait = "/w",
+             v.sWaveCompressedHold = "/c";
+         },
+         {"sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
+          "sWaveHold: ./wave/hold.wav -> /h", "sWaveWait: ./wave/wait.wav -> /w"}},
+    };
+    ApplyOptions(FillOptions(Refs()), Refs());
+    const CPhoneSettings p0 = phone;
+    const CDriverSettings d0 = driver;
+    const CGlobalSettings g0 = global;
+    const CWorkerSettings w0 = worker;
+    for (const Row& r : rows) {
+        phone = p0, driver = d0, global = g0, worker = w0;
+        OptionsValues v = FillOptions(Refs());
+        r.choose(v);
+        OptionsOutcome out;
+        EXPECT_EQ(ChangedBy(v, &out), r.changed) << r.name;
+        std::string told;
+        for (auto [bSet, what] : {std::pair{out.bDataPathChanged, "data path"},
+                                  {out.bDeviceKindChanged, "device kind"},
+                                  {out.bAdapterChanged, "adapter"},
+                                  {out.bKindBeep, "beep"}})
+            if (bSet)
+                told += (told.empty() ? "" : ", ") + std::string(what);
+        EXPECT_EQ(told, std::string(r.told)) << r.name;
+        EXPECT_EQ(FillOptions(Refs()), v) << r.name;
+    }
+}
+
+TEST_F(OptionsLogicTest, SettingsNoChoiceMadeOpenAsTheNearestChoiceAndSurviveOk) {
+    // Any trace level shows the most compatible step.
+    struct Row {
+        bool bCompat;
+        int nDebugLevel;
+        int step;
+    };
+    for (Row r : {Row{true, 3, 0}, Row{false, 1, 0}, Row{true, 0, 1}, Row{false, 0, 2}})
+        EXPECT_EQ(CompatStepFor(r.bCompat, r.nDebugLevel), r.step);
+    // An adapter flag from an older file shows as the adapter.
+    phone.fUseHiPhone = true;
+    EXPECT_EQ(FillOptions(Refs()).nDeviceKind, kKindUsbAdapter);
+    // A pop-up mode other than 1 survives an OK that leaves the box ticked.
+    phone.iPopup = 2;
+    ApplyOptions(FillOptions(Refs()), Refs());
+    EXPECT_EQ(phone.iPopup, 2);
 }
 
 TEST_F(OptionsLogicTest, EmptyProfileKeepsTheModemAndIsToldAsAWarning) {
-    h.phone.sModem = "Conexant HSF";
-    OptionsValues v = FillOptions(h.Refs());
+    phone.sModem = "Conexant HSF";
+    OptionsValues v = FillOptions(Refs());
     const OptionsValues before = v;
     v.sModem.clear();
     const OptionsCheck check = CheckOptions(v, before);
     EXPECT_TRUE(check.errors.empty());
     ASSERT_EQ(check.warnings.size(), 1u);
     EXPECT_NE(check.warnings[0].find("Conexant HSF"), std::string::npos);
-    ApplyOptions(v, h.Refs());
-    EXPECT_EQ(h.phone.sModem, "Conexant HSF");
-    v.sModem = "U.S. Robotics 56K Voice";
-    ApplyOptions(v, h.Refs());
-    EXPECT_EQ(h.phone.sModem, "U.S. Robotics 56K Voice");
+    ApplyOptions(v, Refs());
+    EXPECT_EQ(phone.sModem, "Conexant HSF");
 }
 
-TEST_F(OptionsLogicTest, SilenceAndUnattendedTimesScaleAndZeroSilenceSwitchesDetectionOff) {
-    OptionsValues v = FillOptions(h.Refs());
-    EXPECT_EQ(v.nUnattendedSeconds, 60);
-    v.nUnattendedSeconds = 90;
-    v.nSilenceSeconds = 7;
-    ApplyOptions(v, h.Refs());
-    EXPECT_EQ(h.driver.dwInactiveTimer, 90000);
-    EXPECT_EQ(h.driver.iSilenceDetectionTimeout, 70);
-    EXPECT_TRUE(h.driver.bSilenceDetection);
-    v.nSilenceSeconds = 0;
-    ApplyOptions(v, h.Refs());
-    EXPECT_EQ(h.driver.iSilenceDetectionTimeout, 0);
-    EXPECT_FALSE(h.driver.bSilenceDetection);
-}
-
-TEST_F(OptionsLogicTest, OkAlwaysSetsRecordAllAndTheCheckBoxDrivesHandsetRecording) {
-    OptionsValues v = FillOptions(h.Refs());
-    for (bool bOn : {true, false}) {
-        h.phone.bRecAll = false;
-        v.bRecordAll = bOn;
-        ApplyOptions(v, h.Refs());
-        EXPECT_TRUE(h.phone.bRecAll);
-        EXPECT_EQ(h.phone.bHandsetStart, bOn);
-        EXPECT_EQ(h.phone.bHandsetStop, bOn);
-        EXPECT_EQ(FillOptions(h.Refs()).bRecordAll, bOn);
-    }
-}
-
-TEST_F(OptionsLogicTest, CompatibilityStepMapsBothWays) {
-    struct Row {
-        bool bCompat;
-        int nDebugLevel;
-        int step;
-    };
-    // Opening: any trace level shows step 0.
-    for (Row r : {Row{true, 3, 0}, Row{false, 1, 0}, Row{true, 0, 1}, Row{false, 0, 2}})
-        EXPECT_EQ(CompatStepFor(r.bCompat, r.nDebugLevel), r.step);
-    // OK: each step gives its pair, which opens at the same step again.
-    for (Row r : {Row{true, 1, 0}, Row{true, 0, 1}, Row{false, 0, 2}}) {
-        OptionsValues v = FillOptions(h.Refs());
-        v.nCompatStep = r.step;
-        ApplyOptions(v, h.Refs());
-        EXPECT_EQ(h.driver.bCompat, r.bCompat) << r.step;
-        EXPECT_EQ(h.phone.nDebugLevel, r.nDebugLevel) << r.step;
-        EXPECT_EQ(FillOptions(h.Refs()).nCompatStep, r.step);
-    }
-}
-
-TEST_F(OptionsLogicTest, EmailChoiceGivesTheThreeValuesAndBack) {
-    OptionsValues v = FillOptions(h.Refs());
-    struct Row {
-        bool bEmail, bDirect;
-        int value;
-    };
-    for (Row r : {Row{false, true, 0}, Row{true, false, 1}, Row{true, true, 2}}) {
-        v.bEmail = r.bEmail;
-        v.bSmtpDirect = r.bDirect;
-        ApplyOptions(v, h.Refs());
-        EXPECT_EQ(h.phone.bEMailCID, r.value);
-        const OptionsValues shown = FillOptions(h.Refs());
-        EXPECT_EQ(shown.bEmail, r.bEmail);
-        if (r.bEmail) {
-            EXPECT_EQ(shown.bSmtpDirect, r.bDirect);
-        }
-    }
-    // How long a notice is retried goes as it was chosen, and comes back.
-    EXPECT_EQ(v.nMailRetryHours, 24);
-    v.nMailRetryHours = 72;
-    ApplyOptions(v, h.Refs());
-    EXPECT_EQ(h.phone.nMailRetryHours, 72);
-    EXPECT_EQ(FillOptions(h.Refs()).nMailRetryHours, 72);
-}
-
-TEST_F(OptionsLogicTest, DeviceKindSetsTheAdapterFlagsAndOpensAsItWasChosen) {
-    OptionsValues v = FillOptions(h.Refs());
-    struct Row {
-        int kind;
-        bool bHiPhone, bComvurgent;
-    };
-    for (Row r :
-         {Row{2, true, false}, Row{3, false, true}, Row{1, false, false}, Row{0, false, false}}) {
-        v.nDeviceKind = r.kind;
-        const OptionsOutcome out = ApplyOptions(v, h.Refs());
-        EXPECT_EQ(h.phone.nTAPI, r.kind);
-        EXPECT_EQ(h.phone.fUseHiPhone, r.bHiPhone);
-        EXPECT_EQ(h.phone.fUseComvurgent, r.bComvurgent);
-        EXPECT_EQ(out.bKindBeep, r.kind == 3);
-        EXPECT_EQ(FillOptions(h.Refs()).nDeviceKind, r.kind);
-    }
-    // An adapter flag from an older file shows as the adapter.
-    h.phone.nTAPI = 0;
-    h.phone.fUseHiPhone = true;
-    EXPECT_EQ(FillOptions(h.Refs()).nDeviceKind, kKindUsbAdapter);
-}
-
-TEST_F(OptionsLogicTest, TheAdaptersChoicesRoundTripAndAChangeRemakesItsDevice) {
-    h.phone.fUseHiPhone = true;
-    h.phone.sAdapterSoundCard = "hw:CARD=Old";
-    OptionsValues v = FillOptions(h.Refs());
-    EXPECT_EQ(v.sAdapterSoundCard, "hw:CARD=Old");
-    EXPECT_FALSE(ApplyOptions(v, h.Refs()).bAdapterChanged) << "nothing changed";
+TEST_F(OptionsLogicTest, TheAdapterInUseOnANewCardOrInputIsMadeAnew) {
+    phone.fUseHiPhone = true;
+    phone.sAdapterSoundCard = "hw:CARD=Old";
+    OptionsValues v = FillOptions(Refs());
+    EXPECT_FALSE(ApplyOptions(v, Refs()).bAdapterChanged) << "nothing changed";
     v.sAdapterSoundCard = "null";
-    v.sAdapterInput = "/dev/input/event7";
-    const OptionsOutcome out = ApplyOptions(v, h.Refs());
-    EXPECT_TRUE(out.bAdapterChanged) << "the adapter in use is opened anew on its new card";
+    const OptionsOutcome out = ApplyOptions(v, Refs());
+    EXPECT_TRUE(out.bAdapterChanged);
     EXPECT_FALSE(out.bDeviceKindChanged);
-    EXPECT_EQ(h.phone.sAdapterSoundCard, "null");
-    EXPECT_EQ(h.phone.sAdapterInput, "/dev/input/event7");
-    EXPECT_EQ(FillOptions(h.Refs()), v);
+    v.sAdapterInput = "/dev/input/event7";
+    EXPECT_TRUE(ApplyOptions(v, Refs()).bAdapterChanged);
 }
 
 TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrTheyChange) {
     CNullSoundBackend backend; // lists the card "null"
-    OptionsValues before = FillOptions(h.Refs());
+    OptionsValues before = FillOptions(Refs());
     OptionsValues v = before;
     v.nDeviceKind = kKindUsbAdapter;
     v.sAdapterSoundCard = "null";
@@ -230,67 +238,38 @@ TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrThe
     EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
 }
 
-TEST_F(OptionsLogicTest, GeneralPageAndSoundsRoundTrip) {
-    OptionsValues v = FillOptions(h.Refs());
-    EXPECT_FALSE(v.bStartToTray); // ShowMainDlg 1
-    v.bStartToTray = true;
-    v.bPopup = false;
-    v.sDataPath = "/srv/calls";
-    v.sWaveGreet = "/home/me/greet.wav";
-    v.sWaveHold = "/home/me/music.wav";
-    v.sWaveWait = "/home/me/wait.wav";
-    const OptionsOutcome out = ApplyOptions(v, h.Refs());
-    EXPECT_TRUE(out.bDataPathChanged);
-    EXPECT_EQ(h.global.ShowMainDlg, 0);
-    EXPECT_EQ(h.phone.iPopup, 0);
-    EXPECT_EQ(h.worker.sPath, "/srv/calls");
-    EXPECT_EQ(h.phone.sWaveGreet, "/home/me/greet.wav");
-    EXPECT_EQ(h.phone.sWaveHold, "/home/me/music.wav");
-    EXPECT_EQ(h.phone.sWaveWait, "/home/me/wait.wav");
-    EXPECT_EQ(h.phone.sWaveCompressedHold, "./dev/hold");
-    EXPECT_EQ(FillOptions(h.Refs()), v);
-    // A pop-up mode other than 1 survives an OK that leaves the box ticked.
-    h.phone.iPopup = 2;
-    ApplyOptions(FillOptions(h.Refs()), h.Refs());
-    EXPECT_EQ(h.phone.iPopup, 2);
-}
-
 TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWhenChanged) {
-    const OptionsValues before = FillOptions(h.Refs());
+    const OptionsValues before = FillOptions(Refs());
     ASSERT_TRUE(SetComPortDevice(7, home.File("ttyGone")));
     ASSERT_TRUE(SetComPortDevice(8, "/dev/null"));
-
-    OptionsValues v = before;
-    v.nComPort = 7;
-    OptionsCheck check = CheckOptions(v, before);
-    ASSERT_EQ(check.errors.size(), 1u);
-    EXPECT_NE(check.errors[0].find("COM7 (" + home.File("ttyGone") + ")"), std::string::npos);
-    v.nComPort = 9; // in no table row
-    EXPECT_EQ(CheckOptions(v, before).errors.size(), 1u);
-    v.nComPort = 8;
-    EXPECT_TRUE(CheckOptions(v, before).errors.empty());
-    // The port in use when the dialog opened is not held against the user.
-    EXPECT_TRUE(CheckOptions(before, before).errors.empty());
-    OptionsValues unplugged = before;
-    unplugged.nComPort = 7;
-    EXPECT_TRUE(CheckOptions(unplugged, unplugged).errors.empty());
-
-    v = before;
-    v.sDataPath = home.File("missing");
-    check = CheckOptions(v, before);
-    ASSERT_EQ(check.errors.size(), 1u);
-    EXPECT_NE(check.errors[0].find("does not exist"), std::string::npos);
     home.Write("locked/x", "");
     ASSERT_EQ(chmod(home.File("locked").c_str(), 0500), 0);
-    v.sDataPath = home.File("locked");
-    check = CheckOptions(v, before);
-    chmod(home.File("locked").c_str(), 0700);
-    if (geteuid() != 0) { // root writes anywhere
-        ASSERT_EQ(check.errors.size(), 1u);
-        EXPECT_NE(check.errors[0].find("cannot read and write"), std::string::npos);
+    struct Row {
+        const char* name;
+        std::function<void(OptionsValues&)> choose;
+        std::string error; // "" none
+    } rows[] = {
+        {"port whose device is gone", [](auto& v) { v.nComPort = 7; },
+         "COM7 (" + home.File("ttyGone") + ")"},
+        {"port in no table row", [](auto& v) { v.nComPort = 9; }, "COM9"},
+        {"port whose device is there", [](auto& v) { v.nComPort = 8; }, ""},
+        {"missing folder", [&](auto& v) { v.sDataPath = home.File("missing"); }, "does not exist"},
+        {"folder not writable", [&](auto& v) { v.sDataPath = home.File("locked"); },
+         geteuid() != 0 ? "cannot read and write" : ""}, // root writes anywhere
+        {"usable folder", [&](auto& v) { v.sDataPath = home.Path(); }, ""},
+    };
+    for (const Row& r : rows) {
+        OptionsValues v = before;
+        r.choose(v);
+        const OptionsCheck check = CheckOptions(v, before);
+        ASSERT_EQ(check.errors.size(), r.error.empty() ? 0u : 1u) << r.name;
+        if (!r.error.empty()) {
+            EXPECT_NE(check.errors[0].find(r.error), std::string::npos) << check.errors[0];
+        }
+        // What the dialog opened with is not held against the user.
+        EXPECT_TRUE(CheckOptions(v, v).errors.empty()) << r.name;
     }
-    v.sDataPath = home.Path();
-    EXPECT_TRUE(CheckOptions(v, before).errors.empty());
+    chmod(home.File("locked").c_str(), 0700);
 }
 
 } // namespace
