@@ -255,7 +255,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
             m_pThread->CloseDevice();
             p.ChooseDevice();
         }
-        outcome.bSaved = p.SaveAll();
+        outcome.bSaved = p.SaveAll(&outcome.sSaveError);
         out->Set(std::move(outcome));
     });
 }
