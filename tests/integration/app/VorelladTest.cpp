@@ -304,6 +304,20 @@ TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneUntilMonitoringIsSwitchedOn
     EXPECT_EQ(service.Wait(30000), 0) << Log();
 }
 
+// The settings saved at the end name the file that could not be written
+// and why.
+TEST_F(VorelladTest, SettingsThatCannotBeSavedAtTheEndAreNamedWithWhy) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "bStartDisabled", 1);
+    const std::string profile = home.File("cfg/custom.cfg");
+    std::filesystem::remove(profile);
+    std::filesystem::create_directories(profile);
+    StartService(false);
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+    EXPECT_TRUE(Logged("The settings could not be saved: " + profile + ": Is a directory"))
+        << Log();
+}
+
 TEST_F(VorelladTest, HelpWordsPrintTheParametersOnTheTerminal) {
     for (const char* word : {"help", "?", "/?"}) {
         ProgramRun help = RunProgram({BuiltProgram("vorellad"), word}, 30000);
