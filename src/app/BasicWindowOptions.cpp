@@ -66,8 +66,8 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
                                    "they take effect at the next start.");
             else {
                 if (!out->bSaved)
-                    m_frontEnd.Message("The settings are in use but could not be saved to " +
-                                       GetSettingsPath());
+                    m_frontEnd.Message("The settings are in use but could not be saved: " +
+                                       out->sSaveError);
                 if (out->bKindBeep)
                     m_frontEnd.Beep();
                 if (out->bDataPathChanged)

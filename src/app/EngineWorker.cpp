@@ -4,6 +4,8 @@
 
 #include "adapter/AdapterWorkerLink.h"
 
+#include "audio/AudioLog.h"
+
 #include "config/ModemType.h"
 #include "config/SettingsStore.h"
 #include "engine/CallState.h"
@@ -26,6 +28,17 @@ CEngineWorker::CEngineWorker(IUiBridge& ui, const CTapiProviders& providers)
             AdapterLayersFor(host.Settings().sAdapterSoundCard, host.Settings().sAdapterInput));
     });
     m_pPhone->SetUi(&ui);
+    // The sound layer's lines go to the modem log; a sound the device
+    // refused or lost also to the status line, once while it stays so.
+    SetAudioLogSink([phone = m_pPhone.get()](const std::string& line, AudioLogKind kind) {
+        std::string text = line;
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        if (kind == AudioLogKind::Error)
+            phone->TellSoundProblem(text);
+        else
+            phone->Trace("Sound: " + text + "\n");
+    });
     m_pPhone->LoadAll();
     m_pPhone->ChooseDevice();
     m_pThread = std::make_unique<CMultiThread>(*m_pPhone, ui, *m_pCallLog);
@@ -44,6 +57,7 @@ CEngineWorker::~CEngineWorker() {
         }
     }
     m_pThread.reset();
+    SetAudioLogSink({});
     m_pPhone.reset();
 }
 
@@ -260,7 +274,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
             m_pThread->CloseDevice();
             p.ChooseDevice();
         }
-        outcome.bSaved = p.SaveAll();
+        outcome.bSaved = p.SaveAll(&outcome.sSaveError);
         out->Set(std::move(outcome));
     });
 }

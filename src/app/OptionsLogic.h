@@ -79,6 +79,7 @@ struct OptionsOutcome {
     bool bAdapterChanged = false; // the adapter's card or input device: it is made afresh
     bool bKindBeep = false;       // kind 3 chosen: the default beep
     bool bSaved = false;          // the settings file was written
+    std::string sSaveError;       // else which file could not be and why
     std::string sDataPath;        // the data path after OK
 };
 

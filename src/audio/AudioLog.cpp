@@ -12,8 +12,12 @@ void SetAudioLogSink(AudioLogSink sink) {
     g_logSink = std::move(sink);
 }
 
-void AudioLog(const std::string& line) {
+void AudioLog(const std::string& line, AudioLogKind kind) {
     std::lock_guard lock(g_logMutex);
     if (g_logSink)
-        g_logSink(line);
+        g_logSink(line, kind);
+}
+
+void AudioError(const std::string& line) {
+    AudioLog(line, AudioLogKind::Error);
 }

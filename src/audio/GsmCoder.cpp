@@ -43,7 +43,7 @@ size_t CGsmCoder::Decode(const uint8_t* bytes, size_t count, int16_t* out, size_
         // Modems drop the frame signature nibble; put it back.
         frame[0] |= 0xD0;
         if (gsm_decode(m_pDecoder, frame, pcm) < 0) {
-            AudioLog("GSM_bad_frame");
+            AudioError("GSM_bad_frame: a frame from the modem does not decode");
             continue;
         }
         std::memcpy(out + n, pcm, sizeof pcm);

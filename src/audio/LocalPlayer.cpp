@@ -178,7 +178,7 @@ void CLocalPlayer::Run() {
         m_sError =
             StrPrintf("the sound device does not play %s (%u samples/s)", m_sFile.c_str(), rate);
         m_bPlaying = false;
-        AudioLog("Local playback: " + m_sError + "\n");
+        AudioError("Local playback: " + m_sError + "\n");
         return;
     }
     const size_t chunkFrames = std::max<size_t>(1, rate / kChunksPerSecond);
@@ -229,7 +229,7 @@ void CLocalPlayer::Run() {
             std::lock_guard lock(m_mutex);
             m_sError = "the sound device failed while playing " + m_sFile;
             m_bPlaying = false;
-            AudioLog("Local playback: " + m_sError + "\n");
+            AudioError("Local playback: " + m_sError + "\n");
             break;
         }
         std::lock_guard lock(m_mutex);

@@ -87,7 +87,7 @@ public:
         }
         m_nDropped += dropped;
         if (!bDropping)
-            AudioLog(StrPrintf("%s sound device %d (%s): the %s queue is full, the oldest sound "
+            AudioError(StrPrintf("%s sound device %d (%s): the %s queue is full, the oldest sound "
                                "is dropped (%llu samples so far)\n",
                                m_sBackend.c_str(), m_nId, m_sName.c_str(), what,
                                static_cast<unsigned long long>(m_nDropped)));
@@ -199,7 +199,7 @@ std::unique_ptr<ICaptureStream> CQueueSoundBackend::OpenCapture(int deviceId,
                                                                 const WaveFormat& format) {
     Device* d = Find(deviceId);
     if (!d || !IsLineFormat(format)) {
-        AudioLog(StrPrintf("%s sound device %d: no capture at %u samples/s, %u bits, %u "
+        AudioError(StrPrintf("%s sound device %d: no capture at %u samples/s, %u bits, %u "
                            "channels (only 8000, 16, 1)\n",
                            m_sName.c_str(), deviceId, format.nSamplesPerSec, format.wBitsPerSample,
                            format.nChannels));
@@ -207,7 +207,7 @@ std::unique_ptr<ICaptureStream> CQueueSoundBackend::OpenCapture(int deviceId,
     }
     std::lock_guard lock(d->m_mutex);
     if (d->m_bCaptureOpen) {
-        AudioLog(StrPrintf("%s sound device %d: already recording\n", m_sName.c_str(), deviceId));
+        AudioError(StrPrintf("%s sound device %d: already recording\n", m_sName.c_str(), deviceId));
         return nullptr;
     }
     d->m_bCaptureOpen = true;
@@ -219,7 +219,7 @@ std::unique_ptr<IPlaybackStream> CQueueSoundBackend::OpenPlayback(int deviceId,
                                                                   const WaveFormat& format) {
     Device* d = Find(deviceId);
     if (!d || !IsLineFormat(format)) {
-        AudioLog(StrPrintf("%s sound device %d: no playback at %u samples/s, %u bits, %u "
+        AudioError(StrPrintf("%s sound device %d: no playback at %u samples/s, %u bits, %u "
                            "channels (only 8000, 16, 1)\n",
                            m_sName.c_str(), deviceId, format.nSamplesPerSec, format.wBitsPerSample,
                            format.nChannels));
@@ -227,7 +227,7 @@ std::unique_ptr<IPlaybackStream> CQueueSoundBackend::OpenPlayback(int deviceId,
     }
     std::lock_guard lock(d->m_mutex);
     if (d->m_bPlaybackOpen) {
-        AudioLog(StrPrintf("%s sound device %d: already playing\n", m_sName.c_str(), deviceId));
+        AudioError(StrPrintf("%s sound device %d: already playing\n", m_sName.c_str(), deviceId));
         return nullptr;
     }
     d->m_bPlaybackOpen = true;

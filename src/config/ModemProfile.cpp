@@ -233,14 +233,18 @@ bool CModemProfile::Load(const std::string& sModemName) {
     return true;
 }
 
-bool CModemProfile::Save() const {
+bool CModemProfile::Save(std::string* sError) const {
     const std::string path = ProfilePath();
     if (path.empty())
         return false;
     MakeDirectories(path.substr(0, path.rfind('/') + 1));
     ProfileFile file(path);
     SaveTo(file);
-    return file.Save();
+    if (file.Save())
+        return true;
+    if (sError)
+        *sError = path + ": " + file.SaveError();
+    return false;
 }
 
 std::string DecodeEscapes(const std::string& s) {

@@ -22,8 +22,9 @@ public:
     // Always true.
     bool Load(const std::string& sModemName);
     // Writes every key back to the loaded modem's profile file. False when
-    // the modem has no profile file or it could not be written.
-    bool Save() const;
+    // the modem has no profile file or it could not be written; sError
+    // (when given) then names the file and why (nothing when there is none).
+    bool Save(std::string* sError = nullptr) const;
 
     // Resets every key to its default (what Load gives for an unknown modem).
     void SetDefaults();

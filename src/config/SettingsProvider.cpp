@@ -48,13 +48,17 @@ void CProfileSettingsProvider::LoadAll(const CSettingsHolders& h, const CModemPr
     LoadSettingsFrom(Open(), h, profile);
 }
 
-bool CProfileSettingsProvider::SaveAll(const CSettingsHolders& h) {
+bool CProfileSettingsProvider::SaveAll(const CSettingsHolders& h, std::string* sError) {
     std::lock_guard lock(m_mutex);
     // A store that went missing while we ran reads as empty, so every key is
     // new and it is written whole.
     ProfileFile ini = Open();
     SaveSettingsTo(ini, h);
-    return Store(ini);
+    if (Store(ini))
+        return true;
+    if (sError)
+        *sError = ini.Path().empty() ? ini.SaveError() : ini.Path() + ": " + ini.SaveError();
+    return false;
 }
 
 ProfileFile CProfileSettingsProvider::Snapshot() {

@@ -36,9 +36,9 @@ public:
 
     // Every setting of the key table into the holders, and back (unknown keys
     // and comments in the store stay). SaveAll is false when the store could
-    // not be written.
+    // not be written, and sError (when given) then says which file and why.
     virtual void LoadAll(const CSettingsHolders& h, const CModemProfile& profile) = 0;
-    virtual bool SaveAll(const CSettingsHolders& h) = 0;
+    virtual bool SaveAll(const CSettingsHolders& h, std::string* sError) = 0;
 
     // The whole store as profile text, for the sections the key table does
     // not list (the SIP accounts' [SIP1] to [SIP8], the mail settings read
@@ -58,7 +58,7 @@ public:
     bool SetInt(const char* key, int value) override;
     bool SetString(const char* key, std::string_view value) override;
     void LoadAll(const CSettingsHolders& h, const CModemProfile& profile) override;
-    bool SaveAll(const CSettingsHolders& h) override;
+    bool SaveAll(const CSettingsHolders& h, std::string* sError) override;
     ProfileFile Snapshot() override;
     bool Edit(const std::function<bool(ProfileFile&)>& edit) override;
 

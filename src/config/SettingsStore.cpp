@@ -207,10 +207,16 @@ void SaveSettingsTo(ProfileFile& ini, const CSettingsHolders& h) {
         ini.WriteString(k.section, k.key, SettingText(k, h));
 }
 
-bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile) {
-    const bool bSaved = SettingsProvider().SaveAll(h);
-    profile.Save();
-    return bSaved;
+bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile, std::string* sError) {
+    std::string why;
+    const bool bSaved = SettingsProvider().SaveAll(h, &why);
+    std::string profileWhy;
+    profile.Save(&profileWhy);
+    if (!profileWhy.empty())
+        why += (why.empty() ? "" : "; ") + profileWhy;
+    if (sError)
+        *sError = why;
+    return bSaved && profileWhy.empty();
 }
 
 bool HasFixedDefault(const SettingKey& k) {

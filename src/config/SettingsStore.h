@@ -89,9 +89,10 @@ void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
 
 // Writes every setting through the settings provider in one atomic replace
 // of the settings file (unknown keys and comments stay), then saves the modem
-// profile. False when the settings file could not be written; the old file is
-// then intact.
-bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile);
+// profile. False when either file could not be written; the old file is
+// then intact, and sError (when given) names each file that failed and why.
+bool SaveSettings(const CSettingsHolders& h, CModemProfile& profile,
+                  std::string* sError = nullptr);
 void SaveSettingsTo(ProfileFile& ini, const CSettingsHolders& h);
 
 // The value of one setting as it is written to the file.

@@ -23,6 +23,16 @@ namespace {
 // The character limit of a result wait: the modem engine's usual one.
 constexpr int kResultLimit = 65535;
 
+// Whether a sound to play can be read; when not, the user learns which
+// (what: "greeting", "music on hold") and why, once while it stays so.
+bool SoundReadable(CPhone& phone, const std::string& what, const std::string& file) {
+    const std::string why = ReadProblem(file);
+    if (why.empty())
+        return true;
+    phone.TellSoundProblem("the " + what + " is not played: cannot open " + file + ": " + why);
+    return false;
+}
+
 } // namespace
 
 void CActionRunner::PlayFileToLine() {
@@ -47,7 +57,7 @@ void CActionRunner::PlayGreetingToLine() {
         file = m_phone.sWaveGreet;
     if (!m_state.bOffHook)
         m_line.GoOffHook();
-    if (IsReadableFile(ProgramFile(file)))
+    if (SoundReadable(m_phone, "greeting", ProgramFile(file)))
         m_nLastPlayEvent = m_phone.Device().PlayFile(ProgramFile(file), true);
     if (!m_state.bTalking && !m_state.bHold)
         m_line.StopCall();
@@ -94,7 +104,8 @@ void CActionRunner::PlayHoldMusic() {
         m_line.GoOffHook();
     std::string file = ProgramFile(m_phone.sWaveHold);
     bool bPlayed = false;
-    while (m_state.bHold && !m_host.StopAsked() && !m_state.bShuttingDown && IsReadableFile(file) &&
+    const bool bReadable = SoundReadable(m_phone, "music on hold", file);
+    while (m_state.bHold && !m_host.StopAsked() && !m_state.bShuttingDown && bReadable &&
            dev.IsOpen()) {
         m_phone.m_nPlayedSamples = 0;
         int ev = dev.PlayFile(file, true);
@@ -152,7 +163,10 @@ void CActionRunner::EnhancedHold() {
                                              ProgramFile(m_phone.sWaveHold),
                                              dev.SerialExtras() ? &modem : nullptr);
         if (hold.empty()) {
-            SleepMs(1);
+            // Nothing to play: the caller waits in silence for a key, and
+            // the user learns why.
+            SoundReadable(m_phone, "music on hold", ProgramFile(m_phone.sWaveHold));
+            m_host.SleepQuantum();
             m_host.PumpMessages();
             continue;
         }
@@ -161,10 +175,11 @@ void CActionRunner::EnhancedHold() {
         if (ev >= 0 && (IsToneKey(ev) || ev == 'b' || ev == 'd')) {
             m_phone.m_bHoldEvent = true;
             m_nLastKey = ev;
-            PlaySoundFile(ProgramFile("wave/ring.wav"), true);
+            if (std::string why; !PlaySoundFile(ProgramFile("wave/ring.wav"), true, -1, &why))
+                m_phone.TellSoundProblem("the ring is not played on the sound card: " + why);
             for (const char* f : {"wave/thankyou.wav", "wave/ring.wav"}) {
                 std::string p = ProgramFile(f);
-                if (IsReadableFile(p))
+                if (SoundReadable(m_phone, "answer to the key", p))
                     dev.PlayFile(p, false);
             }
             dev.SetStopRequest(false);

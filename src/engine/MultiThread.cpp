@@ -14,6 +14,28 @@
 #include <algorithm>
 #include <exception>
 
+namespace {
+
+// What a command the step needed met: the modem's answer in words.
+std::string CommandFailureText(int result, bool bOpen) {
+    switch (result) {
+    case kResultNone:
+        return bOpen ? "the modem did not answer a command in time" : "the modem's port is closed";
+    case kResultError:
+        return "the modem answered a command with ERROR";
+    case kResultNoAnswer:
+        return "the modem answered a command with NO ANSWER";
+    case kResultNoCarrier:
+        return "the modem answered a command with NO CARRIER";
+    case kResultNoDialTone:
+        return "the modem answered a command with NO DIAL TONE";
+    default:
+        return "the modem refused a command (result " + std::to_string(result) + ")";
+    }
+}
+
+} // namespace
+
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
@@ -172,8 +194,8 @@ void CMultiThread::Run() {
     TakeChosenSettings();
     m_phone.m_bClosing = true;
     m_phone.m_workerSettings.sPath = m_recorder.DataPath();
-    if (m_bSaveOnExit)
-        m_phone.SaveAll();
+    if (std::string why; m_bSaveOnExit && !m_phone.SaveAll(&why))
+        m_phone.SetStatusText("The settings could not be saved: " + why);
     m_phone.Device().Shutdown();
     m_mail.Stop();
     m_queue.Close();
@@ -200,12 +222,13 @@ void CMultiThread::Step() {
         }
         if (m_ringWatcher.WaitEvent())
             m_ringWatcher.HandleRing();
+        m_sStepFailureTold.clear();
     } catch (const std::exception& e) {
         // One bad step must not end monitoring; the next step starts afresh,
         // but what went wrong is told.
         StepFailed(e.what());
     } catch (const ModemCommandFailure& f) {
-        StepFailed("the modem refused a command (result " + std::to_string(f.result) + ")");
+        StepFailed(CommandFailureText(f.result, m_phone.Device().IsOpen()));
     } catch (const ModemWriteFailure&) {
         StepFailed("the modem could not be written to");
     }
@@ -214,6 +237,11 @@ void CMultiThread::Step() {
 void CMultiThread::StepFailed(const std::string& what) {
     const std::string text = "Worker step failed: " + what;
     Log(text + "\n");
+    // A failure that repeats at every step is told once, until a step
+    // goes through or another failure comes.
+    if (text == m_sStepFailureTold)
+        return;
+    m_sStepFailureTold = text;
     m_phone.SetStatusText(text);
 }
 

@@ -184,6 +184,9 @@ private:
     void StopCall() override;
     // Tells what ended a step early (modem log and status line).
     void StepFailed(const std::string& what);
+    // The step failure last on the status line, so that one repeating at
+    // every step is told once.
+    std::string m_sStepFailureTold;
     SetupWizardStart SetupStart() const;
     // The wizard's result; none when the program ends while it is open.
     std::optional<SetupWizardResult> WaitForSetupWizard();

@@ -61,9 +61,9 @@ void CPhone::LoadAll() {
     ChooseDevice();
 }
 
-bool CPhone::SaveAll() {
+bool CPhone::SaveAll(std::string* sError) {
     CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
-    return SaveSettings(h, m_driver);
+    return SaveSettings(h, m_driver, sError);
 }
 
 void CPhone::FollowSettings() {

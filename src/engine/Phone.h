@@ -39,8 +39,9 @@ public:
 
     // Loads the modem profile named by the settings, then every setting.
     void LoadAll();
-    // Saves every setting and the profile; false when the file could not be written.
-    bool SaveAll();
+    // Saves every setting and the profile; false when a file could not be
+    // written, and sError (when given) then says which and why.
+    bool SaveAll(std::string* sError = nullptr);
     // After the settings changed: a modem loads the profile of the modem
     // chosen and its type code (no other device has a use for them); the
     // trace takes the debug level.

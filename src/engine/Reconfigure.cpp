@@ -92,8 +92,8 @@ void CMultiThread::Reconfigure() {
             CheckGsmFraming();
     }
     m_phone.m_workerSettings.sPath = m_recorder.DataPath();
-    if (!m_phone.SaveAll())
-        StepFailed("the settings could not be saved after the setup");
+    if (std::string why; !m_phone.SaveAll(&why))
+        StepFailed("the settings could not be saved after the setup: " + why);
     // The device stays closed: the program that starts next takes it over.
     // Without a port it comes back paused.
     m_state.bPaused = true;

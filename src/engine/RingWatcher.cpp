@@ -197,8 +197,12 @@ void CRingWatcher::PlayRingSound() {
     CNumber c = m_state.curCall.Get();
     std::string sound =
         ProgramFile(RingSoundFor(c.m_nContactStatus, c.m_sRingSound, m_phone.sWaveRingIn));
-    if (!sound.empty())
-        PlaySoundFile(sound, true);
+    if (sound.empty())
+        return;
+    if (std::string why; PlaySoundFile(sound, true, -1, &why))
+        m_phone.SoundWorks();
+    else
+        m_phone.TellSoundProblem("the ring is not played on the sound card: " + why);
 }
 
 void CRingWatcher::TellCaller() {

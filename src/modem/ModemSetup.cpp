@@ -58,7 +58,10 @@ int ProbePort(CCommDriver& drv) {
 }
 
 int ScanForModem(CCommDriver& drv, uint32_t dwBaudRate) {
-    std::vector<int> ports = ScanSerialPorts();
+    std::string why;
+    std::vector<int> ports = ScanSerialPorts(&why);
+    if (!why.empty())
+        drv.Ui().SetStatusText("The serial port numbers could not be saved: " + why);
     for (auto it = ports.rbegin(); it != ports.rend(); ++it) {
         int port = *it;
         drv.Ui().SetStatusText(ApplyFormat(LoadStr(57859), static_cast<long long>(port)));

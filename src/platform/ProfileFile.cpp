@@ -255,8 +255,15 @@ bool ProfileFile::Save(bool bForce) {
             ::chmod(m_sPath.c_str(), 0600);
         return true;
     }
-    if (m_sPath.empty() || !WriteFileAtomic(m_sPath, Text(), m_bPrivate ? 0600 : -1))
+    m_sSaveError.clear();
+    if (m_sPath.empty()) {
+        m_sSaveError = "it is held in memory only";
         return false;
+    }
+    if (!WriteFileAtomic(m_sPath, Text(), m_bPrivate ? 0600 : -1)) {
+        m_sSaveError = std::strerror(errno);
+        return false;
+    }
     m_bDirty = false;
     m_bExisted = true;
     return true;

@@ -60,8 +60,11 @@ public:
     void SetPrivate(bool bPrivate) { m_bPrivate = bPrivate; }
 
     // Writes the file if anything changed (or always, with bForce). Returns
-    // false when the file could not be replaced; the old file is then intact.
+    // false when the file could not be replaced; the old file is then intact,
+    // and SaveError() says why ("No space left on device").
     bool Save(bool bForce = false);
+    // Why the last Save() failed; "" after one that worked.
+    const std::string& SaveError() const { return m_sSaveError; }
 
     // The integer rule on its own: optional blanks, sign and leading digits;
     // no digits gives 0. Out-of-range values saturate.
@@ -92,6 +95,7 @@ private:
     bool m_bExisted = false;
     bool m_bDirty = false;
     bool m_bPrivate = false;
+    std::string m_sSaveError;
 };
 
 // Convenience wrappers with the shape of the classic calls: each reads the

@@ -36,7 +36,9 @@ std::map<int, std::string> AssignComNumbers(std::map<int, std::string> table,
                                             const std::vector<std::string>& devices);
 
 // Finds the devices present, numbers the new ones, writes the table to the
-// settings, and returns the numbers whose device exists now, ascending.
-std::vector<int> ScanSerialPorts();
+// settings, and returns the numbers whose device exists now, ascending. When
+// the table could not be written, sError (when given) says which file and why
+// (the numbers hold until the program ends).
+std::vector<int> ScanSerialPorts(std::string* sError = nullptr);
 // The numbers of the table whose device exists now, ascending.
 std::vector<int> ListComPorts();

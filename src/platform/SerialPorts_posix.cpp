@@ -122,14 +122,15 @@ std::map<int, std::string> AssignComNumbers(std::map<int, std::string> table,
     return table;
 }
 
-std::vector<int> ScanSerialPorts() {
+std::vector<int> ScanSerialPorts(std::string* sError) {
     std::map<int, std::string> before = ReadComPortTable();
     std::map<int, std::string> after = AssignComNumbers(before, FindSerialDevices());
     if (after != before) {
         ProfileFile ini(GetSettingsPath());
         for (const auto& [n, dev] : after)
             ini.WriteString(kSection, ComPortName(n), dev);
-        ini.Save();
+        if (!ini.Save() && sError)
+            *sError = ini.Path() + ": " + ini.SaveError();
     }
     return ListComPorts();
 }

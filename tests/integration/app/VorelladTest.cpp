@@ -304,6 +304,20 @@ TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneUntilMonitoringIsSwitchedOn
     EXPECT_EQ(service.Wait(30000), 0) << Log();
 }
 
+// The settings saved at the end name the file that could not be written
+// and why.
+TEST_F(VorelladTest, SettingsThatCannotBeSavedAtTheEndAreNamedWithWhy) {
+    WriteProfileIntTo(home.File("vorella.ini"), "Options", "bStartDisabled", 1);
+    const std::string profile = home.File("cfg/custom.cfg");
+    std::filesystem::remove(profile);
+    std::filesystem::create_directories(profile);
+    StartService(false);
+    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
+    EXPECT_EQ(service.Wait(30000), 0) << Log();
+    EXPECT_TRUE(Logged("The settings could not be saved: " + profile + ": Is a directory"))
+        << Log();
+}
+
 TEST_F(VorelladTest, HelpWordsPrintTheParametersOnTheTerminal) {
     for (const char* word : {"help", "?", "/?"}) {
         ProgramRun help = RunProgram({BuiltProgram("vorellad"), word}, 30000);
@@ -388,6 +402,8 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
 
 // A greeting that cannot be played: the caller still leaves a message, and
 // the log says which file failed and why.
+// The same broken file as the ring sound: its failure is said once, not
+// at every ring.
 TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
     struct Row {
         const char* name;
@@ -412,6 +428,7 @@ TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
         const std::string greeting = home.File("greeting" + std::to_string(nRow++) + ".wav");
         row.make(greeting);
         WriteProfileStringTo(ini, "Sounds", "sWaveGreet", greeting);
+        WriteProfileStringTo(ini, "Sounds", "sWaveRingIn", greeting);
         StartService();
         ASSERT_TRUE(WaitUntil([&] {
             return Logged("modem port COM9 (" + sim->SlavePath() + ") open");
@@ -421,6 +438,14 @@ TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
         ASSERT_TRUE(WaitUntil([&] { return Logged("call ended"); }, 60000)) << Log();
         EXPECT_TRUE(Logged(greeting + row.said)) << Log();
         EXPECT_TRUE(Logged("message stored (")) << Log();
+        const std::vector<std::string> texts = LogTexts(Log());
+        EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                                [&](const std::string& t) {
+                                    return t.starts_with("status: the ring is not played") &&
+                                           t.find(greeting) != std::string::npos;
+                                }),
+                  1)
+            << Log();
         ASSERT_TRUE(service.Signal(SIGTERM));
         ASSERT_EQ(service.Wait(30000), 0) << Log();
         std::filesystem::remove(home.File("vorellad.log"));

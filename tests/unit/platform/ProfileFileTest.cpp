@@ -127,11 +127,34 @@ TEST_F(ProfileFileTest, MissingEmptyBinaryAndHugeFilesGiveDefaults) {
     EXPECT_EQ(Load(huge).GetInt("S", "k", 4), 4);
 }
 
-TEST_F(ProfileFileTest, SaveIntoAMissingFolderFailsAndLeavesNothing) {
-    ProfileFile f(home.File("no/such/folder/test.ini"));
-    f.WriteInt("S", "k", 1);
-    EXPECT_FALSE(f.Save());
-    EXPECT_TRUE(f.IsDirty());
+TEST_F(ProfileFileTest, SaveThatCannotReplaceTheFileSaysWhyAndLeavesWhatWasThere) {
+    home.Write("plain", "not a folder");
+    ::mkdir(home.File("folder.ini").c_str(), 0755);
+    const struct {
+        std::string file;
+        std::string why;
+    } cases[] = {
+        {"no/such/folder/test.ini", "No such file or directory"},
+        {"plain/test.ini", "Not a directory"},
+        {"folder.ini", "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ProfileFile f(home.File(c.file));
+        f.WriteInt("S", "k", 1);
+        EXPECT_FALSE(f.Save());
+        EXPECT_EQ(f.SaveError(), c.why);
+        EXPECT_TRUE(f.IsDirty());
+    }
+    EXPECT_EQ(home.Read("plain"), "not a folder");
+    ProfileFile memory = ProfileFile::FromText("[S]\nk=1\n");
+    memory.WriteInt("S", "k", 2);
+    EXPECT_FALSE(memory.Save());
+    EXPECT_EQ(memory.SaveError(), "it is held in memory only");
+    ProfileFile good(path);
+    good.WriteInt("S", "k", 1);
+    EXPECT_TRUE(good.Save());
+    EXPECT_EQ(good.SaveError(), "");
 }
 
 TEST_F(ProfileFileTest, SaveKeepsModeAndPrivateFilesAreOwnerOnly) {
