@@ -8,7 +8,7 @@
 #include "tapi/TapiPlugin.h"
 #include "tapi/TapiProviders.h"
 
-#include "platform/ProfileFile.h"
+#include "config/SettingsProvider.h"
 
 #include <memory>
 #include <string>
@@ -21,12 +21,14 @@ vorella_tapi_plugin_register(const TapiPluginHost* host) {
         host->pszStateFolder == nullptr)
         return kTapiPluginInterface;
     if (host->pfnTrace != nullptr)
-        SetAudioLogSink([trace = host->pfnTrace](const std::string& line) { trace(line.c_str()); });
+        SetAudioLogSink([trace = host->pfnTrace](const std::string& line, AudioLogKind) {
+            trace(line.c_str());
+        });
     host->pProviders->Register(
         "sip",
         [settings = std::string(host->pszSettingsFile), folder = std::string(host->pszStateFolder)](
             std::string* pWhy) -> std::unique_ptr<ITapiProvider> {
-            std::vector<SipAccount> accounts = ReadSipAccounts(ProfileFile(settings));
+            std::vector<SipAccount> accounts = ReadSipAccounts(CFileSettingsProvider(settings).Snapshot());
             if (accounts.empty()) {
                 if (pWhy)
                     *pWhy = kNoSipAccountText;

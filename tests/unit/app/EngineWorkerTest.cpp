@@ -5,6 +5,7 @@
 #include "app/EngineWorker.h"
 #include "audio/AudioLog.h"
 #include "engine/LoggingUiBridge.h"
+#include "tapi/TapiProviders.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +26,9 @@ TEST(EngineWorker, SoundFailuresAreToldOnceAndRoutineLinesAreNot) {
     for (const char* f : {"vorella.def", "modem.ini"})
         home.CopyShipped(f);
     CLoggingUiBridge ui;
+    CTapiProviders providers;
     {
-        CEngineWorker worker(ui);
+        CEngineWorker worker(ui, providers);
         AudioLog("card sound device 0: opened\n");
         AudioError("card sound device 0: already playing\n");
         AudioError("card sound device 0: already playing\n");
