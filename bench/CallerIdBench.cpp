@@ -28,7 +28,7 @@ struct Line {
         sim = std::make_unique<modemsim::ModemSim>(modemsim::ModemSimOptions::For("v253"));
         if (!sim->Start() || !SetComPortDevice(kPort, sim->SlavePath()))
             std::abort();
-        drv.Load(".Custom");
+        drv.Profile().Load(".Custom");
         if (drv.Open(kPort, 115200) == CCommDriver::kInvalidHandle)
             std::abort();
         drv.InitModem();

@@ -86,16 +86,16 @@ struct Line {
         sim->SetVoiceFormat({8, 8000, 0});
         phone = std::make_unique<CPhone>();
         phone->SetUi(&ui);
-        CCommDriver& d = phone->m_driver;
-        d.Load("");
-        d.nComPort = kPort;
-        d.nCompression = 8;
-        d.nCompressionBS = 8;
-        d.nCompressionSampleRate = 8000;
-        d.dwTimeoutDefault = 2500; // the shipped time-outs: an idle line
-        d.dwTimeoutQuant = 15;     // wakes as the program would
-        d.dwInactiveTimer = 60000;
-        d.iMaxBlockWrites = 1024;
+        CCommDriver& d = *phone->ModemDriver();
+        d.Profile().Load("");
+        d.Settings().nComPort = kPort;
+        d.Profile().nCompression = 8;
+        d.Profile().nCompressionBS = 8;
+        d.Profile().nCompressionSampleRate = 8000;
+        d.Settings().dwTimeoutDefault = 2500; // the shipped time-outs: an idle line
+        d.Settings().dwTimeoutQuant = 15;     // wakes as the program would
+        d.Settings().dwInactiveTimer = 60000;
+        d.Settings().iMaxBlockWrites = 1024;
         phone->nCIDType = 2;
         phone->dwTimeToGet = 3000;
         phone->dwTimeToWait = 340;
@@ -106,7 +106,7 @@ struct Line {
         worker->SetSaveOnExit(false);
         worker->Start();
         worker->SignalStart();
-        while (!phone->m_driver.m_bInitialized)
+        while (!phone->ModemDriver()->m_bInitialized)
             SleepMs(10);
     }
     ~Line() {
@@ -186,7 +186,7 @@ void BM_Recording(benchmark::State& state) {
         // The simulator streams the sound in this process too; its share
         // is in the figure, so the worker's own is lower still.
         state.counters["cpu_pct_with_sim"] = 100 * cpu / seconds;
-        line.phone->m_driver.SetStopRequest(true);
+        line.phone->ModemDriver()->SetStopRequest(true);
         line.State().bRecording = false;
         while (line.State().bActionPending)
             SleepMs(10);
@@ -200,10 +200,10 @@ void BM_NumberToFrontEnd(benchmark::State& state) {
     // while the worker is paused.
     line.State().bPaused = true;
     line.worker->Wake();
-    while (line.phone->m_driver.IsOpen())
+    while (line.phone->ModemDriver()->IsOpen())
         SleepMs(5);
     CCommDriver probe;
-    probe.Load("");
+    probe.Profile().Load("");
     probe.Open(Line::kPort, 115200);
     auto r0 = Clock::now();
     const int kProbes = 20;
@@ -212,7 +212,7 @@ void BM_NumberToFrontEnd(benchmark::State& state) {
     double refMs = std::chrono::duration<double, std::milli>(Clock::now() - r0).count() / kProbes;
     probe.Close(false);
     line.State().bPaused = false;
-    while (!line.phone->m_driver.m_bInitialized || !line.phone->m_driver.IsOpen())
+    while (!line.phone->ModemDriver()->m_bInitialized || !line.phone->ModemDriver()->IsOpen())
         SleepMs(5);
     SleepMs(300);
 

@@ -106,12 +106,12 @@ void BM_ReceiveVoiceCpuPerMinute(benchmark::State& state) {
         double reference = ReferenceVoiceLoop(seconds);
         Line line(true);
         CCommDriver drv;
-        drv.Load(".Custom");
-        drv.nCompression = 8;
+        drv.Profile().Load(".Custom");
+        drv.Profile().nCompression = 8;
         drv.OpenDevice(line.sim.SlavePath(), 115200);
         drv.InitModem();
         drv.InitVoice();
-        drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
+        drv.CommOut(drv.Profile().sVoiceReceiveVoice, kModeResult);
         unsigned char buf[1024];
         long total = 0;
         double cpu = CpuPerMinute(seconds, [&] {
@@ -140,7 +140,7 @@ void BM_IdleWaitCpuPerMinute(benchmark::State& state) {
         });
         ::close(fd);
         CCommDriver drv;
-        drv.Load(".Custom");
+        drv.Profile().Load(".Custom");
         drv.OpenDevice(line.sim.SlavePath(), 115200);
         drv.InitModem();
         // The ring watcher: wait for a character, as long as none comes.

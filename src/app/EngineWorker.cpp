@@ -76,7 +76,7 @@ bool CEngineWorker::StartDisabled() const {
 bool CEngineWorker::NeedsSetup() const {
     const CPhone& p = *m_pPhone;
     return SetupKindFromSettings(p.nTAPI, p.fUseHiPhone, p.fUseComvurgent) == kKindSerialModem &&
-           p.m_driver.nComPort < 1;
+           p.DriverSettings().nComPort < 1;
 }
 
 uint32_t CEngineWorker::TimeoutDefault() const {
@@ -257,7 +257,7 @@ void CEngineWorker::ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) {
     OnWorker([this, out] {
         CPhone& p = *m_pPhone;
         CWorkerSettings worker{m_pThread->DataPath()};
-        out->Set(FillOptions({p, p.m_driver, g_settings, worker}));
+        out->Set(FillOptions({p, p.DriverSettings(), g_settings, worker}));
     });
 }
 
@@ -267,7 +267,7 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
         CPhone& p = *m_pPhone;
         p.m_workerSettings.sPath = m_pThread->DataPath();
         OptionsOutcome outcome =
-            ::ApplyOptions(values, {p, p.m_driver, g_settings, p.m_workerSettings});
+            ::ApplyOptions(values, {p, p.DriverSettings(), g_settings, p.m_workerSettings});
         m_pThread->SetDataPath(p.m_workerSettings.sPath);
         p.FollowSettings();
         if (outcome.bDeviceKindChanged || outcome.bAdapterChanged || values.bSipAccountsChanged) {

@@ -8,7 +8,8 @@
 //
 // Who holds what:
 //   CPhoneSettings  - the phone object (CPhone derives from it)
-//   CDriverSettings - the modem driver (CCommDriver derives from it)
+//   CDriverSettings - the settings of the devices (CPhone holds them, the
+//                     modem driver works on them)
 //   CGlobalSettings - process-wide values, one instance g_settings
 //   CWorkerSettings - the worker thread object (CMultiThread holds one)
 // Fields start zeroed; LoadSettings() gives them their defaults.

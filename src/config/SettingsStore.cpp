@@ -173,6 +173,17 @@ void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
     h.phone.dwTimeoutQuant = h.driver.dwTimeoutQuant;
 }
 
+void SetDriverDefaults(CDriverSettings& s) {
+    for (const SettingKey& k : SettingKeys()) {
+        if (k.Holder() != SettingHolder::Driver || k.bWriteOnly)
+            continue;
+        if (auto p = std::get_if<int CDriverSettings::*>(&k.field))
+            s.*(*p) = k.nDefault;
+        else if (auto b = std::get_if<bool CDriverSettings::*>(&k.field))
+            s.*(*b) = k.nDefault != 0;
+    }
+}
+
 std::string ReadModemName() {
     SeedSettingsFile();
     return SettingsProvider().GetString("sModem");

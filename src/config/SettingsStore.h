@@ -78,6 +78,8 @@ const SettingKey* FindSettingKey(const char* key);
 // The modem name (Options/sModem) as the phone reads it before anything
 // else, to load that modem's profile first (seeding the file like LoadSettings).
 std::string ReadModemName();
+// Puts the driver settings at the plain defaults of the key table.
+void SetDriverDefaults(CDriverSettings& s);
 
 // Reads every setting from the settings provider (SettingsProvider.h), seeding
 // the settings file from "vorella.def" first when it does not exist. The

@@ -19,8 +19,8 @@ class IDeviceHost {
 public:
     virtual ~IDeviceHost() = default;
 
-    // The user's settings, and those kept with the modem driver (port,
-    // time-outs, key table, silence detection) that every device reads.
+    // The user's settings, and the driver settings (port, time-outs, key
+    // table, silence detection) that every device reads.
     // Changed only while the worker is paused.
     virtual const CPhoneSettings& Settings() const = 0;
     virtual const CDriverSettings& DriverSettings() const = 0;

@@ -36,9 +36,9 @@ bool CDialer::PrepareModem() {
     }
     if (!m_state.bOffHook) {
         if (m_phone.bCompatibleDial)
-            drv.CommOut(drv.sCmdOffHook, kModeResult);
+            drv.CommOut(drv.Profile().sCmdOffHook, kModeResult);
         if (m_phone.bEnableModemSpeaker)
-            drv.CommOut(drv.sCmdSpeakerOn, kModeResult);
+            drv.CommOut(drv.Profile().sCmdSpeakerOn, kModeResult);
     }
     return true;
 }

@@ -205,15 +205,15 @@ void CActionRunner::SpeakerphoneLoop() {
     CCommDriver& drv = modem->Driver();
     drv.SetStopRequest(false);
     if (!m_bSpeakerphoneRunning) {
-        drv.CommOut(drv.sVoiceSpeakerphoneEnable, kModeResult);
+        drv.CommOut(drv.Profile().sVoiceSpeakerphoneEnable, kModeResult);
         m_bSpeakerphoneRunning = true;
-        if (drv.sVoiceSpeakerphoneUnmute != drv.sVoiceSpeakerphoneEnable)
-            drv.CommOut(drv.sVoiceSpeakerphoneUnmute, kModeResult);
+        if (drv.Profile().sVoiceSpeakerphoneUnmute != drv.Profile().sVoiceSpeakerphoneEnable)
+            drv.CommOut(drv.Profile().sVoiceSpeakerphoneUnmute, kModeResult);
         m_state.bOffHook = true;
     }
     for (;;) {
         if (!m_state.bSpeakerphone) {
-            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            drv.CommOut(drv.Profile().sVoiceSpeakerphoneDisable, kModeResult);
             m_bSpeakerphoneRunning = false;
             return;
         }
@@ -228,13 +228,14 @@ void CActionRunner::SpeakerphoneLoop() {
         // or dial tone, and then the call is over.
         drv.m_nLastEvent = 0;
         drv.SetQuantumTimeouts();
-        drv.WaitResult(static_cast<uint32_t>(std::clamp(drv.dwTimeoutQuant, 1, 100)), kResultLimit);
+        drv.WaitResult(static_cast<uint32_t>(std::clamp(drv.Settings().dwTimeoutQuant, 1, 100)),
+                       kResultLimit);
         drv.SetDefaultTimeouts();
         const int ev = drv.m_nLastEvent;
         if (ev == 'b' || ev == 'd') {
             m_phone.SetStatusText(EventStatusText(ev));
             m_state.bSpeakerphone = false;
-            drv.CommOut(drv.sVoiceSpeakerphoneDisable, kModeResult);
+            drv.CommOut(drv.Profile().sVoiceSpeakerphoneDisable, kModeResult);
             m_bSpeakerphoneRunning = false;
             m_line.StopCall();
             return;

@@ -40,38 +40,60 @@ CPhone::CPhone()
     : m_pOwnUi(std::make_unique<CLoggingUiBridge>()),
       m_pModemUi(std::make_unique<CModemUiOnBridge>(*this)) {
     m_pUi = m_pOwnUi.get();
-    m_driver.SetUi(m_pModemUi.get());
+    SetDriverDefaults(m_driverSettings);
     m_factories.Register(DeviceKind::SerialModem, [this](IDeviceHost& host) {
-        return std::make_unique<CSerialModemDevice>(host, m_driver, *this);
+        return std::make_unique<CSerialModemDevice>(host, MakeModemDriver(), *this);
     });
     ChooseDevice();
 }
 
 CPhone::~CPhone() {
-    m_driver.SetUi(nullptr);
+    // The driver closes its port silently: the front end may be gone.
+    if (m_pModemDriver)
+        m_pModemDriver->SetUi(nullptr);
+}
+
+CCommDriver& CPhone::MakeModemDriver() {
+    if (!m_pModemDriver)
+        m_pModemDriver =
+            std::make_unique<CCommDriver>(m_profile, m_driverSettings, m_trace, m_pModemUi.get());
+    m_pModemDriver->SetDebugLevel(nDebugLevel);
+    return *m_pModemDriver;
 }
 
 void CPhone::LoadAll() {
-    m_driver.Load(ReadModemName());
-    CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
-    LoadSettings(h, m_driver);
-    dwTimeoutDefault = m_driver.dwTimeoutDefault;
-    dwTimeoutQuant = m_driver.dwTimeoutQuant;
-    m_driver.SetDebugLevel(nDebugLevel);
+    // A modem's profile is read first, for the setting whose default comes
+    // from it; no other device has one to read.
+    const std::string sModemName = ReadModemName();
+    ISettingsProvider& settings = SettingsProvider();
+    if (ChosenDeviceKind(settings.GetBool("fUseHiPhone"), settings.GetInt("nTAPI")) ==
+        DeviceKind::SerialModem)
+        m_profile.Load(sModemName);
+    CSettingsHolders h{*this, m_driverSettings, g_settings, m_workerSettings};
+    LoadSettings(h, m_profile);
+    dwTimeoutDefault = m_driverSettings.dwTimeoutDefault;
+    dwTimeoutQuant = m_driverSettings.dwTimeoutQuant;
+    FollowDebugLevel();
     ChooseDevice();
 }
 
 bool CPhone::SaveAll(std::string* sError) {
-    CSettingsHolders h{*this, m_driver, g_settings, m_workerSettings};
-    return SaveSettings(h, m_driver, sError);
+    CSettingsHolders h{*this, m_driverSettings, g_settings, m_workerSettings};
+    return SaveSettings(h, m_profile, sError);
 }
 
 void CPhone::FollowSettings() {
     if (ChosenDeviceKind(fUseHiPhone, nTAPI) == DeviceKind::SerialModem) {
-        m_driver.Load(sModem);
-        TypeFromName(m_driver, sModem);
+        m_profile.Load(sModem);
+        TypeFromName(m_profile, sModem);
     }
-    m_driver.SetDebugLevel(nDebugLevel);
+    FollowDebugLevel();
+}
+
+void CPhone::FollowDebugLevel() {
+    m_trace.SetDebugLevel(nDebugLevel);
+    if (m_pModemDriver)
+        m_pModemDriver->SetDebugLevel(nDebugLevel);
 }
 
 void CPhone::KeepVolume(int nPercent, bool bSave) {
@@ -103,6 +125,9 @@ void CPhone::ChooseDevice() {
     if (m_pDevice)
         m_pDevice->SetEventSink({});
     m_pDevice = m_factories.Make(ChosenDeviceKind(fUseHiPhone, nTAPI), *this);
+    // Only a modem has a serial port and an AT engine.
+    if (m_pDevice->Kind() != DeviceKind::SerialModem)
+        m_pModemDriver.reset();
     // A device chosen anew while the worker runs (the options, the wizard)
     // reports to the worker as the old one did.
     m_pDevice->SetEventSink(m_deviceSink);
@@ -115,9 +140,9 @@ void CPhone::SetDeviceEventSink(std::function<void(int, uintptr_t, intptr_t)> si
 
 VoiceCodecSettings CPhone::CodecSettings() const {
     VoiceCodecSettings s;
-    s.nCompression = m_driver.nCompression;
-    s.nCompressionBS = m_driver.nCompressionBS;
-    s.nCompressionSampleRate = m_driver.nCompressionSampleRate;
+    s.nCompression = m_profile.nCompression;
+    s.nCompressionBS = m_profile.nCompressionBS;
+    s.nCompressionSampleRate = m_profile.nCompressionSampleRate;
     s.bSoftAGC = bSoftAGC;
     NormalizeCompressionBits(s);
     return s;

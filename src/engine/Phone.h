@@ -1,5 +1,6 @@
-// CPhone: the phone object. Every user setting as a field, the modem driver,
-// the device the worker drives, and the two loops that move sound between
+// CPhone: the phone object. Every user setting as a field, the modem command
+// profile and the trace, the device the worker drives (with the serial modem
+// driver while that device is a modem), and the two loops that move sound between
 // the line and a WAV file (record from the modem, play a file to it).
 //
 // One instance per engine; it owns the state of the call in progress (the
@@ -37,7 +38,8 @@ public:
     CPhone(const CPhone&) = delete;
     CPhone& operator=(const CPhone&) = delete;
 
-    // Loads the modem profile named by the settings, then every setting.
+    // Loads the modem profile named by the settings when they choose a
+    // modem, then every setting.
     void LoadAll();
     // Saves every setting and the profile; false when a file could not be
     // written, and sError (when given) then says which and why.
@@ -62,7 +64,7 @@ public:
     void SetStatusText(const std::string& text) override;
     std::string StatusText() const;
 
-    // The makers of the devices: the serial modem (on the phone's driver)
+    // The makers of the devices: the serial modem (on a driver made for it)
     // and the telephony line are there from the start; the program adds
     // the USB adapter, a test its own devices.
     CDeviceFactories& DeviceFactories() { return m_factories; }
@@ -77,13 +79,22 @@ public:
     ITelephoneDevice& Device() { return *m_pDevice; }
     const ITelephoneDevice& Device() const { return *m_pDevice; }
     bool IsSerialModem() const { return m_pDevice->Kind() == DeviceKind::SerialModem; }
-    // The settings kept with the modem driver (port, time-outs, key table,
-    // silence detection) and its command profile: every device kind reads them.
-    const CDriverSettings& DriverSettings() const override { return m_driver; }
-    CDriverSettings& DriverSettings() { return m_driver; }
-    const CModemProfile& Profile() const { return m_driver; }
+    // The driver settings (port, time-outs, key table, silence detection):
+    // every device kind reads them.
+    const CDriverSettings& DriverSettings() const override { return m_driverSettings; }
+    CDriverSettings& DriverSettings() { return m_driverSettings; }
+    // The command profile of the modem chosen. Only a modem loads it (and
+    // the start-up, which reads a setting's default from it); other
+    // devices, and the settings dialogs, read what it holds.
+    const CModemProfile& Profile() const { return m_profile; }
+    CModemProfile& Profile() { return m_profile; }
     // One line into the program's trace ("modem.log" when nDebugLevel is set).
-    void Trace(const std::string& text) override { m_driver.Log(text, ""); }
+    void Trace(const std::string& text) override { m_trace.Log(text, ""); }
+    // The serial port and AT driver, on the profile, settings and trace
+    // above: there only while the device chosen is the serial modem,
+    // nullptr otherwise.
+    CCommDriver* ModemDriver() { return m_pModemDriver.get(); }
+    const CCommDriver* ModemDriver() const { return m_pModemDriver.get(); }
 
     // IDeviceHost
     const CPhoneSettings& Settings() const override { return *this; }
@@ -109,7 +120,6 @@ public:
     void TellSoundProblem(const std::string& text);
     void SoundWorks();
 
-    CCommDriver m_driver;
     CWorkerSettings m_workerSettings; // the worker's data path (Options/sPath)
 
     // Shared with the UI thread.
@@ -127,10 +137,22 @@ public:
     VoiceCodecSettings CodecSettings() const;
 
 private:
+    // The modem's driver, made for the serial modem device when none is
+    // there (it stays while the modem is chosen anew, the port with it).
+    CCommDriver& MakeModemDriver();
+    // The trace, and the driver's file emulation, follow nDebugLevel.
+    void FollowDebugLevel();
+
     CCallState m_callState;
     IUiBridge* m_pUi;
     std::unique_ptr<IUiBridge> m_pOwnUi;
+    CModemProfile m_profile;
+    CDriverSettings m_driverSettings;
+    CModemTrace m_trace;
     std::unique_ptr<IModemUi> m_pModemUi;
+    // Declared before the device, which holds it, and gone before the parts
+    // it is on.
+    std::unique_ptr<CCommDriver> m_pModemDriver;
     CDeviceFactories m_factories;
     std::unique_ptr<ITelephoneDevice> m_pDevice;
     std::function<void(int, uintptr_t, intptr_t)> m_deviceSink;

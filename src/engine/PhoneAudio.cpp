@@ -67,7 +67,11 @@ std::string NoCoderText(int nCompression) {
 ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxMs,
                                           const std::function<bool(int)>& onEvent) {
     ModemRecordResult res;
-    CCommDriver& drv = m_driver;
+    if (!m_pModemDriver) {
+        TellSoundProblem("not recorded: " + file + ": the device is not a modem");
+        return res;
+    }
+    CCommDriver& drv = *m_pModemDriver;
     CVoiceCodec codec;
     VoiceCodecSettings cs = CodecSettings();
     if (!OpenVoiceCodec(codec, cs.nCompression, cs, bSoftAGC ? &m_normalizer : nullptr)) {
@@ -83,7 +87,7 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     res.bOpened = true;
 
     m_callState.EngineState().bRecording = true;
-    int r = drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
+    int r = drv.CommOut(drv.Profile().sVoiceReceiveVoice, kModeResult);
     const bool bReceiving = IsVoiceConnect(r);
     // (A stop or a modem gone is not this recording's fault, and is told
     // where it happens.)
@@ -100,7 +104,7 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
     std::vector<unsigned char> buf(blockBytes);
     std::vector<int16_t> pcm(codec.DecodedBound(blockBytes) + 16);
     CSilenceDetection silence;
-    silence.SetSensitivity(drv.iSilenceDetectionSensitivity);
+    silence.SetSensitivity(drv.Settings().iSilenceDetectionSensitivity);
     CBadFrameCounter bad;
     const double factor = VolumeFactor(m_iVolume, m_bMute);
     std::unique_ptr<IPlaybackStream> monitor;
@@ -144,10 +148,10 @@ ModemRecordResult CPhone::RecordFromModem(const std::string& file, uint64_t maxM
                 }
                 res.nSamples += got;
                 elapsed += got;
-                if (drv.bSilenceDetection) {
+                if (drv.Settings().bSilenceDetection) {
                     for (int16_t s : block)
                         silence.AddSample(s);
-                    if (silence.TimedOut(drv.iSilenceDetectionTimeout)) {
+                    if (silence.TimedOut(drv.Settings().iSilenceDetectionTimeout)) {
                         res.bSilence = true;
                         break;
                     }
@@ -195,10 +199,14 @@ void CPhone::SoundWorks() {
 }
 
 int CPhone::PlayFile(const std::string& file, bool bDetect) {
-    CCommDriver& drv = m_driver;
+    if (!m_pModemDriver) {
+        TellSoundProblem("not played: " + file + ": the device is not a modem");
+        return -1;
+    }
+    CCommDriver& drv = *m_pModemDriver;
     drv.SetStopRequest(false);
     m_nPlayedSamples = 0;
-    if (drv.m_nModemType == 20)
+    if (drv.Profile().m_nModemType == 20)
         return 0;
     std::vector<int16_t> samples;
     WaveFormat fmt;
@@ -218,7 +226,7 @@ int CPhone::PlayFile(const std::string& file, bool bDetect) {
     // at 7200 Hz.
     samples = Resample(samples, fmt.nSamplesPerSec, rate);
 
-    if (!IsVoiceConnect(drv.CommOut(drv.sVoiceTransmitVoice, kModeResult))) {
+    if (!IsVoiceConnect(drv.CommOut(drv.Profile().sVoiceTransmitVoice, kModeResult))) {
         if (drv.IsOpen() && !drv.DeviceFailure() && !drv.StopRequested())
             TellSoundProblem("not played: " + file + ": the modem did not take voice to send");
         return -1;

@@ -5,7 +5,6 @@
 
 #include "engine/CallState.h"
 #include "engine/Phone.h"
-#include "engine/SerialModemDevice.h"
 #include "engine/SetupSteps.h"
 #include "modem/ModemSetup.h"
 
@@ -59,13 +58,17 @@ std::optional<SetupWizardResult> CMultiThread::WaitForSetupWizard() {
 }
 
 void CMultiThread::CheckGsmFraming() {
-    CSerialModemDevice line(m_phone, m_phone.m_driver, m_phone);
+    // The modem just chosen, with its driver.
+    m_phone.ChooseDevice();
+    ISerialModemExtras* line = m_phone.Device().SerialExtras();
+    if (!line)
+        return;
     const uint32_t baud =
         m_phone.dwBaudRate > 0 ? static_cast<uint32_t>(m_phone.dwBaudRate) : 115200u;
     // The line is taken as for a call, so the modem sends what it would
     // send while a caller speaks.
-    DetectGsmFraming(line.Driver(), m_phone.sModem, baud, [&line](CCommDriver& drv) {
-        line.InitForCalls();
+    DetectGsmFraming(line->Driver(), m_phone.sModem, baud, [line](CCommDriver& drv) {
+        line->InitForCalls();
         drv.InitVoice();
         drv.AnswerVoice();
     });

@@ -56,7 +56,8 @@ bool CRingWatcher::WaitEvent() {
     int r = kResultNone;
     if (!m_host.MessagesWaiting() && !m_state.bActionPending && !m_state.bOffHookRequest &&
         !m_state.bHangUpRequest && !m_state.bPaused && !m_state.bHold && !m_host.StopAsked())
-        r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.dwTimeoutDefault, 1)), kResultLimit);
+        r = drv.WaitResult(static_cast<uint32_t>(std::max(drv.Settings().dwTimeoutDefault, 1)),
+                           kResultLimit);
     m_host.SetWaiting(false);
     dev.SetStopRequest(false);
     drv.SetDefaultTimeouts();

@@ -168,7 +168,7 @@ void CRingWatcher::ReadCallerId() {
         if (m_phone.nCIDType == kCidHardware)
             held = DigitLineBeforeRing(drv.LineBuffer());
         CCommDriverCidChannel channel(drv, held, std::exchange(m_heldCid, {}));
-        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv), [this] {
+        CModemCallerIdSource source(channel, CidReadSettings::From(m_phone, drv.Profile()), [this] {
             CountRing(false);
             m_rings.dwLastRing = GetTickCount();
         });

@@ -13,16 +13,17 @@ bool CSerialModemDevice::Open() {
         uint32_t baud = m_host.Settings().dwBaudRate > 0 ? static_cast<uint32_t>(m_host.Settings().dwBaudRate) : 115200;
         // Multi-bit ADPCM at 3 or 4 bits needs the profile's slower rate
         // (never above 115200); at 2 bits the port keeps its own.
-        if (drv.nCompression == 4 && drv.nCompressionBS != 2 && drv.dwBaudRateMax > 0)
-            baud = std::min({baud, static_cast<uint32_t>(drv.dwBaudRateMax), 115200u});
+        if (drv.Profile().nCompression == 4 && drv.Profile().nCompressionBS != 2 &&
+            drv.Profile().dwBaudRateMax > 0)
+            baud = std::min({baud, static_cast<uint32_t>(drv.Profile().dwBaudRateMax), 115200u});
         // With no port set, the scan runs once for this device: a scan that
         // found nothing would find nothing again at every retry, asking
         // its question and showing its message each time.
-        if (drv.nComPort < 1 && m_bScanned)
+        if (drv.Settings().nComPort < 1 && m_bScanned)
             return false;
-        m_bScanned = m_bScanned || drv.nComPort < 1;
+        m_bScanned = m_bScanned || drv.Settings().nComPort < 1;
         // The type code follows the modem's name at every open.
-        if (OpenModemPort(drv, m_host.Settings().sModem, drv.nComPort, baud) != 0)
+        if (OpenModemPort(drv, m_host.Settings().sModem, drv.Settings().nComPort, baud) != 0)
             return false;
     }
     InitForCalls();
@@ -36,8 +37,8 @@ void CSerialModemDevice::InitForCalls() {
         return;
     CidSetup setup = CallerIdSetupFor(m_host.Settings().nCIDType);
     try {
-        if (setup.kind == CidSetup::Hardware && !drv.sCmdEnableHardwareCID.empty())
-            drv.CommOut(drv.sCmdEnableHardwareCID, kModeResult);
+        if (setup.kind == CidSetup::Hardware && !drv.Profile().sCmdEnableHardwareCID.empty())
+            drv.CommOut(drv.Profile().sCmdEnableHardwareCID, kModeResult);
         else if (setup.kind == CidSetup::American)
             drv.SetAmericanCID(setup.nMode);
     } catch (const ModemCommandFailure&) {

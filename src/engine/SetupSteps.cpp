@@ -24,17 +24,18 @@ int ToneVolumeFor(int nModemType) {
 }
 
 void ReloadProfile(CPhone& phone) {
-    phone.m_driver.Load(phone.sModem);
-    TypeFromName(phone.m_driver, phone.sModem);
+    phone.Profile().Load(phone.sModem);
+    TypeFromName(phone.Profile(), phone.sModem);
 }
 
 void ApplySerialChoice(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui, uint32_t waitMs) {
-    CCommDriver& drv = phone.m_driver;
-    drv.nComPort = r.nComPort;
+    CModemProfile& profile = phone.Profile();
+    CDriverSettings& settings = phone.DriverSettings();
+    settings.nComPort = r.nComPort;
     if (!r.sModem.empty())
         phone.sModem = r.sModem;
     ReloadProfile(phone);
-    if (drv.m_nModemType == kCourierType)
+    if (profile.m_nModemType == kCourierType)
         ui.ShowMessage(57705, MessageIcon::Information);
 
     if (r.nCidTypeFound >= 0)
@@ -44,7 +45,7 @@ void ApplySerialChoice(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui,
     else if (phone.nWaitSignals == 0)
         phone.nWaitSignals = phone.nRings;
 
-    const bool bHardwareCid = !drv.sCmdEnableHardwareCID.empty();
+    const bool bHardwareCid = !profile.sCmdEnableHardwareCID.empty();
     if (r.nCidTypeFound == kCidNone && bHardwareCid) {
         if (AskYesNoAndWait(ui, 57687, true, waitMs))
             phone.nCIDType = kCidHardware;
@@ -55,8 +56,8 @@ void ApplySerialChoice(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui,
         }
     }
 
-    drv.iSilenceDetectionSensitivity = drv.iSilenceDefault;
-    phone.iToneVolume = ToneVolumeFor(drv.m_nModemType);
+    settings.iSilenceDetectionSensitivity = profile.iSilenceDefault;
+    phone.iToneVolume = ToneVolumeFor(profile.m_nModemType);
 }
 
 } // namespace
@@ -73,7 +74,7 @@ void ApplySetupFinish(CPhone& phone, const SetupWizardResult& r, IUiBridge& ui,
     // These devices report the caller formatted, and the port number only
     // has to say "configured".
     phone.nCIDType = kCidFormatted;
-    phone.m_driver.nComPort = 1;
+    phone.DriverSettings().nComPort = 1;
     if (phone.fUseHiPhone) {
         phone.sAdapterSoundCard = r.sAdapterSoundCard;
         phone.sAdapterInput = r.sAdapterInput;
@@ -90,5 +91,5 @@ void ApplySetupCancel(CPhone& phone) {
 
 bool NeedsGsmFramingCheck(const CPhone& phone, const SetupWizardResult& r) {
     return r.bRun && !r.bCancelled && r.nKind == kKindSerialModem &&
-           phone.m_driver.nCompression == kGsmCompression;
+           phone.Profile().nCompression == kGsmCompression;
 }

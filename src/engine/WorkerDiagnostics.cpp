@@ -9,8 +9,8 @@
 DiagnosticsState CMultiThread::StartDiagnostics() {
     // Asked from another thread: the driver's own state is read, never the
     // device the worker may be choosing anew.
-    const CCommDriver& drv = m_phone.m_driver;
-    if (m_state.bPaused || !m_phone.IsSerialModem() || !drv.IsOpen() || !drv.m_bInitialized)
+    const CCommDriver* drv = m_phone.ModemDriver();
+    if (m_state.bPaused || !drv || !drv->IsOpen() || !drv->m_bInitialized)
         return DiagnosticsState::NoModem;
     if (m_diagnostics.Now().state == DiagnosticsState::Running)
         return DiagnosticsState::Running;

@@ -31,27 +31,27 @@ bool EndsWithEquals(const std::string& s) {
 std::vector<ResultWord> CCommDriver::BuildResultWords() const {
     // The order decides which word wins when several match at once.
     return {
-        {kResultOk, sStatusOK, "Result_OK: ", false, true},
-        {kResultVcon, sStatusVCON, "Result_VCON: ", false, true},
-        {kResultConnect, sStatusCONNECT, "Result_CONNECT: ", false, true},
-        {kResultRing, sStatusRING1, "Result_RING1: ", false, true},
-        {kResultRing, sStatusRING2, "Result_RING2: ", false, true},
-        {kResultRing, sStatusRING3, "Result_RING3: ", false, true},
-        {kResultRing, sStatusRING4, "Result_RING4: ", false, true},
-        {kResultRinging, sStatusRINGING, "Result_RINGING: ", false, true},
-        {kResultRing, sStatusRING, "Result_RING: ", false, false},
-        {kResultVoice, sStatusVOICE, "Result_VOICE: ", false, true},
-        {kResultError, sStatusERROR, "Result_ERROR: ", false, true},
-        {kResultNoAnswer, sStatusNO_ANSWER, "Result_NO_ANSWER: ", false, true},
-        {kResultNoCarrier, sStatusNO_CARRIER, "Result_NO_CARRIER: ", false, true},
-        {kResultNoDialTone, sStatusNO_DIAL_TONE, "Result_NO_DIAL_TONE: ", false, true},
-        {kResultCallerId, sStatusCallerID, "Result_CALLER_ID: ", false, false},
-        {kResultCidDate, sStatusDATE, "Result_CID_DATE: ", true, false},
-        {kResultCidTime, sStatusTIME, "Result_CID_TIME: ", true, false},
-        {kResultCidNmbr, sStatusNMBR, "Result_CID_NMBR: ", true, false},
-        {kResultCidName, sStatusNAME, "Result_CID_NAME: ", true, false},
-        {kResultCidMesg, sStatusMESG, "Result_CID_MESG: ", true, false},
-        {kResultBusy, sStatusBUSY, "Result_BUSY: ", false, false},
+        {kResultOk, m_profile.sStatusOK, "Result_OK: ", false, true},
+        {kResultVcon, m_profile.sStatusVCON, "Result_VCON: ", false, true},
+        {kResultConnect, m_profile.sStatusCONNECT, "Result_CONNECT: ", false, true},
+        {kResultRing, m_profile.sStatusRING1, "Result_RING1: ", false, true},
+        {kResultRing, m_profile.sStatusRING2, "Result_RING2: ", false, true},
+        {kResultRing, m_profile.sStatusRING3, "Result_RING3: ", false, true},
+        {kResultRing, m_profile.sStatusRING4, "Result_RING4: ", false, true},
+        {kResultRinging, m_profile.sStatusRINGING, "Result_RINGING: ", false, true},
+        {kResultRing, m_profile.sStatusRING, "Result_RING: ", false, false},
+        {kResultVoice, m_profile.sStatusVOICE, "Result_VOICE: ", false, true},
+        {kResultError, m_profile.sStatusERROR, "Result_ERROR: ", false, true},
+        {kResultNoAnswer, m_profile.sStatusNO_ANSWER, "Result_NO_ANSWER: ", false, true},
+        {kResultNoCarrier, m_profile.sStatusNO_CARRIER, "Result_NO_CARRIER: ", false, true},
+        {kResultNoDialTone, m_profile.sStatusNO_DIAL_TONE, "Result_NO_DIAL_TONE: ", false, true},
+        {kResultCallerId, m_profile.sStatusCallerID, "Result_CALLER_ID: ", false, false},
+        {kResultCidDate, m_profile.sStatusDATE, "Result_CID_DATE: ", true, false},
+        {kResultCidTime, m_profile.sStatusTIME, "Result_CID_TIME: ", true, false},
+        {kResultCidNmbr, m_profile.sStatusNMBR, "Result_CID_NMBR: ", true, false},
+        {kResultCidName, m_profile.sStatusNAME, "Result_CID_NAME: ", true, false},
+        {kResultCidMesg, m_profile.sStatusMESG, "Result_CID_MESG: ", true, false},
+        {kResultBusy, m_profile.sStatusBUSY, "Result_BUSY: ", false, false},
     };
 }
 
@@ -82,8 +82,8 @@ int CCommDriver::WaitByte(unsigned char* pByte, uint32_t dwStart, uint32_t dwTim
 }
 
 bool CCommDriver::OnDleCode(unsigned char code) {
-    DleVerdict v =
-        ClassifyDleCode(code, {m_bHandsetTracking, nLineSelection, bIgnoreBusy, bSilenceDetection});
+    DleVerdict v = ClassifyDleCode(code, {m_bHandsetTracking, m_settings.nLineSelection,
+                                          m_settings.bIgnoreBusy, m_settings.bSilenceDetection});
     if (v.handset >= 0)
         m_bHandsetOffHook = v.handset == 1;
     if (v.significant)
@@ -95,7 +95,9 @@ bool CCommDriver::OnDleCode(unsigned char code) {
 
 int CCommDriver::DtmfValue(char key) const {
     int i = DtmfIndexOf(key);
-    return i >= 0 && i < static_cast<int>(m_dtmf.size()) ? m_dtmf[static_cast<size_t>(i)] : 0;
+    return i >= 0 && i < static_cast<int>(m_settings.m_dtmf.size())
+               ? m_settings.m_dtmf[static_cast<size_t>(i)]
+               : 0;
 }
 
 int CCommDriver::WaitResult(uint32_t dwTimeoutMs, int nLimit) {
@@ -104,8 +106,9 @@ int CCommDriver::WaitResult(uint32_t dwTimeoutMs, int nLimit) {
         return kResultNone;
     const bool bStopWasSet = m_bStopRequest;
     const uint32_t start = GetTickCount();
-    const unsigned char eot2 =
-        sStatusMODEM_EOT.size() > 1 ? static_cast<unsigned char>(sStatusMODEM_EOT[1]) : kEtx;
+    const unsigned char eot2 = m_profile.sStatusMODEM_EOT.size() > 1
+                                   ? static_cast<unsigned char>(m_profile.sStatusMODEM_EOT[1])
+                                   : kEtx;
     int appended = 0;
     while (appended < nLimit) {
         unsigned char b = 0;
@@ -119,7 +122,7 @@ int CCommDriver::WaitResult(uint32_t dwTimeoutMs, int nLimit) {
                 break;
             OnDleCode(code);
             if (code == eot2) {
-                if (m_nModemType == 100 || m_nModemType == 40) {
+                if (m_profile.m_nModemType == 100 || m_profile.m_nModemType == 40) {
                     Log("<DLE><ETX>", "Result: ");
                     return kResultEndOfVoice;
                 }
@@ -164,7 +167,7 @@ int CCommDriver::CommOut(const std::string& sCommand, int nMode) {
     if (sCommand.empty())
         return kResultOk;
     int result = kResultNone;
-    if (bUseAltCmdTransmit) {
+    if (m_settings.bUseAltCmdTransmit) {
         try {
             result = CommOutS(sCommand, nMode);
         } catch (const ModemWriteFailure&) {
@@ -180,7 +183,7 @@ int CCommDriver::CommOut(const std::string& sCommand, int nMode) {
             result = kResultNone;
         }
     } else {
-        std::string line = sCmd + sCommand;
+        std::string line = m_profile.sCmd + sCommand;
         for (char c : line)
             WriteByte(static_cast<unsigned char>(c));
         WriteByte('\r');
@@ -196,8 +199,8 @@ int CCommDriver::CommOut(const std::string& sCommand, int nMode) {
     // command in compatibility mode.
     if (sCommand.find('Z') != std::string::npos)
         SleepMs(100);
-    else if (bCompat)
-        SleepMs(static_cast<uint32_t>(std::max(dwTimeoutQuant, 0)));
+    else if (m_settings.bCompat)
+        SleepMs(static_cast<uint32_t>(std::max(m_settings.dwTimeoutQuant, 0)));
     return result;
 }
 
@@ -206,7 +209,7 @@ int CCommDriver::CommOutS(const std::string& sCommand, int nMode) {
         return kResultNone;
     if (sCommand.empty())
         return kResultOk;
-    std::string line = sCmd + sCommand + "\r";
+    std::string line = m_profile.sCmd + sCommand + "\r";
     if (Write(line.data(), static_cast<int>(line.size())) == 0)
         throw ModemWriteFailure{};
     Log(line, "CommOutS: ");
@@ -220,7 +223,7 @@ int CCommDriver::WaitCommandResult() {
     bool bRingSeen = false;
     // A modem that sends nothing but caller-ID lines gives no answer.
     for (size_t i = 0; i < 2 * kMaxHeldCidLines; ++i) {
-        int result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        int result = WaitResult(static_cast<uint32_t>(m_settings.dwTimeoutDefault), kNoLimit);
         if (result >= kResultCidDate && result <= kResultCidMesg) {
             HoldCidLine(result);
         } else if (result == kResultRing && !bRingSeen) {
@@ -235,8 +238,8 @@ int CCommDriver::WaitCommandResult() {
 
 void CCommDriver::HoldCidLine(int nResult) {
     std::string value;
-    RcvString(value, kMaxHeldCidValue, static_cast<uint32_t>(std::max(dwTimeoutDefault, 1)), false,
-              false);
+    RcvString(value, kMaxHeldCidValue,
+              static_cast<uint32_t>(std::max(m_settings.dwTimeoutDefault, 1)), false, false);
     if (m_heldCid.size() < kMaxHeldCidLines)
         m_heldCid.push_back({nResult, std::move(value)});
 }
@@ -260,7 +263,7 @@ int CCommDriver::CommOutT(const std::string& sBytes, int nMode) {
     int result = kResultNone;
     constexpr int kTries = 4;
     for (int i = 0; i < kTries; ++i) {
-        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
+        result = WaitResult(static_cast<uint32_t>(m_settings.dwTimeoutDefault), kNoLimit);
         if (result >= kResultOk && result <= kResultConnect)
             break;
         if (m_nDeviceFailure)
@@ -277,7 +280,8 @@ int CCommDriver::CommOutT(const std::string& sBytes, int nMode) {
 int CCommDriver::CommOutNoResult(const std::string& sCommand) {
     if (sCommand.empty())
         return -1;
-    std::string line = sCommand.rfind(sCmd, 0) == 0 ? sCommand : sCmd + sCommand;
+    std::string line =
+        sCommand.rfind(m_profile.sCmd, 0) == 0 ? sCommand : m_profile.sCmd + sCommand;
     line += '\r';
     CancelIo();
     Log(line, "CommOutNoResult: ");
@@ -298,8 +302,8 @@ int CCommDriver::RcvString(std::string& sOut, int nLimit, uint32_t dwTimeoutMs, 
         if (b == '\r' || b == '\n') {
             if (!bKeepLineEnds && (!sOut.empty() || bEndAtEmpty)) {
                 // Take the LF of a CR LF pair with the line.
-                WaitByte(&b, GetTickCount(), static_cast<uint32_t>(std::max(dwTimeoutQuant, 1)),
-                         false);
+                WaitByte(&b, GetTickCount(),
+                         static_cast<uint32_t>(std::max(m_settings.dwTimeoutQuant, 1)), false);
                 break;
             }
             if (bKeepLineEnds)
@@ -315,18 +319,18 @@ int CCommDriver::RcvString(std::string& sOut, int nLimit, uint32_t dwTimeoutMs, 
 
 int CCommDriver::StopPlay() {
     SetDefaultTimeouts();
-    int result = CommOutT(DecodeEscapes(sVoiceStopPlay), kModeResult);
+    int result = CommOutT(DecodeEscapes(m_profile.sVoiceStopPlay), kModeResult);
     if (result == kResultEndOfVoice)
-        result = WaitResult(static_cast<uint32_t>(dwTimeoutDefault), kNoLimit);
-    if (m_nModemType == 100 || m_nModemType == 40 || bCompat)
+        result = WaitResult(static_cast<uint32_t>(m_settings.dwTimeoutDefault), kNoLimit);
+    if (m_profile.m_nModemType == 100 || m_profile.m_nModemType == 40 || m_settings.bCompat)
         SleepMs(100);
     return result;
 }
 
 int CCommDriver::StopReceive() {
     SetDefaultTimeouts();
-    int result = CommOutT(DecodeEscapes(sVoiceStopReceive), kModeResult);
-    if (m_nModemType == 100 || m_nModemType == 40 || bCompat)
+    int result = CommOutT(DecodeEscapes(m_profile.sVoiceStopReceive), kModeResult);
+    if (m_profile.m_nModemType == 100 || m_profile.m_nModemType == 40 || m_settings.bCompat)
         SleepMs(100);
     return result;
 }
@@ -335,53 +339,53 @@ int CCommDriver::SetCompression(int nId) {
     const VoiceFormat* format = FindVoiceFormat(nId);
     if (!format)
         return 0;
-    std::string cmd =
-        ApplyFormat(this->*format->pSelectCommand, static_cast<long long>(nCompressionSampleRate));
+    std::string cmd = ApplyFormat(m_profile.*format->pSelectCommand,
+                                  static_cast<long long>(m_profile.nCompressionSampleRate));
     if (!cmd.empty())
         CommOut(cmd, kModeResult);
-    nCompression = nId;
+    m_profile.nCompression = nId;
     return nId;
 }
 
 int CCommDriver::SetBitsPerSample(int nBits) {
-    if (sVoiceCompressBS.empty())
+    if (m_profile.sVoiceCompressBS.empty())
         return kResultOk;
-    const VoiceFormat* format = FindVoiceFormat(nCompression);
+    const VoiceFormat* format = FindVoiceFormat(m_profile.nCompression);
     std::string arg = format && format->bitsCommand == BitsCommand::FourAndRate
-                          ? "4," + std::to_string(nCompressionSampleRate)
+                          ? "4," + std::to_string(m_profile.nCompressionSampleRate)
                           : std::to_string(nBits);
-    nCompressionBS = nBits;
-    return CommOut(sVoiceCompressBS + arg, kModeResult);
+    m_profile.nCompressionBS = nBits;
+    return CommOut(m_profile.sVoiceCompressBS + arg, kModeResult);
 }
 
 int CCommDriver::SetVoiceBaud(uint32_t dwRate) {
-    if (sVoiceBaudRate.empty())
+    if (m_profile.sVoiceBaudRate.empty())
         return kResultOk;
-    return CommOut(sVoiceBaudRate + std::to_string(dwRate / 2400), kModeResult);
+    return CommOut(m_profile.sVoiceBaudRate + std::to_string(dwRate / 2400), kModeResult);
 }
 
 int CCommDriver::SetAGC(int nLevel) {
-    if (sVoiceAGC.empty() || nLevel == 0)
+    if (m_profile.sVoiceAGC.empty() || nLevel == 0)
         return kResultNone;
-    std::string cmd = sVoiceAGC;
+    std::string cmd = m_profile.sVoiceAGC;
     if (EndsWithEquals(cmd))
         cmd += std::to_string(nLevel);
     return CommOut(cmd, kModeResult);
 }
 
 int CCommDriver::SetAmericanCID(int nMode) {
-    std::string cmd = sCmdAmericanCID;
+    std::string cmd = m_profile.sCmdAmericanCID;
     if (EndsWithEquals(cmd))
         cmd += std::to_string(nMode);
     return CommOut(cmd, kModeResult);
 }
 
 int CCommDriver::SetInactivityTimer(int nSeconds) {
-    if (bDisableModemInact)
+    if (m_settings.bDisableModemInact)
         return kResultOk;
     // The command is stored with an example value ("S30=60"); the value we
     // send replaces it rather than being glued onto it.
-    std::string cmd = sCmdInactivTimer;
+    std::string cmd = m_profile.sCmdInactivTimer;
     size_t eq = cmd.rfind('=');
     if (eq != std::string::npos && cmd.find_first_not_of("0123456789", eq + 1) == std::string::npos)
         cmd.erase(eq + 1);
@@ -389,22 +393,22 @@ int CCommDriver::SetInactivityTimer(int nSeconds) {
 }
 
 int CCommDriver::SelectLine() {
-    const std::string* pCmd = &sVoiceSourceNormal;
-    switch (nLineSelection) {
+    const std::string* pCmd = &m_profile.sVoiceSourceNormal;
+    switch (m_settings.nLineSelection) {
     case 1:
-        pCmd = &sVoiceSourceHandset;
+        pCmd = &m_profile.sVoiceSourceHandset;
         break;
     case 2:
-        pCmd = &sVoiceSourceSpeaker;
+        pCmd = &m_profile.sVoiceSourceSpeaker;
         break;
     case 3:
-        pCmd = &sVoiceSourceMic;
+        pCmd = &m_profile.sVoiceSourceMic;
         break;
     case 4:
-        pCmd = &sVoiceSourceMonitor;
+        pCmd = &m_profile.sVoiceSourceMonitor;
         break;
     case 5:
-        pCmd = &sVoiceSourceSpeakerPhone;
+        pCmd = &m_profile.sVoiceSourceSpeakerPhone;
         break;
     default:
         break;
@@ -413,13 +417,13 @@ int CCommDriver::SelectLine() {
 }
 
 void CCommDriver::EnableToneDetect() {
-    CommOut(sVoiceToneDetectAll, kModeResult);
+    CommOut(m_profile.sVoiceToneDetectAll, kModeResult);
 }
 
 // The modem's own silence detection stays off: silence is judged by the
-// program (the silence codes only matter when bSilenceDetection accepts them).
+// program (the silence codes only matter when m_settings.bSilenceDetection accepts them).
 void CCommDriver::SetSilenceDetection() {
-    CommOut(sVoiceSilenceDetOff, kModeResult);
+    CommOut(m_profile.sVoiceSilenceDetOff, kModeResult);
 }
 
 int CCommDriver::Dial(const std::string& sNumber, bool bGenerateTones) {
@@ -434,26 +438,27 @@ int CCommDriver::Dial(const std::string& sNumber, bool bGenerateTones) {
     std::string digits = CleanDialNumber(number, bGenerateTones);
     std::string format;
     if (bGenerateTones) {
-        if (m_bVoiceMode && !sVoiceDialSpeed.empty())
-            CommOut(ApplyFormat(sVoiceDialSpeed, static_cast<long long>(nVoiceDialSpeed)),
+        if (m_bVoiceMode && !m_profile.sVoiceDialSpeed.empty())
+            CommOut(ApplyFormat(m_profile.sVoiceDialSpeed,
+                                static_cast<long long>(m_profile.nVoiceDialSpeed)),
                     kModeResult);
-        format = sVoiceVTS;
+        format = m_profile.sVoiceVTS;
     } else {
-        format = bPulseDial ? sCmdPulseDial : sCmdToneDial;
+        format = m_settings.bPulseDial ? m_profile.sCmdPulseDial : m_profile.sCmdToneDial;
     }
-    const std::string command = sCmd + ApplyFormat(format, digits);
+    const std::string command = m_profile.sCmd + ApplyFormat(format, digits);
     auto send = [&] {
         CommOutNoResult(command);
         Log(command, bGenerateTones ? "Generated tone: " : "Dialed: ");
-        return WaitResult(static_cast<uint32_t>(dwDialFor), kNoLimit);
+        return WaitResult(static_cast<uint32_t>(m_settings.dwDialFor), kNoLimit);
     };
     int result = send();
     if (!bGenerateTones && result == kResultError) {
-        CommOut(sVoiceSourceNone, kModeResult);
+        CommOut(m_profile.sVoiceSourceNone, kModeResult);
         result = send();
     }
     if (result == kResultError) {
-        CommOut(sVoiceSourceMonitor, kModeResult);
+        CommOut(m_profile.sVoiceSourceMonitor, kModeResult);
         result = send();
     }
     return result;
@@ -464,7 +469,7 @@ int CCommDriver::Hangup() {
     m_bVoiceMode = false;
     SetDefaultTimeouts();
     try {
-        return CommOut(sCmdHangup, kModeRaise);
+        return CommOut(m_profile.sCmdHangup, kModeRaise);
     } catch (const ModemCommandFailure&) {
         return kResultNone;
     } catch (const ModemWriteFailure&) {
@@ -489,15 +494,17 @@ int CCommDriver::AnswerVoice() {
     if (!m_bInitialized)
         return kResultNone;
     if (m_bVoiceMode) {
-        CommOut(sVoiceSwitchToVoice, kModeResult);
+        CommOut(m_profile.sVoiceSwitchToVoice, kModeResult);
         SetVoiceBaud(m_dwBaud);
     } else {
         InitVoice();
     }
     int result = SelectLine();
-    if (!sCmdAnswer.empty() && nLineSelection != 1 && nLineSelection != 2 && nLineSelection != 3) {
-        result = CommOut(sCmdAnswer, kModeResult);
-        if (m_nModemType != 100 && m_nModemType != 40 && m_nModemType != 20 && m_nModemType != 25)
+    if (!m_profile.sCmdAnswer.empty() && m_settings.nLineSelection != 1 &&
+        m_settings.nLineSelection != 2 && m_settings.nLineSelection != 3) {
+        result = CommOut(m_profile.sCmdAnswer, kModeResult);
+        if (m_profile.m_nModemType != 100 && m_profile.m_nModemType != 40 &&
+            m_profile.m_nModemType != 20 && m_profile.m_nModemType != 25)
             result = SelectLine();
     }
     return result;
@@ -508,18 +515,18 @@ void CCommDriver::SpeakerphoneAnswer() {
         return;
     if (!m_bVoiceMode)
         InitVoice();
-    CommOut(sVoiceSpeakerphoneEnable, kModeResult);
-    CommOut(sCmdAnswer, kModeResult);
+    CommOut(m_profile.sVoiceSpeakerphoneEnable, kModeResult);
+    CommOut(m_profile.sCmdAnswer, kModeResult);
 }
 
 void CCommDriver::SpeakerphoneDisable() {
     if (m_bInitialized)
-        CommOut(sVoiceSpeakerphoneDisable, kModeResult);
+        CommOut(m_profile.sVoiceSpeakerphoneDisable, kModeResult);
 }
 
 void CCommDriver::SpeakerphoneUnmute() {
     if (m_bInitialized)
-        CommOut(sVoiceSpeakerphoneUnmute, kModeResult);
+        CommOut(m_profile.sVoiceSpeakerphoneUnmute, kModeResult);
 }
 
 int CCommDriver::Flash() {
@@ -527,5 +534,5 @@ int CCommDriver::Flash() {
         InitModem();
     if (!m_bVoiceMode)
         InitVoice();
-    return CommOut(sVoiceFlash, kModeResult);
+    return CommOut(m_profile.sVoiceFlash, kModeResult);
 }

@@ -23,13 +23,13 @@ bool Accepted(CCommDriver& drv, const std::string& command) {
 
 int DetectCallerIdType(CCommDriver& drv, const std::string& sModem, uint32_t dwBaudRate) {
     drv.Shutdown();
-    if (OpenModemPort(drv, sModem, drv.nComPort, dwBaudRate) != 0)
+    if (OpenModemPort(drv, sModem, drv.Settings().nComPort, dwBaudRate) != 0)
         return -1;
     int type = -1;
     try {
-        if (Accepted(drv, drv.sCmdAmericanCID))
+        if (Accepted(drv, drv.Profile().sCmdAmericanCID))
             type = kCidFormatted;
-        else if (Accepted(drv, drv.sCmdEnableHardwareCID))
+        else if (Accepted(drv, drv.Profile().sCmdEnableHardwareCID))
             type = kCidHardware;
         else
             type = kCidNone;

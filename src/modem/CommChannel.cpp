@@ -35,25 +35,22 @@ void CCommDriver::MarkBusy(bool bBusy) {
         BusyEvent().Set();
 }
 
-CCommDriver::CCommDriver(IModemUi* pUi) : m_pUi(pUi ? pUi : &m_silentUi) {
-    // The driver's settings start at their defaults; LoadSettings() replaces
-    // them with the user's.
-    for (const SettingKey& k : SettingKeys()) {
-        if (k.Holder() != SettingHolder::Driver || k.bWriteOnly)
-            continue;
-        if (auto p = std::get_if<int CDriverSettings::*>(&k.field))
-            this->*(*p) = k.nDefault;
-        else if (auto b = std::get_if<bool CDriverSettings::*>(&k.field))
-            this->*(*b) = k.nDefault != 0;
-    }
+CCommDriver::CCommDriver(IModemUi* pUi)
+    : m_pOwn(std::make_unique<OwnParts>()), m_profile(m_pOwn->profile),
+      m_settings(m_pOwn->settings), m_trace(m_pOwn->trace), m_pUi(pUi ? pUi : &m_silentUi) {
+    SetDriverDefaults(m_settings);
 }
+
+CCommDriver::CCommDriver(CModemProfile& profile, CDriverSettings& settings, CModemTrace& trace,
+                         IModemUi* pUi)
+    : m_profile(profile), m_settings(settings), m_trace(trace), m_pUi(pUi ? pUi : &m_silentUi) {}
 
 CCommDriver::~CCommDriver() {
     Close(false);
 }
 
 void CCommDriver::SetDebugLevel(int nDebugLevel) {
-    m_bLogEnabled = nDebugLevel != 0;
+    m_trace.SetDebugLevel(nDebugLevel);
     m_bFileEmulation = nDebugLevel == 4;
 }
 
@@ -122,7 +119,7 @@ bool CCommDriver::Close(bool bDeInit) {
             CancelIo();
             SetDefaultTimeouts();
             Purge(kPurgeAll);
-            CommOut(sCmdDeInit, kModeResult);
+            CommOut(m_profile.sCmdDeInit, kModeResult);
             Purge(kPurgeAll);
         }
         m_port.Close(bDeInit);
@@ -203,18 +200,19 @@ void CCommDriver::Purge(unsigned nFlags) {
 }
 
 void CCommDriver::SetDefaultTimeouts() {
-    m_port.SetTimeouts({kMax, kMax, AtLeastOne(dwTimeoutDefault),
-                        static_cast<uint32_t>(dwTimeoutQuant), AtLeastOne(dwTimeoutDefault)});
+    m_port.SetTimeouts({kMax, kMax, AtLeastOne(m_settings.dwTimeoutDefault),
+                        static_cast<uint32_t>(m_settings.dwTimeoutQuant),
+                        AtLeastOne(m_settings.dwTimeoutDefault)});
 }
 
 void CCommDriver::SetImmediateTimeouts() {
-    m_port.SetTimeouts(
-        {kMax, 0, 0, static_cast<uint32_t>(dwTimeoutQuant), AtLeastOne(dwTimeoutDefault)});
+    m_port.SetTimeouts({kMax, 0, 0, static_cast<uint32_t>(m_settings.dwTimeoutQuant),
+                        AtLeastOne(m_settings.dwTimeoutDefault)});
 }
 
 void CCommDriver::SetQuantumTimeouts() {
-    uint32_t q = AtLeastOne(dwTimeoutQuant);
-    m_port.SetTimeouts({q, q, q, q, AtLeastOne(dwTimeoutDefault)});
+    uint32_t q = AtLeastOne(m_settings.dwTimeoutQuant);
+    m_port.SetTimeouts({q, q, q, q, AtLeastOne(m_settings.dwTimeoutDefault)});
 }
 
 bool CCommDriver::SetEventMask(uint32_t) {
@@ -249,8 +247,7 @@ void CCommDriver::SetStopRequest(bool bStop) {
 }
 
 void CCommDriver::Log(std::string_view sText, std::string_view sPrefix) {
-    if (m_bLogEnabled)
-        AppendModemLog(sPrefix, sText);
+    m_trace.Log(sText, sPrefix);
 }
 
 int CCommDriver::EmulationRead(void* pBuffer) {

@@ -3,7 +3,9 @@
 // emulation) and the AT engine on top of it (commands and their answers,
 // initialisation, voice format, dialling, voice streams with their in-band
 // DLE codes). Every command text and answer word comes from the modem
-// command profile, its base class.
+// command profile. The profile, the driver settings and the trace switch are
+// the phone's, lent to the driver while the device is a modem; a driver made
+// on its own (tools, the modem detection) keeps its own.
 //
 // The call engine's worker thread drives it; another thread may only raise
 // the stop request (to break a wait) and hang up or release the modem.
@@ -12,6 +14,7 @@
 #include "config/ModemProfile.h"
 #include "config/Settings.h"
 #include "modem/DleCodes.h"
+#include "modem/ModemLog.h"
 #include "modem/ModemUi.h"
 #include "modem/ResponseMatcher.h"
 #include "modem/ResultCodes.h"
@@ -20,6 +23,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -36,17 +40,26 @@ struct HeldCidLine {
     std::string sValue;
 };
 
-class CCommDriver : public CModemProfile, public CDriverSettings {
+class CCommDriver {
 public:
     static constexpr int kInvalidHandle = -1;
 
+    // A driver with a profile, driver settings (at their defaults) and trace
+    // switch of its own.
     explicit CCommDriver(IModemUi* pUi = nullptr);
+    // A driver on the owner's profile, settings and trace, which outlive it.
+    CCommDriver(CModemProfile& profile, CDriverSettings& settings, CModemTrace& trace,
+                IModemUi* pUi = nullptr);
     ~CCommDriver();
     CCommDriver(const CCommDriver&) = delete;
     CCommDriver& operator=(const CCommDriver&) = delete;
 
     void SetUi(IModemUi* pUi) { m_pUi = pUi ? pUi : &m_silentUi; }
     IModemUi& Ui() const { return *m_pUi; }
+    CModemProfile& Profile() { return m_profile; }
+    const CModemProfile& Profile() const { return m_profile; }
+    CDriverSettings& Settings() { return m_settings; }
+    const CDriverSettings& Settings() const { return m_settings; }
     // The trace level setting: not 0 writes the modem log, 4 replaces the
     // port by the files "fFrom" and "fTo" in the program folder.
     void SetDebugLevel(int nDebugLevel);
@@ -151,11 +164,21 @@ public:
     bool m_bHandsetOffHook = false;
     bool m_bHandsetTracking = false;
     unsigned char m_nLastEvent = 0;
-    std::atomic<bool> m_bLogEnabled{false}; // read by the mail spool's thread too
     bool m_bFileEmulation = false;
 
 private:
     friend struct CommDriverTestAccess;
+
+    // What a driver made on its own keeps for itself.
+    struct OwnParts {
+        CModemProfile profile;
+        CDriverSettings settings;
+        CModemTrace trace;
+    };
+    std::unique_ptr<OwnParts> m_pOwn;
+    CModemProfile& m_profile;
+    CDriverSettings& m_settings;
+    CModemTrace& m_trace;
 
     // One byte within the deadline; 1 read, 0 none, -1 the device failed.
     // bStopWasSet: a stop request already raised does not end this wait.

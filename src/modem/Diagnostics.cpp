@@ -20,7 +20,7 @@ std::span<const char* const> DiagnosticProbes() {
 std::string RunDiagnostics(CCommDriver& drv,
                            const std::function<bool(const std::string&)>& refresh) {
     auto alive = [&](const std::string& report) { return !refresh || refresh(report); };
-    std::string report = "Diagnostics for " + drv.m_sModemName + "\r\n";
+    std::string report = "Diagnostics for " + drv.Profile().m_sModemName + "\r\n";
     if (!alive(report))
         return report;
     for (const char* probe : kProbes) {

@@ -43,19 +43,20 @@ void CCommDriver::InitModem() {
 }
 
 void CCommDriver::RunInitModem() {
-    if (bFasterModemInit) {
-        for (const std::string& line : PackInitCommands(sCmdInit0, sCmdResponseOn, sCmdUseEnglish,
-                                                        sCmdEchoOff, sCmdDevSpecificInit))
+    if (m_settings.bFasterModemInit) {
+        for (const std::string& line : PackInitCommands(
+                 m_profile.sCmdInit0, m_profile.sCmdResponseOn, m_profile.sCmdUseEnglish,
+                 m_profile.sCmdEchoOff, m_profile.sCmdDevSpecificInit))
             CommOut(line, kModeRaise);
-        SetInactivityTimer(dwInactiveTimer / 1000);
+        SetInactivityTimer(m_settings.dwInactiveTimer / 1000);
     } else {
-        CommOut(sCmdInit0, kModeResult);
-        CommOut(sCmdResponseOn, kModeResult);
-        CommOut(sCmdUseEnglish, kModeResult);
-        CommOut(sCmdEchoOff, kModeRaise);
-        SetInactivityTimer(dwInactiveTimer / 1000);
-        if (!sCmdDevSpecificInit.empty())
-            CommOut(sCmdDevSpecificInit, kModeRaise);
+        CommOut(m_profile.sCmdInit0, kModeResult);
+        CommOut(m_profile.sCmdResponseOn, kModeResult);
+        CommOut(m_profile.sCmdUseEnglish, kModeResult);
+        CommOut(m_profile.sCmdEchoOff, kModeRaise);
+        SetInactivityTimer(m_settings.dwInactiveTimer / 1000);
+        if (!m_profile.sCmdDevSpecificInit.empty())
+            CommOut(m_profile.sCmdDevSpecificInit, kModeRaise);
     }
     m_bInitialized = true;
     m_nDeviceFailure = 0;
@@ -64,10 +65,10 @@ void CCommDriver::RunInitModem() {
 void CCommDriver::InitVoice() {
     if (!IsOpen())
         return;
-    if (!bFasterModemInit)
+    if (!m_settings.bFasterModemInit)
         m_bHandsetOffHook = false;
     // This family enters voice mode by itself when it answers.
-    if (m_nModemType == 20) {
+    if (m_profile.m_nModemType == 20) {
         m_bVoiceMode = true;
         return;
     }
@@ -76,34 +77,35 @@ void CCommDriver::InitVoice() {
 
 void CCommDriver::RunInitVoice() {
     std::string rateCmd;
-    if (!sVoiceCompressSampleRate.empty())
-        rateCmd = sVoiceCompressSampleRate + std::to_string(nCompressionSampleRate);
-    if (bFasterModemInit) {
-        CommOut(sVoiceSwitchToVoice, kModeRaise);
-        bool separate = m_nModemType == 100 || m_nModemType == 40;
+    if (!m_profile.sVoiceCompressSampleRate.empty())
+        rateCmd =
+            m_profile.sVoiceCompressSampleRate + std::to_string(m_profile.nCompressionSampleRate);
+    if (m_settings.bFasterModemInit) {
+        CommOut(m_profile.sVoiceSwitchToVoice, kModeRaise);
+        bool separate = m_profile.m_nModemType == 100 || m_profile.m_nModemType == 40;
         for (const std::string& line :
-             PackVoiceInitCommands(rateCmd, sCmdDevSpecificVoiceInit, separate))
+             PackVoiceInitCommands(rateCmd, m_profile.sCmdDevSpecificVoiceInit, separate))
             CommOut(line, kModeRaise);
         SetVoiceBaud(m_dwBaud);
-        SetAGC(iAGC);
-        if (TakesBitsCommand(nCompression))
-            SetBitsPerSample(nCompressionBS);
-        SetCompression(nCompression);
+        SetAGC(m_settings.iAGC);
+        if (TakesBitsCommand(m_profile.nCompression))
+            SetBitsPerSample(m_profile.nCompressionBS);
+        SetCompression(m_profile.nCompression);
         EnableToneDetect();
         SetSilenceDetection();
     } else {
-        CommOut(sVoiceSwitchToVoice, kModeRaise);
-        if (TakesBitsCommand(nCompression))
-            SetBitsPerSample(nCompressionBS);
-        SetCompression(nCompression);
+        CommOut(m_profile.sVoiceSwitchToVoice, kModeRaise);
+        if (TakesBitsCommand(m_profile.nCompression))
+            SetBitsPerSample(m_profile.nCompressionBS);
+        SetCompression(m_profile.nCompression);
         if (!rateCmd.empty())
             CommOut(rateCmd, kModeResult);
         SetVoiceBaud(m_dwBaud);
-        SetAGC(iAGC);
+        SetAGC(m_settings.iAGC);
         EnableToneDetect();
         SetSilenceDetection();
-        if (!sCmdDevSpecificVoiceInit.empty())
-            CommOut(sCmdDevSpecificVoiceInit, kModeRaise);
+        if (!m_profile.sCmdDevSpecificVoiceInit.empty())
+            CommOut(m_profile.sCmdDevSpecificVoiceInit, kModeRaise);
     }
     m_bVoiceMode = true;
 }

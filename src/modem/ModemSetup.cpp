@@ -90,23 +90,23 @@ std::string SuggestModelFromVci(const std::string& sAnswer) {
 }
 
 int OpenModemPort(CCommDriver& drv, const std::string& sModem, int nPort, uint32_t dwBaudRate) {
-    TypeFromName(drv, sModem);
+    TypeFromName(drv.Profile(), sModem);
     if (nPort >= 1) {
         if (drv.Open(nPort, dwBaudRate) == CCommDriver::kInvalidHandle)
             return CCommDriver::kInvalidHandle;
-        drv.nComPort = nPort;
+        drv.Settings().nComPort = nPort;
         return 0;
     }
     int found = 0;
     if (drv.Ui().AskYesNo(LoadStr(57858), true))
         found = ScanForModem(drv, dwBaudRate);
-    drv.nComPort = found > 0 ? found : nPort;
+    drv.Settings().nComPort = found > 0 ? found : nPort;
     drv.Ui().SetStatusText("");
     drv.Ui().NotifyPortScanDone();
-    drv.Load(sModem);
-    if (drv.nComPort < 1)
+    drv.Profile().Load(sModem);
+    if (drv.Settings().nComPort < 1)
         drv.Ui().ShowMessage(LoadStr(104), MsgIcon::Error);
-    if (drv.Open(drv.nComPort, dwBaudRate) == CCommDriver::kInvalidHandle)
+    if (drv.Open(drv.Settings().nComPort, dwBaudRate) == CCommDriver::kInvalidHandle)
         return CCommDriver::kInvalidHandle;
     return 0;
 }
@@ -115,7 +115,7 @@ bool DetectModem(CCommDriver& drv, std::string& sModem, uint32_t dwBaudRate) {
     drv.Shutdown();
     // Without a modem there is nothing to ask; guessing a model from
     // silence would be worse than no suggestion.
-    if (OpenModemPort(drv, sModem, drv.nComPort, dwBaudRate) != 0)
+    if (OpenModemPort(drv, sModem, drv.Settings().nComPort, dwBaudRate) != 0)
         return false;
     std::string suggestion;
     bool bAnswered = true;
@@ -154,8 +154,8 @@ bool DetectModem(CCommDriver& drv, std::string& sModem, uint32_t dwBaudRate) {
         return false;
     }
     sModem = suggestion;
-    TypeFromName(drv, sModem);
-    drv.Load(sModem);
+    TypeFromName(drv.Profile(), sModem);
+    drv.Profile().Load(sModem);
     drv.Shutdown();
     return true;
 }
@@ -164,12 +164,12 @@ bool DetectGsmFraming(CCommDriver& drv, const std::string& sModem, uint32_t dwBa
                       const std::function<void(CCommDriver&)>& prepareLine) {
     drv.Ui().SetStatusText(LoadStr(57860));
     drv.Ui().ShowMessage(LoadStr(57864), MsgIcon::Information);
-    if (drv.nComPort < 1) {
+    if (drv.Settings().nComPort < 1) {
         drv.Ui().SetStatusText(LoadStr(57863));
         return false;
     }
     drv.Shutdown();
-    if (OpenModemPort(drv, sModem, drv.nComPort, dwBaudRate) != 0) {
+    if (OpenModemPort(drv, sModem, drv.Settings().nComPort, dwBaudRate) != 0) {
         drv.Ui().SetStatusText(LoadStr(57863));
         return false;
     }
@@ -181,8 +181,8 @@ bool DetectGsmFraming(CCommDriver& drv, const std::string& sModem, uint32_t dwBa
         drv.AnswerVoice();
     }
     bool bFramed = drv.CheckGsmFraming();
-    drv.nCompressionFrameGSM = bFramed ? 1 : 0;
-    drv.nCompressionUnFrameGSM = bFramed ? 1 : 0;
+    drv.Profile().nCompressionFrameGSM = bFramed ? 1 : 0;
+    drv.Profile().nCompressionUnFrameGSM = bFramed ? 1 : 0;
     drv.Shutdown();
     drv.Ui().SetStatusText(LoadStr(bFramed ? 57861 : 57862));
     return true;

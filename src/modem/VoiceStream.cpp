@@ -27,7 +27,7 @@ bool CCommDriver::AlignGsmFrame(uint32_t dwStart, uint32_t dwTimeoutMs) {
             return false;
         if ((b == kGsmHeader || b == kGsmHeaderAlt) && prev == b)
             return true;
-        if (nCompressionFrameGSM == 2 && b == 0) {
+        if (m_profile.nCompressionFrameGSM == 2 && b == 0) {
             for (int i = 0; i < 4; ++i)
                 if (WaitByte(&b, dwStart, dwTimeoutMs, false) <= 0)
                     return false;
@@ -45,15 +45,15 @@ int CCommDriver::ReceiveVoice(unsigned char* pBuffer, int nSize, uint32_t dwTime
     if (!IsOpen() || !m_bInitialized || !pBuffer || nSize <= 0)
         return 0;
     const uint32_t start = GetTickCount();
-    const bool bGsm = nCompression == 128;
-    if (bGsm && (nCompressionFrameGSM == 1 || nCompressionFrameGSM == 2)) {
+    const bool bGsm = m_profile.nCompression == 128;
+    if (bGsm && (m_profile.nCompressionFrameGSM == 1 || m_profile.nCompressionFrameGSM == 2)) {
         // Each call starts on a frame boundary; what was kept from the last
         // call belongs to a frame we are about to skip.
         m_voiceCarry.clear();
-        if (!AlignGsmFrame(start, dwTimeoutMs) && nCompressionUnFrameGSM)
+        if (!AlignGsmFrame(start, dwTimeoutMs) && m_profile.nCompressionUnFrameGSM)
             return 0;
     }
-    if (!nCompressionUnShieldDLE) {
+    if (!m_profile.nCompressionUnShieldDLE) {
         int n = 0;
         Read(pBuffer, nSize, &n);
         return n;
@@ -80,9 +80,9 @@ int CCommDriver::ReceiveUnshielded(unsigned char* pBuffer, int nSize, uint32_t d
     };
     auto next = [&](unsigned char* b) { return WaitByte(b, dwStart, dwTimeoutMs, false) > 0; };
 
-    const bool bGsm = nCompression == 128;
-    const bool bUnframe = bGsm && nCompressionUnFrameGSM;
-    const int variant = nCompressionFrameGSM;
+    const bool bGsm = m_profile.nCompression == 128;
+    const bool bUnframe = bGsm && m_profile.nCompressionUnFrameGSM;
+    const int variant = m_profile.nCompressionFrameGSM;
     while (stored < nSize && !m_bStopRequest) {
         unsigned char b = 0;
         if (!next(&b))
@@ -182,9 +182,9 @@ unsigned char CCommDriver::TransmitVoice(const unsigned char* pBuffer, int nLeng
         return 0;
     if (bCheckEvents)
         SetImmediateTimeouts();
-    // A block up to iMaxBlockWrites goes out in one write; a longer one in
+    // A block up to m_settings.iMaxBlockWrites goes out in one write; a longer one in
     // pieces of that size.
-    const size_t chunk = static_cast<size_t>(std::max(iMaxBlockWrites, 1));
+    const size_t chunk = static_cast<size_t>(std::max(m_settings.iMaxBlockWrites, 1));
     m_voiceBlock.clear();
     m_voiceBlock.reserve(std::min<size_t>(chunk, static_cast<size_t>(nLength) * 2 + 16));
     auto flush = [&] {
@@ -197,8 +197,8 @@ unsigned char CCommDriver::TransmitVoice(const unsigned char* pBuffer, int nLeng
         if (m_voiceBlock.size() >= chunk && static_cast<size_t>(nLength) > chunk)
             flush();
     };
-    const bool bFrame = nCompression == 128 && nCompressionFrameGSM != 0;
-    const bool bShield = nCompressionUnShieldDLE != 0;
+    const bool bFrame = m_profile.nCompression == 128 && m_profile.nCompressionFrameGSM != 0;
+    const bool bShield = m_profile.nCompressionUnShieldDLE != 0;
     bool frameOpen = false;
     std::vector<unsigned char> held;
     for (int i = 0; i < nLength && !m_bStopRequest; ++i) {
@@ -236,9 +236,9 @@ unsigned char CCommDriver::TransmitVoice(const unsigned char* pBuffer, int nLeng
 }
 
 bool CCommDriver::CheckGsmFraming() {
-    CommOut(sVoiceReceiveVoice, kModeResult);
+    CommOut(m_profile.sVoiceReceiveVoice, kModeResult);
     const uint32_t start = GetTickCount();
-    const uint32_t timeout = static_cast<uint32_t>(std::max(dwTimeoutDefault, 1));
+    const uint32_t timeout = static_cast<uint32_t>(std::max(m_settings.dwTimeoutDefault, 1));
     bool bFramed = false;
     int matched = 0; // bytes of the trailer 00 A5 A5 seen in a row
     for (int round = 0; round < 512 && !bFramed; ++round) {

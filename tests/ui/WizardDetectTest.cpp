@@ -207,9 +207,9 @@ protected:
         phone->LoadAll();
         phone->SetUi(&queued);
         phone->sModem = ".Custom";
-        phone->m_driver.Load(".Custom");
-        phone->m_driver.nComPort = kPort;
-        phone->m_driver.dwTimeoutDefault = 2000;
+        phone->Profile().Load(".Custom");
+        phone->DriverSettings().nComPort = kPort;
+        phone->DriverSettings().dwTimeoutDefault = 2000;
         phone->nCIDType = 0;
         phone->nWaitSignals = 0;
         phone->nRings = 2;
@@ -265,8 +265,8 @@ TEST_F(WorkerSetup, AGsmModemGetsItsFramingCheckedOnTheLine) {
     EXPECT_NE(std::find(frontEnd.statuses.begin(), frontEnd.statuses.end(), LoadStr(57861)),
               frontEnd.statuses.end())
         << "this modem frames its GSM data";
-    EXPECT_EQ(phone->m_driver.nCompressionFrameGSM, 1);
-    EXPECT_EQ(phone->m_driver.nCompressionUnFrameGSM, 1);
+    EXPECT_EQ(phone->Profile().nCompressionFrameGSM, 1);
+    EXPECT_EQ(phone->Profile().nCompressionUnFrameGSM, 1);
     EXPECT_EQ(Saved("sModem"), "3Com / U.S.Robotics 56K Voice");
 }
 

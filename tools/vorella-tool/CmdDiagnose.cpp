@@ -33,8 +33,8 @@ int CmdDiagnose(const Args& args) {
     CGlobalSettings global;
     CWorkerSettings worker;
     CCommDriver drv;
-    LoadSettings({phone, drv, global, worker}, drv);
-    drv.Load(phone.sModem);
+    LoadSettings({phone, drv.Settings(), global, worker}, drv.Profile());
+    drv.Profile().Load(phone.sModem);
     drv.SetDebugLevel(phone.nDebugLevel);
     uint32_t baud = phone.dwBaudRate > 0 ? static_cast<uint32_t>(phone.dwBaudRate) : 115200u;
     int port = ParseComPort(args[0]);

@@ -73,8 +73,8 @@ void CModemDetection::Start(int nComPort, const std::string& sModem, uint32_t dw
     Cancel();
     auto run = std::make_shared<Run>(m_bridge);
     run->owner = this;
-    run->drv.Load(sModem);
-    run->drv.nComPort = nComPort;
+    run->drv.Profile().Load(sModem);
+    run->drv.Settings().nComPort = nComPort;
     m_pRun = run;
     m_bRunning = true;
     // Detached: the page never waits for it. The run keeps everything the
@@ -85,7 +85,7 @@ void CModemDetection::Start(int nComPort, const std::string& sModem, uint32_t dw
         int nCidType = -1;
         if (bFound && !run->bCancelled)
             nCidType = DetectCallerIdType(run->drv, sFound, dwBaudRate);
-        const int nPort = run->drv.nComPort > 0 ? run->drv.nComPort : 0;
+        const int nPort = run->drv.Settings().nComPort > 0 ? run->drv.Settings().nComPort : 0;
         const std::string sWhy = bFound ? std::string() : run->drv.OpenError();
         run->Post([bFound, nPort, sFound, nCidType, sWhy](CModemDetection& o) {
             o.m_bRunning = false;

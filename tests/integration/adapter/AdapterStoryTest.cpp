@@ -207,7 +207,7 @@ TEST_F(AdapterStory, TheMessageIsMailedWithItsRecordingAsOnTheModem) {
 
 TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserStopsIt) {
     const std::string greeting = home.File("my-greeting.wav");
-    phone->m_driver.dwInactiveTimer = 600000; // the user ends it, not the limit
+    phone->DriverSettings().dwInactiveTimer = 600000; // the user ends it, not the limit
     StartWorkerOnDevice();
     adapter->QueueLineSound(Tone(700, 3000));
     worker->SetPlayFile(greeting);

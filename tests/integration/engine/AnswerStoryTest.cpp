@@ -32,8 +32,8 @@ protected:
 };
 
 TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
-    phone->m_driver.bSilenceDetection = true;
-    phone->m_driver.iSilenceDetectionTimeout = 15; // 1.5 s
+    phone->DriverSettings().bSilenceDetection = true;
+    phone->DriverSettings().iSilenceDetectionTimeout = 15; // 1.5 s
     sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
                      modemsim::CallerIdForm::Formatted);
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000).Silence(20000));
@@ -105,7 +105,7 @@ struct EndCase {
 class MessageEnd : public AnswerStory, public ::testing::WithParamInterface<EndCase> {};
 
 TEST_P(MessageEnd, BusyDialToneOrAKeyEndsTheMessage) {
-    phone->m_driver.m_dtmf[5] = kActionStopHangUp;
+    phone->DriverSettings().m_dtmf[5] = kActionStopHangUp;
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
     StartWorker();
     sim->Ring(3, modemsim::RingCadence{400, 60});
@@ -135,7 +135,7 @@ TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
     ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
     // The user presses "Stop" while the caller hears the greeting.
     State().bHangUpRequest = true;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     worker->Wake();
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
     ASSERT_TRUE(
@@ -190,7 +190,7 @@ TEST_F(AnswerStory, TheChosenVolumeScalesTheGreetingAndIsKept) {
 }
 
 TEST_F(AnswerStory, AKeyDuringTheGreetingStartsMusicOnHold) {
-    phone->m_driver.m_dtmf[1] = kActionHoldMusic;
+    phone->DriverSettings().m_dtmf[1] = kActionHoldMusic;
     phone->sWaveHold = MakeToneWav("wave/hold.wav", 400, 500);
     StartWorker();
     sim->InjectEvent('1', 300);
@@ -202,7 +202,7 @@ TEST_F(AnswerStory, AKeyDuringTheGreetingStartsMusicOnHold) {
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // and it goes on
     EXPECT_GT(Share(sim->TransmittedSamples(), 400), 0.9);
     State().bHold = false; // the user takes the call back
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !State().bPlaying && State().bOffHook; }));
     EXPECT_EQ(Index().GetSize(), 0); // no message was recorded
 }
@@ -225,7 +225,7 @@ TEST_P(HoldWithoutMusic, TheHoldEndsAndTheLineStaysWithTheUser) {
     }));
     // The user ends the call as usual.
     State().bHangUpRequest = true;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
 }
@@ -266,7 +266,7 @@ TEST_F(AnswerStory, EnhancedHoldAlertsWhenTheCallerPressesAKey) {
     };
     EXPECT_TRUE(WaitFor(heardRing));
     State().bHold = false;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
 }
 
@@ -281,8 +281,8 @@ class KeyDuringTheGreeting : public AnswerStory,
                              public ::testing::WithParamInterface<GreetingKey> {};
 
 TEST_P(KeyDuringTheGreeting, TheCallerStillLeavesAMessage) {
-    phone->m_driver.m_dtmf.fill(0); // no other key has an action
-    phone->m_driver.m_dtmf[5] = GetParam().action;
+    phone->DriverSettings().m_dtmf.fill(0); // no other key has an action
+    phone->DriverSettings().m_dtmf[5] = GetParam().action;
     phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 3000);
     sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
                      modemsim::CallerIdForm::Formatted);

@@ -137,13 +137,13 @@ TEST_F(EngineStory, PausingDuringARingClosesTheDeviceAndStoresNothing) {
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() >= 1; }));
     State().bPaused = true;
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return !phone->ModemDriver()->IsOpen(); }));
     EXPECT_FALSE(std::filesystem::exists(CallFolder() + "index.dat"));
     EXPECT_TRUE(worker->CurrentFile().empty());
     // Monitoring on again: the modem is opened and set up for calls.
     State().bPaused = false;
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized; }));
 }
 
 TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
@@ -155,7 +155,7 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
         WaitFor([&] { return State().curCall.Get().m_sNumber == "5551234" && !State().bCidBusy; }));
     State().bPaused = true;
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !phone->m_driver.IsOpen(); }));
+    ASSERT_TRUE(WaitFor([&] { return !phone->ModemDriver()->IsOpen(); }));
     // The call is forgotten with the device: no rings are left to end later.
     ASSERT_TRUE(WaitFor([&] { return worker->RingCount() == 0 && !State().bRinging; }));
 
@@ -164,7 +164,7 @@ TEST_F(EngineStory, AfterAPauseDuringARingTheNextRingStartsANewCall) {
     const uint64_t steps = worker->StepCount();
     State().bPaused = false;
     ASSERT_TRUE(WaitFor([&] {
-        return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized &&
+        return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized &&
                worker->StepCount() >= steps + 2;
     }));
     sim->SetCallerId({"0321", "1406", "5559876", "MARY MAJOR", ""},
@@ -186,13 +186,13 @@ TEST_F(EngineStory, AModemThatNeverAnswersItsSetUpPausesMonitoring) {
     worker->SignalStart();
     // The port opens, the modem says nothing: the user sees monitoring off
     // rather than a program that looks ready and never hears a ring.
-    ASSERT_TRUE(WaitFor([&] { return State().bPaused.load() && !phone->m_driver.IsOpen(); }));
-    EXPECT_FALSE(phone->m_driver.m_bInitialized);
+    ASSERT_TRUE(WaitFor([&] { return State().bPaused.load() && !phone->ModemDriver()->IsOpen(); }));
+    EXPECT_FALSE(phone->ModemDriver()->m_bInitialized);
     // The modem answers again and the user turns monitoring on.
     sim->SetMisbehaviour(modemsim::Misbehaviour::None);
     State().bPaused = false;
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized; }));
     EXPECT_FALSE(State().bPaused.load());
 }
 
@@ -216,8 +216,9 @@ TEST_F(EngineStory, ModemVanishingMidRecordingLeavesAPlayableIndexedFile) {
     const uint64_t steps = worker->StepCount();
     ASSERT_TRUE(WaitFor([&] { return worker->StepCount() > steps + 2; }));
     StartSim();
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }, 60000));
+    ASSERT_TRUE(WaitFor(
+        [&] { return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized; },
+        60000));
 }
 
 TEST_F(EngineStory, TwoRecordingsInOneSecondKeepBothFiles) {

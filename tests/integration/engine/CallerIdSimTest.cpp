@@ -25,7 +25,7 @@ protected:
         std::string error;
         ASSERT_TRUE(sim->Start(&error)) << error;
         ASSERT_TRUE(SetComPortDevice(kPort, sim->SlavePath()));
-        drv.Load(".Custom");
+        drv.Profile().Load(".Custom");
         drv.SetDebugLevel(1);
         ASSERT_NE(drv.Open(kPort, 115200), CCommDriver::kInvalidHandle);
         drv.InitModem();

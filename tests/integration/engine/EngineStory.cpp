@@ -48,16 +48,16 @@ void EngineStory::SetUp() {
     phone->LoadAll();
     phone->SetUi(&ui);
     // Short timings: a story must not wait for a real line.
-    CCommDriver& d = phone->m_driver;
-    d.nComPort = kPort;
+    CCommDriver& d = *phone->ModemDriver();
+    d.Settings().nComPort = kPort;
     d.SetDebugLevel(1);
-    d.nCompression = 8;
-    d.nCompressionBS = 8;
-    d.nCompressionSampleRate = 8000;
-    d.dwTimeoutDefault = 2000;
-    d.dwTimeoutQuant = 10;
-    d.bSilenceDetection = false;
-    d.dwInactiveTimer = 60000;
+    d.Profile().nCompression = 8;
+    d.Profile().nCompressionBS = 8;
+    d.Profile().nCompressionSampleRate = 8000;
+    d.Settings().dwTimeoutDefault = 2000;
+    d.Settings().dwTimeoutQuant = 10;
+    d.Settings().bSilenceDetection = false;
+    d.Settings().dwInactiveTimer = 60000;
     phone->bSoftAGC = false;
     phone->m_iVolume = 50;
     phone->nCIDType = kCidFormatted;
@@ -110,7 +110,7 @@ void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
 }
 
 void EngineStory::StartWorker() {
-    LaunchWorker([&] { return phone->m_driver.m_bInitialized.load(); });
+    LaunchWorker([&] { return phone->ModemDriver()->m_bInitialized.load(); });
 }
 
 void EngineStory::StartWorkerOnDevice() {

@@ -93,8 +93,8 @@ TEST_F(EngineStory, ACallTheMachineTookIsNotRecordedAgainWhenItsRingsEnd) {
     phone->bHandsetStart = true;
     phone->nAction = 1; // away: the machine answers at the first ring
     phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
-    phone->m_driver.bSilenceDetection = true; // the caller's silence ends the message
-    phone->m_driver.iSilenceDetectionTimeout = 15;
+    phone->DriverSettings().bSilenceDetection = true; // the caller's silence ends the message
+    phone->DriverSettings().iSilenceDetectionTimeout = 15;
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000).Silence(60000));
     StartWorker();
     sim->Ring(1, modemsim::RingCadence::Fast());
@@ -183,11 +183,11 @@ TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
     // The fax program runs with its arguments while the port is released.
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(out); }));
     EXPECT_EQ(ReadAll(out), out + "\n--receive\n");
-    EXPECT_FALSE(phone->m_driver.IsOpen());
+    EXPECT_FALSE(phone->ModemDriver()->IsOpen());
     EXPECT_EQ(Index().GetSize(), 0);
     // After uiFaxSeconds monitoring resumes on its own.
-    ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.IsOpen() && phone->m_driver.m_bInitialized; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized; }));
     EXPECT_FALSE(State().bPaused);
 }
 

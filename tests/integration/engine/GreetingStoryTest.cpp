@@ -10,7 +10,7 @@ TEST_F(EngineStory, GreetingRecordedThroughTheModemAnswersTheNextCall) {
     phone->nAction = 1; // away: the machine answers
     phone->nRings = 2;
     // The greeting recorder stops at the inactivity limit: 2 s of a 700 Hz tone.
-    phone->m_driver.dwInactiveTimer = 2000;
+    phone->DriverSettings().dwInactiveTimer = 2000;
     sim->SetVoiceSource(modemsim::SignalSource().Tone(700, 3000, 8000));
     StartWorker();
 
@@ -53,11 +53,11 @@ class SpeakerphoneStory : public EngineStory {
 protected:
     void SetUp() override {
         EngineStory::SetUp();
-        CCommDriver& d = phone->m_driver;
-        d.sVoiceSpeakerphoneEnable = "#VLS=6";
-        d.sVoiceSpeakerphoneUnmute = "#VSP=1";
-        d.sVoiceSpeakerphoneDisable = "#VSP=0";
-        d.m_dtmf[7] = kActionSpeakerphone;
+        CCommDriver& d = *phone->ModemDriver();
+        d.Profile().sVoiceSpeakerphoneEnable = "#VLS=6";
+        d.Profile().sVoiceSpeakerphoneUnmute = "#VSP=1";
+        d.Profile().sVoiceSpeakerphoneDisable = "#VSP=0";
+        d.Settings().m_dtmf[7] = kActionSpeakerphone;
         phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 1500);
         phone->nAction = 1;
         phone->nRings = 2;
@@ -83,7 +83,7 @@ protected:
 TEST_F(SpeakerphoneStory, AHangUpRequestLeavesTheLoopAndHangsUp) {
     StartSpeakerphoneCall();
     State().bHangUpRequest = true;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     worker->Wake();
     ASSERT_TRUE(
         WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook && !State().bHangUpRequest; }));

@@ -57,7 +57,7 @@ class CustomisedAnswer : public EngineStory, public ::testing::WithParamInterfac
 
 TEST_P(CustomisedAnswer, RecordingWhileOffHookRepeatsTheVoiceSetUpOnlyWhenSet) {
     phone->fKestrixCustomization = GetParam();
-    const std::string voiceCommand = phone->m_driver.sVoiceSwitchToVoice;
+    const std::string voiceCommand = phone->Profile().sVoiceSwitchToVoice;
     ASSERT_FALSE(voiceCommand.empty());
     StartWorker();
     Request(kActionTalk);
@@ -74,7 +74,7 @@ TEST_P(CustomisedAnswer, RecordingWhileOffHookRepeatsTheVoiceSetUpOnlyWhenSet) {
             ++repeats;
     EXPECT_EQ(repeats > 0, GetParam()) << repeats;
     State().bHangUpRequest = true;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     worker->Wake();
     ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }, 60000));
 }
@@ -85,11 +85,11 @@ INSTANTIATE_TEST_SUITE_P(Setting, CustomisedAnswer, ::testing::Bool(),
 // ---- the port rate of compression id 4 ---------------------------------------
 
 TEST_F(EngineStory, CompressionFourOpensThePortAtTheProfilesRate) {
-    phone->m_driver.nCompression = 4;
-    phone->m_driver.nCompressionBS = 4;
-    phone->m_driver.dwBaudRateMax = 38400;
+    phone->Profile().nCompression = 4;
+    phone->Profile().nCompressionBS = 4;
+    phone->Profile().dwBaudRateMax = 38400;
     StartWorker();
-    EXPECT_EQ(phone->m_driver.BaudRate(), 38400u);
+    EXPECT_EQ(phone->ModemDriver()->BaudRate(), 38400u);
 }
 
 // ---- a failing step is told, not dropped -------------------------------------
@@ -117,7 +117,7 @@ TEST_F(EngineStory, AFailingStepIsLoggedAndShown) {
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
     ASSERT_TRUE(
-        WaitFor([&] { return phone->m_driver.m_bInitialized && worker->StepCount() >= 1; }));
+        WaitFor([&] { return phone->ModemDriver()->m_bInitialized && worker->StepCount() >= 1; }));
     sim->Ring(1, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitFor([&] {
         return home.Read("modem.log").find("Worker step failed: main window gone") !=

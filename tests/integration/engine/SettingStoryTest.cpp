@@ -64,8 +64,8 @@ class SilenceDetectionStory : public EngineStory, public ::testing::WithParamInt
 
 TEST_P(SilenceDetectionStory, SilenceEndsTheRecordingOnlyWhenSet) {
     const bool bOn = GetParam();
-    phone->m_driver.bSilenceDetection = bOn;
-    phone->m_driver.iSilenceDetectionTimeout = 15; // 1.5 s
+    phone->DriverSettings().bSilenceDetection = bOn;
+    phone->DriverSettings().iSilenceDetectionTimeout = 15; // 1.5 s
     // 2 s of speech, then a quiet line; the caller hangs up after 8 s.
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000).Silence(20000));
     sim->FarEndHangsUp(8000, 'b');
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(Setting, SilenceDetectionStory, ::testing::Bool(), OnOf
 
 TEST_F(EngineStory, HardwareCallerIdReachesTheCallAndTheIndex) {
     phone->nCIDType = kCidHardware;
-    phone->m_driver.sCmdEnableHardwareCID = "#CID=1";
+    phone->Profile().sCmdEnableHardwareCID = "#CID=1";
     phone->dwTimeToGet = 2000;
     sim->SetCallerId({"", "", "2125551234", "", ""}, modemsim::CallerIdForm::HardwareDigits);
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));

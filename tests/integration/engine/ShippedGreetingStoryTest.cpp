@@ -42,9 +42,9 @@ TEST_F(EngineStory, TheShippedGreetingReachesAZyxelLineAtItsOwnLevelBeforeTheMes
     const std::vector<int16_t> shipped = Samples(home.File("wave/greet.wav"));
     ASSERT_GT(shipped.size(), 8000u * 3);
 
-    CCommDriver& d = phone->m_driver;
-    d.nCompression = 41;
-    d.nCompressionBS = 4;
+    CModemProfile& profile = phone->Profile();
+    profile.nCompression = 41;
+    profile.nCompressionBS = 4;
     sim->SetVoiceFormat({41, 8000, 4});
     phone->nAction = 1; // away: the machine answers
     phone->nRings = 2;
@@ -107,16 +107,18 @@ class ShippedHold : public EngineStory, public ::testing::WithParamInterface<Hol
 TEST_P(ShippedHold, AHeldCallerHearsTheHoldSound) {
     const HoldCase& c = GetParam();
     const std::string cfg = ShippedDataFolder() + "cfg/" + c.profile;
-    CCommDriver& d = phone->m_driver;
-    d.nCompression = GetProfileIntFrom(cfg, "Options", "nCompression", -1);
-    d.nCompressionBS = GetProfileIntFrom(cfg, "Options", "nCompressionBS", -1);
-    d.nCompressionSampleRate = GetProfileIntFrom(cfg, "Options", "nCompressionSampleRate", -1);
-    sim->SetVoiceFormat({d.nCompression, d.nCompressionSampleRate, d.nCompressionBS});
+    CModemProfile& profile = phone->Profile();
+    profile.nCompression = GetProfileIntFrom(cfg, "Options", "nCompression", -1);
+    profile.nCompressionBS = GetProfileIntFrom(cfg, "Options", "nCompressionBS", -1);
+    profile.nCompressionSampleRate =
+        GetProfileIntFrom(cfg, "Options", "nCompressionSampleRate", -1);
+    sim->SetVoiceFormat(
+        {profile.nCompression, profile.nCompressionSampleRate, profile.nCompressionBS});
     ASSERT_EQ(phone->sWaveCompressedHold, "./dev/hold"); // the default names it
     if (c.bModemForm) {
         // Only the modem's own form: what is heard is that file.
-        home.CopyShipped(
-            VoiceDataFile("dev/hold", d.nCompression, d.nCompressionBS, d.nCompressionSampleRate));
+        home.CopyShipped(VoiceDataFile("dev/hold", profile.nCompression, profile.nCompressionBS,
+                                       profile.nCompressionSampleRate));
     } else {
         home.CopyShipped("wave/hold.wav");
     }
@@ -124,10 +126,10 @@ TEST_P(ShippedHold, AHeldCallerHearsTheHoldSound) {
     ASSERT_GT(music.size(), 8000u * 2);
     StartWorker();
     Request(kActionEnhancedHold);
-    const size_t rate = static_cast<size_t>(d.nCompressionSampleRate);
+    const size_t rate = static_cast<size_t>(profile.nCompressionSampleRate);
     ASSERT_TRUE(WaitFor([&] { return sim->TransmittedSamples().size() >= 2 * rate; }, 60000));
     State().bHold = false;
-    phone->m_driver.SetStopRequest(true);
+    phone->ModemDriver()->SetStopRequest(true);
     ASSERT_TRUE(WaitFor([&] { return !phone->m_bEnhancedHold.load(); }));
 
     // Two seconds of the music, at about the level it was made at: not

@@ -10,7 +10,7 @@ class BadModem : public SimModemTest {
 protected:
     void SetUp() override {
         // Short waits keep the suite quick; nothing here depends on them.
-        drv.dwTimeoutDefault = 800;
+        drv.Settings().dwTimeoutDefault = 800;
     }
     bool Shown(int id) {
         std::lock_guard l(ui.m);
@@ -55,8 +55,8 @@ TEST_F(BadModem, AModemSilentAtEveryRetryIsToldOnceUntilItAnswersAgain) {
 TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
     auto& sim = StartSim("v253");
     OpenDriver();
-    drv.bUseAltCmdTransmit = false;
-    drv.sCmdEchoOff = "E0#XYZ"; // a command this modem refuses
+    drv.Settings().bUseAltCmdTransmit = false;
+    drv.Profile().sCmdEchoOff = "E0#XYZ"; // a command this modem refuses
     drv.InitModem();
     EXPECT_FALSE(drv.m_bInitialized);
     EXPECT_TRUE(Shown(57677));
@@ -68,7 +68,7 @@ TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
 TEST_F(BadModem, WithLineTransmissionARefusalDoesNotStopInitialisation) {
     auto& sim = StartSim("v253");
     OpenDriver();
-    drv.sCmdDevSpecificInit = "#XYZ";
+    drv.Profile().sCmdDevSpecificInit = "#XYZ";
     drv.InitModem();
     EXPECT_TRUE(drv.m_bInitialized);
     EXPECT_EQ(drv.DeviceFailure(), 0);

@@ -19,15 +19,15 @@ class DetectModemTest : public SimModemTest, public ::testing::WithParamInterfac
 TEST_P(DetectModemTest, SuggestsTheModelOfTheFamily) {
     const DetectCase& c = GetParam();
     StartSim(c.personality);
-    drv.Load(".Custom");
-    drv.nComPort = kPort;
+    drv.Profile().Load(".Custom");
+    drv.Settings().nComPort = kPort;
     std::string sModem = ".Custom";
     bool found = DetectModem(drv, sModem, kBaud);
     EXPECT_EQ(found, c.model[0] != '\0');
     EXPECT_EQ(sModem, found ? c.model : ".Custom");
     if (found) {
-        EXPECT_EQ(drv.m_sModemName, c.model);
-        EXPECT_EQ(drv.m_nModemType, ModemTypeFromName(c.model));
+        EXPECT_EQ(drv.Profile().m_sModemName, c.model);
+        EXPECT_EQ(drv.Profile().m_nModemType, ModemTypeFromName(c.model));
     }
     EXPECT_FALSE(drv.IsOpen()) << "the modem is released afterwards";
 }
@@ -54,8 +54,8 @@ class Setup : public SimModemTest {};
 TEST_F(Setup, ASilentModemIsNotGivenAModel) {
     auto& sim = StartSim("v253");
     sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
-    drv.dwTimeoutDefault = 500;
-    drv.nComPort = kPort;
+    drv.Settings().dwTimeoutDefault = 500;
+    drv.Settings().nComPort = kPort;
     std::string sModem = ".Custom";
     EXPECT_FALSE(DetectModem(drv, sModem, kBaud));
     EXPECT_EQ(sModem, ".Custom");
@@ -68,9 +68,9 @@ TEST_F(Setup, PortScanKeepsTheHighestPortThatAnswers) {
     auto& low = StartSim("v253", 6);
     ui.answer = true;
     EXPECT_EQ(OpenModemPort(drv, "U.S.R. Courier", -1, kBaud), 0);
-    EXPECT_EQ(drv.nComPort, 9);
+    EXPECT_EQ(drv.Settings().nComPort, 9);
     EXPECT_TRUE(drv.IsOpen());
-    EXPECT_EQ(drv.m_nModemType, 20);
+    EXPECT_EQ(drv.Profile().m_nModemType, 20);
     EXPECT_EQ(ui.questions.front(), LoadStr(57858));
     EXPECT_NE(std::find(ui.status.begin(), ui.status.end(), "Scanning COM9..."), ui.status.end());
     EXPECT_EQ(ui.status.back(), "");
@@ -91,8 +91,8 @@ TEST_F(Setup, DecliningTheScanReportsNoModem) {
 TEST_F(Setup, AGivenPortIsOpenedWithoutScanning) {
     StartSim("v253", 4);
     EXPECT_EQ(OpenModemPort(drv, "Rockwell Voice", 4, kBaud), 0);
-    EXPECT_EQ(drv.nComPort, 4);
-    EXPECT_EQ(drv.m_nModemType, 30);
+    EXPECT_EQ(drv.Settings().nComPort, 4);
+    EXPECT_EQ(drv.Profile().m_nModemType, 30);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(OpenModemPort(drv, ".Custom", 8, kBaud), CCommDriver::kInvalidHandle);
 }

@@ -31,9 +31,9 @@ TEST_F(EngineCommand, FastInitialisationSendsOneLineAndLogsIt) {
 TEST_F(EngineCommand, PlainInitialisationSendsEachCommand) {
     auto& sim = StartSim("v253");
     OpenDriver();
-    drv.bFasterModemInit = false;
-    drv.bDisableModemInact = false;
-    drv.dwInactiveTimer = 90000;
+    drv.Settings().bFasterModemInit = false;
+    drv.Settings().bDisableModemInact = false;
+    drv.Settings().dwInactiveTimer = 90000;
     drv.InitModem();
     EXPECT_TRUE(drv.m_bInitialized);
     // The inactivity command's example value is replaced, not appended to.
@@ -77,11 +77,11 @@ TEST_F(EngineCommand, AnswersArriveAsTheModemSendsThem) {
         {"\x10h", 0, kResultEndOfVoice},
     };
     for (const Case& c : cases) {
-        drv.m_nModemType = c.type;
+        drv.Profile().m_nModemType = c.type;
         sim.SendRaw(c.raw);
         EXPECT_EQ(drv.WaitResult(10000, 65535), c.want) << c.raw;
         // Take whatever the case left behind, up to a marker.
-        drv.m_nModemType = 0;
+        drv.Profile().m_nModemType = 0;
         sim.SendRaw("\r\nBUSY\r\n");
         for (int i = 0; i < 5 && drv.WaitResult(10000, 65535) != kResultBusy; ++i) {
         }
@@ -168,12 +168,12 @@ TEST_F(EngineCommand, VoiceFormatCommandsFollowTheProfile) {
     OpenDriver();
     drv.InitModem();
     EXPECT_EQ(drv.SetCompression(7), 0);
-    EXPECT_EQ(drv.nCompression, 4);
-    drv.sVoiceCompressPCM8U = "#VSM=128,%d";
-    drv.nCompressionSampleRate = 7200;
+    EXPECT_EQ(drv.Profile().nCompression, 4);
+    drv.Profile().sVoiceCompressPCM8U = "#VSM=128,%d";
+    drv.Profile().nCompressionSampleRate = 7200;
     EXPECT_EQ(drv.SetCompression(8), 8);
     EXPECT_EQ(drv.SetVoiceBaud(115200), kResultOk);
-    drv.sVoiceAGC = "#VGR=";
+    drv.Profile().sVoiceAGC = "#VGR=";
     EXPECT_EQ(drv.SetAGC(0), kResultNone);
     drv.SetAGC(3);
     auto lines = sim.ReceivedLines();
@@ -187,7 +187,7 @@ TEST_F(EngineCommand, ToneGenerationTakesTheDigitsOnlyWhereTheFormatSaysSo) {
     drv.InitModem();
     drv.Dial("12", true);
     EXPECT_EQ(sim.ReceivedLines().back(), "#VTS=");
-    drv.sVoiceVTS = "#VTS=%s";
+    drv.Profile().sVoiceVTS = "#VTS=%s";
     drv.Dial("1 2#", true);
     EXPECT_EQ(sim.ReceivedLines().back(), "#VTS=1,2,#");
     EXPECT_NE(ModemLog().find("Generated tone: AT#VTS=1,2,#"), std::string::npos);
@@ -195,7 +195,7 @@ TEST_F(EngineCommand, ToneGenerationTakesTheDigitsOnlyWhereTheFormatSaysSo) {
 
 TEST_F(EngineCommand, LoggingOffWritesNothing) {
     StartSim("v253");
-    drv.Load(".Custom");
+    drv.Profile().Load(".Custom");
     drv.SetDebugLevel(0);
     ASSERT_NE(drv.Open(kPort, kBaud), CCommDriver::kInvalidHandle);
     drv.InitModem();

@@ -60,7 +60,7 @@ protected:
 
     // The default profile with the log on, opened on COM<port>.
     void OpenDriver(int port = kPort) {
-        drv.Load(".Custom");
+        drv.Profile().Load(".Custom");
         drv.SetDebugLevel(1);
         ASSERT_NE(drv.Open(port, kBaud), CCommDriver::kInvalidHandle);
     }

@@ -70,12 +70,12 @@ protected:
         sim.SetVoiceFormat({id, rate});
         sim.SetVoiceSource(source);
         OpenDriver();
-        drv.nCompression = id;
-        drv.nCompressionSampleRate = rate;
+        drv.Profile().nCompression = id;
+        drv.Profile().nCompressionSampleRate = rate;
         drv.InitModem();
         drv.InitVoice();
         EXPECT_TRUE(drv.m_bVoiceMode);
-        int r = drv.CommOut(drv.sVoiceReceiveVoice, kModeResult);
+        int r = drv.CommOut(drv.Profile().sVoiceReceiveVoice, kModeResult);
         EXPECT_TRUE(r == kResultVcon || r == kResultConnect || r == kResultOk) << r;
         return sim;
     }
@@ -128,12 +128,12 @@ TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
     EXPECT_GE(bytes.size(), 1000u);
 
     // An ignored busy tone does not end it, and forgets the last event.
-    drv.bIgnoreBusy = true;
+    drv.Settings().bIgnoreBusy = true;
     sim.SendEventNow('b');
     sim.InjectEvent('#', 500);
     Receive(100000, &event, 512);
     EXPECT_EQ(event, '#');
-    drv.bIgnoreBusy = false;
+    drv.Settings().bIgnoreBusy = false;
     sim.FarEndHangsUp(300, 'b');
     Receive(100000, &event, 512);
     EXPECT_EQ(event, 'b');
@@ -143,8 +143,8 @@ TEST_F(Voice, FramedGsmArrivesAsWholeFrames) {
     modemsim::SignalSource tone;
     tone.Tone(kToneHz, 5000, 8000);
     StartRecording("usr", 128, 8000, tone);
-    drv.nCompressionFrameGSM = 1;
-    drv.nCompressionUnFrameGSM = 1;
+    drv.Profile().nCompressionFrameGSM = 1;
+    drv.Profile().nCompressionUnFrameGSM = 1;
     std::vector<unsigned char> all;
     unsigned char buf[33 * 20];
     unsigned char event = 0;
@@ -169,11 +169,11 @@ TEST_F(Voice, TransmittedSoundReachesTheLine) {
     auto& sim = StartSim("hash", kPort, 0);
     sim.SetVoiceFormat({8, 8000});
     OpenDriver();
-    drv.nCompression = 8;
-    drv.nCompressionSampleRate = 8000;
+    drv.Profile().nCompression = 8;
+    drv.Profile().nCompressionSampleRate = 8000;
     drv.InitModem();
     drv.InitVoice();
-    int r = drv.CommOut(drv.sVoiceTransmitVoice, kModeResult);
+    int r = drv.CommOut(drv.Profile().sVoiceTransmitVoice, kModeResult);
     ASSERT_TRUE(r == kResultVcon || r == kResultConnect || r == kResultOk) << r;
     std::vector<unsigned char> pcm;
     for (int i = 0; i < 8000; ++i)
@@ -210,13 +210,13 @@ class GsmFraming : public SimModemTest {};
 TEST_F(GsmFraming, FramingModemSetsBothKeys) {
     auto& sim = StartSim("usr");
     sim.SetVoiceFormat({128, 8000});
-    drv.Load(".Custom");
-    drv.nComPort = kPort;
-    drv.nCompressionFrameGSM = 0;
-    drv.nCompressionUnFrameGSM = 0;
+    drv.Profile().Load(".Custom");
+    drv.Settings().nComPort = kPort;
+    drv.Profile().nCompressionFrameGSM = 0;
+    drv.Profile().nCompressionUnFrameGSM = 0;
     ASSERT_TRUE(DetectGsmFraming(drv, ".Custom", kBaud));
-    EXPECT_EQ(drv.nCompressionFrameGSM, 1);
-    EXPECT_EQ(drv.nCompressionUnFrameGSM, 1);
+    EXPECT_EQ(drv.Profile().nCompressionFrameGSM, 1);
+    EXPECT_EQ(drv.Profile().nCompressionUnFrameGSM, 1);
     EXPECT_EQ(ui.status.back(), LoadStr(57861));
     EXPECT_EQ(ui.messages.front(), LoadStr(57864));
     EXPECT_FALSE(drv.IsOpen());
@@ -225,16 +225,16 @@ TEST_F(GsmFraming, FramingModemSetsBothKeys) {
 TEST_F(GsmFraming, PlainGsmModemClearsBothKeys) {
     auto& sim = StartSim("hash");
     sim.SetVoiceFormat({128, 8000});
-    drv.Load(".Custom");
-    drv.nComPort = kPort;
+    drv.Profile().Load(".Custom");
+    drv.Settings().nComPort = kPort;
     ASSERT_TRUE(DetectGsmFraming(drv, ".Custom", kBaud));
-    EXPECT_EQ(drv.nCompressionFrameGSM, 0);
-    EXPECT_EQ(drv.nCompressionUnFrameGSM, 0);
+    EXPECT_EQ(drv.Profile().nCompressionFrameGSM, 0);
+    EXPECT_EQ(drv.Profile().nCompressionUnFrameGSM, 0);
     EXPECT_EQ(ui.status.back(), LoadStr(57862));
 }
 
 TEST_F(GsmFraming, NoPortNoCheck) {
-    drv.nComPort = -1;
+    drv.Settings().nComPort = -1;
     EXPECT_FALSE(DetectGsmFraming(drv, ".Custom", kBaud));
     EXPECT_EQ(ui.status.back(), LoadStr(57863));
 }

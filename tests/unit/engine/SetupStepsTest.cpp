@@ -57,12 +57,12 @@ protected:
         phone.LoadAll();
         phone.SetUi(&ui);
         phone.sModem = "Rockwell HCF Compatible";
-        phone.m_driver.Load(phone.sModem);
-        phone.m_driver.nComPort = 4;
+        phone.Profile().Load(phone.sModem);
+        phone.DriverSettings().nComPort = 4;
         phone.nRings = 3;
         phone.nWaitSignals = 0;
         phone.nCIDType = 0;
-        phone.m_driver.iSilenceDetectionSensitivity = -1;
+        phone.DriverSettings().iSilenceDetectionSensitivity = -1;
     }
     SetupWizardResult Serial(int nPort, const std::string& sModem, int nCid = -1) {
         SetupWizardResult r;
@@ -83,7 +83,7 @@ protected:
 TEST_F(SetupSteps, EitherUsbDeviceAndTheLineTakeFormattedCallerIdAndPortOne) {
     for (int kind : {kKindUsbAdapter, kKindExtension, kKindTelephonyLine}) {
         SCOPED_TRACE(kind);
-        phone.m_driver.nComPort = -1;
+        phone.DriverSettings().nComPort = -1;
         phone.nCIDType = 0;
         phone.nWaitSignals = 4;
         phone.nTAPILine = 7;
@@ -99,7 +99,7 @@ TEST_F(SetupSteps, EitherUsbDeviceAndTheLineTakeFormattedCallerIdAndPortOne) {
         EXPECT_EQ(phone.nTAPI, 1);
         EXPECT_EQ(phone.fUseHiPhone, kind == kKindUsbAdapter);
         EXPECT_EQ(phone.fUseComvurgent, kind == kKindExtension);
-        EXPECT_EQ(phone.m_driver.nComPort, 1);
+        EXPECT_EQ(phone.DriverSettings().nComPort, 1);
         EXPECT_EQ(phone.nCIDType, 2);
         EXPECT_EQ(phone.nWaitSignals, 0);
         EXPECT_EQ(phone.nTAPILine, kind == kKindUsbAdapter ? 7 : 2)
@@ -119,14 +119,14 @@ TEST_F(SetupSteps, ASerialChoiceLoadsItsModemAndTakesWhatDetectionFound) {
     Finish(r);
     EXPECT_EQ(phone.nTAPI, 0);
     EXPECT_FALSE(phone.fUseHiPhone);
-    EXPECT_EQ(phone.m_driver.nComPort, 5);
+    EXPECT_EQ(phone.DriverSettings().nComPort, 5);
     EXPECT_EQ(phone.sModem, "LT Win Modem");
-    EXPECT_EQ(phone.m_driver.m_sModemName, "LT Win Modem");
-    EXPECT_EQ(phone.m_driver.m_nModemType, 100);
+    EXPECT_EQ(phone.Profile().m_sModemName, "LT Win Modem");
+    EXPECT_EQ(phone.Profile().m_nModemType, 100);
     EXPECT_EQ(phone.nCIDType, 2);
     EXPECT_EQ(phone.nWaitSignals, 0) << "formatted caller ID comes at the first ring";
     EXPECT_EQ(phone.iToneVolume, 50) << "a soft modem plays tones at half volume";
-    EXPECT_EQ(phone.m_driver.iSilenceDetectionSensitivity, phone.m_driver.iSilenceDefault);
+    EXPECT_EQ(phone.DriverSettings().iSilenceDetectionSensitivity, phone.Profile().iSilenceDefault);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_FALSE(NeedsGsmFramingCheck(phone, r));
 }
@@ -135,7 +135,7 @@ TEST_F(SetupSteps, AnEmptyModemChoiceKeepsTheModemAndNoDetectionKeepsTheCallerId
     phone.nCIDType = 6;
     Finish(Serial(3, ""));
     EXPECT_EQ(phone.sModem, "Rockwell HCF Compatible");
-    EXPECT_EQ(phone.m_driver.m_nModemType, 30);
+    EXPECT_EQ(phone.Profile().m_nModemType, 30);
     EXPECT_EQ(phone.nCIDType, 6);
     EXPECT_EQ(phone.nWaitSignals, 3) << "caller ID at the second ring needs rings to wait for";
     EXPECT_EQ(phone.iToneVolume, 100);
@@ -175,15 +175,15 @@ TEST_F(SetupSteps, ACourierGetsItsCallerIdAdviceAndAGsmModemItsFramingCheck) {
 }
 
 TEST_F(SetupSteps, CancelPutsBackTheProfileOfTheModemInUse) {
-    phone.m_driver.Load("LT Win Modem");
-    phone.m_driver.m_nModemType = 0;
+    phone.Profile().Load("LT Win Modem");
+    phone.Profile().m_nModemType = 0;
     ApplySetupCancel(phone);
-    EXPECT_EQ(phone.m_driver.m_sModemName, "Rockwell HCF Compatible");
-    EXPECT_EQ(phone.m_driver.m_nModemType, 30);
+    EXPECT_EQ(phone.Profile().m_sModemName, "Rockwell HCF Compatible");
+    EXPECT_EQ(phone.Profile().m_nModemType, 30);
     phone.nTAPI = 1;
-    phone.m_driver.Load("LT Win Modem");
+    phone.Profile().Load("LT Win Modem");
     ApplySetupCancel(phone);
-    EXPECT_EQ(phone.m_driver.m_sModemName, "LT Win Modem") << "no modem in use, none reloaded";
+    EXPECT_EQ(phone.Profile().m_sModemName, "LT Win Modem") << "no modem in use, none reloaded";
 }
 
 class SetupStep : public SetupSteps {

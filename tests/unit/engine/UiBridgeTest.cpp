@@ -97,7 +97,7 @@ TEST(UiBridge, ModemMessagesAndQuestionsReachTheUser) {
     SlowUser user;
     CPhone phone;
     phone.SetUi(&user);
-    IModemUi& modemUi = phone.m_driver.Ui();
+    IModemUi& modemUi = phone.ModemDriver()->Ui();
     modemUi.ShowMessage("Could not write data to the port.", MsgIcon::Error);
     EXPECT_EQ(user.Lines(), (std::vector<std::string>{
                                 "status: Could not write data to the port.",

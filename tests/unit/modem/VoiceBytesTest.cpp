@@ -20,14 +20,14 @@ class VoiceBytes : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(pty.Ok());
-        drv.Load(".Custom");
+        drv.Profile().Load(".Custom");
         ASSERT_NE(drv.OpenDevice(pty.SlavePath(), 115200), CCommDriver::kInvalidHandle);
         drv.m_bInitialized = true; // as after InitModem; no modem answers here
     }
     void Gsm(int framing) {
-        drv.nCompression = 128;
-        drv.nCompressionFrameGSM = framing;
-        drv.nCompressionUnFrameGSM = 1;
+        drv.Profile().nCompression = 128;
+        drv.Profile().nCompressionFrameGSM = framing;
+        drv.Profile().nCompressionUnFrameGSM = 1;
     }
     std::string Receive(int size, uint32_t timeoutMs, bool events, unsigned char* ev) {
         std::string buf(static_cast<size_t>(size), '\0');
@@ -54,15 +54,15 @@ TEST_F(VoiceBytes, TransmitFramesGsmAndShieldsDle) {
 
     // Without framing only the shielding remains; a long block goes out in
     // pieces but byte for byte the same.
-    drv.nCompression = 8;
-    drv.iMaxBlockWrites = 16;
+    drv.Profile().nCompression = 8;
+    drv.Settings().iMaxBlockWrites = 16;
     std::string pcm(100, '\x10');
     drv.TransmitVoice(reinterpret_cast<const unsigned char*>(pcm.data()), 100, false);
     EXPECT_EQ(pty.Receive(200, 10000), std::string(200, '\x10'));
 }
 
 TEST_F(VoiceBytes, TransmitReportsEventCodesAndIgnoresNoise) {
-    drv.nCompression = 8;
+    drv.Profile().nCompression = 8;
     const unsigned char data[300] = {};
     pty.Send(Bytes({'x', 0x10, 's', 0x10, 'b'}));
     EXPECT_EQ(drv.TransmitVoice(data, sizeof data, true), 'b');
@@ -100,7 +100,7 @@ TEST_F(VoiceBytes, ReceiveWithoutFramingKeepsThePartOfAFrame) {
 }
 
 TEST_F(VoiceBytes, ReceiveSeparatesDleCodes) {
-    drv.nCompression = 8;
+    drv.Profile().nCompression = 8;
     pty.Send(Bytes({1, 2, 0x10, 0x10, 3, 0x10, 'X', 4, 0x10, '7', 5}));
     unsigned char ev = 0;
     EXPECT_EQ(Receive(100, 10000, true, &ev), Bytes({1, 2, 0x10, 3, 4}));
