@@ -7,7 +7,8 @@
 # audio and calllog build on platform and config only; notify on those and
 # calllog (its mail carries the call record); linesig (line signals heard in
 # sound) and the telephony layer (tapi) on platform only; the SIP provider
-# (sip) on tapi, audio and linesig; the engine uses all of them but sip, which only app
+# (sip) on config (its accounts read through the settings provider), tapi, audio
+# and linesig; the engine uses all of them but sip, which only app
 # and ui choose, and of which they include only the accounts (sip/SipAccounts.h:
 # the provider itself is a plugin they load). The USB adapter (adapter) is a telephone device for the engine's
 # worker: it builds on the engine's device seam, audio and linesig, and only
@@ -37,7 +38,7 @@ set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
 set(kUses_linesig platform linesig)
 set(kUses_tapi platform tapi)
-set(kUses_sip platform audio linesig tapi sip)
+set(kUses_sip platform config audio linesig tapi sip)
 set(kUses_engine platform config modem audio calllog notify linesig tapi engine)
 set(kUses_adapter platform config audio linesig engine adapter)
 set(kUses_app platform config modem audio calllog notify linesig tapi sip engine adapter app)
