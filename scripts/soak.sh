@@ -43,7 +43,7 @@ else
     "$root/scripts/deps.sh"
     cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
-    cmake --build "$root/build" -j "$(nproc)" --target vorellad vorellactl modemsim-bin
+    cmake --build "$root/build" -j "$(nproc)" --target vorellad vorellactl modemsim-bin vorella-sip
     bin="$root/build/bin"
 fi
 
