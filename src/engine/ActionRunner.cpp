@@ -296,16 +296,6 @@ void CActionRunner::StopAudio() {
     m_state.bOffHook = false;
 }
 
-void CActionRunner::SetPlayFile(const std::string& file) {
-    std::lock_guard lock(m_playFileMutex);
-    m_sPlayFile = file;
-}
-
-std::string CActionRunner::PlayFile() const {
-    std::lock_guard lock(m_playFileMutex);
-    return m_sPlayFile;
-}
-
 void CActionRunner::Log(const std::string& text) {
     m_phone.Trace(text);
 }

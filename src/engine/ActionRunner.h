@@ -11,6 +11,7 @@
 #pragma once
 
 #include "engine/AnsweringMachine.h"
+#include "engine/Guarded.h"
 
 #include <atomic>
 #include <mutex>
@@ -73,7 +74,7 @@ public:
 
     // ---- any thread -----------------------------------------------------
     // The file for action 2 (and 6, 9 when set).
-    void SetPlayFile(const std::string& file);
+    void SetPlayFile(const std::string& file) { m_playFile.Set(file); }
     // The event that ended the last play or recording (-1 none, 'Z' bad data).
     int LastPlayEvent() const { return m_nLastPlayEvent.load(); }
 
@@ -86,7 +87,6 @@ private:
     void OnKey(int ch);
     bool EventEndsRecording(int ch);
     void HandOffFax();
-    std::string PlayFile() const;
     void PlayFileToLine();
     void PlayGreetingToLine();
     void RecordGreeting(bool bFromLine);
@@ -102,8 +102,7 @@ private:
     ICallControl& m_line;
     IActionHost& m_host;
 
-    mutable std::mutex m_playFileMutex;
-    std::string m_sPlayFile; // under m_playFileMutex
+    Guarded<std::string> m_playFile;
     std::atomic<int> m_nLastPlayEvent{-1};
 
     // Worker thread only.

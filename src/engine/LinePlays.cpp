@@ -36,7 +36,7 @@ bool SoundReadable(CPhone& phone, const std::string& what, const std::string& fi
 } // namespace
 
 void CActionRunner::PlayFileToLine() {
-    const std::string file = PlayFile();
+    const std::string file = m_playFile.Get();
     if (file.empty()) {
         m_state.bActionPending = false;
         return;
@@ -52,7 +52,7 @@ void CActionRunner::PlayFileToLine() {
 }
 
 void CActionRunner::PlayGreetingToLine() {
-    std::string file = PlayFile();
+    std::string file = m_playFile.Get();
     if (file.empty())
         file = m_phone.sWaveGreet;
     if (!m_state.bOffHook)
@@ -65,7 +65,7 @@ void CActionRunner::PlayGreetingToLine() {
 }
 
 void CActionRunner::RecordGreeting(bool bFromLine) {
-    std::string chosen = PlayFile();
+    std::string chosen = m_playFile.Get();
     const std::string file = ProgramFile(chosen.empty() ? m_phone.sWaveGreet : chosen);
     ITelephoneDevice& dev = m_phone.Device();
     const uint64_t maxMs =

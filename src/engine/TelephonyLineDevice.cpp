@@ -104,7 +104,8 @@ bool CTelephonyLineDevice::IsOpen() const {
 std::string CTelephonyLineDevice::OpenError() const {
     if (!m_pTapi->IsAvailable())
         return m_pTapi->StatusText();
-    return StrPrintf("line %d cannot be opened", m_host.Settings().nTAPILine);
+    const std::string why = m_pTapi->OpenError();
+    return !why.empty() ? why : StrPrintf("line %d cannot be opened", m_host.Settings().nTAPILine);
 }
 
 std::string CTelephonyLineDevice::UnavailableReason() const {

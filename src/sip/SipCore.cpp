@@ -7,7 +7,8 @@
 
 #include <linphone++/linphone.hh>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -19,14 +20,14 @@ constexpr int kIncomingTimeoutSeconds = 300;
 
 std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::string& state,
                                             CQueueSoundBackend& sound, int nSoundDevice,
-                                            CSipLineSignals* pSignals) {
+                                            std::string* pWhy, CSipLineSignals* pSignals) {
     auto factory = linphone::Factory::get();
     // The stack loads every media plugin of its plugin folder at start-up,
     // video ones among them that pull another toolkit into the process; a
     // folder of our own, left empty, keeps them out.
     const std::string plugins = state + "/plugins";
     if (!MakeDirectories(plugins, 0700)) {
-        std::fprintf(stderr, "SIP: cannot make the folder %s\n", plugins.c_str());
+        *pWhy = "cannot make the folder " + plugins + ": " + std::strerror(errno);
         return nullptr;
     }
     factory->setMspluginsDir(plugins);
@@ -35,8 +36,10 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     factory->setDataDir(state + "/");
     factory->setConfigDir(state + "/");
     auto core = factory->createCore("", "", nullptr);
-    if (!core)
+    if (!core) {
+        *pWhy = "the SIP stack did not start (its state folder is " + state + ")";
         return nullptr;
+    }
     auto config = core->getConfig();
     if (!a.sBindAddress.empty()) {
         config->setString("sip", "bind_address", a.sBindAddress);
@@ -63,7 +66,7 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
     // end that changes it.
     core->enableEchoCancellation(false);
     core->enableEchoLimiter(false);
-    if (UseSipSoundCard(*core, sound, nSoundDevice, pSignals).empty())
+    if (UseSipSoundCard(*core, sound, nSoundDevice, pWhy, pSignals).empty())
         return nullptr;
     core->setAudioPort(-1);
     // A telephone line's sound: G.711 at 8000 Hz, nothing else offered.
@@ -92,8 +95,8 @@ std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& a, const std::stri
         auto identity = factory->createAddress("sip:" + a.sUser + "@" + a.sRegistrar);
         auto server = factory->createAddress("sip:" + a.sRegistrar);
         if (!identity || !server) {
-            std::fprintf(stderr, "SIP: the account %s has no valid address\n",
-                         a.LineName().c_str());
+            *pWhy = "the account has no valid address (user \"" + a.sUser + "\", registrar \"" +
+                    a.sRegistrar + "\")";
             return nullptr;
         }
         server->setTransport(a.transport == SipTransport::Tcp   ? linphone::TransportType::Tcp

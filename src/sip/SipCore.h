@@ -17,9 +17,10 @@ class CSipLineSignals;
 
 // sStateFolder holds the stack's own state; the calls' sound goes through
 // device nSoundDevice of sound, and what the far end says to pSignals when
-// set (both outlive the core). nullptr (and a line on standard error) when
-// it cannot be made.
+// set (both outlive the core). nullptr, with *pWhy set, when it cannot be
+// made.
 std::shared_ptr<linphone::Core> MakeSipCore(const SipAccount& account,
                                             const std::string& sStateFolder,
                                             CQueueSoundBackend& sound, int nSoundDevice,
+                                            std::string* pWhy,
                                             CSipLineSignals* pSignals = nullptr);

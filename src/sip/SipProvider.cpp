@@ -172,9 +172,17 @@ uint32_t CSipProvider::HandleOf(const std::shared_ptr<linphone::Call>& call) con
     return 0;
 }
 
-std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line) {
+std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line, std::string* pWhy) {
     return MakeSipCore(line.account, m_options.sStateFolder, m_sound,
-                       static_cast<int>(&line - m_lines.data()), line.signals.get());
+                       static_cast<int>(&line - m_lines.data()), pWhy, line.signals.get());
+}
+
+TapiResult CSipProvider::FailOpen(Line& line, TapiResult r, const std::string& sWhy) {
+    // Open is tried again and again while it fails: told once per reason.
+    if (sWhy != line.sOpenError)
+        LogLine(line.account, "cannot be opened: " + sWhy);
+    line.sOpenError = sWhy;
+    return r;
 }
 
 std::string CSipProvider::Target(const Line& line, const std::string& sNumber) const {

@@ -89,6 +89,7 @@ public:
     TapiResult Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance, uint32_t dwPrivileges,
                     uint32_t dwMediaModes, uint32_t* phLine) override;
     TapiResult Close(uint32_t hLine) override;
+    std::string OpenFailure(uint32_t dwDeviceID) override;
     TapiResult SetStatusMessages(uint32_t hLine, uint32_t dwLineStates,
                                  uint32_t dwAddressStates) override;
     TapiResult GetLineDevStatus(uint32_t hLine, TapiLineStatus* pStatus) override;
@@ -126,6 +127,7 @@ private:
         SipRegistration reg;
         CSipCallGate gate;
         std::string sResolveError; // why the registrar's name has no address
+        std::string sOpenError;    // why the last Open failed
         int nFailures = 0;         // in a row
         std::chrono::steady_clock::time_point retryAt;
     };
@@ -140,7 +142,9 @@ private:
     void SetState(uint32_t hCall, uint32_t dwState);
     TapiResult Reply(bool bOk);
     uint32_t HandleOf(const std::shared_ptr<linphone::Call>& call) const;
-    std::shared_ptr<linphone::Core> MakeCore(Line& line);
+    std::shared_ptr<linphone::Core> MakeCore(Line& line, std::string* pWhy);
+    // Open's failure: kept for OpenFailure and logged.
+    TapiResult FailOpen(Line& line, TapiResult r, const std::string& sWhy);
     std::string Target(const Line& line, const std::string& sNumber) const;
     void OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call, int state);
     void OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call);

@@ -4,6 +4,8 @@
 #include "sip/SipProviderListener.h"
 #include "sip/SipSocketGuard.h"
 
+#include "platform/TextUtil.h"
+
 #include <linphone++/linphone.hh>
 
 #include <cstdio>
@@ -85,9 +87,10 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     Line& line = m_lines[dwDeviceID];
     if (line.core)
         return kTapiErrResourceUnavail;
-    auto core = MakeCore(line);
+    std::string why;
+    auto core = MakeCore(line, &why);
     if (!core)
-        return kTapiErrNoMem;
+        return FailOpen(line, kTapiErrNoMem, why);
     // The registration starts with the stack.
     line.reg = {};
     line.nFailures = 0;
@@ -100,23 +103,23 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     }
     auto listener = std::make_shared<Listener>(*this, dwDeviceID);
     core->addListener(listener);
-    if (core->start() != 0) {
-        std::fprintf(stderr, "SIP: the line %s could not start\n", line.account.LineName().c_str());
-        return kTapiErrResourceUnavail;
-    }
+    if (core->start() != 0)
+        return FailOpen(line, kTapiErrResourceUnavail, "the SIP stack did not start");
     auto used = core->getTransportsUsed();
     const int port = line.account.transport == SipTransport::Tcp   ? used->getTcpPort()
                      : line.account.transport == SipTransport::Tls ? used->getTlsPort()
                                                                    : used->getUdpPort();
     if (port <= 0) {
-        std::fprintf(stderr, "SIP: the line %s cannot listen on %s port %d\n",
-                     line.account.LineName().c_str(),
-                     line.account.sBindAddress.empty() ? "*" : line.account.sBindAddress.c_str(),
-                     line.account.nPort);
         core->removeListener(listener);
         core->stop();
-        return kTapiErrResourceUnavail;
+        return FailOpen(line, kTapiErrResourceUnavail,
+                        StrPrintf("cannot listen on %s port %d (in use by another program?)",
+                                  line.account.sBindAddress.empty()
+                                      ? "any address"
+                                      : line.account.sBindAddress.c_str(),
+                                  line.account.nPort));
     }
+    line.sOpenError.clear();
     line.core = std::move(core);
     line.listener = std::move(listener);
     line.nPort = port;
@@ -124,6 +127,11 @@ TapiResult CSipProvider::Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
     *phLine = m_table.OpenLine(dwDeviceID, dwCallbackInstance);
     m_wake.Wake(); // the new line's port is watched from now on
     return 0;
+}
+
+std::string CSipProvider::OpenFailure(uint32_t dwDeviceID) {
+    std::lock_guard lock(m_mutex);
+    return dwDeviceID < m_lines.size() ? m_lines[dwDeviceID].sOpenError : std::string();
 }
 
 TapiResult CSipProvider::Close(uint32_t hLine) {

@@ -187,11 +187,11 @@ MSSndCard* NewCard(const std::string& name, const CardLink& link) {
 } // namespace
 
 std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice,
-                            CSipLineSignals* pSignals) {
+                            std::string* pWhy, CSipLineSignals* pSignals) {
     MSFactory* factory = linphone_core_get_ms_factory(core.cPtr());
     MSSndCardManager* manager = factory ? ms_factory_get_snd_card_manager(factory) : nullptr;
     if (!manager) {
-        std::fprintf(stderr, "SIP: the stack has no sound card manager\n");
+        *pWhy = "the SIP stack has no sound card manager";
         return {};
     }
     MSSndCard* card = NewCard(StrPrintf("line %d", nDevice), CardLink{&backend, nDevice, pSignals});
@@ -200,7 +200,7 @@ std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, i
     core.setCaptureDevice(id);
     core.setPlaybackDevice(id);
     if (core.getCaptureDevice() != id || core.getPlaybackDevice() != id) {
-        std::fprintf(stderr, "SIP: the stack did not take the sound card %s\n", id.c_str());
+        *pWhy = "the SIP stack did not take the sound card " + id;
         return {};
     }
     return id;

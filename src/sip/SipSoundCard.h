@@ -16,8 +16,8 @@ class CSipLineSignals;
 
 // Adds the card for device nDevice of backend to core's media streamer and
 // makes it the core's capture and playback device. Returns the card's id,
-// or an empty string (and a line on standard error) when the stack did not
-// take it. pSignals, when not null, is handed the far end's sound as well.
-// backend and pSignals must outlive the core.
+// or an empty string with *pWhy set when the stack did not take it.
+// pSignals, when not null, is handed the far end's sound as well. backend
+// and pSignals must outlive the core.
 std::string UseSipSoundCard(linphone::Core& core, CQueueSoundBackend& backend, int nDevice,
-                            CSipLineSignals* pSignals = nullptr);
+                            std::string* pWhy, CSipLineSignals* pSignals = nullptr);

@@ -452,12 +452,26 @@ std::vector<CMyTapi::LineEntry> CMyTapi::ListLines(std::string* pMessage) {
 bool CMyTapi::OpenLine(uint32_t dwDeviceID) {
     CloseLine();
     auto* line = dynamic_cast<CMyLine*>(m_connection.FindLine(dwDeviceID));
+    std::string why;
     if (!line)
-        return false;
-    if (line->OpenLine() != 0)
+        why = StrPrintf("there is no line %u", dwDeviceID);
+    else if (const TapiResult r = line->OpenLine(); r != 0) {
+        why = m_connection.Provider().OpenFailure(dwDeviceID);
+        if (why.empty())
+            why = StrPrintf("line %u cannot be opened (error 0x%x)", dwDeviceID,
+                           static_cast<unsigned>(r));
+    }
+    std::lock_guard lock(m_statusMutex);
+    m_sOpenError = why;
+    if (!why.empty())
         return false;
     m_pOpen = line;
     return true;
+}
+
+std::string CMyTapi::OpenError() const {
+    std::lock_guard lock(m_statusMutex);
+    return m_sOpenError;
 }
 
 void CMyTapi::CloseLine() {

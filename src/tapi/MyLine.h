@@ -132,9 +132,10 @@ public:
     // The lines that carry voice or modem data; empty with *pMessage set to
     // string 57975 when none does.
     std::vector<LineEntry> ListLines(std::string* pMessage = nullptr);
-    // Opens line device dwDeviceID (closing another one open); false when
-    // it cannot be opened.
+    // Opens line device dwDeviceID (closing another one open); false, with
+    // OpenError() saying why, when it cannot be opened.
     bool OpenLine(uint32_t dwDeviceID);
+    std::string OpenError() const;
     void CloseLine();
     // The open line, or nullptr.
     CMyLine* Line() const { return m_pOpen; }
@@ -148,4 +149,5 @@ private:
     std::atomic<CMyLine*> m_pOpen{nullptr};
     mutable std::mutex m_statusMutex;
     std::string m_sStatus;
+    std::string m_sOpenError; // under m_statusMutex
 };

@@ -88,6 +88,9 @@ public:
     virtual TapiResult Open(uint32_t dwDeviceID, uintptr_t dwCallbackInstance,
                             uint32_t dwPrivileges, uint32_t dwMediaModes, uint32_t* phLine) = 0;
     virtual TapiResult Close(uint32_t hLine) = 0;
+    // Why the last Open of the device failed, in words for the user; empty
+    // when the provider has nothing to add to the error code.
+    virtual std::string OpenFailure(uint32_t /*dwDeviceID*/) { return {}; }
     virtual TapiResult SetStatusMessages(uint32_t hLine, uint32_t dwLineStates,
                                          uint32_t dwAddressStates) = 0;
     // The open line's status; a provider whose lines are always in service

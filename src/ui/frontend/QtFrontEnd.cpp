@@ -363,6 +363,8 @@ void CQtFrontEnd::OnCallEvent(const CallEvent& event) {
     if (std::holds_alternative<RecordingStarted>(event) ||
         std::holds_alternative<RecordingStored>(event))
         CallUpdated();
+    else if (std::holds_alternative<LineLost>(event) || std::holds_alternative<LineBack>(event))
+        m_deviceTold.OnEvent(event);
 }
 
 void CQtFrontEnd::CallUpdated() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppFrontEnd.h"
+#include "app/ServiceCallLog.h"
 #include "calllog/CallLog.h"
 #include "dialogs/AboutBox.h"
 #include "engine/CallEvents.h"
@@ -137,6 +138,9 @@ private:
     const CTapiProviders* m_pProviders = nullptr;
     std::unique_ptr<CMainDlg> m_pMain;
     std::unique_ptr<CCallNotifier> m_pNotifier;
+    // The line's port that cannot be opened, goes away or comes back, told
+    // on the status line once per change, in the words of the service's log.
+    CServiceCallLog m_deviceTold{[this](const std::string& text) { SetStatusText(text); }};
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
     QPointer<CAboutBox> m_pAbout;

@@ -12,14 +12,21 @@
 #include "RawSipCaller.h"
 #include "ServerProcess.h"
 #include "ServiceMessage.h"
+#include "SmallDisk.h"
 #include "TempHome.h"
 #include "ToneFile.h"
 
 #include "WaitUntil.h"
 #include "platform/FileUtil.h"
+#include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -144,6 +151,48 @@ TEST_F(SipService, AStrangersOverlongNameIsCutAndTheServiceLivesOn) {
     ASSERT_TRUE(WaitUntil([&] { return Logged("caller: name \"NNNN"); })) << Log();
     EXPECT_TRUE(Logged("SIP: a display name of more than 512 characters from 127.0.0.1")) << Log();
     EXPECT_TRUE(Logged("number \"030-123-4567\"")) << Log();
+}
+
+// A message longer than the disk holds, taken through the SIP line's sound,
+// is cut where the disk is full and stored with the length it has, as on a
+// modem; the caller is put back.
+TEST_F(SipService, AFullDiskCutsTheMessageAndTheLogSaysSo) {
+    const std::string data = home.File("small/");
+    SmallDisk disk(data, 128 * 1024);
+    WriteSettings("");
+    const std::string ini = home.File("vorella.ini");
+    WriteProfileIntTo(ini, "Options", "nMinFreeSeconds", 3);
+    WriteProfileStringTo(ini, "Options", "sPath", data);
+    ASSERT_TRUE(disk.Launch(service, {BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    ASSERT_TRUE(WaitUntil([&] { return Logged("telephony line open"); })) << Log();
+    ASSERT_TRUE(WriteToneFile(home.File("far-says.wav"), 1000, 60));
+    CFarEnd far(home.File("far"), home.File("far-says.wav"), home.File("far-heard.wav"));
+    ASSERT_TRUE(far.Call(LineUri(), "<sip:5551234@127.0.0.1>"));
+    ASSERT_TRUE(far.WaitConnected());
+    EXPECT_TRUE(far.WaitEnded()) << "the machine puts the caller back\n" << Log();
+    ASSERT_TRUE(WaitUntil([&] { return FindStoredMessage(Log()).has_value(); }, 90000)) << Log();
+    ExpectMessageCutWhereTheDiskFilled(Log(), data + "Recorded Calls/index.dat", "1234");
+}
+
+// Another program on the line's port: the service says so, with the address
+// and port, and opens the line once the port is free.
+TEST_F(SipService, APortInUseIsToldWithItsAddressAndTheLineOpensWhenFree) {
+    // (Not handed down to the service, which would keep the port.)
+    const int taken = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    WriteSettings("");
+    ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Logged(StrPrintf("cannot open the telephony line: cannot listen on "
+                                "127.0.0.1 port %d (in use by another program?); trying again",
+                                port));
+    })) << Log();
+    close(taken);
+    EXPECT_TRUE(WaitUntil([&] { return Logged("is back; waiting for calls"); }, 30000)) << Log();
 }
 
 // The registrar: SIPp on 127.0.0.2, where the line (on 127.0.0.1) tells
