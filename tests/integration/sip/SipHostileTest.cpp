@@ -3,17 +3,15 @@
 // SIP provider on 127.0.0.1: overlong display names, a malformed session
 // description, a flood of INVITEs. Each is refused or bounded, the process
 // lives on, and the line still takes the next ordinary call.
-#include "../../unit/tapi/TapiTestSupport.h"
 #include "RawSipCaller.h"
+#include "SipTestLine.h"
 #include "TempHome.h"
 #include "sip/SipCallerId.h"
-#include "sip/SipProvider.h"
 #include "sip/SipSocketGuard.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -23,23 +21,12 @@ namespace {
 class SipHostile : public ::testing::TestWithParam<SipTransport> {
 protected:
     void SetUp() override {
-        SipAccount account;
-        account.sUser = "vorella";
-        account.sBindAddress = "127.0.0.1";
-        account.nPort = 0;
-        account.transport = GetParam();
-        CSipProvider::Options options;
-        options.sStateFolder = home.File("sip");
-        provider = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
-        tapi = std::make_unique<CMyTapi>(*provider, posted.Link());
-        ASSERT_TRUE(tapi->Start());
-        ASSERT_TRUE(tapi->OpenLine(0));
-        port = provider->ListeningPort(0);
-        ASSERT_GT(port, 0);
+        line.Open(home.File("sip"), GetParam());
+        port = line.Port();
     }
     void TearDown() override {
-        tapi.reset();
-        provider.reset();
+        line.tapi.reset();
+        line.provider.reset();
         // The stack keeps its files inside its own folder.
         for (const auto& entry : std::filesystem::directory_iterator(home.Path()))
             EXPECT_NE(entry.path().extension(), ".db") << entry.path();
@@ -53,16 +40,13 @@ protected:
         const size_t before = posted.Count(kTapiMsgCallerId);
         ASSERT_TRUE(caller.Send(caller.Invite(callId, "\"Anna\" <sip:4930123@127.0.0.1>")));
         ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId, before + 1));
-        EXPECT_EQ(tapi->Line()->CallerData().sNumber, "4930123");
-        const size_t gone = posted.Count(kTapiMsgDeallocated);
-        tapi->Line()->Drop();
-        ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated, gone + 1));
+        EXPECT_EQ(line.Line().CallerData().sNumber, "4930123");
+        ASSERT_TRUE(DropAndWaitGone(line.Line(), posted));
     }
 
     TempHome home;
-    CPostedMessages posted;
-    std::unique_ptr<CSipProvider> provider;
-    std::unique_ptr<CMyTapi> tapi;
+    SipTestLine line;
+    CPostedMessages& posted = line.posted;
     int port = 0;
 };
 
@@ -76,14 +60,12 @@ TEST_P(SipHostile, OverlongDisplayNamesAreCutAndTheCallIsStillOffered) {
     ASSERT_TRUE(caller.Send(caller.Invite("long-1", "\"" + name + "\" <sip:0301234567@127.0.0.1>",
                                           "\"" + name + "\" <sip:vorella@127.0.0.1>")));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
-    const TapiCallerData data = tapi->Line()->CallerData();
+    const TapiCallerData data = line.Line().CallerData();
     EXPECT_EQ(data.sNumber, "0301234567");
     EXPECT_EQ(data.sName,
               ("Eve " + std::string(kSipMaxCallerName, 'N')).substr(0, kSipMaxCallerName));
     EXPECT_EQ(SipInputGuardCuts(), cutsBefore + 2);
-    const size_t gone = posted.Count(kTapiMsgDeallocated);
-    tapi->Line()->Drop();
-    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated, gone + 1));
+    ASSERT_TRUE(DropAndWaitGone(line.Line(), posted));
 
     ExpectAnOrdinaryCallIsOffered("after-long");
 }
@@ -104,11 +86,8 @@ TEST_P(SipHostile, AMalformedSessionDescriptionIsRefusedAndTheLineKept) {
                                       "<sip:vorella@127.0.0.1>", body)));
         // Refused at once, or offered and then let go: either way the
         // caller has a final answer.
-        const size_t gone = posted.Count(kTapiMsgDeallocated);
-        const auto finals = caller.WaitFinal(n);
-        if (finals.size() < n && tapi->Line()->HasCall()) {
-            tapi->Line()->Drop();
-            ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated, gone + 1));
+        if (caller.WaitFinal(n).size() < n && line.Line().HasCall()) {
+            ASSERT_TRUE(DropAndWaitGone(line.Line(), posted));
         }
         EXPECT_EQ(caller.WaitFinal(n).size(), n) << "body " << n;
     }
@@ -129,7 +108,8 @@ TEST_P(SipHostile, AFloodOfInvitesIsTurnedAwayWhileTheFirstCallKeepsTheLine) {
     };
     for (int i = 0; i < kFlood; ++i)
         ASSERT_TRUE(flooder.Send(invite(i)));
-    // Every one hears busy; none becomes the line's call. Over UDP the
+    // Every one hears busy (declined after the stack's callback, not inside
+    // it); none becomes the line's call. Over UDP the
     // kernel drops what does not fit the stack's socket, so the INVITEs
     // unanswered are sent again, as a caller's stack would.
     auto finals = flooder.WaitFinal(kFlood, Tcp() ? 30000 : 2000);
@@ -143,10 +123,8 @@ TEST_P(SipHostile, AFloodOfInvitesIsTurnedAwayWhileTheFirstCallKeepsTheLine) {
     EXPECT_TRUE(
         std::all_of(finals.begin(), finals.end(), [](const auto& f) { return f.second == 486; }));
     EXPECT_EQ(posted.Count(kTapiMsgNewCall), 1u);
-    EXPECT_EQ(tapi->Line()->CallerData().sNumber, "111");
-    const size_t gone = posted.Count(kTapiMsgDeallocated);
-    tapi->Line()->Drop();
-    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated, gone + 1));
+    EXPECT_EQ(line.Line().CallerData().sNumber, "111");
+    ASSERT_TRUE(DropAndWaitGone(line.Line(), posted));
 
     ExpectAnOrdinaryCallIsOffered("after-flood");
 }

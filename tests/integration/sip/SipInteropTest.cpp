@@ -1,12 +1,13 @@
 // Another SIP stack calls the SIP provider's line on 127.0.0.1: SIPp
 // (Debian's sip-tester) plays a caller with a name and a number, which must
-// reach the line as the caller ID; the line answers, SIPp hangs up, and
-// SIPp's own verdict says the exchange was correct on its side.
-#include "../../unit/tapi/TapiTestSupport.h"
+// reach the line as the caller ID while the call rings again and again; the
+// line answers, SIPp hangs up, and SIPp's own verdict says the exchange was
+// correct on its side.
+#include "SipTestLine.h"
+
 #include "ChildProcess.h"
 #include "TempHome.h"
 #include "platform/FileUtil.h"
-#include "sip/SipProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -20,24 +21,14 @@ TEST(SipInterop, SippCallsTheLineIsAnsweredAndHangsUp) {
     if (!FileExists(kSipp))
         GTEST_SKIP() << "SIPp is not installed (Debian: sip-tester); no interoperability test";
     TempHome home;
-    SipAccount account;
-    account.sUser = "vorella";
-    account.sBindAddress = "127.0.0.1";
-    account.nPort = 0;
-    CSipProvider::Options options;
-    options.sStateFolder = home.File("sip");
-    CSipProvider provider({account}, options);
-    CPostedMessages posted;
-    CMyTapi tapi(provider, posted.Link());
-    ASSERT_TRUE(tapi.Start());
-    ASSERT_TRUE(tapi.OpenLine(0));
-    const int port = provider.ListeningPort(0);
-    ASSERT_GT(port, 0);
+    SipTestLine line;
+    ASSERT_NO_FATAL_FAILURE(line.Open(home.File("sip"), SipTransport::Udp, "", 200));
+    CPostedMessages& posted = line.posted;
 
     ProgramRun sipp;
     // Joined on the way out, whichever way the test leaves.
     std::jthread caller([&] {
-        sipp = RunProgram({kSipp,      "127.0.0.1:" + std::to_string(port),
+        sipp = RunProgram({kSipp,      "127.0.0.1:" + std::to_string(line.Port()),
                            "-sf",      SourceFile("tests/data/sip/caller.xml"),
                            "-s",       "vorella",
                            "-i",       "127.0.0.1",
@@ -49,24 +40,33 @@ TEST(SipInterop, SippCallsTheLineIsAnsweredAndHangsUp) {
                            "60s",      "-timeout_error"},
                           90000);
     });
-    ASSERT_TRUE(posted.WaitFor(kTapiMsgNewCall));
+    // The new call first, then its caller ID, and rings again while offered.
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
-    CMyLine& line = *tapi.Line();
-    const TapiCallerData cid = line.CallerData();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgRing, 3));
+    EXPECT_EQ(posted.All().front().nMessage, kTapiMsgNewCall);
+    CMyLine& phone = line.Line();
+    const TapiCallerData cid = phone.CallerData();
+    EXPECT_TRUE(cid.bPresent);
     EXPECT_EQ(cid.sName, "Sipp Caller");
     EXPECT_EQ(cid.sNumber, "0301234567");
     EXPECT_FALSE(cid.bPrivate);
     EXPECT_FALSE(cid.bOutOfArea);
 
     posted.m_bHandling = true;
-    EXPECT_EQ(line.Answer(), 0);
+    EXPECT_EQ(phone.Answer(), 0);
+    const size_t rings = posted.Count(kTapiMsgRing);
+    EXPECT_EQ(phone.MonitorDigits(), 0);
     ASSERT_TRUE(posted.WaitFor(kTapiMsgHangUp)) << "SIPp's BYE did not end the call";
-    EXPECT_EQ(line.Drop(), 0);
+    EXPECT_EQ(posted.Count(kTapiMsgRing), rings) << "a ring after the answer";
+    EXPECT_EQ(phone.Drop(), 0);
     ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
-    EXPECT_FALSE(line.HasCall());
+    EXPECT_FALSE(phone.HasCall());
 
     caller.join();
     EXPECT_EQ(sipp.nExit, 0) << sipp.out << sipp.err;
+    // The media plugins of the stack stay out of the process.
+    EXPECT_EQ(ReadWholeFile("/proc/self/maps", 64 << 20).value_or("").find("libQt5"),
+              std::string::npos);
 }
 
 } // namespace

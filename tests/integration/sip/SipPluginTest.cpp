@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The SIP provider as the programs get it: a plugin, loaded into a process
-// that does not link the SIP stack, only once the settings name an account.
+// that does not link the SIP stack, only once the settings name an account;
+// what the settings name decides the provider, and the log says which.
 // A hostile caller's overlong display names are cut by the plugin's guard
 // before the stack it brought parses them; a plugin that is missing, broken
 // or built for another interface leaves the line unavailable with the
@@ -8,7 +9,9 @@
 #include "../../unit/tapi/TapiTestSupport.h"
 #include "RawSipCaller.h"
 #include "TempHome.h"
+#include "app/TelephonyLines.h"
 #include "app/TelephonyProvider.h"
+#include "platform/Strings.h"
 #include "platform/TextUtil.h"
 #include "sip/SipAccounts.h"
 
@@ -16,8 +19,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -34,19 +39,29 @@ bool Mapped(const std::string& name) {
 
 class SipPlugin : public ::testing::Test {
 protected:
-    void TearDown() override { ::setenv("VORELLA_SIP_PLUGIN", plugin.c_str(), 1); }
+    void TearDown() override {
+        ::setenv("VORELLA_SIP_PLUGIN", plugin.c_str(), 1);
+        ::unsetenv("VORELLA_TAPI");
+    }
     void WriteAccount(int nPort) {
         home.Write("vorella.ini", StrPrintf("[Options]\nnTAPI=1\n[SIP1]\nsName=Desk\n"
                                             "sUser=vorella\nsBindAddress=127.0.0.1\nnPort=%d\n",
                                             nPort));
     }
-    void Install() {
-        ASSERT_TRUE(InstallTelephonyProvider(
-            providers, [this](const std::string& line) { told.push_back(line); }));
+    // What this install said at once; later lines (from the providers it
+    // makes) stay in told.
+    std::vector<std::string> Install() {
+        const size_t before = told.size();
+        InstallTelephonyProvider(providers, [this](const std::string& l) { told.push_back(l); });
+        return {told.begin() + static_cast<std::ptrdiff_t>(before), told.end()};
     }
-    size_t Told(const std::string& text) const {
-        return static_cast<size_t>(std::count(told.begin(), told.end(), text));
+    size_t Told(const std::string& start) const {
+        return static_cast<size_t>(
+            std::count_if(told.begin(), told.end(),
+                          [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
     }
+    void Uninstall() { providers.Register(kSipTapiName, {}); }
+    TelephonyLineList Listed() const { return ListTelephonyLines(&providers); }
 
     const std::string plugin = std::getenv("VORELLA_SIP_PLUGIN");
     TempHome home;
@@ -91,10 +106,47 @@ TEST_F(SipPlugin, LoadedForAnAccountItsGuardCutsAHostileCallersNames) {
               std::string::npos)
         << said;
     EXPECT_EQ(tapi.Line()->CallerData().sNumber, "0301234567");
-    const size_t gone = posted.Count(kTapiMsgDeallocated);
-    tapi.Line()->Drop();
-    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated, gone + 1));
+    ASSERT_TRUE(DropAndWaitGone(*tapi.Line(), posted));
     tapi.Stop();
+}
+
+TEST_F(SipPlugin, TheSettingsAccountsChooseTheProviderAndTheLogSaysWhich) {
+    // A state folder left open to others is closed.
+    std::filesystem::create_directories(home.File("sip"));
+    ::chmod(home.File("sip").c_str(), 0755);
+
+    // A modem chosen: the provider is there, but not a word of SIP.
+    EXPECT_EQ(Install(), std::vector<std::string>{});
+    Uninstall();
+
+    // A telephony line chosen, no account yet: the provider is there, its
+    // lines are not.
+    home.Write("vorella.ini", "[Options]\nnTAPI=1\n");
+    EXPECT_EQ(Install(), std::vector<std::string>{
+                             "telephony provider: SIP, no line yet: the settings name no SIP "
+                             "account (sections [SIP1] to [SIP8] with sUser)"});
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
+    EXPECT_EQ(Told("SIP: no telephony line: "), 1u) << "the same reason is told once";
+    struct stat st {};
+    ASSERT_EQ(::stat(home.File("sip").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // An account set up later counts without installing again.
+    WriteAccount(0);
+    const TelephonyLineList list = Listed();
+    ASSERT_EQ(list.lines.size(), 1u);
+    EXPECT_EQ(list.lines[0].sName, "Desk");
+    EXPECT_EQ(list.sMessage, "");
+    EXPECT_EQ(Install(), std::vector<std::string>{"telephony provider: SIP, lines: Desk"});
+
+    // Another provider named: neither.
+    Uninstall();
+    ::setenv("VORELLA_TAPI", "isdn", 1);
+    EXPECT_EQ(Install(), std::vector<std::string>{
+                             "VORELLA_TAPI=isdn: no such telephony provider (known: simulated, "
+                             "sip); telephony lines are not available"});
+    EXPECT_EQ(Listed().sMessage, LoadStr(57974));
 }
 
 TEST_F(SipPlugin, APluginThatCannotServeLeavesTheLineUnavailableToldOnce) {

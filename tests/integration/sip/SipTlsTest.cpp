@@ -5,11 +5,11 @@
 // handshake and sends it nothing.
 #include "TlsSipServer.h"
 
-#include "../../unit/tapi/TapiTestSupport.h"
+#include "SipTestLine.h"
+
 #include "ChildProcess.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
-#include "sip/SipProvider.h"
 
 #include <gtest/gtest.h>
 
@@ -30,52 +30,31 @@ protected:
             std::make_unique<CTlsSipServer>(home.File("server.pem"), home.File("server-key.pem"));
         ASSERT_GT(server->Port(), 0);
     }
-    void OpenLine(const std::string& sTrusted) {
-        SipAccount account;
-        account.sUser = "vorella";
-        account.sBindAddress = "127.0.0.1";
-        account.nPort = 0;
-        account.transport = SipTransport::Tls;
-        account.sTlsCaFile = sTrusted;
-        CSipProvider::Options options;
-        options.sStateFolder = home.File("sip");
-        provider = std::make_unique<CSipProvider>(std::vector<SipAccount>{account}, options);
-        tapi = std::make_unique<CMyTapi>(*provider, posted.Link());
-        ASSERT_TRUE(tapi->Start());
-        ASSERT_TRUE(tapi->OpenLine(0));
-    }
     std::string ServerUri() const {
         return "sip:server@127.0.0.1:" + std::to_string(server->Port()) + ";transport=tls";
     }
-    void TearDown() override {
-        tapi.reset();
-        provider.reset();
-        server.reset();
-    }
 
     TempHome home;
-    CPostedMessages posted;
     std::unique_ptr<CTlsSipServer> server;
-    std::unique_ptr<CSipProvider> provider;
-    std::unique_ptr<CMyTapi> tapi;
+    SipTestLine line;
 };
 
 TEST_F(SipTls, TrustingTheServersCertificateTheLineCallsTalksAndHangsUp) {
-    ASSERT_NO_FATAL_FAILURE(OpenLine(home.File("server.pem")));
-    CMyLine& line = *tapi->Line();
-    EXPECT_EQ(line.MakeCall(ServerUri()), 0);
+    ASSERT_NO_FATAL_FAILURE(
+        line.Open(home.File("sip"), SipTransport::Tls, home.File("server.pem")));
+    EXPECT_EQ(line.Line().MakeCall(ServerUri()), 0);
     ASSERT_TRUE(server->WaitFor("INVITE"));
     EXPECT_NE(server->InviteFrom().find("sip:vorella@"), std::string::npos) << server->InviteFrom();
-    ASSERT_TRUE(WaitUntil([&] { return line.IsConnected(); }));
+    ASSERT_TRUE(WaitUntil([&] { return line.Line().IsConnected(); }));
     ASSERT_TRUE(server->WaitFor("ACK"));
-    EXPECT_EQ(line.Drop(), 0);
+    EXPECT_EQ(line.Line().Drop(), 0);
     ASSERT_TRUE(server->WaitFor("BYE"));
 }
 
 TEST_F(SipTls, WithoutTrustTheLineRefusesTheServerAtTheHandshake) {
     // The system's authorities only: none of them signed the server's.
-    ASSERT_NO_FATAL_FAILURE(OpenLine(""));
-    tapi->Line()->MakeCall(ServerUri());
+    ASSERT_NO_FATAL_FAILURE(line.Open(home.File("sip"), SipTransport::Tls, ""));
+    line.Line().MakeCall(ServerUri());
     ASSERT_TRUE(server->WaitFor("handshake failed"));
     EXPECT_EQ(server->Seen(), std::vector<std::string>{"handshake failed"});
 }

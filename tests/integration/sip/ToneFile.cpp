@@ -5,16 +5,19 @@
 #include "audio/WaveFormat.h"
 
 #include <cmath>
-#include <cstdint>
 
-bool WriteToneFile(const std::string& path, double hz, double seconds) {
-    constexpr double kPi = 3.14159265358979323846;
+std::vector<int16_t> Tones(const std::vector<std::pair<double, int>>& tones, int rate) {
+    std::vector<int16_t> s;
+    for (const auto& [hz, ms] : tones)
+        for (int i = 0; i < rate / 1000 * ms; ++i)
+            s.push_back(static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * i / rate)));
+    return s;
+}
+
+bool WriteSound(const std::string& path, const std::vector<int16_t>& samples, int rate) {
     CWaveFile wav;
-    if (wav.Create(path, PcmFormat(8000)) != 1)
+    if (wav.Create(path, PcmFormat(static_cast<uint32_t>(rate))) != 1)
         return false;
-    const auto n = static_cast<size_t>(seconds * 8000);
-    for (size_t i = 0; i < n; ++i)
-        wav.WriteSample(
-            static_cast<int16_t>(8000 * std::sin(2 * kPi * hz * static_cast<double>(i) / 8000)));
+    wav.WriteSamples(samples.data(), samples.size());
     return wav.CloseWrite();
 }

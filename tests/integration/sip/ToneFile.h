@@ -1,9 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A WAV file of one steady tone (8000 samples/s, 16-bit mono), as a far end
-// or a greeting says it in the SIP tests.
+// Sound files as a far end or a greeting says them in the SIP tests (16-bit
+// mono WAV).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+// Sine tones at 8000 of full scale one after the other: {hz, ms} each.
+std::vector<int16_t> Tones(const std::vector<std::pair<double, int>>& tones, int rate = 8000);
 // False when the file could not be written.
-bool WriteToneFile(const std::string& path, double hz, double seconds);
+bool WriteSound(const std::string& path, const std::vector<int16_t>& samples, int rate = 8000);
+inline bool WriteToneFile(const std::string& path, double hz, double seconds) {
+    return WriteSound(path, Tones({{hz, static_cast<int>(seconds * 1000)}}));
+}

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <string>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <vector>
 
 struct PostedMessage {
@@ -69,3 +69,10 @@ private:
     std::vector<PostedMessage> m_messages;
     std::vector<std::string> m_statuses;
 };
+
+// Drops the line's call and waits until the line has let it go.
+inline bool DropAndWaitGone(CMyLine& line, CPostedMessages& posted) {
+    const size_t gone = posted.Count(kTapiMsgDeallocated);
+    line.Drop();
+    return posted.WaitFor(kTapiMsgDeallocated, gone + 1);
+}
