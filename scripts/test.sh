@@ -14,10 +14,12 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" "$@"
-# The whole-call stories once more: a story that passes only now and then is a
-# fault, so they must pass twice in a row (no retries).
+# The stories whose timing hangs on other processes once more: the engine's on
+# the simulated modem, the hold music's and the toll saver's on it, and the
+# SIP line's against another SIP stack. A story that passes only now and then
+# is a fault, so they must pass twice in a row (no retries).
 if [ $# -eq 0 ]; then
-    ctest --output-on-failure -j "$(nproc)" -L story
+    ctest --output-on-failure -j "$(nproc)" -L story -R 'EngineStory|SipLineStory|ShippedHold|TollSaver'
 fi
 
 # The engine is threads sharing flags: the stories and the service once more,
