@@ -90,7 +90,7 @@ void WriteBytes(const std::string& path, const std::string& content) {
 }
 
 void Sox(std::vector<std::string> args) {
-    args.insert(args.begin(), "sox");
+    args.insert(args.begin(), {"sox", "-R"}); // -R: the same dither every run
     ProgramRun run = RunProgram(args);
     ASSERT_EQ(run.nExit, 0) << run.err;
 }

@@ -28,8 +28,8 @@ std::vector<int16_t> ReadWav(const std::string& path, WaveFormat* pFormat = null
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& content);
 
-// sox, the independent reader and writer: runs it (the test fails when it
-// fails), asks soxi for one property, and decodes a file to 16-bit samples.
+// sox, the independent reader and writer: runs it, seeded (the test fails
+// when it fails), asks soxi for one property, and decodes a file to 16-bit samples.
 void Sox(std::vector<std::string> args);
 std::string Soxi(const std::string& option, const std::string& path);
 std::vector<int16_t> SoxSamples(const std::string& path, bool bMixToMono = false);
