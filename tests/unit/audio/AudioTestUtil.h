@@ -1,14 +1,14 @@
-// Helpers shared by the audio tests: signals, measures, and running the
-// independent command-line tools (sox, toast) used as oracles.
+// Helpers shared by the audio tests: signals and measures, the voice codecs
+// driven block by block, WAV files, and sox as the independent reader.
 #pragma once
+
+#include "ChildProcess.h"
+#include "audio/VoiceCodec.h"
+#include "audio/WaveFormat.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-// Runs argv[0] with the arguments (no shell); returns the exit status (-1 when
-// it could not run) and fills *pOut with its standard output when given.
-int RunProgram(const std::vector<std::string>& argv, std::string* pOut = nullptr);
 
 std::vector<int16_t> SineWave(double hz, double amplitude, size_t count, double rate = 8000);
 // tests/data/audio/speech.wav as samples.
@@ -21,8 +21,29 @@ double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& 
 // Power of the signal at hz (Goertzel) relative to its total power, 0..1.
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate = 8000);
 
-// The build's bin/ folder (vorella-tool and the shipped data).
-std::string TestBinDir();
+// A mono 16-bit WAV file of the samples; the test fails when it cannot be made.
+void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 8000);
+// The samples of a WAV file as the program reads them (ReadWaveSamples).
+std::vector<int16_t> ReadWav(const std::string& path, WaveFormat* pFormat = nullptr);
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& content);
 
-void WriteBinaryFile(const std::string& path, const std::string& content);
-std::string ReadBinaryFile(const std::string& path);
+// sox, the independent reader and writer: runs it, seeded (the test fails
+// when it fails), asks soxi for one property, and decodes a file to 16-bit samples.
+void Sox(std::vector<std::string> args);
+std::string Soxi(const std::string& option, const std::string& path);
+std::vector<int16_t> SoxSamples(const std::string& path, bool bMixToMono = false);
+
+// Every voice format the program codes, with the bits it takes.
+struct CodecCase {
+    int id;
+    int bits;
+    double minSnrDb; // speech round trip, after the best gain
+};
+extern const std::vector<CodecCase> kEveryCodec;
+std::string CodecName(const CodecCase& c);
+VoiceCodecSettings CodecSettings(int id, int bits);
+// The stream coded in blocks of blockSize. Encoding opens the codec by the
+// configured compression (id -1), decoding by its id: the program does both.
+std::vector<uint8_t> EncodeAll(int id, int bits, const std::vector<int16_t>& in, size_t blockSize);
+std::vector<int16_t> DecodeAll(int id, int bits, const std::vector<uint8_t>& in, size_t blockSize);

@@ -2,14 +2,15 @@
 // like a card: timed by the clock, capturing from a source the test sets.
 #include "AudioTestUtil.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
-#include "platform/TickCount.h"
+#include "audio/WaveFile.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -22,12 +23,12 @@ CNullSoundBackend& NullBackend() {
     return *b;
 }
 
-// A source playing a tone continuously across reads.
-CNullSoundBackend::Source Tone(double hz, double amplitude, uint32_t rate) {
-    auto phase = std::make_shared<uint64_t>(0);
+// A source playing the samples over and over across reads.
+CNullSoundBackend::Source Looped(std::vector<int16_t> samples) {
+    auto pos = std::make_shared<size_t>(0);
     return [=](int16_t* out, size_t n) {
-        for (size_t i = 0; i < n; ++i, ++*phase)
-            out[i] = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * *phase / rate));
+        for (size_t i = 0; i < n; ++i)
+            out[i] = samples[(*pos)++ % samples.size()];
     };
 }
 
@@ -36,15 +37,24 @@ protected:
     void SetUp() override {
         NullBackend().SetSpeed(20);
         NullBackend().SetRefusedRates({});
-        NullBackend().SetCaptureSource(Tone(1000, 8000, 8000));
+        NullBackend().SetCaptureSource(Looped(SineWave(1000, 8000, 8000)));
     }
     void TearDown() override { NullBackend().SetCaptureSource(nullptr); }
 
-    // Records until the options end it (or until `ms` of wall time passes,
-    // then stops it).
-    void Record(CRecThread& rec, CRecThread::Setup setup, int ms = kDeadlineMs) {
+    // 8000 samples/s into rec.wav, no level normalising, at most maxMs of
+    // wall time (0: until stopped).
+    CRecThread::Setup Setup(uint32_t maxMs) const {
+        CRecThread::Setup setup;
+        setup.nSampleRate = 8000;
+        setup.sFile = m_home.File("rec.wav");
+        setup.options.bSoftAGC = false;
+        setup.options.nMaxDurationMs = maxMs;
+        return setup;
+    }
+    // Records until the options end it (or until the deadline, then stops it).
+    void Record(CRecThread& rec, const CRecThread::Setup& setup) {
         rec.Start(setup);
-        if (!rec.WaitFinished(ms))
+        if (!rec.WaitFinished(kDeadlineMs))
             rec.Stop();
         ASSERT_TRUE(rec.WaitFinished(kDeadlineMs));
     }
@@ -54,40 +64,38 @@ protected:
 
 } // namespace
 
-TEST_F(Recording, CapturesIntoAWavFileSoxPlays) {
-    CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nSampleRate = 8000;
-    setup.sFile = m_home.File("rec.wav");
-    setup.options.bSoftAGC = false;
-    setup.options.nMaxDurationMs = 300;
-    Record(rec, setup);
-    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
-    EXPECT_EQ(rec.EndCode(), 0);
-    EXPECT_GT(rec.SamplesWritten(), 8000u);
-    std::string out;
-    ASSERT_EQ(RunProgram({"soxi", "-s", setup.sFile}, &out), 0);
-    EXPECT_EQ(std::stoull(out), rec.SamplesWritten());
-    std::vector<int16_t> s;
-    WaveFormat f;
-    std::string err;
-    ASSERT_TRUE(ReadWaveSamples(setup.sFile, s, f, err)) << err;
-    EXPECT_GT(ToneShare(s, 1000), 0.95);
+TEST_F(Recording, CapturesIntoAWavFileSoxPlaysAsPcmOrGsm) {
+    for (bool bGsm : {false, true}) {
+        SCOPED_TRACE(bGsm ? "GSM" : "PCM");
+        CRecThread rec;
+        CRecThread::Setup setup = Setup(bGsm ? 800 : 300); // GSM: more than one batch
+        setup.options.bCompressStorage = bGsm;
+        Record(rec, setup);
+        ASSERT_TRUE(rec.Succeeded()) << rec.Error();
+        EXPECT_EQ(rec.EndCode(), 0);
+        EXPECT_GT(rec.SamplesWritten(), bGsm ? CWavNotify::kCompressBatch : 8000u);
+        if (!bGsm) {
+            EXPECT_EQ(Soxi("-s", setup.sFile), std::to_string(rec.SamplesWritten()));
+        }
+        EXPECT_EQ(RunProgram({"soxi", setup.sFile}).out.find("GSM") != std::string::npos, bGsm);
+        CWaveFile f;
+        ASSERT_EQ(f.Open(setup.sFile), 1) << f.LastError();
+        EXPECT_EQ(f.Format().IsGsm(), bGsm);
+        EXPECT_EQ(f.SampleCount(), rec.SamplesWritten());
+        f.CloseRead();
+        EXPECT_GT(ToneShare(ReadWav(setup.sFile), 1000), bGsm ? 0.8 : 0.95);
+    }
 }
 
 TEST_F(Recording, FallsBackToEightThousandWhenTheRateIsRefused) {
     NullBackend().SetRefusedRates({7200});
     CRecThread rec;
-    CRecThread::Setup setup;
+    CRecThread::Setup setup = Setup(100);
     setup.nSampleRate = 7200;
-    setup.sFile = m_home.File("rec.wav");
-    setup.options.nMaxDurationMs = 100;
     Record(rec, setup);
     ASSERT_TRUE(rec.Succeeded()) << rec.Error();
     EXPECT_EQ(rec.SampleRate(), 8000u);
-    std::string out;
-    ASSERT_EQ(RunProgram({"soxi", "-r", setup.sFile}, &out), 0);
-    EXPECT_EQ(out, "8000\n"); // the header tells the rate the sound really has
+    EXPECT_EQ(Soxi("-r", setup.sFile), "8000"); // the header tells the rate the sound really has
 
     NullBackend().SetRefusedRates({7200, 8000});
     Record(rec, setup);
@@ -98,9 +106,8 @@ TEST_F(Recording, FallsBackToEightThousandWhenTheRateIsRefused) {
 TEST_F(Recording, SilenceEndsTheRecordingWithQ) {
     NullBackend().SetCaptureSource(nullptr); // a silent line
     CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nSampleRate = 8000;
-    setup.sFile = m_home.File("rec.wav");
+    CRecThread::Setup setup = Setup(0);
+    setup.options.bSoftAGC = true; // the user's default
     setup.options.bSilenceDetection = true;
     setup.options.iSilenceDetectionSensitivity = 50;
     setup.options.iSilenceDetectionTimeout = 30;
@@ -111,62 +118,12 @@ TEST_F(Recording, SilenceEndsTheRecordingWithQ) {
     EXPECT_EQ(rec.SamplesWritten(), 8000u + 8001 + 8001 - 1);
 }
 
-TEST_F(Recording, DefaultSensitivityKeepsRecordingSpeech) {
-    std::vector<int16_t> speech = SpeechSample();
-    auto pos = std::make_shared<size_t>(0);
-    NullBackend().SetCaptureSource([=](int16_t* out, size_t n) {
-        for (size_t i = 0; i < n; ++i)
-            out[i] = speech[(*pos)++ % speech.size()];
-    });
-    CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nSampleRate = 8000;
-    setup.sFile = m_home.File("rec.wav");
-    setup.options.bSilenceDetection = true;
-    setup.options.iSilenceDetectionTimeout = 10; // one second
-    setup.options.nMaxDurationMs = 400;          // about eight seconds of sound
-    Record(rec, setup);
-    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
-    EXPECT_EQ(rec.EndCode(), 0);
-    EXPECT_GT(rec.SamplesWritten(), 3u * 8000);
-}
-
-TEST_F(Recording, StoresGsmWhenCompressionIsOn) {
-    CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nSampleRate = 8000;
-    setup.sFile = m_home.File("rec.wav");
-    setup.options.bCompressStorage = true;
-    setup.options.bSoftAGC = false;
-    setup.options.nMaxDurationMs = 800; // more than one batch of 81920 samples
-    Record(rec, setup);
-    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
-    EXPECT_GT(rec.SamplesWritten(), CWavNotify::kCompressBatch);
-    CWaveFile f;
-    ASSERT_EQ(f.Open(setup.sFile), 1) << f.LastError();
-    EXPECT_TRUE(f.Format().IsGsm());
-    EXPECT_EQ(f.SampleCount(), rec.SamplesWritten());
-    f.CloseRead();
-    std::string info;
-    ASSERT_EQ(RunProgram({"soxi", setup.sFile}, &info), 0);
-    EXPECT_NE(info.find("GSM"), std::string::npos);
-    std::vector<int16_t> s;
-    WaveFormat fmt;
-    std::string err;
-    ASSERT_TRUE(ReadWaveSamples(setup.sFile, s, fmt, err)) << err;
-    EXPECT_GT(ToneShare(s, 1000), 0.8);
-}
-
 TEST_F(Recording, MonitorPlaysTheHighBytesAndCanBeSwitchedOff) {
     EXPECT_EQ(MonitorBufferBytes(8000), 2048u);
     uint64_t before = NullBackend().FramesPlayed();
     CRecThread rec;
-    CRecThread::Setup setup;
-    setup.nSampleRate = 8000;
-    setup.sFile = m_home.File("rec.wav");
+    CRecThread::Setup setup = Setup(200);
     setup.options.bEnableSBOutput = true;
-    setup.options.bSoftAGC = false;
-    setup.options.nMaxDurationMs = 200;
     Record(rec, setup);
     ASSERT_TRUE(rec.Succeeded()) << rec.Error();
     EXPECT_GE(NullBackend().FramesPlayed() - before, 1024u);
@@ -176,14 +133,20 @@ TEST_F(Recording, MonitorPlaysTheHighBytesAndCanBeSwitchedOff) {
     }
 
     // Switched off while recording: the monitor closes and plays no more.
+    auto captured = std::make_shared<std::atomic<uint64_t>>(0);
+    NullBackend().SetCaptureSource(
+        [captured, tone = Looped(SineWave(1000, 8000, 8000))](int16_t* out, size_t n) {
+            tone(out, n);
+            *captured += n;
+        });
     setup.options.nMaxDurationMs = 0;
     uint64_t second = NullBackend().FramesPlayed();
     rec.Start(setup);
-    while (NullBackend().FramesPlayed() < second + 4096 && !rec.IsFinished())
-        SleepMs(5);
+    ASSERT_TRUE(WaitUntil([&] { return NullBackend().FramesPlayed() >= second + 4096; }));
     rec.SetMonitor(false);
-    uint64_t atSwitch = NullBackend().FramesPlayed();
-    SleepMs(100); // two seconds of sound at this speed
+    const uint64_t atSwitch = NullBackend().FramesPlayed(), capturedAtSwitch = *captured;
+    // Two more seconds of sound captured, none of it monitored.
+    ASSERT_TRUE(WaitUntil([&] { return *captured >= capturedAtSwitch + 16000; }));
     rec.Stop();
     ASSERT_TRUE(rec.Succeeded()) << rec.Error();
     EXPECT_GT(rec.SamplesWritten(), 8000u);
@@ -243,8 +206,8 @@ TEST(WaveDevices, PlaysEveryBlockAndTellsTheOwnerOnce) {
     NullBackend().SetSpeed(50);
     CWave wave;
     ASSERT_EQ(wave.SetFormat(8000, 16), 1);
+    std::vector<int16_t> tone = SineWave(500, 3000, 800);
     for (int i = 0; i < 5; ++i) {
-        std::vector<int16_t> tone = SineWave(500, 3000, 800);
         std::vector<uint8_t> bytes(tone.size() * 2);
         std::memcpy(bytes.data(), tone.data(), bytes.size());
         wave.AddBlock(std::make_unique<CWaveBlock>(std::move(bytes), 800));
@@ -265,12 +228,7 @@ TEST(WaveDevices, PlaysEveryBlockAndTellsTheOwnerOnce) {
 TEST(WaveDevices, PlaySoundSyncAsyncAndStop) {
     TempHome home;
     NullBackend().SetSpeed(50);
-    CWaveFile f;
-    ASSERT_EQ(f.Create(home.File("ring.wav"), PcmFormat(8000)), 1);
-    std::vector<int16_t> tone = SineWave(440, 5000, 40000);
-    ASSERT_TRUE(f.WriteSamples(tone.data(), tone.size()));
-    ASSERT_TRUE(f.CloseWrite());
-
+    WriteWav(home.File("ring.wav"), SineWave(440, 5000, 40000));
     uint64_t before = NullBackend().FramesPlayed();
     ASSERT_TRUE(PlaySoundFile(home.File("ring.wav"), false));
     EXPECT_EQ(NullBackend().FramesPlayed() - before, 40000u);
@@ -288,8 +246,6 @@ TEST(WaveDevices, PlaySoundSyncAsyncAndStop) {
 
 TEST(WaveBuffers, FormatSerialisationAndBadInput) {
     CWave wave;
-    EXPECT_EQ(wave.m_nSamplesPerSec, 11025u);
-    EXPECT_EQ(wave.m_wBitsPerSample, 8);
     EXPECT_EQ(wave.SetFormat(8000, 12), 0);
     ASSERT_EQ(wave.SetFormat(8000, 16, 100), 1);
     EXPECT_EQ(wave.m_nAvgBytesPerSec, 8000u); // as designed: not times the block align
