@@ -39,6 +39,15 @@ namespace {
 
 constexpr int kPort = 5;
 
+// Whether a program holds the port, locked as a modem program locks it.
+bool PortHeld(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const bool bHeld = fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    if (fd >= 0)
+        ::close(fd);
+    return bHeld;
+}
+
 // The desktop program's side of the worker's bridge, as far as the set-up
 // goes: it runs the real wizard and keeps what it is told.
 class WizardFrontEnd : public CLoggingUiBridge {
@@ -173,10 +182,14 @@ TEST_F(WizardOnSimulatedModem, CancellingTheDetectionLetsTheUserChoose) {
     sheet.next();
     CMyPropertyPage2* page = sheet.SerialPage();
     ASSERT_TRUE(page->IsDetecting());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return PortHeld(sim->SlavePath()); }, 30000));
     QTest::mouseClick(page->CancelDetectionButton(), Qt::LeftButton);
     EXPECT_FALSE(page->IsDetecting());
     EXPECT_TRUE(page->isComplete());
     EXPECT_TRUE(page->ModemList()->isEnabled());
+    // The detection's thread lets the modem go once its command has timed
+    // out; the test waits for that rather than end under the thread.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !PortHeld(sim->SlavePath()); }, 30000));
 }
 
 TEST_F(WizardOnSimulatedModem, APortHeldByAnotherProgramIsNamedOnTheSerialPage) {
