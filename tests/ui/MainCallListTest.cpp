@@ -453,9 +453,12 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenOrTheWorkersNewRecordingAndKe
 
 TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
     home.CopyShipped("styles/inbox.xsl");
-    // The desktop's opener is a stand-in that notes what it was given.
+    // The desktop's opener is a stand-in that notes what it was given (the
+    // note whole once it is there).
     const std::string bin = home.File("bin/");
-    home.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + home.File("opened") + "\"\n");
+    const std::string note = home.File("opened");
+    home.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + note + ".part\" && mv \"" +
+                                   note + ".part\" \"" + note + "\"\n");
     std::filesystem::permissions(bin + "xdg-open", std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     ::setenv("PATH", (bin.substr(0, bin.size() - 1) + ":" + path).c_str(), 1);

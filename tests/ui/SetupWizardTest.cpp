@@ -101,6 +101,11 @@ TEST_F(SetupWizardPages, EachAccessChoiceLeadsToItsPageAndBackToTheChoice) {
     EXPECT_FALSE(sheet->LinePage()->LineBox()->isEnabled()) << "no lines to choose from";
     ClickBack(*sheet);
     EXPECT_EQ(sheet->currentId(), kPageAccess);
+    sheet->AccessPage()->SetKind(kKindSerialModem); // no port set yet
+    sheet->next();
+    EXPECT_EQ(sheet->currentId(), kPageSerial);
+    ClickBack(*sheet);
+    EXPECT_EQ(sheet->currentId(), kPageAccess);
     sheet->AccessPage()->SetKind(kKindExtension);
     sheet->next();
     EXPECT_EQ(sheet->currentId(), kPageFinish);
