@@ -40,9 +40,8 @@ public:
 const std::string kReport = "Diagnostics for Rockwell HCF Compatible\r\n"
                             "\r\nTransmitted: AT&FE1\r\nReceived:\r\nOK\r\n"
                             "\r\nTransmitted: AT#CLS=8\r\nReceived:\r\nERROR\r\n";
-const QString kShown = "Diagnostics for Rockwell HCF Compatible\n"
-                       "\nTransmitted: AT&FE1\nReceived:\nOK\n"
-                       "\nTransmitted: AT#CLS=8\nReceived:\nERROR\n";
+// Shown with plain line ends.
+const QString kShown = QString::fromStdString(kReport).remove('\r');
 
 TEST(DiagnosticsDlg, ShowsTheRunThenHandsTheReportOn) {
     TempHome home;
@@ -77,10 +76,7 @@ TEST(DiagnosticsDlg, ShowsTheRunThenHandsTheReportOn) {
     // A file that cannot be written: said, with the reason.
     dlg.SetFileChooser([] { return QString("/no-such-folder/report.txt"); });
     QTest::mouseClick(dlg.SaveButton(), Qt::LeftButton);
-    ASSERT_NE(OpenBox(), nullptr);
-    EXPECT_TRUE(OpenBox()->text().contains("/no-such-folder/report.txt"))
-        << OpenBox()->text().toStdString();
-    CloseBoxes();
+    EXPECT_THAT(TakeBoxText(), HasSubstr("/no-such-folder/report.txt"));
 
     std::string url;
     dlg.SetUrlOpener([&](const std::string& u) {
@@ -111,9 +107,7 @@ TEST(DiagnosticsDlg, ShowsTheRunThenHandsTheReportOn) {
         return r;
     });
     QTest::mouseClick(dlg.MailButton(), Qt::LeftButton);
-    ASSERT_NE(OpenBox(), nullptr);
-    EXPECT_TRUE(OpenBox()->text().contains("xdg-open: not found"));
-    CloseBoxes();
+    EXPECT_THAT(TakeBoxText(), HasSubstr("xdg-open: not found"));
     EXPECT_FALSE(worker.bCancelled);
 }
 
@@ -123,7 +117,7 @@ TEST(DiagnosticsDlg, WithoutAModemSaysSoInsteadOfAnEmptyReport) {
     CDiagnosticsDlg dlg(worker);
     dlg.show();
     EXPECT_FALSE(dlg.IsRunning());
-    EXPECT_TRUE(dlg.Status().contains("No modem is open")) << dlg.Status().toStdString();
+    EXPECT_THAT(dlg.Status().toStdString(), HasSubstr("No modem is open"));
     EXPECT_FALSE(dlg.BusyBar()->isVisible());
     EXPECT_FALSE(dlg.SaveButton()->isEnabled());
     EXPECT_FALSE(dlg.MailButton()->isEnabled());

@@ -18,20 +18,20 @@
 #include "main/MainIcons.h"
 #include "main/MainMenu.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
+#include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMap>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
-#include <QToolBar>
-#include <QMessageBox>
 #include <QTest>
+#include <QToolBar>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -77,7 +77,8 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), "Vorella");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000)) << w->Status().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000))
+        << w->Status().toStdString();
 
     w->Menu()->Action(kCmdRecord)->trigger();
     EXPECT_TRUE(worker.Engine().bActionPending);
@@ -118,13 +119,31 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_EQ(worker.Notes().back(), "dial 5551234");
 
     // Every command of the window's table is in its menu, with a mnemonic.
-    for (const char* text :
-         {"&Play", "&Play a File...", "Save &as...", "&Move to Folder...", "S&end To...",
-          "Edit &recording...", "&Delete", "&Find", "&Export Calls to XML", "Prin&t",
-          "&Restart", "E&xit", "&Record", "&Stop", "&Update", "&Hold", "Hold &On-Hold",
-          "Mu&te", "&AGC", "Record &Greeting...", "&Configuration...", "D&iagnostics...",
-          "&Contents", "A&bout...",
-          "&Disable"})
+    for (const char* text : {"&Play",
+                             "&Play a File...",
+                             "Save &as...",
+                             "&Move to Folder...",
+                             "S&end To...",
+                             "Edit &recording...",
+                             "&Delete",
+                             "&Find",
+                             "&Export Calls to XML",
+                             "Prin&t",
+                             "&Restart",
+                             "E&xit",
+                             "&Record",
+                             "&Stop",
+                             "&Update",
+                             "&Hold",
+                             "Hold &On-Hold",
+                             "Mu&te",
+                             "&AGC",
+                             "Record &Greeting...",
+                             "&Configuration...",
+                             "D&iagnostics...",
+                             "&Contents",
+                             "A&bout...",
+                             "&Disable"})
         EXPECT_NE(MenuItem(*w, text), nullptr) << text;
     MenuItem(*w, "&Disable")->trigger();
     EXPECT_TRUE(worker.Engine().bPaused);
@@ -193,17 +212,13 @@ TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
     frontEnd.OptionsDlg()->reject();
 
     MenuItem(*w, "Prin&t")->trigger();
-    ASSERT_NE(OpenBox(), nullptr);
-    EXPECT_EQ(OpenBox()->text(), "Printing not yet implemented.");
-    CloseBoxes();
+    EXPECT_EQ(TakeBoxText(), "Printing not yet implemented.");
 
     // The test programs are no install and no build tree's program folder:
     // the manual is not found, and the box says where it was looked for.
     MenuItem(*w, "&Contents")->trigger();
-    QMessageBox* box = OpenBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains("The user manual is not installed")) << box->text().toStdString();
-    EXPECT_TRUE(box->text().contains("share/doc/vorella/manual/")) << box->text().toStdString();
+    EXPECT_THAT(TakeBoxText(), AllOf(HasSubstr("The user manual is not installed"),
+                                     HasSubstr("share/doc/vorella/manual/")));
 }
 
 TEST_F(MainDlgCoreTest, TheWorkersReportsReachTheWindowFromItsThread) {
@@ -250,8 +265,8 @@ TEST_F(MainDlgCoreTest, EveryControlHasANameForAssistiveTechnologyAndAKeyboardPa
         QString name = c->accessibleName();
         if (auto* b = qobject_cast<QAbstractButton*>(c); b && name.isEmpty())
             name = b->text().isEmpty() ? b->toolTip() : b->text();
-        EXPECT_FALSE(name.isEmpty()) << c->metaObject()->className() << " "
-                                     << c->objectName().toStdString();
+        EXPECT_FALSE(name.isEmpty())
+            << c->metaObject()->className() << " " << c->objectName().toStdString();
     }
     // In each menu, an item whose mnemonic another item shares has a shortcut.
     for (QAction* menu : w->menuBar()->actions()) {

@@ -1,19 +1,23 @@
 // The set-up wizard's pages as a user goes through them: the page flow with
-// each device kind, Finish and Cancel, the manual's link, and the front end
-// running the wizard for the worker.
+// each device kind, Finish and Cancel, the manual's link, the front end
+// running the wizard for the worker; and the telephony lines offered by the
+// wizard's line page and the options' "Telephone Device" page, with the
+// simulated provider installed: the voice and modem lines by name, the line
+// in use chosen, the choice kept as nTAPILine, the reason shown when there
+// is none.
 #include "wizard/MyPropertySheet.h"
 
 #include "app/SetupWizardLogic.h"
 
 #include "OpenBoxes.h"
 #include "TempHome.h"
-#include "app/EngineWorker.h"
 #include "dialogs/AdapterFields.h"
-#include "engine/CallState.h"
+#include "dialogs/LineListing.h"
 #include "engine/LoggingUiBridge.h"
-#include "engine/Phone.h"
-#include "engine/SetupSteps.h"
 #include "frontend/QtFrontEnd.h"
+#include "options/DevicePage.h"
+#include "platform/Strings.h"
+#include "tapi/SimulatedTapi.h"
 #include "tapi/TapiProviders.h"
 #include "wizard/AdapterPage.h"
 #include "wizard/SerialPage.h"
@@ -32,6 +36,8 @@
 
 namespace {
 
+using Script = CSimulatedTapi::LineScript;
+
 class SetupWizardPages : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,8 +50,8 @@ protected:
     void TearDown() override { CloseBoxes(); }
 
     // A wizard on its access page; detection is switched off on page 2.
-    std::unique_ptr<CMyPropertySheet> OpenAtAccessPage() {
-        auto sheet = std::make_unique<CMyPropertySheet>(start, bridge);
+    std::unique_ptr<CMyPropertySheet> OpenAtAccessPage(CTapiProviders* pLines = nullptr) {
+        auto sheet = std::make_unique<CMyPropertySheet>(start, bridge, pLines);
         sheet->show();
         sheet->next();
         sheet->DetectionPage()->SkipBox()->setChecked(true);
@@ -57,11 +63,36 @@ protected:
         QTest::mouseClick(sheet.button(QWizard::BackButton), Qt::LeftButton);
     }
 
+    // Each listing starts the provider afresh, as the program's does.
+    void Install(std::vector<Script> lines) {
+        providers.Register(
+            "simulated", [lines](std::string*) { return std::make_unique<CSimulatedTapi>(lines); });
+        providers.Choose("simulated");
+    }
+    static std::vector<Script> FourLines() {
+        // Device 1 carries fax only and is not offered; device 2 has no
+        // name; device 3 cannot be read.
+        return {Script{"Office line", kMediaInteractiveVoice}, Script{"Fax line", kMediaG3Fax},
+                Script{"", kMediaDataModem}, Script{"Broken line", kMediaInteractiveVoice, false}};
+    }
+    static QStringList Items(const QComboBox* box) {
+        QStringList items;
+        for (int i = 0; i < box->count(); ++i)
+            items << box->itemText(i);
+        return items;
+    }
+    static bool Listed(const CLineListing* listing) {
+        return QTest::qWaitFor([listing] { return listing->IsDone(); }, 10000);
+    }
+
     TempHome home;
     CLoggingUiBridge bridge{[](const std::string&) {}};
     SetupWizardStart start;
+    CTapiProviders providers;
 };
 
+// The flow itself is the wizard logic's; here the sheet follows it, and its
+// Back button goes back to the choice.
 TEST_F(SetupWizardPages, EachAccessChoiceLeadsToItsPageAndBackToTheChoice) {
     auto sheet = OpenAtAccessPage();
     sheet->AccessPage()->SetKind(kKindTelephonyLine);
@@ -70,24 +101,12 @@ TEST_F(SetupWizardPages, EachAccessChoiceLeadsToItsPageAndBackToTheChoice) {
     EXPECT_FALSE(sheet->LinePage()->LineBox()->isEnabled()) << "no lines to choose from";
     ClickBack(*sheet);
     EXPECT_EQ(sheet->currentId(), kPageAccess);
-
-    sheet->AccessPage()->SetKind(kKindExtension);
-    sheet->next();
-    EXPECT_EQ(sheet->currentId(), kPageFinish);
-    ClickBack(*sheet);
-    EXPECT_EQ(sheet->currentId(), kPageAccess);
-
-    sheet->AccessPage()->SetKind(kKindUsbAdapter);
-    sheet->next();
-    EXPECT_EQ(sheet->currentId(), kPageAdapter);
-    sheet->next();
-    EXPECT_EQ(sheet->currentId(), kPageFinish);
-    ClickBack(*sheet);
-    EXPECT_EQ(sheet->currentId(), kPageAccess) << "the last page goes back to the choice";
-
-    sheet->AccessPage()->SetKind(kKindSerialModem);
+    sheet->AccessPage()->SetKind(kKindSerialModem); // no port set yet
     sheet->next();
     EXPECT_EQ(sheet->currentId(), kPageSerial);
+    ClickBack(*sheet);
+    EXPECT_EQ(sheet->currentId(), kPageAccess);
+    sheet->AccessPage()->SetKind(kKindExtension);
     sheet->next();
     EXPECT_EQ(sheet->currentId(), kPageFinish);
     ClickBack(*sheet);
@@ -121,7 +140,7 @@ TEST_F(SetupWizardPages, FinishHandsOverTheModemAndPortChosen) {
     EXPECT_EQ(r.nCidTypeFound, -1);
 }
 
-TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStartsAgain) {
+TEST_F(SetupWizardPages, TheAdapterPageOffersTheSoundCardsAndHandsOverTheOneChosen) {
     // The card chosen before is gone: it stays choosable, marked so.
     start.sAdapterSoundCard = "hw:CARD=Gone";
     start.sAdapterInput = "";
@@ -133,12 +152,11 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
     EXPECT_EQ(fields->SoundCard(), "hw:CARD=Gone");
     EXPECT_TRUE(fields->CardBox()->currentText().endsWith("not present"))
         << fields->CardBox()->currentText().toStdString();
-    EXPECT_TRUE(sheet->AdapterPage()->Problems()->text().contains("hw:CARD=Gone is not there"))
-        << sheet->AdapterPage()->Problems()->text().toStdString();
+    EXPECT_THAT(sheet->AdapterPage()->Problems()->text().toStdString(),
+                HasSubstr("hw:CARD=Gone is not there"));
     // Without an input device the page says what is then not seen.
     EXPECT_EQ(fields->Input(), "");
-    EXPECT_TRUE(fields->Note()->text().contains("does not see the ring"))
-        << fields->Note()->text().toStdString();
+    EXPECT_THAT(fields->Note()->text().toStdString(), HasSubstr("does not see the ring"));
     // The sound layer's card, shown by its description, stored by its name.
     const int card = fields->CardBox()->findText("Silent capture device");
     ASSERT_GE(card, 0);
@@ -152,28 +170,6 @@ TEST_F(SetupWizardPages, TheAdapterChosenWithItsSoundCardOpensWhenTheProgramStar
     EXPECT_EQ(r.nKind, kKindUsbAdapter);
     EXPECT_EQ(r.sAdapterSoundCard, "null");
     EXPECT_EQ(r.sAdapterInput, "");
-
-    // The worker applies and saves the choice; the program that starts next
-    // drives the adapter on that card.
-    {
-        CPhone phone;
-        phone.LoadAll();
-        ApplySetupFinish(phone, r, bridge, 0);
-        ASSERT_TRUE(phone.SaveAll());
-    }
-    CTapiProviders providers;
-    CEngineWorker worker(bridge, providers);
-    EXPECT_FALSE(worker.NeedsSetup());
-    worker.CallState().RequestPause(false);
-    worker.Start();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return worker.Phone().Device().Kind() == DeviceKind::UsbAdapter &&
-                   worker.Phone().Device().IsOpen();
-        },
-        30000));
-    EXPECT_FALSE(worker.CallState().Flags().bPaused) << "the adapter was found";
-    EXPECT_TRUE(worker.WaitEnded(20000));
 }
 
 TEST_F(SetupWizardPages, CancelHandsOverNothingChosen) {
@@ -188,10 +184,7 @@ TEST_F(SetupWizardPages, TheDifferenceLinkSaysWhenTheManualIsMissing) {
     // The test programs are no install and no build tree's program folder.
     auto sheet = OpenAtAccessPage();
     emit sheet->AccessPage()->DifferenceLink()->linkActivated("difference");
-    QMessageBox* box = OpenBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->text().contains("not installed")) << box->text().toStdString();
-    EXPECT_TRUE(box->text().contains("faq/tapivscom.html")) << box->text().toStdString();
+    EXPECT_THAT(TakeBoxText(), AllOf(HasSubstr("not installed"), HasSubstr("faq/tapivscom.html")));
 }
 
 TEST_F(SetupWizardPages, TheFrontEndRunsTheWizardAndAnswersWhenItCloses) {
@@ -208,6 +201,97 @@ TEST_F(SetupWizardPages, TheFrontEndRunsTheWizardAndAnswersWhenItCloses) {
     EXPECT_TRUE(answer->bCancelled);
     EXPECT_TRUE(QTest::qWaitFor([&] { return frontEnd.SetupWizard() == nullptr; }, 10000))
         << "the closed wizard is gone";
+}
+
+TEST_F(SetupWizardPages, TheWizardListsTheVoiceAndModemLinesAndKeepsTheChosenOne) {
+    Install(FourLines());
+    start.nKind = kKindTelephonyLine;
+    start.nTAPILine = 2; // set before: chosen again
+    auto pSheet = OpenAtAccessPage(&providers);
+    CMyPropertySheet& sheet = *pSheet;
+    sheet.AccessPage()->SetKind(kKindTelephonyLine);
+    sheet.next();
+    ASSERT_EQ(sheet.currentId(), kPageLine);
+    CMyPropertyPage02* page = sheet.LinePage();
+    ASSERT_TRUE(Listed(page->Listing()));
+
+    EXPECT_EQ(Items(page->LineBox()),
+              (QStringList{"Office line", "Line unnamed", "Line unavailable"}));
+    EXPECT_TRUE(page->LineBox()->isEnabled());
+    EXPECT_FALSE(page->NoteLabel()->isVisibleTo(page));
+    EXPECT_EQ(page->LineBox()->currentText(), "Line unnamed");
+    EXPECT_EQ(page->Line(), 2);
+
+    // The line is kept by its device id, not its place in the list.
+    page->LineBox()->setCurrentIndex(2);
+    sheet.next();
+    sheet.accept();
+    const SetupWizardResult r = sheet.Result();
+    EXPECT_EQ(r.nKind, kKindTelephonyLine);
+    EXPECT_EQ(r.nTAPILine, 3);
+}
+
+TEST_F(SetupWizardPages, WithoutALineThePageSaysWhyAndKeepsTheLineSetBefore) {
+    struct Case {
+        const char* what;
+        bool bProvider;
+        std::vector<Script> lines;
+        int nMessage;
+    };
+    const Case cases[] = {
+        {"no provider installed", false, {}, 57974},
+        {"no line device at all", true, {}, 57974},
+        {"no voice or modem line", true, {Script{"Fax line", kMediaG3Fax}}, 57975},
+    };
+    for (const Case& c : cases) {
+        if (c.bProvider)
+            Install(c.lines);
+        else
+            providers.Register("simulated", {});
+        CMyPropertyPage02 page(4, &providers);
+        static_cast<QWizardPage&>(page).initializePage();
+        ASSERT_TRUE(Listed(page.Listing())) << c.what;
+        EXPECT_EQ(page.LineBox()->count(), 0) << c.what;
+        EXPECT_FALSE(page.LineBox()->isEnabled()) << c.what;
+        EXPECT_EQ(page.NoteLabel()->text().toStdString(), LoadStr(c.nMessage)) << c.what;
+        EXPECT_EQ(page.Line(), 4) << c.what;
+    }
+}
+
+TEST_F(SetupWizardPages, TheOptionsOfferTheLinesForTheLineKindsAndSaveTheChoice) {
+    Install(FourLines());
+    CDevicePage page(&providers);
+    OptionsValues v;
+    v.nDeviceKind = kKindTelephonyLine;
+    v.nTapiLine = 3;
+    page.Load(v);
+    ASSERT_TRUE(Listed(page.Listing()));
+    EXPECT_EQ(Items(page.LineBox()),
+              (QStringList{"Office line", "Line unnamed", "Line unavailable"}));
+    EXPECT_EQ(page.LineBox()->currentText(), "Line unavailable");
+    EXPECT_TRUE(page.LineBox()->isEnabled());
+    EXPECT_FALSE(page.PortBox()->isEnabled());
+
+    // Only the kinds that use a line choose one.
+    page.KindBox()->setCurrentIndex(kKindSerialModem);
+    EXPECT_FALSE(page.LineBox()->isEnabled());
+    page.KindBox()->setCurrentIndex(kKindExtension);
+    EXPECT_TRUE(page.LineBox()->isEnabled());
+
+    page.LineBox()->setCurrentIndex(0);
+    OptionsValues out;
+    page.Save(out);
+    EXPECT_EQ(out.nDeviceKind, kKindExtension);
+    EXPECT_EQ(out.nTapiLine, 0);
+
+    // No provider: the reason, and the line set before stays.
+    providers.Register("simulated", {});
+    page.Load(v);
+    ASSERT_TRUE(Listed(page.Listing()));
+    EXPECT_FALSE(page.LineBox()->isEnabled());
+    EXPECT_EQ(page.LineNote()->text().toStdString(), LoadStr(57974));
+    page.Save(out);
+    EXPECT_EQ(out.nTapiLine, 3);
 }
 
 } // namespace
