@@ -32,10 +32,12 @@ bool ManualResetEvent::Wait(int timeoutMs) const {
 }
 
 ManualResetEvent& NamedEvent(const std::string& name, bool bInitiallySet) {
-    static std::mutex mutex;
     // Events live until the process ends, like the named events they replace;
     // references handed out stay valid because each is allocated on its own.
-    static std::map<std::string, std::unique_ptr<ManualResetEvent>> events;
+    // Never destroyed: a thread still running while the process exits (a
+    // modem detection the wizard did not wait for) may still use them.
+    static auto& mutex = *new std::mutex;
+    static auto& events = *new std::map<std::string, std::unique_ptr<ManualResetEvent>>;
     std::lock_guard lock(mutex);
     auto& slot = events[name];
     if (!slot)
