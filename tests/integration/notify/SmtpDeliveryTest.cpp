@@ -30,8 +30,7 @@ namespace {
 constexpr int kPatient = 20000;
 
 std::string Script(const std::string& name) {
-    const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/tests/integration/notify/" + name;
+    return SourceFile("tests/integration/notify/" + name);
 }
 
 std::string RandomBytes(size_t n, unsigned seed) {
