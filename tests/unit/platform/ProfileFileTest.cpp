@@ -86,6 +86,9 @@ TEST_F(ProfileFileTest, NewKeyGoesToTheEndOfItsSectionAndNewSectionToTheEnd) {
     ProfileFile again(path);
     EXPECT_EQ(again.GetString("a", "Z", ""), "new");
     EXPECT_EQ(again.GetInt("c", "w", 0), 3);
+    // One value written and read on its own, as the program folder's seeding does.
+    ASSERT_TRUE(WriteProfileIntTo(path, "C", "w", 4));
+    EXPECT_EQ(GetProfileIntFrom(path, "c", "W", 0), 4);
 }
 
 TEST_F(ProfileFileTest, LineEndsInAValueCannotCreateKeys) {
