@@ -5,10 +5,11 @@
 #include "notify/MailSpool.h"
 #include "notify/MailText.h"
 #include "notify/SMTPConnection.h"
+#include "platform/FileUtil.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 
-#include "../../unit/calllog/RunProgram.h"
+#include "ChildProcess.h"
 #include "ServerProcess.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
@@ -29,8 +30,7 @@ namespace {
 constexpr int kPatient = 20000;
 
 std::string Script(const std::string& name) {
-    const char* src = std::getenv("VORELLA_SOURCE_DIR");
-    return std::string(src ? src : ".") + "/tests/integration/notify/" + name;
+    return SourceFile("tests/integration/notify/" + name);
 }
 
 std::string RandomBytes(size_t n, unsigned seed) {
@@ -78,34 +78,24 @@ protected:
     void MakeCertificate() {
         if (std::filesystem::exists(Cert()))
             return;
-        ProgramResult r = RunProgram(
+        ProgramRun r = RunProgram(
             {"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
              "-nodes", "-keyout", home.File("key.pem"), "-out", Cert(), "-days", "2", "-subj",
              "/CN=localhost", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ASSERT_EQ(r.nExit, 0) << r.err;
     }
 
     // The n-th received message, parsed; its parts as files in a folder.
     std::string Parsed(int n) {
         std::string out = home.File("parsed" + std::to_string(n) + "/");
         std::filesystem::create_directories(out);
-        ProgramResult r = RunProgram({"/usr/bin/python3", Script("check_mail.py"),
-                                      Inbox() + "msg" + std::to_string(n) + ".eml", out});
-        EXPECT_EQ(r.status, 0) << r.output;
+        ProgramRun r = RunProgram({"/usr/bin/python3", Script("check_mail.py"),
+                                   Inbox() + "msg" + std::to_string(n) + ".eml", out});
+        EXPECT_EQ(r.nExit, 0) << r.out << r.err;
         return out;
     }
-    std::string ReadFile(const std::string& path) const { return ReadWholeFileOr(path); }
-    static std::string ReadWholeFileOr(const std::string& path) {
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f)
-            return "<missing " + path + ">";
-        std::string s;
-        char buf[65536];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            s.append(buf, n);
-        std::fclose(f);
-        return s;
+    static std::string ReadFile(const std::string& path) {
+        return ReadWholeFile(path, 1u << 30).value_or("<missing " + path + ">");
     }
     int Received() const {
         int n = 0;
@@ -194,12 +184,8 @@ TEST_F(SmtpDeliveryTest, ACallNoticeArrivesIntactWithItsRecording) {
     const std::string bytes = RandomBytes(70001, 7);
     home.Write("rec2026-12-06, 21_05_00.wav", bytes);
 
-    MailSettings s;
-    s.nSmtpReadTimeoutMs = kPatient;
-    s.bEMailCID = 2;
+    MailSettings s = SpoolSettings(server->Port());
     s.bEAttachVoice = true;
-    s.m_sSmtp = "127.0.0.1";
-    s.server.m_nSmtpPort = server->Port();
     s.m_sRecipsAdderss = " alice@example.com; bob@example.com ,;";
     s.m_sOriginatorName = "Vorella, at home";
     s.m_sOriginatorAddress = "recorder@example.com";
@@ -241,66 +227,61 @@ TEST_F(SmtpDeliveryTest, ACallNoticeArrivesIntactWithItsRecording) {
     EXPECT_EQ(ReadFile(p + "attachments/rec2026-12-06, 21_05_00.wav"), bytes);
 }
 
-TEST_F(SmtpDeliveryTest, StartTlsWithLoginDeliversAndRefusesStrangers) {
-    auto server = StartServer("starttls", "alice", "s3cret \xc3\xa9");
+// Mail over TLS, begun with STARTTLS or from the start, with a login
+// arrives whole; a wrong password, a certificate nobody vouches for and a
+// client without TLS are refused.
+TEST_F(SmtpDeliveryTest, TlsWithLoginDeliversAndRefusesStrangers) {
     home.Write("voice.wav", RandomBytes(4000, 3));
     SmtpConnectOptions o;
     o.nReadTimeoutMs = kPatient;
-    o.security = SmtpSecurity::StartTls;
     o.sUser = "alice";
     o.sPassword = "s3cret \xc3\xa9";
-    o.tls.sCaFile = Cert();
-    {
+    std::unique_ptr<ServerProcess> server;
+    for (const auto& [mode, security] :
+         {std::pair{"tls", SmtpSecurity::ImplicitTls}, {"starttls", SmtpSecurity::StartTls}}) {
+        SCOPED_TRACE(mode);
+        std::filesystem::remove_all(Inbox());
+        std::filesystem::create_directories(Inbox());
+        server.reset();
+        server = StartServer(mode, o.sUser, o.sPassword);
+        o.security = security;
+        o.tls.sCaFile = Cert();
         CSMTPConnection c;
         ASSERT_TRUE(c.Connect("127.0.0.1", server->Port(), o)) << c.GetLastErrorText();
         ASSERT_TRUE(c.SendMessage(Message(home.File("voice.wav")))) << c.GetLastErrorText();
         EXPECT_EQ(c.GetLastCommandResponse().substr(0, 3), "250");
         EXPECT_TRUE(c.Disconnect());
+        ASSERT_EQ(Received(), 1);
+        EXPECT_NE(ReadFile(Inbox() + "msg1.json").find("\"user\": \"alice\""), std::string::npos);
+        EXPECT_EQ(ReadFile(Parsed(1) + "attachments/voice.wav"), ReadFile(home.File("voice.wav")));
     }
-    ASSERT_EQ(Received(), 1);
-    EXPECT_NE(ReadFile(Inbox() + "msg1.json").find("\"user\": \"alice\""), std::string::npos);
-    EXPECT_EQ(ReadFile(Parsed(1) + "attachments/voice.wav"), ReadFile(home.File("voice.wav")));
 
-    // A wrong password.
-    SmtpConnectOptions wrong = o;
+    SmtpConnectOptions wrong = o, untrusted = o, plain;
     wrong.sPassword = "guess";
-    CSMTPConnection c2;
-    EXPECT_FALSE(c2.Connect("127.0.0.1", server->Port(), wrong));
-    EXPECT_EQ(c2.GetLastError(), SmtpError::Auth)
-        << c2.GetLastErrorText() << " | " << c2.GetLastCommandResponse();
-    EXPECT_FALSE(c2.IsConnected());
-
-    // A certificate nobody vouches for.
-    SmtpConnectOptions untrusted = o;
     untrusted.tls.sCaFile.clear();
-    CSMTPConnection c3;
-    EXPECT_FALSE(c3.Connect("127.0.0.1", server->Port(), untrusted));
-    EXPECT_EQ(c3.GetLastError(), SmtpError::Tls);
-    EXPECT_NE(c3.GetLastErrorText().find("certificate"), std::string::npos);
-
-    // Without STARTTLS this server takes no mail at all.
-    CSMTPConnection c4;
-    SmtpConnectOptions plain;
     plain.nReadTimeoutMs = kPatient;
-    EXPECT_FALSE(c4.Connect("127.0.0.1", server->Port(), plain) && c4.SendMessage(Message()));
-    EXPECT_EQ(c4.GetLastError(), SmtpError::BadReply);
+    const struct {
+        const char* name;
+        SmtpConnectOptions options;
+        SmtpError error;
+        const char* said;
+    } refused[] = {
+        {"a wrong password", wrong, SmtpError::Auth, ""},
+        {"a certificate nobody vouches for", untrusted, SmtpError::Tls, "certificate"},
+        // Without STARTTLS this server takes no mail at all.
+        {"no TLS", plain, SmtpError::BadReply, ""},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.name);
+        CSMTPConnection c;
+        EXPECT_FALSE(c.Connect("127.0.0.1", server->Port(), r.options) &&
+                     c.SendMessage(Message()));
+        EXPECT_EQ(c.GetLastError(), r.error)
+            << c.GetLastErrorText() << " | " << c.GetLastCommandResponse();
+        EXPECT_NE(c.GetLastErrorText().find(r.said), std::string::npos);
+        EXPECT_FALSE(c.IsConnected());
+    }
     EXPECT_EQ(Received(), 1);
-}
-
-TEST_F(SmtpDeliveryTest, ImplicitTlsDelivers) {
-    auto server = StartServer("tls", "bob", "pw");
-    SmtpConnectOptions o;
-    o.nReadTimeoutMs = kPatient;
-    o.security = SmtpSecurity::ImplicitTls;
-    o.sUser = "bob";
-    o.sPassword = "pw";
-    o.tls.sCaFile = Cert();
-    CSMTPConnection c;
-    ASSERT_TRUE(c.Connect("127.0.0.1", server->Port(), o)) << c.GetLastErrorText();
-    ASSERT_TRUE(c.SendMessage(Message())) << c.GetLastErrorText();
-    c.Disconnect();
-    ASSERT_EQ(Received(), 1);
-    EXPECT_EQ(Unix(ReadFile(Parsed(1) + "body")), "Hello.\n");
 }
 
 TEST_F(SmtpDeliveryTest, ARefusedMessageDoesNotSpoilTheNext) {
@@ -334,12 +315,8 @@ TEST_F(SmtpDeliveryTest, APasswordNeverGoesOutUnencrypted) {
 
 TEST_F(SmtpDeliveryTest, AMissingHandoffDoesNotStopSmtp) {
     auto server = StartServer("plain");
-    MailSettings s;
-    s.nSmtpReadTimeoutMs = kPatient;
+    MailSettings s = SpoolSettings(server->Port());
     s.bEMailCID = 1; // the mail program, with a server set as well
-    s.m_sSmtp = "127.0.0.1";
-    s.server.m_nSmtpPort = server->Port();
-    s.m_sRecipsAdderss = "configured@example.com";
     std::string oneOff = "once@example.com";
     MailHooks hooks;
     hooks.handOff = [](const HandoffMessage&, std::string* error) {
@@ -360,25 +337,16 @@ TEST_F(SmtpDeliveryTest, AMissingHandoffDoesNotStopSmtp) {
 TEST_F(SmtpDeliveryTest, ACompressedRecordingGoesAsMessageWav) {
     auto server = StartServer("plain");
     home.Write("rec.wav", RandomBytes(3000, 9));
-    MailSettings s;
-    s.nSmtpReadTimeoutMs = kPatient;
-    s.bEMailCID = 2;
+    MailSettings s = SpoolSettings(server->Port());
     s.bEAttachVoice = true;
     s.bEMailCompress = true;
-    s.m_sSmtp = "127.0.0.1";
-    s.server.m_nSmtpPort = server->Port();
-    s.m_sRecipsAdderss = "alice@example.com";
     CallForMail call;
     call.sRecordingPath = home.File("rec.wav");
     std::string madeFile;
     MailHooks hooks;
     hooks.convertToGsm = [&](const std::string& from, const std::string& to) {
         madeFile = to;
-        std::string data = "GSM:" + ReadWholeFileOr(from).substr(0, 1500);
-        FILE* f = std::fopen(to.c_str(), "wb");
-        std::fwrite(data.data(), 1, data.size(), f);
-        std::fclose(f);
-        return true;
+        return WriteFileAtomic(to, "GSM:" + ReadFile(from).substr(0, 1500));
     };
     NotifyOutcome out = SendCallNotifications(s, {call, call}, nullptr, hooks);
     EXPECT_EQ(out.nSmtpSent, 2);
@@ -553,19 +521,16 @@ TEST_F(SmtpDeliveryTest, TheToolSendsATestNoticeWithTheSettings) {
                "[Options]\nm_sSmtp=127.0.0.1\nm_nSmtpPort=" + std::to_string(server->Port()) +
                    "\nm_nSmtpSecurity=1\nm_sSmtpUser=alice\nm_sSmtpPassword=pw\n"
                    "m_sOriginatorAddress=box@example.com\n");
-    const std::string tool =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
-         "vorella-tool")
-            .string();
-    ProgramResult r = RunProgram({tool, "mail", "--test", "me@example.com", "--ca", Cert()});
-    EXPECT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(r.output.substr(0, 3), "221") << r.output;
+    const std::string tool = BuiltProgram("vorella-tool");
+    ProgramRun r = RunProgram({tool, "mail", "--test", "me@example.com", "--ca", Cert()});
+    EXPECT_EQ(r.nExit, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 3), "221") << r.out << r.err;
     ASSERT_EQ(Received(), 1);
     EXPECT_EQ(ReadFile(Parsed(1) + "to"), "me@example.com");
 
-    ProgramResult untrusted = RunProgram({tool, "mail", "--test", "me@example.com"});
-    EXPECT_EQ(untrusted.status, 1);
-    EXPECT_NE(untrusted.output.find("certificate"), std::string::npos) << untrusted.output;
+    ProgramRun untrusted = RunProgram({tool, "mail", "--test", "me@example.com"});
+    EXPECT_EQ(untrusted.nExit, 1);
+    EXPECT_NE((untrusted.out + untrusted.err).find("certificate"), std::string::npos);
 }
 
 } // namespace

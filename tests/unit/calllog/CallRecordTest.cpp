@@ -77,12 +77,30 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
     EXPECT_EQ(r.m_bMessage, 1);
     EXPECT_EQ(CallTimeLocale().SortKey(r.m_sDate, r.m_sTime), "20261206210500");
 
+    // What the user types replaces the caller's fields and keeps what the
+    // recorder wrote; a recording not in the index yet gets its record.
+    FinishedCall typed;
+    typed.sRecordingPath = call.sRecordingPath;
+    typed.sName = "John Doe";
+    typed.sMemo = "call back\nmonday";
+    ASSERT_TRUE(callLog.StoreCallerFields(typed, &error)) << error;
+    ASSERT_EQ(a.Load(Index()), 2);
+    EXPECT_EQ(a.GetAt(1).m_sName, "John Doe");
+    EXPECT_EQ(a.GetAt(1).m_sMemo, typed.sMemo);
+    EXPECT_EQ(a.GetAt(1).m_nLength, 95) << "the length stays";
+    EXPECT_EQ(a.GetAt(1).m_bMessage, 1);
+    EXPECT_EQ(a.GetAt(1).m_sDate, "12/06/26");
+    typed.sRecordingPath = MakeRecording("b.wav");
+    ASSERT_TRUE(callLog.StoreCallerFields(typed));
+
     // A recording that is not there (yet) gets empty date and time.
     call.sRecordingPath = Folder() + "missing.wav";
     ASSERT_TRUE(callLog.StoreFinishedCall(call));
-    ASSERT_EQ(a.Load(Index()), 3);
-    EXPECT_EQ(a.GetAt(2).m_sDate, "");
-    EXPECT_EQ(a.GetAt(2).m_sFile, "missing.wav");
+    ASSERT_EQ(a.Load(Index()), 4);
+    EXPECT_EQ(a.GetAt(2).m_sFile, "b.wav");
+    EXPECT_EQ(a.GetAt(2).m_sDate, "12/06/26");
+    EXPECT_EQ(a.GetAt(3).m_sDate, "");
+    EXPECT_EQ(a.GetAt(3).m_sFile, "missing.wav");
 }
 
 // A new call's line goes to the end and leaves every byte before it as it
@@ -279,36 +297,6 @@ TEST_F(CallRecordTest, DeletingRemovesRecordsAndFiles) {
     // The deleted recording can be brought back from the desktop's trash.
     EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/files/a.wav")));
     EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/info/a.wav.trashinfo")));
-}
-
-TEST_F(CallRecordTest, TheUsersFieldsKeepWhatTheRecorderWrote) {
-    FinishedCall call;
-    call.sRecordingPath = MakeRecording("a.wav");
-    call.sName = "JOHN DOE";
-    call.nLength = 42;
-    call.bMessage = true;
-    ASSERT_TRUE(callLog.StoreFinishedCall(call));
-
-    FinishedCall typed;
-    typed.sRecordingPath = call.sRecordingPath;
-    typed.sName = "John Doe";
-    typed.sNumber = "555-1234";
-    typed.sMemo = "call back\nmonday";
-    std::string error;
-    ASSERT_TRUE(callLog.StoreCallerFields(typed, &error)) << error;
-    CDataStructureArray a;
-    ASSERT_EQ(a.Load(Index()), 1);
-    EXPECT_EQ(a.GetAt(0).m_sName, "John Doe");
-    EXPECT_EQ(a.GetAt(0).m_sMemo, typed.sMemo);
-    EXPECT_EQ(a.GetAt(0).m_nLength, 42) << "the length stays";
-    EXPECT_EQ(a.GetAt(0).m_bMessage, 1);
-    EXPECT_EQ(a.GetAt(0).m_sDate, "12/06/26");
-
-    // A recording not in the index yet gets its record.
-    typed.sRecordingPath = MakeRecording("b.wav");
-    ASSERT_TRUE(callLog.StoreCallerFields(typed));
-    ASSERT_EQ(a.Load(Index()), 2);
-    EXPECT_EQ(a.GetAt(1).m_sFile, "b.wav");
 }
 
 TEST_F(CallRecordTest, MovingTakesFilesAndRecordsToTheOtherFolder) {

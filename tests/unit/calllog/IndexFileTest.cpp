@@ -186,6 +186,14 @@ TEST_F(IndexFileTest, LoadSaveFindGetSetRemove) {
     EXPECT_FALSE(b.Remove("none.wav"));
     EXPECT_THROW(b.GetAt(2), std::out_of_range);
     EXPECT_THROW(b.GetAt(-1), std::out_of_range);
+
+    // An index that cannot be read (a folder where the file should be) is
+    // reported, not taken for an empty one.
+    std::filesystem::remove(Path());
+    std::filesystem::create_directories(Path());
+    EXPECT_EQ(b.Load(Path()), 0);
+    EXPECT_TRUE(b.LoadFailed());
+    EXPECT_NE(b.LastError().find("index.dat"), std::string::npos);
 }
 
 TEST_F(IndexFileTest, EveryLineIsOneRecordWhateverItsLength) {
@@ -236,14 +244,6 @@ TEST_F(IndexFileTest, ARefusedWriteLeavesTheOldIndexWhole) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(home.Read("Recorded Calls/index.dat"), before);
     EXPECT_EQ(filesInFolder(), 1); // no temporary file left behind
-}
-
-TEST_F(IndexFileTest, AnIndexThatCannotBeReadIsReportedNotEmptied) {
-    std::filesystem::create_directories(Path()); // a folder where the file should be
-    CDataStructureArray a;
-    EXPECT_EQ(a.Load(Path()), 0);
-    EXPECT_TRUE(a.LoadFailed());
-    EXPECT_NE(a.LastError().find("index.dat"), std::string::npos);
 }
 
 } // namespace

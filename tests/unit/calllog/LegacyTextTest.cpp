@@ -1,11 +1,8 @@
 // Names of old call indexes in an 8-bit code page, read as the text they were.
 #include "calllog/LegacyText.h"
 
-#include "RunProgram.h"
-#include "TempHome.h"
 #include "config/SettingsProvider.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -45,45 +42,6 @@ TEST(LegacyTextTest, TheCodePageIsASettingWithTheStoredFilesDefault) {
     EXPECT_EQ(LegacyCodePage(), "WINDOWS-1252");
     ASSERT_TRUE(settings.SetString("sLegacyCodePage", "ISO-8859-15"));
     EXPECT_EQ(LegacyCodePage(), "ISO-8859-15");
-}
-
-// An index an earlier version wrote in Windows-1252, listed and exported by
-// the tool: the names come out as the text they were, not as U+FFFD.
-TEST(LegacyTextTest, OldIndexesAreListedAndExportedAsTheirText) {
-    TempHome home;
-    ::unsetenv("LC_ALL");
-    ::setenv("LC_TIME", "C.UTF-8", 1);
-    const std::string folder = home.File("Recorded Calls/");
-    std::filesystem::create_directories(home.File("xml"));
-    home.Write("Recorded Calls/index.dat",
-               "\"a.wav\",\"21:05\",\"12/06/26\",\"555\",\"Jos\xe9 M\xfcller\",\"Caf\xe9 \x80 5\","
-               "\"\",\"5\",\"0\",\"0\",\"0\"\r\n"
-               "\"b.wav\",\"21:06\",\"12/06/26\",\"556\",\"Zo\xc3\xab\",\"\",\"\",\"5\",\"0\","
-               "\"0\",\"0\"\r\n");
-    const std::string tool =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" /
-         "vorella-tool")
-            .string();
-    ProgramResult list = RunProgram({tool, "index", folder});
-    ASSERT_EQ(list.status, 0) << list.output;
-    EXPECT_NE(list.output.find("\tJos\u00e9 M\u00fcller\t"), std::string::npos) << list.output;
-    EXPECT_NE(list.output.find("\tZo\u00eb\t"), std::string::npos) << list.output;
-
-    const std::string out = home.File("xml/Call List.xml");
-    ProgramResult exported = RunProgram({tool, "export-xml", folder, out});
-    ASSERT_EQ(exported.status, 0) << exported.output;
-    auto xpath = [&](const std::string& expr) {
-        ProgramResult r = RunProgram({"xmllint", "--xpath", "string(" + expr + ")", out});
-        EXPECT_EQ(r.status, 0) << r.output;
-        if (!r.output.empty() && r.output.back() == '\n')
-            r.output.pop_back();
-        return r.output;
-    };
-    EXPECT_EQ(xpath("/calls/call[1]/name"), "Jos\u00e9 M\u00fcller");
-    EXPECT_EQ(xpath("/calls/call[1]/memo"), "Caf\u00e9 \u20ac 5");
-    EXPECT_EQ(xpath("/calls/call[2]/name"), "Zo\u00eb");
-    // The index itself stays as the earlier version wrote it.
-    EXPECT_NE(home.Read("Recorded Calls/index.dat").find("Jos\xe9 M\xfcller"), std::string::npos);
 }
 
 } // namespace

@@ -5,15 +5,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(DataFolder, TrailingSlashesCollapseToOne) {
+TEST(DataFolder, EmptyPathMeansTheProgramFolderAndTrailingSlashesCollapseToOne) {
     TempHome home;
     EXPECT_EQ(DataFolderFromPath("/srv/calls//"), "/srv/calls/");
     EXPECT_EQ(DataFolderFromPath("/srv/calls"), "/srv/calls/");
     EXPECT_EQ(DataFolderFromPath("/"), "/");
-}
-
-TEST(DataFolder, EmptyPathMeansTheProgramFolderNotTheRoot) {
-    TempHome home;
     EXPECT_EQ(GetDataFolder(), home.Path());
     ASSERT_TRUE(
         WriteProfileStringTo(GetSettingsPath(), "Options", "sPath", home.Path() + "data//"));

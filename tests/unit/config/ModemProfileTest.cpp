@@ -24,17 +24,9 @@ TEST(ModemProfile, ConstructionAndUnknownModemsGiveTheDefaults) {
     home.Write("modem.ini", kCatalog);
     home.Write("cfg/alpha.cfg", "[Options]\nsCmdAnswer=A9\n");
     CModemProfile fresh;
-    EXPECT_EQ(fresh.m_nModemType, 0);
-    EXPECT_EQ(fresh.nCompression, 4);
-    EXPECT_EQ(fresh.nCompressionSampleRate, 7200);
     EXPECT_EQ(fresh.sStatusCallerID, "NOT USED");
-    EXPECT_EQ(fresh.sStatusMODEM_EOT, std::string("\x10\x03", 2));
-    EXPECT_EQ(fresh.sVoiceStopPlay, "<h10><h03>");
-    EXPECT_EQ(fresh.sCmd, "AT");
     EXPECT_EQ(fresh.sCmdDial, "D%s");
     EXPECT_EQ(fresh.sVoiceTone, "#VTS=[%s,%s,%s]");
-    EXPECT_EQ(fresh.sVoiceCompressGSM, "");
-    EXPECT_EQ(fresh.iSilenceDefault, 2);
 
     for (const char* name : {"Nobody", "Beta", ""}) {
         CModemProfile p;
@@ -181,29 +173,19 @@ TEST(ShippedProfiles, EveryCatalogueEntryHasACompleteUsableProfile) {
     }
 }
 
-TEST(DecodeEscapes, Groups) {
-    EXPECT_EQ(DecodeEscapes("<h10><h03>"), std::string("\x10\x03", 2));
-    EXPECT_EQ(DecodeEscapes("AT<cr>"), "AT\r");
-    EXPECT_EQ(DecodeEscapes("AT<CR><LF><lf>"), "AT\r\n\n");
-    EXPECT_EQ(DecodeEscapes("<hff><hFf>"), "\xff\xff");
-    EXPECT_EQ(DecodeEscapes("#VTS=1"), "#VTS=1");
-    EXPECT_EQ(DecodeEscapes(""), "");
-}
-
-TEST(DecodeEscapes, GroupsThatGiveNoByteOrStandForThemselves) {
-    EXPECT_EQ(DecodeEscapes("a<hZZ>b"), "ab");   // not hexadecimal: no byte
-    EXPECT_EQ(DecodeEscapes("a<h1Z>b"), "ab");   // half hexadecimal: no byte
-    EXPECT_EQ(DecodeEscapes("a<h00>b"), "ab");   // zero: no byte
-    EXPECT_EQ(DecodeEscapes("<h10)x"), "\x10x"); // the closing ">" is not checked
-    EXPECT_EQ(DecodeEscapes("<H10>"), "<H10>");  // upper-case H is plain text
-    EXPECT_EQ(DecodeEscapes("<Cr><lF>"), "<Cr><lF>");
-    EXPECT_EQ(DecodeEscapes("<<h41>"), "<A");
-    // A group cut short by the end of the string is plain text, never a read
-    // past its end.
-    EXPECT_EQ(DecodeEscapes("x<h1"), "x<h1");
-    EXPECT_EQ(DecodeEscapes("x<h10"), "x<h10");
-    EXPECT_EQ(DecodeEscapes("x<cr"), "x<cr");
-    EXPECT_EQ(DecodeEscapes("<"), "<");
+// The groups of the profile's command strings; a group cut short by the
+// end of the string is plain text, never a read past its end.
+TEST(DecodeEscapes, GroupsGiveTheirBytesAndAnythingElseStaysText) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"<h10><h03>", std::string("\x10\x03", 2)}, {"AT<cr>", "AT\r"},
+        {"AT<CR><LF><lf>", "AT\r\n\n"}, {"<hff><hFf>", "\xff\xff"}, {"#VTS=1", "#VTS=1"},
+        {"", ""}, {"a<hZZ>b", "ab"}, {"a<h1Z>b", "ab"}, {"a<h00>b", "ab"}, // no byte
+        {"<h10)x", "\x10x"}, // the closing ">" is not checked
+        {"<H10>", "<H10>"}, {"<Cr><lF>", "<Cr><lF>"}, {"<<h41>", "<A"}, {"x<h1", "x<h1"},
+        {"x<h10", "x<h10"}, {"x<cr", "x<cr"}, {"<", "<"},
+    };
+    for (const auto& [text, bytes] : cases)
+        EXPECT_EQ(DecodeEscapes(text), bytes) << text;
 }
 
 } // namespace

@@ -148,12 +148,23 @@ TEST(SettingsStore, KeysLoadWithTheProfileRulesAndDefaultsFollowTheirKeys) {
     }
 }
 
+// Every setting comes back, values that profile reading would alter too
+// (blanks, quotes, separators); a line end cannot stand in a one-line value
+// and becomes a blank. A file holding the mail password is its owner's only.
 TEST(SettingsStore, SaveThenLoadGivesBackEverySetting) {
     TempHome home;
     Holders saved;
     FillDistinct(saved);
+    saved.phone.m_sSubject = "  padded subject ";
+    saved.phone.sRunParam = "\"only quotes\"";
+    saved.phone.sFaxParam = "a=b;c";
+    saved.phone.m_sOriginatorName = "two\nlines";
     CModemProfile profile;
     ASSERT_TRUE(SaveSettings(saved.Refs(), profile));
+    struct stat st {};
+    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    saved.phone.m_sOriginatorName = "two lines";
 
     Holders loaded;
     LoadSettings(loaded.Refs(), profile);
@@ -166,41 +177,6 @@ TEST(SettingsStore, SaveThenLoadGivesBackEverySetting) {
         }
     }
     EXPECT_EQ(loaded.phone.dwTimeoutDefault, saved.driver.dwTimeoutDefault);
-}
-
-TEST(SettingsStore, AFileHoldingTheMailPasswordIsReadableByItsOwnerOnly) {
-    TempHome home;
-    Holders h;
-    CModemProfile profile;
-    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
-    struct stat st {};
-    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
-    EXPECT_NE(st.st_mode & 0077, 0u) << "no password yet: the usual mode";
-
-    h.phone.m_sSmtpPassword = "secret";
-    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
-    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST(SettingsStore, ValuesThatProfileReadingWouldAlterSurviveARoundTrip) {
-    TempHome home;
-    Holders h;
-    CModemProfile profile;
-    LoadSettings(h.Refs(), profile);
-    h.phone.m_sSubject = "  padded subject ";
-    h.phone.sRunParam = "\"only quotes\"";
-    h.phone.sFaxParam = "a=b;c";
-    h.phone.m_sOriginatorName = "two\nlines";
-    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
-
-    Holders back;
-    LoadSettings(back.Refs(), profile);
-    EXPECT_EQ(back.phone.m_sSubject, "  padded subject ");
-    EXPECT_EQ(back.phone.sRunParam, "\"only quotes\"");
-    EXPECT_EQ(back.phone.sFaxParam, "a=b;c");
-    // A line end cannot stand in a one-line value: it becomes a blank.
-    EXPECT_EQ(back.phone.m_sOriginatorName, "two lines");
 }
 
 TEST(SettingsStore, PinListKeepsEmptyEntriesAndDropsTrailingSeparators) {
@@ -227,8 +203,11 @@ TEST(SettingsStore, PinListKeepsEmptyEntriesAndDropsTrailingSeparators) {
     EXPECT_EQ(ProfileFile(GetSettingsPath()).GetString("Options", "strPinArray", "?"), "1;2");
 }
 
-TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrder) {
+// The save keeps the user's comments, unknown keys and order, writes every
+// key (defaults too) and ends with the modem's profile.
+TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrderAndSavesTheProfile) {
     TempHome home;
+    home.Write("modem.ini", "[Options]\nsSupportedModems=Test\n[Test]\nCfg=test.cfg\n");
     home.Write("vorella.ini", "; my settings, hands off\n"
                               "[Options]\n"
                               "nRings=4\n"
@@ -238,10 +217,16 @@ TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrder) {
                               "x=1\n");
     Holders h;
     CModemProfile profile;
+    profile.Load("Test");
+    profile.sCmdAnswer = "A0";
     LoadSettings(h.Refs(), profile);
     EXPECT_EQ(h.phone.nRings, 4);
     h.phone.nRings = 6;
     ASSERT_TRUE(SaveSettings(h.Refs(), profile));
+    EXPECT_EQ(ProfileFile(home.File("cfg/test.cfg")).GetString("Options", "sCmdAnswer", ""), "A0");
+    struct stat st {};
+    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
+    EXPECT_NE(st.st_mode & 0077, 0u) << "no password: the usual mode";
 
     const std::string text = home.Read("vorella.ini");
     EXPECT_EQ(text.rfind("; my settings, hands off\n[Options]\nnRings=6\nmyOwnKey=kept\n", 0), 0u)
@@ -250,18 +235,6 @@ TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrder) {
     const ProfileFile f(GetSettingsPath());
     for (const SettingKey& k : SettingKeys())
         EXPECT_TRUE(f.Find(k.section, k.key).has_value()) << k.key; // defaults too
-}
-
-TEST(SettingsStore, SaveEndsWithTheModemProfile) {
-    TempHome home;
-    home.Write("modem.ini", "[Options]\nsSupportedModems=Test\n[Test]\nCfg=test.cfg\n");
-    CModemProfile profile;
-    profile.Load("Test");
-    profile.sCmdAnswer = "A0";
-    Holders h;
-    LoadSettings(h.Refs(), profile);
-    ASSERT_TRUE(SaveSettings(h.Refs(), profile));
-    EXPECT_EQ(ProfileFile(home.File("cfg/test.cfg")).GetString("Options", "sCmdAnswer", ""), "A0");
 }
 
 TEST(SettingsStore, DefFileSeedsTheIniOnceAndNeverOverwritesIt) {

@@ -153,51 +153,6 @@ TEST(SmtpSettingsTest, DefaultsKeepPlainPort25AndAPasswordFileIsPrivate) {
     EXPECT_EQ(bad.m_nSmtpSecurity, 0);
 }
 
-class HandoffTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-        std::filesystem::create_directories(home.File("bin"));
-    }
-    void TearDown() override { ::setenv("PATH", m_oldPath.c_str(), 1); }
-    std::string m_oldPath;
-    TempHome home;
-};
-
-TEST_F(HandoffTest, TheMessageGoesToXdgEmailAsArguments) {
-    // A stand-in for xdg-email that records its arguments, one per line.
-    const std::string out = home.File("args.txt");
-    home.Write("bin/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done "
-                                ">\"" +
-                                    out + ".part\"\n/bin/mv \"" + out + ".part\" \"" + out +
-                                    "\"\n");
-    ::chmod(home.File("bin/xdg-email").c_str(), 0755);
-    ::setenv("PATH", home.File("bin").c_str(), 1);
-    EXPECT_EQ(FindMailHandoffTool(), home.File("bin/xdg-email"));
-
-    HandoffMessage m{"Bob; rm -rf ~, #555",
-                     "Call from $(reboot)\n`x`",
-                     {"a@x.org", "--attach=/etc/passwd", "b@y.org"},
-                     home.File("rec.wav")};
-    std::string error;
-    ASSERT_TRUE(HandOffMail(m, &error)) << error;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!FileExists(out) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(home.Read("args.txt"),
-              "--utf8\n--\n--subject\n--\nBob; rm -rf ~, #555\n--\n--body\n--\n"
-              "Call from $(reboot)\n`x`\n--\n--attach\n--\n" +
-                  home.File("rec.wav") + "\n--\na@x.org\n--\nb@y.org\n--\n");
-}
-
-TEST_F(HandoffTest, WithoutXdgEmailTheHandoffSaysItIsUnavailable) {
-    ::setenv("PATH", home.File("bin").c_str(), 1);
-    EXPECT_EQ(FindMailHandoffTool(), "");
-    std::string error;
-    EXPECT_FALSE(HandOffMail(HandoffMessage{"s", "b", {"a@x.org"}, ""}, &error));
-    EXPECT_NE(error.find("xdg-email"), std::string::npos);
-}
-
 } // namespace
 
 namespace {

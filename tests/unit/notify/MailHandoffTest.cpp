@@ -6,29 +6,13 @@
 #include "platform/FileUtil.h"
 
 #include "TempHome.h"
+#include "WaitUntil.h"
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-bool Exists(const std::string& path) {
-    return std::filesystem::exists(path);
-}
 
 class MailHandoffTest : public ::testing::Test {
 protected:
@@ -43,12 +27,14 @@ protected:
         ::setenv("PATH", m_oldPath.c_str(), 1);
         ::unsetenv("TMPDIR");
     }
-    // A stand-in for xdg-email: it says it runs, waits for the file "go"
-    // when asked to, then copies the attachment it was given to "got".
+    // A stand-in for xdg-email: it writes its arguments to "args", one per
+    // line, says it runs, waits for the file "go" when asked to, then copies
+    // the attachment it was given to "got".
     void FakeXdgEmail(bool waitForGo) {
         const std::string dir = home.Path();
         home.Write("bin/xdg-email",
                    "#!/bin/sh\n"
+                   "printf '%s\\n--\\n' \"$@\" > '" + dir + "args'\n"
                    "while [ $# -gt 0 ] && [ \"$1\" != --attach ]; do shift; done\n"
                    ": > '" + dir + "started'\n" +
                        (waitForGo ? "while [ ! -e '" + dir + "go' ]; do sleep 0.02; done\n" : "") +
@@ -82,11 +68,11 @@ TEST_F(MailHandoffTest, TheCopyIsRemovedOnlyAfterXdgEmailHasEnded) {
     m.nKeepSeconds = 0;
     std::string error;
     ASSERT_TRUE(HandOffMail(m, &error)) << error;
-    ASSERT_TRUE(WaitUntil([&] { return Exists(home.File("started")); }));
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(home.File("started")); }));
     // xdg-email still runs: the copy is still there for it.
-    EXPECT_TRUE(Exists(folder + "Message.wav"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "Message.wav"));
     home.Write("go", "");
-    EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); })) << "the copy was never removed";
+    EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(folder); })) << "the copy was never removed";
     EXPECT_EQ(home.Read("got"), "RIFF-copy-of-vorella-mail-a1");
 }
 
@@ -112,14 +98,14 @@ TEST_F(MailHandoffTest, WhatIsNotOursIsNeverRemoved) {
                          c.attachOther ? home.File("rec.wav") : folder + "Message.wav", folder};
         m.nKeepSeconds = 0;
         ASSERT_TRUE(HandOffMail(m)) << c.name;
-        ASSERT_TRUE(WaitUntil([&] { return Exists(home.File("got")); })) << c.name;
+        ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(home.File("got")); })) << c.name;
         if (c.extraFile) {
             // The copy goes; the folder and what else is in it stay.
-            EXPECT_TRUE(WaitUntil([&] { return !Exists(folder + "Message.wav"); })) << c.name;
+            EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(folder + "Message.wav"); })) << c.name;
             EXPECT_EQ(home.Read(std::string("tmp/") + c.name + "/user-file"), "mine");
         } else {
             // The handed file lies elsewhere: only the empty folder goes.
-            EXPECT_TRUE(WaitUntil([&] { return !Exists(folder); })) << c.name;
+            EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(folder); })) << c.name;
             EXPECT_EQ(home.Read("rec.wav"), "RIFF-original");
         }
     }
@@ -134,7 +120,33 @@ TEST_F(MailHandoffTest, AStartThatFailsLeavesTheCopyToTheCaller) {
     std::string error;
     EXPECT_FALSE(HandOffMail(m, &error));
     EXPECT_NE(error.find("cannot start xdg-email"), std::string::npos) << error;
-    EXPECT_TRUE(Exists(folder + "Message.wav"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "Message.wav"));
+}
+
+// Words from a caller and the settings arrive as arguments, never through
+// a shell, and an address cannot pass for an option.
+TEST_F(MailHandoffTest, TheMessageGoesToXdgEmailAsArguments) {
+    FakeXdgEmail(false);
+    EXPECT_EQ(FindMailHandoffTool(), home.File("bin/xdg-email"));
+    home.Write("rec.wav", "RIFF");
+    HandoffMessage m{"Bob; rm -rf ~, #555",
+                     "Call from $(reboot)\n`x`",
+                     {"a@x.org", "--attach=/etc/passwd", "b@y.org"},
+                     home.File("rec.wav")};
+    std::string error;
+    ASSERT_TRUE(HandOffMail(m, &error)) << error;
+    ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(home.File("got")); }));
+    EXPECT_EQ(home.Read("args"), "--utf8\n--\n--subject\n--\nBob; rm -rf ~, #555\n--\n--body\n--\n"
+                                 "Call from $(reboot)\n`x`\n--\n--attach\n--\n" +
+                                     home.File("rec.wav") + "\n--\na@x.org\n--\nb@y.org\n--\n");
+}
+
+TEST_F(MailHandoffTest, WithoutXdgEmailTheHandoffSaysItIsUnavailable) {
+    ::setenv("PATH", home.File("bin").c_str(), 1);
+    EXPECT_EQ(FindMailHandoffTool(), "");
+    std::string error;
+    EXPECT_FALSE(HandOffMail(HandoffMessage{"s", "b", {"a@x.org"}, ""}, &error));
+    EXPECT_NE(error.find("xdg-email"), std::string::npos);
 }
 
 // Notices handed off one after another leave no folders behind once the

@@ -1,7 +1,7 @@
 #include "notify/MailText.h"
 #include "notify/Base64.h"
 
-#include "../calllog/RunProgram.h"
+#include "ChildProcess.h"
 #include "TempHome.h"
 #include "platform/FileUtil.h"
 
@@ -33,14 +33,14 @@ TEST(Base64Test, MatchesCoreutilsBase64) {
         for (char& c : data)
             c = static_cast<char>(rng());
         ASSERT_TRUE(WriteFileAtomic(home.File("in"), data));
-        ProgramResult r = RunProgram({"base64", "-w", "76", home.File("in")});
-        ASSERT_EQ(r.status, 0) << r.output;
+        ProgramRun r = RunProgram({"base64", "-w", "76", home.File("in")});
+        ASSERT_EQ(r.nExit, 0) << r.err;
         std::string ours = Base64EncodeLines(data.data(), data.size());
         std::string unix;
         for (char c : ours)
             if (c != '\r')
                 unix += c;
-        EXPECT_EQ(unix, r.output) << size;
+        EXPECT_EQ(unix, r.out) << size;
     }
 }
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(ManualResetEvent, StaysSetUntilReset) {
+TEST(ManualResetEvent, StaysSetUntilResetAndWakesEveryWaiter) {
     ManualResetEvent ev;
     EXPECT_FALSE(ev.Wait(0));
     ev.Set();
@@ -14,10 +14,8 @@ TEST(ManualResetEvent, StaysSetUntilReset) {
     ev.Reset();
     EXPECT_FALSE(ev.IsSet());
     EXPECT_FALSE(ev.Wait(1));
-}
 
-TEST(ManualResetEvent, WakesEveryWaiterOnAnotherThread) {
-    ManualResetEvent ev;
+    // Set on one thread, it wakes every waiter on others.
     bool woke[2] = {false, false};
     std::thread a([&] { woke[0] = ev.Wait(-1); });
     std::thread b([&] { woke[1] = ev.Wait(60000); });

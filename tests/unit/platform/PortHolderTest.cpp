@@ -5,7 +5,7 @@
 #include "platform/PortHolder.h"
 #include "platform/PortAccess.h"
 #include "platform/SerialPort.h"
-#include "platform/TickCount.h"
+#include "WaitUntil.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -54,11 +54,8 @@ protected:
     }
     // Waits until the child has the port (it has exec'd once it is named).
     std::string WaitForHolder() {
-        const uint32_t start = GetTickCount();
         std::string holder;
-        while ((holder = DescribePortHolder(m_slave)).rfind("sleep", 0) != 0 &&
-               GetTickCount() - start < 30000)
-            SleepMs(10);
+        WaitUntil([&] { return (holder = DescribePortHolder(m_slave)).rfind("sleep", 0) == 0; });
         return holder;
     }
 

@@ -3,7 +3,7 @@
 
 #include "platform/FileUtil.h"
 #include "platform/ProcessLaunch.h"
-#include "platform/TickCount.h"
+#include "WaitUntil.h"
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -117,10 +117,7 @@ TEST(LaunchProcess, DetachedProgramsRunOnTheirOwn) {
     LaunchResult r = LaunchProcess({"touch", marker});
     ASSERT_EQ(r.status, LaunchStatus::Started) << r.error;
     EXPECT_GT(r.pid, 0);
-    const uint32_t start = GetTickCount();
-    while (!FileExists(marker) && GetTickCount() - start < 30000)
-        SleepMs(10);
-    EXPECT_TRUE(FileExists(marker));
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(marker); }));
     EXPECT_FALSE(GetExecutablePath().empty());
     EXPECT_EQ(GetExecutablePath()[0], '/');
 }

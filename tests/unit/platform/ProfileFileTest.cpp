@@ -16,24 +16,21 @@ protected:
     }
 };
 
-TEST_F(ProfileFileTest, NamesMatchWithoutCaseAndBlanksAreTrimmed) {
-    ProfileFile f = Load("[ Options ]\n  sModem  =  USR Courier  \nnRings=3\n");
+// Names match without case and blanks are trimmed (CR LF files read like
+// LF files); matching quotes are stripped only when they pair; comments are
+// no keys and the first of two keys wins.
+TEST_F(ProfileFileTest, NamesQuotesAndCommentsFollowTheProfileRules) {
+    ProfileFile f = Load("[ Options ]\r\n  sModem  =  USR Courier  \r\nnRings=3\r\n");
     EXPECT_EQ(f.GetString("options", "SMODEM", "x"), "USR Courier");
     EXPECT_EQ(f.GetString("OPTIONS", "smodem", "x"), "USR Courier");
     EXPECT_EQ(f.GetInt("Options", "NRINGS", 1), 3);
-}
-
-TEST_F(ProfileFileTest, MatchingQuotesAreStrippedOnlyWhenTheyPair) {
-    ProfileFile f = Load("[S]\na=\"  spaced \"\nb=\"open\nc=say \"hi\"\nd=\"\"\ne=\"\n");
+    f = Load("[S]\na=\"  spaced \"\nb=\"open\nc=say \"hi\"\nd=\"\"\ne=\"\n");
     EXPECT_EQ(f.GetString("S", "a", ""), "  spaced ");
     EXPECT_EQ(f.GetString("S", "b", ""), "\"open");
     EXPECT_EQ(f.GetString("S", "c", ""), "say \"hi\"");
     EXPECT_EQ(f.GetString("S", "d", "x"), "");
     EXPECT_EQ(f.GetString("S", "e", ""), "\"");
-}
-
-TEST_F(ProfileFileTest, CommentsAreNotKeysAndFirstDuplicateWins) {
-    ProfileFile f = Load("[S]\n;a=1\n  ; b=2\na=first\na=second\n[S]\nc=3\n");
+    f = Load("[S]\n;a=1\n  ; b=2\na=first\na=second\n[S]\nc=3\n");
     EXPECT_EQ(f.GetString("S", "a", ""), "first");
     EXPECT_EQ(f.GetInt("S", "b", 77), 77);
     // A key in a repeated section header is still found under that name.
@@ -89,6 +86,9 @@ TEST_F(ProfileFileTest, NewKeyGoesToTheEndOfItsSectionAndNewSectionToTheEnd) {
     ProfileFile again(path);
     EXPECT_EQ(again.GetString("a", "Z", ""), "new");
     EXPECT_EQ(again.GetInt("c", "w", 0), 3);
+    // One value written and read on its own, as the program folder's seeding does.
+    ASSERT_TRUE(WriteProfileIntTo(path, "C", "w", 4));
+    EXPECT_EQ(GetProfileIntFrom(path, "c", "W", 0), 4);
 }
 
 TEST_F(ProfileFileTest, LineEndsInAValueCannotCreateKeys) {
@@ -172,16 +172,6 @@ TEST_F(ProfileFileTest, SaveKeepsModeAndPrivateFilesAreOwnerOnly) {
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
-
-TEST_F(ProfileFileTest, CrLfFilesReadLikeLfFiles) {
-    ProfileFile f = Load("[S]\r\nk=value\r\nn=12\r\n");
-    EXPECT_EQ(f.GetString("S", "k", ""), "value");
-    EXPECT_EQ(f.GetInt("S", "n", 0), 12);
-}
-
-} // namespace
-
-namespace {
 
 // Reading trims blanks and strips one pair of quotes; writing must protect
 // values that would otherwise come back altered.

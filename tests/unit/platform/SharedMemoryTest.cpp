@@ -21,7 +21,7 @@ std::string UniqueName(const TempHome& home) {
     return ControlBlockName(home.Path() + "run/");
 }
 
-TEST(SharedMemory, CreatesAPrivateBlockThatClientsShare) {
+TEST(SharedMemory, CreatesAPrivateBlockThatClientsShareAndLock) {
     TempHome home;
     const std::string name = UniqueName(home);
     std::string error;
@@ -49,6 +49,18 @@ TEST(SharedMemory, CreatesAPrivateBlockThatClientsShare) {
     // Out-of-range requests are refused, not clipped.
     EXPECT_FALSE(server.ReadAt(kSize - 2, back, 3));
     EXPECT_FALSE(client.WriteAt(kSize + 1, text, 0));
+
+    // One client at a time holds the lock; one that dies holding it
+    // releases it with its descriptor.
+    SharedMemoryBlock other;
+    ASSERT_EQ(other.Open(name, kSize, SharedMemoryBlock::OpenMode::OpenExisting, &error),
+              SharedMemoryBlock::OpenResult::Ok);
+    ASSERT_TRUE(client.Lock(1000));
+    EXPECT_FALSE(other.Lock(50));
+    client.Unlock();
+    EXPECT_TRUE(other.Lock(1000));
+    other.Close();
+    EXPECT_TRUE(client.Lock(1000));
 
     // The creator removes the name when it closes; clients then find nothing.
     server.Close();
@@ -106,26 +118,6 @@ TEST(SharedMemory, RefusesABlockOfAnotherUser) {
     EXPECT_EQ(client.Open(name, kSize, SharedMemoryBlock::OpenMode::OpenExisting, &error),
               SharedMemoryBlock::OpenResult::NotPrivate);
     SharedMemoryBlock::Remove(name);
-}
-
-TEST(SharedMemory, OneClientAtATimeHoldsTheLock) {
-    TempHome home;
-    const std::string name = UniqueName(home);
-    std::string error;
-    SharedMemoryBlock server, a, b;
-    ASSERT_EQ(server.Open(name, kSize, SharedMemoryBlock::OpenMode::Create, &error),
-              SharedMemoryBlock::OpenResult::Ok);
-    ASSERT_EQ(a.Open(name, kSize, SharedMemoryBlock::OpenMode::OpenExisting, &error),
-              SharedMemoryBlock::OpenResult::Ok);
-    ASSERT_EQ(b.Open(name, kSize, SharedMemoryBlock::OpenMode::OpenExisting, &error),
-              SharedMemoryBlock::OpenResult::Ok);
-    ASSERT_TRUE(a.Lock(1000));
-    EXPECT_FALSE(b.Lock(50));
-    a.Unlock();
-    EXPECT_TRUE(b.Lock(1000));
-    // A client that dies holding the lock releases it with its descriptor.
-    b.Close();
-    EXPECT_TRUE(a.Lock(1000));
 }
 
 } // namespace

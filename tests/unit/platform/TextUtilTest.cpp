@@ -1,5 +1,4 @@
 #include "platform/TextUtil.h"
-#include "platform/Strings.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +13,6 @@ TEST(TextUtil, Utf8TruncateNeverSplitsACharacter) {
     EXPECT_EQ(Utf8Truncate("ab\xE2\x82\xAC", 4), "ab"); // euro sign needs 3 bytes
     EXPECT_EQ(Utf8Truncate("ab\xE2\x82\xAC", 5), "ab\xE2\x82\xAC");
     EXPECT_EQ(Utf8Truncate("abcdef", 3), "abc");
-}
-
-TEST(Strings, KnownIdsHaveTheirTextAndUnknownIdsAreEmpty) {
-    EXPECT_STREQ(LoadStr(57708), "Could not write data to the port.");
-    EXPECT_STREQ(LoadStr(57859), "Scanning COM%d...");
-    EXPECT_STREQ(LoadStr(1), "");
-    EXPECT_FALSE(HasStr(99999));
 }
 
 TEST(TextUtil, LowerCaseForSearchingCoversEveryScriptAndKeepsBrokenBytes) {
