@@ -26,7 +26,7 @@ end=$(date +%s)
 echo "== coverage of src/"
 gcovr -r "$root" --filter "$root/src/" --object-directory "$build" \
     --exclude-unreachable-branches --exclude-throw-branches \
-    --print-summary --txt "$build/coverage.txt" | tail -3
+    --gcov-ignore-parse-errors --print-summary --txt "$build/coverage.txt" | tail -3
 echo "(per file: $build/coverage.txt)"
 
 echo "== test cases: $(ctest -N ${1:+-R "$1"} | sed -n 's/^Total Tests: //p'), run in $((end - start)) s"
