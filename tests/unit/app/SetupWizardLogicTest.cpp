@@ -1,10 +1,19 @@
-// The device kind the settings name, with which the set-up wizard opens.
-// The wizard's page flow: tests/ui/SetupWizardTest.
+// The set-up wizard's page flow at its ends, and the device kind the
+// settings name, with which the wizard opens. Each access choice's pages
+// and the way back to the choice: tests/ui/SetupWizardTest.
 #include "app/SetupWizardLogic.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+TEST(SetupWizardFlow, TheFlowStartsWithDetectionAndEndsAtTheLastPage) {
+    EXPECT_EQ(NextSetupPage(kPageWelcome, kKindSerialModem), kPageDetection);
+    EXPECT_EQ(NextSetupPage(kPageDetection, kKindSerialModem), kPageAccess);
+    EXPECT_EQ(NextSetupPage(kPageFinish, kKindSerialModem), kPageNone);
+    EXPECT_EQ(PreviousSetupPage(kPageAccess), kPageDetection);
+    EXPECT_EQ(PreviousSetupPage(kPageWelcome), kPageNone);
+}
 
 TEST(SetupWizardFlow, TheSettingsNameTheirDeviceKind) {
     EXPECT_EQ(SetupKindFromSettings(0, false, false), kKindSerialModem);
