@@ -2,69 +2,51 @@
 // it is, whether it opens (on the simulated adapter) or cannot be found
 // (no sound card chosen), with the reason; a message the full disk cuts.
 #include "../notify/ServerProcess.h"
-#include "ChildProcess.h"
 #include "ServiceMessage.h"
+#include "ServiceTest.h"
 #include "SmallDisk.h"
-#include "TempHome.h"
-#include "WaitUntil.h"
 
 #include "platform/FileUtil.h"
-#include "platform/ProfileFile.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 namespace {
 
-class AdapterServiceTest : public ::testing::Test {
+class AdapterServiceTest : public ServiceTest {
 protected:
     void SetUp() override {
-        for (const char* f : {"vorella.def", "modem.ini", "brand.ini", "cfg/custom.cfg"})
-            home.CopyShipped(f);
-        home.Write("vorella.ini", "[Options]\n"
-                                  "nTAPI=1\n"
-                                  "fUseHiPhone=1\n"
-                                  "nComPort=1\n"
-                                  "bStartDisabled=0\n"
-                                  "dwTimeoutQuant=10\n"
-                                  "dwTimeoutDefault=2000\n"
-                                  "iPopup=0\n"
-                                  "bEMailCID=0\n"
-                                  "sAdapterSoundCard=\n"
-                                  "[Sounds]\n"
-                                  "sWaveRingIn=\n");
+        WriteSettings("nTAPI=1\nfUseHiPhone=1\nnComPort=1\nsAdapterSoundCard=\n");
     }
     void TearDown() override {
-        if (service.Pid() > 0) {
-            service.Signal(SIGTERM);
-            service.Wait(30000);
-        }
+        ServiceTest::TearDown();
         ::unsetenv("VORELLA_ADAPTER_SOCKET");
     }
-    std::string Log() { return home.Read("vorellad.log"); }
-    bool Logged(const std::string& text) { return Log().find(text) != std::string::npos; }
+    // adaptersim on a socket of the folder, with these arguments, as the
+    // service's adapter.
+    void StartAdapter(std::vector<std::string> args) {
+        const std::string socket = home.File("adapter.sock");
+        args.insert(args.begin(), {BuiltProgram("adaptersim"), "--socket", socket});
+        args.push_back("--stay");
+        std::string first;
+        ASSERT_TRUE(adapter.Start(args, &first));
+        ASSERT_EQ(first, socket);
+        ::setenv("VORELLA_ADAPTER_SOCKET", socket.c_str(), 1);
+    }
 
-    TempHome home;
-    BackgroundProgram service;
+    BackgroundProgram adapter;
 };
 
 TEST_F(AdapterServiceTest, TheSimulatedAdapterIsLoggedOpenByItsName) {
-    BackgroundProgram sim;
-    const std::string socket = home.File("adapter.sock");
-    std::string first;
-    ASSERT_TRUE(sim.Start({BuiltProgram("adaptersim"), "--socket", socket, "--stay"}, &first));
-    ASSERT_EQ(first, socket);
-    ::setenv("VORELLA_ADAPTER_SOCKET", socket.c_str(), 1);
-    ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    StartAdapter({});
+    ASSERT_TRUE(Launch());
     EXPECT_TRUE(WaitUntil([&] { return Logged("USB telephone adapter open; waiting for calls"); }))
         << Log();
     EXPECT_FALSE(Logged("modem port")) << Log();
 }
 
 TEST_F(AdapterServiceTest, AnAdapterWithoutASoundCardIsNotFoundAndTheLogSaysWhy) {
-    ASSERT_TRUE(service.Launch({BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    ASSERT_TRUE(Launch());
     EXPECT_TRUE(WaitUntil([&] {
         return Logged("cannot open the USB telephone adapter: no sound card is chosen for it "
                       "(sAdapterSoundCard)");
@@ -82,32 +64,18 @@ TEST_F(AdapterServiceTest, AFullDiskCutsTheMessageAndSaysSo) {
     std::filesystem::create_directories(inbox);
     ServerProcess server({"/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"),
                           "--folder", inbox});
-    const std::string ini = home.File("vorella.ini");
-    WriteProfileIntTo(ini, "Options", "bEMailCID", 2);
-    WriteProfileStringTo(ini, "Options", "m_sSmtp", "127.0.0.1");
-    WriteProfileIntTo(ini, "Options", "m_nSmtpPort", server.Port());
-    WriteProfileStringTo(ini, "Options", "m_sRecipsAdderss", "owner@example.com");
-    WriteProfileIntTo(ini, "Options", "nAction", 1);
-    WriteProfileIntTo(ini, "Options", "nRings", 2);
-    WriteProfileIntTo(ini, "Options", "nMinFreeSeconds", 3);
-    WriteProfileStringTo(ini, "Options", "sPath", data);
+    MailTo(server.Port());
+    AnswerAtRing2();
+    SetOption("nMinFreeSeconds", 3);
+    SetOption("sPath", data);
     // A minute of the caller's tone, more than the disk holds; the call
     // ends when the machine puts the line back.
-    const std::string tone = home.File("tone.wav");
-    const ProgramRun made = RunProgram({"/usr/bin/sox", "-n", "-r", "8000", "-b", "16", "-c", "1",
-                                        tone, "synth", "60", "sine", "1000", "vol", "0.2"});
-    ASSERT_EQ(made.nExit, 0) << made.err;
+    const std::string tone = MakeTone("tone.wav", 60);
     home.Write("call.txt", "wait open\nring\n"
                            "caller-id 80 0e 02 07 35 35 35 31 32 33 34 07 03 41 6e 6e d9\n"
                            "ring\nwait off-hook\nsound " +
                                tone + "\nwait on-hook\n");
-    BackgroundProgram sim;
-    const std::string socket = home.File("adapter.sock");
-    std::string first;
-    ASSERT_TRUE(sim.Start({BuiltProgram("adaptersim"), "--socket", socket, "--script",
-                           home.File("call.txt"), "--pace", "0", "--stay"},
-                          &first));
-    ::setenv("VORELLA_ADAPTER_SOCKET", socket.c_str(), 1);
+    StartAdapter({"--script", home.File("call.txt"), "--pace", "0"});
     ASSERT_TRUE(disk.Launch(service, {BuiltProgram("vorellad")}, home.File("vorellad.log")));
     ASSERT_TRUE(WaitUntil([&] { return FindStoredMessage(Log()).has_value(); }, 90000)) << Log();
     ExpectMessageCutWhereTheDiskFilled(Log(), data + "Recorded Calls/index.dat", "1234");

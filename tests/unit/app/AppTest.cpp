@@ -1,6 +1,7 @@
 // CTarvo32App's start-up and shutdown with a scripted worker: what a start
-// leaves on disk, the monitoring state it starts in, and the hand-over to an
-// instance that already runs (a real one, in a child process).
+// leaves on disk, the monitoring state it starts in, and a copy started
+// beside an instance that already runs (a stand-in, in a child process).
+// The hand-over of a second start and the exit words: VorelladTest.
 #include "ChildProcess.h"
 #include "FakeAppWorker.h"
 #include "TempHome.h"
@@ -14,7 +15,6 @@
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 
@@ -87,59 +87,30 @@ TEST_F(AppTest, NormalStartPreparesTheProgramFolderAndEndsInOrder) {
     EXPECT_FALSE(IsInstanceRunning());
 }
 
-TEST_F(AppTest, StartDisabledStartsPausedWithThePortClosed) {
-    bStartDisabled = true;
+TEST_F(AppTest, AFirstStartWithoutAPortAsksForTheSetupAndItsRestartComesBackPaused) {
+    bNeedsSetup = true;
+    bool setupAsked = false;
     bool pausedInLoop = false;
     int trayState = -1;
     bool portClosed = false;
     frontEnd.loop = [&](CBasicWindow& w) {
+        setupAsked = pWorker->Engine().bReconfigure;
         pausedInLoop = pWorker->Engine().bPaused;
         trayState = w.TrayState();
         portClosed = pWorker->IsPortClosed();
         w.PostQuit();
     };
     ASSERT_EQ(Run({}), 0);
-    EXPECT_TRUE(pausedInLoop);
-    EXPECT_EQ(trayState, kTrayPaused);
-    EXPECT_TRUE(portClosed);
-    EXPECT_TRUE(DirectoryExists(home.File("Recorded Calls"))) << "empty sPath: program folder";
-}
-
-TEST_F(AppTest, AFirstStartWithoutAPortAsksForTheSetupAndItsRestartComesBackPaused) {
-    bNeedsSetup = true;
-    bool setupAsked = false;
-    bool pausedInLoop = false;
-    frontEnd.loop = [&](CBasicWindow& w) {
-        setupAsked = pWorker->Engine().bReconfigure;
-        pausedInLoop = pWorker->Engine().bPaused;
-        w.PostQuit();
-    };
-    ASSERT_EQ(Run({}), 0);
     EXPECT_TRUE(setupAsked);
     EXPECT_FALSE(pausedInLoop);
 
-    // The restart after a set-up that left no port: no wizard again, paused.
+    // The restart after a set-up that left no port: no wizard again, paused
+    // as a start with bStartDisabled is, the port closed.
     ASSERT_EQ(Run({"/copy"}), 0);
     EXPECT_FALSE(setupAsked);
     EXPECT_TRUE(pausedInLoop);
-}
-
-TEST_F(AppTest, SecondStartHandsOverWithoutTouchingTheModem) {
-    BackgroundProgram server;
-    StartServer(server);
-    home.Write("modem.log", "the running instance's trace\n");
-
-    ASSERT_EQ(Run({}), 0);
-    EXPECT_TRUE(app.EndedEarly());
-    EXPECT_EQ(nWorkersMade, 0) << "no phone object, so no port opened";
-    EXPECT_TRUE(FileExists(home.File("modem.log"))) << "the running one's trace is kept";
-    EXPECT_NE(ServerLog().find("show"), std::string::npos) << ServerLog();
-
-    // "copy" and "quit" together: quit is tested first.
-    ASSERT_EQ(Run({"/copy", "/quit"}), 0);
-    EXPECT_TRUE(app.EndedEarly());
-    EXPECT_EQ(server.Wait(), 0);
-    EXPECT_EQ(nWorkersMade, 0);
+    EXPECT_EQ(trayState, kTrayPaused);
+    EXPECT_TRUE(portClosed);
 }
 
 TEST_F(AppTest, CopyStartsASecondInstanceEvenWhenOneRuns) {
@@ -170,36 +141,10 @@ TEST_F(AppTest, HelpAndQuitWithNobodyRunningEndAtOnce) {
     ASSERT_EQ(Run({"Quit"}), 0);
     EXPECT_FALSE(DirectoryExists(unmade));
     setenv("VORELLA_HOME", home.Path().c_str(), 1);
-    frontEnd.messages.clear();
-
-    ASSERT_EQ(Run({"-?"}), 0);
-    EXPECT_TRUE(app.EndedEarly());
-    ASSERT_EQ(frontEnd.messages.size(), 1u);
-    EXPECT_EQ(frontEnd.messages[0].rfind("Parameters:", 0), 0u);
-
-    ASSERT_EQ(Run({"exit"}), 0);
     EXPECT_TRUE(app.EndedEarly());
     EXPECT_EQ(nWorkersMade, 0);
-    EXPECT_FALSE(FileExists(home.File("Recorded Calls")));
-}
-
-TEST_F(AppTest, ALaterStartsQuitEndsTheLoop) {
-    // This instance runs; a second one (the test server's command-line
-    // handling, in a child) asks it to quit.
-    int rc = -1;
-    std::thread second;
-    frontEnd.loop = [&](CBasicWindow& w) {
-        second = std::thread([&] {
-            rc = RunProgram({BuiltProgram("control_test_server"), home.File("second.log"), "quit"})
-                     .nExit;
-        });
-        for (int i = 0; i < 600 && !w.IsQuitPosted(); ++i)
-            w.ProcessEvents(50);
-    };
-    ASSERT_EQ(Run({}), 0);
-    second.join();
-    EXPECT_EQ(rc, 0);
-    EXPECT_NE(home.Read("second.log").find("ended at start"), std::string::npos);
+    ASSERT_EQ(frontEnd.messages.size(), 1u);
+    EXPECT_EQ(frontEnd.messages[0].rfind("Parameters:", 0), 0u);
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // "&Configuration..." through the hidden window against a scripted worker:
 // monitoring pauses while the dialog is open and comes back as it was, the
 // values come from the worker's settings and go back to them on OK only.
-#include "FakeAppWorker.h"
-#include "TempHome.h"
+#include "WindowTest.h"
 
 #include "app/AppState.h"
 #include "app/BasicWindow.h"
@@ -10,14 +9,13 @@
 #include "platform/AutoStart.h"
 #include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
-#include "platform/TickCount.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
 
-class OptionsFlowTest : public ::testing::Test {
+class OptionsFlowTest : public WindowTest {
 protected:
     void SetUp() override {
         ResetAppState();
@@ -25,19 +23,10 @@ protected:
         LoadSettingsFrom(ProfileFile(home.File("none.ini")),
                          {worker.phone, worker.driver, worker.global, worker.worker},
                          CModemProfile{});
-        std::string error;
-        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
-        window.AttachWorker(worker);
+        WindowTest::SetUp();
     }
     void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
 
-    template <class Done>
-    bool RunUntil(Done done, uint32_t deadlineMs = 20000) {
-        const uint32_t start = GetTickCount();
-        while (!done() && GetTickCount() - start < deadlineMs)
-            window.ProcessEvents(20);
-        return done();
-    }
     bool OpenDialog() {
         window.OnCommand(kCmdOptions);
         return RunUntil([this] { return frontEnd.shownOptions.has_value(); });
@@ -48,11 +37,6 @@ protected:
         frontEnd.shownOptions.reset();
         close(std::move(chosen));
     }
-
-    TempHome home;
-    FakeAppWorker worker;
-    FakeFrontEnd frontEnd;
-    CBasicWindow window{frontEnd};
 };
 
 // Opening pauses monitoring; closing brings it back as it was, and only OK

@@ -1,8 +1,7 @@
 // The tray's rules without a desktop: the picture for the line's state, the
 // single click told from a double click, and the hidden window's timer 3
 // running only while the tray has something to follow.
-#include "FakeAppWorker.h"
-#include "TempHome.h"
+#include "WindowTest.h"
 
 #include "app/BasicWindow.h"
 #include "app/TrayLogic.h"
@@ -54,37 +53,10 @@ TEST(TrayClicksTest, OneClickCountsOnceTheDoubleClickTimeHasPassed) {
     }
 }
 
-TEST(TrayClicksTest, TwoQuickClicksAreADoubleClickNotTwoSingleClicks) {
-    // A panel that reports the double click itself (button up, then the
-    // double click).
-    CTrayClicks reported;
-    reported.LeftUp();
-    reported.Tick(500);
-    reported.DoubleClick();
-    EXPECT_EQ(TicksUntilSingleClick(reported, 500), -1);
-    EXPECT_FALSE(reported.IsTiming());
-
-    // A panel that reports two activations: the second one is the double click.
-    CTrayClicks twoUps;
-    EXPECT_FALSE(twoUps.LeftUp());
-    twoUps.Tick(500);
-    EXPECT_TRUE(twoUps.LeftUp());
-    EXPECT_EQ(TicksUntilSingleClick(twoUps, 500), -1);
-
-    // A second click after the double-click time is a single click again.
-    CTrayClicks slow;
-    slow.LeftUp();
-    EXPECT_EQ(TicksUntilSingleClick(slow, 500), 3);
-    EXPECT_FALSE(slow.LeftUp());
-    EXPECT_EQ(TicksUntilSingleClick(slow, 500), 3);
-}
-
-class TrayWindowTest : public ::testing::Test {
+class TrayWindowTest : public WindowTest {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
-        window.AttachWorker(worker);
+        WindowTest::SetUp();
         window.SetDoubleClickTime(400);
     }
 
@@ -94,14 +66,12 @@ protected:
         window.OnTimer(kTimerTray);
     }
     bool TrayTimerRuns() { return window.Timers().IsRunning(kTimerTray); }
-    void SetClickSetting(int on) {
-        WriteProfileIntTo(GetSettingsPath(), "Options", "bClick", on);
+    // Ticks until the tray has nothing left to follow (a few at most).
+    void TickUntilIdle() {
+        for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
+            Tick();
+        EXPECT_FALSE(TrayTimerRuns());
     }
-
-    TempHome home;
-    FakeAppWorker worker;
-    FakeFrontEnd frontEnd;
-    CBasicWindow window{frontEnd};
 };
 
 TEST_F(TrayWindowTest, TimerThreeStopsWhenIdleAndRunsWhileALineStateNeedsFollowing) {
@@ -165,22 +135,27 @@ TEST_F(TrayWindowTest, SingleClickStepsMonitoringDoubleClickShowsTheMainWindow) 
     const int shown = frontEnd.nShown;
     window.OnTrayClick(CBasicWindow::TrayClick::Left);
     window.OnTrayClick(CBasicWindow::TrayClick::Left);
-    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
-        Tick();
+    TickUntilIdle();
     EXPECT_TRUE(worker.Engine().bPaused) << "a double click does not step monitoring";
     EXPECT_EQ(frontEnd.nShown, shown + 1);
-    EXPECT_FALSE(TrayTimerRuns());
 
     window.OnTrayClick(CBasicWindow::TrayClick::Left);
     window.OnTrayClick(CBasicWindow::TrayClick::Double);
-    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
-        Tick();
+    TickUntilIdle();
     EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_EQ(frontEnd.nShown, shown + 2);
 
     // The middle button steps at once.
     window.OnTrayClick(CBasicWindow::TrayClick::Middle);
     EXPECT_FALSE(worker.Engine().bPaused);
+
+    // With the click setting off a single click does nothing once decided.
+    WriteProfileIntTo(GetSettingsPath(), "Options", "bClick", 0);
+    window.OnTrayClick(CBasicWindow::TrayClick::Left);
+    TickUntilIdle();
+    EXPECT_FALSE(worker.Engine().bPaused);
+    EXPECT_EQ(frontEnd.nShown, shown + 2);
+    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
 }
 
 TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
@@ -197,18 +172,6 @@ TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
     window.OnCommand(kCmdOffline);
     EXPECT_EQ(window.TrayState(), kTrayDoNotDisturb);
     EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{2, 3, 0, 3, 4, 3}));
-}
-
-TEST_F(TrayWindowTest, SingleClickDoesNothingWithTheClickSettingOff) {
-    SetClickSetting(0);
-    Tick();
-    window.OnTrayClick(CBasicWindow::TrayClick::Left);
-    for (int i = 0; i < 6 && TrayTimerRuns(); ++i)
-        Tick();
-    EXPECT_FALSE(TrayTimerRuns()) << "the click was decided";
-    EXPECT_FALSE(worker.Engine().bPaused);
-    EXPECT_EQ(frontEnd.nShown, 0);
-    EXPECT_EQ(window.TrayIconId(), kTrayPicIdle);
 }
 
 } // namespace

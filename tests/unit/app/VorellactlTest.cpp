@@ -1,14 +1,15 @@
-// vorellactl, the built program, against a running instance started by the
-// test: every command code, its errors, and clients that misbehave.
+// vorellactl, the built program, against a stand-in for a running instance:
+// the command lines it refuses, its errors, clients that misbehave, and the
+// restart. Every command against the real service: VorelladTest.
 #include "ChildProcess.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "app/CommBlock.h"
 #include "platform/ControlSocket.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/SharedMemory.h"
 #include "platform/TextUtil.h"
-#include "platform/TickCount.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -43,52 +44,6 @@ protected:
 
     TempHome home;
 };
-
-TEST_F(VorellactlTest, EveryCommandReachesTheRunningInstance) {
-    BackgroundProgram server;
-    StartServer(server, "server.log");
-    home.Write("greeting.wav", "RIFF");
-
-    ProgramRun r = Ctl({"status"}); // codes 0 and 2
-    ASSERT_EQ(r.nExit, 0) << r.err;
-    EXPECT_EQ(r.out, "monitoring: on\ncall: none\n");
-    EXPECT_EQ(Ctl({"monitor", "off"}).nExit, 0); // 1
-    EXPECT_EQ(Ctl({"status"}).out, "monitoring: off\ncall: none\n");
-    EXPECT_EQ(Ctl({"monitor", "on"}).nExit, 0);
-    EXPECT_EQ(Ctl({"record"}).nExit, 0); // 3 (record)
-    EXPECT_EQ(Ctl({"status"}).out, "monitoring: on\ncall: active\n");
-    EXPECT_EQ(Ctl({"hangup"}).nExit, 0); // 3 (stop the call)
-    EXPECT_EQ(Ctl({"stop"}).nExit, 0);   // 8
-
-    r = Ctl({"caller"}); // 4
-    EXPECT_EQ(r.out, "name: Initial Name\nnumber: 5550100\ntext: initial text\n");
-    // 5: fields not given are kept; text that would mean something to a shell is just text.
-    EXPECT_EQ(Ctl({"caller", "--name", "O'Brien; $(reboot)"}).nExit, 0);
-    EXPECT_EQ(Ctl({"caller", "--number", "+44 20", "--text", "back at 5"}).nExit, 0);
-    EXPECT_EQ(Ctl({"caller"}).out, "name: O'Brien; $(reboot)\nnumber: +44 20\ntext: back at 5\n");
-
-    EXPECT_EQ(Ctl({"file"}).out, "/calls/initial.wav\n");    // 6
-    EXPECT_EQ(Ctl({"file", "/calls/rec new.wav"}).nExit, 0); // 9
-    EXPECT_EQ(Ctl({"file"}).out, "/calls/rec new.wav\n");
-    EXPECT_EQ(Ctl({"play", home.File("greeting.wav")}).nExit, 0);  // 7
-    EXPECT_EQ(Ctl({"dial", "5550199"}).nExit, 0);                  // 11
-    EXPECT_EQ(Ctl({"dial", "5550199", "--speak", "15"}).nExit, 0); // 12
-    EXPECT_EQ(Ctl({"show"}).nExit, 0);
-    r = Ctl({"quit"}); // 10
-    EXPECT_EQ(r.nExit, 0) << r.err;
-    EXPECT_EQ(server.Wait(), 0);
-
-    EXPECT_EQ(Log(), (std::vector<std::string>{
-                         "serving", "monitor off", "monitor on", "record", "stop call",
-                         "stop recording", "caller O'Brien; $(reboot)|5550100|initial text",
-                         "caller O'Brien; $(reboot)|+44 20|back at 5", "file /calls/rec new.wav",
-                         "play " + home.File("greeting.wav"), "dial 5550199", "dial+speak 5550199",
-                         "timer4 15000", "show", "exit", "stopped"}));
-
-    r = Ctl({"status"});
-    EXPECT_EQ(r.nExit, 3);
-    EXPECT_NE(r.err.find("not running"), std::string::npos) << r.err;
-}
 
 TEST_F(VorellactlTest, BadCommandLinesAreRefusedBeforeAnythingIsSent) {
     BackgroundProgram server;
@@ -208,37 +163,6 @@ TEST_F(VorellactlTest, ManyClientsAtOnceAndOneThatVanishes) {
     EXPECT_EQ(server.Wait(), 0);
 }
 
-TEST_F(VorellactlTest, ASecondStartHandsOverAndEnds) {
-    BackgroundProgram first;
-    StartServer(first, "first.log");
-
-    // No words: the running one is asked to show its main window.
-    ProgramRun second = RunProgram({BuiltProgram("control_test_server"), home.File("second.log")});
-    EXPECT_EQ(second.nExit, 0);
-    EXPECT_EQ(Log("second.log"), (std::vector<std::string>{"ended at start"}));
-    // Help: the parameters message, nothing sent.
-    RunProgram({BuiltProgram("control_test_server"), home.File("help.log"), "/?"});
-    EXPECT_EQ(Log("help.log").at(0).rfind("message Parameters:", 0), 0u);
-
-    // "/copy" (a restart) waits for the leaving instance, then takes over.
-    BackgroundProgram copy;
-    std::vector<std::string> argv = {BuiltProgram("control_test_server"), home.File("copy.log"),
-                                     "/copy"};
-    std::string line;
-    std::thread starter([&] { copy.Start(argv, &line); });
-    // "quit" on a later start's command line makes the running one leave.
-    ProgramRun quitter =
-        RunProgram({BuiltProgram("control_test_server"), home.File("quit.log"), "quit"});
-    EXPECT_EQ(quitter.nExit, 0);
-    EXPECT_EQ(first.Wait(), 0);
-    starter.join();
-    EXPECT_EQ(line, "ready");
-    EXPECT_EQ(Log("first.log"), (std::vector<std::string>{"serving", "show", "quit", "stopped"}));
-    EXPECT_EQ(Ctl({"file"}).out, "/calls/initial.wav\n");
-    EXPECT_EQ(Ctl({"quit"}).nExit, 0);
-    EXPECT_EQ(copy.Wait(), 0);
-}
-
 TEST_F(VorellactlTest, RestartStartsTheProgramAgainWithCopy) {
     BackgroundProgram old;
     StartServer(old, "old.log", {"--relaunch"});
@@ -249,14 +173,7 @@ TEST_F(VorellactlTest, RestartStartsTheProgramAgainWithCopy) {
 
     // The new process is not our child; it shows itself by answering.
     ProgramRun r;
-    const uint32_t start = GetTickCount();
-    do {
-        r = Ctl({"file"});
-        if (r.nExit == 0)
-            break;
-        SleepMs(50);
-    } while (GetTickCount() - start < 60000);
-    EXPECT_EQ(r.nExit, 0) << r.err;
+    EXPECT_TRUE(WaitUntil([&] { return (r = Ctl({"file"})).nExit == 0; }, 60000)) << r.err;
     EXPECT_EQ(r.out, "/calls/initial.wav\n");
     EXPECT_EQ(Ctl({"quit"}).nExit, 0);
     EXPECT_EQ(Log("restarted.log").at(0), "serving");
