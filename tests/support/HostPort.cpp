@@ -215,6 +215,14 @@ std::string EncodeLinear16(const std::vector<int16_t>& samples) {
     return out;
 }
 
+std::vector<int16_t> DecodeLinear16(const std::string& data) {
+    std::vector<int16_t> out;
+    for (size_t i = 0; i + 1 < data.size(); i += 2)
+        out.push_back(static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
+                                           static_cast<uint8_t>(data[i + 1]) << 8));
+    return out;
+}
+
 std::vector<int16_t> Sine(double freq, int rate, size_t n, double amplitude) {
     std::vector<int16_t> s(n);
     for (size_t i = 0; i < n; ++i)

@@ -71,6 +71,7 @@ Unshielded Unshield(const std::string& raw);
 std::string Shield(const std::string& data);
 std::vector<int16_t> DecodeUnsigned8(const std::string& data);
 std::string EncodeLinear16(const std::vector<int16_t>& samples);
+std::vector<int16_t> DecodeLinear16(const std::string& data);
 std::vector<int16_t> Sine(double freq, int rate, size_t n, double amplitude);
 
 // The frequency component of samples at freqHz (Goertzel), as the power

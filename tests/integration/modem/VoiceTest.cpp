@@ -15,6 +15,8 @@ extern "C" {
 
 namespace {
 
+using modemsim::SignalSource;
+
 constexpr double kToneHz = 1234; // not a divisor of the rate: every sample value occurs
 
 double ToneShare(const std::vector<int16_t>& s, double freq, int rate) {
@@ -72,9 +74,7 @@ protected:
 TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
     // A loud tone: 8-bit samples then take every value, DLE (0x10) included,
     // so the modem shields many bytes and we must unshield each one.
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 3000, 30000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 3000, 30000));
     unsigned char event = 0;
     auto bytes = Receive(8000, &event);
     ASSERT_GE(bytes.size(), 8000u);
@@ -93,9 +93,7 @@ TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
 }
 
 TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.InjectEvent('5', 250);
     unsigned char event = 0;
     auto bytes = Receive(100000, &event, 512);
@@ -117,9 +115,7 @@ TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
 }
 
 TEST_F(Voice, FramedGsmArrivesAsWholeFrames) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    StartRecording("usr", 128, 8000, tone);
+    StartRecording("usr", 128, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     drv.Profile().nCompressionFrameGSM = 1;
     drv.Profile().nCompressionUnFrameGSM = 1;
     std::vector<unsigned char> all;
@@ -166,9 +162,7 @@ TEST_F(Voice, TransmittedSoundReachesTheLine) {
 }
 
 TEST_F(Voice, AModemThatVanishesMidStreamEndsTheReceive) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.VanishInVoiceStream(200);
     unsigned char event = 0;
     auto bytes = Receive(1000000, &event);

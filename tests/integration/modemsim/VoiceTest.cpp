@@ -72,18 +72,13 @@ TEST(ModemSimVoice, ReceiveStreamsTheCallersToneWithEventsInPlace) {
 
 TEST(ModemSimVoice, ReceiveInRealTimeCarriesATouchTonePair) {
     SimWithPort s("v253", 1.0);
-    HostPort& p = *s.port;
     s.sim.SetVoiceSource(SignalSource().Tone(697, 60000, 8000, 1209));
-    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=1,8000;+VRX"),
-              "ATE0+FCLASS=8;+VSM=1,8000;+VRX\r\r\nCONNECT\r\n");
-    std::string raw = p.ReadBytes(4000, 20000); // half a second of sound
-    ASSERT_EQ(raw.size(), 4000u);
-    std::vector<int16_t> pcm = DecodeUnsigned8(Unshield(raw).data);
-    // Half the power in each tone of the pair.
+    // Half a second of sound, with half the power in each tone of the pair.
+    std::vector<int16_t> pcm = DecodeUnsigned8(s.Record("ATE0+FCLASS=8;+VSM=1,8000;+VRX", 4000));
+    ASSERT_GE(pcm.size(), 3200u);
     EXPECT_GT(ToneShare(pcm.data(), 3200, 8000, 697), 0.4);
     EXPECT_GT(ToneShare(pcm.data(), 3200, 8000, 1209), 0.4);
-    ASSERT_TRUE(p.Send(std::string("\x10^", 2)));
-    EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+    s.StopRecording("\x10^");
 }
 
 // The framed GSM itself is checked through the driver, which unframes it as
@@ -152,22 +147,17 @@ TEST(ModemSimVoice, ReceiveInG711DecodesToTheTone) {
     for (bool forced : {false, true}) {
         SCOPED_TRACE(forced ? "forced mu-law" : "A-law by +VSM=132");
         SimWithPort s("rockwell", 0);
-        HostPort& p = *s.port;
         s.sim.SetVoiceSource(SignalSource().Tone(1700, 2000, 12000));
         if (forced)
             s.sim.SetVoiceFormat({2131, 8000, 0});
-        EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=132,8000"),
-                  "ATE0+FCLASS=8;+VSM=132,8000\r\r\nOK\r\n");
+        std::string data = s.Record("ATE0+FCLASS=8;+VSM=132,8000;+VRX", 8000);
         EXPECT_EQ(s.sim.CurrentVoiceFormat().compressionId, forced ? 2131 : 2130);
-        EXPECT_EQ(p.Command("AT+VRX"), "\r\nCONNECT\r\n");
-        std::string data = Unshield(p.ReadBytes(8000, 20000)).data;
         ASSERT_GE(data.size(), 7000u);
         std::vector<int16_t> pcm;
         for (unsigned char c : data)
             pcm.push_back(forced ? ulaw_to_linear(c) : alaw_to_linear(c));
         EXPECT_GT(ToneShare(pcm.data(), 6400, 8000, 1700), 0.95);
-        ASSERT_TRUE(p.Send("\x10!"));
-        EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+        s.StopRecording();
     }
 }
 
@@ -194,23 +184,15 @@ TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
     EXPECT_NEAR(source.DurationMs(), 1000, 2); // 0.5 s at 11025 Hz is not a whole sample count
 
     SimWithPort s("v253", 0);
-    HostPort& p = *s.port;
     s.sim.SetVoiceSource(source);
-    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=2,8000;+VRX"),
-              "ATE0+FCLASS=8;+VSM=2,8000;+VRX\r\r\nCONNECT\r\n");
-    std::string data = Unshield(p.ReadBytes(2 * 8000 + 100, 20000)).data;
     // The two files hold a whole second between them, less the fraction of a
     // sample lost converting 11025 Hz; the checks below look at 7600 samples.
-    ASSERT_GE(data.size(), 2u * 7600);
-    std::vector<int16_t> pcm;
-    for (size_t i = 0; i + 1 < data.size(); i += 2)
-        pcm.push_back(static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
-                                           static_cast<uint8_t>(data[i + 1]) << 8));
+    std::vector<int16_t> pcm = DecodeLinear16(s.Record("ATE0+FCLASS=8;+VSM=2,8000;+VRX", 16100));
+    ASSERT_GE(pcm.size(), 7600u);
     EXPECT_GT(ToneShare(pcm.data() + 400, 3200, 8000, 900), 0.95);
     EXPECT_GT(ToneShare(pcm.data() + 4400, 3200, 8000, 1400), 0.9);
     EXPECT_LT(ToneShare(pcm.data() + 4400, 3200, 8000, 900), 0.01);
-    ASSERT_TRUE(p.Send("\x10!"));
-    EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+    s.StopRecording();
 }
 
 TEST(ModemSimVoice, DleStormPoursIntoARecording) {

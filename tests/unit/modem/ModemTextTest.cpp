@@ -1,5 +1,6 @@
 // The pure pieces of the modem layer: DLE codes, command packing, formats,
-// dial strings, the log line, the model tables and the report's mail form.
+// the log line, the model tables and the report's mail form. (Dial strings:
+// see the driver's dial test.)
 #include "modem/CommandText.h"
 #include "modem/Diagnostics.h"
 #include "modem/DleCodes.h"
@@ -83,13 +84,6 @@ TEST(CommandText, FormatsTakeOneArgumentAndNeverTrustTheProfile) {
     EXPECT_EQ(ApplyFormat("%s%s%n%s", "1"), "1%n");
     EXPECT_EQ(ApplyFormat("#VTS=[%s,%s,%s]", "9"), "#VTS=[9,,]");
     EXPECT_EQ(ApplyFormat("50%", "1"), "50%");
-}
-
-TEST(CommandText, DialStrings) {
-    EXPECT_EQ(CleanDialNumber("(555) 123-4567", false), "5551234567");
-    EXPECT_EQ(CleanDialNumber("+1_800", false), "1800");
-    EXPECT_EQ(CleanDialNumber("12#", true), "1,2,#");
-    EXPECT_EQ(CleanDialNumber("", true), "");
 }
 
 TEST(ModemLog, LineFormat) {
