@@ -5,7 +5,9 @@
 // that babbles gets a clear answer.
 #include "AdapterTestWorker.h"
 #include "ChildProcess.h"
+#include "HostPort.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 #include "adapter/AdapterTelephoneDevice.h"
 #include "adapter/HiPhoneDev.h"
 #include "adapter/AdapterWire.h"
@@ -15,9 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
@@ -26,13 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::vector<int16_t> Ramp(size_t n) {
-    std::vector<int16_t> v(n);
-    for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<int16_t>(i * 7 - 5000);
-    return v;
-}
 
 void WriteWav(const std::string& path, const std::vector<int16_t>& s) {
     CWaveFile wav;
@@ -47,32 +40,6 @@ std::vector<int16_t> ReadWav(const std::string& path) {
     std::vector<int16_t> s(wav.SampleCount());
     s.resize(wav.ReadSamples(s.data(), s.size()));
     return s;
-}
-
-// The next message the worker gets, or 0 when none comes in time.
-int NextMessage(CTestAdapterWorker& w, uintptr_t* wParam = nullptr) {
-    auto m = w.queue.Wait(10000);
-    if (!m)
-        return 0;
-    if (wParam)
-        *wParam = m->wParam;
-    return m->message;
-}
-
-// The program name as found along PATH (RunProgram takes a path).
-std::string InPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin";
-    for (size_t start = 0; start <= dirs.size();) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return name;
 }
 
 sockaddr_un Address(const std::string& path) {
@@ -109,16 +76,6 @@ std::string ReadSome(int fd) {
     return got;
 }
 
-template <class Pred> bool Eventually(Pred p) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!p()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 class AdapterSimTest : public ::testing::Test {
 protected:
     TempHome home;
@@ -142,7 +99,7 @@ protected:
 };
 
 TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
-    std::vector<int16_t> heard = Ramp(2400);
+    std::vector<int16_t> heard = Sine(440, 8000, 2400, 8000);
     WriteWav(home.File("line.wav"), heard);
     StartSim("# a call with caller ID, a key and a conversation\n"
              "open-works 0 1\n"
@@ -161,17 +118,12 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
     CPhone phone;
     auto dev = MakeAdapterDevice(worker, phone, Layers());
     ASSERT_TRUE(dev->Open()); // the usual way fails, the older one works
-    EXPECT_EQ(NextMessage(worker), kMsgRing);
-    EXPECT_EQ(NextMessage(worker), kMsgCallerIdReady);
+    EXPECT_EQ(worker.TakeUpTo(Key('#')), (std::vector<ThreadMessage>{
+                                             kRing, {kMsgCallerIdReady, 0, 0}, Key('5'), Key('#')}));
     DeviceCallerData cid = dev->CallerData();
     EXPECT_EQ(cid.sNumber, "5551234");
     EXPECT_EQ(cid.sName, "Ann");
-    uintptr_t key = 0;
-    EXPECT_EQ(NextMessage(worker, &key), kMsgDeviceEvent);
-    EXPECT_EQ(key, '5');
-    EXPECT_EQ(NextMessage(worker, &key), kMsgDeviceEvent);
-    EXPECT_EQ(key, '#');
-    ASSERT_TRUE(Eventually([&] { return worker.bHandsetOffHook.load(); }));
+    ASSERT_TRUE(WaitUntil([&] { return worker.bHandsetOffHook.load(); }));
 
     // Recording the call: the line's sound through the wave-in device.
     ASSERT_TRUE(dev->GoOffHook());
@@ -186,13 +138,12 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
         got.insert(got.end(), buf, buf + n);
     }
     EXPECT_EQ(got, heard);
-    EXPECT_EQ(NextMessage(worker, &key), kMsgDeviceEvent);
-    EXPECT_EQ(key, 'b');
-    ASSERT_TRUE(Eventually([&] { return worker.bStopRequest.load(); }));
+    EXPECT_EQ(worker.TakeUpTo(Key('b')), std::vector<ThreadMessage>{Key('b')});
+    ASSERT_TRUE(WaitUntil([&] { return worker.bStopRequest.load(); }));
     EXPECT_FALSE(worker.bHandsetOffHook);
 
     // Played to the line, then put back: the simulator keeps it.
-    std::vector<int16_t> said = Ramp(1700);
+    std::vector<int16_t> said = Sine(600, 8000, 1700, 8000);
     auto out = adapter.OpenLinePlayback();
     ASSERT_TRUE(out);
     ASSERT_TRUE(out->Write(said.data(), said.size()));
@@ -200,7 +151,7 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_EQ(ReadWav(home.File("played.wav")), said);
     // As another program reads it.
-    ProgramRun info = RunProgram({InPath("sox"), "--i", home.File("played.wav")});
+    ProgramRun info = RunProgram({"sox", "--i", home.File("played.wav")});
     EXPECT_NE(info.out.find("Sample Rate    : 8000"), std::string::npos) << info.out << info.err;
     EXPECT_NE(info.out.find("1700 samples"), std::string::npos) << info.out;
 
@@ -277,10 +228,6 @@ TEST_F(AdapterSimTest, ASimulatorThatBabblesLosesTheConnectionNotTheProgram) {
     EXPECT_TRUE(worker.Take().empty());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(AdapterSimTest, ARepeatedCallRingsRoundAfterRoundUntilTheSimulatorIsStopped) {
     // Each round's sound is missing: that ends the round, not the calls.
     StartSim("wait open\n"
@@ -291,7 +238,7 @@ TEST_F(AdapterSimTest, ARepeatedCallRingsRoundAfterRoundUntilTheSimulatorIsStopp
     auto dev = MakeAdapterDevice(worker, phone, Layers());
     ASSERT_TRUE(dev->Open());
     for (int round = 0; round < 3; ++round)
-        EXPECT_EQ(NextMessage(worker), kMsgRing) << "round " << round;
+        EXPECT_EQ(worker.TakeUpTo(kRing), std::vector<ThreadMessage>{kRing}) << "round " << round;
     ASSERT_TRUE(sim.Signal(SIGTERM));
     EXPECT_EQ(sim.Wait(), 0);
 }

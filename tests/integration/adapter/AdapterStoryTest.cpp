@@ -5,9 +5,10 @@
 // and the local phone put down end a recording; a greeting recorded from
 // the line shows as a recording; a missing adapter pauses monitoring with
 // its message until it is there.
-#include "../../unit/calllog/RunProgram.h"
 #include "AdapterTestWorker.h"
+#include "ChildProcess.h"
 #include "EngineStory.h"
+#include "HostPort.h"
 #include "ServerProcess.h"
 
 #include "adapter/AdapterDeviceLayer.h"
@@ -16,9 +17,9 @@
 #include "adapter/HiPhoneDev.h"
 #include "adapter/SimulatedAdapter.h"
 
+#include "platform/FileUtil.h"
+
 #include <algorithm>
-#include <cmath>
-#include <fstream>
 
 namespace {
 
@@ -32,15 +33,11 @@ const std::string kAnnsCallerId = CallerIdMessage(std::string("\x02\x0A"
                                                   true);
 
 std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
+    return ReadWholeFile(path, 1 << 24).value_or("");
 }
 
 std::vector<int16_t> Tone(double hz, int ms) {
-    std::vector<int16_t> s(static_cast<size_t>(8 * ms));
-    for (size_t i = 0; i < s.size(); ++i)
-        s[i] = static_cast<int16_t>(6000 * std::sin(2 * M_PI * hz * double(i) / 8000));
-    return s;
+    return Sine(hz, 8000, static_cast<size_t>(8 * ms), 6000);
 }
 
 class AdapterStory : public EngineStory {
@@ -58,9 +55,6 @@ protected:
         phone->nRings = 2;
         phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 800);
         phone->ChooseDevice();
-    }
-    void TearDown() override {
-        EngineStory::TearDown();
     }
     // Waits until the recording file holds nSamples of the line's sound (its
     // writes reach the file every two seconds of sound).
@@ -194,10 +188,10 @@ TEST_F(AdapterStory, TheMessageIsMailedWithItsRecordingAsOnTheModem) {
     ASSERT_EQ(Index().GetSize(), 1);
     const std::string parsed = home.File("parsed/");
     std::filesystem::create_directories(parsed);
-    ProgramResult r =
-        RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
-                    inbox + "msg1.eml", parsed});
-    ASSERT_EQ(r.status, 0) << r.output;
+    ProgramRun r = RunProgram({"/usr/bin/python3",
+                               SourceFile("tests/integration/notify/check_mail.py"),
+                               inbox + "msg1.eml", parsed});
+    ASSERT_EQ(r.nExit, 0) << r.out << r.err;
     EXPECT_NE(ReadAll(parsed + "body").find("Ann Example"), std::string::npos);
     // The recording goes with it, under its own name, byte for byte.
     const std::string name = Index().GetAt(0).m_sFile;

@@ -3,12 +3,12 @@
 #include "SimFixture.h"
 
 #include "ChildProcess.h"
+#include "HostPort.h"
+#include "WaitUntil.h"
 #include "platform/PortHolder.h"
-#include "platform/TickCount.h"
 
 #include <csignal>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,12 +32,8 @@ TEST_F(DiagnoseTool, PrintsTheReportForAPort) {
 }
 
 TEST_F(DiagnoseTool, NamesTheProgramThatHoldsThePort) {
-    // A bare pty: the simulator would hold the port itself.
-    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    const std::string slave = ::ptsname(master);
+    PtyPair pty; // a bare pty: the simulator would hold the port itself
+    const std::string slave = pty.SlavePath();
     ASSERT_TRUE(SetComPortDevice(kPort, slave));
     // Another modem program: it has the port open and locked.
     pid_t holder = ::fork();
@@ -50,14 +46,11 @@ TEST_F(DiagnoseTool, NamesTheProgramThatHoldsThePort) {
         ::_exit(127);
     }
     const std::string name = "sleep (pid " + std::to_string(holder) + ")";
-    const uint32_t start = GetTickCount();
-    while (DescribePortHolder(slave) != name && GetTickCount() - start < 30000)
-        SleepMs(10);
+    WaitUntil([&] { return DescribePortHolder(slave) == name; });
 
     ProgramRun run = RunProgram({BuiltProgram("vorella-tool"), "diagnose", "COM5"}, 120000);
     ::kill(holder, SIGKILL);
     ::waitpid(holder, nullptr, 0);
-    ::close(master);
     EXPECT_EQ(run.nExit, 1);
     EXPECT_NE(run.err.find(slave + " is in use by " + name), std::string::npos) << run.err;
 }

@@ -1,6 +1,7 @@
 // Voice in both directions against the simulated modem. The sound is judged
 // against the source signal (its frequency and level), never against the
 // output of our own code.
+#include "HostPort.h"
 #include "SimFixture.h"
 
 #include "modem/ModemSetup.h"
@@ -14,37 +15,12 @@ extern "C" {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using modemsim::SignalSource;
+
 constexpr double kToneHz = 1234; // not a divisor of the rate: every sample value occurs
 
-// Share of the signal's energy at freq (Goertzel over the whole block).
 double ToneShare(const std::vector<int16_t>& s, double freq, int rate) {
-    if (s.empty())
-        return 0;
-    double w = 2 * kPi * freq / rate, coeff = 2 * std::cos(w);
-    double q1 = 0, q2 = 0, total = 0;
-    for (int16_t x : s) {
-        double q0 = coeff * q1 - q2 + x;
-        q2 = q1;
-        q1 = q0;
-        total += double(x) * x;
-    }
-    double power = q1 * q1 + q2 * q2 - coeff * q1 * q2;
-    return total > 0 ? 2 * power / (total * s.size()) : 0;
-}
-
-double Rms(const std::vector<int16_t>& s) {
-    double sum = 0;
-    for (int16_t x : s)
-        sum += double(x) * x;
-    return s.empty() ? 0 : std::sqrt(sum / s.size());
-}
-
-std::vector<int16_t> FromPcm8U(const std::vector<unsigned char>& bytes) {
-    std::vector<int16_t> out;
-    for (unsigned char b : bytes)
-        out.push_back(static_cast<int16_t>((int(b) - 128) * 256));
-    return out;
+    return ::ToneShare(s.data(), s.size(), rate, freq);
 }
 
 std::vector<int16_t> FromGsm(const std::vector<unsigned char>& bytes) {
@@ -98,17 +74,18 @@ protected:
 TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
     // A loud tone: 8-bit samples then take every value, DLE (0x10) included,
     // so the modem shields many bytes and we must unshield each one.
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 3000, 30000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 3000, 30000));
     unsigned char event = 0;
     auto bytes = Receive(8000, &event);
     ASSERT_GE(bytes.size(), 8000u);
     EXPECT_EQ(event, 0);
     EXPECT_GT(std::count(bytes.begin(), bytes.end(), 0x10), 10);
-    auto samples = FromPcm8U(bytes);
+    auto samples = DecodeUnsigned8(std::string(bytes.begin(), bytes.end()));
     EXPECT_GT(ToneShare(samples, kToneHz, 8000), 0.95);
-    EXPECT_NEAR(Rms(samples), 30000 / std::sqrt(2.0), 2000);
+    double power = 0;
+    for (int16_t x : samples)
+        power += double(x) * x;
+    EXPECT_NEAR(std::sqrt(power / samples.size()), 30000 / std::sqrt(2.0), 2000); // the RMS
 
     int r = drv.StopReceive();
     EXPECT_TRUE(r >= kResultOk && r <= kResultConnect) << r;
@@ -116,9 +93,7 @@ TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
 }
 
 TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.InjectEvent('5', 250);
     unsigned char event = 0;
     auto bytes = Receive(100000, &event, 512);
@@ -140,9 +115,7 @@ TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
 }
 
 TEST_F(Voice, FramedGsmArrivesAsWholeFrames) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    StartRecording("usr", 128, 8000, tone);
+    StartRecording("usr", 128, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     drv.Profile().nCompressionFrameGSM = 1;
     drv.Profile().nCompressionUnFrameGSM = 1;
     std::vector<unsigned char> all;
@@ -176,9 +149,8 @@ TEST_F(Voice, TransmittedSoundReachesTheLine) {
     int r = drv.CommOut(drv.Profile().sVoiceTransmitVoice, kModeResult);
     ASSERT_TRUE(r == kResultVcon || r == kResultConnect || r == kResultOk) << r;
     std::vector<unsigned char> pcm;
-    for (int i = 0; i < 8000; ++i)
-        pcm.push_back(static_cast<unsigned char>(
-            128 + std::lround(120 * std::sin(2 * kPi * kToneHz * i / 8000))));
+    for (int16_t x : Sine(kToneHz, 8000, 8000, 120))
+        pcm.push_back(static_cast<unsigned char>(128 + x));
     ASSERT_GT(std::count(pcm.begin(), pcm.end(), 0x10), 0);
     for (size_t off = 0; off < pcm.size(); off += 1000)
         EXPECT_EQ(drv.TransmitVoice(pcm.data() + off, 1000, true), 0);
@@ -190,9 +162,7 @@ TEST_F(Voice, TransmittedSoundReachesTheLine) {
 }
 
 TEST_F(Voice, AModemThatVanishesMidStreamEndsTheReceive) {
-    modemsim::SignalSource tone;
-    tone.Tone(kToneHz, 5000, 8000);
-    auto& sim = StartRecording("hash", 8, 8000, tone);
+    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.VanishInVoiceStream(200);
     unsigned char event = 0;
     auto bytes = Receive(1000000, &event);
@@ -207,34 +177,26 @@ TEST_F(Voice, AModemThatVanishesMidStreamEndsTheReceive) {
 
 class GsmFraming : public SimModemTest {};
 
-TEST_F(GsmFraming, FramingModemSetsBothKeys) {
-    auto& sim = StartSim("usr");
-    sim.SetVoiceFormat({128, 8000});
-    drv.Profile().Load(".Custom");
-    drv.Settings().nComPort = kPort;
-    drv.Profile().nCompressionFrameGSM = 0;
-    drv.Profile().nCompressionUnFrameGSM = 0;
-    ASSERT_TRUE(DetectGsmFraming(drv, ".Custom", kBaud));
-    EXPECT_EQ(drv.Profile().nCompressionFrameGSM, 1);
-    EXPECT_EQ(drv.Profile().nCompressionUnFrameGSM, 1);
-    EXPECT_EQ(ui.status.back(), LoadStr(57861));
+TEST_F(GsmFraming, TheCheckSetsBothKeysAsTheModemFramesGsm) {
+    struct Row {
+        const char* personality;
+        int framing;
+        int status;
+    } rows[] = {{"usr", 1, 57861}, {"hash", 0, 57862}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.personality);
+        StartSim(row.personality, kPort + row.framing).SetVoiceFormat({128, 8000});
+        drv.Profile().Load(".Custom");
+        drv.Settings().nComPort = kPort + row.framing;
+        drv.Profile().nCompressionFrameGSM = drv.Profile().nCompressionUnFrameGSM = 1 - row.framing;
+        ASSERT_TRUE(DetectGsmFraming(drv, ".Custom", kBaud));
+        EXPECT_EQ(drv.Profile().nCompressionFrameGSM, row.framing);
+        EXPECT_EQ(drv.Profile().nCompressionUnFrameGSM, row.framing);
+        EXPECT_EQ(ui.status.back(), LoadStr(row.status));
+        EXPECT_FALSE(drv.IsOpen());
+    }
     EXPECT_EQ(ui.messages.front(), LoadStr(57864));
-    EXPECT_FALSE(drv.IsOpen());
-}
-
-TEST_F(GsmFraming, PlainGsmModemClearsBothKeys) {
-    auto& sim = StartSim("hash");
-    sim.SetVoiceFormat({128, 8000});
-    drv.Profile().Load(".Custom");
-    drv.Settings().nComPort = kPort;
-    ASSERT_TRUE(DetectGsmFraming(drv, ".Custom", kBaud));
-    EXPECT_EQ(drv.Profile().nCompressionFrameGSM, 0);
-    EXPECT_EQ(drv.Profile().nCompressionUnFrameGSM, 0);
-    EXPECT_EQ(ui.status.back(), LoadStr(57862));
-}
-
-TEST_F(GsmFraming, NoPortNoCheck) {
-    drv.Settings().nComPort = -1;
+    drv.Settings().nComPort = -1; // no port, no check
     EXPECT_FALSE(DetectGsmFraming(drv, ".Custom", kBaud));
     EXPECT_EQ(ui.status.back(), LoadStr(57863));
 }

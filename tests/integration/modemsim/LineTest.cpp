@@ -1,5 +1,6 @@
-// Rings, caller ID, dialling, the modem vanishing and the deliberately bad
-// modems, seen from the host's side of the pty.
+// Rings, caller ID, dialling and the deliberately bad modems, seen from the
+// host's side of the pty. (A modem that vanishes is seen through the driver;
+// a slow one whose ring overtakes its answers, in the engine's line story.)
 #include "SimFixture.h"
 
 #include <gtest/gtest.h>
@@ -20,57 +21,31 @@ CallerId Caller() {
     return id;
 }
 
-size_t Count(const std::string& s, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 } // namespace
 
 TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
-    {
+    struct Row {
+        CallerIdForm form;
+        int rings;
+        const char* word;
+        std::string want; // all the host reads
+    } rows[] = {
+        {CallerIdForm::Formatted, 2, "RING",
+         "\r\nRING\r\n\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = 5551234\r\nNAME = JOHN DOE\r\n"
+         "\r\n\r\nRING\r\n"},
+        // Parameter 03 of 7 characters, in hexadecimal.
+        {CallerIdForm::Unformatted, 1, "RING", "\r\nRING\r\n\r\nMESG = 030735353531323334\r\n\r\n"},
+        {CallerIdForm::HardwareDigits, 1, "RING", "\r\nRING\r\n\r\n5551234\r\n"},
+        {CallerIdForm::None, 1, "RING3", "\r\nRING3\r\n"}, // a distinctive ring
+        {CallerIdForm::None, 1, "\x10R", "\x10R"},         // voice-mode style
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.want);
         SimWithPort s;
-        s.sim.SetCallerId(Caller(), CallerIdForm::Formatted);
-        s.sim.Ring(2, RingCadence::Fast());
-        std::string got = s.port->ReadUntil("NAME = JOHN DOE\r\n\r\n\r\nRING\r\n", 10000);
-        EXPECT_EQ(got, "\r\nRING\r\n\r\nDATE = 0321\r\nTIME = 1405\r\nNMBR = 5551234\r\n"
-                       "NAME = JOHN DOE\r\n\r\n\r\nRING\r\n");
-        EXPECT_EQ(s.port->ReadQuiet(400), ""); // two rings and no more
-    }
-    {
-        SimWithPort s;
-        s.sim.SetCallerId(Caller(), CallerIdForm::Unformatted);
-        s.sim.Ring(1, RingCadence::Fast());
-        std::string got = s.port->ReadUntil("MESG = ", 10000);
-        if (got.find('\r', got.find("MESG = ")) == std::string::npos)
-            got += s.port->ReadUntil("\r\n", 10000);
-        size_t at = got.find("MESG = ");
-        ASSERT_NE(at, std::string::npos) << got;
-        std::string hex = got.substr(at + 7, got.find('\r', at) - at - 7);
-        // Parameter 03 of 7 characters, each digit as "3" and the digit.
-        ASSERT_EQ(hex.substr(0, 4), "0307");
-        std::string digits;
-        for (size_t i = 5; i < hex.size(); i += 2)
-            digits += hex[i];
-        EXPECT_EQ(digits, "5551234");
-        EXPECT_EQ(Count(got, "NMBR"), 0u);
-    }
-    {
-        SimWithPort s;
-        s.sim.SetCallerId(Caller(), CallerIdForm::HardwareDigits);
-        s.sim.Ring(1, RingCadence::Fast());
-        EXPECT_EQ(s.port->ReadUntil("5551234\r\n", 10000), "\r\nRING\r\n\r\n5551234\r\n");
-    }
-    {
-        SimWithPort s;
-        s.sim.SetCallerId(Caller(), CallerIdForm::None);
-        s.sim.Ring(1, RingCadence::Fast(), "RING3"); // a distinctive ring
-        EXPECT_EQ(s.port->ReadUntil("RING3\r\n", 10000), "\r\nRING3\r\n");
-        s.sim.Ring(1, RingCadence::Fast(), "\x10R"); // voice-mode style
-        EXPECT_EQ(s.port->ReadBytes(2, 10000), "\x10R");
-        EXPECT_EQ(s.port->ReadQuiet(300), "");
+        s.sim.SetCallerId(Caller(), row.form);
+        s.sim.Ring(row.rings, RingCadence::Fast(), row.word);
+        EXPECT_EQ(s.port->ReadBytes(row.want.size(), 10000), row.want);
+        EXPECT_EQ(s.port->ReadQuiet(400), ""); // and no more
     }
 }
 
@@ -116,25 +91,6 @@ TEST(ModemSimLine, DialGivesTheScriptedResult) {
     EXPECT_EQ(dialled[1], "(555)123-4567");
 }
 
-TEST(ModemSimLine, VanishingModemHangsUpThePort) {
-    {
-        SimWithPort s;
-        EXPECT_EQ(s.port->Command("AT"), "AT\r\r\nOK\r\n");
-        s.sim.Vanish();
-        EXPECT_TRUE(s.sim.HasVanished());
-        EXPECT_TRUE(s.port->WaitForHangUp(5000));
-    }
-    {
-        // Mid-command: the line is read, never answered.
-        SimWithPort s;
-        s.sim.VanishOnCommand("+VRX");
-        EXPECT_EQ(s.port->Command("ATE0+FCLASS=8"), "ATE0+FCLASS=8\r\r\nOK\r\n");
-        ASSERT_TRUE(s.port->Send("AT+VRX\r"));
-        EXPECT_TRUE(s.port->WaitForHangUp(5000));
-        EXPECT_TRUE(s.sim.HasVanished());
-    }
-}
-
 TEST(ModemSimLine, MisbehavingModesStayBadUntilTurnedOff) {
     SimWithPort s;
     HostPort& p = *s.port;
@@ -165,18 +121,6 @@ TEST(ModemSimLine, MisbehavingModesStayBadUntilTurnedOff) {
     EXPECT_EQ(babble.find("OK"), std::string::npos);
 
     s.sim.SetMisbehaviour(Misbehaviour::None);
-    EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
-}
-
-TEST(ModemSimLine, SlowModemAnswersAfterUnsolicitedText) {
-    SimWithPort s;
-    HostPort& p = *s.port;
-    s.sim.SetReplyDelay(2000);
-    ASSERT_TRUE(p.Send("ATE0\r"));
-    ASSERT_TRUE(s.sim.WaitForCommand("E0", 5000));
-    s.sim.SendRaw("X"); // sent now, while the answer is still held back
-    EXPECT_EQ(p.ReadUntil("OK\r\n", 10000), "ATE0\rX\r\nOK\r\n");
-    s.sim.SetReplyDelay(0);
     EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
 }
 

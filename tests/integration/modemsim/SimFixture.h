@@ -20,6 +20,17 @@ struct SimWithPort {
         o.voicePace = pace;
         return o;
     }
+    // Sends a command line (echo on) that starts a recording, and returns its
+    // first count bytes unshielded.
+    std::string Record(const std::string& line, size_t count) {
+        EXPECT_EQ(port->Command(line), line + "\r\r\nCONNECT\r\n");
+        return Unshield(port->ReadBytes(count, 20000)).data;
+    }
+    // Ends a recording with the stop sequence and waits until the modem has.
+    void StopRecording(const std::string& stop = "\x10!") {
+        EXPECT_TRUE(port->Send(stop));
+        EXPECT_TRUE(sim.WaitForReceiveEnd(10000));
+    }
     modemsim::ModemSim sim;
     std::unique_ptr<HostPort> port;
 };

@@ -1,13 +1,11 @@
 // Voice receive and transmit through the pty. The host side decodes with its
 // own code (and libgsm for GSM) and compares with the signal the simulated
 // caller made, never with the simulator's own encoder.
+#include "ChildProcess.h"
 #include "SimFixture.h"
 #include "TempHome.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 extern "C" {
 #include <gsm.h>
@@ -16,69 +14,9 @@ extern "C" {
 
 using modemsim::SignalSource;
 
-extern char** environ;
-
 namespace {
 
 constexpr char kDle = 0x10;
-
-// The host's view of a received stream: data with DLE doubling undone, and
-// the DLE codes with the data offset where each one came.
-struct Unshielded {
-    std::string data;
-    std::vector<std::pair<size_t, char>> codes;
-};
-
-Unshielded Unshield(const std::string& raw) {
-    Unshielded u;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] != kDle) {
-            u.data += raw[i];
-        } else if (i + 1 < raw.size()) {
-            ++i;
-            if (raw[i] == kDle)
-                u.data += kDle;
-            else
-                u.codes.emplace_back(u.data.size(), raw[i]);
-        }
-    }
-    return u;
-}
-
-std::vector<int16_t> DecodeUnsigned8(const std::string& data) {
-    std::vector<int16_t> out;
-    for (unsigned char c : data)
-        out.push_back(static_cast<int16_t>((c - 128) * 256));
-    return out;
-}
-
-std::string EncodeLinear16(const std::vector<int16_t>& s) {
-    std::string out;
-    for (int16_t v : s) {
-        auto u = static_cast<uint16_t>(v);
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    }
-    return out;
-}
-
-std::string Shield(const std::string& data) {
-    std::string out;
-    for (char c : data) {
-        if (c == kDle)
-            out += kDle;
-        out += c;
-    }
-    return out;
-}
-
-std::vector<int16_t> Sine(double freq, int rate, size_t n, double amplitude) {
-    std::vector<int16_t> s(n);
-    for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<int16_t>(
-            std::lround(amplitude * std::sin(2 * M_PI * freq * static_cast<double>(i) / rate)));
-    return s;
-}
 
 struct GsmCoder {
     GsmCoder() : g(gsm_create()) {}
@@ -87,20 +25,6 @@ struct GsmCoder {
     GsmCoder& operator=(const GsmCoder&) = delete;
     gsm g;
 };
-
-// Runs a program without a shell and returns its exit status.
-int RunTool(std::vector<std::string> argv) {
-    std::vector<char*> args;
-    for (std::string& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 } // namespace
 
@@ -148,47 +72,25 @@ TEST(ModemSimVoice, ReceiveStreamsTheCallersToneWithEventsInPlace) {
 
 TEST(ModemSimVoice, ReceiveInRealTimeCarriesATouchTonePair) {
     SimWithPort s("v253", 1.0);
-    HostPort& p = *s.port;
     s.sim.SetVoiceSource(SignalSource().Tone(697, 60000, 8000, 1209));
-    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=1,8000;+VRX"),
-              "ATE0+FCLASS=8;+VSM=1,8000;+VRX\r\r\nCONNECT\r\n");
-    std::string raw = p.ReadBytes(4000, 20000); // half a second of sound
-    ASSERT_EQ(raw.size(), 4000u);
-    std::vector<int16_t> pcm = DecodeUnsigned8(Unshield(raw).data);
-    // Half the power in each tone of the pair.
+    // Half a second of sound, with half the power in each tone of the pair.
+    std::vector<int16_t> pcm = DecodeUnsigned8(s.Record("ATE0+FCLASS=8;+VSM=1,8000;+VRX", 4000));
+    ASSERT_GE(pcm.size(), 3200u);
     EXPECT_GT(ToneShare(pcm.data(), 3200, 8000, 697), 0.4);
     EXPECT_GT(ToneShare(pcm.data(), 3200, 8000, 1209), 0.4);
-    ASSERT_TRUE(p.Send(std::string("\x10^", 2)));
-    EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+    s.StopRecording("\x10^");
 }
 
-TEST(ModemSimVoice, UsRoboticsFramesGsmAndStopsAtAnyByte) {
+// The framed GSM itself is checked through the driver, which unframes it as
+// its own test on hand-written bytes demands, and decoded there by libgsm.
+TEST(ModemSimVoice, UsRoboticsRecordsGsmAndStopsAtAnyByte) {
     SimWithPort s("usr", 0);
     HostPort& p = *s.port;
     s.sim.SetVoiceSource(SignalSource().Tone(800, 3000, 10000));
     EXPECT_EQ(p.Command("ATE0#CLS=8"), "ATE0#CLS=8\r\r\nOK\r\n");
     EXPECT_EQ(s.sim.CurrentVoiceFormat().compressionId, 128);
-    ASSERT_TRUE(p.Send("AT#VRX\r"));
-    EXPECT_EQ(p.ReadUntil("CONNECT\r\n", 5000), "\r\nCONNECT\r\n");
-    std::string raw = p.ReadBytes(38 * 60 + 20, 20000); // 60 frames and then some
-    Unshielded u = Unshield(raw);
-    EXPECT_TRUE(u.codes.empty());
-
-    // Every frame: FE FE, 33 bytes, 00 A5 A5.
-    GsmCoder g;
-    std::vector<int16_t> pcm;
-    size_t frames = 0;
-    for (size_t at = 0; at + 38 <= u.data.size(); at += 38, ++frames) {
-        ASSERT_EQ(u.data.substr(at, 2), "\xFE\xFE") << "frame " << frames;
-        ASSERT_EQ(u.data.substr(at + 35, 3), std::string("\x00\xA5\xA5", 3)) << "frame " << frames;
-        gsm_signal out[160];
-        ASSERT_EQ(gsm_decode(g.g, reinterpret_cast<gsm_byte*>(u.data.data() + at + 2), out), 0);
-        pcm.insert(pcm.end(), out, out + 160);
-    }
-    EXPECT_GE(frames, 60u);
-    // Skip the coder's start-up, then the tone must dominate.
-    EXPECT_GT(ToneShare(pcm.data() + 1600, 6400, 8000, 800), 0.8);
-
+    EXPECT_EQ(p.Command("AT#VRX"), "\r\nCONNECT\r\n");
+    EXPECT_EQ(p.ReadBytes(2, 20000), "\xFE\xFE"); // a frame begins
     // A lone DLE (the "#" families' stop) ends it with DLE ETX and VCON.
     ASSERT_TRUE(p.Send(std::string(1, kDle)));
     std::string tail = p.ReadUntil("\r\nVCON\r\n", 10000);
@@ -239,39 +141,23 @@ TEST(ModemSimVoice, TransmitOfFramedGsmIsDecodedToTheTone) {
     EXPECT_GT(ToneShare(got.data() + 1600, 6400, 8000, 600), 0.8);
 }
 
-TEST(ModemSimVoice, ModemVanishesInTheMiddleOfAStream) {
-    // In real time, so the host has read the CONNECT before the line drops.
-    SimWithPort s("v253", 1.0);
-    HostPort& p = *s.port;
-    s.sim.SetVoiceSource(SignalSource().Noise(5000));
-    s.sim.VanishInVoiceStream(300);
-    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=1;+VRX"), "ATE0+FCLASS=8;+VSM=1;+VRX\r\r\nCONNECT\r\n");
-    EXPECT_TRUE(p.WaitForHangUp(10000));
-    EXPECT_TRUE(s.sim.HasVanished());
-}
-
 // Formats chosen by the host's command or forced by the test are coded by the
 // codec library; spandsp's G.711 expanders decode them on the host side.
 TEST(ModemSimVoice, ReceiveInG711DecodesToTheTone) {
     for (bool forced : {false, true}) {
         SCOPED_TRACE(forced ? "forced mu-law" : "A-law by +VSM=132");
         SimWithPort s("rockwell", 0);
-        HostPort& p = *s.port;
         s.sim.SetVoiceSource(SignalSource().Tone(1700, 2000, 12000));
         if (forced)
             s.sim.SetVoiceFormat({2131, 8000, 0});
-        EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=132,8000"),
-                  "ATE0+FCLASS=8;+VSM=132,8000\r\r\nOK\r\n");
+        std::string data = s.Record("ATE0+FCLASS=8;+VSM=132,8000;+VRX", 8000);
         EXPECT_EQ(s.sim.CurrentVoiceFormat().compressionId, forced ? 2131 : 2130);
-        EXPECT_EQ(p.Command("AT+VRX"), "\r\nCONNECT\r\n");
-        std::string data = Unshield(p.ReadBytes(8000, 20000)).data;
         ASSERT_GE(data.size(), 7000u);
         std::vector<int16_t> pcm;
         for (unsigned char c : data)
             pcm.push_back(forced ? ulaw_to_linear(c) : alaw_to_linear(c));
         EXPECT_GT(ToneShare(pcm.data(), 6400, 8000, 1700), 0.95);
-        ASSERT_TRUE(p.Send("\x10!"));
-        EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+        s.StopRecording();
     }
 }
 
@@ -279,11 +165,13 @@ TEST(ModemSimVoice, ReceiveInG711DecodesToTheTone) {
 // rate, and 8-bit stereo at 11025 Hz that the source mixes and resamples.
 TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
     TempHome home;
-    ASSERT_EQ(RunTool({"sox", "-n", "-r", "8000", "-c", "1", "-b", "16", home.File("a.wav"),
-                       "synth", "0.5", "sine", "900"}),
+    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "8000", "-c", "1", "-b", "16", home.File("a.wav"),
+                          "synth", "0.5", "sine", "900"})
+                  .nExit,
               0);
-    ASSERT_EQ(RunTool({"sox", "-n", "-r", "11025", "-c", "2", "-b", "8", home.File("b.wav"),
-                       "synth", "0.5", "sine", "1400"}),
+    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "11025", "-c", "2", "-b", "8", home.File("b.wav"),
+                          "synth", "0.5", "sine", "1400"})
+                  .nExit,
               0);
     home.Write("bad.wav", "RIFF\x10\0\0\0WAVEjunk");
     SignalSource source;
@@ -296,23 +184,15 @@ TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
     EXPECT_NEAR(source.DurationMs(), 1000, 2); // 0.5 s at 11025 Hz is not a whole sample count
 
     SimWithPort s("v253", 0);
-    HostPort& p = *s.port;
     s.sim.SetVoiceSource(source);
-    EXPECT_EQ(p.Command("ATE0+FCLASS=8;+VSM=2,8000;+VRX"),
-              "ATE0+FCLASS=8;+VSM=2,8000;+VRX\r\r\nCONNECT\r\n");
-    std::string data = Unshield(p.ReadBytes(2 * 8000 + 100, 20000)).data;
     // The two files hold a whole second between them, less the fraction of a
     // sample lost converting 11025 Hz; the checks below look at 7600 samples.
-    ASSERT_GE(data.size(), 2u * 7600);
-    std::vector<int16_t> pcm;
-    for (size_t i = 0; i + 1 < data.size(); i += 2)
-        pcm.push_back(static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
-                                           static_cast<uint8_t>(data[i + 1]) << 8));
+    std::vector<int16_t> pcm = DecodeLinear16(s.Record("ATE0+FCLASS=8;+VSM=2,8000;+VRX", 16100));
+    ASSERT_GE(pcm.size(), 7600u);
     EXPECT_GT(ToneShare(pcm.data() + 400, 3200, 8000, 900), 0.95);
     EXPECT_GT(ToneShare(pcm.data() + 4400, 3200, 8000, 1400), 0.9);
     EXPECT_LT(ToneShare(pcm.data() + 4400, 3200, 8000, 900), 0.01);
-    ASSERT_TRUE(p.Send("\x10!"));
-    EXPECT_TRUE(s.sim.WaitForReceiveEnd(10000));
+    s.StopRecording();
 }
 
 TEST(ModemSimVoice, DleStormPoursIntoARecording) {

@@ -12,6 +12,16 @@ std::vector<ThreadMessage> CTestAdapterWorker::Take() {
     return out;
 }
 
+std::vector<ThreadMessage> CTestAdapterWorker::TakeUpTo(const ThreadMessage& last) {
+    std::vector<ThreadMessage> got;
+    while (auto m = queue.Wait(10000)) {
+        got.push_back(*m);
+        if (*m == last)
+            break;
+    }
+    return got;
+}
+
 std::vector<std::string> CTestAdapterWorker::LogLines() const {
     std::lock_guard lock(m_mutex);
     return m_log;

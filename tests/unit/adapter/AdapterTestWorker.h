@@ -22,6 +22,9 @@ public:
 
     // The messages posted so far, taken from the queue.
     std::vector<ThreadMessage> Take();
+    // The messages as they come, up to one equal to last (or until none has
+    // come for 10 s).
+    std::vector<ThreadMessage> TakeUpTo(const ThreadMessage& last);
     std::vector<std::string> LogLines() const;
 
     CThreadMessageQueue queue;
@@ -34,6 +37,12 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_log;
 };
+
+// The message a key (or a tone's letter) posts.
+inline ThreadMessage Key(char c) {
+    return {kMsgDeviceEvent, static_cast<unsigned char>(c), 0};
+}
+inline constexpr ThreadMessage kRing{kMsgRing, 0, 0};
 
 // A raw caller-ID message: type 0x80, the length, the parameters, and
 // with bChecksum the byte that makes the whole add up to 0 modulo 256.

@@ -1,5 +1,6 @@
 // The pure pieces of the modem layer: DLE codes, command packing, formats,
-// dial strings, the log line, the model tables and the report's mail form.
+// the log line, the model tables and the report's mail form. (Dial strings:
+// see the driver's dial test.)
 #include "modem/CommandText.h"
 #include "modem/Diagnostics.h"
 #include "modem/DleCodes.h"
@@ -48,12 +49,8 @@ TEST(DleCodes, HandsetCodesDependOnTracking) {
 }
 
 TEST(DleCodes, DtmfIndexes) {
-    EXPECT_EQ(DtmfIndexOf('0'), 0);
-    EXPECT_EQ(DtmfIndexOf('9'), 9);
-    EXPECT_EQ(DtmfIndexOf('A'), 10);
-    EXPECT_EQ(DtmfIndexOf('D'), 13);
-    EXPECT_EQ(DtmfIndexOf('*'), 14);
-    EXPECT_EQ(DtmfIndexOf('#'), 15);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(DtmfIndexOf("0123456789ABCD*#"[i]), i);
     EXPECT_EQ(DtmfIndexOf('E'), -1);
     EXPECT_EQ(DtmfIndexOf('a'), -1);
 }
@@ -89,13 +86,6 @@ TEST(CommandText, FormatsTakeOneArgumentAndNeverTrustTheProfile) {
     EXPECT_EQ(ApplyFormat("50%", "1"), "50%");
 }
 
-TEST(CommandText, DialStrings) {
-    EXPECT_EQ(CleanDialNumber("(555) 123-4567", false), "5551234567");
-    EXPECT_EQ(CleanDialNumber("+1_800", false), "1800");
-    EXPECT_EQ(CleanDialNumber("12#", true), "1,2,#");
-    EXPECT_EQ(CleanDialNumber("", true), "");
-}
-
 TEST(ModemLog, LineFormat) {
     LogTime t{2008, 3, 7, 9, 5, 3, 20};
     EXPECT_EQ(FormatLogLine(t, "CommOut: ", "AT&F"), "2008.3.7 9:5:3.20\tCommOut: AT&F\n");
@@ -105,18 +95,12 @@ TEST(ModemLog, LineFormat) {
               "2008.3.7 9:5:3.20\tResult_OK: OK\n");
 }
 
+// Each simulated family's answer is matched end to end in the driver's
+// detection test; here the first matching row wins, and the rows no
+// simulated family gives.
 TEST(ModelDetection, AnswerTablesPickTheFirstMatchingRow) {
     EXPECT_EQ(SuggestModelFromVsm("1,\"ZyXEL ADPCM\",2\r\n140,\"CL1\""), "ZyXEL Omni 288S");
-    EXPECT_EQ(SuggestModelFromVsm("140,\"CL1\",8"), "Cirrus Logic IS-101");
-    EXPECT_EQ(SuggestModelFromVsm("0,\"SIGNED PCM\",8\r\n128,\"IMA ADPCM\",4"),
-              "BroadCom SoftModem Chipset V.92");
-    EXPECT_EQ(SuggestModelFromVsm("133,\"LINEAR\",16,0,(7200,8000),(0),(0)"),
-              "Rockwell HCF Compatible");
-    EXPECT_EQ(SuggestModelFromVsm("130,\"UNSIGNED PCM\",8"), "Rockwell HCF Compatible");
-    EXPECT_EQ(SuggestModelFromVsm("OK"), "LT Win Modem");
     EXPECT_EQ(SuggestModelFromVci("Rockwell;ADPCM;2"), "Rockwell Compatible (ADPCM)");
-    EXPECT_EQ(SuggestModelFromVci("USRobotics;IMA ADPCM;4"), "3Com / U.S.Robotics Voice Modem");
-    EXPECT_EQ(SuggestModelFromVci("USRobotics;GSM;8"), "3Com / U.S.Robotics 56K Voice");
     EXPECT_EQ(SuggestModelFromVci("USRobotics;ADPCM;2"), "3Com / U.S.Robotics 56K Voice");
     EXPECT_EQ(SuggestModelFromVci("Acme;PCM;8"), "");
 }

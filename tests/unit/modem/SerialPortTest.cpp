@@ -1,4 +1,4 @@
-#include "PtyPair.h"
+#include "HostPort.h"
 #include "TempHome.h"
 
 #include "platform/SerialPort.h"
@@ -23,9 +23,20 @@ termios SlaveSettings(const std::string& path) {
     return t;
 }
 
+// A port opened on a fresh pty, the test on its far end.
+class OpenSerialPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.IsOpen());
+        ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, nullptr, nullptr));
+    }
+    PtyPair pty;
+    SerialPort port;
+};
+
 TEST(SerialPort, OpenConfiguresLineAndCloseRestoresIt) {
     PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(pty.IsOpen());
     termios before = SlaveSettings(pty.SlavePath());
     SerialPort port;
     std::string error, notes;
@@ -60,7 +71,7 @@ TEST(SerialPort, RefusesMissingDevicesOtherFilesAndASecondOpener) {
     EXPECT_FALSE(port.IsOpen());
 
     PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(pty.IsOpen());
     EXPECT_FALSE(port.Open(pty.SlavePath(), 12345, &error, nullptr)) << "odd speed accepted";
     ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, &error, nullptr)) << error;
     SerialPort second;
@@ -69,11 +80,7 @@ TEST(SerialPort, RefusesMissingDevicesOtherFilesAndASecondOpener) {
     EXPECT_TRUE(second.Open(pty.SlavePath(), 115200, &error, nullptr)) << error;
 }
 
-TEST(SerialPort, TimeoutSetsBehaveAsTheClassicRules) {
-    PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
-    SerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, nullptr, nullptr));
+TEST_F(OpenSerialPort, TimeoutSetsBehaveAsTheClassicRules) {
     char buf[64];
 
     // Immediate: nothing queued, nothing read, no wait.
@@ -103,11 +110,7 @@ TEST(SerialPort, TimeoutSetsBehaveAsTheClassicRules) {
     EXPECT_EQ(port.Read(buf, sizeof buf), 4);
 }
 
-TEST(SerialPort, ByteAtATimeReadsComeFromOneBufferedBurst) {
-    PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
-    SerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, nullptr, nullptr));
+TEST_F(OpenSerialPort, ByteAtATimeReadsComeFromOneBufferedBurst) {
     std::string sent;
     for (int i = 0; i < 3000; ++i)
         sent.push_back(static_cast<char>(i * 7));
@@ -122,11 +125,7 @@ TEST(SerialPort, ByteAtATimeReadsComeFromOneBufferedBurst) {
     EXPECT_EQ(got, sent);
 }
 
-TEST(SerialPort, PurgeDropsQueuedInputAndWakeBreaksAWait) {
-    PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
-    SerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, nullptr, nullptr));
+TEST_F(OpenSerialPort, PurgeDropsQueuedInputAndWakeBreaksAWait) {
     pty.Send("stale");
     ASSERT_TRUE(port.WaitForInput(10000));
     port.Purge(kPurgeRxAbort | kPurgeRxClear);
@@ -141,12 +140,8 @@ TEST(SerialPort, PurgeDropsQueuedInputAndWakeBreaksAWait) {
     EXPECT_EQ(port.ReadWithin(&c, 1, 10000), 1);
 }
 
-TEST(SerialPort, AVanishedDeviceFailsReadsAndWritesInsteadOfWaiting) {
-    PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
-    SerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 115200, nullptr, nullptr));
-    pty.CloseMaster();
+TEST_F(OpenSerialPort, AVanishedDeviceFailsReadsAndWritesInsteadOfWaiting) {
+    pty.Close();
     char c;
     EXPECT_TRUE(port.WaitForInput(60000));
     EXPECT_EQ(port.ReadWithin(&c, 1, 60000), -1);
@@ -170,7 +165,7 @@ TEST(SerialPorts, NumbersStayWithTheirDevices) {
 TEST(SerialPorts, TableLivesInTheSettingsAndListsOnlyPresentDevices) {
     TempHome home;
     PtyPair pty;
-    ASSERT_TRUE(pty.Ok());
+    ASSERT_TRUE(pty.IsOpen());
     ASSERT_TRUE(SetComPortDevice(7, pty.SlavePath()));
     ASSERT_TRUE(SetComPortDevice(9, home.File("gone")));
     EXPECT_EQ(ComPortDevice(7), pty.SlavePath());

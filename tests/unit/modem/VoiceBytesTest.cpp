@@ -1,6 +1,6 @@
 // The exact bytes of the voice streams on a bare pty: framing, shielding and
 // event codes, where the far end is written by hand.
-#include "PtyPair.h"
+#include "HostPort.h"
 #include "TempHome.h"
 
 #include "modem/CommDriver.h"
@@ -19,7 +19,7 @@ std::string Bytes(std::initializer_list<int> v) {
 class VoiceBytes : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty.Ok());
+        ASSERT_TRUE(pty.IsOpen());
         drv.Profile().Load(".Custom");
         ASSERT_NE(drv.OpenDevice(pty.SlavePath(), 115200), CCommDriver::kInvalidHandle);
         drv.m_bInitialized = true; // as after InitModem; no modem answers here
@@ -50,7 +50,7 @@ TEST_F(VoiceBytes, TransmitFramesGsmAndShieldsDle) {
     std::string want = Bytes({0xFE, 0xFE}) + data.substr(0, 5) + Bytes({0x10}) +
                        data.substr(5, 28) + Bytes({0x00, 0xA5, 0xA5, 0xFE, 0xFE}) +
                        data.substr(33) + Bytes({0x00, 0xA5, 0xA5});
-    EXPECT_EQ(pty.Receive(want.size(), 10000), want);
+    EXPECT_EQ(pty.ReadBytes(want.size(), 10000), want);
 
     // Without framing only the shielding remains; a long block goes out in
     // pieces but byte for byte the same.
@@ -58,7 +58,7 @@ TEST_F(VoiceBytes, TransmitFramesGsmAndShieldsDle) {
     drv.Settings().iMaxBlockWrites = 16;
     std::string pcm(100, '\x10');
     drv.TransmitVoice(reinterpret_cast<const unsigned char*>(pcm.data()), 100, false);
-    EXPECT_EQ(pty.Receive(200, 10000), std::string(200, '\x10'));
+    EXPECT_EQ(pty.ReadBytes(200, 10000), std::string(200, '\x10'));
 }
 
 TEST_F(VoiceBytes, TransmitReportsEventCodesAndIgnoresNoise) {
@@ -67,7 +67,7 @@ TEST_F(VoiceBytes, TransmitReportsEventCodesAndIgnoresNoise) {
     pty.Send(Bytes({'x', 0x10, 's', 0x10, 'b'}));
     EXPECT_EQ(drv.TransmitVoice(data, sizeof data, true), 'b');
     EXPECT_EQ(drv.m_nLastEvent, 'b');
-    pty.Receive(300, 10000);
+    pty.ReadBytes(300, 10000);
     pty.Send(Bytes({0x10, 'q'}));
     EXPECT_EQ(drv.TransmitVoice(data, sizeof data, true), 0) << "silence is no event here";
 }

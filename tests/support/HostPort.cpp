@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -20,9 +21,13 @@ int MsLeft(std::chrono::steady_clock::time_point deadline) {
 } // namespace
 
 HostPort::HostPort(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0)
-        return;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0)
+        Adopt(fd);
+}
+
+void HostPort::Adopt(int fd) {
+    m_fd = fd;
     termios tio{};
     if (::tcgetattr(m_fd, &tio) == 0) {
         ::cfmakeraw(&tio);
@@ -31,8 +36,26 @@ HostPort::HostPort(const std::string& path) {
 }
 
 HostPort::~HostPort() {
+    Close();
+}
+
+void HostPort::Close() {
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = -1;
+}
+
+PtyPair::PtyPair() {
+    int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    char name[128];
+    if (fd < 0 || ::grantpt(fd) != 0 || ::unlockpt(fd) != 0 ||
+        ::ptsname_r(fd, name, sizeof name) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    Adopt(fd);
+    m_slave = name;
 }
 
 bool HostPort::Send(const std::string& bytes) {
@@ -77,26 +100,30 @@ std::string HostPort::Take(size_t n) {
     return out;
 }
 
-std::string HostPort::ReadUntil(const std::string& wanted, int timeoutMs) {
+std::string HostPort::ReadTill(int timeoutMs,
+                               const std::function<size_t(const std::string&)>& end) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        size_t at = m_pending.find(wanted);
-        if (at != std::string::npos)
-            return Take(at + wanted.size());
+        size_t n = end(m_pending);
+        if (n != std::string::npos)
+            return Take(n);
         int left = MsLeft(deadline);
         if (left == 0 || ReadSome(m_pending, left) < 0)
             return Take(m_pending.size());
     }
 }
 
+std::string HostPort::ReadUntil(const std::string& wanted, int timeoutMs) {
+    return ReadTill(timeoutMs, [&](const std::string& s) {
+        size_t at = s.find(wanted);
+        return at == std::string::npos ? at : at + wanted.size();
+    });
+}
+
 std::string HostPort::ReadBytes(size_t count, int timeoutMs) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (m_pending.size() < count) {
-        int left = MsLeft(deadline);
-        if (left == 0 || ReadSome(m_pending, left) < 0)
-            break;
-    }
-    return Take(count);
+    return ReadTill(timeoutMs, [count](const std::string& s) {
+        return s.size() >= count ? count : std::string::npos;
+    });
 }
 
 std::string HostPort::ReadQuiet(int quietMs) {
@@ -119,21 +146,13 @@ bool HostPort::WaitForHangUp(int timeoutMs) {
 std::string HostPort::Command(const std::string& line, int timeoutMs) {
     if (!Send(line + "\r"))
         return {};
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
+    return ReadTill(timeoutMs, [](const std::string& s) {
         size_t end = std::string::npos;
-        for (const char* word :
-             {"\r\nOK\r\n", "\r\nERROR\r\n", "\r\nVCON\r\n", "\r\nCONNECT\r\n"}) {
-            size_t at = m_pending.find(word);
-            if (at != std::string::npos)
-                end = std::min(end, at + std::string(word).size());
-        }
-        if (end != std::string::npos)
-            return Take(end);
-        int left = MsLeft(deadline);
-        if (left == 0 || ReadSome(m_pending, left) < 0)
-            return Take(m_pending.size());
-    }
+        for (std::string word : {"OK", "ERROR", "VCON", "CONNECT"})
+            if (size_t at = s.find("\r\n" + word + "\r\n"); at != std::string::npos)
+                end = std::min(end, at + word.size() + 4);
+        return end;
+    });
 }
 
 double ToneShare(const int16_t* x, size_t n, int rate, double freqHz) {
@@ -152,4 +171,62 @@ double ToneShare(const int16_t* x, size_t n, int rate, double freqHz) {
     // A pure sine of amplitude A over n samples gives |X|^2 = (A n / 2)^2 and
     // a total energy of A^2 n / 2, so this ratio is 1 for a pure tone.
     return total > 0 ? power * 2 / (total * static_cast<double>(n)) : 0;
+}
+
+Unshielded Unshield(const std::string& raw) {
+    Unshielded u;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\x10') {
+            u.data += raw[i];
+        } else if (++i < raw.size()) {
+            if (raw[i] == '\x10')
+                u.data += raw[i];
+            else
+                u.codes.emplace_back(u.data.size(), raw[i]);
+        }
+    }
+    return u;
+}
+
+std::string Shield(const std::string& data) {
+    std::string out;
+    for (char c : data) {
+        if (c == '\x10')
+            out += c;
+        out += c;
+    }
+    return out;
+}
+
+std::vector<int16_t> DecodeUnsigned8(const std::string& data) {
+    std::vector<int16_t> out;
+    for (unsigned char c : data)
+        out.push_back(static_cast<int16_t>((c - 128) * 256));
+    return out;
+}
+
+std::string EncodeLinear16(const std::vector<int16_t>& samples) {
+    std::string out;
+    for (int16_t v : samples) {
+        auto u = static_cast<uint16_t>(v);
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+std::vector<int16_t> DecodeLinear16(const std::string& data) {
+    std::vector<int16_t> out;
+    for (size_t i = 0; i + 1 < data.size(); i += 2)
+        out.push_back(static_cast<int16_t>(static_cast<uint8_t>(data[i]) |
+                                           static_cast<uint8_t>(data[i + 1]) << 8));
+    return out;
+}
+
+std::vector<int16_t> Sine(double freq, int rate, size_t n, double amplitude) {
+    std::vector<int16_t> s(n);
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2 * M_PI * freq * static_cast<double>(i) / rate)));
+    return s;
 }
