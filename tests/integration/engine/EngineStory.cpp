@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-std::string ReadAll(const std::string& path) {
+std::string EngineStory::FileText(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});
 }

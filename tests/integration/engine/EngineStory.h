@@ -37,9 +37,6 @@ inline bool WaitFor(const std::function<bool()>& pred, uint32_t timeoutMs = 3000
     return WaitUntil(pred, timeoutMs);
 }
 
-// A whole file's bytes ("" when it cannot be read).
-std::string ReadAll(const std::string& path);
-
 // The share of a signal's power at one frequency (Goertzel over the block).
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate);
 
@@ -102,6 +99,8 @@ protected:
     }
 
     std::string CallFolder() const { return home.File("Recorded Calls/"); }
+    // A whole file's bytes ("" when it cannot be read).
+    static std::string FileText(const std::string& path);
 
     CDataStructureArray Index() const;
     std::vector<int16_t> Samples(const std::string& path) const;

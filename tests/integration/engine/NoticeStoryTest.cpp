@@ -95,19 +95,19 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     const std::string recording = CallFolder() + Index().GetAt(0).m_sFile;
     // The attachment's name: the recording's own, or the compressed copy's.
     const std::string name = bCompress ? "Message.wav" : Index().GetAt(0).m_sFile;
-    const std::string wav = ReadAll(parsed + "attachments/" + name);
-    ASSERT_GT(wav.size(), 44u) << ReadAll(inbox + "msg1.eml").substr(0, 2000);
+    const std::string wav = FileText(parsed + "attachments/" + name);
+    ASSERT_GT(wav.size(), 44u) << FileText(inbox + "msg1.eml").substr(0, 2000);
     ASSERT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(wav.substr(8, 4), "WAVE");
     // GSM 06.10 in WAV when compressed (format tag 0x31), else the
     // recording itself, byte for byte.
     if (bCompress) {
         EXPECT_EQ(wav.substr(20, 2), std::string("\x31\0", 2));
-        EXPECT_LT(wav.size(), ReadAll(recording).size() / 4);
+        EXPECT_LT(wav.size(), FileText(recording).size() / 4);
     } else {
-        EXPECT_EQ(wav, ReadAll(recording));
+        EXPECT_EQ(wav, FileText(recording));
     }
-    EXPECT_NE(ReadAll(parsed + "body").find("JOHN DOE"), std::string::npos);
+    EXPECT_NE(FileText(parsed + "body").find("JOHN DOE"), std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
 }
 
@@ -126,7 +126,7 @@ TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
     ScopedEnv time("LC_TIME", "de_DE.UTF-8");
 
     const std::time_t before = std::time(nullptr);
-    const std::string body = ReadAll(MessageAndItsNotice() + "body");
+    const std::string body = FileText(MessageAndItsNotice() + "body");
     const std::time_t after = std::time(nullptr);
     // "07.12.2026" and "14:05": day first with dots, the whole year.
     auto contains = [&](std::time_t t) {
