@@ -2,14 +2,11 @@
 // helpers that wait, measure a recording and look at what the modem was sent.
 #include "EngineStory.h"
 
-bool WaitFor(const std::function<bool()>& pred, uint32_t timeoutMs) {
-    const uint32_t start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        SleepMs(5);
-    }
-    return true;
+#include <fstream>
+
+std::string EngineStory::FileText(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate) {
@@ -32,6 +29,13 @@ double Rms(const std::vector<int16_t>& s) {
     for (int16_t v : s)
         sum += double(v) * v;
     return s.empty() ? 0 : std::sqrt(sum / double(s.size()));
+}
+
+std::string TestName(const std::string& label) {
+    std::string s;
+    for (char ch : label)
+        s += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return s;
 }
 
 bool SentCommand(const modemsim::ModemSim& sim, const std::string& text) {
@@ -95,8 +99,8 @@ void EngineStory::StartSim(const std::string& personality) {
     sim->SetVoiceFormat({8, 8000, 0});
 }
 
-void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
-    worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
+void EngineStory::LaunchWorker(IUiBridge* front) {
+    worker = std::make_unique<CMultiThread>(*phone, front ? *front : ui, callLog);
     worker->SetSaveOnExit(false);
     worker->CallEvents().Subscribe("story", [this](const CallEvent& e) {
         std::lock_guard lock(m_eventsMutex);
@@ -106,15 +110,19 @@ void EngineStory::LaunchWorker(const std::function<bool()>& ready) {
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
+}
+
+void EngineStory::StartWorkerUntil(const std::function<bool()>& ready) {
+    LaunchWorker();
     ASSERT_TRUE(WaitFor([&] { return ready() && worker->StepCount() >= 1; }));
 }
 
 void EngineStory::StartWorker() {
-    LaunchWorker([&] { return phone->ModemDriver()->m_bInitialized.load(); });
+    StartWorkerUntil([&] { return phone->ModemDriver()->m_bInitialized.load(); });
 }
 
 void EngineStory::StartWorkerOnDevice() {
-    LaunchWorker([&] { return phone->Device().IsOpen(); });
+    StartWorkerUntil([&] { return phone->Device().IsOpen(); });
 }
 
 void EngineStory::MailNoticesTo(int port) {
@@ -124,6 +132,15 @@ void EngineStory::MailNoticesTo(int port) {
     phone->m_nSmtpSecurity = 0;
     phone->m_sRecipsAdderss = "owner@example.com";
     phone->m_sOriginatorAddress = "vorella@example.com";
+}
+
+bool EngineStory::WaitForCalls(int n, int minSeconds) const {
+    return WaitFor(
+        [&] {
+            const CDataStructureArray a = Index();
+            return a.GetSize() == n && a.GetAt(n - 1).m_nLength >= minSeconds;
+        },
+        60000);
 }
 
 CDataStructureArray EngineStory::Index() const {

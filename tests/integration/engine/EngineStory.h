@@ -4,6 +4,7 @@
 #pragma once
 
 #include "TempHome.h"
+#include "WaitUntil.h"
 
 #include "ModemSim.h"
 #include "audio/Cacm.h"
@@ -32,12 +33,17 @@
 #include <vector>
 
 // Waits for a condition, polling, up to a generous deadline.
-bool WaitFor(const std::function<bool()>& pred, uint32_t timeoutMs = 30000);
+inline bool WaitFor(const std::function<bool()>& pred, uint32_t timeoutMs = 30000) {
+    return WaitUntil(pred, timeoutMs);
+}
 
 // The share of a signal's power at one frequency (Goertzel over the block).
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate);
 
 double Rms(const std::vector<int16_t>& s);
+
+// A test's name made of a row's label: its letters and digits, "_" for the rest.
+std::string TestName(const std::string& label);
 
 // Whether the worker sent the simulated modem a command containing text.
 bool SentCommand(const modemsim::ModemSim& sim, const std::string& text);
@@ -55,6 +61,9 @@ protected:
     // The same for a device other than the modem (a telephony line, an
     // adapter): waits until the worker has it open.
     void StartWorkerOnDevice();
+    // Starts the worker with a front end of the test's own (the fixture's
+    // by default), without waiting for its device.
+    void LaunchWorker(IUiBridge* front = nullptr);
 
     // Mail notices go by SMTP, without encryption, to a server on
     // 127.0.0.1 at port, from and to fixed addresses.
@@ -67,8 +76,31 @@ protected:
     }
     // The phone's call state, as the worker writes it.
     CCallStateData& State() { return phone->CallState().EngineState(); }
+    // The user ends the call in progress ("Stop", "Hang up").
+    void UserHangsUp() {
+        State().bHangUpRequest = true;
+        phone->ModemDriver()->SetStopRequest(true);
+        worker->Wake();
+    }
+    // The modem is open and set up for calls.
+    bool ModemReady() const {
+        return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized;
+    }
+    // Waits until the line is back on-hook, for the worker and the modem.
+    bool WaitOnHook() {
+        return WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; });
+    }
+    // Waits until the index holds n calls, the last at least minSeconds long.
+    bool WaitForCalls(int n, int minSeconds = 1) const;
+    // The caller of most stories, in the formatted caller ID.
+    void JohnDoeCalls() {
+        sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
+                         modemsim::CallerIdForm::Formatted);
+    }
 
     std::string CallFolder() const { return home.File("Recorded Calls/"); }
+    // A whole file's bytes ("" when it cannot be read).
+    static std::string FileText(const std::string& path);
 
     CDataStructureArray Index() const;
     std::vector<int16_t> Samples(const std::string& path) const;
@@ -92,5 +124,5 @@ protected:
 private:
     mutable std::mutex m_eventsMutex;
     std::vector<CallEvent> m_events; // under m_eventsMutex
-    void LaunchWorker(const std::function<bool()>& ready);
+    void StartWorkerUntil(const std::function<bool()>& ready);
 };

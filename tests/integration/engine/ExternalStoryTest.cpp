@@ -4,17 +4,7 @@
 
 #include "../notify/ServerProcess.h"
 
-#include <fstream>
 #include <sys/stat.h>
-
-namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-} // namespace
 
 TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     const std::string inbox = home.File("inbox/");
@@ -23,13 +13,12 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
                           "--folder", inbox, "--mode", "plain"});
     MailNoticesTo(server.Port());
     phone->nRings = 2;
-    sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
-                     modemsim::CallerIdForm::Formatted);
+    JohnDoeCalls();
     StartWorker();
     sim->Ring(2, modemsim::RingCadence{400, 60});
     // More than 8 s after the last ring the rings have ended.
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
-    const std::string mail = ReadAll(inbox + "msg1.eml");
+    const std::string mail = FileText(inbox + "msg1.eml");
     EXPECT_NE(mail.find("555-1234"), std::string::npos) << mail;
     EXPECT_NE(mail.find("JOHN DOE"), std::string::npos) << mail;
     // The server has the message before the worker has its last reply.
@@ -40,8 +29,9 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     EXPECT_EQ(Index().GetSize(), 0); // nothing was recorded
 }
 
-TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) {
+TEST_F(EngineStory, HandsetStartRecordsAfterTheUsersOwnCallAndItsMarkEndsWithTheCall) {
     phone->bHandsetStart = true;
+    phone->bEMailCID = 1; // the mail program: none here, so the notice fails at once
     StartWorker();
     ASSERT_TRUE(sim->WaitForCommand("CID=", 30000)); // the start's modem set-up
     // The user takes the line and hangs up again, with no call ringing: that
@@ -52,7 +42,7 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) 
     ASSERT_TRUE(WaitFor([&] { return State().bOffHook && sim->IsOffHook(); }));
     State().bHangUpRequest = true;
     worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
+    ASSERT_TRUE(WaitOnHook());
     // After the hang-up the worker sets the modem up again; the one ring of
     // this call must not come while it reads the answers to that set-up.
     ASSERT_TRUE(sim->WaitForCommand("CID=", 30000));
@@ -60,23 +50,13 @@ TEST_F(EngineStory, HandsetStartRecordsWhenTheRingsEndEvenAfterTheUsersOwnCall) 
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
     sim->FarEndHangsUp(1500, 'b');
     sim->Ring(1, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(
-        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitForCalls(1));
     EXPECT_TRUE(UiSaid("handset recording: on"));
-}
-
-TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
-    phone->bHandsetStart = true;
-    phone->bEMailCID = 1; // the mail program: none here, so the notice fails at once
-    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000));
-    sim->FarEndHangsUp(1500, 'b');
-    StartWorker();
-    sim->Ring(1, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(
-        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    // A missed-call notice follows; the recording is over and the line is
+    // back on-hook: the main window's mark that the handset started the
+    // recording must be off again.
     ASSERT_TRUE(WaitFor([&] { return home.Read("modem.log").find("Mail") != std::string::npos; }));
-    // The recording is over and the line is back on-hook: the main window's
-    // mark that the handset started the recording must be off again.
+    ASSERT_TRUE(WaitOnHook());
     auto lastHandsetLine = [&] {
         std::string last;
         for (const std::string& l : ui.Lines())
@@ -84,7 +64,6 @@ TEST_F(EngineStory, TheHandsetMarkIsClearedWhenAMissedCallNoticeFollows) {
                 last = l;
         return last;
     };
-    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !sim->IsOffHook(); }));
     EXPECT_TRUE(WaitFor([&] { return lastHandsetLine().find(": off") != std::string::npos; }))
         << lastHandsetLine();
 }
@@ -98,8 +77,7 @@ TEST_F(EngineStory, ACallTheMachineTookIsNotRecordedAgainWhenItsRingsEnd) {
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1500, 8000).Silence(60000));
     StartWorker();
     sim->Ring(1, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(
-        WaitFor([&] { return Index().GetSize() >= 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitForCalls(1));
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
     // More than 8 s after the ring its call is closed; the line the machine
     // took and gave back is not taken again for a handset recording.
@@ -164,10 +142,7 @@ INSTANTIATE_TEST_SUITE_P(Rings, TollSaver,
 
 TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
     const std::string script = home.File("fax.sh");
-    {
-        std::ofstream f(script);
-        f << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"\n";
-    }
+    home.Write("fax.sh", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$1.tmp\" && mv \"$1.tmp\" \"$1\"\n");
     ::chmod(script.c_str(), 0755);
     const std::string out = home.File("fax args.txt");
     phone->bFax = true;
@@ -182,12 +157,11 @@ TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
     sim->Ring(2, modemsim::RingCadence{400, 60});
     // The fax program runs with its arguments while the port is released.
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(out); }));
-    EXPECT_EQ(ReadAll(out), out + "\n--receive\n");
+    EXPECT_EQ(FileText(out), out + "\n--receive\n");
     EXPECT_FALSE(phone->ModemDriver()->IsOpen());
     EXPECT_EQ(Index().GetSize(), 0);
     // After uiFaxSeconds monitoring resumes on its own.
-    ASSERT_TRUE(WaitFor(
-        [&] { return phone->ModemDriver()->IsOpen() && phone->ModemDriver()->m_bInitialized; }));
+    ASSERT_TRUE(WaitFor([&] { return ModemReady(); }));
     EXPECT_FALSE(State().bPaused);
 }
 
@@ -230,9 +204,4 @@ INSTANTIATE_TEST_SUITE_P(Results, DialOut,
                                            DialCase{"NO ANSWER", -2, "No Answer", false},
                                            DialCase{"NO CARRIER", -3, "No Carrier", false},
                                            DialCase{"NO DIAL TONE", -4, "No Dial Tone", false}),
-                         [](const auto& i) {
-                             std::string s;
-                             for (char ch : std::string(i.param.word))
-                                 s += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return s;
-                         });
+                         [](const auto& i) { return TestName(i.param.word); });

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-// ---- the handset is tracked for one call ------------------------------------
+// ---- the handset lifted: recorded at once, tracked for one call -------------
 
 TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     phone->bHandsetStart = true;
@@ -18,10 +18,14 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     sim->SendEventNow('H');
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
     sim->InjectEvent('h', 1000);
-    ASSERT_TRUE(
-        WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitForCalls(1));
     EXPECT_EQ(worker->LastRecordKey(), 'h');
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
+    // All of what the caller said, from the first block on.
+    std::vector<int16_t> s = Samples(worker->LastRecording());
+    EXPECT_NEAR(double(s.size()), 8000.0, 1600.0);
+    ASSERT_GE(s.size(), 4000u);
+    EXPECT_GT(ToneShare({s.begin(), s.begin() + 4000}, 1000, 8000), 0.95);
+    ASSERT_TRUE(WaitOnHook());
 
     // A later recording the user asked for: a handset put back somewhere
     // is no longer this program's business; the caller's hang-up ends it.
@@ -29,10 +33,9 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     ASSERT_TRUE(sim->WaitForCommand("VRX", 30000));
     sim->InjectEvent('h', 500);
     sim->InjectEvent('b', 1500);
-    ASSERT_TRUE(
-        WaitFor([&] { return Index().GetSize() == 2 && Index().GetAt(1).m_nLength >= 1; }, 60000));
+    ASSERT_TRUE(WaitForCalls(2));
     EXPECT_EQ(worker->LastRecordKey(), 'b');
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }));
+    ASSERT_TRUE(WaitOnHook());
 }
 
 // ---- a ring while the modem is set up again --------------------------------
@@ -73,10 +76,8 @@ TEST_P(CustomisedAnswer, RecordingWhileOffHookRepeatsTheVoiceSetUpOnlyWhenSet) {
         if (voiceCommand.find(sent[i]) != std::string::npos)
             ++repeats;
     EXPECT_EQ(repeats > 0, GetParam()) << repeats;
-    State().bHangUpRequest = true;
-    phone->ModemDriver()->SetStopRequest(true);
-    worker->Wake();
-    ASSERT_TRUE(WaitFor([&] { return !sim->IsOffHook() && !State().bOffHook; }, 60000));
+    UserHangsUp();
+    ASSERT_TRUE(WaitOnHook());
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, CustomisedAnswer, ::testing::Bool(),
@@ -112,10 +113,7 @@ private:
 
 TEST_F(EngineStory, AFailingStepIsLoggedAndShown) {
     VanishingWindow window;
-    worker = std::make_unique<CMultiThread>(*phone, window, callLog);
-    worker->SetSaveOnExit(false);
-    ASSERT_TRUE(worker->Start());
-    worker->SignalStart();
+    LaunchWorker(&window);
     ASSERT_TRUE(
         WaitFor([&] { return phone->ModemDriver()->m_bInitialized && worker->StepCount() >= 1; }));
     sim->Ring(1, modemsim::RingCadence::Fast());
@@ -128,7 +126,6 @@ TEST_F(EngineStory, AFailingStepIsLoggedAndShown) {
 }
 
 // ---- the pending calls are forgotten on request ------------------------------
-
 
 TEST_F(EngineStory, ClearingPendingCallsForgetsTheRingingCall) {
     StartWorker();

@@ -3,47 +3,27 @@
 // call's time and date are written the way the user's locale writes them.
 #include "EngineStory.h"
 
-#include "../../unit/calllog/RunProgram.h"
 #include "../notify/ServerProcess.h"
+#include "ChildProcess.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-uint16_t Le16(const std::string& s, size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) |
-                                 static_cast<unsigned char>(s[at + 1]) << 8);
-}
 
 // An environment variable set (or, without a value, removed) for one test
 // and put back after it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name))
             m_old = old;
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
+        Set(value);
     }
-    ~ScopedEnv() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
 
 private:
+    void Set(const char* value) { value ? ::setenv(m_name, value, 1) : ::unsetenv(m_name); }
     const char* m_name;
     std::optional<std::string> m_old;
 };
@@ -63,9 +43,7 @@ protected:
         EngineStory::SetUp();
         inbox = home.File("inbox/");
         std::filesystem::create_directories(inbox);
-        server = std::make_unique<ServerProcess>(std::vector<std::string>{
-            "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
-            inbox, "--mode", "plain"});
+        StartServer();
         MailNoticesTo(server->Port());
         phone->bEAttachVoice = true;
         phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
@@ -73,10 +51,15 @@ protected:
         phone->nRings = 2;
     }
 
+    void StartServer() {
+        server = std::make_unique<ServerProcess>(std::vector<std::string>{
+            "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
+            inbox, "--mode", "plain"});
+    }
+
     // A caller leaves a message of 1.5 s (the worker started).
     void LeaveMessage() {
-        sim->SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""},
-                         modemsim::CallerIdForm::Formatted);
+        JohnDoeCalls();
         sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
         sim->Ring(3, modemsim::RingCadence{400, 60});
         EXPECT_TRUE(sim->WaitForCommand("VRX", 30000));
@@ -91,10 +74,10 @@ protected:
         EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
         const std::string out = home.File("parsed/");
         std::filesystem::create_directories(out);
-        ProgramResult r =
+        ProgramRun r =
             RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
                         inbox + "msg1.eml", out});
-        EXPECT_EQ(r.status, 0) << r.output;
+        EXPECT_EQ(r.nExit, 0) << r.out << r.err;
         return out;
     }
 
@@ -112,19 +95,19 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     const std::string recording = CallFolder() + Index().GetAt(0).m_sFile;
     // The attachment's name: the recording's own, or the compressed copy's.
     const std::string name = bCompress ? "Message.wav" : Index().GetAt(0).m_sFile;
-    const std::string wav = ReadAll(parsed + "attachments/" + name);
-    ASSERT_GT(wav.size(), 44u) << ReadAll(inbox + "msg1.eml").substr(0, 2000);
+    const std::string wav = FileText(parsed + "attachments/" + name);
+    ASSERT_GT(wav.size(), 44u) << FileText(inbox + "msg1.eml").substr(0, 2000);
     ASSERT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(wav.substr(8, 4), "WAVE");
     // GSM 06.10 in WAV when compressed (format tag 0x31), else the
     // recording itself, byte for byte.
     if (bCompress) {
-        EXPECT_EQ(Le16(wav, 20), 0x31);
-        EXPECT_LT(wav.size(), ReadAll(recording).size() / 4);
+        EXPECT_EQ(wav.substr(20, 2), std::string("\x31\0", 2));
+        EXPECT_LT(wav.size(), FileText(recording).size() / 4);
     } else {
-        EXPECT_EQ(wav, ReadAll(recording));
+        EXPECT_EQ(wav, FileText(recording));
     }
-    EXPECT_NE(ReadAll(parsed + "body").find("JOHN DOE"), std::string::npos);
+    EXPECT_NE(FileText(parsed + "body").find("JOHN DOE"), std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
 }
 
@@ -135,15 +118,15 @@ TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
     // A German time locale of the test's own, so the system needs none.
     const std::string locales = home.File("locales/");
     std::filesystem::create_directories(locales);
-    ProgramResult made = RunProgram(
+    ProgramRun made = RunProgram(
         {"/usr/bin/localedef", "-i", "de_DE", "-f", "UTF-8", locales + "de_DE.UTF-8"}, 120000);
-    ASSERT_EQ(made.status, 0) << made.output;
-    ScopedEnv path("LOCPATH", locales);
-    ScopedEnv all("LC_ALL", std::nullopt);
+    ASSERT_EQ(made.nExit, 0) << made.out << made.err;
+    ScopedEnv path("LOCPATH", locales.c_str());
+    ScopedEnv all("LC_ALL", nullptr);
     ScopedEnv time("LC_TIME", "de_DE.UTF-8");
 
     const std::time_t before = std::time(nullptr);
-    const std::string body = ReadAll(MessageAndItsNotice() + "body");
+    const std::string body = FileText(MessageAndItsNotice() + "body");
     const std::time_t after = std::time(nullptr);
     // "07.12.2026" and "14:05": day first with dots, the whole year.
     auto contains = [&](std::time_t t) {
@@ -188,9 +171,7 @@ TEST_F(NoticeStory, NoticesWaitForTheMailServerWhileTheLineGoesOn) {
     EXPECT_EQ(worker->MailsSent(), 0);
 
     // The user puts the server setting right, as the options dialog does.
-    server = std::make_unique<ServerProcess>(std::vector<std::string>{
-        "/usr/bin/python3", SourceFile("tests/integration/notify/smtp_server.py"), "--folder",
-        inbox, "--mode", "plain"});
+    StartServer();
     worker->RunBetweenSteps([&] { phone->m_nSmtpPort = server->Port(); });
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 2; }, 60000));
     EXPECT_TRUE(std::filesystem::exists(inbox + "msg2.eml"));

@@ -4,11 +4,13 @@
 // subscription ended while events are published gets none afterwards.
 #include "engine/CallEvents.h"
 
+#include "WaitUntil.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,17 +18,15 @@
 
 namespace {
 
-// The ring counts a subscriber received, and the lines told.
+// The ring counts a subscriber received.
 class Received {
 public:
     void Add(int n) {
         std::lock_guard lock(m_mutex);
         m_items.push_back(n);
-        m_cv.notify_all();
     }
-    bool WaitForCount(size_t n) {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, std::chrono::seconds(30), [&] { return m_items.size() >= n; });
+    bool WaitForCount(size_t n) const {
+        return WaitUntil([&] { return Items().size() >= n; });
     }
     std::vector<int> Items() const {
         std::lock_guard lock(m_mutex);
@@ -35,7 +35,6 @@ public:
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
     std::vector<int> m_items;
 };
 
@@ -43,30 +42,19 @@ int Rings(const CallEvent& e) {
     return std::get<CallRinging>(e).nRings;
 }
 
-// A gate a handler waits at until the test opens it.
-class Gate {
-public:
+// A gate a handler waits at, once, until the test opens it.
+struct Gate {
+    std::promise<void> reached, opened;
+    std::future<void> reachedFuture = reached.get_future();
+    std::shared_future<void> openedFuture = opened.get_future().share();
     void Wait() {
-        std::unique_lock lock(m_mutex);
-        m_bReached = true;
-        m_cv.notify_all();
-        m_cv.wait(lock, [&] { return m_bOpen; });
+        reached.set_value();
+        openedFuture.wait();
     }
     bool WaitReached() {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, std::chrono::seconds(30), [&] { return m_bReached; });
+        return reachedFuture.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
     }
-    void Open() {
-        std::lock_guard lock(m_mutex);
-        m_bOpen = true;
-        m_cv.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bReached = false;
-    bool m_bOpen = false;
+    void Open() { opened.set_value(); }
 };
 
 TEST(CallEvents, AStuckSubscriberLosesItsOldestEventsAndHoldsUpNoOne) {
@@ -86,7 +74,8 @@ TEST(CallEvents, AStuckSubscriberLosesItsOldestEventsAndHoldsUpNoOne) {
                 gate.Wait();
         },
         4);
-    events.Subscribe("quick reader", [&](const CallEvent& e) { quick.Add(Rings(e)); }, 64);
+    events.Subscribe(
+        "quick reader", [&](const CallEvent& e) { quick.Add(Rings(e)); }, 64);
 
     events.Publish(CallRinging{1});
     ASSERT_TRUE(gate.WaitReached());

@@ -48,21 +48,9 @@ TEST_P(DeviceChoice, TheChosenKindsRegisteredMakerMakesTheDevice) {
     EXPECT_FALSE(phone.Device().IsAvailable());
 }
 
-TEST_P(DeviceChoice, OnlyAModemLoadsTheProfileOfTheModemChosen) {
+TEST_P(DeviceChoice, OnlyAModemReadsTheProfileOfTheModemNamedAtStartOrChosen) {
     const ChoiceCase c = GetParam();
-    TempHome home;
-    CPhone phone;
-    phone.Profile().Load("Modem in use");
-    phone.fUseHiPhone = c.fUseHiPhone;
-    phone.nTAPI = c.nTAPI;
-    phone.sModem = "Modem chosen";
-    phone.FollowSettings();
-    EXPECT_EQ(phone.Profile().m_sModemName,
-              c.kind == DeviceKind::SerialModem ? "Modem chosen" : "Modem in use");
-}
-
-TEST_P(DeviceChoice, OnlyAModemReadsTheProfileOfTheModemNamedAtStart) {
-    const ChoiceCase c = GetParam();
+    const bool bModem = c.kind == DeviceKind::SerialModem;
     TempHome home;
     CMemorySettingsProvider settings(
         "[Options]\nsModem=Modem named\nfUseHiPhone=" + std::to_string(c.fUseHiPhone) +
@@ -71,7 +59,12 @@ TEST_P(DeviceChoice, OnlyAModemReadsTheProfileOfTheModemNamedAtStart) {
     CPhone phone;
     phone.LoadAll();
     EXPECT_EQ(phone.Device().Kind(), c.kind);
-    EXPECT_EQ(phone.Profile().m_sModemName, c.kind == DeviceKind::SerialModem ? "Modem named" : "");
+    EXPECT_EQ(phone.Profile().m_sModemName, bModem ? "Modem named" : "");
+    // The options change the modem: only a modem loads its profile.
+    phone.Profile().Load("Modem in use");
+    phone.sModem = "Modem chosen";
+    phone.FollowSettings();
+    EXPECT_EQ(phone.Profile().m_sModemName, bModem ? "Modem chosen" : "Modem in use");
 }
 
 TEST_P(DeviceChoice, OnlyAModemHasASerialDriverAndEveryDeviceTraces) {

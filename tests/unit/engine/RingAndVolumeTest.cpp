@@ -6,14 +6,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-TEST(RingRules, RingsEndAfterMoreThan8000ms) {
-    for (uint32_t last : {0u, 123456u, 0xFFFFF000u}) { // the last across the tick wrap
-        EXPECT_FALSE(RingsHaveEnded(last + 8000, last));
-        EXPECT_TRUE(RingsHaveEnded(last + 8001, last));
-        EXPECT_FALSE(RingsHaveEnded(last, last));
-    }
-}
-
 TEST(RingRules, WhenCallerIdIsReadAndTheTollSaver) {
     struct Row {
         int type;
@@ -43,12 +35,9 @@ TEST(RingRules, WhenCallerIdIsReadAndTheTollSaver) {
 }
 
 TEST(Volume, FactorsAndSaturation) {
-    EXPECT_DOUBLE_EQ(VolumeFactor(50, false), 1.0);
-    EXPECT_DOUBLE_EQ(VolumeFactor(100, false), 2.0);
+    // 50 is unchanged, 100 twice, 0 half, muted silent: LineSoundTest's table.
     EXPECT_DOUBLE_EQ(VolumeFactor(75, false), 1.5);
-    EXPECT_DOUBLE_EQ(VolumeFactor(0, false), 0.5);
     EXPECT_DOUBLE_EQ(VolumeFactor(30, false), 0.8);
-    EXPECT_DOUBLE_EQ(VolumeFactor(100, true), 0.0);
     EXPECT_DOUBLE_EQ(VolumeFactor(-40, false), 0.5); // a hand-edited file: no phase flip
     EXPECT_DOUBLE_EQ(VolumeFactor(5000, false), 2.0);
 

@@ -74,6 +74,9 @@ protected:
         return r;
     }
     void Finish(const SetupWizardResult& r) { ApplySetupFinish(phone, r, ui, 1000); }
+    int SavedInt(const char* key) {
+        return GetProfileIntFrom(GetSettingsPath(), "Options", key, -99);
+    }
 
     TempHome home;
     WizardUser ui;
@@ -186,14 +189,7 @@ TEST_F(SetupSteps, CancelPutsBackTheProfileOfTheModemInUse) {
     EXPECT_EQ(phone.Profile().m_sModemName, "LT Win Modem") << "no modem in use, none reloaded";
 }
 
-class SetupStep : public SetupSteps {
-protected:
-    int SavedInt(const char* key) {
-        return GetProfileIntFrom(GetSettingsPath(), "Options", key, -99);
-    }
-};
-
-TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
+TEST_F(SetupSteps, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
     CLoggingUiBridge service([](const std::string&) {});
     phone.SetUi(&service);
     CCallLog callLog;
@@ -205,37 +201,32 @@ TEST_F(SetupStep, AFrontEndWithoutAUserReopensTheDeviceAsItStands) {
     EXPECT_NE(SavedInt("nComPort"), 4) << "nothing chosen, nothing saved";
 }
 
-TEST_F(SetupStep, CancellingStillSavesAndRestarts) {
+class SetupStep : public SetupSteps, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SetupStep, TheSettingsAreSavedTheChoiceOnlyWhenFinishedAndTheProgramRestarts) {
+    const bool bCancelled = GetParam();
     CCallLog callLog;
     CMultiThread worker(phone, ui, callLog);
     ui.result.bRun = true;
-    ui.result.bCancelled = true;
+    ui.result.bCancelled = bCancelled;
     ui.result.nKind = kKindUsbAdapter;
     phone.CallState().EngineState().bReconfigure = true;
     EXPECT_FALSE(worker.CheckLine());
+    // The wizard starts from the device in use.
     ASSERT_TRUE(ui.start);
     EXPECT_EQ(ui.start->nKind, kKindSerialModem);
     EXPECT_EQ(ui.start->nComPort, 4);
     EXPECT_EQ(ui.start->sModem, "Rockwell HCF Compatible");
     EXPECT_EQ(ui.restarts, std::vector<int>{4});
-    EXPECT_EQ(SavedInt("nComPort"), 4);
-    EXPECT_EQ(SavedInt("fUseHiPhone"), 0) << "a cancelled choice is not taken";
-    EXPECT_TRUE(phone.CallState().EngineState().bPaused)
-        << "the port stays free for the program that starts next";
+    EXPECT_EQ(SavedInt("fUseHiPhone"), bCancelled ? 0 : 1) << "a cancelled choice is not taken";
+    EXPECT_EQ(SavedInt("nComPort"), bCancelled ? 4 : 1);
+    EXPECT_EQ(SavedInt("nCIDType"), bCancelled ? 0 : 2);
+    // The port stays free for the program that starts next.
+    EXPECT_TRUE(phone.CallState().EngineState().bPaused);
 }
 
-TEST_F(SetupStep, FinishingSavesTheChoiceAndRestarts) {
-    CCallLog callLog;
-    CMultiThread worker(phone, ui, callLog);
-    ui.result.bRun = true;
-    ui.result.nKind = kKindUsbAdapter;
-    phone.CallState().EngineState().bReconfigure = true;
-    EXPECT_FALSE(worker.CheckLine());
-    EXPECT_EQ(ui.restarts, std::vector<int>{4});
-    EXPECT_EQ(SavedInt("fUseHiPhone"), 1);
-    EXPECT_EQ(SavedInt("nTAPI"), 1);
-    EXPECT_EQ(SavedInt("nComPort"), 1);
-    EXPECT_EQ(SavedInt("nCIDType"), 2);
-}
+INSTANTIATE_TEST_SUITE_P(Wizard, SetupStep, ::testing::Bool(), [](const auto& i) {
+    return std::string(i.param ? "Cancelled" : "Finished");
+});
 
 } // namespace
