@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -179,4 +181,24 @@ std::string BuiltProgram(const std::string& name) {
     if (::access(beside.c_str(), X_OK) == 0)
         return beside;
     return tests + "../bin/" + name;
+}
+
+ServerProcess::ServerProcess(const std::vector<std::string>& argv) {
+    std::string line;
+    // Generous: a loaded machine may take a while to start Python.
+    if (!m_program.Start(argv, &line, 60000) || line.rfind("PORT ", 0) != 0)
+        throw std::runtime_error("the test server " + argv[0] + " did not start: " + line);
+    m_nPort = std::stoi(line.substr(5));
+}
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
 }

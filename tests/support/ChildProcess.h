@@ -49,3 +49,20 @@ private:
 
 // The path of a built program: a test program beside this one, or one of bin/.
 std::string BuiltProgram(const std::string& name);
+
+// A test server as a child process: started with argv, it prints "PORT <n>"
+// when it listens (std::runtime_error when it does not within a minute);
+// killed when the object goes.
+class ServerProcess {
+public:
+    explicit ServerProcess(const std::vector<std::string>& argv);
+    int Port() const { return m_nPort; }
+
+private:
+    BackgroundProgram m_program;
+    int m_nPort = 0;
+};
+
+// A loopback TCP port nobody listens on (for now): where a server can be
+// started later.
+int FreePort();

@@ -3,9 +3,9 @@
 // cannot work), Cancel hands back nothing; opened through the program's
 // core it pauses monitoring and leaves it as it found it; the test message
 // goes to a real SMTP server.
+#include "ChildProcess.h"
 #include "FakeAppWorker.h"
 #include "OpenBoxes.h"
-#include "ServerProcess.h"
 #include "TempHome.h"
 
 #include "app/AppState.h"

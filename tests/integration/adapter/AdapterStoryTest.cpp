@@ -9,7 +9,6 @@
 #include "ChildProcess.h"
 #include "EngineStory.h"
 #include "HostPort.h"
-#include "ServerProcess.h"
 
 #include "adapter/AdapterDeviceLayer.h"
 #include "adapter/AdapterEvents.h"

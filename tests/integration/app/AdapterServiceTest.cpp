@@ -1,7 +1,7 @@
 // vorellad on the USB adapter: the service's log names the adapter as what
 // it is, whether it opens (on the simulated adapter) or cannot be found
 // (no sound card chosen), with the reason; a message the full disk cuts.
-#include "../notify/ServerProcess.h"
+#include "ChildProcess.h"
 #include "ServiceMessage.h"
 #include "ServiceTest.h"
 #include "SmallDisk.h"

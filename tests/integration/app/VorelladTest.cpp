@@ -2,11 +2,11 @@
 // vorellactl as people's scripts drive it: every external-control code,
 // a call recorded from the command line, the exits, a second start, and
 // what its log tells of calls and failures.
+#include "ChildProcess.h"
 #include "ServiceMessage.h"
 #include "ServiceTest.h"
 #include "SmallDisk.h"
 
-#include "../notify/ServerProcess.h"
 #include "calllog/DataStructure.h"
 #include "platform/FileUtil.h"
 

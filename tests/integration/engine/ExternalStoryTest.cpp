@@ -1,8 +1,8 @@
 // Rings that end unanswered, the toll saver, the handset, a fax call handed
 // to the fax program, and dialling out.
+#include "ChildProcess.h"
 #include "EngineStory.h"
 
-#include "../notify/ServerProcess.h"
 
 #include <sys/stat.h>
 

@@ -3,7 +3,6 @@
 // call's time and date are written the way the user's locale writes them.
 #include "EngineStory.h"
 
-#include "../notify/ServerProcess.h"
 #include "ChildProcess.h"
 
 #include <cstdlib>

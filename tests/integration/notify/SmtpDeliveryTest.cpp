@@ -10,7 +10,6 @@
 #include "platform/TextUtil.h"
 
 #include "ChildProcess.h"
-#include "ServerProcess.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
 
