@@ -386,12 +386,12 @@ void CBasicWindow::StartRecording() {
     // The worker busy switching (opening or closing the device) would miss
     // the request. Bounded, so a stuck device cannot hold it back for ever.
     WaitThen(
-        kMaxSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); }, [this] { Record(); });
+        m_nSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); }, [this] { Record(); });
 }
 
 void CBasicWindow::StopCall() {
     WaitThen(
-        kMaxSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); },
+        m_nSwitchWaitMs, [this] { return !m_pWorker->IsBusy(); },
         [this] { m_pWorker->StopCall(); });
 }
 

@@ -29,6 +29,8 @@ public:
     // no command reaches the window before AttachWorker.
     explicit CBasicWindow(IAppFrontEnd& frontEnd);
     void AttachWorker(IAppWorker& worker) { m_pWorker = &worker; }
+    // The wait for a worker busy switching (kMaxSwitchWaitMs; tests shorten it).
+    void SetSwitchWaitMs(uint32_t nMs) { m_nSwitchWaitMs = nMs; }
     ~CBasicWindow() override;
     CBasicWindow(const CBasicWindow&) = delete;
     CBasicWindow& operator=(const CBasicWindow&) = delete;
@@ -113,6 +115,7 @@ public:
     void Quit() override;
 
 private:
+    uint32_t m_nSwitchWaitMs = kMaxSwitchWaitMs;
     // The engine's call state, for the requests (a worker is attached).
     CCallState& Calls() { return m_pWorker->CallState(); }
     void StartTimer(int nId, uint32_t ms);

@@ -25,7 +25,7 @@ void CBasicWindow::OpenOptions() {
     m_pWorker->ReadOptions(read);
     m_pWorker->Wake();
     WaitThen(
-        kMaxSwitchWaitMs, [read] { return read->Ready(); },
+        m_nSwitchWaitMs, [read] { return read->Ready(); },
         [this, read] {
             std::optional<OptionsValues> values = read->Take();
             if (!values) {
@@ -58,7 +58,7 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
     m_pWorker->ApplyOptions(*chosen, applied);
     m_pWorker->Wake();
     WaitThen(
-        kMaxSwitchWaitMs, [applied] { return applied->Ready(); },
+        m_nSwitchWaitMs, [applied] { return applied->Ready(); },
         [this, applied] {
             std::optional<OptionsOutcome> out = applied->Take();
             if (!out)

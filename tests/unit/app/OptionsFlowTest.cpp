@@ -104,10 +104,11 @@ TEST_F(OptionsFlowTest, OkWritesTheAutostartEntryAndTellsANewDataFolder) {
 
 TEST_F(OptionsFlowTest, AWorkerThatDoesNotAnswerIsToldAndMonitoringComesBack) {
     worker.bHoldSettings = true;
+    window.SetSwitchWaitMs(1000);
     window.OnCommand(kCmdOptions);
     EXPECT_TRUE(worker.Engine().bPaused);
     ASSERT_TRUE(RunUntil([this] { return !frontEnd.messages.empty(); },
-                         CBasicWindow::kMaxSwitchWaitMs + 20000));
+                         20000));
     EXPECT_NE(frontEnd.messages[0].find("did not hand over its settings"), std::string::npos);
     EXPECT_FALSE(frontEnd.shownOptions.has_value());
     EXPECT_FALSE(worker.Engine().bPaused);
