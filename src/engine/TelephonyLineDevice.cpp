@@ -104,8 +104,7 @@ bool CTelephonyLineDevice::IsOpen() const {
 std::string CTelephonyLineDevice::OpenError() const {
     if (!m_pTapi->IsAvailable())
         return m_pTapi->StatusText();
-    const std::string why = m_pTapi->OpenError();
-    return !why.empty() ? why : StrPrintf("line %d cannot be opened", m_host.Settings().nTAPILine);
+    return m_pTapi->OpenError();
 }
 
 std::string CTelephonyLineDevice::UnavailableReason() const {

@@ -178,9 +178,7 @@ std::shared_ptr<linphone::Core> CSipProvider::MakeCore(Line& line, std::string* 
 }
 
 TapiResult CSipProvider::FailOpen(Line& line, TapiResult r, const std::string& sWhy) {
-    // Open is tried again and again while it fails: told once per reason.
-    if (sWhy != line.sOpenError)
-        LogLine(line.account, "cannot be opened: " + sWhy);
+    // Told by the line's user, which asks OpenFailure.
     line.sOpenError = sWhy;
     return r;
 }

@@ -143,7 +143,7 @@ private:
     TapiResult Reply(bool bOk);
     uint32_t HandleOf(const std::shared_ptr<linphone::Call>& call) const;
     std::shared_ptr<linphone::Core> MakeCore(Line& line, std::string* pWhy);
-    // Open's failure: kept for OpenFailure and logged.
+    // Open's failure: kept for OpenFailure.
     TapiResult FailOpen(Line& line, TapiResult r, const std::string& sWhy);
     std::string Target(const Line& line, const std::string& sNumber) const;
     void OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call, int state);
