@@ -307,6 +307,8 @@ const SettingKey kSettingKeys[] = {
     // name ("" the default card), and the input device of its hook, keypad
     // and ring ("" none).
     Key("Options", "sAdapterSoundCard", &CPhoneSettings::sAdapterSoundCard, ""),
+    Key("Options", "sTalkSoundCard", &CPhoneSettings::sTalkSoundCard, ""),
+    Key("Options", "bTalkStereo", &CPhoneSettings::bTalkStereo, 0),
     Key("Options", "sAdapterInput", &CPhoneSettings::sAdapterInput, ""),
     Key("Options", "g_bFixedFont", &CGlobalSettings::g_bFixedFont, 1),
     Key("Sounds", "sWaveRingIn", &CPhoneSettings::sWaveRingIn, "./wave/ringin.wav"),

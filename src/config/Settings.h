@@ -217,6 +217,11 @@ struct CPhoneSettings {
     std::string sLegacyCodePage{};
     // The generic USB adapter's sound card and input device.
     std::string sAdapterSoundCard{};
+    // Talking at the PC on a telephony line: the sound card, by name ("" the
+    // desktop's default), and a talked call's recording as two channels (far
+    // end left, the PC's microphone right) rather than both mixed.
+    std::string sTalkSoundCard{};
+    bool bTalkStereo{};
     std::string sAdapterInput{};
 
     // Copies of the driver's AT timing, taken on every load.

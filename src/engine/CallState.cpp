@@ -78,6 +78,16 @@ void CCallState::RequestLetGo() {
     m_data.bHangUpRequest = false;
 }
 
+void CCallState::RequestTalk() {
+    m_data.bSpeakerphone = true;
+    RequestAction(kActionSpeakerphone);
+}
+
+void CCallState::SetTalkLevels(int nVolume, bool bMute) {
+    m_data.nTalkVolume = std::clamp(nVolume, 0, 100);
+    m_data.bTalkMute = bMute;
+}
+
 void CCallState::RequestStopSound() {
     m_data.bRecording = false;
     m_data.bPlaying = false;

@@ -62,6 +62,11 @@ struct CCallStateData {
     std::atomic<bool> bCidReceived{false};    // caller data arrived; the main window clears it
     std::atomic<bool> bDialing{false};        // a dial is in progress; a second request is ignored
 
+    // Talking at the PC (a telephony line): the speaker's volume in percent
+    // and the microphone's mute, as the user sets them during the call.
+    std::atomic<int> nTalkVolume{100};
+    std::atomic<bool> bTalkMute{false};
+
     // The worker's request code, valid while bActionPending is set.
     std::atomic<int32_t> nAction{0};
 
@@ -108,6 +113,11 @@ public:
     // Ends the hold music or the speakerphone of the call.
     void RequestEndHold() { m_data.bHold = false; }
     void RequestEndSpeakerphone() { m_data.bSpeakerphone = false; }
+    // Talk at the PC: answer the offered call, or take the call in progress,
+    // through the computer's sound card (the speakerphone on a modem).
+    void RequestTalk();
+    // The talk path's speaker volume (0..100) and microphone mute.
+    void SetTalkLevels(int nVolume, bool bMute);
     // The line stays off-hook after an action no longer.
     void RequestEndTalking() { m_data.bTalking = false; }
     // Monitoring off (true) or on; returns whether it was off.
