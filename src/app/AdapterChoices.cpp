@@ -22,6 +22,8 @@ void KeepCurrent(std::vector<AdapterChoice>& list, const std::string& current) {
         list.push_back({current, current + kNotPresent});
 }
 
+} // namespace
+
 bool SoundCardListed(ISoundBackend& backend, const std::string& card) {
     for (bool bCapture : {true, false}) {
         const std::vector<SoundDeviceInfo> devices = backend.ListDevices(bCapture);
@@ -33,11 +35,19 @@ bool SoundCardListed(ISoundBackend& backend, const std::string& card) {
     return true;
 }
 
-} // namespace
-
 std::vector<AdapterChoice> AdapterSoundCardChoices(ISoundBackend& backend,
                                                    const std::string& current) {
-    std::vector<AdapterChoice> list{{"", "None chosen"}};
+    return SoundCardChoices(backend, current, "None chosen");
+}
+
+std::vector<AdapterChoice> TalkSoundCardChoices(ISoundBackend& backend,
+                                                const std::string& current) {
+    return SoundCardChoices(backend, current, "the desktop's default");
+}
+
+std::vector<AdapterChoice> SoundCardChoices(ISoundBackend& backend, const std::string& current,
+                                            const std::string& sNone) {
+    std::vector<AdapterChoice> list{{"", sNone}};
     for (const SoundDeviceInfo& d : backend.ListDevices(true))
         list.push_back({d.sName, d.sDescription.empty() ? d.sName : d.sDescription});
     // A setting written by hand may name the card by its description.

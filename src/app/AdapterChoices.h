@@ -19,11 +19,20 @@ struct AdapterChoice {
     bool operator==(const AdapterChoice&) const = default;
 };
 
-// "None chosen" (value ""), then the sound cards the sound layer lists for
-// capture, shown by description and stored by name; the value in use stays
+// sNone (value ""), then the sound cards the sound layer lists for capture,
+// shown by description and stored by name; the value in use stays
 // choosable while its card is away ("... - not present").
+std::vector<AdapterChoice> SoundCardChoices(ISoundBackend& backend, const std::string& current,
+                                            const std::string& sNone);
+// The adapter's card: "None chosen" first.
 std::vector<AdapterChoice> AdapterSoundCardChoices(ISoundBackend& backend,
                                                    const std::string& current);
+// The card a call is talked at the PC through (sTalkSoundCard): "the
+// desktop's default" first.
+std::vector<AdapterChoice> TalkSoundCardChoices(ISoundBackend& backend,
+                                                const std::string& current);
+// Whether backend lists the card (by name or description) for both ways.
+bool SoundCardListed(ISoundBackend& backend, const std::string& card);
 // "None" (value ""), then the input devices found, shown by their evdev
 // name with their device; the value in use stays choosable while away.
 std::vector<AdapterChoice> AdapterInputChoices(const std::vector<AdapterInputDevice>& found,

@@ -61,6 +61,8 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.nTapiLine = p.nTAPILine;
     v.sAdapterSoundCard = p.sAdapterSoundCard;
     v.sAdapterInput = p.sAdapterInput;
+    v.sTalkSoundCard = p.sTalkSoundCard;
+    v.bTalkStereo = p.bTalkStereo;
 
     v.sWaveGreet = p.sWaveGreet;
     v.sWaveHold = p.sWaveHold;
@@ -114,6 +116,8 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
                                             p.sAdapterInput != v.sAdapterInput);
     p.sAdapterSoundCard = v.sAdapterSoundCard;
     p.sAdapterInput = v.sAdapterInput;
+    p.sTalkSoundCard = v.sTalkSoundCard;
+    p.bTalkStereo = v.bTalkStereo;
 
     // Step 8: the Advanced page and the sounds.
     d.iSilenceDetectionSensitivity = v.nSilenceThreshold;
@@ -179,6 +183,11 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
         for (std::string& w : AdapterChoiceWarnings(pBackend ? *pBackend : GetSoundBackend(),
                                                     chosen.sAdapterSoundCard, chosen.sAdapterInput))
             check.warnings.push_back(std::move(w));
+    // The card to talk through, once chosen anew (it may be plugged in later).
+    if (!chosen.sTalkSoundCard.empty() && chosen.sTalkSoundCard != before.sTalkSoundCard &&
+        !SoundCardListed(pBackend ? *pBackend : GetSoundBackend(), chosen.sTalkSoundCard))
+        check.warnings.push_back("The sound card " + chosen.sTalkSoundCard +
+                                 " for talking at the PC is not there now.");
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -62,6 +62,10 @@ struct OptionsValues {
     bool bSipAccountsChanged = false;
     std::string sAdapterSoundCard; // the USB adapter's sound card, by name
     std::string sAdapterInput;     // and its input device ("" none)
+    // Talking at the PC on a telephony line: the sound card ("" the
+    // desktop's default) and a talked call recorded in stereo.
+    std::string sTalkSoundCard;
+    bool bTalkStereo = false;
 
     // Sounds: the three shown, and the fourth kept as it is
     std::string sWaveGreet;

@@ -73,6 +73,8 @@ OptionsValues Sample(const TempHome& home) {
     v.nDeviceKind = kKindSerialModem;
     v.nComPort = -1;
     v.sModem = ".Custom";
+    v.sTalkSoundCard = "null";
+    v.bTalkStereo = true;
     v.sWaveGreet = "./wave/greet.wav";
     v.sWaveHold = "./wave/hold.wav";
     v.sWaveWait = "./wave/wait.wav";
@@ -137,6 +139,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.nMailRetryHours = 72;
     expected.nDeviceKind = kKindUsbAdapter;
     expected.sWaveHold = "/music/hold.wav";
+    expected.sTalkSoundCard = "";
+    expected.bTalkStereo = false;
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -146,6 +150,13 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Email()->DirectBox()->setChecked(false);
         dlg.Email()->RingsBox()->setValue(5);
         dlg.Email()->RetryHoursBox()->setValue(72);
+        dlg.Device()->KindBox()->setCurrentIndex(2);
+        EXPECT_FALSE(dlg.Device()->TalkCardBox()->isEnabled()) << "only a line talks at the PC";
+        dlg.Device()->KindBox()->setCurrentIndex(kKindTelephonyLine);
+        EXPECT_TRUE(dlg.Device()->TalkStereoBox()->isEnabled());
+        EXPECT_EQ(dlg.Device()->TalkCardBox()->itemText(0), "the desktop's default");
+        dlg.Device()->TalkCardBox()->setCurrentIndex(0);
+        dlg.Device()->TalkStereoBox()->setChecked(false);
         dlg.Device()->KindBox()->setCurrentIndex(2);
         dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
         if (bOk)

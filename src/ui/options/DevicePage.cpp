@@ -1,5 +1,6 @@
 #include "options/DevicePage.h"
 
+#include "app/AdapterChoices.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
 #include "dialogs/AdapterFields.h"
@@ -7,6 +8,7 @@
 #include "options/SipAccountsDlg.h"
 #include "platform/SerialPorts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -55,6 +57,10 @@ CDevicePage::CDevicePage(const CTapiProviders* pProviders, QWidget* parent)
     connect(m_pListing, &CLineListing::Listed, this, &CDevicePage::UpdateEnabled);
     m_pSipAccounts = new QPushButton(tr("SIP &accounts..."), this);
     connect(m_pSipAccounts, &QPushButton::clicked, this, &CDevicePage::EditSipAccounts);
+    m_pTalkCard = new QComboBox(this);
+    m_pTalkCard->setObjectName("TalkSoundCard");
+    m_pTalkStereo = new QCheckBox(tr("Record talked calls in stereo (far end left, me right)"), this);
+    m_pTalkStereo->setObjectName("TalkStereo");
 
     auto* form = new QFormLayout;
     form->addRow(tr("&Modem driver:"), m_pKind);
@@ -63,6 +69,8 @@ CDevicePage::CDevicePage(const CTapiProviders* pProviders, QWidget* parent)
     form->addRow(tr("Telephony &line:"), m_pLine);
     form->addRow(QString(), m_pLineNote);
     form->addRow(QString(), m_pSipAccounts);
+    form->addRow(tr("&Talk at the PC through:"), m_pTalkCard);
+    form->addRow(QString(), m_pTalkStereo);
     Body()->addLayout(form);
     // The adapter's sound cards are those the program's sound layer lists.
     m_pAdapter = new CAdapterFields(GetSoundBackend(), this);
@@ -102,6 +110,12 @@ void CDevicePage::Load(const OptionsValues& v) {
     m_bSipAccountsSaved = false;
     m_pListing->Start(v.nTapiLine);
     m_pAdapter->Load(v.sAdapterSoundCard, v.sAdapterInput);
+    m_pTalkCard->clear();
+    for (const AdapterChoice& c : TalkSoundCardChoices(GetSoundBackend(), v.sTalkSoundCard))
+        m_pTalkCard->addItem(QString::fromStdString(c.sText), QString::fromStdString(c.sValue));
+    m_pTalkCard->setCurrentIndex(
+        std::max(0, m_pTalkCard->findData(QString::fromStdString(v.sTalkSoundCard))));
+    m_pTalkStereo->setChecked(v.bTalkStereo);
     UpdateEnabled();
 }
 
@@ -113,6 +127,8 @@ void CDevicePage::Save(OptionsValues& v) const {
     v.bSipAccountsChanged = m_bSipAccountsSaved;
     v.sAdapterSoundCard = m_pAdapter->SoundCard();
     v.sAdapterInput = m_pAdapter->Input();
+    v.sTalkSoundCard = m_pTalkCard->currentData().toString().toStdString();
+    v.bTalkStereo = m_pTalkStereo->isChecked();
 }
 
 void CDevicePage::UpdateEnabled() {
@@ -124,6 +140,9 @@ void CDevicePage::UpdateEnabled() {
     const bool bLine =
         m_pKind->currentIndex() == kKindTelephonyLine || m_pKind->currentIndex() == kKindExtension;
     m_pLine->setEnabled(bLine && m_pListing->IsDone() && m_pLine->count() > 0);
+    // Only a telephony line talks at the PC.
+    m_pTalkCard->setEnabled(bLine);
+    m_pTalkStereo->setEnabled(bLine);
     m_pAdapter->setEnabled(m_pKind->currentIndex() == kKindUsbAdapter);
 }
 

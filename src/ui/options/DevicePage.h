@@ -1,6 +1,7 @@
 // "Telephone Device": the kind of device, the modem's port and command
-// profile, the telephony line, and the USB adapter's sound card and input
-// device (each enabled while its kind is chosen).
+// profile, the telephony line with the sound card a call is talked at the
+// PC through, and the USB adapter's sound card and input device (each
+// enabled while its kind is chosen).
 #pragma once
 
 #include "options/OptionsPage.h"
@@ -8,6 +9,7 @@
 class CAdapterFields;
 class CLineListing;
 class CTapiProviders;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -28,6 +30,8 @@ public:
     CLineListing* Listing() const { return m_pListing; }
     QPushButton* SipAccountsButton() const { return m_pSipAccounts; }
     CAdapterFields* Adapter() const { return m_pAdapter; }
+    QComboBox* TalkCardBox() const { return m_pTalkCard; }
+    QCheckBox* TalkStereoBox() const { return m_pTalkStereo; }
 
     // "COM3 (/dev/ttyACM0)", as the port list shows a port.
     static QString PortText(int nPort);
@@ -45,6 +49,8 @@ private:
     CLineListing* m_pListing;
     QPushButton* m_pSipAccounts;
     CAdapterFields* m_pAdapter;
+    QComboBox* m_pTalkCard;
+    QCheckBox* m_pTalkStereo;
     int m_nTapiLine = 0; // kept while no line is listed
     bool m_bSipAccountsSaved = false;
 };

@@ -2,6 +2,7 @@
 // shows, what OK writes back, and the checks of what was typed.
 #include "TempHome.h"
 
+#include "app/AdapterChoices.h"
 #include "app/OptionsLogic.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
@@ -134,6 +135,10 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          "",
          [](auto& v) { v.sAdapterSoundCard = "null", v.sAdapterInput = "/dev/input/event7"; },
          {"sAdapterInput:  -> /dev/input/event7", "sAdapterSoundCard:  -> null"}},
+        {"talk at the PC",
+         "",
+         [](auto& v) { v.sTalkSoundCard = "null", v.bTalkStereo = true; },
+         {"bTalkStereo: 0 -> 1", "sTalkSoundCard:  -> null"}},
         {"sounds",
          "",
          [](auto& v) {
@@ -236,6 +241,15 @@ TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrThe
     EXPECT_TRUE(CheckOptions(v, v, &backend).warnings.empty());
     v.nDeviceKind = kKindSerialModem;
     EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
+
+    // The card to talk at the PC through: told when chosen anew and not there.
+    v.sTalkSoundCard = "hw:CARD=Headset";
+    check = CheckOptions(v, before, &backend);
+    ASSERT_EQ(check.warnings.size(), 1u);
+    EXPECT_NE(check.warnings[0].find("hw:CARD=Headset for talking"), std::string::npos);
+    v.sTalkSoundCard = "null";
+    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
+    EXPECT_EQ(TalkSoundCardChoices(backend, "").front(), (AdapterChoice{"", "the desktop's default"}));
 }
 
 TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWhenChanged) {
