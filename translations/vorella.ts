@@ -217,7 +217,12 @@
 <context>
     <name>CDesktopNotice</name>
     <message>
-        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+26"/>
+        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+29"/>
+        <source>Answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Record</source>
         <translation type="unfinished"></translation>
     </message>
@@ -231,7 +236,7 @@
 <context>
     <name>CDevicePage</name>
     <message>
-        <location filename="../src/ui/options/DevicePage.cpp" line="+22"/>
+        <location filename="../src/ui/options/DevicePage.cpp" line="+24"/>
         <source>Serial port (voice modem)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -251,13 +256,18 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
         <source>Telephone Device</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+12"/>
         <source>SIP &amp;accounts...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Record talked calls in stereo (far end left, me right)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -281,7 +291,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+3"/>
+        <source>&amp;Talk at the PC through:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+15"/>
         <source>None: search every port</source>
         <translation type="unfinished"></translation>
     </message>
@@ -439,8 +454,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
-        <location line="+105"/>
+        <location line="+17"/>
+        <location line="+107"/>
         <source>Send &amp;test message</source>
         <translation type="unfinished"></translation>
     </message>
@@ -472,10 +487,12 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="-104"/>
         <source>&amp;Keep trying a notice the server did not take for</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+5"/>
         <source>hours</source>
         <translation type="unfinished"></translation>
     </message>
@@ -544,7 +561,7 @@ The server said: %2</source>
 <context>
     <name>CLineListing</name>
     <message>
-        <location filename="../src/ui/dialogs/LineListing.cpp" line="+23"/>
+        <location filename="../src/ui/dialogs/LineListing.cpp" line="+24"/>
         <source>Looking for telephony lines...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -552,7 +569,7 @@ The server said: %2</source>
 <context>
     <name>CMainDlg</name>
     <message>
-        <location filename="../src/ui/main/MainDlg.cpp" line="+139"/>
+        <location filename="../src/ui/main/MainDlg.cpp" line="+146"/>
         <source>Search names, numbers, memos, dates</source>
         <translation type="unfinished"></translation>
     </message>
@@ -577,7 +594,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+209"/>
+        <location line="+214"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -591,12 +608,12 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+76"/>
         <source>Printing not yet implemented.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+49"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -612,7 +629,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Not every recording could be deleted:
 
 %1</source>
@@ -640,7 +657,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+14"/>
         <source>Not every recording could be moved:
 
 %1</source>
@@ -754,6 +771,11 @@ The server said: %2</source>
     <message>
         <location line="+2"/>
         <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A&amp;nswer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1014,7 +1036,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CNotifyDlg</name>
     <message>
-        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+26"/>
+        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+27"/>
         <source>Incoming call</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1023,11 +1045,21 @@ At the end Vorella restarts with the new settings.</source>
         <source>Record</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <location line="+8"/>
+        <source>Answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Answer at the PC: talk through the computer&apos;s headset</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+32"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+33"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1106,7 +1138,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+155"/>
+        <location line="+441"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1187,7 +1219,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSipAccountsDlg</name>
     <message>
-        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+17"/>
+        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+23"/>
         <source>SIP Accounts</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1237,7 +1269,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+19"/>
         <source>&amp;Name:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1272,23 +1304,27 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+80"/>
         <source>(new account)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="-79"/>
         <source>Registration:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+67"/>
         <source>not in use: its line is not open</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>no registrar: calls come straight to this computer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>%1; trying again</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1296,7 +1332,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSoundsPage</name>
     <message>
-        <location filename="../src/ui/options/SoundsPage.cpp" line="+20"/>
+        <location filename="../src/ui/options/SoundsPage.cpp" line="+21"/>
         <source>&amp;Default legal message:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1337,7 +1373,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+49"/>
         <source>The sound cannot be played: %1</source>
         <translation type="unfinished"></translation>
     </message>

@@ -217,7 +217,12 @@
 <context>
     <name>CDesktopNotice</name>
     <message>
-        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+26"/>
+        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+29"/>
+        <source>Answer</source>
+        <translation>Annehmen</translation>
+    </message>
+    <message>
+        <location line="+1"/>
         <source>Record</source>
         <translation type="unfinished"></translation>
     </message>
@@ -231,7 +236,7 @@
 <context>
     <name>CDevicePage</name>
     <message>
-        <location filename="../src/ui/options/DevicePage.cpp" line="+22"/>
+        <location filename="../src/ui/options/DevicePage.cpp" line="+24"/>
         <source>Serial port (voice modem)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -251,7 +256,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+18"/>
+        <location line="+19"/>
         <source>Telephone Device</source>
         <translation type="unfinished"></translation>
     </message>
@@ -259,6 +264,11 @@
         <location line="+12"/>
         <source>SIP &amp;accounts...</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Record talked calls in stereo (far end left, me right)</source>
+        <translation>Am PC geführte Gespräche in Stereo aufnehmen (Gegenseite links, ich rechts)</translation>
     </message>
     <message>
         <location line="+4"/>
@@ -281,7 +291,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="+3"/>
+        <source>&amp;Talk at the PC through:</source>
+        <translation>Am PC &amp;sprechen über:</translation>
+    </message>
+    <message>
+        <location line="+15"/>
         <source>None: search every port</source>
         <translation type="unfinished"></translation>
     </message>
@@ -441,8 +456,8 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
-        <location line="+105"/>
+        <location line="+17"/>
+        <location line="+107"/>
         <source>Send &amp;test message</source>
         <translation type="unfinished"></translation>
     </message>
@@ -474,10 +489,12 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="-104"/>
         <source>&amp;Keep trying a notice the server did not take for</source>
         <translation>&amp;Mitteilungen, die der Server nicht annahm, erneut versuchen während</translation>
     </message>
     <message>
+        <location line="+5"/>
         <source>hours</source>
         <translation>Stunden</translation>
     </message>
@@ -546,7 +563,7 @@ The server said: %2</source>
 <context>
     <name>CLineListing</name>
     <message>
-        <location filename="../src/ui/dialogs/LineListing.cpp" line="+23"/>
+        <location filename="../src/ui/dialogs/LineListing.cpp" line="+24"/>
         <source>Looking for telephony lines...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -554,7 +571,7 @@ The server said: %2</source>
 <context>
     <name>CMainDlg</name>
     <message>
-        <location filename="../src/ui/main/MainDlg.cpp" line="+139"/>
+        <location filename="../src/ui/main/MainDlg.cpp" line="+146"/>
         <source>Search names, numbers, memos, dates</source>
         <translation type="unfinished"></translation>
     </message>
@@ -579,7 +596,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+209"/>
+        <location line="+214"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -593,12 +610,12 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+75"/>
+        <location line="+76"/>
         <source>Printing not yet implemented.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+43"/>
+        <location line="+49"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -614,7 +631,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+12"/>
         <source>Not every recording could be deleted:
 
 %1</source>
@@ -642,7 +659,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+14"/>
         <source>Not every recording could be moved:
 
 %1</source>
@@ -757,6 +774,11 @@ The server said: %2</source>
         <location line="+2"/>
         <source>E&amp;xit</source>
         <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A&amp;nswer</source>
+        <translation>A&amp;nnehmen</translation>
     </message>
     <message>
         <location line="+2"/>
@@ -1016,7 +1038,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CNotifyDlg</name>
     <message>
-        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+26"/>
+        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+27"/>
         <source>Incoming call</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1025,11 +1047,21 @@ At the end Vorella restarts with the new settings.</source>
         <source>Record</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <location line="+8"/>
+        <source>Answer</source>
+        <translation>Annehmen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Answer at the PC: talk through the computer&apos;s headset</source>
+        <translation>Am PC annehmen: über das Headset des Computers sprechen</translation>
+    </message>
 </context>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+32"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+33"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1108,7 +1140,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+155"/>
+        <location line="+441"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1189,7 +1221,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSipAccountsDlg</name>
     <message>
-        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+17"/>
+        <location filename="../src/ui/options/SipAccountsDlg.cpp" line="+23"/>
         <source>SIP Accounts</source>
         <translation>SIP-Konten</translation>
     </message>
@@ -1239,7 +1271,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation>ein freier Port</translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+19"/>
         <source>&amp;Name:</source>
         <translation>&amp;Name:</translation>
     </message>
@@ -1274,23 +1306,27 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation>P&amp;ort:</translation>
     </message>
     <message>
-        <location line="+31"/>
+        <location line="+80"/>
         <source>(new account)</source>
         <translation>(neues Konto)</translation>
     </message>
     <message>
+        <location line="-79"/>
         <source>Registration:</source>
         <translation>Anmeldung:</translation>
     </message>
     <message>
+        <location line="+67"/>
         <source>not in use: its line is not open</source>
         <translation>nicht in Gebrauch: seine Leitung ist nicht geöffnet</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>no registrar: calls come straight to this computer</source>
         <translation>keine Registrierstelle: Anrufe kommen direkt zu diesem Computer</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>%1; trying again</source>
         <translation>%1; erneuter Versuch folgt</translation>
     </message>
@@ -1298,7 +1334,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSoundsPage</name>
     <message>
-        <location filename="../src/ui/options/SoundsPage.cpp" line="+20"/>
+        <location filename="../src/ui/options/SoundsPage.cpp" line="+21"/>
         <source>&amp;Default legal message:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1339,7 +1375,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+49"/>
         <source>The sound cannot be played: %1</source>
         <translation type="unfinished"></translation>
     </message>

@@ -4,11 +4,13 @@
 #include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
 
+#include <cerrno>
 #include <climits>
 #include <filesystem>
 #include <linux/input.h>
 #include <map>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -42,7 +44,39 @@ std::string Canonical(const std::string& path) {
 
 } // namespace
 
+namespace {
+
+bool IsAdapterKey(unsigned code) {
+    return AdapterEventOfInput(EV_KEY, code, 1).nCode != 0;
+}
+
+} // namespace
+
 bool ReportsAdapterKeys(const std::string& keyBitmap) {
+    return ReportsAnyKey(keyBitmap, IsAdapterKey);
+}
+
+bool IsHookButtonKey(unsigned code) {
+    return code == KEY_PHONE || code == KEY_PICKUP_PHONE || code == KEY_HANGUP_PHONE ||
+           code == KEY_PLAYPAUSE || code == KEY_MEDIA;
+}
+
+bool ReadInputEvents(int fd, const InputEventSink& onEvent) {
+    // One read: what is left wakes the caller's poll again.
+    input_event ev[16];
+    ssize_t got = ::read(fd, ev, sizeof ev);
+    while (got < 0 && errno == EINTR)
+        got = ::read(fd, ev, sizeof ev);
+    if (got < 0 && errno == EAGAIN)
+        return true;
+    if (got <= 0)
+        return false;
+    for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(input_event); ++i)
+        onEvent(ev[i].type, ev[i].code, ev[i].value);
+    return true;
+}
+
+bool ReportsAnyKey(const std::string& keyBitmap, const WantedKey& wanted) {
     std::vector<std::string> words;
     std::istringstream in(keyBitmap);
     for (std::string w; in >> w;)
@@ -59,8 +93,7 @@ bool ReportsAdapterKeys(const std::string& keyBitmap) {
         for (unsigned b = 0; b < kBitsPerWord; ++b)
             if ((bits >> b) & 1UL) {
                 const size_t code = wordIndex * kBitsPerWord + b;
-                if (code <= KEY_MAX &&
-                    AdapterEventOfInput(EV_KEY, static_cast<unsigned>(code), 1).nCode != 0)
+                if (code <= KEY_MAX && wanted(static_cast<unsigned>(code)))
                     return true;
             }
     }
@@ -68,6 +101,11 @@ bool ReportsAdapterKeys(const std::string& keyBitmap) {
 }
 
 std::vector<AdapterInputDevice> ListAdapterInputs(const InputFolders& folders) {
+    return ListInputsReporting(IsAdapterKey, folders);
+}
+
+std::vector<AdapterInputDevice> ListInputsReporting(const WantedKey& wanted,
+                                                    const InputFolders& folders) {
     // Stable names first: udev's by-id links, by the device they point at.
     std::map<std::string, std::string> byId;
     std::error_code ec;
@@ -81,7 +119,7 @@ std::vector<AdapterInputDevice> ListAdapterInputs(const InputFolders& folders) {
         if (n < 0)
             continue;
         const std::string device = e.path().string() + "/device/";
-        if (!ReportsAdapterKeys(SysfsText(device + "capabilities/key")))
+        if (!ReportsAnyKey(SysfsText(device + "capabilities/key"), wanted))
             continue;
         AdapterInputDevice d;
         d.sEventPath = folders.sDev + name;

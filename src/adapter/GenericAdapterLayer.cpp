@@ -1,6 +1,7 @@
 #include "adapter/GenericAdapterLayer.h"
 
 #include "adapter/AdapterEvents.h"
+#include "adapter/AdapterInputs.h"
 #include "audio/SoundBackend.h"
 #include "linesig/LineSignalDetector.h"
 
@@ -176,7 +177,11 @@ private:
     }
 
     void ReadInput() {
-        input_event ev[16];
+        auto onEvent = [this](unsigned type, unsigned code, int value) {
+            AdapterEventOf e = AdapterEventOfInput(type, code, value);
+            if (e.nCode != 0)
+                Short(e.nCode, e.nParam);
+        };
         while (m_bOpen) {
             pollfd p{m_config.inputFd, POLLIN, 0};
             int r = ::poll(&p, 1, kReadTimeoutMs);
@@ -184,16 +189,8 @@ private:
                 continue;
             if (r < 0 || ((p.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(p.revents & POLLIN)))
                 return; // the input device was unplugged: its events are absent
-            ssize_t got = ::read(m_config.inputFd, ev, sizeof ev);
-            if (got < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (got <= 0)
+            if (!ReadInputEvents(m_config.inputFd, onEvent))
                 return;
-            for (size_t i = 0; i < static_cast<size_t>(got) / sizeof(input_event); ++i) {
-                AdapterEventOf e = AdapterEventOfInput(ev[i].type, ev[i].code, ev[i].value);
-                if (e.nCode != 0)
-                    Short(e.nCode, e.nParam);
-            }
         }
     }
 

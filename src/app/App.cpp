@@ -131,6 +131,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     // 12. The main window (shown only when wanted); it enables external control.
     m_frontEnd.ShowMainWindow(g_bShowMainDlg);
     m_pWindow->EnableExternalControl();
+    m_pWindow->WatchHookButtons();
 
     // 13.
     MatchStartDisabled();

@@ -64,6 +64,11 @@ public:
     // The window started or stopped one of its timers: a loop that sleeps
     // until the next one is due looks again.
     virtual void TimersChanged() {}
+    // The descriptors the window's loop waits on changed (ControlServer::Watch).
+    virtual void WatchedChanged() {}
+    // A line for the log (the service's log; the desktop program's standard
+    // error): something worth knowing that is no failure.
+    virtual void Note(const std::string& text);
     // The window posted its quit: a loop that does not look after every
     // event ends now.
     virtual void QuitPosted() {}

@@ -50,6 +50,9 @@ public:
     virtual bool IsReady() const = 0;
     // A call is being handled (ringing, off-hook, recording ...).
     virtual bool IsCallActive() const = 0;
+    // The device can talk at the PC (a telephony line; not a modem, whose
+    // speakerphone is its own, nor the adapter).
+    virtual bool CanTalkAtPc() const { return false; }
     // Why the open device cannot take calls now ("" when it can).
     virtual std::string DeviceUnavailable() const { return {}; }
 

@@ -7,7 +7,18 @@
 #include "platform/TextUtil.h"
 #include "platform/TickCount.h"
 
-CBasicWindow::CBasicWindow(IAppFrontEnd& frontEnd) : m_frontEnd(frontEnd), m_control(*this) {}
+#include <algorithm>
+#include <cstdio>
+
+CBasicWindow::CBasicWindow(IAppFrontEnd& frontEnd)
+    : m_frontEnd(frontEnd), m_control(*this),
+      m_hookButtons(
+          m_control.Server(), [this](HookPress press) { OnHookButton(press); },
+          [this](const std::string& text) { m_frontEnd.Note(text); }) {}
+
+void IAppFrontEnd::Note(const std::string& text) {
+    std::fprintf(stderr, "vorella: %s\n", text.c_str());
+}
 
 CBasicWindow::~CBasicWindow() {
     Destroy();
@@ -23,6 +34,7 @@ CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t w
         if (!title.empty())
             m_arRASWindows.push_back(std::move(title));
     m_bUseWindowSchedule = SettingsProvider().GetBool("bUseWindowSchedule");
+    m_nVolume = std::clamp(SettingsProvider().GetInt("m_iVolume"), 0, 100);
     // The first ticks replace the picture of creation with the line's.
     m_nTrayIconId = kTrayPicCreated;
     StartTimer(kTimerTray, kTrayTimerMs);
@@ -31,6 +43,7 @@ CControlService::StartResult CBasicWindow::Create(std::string* error, uint32_t w
 }
 
 void CBasicWindow::Destroy() {
+    m_hookButtons.Close();
     m_control.Stop();
     m_timers = CUiTimers{};
     m_steps.clear();
@@ -208,6 +221,9 @@ bool CBasicWindow::OnCommand(int nId) {
     case kCmdOffHook:
         Calls().RequestAction(kActionOffHook);
         m_pWorker->Wake();
+        return true;
+    case kCmdTalk:
+        Talk(TalkRequest::Take);
         return true;
     case kCmdImitateRing:
         m_pWorker->ImitateRing();
@@ -446,6 +462,63 @@ void CBasicWindow::ShowMainWindow() {
 
 void CBasicWindow::Quit() {
     PostQuit();
+}
+
+void CBasicWindow::SetPlaybackVolume(int nPercent) {
+    m_nVolume = std::clamp(nPercent, 0, 100);
+    if (IsTalking())
+        Calls().SetTalkLevels(m_nVolume, m_bTalkMute);
+    else
+        m_pWorker->SetPlaybackVolume(m_nVolume);
+}
+
+bool CBasicWindow::ToggleMute() {
+    if (IsTalking()) {
+        m_bTalkMute = !m_bTalkMute;
+        Calls().SetTalkLevels(m_nVolume, m_bTalkMute);
+        return m_bTalkMute;
+    }
+    m_bPlaybackMute = !m_bPlaybackMute;
+    m_pWorker->SetMute(m_bPlaybackMute);
+    return m_bPlaybackMute;
+}
+
+bool CBasicWindow::IsMuted() const {
+    return IsTalking() ? m_bTalkMute : m_bPlaybackMute;
+}
+
+TalkOutcome CBasicWindow::Talk(TalkRequest r) {
+    if (!m_pWorker)
+        return TalkOutcome::CannotTalk;
+    const TalkOutcome outcome = TalkOutcomeFor(r, CanTalkAtPc(), CallFlagsNow());
+    if (outcome != TalkOutcome::Done)
+        return outcome;
+    WakeTray();
+    if (r == TalkRequest::End) {
+        m_pWorker->StopCall();
+        return outcome;
+    }
+    // Each talk starts with the microphone on, the speaker as the slider says.
+    m_bTalkMute = false;
+    Calls().SetTalkLevels(m_nVolume, false);
+    Calls().RequestTalk();
+    m_pWorker->Wake();
+    return outcome;
+}
+
+void CBasicWindow::OnHookButton(HookPress press) {
+    if (!m_pWorker)
+        return;
+    if (std::optional<TalkRequest> r = HookButtonRequestFor(CanTalkAtPc(), CallFlagsNow(), press))
+        Talk(*r);
+}
+
+void CBasicWindow::WatchHookButtons(const InputFolders& folders) {
+    if (CanTalkAtPc())
+        m_hookButtons.Open(folders);
+    else
+        m_hookButtons.Close();
+    m_frontEnd.WatchedChanged();
 }
 
 DiagnosticsProgress CBasicWindow::Diagnostics(bool bStart) {

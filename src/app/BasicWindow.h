@@ -10,6 +10,8 @@
 #include "app/CommandIds.h"
 #include "app/ControlService.h"
 #include "app/ExternalControl.h"
+#include "app/HookButtons.h"
+#include "app/TalkRules.h"
 #include "app/TrayLogic.h"
 #include "app/UiTimers.h"
 
@@ -57,9 +59,25 @@ public:
     void RunDueTimers();
 
     void ToggleMonitoring();
-    // The main window's volume and mute for what the phone plays.
-    void SetPlaybackVolume(int nPercent) { m_pWorker->SetPlaybackVolume(nPercent); }
-    void SetMute(bool bMute) { m_pWorker->SetMute(bMute); }
+    // The main window's volume slider and "Mu&te": what the phone plays, or,
+    // while a call is talked at the PC, the talk's speaker and microphone.
+    void SetPlaybackVolume(int nPercent);
+    // Turns the mute of the moment over; returns it as it is now.
+    bool ToggleMute();
+    // The mute the window shows: the microphone's while talking.
+    bool IsMuted() const;
+    // The device can talk at the PC, and whether a call is talked now.
+    bool CanTalkAtPc() const { return m_pWorker && m_pWorker->CanTalkAtPc(); }
+    bool IsTalking() const { return IsTalkedAtPc(CanTalkAtPc(), CallFlagsNow()); }
+    // The "Answer" command as the windows show it now.
+    TalkButton TalkButtonNow() const { return TalkButtonFor(CanTalkAtPc(), CallFlagsNow()); }
+    // A headset's hook button or a media key: answers the ringing call at
+    // the PC, or hangs up the talked one.
+    void OnHookButton(HookPress press = HookPress::Toggle);
+    // Reads the headset's buttons and media keys where the line can talk at
+    // the PC, and lets go of them elsewhere (after the device kind changed).
+    void WatchHookButtons(const InputFolders& folders = {});
+    CHookButtons& HookButtons() { return m_hookButtons; }
     IGreetingLine* GreetingLine() { return m_pWorker ? m_pWorker->GreetingLine() : nullptr; }
     // The worker, for the windows that follow its runs (null before AttachWorker).
     IAppWorker* Worker() { return m_pWorker; }
@@ -111,6 +129,7 @@ public:
     void Dial(const std::string& sNumber, bool bSpeak) override;
     void StartSpeakTimer(unsigned nMilliseconds) override;
     DiagnosticsProgress Diagnostics(bool bStart) override;
+    TalkOutcome Talk(TalkRequest r) override;
     void ShowMainWindow() override;
     void Quit() override;
 
@@ -147,6 +166,7 @@ private:
     IAppFrontEnd& m_frontEnd;
     IAppWorker* m_pWorker = nullptr;
     CControlService m_control;
+    CHookButtons m_hookButtons;
     CUiTimers m_timers;
     std::atomic<bool> m_bQuitPosted{false};
     bool m_bCreated = false;
@@ -171,5 +191,10 @@ private:
     std::string m_sPlayFile;
     int m_nTrayIconId = kTrayPicCreated;
     CTrayClicks m_trayClicks;
+    // The slider's volume (m_iVolume) and the two mutes: the phone's
+    // playback, the talk's microphone (off at the start of each talk).
+    int m_nVolume = 100;
+    bool m_bPlaybackMute = false;
+    bool m_bTalkMute = false;
     unsigned m_nDoubleClickMs = 500;
 };

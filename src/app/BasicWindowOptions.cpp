@@ -72,6 +72,9 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
                     m_frontEnd.Beep();
                 if (out->bDataPathChanged)
                     m_frontEnd.DataPathChanged(out->sDataPath);
+                // A line that talks at the PC reads the headset's buttons.
+                if (out->bDeviceKindChanged)
+                    WatchHookButtons();
             }
             if (!SettingsProvider().SetInt("bFlashOnNewMsg", g_bFlashOnNewMsg ? 1 : 0))
                 m_frontEnd.Message("Vorella could not write bFlashOnNewMsg to " +

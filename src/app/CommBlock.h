@@ -55,6 +55,13 @@ enum class CommCommand : int32_t {
     // DiagnosticsState (0 no open modem, 1 running, 2 done, 3 line busy)
     // and the report so far in CommBlock::kReport.
     Diagnostics = 13,
+    // Talking at the PC on a telephony line. 14 answers the ringing call at
+    // the PC; 15 takes the call in progress to it (parameter 1 != 0) or
+    // ends talking and hangs up (parameter 1 == 0). Both answer in
+    // parameter 2 with a TalkOutcome (0 done, 1 no such call, 2 the line
+    // cannot talk at the PC).
+    AnswerAtPc = 14,
+    TalkAtPc = 15,
 };
 
 // The block's contents, decoded.

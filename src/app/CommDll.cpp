@@ -127,6 +127,16 @@ CommResult CCommDll::OnCallback(IExternalControl& control) {
         reply = true;
         break;
     }
+    case CommCommand::AnswerAtPc:
+    case CommCommand::TalkAtPc: {
+        const TalkRequest r = m_data.nCommand == static_cast<int32_t>(CommCommand::AnswerAtPc)
+                                  ? TalkRequest::Answer
+                              : m_data.nParam1 != 0 ? TalkRequest::Take
+                                                    : TalkRequest::End;
+        m_data.nParam2 = static_cast<int32_t>(control.Talk(r));
+        reply = true;
+        break;
+    }
     case CommCommand::DialAndSpeak: {
         control.Dial(m_data.sNumber, true);
         if (unsigned seconds = ParseSpeakSeconds(m_data.sText))

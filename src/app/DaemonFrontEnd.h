@@ -38,6 +38,7 @@ public:
     void SetCallerFields(const CallerFields& fields) override;
     bool OnWindowCommand(int nId) override;
     void RunMessageLoop(CBasicWindow& window) override;
+    void Note(const std::string& text) override { LogLine(text); }
 
     // IUiBridge. Timer 3, the handset flag of a call offered without a ring: with no
     // window there is never a stop pending, and the worker waits out the

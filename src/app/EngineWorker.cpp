@@ -1,6 +1,7 @@
 #include "app/EngineWorker.h"
 
 #include "app/GreetingLine.h"
+#include "app/TelephonyProvider.h"
 
 #include "adapter/AdapterWorkerLink.h"
 
@@ -123,6 +124,11 @@ bool CEngineWorker::IsReady() const {
 
 std::string CEngineWorker::DeviceUnavailable() const {
     return m_pThread ? m_pThread->DeviceUnavailable() : "";
+}
+
+bool CEngineWorker::CanTalkAtPc() const {
+    // The settings as saved: the worker's own copies change on its thread.
+    return SettingsChooseTelephonyLine();
 }
 
 bool CEngineWorker::IsCallActive() const {

@@ -39,6 +39,7 @@ public:
     bool IsReady() const override;
     bool IsCallActive() const override;
     std::string DeviceUnavailable() const override;
+    bool CanTalkAtPc() const override;
     void SetStopRequest(bool bStop) override;
     void SetExitRequest() override;
     void ClearPendingCalls() override;

@@ -5,12 +5,27 @@
 
 #include "engine/DiagnosticsRun.h"
 
+#include <cstdint>
 #include <string>
 
 struct CallerFields {
     std::string sName;
     std::string sNumber;
     std::string sText;
+};
+
+// Talking at the PC on a telephony line (codes 14 and 15).
+enum class TalkRequest {
+    Answer, // answer the ringing call at the PC
+    Take,   // take the call in progress (or the ringing one) to the PC
+    End,    // end talking: hang up
+};
+
+// What became of a request; the numbers are external control's replies.
+enum class TalkOutcome : int32_t {
+    Done = 0,
+    NoCall = 1,     // no call to answer or take, or none talked to end
+    CannotTalk = 2, // the device cannot talk at the PC (a modem, the adapter)
 };
 
 class IExternalControl {
@@ -52,6 +67,9 @@ public:
     // Code 13: the modem diagnostics report; bStart asks for a new run
     // unless one runs. Never waits: the caller asks again until it is Done.
     virtual DiagnosticsProgress Diagnostics(bool /*bStart*/) { return {}; }
+    // Codes 14 and 15: answer the ringing call at the PC, take the call in
+    // progress to it, or end talking and hang up.
+    virtual TalkOutcome Talk(TalkRequest /*r*/) { return TalkOutcome::CannotTalk; }
 
     // A later start of the program asked this one to show its main window.
     virtual void ShowMainWindow() = 0;

@@ -22,15 +22,6 @@ std::vector<SipAccount> SettingsAccounts() {
     return ReadSipAccounts(SettingsProvider().Snapshot());
 }
 
-// Whether the settings choose a telephony line as the device: the
-// provider is installed either way (the wizard and the options list its
-// lines), but only then is it worth a word at start-up.
-bool SettingsChooseTelephonyLine() {
-    ISettingsProvider& settings = SettingsProvider();
-    return ChosenDeviceKind(settings.GetBool("fUseHiPhone"), settings.GetInt("nTAPI")) ==
-           DeviceKind::TelephonyLine;
-}
-
 std::string LineNames(const std::vector<SipAccount>& accounts) {
     std::string names;
     for (const SipAccount& a : accounts)
@@ -109,6 +100,12 @@ std::string PrepareSipStateFolder(std::string* pError) {
         return {};
     }
     return folder;
+}
+
+bool SettingsChooseTelephonyLine() {
+    ISettingsProvider& settings = SettingsProvider();
+    return ChosenDeviceKind(settings.GetBool("fUseHiPhone"), settings.GetInt("nTAPI")) ==
+           DeviceKind::TelephonyLine;
 }
 
 bool InstallTelephonyProvider(CTapiProviders& providers, const TelephonyLog& log, bool bAlwaysSay) {

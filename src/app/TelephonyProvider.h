@@ -33,6 +33,12 @@ inline constexpr const char* kSipTapiName = "sip";
 bool InstallTelephonyProvider(CTapiProviders& providers, const TelephonyLog& log,
                               bool bAlwaysSay = false);
 
+// Whether the settings choose a telephony line as the device: the
+// provider is installed either way (the wizard and the options list its
+// lines), but only then is it worth a word at start-up, and only such a
+// line talks at the PC.
+bool SettingsChooseTelephonyLine();
+
 // The SIP provider's state folder ("sip" in the program folder), made
 // private (0700) when missing or open to others; empty, with *pError set,
 // when that fails.

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -51,6 +52,14 @@ public:
             fds.push_back(c.fd);
         return fds;
     }
+    // Other descriptors the loop waits on with the socket (a headset's
+    // buttons): onReady runs on the loop's thread when fd has something to
+    // read, or has ended. The caller keeps fd open until it unwatches it.
+    void Watch(int fd, std::function<void()> onReady);
+    void Unwatch(int fd);
+    std::vector<int> WatchedFds() const;
+    // Runs fd's handler (a loop that watches the descriptors itself).
+    void ServeWatched(int fd);
     // Requests refused because the peer was another user (for the log and tests).
     size_t RefusedCount() const { return m_nRefused; }
 
@@ -70,6 +79,7 @@ private:
     ino_t m_inode = 0;
     Handler m_handler;
     std::vector<Client> m_clients;
+    std::map<int, std::function<void()>> m_watched;
     size_t m_nRefused = 0;
 };
 

@@ -145,8 +145,32 @@ void ControlServer::Close() {
     m_sPath.clear();
 }
 
+void ControlServer::Watch(int fd, std::function<void()> onReady) {
+    m_watched[fd] = std::move(onReady);
+}
+
+void ControlServer::Unwatch(int fd) {
+    m_watched.erase(fd);
+}
+
+std::vector<int> ControlServer::WatchedFds() const {
+    std::vector<int> fds;
+    for (const auto& [fd, onReady] : m_watched)
+        fds.push_back(fd);
+    return fds;
+}
+
+void ControlServer::ServeWatched(int fd) {
+    auto it = m_watched.find(fd);
+    if (it == m_watched.end())
+        return;
+    // The handler may unwatch its descriptor: it runs on a copy.
+    std::function<void()> onReady = it->second;
+    onReady();
+}
+
 void ControlServer::Process(int waitMs) {
-    if (m_listenFd < 0) {
+    if (m_listenFd < 0 && m_watched.empty()) {
         // Nothing to serve (another instance keeps the socket, or there is
         // none): the owner's loop still expects to be held here for its wait,
         // or it would spin a whole core.
@@ -155,14 +179,21 @@ void ControlServer::Process(int waitMs) {
         return;
     }
     std::vector<pollfd> fds;
+    // A negative descriptor (not listening) is left out by poll.
     fds.push_back({m_listenFd, POLLIN, 0});
     int timeout = std::max(waitMs, 0);
     for (const Client& c : m_clients) {
         fds.push_back({c.fd, POLLIN, 0});
         timeout = std::min(timeout, Remaining(c.start, kRequestDeadlineMs));
     }
+    const size_t firstWatched = fds.size();
+    for (int fd : WatchedFds())
+        fds.push_back({fd, POLLIN, 0});
     if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR)
         return;
+    for (size_t i = firstWatched; i < fds.size(); ++i)
+        if (fds[i].revents != 0)
+            ServeWatched(fds[i].fd);
 
     // Every client is tried, not only those poll named: a long request handled
     // just before may have kept others waiting past their deadline through no
@@ -173,7 +204,7 @@ void ControlServer::Process(int waitMs) {
     for (size_t i = m_clients.size(); i-- > 0;)
         if (Remaining(m_clients[i].start, kRequestDeadlineMs) == 0)
             Drop(i);
-    if (fds[0].revents & POLLIN)
+    if (m_listenFd >= 0 && (fds[0].revents & POLLIN))
         Accept();
 }
 

@@ -88,6 +88,7 @@ TEST(DesktopNotice, TheCallGoesToTheNotificationServiceWithRecordAndShow) {
     EXPECT_TRUE(first.actions.contains("Record"));
     EXPECT_TRUE(first.actions.contains("show"));
     EXPECT_TRUE(first.actions.contains("Show"));
+    EXPECT_FALSE(first.actions.contains("answer")) << "a modem does not talk at the PC";
     const uint id = notifier.Notice()->Id();
     EXPECT_NE(id, 0u);
 
@@ -108,6 +109,16 @@ TEST(DesktopNotice, TheCallGoesToTheNotificationServiceWithRecordAndShow) {
     service.Invoke(id, "show");
     ASSERT_TRUE(QTest::qWaitFor([&] { return showMain.count() == 1; }, 10000));
     EXPECT_EQ(record.count(), 1);
+
+    // On a line that talks at the PC the notice offers "Answer".
+    QSignalSpy answer(&notifier, &CCallNotifier::answerRequested);
+    notifier.SetAnswer(true, true);
+    notifier.RestartCloseTimer(8000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() == 4; }, 10000));
+    EXPECT_TRUE(service.notices[3].actions.contains("answer"));
+    EXPECT_TRUE(service.notices[3].actions.contains("Answer"));
+    service.Invoke(id, "answer");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.count() == 1; }, 10000));
 
     notifier.Close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.closed.size() == 1; }, 10000));

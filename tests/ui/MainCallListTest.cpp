@@ -42,7 +42,10 @@ struct FakeHost : IMainDlgHost {
     void PlayToLine(const std::string& sFile) override { played.push_back(sFile); }
     void Dial(const std::string&) override {}
     void VolumeChosen(int nPercent) override { volume = nPercent; }
-    void MuteChanged(bool bMute) override { muted = bMute; }
+    bool ToggleMute() override { return muted = !muted; }
+    bool IsMuted() override { return muted; }
+    bool IsTalking() override { return false; }
+    TalkButton TalkButtonNow() override { return {}; }
     CCallState* CallState() override { return &calls; }
     CCallState calls;
     CCallLog* CallLog() override { return &callLog; }

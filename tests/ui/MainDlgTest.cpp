@@ -118,6 +118,26 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     w->Menu()->Action(kCmdDialNumber)->trigger();
     EXPECT_EQ(worker.Notes().back(), "dial 5551234");
 
+    // "A&nswer" is there only where the line talks at the PC, usable while
+    // a call rings; "Mu&te" is the microphone's while talking.
+    QAction* answer = w->Menu()->Action(kCmdTalk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answer->isVisible(); }, 10000));
+    worker.bCanTalk = true;
+    worker.Engine().bRinging = true;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer->isVisible() && answer->isEnabled(); }, 10000));
+    worker.TakeRequest();
+    emit frontEnd.Notifier()->answerRequested();
+    EXPECT_EQ(worker.Engine().nAction, kActionSpeakerphone);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answer->isEnabled(); }, 10000));
+    w->Menu()->Action(kCmdMute)->trigger();
+    EXPECT_TRUE(worker.Engine().bTalkMute);
+    EXPECT_FALSE(worker.bPlaybackMute);
+    window.OnHookButton();
+    EXPECT_FALSE(worker.Engine().bSpeakerphone) << "the talk hung up";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->Menu()->Action(kCmdMute)->isChecked(); }, 10000));
+    worker.Engine().bRinging = false;
+    worker.bCanTalk = false;
+
     // Every command of the window's table is in its menu, with a mnemonic.
     for (const char* text : {"&Play",
                              "&Play a File...",
@@ -131,6 +151,7 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
                              "Prin&t",
                              "&Restart",
                              "E&xit",
+                             "A&nswer",
                              "&Record",
                              "&Stop",
                              "&Update",

@@ -70,11 +70,22 @@ TEST(Popup, AClickAsksForTheMainWindowAndItsButtonForTheRecording) {
     EXPECT_FALSE(popup.isVisible()) << "the click ends the pop-up";
 
     popup.ShowCall();
+    EXPECT_FALSE(popup.AnswerButton()->isVisible()) << "a modem does not talk at the PC";
     QTest::mouseClick(popup.RecordButton(), Qt::LeftButton);
     EXPECT_EQ(record.count(), 1);
     EXPECT_EQ(showMain.count(), 1);
     EXPECT_FALSE(popup.isVisible());
     EXPECT_FALSE(popup.IsCountingDown());
+
+    // A line that talks at the PC: "Answer" takes the call there.
+    QSignalSpy answer(&popup, &CNotifyDlg::answerRequested);
+    popup.SetAnswer(true, true);
+    popup.ShowCall();
+    ASSERT_TRUE(popup.AnswerButton()->isVisible());
+    QTest::mouseClick(popup.AnswerButton(), Qt::LeftButton);
+    EXPECT_EQ(answer.count(), 1);
+    EXPECT_EQ(record.count(), 1);
+    EXPECT_FALSE(popup.isVisible());
 }
 
 TEST(Popup, TheNotifierShowsTheCallerOnceKnown) {

@@ -3,6 +3,7 @@
 
 #include "app/CommBlock.h"
 #include "app/CommDll.h"
+#include "app/ExternalControl.h"
 #include "engine/DiagnosticsRun.h"
 #include "platform/TickCount.h"
 
@@ -39,6 +40,9 @@ int Usage() {
                 "  play FILE                     play FILE through the line\n"
                 "  dial NUMBER [--speak SECONDS] dial NUMBER; with --speak keep the line for\n"
                 "                                talking and pause monitoring after SECONDS\n"
+                "  answer                        answer the ringing call at the PC (a SIP line)\n"
+                "  talk [off]                    take the call in progress to the PC; 'off'\n"
+                "                                ends talking and hangs up\n"
                 "  diagnose                      probe the modem and print the diagnostics\n"
                 "                                report\n"
                 "  show                          show the main window\n"
@@ -236,6 +240,41 @@ int CmdDial(const Args& args, uint32_t timeoutMs) {
     return Report(Run(timeoutMs, d, false));
 }
 
+// Codes 14 and 15 answer whether the line did it.
+int TalkReport(const CtlOutcome& out, const char* noCall) {
+    if (out.nExit != kExitOk)
+        return Report(out);
+    switch (static_cast<TalkOutcome>(out.reply.nParam2)) {
+    case TalkOutcome::Done:
+        return kExitOk;
+    case TalkOutcome::NoCall:
+        std::fprintf(stderr, "vorellactl: %s\n", noCall);
+        return kExitRejected;
+    case TalkOutcome::CannotTalk:
+        std::fprintf(stderr, "vorellactl: this line cannot talk at the PC (only a telephony "
+                             "line, such as a SIP account, can)\n");
+        return kExitRejected;
+    }
+    std::fprintf(stderr, "vorellactl: Vorella answered %d\n", out.reply.nParam2);
+    return kExitFailed;
+}
+
+int CmdAnswer(const Args& args, uint32_t timeoutMs) {
+    if (!args.empty())
+        return BadArgs("answer takes no arguments");
+    return TalkReport(Run(timeoutMs, Command(CommCommand::AnswerAtPc), true),
+                      "no call is ringing");
+}
+
+int CmdTalk(const Args& args, uint32_t timeoutMs) {
+    if (args.size() > 1 || (args.size() == 1 && args[0] != "off"))
+        return BadArgs("talk takes nothing or 'off'");
+    CommBlockData d = Command(CommCommand::TalkAtPc);
+    d.nParam1 = args.empty() ? 1 : 0;
+    return TalkReport(Run(timeoutMs, d, true), args.empty() ? "no call to take to the PC"
+                                                            : "no call is being talked at the PC");
+}
+
 // The modem's answers as a terminal may show them: line ends as the
 // terminal's, other control characters (a modem's noise) as "?".
 std::string PrintableReport(const std::string& report) {
@@ -319,6 +358,7 @@ constexpr CtlCommand kCommands[] = {
     {"stop", CmdStop},     {"hangup", CmdHangUp},   {"caller", CmdCaller},
     {"file", CmdFile},     {"play", CmdPlay},       {"dial", CmdDial},
     {"show", CmdShow},     {"quit", CmdQuit},       {"diagnose", CmdDiagnose},
+    {"answer", CmdAnswer}, {"talk", CmdTalk},
 };
 
 } // namespace

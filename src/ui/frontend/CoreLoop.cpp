@@ -55,6 +55,8 @@ void CCoreLoop::WatchSockets() {
     std::vector<int> fds = server.ClientFds();
     if (server.IsListening())
         fds.push_back(server.ListenFd());
+    const std::vector<int> watched = server.WatchedFds();
+    fds.insert(fds.end(), watched.begin(), watched.end());
     for (auto it = m_notifiers.begin(); it != m_notifiers.end();) {
         if (std::find(fds.begin(), fds.end(), it->first) == fds.end())
             it = m_notifiers.erase(it);
@@ -65,7 +67,14 @@ void CCoreLoop::WatchSockets() {
         if (m_notifiers.count(fd))
             continue;
         auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        connect(notifier.get(), &QSocketNotifier::activated, this, &CCoreLoop::OnSocket);
+        if (std::find(watched.begin(), watched.end(), fd) != watched.end())
+            connect(notifier.get(), &QSocketNotifier::activated, this, [this, fd] {
+                m_window.Control().Server().ServeWatched(fd);
+                WatchSockets();
+                Rearm();
+            });
+        else
+            connect(notifier.get(), &QSocketNotifier::activated, this, &CCoreLoop::OnSocket);
         m_notifiers.emplace(fd, std::move(notifier));
     }
 }

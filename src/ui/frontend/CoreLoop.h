@@ -1,6 +1,7 @@
 // Drives the core's hidden window from the Qt event loop without polling:
 // one single-shot timer armed for the next of the window's timers, and
-// socket notifiers on the control socket and its connected clients.
+// socket notifiers on the control socket, its connected clients and the
+// other descriptors the window watches (a headset's buttons).
 #pragma once
 
 #include <QObject>
@@ -22,14 +23,15 @@ public:
     void Rearm();
     // Milliseconds the loop's timer is armed for; -1 when it is not (tests).
     int ArmedMs() const { return m_timer.isActive() ? m_timer.interval() : -1; }
-    // How many sockets are watched (the listening one and its clients).
+    // How many descriptors are watched (the listening socket, its clients, the window's others).
     size_t WatchedSockets() const { return m_notifiers.size(); }
+    // The window watches other descriptors now: the notifiers follow.
+    void WatchSockets();
 
 private:
     void OnTimer();
     void OnSocket();
     void ServeSocket();
-    void WatchSockets();
 
     CBasicWindow& m_window;
     QTimer m_timer;

@@ -41,6 +41,8 @@ CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
     });
     connect(m_pNotifier.get(), &CCallNotifier::recordRequested, this,
             &CQtFrontEnd::ToggleRecording);
+    connect(m_pNotifier.get(), &CCallNotifier::answerRequested, this,
+            [this] { Command(kCmdTalk); });
     // Timer 3: the worker sets or clears the handset flag itself, between
     // two of its steps; this thread never touches the device.
     m_handsetTimer.setSingleShot(true);
@@ -96,9 +98,20 @@ CCallState* CQtFrontEnd::CallState() {
     return pWorker ? &pWorker->CallState() : nullptr;
 }
 
-void CQtFrontEnd::MuteChanged(bool bMute) {
-    if (m_pWindow)
-        m_pWindow->SetMute(bMute);
+bool CQtFrontEnd::ToggleMute() {
+    return m_pWindow && m_pWindow->ToggleMute();
+}
+
+bool CQtFrontEnd::IsMuted() {
+    return m_pWindow && m_pWindow->IsMuted();
+}
+
+bool CQtFrontEnd::IsTalking() {
+    return m_pWindow && m_pWindow->IsTalking();
+}
+
+TalkButton CQtFrontEnd::TalkButtonNow() {
+    return m_pWindow ? m_pWindow->TalkButtonNow() : TalkButton{};
 }
 
 void CQtFrontEnd::LeaveInOrder() {
@@ -325,6 +338,11 @@ void CQtFrontEnd::TimersChanged() {
         m_pLoop->Rearm();
 }
 
+void CQtFrontEnd::WatchedChanged() {
+    if (m_pLoop)
+        m_pLoop->WatchSockets();
+}
+
 void CQtFrontEnd::QuitPosted() {
     QApplication::exit(0);
 }
@@ -442,6 +460,8 @@ void CQtFrontEnd::ActivateMainWindow() {
 
 void CQtFrontEnd::ShowPopup() {
     WakeTray();
+    const TalkButton answer = m_pWindow ? m_pWindow->TalkButtonNow() : TalkButton{};
+    m_pNotifier->SetAnswer(answer.bShown, answer.bEnabled);
     m_pNotifier->ShowCall(CNotifyDlg::kCloseMs);
 }
 

@@ -75,6 +75,7 @@ public:
     void Beep() override;
     void RunMessageLoop(CBasicWindow& window) override;
     void TimersChanged() override;
+    void WatchedChanged() override;
     void QuitPosted() override;
 
     // IUiBridge, on the UI thread
@@ -109,7 +110,10 @@ public:
     void PlayToLine(const std::string& sFile) override;
     void Dial(const std::string& sNumber) override;
     void VolumeChosen(int nPercent) override;
-    void MuteChanged(bool bMute) override;
+    bool ToggleMute() override;
+    bool IsMuted() override;
+    bool IsTalking() override;
+    TalkButton TalkButtonNow() override;
     CCallState* CallState() override;
     CCallLog* CallLog() override;
 

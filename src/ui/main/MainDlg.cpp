@@ -341,6 +341,11 @@ void CMainDlg::Refresh() {
         m_pMenu->Action(id)->setEnabled(buttons.bDelete);
     const CallFlags now = CallFlagsNow();
     m_pMenu->Action(kCmdStopRecording)->setEnabled(now.bRecording || now.bPlaying || now.bHold);
+    const TalkButton talk = m_host.TalkButtonNow();
+    m_pMenu->Action(kCmdTalk)->setVisible(talk.bShown);
+    m_pMenu->Action(kCmdTalk)->setEnabled(talk.bEnabled);
+    // The mute shown is the microphone's while talking, the playback's after.
+    m_pMenu->Action(kCmdMute)->setChecked(m_host.IsMuted());
 
     MainLineFlags flags;
     flags.bRecording = now.bRecording;

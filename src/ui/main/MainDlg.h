@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/MainWindowRules.h"
+#include "app/TalkRules.h"
 #include "engine/CallState.h"
 
 #include <QMainWindow>
@@ -41,9 +42,17 @@ public:
     // Plays sFile to the telephone line.
     virtual void PlayToLine(const std::string& sFile) = 0;
     virtual void Dial(const std::string& sNumber) = 0;
-    // The volume (m_iVolume) and mute the user chose, for the phone too.
+    // The volume (m_iVolume) the user chose, for the phone too (for the
+    // talk's speaker while a call is talked at the PC).
     virtual void VolumeChosen(int nPercent) = 0;
-    virtual void MuteChanged(bool bMute) = 0;
+    // "Mu&te": turns the playback's mute over, or the microphone's while a
+    // call is talked at the PC; returns the mute as it is now.
+    virtual bool ToggleMute() = 0;
+    virtual bool IsMuted() = 0;
+    // A call is talked at the PC now.
+    virtual bool IsTalking() = 0;
+    // The "Answer" command (talk at the PC) as it is to be shown now.
+    virtual TalkButton TalkButtonNow() = 0;
     // The engine's state of the call in progress (null while there is no worker).
     virtual CCallState* CallState() = 0;
     // The program's call log, which writes every index; none before the
@@ -189,7 +198,6 @@ private:
     bool m_bLegal = false;
     bool m_bStopPending = false;
     bool m_bUpdating = false;
-    bool m_bMuted = false;
     bool m_bAutoGain = false;
     uint32_t m_nCallStartTicks = 0;
     int m_nShownStatusId = -1;

@@ -162,12 +162,15 @@ void CMainDlg::OnCommand(int nId) {
     case kCmdPrint:
         Tell(tr("Printing not yet implemented."));
         break;
-    case kCmdMute:
-        m_bMuted = !m_bMuted;
-        m_pMenu->Action(kCmdMute)->setChecked(m_bMuted);
-        m_pPlayer->SetMuted(m_bMuted);
-        m_host.MuteChanged(m_bMuted);
+    case kCmdMute: {
+        // While talking it is the microphone's; the player keeps its sound.
+        const bool bTalking = m_host.IsTalking();
+        const bool bMuted = m_host.ToggleMute();
+        m_pMenu->Action(kCmdMute)->setChecked(bMuted);
+        if (!bTalking)
+            m_pPlayer->SetMuted(bMuted);
         break;
+    }
     case kCmdAgc:
         m_bAutoGain = !m_bAutoGain;
         m_pMenu->Action(kCmdAgc)->setChecked(m_bAutoGain);

@@ -52,6 +52,8 @@ constexpr MenuItem kItems[] = {
      false, false},
     {kCalls, kCmdExit, QT_TRANSLATE_NOOP("CMainMenu", "E&xit"), "Ctrl+Q", nullptr, false, false},
 
+    {kLine, kCmdTalk, QT_TRANSLATE_NOOP("CMainMenu", "A&nswer"), "Ctrl+Shift+A", "answer", true,
+     false},
     {kLine, kCmdRecord, QT_TRANSLATE_NOOP("CMainMenu", "&Record"), "Ctrl+R", "record", true, false},
     {kLine, kCmdStopRecording, QT_TRANSLATE_NOOP("CMainMenu", "&Stop"), "Ctrl+.", "stop", true,
      false},

@@ -22,6 +22,8 @@ CCallNotifier::CCallNotifier(Kind kind, QObject* parent) : QObject(parent), m_ki
             &CCallNotifier::showMainRequested);
     connect(m_pNotice.get(), &CDesktopNotice::recordRequested, this,
             &CCallNotifier::recordRequested);
+    connect(m_pNotice.get(), &CDesktopNotice::answerRequested, this,
+            &CCallNotifier::answerRequested);
     connect(m_pNotice.get(), &CDesktopNotice::failed, this, [this](const QString& error) {
         // A call must not go unannounced: the pop-up window, even where it
         // cannot be placed, rather than nothing.
@@ -40,6 +42,7 @@ void CCallNotifier::MakePopup() {
     connect(m_pPopup.get(), &CNotifyDlg::showMainRequested, this,
             &CCallNotifier::showMainRequested);
     connect(m_pPopup.get(), &CNotifyDlg::recordRequested, this, &CCallNotifier::recordRequested);
+    connect(m_pPopup.get(), &CNotifyDlg::answerRequested, this, &CCallNotifier::answerRequested);
 }
 
 CCallNotifier::~CCallNotifier() = default;
@@ -56,23 +59,31 @@ void CCallNotifier::SetCaller(const QString& name, const QString& number) {
     // A notice that is up shows the caller once known. A notification's
     // text can only be replaced whole, which starts its display time again.
     else if (m_pNotice->Id() != 0)
-        m_pNotice->Show(FirstLine(), m_sNumber, CNotifyDlg::kCloseMs);
+        m_pNotice->Show(FirstLine(), m_sNumber, CNotifyDlg::kCloseMs, m_bAnswer && m_bAnswerEnabled);
+}
+
+void CCallNotifier::SetAnswer(bool bShown, bool bEnabled) {
+    m_bAnswer = bShown;
+    m_bAnswerEnabled = bEnabled;
+    if (m_pPopup)
+        m_pPopup->SetAnswer(bShown, bEnabled);
 }
 
 void CCallNotifier::ShowCall(int ms) {
     if (m_pPopup) {
+        m_pPopup->SetAnswer(m_bAnswer, m_bAnswerEnabled);
         m_pPopup->SetLines(FirstLine(), m_sNumber);
         m_pPopup->ShowCall(ms);
         return;
     }
-    m_pNotice->Show(FirstLine(), m_sNumber, ms);
+    m_pNotice->Show(FirstLine(), m_sNumber, ms, m_bAnswer && m_bAnswerEnabled);
 }
 
 void CCallNotifier::RestartCloseTimer(int ms) {
     if (m_pPopup)
         m_pPopup->RestartCloseTimer(ms);
     else if (m_pNotice->Id() != 0)
-        m_pNotice->Show(FirstLine(), m_sNumber, ms);
+        m_pNotice->Show(FirstLine(), m_sNumber, ms, m_bAnswer && m_bAnswerEnabled);
 }
 
 void CCallNotifier::Close() {

@@ -25,6 +25,9 @@ public:
     // The two lines: "Incoming call..." until the caller is known, then the
     // caller's name and number.
     void SetCaller(const QString& name, const QString& number);
+    // The "Answer" action: offered where the line can talk at the PC,
+    // usable while the call can be taken to it. Set before ShowCall.
+    void SetAnswer(bool bShown, bool bEnabled);
     // A ring: shown, or its display time restarted.
     void ShowCall(int ms);
     void RestartCloseTimer(int ms);
@@ -36,6 +39,7 @@ public:
 signals:
     void showMainRequested();
     void recordRequested();
+    void answerRequested();
 
 private:
     QString FirstLine() const;
@@ -46,4 +50,6 @@ private:
     std::unique_ptr<CDesktopNotice> m_pNotice;
     QString m_sName;
     QString m_sNumber;
+    bool m_bAnswer = false;
+    bool m_bAnswerEnabled = false;
 };

@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kInterface = "org.freedesktop.Notifications";
 constexpr const char* kActionRecord = "record";
 constexpr const char* kActionShow = "show";
+constexpr const char* kActionAnswer = "answer";
 // The notice body itself, where the service lets it be clicked.
 constexpr const char* kActionDefault = "default";
 } // namespace
@@ -21,10 +22,13 @@ CDesktopNotice::CDesktopNotice(const QDBusConnection& bus, QObject* parent)
                   SLOT(OnClosed(uint, uint)));
 }
 
-void CDesktopNotice::Show(const QString& summary, const QString& body, int ms) {
+void CDesktopNotice::Show(const QString& summary, const QString& body, int ms, bool bAnswer) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
-    const QStringList actions{kActionRecord, tr("Record"), kActionShow, tr("Show"),
-                              kActionDefault, tr("Show")};
+    QStringList actions;
+    if (bAnswer)
+        actions << kActionAnswer << tr("Answer");
+    actions << kActionRecord << tr("Record") << kActionShow << tr("Show") << kActionDefault
+            << tr("Show");
     QVariantMap hints;
     hints.insert("urgency", QVariant::fromValue<uchar>(1));
     hints.insert("category", QString("im.received"));
@@ -62,6 +66,8 @@ void CDesktopNotice::OnActionInvoked(uint id, const QString& action) {
         return;
     if (action == kActionRecord)
         emit recordRequested();
+    else if (action == kActionAnswer)
+        emit answerRequested();
     else if (action == kActionShow || action == kActionDefault)
         emit showMainRequested();
 }

@@ -1,6 +1,7 @@
 // The incoming-call notice where a program cannot place its own window (a
 // Wayland session): a desktop notification (org.freedesktop.Notifications)
-// with the actions "Record" and "Show". A further ring of the same call
+// with the actions "Record" and "Show", and "Answer" on a line that can talk
+// at the PC. A further ring of the same call
 // replaces the notice, which starts its display time again.
 #pragma once
 
@@ -17,8 +18,8 @@ public:
     explicit CDesktopNotice(const QDBusConnection& bus = QDBusConnection::sessionBus(),
                             QObject* parent = nullptr);
 
-    // Shows (or replaces) the notice for ms.
-    void Show(const QString& summary, const QString& body, int ms);
+    // Shows (or replaces) the notice for ms; bAnswer offers "Answer".
+    void Show(const QString& summary, const QString& body, int ms, bool bAnswer = false);
     // Takes the notice down.
     void Close();
     // The id the notification service gave the notice now up (0: none).
@@ -27,6 +28,7 @@ public:
 signals:
     void showMainRequested();
     void recordRequested();
+    void answerRequested();
     // The service answered a Notify call (for tests and the log).
     void shown(uint id);
     // The service could not be reached; the text says why.

@@ -1,5 +1,6 @@
 #include "popup/NotifyDlg.h"
 
+#include "main/MainIcons.h"
 #include "popup/PopupPlacement.h"
 #include "popup/RecordIcon.h"
 #include "platform/Strings.h"
@@ -20,7 +21,7 @@ CNotifyDlg::CNotifyDlg(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus),
       m_pFirst(new QLabel(this)), m_pSecond(new QLabel(this)),
-      m_pRecord(new QPushButton(this)), m_slide(this, "pos") {
+      m_pRecord(new QPushButton(this)), m_pAnswer(new QPushButton(this)), m_slide(this, "pos") {
     setObjectName("NotifyDlg");
     // Not shown (no frame), but it names the window for the desktop's tools.
     setWindowTitle(tr("Incoming call"));
@@ -43,16 +44,31 @@ CNotifyDlg::CNotifyDlg(QWidget* parent)
         emit recordRequested();
     });
 
+    m_pAnswer->setObjectName("Answer");
+    m_pAnswer->setText(tr("Answer"));
+    m_pAnswer->setIcon(MainIcon("answer", palette()));
+    m_pAnswer->setToolTip(tr("Answer at the PC: talk through the computer's headset"));
+    m_pAnswer->setFocusPolicy(Qt::NoFocus);
+    m_pAnswer->hide();
+    connect(m_pAnswer, &QPushButton::clicked, this, [this] {
+        End();
+        emit answerRequested();
+    });
+
     auto* lines = new QVBoxLayout;
     lines->addWidget(m_pFirst);
     lines->addWidget(m_pSecond);
     lines->addStretch();
+    lines->addWidget(m_pAnswer, 0, Qt::AlignLeft);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
     row->setSpacing(12);
     row->addWidget(m_pRecord, 0, Qt::AlignTop);
     row->addLayout(lines, 1);
+    // Room for the answer button whether or not this line shows it.
+    m_pAnswer->show();
     setFixedSize(QSize(300, 96).expandedTo(sizeHint()));
+    m_pAnswer->hide();
 
     m_closeTimer.setSingleShot(true);
     connect(&m_closeTimer, &QTimer::timeout, this, &CNotifyDlg::End);
@@ -71,6 +87,11 @@ QString CNotifyDlg::FirstLine() const {
 
 QString CNotifyDlg::SecondLine() const {
     return m_pSecond->text();
+}
+
+void CNotifyDlg::SetAnswer(bool bShown, bool bEnabled) {
+    m_pAnswer->setVisible(bShown);
+    m_pAnswer->setEnabled(bEnabled);
 }
 
 void CNotifyDlg::ShowCall(int ms) {

@@ -2,7 +2,8 @@
 // the others, in the bottom-right corner of the available area; it slides
 // in, closes itself after its display time, and a further ring of the same
 // call only restarts that time. A click on it asks for the main window, its
-// button for the recording to start or stop.
+// record button for the recording to start or stop, its answer button (on
+// a line that can talk at the PC) for the call to be talked at the PC.
 #pragma once
 
 #include <QPropertyAnimation>
@@ -36,11 +37,17 @@ public:
     // Closes the pop-up now.
     void End();
 
+    // The answer button: shown where the line can talk at the PC, enabled
+    // while the call can be taken to it.
+    void SetAnswer(bool bShown, bool bEnabled);
+
     QPushButton* RecordButton() const { return m_pRecord; }
+    QPushButton* AnswerButton() const { return m_pAnswer; }
 
 signals:
     void showMainRequested();
     void recordRequested();
+    void answerRequested();
     // The slide-in began (once per showing, not per ring).
     void slideInStarted();
 
@@ -52,6 +59,7 @@ private:
     QLabel* m_pFirst;
     QLabel* m_pSecond;
     QPushButton* m_pRecord;
+    QPushButton* m_pAnswer;
     QTimer m_closeTimer;
     QPropertyAnimation m_slide;
 };

@@ -41,6 +41,11 @@ TEST(AdapterInputs, OnlyDevicesWithATelephoneKeyCount) {
     EXPECT_FALSE(ReportsAdapterKeys("0\n"));
     EXPECT_FALSE(ReportsAdapterKeys(""));
     EXPECT_FALSE(ReportsAdapterKeys("zz 12")) << "not a bitmap";
+
+    // A headset's hook button or a keyboard's media keys.
+    EXPECT_TRUE(ReportsAnyKey(KeyBitmap({KEY_A, KEY_PLAYPAUSE}), IsHookButtonKey));
+    EXPECT_TRUE(ReportsAnyKey(KeyBitmap({KEY_MEDIA}), IsHookButtonKey));
+    EXPECT_FALSE(ReportsAnyKey(KeyBitmap({KEY_NUMERIC_0, KEY_VOLUMEUP}), IsHookButtonKey));
 }
 
 TEST(AdapterInputs, ListedByEvdevNameWithTheirStableLinkInEventOrder) {
@@ -68,6 +73,10 @@ TEST(AdapterInputs, ListedByEvdevNameWithTheirStableLinkInEventOrder) {
     EXPECT_EQ(found[1].sPath, dev + "by-id/usb-Phone_Adapter-event-if00");
 
     EXPECT_TRUE(ListAdapterInputs({home.File("nosys/"), home.File("nodev/")}).empty());
+    device("event7", "Headset", KeyBitmap({KEY_PLAYPAUSE}));
+    const std::vector<AdapterInputDevice> hooks = ListInputsReporting(IsHookButtonKey, {sys, dev});
+    ASSERT_EQ(hooks.size(), 3u);
+    EXPECT_EQ(hooks[1].sName, "Headset");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // tone; the local phone's hook, keypad and ring come from input events
 // through a pipe; a recorder gets the same line sound.
 #include "AdapterTestWorker.h"
+#include "InputEvents.h"
 #include "WaitUntil.h"
 #include "adapter/GenericAdapterLayer.h"
 #include "adapter/HiPhoneDev.h"
@@ -64,14 +65,6 @@ private:
     std::deque<int16_t> m_queue;
     bool m_bFailing = false;
 };
-
-void SendInput(int fd, unsigned type, unsigned code, int value) {
-    input_event ev{};
-    ev.type = static_cast<uint16_t>(type);
-    ev.code = static_cast<uint16_t>(code);
-    ev.value = value;
-    ASSERT_EQ(::write(fd, &ev, sizeof ev), static_cast<ssize_t>(sizeof ev));
-}
 
 class GenericAdapterTest : public ::testing::Test {
 protected:

@@ -1,12 +1,15 @@
 // The hidden window's core against a scripted worker: the monitoring switch,
 // the requests it hands the worker, its timers and its exit paths.
+#include "InputEvents.h"
 #include "WindowTest.h"
 
 #include "app/AppState.h"
 #include "app/BasicWindow.h"
 #include "platform/TickCount.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -61,6 +64,78 @@ TEST_F(BasicWindowTest, RequestsReachTheWorkerWithMonitoringOn) {
     EXPECT_EQ(worker.Engine().nAction, kActionPlayFile);
 
     EXPECT_FALSE(window.OnCommand(12345)) << "unknown ids are the front end's";
+}
+
+TEST_F(BasicWindowTest, TalkingAtThePcTakesTheCallAndTurnsTheSlidersToTheTalk) {
+    // A modem: the command asks nothing of the line.
+    worker.Engine().bRinging = true;
+    ASSERT_TRUE(window.OnCommand(kCmdTalk));
+    EXPECT_FALSE(worker.Engine().bActionPending);
+    EXPECT_EQ(window.Talk(TalkRequest::Answer), TalkOutcome::CannotTalk);
+
+    // A telephony line: volume and mute are the playback's until the talk.
+    worker.bCanTalk = true;
+    window.SetPlaybackVolume(40);
+    EXPECT_TRUE(window.ToggleMute());
+    EXPECT_EQ(worker.nPlaybackVolume, 40);
+    EXPECT_TRUE(worker.bPlaybackMute);
+    ASSERT_TRUE(window.OnCommand(kCmdTalk));
+    EXPECT_EQ(worker.Engine().nAction, kActionSpeakerphone);
+    EXPECT_TRUE(worker.Engine().bSpeakerphone);
+    EXPECT_TRUE(window.IsTalking());
+    EXPECT_EQ(worker.Engine().nTalkVolume, 40) << "the talk starts at the slider's volume";
+    EXPECT_FALSE(window.IsMuted()) << "and with the microphone on";
+    EXPECT_EQ(window.Talk(TalkRequest::Take), TalkOutcome::NoCall) << "taken already";
+
+    window.SetPlaybackVolume(70);
+    EXPECT_TRUE(window.ToggleMute());
+    EXPECT_EQ(worker.Engine().nTalkVolume, 70);
+    EXPECT_TRUE(worker.Engine().bTalkMute);
+    EXPECT_EQ(worker.nPlaybackVolume, 40) << "the playback keeps its own";
+
+    // The headset's hook button hangs the talked call up.
+    window.OnHookButton();
+    EXPECT_FALSE(window.IsTalking());
+    EXPECT_EQ(worker.Notes(), (std::vector<std::string>{"stop call"}));
+    EXPECT_TRUE(window.IsMuted()) << "the playback's mute again";
+}
+
+TEST_F(BasicWindowTest, AHeadsetsButtonsAnswerAtThePcAndHangUpThroughTheWindowsLoop) {
+    // The headset as a stream of real input events; the window's loop
+    // waits on it with its control socket.
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+    worker.bCanTalk = true;
+    window.HookButtons().Add(fds[0]);
+    worker.Engine().bRinging = true;
+    SendInput(fds[1], EV_KEY, KEY_HANGUP_PHONE, 1); // never answers
+    SendInput(fds[1], EV_KEY, KEY_PLAYPAUSE, 0);    // a release
+    SendInput(fds[1], EV_SW, SW_HEADPHONE_INSERT, 1);
+    SendInput(fds[1], EV_KEY, KEY_PLAYPAUSE, 1);
+    ASSERT_TRUE(RunUntil([&] { return worker.Engine().bSpeakerphone.load(); }));
+    EXPECT_EQ(worker.Engine().nAction, kActionSpeakerphone);
+    EXPECT_TRUE(worker.Notes().empty());
+
+    worker.Engine().bRinging = false;
+    worker.Engine().bOffHook = true;
+    SendInput(fds[1], EV_KEY, KEY_PICKUP_PHONE, 1); // never hangs up
+    SendInput(fds[1], EV_KEY, KEY_MEDIA, 1);
+    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bSpeakerphone; }));
+    EXPECT_EQ(worker.Notes(), (std::vector<std::string>{"stop call"}));
+
+    // Unplugged: let go of.
+    ::close(fds[1]);
+    ASSERT_TRUE(RunUntil([&] { return window.HookButtons().Count() == 0; }));
+
+    // Only a line that talks at the PC reads the buttons; none here are
+    // readable devices, and none found is no error.
+    worker.bCanTalk = false;
+    window.WatchHookButtons({home.File("nosys/"), home.File("nodev/")});
+    EXPECT_FALSE(window.HookButtons().IsOpen());
+    worker.bCanTalk = true;
+    window.WatchHookButtons({home.File("nosys/"), home.File("nodev/")});
+    EXPECT_TRUE(window.HookButtons().IsOpen());
+    EXPECT_EQ(window.HookButtons().Count(), 0u);
 }
 
 TEST_F(BasicWindowTest, OnlineAndAwayStoreTheStateAndClearTheCallProgress) {

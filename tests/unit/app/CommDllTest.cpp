@@ -126,9 +126,34 @@ TEST_F(CommDllTest, SpeakTimeIsAPositiveBoundedCount) {
     EXPECT_EQ(fake.log, (std::vector<std::string>{"dial+speak 1"})) << "no timer";
 }
 
+TEST_F(CommDllTest, TalkCodesAnswerWithTheOutcomeInParameterTwo) {
+    struct Case {
+        int code, param1;
+        TalkOutcome outcome;
+        const char* action;
+    } cases[] = {
+        {14, 0, TalkOutcome::Done, "talk answer"},
+        {14, 7, TalkOutcome::NoCall, "talk answer"},
+        {15, 1, TalkOutcome::Done, "talk"},
+        {15, -2, TalkOutcome::CannotTalk, "talk"},
+        {15, 0, TalkOutcome::NoCall, "talk off"},
+    };
+    for (const Case& c : cases) {
+        fake.log.clear();
+        fake.talkOutcome = c.outcome;
+        CommBlockData d = Code(c.code);
+        d.nParam1 = c.param1;
+        d.nParam2 = 99;
+        ASSERT_EQ(Send(d), CommResult::Done) << c.code;
+        EXPECT_EQ(Read().nParam2, static_cast<int32_t>(c.outcome)) << c.code;
+        EXPECT_EQ(Read().nParam1, c.param1) << c.code;
+        EXPECT_EQ(fake.log, std::vector<std::string>{c.action}) << c.code;
+    }
+}
+
 TEST_F(CommDllTest, HostileBlocksChangeNothingAndCrashNothing) {
     // Unknown codes: nothing done, block left as it was.
-    for (int code : {14, -1, 1000, INT32_MIN}) {
+    for (int code : {16, -1, 1000, INT32_MIN}) {
         CommBlockData d = Code(code);
         d.nParam1 = 42;
         EXPECT_EQ(Send(d), CommResult::UnknownCode) << code;

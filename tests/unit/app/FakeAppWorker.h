@@ -23,6 +23,10 @@ public:
     std::atomic<bool> bReady{true};
     std::atomic<bool> bBusy{false};
     std::atomic<bool> bCallActive{false};
+    // A telephony line: calls can be talked at the PC.
+    bool bCanTalk = false;
+    int nPlaybackVolume = -1;
+    bool bPlaybackMute = false;
     // A worker that never lets go of the port (a device stuck in a call).
     std::atomic<bool> bPortStuckOpen{false};
     std::atomic<bool> bStopRequest{false};
@@ -58,11 +62,15 @@ public:
     bool IsBusy() const override { return bBusy; }
     bool IsReady() const override { return bReady && !callState.Flags().bPaused; }
     bool IsCallActive() const override { return bCallActive; }
+    bool CanTalkAtPc() const override { return bCanTalk; }
+    void SetPlaybackVolume(int n) override { nPlaybackVolume = n; }
+    void SetMute(bool b) override { bPlaybackMute = b; }
     void SetStopRequest(bool bStop) override { bStopRequest = bStop; }
     void SetExitRequest() override { bExitRequest = true; }
     void ClearPendingCalls() override {}
     void StopCall() override {
         bCallActive = false;
+        callState.RequestEndSpeakerphone();
         Note("stop call");
     }
     void StopRecording() override {

@@ -20,11 +20,16 @@ public:
     std::function<void(const std::string&)> onAction;
 
     DiagnosticsProgress diagnostics;
+    TalkOutcome talkOutcome = TalkOutcome::Done;
 
     bool IsMonitoring() override { return bMonitoring; }
     DiagnosticsProgress Diagnostics(bool bStart) override {
         Log(bStart ? "diagnostics start" : "diagnostics poll");
         return diagnostics;
+    }
+    TalkOutcome Talk(TalkRequest r) override {
+        Log(r == TalkRequest::Answer ? "talk answer" : r == TalkRequest::Take ? "talk" : "talk off");
+        return talkOutcome;
     }
     void SetMonitoring(bool bOn) override {
         bMonitoring = bOn;

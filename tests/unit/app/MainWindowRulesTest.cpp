@@ -1,6 +1,7 @@
 // The main window's rules without widgets: where it comes back, how it
 // starts, what the status bar says and which call buttons can be used.
 #include "app/MainWindowRules.h"
+#include "app/TalkRules.h"
 
 #include "config/SettingsProvider.h"
 #include "engine/CallState.h"
@@ -132,6 +133,50 @@ TEST(MainWindowRules, TheKeyDisplayShowsTheKeysOfTheCallOnTheLine) {
         keys.Append(static_cast<char>('0' + i % 10));
     ASSERT_EQ(keys.Keys().size(), CCallKeys::kMaxKeys);
     EXPECT_EQ(keys.Keys().back(), '9');
+}
+
+TEST(MainWindowRules, TalkingAtThePcIsOfferedForACallNotYetTalked) {
+    // The line's state as letters: r ringing, o off-hook, R recording,
+    // s talked at the PC (the speakerphone flag); t: the device can talk.
+    struct Case {
+        const char* state;
+        TalkOutcome answer, take, end;
+        bool shown, enabled;
+        std::optional<TalkRequest> hook;
+    } cases[] = {
+        {"", TalkOutcome::CannotTalk, TalkOutcome::CannotTalk, TalkOutcome::CannotTalk, false,
+         false, std::nullopt},
+        {"r", TalkOutcome::CannotTalk, TalkOutcome::CannotTalk, TalkOutcome::CannotTalk, false,
+         false, std::nullopt}, // a modem rings: its own speakerphone, not this
+        {"t", TalkOutcome::NoCall, TalkOutcome::NoCall, TalkOutcome::NoCall, true, false,
+         std::nullopt},
+        {"tr", TalkOutcome::Done, TalkOutcome::Done, TalkOutcome::NoCall, true, true,
+         TalkRequest::Answer},
+        {"tro", TalkOutcome::NoCall, TalkOutcome::Done, TalkOutcome::NoCall, true, true,
+         std::nullopt}, // the answering machine took it: taken, not answered
+        {"tR", TalkOutcome::NoCall, TalkOutcome::Done, TalkOutcome::NoCall, true, true,
+         std::nullopt},
+        {"tos", TalkOutcome::NoCall, TalkOutcome::NoCall, TalkOutcome::Done, true, false,
+         TalkRequest::End},
+        {"trs", TalkOutcome::NoCall, TalkOutcome::NoCall, TalkOutcome::Done, true, false,
+         TalkRequest::End}, // asked for, not yet answered: the button is spent
+    };
+    for (const Case& c : cases) {
+        const std::string s = c.state;
+        auto has = [&](char ch) { return s.find(ch) != std::string::npos; };
+        CallFlags f;
+        f.bRinging = has('r');
+        f.bOffHook = has('o');
+        f.bRecording = has('R');
+        f.bSpeakerphone = has('s');
+        const bool can = has('t');
+        EXPECT_EQ(TalkOutcomeFor(TalkRequest::Answer, can, f), c.answer) << s;
+        EXPECT_EQ(TalkOutcomeFor(TalkRequest::Take, can, f), c.take) << s;
+        EXPECT_EQ(TalkOutcomeFor(TalkRequest::End, can, f), c.end) << s;
+        EXPECT_EQ(TalkButtonFor(can, f).bShown, c.shown) << s;
+        EXPECT_EQ(TalkButtonFor(can, f).bEnabled, c.enabled) << s;
+        EXPECT_EQ(HookButtonRequestFor(can, f), c.hook) << s;
+    }
 }
 
 } // namespace

@@ -69,6 +69,9 @@ TEST_F(VorellactlTest, BadCommandLinesAreRefusedBeforeAnythingIsSent) {
         {"dial", "123", "--speak", "-4"},
         {"dial", "123", "--speak", "5x"},
         {"dial", "123", "--speak", "86401"},
+        {"answer", "now"},
+        {"talk", "on"},
+        {"talk", "off", "now"},
         {"--timeout", "soon", "status"},
     };
     for (const auto& args : bad) {
@@ -159,6 +162,12 @@ TEST_F(VorellactlTest, ManyClientsAtOnceAndOneThatVanishes) {
         if (line.rfind("caller Initial Name|5550100|client ", 0) == 0)
             ++logged;
     EXPECT_EQ(logged, sets);
+    // The talk codes answer with what the line did.
+    EXPECT_EQ(Ctl({"answer"}).nExit, 0);
+    EXPECT_EQ(Ctl({"talk", "off"}).nExit, 0);
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+              (std::vector<std::string>{"talk answer", "talk off"}));
     EXPECT_EQ(Ctl({"quit"}).nExit, 0);
     EXPECT_EQ(server.Wait(), 0);
 }
