@@ -113,6 +113,13 @@ TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
     EXPECT_TRUE(sim->WaitForCommand("5550124", 30000)) << Log();
     EXPECT_TRUE(StatusBecomes("monitoring: off")) << Log();
 
+    // 14 and 15: a modem does not talk at the PC, and says so.
+    for (const std::vector<std::string>& talk : {std::vector<std::string>{"answer"}, {"talk"}}) {
+        ProgramRun r = Ctl(talk);
+        EXPECT_EQ(r.nExit, 1) << talk[0];
+        EXPECT_NE(r.err.find("cannot talk at the PC"), std::string::npos) << r.err;
+    }
+
     EXPECT_EQ(Quit(), 0) << Log(); // 10
 }
 
