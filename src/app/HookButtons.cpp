@@ -31,6 +31,8 @@ void CHookButtons::Open(const InputFolders& folders) {
     if (m_bOpen)
         return;
     m_bOpen = true;
+    // Those that cannot be read are told in one line, each device once.
+    std::string denied, failed;
     for (const AdapterInputDevice& d : ListInputsReporting(IsHookButtonKey, folders)) {
         const int fd = ::open(d.sEventPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
@@ -40,15 +42,18 @@ void CHookButtons::Open(const InputFolders& folders) {
         const int err = errno;
         if (!m_told.insert(d.sEventPath).second)
             continue;
+        const std::string device = d.sName + " (" + d.sEventPath + ")";
         if (err == EACCES || err == EPERM)
-            m_log("The buttons of " + d.sName + " (" + d.sEventPath +
-                  ") are not used: Vorella may not read it. Add yourself to the group "
-                  "\"input\" (sudo adduser \"$USER\" input) and log in again to answer and hang "
-                  "up with them.");
+            denied += (denied.empty() ? "" : ", ") + device;
         else
-            m_log("The buttons of " + d.sName + " (" + d.sEventPath +
-                  ") are not used: " + std::strerror(err));
+            failed += (failed.empty() ? "" : ", ") + device + ": " + std::strerror(err);
     }
+    if (!denied.empty())
+        m_log("Vorella may not read " + denied +
+              ", so its buttons do not answer or hang up calls. To use them, add yourself to "
+              "the group \"input\" (sudo adduser \"$USER\" input) and log in again.");
+    if (!failed.empty())
+        m_log("The buttons of these devices do not answer or hang up calls: " + failed);
 }
 
 void CHookButtons::Add(int fd) {

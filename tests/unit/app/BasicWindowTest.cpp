@@ -127,15 +127,27 @@ TEST_F(BasicWindowTest, AHeadsetsButtonsAnswerAtThePcAndHangUpThroughTheWindowsL
     ::close(fds[1]);
     ASSERT_TRUE(RunUntil([&] { return window.HookButtons().Count() == 0; }));
 
-    // Only a line that talks at the PC reads the buttons; none here are
-    // readable devices, and none found is no error.
+    // Only a line that talks at the PC reads the buttons. A device that
+    // cannot be opened is told once in the log, not as an error.
+    home.Write("sys/event4/device/name", "Headset\n");
+    home.Write("sys/event4/device/capabilities/key", "1000000000 0 0\n"); // KEY_PLAYPAUSE
+    const InputFolders folders{home.File("sys/"), home.File("dev/")};
     worker.bCanTalk = false;
-    window.WatchHookButtons({home.File("nosys/"), home.File("nodev/")});
+    window.WatchHookButtons(folders);
     EXPECT_FALSE(window.HookButtons().IsOpen());
+    EXPECT_TRUE(frontEnd.notes.empty());
     worker.bCanTalk = true;
-    window.WatchHookButtons({home.File("nosys/"), home.File("nodev/")});
+    for (int i = 0; i < 2; ++i) {
+        window.HookButtons().Close();
+        window.WatchHookButtons(folders);
+    }
     EXPECT_TRUE(window.HookButtons().IsOpen());
     EXPECT_EQ(window.HookButtons().Count(), 0u);
+    ASSERT_EQ(frontEnd.notes.size(), 1u);
+    EXPECT_NE(frontEnd.notes[0].find("Headset (" + home.File("dev/event4") + "): No such file"),
+              std::string::npos)
+        << frontEnd.notes[0];
+    EXPECT_TRUE(frontEnd.messages.empty());
 }
 
 TEST_F(BasicWindowTest, OnlineAndAwayStoreTheStateAndClearTheCallProgress) {

@@ -135,6 +135,8 @@ public:
     std::function<void(CBasicWindow&)> loop = [](CBasicWindow& w) { w.PostQuit(); };
 
     void Message(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> notes;
+    void Note(const std::string& text) override { notes.push_back(text); }
     void ShowMainWindow(bool bShow) override {
         ++nShown;
         bLastShow = bShow;
