@@ -170,7 +170,7 @@ int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
     if (!line || !line->HasCall())
         return -1;
     // While talking, the play goes to the far end in place of the microphone.
-    const LineSoundDevice out{&CallSound(), m_pTalk ? -1 : static_cast<int>(line->WaveOutID())};
+    const LineSoundDevice out{&CallSound(), static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
         m_host, out, file,
         [this] {
@@ -188,7 +188,7 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
     if (!line || !line->HasCall())
         return {};
     // While talking, the conversation is recorded: both sides.
-    const LineSoundDevice in{&CallSound(), m_pTalk ? -1 : static_cast<int>(line->WaveInID())};
+    const LineSoundDevice in{&CallSound(), static_cast<int>(line->WaveInID())};
     const auto stop = [this] {
         FollowTalkLevels();
         return StopRequested() || CallGone() || m_host.Closing() ||
