@@ -379,7 +379,8 @@ INSTANTIATE_TEST_SUITE_P(Talks, SipTalk,
                          [](const auto& info) { return TestName(info.param.label); });
 
 // While the user talks, music on hold plays to the far end through the
-// talk, which goes on afterwards; a second caller hears busy.
+// talk, which goes on afterwards until the user ends it; a second caller
+// hears busy.
 TEST_F(SipLineStory, WhileTalkingHoldMusicReachesTheFarEndAndASecondCallerHearsBusy) {
     phone->nAction = 0;
     phone->sWaveHold = MakeToneWav("hold.wav", 1500, 3000, 8000);
@@ -401,7 +402,11 @@ TEST_F(SipLineStory, WhileTalkingHoldMusicReachesTheFarEndAndASecondCallerHearsB
     // A second of the talk after the hold, on the PC's speaker.
     const uint64_t nPlayed = GetNullSoundBackend()->FramesPlayed();
     ASSERT_TRUE(WaitFor([&] { return GetNullSoundBackend()->FramesPlayed() > nPlayed + 8000; }));
-    FarEndHangsUp(0);
+    // The user ends the talk: the call is hung up.
+    phone->CallState().RequestEndSpeakerphone();
+    worker->Wake();
+    ASSERT_TRUE(far->WaitEnded());
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !State().bSpeakerphone; }));
     const std::vector<int16_t> heard = FarHeard();
     const ToneSpan hold = FindTone(heard, 1500);
     EXPECT_GE(hold.nWindows, 90u);
