@@ -48,7 +48,8 @@ void CActionRunner::TalkAtPc() {
     TalkSettings talk;
     std::string why;
     if (!ChooseTalkCard(m_phone, m_state, &talk, &why) || !dev.StartTalking(talk, &why)) {
-        // The call is left as it was: ringing, or with the answering machine.
+        // A call ringing is left ringing (one the answering machine had
+        // has lost its greeting or message to the request, though).
         m_state.bSpeakerphone = false;
         m_phone.TellSoundProblem("not talking at the PC: " + why);
         return;
