@@ -85,8 +85,14 @@ public:
 };
 
 bool CTalkPath::Impl::Start(std::string* pWhy) {
-    if (m_bStarted)
-        return true;
+    if (m_bStarted) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_bFailed)
+                return true;
+        }
+        Stop(); // a card that went away may be back: start afresh
+    }
     std::string why;
     if (!OpenTalkCard(m_card, m_settings.nCaptureDevice, m_settings.nPlaybackDevice, m_cardDevices,
                       &why)) {

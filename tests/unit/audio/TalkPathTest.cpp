@@ -264,6 +264,13 @@ TEST_F(TalkPathTest, ACardThatCannotOpenOrGoesAwaySaysSo) {
     while ((r = recording->Read(rest.data(), rest.size(), 1000)) > 0) {
     }
     EXPECT_EQ(r, -1);
+
+    // Plugged in again, the talk starts afresh; the old recording stays ended.
+    m_card.SetUnplugged(false);
+    ASSERT_TRUE(path.Start(&why)) << why;
+    EXPECT_TRUE(path.Running());
+    EXPECT_EQ(path.Failure(), "");
+    EXPECT_EQ(recording->Read(rest.data(), rest.size(), 100), -1);
 }
 
 } // namespace
