@@ -18,7 +18,7 @@ struct SpeexEchoState_;
 
 class CEchoCanceller {
 public:
-    static constexpr size_t kFrame = 160; // what it works on; also its delay
+    static constexpr size_t kFrame = 160; // what it works on
 
     // nTail: the longest acoustic path learnt, in samples; nDelay: the known
     // round trip of the sound devices, in samples. Disabled, it passes the
@@ -30,12 +30,12 @@ public:
 
     // What went to the speaker, in order.
     void Played(const int16_t* frames, size_t count);
-    // What the microphone heard next, cleaned in place (kFrame samples later).
-    void Clean(int16_t* frames, size_t count);
+    // What the microphone heard next: appends to out what is cleaned, a
+    // whole frame at a time (at once when disabled).
+    void Clean(const int16_t* frames, size_t count, std::vector<int16_t>& out);
 
 private:
     SpeexEchoState_* m_pEc = nullptr;
     CSampleRing m_reference;
-    std::vector<int16_t> m_mic, m_speaker, m_clean; // the frame being gathered
-    CSampleRing m_cleaned{2 * kFrame};
+    std::vector<int16_t> m_mic, m_speaker; // the frame being gathered
 };

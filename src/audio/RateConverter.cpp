@@ -7,9 +7,10 @@ CRateConverter::CRateConverter(uint32_t from, uint32_t to) : m_nFrom(from), m_nT
         return;
     soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
     io.flags |= SOXR_NO_DITHER; // the same sound converts the same way every time
-    // Medium quality is more than a telephone's band needs; minimum phase
-    // keeps the filter's delay (a talker's latency) short.
-    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_MQ | SOXR_MINIMUM_PHASE, 0);
+    // 16-bit quality with a wider roll-off is all a telephone's band needs,
+    // and keeps the filter short; minimum phase keeps its delay (a talker's
+    // latency) shorter still.
+    soxr_quality_spec_t quality = soxr_quality_spec(SOXR_LQ | SOXR_MINIMUM_PHASE, 0);
     // The smallest blocks: sound comes out soon after it goes in.
     soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     runtime.log2_min_dft_size = runtime.log2_large_dft_size = 8;

@@ -163,7 +163,7 @@ std::unique_ptr<ICaptureStream> CTalkCallSound::OpenCapture(int deviceId,
     }
     std::lock_guard lock(m_pState->m_mutex);
     if (m_pState->m_bEnded || m_pState->m_bCaptureOpen) {
-        AudioError(m_pState->m_bEnded ? "the talked call's sound: the talk is over\n"
+        AudioError(m_pState->m_bEnded ? "the talked call's sound: not talking now\n"
                                       : "the talked call's sound: already recording\n");
         return nullptr;
     }
@@ -184,7 +184,7 @@ std::unique_ptr<IPlaybackStream> CTalkCallSound::OpenPlayback(int deviceId,
     }
     std::lock_guard lock(m_pState->m_mutex);
     if (m_pState->m_bEnded || m_pState->m_bPlaybackOpen) {
-        AudioError(m_pState->m_bEnded ? "the talked call's sound: the talk is over\n"
+        AudioError(m_pState->m_bEnded ? "the talked call's sound: not talking now\n"
                                       : "the talked call's sound: already playing\n");
         return nullptr;
     }

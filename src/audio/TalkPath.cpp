@@ -30,10 +30,12 @@ int16_t Saturate(int v) {
     return static_cast<int16_t>(std::clamp(v, -32768, 32767));
 }
 
-// A queue between the two clocks, for one side at `rate`: 100 ms at most,
-// a cushion of 20 ms to begin with, up to 60 ms when the clocks jitter.
-CClockFifo MakeFifo(uint32_t rate) {
-    return CClockFifo(rate / 10, rate / 50, rate / 100, rate * 3 / 50);
+// A queue between the two clocks at `rate`, whose reader takes `block` at a
+// time: 100 ms at most, a cushion of one block to begin with, growing by
+// 10 ms up to 60 ms when the clocks jitter, and a margin of 10 ms kept when
+// they have not for two seconds.
+CClockFifo MakeFifo(uint32_t rate, size_t block) {
+    return CClockFifo({rate / 10, block, rate / 100, rate * 3 / 50, rate * 2});
 }
 
 } // namespace
@@ -75,16 +77,22 @@ public:
     std::atomic<bool> m_bStarted{false};
     std::atomic<uint32_t> m_nCardRate{0};
 
-    mutable std::mutex m_mutex;                    // guards what follows
-    CClockFifo m_microphone = MakeFifo(kLineRate); // cleaned, to the far end
-    CClockFifo m_speaker = MakeFifo(kLineRate);    // from the far end, at the card's rate
+    mutable std::mutex m_mutex;                                // guards what follows
+    CClockFifo m_microphone = MakeFifo(kLineRate, kLineBlock); // cleaned, to the far end
+    CClockFifo m_speaker = MakeFifo(kLineRate, kLineBlock); // from the far end, at the card's rate
     bool m_bFailed = false;
     std::string m_sFailure;
 };
 
 bool CTalkPath::Impl::Start(std::string* pWhy) {
-    if (m_bStarted)
-        return true;
+    if (m_bStarted) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_bFailed)
+                return true;
+        }
+        Stop(); // a card that went away may be back: start afresh
+    }
     std::string why;
     if (!OpenTalkCard(m_card, m_settings.nCaptureDevice, m_settings.nPlaybackDevice, m_cardDevices,
                       &why)) {
@@ -122,8 +130,8 @@ bool CTalkPath::Impl::Start(std::string* pWhy) {
         kEchoTail, kSpeakerAhead * kLineRate / kCardPeriodsPerSecond, m_settings.bEchoCancel);
     {
         std::lock_guard lock(m_mutex);
-        m_microphone = MakeFifo(kLineRate);
-        m_speaker = MakeFifo(rate);
+        m_microphone = MakeFifo(kLineRate, kLineBlock);
+        m_speaker = MakeFifo(rate, rate / kCardPeriodsPerSecond);
         m_bFailed = false;
         m_sFailure.clear();
     }
@@ -218,7 +226,7 @@ void CTalkPath::Impl::LineLoop() {
 // to the line's rate by converters alike, so they stay in step.
 void CTalkPath::Impl::CardLoop() {
     const size_t period = m_cardDevices.nRate / kCardPeriodsPerSecond;
-    std::vector<int16_t> mic(period), speaker(period), mic8k, speaker8k;
+    std::vector<int16_t> mic(period), speaker(period), mic8k, speaker8k, cleaned;
     for (size_t i = 0; i < kSpeakerAhead; ++i)
         if (!m_cardDevices.pSpeaker->Write(speaker.data(), period)) {
             Fail(m_cardDevices.sName + " stopped playing");
@@ -254,9 +262,10 @@ void CTalkPath::Impl::CardLoop() {
         m_pFromCard->Process(mic.data(), n, mic8k);
         m_pSpeakerEcho->Process(speaker.data(), n, speaker8k);
         m_pEcho->Played(speaker8k.data(), speaker8k.size());
-        m_pEcho->Clean(mic8k.data(), mic8k.size());
+        cleaned.clear();
+        m_pEcho->Clean(mic8k.data(), mic8k.size(), cleaned);
         std::lock_guard lock(m_mutex);
-        m_microphone.Push(mic8k.data(), mic8k.size());
+        m_microphone.Push(cleaned.data(), cleaned.size());
     }
 }
 

@@ -236,6 +236,9 @@ TEST_P(TalkPathEcho, TheSpeakersEchoIsTakenOutAndTheTalkerPasses) {
     Speak(440, 4000, rate);
     farEnd.Listen(1000);
     const std::vector<int16_t> heard = Last(farEnd.Heard(), 4000);
+    // The talker's tone comes through at its level, the echo under it.
+    const double talker = std::sqrt(ToneShare(heard, 440)) * Rms(heard);
+    EXPECT_NEAR(20 * std::log10(talker / (4000 / std::sqrt(2))), 0, 3);
     EXPECT_GT(ToneShare(heard, 440), 0.5);
 }
 
@@ -264,6 +267,13 @@ TEST_F(TalkPathTest, ACardThatCannotOpenOrGoesAwaySaysSo) {
     while ((r = recording->Read(rest.data(), rest.size(), 1000)) > 0) {
     }
     EXPECT_EQ(r, -1);
+
+    // Plugged in again, the talk starts afresh; the old recording stays ended.
+    m_card.SetUnplugged(false);
+    ASSERT_TRUE(path.Start(&why)) << why;
+    EXPECT_TRUE(path.Running());
+    EXPECT_EQ(path.Failure(), "");
+    EXPECT_EQ(recording->Read(rest.data(), rest.size(), 100), -1);
 }
 
 } // namespace
