@@ -1,6 +1,7 @@
 #include "audio/QueueSoundBackend.h"
 
 #include "audio/AudioLog.h"
+#include "audio/SampleRing.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -15,51 +16,6 @@ using Clock = std::chrono::steady_clock;
 std::chrono::milliseconds Duration(size_t count) {
     return std::chrono::milliseconds(count * 1000 / CQueueSoundBackend::kRate);
 }
-
-// A bounded first-in first-out queue of samples.
-class CSampleRing {
-public:
-    explicit CSampleRing(size_t capacity) : m_buf(std::max<size_t>(capacity, 1)) {}
-
-    size_t Size() const { return m_nSize; }
-    size_t Capacity() const { return m_buf.size(); }
-    size_t Room() const { return m_buf.size() - m_nSize; }
-    void Clear() { m_nHead = m_nSize = 0; }
-
-    // Appends the frames, dropping the oldest ones that no longer fit;
-    // returns how many were dropped.
-    size_t Push(const int16_t* frames, size_t count) {
-        size_t dropped = 0;
-        if (count > m_buf.size()) { // only the newest fit at all
-            dropped += count - m_buf.size();
-            frames += dropped;
-            count = m_buf.size();
-        }
-        if (count > Room()) {
-            const size_t n = count - Room();
-            Pop(nullptr, n);
-            dropped += n;
-        }
-        for (size_t i = 0; i < count; ++i)
-            m_buf[(m_nHead + m_nSize + i) % m_buf.size()] = frames[i];
-        m_nSize += count;
-        return dropped;
-    }
-    // Takes up to count frames (into out unless it is nullptr).
-    size_t Pop(int16_t* out, size_t count) {
-        const size_t n = std::min(count, m_nSize);
-        for (size_t i = 0; out && i < n; ++i)
-            out[i] = m_buf[(m_nHead + i) % m_buf.size()];
-        m_nHead = (m_nHead + n) % m_buf.size();
-        m_nSize -= n;
-        return n;
-    }
-
-private:
-    std::vector<int16_t> m_buf;
-    size_t m_nHead = 0;
-    size_t m_nSize = 0;
-};
 
 } // namespace
 
@@ -88,9 +44,9 @@ public:
         m_nDropped += dropped;
         if (!bDropping)
             AudioError(StrPrintf("%s sound device %d (%s): the %s queue is full, the oldest sound "
-                               "is dropped (%llu samples so far)\n",
-                               m_sBackend.c_str(), m_nId, m_sName.c_str(), what,
-                               static_cast<unsigned long long>(m_nDropped)));
+                                 "is dropped (%llu samples so far)\n",
+                                 m_sBackend.c_str(), m_nId, m_sName.c_str(), what,
+                                 static_cast<unsigned long long>(m_nDropped)));
         bDropping = true;
     }
 
@@ -200,9 +156,9 @@ std::unique_ptr<ICaptureStream> CQueueSoundBackend::OpenCapture(int deviceId,
     Device* d = Find(deviceId);
     if (!d || !IsLineFormat(format)) {
         AudioError(StrPrintf("%s sound device %d: no capture at %u samples/s, %u bits, %u "
-                           "channels (only 8000, 16, 1)\n",
-                           m_sName.c_str(), deviceId, format.nSamplesPerSec, format.wBitsPerSample,
-                           format.nChannels));
+                             "channels (only 8000, 16, 1)\n",
+                             m_sName.c_str(), deviceId, format.nSamplesPerSec,
+                             format.wBitsPerSample, format.nChannels));
         return nullptr;
     }
     std::lock_guard lock(d->m_mutex);
@@ -220,9 +176,9 @@ std::unique_ptr<IPlaybackStream> CQueueSoundBackend::OpenPlayback(int deviceId,
     Device* d = Find(deviceId);
     if (!d || !IsLineFormat(format)) {
         AudioError(StrPrintf("%s sound device %d: no playback at %u samples/s, %u bits, %u "
-                           "channels (only 8000, 16, 1)\n",
-                           m_sName.c_str(), deviceId, format.nSamplesPerSec, format.wBitsPerSample,
-                           format.nChannels));
+                             "channels (only 8000, 16, 1)\n",
+                             m_sName.c_str(), deviceId, format.nSamplesPerSec,
+                             format.wBitsPerSample, format.nChannels));
         return nullptr;
     }
     std::lock_guard lock(d->m_mutex);

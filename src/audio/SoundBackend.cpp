@@ -1,6 +1,8 @@
 #include "audio/SoundBackend.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -8,6 +10,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Played sound no capture has heard yet is kept up to this much.
+constexpr size_t kMaxEcho = 48000;
 
 // Paces a stream by the clock: frames become due at `rate` per second
 // (times the backend's speed) from the moment the stream opened.
@@ -44,6 +49,8 @@ public:
           m_nChannels(format.nChannels ? format.nChannels : 1) {}
 
     long Read(int16_t* frames, size_t count, int timeoutMs) override {
+        if (m_backend.Unplugged())
+            return -1;
         if (count == 0)
             return 0;
         // Like a card, hand over a whole buffer once it has been captured.
@@ -76,6 +83,8 @@ public:
           m_nChannels(format.nChannels ? format.nChannels : 1) {}
 
     bool Write(const int16_t* frames, size_t count) override {
+        if (m_backend.Unplugged())
+            return false;
         // A device queue of kQueueFrames: wait while it is fuller than that.
         m_nQueued += count;
         uint64_t played = m_pacer.Due();
@@ -118,7 +127,7 @@ std::vector<SoundDeviceInfo> CNullSoundBackend::ListDevices(bool bCapture) {
 std::unique_ptr<ICaptureStream> CNullSoundBackend::OpenCapture(int deviceId,
                                                                const WaveFormat& format) {
     if (deviceId > 0 || !format.IsPcm() || format.wBitsPerSample != 16 ||
-        Refuses(format.nSamplesPerSec))
+        Refuses(format.nSamplesPerSec) || Unplugged())
         return nullptr;
     return std::make_unique<CNullCapture>(*this, format);
 }
@@ -126,7 +135,7 @@ std::unique_ptr<ICaptureStream> CNullSoundBackend::OpenCapture(int deviceId,
 std::unique_ptr<IPlaybackStream> CNullSoundBackend::OpenPlayback(int deviceId,
                                                                  const WaveFormat& format) {
     if (deviceId > 0 || !format.IsPcm() || format.wBitsPerSample != 16 ||
-        Refuses(format.nSamplesPerSec))
+        Refuses(format.nSamplesPerSec) || Unplugged())
         return nullptr;
     return std::make_unique<CNullPlayback>(*this, format);
 }
@@ -144,6 +153,22 @@ void CNullSoundBackend::SetSpeed(double speed) {
 double CNullSoundBackend::Speed() const {
     std::lock_guard lock(m_mutex);
     return m_dSpeed;
+}
+
+void CNullSoundBackend::SetEcho(size_t delayFrames, double gain) {
+    std::lock_guard lock(m_mutex);
+    m_dEchoGain = gain;
+    m_echo.assign(gain != 0 ? delayFrames : 0, 0);
+}
+
+void CNullSoundBackend::SetUnplugged(bool bUnplugged) {
+    std::lock_guard lock(m_mutex);
+    m_bUnplugged = bUnplugged;
+}
+
+bool CNullSoundBackend::Unplugged() const {
+    std::lock_guard lock(m_mutex);
+    return m_bUnplugged;
 }
 
 void CNullSoundBackend::SetRefusedRates(std::vector<uint32_t> rates) {
@@ -165,11 +190,22 @@ void CNullSoundBackend::Fill(int16_t* frames, size_t count) {
         m_source(frames, count);
     else
         std::memset(frames, 0, count * sizeof *frames);
+    for (size_t i = 0; i < count && m_dEchoGain != 0; ++i) {
+        // Silence when the echo has not come yet.
+        const int heard = m_echo.empty() ? 0 : m_echo.front();
+        if (!m_echo.empty())
+            m_echo.pop_front();
+        frames[i] = static_cast<int16_t>(std::clamp(frames[i] + heard, -32768, 32767));
+    }
 }
 
 void CNullSoundBackend::AddPlayed(const int16_t* frames, size_t count) {
     std::lock_guard lock(m_mutex);
     m_nPlayed += count;
+    for (size_t i = 0; i < count && m_dEchoGain != 0; ++i)
+        if (m_echo.size() < kMaxEcho)
+            m_echo.push_back(static_cast<int16_t>(
+                std::clamp(std::lround(frames[i] * m_dEchoGain), -32768L, 32767L)));
     m_recent.insert(m_recent.end(), frames, frames + count);
     if (m_recent.size() > 8000)
         m_recent.erase(m_recent.begin(), m_recent.end() - 8000);

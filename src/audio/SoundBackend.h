@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -75,6 +76,13 @@ public:
     // Runs the clock faster (tests): 10 means ten seconds of sound a second.
     void SetSpeed(double speed);
     double Speed() const;
+    // Capture also hears what is played, delayed by delayFrames (counted
+    // from the first frame played after this call) and times gain: a
+    // speaker the microphone hears. Gain 0 turns it off.
+    void SetEcho(size_t delayFrames, double gain);
+    // Open streams fail from now on, and no more open (a card unplugged).
+    void SetUnplugged(bool bUnplugged);
+    bool Unplugged() const;
     // Rates the device refuses to open at (to exercise fall-backs).
     void SetRefusedRates(std::vector<uint32_t> rates);
     // Frames played since start-up, and the most recent ones (up to 8000).
@@ -93,6 +101,9 @@ private:
     std::vector<uint32_t> m_refused;
     uint64_t m_nPlayed = 0;
     std::vector<int16_t> m_recent;
+    bool m_bUnplugged = false;
+    double m_dEchoGain = 0;
+    std::deque<int16_t> m_echo; // played, on its way to the capture
 };
 
 // The null backend when it is the process's backend, else nullptr.

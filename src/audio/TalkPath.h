@@ -25,7 +25,7 @@ struct TalkSettings {
     int nCaptureDevice = -1;  // the card's microphone, as its backend numbers it (-1 default)
     int nPlaybackDevice = -1; // the card's speaker
     bool bEchoCancel = true;
-    int nVolume = 100; // the speaker, percent
+    int nVolume = 100;  // the speaker, percent
     bool bMute = false; // the microphone
 };
 
@@ -55,6 +55,19 @@ public:
 
     // The call's sound while the path runs (see above); valid until Stop.
     ISoundBackend& CallSound();
+
+    // The rate the card opened at (0 before Start).
+    uint32_t CardRate() const;
+    // Samples of the microphone and of the speaker the path filled with
+    // silence (none had come) or dropped (too many had), since Start: the
+    // card's clock and the line's drift apart.
+    struct Counts {
+        uint64_t nMicPadded = 0;
+        uint64_t nMicDropped = 0;
+        uint64_t nSpeakerPadded = 0;
+        uint64_t nSpeakerDropped = 0;
+    };
+    Counts GetCounts() const;
 
     class Impl;
 

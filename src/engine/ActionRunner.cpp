@@ -116,12 +116,10 @@ void CActionRunner::RunAction() {
 }
 
 void CActionRunner::RunPendingAction() {
-    // Only the modem has a speakerphone: on another device a wish for one
-    // would hold every request back for a loop that never runs.
-    if (m_state.bSpeakerphone && !m_phone.Device().SerialExtras())
-        m_state.bSpeakerphone = false;
-    if (!(m_state.bSpeakerphone && !m_bSpeakerphoneRunning))
-        RunAction();
+    if (TalkWanted())
+        TalkAtPc(); // first: the request that waits is for the talk (a recording of it)
+    else if (!m_phone.Device().SerialExtras() || !m_state.bSpeakerphone || m_bSpeakerphoneRunning)
+        RunAction(); // the modem's speakerphone wish waits for its loop
     m_host.SleepQuantum();
 }
 

@@ -69,8 +69,21 @@ public:
     void PlayHoldMusic();
     // Stops what is played or recorded and leaves the call's sound.
     void StopAudio();
-    // The line was hung up: the speakerphone loop no longer runs.
-    void LineHungUp() { m_bSpeakerphoneRunning = false; }
+    // The line was hung up: the speakerphone loop no longer runs, and the
+    // talk at the PC ends.
+    void LineHungUp();
+    // Talking at the PC on a line that has no speakerphone of its own (a
+    // telephony line): the user asked for it (the speakerphone request,
+    // a call dialled) and it has not started yet.
+    bool TalkWanted();
+    // Starts talking at the PC: the sound card first (a card that cannot
+    // open leaves the call unanswered, and the user learns why), then the
+    // offered call is answered, or the call in progress kept (a call placed
+    // here: until the far end answers, pending requests wait).
+    void TalkAtPc();
+    // One look at the talk between two steps: the levels the user set, and
+    // its end (the user's, the far end's, a card that failed).
+    void FollowTalk();
 
     // ---- any thread -----------------------------------------------------
     // The file for action 2 (and 6, 9 when set).
@@ -92,6 +105,8 @@ private:
     void RecordGreeting(bool bFromLine);
     void EnhancedHold();
     void SpeakerphoneLoop();
+    // The talk ends: the card is let go, and the call is hung up.
+    void EndTalk(const std::string& sWhy);
     void Log(const std::string& text);
 
     CPhone& m_phone;

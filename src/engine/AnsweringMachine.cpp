@@ -82,9 +82,12 @@ void CAnsweringMachine::AnswerCall() {
     // The user stopped the call, or monitoring, while the caller heard the
     // greeting: that stop ends the answer; the message recording must not
     // swallow it.
-    if (dev.StopRequested() || m_state.bPaused)
+    // The user took the call to talk at the PC: no message either.
+    if (dev.StopRequested() || m_state.bPaused || (m_state.bSpeakerphone && !dev.Talking()))
         return;
-    m_recorder.SetMessage(true);
+    // While talking at the PC (the legal notice before a recording) it is
+    // the conversation that is recorded, not a message.
+    m_recorder.SetMessage(!dev.Talking());
     m_host.RecordMessage();
     m_recorder.SetMessage(false);
 }

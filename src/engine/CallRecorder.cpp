@@ -217,6 +217,7 @@ void CCallRecorder::Record(bool bByMachine, const std::function<bool(int)>& ends
     m_phone.m_bEnhancedHold = false;
     const std::string file = StartCallFile();
     int nWriteErrno = 0;
+    bool bStereo = false;
 
     if (ISerialModemExtras* modem = dev.SerialExtras()) {
         if (!dev.IsOpen())
@@ -241,6 +242,7 @@ void CCallRecorder::Record(bool bByMachine, const std::function<bool(int)>& ends
         dev.SetStopRequest(false);
         m_state.bRecording = true;
         RecordResult r = dev.Record(file, kNoLimitAboveMs + 1, endsRecording);
+        bStereo = r.bStereo;
         m_nLastKey = r.nKey;
         m_bLastSilence = r.bSilence;
         nWriteErrno = r.nWriteErrno;
@@ -257,7 +259,8 @@ void CCallRecorder::Record(bool bByMachine, const std::function<bool(int)>& ends
     if (nWriteErrno)
         TellRecordingCut(file, nWriteErrno);
 
-    if (m_phone.bCompressWav && m_phone.fUseComvurgent)
+    // GSM 6.10 holds one channel: a talk recorded in two stays 16-bit PCM.
+    if (m_phone.bCompressWav && m_phone.fUseComvurgent && !bStereo)
         CompressRecording(
             file, [](const std::string& a, const std::string& b) { return ConvertToGsm(a, b); });
     SetCurrentFile(file);

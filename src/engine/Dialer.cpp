@@ -86,8 +86,10 @@ void CDialer::Dial() {
         dev.SetStopRequest(true);
     m_state.bCidReceived = info.bConnected;
     m_state.bActionPending = false;
-    // The speakerphone is the modem's; on another device the call is a talk.
-    if (info.bConnected && m_phone.bKeepSpeaker && dev.SerialExtras())
+    // On the modem its speakerphone, when asked for; on a telephony line the
+    // user talks at the PC (its recording, when asked for, waits for that).
+    if (info.bConnected &&
+        ((m_phone.bKeepSpeaker && dev.SerialExtras()) || dev.Kind() == DeviceKind::TelephonyLine))
         m_state.bSpeakerphone = true;
     const bool bSpeak = m_bSpeak;
     if (!m_state.bHangUpRequest && info.bConnected) {

@@ -13,7 +13,10 @@
 #include <algorithm>
 
 void CMultiThread::GoOffHook() {
-    m_state.bSpeakerphone = false;
+    // The line is taken for the speakerphone no longer, unless the call is
+    // talked at the PC (a recording or hold music taken while talking).
+    if (!m_phone.Device().Talking())
+        m_state.bSpeakerphone = false;
     m_state.curCall.Update([](CNumber& c) { c.m_sAnnouncement.clear(); });
     m_phone.Device().GoOffHook();
     m_ui.SetCallBusy(true);

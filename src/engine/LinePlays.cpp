@@ -1,6 +1,7 @@
 // The action runner's plays to the line (the answering machine is CAnsweringMachine):
 // a file played to the line, the greeting recorder's requests, music on hold,
-// the enhanced hold and the speakerphone loop.
+// the enhanced hold and the modem's speakerphone loop (talking at the PC is
+// in TalkAtPc.cpp).
 #include "engine/ActionRunner.h"
 
 #include "engine/CallControl.h"
@@ -199,7 +200,8 @@ void CActionRunner::SpeakerphoneLoop() {
     // The speakerphone is the modem's own (its commands come from its profile).
     ISerialModemExtras* modem = m_phone.Device().SerialExtras();
     if (!modem) {
-        m_host.PumpMessages();
+        // Any other line talks through the computer's sound card instead.
+        TalkAtPc();
         return;
     }
     CCommDriver& drv = modem->Driver();

@@ -37,3 +37,11 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
 RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
                                   const std::function<bool()>& stop, const std::string& what);
+
+// Records the device's two channels (a talked call: the far end left, the
+// PC's microphone right) into file as 16-bit PCM at 8000 samples/s, as
+// RecordFromLineDevice does but without silence detection or level
+// control, which are for one voice. bStereo is set in the result.
+RecordResult RecordStereoFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
+                                        const std::string& file, uint64_t maxMs,
+                                        const std::function<bool()>& stop, const std::string& what);

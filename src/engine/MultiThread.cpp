@@ -291,6 +291,11 @@ bool CMultiThread::CheckLine() {
         m_actions.RunPendingAction();
         return false;
     }
+    if (m_actions.TalkWanted()) {
+        m_actions.TalkAtPc();
+        return false;
+    }
+    m_actions.FollowTalk();
     m_ringWatcher.CheckTiming();
     return true;
 }

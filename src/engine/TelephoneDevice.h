@@ -15,11 +15,17 @@
 #include <mutex>
 #include <string>
 
+struct TalkSettings;
+
 enum class DeviceKind { SerialModem, TelephonyLine, UsbAdapter };
 
 // The kind the settings choose: the adapter (fUseHiPhone) before a
 // telephony line (nTAPI not 0), the serial voice modem otherwise.
 DeviceKind ChosenDeviceKind(bool fUseHiPhone, int nTAPI);
+
+// What the kind is called in the status line and the log ("serial voice
+// modem", "telephony line", "USB telephone adapter").
+std::string DeviceKindName(DeviceKind kind);
 
 class CCommDriver;
 
@@ -42,6 +48,7 @@ struct RecordResult {
     int nKey = -1;         // the event or key that ended it ('Z' bad data), -1 none
     uint64_t nSamples = 0; // samples written
     int nWriteErrno = 0;   // a write failed (a full disk) and ended it: its errno
+    bool bStereo = false;  // two channels (a talked call's: far end left, the PC right)
 };
 
 class ISerialModemExtras {
@@ -125,9 +132,30 @@ public:
     // cannot hand a call over (the modem releases its port instead).
     virtual bool HandOffCall(bool /*bFax*/, const std::string& /*sTarget*/) { return false; }
 
+    // Talking at the PC: the call's sound between the line and the
+    // computer's sound card (TalkSettings: which card, its levels), for the
+    // call offered or in progress. While the device talks, PlayFile plays to
+    // the far end in place of the microphone and Record records the
+    // conversation. False, with *pWhy in words for the user, when it cannot
+    // (the modem has a speakerphone of its own instead; a card that cannot
+    // open).
+    virtual bool StartTalking(const TalkSettings& /*settings*/, std::string* pWhy) {
+        *pWhy = DeviceKindName(Kind()) + " cannot talk at the PC";
+        return false;
+    }
+    // Lets go of the sound card; safe when not talking.
+    virtual void StopTalking() {}
+    // Started and not yet stopped (the card may have failed meanwhile).
+    virtual bool Talking() const { return false; }
+    // Why talking stopped by itself (the card went away); empty otherwise.
+    virtual std::string TalkFailure() const { return {}; }
+    // The card's speaker volume (0..100) and its microphone's mute.
+    virtual void SetTalkLevels(int /*nVolume*/, bool /*bMute*/) {}
+
     // Where a device whose events come on its own threads (a telephony
     // line) posts them: the worker's thread messages. An empty sink stops it.
-    virtual void SetEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)>) {}
+    virtual void
+    SetEventSink(std::function<void(int nMessage, uintptr_t wParam, intptr_t lParam)>) {}
 
     // The serial modem's own extras; nullptr on every other device.
     virtual ISerialModemExtras* SerialExtras() { return nullptr; }
@@ -180,7 +208,3 @@ private:
     mutable std::mutex m_mutex;
     std::map<DeviceKind, DeviceFactory> m_factories; // under m_mutex
 };
-
-// What the kind is called in the status line and the log ("serial voice
-// modem", "telephony line", "USB telephone adapter").
-std::string DeviceKindName(DeviceKind kind);

@@ -1,5 +1,7 @@
 #include "engine/TelephonyLineDevice.h"
 
+#include "audio/SoundBackend.h"
+#include "audio/TalkPath.h"
 #include "engine/CallState.h"
 #include "engine/DeviceHost.h"
 #include "engine/LineSound.h"
@@ -34,7 +36,8 @@ void WithRunningTelephonyLayer(const std::function<void(CMyTapi*)>& fn) {
     fn(g_pRunning);
 }
 
-CTelephonyLineDevice::CTelephonyLineDevice(IDeviceHost& host, std::unique_ptr<ITapiProvider> provider)
+CTelephonyLineDevice::CTelephonyLineDevice(IDeviceHost& host,
+                                           std::unique_ptr<ITapiProvider> provider)
     : m_host(host), m_pProvider(std::move(provider)) {
     TapiEngineLink link;
     link.post = [this](int m, uintptr_t w, intptr_t l) { Post(m, w, l); };
@@ -49,6 +52,7 @@ CTelephonyLineDevice::CTelephonyLineDevice(IDeviceHost& host, std::unique_ptr<IT
 
 CTelephonyLineDevice::~CTelephonyLineDevice() {
     Withdraw();
+    m_pTalk.reset();
     // The message thread ends before the provider it reads goes.
     m_pTapi.reset();
 }
@@ -87,10 +91,12 @@ bool CTelephonyLineDevice::Open() {
 }
 
 void CTelephonyLineDevice::Close(bool) {
+    StopTalking();
     m_pTapi->CloseLine();
 }
 
 void CTelephonyLineDevice::Shutdown() {
+    StopTalking();
     SetStopRequest(false);
     Withdraw();
     m_pTapi->Stop();
@@ -151,14 +157,27 @@ bool CTelephonyLineDevice::CallGone() const {
     return !InVoiceMode();
 }
 
+ISoundBackend& CTelephonyLineDevice::CallSound() {
+    if (m_pTalk)
+        return m_pTalk->CallSound();
+    ISoundBackend* own = m_pProvider->SoundBackend();
+    return own ? *own : GetSoundBackend();
+}
+
 int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
     m_host.PlayedSamples() = 0;
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return -1;
-    const LineSoundDevice out{m_pProvider->SoundBackend(), static_cast<int>(line->WaveOutID())};
+    // While talking, the play goes to the far end in place of the microphone.
+    const LineSoundDevice out{&CallSound(), static_cast<int>(line->WaveOutID())};
     PlayFileToLineDevice(
-        m_host, out, file, [this] { return StopRequested() || CallGone() || m_host.Closing(); },
+        m_host, out, file,
+        [this] {
+            FollowTalkLevels();
+            return StopRequested() || CallGone() || m_host.Closing() || TalkEnded() ||
+                   TalkWantedNow();
+        },
         "Play to the line");
     return -1;
 }
@@ -168,14 +187,70 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return {};
-    const LineSoundDevice in{m_pProvider->SoundBackend(), static_cast<int>(line->WaveInID())};
-    return RecordFromLineDevice(
-        m_host, in, file, maxMs,
-        [this] {
-            return StopRequested() || CallGone() || m_host.Closing() ||
-                   !m_host.CallState().EngineState().bRecording;
-        },
-        "Record from the line");
+    // While talking, the conversation is recorded: both sides.
+    const LineSoundDevice in{&CallSound(), static_cast<int>(line->WaveInID())};
+    const auto stop = [this] {
+        FollowTalkLevels();
+        return StopRequested() || CallGone() || m_host.Closing() ||
+               !m_host.CallState().EngineState().bRecording || TalkEnded() || TalkWantedNow();
+    };
+    if (m_pTalk && m_host.Settings().bTalkStereo)
+        return RecordStereoFromLineDevice(m_host, in, file, maxMs, stop, "Record the talk");
+    return RecordFromLineDevice(m_host, in, file, maxMs, stop, "Record from the line");
+}
+
+bool CTelephonyLineDevice::StartTalking(const TalkSettings& settings, std::string* pWhy) {
+    CMyLine* line = m_pTapi->Line();
+    if (!line || !line->HasCall()) {
+        *pWhy = "there is no call to talk on";
+        return false;
+    }
+    StopTalking();
+    auto talk = std::make_unique<CTalkPath>(CallSound(), static_cast<int>(line->WaveInID()),
+                                            static_cast<int>(line->WaveOutID()), GetSoundBackend(),
+                                            settings);
+    if (!talk->Start(pWhy))
+        return false;
+    m_pTalk = std::move(talk);
+    m_nTalkVolume = settings.nVolume;
+    m_bTalkMute = settings.bMute;
+    return true;
+}
+
+void CTelephonyLineDevice::StopTalking() {
+    if (!m_pTalk)
+        return;
+    m_pTalk->Stop();
+    m_pTalk.reset();
+}
+
+std::string CTelephonyLineDevice::TalkFailure() const {
+    return m_pTalk ? m_pTalk->Failure() : std::string();
+}
+
+void CTelephonyLineDevice::SetTalkLevels(int nVolume, bool bMute) {
+    if (!m_pTalk)
+        return;
+    if (nVolume != m_nTalkVolume)
+        m_pTalk->SetVolume(nVolume);
+    if (bMute != m_bTalkMute)
+        m_pTalk->SetMute(bMute);
+    m_nTalkVolume = nVolume;
+    m_bTalkMute = bMute;
+}
+
+void CTelephonyLineDevice::FollowTalkLevels() {
+    const CCallStateData& s = m_host.CallState().EngineState();
+    SetTalkLevels(s.nTalkVolume, s.bTalkMute);
+}
+
+bool CTelephonyLineDevice::TalkEnded() const {
+    return m_pTalk && (!m_pTalk->Running() || !m_host.CallState().EngineState().bSpeakerphone);
+}
+
+bool CTelephonyLineDevice::TalkWantedNow() const {
+    // The user takes the call from the answering machine: its recording ends.
+    return !m_pTalk && m_host.CallState().EngineState().bSpeakerphone;
 }
 
 DeviceCallerData CTelephonyLineDevice::CallerData() {

@@ -9,6 +9,8 @@
 #include "tapi/MyLine.h"
 #include "tapi/TapiProviders.h"
 
+class CTalkPath;
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -68,18 +70,40 @@ public:
     // it over.
     bool HandOffCall(bool bFax, const std::string& sTarget) override;
     void SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) override;
+    // Talks through the process's sound card on the call's "wave/in" and
+    // "wave/out" (the call offered, placed or in progress); meanwhile plays
+    // and recordings go through the talk, and a recording is of both sides
+    // (in two channels with bTalkStereo).
+    bool StartTalking(const TalkSettings& settings, std::string* pWhy) override;
+    void StopTalking() override;
+    bool Talking() const override { return m_pTalk != nullptr; }
+    std::string TalkFailure() const override;
+    void SetTalkLevels(int nVolume, bool bMute) override;
 
     CMyTapi& Tapi() { return *m_pTapi; }
 
 private:
     void Post(int nMessage, uintptr_t wParam, intptr_t lParam);
     bool CallGone() const;
+    // The backend of the call's sound: the talk's while talking, else the
+    // provider's (or the process's).
+    ISoundBackend& CallSound();
+    // A play or recording while talking follows the levels the user sets.
+    void FollowTalkLevels();
+    // The talk was ended (by the user, or its card failed).
+    bool TalkEnded() const;
+    // The user asked to talk while the answering machine has the call.
+    bool TalkWantedNow() const;
     // The layer is no longer offered to WithRunningTelephonyLayer.
     void Withdraw();
 
     IDeviceHost& m_host;
     std::unique_ptr<ITapiProvider> m_pProvider;
     std::unique_ptr<CMyTapi> m_pTapi;
+    // The talk at the PC (worker thread); gone before the provider.
+    std::unique_ptr<CTalkPath> m_pTalk;
+    int m_nTalkVolume = 100; // the levels the talk has
+    bool m_bTalkMute = false;
     std::atomic<bool> m_bFailure{false};
     std::mutex m_sinkMutex;
     std::function<void(int, uintptr_t, intptr_t)> m_sink; // under m_sinkMutex

@@ -110,8 +110,8 @@ TEST_F(TelephonyLineStory, ATakenCallIsHandedOverForFaxAndDataWithoutASpeakerpho
     StartWorkerOnDevice();
     const uint32_t hCall = line->OfferCall(0);
     ASSERT_TRUE(WaitFor([&] { return phone->Device().InVoiceMode() || Rang(1); }));
-    // Only a modem has a speakerphone: the wish for one on a line holds no
-    // request back.
+    // Only a modem has a speakerphone: on a line the wish for one is a talk
+    // at the PC, which holds no request back.
     State().bSpeakerphone = true;
     Request(kActionTalk);
     ASSERT_TRUE(WaitFor([&] { return line->Did("Answer 0x10001"); }));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 CFarEnd::CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
                  const std::string& sRecordFile) {
     std::string ready;
@@ -9,6 +11,8 @@ CFarEnd::CFarEnd(const std::string& sFolder, const std::string& sPlayFile,
                                 &ready, 30000, true))
         << ready;
     EXPECT_EQ(ready.rfind("ready ", 0), 0u) << ready;
+    if (ready.rfind("ready ", 0) == 0)
+        m_nPort = std::atoi(ready.c_str() + 6);
 }
 
 CFarEnd::~CFarEnd() {

@@ -22,6 +22,12 @@ public:
     // Wait (at most 30 s) until the call is connected with sound flowing,
     // or has ended.
     bool WaitConnected() { return Ask("connected") == "yes"; }
+    // Waits (at most 30 s) for a call to it and answers it; true once connected.
+    bool Answer() { return Ask("answer") == "yes"; }
+    // Its call has ended, declined busy.
+    bool EndedBusy() { return Ask("busy") == "yes"; }
+    // Its address, for calls to it.
+    std::string Uri() const { return "sip:far@127.0.0.1:" + std::to_string(m_nPort); }
     bool WaitEnded() { return Ask("ended") == "yes"; }
     void HangUp() { Ask("hangup"); }
     // Sends touch-tone keys (RFC 4733).
@@ -32,4 +38,5 @@ private:
     std::string Ask(const std::string& sCommand);
 
     BackgroundProgram m_program;
+    int m_nPort = 0;
 };

@@ -9,7 +9,9 @@
 // It says "ready PORT", then answers each line of its standard input with
 // one line:
 //   call TO FROM [NAME VALUE]...   (tab-separated) -> ok | failed
+//   answer                         (a call to it; waits up to 30 s) -> yes | no
 //   connected | ended              (waits up to 30 s) -> yes | no
+//   busy                           (once ended: declined busy?) -> yes | no
 //   hangup | keys KEYS             -> ok
 // At the end of its input it hangs up and leaves, its recording complete.
 #include <linphone++/linphone.hh>
@@ -32,14 +34,20 @@ using Clock = std::chrono::steady_clock;
 class Listener : public linphone::CoreListener {
 public:
     void onCallStateChanged(const std::shared_ptr<linphone::Core>&,
-                            const std::shared_ptr<linphone::Call>&, linphone::Call::State state,
-                            const std::string&) override {
+                            const std::shared_ptr<linphone::Call>& call,
+                            linphone::Call::State state, const std::string&) override {
         using S = linphone::Call::State;
+        if (state == S::IncomingReceived)
+            incoming = call;
         bConnected = bConnected || state == S::StreamsRunning;
-        bEnded = bEnded || state == S::End || state == S::Error || state == S::Released;
+        const bool bEnd = state == S::End || state == S::Error || state == S::Released;
+        bEnded = bEnded || bEnd;
+        bBusy = bBusy || (bEnd && call->getReason() == linphone::Reason::Busy);
     }
+    std::shared_ptr<linphone::Call> incoming;
     bool bConnected = false;
     bool bEnded = false;
+    bool bBusy = false;
 };
 
 std::shared_ptr<linphone::Core> MakeCore(const std::string& folder, const std::string& play,
@@ -119,6 +127,15 @@ int main(int argc, char** argv) {
             call = core->inviteWithParams(f[1], params);
             return call ? "ok" : "failed";
         }
+        if (f[0] == "answer") {
+            if (!runUntil([&] { return listener->incoming != nullptr; }))
+                return "no";
+            call = listener->incoming;
+            call->accept();
+            return runUntil([&] { return listener->bConnected; }) ? "yes" : "no";
+        }
+        if (f[0] == "busy")
+            return runUntil([&] { return listener->bEnded; }) && listener->bBusy ? "yes" : "no";
         if (f[0] == "connected" || f[0] == "ended")
             return runUntil(
                        [&] { return f[0] == "ended" ? listener->bEnded : listener->bConnected; })

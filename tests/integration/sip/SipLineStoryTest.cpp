@@ -3,15 +3,21 @@
 // through the line's own sound devices (the greeting the machine plays, at
 // another rate than the line's, is what the far end hears; what the far end
 // says is what the machine records); a key from the far end; and the line
-// signals heard in the far end's sound (a fax machine's calling tone).
+// signals heard in the far end's sound (a fax machine's calling tone); and
+// the user talking at the PC, whose sound card is the null backend with a
+// tone of its own as the microphone.
 #include "EngineStory.h"
 #include "FarEnd.h"
 #include "ToneFile.h"
 
 #include "ChildProcess.h"
+#include "audio/SoundBackend.h"
+#include "engine/DialSteps.h"
 #include "engine/TelephonyLineDevice.h"
 #include "linesig/LineAudioSynth.h"
 #include "sip/SipProvider.h"
+
+#include <random>
 
 namespace {
 
@@ -43,6 +49,26 @@ ToneSpan FindTone(const std::vector<int16_t>& s, double hz) {
     span.dRms = span.nWindows ? std::sqrt(sum / static_cast<double>(span.nWindows)) : 0;
     return span;
 }
+
+// The 20 ms windows of a signal that are not silent, one after the other.
+std::vector<int16_t> Loud(const std::vector<int16_t>& s) {
+    std::vector<int16_t> loud;
+    for (size_t at = 0; at + kWindow <= s.size(); at += kWindow) {
+        const std::vector<int16_t> w(s.begin() + at, s.begin() + at + kWindow);
+        if (Rms(w) > 500)
+            loud.insert(loud.end(), w.begin(), w.end());
+    }
+    return loud;
+}
+
+// The level of one tone in a signal that may hold others.
+double ToneLevel(const std::vector<int16_t>& s, double hz) {
+    return Rms(s) * std::sqrt(ToneShare(s, hz, 8000));
+}
+
+// What the PC's microphone hears while the user talks: seeded noise, at
+// half the far end's level.
+const double kMicRms = 4000 / std::sqrt(2.0);
 
 class SipLineStory : public EngineStory {
 protected:
@@ -96,6 +122,44 @@ protected:
     void TearDown() override {
         far.reset();
         EngineStory::TearDown();
+        GetNullSoundBackend()->SetCaptureSource({});
+        GetNullSoundBackend()->SetRefusedRates({});
+    }
+    // The PC's microphone says the test's tone from now on.
+    static void MicrophoneSpeaks() {
+        GetNullSoundBackend()->SetCaptureSource(
+            [rng = std::mt19937(7)](int16_t* f, size_t count) mutable {
+                std::normal_distribution<double> d(0, kMicRms);
+                for (size_t i = 0; i < count; ++i)
+                    f[i] = static_cast<int16_t>(std::clamp(d(rng), -32000.0, 32000.0));
+            });
+    }
+    // The far end calls and the user takes the call to talk at the PC.
+    void FarEndCallsAndTheUserTalks() {
+        ASSERT_TRUE(far->Call(NearUri(), "\"Anna Schmidt\" <sip:0301234567@127.0.0.1>"));
+        ASSERT_TRUE(WaitFor([&] { return Rang(1); }));
+        phone->CallState().RequestTalk();
+        worker->Wake();
+        ASSERT_TRUE(far->WaitConnected());
+        ASSERT_TRUE(WaitFor([&] { return State().bTalking && State().bSpeakerphone; }));
+    }
+    // The recording runs and holds at least ms of sound.
+    std::string WaitRecording(int ms, int channels = 1) {
+        EXPECT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
+        const std::string file = worker->CurrentFile();
+        EXPECT_TRUE(WaitFor([&] {
+            std::error_code ec;
+            return std::filesystem::file_size(file, ec) > 44u + 16u * channels * ms && !ec;
+        }));
+        return file;
+    }
+    // The far end hangs up: the talk, the recording and the call end.
+    void FarEndHangsUp(size_t nCalls) {
+        far->HangUp();
+        ASSERT_TRUE(WaitFor([&] {
+            return Index().GetSize() == static_cast<int>(nCalls) && !State().bRecording &&
+                   !State().bOffHook && !State().bSpeakerphone;
+        }));
     }
     std::string NearUri() const {
         return "sip:vorella@127.0.0.1:" + std::to_string(sip->ListeningPort(0));
@@ -233,6 +297,174 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     far->HangUp();
     ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bRecording; }));
     ExpectSpeechRecorded(file, 1000);
+}
+
+// Talking at the PC, the call recorded: the far end answered here, or
+// called from here (its recording starts by itself). The recording holds
+// both voices at their levels, mixed or each on its channel; the PC's
+// speaker plays the far end at the volume chosen; the far end hears the
+// microphone; its hang-up ends the talk and stores the call.
+struct TalkRow {
+    const char* label;
+    bool bDialled;
+    bool bStereo;
+    int nVolume;
+};
+
+class SipTalk : public SipLineStory, public ::testing::WithParamInterface<TalkRow> {};
+
+TEST_P(SipTalk, ATalkedCallIsRecordedWithBothVoices) {
+    const TalkRow& row = GetParam();
+    phone->nAction = 0;
+    phone->bTalkStereo = row.bStereo;
+    phone->bRecordOriginated = row.bDialled;
+    MicrophoneSpeaks();
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    phone->CallState().SetTalkLevels(row.nVolume, false);
+    if (row.bDialled) {
+        worker->SetDialNumber(far->Uri());
+        worker->PostThreadMessage(kMsgDial);
+        ASSERT_TRUE(far->Answer());
+    } else {
+        FarEndCallsAndTheUserTalks();
+        Request(kActionRecord);
+    }
+    const int channels = row.bStereo ? 2 : 1;
+    const std::string file = WaitRecording(3000, channels);
+    EXPECT_NEAR(ToneLevel(GetNullSoundBackend()->RecentlyPlayed(), 600),
+                kToneRms * row.nVolume / 100, 0.15 * kToneRms);
+    FarEndHangsUp(1);
+
+    const CDataStructure rec = Index().GetAt(0);
+    EXPECT_EQ(rec.m_sName, row.bDialled ? OriginatedText(far->Uri()) : "Anna Schmidt");
+    EXPECT_EQ(rec.m_bMessage, 0);
+    CWaveFile wav;
+    ASSERT_TRUE(wav.Open(file));
+    ASSERT_EQ(wav.Format().nChannels, channels);
+    // The middle of the call: its edges may hold one voice only.
+    std::vector<int16_t> mixed, left, right;
+    for (int16_t v; wav.ReadSample(v);) {
+        mixed.push_back(v);
+        left.push_back(wav.Left());
+        right.push_back(wav.Right());
+    }
+    ASSERT_GE(mixed.size(), 24000u);
+    const auto middle = [](const std::vector<int16_t>& s) {
+        return std::vector<int16_t>(s.begin() + 4000, s.end() - 4000);
+    };
+    // The microphone's noise is what is not the far end's tone.
+    const auto noise = [](const std::vector<int16_t>& s) {
+        return std::sqrt(std::max(0.0, Rms(s) * Rms(s) - ToneLevel(s, 600) * ToneLevel(s, 600)));
+    };
+    if (row.bStereo) {
+        EXPECT_NEAR(ToneLevel(middle(left), 600), kToneRms, 0.15 * kToneRms);
+        EXPECT_GT(ToneShare(middle(left), 600, 8000), 0.95);
+        EXPECT_NEAR(Rms(middle(right)), kMicRms, 0.15 * kMicRms);
+        EXPECT_LT(ToneShare(middle(right), 600, 8000), 0.05);
+    } else {
+        EXPECT_NEAR(ToneLevel(middle(mixed), 600), kToneRms, 0.15 * kToneRms);
+        EXPECT_NEAR(noise(middle(mixed)), kMicRms, 0.15 * kMicRms);
+    }
+    // The far end heard the microphone, at its level.
+    const std::vector<int16_t> spoken = Loud(FarHeard());
+    EXPECT_GE(spoken.size(), 100 * kWindow);
+    EXPECT_NEAR(Rms(spoken), kMicRms, 0.15 * kMicRms);
+    ExpectNothingDropped();
+}
+
+INSTANTIATE_TEST_SUITE_P(Talks, SipTalk,
+                         ::testing::Values(TalkRow{"AnsweredMixed", false, false, 100},
+                                           TalkRow{"DialledStereo", true, true, 50}),
+                         [](const auto& info) { return TestName(info.param.label); });
+
+// While the user talks, music on hold plays to the far end through the
+// talk, which goes on afterwards until the user ends it; a second caller
+// hears busy.
+TEST_F(SipLineStory, WhileTalkingHoldMusicReachesTheFarEndAndASecondCallerHearsBusy) {
+    phone->nAction = 0;
+    phone->sWaveHold = MakeToneWav("hold.wav", 1500, 3000, 8000);
+    MicrophoneSpeaks();
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    FarEndCallsAndTheUserTalks();
+
+    CFarEnd second(home.File("sip-second"), speech, home.File("second-heard.wav"));
+    ASSERT_TRUE(second.Call(NearUri(), "<sip:0309876543@127.0.0.1>"));
+    EXPECT_TRUE(second.EndedBusy());
+
+    Request(kActionHoldMusic);
+    ASSERT_TRUE(WaitFor([&] { return State().bHold && phone->PlayedSamples() >= 16000; }));
+    phone->CallState().RequestEndHold();
+    ASSERT_TRUE(WaitFor([&] { return !State().bHold && !State().bPlaying; }));
+    EXPECT_TRUE(State().bSpeakerphone);
+    EXPECT_TRUE(State().bOffHook);
+    // A second of the talk after the hold, on the PC's speaker.
+    const uint64_t nPlayed = GetNullSoundBackend()->FramesPlayed();
+    ASSERT_TRUE(WaitFor([&] { return GetNullSoundBackend()->FramesPlayed() > nPlayed + 8000; }));
+    // The user ends the talk: the call is hung up.
+    phone->CallState().RequestEndSpeakerphone();
+    worker->Wake();
+    ASSERT_TRUE(far->WaitEnded());
+    ASSERT_TRUE(WaitFor([&] { return !State().bOffHook && !State().bSpeakerphone; }));
+    const std::vector<int16_t> heard = FarHeard();
+    const ToneSpan hold = FindTone(heard, 1500);
+    EXPECT_GE(hold.nWindows, 90u);
+    EXPECT_NEAR(hold.dRms, kToneRms, 0.1 * kToneRms);
+    // The microphone again once the hold ended.
+    const std::vector<int16_t> after =
+        Loud(std::vector<int16_t>(heard.begin() + (hold.nLast + 5) * kWindow, heard.end()));
+    EXPECT_GE(after.size(), 25 * kWindow);
+    EXPECT_NEAR(Rms(after), kMicRms, 0.15 * kMicRms);
+}
+
+// With the record command set to answer instead (Legal), a talked call
+// first hears the legal notice, then the conversation is recorded.
+TEST_F(SipLineStory, TheLegalNoticeReachesTheFarEndBeforeTheTalkIsRecorded) {
+    phone->nAction = 0;
+    phone->sWaveGreet = MakeToneWav("legal.wav", 1200, 1000, 8000);
+    MicrophoneSpeaks();
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    FarEndCallsAndTheUserTalks();
+    // As the main window's record command does with Legal on.
+    phone->CallState().RequestEndTalking();
+    Request(kActionAnswer);
+    const std::string file = WaitRecording(2000);
+    FarEndHangsUp(1);
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 0);
+    EXPECT_LT(ToneShare(Samples(file), 1200, 8000), 0.01);
+    const ToneSpan legal = FindTone(FarHeard(), 1200);
+    EXPECT_NEAR(static_cast<double>(legal.nWindows), 50, 5);
+}
+
+// A sound card that cannot open: the user learns why, once, and the call
+// is left ringing.
+TEST_F(SipLineStory, ACardThatCannotOpenIsToldAndTheCallStaysUnanswered) {
+    phone->nAction = 0;
+    GetNullSoundBackend()->SetRefusedRates({8000, 11025, 16000, 22050, 32000, 44100, 48000, 96000});
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(WaitFor([&] { return Rang(1); }));
+    for (int i = 0; i < 2; ++i) {
+        phone->CallState().RequestTalk();
+        worker->Wake();
+        ASSERT_TRUE(WaitFor([&] { return !State().bSpeakerphone && !State().bActionPending; }));
+    }
+    const std::vector<std::string> lines = ui.Lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) {
+                                return l.rfind("status: not talking at the PC: ", 0) == 0;
+                            }),
+              1);
+    const int nRings = worker->RingCount();
+    ASSERT_TRUE(WaitFor([&] { return worker->RingCount() > nRings; })); // still ringing
+    EXPECT_FALSE(State().bOffHook);
+    // The user turns the call away.
+    phone->CallState().RequestHangUp();
+    worker->Wake();
+    EXPECT_TRUE(far->WaitEnded());
 }
 
 } // namespace
