@@ -185,7 +185,8 @@ void CTalkPath::Impl::Fail(const std::string& why) {
 // Paced by the line: each block of the far end goes to the speaker, and as
 // much of the microphone goes back.
 void CTalkPath::Impl::LineLoop() {
-    std::vector<int16_t> farEnd(kLineBlock), nearEnd(kLineBlock), sent(kLineBlock), toCard;
+    std::vector<int16_t> farEnd(kLineBlock), speaker(kLineBlock), nearEnd(kLineBlock),
+        sent(kLineBlock), toCard;
     while (!m_bStop) {
         const long got = m_pFarEnd->Read(farEnd.data(), kLineBlock, kLineTimeoutMs);
         if (got < 0) {
@@ -197,9 +198,9 @@ void CTalkPath::Impl::LineLoop() {
             continue;
         const int volume = std::max(0, m_nVolume.load());
         for (size_t i = 0; i < n; ++i)
-            farEnd[i] = Saturate(farEnd[i] * volume / 100);
+            speaker[i] = Saturate(farEnd[i] * volume / 100);
         toCard.clear();
-        m_pToCard->Process(farEnd.data(), n, toCard);
+        m_pToCard->Process(speaker.data(), n, toCard);
         {
             std::lock_guard lock(m_mutex);
             m_speaker.Push(toCard.data(), toCard.size());
