@@ -185,7 +185,7 @@ void CTalkPath::Impl::Fail(const std::string& why) {
 // Paced by the line: each block of the far end goes to the speaker, and as
 // much of the microphone goes back.
 void CTalkPath::Impl::LineLoop() {
-    std::vector<int16_t> farEnd(kLineBlock), heard(kLineBlock), nearEnd(kLineBlock),
+    std::vector<int16_t> farEnd(kLineBlock), speaker(kLineBlock), nearEnd(kLineBlock),
         sent(kLineBlock), toCard;
     while (!m_bStop) {
         const long got = m_pFarEnd->Read(farEnd.data(), kLineBlock, kLineTimeoutMs);
@@ -196,12 +196,11 @@ void CTalkPath::Impl::LineLoop() {
         const size_t n = static_cast<size_t>(got);
         if (n == 0)
             continue;
-        // The speaker's volume is the user's; a recording keeps the line's level.
         const int volume = std::max(0, m_nVolume.load());
         for (size_t i = 0; i < n; ++i)
-            heard[i] = Saturate(farEnd[i] * volume / 100);
+            speaker[i] = Saturate(farEnd[i] * volume / 100);
         toCard.clear();
-        m_pToCard->Process(heard.data(), n, toCard);
+        m_pToCard->Process(speaker.data(), n, toCard);
         {
             std::lock_guard lock(m_mutex);
             m_speaker.Push(toCard.data(), toCard.size());
