@@ -1,6 +1,7 @@
 // The greeting recorder dialog on the offscreen platform and the null sound
 // device: its buttons start the recorder's requests, are held while one
 // runs, and OK or Cancel decide whether the new take replaces the greeting.
+#include "FakeGreetingLine.h"
 #include "TempHome.h"
 
 #include "dialogs/RecGreetDlg.h"
@@ -13,43 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 namespace {
 
-class CFakeLine : public IGreetingLine {
-public:
-    bool IsReady() const override { return true; }
-    int LineSelection() const override { return nLine; }
-    void SetLineSelection(int n) override { nLine = n; }
-    void SetPlayFile(const std::string& s) override { sPlayFile = s; }
-    void RequestAction(int32_t n) override {
-        nAction = n;
-        nLineDuringAction = nLine;
-        bPending = true;
-    }
-    bool IsActionPending() const override { return bPending; }
-    void Stop() override { bPending = false; }
-    void HoldQuiet(bool bOn) override { bHeld = bOn; }
-
-    int nLine = 3;
-    bool bHeld = false;
-    std::string sPlayFile;
-    int32_t nAction = -1;
-    int nLineDuringAction = -1;
-    bool bPending = false;
-};
-
 class RecGreetDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        backend.SetSpeed(20);
-        backend.SetRefusedRates({});
-        backend.SetCaptureSource([](int16_t* out, size_t n) {
-            for (size_t i = 0; i < n; ++i)
-                out[i] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
-        });
+        line.nLine = 3;
         home.Write("wave/greet.wav", kOld);
         setup.sFile = "./wave/greet.wav";
         setup.nMaxRecordMs = 300;
@@ -67,8 +39,8 @@ protected:
 
     static constexpr const char* kOld = "old greeting";
     TempHome home;
-    CNullSoundBackend& backend = *GetNullSoundBackend();
-    CFakeLine line;
+    CNullSoundBackend& backend = ToneCard();
+    CFakeGreetingLine line;
     CGreetingRecorder::Setup setup;
 };
 

@@ -37,14 +37,6 @@ protected:
     BackgroundProgram adapter;
 };
 
-TEST_F(AdapterServiceTest, TheSimulatedAdapterIsLoggedOpenByItsName) {
-    StartAdapter({});
-    ASSERT_TRUE(Launch());
-    EXPECT_TRUE(WaitUntil([&] { return Logged("USB telephone adapter open; waiting for calls"); }))
-        << Log();
-    EXPECT_FALSE(Logged("modem port")) << Log();
-}
-
 TEST_F(AdapterServiceTest, AnAdapterWithoutASoundCardIsNotFoundAndTheLogSaysWhy) {
     ASSERT_TRUE(Launch());
     EXPECT_TRUE(WaitUntil([&] {
@@ -54,9 +46,9 @@ TEST_F(AdapterServiceTest, AnAdapterWithoutASoundCardIsNotFoundAndTheLogSaysWhy)
     EXPECT_FALSE(Logged("trying again")) << "monitoring pauses until resumed\n" << Log();
 }
 
-// A message longer than the disk holds, taken through the adapter's sound
-// device, is cut where the disk is full, as on the modem, and the mail
-// notice of the call says so.
+// The simulated adapter is logged open by its name; a message longer than
+// the disk holds, taken through the adapter's sound device, is cut where
+// the disk is full, as on the modem, and the mail notice of the call says so.
 TEST_F(AdapterServiceTest, AFullDiskCutsTheMessageAndSaysSo) {
     const std::string data = home.File("small/");
     SmallDisk disk(data, 128 * 1024);
@@ -77,8 +69,11 @@ TEST_F(AdapterServiceTest, AFullDiskCutsTheMessageAndSaysSo) {
                                tone + "\nwait on-hook\n");
     StartAdapter({"--script", home.File("call.txt"), "--pace", "0"});
     ASSERT_TRUE(disk.Launch(service, {BuiltProgram("vorellad")}, home.File("vorellad.log")));
+    EXPECT_TRUE(WaitUntil([&] { return Logged("USB telephone adapter open; waiting for calls"); }))
+        << Log();
     ASSERT_TRUE(WaitUntil([&] { return FindStoredMessage(Log()).has_value(); }, 90000)) << Log();
     ExpectMessageCutWhereTheDiskFilled(Log(), data + "Recorded Calls/index.dat", "1234");
+    EXPECT_FALSE(Logged("modem port")) << Log();
     ASSERT_TRUE(WaitUntil([&] { return FileExists(inbox + "msg1.eml"); }, 60000)) << Log();
     EXPECT_NE(home.Read("inbox/msg1.eml").find("the disk is full: the recording was cut after "),
               std::string::npos)

@@ -1,7 +1,8 @@
 // vorellad, the built service, on a simulated modem, driven by the built
 // vorellactl as people's scripts drive it: every external-control code,
-// a call recorded from the command line, the exits, a second start, and
-// what its log tells of calls and failures.
+// the exits, a second start, and what its log tells of calls and failures.
+// A call recorded from the command line: the install test, on the
+// installed programs.
 #include "ChildProcess.h"
 #include "ServiceMessage.h"
 #include "ServiceTest.h"
@@ -25,49 +26,6 @@ protected:
         return WaitUntil([&] { return Logged("modem port COM9 (" + sim->SlavePath() + ") open"); });
     }
 };
-
-TEST_F(VorelladTest, RecordsACallStartedFromTheCommandLineAndQuitsCleanly) {
-    CallerSpeaks("5551234", "JOHN DOE");
-    StartService();
-    EXPECT_EQ(Ctl({"status"}).out, "monitoring: on\ncall: none\n");
-
-    sim->Ring(2, modemsim::RingCadence::Fast());
-    ASSERT_TRUE(StatusBecomes("monitoring: on\ncall: active"));
-    ProgramRun r = Ctl({"record"});
-    ASSERT_EQ(r.nExit, 0) << r.err;
-    ASSERT_TRUE(sim->WaitForCommand("VRX", 30000)) << Log();
-
-    // The file is named while it is being written.
-    std::string file;
-    ASSERT_TRUE(WaitUntil([&] {
-        file = Ctl({"file"}).out;
-        return file.find(".wav") != std::string::npos;
-    }));
-    file.pop_back();
-    EXPECT_EQ(file.rfind(home.File("Recorded Calls/rec"), 0), 0u) << file;
-    EXPECT_TRUE(WaitUntil([&] {
-        return Ctl({"caller"}).out.find("JOHN DOE") != std::string::npos;
-    })) << Ctl({"caller"}).out;
-
-    SleepMs(1500); // some sound in the file
-    EXPECT_EQ(Ctl({"stop"}).nExit, 0);
-    ASSERT_TRUE(sim->WaitForReceiveEnd(30000));
-
-    // The immediate exit: two quarter seconds and at most four seconds for
-    // the line, then the shutdown's bounded waits (8 s for the port, 4 s
-    // for the worker).
-    EXPECT_EQ(Quit(), 0) << Log();
-    EXPECT_EQ(Ctl({"status"}).nExit, 3) << "gone, socket and all";
-
-    // A whole WAV file with its sound, and its line in the index.
-    auto wav = ReadWholeFile(file, 1 << 24);
-    ASSERT_TRUE(wav.has_value()) << file;
-    EXPECT_GT(wav->size(), 44u + 8000u);
-    EXPECT_EQ(wav->substr(0, 4), "RIFF");
-    std::string index = home.Read("Recorded Calls/index.dat");
-    EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
-    EXPECT_EQ(GetProfileIntFrom(home.File("vorella.ini"), "Startup", "bProperShutdown", -1), 0);
-}
 
 TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
     StartService();
@@ -123,7 +81,9 @@ TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
     EXPECT_EQ(Quit(), 0) << Log(); // 10
 }
 
-TEST_F(VorelladTest, HangingUpEndsAFaxHandOffAndMonitoringResumes) {
+// A second start hands over and ends at once; hanging up ends a fax hand-off
+// and monitoring resumes; SIGTERM ends the service in order.
+TEST_F(VorelladTest, ASecondStartHandsOverAndHangingUpEndsAFaxHandOff) {
     // A fax program that only notes that it ran.
     const std::string script = home.File("fax.sh");
     home.Write("fax.sh", "#!/bin/sh\n: > \"$1\"\n");
@@ -136,6 +96,17 @@ TEST_F(VorelladTest, HangingUpEndsAFaxHandOffAndMonitoringResumes) {
     SetOption("uiFaxSeconds", 3600);
     CallerSpeaks();
     StartService();
+    ProgramRun second = RunProgram({BuiltProgram("vorellad")}, 30000);
+    EXPECT_EQ(second.nExit, 0) << second.err;
+    // Whoever started it learns why it ended at once.
+    EXPECT_NE(second.err.find("Vorella is already running; asked it to show its main window."),
+              std::string::npos)
+        << second.err;
+    EXPECT_TRUE(WaitUntil([&] { return Logged("main window requested"); })) << Log();
+    // It never got as far as the phone object: no modem trace of its own,
+    // and the running one's trace is kept.
+    EXPECT_EQ(second.err.find("started;"), std::string::npos) << second.err;
+    EXPECT_TRUE(FileExists(home.File("modem.log")));
 
     sim->Ring(1, modemsim::RingCadence::Fast());
     ASSERT_TRUE(StatusBecomes("monitoring: on\ncall: active"));
@@ -148,26 +119,6 @@ TEST_F(VorelladTest, HangingUpEndsAFaxHandOffAndMonitoringResumes) {
     ASSERT_EQ(Ctl({"hangup"}).nExit, 0);
     EXPECT_TRUE(StatusBecomes("monitoring: on")) << Log();
     EXPECT_TRUE(sim->WaitForCommand("CID=", 30000)) << "the modem is ready for calls again";
-    EXPECT_EQ(Quit(), 0) << Log();
-}
-
-// A second start hands over and ends at once; SIGTERM ends the first in order.
-TEST_F(VorelladTest, SecondStartEndsAtOnceAndSigtermLeavesInOrder) {
-    StartService();
-    ProgramRun second = RunProgram({BuiltProgram("vorellad")}, 30000);
-    EXPECT_EQ(second.nExit, 0) << second.err;
-    // Whoever started it learns why it ended at once.
-    EXPECT_NE(second.err.find("Vorella is already running; asked it to show its main window."),
-              std::string::npos)
-        << second.err;
-    EXPECT_TRUE(WaitUntil([&] { return Logged("main window requested"); })) << Log();
-    // The running one still serves, on its own modem.
-    EXPECT_EQ(Ctl({"status"}).nExit, 0);
-    // It never got as far as the phone object: no modem trace of its own,
-    // and the running one's trace is kept.
-    EXPECT_EQ(second.err.find("started;"), std::string::npos) << second.err;
-    EXPECT_TRUE(FileExists(home.File("modem.log")));
-
     EXPECT_EQ(Terminate(), 0) << Log();
     EXPECT_TRUE(Logged("terminating signal")) << Log();
     EXPECT_TRUE(Logged("monitoring paused")) << "the orderly exit pauses first";
@@ -209,7 +160,7 @@ TEST_F(VorelladTest, HelpWordsPrintTheParametersOnTheTerminal) {
     }
 }
 
-TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
+TEST_F(VorelladTest, LogTellsAWholeCallLineByLineAndAModemThatStopsAnsweringOnce) {
     // The answering machine takes the call at the second ring; the caller
     // speaks and hangs up after three seconds of message.
     AnswerAtRing2();
@@ -253,6 +204,18 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLine) {
     // What only a window shows stays out of the service's log.
     EXPECT_FALSE(Logged("timer ")) << Log();
     EXPECT_FALSE(Logged("title: ")) << Log();
+
+    // A modem that stops answering: the service says so once, not at each of
+    // the worker's retries (two more, each in the trace only).
+    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
+    sim->Ring(2, modemsim::RingCadence::Fast());
+    const std::string failed = "message [error]: Your modem could not execute a command "
+                               "s.\\x0D\\x0AInitialization failed.";
+    ASSERT_TRUE(WaitUntil([&] { return Logged(failed); }, 60000)) << Log();
+    ASSERT_TRUE(
+        WaitUntil([&] { return Occurrences(home.Read("modem.log"), "(again)") >= 2; }, 60000))
+        << Log();
+    EXPECT_EQ(LinesStartingWith(failed), 1) << Log();
 }
 
 // A greeting that cannot be played: the caller still leaves a message, and
@@ -300,23 +263,6 @@ TEST_F(VorelladTest, AGreetingThatCannotBePlayedIsSaidAndTheMessageTaken) {
         ASSERT_EQ(Terminate(), 0) << Log();
         std::filesystem::remove(home.File("vorellad.log"));
     }
-}
-
-// A modem that stops answering: the service says so once, not at each of
-// the worker's retries (two more, each in the trace only).
-TEST_F(VorelladTest, AModemThatStopsAnsweringIsToldOnce) {
-    AnswerAtRing2();
-    StartService();
-    sim->SetMisbehaviour(modemsim::Misbehaviour::Silent);
-    sim->Ring(2, modemsim::RingCadence::Fast());
-    const std::string failed = "message [error]: Your modem could not execute a command "
-                               "s.\\x0D\\x0AInitialization failed.";
-    ASSERT_TRUE(WaitUntil([&] { return Logged(failed); }, 60000)) << Log();
-    ASSERT_TRUE(WaitUntil([&] { return Occurrences(home.Read("modem.log"), "(again)") >= 2; },
-                          60000))
-        << Log();
-    const std::vector<std::string> texts = LogTexts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), failed), 1) << Log();
 }
 
 // A notice the server has not taken when the service ends (none answers,

@@ -26,16 +26,11 @@ bool IsExecutable(const std::string& path) {
 
 class InstalledTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // Only the installed files count: no VORELLA_HOME, a data home of
-        // the test's own (set by TempHome) that holds nothing yet.
-        ::unsetenv("VORELLA_HOME");
-        dest = home.File("dest");
-        ProgramRun r = RunProgram({VORELLA_CMAKE_COMMAND, "-E", "env", "DESTDIR=" + dest,
-                                   VORELLA_CMAKE_COMMAND, "--install", VORELLA_BUILD_DIR},
-                                  240000);
-        ASSERT_EQ(r.nExit, 0) << r.out << r.err;
-        installOutput = r.out;
+    // This build installed into a DESTDIR, with the options given.
+    ProgramRun Install(const std::string& to, std::vector<std::string> options = {}) {
+        options.insert(options.begin(), {VORELLA_CMAKE_COMMAND, "-E", "env", "DESTDIR=" + to,
+                                         VORELLA_CMAKE_COMMAND, "--install", VORELLA_BUILD_DIR});
+        return RunProgram(options, 240000);
     }
     // An installed file by its full path after installation.
     std::string Installed(const std::string& fullPath) const { return dest + fullPath; }
@@ -46,10 +41,21 @@ protected:
 
     TempHome home;
     std::string dest;
-    std::string installOutput;
 };
 
-TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
+// One install carries every check: its files where the system looks and
+// passing their checkers, then its programs run from a fresh data home (a
+// call recorded from the command line, and the exits), then an install
+// with a prefix of its own.
+TEST_F(InstalledTest, FilesAreInPlaceAndTheProgramsRunFromAFreshDataHome) {
+    // Only the installed files count: no VORELLA_HOME, a data home of the
+    // test's own (set by TempHome) that holds nothing yet.
+    ::unsetenv("VORELLA_HOME");
+    dest = home.File("dest");
+    ProgramRun r = Install(dest);
+    ASSERT_EQ(r.nExit, 0) << r.out << r.err;
+    const std::string installOutput = r.out;
+
     for (const char* p : {"vorella", "vorellad", "vorellactl", "vorella-tool"})
         EXPECT_TRUE(IsExecutable(Program(p))) << p;
     // The simulator is a test tool; no installed program starts it.
@@ -65,7 +71,7 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
             << d << " is the system's, not the program folder's";
 
     const std::string desktop = Installed(data + "/applications/vorella.desktop");
-    ProgramRun r = RunProgram({"desktop-file-validate", desktop});
+    r = RunProgram({"desktop-file-validate", desktop});
     EXPECT_EQ(r.nExit, 0) << r.out << r.err;
     // Hints are suggestions; warnings and errors are faults.
     EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
@@ -104,7 +110,8 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
         ASSERT_NE(text.find(exec), std::string::npos);
         text.replace(text.find(exec), exec.size(), "ExecStart=" + Program("vorellad"));
         home.Write("unit/vorellad.service", text);
-        r = RunProgram({"systemd-analyze", "verify", "--man=no", home.File("unit/vorellad.service")});
+        r = RunProgram(
+            {"systemd-analyze", "verify", "--man=no", home.File("unit/vorellad.service")});
         EXPECT_EQ(r.nExit, 0) << r.out << r.err;
     }
     EXPECT_TRUE(
@@ -127,36 +134,9 @@ TEST_F(InstalledTest, FilesAreWhereTheSystemLooksAndPassTheirCheckers) {
                 << entry.path() << " links to " << (*m)[1];
     }
     EXPECT_GT(nLinks, 50);
-}
 
-// Packagers and users install with a prefix of their own; the unit then
-// names the service where it went, and the udev rule lies where udev reads
-// it, or the install says where to copy it.
-TEST_F(InstalledTest, SystemFilesFollowThePrefixGivenAtInstallTime) {
-    const std::string usr = home.File("usr-dest");
-    ProgramRun r =
-        RunProgram({VORELLA_CMAKE_COMMAND, "-E", "env", "DESTDIR=" + usr, VORELLA_CMAKE_COMMAND,
-                    "--install", VORELLA_BUILD_DIR, "--prefix", "/usr"},
-                   240000);
-    ASSERT_EQ(r.nExit, 0) << r.out << r.err;
-    EXPECT_EQ(ProfileFile(usr + "/usr/lib/systemd/user/vorellad.service")
-                  .GetString("Service", "ExecStart", ""),
-              "/usr/bin/vorellad");
-    EXPECT_TRUE(FileExists(usr + "/usr/lib/udev/rules.d/60-vorella-modems.rules"));
-    EXPECT_FALSE(DirectoryExists(usr + "/usr/local"));
-    EXPECT_EQ(r.out.find("udev reads no rules"), std::string::npos) << r.out;
-
-    if (std::string(VORELLA_INSTALL_PREFIX) != "/usr") {
-        EXPECT_NE(installOutput.find("copy 60-vorella-modems.rules from there to "
-                                     "/etc/udev/rules.d/"),
-                  std::string::npos)
-            << installOutput;
-    }
-}
-
-TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     // The first start fills the program folder from the installed files.
-    ProgramRun r = RunProgram({Program("vorella-tool"), "settings"});
+    r = RunProgram({Program("vorella-tool"), "settings"});
     ASSERT_EQ(r.nExit, 0) << r.err;
     EXPECT_NE(r.out.find("# data folder: " + ProgramFolder()), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Options\tnRings\t"), std::string::npos);
@@ -175,19 +155,11 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     modemsim::ModemSim sim(o);
     std::string error;
     ASSERT_TRUE(sim.Start(&error)) << error;
-    home.Write("data-home/vorella/vorella.ini", "[Options]\n"
-                                                "nComPort=9\n"
-                                                "bStartDisabled=0\n"
-                                                "dwTimeoutQuant=10\n"
-                                                "dwTimeoutDefault=2000\n"
-                                                "iPopup=0\n"
-                                                "bSoftAGC=0\n"
-                                                "bEMailCID=0\n"
-                                                "[Sounds]\n"
-                                                "sWaveRingIn=\n"
-                                                "[Ports]\n"
-                                                "COM9=" +
-                                                    sim.SlavePath() + "\n");
+    home.Write("data-home/vorella/vorella.ini",
+               "[Options]\nnComPort=9\nbStartDisabled=0\ndwTimeoutQuant=10\n"
+               "dwTimeoutDefault=2000\niPopup=0\nbSoftAGC=0\nbEMailCID=0\n[Sounds]\n"
+               "sWaveRingIn=\n[Ports]\nCOM9=" +
+                   sim.SlavePath() + "\n");
     modemsim::CallerId id;
     id.number = "5551234";
     id.name = "JOHN DOE";
@@ -197,11 +169,12 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     auto ctl = [&](const std::string& command) {
         return RunProgram({Program("vorellactl"), command});
     };
-    BackgroundProgram service;
-    ASSERT_TRUE(service.Launch({Program("vorellad")}, home.File("vorellad.log")));
+    BackgroundProgram vorellad;
+    ASSERT_TRUE(vorellad.Launch({Program("vorellad")}, home.File("vorellad.log")));
     auto log = [&] { return home.Read("vorellad.log"); };
     ASSERT_TRUE(WaitUntil([&] { return ctl("status").nExit == 0; })) << log();
     ASSERT_TRUE(sim.WaitForCommand("CID=", 30000)) << log();
+    EXPECT_EQ(ctl("status").out, "monitoring: on\ncall: none\n");
 
     sim.Ring(2, modemsim::RingCadence::Fast());
     ASSERT_TRUE(WaitUntil([&] {
@@ -216,6 +189,8 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     }));
     file.pop_back();
     EXPECT_EQ(file.rfind(ProgramFolder() + "Recorded Calls/rec", 0), 0u) << file;
+    EXPECT_TRUE(WaitUntil([&] { return ctl("caller").out.find("JOHN DOE") != std::string::npos; }))
+        << ctl("caller").out;
     // Some sound in the file: the modem has sent a second of it.
     ASSERT_TRUE(WaitUntil([&] {
         auto wav = ReadWholeFile(file, 1 << 24);
@@ -223,8 +198,14 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     })) << log();
     EXPECT_EQ(ctl("stop").nExit, 0);
     ASSERT_TRUE(sim.WaitForReceiveEnd(30000)) << log();
+    // The immediate exit: two quarter seconds and at most four seconds for
+    // the line, then the shutdown's bounded waits (8 s for the port, 4 s
+    // for the worker).
     EXPECT_EQ(ctl("quit").nExit, 0) << log();
-    EXPECT_EQ(service.Wait(30000), 0) << log();
+    EXPECT_EQ(vorellad.Wait(30000), 0) << log();
+    EXPECT_EQ(ctl("status").nExit, 3) << "gone, socket and all";
+    EXPECT_EQ(GetProfileIntFrom(ProgramFolder() + "vorella.ini", "Startup", "bProperShutdown", -1),
+              0);
 
     auto wav = ReadWholeFile(file, 1 << 24);
     ASSERT_TRUE(wav.has_value()) << file;
@@ -232,6 +213,26 @@ TEST_F(InstalledTest, ProgramsRunFromAFreshDataHomeAndRecordACall) {
     const std::string index = home.Read("data-home/vorella/Recorded Calls/index.dat");
     EXPECT_NE(index.find(file.substr(file.rfind('/') + 1)), std::string::npos) << index;
     EXPECT_NE(index.find("JOHN DOE"), std::string::npos) << index;
+
+    // Packagers and users install with a prefix of their own; the unit then
+    // names the service where it went, and the udev rule lies where udev reads
+    // it, or the install says where to copy it.
+    const std::string usr = home.File("usr-dest");
+    r = Install(usr, {"--prefix", "/usr"});
+    ASSERT_EQ(r.nExit, 0) << r.out << r.err;
+    EXPECT_EQ(ProfileFile(usr + "/usr/lib/systemd/user/vorellad.service")
+                  .GetString("Service", "ExecStart", ""),
+              "/usr/bin/vorellad");
+    EXPECT_TRUE(FileExists(usr + "/usr/lib/udev/rules.d/60-vorella-modems.rules"));
+    EXPECT_FALSE(DirectoryExists(usr + "/usr/local"));
+    EXPECT_EQ(r.out.find("udev reads no rules"), std::string::npos) << r.out;
+
+    if (std::string(VORELLA_INSTALL_PREFIX) != "/usr") {
+        EXPECT_NE(installOutput.find("copy 60-vorella-modems.rules from there to "
+                                     "/etc/udev/rules.d/"),
+                  std::string::npos)
+            << installOutput;
+    }
 }
 
 } // namespace

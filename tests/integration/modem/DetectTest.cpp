@@ -1,23 +1,33 @@
-// Finding the modem: model detection against every family the simulator
-// knows, the port scan, and the diagnostics report.
+// Finding the modem: model detection and the caller-ID probe against every
+// family the simulator knows, the port scan, and the diagnostics report.
 #include "SimFixture.h"
 
 #include "config/ModemType.h"
+#include "modem/CallerIdProbe.h"
 #include "modem/Diagnostics.h"
 #include "modem/ModemSetup.h"
 #include "platform/Strings.h"
+
+#include <filesystem>
 
 namespace {
 
 struct DetectCase {
     const char* personality;
     const char* model; // "" for no suggestion
+    // 2 where the modem takes its profile's caller-ID command; 0 where the
+    // profile has none (ZyXEL) or the modem refuses it (IS-101's "#CID").
+    int nCidType = -1;
 };
 
 class DetectModemTest : public SimModemTest, public ::testing::WithParamInterface<DetectCase> {};
 
 TEST_P(DetectModemTest, SuggestsTheModelOfTheFamily) {
     const DetectCase& c = GetParam();
+    // The shipped profiles: their caller-ID commands are what the probe asks.
+    home.CopyShipped("modem.ini");
+    for (const auto& e : std::filesystem::directory_iterator(ShippedDataFolder() + "cfg"))
+        home.CopyShipped("cfg/" + e.path().filename().string());
     StartSim(c.personality);
     drv.Profile().Load(".Custom");
     drv.Settings().nComPort = kPort;
@@ -28,21 +38,22 @@ TEST_P(DetectModemTest, SuggestsTheModelOfTheFamily) {
     if (found) {
         EXPECT_EQ(drv.Profile().m_sModemName, c.model);
         EXPECT_EQ(drv.Profile().m_nModemType, ModemTypeFromName(c.model));
+        EXPECT_EQ(DetectCallerIdType(drv, sModem, kBaud), c.nCidType);
     }
     EXPECT_FALSE(drv.IsOpen()) << "the modem is released afterwards";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Families, DetectModemTest,
-    ::testing::Values(DetectCase{"v253", "LT Win Modem"}, DetectCase{"soft", "LT Win Modem"},
-                      DetectCase{"cl1", "Cirrus Logic IS-101"},
-                      DetectCase{"broadcom", "BroadCom SoftModem Chipset V.92"},
-                      DetectCase{"rockwell", "Rockwell HCF Compatible"},
-                      DetectCase{"rockwell-pcm", "Rockwell HCF Compatible"},
-                      DetectCase{"zyxel", "ZyXEL Omni 288S"},
-                      DetectCase{"usr", "3Com / U.S.Robotics 56K Voice"},
-                      DetectCase{"usr-ima", "3Com / U.S.Robotics Voice Modem"},
-                      DetectCase{"cirrus", "Cirrus Logic CL-MD1414EXX"}, DetectCase{"hash", ""}),
+    ::testing::Values(DetectCase{"v253", "LT Win Modem", 2}, DetectCase{"soft", "LT Win Modem", 2},
+                      DetectCase{"cl1", "Cirrus Logic IS-101", 0},
+                      DetectCase{"broadcom", "BroadCom SoftModem Chipset V.92", 2},
+                      DetectCase{"rockwell", "Rockwell HCF Compatible", 2},
+                      DetectCase{"rockwell-pcm", "Rockwell HCF Compatible", 2},
+                      DetectCase{"zyxel", "ZyXEL Omni 288S", 0},
+                      DetectCase{"usr", "3Com / U.S.Robotics 56K Voice", 2},
+                      DetectCase{"usr-ima", "3Com / U.S.Robotics Voice Modem", 2},
+                      DetectCase{"cirrus", "Cirrus Logic CL-MD1414EXX", 2}, DetectCase{"hash", ""}),
     [](const auto& info) {
         std::string n = info.param.personality;
         std::replace(n.begin(), n.end(), '-', '_');

@@ -5,13 +5,13 @@
 #include "audio/WaveDecoder.h"
 #include "engine/CallState.h"
 
+#include "FakeGreetingLine.h"
 #include "TempHome.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 
 #include <chrono>
-#include <cmath>
 #include <filesystem>
 #include <thread>
 
@@ -24,44 +24,9 @@ std::string SpeechFile() {
     return SourceFile("tests/data/audio/speech.wav");
 }
 
-// The worker as the recorder sees it; the test plays its part by hand.
-class CFakeLine : public IGreetingLine {
-public:
-    bool IsReady() const override { return bReady; }
-    int LineSelection() const override { return nLine; }
-    void SetLineSelection(int n) override { nLine = n; }
-    void SetPlayFile(const std::string& s) override { sPlayFile = s; }
-    void RequestAction(int32_t n) override {
-        nAction = n;
-        nLineDuringAction = nLine;
-        sFileDuringAction = sPlayFile;
-        bPending = true;
-        bHeld = false; // the request takes the hold's place
-    }
-    bool IsActionPending() const override { return bPending; }
-    void Stop() override { bStopped = true; }
-    void HoldQuiet(bool bOn) override { bHeld = bOn; }
-
-    bool bReady = true;
-    bool bHeld = false;
-    int nLine = 0;
-    std::string sPlayFile;
-    int32_t nAction = -1;
-    int nLineDuringAction = -1;
-    std::string sFileDuringAction;
-    bool bPending = false;
-    bool bStopped = false;
-};
-
 class GreetingRecorderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        backend.SetSpeed(20);
-        backend.SetRefusedRates({});
-        backend.SetCaptureSource([](int16_t* out, size_t n) {
-            for (size_t i = 0; i < n; ++i)
-                out[i] = static_cast<int16_t>(8000 * std::sin(i * 0.3));
-        });
         home.Write("wave/greet.wav", kOldGreeting);
         setup.sFile = "./wave/greet.wav";
         setup.nMaxRecordMs = 1000;
@@ -82,8 +47,8 @@ protected:
     TempHome home;
     // The recorder thread records through the process's backend: the null
     // one in the tests.
-    CNullSoundBackend& backend = *GetNullSoundBackend();
-    CFakeLine line;
+    CNullSoundBackend& backend = ToneCard();
+    CFakeGreetingLine line;
     CGreetingRecorder::Setup setup;
 };
 

@@ -28,38 +28,26 @@ TEST(KeyTables, EveryKeyFindsItsSlot) {
     EXPECT_TRUE(LookupKeyAction('4', table).bRuns);
 }
 
+// A status line names a known event by its text, a key as a key, and any
+// other byte as a signal, shown only when it is printable.
 TEST(KeyTables, EventTexts) {
-    EXPECT_EQ(EventStatusText('b'), "Busy");
-    EXPECT_EQ(EventStatusText('c'), "Calling Tone (Fax)");
-    EXPECT_EQ(EventStatusText('d'), "Dial Tone");
-    EXPECT_EQ(EventStatusText('h'), "Handset Off-Hook");
-    EXPECT_EQ(EventStatusText('H'), "Handset Off-Hook");
-    EXPECT_EQ(EventStatusText('q'), "Quiet (Some voice received)");
-    EXPECT_EQ(EventStatusText('s'), "Silence (Valid voice not detected)");
-    EXPECT_EQ(EventStatusText('Z'), "Bad frame in compressed flow.");
-    EXPECT_EQ(EventStatusText('5'), "Tone Key '5'");
-    EXPECT_EQ(EventStatusText('#'), "Tone Key '#'");
-    EXPECT_EQ(EventStatusText('x'), "signal 'x'");
-    EXPECT_EQ(EventStatusText('%'), "signal '%'");
-    EXPECT_EQ(EventStatusText('\n'), "signal '?'");
-    EXPECT_EQ(EventStatusText(0xE9), "signal '?'");
+    const std::pair<int, const char*> cases[] = {
+        {'b', "Busy"},       {'5', "Tone Key '5'"}, {'#', "Tone Key '#'"},
+        {'%', "signal '%'"}, {'\n', "signal '?'"},  {0xE9, "signal '?'"},
+    };
+    for (const auto& [ch, text] : cases)
+        EXPECT_EQ(EventStatusText(ch), text) << ch;
 }
 
-TEST(ActionTable, RequestsAndTheDispatcherRule) {
+// A dialog withdraws its own request only, never someone else's.
+TEST(ActionTable, ADialogWithdrawsOnlyItsOwnRequest) {
     CCallState calls;
     calls.RequestAction(kActionAnswer);
-    int cleared = 0;
-    for (int code = 0; code < kFirstNonAction; ++code)
-        if (const ActionInfo* a = FindAction(code); a && a->bDispatcherClears)
-            ++cleared;
-    EXPECT_EQ(cleared, 6); // 8, 14, 16, 17, 22 and 24
-    for (int code : {4, 5, 7, 11, 12, 15, 20, 25, 26, 27, 1000})
-        EXPECT_EQ(FindAction(code), nullptr) << code;
-    // A dialog withdraws its own request only, never someone else's.
     EXPECT_FALSE(calls.WithdrawAction(kActionQuiet));
     EXPECT_TRUE(calls.Flags().bActionPending);
     EXPECT_TRUE(calls.WithdrawAction(kActionAnswer));
     EXPECT_FALSE(calls.Flags().bActionPending);
+    EXPECT_EQ(FindAction(kFirstNonAction), nullptr); // 1000 and more are no actions
 }
 
 TEST(DialSteps, NumberPreparation) {
@@ -85,27 +73,15 @@ TEST(DialSteps, NumberPreparation) {
     EXPECT_EQ(OriginatedText("555\n1234"), "Originated: 5551234");
 }
 
-TEST(DialSteps, ResultTable) {
-    struct Row {
-        int result;
-        const char* text;
-        bool connected;
-        bool stop;
-    };
-    // OK, VCON, CONNECT, BUSY, NO ANSWER, NO CARRIER and NO DIAL TONE: the
-    // dial-out story, from the modem's words to the line.
-    const Row rows[] = {
-        {kResultVoice, "Result - Voice", true, false},
-        {kResultRinging, "Result - Ringing", true, false},
-        {kResultError, "Result - Error", false, true},
-        {kResultNone, "Result - Unknown Error", false, false},
-        {kResultRing, "Result - Unknown Error", false, false},
-        {-100, "Result - Unknown Error", false, false},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(DialStatusText(r.result), r.text) << r.result;
-        EXPECT_EQ(LookupDialResult(r.result).bConnected, r.connected) << r.result;
-        EXPECT_EQ(LookupDialResult(r.result).bRaiseStop, r.stop) << r.result;
+// The modem's answers to a dial that the dial-out story cannot provoke: an
+// error stops the call, an answer of no known kind neither connects nor stops.
+TEST(DialSteps, ResultsOutsideTheDialStory) {
+    EXPECT_EQ(DialStatusText(kResultError), "Result - Error");
+    EXPECT_TRUE(LookupDialResult(kResultError).bRaiseStop);
+    for (int result : {int(kResultNone), int(kResultRing), -100}) {
+        EXPECT_EQ(DialStatusText(result), "Result - Unknown Error") << result;
+        EXPECT_FALSE(LookupDialResult(result).bConnected) << result;
+        EXPECT_FALSE(LookupDialResult(result).bRaiseStop) << result;
     }
 }
 
