@@ -107,6 +107,10 @@ std::string CPhoneNumbers::NormalisePrefix(std::string_view written) const {
     // ("0900" -> "+49900..."), and the same rest comes off again.
     static const std::string kRest = "1234567";
     const std::string_view text = TrimView(written);
+    // Only digits and the marks numbers are written with: the library would
+    // read "premium 0900" as "0900", or "premium" as nothing but "+49".
+    if (text.find_first_not_of("0123456789+()-./ ") != std::string_view::npos)
+        return "";
     PhoneNumber number;
     if (text.size() < kMaxNumberLength && Read(std::string(text) + kRest, m_sCountry, number)) {
         const std::string full = E164(number);

@@ -30,7 +30,8 @@ public:
 
     // A number range as the user wrote it ("0900", "+44", "0049 900") in the
     // form of the numbers it should match ("+49900", "+44"). Unreadable: its
-    // digits, which then match literal numbers.
+    // digits, which then match literal numbers. "" for text that is not
+    // only digits and the marks numbers are written with.
     std::string NormalisePrefix(std::string_view written) const;
 
     // The number as the country writes it: nationally for a number of the
