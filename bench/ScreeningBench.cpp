@@ -126,8 +126,8 @@ void BM_Decision(benchmark::State& state) {
     for (auto _ : state) {
         const ScreeningCall call{book.callers[i++ % book.callers.size()], CallerClass::Number,
                                  1'800'005'000, false};
-        const ScreeningDecision d = Decide(call, LookUpCaller(book.store, book.numbers, call),
-                                           settings);
+        const ScreeningDecision d =
+            Decide(call, LookUpCaller(book.store, book.numbers, call), settings);
         benchmark::DoNotOptimize(d);
     }
     const double perDecision = std::chrono::duration<double>(Clock::now() - t0).count() /

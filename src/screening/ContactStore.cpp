@@ -137,7 +137,9 @@ bool CContactStore::Migrate() {
             CQuery numbers = m_db.Query("SELECT id, number FROM numbers");
             while (numbers.Next()) {
                 CQuery set = m_db.Query("UPDATE numbers SET normalised = ?1 WHERE id = ?2");
-                if (!set.Bind(1, m_numbers.Normalise(numbers.Text(1))).Bind(2, numbers.Int(0)).Run())
+                if (!set.Bind(1, m_numbers.Normalise(numbers.Text(1)))
+                         .Bind(2, numbers.Int(0))
+                         .Run())
                     return Failed("cannot be brought up to date");
             }
             if (numbers.Failed())
@@ -151,8 +153,8 @@ bool CContactStore::Migrate() {
 
 bool CContactStore::WriteContact(const Contact& contact, int64_t& id) {
     if (id == 0) {
-        CQuery q = m_db.Query(
-            "INSERT INTO contacts(name, list, greeting, memo) VALUES (?1, ?2, ?3, ?4)");
+        CQuery q =
+            m_db.Query("INSERT INTO contacts(name, list, greeting, memo) VALUES (?1, ?2, ?3, ?4)");
         if (!q.Bind(1, contact.sName)
                  .Bind(2, static_cast<int64_t>(contact.list))
                  .Bind(3, contact.sGreeting)
@@ -277,7 +279,9 @@ std::vector<Contact> CContactStore::FindContacts(const std::string& text, int li
             "SELECT id, name, list, greeting, memo FROM contacts WHERE name LIKE ?1 ESCAPE '\\' "
             "OR id IN (SELECT contact_id FROM numbers WHERE number LIKE ?1 ESCAPE '\\' "
             "OR (?2 <> '' AND normalised LIKE ?2)) ORDER BY name, id LIMIT ?3");
-        q.Bind(1, Containing(text)).Bind(2, digits.empty() ? "" : "%" + digits + "%").Bind(3, limit);
+        q.Bind(1, Containing(text))
+            .Bind(2, digits.empty() ? "" : "%" + digits + "%")
+            .Bind(3, limit);
         while (q.Next()) {
             Contact c;
             c.nId = q.Int(0);

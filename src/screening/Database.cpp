@@ -80,9 +80,9 @@ bool CDatabase::Open(const std::string& path) {
     Close();
     m_sError.clear();
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         m_sError = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);

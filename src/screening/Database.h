@@ -65,7 +65,7 @@ public:
     // Runs SQL of the program's own (schema changes) that takes no values.
     bool Exec(const char* sql);
 
-    bool Begin();    // a write transaction, locked at once
+    bool Begin(); // a write transaction, locked at once
     bool Commit();
     void Rollback(); // after a failure; quiet
 

@@ -25,8 +25,8 @@ class CContactStore;
 class CPhoneNumbers;
 
 struct ScreeningSettings {
-    int nBlackAction = 0; // 0 show as blocked, 1 hang up, 2 not in service, 3 message
-    int nWhiteAction = 0; // 0 as any caller, 1 never answered, 2 answered at once
+    int nBlackAction = 0;         // 0 show as blocked, 1 hang up, 2 not in service, 3 message
+    int nWhiteAction = 0;         // 0 as any caller, 1 never answered, 2 answered at once
     bool bDropBlackCalls = false; // block list callers are always hung up on
     bool bPaused = false;         // screening paused: every call rings
     bool bChallenge = false;      // unknown and withheld callers must press a key
@@ -36,7 +36,7 @@ struct ScreeningSettings {
 struct ScreeningCall {
     std::string sNumber; // as sent
     CallerClass callerClass = CallerClass::Number;
-    int64_t tTime = 0; // seconds since 1970
+    int64_t tTime = 0;            // seconds since 1970
     bool bCallInProgress = false; // the line already carries a conversation
 };
 

@@ -49,10 +49,10 @@ struct PrefixRule {
 
 // One call of the history.
 struct HistoryEntry {
-    int64_t nId = 0;    // the store's id; 0 not stored yet
-    int64_t tTime = 0;  // seconds since 1970, UTC
-    std::string sLine;  // the line it came in on
-    std::string sName;  // the caller's name as the network sent it
+    int64_t nId = 0;     // the store's id; 0 not stored yet
+    int64_t tTime = 0;   // seconds since 1970, UTC
+    std::string sLine;   // the line it came in on
+    std::string sName;   // the caller's name as the network sent it
     std::string sNumber; // the caller's number as sent
     std::string sNormalised;
     int64_t nContactId = 0; // the contact it matched, 0 none

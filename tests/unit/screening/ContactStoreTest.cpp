@@ -1,8 +1,8 @@
 // The contacts file: numbers found whatever way they are written, number
 // ranges, the history, older layouts brought up to date, damaged files, and
 // two processes writing at once.
-#include "TempHome.h"
 #include "screening/ContactStore.h"
+#include "TempHome.h"
 #include "screening/PhoneNumbers.h"
 #include "screening/Screening.h"
 
@@ -86,9 +86,9 @@ TEST_F(ContactStoreTest, OneNumberWrittenAnyWayFindsItsContact) {
 
 TEST_F(ContactStoreTest, TheLongestNumberRangeHoldingTheNumberDecides) {
     for (const auto& [prefix, list] : {std::pair{"0900", ContactList::Block},
-                                        {"+44", ContactList::Permit},
-                                        {"0044 20", ContactList::Block},
-                                        {"0180", ContactList::Block}})
+                                       {"+44", ContactList::Permit},
+                                       {"0044 20", ContactList::Block},
+                                       {"0180", ContactList::Block}})
         ASSERT_TRUE(store.AddPrefixRule(prefix, list)) << store.Error();
     EXPECT_FALSE(store.AddPrefixRule("premium", ContactList::Block));
     EXPECT_NE(store.Error().find("\"premium\" is no number range"), std::string::npos);
@@ -143,8 +143,10 @@ TEST_F(ContactStoreTest, TheHistoryListsCallsNewestFirstByKind) {
     const struct {
         int64_t t;
         CallOutcome outcome;
-    } calls[] = {{100, CallOutcome::Missed},   {200, CallOutcome::Blocked},
-                 {300, CallOutcome::Message},  {400, CallOutcome::Missed},
+    } calls[] = {{100, CallOutcome::Missed},
+                 {200, CallOutcome::Blocked},
+                 {300, CallOutcome::Message},
+                 {400, CallOutcome::Missed},
                  {500, CallOutcome::ChallengeFailed}};
     std::vector<int64_t> ids;
     for (const auto& c : calls) {
@@ -258,7 +260,8 @@ TEST(ContactStoreFile, TwoProcessesWritingAtOnceLoseNothing) {
         if (!store.Open(path))
             return false;
         for (int i = 0; i < kEach; ++i) {
-            if (store.AddContact(Person(who + std::to_string(i), {"030 " + std::to_string(i)})) == 0)
+            if (store.AddContact(Person(who + std::to_string(i), {"030 " + std::to_string(i)})) ==
+                0)
                 return false;
         }
         return true;

@@ -1,7 +1,7 @@
 // The screening decision for every kind of caller, and numbers shown the
 // way the user's country writes them.
-#include "screening/PhoneNumbers.h"
 #include "screening/Screening.h"
+#include "screening/PhoneNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +53,7 @@ TEST(Screening, DecisionTable) {
     const PrefixRule premium{"+49900", ContactList::Block};
     const PrefixRule uk{"+44", ContactList::Permit};
 
+    // clang-format off
     const struct {
         const char* name;
         CallerClass callerClass;
@@ -118,6 +119,7 @@ TEST(Screening, DecisionTable) {
         {"a call in progress", CallerClass::Number, true, blocked, {}, {}, {}, hangUp,
          ScreenAction::LetRing, "a call is in progress"},
     };
+    // clang-format on
     for (const auto& r : rows) {
         const ScreeningCall call{"0900 123456", r.callerClass, kNow, r.bInProgress};
         ScreeningFacts facts;
