@@ -247,6 +247,26 @@ TEST(ContactStoreFile, AFileThatCannotBeUsedIsRefusedAndLeftAlone) {
     }
     EXPECT_EQ(home.Read("damaged.dat"), "SQLite format 3" + garbage);
     EXPECT_EQ(UserVersion(home.File("newer.dat")), 99);
+
+    // Damaged inside: what cannot be read is said so, and nothing crashes.
+    const std::string inside = home.File("inside.dat");
+    {
+        CContactStore store(numbers);
+        ASSERT_TRUE(store.Open(inside));
+        for (int i = 0; i < 300; ++i)
+            store.AddContact(
+                Person("Somebody " + std::to_string(i), {"030 55" + std::to_string(i)}));
+    }
+    std::string bytes = home.Read("inside.dat");
+    ASSERT_GT(bytes.size(), 3 * 4096u);
+    bytes.replace(4096, 2 * 4096, 2 * 4096, '\x5a');
+    home.Write("inside.dat", bytes);
+    CContactStore store(numbers);
+    ASSERT_TRUE(store.Open(inside)) << store.Error(); // its first page is whole
+    EXPECT_FALSE(store.ContactForNumber(numbers.Normalise("030 5599")));
+    EXPECT_NE(store.Error().find("could not be read: database disk image is malformed"),
+              std::string::npos)
+        << store.Error();
 }
 
 // The desktop program and vorella-tool adding contacts at the same moment.
