@@ -177,6 +177,9 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "nFigures", &CPhoneSettings::nFigures, 7),
     Key("Options", "bKeepSpeaker", &CPhoneSettings::bKeepSpeaker, 1),
     Key("Options", "AreaCode", &CPhoneSettings::AreaCode, "111"),
+    // The user's country, ISO 3166 ("DE"): how callers' numbers are read
+    // and shown. "" takes it from the locale.
+    Key("Options", "sCountry", &CPhoneSettings::sCountry, ""),
     Key("Options", "bRecordOriginated", &CPhoneSettings::bRecordOriginated, 0),
     Key("Options", "bEMailCID", &CPhoneSettings::bEMailCID, 0),
     Key("Options", "bEAttachVoice", &CPhoneSettings::bEAttachVoice, 0),

@@ -97,6 +97,7 @@ struct CPhoneSettings {
     int nFigures{};
     bool bKeepSpeaker{};
     std::string AreaCode{};
+    std::string sCountry{}; // ISO 3166 code ("DE"); "" from the locale
     bool bRecordOriginated{};
     int bEMailCID{};
     bool bEAttachVoice{};

@@ -5,7 +5,9 @@
 #   - a lower layer never includes a higher one, and no library links one.
 # Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
 # audio and calllog build on platform and config only; notify on those and
-# calllog (its mail carries the call record); linesig (line signals heard in
+# calllog (its mail carries the call record); call screening (screening:
+# numbers, contacts, rules, the call history, the decision) on platform and
+# config, below the engine that asks it; linesig (line signals heard in
 # sound) and the telephony layer (tapi) on platform only; the SIP provider
 # (sip) on config (its accounts read through the settings provider), tapi, audio
 # and linesig; the engine uses all of them but sip, which only app
@@ -29,19 +31,20 @@
 # every break to be found, so a checker that finds nothing cannot pass.
 cmake_minimum_required(VERSION 3.20)
 
-set(kLayers platform config modem audio calllog notify linesig tapi sip engine adapter app ui)
+set(kLayers platform config modem audio calllog notify screening linesig tapi sip engine adapter app ui)
 set(kUses_platform platform)
 set(kUses_config platform config)
 set(kUses_modem platform config modem)
 set(kUses_audio platform config audio)
 set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
+set(kUses_screening platform config screening)
 set(kUses_linesig platform linesig)
 set(kUses_tapi platform tapi)
 set(kUses_sip platform config audio linesig tapi sip)
-set(kUses_engine platform config modem audio calllog notify linesig tapi engine)
+set(kUses_engine platform config modem audio calllog notify screening linesig tapi engine)
 set(kUses_adapter platform config audio linesig engine adapter)
-set(kUses_app platform config modem audio calllog notify linesig tapi sip engine adapter app)
+set(kUses_app platform config modem audio calllog notify screening linesig tapi sip engine adapter app)
 set(kUses_ui ${kLayers})
 
 # Appends "file: what" to the list named by out_var for every break in root.
@@ -196,6 +199,7 @@ if(DEFINED SELFTEST)
     file(WRITE "${t}/src/config/Settings.cpp" "#include \"config/Settings.h\"\n  #  include <QSettings>\n")
     file(WRITE "${t}/src/engine/Worker.cpp" "#include \"engine/Worker.h\"\n#include \"app/App.h\"\n")
     file(WRITE "${t}/src/audio/Wave.cpp" "#include \"modem/Channel.h\"\n")
+    file(WRITE "${t}/src/screening/Decide.cpp" "#include \"config/Settings.h\"\n#include \"engine/CallState.h\"\n")
     file(WRITE "${t}/src/ui/MainWindow.cpp" "#include <QWidget>\n#include \"app/App.h\"\n#include \"engine/Worker.h\"\n")
     file(WRITE "${t}/src/app/Lines.cpp" "#include \"sip/SipAccounts.h\"\n#include \"sip/SipProvider.h\"\n")
     file(WRITE "${t}/src/app/Window.cpp" "int x = GetProfileIntFrom(ini, \"Options\", \"PosX\", 0);\n")
@@ -221,6 +225,7 @@ if(DEFINED SELFTEST)
         "src/config/Settings.cpp: Qt outside src/ui/"
         "src/engine/Worker.cpp: engine must not include app"
         "src/audio/Wave.cpp: audio must not include modem"
+        "src/screening/Decide.cpp: screening must not include engine"
         "src/app/Lines.cpp: the SIP plugin's own header outside src/sip/: #include \"sip/SipProvider.h\""
         "src/app/Window.cpp: profile function outside src/config/"
         "src/app/Accounts.cpp: settings file opened outside src/config/: ProfileFile(G"
