@@ -6,7 +6,8 @@
 # Layers, lowest first: platform <- config <- modem <- engine <- app <- ui;
 # audio and calllog build on platform and config only; notify on those and
 # calllog (its mail carries the call record); linesig (line signals heard in
-# sound) and the telephony layer (tapi) on platform only; the SIP provider
+# sound), the telephony layer (tapi) and call screening's contacts (screening)
+# on platform only; the SIP provider
 # (sip) on config (its accounts read through the settings provider), tapi, audio
 # and linesig; the engine uses all of them but sip, which only app
 # and ui choose, and of which they include only the accounts (sip/SipAccounts.h:
@@ -29,7 +30,7 @@
 # every break to be found, so a checker that finds nothing cannot pass.
 cmake_minimum_required(VERSION 3.20)
 
-set(kLayers platform config modem audio calllog notify linesig tapi sip engine adapter app ui)
+set(kLayers platform config modem audio calllog notify linesig tapi sip screening engine adapter app ui)
 set(kUses_platform platform)
 set(kUses_config platform config)
 set(kUses_modem platform config modem)
@@ -38,10 +39,11 @@ set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
 set(kUses_linesig platform linesig)
 set(kUses_tapi platform tapi)
+set(kUses_screening platform screening)
 set(kUses_sip platform config audio linesig tapi sip)
-set(kUses_engine platform config modem audio calllog notify linesig tapi engine)
+set(kUses_engine platform config modem audio calllog notify linesig tapi screening engine)
 set(kUses_adapter platform config audio linesig engine adapter)
-set(kUses_app platform config modem audio calllog notify linesig tapi sip engine adapter app)
+set(kUses_app platform config modem audio calllog notify linesig tapi sip screening engine adapter app)
 set(kUses_ui ${kLayers})
 
 # Appends "file: what" to the list named by out_var for every break in root.
