@@ -3,6 +3,7 @@
 #include "platform/TextUtil.h"
 
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -104,6 +105,7 @@ ContactsImport ReadContactsCsv(std::string_view text) {
     std::vector<std::string> fields;
     size_t pos = 0;
     size_t row = 0;
+    bool firstRow = true;
     while (pos < text.size()) {
         ++row;
         if (row > kCsvMaxRows || !NextRecord(text, pos, fields)) {
@@ -114,7 +116,8 @@ ContactsImport ReadContactsCsv(std::string_view text) {
         }
         if (fields.size() == 1 && TrimView(fields[0]).empty())
             continue;
-        if (out.contacts.empty() && out.skipped.empty() && EqualsNoCase(TrimView(fields[0]), "number") &&
+        bool first = std::exchange(firstRow, false);
+        if (first && EqualsNoCase(TrimView(fields[0]), "number") &&
             (fields.size() < 2 || EqualsNoCase(TrimView(fields[1]), "name")))
             continue; // the header
         if (fields.size() > 3) {

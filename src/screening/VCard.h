@@ -21,7 +21,7 @@ inline constexpr size_t kVCardMaxFolds = 20000; // physical lines of one propert
 // is skipped with a reason. Hostile or broken files (a line or a card beyond
 // kVCardMaxCardBytes, more than kVCardMaxCards cards, a property folded over
 // more than kVCardMaxFolds lines, text that is not UTF-8, BEGIN without END)
-// are refused as a whole.
+// are refused as a whole. A file without a card gives no contacts.
 ContactsImport ReadVCards(std::string_view text);
 
 // The contacts as vCard 4.0: FN, N, a TEL per number (a tel: URI where the
