@@ -143,11 +143,19 @@ bool ConvertToUtf8(std::string_view charset, std::string& bytes) {
     return false;
 }
 
+// Control characters have no place in a vCard's text: all but a tab and a
+// new line go.
+bool IsDroppedControl(char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == 0x7F;
+}
+
 // "\n" a new line, "\\" "\;" "\," "\:" the character; other backslashes stay.
 std::string Unescape(std::string_view v) {
     std::string out;
     out.reserve(v.size());
     for (size_t i = 0; i < v.size(); ++i) {
+        if (IsDroppedControl(v[i]))
+            continue;
         if (v[i] == '\\' && i + 1 < v.size()) {
             char c = v[i + 1];
             if (c == 'n' || c == 'N') {
@@ -479,9 +487,6 @@ private:
         }
         for (const std::string& note : card.notes)
             c.sMemo += (c.sMemo.empty() ? "" : "\n") + note;
-        // 2.1 writers encode a memo's line breaks as CRLF.
-        for (size_t at; (at = c.sMemo.find("\r\n")) != std::string::npos;)
-            c.sMemo.erase(at, 1);
         c.list = card.list;
         out.contacts.push_back(std::move(c));
     }
@@ -493,11 +498,15 @@ private:
     std::string m_sError;
 };
 
-std::string EscapeText(std::string_view s) {
+// A text value with "\\", "\," and "\n" escaped, and "\;" too in a part of
+// a structured value (N): 4.0 allows "\;" nowhere else.
+std::string EscapeText(std::string_view s, bool component = false) {
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
-        if (c == '\\' || c == ',' || c == ';')
+        if (IsDroppedControl(c))
+            continue;
+        if (c == '\\' || c == ',' || (c == ';' && component))
             out += '\\';
         if (c == '\n')
             out += "\\n";
@@ -554,7 +563,7 @@ std::string WriteVCards(const std::vector<Contact>& contacts) {
         size_t space = c.sName.rfind(' ');
         std::string family = space == std::string::npos ? c.sName : c.sName.substr(space + 1);
         std::string given = space == std::string::npos ? std::string() : c.sName.substr(0, space);
-        AppendFolded(out, "N:" + EscapeText(family) + ";" + EscapeText(given) + ";;;");
+        AppendFolded(out, "N:" + EscapeText(family, true) + ";" + EscapeText(given, true) + ";;;");
         for (const ContactNumber& n : c.numbers) {
             std::string line = "TEL";
             std::string type = ToLowerAscii(n.sType);

@@ -16,7 +16,8 @@ inline constexpr size_t kVCardMaxFolds = 20000; // physical lines of one propert
 // Reads every card of text. A card gives a contact when it has at least one
 // TEL: its name is FN, else N assembled ("Dr. Anna Maria Berg"), else ORG;
 // every TEL a number (a "tel:" URI's number without its parameters) with its
-// most telling type ("cell", "fax", "home", ...); NOTE the memo. A card
+// most telling type ("cell", "fax", "home", ...); NOTE the memo. Control
+// characters but tab and new line are dropped from the text. A card
 // without a TEL, or in a charset other than UTF-8, US-ASCII or ISO-8859-1,
 // is skipped with a reason. Hostile or broken files (a line or a card beyond
 // kVCardMaxCardBytes, more than kVCardMaxCards cards, a property folded over
