@@ -38,12 +38,16 @@ const std::string& TenThousandCards() {
             case 1:
                 s += "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + g + " " + f + "\r\nN:" + f + ";" + g +
                      ";;;\r\nTEL;TYPE=CELL:" + n2 + "\r\nitem1.TEL:" + n1 +
-                     "\r\nitem1.X-ABLabel:_$!<Home>!$_\r\nNOTE:met at the fair\\, spring\r\nEND:VCARD\r\n";
+                     "\r\nitem1.X-ABLabel:_$!<Home>!$_\r\nNOTE:met at the fair\\, "
+                     "spring\r\nEND:VCARD\r\n";
                 break;
             default:
-                s += "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:" + g + " " + f + "\r\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:" +
-                     n1 + "\r\nEMAIL:" + g + "@example.org\r\nPHOTO:data:image/jpeg;base64,/9j/4AAQSkZJRgABAQAAAQABAAD\r\n"
-                     " /2wBDAAgGBgcGBQgHBwcJCQgKDBQNDAsLDBkSEw8UHRofHh0aHBwgJC4nICIsIxwcKDcpLDAxNDQ0Hyc5\r\n"
+                s += "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:" + g + " " + f +
+                     "\r\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:" + n1 + "\r\nEMAIL:" + g +
+                     "@example.org\r\nPHOTO:data:image/jpeg;base64,/9j/4AAQSkZJRgABAQAAAQABAAD\r\n"
+                     " /"
+                     "2wBDAAgGBgcGBQgHBwcJCQgKDBQNDAsLDBkSEw8UHRofHh0aHBwgJC4nICIsIxwcKDcpLDAxNDQ0H"
+                     "yc5\r\n"
                      "END:VCARD\r\n";
             }
         }

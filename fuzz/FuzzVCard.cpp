@@ -17,7 +17,8 @@ bool Same(const std::vector<Contact>& a, const std::vector<Contact>& b) {
             a[i].numbers.size() != b[i].numbers.size())
             return false;
         for (size_t k = 0; k < a[i].numbers.size(); ++k)
-            if (a[i].numbers[k].sNumber != b[i].numbers[k].sNumber || a[i].numbers[k].sType != b[i].numbers[k].sType)
+            if (a[i].numbers[k].sNumber != b[i].numbers[k].sNumber ||
+                a[i].numbers[k].sType != b[i].numbers[k].sType)
                 return false;
     }
     return true;
@@ -36,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!rows.sError.empty() && !rows.contacts.empty())
         std::abort();
     ContactsImport rowsAgain = ReadContactsCsv(WriteContactsCsv(rows.contacts));
-    if (!rowsAgain.sError.empty() || !rowsAgain.skipped.empty() || !Same(rowsAgain.contacts, rows.contacts))
+    if (!rowsAgain.sError.empty() || !rowsAgain.skipped.empty() ||
+        !Same(rowsAgain.contacts, rows.contacts))
         std::abort();
     return 0;
 }

@@ -110,8 +110,9 @@ ContactsImport ReadContactsCsv(std::string_view text) {
         ++row;
         if (row > kCsvMaxRows || !NextRecord(text, pos, fields)) {
             ContactsImport refused;
-            refused.sError = row > kCsvMaxRows ? StrPrintf("more than %zu rows", kCsvMaxRows)
-                                               : StrPrintf("row %zu: a quoted field is never closed", row);
+            refused.sError = row > kCsvMaxRows
+                                 ? StrPrintf("more than %zu rows", kCsvMaxRows)
+                                 : StrPrintf("row %zu: a quoted field is never closed", row);
             return refused;
         }
         if (fields.size() == 1 && TrimView(fields[0]).empty())
@@ -121,8 +122,8 @@ ContactsImport ReadContactsCsv(std::string_view text) {
             (fields.size() < 2 || EqualsNoCase(TrimView(fields[1]), "name")))
             continue; // the header
         if (fields.size() > 3) {
-            out.skipped.push_back(
-                StrPrintf("skipped: row %zu: %zu fields, not number,name,list", row, fields.size()));
+            out.skipped.push_back(StrPrintf("skipped: row %zu: %zu fields, not number,name,list",
+                                            row, fields.size()));
             continue;
         }
         fields.resize(3);
@@ -134,8 +135,9 @@ ContactsImport ReadContactsCsv(std::string_view text) {
             continue;
         }
         if (!ParseList(fields[2], list)) {
-            out.skipped.push_back(StrPrintf("skipped: row %zu: list \"%s\" is not none, permit or block", row,
-                                            Utf8Truncate(Trim(fields[2]), 40).c_str()));
+            out.skipped.push_back(
+                StrPrintf("skipped: row %zu: list \"%s\" is not none, permit or block", row,
+                          Utf8Truncate(Trim(fields[2]), 40).c_str()));
             continue;
         }
         bool hasList = !TrimView(fields[2]).empty();
@@ -153,8 +155,9 @@ ContactsImport ReadContactsCsv(std::string_view text) {
         }
         Contact& c = out.contacts[found->second];
         if (hasList && listGiven[found->second] && list != c.list) {
-            out.skipped.push_back(StrPrintf("skipped: row %zu: list %s, but an earlier row of %s says %s", row,
-                                            ListWord(list), Utf8Truncate(name, 60).c_str(), ListWord(c.list)));
+            out.skipped.push_back(
+                StrPrintf("skipped: row %zu: list %s, but an earlier row of %s says %s", row,
+                          ListWord(list), Utf8Truncate(name, 60).c_str(), ListWord(c.list)));
             continue;
         }
         if (hasList) {

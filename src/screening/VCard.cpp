@@ -94,7 +94,8 @@ std::string ParamValue(const Property& p, std::string_view name) {
 
 bool IsQuotedPrintable(const Property& p) {
     for (const Param& q : p.params)
-        if ((q.sName.empty() || q.sName == "ENCODING") && EqualsNoCase(q.sValue, "QUOTED-PRINTABLE"))
+        if ((q.sName.empty() || q.sName == "ENCODING") &&
+            EqualsNoCase(q.sValue, "QUOTED-PRINTABLE"))
             return true;
     return false;
 }
@@ -203,8 +204,8 @@ bool UsableType(std::string_view t) {
 // The most telling of a number's types, "" when none is usable.
 std::string ChooseType(const std::vector<std::string>& types) {
     static constexpr std::array<std::string_view, 15> kOrder = {
-        "cell", "fax", "pager", "home", "work", "main", "textphone", "text",
-        "video", "car", "isdn", "msg", "modem", "bbs", "voice"};
+        "cell",  "fax", "pager", "home", "work",  "main", "textphone", "text",
+        "video", "car", "isdn",  "msg",  "modem", "bbs",  "voice"};
     for (std::string_view known : kOrder)
         for (const std::string& t : types)
             if (t == known)
@@ -218,7 +219,8 @@ std::string ChooseType(const std::vector<std::string>& types) {
 // A label of Apple and Google ("_$!<Mobile>!$_", "Work Fax") as a type.
 std::string LabelType(std::string_view label) {
     label = TrimView(label);
-    if (label.substr(0, 4) == "_$!<" && label.size() >= 8 && label.substr(label.size() - 4) == ">!$_")
+    if (label.substr(0, 4) == "_$!<" && label.size() >= 8 &&
+        label.substr(label.size() - 4) == ">!$_")
         label = label.substr(4, label.size() - 8);
     std::string t = ToLowerAscii(TrimView(label));
     for (char& c : t)
@@ -268,8 +270,8 @@ public:
         size_t nCards = 0;
         while (NextLine(line, card && card->bVersion21)) {
             if (card && m_pos - card->nStartOffset > kVCardMaxCardBytes)
-                return Fail(StrPrintf("card %zu (from line %zu) is larger than %zu bytes", card->nNumber,
-                                      card->nFirstLine, kVCardMaxCardBytes));
+                return Fail(StrPrintf("card %zu (from line %zu) is larger than %zu bytes",
+                                      card->nNumber, card->nFirstLine, kVCardMaxCardBytes));
             Property p;
             bool parsed = ParseProperty(line, p);
             if (parsed && card && IsQuotedPrintable(p)) {
@@ -282,8 +284,8 @@ public:
                         return Fail(m_sError);
                     line += next;
                     if (++folds > kVCardMaxFolds || line.size() > kVCardMaxCardBytes)
-                        return Fail(StrPrintf("line %zu: a quoted-printable value goes on beyond bounds",
-                                              m_nLine));
+                        return Fail(StrPrintf(
+                            "line %zu: a quoted-printable value goes on beyond bounds", m_nLine));
                 }
                 ParseProperty(line, p);
             }
@@ -293,8 +295,9 @@ public:
                 if (TrimView(line).empty())
                     continue;
                 if (!isBegin)
-                    return Fail(StrPrintf("line %zu is outside any card: not a vCard file (%s)", m_nLine,
-                                          isEnd ? "END:VCARD without BEGIN:VCARD" : "no BEGIN:VCARD before it"));
+                    return Fail(StrPrintf(
+                        "line %zu is outside any card: not a vCard file (%s)", m_nLine,
+                        isEnd ? "END:VCARD without BEGIN:VCARD" : "no BEGIN:VCARD before it"));
                 if (++nCards > kVCardMaxCards)
                     return Fail(StrPrintf("more than %zu cards", kVCardMaxCards));
                 card.emplace();
@@ -304,9 +307,10 @@ public:
                 continue;
             }
             if (isBegin)
-                return Fail(StrPrintf("card %zu (from line %zu) has no END:VCARD before the next BEGIN:VCARD "
-                                      "at line %zu",
-                                      card->nNumber, card->nFirstLine, m_nLine));
+                return Fail(StrPrintf(
+                    "card %zu (from line %zu) has no END:VCARD before the next BEGIN:VCARD "
+                    "at line %zu",
+                    card->nNumber, card->nFirstLine, m_nLine));
             if (isEnd) {
                 Finish(*card, out);
                 card.reset();
@@ -323,7 +327,8 @@ public:
         if (!m_sError.empty())
             return Fail(m_sError);
         if (card)
-            return Fail(StrPrintf("card %zu (from line %zu) has no END:VCARD", card->nNumber, card->nFirstLine));
+            return Fail(StrPrintf("card %zu (from line %zu) has no END:VCARD", card->nNumber,
+                                  card->nFirstLine));
         return out;
     }
 
@@ -371,11 +376,13 @@ private:
                 return false;
             line += keepFoldBlank ? more : more.substr(1);
             if (++folds > kVCardMaxFolds) {
-                m_sError = StrPrintf("line %zu is folded over more than %zu lines", firstLine, kVCardMaxFolds);
+                m_sError = StrPrintf("line %zu is folded over more than %zu lines", firstLine,
+                                     kVCardMaxFolds);
                 return false;
             }
             if (line.size() > kVCardMaxCardBytes) {
-                m_sError = StrPrintf("line %zu is longer than %zu bytes", firstLine, kVCardMaxCardBytes);
+                m_sError =
+                    StrPrintf("line %zu is longer than %zu bytes", firstLine, kVCardMaxCardBytes);
                 return false;
             }
         }
@@ -386,16 +393,18 @@ private:
     // charset not read here (the card is then skipped) or for text that is
     // not UTF-8 (m_sError set).
     std::optional<std::string> Text(const Property& p, Card& card) {
-        std::string v = IsQuotedPrintable(p) ? DecodeQuotedPrintable(p.value) : std::string(p.value);
+        std::string v =
+            IsQuotedPrintable(p) ? DecodeQuotedPrintable(p.value) : std::string(p.value);
         std::string charset = ParamValue(p, "CHARSET");
         if (!ConvertToUtf8(charset, v)) {
             if (card.sSkip.empty())
-                card.sSkip = "charset " + Shown(charset) + " is not read (only UTF-8 and ISO-8859-1)";
+                card.sSkip =
+                    "charset " + Shown(charset) + " is not read (only UTF-8 and ISO-8859-1)";
             return std::nullopt;
         }
         if (!IsUtf8(v)) {
-            m_sError = StrPrintf("line %zu: %s is not UTF-8 text (and says no other CHARSET)", m_nLine,
-                                 Shown(p.sName).c_str());
+            m_sError = StrPrintf("line %zu: %s is not UTF-8 text (and says no other CHARSET)",
+                                 m_nLine, Shown(p.sName).c_str());
             return std::nullopt;
         }
         return v;
@@ -403,8 +412,8 @@ private:
 
     // Keeps what the card needs of p; false when the whole file must go.
     bool Take(const Property& p, Card& card) {
-        static const std::array<std::string_view, 8> kUsed = {"VERSION", "FN", "N", "ORG", "NOTE", "TEL",
-                                                              "X-ABLABEL", "X-VORELLA-LIST"};
+        static const std::array<std::string_view, 8> kUsed = {
+            "VERSION", "FN", "N", "ORG", "NOTE", "TEL", "X-ABLABEL", "X-VORELLA-LIST"};
         bool used = false;
         for (std::string_view u : kUsed)
             used = used || p.sName == u;
@@ -445,7 +454,7 @@ private:
             card.labels[p.sGroup] = Unescape(*v);
         } else {
             std::string list = ToLowerAscii(TrimView(*v));
-            card.list = list == "permit" ? ContactList::Permit
+            card.list = list == "permit"  ? ContactList::Permit
                         : list == "block" ? ContactList::Block
                                           : ContactList::None;
         }
@@ -472,10 +481,12 @@ private:
     static void Finish(Card& card, ContactsImport& out) {
         Contact c;
         c.sName = !card.sFn.empty() ? card.sFn : !card.sN.empty() ? card.sN : card.sOrg;
-        std::string why = card.sSkip.empty() && card.tels.empty() ? "no telephone number" : card.sSkip;
+        std::string why =
+            card.sSkip.empty() && card.tels.empty() ? "no telephone number" : card.sSkip;
         if (!why.empty()) {
             std::string name = c.sName.empty() ? "no name" : Utf8Truncate(c.sName, 60);
-            out.skipped.push_back(StrPrintf("skipped: card %zu (%s): %s", card.nNumber, name.c_str(), why.c_str()));
+            out.skipped.push_back(
+                StrPrintf("skipped: card %zu (%s): %s", card.nNumber, name.c_str(), why.c_str()));
             return;
         }
         for (Card::Tel& tel : card.tels) {
@@ -524,7 +535,8 @@ bool IsTelUriNumber(std::string_view number) {
         char c = number[i];
         if (c >= '0' && c <= '9')
             digit = true;
-        else if (!(c == '-' || c == '.' || c == '(' || c == ')' || c == '*' || (c == '+' && i == 0)))
+        else if (!(c == '-' || c == '.' || c == '(' || c == ')' || c == '*' ||
+                   (c == '+' && i == 0)))
             return false;
     }
     return digit;
@@ -578,7 +590,8 @@ std::string WriteVCards(const std::vector<Contact>& contacts) {
         if (!c.sMemo.empty())
             AppendFolded(out, "NOTE:" + EscapeText(c.sMemo));
         if (c.list != ContactList::None)
-            AppendFolded(out, std::string("X-VORELLA-LIST:") + (c.list == ContactList::Permit ? "permit" : "block"));
+            AppendFolded(out, std::string("X-VORELLA-LIST:") +
+                                  (c.list == ContactList::Permit ? "permit" : "block"));
         out += "END:VCARD\r\n";
     }
     return out;

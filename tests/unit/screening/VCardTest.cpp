@@ -1,7 +1,7 @@
 // The contacts files: vCard as phones, Google and Thunderbird write it,
 // hostile vCard refused whole, vCard 4.0 and CSV written and read back.
-#include "screening/ContactsCsv.h"
 #include "screening/VCard.h"
+#include "screening/ContactsCsv.h"
 
 #include "platform/TextUtil.h"
 
@@ -53,13 +53,16 @@ const Shape kVCardShapes[] = {
     {"Android21QuotedPrintableUtf8",
      "BEGIN:VCARD\r\nVERSION:2.1\r\n"
      "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=4D=C3=BC=6C=6C=65=72;J=C3=BC=72=67=65=6E;;;\r\n"
-     "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BC=72=67=65=6E=20=4D=C3=BC=6C=6C=65=72=20=\r\n"
+     "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BC=72=67=65=6E=20=4D=C3=BC=6C=6C=65=72=20="
+     "\r\n"
      "=28Werkstatt=29\r\n"
      "TEL;CELL;VOICE:+49 171 2345678\r\n"
      "TEL;HOME:030 123456\r\n"
      "NOTE;ENCODING=QUOTED-PRINTABLE:Zeile 1=0D=0AZeile 2\r\n"
      "END:VCARD\r\n",
-     {{"Jürgen Müller (Werkstatt)", {{"+49 171 2345678", "cell"}, {"030 123456", "home"}}, "Zeile 1\nZeile 2"}},
+     {{"Jürgen Müller (Werkstatt)",
+       {{"+49 171 2345678", "cell"}, {"030 123456", "home"}},
+       "Zeile 1\nZeile 2"}},
      {}},
     {"Old21Latin1",
      "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:B=E4cker;Ren=E9\n"
@@ -72,14 +75,19 @@ const Shape kVCardShapes[] = {
      "item1.TEL:+1 555 0101\r\nitem1.X-ABLabel:Boat\r\n"
      "item2.TEL;type=pref:+1 555 0102\r\nitem2.X-ABLabel:_$!<Mobile>!$_\r\n"
      "TEL;TYPE=HOME,VOICE:+1 555 0103\r\n"
-     "NOTE:met at the fair\\; call\\nafter 6\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\r\n SkZJRg==\r\n"
+     "NOTE:met at the fair\\; call\\nafter 6\r\nPHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\r\n "
+     "SkZJRg==\r\n"
      "END:VCARD\r\n",
      {{"Berg, Anna",
-       {{"+1 555 0100", "cell"}, {"+1 555 0101", "boat"}, {"+1 555 0102", "cell"}, {"+1 555 0103", "home"}},
+       {{"+1 555 0100", "cell"},
+        {"+1 555 0101", "boat"},
+        {"+1 555 0102", "cell"},
+        {"+1 555 0103", "home"}},
        "met at the fair; call\nafter 6"}},
      {}},
     {"Thunderbird40UriFoldedLf",
-     "BEGIN:VCARD\nVERSION:4.0\nfn:Klaus \n\tvon Stein\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:+49-30-1234;ext=5\n"
+     "BEGIN:VCARD\nVERSION:4.0\nfn:Klaus \n\tvon "
+     "Stein\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:+49-30-1234;ext=5\n"
      "tel;value=TEXT;type=cell:0170 99\nEND:VCARD\n",
      {{"Klaus von Stein", {{"+49-30-1234", "work"}, {"0170 99", "cell"}}}},
      {}},
@@ -127,19 +135,25 @@ std::string Repeat(std::string_view s, size_t n) {
 const std::string kGoodCard = "BEGIN:VCARD\nVERSION:3.0\nFN:Good\nTEL:1\nEND:VCARD\n";
 
 const Hostile kHostile[] = {
-    {"FiftyMegabyteLine", [] { return kGoodCard + "BEGIN:VCARD\nNOTE:" + std::string(50 << 20, 'x'); },
+    {"FiftyMegabyteLine",
+     [] { return kGoodCard + "BEGIN:VCARD\nNOTE:" + std::string(50 << 20, 'x'); },
      "line 7 is longer than 1048576 bytes"},
-    {"CardBeyondBound", [] { return kGoodCard + "BEGIN:VCARD\n" + Repeat("NOTE:" + std::string(1000, 'x') + "\n", 1100); },
+    {"CardBeyondBound",
+     [] {
+         return kGoodCard + "BEGIN:VCARD\n" + Repeat("NOTE:" + std::string(1000, 'x') + "\n", 1100);
+     },
      "card 2 (from line 6) is larger than 1048576 bytes"},
     {"InvalidUtf8", [] { return kGoodCard + "BEGIN:VCARD\nFN:Bad\xC3\x28\nTEL:2\nEND:VCARD\n"; },
      "line 7: FN is not UTF-8 text (and says no other CHARSET)"},
-    {"DeepFolding", [] { return kGoodCard + "BEGIN:VCARD\nNOTE:x\n" + Repeat(" y\n", 20001) + "END:VCARD\n"; },
+    {"DeepFolding",
+     [] { return kGoodCard + "BEGIN:VCARD\nNOTE:x\n" + Repeat(" y\n", 20001) + "END:VCARD\n"; },
      "line 7 is folded over more than 20000 lines"},
     {"BeginWithoutEnd", [] { return kGoodCard + "BEGIN:VCARD\nFN:Open\nTEL:3\n"; },
      "card 2 (from line 6) has no END:VCARD"},
     {"BeginInsideCard", [] { return "BEGIN:VCARD\nFN:A\n" + kGoodCard; },
      "card 1 (from line 1) has no END:VCARD before the next BEGIN:VCARD at line 3"},
-    {"TooManyCards", [] { return Repeat("BEGIN:VCARD\nTEL:1\nEND:VCARD\n", 100001); }, "more than 100000 cards"},
+    {"TooManyCards", [] { return Repeat("BEGIN:VCARD\nTEL:1\nEND:VCARD\n", 100001); },
+     "more than 100000 cards"},
     {"NotAVCard", [] { return std::string("number,name\n+4930,Anna\n"); },
      "line 1 is outside any card: not a vCard file (no BEGIN:VCARD before it)"},
 };
@@ -160,8 +174,9 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileVCard, testing::ValuesIn(kHostile),
 // long enough to fold, numbers that are no tel: URI, escapes in the memo.
 std::vector<Contact> GeneratedContacts(size_t count) {
     std::mt19937 rng(27);
-    const std::vector<std::string> words = {"Anna", "Müller", "Łukasz", "山田", "O'Brien", "Berg;Söhne",
-                                            "a,b", "back\\slash", "Ölçü", "🙂"};
+    const std::vector<std::string> words = {"Anna",    "Müller",     "Łukasz", "山田",
+                                            "O'Brien", "Berg;Söhne", "a,b",    "back\\slash",
+                                            "Ölçü",    "🙂"};
     const std::vector<std::string> types = {"", "cell", "home", "work", "fax", "boat"};
     std::vector<Contact> out;
     for (size_t i = 0; i < count; ++i) {
@@ -203,7 +218,8 @@ TEST(VCardWriter, WritesFoldedCrlfLinesThatReadBackTheSame) {
     // A second reader, which knows 4.0 only and refuses what breaks its
     // grammar, finds every card and every number (of a hundred: it is slow).
     contacts.resize(100);
-    std::shared_ptr<belcard::BelCardList> cards = belcard::BelCardParser::getInstance()->parse(WriteVCards(contacts));
+    std::shared_ptr<belcard::BelCardList> cards =
+        belcard::BelCardParser::getInstance()->parse(WriteVCards(contacts));
     ASSERT_TRUE(cards);
     ASSERT_EQ(cards->getCards().size(), contacts.size());
     size_t i = 0;
@@ -246,7 +262,8 @@ INSTANTIATE_TEST_SUITE_P(Files, CsvShapes, testing::ValuesIn(kCsvShapes),
                          [](const auto& info) { return std::string(info.param.sName); });
 
 TEST(ContactsCsv, RefusesBrokenFilesWhole) {
-    for (auto [text, message] : {std::pair<std::string, std::string>{"1,A\n2,\"B\n3,C\n", "row 2: a quoted field is never closed"},
+    for (auto [text, message] : {std::pair<std::string, std::string>{
+                                     "1,A\n2,\"B\n3,C\n", "row 2: a quoted field is never closed"},
                                  {"1,A\n2,B\xFF\n", "line 2 is not UTF-8 text"}}) {
         ContactsImport got = ReadContactsCsv(text);
         EXPECT_EQ(got.sError, message);
