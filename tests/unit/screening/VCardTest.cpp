@@ -66,8 +66,9 @@ const Shape kVCardShapes[] = {
      {}},
     {"Old21Latin1",
      "BEGIN:VCARD\nVERSION:2.1\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:B=E4cker;Ren=E9\n"
-     "TEL;WORK;FAX:0049-89-555\nEND:VCARD\n",
-     {{"René Bäcker", {{"0049-89-555", "fax"}}}},
+     "TEL;WORK;FAX:0049-89-555\nEND:VCARD\n"
+     "BEGIN:VCARD\nVERSION:2.1\nFN;CHARSET=ISO-8859-1:Fran\xE7oise\nTEL:5\nEND:VCARD\n",
+     {{"René Bäcker", {{"0049-89-555", "fax"}}}, {"Françoise", {{"5", ""}}}},
      {}},
     {"Google30GroupsAndEscapes",
      "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Berg\\, Anna\r\nN:Berg;Anna;;;\r\n"
