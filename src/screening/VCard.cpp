@@ -284,8 +284,9 @@ public:
                         return Fail(m_sError);
                     line += next;
                     if (++folds > kVCardMaxFolds || line.size() > kVCardMaxCardBytes)
-                        return Fail(StrPrintf(
-                            "line %zu: a quoted-printable value goes on beyond bounds", m_nLine));
+                        return Fail(
+                            StrPrintf("line %zu: a quoted-printable value goes on beyond bounds",
+                                      m_nPropertyLine));
                 }
                 ParseProperty(line, p);
             }
@@ -296,13 +297,13 @@ public:
                     continue;
                 if (!isBegin)
                     return Fail(StrPrintf(
-                        "line %zu is outside any card: not a vCard file (%s)", m_nLine,
+                        "line %zu is outside any card: not a vCard file (%s)", m_nPropertyLine,
                         isEnd ? "END:VCARD without BEGIN:VCARD" : "no BEGIN:VCARD before it"));
                 if (++nCards > kVCardMaxCards)
                     return Fail(StrPrintf("more than %zu cards", kVCardMaxCards));
                 card.emplace();
                 card->nNumber = nCards;
-                card->nFirstLine = m_nLine;
+                card->nFirstLine = m_nPropertyLine;
                 card->nStartOffset = m_lineStart;
                 continue;
             }
@@ -310,7 +311,7 @@ public:
                 return Fail(StrPrintf(
                     "card %zu (from line %zu) has no END:VCARD before the next BEGIN:VCARD "
                     "at line %zu",
-                    card->nNumber, card->nFirstLine, m_nLine));
+                    card->nNumber, card->nFirstLine, m_nPropertyLine));
             if (isEnd) {
                 Finish(*card, out);
                 card.reset();
@@ -318,7 +319,7 @@ public:
             }
             if (!parsed) {
                 if (!TrimView(line).empty() && card->sSkip.empty())
-                    card->sSkip = StrPrintf("line %zu is not a vCard property", m_nLine);
+                    card->sSkip = StrPrintf("line %zu is not a vCard property", m_nPropertyLine);
                 continue;
             }
             if (!Take(p, *card))
@@ -368,7 +369,7 @@ private:
         if (!NextPhysical(first))
             return false;
         line.assign(first);
-        size_t firstLine = m_nLine;
+        m_nPropertyLine = m_nLine;
         size_t folds = 0;
         while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t')) {
             std::string_view more;
@@ -376,13 +377,13 @@ private:
                 return false;
             line += keepFoldBlank ? more : more.substr(1);
             if (++folds > kVCardMaxFolds) {
-                m_sError = StrPrintf("line %zu is folded over more than %zu lines", firstLine,
+                m_sError = StrPrintf("line %zu is folded over more than %zu lines", m_nPropertyLine,
                                      kVCardMaxFolds);
                 return false;
             }
             if (line.size() > kVCardMaxCardBytes) {
-                m_sError =
-                    StrPrintf("line %zu is longer than %zu bytes", firstLine, kVCardMaxCardBytes);
+                m_sError = StrPrintf("line %zu is longer than %zu bytes", m_nPropertyLine,
+                                     kVCardMaxCardBytes);
                 return false;
             }
         }
@@ -404,7 +405,7 @@ private:
         }
         if (!IsUtf8(v)) {
             m_sError = StrPrintf("line %zu: %s is not UTF-8 text (and says no other CHARSET)",
-                                 m_nLine, Shown(p.sName).c_str());
+                                 m_nPropertyLine, Shown(p.sName).c_str());
             return std::nullopt;
         }
         return v;
@@ -506,6 +507,7 @@ private:
     size_t m_pos = 0;
     size_t m_lineStart = 0;
     size_t m_nLine = 0;
+    size_t m_nPropertyLine = 0; // the first line of the property last read
     std::string m_sError;
 };
 

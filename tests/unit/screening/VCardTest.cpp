@@ -144,7 +144,7 @@ const Hostile kHostile[] = {
          return kGoodCard + "BEGIN:VCARD\n" + Repeat("NOTE:" + std::string(1000, 'x') + "\n", 1100);
      },
      "card 2 (from line 6) is larger than 1048576 bytes"},
-    {"InvalidUtf8", [] { return kGoodCard + "BEGIN:VCARD\nFN:Bad\xC3\x28\nTEL:2\nEND:VCARD\n"; },
+    {"InvalidUtf8", [] { return kGoodCard + "BEGIN:VCARD\nFN:Bad\n \xC3\x28\nTEL:2\nEND:VCARD\n"; },
      "line 7: FN is not UTF-8 text (and says no other CHARSET)"},
     {"DeepFolding",
      [] { return kGoodCard + "BEGIN:VCARD\nNOTE:x\n" + Repeat(" y\n", 20001) + "END:VCARD\n"; },
