@@ -107,6 +107,10 @@ const Shape kVCardShapes[] = {
       "skipped: card 2 (no name): charset SHIFT_JIS is not read (only UTF-8 and ISO-8859-1)"}},
 };
 
+void PrintTo(const Shape& shape, std::ostream* os) {
+    *os << shape.sName;
+}
+
 class VCardShapes : public testing::TestWithParam<Shape> {};
 
 TEST_P(VCardShapes, GiveEveryNumberOfEveryCard) {
@@ -158,6 +162,10 @@ const Hostile kHostile[] = {
     {"NotAVCard", [] { return std::string("number,name\n+4930,Anna\n"); },
      "line 1 is outside any card: not a vCard file (no BEGIN:VCARD before it)"},
 };
+
+void PrintTo(const Hostile& hostile, std::ostream* os) {
+    *os << hostile.sName;
+}
 
 class HostileVCard : public testing::TestWithParam<Hostile> {};
 
