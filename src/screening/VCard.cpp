@@ -92,12 +92,16 @@ std::string ParamValue(const Property& p, std::string_view name) {
     return {};
 }
 
-bool IsQuotedPrintable(const Property& p) {
+// Whether p says ENCODING=encoding (or 2.1's bare ";encoding").
+bool HasEncoding(const Property& p, std::string_view encoding) {
     for (const Param& q : p.params)
-        if ((q.sName.empty() || q.sName == "ENCODING") &&
-            EqualsNoCase(q.sValue, "QUOTED-PRINTABLE"))
+        if ((q.sName.empty() || q.sName == "ENCODING") && EqualsNoCase(q.sValue, encoding))
             return true;
     return false;
+}
+
+bool IsQuotedPrintable(const Property& p) {
+    return HasEncoding(p, "QUOTED-PRINTABLE");
 }
 
 std::string DecodeQuotedPrintable(std::string_view v) {
@@ -244,6 +248,7 @@ struct Card {
     size_t nFirstLine = 0; // its BEGIN:VCARD
     size_t nStartOffset = 0;
     bool bVersion21 = false;
+    bool bInBase64 = false; // the last property was base64
     std::string sFn, sN, sOrg;
     std::vector<std::string> notes;
     struct Tel {
@@ -267,12 +272,12 @@ public:
         ContactsImport out;
         std::optional<Card> card;
         std::string line;
+        Property p; // kept from line to line for its buffers
         size_t nCards = 0;
         while (NextLine(line, card && card->bVersion21)) {
             if (card && m_pos - card->nStartOffset > kVCardMaxCardBytes)
                 return Fail(StrPrintf("card %zu (from line %zu) is larger than %zu bytes",
                                       card->nNumber, card->nFirstLine, kVCardMaxCardBytes));
-            Property p;
             bool parsed = ParseProperty(line, p);
             if (parsed && card && IsQuotedPrintable(p)) {
                 // 2.1's soft line breaks: "=" at the end joins the next line.
@@ -318,10 +323,15 @@ public:
                 continue;
             }
             if (!parsed) {
-                if (!TrimView(line).empty() && card->sSkip.empty())
+                // 2.1's base64 (a photo) may go on over lines of its own up
+                // to a blank one.
+                if (TrimView(line).empty())
+                    card->bInBase64 = false;
+                else if (!card->bInBase64 && card->sSkip.empty())
                     card->sSkip = StrPrintf("line %zu is not a vCard property", m_nPropertyLine);
                 continue;
             }
+            card->bInBase64 = HasEncoding(p, "BASE64") || HasEncoding(p, "B");
             if (!Take(p, *card))
                 return Fail(m_sError);
         }

@@ -59,6 +59,7 @@ const Shape kVCardShapes[] = {
      "TEL;CELL;VOICE:+49 171 2345678\r\n"
      "TEL;HOME:030 123456\r\n"
      "NOTE;ENCODING=QUOTED-PRINTABLE:Zeile 1=0D=0AZeile 2\r\n"
+     "PHOTO;ENCODING=BASE64;JPEG:/9j/4AAQSkZJRgABAQ\r\nAAAQABAAD/2wBDAAgGBgcGBQgH\r\n\r\n"
      "END:VCARD\r\n",
      {{"Jürgen Müller (Werkstatt)",
        {{"+49 171 2345678", "cell"}, {"030 123456", "home"}},
