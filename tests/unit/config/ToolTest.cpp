@@ -177,19 +177,20 @@ TEST(VorellaTool, HistoryListsNewestFirstInTheUsersFormAndADamagedFileIsSaidSo) 
         call(120, "+4930222222", CallOutcome::Blocked);
         call(60, "00442079460000", CallOutcome::Answered);
     }
-    const std::pair<const char*, std::vector<const char*>> cases[] = {
-        {"--all", {"\t030 222222\t\tAnna Berg\tblocked", "\t+44 20 7946 0000\t", "\t030 111111\t"}},
-        {"--missed", {"\t030 111111\t\t\tmissed"}},
-        {"--blocked", {"\t030 222222\t"}},
+    const std::pair<Args, std::vector<const char*>> cases[] = {
+        {{"history"},
+         {"\t030 222222\t\tAnna Berg\tblocked", "\t+44 20 7946 0000\t", "\t030 111111\t"}},
+        {{"history", "--missed"}, {"\t030 111111\t\t\tmissed"}},
+        {{"history", "--blocked"}, {"\t030 222222\t"}},
     };
-    for (const auto& [filter, rows] : cases) {
-        const ProgramRun r =
-            RunTool(filter == std::string("--all") ? Args{"history"} : Args{"history", filter});
+    for (const auto& [args, rows] : cases) {
+        const ProgramRun r = RunTool(args);
         ASSERT_EQ(r.nExit, 0) << r.err;
         size_t at = 0;
         for (const char* row : rows) {
             at = r.out.find(row, at);
-            ASSERT_NE(at, std::string::npos) << filter << ": " << row << " in order\n" << r.out;
+            ASSERT_NE(at, std::string::npos) << args.back() << ": " << row << " in order\n"
+                                             << r.out;
         }
         EXPECT_NE(r.out.find(StrPrintf("%zu calls, newest first", rows.size())), std::string::npos);
     }
