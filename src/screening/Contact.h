@@ -11,6 +11,11 @@
 // the block list.
 enum class ContactList { None = 0, Permit = 1, Block = 2 };
 
+// The list's word in files and on the command line: "none", "permit", "block".
+inline const char* ListWord(ContactList list) {
+    return list == ContactList::Permit ? "permit" : list == ContactList::Block ? "block" : "none";
+}
+
 struct ContactNumber {
     std::string sNumber; // as the user or the card wrote it
     std::string sType;   // "home", "work", "cell", "fax", "voice", ... ("" none)

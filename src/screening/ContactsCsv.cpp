@@ -74,10 +74,6 @@ bool ParseList(std::string_view word, ContactList& list) {
     return true;
 }
 
-const char* ListWord(ContactList list) {
-    return list == ContactList::Permit ? "permit" : list == ContactList::Block ? "block" : "none";
-}
-
 std::string Field(std::string_view s) {
     if (s.find_first_of(",\"\r\n") == std::string_view::npos)
         return std::string(s);

@@ -6,6 +6,7 @@
 #include "screening/Contact.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct ContactsImport {
@@ -16,3 +17,8 @@ struct ContactsImport {
     // skipped are empty then.
     std::string sError;
 };
+
+// A contacts file of either kind, told apart by its content: vCard when it
+// begins with a card ("BEGIN:VCARD", after a byte-order mark and blanks),
+// CSV otherwise.
+ContactsImport ReadContactsFile(std::string_view text);

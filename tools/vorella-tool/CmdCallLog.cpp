@@ -14,27 +14,6 @@ namespace {
 
 constexpr int kStrExportFailed = 164;
 
-// Caller data may hold anything; a terminal must not take it as commands.
-std::string Printable(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", u);
-            out += buf;
-        } else
-            out += c;
-    }
-    return out;
-}
-
 bool LoadRows(const std::string& folder, std::vector<CallListRow>& rows) {
     if (!DirectoryExists(folder)) {
         std::fprintf(stderr, "vorella-tool: %s: no such folder\n", folder.c_str());

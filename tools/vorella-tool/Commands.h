@@ -22,3 +22,9 @@ int CmdSoundDevices(const Args& args);
 int CmdPlay(const Args& args);
 int CmdRecord(const Args& args);
 int CmdLines(const Args& args);
+int CmdContacts(const Args& args);
+int CmdHistory(const Args& args);
+
+// Text from callers and files may hold anything; a terminal must not take it
+// as commands: control characters are written as C escapes (\n, \x1b).
+std::string Printable(const std::string& s);

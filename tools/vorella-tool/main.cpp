@@ -35,6 +35,14 @@ constexpr Command kCommands[] = {
     {"play", "play FILE.wav             play a WAV file on the sound card", CmdPlay},
     {"record", "record OUT.wav SECONDS [--gsm]   record from the sound card", CmdRecord},
     {"lines", "lines [--simulated]       list the telephony lines and whether they open", CmdLines},
+    {"contacts",
+     "contacts import FILE      add the contacts of a vCard or CSV file (all or none)\n"
+     "  contacts export FILE      write the contacts as vCard 4.0, as CSV for FILE.csv\n"
+     "  contacts list             list the contacts and their lists\n"
+     "  contacts block|permit NUMBER   put the number's contact on the block or permit list",
+     CmdContacts},
+    {"history", "history [--missed|--blocked] [--page N]   list the calls, newest first",
+     CmdHistory},
 };
 
 int Usage() {

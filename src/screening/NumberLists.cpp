@@ -1,0 +1,33 @@
+#include "screening/NumberLists.h"
+
+#include "screening/ContactStore.h"
+#include "screening/PhoneNumbers.h"
+
+ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
+                           std::string_view number, ContactList list) {
+    ListChange change;
+    const std::string normalised = numbers.Normalise(number);
+    if (normalised.empty()) {
+        change.sError = "\"" + std::string(number) + "\" is no telephone number";
+        return change;
+    }
+    std::optional<Contact> contact = store.ContactForNumber(normalised);
+    if (contact) {
+        contact->list = list;
+        change.bDone = store.UpdateContact(*contact);
+    } else if (!store.Error().empty()) {
+        change.sError = store.Error();
+        return change;
+    } else {
+        contact.emplace();
+        contact->sName = numbers.Display(number);
+        contact->numbers.push_back({std::string(number), ""});
+        contact->list = list;
+        change.bNewContact = true;
+        change.bDone = store.AddContact(*contact) != 0;
+    }
+    change.sName = contact->sName;
+    if (!change.bDone)
+        change.sError = store.Error();
+    return change;
+}

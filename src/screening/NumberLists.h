@@ -1,0 +1,22 @@
+// Blocking or permitting a caller in one step, by number: the contact that
+// has the number moves to the list, and a number no contact has gets a
+// contact of its own, named after the number.
+#pragma once
+
+#include "screening/Contact.h"
+
+#include <string>
+#include <string_view>
+
+class CContactStore;
+class CPhoneNumbers;
+
+struct ListChange {
+    bool bDone = false;
+    bool bNewContact = false; // a contact was made for the number
+    std::string sName;        // the contact's name
+    std::string sError;       // why it was not done
+};
+
+ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
+                           std::string_view number, ContactList list);
