@@ -113,6 +113,13 @@ void CContactStore::Close() {
 }
 
 bool CContactStore::Migrate() {
+    // A file of today's layout is read without taking it for writing, so
+    // opening it never waits for another process's write.
+    {
+        CQuery q = m_db.Query("PRAGMA user_version");
+        if (q.Next() && q.Int(0) == kLayoutVersion)
+            return true;
+    }
     for (int step = 1; step <= kLayoutVersion; ++step) {
         // Read inside the transaction: another process may be a step ahead.
         CTransaction t(m_db);

@@ -2,10 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // How long a writer waits for another process's transaction to end.
 constexpr int kBusyTimeoutMs = 10000;
+constexpr int kWalRetryMs = 20;
 
 } // namespace
 
@@ -92,7 +96,18 @@ bool CDatabase::Open(const std::string& path) {
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
     // The first reading of the file finds out whether it is a database.
-    if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA foreign_keys=ON") ||
+    // Switching a new file to write-ahead logging takes it for a moment; a
+    // second process doing the same then is told "locked" at once instead
+    // of waiting, so it tries again, for as long as any other wait.
+    bool bWal = Exec("PRAGMA journal_mode=WAL");
+    for (int waited = 0; !bWal && waited < kBusyTimeoutMs; waited += kWalRetryMs) {
+        const int rc = sqlite3_errcode(m_db) & 0xff;
+        if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kWalRetryMs));
+        bWal = Exec("PRAGMA journal_mode=WAL");
+    }
+    if (!bWal || !Exec("PRAGMA foreign_keys=ON") ||
         !Exec("PRAGMA synchronous=NORMAL")) {
         const std::string why = m_sError;
         Close();

@@ -68,7 +68,7 @@ TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
 
     // 12: dial and speak; after the seconds asked for, monitoring pauses.
     ASSERT_EQ(Ctl({"dial", "5550124", "--speak", "1"}).nExit, 0);
-    EXPECT_TRUE(sim->WaitForCommand("5550124", 30000)) << Log();
+    EXPECT_TRUE(sim->WaitForCommand("5550124", 30000)) << Log() << home.Read("modem.log");
     EXPECT_TRUE(StatusBecomes("monitoring: off")) << Log();
 
     // 14 and 15: a modem does not talk at the PC, and says so.
