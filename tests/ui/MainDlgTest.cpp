@@ -129,6 +129,8 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     emit frontEnd.Notifier()->answerRequested();
     EXPECT_EQ(worker.Engine().nAction, kActionSpeakerphone);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answer->isEnabled(); }, 10000));
+    // A talked call is hung up with Stop, recording or not.
+    EXPECT_TRUE(w->Menu()->Action(kCmdStopRecording)->isEnabled());
     w->Menu()->Action(kCmdMute)->trigger();
     EXPECT_TRUE(worker.Engine().bTalkMute);
     EXPECT_FALSE(worker.bPlaybackMute);

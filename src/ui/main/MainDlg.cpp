@@ -340,7 +340,9 @@ void CMainDlg::Refresh() {
     for (int id : {kCmdSaveAs, kCmdMoveToFolder, kCmdEditRecording})
         m_pMenu->Action(id)->setEnabled(buttons.bDelete);
     const CallFlags now = CallFlagsNow();
-    m_pMenu->Action(kCmdStopRecording)->setEnabled(now.bRecording || now.bPlaying || now.bHold);
+    // A call talked at the PC is hung up with Stop too.
+    m_pMenu->Action(kCmdStopRecording)
+        ->setEnabled(now.bRecording || now.bPlaying || now.bHold || m_host.IsTalking());
     const TalkButton talk = m_host.TalkButtonNow();
     m_pMenu->Action(kCmdTalk)->setVisible(talk.bShown);
     m_pMenu->Action(kCmdTalk)->setEnabled(talk.bEnabled);
