@@ -23,6 +23,7 @@
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Dialer.h"
+#include "engine/CallHistory.h"
 #include "engine/MissedCallMail.h"
 #include "engine/Number.h"
 #include "engine/RingWatcher.h"
@@ -231,6 +232,7 @@ private:
     CActionRunner m_actions;
     std::atomic<bool> m_bSaveOnExit{true};
     CMissedCallMail m_mail;
+    CCallHistory m_history;
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

@@ -84,6 +84,13 @@ TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
         return true;
     })) << "got: "
         << ::testing::PrintToString(got);
+
+    // The call history has it once, as a message with its recording.
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].outcome, CallOutcome::Message);
+    EXPECT_EQ(history[0].sRecording, CallFolder() + rec.m_sFile);
+    EXPECT_EQ(history[0].sNumber, "5551234");
 }
 
 // The caller's hang-up or key, during the message (busy, dial tone, key 5)
