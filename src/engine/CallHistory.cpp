@@ -141,3 +141,24 @@ CallerClass CallerClassOf(const std::string& sNumber, const std::string& sCidMes
         return CallerClass::Payphone;
     return CallerClass::Invalid;
 }
+
+std::string ScreeningText(const ScreeningDecision& d) {
+    switch (d.action) {
+    case ScreenAction::ShowBlocked:
+    case ScreenAction::HangUp:
+        return "caller blocked: " + d.sRule;
+    case ScreenAction::NotInService:
+        return "caller blocked, told the number is not in service: " + d.sRule;
+    case ScreenAction::TakeMessage:
+        return "caller blocked, the machine takes a message: " + d.sRule;
+    case ScreenAction::NeverAnswer:
+        return "caller let through, not answered by the machine: " + d.sRule;
+    case ScreenAction::AnswerAtFirstRing:
+        return "caller let through, answered at once: " + d.sRule;
+    case ScreenAction::Challenge:
+        return "caller to be challenged: " + d.sRule;
+    case ScreenAction::LetRing:
+        break;
+    }
+    return "caller rings: " + d.sRule;
+}

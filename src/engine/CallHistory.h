@@ -62,3 +62,7 @@ private:
 // The kind of caller ID of a call's number as the engine keeps it ("P",
 // "Private", "O", "Anonymous", "NA", ...).
 CallerClass CallerClassOf(const std::string& sNumber, const std::string& sCidMessage);
+
+// The decision as the status line and the log tell it ("caller blocked:
+// block list: contact Foo").
+std::string ScreeningText(const ScreeningDecision& d);

@@ -18,12 +18,12 @@
 #include "engine/AnsweringMachine.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallHistory.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Dialer.h"
-#include "engine/CallHistory.h"
 #include "engine/MissedCallMail.h"
 #include "engine/Number.h"
 #include "engine/RingWatcher.h"
@@ -180,6 +180,7 @@ private:
     void RecordCall() override;
     void RecordHandsetCall() override;
     void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
+    ScreeningDecision Screen(const ScreeningCall& call) override { return m_history.Screen(call); }
     void SleepQuantum() override;
     void RunDiagnostics() override;
     void StopCall() override;

@@ -5,6 +5,7 @@
 #include "audio/PlaySound.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallHistory.h"
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/CallerIdSources.h"
@@ -16,6 +17,7 @@
 #include "modem/ResultCodes.h"
 #include "platform/TickCount.h"
 
+#include <ctime>
 #include <utility>
 
 CRingWatcher::CRingWatcher(CPhone& phone, CCallStateData& state, IUiBridge& ui,
@@ -29,6 +31,7 @@ void CRingWatcher::ResetRings() {
     m_state.bCidBusy = false;
     m_bPopupShown = false;
     m_bAnswerAsked = false;
+    m_bScreened = false;
     m_heldCid.clear();
 }
 
@@ -187,6 +190,48 @@ void CRingWatcher::ReadCallerId() {
         }
     }
     TellCaller();
+    ScreenCaller();
+}
+
+void CRingWatcher::ScreenCaller() {
+    const CNumber c = m_state.curCall.Get();
+    if (m_bScreened || (c.m_sNumber.empty() && c.m_sCidNumber.empty() && c.m_sName.empty()))
+        return;
+    m_bScreened = true;
+    ScreeningCall call;
+    call.sNumber = c.m_sCidNumber.empty() ? c.m_sNumber : c.m_sCidNumber;
+    call.callerClass = CallerClassOf(call.sNumber, c.m_sCidMessage);
+    call.tTime = static_cast<int64_t>(std::time(nullptr));
+    call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
+    const ScreeningDecision d = m_host.Screen(call);
+    if (d.sRule.empty())
+        return;
+    m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
+    const bool bMachineFree = m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook;
+    switch (d.action) {
+    case ScreenAction::LetRing:
+    case ScreenAction::Challenge: // not asked of the caller yet: rings as any
+        return;
+    case ScreenAction::ShowBlocked:
+        break;
+    case ScreenAction::HangUp:
+    case ScreenAction::NotInService:
+        // An analogue line stops ringing only when taken; a telephony line
+        // declines the call it has not answered.
+        m_bAnswerAsked = true;
+        m_phone.CallState().RequestAction(m_phone.IsSerialModem() ? kActionDisconnect
+                                                                  : kActionStopHangUp);
+        break;
+    case ScreenAction::NeverAnswer:
+        m_bAnswerAsked = true;
+        break;
+    case ScreenAction::TakeMessage:
+    case ScreenAction::AnswerAtFirstRing:
+        if (bMachineFree && !std::exchange(m_bAnswerAsked, true))
+            m_phone.CallState().RequestAction(kActionAnswer);
+        break;
+    }
+    m_phone.SetStatusText(ScreeningText(d));
 }
 
 void CRingWatcher::PlayRingSound() {

@@ -311,3 +311,56 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyDuringTheGreeting, ::testing::Values(0, kActio
                          [](const auto& i) {
                              return std::string(i.param ? "Record" : "NoAction");
                          });
+
+// The caller's list and the action set for it, on the machine that answers at
+// the second ring: what reaches the line, the index and the history.
+struct ScreenCase {
+    const char* label;
+    ContactList list;
+    int nBlackAction;
+    int nWhiteAction;
+    ScreenAction decision;
+    CallOutcome outcome;
+    const char* sRule;
+};
+
+class Screened : public AnswerStory, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
+    const ScreenCase& c = GetParam();
+    phone->nBlackAction = c.nBlackAction;
+    phone->nWhiteAction = c.nWhiteAction;
+    Contact john;
+    john.sName = "John";
+    john.numbers = {{"555-1234", "home"}};
+    john.list = c.list;
+    ASSERT_NE(Contacts().AddContact(john), 0) << Contacts().Error();
+    JohnDoeCalls();
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000));
+    StartWorker();
+    sim->Ring(4, rings);
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].decision, c.decision);
+    EXPECT_EQ(history[0].outcome, c.outcome);
+    EXPECT_EQ(history[0].sRule, c.sRule);
+    ASSERT_TRUE(WaitOnHook());
+    // Neither a blocked caller nor one the machine never answers hears the
+    // greeting or leaves a message.
+    EXPECT_FALSE(SentCommand(*sim, "VTX"));
+    EXPECT_EQ(Index().GetSize(), 0);
+    EXPECT_EQ(worker->MailsSent(), 0);
+    // A blocked caller is hung up on at the caller ID; a permitted one rings on.
+    const bool bBlocked = c.outcome == CallOutcome::Blocked;
+    EXPECT_EQ(Rang(4), !bBlocked);
+    EXPECT_EQ(UiSaid(std::string("caller blocked: ") + c.sRule), bBlocked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, Screened,
+    ::testing::Values(ScreenCase{"blocked_hung_up", ContactList::Block, 1, 0, ScreenAction::HangUp,
+                                 CallOutcome::Blocked, "block list: contact John"},
+                      ScreenCase{"permitted_never_answered", ContactList::Permit, 0, 1,
+                                 ScreenAction::NeverAnswer, CallOutcome::Missed,
+                                 "permit list: contact John"}),
+    [](const auto& i) { return std::string(i.param.label); });

@@ -181,7 +181,7 @@ bool EngineStory::UiSaid(const std::string& text) const {
 
 CContactStore& EngineStory::Contacts() {
     if (!m_contacts) {
-        m_numbers = std::make_unique<CPhoneNumbers>("US", "");
+        m_numbers = std::make_unique<CPhoneNumbers>(phone->sCountry, phone->AreaCode);
         m_contacts = std::make_unique<CContactStore>(*m_numbers);
         EXPECT_TRUE(m_contacts->Open(ProgramFile(phone->sFileContacts))) << m_contacts->Error();
     }
