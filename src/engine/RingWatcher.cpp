@@ -219,8 +219,9 @@ void CRingWatcher::ScreenCaller() {
         // An analogue line stops ringing only when taken; a telephony line
         // declines the call it has not answered.
         m_bAnswerAsked = true;
-        m_phone.CallState().RequestAction(m_phone.IsSerialModem() ? kActionDisconnect
-                                                                  : kActionStopHangUp);
+        m_phone.CallState().RequestAction(m_phone.Device().Kind() == DeviceKind::TelephonyLine
+                                              ? kActionStopHangUp
+                                              : kActionDisconnect);
         break;
     case ScreenAction::NeverAnswer:
         m_bAnswerAsked = true;
