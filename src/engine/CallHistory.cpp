@@ -146,8 +146,9 @@ std::string ScreeningText(const ScreeningDecision& d) {
     switch (d.action) {
     case ScreenAction::ShowBlocked:
     case ScreenAction::HangUp:
-    case ScreenAction::NotInService: // hung up on: the tones are not played yet
         return "caller blocked: " + d.sRule;
+    case ScreenAction::NotInService:
+        return "caller blocked, told the number is not in service: " + d.sRule;
     case ScreenAction::TakeMessage:
         return "caller blocked, the machine takes a message: " + d.sRule;
     case ScreenAction::NeverAnswer:

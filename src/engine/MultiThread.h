@@ -180,6 +180,7 @@ private:
     void RecordCall() override;
     void RecordHandsetCall() override;
     void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
+    void PlayThenHangUp(const std::string& file) override;
     ScreeningDecision Screen(const ScreeningCall& call) override { return m_history.Screen(call); }
     void SleepQuantum() override;
     void RunDiagnostics() override;

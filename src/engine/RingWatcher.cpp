@@ -11,6 +11,7 @@
 #include "engine/CallerIdSources.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
+#include "engine/NotInService.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "engine/UiBridge.h"
@@ -207,21 +208,36 @@ void CRingWatcher::ScreenCaller() {
     if (d.sRule.empty())
         return;
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
-    const bool bMachineFree = m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook;
-    switch (d.action) {
-    case ScreenAction::LetRing:
-    case ScreenAction::Challenge: // not asked of the caller yet: rings as any
-        return;
-    case ScreenAction::ShowBlocked:
-        break;
-    case ScreenAction::HangUp:
-    case ScreenAction::NotInService:
-        // An analogue line stops ringing only when taken; a telephony line
-        // declines the call it has not answered.
-        m_bAnswerAsked = true;
+    if (d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
+        return; // a challenge is not asked of the caller yet: rings as any
+    m_phone.SetStatusText(ScreeningText(d));
+    // An analogue line stops ringing only when taken; a telephony line
+    // declines the call it has not answered.
+    const auto hangUp = [this] {
         m_phone.CallState().RequestAction(m_phone.Device().Kind() == DeviceKind::TelephonyLine
                                               ? kActionStopHangUp
                                               : kActionDisconnect);
+    };
+    const bool bMachineFree = m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook;
+    switch (d.action) {
+    case ScreenAction::LetRing:
+    case ScreenAction::Challenge:
+    case ScreenAction::ShowBlocked:
+        break;
+    case ScreenAction::NotInService: {
+        m_bAnswerAsked = true;
+        std::string why;
+        if (const std::string file = NotInServiceFile(&why); !file.empty()) {
+            m_host.PlayThenHangUp(file);
+        } else {
+            m_phone.SetStatusText(why + "; the blocked caller is hung up on instead");
+            hangUp();
+        }
+        break;
+    }
+    case ScreenAction::HangUp:
+        m_bAnswerAsked = true;
+        hangUp();
         break;
     case ScreenAction::NeverAnswer:
         m_bAnswerAsked = true;
@@ -232,7 +248,6 @@ void CRingWatcher::ScreenCaller() {
             m_phone.CallState().RequestAction(kActionAnswer);
         break;
     }
-    m_phone.SetStatusText(ScreeningText(d));
 }
 
 void CRingWatcher::PlayRingSound() {

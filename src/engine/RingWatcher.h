@@ -48,6 +48,8 @@ public:
     virtual void HangUp() = 0;
     // Sends the notice of calls that rang (bRecorded: with their recordings).
     virtual void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) = 0;
+    // Takes the line, plays the file to it and hangs up.
+    virtual void PlayThenHangUp(const std::string& file) = 0;
     // What screening does with the caller now known.
     virtual ScreeningDecision Screen(const ScreeningCall& call) = 0;
 

@@ -346,20 +346,31 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     EXPECT_EQ(history[0].sRule, c.sRule);
     ASSERT_TRUE(WaitOnHook());
     // Neither a blocked caller nor one the machine never answers hears the
-    // greeting or leaves a message.
-    EXPECT_FALSE(SentCommand(*sim, "VTX"));
+    // greeting or leaves a message; the one told the number is not in
+    // service hears the three information tones, the first 913.8 Hz.
+    const std::vector<int16_t> heard = sim->TransmittedSamples();
+    if (c.decision == ScreenAction::NotInService) {
+        ASSERT_GE(heard.size(), 8000u);
+        EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 2800}, 913.8, 8000), 0.9);
+        EXPECT_GT(ToneShare({heard.end() - 2800, heard.end()}, 1776.7, 8000), 0.9);
+    } else {
+        EXPECT_TRUE(heard.empty());
+    }
     EXPECT_EQ(Index().GetSize(), 0);
     EXPECT_EQ(worker->MailsSent(), 0);
     // A blocked caller is hung up on at the caller ID; a permitted one rings on.
     const bool bBlocked = c.outcome == CallOutcome::Blocked;
     EXPECT_EQ(Rang(4), !bBlocked);
-    EXPECT_EQ(UiSaid(std::string("caller blocked: ") + c.sRule), bBlocked);
+    EXPECT_EQ(UiSaid(c.sRule), c.decision != ScreenAction::LetRing);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, Screened,
     ::testing::Values(ScreenCase{"blocked_hung_up", ContactList::Block, 1, 0, ScreenAction::HangUp,
                                  CallOutcome::Blocked, "block list: contact John"},
+                      ScreenCase{"blocked_not_in_service", ContactList::Block, 2, 0,
+                                 ScreenAction::NotInService, CallOutcome::Blocked,
+                                 "block list: contact John"},
                       ScreenCase{"permitted_never_answered", ContactList::Permit, 0, 1,
                                  ScreenAction::NeverAnswer, CallOutcome::Missed,
                                  "permit list: contact John"}),
