@@ -44,7 +44,8 @@ void CCallHistory::Stop() {
         EndCall();
 }
 
-ScreeningDecision CCallHistory::Screen(const ScreeningCall& call) {
+ScreeningDecision CCallHistory::Screen(const ScreeningCall& call, std::string& sGreeting) {
+    sGreeting.clear();
     if (!m_store)
         return {};
     ScreeningSettings settings;
@@ -54,7 +55,10 @@ ScreeningDecision CCallHistory::Screen(const ScreeningCall& call) {
     settings.bPaused = m_phone.bScreeningPaused;
     settings.bChallenge = m_phone.bChallengeUnknown;
     settings.nRepeatMinutes = m_phone.nRepeatCallerMinutes;
-    return Decide(call, LookUpCaller(*m_store, *m_numbers, call), settings);
+    const ScreeningFacts facts = LookUpCaller(*m_store, *m_numbers, call);
+    if (facts.contact)
+        sGreeting = facts.contact->sGreeting;
+    return Decide(call, facts, settings);
 }
 
 void CCallHistory::OnEvent(const CallEvent& event) {

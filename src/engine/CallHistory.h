@@ -34,8 +34,8 @@ public:
     void Stop();
 
     // What to do with the caller now known (LetRing with no rule when the
-    // file is not open).
-    ScreeningDecision Screen(const ScreeningCall& call);
+    // file is not open), and the caller's contact's own greeting ("" none).
+    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting);
 
 private:
     void OnEvent(const CallEvent& event);

@@ -181,7 +181,9 @@ private:
     void RecordHandsetCall() override;
     void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
     void PlayThenHangUp(const std::string& file) override;
-    ScreeningDecision Screen(const ScreeningCall& call) override { return m_history.Screen(call); }
+    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) override {
+        return m_history.Screen(call, sGreeting);
+    }
     void SleepQuantum() override;
     void RunDiagnostics() override;
     void StopCall() override;

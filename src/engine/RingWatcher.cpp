@@ -204,9 +204,13 @@ void CRingWatcher::ScreenCaller() {
     call.callerClass = CallerClassOf(call.sNumber, c.m_sCidMessage);
     call.tTime = static_cast<int64_t>(std::time(nullptr));
     call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
-    const ScreeningDecision d = m_host.Screen(call);
+    std::string greeting;
+    const ScreeningDecision d = m_host.Screen(call, greeting);
     if (d.sRule.empty())
         return;
+    // The machine greets a contact with the contact's own greeting.
+    if (!greeting.empty())
+        m_state.curCall.Update([&](CNumber& n) { n.m_sGreeting = greeting; });
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
     if (d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
         return; // a challenge is not asked of the caller yet: rings as any

@@ -50,8 +50,9 @@ public:
     virtual void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) = 0;
     // Takes the line, plays the file to it and hangs up.
     virtual void PlayThenHangUp(const std::string& file) = 0;
-    // What screening does with the caller now known.
-    virtual ScreeningDecision Screen(const ScreeningCall& call) = 0;
+    // What screening does with the caller now known, and the caller's own
+    // greeting ("" none).
+    virtual ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) = 0;
 
 protected:
     ~IRingHost() = default;
