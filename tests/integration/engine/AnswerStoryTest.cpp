@@ -330,6 +330,7 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     const ScreenCase& c = GetParam();
     phone->nBlackAction = c.nBlackAction;
     phone->nWhiteAction = c.nWhiteAction;
+    phone->nRings = 4;
     phone->DriverSettings().bSilenceDetection = true; // a message ends 1.5 s after the caller
     phone->DriverSettings().iSilenceDetectionTimeout = 15;
     Contact john;
@@ -366,8 +367,9 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     }
     EXPECT_EQ(Index().GetSize(), bMessage ? 1 : 0);
     EXPECT_EQ(worker->MailsSent(), 0);
-    // A blocked caller is hung up on at the caller ID; a permitted one rings on.
-    EXPECT_EQ(Rang(4), c.list != ContactList::Block);
+    // Acted on at the caller ID, before the machine's own answer at ring 4,
+    // but for the caller left to ring.
+    EXPECT_EQ(Rang(3), c.outcome == CallOutcome::Missed);
     EXPECT_EQ(UiSaid(c.sRule), c.decision != ScreenAction::LetRing);
 }
 
@@ -381,5 +383,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"blocked_takes_a_message", ContactList::Block, 3, 0, ScreenAction::TakeMessage,
                    CallOutcome::Message, "block list: contact John"},
         ScreenCase{"permitted_never_answered", ContactList::Permit, 0, 1, ScreenAction::NeverAnswer,
-                   CallOutcome::Missed, "permit list: contact John"}),
+                   CallOutcome::Missed, "permit list: contact John"},
+        ScreenCase{"permitted_answered_at_once", ContactList::Permit, 0, 2,
+                   ScreenAction::AnswerAtFirstRing, CallOutcome::Message,
+                   "permit list: contact John"}),
     [](const auto& i) { return std::string(i.param.label); });
