@@ -54,6 +54,8 @@ void CServiceCallLog::OnEvent(const CallEvent& event) {
         void operator()(const CallerIdentified& e) {
             log.CallerChanged({e.sName, e.sDisplayNumber, e.sMemo});
         }
+        // The worker tells the decision on the status line, which the log has.
+        void operator()(const CallScreened&) {}
         void operator()(const CallAnswered&) { log.Answered(); }
         void operator()(const RecordingStarted& e) {
             log.RecordingWritten(e.sFile, false, e.bMessage, 0);

@@ -13,6 +13,7 @@
 #include "engine/Number.h"
 #include "engine/TelephoneDevice.h"
 #include "engine/UiBridge.h"
+#include "screening/ScreeningTypes.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -47,6 +48,14 @@ enum class AnsweredBy { Machine, User };
 // line is taken anew during the call (for the message after the greeting).
 struct CallAnswered {
     AnsweredBy by = AnsweredBy::User;
+};
+
+// The caller now known was screened: what is done with the call and the
+// rule that chose it (a contact, a range, a kind of caller ID).
+struct CallScreened {
+    ScreenAction action = ScreenAction::LetRing;
+    std::string sRule;
+    int64_t nContactId = 0;
 };
 
 // A recording (or the caller's message) began in sFile.
@@ -92,8 +101,9 @@ struct CallsForNotice {
     bool bRecorded = false;
 };
 
-using CallEvent = std::variant<CallRinging, CallerIdentified, CallAnswered, RecordingStarted,
-                               RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice>;
+using CallEvent =
+    std::variant<CallRinging, CallerIdentified, CallScreened, CallAnswered, RecordingStarted,
+                 RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice>;
 
 // LineBack for DeviceState::Open, else LineLost.
 CallEvent LineEvent(DeviceState state, DeviceKind kind, const std::string& sDevice,

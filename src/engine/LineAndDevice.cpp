@@ -47,6 +47,13 @@ void CMultiThread::HangUp() {
     m_events.Publish(CallEnded{});
 }
 
+void CMultiThread::PlayThenHangUp(const std::string& file) {
+    GoOffHook();
+    m_phone.Device().PlayFile(file, false);
+    StopCall();
+    HangUp();
+}
+
 void CMultiThread::ClearHandsetRecording() {
     // The handset is tracked for one call: left set, a later recording would
     // end when someone puts a handset back, and a lifted handset would no

@@ -41,7 +41,7 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
-      m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
+      m_history(phone), m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -185,6 +185,7 @@ void CMultiThread::TakeChosenSettings() {
 
 void CMultiThread::Run() {
     m_mail.Start(m_events);
+    m_history.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -198,6 +199,7 @@ void CMultiThread::Run() {
         m_phone.SetStatusText("The settings could not be saved: " + why);
     m_phone.Device().Shutdown();
     m_mail.Stop();
+    m_history.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

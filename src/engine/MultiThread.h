@@ -18,6 +18,7 @@
 #include "engine/AnsweringMachine.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallHistory.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/CommDriverCidChannel.h"
@@ -179,6 +180,10 @@ private:
     void RecordCall() override;
     void RecordHandsetCall() override;
     void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
+    void PlayThenHangUp(const std::string& file) override;
+    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) override {
+        return m_history.Screen(call, sGreeting);
+    }
     void SleepQuantum() override;
     void RunDiagnostics() override;
     void StopCall() override;
@@ -231,6 +236,7 @@ private:
     CActionRunner m_actions;
     std::atomic<bool> m_bSaveOnExit{true};
     CMissedCallMail m_mail;
+    CCallHistory m_history;
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

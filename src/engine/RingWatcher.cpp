@@ -5,17 +5,20 @@
 #include "audio/PlaySound.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallHistory.h"
 #include "engine/CallState.h"
 #include "engine/CallerIdDisplay.h"
 #include "engine/CallerIdSources.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/ModemCallerId.h"
+#include "engine/NotInService.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "engine/UiBridge.h"
 #include "modem/ResultCodes.h"
 #include "platform/TickCount.h"
 
+#include <ctime>
 #include <utility>
 
 CRingWatcher::CRingWatcher(CPhone& phone, CCallStateData& state, IUiBridge& ui,
@@ -29,6 +32,7 @@ void CRingWatcher::ResetRings() {
     m_state.bCidBusy = false;
     m_bPopupShown = false;
     m_bAnswerAsked = false;
+    m_bScreened = false;
     m_heldCid.clear();
 }
 
@@ -187,6 +191,67 @@ void CRingWatcher::ReadCallerId() {
         }
     }
     TellCaller();
+    ScreenCaller();
+}
+
+void CRingWatcher::ScreenCaller() {
+    const CNumber c = m_state.curCall.Get();
+    if (m_bScreened || (c.m_sNumber.empty() && c.m_sCidNumber.empty() && c.m_sName.empty()))
+        return;
+    m_bScreened = true;
+    ScreeningCall call;
+    call.sNumber = c.m_sCidNumber.empty() ? c.m_sNumber : c.m_sCidNumber;
+    call.callerClass = CallerClassOf(call.sNumber, c.m_sCidMessage);
+    call.tTime = static_cast<int64_t>(std::time(nullptr));
+    call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
+    std::string greeting;
+    const ScreeningDecision d = m_host.Screen(call, greeting);
+    if (d.sRule.empty())
+        return;
+    // The machine greets a contact with the contact's own greeting.
+    if (!greeting.empty())
+        m_state.curCall.Update([&](CNumber& n) { n.m_sGreeting = greeting; });
+    m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
+    if (d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
+        return; // a challenge is not asked of the caller yet: rings as any
+    m_phone.SetStatusText(ScreeningText(d));
+    // An analogue line stops ringing only when taken; a telephony line
+    // declines the call it has not answered.
+    const auto hangUp = [this] {
+        m_phone.CallState().RequestAction(m_phone.Device().Kind() == DeviceKind::TelephonyLine
+                                              ? kActionStopHangUp
+                                              : kActionDisconnect);
+    };
+    const bool bMachineFree = m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook;
+    switch (d.action) {
+    case ScreenAction::LetRing:
+    case ScreenAction::Challenge:
+    case ScreenAction::ShowBlocked:
+        break;
+    case ScreenAction::NotInService: {
+        m_bAnswerAsked = true;
+        std::string why;
+        if (const std::string file = NotInServiceFile(&why); !file.empty()) {
+            m_host.PlayThenHangUp(file);
+        } else {
+            m_phone.SetStatusText(why + "; the blocked caller is hung up on instead");
+            hangUp();
+        }
+        break;
+    }
+    case ScreenAction::HangUp:
+        m_bAnswerAsked = true;
+        hangUp();
+        break;
+    case ScreenAction::NeverAnswer:
+        m_bAnswerAsked = true;
+        break;
+    case ScreenAction::TakeMessage:
+    case ScreenAction::AnswerAtFirstRing:
+        if (bMachineFree && !std::exchange(m_bAnswerAsked, true))
+            m_phone.CallState().RequestAction(kActionAnswer);
+        break;
+    }
 }
 
 void CRingWatcher::PlayRingSound() {

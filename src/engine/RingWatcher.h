@@ -12,6 +12,7 @@
 
 #include "engine/RingRules.h"
 #include "modem/CommDriver.h"
+#include "screening/Screening.h"
 
 #include <atomic>
 #include <cstdint>
@@ -47,6 +48,11 @@ public:
     virtual void HangUp() = 0;
     // Sends the notice of calls that rang (bRecorded: with their recordings).
     virtual void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) = 0;
+    // Takes the line, plays the file to it and hangs up.
+    virtual void PlayThenHangUp(const std::string& file) = 0;
+    // What screening does with the caller now known, and the caller's own
+    // greeting ("" none).
+    virtual ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) = 0;
 
 protected:
     ~IRingHost() = default;
@@ -103,6 +109,8 @@ private:
     void HandsetCheck();
     void RingsEnded();
     void PlayRingSound();
+    // The caller is known: screened once a call, and the decision acted on.
+    void ScreenCaller();
     // The call's facts published: the caller as now identified (if any).
     void TellCaller();
     void Log(const std::string& text);
@@ -122,6 +130,7 @@ private:
     bool m_bCidWithoutRing = false;
     bool m_bPopupShown = false;
     bool m_bAnswerAsked = false; // the machine was asked to answer this call
+    bool m_bScreened = false;    // the caller of this call was screened
 
     // Any thread.
     std::atomic<int> m_nRingCount{0};

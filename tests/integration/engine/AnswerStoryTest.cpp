@@ -84,6 +84,13 @@ TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
         return true;
     })) << "got: "
         << ::testing::PrintToString(got);
+
+    // The call history has it once, as a message with its recording.
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].outcome, CallOutcome::Message);
+    EXPECT_EQ(history[0].sRecording, CallFolder() + rec.m_sFile);
+    EXPECT_EQ(history[0].sNumber, "5551234");
 }
 
 // The caller's hang-up or key, during the message (busy, dial tone, key 5)
@@ -304,3 +311,80 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyDuringTheGreeting, ::testing::Values(0, kActio
                          [](const auto& i) {
                              return std::string(i.param ? "Record" : "NoAction");
                          });
+
+// The caller's list and the action set for it, on the machine that answers at
+// the second ring: what reaches the line, the index and the history.
+struct ScreenCase {
+    const char* label;
+    ContactList list;
+    int nBlackAction;
+    int nWhiteAction;
+    ScreenAction decision;
+    CallOutcome outcome;
+    const char* sRule;
+};
+
+class Screened : public AnswerStory, public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
+    const ScreenCase& c = GetParam();
+    phone->nBlackAction = c.nBlackAction;
+    phone->nWhiteAction = c.nWhiteAction;
+    phone->nRings = 4;
+    phone->DriverSettings().bSilenceDetection = true; // a message ends 1.5 s after the caller
+    phone->DriverSettings().iSilenceDetectionTimeout = 15;
+    Contact john;
+    john.sName = "John";
+    john.numbers = {{"555-1234", "home"}};
+    john.list = c.list;
+    john.sGreeting = MakeToneWav("wave/john.wav", 900, 1000);
+    ASSERT_NE(Contacts().AddContact(john), 0) << Contacts().Error();
+    JohnDoeCalls();
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000));
+    StartWorker();
+    sim->Ring(4, rings);
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].decision, c.decision);
+    EXPECT_EQ(history[0].outcome, c.outcome);
+    EXPECT_EQ(history[0].sRule, c.sRule);
+    ASSERT_TRUE(WaitOnHook());
+    // Neither a blocked caller nor one the machine never answers hears the
+    // greeting or leaves a message; the one told the number is not in
+    // service hears the three information tones, the first 913.8 Hz.
+    const std::vector<int16_t> heard = sim->TransmittedSamples();
+    const bool bMessage = c.outcome == CallOutcome::Message;
+    if (c.decision == ScreenAction::NotInService) {
+        ASSERT_GE(heard.size(), 8000u);
+        EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 2800}, 913.8, 8000), 0.9);
+        EXPECT_GT(ToneShare({heard.end() - 2800, heard.end()}, 1776.7, 8000), 0.9);
+    } else if (bMessage) {
+        ASSERT_GE(heard.size(), 4000u);
+        EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 4000}, 900, 8000), 0.9)
+            << "the contact's own greeting";
+    } else {
+        EXPECT_TRUE(heard.empty());
+    }
+    EXPECT_EQ(Index().GetSize(), bMessage ? 1 : 0);
+    EXPECT_EQ(worker->MailsSent(), 0);
+    // Acted on at the caller ID, before the machine's own answer at ring 4,
+    // but for the caller left to ring.
+    EXPECT_EQ(Rang(3), c.outcome == CallOutcome::Missed);
+    EXPECT_EQ(UiSaid(c.sRule), c.decision != ScreenAction::LetRing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, Screened,
+    ::testing::Values(
+        ScreenCase{"blocked_hung_up", ContactList::Block, 1, 0, ScreenAction::HangUp,
+                   CallOutcome::Blocked, "block list: contact John"},
+        ScreenCase{"blocked_not_in_service", ContactList::Block, 2, 0, ScreenAction::NotInService,
+                   CallOutcome::Blocked, "block list: contact John"},
+        ScreenCase{"blocked_takes_a_message", ContactList::Block, 3, 0, ScreenAction::TakeMessage,
+                   CallOutcome::Message, "block list: contact John"},
+        ScreenCase{"permitted_never_answered", ContactList::Permit, 0, 1, ScreenAction::NeverAnswer,
+                   CallOutcome::Missed, "permit list: contact John"},
+        ScreenCase{"permitted_answered_at_once", ContactList::Permit, 0, 2,
+                   ScreenAction::AnswerAtFirstRing, CallOutcome::Message,
+                   "permit list: contact John"}),
+    [](const auto& i) { return std::string(i.param.label); });

@@ -2,6 +2,8 @@
 // helpers that wait, measure a recording and look at what the modem was sent.
 #include "EngineStory.h"
 
+#include "engine/ProgramFile.h"
+
 #include <fstream>
 
 std::string EngineStory::FileText(const std::string& path) {
@@ -175,6 +177,24 @@ bool EngineStory::UiSaid(const std::string& text) const {
         if (l.find(text) != std::string::npos)
             return true;
     return false;
+}
+
+CContactStore& EngineStory::Contacts() {
+    if (!m_contacts) {
+        m_numbers = std::make_unique<CPhoneNumbers>(phone->sCountry, phone->AreaCode);
+        m_contacts = std::make_unique<CContactStore>(*m_numbers);
+        EXPECT_TRUE(m_contacts->Open(ProgramFile(phone->sFileContacts))) << m_contacts->Error();
+    }
+    return *m_contacts;
+}
+
+std::vector<HistoryEntry> EngineStory::WaitForHistory(size_t n) {
+    std::vector<HistoryEntry> calls;
+    EXPECT_TRUE(WaitFor([&] {
+        calls = Contacts().Calls(HistoryFilter::All, 0, 100);
+        return calls.size() >= n;
+    })) << calls.size() << " calls in the history";
+    return calls;
 }
 
 std::vector<CallEvent> EngineStory::Events() const {

@@ -20,6 +20,8 @@
 #include "engine/Phone.h"
 #include "platform/SerialPorts.h"
 #include "platform/TickCount.h"
+#include "screening/ContactStore.h"
+#include "screening/PhoneNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +110,11 @@ protected:
     // A WAV file of a tone, for greetings and hold music.
     std::string MakeToneWav(const std::string& name, double hz, int ms, int amp = 8000);
 
+    // The contacts file the worker screens with and keeps its history in.
+    CContactStore& Contacts();
+    // Waits until the history holds n calls; the newest first.
+    std::vector<HistoryEntry> WaitForHistory(size_t n);
+
     bool UiSaid(const std::string& text) const;
     // The worker's call events so far, in order.
     std::vector<CallEvent> Events() const;
@@ -122,6 +129,8 @@ protected:
     std::unique_ptr<CMultiThread> worker;
 
 private:
+    std::unique_ptr<CPhoneNumbers> m_numbers;
+    std::unique_ptr<CContactStore> m_contacts;
     mutable std::mutex m_eventsMutex;
     std::vector<CallEvent> m_events; // under m_eventsMutex
     void StartWorkerUntil(const std::function<bool()>& ready);

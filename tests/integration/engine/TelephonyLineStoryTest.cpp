@@ -102,6 +102,26 @@ INSTANTIATE_TEST_SUITE_P(Rings, LineAnswer, ::testing::Values(2, 1), [](const au
     return std::string(i.param == 1 ? "CallerIdAfterTheAnsweringRing" : "SecondRing");
 });
 
+// A blocked caller set to be hung up on is declined unanswered, at its caller ID.
+TEST_F(TelephonyLineStory, ABlockedCallerIsDroppedWithoutAnAnswer) {
+    phone->nBlackAction = 1;
+    Contact ann;
+    ann.sName = "Ann";
+    ann.numbers = {{"030 1234567", ""}};
+    ann.list = ContactList::Block;
+    ASSERT_NE(Contacts().AddContact(ann), 0) << Contacts().Error();
+    StartWorkerOnDevice();
+    const uint32_t hCall = line->OfferCall(0);
+    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Drop 0x10001"); }));
+    EXPECT_FALSE(line->Did("Answer 0x10001"));
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].outcome, CallOutcome::Blocked);
+    EXPECT_EQ(history[0].sRule, "block list: contact Ann");
+    EXPECT_EQ(Index().GetSize(), 0);
+}
+
 TEST_F(TelephonyLineStory, ATakenCallIsHandedOverForFaxAndDataWithoutASpeakerphone) {
     phone->nAction = 0; // the user takes the calls
     phone->bFax = true;

@@ -8,6 +8,7 @@
 // tone of its own as the microphone.
 #include "EngineStory.h"
 #include "FarEnd.h"
+#include "RawSipCaller.h"
 #include "ToneFile.h"
 
 #include "ChildProcess.h"
@@ -250,6 +251,30 @@ TEST_F(SipLineStory, TheMachineAnswersAFarEndPlaysTheGreetingAndStoresTheMessage
     ExpectSpeechRecorded(file, 2000);
     ExpectGreetingHeard(FarHeard());
     ExpectNothingDropped();
+}
+
+// A blocked caller set to be hung up on is declined (603) before anything
+// rings, and kept in the history as blocked.
+TEST_F(SipLineStory, ABlockedCallerIsDeclined) {
+    phone->nCIDType = kCidFormatted;
+    phone->nAction = 1;
+    phone->nBlackAction = 1;
+    Contact anna;
+    anna.sName = "Anna";
+    anna.numbers = {{"030 1234567", ""}};
+    anna.list = ContactList::Block;
+    ASSERT_NE(Contacts().AddContact(anna), 0) << Contacts().Error();
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    CRawCaller caller(sip->ListeningPort(0), false);
+    ASSERT_TRUE(caller.Connected());
+    ASSERT_TRUE(caller.Send(caller.Invite("blocked-1", "<sip:0301234567@127.0.0.1>")));
+    const std::map<std::string, int> finals = caller.WaitFinal(1);
+    EXPECT_EQ(finals, (std::map<std::string, int>{{"blocked-1@127.0.0.1", 603}}));
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].outcome, CallOutcome::Blocked);
+    EXPECT_EQ(Index().GetSize(), 0);
 }
 
 // The user takes a call from a fax machine: its calling tone, in the

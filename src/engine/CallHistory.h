@@ -1,0 +1,68 @@
+// CCallHistory: the worker's hold on the contacts file (sFileContacts): it
+// screens the caller of each ringing call against the contacts and rules
+// there, and writes every call that rang into the file's call history with
+// how it ended and its recording, if any (the call folders' index.dat stay
+// the call log of the recordings).
+//
+// The file is opened once, when the worker's loop starts; a file that cannot
+// be opened is told once (trace and status line) and calls then go on
+// unscreened and without history. The history follows the worker's call
+// events on a subscription of its own, so a slow file never holds up the
+// line; Screen runs on the worker's thread.
+#pragma once
+
+#include "engine/CallEvents.h"
+#include "screening/Screening.h"
+
+#include <memory>
+#include <string>
+
+class CContactStore;
+class CPhone;
+class CPhoneNumbers;
+
+class CCallHistory {
+public:
+    explicit CCallHistory(CPhone& phone);
+    ~CCallHistory();
+    CCallHistory(const CCallHistory&) = delete;
+    CCallHistory& operator=(const CCallHistory&) = delete;
+
+    // Opens the file (the first time only) and follows the events; Stop
+    // writes the call still open and ends the subscription.
+    void Start(CCallEventPublisher& events);
+    void Stop();
+
+    // What to do with the caller now known (LetRing with no rule when the
+    // file is not open), and the caller's contact's own greeting ("" none).
+    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting);
+
+private:
+    void OnEvent(const CallEvent& event);
+    void BeginCall();
+    void EndCall();
+    void Report(const std::string& text);
+
+    CPhone& m_phone;
+    std::unique_ptr<CPhoneNumbers> m_numbers;
+    std::unique_ptr<CContactStore> m_store; // set while the file is open
+    bool m_bOpenTried = false;
+    CCallEventPublisher* m_pEvents = nullptr;
+    int m_nSubscription = 0;
+
+    // The subscription's thread only.
+    std::string m_sLine; // the device as it was last opened
+    HistoryEntry m_call;
+    bool m_bInCall = false; // a call rang and its row is not written yet
+    bool m_bAnswered = false;
+    int64_t m_nLastId = 0; // the row of the call ended last (its recording may follow)
+    bool m_bWriteFailed = false;
+};
+
+// The kind of caller ID of a call's number as the engine keeps it ("P",
+// "Private", "O", "Anonymous", "NA", ...).
+CallerClass CallerClassOf(const std::string& sNumber, const std::string& sCidMessage);
+
+// The decision as the status line and the log tell it ("caller blocked:
+// block list: contact Foo").
+std::string ScreeningText(const ScreeningDecision& d);
