@@ -435,6 +435,12 @@ void CBasicWindow::PlayFile(const std::string& sFile) {
 }
 
 void CBasicWindow::StopRecording() {
+    // On a call talked at the PC with nothing being recorded, Stop hangs up.
+    const CallFlags now = CallFlagsNow();
+    if (IsTalkedAtPc(CanTalkAtPc(), now) && !now.bRecording) {
+        Talk(TalkRequest::End);
+        return;
+    }
     m_pWorker->StopRecording();
     m_frontEnd.StartMainRefresh(kStopRefreshMs);
 }

@@ -136,6 +136,10 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     EXPECT_FALSE(worker.bPlaybackMute);
     window.OnHookButton();
     EXPECT_FALSE(worker.Engine().bSpeakerphone) << "the talk hung up";
+    // Stop hangs up a talked call that is not being recorded.
+    worker.Engine().bSpeakerphone = true;
+    w->Menu()->Action(kCmdStopRecording)->trigger();
+    EXPECT_FALSE(worker.Engine().bSpeakerphone) << "Stop hung up";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w->Menu()->Action(kCmdMute)->isChecked(); }, 10000));
     worker.Engine().bRinging = false;
     worker.bCanTalk = false;
