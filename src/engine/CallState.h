@@ -93,6 +93,7 @@ public:
     // ---- copies (any thread) ---------------------------------------------
     CallFlags Flags() const;
     CNumber CurrentCall() const { return m_data.curCall.Get(); }
+    std::vector<CNumber> RecentCalls() const { return m_data.recentCalls.Get(); }
 
     // ---- requests (any thread) -------------------------------------------
     // Sets nAction and then bActionPending, in that order, so that the worker
