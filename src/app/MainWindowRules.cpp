@@ -11,11 +11,14 @@ int MainStatusId(const MainLineFlags& flags) {
         return 110;
     if (flags.bPlaying || flags.bHold)
         return 122;
+    if (flags.bTalking)
+        return 57992;
     return flags.bPaused ? 131 : 109;
 }
 
 bool MainStatusShowsTime(const MainLineFlags& flags) {
-    return MainStatusId(flags) == 122;
+    const int id = MainStatusId(flags);
+    return id == 122 || id == 57992;
 }
 
 std::string RunningTimeText(uint32_t ms) {

@@ -15,10 +15,12 @@ struct MainLineFlags {
     bool bPlaying = false;
     bool bHold = false;
     bool bPaused = false;
+    bool bTalking = false; // a call is talked at the PC
 };
 
 // The status bar's string id: 110 "Recording conversation", 122
-// "Playing..." (playing or holding), 109 "Ready", 131 "Stopped" (paused).
+// "Playing..." (playing or holding), 57992 "Talking at the PC", 109 "Ready",
+// 131 "Stopped" (paused).
 int MainStatusId(const MainLineFlags& flags);
 // Whether the status shows the running time of the call.
 bool MainStatusShowsTime(const MainLineFlags& flags);

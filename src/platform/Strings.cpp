@@ -123,6 +123,7 @@ constexpr StringEntry kStrings[] = {
     {57988, "Time received:"},
     {57989, "Caller:"},
     {57991, "Wave audio (*.wav)|*.wav|All Files (*.*)|*.*||"},
+    {57992, "Talking at the PC"},
 };
 
 // Sorted by id, each id once (a merge that adds an id twice fails here).

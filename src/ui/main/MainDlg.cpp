@@ -317,8 +317,10 @@ QString CMainDlg::Status() const {
 }
 
 void CMainDlg::ShowState(const MainLineFlags& flags) {
-    const bool wasBusy = m_lastFlags.bRecording || m_lastFlags.bPlaying || m_lastFlags.bHold;
-    if (!wasBusy && (flags.bRecording || flags.bPlaying || flags.bHold))
+    const auto busy = [](const MainLineFlags& f) {
+        return f.bRecording || f.bPlaying || f.bHold || f.bTalking;
+    };
+    if (!busy(m_lastFlags) && busy(flags))
         m_nCallStartTicks = GetTickCount();
     m_lastFlags = flags;
     const int id = MainStatusId(flags);
@@ -354,6 +356,7 @@ void CMainDlg::Refresh() {
     flags.bPlaying = now.bPlaying;
     flags.bHold = now.bHold;
     flags.bPaused = now.bPaused;
+    flags.bTalking = m_host.IsTalking();
     ShowState(flags);
 
     // A new recording of the worker goes into the player once it is whole,

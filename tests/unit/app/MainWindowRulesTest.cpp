@@ -80,6 +80,9 @@ TEST(MainWindowRules, StatusTimeAndButtons) {
     EXPECT_EQ(MainStatusId(f), 109);
     f.bPaused = true;
     EXPECT_EQ(MainStatusId(f), 131);
+    f.bTalking = true; // a talked call whose recording stopped is still a call
+    EXPECT_EQ(MainStatusId(f), 57992);
+    EXPECT_TRUE(MainStatusShowsTime(f));
     f.bHold = true;
     EXPECT_EQ(MainStatusId(f), 122);
     EXPECT_TRUE(MainStatusShowsTime(f));
