@@ -24,7 +24,9 @@ constexpr EventRow kEvents[] = {
     {kAdEvStutterTone, kAdEvStutterTone, AdapterEventAction::None},
     {kAdEvTimeOut, kAdEvTimeOut, AdapterEventAction::None},
     {kAdEvBusy, kAdEvBusy, AdapterEventAction::Busy},
-    {kAdEvVoiceEnergy, kAdEvReorderTone, AdapterEventAction::None},
+    {kAdEvVoiceEnergy, kAdEvFaxTone - 1, AdapterEventAction::None},
+    {kAdEvFaxTone, kAdEvFaxTone, AdapterEventAction::FaxTone},
+    {kAdEvFaxTone + 1, kAdEvReorderTone, AdapterEventAction::None},
     {kAdEvIncomingCall, kAdEvIncomingCall, AdapterEventAction::Ring},
     {kAdEvReset, kAdEvReset, AdapterEventAction::None},
 };

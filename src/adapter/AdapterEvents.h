@@ -6,6 +6,7 @@ enum class AdapterEventAction {
     Key,           // post the key's character
     DialTone,      // post "d" unless the handset-recording mark is set
     Busy,          // post "b"
+    FaxTone,       // post "c" as a tone heard in the line's sound
     LocalOnHook,   // clear the handset flag, raise the stop request
     LocalOffHook,  // set the handset flag
     Ring,          // post a ring

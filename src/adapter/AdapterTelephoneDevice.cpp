@@ -63,47 +63,11 @@ CAdapterTelephoneDevice::CAdapterTelephoneDevice(CHiPhoneDev::LayerFactory facto
     : m_worker(worker), m_host(host), m_dev(std::move(factory), worker) {}
 
 void CAdapterTelephoneDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
-    std::lock_guard lock(m_sinkMutex);
-    m_sink = std::move(sink);
+    m_events.SetSink(std::move(sink));
 }
 
 void CAdapterTelephoneDevice::Post(int nMessage, uintptr_t wParam) {
-    std::lock_guard lock(m_sinkMutex);
-    if (m_bDivert && nMessage == kMsgDeviceEvent) {
-        // A babbling adapter must not fill memory while a long play runs:
-        // beyond this many the oldest go.
-        constexpr size_t kMaxKept = 64;
-        if (m_diverted.size() >= kMaxKept)
-            m_diverted.pop_front();
-        m_diverted.push_back(static_cast<int>(wParam & 0xFF));
-        return;
-    }
-    if (m_sink)
-        m_sink(nMessage, wParam, 0);
-}
-
-void CAdapterTelephoneDevice::BeginDivert() {
-    std::lock_guard lock(m_sinkMutex);
-    m_bDivert = true;
-    m_diverted.clear();
-}
-
-void CAdapterTelephoneDevice::EndDivert() {
-    std::lock_guard lock(m_sinkMutex);
-    m_bDivert = false;
-    for (int ch : m_diverted)
-        if (m_sink)
-            m_sink(kMsgDeviceEvent, static_cast<uintptr_t>(ch), 0);
-    m_diverted.clear();
-}
-
-int CAdapterTelephoneDevice::TakeDivertedEvent() {
-    std::lock_guard lock(m_sinkMutex);
-    if (m_diverted.empty())
-        return -1;
-    const int ch = m_diverted.front();
-    m_diverted.pop_front();
-    return ch;
+    m_events.Post(nMessage, wParam);
 }
 
 bool CAdapterTelephoneDevice::Open() {
@@ -143,19 +107,20 @@ int CAdapterTelephoneDevice::PlayFile(const std::string& file, bool bDetect) {
     if (!out.pBackend)
         return -1;
     int event = -1;
-    BeginDivert();
+    m_events.BeginSound();
     PlayFileToLineDevice(
         m_host, {out.pBackend, out.nId}, file,
         [&] {
-            if (bDetect && event < 0)
-                event = TakeDivertedEvent();
-            return event >= 0 || StopRequested() || !m_dev.IsOpen() || m_host.Closing();
+            return m_events.PlayEnds(bDetect, &event) || StopRequested() || !m_dev.IsOpen() ||
+                   m_host.Closing();
         },
         "Play to the line through the adapter");
-    EndDivert();
+    m_events.EndSound();
     m_dev.StopAudio();
-    if (event >= 0)
+    if (event >= 0) {
+        SetLastEvent(event);
         SetStopRequest(true); // as a modem's play ended by an event leaves it
+    }
     return event;
 }
 
@@ -165,17 +130,15 @@ RecordResult CAdapterTelephoneDevice::Record(const std::string& file, uint64_t m
     if (!in.pBackend)
         return {};
     int endKey = -1;
-    BeginDivert();
+    m_events.BeginSound();
     RecordResult r = RecordFromLineDevice(
         m_host, {in.pBackend, in.nId}, file, maxMs,
         [&] {
-            for (int ch = TakeDivertedEvent(); ch >= 0 && endKey < 0; ch = TakeDivertedEvent())
-                if (!onEvent || onEvent(ch))
-                    endKey = ch;
-            return endKey >= 0 || StopRequested() || !m_dev.IsOpen() || m_host.Closing();
+            return m_events.RecordingEnds(onEvent, &endKey) || StopRequested() ||
+                   !m_dev.IsOpen() || m_host.Closing();
         },
         "Record from the line through the adapter");
-    EndDivert();
+    m_events.EndSound();
     m_dev.StopAudio();
     r.nKey = endKey;
     return r;

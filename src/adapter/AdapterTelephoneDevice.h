@@ -3,12 +3,10 @@
 
 #include "adapter/AdapterWorker.h"
 #include "adapter/HiPhoneDev.h"
+#include "engine/LineEventRelay.h"
 #include "engine/TelephoneDevice.h"
 
-#include <atomic>
-#include <deque>
 #include <memory>
-#include <mutex>
 
 class IDeviceHost;
 
@@ -36,9 +34,7 @@ public:
     bool InVoiceMode() const override { return IsOpen() && m_dev.IsOffHook(); }
     // The line's sound through the adapter's wave devices. Line events
     // (keys, tones) that come meanwhile are the play's and the recording's,
-    // as a modem's are: with bDetect an event ends the play and is
-    // returned; a recording ends at the event onEvent says ends it. Events
-    // they leave go on to the worker afterwards.
+    // as a modem's are (CLineEventRelay).
     int PlayFile(const std::string& file, bool bDetect) override;
     RecordResult Record(const std::string& file, uint64_t maxMs,
                         const std::function<bool(int ch)>& onEvent) override;
@@ -56,22 +52,11 @@ public:
     CHiPhoneDev& Adapter() { return m_dev; }
 
 private:
-    // Line events posted from now on are kept for the sound running, until
-    // EndDivert() hands what is left to the worker.
-    void BeginDivert();
-    void EndDivert();
-    // The next kept event, or -1 when none.
-    int TakeDivertedEvent();
-
     IAdapterWorker& m_worker;
     IDeviceHost& m_host;
     CHiPhoneDev m_dev;
     bool m_bMissing = false;
-
-    std::mutex m_sinkMutex;
-    std::function<void(int, uintptr_t, intptr_t)> m_sink; // under m_sinkMutex
-    bool m_bDivert = false;                               // under m_sinkMutex
-    std::deque<int> m_diverted;                           // under m_sinkMutex
+    CLineEventRelay m_events;
 };
 
 // The adapter device over the layers factory makes, reporting to worker.

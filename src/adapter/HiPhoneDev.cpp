@@ -145,6 +145,9 @@ void CHiPhoneDev::OnShortEvent(int code, int param) {
     case AdapterEventAction::Busy:
         m_worker.PostMessage(kMsgDeviceEvent, 'b');
         break;
+    case AdapterEventAction::FaxTone:
+        m_worker.PostMessage(kMsgMediaEvent, 'c');
+        break;
     case AdapterEventAction::LocalOnHook:
         m_worker.SetHandsetOffHook(false);
         m_worker.SetStopRequest(true);

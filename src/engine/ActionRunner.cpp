@@ -15,6 +15,7 @@
 #include "platform/TickCount.h"
 
 #include <algorithm>
+#include <utility>
 
 CActionRunner::CActionRunner(CPhone& phone, CCallStateData& state, IUiBridge& ui,
                              CCallRecorder& recorder, CAnsweringMachine& machine,
@@ -208,6 +209,14 @@ bool CActionRunner::EventEndsRecording(int ch) {
     if (IsToneKey(ch)) {
         m_nLastKey = ch;
         m_ui.AppendToneKey(static_cast<char>(ch));
+        // A line that reports keys as messages keeps its "#" and "*" rule:
+        // without bRecordImmediately either one ends the call recorded.
+        if (!m_phone.IsSerialModem() &&
+            ReactToLineKey(ch, m_phone.bRecordImmediately, false, true, false, true) ==
+                LineKeyReaction::StopCall) {
+            m_line.StopCall();
+            return true;
+        }
         KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
         if (!k.bRuns)
             return false;
@@ -234,8 +243,11 @@ bool CActionRunner::EventEndsRecording(int ch) {
         dev.SetHandsetOffHook(true);
         return false;
     case 'c':
-        if (m_phone.bFax) {
-            m_bFaxAfterRecording = true;
+    case 'f':
+        // A fax machine (or, on a telephony line, a modem) calls: the call
+        // is handed over once its recording ends.
+        if (ch == 'c' ? m_phone.bFax : !m_phone.IsSerialModem()) {
+            m_nHandOffAfterRecording = ch;
             return true;
         }
         return false;
@@ -246,10 +258,8 @@ bool CActionRunner::EventEndsRecording(int ch) {
 
 void CActionRunner::RecordCall() {
     m_recorder.Record(m_machine.Answering(), [this](int ch) { return EventEndsRecording(ch); });
-    if (m_bFaxAfterRecording) {
-        m_bFaxAfterRecording = false;
-        HandOffFax();
-    }
+    if (const int ch = std::exchange(m_nHandOffAfterRecording, 0))
+        OnEvent(ch);
 }
 
 void CActionRunner::HandOffFax() {
@@ -260,7 +270,12 @@ void CActionRunner::HandOffFax() {
             m_phone.sFaxAppName.empty()
                 ? std::string()
                 : StrPrintf("\"%s\" %s", m_phone.sFaxAppName.c_str(), m_phone.sFaxParam.c_str());
-        m_phone.Device().HandOffCall(true, target);
+        if (!m_phone.Device().HandOffCall(true, target)) {
+            const std::string text =
+                "fax call not handed over on the " + DeviceKindName(m_phone.Device().Kind());
+            Log(text + "\n");
+            m_phone.SetStatusText(text);
+        }
         return;
     }
     Log("Fax:\n");

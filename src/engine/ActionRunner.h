@@ -122,6 +122,6 @@ private:
 
     // Worker thread only.
     bool m_bSpeakerphoneRunning = false;
-    bool m_bFaxAfterRecording = false;
+    int m_nHandOffAfterRecording = 0; // the fax or data tone that ended a recording
     int m_nLastKey = 0;
 };

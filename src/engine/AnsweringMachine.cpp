@@ -6,6 +6,7 @@
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
+#include "engine/ScheduledGreeting.h"
 #include "platform/FileUtil.h"
 #include "platform/TickCount.h"
 
@@ -35,6 +36,22 @@ bool CAnsweringMachine::GreetingReadable(const std::string& file) {
     return false;
 }
 
+std::string CAnsweringMachine::GreetingForNow() {
+    ScheduledGreetingChoice choice;
+    if (m_phone.bScheduleGreeting)
+        choice = ChooseScheduledGreetingNow(m_phone.sScheduleGreeting);
+    // A schedule that cannot serve is told once while it stays so.
+    if (choice.sProblem != m_sScheduleProblem) {
+        m_sScheduleProblem = choice.sProblem;
+        if (!choice.sProblem.empty()) {
+            const std::string text = choice.sProblem + "; the normal greeting plays";
+            m_phone.Trace("Greeting: " + text + "\n");
+            m_phone.SetStatusText(text);
+        }
+    }
+    return choice.sFile.empty() ? ProgramFile(m_phone.sWaveGreet) : choice.sFile;
+}
+
 void CAnsweringMachine::Answer() {
     m_bAnswering = true;
     AnswerCall();
@@ -53,7 +70,9 @@ void CAnsweringMachine::AnswerCall() {
     if (!m_state.bOffHook)
         m_line.GoOffHook();
     m_state.bOffHook = true;
-    std::string greeting = CallerGreeting(m_phone.sWaveGreet);
+    // The caller's own greeting comes before the schedule's.
+    const std::string own = m_state.curCall.Get().m_sGreeting;
+    const std::string greeting = own.empty() ? GreetingForNow() : ProgramFile(own);
     int ev = -1;
     if (GreetingReadable(greeting)) {
         ev = dev.PlayFile(greeting, true);

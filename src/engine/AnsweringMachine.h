@@ -44,6 +44,9 @@ public:
 private:
     void AnswerCall();
     std::string CallerGreeting(const std::string& fallback) const;
+    // The greeting for the moment: the schedule's when one is set and
+    // serves, else sWaveGreet.
+    std::string GreetingForNow();
     // True when the greeting file can be read; otherwise says why on the
     // status line.
     bool GreetingReadable(const std::string& file);
@@ -55,4 +58,5 @@ private:
     ICallControl& m_line;
     IMachineHost& m_host;
     bool m_bAnswering = false;
+    std::string m_sScheduleProblem; // the last one told
 };

@@ -64,14 +64,11 @@ void CTelephonyLineDevice::Withdraw() {
 }
 
 void CTelephonyLineDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
-    std::lock_guard lock(m_sinkMutex);
-    m_sink = std::move(sink);
+    m_events.SetSink(std::move(sink));
 }
 
 void CTelephonyLineDevice::Post(int nMessage, uintptr_t wParam, intptr_t lParam) {
-    std::lock_guard lock(m_sinkMutex);
-    if (m_sink)
-        m_sink(nMessage, wParam, lParam);
+    m_events.Post(nMessage, wParam, lParam);
 }
 
 bool CTelephonyLineDevice::Open() {
@@ -164,39 +161,54 @@ ISoundBackend& CTelephonyLineDevice::CallSound() {
     return own ? *own : GetSoundBackend();
 }
 
-int CTelephonyLineDevice::PlayFile(const std::string& file, bool) {
+int CTelephonyLineDevice::PlayFile(const std::string& file, bool bDetect) {
     m_host.PlayedSamples() = 0;
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return -1;
     // While talking, the play goes to the far end in place of the microphone.
     const LineSoundDevice out{&CallSound(), static_cast<int>(line->WaveOutID())};
+    int event = -1;
+    m_events.BeginSound();
     PlayFileToLineDevice(
         m_host, out, file,
-        [this] {
+        [&] {
             FollowTalkLevels();
-            return StopRequested() || CallGone() || m_host.Closing() || TalkEnded() ||
-                   TalkWantedNow();
+            return m_events.PlayEnds(bDetect, &event) || StopRequested() || CallGone() ||
+                   m_host.Closing() || TalkEnded() || TalkWantedNow();
         },
         "Play to the line");
-    return -1;
+    m_events.EndSound();
+    if (event >= 0) {
+        SetLastEvent(event);
+        SetStopRequest(true); // as a modem's play ended by an event leaves it
+    }
+    return event;
 }
 
 RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxMs,
-                                          const std::function<bool(int)>&) {
+                                          const std::function<bool(int)>& onEvent) {
     CMyLine* line = m_pTapi->Line();
     if (!line || !line->HasCall())
         return {};
     // While talking, the conversation is recorded: both sides.
     const LineSoundDevice in{&CallSound(), static_cast<int>(line->WaveInID())};
-    const auto stop = [this] {
+    int endKey = -1;
+    const auto stop = [&] {
         FollowTalkLevels();
-        return StopRequested() || CallGone() || m_host.Closing() ||
-               !m_host.CallState().EngineState().bRecording || TalkEnded() || TalkWantedNow();
+        return m_events.RecordingEnds(onEvent, &endKey) || StopRequested() || CallGone() ||
+               m_host.Closing() || !m_host.CallState().EngineState().bRecording || TalkEnded() ||
+               TalkWantedNow();
     };
-    if (m_pTalk && m_host.Settings().bTalkStereo)
-        return RecordStereoFromLineDevice(m_host, in, file, maxMs, stop, "Record the talk");
-    return RecordFromLineDevice(m_host, in, file, maxMs, stop, "Record from the line");
+    m_events.BeginSound();
+    RecordResult r = m_pTalk && m_host.Settings().bTalkStereo
+                         ? RecordStereoFromLineDevice(m_host, in, file, maxMs, stop,
+                                                      "Record the talk")
+                         : RecordFromLineDevice(m_host, in, file, maxMs, stop,
+                                                "Record from the line");
+    m_events.EndSound();
+    r.nKey = endKey;
+    return r;
 }
 
 bool CTelephonyLineDevice::StartTalking(const TalkSettings& settings, std::string* pWhy) {

@@ -5,6 +5,7 @@
 // provider's own sound backend when it has one.
 #pragma once
 
+#include "engine/LineEventRelay.h"
 #include "engine/TelephoneDevice.h"
 #include "tapi/MyLine.h"
 #include "tapi/TapiProviders.h"
@@ -54,11 +55,12 @@ public:
     bool HangUp() override;
     bool InVoiceMode() const override;
     // Plays through the call's "wave/out" device until its end, the stop
-    // request or the call's end. Keys reach the worker as messages, so no
-    // event is returned (-1).
+    // request, the call's end or (bDetect) a line event, which it returns.
     int PlayFile(const std::string& file, bool bDetect) override;
     // Records the call's "wave/in" device until the stop request, the
-    // call's end or maxMs. bOpened false: the call has no sound device.
+    // call's end, the line event onEvent says ends it, or maxMs. bOpened
+    // false: the call has no sound device. The line's keys and tones are
+    // the play's and the recording's while they run (CLineEventRelay).
     RecordResult Record(const std::string& file, uint64_t maxMs,
                         const std::function<bool(int ch)>& onEvent) override;
     DeviceCallerData CallerData() override;
@@ -105,6 +107,5 @@ private:
     int m_nTalkVolume = 100; // the levels the talk has
     bool m_bTalkMute = false;
     std::atomic<bool> m_bFailure{false};
-    std::mutex m_sinkMutex;
-    std::function<void(int, uintptr_t, intptr_t)> m_sink; // under m_sinkMutex
+    CLineEventRelay m_events;
 };

@@ -154,6 +154,19 @@ TEST_F(AdapterStory, KeysFromTheAdapterRunTheirTableActionsDuringTheMessage) {
     ASSERT_TRUE(WaitFor([&] { return !adapter->IsOffHook(); }));
 }
 
+// A fax machine's tone ends the message; the adapter cannot pass the call
+// on, and says so.
+TEST_F(AdapterStory, AFaxToneEndsTheMessageAndTheUserLearnsItWasNotHandedOver) {
+    phone->bFax = true;
+    StartWorkerOnDevice();
+    AnnCallsAndIsAnswered();
+    WaitForRecordedSound(0);
+    EXPECT_TRUE(adapter->Event(kAdEvFaxTone, 0));
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !adapter->IsOffHook(); }));
+    EXPECT_EQ(worker->LastRecordKey(), 'c');
+    EXPECT_TRUE(UiSaid("status: fax call not handed over on the USB telephone adapter"));
+}
+
 TEST_F(AdapterStory, TheLocalPhoneLiftedIsRecordedUntilItIsPutDown) {
     phone->nAction = 0;
     phone->bHandsetStart = true;

@@ -102,6 +102,41 @@ INSTANTIATE_TEST_SUITE_P(Rings, LineAnswer, ::testing::Values(2, 1), [](const au
     return std::string(i.param == 1 ? "CallerIdAfterTheAnsweringRing" : "SecondRing");
 });
 
+// The line's key during the greeting ends it and runs its action (hang up);
+// its busy tone during the message ends the message, which is kept.
+struct LineEventRow {
+    const char* label;
+    char cEvent;
+    bool bInGreeting;
+};
+
+class LineEvent : public TelephonyLineStory, public ::testing::WithParamInterface<LineEventRow> {};
+
+TEST_P(LineEvent, EndsTheGreetingOrTheMessageAtOnce) {
+    const LineEventRow& row = GetParam();
+    phone->DriverSettings().m_dtmf[5] = kActionStopHangUp;
+    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, row.bInGreeting ? 60000 : 500);
+    StartWorkerOnDevice();
+    const uint32_t hCall = line->OfferCall(0);
+    line->Ring(0);
+    ASSERT_TRUE(WaitFor([&] { return (row.bInGreeting ? State().bPlaying : State().bRecording).load(); }));
+    if (row.bInGreeting)
+        line->SendDigits(hCall, std::string(1, row.cEvent));
+    else
+        line->SendTone(hCall, row.cEvent);
+    ASSERT_TRUE(WaitFor([&] { return line->Did("Drop 0x10001"); }));
+    EXPECT_EQ(Index().GetSize(), row.bInGreeting ? 0 : 1);
+    if (!row.bInGreeting) {
+        EXPECT_EQ(worker->LastRecordKey(), row.cEvent);
+        EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, LineEvent,
+                         ::testing::Values(LineEventRow{"KeyInTheGreeting", '5', true},
+                                           LineEventRow{"BusyInTheMessage", 'b', false}),
+                         [](const auto& i) { return std::string(i.param.label); });
+
 // A blocked caller set to be hung up on is declined unanswered, at its caller ID.
 TEST_F(TelephonyLineStory, ABlockedCallerIsDroppedWithoutAnAnswer) {
     phone->nBlackAction = 1;

@@ -324,6 +324,38 @@ TEST_F(SipLineStory, AFarEndsKeyStartsARecording) {
     ExpectSpeechRecorded(file, 1000);
 }
 
+// The far end's key (RFC 4733) during the greeting ends it and runs its
+// action at once (here: hang up).
+TEST_F(SipLineStory, AKeyDuringTheGreetingEndsItAndRunsItsAction) {
+    phone->nAction = 1;
+    phone->DriverSettings().m_dtmf[5] = kActionStopHangUp;
+    phone->sWaveGreet = MakeToneWav("long.wav", 1000, 20000, 8000);
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
+    far->SendKeys("5");
+    ASSERT_TRUE(far->WaitEnded());
+    EXPECT_LT(FindTone(FarHeard(), 1000).nWindows, 500u); // not the greeting's 20 s
+}
+
+// The far end's busy tone during the message ends it; the message is kept.
+TEST_F(SipLineStory, ABusyToneDuringTheMessageEndsItAndKeepsIt) {
+    phone->nAction = 1;
+    phone->sWaveGreet = greeting;
+    std::vector<int16_t> says = Tones({{600, 4000}});
+    for (int16_t v : SynthesiseLineAudio({LineAudioStep::Tone("Europe busy", 8000)}))
+        says.push_back(v);
+    ASSERT_TRUE(WriteSound(home.File("says.wav"), says));
+    ChooseDeviceAndFarEnd(home.File("says.wav"));
+    StartWorkerOnDevice();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(far->WaitEnded()); // the machine hung up, not the caller
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
+    EXPECT_EQ(worker->LastRecordKey(), 'b');
+    EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
+}
+
 // Talking at the PC, the call recorded: the far end answered here, or
 // called from here (its recording starts by itself). The recording holds
 // both voices at their levels, mixed or each on its channel; the PC's

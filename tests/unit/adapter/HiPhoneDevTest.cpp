@@ -45,7 +45,9 @@ TEST_F(HiPhoneDevTest, ToneRingAndHookEventsSetTheWorkerGoing) {
     sim->Event(kAdEvBusy, 0);
     sim->Event(kAdEvDialTone, 0);
     sim->Event(kAdEvIncomingCall, 0);
-    EXPECT_EQ(worker.Take(), (std::vector<ThreadMessage>{Key('b'), Key('d'), kRing}));
+    sim->Event(kAdEvFaxTone, 0);
+    EXPECT_EQ(worker.Take(), (std::vector<ThreadMessage>{Key('b'), Key('d'), kRing,
+                                                         {kMsgMediaEvent, 'c', 0}}));
 
     // Recording because the handset was lifted, the dial tone after the far
     // end hangs up must not end it.
@@ -64,7 +66,7 @@ TEST_F(HiPhoneDevTest, ToneRingAndHookEventsSetTheWorkerGoing) {
 
 TEST_F(HiPhoneDevTest, EventsWithNothingToDoAreQuietAndUnknownOnesLogged) {
     OpenIt();
-    for (int code : {80, 95, 97, 100, 101, 102, 103, 105, 106, 108, 111, 114, 127})
+    for (int code : {80, 95, 97, 100, 101, 102, 103, 105, 106, 108, 110, 112, 114, 127})
         sim->Event(code, 3);
     EXPECT_TRUE(worker.Take().empty());
     EXPECT_TRUE(worker.LogLines().empty());

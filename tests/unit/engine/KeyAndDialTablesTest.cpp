@@ -1,7 +1,10 @@
 #include "engine/CallState.h"
 #include "engine/DialSteps.h"
 #include "engine/KeyTables.h"
+#include "engine/ScheduledGreeting.h"
 #include "modem/ResultCodes.h"
+
+#include "TempHome.h"
 
 #include <gtest/gtest.h>
 
@@ -100,4 +103,43 @@ TEST(KeyTables, KeysFromATelephonyLine) {
     EXPECT_EQ(ReactToLineKey('5', true, true, false, false, false), LineKeyReaction::Dispatch);
     EXPECT_EQ(ReactToLineKey('5', true, true, true, false, false), LineKeyReaction::Nothing);
     EXPECT_EQ(ReactToLineKey('5', true, true, true, true, false), LineKeyReaction::Dispatch);
+}
+
+// The greeting schedule: the first entry that holds the moment wins; a
+// range's start is in it, its end is not; an overnight range belongs to the
+// day it starts; a missing file, or a text refused with its column, gives
+// the normal greeting and says why.
+TEST(GreetingSchedule, ChoosesByDayAndTimeOrSaysWhyNot) {
+    const TempHome home;
+    for (const char* f : {"wave/office.wav", "wave/weekend.wav", "wave/night.wav", "wave/any.wav"})
+        home.Write(f, "RIFF");
+    const std::string week = "Mon-Fri 08:00-18:00 office.wav; sat,Sun weekend.wav; * any.wav";
+    const std::string night = "Fri 22:00-06:00 night.wav;Sun-Mon 00:00-24:00 weekend.wav; * any.wav";
+    struct Row {
+        std::string text;
+        int nWeekday, nMinute;
+        const char* file;
+        const char* problem;
+    } const rows[] = {
+        {week, 0, 8 * 60, "wave/office.wav", ""},
+        {week, 4, 18 * 60, "wave/any.wav", ""},
+        {week, 5, 10 * 60, "wave/weekend.wav", ""},
+        {night, 4, 23 * 60, "wave/night.wav", ""},
+        {night, 5, 3 * 60, "wave/night.wav", ""},   // Saturday morning
+        {night, 4, 3 * 60, "wave/any.wav", ""},     // Friday morning is Thursday's night
+        {night, 0, 23 * 60 + 59, "wave/weekend.wav", ""},
+        {"Tue office.wav", 0, 600, "", ""},         // nothing holds Monday
+        {"Mon gone.wav; * any.wav", 0, 600, "", "sScheduleGreeting: cannot open "},
+        {"Mon-Fri 08:00-1800 office.wav", 0, 600, "",
+         "sScheduleGreeting: column 15: expected a time like 08:00"},
+        {"Mon-Fry x.wav", 0, 600, "", "sScheduleGreeting: column 5: expected a day (Mon to Sun)"},
+        {"Mon 08:00-09:00 ; * any.wav", 0, 500, "",
+         "sScheduleGreeting: column 17: expected the greeting's file name"},
+        {"office.wav", 0, 600, "", "sScheduleGreeting: column 1: expected a day (Mon to Sun)"},
+    };
+    for (const Row& r : rows) {
+        const ScheduledGreetingChoice c = ChooseScheduledGreeting(r.text, r.nWeekday, r.nMinute);
+        EXPECT_EQ(c.sFile, *r.file ? home.File(r.file) : "") << r.text << " " << r.nMinute;
+        EXPECT_EQ(c.sProblem.substr(0, std::string(r.problem).size()), r.problem) << r.text;
+    }
 }
