@@ -158,21 +158,27 @@ SpokenText Speak(const std::string& text, const std::string& language) {
     return spoken;
 }
 
+bool WriteLineWave(const std::string& path, const std::vector<int16_t>& samples,
+                   std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    CWaveFile wave;
+    if (wave.Create(path, PcmFormat(kSpeechLineRate)) == 1 &&
+        wave.WriteSamples(samples.data(), samples.size()) && wave.CloseWrite())
+        return true;
+    if (error)
+        *error = "cannot write " + path + ": " + wave.LastError();
+    std::filesystem::remove(path, ec);
+    return false;
+}
+
 bool SpeakToWaveFile(const std::string& text, const std::string& language,
                      const std::string& path, std::string* error) {
     const SpokenText spoken = Speak(text, language);
-    std::string why = spoken.sError;
-    if (why.empty()) {
-        CWaveFile wave;
-        if (wave.Create(path, PcmFormat(kSpeechLineRate)) != 1 ||
-            !wave.WriteSamples(spoken.samples.data(), spoken.samples.size()) ||
-            !wave.CloseWrite()) {
-            why = "speech cannot be written to " + path + ": " + wave.LastError();
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
+    if (!spoken.sError.empty()) {
+        if (error)
+            *error = spoken.sError;
+        return false;
     }
-    if (error)
-        *error = why;
-    return why.empty();
+    return WriteLineWave(path, spoken.samples, error);
 }

@@ -32,5 +32,10 @@ SpokenText Speak(const std::string& text, const std::string& language);
 bool SpeakToWaveFile(const std::string& text, const std::string& language,
                      const std::string& path, std::string* error);
 
+// 16-bit mono samples at the line's rate as a WAV file; false with *error
+// (and no file left) when it cannot be written.
+bool WriteLineWave(const std::string& path, const std::vector<int16_t>& samples,
+                   std::string* error);
+
 // Sound at rate brought to the line's rate, the filter's tail included.
 std::vector<int16_t> ToLineRate(const std::vector<int16_t>& samples, uint32_t rate);

@@ -1,5 +1,7 @@
 #include "speech/SpeechPhrases.h"
 
+#include "platform/StringCatalogue.h"
+
 #include <cctype>
 #include <initializer_list>
 #include <utility>
@@ -83,6 +85,11 @@ const SpeechPhrases& PhrasesFor(const std::string& language) {
         if (base == table->language)
             return *table;
     return kEnglish;
+}
+
+const SpeechPhrases& UserPhrases() {
+    const std::vector<std::string> wanted = WantedLanguages();
+    return PhrasesFor(wanted.empty() ? "en" : wanted.front());
 }
 
 std::string SpokenNumber(const SpeechPhrases& p, const std::string& number) {

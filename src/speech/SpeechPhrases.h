@@ -39,6 +39,9 @@ struct SpeechPhrases {
 // that has none.
 const SpeechPhrases& PhrasesFor(const std::string& language);
 
+// The table of the user's language (the first the locale asks for).
+const SpeechPhrases& UserPhrases();
+
 // "+49 30 1234" -> "plus four nine three zero one two three four".
 std::string SpokenNumber(const SpeechPhrases& p, const std::string& number);
 std::string SpokenDateTime(const SpeechPhrases& p, const std::tm& t);
