@@ -2,9 +2,9 @@
 
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
-#include "engine/Challenge.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
+#include "engine/Challenge.h"
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
@@ -111,8 +111,8 @@ bool CAnsweringMachine::PassChallenge() {
         m_phone.Trace("Challenge: the caller pressed the key asked for\n");
         return true;
     }
-    const std::string what = !why.empty()     ? why
-                             : IsToneKey(ev) ? "a wrong key"
+    const std::string what = !why.empty()             ? why
+                             : IsToneKey(ev)          ? "a wrong key"
                              : ev == 'b' || ev == 'd' ? "the caller hung up"
                                                       : "no key";
     m_phone.SetStatusText("challenged caller hung up on: " + what);

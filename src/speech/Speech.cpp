@@ -35,9 +35,9 @@ std::string StatusText(espeak_ng_STATUS status) {
 }
 
 int Collect(short* wav, int count, espeak_EVENT* events) {
-    if (wav && count > 0 && events && events->user_data)
-        static_cast<std::vector<int16_t>*>(events->user_data)->insert(
-            static_cast<std::vector<int16_t>*>(events->user_data)->end(), wav, wav + count);
+    auto* out = events ? static_cast<std::vector<int16_t>*>(events->user_data) : nullptr;
+    if (wav && count > 0 && out)
+        out->insert(out->end(), wav, wav + count);
     return 0;
 }
 
@@ -124,9 +124,8 @@ SpokenText SynthesizeSpeech(const std::string& text, const std::string& language
         out.sVoice = kFallbackLanguage;
         out.sError.clear();
     }
-    const espeak_ng_STATUS s =
-        espeak_ng_Synthesize(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
-                             espeakCHARS_UTF8, nullptr, &out.samples);
+    const espeak_ng_STATUS s = espeak_ng_Synthesize(text.c_str(), text.size() + 1, 0, POS_CHARACTER,
+                                                    0, espeakCHARS_UTF8, nullptr, &out.samples);
     if (s != ENS_OK) {
         out.samples.clear();
         out.sError = "speech: espeak-ng cannot speak the text: " + StatusText(s);
@@ -172,8 +171,8 @@ bool WriteLineWave(const std::string& path, const std::vector<int16_t>& samples,
     return false;
 }
 
-bool SpeakToWaveFile(const std::string& text, const std::string& language,
-                     const std::string& path, std::string* error) {
+bool SpeakToWaveFile(const std::string& text, const std::string& language, const std::string& path,
+                     std::string* error) {
     const SpokenText spoken = Speak(text, language);
     if (!spoken.sError.empty()) {
         if (error)

@@ -29,8 +29,8 @@ SpokenText SynthesizeSpeech(const std::string& text, const std::string& language
 SpokenText Speak(const std::string& text, const std::string& language);
 // Speak, written as a 16-bit mono WAV file at 8000 samples/s; false with
 // *error when nothing was written.
-bool SpeakToWaveFile(const std::string& text, const std::string& language,
-                     const std::string& path, std::string* error);
+bool SpeakToWaveFile(const std::string& text, const std::string& language, const std::string& path,
+                     std::string* error);
 
 // 16-bit mono samples at the line's rate as a WAV file; false with *error
 // (and no file left) when it cannot be written.

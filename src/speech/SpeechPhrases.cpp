@@ -39,8 +39,8 @@ const SpeechPhrases kGerman = {
     "Stern",
     "Raute",
     {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
-    {"Januar", "Februar", "März", "April", "Mai", "Juni", "Juli", "August", "September",
-     "Oktober", "November", "Dezember"},
+    {"Januar", "Februar", "März", "April", "Mai", "Juni", "Juli", "August", "September", "Oktober",
+     "November", "Dezember"},
     "{weekday}, {day}. {month}, um {hour} Uhr {minute}",
     "{weekday}, {day}. {month}, um {hour} Uhr",
     "",
@@ -95,9 +95,9 @@ const SpeechPhrases& UserPhrases() {
 std::string SpokenNumber(const SpeechPhrases& p, const std::string& number) {
     std::string out;
     for (char c : number) {
-        const char* word = c == '+' ? p.plus
-                           : c == '*' ? p.star
-                           : c == '#' ? p.hash
+        const char* word = c == '+'                 ? p.plus
+                           : c == '*'               ? p.star
+                           : c == '#'               ? p.hash
                            : (c >= '0' && c <= '9') ? p.digits[static_cast<size_t>(c - '0')]
                                                     : nullptr;
         if (word)

@@ -1,66 +1,39 @@
 // Speech for the line: the phrase tables' words, espeak's sound at the
 // line's rate with speech's level and length and without aliasing, and the
 // fallback to English.
-#include "TempHome.h"
-#include "audio/AudioLog.h"
-#include "audio/WaveFile.h"
 #include "speech/Speech.h"
+#include "audio/AudioLog.h"
 #include "speech/SpeechPhrases.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 
 namespace {
 
-// Energy (per second of sound) in each 100 Hz band from 0 to 3400 Hz, by an
-// FFT of the whole signal padded to a power of two.
-std::vector<double> BandEnergies(const std::vector<int16_t>& s, double rate) {
-    size_t n = 1;
-    while (n < s.size())
-        n *= 2;
-    std::vector<std::complex<double>> x(n);
-    for (size_t i = 0; i < s.size(); ++i)
-        x[i] = s[i];
-    for (size_t i = 1, j = 0; i < n; ++i) { // bit reversal, then butterflies
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(x[i], x[j]);
+// The sound's spectrum at hz (Goertzel over the whole signal), scaled so that
+// the same sound sampled at another rate has the same.
+double Power(const std::vector<int16_t>& s, double rate, double hz) {
+    const double c = 2 * std::cos(2 * M_PI * hz / rate);
+    double s1 = 0, s2 = 0;
+    for (int16_t v : s) {
+        const double s0 = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
     }
-    for (size_t len = 2; len <= n; len *= 2) {
-        const std::complex<double> w = std::polar(1.0, -2 * M_PI / static_cast<double>(len));
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> wk = 1;
-            for (size_t k = 0; k < len / 2; ++k, wk *= w) {
-                const auto a = x[i + k], b = x[i + k + len / 2] * wk;
-                x[i + k] = a + b;
-                x[i + k + len / 2] = a - b;
-            }
-        }
-    }
-    std::vector<double> bands(34, 0.0);
-    for (size_t k = 1; k < n / 2; ++k)
-        if (const size_t b = static_cast<size_t>(static_cast<double>(k) * rate / n / 100);
-            b < bands.size())
-            bands[b] += 2 * std::norm(x[k]) / (static_cast<double>(n) * rate);
-    return bands;
+    return (s1 * s1 + s2 * s2 - c * s1 * s2) / (rate * rate);
 }
 
-// Energy the line's sound has in 2000..3400 Hz beyond what the original has
-// there, as a share of the original's: sound folded down from above 4 kHz
-// (where speech is weakest, folding shows most).
+// What the line's sound has in 2000..3400 Hz beyond the original there, as a
+// share of the original: sound folded down from above 4 kHz (where speech is
+// weakest, folding shows most).
 double AliasShare(const std::vector<int16_t>& original, double rate,
                   const std::vector<int16_t>& line) {
-    const std::vector<double> want = BandEnergies(original, rate);
-    const std::vector<double> got = BandEnergies(line, kSpeechLineRate);
     double extra = 0, total = 0;
-    for (size_t b = 20; b < want.size(); ++b) {
-        extra += std::max(0.0, got[b] - want[b]);
-        total += want[b];
+    for (double hz = 2000; hz < 3400; hz += 20) {
+        const double want = Power(original, rate, hz);
+        extra += std::max(0.0, Power(line, kSpeechLineRate, hz) - want);
+        total += want;
     }
     return extra / total;
 }
@@ -75,13 +48,11 @@ double Rms(const std::vector<int16_t>& s) {
 } // namespace
 
 TEST(SpeechPhrases, EachLanguageSaysNumbersDatesAndCallersAsPeopleDo) {
-    std::tm monday{};
-    monday.tm_wday = 1, monday.tm_mon = 2, monday.tm_mday = 12, monday.tm_hour = 15;
-    monday.tm_min = 15;
-    std::tm early = monday;
-    early.tm_hour = 0, early.tm_min = 5;
-    std::tm onTheHour = monday;
-    onTheHour.tm_min = 0;
+    const auto monday = [](int hour, int minute) {
+        std::tm t{};
+        t.tm_wday = 1, t.tm_mon = 2, t.tm_mday = 12, t.tm_hour = hour, t.tm_min = minute;
+        return t;
+    };
     struct Case {
         const char* language;
         std::string got;
@@ -93,11 +64,11 @@ TEST(SpeechPhrases, EachLanguageSaysNumbersDatesAndCallersAsPeopleDo) {
         {"en", SpokenNumber(en, "+49 (30) 123-4*#"),
          "plus four nine three zero one two three four star hash"},
         {"de", SpokenNumber(de, "0815"), "null acht eins fünf"},
-        {"en", SpokenDateTime(en, monday), "Monday, March 12, at 3 15 PM"},
-        {"en", SpokenDateTime(en, early), "Monday, March 12, at 12 oh 5 AM"},
-        {"en", SpokenDateTime(en, onTheHour), "Monday, March 12, at 3 PM"},
-        {"de", SpokenDateTime(de, monday), "Montag, 12. März, um 15 Uhr 15"},
-        {"de", SpokenDateTime(de, onTheHour), "Montag, 12. März, um 15 Uhr"},
+        {"en", SpokenDateTime(en, monday(15, 15)), "Monday, March 12, at 3 15 PM"},
+        {"en", SpokenDateTime(en, monday(0, 5)), "Monday, March 12, at 12 oh 5 AM"},
+        {"en", SpokenDateTime(en, monday(15, 0)), "Monday, March 12, at 3 PM"},
+        {"de", SpokenDateTime(de, monday(15, 15)), "Montag, 12. März, um 15 Uhr 15"},
+        {"de", SpokenDateTime(de, monday(15, 0)), "Montag, 12. März, um 15 Uhr"},
         {"en", SpokenNewMessages(en, 0), "You have no new messages"},
         {"en", SpokenNewMessages(en, 1), "You have one new message"},
         {"de", SpokenNewMessages(de, 12), "Sie haben 12 neue Nachrichten"},
@@ -134,17 +105,8 @@ TEST(Speech, PhrasesAreSpokenAtTheLineRateWithoutAliasing) {
             decimated.push_back(native.samples[static_cast<size_t>(at)]);
         const double alias = AliasShare(native.samples, native.rate, line);
         EXPECT_LT(alias, 0.01);
-        EXPECT_GT(AliasShare(native.samples, native.rate, decimated), 0.05) << alias;
+        EXPECT_GT(AliasShare(native.samples, native.rate, decimated), 0.1) << alias;
     }
-    // The same phrase as the line's WAV file.
-    TempHome home;
-    const std::string path = home.File("phrase.wav");
-    std::string why;
-    ASSERT_TRUE(SpeakToWaveFile("one two three", "en", path, &why)) << why;
-    CWaveFile wave;
-    ASSERT_EQ(wave.Open(path), 1);
-    EXPECT_EQ(wave.Format().nSamplesPerSec, kSpeechLineRate);
-    EXPECT_GT(wave.SampleCount(), kSpeechLineRate / 2);
 }
 
 TEST(Speech, ALanguageWithoutAVoiceIsSpokenInEnglishAndToldOnce) {
