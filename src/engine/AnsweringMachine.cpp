@@ -1,8 +1,10 @@
 #include "engine/AnsweringMachine.h"
 
 #include "engine/CallControl.h"
+#include "engine/CallEvents.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
+#include "engine/Challenge.h"
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
@@ -16,8 +18,10 @@ constexpr uint32_t kAfterGreetingMs = 50;
 } // namespace
 
 CAnsweringMachine::CAnsweringMachine(CPhone& phone, CCallStateData& state, CCallRecorder& recorder,
-                                     ICallControl& line, IMachineHost& host)
-    : m_phone(phone), m_state(state), m_recorder(recorder), m_line(line), m_host(host) {}
+                                     ICallControl& line, IMachineHost& host,
+                                     CCallEventPublisher& events)
+    : m_phone(phone), m_state(state), m_recorder(recorder), m_line(line), m_host(host),
+      m_events(events) {}
 
 std::string CAnsweringMachine::CallerGreeting(const std::string& fallback) const {
     std::string own = m_state.curCall.Get().m_sGreeting;
@@ -70,6 +74,8 @@ void CAnsweringMachine::AnswerCall() {
     if (!m_state.bOffHook)
         m_line.GoOffHook();
     m_state.bOffHook = true;
+    if (m_state.curCall.Get().m_bChallenge && !PassChallenge())
+        return;
     // The caller's own greeting comes before the schedule's.
     const std::string own = m_state.curCall.Get().m_sGreeting;
     const std::string greeting = own.empty() ? GreetingForNow() : ProgramFile(own);
@@ -109,6 +115,28 @@ void CAnsweringMachine::AnswerCall() {
     m_recorder.SetMessage(!dev.Talking());
     m_host.RecordMessage();
     m_recorder.SetMessage(false);
+}
+
+bool CAnsweringMachine::PassChallenge() {
+    ITelephoneDevice& dev = m_phone.Device();
+    const int digit = ChallengeDigit();
+    std::string why;
+    const std::string file = ChallengeFile(digit, &why);
+    // The prompt's silence is the caller's time for the key.
+    const int ev = file.empty() ? -1 : dev.PlayFile(file, true);
+    if (ev >= 0)
+        dev.SetStopRequest(false); // raised by the play for the key that ended it
+    if (ev == '0' + digit) {
+        m_phone.Trace("Challenge: the caller pressed the key asked for\n");
+        return true;
+    }
+    const std::string what = !why.empty()             ? why
+                             : IsToneKey(ev)          ? "a wrong key"
+                             : ev == 'b' || ev == 'd' ? "the caller hung up"
+                                                      : "no key";
+    m_phone.SetStatusText("challenged caller hung up on: " + what);
+    m_events.Publish(CallScreened{ScreenAction::Challenge, "", 0, true});
+    return false;
 }
 
 // A key the caller pressed during the greeting runs its action (remote

@@ -8,6 +8,7 @@
 
 #include <string>
 
+class CCallEventPublisher;
 class CCallRecorder;
 class CPhone;
 class ICallControl;
@@ -30,7 +31,7 @@ protected:
 class CAnsweringMachine {
 public:
     CAnsweringMachine(CPhone& phone, CCallStateData& state, CCallRecorder& recorder,
-                      ICallControl& line, IMachineHost& host);
+                      ICallControl& line, IMachineHost& host, CCallEventPublisher& events);
     CAnsweringMachine(const CAnsweringMachine&) = delete;
     CAnsweringMachine& operator=(const CAnsweringMachine&) = delete;
 
@@ -51,12 +52,15 @@ private:
     // status line.
     bool GreetingReadable(const std::string& file);
     bool RunGreetingKey(int ch);
+    // Asks a challenged caller for the key; true when the right one came.
+    bool PassChallenge();
 
     CPhone& m_phone;
     CCallStateData& m_state;
     CCallRecorder& m_recorder;
     ICallControl& m_line;
     IMachineHost& m_host;
+    CCallEventPublisher& m_events;
     bool m_bAnswering = false;
     std::string m_sScheduleProblem; // the last one told
 };

@@ -51,11 +51,14 @@ struct CallAnswered {
 };
 
 // The caller now known was screened: what is done with the call and the
-// rule that chose it (a contact, a range, a kind of caller ID).
+// rule that chose it (a contact, a range, a kind of caller ID). Comes again
+// with bChallengeFailed when a challenged caller did not press the key asked
+// for and was hung up on.
 struct CallScreened {
     ScreenAction action = ScreenAction::LetRing;
     std::string sRule;
     int64_t nContactId = 0;
+    bool bChallengeFailed = false;
 };
 
 // A recording (or the caller's message) began in sFile.

@@ -72,7 +72,9 @@ void CCallHistory::OnEvent(const CallEvent& event) {
             m_call.sNormalised = m_numbers->Normalise(caller->sNumber);
         }
     } else if (const auto* screened = std::get_if<CallScreened>(&event)) {
-        if (m_bInCall) {
+        if (m_bInCall && screened->bChallengeFailed) {
+            m_call.outcome = CallOutcome::ChallengeFailed;
+        } else if (m_bInCall) {
             m_call.decision = screened->action;
             m_call.sRule = screened->sRule;
             m_call.nContactId = screened->nContactId;

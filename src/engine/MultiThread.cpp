@@ -39,7 +39,7 @@ std::string CommandFailureText(int result, bool bOpen) {
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
-      m_machine(phone, m_state, m_recorder, *this, m_actions),
+      m_machine(phone, m_state, m_recorder, *this, m_actions, m_events),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
       m_history(phone), m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {

@@ -1,8 +1,8 @@
 #include "engine/NotInService.h"
 
-#include "audio/WaveFile.h"
-#include "audio/WaveFormat.h"
 #include "engine/ProgramFile.h"
+#include "speech/Speech.h"
+#include "speech/SpeechPhrases.h"
 
 #include <cmath>
 #include <filesystem>
@@ -25,19 +25,31 @@ std::vector<int16_t> SpecialInformationTones(int rate) {
 }
 
 std::string NotInServiceFile(std::string* error) {
-    const std::string path = ProgramFile("wave/notinservice.wav");
+    const SpeechPhrases& phrases = UserPhrases();
+    const std::string spokenPath =
+        ProgramFile(std::string("wave/notinservice-") + phrases.language + ".wav");
     std::error_code ec;
-    if (std::filesystem::exists(path, ec))
-        return path;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    const std::vector<int16_t> tones = SpecialInformationTones();
-    CWaveFile wave;
-    if (wave.Create(path, PcmFormat(8000)) != 1 || !wave.WriteSamples(tones.data(), tones.size()) ||
-        !wave.CloseWrite()) {
-        std::filesystem::remove(path, ec);
+    if (std::filesystem::exists(spokenPath, ec))
+        return spokenPath;
+    std::vector<int16_t> sound = SpecialInformationTones();
+    const SpokenText spoken = Speak(phrases.notInService, phrases.language);
+    std::string why = spoken.sError;
+    if (why.empty()) {
+        sound.resize(sound.size() + kSpeechLineRate / 4); // a pause after the tones
+        sound.insert(sound.end(), spoken.samples.begin(), spoken.samples.end());
+        if (WriteLineWave(spokenPath, sound, &why))
+            return spokenPath;
+    }
+    // The tones alone, which are never spoken.
+    const std::string tonesPath = ProgramFile("wave/notinservice.wav");
+    std::string tonesWhy;
+    if (!std::filesystem::exists(tonesPath, ec) &&
+        !WriteLineWave(tonesPath, SpecialInformationTones(), &tonesWhy)) {
         if (error)
-            *error = "the not-in-service tones cannot be written to " + path;
+            *error = "the not-in-service tones cannot be written: " + tonesWhy;
         return "";
     }
-    return path;
+    if (error)
+        *error = "the not-in-service announcement is not spoken, only its tones: " + why;
+    return tonesPath;
 }

@@ -24,6 +24,7 @@ public:
     // Fields the main window's list and the contacts fill in.
     std::string m_sMemo;          // the user's note on the call
     std::string m_sGreeting;      // the caller's own greeting file, if any
+    bool m_bChallenge = false;    // the machine asks the caller for a key first
     std::string m_sRingSound;     // the caller's own ring sound, if any
     int32_t m_nContactStatus = 0; // -10: use the common ring sound
     std::string m_sAnnouncement;  // text announced for the call

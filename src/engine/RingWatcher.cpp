@@ -212,8 +212,8 @@ void CRingWatcher::ScreenCaller() {
     if (!greeting.empty())
         m_state.curCall.Update([&](CNumber& n) { n.m_sGreeting = greeting; });
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
-    if (d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
-        return; // a challenge is not asked of the caller yet: rings as any
+    if (d.action == ScreenAction::LetRing)
+        return;
     m_phone.SetStatusText(ScreeningText(d));
     // An analogue line stops ringing only when taken; a telephony line
     // declines the call it has not answered.
@@ -225,13 +225,22 @@ void CRingWatcher::ScreenCaller() {
     const bool bMachineFree = m_phone.nAction == 1 && !m_state.bActionPending && !m_state.bOffHook;
     switch (d.action) {
     case ScreenAction::LetRing:
-    case ScreenAction::Challenge:
     case ScreenAction::ShowBlocked:
+        break;
+    case ScreenAction::Challenge:
+        // Put by the machine when it takes the call; with the machine off
+        // the caller rings as any.
+        if (bMachineFree && !std::exchange(m_bAnswerAsked, true)) {
+            m_state.curCall.Update([](CNumber& n) { n.m_bChallenge = true; });
+            m_phone.CallState().RequestAction(kActionAnswer);
+        }
         break;
     case ScreenAction::NotInService: {
         m_bAnswerAsked = true;
         std::string why;
         if (const std::string file = NotInServiceFile(&why); !file.empty()) {
+            if (!why.empty())
+                m_phone.SetStatusText(why);
             m_host.PlayThenHangUp(file);
         } else {
             m_phone.SetStatusText(why + "; the blocked caller is hung up on instead");

@@ -7,7 +7,8 @@
 # audio and calllog build on platform and config only; notify on those and
 # calllog (its mail carries the call record); call screening (screening:
 # numbers, contacts, rules, the call history, the decision) on platform and
-# config, below the engine that asks it; linesig (line signals heard in
+# config, below the engine that asks it; speech (text spoken for the line)
+# on platform, config and audio, below the engine; linesig (line signals heard in
 # sound) and the telephony layer (tapi) on platform only; the SIP provider
 # (sip) on config (its accounts read through the settings provider), tapi, audio
 # and linesig; the engine uses all of them but sip, which only app
@@ -31,20 +32,21 @@
 # every break to be found, so a checker that finds nothing cannot pass.
 cmake_minimum_required(VERSION 3.20)
 
-set(kLayers platform config modem audio calllog notify screening linesig tapi sip engine adapter app ui)
+set(kLayers platform config modem audio speech calllog notify screening linesig tapi sip engine adapter app ui)
 set(kUses_platform platform)
 set(kUses_config platform config)
 set(kUses_modem platform config modem)
 set(kUses_audio platform config audio)
+set(kUses_speech platform config audio speech)
 set(kUses_calllog platform config calllog)
 set(kUses_notify platform config calllog notify)
 set(kUses_screening platform config screening)
 set(kUses_linesig platform linesig)
 set(kUses_tapi platform tapi)
 set(kUses_sip platform config audio linesig tapi sip)
-set(kUses_engine platform config modem audio calllog notify screening linesig tapi engine)
+set(kUses_engine platform config modem audio speech calllog notify screening linesig tapi engine)
 set(kUses_adapter platform config audio linesig engine adapter)
-set(kUses_app platform config modem audio calllog notify screening linesig tapi sip engine adapter app)
+set(kUses_app platform config modem audio speech calllog notify screening linesig tapi sip engine adapter app)
 set(kUses_ui ${kLayers})
 
 # Appends "file: what" to the list named by out_var for every break in root.

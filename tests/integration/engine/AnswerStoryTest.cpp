@@ -1,6 +1,7 @@
 // The answering machine, remote-control keys and the holds, against the
 // simulated modem: what the caller hears is what the simulator received.
 #include "EngineStory.h"
+#include "engine/Challenge.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 
@@ -322,6 +323,7 @@ struct ScreenCase {
     ScreenAction decision;
     CallOutcome outcome;
     const char* sRule;
+    char key = 0; // pressed during the challenge (which asks for 7)
 };
 
 class Screened : public AnswerStory, public ::testing::WithParamInterface<ScreenCase> {};
@@ -335,15 +337,22 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     phone->DriverSettings().iSilenceDetectionTimeout = 15;
     Contact john;
     john.sName = "John";
-    john.numbers = {{"555-1234", "home"}};
+    // A challenged caller is no contact.
+    const bool bChallenge = c.decision == ScreenAction::Challenge;
+    phone->bChallengeUnknown = bChallenge;
+    SetChallengeDigitSource([] { return 7; });
+    john.numbers = {{bChallenge ? "555-9999" : "555-1234", "home"}};
     john.list = c.list;
     john.sGreeting = MakeToneWav("wave/john.wav", 900, 1000);
     ASSERT_NE(Contacts().AddContact(john), 0) << Contacts().Error();
     JohnDoeCalls();
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000));
+    if (c.key)
+        sim->InjectEvent(c.key, 1500); // into the prompt
     StartWorker();
     sim->Ring(4, rings);
     const std::vector<HistoryEntry> history = WaitForHistory(1);
+    SetChallengeDigitSource({});
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].decision, c.decision);
     EXPECT_EQ(history[0].outcome, c.outcome);
@@ -351,13 +360,18 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     ASSERT_TRUE(WaitOnHook());
     // Neither a blocked caller nor one the machine never answers hears the
     // greeting or leaves a message; the one told the number is not in
-    // service hears the three information tones, the first 913.8 Hz.
+    // service hears the three information tones, the first 913.8 Hz, then
+    // the announcement; a challenged caller hears the prompt spoken.
     const std::vector<int16_t> heard = sim->TransmittedSamples();
     const bool bMessage = c.outcome == CallOutcome::Message;
     if (c.decision == ScreenAction::NotInService) {
-        ASSERT_GE(heard.size(), 8000u);
+        ASSERT_GE(heard.size(), 8000u * 3);
         EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 2800}, 913.8, 8000), 0.9);
-        EXPECT_GT(ToneShare({heard.end() - 2800, heard.end()}, 1776.7, 8000), 0.9);
+        EXPECT_GT(ToneShare({heard.begin() + 5300, heard.begin() + 7500}, 1776.7, 8000), 0.9);
+        EXPECT_GT(Rms({heard.begin() + 8000, heard.end()}), 300);
+    } else if (bChallenge) {
+        ASSERT_GE(heard.size(), 8000u);
+        EXPECT_GT(Rms({heard.begin(), heard.begin() + 8000}), 300);
     } else if (bMessage) {
         ASSERT_GE(heard.size(), 4000u);
         EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 4000}, 900, 8000), 0.9)
@@ -386,5 +400,11 @@ INSTANTIATE_TEST_SUITE_P(
                    CallOutcome::Missed, "permit list: contact John"},
         ScreenCase{"permitted_answered_at_once", ContactList::Permit, 0, 2,
                    ScreenAction::AnswerAtFirstRing, CallOutcome::Message,
-                   "permit list: contact John"}),
+                   "permit list: contact John"},
+        ScreenCase{"challenge_passed", ContactList::None, 0, 0, ScreenAction::Challenge,
+                   CallOutcome::Message, "unknown caller", '7'},
+        ScreenCase{"challenge_wrong_key", ContactList::None, 0, 0, ScreenAction::Challenge,
+                   CallOutcome::ChallengeFailed, "unknown caller", '3'},
+        ScreenCase{"challenge_no_key", ContactList::None, 0, 0, ScreenAction::Challenge,
+                   CallOutcome::ChallengeFailed, "unknown caller"}),
     [](const auto& i) { return std::string(i.param.label); });

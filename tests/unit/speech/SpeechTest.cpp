@@ -1,0 +1,123 @@
+// Speech for the line: the phrase tables' words, espeak's sound at the
+// line's rate with speech's level and length and without aliasing, and the
+// fallback to English.
+#include "speech/Speech.h"
+#include "audio/AudioLog.h"
+#include "speech/SpeechPhrases.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// The sound's spectrum at hz (Goertzel over the whole signal), scaled so that
+// the same sound sampled at another rate has the same.
+double Power(const std::vector<int16_t>& s, double rate, double hz) {
+    const double c = 2 * std::cos(2 * M_PI * hz / rate);
+    double s1 = 0, s2 = 0;
+    for (int16_t v : s) {
+        const double s0 = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return (s1 * s1 + s2 * s2 - c * s1 * s2) / (rate * rate);
+}
+
+// What the line's sound has in 2000..3400 Hz beyond the original there, as a
+// share of the original: sound folded down from above 4 kHz (where speech is
+// weakest, folding shows most).
+double AliasShare(const std::vector<int16_t>& original, double rate,
+                  const std::vector<int16_t>& line) {
+    double extra = 0, total = 0;
+    for (double hz = 2000; hz < 3400; hz += 20) {
+        const double want = Power(original, rate, hz);
+        extra += std::max(0.0, Power(line, kSpeechLineRate, hz) - want);
+        total += want;
+    }
+    return extra / total;
+}
+
+double Rms(const std::vector<int16_t>& s) {
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
+}
+
+} // namespace
+
+TEST(SpeechPhrases, EachLanguageSaysNumbersDatesAndCallersAsPeopleDo) {
+    const auto monday = [](int hour, int minute) {
+        std::tm t{};
+        t.tm_wday = 1, t.tm_mon = 2, t.tm_mday = 12, t.tm_hour = hour, t.tm_min = minute;
+        return t;
+    };
+    struct Case {
+        const char* language;
+        std::string got;
+        const char* want;
+    };
+    const SpeechPhrases& en = PhrasesFor("en_GB");
+    const SpeechPhrases& de = PhrasesFor("de-AT");
+    const Case cases[] = {
+        {"en", SpokenNumber(en, "+49 (30) 123-4*#"),
+         "plus four nine three zero one two three four star hash"},
+        {"de", SpokenNumber(de, "0815"), "null acht eins fünf"},
+        {"en", SpokenDateTime(en, monday(15, 15)), "Monday, March 12, at 3 15 PM"},
+        {"en", SpokenDateTime(en, monday(0, 5)), "Monday, March 12, at 12 oh 5 AM"},
+        {"en", SpokenDateTime(en, monday(15, 0)), "Monday, March 12, at 3 PM"},
+        {"de", SpokenDateTime(de, monday(15, 15)), "Montag, 12. März, um 15 Uhr 15"},
+        {"de", SpokenDateTime(de, monday(15, 0)), "Montag, 12. März, um 15 Uhr"},
+        {"en", SpokenNewMessages(en, 0), "You have no new messages"},
+        {"en", SpokenNewMessages(en, 1), "You have one new message"},
+        {"de", SpokenNewMessages(de, 12), "Sie haben 12 neue Nachrichten"},
+        {"en", SpokenCaller(en, "Anna", "0301"), "from Anna"},
+        {"de", SpokenCaller(de, "", "+4930"), "von plus vier neun drei null"},
+        {"en", SpokenCaller(en, "", "Private"), "from an unknown caller"},
+        {"fr", SpokenNewMessages(PhrasesFor("fr_FR"), 2), "You have 2 new messages"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.want) << c.language;
+}
+
+TEST(Speech, PhrasesAreSpokenAtTheLineRateWithoutAliasing) {
+    struct Case {
+        const char* language;
+        const char* text;
+        size_t words;
+    };
+    for (const Case& c : {Case{"en", "You have six new messages, from Sissy", 7},
+                          Case{"de_DE", "Sie haben sechs neue Nachrichten", 5}}) {
+        SCOPED_TRACE(c.language);
+        const SpokenText native = SynthesizeSpeech(c.text, c.language);
+        ASSERT_EQ(native.sError, "");
+        EXPECT_EQ(native.sVoice, std::string(c.language).substr(0, 2));
+        const std::vector<int16_t> line = ToLineRate(native.samples, native.rate);
+        const double seconds = static_cast<double>(line.size()) / kSpeechLineRate;
+        EXPECT_GT(seconds, 0.15 * static_cast<double>(c.words));
+        EXPECT_LT(seconds, 0.8 * static_cast<double>(c.words));
+        EXPECT_GT(Rms(line), 300);
+        // A plain decimation of the same sound, for comparison.
+        std::vector<int16_t> decimated;
+        for (double at = 0; at < static_cast<double>(native.samples.size());
+             at += static_cast<double>(native.rate) / kSpeechLineRate)
+            decimated.push_back(native.samples[static_cast<size_t>(at)]);
+        const double alias = AliasShare(native.samples, native.rate, line);
+        EXPECT_LT(alias, 0.01);
+        EXPECT_GT(AliasShare(native.samples, native.rate, decimated), 0.1) << alias;
+    }
+}
+
+TEST(Speech, ALanguageWithoutAVoiceIsSpokenInEnglishAndToldOnce) {
+    std::vector<std::string> told;
+    SetAudioLogSink([&](const std::string& line, AudioLogKind) { told.push_back(line); });
+    for (int i = 0; i < 2; ++i) {
+        const SpokenText spoken = Speak("hello", "qq_QQ");
+        EXPECT_EQ(spoken.sVoice, "en");
+        EXPECT_FALSE(spoken.samples.empty());
+    }
+    SetAudioLogSink({});
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("no voice for the language \"qq_QQ\""), std::string::npos);
+}
