@@ -232,6 +232,18 @@
         <source>Show</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CDevicePage</name>
@@ -1053,6 +1065,30 @@ At the end Vorella restarts with the new settings.</source>
     <message>
         <location line="+2"/>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Block caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put this number on the block list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make a contact of this caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put this number on the permit list</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

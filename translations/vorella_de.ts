@@ -232,6 +232,18 @@
         <source>Show</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation>Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation>Zu Kontakten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation>Immer durchlassen</translation>
+    </message>
 </context>
 <context>
     <name>CDevicePage</name>
@@ -1056,6 +1068,30 @@ At the end Vorella restarts with the new settings.</source>
         <location line="+2"/>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
         <translation>Am PC annehmen: über das Headset des Computers sprechen</translation>
+    </message>
+    <message>
+        <source>Block caller</source>
+        <translation>Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation>Zu Kontakten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation>Immer durchlassen</translation>
+    </message>
+    <message>
+        <source>Put this number on the block list</source>
+        <translation>Diese Nummer auf die Sperrliste setzen</translation>
+    </message>
+    <message>
+        <source>Make a contact of this caller</source>
+        <translation>Einen Kontakt für diesen Anrufer anlegen</translation>
+    </message>
+    <message>
+        <source>Put this number on the permit list</source>
+        <translation>Diese Nummer auf die Liste der Erlaubten setzen</translation>
     </message>
 </context>
 <context>
