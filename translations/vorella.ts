@@ -1415,6 +1415,13 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     </message>
 </context>
 <context>
+    <name>CTrayIcon</name>
+    <message>
+        <source>Call screening paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TrayMenu</name>
     <message>
         <location filename="../src/ui/tray/TrayMenu.cpp" line="+20"/>
@@ -1494,6 +1501,14 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     <message>
         <location line="+2"/>
         <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Block the &amp;last caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pa&amp;use call screening</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

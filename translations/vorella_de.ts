@@ -1417,6 +1417,13 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     </message>
 </context>
 <context>
+    <name>CTrayIcon</name>
+    <message>
+        <source>Call screening paused</source>
+        <translation>Anruffilter pausiert</translation>
+    </message>
+</context>
+<context>
     <name>TrayMenu</name>
     <message>
         <location filename="../src/ui/tray/TrayMenu.cpp" line="+20"/>
@@ -1497,6 +1504,14 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <location line="+2"/>
         <source>E&amp;xit</source>
         <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Block the &amp;last caller</source>
+        <translation>&amp;Letzten Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use call screening</source>
+        <translation>Anruf&amp;filter pausieren</translation>
     </message>
 </context>
 <context>

@@ -481,6 +481,8 @@ void CQtFrontEnd::ShowPopup() {
 void CQtFrontEnd::ScreeningChanged(const std::string& text) {
     Note(text);
     SetStatusText(text);
+    if (m_pTray)
+        m_pTray->ScreeningChanged();
 }
 
 void CQtFrontEnd::MonitoringChanged(bool bPaused) {
