@@ -232,6 +232,18 @@
         <source>Show</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CDevicePage</name>
@@ -1055,6 +1067,30 @@ At the end Vorella restarts with the new settings.</source>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put this number on the block list</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Make a contact of this caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Put this number on the permit list</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>COptionsTreeDlg</name>
@@ -1379,6 +1415,13 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     </message>
 </context>
 <context>
+    <name>CTrayIcon</name>
+    <message>
+        <source>Call screening paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TrayMenu</name>
     <message>
         <location filename="../src/ui/tray/TrayMenu.cpp" line="+20"/>
@@ -1458,6 +1501,14 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     <message>
         <location line="+2"/>
         <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Block the &amp;last caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pa&amp;use call screening</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

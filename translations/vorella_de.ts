@@ -232,6 +232,18 @@
         <source>Show</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation>Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation>Zu Kontakten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation>Immer durchlassen</translation>
+    </message>
 </context>
 <context>
     <name>CDevicePage</name>
@@ -1057,6 +1069,30 @@ At the end Vorella restarts with the new settings.</source>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
         <translation>Am PC annehmen: über das Headset des Computers sprechen</translation>
     </message>
+    <message>
+        <source>Block caller</source>
+        <translation>Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Add to contacts</source>
+        <translation>Zu Kontakten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Always let through</source>
+        <translation>Immer durchlassen</translation>
+    </message>
+    <message>
+        <source>Put this number on the block list</source>
+        <translation>Diese Nummer auf die Sperrliste setzen</translation>
+    </message>
+    <message>
+        <source>Make a contact of this caller</source>
+        <translation>Einen Kontakt für diesen Anrufer anlegen</translation>
+    </message>
+    <message>
+        <source>Put this number on the permit list</source>
+        <translation>Diese Nummer auf die Liste der Erlaubten setzen</translation>
+    </message>
 </context>
 <context>
     <name>COptionsTreeDlg</name>
@@ -1381,6 +1417,13 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     </message>
 </context>
 <context>
+    <name>CTrayIcon</name>
+    <message>
+        <source>Call screening paused</source>
+        <translation>Anruffilter pausiert</translation>
+    </message>
+</context>
+<context>
     <name>TrayMenu</name>
     <message>
         <location filename="../src/ui/tray/TrayMenu.cpp" line="+20"/>
@@ -1461,6 +1504,14 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <location line="+2"/>
         <source>E&amp;xit</source>
         <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Block the &amp;last caller</source>
+        <translation>&amp;Letzten Anrufer sperren</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use call screening</source>
+        <translation>Anruf&amp;filter pausieren</translation>
     </message>
 </context>
 <context>

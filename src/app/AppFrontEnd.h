@@ -69,6 +69,10 @@ public:
     // A line for the log (the service's log; the desktop program's standard
     // error): something worth knowing that is no failure.
     virtual void Note(const std::string& text);
+    // What a screening command did, or why not (a caller blocked, screening
+    // paused): the status line and the tray in the desktop program, the log
+    // in the service.
+    virtual void ScreeningChanged(const std::string& text) { Note(text); }
     // The window posted its quit: a loop that does not look after every
     // event ends now.
     virtual void QuitPosted() {}

@@ -228,6 +228,12 @@ bool CBasicWindow::OnCommand(int nId) {
     case kCmdImitateRing:
         m_pWorker->ImitateRing();
         return true;
+    case kCmdBlockLastCaller:
+        PutOnList("", ContactList::Block);
+        return true;
+    case kCmdPauseScreening:
+        PauseScreening(IsScreeningOn());
+        return true;
     case kCmdExit:
         ImmediateExit();
         return true;
@@ -510,6 +516,33 @@ TalkOutcome CBasicWindow::Talk(TalkRequest r) {
     Calls().RequestTalk();
     m_pWorker->Wake();
     return outcome;
+}
+
+ScreeningReply CBasicWindow::PutOnList(const std::string& sNumber, ContactList list) {
+    if (!m_pWorker)
+        return Told({false, "Vorella is still starting: try again"});
+    return Told(PutCallerOnList(Calls(), sNumber, list));
+}
+
+ScreeningReply CBasicWindow::AddToContacts(const std::string& sNumber, const std::string& sName) {
+    return Told(AddCallerToContacts(sNumber, sName));
+}
+
+ScreeningReply CBasicWindow::PauseScreening(bool bPaused) {
+    return Told(SetScreeningPaused(bPaused));
+}
+
+bool CBasicWindow::IsScreeningOn() {
+    return !IsScreeningPaused();
+}
+
+TrayScreening CBasicWindow::TrayScreeningNow() const {
+    return {m_pWorker && !LastCallerNumber(m_pWorker->CallState()).empty(), IsScreeningPaused()};
+}
+
+ScreeningReply CBasicWindow::Told(ScreeningReply reply) {
+    m_frontEnd.ScreeningChanged(reply.sText);
+    return reply;
 }
 
 void CBasicWindow::OnHookButton(HookPress press) {

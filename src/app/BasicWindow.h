@@ -104,6 +104,8 @@ public:
     void WakeTray();
     bool IsQuitPosted() const { return m_bQuitPosted; }
 
+    // The tray menu's screening items and the tooltip's note, now.
+    TrayScreening TrayScreeningNow() const;
     int TrayState() const { return m_nTrayState; }
     const std::string& PlayFile() const { return m_sPlayFile; }
     CUiTimers& Timers() { return m_timers; }
@@ -130,6 +132,11 @@ public:
     void StartSpeakTimer(unsigned nMilliseconds) override;
     DiagnosticsProgress Diagnostics(bool bStart) override;
     TalkOutcome Talk(TalkRequest r) override;
+    ScreeningReply PutOnList(const std::string& sNumber, ContactList list) override;
+    ScreeningReply PauseScreening(bool bPaused) override;
+    bool IsScreeningOn() override;
+    // The pop-up's "Add to contacts": a contact with the caller's number and name.
+    ScreeningReply AddToContacts(const std::string& sNumber, const std::string& sName);
     void ShowMainWindow() override;
     void Quit() override;
 
@@ -162,6 +169,8 @@ private:
     void TrayTick();
     bool TrayNeedsTicks() const;
     void ImmediateExit();
+    // Tells the front end what a screening command did; gives it back.
+    ScreeningReply Told(ScreeningReply reply);
 
     IAppFrontEnd& m_frontEnd;
     IAppWorker* m_pWorker = nullptr;

@@ -62,6 +62,13 @@ enum class CommCommand : int32_t {
     // cannot talk at the PC).
     AnswerAtPc = 14,
     TalkAtPc = 15,
+    // Call screening. 16 puts the number in string 2 ("" the last caller)
+    // on a list: parameter 1 is 2 block, 1 permit, 0 neither. 17 switches
+    // screening on (parameter 1 == 1), pauses it (2) or only asks (any other). Both
+    // answer in parameter 2 (16: 1 done, 0 not; 17: 1 screening on, 0
+    // paused) and with what was done, or why not, in string 3.
+    PutOnList = 16,
+    ScreeningSwitch = 17,
 };
 
 // The block's contents, decoded.

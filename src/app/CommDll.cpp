@@ -137,6 +137,23 @@ CommResult CCommDll::OnCallback(IExternalControl& control) {
         reply = true;
         break;
     }
+    case CommCommand::PutOnList: {
+        const ContactList list = m_data.nParam1 == 2   ? ContactList::Block
+                                 : m_data.nParam1 == 1 ? ContactList::Permit
+                                                       : ContactList::None;
+        const ScreeningReply r = control.PutOnList(m_data.sNumber, list);
+        m_data.nParam2 = r.bDone ? 1 : 0;
+        m_data.sText = r.sText;
+        reply = true;
+        break;
+    }
+    case CommCommand::ScreeningSwitch:
+        m_data.sText.clear();
+        if (m_data.nParam1 == 1 || m_data.nParam1 == 2)
+            m_data.sText = control.PauseScreening(m_data.nParam1 == 2).sText;
+        m_data.nParam2 = control.IsScreeningOn() ? 1 : 0;
+        reply = true;
+        break;
     case CommCommand::DialAndSpeak: {
         control.Dial(m_data.sNumber, true);
         if (unsigned seconds = ParseSpeakSeconds(m_data.sText))

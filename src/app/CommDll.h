@@ -17,7 +17,7 @@
 enum class CommResult {
     Done,        // the command ran (and its reply, if any, is in the block)
     Disabled,    // not enabled yet, or the block is not open
-    UnknownCode, // not one of the codes 0 to 15; nothing done
+    UnknownCode, // not one of the codes 0 to 17; nothing done
     BadBlock,    // the block could not be read or written back
 };
 

@@ -44,6 +44,9 @@ enum CommandId : int {
     kCmdRestart = 32848,        // the main window's "&Restart"
     kCmdRecordGreeting = 32870,
     kCmdTalk = 32871,           // "A&nswer": talk at the PC (a telephony line) // "Record &Greeting..." (the greeting recorder)
+    // Call screening from the tray.
+    kCmdBlockLastCaller = 32880, // "Block the &last caller"
+    kCmdPauseScreening = 32881,  // "Pa&use call screening" (checked while paused)
     kCmdAbout = 57664,          // "A&bout..."
     kCmdAppExit = 57665,        // the framework's exit: the orderly exit
 };

@@ -3,6 +3,7 @@
 // thread, like any menu command) and the tests put a fake in its place.
 #pragma once
 
+#include "app/ScreeningCommands.h"
 #include "engine/DiagnosticsRun.h"
 
 #include <cstdint>
@@ -70,6 +71,15 @@ public:
     // Codes 14 and 15: answer the ringing call at the PC, take the call in
     // progress to it, or end talking and hang up.
     virtual TalkOutcome Talk(TalkRequest /*r*/) { return TalkOutcome::CannotTalk; }
+    // Code 16: put sNumber ("" the last caller) on the list.
+    virtual ScreeningReply PutOnList(const std::string& /*sNumber*/, ContactList /*list*/) {
+        return {false, "This program does not screen calls"};
+    }
+    // Code 17: pause screening or switch it on again, and whether it is on.
+    virtual ScreeningReply PauseScreening(bool /*bPaused*/) {
+        return {false, "This program does not screen calls"};
+    }
+    virtual bool IsScreeningOn() { return true; }
 
     // A later start of the program asked this one to show its main window.
     virtual void ShowMainWindow() = 0;

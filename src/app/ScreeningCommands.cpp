@@ -9,14 +9,40 @@
 #include "screening/PhoneNumbers.h"
 
 std::string LastCallerNumber(const CCallState& state) {
-    const std::vector<CNumber> calls = state.RecentCalls();
-    if (calls.empty())
-        return {};
-    const CNumber& last = calls.back();
+    // The call on the line, or the last one, once its caller ID is read; a
+    // call dialled out, or one still waiting for it, has none, and the run's
+    // calls kept for the missed-call notice may name an earlier caller.
+    CNumber last = state.CurrentCall();
+    if (last.m_sCidNumber.empty() && last.m_sCidMessage.empty()) {
+        const std::vector<CNumber> calls = state.RecentCalls();
+        if (calls.empty())
+            return {};
+        last = calls.back();
+    }
     const std::string number = last.m_sCidNumber.empty() ? last.m_sNumber : last.m_sCidNumber;
     if (CallerClassOf(number, last.m_sCidMessage) != CallerClass::Number)
         return {};
     return number;
+}
+
+namespace {
+// The numbers as the settings write them.
+CPhoneNumbers SettingsNumbers() {
+    ISettingsProvider& settings = SettingsProvider();
+    return CPhoneNumbers(settings.GetString("sCountry"), settings.GetString("AreaCode"));
+}
+
+// Opens the contacts file of the settings; false with the reason in reply.
+bool OpenContacts(CContactStore& store, ScreeningReply& reply) {
+    if (store.Open(ProgramFile(SettingsProvider().GetString("sFileContacts"))))
+        return true;
+    reply.sText = store.Error();
+    return false;
+}
+} // namespace
+
+bool OffersListCommands(const std::string& sShownNumber) {
+    return CallerClassOf(sShownNumber, "") == CallerClass::Number;
 }
 
 ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumber,
@@ -27,13 +53,10 @@ ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumb
         reply.sText = "No caller with a number to " + std::string(ListWord(list));
         return reply;
     }
-    ISettingsProvider& settings = SettingsProvider();
-    const CPhoneNumbers numbers(settings.GetString("sCountry"), settings.GetString("AreaCode"));
+    const CPhoneNumbers numbers = SettingsNumbers();
     CContactStore store(numbers);
-    if (!store.Open(ProgramFile(settings.GetString("sFileContacts")))) {
-        reply.sText = store.Error();
+    if (!OpenContacts(store, reply))
         return reply;
-    }
     const ListChange change = PutNumberOnList(store, numbers, number, list);
     reply.bDone = change.bDone;
     if (!change.bDone) {
@@ -53,6 +76,35 @@ ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumb
         reply.sText = who + " is neither blocked nor let through";
         break;
     }
+    return reply;
+}
+
+ScreeningReply AddCallerToContacts(const std::string& sNumber, const std::string& sName) {
+    ScreeningReply reply;
+    const CPhoneNumbers numbers = SettingsNumbers();
+    const std::string normalised = numbers.Normalise(sNumber);
+    if (normalised.empty()) {
+        reply.sText = "Cannot add \"" + sNumber + "\" to the contacts: it is no telephone number";
+        return reply;
+    }
+    CContactStore store(numbers);
+    if (!OpenContacts(store, reply))
+        return reply;
+    const std::string shown = numbers.Display(sNumber);
+    if (std::optional<Contact> known = store.ContactForNumber(normalised)) {
+        reply.sText = shown + " is a contact already: " + known->sName;
+        return reply;
+    }
+    if (!store.Error().empty()) {
+        reply.sText = store.Error();
+        return reply;
+    }
+    Contact contact;
+    contact.sName = sName.empty() ? shown : sName;
+    contact.numbers.push_back({sNumber, ""});
+    reply.bDone = store.AddContact(contact) != 0;
+    reply.sText = reply.bDone ? shown + " is in the contacts as " + contact.sName
+                              : "Cannot add " + shown + " to the contacts: " + store.Error();
     return reply;
 }
 

@@ -24,11 +24,21 @@ struct ScreeningReply {
 // call has rung, or its caller sent no number).
 std::string LastCallerNumber(const CCallState& state);
 
+// The pop-up offers "Block caller", "Add to contacts" and "Always let
+// through" for the number it shows only when that is a number: not before
+// the caller is known, nor for a withheld or unreadable caller ID.
+bool OffersListCommands(const std::string& sShownNumber);
+
 // Puts sNumber on the list (ContactList::Block or Permit; None takes it off
 // both): the contact that has the number moves, a number no contact has gets
 // a contact of its own. An empty sNumber means the last caller.
 ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumber,
                                ContactList list);
+
+// Makes a contact of the caller: the number and the caller's name (the
+// number itself when the network sent none), on neither list. A number a
+// contact has already is left as it is, and the reply says whose it is.
+ScreeningReply AddCallerToContacts(const std::string& sNumber, const std::string& sName);
 
 // Screening paused (every call rings as if nobody were screened) or on: the
 // setting bScreeningPaused, stored at once; the worker reads it for each call.

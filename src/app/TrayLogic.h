@@ -36,6 +36,14 @@ bool IsAnimatedPicture(int nPicture);
 // the picture is looked at again on every tick while one of them is set.
 bool FlagsNeedWatching(const TrayFlags& flags);
 
+// The tray's screening items: "Block the last caller" usable while the run's
+// last caller sent a number, "Pause call screening" checked (and the
+// tooltip saying so) while screening is paused.
+struct TrayScreening {
+    bool bCanBlockLastCaller = false;
+    bool bPaused = false;
+};
+
 // Single-click recognition. A left click starts the count at 1000; each tick
 // adds one until the double-click time has passed, and then the click counts
 // as a single click. A double click adds 2000, which cancels it.

@@ -119,6 +119,13 @@ TEST(DesktopNotice, TheCallGoesToTheNotificationServiceWithRecordAndShow) {
     EXPECT_TRUE(service.notices[3].actions.contains("Answer"));
     service.Invoke(id, "answer");
     ASSERT_TRUE(QTest::qWaitFor([&] { return answer.count() == 1; }, 10000));
+    // A caller with a number can be blocked from it (none before it is known).
+    EXPECT_FALSE(first.actions.contains("block"));
+    EXPECT_TRUE(service.notices[3].actions.contains("Block caller"));
+    QSignalSpy block(&notifier, &CCallNotifier::blockRequested);
+    service.Invoke(id, "block");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return block.count() == 1; }, 10000));
+    EXPECT_EQ(block.at(0), QVariantList{"5551234"});
 
     notifier.Close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return service.closed.size() == 1; }, 10000));

@@ -107,6 +107,18 @@ TEST(Popup, TheNotifierShowsTheCallerOnceKnown) {
     EXPECT_EQ(popup->SecondLine(), "5551234");
     QTest::mouseClick(popup->RecordButton(), Qt::LeftButton);
     EXPECT_EQ(record.count(), 1);
+
+    // A caller with a number can be blocked, made a contact or let through,
+    // by the number shown; one without gets none of it.
+    QSignalSpy add(&notifier, &CCallNotifier::addContactRequested);
+    for (auto [number, bShown] : {std::pair{"NA", false}, {"555-1234", true}}) {
+        notifier.SetCaller("JOHN DOE", number);
+        notifier.ShowCall(CNotifyDlg::kCloseMs);
+        EXPECT_EQ(popup->PermitButton()->isVisible(), bShown) << number;
+    }
+    QTest::mouseClick(popup->AddContactButton(), Qt::LeftButton);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(add.takeFirst(), (QVariantList{"555-1234", "JOHN DOE"}));
     notifier.ShowCall(CNotifyDlg::kCloseMs);
     notifier.Close();
     EXPECT_FALSE(popup->isVisible());

@@ -6,6 +6,7 @@
 #include "app/ExternalControl.h"
 #include "engine/DiagnosticsRun.h"
 #include "platform/TickCount.h"
+#include "screening/Contact.h"
 
 #include <algorithm>
 #include <climits>
@@ -43,6 +44,11 @@ int Usage() {
                 "  answer                        answer the ringing call at the PC (a SIP line)\n"
                 "  talk [off]                    take the call in progress to the PC; 'off'\n"
                 "                                ends talking and hangs up\n"
+                "  block [NUMBER]                block the caller of NUMBER (default: the last\n"
+                "                                caller)\n"
+                "  permit NUMBER                 always let NUMBER through\n"
+                "  screening [on|off]            switch call screening on or pause it; alone,\n"
+                "                                say whether it is on\n"
                 "  diagnose                      probe the modem and print the diagnostics\n"
                 "                                report\n"
                 "  show                          show the main window\n"
@@ -275,6 +281,55 @@ int CmdTalk(const Args& args, uint32_t timeoutMs) {
                                                             : "no call is being talked at the PC");
 }
 
+// Codes 16 and 17 answer with what was done, or why not.
+int ScreeningReport(const CtlOutcome& out, bool bDone) {
+    if (out.nExit != kExitOk)
+        return Report(out);
+    if (!bDone) {
+        std::fprintf(stderr, "vorellactl: %s\n", out.reply.sText.c_str());
+        return kExitRejected;
+    }
+    std::printf("%s\n", out.reply.sText.c_str());
+    return kExitOk;
+}
+
+int PutOnList(const std::string& number, ContactList list, uint32_t timeoutMs) {
+    CommBlockData d = Command(CommCommand::PutOnList);
+    d.sNumber = number;
+    d.nParam1 = static_cast<int32_t>(list);
+    if (!Fits(d.sNumber, CommBlock::kNumber, "number"))
+        return kExitUsage;
+    const CtlOutcome out = Run(timeoutMs, d, true);
+    return ScreeningReport(out, out.reply.nParam2 == 1);
+}
+
+int CmdBlock(const Args& args, uint32_t timeoutMs) {
+    if (args.size() > 1 || (args.size() == 1 && args[0].empty()))
+        return BadArgs("block takes nothing (the last caller) or a number");
+    return PutOnList(args.empty() ? "" : args[0], ContactList::Block, timeoutMs);
+}
+
+int CmdPermit(const Args& args, uint32_t timeoutMs) {
+    if (args.size() != 1 || args[0].empty())
+        return BadArgs("permit takes a number");
+    return PutOnList(args[0], ContactList::Permit, timeoutMs);
+}
+
+int CmdScreening(const Args& args, uint32_t timeoutMs) {
+    if (args.size() > 1 || (args.size() == 1 && args[0] != "on" && args[0] != "off"))
+        return BadArgs("screening takes nothing, 'on' or 'off'");
+    CommBlockData d = Command(CommCommand::ScreeningSwitch);
+    d.nParam1 = args.empty() ? 0 : args[0] == "on" ? 1 : 2;
+    const CtlOutcome out = Run(timeoutMs, d, true);
+    const bool on = out.reply.nParam2 == 1;
+    if (args.empty()) {
+        if (out.nExit == kExitOk)
+            std::printf("screening: %s\n", on ? "on" : "paused");
+        return Report(out);
+    }
+    return ScreeningReport(out, on == (args[0] == "on"));
+}
+
 // The modem's answers as a terminal may show them: line ends as the
 // terminal's, other control characters (a modem's noise) as "?".
 std::string PrintableReport(const std::string& report) {
@@ -354,11 +409,12 @@ struct CtlCommand {
 };
 
 constexpr CtlCommand kCommands[] = {
-    {"status", CmdStatus}, {"monitor", CmdMonitor}, {"record", CmdRecord},
-    {"stop", CmdStop},     {"hangup", CmdHangUp},   {"caller", CmdCaller},
-    {"file", CmdFile},     {"play", CmdPlay},       {"dial", CmdDial},
-    {"show", CmdShow},     {"quit", CmdQuit},       {"diagnose", CmdDiagnose},
-    {"answer", CmdAnswer}, {"talk", CmdTalk},
+    {"status", CmdStatus}, {"monitor", CmdMonitor},     {"record", CmdRecord},
+    {"stop", CmdStop},     {"hangup", CmdHangUp},       {"caller", CmdCaller},
+    {"file", CmdFile},     {"play", CmdPlay},           {"dial", CmdDial},
+    {"show", CmdShow},     {"quit", CmdQuit},           {"diagnose", CmdDiagnose},
+    {"answer", CmdAnswer}, {"talk", CmdTalk},           {"block", CmdBlock},
+    {"permit", CmdPermit}, {"screening", CmdScreening},
 };
 
 } // namespace

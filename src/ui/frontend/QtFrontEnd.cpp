@@ -43,6 +43,19 @@ CQtFrontEnd::CQtFrontEnd(CCallNotifier::Kind notifierKind, QObject* parent)
             &CQtFrontEnd::ToggleRecording);
     connect(m_pNotifier.get(), &CCallNotifier::answerRequested, this,
             [this] { Command(kCmdTalk); });
+    connect(m_pNotifier.get(), &CCallNotifier::blockRequested, this, [this](const QString& n) {
+        if (m_pWindow)
+            m_pWindow->PutOnList(n.toStdString(), ContactList::Block);
+    });
+    connect(m_pNotifier.get(), &CCallNotifier::permitRequested, this, [this](const QString& n) {
+        if (m_pWindow)
+            m_pWindow->PutOnList(n.toStdString(), ContactList::Permit);
+    });
+    connect(m_pNotifier.get(), &CCallNotifier::addContactRequested, this,
+            [this](const QString& number, const QString& name) {
+                if (m_pWindow)
+                    m_pWindow->AddToContacts(number.toStdString(), name.toStdString());
+            });
     // Timer 3: the worker sets or clears the handset flag itself, between
     // two of its steps; this thread never touches the device.
     m_handsetTimer.setSingleShot(true);
@@ -463,6 +476,13 @@ void CQtFrontEnd::ShowPopup() {
     const TalkButton answer = m_pWindow ? m_pWindow->TalkButtonNow() : TalkButton{};
     m_pNotifier->SetAnswer(answer.bShown, answer.bEnabled);
     m_pNotifier->ShowCall(CNotifyDlg::kCloseMs);
+}
+
+void CQtFrontEnd::ScreeningChanged(const std::string& text) {
+    Note(text);
+    SetStatusText(text);
+    if (m_pTray)
+        m_pTray->ScreeningChanged();
 }
 
 void CQtFrontEnd::MonitoringChanged(bool bPaused) {

@@ -77,6 +77,7 @@ public:
     void TimersChanged() override;
     void WatchedChanged() override;
     void QuitPosted() override;
+    void ScreeningChanged(const std::string& text) override;
 
     // IUiBridge, on the UI thread
     void SetStatusText(const std::string& text) override;

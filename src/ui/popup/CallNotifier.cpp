@@ -1,5 +1,6 @@
 #include "popup/CallNotifier.h"
 
+#include "app/ScreeningCommands.h"
 #include "platform/Strings.h"
 #include "popup/DesktopNotice.h"
 #include "popup/NotifyDlg.h"
@@ -24,6 +25,7 @@ CCallNotifier::CCallNotifier(Kind kind, QObject* parent) : QObject(parent), m_ki
             &CCallNotifier::recordRequested);
     connect(m_pNotice.get(), &CDesktopNotice::answerRequested, this,
             &CCallNotifier::answerRequested);
+    ForwardListCommands(m_pNotice.get());
     connect(m_pNotice.get(), &CDesktopNotice::failed, this, [this](const QString& error) {
         // A call must not go unannounced: the pop-up window, even where it
         // cannot be placed, rather than nothing.
@@ -43,6 +45,19 @@ void CCallNotifier::MakePopup() {
             &CCallNotifier::showMainRequested);
     connect(m_pPopup.get(), &CNotifyDlg::recordRequested, this, &CCallNotifier::recordRequested);
     connect(m_pPopup.get(), &CNotifyDlg::answerRequested, this, &CCallNotifier::answerRequested);
+    ForwardListCommands(m_pPopup.get());
+}
+
+template <class Source>
+void CCallNotifier::ForwardListCommands(Source* source) {
+    connect(source, &Source::blockRequested, this, [this] { emit blockRequested(m_sNumber); });
+    connect(source, &Source::addContactRequested, this,
+            [this] { emit addContactRequested(m_sNumber, m_sName); });
+    connect(source, &Source::permitRequested, this, [this] { emit permitRequested(m_sNumber); });
+}
+
+void CCallNotifier::ShowNotice(int ms) {
+    m_pNotice->Show(FirstLine(), m_sNumber, ms, m_bAnswer && m_bAnswerEnabled, m_bList);
 }
 
 CCallNotifier::~CCallNotifier() = default;
@@ -54,12 +69,15 @@ QString CCallNotifier::FirstLine() const {
 void CCallNotifier::SetCaller(const QString& name, const QString& number) {
     m_sName = name;
     m_sNumber = number;
-    if (m_pPopup)
+    m_bList = OffersListCommands(number.toStdString());
+    if (m_pPopup) {
         m_pPopup->SetLines(FirstLine(), m_sNumber);
+        m_pPopup->SetListCommands(m_bList);
+    }
     // A notice that is up shows the caller once known. A notification's
     // text can only be replaced whole, which starts its display time again.
     else if (m_pNotice->Id() != 0)
-        m_pNotice->Show(FirstLine(), m_sNumber, CNotifyDlg::kCloseMs, m_bAnswer && m_bAnswerEnabled);
+        ShowNotice(CNotifyDlg::kCloseMs);
 }
 
 void CCallNotifier::SetAnswer(bool bShown, bool bEnabled) {
@@ -73,17 +91,18 @@ void CCallNotifier::ShowCall(int ms) {
     if (m_pPopup) {
         m_pPopup->SetAnswer(m_bAnswer, m_bAnswerEnabled);
         m_pPopup->SetLines(FirstLine(), m_sNumber);
+        m_pPopup->SetListCommands(m_bList);
         m_pPopup->ShowCall(ms);
         return;
     }
-    m_pNotice->Show(FirstLine(), m_sNumber, ms, m_bAnswer && m_bAnswerEnabled);
+    ShowNotice(ms);
 }
 
 void CCallNotifier::RestartCloseTimer(int ms) {
     if (m_pPopup)
         m_pPopup->RestartCloseTimer(ms);
     else if (m_pNotice->Id() != 0)
-        m_pNotice->Show(FirstLine(), m_sNumber, ms, m_bAnswer && m_bAnswerEnabled);
+        ShowNotice(ms);
 }
 
 void CCallNotifier::Close() {

@@ -23,7 +23,7 @@ public:
 
     Kind GetKind() const { return m_kind; }
     // The two lines: "Incoming call..." until the caller is known, then the
-    // caller's name and number.
+    // caller's name and number; a number offers blocking and permitting it.
     void SetCaller(const QString& name, const QString& number);
     // The "Answer" action: offered where the line can talk at the PC,
     // usable while the call can be taken to it. Set before ShowCall.
@@ -40,10 +40,20 @@ signals:
     void showMainRequested();
     void recordRequested();
     void answerRequested();
+    // "Block caller", "Add to contacts", "Always let through" for the caller
+    // shown (which may be an earlier call's than the line's now).
+    void blockRequested(const QString& number);
+    void addContactRequested(const QString& number, const QString& name);
+    void permitRequested(const QString& number);
 
 private:
     QString FirstLine() const;
     void MakePopup();
+    // Shows or replaces the desktop notice for ms.
+    void ShowNotice(int ms);
+    // Both kinds ask through the same signals.
+    template <class Source>
+    void ForwardListCommands(Source* source);
 
     Kind m_kind;
     std::unique_ptr<CNotifyDlg> m_pPopup;
@@ -52,4 +62,5 @@ private:
     QString m_sNumber;
     bool m_bAnswer = false;
     bool m_bAnswerEnabled = false;
+    bool m_bList = false; // the caller has a number to block or permit
 };

@@ -10,6 +10,9 @@ constexpr const char* kInterface = "org.freedesktop.Notifications";
 constexpr const char* kActionRecord = "record";
 constexpr const char* kActionShow = "show";
 constexpr const char* kActionAnswer = "answer";
+constexpr const char* kActionBlock = "block";
+constexpr const char* kActionAddContact = "contact";
+constexpr const char* kActionPermit = "permit";
 // The notice body itself, where the service lets it be clicked.
 constexpr const char* kActionDefault = "default";
 } // namespace
@@ -22,13 +25,17 @@ CDesktopNotice::CDesktopNotice(const QDBusConnection& bus, QObject* parent)
                   SLOT(OnClosed(uint, uint)));
 }
 
-void CDesktopNotice::Show(const QString& summary, const QString& body, int ms, bool bAnswer) {
+void CDesktopNotice::Show(const QString& summary, const QString& body, int ms, bool bAnswer,
+                          bool bList) {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
     QStringList actions;
     if (bAnswer)
         actions << kActionAnswer << tr("Answer");
     actions << kActionRecord << tr("Record") << kActionShow << tr("Show") << kActionDefault
             << tr("Show");
+    if (bList)
+        actions << kActionBlock << tr("Block caller") << kActionAddContact << tr("Add to contacts")
+                << kActionPermit << tr("Always let through");
     QVariantMap hints;
     hints.insert("urgency", QVariant::fromValue<uchar>(1));
     hints.insert("category", QString("im.received"));
@@ -68,6 +75,12 @@ void CDesktopNotice::OnActionInvoked(uint id, const QString& action) {
         emit recordRequested();
     else if (action == kActionAnswer)
         emit answerRequested();
+    else if (action == kActionBlock)
+        emit blockRequested();
+    else if (action == kActionAddContact)
+        emit addContactRequested();
+    else if (action == kActionPermit)
+        emit permitRequested();
     else if (action == kActionShow || action == kActionDefault)
         emit showMainRequested();
 }

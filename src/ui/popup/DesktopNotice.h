@@ -1,7 +1,8 @@
 // The incoming-call notice where a program cannot place its own window (a
 // Wayland session): a desktop notification (org.freedesktop.Notifications)
-// with the actions "Record" and "Show", and "Answer" on a line that can talk
-// at the PC. A further ring of the same call
+// with the actions "Record" and "Show", "Answer" on a line that can talk
+// at the PC, and "Block caller", "Add to contacts" and "Always let through"
+// for a caller with a number. A further ring of the same call
 // replaces the notice, which starts its display time again.
 #pragma once
 
@@ -18,8 +19,10 @@ public:
     explicit CDesktopNotice(const QDBusConnection& bus = QDBusConnection::sessionBus(),
                             QObject* parent = nullptr);
 
-    // Shows (or replaces) the notice for ms; bAnswer offers "Answer".
-    void Show(const QString& summary, const QString& body, int ms, bool bAnswer = false);
+    // Shows (or replaces) the notice for ms; bAnswer offers "Answer", bList
+    // the block, contact and permit actions.
+    void Show(const QString& summary, const QString& body, int ms, bool bAnswer = false,
+              bool bList = false);
     // Takes the notice down.
     void Close();
     // The id the notification service gave the notice now up (0: none).
@@ -29,6 +32,9 @@ signals:
     void showMainRequested();
     void recordRequested();
     void answerRequested();
+    void blockRequested();
+    void addContactRequested();
+    void permitRequested();
     // The service answered a Notify call (for tests and the log).
     void shown(uint id);
     // The service could not be reached; the text says why.

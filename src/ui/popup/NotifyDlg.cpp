@@ -1,9 +1,9 @@
 #include "popup/NotifyDlg.h"
 
 #include "main/MainIcons.h"
+#include "platform/Strings.h"
 #include "popup/PopupPlacement.h"
 #include "popup/RecordIcon.h"
-#include "platform/Strings.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,8 +20,13 @@ constexpr int kStringIncomingCall = 57789;
 CNotifyDlg::CNotifyDlg(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus),
-      m_pFirst(new QLabel(this)), m_pSecond(new QLabel(this)),
-      m_pRecord(new QPushButton(this)), m_pAnswer(new QPushButton(this)), m_slide(this, "pos") {
+      m_pFirst(new QLabel(this)), m_pSecond(new QLabel(this)), m_pRecord(new QPushButton(this)),
+      m_pAnswer(AddButton("Answer", tr("Answer"), &CNotifyDlg::answerRequested)),
+      m_pBlock(AddButton("Block", tr("Block caller"), &CNotifyDlg::blockRequested)),
+      m_pAddContact(
+          AddButton("AddContact", tr("Add to contacts"), &CNotifyDlg::addContactRequested)),
+      m_pPermit(AddButton("Permit", tr("Always let through"), &CNotifyDlg::permitRequested)),
+      m_slide(this, "pos") {
     setObjectName("NotifyDlg");
     // Not shown (no frame), but it names the window for the desktop's tools.
     setWindowTitle(tr("Incoming call"));
@@ -44,31 +49,36 @@ CNotifyDlg::CNotifyDlg(QWidget* parent)
         emit recordRequested();
     });
 
-    m_pAnswer->setObjectName("Answer");
-    m_pAnswer->setText(tr("Answer"));
     m_pAnswer->setIcon(MainIcon("answer", palette()));
     m_pAnswer->setToolTip(tr("Answer at the PC: talk through the computer's headset"));
-    m_pAnswer->setFocusPolicy(Qt::NoFocus);
-    m_pAnswer->hide();
-    connect(m_pAnswer, &QPushButton::clicked, this, [this] {
-        End();
-        emit answerRequested();
-    });
+    m_pBlock->setToolTip(tr("Put this number on the block list"));
+    m_pAddContact->setToolTip(tr("Make a contact of this caller"));
+    m_pPermit->setToolTip(tr("Put this number on the permit list"));
 
     auto* lines = new QVBoxLayout;
     lines->addWidget(m_pFirst);
     lines->addWidget(m_pSecond);
     lines->addStretch();
     lines->addWidget(m_pAnswer, 0, Qt::AlignLeft);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(12, 12, 12, 12);
+    auto* row = new QHBoxLayout;
     row->setSpacing(12);
     row->addWidget(m_pRecord, 0, Qt::AlignTop);
     row->addLayout(lines, 1);
-    // Room for the answer button whether or not this line shows it.
-    m_pAnswer->show();
+    auto* list = new QHBoxLayout;
+    list->setSpacing(6);
+    for (QPushButton* b : {m_pBlock, m_pAddContact, m_pPermit})
+        list->addWidget(b);
+    auto* all = new QVBoxLayout(this);
+    all->setContentsMargins(12, 12, 12, 12);
+    all->setSpacing(8);
+    all->addLayout(row, 1);
+    all->addLayout(list);
+    // Room for every button whether or not this call shows it.
+    SetAnswer(true, true);
+    SetListCommands(true);
     setFixedSize(QSize(300, 96).expandedTo(sizeHint()));
-    m_pAnswer->hide();
+    SetAnswer(false, false);
+    SetListCommands(false);
 
     m_closeTimer.setSingleShot(true);
     connect(&m_closeTimer, &QTimer::timeout, this, &CNotifyDlg::End);
@@ -92,6 +102,24 @@ QString CNotifyDlg::SecondLine() const {
 void CNotifyDlg::SetAnswer(bool bShown, bool bEnabled) {
     m_pAnswer->setVisible(bShown);
     m_pAnswer->setEnabled(bEnabled);
+}
+
+void CNotifyDlg::SetListCommands(bool bShown) {
+    for (QPushButton* b : {m_pBlock, m_pAddContact, m_pPermit})
+        b->setVisible(bShown);
+}
+
+QPushButton* CNotifyDlg::AddButton(const char* name, const QString& text,
+                                   void (CNotifyDlg::*done)()) {
+    auto* button = new QPushButton(text, this);
+    button->setObjectName(name);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->hide();
+    connect(button, &QPushButton::clicked, this, [this, done] {
+        End();
+        emit(this->*done)();
+    });
+    return button;
 }
 
 void CNotifyDlg::ShowCall(int ms) {

@@ -3,7 +3,9 @@
 // in, closes itself after its display time, and a further ring of the same
 // call only restarts that time. A click on it asks for the main window, its
 // record button for the recording to start or stop, its answer button (on
-// a line that can talk at the PC) for the call to be talked at the PC.
+// a line that can talk at the PC) for the call to be talked at the PC, and
+// for a caller with a number its "Block caller", "Add to contacts" and
+// "Always let through" for that number.
 #pragma once
 
 #include <QPropertyAnimation>
@@ -41,13 +43,23 @@ public:
     // while the call can be taken to it.
     void SetAnswer(bool bShown, bool bEnabled);
 
+    // "Block caller", "Add to contacts", "Always let through": shown for a
+    // caller with a number (OffersListCommands).
+    void SetListCommands(bool bShown);
+
     QPushButton* RecordButton() const { return m_pRecord; }
     QPushButton* AnswerButton() const { return m_pAnswer; }
+    QPushButton* BlockButton() const { return m_pBlock; }
+    QPushButton* AddContactButton() const { return m_pAddContact; }
+    QPushButton* PermitButton() const { return m_pPermit; }
 
 signals:
     void showMainRequested();
     void recordRequested();
     void answerRequested();
+    void blockRequested();
+    void addContactRequested();
+    void permitRequested();
     // The slide-in began (once per showing, not per ring).
     void slideInStarted();
 
@@ -56,10 +68,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A text button of the pop-up that closes it and emits done.
+    QPushButton* AddButton(const char* name, const QString& text, void (CNotifyDlg::*done)());
+
     QLabel* m_pFirst;
     QLabel* m_pSecond;
     QPushButton* m_pRecord;
     QPushButton* m_pAnswer;
+    QPushButton* m_pBlock;
+    QPushButton* m_pAddContact;
+    QPushButton* m_pPermit;
     QTimer m_closeTimer;
     QPropertyAnimation m_slide;
 };

@@ -2,10 +2,12 @@
 
 #include "app/BasicWindow.h"
 #include "app/Brand.h"
+#include "app/CommandIds.h"
 #include "app/TrayLogic.h"
 #include "ui/tray/TrayMenu.h"
 #include "ui/tray/TrayPictures.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
@@ -29,7 +31,9 @@ CTrayIcon::CTrayIcon(CBasicWindow& window, QObject* parent)
     m_pMenu = MakeTrayMenu(m_sTitle, [this](int id) { m_window.OnCommand(id); });
     m_pIcon = std::make_unique<QSystemTrayIcon>();
     m_pIcon->setContextMenu(m_pMenu.get());
-    m_pIcon->setToolTip(m_sTooltip);
+    // The last caller and the switch may have changed since it was last shown.
+    connect(m_pMenu.get(), &QMenu::aboutToShow, this, &CTrayIcon::ScreeningChanged);
+    ScreeningChanged();
     connect(m_pIcon.get(), &QSystemTrayIcon::activated, this, &CTrayIcon::OnActivated);
     m_animation.setInterval(static_cast<int>(kTrayAnimationMs));
     connect(&m_animation, &QTimer::timeout, this, &CTrayIcon::NextFrame);
@@ -79,9 +83,27 @@ void CTrayIcon::SetState(int) {
     m_window.WakeTray();
 }
 
+void CTrayIcon::ScreeningChanged() {
+    const TrayScreening now = m_window.TrayScreeningNow();
+    if (QAction* block = TrayMenuAction(*m_pMenu, kCmdBlockLastCaller))
+        block->setEnabled(now.bCanBlockLastCaller);
+    if (QAction* pause = TrayMenuAction(*m_pMenu, kCmdPauseScreening))
+        pause->setChecked(now.bPaused);
+    ApplyTooltip();
+}
+
+void CTrayIcon::ApplyTooltip() {
+    if (m_window.TrayScreeningNow().bPaused)
+        m_pIcon->setToolTip(m_sTooltip + "\n" +
+                           QCoreApplication::translate("CTrayIcon", "Call screening paused"));
+    else
+        m_pIcon->setToolTip(m_sTooltip);
+}
+
 void CTrayIcon::SetTooltip(const std::string& s) {
     m_sTooltip = QString::fromStdString(s);
-    m_pIcon->setToolTip(m_sTooltip);
+    // A caller's number comes with each call: the last caller changed.
+    ScreeningChanged();
     // The worker sets the tooltip when a call comes in: the call may soon be
     // recorded, which timer 3 must follow.
     m_window.WakeTray();
@@ -97,7 +119,7 @@ void CTrayIcon::ShowPicture(int nPicture) {
     // Pausing and recording take back a caller's number from the tooltip.
     if (nPicture == kTrayPicPaused || nPicture == kTrayPicRecording) {
         m_sTooltip = m_sTitle;
-        m_pIcon->setToolTip(m_sTooltip);
+        ApplyTooltip();
     }
     m_nShown = nPicture;
     SetFrame(nPicture);

@@ -31,6 +31,9 @@ public:
     void Tick();
     // The worker's tooltip (the caller's number on a call).
     void SetTooltip(const std::string& s);
+    // Screening was paused or switched on, or a caller blocked: the menu's
+    // screening items and the tooltip follow.
+    void ScreeningChanged();
 
     // The picture now shown (a resource id, 0 before Show), and the frame of
     // its animation (the blank frame half of the time).
@@ -46,6 +49,8 @@ private:
     void SetFrame(int nPicture);
     void NextFrame();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
+    // The tooltip: the worker's or the title, and whether screening is paused.
+    void ApplyTooltip();
 
     CBasicWindow& m_window;
     std::unique_ptr<QMenu> m_pMenu;

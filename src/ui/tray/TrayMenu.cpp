@@ -39,6 +39,11 @@ const TrayMenuItem kTrayMenu[] = {
      kCmdOffline},
     {TrayMenuItem::EndSubMenu, nullptr, 0},
     {TrayMenuItem::Separator, nullptr, 0},
+    {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "Block the &last caller"),
+     kCmdBlockLastCaller},
+    {TrayMenuItem::Check, QT_TRANSLATE_NOOP("TrayMenu", "Pa&use call screening"),
+     kCmdPauseScreening},
+    {TrayMenuItem::Separator, nullptr, 0},
     {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "&Configuration..."), kCmdOptions},
     {TrayMenuItem::Command, QT_TRANSLATE_NOOP("TrayMenu", "D&iagnostics..."), kCmdDiagnostics},
     {TrayMenuItem::Separator, nullptr, 0},
@@ -62,10 +67,13 @@ std::unique_ptr<QMenu> MakeTrayMenu(const QString& sProduct,
         case TrayMenuItem::EndSubMenu:
             open.pop_back();
             break;
-        case TrayMenuItem::Command: {
+        case TrayMenuItem::Command:
+        case TrayMenuItem::Check: {
             const bool bProduct = item.text == nullptr;
             QAction* action = into->addAction(bProduct ? sProduct : Translated(item.text));
             const int id = item.nCommand;
+            action->setData(id);
+            action->setCheckable(item.kind == TrayMenuItem::Check);
             QObject::connect(action, &QAction::triggered, menu.get(),
                              [onCommand, id] { onCommand(id); });
             if (bProduct) {
@@ -79,4 +87,11 @@ std::unique_ptr<QMenu> MakeTrayMenu(const QString& sProduct,
         }
     }
     return menu;
+}
+
+QAction* TrayMenuAction(const QMenu& menu, int nCommand) {
+    for (QAction* action : menu.findChildren<QAction*>())
+        if (action->data().toInt() == nCommand && nCommand != 0)
+            return action;
+    return nullptr;
 }

@@ -78,6 +78,23 @@ TEST_F(VorelladTest, EveryControlCodeReachesTheService) {
         EXPECT_NE(r.err.find("cannot talk at the PC"), std::string::npos) << r.err;
     }
 
+    // 16 and 17: no caller yet to block; a number blocked, another let
+    // through, as vorella-tool sees the contacts file; screening paused and
+    // on again, stored in the settings.
+    ProgramRun r = Ctl({"block"});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.err, "vorellactl: No caller with a number to block\n");
+    EXPECT_EQ(Ctl({"block", "5550177"}).nExit, 0) << Log();
+    EXPECT_EQ(Ctl({"permit", "+44 20 7946 0018"}).nExit, 0) << Log();
+    const std::string contacts = RunProgram({BuiltProgram("vorella-tool"), "contacts", "list"}).out;
+    EXPECT_NE(contacts.find("\tblock\t5550177"), std::string::npos) << contacts;
+    EXPECT_NE(contacts.find("\tpermit\t+44 20 7946 0018"), std::string::npos) << contacts;
+    for (const auto& [word, paused] : {std::pair{"off", 1}, std::pair{"on", 0}}) {
+        EXPECT_EQ(Ctl({"screening", word}).nExit, 0) << Log();
+        EXPECT_EQ(Ctl({"screening"}).out, paused ? "screening: paused\n" : "screening: on\n");
+        EXPECT_EQ(GetProfileIntFrom(home.File("vorella.ini"), "Options", "bScreeningPaused", -1),
+                  paused);
+    }
     EXPECT_EQ(Quit(), 0) << Log(); // 10
 }
 
@@ -216,6 +233,10 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLineAndAModemThatStopsAnsweringOnce
         WaitUntil([&] { return Occurrences(home.Read("modem.log"), "(again)") >= 2; }, 60000))
         << Log();
     EXPECT_EQ(LinesStartingWith(failed), 1) << Log();
+
+    // The caller just heard is the one "block" takes; the log says so.
+    EXPECT_EQ(Ctl({"block"}).nExit, 0) << Log();
+    EXPECT_TRUE(Logged("1234 is blocked")) << Log();
 }
 
 // A greeting that cannot be played: the caller still leaves a message, and

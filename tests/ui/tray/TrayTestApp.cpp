@@ -73,6 +73,10 @@ public:
         return true;
     }
     void RunMessageLoop(CBasicWindow&) override {}
+    void ScreeningChanged(const std::string&) override {
+        if (pTray)
+            pTray->ScreeningChanged();
+    }
 };
 
 // Every picture in a row at 22 px, and below at 16 px, on a panel of the

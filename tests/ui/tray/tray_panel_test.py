@@ -248,7 +248,8 @@ class TrayPanelTest(unittest.TestCase):
     def testMenuItemsRunTheirCommands(self):
         labels = [c[1] for c in self.layout()[2]]
         self.assertEqual(labels, ["Vorella", "-", "_Help", "-", "_Record", "_Stop", "_Play", "-",
-                                  "_Disable", "S_tatus", "-", "_Configuration...",
+                                  "_Disable", "S_tatus", "-", "Block the _last caller",
+                                  "Pa_use call screening", "-", "_Configuration...",
                                   "D_iagnostics...", "-", "E_xit"])
         tree = {c[1]: [g[1] for g in c[2]] for c in self.layout()[2]}
         self.assertEqual(tree["_Help"], ["_Contents", "A_bout..."])
@@ -274,6 +275,12 @@ class TrayPanelTest(unittest.TestCase):
         self.wait_picture("paused")
         self.click("S_tatus", "O_ffline\tRelease the modem")
         self.wait_picture("idle")
+
+        # Screening paused and on again: the tooltip says so meanwhile.
+        for paused in (True, False):
+            self.click("Pa_use call screening")
+            wait_for("the tooltip to follow the screening switch",
+                     lambda: ("Call screening paused" in self.tooltip()) == paused)
 
         # Exit ends the program, and its icon leaves the panel.
         self.click("E_xit")

@@ -285,6 +285,23 @@ TEST_F(BasicWindowTest, SpeakTimerPausesMonitoringOnce) {
     EXPECT_TRUE(worker.Engine().bPaused);
 }
 
+TEST_F(BasicWindowTest, AddToContactsMakesOneContactOfANumberAndSaysWhatItDid) {
+    // (number, name): whether a contact was made, what the status line says.
+    const std::tuple<const char*, const char*, bool, const char*> cases[] = {
+        {"555-1234", "JOHN DOE", true, "1234 is in the contacts as JOHN DOE"},
+        {"(555) 1234", "J. DOE", false, "1234 is a contact already: JOHN DOE"},
+        {"5550199", "", true, "0199 is in the contacts as "},
+        {"NA", "", false, "Cannot add \"NA\" to the contacts: it is no telephone number"},
+    };
+    for (auto [number, name, bDone, said] : cases) {
+        frontEnd.notes.clear();
+        const ScreeningReply reply = window.AddToContacts(number, name);
+        EXPECT_EQ(reply.bDone, bDone) << number;
+        EXPECT_EQ(frontEnd.notes, std::vector<std::string>{reply.sText});
+        EXPECT_NE(reply.sText.find(said), std::string::npos) << reply.sText;
+    }
+}
+
 TEST_F(BasicWindowTest, ExternalMonitoringSwitchStopsTheCallFirst) {
     worker.bCallActive = true;
     window.SetMonitoring(false);

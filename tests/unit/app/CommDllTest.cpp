@@ -151,9 +151,30 @@ TEST_F(CommDllTest, TalkCodesAnswerWithTheOutcomeInParameterTwo) {
     }
 }
 
+TEST_F(CommDllTest, ScreeningCodesAnswerWithTheOutcomeAndItsText) {
+    // Parameter 2 answers 16's "done" and 17's "screening on"; "" asks nothing.
+    const std::tuple<int, int, bool, const char*> cases[] = {
+        {16, 2, true, "block 5550123"}, {16, 1, false, "permit 5550123"},
+        {16, 0, true, "none 5550123"},  {17, 2, false, "screening off"},
+        {17, 1, true, "screening on"},  {17, 9, true, ""}};
+    for (auto [code, param1, answer, action] : cases) {
+        fake.log.clear();
+        fake.screeningReply = {answer, "what was done"};
+        fake.bScreeningOn = answer;
+        CommBlockData d = Code(code);
+        d.nParam1 = param1;
+        d.sNumber = "5550123";
+        ASSERT_EQ(Send(d), CommResult::Done);
+        EXPECT_EQ(Read().nParam2, answer ? 1 : 0) << code << " " << param1;
+        EXPECT_EQ(Read().sText, *action ? "what was done" : "") << code << " " << param1;
+        EXPECT_EQ(fake.log.size(), *action ? 1u : 0u);
+        EXPECT_EQ(fake.log.empty() ? "" : fake.log[0], action);
+    }
+}
+
 TEST_F(CommDllTest, HostileBlocksChangeNothingAndCrashNothing) {
     // Unknown codes: nothing done, block left as it was.
-    for (int code : {16, -1, 1000, INT32_MIN}) {
+    for (int code : {18, -1, 1000, INT32_MIN}) {
         CommBlockData d = Code(code);
         d.nParam1 = 42;
         EXPECT_EQ(Send(d), CommResult::UnknownCode) << code;

@@ -31,6 +31,17 @@ public:
         Log(r == TalkRequest::Answer ? "talk answer" : r == TalkRequest::Take ? "talk" : "talk off");
         return talkOutcome;
     }
+    ScreeningReply screeningReply{true, "done"};
+    bool bScreeningOn = true;
+    ScreeningReply PutOnList(const std::string& number, ContactList list) override {
+        Log(std::string(ListWord(list)) + " " + number);
+        return screeningReply;
+    }
+    ScreeningReply PauseScreening(bool bPaused) override {
+        Log(bPaused ? "screening off" : "screening on");
+        return screeningReply;
+    }
+    bool IsScreeningOn() override { return bScreeningOn; }
     void SetMonitoring(bool bOn) override {
         bMonitoring = bOn;
         Log(bOn ? "monitor on" : "monitor off");

@@ -1,6 +1,7 @@
 // The main window's rules without widgets: where it comes back, how it
 // starts, what the status bar says and which call buttons can be used.
 #include "app/MainWindowRules.h"
+#include "app/ScreeningCommands.h"
 #include "app/TalkRules.h"
 
 #include "config/SettingsProvider.h"
@@ -180,6 +181,15 @@ TEST(MainWindowRules, TalkingAtThePcIsOfferedForACallNotYetTalked) {
         EXPECT_EQ(TalkButtonFor(can, f).bEnabled, c.enabled) << s;
         EXPECT_EQ(HookButtonRequestFor(can, f), c.hook) << s;
     }
+}
+
+TEST(MainWindowRules, ThePopupOffersBlockAndPermitOnlyForANumber) {
+    const std::pair<const char*, bool> cases[] = {
+        {"555-1234", true}, {"+44 20 7946 0018", true}, {"", false},  {"NA", false},
+        {"P", false},       {"Private", false},         {"O", false}, {"Anonymous", false},
+    };
+    for (auto [number, bOffered] : cases)
+        EXPECT_EQ(OffersListCommands(number), bOffered) << number;
 }
 
 } // namespace

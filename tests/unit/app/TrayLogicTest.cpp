@@ -174,4 +174,34 @@ TEST_F(TrayWindowTest, StatusMenuSetsTheTrayStatesThatMuteTheRing) {
     EXPECT_EQ(frontEnd.trayStates, (std::vector<int>{2, 3, 0, 3, 4, 3}));
 }
 
+TEST_F(TrayWindowTest, ScreeningItemsBlockTheLastCallerWithANumberAndPauseScreening) {
+    auto rings = [&](const char* number, const char* message) {
+        CNumber call;
+        call.m_sCidNumber = number;
+        call.m_sCidMessage = message;
+        worker.Engine().AppendRecentCall(call);
+    };
+    // The run's last caller: whether "Block the last caller" takes it.
+    const std::tuple<const char*, const char*, bool> calls[] = {
+        {"", "Anonymous", false}, {"P", "", false}, {"NA", "", false}, {"555-1234", "", true}};
+    EXPECT_FALSE(window.TrayScreeningNow().bCanBlockLastCaller) << "no call yet";
+    ASSERT_TRUE(window.OnCommand(kCmdBlockLastCaller));
+    for (auto [number, message, bCan] : calls) {
+        rings(number, message);
+        EXPECT_EQ(window.TrayScreeningNow().bCanBlockLastCaller, bCan) << number << message;
+    }
+    ASSERT_TRUE(window.OnCommand(kCmdBlockLastCaller));
+    for (bool bPaused : {true, false}) {
+        ASSERT_TRUE(window.OnCommand(kCmdPauseScreening));
+        EXPECT_EQ(window.TrayScreeningNow().bPaused, bPaused);
+        EXPECT_EQ(GetProfileIntFrom(home.File("vorella.ini"), "Options", "bScreeningPaused", -1),
+                  bPaused ? 1 : 0);
+    }
+    // Each outcome told once, for the status line (the service's log).
+    ASSERT_EQ(frontEnd.notes.size(), 4u);
+    EXPECT_EQ(frontEnd.notes[0], "No caller with a number to block");
+    EXPECT_NE(frontEnd.notes[1].find("1234 is blocked"), std::string::npos) << frontEnd.notes[1];
+    EXPECT_EQ(frontEnd.notes[3], "Call screening on");
+}
+
 } // namespace

@@ -72,6 +72,11 @@ TEST_F(VorellactlTest, BadCommandLinesAreRefusedBeforeAnythingIsSent) {
         {"answer", "now"},
         {"talk", "on"},
         {"talk", "off", "now"},
+        {"block", "1", "2"},
+        {"block", ""},
+        {"permit"},
+        {"block", std::string(260, '5')},
+        {"screening", "maybe"},
         {"--timeout", "soon", "status"},
     };
     for (const auto& args : bad) {
