@@ -5,6 +5,7 @@
 #include "EngineStory.h"
 
 #include "audio/SoundBackend.h"
+#include "engine/Challenge.h"
 #include "engine/TelephonyLineDevice.h"
 #include "platform/TextUtil.h"
 #include "tapi/SimulatedTapi.h"
@@ -155,6 +156,28 @@ TEST_F(TelephonyLineStory, ABlockedCallerIsDroppedWithoutAnAnswer) {
     EXPECT_EQ(history[0].outcome, CallOutcome::Blocked);
     EXPECT_EQ(history[0].sRule, "block list: contact Ann");
     EXPECT_EQ(Index().GetSize(), 0);
+}
+
+// An unknown caller asked for a key gets through with the right one on the
+// telephony line too: the line's keys reach the spoken prompt.
+TEST_F(TelephonyLineStory, AChallengedCallerWithTheRightKeyLeavesAMessage) {
+    phone->bChallengeUnknown = true;
+    SetChallengeDigitSource([] { return 7; });
+    StartWorkerOnDevice();
+    const uint64_t playedBefore = nullBackend->FramesPlayed();
+    const uint32_t hCall = line->OfferCall(0);
+    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
+    line->Ring(0);
+    ASSERT_TRUE(WaitFor([&] { return nullBackend->FramesPlayed() - playedBefore > 4000; }));
+    line->SendDigits(hCall, "7");
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
+    line->FarEndHangsUp(hCall);
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    SetChallengeDigitSource({});
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].decision, ScreenAction::Challenge);
+    EXPECT_EQ(history[0].outcome, CallOutcome::Message);
+    EXPECT_EQ(Index().GetSize(), 1);
 }
 
 TEST_F(TelephonyLineStory, ATakenCallIsHandedOverForFaxAndDataWithoutASpeakerphone) {
