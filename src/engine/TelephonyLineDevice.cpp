@@ -195,7 +195,7 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
                !m_host.CallState().EngineState().bRecording || TalkEnded() || TalkWantedNow();
     };
     if (m_pTalk && m_host.Settings().bTalkStereo)
-        return RecordStereoFromLineDevice(m_host, in, file, maxMs, stop, "Record the talk");
+        return RecordFromLineDevice(m_host, in, file, maxMs, stop, "Record the talk", 2);
     return RecordFromLineDevice(m_host, in, file, maxMs, stop, "Record from the line");
 }
 

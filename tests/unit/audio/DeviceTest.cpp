@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -105,17 +106,60 @@ TEST_F(Recording, FallsBackToEightThousandWhenTheRateIsRefused) {
 
 TEST_F(Recording, SilenceEndsTheRecordingWithQ) {
     NullBackend().SetCaptureSource(nullptr); // a silent line
-    CRecThread rec;
-    CRecThread::Setup setup = Setup(0);
-    setup.options.bSoftAGC = true; // the user's default
-    setup.options.bSilenceDetection = true;
-    setup.options.iSilenceDetectionSensitivity = 50;
-    setup.options.iSilenceDetectionTimeout = 30;
-    Record(rec, setup);
-    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
-    EXPECT_EQ(rec.EndCode(), 'q');
-    // The third quiet window ends it; the sample that completed it is dropped.
-    EXPECT_EQ(rec.SamplesWritten(), 8000u + 8001 + 8001 - 1);
+    for (uint16_t channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        CRecThread rec;
+        CRecThread::Setup setup = Setup(0);
+        setup.nChannels = channels;    // a conversation is cut as one voice is
+        setup.options.bSoftAGC = true; // the user's default
+        setup.options.bSilenceDetection = true;
+        setup.options.iSilenceDetectionSensitivity = 50;
+        setup.options.iSilenceDetectionTimeout = 30;
+        Record(rec, setup);
+        ASSERT_TRUE(rec.Succeeded()) << rec.Error();
+        EXPECT_EQ(rec.EndCode(), 'q');
+        // The third quiet window ends it; the sample that completed it is dropped.
+        EXPECT_EQ(rec.SamplesWritten(), 8000u + 8001 + 8001 - 1);
+        EXPECT_EQ(Soxi("-c", setup.sFile), std::to_string(channels));
+    }
+}
+
+// Two voices, one on each channel, are one recording: it is quiet only
+// when both are, and one gain raises both so that they keep their balance.
+TEST_F(Recording, TwoChannelsAreQuietTogetherAndKeepTheirBalance) {
+    const double right = 1000;
+    for (double left : {0.0, 2000.0}) {
+        SCOPED_TRACE(left);
+        const WaveFormat format = PcmFormat(8000, 16, 2);
+        CWaveFile file;
+        ASSERT_TRUE(file.Create(m_home.File("talk.wav"), format));
+        RecordingOptions options; // the level normalised, as by default
+        options.bSilenceDetection = true;
+        options.iSilenceDetectionTimeout = 30;
+        CLevelNormalizer normalizer;
+        const std::atomic<bool> stop{false};
+        CWavNotify notify(options, &normalizer, file, stop);
+        ASSERT_TRUE(notify.Begin(format));
+        // Four seconds, longer than the time-out.
+        const std::vector<int16_t> l = SineWave(440, left, 32000), r = SineWave(440, right, 32000);
+        std::vector<uint8_t> bytes;
+        for (size_t i = 0; i < l.size(); ++i)
+            for (int16_t v : {l[i], r[i]})
+                bytes.insert(bytes.end(), {uint8_t(v & 0xFF), uint8_t(uint16_t(v) >> 8)});
+        CWave wave;
+        CWaveBlock block(std::move(bytes), 64000);
+        notify.OnBlockArrived(wave, block);
+        ASSERT_TRUE(notify.Finish());
+        ASSERT_TRUE(file.CloseWrite());
+        EXPECT_EQ(notify.EndCode(), 0);
+        const std::vector<int16_t> both = SoxSamples(m_home.File("talk.wav"));
+        ASSERT_EQ(both.size(), 64000u);
+        double sum[2] = {};
+        for (size_t i = 0; i < both.size(); ++i)
+            sum[i % 2] += double(both[i]) * both[i];
+        EXPECT_NEAR(std::sqrt(sum[0] / sum[1]), left / right, 0.02);
+        EXPECT_GT(std::sqrt(sum[1] / 32000), 4 * right / std::sqrt(2)); // raised
+    }
 }
 
 TEST_F(Recording, MonitorPlaysTheHighBytesAndCanBeSwitchedOff) {
