@@ -4,6 +4,8 @@
 #include "TempHome.h"
 #include "WaitUntil.h"
 
+#include "audio/AlsaBackend.h"
+#include "audio/AudioLog.h"
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
 #include "audio/WaveFile.h"
@@ -13,6 +15,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -286,6 +289,36 @@ TEST(WaveDevices, PlaySoundSyncAsyncAndStop) {
     EXPECT_LT(NullBackend().FramesPlayed() - before, 40000u);
 
     EXPECT_FALSE(PlaySoundFile(home.File("missing.wav"), true));
+}
+
+// The sound card through ALSA, here a null PCM of the test's own: periods
+// of 10 ms, played sound heard within four of them and started after the
+// first, the reader woken each period; the log says so.
+TEST(AlsaBackend, OpensTheCardWithShortPeriods) {
+    TempHome home;
+    WriteBytes(home.File("alsa.conf"), "pcm.default { type null }\n");
+    setenv("ALSA_CONFIG_PATH", home.File("alsa.conf").c_str(), 1);
+    std::vector<std::string> log;
+    SetAudioLogSink([&](const std::string& line, AudioLogKind) { log.push_back(line); });
+    std::unique_ptr<ISoundBackend> alsa = MakeAlsaBackend();
+    for (uint32_t rate : {8000u, 44100u, 48000u}) {
+        SCOPED_TRACE(rate);
+        auto out = alsa->OpenPlayback(-1, PcmFormat(rate));
+        auto in = alsa->OpenCapture(-1, PcmFormat(rate, 16, 2));
+        ASSERT_TRUE(out && in);
+        const std::optional<AlsaSetup> play = AlsaSetupOf(*out), rec = AlsaSetupOf(*in);
+        ASSERT_TRUE(play && rec);
+        const unsigned long period = rate / 100;
+        EXPECT_EQ(std::tuple(play->nPeriod, play->nBuffer, play->nStartThreshold, play->nAvailMin),
+                  std::tuple(period, 4 * period, period, period));
+        EXPECT_EQ(std::tuple(rec->nPeriod, rec->nBuffer, rec->nAvailMin),
+                  std::tuple(period, 10 * period, period));
+    }
+    SetAudioLogSink(nullptr);
+    unsetenv("ALSA_CONFIG_PATH");
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "sound card default (playback): 48000 Hz, period 480, buffer 1920\n"),
+              log.end());
 }
 
 TEST(WaveBuffers, FormatSerialisationAndBadInput) {
