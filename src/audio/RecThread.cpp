@@ -45,17 +45,19 @@ void CRecThread::Finish(bool bOk, const std::string& error) {
 
 void CRecThread::Run(Setup setup) {
     CWaveInDevice device;
-    WaveFormat format = PcmFormat(setup.nSampleRate);
+    const uint16_t channels = setup.nChannels == 2 ? 2 : 1;
+    WaveFormat format = PcmFormat(setup.nSampleRate, 16, channels);
     if (!device.Open(setup.nDeviceId, format, setup.pBackend)) {
         SleepMs(1);
-        format = PcmFormat(kFallbackRate);
+        format = PcmFormat(kFallbackRate, 16, channels);
         if (setup.nSampleRate == kFallbackRate ||
             !device.Open(setup.nDeviceId, format, setup.pBackend)) {
+            const char* what = channels == 2 ? " (two channels)" : "";
             Finish(false, setup.nSampleRate == kFallbackRate
-                              ? StrPrintf("cannot open sound input %d at %u samples/s",
-                                          setup.nDeviceId, kFallbackRate)
-                              : StrPrintf("cannot open sound input %d at %u or %u samples/s",
-                                          setup.nDeviceId, setup.nSampleRate, kFallbackRate));
+                              ? StrPrintf("cannot open sound input %d at %u samples/s%s",
+                                          setup.nDeviceId, kFallbackRate, what)
+                              : StrPrintf("cannot open sound input %d at %u or %u samples/s%s",
+                                          setup.nDeviceId, setup.nSampleRate, kFallbackRate, what));
             return;
         }
     }
@@ -64,7 +66,8 @@ void CRecThread::Run(Setup setup) {
     CWaveFile file;
     CWavNotify notify(setup.options, setup.pNormalizer, file, m_bQuit);
     if (!notify.Begin(format)) {
-        Finish(false, "cannot open the GSM 6.10 converter");
+        Finish(false, channels == 2 ? "GSM 6.10 cannot hold two channels"
+                                    : "cannot open the GSM 6.10 converter");
         return;
     }
     WaveFormat fileFormat = format;
@@ -80,6 +83,7 @@ void CRecThread::Run(Setup setup) {
 
     CWave wave;
     wave.SetFormat(format.nSamplesPerSec, 16);
+    wave.m_nChannels = format.nChannels;
     wave.m_nBlockAlign = format.nBlockAlign;
     wave.m_nAvgBytesPerSec = format.nAvgBytesPerSec;
     wave.SetOwner(&notify);

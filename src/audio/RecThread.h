@@ -22,6 +22,8 @@ public:
         // adapter) brings its backend; nullptr is the process's.
         ISoundBackend* pBackend = nullptr;
         uint32_t nSampleRate = 7200; // nCompressionSampleRate
+        // 2: a conversation, a voice on each channel (the file's too).
+        uint16_t nChannels = 1;
         std::string sFile;
         RecordingOptions options;
         CLevelNormalizer* pNormalizer = nullptr; // the phone's; outlives the thread
@@ -34,7 +36,7 @@ public:
 
     // Starts recording. The device is opened at the configured rate, or at
     // 8000 samples/s when it refuses that; the file is created at the rate
-    // the device took, PCM or GSM 6.10 as the options say.
+    // the device took, PCM or GSM 6.10 (one channel only) as the options say.
     void Start(const Setup& setup);
     // Asks the thread to end, waits for it to finish the file.
     void Stop();
@@ -47,7 +49,7 @@ public:
     const std::string& Error() const { return m_sError; }
     char EndCode() const { return m_cEndCode; } // 'q' when silence ended it
     uint32_t SampleRate() const { return m_nRate; }
-    uint64_t SamplesWritten() const { return m_nSamples; }
+    uint64_t SamplesWritten() const { return m_nSamples; } // frames
     // The errno of a write that failed (a full disk) and ended it; else 0.
     int WriteErrno() const { return m_nWriteErrno; }
     // Switches the monitor off (it cannot be switched on again mid-recording).

@@ -2,6 +2,7 @@
 
 #include "audio/AudioLog.h"
 #include "audio/SampleRing.h"
+#include "audio/Saturate.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@ constexpr std::chrono::milliseconds kSlack{100}; // beyond a sound's length, for
 
 std::chrono::milliseconds Duration(size_t frames) {
     return std::chrono::milliseconds(frames * 1000 / kRate);
-}
-
-int16_t Saturate(int v) {
-    return static_cast<int16_t>(std::clamp(v, -32768, 32767));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "audio/ClockFifo.h"
 #include "audio/EchoCanceller.h"
 #include "audio/RateConverter.h"
+#include "audio/Saturate.h"
 #include "audio/SoundBackend.h"
 #include "audio/TalkCallSound.h"
 #include "audio/TalkCard.h"
@@ -25,10 +26,6 @@ constexpr size_t kEchoTail = kLineRate * 128 / 1000; // 128 ms of room echo
 constexpr int kLineTimeoutMs = 100;
 constexpr int kCardTimeoutMs = 200;
 constexpr int kCardSilentMs = 2000; // a card that gives nothing this long has gone
-
-int16_t Saturate(int v) {
-    return static_cast<int16_t>(std::clamp(v, -32768, 32767));
-}
 
 // A queue between the two clocks at `rate`, whose reader takes `block` at a
 // time: 100 ms at most, a cushion of one block to begin with, growing by

@@ -1,5 +1,6 @@
 #include "audio/WaveDevice.h"
 
+#include "audio/Saturate.h"
 #include "platform/TickCount.h"
 
 #include <cstring>
@@ -112,11 +113,13 @@ bool CWavNotify::Begin(const WaveFormat& format) {
     m_bHaveStopTime = m_options.nMaxDurationMs > 0;
     m_nStopTime = m_nStartTick + m_options.nMaxDurationMs;
     if (m_options.bCompressStorage &&
-        !m_acm.Open(kWaveFormatPcm, kWaveFormatGsm610, format.nSamplesPerSec))
+        (Channels() != 1 || !m_acm.Open(kWaveFormatPcm, kWaveFormatGsm610, format.nSamplesPerSec)))
         return false;
     m_bMonitorWanted = m_options.bEnableSBOutput;
     if (m_bMonitorWanted) {
-        m_pMonitor = GetSoundBackend().OpenPlayback(m_options.nMonitorDeviceId, format);
+        // The monitor plays one channel: both voices mixed.
+        m_pMonitor = GetSoundBackend().OpenPlayback(m_options.nMonitorDeviceId,
+                                                    PcmFormat(format.nSamplesPerSec));
         m_monitorBuf.assign(MonitorBufferBytes(format.nSamplesPerSec) / 2, 0);
         m_nMonitorFill = 0;
     }
@@ -125,11 +128,18 @@ bool CWavNotify::Begin(const WaveFormat& format) {
 
 void CWavNotify::OnBlockArrived(CWave&, CWaveBlock& block) {
     const auto* p = block.Data();
-    size_t count = block.Size() / 2;
-    for (size_t i = 0; i < count && !m_bEnding; ++i) {
-        auto sample = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    const size_t channels = Channels();
+    const size_t frames = block.Size() / (2 * channels);
+    // Two voices as one: what is quiet when both are, and what a monitor hears.
+    const auto mix = [channels](const int16_t* frame) {
+        return channels == 2 ? Saturate(frame[0] + frame[1]) : frame[0];
+    };
+    int16_t frame[2] = {};
+    for (size_t f = 0; f < frames && !m_bEnding; ++f) {
+        for (size_t c = 0; c < channels; ++c, p += 2)
+            frame[c] = static_cast<int16_t>(p[0] | (p[1] << 8));
         if (m_options.bSilenceDetection) {
-            m_silence.AddSample(sample);
+            m_silence.AddSample(mix(frame));
             if (m_silence.TimedOut(m_options.iSilenceDetectionTimeout)) {
                 // The line has been quiet long enough: end the call, drop the rest.
                 m_nStopTime = 0;
@@ -139,18 +149,20 @@ void CWavNotify::OnBlockArrived(CWave&, CWaveBlock& block) {
                 break;
             }
         }
+        // One gain for the whole frame: two voices keep their balance.
         if (m_options.bSoftAGC && m_pNormalizer)
-            m_pNormalizer->NormalizeLevel(&sample, 1);
+            m_pNormalizer->NormalizeLevel(frame, channels);
         if (m_options.bCompressStorage) {
-            m_samples.push_back(sample);
-        } else if (!m_file.WriteSample(sample)) {
+            m_samples.push_back(frame[0]);
+        } else if (!(channels == 2 ? m_file.WriteStereo(frame[0], frame[1])
+                                   : m_file.WriteSample(frame[0]))) {
             m_bWriteFailed = true; // the recording ends with what the disk took
             break;
         }
         ++m_nSamples;
         if (m_pMonitor) {
             if (m_bMonitorWanted)
-                MonitorSample(sample);
+                MonitorSample(mix(frame));
             else
                 CloseMonitor();
         }

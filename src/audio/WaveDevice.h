@@ -83,8 +83,10 @@ public:
                const std::atomic<bool>& stopRequest);
     ~CWavNotify() override;
 
-    // Prepares for capture in `format` (16-bit mono). False when the GSM
-    // converter cannot be opened.
+    // Prepares for capture in `format` (16-bit, one or two channels: the
+    // file's). Two channels are one recording: silent when both are, one
+    // gain for both. False when the GSM converter cannot be opened (it
+    // takes one channel only).
     bool Begin(const WaveFormat& format);
     void OnBlockArrived(CWave& wave, CWaveBlock& block) override;
     // True once the call is ending, the time is up or a stop was requested.
@@ -94,6 +96,7 @@ public:
     // Converts and writes what is still gathered; false when writing failed.
     bool Finish();
     void SetMonitor(bool bOn) { m_bMonitorWanted = bOn; }
+    // Frames (a sample of each channel) written.
     uint64_t SamplesWritten() const { return m_nSamples; }
     bool WriteFailed() const { return m_bWriteFailed; }
 
@@ -101,6 +104,7 @@ private:
     void MonitorSample(int16_t sample);
     void CloseMonitor();
     bool FlushCompressed(bool bFinal);
+    size_t Channels() const { return m_format.nChannels == 2 ? 2 : 1; }
 
     RecordingOptions m_options;
     CLevelNormalizer* m_pNormalizer;

@@ -4,7 +4,6 @@
 #include "audio/Resample.h"
 #include "audio/SoundBackend.h"
 #include "audio/WaveDecoder.h"
-#include "audio/WaveFile.h"
 #include "engine/CallState.h"
 #include "engine/DeviceHost.h"
 #include "engine/RecordingSteps.h"
@@ -78,15 +77,19 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
 
 RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
-                                  const std::function<bool()>& stop, const std::string& what) {
+                                  const std::function<bool()>& stop, const std::string& what,
+                                  uint16_t nChannels) {
     RecordResult result;
-    host.Trace(StrPrintf("WaveID = %d\n", device.nDeviceId));
+    result.bStereo = nChannels == 2;
+    host.Trace(StrPrintf(result.bStereo ? "WaveID = %d (two channels)\n" : "WaveID = %d\n",
+                         device.nDeviceId));
     const CDriverSettings& ds = host.DriverSettings();
     CRecThread rec;
     CRecThread::Setup setup;
     setup.nDeviceId = device.nDeviceId;
     setup.pBackend = device.pBackend;
     setup.nSampleRate = kLineSampleRate;
+    setup.nChannels = nChannels;
     setup.sFile = file;
     setup.options.bSilenceDetection = ds.bSilenceDetection;
     setup.options.iSilenceDetectionSensitivity = ds.iSilenceDetectionSensitivity;
@@ -108,52 +111,5 @@ RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& devi
     result.bSilence = rec.EndCode() == 'q';
     result.nSamples = rec.SamplesWritten();
     result.nWriteErrno = rec.WriteErrno();
-    return result;
-}
-
-RecordResult RecordStereoFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
-                                        const std::string& file, uint64_t maxMs,
-                                        const std::function<bool()>& stop,
-                                        const std::string& what) {
-    RecordResult result;
-    result.bStereo = true;
-    host.Trace(StrPrintf("WaveID = %d (two channels)\n", device.nDeviceId));
-    const WaveFormat format = PcmFormat(kLineSampleRate, 16, 2);
-    auto in = BackendOf(device).OpenCapture(device.nDeviceId, format);
-    if (!in) {
-        host.Trace(StrPrintf("%s: sound device %d cannot record two channels\n", what.c_str(),
-                             device.nDeviceId));
-        return result;
-    }
-    CWaveFile wav;
-    if (!wav.Create(file, format)) {
-        host.Trace(what + ": " + wav.LastError() + "\n");
-        return result;
-    }
-    result.bOpened = true;
-    const uint64_t nMaxFrames = HasTimeLimit(maxMs) ? maxMs * kLineSampleRate / 1000 : UINT64_MAX;
-    std::vector<int16_t> buf(kPlayChunk * 2);
-    host.CallState().EngineState().bRecording = true;
-    while (!stop() && host.CallState().EngineState().bRecording && result.nSamples < nMaxFrames) {
-        const long n = in->Read(buf.data(), kPlayChunk, 10);
-        if (n < 0) {
-            host.Trace(what + ": the sound device failed\n");
-            break;
-        }
-        const auto frames = static_cast<size_t>(
-            std::min<uint64_t>(static_cast<uint64_t>(n), nMaxFrames - result.nSamples));
-        bool bWritten = true;
-        for (size_t i = 0; i < frames && bWritten; ++i)
-            bWritten = wav.WriteStereo(buf[2 * i], buf[2 * i + 1]);
-        if (!bWritten) {
-            result.nWriteErrno = wav.WriteErrno();
-            host.Trace(what + ": " + wav.LastError() + "\n");
-            break;
-        }
-        result.nSamples += frames;
-    }
-    host.CallState().EngineState().bRecording = false;
-    if (!wav.CloseWrite() && !result.nWriteErrno)
-        host.Trace(what + ": " + wav.LastError() + "\n");
     return result;
 }

@@ -29,6 +29,9 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
 // Records the device at 8000 samples/s into file with the host's silence
 // detection until stop() says so (asked every 10 ms), the call state's bRecording is
 // cleared by another party, silence or maxMs (above 10,000,000: no limit).
+// With two channels (a talked call: the far end left, the PC's microphone
+// right) the file has both, quiet only when both voices are, and bStereo
+// is set in the result.
 // Keeps bRecording set meanwhile, as the modem's recording loop does, so
 // that the window and the tray know a recording runs whoever asked for it
 // (a call, the answering machine, the greeting recorder). bOpened false
@@ -36,12 +39,5 @@ bool PlayFileToLineDevice(IDeviceHost& host, const LineSoundDevice& device, cons
 // in the trace).
 RecordResult RecordFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
                                   const std::string& file, uint64_t maxMs,
-                                  const std::function<bool()>& stop, const std::string& what);
-
-// Records the device's two channels (a talked call: the far end left, the
-// PC's microphone right) into file as 16-bit PCM at 8000 samples/s, as
-// RecordFromLineDevice does but without silence detection or level
-// control, which are for one voice. bStereo is set in the result.
-RecordResult RecordStereoFromLineDevice(IDeviceHost& host, const LineSoundDevice& device,
-                                        const std::string& file, uint64_t maxMs,
-                                        const std::function<bool()>& stop, const std::string& what);
+                                  const std::function<bool()>& stop, const std::string& what,
+                                  uint16_t nChannels = 1);

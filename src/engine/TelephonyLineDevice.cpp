@@ -201,11 +201,10 @@ RecordResult CTelephonyLineDevice::Record(const std::string& file, uint64_t maxM
                TalkWantedNow();
     };
     m_events.BeginSound();
-    RecordResult r = m_pTalk && m_host.Settings().bTalkStereo
-                         ? RecordStereoFromLineDevice(m_host, in, file, maxMs, stop,
-                                                      "Record the talk")
-                         : RecordFromLineDevice(m_host, in, file, maxMs, stop,
-                                                "Record from the line");
+    const bool bStereo = m_pTalk && m_host.Settings().bTalkStereo;
+    RecordResult r = RecordFromLineDevice(m_host, in, file, maxMs, stop,
+                                          bStereo ? "Record the talk" : "Record from the line",
+                                          bStereo ? 2 : 1);
     m_events.EndSound();
     r.nKey = endKey;
     return r;

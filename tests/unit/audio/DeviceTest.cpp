@@ -4,6 +4,8 @@
 #include "TempHome.h"
 #include "WaitUntil.h"
 
+#include "audio/AlsaBackend.h"
+#include "audio/AudioLog.h"
 #include "audio/PlaySound.h"
 #include "audio/RecThread.h"
 #include "audio/WaveFile.h"
@@ -11,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -105,17 +109,53 @@ TEST_F(Recording, FallsBackToEightThousandWhenTheRateIsRefused) {
 
 TEST_F(Recording, SilenceEndsTheRecordingWithQ) {
     NullBackend().SetCaptureSource(nullptr); // a silent line
-    CRecThread rec;
-    CRecThread::Setup setup = Setup(0);
-    setup.options.bSoftAGC = true; // the user's default
-    setup.options.bSilenceDetection = true;
-    setup.options.iSilenceDetectionSensitivity = 50;
-    setup.options.iSilenceDetectionTimeout = 30;
-    Record(rec, setup);
-    ASSERT_TRUE(rec.Succeeded()) << rec.Error();
-    EXPECT_EQ(rec.EndCode(), 'q');
-    // The third quiet window ends it; the sample that completed it is dropped.
-    EXPECT_EQ(rec.SamplesWritten(), 8000u + 8001 + 8001 - 1);
+    for (uint16_t channels : {1, 2}) {
+        SCOPED_TRACE(channels);
+        CRecThread rec;
+        CRecThread::Setup setup = Setup(0);
+        setup.nChannels = channels;    // a conversation is cut as one voice is
+        setup.options.bSoftAGC = true; // the user's default
+        setup.options.bSilenceDetection = true;
+        setup.options.iSilenceDetectionSensitivity = 50;
+        setup.options.iSilenceDetectionTimeout = 30;
+        Record(rec, setup);
+        ASSERT_TRUE(rec.Succeeded()) << rec.Error();
+        EXPECT_EQ(rec.EndCode(), 'q');
+        // The third quiet window ends it; the sample that completed it is dropped.
+        EXPECT_EQ(rec.SamplesWritten(), 8000u + 8001 + 8001 - 1);
+        EXPECT_EQ(Soxi("-c", setup.sFile), std::to_string(channels));
+    }
+}
+
+// Two voices, one on each channel, are quiet only together, and one gain
+// raises both so that they keep their balance.
+TEST_F(Recording, TwoChannelsAreQuietTogetherAndKeepTheirBalance) {
+    for (double left : {0.0, 2.0}) { // times the right voice
+        CWaveFile file;
+        ASSERT_TRUE(file.Create(m_home.File("talk.wav"), PcmFormat(8000, 16, 2)));
+        RecordingOptions options; // the level normalised, as by default
+        options.bSilenceDetection = true;
+        options.iSilenceDetectionTimeout = 30; // under the four seconds fed
+        CLevelNormalizer normalizer;
+        const std::atomic<bool> stop{false};
+        CWavNotify notify(options, &normalizer, file, stop);
+        ASSERT_TRUE(notify.Begin(PcmFormat(8000, 16, 2)));
+        std::vector<uint8_t> bytes;
+        for (int16_t v : SineWave(440, 1000, 32000))
+            for (auto s : {int16_t(v * left), v})
+                bytes.insert(bytes.end(), {uint8_t(s & 0xFF), uint8_t(uint16_t(s) >> 8)});
+        CWave wave;
+        CWaveBlock block(std::move(bytes), 64000);
+        notify.OnBlockArrived(wave, block);
+        ASSERT_TRUE(notify.Finish() && file.CloseWrite());
+        EXPECT_EQ(notify.EndCode(), 0) << left;
+        const std::vector<int16_t> both = SoxSamples(m_home.File("talk.wav"));
+        double sum[2] = {};
+        for (size_t i = 0; i < both.size(); ++i)
+            sum[i % 2] += double(both[i]) * both[i];
+        EXPECT_NEAR(std::sqrt(sum[0] / sum[1]), left, 0.02);
+        EXPECT_GT(sum[1], 32000 * 8e6) << "raised from 1000 to at least 4000";
+    }
 }
 
 TEST_F(Recording, MonitorPlaysTheHighBytesAndCanBeSwitchedOff) {
@@ -242,6 +282,36 @@ TEST(WaveDevices, PlaySoundSyncAsyncAndStop) {
     EXPECT_LT(NullBackend().FramesPlayed() - before, 40000u);
 
     EXPECT_FALSE(PlaySoundFile(home.File("missing.wav"), true));
+}
+
+// The sound card through ALSA, here a null PCM of the test's own: periods
+// of 10 ms, played sound heard within four of them and started after the
+// first, the reader woken each period; the log says so.
+TEST(AlsaBackend, OpensTheCardWithShortPeriods) {
+    TempHome home;
+    WriteBytes(home.File("alsa.conf"), "pcm.default { type null }\n");
+    setenv("ALSA_CONFIG_PATH", home.File("alsa.conf").c_str(), 1);
+    std::vector<std::string> log;
+    SetAudioLogSink([&](const std::string& line, AudioLogKind) { log.push_back(line); });
+    std::unique_ptr<ISoundBackend> alsa = MakeAlsaBackend();
+    for (uint32_t rate : {8000u, 44100u, 48000u}) {
+        SCOPED_TRACE(rate);
+        auto out = alsa->OpenPlayback(-1, PcmFormat(rate));
+        auto in = alsa->OpenCapture(-1, PcmFormat(rate, 16, 2));
+        ASSERT_TRUE(out && in);
+        const std::optional<AlsaSetup> play = AlsaSetupOf(*out), rec = AlsaSetupOf(*in);
+        ASSERT_TRUE(play && rec);
+        const unsigned long period = rate / 100;
+        EXPECT_EQ(std::tuple(play->nPeriod, play->nBuffer, play->nStartThreshold, play->nAvailMin),
+                  std::tuple(period, 4 * period, period, period));
+        EXPECT_EQ(std::tuple(rec->nPeriod, rec->nBuffer, rec->nAvailMin),
+                  std::tuple(period, 10 * period, period));
+    }
+    SetAudioLogSink(nullptr);
+    unsetenv("ALSA_CONFIG_PATH");
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "sound card default (playback): 48000 Hz, period 480, buffer 1920\n"),
+              log.end());
 }
 
 TEST(WaveBuffers, FormatSerialisationAndBadInput) {
