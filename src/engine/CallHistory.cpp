@@ -44,8 +44,9 @@ void CCallHistory::Stop() {
         EndCall();
 }
 
-ScreeningDecision CCallHistory::Screen(const ScreeningCall& call, std::string& sGreeting) {
-    sGreeting.clear();
+ScreeningDecision CCallHistory::Screen(const ScreeningCall& call,
+                                       std::optional<Contact>& contact) {
+    contact.reset();
     if (!m_store)
         return {};
     ScreeningSettings settings;
@@ -56,8 +57,7 @@ ScreeningDecision CCallHistory::Screen(const ScreeningCall& call, std::string& s
     settings.bChallenge = m_phone.bChallengeUnknown;
     settings.nRepeatMinutes = m_phone.nRepeatCallerMinutes;
     const ScreeningFacts facts = LookUpCaller(*m_store, *m_numbers, call);
-    if (facts.contact)
-        sGreeting = facts.contact->sGreeting;
+    contact = facts.contact;
     return Decide(call, facts, settings);
 }
 
@@ -68,7 +68,7 @@ void CCallHistory::OnEvent(const CallEvent& event) {
     } else if (const auto* caller = std::get_if<CallerIdentified>(&event)) {
         if (m_bInCall) {
             m_call.sNumber = caller->sNumber;
-            m_call.sName = caller->sName;
+            m_call.sName = caller->sNetworkName;
             m_call.sNormalised = m_numbers->Normalise(caller->sNumber);
         }
     } else if (const auto* screened = std::get_if<CallScreened>(&event)) {

@@ -348,6 +348,9 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     EXPECT_EQ(history[0].decision, c.decision);
     EXPECT_EQ(history[0].outcome, c.outcome);
     EXPECT_EQ(history[0].sRule, c.sRule);
+    // Shown by the contact's name; the history keeps the network's.
+    EXPECT_EQ(State().curCall.Get().m_sName, "John");
+    EXPECT_EQ(history[0].sName, "JOHN DOE");
     ASSERT_TRUE(WaitOnHook());
     // Neither a blocked caller nor one the machine never answers hears the
     // greeting or leaves a message; the one told the number is not in
@@ -365,7 +368,10 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     } else {
         EXPECT_TRUE(heard.empty());
     }
-    EXPECT_EQ(Index().GetSize(), bMessage ? 1 : 0);
+    ASSERT_EQ(Index().GetSize(), bMessage ? 1 : 0);
+    if (bMessage) {
+        EXPECT_EQ(Index().GetAt(0).m_sName, "John");
+    }
     EXPECT_EQ(worker->MailsSent(), 0);
     // Acted on at the caller ID, before the machine's own answer at ring 4,
     // but for the caller left to ring.
