@@ -27,6 +27,7 @@ public:
     std::string m_sRingSound;     // the caller's own ring sound, if any
     int32_t m_nContactStatus = 0; // -10: use the common ring sound
     int64_t m_nContactId = 0;     // the contacts file's contact the caller is (0 none)
+    bool m_bBlocked = false;      // screening keeps the caller from the user (never mailed)
     std::string m_sAnnouncement;  // text announced for the call
     std::string m_sRecording;     // the call's recording, once one is made (for its notice)
     std::string m_sRecordingProblem; // what went wrong with it ("the disk is full: ...")

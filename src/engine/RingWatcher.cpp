@@ -210,6 +210,8 @@ std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
     const ScreeningDecision d = m_host.Screen(call, contact);
     if (d.sRule.empty())
         return std::nullopt;
+    if (BlocksCaller(d.action))
+        m_state.curCall.Update([](CNumber& n) { n.m_bBlocked = true; });
     // A contact is shown by its name everywhere the call is (the network's
     // stays in m_sCidName), and the machine greets it with its own greeting.
     if (contact) {
