@@ -1,5 +1,6 @@
 #include "engine/CallHistory.h"
 
+#include "config/SettingsProvider.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "platform/TextUtil.h"
@@ -53,7 +54,8 @@ ScreeningDecision CCallHistory::Screen(const ScreeningCall& call,
     settings.nBlackAction = m_phone.nBlackAction;
     settings.nWhiteAction = m_phone.nWhiteAction;
     settings.bDropBlackCalls = m_phone.bDropBlackCalls;
-    settings.bPaused = m_phone.bScreeningPaused;
+    // Read afresh: the tray and vorellactl pause screening in a running program.
+    settings.bPaused = SettingsProvider().GetBool("bScreeningPaused");
     settings.bChallenge = m_phone.bChallengeUnknown;
     settings.nRepeatMinutes = m_phone.nRepeatCallerMinutes;
     const ScreeningFacts facts = LookUpCaller(*m_store, *m_numbers, call);
