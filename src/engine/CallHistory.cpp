@@ -1,6 +1,8 @@
 #include "engine/CallHistory.h"
 
+#include "config/DataFolder.h"
 #include "config/SettingsProvider.h"
+#include "engine/HistoryRebuild.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "platform/TextUtil.h"
@@ -25,10 +27,12 @@ void CCallHistory::Start(CCallEventPublisher& events) {
         m_numbers = std::make_unique<CPhoneNumbers>(m_phone.sCountry, m_phone.AreaCode);
         auto store = std::make_unique<CContactStore>(*m_numbers);
         const std::string path = ProgramFile(m_phone.sFileContacts);
-        if (store->Open(path))
+        if (store->Open(path)) {
             m_store = std::move(store);
-        else
+            RebuildIfLost();
+        } else {
             Report(store->Error() + "; calls are not screened and not kept in the history");
+        }
     }
     if (!m_store || m_pEvents)
         return;
@@ -43,6 +47,24 @@ void CCallHistory::Stop() {
     m_pEvents = nullptr;
     if (m_bInCall)
         EndCall();
+}
+
+void CCallHistory::RebuildIfLost() {
+    if (m_store->CallCount() != 0)
+        return;
+    std::string error;
+    const std::vector<HistoryEntry> calls =
+        HistoryFromIndexes(GetDataFolder() + "Recorded Calls/", *m_numbers, error);
+    if (!error.empty())
+        Report("the call history is not rebuilt from every call folder: " + error);
+    if (calls.empty())
+        return;
+    if (m_store->AppendCalls(calls))
+        Report("the call history was rebuilt from the call folders' index.dat: " +
+               std::to_string(calls.size()) + " recordings");
+    else
+        Report("the call history cannot be rebuilt from the call folders' index.dat: " +
+               m_store->Error());
 }
 
 ScreeningDecision CCallHistory::Screen(const ScreeningCall& call,

@@ -43,6 +43,9 @@ private:
     void OnEvent(const CallEvent& event);
     void BeginCall();
     void EndCall();
+    // A file without history beside recordings gets their calls from the
+    // call folders' index.dat, once.
+    void RebuildIfLost();
     void Report(const std::string& text);
 
     CPhone& m_phone;

@@ -401,3 +401,30 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"paused", ContactList::Block, 1, 0, ScreenAction::LetRing, CallOutcome::Message,
                    "screening paused", true}),
     [](const auto& i) { return std::string(i.param.label); });
+
+// A contacts file without history beside recordings (new, or its history
+// lost) gets one call per recording of the call folders' index.dat, once.
+TEST_F(AnswerStory, TheHistoryIsRebuiltOnceFromTheCallFoldersIndexes) {
+    home.Write("Recorded Calls/index.dat", "\"a.wav\",\"14:05\",\"03/21/2026\",\"555-1234\","
+                                           "\"JOHN DOE\",\"\",\"\",\"12\",\"0\",\"0\",\"1\"\r\n");
+    home.Write("Recorded Calls/Family/index.dat",
+               "\"b.wav\",\"14:06\",\"03/22/2026\",\"555-9876\",\"ANN\",\"\",\"\",\"30\",\"0\","
+               "\"0\",\"0\"\r\n");
+    for (int start = 0; start < 2; ++start) {
+        StartWorker();
+        const std::vector<HistoryEntry> h = WaitForHistory(2);
+        ASSERT_EQ(h.size(), 2u);
+        EXPECT_EQ(h[0].sRecording, CallFolder() + "Family/b.wav");
+        EXPECT_EQ(h[0].outcome, CallOutcome::Recorded);
+        EXPECT_TRUE(h[0].bHeard);
+        EXPECT_EQ(h[0].tTime - h[1].tTime, 86400 + 60);
+        EXPECT_EQ(h[1].sRecording, CallFolder() + "a.wav");
+        EXPECT_EQ(h[1].sNumber, "555-1234");
+        EXPECT_EQ(h[1].sName, "JOHN DOE");
+        EXPECT_EQ(h[1].outcome, CallOutcome::Message);
+        EXPECT_FALSE(h[1].bHeard);
+        worker.reset();
+    }
+    EXPECT_TRUE(UiSaid(
+        "status: the call history was rebuilt from the call folders' index.dat: 2 recordings"));
+}
