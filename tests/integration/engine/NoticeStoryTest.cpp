@@ -59,11 +59,9 @@ protected:
     // A caller leaves a message of 1.5 s (the worker started): John Doe,
     // or another caller after him.
     void LeaveMessage(bool bStranger = false) {
-        if (bStranger)
-            sim->SetCallerId({"0321", "1405", "5559876", "STRANGER", ""},
-                             modemsim::CallerIdForm::Formatted);
-        else
-            JohnDoeCalls();
+        sim->SetCallerId({"0321", "1405", bStranger ? "5559876" : "5551234",
+                          bStranger ? "STRANGER" : "JOHN DOE", ""},
+                         modemsim::CallerIdForm::Formatted);
         sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
         sim->Ring(3, modemsim::RingCadence{400, 60});
         EXPECT_TRUE(sim->WaitForCommand("VRX", 30000));
