@@ -37,8 +37,9 @@ struct CallRinging {
 struct CallerIdentified {
     std::string sNumber;
     std::string sDisplayNumber; // as shown ("555-1234")
-    std::string sName;
+    std::string sName; // as shown: a contact's name when the caller is one
     std::string sMemo; // the user's note for this number
+    std::string sNetworkName; // the name the caller ID brought
 };
 
 enum class AnsweredBy { Machine, User };

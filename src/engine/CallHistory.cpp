@@ -1,5 +1,8 @@
 #include "engine/CallHistory.h"
 
+#include "config/DataFolder.h"
+#include "config/SettingsProvider.h"
+#include "engine/HistoryRebuild.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "platform/TextUtil.h"
@@ -24,10 +27,12 @@ void CCallHistory::Start(CCallEventPublisher& events) {
         m_numbers = std::make_unique<CPhoneNumbers>(m_phone.sCountry, m_phone.AreaCode);
         auto store = std::make_unique<CContactStore>(*m_numbers);
         const std::string path = ProgramFile(m_phone.sFileContacts);
-        if (store->Open(path))
+        if (store->Open(path)) {
             m_store = std::move(store);
-        else
+            RebuildIfLost();
+        } else {
             Report(store->Error() + "; calls are not screened and not kept in the history");
+        }
     }
     if (!m_store || m_pEvents)
         return;
@@ -44,20 +49,39 @@ void CCallHistory::Stop() {
         EndCall();
 }
 
-ScreeningDecision CCallHistory::Screen(const ScreeningCall& call, std::string& sGreeting) {
-    sGreeting.clear();
+void CCallHistory::RebuildIfLost() {
+    if (m_store->CallCount() != 0)
+        return;
+    std::string error;
+    const std::vector<HistoryEntry> calls =
+        HistoryFromIndexes(GetDataFolder() + "Recorded Calls/", *m_numbers, error);
+    if (!error.empty())
+        Report("the call history is not rebuilt from every call folder: " + error);
+    if (calls.empty())
+        return;
+    if (m_store->AppendCalls(calls))
+        Report("the call history was rebuilt from the call folders' index.dat: " +
+               std::to_string(calls.size()) + " recordings");
+    else
+        Report("the call history cannot be rebuilt from the call folders' index.dat: " +
+               m_store->Error());
+}
+
+ScreeningDecision CCallHistory::Screen(const ScreeningCall& call,
+                                       std::optional<Contact>& contact) {
+    contact.reset();
     if (!m_store)
         return {};
     ScreeningSettings settings;
     settings.nBlackAction = m_phone.nBlackAction;
     settings.nWhiteAction = m_phone.nWhiteAction;
     settings.bDropBlackCalls = m_phone.bDropBlackCalls;
-    settings.bPaused = m_phone.bScreeningPaused;
+    // Read afresh: the tray and vorellactl pause screening in a running program.
+    settings.bPaused = SettingsProvider().GetBool("bScreeningPaused");
     settings.bChallenge = m_phone.bChallengeUnknown;
     settings.nRepeatMinutes = m_phone.nRepeatCallerMinutes;
     const ScreeningFacts facts = LookUpCaller(*m_store, *m_numbers, call);
-    if (facts.contact)
-        sGreeting = facts.contact->sGreeting;
+    contact = facts.contact;
     return Decide(call, facts, settings);
 }
 
@@ -68,7 +92,7 @@ void CCallHistory::OnEvent(const CallEvent& event) {
     } else if (const auto* caller = std::get_if<CallerIdentified>(&event)) {
         if (m_bInCall) {
             m_call.sNumber = caller->sNumber;
-            m_call.sName = caller->sName;
+            m_call.sName = caller->sNetworkName;
             m_call.sNormalised = m_numbers->Normalise(caller->sNumber);
         }
     } else if (const auto* screened = std::get_if<CallScreened>(&event)) {

@@ -15,6 +15,7 @@
 #include "screening/Screening.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class CContactStore;
@@ -34,13 +35,17 @@ public:
     void Stop();
 
     // What to do with the caller now known (LetRing with no rule when the
-    // file is not open), and the caller's contact's own greeting ("" none).
-    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting);
+    // file is not open), and the contact the caller is, if any (named and
+    // greeted as such whatever the decision).
+    ScreeningDecision Screen(const ScreeningCall& call, std::optional<Contact>& contact);
 
 private:
     void OnEvent(const CallEvent& event);
     void BeginCall();
     void EndCall();
+    // A file without history beside recordings gets their calls from the
+    // call folders' index.dat, once.
+    void RebuildIfLost();
     void Report(const std::string& text);
 
     CPhone& m_phone;

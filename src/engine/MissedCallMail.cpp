@@ -63,6 +63,14 @@ std::string ShowDate(const CallTimeLocale& loc, const std::string& mmddyyyy) {
 
 } // namespace
 
+std::vector<CNumber> CallsForNoticeOf(const std::vector<CNumber>& calls, bool bContactsOnly) {
+    std::vector<CNumber> out;
+    for (const CNumber& c : calls)
+        if (!c.m_bBlocked && (!bContactsOnly || c.m_nContactId != 0))
+            out.push_back(c);
+    return out;
+}
+
 void CMissedCallMail::SetSettingsProvider(std::function<MailSettings()> provider) {
     std::lock_guard lock(m_mutex);
     m_settings = std::move(provider);

@@ -24,6 +24,10 @@ class CCallEventPublisher;
 class CNumber;
 class CPhone;
 
+// The calls a notice tells of: never a blocked caller, and only contacts
+// when bContactsOnly (bEmailContactsOnly).
+std::vector<CNumber> CallsForNoticeOf(const std::vector<CNumber>& calls, bool bContactsOnly);
+
 class CMissedCallMail {
 public:
     explicit CMissedCallMail(CPhone& phone) : m_phone(phone) {}

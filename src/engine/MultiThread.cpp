@@ -316,5 +316,10 @@ void CMultiThread::RecordHandsetCall() {
 
 void CMultiThread::SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) {
     // The notice subscribes to the call events and mails on its own thread.
-    m_events.Publish(CallsForNotice{calls, bRecorded});
+    std::vector<CNumber> told = CallsForNoticeOf(calls, m_phone.bEmailContactsOnly);
+    if (told.size() < calls.size())
+        Log("no mail notice for " + std::to_string(calls.size() - told.size()) +
+            " blocked or unknown caller(s)\n");
+    if (!told.empty())
+        m_events.Publish(CallsForNotice{std::move(told), bRecorded});
 }

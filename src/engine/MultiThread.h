@@ -181,8 +181,8 @@ private:
     void RecordHandsetCall() override;
     void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) override;
     void PlayThenHangUp(const std::string& file) override;
-    ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) override {
-        return m_history.Screen(call, sGreeting);
+    ScreeningDecision Screen(const ScreeningCall& call, std::optional<Contact>& contact) override {
+        return m_history.Screen(call, contact);
     }
     void SleepQuantum() override;
     void RunDiagnostics() override;

@@ -11,13 +11,13 @@ class CNumber {
 public:
     std::string m_sNumber;        // number as stored; also the tray tooltip
     std::string m_sDisplayNumber; // number as shown
-    std::string m_sName;          // caller name
+    std::string m_sName;          // caller name as shown: the contact's when the caller is one
     int32_t m_nKind = 0;          // ring count of the call
     std::string m_sTime;          // "hhmm", 24-hour
     std::string m_sDate;          // "MMddyyyy"
     std::string m_sCidNumber;     // number as the source delivered it (cleaned)
     std::string m_sCidMessage;    // other caller-ID text
-    std::string m_sCidName;       // name as the source delivered it
+    std::string m_sCidName;       // name as the source delivered it (kept beside a contact's)
     int32_t m_nCidNumber = 0;     // integer value of m_sCidNumber
     int32_t m_nClosed = 0;        // 1 once the rings of this call ended
 
@@ -27,6 +27,8 @@ public:
     bool m_bChallenge = false;    // the machine asks the caller for a key first
     std::string m_sRingSound;     // the caller's own ring sound, if any
     int32_t m_nContactStatus = 0; // -10: use the common ring sound
+    int64_t m_nContactId = 0;     // the contacts file's contact the caller is (0 none)
+    bool m_bBlocked = false;      // screening keeps the caller from the user (never mailed)
     std::string m_sAnnouncement;  // text announced for the call
     std::string m_sRecording;     // the call's recording, once one is made (for its notice)
     std::string m_sRecordingProblem; // what went wrong with it ("the disk is full: ...")

@@ -190,27 +190,45 @@ void CRingWatcher::ReadCallerId() {
             ::ReadCallerId(source, ctx);
         }
     }
+    const std::optional<ScreeningDecision> d = ScreenCaller();
     TellCaller();
-    ScreenCaller();
+    if (d)
+        ActOn(*d);
 }
 
-void CRingWatcher::ScreenCaller() {
+std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
     const CNumber c = m_state.curCall.Get();
     if (m_bScreened || (c.m_sNumber.empty() && c.m_sCidNumber.empty() && c.m_sName.empty()))
-        return;
+        return std::nullopt;
     m_bScreened = true;
     ScreeningCall call;
     call.sNumber = c.m_sCidNumber.empty() ? c.m_sNumber : c.m_sCidNumber;
     call.callerClass = CallerClassOf(call.sNumber, c.m_sCidMessage);
     call.tTime = static_cast<int64_t>(std::time(nullptr));
     call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
-    std::string greeting;
-    const ScreeningDecision d = m_host.Screen(call, greeting);
+    std::optional<Contact> contact;
+    const ScreeningDecision d = m_host.Screen(call, contact);
     if (d.sRule.empty())
-        return;
-    // The machine greets a contact with the contact's own greeting.
-    if (!greeting.empty())
-        m_state.curCall.Update([&](CNumber& n) { n.m_sGreeting = greeting; });
+        return std::nullopt;
+    if (BlocksCaller(d.action))
+        m_state.curCall.Update([](CNumber& n) { n.m_bBlocked = true; });
+    // A contact is shown by its name everywhere the call is (the network's
+    // stays in m_sCidName), and the machine greets it with its own greeting.
+    if (contact) {
+        const CNumber named = m_state.curCall.Update([&](CNumber& n) {
+            if (!contact->sName.empty())
+                n.m_sName = contact->sName;
+            if (!contact->sGreeting.empty())
+                n.m_sGreeting = contact->sGreeting;
+            n.m_nContactId = contact->nId;
+            return n;
+        });
+        m_ui.CallerChanged({named.m_sName, named.m_sDisplayNumber, named.m_sMemo});
+    }
+    return d;
+}
+
+void CRingWatcher::ActOn(const ScreeningDecision& d) {
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
     if (d.action == ScreenAction::LetRing)
         return;
@@ -283,7 +301,8 @@ void CRingWatcher::TellCaller() {
     const CNumber c = m_state.curCall.Get();
     if (c.m_sNumber.empty() && c.m_sDisplayNumber.empty() && c.m_sName.empty())
         return;
-    m_events.Publish(CallerIdentified{c.m_sNumber, c.m_sDisplayNumber, c.m_sName, c.m_sMemo});
+    m_events.Publish(CallerIdentified{c.m_sNumber, c.m_sDisplayNumber, c.m_sName, c.m_sMemo,
+                                      c.m_sCidName});
 }
 
 void CRingWatcher::CheckTiming() {

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <vector>
 
 class CCallEventPublisher;
@@ -50,9 +51,10 @@ public:
     virtual void SendMissedCalls(const std::vector<CNumber>& calls, bool bRecorded) = 0;
     // Takes the line, plays the file to it and hangs up.
     virtual void PlayThenHangUp(const std::string& file) = 0;
-    // What screening does with the caller now known, and the caller's own
-    // greeting ("" none).
-    virtual ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting) = 0;
+    // What screening does with the caller now known, and the contact the
+    // caller is (none when not one).
+    virtual ScreeningDecision Screen(const ScreeningCall& call,
+                                     std::optional<Contact>& contact) = 0;
 
 protected:
     ~IRingHost() = default;
@@ -109,8 +111,11 @@ private:
     void HandsetCheck();
     void RingsEnded();
     void PlayRingSound();
-    // The caller is known: screened once a call, and the decision acted on.
-    void ScreenCaller();
+    // The caller is known: screened once a call (none when it was, or when
+    // there is no contacts file), and named as the contact it is.
+    std::optional<ScreeningDecision> ScreenCaller();
+    // The decision published and acted on.
+    void ActOn(const ScreeningDecision& d);
     // The call's facts published: the caller as now identified (if any).
     void TellCaller();
     void Log(const std::string& text);

@@ -428,31 +428,56 @@ ContactList CContactStore::ClassRule(CallerClass callerClass) {
     return ContactList::None;
 }
 
+bool CContactStore::InsertCall(const HistoryEntry& call) {
+    return m_db
+        .Query("INSERT INTO history(time, line, name, number, normalised, contact_id, "
+               "decision, rule, outcome, recording, heard) "
+               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)")
+        .Bind(1, call.tTime)
+        .Bind(2, call.sLine)
+        .Bind(3, call.sName)
+        .Bind(4, call.sNumber)
+        .Bind(5, call.sNormalised)
+        .BindId(6, call.nContactId)
+        .Bind(7, static_cast<int64_t>(call.decision))
+        .Bind(8, call.sRule)
+        .Bind(9, static_cast<int64_t>(call.outcome))
+        .Bind(10, call.sRecording)
+        .Bind(11, int64_t{call.bHeard})
+        .Run();
+}
+
 int64_t CContactStore::AppendCall(const HistoryEntry& call) {
     std::lock_guard lock(m_mutex);
     m_sError.clear();
     CTransaction t(m_db);
-    if (!t.Started() ||
-        !m_db.Query("INSERT INTO history(time, line, name, number, normalised, contact_id, "
-                    "decision, rule, outcome, recording, heard) "
-                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)")
-             .Bind(1, call.tTime)
-             .Bind(2, call.sLine)
-             .Bind(3, call.sName)
-             .Bind(4, call.sNumber)
-             .Bind(5, call.sNormalised)
-             .BindId(6, call.nContactId)
-             .Bind(7, static_cast<int64_t>(call.decision))
-             .Bind(8, call.sRule)
-             .Bind(9, static_cast<int64_t>(call.outcome))
-             .Bind(10, call.sRecording)
-             .Bind(11, int64_t{call.bHeard})
-             .Run())
+    if (!t.Started() || !InsertCall(call))
         return Failed("could not be written"), 0;
     const int64_t id = m_db.LastInsertId();
     if (!t.Commit())
         return Failed("could not be written"), 0;
     return id;
+}
+
+bool CContactStore::AppendCalls(const std::vector<HistoryEntry>& calls) {
+    std::lock_guard lock(m_mutex);
+    m_sError.clear();
+    CTransaction t(m_db);
+    if (!t.Started())
+        return Failed("could not be written");
+    for (const HistoryEntry& call : calls)
+        if (!InsertCall(call))
+            return Failed("could not be written");
+    return t.Commit() || Failed("could not be written");
+}
+
+int64_t CContactStore::CallCount() {
+    std::lock_guard lock(m_mutex);
+    m_sError.clear();
+    CQuery q = m_db.Query("SELECT count(*) FROM history");
+    if (!q.Next())
+        return Failed("could not be read"), -1;
+    return q.Int(0);
 }
 
 bool CContactStore::SetOutcome(int64_t id, CallOutcome outcome, const std::string& recording) {

@@ -65,8 +65,11 @@ public:
     bool SetClassRule(CallerClass callerClass, ContactList list);
     ContactList ClassRule(CallerClass callerClass);
 
-    // The call history. Append gives the call's id (0 on failure).
+    // The call history. Append gives the call's id (0 on failure); the
+    // calls of AppendCalls are added all or, on any failure, none.
     int64_t AppendCall(const HistoryEntry& call);
+    bool AppendCalls(const std::vector<HistoryEntry>& calls);
+    int64_t CallCount();
     bool SetOutcome(int64_t id, CallOutcome outcome, const std::string& recording);
     bool MarkHeard(int64_t id, bool heard);
     // Newest first, a page at a time.
@@ -80,6 +83,7 @@ private:
     bool Fail(const char* what, const std::string& why);
     bool Unwritten();
     bool WriteContact(const Contact& contact, int64_t& id);
+    bool InsertCall(const HistoryEntry& call);
     bool ReadNumbers(Contact& contact);
     std::vector<HistoryEntry> ReadCalls(CQuery& query);
 

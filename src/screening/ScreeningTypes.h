@@ -30,6 +30,12 @@ enum class ScreenAction {
     Challenge = 7,         // "to reach us, press N" before a message
 };
 
+// Whether the action is the block list's: the caller is kept from the user.
+inline bool BlocksCaller(ScreenAction a) {
+    return a == ScreenAction::ShowBlocked || a == ScreenAction::HangUp ||
+           a == ScreenAction::NotInService || a == ScreenAction::TakeMessage;
+}
+
 // How a call ended, as the history keeps it.
 enum class CallOutcome {
     Ringing = 0, // not over yet

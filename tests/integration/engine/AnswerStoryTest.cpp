@@ -6,6 +6,7 @@
 #include "platform/TextUtil.h"
 
 #include "config/Settings.h"
+#include "config/SettingsProvider.h"
 
 #include <algorithm>
 
@@ -324,6 +325,7 @@ struct ScreenCase {
     CallOutcome outcome;
     const char* sRule;
     char key = 0; // pressed during the challenge (which asks for 7)
+    bool bPaused = false; // paused in the running program, as the tray does
 };
 
 class Screened : public AnswerStory, public ::testing::WithParamInterface<ScreenCase> {};
@@ -350,6 +352,9 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     if (c.key)
         sim->InjectEvent(c.key, 1500); // into the prompt
     StartWorker();
+    if (c.bPaused) {
+        ASSERT_TRUE(SettingsProvider().SetInt("bScreeningPaused", 1));
+    }
     sim->Ring(4, rings);
     const std::vector<HistoryEntry> history = WaitForHistory(1);
     SetChallengeDigitSource({});
@@ -357,6 +362,9 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     EXPECT_EQ(history[0].decision, c.decision);
     EXPECT_EQ(history[0].outcome, c.outcome);
     EXPECT_EQ(history[0].sRule, c.sRule);
+    // Shown by the contact's name; the history keeps the network's.
+    EXPECT_EQ(State().curCall.Get().m_sName, "John");
+    EXPECT_EQ(history[0].sName, "JOHN DOE");
     ASSERT_TRUE(WaitOnHook());
     // Neither a blocked caller nor one the machine never answers hears the
     // greeting or leaves a message; the one told the number is not in
@@ -379,11 +387,14 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     } else {
         EXPECT_TRUE(heard.empty());
     }
-    EXPECT_EQ(Index().GetSize(), bMessage ? 1 : 0);
+    ASSERT_EQ(Index().GetSize(), bMessage ? 1 : 0);
+    if (bMessage) {
+        EXPECT_EQ(Index().GetAt(0).m_sName, "John");
+    }
     EXPECT_EQ(worker->MailsSent(), 0);
     // Acted on at the caller ID, before the machine's own answer at ring 4,
     // but for the caller left to ring.
-    EXPECT_EQ(Rang(3), c.outcome == CallOutcome::Missed);
+    EXPECT_EQ(Rang(3), c.decision == ScreenAction::LetRing || c.decision == ScreenAction::NeverAnswer);
     EXPECT_EQ(UiSaid(c.sRule), c.decision != ScreenAction::LetRing);
 }
 
@@ -406,5 +417,32 @@ INSTANTIATE_TEST_SUITE_P(
         ScreenCase{"challenge_wrong_key", ContactList::None, 0, 0, ScreenAction::Challenge,
                    CallOutcome::ChallengeFailed, "unknown caller", '3'},
         ScreenCase{"challenge_no_key", ContactList::None, 0, 0, ScreenAction::Challenge,
-                   CallOutcome::ChallengeFailed, "unknown caller"}),
+                   CallOutcome::ChallengeFailed, "unknown caller"},
+        ScreenCase{"paused", ContactList::Block, 1, 0, ScreenAction::LetRing, CallOutcome::Message,
+                   "screening paused", 0, true}),
     [](const auto& i) { return std::string(i.param.label); });
+
+// A contacts file without history beside recordings (new, or its history
+// lost) gets one call per recording of the call folders' index.dat, once.
+TEST_F(AnswerStory, TheHistoryIsRebuiltOnceFromTheCallFoldersIndexes) {
+    home.Write("Recorded Calls/index.dat", "\"a.wav\",\"14:05\",\"03/21/2026\",\"555-1234\","
+                                           "\"JOHN DOE\",\"\",\"\",\"12\",\"0\",\"0\",\"1\"\r\n");
+    home.Write("Recorded Calls/Family/index.dat",
+               "\"b.wav\",\"14:06\",\"03/22/2026\",\"555-9876\",\"ANN\",\"\",\"\",\"30\",\"0\","
+               "\"0\",\"0\"\r\n");
+    for (int start = 0; start < 2; ++start) {
+        StartWorker();
+        const std::vector<HistoryEntry> h = WaitForHistory(2);
+        ASSERT_EQ(h.size(), 2u);
+        EXPECT_EQ(h[0].sRecording, CallFolder() + "Family/b.wav");
+        EXPECT_EQ(h[0].outcome, CallOutcome::Recorded);
+        EXPECT_TRUE(h[0].bHeard);
+        EXPECT_EQ(h[0].tTime - h[1].tTime, 86400 + 60);
+        EXPECT_EQ(h[1].sName, "JOHN DOE");
+        EXPECT_EQ(h[1].outcome, CallOutcome::Message);
+        EXPECT_FALSE(h[1].bHeard);
+        worker.reset();
+    }
+    EXPECT_TRUE(UiSaid(
+        "status: the call history was rebuilt from the call folders' index.dat: 2 recordings"));
+}

@@ -56,9 +56,12 @@ protected:
             inbox, "--mode", "plain"});
     }
 
-    // A caller leaves a message of 1.5 s (the worker started).
-    void LeaveMessage() {
-        JohnDoeCalls();
+    // A caller leaves a message of 1.5 s (the worker started): John Doe,
+    // or another caller after him.
+    void LeaveMessage(bool bStranger = false) {
+        sim->SetCallerId({"0321", "1405", bStranger ? "5559876" : "5551234",
+                          bStranger ? "STRANGER" : "JOHN DOE", ""},
+                         modemsim::CallerIdForm::Formatted);
         sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 20000, 8000));
         sim->Ring(3, modemsim::RingCadence{400, 60});
         EXPECT_TRUE(sim->WaitForCommand("VRX", 30000));
@@ -67,8 +70,12 @@ protected:
 
     // A message and its notice; returns the folder the notice was parsed
     // into (check_mail.py).
-    std::string MessageAndItsNotice() {
+    std::string MessageAndItsNotice(bool bStrangerFirst = false) {
         StartWorker();
+        if (bStrangerFirst) {
+            LeaveMessage(true);
+            EXPECT_TRUE(WaitForHistory(1).size() == 1 && WaitOnHook());
+        }
         LeaveMessage();
         EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
         const std::string out = home.File("parsed/");
@@ -84,16 +91,29 @@ protected:
     std::unique_ptr<ServerProcess> server;
 };
 
-class AttachedRecording : public NoticeStory, public ::testing::WithParamInterface<bool> {};
+// bContactsOnly: John Doe is the contact "John Smith" and a stranger's
+// message before his gets no notice.
+struct NoticeCase {
+    const char* label;
+    bool bCompress;
+    bool bContactsOnly;
+};
+
+class AttachedRecording : public NoticeStory, public ::testing::WithParamInterface<NoticeCase> {};
 
 TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
-    const bool bCompress = GetParam();
+    const bool bCompress = GetParam().bCompress;
     phone->bEMailCompress = bCompress;
-    const std::string parsed = MessageAndItsNotice();
-    ASSERT_EQ(Index().GetSize(), 1);
-    const std::string recording = CallFolder() + Index().GetAt(0).m_sFile;
+    phone->bEmailContactsOnly = GetParam().bContactsOnly;
+    if (GetParam().bContactsOnly) {
+        ASSERT_NE(Contacts().AddContact({0, "John Smith", {{"5551234", ""}}, {}, "", ""}), 0);
+    }
+    const std::string parsed = MessageAndItsNotice(GetParam().bContactsOnly);
+    ASSERT_EQ(Index().GetSize(), GetParam().bContactsOnly ? 2 : 1);
+    const CDataStructure rec = Index().GetAt(Index().GetSize() - 1);
+    const std::string recording = CallFolder() + rec.m_sFile;
     // The attachment's name: the recording's own, or the compressed copy's.
-    const std::string name = bCompress ? "Message.wav" : Index().GetAt(0).m_sFile;
+    const std::string name = bCompress ? "Message.wav" : rec.m_sFile;
     const std::string wav = FileText(parsed + "attachments/" + name);
     ASSERT_GT(wav.size(), 44u) << FileText(inbox + "msg1.eml").substr(0, 2000);
     ASSERT_EQ(wav.substr(0, 4), "RIFF");
@@ -106,12 +126,16 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     } else {
         EXPECT_EQ(wav, FileText(recording));
     }
-    EXPECT_NE(FileText(parsed + "body").find("JOHN DOE"), std::string::npos);
+    EXPECT_NE(FileText(parsed + "body").find(GetParam().bContactsOnly ? "John Smith" : "JOHN DOE"),
+              std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Setting, AttachedRecording, ::testing::Bool(),
-                         [](const auto& i) { return std::string(i.param ? "Gsm" : "Pcm"); });
+INSTANTIATE_TEST_SUITE_P(Setting, AttachedRecording,
+                         ::testing::Values(NoticeCase{"Pcm", false, false},
+                                           NoticeCase{"Gsm", true, false},
+                                           NoticeCase{"ContactsOnly", false, true}),
+                         [](const auto& i) { return std::string(i.param.label); });
 
 TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
     // A German time locale of the test's own, so the system needs none.

@@ -180,6 +180,30 @@ TEST_F(TelephonyLineStory, AChallengedCallerWithTheRightKeyLeavesAMessage) {
     EXPECT_EQ(Index().GetSize(), 1);
 }
 
+// A second caller, a blocked one set for the not-in-service tones, rings
+// while the machine takes a message: nothing is played into the call in
+// progress, its caller stays its own, and the second call is neither
+// answered nor declined.
+TEST_F(TelephonyLineStory, ASecondCallerLeavesTheCallInProgressAlone) {
+    phone->nBlackAction = 2;
+    ASSERT_NE(Contacts().AddContact({0, "Bob", {{"030 7654321", ""}}, ContactList::Block, "", ""}),
+              0);
+    StartWorkerOnDevice();
+    const uint32_t first = line->OfferCall(0);
+    line->SendCallerId(first, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
+    line->Ring(0);
+    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
+    const uint64_t played = nullBackend->FramesPlayed();
+    const uint32_t second = line->OfferCall(0);
+    line->SendCallerId(second, {kCallerIdAddress | kCallerIdName, "0307654321", "Bob"});
+    line->FarEndHangsUp(first);
+    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
+    EXPECT_EQ(Index().GetAt(0).m_sName, "Ann Example");
+    EXPECT_EQ(nullBackend->FramesPlayed(), played);
+    const std::string hSecond = StrPrintf("0x%x", second);
+    EXPECT_FALSE(line->Did("Answer " + hSecond) || line->Did("Drop " + hSecond));
+}
+
 TEST_F(TelephonyLineStory, ATakenCallIsHandedOverForFaxAndDataWithoutASpeakerphone) {
     phone->nAction = 0; // the user takes the calls
     phone->bFax = true;
