@@ -44,6 +44,7 @@ enum CommandId : int {
     kCmdRestart = 32848,        // the main window's "&Restart"
     kCmdRecordGreeting = 32870,
     kCmdTalk = 32871,           // "A&nswer": talk at the PC (a telephony line) // "Record &Greeting..." (the greeting recorder)
+    kCmdContacts = 32880,       // "C&ontacts...": the contacts and screening rules
     kCmdAbout = 57664,          // "A&bout..."
     kCmdAppExit = 57665,        // the framework's exit: the orderly exit
 };

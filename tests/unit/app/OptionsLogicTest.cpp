@@ -147,6 +147,16 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          },
          {"sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
           "sWaveHold: ./wave/hold.wav -> /h", "sWaveWait: ./wave/wait.wav -> /w"}},
+        {"screening",
+         "",
+         [](auto& v) {
+             v.sCountry = "DE", v.nBlackAction = 2, v.bDropBlackCalls = true, v.nWhiteAction = 1;
+             v.bScreeningPaused = true, v.nRepeatCallerMinutes = 5, v.bChallengeUnknown = true;
+             v.bEmailContactsOnly = true, v.sFileContacts = "/c.db";
+         },
+         {"bChallengeUnknown: 0 -> 1", "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1",
+          "bScreeningPaused: 0 -> 1", "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
+          "nWhiteAction: 0 -> 1", "sCountry:  -> DE", "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
