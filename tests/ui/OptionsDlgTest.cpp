@@ -14,7 +14,6 @@
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
 #include "dialogs/AdapterFields.h"
-#include "dialogs/ContactsDlg.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
 #include "main/FolderTree.h"
@@ -39,7 +38,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -341,10 +339,6 @@ TEST_F(OptionsCoreTest, OpenedBeforeTheMainWindowItIsModalNamesTheProgramAndOkRe
     ASSERT_TRUE(QTest::qWaitFor([&] { return worker.nOptionsApplied == 1; }, 20000));
     EXPECT_EQ(worker.phone.nRings, 6);
     EXPECT_NE(frontEnd.MainDlg(), nullptr);
-    // The Tools menu's next item: the contacts window on the settings' file.
-    frontEnd.Command(kCmdContacts);
-    ASSERT_NE(frontEnd.ContactsDlg(), nullptr);
-    EXPECT_TRUE(frontEnd.ContactsDlg()->Tabs()->isEnabled()) << home.File("minidb.dat");
 }
 
 TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
