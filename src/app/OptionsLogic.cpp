@@ -207,6 +207,10 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
         !SoundCardListed(pBackend ? *pBackend : GetSoundBackend(), chosen.sTalkSoundCard))
         check.warnings.push_back("The sound card " + chosen.sTalkSoundCard +
                                  " for talking at the PC is not there now.");
+    // The line's screening opens the contacts file once, at the start.
+    if (chosen.sFileContacts != before.sFileContacts || chosen.sCountry != before.sCountry)
+        check.warnings.push_back("The contacts file and the country of the numbers are used "
+                                 "for screening calls from the next start of Vorella.");
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -160,6 +161,14 @@ CContactsDlg::CContactsDlg(const ContactsPlace& place, QWidget* parent)
 
 QComboBox* CContactsDlg::ClassBox(CallerClass callerClass) const {
     return m_pClasses[static_cast<int>(callerClass)];
+}
+
+bool CContactsDlg::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && m_pTabs->isEnabled()) {
+        ShowContacts();
+        ShowRules();
+    }
+    return QDialog::event(e);
 }
 
 void CContactsDlg::SetStatus(const QString& text) {

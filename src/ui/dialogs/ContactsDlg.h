@@ -47,6 +47,11 @@ public:
     void ImportFrom(const QString& file);
     void ExportTo(const QString& file);
 
+protected:
+    // Back in the window: what others changed meanwhile (the pop-up's
+    // "Block caller", vorella-tool) is shown.
+    bool event(QEvent* e) override;
+
 private:
     void ShowContacts();
     void ShowRules();

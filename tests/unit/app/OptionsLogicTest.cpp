@@ -199,7 +199,7 @@ TEST_F(OptionsLogicTest, SettingsNoChoiceMadeOpenAsTheNearestChoiceAndSurviveOk)
     EXPECT_EQ(phone.iPopup, 2);
 }
 
-TEST_F(OptionsLogicTest, EmptyProfileKeepsTheModemAndIsToldAsAWarning) {
+TEST_F(OptionsLogicTest, AnEmptyProfileAndANewContactsFileAreToldAsWarnings) {
     phone.sModem = "Conexant HSF";
     OptionsValues v = FillOptions(Refs());
     const OptionsValues before = v;
@@ -210,6 +210,10 @@ TEST_F(OptionsLogicTest, EmptyProfileKeepsTheModemAndIsToldAsAWarning) {
     EXPECT_NE(check.warnings[0].find("Conexant HSF"), std::string::npos);
     ApplyOptions(v, Refs());
     EXPECT_EQ(phone.sModem, "Conexant HSF");
+    // A new contacts file is screened with from the next start.
+    v = before;
+    v.sFileContacts = "other.db";
+    EXPECT_NE(CheckOptions(v, before).warnings.at(0).find("next start"), std::string::npos);
 }
 
 TEST_F(OptionsLogicTest, TheAdapterInUseOnANewCardOrInputIsMadeAnew) {
