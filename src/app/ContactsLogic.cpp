@@ -46,8 +46,7 @@ std::vector<std::string> CheckContact(const Contact& contact, const CPhoneNumber
         if (normalised.empty())
             problems.push_back("\"" + n.sNumber + "\" is no telephone number.");
         else if (!seen.insert(normalised).second)
-            problems.push_back("The number " + numbers.Display(n.sNumber) +
-                               " is there twice.");
+            problems.push_back("The number " + numbers.Display(n.sNumber) + " is there twice.");
     }
     if (!contact.sGreeting.empty())
         if (const std::string why = ReadProblem(ProgramFile(contact.sGreeting)); !why.empty())

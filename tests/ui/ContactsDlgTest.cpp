@@ -53,7 +53,8 @@ TEST_F(ContactsDlgTest, AContactIsAddedEditedFoundAndDeletedInTheFile) {
     editor->AddNumberRow({"0171 2345678", "cell"});
     editor->ListBox()->setCurrentIndex(static_cast<int>(ContactList::Block));
     Ok(*editor);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"Anna Berg | 030 123456, 0171 2345678 (cell) | block"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"Anna Berg | 030 123456, 0171 2345678 (cell) | block"}));
 
     // Edited: a number that is none keeps the editor open and says why.
     QTest::mouseClick(dlg.EditButton(), Qt::LeftButton);
@@ -104,7 +105,8 @@ TEST_F(ContactsDlgTest, RangesAndCallerKindsGoOnAList) {
     QTest::mouseClick(dlg.AddPrefixButton(), Qt::LeftButton);
     dlg.PrefixEdit()->setText("premium");
     QTest::mouseClick(dlg.AddPrefixButton(), Qt::LeftButton);
-    EXPECT_THAT(dlg.StatusLabel()->text().toStdString(), HasSubstr("\"premium\" is no number range"));
+    EXPECT_THAT(dlg.StatusLabel()->text().toStdString(),
+                HasSubstr("\"premium\" is no number range"));
     ASSERT_EQ(dlg.PrefixList()->topLevelItemCount(), 1);
     EXPECT_EQ(dlg.PrefixList()->topLevelItem(0)->text(1), "block");
     EXPECT_EQ(dlg.Store().PrefixRuleFor("+49900123")->list, ContactList::Block);
@@ -115,8 +117,9 @@ TEST_F(ContactsDlgTest, RangesAndCallerKindsGoOnAList) {
 }
 
 TEST_F(ContactsDlgTest, AnImportShowsItsSummaryAndAFileThatFailsChangesNothing) {
-    home.Write("two.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Berg\r\nTEL;TYPE=HOME:030 123456\r\n"
-                          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nFN:No Phone\r\nEND:VCARD\r\n");
+    home.Write("two.vcf",
+               "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Berg\r\nTEL;TYPE=HOME:030 123456\r\n"
+               "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\nFN:No Phone\r\nEND:VCARD\r\n");
     home.Write("broken.vcf", "BEGIN:VCARD\r\nFN:Eve\r\nTEL:030 666\r\nEND:VCARD\r\n"
                              "BEGIN:VCARD\r\nFN:\xff\xfe\r\nTEL:1\r\nEND:VCARD\r\n");
     struct Row {
@@ -124,8 +127,10 @@ TEST_F(ContactsDlgTest, AnImportShowsItsSummaryAndAFileThatFailsChangesNothing) 
         std::string told; // in the box
         size_t rows;      // in the list afterwards
     } rows[] = {
-        {home.File("two.vcf"), ": 1; skipped: 1.\nskipped: card 2 (No Phone): no telephone number", 1},
-        {home.File("broken.vcf"), "Nothing is imported: " + home.File("broken.vcf") + " is refused", 1},
+        {home.File("two.vcf"), ": 1; skipped: 1.\nskipped: card 2 (No Phone): no telephone number",
+         1},
+        {home.File("broken.vcf"), "Nothing is imported: " + home.File("broken.vcf") + " is refused",
+         1},
         {home.File("gone.vcf"), "No such file", 1},
     };
     for (const Row& r : rows) {

@@ -76,7 +76,8 @@ int Usage() {
 int Import(const std::string& file) {
     const ContactsImport read = ReadContactsFromFile(file);
     if (!read.sError.empty()) {
-        std::fprintf(stderr, "vorella-tool: %s; nothing imported\n", Printable(read.sError).c_str());
+        std::fprintf(stderr, "vorella-tool: %s; nothing imported\n",
+                     Printable(read.sError).c_str());
         return 1;
     }
     CToolContacts contacts;

@@ -21,7 +21,7 @@ namespace {
 enum Column { kNumber = 0, kType = 1 };
 
 // The types a card gives a number; others may be typed.
-const char* const kTypes[] = {"",      "home", "work", "cell", "fax",
+const char* const kTypes[] = {"",      "home", "work",  "cell", "fax",
                               "pager", "main", "voice", "car",  "textphone"};
 
 QString Q(const std::string& s) {

@@ -93,9 +93,9 @@ CContactsDlg::CContactsDlg(const ContactsPlace& place, QWidget* parent)
     prefixBody->addWidget(m_pPrefixes, 1);
     prefixBody->addLayout(Buttons({m_pAddPrefix, deletePrefix}));
     auto* classes = new QFormLayout;
-    const QString classNames[kCallerClassCount] = {
-        QString(), tr("&Withheld or anonymous:"), tr("&Out of area:"), tr("&Payphone:"),
-        tr("In&valid caller ID:")};
+    const QString classNames[kCallerClassCount] = {QString(), tr("&Withheld or anonymous:"),
+                                                   tr("&Out of area:"), tr("&Payphone:"),
+                                                   tr("In&valid caller ID:")};
     for (int c = 1; c < kCallerClassCount; ++c) {
         m_pClasses[c] = ListChoice(rules);
         classes->addRow(classNames[c], m_pClasses[c]);
@@ -129,9 +129,9 @@ CContactsDlg::CContactsDlg(const ContactsPlace& place, QWidget* parent)
     connect(m_pContacts, &QTreeWidget::itemActivated, this, &CContactsDlg::EditChosen);
     connect(m_pDelete, &QPushButton::clicked, this, &CContactsDlg::DeleteChosen);
     connect(import, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(
-            this, tr("Import Contacts"), QString(),
-            tr("Contacts (*.vcf *.vcard *.csv *.txt);;All files (*)"));
+        const QString file =
+            QFileDialog::getOpenFileName(this, tr("Import Contacts"), QString(),
+                                         tr("Contacts (*.vcf *.vcard *.csv *.txt);;All files (*)"));
         if (!file.isEmpty())
             ImportFrom(file);
     });
@@ -182,9 +182,8 @@ bool CContactsDlg::Told(bool ok) {
 }
 
 void CContactsDlg::ShowContacts() {
-    const int64_t chosen = m_pContacts->currentItem()
-                               ? m_pContacts->currentItem()->data(0, kIdRole).toLongLong()
-                               : 0;
+    const int64_t chosen =
+        m_pContacts->currentItem() ? m_pContacts->currentItem()->data(0, kIdRole).toLongLong() : 0;
     const std::vector<Contact> found =
         m_store.FindContacts(m_pSearch->text().trimmed().toStdString(), kShown);
     if (!Told(m_store.Error().empty()))
@@ -250,8 +249,7 @@ void CContactsDlg::EditChosen() {
     const QTreeWidgetItem* item = m_pContacts->currentItem();
     if (!item)
         return;
-    const std::optional<Contact> contact =
-        m_store.GetContact(item->data(0, kIdRole).toLongLong());
+    const std::optional<Contact> contact = m_store.GetContact(item->data(0, kIdRole).toLongLong());
     if (contact)
         OpenEditor(*contact);
     else if (Told(m_store.Error().empty()))
@@ -280,8 +278,8 @@ void CContactsDlg::AddPrefix() {
     const std::string prefix = m_pPrefix->text().trimmed().toStdString();
     if (prefix.empty())
         return;
-    if (!Told(m_store.AddPrefixRule(prefix, static_cast<ContactList>(
-                                                m_pPrefixList->currentIndex()))))
+    if (!Told(
+            m_store.AddPrefixRule(prefix, static_cast<ContactList>(m_pPrefixList->currentIndex()))))
         return;
     m_pPrefix->clear();
     SetStatus(QString());

@@ -30,9 +30,9 @@ QString CountryName(const QString& code) {
 CScreeningPage::CScreeningPage(QWidget* parent) : COptionsPage(tr("Call Screening"), parent) {
     m_pCountry = new QComboBox(this);
     const QString own = QString::fromStdString(CPhoneNumbers::CountryFromLocale());
-    m_pCountry->addItem(tr("As the language settings say (%1)")
-                            .arg(own.isEmpty() ? tr("none") : CountryName(own)),
-                        QString());
+    m_pCountry->addItem(
+        tr("As the language settings say (%1)").arg(own.isEmpty() ? tr("none") : CountryName(own)),
+        QString());
     QList<QPair<QString, QString>> countries;
     for (const std::string& code : CPhoneNumbers::Countries()) {
         const QString c = QString::fromStdString(code);

@@ -24,7 +24,10 @@ TEST(ContactsLogicTest, AnEditIsTidiedAndCheckedBeforeItIsStored) {
         {"a number alone, a greeting there", "", {{"123456", "cell"}}, "hello.wav", ""},
         {"nothing", "  ", {{" ", ""}}, "", "needs a name or a number"},
         {"no number", "Anna", {{"Anonymous", ""}}, "", "\"Anonymous\" is no telephone number"},
-        {"one number twice", "Anna", {{"030 123456", ""}, {"+49 (30) 123-456", "work"}}, "",
+        {"one number twice",
+         "Anna",
+         {{"030 123456", ""}, {"+49 (30) 123-456", "work"}},
+         "",
          "The number 030 123456 is there twice"},
         {"greeting gone", "Anna", {}, "gone.wav", "gone.wav cannot be read"},
     };

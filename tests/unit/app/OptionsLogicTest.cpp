@@ -156,7 +156,8 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          },
          {"bChallengeUnknown: 0 -> 1", "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1",
           "bScreeningPaused: 0 -> 1", "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
-          "nWhiteAction: 0 -> 1", "sCountry:  -> DE", "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
+          "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
+          "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
