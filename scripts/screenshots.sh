@@ -4,8 +4,9 @@
 # window with a filled call list, a search and a chosen recording in the
 # player, the message box of a desktop without a notification area, the
 # incoming-call pop-up with a caller, the About box, each page of the options
-# dialog (the device page also with the USB adapter chosen), the diagnostics
-# window and the set-up wizard's pages at a first start. PNGs go to
+# dialog (the device page also with the USB adapter chosen), the contacts
+# window with its contacts and its rules, the diagnostics window and the
+# set-up wizard's pages at a first start. PNGs go to
 # build/screenshots/;
 # with --docs they are copied to docs/images/ for the README too.
 # Usage: scripts/screenshots.sh [--docs]
@@ -23,7 +24,7 @@ if [ ! -e "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target vorella vorellactl modemsim-bin
+cmake --build "$build" -j "$(nproc)" --target vorella vorellactl vorella-tool modemsim-bin
 bin="$build/bin"
 out="$root/build/screenshots"
 mkdir -p "$out"
@@ -42,6 +43,8 @@ bStartDisabled=0
 nAction=0
 iPopup=1
 nDebugLevel=1
+sCountry=US
+AreaCode=212
 [Startup]
 ShowMainDlg=1
 [Ports]
@@ -67,6 +70,29 @@ call "rec2026-12-03, 18_45_10.wav" "18:45" "12/03/26" "5550199" "ACME CORP" "" 1
 call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "5551234" "JOHN DOE" "Urgent: the roofer comes Monday 8:00" 95 0
 call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "5550172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
 call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "5550110" "Dr. Weiss" "Results are fine" 64 1
+
+# Contacts for the contacts window, one of them blocked.
+cat >"$work/contacts.vcf" <<'VCF'
+BEGIN:VCARD
+VERSION:3.0
+FN:Mary Jones
+TEL;TYPE=HOME:5550134
+TEL;TYPE=CELL:+1 212 555 0188
+NOTE:Dentist
+END:VCARD
+BEGIN:VCARD
+VERSION:3.0
+FN:John Doe
+TEL;TYPE=WORK:5551234
+END:VCARD
+BEGIN:VCARD
+VERSION:4.0
+FN:Dr. Weiss
+TEL;VALUE=uri;TYPE=voice:tel:+1-212-555-0110
+END:VCARD
+VCF
+VORELLA_HOME="$work" "$bin/vorella-tool" contacts import "$work/contacts.vcf" >/dev/null
+VORELLA_HOME="$work" "$bin/vorella-tool" contacts block 5550199 >/dev/null
 
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
@@ -187,7 +213,7 @@ sleep 0.5
 xdotool key c
 options=$(windows ' Options - version ')
 xdotool windowmove "$options" 200 40
-for page in general advanced email device sounds; do
+for page in general advanced email device sounds screening; do
     shot "$options" "options-$page"
     if [ "$page" = device ]; then
         # The same page with the USB adapter as the device (the kind choice
@@ -205,6 +231,17 @@ for page in general advanced email device sounds; do
     xdotool windowfocus --sync "$options" key Down
 done
 xdotool key Escape
+
+# The contacts window, from the Tools menu: the contacts, then the rules.
+xdotool windowfocus --sync "$main" key alt+t
+sleep 0.5
+xdotool key o
+contacts=$(windows '^Contacts$')
+xdotool windowmove "$contacts" 180 50
+shot "$contacts" contacts
+xdotool windowfocus --sync "$contacts" key alt+r
+shot "$contacts" contacts-rules
+xdotool windowfocus --sync "$contacts" key Escape
 
 # The diagnostics window with the modem's answers, once the call is over
 # (the probes would break into it) and the last probe has been answered.

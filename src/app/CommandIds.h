@@ -42,11 +42,12 @@ enum CommandId : int {
     kCmdTestMail = 32827,       // test e-mail
     kCmdExit = 32846,           // "E&xit": the immediate exit
     kCmdRestart = 32848,        // the main window's "&Restart"
-    kCmdRecordGreeting = 32870,
-    kCmdTalk = 32871,           // "A&nswer": talk at the PC (a telephony line) // "Record &Greeting..." (the greeting recorder)
+    kCmdRecordGreeting = 32870, // "Record &Greeting..." (the greeting recorder)
+    kCmdTalk = 32871,           // "A&nswer": talk at the PC (a telephony line)
     // Call screening from the tray.
     kCmdBlockLastCaller = 32880, // "Block the &last caller"
     kCmdPauseScreening = 32881,  // "Pa&use call screening" (checked while paused)
+    kCmdContacts = 32882,       // "C&ontacts...": the contacts and screening rules
     kCmdAbout = 57664,          // "A&bout..."
     kCmdAppExit = 57665,        // the framework's exit: the orderly exit
 };

@@ -68,6 +68,16 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.sWaveHold = p.sWaveHold;
     v.sWaveWait = p.sWaveWait;
     v.sWaveCompressedHold = p.sWaveCompressedHold;
+
+    v.sCountry = p.sCountry;
+    v.nBlackAction = p.nBlackAction;
+    v.bDropBlackCalls = p.bDropBlackCalls;
+    v.nWhiteAction = p.nWhiteAction;
+    v.bScreeningPaused = p.bScreeningPaused;
+    v.nRepeatCallerMinutes = p.nRepeatCallerMinutes;
+    v.bChallengeUnknown = p.bChallengeUnknown;
+    v.bEmailContactsOnly = p.bEmailContactsOnly;
+    v.sFileContacts = p.sFileContacts;
     return v;
 }
 
@@ -119,7 +129,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sTalkSoundCard = v.sTalkSoundCard;
     p.bTalkStereo = v.bTalkStereo;
 
-    // Step 8: the Advanced page and the sounds.
+    // Step 8: the Advanced page, the sounds and screening.
     d.iSilenceDetectionSensitivity = v.nSilenceThreshold;
     d.dwInactiveTimer = v.nUnattendedSeconds * 1000;
     d.iSilenceDetectionTimeout = v.nSilenceSeconds * 10;
@@ -131,6 +141,15 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sWaveHold = v.sWaveHold;
     p.sWaveWait = v.sWaveWait;
     p.sWaveCompressedHold = v.sWaveCompressedHold;
+    p.sCountry = v.sCountry;
+    p.nBlackAction = v.nBlackAction;
+    p.bDropBlackCalls = v.bDropBlackCalls;
+    p.nWhiteAction = v.nWhiteAction;
+    p.bScreeningPaused = v.bScreeningPaused;
+    p.nRepeatCallerMinutes = v.nRepeatCallerMinutes;
+    p.bChallengeUnknown = v.bChallengeUnknown;
+    p.bEmailContactsOnly = v.bEmailContactsOnly;
+    p.sFileContacts = v.sFileContacts;
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);
@@ -188,6 +207,10 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
         !SoundCardListed(pBackend ? *pBackend : GetSoundBackend(), chosen.sTalkSoundCard))
         check.warnings.push_back("The sound card " + chosen.sTalkSoundCard +
                                  " for talking at the PC is not there now.");
+    // The line's screening opens the contacts file once, at the start.
+    if (chosen.sFileContacts != before.sFileContacts || chosen.sCountry != before.sCountry)
+        check.warnings.push_back("The contacts file and the country of the numbers are used "
+                                 "for screening calls from the next start of Vorella.");
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -1,4 +1,4 @@
-// The options dialog without its widgets: the values its five pages show,
+// The options dialog without its widgets: the values its pages show,
 // filled from the settings when it opens and written back on OK in the
 // dialog's order. The settings belong to the worker, so both run on the
 // worker's thread (IAppWorker::ReadOptions / ApplyOptions); the checks of
@@ -72,6 +72,17 @@ struct OptionsValues {
     std::string sWaveHold;
     std::string sWaveWait;
     std::string sWaveCompressedHold;
+
+    // Screening
+    std::string sCountry; // ISO 3166 code; "" from the locale
+    int nBlackAction = 0; // 0 shown as blocked, 1 hung up, 2 not in service, 3 a message
+    bool bDropBlackCalls = false;
+    int nWhiteAction = 0; // 0 as any caller, 1 never answered, 2 answered at the first ring
+    bool bScreeningPaused = false;
+    int nRepeatCallerMinutes = 0;
+    bool bChallengeUnknown = false;
+    bool bEmailContactsOnly = false;
+    std::string sFileContacts;
 
     bool operator==(const OptionsValues&) const = default;
 };

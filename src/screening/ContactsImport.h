@@ -5,6 +5,7 @@
 
 #include "screening/Contact.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,3 +23,17 @@ struct ContactsImport {
 // begins with a card ("BEGIN:VCARD", after a byte-order mark and blanks),
 // CSV otherwise.
 ContactsImport ReadContactsFile(std::string_view text);
+
+// A contacts file read whole and then as ReadContactsFile reads it. A file
+// that cannot be read, or is larger than kMaxContactsFileBytes (a disc
+// image chosen by mistake), is refused with the reason in sError
+// ("/x/a.vcf: No such file or directory", "/x/a.vcf is refused: text that
+// is not UTF-8").
+inline constexpr size_t kMaxContactsFileBytes = 256u * 1024 * 1024;
+ContactsImport ReadContactsFromFile(const std::string& path);
+
+// The contacts written to path at once (the file there before stays whole
+// when it fails): CSV when the name ends in ".csv", vCard 4.0 otherwise.
+// "" when written, else why not ("/x/a.vcf cannot be written: Permission
+// denied").
+std::string WriteContactsToFile(const std::string& path, const std::vector<Contact>& contacts);

@@ -31,3 +31,14 @@ ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
         change.sError = store.Error();
     return change;
 }
+
+std::string NumbersText(const Contact& contact, const CPhoneNumbers& numbers) {
+    std::string text;
+    for (const ContactNumber& n : contact.numbers) {
+        text += text.empty() ? "" : ", ";
+        text += numbers.Display(n.sNumber);
+        if (!n.sType.empty())
+            text += " (" + n.sType + ")";
+    }
+    return text;
+}

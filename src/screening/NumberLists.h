@@ -20,3 +20,7 @@ struct ListChange {
 
 ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
                            std::string_view number, ContactList list);
+
+// A contact's numbers as a list shows them: each in its display form, with
+// its type ("030 123456 (home), 0171 2345678 (cell)").
+std::string NumbersText(const Contact& contact, const CPhoneNumbers& numbers);

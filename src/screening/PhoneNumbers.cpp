@@ -4,7 +4,9 @@
 
 #include <phonenumbers/phonenumberutil.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <set>
 
 using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
@@ -71,6 +73,12 @@ std::string CPhoneNumbers::CountryFromLocale() {
             return Territory(value);
     }
     return "";
+}
+
+std::vector<std::string> CPhoneNumbers::Countries() {
+    std::set<std::string> regions;
+    Util().GetSupportedRegions(&regions);
+    return {regions.begin(), regions.end()};
 }
 
 namespace {

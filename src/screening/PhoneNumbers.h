@@ -12,6 +12,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CPhoneNumbers {
 public:
@@ -42,6 +43,8 @@ public:
     // The territory of LC_ALL, LC_TELEPHONE or LANG, the first that is set
     // ("de_DE.UTF-8" -> "DE"); "" for none ("C", "POSIX", no territory).
     static std::string CountryFromLocale();
+    // Every country whose numbers can be read, by ISO 3166 code, sorted.
+    static std::vector<std::string> Countries();
 
 private:
     std::string m_sCountry;

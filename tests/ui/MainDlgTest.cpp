@@ -8,6 +8,7 @@
 #include "app/Brand.h"
 #include "app/CommandIds.h"
 #include "calllog/DataStructure.h"
+#include "dialogs/ContactsDlg.h"
 #include "dialogs/DiagnosticsDlg.h"
 #include "engine/CallState.h"
 #include "engine/Number.h"
@@ -23,12 +24,14 @@
 #include <QAbstractSlider>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QToolBar>
@@ -168,6 +171,7 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
                              "Record &Greeting...",
                              "&Configuration...",
                              "D&iagnostics...",
+                             "C&ontacts...",
                              "&Contents",
                              "A&bout...",
                              "&Disable"})
@@ -232,6 +236,12 @@ TEST_F(MainDlgCoreTest, AboutShowsNameAndVersionAndUnbuiltWindowsSaySo) {
     EXPECT_TRUE(diagnostics->Status().contains("No modem is open"));
     EXPECT_EQ(OpenBox(), nullptr);
     diagnostics->close();
+    // So is the contacts window, on the settings' contacts file.
+    MenuItem(*w, "C&ontacts...")->trigger();
+    ASSERT_NE(frontEnd.ContactsDlg(), nullptr);
+    EXPECT_TRUE(frontEnd.ContactsDlg()->Tabs()->isEnabled())
+        << frontEnd.ContactsDlg()->StatusLabel()->text().toStdString();
+    frontEnd.ContactsDlg()->close();
 
     MenuItem(*w, "&Configuration...")->trigger();
     ASSERT_NE(frontEnd.OptionsDlg(), nullptr);

@@ -22,6 +22,7 @@
 #include "options/EmailPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionsTreeDlg.h"
+#include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
@@ -79,6 +80,14 @@ OptionsValues Sample(const TempHome& home) {
     v.sWaveHold = "./wave/hold.wav";
     v.sWaveWait = "./wave/wait.wav";
     v.sWaveCompressedHold = "./dev/hold";
+    v.sCountry = "GB";
+    v.nBlackAction = 3;
+    v.nWhiteAction = 2;
+    v.bScreeningPaused = true;
+    v.nRepeatCallerMinutes = 10;
+    v.bChallengeUnknown = true;
+    v.bEmailContactsOnly = true;
+    v.sFileContacts = "./contacts.db";
     return v;
 }
 
@@ -109,7 +118,8 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     QStringList pages;
     for (int i = 0; i < dlg.PageList()->count(); ++i)
         pages << dlg.PageList()->item(i)->text();
-    EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds"}));
+    EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds",
+                                  "Screening"}));
     dlg.PageList()->setCurrentRow(3);
     EXPECT_EQ(dlg.Pages()->currentWidget(), dlg.Device());
 
@@ -141,6 +151,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.sWaveHold = "/music/hold.wav";
     expected.sTalkSoundCard = "";
     expected.bTalkStereo = false;
+    expected.sCountry = "";
+    expected.bDropBlackCalls = true;
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -159,6 +171,9 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Device()->TalkStereoBox()->setChecked(false);
         dlg.Device()->KindBox()->setCurrentIndex(2);
         dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
+        dlg.Screening()->CountryBox()->setCurrentIndex(0); // from the locale
+        dlg.Screening()->DropBox()->setChecked(true);
+        EXPECT_FALSE(dlg.Screening()->BlockedBox()->isEnabled()) << "hung up whatever it says";
         if (bOk)
             QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
         else

@@ -7,24 +7,18 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TextUtil.h"
 #include "screening/ContactStore.h"
-#include "screening/ContactsCsv.h"
+#include "screening/ContactsImport.h"
 #include "screening/NumberLists.h"
 #include "screening/PhoneNumbers.h"
-#include "screening/VCard.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <limits>
 #include <map>
 
 namespace {
 
-// A file to import is read whole; the readers refuse what is out of bounds
-// within it, this keeps a mistaken file (a disc image) out of memory.
-constexpr size_t kMaxImportBytes = 256u * 1024 * 1024;
 constexpr int kHistoryPage = 50;
 constexpr int kAll = std::numeric_limits<int>::max();
 
@@ -80,23 +74,9 @@ int Usage() {
 }
 
 int Import(const std::string& file) {
-    const std::string problem = ReadProblem(file);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "vorella-tool: %s: %s; nothing imported\n", file.c_str(),
-                     problem.c_str());
-        return 1;
-    }
-    const std::optional<std::string> text = ReadWholeFile(file, kMaxImportBytes);
-    if (!text) {
-        std::fprintf(stderr,
-                     "vorella-tool: %s is refused: it is larger than %zu MB; nothing "
-                     "imported\n",
-                     file.c_str(), kMaxImportBytes >> 20);
-        return 1;
-    }
-    const ContactsImport read = ReadContactsFile(*text);
+    const ContactsImport read = ReadContactsFromFile(file);
     if (!read.sError.empty()) {
-        std::fprintf(stderr, "vorella-tool: %s is refused: %s; nothing imported\n", file.c_str(),
+        std::fprintf(stderr, "vorella-tool: %s; nothing imported\n",
                      Printable(read.sError).c_str());
         return 1;
     }
@@ -115,10 +95,8 @@ int Export(const std::string& file) {
     std::vector<Contact> all;
     if (!contacts.Open(true) || !contacts.AllContacts(all))
         return 1;
-    const bool csv = file.size() >= 4 && EqualsNoCase(file.substr(file.size() - 4), ".csv");
-    if (!WriteFileAtomic(file, csv ? WriteContactsCsv(all) : WriteVCards(all))) {
-        std::fprintf(stderr, "vorella-tool: %s cannot be written: %s\n", file.c_str(),
-                     std::strerror(errno));
+    if (const std::string error = WriteContactsToFile(file, all); !error.empty()) {
+        std::fprintf(stderr, "vorella-tool: %s\n", Printable(error).c_str());
         return 1;
     }
     std::printf("contacts exported: %zu, to %s\n", all.size(), file.c_str());
@@ -132,13 +110,7 @@ int List() {
         return 1;
     std::printf("# name\tlist\tnumbers\n");
     for (const Contact& c : all) {
-        std::string numbers;
-        for (const ContactNumber& n : c.numbers) {
-            numbers += numbers.empty() ? "" : ", ";
-            numbers += contacts.Numbers().Display(n.sNumber);
-            if (!n.sType.empty())
-                numbers += " (" + n.sType + ")";
-        }
+        const std::string numbers = NumbersText(c, contacts.Numbers());
         std::printf("%s\t%s\t%s\n", Printable(c.sName).c_str(), ListWord(c.list),
                     Printable(numbers).c_str());
     }

@@ -7,6 +7,7 @@
 #include "audio/SoundBackend.h"
 #include "config/SettingsProvider.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/ContactsDlg.h"
 #include "dialogs/DiagnosticsDlg.h"
 #include "dialogs/RecGreetDlg.h"
 #include "dialogs/UnbuiltWindows.h"
@@ -233,6 +234,10 @@ bool CQtFrontEnd::OnWindowCommand(int nId) {
         ShowDiagnostics();
         return true;
     }
+    if (nId == kCmdContacts) {
+        ShowContacts();
+        return true;
+    }
     if (const char* text = UnbuiltWindowMessage(nId)) {
         OpenMessageBox(nullptr, QCoreApplication::translate("UnbuiltWindows", text).toStdString(),
                        MessageIcon::Information);
@@ -252,6 +257,21 @@ void CQtFrontEnd::ShowDiagnostics() {
     m_pDiagnostics->show();
     m_pDiagnostics->raise();
     m_pDiagnostics->activateWindow();
+}
+
+CContactsDlg* CQtFrontEnd::ContactsDlg() const {
+    return m_pContacts;
+}
+
+void CQtFrontEnd::ShowContacts() {
+    if (!m_pContacts) {
+        QWidget* parent = m_pMain && m_pMain->isVisible() ? m_pMain.get() : nullptr;
+        m_pContacts = new CContactsDlg(ContactsPlaceFromSettings(), parent);
+        m_pContacts->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pContacts->show();
+    m_pContacts->raise();
+    m_pContacts->activateWindow();
 }
 
 bool CQtFrontEnd::ShowOptions(const OptionsValues& values,

@@ -21,6 +21,7 @@
 
 #include <memory>
 
+class CContactsDlg;
 class CCoreLoop;
 class CDiagnosticsDlg;
 class CTrayIcon;
@@ -54,6 +55,7 @@ public:
     CMyPropertySheet* SetupWizard() const { return m_pWizard; }
     COptionsTreeDlg* OptionsDlg() const { return m_pOptions; }
     CCoreLoop* Loop() const { return m_pLoop.get(); }
+    CContactsDlg* ContactsDlg() const;
 
     // A terminating signal: the orderly exit, once (a recording in progress
     // ends first, the modem is released, the settings saved).
@@ -137,6 +139,8 @@ private:
     void RecordGreeting();
     // "D&iagnostics...": the diagnostics window, one at a time.
     void ShowDiagnostics();
+    // "C&ontacts...": the contacts window, one at a time.
+    void ShowContacts();
 
     CQueuedUiBridge m_queued;
     CBasicWindow* m_pWindow = nullptr;
@@ -151,6 +155,7 @@ private:
     QPointer<CAboutBox> m_pAbout;
     QPointer<CMyPropertySheet> m_pWizard;
     QPointer<CDiagnosticsDlg> m_pDiagnostics;
+    QPointer<CContactsDlg> m_pContacts;
     QPointer<COptionsTreeDlg> m_pOptions;
     QTimer m_handsetTimer; // the main window's timer 3
     bool m_bLeaving = false;

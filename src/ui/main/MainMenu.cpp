@@ -79,6 +79,8 @@ constexpr MenuItem kItems[] = {
      false, false},
     {kTools, kCmdDiagnostics, QT_TRANSLATE_NOOP("CMainMenu", "D&iagnostics..."), nullptr, nullptr,
      false, false},
+    {kTools, kCmdContacts, QT_TRANSLATE_NOOP("CMainMenu", "C&ontacts..."), nullptr, nullptr, false,
+     false},
 
     {kHelp, kCmdHelp, QT_TRANSLATE_NOOP("CMainMenu", "&Contents"), "F1", nullptr, false, false},
     {kHelp, kCmdAbout, QT_TRANSLATE_NOOP("CMainMenu", "A&bout..."), nullptr, nullptr, false, false},

@@ -1,4 +1,4 @@
-// The options dialog: five pages chosen from a list on the left. It works
+// The options dialog: six pages chosen from a list on the left. It works
 // on a copy of the values; OK checks what was typed and hands the values
 // on, Cancel forgets them. Modal to the user, opened with open() so the
 // program's loop goes on.
@@ -13,6 +13,7 @@ class CDevicePage;
 class CEmailPage;
 class CGeneralPage;
 class COptionsPage;
+class CScreeningPage;
 class CSoundsPage;
 class IGreetingLine;
 class ISoundBackend;
@@ -37,6 +38,7 @@ public:
     CEmailPage* Email() const { return m_pEmail; }
     CDevicePage* Device() const { return m_pDevice; }
     CSoundsPage* Sounds() const { return m_pSounds; }
+    CScreeningPage* Screening() const { return m_pScreening; }
 
     // OK: refused with a message while a check fails.
     void accept() override;
@@ -53,4 +55,5 @@ private:
     CEmailPage* m_pEmail;
     CDevicePage* m_pDevice;
     CSoundsPage* m_pSounds;
+    CScreeningPage* m_pScreening;
 };

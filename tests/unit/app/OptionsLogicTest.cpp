@@ -147,6 +147,17 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          },
          {"sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
           "sWaveHold: ./wave/hold.wav -> /h", "sWaveWait: ./wave/wait.wav -> /w"}},
+        {"screening",
+         "",
+         [](auto& v) {
+             v.sCountry = "DE", v.nBlackAction = 2, v.bDropBlackCalls = true, v.nWhiteAction = 1;
+             v.bScreeningPaused = true, v.nRepeatCallerMinutes = 5, v.bChallengeUnknown = true;
+             v.bEmailContactsOnly = true, v.sFileContacts = "/c.db";
+         },
+         {"bChallengeUnknown: 0 -> 1", "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1",
+          "bScreeningPaused: 0 -> 1", "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
+          "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
+          "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
@@ -189,7 +200,7 @@ TEST_F(OptionsLogicTest, SettingsNoChoiceMadeOpenAsTheNearestChoiceAndSurviveOk)
     EXPECT_EQ(phone.iPopup, 2);
 }
 
-TEST_F(OptionsLogicTest, EmptyProfileKeepsTheModemAndIsToldAsAWarning) {
+TEST_F(OptionsLogicTest, AnEmptyProfileAndANewContactsFileAreToldAsWarnings) {
     phone.sModem = "Conexant HSF";
     OptionsValues v = FillOptions(Refs());
     const OptionsValues before = v;
@@ -200,6 +211,10 @@ TEST_F(OptionsLogicTest, EmptyProfileKeepsTheModemAndIsToldAsAWarning) {
     EXPECT_NE(check.warnings[0].find("Conexant HSF"), std::string::npos);
     ApplyOptions(v, Refs());
     EXPECT_EQ(phone.sModem, "Conexant HSF");
+    // A new contacts file is screened with from the next start.
+    v = before;
+    v.sFileContacts = "other.db";
+    EXPECT_NE(CheckOptions(v, before).warnings.at(0).find("next start"), std::string::npos);
 }
 
 TEST_F(OptionsLogicTest, TheAdapterInUseOnANewCardOrInputIsMadeAnew) {
