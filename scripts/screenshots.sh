@@ -2,7 +2,8 @@
 # Screenshots of the desktop program's windows, taken on a virtual X display
 # (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
 # window with a filled call list, a search and a chosen recording in the
-# player, the message box of a desktop without a notification area, the
+# player, its "Calls" view of the call history with a caller's earlier
+# calls, the message box of a desktop without a notification area, the
 # incoming-call pop-up with a caller, the About box, each page of the options
 # dialog (the device page also with the USB adapter chosen), the diagnostics
 # window and the set-up wizard's pages at a first start. PNGs go to
@@ -13,7 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 docs=0
 [ "${1:-}" = "--docs" ] && docs=1
-for tool in Xvfb xdotool import; do
+for tool in Xvfb xdotool import sqlite3; do
     command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
 done
 
@@ -23,7 +24,7 @@ if [ ! -e "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DVORELLA_TESTS=OFF -DVORELLA_BENCH=OFF >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target vorella vorellactl modemsim-bin
+cmake --build "$build" -j "$(nproc)" --target vorella vorellactl vorella-tool modemsim-bin
 bin="$build/bin"
 out="$root/build/screenshots"
 mkdir -p "$out"
@@ -42,6 +43,8 @@ bStartDisabled=0
 nAction=0
 iPopup=1
 nDebugLevel=1
+sCountry=US
+AreaCode=201
 [Startup]
 ShowMainDlg=1
 [Ports]
@@ -67,6 +70,33 @@ call "rec2026-12-03, 18_45_10.wav" "18:45" "12/03/26" "5550199" "ACME CORP" "" 1
 call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "5551234" "JOHN DOE" "Urgent: the roofer comes Monday 8:00" 95 0
 call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "5550172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
 call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "5550110" "Dr. Weiss" "Results are fine" 64 1
+
+# Contacts and the call history of the past days, for the "Calls" view.
+printf '%s\n' number,name,list "5550134,Mary Jones,permit" "5550110,Dr. Weiss," \
+    "5550166,Card Offers Ltd,block" >"$work/contacts.csv"
+VORELLA_HOME="$work" "$bin/vorella-tool" contacts import "$work/contacts.csv" >/dev/null
+history() { # days-ago hh:mm number network-name outcome rule recording heard
+    local e164="+1201${3}" name=${4//\'/\'\'}
+    sqlite3 "$work/minidb.dat" "INSERT INTO history(time, line, name, number, normalised,
+        contact_id, rule, outcome, recording, heard) VALUES (
+        CAST(strftime('%s', 'now', 'start of day', '-$1 days', '+${2%:*} hours',
+                      '+${2#*:} minutes') AS INTEGER),
+        'modem', '$name', '$3', '$e164',
+        (SELECT contact_id FROM numbers WHERE normalised = '$e164'), '$6', $5,
+        '${7:+$calls/}$7', $8)"
+}
+# outcome: 1 answered, 2 message, 3 recorded, 4 missed, 5 blocked, 6 challenge failed
+history 7 09:12 5550134 "MARY JONES" 2 "permit list: contact Mary Jones" "rec2026-12-01, 09_12_40.wav" 1
+history 6 14:03 5551234 "JOHN DOE" 3 "" "rec2026-12-02, 14_03_59.wav" 1
+history 6 15:40 5550166 "" 5 "block list: contact Card Offers Ltd" "" 0
+history 5 18:45 5550199 "ACME CORP" 2 "" "rec2026-12-03, 18_45_10.wav" 1
+history 5 19:02 5550177 "" 4 "" "" 0
+history 4 11:20 5551234 "JOHN DOE" 3 "" "rec2026-12-04, 11_20_05.wav" 1
+history 3 08:05 5550166 "" 5 "block list: contact Card Offers Ltd" "" 0
+history 3 16:30 5550172 "O'BRIEN, PAT" 2 "" "rec2026-12-05, 16_30_00.wav" 0
+history 2 12:14 5550188 "" 6 "unknown caller: challenge" "" 0
+history 2 10:02 5550110 "DR WEISS" 2 "" "rec2026-12-06, 10_02_33.wav" 0
+history 1 17:48 5551234 "JOHN DOE" 4 "" "" 0
 
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
@@ -224,6 +254,13 @@ done
 sleep 3 # the last answer, and the modem set up for calls again
 shot "$diagnostics" diagnostics
 xdotool windowfocus --sync "$diagnostics" key Escape
+
+# The "Calls" view: a click on the tree's empty part, its last items
+# ("Calls", "Missed", "Blocked"), then a call of a caller who rang before.
+xdotool windowfocus --sync "$main" mousemove 90 560 click 1
+xdotool key End Up Up
+sleep 0.5
+shot "$main" main-window-calls
 
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
 

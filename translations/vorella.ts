@@ -215,6 +215,67 @@
     </message>
 </context>
 <context>
+    <name>CCallsModel</name>
+    <message>
+        <location filename="../src/ui/main/CallsModel.cpp" line="+12"/>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+96"/>
+        <source>The network&apos;s name: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CCallsView</name>
+    <message>
+        <location filename="../src/ui/main/CallsView.cpp" line="+45"/>
+        <source>Call history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>The caller&apos;s earlier calls</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The caller&apos;s &amp;earlier calls:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>The call history cannot be shown: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CDesktopNotice</name>
     <message>
         <location filename="../src/ui/popup/DesktopNotice.cpp" line="+29"/>
@@ -500,8 +561,28 @@ The server said: %2</source>
 <context>
     <name>CFolderTree</name>
     <message>
-        <location filename="../src/ui/main/FolderTree.cpp" line="+41"/>
+        <location filename="../src/ui/main/FolderTree.cpp" line="+43"/>
         <source>Call folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Calls</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Every call that rang, answered or not</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Missed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Blocked</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -569,7 +650,7 @@ The server said: %2</source>
 <context>
     <name>CMainDlg</name>
     <message>
-        <location filename="../src/ui/main/MainDlg.cpp" line="+146"/>
+        <location filename="../src/ui/main/MainDlg.cpp" line="+156"/>
         <source>Search names, numbers, memos, dates</source>
         <translation type="unfinished"></translation>
     </message>
@@ -594,7 +675,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+214"/>
+        <location line="+229"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -613,7 +694,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+52"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -683,6 +764,21 @@ The server said: %2</source>
     <message>
         <location line="+6"/>
         <source>The call list was written to %1 but could not be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/main/MainDlgCalls.cpp" line="+44"/>
+        <source>Block caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Always let through</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add to contacts</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
