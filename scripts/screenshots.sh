@@ -260,6 +260,8 @@ xdotool windowfocus --sync "$diagnostics" key Escape
 xdotool windowfocus --sync "$main" mousemove 90 560 click 1
 xdotool key End Up Up
 sleep 0.5
+xdotool mousemove 390 320 click 1
+sleep 0.5
 shot "$main" main-window-calls
 
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true

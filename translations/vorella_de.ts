@@ -255,18 +255,18 @@
 <context>
     <name>CCallsView</name>
     <message>
-        <location filename="../src/ui/main/CallsView.cpp" line="+45"/>
+        <location filename="../src/ui/main/CallsView.cpp" line="+54"/>
         <source>Call history</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+4"/>
-        <source>The caller&apos;s earlier calls</source>
+        <source>This caller&apos;s calls</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+3"/>
-        <source>The caller&apos;s &amp;earlier calls:</source>
+        <source>&amp;This caller&apos;s calls:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

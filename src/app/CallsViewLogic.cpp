@@ -29,7 +29,8 @@ const char* OutcomeWord(CallOutcome outcome) {
 }
 
 CallsRow CallsRowFor(const HistoryEntry& call, const std::string& sContactName,
-                     const CPhoneNumbers& numbers, const CallTimeLocale& locale, bool bHilightNew) {
+                     const std::string& sDisplayNumber, const CallTimeLocale& locale,
+                     bool bHilightNew) {
     CallsRow row;
     row.nId = call.nId;
     const std::time_t t = static_cast<std::time_t>(call.tTime);
@@ -39,7 +40,7 @@ CallsRow CallsRowFor(const HistoryEntry& call, const std::string& sContactName,
     row.sCaller = sContactName.empty() ? call.sName : sContactName;
     if (!sContactName.empty() && call.sName != sContactName)
         row.sNetworkName = call.sName;
-    row.sNumber = numbers.Display(call.sNumber);
+    row.sNumber = sDisplayNumber;
     row.sSent = call.sNumber;
     row.sNormalised = call.sNormalised;
     row.sOutcome = OutcomeWord(call.outcome);
@@ -118,9 +119,19 @@ std::vector<CallsRow> CCallsSource::Rows(const std::vector<HistoryEntry>& calls)
             }
             name = it->second;
         }
-        rows.push_back(CallsRowFor(e, name, *m_numbers, locale, m_bHilightNew));
+        rows.push_back(CallsRowFor(e, name, DisplayOf(e.sNumber), locale, m_bHilightNew));
     }
     return rows;
+}
+
+const std::string& CCallsSource::DisplayOf(const std::string& sSent) {
+    constexpr size_t kMaxKept = 10000;
+    auto it = m_display.find(sSent);
+    if (it != m_display.end())
+        return it->second;
+    if (m_display.size() >= kMaxKept)
+        m_display.clear();
+    return m_display.emplace(sSent, m_numbers->Display(sSent)).first->second;
 }
 
 std::vector<CallsRow> CCallsSource::Calls(HistoryFilter filter, int offset, int limit) {

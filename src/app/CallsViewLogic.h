@@ -39,8 +39,10 @@ struct CallsRow {
     bool bBold = false; // an unheard message, with bHilightNew
 };
 
+// sDisplayNumber: the number in its display form (CPhoneNumbers::Display).
 CallsRow CallsRowFor(const HistoryEntry& call, const std::string& sContactName,
-                     const CPhoneNumbers& numbers, const CallTimeLocale& locale, bool bHilightNew);
+                     const std::string& sDisplayNumber, const CallTimeLocale& locale,
+                     bool bHilightNew);
 
 // Which caller commands a row offers: none without a number; a number no
 // contact has, all three; a contact's, the lists it is not on yet.
@@ -106,6 +108,7 @@ private:
     bool Open();
     void Failed();
     std::vector<CallsRow> Rows(const std::vector<HistoryEntry>& calls);
+    const std::string& DisplayOf(const std::string& sSent);
 
     std::unique_ptr<CPhoneNumbers> m_numbers;
     std::unique_ptr<CContactStore> m_store;
@@ -114,4 +117,7 @@ private:
     int64_t m_nSeenVersion = -1;
     std::string m_sError, m_sTold;
     std::map<int64_t, std::string> m_names; // contact names of the rows read
+    // Numbers in their display form: the number library is slow, and most
+    // callers call again.
+    std::map<std::string, std::string> m_display;
 };

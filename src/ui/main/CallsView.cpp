@@ -19,15 +19,24 @@ void SetUpTable(QTableView* table) {
     table->setTabKeyNavigation(false);
     table->verticalHeader()->hide();
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
-    table->horizontalHeader()->setSectionResizeMode(CCallsModel::kColRule, QHeaderView::Stretch);
-    const QFontMetrics metrics = table->fontMetrics();
+    // The columns as wide as the texts they usually hold, in bold (a new
+    // message's); the recording's name takes the rest.
+    QFont bold = table->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
     const int padding = metrics.averageCharWidth() * 2;
-    table->horizontalHeader()->resizeSection(
-        CCallsModel::kColTime, metrics.horizontalAdvance(QStringLiteral("88/88/88 88:88")) + padding);
-    table->horizontalHeader()->resizeSection(
-        CCallsModel::kColCaller, metrics.horizontalAdvance(QStringLiteral("MMMMMMMMMMMM")) + padding);
-    table->horizontalHeader()->resizeSection(
-        CCallsModel::kColNumber, metrics.horizontalAdvance(QStringLiteral("888 88888888")) + padding);
+    const struct {
+        int column;
+        const char* sample;
+    } samples[] = {{CCallsModel::kColTime, "88/88/88 88:88"},
+                   {CCallsModel::kColCaller, "MMMMMMMMMM"},
+                   {CCallsModel::kColNumber, "(888) 888-8888"},
+                   {CCallsModel::kColOutcome, "challenge failed"},
+                   {CCallsModel::kColRule, "block list: contact Mmmmm"}};
+    for (const auto& c : samples)
+        table->horizontalHeader()->resizeSection(
+            c.column, metrics.horizontalAdvance(QString::fromLatin1(c.sample)) + padding);
+    table->horizontalHeader()->setStretchLastSection(true);
 }
 
 } // namespace
@@ -46,10 +55,10 @@ CCallsView::CCallsView(QWidget* parent)
     m_pList->setModel(m_pModel);
     SetUpTable(m_pList);
     m_pEarlier->setObjectName("EarlierCalls");
-    m_pEarlier->setAccessibleName(tr("The caller's earlier calls"));
+    m_pEarlier->setAccessibleName(tr("This caller's calls"));
     m_pEarlier->setModel(m_pEarlierModel);
     SetUpTable(m_pEarlier);
-    auto* earlierLabel = new QLabel(tr("The caller's &earlier calls:"), this);
+    auto* earlierLabel = new QLabel(tr("&This caller's calls:"), this);
     earlierLabel->setBuddy(m_pEarlier);
 
     auto* lower = new QWidget(this);

@@ -1,6 +1,6 @@
 // The main window's "Calls" view: the call history of the contacts file,
 // all calls, the missed or the blocked ones, newest first, a page at a
-// time; below it the chosen caller's earlier calls. It reads the file in a
+// time; below it every call of the chosen caller. It reads the file in a
 // connection of its own, opened when first shown, and reads again when
 // someone has written the file (Poll). A file that cannot be read says so
 // in the view.
@@ -17,7 +17,7 @@ class QTableView;
 class CCallsView : public QWidget {
     Q_OBJECT
 public:
-    // How many earlier calls of the chosen caller are listed.
+    // How many calls of the chosen caller are listed below.
     static constexpr int kEarlierCalls = 50;
 
     explicit CCallsView(QWidget* parent = nullptr);
