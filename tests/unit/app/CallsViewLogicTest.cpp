@@ -80,10 +80,7 @@ TEST(CallsSourceTest, PagesFiltersAndChangesOfAnotherConnection) {
     const CPhoneNumbers numbers("DE", "030");
     CContactStore engine(numbers);
     ASSERT_TRUE(engine.Open(home.File("minidb.dat"))) << engine.Error();
-    Contact hanna;
-    hanna.sName = "Hanna";
-    hanna.numbers = {{"030 111", ""}};
-    const int64_t hannaId = engine.AddContact(hanna);
+    const int64_t hannaId = engine.AddContact({0, "Hanna", {{"030 111", ""}}, {}, "", ""});
     const CallOutcome outcomes[] = {CallOutcome::Missed, CallOutcome::Blocked,
                                     CallOutcome::Message, CallOutcome::Missed,
                                     CallOutcome::Answered, CallOutcome::ChallengeFailed,
@@ -134,17 +131,4 @@ TEST(CallsSourceTest, PagesFiltersAndChangesOfAnotherConnection) {
     ASSERT_NE(engine.AppendCall(late), 0);
     EXPECT_TRUE(source.Changed()) << "another connection wrote";
     EXPECT_EQ(source.TakeError(), "");
-}
-
-TEST(CallsSourceTest, AFileThatCannotBeOpenedIsToldOnce) {
-    TempHome home;
-    CMemorySettingsProvider settings("[Options]\nsFileContacts=" + home.File("gone/x.dat") + "\n");
-    CScopedSettingsProvider use(settings);
-    CCallsSource source;
-    EXPECT_TRUE(source.Calls(HistoryFilter::All, 0, 10).empty());
-    const std::string error = source.TakeError();
-    EXPECT_NE(error.find("gone/x.dat"), std::string::npos) << error;
-    source.Calls(HistoryFilter::All, 0, 10);
-    EXPECT_EQ(source.TakeError(), "") << "told once";
-    EXPECT_EQ(source.Error(), error) << "and still so";
 }
