@@ -25,12 +25,12 @@ const char* OutcomeWord(CallOutcome outcome);
 // One row of the view.
 struct CallsRow {
     int64_t nId = 0;
-    std::string sTime;       // date text, one blank, time text, as the call list
-    std::string sCaller;     // the contact's name, else the network's
+    std::string sTime;        // date text, one blank, time text, as the call list
+    std::string sCaller;      // the contact's name, else the network's
     std::string sNetworkName; // the network's, when the contact's is shown ("" else)
-    std::string sNumber;     // in its display form
-    std::string sSent;       // as the network sent it
-    std::string sNormalised; // its one form: the caller's earlier calls
+    std::string sNumber;      // in its display form
+    std::string sSent;        // as the network sent it
+    std::string sNormalised;  // its one form: the caller's earlier calls
     std::string sOutcome;
     std::string sRule;
     std::string sFile;      // the recording's file name ("" none)

@@ -9,9 +9,9 @@ QString Q(const std::string& s) {
 }
 
 constexpr const char* kHeaders[CCallsModel::kColumnCount] = {
-    QT_TRANSLATE_NOOP("CCallsModel", "Time"),    QT_TRANSLATE_NOOP("CCallsModel", "Caller"),
-    QT_TRANSLATE_NOOP("CCallsModel", "Number"),  QT_TRANSLATE_NOOP("CCallsModel", "Outcome"),
-    QT_TRANSLATE_NOOP("CCallsModel", "Rule"),    QT_TRANSLATE_NOOP("CCallsModel", "Recording"),
+    QT_TRANSLATE_NOOP("CCallsModel", "Time"),   QT_TRANSLATE_NOOP("CCallsModel", "Caller"),
+    QT_TRANSLATE_NOOP("CCallsModel", "Number"), QT_TRANSLATE_NOOP("CCallsModel", "Outcome"),
+    QT_TRANSLATE_NOOP("CCallsModel", "Rule"),   QT_TRANSLATE_NOOP("CCallsModel", "Recording"),
 };
 
 } // namespace

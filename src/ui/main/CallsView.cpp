@@ -97,8 +97,8 @@ QString CCallsView::Notice() const {
 void CCallsView::TellError() {
     const std::string error = m_source.TakeError();
     if (!error.empty()) {
-        m_pNotice->setText(tr("The call history cannot be shown: %1")
-                               .arg(QString::fromStdString(error)));
+        m_pNotice->setText(
+            tr("The call history cannot be shown: %1").arg(QString::fromStdString(error)));
         m_pNotice->show();
     } else if (m_source.Error().empty()) {
         m_pNotice->hide();
@@ -108,9 +108,8 @@ void CCallsView::TellError() {
 void CCallsView::Show(HistoryFilter filter) {
     m_filter = filter;
     m_source.Changed(); // what is read now is seen
-    m_pModel->Show([this, filter](int offset, int limit) {
-        return m_source.Calls(filter, offset, limit);
-    });
+    m_pModel->Show(
+        [this, filter](int offset, int limit) { return m_source.Calls(filter, offset, limit); });
     m_pEarlierModel->Clear();
     TellError();
 }

@@ -81,9 +81,8 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
       m_pCaller(new CCallerPanel(this)), m_pSearch(new QLineEdit(this)),
       m_pList(new QTableView(this)), m_pModel(new CCallListModel(this)),
       m_pSorted(new QSortFilterProxyModel(this)), m_pCalls(new CCallsView(this)),
-      m_pPlayer(new CPlayerBar(this)),
-      m_pStatusText(new QLabel(this)), m_pStatusTime(new QLabel(this)),
-      m_pWatcher(new CIndexWatcher(this)) {
+      m_pPlayer(new CPlayerBar(this)), m_pStatusText(new QLabel(this)),
+      m_pStatusTime(new QLabel(this)), m_pWatcher(new CIndexWatcher(this)) {
     setObjectName("MainDlg");
     setWindowTitle(Q(AppBrand().sTitle.empty() ? "Vorella" : AppBrand().sTitle));
     m_pMenu = new CMainMenu(*this, [this](int nId) { OnCommand(nId); });

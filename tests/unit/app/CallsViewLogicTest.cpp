@@ -24,7 +24,8 @@ TEST(CallsRowTest, CallerOutcomeFileAndBold) {
         const char* file;
         bool bBold;
     } cases[] = {
-        {CallOutcome::Missed, false, true, "MUELLER H", "", "", "MUELLER H", "", "missed", "", false},
+        {CallOutcome::Missed, false, true, "MUELLER H", "", "", "MUELLER H", "", "missed", "",
+         false},
         {CallOutcome::Message, false, true, "MUELLER H", "Hanna", "/c/Recorded Calls/m.wav",
          "Hanna", "MUELLER H", "message", "m.wav", true},
         {CallOutcome::Message, true, true, "", "Hanna", "m.wav", "Hanna", "", "message", "m.wav",
@@ -81,8 +82,8 @@ TEST(CallsSourceTest, PagesFiltersAndChangesOfAnotherConnection) {
     CContactStore engine(numbers);
     ASSERT_TRUE(engine.Open(home.File("minidb.dat"))) << engine.Error();
     const int64_t hannaId = engine.AddContact({0, "Hanna", {{"030 111", ""}}, {}, "", ""});
-    const CallOutcome outcomes[] = {CallOutcome::Missed, CallOutcome::Blocked,
-                                    CallOutcome::Message, CallOutcome::Missed,
+    const CallOutcome outcomes[] = {CallOutcome::Missed,   CallOutcome::Blocked,
+                                    CallOutcome::Message,  CallOutcome::Missed,
                                     CallOutcome::Answered, CallOutcome::ChallengeFailed,
                                     CallOutcome::Missed};
     for (int i = 0; i < 7; ++i) {
