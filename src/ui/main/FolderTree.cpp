@@ -86,7 +86,8 @@ void CFolderTree::SelectCalls(HistoryFilter filter) {
 void CFolderTree::SetFolderIcon(const QIcon& icon) {
     m_icon = icon;
     for (QTreeWidgetItemIterator it(this); *it; ++it)
-        (*it)->setIcon(0, icon);
+        if (!(*it)->data(0, kCallsRole).toInt())
+            (*it)->setIcon(0, icon);
 }
 
 void CFolderTree::AddChildren(QTreeWidgetItem* parent, const std::string& sPath, int nDepth) {
