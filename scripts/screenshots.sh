@@ -2,7 +2,8 @@
 # Screenshots of the desktop program's windows, taken on a virtual X display
 # (Xvfb, 1366x768) with Vorella on a simulated line of its own: the main
 # window with a filled call list, a search and a chosen recording in the
-# player, the message box of a desktop without a notification area, the
+# player, its "Calls" view of the call history with a caller's earlier
+# calls, the message box of a desktop without a notification area, the
 # incoming-call pop-up with a caller, the About box, each page of the options
 # dialog (the device page also with the USB adapter chosen), the contacts
 # window with its contacts and its rules, the diagnostics window and the
@@ -14,7 +15,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 docs=0
 [ "${1:-}" = "--docs" ] && docs=1
-for tool in Xvfb xdotool import; do
+for tool in Xvfb xdotool import sqlite3; do
     command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is missing (scripts/deps.sh)" >&2; exit 1; }
 done
 
@@ -44,7 +45,7 @@ nAction=0
 iPopup=1
 nDebugLevel=1
 sCountry=US
-AreaCode=212
+AreaCode=201
 [Startup]
 ShowMainDlg=1
 [Ports]
@@ -71,13 +72,14 @@ call "rec2026-12-04, 11_20_05.wav" "11:20" "12/04/26" "5551234" "JOHN DOE" "Urge
 call "rec2026-12-05, 16_30_00.wav" "16:30" "12/05/26" "5550172" "O'BRIEN, PAT" "Parcel at the neighbour's" 31 1
 call "rec2026-12-06, 10_02_33.wav" "10:02" "12/06/26" "5550110" "Dr. Weiss" "Results are fine" 64 1
 
-# Contacts for the contacts window, one of them blocked.
+# Contacts for the contacts window, some of them blocked or let through, and
+# the call history of the past days, for the "Calls" view.
 cat >"$work/contacts.vcf" <<'VCF'
 BEGIN:VCARD
 VERSION:3.0
 FN:Mary Jones
 TEL;TYPE=HOME:5550134
-TEL;TYPE=CELL:+1 212 555 0188
+TEL;TYPE=CELL:+1 201 555 0188
 NOTE:Dentist
 END:VCARD
 BEGIN:VCARD
@@ -88,11 +90,36 @@ END:VCARD
 BEGIN:VCARD
 VERSION:4.0
 FN:Dr. Weiss
-TEL;VALUE=uri;TYPE=voice:tel:+1-212-555-0110
+TEL;VALUE=uri;TYPE=voice:tel:+1-201-555-0110
 END:VCARD
 VCF
 VORELLA_HOME="$work" "$bin/vorella-tool" contacts import "$work/contacts.vcf" >/dev/null
 VORELLA_HOME="$work" "$bin/vorella-tool" contacts block 5550199 >/dev/null
+printf '%s\n' number,name,list "5550166,Card Offers Ltd,block" >"$work/contacts.csv"
+VORELLA_HOME="$work" "$bin/vorella-tool" contacts import "$work/contacts.csv" >/dev/null
+VORELLA_HOME="$work" "$bin/vorella-tool" contacts permit 5550134 >/dev/null
+history() { # days-ago hh:mm number network-name outcome rule recording heard
+    local e164="+1201${3}" name=${4//\'/\'\'}
+    sqlite3 "$work/minidb.dat" "INSERT INTO history(time, line, name, number, normalised,
+        contact_id, rule, outcome, recording, heard) VALUES (
+        CAST(strftime('%s', 'now', 'start of day', '-$1 days', '+${2%:*} hours',
+                      '+${2#*:} minutes') AS INTEGER),
+        'modem', '$name', '$3', '$e164',
+        (SELECT contact_id FROM numbers WHERE normalised = '$e164'), '$6', $5,
+        '${7:+$calls/}$7', $8)"
+}
+# outcome: 1 answered, 2 message, 3 recorded, 4 missed, 5 blocked, 6 challenge failed
+history 7 09:12 5550134 "MARY JONES" 2 "permit list: contact Mary Jones" "rec2026-12-01, 09_12_40.wav" 1
+history 6 14:03 5551234 "JOHN DOE" 3 "" "rec2026-12-02, 14_03_59.wav" 1
+history 6 15:40 5550166 "" 5 "block list: contact Card Offers Ltd" "" 0
+history 5 18:45 5550199 "ACME CORP" 2 "" "rec2026-12-03, 18_45_10.wav" 1
+history 5 19:02 5550177 "" 4 "" "" 0
+history 4 11:20 5551234 "JOHN DOE" 3 "" "rec2026-12-04, 11_20_05.wav" 1
+history 3 08:05 5550166 "" 5 "block list: contact Card Offers Ltd" "" 0
+history 3 16:30 5550172 "O'BRIEN, PAT" 2 "" "rec2026-12-05, 16_30_00.wav" 0
+history 2 12:14 5550188 "" 6 "unknown caller: challenge" "" 0
+history 2 10:02 5550110 "DR WEISS" 2 "" "rec2026-12-06, 10_02_33.wav" 0
+history 1 17:48 5551234 "JOHN DOE" 4 "" "" 0
 
 # One caller, once Vorella has the modem ready for calls.
 cat >"$work/line.txt" <<'STEPS'
@@ -261,6 +288,15 @@ done
 sleep 3 # the last answer, and the modem set up for calls again
 shot "$diagnostics" diagnostics
 xdotool windowfocus --sync "$diagnostics" key Escape
+
+# The "Calls" view: a click on the tree's empty part, its last items
+# ("Calls", "Missed", "Blocked"), then a call of a caller who rang before.
+xdotool windowfocus --sync "$main" mousemove 90 560 click 1
+xdotool key End Up Up
+sleep 0.5
+xdotool mousemove 390 320 click 1
+sleep 0.5
+shot "$main" main-window-calls
 
 VORELLA_HOME="$work" "$bin/vorellactl" quit >/dev/null 2>&1 || true
 

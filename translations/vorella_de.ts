@@ -215,6 +215,67 @@
     </message>
 </context>
 <context>
+    <name>CCallsModel</name>
+    <message>
+        <location filename="../src/ui/main/CallsModel.cpp" line="+12"/>
+        <source>Time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Caller</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Outcome</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Rule</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+96"/>
+        <source>The network&apos;s name: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CCallsView</name>
+    <message>
+        <location filename="../src/ui/main/CallsView.cpp" line="+54"/>
+        <source>Call history</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>This caller&apos;s calls</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;This caller&apos;s calls:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+40"/>
+        <source>The call history cannot be shown: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CContactEditDlg</name>
     <message>
         <location filename="../src/ui/dialogs/ContactEditDlg.cpp" line="+33"/>
@@ -310,7 +371,7 @@
 <context>
     <name>CContactsDlg</name>
     <message>
-        <location filename="../src/ui/dialogs/ContactsDlg.cpp" line="+58"/>
+        <location filename="../src/ui/dialogs/ContactsDlg.cpp" line="+59"/>
         <source>Contacts</source>
         <translation type="unfinished"></translation>
     </message>
@@ -386,12 +447,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>&amp;Withheld or anonymous:</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="+1"/>
         <source>&amp;Out of area:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -441,7 +502,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+60"/>
+        <location line="+67"/>
         <source>The first %1 contacts are shown; a search finds the others.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -451,7 +512,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+15"/>
+        <location line="+14"/>
         <source>%1 was deleted meanwhile.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -494,7 +555,7 @@
 <context>
     <name>CDesktopNotice</name>
     <message>
-        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+29"/>
+        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+33"/>
         <source>Answer</source>
         <translation>Annehmen</translation>
     </message>
@@ -510,14 +571,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Block caller</source>
         <translation>Anrufer sperren</translation>
     </message>
     <message>
+        <location line="+0"/>
         <source>Add to contacts</source>
         <translation>Zu Kontakten hinzufügen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Always let through</source>
         <translation>Immer durchlassen</translation>
     </message>
@@ -791,8 +855,28 @@ The server said: %2</source>
 <context>
     <name>CFolderTree</name>
     <message>
-        <location filename="../src/ui/main/FolderTree.cpp" line="+41"/>
+        <location filename="../src/ui/main/FolderTree.cpp" line="+43"/>
         <source>Call folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+18"/>
+        <source>Calls</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Every call that rang, answered or not</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Missed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Blocked</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -860,7 +944,7 @@ The server said: %2</source>
 <context>
     <name>CMainDlg</name>
     <message>
-        <location filename="../src/ui/main/MainDlg.cpp" line="+146"/>
+        <location filename="../src/ui/main/MainDlg.cpp" line="+155"/>
         <source>Search names, numbers, memos, dates</source>
         <translation type="unfinished"></translation>
     </message>
@@ -885,7 +969,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+216"/>
+        <location line="+232"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -904,7 +988,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+52"/>
         <source>The recording cannot be played here: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -975,6 +1059,21 @@ The server said: %2</source>
         <location line="+6"/>
         <source>The call list was written to %1 but could not be opened: %2</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location filename="../src/ui/main/MainDlgCalls.cpp" line="+44"/>
+        <source>Block caller</source>
+        <translation type="unfinished">Anrufer sperren</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Always let through</source>
+        <translation type="unfinished">Immer durchlassen</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Add to contacts</source>
+        <translation type="unfinished">Zu Kontakten hinzufügen</translation>
     </message>
 </context>
 <context>
@@ -1332,7 +1431,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CNotifyDlg</name>
     <message>
-        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+27"/>
+        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+32"/>
         <source>Incoming call</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1342,36 +1441,42 @@ At the end Vorella restarts with the new settings.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="-21"/>
         <source>Answer</source>
         <translation>Annehmen</translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+29"/>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
         <translation>Am PC annehmen: über das Headset des Computers sprechen</translation>
     </message>
     <message>
+        <location line="-28"/>
         <source>Block caller</source>
         <translation>Anrufer sperren</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Add to contacts</source>
         <translation>Zu Kontakten hinzufügen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Always let through</source>
         <translation>Immer durchlassen</translation>
     </message>
     <message>
+        <location line="+26"/>
         <source>Put this number on the block list</source>
         <translation>Diese Nummer auf die Sperrliste setzen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Make a contact of this caller</source>
         <translation>Einen Kontakt für diesen Anrufer anlegen</translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Put this number on the permit list</source>
         <translation>Diese Nummer auf die Liste der Erlaubten setzen</translation>
     </message>
@@ -1463,7 +1568,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+460"/>
+        <location line="+480"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1549,12 +1654,12 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+4"/>
         <source>As the language settings say (%1)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>none</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1829,6 +1934,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CTrayIcon</name>
     <message>
+        <location filename="../src/ui/tray/TrayIcon.cpp" line="+98"/>
         <source>Call screening paused</source>
         <translation>Anruffilter pausiert</translation>
     </message>
@@ -1901,7 +2007,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation>O&amp;ffline	Modem freigeben</translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+9"/>
         <source>&amp;Configuration...</source>
         <translation>&amp;Einstellungen...</translation>
     </message>
@@ -1916,10 +2022,12 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation>&amp;Beenden</translation>
     </message>
     <message>
+        <location line="-8"/>
         <source>Block the &amp;last caller</source>
         <translation>&amp;Letzten Anrufer sperren</translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Pa&amp;use call screening</source>
         <translation>Anruf&amp;filter pausieren</translation>
     </message>

@@ -554,3 +554,12 @@ std::vector<HistoryEntry> CContactStore::CallsOf(const std::string& normalised, 
     q.Bind(1, normalised).Bind(2, limit);
     return ReadCalls(q);
 }
+
+int64_t CContactStore::DataVersion() {
+    std::lock_guard lock(m_mutex);
+    m_sError.clear();
+    CQuery q = m_db.Query("PRAGMA data_version");
+    if (!q.Next())
+        return Failed("could not be read"), -1;
+    return q.Int(0);
+}

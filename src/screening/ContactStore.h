@@ -76,6 +76,10 @@ public:
     std::vector<HistoryEntry> Calls(HistoryFilter filter, int offset, int limit);
     // The calls of one number (in its one form), newest first.
     std::vector<HistoryEntry> CallsOf(const std::string& normalised, int limit);
+    // A number that changes when another connection (another process, or
+    // another store in this one) has written the file since: a cheap look
+    // for whether to read again. -1 when it cannot be read.
+    int64_t DataVersion();
 
 private:
     bool Migrate();

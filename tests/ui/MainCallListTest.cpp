@@ -11,18 +11,23 @@
 #include "engine/Number.h"
 #include "main/CallListModel.h"
 #include "main/CallerPanel.h"
+#include "main/CallsModel.h"
+#include "main/CallsView.h"
 #include "main/FolderTree.h"
 #include "main/MainDlg.h"
 #include "main/MainMenu.h"
 #include "main/PlayerBar.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
+#include "screening/ContactStore.h"
+#include "screening/PhoneNumbers.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSlider>
@@ -482,4 +487,86 @@ TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
     EXPECT_NE(html.find("Long &lt;call&gt; &amp;"), std::string::npos) << html;
     EXPECT_NE(html.find("60:10"), std::string::npos) << "an hour and ten seconds\n" << html;
     EXPECT_TRUE(FileExists(home.File("xml/Call List.xml")));
+}
+
+// The "Calls" view on the contacts file the engine writes: the three views,
+// a caller's earlier calls, a message played and no longer new, a call
+// written meanwhile, and the caller commands of the context menu.
+TEST_F(MainCallListTest, TheCallsViewListsTheHistoryAndPutsCallersOnLists) {
+    MakeWav("msg.wav");
+    const CPhoneNumbers numbers("US", "");
+    CContactStore engine(numbers);
+    ASSERT_TRUE(engine.Open(home.File("minidb.dat"))) << engine.Error();
+    auto append = [&](const char* number, CallOutcome outcome, const std::string& recording) {
+        HistoryEntry e;
+        e.tTime = 1'800'000'000 + engine.Calls(HistoryFilter::All, 0, 1000).size();
+        e.sNumber = number;
+        e.sNormalised = numbers.Normalise(number);
+        e.sName = "NET " + std::string(number);
+        e.outcome = outcome;
+        e.sRecording = recording;
+        ASSERT_NE(engine.AppendCall(e), 0) << engine.Error();
+    };
+    append("2015550123", CallOutcome::Missed, "");
+    append("2015550199", CallOutcome::Blocked, "");
+    append("2015550123", CallOutcome::Message, Folder() + "msg.wav");
+    CMainDlg dlg(host);
+    dlg.show();
+    CCallsModel* model = dlg.Calls()->Model();
+    struct View {
+        HistoryFilter filter;
+        std::vector<std::string> outcomes;
+    } views[] = {{HistoryFilter::Missed, {"missed"}},
+                 {HistoryFilter::Blocked, {"blocked"}},
+                 {HistoryFilter::All, {"message", "blocked", "missed"}}};
+    for (const View& v : views) {
+        dlg.Tree()->SelectCalls(v.filter);
+        ASSERT_TRUE(dlg.IsCallsShown());
+        std::vector<std::string> outcomes;
+        for (const CallsRow& r : model->Rows())
+            outcomes.push_back(r.sOutcome);
+        EXPECT_EQ(outcomes, v.outcomes);
+    }
+    auto bold = [&] { return model->index(0, 0).data(Qt::FontRole).value<QFont>().bold(); };
+    EXPECT_TRUE(bold()) << "an unheard message";
+    dlg.Calls()->List()->selectRow(0);
+    EXPECT_EQ(dlg.Calls()->EarlierModel()->rowCount(), 2) << "the caller's calls";
+    emit dlg.Calls()->List()->activated(model->index(0, 0));
+    EXPECT_EQ(host.played, (std::vector<std::string>{Folder() + "msg.wav"}));
+    EXPECT_FALSE(bold()) << "heard";
+
+    append("2015550142", CallOutcome::Missed, "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 4; }, 10000));
+    EXPECT_EQ(model->Row(0).sCaller, "NET 2015550142");
+
+    struct Step {
+        const char* number;
+        int item; // 0 block, 1 permit, 2 add
+        const char* status;
+        std::vector<bool> enabledAfter;
+    } steps[] = {{"2015550142", 0, "is blocked", {false, true, false}},
+                 {"2015550142", 1, "is always let through", {true, false, false}},
+                 {"2015550123", 2, "is neither blocked", {true, true, false}},
+                 {"Anonymous", -1, "", {false, false, false}}};
+    for (const Step& s : steps) {
+        if (s.item >= 0) {
+            dlg.CallerMenu(s.number)->actions().at(s.item)->trigger();
+            EXPECT_THAT(dlg.Status().toStdString(), HasSubstr(s.status));
+        }
+        std::vector<bool> enabled;
+        const std::unique_ptr<QMenu> menu = dlg.CallerMenu(s.number);
+        for (QAction* a : menu->actions())
+            enabled.push_back(a->isEnabled());
+        EXPECT_EQ(enabled, s.enabledAfter) << s.number;
+    }
+}
+
+TEST_F(MainCallListTest, AContactsFileThatCannotBeOpenedSaysSoInTheView) {
+    home.Write("vorella.ini", "[Options]\nsFileContacts=" + home.File("gone/x.dat") + "\n");
+    CMainDlg dlg(host);
+    dlg.show();
+    dlg.Tree()->SelectCalls(HistoryFilter::All);
+    dlg.Calls()->Poll(); // tried again, told no second time, still shown
+    EXPECT_THAT(dlg.Calls()->Notice().toStdString(), HasSubstr("gone/x.dat"));
+    EXPECT_EQ(dlg.Calls()->Model()->rowCount(), 0);
 }

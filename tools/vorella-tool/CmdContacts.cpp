@@ -2,6 +2,7 @@
 // the settings (Options/sFileContacts), its contacts and its call history.
 #include "Commands.h"
 
+#include "app/CallsViewLogic.h"
 #include "config/SettingsProvider.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramFolder.h"
@@ -130,26 +131,6 @@ int PutOnList(const std::string& number, ContactList list) {
     std::printf("%s: %s%s\n", ListWord(list), Printable(change.sName).c_str(),
                 change.bNewContact ? " (a new contact)" : "");
     return 0;
-}
-
-const char* OutcomeWord(CallOutcome outcome) {
-    switch (outcome) {
-    case CallOutcome::Ringing:
-        return "ringing";
-    case CallOutcome::Answered:
-        return "answered";
-    case CallOutcome::Message:
-        return "message";
-    case CallOutcome::Recorded:
-        return "recorded";
-    case CallOutcome::Missed:
-        return "missed";
-    case CallOutcome::Blocked:
-        return "blocked";
-    case CallOutcome::ChallengeFailed:
-        return "challenge failed";
-    }
-    return "?";
 }
 
 std::string LocalTime(int64_t t) {

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
+// The history's items: their filter plus one (folders have none).
+constexpr int kCallsRole = Qt::UserRole + 2;
 // A call folder is a few levels deep at most; a link loop stops here.
 constexpr int kMaxDepth = 6;
 
@@ -41,16 +43,51 @@ CFolderTree::CFolderTree(QWidget* parent) : QTreeWidget(parent) {
     setAccessibleName(tr("Call folders"));
     header()->setStretchLastSection(true);
     connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
-                if (item)
-                    emit folderSelected(item->data(0, kPathRole).toString().toStdString());
-            });
+            [this](QTreeWidgetItem* item, QTreeWidgetItem*) { OnCurrent(item); });
+}
+
+void CFolderTree::OnCurrent(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    if (const int calls = item->data(0, kCallsRole).toInt()) {
+        emit callsSelected(static_cast<HistoryFilter>(calls - 1));
+        return;
+    }
+    m_sLastFolder = item->data(0, kPathRole).toString().toStdString();
+    emit folderSelected(m_sLastFolder);
+}
+
+void CFolderTree::AddCalls() {
+    auto* all = new QTreeWidgetItem(this, {tr("Calls")});
+    all->setData(0, kCallsRole, static_cast<int>(HistoryFilter::All) + 1);
+    all->setToolTip(0, tr("Every call that rang, answered or not"));
+    auto* missed = new QTreeWidgetItem(all, {tr("Missed")});
+    missed->setData(0, kCallsRole, static_cast<int>(HistoryFilter::Missed) + 1);
+    auto* blocked = new QTreeWidgetItem(all, {tr("Blocked")});
+    blocked->setData(0, kCallsRole, static_cast<int>(HistoryFilter::Blocked) + 1);
+}
+
+std::optional<HistoryFilter> CFolderTree::SelectedCalls() const {
+    QTreeWidgetItem* item = currentItem();
+    const int calls = item ? item->data(0, kCallsRole).toInt() : 0;
+    if (!calls)
+        return std::nullopt;
+    return static_cast<HistoryFilter>(calls - 1);
+}
+
+void CFolderTree::SelectCalls(HistoryFilter filter) {
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if ((*it)->data(0, kCallsRole).toInt() == static_cast<int>(filter) + 1) {
+            setCurrentItem(*it);
+            return;
+        }
 }
 
 void CFolderTree::SetFolderIcon(const QIcon& icon) {
     m_icon = icon;
     for (QTreeWidgetItemIterator it(this); *it; ++it)
-        (*it)->setIcon(0, icon);
+        if (!(*it)->data(0, kCallsRole).toInt())
+            (*it)->setIcon(0, icon);
 }
 
 void CFolderTree::AddChildren(QTreeWidgetItem* parent, const std::string& sPath, int nDepth) {
@@ -81,6 +118,7 @@ void CFolderTree::AddRoot(const std::string& sRoot) {
 
 void CFolderTree::Refill() {
     const std::string keep = SelectedFolder();
+    const std::optional<HistoryFilter> keepCalls = SelectedCalls();
     const QSignalBlocker block(this);
     clear();
     for (const std::string& sRoot : m_roots) {
@@ -95,14 +133,16 @@ void CFolderTree::Refill() {
         root->setToolTip(0, QString::fromStdString(sRoot));
         AddChildren(root, sRoot, 0);
     }
+    AddCalls();
     expandAll();
     if (keep.empty() || !Select(keep))
         Select(m_sRoot);
+    if (keepCalls)
+        SelectCalls(*keepCalls);
 }
 
 std::string CFolderTree::SelectedFolder() const {
-    QTreeWidgetItem* item = currentItem();
-    return item ? item->data(0, kPathRole).toString().toStdString() : std::string();
+    return m_sLastFolder;
 }
 
 bool CFolderTree::Select(const std::string& sFolder) {
@@ -110,6 +150,8 @@ bool CFolderTree::Select(const std::string& sFolder) {
     for (QTreeWidgetItemIterator it(this); *it; ++it)
         if ((*it)->data(0, kPathRole).toString() == want) {
             setCurrentItem(*it);
+            // Chosen also while the signals are blocked (a refill).
+            m_sLastFolder = want.toStdString();
             return true;
         }
     return false;
@@ -118,6 +160,7 @@ bool CFolderTree::Select(const std::string& sFolder) {
 std::vector<std::string> CFolderTree::Folders() const {
     std::vector<std::string> out;
     for (QTreeWidgetItemIterator it(const_cast<CFolderTree*>(this)); *it; ++it)
-        out.push_back((*it)->data(0, kPathRole).toString().toStdString());
+        if (!(*it)->data(0, kCallsRole).toInt())
+            out.push_back((*it)->data(0, kPathRole).toString().toStdString());
     return out;
 }

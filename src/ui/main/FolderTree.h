@@ -1,11 +1,15 @@
 // The tree of call folders: "Recorded Calls" below the data folder and the
 // folders the user made in it. Choosing one shows its calls. A data folder
 // chosen later adds its call folder to the tree; the earlier ones stay, so
-// their calls can still be browsed.
+// their calls can still be browsed. Below them, "Calls" shows the call
+// history: all calls, the missed and the blocked ones.
 #pragma once
+
+#include "screening/ScreeningTypes.h"
 
 #include <QTreeWidget>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +28,13 @@ public:
     // Lists the folders below every call folder again.
     void Refill();
     void SetFolderIcon(const QIcon& icon);
-    // The selected folder, with a trailing "/".
+    // The selected folder, with a trailing "/"; while the history is shown,
+    // the folder chosen last.
     std::string SelectedFolder() const;
     bool Select(const std::string& sFolder);
+    // The history's view shown (nothing: a call folder is).
+    std::optional<HistoryFilter> SelectedCalls() const;
+    void SelectCalls(HistoryFilter filter);
     // Every folder of the tree, each call folder before its sub-folders.
     std::vector<std::string> Folders() const;
     // The current data folder's call folder: where new folders are made.
@@ -35,11 +43,15 @@ public:
 
 signals:
     void folderSelected(const std::string& sFolder);
+    void callsSelected(HistoryFilter filter);
 
 private:
     void AddChildren(QTreeWidgetItem* parent, const std::string& sPath, int nDepth);
+    void AddCalls();
+    void OnCurrent(QTreeWidgetItem* item);
 
     std::string m_sRoot;
     std::vector<std::string> m_roots; // every call folder, in the order added
+    std::string m_sLastFolder;        // the folder chosen last
     QIcon m_icon;
 };

@@ -12,6 +12,7 @@
 #include "frontend/MessageBoxes.h"
 #include "main/CallListModel.h"
 #include "main/CallerPanel.h"
+#include "main/CallsView.h"
 #include "main/FolderTree.h"
 #include "main/IndexWatcher.h"
 #include "main/MainIcons.h"
@@ -32,6 +33,7 @@
 #include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
@@ -78,9 +80,9 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
     : QMainWindow(parent), m_host(host), m_pTree(new CFolderTree(this)),
       m_pCaller(new CCallerPanel(this)), m_pSearch(new QLineEdit(this)),
       m_pList(new QTableView(this)), m_pModel(new CCallListModel(this)),
-      m_pSorted(new QSortFilterProxyModel(this)), m_pPlayer(new CPlayerBar(this)),
-      m_pStatusText(new QLabel(this)), m_pStatusTime(new QLabel(this)),
-      m_pWatcher(new CIndexWatcher(this)) {
+      m_pSorted(new QSortFilterProxyModel(this)), m_pCalls(new CCallsView(this)),
+      m_pPlayer(new CPlayerBar(this)), m_pStatusText(new QLabel(this)),
+      m_pStatusTime(new QLabel(this)), m_pWatcher(new CIndexWatcher(this)) {
     setObjectName("MainDlg");
     setWindowTitle(Q(AppBrand().sTitle.empty() ? "Vorella" : AppBrand().sTitle));
     m_pMenu = new CMainMenu(*this, [this](int nId) { OnCommand(nId); });
@@ -115,6 +117,13 @@ CMainDlg::CMainDlg(IMainDlgHost& host, QWidget* parent)
     // Enter runs the search at once.
     connect(m_pSearch, &QLineEdit::returnPressed, this, &CMainDlg::Find);
     connect(m_pTree, &CFolderTree::folderSelected, this, &CMainDlg::OnFolderSelected);
+    connect(m_pTree, &CFolderTree::callsSelected, this, &CMainDlg::OnCallsSelected);
+    connect(m_pCalls, &CCallsView::rowActivated, this, &CMainDlg::OnCallsRowActivated);
+    for (QTableView* table : {m_pList, m_pCalls->List(), m_pCalls->Earlier()}) {
+        table->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(table, &QWidget::customContextMenuRequested, this,
+                [this, table](const QPoint& pos) { PopUpCallerMenu(table, pos); });
+    }
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CMainDlg::OnSelectionChanged);
     connect(m_pList, &QTableView::activated, this, [this] { OnCommand(kCmdPlay); });
@@ -180,12 +189,20 @@ QWidget* CMainDlg::BuildCentre() {
     header->setSectionResizeMode(CCallListModel::kColMemo, QHeaderView::Stretch);
     m_pList->sortByColumn(CCallListModel::kColDateTime, Qt::AscendingOrder);
 
+    m_pListPage = new QWidget(this);
+    auto* listLayout = new QVBoxLayout(m_pListPage);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addLayout(searchRow);
+    listLayout->addWidget(m_pList, 1);
+    m_pPages = new QStackedWidget(this);
+    m_pPages->addWidget(m_pListPage);
+    m_pPages->addWidget(m_pCalls);
+
     auto* right = new QWidget(this);
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->addWidget(m_pCaller);
-    rightLayout->addLayout(searchRow);
-    rightLayout->addWidget(m_pList, 1);
+    rightLayout->addWidget(m_pPages, 1);
     rightLayout->addWidget(m_pPlayer);
 
     m_pSplit = new QSplitter(this);
@@ -334,8 +351,13 @@ void CMainDlg::ShowState(const MainLineFlags& flags) {
 }
 
 void CMainDlg::Refresh() {
-    const MainCallButtons buttons =
-        MainCallButtonsFor(static_cast<int>(SelectedRows().size()), m_pPlayer->File());
+    // The commands on the list's rows while the list is what is shown.
+    const MainCallButtons buttons = MainCallButtonsFor(
+        IsCallsShown() ? 0 : static_cast<int>(SelectedRows().size()), m_pPlayer->File());
+    if (IsCallsShown() && ++m_nPollTicks >= kHistoryPollTicks) {
+        m_nPollTicks = 0;
+        m_pCalls->Poll();
+    }
     m_pMenu->Action(kCmdDelete)->setEnabled(buttons.bDelete);
     m_pMenu->Action(kCmdPlay)->setEnabled(buttons.bPlay);
     m_pMenu->Action(kCmdSendTo)->setEnabled(buttons.bSend);
@@ -438,6 +460,7 @@ std::vector<int> CMainDlg::SelectedRows() const {
 }
 
 void CMainDlg::OnFolderSelected(const std::string& sFolder) {
+    m_pPages->setCurrentWidget(m_pListPage);
     // The recorder puts new recordings into the folder shown.
     SelectCallFolder(sFolder);
     RefreshList();

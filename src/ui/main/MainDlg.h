@@ -9,16 +9,20 @@
 #include "app/MainWindowRules.h"
 #include "app/TalkRules.h"
 #include "engine/CallState.h"
+#include "screening/ScreeningTypes.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CCallListModel;
 class CCallLog;
+class CCallsView;
+struct CallsRow;
 struct CallLogChange;
 class CCallerPanel;
 class CFolderTree;
@@ -27,8 +31,10 @@ class CMainMenu;
 class CPlayerBar;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QSortFilterProxyModel;
 class QSplitter;
+class QStackedWidget;
 class QTableView;
 
 // What the window asks of the program around it.
@@ -65,6 +71,8 @@ class CMainDlg : public QMainWindow {
 public:
     // The refresh period while the window is shown.
     static constexpr int kRefreshMs = 100;
+    // The "Calls" view looks whether the history changed every so many refreshes.
+    static constexpr int kHistoryPollTicks = 10;
     static constexpr int kSearchPauseMs = 500; // timer 5
 
     explicit CMainDlg(IMainDlgHost& host, QWidget* parent = nullptr);
@@ -117,6 +125,11 @@ public:
     QLineEdit* Search() const { return m_pSearch; }
     QTableView* List() const { return m_pList; }
     CCallListModel* Model() const { return m_pModel; }
+    CCallsView* Calls() const { return m_pCalls; }
+    bool IsCallsShown() const;
+    // The context menu of a row with the caller's sNumber: "Block caller",
+    // "Always let through", "Add to contacts".
+    std::unique_ptr<QMenu> CallerMenu(const std::string& sNumber);
     CPlayerBar* Player() const { return m_pPlayer; }
     QString Status() const;
     int IndexWrites() const { return m_nIndexWrites; }
@@ -145,6 +158,10 @@ private:
     void ShowState(const MainLineFlags& flags);
     void OnSelectionChanged();
     void OnFolderSelected(const std::string& sFolder);
+    void OnCallsSelected(HistoryFilter filter);
+    void OnCallsRowActivated(const CallsRow& row);
+    void PopUpCallerMenu(QTableView* table, const QPoint& pos);
+    void PutOnList(const std::string& sNumber, ContactList list);
     void OnCallerEdited();
     void Find();
     void ShowIndexError(const std::string& sError);
@@ -167,6 +184,7 @@ private:
     // chosen row's, or the worker's newest), else the selected row's.
     std::string ChosenRecording() const;
     void PlaySelected();
+    void PlayRecording(const std::string& sPath);
     void PlayAFile();
     void ExportXml();
     void Hold(int32_t nAction);
@@ -184,8 +202,12 @@ private:
     QLineEdit* m_pSearch;
     QTableView* m_pList;
     QSplitter* m_pSplit = nullptr;
+    QStackedWidget* m_pPages = nullptr; // the call list or the history
+    QWidget* m_pListPage = nullptr;
+    int m_nPollTicks = 0;
     CCallListModel* m_pModel;
     QSortFilterProxyModel* m_pSorted;
+    CCallsView* m_pCalls;
     CPlayerBar* m_pPlayer;
     QLabel* m_pStatusText;
     QLabel* m_pStatusTime;

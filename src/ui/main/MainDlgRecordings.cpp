@@ -200,7 +200,10 @@ std::string CMainDlg::ChosenRecording() const {
 }
 
 void CMainDlg::PlaySelected() {
-    const std::string path = ChosenRecording();
+    PlayRecording(ChosenRecording());
+}
+
+void CMainDlg::PlayRecording(const std::string& path) {
     if (!CheckRecording(path))
         return;
     // The OEM build plays on this computer instead of through the line.
