@@ -5,6 +5,7 @@
 #include "audio/SoundBackend.h"
 
 #include "config/DataFolder.h"
+#include "config/SettingsProvider.h"
 #include "platform/FileUtil.h"
 #include "platform/SerialPorts.h"
 
@@ -73,7 +74,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.nBlackAction = p.nBlackAction;
     v.bDropBlackCalls = p.bDropBlackCalls;
     v.nWhiteAction = p.nWhiteAction;
-    v.bScreeningPaused = p.bScreeningPaused;
+    v.bScreeningPaused = SettingsProvider().GetBool("bScreeningPaused");
     v.nRepeatCallerMinutes = p.nRepeatCallerMinutes;
     v.bChallengeUnknown = p.bChallengeUnknown;
     v.bEmailContactsOnly = p.bEmailContactsOnly;
@@ -145,7 +146,8 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.nBlackAction = v.nBlackAction;
     p.bDropBlackCalls = v.bDropBlackCalls;
     p.nWhiteAction = v.nWhiteAction;
-    p.bScreeningPaused = v.bScreeningPaused;
+    if (v.bScreeningPaused != SettingsProvider().GetBool("bScreeningPaused"))
+        SettingsProvider().SetInt("bScreeningPaused", v.bScreeningPaused ? 1 : 0);
     p.nRepeatCallerMinutes = v.nRepeatCallerMinutes;
     p.bChallengeUnknown = v.bChallengeUnknown;
     p.bEmailContactsOnly = v.bEmailContactsOnly;

@@ -97,7 +97,6 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "nAction", &CPhoneSettings::nAction, 0),
     Key("Options", "nBlackAction", &CPhoneSettings::nBlackAction, 0),
     Key("Options", "nWhiteAction", &CPhoneSettings::nWhiteAction, 0),
-    Key("Options", "bScreeningPaused", &CPhoneSettings::bScreeningPaused, 0),
     Key("Options", "nRepeatCallerMinutes", &CPhoneSettings::nRepeatCallerMinutes, 0),
     Key("Options", "bChallengeUnknown", &CPhoneSettings::bChallengeUnknown, 0),
     Key("Options", "bFasterModemInit", &CDriverSettings::bFasterModemInit, 1),
@@ -352,6 +351,10 @@ const SettingKey kStandaloneKeys[] = {
                "Dial-Up Networking;Dial-up Connection;Connect To;Dialing Progress;\t\tConnecting "
                "to;Connessione a"),
     Standalone("Options", "bUseWindowSchedule", SettingType::Bool, 1),
+    // Call screening paused: switched by the tray, external control and the
+    // options while the program runs, and read for each call; no holder keeps
+    // a copy that a later save could write back.
+    Standalone("Options", "bScreeningPaused", SettingType::Bool, 0),
     // The main window's recording consent box.
     Standalone("Options", "Legal", SettingType::Bool, 0),
     // The main window's place and state.

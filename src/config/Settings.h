@@ -36,7 +36,6 @@ struct CPhoneSettings {
     int nAction{};
     int nBlackAction{};
     int nWhiteAction{};
-    bool bScreeningPaused{};    // every call rings as if nobody were screened
     int nRepeatCallerMinutes{}; // a screened caller ringing again this soon gets through; 0 never
     bool bChallengeUnknown{};   // unknown and withheld callers must press a key
     int step{};

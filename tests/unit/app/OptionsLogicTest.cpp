@@ -155,7 +155,7 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
              v.bEmailContactsOnly = true, v.sFileContacts = "/c.db";
          },
          {"bChallengeUnknown: 0 -> 1", "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1",
-          "bScreeningPaused: 0 -> 1", "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
+          "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
           "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
           "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
     };
