@@ -68,6 +68,8 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.sWaveHold = p.sWaveHold;
     v.sWaveWait = p.sWaveWait;
     v.sWaveCompressedHold = p.sWaveCompressedHold;
+
+    v.announce = AnnounceSettings::From(p);
     return v;
 }
 
@@ -131,6 +133,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sWaveHold = v.sWaveHold;
     p.sWaveWait = v.sWaveWait;
     p.sWaveCompressedHold = v.sWaveCompressedHold;
+    v.announce.StoreTo(p);
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);

@@ -1,4 +1,4 @@
-// The options dialog without its widgets: the values its five pages show,
+// The options dialog without its widgets: the values its six pages show,
 // filled from the settings when it opens and written back on OK in the
 // dialog's order. The settings belong to the worker, so both run on the
 // worker's thread (IAppWorker::ReadOptions / ApplyOptions); the checks of
@@ -7,6 +7,7 @@
 
 #include "config/SettingsStore.h"
 #include "engine/SetupChoice.h"
+#include "speech/Announcement.h"
 
 #include <string>
 #include <vector>
@@ -72,6 +73,9 @@ struct OptionsValues {
     std::string sWaveHold;
     std::string sWaveWait;
     std::string sWaveCompressedHold;
+
+    // Speech: the caller said on the sound card
+    AnnounceSettings announce;
 
     bool operator==(const OptionsValues&) const = default;
 };

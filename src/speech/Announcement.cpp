@@ -34,6 +34,19 @@ AnnounceSettings AnnounceSettings::From(const CPhoneSettings& s) {
             s.TTS_bSpellNA, s.TTS_times,     s.TTS_sIncoming, s.TTS_sName,   s.TTS_sNumber};
 }
 
+void AnnounceSettings::StoreTo(CPhoneSettings& s) const {
+    s.TTS_bEnable = bEnable;
+    s.TTS_bIncoming = bIncoming;
+    s.TTS_bName = bName;
+    s.TTS_bNumber = bNumber;
+    s.TTS_bOnlyName = bOnlyName;
+    s.TTS_bSpellNA = bSpellNA;
+    s.TTS_times = nTimes;
+    s.TTS_sIncoming = sIncoming;
+    s.TTS_sName = sName;
+    s.TTS_sNumber = sNumber;
+}
+
 int AnnounceTimes(const AnnounceSettings& s) {
     return std::clamp(s.nTimes, 1, 5);
 }

@@ -21,6 +21,7 @@ struct AnnounceSettings {
     std::string sNumber;    // TTS_sNumber ("Telephone number is")
 
     static AnnounceSettings From(const CPhoneSettings& s);
+    void StoreTo(CPhoneSettings& s) const;
     bool operator==(const AnnounceSettings&) const = default;
 };
 

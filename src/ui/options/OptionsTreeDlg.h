@@ -1,4 +1,4 @@
-// The options dialog: five pages chosen from a list on the left. It works
+// The options dialog: six pages chosen from a list on the left. It works
 // on a copy of the values; OK checks what was typed and hands the values
 // on, Cancel forgets them. Modal to the user, opened with open() so the
 // program's loop goes on.
@@ -14,6 +14,7 @@ class CEmailPage;
 class CGeneralPage;
 class COptionsPage;
 class CSoundsPage;
+class CSpeechPage;
 class IGreetingLine;
 class ISoundBackend;
 class QListWidget;
@@ -37,6 +38,7 @@ public:
     CEmailPage* Email() const { return m_pEmail; }
     CDevicePage* Device() const { return m_pDevice; }
     CSoundsPage* Sounds() const { return m_pSounds; }
+    CSpeechPage* Speech() const { return m_pSpeech; }
 
     // OK: refused with a message while a check fails.
     void accept() override;
@@ -53,4 +55,5 @@ private:
     CEmailPage* m_pEmail;
     CDevicePage* m_pDevice;
     CSoundsPage* m_pSounds;
+    CSpeechPage* m_pSpeech;
 };
