@@ -217,7 +217,7 @@
 <context>
     <name>CDesktopNotice</name>
     <message>
-        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+29"/>
+        <location filename="../src/ui/popup/DesktopNotice.cpp" line="+33"/>
         <source>Answer</source>
         <translation type="unfinished"></translation>
     </message>
@@ -233,14 +233,17 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Block caller</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+0"/>
         <source>Add to contacts</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Always let through</source>
         <translation type="unfinished"></translation>
     </message>
@@ -606,7 +609,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+214"/>
+        <location line="+219"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -1048,7 +1051,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CNotifyDlg</name>
     <message>
-        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+27"/>
+        <location filename="../src/ui/popup/NotifyDlg.cpp" line="+32"/>
         <source>Incoming call</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1058,36 +1061,42 @@ At the end Vorella restarts with the new settings.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+8"/>
+        <location line="-21"/>
         <source>Answer</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+2"/>
+        <location line="+29"/>
         <source>Answer at the PC: talk through the computer&apos;s headset</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="-28"/>
         <source>Block caller</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Add to contacts</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Always let through</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+26"/>
         <source>Put this number on the block list</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Make a contact of this caller</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
         <source>Put this number on the permit list</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1095,12 +1104,12 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+33"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+34"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+10"/>
+        <location line="+11"/>
         <source>General</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1122,6 +1131,11 @@ At the end Vorella restarts with the new settings.</source>
     <message>
         <location line="+1"/>
         <source>Sounds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Speech</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1174,7 +1188,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+441"/>
+        <location line="+461"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1415,8 +1429,77 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     </message>
 </context>
 <context>
+    <name>CSpeechPage</name>
+    <message>
+        <location filename="../src/ui/options/SpeechPage.cpp" line="+24"/>
+        <source>Speech</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Announce incoming callers on the sound card</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Not while the tray is set to Busy or Do Not Disturb.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Say &amp;first:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Say the caller&apos;s &amp;name after:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Say the n&amp;umber after:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Say the number &amp;only when there is no name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Spell &quot;N A&quot; when the number is &amp;unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Repeat:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Says a sample caller on the sound card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>times</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>With these choices nothing is said about the caller.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>CTrayIcon</name>
     <message>
+        <location filename="../src/ui/tray/TrayIcon.cpp" line="+98"/>
         <source>Call screening paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1489,7 +1572,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+4"/>
+        <location line="+9"/>
         <source>&amp;Configuration...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1504,10 +1587,12 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="-8"/>
         <source>Block the &amp;last caller</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+2"/>
         <source>Pa&amp;use call screening</source>
         <translation type="unfinished"></translation>
     </message>
