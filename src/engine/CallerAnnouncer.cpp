@@ -5,6 +5,16 @@
 #include "engine/RingRules.h"
 #include "speech/SpeechPhrases.h"
 
+namespace {
+
+// A caller screening blocks is not said (or no longer).
+bool Blocked(ScreenAction action) {
+    return action == ScreenAction::ShowBlocked || action == ScreenAction::HangUp ||
+           action == ScreenAction::NotInService || action == ScreenAction::TakeMessage;
+}
+
+} // namespace
+
 CCallerAnnouncer::CCallerAnnouncer(CPhone& phone)
     : m_phone(phone), m_speaker([&phone](const std::string& why) {
           phone.TellSoundProblem("the caller is not announced on the sound card: " + why);
@@ -30,6 +40,11 @@ void CCallerAnnouncer::Start(CCallEventPublisher& events) {
         } else if (const auto* caller = std::get_if<CallerIdentified>(&event)) {
             if (m_bRinging && !m_bSaid)
                 Announce(*caller);
+        } else if (const auto* screened = std::get_if<CallScreened>(&event)) {
+            if (Blocked(screened->action)) {
+                m_bSaid = true;
+                m_speaker.Stop();
+            }
         } else if (std::holds_alternative<CallAnswered>(event) ||
                    std::holds_alternative<CallEnded>(event)) {
             m_bRinging = false;

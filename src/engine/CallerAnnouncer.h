@@ -1,8 +1,9 @@
 // The caller of a ringing call said on the sound card (TTS_* in [Options]):
 // once a call, when the caller ID comes, unless the tray is in Busy or Do
-// Not Disturb. It follows the worker's call events on their own thread, and
-// the speech is made and played on a thread of its own, so the rings go on
-// meanwhile; an answered or ended call stops it.
+// Not Disturb or screening blocks the caller. It follows the worker's call
+// events on their own thread, and the speech is made and played on a thread
+// of its own, so the rings go on meanwhile; an answered or ended call stops
+// it.
 //
 // Start, Stop and SettingsChanged run on the worker's thread (the settings
 // are copied there); SetTrayState from any thread.
