@@ -79,6 +79,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bChallengeUnknown = p.bChallengeUnknown;
     v.bEmailContactsOnly = p.bEmailContactsOnly;
     v.sFileContacts = p.sFileContacts;
+    v.announce = AnnounceSettings::From(p);
     return v;
 }
 
@@ -152,6 +153,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.bChallengeUnknown = v.bChallengeUnknown;
     p.bEmailContactsOnly = v.bEmailContactsOnly;
     p.sFileContacts = v.sFileContacts;
+    v.announce.StoreTo(p);
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);

@@ -7,6 +7,7 @@
 
 #include "config/SettingsStore.h"
 #include "engine/SetupChoice.h"
+#include "speech/Announcement.h"
 
 #include <string>
 #include <vector>
@@ -83,6 +84,8 @@ struct OptionsValues {
     bool bChallengeUnknown = false;
     bool bEmailContactsOnly = false;
     std::string sFileContacts;
+    // Speech: the caller said on the sound card
+    AnnounceSettings announce;
 
     bool operator==(const OptionsValues&) const = default;
 };

@@ -41,7 +41,8 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions, m_events),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
-      m_history(phone), m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
+      m_history(phone), m_announcer(phone),
+      m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -179,13 +180,16 @@ void CMultiThread::TakeChosenSettings() {
         w();
     // New settings (the options dialog's OK) reach the notices already
     // waiting: a server corrected there is the one the next try uses.
-    if (!work.empty())
+    if (!work.empty()) {
         m_mail.SettingsChanged();
+        m_announcer.SettingsChanged();
+    }
 }
 
 void CMultiThread::Run() {
     m_mail.Start(m_events);
     m_history.Start(m_events);
+    m_announcer.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -200,6 +204,7 @@ void CMultiThread::Run() {
     m_phone.Device().Shutdown();
     m_mail.Stop();
     m_history.Stop();
+    m_announcer.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

@@ -21,6 +21,7 @@
 #include "engine/CallHistory.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
+#include "engine/CallerAnnouncer.h"
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Dialer.h"
@@ -118,8 +119,13 @@ public:
     int LastPlayEvent() const { return m_actions.LastPlayEvent(); }
     int LastRecordKey() const { return m_recorder.LastKey(); }
     bool LastRecordEndedBySilence() const { return m_recorder.LastEndedBySilence(); }
-    // The hidden window's tray state (1 to 3 keep the ring sound quiet).
-    void SetTrayState(int nState) { m_ringWatcher.SetTrayState(nState); }
+    // The hidden window's tray state (1 to 3 keep the ring sound and the
+    // caller's announcement quiet).
+    void SetTrayState(int nState) {
+        m_ringWatcher.SetTrayState(nState);
+        m_announcer.SetTrayState(nState);
+    }
+    int CallersAnnounced() const { return m_announcer.Said(); }
     // The main window's volume for what is played (m_iVolume, 0 to 100):
     // taken over between two steps, so a play in progress keeps its level.
     // The worker is the one writer of the setting: it becomes the phone's
@@ -237,6 +243,7 @@ private:
     std::atomic<bool> m_bSaveOnExit{true};
     CMissedCallMail m_mail;
     CCallHistory m_history;
+    CCallerAnnouncer m_announcer;
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

@@ -11,6 +11,8 @@
 #include "app/AppState.h"
 #include "app/EngineWorker.h"
 #include "app/StartupEnvironment.h"
+#include "audio/PlaySound.h"
+#include "audio/SoundBackend.h"
 #include "dialogs/AdapterFields.h"
 #include "engine/CallEvents.h"
 #include "engine/CallState.h"
@@ -38,6 +40,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -140,6 +143,13 @@ protected:
     std::string failure;
 };
 
+double Rms(const std::vector<int16_t>& s) {
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
+}
+
 } // namespace
 
 TEST_F(DesktopStory, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) {
@@ -220,6 +230,44 @@ TEST_F(DesktopStory, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCal
     EXPECT_EQ(wav->substr(0, 4), "RIFF");
     EXPECT_GT(wav->size(), 44u + 8000u);
     EXPECT_EQ(home.Read("Recorded Calls/index.dat").find(name), std::string::npos);
+}
+
+// The caller said on the sound card as the caller ID comes, unless the tray
+// is in Do Not Disturb.
+TEST_F(DesktopStory, TheCallerIsAnnouncedOnTheSoundCardButNotInDoNotDisturb) {
+    modemsim::CallerId id;
+    id.number = "5551234";
+    id.name = "JOHN DOE";
+    sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
+    CNullSoundBackend& card = *GetNullSoundBackend();
+    card.SetSpeed(10);
+    Run("iPopup=0\nTTS_bEnable=1\n", false, [&] {
+        desktop->app.Window()->OnCommand(kCmdDoNotDisturb);
+        sim->Ring(1, modemsim::RingCadence::Fast());
+        if (!Wait([&] { return home.Read("modem.log").find("not announced") != std::string::npos; },
+                  "the caller was not announced in Do Not Disturb") ||
+            !Check(Worker().Thread().CallersAnnounced() == 0, "nothing said in Do Not Disturb"))
+            return;
+        desktop->app.Window()->OnCommand(kCmdOnline);
+        if (!Wait([&] { return Worker().Thread().RingCount() == 0; }, "the rings were forgotten"))
+            return;
+        const uint64_t before = card.FramesPlayed();
+        double loudest = 0;
+        sim->Ring(1, modemsim::RingCadence::Fast());
+        if (!Wait(
+                [&] {
+                    loudest = std::max(loudest, Rms(card.RecentlyPlayed()));
+                    return Worker().Thread().CallersAnnounced() == 1 && !IsSoundPlaying();
+                },
+                "the caller was said"))
+            return;
+        // "Incoming call: Caller is JOHN DOE Telephone number is five five ...",
+        // at espeak's 22050 samples/s.
+        const double seconds = static_cast<double>(card.FramesPlayed() - before) / 22050;
+        Check(seconds > 4 && seconds < 15, "the whole announcement was played");
+        Check(loudest > 1000, "the announcement was loud enough to hear");
+    });
+    card.SetSpeed(1);
 }
 
 // "Hang up after" set from nothing to two seconds: the next recording of a

@@ -24,6 +24,7 @@
 #include "options/OptionsTreeDlg.h"
 #include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
+#include "options/SpeechPage.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
 
@@ -88,6 +89,7 @@ OptionsValues Sample(const TempHome& home) {
     v.bChallengeUnknown = true;
     v.bEmailContactsOnly = true;
     v.sFileContacts = "./contacts.db";
+    v.announce = {true, false, true, true, true, false, 3, "Call", "Name", "Number"};
     return v;
 }
 
@@ -119,7 +121,7 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     for (int i = 0; i < dlg.PageList()->count(); ++i)
         pages << dlg.PageList()->item(i)->text();
     EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds",
-                                  "Screening"}));
+                                  "Screening", "Speech"}));
     dlg.PageList()->setCurrentRow(3);
     EXPECT_EQ(dlg.Pages()->currentWidget(), dlg.Device());
 
@@ -133,6 +135,11 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     EXPECT_FALSE(dlg.Device()->LineBox()->isEnabled());
     // The hold message is what the enhanced hold plays.
     EXPECT_EQ(dlg.Sounds()->FileBox(CSoundsPage::kHoldMessage)->text(), "./dev/hold");
+    // "Test" says a sample caller, as chosen, on the card.
+    const uint64_t played = backend.FramesPlayed();
+    QTest::mouseClick(dlg.Speech()->TestButton(), Qt::LeftButton);
+    EXPECT_EQ(dlg.Speech()->TestNote()->text(), "Name John Doe");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return backend.FramesPlayed() > played + 22050; }, 20000));
     QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.Values(), v);

@@ -8,6 +8,7 @@
 #include "options/GeneralPage.h"
 #include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
+#include "options/SpeechPage.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -42,12 +43,14 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     m_pDevice = new CDevicePage(pProviders, this);
     m_pSounds = new CSoundsPage(backend, pLine, this);
     m_pScreening = new CScreeningPage(this);
+    m_pSpeech = new CSpeechPage(this);
     AddPage(tr("General"), m_pGeneral);
     AddPage(tr("Advanced"), m_pAdvanced);
     AddPage(tr("E-Mail"), m_pEmail);
     AddPage(tr("Telephone Device"), m_pDevice);
     AddPage(tr("Sounds"), m_pSounds);
     AddPage(tr("Screening"), m_pScreening);
+    AddPage(tr("Speech"), m_pSpeech);
     m_pList->setFixedWidth(m_pList->sizeHintForColumn(0) + 24);
     connect(m_pList, &QListWidget::currentRowChanged, m_pStack, &QStackedWidget::setCurrentIndex);
     m_pList->setCurrentRow(0);

@@ -15,6 +15,7 @@ class CGeneralPage;
 class COptionsPage;
 class CScreeningPage;
 class CSoundsPage;
+class CSpeechPage;
 class IGreetingLine;
 class ISoundBackend;
 class QListWidget;
@@ -39,6 +40,7 @@ public:
     CDevicePage* Device() const { return m_pDevice; }
     CSoundsPage* Sounds() const { return m_pSounds; }
     CScreeningPage* Screening() const { return m_pScreening; }
+    CSpeechPage* Speech() const { return m_pSpeech; }
 
     // OK: refused with a message while a check fails.
     void accept() override;
@@ -56,4 +58,5 @@ private:
     CDevicePage* m_pDevice;
     CSoundsPage* m_pSounds;
     CScreeningPage* m_pScreening;
+    CSpeechPage* m_pSpeech;
 };

@@ -158,6 +158,10 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
           "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
           "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
           "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
+        {"speech",
+         "",
+         [](auto& v) { v.announce.bEnable = v.announce.bOnlyName = true, v.announce.nTimes = 2; },
+         {"TTS_bEnable: 0 -> 1", "TTS_bOnlyName: 0 -> 1", "TTS_times: 1 -> 2"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
@@ -264,7 +268,8 @@ TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrThe
     EXPECT_NE(check.warnings[0].find("hw:CARD=Headset for talking"), std::string::npos);
     v.sTalkSoundCard = "null";
     EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
-    EXPECT_EQ(TalkSoundCardChoices(backend, "").front(), (AdapterChoice{"", "the desktop's default"}));
+    EXPECT_EQ(TalkSoundCardChoices(backend, "").front(),
+              (AdapterChoice{"", "the desktop's default"}));
 }
 
 TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWhenChanged) {

@@ -3,6 +3,7 @@
 // fallback to English.
 #include "speech/Speech.h"
 #include "audio/AudioLog.h"
+#include "speech/Announcement.h"
 #include "speech/SpeechPhrases.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,29 @@ TEST(SpeechPhrases, EachLanguageSaysNumbersDatesAndCallersAsPeopleDo) {
     };
     const SpeechPhrases& en = PhrasesFor("en_GB");
     const SpeechPhrases& de = PhrasesFor("de-AT");
+    // The caller said on the sound card, with the shipped words.
+    const auto announce = [&](void (*change)(AnnounceSettings&), const char* name,
+                              const char* number) {
+        AnnounceSettings s{true,        true,
+                           true,        true,
+                           false,       true,
+                           1,           "Incoming call:",
+                           "Caller is", "Telephone number is"};
+        change(s);
+        return CallerAnnouncementText(s, en, name, number);
+    };
     const Case cases[] = {
+        {"en", announce([](AnnounceSettings&) {}, "Anna", "0301"),
+         "Incoming call: Caller is Anna Telephone number is zero three zero one"},
+        {"en", announce([](AnnounceSettings& s) { s.bOnlyName = true; }, "Anna", "0301"),
+         "Incoming call: Caller is Anna"},
+        {"en", announce([](AnnounceSettings& s) { s.bOnlyName = true; }, "P", "0301"),
+         "Incoming call: Telephone number is zero three zero one"},
+        {"en", announce([](AnnounceSettings&) {}, "", "NA"),
+         "Incoming call: Telephone number is N A"},
+        {"en", announce([](AnnounceSettings& s) { s.bSpellNA = false; }, "O", "O"), ""},
+        {"en", announce([](AnnounceSettings& s) { s.bIncoming = s.bName = false; }, "Anna", "+49"),
+         "Telephone number is plus four nine"},
         {"en", SpokenNumber(en, "+49 (30) 123-4*#"),
          "plus four nine three zero one two three four star hash"},
         {"de", SpokenNumber(de, "0815"), "null acht eins fünf"},
