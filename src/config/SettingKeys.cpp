@@ -244,6 +244,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "bUnattendedMail", &CPhoneSettings::bUnattendedMail, 1),
     Key("Options", "bUnattendedPage", &CPhoneSettings::bUnattendedPage, 1),
     Key("Options", "m_nPIN", &CPhoneSettings::m_nPIN, 0),
+    Key("Options", "sPin", &CPhoneSettings::sPin, ""),
     Key("Options", "bPinTTS", &CPhoneSettings::bPinTTS, 0),
     Key("Options", "bPinInstruct", &CPhoneSettings::bPinInstruct, 1),
     Key("Options", "bPinRequest", &CPhoneSettings::bPinRequest, 1),
