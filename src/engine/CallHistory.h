@@ -16,6 +16,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CContactStore;
 class CPhone;
@@ -37,11 +38,19 @@ public:
     // file is not open), and the caller's contact's own greeting ("" none).
     ScreeningDecision Screen(const ScreeningCall& call, std::string& sGreeting);
 
+    // The messages not yet heard, oldest first (none when the file is not
+    // open), and marking one heard or not; the phone's bNewMessages follows
+    // the count of unheard messages (at the start, after each call and after
+    // each mark).
+    std::vector<HistoryEntry> UnheardMessages();
+    bool MarkHeard(int64_t id, bool bHeard);
+
 private:
     void OnEvent(const CallEvent& event);
     void BeginCall();
     void EndCall();
     void Report(const std::string& text);
+    void CountNewMessages();
 
     CPhone& m_phone;
     std::unique_ptr<CPhoneNumbers> m_numbers;
