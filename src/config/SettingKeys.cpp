@@ -234,7 +234,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "DTMF_B", DtmfSlot{11}, 0),
     Key("Options", "DTMF_C", DtmfSlot{12}, 0),
     Key("Options", "DTMF_D", DtmfSlot{13}, 0),
-    Key("Options", "DTMF_STAR", DtmfSlot{14}, 0),
+    Key("Options", "DTMF_STAR", DtmfSlot{14}, 30), // remote access
     Key("Options", "DTMF_NUM", DtmfSlot{15}, 0),
     Key("Options", "bFlashKeyb", &CPhoneSettings::bFlashKeyb, 0),
     Key("Options", "bPinDial", &CPhoneSettings::bPinDial, 1),

@@ -10,6 +10,7 @@
 
 class CCallRecorder;
 class CPhone;
+class CRemoteMenu;
 class ICallControl;
 struct CCallStateData;
 
@@ -40,6 +41,8 @@ public:
     void PlayAltGreeting();
     // Whether the machine, not the user, has the call now.
     bool Answering() const { return m_bAnswering; }
+    // Remote access, offered to a caller who presses its key in the greeting.
+    void SetRemoteMenu(CRemoteMenu* pRemote) { m_pRemote = pRemote; }
 
 private:
     void AnswerCall();
@@ -58,5 +61,6 @@ private:
     ICallControl& m_line;
     IMachineHost& m_host;
     bool m_bAnswering = false;
+    CRemoteMenu* m_pRemote = nullptr;
     std::string m_sScheduleProblem; // the last one told
 };

@@ -140,7 +140,8 @@ std::vector<HistoryEntry> CCallHistory::UnheardMessages() {
         return {};
     // A history holds few unheard messages; more than this are not offered at once.
     constexpr int kMostMessages = 1000;
-    std::vector<HistoryEntry> calls = m_store->Calls(HistoryFilter::UnheardMessages, 0, kMostMessages);
+    std::vector<HistoryEntry> calls =
+        m_store->Calls(HistoryFilter::UnheardMessages, 0, kMostMessages);
     std::reverse(calls.begin(), calls.end());
     return calls;
 }

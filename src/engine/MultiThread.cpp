@@ -41,9 +41,11 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
-      m_history(phone), m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
+      m_history(phone), m_remote(phone, m_state, m_history, callLog, m_events),
+      m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
+    m_machine.SetRemoteMenu(&m_remote);
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
         if (m_bInWait)
@@ -179,13 +181,16 @@ void CMultiThread::TakeChosenSettings() {
         w();
     // New settings (the options dialog's OK) reach the notices already
     // waiting: a server corrected there is the one the next try uses.
-    if (!work.empty())
+    if (!work.empty()) {
         m_mail.SettingsChanged();
+        m_remote.Configure();
+    }
 }
 
 void CMultiThread::Run() {
     m_mail.Start(m_events);
     m_history.Start(m_events);
+    m_remote.Configure();
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();

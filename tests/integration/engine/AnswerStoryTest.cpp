@@ -388,3 +388,78 @@ INSTANTIATE_TEST_SUITE_P(
                    ScreenAction::AnswerAtFirstRing, CallOutcome::Message,
                    "permit list: contact John"}),
     [](const auto& i) { return std::string(i.param.label); });
+
+// ---- remote access: "*" in the greeting, the PIN, the new messages ----------
+
+class RemoteAccessStory : public AnswerStory {
+protected:
+    void SetUp() override {
+        AnswerStory::SetUp();
+        phone->sPin = "0815";
+        phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+        phone->bPinInstruct = false;
+        phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
+        phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
+    }
+    // The owner's call, answered, with "*" in the greeting and the PIN asked for.
+    void OwnerCalls() {
+        StartWorker();
+        sim->InjectEvent('*', 300);
+        sim->Ring(3, rings);
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting, cut short
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the PIN request
+    }
+    // One key in each of the worker's next listens to the line.
+    void Press(const std::string& keys) {
+        for (char k : keys) {
+            ASSERT_TRUE(sim->WaitForCommand("VRX", 30000)) << k;
+            sim->InjectEvent(k, 200);
+        }
+    }
+};
+
+TEST_F(RemoteAccessStory, TheNewMessagesPlayOldestFirstAndSevenDeletesOrUndoes) {
+    const std::string first = MakeToneWav("Recorded Calls/first.wav", 700, 1000);
+    const std::string second = MakeToneWav("Recorded Calls/second.wav", 900, 1000);
+    for (const auto& [t, file] : {std::pair{100, first}, std::pair{200, second}}) {
+        HistoryEntry message;
+        message.tTime = t;
+        message.outcome = CallOutcome::Message;
+        message.sRecording = file;
+        ASSERT_NE(Contacts().AppendCall(message), 0);
+    }
+    OwnerCalls();
+    EXPECT_TRUE(State().bNewMessages);
+    Press("0815#");
+    // Each message reaches the caller whole; after the first 7 deletes and
+    // 7 undoes, 6 goes on; after the second 7 deletes and # ends.
+    for (const auto& [hz, keys] : {std::pair{700.0, "776"}, std::pair{900.0, "7#"}}) {
+        sim->ClearTransmitted();
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+        const std::vector<int16_t> heard = sim->TransmittedSamples();
+        EXPECT_NEAR(double(heard.size()), 8000.0, 800.0) << hz;
+        EXPECT_GT(ToneShare(heard, hz, 8000), 0.9) << hz;
+        EXPECT_NEAR(Rms(heard), 8000 / std::sqrt(2.0), 500) << hz;
+        Press(keys);
+    }
+    ASSERT_TRUE(WaitOnHook());
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(second));
+    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/files/second.wav")));
+    for (const HistoryEntry& e : Contacts().Calls(HistoryFilter::All, 0, 10))
+        EXPECT_TRUE(e.outcome != CallOutcome::Message || e.bHeard) << e.sRecording;
+    EXPECT_FALSE(State().bNewMessages);
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+}
+
+TEST_F(RemoteAccessStory, ThreeWrongPinsHangUp) {
+    OwnerCalls();
+    Press("1234#0816#");
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // asked again after each
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    Press("1#");
+    ASSERT_TRUE(WaitOnHook());
+    EXPECT_TRUE(UiSaid("remote access: wrong PIN 3 times: hung up"));
+    EXPECT_FALSE(UiSaid("0816"));
+    EXPECT_EQ(Index().GetSize(), 0);
+}

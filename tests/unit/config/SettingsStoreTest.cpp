@@ -129,7 +129,7 @@ TEST(SettingsStore, KeysLoadWithTheProfileRulesAndDefaultsFollowTheirKeys) {
           {"m_sSmtp", "mail.example.org"},
           {"DTMF_0", "9"},
           {"DTMF_NUM", "1"},
-          {"DTMF_STAR", "0"},
+          {"DTMF_STAR", "30"}, // remote access
           {"sWaveGreet", "./wave/my greeting.wav"}}},
     };
     for (const Row& r : rows) {

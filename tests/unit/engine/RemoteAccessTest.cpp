@@ -10,9 +10,9 @@ TEST(RemoteAccess, PinsComeFromTheStringTheNumberAndTheList) {
         std::vector<std::string> want;
         bool bProblem;
     } rows[] = {
-        {"0815", 0, {}, {"0815"}, false},       // leading zero kept
-        {"", 4711, {}, {"4711"}, false},        // the old integer key
-        {"", 815, {}, {}, true},                // too short: off, and said
+        {"0815", 0, {}, {"0815"}, false}, // leading zero kept
+        {"", 4711, {}, {"4711"}, false},  // the old integer key
+        {"", 815, {}, {}, true},          // too short: off, and said
         {"12345", 999, {"2222", ""}, {"12345", "2222"}, false},
         {"12a4", 0, {"123"}, {}, true},
         {"", 0, {}, {}, false},
@@ -50,11 +50,10 @@ TEST(RemoteAccess, CountsFailuresPerCallAndPerHour) {
         for (int i = 0; i < 3; ++i)
             verdicts.push_back(guard.Check("1234", t += 60));
     }
-    const std::vector<PinVerdict> want{PinVerdict::Wrong,  PinVerdict::Wrong,    PinVerdict::HangUp,
-                                       PinVerdict::Wrong,  PinVerdict::Wrong,    PinVerdict::HangUp,
-                                       PinVerdict::Wrong,  PinVerdict::Wrong,    PinVerdict::HangUp,
-                                       PinVerdict::LockedOut, PinVerdict::LockedOut,
-                                       PinVerdict::LockedOut};
+    const std::vector<PinVerdict> want{
+        PinVerdict::Wrong,  PinVerdict::Wrong,     PinVerdict::HangUp,    PinVerdict::Wrong,
+        PinVerdict::Wrong,  PinVerdict::HangUp,    PinVerdict::Wrong,     PinVerdict::Wrong,
+        PinVerdict::HangUp, PinVerdict::LockedOut, PinVerdict::LockedOut, PinVerdict::LockedOut};
     EXPECT_EQ(verdicts, want);
     EXPECT_FALSE(guard.Open(t));
     EXPECT_EQ(guard.Check("0815", t + 60), PinVerdict::LockedOut);

@@ -173,7 +173,8 @@ TEST_F(ContactStoreTest, TheHistoryListsCallsNewestFirstByKind) {
     EXPECT_EQ(times(store.Calls(HistoryFilter::Blocked, 0, 10)), (std::vector<int64_t>{500, 200}));
     EXPECT_TRUE(store.Calls(HistoryFilter::UnheardMessages, 0, 10).empty());
     ASSERT_TRUE(store.MarkHeard(ids[2], false));
-    EXPECT_EQ(times(store.Calls(HistoryFilter::UnheardMessages, 0, 10)), (std::vector<int64_t>{300}));
+    EXPECT_EQ(times(store.Calls(HistoryFilter::UnheardMessages, 0, 10)),
+              (std::vector<int64_t>{300}));
     ASSERT_TRUE(store.MarkHeard(ids[2], true));
     const auto mine = store.CallsOf(numbers.Normalise("+49301234567"), 10);
     ASSERT_EQ(mine.size(), 5u);
