@@ -1,5 +1,6 @@
 #include "engine/RemoteMenu.h"
 
+#include "audio/WaveFile.h"
 #include "calllog/CallLog.h"
 #include "engine/CallEvents.h"
 #include "engine/CallHistory.h"
@@ -8,9 +9,11 @@
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "platform/RuntimeFolder.h"
+#include "platform/TickCount.h"
 
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -18,9 +21,30 @@ constexpr uint64_t kDigitWaitMs = 8000;    // for each digit of the PIN
 constexpr uint64_t kAfterMessageMs = 3000; // for a key after a message, before the next
 constexpr uint64_t kIdleMs = 10000;        // for a key once nothing is playing
 constexpr size_t kMostPinDigits = 32;      // more is no PIN: the entry ends
+constexpr uint32_t kSkipMs = 3000;         // 3 back, 0 forward while a message plays
 
 bool CallerGone(int ch) {
     return ch == 'b' || ch == 'd';
+}
+
+// The message from fromMs on, as a file of its own in folder ("" past its
+// end, or when it cannot be read).
+std::string MessageFrom(const std::string& file, uint32_t fromMs, const std::string& folder) {
+    CWaveFile in;
+    if (folder.empty() || !in.Open(file))
+        return {};
+    const uint32_t rate = in.Format().nSamplesPerSec;
+    std::vector<int16_t> samples(in.SampleCount());
+    samples.resize(in.ReadSamples(samples.data(), samples.size()));
+    const uint64_t from = uint64_t{fromMs} * rate / 1000;
+    if (from >= samples.size())
+        return {};
+    const std::string part = folder + "remote-part.wav";
+    CWaveFile out;
+    if (!out.Create(part, PcmFormat(rate)) ||
+        !out.WriteSamples(samples.data() + from, samples.size() - from) || !out.CloseWrite())
+        return {};
+    return part;
 }
 
 } // namespace
@@ -147,10 +171,25 @@ bool CRemoteMenu::AskForPin() {
 
 int CRemoteMenu::PlayMessage(const HistoryEntry& message) {
     int key = Prompt(MessageAnnouncement(message));
-    if (key < 0 && LineUp())
-        key = m_phone.Device().PlayFile(message.sRecording, true);
-    if (key >= 0)
-        m_phone.Device().SetStopRequest(false);
+    // 3 and 0 play it again from 3 s before or after where it was.
+    uint32_t fromMs = 0;
+    std::string why;
+    const std::string folder = GetRuntimeFolder(&why);
+    while (key < 0 && LineUp()) {
+        const std::string part =
+            fromMs ? MessageFrom(message.sRecording, fromMs, folder) : message.sRecording;
+        if (part.empty())
+            break; // skipped past its end
+        const uint32_t start = GetTickCount();
+        key = m_phone.Device().PlayFile(part, true);
+        if (key >= 0)
+            m_phone.Device().SetStopRequest(false);
+        if (key != '3' && key != '0')
+            break;
+        const uint32_t at = fromMs + (GetTickCount() - start);
+        fromMs = key == '0' ? at + kSkipMs : at > kSkipMs ? at - kSkipMs : 0;
+        key = -1;
+    }
     if (!message.bHeard)
         m_history.MarkHeard(message.nId, true);
     return key;
@@ -231,5 +270,8 @@ void CRemoteMenu::Run() {
     Tell("asked for by the caller");
     if (AskForPin())
         Menu();
+    std::string why;
+    if (const std::string folder = GetRuntimeFolder(&why); !folder.empty())
+        std::remove((folder + "remote-part.wav").c_str());
     Tell("ended");
 }

@@ -5,6 +5,7 @@
 //
 //   1 first message   4 previous   5 repeat   6 next
 //   7 delete (7 again undoes)   9 keep as heard   * help   # end
+//   3 back 3 s and 0 forward 3 s while a message plays
 //
 // Played messages are marked heard in the call history; deleted ones go to
 // the trash with their records when the call ends. Nothing here dials out,
