@@ -5,6 +5,7 @@
 #include "audio/SoundBackend.h"
 
 #include "config/DataFolder.h"
+#include "engine/RemoteAccess.h"
 #include "platform/FileUtil.h"
 #include "platform/SerialPorts.h"
 
@@ -68,6 +69,16 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.sWaveHold = p.sWaveHold;
     v.sWaveWait = p.sWaveWait;
     v.sWaveCompressedHold = p.sWaveCompressedHold;
+
+    v.sPin = p.sPin.empty() && p.m_nPIN != 0 ? std::to_string(p.m_nPIN) : p.sPin;
+    v.sMorePins = JoinSettingList(p.strPinArray);
+    v.bPinInstruct = p.bPinInstruct;
+    v.sPinInstruct = p.sPinInstruct;
+    v.sPinRequest = p.sPinRequest;
+    v.sWaveRemoteGlobal = p.sWaveRemoteGlobal;
+    v.sWaveNewMessage = p.sWaveNewMessage;
+    v.sWaveNoNewMessages = p.sWaveNoNewMessages;
+    v.bTollSaver = p.bTollSaver;
     return v;
 }
 
@@ -131,6 +142,18 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sWaveHold = v.sWaveHold;
     p.sWaveWait = v.sWaveWait;
     p.sWaveCompressedHold = v.sWaveCompressedHold;
+    // The PIN's digits live in sPin from now on; the old integer would bring
+    // back a PIN the user removed.
+    p.sPin = v.sPin;
+    p.m_nPIN = 0;
+    p.strPinArray = SplitSettingList(v.sMorePins);
+    p.bPinInstruct = v.bPinInstruct;
+    p.sPinInstruct = v.sPinInstruct;
+    p.sPinRequest = v.sPinRequest;
+    p.sWaveRemoteGlobal = v.sWaveRemoteGlobal;
+    p.sWaveNewMessage = v.sWaveNewMessage;
+    p.sWaveNoNewMessages = v.sWaveNoNewMessages;
+    p.bTollSaver = v.bTollSaver;
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);
@@ -188,6 +211,16 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
         !SoundCardListed(pBackend ? *pBackend : GetSoundBackend(), chosen.sTalkSoundCard))
         check.warnings.push_back("The sound card " + chosen.sTalkSoundCard +
                                  " for talking at the PC is not there now.");
+    // A PIN that would leave remote access off is refused (never shown).
+    if (chosen.sPin != before.sPin || chosen.sMorePins != before.sMorePins) {
+        std::vector<std::string> pins = SplitSettingList(chosen.sMorePins);
+        pins.insert(pins.begin(), chosen.sPin);
+        for (const std::string& pin : pins)
+            if (std::string problem = PinFieldProblem(pin); !problem.empty()) {
+                check.errors.push_back("Remote access: " + problem + ".");
+                break;
+            }
+    }
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -141,6 +141,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.sWaveHold = "/music/hold.wav";
     expected.sTalkSoundCard = "";
     expected.bTalkStereo = false;
+    expected.sPin = "0815";
+    expected.bTollSaver = true;
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -159,6 +161,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Device()->TalkStereoBox()->setChecked(false);
         dlg.Device()->KindBox()->setCurrentIndex(2);
         dlg.Sounds()->FileBox(CSoundsPage::kHoldMusic)->setText("/music/hold.wav");
+        dlg.Sounds()->PinBox()->setText("0815");
+        dlg.Sounds()->TollSaverBox()->setChecked(true);
         if (bOk)
             QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
         else
@@ -166,6 +170,13 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         EXPECT_EQ(dlg.result(), bOk ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(dlg.Values(), bOk ? expected : v);
     }
+    // A PIN too short to open remote access is refused.
+    COptionsTreeDlg shortPin(v, backend, nullptr);
+    shortPin.show();
+    shortPin.Sounds()->PinBox()->setText("815");
+    QTest::mouseClick(OkButton(shortPin), Qt::LeftButton);
+    EXPECT_NE(shortPin.result(), QDialog::Accepted);
+    EXPECT_THAT(TakeBoxText(), HasSubstr("at least 4 digits"));
 }
 
 TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedBack) {
