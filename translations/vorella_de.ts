@@ -596,7 +596,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+214"/>
+        <location line="+216"/>
         <source>The call index cannot be read, so the list stays empty; the file is left as it is.
 
 %1</source>
@@ -1334,7 +1334,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSoundsPage</name>
     <message>
-        <location filename="../src/ui/options/SoundsPage.cpp" line="+21"/>
+        <location filename="../src/ui/options/SoundsPage.cpp" line="+23"/>
         <source>&amp;Default legal message:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1349,18 +1349,43 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
+        <source>PIN &amp;request:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PIN instructions:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Before the &amp;menu:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;New messages:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No ne&amp;w messages:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+15"/>
         <source>Sounds</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+50"/>
+        <location line="+23"/>
+        <location line="+94"/>
         <source>Choose a sound file</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-47"/>
+        <location line="-91"/>
         <source>Play</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1370,12 +1395,32 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="-19"/>
         <source>&amp;Record a new greeting...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+39"/>
+        <source>Remote access by phone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;PIN (at least four digits; empty: no remote access):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>M&amp;ore PINs, separated by &quot;;&quot;:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>&amp;Toll saver: ring two more times when there are no new messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+65"/>
         <source>The sound cannot be played: %1</source>
         <translation type="unfinished"></translation>
     </message>
