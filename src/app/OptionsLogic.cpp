@@ -6,6 +6,7 @@
 
 #include "config/DataFolder.h"
 #include "config/SettingsProvider.h"
+#include "engine/RemoteAccess.h"
 #include "platform/FileUtil.h"
 #include "platform/SerialPorts.h"
 
@@ -80,6 +81,15 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bEmailContactsOnly = p.bEmailContactsOnly;
     v.sFileContacts = p.sFileContacts;
     v.announce = AnnounceSettings::From(p);
+    v.sPin = p.sPin.empty() && p.m_nPIN != 0 ? std::to_string(p.m_nPIN) : p.sPin;
+    v.sMorePins = JoinSettingList(p.strPinArray);
+    v.bPinInstruct = p.bPinInstruct;
+    v.sPinInstruct = p.sPinInstruct;
+    v.sPinRequest = p.sPinRequest;
+    v.sWaveRemoteGlobal = p.sWaveRemoteGlobal;
+    v.sWaveNewMessage = p.sWaveNewMessage;
+    v.sWaveNoNewMessages = p.sWaveNoNewMessages;
+    v.bTollSaver = p.bTollSaver;
     return v;
 }
 
@@ -154,6 +164,18 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.bEmailContactsOnly = v.bEmailContactsOnly;
     p.sFileContacts = v.sFileContacts;
     v.announce.StoreTo(p);
+    // The PIN's digits live in sPin from now on; the old integer would bring
+    // back a PIN the user removed.
+    p.sPin = v.sPin;
+    p.m_nPIN = 0;
+    p.strPinArray = SplitSettingList(v.sMorePins);
+    p.bPinInstruct = v.bPinInstruct;
+    p.sPinInstruct = v.sPinInstruct;
+    p.sPinRequest = v.sPinRequest;
+    p.sWaveRemoteGlobal = v.sWaveRemoteGlobal;
+    p.sWaveNewMessage = v.sWaveNewMessage;
+    p.sWaveNoNewMessages = v.sWaveNoNewMessages;
+    p.bTollSaver = v.bTollSaver;
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);
@@ -215,6 +237,16 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
     if (chosen.sFileContacts != before.sFileContacts || chosen.sCountry != before.sCountry)
         check.warnings.push_back("The contacts file and the country of the numbers are used "
                                  "for screening calls from the next start of Vorella.");
+    // A PIN that would leave remote access off is refused (never shown).
+    if (chosen.sPin != before.sPin || chosen.sMorePins != before.sMorePins) {
+        std::vector<std::string> pins = SplitSettingList(chosen.sMorePins);
+        pins.insert(pins.begin(), chosen.sPin);
+        for (const std::string& pin : pins)
+            if (std::string problem = PinFieldProblem(pin); !problem.empty()) {
+                check.errors.push_back("Remote access: " + problem + ".");
+                break;
+            }
+    }
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -86,6 +86,17 @@ struct OptionsValues {
     std::string sFileContacts;
     // Speech: the caller said on the sound card
     AnnounceSettings announce;
+    // Remote access by phone (on the Sounds page): the PIN as typed, the
+    // other PINs ";"-separated, the prompts and the toll saver.
+    std::string sPin;
+    std::string sMorePins;
+    bool bPinInstruct = true;
+    std::string sPinInstruct;
+    std::string sPinRequest;
+    std::string sWaveRemoteGlobal;
+    std::string sWaveNewMessage;
+    std::string sWaveNoNewMessages;
+    bool bTollSaver = false;
 
     bool operator==(const OptionsValues&) const = default;
 };

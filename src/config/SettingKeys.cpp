@@ -233,7 +233,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "DTMF_B", DtmfSlot{11}, 0),
     Key("Options", "DTMF_C", DtmfSlot{12}, 0),
     Key("Options", "DTMF_D", DtmfSlot{13}, 0),
-    Key("Options", "DTMF_STAR", DtmfSlot{14}, 0),
+    Key("Options", "DTMF_STAR", DtmfSlot{14}, 30), // remote access
     Key("Options", "DTMF_NUM", DtmfSlot{15}, 0),
     Key("Options", "bFlashKeyb", &CPhoneSettings::bFlashKeyb, 0),
     Key("Options", "bPinDial", &CPhoneSettings::bPinDial, 1),
@@ -243,6 +243,7 @@ const SettingKey kSettingKeys[] = {
     Key("Options", "bUnattendedMail", &CPhoneSettings::bUnattendedMail, 1),
     Key("Options", "bUnattendedPage", &CPhoneSettings::bUnattendedPage, 1),
     Key("Options", "m_nPIN", &CPhoneSettings::m_nPIN, 0),
+    Key("Options", "sPin", &CPhoneSettings::sPin, ""),
     Key("Options", "bPinTTS", &CPhoneSettings::bPinTTS, 0),
     Key("Options", "bPinInstruct", &CPhoneSettings::bPinInstruct, 1),
     Key("Options", "bPinRequest", &CPhoneSettings::bPinRequest, 1),

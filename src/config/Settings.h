@@ -148,6 +148,7 @@ struct CPhoneSettings {
     bool bUnattendedMail{};
     bool bUnattendedPage{};
     int m_nPIN{};
+    std::string sPin{}; // the remote-access PIN's digits as typed (m_nPIN's when empty)
     bool bPinTTS{};
     bool bPinInstruct{};
     bool bPinRequest{};

@@ -77,9 +77,15 @@ ProfileFile CFileSettingsProvider::Open() {
 }
 
 bool CFileSettingsProvider::Store(ProfileFile& ini) {
-    // The mail password is in there: nobody else may read the file.
-    const SettingKey& password = KeyNamed("m_sSmtpPassword");
-    if (!ini.GetString(password.section, password.key, "").empty())
+    // The mail password or a remote-access PIN is in there: nobody else may
+    // read the file.
+    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray"}) {
+        const SettingKey& key = KeyNamed(secret);
+        if (!ini.GetString(key.section, key.key, "").empty())
+            ini.SetPrivate(true);
+    }
+    const SettingKey& pin = KeyNamed("m_nPIN");
+    if (ini.GetInt(pin.section, pin.key, 0) != 0)
         ini.SetPrivate(true);
     // Unchanged values are not written again.
     return ini.Save();

@@ -8,6 +8,7 @@
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
+#include "engine/RemoteMenu.h"
 #include "engine/ScheduledGreeting.h"
 #include "platform/FileUtil.h"
 #include "platform/TickCount.h"
@@ -98,6 +99,13 @@ void CAnsweringMachine::AnswerCall() {
     }
     if (ev == 'c' && m_phone.bFax) {
         m_host.RunLineEvent(ev); // a fax machine calls: handed over, nothing to record
+        return;
+    }
+    // The owner calling in: remote access instead of a message.
+    if (m_pRemote && IsToneKey(ev) &&
+        LookupKeyAction(ev, m_phone.DriverSettings().m_dtmf).nAction == kActionRemoteAccess &&
+        m_pRemote->Offered()) {
+        m_pRemote->Run();
         return;
     }
     // A key that took the call elsewhere: hold music, a stop, a recording or

@@ -11,6 +11,7 @@
 class CCallEventPublisher;
 class CCallRecorder;
 class CPhone;
+class CRemoteMenu;
 class ICallControl;
 struct CCallStateData;
 
@@ -41,6 +42,8 @@ public:
     void PlayAltGreeting();
     // Whether the machine, not the user, has the call now.
     bool Answering() const { return m_bAnswering; }
+    // Remote access, offered to a caller who presses its key in the greeting.
+    void SetRemoteMenu(CRemoteMenu* pRemote) { m_pRemote = pRemote; }
 
 private:
     void AnswerCall();
@@ -62,5 +65,6 @@ private:
     IMachineHost& m_host;
     CCallEventPublisher& m_events;
     bool m_bAnswering = false;
+    CRemoteMenu* m_pRemote = nullptr;
     std::string m_sScheduleProblem; // the last one told
 };

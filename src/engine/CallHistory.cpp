@@ -3,12 +3,14 @@
 #include "config/DataFolder.h"
 #include "config/SettingsProvider.h"
 #include "engine/HistoryRebuild.h"
+#include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
 #include "platform/TextUtil.h"
 #include "screening/ContactStore.h"
 #include "screening/PhoneNumbers.h"
 
+#include <algorithm>
 #include <ctime>
 
 CCallHistory::CCallHistory(CPhone& phone) : m_phone(phone) {}
@@ -36,6 +38,7 @@ void CCallHistory::Start(CCallEventPublisher& events) {
     }
     if (!m_store || m_pEvents)
         return;
+    CountNewMessages();
     m_pEvents = &events;
     m_nSubscription =
         events.Subscribe("call history", [this](const CallEvent& event) { OnEvent(event); });
@@ -113,6 +116,8 @@ void CCallHistory::OnEvent(const CallEvent& event) {
         } else if (m_nLastId && !m_store->SetOutcome(m_nLastId, outcome, stored->sFile)) {
             Report("the call history does not have the recording " + stored->sFile + ": " +
                    m_store->Error());
+        } else if (m_nLastId) {
+            CountNewMessages();
         }
     } else if (const auto* back = std::get_if<LineBack>(&event)) {
         m_sLine = !back->sDevice.empty()                    ? back->sDevice
@@ -153,6 +158,34 @@ void CCallHistory::EndCall() {
     else if (m_nLastId && m_bWriteFailed)
         Report("the call history is written again");
     m_bWriteFailed = !m_nLastId;
+    CountNewMessages();
+}
+
+std::vector<HistoryEntry> CCallHistory::UnheardMessages() {
+    if (!m_store)
+        return {};
+    // A history holds few unheard messages; more than this are not offered at once.
+    constexpr int kMostMessages = 1000;
+    std::vector<HistoryEntry> calls =
+        m_store->Calls(HistoryFilter::UnheardMessages, 0, kMostMessages);
+    std::reverse(calls.begin(), calls.end());
+    return calls;
+}
+
+bool CCallHistory::MarkHeard(int64_t id, bool bHeard) {
+    if (!m_store)
+        return false;
+    if (!m_store->MarkHeard(id, bHeard)) {
+        Report("the call history cannot mark a message heard: " + m_store->Error());
+        return false;
+    }
+    CountNewMessages();
+    return true;
+}
+
+void CCallHistory::CountNewMessages() {
+    const bool bNew = !m_store->Calls(HistoryFilter::UnheardMessages, 0, 1).empty();
+    m_phone.CallState().EngineState().bNewMessages = bNew;
 }
 
 CallerClass CallerClassOf(const std::string& sNumber, const std::string& sCidMessage) {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CContactStore;
 class CPhone;
@@ -39,6 +40,13 @@ public:
     // greeted as such whatever the decision).
     ScreeningDecision Screen(const ScreeningCall& call, std::optional<Contact>& contact);
 
+    // The messages not yet heard, oldest first (none when the file is not
+    // open), and marking one heard or not; the phone's bNewMessages follows
+    // the count of unheard messages (at the start, after each call and after
+    // each mark).
+    std::vector<HistoryEntry> UnheardMessages();
+    bool MarkHeard(int64_t id, bool bHeard);
+
 private:
     void OnEvent(const CallEvent& event);
     void BeginCall();
@@ -47,6 +55,7 @@ private:
     // call folders' index.dat, once.
     void RebuildIfLost();
     void Report(const std::string& text);
+    void CountNewMessages();
 
     CPhone& m_phone;
     std::unique_ptr<CPhoneNumbers> m_numbers;

@@ -165,6 +165,7 @@ enum WorkerAction : int32_t {
     kActionTalk = 24,               // off-hook and talk
     kActionKeyRecordGreeting = 28,  // touch-tone key: record a new greeting
     kActionEnhancedHold = 29,       // hold with introduction and alert
+    kActionRemoteAccess = 30,       // touch-tone key during the greeting: remote access
 };
 
 constexpr int32_t kFirstNonAction = 1000;

@@ -42,9 +42,11 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_machine(phone, m_state, m_recorder, *this, m_actions, m_events),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
       m_history(phone), m_announcer(phone),
+      m_remote(phone, m_state, m_history, callLog, m_events),
       m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
+    m_machine.SetRemoteMenu(&m_remote);
     // A message posted while the worker waits on the modem breaks the wait.
     m_queue.SetWakeUp([this] {
         if (m_bInWait)
@@ -183,6 +185,7 @@ void CMultiThread::TakeChosenSettings() {
     if (!work.empty()) {
         m_mail.SettingsChanged();
         m_announcer.SettingsChanged();
+        m_remote.Configure();
     }
 }
 
@@ -190,6 +193,7 @@ void CMultiThread::Run() {
     m_mail.Start(m_events);
     m_history.Start(m_events);
     m_announcer.Start(m_events);
+    m_remote.Configure();
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();

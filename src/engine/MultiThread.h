@@ -27,6 +27,7 @@
 #include "engine/Dialer.h"
 #include "engine/MissedCallMail.h"
 #include "engine/Number.h"
+#include "engine/RemoteMenu.h"
 #include "engine/RingWatcher.h"
 #include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
@@ -244,6 +245,7 @@ private:
     CMissedCallMail m_mail;
     CCallHistory m_history;
     CCallerAnnouncer m_announcer;
+    CRemoteMenu m_remote;
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

@@ -540,7 +540,8 @@ std::vector<HistoryEntry> CContactStore::Calls(HistoryFilter filter, int offset,
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
         "recording, heard FROM history WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
-        "(?1 = 2 AND outcome IN (5, 6)) ORDER BY time DESC, id DESC LIMIT ?2 OFFSET ?3");
+        "(?1 = 2 AND outcome IN (5, 6)) OR (?1 = 3 AND outcome = 2 AND heard = 0) "
+        "ORDER BY time DESC, id DESC LIMIT ?2 OFFSET ?3");
     q.Bind(1, static_cast<int64_t>(filter)).Bind(2, limit).Bind(3, offset);
     return ReadCalls(q);
 }

@@ -70,4 +70,5 @@ struct HistoryEntry {
 };
 
 // Which calls of the history to list.
-enum class HistoryFilter { All = 0, Missed = 1, Blocked = 2 };
+// UnheardMessages: the messages not yet marked heard.
+enum class HistoryFilter { All = 0, Missed = 1, Blocked = 2, UnheardMessages = 3 };

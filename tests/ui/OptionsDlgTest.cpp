@@ -160,6 +160,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.bTalkStereo = false;
     expected.sCountry = "";
     expected.bDropBlackCalls = true;
+    expected.sPin = "0815";
+    expected.bTollSaver = true;
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -181,6 +183,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Screening()->CountryBox()->setCurrentIndex(0); // from the locale
         dlg.Screening()->DropBox()->setChecked(true);
         EXPECT_FALSE(dlg.Screening()->BlockedBox()->isEnabled()) << "hung up whatever it says";
+        dlg.Sounds()->PinBox()->setText("0815");
+        dlg.Sounds()->TollSaverBox()->setChecked(true);
         if (bOk)
             QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
         else
@@ -188,6 +192,13 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         EXPECT_EQ(dlg.result(), bOk ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(dlg.Values(), bOk ? expected : v);
     }
+    // A PIN too short to open remote access is refused.
+    COptionsTreeDlg shortPin(v, backend, nullptr);
+    shortPin.show();
+    shortPin.Sounds()->PinBox()->setText("815");
+    QTest::mouseClick(OkButton(shortPin), Qt::LeftButton);
+    EXPECT_NE(shortPin.result(), QDialog::Accepted);
+    EXPECT_THAT(TakeBoxText(), HasSubstr("at least 4 digits"));
 }
 
 TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedBack) {

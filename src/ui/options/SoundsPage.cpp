@@ -8,12 +8,14 @@
 #include "frontend/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,6 +23,11 @@ constexpr const char* kLabels[] = {
     QT_TRANSLATE_NOOP("CSoundsPage", "&Default legal message:"),
     QT_TRANSLATE_NOOP("CSoundsPage", "On-hold &music:"),
     QT_TRANSLATE_NOOP("CSoundsPage", "&Hold-On-Hold message:"),
+    QT_TRANSLATE_NOOP("CSoundsPage", "PIN &request:"),
+    QT_TRANSLATE_NOOP("CSoundsPage", "PIN instructions:"),
+    QT_TRANSLATE_NOOP("CSoundsPage", "Before the &menu:"),
+    QT_TRANSLATE_NOOP("CSoundsPage", "&New messages:"),
+    QT_TRANSLATE_NOOP("CSoundsPage", "No ne&w messages:"),
 };
 } // namespace
 
@@ -38,27 +45,8 @@ CSoundsPage::CSoundsPage(ISoundBackend& backend, IGreetingLine* pLine, QWidget* 
     : COptionsPage(tr("Sounds"), parent), m_backend(backend), m_pLine(pLine),
       m_pPlayer(std::make_unique<CLocalPlayer>(backend)) {
     auto* grid = new QGridLayout;
-    for (int i = 0; i < kSoundCount; ++i) {
-        Row& r = m_rows[i];
-        r.pFile = new QLineEdit(this);
-        r.pBrowse = new QPushButton(QStringLiteral("..."), this);
-        r.pBrowse->setToolTip(tr("Choose a sound file"));
-        r.pBrowse->setMaximumWidth(
-            r.pBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-        r.pPlay = new QPushButton(tr("Play"), this);
-        r.pStop = new QPushButton(tr("Stop"), this);
-        auto* label = new QLabel(tr(kLabels[i]), this);
-        label->setBuddy(r.pFile);
-        grid->addWidget(label, 2 * i, 0, 1, 4);
-        grid->addWidget(r.pFile, 2 * i + 1, 0);
-        grid->addWidget(r.pBrowse, 2 * i + 1, 1);
-        grid->addWidget(r.pPlay, 2 * i + 1, 2);
-        grid->addWidget(r.pStop, 2 * i + 1, 3);
-        const Sound s = static_cast<Sound>(i);
-        connect(r.pBrowse, &QPushButton::clicked, this, [this, s] { Browse(s); });
-        connect(r.pPlay, &QPushButton::clicked, this, [this, s] { Play(s); });
-        connect(r.pStop, &QPushButton::clicked, this, [this] { m_pPlayer->Stop(); });
-    }
+    for (int i = kGreeting; i < kPinRequest; ++i)
+        AddSoundRow(grid, static_cast<Sound>(i), 2 * i);
     grid->setColumnStretch(0, 1);
     Body()->addLayout(grid);
 
@@ -68,8 +56,67 @@ CSoundsPage::CSoundsPage(ISoundBackend& backend, IGreetingLine* pLine, QWidget* 
     row->addWidget(m_pRecord);
     Body()->addSpacing(8);
     Body()->addLayout(row);
+    AddRemoteAccess();
     Body()->addStretch(1);
     connect(m_pRecord, &QPushButton::clicked, this, &CSoundsPage::RecordGreeting);
+}
+
+void CSoundsPage::AddSoundRow(QGridLayout* grid, Sound s, int at) {
+    Row& r = m_rows[s];
+    r.pFile = new QLineEdit(this);
+    r.pBrowse = new QPushButton(QStringLiteral("..."), this);
+    r.pBrowse->setToolTip(tr("Choose a sound file"));
+    r.pBrowse->setMaximumWidth(r.pBrowse->fontMetrics().horizontalAdvance(QStringLiteral("...")) +
+                               24);
+    r.pPlay = new QPushButton(tr("Play"), this);
+    r.pStop = new QPushButton(tr("Stop"), this);
+    if (s == kPinInstruct) {
+        m_pPinInstruct = new QCheckBox(tr(kLabels[s]), this);
+        grid->addWidget(m_pPinInstruct, at, 0, 1, 4);
+    } else {
+        auto* label = new QLabel(tr(kLabels[s]), this);
+        label->setBuddy(r.pFile);
+        grid->addWidget(label, at, 0, 1, 4);
+    }
+    grid->addWidget(r.pFile, at + 1, 0);
+    grid->addWidget(r.pBrowse, at + 1, 1);
+    grid->addWidget(r.pPlay, at + 1, 2);
+    grid->addWidget(r.pStop, at + 1, 3);
+    connect(r.pBrowse, &QPushButton::clicked, this, [this, s] { Browse(s); });
+    connect(r.pPlay, &QPushButton::clicked, this, [this, s] { Play(s); });
+    connect(r.pStop, &QPushButton::clicked, this, [this] { m_pPlayer->Stop(); });
+}
+
+void CSoundsPage::AddRemoteAccess() {
+    Body()->addSpacing(8);
+    AddHeading(tr("Remote access by phone"));
+    auto* grid = new QGridLayout;
+    // Digits only; the dialog's check refuses fewer than four.
+    const auto* digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    const auto* pinList =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9;]*")), this);
+    m_pPin = new QLineEdit(this);
+    m_pPin->setValidator(digits);
+    m_pMorePins = new QLineEdit(this);
+    m_pMorePins->setValidator(pinList);
+    for (QLineEdit* box : {m_pPin, m_pMorePins})
+        box->setEchoMode(QLineEdit::PasswordEchoOnEdit);
+    auto* pinLabel = new QLabel(tr("&PIN (at least four digits; empty: no remote access):"), this);
+    pinLabel->setBuddy(m_pPin);
+    auto* moreLabel = new QLabel(tr("M&ore PINs, separated by \";\":"), this);
+    moreLabel->setBuddy(m_pMorePins);
+    grid->addWidget(pinLabel, 0, 0, 1, 4);
+    grid->addWidget(m_pPin, 1, 0, 1, 4);
+    grid->addWidget(moreLabel, 2, 0, 1, 4);
+    grid->addWidget(m_pMorePins, 3, 0, 1, 4);
+    for (int i = kPinRequest; i < kSoundCount; ++i)
+        AddSoundRow(grid, static_cast<Sound>(i), 4 + 2 * (i - kPinRequest));
+    m_pTollSaver =
+        new QCheckBox(tr("&Toll saver: ring two more times when there are no new messages"), this);
+    grid->addWidget(m_pTollSaver, 4 + 2 * (kSoundCount - kPinRequest), 0, 1, 4);
+    grid->setColumnStretch(0, 1);
+    Body()->addLayout(grid);
 }
 
 CSoundsPage::~CSoundsPage() = default;
@@ -79,6 +126,16 @@ void CSoundsPage::Load(const OptionsValues& v) {
     m_rows[kHoldMusic].pFile->setText(QString::fromStdString(v.sWaveHold));
     m_rows[kHoldMessage].pFile->setText(QString::fromStdString(v.sWaveCompressedHold));
     m_sWait = v.sWaveWait;
+    m_pPin->setText(QString::fromStdString(v.sPin));
+    m_pMorePins->setText(QString::fromStdString(v.sMorePins));
+    m_pPinInstruct->setChecked(v.bPinInstruct);
+    m_pTollSaver->setChecked(v.bTollSaver);
+    for (auto [s, file] : {std::pair{kPinRequest, &v.sPinRequest},
+                           {kPinInstruct, &v.sPinInstruct},
+                           {kRemoteGlobal, &v.sWaveRemoteGlobal},
+                           {kNewMessage, &v.sWaveNewMessage},
+                           {kNoNewMessages, &v.sWaveNoNewMessages}})
+        m_rows[s].pFile->setText(QString::fromStdString(*file));
     m_nMaxRecordMs = static_cast<unsigned>(std::max(1, v.nUnattendedSeconds)) * 1000u;
 }
 
@@ -87,6 +144,16 @@ void CSoundsPage::Save(OptionsValues& v) const {
     v.sWaveHold = m_rows[kHoldMusic].pFile->text().trimmed().toStdString();
     v.sWaveCompressedHold = m_rows[kHoldMessage].pFile->text().trimmed().toStdString();
     v.sWaveWait = m_sWait;
+    v.sPin = m_pPin->text().trimmed().toStdString();
+    v.sMorePins = m_pMorePins->text().trimmed().toStdString();
+    v.bPinInstruct = m_pPinInstruct->isChecked();
+    v.bTollSaver = m_pTollSaver->isChecked();
+    for (auto [s, file] : {std::pair{kPinRequest, &v.sPinRequest},
+                           {kPinInstruct, &v.sPinInstruct},
+                           {kRemoteGlobal, &v.sWaveRemoteGlobal},
+                           {kNewMessage, &v.sWaveNewMessage},
+                           {kNoNewMessages, &v.sWaveNoNewMessages}})
+        *file = m_rows[s].pFile->text().trimmed().toStdString();
 }
 
 void CSoundsPage::Browse(Sound s) {

@@ -1,6 +1,7 @@
 // "Sounds": the greeting, the music on hold and the hold message (what the
 // enhanced hold plays, sWaveCompressedHold), each a file to choose and to
-// listen to here, and the greeting recorder.
+// listen to here, and the greeting recorder; then remote access by phone:
+// the PINs, the prompts the caller hears and the toll saver.
 #pragma once
 
 #include "options/OptionsPage.h"
@@ -10,6 +11,8 @@
 class CLocalPlayer;
 class IGreetingLine;
 class ISoundBackend;
+class QCheckBox;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -23,12 +26,26 @@ public:
     void Load(const OptionsValues& v) override;
     void Save(OptionsValues& v) const override;
 
-    enum Sound { kGreeting, kHoldMusic, kHoldMessage, kSoundCount };
+    enum Sound {
+        kGreeting,
+        kHoldMusic,
+        kHoldMessage,
+        kPinRequest, // the remote-access prompts from here on
+        kPinInstruct,
+        kRemoteGlobal,
+        kNewMessage,
+        kNoNewMessages,
+        kSoundCount
+    };
     QLineEdit* FileBox(Sound s) const { return m_rows[s].pFile; }
     QPushButton* BrowseButton(Sound s) const { return m_rows[s].pBrowse; }
     QPushButton* PlayButton(Sound s) const { return m_rows[s].pPlay; }
     QPushButton* StopButton(Sound s) const { return m_rows[s].pStop; }
     QPushButton* RecordButton() const { return m_pRecord; }
+    QLineEdit* PinBox() const { return m_pPin; }
+    QLineEdit* MorePinsBox() const { return m_pMorePins; }
+    QCheckBox* PinInstructBox() const { return m_pPinInstruct; }
+    QCheckBox* TollSaverBox() const { return m_pTollSaver; }
     CLocalPlayer& Player() const { return *m_pPlayer; }
 
     // The file as played: a program-relative name ("./wave/greet.wav") in
@@ -43,6 +60,8 @@ private:
     void Browse(Sound s);
     void Play(Sound s);
     void RecordGreeting();
+    void AddSoundRow(QGridLayout* grid, Sound s, int at);
+    void AddRemoteAccess();
 
     struct Row {
         QLineEdit* pFile = nullptr;
@@ -52,6 +71,10 @@ private:
     };
     Row m_rows[kSoundCount];
     QPushButton* m_pRecord;
+    QLineEdit* m_pPin = nullptr;
+    QLineEdit* m_pMorePins = nullptr;
+    QCheckBox* m_pPinInstruct = nullptr;
+    QCheckBox* m_pTollSaver = nullptr;
     ISoundBackend& m_backend;
     IGreetingLine* m_pLine;
     std::unique_ptr<CLocalPlayer> m_pPlayer;

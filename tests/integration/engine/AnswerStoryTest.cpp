@@ -446,3 +446,91 @@ TEST_F(AnswerStory, TheHistoryIsRebuiltOnceFromTheCallFoldersIndexes) {
     EXPECT_TRUE(UiSaid(
         "status: the call history was rebuilt from the call folders' index.dat: 2 recordings"));
 }
+
+// ---- remote access: "*" in the greeting, the PIN, the new messages ----------
+
+class RemoteAccessStory : public AnswerStory {
+protected:
+    void SetUp() override {
+        AnswerStory::SetUp();
+        phone->sPin = "0815";
+        phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+        phone->bPinInstruct = false;
+        phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
+        phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
+    }
+    // The owner's call, answered, with "*" in the greeting and the PIN asked for.
+    void OwnerCalls() {
+        StartWorker();
+        sim->InjectEvent('*', 300);
+        sim->Ring(3, rings);
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting, cut short
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the PIN request
+    }
+    // One key in each of the worker's next listens to the line.
+    void Press(const std::string& keys) {
+        for (char k : keys) {
+            ASSERT_TRUE(sim->WaitForCommand("VRX", 30000)) << k;
+            sim->InjectEvent(k, 200);
+        }
+    }
+};
+
+TEST_F(RemoteAccessStory, TheNewMessagesPlayOldestFirstAndSevenDeletesOrUndoes) {
+    const std::string first = MakeToneWav("Recorded Calls/first.wav", 700, 1000);
+    const std::string second = MakeToneWav("Recorded Calls/second.wav", 900, 1000);
+    for (const auto& [t, file] : {std::pair{100, first}, std::pair{200, second}}) {
+        HistoryEntry message;
+        message.tTime = t;
+        message.outcome = CallOutcome::Message;
+        message.sRecording = file;
+        ASSERT_NE(Contacts().AppendCall(message), 0);
+    }
+    OwnerCalls();
+    EXPECT_TRUE(State().bNewMessages);
+    Press("0815#");
+    // Each message reaches the caller whole; after the first 7 deletes and
+    // 7 undoes, 6 goes on; the second, 3 in it, plays again from its start,
+    // then 7 deletes it and # ends.
+    const struct {
+        double hz;
+        char skip;
+        const char* keys;
+        size_t least, most; // samples heard: once, or a part and then once
+    } messages[] = {{700.0, 0, "776", 7200, 8800}, {900.0, '3', "7#", 9600, 16800}};
+    for (const auto& [hz, skip, keys, least, most] : messages) {
+        sim->ClearTransmitted();
+        if (skip) {
+            ASSERT_TRUE(sim->WaitForCommand("VTX", 30000));
+            sim->InjectEvent(skip, 400);
+            ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // cut short
+        }
+        ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+        const std::vector<int16_t> heard = sim->TransmittedSamples();
+        EXPECT_GE(heard.size(), least) << hz;
+        EXPECT_LE(heard.size(), most) << hz;
+        EXPECT_GT(ToneShare(heard, hz, 8000), 0.9) << hz;
+        EXPECT_NEAR(Rms(heard), 8000 / std::sqrt(2.0), 500) << hz;
+        Press(keys);
+    }
+    ASSERT_TRUE(WaitOnHook());
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_FALSE(std::filesystem::exists(second));
+    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/files/second.wav")));
+    for (const HistoryEntry& e : Contacts().Calls(HistoryFilter::All, 0, 10))
+        EXPECT_TRUE(e.outcome != CallOutcome::Message || e.bHeard) << e.sRecording;
+    EXPECT_FALSE(State().bNewMessages);
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+}
+
+TEST_F(RemoteAccessStory, ThreeWrongPinsHangUp) {
+    OwnerCalls();
+    Press("1234#0816#");
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // asked again after each
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    Press("1#");
+    ASSERT_TRUE(WaitOnHook());
+    EXPECT_TRUE(UiSaid("remote access: wrong PIN 3 times: hung up"));
+    EXPECT_FALSE(UiSaid("0816"));
+    EXPECT_EQ(Index().GetSize(), 0);
+}

@@ -162,6 +162,10 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          "",
          [](auto& v) { v.announce.bEnable = v.announce.bOnlyName = true, v.announce.nTimes = 2; },
          {"TTS_bEnable: 0 -> 1", "TTS_bOnlyName: 0 -> 1", "TTS_times: 1 -> 2"}},
+        {"remote access",
+         "",
+         [](auto& v) { v.sPin = "0815", v.sMorePins = "1234;5678", v.bTollSaver = true; },
+         {"bTollSaver: 0 -> 1", "sPin:  -> 0815", "strPinArray:  -> 1234;5678"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
@@ -291,6 +295,9 @@ TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWh
         {"folder not writable", [&](auto& v) { v.sDataPath = home.File("locked"); },
          geteuid() != 0 ? "cannot read and write" : ""}, // root writes anywhere
         {"usable folder", [&](auto& v) { v.sDataPath = home.Path(); }, ""},
+        {"short PIN", [](auto& v) { v.sPin = "815"; }, "at least 4 digits"},
+        {"short PIN in the list", [](auto& v) { v.sMorePins = "1234;99"; }, "at least 4 digits"},
+        {"PINs", [](auto& v) { v.sPin = "0815", v.sMorePins = "1234"; }, ""},
     };
     for (const Row& r : rows) {
         OptionsValues v = before;

@@ -129,7 +129,7 @@ TEST(SettingsStore, KeysLoadWithTheProfileRulesAndDefaultsFollowTheirKeys) {
           {"m_sSmtp", "mail.example.org"},
           {"DTMF_0", "9"},
           {"DTMF_NUM", "1"},
-          {"DTMF_STAR", "0"},
+          {"DTMF_STAR", "30"}, // remote access
           {"sWaveGreet", "./wave/my greeting.wav"}}},
     };
     for (const Row& r : rows) {
@@ -201,6 +201,10 @@ TEST(SettingsStore, PinListKeepsEmptyEntriesAndDropsTrailingSeparators) {
     LoadSettings(h.Refs(), profile);
     ASSERT_TRUE(SaveSettings(h.Refs(), profile));
     EXPECT_EQ(ProfileFile(GetSettingsPath()).GetString("Options", "strPinArray", "?"), "1;2");
+    // PINs are secrets: the file is its owner's only.
+    struct stat st {};
+    ASSERT_EQ(::stat(GetSettingsPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 // The save keeps the user's comments, unknown keys and order, writes every

@@ -171,6 +171,11 @@ TEST_F(ContactStoreTest, TheHistoryListsCallsNewestFirstByKind) {
     EXPECT_EQ(times(store.Calls(HistoryFilter::All, 2, 2)), (std::vector<int64_t>{300, 200}));
     EXPECT_EQ(times(store.Calls(HistoryFilter::Missed, 0, 10)), (std::vector<int64_t>{400, 100}));
     EXPECT_EQ(times(store.Calls(HistoryFilter::Blocked, 0, 10)), (std::vector<int64_t>{500, 200}));
+    EXPECT_TRUE(store.Calls(HistoryFilter::UnheardMessages, 0, 10).empty());
+    ASSERT_TRUE(store.MarkHeard(ids[2], false));
+    EXPECT_EQ(times(store.Calls(HistoryFilter::UnheardMessages, 0, 10)),
+              (std::vector<int64_t>{300}));
+    ASSERT_TRUE(store.MarkHeard(ids[2], true));
     const auto mine = store.CallsOf(numbers.Normalise("+49301234567"), 10);
     ASSERT_EQ(mine.size(), 5u);
     EXPECT_EQ(mine[2].sRecording, "rec2026-12-08, 10_00_00.wav");
