@@ -1482,12 +1482,12 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+34"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+35"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+11"/>
+        <location line="+12"/>
         <source>General</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1514,6 +1514,11 @@ At the end Vorella restarts with the new settings.</source>
     <message>
         <location line="+1"/>
         <source>Screening</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Speech</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1883,7 +1888,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
 <context>
     <name>CSoundsPage</name>
     <message>
-        <location filename="../src/ui/options/SoundsPage.cpp" line="+21"/>
+        <location filename="../src/ui/options/SoundsPage.cpp" line="+23"/>
         <source>&amp;Default legal message:</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1898,18 +1903,43 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <location line="+1"/>
+        <source>PIN &amp;request:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PIN instructions:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Before the &amp;menu:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;New messages:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No ne&amp;w messages:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <location line="+15"/>
         <source>Sounds</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+7"/>
-        <location line="+50"/>
+        <location line="+23"/>
+        <location line="+94"/>
         <source>Choose a sound file</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-47"/>
+        <location line="-91"/>
         <source>Play</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1919,13 +1949,101 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+16"/>
+        <location line="-19"/>
         <source>&amp;Record a new greeting...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+49"/>
+        <location line="+39"/>
+        <source>Remote access by phone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>&amp;PIN (at least four digits; empty: no remote access):</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>M&amp;ore PINs, separated by &quot;;&quot;:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>&amp;Toll saver: ring two more times when there are no new messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+65"/>
         <source>The sound cannot be played: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CSpeechPage</name>
+    <message>
+        <location filename="../src/ui/options/SpeechPage.cpp" line="+24"/>
+        <source>Speech</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Announce incoming callers on the sound card</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Not while the tray is set to Busy or Do Not Disturb.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>Say &amp;first:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Say the caller&apos;s &amp;name after:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Say the n&amp;umber after:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Say the number &amp;only when there is no name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Spell &quot;N A&quot; when the number is &amp;unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>&amp;Repeat:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Test</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Says a sample caller on the sound card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>times</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+49"/>
+        <source>With these choices nothing is said about the caller.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
