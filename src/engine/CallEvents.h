@@ -50,8 +50,9 @@ struct CallAnswered {
     AnsweredBy by = AnsweredBy::User;
 };
 
-// The caller now known was screened: what is done with the call and the
-// rule that chose it (a contact, a range, a kind of caller ID).
+// The caller now known was screened (once a call): what is done with the
+// call and the rule that chose it (a contact, a range, a kind of caller ID);
+// sRule "" when none did, and the caller rings as any.
 struct CallScreened {
     ScreenAction action = ScreenAction::LetRing;
     std::string sRule;

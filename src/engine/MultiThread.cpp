@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -41,7 +42,14 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
-      m_history(phone), m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
+      m_history(phone),
+      m_program(
+          [this](const std::string& text) {
+              Log(text + "\n");
+              m_phone.SetStatusText(text);
+          },
+          [this](bool bPause) { PauseForProgram(bPause); }),
+      m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
     // A message posted while the worker waits on the modem breaks the wait.
@@ -179,13 +187,32 @@ void CMultiThread::TakeChosenSettings() {
         w();
     // New settings (the options dialog's OK) reach the notices already
     // waiting: a server corrected there is the one the next try uses.
-    if (!work.empty())
+    if (!work.empty()) {
         m_mail.SettingsChanged();
+        m_program.SetSettings(CallProgramSettings::From(m_phone));
+    }
+}
+
+void CMultiThread::PauseForProgram(bool bPause) {
+    RunBetweenSteps([this, bPause] {
+        // Monitoring paused by someone else stays as it is.
+        if (bPause) {
+            if (m_state.bPaused)
+                return;
+            m_bProgramPaused = true;
+        } else if (!std::exchange(m_bProgramPaused, false) || !m_state.bPaused) {
+            return;
+        }
+        m_state.bPaused = bPause;
+        m_ui.MonitoringChanged(bPause);
+    });
 }
 
 void CMultiThread::Run() {
     m_mail.Start(m_events);
     m_history.Start(m_events);
+    m_program.SetSettings(CallProgramSettings::From(m_phone));
+    m_program.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -200,6 +227,7 @@ void CMultiThread::Run() {
     m_phone.Device().Shutdown();
     m_mail.Stop();
     m_history.Stop();
+    m_program.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

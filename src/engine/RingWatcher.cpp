@@ -206,13 +206,13 @@ void CRingWatcher::ScreenCaller() {
     call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
     std::string greeting;
     const ScreeningDecision d = m_host.Screen(call, greeting);
-    if (d.sRule.empty())
-        return;
+    const bool bDecided = !d.sRule.empty();
     // The machine greets a contact with the contact's own greeting.
-    if (!greeting.empty())
+    if (bDecided && !greeting.empty())
         m_state.curCall.Update([&](CNumber& n) { n.m_sGreeting = greeting; });
+    // Told also when no rule decided: the caller is screened, and rings.
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
-    if (d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
+    if (!bDecided || d.action == ScreenAction::LetRing || d.action == ScreenAction::Challenge)
         return; // a challenge is not asked of the caller yet: rings as any
     m_phone.SetStatusText(ScreeningText(d));
     // An analogue line stops ringing only when taken; a telephony line
