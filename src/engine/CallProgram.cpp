@@ -11,8 +11,8 @@
 #include <iterator>
 #include <optional>
 #include <thread>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -56,7 +56,8 @@ std::string OutputText(const LaunchResult& r) {
         return "";
     text = "; output: " + text;
     if (r.nOutputDropped)
-        text += StrPrintf(" (and %llu bytes more)", static_cast<unsigned long long>(r.nOutputDropped));
+        text +=
+            StrPrintf(" (and %llu bytes more)", static_cast<unsigned long long>(r.nOutputDropped));
     return text;
 }
 
@@ -176,8 +177,8 @@ bool CCallProgram::Run(const CallProgramFacts& facts) {
     options.nMaxOutput = kMaxOutput;
     options.nCancelFd = m_cancel[0];
     options.environment = {
-        "VORELLA_EVENT=" + facts.sEvent,          "VORELLA_NUMBER=" + fields[0].second,
-        "VORELLA_NAME=" + fields[1].second,       "VORELLA_FILE=" + fields[2].second,
+        "VORELLA_EVENT=" + facts.sEvent,       "VORELLA_NUMBER=" + fields[0].second,
+        "VORELLA_NAME=" + fields[1].second,    "VORELLA_FILE=" + fields[2].second,
         "VORELLA_DECISION=" + facts.sDecision,
     };
     options.sInput = CJsonObject(kMaxValue)
@@ -225,25 +226,18 @@ bool CCallProgram::Run(const CallProgramFacts& facts) {
 }
 
 void CCallProgram::Finished(const std::string& program, bool bPausing, const LaunchResult& r) {
-    switch (r.status) {
-    case LaunchStatus::NotFound:
-    case LaunchStatus::Failed:
+    if (r.status == LaunchStatus::NotFound || r.status == LaunchStatus::Failed) {
         ReportStartFailure(r.error);
-        break;
-    case LaunchStatus::Exited:
-    case LaunchStatus::Started:
+    } else {
         {
             std::lock_guard lock(m_mutex);
             m_sFailureTold.clear();
         }
-        m_report(StrPrintf("The call program %s ended with exit status %d", program.c_str(),
-                           r.nExitCode) +
+        m_report((r.status == LaunchStatus::Exited
+                      ? StrPrintf("The call program %s ended with exit status %d", program.c_str(),
+                                  r.nExitCode)
+                      : "The call program was ended: " + r.error) +
                  OutputText(r));
-        break;
-    case LaunchStatus::TimedOut:
-    case LaunchStatus::Cancelled:
-        m_report("The call program was ended: " + r.error + OutputText(r));
-        break;
     }
     bool bResume = false;
     if (bPausing) {

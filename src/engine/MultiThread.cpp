@@ -42,13 +42,12 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
-      m_history(phone),
-      m_program(
-          [this](const std::string& text) {
-              Log(text + "\n");
-              m_phone.SetStatusText(text);
-          },
-          [this](bool bPause) { PauseForProgram(bPause); }),
+      m_history(phone), m_program(
+                            [this](const std::string& text) {
+                                Log(text + "\n");
+                                m_phone.SetStatusText(text);
+                            },
+                            [this](bool bPause) { PauseForProgram(bPause); }),
       m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);

@@ -48,12 +48,12 @@ struct LaunchOptions {
 };
 
 enum class LaunchStatus {
-    Started,  // detached program is running
-    Exited,   // waited; nExitCode holds its status (128 + signal when killed)
-    TimedOut, // waited past the deadline; the program was ended
+    Started,   // detached program is running
+    Exited,    // waited; nExitCode holds its status (128 + signal when killed)
+    TimedOut,  // waited past the deadline; the program was ended
     Cancelled, // the cancel descriptor became readable; the program was ended
-    NotFound, // no such program, or it cannot be executed
-    Failed,   // bad arguments, fork failure ...
+    NotFound,  // no such program, or it cannot be executed
+    Failed,    // bad arguments, fork failure ...
 };
 
 struct LaunchResult {

@@ -9,8 +9,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>

@@ -28,8 +28,8 @@ case "$VORELLA_NAME" in hang) sleep 100;; loud) yes loud | head -c 3000000;; esa
     }
     void Use(const char* params, bool bAfter = false, bool bNotAnswered = false,
              bool bSkipBlocked = true) {
-        program.SetSettings({true, home.File("record"), params, true, bAfter, bNotAnswered,
-                             bSkipBlocked, 1000});
+        program.SetSettings(
+            {true, home.File("record"), params, true, bAfter, bNotAnswered, bSkipBlocked, 1000});
     }
     static std::vector<CallEvent> Call(const std::string& number, const std::string& name,
                                        ScreenAction action = ScreenAction::LetRing,
