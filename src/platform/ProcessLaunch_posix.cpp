@@ -131,19 +131,21 @@ struct Streams {
         CloseFd(inFd);
         CloseFd(outFd);
     }
-    // Takes one read's worth of what the program wrote.
-    void Read() {
+    // Takes one read's worth of what the program wrote; false when there
+    // was nothing to take.
+    bool Read() {
         char buf[16384];
         const ssize_t n = ::read(outFd, buf, sizeof buf);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            return;
+            return false;
         if (n <= 0) {
             CloseFd(outFd);
-            return;
+            return false;
         }
         const size_t keep = std::min(static_cast<size_t>(n), nMaxOutput - output.size());
         output.append(buf, keep);
         nDropped += static_cast<size_t>(n) - keep;
+        return true;
     }
     // Writes what the pipe takes; the end of the input (or a program that
     // does not read it) closes it.
@@ -224,8 +226,8 @@ WaitEnd Follow(pid_t pid, Streams& s, uint32_t timeoutMs, int cancelFd, int* sta
     CloseFd(pidfd);
     // What an ended program left in the pipe (a bounded number of reads:
     // something it started may still write).
-    for (int i = 0; end == WaitEnd::Exited && s.outFd >= 0 && i < 64; ++i)
-        s.Read();
+    for (int i = 0; end == WaitEnd::Exited && s.outFd >= 0 && i < 64 && s.Read(); ++i) {
+    }
     return end;
 }
 
