@@ -454,11 +454,16 @@ LaunchResult LaunchProcess(const std::vector<std::string>& argv, const LaunchOpt
     result.pid = pid;
     const WaitEnd end = Follow(pid, streams, options.nTimeoutMs, options.nCancelFd, &status);
     if (end != WaitEnd::Exited) {
-        // The whole group, so that nothing it started is left behind.
+        // The whole group, so that nothing it started is left behind (the
+        // program alone should it have no group).
+        const auto signalAll = [pid](int sig) {
+            if (::kill(-pid, sig) != 0)
+                ::kill(pid, sig);
+        };
         CloseFd(streams.inFd);
-        ::kill(-pid, SIGTERM);
+        signalAll(SIGTERM);
         if (Follow(pid, streams, 1000, -1, &status) != WaitEnd::Exited) {
-            ::kill(-pid, SIGKILL);
+            signalAll(SIGKILL);
             WaitPid(pid, &status);
         }
     }

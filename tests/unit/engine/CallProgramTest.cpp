@@ -27,9 +27,9 @@ case "$VORELLA_NAME" in hang) sleep 100;; loud) yes loud | head -c 3000000;; esa
         ::chmod(home.File("record").c_str(), 0755);
     }
     void Use(const char* params, bool bAfter = false, bool bNotAnswered = false,
-             bool bSkipBlocked = true) {
-        program.SetSettings(
-            {true, home.File("record"), params, true, bAfter, bNotAnswered, bSkipBlocked, 1000});
+             bool bSkipBlocked = true, uint32_t nLimitMs = 60000) {
+        program.SetSettings({true, home.File("record"), params, true, bAfter, bNotAnswered,
+                             bSkipBlocked, nLimitMs});
     }
     static std::vector<CallEvent> Call(const std::string& number, const std::string& name,
                                        ScreenAction action = ScreenAction::LetRing,
@@ -55,6 +55,7 @@ case "$VORELLA_NAME" in hang) sleep 100;; loud) yes loud | head -c 3000000;; esa
     }
 
     TempHome home;
+    CCallEventPublisher events; // outlives the program's subscription
     std::mutex mutex;
     std::vector<std::string> reports;
     std::vector<bool> pauses;
@@ -69,7 +70,6 @@ case "$VORELLA_NAME" in hang) sleep 100;; loud) yes loud | head -c 3000000;; esa
 };
 
 TEST_F(CallProgramTest, ACallersFieldsReachItWholeWithNoShellInBetween) {
-    CCallEventPublisher events;
     program.Start(events);
     Use(R"(call.number "call.name" -x 'call.file')");
     const struct {
@@ -89,7 +89,6 @@ TEST_F(CallProgramTest, ACallersFieldsReachItWholeWithNoShellInBetween) {
         EXPECT_EQ(home.Read(number + ".env"), c.name + " ring");
         EXPECT_EQ(home.Read(number + ".json"), c.json);
     }
-    program.Stop();
     EXPECT_FALSE(FileExists("pwned"));
     EXPECT_FALSE(FileExists(home.File("pwned")));
 }
@@ -109,6 +108,13 @@ TEST_F(CallProgramTest, RunsAtThePointChosenAndNeverForABlockedCaller) {
         {true, true, true, ScreenAction::LetRing, true, nullptr},
         {true, true, true, ScreenAction::LetRing, false, "[missed][]"},
     };
+    // A program that cannot start is told once, with why.
+    program.SetSettings({true, home.File("missing"), "", false, false, false, true, 60000});
+    Feed(Call("a", "Ann"));
+    Feed(Call("b", "Ann"));
+    program.Stop(); // waits for both
+    EXPECT_EQ(Told("no such program"), 1u);
+    program.Start(events);
     int n = 0;
     for (const auto& c : cases) {
         const std::string number = "call" + std::to_string(++n);
@@ -121,20 +127,15 @@ TEST_F(CallProgramTest, RunsAtThePointChosenAndNeverForABlockedCaller) {
             EXPECT_EQ(home.Read(number + ".args"), c.expected) << number;
         }
     }
-    // A program that cannot start is told once, with why.
-    program.SetSettings({true, home.File("missing"), "", false, false, false, true, 1000});
-    Feed(Call("a", "Ann"));
-    Feed(Call("b", "Ann"));
-    program.Stop();
-    EXPECT_EQ(Told("no such program"), 1u);
 }
 
 TEST_F(CallProgramTest, OneThatHangsIsEndedAtItsLimitAndOneTooManyIsRefused) {
-    Use("");
+    Use("", false, false, true, 1000);
     for (int i = 0; i <= CCallProgram::kMaxRunning; ++i)
         Feed(Call(std::to_string(i), "hang"));
     EXPECT_EQ(Told("programs still run"), 1u);
     EXPECT_TRUE(WaitUntil([&] { return Told("did not finish within 1000 ms") == 4; }));
+    program.Stop(); // the last to end may not have resumed yet
     EXPECT_EQ(pauses, (std::vector<bool>{true, false}));
 }
 
