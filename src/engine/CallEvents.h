@@ -52,7 +52,8 @@ struct CallAnswered {
 };
 
 // The caller now known was screened: what is done with the call and the
-// rule that chose it (a contact, a range, a kind of caller ID). Comes again
+// rule that chose it (a contact, a range, a kind of caller ID); sRule ""
+// when none did, and the caller rings as any. Told once a call, and again
 // with bChallengeFailed when a challenged caller did not press the key asked
 // for and was hung up on.
 struct CallScreened {

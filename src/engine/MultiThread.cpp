@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -43,6 +44,12 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
       m_history(phone), m_announcer(phone),
       m_remote(phone, m_state, m_history, callLog, m_events),
+      m_program(
+          [this](const std::string& text) {
+              Log(text + "\n");
+              m_phone.SetStatusText(text);
+          },
+          [this](bool bPause) { PauseForProgram(bPause); }),
       m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
@@ -186,7 +193,23 @@ void CMultiThread::TakeChosenSettings() {
         m_mail.SettingsChanged();
         m_announcer.SettingsChanged();
         m_remote.Configure();
+        m_program.SetSettings(CallProgramSettings::From(m_phone));
     }
+}
+
+void CMultiThread::PauseForProgram(bool bPause) {
+    RunBetweenSteps([this, bPause] {
+        // Monitoring paused by someone else stays as it is.
+        if (bPause) {
+            if (m_state.bPaused)
+                return;
+            m_bProgramPaused = true;
+        } else if (!std::exchange(m_bProgramPaused, false) || !m_state.bPaused) {
+            return;
+        }
+        m_state.bPaused = bPause;
+        m_ui.MonitoringChanged(bPause);
+    });
 }
 
 void CMultiThread::Run() {
@@ -194,6 +217,8 @@ void CMultiThread::Run() {
     m_history.Start(m_events);
     m_announcer.Start(m_events);
     m_remote.Configure();
+    m_program.SetSettings(CallProgramSettings::From(m_phone));
+    m_program.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -209,6 +234,7 @@ void CMultiThread::Run() {
     m_mail.Stop();
     m_history.Stop();
     m_announcer.Stop();
+    m_program.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

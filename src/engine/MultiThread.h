@@ -19,6 +19,7 @@
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
 #include "engine/CallHistory.h"
+#include "engine/CallProgram.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/CallerAnnouncer.h"
@@ -212,6 +213,8 @@ private:
     // or can again.
     void FollowAvailability();
     void Log(const std::string& text);
+    // A call program that pauses monitoring started (true) or ended (false).
+    void PauseForProgram(bool bPause);
 
     CPhone& m_phone;
     IUiBridge& m_ui;
@@ -246,6 +249,8 @@ private:
     CCallHistory m_history;
     CCallerAnnouncer m_announcer;
     CRemoteMenu m_remote;
+    CCallProgram m_program;
+    bool m_bProgramPaused = false; // the worker's thread: monitoring paused for a call program
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

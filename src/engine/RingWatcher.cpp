@@ -208,9 +208,7 @@ std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
     call.bCallInProgress = m_state.bOffHook || m_state.bTalking || m_phone.Device().Talking();
     std::optional<Contact> contact;
     const ScreeningDecision d = m_host.Screen(call, contact);
-    if (d.sRule.empty())
-        return std::nullopt;
-    if (BlocksCaller(d.action))
+    if (!d.sRule.empty() && BlocksCaller(d.action))
         m_state.curCall.Update([](CNumber& n) { n.m_bBlocked = true; });
     // A contact is shown by its name everywhere the call is (the network's
     // stays in m_sCidName), and the machine greets it with its own greeting.
@@ -229,8 +227,9 @@ std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
 }
 
 void CRingWatcher::ActOn(const ScreeningDecision& d) {
+    // Told also when no rule decided: the caller is screened, and rings.
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
-    if (d.action == ScreenAction::LetRing)
+    if (d.sRule.empty() || d.action == ScreenAction::LetRing)
         return;
     m_phone.SetStatusText(ScreeningText(d));
     // An analogue line stops ringing only when taken; a telephony line

@@ -32,14 +32,28 @@ struct LaunchOptions {
     uint32_t nTimeoutMs = 0;
     // Folder to start in; empty keeps ours.
     std::string sWorkDir;
+    // "NAME=value" entries set in the program's environment over ours.
+    std::vector<std::string> environment;
+    // With bWait, a conversation: the program reads sInput on its standard
+    // input (then its end), and what it writes on its standard output and
+    // error comes back in the result's sOutput, at most nMaxOutput bytes
+    // kept; the rest is read and counted, so a program never stops on a
+    // full pipe.
+    bool bConverse = false;
+    std::string sInput;
+    size_t nMaxOutput = 4096;
+    // With bWait: once this descriptor is readable, the program is ended as
+    // at the deadline. -1 none.
+    int nCancelFd = -1;
 };
 
 enum class LaunchStatus {
-    Started,  // detached program is running
-    Exited,   // waited; nExitCode holds its status (128 + signal when killed)
-    TimedOut, // waited past the deadline; the program was ended
-    NotFound, // no such program, or it cannot be executed
-    Failed,   // bad arguments, fork failure ...
+    Started,   // detached program is running
+    Exited,    // waited; nExitCode holds its status (128 + signal when killed)
+    TimedOut,  // waited past the deadline; the program was ended
+    Cancelled, // the cancel descriptor became readable; the program was ended
+    NotFound,  // no such program, or it cannot be executed
+    Failed,    // bad arguments, fork failure ...
 };
 
 struct LaunchResult {
@@ -47,9 +61,15 @@ struct LaunchResult {
     int nExitCode = -1;
     pid_t pid = -1;
     std::string error;
+    // A conversation's output, and how many bytes of it were not kept.
+    std::string sOutput;
+    uint64_t nOutputDropped = 0;
 };
 
-// Starts argv[0] (looked up in PATH when it holds no "/") with argv.
+// Starts argv[0] (looked up in PATH when it holds no "/") with argv. None
+// of our descriptors but the conversation's pipes reach it. A program waited
+// for leads a process group of its own, and at its deadline the whole group
+// is ended (SIGTERM, then SIGKILL), what it started included.
 LaunchResult LaunchProcess(const std::vector<std::string>& argv, const LaunchOptions& options = {});
 
 // The full path of the running executable.

@@ -2,6 +2,7 @@
 // simulated modem: what the caller hears is what the simulator received.
 #include "EngineStory.h"
 #include "engine/Challenge.h"
+#include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextUtil.h"
 
@@ -9,6 +10,7 @@
 #include "config/SettingsProvider.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +46,13 @@ protected:
 TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
     phone->DriverSettings().bSilenceDetection = true;
     phone->DriverSettings().iSilenceDetectionTimeout = 15; // 1.5 s
+    // The user's program for the call, after it.
+    home.Write("after-call",
+               "#!/bin/sh\nprintf '[%s]' \"$@\" > \"$0.t\" && mv \"$0.t\" \"$0.args\"\n");
+    ::chmod(home.File("after-call").c_str(), 0755);
+    phone->bRunProg = phone->bRunAfter = true;
+    phone->sRunApp = home.File("after-call");
+    phone->sRunParam = "call.event call.number 'call.name' call.file";
     JohnDoeCalls();
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000).Silence(20000));
     StartWorker();
@@ -86,6 +95,10 @@ TEST_F(AnswerStory, GreetingThenMessageEndedBySilence) {
         return true;
     })) << "got: "
         << ::testing::PrintToString(got);
+
+    EXPECT_TRUE(WaitFor([&] { return FileExists(home.File("after-call.args")); }));
+    EXPECT_EQ(home.Read("after-call.args"),
+              "[ended][5551234][JOHN DOE][" + CallFolder() + rec.m_sFile + "]");
 
     // The call history has it once, as a message with its recording.
     const std::vector<HistoryEntry> history = WaitForHistory(1);
