@@ -222,6 +222,7 @@ std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
             return n;
         });
         m_ui.CallerChanged({named.m_sName, named.m_sDisplayNumber, named.m_sMemo});
+        m_ui.SetTrayTooltip(named.m_sName + "\n" + named.m_sNumber);
     }
     return d;
 }

@@ -376,7 +376,8 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
     EXPECT_EQ(history[0].outcome, c.outcome);
     EXPECT_EQ(history[0].sRule, c.sRule);
     // Shown by the contact's name; the history keeps the network's.
-    EXPECT_EQ(State().curCall.Get().m_sName, "John");
+    EXPECT_EQ(State().curCall.Get().m_sName, bChallenge ? "JOHN DOE" : "John");
+    EXPECT_EQ(UiSaid("tooltip: John\\x0A5551234"), !bChallenge);
     EXPECT_EQ(history[0].sName, "JOHN DOE");
     ASSERT_TRUE(WaitOnHook());
     // Neither a blocked caller nor one the machine never answers hears the
