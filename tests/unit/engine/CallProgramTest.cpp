@@ -34,8 +34,9 @@ case "$VORELLA_NAME" in hang) sleep 100;; loud) yes loud | head -c 3000000;; esa
     static std::vector<CallEvent> Call(const std::string& number, const std::string& name,
                                        ScreenAction action = ScreenAction::LetRing,
                                        bool bAnswered = false) {
-        std::vector<CallEvent> events{CallRinging{1}, CallerIdentified{number, number, name, ""},
-                                      CallScreened{action, "", 0}, CallRinging{2}};
+        std::vector<CallEvent> events{CallRinging{1},
+                                      CallerIdentified{number, number, name, "", name},
+                                      CallScreened{action, "", 0, false}, CallRinging{2}};
         if (bAnswered)
             events.insert(events.end(), {CallAnswered{}, RecordingStored{"/m.wav", 9, true, ""}});
         events.push_back(CallEnded{});
