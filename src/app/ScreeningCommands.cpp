@@ -39,6 +39,24 @@ bool OpenContacts(CContactStore& store, ScreeningReply& reply) {
     reply.sText = store.Error();
     return false;
 }
+
+// The name the network sent with number on the call on the line or an
+// earlier call of the run ("" none): a contact made by blocking a caller is
+// named as the caller was shown, not after the bare number.
+std::string CallerNameFor(const CCallState& state, const CPhoneNumbers& numbers,
+                          const std::string& number) {
+    const std::string wanted = numbers.Normalise(number);
+    std::vector<CNumber> calls = state.RecentCalls();
+    calls.push_back(state.CurrentCall());
+    for (auto it = calls.rbegin(); it != calls.rend() && !wanted.empty(); ++it) {
+        const std::string sent = it->m_sCidNumber.empty() ? it->m_sNumber : it->m_sCidNumber;
+        // A one-letter name is the caller-ID's mark for "private" or "unknown".
+        if (it->m_sCidName.size() > 1 && numbers.Normalise(sent) == wanted)
+            return it->m_sCidName;
+    }
+    return {};
+}
+
 } // namespace
 
 bool OffersListCommands(const std::string& sShownNumber) {
@@ -57,7 +75,8 @@ ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumb
     CContactStore store(numbers);
     if (!OpenContacts(store, reply))
         return reply;
-    const ListChange change = PutNumberOnList(store, numbers, number, list);
+    const ListChange change =
+        PutNumberOnList(store, numbers, number, list, CallerNameFor(state, numbers, number));
     reply.bDone = change.bDone;
     if (!change.bDone) {
         reply.sText = "Cannot " + std::string(ListWord(list)) + " " + number + ": " + change.sError;

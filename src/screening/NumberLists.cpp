@@ -4,7 +4,7 @@
 #include "screening/PhoneNumbers.h"
 
 ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
-                           std::string_view number, ContactList list) {
+                           std::string_view number, ContactList list, std::string_view name) {
     ListChange change;
     const std::string normalised = numbers.Normalise(number);
     if (normalised.empty()) {
@@ -20,7 +20,7 @@ ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
         return change;
     } else {
         contact.emplace();
-        contact->sName = numbers.Display(number);
+        contact->sName = name.empty() ? numbers.Display(number) : std::string(name);
         contact->numbers.push_back({std::string(number), ""});
         contact->list = list;
         change.bNewContact = true;

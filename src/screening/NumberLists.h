@@ -18,8 +18,9 @@ struct ListChange {
     std::string sError;       // why it was not done
 };
 
+// A new contact is named name, or after the number when name is "".
 ListChange PutNumberOnList(CContactStore& store, const CPhoneNumbers& numbers,
-                           std::string_view number, ContactList list);
+                           std::string_view number, ContactList list, std::string_view name = {});
 
 // A contact's numbers as a list shows them: each in its display form, with
 // its type ("030 123456 (home), 0171 2345678 (cell)").

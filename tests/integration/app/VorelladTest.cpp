@@ -234,9 +234,10 @@ TEST_F(VorelladTest, LogTellsAWholeCallLineByLineAndAModemThatStopsAnsweringOnce
         << Log();
     EXPECT_EQ(LinesStartingWith(failed), 1) << Log();
 
-    // The caller just heard is the one "block" takes; the log says so.
+    // The caller just heard is the one "block" takes, by the name the
+    // network sent; the log says so.
     EXPECT_EQ(Ctl({"block"}).nExit, 0) << Log();
-    EXPECT_TRUE(Logged("1234 is blocked")) << Log();
+    EXPECT_TRUE(Logged("1234 (JOHN DOE) is blocked")) << Log();
 }
 
 // A greeting that cannot be played: the caller still leaves a message, and
