@@ -402,8 +402,9 @@ TEST_P(Screened, TheCallerIsActedOnAndKeptInTheHistoryWithTheRule) {
         EXPECT_TRUE(heard.empty());
     }
     ASSERT_EQ(Index().GetSize(), bMessage ? 1 : 0);
-    if (bMessage)
+    if (bMessage) {
         EXPECT_EQ(Index().GetAt(0).m_sName, bChallenge ? "JOHN DOE" : "John");
+    }
     EXPECT_EQ(worker->MailsSent(), 0);
     // Acted on at the caller ID, before the machine's own answer at ring 4,
     // but for the caller left to ring.
