@@ -1,8 +1,8 @@
 #include "app/CallsViewLogic.h"
 
+#include "app/ContactsLogic.h"
 #include "calllog/CallTime.h"
 #include "config/SettingsProvider.h"
-#include "engine/ProgramFile.h"
 #include "screening/ContactStore.h"
 #include "screening/PhoneNumbers.h"
 
@@ -75,13 +75,12 @@ CCallsSource::~CCallsSource() = default;
 bool CCallsSource::Open() {
     if (m_bOpen)
         return true;
-    ISettingsProvider& settings = SettingsProvider();
-    m_bHilightNew = settings.GetBool("bHilightNew");
+    m_bHilightNew = SettingsProvider().GetBool("bHilightNew");
+    const ContactsPlace place = ContactsPlaceFromSettings();
     if (!m_numbers)
-        m_numbers = std::make_unique<CPhoneNumbers>(settings.GetString("sCountry"),
-                                                    settings.GetString("AreaCode"));
+        m_numbers = std::make_unique<CPhoneNumbers>(place.sCountry, place.sAreaCode);
     m_store = std::make_unique<CContactStore>(*m_numbers);
-    m_bOpen = m_store->Open(ProgramFile(settings.GetString("sFileContacts")));
+    m_bOpen = m_store->Open(place.sPath);
     if (!m_bOpen)
         Failed();
     else

@@ -1,9 +1,10 @@
 #include "app/ScreeningCommands.h"
 
+#include "app/ContactsLogic.h"
 #include "config/SettingsProvider.h"
 #include "engine/CallHistory.h"
 #include "engine/CallState.h"
-#include "engine/ProgramFile.h"
+#include "platform/CallerIdWords.h"
 #include "screening/ContactStore.h"
 #include "screening/NumberLists.h"
 #include "screening/PhoneNumbers.h"
@@ -28,13 +29,13 @@ std::string LastCallerNumber(const CCallState& state) {
 namespace {
 // The numbers as the settings write them.
 CPhoneNumbers SettingsNumbers() {
-    ISettingsProvider& settings = SettingsProvider();
-    return CPhoneNumbers(settings.GetString("sCountry"), settings.GetString("AreaCode"));
+    const ContactsPlace place = ContactsPlaceFromSettings();
+    return CPhoneNumbers(place.sCountry, place.sAreaCode);
 }
 
 // Opens the contacts file of the settings; false with the reason in reply.
 bool OpenContacts(CContactStore& store, ScreeningReply& reply) {
-    if (store.Open(ProgramFile(SettingsProvider().GetString("sFileContacts"))))
+    if (store.Open(ContactsPlaceFromSettings().sPath))
         return true;
     reply.sText = store.Error();
     return false;
@@ -50,8 +51,7 @@ std::string CallerNameFor(const CCallState& state, const CPhoneNumbers& numbers,
     calls.push_back(state.CurrentCall());
     for (auto it = calls.rbegin(); it != calls.rend() && !wanted.empty(); ++it) {
         const std::string sent = it->m_sCidNumber.empty() ? it->m_sNumber : it->m_sCidNumber;
-        // A one-letter name is the caller-ID's mark for "private" or "unknown".
-        if (it->m_sCidName.size() > 1 && numbers.Normalise(sent) == wanted)
+        if (!IsCallerIdPlaceholder(it->m_sCidName) && numbers.Normalise(sent) == wanted)
             return it->m_sCidName;
     }
     return {};
@@ -82,8 +82,9 @@ ScreeningReply PutCallerOnList(const CCallState& state, const std::string& sNumb
         reply.sText = "Cannot " + std::string(ListWord(list)) + " " + number + ": " + change.sError;
         return reply;
     }
-    const std::string who = numbers.Display(number) +
-                            (change.sName == numbers.Display(number) ? "" : " (" + change.sName + ")");
+    const std::string who =
+        numbers.Display(number) +
+        (change.sName == numbers.Display(number) ? "" : " (" + change.sName + ")");
     switch (list) {
     case ContactList::Block:
         reply.sText = who + " is blocked";

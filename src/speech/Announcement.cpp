@@ -1,22 +1,13 @@
 #include "speech/Announcement.h"
 
 #include "config/Settings.h"
+#include "platform/CallerIdWords.h"
 #include "platform/TextUtil.h"
 #include "speech/SpeechPhrases.h"
 
 #include <algorithm>
 
 namespace {
-
-// The words a caller-ID line sends in place of a name or number it has not
-// got (out of area, withheld): nothing to read out.
-bool IsPlaceholder(const std::string& text) {
-    static const char* const kWords[] = {
-        "",        "na",      "o",        "p",           "out of area",
-        "private", "blocked", "withheld", "unavailable", "anonymous"};
-    const std::string t = ToLowerAscii(Trim(text));
-    return std::any_of(std::begin(kWords), std::end(kWords), [&](const char* w) { return t == w; });
-}
 
 void Add(std::string& out, const std::string& lead, const std::string& text = {}) {
     const std::string part = Trim(lead + " " + text);
@@ -54,7 +45,7 @@ int AnnounceTimes(const AnnounceSettings& s) {
 std::string CallerAnnouncementText(const AnnounceSettings& s, const SpeechPhrases& p,
                                    const std::string& name, const std::string& number) {
     std::string caller;
-    const bool bNameSaid = s.bName && !IsPlaceholder(name);
+    const bool bNameSaid = s.bName && !IsCallerIdPlaceholder(name);
     if (bNameSaid)
         Add(caller, s.sName, Trim(name));
     if (s.bNumber && !(s.bOnlyName && bNameSaid)) {
