@@ -191,6 +191,10 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
             dlg.reject();
         EXPECT_EQ(dlg.result(), bOk ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(dlg.Values(), bOk ? expected : v);
+        // OK warns of what takes effect later; the box goes before the next.
+        if (bOk) {
+            EXPECT_THAT(TakeBoxText(), HasSubstr("from the next start of Vorella"));
+        }
     }
     // A PIN too short to open remote access is refused.
     COptionsTreeDlg shortPin(v, backend, nullptr);
