@@ -36,7 +36,8 @@ class CEventHub {
 public:
     static constexpr size_t kDefaultQueueFrames = 64;
     // Called, without the hub's lock, when a page's queue was empty and is
-    // no longer: the server resumes that page's connection.
+    // no longer: the server resumes that page's connection. It may come
+    // once more just after the page's Disconnect, on the thread that queued.
     using Wake = std::function<void()>;
 
     explicit CEventHub(size_t nQueueFrames = kDefaultQueueFrames);
