@@ -78,7 +78,14 @@ std::optional<std::filesystem::path> SafePathIn(const std::filesystem::path& fol
         Refuse(pError, "the folder " + folder.string() + " cannot be resolved");
         return std::nullopt;
     }
-    const std::filesystem::path path = std::filesystem::weakly_canonical(base / *name, ec);
+    // A link that leads nowhere is not followed by weakly_canonical, but
+    // would be by whoever opens it.
+    const std::filesystem::path asked = base / *name;
+    if (std::filesystem::is_symlink(asked, ec) && !std::filesystem::exists(asked, ec)) {
+        Refuse(pError, "the name is a link that leads nowhere");
+        return std::nullopt;
+    }
+    const std::filesystem::path path = std::filesystem::weakly_canonical(asked, ec);
     // Inside: the folder's parts, then exactly one more (a link may lead
     // anywhere else).
     auto p = path.begin();
