@@ -148,14 +148,15 @@ void CEventHub::Disconnect(int id) {
 }
 
 void CEventHub::Broadcast(const std::string& frame) {
-    Queue(frame, false);
+    Queue(std::make_shared<const std::string>(frame), false);
 }
 
 void CEventHub::Heartbeat() {
-    Queue(SseHeartbeat(), true);
+    static const auto heartbeat = std::make_shared<const std::string>(SseHeartbeat());
+    Queue(heartbeat, true);
 }
 
-void CEventHub::Queue(const std::string& frame, bool bOnlyIdle) {
+void CEventHub::Queue(const std::shared_ptr<const std::string>& frame, bool bOnlyIdle) {
     std::vector<Wake> wakes;
     {
         std::lock_guard lock(m_mutex);
@@ -190,9 +191,10 @@ bool CEventHub::Take(int id, std::string& out, size_t maxBytes) {
         page.nUntold = 0;
     }
     size_t taken = 0;
-    while (!page.frames.empty() && (taken == 0 || taken + page.frames.front().size() <= maxBytes)) {
-        taken += page.frames.front().size();
-        out += page.frames.front();
+    while (!page.frames.empty() &&
+           (taken == 0 || taken + page.frames.front()->size() <= maxBytes)) {
+        taken += page.frames.front()->size();
+        out += *page.frames.front();
         page.frames.pop_front();
     }
     return true;

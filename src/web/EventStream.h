@@ -5,8 +5,9 @@
 // Each page has a bounded queue: a page that does not keep up (a slow
 // phone, a connection gone without a word) loses its oldest frames, which
 // are counted, and its next frames begin with a "dropped" frame that tells
-// it to load the list afresh. The engine's thread never waits for a page
-// and the memory a page holds never grows past its bound.
+// it to load the list afresh. The engine's thread never waits for a page,
+// and the pages share one copy of each frame, so that all of them together
+// hold at most a queue's worth of frames however many there are.
 #pragma once
 
 #include "engine/CallEvents.h"
@@ -16,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -68,12 +70,12 @@ public:
 
 private:
     struct Page {
-        std::deque<std::string> frames;
+        std::deque<std::shared_ptr<const std::string>> frames;
         Wake wake;
         uint64_t nDropped = 0;
         uint64_t nUntold = 0; // dropped since the page was last told
     };
-    void Queue(const std::string& frame, bool bOnlyIdle);
+    void Queue(const std::shared_ptr<const std::string>& frame, bool bOnlyIdle);
 
     const size_t m_nQueueFrames;
     CCallEventPublisher* m_pEvents = nullptr;
