@@ -237,8 +237,15 @@ size_t CWaveFile::ReadSamples(int16_t* out, size_t count) {
 
 size_t CWaveFile::ReadData(uint8_t* out, size_t count) {
     size_t n = 0;
-    while (n < count && ReadByte(out[n]))
+    while (n < count && ReadByte(out[n])) {
         ++n;
+        // The rest of the buffer that ReadByte filled, at once.
+        const size_t take = std::min(count - n, m_readBuf.size() - m_nReadBufPos);
+        std::memcpy(out + n, m_readBuf.data() + m_nReadBufPos, take);
+        m_nReadBufPos += take;
+        m_nReadPos += static_cast<uint32_t>(take);
+        n += take;
+    }
     return n;
 }
 

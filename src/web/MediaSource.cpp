@@ -85,10 +85,13 @@ std::optional<size_t> CMediaSource::Read(uint64_t offset, uint8_t* out, size_t n
     std::vector<int16_t> samples(last - first + 1);
     if (!Samples(first, static_cast<uint32_t>(samples.size()), samples.data()))
         return std::nullopt;
-    for (uint64_t b = dataByte; done < n; ++b, ++done) {
-        const auto v = static_cast<uint16_t>(samples[(b / 2) - first]);
-        out[done] = static_cast<uint8_t>(b % 2 ? v >> 8 : v & 0xFF);
+    std::vector<uint8_t> bytes(samples.size() * 2);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto v = static_cast<uint16_t>(samples[i]);
+        bytes[2 * i] = static_cast<uint8_t>(v & 0xFF);
+        bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
     }
+    std::memcpy(out + done, bytes.data() + (dataByte - 2 * uint64_t{first}), n - done);
     return n;
 }
 
@@ -98,16 +101,22 @@ bool CMediaSource::Samples(uint32_t first, uint32_t count, int16_t* out) {
 }
 
 bool CMediaSource::FrameSamples(uint32_t first, uint32_t count, int16_t* out) {
-    if (m_coding == Coding::Pcm) {
-        const uint32_t frame = m_nChannels * (m_file.Format().wBitsPerSample / 8u);
-        if (!m_file.SeekData(first * frame) || m_file.ReadSamples(out, count) != count)
+    const uint32_t bytes = m_nChannels * (m_file.Format().wBitsPerSample == 16 ? 2u : 1u);
+    const bool bPcm16 = m_coding == Coding::Pcm && bytes == 2 && m_nChannels == 1;
+    if (m_coding == Coding::Pcm && !bPcm16) { // 8 bits, or stereo: mixed by the reader
+        if (!m_file.SeekData(first * bytes) || m_file.ReadSamples(out, count) != count)
             return Fail(m_sPath + ": the recording was cut short while it was played");
         return true;
     }
-    std::vector<uint8_t> codes(size_t{count} * m_nChannels);
-    if (!m_file.SeekData(first * m_nChannels) ||
+    std::vector<uint8_t> codes(size_t{count} * bytes);
+    if (!m_file.SeekData(first * bytes) ||
         m_file.ReadData(codes.data(), codes.size()) != codes.size())
         return Fail(m_sPath + ": the recording was cut short while it was played");
+    if (bPcm16) {
+        for (uint32_t i = 0; i < count; ++i)
+            out[i] = static_cast<int16_t>(codes[2 * i] | (codes[2 * i + 1] << 8));
+        return true;
+    }
     int16_t (*expand)(uint8_t) = m_coding == Coding::Alaw ? AlawToLinear : UlawToLinear;
     for (uint32_t i = 0; i < count; ++i)
         out[i] = m_nChannels == 2 ? Mix(expand(codes[2 * i]), expand(codes[2 * i + 1]))
