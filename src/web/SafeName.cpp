@@ -88,13 +88,14 @@ std::optional<std::filesystem::path> SafePathIn(const std::filesystem::path& fol
     const std::filesystem::path path = std::filesystem::weakly_canonical(asked, ec);
     // Inside: the folder's parts, then exactly one more (a link may lead
     // anywhere else).
+    bool bInside = !ec;
     auto p = path.begin();
-    for (auto b = base.begin(); b != base.end() && !b->empty(); ++b, ++p)
-        if (p == path.end() || *p != *b) {
-            Refuse(pError, "the name leads outside its folder");
-            return std::nullopt;
-        }
-    if (ec || p == path.end() || std::next(p) != path.end()) {
+    for (auto b = base.begin(); bInside && b != base.end() && !b->empty(); ++b) {
+        bInside = p != path.end() && *p == *b;
+        if (bInside)
+            ++p;
+    }
+    if (!bInside || p == path.end() || std::next(p) != path.end()) {
         Refuse(pError, "the name leads outside its folder");
         return std::nullopt;
     }
