@@ -99,11 +99,12 @@ std::string CallEventFrame(const CallEvent& event) {
                 return "ended";
             } else if constexpr (std::is_same_v<T, LineLost>) {
                 json.AddString("state", StateWord(e.state))
+                    .AddString("kind", DeviceKindName(e.kind))
                     .AddString("device", e.sDevice)
                     .AddString("reason", e.sReason);
                 return "line-lost";
             } else if constexpr (std::is_same_v<T, LineBack>) {
-                json.AddString("device", e.sDevice);
+                json.AddString("kind", DeviceKindName(e.kind)).AddString("device", e.sDevice);
                 return "line-back";
             } else {
                 return nullptr; // CallsForNotice: for the mail, not the pages

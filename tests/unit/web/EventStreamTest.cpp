@@ -26,6 +26,19 @@ TEST(EventStream, NoTextOfACallerEndsItsFrameEarly) {
     EXPECT_EQ(CallEventFrame(CallsForNotice{}), "");
 }
 
+TEST(EventStream, TellsAPageOfARecordingByItsFolderAndNameOnly) {
+    const std::pair<CallEvent, std::string> kFrames[] = {
+        {RecordingStored{"/home/u/.vorella/Recorded Calls/m 1.wav", 8, true, ""},
+         R"(stored
+data: {"folder":"Recorded Calls","file":"m 1.wav","seconds":8,"message":true,"problem":""})"},
+        {LineLost{DeviceState::Lost, DeviceKind::SerialModem, "COM3", "unplugged"},
+         R"(line-lost
+data: {"state":"lost","kind":"serial voice modem","device":"COM3","reason":"unplugged"})"},
+    };
+    for (const auto& [event, frame] : kFrames)
+        EXPECT_EQ(CallEventFrame(event), "event: " + frame + "\n\n");
+}
+
 TEST(EventStream, APageThatDoesNotReadLosesItsOldestFramesAndHoldsUpNoOne) {
     CCallEventPublisher events;
     CEventHub hub(8);
