@@ -12,7 +12,9 @@
 // decoder that ran through the whole file makes it; a long steady tone (a
 // fax, a test signal) can differ from that slightly after a segment's start.
 //
-// One source serves one answer: it is not shared between threads.
+// One source serves one answer: it is not shared between threads. A server
+// answers a ByteRange of Size() with a reader that calls Read(nFirst + pos,
+// ...) and ends the answer with an error when it gets nullopt.
 #pragma once
 
 #include "audio/WaveFile.h"
