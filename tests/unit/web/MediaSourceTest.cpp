@@ -88,8 +88,9 @@ TEST(MediaSource, DamagedOrCutRecordingsGiveAClearErrorAndNoReadPastTheEnd) {
     auto shrinks = CMediaSource::Open(home.File("shrinks.wav"), nullptr);
     ASSERT_TRUE(shrinks);
     std::filesystem::resize_file(home.File("shrinks.wav"), 1000);
-    EXPECT_EQ(Served(*shrinks, 20000, 100), "failed: " + home.File("shrinks.wav") +
-                                               ": the recording was cut short while it was played");
+    EXPECT_EQ(Served(*shrinks, 20000, 100),
+              "failed: " + home.File("shrinks.wav") +
+                  ": the recording was cut short while it was played");
 }
 
 } // namespace
