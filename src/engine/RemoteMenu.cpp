@@ -8,6 +8,7 @@
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
+#include "platform/PrivateKeys.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/TickCount.h"
 
@@ -267,6 +268,7 @@ void CRemoteMenu::DeleteMarked() {
 }
 
 void CRemoteMenu::Run() {
+    const CPrivateKeys keysPrivate; // the PIN and every key after it
     Tell("asked for by the caller");
     if (AskForPin())
         Menu();
