@@ -6,6 +6,8 @@
 // Each figure is reported with a reference measured in the same run: a thread
 // that wakes 50 times a second (the wake-up budget of an idle line), the
 // round trip of a plain AT command, and the memory after the first calls.
+// Remote access: the right PIN's "#" to the first sound of the prompt after
+// it, against one key's round trip (a PIN digit to the next listen).
 //
 // VORELLA_BENCH_IDLE_SECONDS (default 20; 300 for the full five minutes),
 // VORELLA_BENCH_RECORD_SECONDS (default 10), VORELLA_BENCH_CALLS (default 40;
@@ -13,7 +15,9 @@
 #include "BenchFolder.h"
 #include "ModemSim.h"
 #include "calllog/CallLog.h"
+#include "audio/WaveFile.h"
 #include "engine/CallState.h"
+#include "engine/KeyTables.h"
 #include "engine/LoggingUiBridge.h"
 #include "engine/MultiThread.h"
 #include "engine/Number.h"
@@ -25,10 +29,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sys/resource.h>
 #include <thread>
@@ -73,9 +79,11 @@ public:
     std::atomic<Clock::rep> numberAt{0};
 };
 
-// One line: a private folder, the simulated modem, the phone and the worker.
+// One line: a private folder, the simulated modem, the phone and the worker;
+// setup adjusts the phone's settings, the defaults then, before the worker
+// starts.
 struct Line {
-    Line() {
+    explicit Line(const std::function<void(Line&)>& setup = {}) {
         folder = MakeBenchFolder();
         ::setenv("VORELLA_HOME", folder.c_str(), 1);
         ::setenv("VORELLA_AUDIO", "null", 1);
@@ -85,6 +93,8 @@ struct Line {
             std::abort();
         sim->SetVoiceFormat({8, 8000, 0});
         phone = std::make_unique<CPhone>();
+        if (setup)
+            phone->LoadAll(); // the defaults first, which the line's own settings then adjust
         phone->SetUi(&ui);
         CCommDriver& d = *phone->ModemDriver();
         d.Profile().Load("");
@@ -102,6 +112,8 @@ struct Line {
         phone->nBlockTime = 20;
         phone->m_iVolume = 50;
         phone->dwBaudRate = 115200;
+        if (setup)
+            setup(*this);
         worker = std::make_unique<CMultiThread>(*phone, ui, callLog);
         worker->SetSaveOnExit(false);
         worker->Start();
@@ -239,6 +251,83 @@ void BM_NumberToFrontEnd(benchmark::State& state) {
     state.counters["vs_at_roundtrip"] = total / n / refMs;
 }
 BENCHMARK(BM_NumberToFrontEnd)->UseManualTime()->Iterations(10)->Unit(benchmark::kMillisecond);
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "bench failed: %s\n", what);
+    std::abort();
+}
+
+// A second of a tone as a WAV file in the line's folder; its name as the
+// settings take it.
+std::string ToneFile(const Line& line, const std::string& name, double hz, int ms) {
+    std::vector<int16_t> s(static_cast<size_t>(8 * ms));
+    for (size_t i = 0; i < s.size(); ++i)
+        s[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * hz * double(i) / 8000));
+    const std::string path = line.folder + "/" + name;
+    CWaveFile f;
+    if (!f.Create(path, PcmFormat(8000)) || !f.WriteSamples(s.data(), s.size()) || !f.CloseWrite())
+        std::abort();
+    return path;
+}
+
+void BM_PinToFirstPrompt(benchmark::State& state) {
+    // Arg 0: the prompt after the PIN is a file; 1: it is spoken (no
+    // sWaveRemoteGlobal, so "You have no new messages" comes first).
+    const bool bSpoken = state.range(0) != 0;
+    const auto setup = [bSpoken](Line& l) {
+        CPhone& p = *l.phone;
+        p.nAction = 1; // the machine answers
+        p.nRings = 2;
+        p.sWaveGreet = ToneFile(l, "greet.wav", 600, 10000);
+        p.sPin = "0815";
+        p.DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+        p.bPinInstruct = false;
+        p.sPinRequest = ToneFile(l, "pin.wav", 400, 200);
+        p.sWaveRemoteGlobal = bSpoken ? "" : ToneFile(l, "menu.wav", 500, 200);
+    };
+    double total = 0, keyTotal = 0;
+    int n = 0, keys = 0;
+    for (auto _ : state) {
+        Line line(setup); // a line of its own: the simulator's waits count from its start
+        // Sends key into the listen the worker starts next; when it was sent.
+        auto press = [&](char key) {
+            if (!line.sim->WaitForCommand("VRX", 30000))
+                Fail("no listen for a key");
+            const Clock::time_point t = Clock::now();
+            line.sim->InjectEvent(key, 0);
+            return t;
+        };
+        line.sim->InjectEvent('*', 300);
+        line.sim->Ring(3, modemsim::RingCadence{400, 60});
+        for (int i = 0; i < 2; ++i) // the greeting, cut short; the PIN request
+            if (!line.sim->WaitForTransmitEnd(30000))
+                Fail("no greeting or PIN request");
+        // Each digit's round trip: sent, taken, and the line listened to again.
+        Clock::time_point sent = press('0');
+        for (char key : std::string("815#")) {
+            const Clock::time_point next = press(key);
+            keyTotal += std::chrono::duration<double, std::milli>(next - sent).count();
+            ++keys;
+            sent = next;
+        }
+        line.sim->ClearTransmitted();
+        while (line.sim->TransmittedSamples().empty())
+            SleepMs(1);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        state.SetIterationTime(ms / 1000);
+        total += ms;
+        ++n;
+    }
+    state.counters["ms"] = total / n;
+    state.counters["key_roundtrip_ms"] = keyTotal / keys;
+    state.counters["vs_key_roundtrip"] = (total / n) / (keyTotal / keys);
+}
+BENCHMARK(BM_PinToFirstPrompt)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_MemoryOverCalls(benchmark::State& state) {
     Line line;

@@ -3,6 +3,7 @@
 #include "adapter/AdapterEvents.h"
 #include "audio/SoundBackend.h"
 #include "engine/ThreadMessages.h"
+#include "platform/PrivateKeys.h"
 
 #include <string>
 
@@ -135,7 +136,8 @@ void CHiPhoneDev::OnShortEvent(int code, int param) {
         if (char ch = AdapterKeyChar(param))
             m_worker.PostMessage(kMsgDeviceEvent, static_cast<unsigned char>(ch));
         else
-            m_worker.Log("USB adapter: key event with parameter " + std::to_string(param) +
+            m_worker.Log("USB adapter: key event with parameter " +
+                         (KeysPrivate() ? std::string(1, kHiddenKey) : std::to_string(param)) +
                          " ignored\n");
         break;
     case AdapterEventAction::DialTone:

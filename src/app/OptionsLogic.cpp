@@ -5,6 +5,7 @@
 #include "audio/SoundBackend.h"
 
 #include "config/DataFolder.h"
+#include "config/GreetingSchedule.h"
 #include "config/SettingsProvider.h"
 #include "engine/RemoteAccess.h"
 #include "platform/FileUtil.h"
@@ -90,6 +91,8 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.sWaveNewMessage = p.sWaveNewMessage;
     v.sWaveNoNewMessages = p.sWaveNoNewMessages;
     v.bTollSaver = p.bTollSaver;
+    v.bScheduleGreeting = p.bScheduleGreeting;
+    v.sScheduleGreeting = p.sScheduleGreeting;
     return v;
 }
 
@@ -176,6 +179,8 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sWaveNewMessage = v.sWaveNewMessage;
     p.sWaveNoNewMessages = v.sWaveNoNewMessages;
     p.bTollSaver = v.bTollSaver;
+    p.bScheduleGreeting = v.bScheduleGreeting;
+    p.sScheduleGreeting = v.sScheduleGreeting;
 
     // Step 9: the compatibility step.
     ApplyCompatStep(v.nCompatStep, &d.bCompat, &p.nDebugLevel);
@@ -246,6 +251,12 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
                 check.errors.push_back("Remote access: " + problem + ".");
                 break;
             }
+    }
+    if (chosen.sScheduleGreeting != before.sScheduleGreeting ||
+        chosen.bScheduleGreeting != before.bScheduleGreeting) {
+        if (const GreetingSchedule s = ParseGreetingSchedule(chosen.sScheduleGreeting);
+            !s.sError.empty())
+            check.errors.push_back("The greeting schedule cannot be read: " + s.sError + ".");
     }
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");

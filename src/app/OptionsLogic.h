@@ -73,6 +73,9 @@ struct OptionsValues {
     std::string sWaveHold;
     std::string sWaveWait;
     std::string sWaveCompressedHold;
+    // The greeting chosen by day and time (config/GreetingSchedule.h).
+    bool bScheduleGreeting = false;
+    std::string sScheduleGreeting;
 
     // Screening
     std::string sCountry; // ISO 3166 code; "" from the locale

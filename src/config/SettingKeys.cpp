@@ -74,6 +74,8 @@ const SettingKey kSettingKeys[] = {
     Key("Startup", "iPopupX", &CPhoneSettings::iPopupX, -1),
     Key("Startup", "iPopupY", &CPhoneSettings::iPopupY, -1),
     Key("Startup", "dwVersion", &CPhoneSettings::dwVersion, 2000),
+    // The file's layout (SettingsStore.h: UpgradeOldSettings); absent in older files.
+    Key("Startup", "nSettingsVersion", &CPhoneSettings::nSettingsVersion, kSettingsVersion),
     Key("Startup", "ShowMainDlg", &CGlobalSettings::ShowMainDlg, 1),
     Key("Options", "fUseHiPhone", &CPhoneSettings::fUseHiPhone, 0),
     Key("Options", "fUseComvurgent", &CPhoneSettings::fUseComvurgent, 0),

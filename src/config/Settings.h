@@ -23,6 +23,7 @@ struct CPhoneSettings {
     int iPopupX{};
     int iPopupY{};
     int dwVersion{};
+    int nSettingsVersion{};
     bool fUseHiPhone{};
     bool fUseComvurgent{};
     int nCIDType{};

@@ -171,6 +171,20 @@ void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
             LoadKey(ini, k, h, profile);
     h.phone.dwTimeoutDefault = h.driver.dwTimeoutDefault;
     h.phone.dwTimeoutQuant = h.driver.dwTimeoutQuant;
+    UpgradeOldSettings(ini, h);
+}
+
+void UpgradeOldSettings(const ProfileFile& ini, const CSettingsHolders& h) {
+    const SettingKey& version = *FindSettingKey("nSettingsVersion");
+    if (ini.GetInt(version.section, version.key, 0) >= 1)
+        return;
+    // Before remote access, nothing was the only choice for "*": the file's
+    // 0 there is no choice of the user's, so "*" gets its default once.
+    const SettingKey& star = *FindSettingKey("DTMF_STAR");
+    int& entry = DtmfEntry(h, std::get<DtmfSlot>(star.field));
+    if (entry == 0)
+        entry = star.nDefault;
+    h.phone.nSettingsVersion = kSettingsVersion;
 }
 
 void SetDriverDefaults(CDriverSettings& s) {

@@ -15,6 +15,11 @@ class CModemProfile;
 class ProfileFile;
 
 // The four holders of the settings, as one argument.
+// The layout of the settings written now (nSettingsVersion). Files without
+// the key are older and are brought up to date as they load:
+//   1: "*" runs remote access; files from before it hold DTMF_STAR=0.
+inline constexpr int kSettingsVersion = 1;
+
 struct CSettingsHolders {
     CPhoneSettings& phone;
     CDriverSettings& driver;
@@ -88,6 +93,9 @@ void SetDriverDefaults(CDriverSettings& s);
 void LoadSettings(const CSettingsHolders& h, const CModemProfile& profile);
 void LoadSettingsFrom(const ProfileFile& ini, const CSettingsHolders& h,
                       const CModemProfile& profile);
+// What LoadSettingsFrom does last: settings loaded from a file of an older
+// layout (kSettingsVersion) take what the newer one means.
+void UpgradeOldSettings(const ProfileFile& ini, const CSettingsHolders& h);
 
 // Writes every setting through the settings provider in one atomic replace
 // of the settings file (unknown keys and comments stay), then saves the modem

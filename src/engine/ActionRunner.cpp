@@ -9,6 +9,7 @@
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/UiBridge.h"
+#include "platform/PrivateKeys.h"
 #include "platform/ProcessLaunch.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
@@ -145,7 +146,7 @@ void CActionRunner::OnDeviceEvent(int ch) {
         break;
     }
     m_nLastKey = ch;
-    m_ui.AppendToneKey(static_cast<char>(ch));
+    m_ui.AppendToneKey(ShownKey(ch));
 }
 
 void CActionRunner::OnMediaEvent(int ch) {
@@ -193,7 +194,7 @@ void CActionRunner::OnKey(int ch) {
     KeyAction k = LookupKeyAction(ch, m_phone.DriverSettings().m_dtmf);
     if (!k.bKey)
         return;
-    m_ui.AppendToneKey(static_cast<char>(ch));
+    m_ui.AppendToneKey(ShownKey(ch));
     if (!k.bRuns)
         return;
     m_state.nAction = k.nAction;
@@ -208,7 +209,7 @@ bool CActionRunner::EventEndsRecording(int ch) {
     dev.SetLastEvent(ch);
     if (IsToneKey(ch)) {
         m_nLastKey = ch;
-        m_ui.AppendToneKey(static_cast<char>(ch));
+        m_ui.AppendToneKey(ShownKey(ch));
         // A line that reports keys as messages keeps its "#" and "*" rule:
         // without bRecordImmediately either one ends the call recorded.
         if (!m_phone.IsSerialModem() &&

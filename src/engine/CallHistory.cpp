@@ -172,6 +172,13 @@ std::vector<HistoryEntry> CCallHistory::UnheardMessages() {
     return calls;
 }
 
+std::string CCallHistory::ContactName(const HistoryEntry& call) {
+    if (!m_store || call.nContactId == 0)
+        return {};
+    const std::optional<Contact> contact = m_store->GetContact(call.nContactId);
+    return contact ? contact->sName : std::string();
+}
+
 bool CCallHistory::MarkHeard(int64_t id, bool bHeard) {
     if (!m_store)
         return false;

@@ -46,6 +46,8 @@ public:
     // each mark).
     std::vector<HistoryEntry> UnheardMessages();
     bool MarkHeard(int64_t id, bool bHeard);
+    // The name of the contact a call matched ("" none, or no file).
+    std::string ContactName(const HistoryEntry& call);
 
 private:
     void OnEvent(const CallEvent& event);

@@ -2,6 +2,7 @@
 
 #include "engine/CallState.h"
 #include "modem/DleCodes.h"
+#include "platform/PrivateKeys.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 
@@ -55,9 +56,9 @@ std::string EventStatusText(int ch) {
         if (e.ch == ch)
             text = LoadStr(e.stringId);
     if (text.empty()) {
-        // A stranger's byte is shown as "?" unless it is printable.
-        char shown = ch >= 0x20 && ch < 0x7F ? static_cast<char>(ch) : '?';
-        text = StrPrintf("%s '%c'", LoadStr(IsToneKey(ch) ? kIdToneKey : kIdSignal), shown);
+        // A stranger's byte is shown as "?" unless it is printable; no key
+        // is named while keys are private.
+        text = StrPrintf("%s '%c'", LoadStr(IsToneKey(ch) ? kIdToneKey : kIdSignal), ShownKey(ch));
     }
     return StrPrintf(LoadStr(kIdEventFormat), text.c_str());
 }

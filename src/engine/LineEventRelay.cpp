@@ -1,6 +1,7 @@
 #include "engine/LineEventRelay.h"
 
 #include "engine/ThreadMessages.h"
+#include "platform/PrivateKeys.h"
 
 namespace {
 // A babbling line must not fill memory while a long play runs: beyond this
@@ -15,7 +16,7 @@ void CLineEventRelay::SetSink(Sink sink) {
 
 void CLineEventRelay::Post(int nMessage, uintptr_t wParam, intptr_t lParam) {
     std::lock_guard lock(m_mutex);
-    if (m_bDuringSound && (nMessage == kMsgDeviceEvent || nMessage == kMsgMediaEvent)) {
+    if ((m_bDuringSound || KeysPrivate()) && (nMessage == kMsgDeviceEvent || nMessage == kMsgMediaEvent)) {
         if (m_kept.size() >= kMaxKept)
             m_kept.pop_front();
         m_kept.emplace_back(nMessage, static_cast<int>(wParam & 0xFF));
@@ -28,12 +29,15 @@ void CLineEventRelay::Post(int nMessage, uintptr_t wParam, intptr_t lParam) {
 void CLineEventRelay::BeginSound() {
     std::lock_guard lock(m_mutex);
     m_bDuringSound = true;
-    m_kept.clear();
+    if (!KeysPrivate())
+        m_kept.clear();
 }
 
 void CLineEventRelay::EndSound() {
     std::lock_guard lock(m_mutex);
     m_bDuringSound = false;
+    if (KeysPrivate())
+        return; // for the next sound of the one who typed them
     for (const auto& [nMessage, ch] : m_kept)
         if (m_sink)
             m_sink(nMessage, static_cast<uintptr_t>(ch), 0);

@@ -6,6 +6,10 @@
 // returned by it; a recording asks its onEvent about each one. What they
 // leave goes on to the worker when the sound ends.
 //
+// While keys are private (platform/PrivateKeys.h: remote access), every
+// event is kept for the sounds of the session, between them too, and none
+// reaches the worker, whose handling would show the key.
+//
 // Post and SetSink are safe from any thread; the rest is the worker's.
 #pragma once
 

@@ -8,11 +8,15 @@
 #include "engine/KeyTables.h"
 #include "engine/Phone.h"
 #include "engine/ProgramFile.h"
+#include "platform/PrivateKeys.h"
 #include "platform/RuntimeFolder.h"
 #include "platform/TickCount.h"
+#include "speech/Speech.h"
+#include "speech/SpeechPhrases.h"
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -49,10 +53,6 @@ std::string MessageFrom(const std::string& file, uint32_t fromMs, const std::str
 
 } // namespace
 
-std::string MessageAnnouncement(const HistoryEntry& /*message*/) {
-    return {};
-}
-
 CRemoteMenu::CRemoteMenu(CPhone& phone, CCallStateData& state, CCallHistory& history,
                          CCallLog& callLog, CCallEventPublisher& events)
     : m_phone(phone), m_state(state), m_history(history), m_callLog(callLog), m_events(events) {}
@@ -82,9 +82,36 @@ bool CRemoteMenu::LineUp() const {
 }
 
 int CRemoteMenu::Prompt(const std::string& setting) {
-    if (setting.empty() || !LineUp())
+    return setting.empty() ? -1 : Play(ProgramFile(setting));
+}
+
+int CRemoteMenu::PromptOrSay(const std::string& setting, const std::string& text) {
+    std::error_code ec;
+    if (!m_phone.bPinTTS && !setting.empty() && std::filesystem::exists(ProgramFile(setting), ec))
+        return Prompt(setting);
+    return Say(text);
+}
+
+int CRemoteMenu::Say(const std::string& text) {
+    if (!LineUp())
         return -1;
-    const std::string file = ProgramFile(setting);
+    std::string why;
+    const std::string folder = GetRuntimeFolder(&why);
+    const std::string file = folder.empty() ? "" : folder + "remote-speech.wav";
+    if (!file.empty() && SpeakToWaveFile(text, UserPhrases().language, file, &why)) {
+        m_sSpeechProblem.clear();
+        return Play(file);
+    }
+    if (why != m_sSpeechProblem) {
+        m_sSpeechProblem = why;
+        Tell("cannot speak: " + why);
+    }
+    return -1;
+}
+
+int CRemoteMenu::Play(const std::string& file) {
+    if (!LineUp())
+        return -1;
     const int ev = m_phone.Device().PlayFile(file, true);
     if (ev >= 0)
         m_phone.Device().SetStopRequest(false); // raised by the play for the key that ended it
@@ -135,7 +162,7 @@ bool CRemoteMenu::AskForPin() {
         if (m_phone.bPinInstruct)
             key = Prompt(m_phone.sPinInstruct);
         if (key < 0 && m_phone.bPinRequest)
-            key = Prompt(m_phone.sPinRequest);
+            key = PromptOrSay(m_phone.sPinRequest, UserPhrases().pinRequest);
         std::optional<std::string> pin = ReadPin(key);
         if (!pin) {
             Tell("the caller entered no PIN");
@@ -169,8 +196,12 @@ bool CRemoteMenu::AskForPin() {
     }
 }
 
-int CRemoteMenu::PlayMessage(const HistoryEntry& message) {
-    int key = Prompt(MessageAnnouncement(message));
+int CRemoteMenu::PlayMessage(const HistoryEntry& message, int nNumber) {
+    const auto when = static_cast<std::time_t>(message.tTime);
+    std::tm local{};
+    ::localtime_r(&when, &local);
+    int key = Say(SpokenMessage(UserPhrases(), nNumber, m_history.ContactName(message),
+                                message.sNumber, local));
     // 3 and 0 play it again from 3 s before or after where it was.
     uint32_t fromMs = 0;
     std::string why;
@@ -199,12 +230,13 @@ void CRemoteMenu::Menu() {
     Prompt(m_phone.sWaveRemoteGlobal);
     std::vector<HistoryEntry> messages = m_history.UnheardMessages();
     Tell(std::to_string(messages.size()) + " new messages");
-    int key = Prompt(messages.empty() ? m_phone.sWaveNoNewMessages : m_phone.sWaveNewMessage);
+    int key = PromptOrSay(messages.empty() ? m_phone.sWaveNoNewMessages : m_phone.sWaveNewMessage,
+                          SpokenNewMessages(UserPhrases(), static_cast<int>(messages.size())));
     size_t i = 0;
     bool bPlay = key < 0;
     while (LineUp()) {
         if (bPlay && i < messages.size()) {
-            key = PlayMessage(messages[i]);
+            key = PlayMessage(messages[i], static_cast<int>(i + 1));
             messages[i].bHeard = true;
             if (key < 0)
                 key = WaitKey(kAfterMessageMs);
@@ -244,7 +276,7 @@ void CRemoteMenu::Menu() {
             break;
         case '*':
             bPlay = false;
-            key = Prompt(m_phone.sWaveRemoteGlobal);
+            key = Say(UserPhrases().remoteHelp);
             continue;
         default:
             bPlay = false;
@@ -267,11 +299,13 @@ void CRemoteMenu::DeleteMarked() {
 }
 
 void CRemoteMenu::Run() {
+    const CPrivateKeys keysPrivate; // the PIN and every key after it
     Tell("asked for by the caller");
     if (AskForPin())
         Menu();
     std::string why;
     if (const std::string folder = GetRuntimeFolder(&why); !folder.empty())
-        std::remove((folder + "remote-part.wav").c_str());
+        for (const char* name : {"remote-part.wav", "remote-speech.wav"})
+            std::remove((folder + name).c_str());
     Tell("ended");
 }

@@ -8,7 +8,10 @@
 //   3 back 3 s and 0 forward 3 s while a message plays
 //
 // Played messages are marked heard in the call history; deleted ones go to
-// the trash with their records when the call ends. Nothing here dials out,
+// the trash with their records when the call ends. Each message is announced
+// in speech (its number, caller and time); the PIN request and the count of
+// new messages are spoken when bPinTTS is set or their file is missing, and
+// "*" speaks the keys. Nothing here dials out,
 // and neither a PIN nor a digit of one reaches a log.
 //
 // Worker thread only.
@@ -26,10 +29,6 @@ class CCallHistory;
 class CCallLog;
 class CPhone;
 struct CCallStateData;
-
-// What the caller hears before a message ("" nothing). One place, so that
-// spoken announcements (who called and when) can take it over.
-std::string MessageAnnouncement(const HistoryEntry& message);
 
 class CRemoteMenu {
 public:
@@ -53,10 +52,17 @@ private:
     // Plays a prompt file (as in the settings); the key or event that
     // interrupted it, or -1.
     int Prompt(const std::string& setting);
+    // Says text on the line; the key or event that interrupted it, or -1.
+    int Say(const std::string& text);
+    // The prompt file of setting, or text said instead when bPinTTS is set
+    // or the file is not there.
+    int PromptOrSay(const std::string& setting, const std::string& text);
+    int Play(const std::string& file);
     // Waits up to ms for a key or the caller hanging up; -1 for none.
     int WaitKey(uint64_t ms);
     std::optional<std::string> ReadPin(int key);
-    int PlayMessage(const HistoryEntry& message);
+    // nNumber: its place in the list, from 1.
+    int PlayMessage(const HistoryEntry& message, int nNumber);
     void DeleteMarked();
     bool LineUp() const;
     void Tell(const std::string& text);
@@ -68,5 +74,6 @@ private:
     CCallEventPublisher& m_events;
     CRemoteAccess m_guard;
     std::string m_sPinProblem;      // the last one told
+    std::string m_sSpeechProblem;   // the last one told
     std::set<std::string> m_marked; // recordings the caller deleted in this call
 };

@@ -30,6 +30,11 @@ const SpeechPhrases kEnglish = {
     "from an unknown caller",
     "To reach us, press {digit}",
     "The number you have called is not in service",
+    "Message {count}",
+    "Please enter your PIN, then press hash",
+    "Press 1 for the first message, 4 for the previous one, 5 to hear it again, 6 for the "
+    "next one, 7 to delete it, 7 again to keep it, 9 to keep it as heard. While a message "
+    "plays, 3 goes back and 0 forward. Star for help, hash to end",
 };
 
 const SpeechPhrases kGerman = {
@@ -54,6 +59,12 @@ const SpeechPhrases kGerman = {
     "von einem unbekannten Anrufer",
     "Um uns zu erreichen, drücken Sie die {digit}",
     "Kein Anschluss unter dieser Nummer",
+    "Nachricht {count}",
+    "Bitte geben Sie Ihre PIN ein, dann die Raute",
+    "Drücken Sie die 1 für die erste Nachricht, die 4 für die vorige, die 5 zum Wiederholen, "
+    "die 6 für die nächste, die 7 zum Löschen, noch einmal die 7 zum Behalten, die 9 zum "
+    "Behalten als gehört. Während eine Nachricht läuft, springt die 3 zurück und die 0 vor. "
+    "Stern für Hilfe, Raute zum Beenden",
 };
 
 const SpeechPhrases* const kTables[] = {&kEnglish, &kGerman};
@@ -139,4 +150,10 @@ std::string SpokenCaller(const SpeechPhrases& p, const std::string& name,
 
 std::string SpokenChallenge(const SpeechPhrases& p, int digit) {
     return Fill(p.challenge, {{"digit", std::to_string(digit)}});
+}
+
+std::string SpokenMessage(const SpeechPhrases& p, int nNumber, const std::string& name,
+                          const std::string& number, const std::tm& t) {
+    return Fill(p.message, {{"count", std::to_string(nNumber)}}) + ", " +
+           SpokenCaller(p, name, number) + ", " + SpokenDateTime(p, t);
 }

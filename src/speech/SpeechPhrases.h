@@ -33,6 +33,9 @@ struct SpeechPhrases {
     const char* fromUnknown;
     const char* challenge;
     const char* notInService;
+    const char* message;    // "Message {count}": its number in the list
+    const char* pinRequest; // remote access asks for the PIN
+    const char* remoteHelp; // the remote menu's keys
 };
 
 // The table of the language ("de", "de_AT", "de-DE"); English for a language
@@ -50,3 +53,7 @@ std::string SpokenNewMessages(const SpeechPhrases& p, int count);
 std::string SpokenCaller(const SpeechPhrases& p, const std::string& name,
                          const std::string& number);
 std::string SpokenChallenge(const SpeechPhrases& p, int digit);
+// A message of the remote menu before it plays: "Message 2, from Anna,
+// Monday, March 12, at 3 15 PM" (the number digit by digit without a name).
+std::string SpokenMessage(const SpeechPhrases& p, int nNumber, const std::string& name,
+                          const std::string& number, const std::tm& t);

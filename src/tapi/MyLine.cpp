@@ -1,5 +1,6 @@
 #include "tapi/MyLine.h"
 
+#include "platform/PrivateKeys.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
 
@@ -368,7 +369,9 @@ void CMyLine::OnCallStateChange(const std::shared_ptr<CTapiCall>& call, uint32_t
 }
 
 void CMyLine::OnDigitDetected(const std::shared_ptr<CTapiCall>&, uint32_t dwDigit, uint32_t dwMode) {
-    Status(StrPrintf("OnDigitDetected <0x%lx>", static_cast<unsigned long>(dwDigit)));
+    Status(KeysPrivate()
+               ? std::string("OnDigitDetected <hidden>")
+               : StrPrintf("OnDigitDetected <0x%lx>", static_cast<unsigned long>(dwDigit)));
     Post(kTapiMsgDigit, dwDigit & 0xFF, static_cast<intptr_t>(dwMode));
 }
 

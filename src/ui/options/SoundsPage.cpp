@@ -56,6 +56,7 @@ CSoundsPage::CSoundsPage(ISoundBackend& backend, IGreetingLine* pLine, QWidget* 
     row->addWidget(m_pRecord);
     Body()->addSpacing(8);
     Body()->addLayout(row);
+    AddSchedule();
     AddRemoteAccess();
     Body()->addStretch(1);
     connect(m_pRecord, &QPushButton::clicked, this, &CSoundsPage::RecordGreeting);
@@ -85,6 +86,22 @@ void CSoundsPage::AddSoundRow(QGridLayout* grid, Sound s, int at) {
     connect(r.pBrowse, &QPushButton::clicked, this, [this, s] { Browse(s); });
     connect(r.pPlay, &QPushButton::clicked, this, [this, s] { Play(s); });
     connect(r.pStop, &QPushButton::clicked, this, [this] { m_pPlayer->Stop(); });
+}
+
+void CSoundsPage::AddSchedule() {
+    m_pSchedule = new QCheckBox(tr("Choose the greeting by &day and time:"), this);
+    m_pScheduleText = new QLineEdit(this);
+    m_pScheduleText->setPlaceholderText(
+        QStringLiteral("Mon-Fri 08:00-18:00 office.wav; Sat,Sun weekend.wav; * greet.wav"));
+    m_pScheduleText->setToolTip(
+        tr("Entries separated by \";\", the first that holds the moment wins: days (Mon-Fri, "
+           "Sat,Sun), a time range (22:00-06:00 runs over midnight), or both, then the "
+           "greeting's file; \"*\" stands for always. A file without a folder is in wave/."));
+    m_pScheduleText->setEnabled(false);
+    connect(m_pSchedule, &QCheckBox::toggled, m_pScheduleText, &QWidget::setEnabled);
+    Body()->addSpacing(8);
+    Body()->addWidget(m_pSchedule);
+    Body()->addWidget(m_pScheduleText);
 }
 
 void CSoundsPage::AddRemoteAccess() {
@@ -130,6 +147,8 @@ void CSoundsPage::Load(const OptionsValues& v) {
     m_pMorePins->setText(QString::fromStdString(v.sMorePins));
     m_pPinInstruct->setChecked(v.bPinInstruct);
     m_pTollSaver->setChecked(v.bTollSaver);
+    m_pSchedule->setChecked(v.bScheduleGreeting);
+    m_pScheduleText->setText(QString::fromStdString(v.sScheduleGreeting));
     for (auto [s, file] : {std::pair{kPinRequest, &v.sPinRequest},
                            {kPinInstruct, &v.sPinInstruct},
                            {kRemoteGlobal, &v.sWaveRemoteGlobal},
@@ -148,6 +167,8 @@ void CSoundsPage::Save(OptionsValues& v) const {
     v.sMorePins = m_pMorePins->text().trimmed().toStdString();
     v.bPinInstruct = m_pPinInstruct->isChecked();
     v.bTollSaver = m_pTollSaver->isChecked();
+    v.bScheduleGreeting = m_pSchedule->isChecked();
+    v.sScheduleGreeting = m_pScheduleText->text().trimmed().toStdString();
     for (auto [s, file] : {std::pair{kPinRequest, &v.sPinRequest},
                            {kPinInstruct, &v.sPinInstruct},
                            {kRemoteGlobal, &v.sWaveRemoteGlobal},

@@ -1,6 +1,7 @@
 // "Sounds": the greeting, the music on hold and the hold message (what the
 // enhanced hold plays, sWaveCompressedHold), each a file to choose and to
-// listen to here, and the greeting recorder; then remote access by phone:
+// listen to here, the greeting recorder and the greeting schedule (a
+// greeting by day and time); then remote access by phone:
 // the PINs, the prompts the caller hears and the toll saver.
 #pragma once
 
@@ -46,6 +47,8 @@ public:
     QLineEdit* MorePinsBox() const { return m_pMorePins; }
     QCheckBox* PinInstructBox() const { return m_pPinInstruct; }
     QCheckBox* TollSaverBox() const { return m_pTollSaver; }
+    QCheckBox* ScheduleBox() const { return m_pSchedule; }
+    QLineEdit* ScheduleText() const { return m_pScheduleText; }
     CLocalPlayer& Player() const { return *m_pPlayer; }
 
     // The file as played: a program-relative name ("./wave/greet.wav") in
@@ -61,6 +64,7 @@ private:
     void Play(Sound s);
     void RecordGreeting();
     void AddSoundRow(QGridLayout* grid, Sound s, int at);
+    void AddSchedule();
     void AddRemoteAccess();
 
     struct Row {
@@ -75,6 +79,8 @@ private:
     QLineEdit* m_pMorePins = nullptr;
     QCheckBox* m_pPinInstruct = nullptr;
     QCheckBox* m_pTollSaver = nullptr;
+    QCheckBox* m_pSchedule = nullptr;
+    QLineEdit* m_pScheduleText = nullptr;
     ISoundBackend& m_backend;
     IGreetingLine* m_pLine;
     std::unique_ptr<CLocalPlayer> m_pPlayer;

@@ -360,6 +360,39 @@ TEST_F(SipLineStory, ABusyToneDuringTheMessageEndsItAndKeepsIt) {
     EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
 }
 
+// The owner calls in from another phone: "*" (RFC 4733) in the greeting,
+// the PIN, the one new message played whole to the far end and marked
+// heard, "#" ends. No key of it reaches the trace.
+TEST_F(SipLineStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
+    phone->nAction = 1;
+    phone->sWaveGreet = MakeToneWav("long.wav", 1000, 20000, 8000);
+    phone->sPin = "0815";
+    phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+    phone->bPinInstruct = false;
+    phone->sPinRequest = MakeToneWav("pin.wav", 400, 300, 8000);
+    HistoryEntry message;
+    message.tTime = 100;
+    message.outcome = CallOutcome::Message;
+    message.sRecording = MakeToneWav("Recorded Calls/message.wav", 700, 1000, 8000);
+    ASSERT_NE(Contacts().AppendCall(message), 0);
+    ChooseDeviceAndFarEnd();
+    StartWorkerOnDevice();
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
+    far->SendKeys("*");
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
+    far->SendKeys("0815#");
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: PIN accepted"); }));
+    ASSERT_TRUE(WaitFor([&] { return !State().bNewMessages; }, 60000)); // played, heard
+    far->SendKeys("#");
+    ASSERT_TRUE(far->WaitEnded());
+    const ToneSpan played = FindTone(FarHeard(), 700);
+    EXPECT_NEAR(static_cast<double>(played.nWindows), 50, 4);
+    EXPECT_NEAR(played.dRms, kToneRms, 0.1 * kToneRms);
+    EXPECT_EQ(home.Read("modem.log").find("OnDigitDetected <0x30>"), std::string::npos);
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+}
+
 // Talking at the PC, the call recorded: the far end answered here, or
 // called from here (its recording starts by itself). The recording holds
 // both voices at their levels, mixed or each on its channel; the PC's

@@ -143,9 +143,11 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          "",
          [](auto& v) {
              v.sWaveGreet = "/g", v.sWaveHold = "/h", v.sWaveWait = "/w",
-             v.sWaveCompressedHold = "/c";
+             v.sWaveCompressedHold = "/c", v.bScheduleGreeting = true;
+             v.sScheduleGreeting = "* o.wav";
          },
-         {"sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
+         {"bScheduleGreeting: 0 -> 1", "sScheduleGreeting:  -> * o.wav",
+          "sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
           "sWaveHold: ./wave/hold.wav -> /h", "sWaveWait: ./wave/wait.wav -> /w"}},
         {"screening",
          "",
@@ -298,6 +300,9 @@ TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWh
         {"short PIN", [](auto& v) { v.sPin = "815"; }, "at least 4 digits"},
         {"short PIN in the list", [](auto& v) { v.sMorePins = "1234;99"; }, "at least 4 digits"},
         {"PINs", [](auto& v) { v.sPin = "0815", v.sMorePins = "1234"; }, ""},
+        {"malformed schedule", [](auto& v) { v.sScheduleGreeting = "Mon-Fry a.wav"; },
+         "column 5: expected a day"},
+        {"schedule", [](auto& v) { v.sScheduleGreeting = "Sat,Sun 22:00-06:00 a.wav"; }, ""},
     };
     for (const Row& r : rows) {
         OptionsValues v = before;

@@ -207,6 +207,31 @@ TEST(SettingsStore, PinListKeepsEmptyEntriesAndDropsTrailingSeparators) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+// A file from before remote access holds "*" as nothing: it gets the
+// action once; a newer file's choice, or an old file's own action, stays.
+TEST(SettingsStore, AnOldFilesStarKeyGetsRemoteAccessOnce) {
+    const int kDefault = FindSettingKey("DTMF_STAR")->nDefault;
+    const struct {
+        const char* text;
+        int want;
+    } rows[] = {{"[Options]\nDTMF_STAR=0\n", kDefault},
+                {"[Options]\nDTMF_STAR=2\n", 2},
+                {"[Startup]\nnSettingsVersion=1\n[Options]\nDTMF_STAR=0\n", 0},
+                {"", kDefault}};
+    for (const auto& [text, want] : rows) {
+        CMemorySettingsProvider settings(text);
+        Holders h;
+        CModemProfile profile;
+        settings.LoadAll(h.Refs(), profile);
+        EXPECT_EQ(h.driver.m_dtmf[kDtmfStar], want) << text;
+        // Saved, the file says it is up to date: the user may now choose 0.
+        h.driver.m_dtmf[kDtmfStar] = 0;
+        ASSERT_TRUE(settings.SaveAll(h.Refs(), nullptr));
+        settings.LoadAll(h.Refs(), profile);
+        EXPECT_EQ(h.driver.m_dtmf[kDtmfStar], 0) << text;
+    }
+}
+
 // The save keeps the user's comments, unknown keys and order, writes every
 // key (defaults too) and ends with the modem's profile.
 TEST(SettingsStore, SaveKeepsCommentsUnknownKeysAndOrderAndSavesTheProfile) {

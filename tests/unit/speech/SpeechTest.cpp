@@ -98,6 +98,10 @@ TEST(SpeechPhrases, EachLanguageSaysNumbersDatesAndCallersAsPeopleDo) {
         {"en", SpokenCaller(en, "Anna", "0301"), "from Anna"},
         {"de", SpokenCaller(de, "", "+4930"), "von plus vier neun drei null"},
         {"en", SpokenCaller(en, "", "Private"), "from an unknown caller"},
+        {"en", SpokenMessage(en, 2, "", "0301", monday(15, 0)),
+         "Message 2, from zero three zero one, Monday, March 12, at 3 PM"},
+        {"de", SpokenMessage(de, 1, "Anna", "0301", monday(15, 15)),
+         "Nachricht 1, von Anna, Montag, 12. März, um 15 Uhr 15"},
         {"fr", SpokenNewMessages(PhrasesFor("fr_FR"), 2), "You have 2 new messages"},
     };
     for (const Case& c : cases)
