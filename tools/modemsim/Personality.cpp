@@ -54,13 +54,15 @@ const std::vector<FormatChoice> kFormatsHash = {{1, 4}, {128, 8}, {132, 16}};
 #define GENERIC_ATI(i0, i3)                                                                        \
     { i0, "255", "", i3, "a007840284C6002F", nullptr, nullptr, nullptr, nullptr, nullptr }
 
+// clang-format off
 const std::array<Personality, 12> kPersonalities = {{
     {"v253", "generic V.253 voice modem (+V commands)", true, false, false, false, kVsmSoft,
      nullptr, "OK", "OK", false, false, 8, 8000, kFormatsSoft,
      GENERIC_ATI("56000", "V.92 Data/Fax/Voice Modem"), "Generic", "V92 Voice", "1.0", false},
     {"soft", "software modem (LT Win Modem row)", true, false, false, false, kVsmSoft, nullptr,
      "OK", "OK", false, false, 8, 8000, kFormatsSoft,
-     GENERIC_ATI("5601", "LT V.92 1.0 MT5634ZBA-V92 Soft Modem"), "LT", "Soft Modem", "5.19", false},
+     GENERIC_ATI("5601", "LT V.92 1.0 MT5634ZBA-V92 Soft Modem"), "LT", "Soft Modem", "5.19",
+     false},
     {"cl1", "Cirrus Logic IS-101 (+VSM lists CL1)", true, false, false, false, kVsmCl1, nullptr,
      "OK", "OK", false, false, 8, 8000, kFormatsCl1, GENERIC_ATI("28800", "CL-MD5650 IS-101"),
      "Cirrus Logic", "CL-MD5650", "1.3", false},
@@ -94,6 +96,7 @@ const std::array<Personality, 12> kPersonalities = {{
      nullptr, nullptr, "OK", "OK", false, false, 8, 8000, {},
      GENERIC_ATI("GSM", "Mobile Broadband Modem"), "Generic", "Mobile Broadband", "1.0", true},
 }};
+// clang-format on
 
 #undef GENERIC_ATI
 
