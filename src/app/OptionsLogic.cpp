@@ -90,6 +90,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.sWaveNewMessage = p.sWaveNewMessage;
     v.sWaveNoNewMessages = p.sWaveNoNewMessages;
     v.bTollSaver = p.bTollSaver;
+    v.events = EventsValues::From(p);
     return v;
 }
 
@@ -164,6 +165,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.bEmailContactsOnly = v.bEmailContactsOnly;
     p.sFileContacts = v.sFileContacts;
     v.announce.StoreTo(p);
+    v.events.StoreTo(p);
     // The PIN's digits live in sPin from now on; the old integer would bring
     // back a PIN the user removed.
     p.sPin = v.sPin;

@@ -36,7 +36,7 @@ void CTextNotice::SetSettings(TextNoticeSettings settings) {
     m_settings = std::move(settings);
 }
 
-void CTextNotice::Start(CCallEventPublisher& events) {
+void CTextNotice::StartSending() {
     {
         std::lock_guard lock(m_mutex);
         m_bStop = false;
@@ -46,6 +46,10 @@ void CTextNotice::Start(CCallEventPublisher& events) {
             NameThisThread("text-notice");
             Run();
         });
+}
+
+void CTextNotice::Start(CCallEventPublisher& events) {
+    StartSending();
     if (m_pEvents)
         return;
     m_pEvents = &events;

@@ -53,7 +53,10 @@ public:
 
     // Any thread; messages not yet sent use them.
     void SetSettings(TextNoticeSettings settings);
+    // Starts the sender, and the subscription to the worker's call events.
     void Start(CCallEventPublisher& events);
+    // Starts the sender alone, for messages given to Send.
+    void StartSending();
     // Ends the subscription; a message being tried is given up at its next
     // pause, the ones still queued are told as not sent.
     void Stop();
