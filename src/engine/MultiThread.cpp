@@ -198,8 +198,12 @@ void CMultiThread::TakeChosenSettings() {
         m_announcer.SettingsChanged();
         m_remote.Configure();
         m_program.SetSettings(CallProgramSettings::From(m_phone));
-        m_textNotice.SetSettings(TextNoticeSettings::From(m_phone));
+        m_textNotice.SetSettings(TextNoticeSettings::From(m_phone, LinePort()));
     }
+}
+
+int CMultiThread::LinePort() const {
+    return m_phone.IsSerialModem() ? m_phone.DriverSettings().nComPort : 0;
 }
 
 void CMultiThread::PauseForProgram(bool bPause) {
@@ -224,7 +228,7 @@ void CMultiThread::Run() {
     m_remote.Configure();
     m_program.SetSettings(CallProgramSettings::From(m_phone));
     m_program.Start(m_events);
-    m_textNotice.SetSettings(TextNoticeSettings::From(m_phone));
+    m_textNotice.SetSettings(TextNoticeSettings::From(m_phone, LinePort()));
     m_textNotice.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();

@@ -216,6 +216,8 @@ private:
     void Log(const std::string& text);
     // A call program that pauses monitoring started (true) or ended (false).
     void PauseForProgram(bool bPause);
+    // The port of the line's voice modem; 0 for another kind of device.
+    int LinePort() const;
 
     CPhone& m_phone;
     IUiBridge& m_ui;

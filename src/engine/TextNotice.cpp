@@ -9,8 +9,9 @@
 #include <chrono>
 #include <utility>
 
-TextNoticeSettings TextNoticeSettings::From(const CPhoneSettings& s) {
+TextNoticeSettings TextNoticeSettings::From(const CPhoneSettings& s, int nLinePort) {
     TextNoticeSettings t;
+    t.bPortIsLine = nLinePort > 0 && nLinePort == s.m_PagerPort;
     t.sPhone = s.m_PagerPhone;
     t.port.sDevice = ComPortDevice(s.m_PagerPort);
     t.port.sName = ComPortName(s.m_PagerPort);
@@ -87,23 +88,30 @@ int CTextNotice::Tries() const {
 
 bool CTextNotice::Send(const SmsFields& fields) {
     std::string why;
+    bool bQueued = false;
     {
         std::lock_guard lock(m_mutex);
         if (SmsRecipient(m_settings.sPhone).empty())
             why = m_settings.sPhone.empty() ? ""
                                             : "\"" + m_settings.sPhone + "\" is not a phone number";
+        else if (m_settings.bPortIsLine)
+            why = m_settings.port.sName + " is the line modem's port: text messages need a "
+                                          "mobile-network modem on a port of its own";
         else if (m_bStop || !m_thread.joinable())
             why = "the sender is not running";
         else if (m_queue.size() >= kMaxQueued)
             why = StrPrintf("%zu messages are still waiting", kMaxQueued);
-        else
+        else {
             m_queue.push_back(fields);
+            bQueued = true;
+        }
     }
-    if (why.empty()) {
+    if (bQueued) {
         m_wake.notify_all();
         return true;
     }
-    m_report("The text message about the " + fields.sEvent + " was not sent: " + why);
+    if (!why.empty()) // with no recipient set, none is wanted
+        m_report("The text message about the " + fields.sEvent + " was not sent: " + why);
     return false;
 }
 

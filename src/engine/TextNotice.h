@@ -36,8 +36,11 @@ struct TextNoticeSettings {
     uint32_t nDelayMs = 10000;  // m_PagerDelay
     bool bMessagesOnly = true;  // bUnattendedPage
     bool bContactsOnly = false; // bPageContactsOnly
+    bool bPortIsLine = false;   // m_PagerPort is the line modem's: nothing can be sent
 
-    static TextNoticeSettings From(const CPhoneSettings& s);
+    // nLinePort: the port of the line's voice modem (0 when the line is
+    // another kind of device).
+    static TextNoticeSettings From(const CPhoneSettings& s, int nLinePort = 0);
 };
 
 class CTextNotice {

@@ -302,3 +302,13 @@ TEST_F(TextNoticeOnModem, ARefusalIsTriedAgainAsSetThenTold) {
     EXPECT_EQ(Told("+CMS ERROR: 500 to the message (3 tries)"), 1u);
     EXPECT_EQ(notice.Sent(), 0);
 }
+
+TEST_F(TextNoticeOnModem, TheLineModemsOwnPortIsRefusedWithItsReason) {
+    CPhoneSettings phone;
+    phone.m_PagerPhone = "5550100";
+    phone.m_PagerPort = 9;
+    notice.SetSettings(TextNoticeSettings::From(phone, 9));
+    EXPECT_FALSE(notice.Send({"test", "", "", 0}));
+    EXPECT_EQ(Told("COM9 is the line modem's port"), 1u);
+    EXPECT_EQ(notice.Tries(), 0);
+}
