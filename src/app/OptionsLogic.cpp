@@ -93,6 +93,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bTollSaver = p.bTollSaver;
     v.bScheduleGreeting = p.bScheduleGreeting;
     v.sScheduleGreeting = p.sScheduleGreeting;
+    v.events = EventsValues::From(p);
     return v;
 }
 
@@ -167,6 +168,7 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.bEmailContactsOnly = v.bEmailContactsOnly;
     p.sFileContacts = v.sFileContacts;
     v.announce.StoreTo(p);
+    v.events.StoreTo(p);
     // The PIN's digits live in sPin from now on; the old integer would bring
     // back a PIN the user removed.
     p.sPin = v.sPin;

@@ -5,6 +5,7 @@
 // what the user typed run on the UI thread before OK is accepted.
 #pragma once
 
+#include "app/EventsOptions.h"
 #include "config/SettingsStore.h"
 #include "engine/SetupChoice.h"
 #include "speech/Announcement.h"
@@ -100,6 +101,8 @@ struct OptionsValues {
     std::string sWaveNewMessage;
     std::string sWaveNoNewMessages;
     bool bTollSaver = false;
+    // Events: the program per call, text messages
+    EventsValues events;
 
     bool operator==(const OptionsValues&) const = default;
 };

@@ -50,6 +50,10 @@ CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
               m_phone.SetStatusText(text);
           },
           [this](bool bPause) { PauseForProgram(bPause); }),
+      m_textNotice([this](const std::string& text) {
+          Log(text + "\n");
+          m_phone.SetStatusText(text);
+      }),
       m_ringWatcher(phone, m_state, ui, m_events, *this, *this),
       m_events([&ui](const std::string& s) { ui.SetStatusText(s); }) {
     m_recorder.SetDataPath(phone.m_workerSettings.sPath);
@@ -194,7 +198,12 @@ void CMultiThread::TakeChosenSettings() {
         m_announcer.SettingsChanged();
         m_remote.Configure();
         m_program.SetSettings(CallProgramSettings::From(m_phone));
+        m_textNotice.SetSettings(TextNoticeSettings::From(m_phone, LinePort()));
     }
+}
+
+int CMultiThread::LinePort() const {
+    return m_phone.IsSerialModem() ? m_phone.DriverSettings().nComPort : 0;
 }
 
 void CMultiThread::PauseForProgram(bool bPause) {
@@ -219,6 +228,8 @@ void CMultiThread::Run() {
     m_remote.Configure();
     m_program.SetSettings(CallProgramSettings::From(m_phone));
     m_program.Start(m_events);
+    m_textNotice.SetSettings(TextNoticeSettings::From(m_phone, LinePort()));
+    m_textNotice.Start(m_events);
     while (!m_state.bShuttingDown && !m_bStop) {
         PumpMessages();
         TakeChosenSettings();
@@ -235,6 +246,7 @@ void CMultiThread::Run() {
     m_history.Stop();
     m_announcer.Stop();
     m_program.Stop();
+    m_textNotice.Stop();
     m_queue.Close();
     m_bRunning = false;
     std::lock_guard lock(m_eventMutex);

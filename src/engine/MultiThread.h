@@ -30,6 +30,7 @@
 #include "engine/Number.h"
 #include "engine/RemoteMenu.h"
 #include "engine/RingWatcher.h"
+#include "engine/TextNotice.h"
 #include "engine/ThreadMessages.h"
 #include "engine/UiBridge.h"
 
@@ -215,6 +216,8 @@ private:
     void Log(const std::string& text);
     // A call program that pauses monitoring started (true) or ended (false).
     void PauseForProgram(bool bPause);
+    // The port of the line's voice modem; 0 for another kind of device.
+    int LinePort() const;
 
     CPhone& m_phone;
     IUiBridge& m_ui;
@@ -251,6 +254,7 @@ private:
     CRemoteMenu m_remote;
     CCallProgram m_program;
     bool m_bProgramPaused = false; // the worker's thread: monitoring paused for a call program
+    CTextNotice m_textNotice;
     CRingWatcher m_ringWatcher;
     std::atomic<bool> m_bInWait{false};
     std::atomic<bool> m_bHandsetRecording{false}; // read by a device's event thread

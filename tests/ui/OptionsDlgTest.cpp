@@ -8,6 +8,7 @@
 #include "OpenBoxes.h"
 #include "TempHome.h"
 
+#include "ModemSim.h"
 #include "app/AppState.h"
 #include "app/Brand.h"
 #include "audio/LocalPlayer.h"
@@ -20,6 +21,7 @@
 #include "options/AdvancedPage.h"
 #include "options/DevicePage.h"
 #include "options/EmailPage.h"
+#include "options/EventsPage.h"
 #include "options/GeneralPage.h"
 #include "options/OptionsTreeDlg.h"
 #include "options/ScreeningPage.h"
@@ -90,6 +92,8 @@ OptionsValues Sample(const TempHome& home) {
     v.bEmailContactsOnly = true;
     v.sFileContacts = "./contacts.db";
     v.announce = {true, false, true, true, true, false, 3, "Call", "Name", "Number"};
+    v.events.program = {true, "/bin/true", "call.name", true, true, true, false};
+    v.events.text = {"+49 170 1234567", 7, "call.name", 3, 20, false, true, "9600,N,8,1"};
     return v;
 }
 
@@ -121,7 +125,7 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     for (int i = 0; i < dlg.PageList()->count(); ++i)
         pages << dlg.PageList()->item(i)->text();
     EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds",
-                                  "Screening", "Speech"}));
+                                  "Screening", "Speech", "Events"}));
     dlg.PageList()->setCurrentRow(3);
     EXPECT_EQ(dlg.Pages()->currentWidget(), dlg.Device());
 
@@ -397,3 +401,21 @@ TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
 }
 
 } // namespace
+
+// "Send test message" sends the sample caller as the page stands, and shows
+// what became of it: sent, or the modem's refusal.
+TEST_F(OptionsDlgTest, EventsPageSendsATestMessageAndShowsWhatBecameOfIt) {
+    modemsim::ModemSim mobile(modemsim::ModemSimOptions::For("gsm"));
+    ASSERT_TRUE(mobile.Start());
+    ASSERT_TRUE(SetComPortDevice(7, mobile.SlavePath()));
+    COptionsTreeDlg dlg(Sample(home), backend, nullptr);
+    QLabel& note = *dlg.Events()->Note();
+    for (const char* told : {"sent to +491701234567", "+CMS ERROR: 500"}) {
+        QTest::mouseClick(dlg.Events()->TestMessageButton(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return note.text().contains(told); }, 20000))
+            << note.text().toStdString();
+        mobile.RefuseMessages(500);
+    }
+    ASSERT_EQ(mobile.SentMessages().size(), 1u);
+    EXPECT_EQ(mobile.SentMessages()[0].text, "John Doe");
+}

@@ -48,6 +48,8 @@ bool ModemCore::Knows(const std::string& name) const {
         return m_p.vcl;
     if (name == "#VCI")
         return m_p.hash && m_p.vciAnswer != nullptr;
+    if (name == "+CMGF" || name == "+CMGS")
+        return m_p.sms;
     return m_p.hash && kHash.count(name);
 }
 
@@ -183,6 +185,8 @@ ModemCore::Outcome ModemCore::ExecuteExtended(const AtCommand& cmd, uint32_t now
         m_fclass = v;
         return Outcome::Ok;
     }
+    if (n == "+CMGF" || n == "+CMGS")
+        return ExecuteSms(cmd);
     if (n == "#VCI") {
         if (cmd.kind != K::Read)
             return Outcome::Error;

@@ -53,6 +53,12 @@ void Observed::AddDialled(std::string number) {
     dialled.push_back(std::move(number));
 }
 
+void Observed::AddMessage(SentMessage message) {
+    if (messages.size() >= kMaxRecords)
+        messages.erase(messages.begin(), messages.begin() + kMaxRecords / 2);
+    messages.push_back(std::move(message));
+}
+
 void Observed::TrimTransmitted() {
     if (transmitted.size() > kMaxSamples)
         transmitted.resize(kMaxSamples);
@@ -79,6 +85,7 @@ void ModemCore::Reset() {
     m_sregs[10] = 14;
     m_fclass.assign(1, '0');
     m_values.clear();
+    m_smsTextMode = false;
     if (!m_formatForced)
         m_format = {m_p.defaultCompressionId, m_p.defaultSampleRate};
 }
@@ -109,6 +116,9 @@ void ModemCore::Feed(const char* data, size_t n, uint32_t now) {
             break;
         case Mode::VoiceTransmit:
             FeedTransmit(byte);
+            break;
+        case Mode::MessageText:
+            FeedMessageText(static_cast<char>(byte));
             break;
         }
     }

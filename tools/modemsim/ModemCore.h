@@ -38,10 +38,14 @@ struct Observed {
     int transmitsEnded = 0;
     std::vector<int16_t> transmitted;
     int transmittedRate = 8000;
+    std::vector<SentMessage> messages; // text messages the modem took
+    int messagesRefused = 0;           // ended with a +CMS ERROR
+    int messagesCancelled = 0;         // cancelled with Esc
 
     void AddLine(std::string line);
     void AddCommand(std::string command);
     void AddDialled(std::string number);
+    void AddMessage(SentMessage message);
     // Keeps transmitted within kMaxSamples.
     void TrimTransmitted();
 };
@@ -77,10 +81,14 @@ public:
     void VanishInVoiceStream(int atMs) { m_events.push_back({atMs, 0, true}); }
     void SetMisbehaviour(Misbehaviour mode);
     void SetReplyDelay(int ms) { m_replyDelayMs = ms < 0 ? 0 : ms; }
+    void RefuseMessages(int code, int count) {
+        m_smsRefusalCode = code;
+        m_smsRefusalsLeft = count;
+    }
     bool IsOffHook() const { return m_offHook; }
 
 private:
-    enum class Mode { Command, Dialling, VoiceReceive, VoiceTransmit };
+    enum class Mode { Command, Dialling, VoiceReceive, VoiceTransmit, MessageText };
     enum class Outcome { Ok, Error, Taken }; // Taken: the command answers by itself
     enum class LineState { Idle, GotA, InLine };
     struct Event {
@@ -106,6 +114,11 @@ private:
     Outcome ExecuteVoice(const AtCommand& cmd, uint32_t now);
     Outcome SelectFormat(const std::string& value);
     bool Knows(const std::string& name) const;
+
+    // Text messages (Sms.cpp).
+    Outcome ExecuteSms(const AtCommand& cmd);
+    void FeedMessageText(char c);
+    void SendSmsError(int code);
 
     // Voice (Voice.cpp).
     void StartReceive(uint32_t now);
@@ -163,6 +176,14 @@ private:
     int m_dialDelayMs = 0;
     uint32_t m_dialAt = 0;
     std::string m_dialResult;
+
+    // Text messages.
+    bool m_smsTextMode = false; // +CMGF=1; modems start in PDU mode
+    std::string m_smsNumber;
+    std::string m_smsText;
+    int m_smsReference = 0;
+    int m_smsRefusalCode = 0;
+    int m_smsRefusalsLeft = 0; // -1: every message
 
     // Voice.
     VoiceFormat m_format;

@@ -403,4 +403,23 @@ bool ModemSim::IsOffHook() const {
     return m_impl->With([](ModemCore& c) { return c.IsOffHook(); });
 }
 
+void ModemSim::RefuseMessages(int code, int count) {
+    m_impl->With([&](ModemCore& c) {
+        c.RefuseMessages(code, count);
+        return 0;
+    });
+}
+
+std::vector<SentMessage> ModemSim::SentMessages() const {
+    return m_impl->With([](ModemCore& c) { return c.Seen().messages; });
+}
+
+int ModemSim::RefusedMessages() const {
+    return m_impl->With([](ModemCore& c) { return c.Seen().messagesRefused; });
+}
+
+int ModemSim::CancelledMessages() const {
+    return m_impl->With([](ModemCore& c) { return c.Seen().messagesCancelled; });
+}
+
 } // namespace modemsim

@@ -92,6 +92,13 @@ struct VoiceFormat {
     int bits = 0; // bits per sample for ids 4 and 129; 0 for the id's usual depth
 };
 
+// A text message as a mobile-network modem took it: the recipient of
+// AT+CMGS and the text up to the Ctrl-Z (line breaks as "\n").
+struct SentMessage {
+    std::string number;
+    std::string text;
+};
+
 class ModemSim {
 public:
     explicit ModemSim(ModemSimOptions options = {});
@@ -181,6 +188,17 @@ public:
     // Numbers of the dial commands, as sent ("T5551234" keeps the T).
     std::vector<std::string> DialledNumbers() const;
     bool IsOffHook() const;
+
+    // ---- text messages (the "gsm" personality) ------------------------------
+
+    // The next count messages (-1: all of them) are refused at their Ctrl-Z
+    // with "+CMS ERROR: <code>".
+    void RefuseMessages(int code, int count = -1);
+    // The messages taken so far, in order.
+    std::vector<SentMessage> SentMessages() const;
+    // How many were refused, and cancelled by the host with Esc.
+    int RefusedMessages() const;
+    int CancelledMessages() const;
 
 private:
     class Impl;

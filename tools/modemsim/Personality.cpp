@@ -54,43 +54,49 @@ const std::vector<FormatChoice> kFormatsHash = {{1, 4}, {128, 8}, {132, 16}};
 #define GENERIC_ATI(i0, i3)                                                                        \
     { i0, "255", "", i3, "a007840284C6002F", nullptr, nullptr, nullptr, nullptr, nullptr }
 
-const std::array<Personality, 11> kPersonalities = {{
+// clang-format off
+const std::array<Personality, 12> kPersonalities = {{
     {"v253", "generic V.253 voice modem (+V commands)", true, false, false, false, kVsmSoft,
      nullptr, "OK", "OK", false, false, 8, 8000, kFormatsSoft,
-     GENERIC_ATI("56000", "V.92 Data/Fax/Voice Modem"), "Generic", "V92 Voice", "1.0"},
+     GENERIC_ATI("56000", "V.92 Data/Fax/Voice Modem"), "Generic", "V92 Voice", "1.0", false},
     {"soft", "software modem (LT Win Modem row)", true, false, false, false, kVsmSoft, nullptr,
      "OK", "OK", false, false, 8, 8000, kFormatsSoft,
-     GENERIC_ATI("5601", "LT V.92 1.0 MT5634ZBA-V92 Soft Modem"), "LT", "Soft Modem", "5.19"},
+     GENERIC_ATI("5601", "LT V.92 1.0 MT5634ZBA-V92 Soft Modem"), "LT", "Soft Modem", "5.19",
+     false},
     {"cl1", "Cirrus Logic IS-101 (+VSM lists CL1)", true, false, false, false, kVsmCl1, nullptr,
      "OK", "OK", false, false, 8, 8000, kFormatsCl1, GENERIC_ATI("28800", "CL-MD5650 IS-101"),
-     "Cirrus Logic", "CL-MD5650", "1.3"},
+     "Cirrus Logic", "CL-MD5650", "1.3", false},
     {"broadcom", "BroadCom soft modem (IMA ADPCM as 128)", true, false, false, false, kVsmBroadcom,
      nullptr, "OK", "OK", false, false, 8, 8000, kFormatsBroadcom,
-     GENERIC_ATI("56000", "BroadCom SoftModem V.92"), "BroadCom", "SoftModem V.92", "2.2"},
+     GENERIC_ATI("56000", "BroadCom SoftModem V.92"), "BroadCom", "SoftModem V.92", "2.2", false},
     {"rockwell", "Rockwell HCF (LINEAR as 133)", true, false, false, false, kVsmRockwell, nullptr,
      "OK", "OK", false, false, 8, 8000, kFormatsRockwell,
-     GENERIC_ATI("56000", "HCF 56K Data,Fax,Voice"), "Rockwell", "HCF V90 56000", "1.70"},
+     GENERIC_ATI("56000", "HCF 56K Data,Fax,Voice"), "Rockwell", "HCF V90 56000", "1.70", false},
     {"rockwell-pcm", "Rockwell HCF (UNSIGNED PCM as 130 only)", true, false, false, false,
      kVsmRockwellPcm, nullptr, "OK", "OK", false, false, 8, 8000, kFormatsRockwellPcm,
-     GENERIC_ATI("56000", "HCF 56K Data,Fax,Voice"), "Rockwell", "HCF V90 56000", "1.50"},
+     GENERIC_ATI("56000", "HCF 56K Data,Fax,Voice"), "Rockwell", "HCF V90 56000", "1.50", false},
     {"zyxel", "ZyXEL (+VSM lists ZyXEL ADPCM)", true, false, false, false, kVsmZyxel, nullptr,
      "VCON", "OK", false, false, 8, 9600, kFormatsZyxel, GENERIC_ATI("28800", "ZyXEL Omni 288S"),
-     "ZyXEL", "Omni 288S", "1.07"},
+     "ZyXEL", "Omni 288S", "1.07", false},
     {"usr", "U.S. Robotics, framed GSM (#VCI? USRobotics;GSM;8)", false, true, true, false, nullptr,
      "USRobotics;GSM;8", "VCON", "VCON", true, true, 128, 8000, kFormatsUsr,
      GENERIC_ATI("5601", "U.S. Robotics 56K Voice Rev. 7.4.3"), "U.S. Robotics", "56K Voice",
-     "7.4.3"},
+     "7.4.3", false},
     {"usr-ima", "U.S. Robotics, IMA ADPCM (#VCI? USRobotics;IMA ADPCM;4)", false, true, true, false,
      nullptr, "USRobotics;IMA ADPCM;4", "VCON", "VCON", false, true, 130, 8000, kFormatsUsrIma,
      GENERIC_ATI("3361", "U.S. Robotics Sportster Voice Rev. 1.2"), "U.S. Robotics",
-     "Sportster Voice", "1.2"},
+     "Sportster Voice", "1.2", false},
     {"cirrus", "Cirrus Logic CL-MD1414 (#VCL=1, no #CLS)", false, true, false, true, nullptr,
      nullptr, "VCON", "VCON", false, true, 8, 7200, kFormatsHash,
-     GENERIC_ATI("14400", "CL-MD1414EXX"), "Cirrus Logic", "CL-MD1414", "1.0"},
+     GENERIC_ATI("14400", "CL-MD1414EXX"), "Cirrus Logic", "CL-MD1414", "1.0", false},
     {"hash", "generic \"#\" command voice modem", false, true, true, false, nullptr, nullptr,
      "VCON", "VCON", false, true, 8, 7200, kFormatsHash, GENERIC_ATI("14400", "Voice Modem"),
-     "Generic", "Voice Modem", "1.0"},
+     "Generic", "Voice Modem", "1.0", false},
+    {"gsm", "mobile-network modem (text messages, no voice)", false, false, false, false,
+     nullptr, nullptr, "OK", "OK", false, false, 8, 8000, {},
+     GENERIC_ATI("GSM", "Mobile Broadband Modem"), "Generic", "Mobile Broadband", "1.0", true},
 }};
+// clang-format on
 
 #undef GENERIC_ATI
 

@@ -37,6 +37,7 @@ struct Personality {
     const char* gmi;                      // +GMI, +GMM, +GMR answers
     const char* gmm;
     const char* gmr;
+    bool sms; // a mobile-network modem: knows the text-message commands (+CMGF, +CMGS)
 };
 
 // nullptr for an unknown name.

@@ -5,6 +5,7 @@
 #include "options/AdvancedPage.h"
 #include "options/DevicePage.h"
 #include "options/EmailPage.h"
+#include "options/EventsPage.h"
 #include "options/GeneralPage.h"
 #include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
@@ -44,6 +45,7 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     m_pSounds = new CSoundsPage(backend, pLine, this);
     m_pScreening = new CScreeningPage(this);
     m_pSpeech = new CSpeechPage(this);
+    m_pEvents = new CEventsPage(this);
     AddPage(tr("General"), m_pGeneral);
     AddPage(tr("Advanced"), m_pAdvanced);
     AddPage(tr("E-Mail"), m_pEmail);
@@ -51,6 +53,7 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     AddPage(tr("Sounds"), m_pSounds);
     AddPage(tr("Screening"), m_pScreening);
     AddPage(tr("Speech"), m_pSpeech);
+    AddPage(tr("Events"), m_pEvents);
     m_pList->setFixedWidth(m_pList->sizeHintForColumn(0) + 24);
     connect(m_pList, &QListWidget::currentRowChanged, m_pStack, &QStackedWidget::setCurrentIndex);
     m_pList->setCurrentRow(0);

@@ -1,4 +1,4 @@
-// The options dialog: six pages chosen from a list on the left. It works
+// The options dialog: pages chosen from a list on the left. It works
 // on a copy of the values; OK checks what was typed and hands the values
 // on, Cancel forgets them. Modal to the user, opened with open() so the
 // program's loop goes on.
@@ -11,6 +11,7 @@
 class CAdvancedPage;
 class CDevicePage;
 class CEmailPage;
+class CEventsPage;
 class CGeneralPage;
 class COptionsPage;
 class CScreeningPage;
@@ -41,6 +42,7 @@ public:
     CSoundsPage* Sounds() const { return m_pSounds; }
     CScreeningPage* Screening() const { return m_pScreening; }
     CSpeechPage* Speech() const { return m_pSpeech; }
+    CEventsPage* Events() const { return m_pEvents; }
 
     // OK: refused with a message while a check fails.
     void accept() override;
@@ -59,4 +61,5 @@ private:
     CSoundsPage* m_pSounds;
     CScreeningPage* m_pScreening;
     CSpeechPage* m_pSpeech;
+    CEventsPage* m_pEvents;
 };

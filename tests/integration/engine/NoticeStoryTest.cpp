@@ -48,6 +48,12 @@ protected:
         phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 300);
         phone->nAction = 1; // away: the machine answers
         phone->nRings = 2;
+        // A text message for each message too, on a mobile-network modem.
+        ASSERT_TRUE(mobile.Start());
+        ASSERT_TRUE(SetComPortDevice(kPort + 1, mobile.SlavePath()));
+        phone->m_PagerPort = kPort + 1;
+        phone->m_PagerPhone = "+49 (30) 555-0100";
+        phone->m_PagerMessage = "call.event from call.name, call.number";
     }
 
     void StartServer() {
@@ -89,6 +95,7 @@ protected:
 
     std::string inbox;
     std::unique_ptr<ServerProcess> server;
+    modemsim::ModemSim mobile{modemsim::ModemSimOptions::For("gsm")};
 };
 
 // bContactsOnly: John Doe is the contact "John Smith" and a stranger's
@@ -105,6 +112,7 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     const bool bCompress = GetParam().bCompress;
     phone->bEMailCompress = bCompress;
     phone->bEmailContactsOnly = GetParam().bContactsOnly;
+    phone->bPageContactsOnly = GetParam().bContactsOnly;
     if (GetParam().bContactsOnly) {
         ASSERT_NE(Contacts().AddContact({0, "John Smith", {{"5551234", ""}}, {}, "", ""}), 0);
     }
@@ -129,6 +137,11 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     EXPECT_NE(FileText(parsed + "body").find(GetParam().bContactsOnly ? "John Smith" : "JOHN DOE"),
               std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
+    ASSERT_TRUE(WaitFor([&] { return !mobile.SentMessages().empty(); }, 30000));
+    EXPECT_EQ(mobile.SentMessages()[0].number, "+49305550100");
+    EXPECT_EQ(mobile.SentMessages()[0].text, GetParam().bContactsOnly
+                                                 ? "message from John Smith, 555-1234"
+                                                 : "message from JOHN DOE, 555-1234");
 }
 
 INSTANTIATE_TEST_SUITE_P(Setting, AttachedRecording,
@@ -199,4 +212,103 @@ TEST_F(NoticeStory, NoticesWaitForTheMailServerWhileTheLineGoesOn) {
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 2; }, 60000));
     EXPECT_TRUE(std::filesystem::exists(inbox + "msg2.eml"));
     EXPECT_TRUE(UiSaid("status: mail notice to owner@example.com delivered"));
+}
+
+// The text message on its own, on a mobile-network modem: which calls are
+// told, a caller's name never ends, cancels or stretches the message, and a
+// refusal is tried again as often as set, then told.
+class TextNoticeOnModem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(mobile.Start());
+        settings.sPhone = "555 0100";
+        settings.port.sDevice = mobile.SlavePath();
+        settings.sPattern = "call.name: call.event";
+        settings.nRetries = 2;
+        settings.nDelayMs = 0;
+        notice.SetSettings(settings);
+        notice.Start(events);
+    }
+    void Call(const std::string& name, bool bMessage, bool bBlocked = false,
+              bool bContact = false) {
+        std::vector<CallEvent> call{
+            CallRinging{1}, CallerIdentified{"5551234", "555-1234", name, "", name},
+            CallScreened{bBlocked ? ScreenAction::HangUp : ScreenAction::LetRing, "",
+                         bContact ? 7 : 0, false}};
+        if (bMessage)
+            call.insert(call.end(), {CallAnswered{AnsweredBy::Machine},
+                                     RecordingStored{"/m.wav", 9, true, ""}});
+        call.push_back(CallEnded{});
+        for (const CallEvent& e : call)
+            notice.OnEvent(e);
+    }
+    size_t Told(const std::string& part) {
+        std::lock_guard lock(mutex);
+        return std::count_if(reports.begin(), reports.end(),
+                             [&](const std::string& r) { return r.find(part) != r.npos; });
+    }
+
+    modemsim::ModemSim mobile{modemsim::ModemSimOptions::For("gsm")};
+    TextNoticeSettings settings;
+    CCallEventPublisher events;
+    std::mutex mutex;
+    std::vector<std::string> reports;
+    CTextNotice notice{[this](const std::string& s) {
+        std::lock_guard lock(mutex);
+        reports.push_back(s);
+    }};
+};
+
+TEST_F(TextNoticeOnModem, MessagesAlwaysMissedCallsAsSetNeverBlockedCallers) {
+    const struct {
+        bool bMessagesOnly, bContactsOnly, bMessage, bBlocked, bContact;
+        int nSent;
+    } cases[] = {
+        {true, false, true, false, false, 1},   {true, false, false, false, false, 0},
+        {false, false, false, false, false, 1}, {false, false, true, true, false, 0},
+        {true, true, true, false, false, 0},    {true, true, true, false, true, 1},
+    };
+    int nTries = 0;
+    for (const auto& c : cases) {
+        settings.bMessagesOnly = c.bMessagesOnly;
+        settings.bContactsOnly = c.bContactsOnly;
+        notice.SetSettings(settings);
+        Call("Ann", c.bMessage, c.bBlocked, c.bContact);
+        // A message of our own after the call's: once it is tried, so was the call's.
+        ASSERT_TRUE(notice.Send({"test", "", "", 0}));
+        nTries += c.nSent + 1;
+        EXPECT_TRUE(WaitUntil([&] { return notice.Tries() >= nTries; }));
+        EXPECT_EQ(notice.Tries(), nTries) << &c - cases;
+    }
+    EXPECT_EQ(mobile.SentMessages()[0].text, "Ann: message");
+    EXPECT_EQ(mobile.SentMessages()[3].text, "Ann: missed call");
+}
+
+TEST_F(TextNoticeOnModem, AHostileNameSendsOneBoundedMessage) {
+    Call("Eve\x1a\x1b\"; AT+CMGS=\"1\"\r\n" + std::string(1024, 'x'), true);
+    ASSERT_TRUE(WaitUntil([&] { return Told("sent to 5550100") == 1; }));
+    ASSERT_EQ(mobile.SentMessages().size(), 1u);
+    const std::string text = mobile.SentMessages()[0].text;
+    EXPECT_EQ(text.size(), kMaxSmsSeptets);
+    EXPECT_TRUE(text.starts_with("Eve \"; AT+CMGS=\"1\" xxx")) << text;
+    EXPECT_EQ(mobile.CancelledMessages() + mobile.RefusedMessages(), 0);
+}
+
+TEST_F(TextNoticeOnModem, ARefusalIsTriedAgainAsSetThenTold) {
+    mobile.RefuseMessages(500);
+    ASSERT_TRUE(notice.Send({"test", "5551234", "Ann", 0}));
+    ASSERT_TRUE(WaitUntil([&] { return Told("was not sent") == 1; }));
+    EXPECT_EQ(mobile.RefusedMessages(), 3);
+    EXPECT_EQ(Told("+CMS ERROR: 500 to the message (3 tries)"), 1u);
+    EXPECT_EQ(notice.Sent(), 0);
+}
+
+TEST_F(TextNoticeOnModem, TheLineModemsOwnPortIsRefusedWithItsReason) {
+    CPhoneSettings phone;
+    phone.m_PagerPhone = "5550100";
+    phone.m_PagerPort = 9;
+    notice.SetSettings(TextNoticeSettings::From(phone, 9));
+    EXPECT_FALSE(notice.Send({"test", "", "", 0}));
+    EXPECT_EQ(Told("COM9 is the line modem's port"), 1u);
+    EXPECT_EQ(notice.Tries(), 0);
 }

@@ -93,3 +93,39 @@ TEST(ModemSimAt, EveryPersonalityAnswersTheDiagnosticsProbes) {
         EXPECT_NE(s.port->Command("AT").find("\r\nOK\r\n"), std::string::npos);
     }
 }
+
+// A mobile-network modem takes a text message only in text mode, up to Ctrl-Z,
+// drops it on Esc, and refuses what is too long or what it is told to refuse.
+TEST(ModemSimAt, TextMessagesInTextMode) {
+    Sim s("gsm");
+    HostPort& p = *s.port;
+    EXPECT_EQ(p.Command("ATE0"), "ATE0\r\r\nOK\r\n");
+    ASSERT_TRUE(p.Send("AT+CMGS=\"+4930123\"\r")); // PDU mode
+    EXPECT_EQ(p.ReadUntil("304\r\n", 5000), "\r\n+CMS ERROR: 304\r\n");
+    EXPECT_EQ(p.Command("AT+CMGF=1"), "\r\nOK\r\n");
+    s.sim.RefuseMessages(500, 1);
+    const struct {
+        std::string number, text, answer;
+    } cases[] = {
+        {"+4930123", "first", "\r\n+CMS ERROR: 500\r\n"},
+        {"+4930123", "two\rlines", "\r\n+CMGS: 1\r\n\r\nOK\r\n"},
+        {"555", std::string(80, '['), "\r\n+CMGS: 2\r\n\r\nOK\r\n"},
+        {"555", std::string(81, '['), "\r\n+CMS ERROR: 305\r\n"},
+        {"555", "dropped\x1b", "\r\nOK\r\n"},
+        {"5;5", "", "\r\n+CMS ERROR: 305\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number + " " + c.text);
+        ASSERT_TRUE(p.Send("AT+CMGS=\"" + c.number + "\"\r"));
+        if (!c.text.empty()) {
+            EXPECT_EQ(p.ReadUntil("> ", 5000), "\r\n> ");
+            ASSERT_TRUE(p.Send(c.text.back() == '\x1b' ? c.text : c.text + "\x1a"));
+        }
+        EXPECT_TRUE(p.ReadUntil(c.answer, 5000).ends_with(c.answer));
+    }
+    ASSERT_EQ(s.sim.SentMessages().size(), 2u);
+    EXPECT_EQ(s.sim.SentMessages()[0].text, "two\nlines");
+    EXPECT_EQ(s.sim.SentMessages()[1].number, "555");
+    EXPECT_EQ(s.sim.RefusedMessages(), 2);
+    EXPECT_EQ(s.sim.CancelledMessages(), 1);
+}

@@ -168,6 +168,18 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          "",
          [](auto& v) { v.sPin = "0815", v.sMorePins = "1234;5678", v.bTollSaver = true; },
          {"bTollSaver: 0 -> 1", "sPin:  -> 0815", "strPinArray:  -> 1234;5678"}},
+        {"call program",
+         "",
+         [](auto& v) { v.events.program.bRunProg = v.events.program.bRunNotAnsw = true; },
+         {"bRunNotAnsw: 0 -> 1", "bRunProg: 0 -> 1"}},
+        {"text messages",
+         "",
+         [](auto& v) {
+             v.events.text.sPhone = "+49 170", v.events.text.nPort = 4;
+             v.events.text.bUnattended = false, v.events.text.nRetries = 3;
+         },
+         {"bUnattendedPage: 1 -> 0", "m_PagerPhone:  -> +49 170", "m_PagerPort: -1 -> 4",
+          "m_PagerRetries: 1 -> 3"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
