@@ -284,12 +284,15 @@ TEST_F(SipLineStory, ABlockedCallerIsDeclined) {
 
 // Forwarding to a second far end: redirected (302) before the machine
 // answers (always, or at the machine's answer), or transferred (REFER)
-// once the caller's message ended; with no number set, the machine takes
-// the call as without forwarding and says why once.
+// once the caller's message ended; a blocked caller only with bFwdBlack.
+// With no number set, the machine takes the call as without forwarding and
+// says why once.
 struct ForwardRow {
     const char* label;
     ForwardMethod method;
     bool bNumberSet;
+    bool bBlocked;
+    bool bFwdBlack;
     CallOutcome outcome;
 };
 
@@ -303,6 +306,14 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     phone->bTollSaver = false;
     phone->sWaveGreet = MakeToneWav("short.wav", 1000, 300, 8000);
     phone->nFwdMethod = static_cast<int>(row.method);
+    phone->bFwdBlack = row.bFwdBlack;
+    if (row.bBlocked) {
+        phone->nBlackAction = 1;
+        Contact anna;
+        anna.numbers = {{"030 1234567", ""}};
+        anna.list = ContactList::Block;
+        ASSERT_NE(Contacts().AddContact(anna), 0) << Contacts().Error();
+    }
     // The caller says a second, then keeps silent: the silence ends the message.
     phone->DriverSettings().bSilenceDetection = true;
     phone->DriverSettings().iSilenceDetectionTimeout = 10;
@@ -316,6 +327,7 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     StartWorkerOnDevice();
 
     ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    const bool bForwarded = row.bNumberSet && (!row.bBlocked || row.bFwdBlack);
     if (!row.bNumberSet) {
         ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
         const std::vector<std::string> lines = ui.Lines();
@@ -323,24 +335,30 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
                              "status: call not forwarded: no number to forward to is set; it "
                              "goes on as without forwarding"),
                   1);
-    } else {
+    } else if (bForwarded) {
         ASSERT_TRUE(third.Answer());
     }
     const std::vector<HistoryEntry> history = WaitForHistory(1);
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].outcome, row.outcome);
-    EXPECT_EQ(history[0].sForwardedTo, row.bNumberSet ? third.Uri() : "");
+    EXPECT_EQ(history[0].sForwardedTo, bForwarded ? third.Uri() : "");
     EXPECT_EQ(Index().GetSize(), row.outcome == CallOutcome::Message ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Methods, SipForward,
-    ::testing::Values(
-        ForwardRow{"Always", ForwardMethod::Always, true, CallOutcome::Forwarded},
-        ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering, true, CallOutcome::Forwarded},
-        ForwardRow{"AfterMessage", ForwardMethod::AfterMessage, true, CallOutcome::Message},
-        ForwardRow{"NoNumber", ForwardMethod::Always, false, CallOutcome::Message}),
-    [](const auto& info) { return TestName(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Methods, SipForward,
+                         ::testing::Values(ForwardRow{"Always", ForwardMethod::Always, true, false,
+                                                      false, CallOutcome::Forwarded},
+                                           ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering,
+                                                      true, false, false, CallOutcome::Forwarded},
+                                           ForwardRow{"AfterMessage", ForwardMethod::AfterMessage,
+                                                      true, false, false, CallOutcome::Message},
+                                           ForwardRow{"NoNumber", ForwardMethod::Always, false,
+                                                      false, false, CallOutcome::Message},
+                                           ForwardRow{"BlockedKept", ForwardMethod::Always, true,
+                                                      true, false, CallOutcome::Blocked},
+                                           ForwardRow{"BlockedForwarded", ForwardMethod::Always,
+                                                      true, true, true, CallOutcome::Forwarded}),
+                         [](const auto& info) { return TestName(info.param.label); });
 
 // The user takes a call from a fax machine: its calling tone, in the
 // call's sound only, hands the call over as fax.
