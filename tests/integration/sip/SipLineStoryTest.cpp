@@ -285,12 +285,14 @@ TEST_F(SipLineStory, ABlockedCallerIsDeclined) {
 // Forwarding to a second far end: redirected (302) before the machine
 // answers (always, or at the machine's answer), or transferred (REFER)
 // once the caller's message ended; a blocked caller only with bFwdBlack.
-// With no number set, the machine takes the call as without forwarding and
-// says why once.
+// A number the line cannot forward to (none, or a bare number on a line
+// with no registrar to make it an address): the machine takes the call as
+// without forwarding and says why once.
 struct ForwardRow {
     const char* label;
     ForwardMethod method;
-    bool bNumberSet;
+    const char* sNumber; // nullptr: the second far end's address
+    const char* sTold;   // the status line that tells why not, nullptr none
     bool bBlocked;
     bool bFwdBlack;
     CallOutcome outcome;
@@ -322,18 +324,19 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     ASSERT_TRUE(WriteSound(home.File("says.wav"), says));
     ChooseDeviceAndFarEnd(home.File("says.wav"));
     CFarEnd third(home.File("sip-third"), speech, home.File("third-heard.wav"));
-    if (row.bNumberSet)
-        phone->sFwdPhone = third.Uri();
+    phone->sFwdPhone = row.sNumber ? row.sNumber : third.Uri();
     StartWorkerOnDevice();
 
     ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
-    const bool bForwarded = row.bNumberSet && (!row.bBlocked || row.bFwdBlack);
-    if (!row.bNumberSet) {
+    const bool bForwarded = !row.sNumber && (!row.bBlocked || row.bFwdBlack);
+    if (row.sTold) {
         ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
         const std::vector<std::string> lines = ui.Lines();
-        EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                             "status: call not forwarded: no number to forward to is set; it "
-                             "goes on as without forwarding"),
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) {
+                                    return l.rfind(std::string("status: ") + row.sTold, 0) == 0 &&
+                                           l.ends_with("; it goes on as without forwarding");
+                                }),
                   1);
     } else if (bForwarded) {
         ASSERT_TRUE(third.Answer());
@@ -345,20 +348,26 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     EXPECT_EQ(Index().GetSize(), row.outcome == CallOutcome::Message ? 1 : 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, SipForward,
-                         ::testing::Values(ForwardRow{"Always", ForwardMethod::Always, true, false,
-                                                      false, CallOutcome::Forwarded},
-                                           ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering,
-                                                      true, false, false, CallOutcome::Forwarded},
-                                           ForwardRow{"AfterMessage", ForwardMethod::AfterMessage,
-                                                      true, false, false, CallOutcome::Message},
-                                           ForwardRow{"NoNumber", ForwardMethod::Always, false,
-                                                      false, false, CallOutcome::Message},
-                                           ForwardRow{"BlockedKept", ForwardMethod::Always, true,
-                                                      true, false, CallOutcome::Blocked},
-                                           ForwardRow{"BlockedForwarded", ForwardMethod::Always,
-                                                      true, true, true, CallOutcome::Forwarded}),
-                         [](const auto& info) { return TestName(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(
+    Methods, SipForward,
+    ::testing::Values(ForwardRow{"Always", ForwardMethod::Always, nullptr, nullptr, false, false,
+                                 CallOutcome::Forwarded},
+                      ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering, nullptr, nullptr,
+                                 false, false, CallOutcome::Forwarded},
+                      ForwardRow{"AfterMessage", ForwardMethod::AfterMessage, nullptr, nullptr,
+                                 false, false, CallOutcome::Message},
+                      ForwardRow{"NoNumber", ForwardMethod::Always, "",
+                                 "call not forwarded: no number", false, false,
+                                 CallOutcome::Message},
+                      ForwardRow{"BareNumberWithoutRegistrar", ForwardMethod::WhenAnswering,
+                                 "0309999",
+                                 "call not forwarded to 0309999: the line cannot redirect", false,
+                                 false, CallOutcome::Message},
+                      ForwardRow{"BlockedKept", ForwardMethod::Always, nullptr, nullptr, true,
+                                 false, CallOutcome::Blocked},
+                      ForwardRow{"BlockedForwarded", ForwardMethod::Always, nullptr, nullptr, true,
+                                 true, CallOutcome::Forwarded}),
+    [](const auto& info) { return TestName(info.param.label); });
 
 // The user takes a call from a fax machine: its calling tone, in the
 // call's sound only, hands the call over as fax.
