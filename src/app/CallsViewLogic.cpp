@@ -24,6 +24,8 @@ const char* OutcomeWord(CallOutcome outcome) {
         return "blocked";
     case CallOutcome::ChallengeFailed:
         return "challenge failed";
+    case CallOutcome::Forwarded:
+        return "forwarded";
     }
     return "?";
 }
@@ -44,6 +46,9 @@ CallsRow CallsRowFor(const HistoryEntry& call, const std::string& sContactName,
     row.sSent = call.sNumber;
     row.sNormalised = call.sNormalised;
     row.sOutcome = OutcomeWord(call.outcome);
+    if (!call.sForwardedTo.empty())
+        row.sOutcome += (call.outcome == CallOutcome::Forwarded ? " to " : ", forwarded to ") +
+                        call.sForwardedTo;
     row.sRule = call.sRule;
     row.sRecording = call.sRecording;
     row.sFile = call.sRecording.substr(call.sRecording.find_last_of('/') + 1);

@@ -72,6 +72,10 @@ void CServiceCallLog::OnEvent(const CallEvent& event) {
         }
         // The notice says for itself what became of it.
         void operator()(const CallsForNotice&) {}
+        void operator()(const CallForwarded& e) {
+            log.Line((e.bTransferred ? "call transferred to " : "call redirected to ") +
+                     LogEscape(e.sTarget));
+        }
     };
     std::visit(Teller{*this}, event);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallForwarding.h"
 #include "engine/CallRecorder.h"
 #include "engine/CallState.h"
 #include "engine/Challenge.h"
@@ -72,6 +73,11 @@ void CAnsweringMachine::AnswerCall() {
     // A message the disk cannot hold is not taken: the line is left ringing.
     if (!m_recorder.RoomForAMessage())
         return;
+    if (!m_state.bOffHook &&
+        ForwardCallAt(ForwardMethod::WhenAnswering, m_phone, m_state, m_events)) {
+        m_line.StopCall(); // the call is gone: the line forgets it now
+        return;
+    }
     if (!m_state.bOffHook)
         m_line.GoOffHook();
     m_state.bOffHook = true;

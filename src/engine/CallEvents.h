@@ -78,6 +78,13 @@ struct RecordingStored {
     std::string sProblem;
 };
 
+// The call was sent on to sTarget: redirected before it was answered, or
+// transferred (bTransferred) once answered.
+struct CallForwarded {
+    std::string sTarget;
+    bool bTransferred = false;
+};
+
 // The line was put back. Comes also when the rings of a call end after the
 // line was already put back.
 struct CallEnded {};
@@ -108,7 +115,7 @@ struct CallsForNotice {
 
 using CallEvent =
     std::variant<CallRinging, CallerIdentified, CallScreened, CallAnswered, RecordingStarted,
-                 RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice>;
+                 RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice, CallForwarded>;
 
 // LineBack for DeviceState::Open, else LineLost.
 CallEvent LineEvent(DeviceState state, DeviceKind kind, const std::string& sDevice,

@@ -119,6 +119,12 @@ void CCallHistory::OnEvent(const CallEvent& event) {
         } else if (m_nLastId) {
             CountNewMessages();
         }
+    } else if (const auto* forwarded = std::get_if<CallForwarded>(&event)) {
+        if (m_bInCall) {
+            m_call.sForwardedTo = forwarded->sTarget;
+            if (!forwarded->bTransferred)
+                m_call.outcome = CallOutcome::Forwarded;
+        }
     } else if (const auto* back = std::get_if<LineBack>(&event)) {
         m_sLine = !back->sDevice.empty()                    ? back->sDevice
                   : back->kind == DeviceKind::TelephonyLine ? "telephony line"

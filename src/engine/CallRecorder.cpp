@@ -6,6 +6,7 @@
 #include "config/DataFolder.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
+#include "engine/CallForwarding.h"
 #include "engine/CallState.h"
 #include "engine/Phone.h"
 #include "engine/RecordingName.h"
@@ -264,6 +265,10 @@ void CCallRecorder::Record(bool bByMachine, const std::function<bool(int)>& ends
         CompressRecording(
             file, [](const std::string& a, const std::string& b) { return ConvertToGsm(a, b); });
     SetCurrentFile(file);
+    // A caller still on the line after the message may be forwarded.
+    if (m_bMessage && dev.InVoiceMode() && m_nLastKey != 'b' && m_nLastKey != 'd' &&
+        !dev.StopRequested())
+        ForwardCallAt(ForwardMethod::AfterMessage, m_phone, m_state, m_events);
     if (!m_state.bTalking && !m_state.bHold && !m_state.bSpeakerphone)
         m_line.StopCall();
     m_state.bActionPending = false;

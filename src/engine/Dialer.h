@@ -27,10 +27,10 @@ public:
 
     // Dials the number set (worker thread); a dial already running is left alone.
     void Dial();
-
-private:
     // Makes the modem ready to dial; false (and told) when it cannot be opened.
     bool PrepareModem();
+
+private:
 
     CPhone& m_phone;
     CCallStateData& m_state;

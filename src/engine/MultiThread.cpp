@@ -39,7 +39,8 @@ std::string CommandFailureText(int result, bool bOpen) {
 
 CMultiThread::CMultiThread(CPhone& phone, IUiBridge& ui, CCallLog& callLog)
     : m_phone(phone), m_ui(ui), m_state(phone.CallState().EngineState()), m_callLog(callLog),
-      m_dialer(phone, m_state, ui, *this), m_recorder(phone, m_state, ui, callLog, m_events, *this),
+      m_dialer(phone, m_state, ui, *this), m_forwarder(phone, m_state, m_dialer, *this),
+      m_recorder(phone, m_state, ui, callLog, m_events, *this),
       m_machine(phone, m_state, m_recorder, *this, m_actions, m_events),
       m_actions(phone, m_state, ui, m_recorder, m_machine, *this, *this), m_mail(phone),
       m_history(phone), m_announcer(phone),
@@ -224,6 +225,7 @@ void CMultiThread::PauseForProgram(bool bPause) {
 void CMultiThread::Run() {
     m_mail.Start(m_events);
     m_history.Start(m_events);
+    m_forwarder.Start(m_events);
     m_announcer.Start(m_events);
     m_remote.Configure();
     m_program.SetSettings(CallProgramSettings::From(m_phone));
@@ -244,6 +246,7 @@ void CMultiThread::Run() {
     m_phone.Device().Shutdown();
     m_mail.Stop();
     m_history.Stop();
+    m_forwarder.Stop();
     m_announcer.Stop();
     m_program.Stop();
     m_textNotice.Stop();
@@ -346,6 +349,9 @@ bool CMultiThread::CheckLine() {
     }
     m_actions.FollowTalk();
     m_ringWatcher.CheckTiming();
+    // A message forwarded between calls, never while one is on the line.
+    if (!m_state.bOffHook && !m_state.bRinging && m_ringWatcher.RingCount() == 0)
+        m_forwarder.RunDue();
     return true;
 }
 

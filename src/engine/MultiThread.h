@@ -26,6 +26,7 @@
 #include "engine/CommDriverCidChannel.h"
 #include "engine/DiagnosticsRun.h"
 #include "engine/Dialer.h"
+#include "engine/MessageForwarder.h"
 #include "engine/MissedCallMail.h"
 #include "engine/Number.h"
 #include "engine/RemoteMenu.h"
@@ -244,6 +245,7 @@ private:
     mutable std::mutex m_fieldMutex; // for m_sUnavailableTold
     CDiagnosticsRun m_diagnostics;
     CDialer m_dialer;
+    CMessageForwarder m_forwarder;
     CCallRecorder m_recorder;
     CAnsweringMachine m_machine;
     CActionRunner m_actions;

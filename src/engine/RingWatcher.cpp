@@ -2,6 +2,8 @@
 // ring sound, the ring timing and the step taken when the rings end.
 #include "engine/RingWatcher.h"
 
+#include "engine/CallForwarding.h"
+
 #include "audio/PlaySound.h"
 #include "engine/CallControl.h"
 #include "engine/CallEvents.h"
@@ -33,6 +35,7 @@ void CRingWatcher::ResetRings() {
     m_bPopupShown = false;
     m_bAnswerAsked = false;
     m_bScreened = false;
+    m_bForwardTried = false;
     m_heldCid.clear();
 }
 
@@ -113,6 +116,10 @@ void CRingWatcher::HandleRing() {
     }
     if (bCounted && m_rings.nRings == 1 && ReadsCallerIdAtFirstRing(m_phone.nCIDType, bSerial))
         m_ui.SetWindowTitle(CallWindowTitle(m_state.curCall.Get()));
+    // A caller the caller ID told nothing of by the second ring is
+    // forwarded unscreened.
+    if (bCounted && m_rings.nRings >= 2 && !m_bScreened && ForwardOffered())
+        return;
     if ((!m_phone.bRingBeforeCallerID && !bQuietRing) ||
         (m_rings.nRings > 1 && m_rings.nCidReadAt < m_rings.nRings))
         PlayRingSound();
@@ -230,6 +237,8 @@ std::optional<ScreeningDecision> CRingWatcher::ScreenCaller() {
 void CRingWatcher::ActOn(const ScreeningDecision& d) {
     // Told also when no rule decided: the caller is screened, and rings.
     m_events.Publish(CallScreened{d.action, d.sRule, d.nContactId});
+    if (ForwardOffered())
+        return;
     if (d.sRule.empty() || d.action == ScreenAction::LetRing)
         return;
     m_phone.SetStatusText(ScreeningText(d));
@@ -279,6 +288,17 @@ void CRingWatcher::ActOn(const ScreeningDecision& d) {
             m_phone.CallState().RequestAction(kActionAnswer);
         break;
     }
+}
+
+bool CRingWatcher::ForwardOffered() {
+    if (std::exchange(m_bForwardTried, true) ||
+        !ForwardCallAt(ForwardMethod::Always, m_phone, m_state, m_events))
+        return false;
+    // The call is gone: nothing to answer, and the line forgets it now
+    // rather than when no more rings come.
+    m_bAnswerAsked = true;
+    m_phone.CallState().RequestAction(kActionStopHangUp);
+    return true;
 }
 
 void CRingWatcher::PlayRingSound() {

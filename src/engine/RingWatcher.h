@@ -114,6 +114,9 @@ private:
     // The caller is known: screened once a call (none when it was, or when
     // there is no contacts file), and named as the contact it is.
     std::optional<ScreeningDecision> ScreenCaller();
+    // A call forwarded always goes as soon as its caller is screened (or
+    // known to have told nothing); true when it went.
+    bool ForwardOffered();
     // The decision published and acted on.
     void ActOn(const ScreeningDecision& d);
     // The call's facts published: the caller as now identified (if any).
@@ -136,6 +139,8 @@ private:
     bool m_bPopupShown = false;
     bool m_bAnswerAsked = false; // the machine was asked to answer this call
     bool m_bScreened = false;    // the caller of this call was screened
+    // Forwarding always was tried for this call.
+    bool m_bForwardTried = false;
 
     // Any thread.
     std::atomic<int> m_nRingCount{0};

@@ -132,6 +132,15 @@ public:
     // cannot hand a call over (the modem releases its port instead).
     virtual bool HandOffCall(bool /*bFax*/, const std::string& /*sTarget*/) { return false; }
 
+    // Forwarding: the offered call sent on to sTarget unanswered (bAnswered
+    // false), or the call in progress transferred there. False, with *pWhy
+    // in words for the user, when the device or the far end cannot.
+    virtual bool ForwardCall(const std::string& /*sTarget*/, bool /*bAnswered*/,
+                             std::string* pWhy) {
+        *pWhy = "the " + DeviceKindName(Kind()) + " cannot forward a call";
+        return false;
+    }
+
     // Talking at the PC: the call's sound between the line and the
     // computer's sound card (TalkSettings: which card, its levels), for the
     // call offered or in progress. While the device talks, PlayFile plays to

@@ -63,6 +63,22 @@ void CTelephonyLineDevice::Withdraw() {
         g_pRunning = nullptr;
 }
 
+bool CTelephonyLineDevice::ForwardCall(const std::string& sTarget, bool bAnswered,
+                                       std::string* pWhy) {
+    CMyLine* line = m_pTapi->Line();
+    if (!line || !line->HasCall()) {
+        *pWhy = "the call has ended";
+        return false;
+    }
+    const TapiResult r = bAnswered ? line->BlindTransfer(sTarget) : line->Redirect(sTarget);
+    if (r == 0)
+        return true;
+    *pWhy =
+        bAnswered ? "the far end did not take the transfer" : "the line cannot redirect the call";
+    *pWhy += StrPrintf(" (0x%lx)", static_cast<unsigned long>(static_cast<uint32_t>(r)));
+    return false;
+}
+
 void CTelephonyLineDevice::SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) {
     m_events.SetSink(std::move(sink));
 }

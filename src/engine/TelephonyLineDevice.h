@@ -71,6 +71,9 @@ public:
     // the media change it causes is not taken for a new event), then hands
     // it over.
     bool HandOffCall(bool bFax, const std::string& sTarget) override;
+    // A redirect of the offered call, or a blind transfer of the call in
+    // progress (waiting for the far end to take it).
+    bool ForwardCall(const std::string& sTarget, bool bAnswered, std::string* pWhy) override;
     void SetEventSink(std::function<void(int, uintptr_t, intptr_t)> sink) override;
     // Talks through the process's sound card on the call's "wave/in" and
     // "wave/out" (the call offered, placed or in progress); meanwhile plays

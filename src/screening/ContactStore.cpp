@@ -52,7 +52,13 @@ CREATE INDEX history_by_number ON history(normalised, time, id);
 PRAGMA user_version=2;
 )";
 
-constexpr const char* kLayoutSteps[] = {kLayout1, kLayout2};
+// Layout 3: where a forwarded call went.
+constexpr const char* kLayout3 = R"(
+ALTER TABLE history ADD COLUMN forwarded_to TEXT NOT NULL DEFAULT '';
+PRAGMA user_version=3;
+)";
+
+constexpr const char* kLayoutSteps[] = {kLayout1, kLayout2, kLayout3};
 static_assert(std::size(kLayoutSteps) == CContactStore::kLayoutVersion);
 
 ContactList ListOf(int64_t value) {
@@ -431,8 +437,8 @@ ContactList CContactStore::ClassRule(CallerClass callerClass) {
 bool CContactStore::InsertCall(const HistoryEntry& call) {
     return m_db
         .Query("INSERT INTO history(time, line, name, number, normalised, contact_id, "
-               "decision, rule, outcome, recording, heard) "
-               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)")
+               "decision, rule, outcome, recording, heard, forwarded_to) "
+               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)")
         .Bind(1, call.tTime)
         .Bind(2, call.sLine)
         .Bind(3, call.sName)
@@ -444,6 +450,7 @@ bool CContactStore::InsertCall(const HistoryEntry& call) {
         .Bind(9, static_cast<int64_t>(call.outcome))
         .Bind(10, call.sRecording)
         .Bind(11, int64_t{call.bHeard})
+        .Bind(12, call.sForwardedTo)
         .Run();
 }
 
@@ -525,6 +532,7 @@ std::vector<HistoryEntry> CContactStore::ReadCalls(CQuery& q) {
         e.outcome = static_cast<CallOutcome>(q.Int(9));
         e.sRecording = q.Text(10);
         e.bHeard = q.Int(11) != 0;
+        e.sForwardedTo = q.Text(12);
         out.push_back(std::move(e));
     }
     if (q.Failed()) {
@@ -539,7 +547,7 @@ std::vector<HistoryEntry> CContactStore::Calls(HistoryFilter filter, int offset,
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard FROM history WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
+        "recording, heard, forwarded_to FROM history WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
         "(?1 = 2 AND outcome IN (5, 6)) OR (?1 = 3 AND outcome = 2 AND heard = 0) "
         "ORDER BY time DESC, id DESC LIMIT ?2 OFFSET ?3");
     q.Bind(1, static_cast<int64_t>(filter)).Bind(2, limit).Bind(3, offset);
@@ -551,7 +559,8 @@ std::vector<HistoryEntry> CContactStore::CallsOf(const std::string& normalised, 
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard FROM history WHERE normalised = ?1 ORDER BY time DESC, id DESC LIMIT ?2");
+        "recording, heard, forwarded_to FROM history WHERE normalised = ?1 ORDER BY time DESC, id "
+        "DESC LIMIT ?2");
     q.Bind(1, normalised).Bind(2, limit);
     return ReadCalls(q);
 }

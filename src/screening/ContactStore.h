@@ -26,7 +26,7 @@ class CPhoneNumbers;
 class CContactStore {
 public:
     // The layout of the file this program writes (PRAGMA user_version).
-    static constexpr int kLayoutVersion = 2;
+    static constexpr int kLayoutVersion = 3;
 
     explicit CContactStore(const CPhoneNumbers& numbers) : m_numbers(numbers) {}
 

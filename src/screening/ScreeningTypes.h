@@ -45,6 +45,7 @@ enum class CallOutcome {
     Missed = 4,
     Blocked = 5,
     ChallengeFailed = 6,
+    Forwarded = 7, // sent on unanswered (a message forwarded after it stays a Message)
 };
 
 // A number range and the list its callers are on.
@@ -67,6 +68,7 @@ struct HistoryEntry {
     CallOutcome outcome = CallOutcome::Ringing;
     std::string sRecording; // the recording's file name ("" none)
     bool bHeard = false;
+    std::string sForwardedTo; // where the call was sent on ("" not forwarded)
 };
 
 // Which calls of the history to list.

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 using namespace sipprovider;
 
@@ -279,6 +280,12 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
                  call->getReason() == linphone::Reason::Busy ? kCallBusy : kCallDisconnected);
         break;
     case S::End:
+        // A transfer the call ended before the far end told of: as far as
+        // it got, else failed.
+        if (c->nTransferRequest > 0)
+            OnTransferState(call, static_cast<int>(call->getTransferState()));
+        if (c->nTransferRequest > 0)
+            OnTransferState(call, static_cast<int>(S::Error));
         if (c->dwState != kCallIdle && c->dwState != kCallBusy)
             SetState(hCall, kCallDisconnected);
         break;
@@ -294,6 +301,25 @@ void CSipProvider::OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone
     default:
         break;
     }
+}
+
+void CSipProvider::OnTransferState(const std::shared_ptr<linphone::Call>& call, int state) {
+    using S = linphone::Call::State;
+    Call* c = m_table.Find(HandleOf(call));
+    if (!c || c->nTransferRequest <= 0)
+        return;
+    // The far end took the REFER and calls the address (its progress), or
+    // refused it or could not reach the address (an error).
+    const auto s = static_cast<S>(state);
+    bool bOk = false;
+    if (s == S::OutgoingProgress || s == S::OutgoingRinging || s == S::OutgoingEarlyMedia ||
+        s == S::Connected || s == S::StreamsRunning)
+        bOk = true;
+    else if (s != S::Error && s != S::End && s != S::Released)
+        return;
+    m_table.Queue(
+        0, TapiMsg::Reply, static_cast<uintptr_t>(std::exchange(c->nTransferRequest, 0)),
+        static_cast<uintptr_t>(static_cast<uint32_t>(bOk ? 0 : kTapiErrOperationUnavail)));
 }
 
 void CSipProvider::OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf) {

@@ -2,8 +2,9 @@
 // line. An incoming INVITE is an offered call that rings, again every few
 // seconds while it is offered (SIP has no ring cadence of its own); its
 // caller ID comes from the From and P-Asserted-Identity headers. Answer,
-// drop, placing a call, touch-tone keys (RFC 4733) both ways, and hand-off
-// as a transfer (REFER).
+// drop, placing a call, touch-tone keys (RFC 4733) both ways, hand-off
+// as a transfer (REFER), redirecting an offered call (302) and a blind
+// transfer (REFER, whose reply waits for the far end's word on it).
 //
 // Each line has its own SIP stack, listening where its account says. One
 // thread drives every stack: every 40 ms while a line has a call, else when
@@ -104,6 +105,8 @@ public:
     TapiResult MonitorDigits(uint32_t hCall, uint32_t dwDigitModes) override;
     TapiResult SetMediaMode(uint32_t hCall, uint32_t dwMediaModes) override;
     TapiResult Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) override;
+    TapiResult Redirect(uint32_t hCall, const std::string& sAddress) override;
+    TapiResult BlindTransfer(uint32_t hCall, const std::string& sAddress) override;
     TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) override;
     TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) override;
     TapiResult GetID(uint32_t hCall, const std::string& sDeviceClass, uint32_t* pId) override;
@@ -134,6 +137,7 @@ private:
     struct Call : TapiCall {
         std::shared_ptr<linphone::Call> call;
         bool bEverConnected = false;
+        TapiResult nTransferRequest = 0; // a transfer's reply still due
         std::chrono::steady_clock::time_point nextRing;
     };
 
@@ -149,6 +153,8 @@ private:
     void OnCallState(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call, int state);
     void OnIncoming(uint32_t dwDevice, const std::shared_ptr<linphone::Call>& call);
     void OnDtmf(const std::shared_ptr<linphone::Call>& call, int dtmf);
+    // The far end's word on a transfer: the reply, once it has said.
+    void OnTransferState(const std::shared_ptr<linphone::Call>& call, int state);
     void OnRegistration(uint32_t dwDevice, const std::shared_ptr<linphone::Account>& account,
                         int state, const std::string& sMessage);
     void SetRegistration(Line& line, const SipRegistration& reg);

@@ -48,6 +48,11 @@ public:
                         const std::shared_ptr<linphone::Call>& call, int dtmf) override {
         m_provider.OnDtmf(call, dtmf);
     }
+    void onTransferStateChanged(const std::shared_ptr<linphone::Core>&,
+                                const std::shared_ptr<linphone::Call>& call,
+                                linphone::Call::State state) override {
+        m_provider.OnTransferState(call, static_cast<int>(state));
+    }
     void onAccountRegistrationStateChanged(const std::shared_ptr<linphone::Core>&,
                                            const std::shared_ptr<linphone::Account>& account,
                                            linphone::RegistrationState state,

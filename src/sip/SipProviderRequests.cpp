@@ -296,6 +296,39 @@ TapiResult CSipProvider::Handoff(uint32_t hCall, const std::string& sTarget, uin
     return c->call->transferTo(address) == 0 ? 0 : kTapiErrOperationUnavail;
 }
 
+TapiResult CSipProvider::Redirect(uint32_t hCall, const std::string& sAddress) {
+    std::lock_guard lock(m_mutex);
+    Call* c = m_table.Find(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    const std::string target = Target(m_lines[c->dwDevice], sAddress);
+    if (target.empty() || !c->call ||
+        c->call->getState() != linphone::Call::State::IncomingReceived)
+        return kTapiErrOperationUnavail;
+    auto address = linphone::Factory::get()->createAddress(target);
+    if (!address || c->call->redirectTo(address) != 0)
+        return kTapiErrOperationUnavail;
+    SetState(hCall, kCallIdle);
+    return 0;
+}
+
+TapiResult CSipProvider::BlindTransfer(uint32_t hCall, const std::string& sAddress) {
+    std::lock_guard lock(m_mutex);
+    Call* c = m_table.Find(hCall);
+    if (!c)
+        return kTapiErrInvalCallHandle;
+    const std::string target = Target(m_lines[c->dwDevice], sAddress);
+    if (target.empty() || !CallIsLive(c->call) || c->nTransferRequest > 0)
+        return kTapiErrOperationUnavail;
+    auto address = linphone::Factory::get()->createAddress(target);
+    if (!address || c->call->transferTo(address) != 0)
+        return kTapiErrOperationUnavail;
+    // Replied when the far end says what became of it.
+    c->nTransferRequest = m_table.Request(0, false);
+    m_wake.Wake();
+    return c->nTransferRequest;
+}
+
 TapiResult CSipProvider::GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) {
     std::lock_guard lock(m_mutex);
     return m_table.GetCallInfo(hCall, pInfo);

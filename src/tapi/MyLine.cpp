@@ -236,6 +236,20 @@ TapiResult CMyLine::Handoff(const std::string& sTarget, uint32_t dwMediaMode) {
     return call ? call->Handoff(sTarget, dwMediaMode) : kTapiErrInvalCallHandle;
 }
 
+TapiResult CMyLine::Redirect(const std::string& sAddress) {
+    auto call = Current();
+    const TapiResult r = call ? WaitReply(call->Redirect(sAddress)) : kTapiErrInvalCallHandle;
+    Status(StrPrintf("lineRedirect, rc=0x%lx", Hex(r)));
+    return r;
+}
+
+TapiResult CMyLine::BlindTransfer(const std::string& sAddress) {
+    auto call = Current();
+    const TapiResult r = call ? WaitReply(call->BlindTransfer(sAddress)) : kTapiErrInvalCallHandle;
+    Status(StrPrintf("lineBlindTransfer, rc=0x%lx", Hex(r)));
+    return r;
+}
+
 TapiResult CMyLine::Drop() {
     auto call = Current();
     const TapiResult r = call ? WaitReply(call->Drop()) : kTapiErrInvalCallHandle;

@@ -65,6 +65,10 @@ public:
     TapiResult MonitorDigits();
     TapiResult SetMediaMode(uint32_t dwMediaMode);
     TapiResult Handoff(const std::string& sTarget, uint32_t dwMediaMode);
+    // Sends the offered call on to sAddress unanswered, or transfers the
+    // call in progress there (waiting for the far end to take it).
+    TapiResult Redirect(const std::string& sAddress);
+    TapiResult BlindTransfer(const std::string& sAddress);
     // Drops the current call and tells the engine (1029).
     TapiResult Drop();
     // The current call's sound devices; 0 when there is no call or the id

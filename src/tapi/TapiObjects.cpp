@@ -38,6 +38,12 @@ TapiResult CTapiCall::SetMediaMode(uint32_t dwMediaModes) {
 TapiResult CTapiCall::Handoff(const std::string& sTarget, uint32_t dwMediaMode) {
     return Provider().Handoff(m_hCall, sTarget, dwMediaMode);
 }
+TapiResult CTapiCall::Redirect(const std::string& sAddress) {
+    return Provider().Redirect(m_hCall, sAddress);
+}
+TapiResult CTapiCall::BlindTransfer(const std::string& sAddress) {
+    return Provider().BlindTransfer(m_hCall, sAddress);
+}
 
 TapiResult CTapiCall::GetCallInfo(TapiCallInfo* pInfo) {
     TapiCallInfo info;

@@ -47,6 +47,8 @@ public:
     TapiResult MonitorDigits(uint32_t dwDigitModes);
     TapiResult SetMediaMode(uint32_t dwMediaModes);
     TapiResult Handoff(const std::string& sTarget, uint32_t dwMediaMode);
+    TapiResult Redirect(const std::string& sAddress);
+    TapiResult BlindTransfer(const std::string& sAddress);
     // Reads the call info and status afresh (and keeps them).
     TapiResult GetCallInfo(TapiCallInfo* pInfo);
     TapiResult GetCallStatus(TapiCallStatus* pStatus);

@@ -116,6 +116,17 @@ public:
     // mode 0) or to whichever takes dwMediaMode (sTarget empty). A SIP
     // provider transfers the call.
     virtual TapiResult Handoff(uint32_t hCall, const std::string& sTarget, uint32_t dwMediaMode) = 0;
+    // Sends an offered call, not answered, on to sAddress (a SIP provider
+    // answers the call's INVITE with 302 and the address as its Contact).
+    virtual TapiResult Redirect(uint32_t /*hCall*/, const std::string& /*sAddress*/) {
+        return kTapiErrOperationUnavail;
+    }
+    // Transfers a call in progress to sAddress, with nothing asked of the
+    // address first (a SIP provider sends a REFER); the reply says whether
+    // the far end took the transfer.
+    virtual TapiResult BlindTransfer(uint32_t /*hCall*/, const std::string& /*sAddress*/) {
+        return kTapiErrOperationUnavail;
+    }
     virtual TapiResult GetCallInfo(uint32_t hCall, TapiCallInfo* pInfo) = 0;
     virtual TapiResult GetCallStatus(uint32_t hCall, TapiCallStatus* pStatus) = 0;
     // The sound device id of a call for a device class ("wave/in",

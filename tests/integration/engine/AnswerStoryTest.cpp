@@ -161,6 +161,29 @@ INSTANTIATE_TEST_SUITE_P(Events, CallerEnds,
                                            EndCase{"dialtone_in_greeting", 'd', true}),
                          [](const auto& i) { return std::string(i.param.label); });
 
+// On an analogue line the message is forwarded: once the caller has hung
+// up, the forwarding number is dialled and, when it answers, hears the message.
+TEST_F(AnswerStory, AStoredMessageIsForwardedByDialling) {
+    phone->DriverSettings().bSilenceDetection = true;
+    phone->DriverSettings().iSilenceDetectionTimeout = 10;
+    phone->nFwdMethod = 3; // after the message
+    phone->sFwdPhone = "030 9876";
+    JohnDoeCalls();
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1000, 8000).Silence(20000));
+    sim->SetDialResult("VCON", 100);
+    StartWorker();
+    sim->Ring(4, rings);
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting
+    sim->ClearTransmitted();
+    ASSERT_TRUE(sim->WaitForCommand("DT0309876", 60000));
+    ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
+    const std::vector<int16_t> heard = sim->TransmittedSamples();
+    EXPECT_GE(heard.size(), 8000u);
+    EXPECT_GT(ToneShare({heard.begin(), heard.begin() + 8000}, 1000, 8000), 0.95);
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("message from 5551234 forwarded to 030 9876"); }));
+    EXPECT_EQ(Index().GetSize(), 1);
+}
+
 TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
     phone->nAction = 0;
     phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 8000);

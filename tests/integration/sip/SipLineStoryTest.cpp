@@ -13,6 +13,7 @@
 
 #include "ChildProcess.h"
 #include "audio/SoundBackend.h"
+#include "engine/CallForwarding.h"
 #include "engine/DialSteps.h"
 #include "engine/TelephonyLineDevice.h"
 #include "linesig/LineAudioSynth.h"
@@ -280,6 +281,93 @@ TEST_F(SipLineStory, ABlockedCallerIsDeclined) {
     EXPECT_EQ(history[0].outcome, CallOutcome::Blocked);
     EXPECT_EQ(Index().GetSize(), 0);
 }
+
+// Forwarding to a second far end: redirected (302) before the machine
+// answers (always, or at the machine's answer), or transferred (REFER)
+// once the caller's message ended; a blocked caller only with bFwdBlack.
+// A number the line cannot forward to (none, or a bare number on a line
+// with no registrar to make it an address): the machine takes the call as
+// without forwarding and says why once.
+struct ForwardRow {
+    const char* label;
+    ForwardMethod method;
+    const char* sNumber; // nullptr: the second far end's address
+    const char* sTold;   // the status line that tells why not, nullptr none
+    bool bBlocked;
+    bool bFwdBlack;
+    CallOutcome outcome;
+};
+
+class SipForward : public SipLineStory, public ::testing::WithParamInterface<ForwardRow> {};
+
+TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
+    const ForwardRow& row = GetParam();
+    phone->nCIDType = kCidFormatted;
+    phone->nAction = 1;
+    phone->nRings = 2;
+    phone->bTollSaver = false;
+    phone->sWaveGreet = MakeToneWav("short.wav", 1000, 300, 8000);
+    phone->nFwdMethod = static_cast<int>(row.method);
+    phone->bFwdBlack = row.bFwdBlack;
+    if (row.bBlocked) {
+        phone->nBlackAction = 1;
+        Contact anna;
+        anna.numbers = {{"030 1234567", ""}};
+        anna.list = ContactList::Block;
+        ASSERT_NE(Contacts().AddContact(anna), 0) << Contacts().Error();
+    }
+    // The caller says a second, then keeps silent: the silence ends the message.
+    phone->DriverSettings().bSilenceDetection = true;
+    phone->DriverSettings().iSilenceDetectionTimeout = 10;
+    std::vector<int16_t> says = Tones({{600, 1000}});
+    says.resize(says.size() + 20 * 8000);
+    ASSERT_TRUE(WriteSound(home.File("says.wav"), says));
+    ChooseDeviceAndFarEnd(home.File("says.wav"));
+    CFarEnd third(home.File("sip-third"), speech, home.File("third-heard.wav"));
+    phone->sFwdPhone = row.sNumber ? row.sNumber : third.Uri();
+    StartWorkerOnDevice();
+
+    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    const bool bForwarded = !row.sNumber && (!row.bBlocked || row.bFwdBlack);
+    if (row.sTold) {
+        ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
+        const std::vector<std::string> lines = ui.Lines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) {
+                                    return l.rfind(std::string("status: ") + row.sTold, 0) == 0 &&
+                                           l.ends_with("; it goes on as without forwarding");
+                                }),
+                  1);
+    } else if (bForwarded) {
+        ASSERT_TRUE(third.Answer());
+    }
+    const std::vector<HistoryEntry> history = WaitForHistory(1);
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(history[0].outcome, row.outcome);
+    EXPECT_EQ(history[0].sForwardedTo, bForwarded ? third.Uri() : "");
+    EXPECT_EQ(Index().GetSize(), row.outcome == CallOutcome::Message ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Methods, SipForward,
+    ::testing::Values(ForwardRow{"Always", ForwardMethod::Always, nullptr, nullptr, false, false,
+                                 CallOutcome::Forwarded},
+                      ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering, nullptr, nullptr,
+                                 false, false, CallOutcome::Forwarded},
+                      ForwardRow{"AfterMessage", ForwardMethod::AfterMessage, nullptr, nullptr,
+                                 false, false, CallOutcome::Message},
+                      ForwardRow{"NoNumber", ForwardMethod::Always, "",
+                                 "call not forwarded: no number", false, false,
+                                 CallOutcome::Message},
+                      ForwardRow{"BareNumberWithoutRegistrar", ForwardMethod::WhenAnswering,
+                                 "0309999",
+                                 "call not forwarded to 0309999: the line cannot redirect", false,
+                                 false, CallOutcome::Message},
+                      ForwardRow{"BlockedKept", ForwardMethod::Always, nullptr, nullptr, true,
+                                 false, CallOutcome::Blocked},
+                      ForwardRow{"BlockedForwarded", ForwardMethod::Always, nullptr, nullptr, true,
+                                 true, CallOutcome::Forwarded}),
+    [](const auto& info) { return TestName(info.param.label); });
 
 // The user takes a call from a fax machine: its calling tone, in the
 // call's sound only, hands the call over as fax.
