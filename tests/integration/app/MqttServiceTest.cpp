@@ -1,0 +1,141 @@
+// vorellad's call events on a real MQTT broker (mosquitto on 127.0.0.1), read
+// by a subscriber of the test's own: a call on the simulated modem, the
+// broker away during the next one, the will and the orderly "offline".
+#include "MqttBroker.h"
+#include "ServiceTest.h"
+
+#include "mqtt/CallFacts.h"
+
+#include <csignal>
+#include <random>
+#include <regex>
+
+namespace {
+
+class MqttServiceTest : public ServiceTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(broker.Start()) << broker.Log();
+        subscriber = std::make_unique<MqttSubscriber>(broker.Port(), "test");
+        UseModem("hash", "nComPort=9\nnAction=1\nnRings=2\n");
+        const std::string ini = home.File("vorella.ini");
+        WriteProfileIntTo(ini, "MQTT", "bEnable", 1);
+        WriteProfileStringTo(ini, "MQTT", "sHost", "127.0.0.1");
+        WriteProfileIntTo(ini, "MQTT", "nPort", broker.Port());
+        WriteProfileIntTo(ini, "MQTT", "bCommands", 1);
+        StartService();
+        ASSERT_TRUE(Heard("vorella/availability", "online")) << Log() << broker.Log();
+    }
+    // The last payload on topic is payload (waiting for it).
+    bool Heard(const std::string& topic, const std::string& payload) {
+        return subscriber->WaitFor([&](const std::vector<MqttHeard>&) {
+            const std::vector<std::string> on = subscriber->On(topic);
+            return !on.empty() && on.back() == payload;
+        });
+    }
+    // The event types heard so far, in order.
+    std::vector<std::string> EventTypes() const {
+        static const std::regex kType(R"re(^\{"event_type":"([a-z_]+)")re");
+        std::vector<std::string> types;
+        std::smatch m;
+        for (const std::string& e : subscriber->On("vorella/event"))
+            types.push_back(std::regex_search(e, m, kType) ? m[1].str() : "BAD: " + e);
+        return types;
+    }
+    size_t Count(const std::string& type) const {
+        const std::vector<std::string> t = EventTypes();
+        return std::count(t.begin(), t.end(), type);
+    }
+
+    MqttBroker broker{home.File("")};
+    std::unique_ptr<MqttSubscriber> subscriber;
+};
+
+TEST_F(MqttServiceTest, CallsAreToldInOrderOnceEachThroughABrokerOutage) {
+    CallerSpeaks("5551234", "JOHN DOE");
+    sim->FarEndHangsUp(3000);
+    sim->Ring(4, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(subscriber->WaitFor([&](auto&) { return Count("ended") == 1; })) << Log();
+    const std::vector<std::string> events = subscriber->On("vorella/event");
+    const auto caller = std::find_if(events.begin(), events.end(), [](const std::string& e) {
+        return e.starts_with(R"({"event_type":"caller")");
+    });
+    ASSERT_NE(caller, events.end());
+    EXPECT_NE(caller->find(R"("number":"5551234")"), std::string::npos) << *caller;
+    EXPECT_NE(caller->find(R"("name":"JOHN DOE")"), std::string::npos) << *caller;
+
+    // The broker goes; the next call (unanswered) waits for it, and the log
+    // says what became of the connection.
+    broker.Stop();
+    CallerSpeaks("5559876", "JANE ROE");
+    sim->Ring(1, modemsim::RingCadence::Fast());
+    ASSERT_TRUE(WaitUntil([&] { return Occurrences(Log(), "call ended") == 2; }, 60000)) << Log();
+    EXPECT_TRUE(Logged("MQTT: no connection to the broker at 127.0.0.1:")) << Log();
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    ASSERT_TRUE(subscriber->WaitFor([&](auto&) { return Count("ended") == 2; }))
+        << ::testing::PrintToString(EventTypes()) << broker.Log();
+    EXPECT_TRUE(Logged("MQTT: connected to the broker at 127.0.0.1:")) << Log();
+
+    // The line taken again for the message is told again.
+    const std::vector<std::string> wanted = {
+        "line_back", "ringing", "caller",   "screened", "ringing", "answered", "recording",
+        "answered",  "stored",  "ended",    "ringing",  "caller",  "screened", "missed",
+        "ended"};
+    EXPECT_EQ(EventTypes(), wanted) << Log();
+    // The state and the discovery configs again on the new connection
+    // (a copy marked retained is the broker's answer to the subscription).
+    EXPECT_TRUE(Heard("vorella/state", R"({"state":"idle","unheard":1,)"
+                                       R"("last_caller_number":"5559876",)"
+                                       R"("last_caller_name":"JANE ROE"})"));
+    const std::vector<MqttHeard> heard = subscriber->Heard();
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(),
+                            [](const MqttHeard& h) {
+                                return h.topic == "homeassistant/sensor/vorella/unheard/config" &&
+                                       !h.bRetained;
+                            }),
+              2);
+
+    EXPECT_EQ(Quit(), 0) << Log();
+    EXPECT_TRUE(Heard("vorella/availability", "offline"));
+}
+
+// Commands (bCommands) work as the control socket's; a malformed one is
+// told and changes nothing. The will says "offline" for a killed service.
+TEST_F(MqttServiceTest, CommandsAreTakenAndTheWillSaysOfflineWhenKilled) {
+    subscriber->Publish("vorella/set/monitoring", "maybe");
+    EXPECT_TRUE(WaitUntil([&] {
+        return Logged(R"(MQTT: command ignored: monitoring wants ON or OFF )"
+                      R"((topic "vorella/set/monitoring", payload "maybe"))");
+    })) << Log();
+    EXPECT_TRUE(StatusBecomes("monitoring: on\n"));
+    subscriber->Publish("vorella/set/monitoring", "OFF");
+    EXPECT_TRUE(StatusBecomes("monitoring: off\n")) << Log();
+
+    service.Signal(SIGKILL);
+    service.Wait();
+    EXPECT_TRUE(Heard("vorella/availability", "offline")) << broker.Log();
+}
+
+// Whatever a caller's name holds, each message is one valid JSON object of
+// bounded size (python's json module is the judge).
+TEST(MqttCallFacts, HostileCallerNamesStayValidBoundedJson) {
+    std::mt19937 random(29);
+    std::string noise(10240, ' ');
+    for (char& c : noise)
+        c = static_cast<char>(random() % 256);
+    const std::vector<std::string> names = {
+        R"(He said "hi" \ bye)", "line\nbreak\r\t\x01\x1f\x7f", std::string("nul\0in", 6),
+        std::string(10240, '"'), noise};
+    for (const std::string& name : names) {
+        CCallFacts facts;
+        for (const std::string& json : facts.Follow(CallerIdentified{name, name, name, name, name},
+                                                    nullptr)) {
+            EXPECT_LT(json.size(), 6 * 5 * CCallFacts::kMaxText + 200);
+            const ProgramRun parsed =
+                RunProgram({"python3", "-c", "import json,sys; json.loads(sys.argv[1])", json});
+            EXPECT_EQ(parsed.nExit, 0) << parsed.err << json.substr(0, 200);
+        }
+    }
+}
+
+} // namespace
