@@ -181,6 +181,7 @@ void CTarvo32App::Shutdown() {
         m_frontEnd.Message("The worker did not stop in time; leaving without it.");
     // The broker hears the last events and "offline".
     m_pMqtt.reset();
+    m_frontEnd.WatchedChanged();
     // The socket goes before a restart, so the new instance can claim it.
     m_pWindow->Destroy();
     // 22.

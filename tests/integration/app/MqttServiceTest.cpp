@@ -116,6 +116,81 @@ TEST_F(MqttServiceTest, CommandsAreTakenAndTheWillSaysOfflineWhenKilled) {
     EXPECT_TRUE(Heard("vorella/availability", "offline")) << broker.Log();
 }
 
+// A login and TLS, each as the broker asks for it or not: the service gets
+// in, or its log says why not, once.
+class MqttLoginTest : public ServiceTest {
+protected:
+    void SetUp() override { UseModem("hash", "nComPort=9\n"); }
+    // A certificate authority and the broker's certificate for 127.0.0.1.
+    void MakeCertificates(const std::string& dir) {
+        home.Write("san.cnf", "subjectAltName=IP:127.0.0.1\n");
+        for (const std::vector<std::string>& step : std::vector<std::vector<std::string>>{
+                 {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir + "ca.key",
+                  "-out", dir + "ca.crt", "-days", "2", "-subj", "/CN=Test CA"},
+                 {"req", "-newkey", "rsa:2048", "-nodes", "-keyout", dir + "server.key", "-out",
+                  dir + "server.csr", "-subj", "/CN=127.0.0.1"},
+                 {"x509", "-req", "-in", dir + "server.csr", "-CA", dir + "ca.crt", "-CAkey",
+                  dir + "ca.key", "-CAcreateserial", "-days", "2", "-extfile", dir + "san.cnf",
+                  "-out", dir + "server.crt"}}) {
+            std::vector<std::string> argv = {"/usr/bin/openssl"};
+            argv.insert(argv.end(), step.begin(), step.end());
+            const ProgramRun made = RunProgram(argv);
+            ASSERT_EQ(made.nExit, 0) << made.err;
+        }
+    }
+};
+
+TEST_F(MqttLoginTest, TheBrokerTakesTheLoginOrTheLogSaysWhyNot) {
+    const std::string dir = home.File("");
+    MakeCertificates(dir);
+    const ProgramRun made = RunProgram(
+        {"/usr/bin/mosquitto_passwd", "-b", "-c", dir + "passwords", "vorella", "s3cret"});
+    ASSERT_EQ(made.nExit, 0) << made.err;
+    const std::string login = "password_file " + dir + "passwords\nallow_anonymous false\n";
+    const std::string tls = "cafile " + dir + "ca.crt\ncertfile " + dir + "server.crt\nkeyfile " +
+                            dir + "server.key\nallow_anonymous true\n";
+    struct Row {
+        const char* name;
+        const std::string& config;
+        std::string sUser, sPassword, nSecurity, sCaFile;
+        const char* told; // in the service's log; "" when it gets in
+    };
+    const std::vector<Row> rows = {
+        {"password", login, "vorella", "s3cret", "0", "", ""},
+        {"wrong password", login, "vorella", "guess", "0", "",
+         "refused the login: Connection Refused: not authorised."},
+        {"TLS with our CA", tls, "", "", "1", dir + "ca.crt", ""},
+        {"TLS with the system's CAs", tls, "", "", "1", "", "MQTT: TLS failed with 127.0.0.1:"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        MqttBroker broker(dir, row.config);
+        ASSERT_TRUE(broker.Start()) << broker.Log();
+        const std::string ini = home.File("vorella.ini");
+        for (const auto& [key, value] : std::vector<std::pair<const char*, std::string>>{
+                 {"bEnable", "1"},
+                 {"sHost", "127.0.0.1"},
+                 {"nPort", std::to_string(broker.Port())},
+                 {"sUser", row.sUser},
+                 {"sPassword", row.sPassword},
+                 {"nSecurity", row.nSecurity},
+                 {"sCaFile", row.sCaFile}})
+            WriteProfileStringTo(ini, "MQTT", key, value);
+        home.Write("vorellad.log", "");
+        StartService();
+        if (*row.told) {
+            EXPECT_TRUE(WaitUntil([&] { return Logged(row.told); })) << Log();
+        } else {
+            EXPECT_TRUE(WaitUntil([&] {
+                return broker.Log().find("New client connected from 127.0.0.1") !=
+                       std::string::npos;
+            })) << broker.Log() << Log();
+        }
+        EXPECT_EQ(Terminate(), 0);
+        EXPECT_EQ(LinesStartingWith("status: MQTT:"), *row.told ? 1 : 0) << Log();
+    }
+}
+
 // Whatever a caller's name holds, each message is one valid JSON object of
 // bounded size (python's json module is the judge).
 TEST(MqttCallFacts, HostileCallerNamesStayValidBoundedJson) {
