@@ -6,6 +6,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -50,14 +51,10 @@ void CMqttClient::Problem(const std::string& text) {
         m_report(text);
 }
 
-bool CMqttClient::SetUp() {
-    InitLibrary();
-    m_mosq = mosquitto_new(nullptr, true, this);
-    if (!m_mosq) {
-        Problem("MQTT: the client could not be made: " + std::string(std::strerror(errno)));
-        return false;
-    }
+bool CMqttClient::Configure() {
     mosquitto_threaded_set(m_mosq, true);
+    // Each event goes out as it comes, not held for the next.
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(m_mosq, OnConnect);
     mosquitto_disconnect_callback_set(m_mosq, OnDisconnect);
     mosquitto_publish_callback_set(m_mosq, OnPublish);
@@ -92,9 +89,14 @@ bool CMqttClient::Start(CCallEventPublisher& events) {
         std::lock_guard lock(m_mutex);
         m_bStopping = m_bLoopEnd = m_bConnected = false;
     }
-    if (!SetUp()) {
-        if (m_mosq)
-            mosquitto_destroy(std::exchange(m_mosq, nullptr));
+    InitLibrary();
+    m_mosq = mosquitto_new(nullptr, true, this);
+    if (!m_mosq) {
+        Problem("MQTT: the client could not be made: " + std::string(std::strerror(errno)));
+        return false;
+    }
+    if (!Configure()) {
+        mosquitto_destroy(std::exchange(m_mosq, nullptr));
         return false;
     }
     m_loop = std::thread([this] {
@@ -118,17 +120,16 @@ void CMqttClient::Stop() {
     if (m_pEvents)
         m_pEvents->Unsubscribe(std::exchange(m_nSubscription, 0), true);
     m_pEvents = nullptr;
-    int mid = -1;
-    if (IsConnected() && Publish(Topic("availability"), kOffline, true, &mid)) {
-        std::unique_lock lock(m_mutex);
-        m_cv.wait_for(lock, kGoodbyeWait, [&] { return m_nLastAcked == mid || !m_bConnected; });
-    }
+    Publish(Topic("availability"), kOffline, true);
     {
         std::lock_guard lock(m_mutex);
         m_bLoopEnd = true;
     }
     m_cv.notify_all();
-    mosquitto_disconnect(m_mosq);
+    {
+        std::lock_guard handle(m_handleMutex);
+        mosquitto_disconnect(m_mosq);
+    }
     if (m_loop.joinable())
         m_loop.join();
     mosquitto_destroy(std::exchange(m_mosq, nullptr));
@@ -147,8 +148,21 @@ void CMqttClient::Loop() {
         int rc = MOSQ_ERR_SUCCESS;
         bool bTold = false; // the callbacks told what went wrong
         if (bConnect) {
-            rc = mosquitto_connect_async(m_mosq, m_settings.sHost.c_str(), m_settings.nPort,
-                                         kKeepAliveSeconds);
+            // A fresh start: what the library kept of the last connection
+            // would go out again beside the events our own queue sends again.
+            bool bConfigured = false;
+            {
+                std::lock_guard handle(m_handleMutex);
+                rc = mosquitto_reinitialise(m_mosq, nullptr, true, this);
+                bConfigured = rc == MOSQ_ERR_SUCCESS && Configure();
+            }
+            if (bConfigured) {
+                rc = mosquitto_connect_async(m_mosq, m_settings.sHost.c_str(), m_settings.nPort,
+                                             kKeepAliveSeconds);
+            } else if (rc == MOSQ_ERR_SUCCESS) {
+                rc = MOSQ_ERR_INVAL;
+                bTold = true; // Configure told why
+            }
             bConnect = rc != MOSQ_ERR_SUCCESS;
         } else {
             rc = mosquitto_loop(m_mosq, 100, 1);
@@ -192,6 +206,7 @@ void CMqttClient::OnConnect(mosquitto*, void* self, int rc) {
     {
         std::lock_guard lock(c->m_mutex);
         c->m_bConnected = true;
+        ++c->m_nConnection;
         bWasProblem = !std::exchange(c->m_sProblem, "").empty();
     }
     c->m_cv.notify_all();
@@ -212,7 +227,9 @@ void CMqttClient::OnPublish(mosquitto*, void* self, int mid) {
     auto* c = static_cast<CMqttClient*>(self);
     {
         std::lock_guard lock(c->m_mutex);
-        c->m_nLastAcked = mid;
+        c->m_acked.push_back(mid);
+        if (c->m_acked.size() > 64)
+            c->m_acked.pop_front();
     }
     c->m_cv.notify_all();
 }
@@ -264,27 +281,47 @@ void CMqttClient::PublishPresence() {
     send(Topic("state"), state);
 }
 
-bool CMqttClient::Publish(const std::string& topic, const std::string& payload, bool bRetain,
-                          int* mid) {
+// One message at a time, each until the broker took it: one that went with
+// a lost connection goes again on the next, and the library keeps none.
+bool CMqttClient::Publish(const std::string& topic, const std::string& payload, bool bRetain) {
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_cv.wait(lock, [this] { return m_bConnected || m_bStopping; });
         if (!m_bConnected)
             return false;
+        const int connection = m_nConnection;
+        const bool bStopping = m_bStopping;
         lock.unlock();
-        const int rc = mosquitto_publish(m_mosq, mid, topic.c_str(),
-                                         static_cast<int>(payload.size()), payload.data(), 1,
-                                         bRetain);
+        int mid = 0;
+        int rc = MOSQ_ERR_NO_CONN;
+        {
+            std::lock_guard handle(m_handleMutex);
+            rc = mosquitto_publish(m_mosq, &mid, topic.c_str(), static_cast<int>(payload.size()),
+                                   payload.data(), 1, bRetain);
+        }
         lock.lock();
-        if (rc == MOSQ_ERR_SUCCESS)
-            return true;
-        if (rc != MOSQ_ERR_NO_CONN && rc != MOSQ_ERR_CONN_LOST) {
+        if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN && rc != MOSQ_ERR_CONN_LOST) {
             lock.unlock();
             Problem("MQTT: a message for " + topic + " was not sent: " + mosquitto_strerror(rc));
             return false;
         }
-        // The connection went: the loop sees it soon and reconnects.
-        m_cv.wait_for(lock, 100ms, [this] { return !m_bConnected || m_bStopping; });
+        auto taken = [&] {
+            return std::find(m_acked.begin(), m_acked.end(), mid) != m_acked.end();
+        };
+        auto over = [&] { return taken() || !m_bConnected || m_nConnection != connection; };
+        if (rc == MOSQ_ERR_SUCCESS) {
+            if (bStopping)
+                m_cv.wait_for(lock, kGoodbyeWait, over);
+            else
+                m_cv.wait(lock, over);
+            if (taken())
+                return true;
+            if (bStopping)
+                return false;
+        } else {
+            // The connection went: the loop sees it soon and reconnects.
+            m_cv.wait_for(lock, 100ms, [&] { return !m_bConnected || m_bStopping; });
+        }
     }
 }
 

@@ -23,6 +23,7 @@
 #include "mqtt/CallFacts.h"
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -59,12 +60,13 @@ private:
     static void OnPublish(mosquitto* m, void* self, int mid);
     static void OnMessage(mosquitto* m, void* self, const mosquitto_message* msg);
     static void OnLog(mosquitto* m, void* self, int level, const char* text);
-    bool SetUp();
+    // Callbacks, options, will, login and TLS on the handle.
+    bool Configure();
     void Loop();
     void OnEvent(const CallEvent& event);
-    // Waits for the broker; false when stopped without it, or refused.
-    bool Publish(const std::string& topic, const std::string& payload, bool bRetain,
-                 int* mid = nullptr);
+    // Waits for the broker and for it to take the message; false when
+    // stopped without it, or refused.
+    bool Publish(const std::string& topic, const std::string& payload, bool bRetain);
     void PublishPresence();
     std::string Topic(const char* leaf) const { return m_settings.sTopicPrefix + "/" + leaf; }
     std::string Where() const;
@@ -84,7 +86,9 @@ private:
     bool m_bConnected = false; // under m_mutex
     bool m_bStopping = false;  // under m_mutex: events go out only while connected
     bool m_bLoopEnd = false;   // under m_mutex
-    int m_nLastAcked = -1;     // under m_mutex: the mid of the last publish the broker took
+    int m_nConnection = 0;     // under m_mutex: connections made so far
+    std::deque<int> m_acked;   // under m_mutex: the last messages the broker took
+    std::mutex m_handleMutex;  // a publish from outside against the loop's fresh start
     std::string m_sProblem;    // under m_mutex: told last ("" none since the broker was reached)
     std::string m_sLogError;   // under m_mutex: the library's last error line
     CCallFacts m_facts;        // under m_mutex

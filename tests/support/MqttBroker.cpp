@@ -5,6 +5,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
@@ -78,8 +79,19 @@ MqttSubscriber::MqttSubscriber(int port, const std::string& id) {
         s->m_cv.notify_all();
     });
     mosquitto_reconnect_delay_set(m_mosq, 1, 1, false);
+    mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
+    mosquitto_subscribe_callback_set(m_mosq, [](mosquitto*, void* self, int, int, const int*) {
+        auto* s = static_cast<MqttSubscriber*>(self);
+        {
+            std::lock_guard lock(s->m_mutex);
+            s->m_bSubscribed = true;
+        }
+        s->m_cv.notify_all();
+    });
     mosquitto_connect(m_mosq, "127.0.0.1", port, 30);
     mosquitto_loop_start(m_mosq);
+    std::unique_lock lock(m_mutex);
+    m_cv.wait_for(lock, std::chrono::seconds(10), [this] { return m_bSubscribed; });
 }
 
 MqttSubscriber::~MqttSubscriber() {
@@ -91,6 +103,15 @@ MqttSubscriber::~MqttSubscriber() {
 void MqttSubscriber::Publish(const std::string& topic, const std::string& payload) {
     mosquitto_publish(m_mosq, nullptr, topic.c_str(), static_cast<int>(payload.size()),
                       payload.data(), 1, false);
+}
+
+bool MqttSubscriber::Sync() {
+    const size_t nBefore = Heard().size();
+    Publish("test/sync", "");
+    return WaitFor([&](const std::vector<MqttHeard>& heard) {
+        return std::any_of(heard.begin() + static_cast<long>(std::min(nBefore, heard.size())),
+                           heard.end(), [](const MqttHeard& h) { return h.topic == "test/sync"; });
+    });
 }
 
 std::vector<MqttHeard> MqttSubscriber::Heard() const {

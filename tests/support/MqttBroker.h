@@ -44,12 +44,16 @@ class MqttSubscriber {
 public:
     // Subscribes to "#" on the broker at port (QoS 1) in a session the broker
     // keeps under id: what comes while it is away (a broker restart) reaches
-    // it once it is back.
+    // it once it is back. Returns once the broker has the subscription.
     MqttSubscriber(int port, const std::string& id);
     ~MqttSubscriber();
     // Publishes payload on topic (QoS 1).
     void Publish(const std::string& topic, const std::string& payload);
     std::vector<MqttHeard> Heard() const;
+    // Returns once the broker has its own message back to it, and so has
+    // taken every acknowledgement sent before (none is due again after a
+    // restart).
+    bool Sync();
     // Forgets what was heard.
     void Clear();
     // The payloads heard on topic, in order.
@@ -63,4 +67,5 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_cv;
     std::vector<MqttHeard> m_heard; // under m_mutex
+    bool m_bSubscribed = false;     // under m_mutex
 };

@@ -66,6 +66,7 @@ TEST_F(MqttServiceTest, CallsAreToldInOrderOnceEachThroughABrokerOutage) {
 
     // The broker goes; the next call (unanswered) waits for it, and the log
     // says what became of the connection.
+    ASSERT_TRUE(subscriber->Sync());
     broker.Stop();
     CallerSpeaks("5559876", "JANE ROE");
     sim->Ring(1, modemsim::RingCadence::Fast());
