@@ -46,6 +46,14 @@ protected:
         const std::vector<std::string> t = EventTypes();
         return std::count(t.begin(), t.end(), type);
     }
+    // A discovery config's copies sent as they were published (a copy marked
+    // retained is the broker's answer to the subscription).
+    long ConfigsSent() const {
+        const std::vector<MqttHeard> heard = subscriber->Heard();
+        return std::count_if(heard.begin(), heard.end(), [](const MqttHeard& h) {
+            return h.topic == "homeassistant/sensor/vorella/unheard/config" && !h.bRetained;
+        });
+    }
 
     MqttBroker broker{home.File("")};
     std::unique_ptr<MqttSubscriber> subscriber;
@@ -83,18 +91,11 @@ TEST_F(MqttServiceTest, CallsAreToldInOrderOnceEachThroughABrokerOutage) {
         "answered",  "stored",  "ended",    "ringing",  "caller",  "screened", "missed",
         "ended"};
     EXPECT_EQ(EventTypes(), wanted) << Log();
-    // The state and the discovery configs again on the new connection
-    // (a copy marked retained is the broker's answer to the subscription).
+    // The state and the discovery configs again on the new connection.
     EXPECT_TRUE(Heard("vorella/state", R"({"state":"idle","unheard":1,)"
                                        R"("last_caller_number":"5559876",)"
                                        R"("last_caller_name":"JANE ROE"})"));
-    const std::vector<MqttHeard> heard = subscriber->Heard();
-    EXPECT_EQ(std::count_if(heard.begin(), heard.end(),
-                            [](const MqttHeard& h) {
-                                return h.topic == "homeassistant/sensor/vorella/unheard/config" &&
-                                       !h.bRetained;
-                            }),
-              2);
+    EXPECT_EQ(ConfigsSent(), 2);
 
     EXPECT_EQ(Quit(), 0) << Log();
     EXPECT_TRUE(Heard("vorella/availability", "offline"));
@@ -111,6 +112,9 @@ TEST_F(MqttServiceTest, CommandsAreTakenAndTheWillSaysOfflineWhenKilled) {
     EXPECT_TRUE(StatusBecomes("monitoring: on\n"));
     subscriber->Publish("vorella/set/monitoring", "OFF");
     EXPECT_TRUE(StatusBecomes("monitoring: off\n")) << Log();
+    // Home Assistant started again: the configs come again.
+    subscriber->Publish("homeassistant/status", "online");
+    EXPECT_TRUE(subscriber->WaitFor([&](auto&) { return ConfigsSent() == 2; }));
 
     service.Signal(SIGKILL);
     service.Wait();
