@@ -35,8 +35,8 @@ void CMqttService::Start(ISettingsProvider& settings, CCallEventPublisher* event
             m_loop.Watch(m_fd, [this] { OnReady(); });
         }
     }
-    m_client = std::make_unique<CMqttClient>(s, m_report,
-                                             [this](const MqttCommand& c) { Take(c); });
+    m_client =
+        std::make_unique<CMqttClient>(s, m_report, [this](const MqttCommand& c) { Take(c); });
     if (!m_client->Start(*events))
         m_client.reset();
 }

@@ -31,8 +31,8 @@ const char* DeviceStateWord(DeviceState s) {
 } // namespace
 
 std::vector<std::string> CCallFacts::EventTypes() {
-    return {"ringing", "caller", "screened", "answered", "recording", "stored",
-            "missed",  "ended",  "line_lost", "line_back"};
+    return {"ringing", "caller", "screened", "answered",  "recording",
+            "stored",  "missed", "ended",    "line_lost", "line_back"};
 }
 
 std::vector<std::string> CCallFacts::Follow(const CallEvent& event, bool* bStateChanged) {

@@ -61,7 +61,8 @@ bool CMqttClient::Configure() {
     mosquitto_message_callback_set(m_mosq, OnMessage);
     mosquitto_log_callback_set(m_mosq, OnLog);
     const std::string availability = Topic("availability");
-    int rc = mosquitto_will_set(m_mosq, availability.c_str(), sizeof kOffline - 1, kOffline, 1, true);
+    int rc =
+        mosquitto_will_set(m_mosq, availability.c_str(), sizeof kOffline - 1, kOffline, 1, true);
     if (rc == MOSQ_ERR_SUCCESS && !m_settings.sUser.empty())
         rc = mosquitto_username_pw_set(m_mosq, m_settings.sUser.c_str(),
                                        m_settings.sPassword.c_str());
@@ -193,14 +194,14 @@ void CMqttClient::Loop() {
 void CMqttClient::OnConnect(mosquitto*, void* self, int rc) {
     auto* c = static_cast<CMqttClient*>(self);
     if (rc != 0) {
-        c->Problem("MQTT: the broker at " + c->Where() + " refused the login: " +
-                   mosquitto_connack_string(rc));
+        c->Problem("MQTT: the broker at " + c->Where() +
+                   " refused the login: " + mosquitto_connack_string(rc));
         return;
     }
     mosquitto_subscribe(c->m_mosq, nullptr, kDiscoveryStatusTopic, 1);
     if (c->m_settings.bCommands)
-        mosquitto_subscribe(c->m_mosq, nullptr, CommandTopic(c->m_settings.sTopicPrefix, "#").c_str(),
-                            1);
+        mosquitto_subscribe(c->m_mosq, nullptr,
+                            CommandTopic(c->m_settings.sTopicPrefix, "#").c_str(), 1);
     c->PublishPresence();
     bool bWasProblem = false;
     {

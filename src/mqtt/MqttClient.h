@@ -18,9 +18,9 @@
 // change, and once more when the broker is reached again.
 #pragma once
 
+#include "mqtt/CallFacts.h"
 #include "mqtt/MqttCommands.h"
 #include "mqtt/MqttSettings.h"
-#include "mqtt/CallFacts.h"
 
 #include <condition_variable>
 #include <deque>

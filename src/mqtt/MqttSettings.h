@@ -10,7 +10,7 @@ struct MqttSettings {
     bool bEnable = false;
     std::string sHost;
     int nPort = 1883;
-    int nSecurity = 0; // 0 none, 1 TLS
+    int nSecurity = 0;   // 0 none, 1 TLS
     std::string sCaFile; // "" the system's certificate authorities
     std::string sUser;
     std::string sPassword;

@@ -41,8 +41,7 @@ bool MqttBroker::Start() {
     const passwd* user = ::getpwuid(::getuid());
     std::ofstream(conf) << "user " << (user ? user->pw_name : "root")
                         << "\npersistence true\npersistence_location " << m_folder
-                        << "\nlog_dest stderr\nlistener " << m_nPort
-                        << " 127.0.0.1\n"
+                        << "\nlog_dest stderr\nlistener " << m_nPort << " 127.0.0.1\n"
                         << m_config;
     return m_process.Launch({"/usr/sbin/mosquitto", "-c", conf}, m_folder + "mosquitto.log") &&
            WaitUntil([&] { return Listens(m_nPort); }, 10000);
@@ -67,17 +66,18 @@ MqttSubscriber::MqttSubscriber(int port, const std::string& id) {
         if (rc == 0)
             mosquitto_subscribe(m, nullptr, "#", 1);
     });
-    mosquitto_message_callback_set(m_mosq, [](mosquitto*, void* self, const mosquitto_message* msg) {
-        auto* s = static_cast<MqttSubscriber*>(self);
-        {
-            std::lock_guard lock(s->m_mutex);
-            s->m_heard.push_back({msg->topic,
-                                  std::string(static_cast<const char*>(msg->payload),
-                                              static_cast<size_t>(msg->payloadlen)),
-                                  msg->retain});
-        }
-        s->m_cv.notify_all();
-    });
+    mosquitto_message_callback_set(
+        m_mosq, [](mosquitto*, void* self, const mosquitto_message* msg) {
+            auto* s = static_cast<MqttSubscriber*>(self);
+            {
+                std::lock_guard lock(s->m_mutex);
+                s->m_heard.push_back({msg->topic,
+                                      std::string(static_cast<const char*>(msg->payload),
+                                                  static_cast<size_t>(msg->payloadlen)),
+                                      msg->retain});
+            }
+            s->m_cv.notify_all();
+        });
     mosquitto_reconnect_delay_set(m_mosq, 1, 1, false);
     mosquitto_int_option(m_mosq, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_subscribe_callback_set(m_mosq, [](mosquitto*, void* self, int, int, const int*) {

@@ -86,10 +86,10 @@ TEST_F(MqttServiceTest, CallsAreToldInOrderOnceEachThroughABrokerOutage) {
     EXPECT_TRUE(Logged("MQTT: connected to the broker at 127.0.0.1:")) << Log();
 
     // The line taken again for the message is told again.
-    const std::vector<std::string> wanted = {
-        "line_back", "ringing", "caller",   "screened", "ringing", "answered", "recording",
-        "answered",  "stored",  "ended",    "ringing",  "caller",  "screened", "missed",
-        "ended"};
+    const std::vector<std::string> wanted = {"line_back", "ringing",  "caller",    "screened",
+                                             "ringing",   "answered", "recording", "answered",
+                                             "stored",    "ended",    "ringing",   "caller",
+                                             "screened",  "missed",   "ended"};
     EXPECT_EQ(EventTypes(), wanted) << Log();
     // The state and the discovery configs again on the new connection.
     EXPECT_TRUE(Heard("vorella/state", R"({"state":"idle","unheard":1,)"
@@ -189,7 +189,8 @@ TEST_F(MqttLoginTest, TheBrokerTakesTheLoginOrTheLogSaysWhyNot) {
             EXPECT_TRUE(WaitUntil([&] {
                 return broker.Log().find("New client connected from 127.0.0.1") !=
                        std::string::npos;
-            })) << broker.Log() << Log();
+            })) << broker.Log()
+                << Log();
         }
         EXPECT_EQ(Terminate(), 0);
         EXPECT_EQ(LinesStartingWith("status: MQTT:"), *row.told ? 1 : 0) << Log();
@@ -203,13 +204,13 @@ TEST(MqttCallFacts, HostileCallerNamesStayValidBoundedJson) {
     std::string noise(10240, ' ');
     for (char& c : noise)
         c = static_cast<char>(random() % 256);
-    const std::vector<std::string> names = {
-        R"(He said "hi" \ bye)", "line\nbreak\r\t\x01\x1f\x7f", std::string("nul\0in", 6),
-        std::string(10240, '"'), noise};
+    const std::vector<std::string> names = {R"(He said "hi" \ bye)", "line\nbreak\r\t\x01\x1f\x7f",
+                                            std::string("nul\0in", 6), std::string(10240, '"'),
+                                            noise};
     for (const std::string& name : names) {
         CCallFacts facts;
-        for (const std::string& json : facts.Follow(CallerIdentified{name, name, name, name, name},
-                                                    nullptr)) {
+        for (const std::string& json :
+             facts.Follow(CallerIdentified{name, name, name, name, name}, nullptr)) {
             EXPECT_LT(json.size(), 6 * 5 * CCallFacts::kMaxText + 200);
             const ProgramRun parsed =
                 RunProgram({"python3", "-c", "import json,sys; json.loads(sys.argv[1])", json});
