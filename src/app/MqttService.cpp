@@ -1,14 +1,33 @@
 #include "app/MqttService.h"
 
+#include "app/ContactsLogic.h"
 #include "app/ExternalControl.h"
 #include "mqtt/MqttClient.h"
 #include "platform/ControlSocket.h"
+#include "screening/ContactStore.h"
+#include "screening/PhoneNumbers.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <sys/eventfd.h>
 #include <unistd.h>
+
+namespace {
+
+// The unheard messages in the call history of the contacts file, up to
+// kMaxCounted; -1 when the file cannot be read.
+int CountUnheard() {
+    constexpr int kMaxCounted = 1000;
+    const ContactsPlace place = ContactsPlaceFromSettings();
+    const CPhoneNumbers numbers(place.sCountry, place.sAreaCode);
+    CContactStore store(numbers);
+    if (!store.Open(place.sPath))
+        return -1;
+    return static_cast<int>(store.Calls(HistoryFilter::UnheardMessages, 0, kMaxCounted).size());
+}
+
+} // namespace
 
 CMqttService::CMqttService(ControlServer& loop, IExternalControl& control, Report report)
     : m_loop(loop), m_control(control), m_report(std::move(report)) {}
@@ -35,8 +54,8 @@ void CMqttService::Start(ISettingsProvider& settings, CCallEventPublisher* event
             m_loop.Watch(m_fd, [this] { OnReady(); });
         }
     }
-    m_client =
-        std::make_unique<CMqttClient>(s, m_report, [this](const MqttCommand& c) { Take(c); });
+    m_client = std::make_unique<CMqttClient>(
+        s, m_report, [this](const MqttCommand& c) { Take(c); }, CountUnheard);
     if (!m_client->Start(*events))
         m_client.reset();
 }

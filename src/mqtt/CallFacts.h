@@ -20,6 +20,9 @@ public:
     // {"state": "idle" | "ringing" | "in call" | "recording", "unheard": n,
     //  "last_caller_number": ..., "last_caller_name": ...}
     std::string StateJson() const;
+    // The unheard messages as the call history counts them (a message
+    // stored counts one more until the next count).
+    void SetUnheard(int nUnheard) { m_nUnheard = nUnheard; }
     // Every event type Follow tells.
     static std::vector<std::string> EventTypes();
 

@@ -28,9 +28,10 @@ void InitLibrary() {
 
 } // namespace
 
-CMqttClient::CMqttClient(MqttSettings settings, Report report, CommandSink commands)
-    : m_settings(std::move(settings)), m_report(std::move(report)),
-      m_commands(std::move(commands)) {}
+CMqttClient::CMqttClient(MqttSettings settings, Report report, CommandSink commands,
+                         UnheardCount unheard)
+    : m_settings(std::move(settings)), m_report(std::move(report)), m_commands(std::move(commands)),
+      m_unheard(std::move(unheard)) {}
 
 CMqttClient::~CMqttClient() {
     Stop();
@@ -327,13 +328,23 @@ bool CMqttClient::Publish(const std::string& topic, const std::string& payload, 
 }
 
 void CMqttClient::OnEvent(const CallEvent& event) {
+    // The count is taken when the line opens and when a call starts, long
+    // after the call history (a subscriber of its own) wrote the last call.
+    const auto* ring = std::get_if<CallRinging>(&event);
+    const bool bCount =
+        m_unheard && ((ring && ring->nRings <= 1) || std::holds_alternative<LineBack>(event));
+    const int nUnheard = bCount ? m_unheard() : -1;
     bool bStateChanged = false;
     std::vector<std::string> messages;
     std::string state;
     {
         std::lock_guard lock(m_mutex);
+        const std::string before = m_facts.StateJson();
         messages = m_facts.Follow(event, &bStateChanged);
+        if (nUnheard >= 0)
+            m_facts.SetUnheard(nUnheard);
         state = m_facts.StateJson();
+        bStateChanged = state != before;
     }
     for (const std::string& m : messages)
         Publish(Topic("event"), m, false);

@@ -38,9 +38,13 @@ public:
     using Report = std::function<void(const std::string&)>;
     // Called on the connection's thread.
     using CommandSink = std::function<void(const MqttCommand&)>;
+    // The unheard messages now (negative when unknown); called on the
+    // subscription's thread when the line opens and when a call rings.
+    using UnheardCount = std::function<int()>;
     static constexpr size_t kQueueCapacity = 1000;
 
-    CMqttClient(MqttSettings settings, Report report, CommandSink commands);
+    CMqttClient(MqttSettings settings, Report report, CommandSink commands,
+                UnheardCount unheard = {});
     // Stops (see Stop).
     ~CMqttClient();
     CMqttClient(const CMqttClient&) = delete;
@@ -76,6 +80,7 @@ private:
     MqttSettings m_settings;
     Report m_report;
     CommandSink m_commands;
+    UnheardCount m_unheard;
     mosquitto* m_mosq = nullptr;
     std::thread m_loop;
     CCallEventPublisher* m_pEvents = nullptr;
