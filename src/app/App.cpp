@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Brand.h"
+#include "app/MqttService.h"
 #include "config/DataFolder.h"
 #include "config/SettingsProvider.h"
 #include "engine/CallState.h"
@@ -27,6 +28,7 @@ CTarvo32App::CTarvo32App(IAppFrontEnd& frontEnd, IStartupEnvironment& env, Worke
     : m_frontEnd(frontEnd), m_env(env), m_factory(std::move(factory)) {}
 
 CTarvo32App::~CTarvo32App() {
+    m_pMqtt.reset();
     m_pWindow.reset();
     m_pWorker.reset();
 }
@@ -145,6 +147,12 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
     std::string sPath = settings.GetString("sPath");
     m_pWorker->SetDataPath(sPath.empty() ? GetProgramFolder() : WithTrailingSlash(sPath));
     m_pWorker->Start();
+    // The call events out to a home-automation broker, when one is set.
+    m_pMqtt = std::make_unique<CMqttService>(
+        m_pWindow->Control().Server(), *m_pWindow,
+        [worker = m_pWorker.get()](const std::string& text) { worker->ReportProblem(text); });
+    m_pMqtt->Start(settings, m_pWorker->CallEvents());
+    m_frontEnd.WatchedChanged();
     // 16. The state may have changed while the worker started.
     MatchStartDisabled();
     if (bSetup && copy && !m_pWorker->CallState().Flags().bPaused)
@@ -171,6 +179,9 @@ void CTarvo32App::Shutdown() {
     // 21. The start event is never reset here, so only the worker's end counts.
     if (!m_pWorker->WaitEnded(kWorkerEndMs))
         m_frontEnd.Message("The worker did not stop in time; leaving without it.");
+    // The broker hears the last events and "offline".
+    m_pMqtt.reset();
+    m_frontEnd.WatchedChanged();
     // The socket goes before a restart, so the new instance can claim it.
     m_pWindow->Destroy();
     // 22.

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class CMqttService;
+
 class CTarvo32App {
 public:
     // Creates the phone object and its worker (not yet started): the phone's
@@ -54,6 +56,7 @@ private:
     WorkerFactory m_factory;
     std::unique_ptr<IAppWorker> m_pWorker;
     std::unique_ptr<CBasicWindow> m_pWindow;
+    std::unique_ptr<CMqttService> m_pMqtt;
     bool m_bEndedEarly = false;
     uint32_t m_nCopyWaitMs = kCopyWaitMs;
 };

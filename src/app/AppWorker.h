@@ -109,6 +109,9 @@ public:
     virtual void SetGreetingFile(const std::string& /*sFile*/) {}
     // What happens on the line, to subscribe to (none without a worker).
     virtual CCallEventPublisher* CallEvents() { return nullptr; }
+    // A failure of a service beside the worker (the MQTT broker), told where
+    // the worker tells its own: the log and the status line. Any thread.
+    virtual void ReportProblem(const std::string& /*text*/) {}
 
     // The options dialog's values from the settings the worker holds, read
     // on its thread between two steps (it alone touches them while it runs).

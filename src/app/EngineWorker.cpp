@@ -288,3 +288,8 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
 CCallEventPublisher* CEngineWorker::CallEvents() {
     return &m_pThread->CallEvents();
 }
+
+void CEngineWorker::ReportProblem(const std::string& text) {
+    m_pPhone->Trace(text + "\n");
+    m_pPhone->SetStatusText(text);
+}

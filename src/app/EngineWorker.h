@@ -63,6 +63,7 @@ public:
     IGreetingLine* GreetingLine() override;
     void SetGreetingFile(const std::string& sFile) override;
     CCallEventPublisher* CallEvents() override;
+    void ReportProblem(const std::string& text) override;
     DiagnosticsState StartDiagnostics() override;
     DiagnosticsProgress DiagnosticsNow() const override;
     void CancelDiagnostics() override;

@@ -366,6 +366,16 @@ const SettingKey kStandaloneKeys[] = {
     Standalone("Options", "SizeX", SettingType::Int, 0),
     Standalone("Options", "SizeY", SettingType::Int, 0),
     Standalone("Options", "dwWindowState", SettingType::Int, 0),
+    // Events out to a home-automation broker (MQTT), read when the program starts.
+    Standalone("MQTT", "bEnable", SettingType::Bool, 0),
+    Standalone("MQTT", "sHost", ""),
+    Standalone("MQTT", "nPort", SettingType::Int, 1883),
+    Standalone("MQTT", "nSecurity", SettingType::Int, 0),
+    Standalone("MQTT", "sCaFile", ""),
+    Standalone("MQTT", "sUser", ""),
+    Standalone("MQTT", "sPassword", ""),
+    Standalone("MQTT", "sTopicPrefix", "vorella"),
+    Standalone("MQTT", "bCommands", SettingType::Bool, 0),
 };
 
 const SettingKey* FindIn(std::span<const SettingKey> keys, const char* key) {

@@ -77,9 +77,9 @@ ProfileFile CFileSettingsProvider::Open() {
 }
 
 bool CFileSettingsProvider::Store(ProfileFile& ini) {
-    // The mail password or a remote-access PIN is in there: nobody else may
-    // read the file.
-    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray"}) {
+    // The mail or broker password or a remote-access PIN is in there: nobody
+    // else may read the file.
+    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray", "sPassword"}) {
         const SettingKey& key = KeyNamed(secret);
         if (!ini.GetString(key.section, key.key, "").empty())
             ini.SetPrivate(true);

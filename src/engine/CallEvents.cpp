@@ -12,6 +12,28 @@ CallEvent LineEvent(DeviceState state, DeviceKind kind, const std::string& sDevi
     return LineLost{state, kind, sDevice, sReason};
 }
 
+const char* ScreenActionWord(ScreenAction a) {
+    switch (a) {
+    case ScreenAction::LetRing:
+        return "ring";
+    case ScreenAction::ShowBlocked:
+        return "blocked";
+    case ScreenAction::HangUp:
+        return "hang-up";
+    case ScreenAction::NotInService:
+        return "not-in-service";
+    case ScreenAction::TakeMessage:
+        return "take-message";
+    case ScreenAction::NeverAnswer:
+        return "never-answer";
+    case ScreenAction::AnswerAtFirstRing:
+        return "answer-at-once";
+    case ScreenAction::Challenge:
+        return "challenge";
+    }
+    return "";
+}
+
 struct CCallEventPublisher::Subscriber {
     int id = 0;
     std::string name;

@@ -113,6 +113,10 @@ struct CallsForNotice {
     bool bRecorded = false;
 };
 
+// What screening did, as one word for the programs and services that follow
+// the calls ("ring", "blocked", "hang-up", ...).
+const char* ScreenActionWord(ScreenAction a);
+
 using CallEvent =
     std::variant<CallRinging, CallerIdentified, CallScreened, CallAnswered, RecordingStarted,
                  RecordingStored, CallEnded, LineLost, LineBack, CallsForNotice, CallForwarded>;

@@ -42,3 +42,14 @@ CJsonObject& CJsonObject::AddNumber(std::string_view key, int64_t value) {
 CJsonObject& CJsonObject::AddBool(std::string_view key, bool value) {
     return Add(key, value ? "true" : "false");
 }
+
+CJsonObject& CJsonObject::AddObject(std::string_view key, const CJsonObject& value) {
+    return Add(key, value.Text());
+}
+
+CJsonObject& CJsonObject::AddStrings(std::string_view key, const std::vector<std::string>& values) {
+    std::string list;
+    for (const std::string& v : values)
+        list += (list.empty() ? "" : ",") + JsonString(v, m_nMaxString);
+    return Add(key, "[" + list + "]");
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // s as a quoted JSON string: quotes, backslashes and control characters
 // escaped, bytes that are not UTF-8 as U+FFFD, and at most nMaxBytes of s
@@ -20,6 +21,8 @@ public:
     CJsonObject& AddString(std::string_view key, std::string_view value);
     CJsonObject& AddNumber(std::string_view key, int64_t value);
     CJsonObject& AddBool(std::string_view key, bool value);
+    CJsonObject& AddObject(std::string_view key, const CJsonObject& value);
+    CJsonObject& AddStrings(std::string_view key, const std::vector<std::string>& values);
     // "{...}"
     std::string Text() const { return "{" + m_members + "}"; }
 

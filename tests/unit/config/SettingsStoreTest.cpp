@@ -343,6 +343,13 @@ TEST(SettingsProvider, AValueWrittenReadsBackFromTheFileWithTheRestKept) {
     const std::string text = home.Read("vorella.ini");
     EXPECT_EQ(text.rfind("; mine\n", 0), 0u) << text;
     EXPECT_NE(text.find("Unknown=7"), std::string::npos) << text;
+
+    // The MQTT broker's password keeps the file its owner's only, as the
+    // mail password does.
+    ASSERT_TRUE(writer.SetString("sPassword", "s3cret"));
+    struct stat st {};
+    ASSERT_EQ(::stat(home.File("vorella.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST(SettingsProvider, ASectionOutsideTheTableIsEditedWholeOrNotAtAll) {
