@@ -16,7 +16,8 @@ void CLineEventRelay::SetSink(Sink sink) {
 
 void CLineEventRelay::Post(int nMessage, uintptr_t wParam, intptr_t lParam) {
     std::lock_guard lock(m_mutex);
-    if ((m_bDuringSound || KeysPrivate()) && (nMessage == kMsgDeviceEvent || nMessage == kMsgMediaEvent)) {
+    if ((m_bDuringSound || KeysPrivate()) &&
+        (nMessage == kMsgDeviceEvent || nMessage == kMsgMediaEvent)) {
         if (m_kept.size() >= kMaxKept)
             m_kept.pop_front();
         m_kept.emplace_back(nMessage, static_cast<int>(wParam & 0xFF));

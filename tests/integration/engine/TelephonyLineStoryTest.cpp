@@ -180,34 +180,6 @@ TEST_F(TelephonyLineStory, AChallengedCallerWithTheRightKeyLeavesAMessage) {
     EXPECT_EQ(Index().GetSize(), 1);
 }
 
-// The owner calls in: "*" in the greeting, the PIN typed at once (kept for
-// the prompts that follow), "#" ends. Neither the trace nor the service's
-// lines name a key of the session.
-TEST_F(TelephonyLineStory, RemoteAccessTakesThePinAndLogsNoKeyOfIt) {
-    phone->sPin = "0815";
-    phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
-    phone->bPinInstruct = false;
-    phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
-    phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
-    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, 60000);
-    StartWorkerOnDevice();
-    const uint32_t hCall = line->OfferCall(0);
-    line->Ring(0);
-    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
-    line->SendDigits(hCall, "*");
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
-    line->SendDigits(hCall, "0815#");
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: PIN accepted"); }));
-    line->SendDigits(hCall, "#");
-    ASSERT_TRUE(WaitFor([&] { return line->Did("Drop 0x10001"); }));
-    const std::string trace = home.Read("modem.log");
-    EXPECT_NE(trace.find("OnDigitDetected <hidden>"), std::string::npos);
-    for (char key : std::string("0815#")) {
-        EXPECT_EQ(trace.find(StrPrintf("OnDigitDetected <0x%x>", key)), std::string::npos) << key;
-        EXPECT_FALSE(UiSaid(StrPrintf("key: %c", key)) || UiSaid(StrPrintf("'%c'", key))) << key;
-    }
-}
-
 // A second caller, a blocked one set for the not-in-service tones, rings
 // while the machine takes a message: nothing is played into the call in
 // progress, its caller stays its own, and the second call is neither

@@ -281,24 +281,6 @@ TEST_F(CallRecordTest, AnIndexThatCannotBeWrittenIsNamedWithItsReason) {
     EXPECT_TRUE(std::filesystem::is_directory(Index()));
 }
 
-TEST_F(CallRecordTest, DeletingRemovesRecordsAndFiles) {
-    FinishedCall call;
-    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
-        call.sRecordingPath = MakeRecording(name);
-        ASSERT_TRUE(callLog.StoreFinishedCall(call));
-    }
-    std::filesystem::remove(Folder() + "c.wav"); // already gone: record still goes
-    ASSERT_TRUE(callLog.DeleteRecordings(Folder(), Index(), {"a.wav", "c.wav"}));
-    CDataStructureArray a;
-    ASSERT_EQ(a.Load(Index()), 1);
-    EXPECT_EQ(a.GetAt(0).m_sFile, "b.wav");
-    EXPECT_FALSE(std::filesystem::exists(Folder() + "a.wav"));
-    EXPECT_TRUE(std::filesystem::exists(Folder() + "b.wav"));
-    // The deleted recording can be brought back from the desktop's trash.
-    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/files/a.wav")));
-    EXPECT_TRUE(std::filesystem::exists(home.File("data-home/Trash/info/a.wav.trashinfo")));
-}
-
 TEST_F(CallRecordTest, MovingTakesFilesAndRecordsToTheOtherFolder) {
     FinishedCall call;
     for (const char* name : {"a.wav", "b.wav", "gone.wav", "taken.wav"}) {
