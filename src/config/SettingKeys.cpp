@@ -3,6 +3,7 @@
 #include "config/SettingsStore.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -378,11 +379,22 @@ const SettingKey kStandaloneKeys[] = {
     Standalone("MQTT", "bCommands", SettingType::Bool, 0),
 };
 
-const SettingKey* FindIn(std::span<const SettingKey> keys, const char* key) {
-    for (const SettingKey& k : keys)
-        if (std::strcmp(k.key, key) == 0)
-            return &k;
-    return nullptr;
+// The key named "Section/key", or "key" alone when only one section has a
+// key of that name (a name two sections share finds nothing unqualified, so
+// neither is read in place of the other).
+const SettingKey* FindIn(std::span<const SettingKey> keys, std::string_view name,
+                         const SettingKey* found, bool& ambiguous) {
+    const size_t slash = name.find('/');
+    const std::string_view section = slash == std::string_view::npos ? "" : name.substr(0, slash);
+    const std::string_view key = slash == std::string_view::npos ? name : name.substr(slash + 1);
+    for (const SettingKey& k : keys) {
+        if (key != k.key || (!section.empty() && section != k.section))
+            continue;
+        if (found)
+            ambiguous = true;
+        found = &k;
+    }
+    return found;
 }
 
 } // namespace
@@ -396,6 +408,8 @@ std::span<const SettingKey> StandaloneSettingKeys() {
 }
 
 const SettingKey* FindSettingKey(const char* key) {
-    const SettingKey* k = FindIn(kSettingKeys, key);
-    return k ? k : FindIn(kStandaloneKeys, key);
+    bool ambiguous = false;
+    const SettingKey* k = FindIn(kSettingKeys, key, nullptr, ambiguous);
+    k = FindIn(kStandaloneKeys, key, k, ambiguous);
+    return ambiguous ? nullptr : k;
 }

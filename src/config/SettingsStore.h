@@ -77,7 +77,8 @@ struct SettingKey {
 std::span<const SettingKey> SettingKeys();
 // The keys no holder keeps (StandaloneSlot), read and written one at a time.
 std::span<const SettingKey> StandaloneSettingKeys();
-// A key of either list by name; nullptr when there is none.
+// A key of either list by name, "key" or "Section/key" (a name that two
+// sections share must be given with its section); nullptr when there is none.
 const SettingKey* FindSettingKey(const char* key);
 
 // The modem name (Options/sModem) as the phone reads it before anything

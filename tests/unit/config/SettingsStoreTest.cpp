@@ -8,6 +8,7 @@
 #include "platform/TextUtil.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,10 +68,22 @@ std::string Text(const SettingKey& k, Holders& h) {
     return SettingText(k, h.Refs());
 }
 
+// Each key is found by "Section/key"; by its name alone only when no other
+// section has a key of that name (the web page's and the broker's bEnable and
+// nPort must never be read one for the other).
 TEST(SettingsTable, KeysAreUniqueAndReadAfterTheKeysTheirDefaultsComeFrom) {
     std::set<std::string> seen;
+    std::map<std::string, int> sections;
+    for (auto keys : {SettingKeys(), StandaloneSettingKeys()})
+        for (const SettingKey& k : keys)
+            ++sections[k.key];
+    const auto expectFound = [&](const SettingKey& k) {
+        EXPECT_EQ(FindSettingKey((std::string(k.section) + "/" + k.key).c_str()), &k) << k.key;
+        EXPECT_EQ(FindSettingKey(k.key), sections[k.key] == 1 ? &k : nullptr) << k.key;
+    };
     for (const SettingKey& k : SettingKeys()) {
         EXPECT_TRUE(seen.insert(ToLowerAscii(k.key)).second) << k.key;
+        expectFound(k);
         if (k.rule == DefaultRule::ValueOf || k.rule == DefaultRule::ReadTwice) {
             // The key a default comes from must be read before it.
             const SettingKey* other = FindSettingKey(k.otherKey);
@@ -79,7 +92,9 @@ TEST(SettingsTable, KeysAreUniqueAndReadAfterTheKeysTheirDefaultsComeFrom) {
         }
     }
     for (const SettingKey& k : StandaloneSettingKeys()) {
-        EXPECT_TRUE(seen.insert(ToLowerAscii(k.key)).second) << k.key;
+        EXPECT_TRUE(seen.insert(ToLowerAscii(std::string(k.section) + "/" + k.key)).second)
+            << k.key;
+        expectFound(k);
         EXPECT_EQ(k.Holder(), SettingHolder::None) << k.key;
     }
 }
