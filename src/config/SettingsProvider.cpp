@@ -79,7 +79,7 @@ ProfileFile CFileSettingsProvider::Open() {
 bool CFileSettingsProvider::Store(ProfileFile& ini) {
     // The mail or broker password or a remote-access PIN is in there: nobody
     // else may read the file.
-    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray", "sPassword"}) {
+    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray", "MQTT/sPassword"}) {
         const SettingKey& key = KeyNamed(secret);
         if (!ini.GetString(key.section, key.key, "").empty())
             ini.SetPrivate(true);

@@ -7,7 +7,10 @@
 #include "engine/Dialer.h"
 #include "engine/Phone.h"
 #include "engine/RemoteMenu.h"
+#include "platform/RuntimeFolder.h"
 #include "platform/TextUtil.h"
+#include "speech/Speech.h"
+#include "speech/SpeechPhrases.h"
 
 #include <optional>
 
@@ -118,8 +121,15 @@ bool CMessageForwarder::Attempt(const Queued& p, const std::string& sNumber, std
     }
     dev.SetStopRequest(false);
     int ev = -1;
-    if (const std::string announcement = MessageAnnouncement(p.message); !announcement.empty())
-        ev = dev.PlayFile(announcement, true);
+    // Who left it and when, in speech; without speech the message alone.
+    std::string why;
+    const std::string folder = GetRuntimeFolder(&why);
+    const std::string spoken = folder.empty() ? "" : folder + "forward-speech.wav";
+    if (!spoken.empty() && SpeakToWaveFile(MessageAnnouncement(p.message, 1, p.message.sName),
+                                           UserPhrases().language, spoken, &why))
+        ev = dev.PlayFile(spoken, true);
+    else
+        Tell("the forwarded message goes without its announcement: " + why);
     if (ev != 'b' && ev != 'd')
         ev = dev.PlayFile(p.message.sRecording, true);
     m_line.StopCall();

@@ -196,12 +196,15 @@ bool CRemoteMenu::AskForPin() {
     }
 }
 
-int CRemoteMenu::PlayMessage(const HistoryEntry& message, int nNumber) {
+std::string MessageAnnouncement(const HistoryEntry& message, int nNumber, const std::string& sName) {
     const auto when = static_cast<std::time_t>(message.tTime);
     std::tm local{};
     ::localtime_r(&when, &local);
-    int key = Say(SpokenMessage(UserPhrases(), nNumber, m_history.ContactName(message),
-                                message.sNumber, local));
+    return SpokenMessage(UserPhrases(), nNumber, sName, message.sNumber, local);
+}
+
+int CRemoteMenu::PlayMessage(const HistoryEntry& message, int nNumber) {
+    int key = Say(MessageAnnouncement(message, nNumber, m_history.ContactName(message)));
     // 3 and 0 play it again from 3 s before or after where it was.
     uint32_t fromMs = 0;
     std::string why;

@@ -30,6 +30,10 @@ class CCallLog;
 class CPhone;
 struct CCallStateData;
 
+// What is said before a message: its place in the list (from 1), its caller
+// (name, else the number digit by digit) and the day and time it came.
+std::string MessageAnnouncement(const HistoryEntry& message, int nNumber, const std::string& sName);
+
 class CRemoteMenu {
 public:
     CRemoteMenu(CPhone& phone, CCallStateData& state, CCallHistory& history, CCallLog& callLog,

@@ -4,15 +4,15 @@
 
 MqttSettings MqttSettings::Read(ISettingsProvider& settings) {
     MqttSettings s;
-    s.bEnable = settings.GetBool("bEnable");
-    s.sHost = settings.GetString("sHost");
-    s.nPort = settings.GetInt("nPort");
-    s.nSecurity = settings.GetInt("nSecurity");
-    s.sCaFile = settings.GetString("sCaFile");
-    s.sUser = settings.GetString("sUser");
-    s.sPassword = settings.GetString("sPassword");
-    s.sTopicPrefix = settings.GetString("sTopicPrefix");
-    s.bCommands = settings.GetBool("bCommands");
+    s.bEnable = settings.GetBool("MQTT/bEnable");
+    s.sHost = settings.GetString("MQTT/sHost");
+    s.nPort = settings.GetInt("MQTT/nPort");
+    s.nSecurity = settings.GetInt("MQTT/nSecurity");
+    s.sCaFile = settings.GetString("MQTT/sCaFile");
+    s.sUser = settings.GetString("MQTT/sUser");
+    s.sPassword = settings.GetString("MQTT/sPassword");
+    s.sTopicPrefix = settings.GetString("MQTT/sTopicPrefix");
+    s.bCommands = settings.GetBool("MQTT/bCommands");
     if (s.nPort <= 0 || s.nPort > 65535)
         s.nPort = 1883;
     if (s.nSecurity < 0 || s.nSecurity > 1)
