@@ -41,28 +41,6 @@ std::string OutputText(const LaunchResult& r) {
 
 } // namespace
 
-const char* ScreenActionWord(ScreenAction a) {
-    switch (a) {
-    case ScreenAction::LetRing:
-        return "ring";
-    case ScreenAction::ShowBlocked:
-        return "blocked";
-    case ScreenAction::HangUp:
-        return "hang-up";
-    case ScreenAction::NotInService:
-        return "not-in-service";
-    case ScreenAction::TakeMessage:
-        return "take-message";
-    case ScreenAction::NeverAnswer:
-        return "never-answer";
-    case ScreenAction::AnswerAtFirstRing:
-        return "answer-at-once";
-    case ScreenAction::Challenge:
-        return "challenge";
-    }
-    return "";
-}
-
 CallProgramSettings CallProgramSettings::From(const CPhoneSettings& s) {
     CallProgramSettings c;
     c.bEnabled = s.bRunProg;

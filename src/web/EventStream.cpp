@@ -1,6 +1,5 @@
 #include "web/EventStream.h"
 
-#include "engine/CallProgram.h"
 #include "platform/JsonText.h"
 
 #include <algorithm>
