@@ -1,0 +1,77 @@
+// The HTTP server of the web page, on libmicrohttpd: a few threads of its
+// own poll every connection, so idle or slow clients cost a little memory
+// each and never hold a thread. Every connection has a deadline, a bounded
+// memory pool (which bounds the request's header) and a bounded body; the
+// number of connections is bounded too. Each complete request goes to one
+// handler, which may be called on any of the server's threads at once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+struct HttpRequest {
+    std::string sMethod;                        // "GET", "POST" ...
+    std::string sPath;                          // without the query, decoded
+    std::map<std::string, std::string> query;   // the query's arguments, decoded
+    std::map<std::string, std::string> headers; // names in lower case
+    std::map<std::string, std::string> cookies;
+    std::string sBody;
+    std::string sClient; // the peer's address ("127.0.0.1", "::1")
+
+    std::string Header(const std::string& lowerName) const;
+    std::string Query(const std::string& name) const;
+};
+
+struct HttpResponse {
+    int nStatus = 200;
+    std::string sContentType = "text/html; charset=utf-8";
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string sBody;
+
+    static HttpResponse Text(int nStatus, const std::string& text);
+    static HttpResponse Redirect(const std::string& sLocation);
+};
+
+struct HttpServerOptions {
+    std::string sAddress = "127.0.0.1";
+    uint16_t nPort = 8640; // 0: any free port (Port() tells which)
+    // PEM text; both empty for plain HTTP.
+    std::string sCertPem;
+    std::string sKeyPem;
+    unsigned nMaxConnections = 256;
+    unsigned nConnectionTimeoutS = 30;
+    size_t nConnectionMemory = 32 * 1024; // the request's header must fit
+    size_t nMaxBody = 64 * 1024;
+    unsigned nThreads = 4;
+};
+
+class CHttpServer {
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+
+    CHttpServer() = default;
+    ~CHttpServer();
+    CHttpServer(const CHttpServer&) = delete;
+    CHttpServer& operator=(const CHttpServer&) = delete;
+
+    // Listens and serves until Stop. False with the reason in *pError when
+    // the address cannot be taken (in use, not ours, a bad certificate).
+    bool Start(const HttpServerOptions& options, Handler handler, std::string* pError);
+    void Stop();
+    bool IsRunning() const { return m_pDaemon != nullptr; }
+    uint16_t Port() const { return m_nPort; }
+
+    // libmicrohttpd's callbacks; not for anyone else.
+    struct Pending;
+    int Serve(void* connection, const char* url, const char* method, const char* uploadData,
+              size_t* uploadSize, void** context);
+
+private:
+    struct MHD_Daemon* m_pDaemon = nullptr;
+    Handler m_handler;
+    HttpServerOptions m_options;
+    uint16_t m_nPort = 0;
+};
