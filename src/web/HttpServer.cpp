@@ -180,6 +180,8 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
             std::string why = startLog;
             if (why.empty())
                 why = nErrno ? std::strerror(nErrno) : "the server could not start";
+            if (bTls && why.find("TLS") != std::string::npos)
+                why = "the certificate or its key cannot be used (" + why + ")";
             *pError = "cannot listen on " + options.sAddress + " port " + port + ": " + why;
         }
         return false;

@@ -43,6 +43,8 @@ constexpr Command kCommands[] = {
      CmdContacts},
     {"history", "history [--missed|--blocked] [--page N]   list the calls, newest first",
      CmdHistory},
+    {"web-password", "web-password              set the web page's password (from standard input)",
+     CmdWebPassword},
 };
 
 int Usage() {
