@@ -13,7 +13,6 @@ class CCallLog;
 
 struct WebLineState {
     bool bMonitoring = false;
-    std::string sDevice;
     std::string sDeviceProblem; // why the device cannot take calls ("" it can)
     bool bRinging = false;
     bool bInCall = false;

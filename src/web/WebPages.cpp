@@ -131,11 +131,8 @@ HttpResponse LinePage(IWebHost& host, const WebCall& call) {
     const WebLineState state = host.LineState();
     std::string body = "<dl class=\"state\">";
     body += "<dt>Monitoring</dt><dd>" + std::string(state.bMonitoring ? "on" : "off") + "</dd>";
-    body += "<dt>Device</dt><dd>" + HtmlEscape(state.sDevice) +
-            (state.sDeviceProblem.empty()
-                 ? ""
-                 : " <span class=\"error\">" + HtmlEscape(state.sDeviceProblem) + "</span>") +
-            "</dd>";
+    if (!state.sDeviceProblem.empty())
+        body += "<dt>Device</dt><dd class=\"error\">" + HtmlEscape(state.sDeviceProblem) + "</dd>";
     std::string line = state.bRinging ? "ringing" : state.bInCall ? "call" : "idle";
     if (state.bRecording)
         line += ", recording";

@@ -155,6 +155,8 @@ HttpResponse CWebSite::LogOut(const WebCall& call) {
 }
 
 HttpResponse CWebSite::StaticFile(const std::string& sName, const std::string& sType) {
+    if (m_static.at(sName).empty())
+        return HttpResponse::Text(404, "Not found.");
     HttpResponse response;
     response.sContentType = sType + "; charset=utf-8";
     response.sBody = m_static.at(sName);

@@ -1,5 +1,7 @@
-// web-password: sets the web page's login password. Only its argon2id hash
-// is stored, in the settings file, which is then readable by its owner only.
+// web-password: sets the web page's login password, read from standard
+// input (asked twice without echo on a terminal), or made at random and
+// printed (--random, for a demonstration). Only its argon2id hash is stored,
+// in the settings file, which is then readable by its owner only.
 #include "Commands.h"
 
 #include "web/Password.h"
@@ -39,13 +41,16 @@ bool ReadPassword(const char* prompt, bool bTerminal, std::string* pLine) {
 } // namespace
 
 int CmdWebPassword(const Args& args) {
-    if (!args.empty()) {
-        std::fprintf(stderr, "usage: vorella-tool web-password   (the password comes on standard input)\n");
+    const bool bRandom = args.size() == 1 && args[0] == "--random";
+    if (!args.empty() && !bRandom) {
+        std::fprintf(stderr, "usage: vorella-tool web-password [--random]\n");
         return 2;
     }
-    const bool bTerminal = isatty(STDIN_FILENO) != 0;
+    const bool bTerminal = !bRandom && isatty(STDIN_FILENO) != 0;
     std::string password;
-    if (!ReadPassword("New password for the web page: ", bTerminal, &password)) {
+    if (bRandom) {
+        password = RandomWebPassword();
+    } else if (!ReadPassword("New password for the web page: ", bTerminal, &password)) {
         std::fprintf(stderr, "vorella-tool: no password on standard input\n");
         return 1;
     }
@@ -64,6 +69,9 @@ int CmdWebPassword(const Args& args) {
         std::fprintf(stderr, "vorella-tool: the password could not be stored\n");
         return 1;
     }
-    std::printf("The web page's password is set.\n");
+    if (bRandom)
+        std::printf("%s\n", password.c_str());
+    else
+        std::printf("The web page's password is set.\n");
     return 0;
 }

@@ -43,7 +43,9 @@ constexpr Command kCommands[] = {
      CmdContacts},
     {"history", "history [--missed|--blocked] [--page N]   list the calls, newest first",
      CmdHistory},
-    {"web-password", "web-password              set the web page's password (from standard input)",
+    {"web-password",
+     "web-password [--random]   set the web page's password (from standard input, or made\n"
+     "                            and printed)",
      CmdWebPassword},
 };
 
