@@ -6,6 +6,7 @@
 #include "calllog/HtmlExport.h"
 #include "calllog/XmlExport.h"
 #include "platform/ProgramFolder.h"
+#include "platform/Trash.h"
 #include "web/FormData.h"
 #include "web/Html.h"
 #include "web/Router.h"
@@ -16,6 +17,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <unistd.h>
@@ -23,6 +27,43 @@
 namespace {
 
 constexpr int kPageRows = 50;
+
+// The calls the page moved to the trash, the newest few, for their undo.
+class CDeletedCalls {
+public:
+    struct Deleted {
+        std::string sFolderName;
+        FinishedCall call;
+    };
+    std::string Add(Deleted deleted) {
+        std::lock_guard lock(m_mutex);
+        if (m_deleted.size() >= kKept)
+            m_deleted.erase(m_deleted.begin());
+        m_deleted.emplace(++m_nLast, std::move(deleted));
+        return std::to_string(m_nLast);
+    }
+    std::optional<Deleted> Take(const std::string& id) {
+        uint64_t n = 0;
+        for (char c : id) {
+            if (c < '0' || c > '9' || id.size() > 18)
+                return std::nullopt;
+            n = n * 10 + static_cast<uint64_t>(c - '0');
+        }
+        std::lock_guard lock(m_mutex);
+        auto it = m_deleted.find(n);
+        if (it == m_deleted.end())
+            return std::nullopt;
+        Deleted deleted = std::move(it->second);
+        m_deleted.erase(it);
+        return deleted;
+    }
+
+private:
+    static constexpr size_t kKept = 32;
+    std::mutex m_mutex;
+    std::map<uint64_t, Deleted> m_deleted; // the oldest first
+    uint64_t m_nLast = 0;
+};
 
 std::string Form(const std::string& sAction, const WebCall& call, const std::string& sInner,
                  const std::string& sHidden = "") {
@@ -42,8 +83,13 @@ HttpResponse Page(const WebCall& call, const std::string& sTitle, const std::str
                        Form("/logout", call, "<button>Log out</button>") + "</header><main>";
     body += "<h1>" + HtmlEscape(sTitle) + "</h1>";
     const std::string done = call.request.Query("done");
+    const std::string undo = call.request.Query("undo");
     if (!done.empty())
-        body += "<p class=\"done\">" + HtmlEscape(done) + "</p>";
+        body += "<p class=\"done\">" + HtmlEscape(done) +
+                (undo.empty() ? ""
+                              : " " + Form("/calls/undo", call, "<button>Undo</button>",
+                                           Hidden("id", undo))) +
+                "</p>";
     body += sBody + "</main>";
     HttpResponse response;
     response.sBody = HtmlPage("Vorella: " + sTitle, body);
@@ -51,14 +97,20 @@ HttpResponse Page(const WebCall& call, const std::string& sTitle, const std::str
 }
 
 // Back to the page the form came from, with what was done in words.
-HttpResponse Back(const WebCall& call, const std::string& sPage, const std::string& sDone) {
+HttpResponse Back(const WebCall& call, const std::string& sPage, const std::string& sDone,
+                  const std::string& sUndo = "") {
     std::string back = call.form.count("back") ? call.form.at("back") : sPage;
-    // Only a page of this site: a path, never another host.
-    if (!back.starts_with("/") || back.starts_with("//"))
+    // Only a page of this site: a path, never another host ("//host" and
+    // "/\\host" are hosts to a browser), and nothing a header cannot carry.
+    const bool bPlain = std::all_of(back.begin(), back.end(), [](char c) {
+        return c > ' ' && c < 127 && c != '\\';
+    });
+    if (!bPlain || !back.starts_with("/") || back.starts_with("//"))
         back = sPage;
     back = back.substr(0, back.find('#'));
     const char* joint = back.find('?') == std::string::npos ? "?" : "&";
-    return HttpResponse::Redirect(back + joint + "done=" + UrlEncode(sDone));
+    return HttpResponse::Redirect(back + joint + "done=" + UrlEncode(sDone) +
+                                  (sUndo.empty() ? "" : "&undo=" + UrlEncode(sUndo)));
 }
 
 std::string Field(const WebCall& call, const std::string& sName) {
@@ -299,7 +351,7 @@ HttpResponse MoveAction(IWebHost& host, const WebCall& call) {
     return Back(call, "/calls", "Moved to " + FolderTitle(Field(call, "to")) + ".");
 }
 
-HttpResponse DeleteAction(IWebHost& host, const WebCall& call) {
+HttpResponse DeleteAction(IWebHost& host, CDeletedCalls& deleted, const WebCall& call) {
     std::string error;
     const std::optional<NamedCall> named = CallOfForm(host, call, &error);
     if (!named)
@@ -307,7 +359,25 @@ HttpResponse DeleteAction(IWebHost& host, const WebCall& call) {
     if (!host.CallLog().DeleteRecordings(named->sFolder, named->sFolder + "index.dat",
                                          {named->record.m_sFile}, &error))
         return Back(call, "/calls", "The call was not deleted: " + error);
-    return Back(call, "/calls", "Moved to the trash: " + named->record.m_sFile);
+    const CDataStructure& record = named->record;
+    FinishedCall again{named->sFolder + record.m_sFile, record.m_sNumber, record.m_sName,
+                       record.m_sMemo, record.m_nLength, record.m_bMessage != 0};
+    return Back(call, "/calls", "Moved to the trash: " + record.m_sFile,
+                deleted.Add({Field(call, "folder"), std::move(again)}));
+}
+
+// The file back from the trash and its record back in the index; the
+// recording's time comes back with the file.
+HttpResponse UndoAction(IWebHost& host, CDeletedCalls& deleted, const WebCall& call) {
+    const std::optional<CDeletedCalls::Deleted> undone = deleted.Take(Field(call, "id"));
+    std::string folder;
+    if (!undone || !FolderPath(host, undone->sFolderName, &folder))
+        return Back(call, "/calls", "There is nothing to undo.");
+    std::string error;
+    if (!RestoreFromTrash(undone->call.sRecordingPath, &error) ||
+        !host.CallLog().StoreFinishedCall(undone->call, &error))
+        return Back(call, "/calls", "The call was not brought back: " + error);
+    return Back(call, "/calls", "Brought back from the trash.");
 }
 
 HttpResponse BlockAction(IWebHost& host, const WebCall& call) {
@@ -421,8 +491,11 @@ void AddWebPages(CRouter& router, IWebHost& host) {
                [h](const WebCall& c) { return MemoAction(*h, c); });
     router.Add("POST", "/calls/move", RouteAccess::Action,
                [h](const WebCall& c) { return MoveAction(*h, c); });
+    auto deleted = std::make_shared<CDeletedCalls>();
     router.Add("POST", "/calls/delete", RouteAccess::Action,
-               [h](const WebCall& c) { return DeleteAction(*h, c); });
+               [h, deleted](const WebCall& c) { return DeleteAction(*h, *deleted, c); });
+    router.Add("POST", "/calls/undo", RouteAccess::Action,
+               [h, deleted](const WebCall& c) { return UndoAction(*h, *deleted, c); });
     router.Add("POST", "/block", RouteAccess::Action,
                [h](const WebCall& c) { return BlockAction(*h, c); });
     router.Add("GET", "/history", RouteAccess::Page,

@@ -129,6 +129,7 @@ const Refused kActions[] = {
     {"POST", "/calls/memo", "folder=&file=call1.wav&memo=changed"},
     {"POST", "/calls/move", "folder=&file=call1.wav&to=Kept"},
     {"POST", "/calls/delete", "folder=&file=call1.wav"},
+    {"POST", "/calls/undo", "id=1"},
     {"POST", "/block", "number=555-0100"},
     {"POST", "/logout", ""},
 };
@@ -179,6 +180,18 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
               303);
     EXPECT_EQ(host.Commands(), 1);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos);
+    // A call deleted to the trash comes back with its undo, memo and all.
+    const HttpReply deleted = HttpRequestTo(port, "POST", "/calls/delete", cookie,
+                                            "folder=&file=call1.wav&csrf=" + csrf);
+    EXPECT_EQ(Index().find("call1.wav"), std::string::npos);
+    const std::string undo = HttpRequestTo(port, "GET", deleted.Header("location"), cookie).sBody;
+    std::smatch id;
+    ASSERT_TRUE(std::regex_search(undo, id, std::regex("name=\"id\" value=\"([0-9]+)\""))) << undo;
+    EXPECT_EQ(HttpRequestTo(port, "POST", "/calls/undo", cookie, "id=" + id[1].str() + "&csrf=" + csrf)
+                  .nStatus,
+              303);
+    EXPECT_NE(Index().find("\"noted\""), std::string::npos) << Index();
+    EXPECT_EQ(home.Read("Recorded Calls/call1.wav"), "RIFF");
     EXPECT_EQ(HttpRequestTo(port, "POST", "/logout", cookie, "csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "GET", "/calls", cookie).Header("location"), "/login");
 }
