@@ -101,7 +101,7 @@ HttpResponse Back(const WebCall& call, const std::string& sPage, const std::stri
                   const std::string& sUndo = "") {
     std::string back = call.form.count("back") ? call.form.at("back") : sPage;
     // Only a page of this site: a path, never another host ("//host" and
-    // "/\\host" are hosts to a browser), and nothing a header cannot carry.
+    // "/\host" are hosts to a browser), and nothing a header cannot carry.
     const bool bPlain = std::all_of(back.begin(), back.end(), [](char c) {
         return c > ' ' && c < 127 && c != '\\';
     });
