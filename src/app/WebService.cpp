@@ -78,6 +78,13 @@ bool CWebService::Start() {
 }
 
 void CWebService::Stop() {
+    // Requests waiting for the window get their answer now (that it is busy),
+    // so the server's threads end at once.
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_bStopping = true;
+        m_queue.clear();
+    }
     if (m_pSite)
         m_pSite->Stop();
     m_pSite.reset();
@@ -86,8 +93,6 @@ void CWebService::Stop() {
         close(m_wakeFd);
         m_wakeFd = -1;
     }
-    std::lock_guard lock(m_queueMutex);
-    m_queue.clear();
 }
 
 template <class T>
@@ -96,13 +101,19 @@ std::optional<T> CWebService::OnWindowThread(std::function<T()> job) {
     std::future<T> result = task->get_future();
     {
         std::lock_guard lock(m_queueMutex);
+        if (m_bStopping)
+            return std::nullopt;
         m_queue.push_back([task] { (*task)(); });
     }
     const uint64_t one = 1;
     if (write(m_wakeFd, &one, sizeof one) != static_cast<ssize_t>(sizeof one) ||
         result.wait_for(kWindowWait) != std::future_status::ready)
         return std::nullopt;
-    return result.get();
+    try {
+        return result.get();
+    } catch (const std::future_error&) {
+        return std::nullopt; // dropped by Stop
+    }
 }
 
 void CWebService::RunQueued() {

@@ -55,6 +55,7 @@ private:
     int m_wakeFd = -1;
     std::mutex m_queueMutex;
     std::deque<std::function<void()>> m_queue;
+    bool m_bStopping = false; // under m_queueMutex
     std::mutex m_historyMutex;
     CCallsSource m_history;
 };

@@ -154,6 +154,8 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
         {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&LogFromServer), nullptr},
         {MHD_OPTION_SOCK_ADDR, 0, &addr},
         {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options.nMaxConnections), nullptr},
+        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(options.nMaxPerClient),
+         nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(options.nConnectionTimeoutS),
          nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.nConnectionMemory),

@@ -42,6 +42,8 @@ struct HttpServerOptions {
     std::string sCertPem;
     std::string sKeyPem;
     unsigned nMaxConnections = 256;
+    // From one address: a client that opens many cannot take them all.
+    unsigned nMaxPerClient = 32;
     unsigned nConnectionTimeoutS = 30;
     size_t nConnectionMemory = 32 * 1024; // the request's header must fit
     size_t nMaxBody = 64 * 1024;

@@ -12,8 +12,15 @@ std::string HttpReply::Header(const std::string& lowerName) const {
     return it == headers.end() ? std::string() : it->second;
 }
 
-int OpenIdleConnection(uint16_t port) {
+int OpenIdleConnection(uint16_t port, const char* source) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    inet_pton(AF_INET, source, &from.sin_addr);
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+        close(fd);
+        return -1;
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -25,9 +32,9 @@ int OpenIdleConnection(uint16_t port) {
     return -1;
 }
 
-HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs) {
+HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs, const char* source) {
     HttpReply reply;
-    const int fd = OpenIdleConnection(port);
+    const int fd = OpenIdleConnection(port, source);
     if (fd < 0)
         return reply;
     for (size_t sent = 0; sent < raw.size();) {

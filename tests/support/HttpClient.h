@@ -14,11 +14,13 @@ struct HttpReply {
     std::string Header(const std::string& lowerName) const;
 };
 
-// Sends raw to 127.0.0.1:port and reads the reply until the server closes.
-HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs = 20000);
+// Sends raw to 127.0.0.1:port (from the loopback address source) and reads
+// the reply until the server closes.
+HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs = 20000,
+                       const char* source = "127.0.0.1");
 // A request with "Connection: close", the cookie line when given, and a
 // form body for POST.
 HttpReply HttpRequestTo(uint16_t port, const std::string& method, const std::string& path,
                         const std::string& cookie = "", const std::string& formBody = "");
 // A connection that is open and says nothing; -1 when it could not be made.
-int OpenIdleConnection(uint16_t port);
+int OpenIdleConnection(uint16_t port, const char* source = "127.0.0.1");
