@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <netdb.h>
 #include <sys/socket.h>
@@ -237,7 +238,13 @@ int CHttpServer::Serve(void* pConnection, const char* url, const char* method,
         MHD_get_connection_values(connection, MHD_COOKIE_KIND, &CollectCaseKept, &request.cookies);
         MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectCaseKept,
                                   &request.query);
-        response = m_handler(request);
+        // Nothing thrown may reach the library's thread (it would end the
+        // program): the client is told, the server goes on.
+        try {
+            response = m_handler(request);
+        } catch (const std::exception& e) {
+            response = HttpResponse::Text(500, std::string("The request failed: ") + e.what());
+        }
     }
 
     MHD_Response* out = MHD_create_response_from_buffer(
