@@ -90,6 +90,67 @@ extern "C" void OnCompleted(void*, MHD_Connection*, void** context, MHD_RequestT
 }
 } // namespace
 
+// A body on its way out, and whether its connection waits for it.
+struct CHttpServer::Streaming {
+    std::shared_ptr<IHttpBody> pBody;
+    MHD_Connection* pConnection = nullptr;
+    CHttpServer* pServer = nullptr;
+    std::mutex mutex;
+    bool bSuspended = false; // under mutex
+    bool bStopping = false;  // under mutex
+    bool bClosed = false;    // under mutex: the connection is gone
+
+    // Lets the connection go on (from the wake, or to let it end).
+    void Resume() {
+        if (bSuspended && !bClosed) {
+            bSuspended = false;
+            MHD_resume_connection(pConnection);
+        }
+    }
+};
+
+namespace {
+
+ssize_t ReadBody(void* cls, uint64_t pos, char* out, size_t max) {
+    auto* streaming = static_cast<CHttpServer::Streaming*>(cls);
+    std::lock_guard lock(streaming->mutex);
+    if (streaming->bStopping)
+        return MHD_CONTENT_READER_END_OF_STREAM;
+    const int64_t n = streaming->pBody->Read(pos, out, max);
+    if (n > 0)
+        return static_cast<ssize_t>(n);
+    if (n == 0) {
+        // Nothing yet: the connection waits, off the poll, until the wake.
+        streaming->bSuspended = true;
+        MHD_suspend_connection(streaming->pConnection);
+        return 0;
+    }
+    return n == IHttpBody::kEnd ? MHD_CONTENT_READER_END_OF_STREAM
+                                : MHD_CONTENT_READER_END_WITH_ERROR;
+}
+
+void FreeBody(void* cls) {
+    auto* streaming = static_cast<CHttpServer::Streaming*>(cls);
+    {
+        std::lock_guard lock(streaming->mutex);
+        streaming->bClosed = true;
+    }
+    streaming->pServer->Forget(streaming);
+}
+
+} // namespace
+
+void CHttpServer::Forget(Streaming* pStreaming) {
+    std::shared_ptr<Streaming> last; // let go outside the lock
+    std::lock_guard lock(m_streamsMutex);
+    for (auto it = m_streams.begin(); it != m_streams.end(); ++it)
+        if (it->get() == pStreaming) {
+            last = *it;
+            m_streams.erase(it);
+            break;
+        }
+}
+
 std::string HttpRequest::Header(const std::string& lowerName) const {
     auto it = headers.find(lowerName);
     return it == headers.end() ? std::string() : it->second;
@@ -139,7 +200,8 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
     const bool bIpv6 = found->ai_family == AF_INET6;
     freeaddrinfo(found);
 
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG;
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO | MHD_USE_ERROR_LOG |
+                     MHD_ALLOW_SUSPEND_RESUME;
     if (bIpv6)
         flags |= MHD_USE_IPv6;
     const bool bTls = !options.sCertPem.empty();
@@ -202,6 +264,15 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
 }
 
 void CHttpServer::Stop() {
+    {
+        // No connection may stay suspended when the server stops.
+        std::lock_guard lock(m_streamsMutex);
+        for (const std::shared_ptr<Streaming>& streaming : m_streams) {
+            std::lock_guard streamLock(streaming->mutex);
+            streaming->bStopping = true;
+            streaming->Resume();
+        }
+    }
     if (m_pDaemon) {
         MHD_stop_daemon(m_pDaemon);
         m_pDaemon = nullptr;
@@ -247,8 +318,30 @@ int CHttpServer::Serve(void* pConnection, const char* url, const char* method,
         }
     }
 
-    MHD_Response* out = MHD_create_response_from_buffer(
-        response.sBody.size(), response.sBody.data(), MHD_RESPMEM_MUST_COPY);
+    MHD_Response* out = nullptr;
+    if (response.pBody) {
+        auto streaming = std::make_shared<Streaming>();
+        streaming->pBody = response.pBody;
+        streaming->pConnection = connection;
+        streaming->pServer = this;
+        std::weak_ptr<Streaming> weak = streaming;
+        response.pBody->SetWake([weak] {
+            if (std::shared_ptr<Streaming> s = weak.lock()) {
+                std::lock_guard lock(s->mutex);
+                s->Resume();
+            }
+        });
+        const std::optional<uint64_t> size = response.pBody->Size();
+        out = MHD_create_response_from_callback(size ? *size : MHD_SIZE_UNKNOWN, 32 * 1024,
+                                                &ReadBody, streaming.get(), &FreeBody);
+        if (out) {
+            std::lock_guard lock(m_streamsMutex);
+            m_streams.insert(streaming);
+        }
+    } else {
+        out = MHD_create_response_from_buffer(response.sBody.size(), response.sBody.data(),
+                                              MHD_RESPMEM_MUST_COPY);
+    }
     if (!out)
         return false;
     if (!response.sContentType.empty())

@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,11 +29,30 @@ struct HttpRequest {
     std::string Query(const std::string& name) const;
 };
 
+// A body made while it is sent (a recording, a stream of live updates),
+// read on the server's threads one piece after the other.
+class IHttpBody {
+public:
+    static constexpr int64_t kEnd = -1;   // the body is complete
+    static constexpr int64_t kError = -2; // the body cannot go on: the answer breaks off
+    virtual ~IHttpBody() = default;
+    // Its length; nullopt for a stream whose end is not known in advance.
+    virtual std::optional<uint64_t> Size() const = 0;
+    // Up to n bytes from pos on into out: how many; 0 when a stream has
+    // nothing yet (it calls its wake when it has); kEnd or kError.
+    virtual int64_t Read(uint64_t pos, char* out, size_t n) = 0;
+    // A stream's wake, set before the first Read; it may be called on any
+    // thread, at any time until the body is gone.
+    virtual void SetWake(std::function<void()> wake) { (void)wake; }
+};
+
 struct HttpResponse {
     int nStatus = 200;
     std::string sContentType = "text/html; charset=utf-8";
     std::vector<std::pair<std::string, std::string>> headers;
     std::string sBody;
+    // Sent instead of sBody when set.
+    std::shared_ptr<IHttpBody> pBody;
 
     static HttpResponse Text(int nStatus, const std::string& text);
     static HttpResponse Redirect(const std::string& sLocation);
@@ -71,8 +94,15 @@ public:
     int Serve(void* connection, const char* url, const char* method, const char* uploadData,
               size_t* uploadSize, void** context);
 
+    struct Streaming;
+    void Forget(Streaming* pStreaming);
+
 private:
     struct MHD_Daemon* m_pDaemon = nullptr;
+    // The bodies being sent: a stream waiting for its next piece is
+    // resumed before the server stops.
+    std::mutex m_streamsMutex;
+    std::set<std::shared_ptr<Streaming>> m_streams;
     Handler m_handler;
     HttpServerOptions m_options;
     uint16_t m_nPort = 0;
