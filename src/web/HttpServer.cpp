@@ -223,9 +223,11 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
          nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.nConnectionMemory),
          nullptr},
-        {MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options.nThreads), nullptr},
         {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), nullptr},
     };
+    if (options.nThreads > 1)
+        items.push_back({MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options.nThreads),
+                         nullptr});
     if (bTls) {
         items.push_back({MHD_OPTION_HTTPS_MEM_CERT, 0, const_cast<char*>(options.sCertPem.c_str())});
         items.push_back({MHD_OPTION_HTTPS_MEM_KEY, 0, const_cast<char*>(options.sKeyPem.c_str())});
