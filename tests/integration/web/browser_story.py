@@ -12,7 +12,6 @@ usage: browser_story.py SOURCE_DIR PROGRAM_DIR
 Exits 77 (skipped) when Chromium, chromedriver or selenium is missing.
 """
 import os
-import re
 import shutil
 import signal
 import socket
@@ -172,21 +171,32 @@ class Story:
             return False
         self.wait_for("the right password let in", tried)
 
-    def call_rings_and_leaves_a_message(self):
-        self.driver.find_element(By.XPATH, "//button[text()='Start monitoring']").click()
-        self.wait_for("monitoring on", lambda: "Monitoring\non" in self.text())
-        # The caller shows while the line rings (reloaded until the page
-        # updates itself).
-        def caller_shown():
-            if CALLER in self.text():
+    def until_shown(self, what, condition):
+        """Waits for what the page shows, reloading it until it updates itself."""
+        def shown():
+            if condition():
                 return True
             self.driver.refresh()
             return False
-        self.wait_for("the ringing caller", caller_shown)
-        self.wait_for("the message stored", lambda: "message stored (" in self.log())
+        return self.wait_for(what, shown)
+
+    def call_rings_and_leaves_a_message(self):
+        """The recording's file, as the new row of the call list names it."""
+        self.driver.find_element(By.XPATH, "//button[text()='Start monitoring']").click()
+        self.wait_for("monitoring on", lambda: "Monitoring\non" in self.text())
+        self.until_shown("the ringing caller", lambda: CALLER in self.text())
+        self.driver.get(self.url("/calls"))
+        # The row comes while the caller speaks; its length once the call ends.
+        message = "//tr[contains(@class, 'message')][td[2][text()='%s']]" % CALLER
+        self.until_shown("the message in the call list",
+                         lambda: self.driver.find_elements(By.XPATH, message))
         self.wait_for("the call ended", lambda: "call ended" in self.log())
-        stored = re.search(r"message stored \(\d+ s\): ([^\n]+)", self.log()).group(1)
-        return os.path.basename(stored)
+        self.until_shown("the message's length", lambda: self.driver.find_element(
+            By.XPATH, message + "/td[4]").text not in ("", "00:00"))
+        files = self.driver.find_elements(
+            By.CSS_SELECTOR, 'tr.message form[action="/calls/memo"] input[name=file]')
+        assert len(files) == 1, self.driver.page_source
+        return files[0].get_attribute("value")
 
     def store_as_gsm(self, file):
         """The same message again as GSM 6.10, with an index line of its own."""
