@@ -232,7 +232,7 @@ class Story:
         self.wait_for("time advancing", lambda: js(
             "return arguments[0].currentTime > %f;" % first, audio))
         self.wait_for("the end", lambda: js("return arguments[0].ended;", audio))
-        assert js("return arguments[0].error;", audio) is None
+        assert js("return arguments[0].error;", audio) is None, "%s: a media error" % file
 
     def note(self, file):
         self.driver.get(self.url("/calls"))
@@ -242,7 +242,7 @@ class Story:
         self.row(file).find_element(By.CSS_SELECTOR, 'form[action="/calls/memo"] button').click()
         self.wait_for("the memo saved", lambda: "Memo saved." in self.text())
         value = self.row(file).find_element(By.NAME, "memo").get_attribute("value")
-        assert value == MEMO, value
+        assert value == MEMO, "the saved memo reads %r" % value
 
     def delete_and_undo(self, file):
         self.row(file).find_element(By.CSS_SELECTOR, 'form[action="/calls/delete"] button').click()
@@ -250,11 +250,12 @@ class Story:
         self.driver.switch_to.alert.accept()
         self.wait_for("the call in the trash", lambda: "Moved to the trash" in self.text())
         assert self.row(file) is None, self.driver.page_source
-        assert not os.path.exists(self.home + "/Recorded Calls/" + file)
+        assert not os.path.exists(self.home + "/Recorded Calls/" + file), "%s kept" % file
         self.click('form[action="/calls/undo"] button')
         self.wait_for("the call back", lambda: "Brought back from the trash." in self.text())
-        assert self.row(file).find_element(By.NAME, "memo").get_attribute("value") == MEMO
-        assert os.path.exists(self.home + "/Recorded Calls/" + file)
+        value = self.row(file).find_element(By.NAME, "memo").get_attribute("value")
+        assert value == MEMO, "the memo brought back reads %r" % value
+        assert os.path.exists(self.home + "/Recorded Calls/" + file), "%s not back" % file
 
 
 def main():
