@@ -60,6 +60,8 @@ bool CWebService::Start() {
     WebSiteOptions options;
     options.sStaticFolder = GetProgramFolder() + "web/";
     options.passwordHash = [] { return ReadWebSettings().sPasswordHash; };
+    if (IsLoopbackAddress(settings.sListenAddress))
+        options.allowedHosts = {settings.sListenAddress, "localhost", "127.0.0.1", "[::1]"};
     m_pSite = std::make_unique<CWebSite>(options);
     AddWebPages(m_pSite->Router(), *this);
     if (!m_pSite->Start(server, &error)) {

@@ -4,6 +4,7 @@
 #include "web/Html.h"
 #include "web/Password.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -69,10 +70,27 @@ void CWebSite::AddCommonHeaders(HttpResponse& response, bool bNoStore) const {
         response.headers.emplace_back("Strict-Transport-Security", "max-age=31536000");
 }
 
+bool CWebSite::HostAllowed(const HttpRequest& request) const {
+    if (m_options.allowedHosts.empty())
+        return true;
+    std::string host = request.Header("host");
+    // Without its port: "127.0.0.1:8640", "[::1]:8640".
+    const size_t colon = host.rfind(':');
+    const size_t bracket = host.rfind(']');
+    const bool bPort = colon != std::string::npos &&
+                       (bracket == std::string::npos ? host.find(':') == colon : colon > bracket);
+    if (bPort)
+        host.erase(colon);
+    return std::find(m_options.allowedHosts.begin(), m_options.allowedHosts.end(), host) !=
+           m_options.allowedHosts.end();
+}
+
 HttpResponse CWebSite::Handle(const HttpRequest& request) {
     const CRouter::Match match = m_router.Find(request.sMethod, request.sPath);
     HttpResponse response;
-    if (match.nStatus == 404) {
+    if (!HostAllowed(request)) {
+        response = HttpResponse::Text(421, "This server does not answer for that host name.");
+    } else if (match.nStatus == 404) {
         response = HttpResponse::Text(404, "Not found.");
     } else if (match.nStatus == 405) {
         response = HttpResponse::Text(405, "Method not allowed.");

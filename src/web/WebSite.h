@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 struct WebSiteOptions {
     LoginPolicy login;
@@ -23,6 +24,10 @@ struct WebSiteOptions {
     std::string sStaticFolder;
     // The stored password hash, read at each login ("" none set).
     std::function<std::string()> passwordHash;
+    // The host names a request may name in its Host header (any when empty):
+    // on a loopback address, another name is a page of another site that had
+    // its name point here, and is refused.
+    std::vector<std::string> allowedHosts;
 };
 
 class CWebSite {
@@ -43,6 +48,7 @@ public:
     HttpResponse Handle(const HttpRequest& request);
 
 private:
+    bool HostAllowed(const HttpRequest& request) const;
     HttpResponse LoginPage(const std::string& sMessage, int nStatus);
     HttpResponse LogIn(const WebCall& call);
     HttpResponse LogOut(const WebCall& call);

@@ -81,6 +81,7 @@ protected:
         options.clock = [this] { return now.load(); };
         options.sStaticFolder = ShippedDataFolder() + "web/";
         options.passwordHash = [stored = std::string(hash)] { return stored; };
+        options.allowedHosts = {"127.0.0.1"};
         site = std::make_unique<CWebSite>(options);
         AddWebPages(site->Router(), host);
         HttpServerOptions server;
@@ -152,6 +153,9 @@ TEST_F(WebAccess, WithoutASessionOnlyTheLoginPageIsReached) {
                 << action.path << " " << forged;
     }
     EXPECT_EQ(HttpRequestTo(port, "GET", "/login").nStatus, 200);
+    const std::string otherSite =
+        "GET /login HTTP/1.1\r\nHost: evil.example:8640\r\nConnection: close\r\n\r\n";
+    EXPECT_EQ(HttpExchange(port, otherSite).nStatus, 421) << "another site's name pointed here";
     EXPECT_EQ(HttpRequestTo(port, "GET", "/static/style.css").nStatus, 200);
     EXPECT_EQ(HttpRequestTo(port, "GET", "/static/../web/style.css").nStatus, 404);
     EXPECT_EQ(host.Commands(), 0);
@@ -223,7 +227,7 @@ TEST_F(WebAccess, WrongPasswordsAreSlowedAndThenLockedOut) {
 }
 
 TEST_F(WebAccess, OversizedHeadersAndIdleConnectionsLeaveTheServerServing) {
-    const HttpReply huge = HttpExchange(port, "GET /login HTTP/1.1\r\nHost: x\r\nX-Fill: " +
+    const HttpReply huge = HttpExchange(port, "GET /login HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Fill: " +
                                                   std::string(100000, 'a') + "\r\n\r\n");
     EXPECT_GE(huge.nStatus, 400);
     EXPECT_LT(huge.nStatus, 500);
@@ -231,7 +235,7 @@ TEST_F(WebAccess, OversizedHeadersAndIdleConnectionsLeaveTheServerServing) {
     for (int i = 0; i < 200; ++i)
         idle.push_back(OpenIdleConnection(port));
     // Their address has had its share; another is still served.
-    const std::string get = "GET /login HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    const std::string get = "GET /login HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
     EXPECT_EQ(HttpExchange(port, get).nStatus, 0);
     EXPECT_EQ(HttpExchange(port, get, 20000, "127.0.0.2").nStatus, 200);
     for (int fd : idle)
