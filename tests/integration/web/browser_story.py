@@ -27,6 +27,19 @@ PASSWORD = "a good password"
 CALLER = "SIMULATED CALLER"
 # Markup, quotes and a letter outside ASCII: the memo must come back as typed.
 MEMO = 'Call back <Tuesday> & bring "the list" \u2014 J\u00fcrgen'
+# Counts the streams of events a page opens, as window.liveStreams.
+COUNT_STREAMS = """
+if (window.EventSource) {
+  const Original = window.EventSource;
+  window.liveStreams = 0;
+  window.EventSource = function (url, init) {
+    window.liveStreams++;
+    return new Original(url, init);
+  };
+  window.EventSource.prototype = Original.prototype;
+  Object.setPrototypeOf(window.EventSource, Original);
+}
+"""
 WAIT = 40  # seconds: a bound for a condition on a loaded machine, never a pause
 
 try:
@@ -114,6 +127,8 @@ class Story:
                          "--autoplay-policy=no-user-gesture-required", "--mute-audio"):
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                    {"source": COUNT_STREAMS})
         self.wait_for("the page to be served", lambda: "web page at http://127.0.0.1:%d/"
                       % self.port in self.log())
 
@@ -172,11 +187,13 @@ class Story:
         self.wait_for("the right password let in", tried)
 
     def until_shown(self, what, condition):
-        """Waits for what the page shows, reloading it until it updates itself."""
+        """Waits for what the page shows: a page with a stream of events must
+        show it by itself; one without is reloaded until it does."""
         def shown():
             if condition():
                 return True
-            self.driver.refresh()
+            if not self.driver.execute_script("return window.liveStreams > 0;"):
+                self.driver.refresh()
             return False
         return self.wait_for(what, shown)
 
