@@ -6,7 +6,8 @@ vorellad on the simulated telephony line, its page on a free port of
 127.0.0.1 and its password set through vorella-tool; headless Chromium
 driven by chromedriver logs in, starts monitoring, sees the simulated
 caller ring and leave a message, plays it (and the same message stored as
-GSM 6.10) to its end, notes it, deletes it to the trash and brings it back.
+GSM 6.10) to its end, notes it, deletes it to the trash and brings it back,
+and blocks its caller.
 
 usage: browser_story.py SOURCE_DIR PROGRAM_DIR
 Exits 77 (skipped) when Chromium, chromedriver or selenium is missing.
@@ -202,7 +203,7 @@ class Story:
         self.driver.find_element(By.XPATH, "//button[text()='Start monitoring']").click()
         self.wait_for("monitoring on", lambda: "Monitoring\non" in self.text())
         self.until_shown("the ringing caller", lambda: CALLER in self.text())
-        self.driver.get(self.url("/calls"))
+        self.click('header a[href="/calls"]')
         # The row comes while the caller speaks; its length once the call ends.
         message = "//tr[contains(@class, 'message')][td[2][text()='%s']]" % CALLER
         self.until_shown("the message in the call list",
@@ -274,6 +275,13 @@ class Story:
         assert value == MEMO, "the memo brought back reads %r" % value
         assert os.path.exists(self.home + "/Recorded Calls/" + file), "%s not back" % file
 
+    def block(self, file):
+        self.row(file).find_element(By.CSS_SELECTOR, 'form[action="/block"] button').click()
+        self.wait_for("the caller blocked", lambda: self.driver.find_elements(By.CSS_SELECTOR,
+                                                                              "p.done"))
+        contacts = self.tool(["contacts", "list"])
+        assert "\tblock\t5550123" in contacts, "contacts after blocking:\n" + contacts
+
 
 def main():
     source, programs = sys.argv[1], sys.argv[2]
@@ -288,6 +296,7 @@ def main():
             story.play_to_the_end(file)
         story.note(pcm)
         story.delete_and_undo(pcm)
+        story.block(pcm)
     except (AssertionError, WebDriverException) as failure:
         print("FAILED: %s" % failure)
         return 1
