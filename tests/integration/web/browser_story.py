@@ -12,6 +12,7 @@ and blocks its caller.
 usage: browser_story.py SOURCE_DIR PROGRAM_DIR
 Exits 77 (skipped) when Chromium, chromedriver or selenium is missing.
 """
+import ctypes
 import os
 import shutil
 import signal
@@ -56,6 +57,11 @@ for program in (CHROMIUM, CHROMEDRIVER):
     if not os.access(program, os.X_OK):
         print("SKIPPED: %s is missing (install chromium and chromium-driver)" % program)
         sys.exit(SKIPPED)
+
+
+def ends_with_this_script():
+    """In a child: SIGTERM when this script ends, however it ends."""
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
 
 
 def free_port():
@@ -120,14 +126,18 @@ class Story:
         with open(self.home + "/vorellad.log", "w") as log:
             self.service = subprocess.Popen([os.path.join(self.programs, "vorellad")],
                                             env=self.env, stdin=subprocess.DEVNULL, stdout=log,
-                                            stderr=subprocess.STDOUT, start_new_session=True)
+                                            stderr=subprocess.STDOUT,
+                                            preexec_fn=ends_with_this_script)
         options = webdriver.ChromeOptions()
         options.binary_location = CHROMIUM
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                          "--disable-gpu", "--user-data-dir=" + self.home + "/browser",
                          "--autoplay-policy=no-user-gesture-required", "--mute-audio"):
             options.add_argument(argument)
-        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        self.driver = webdriver.Chrome(
+            service=Service(CHROMEDRIVER, popen_kw={"preexec_fn": ends_with_this_script},
+                            env=dict(self.env, HOME=self.home)),  # its crash reports too
+            options=options)
         self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                     {"source": COUNT_STREAMS})
         self.wait_for("the page to be served", lambda: "web page at http://127.0.0.1:%d/"
@@ -286,6 +296,8 @@ class Story:
 def main():
     source, programs = sys.argv[1], sys.argv[2]
     began = time.monotonic()
+    # A test run that times out ends this script in order, with its cleanup.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("FAILED: ended from outside"))
     story = Story(source, programs)
     try:
         story.start()
