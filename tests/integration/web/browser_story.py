@@ -144,16 +144,22 @@ class Story:
                       % self.port in self.log())
 
     def stop(self):
+        """The service's exit code (None when it was not started)."""
         if self.driver:
             self.driver.quit()
-        if self.service and self.service.poll() is None:
-            self.service.send_signal(signal.SIGTERM)
+        code = None
+        if self.service:
+            if self.service.poll() is None:
+                self.service.send_signal(signal.SIGTERM)
             try:
-                self.service.wait(30)
+                code = self.service.wait(30)
             except subprocess.TimeoutExpired:
                 self.service.kill()
                 self.service.wait()
+            if code != 0:
+                print("vorellad ended with %s:\n%s" % (code, self.log()))
         shutil.rmtree(self.home, ignore_errors=True)
+        return code
 
     # What the user sees.
     def url(self, path):
@@ -313,7 +319,11 @@ def main():
         print("FAILED: %s" % failure)
         return 1
     finally:
-        story.stop()
+        # The service ends in order after all that.
+        ended = story.stop()
+    if ended != 0:
+        print("FAILED: vorellad did not end in order")
+        return 1
     print("passed in %.1f s" % (time.monotonic() - began))
     return 0
 
