@@ -46,13 +46,16 @@ WAIT = 40  # seconds: a bound for a condition on a loaded machine, never a pause
 
 try:
     from selenium import webdriver
-    from selenium.common.exceptions import WebDriverException
+    from selenium.common.exceptions import (NoAlertPresentException, NoSuchElementException,
+                                            StaleElementReferenceException, WebDriverException)
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     print("SKIPPED: python3-selenium is not installed (the browser test needs it)")
     sys.exit(SKIPPED)
+# What a page on its way shows (or lacks) while a condition is awaited.
+NOT_YET = (NoAlertPresentException, NoSuchElementException, StaleElementReferenceException)
 for program in (CHROMIUM, CHROMEDRIVER):
     if not os.access(program, os.X_OK):
         print("SKIPPED: %s is missing (install chromium and chromium-driver)" % program)
@@ -117,7 +120,8 @@ class Story:
 
     def wait_for(self, what, condition):
         try:
-            return WebDriverWait(self.driver, WAIT, poll_frequency=0.1).until(lambda d: condition())
+            return WebDriverWait(self.driver, WAIT, poll_frequency=0.1,
+                                 ignored_exceptions=NOT_YET).until(lambda d: condition())
         except Exception:
             raise AssertionError("waited in vain for %s\n--- service log:\n%s\n--- page:\n%s" % (
                 what, self.log(), self.driver.page_source if self.driver else ""))
