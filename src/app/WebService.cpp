@@ -210,6 +210,11 @@ CCallLog& CWebService::CallLog() {
     return m_window.Worker()->CallLog();
 }
 
+CCallEventPublisher* CWebService::CallEvents() {
+    IAppWorker* pWorker = m_window.Worker();
+    return pWorker ? pWorker->CallEvents() : nullptr;
+}
+
 std::string CWebService::CallFolderRoot() {
     return GetDataFolder() + "Recorded Calls/";
 }

@@ -40,6 +40,7 @@ public:
     std::string BlockCaller(const std::string& sNumber) override;
     CCallLog& CallLog() override;
     std::string CallFolderRoot() override;
+    CCallEventPublisher* CallEvents() override;
 
 private:
     // Runs job on the window's thread and gives its result; nothing when

@@ -237,9 +237,26 @@ size_t CWaveFile::ReadSamples(int16_t* out, size_t count) {
 
 size_t CWaveFile::ReadData(uint8_t* out, size_t count) {
     size_t n = 0;
-    while (n < count && ReadByte(out[n]))
+    while (n < count && ReadByte(out[n])) {
         ++n;
+        // The rest of the buffer that ReadByte filled, at once.
+        const size_t take = std::min(count - n, m_readBuf.size() - m_nReadBufPos);
+        std::memcpy(out + n, m_readBuf.data() + m_nReadBufPos, take);
+        m_nReadBufPos += take;
+        m_nReadPos += static_cast<uint32_t>(take);
+        n += take;
+    }
     return n;
+}
+
+bool CWaveFile::SeekData(uint32_t nOffset) {
+    if (!m_pFile)
+        return false;
+    nOffset = std::min(nOffset, m_nDataLength);
+    m_readBuf.clear();
+    m_nReadBufPos = 0;
+    m_nReadPos = nOffset;
+    return fseeko(m_pFile, static_cast<off_t>(m_nDataStart + nOffset), SEEK_SET) == 0;
 }
 
 void CWaveFile::CloseRead() {
@@ -247,6 +264,39 @@ void CWaveFile::CloseRead() {
         std::fclose(m_pFile);
         m_pFile = nullptr;
     }
+}
+
+std::vector<uint8_t> WaveHeader(const WaveFormat& format, uint32_t nDataBytes,
+                                uint32_t nFactSamples) {
+    const bool bCompressed = !format.IsPcm();
+    const size_t fmtBytes = bCompressed ? 18 + format.extra.size() : 16;
+    const uint64_t nRiffBytes = 4 + 8 + fmtBytes + (fmtBytes & 1) + (bCompressed ? 12 : 0) + 8 +
+                                uint64_t{nDataBytes} + (nDataBytes & 1);
+    std::vector<uint8_t> h;
+    PutId(h, "RIFF");
+    Put32(h, static_cast<uint32_t>(std::min<uint64_t>(0xFFFFFFFFu, nRiffBytes)));
+    PutId(h, "WAVE");
+    PutId(h, "fmt ");
+    const auto fmtLen = static_cast<uint32_t>(fmtBytes);
+    Put32(h, fmtLen);
+    Put16(h, format.wFormatTag);
+    Put16(h, format.nChannels);
+    Put32(h, format.nSamplesPerSec);
+    Put32(h, format.nAvgBytesPerSec);
+    Put16(h, format.nBlockAlign);
+    Put16(h, format.wBitsPerSample);
+    if (bCompressed) {
+        Put16(h, static_cast<uint16_t>(format.extra.size()));
+        h.insert(h.end(), format.extra.begin(), format.extra.end());
+        if (fmtLen & 1)
+            h.push_back(0);
+        PutId(h, "fact");
+        Put32(h, 4);
+        Put32(h, nFactSamples);
+    }
+    PutId(h, "data");
+    Put32(h, nDataBytes);
+    return h;
 }
 
 int CWaveFile::Create(const std::string& path, const WaveFormat& format) {
@@ -278,33 +328,9 @@ int CWaveFile::Create(const std::string& path, const WaveFormat& format) {
     }
     m_bWriting = true;
 
-    std::vector<uint8_t> h;
-    PutId(h, "RIFF");
-    Put32(h, 0); // sizes are written by WriteSizes
-    PutId(h, "WAVE");
-    PutId(h, "fmt ");
-    bool bCompressed = !format.IsPcm();
-    auto fmtLen = static_cast<uint32_t>(bCompressed ? 18 + format.extra.size() : 16);
-    Put32(h, fmtLen);
-    Put16(h, format.wFormatTag);
-    Put16(h, format.nChannels);
-    Put32(h, format.nSamplesPerSec);
-    Put32(h, format.nAvgBytesPerSec);
-    Put16(h, format.nBlockAlign);
-    Put16(h, format.wBitsPerSample);
-    if (bCompressed) {
-        Put16(h, static_cast<uint16_t>(format.extra.size()));
-        h.insert(h.end(), format.extra.begin(), format.extra.end());
-        if (fmtLen & 1)
-            h.push_back(0);
-        PutId(h, "fact");
-        Put32(h, 4);
-        m_nFactOffset = h.size();
-        Put32(h, 0);
-    }
-    PutId(h, "data");
-    m_nDataSizeOffset = h.size();
-    Put32(h, 0);
+    const std::vector<uint8_t> h = WaveHeader(format, 0, 0);
+    m_nDataSizeOffset = h.size() - 4;
+    m_nFactOffset = format.IsPcm() ? 0 : m_nDataSizeOffset - 8; // the "fact" value
     if (!PwriteAll(m_fd, h.data(), h.size(), 0) || !WriteSizes() ||
         lseek(m_fd, static_cast<off_t>(h.size()), SEEK_SET) < 0) {
         Fail(StrPrintf("cannot write %s: %s", path.c_str(), std::strerror(errno)));

@@ -19,6 +19,11 @@
 #include <string>
 #include <vector>
 
+// The RIFF header of a file in format whose data chunk holds nDataBytes
+// (and, compressed, nFactSamples samples); the data follows it.
+std::vector<uint8_t> WaveHeader(const WaveFormat& format, uint32_t nDataBytes,
+                                uint32_t nFactSamples);
+
 class CWaveFile {
 public:
     // Seconds of sound written between two header refreshes.
@@ -51,6 +56,9 @@ public:
     size_t ReadSamples(int16_t* out, size_t count);
     // Raw data bytes (compressed formats); returns how many were read.
     size_t ReadData(uint8_t* out, size_t count);
+    // Reading goes on at nOffset bytes into the data (at most its end);
+    // false when the file cannot seek there.
+    bool SeekData(uint32_t nOffset);
     void CloseRead();
 
     // Writing. Create returns 1 on success and 0 on failure (nothing left

@@ -16,28 +16,6 @@
 
 namespace {
 
-const char* DecisionWord(ScreenAction a) {
-    switch (a) {
-    case ScreenAction::LetRing:
-        return "ring";
-    case ScreenAction::ShowBlocked:
-        return "blocked";
-    case ScreenAction::HangUp:
-        return "hang-up";
-    case ScreenAction::NotInService:
-        return "not-in-service";
-    case ScreenAction::TakeMessage:
-        return "take-message";
-    case ScreenAction::NeverAnswer:
-        return "never-answer";
-    case ScreenAction::AnswerAtFirstRing:
-        return "answer-at-once";
-    case ScreenAction::Challenge:
-        return "challenge";
-    }
-    return "";
-}
-
 // The actions of a caller on the block list.
 bool IsBlocked(ScreenAction a) {
     return a == ScreenAction::ShowBlocked || a == ScreenAction::HangUp ||
@@ -62,6 +40,28 @@ std::string OutputText(const LaunchResult& r) {
 }
 
 } // namespace
+
+const char* ScreenActionWord(ScreenAction a) {
+    switch (a) {
+    case ScreenAction::LetRing:
+        return "ring";
+    case ScreenAction::ShowBlocked:
+        return "blocked";
+    case ScreenAction::HangUp:
+        return "hang-up";
+    case ScreenAction::NotInService:
+        return "not-in-service";
+    case ScreenAction::TakeMessage:
+        return "take-message";
+    case ScreenAction::NeverAnswer:
+        return "never-answer";
+    case ScreenAction::AnswerAtFirstRing:
+        return "answer-at-once";
+    case ScreenAction::Challenge:
+        return "challenge";
+    }
+    return "";
+}
 
 CallProgramSettings CallProgramSettings::From(const CPhoneSettings& s) {
     CallProgramSettings c;
@@ -262,7 +262,7 @@ void CCallProgram::OnEvent(const CallEvent& event) {
         m_call.sNumber = caller->sNumber;
         m_call.sName = caller->sName;
     } else if (const auto* screened = std::get_if<CallScreened>(&event)) {
-        m_call.sDecision = DecisionWord(screened->action);
+        m_call.sDecision = ScreenActionWord(screened->action);
         m_call.sRule = screened->sRule;
         m_bBlocked = IsBlocked(screened->action);
         CallDone("caller");

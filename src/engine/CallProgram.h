@@ -28,6 +28,11 @@
 
 struct CPhoneSettings;
 
+// What screening did with a call, in the word programs and pages are told
+// ("ring", "blocked", "hang-up", "not-in-service", "take-message",
+// "never-answer", "answer-at-once", "challenge").
+const char* ScreenActionWord(ScreenAction a);
+
 struct CallProgramSettings {
     bool bEnabled = false;     // bRunProg
     std::string sProgram;      // sRunApp

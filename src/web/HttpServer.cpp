@@ -44,10 +44,14 @@ MHD_Result CollectInto(void* cls, MHD_ValueKind, const char* key, const char* va
     return MHD_YES;
 }
 
-MHD_Result CollectCaseKept(void* cls, MHD_ValueKind, const char* key, const char* value) {
+// Values kept whole: a NUL a client encoded stays in the value (where the
+// checks of names see it), rather than cutting it short.
+MHD_Result CollectCaseKept(void* cls, MHD_ValueKind, const char* key, size_t keySize,
+                           const char* value, size_t valueSize) {
     auto* into = static_cast<std::map<std::string, std::string>*>(cls);
     if (key)
-        into->emplace(key, value ? value : "");
+        into->emplace(std::string(key, keySize),
+                      value ? std::string(value, valueSize) : std::string());
     return MHD_YES;
 }
 
@@ -308,9 +312,10 @@ int CHttpServer::Serve(void* pConnection, const char* url, const char* method,
         request.sBody = std::move(pending->sBody);
         request.sClient = ClientAddress(connection);
         MHD_get_connection_values(connection, MHD_HEADER_KIND, &CollectInto, &request.headers);
-        MHD_get_connection_values(connection, MHD_COOKIE_KIND, &CollectCaseKept, &request.cookies);
-        MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, &CollectCaseKept,
-                                  &request.query);
+        MHD_get_connection_values_n(connection, MHD_COOKIE_KIND, &CollectCaseKept,
+                                    &request.cookies);
+        MHD_get_connection_values_n(connection, MHD_GET_ARGUMENT_KIND, &CollectCaseKept,
+                                    &request.query);
         // Nothing thrown may reach the library's thread (it would end the
         // program): the client is told, the server goes on.
         try {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class CCallEventPublisher;
 class CCallLog;
 
 struct WebLineState {
@@ -54,4 +55,7 @@ public:
     // The call folder "…/Recorded Calls/" (with its "/"); the folders below
     // it are call folders too.
     virtual std::string CallFolderRoot() = 0;
+    // The engine's call events, for the open pages' live updates (none: the
+    // pages are not told).
+    virtual CCallEventPublisher* CallEvents() { return nullptr; }
 };

@@ -10,7 +10,9 @@
 #include "web/FormData.h"
 #include "web/Html.h"
 #include "web/Router.h"
+#include "web/SafeName.h"
 #include "web/WebHost.h"
+#include "web/WebStreams.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -282,7 +284,10 @@ HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
                                   Hidden("back", back);
         body += std::string(row.bMessage ? "<tr class=\"message\">" : "<tr>") + "<td>" +
                 HtmlEscape(row.sDateTime) + "</td><td>" + HtmlEscape(row.sName) + "</td><td>" +
-                HtmlEscape(row.sNumber) + "</td><td>" + HtmlEscape(row.sLength) + "</td><td>" +
+                HtmlEscape(row.sNumber) + "</td><td>" + HtmlEscape(row.sLength) +
+                "<audio controls preload=\"none\" src=\"" +
+                HtmlEscape("/audio?folder=" + UrlEncode(folderName) + "&file=" + UrlEncode(row.sFile)) +
+                "\"></audio></td><td>" +
                 Form("/calls/memo", call,
                      "<input name=\"memo\" value=\"" + HtmlEscape(row.sMemo) +
                          "\"> <button>Save</button>",
@@ -322,6 +327,24 @@ std::optional<NamedCall> CallOfForm(IWebHost& host, const WebCall& call, std::st
     }
     named.record = index.Get(file);
     return named;
+}
+
+// A recording of a call folder, as the browser plays it: only one the
+// folder's index lists, and only inside the folder.
+HttpResponse AudioFile(IWebHost& host, const WebCall& call) {
+    std::string folder;
+    if (!FolderPath(host, call.request.Query("folder"), &folder))
+        return HttpResponse::Text(404, "No such call folder.");
+    const std::string file = call.request.Query("file");
+    CDataStructureArray index;
+    index.Load(folder + "index.dat");
+    std::string error = "No such call.";
+    const std::optional<std::filesystem::path> path =
+        file.empty() || index.Find(file) < 0 ? std::nullopt
+                                             : SafePathIn(folder, UrlEncode(file), &error);
+    if (!path)
+        return HttpResponse::Text(404, error);
+    return RecordingResponse(path->string(), call.request.Header("range"));
 }
 
 HttpResponse MemoAction(IWebHost& host, const WebCall& call) {
@@ -487,6 +510,10 @@ void AddWebPages(CRouter& router, IWebHost& host) {
                [h](const WebCall& c) { return LineAction(*h, c); });
     router.Add("GET", "/calls", RouteAccess::Page,
                [h](const WebCall& c) { return CallsPage(*h, c); });
+    router.Add("GET", "/audio", RouteAccess::Page,
+               [h](const WebCall& c) { return AudioFile(*h, c); });
+    auto live = std::make_shared<CLiveUpdates>(host.CallEvents());
+    router.Add("GET", "/events", RouteAccess::Page, [live](const WebCall&) { return live->Open(); });
     router.Add("POST", "/calls/memo", RouteAccess::Action,
                [h](const WebCall& c) { return MemoAction(*h, c); });
     router.Add("POST", "/calls/move", RouteAccess::Action,

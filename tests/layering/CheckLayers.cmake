@@ -15,8 +15,8 @@
 # and ui choose, and of which they include only the accounts (sip/SipAccounts.h:
 # the provider itself is a plugin they load). The USB adapter (adapter) is a telephone device for the engine's
 # worker: it builds on the engine's device seam, audio and linesig, and only
-# app and ui use it. The web page (web: its server, login and pages) builds
-# on the engine, the call log and screening's types; app serves it.
+# app and ui use it. The web page (web) builds on the engine (its call events),
+# audio, calllog and screening, and only app and ui use it.
 # The state of the call in progress is written by the engine alone: outside
 # src/engine/, no file of src/ or tools/ names the engine's own access to it
 # (CCallState::EngineState, CCallStateData); the others read copies and post
@@ -47,7 +47,7 @@ set(kUses_tapi platform tapi)
 set(kUses_sip platform config audio linesig tapi sip)
 set(kUses_engine platform config modem audio speech calllog notify screening linesig tapi engine)
 set(kUses_adapter platform config audio linesig engine adapter)
-set(kUses_web platform config calllog screening engine web)
+set(kUses_web platform config audio calllog screening engine web)
 set(kUses_app platform config modem audio speech calllog notify screening linesig tapi sip engine adapter web app)
 set(kUses_ui ${kLayers})
 

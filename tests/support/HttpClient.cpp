@@ -32,6 +32,28 @@ int OpenIdleConnection(uint16_t port, const char* source) {
     return -1;
 }
 
+int HttpSend(uint16_t port, const std::string& raw) {
+    const int fd = OpenIdleConnection(port);
+    if (fd >= 0 && send(fd, raw.data(), raw.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(raw.size())) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string HttpReadUntil(int fd, const std::string& wanted, int timeoutMs) {
+    std::string text;
+    char buffer[4096];
+    pollfd pfd{fd, POLLIN, 0};
+    while (text.find(wanted) == std::string::npos && poll(&pfd, 1, timeoutMs) > 0) {
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    return text;
+}
+
 HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs, const char* source) {
     HttpReply reply;
     const int fd = OpenIdleConnection(port, source);

@@ -3,8 +3,10 @@
 #include "HttpClient.h"
 #include "TempHome.h"
 
+#include "audio/WaveFile.h"
 #include "calllog/CallLog.h"
 #include "calllog/DataStructure.h"
+#include "engine/CallEvents.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
 #include "web/WebSite.h"
@@ -15,6 +17,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <numeric>
 #include <regex>
 
 namespace {
@@ -39,6 +42,8 @@ public:
     std::string LineCommand(WebLineCommand) override { return Count("line"); }
     std::string BlockCaller(const std::string&) override { return Count("block"); }
     CCallLog& CallLog() override { return m_log; }
+    CCallEventPublisher* CallEvents() override { return &events; }
+    CCallEventPublisher events;
     std::string CallFolderRoot() override { return m_root; }
     int Commands() {
         std::lock_guard lock(m_mutex);
@@ -66,7 +71,11 @@ protected:
         call.m_sMemo = kHostileMemo;
         call.m_sNumber = "555-0100";
         home.Write("Recorded Calls/index.dat", FormatIndexLine(call) + "\r\n");
-        home.Write("Recorded Calls/call1.wav", "RIFF");
+        CWaveFile wav;
+        std::vector<int16_t> ramp(800);
+        std::iota(ramp.begin(), ramp.end(), int16_t{0});
+        ASSERT_EQ(wav.Create(home.File("Recorded Calls/call1.wav"), WaveFormat{}), 1);
+        ASSERT_TRUE(wav.WriteSamples(ramp.data(), ramp.size()) && wav.CloseWrite());
         home.Write("Recorded Calls/Kept/index.dat", "");
         indexBefore = Index();
 
@@ -139,6 +148,7 @@ TEST_F(WebAccess, WithoutASessionOnlyTheLoginPageIsReached) {
     const Refused kPages[] = {
         {"GET", "/", ""},           {"GET", "/calls", ""},      {"GET", "/history", ""},
         {"GET", "/export.xml", ""}, {"GET", "/export.html", ""}, {"HEAD", "/calls?folder=Kept", ""},
+        {"GET", "/audio?folder=&file=call1.wav", ""}, {"GET", "/events", ""},
     };
     for (const char* forged : {"", "vorella_session=", "vorella_session=00ff00ff"}) {
         for (const Refused& page : kPages) {
@@ -195,7 +205,7 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
                   .nStatus,
               303);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos) << Index();
-    EXPECT_EQ(home.Read("Recorded Calls/call1.wav"), "RIFF");
+    EXPECT_EQ(home.Read("Recorded Calls/call1.wav").substr(0, 4), "RIFF");
     EXPECT_EQ(HttpRequestTo(port, "POST", "/logout", cookie, "csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "GET", "/calls", cookie).Header("location"), "/login");
 }
@@ -241,6 +251,27 @@ TEST_F(WebAccess, OversizedHeadersAndIdleConnectionsLeaveTheServerServing) {
     for (int fd : idle)
         if (fd >= 0)
             close(fd);
+}
+
+TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
+    LogIn();
+    const auto get = [&](const std::string& path, const std::string& range) {
+        return HttpExchange(port, "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+                                  "Cookie: " + cookie + "\r\nRange: " + range + "\r\n\r\n");
+    };
+    const HttpReply head = get("/audio?folder=&file=call1.wav", "bytes=0-3");
+    EXPECT_EQ(head.nStatus, 206);
+    EXPECT_EQ(head.sBody, "RIFF");
+    EXPECT_EQ(head.Header("content-range").rfind("bytes 0-3/", 0), 0u) << head.Header("content-range");
+    EXPECT_EQ(get("/audio?folder=&file=call1.wav", "bytes=99999-").nStatus, 416);
+    for (const char* file : {"..%2Findex.dat", "%2Fetc%2Fpasswd", "call1.wav%00"})
+        EXPECT_EQ(get(std::string("/audio?folder=&file=") + file, "bytes=0-3").nStatus, 404) << file;
+
+    const int stream = HttpSend(port, "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie + "\r\n\r\n");
+    ASSERT_NE(HttpReadUntil(stream, "heartbeat").find("text/event-stream"), std::string::npos);
+    host.events.Publish(CallerIdentified{"5550100", "555-0100", "Ann", "", ""});
+    EXPECT_NE(HttpReadUntil(stream, "Ann").find("event: caller"), std::string::npos);
+    close(stream);
 }
 
 TEST_F(WebAccess, CallerTextIsEscapedInThePage) {

@@ -1,0 +1,133 @@
+#include "web/ByteRange.h"
+
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// At most this many ranges of a header are looked at: more are ignored.
+constexpr size_t kMaxRanges = 16;
+
+// A run of decimal digits; nullopt when s is empty or holds anything else.
+// A number too large for 64 bits is taken as UINT64_MAX: past the end of any
+// resource.
+std::optional<uint64_t> Number(std::string_view s) {
+    if (s.empty())
+        return std::nullopt;
+    uint64_t n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        const uint64_t digit = static_cast<uint64_t>(c - '0');
+        n = n > (UINT64_MAX - digit) / 10 ? UINT64_MAX : n * 10 + digit;
+    }
+    return n;
+}
+
+// One range spec as asked: first and last byte, or a suffix length.
+struct Spec {
+    std::optional<uint64_t> first; // none for a suffix range
+    std::optional<uint64_t> last;  // none for "a-" (and holds the length of a suffix)
+};
+
+// nullopt when the spec is not a range spec at all.
+std::optional<Spec> ParseSpec(std::string_view s) {
+    s = TrimView(s);
+    const size_t dash = s.find('-');
+    if (dash == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view a = TrimView(s.substr(0, dash));
+    const std::string_view b = TrimView(s.substr(dash + 1));
+    Spec spec;
+    if (a.empty()) { // "-n": the last n bytes
+        spec.last = Number(b);
+        return spec.last ? std::optional(spec) : std::nullopt;
+    }
+    spec.first = Number(a);
+    if (!spec.first)
+        return std::nullopt;
+    if (!b.empty()) {
+        spec.last = Number(b);
+        if (!spec.last || *spec.last < *spec.first)
+            return std::nullopt;
+    }
+    return spec;
+}
+
+ByteRange Whole(uint64_t nSize) {
+    return {ByteRange::Kind::Whole, 0, nSize, nSize};
+}
+
+// The part of the resource spec covers; nullopt when none.
+std::optional<ByteRange> Resolve(const Spec& spec, uint64_t nSize) {
+    if (!spec.first) {
+        const uint64_t n = std::min(*spec.last, nSize);
+        if (n == 0)
+            return std::nullopt;
+        return ByteRange{ByteRange::Kind::Partial, nSize - n, n, nSize};
+    }
+    if (*spec.first >= nSize)
+        return std::nullopt;
+    const uint64_t last = spec.last ? std::min(*spec.last, nSize - 1) : nSize - 1;
+    return ByteRange{ByteRange::Kind::Partial, *spec.first, last - *spec.first + 1, nSize};
+}
+
+} // namespace
+
+int ByteRange::Status() const {
+    switch (kind) {
+    case Kind::Whole:
+        return 200;
+    case Kind::Partial:
+        return 206;
+    case Kind::Unsatisfiable:
+        return 416;
+    }
+    return 200;
+}
+
+std::string ByteRange::ContentRange() const {
+    switch (kind) {
+    case Kind::Whole:
+        return "";
+    case Kind::Partial:
+        return "bytes " + std::to_string(nFirst) + "-" + std::to_string(nFirst + nLength - 1) +
+               "/" + std::to_string(nSize);
+    case Kind::Unsatisfiable:
+        return "bytes */" + std::to_string(nSize);
+    }
+    return "";
+}
+
+ByteRange ParseByteRange(std::string_view header, uint64_t nSize) {
+    header = TrimView(header);
+    constexpr std::string_view kUnit = "bytes=";
+    if (header.size() < kUnit.size())
+        return Whole(nSize);
+    if (!EqualsNoCase(header.substr(0, kUnit.size()), kUnit))
+        return Whole(nSize); // another unit, or junk: the whole, as if none
+    header.remove_prefix(kUnit.size());
+
+    // A header with any spec that is not one is junk as a whole.
+    std::vector<Spec> specs;
+    while (!header.empty() && specs.size() < kMaxRanges) {
+        const size_t comma = header.find(',');
+        const std::string_view part = header.substr(0, comma);
+        if (!TrimView(part).empty()) {
+            std::optional<Spec> spec = ParseSpec(part);
+            if (!spec)
+                return Whole(nSize);
+            specs.push_back(*spec);
+        }
+        header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
+    }
+    if (specs.empty())
+        return Whole(nSize);
+    for (const Spec& spec : specs)
+        if (std::optional<ByteRange> r = Resolve(spec, nSize))
+            return *r;
+    return {ByteRange::Kind::Unsatisfiable, 0, 0, nSize};
+}
