@@ -29,10 +29,25 @@ fi
 # A program folder of its own for a simulated line, with the shipped files.
 seed_demo_folder() {
     mkdir -p "$1"
-    for f in vorella.def brand.ini modem.ini cfg styles wave; do
+    for f in vorella.def brand.ini modem.ini cfg styles wave web; do
         [ -e "$bin/$f" ] && cp -r "$bin/$f" "$1/"
     done
     return 0
+}
+
+# The web page on 127.0.0.1 for a simulated line's folder: switched on, with
+# a password made at its first start and printed then, once.
+demo_web_page() {
+    local url="http://127.0.0.1:8640/"
+    if ! grep -q '^\[Web\]' "$1/vorella.ini"; then
+        printf '[Web]\nbEnable=1\nsListenAddress=127.0.0.1\nnPort=8640\n' >>"$1/vorella.ini"
+        local password
+        password=$(VORELLA_HOME="$1" "$bin/vorella-tool" web-password --random)
+        echo "Web page: $url (password for this demonstration: $password)"
+    elif grep -q '^bEnable=1' "$1/vorella.ini"; then
+        echo "Web page: $url (its password was printed at the first start;" \
+            "'VORELLA_HOME=$1 $bin/vorella-tool web-password' sets another)"
+    fi
 }
 
 # A simulated telephony line (the simulated provider and its caller, who
@@ -56,6 +71,7 @@ nRings=2
 nDebugLevel=1
 INI
     fi
+    demo_web_page "$demo"
     echo "$program runs on a simulated telephony line (a call in a few seconds, then every minute)."
     echo "Calls go to $demo/Recorded Calls/. Stop with Ctrl-C."
     VORELLA_HOME="$demo" VORELLA_TAPI=simulated VORELLA_AUDIO="${VORELLA_AUDIO:-null}" \
@@ -193,6 +209,7 @@ if ! kill -0 "$sim" 2>/dev/null || [ ! -e "$demo/ttyVORELLA" ]; then
     exit 1
 fi
 
+demo_web_page "$demo"
 echo "No modem set up: $program runs on a simulated line (a call now, then every minute)."
 echo "Calls go to $demo/Recorded Calls/; try 'build/bin/vorellactl status'."
 echo "Stop with Ctrl-C. Set nComPort in $home/vorella.ini for a real modem."

@@ -4,6 +4,7 @@
 #include "app/BasicWindow.h"
 #include "app/Brand.h"
 #include "app/CurrentCaller.h"
+#include "app/WebService.h"
 #include "platform/ProgramFolder.h"
 
 #include <pthread.h>
@@ -119,6 +120,9 @@ void CDaemonFrontEnd::RunMessageLoop(CBasicWindow& window) {
     const sigset_t exitSignals = ExitSignals();
     pthread_sigmask(SIG_UNBLOCK, &exitSignals, nullptr);
     bool exitStarted = false;
+    // The web page, when switched on, serves for as long as the loop runs.
+    CWebService web(window, [this](const std::string& line) { LogLine(line); });
+    web.Start();
     while (!window.IsQuitPosted()) {
         if (TakeExitSignal() && !exitStarted) {
             LogLine("terminating signal: leaving in order");

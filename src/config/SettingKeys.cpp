@@ -377,6 +377,17 @@ const SettingKey kStandaloneKeys[] = {
     Standalone("MQTT", "sPassword", ""),
     Standalone("MQTT", "sTopicPrefix", "vorella"),
     Standalone("MQTT", "bCommands", SettingType::Bool, 0),
+    // The web page of the service: off until switched on; on 127.0.0.1
+    // unless a LAN address is chosen. nHttps -1: HTTPS when the address is
+    // not a loopback one. No certificate files given: the program makes its
+    // own at first start. sPasswordHash: the login's argon2id hash string.
+    Standalone("Web", "bEnable", SettingType::Bool, 0),
+    Standalone("Web", "sListenAddress", "127.0.0.1"),
+    Standalone("Web", "nPort", SettingType::Int, 8640),
+    Standalone("Web", "nHttps", SettingType::Int, -1),
+    Standalone("Web", "sCertFile", ""),
+    Standalone("Web", "sKeyFile", ""),
+    Standalone("Web", "sPasswordHash", ""),
 };
 
 // The key named "Section/key", or "key" alone when only one section has a

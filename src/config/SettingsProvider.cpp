@@ -77,9 +77,10 @@ ProfileFile CFileSettingsProvider::Open() {
 }
 
 bool CFileSettingsProvider::Store(ProfileFile& ini) {
-    // The mail or broker password or a remote-access PIN is in there: nobody
-    // else may read the file.
-    for (const char* secret : {"m_sSmtpPassword", "sPin", "strPinArray", "MQTT/sPassword"}) {
+    // The mail or broker password, a remote-access PIN or the web login's
+    // hash is in there: nobody else may read the file.
+    for (const char* secret :
+         {"m_sSmtpPassword", "sPin", "strPinArray", "MQTT/sPassword", "Web/sPasswordHash"}) {
         const SettingKey& key = KeyNamed(secret);
         if (!ini.GetString(key.section, key.key, "").empty())
             ini.SetPrivate(true);

@@ -5,12 +5,19 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -187,7 +194,71 @@ TrashFailure Trash(const std::string& sPath, std::string* pError) {
     return MoveInto(trash, absPath, relative, pError);
 }
 
+// The entry of trash (its name in files/) last trashed from infoPath; "" none.
+std::string NewestEntryFor(const std::string& trash, const std::string& infoPath) {
+    const std::string info = trash + "/info/";
+    const std::string wanted = "Path=" + PercentEncode(infoPath) + "\n";
+    std::string newest, newestDate;
+    DIR* dir = ::opendir(info.c_str());
+    if (!dir)
+        return {};
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string file = entry->d_name;
+        constexpr std::string_view kSuffix = ".trashinfo";
+        if (file.size() <= kSuffix.size() || !file.ends_with(kSuffix))
+            continue;
+        std::ifstream in(info + file);
+        std::ostringstream text;
+        text << in.rdbuf();
+        const std::string body = text.str() + "\n";
+        if (body.find("\n" + wanted) == std::string::npos)
+            continue;
+        const size_t date = body.find("DeletionDate=");
+        const std::string when =
+            date == std::string::npos ? "" : body.substr(date, body.find('\n', date) - date);
+        if (newest.empty() || when >= newestDate) {
+            newest = file.substr(0, file.size() - kSuffix.size());
+            newestDate = when;
+        }
+    }
+    ::closedir(dir);
+    return newest;
+}
+
 } // namespace
+
+bool RestoreFromTrash(const std::string& sPath, std::string* pError) {
+    const std::string absPath = AbsolutePath(sPath);
+    struct stat st {};
+    if (::lstat(absPath.c_str(), &st) == 0) {
+        SetError(pError, absPath + " exists already");
+        return false;
+    }
+    std::vector<std::pair<std::string, std::string>> trashes; // trash, recorded path
+    const std::string home = HomeTrash();
+    if (!home.empty())
+        trashes.emplace_back(home, absPath);
+    struct stat folder {};
+    if (::stat(FolderOf(absPath).c_str(), &folder) == 0) {
+        const std::string top = TopDirOf(absPath, folder.st_dev);
+        trashes.emplace_back(WithTrailingSlash(top) + ".Trash-" + std::to_string(::getuid()),
+                             absPath.substr(top == "/" ? 1 : top.size() + 1));
+    }
+    for (const auto& [trash, infoPath] : trashes) {
+        const std::string name = NewestEntryFor(trash, infoPath);
+        if (name.empty())
+            continue;
+        if (::renameat2(AT_FDCWD, (trash + "/files/" + name).c_str(), AT_FDCWD, absPath.c_str(),
+                        RENAME_NOREPLACE) != 0) {
+            SetError(pError, SystemError("cannot bring " + absPath + " back from the trash"));
+            return false;
+        }
+        ::unlink((trash + "/info/" + name + ".trashinfo").c_str());
+        return true;
+    }
+    SetError(pError, absPath + " is not in the trash");
+    return false;
+}
 
 bool MoveToTrash(const std::string& sPath, std::string* pError) {
     return Trash(sPath, pError) == TrashFailure::None;

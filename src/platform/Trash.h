@@ -26,3 +26,8 @@ enum class RemoveOutcome {
 // Moves sPath to the trash; deletes it outright only where no trash can be
 // made for it (no home folder, a read-only or foreign file system root).
 RemoveOutcome RemoveFile(const std::string& sPath, std::string* pError);
+
+// Brings the file last trashed from sPath back to sPath: the newest entry of
+// the trash MoveToTrash would use whose recorded path is sPath. False with a
+// reason when there is none, or sPath is taken again.
+bool RestoreFromTrash(const std::string& sPath, std::string* pError);

@@ -54,14 +54,23 @@ int WaitFor(pid_t pid, unsigned timeoutMs) {
 
 } // namespace
 
-ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs) {
+ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs,
+                      const std::string& input) {
     ProgramRun run;
-    int out[2], err[2];
+    int out[2], err[2], in[2] = {-1, -1};
     if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
         return run;
-    pid_t pid = Spawn(argv, out[1], err[1]);
+    // The input fits the pipe's buffer: it is all written before the start.
+    if (!input.empty() && ::pipe2(in, O_CLOEXEC) == 0) {
+        if (::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+            return run;
+        ::close(in[1]);
+    }
+    pid_t pid = Spawn(argv, out[1], err[1], in[0]);
     ::close(out[1]);
     ::close(err[1]);
+    if (in[0] >= 0)
+        ::close(in[0]);
     const uint32_t start = GetTickCount();
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     int open = 2;

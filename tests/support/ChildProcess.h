@@ -13,8 +13,10 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs argv to its end (at most timeoutMs; then it is killed and nExit is -1).
-ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs = 60000);
+// Runs argv to its end (at most timeoutMs; then it is killed and nExit is -1),
+// with input (a few kilobytes at most) on its standard input when given.
+ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs = 60000,
+                      const std::string& input = {});
 
 class BackgroundProgram {
 public:

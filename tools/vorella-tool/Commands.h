@@ -24,6 +24,7 @@ int CmdRecord(const Args& args);
 int CmdLines(const Args& args);
 int CmdContacts(const Args& args);
 int CmdHistory(const Args& args);
+int CmdWebPassword(const Args& args);
 
 // Text from callers and files may hold anything; a terminal must not take it
 // as commands: control characters are written as C escapes (\n, \x1b).

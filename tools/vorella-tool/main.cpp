@@ -43,6 +43,10 @@ constexpr Command kCommands[] = {
      CmdContacts},
     {"history", "history [--missed|--blocked] [--page N]   list the calls, newest first",
      CmdHistory},
+    {"web-password",
+     "web-password [--random]   set the web page's password (from standard input, or made\n"
+     "                            and printed)",
+     CmdWebPassword},
 };
 
 int Usage() {

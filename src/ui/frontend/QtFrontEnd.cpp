@@ -4,6 +4,7 @@
 #include "app/BasicWindow.h"
 #include "app/CurrentCaller.h"
 #include "app/HelpManual.h"
+#include "app/WebService.h"
 #include "audio/SoundBackend.h"
 #include "config/SettingsProvider.h"
 #include "dialogs/AboutBox.h"
@@ -352,8 +353,18 @@ void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
                                                         Qt::QueuedConnection);
                                                 })
                             : 0;
+    // The web page, when switched on; whether it runs or why not is shown
+    // in the status line and the log.
+    m_pWeb = std::make_unique<CWebService>(window, [this](const std::string& line) {
+        Note(line);
+        SetStatusText(line);
+    });
+    m_pWeb->Start();
+    WatchedChanged();
     if (!window.IsQuitPosted())
         QApplication::exec();
+    m_pWeb.reset();
+    WatchedChanged();
     if (events)
         events->Unsubscribe(nEvents);
     if (log)

@@ -25,6 +25,7 @@ class CContactsDlg;
 class CCoreLoop;
 class CDiagnosticsDlg;
 class CTrayIcon;
+class CWebService;
 
 class CTapiProviders;
 
@@ -152,6 +153,8 @@ private:
     CServiceCallLog m_deviceTold{[this](const std::string& text) { SetStatusText(text); }};
     std::unique_ptr<CTrayIcon> m_pTray;
     std::unique_ptr<CCoreLoop> m_pLoop;
+    // The web page, while the loop runs and [Web] bEnable is on.
+    std::unique_ptr<CWebService> m_pWeb;
     QPointer<CAboutBox> m_pAbout;
     QPointer<CMyPropertySheet> m_pWizard;
     QPointer<CDiagnosticsDlg> m_pDiagnostics;

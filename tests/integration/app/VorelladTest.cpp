@@ -4,6 +4,7 @@
 // A call recorded from the command line: the install test, on the
 // installed programs.
 #include "ChildProcess.h"
+#include "HttpClient.h"
 #include "ServiceMessage.h"
 #include "ServiceTest.h"
 #include "SmallDisk.h"
@@ -145,6 +146,44 @@ TEST_F(VorelladTest, ASecondStartHandsOverAndHangingUpEndsAFaxHandOff) {
 // Started disabled, the modem is left alone until monitoring is switched
 // on; "quit" on a later start's command line ends it, and the settings
 // saved at the end name the file that could not be written and why.
+// The web page switched on: the password set from a script, a login over
+// HTTP, and the page's switch reaching the line; a page that cannot start
+// (its certificate unreadable) is told once and the line keeps working.
+TEST_F(VorelladTest, TheWebPageDrivesTheLineAfterItsLogin) {
+    const int port = FreePort();
+    WriteProfileIntTo(home.File("vorella.ini"), "Web", "bEnable", 1);
+    WriteProfileIntTo(home.File("vorella.ini"), "Web", "nPort", port);
+    const ProgramRun set = RunProgram({BuiltProgram("vorella-tool"), "web-password"}, 60000,
+                                      "a good password\n");
+    ASSERT_EQ(set.nExit, 0) << set.err;
+    StartService();
+    ASSERT_TRUE(WaitUntil([&] {
+        return Logged("web page at http://127.0.0.1:" + std::to_string(port) + "/");
+    })) << Log();
+    EXPECT_EQ(HttpRequestTo(port, "GET", "/").Header("location"), "/login");
+    const HttpReply login = HttpRequestTo(port, "POST", "/login", "", "password=a+good+password");
+    ASSERT_EQ(login.nStatus, 303) << login.sBody;
+    const std::string cookie = login.Header("set-cookie").substr(0, login.Header("set-cookie").find(';'));
+    const std::string page = HttpRequestTo(port, "GET", "/", cookie).sBody;
+    EXPECT_NE(page.find("<dt>Monitoring</dt><dd>on"), std::string::npos) << page;
+    std::smatch csrf;
+    ASSERT_TRUE(std::regex_search(page, csrf, std::regex("name=\"csrf\" value=\"([0-9a-f]+)\"")));
+    EXPECT_EQ(HttpRequestTo(port, "POST", "/line", cookie, "do=monitoring-off&csrf=" + csrf[1].str())
+                  .nStatus,
+              303);
+    EXPECT_TRUE(StatusBecomes("monitoring: off")) << Log();
+    EXPECT_EQ(Quit(), 0) << Log();
+
+    home.Write("broken.pem", "not a certificate");
+    WriteProfileIntTo(home.File("vorella.ini"), "Web", "nHttps", 1);
+    WriteProfileStringTo(home.File("vorella.ini"), "Web", "sCertFile", home.File("broken.pem"));
+    WriteProfileStringTo(home.File("vorella.ini"), "Web", "sKeyFile", home.File("broken.pem"));
+    StartService(false);
+    EXPECT_TRUE(WaitUntil([&] { return LinesStartingWith("web page not started: ") == 1; })) << Log();
+    ASSERT_EQ(Ctl({"monitor", "on"}).nExit, 0);
+    EXPECT_TRUE(StatusBecomes("monitoring: on")) << Log();
+}
+
 TEST_F(VorelladTest, StartDisabledLeavesTheModemAloneAndTheQuitWordEndsIt) {
     SetOption("bStartDisabled", 1);
     const std::string profile = home.File("cfg/custom.cfg");

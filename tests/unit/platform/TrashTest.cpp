@@ -34,6 +34,15 @@ TEST(Trash, FilesGoToTheHomeTrashWithTheirInfoAndNeverOverwriteEachOther) {
     EXPECT_NE(info2.find("other/rec%201%25.wav\n"), std::string::npos) << info2;
     EXPECT_EQ(std::filesystem::status(trash).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_all);
+
+    // Each comes back to where it was, once.
+    ASSERT_TRUE(RestoreFromTrash(home.File("other/rec 1%.wav"), &error)) << error;
+    EXPECT_EQ(ReadWholeFile(home.File("other/rec 1%.wav"), 100).value_or(""), "second");
+    EXPECT_FALSE(FileExists(trash + "info/rec 1%.2.wav.trashinfo"));
+    EXPECT_FALSE(RestoreFromTrash(home.File("other/rec 1%.wav"), &error));
+    home.Write("calls/rec 1%.wav", "new");
+    EXPECT_FALSE(RestoreFromTrash(home.File("calls/rec 1%.wav"), &error)) << "never over a file";
+    EXPECT_EQ(ReadWholeFile(trash + "files/rec 1%.wav", 100).value_or(""), "first");
 }
 
 TEST(Trash, AMissingFileIsNotTrashedAndRemoveFileSaysItWasGone) {

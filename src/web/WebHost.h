@@ -1,0 +1,61 @@
+// What the web page asks of the program that serves it: the line's state,
+// the call history, the commands of the line (the same path external
+// control takes), the caller lists, and the call log that writes the call
+// folders' indexes. The service gives its own; tests give theirs.
+#pragma once
+
+#include "screening/ScreeningTypes.h"
+
+#include <string>
+#include <vector>
+
+class CCallEventPublisher;
+class CCallLog;
+
+struct WebLineState {
+    bool bMonitoring = false;
+    std::string sDeviceProblem; // why the device cannot take calls ("" it can)
+    bool bRinging = false;
+    bool bInCall = false;
+    bool bRecording = false;
+    std::string sCaller; // name and number of the call on the line
+    bool bScreeningOn = true;
+};
+
+struct WebHistoryRow {
+    std::string sTime;
+    std::string sCaller;
+    std::string sNumber; // as the network sent it
+    std::string sOutcome;
+    std::string sFile;
+    bool bMessage = false;
+    bool bUnheard = false;
+};
+
+enum class WebLineCommand {
+    MonitoringOn,
+    MonitoringOff,
+    Record,
+    Stop,
+    HangUp,
+    ScreeningOn,
+    ScreeningOff,
+};
+
+class IWebHost {
+public:
+    virtual ~IWebHost() = default;
+    virtual WebLineState LineState() = 0;
+    // Newest first.
+    virtual std::vector<WebHistoryRow> History(HistoryFilter filter, int nOffset, int nLimit) = 0;
+    // What was done, or why not, in words.
+    virtual std::string LineCommand(WebLineCommand command) = 0;
+    virtual std::string BlockCaller(const std::string& sNumber) = 0;
+    virtual CCallLog& CallLog() = 0;
+    // The call folder "…/Recorded Calls/" (with its "/"); the folders below
+    // it are call folders too.
+    virtual std::string CallFolderRoot() = 0;
+    // The engine's call events, for the open pages' live updates (none: the
+    // pages are not told).
+    virtual CCallEventPublisher* CallEvents() { return nullptr; }
+};
