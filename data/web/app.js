@@ -7,6 +7,16 @@ document.addEventListener("DOMContentLoaded", function () {
       if (!window.confirm("Move this call to the trash?")) event.preventDefault();
     });
   });
+  // A message starts playing: it is heard, and its row no longer bold.
+  document.querySelectorAll('form[action="/calls/heard"]').forEach(function (form) {
+    var row = form.closest("tr");
+    row.querySelector("audio").addEventListener("play", function () {
+      if (!row.classList.contains("unheard")) return;
+      fetch(form.action, { method: "POST", body: new URLSearchParams(new FormData(form)),
+                           credentials: "same-origin" })
+        .then(function (answer) { if (answer.ok) row.classList.remove("unheard"); });
+    });
+  });
   // Live updates: a call ringing shows its caller at once; a message stored
   // shows in the list, which is loaded again unless a form is being filled.
   if (document.querySelector('form[action="/logout"]') && window.EventSource) {
@@ -24,6 +34,10 @@ document.addEventListener("DOMContentLoaded", function () {
       if (/^\/(calls|history)$/.test(location.pathname) && !typing) location.reload();
     };
     var source = new EventSource("/events");
+    source.addEventListener("state", function (event) {
+      var line = JSON.parse(event.data);
+      show(line.ringing ? "Ringing: " + (line.caller || "a caller") : "");
+    });
     source.addEventListener("ringing", function () {
       if (live.hidden) show("The phone rings.");
     });

@@ -164,6 +164,20 @@ void CCallsSource::MarkHeard(int64_t nId) {
         Failed();
 }
 
+bool CCallsSource::MarkRecordingHeard(const std::string& sPath, std::string* pError) {
+    if (!Open()) {
+        *pError = m_sError;
+        return false;
+    }
+    const std::optional<int64_t> id = m_store->CallOfRecording(sPath);
+    if (!id || !m_store->MarkHeard(*id, true)) {
+        *pError = id || !m_store->Error().empty() ? m_store->Error()
+                                                  : "The call history has no call with it.";
+        return false;
+    }
+    return true;
+}
+
 bool CCallsSource::Changed() {
     if (!Open())
         return false;

@@ -96,6 +96,9 @@ public:
     std::optional<ContactList> ListOf(const std::string& sNumber);
     // A message was played.
     void MarkHeard(int64_t nId);
+    // The message with this recording was played: false, with why, when no
+    // call has it or the file cannot be written.
+    bool MarkRecordingHeard(const std::string& sPath, std::string* pError);
     // Someone (the worker, a tool, a command) wrote the file since the last
     // look; the first look says true.
     bool Changed();

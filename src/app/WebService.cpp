@@ -172,6 +172,25 @@ std::vector<WebHistoryRow> CWebService::History(HistoryFilter filter, int nOffse
     return rows;
 }
 
+std::string CWebService::MarkHeard(const std::string& sPath) {
+    std::lock_guard lock(m_historyMutex);
+    std::string error;
+    if (m_history.MarkRecordingHeard(sPath, &error))
+        return {};
+    m_tell("web page: " + sPath + " not marked heard: " + error);
+    return error;
+}
+
+std::set<std::string> CWebService::UnheardRecordings() {
+    constexpr int kMost = 100000;
+    std::lock_guard lock(m_historyMutex);
+    std::set<std::string> paths;
+    for (const CallsRow& call : m_history.Calls(HistoryFilter::UnheardMessages, 0, kMost))
+        if (call.bBold && !call.sRecording.empty())
+            paths.insert(call.sRecording);
+    return paths;
+}
+
 std::string CWebService::LineCommand(WebLineCommand command) {
     return OnWindowThread<std::string>([this, command]() -> std::string {
                switch (command) {

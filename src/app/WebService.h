@@ -39,6 +39,8 @@ public:
     std::string LineCommand(WebLineCommand command) override;
     std::string BlockCaller(const std::string& sNumber) override;
     CCallLog& CallLog() override;
+    std::string MarkHeard(const std::string& sPath) override;
+    std::set<std::string> UnheardRecordings() override;
     std::string CallFolderRoot() override;
     CCallEventPublisher* CallEvents() override;
 

@@ -516,6 +516,21 @@ bool CContactStore::MarkHeard(int64_t id, bool heard) {
     return true;
 }
 
+std::optional<int64_t> CContactStore::CallOfRecording(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_sError.clear();
+    const std::string name = "/" + path.substr(path.rfind('/') + 1);
+    CQuery q = m_db.Query("SELECT id FROM history WHERE recording = ?1 OR "
+                          "substr(recording, -length(?2)) = ?2 "
+                          "ORDER BY recording = ?1 DESC, id DESC LIMIT 1");
+    q.Bind(1, path).Bind(2, name);
+    if (q.Next())
+        return q.Int(0);
+    if (q.Failed())
+        Failed("could not be read");
+    return std::nullopt;
+}
+
 std::vector<HistoryEntry> CContactStore::ReadCalls(CQuery& q) {
     std::vector<HistoryEntry> out;
     while (q.Next()) {

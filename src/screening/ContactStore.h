@@ -72,6 +72,9 @@ public:
     int64_t CallCount();
     bool SetOutcome(int64_t id, CallOutcome outcome, const std::string& recording);
     bool MarkHeard(int64_t id, bool heard);
+    // The newest call with this recording: its path as stored, else (the
+    // file moved to another call folder since) its file name.
+    std::optional<int64_t> CallOfRecording(const std::string& path);
     // Newest first, a page at a time.
     std::vector<HistoryEntry> Calls(HistoryFilter filter, int offset, int limit);
     // The calls of one number (in its one form), newest first.

@@ -6,6 +6,7 @@
 
 #include "screening/ScreeningTypes.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ public:
     virtual std::string LineCommand(WebLineCommand command) = 0;
     virtual std::string BlockCaller(const std::string& sNumber) = 0;
     virtual CCallLog& CallLog() = 0;
+    // The message recorded at sPath (a call folder's file) was played: ""
+    // when it is marked heard, else why not.
+    virtual std::string MarkHeard(const std::string& sPath) = 0;
+    // The paths of the recordings of the messages not heard yet.
+    virtual std::set<std::string> UnheardRecordings() = 0;
     // The call folder "…/Recorded Calls/" (with its "/"); the folders below
     // it are call folders too.
     virtual std::string CallFolderRoot() = 0;

@@ -5,7 +5,9 @@
 #include "calllog/DataStructure.h"
 #include "calllog/HtmlExport.h"
 #include "calllog/XmlExport.h"
+#include "platform/JsonText.h"
 #include "platform/ProgramFolder.h"
+#include "web/EventStream.h"
 #include "platform/Trash.h"
 #include "web/FormData.h"
 #include "web/Html.h"
@@ -23,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <unistd.h>
 
@@ -206,6 +209,19 @@ HttpResponse LinePage(IWebHost& host, const WebCall& call) {
     return Page(call, "Line", body);
 }
 
+// The line as a page that opens its stream first learns it: a "state"
+// frame, with the ringing caller, if any.
+std::string LineStateFrame(const WebLineState& state) {
+    constexpr size_t kMaxText = 256;
+    return SseFrame("state", CJsonObject(kMaxText)
+                                 .AddBool("monitoring", state.bMonitoring)
+                                 .AddBool("ringing", state.bRinging)
+                                 .AddBool("call", state.bInCall)
+                                 .AddBool("recording", state.bRecording)
+                                 .AddString("caller", state.sCaller)
+                                 .Text());
+}
+
 HttpResponse LineAction(IWebHost& host, const WebCall& call) {
     static const std::pair<const char*, WebLineCommand> kCommands[] = {
         {"monitoring-on", WebLineCommand::MonitoringOn},
@@ -250,6 +266,10 @@ HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
     const int nPage = PageNumber(call.request);
     const FolderRows found = ReadFolder(folder, search);
     const std::vector<std::string> folders = CallFolders(host.CallFolderRoot());
+    // By their file names, as the history finds a message moved since.
+    std::set<std::string> unheard;
+    for (const std::string& path : host.UnheardRecordings())
+        unheard.insert(std::filesystem::path(path).filename().string());
 
     std::string body = "<nav class=\"folders\">";
     for (const std::string& name : folders)
@@ -282,12 +302,18 @@ HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
         const CallListRow& row = found.rows[i];
         const std::string which = Hidden("folder", folderName) + Hidden("file", row.sFile) +
                                   Hidden("back", back);
-        body += std::string(row.bMessage ? "<tr class=\"message\">" : "<tr>") + "<td>" +
+        const bool bUnheard = unheard.count(row.sFile) > 0;
+        body += std::string(bUnheard ? "<tr class=\"message unheard\">"
+                            : row.bMessage ? "<tr class=\"message\">"
+                                           : "<tr>") +
+                "<td>" +
                 HtmlEscape(row.sDateTime) + "</td><td>" + HtmlEscape(row.sName) + "</td><td>" +
                 HtmlEscape(row.sNumber) + "</td><td>" + HtmlEscape(row.sLength) +
                 "<audio controls preload=\"none\" src=\"" +
                 HtmlEscape("/audio?folder=" + UrlEncode(folderName) + "&file=" + UrlEncode(row.sFile)) +
-                "\"></audio></td><td>" +
+                "\"></audio>" +
+                (bUnheard ? Form("/calls/heard", call, "", which) : "") +
+                "</td><td>" +
                 Form("/calls/memo", call,
                      "<input name=\"memo\" value=\"" + HtmlEscape(row.sMemo) +
                          "\"> <button>Save</button>",
@@ -360,6 +386,21 @@ HttpResponse MemoAction(IWebHost& host, const WebCall& call) {
     if (!host.CallLog().StoreCallerFields(edit, &error))
         return Back(call, "/calls", "The memo was not saved: " + error);
     return Back(call, "/calls", "Memo saved.");
+}
+
+// The page's player started a message: it is heard now (204, nothing to
+// show; the page takes the row out of bold).
+HttpResponse HeardAction(IWebHost& host, const WebCall& call) {
+    std::string error;
+    const std::optional<NamedCall> named = CallOfForm(host, call, &error);
+    if (!named)
+        return HttpResponse::Text(404, error);
+    error = host.MarkHeard(named->sFolder + named->record.m_sFile);
+    if (!error.empty())
+        return HttpResponse::Text(500, "The message was not marked heard: " + error);
+    HttpResponse response;
+    response.nStatus = 204;
+    return response;
 }
 
 HttpResponse MoveAction(IWebHost& host, const WebCall& call) {
@@ -513,9 +554,13 @@ void AddWebPages(CRouter& router, IWebHost& host) {
     router.Add("GET", "/audio", RouteAccess::Page,
                [h](const WebCall& c) { return AudioFile(*h, c); });
     auto live = std::make_shared<CLiveUpdates>(host.CallEvents());
-    router.Add("GET", "/events", RouteAccess::Page, [live](const WebCall&) { return live->Open(); });
+    router.Add("GET", "/events", RouteAccess::Page, [h, live](const WebCall&) {
+        return live->Open([h] { return LineStateFrame(h->LineState()); });
+    });
     router.Add("POST", "/calls/memo", RouteAccess::Action,
                [h](const WebCall& c) { return MemoAction(*h, c); });
+    router.Add("POST", "/calls/heard", RouteAccess::Action,
+               [h](const WebCall& c) { return HeardAction(*h, c); });
     router.Add("POST", "/calls/move", RouteAccess::Action,
                [h](const WebCall& c) { return MoveAction(*h, c); });
     auto deleted = std::make_shared<CDeletedCalls>();

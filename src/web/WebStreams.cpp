@@ -35,9 +35,10 @@ private:
 // let go of the page, so its wake lives apart from it.
 class CEventBody : public IHttpBody {
 public:
-    explicit CEventBody(CEventHub& hub) : m_hub(hub), m_pWake(std::make_shared<WakeSlot>()) {
+    CEventBody(CEventHub& hub, const std::function<std::string()>& firstFrame)
+        : m_hub(hub), m_pWake(std::make_shared<WakeSlot>()) {
         m_nId = m_hub.Connect([wake = m_pWake] { wake->Call(); });
-        m_sPending = SseHeartbeat(); // the page knows at once it is connected
+        m_sPending = firstFrame(); // the page knows at once where the line is
     }
     ~CEventBody() override { m_hub.Disconnect(m_nId); }
     std::optional<uint64_t> Size() const override { return std::nullopt; }
@@ -120,9 +121,9 @@ void CLiveUpdates::Beat() {
     }
 }
 
-HttpResponse CLiveUpdates::Open() {
+HttpResponse CLiveUpdates::Open(const std::function<std::string()>& firstFrame) {
     HttpResponse response;
     response.sContentType = "text/event-stream; charset=utf-8";
-    response.pBody = std::make_shared<CEventBody>(m_hub);
+    response.pBody = std::make_shared<CEventBody>(m_hub, firstFrame);
     return response;
 }

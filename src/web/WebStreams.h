@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,8 +29,10 @@ public:
     CLiveUpdates(const CLiveUpdates&) = delete;
     CLiveUpdates& operator=(const CLiveUpdates&) = delete;
 
-    // The answer to a page that opens its stream.
-    HttpResponse Open();
+    // The answer to a page that opens its stream; its first frame is what
+    // firstFrame gives once the page follows the events (so that nothing
+    // falls between the two).
+    HttpResponse Open(const std::function<std::string()>& firstFrame);
 
 private:
     void Beat();

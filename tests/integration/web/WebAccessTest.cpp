@@ -31,7 +31,11 @@ constexpr const char* kHostileMemo = "\"><img src=x onerror=alert(2)>&";
 class CountingHost : public IWebHost {
 public:
     explicit CountingHost(std::string root) : m_root(std::move(root)) {}
-    WebLineState LineState() override { return {}; }
+    WebLineState LineState() override {
+        std::lock_guard lock(m_mutex);
+        return line;
+    }
+    WebLineState line; // under m_mutex once the server runs
     std::vector<WebHistoryRow> History(HistoryFilter, int, int) override {
         WebHistoryRow row;
         row.sCaller = kHostileName;
@@ -42,9 +46,15 @@ public:
     std::string LineCommand(WebLineCommand) override { return Count("line"); }
     std::string BlockCaller(const std::string&) override { return Count("block"); }
     CCallLog& CallLog() override { return m_log; }
+    std::string MarkHeard(const std::string&) override { return Count("heard"), ""; }
+    std::set<std::string> UnheardRecordings() override { return {"/x/call1.wav"}; }
     CCallEventPublisher* CallEvents() override { return &events; }
     CCallEventPublisher events;
     std::string CallFolderRoot() override { return m_root; }
+    template <class F> void Locked(F f) {
+        std::lock_guard lock(m_mutex);
+        f();
+    }
     int Commands() {
         std::lock_guard lock(m_mutex);
         return m_nCommands;
@@ -137,6 +147,7 @@ const Refused kActions[] = {
     {"POST", "/line", "do=record"},
     {"POST", "/line", "do=monitoring-off"},
     {"POST", "/calls/memo", "folder=&file=call1.wav&memo=changed"},
+    {"POST", "/calls/heard", "folder=&file=call1.wav"},
     {"POST", "/calls/move", "folder=&file=call1.wav&to=Kept"},
     {"POST", "/calls/delete", "folder=&file=call1.wav"},
     {"POST", "/calls/undo", "id=1"},
@@ -267,8 +278,14 @@ TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
     for (const char* file : {"..%2Findex.dat", "%2Fetc%2Fpasswd", "call1.wav%00"})
         EXPECT_EQ(get(std::string("/audio?folder=&file=") + file, "bytes=0-3").nStatus, 404) << file;
 
+    host.Locked([&] {
+        host.line.bRinging = true;
+        host.line.sCaller = "Bob <555-0199>";
+    });
     const int stream = HttpSend(port, "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\nCookie: " + cookie + "\r\n\r\n");
-    ASSERT_NE(HttpReadUntil(stream, "heartbeat").find("text/event-stream"), std::string::npos);
+    EXPECT_NE(HttpReadUntil(stream, "\n\n").find("event: state\ndata: {\"monitoring\":false,\"ringing\":true,"
+                                               "\"call\":false,\"recording\":false,\"caller\":\"Bob <555-0199>\"}"),
+              std::string::npos) << "a page opened while the phone rings shows the caller";
     host.events.Publish(CallerIdentified{"5550100", "555-0100", "Ann", "", ""});
     EXPECT_NE(HttpReadUntil(stream, "Ann").find("event: caller"), std::string::npos);
     close(stream);

@@ -254,6 +254,7 @@ class Story:
         row = self.row(file)
         assert row is not None, self.driver.page_source
         audio = row.find_element(By.TAG_NAME, "audio")
+        unheard = "unheard" in row.get_attribute("class")  # the GSM copy has no call of its own
         js = self.driver.execute_script
         js("arguments[0].playbackRate = 4; arguments[0].play();", audio)
         self.wait_for("a known length", lambda: js(
@@ -266,6 +267,9 @@ class Story:
             "return arguments[0].currentTime > %f;" % first, audio))
         self.wait_for("the end", lambda: js("return arguments[0].ended;", audio))
         assert js("return arguments[0].error;", audio) is None, "%s: a media error" % file
+        self.driver.get(self.url("/calls"))
+        after = self.row(file).get_attribute("class")  # played: heard for good
+        assert unheard != file.startswith("gsm-") and "unheard" not in after, (file, unheard, after)
 
     def note(self, file):
         self.driver.get(self.url("/calls"))
