@@ -2,9 +2,12 @@
 
 #include "app/AppWorker.h"
 #include "app/BasicWindow.h"
+#include "app/ContactsLogic.h"
 #include "app/CurrentCaller.h"
 #include "config/DataFolder.h"
 #include "platform/ProgramFolder.h"
+#include "screening/ContactStore.h"
+#include "screening/PhoneNumbers.h"
 #include "web/Certificate.h"
 #include "web/WebPages.h"
 #include "web/WebSettings.h"
@@ -19,6 +22,22 @@ namespace {
 // A command the window has not taken by then is reported as not done.
 constexpr auto kWindowWait = std::chrono::seconds(10);
 const char* const kNoAnswer = "The program is busy: try again.";
+
+// The contacts file of the settings, opened for one request of the page
+// (the worker keeps its own connection; the file takes both at once).
+struct ContactsFile {
+    ContactsPlace place = ContactsPlaceFromSettings();
+    CPhoneNumbers numbers{place.sCountry, place.sAreaCode};
+    CContactStore store{numbers};
+    bool bOpen = store.Open(place.sPath);
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : " ") + line;
+    return text;
+}
 } // namespace
 
 CWebService::CWebService(CBasicWindow& window, LineSink tell)
@@ -223,6 +242,62 @@ std::string CWebService::BlockCaller(const std::string& sNumber) {
                return m_window.PutOnList(sNumber, ContactList::Block).sText;
            })
         .value_or(kNoAnswer);
+}
+
+WebContacts CWebService::Contacts(const std::string& sSearch) {
+    constexpr int kMost = 1000;
+    ContactsFile file;
+    WebContacts found;
+    if (file.bOpen) {
+        found.contacts = file.store.FindContacts(sSearch, kMost);
+        found.rules = file.store.PrefixRules();
+    }
+    found.sError = file.store.Error();
+    return found;
+}
+
+std::string CWebService::SaveContact(const Contact& edited) {
+    ContactsFile file;
+    if (!file.bOpen)
+        return file.store.Error();
+    Contact contact = Tidied(edited);
+    const std::vector<std::string> problems = CheckContact(contact, file.numbers);
+    if (!problems.empty())
+        return "The contact was not saved: " + Joined(problems);
+    if (contact.nId == 0)
+        return file.store.AddContact(contact) ? "Contact added."
+                                              : "The contact was not added: " + file.store.Error();
+    const std::optional<Contact> stored = file.store.GetContact(contact.nId);
+    if (!stored)
+        return "No such contact.";
+    contact.sGreeting = stored->sGreeting;
+    for (ContactNumber& number : contact.numbers)
+        for (const ContactNumber& was : stored->numbers)
+            if (was.sNumber == number.sNumber)
+                number.sType = was.sType;
+    return file.store.UpdateContact(contact) ? "Contact saved."
+                                             : "The contact was not saved: " + file.store.Error();
+}
+
+std::string CWebService::DeleteContact(int64_t nId) {
+    ContactsFile file;
+    if (!file.bOpen)
+        return file.store.Error();
+    return file.store.DeleteContact(nId) ? "Contact deleted."
+                                         : "The contact was not deleted: " + file.store.Error();
+}
+
+std::string CWebService::SetPrefixRule(const std::string& sPrefix, ContactList list) {
+    ContactsFile file;
+    if (!file.bOpen)
+        return file.store.Error();
+    const bool bDone = list == ContactList::None ? file.store.DeletePrefixRule(sPrefix)
+                                                 : file.store.AddPrefixRule(sPrefix, list);
+    if (!bDone)
+        return "The number range was not changed: " + file.store.Error();
+    return list == ContactList::None ? "Number range " + sPrefix + " taken off."
+                                     : "Number range " + sPrefix + " put on the " +
+                                           ListWord(list) + " list.";
 }
 
 CCallLog& CWebService::CallLog() {

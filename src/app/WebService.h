@@ -38,6 +38,10 @@ public:
     std::vector<WebHistoryRow> History(HistoryFilter filter, int nOffset, int nLimit) override;
     std::string LineCommand(WebLineCommand command) override;
     std::string BlockCaller(const std::string& sNumber) override;
+    WebContacts Contacts(const std::string& sSearch) override;
+    std::string SaveContact(const Contact& contact) override;
+    std::string DeleteContact(int64_t nId) override;
+    std::string SetPrefixRule(const std::string& sPrefix, ContactList list) override;
     CCallLog& CallLog() override;
     std::string MarkHeard(const std::string& sPath) override;
     std::set<std::string> UnheardRecordings() override;

@@ -4,6 +4,7 @@
 // folders' indexes. The service gives its own; tests give theirs.
 #pragma once
 
+#include "screening/Contact.h"
 #include "screening/ScreeningTypes.h"
 
 #include <set>
@@ -33,6 +34,13 @@ struct WebHistoryRow {
     bool bUnheard = false;
 };
 
+// The contacts found and the number ranges, or why they cannot be read.
+struct WebContacts {
+    std::vector<Contact> contacts; // by name
+    std::vector<PrefixRule> rules;
+    std::string sError;
+};
+
 enum class WebLineCommand {
     MonitoringOn,
     MonitoringOff,
@@ -52,6 +60,15 @@ public:
     // What was done, or why not, in words.
     virtual std::string LineCommand(WebLineCommand command) = 0;
     virtual std::string BlockCaller(const std::string& sNumber) = 0;
+    // The contacts whose name or number holds sSearch (all for "") and the
+    // number ranges; the changes say what was done, or why not, in words.
+    // A contact with id 0 is added; one stored keeps its greeting and the
+    // types of the numbers it keeps.
+    virtual WebContacts Contacts(const std::string& sSearch) = 0;
+    virtual std::string SaveContact(const Contact& contact) = 0;
+    virtual std::string DeleteContact(int64_t nId) = 0;
+    // ContactList::None takes the range off.
+    virtual std::string SetPrefixRule(const std::string& sPrefix, ContactList list) = 0;
     virtual CCallLog& CallLog() = 0;
     // The message recorded at sPath (a call folder's file) was played: ""
     // when it is marked heard, else why not.

@@ -7,8 +7,8 @@
 #include "calllog/XmlExport.h"
 #include "platform/JsonText.h"
 #include "platform/ProgramFolder.h"
-#include "web/EventStream.h"
 #include "platform/Trash.h"
+#include "web/EventStream.h"
 #include "web/FormData.h"
 #include "web/Html.h"
 #include "web/Router.h"
@@ -33,6 +33,19 @@ namespace {
 
 constexpr int kPageRows = 50;
 
+// A number a form names (an undo's, a contact's): digits only.
+std::optional<int64_t> IdOf(const std::string& text) {
+    if (text.empty() || text.size() > 18)
+        return std::nullopt;
+    int64_t n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
 // The calls the page moved to the trash, the newest few, for their undo.
 class CDeletedCalls {
 public:
@@ -48,14 +61,11 @@ public:
         return std::to_string(m_nLast);
     }
     std::optional<Deleted> Take(const std::string& id) {
-        uint64_t n = 0;
-        for (char c : id) {
-            if (c < '0' || c > '9' || id.size() > 18)
-                return std::nullopt;
-            n = n * 10 + static_cast<uint64_t>(c - '0');
-        }
+        const std::optional<int64_t> n = IdOf(id);
+        if (!n)
+            return std::nullopt;
         std::lock_guard lock(m_mutex);
-        auto it = m_deleted.find(n);
+        auto it = m_deleted.find(static_cast<uint64_t>(*n));
         if (it == m_deleted.end())
             return std::nullopt;
         Deleted deleted = std::move(it->second);
@@ -84,7 +94,7 @@ std::string Hidden(const std::string& sName, const std::string& sValue) {
 
 HttpResponse Page(const WebCall& call, const std::string& sTitle, const std::string& sBody) {
     std::string body = "<header><nav><a href=\"/\">Line</a> <a href=\"/calls\">Calls</a> "
-                       "<a href=\"/history\">History</a></nav>" +
+                       "<a href=\"/history\">History</a> <a href=\"/contacts\">Contacts</a></nav>" +
                        Form("/logout", call, "<button>Log out</button>") + "</header><main>";
     body += "<h1>" + HtmlEscape(sTitle) + "</h1>";
     const std::string done = call.request.Query("done");
@@ -486,6 +496,97 @@ HttpResponse HistoryPage(IWebHost& host, const WebCall& call) {
     return Page(call, "History", body);
 }
 
+std::optional<ContactList> ListOfWord(const std::string& sWord) {
+    for (ContactList list : {ContactList::None, ContactList::Permit, ContactList::Block})
+        if (sWord == ListWord(list))
+            return list;
+    return std::nullopt;
+}
+
+std::string ListSelect(ContactList current, bool bWithNone) {
+    std::string select = "<select name=\"list\">";
+    for (ContactList list : {ContactList::None, ContactList::Permit, ContactList::Block})
+        if (bWithNone || list != ContactList::None)
+            select += "<option" + std::string(list == current ? " selected" : "") + ">" +
+                      ListWord(list) + "</option>";
+    return select + "</select>";
+}
+
+// A contact's fields as its form edits them: the numbers one text, split
+// at the commas.
+std::string ContactFields(const Contact& contact) {
+    std::string numbers;
+    for (const ContactNumber& number : contact.numbers)
+        numbers += (numbers.empty() ? "" : ", ") + number.sNumber;
+    return "<input name=\"name\" placeholder=\"Name\" value=\"" + HtmlEscape(contact.sName) +
+           "\"> <input name=\"numbers\" placeholder=\"Numbers\" value=\"" + HtmlEscape(numbers) +
+           "\"> " + ListSelect(contact.list, true) +
+           " <input name=\"memo\" placeholder=\"Memo\" value=\"" + HtmlEscape(contact.sMemo) + "\">";
+}
+
+HttpResponse ContactsPage(IWebHost& host, const WebCall& call) {
+    const std::string search = call.request.Query("q");
+    const WebContacts found = host.Contacts(search);
+    const std::string back = "/contacts?q=" + UrlEncode(search);
+    std::string body = "<form method=\"get\" action=\"/contacts\" class=\"search\">"
+                       "<input type=\"search\" name=\"q\" value=\"" +
+                       HtmlEscape(search) + "\" placeholder=\"Search\"> <button>Search</button></form>";
+    if (!found.sError.empty())
+        body += "<p class=\"error\">" + HtmlEscape(found.sError) + "</p>";
+    body += "<ul class=\"contacts\"><li>" +
+            Form("/contacts/save", call, ContactFields({}) + " <button>Add</button>",
+                 Hidden("back", back)) +
+            "</li>";
+    for (const Contact& contact : found.contacts) {
+        const std::string id = Hidden("id", std::to_string(contact.nId)) + Hidden("back", back);
+        body += "<li class=\"" + std::string(ListWord(contact.list)) + "\">" +
+                Form("/contacts/save", call, ContactFields(contact) + " <button>Save</button>", id) +
+                " " + Form("/contacts/delete", call, "<button>Delete</button>", id) + "</li>";
+    }
+    body += "</ul><h2>Number ranges</h2><table class=\"rules\"><tbody>";
+    for (const PrefixRule& rule : found.rules)
+        body += "<tr><td>" + HtmlEscape(rule.sPrefix) + "</td><td>" + ListWord(rule.list) +
+                "</td><td>" +
+                Form("/contacts/range", call, "<button>Remove</button>",
+                     Hidden("prefix", rule.sPrefix) + Hidden("list", "none")) +
+                "</td></tr>";
+    body += "</tbody></table>" +
+            Form("/contacts/range", call,
+                 "<input name=\"prefix\" placeholder=\"0900\"> " +
+                     ListSelect(ContactList::Block, false) + " <button>Add range</button>");
+    return Page(call, "Contacts", body);
+}
+
+HttpResponse SaveContactAction(IWebHost& host, const WebCall& call) {
+    Contact contact;
+    const std::string id = Field(call, "id");
+    const std::optional<ContactList> list = ListOfWord(Field(call, "list"));
+    if ((!id.empty() && !IdOf(id)) || !list)
+        return HttpResponse::Text(400, "No such contact or list.");
+    contact.nId = id.empty() ? 0 : *IdOf(id);
+    contact.sName = Field(call, "name");
+    contact.sMemo = Field(call, "memo");
+    contact.list = *list;
+    std::istringstream numbers(Field(call, "numbers"));
+    for (std::string number; std::getline(numbers, number, ',');)
+        contact.numbers.push_back({number, ""});
+    return Back(call, "/contacts", host.SaveContact(contact));
+}
+
+HttpResponse DeleteContactAction(IWebHost& host, const WebCall& call) {
+    const std::optional<int64_t> id = IdOf(Field(call, "id"));
+    if (!id)
+        return HttpResponse::Text(400, "No such contact.");
+    return Back(call, "/contacts", host.DeleteContact(*id));
+}
+
+HttpResponse RangeAction(IWebHost& host, const WebCall& call) {
+    const std::optional<ContactList> list = ListOfWord(Field(call, "list"));
+    if (!list)
+        return HttpResponse::Text(400, "No such list.");
+    return Back(call, "/contacts", host.SetPrefixRule(Field(call, "prefix"), *list));
+}
+
 std::tm Today() {
     const std::time_t now = std::time(nullptr);
     std::tm today{};
@@ -572,6 +673,14 @@ void AddWebPages(CRouter& router, IWebHost& host) {
                [h](const WebCall& c) { return BlockAction(*h, c); });
     router.Add("GET", "/history", RouteAccess::Page,
                [h](const WebCall& c) { return HistoryPage(*h, c); });
+    router.Add("GET", "/contacts", RouteAccess::Page,
+               [h](const WebCall& c) { return ContactsPage(*h, c); });
+    router.Add("POST", "/contacts/save", RouteAccess::Action,
+               [h](const WebCall& c) { return SaveContactAction(*h, c); });
+    router.Add("POST", "/contacts/delete", RouteAccess::Action,
+               [h](const WebCall& c) { return DeleteContactAction(*h, c); });
+    router.Add("POST", "/contacts/range", RouteAccess::Action,
+               [h](const WebCall& c) { return RangeAction(*h, c); });
     router.Add("GET", "/export.xml", RouteAccess::Page,
                [h](const WebCall& c) { return ExportXml(*h, c); });
     router.Add("GET", "/export.html", RouteAccess::Page,

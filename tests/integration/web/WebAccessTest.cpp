@@ -48,6 +48,12 @@ public:
     CCallLog& CallLog() override { return m_log; }
     std::string MarkHeard(const std::string&) override { return Count("heard"), ""; }
     std::set<std::string> UnheardRecordings() override { return {"/x/call1.wav"}; }
+    WebContacts Contacts(const std::string&) override {
+        return {{{7, kHostileName, {{"555\"'<>", ""}}, ContactList::Block, "", kHostileMemo}}, {}, ""};
+    }
+    std::string SaveContact(const Contact&) override { return Count("save"); }
+    std::string DeleteContact(int64_t) override { return Count("delete"); }
+    std::string SetPrefixRule(const std::string&, ContactList) override { return Count("range"); }
     CCallEventPublisher* CallEvents() override { return &events; }
     CCallEventPublisher events;
     std::string CallFolderRoot() override { return m_root; }
@@ -152,6 +158,9 @@ const Refused kActions[] = {
     {"POST", "/calls/delete", "folder=&file=call1.wav"},
     {"POST", "/calls/undo", "id=1"},
     {"POST", "/block", "number=555-0100"},
+    {"POST", "/contacts/save", "id=7&name=x&numbers=5550100&list=block&memo="},
+    {"POST", "/contacts/delete", "id=7"},
+    {"POST", "/contacts/range", "prefix=0900&list=block"},
     {"POST", "/logout", ""},
 };
 
@@ -159,7 +168,7 @@ TEST_F(WebAccess, WithoutASessionOnlyTheLoginPageIsReached) {
     const Refused kPages[] = {
         {"GET", "/", ""},           {"GET", "/calls", ""},      {"GET", "/history", ""},
         {"GET", "/export.xml", ""}, {"GET", "/export.html", ""}, {"HEAD", "/calls?folder=Kept", ""},
-        {"GET", "/audio?folder=&file=call1.wav", ""}, {"GET", "/events", ""},
+        {"GET", "/audio?folder=&file=call1.wav", ""}, {"GET", "/events", ""}, {"GET", "/contacts", ""},
     };
     for (const char* forged : {"", "vorella_session=", "vorella_session=00ff00ff"}) {
         for (const Refused& page : kPages) {
@@ -293,15 +302,17 @@ TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
 
 TEST_F(WebAccess, CallerTextIsEscapedInThePage) {
     LogIn();
-    for (const char* page : {"/calls", "/history"}) {
+    for (const char* page : {"/calls", "/history", "/contacts"}) {
         const std::string body = HttpRequestTo(port, "GET", page, cookie).sBody;
         EXPECT_EQ(body.find(kHostileName), std::string::npos) << page;
         EXPECT_EQ(body.find("<img"), std::string::npos) << page;
         EXPECT_NE(body.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos) << page;
     }
-    EXPECT_NE(HttpRequestTo(port, "GET", "/calls", cookie)
-                  .sBody.find("&quot;&gt;&lt;img src=x onerror=alert(2)&gt;&amp;"),
-              std::string::npos);
+    for (const char* page : {"/calls", "/contacts"})
+        EXPECT_NE(HttpRequestTo(port, "GET", page, cookie)
+                      .sBody.find("&quot;&gt;&lt;img src=x onerror=alert(2)&gt;&amp;"),
+                  std::string::npos)
+            << page;
 }
 
 } // namespace

@@ -7,7 +7,7 @@ vorellad on the simulated telephony line, its page on a free port of
 driven by chromedriver logs in, starts monitoring, sees the simulated
 caller ring and leave a message, plays it (and the same message stored as
 GSM 6.10) to its end, notes it, deletes it to the trash and brings it back,
-and blocks its caller.
+and blocks its caller, who then shows on the contacts page.
 
 usage: browser_story.py SOURCE_DIR PROGRAM_DIR
 Exits 77 (skipped) when Chromium, chromedriver or selenium is missing.
@@ -300,6 +300,10 @@ class Story:
                                                                               "p.done"))
         contacts = self.tool(["contacts", "list"])
         assert "\tblock\t5550123" in contacts, "contacts after blocking:\n" + contacts
+        self.click('header a[href="/contacts"]')
+        listed = "//li[.//input[@name='numbers' and contains(@value, '5550123')]]//select"
+        self.wait_for("the caller on the block list", lambda: self.driver.find_element(
+            By.XPATH, listed).get_attribute("value") == "block")
 
 
 def main():
