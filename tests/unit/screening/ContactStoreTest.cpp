@@ -180,6 +180,13 @@ TEST_F(ContactStoreTest, TheHistoryListsCallsNewestFirstByKind) {
     ASSERT_EQ(mine.size(), 5u);
     EXPECT_EQ(mine[2].sRecording, "rec2026-12-08, 10_00_00.wav");
     EXPECT_TRUE(mine[2].bHeard);
+    // A message is found by its recording's path, or by its name once moved.
+    ASSERT_TRUE(store.SetOutcome(ids[3], CallOutcome::Message, "/calls/b.wav"));
+    const std::pair<const char*, std::optional<int64_t>> kRecordings[] = {
+        {"/calls/b.wav", ids[3]}, {"/calls/Kept/b.wav", ids[3]},
+        {"/calls/ab.wav", std::nullopt}, {"rec2026-12-08, 10_00_00.wav", ids[2]}};
+    for (const auto& [path, id] : kRecordings)
+        EXPECT_EQ(store.CallOfRecording(path), id) << path;
     // The calls stay when their contact goes.
     ASSERT_TRUE(store.DeleteContact(anna));
     EXPECT_EQ(store.CallsOf(mine[0].sNormalised, 10).front().nContactId, 0);
