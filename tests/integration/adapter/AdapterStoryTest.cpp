@@ -19,6 +19,7 @@
 #include "platform/FileUtil.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -232,6 +233,51 @@ TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserSt
         [&] { return !State().bActionPending && !State().bRecording && !adapter->IsOffHook(); }));
     EXPECT_GT(ToneShare(Samples(greeting), 700, 8000), 0.8);
     EXPECT_EQ(Index().GetSize(), 0) << "a greeting is not a call";
+}
+
+// The owner calls in: "*" in the greeting, the PIN, the new message played
+// whole to the far end and heard, "#" ends. No key of it reaches a log.
+TEST_F(AdapterStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
+    OfferRemoteAccess();
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 8000);
+    AddNewMessage("first.wav", 700, 100);
+    StartWorkerOnDevice();
+    AnnCallsAndIsAnswered();
+    std::vector<int16_t> played;
+    const auto playedMore = [&](size_t n) {
+        return WaitFor([&] {
+            const std::vector<int16_t> more = adapter->TakePlayed();
+            played.insert(played.end(), more.begin(), more.end());
+            return played.size() >= n;
+        });
+    };
+    ASSERT_TRUE(playedMore(800)); // the greeting plays
+    EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('*')));
+    // The PIN, typed into its request: kept for the entry, key by key.
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
+    for (char k : std::string("0815#"))
+        EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam(k)));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: PIN accepted"); }));
+    played = adapter->TakePlayed();
+    // Spoken count and announcement, then the message; heard once played.
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<int16_t> more = adapter->TakePlayed();
+        played.insert(played.end(), more.begin(), more.end());
+        return Contacts().Calls(HistoryFilter::All, 0, 1).at(0).bHeard;
+    }));
+    ASSERT_GE(played.size(), 8000u + 8000u);
+    const std::vector<int16_t> message(played.end() - 8000, played.end());
+    const std::vector<int16_t> before(played.end() - 8800, played.end() - 8000);
+    EXPECT_GT(ToneShare(message, 700, 8000), 0.9);
+    EXPECT_NEAR(Rms(message), 8000 / std::sqrt(2.0), 500);
+    EXPECT_LT(ToneShare(before, 700, 8000), 0.5) << "the message was heard once, whole";
+    EXPECT_GT(Rms(std::vector<int16_t>(played.begin(), played.end() - 8800)), 500) << "speech";
+    EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('#')));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: ended") && !adapter->IsOffHook(); }));
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+    for (const char* key : {"key: 0", "key: 8", "key: #"})
+        EXPECT_FALSE(UiSaid(key)) << key;
+    EXPECT_EQ(home.Read("modem.log").find("0815"), std::string::npos);
 }
 
 TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere) {

@@ -172,6 +172,23 @@ std::string EngineStory::MakeToneWav(const std::string& name, double hz, int ms,
     return path;
 }
 
+void EngineStory::OfferRemoteAccess() {
+    phone->sPin = "0815";
+    phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+    phone->bPinInstruct = false;
+    phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
+    phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
+}
+
+std::string EngineStory::AddNewMessage(const std::string& name, double hz, int64_t t) {
+    HistoryEntry message;
+    message.tTime = t;
+    message.outcome = CallOutcome::Message;
+    message.sRecording = MakeToneWav("Recorded Calls/" + name, hz, 1000);
+    EXPECT_NE(Contacts().AppendCall(message), 0);
+    return message.sRecording;
+}
+
 bool EngineStory::UiSaid(const std::string& text) const {
     for (const std::string& l : ui.Lines())
         if (l.find(text) != std::string::npos)

@@ -110,6 +110,12 @@ protected:
     // A WAV file of a tone, for greetings and hold music.
     std::string MakeToneWav(const std::string& name, double hz, int ms, int amp = 8000);
 
+    // Remote access open to "*" in the greeting and the PIN "0815", asked
+    // for by a tone prompt; the rest of the menu spoken.
+    void OfferRemoteAccess();
+    // A new message of one second's tone at hz, received at time t.
+    std::string AddNewMessage(const std::string& name, double hz, int64_t t);
+
     // The contacts file the worker screens with and keeps its history in.
     CContactStore& Contacts();
     // Waits until the history holds n calls; the newest first.
