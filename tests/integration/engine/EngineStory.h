@@ -113,8 +113,13 @@ protected:
     // Remote access open to "*" in the greeting and the PIN "0815", asked
     // for by a tone prompt; the rest of the menu spoken.
     void OfferRemoteAccess();
-    // A new message of one second's tone at hz, received at time t.
-    std::string AddNewMessage(const std::string& name, double hz, int64_t t);
+    // A new message of a tone at hz, ms long, received at time t.
+    std::string AddNewMessage(const std::string& name, double hz, int64_t t, int ms = 1000);
+    // What the far end heard of a remote-access session, up to the new
+    // message's end: spoken words, then the message (nSamples of hz) once,
+    // whole and at its level. Then that no key typed showed in a log.
+    void ExpectMessageHeardWhole(const std::vector<int16_t>& played, double hz, size_t nSamples);
+    void ExpectNoKeyLogged();
 
     // The contacts file the worker screens with and keeps its history in.
     CContactStore& Contacts();
