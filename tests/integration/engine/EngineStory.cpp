@@ -110,6 +110,8 @@ void EngineStory::LaunchWorker(IUiBridge* front) {
     });
     worker->SetMailSettleRounds(1);
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
+    if (remoteClock)
+        worker->SetRemoteAccessClock(remoteClock);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
 }

@@ -138,6 +138,7 @@ protected:
     CCallLog callLog;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
+    CRemoteMenu::Clock remoteClock; // remote access's, when set before the start
 
 private:
     std::unique_ptr<CPhoneNumbers> m_numbers;
