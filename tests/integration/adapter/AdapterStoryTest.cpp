@@ -297,18 +297,21 @@ TEST_F(AdapterStory, TenWrongPinsInAnHourCloseRemoteAccessAndTellTheOwner) {
         }));
         ASSERT_TRUE(WaitFor([&] { return !adapter->TakePlayed().empty(); })); // the greeting
         EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('*')));
-        ASSERT_TRUE(WaitFor([&] { return said("remote access: asked for by the caller") == call; }));
+        ASSERT_TRUE(
+            WaitFor([&] { return said("remote access: asked for by the caller") == call; }));
         for (char k : std::string("1#1#1#"))
             EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam(k)));
-        ASSERT_TRUE(WaitFor([&] { return said("remote access: ended") == call && !adapter->IsOffHook(); }));
+        ASSERT_TRUE(
+            WaitFor([&] { return said("remote access: ended") == call && !adapter->IsOffHook(); }));
     }
     const std::string text = "wrong PIN 10 times in an hour: remote access is off for an hour";
     EXPECT_EQ(said("remote access: " + text), 1);
     const std::vector<CallEvent> events = Events();
-    EXPECT_EQ(std::count_if(events.begin(), events.end(), [&](const CallEvent& e) {
-                  const auto* n = std::get_if<CallsForNotice>(&e);
-                  return n && n->calls.size() == 1 && n->calls[0].m_sMemo == text;
-              }),
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [&](const CallEvent& e) {
+                                const auto* n = std::get_if<CallsForNotice>(&e);
+                                return n && n->calls.size() == 1 && n->calls[0].m_sMemo == text;
+                            }),
               1);
 }
 

@@ -199,7 +199,8 @@ TEST_F(TelephonyLineStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
     }));
     ExpectMessageHeardWhole(nullBackend->RecentlyPlayed(), 700, 4000);
     line->SendDigits(hCall, "#");
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: ended") && line->Did("Drop 0x10001"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return UiSaid("remote access: ended") && line->Did("Drop 0x10001"); }));
     EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
     ExpectNoKeyLogged();
 }
