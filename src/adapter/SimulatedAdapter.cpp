@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -51,17 +52,34 @@ private:
     std::shared_ptr<CSimulatedAdapter> m_sim;
 };
 
+// As the adapter's wave-out device, it takes sound at the line's rate: a
+// write waits while more than a short queue of it is still to be sent, so
+// a play lasts as long as its sound and the line's events reach it.
 class CSimPlayback : public IPlaybackStream {
 public:
     explicit CSimPlayback(std::shared_ptr<CSimulatedAdapter> sim) : m_sim(std::move(sim)) {}
     bool Write(const int16_t* frames, size_t count) override {
+        if (m_nWritten == 0)
+            m_start = std::chrono::steady_clock::now();
+        m_nWritten += count;
+        if (m_nWritten > kQueueFrames)
+            std::this_thread::sleep_until(DueAt(m_nWritten - kQueueFrames));
         return m_sim->WriteLine(frames, count);
     }
-    void Drain() override {}
+    void Drain() override { std::this_thread::sleep_until(DueAt(m_nWritten)); }
     void Reset() override {}
 
 private:
+    static constexpr uint64_t kQueueFrames = 1600; // 200 ms
+
+    // When the line will have taken the first n frames.
+    std::chrono::steady_clock::time_point DueAt(uint64_t n) const {
+        return m_start + std::chrono::microseconds(n * 1000000 / 8000);
+    }
+
     std::shared_ptr<CSimulatedAdapter> m_sim;
+    std::chrono::steady_clock::time_point m_start;
+    uint64_t m_nWritten = 0;
 };
 
 // The adapter's own sound device: one line, 8000 samples/s mono.

@@ -72,8 +72,12 @@ void CRemoteMenu::Configure() {
     }
 }
 
+int64_t CRemoteMenu::Now() const {
+    return m_clock ? m_clock() : static_cast<int64_t>(std::time(nullptr));
+}
+
 bool CRemoteMenu::Offered() const {
-    return m_guard.Open(static_cast<int64_t>(std::time(nullptr)));
+    return m_guard.Open(Now());
 }
 
 bool CRemoteMenu::LineUp() const {
@@ -168,7 +172,7 @@ bool CRemoteMenu::AskForPin() {
             Tell("the caller entered no PIN");
             return false;
         }
-        const PinVerdict verdict = m_guard.Check(*pin, static_cast<int64_t>(std::time(nullptr)));
+        const PinVerdict verdict = m_guard.Check(*pin, Now());
         std::fill(pin->begin(), pin->end(), '\0');
         switch (verdict) {
         case PinVerdict::Accepted:

@@ -20,6 +20,7 @@
 #include "engine/RemoteAccess.h"
 #include "screening/ScreeningTypes.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -41,6 +42,9 @@ public:
     CRemoteMenu(const CRemoteMenu&) = delete;
     CRemoteMenu& operator=(const CRemoteMenu&) = delete;
 
+    // Seconds since the epoch; the system's clock unless set.
+    using Clock = std::function<int64_t()>;
+    void SetClock(Clock clock) { m_clock = std::move(clock); }
     // Takes the PINs from the settings; a PIN that cannot be used is told
     // (without its digits) once while it stays so.
     void Configure();
@@ -70,6 +74,7 @@ private:
     void DeleteMarked();
     bool LineUp() const;
     void Tell(const std::string& text);
+    int64_t Now() const;
 
     CPhone& m_phone;
     CCallStateData& m_state;
@@ -77,6 +82,7 @@ private:
     CCallLog& m_callLog;
     CCallEventPublisher& m_events;
     CRemoteAccess m_guard;
+    Clock m_clock;
     std::string m_sPinProblem;      // the last one told
     std::string m_sSpeechProblem;   // the last one told
     std::set<std::string> m_marked; // recordings the caller deleted in this call

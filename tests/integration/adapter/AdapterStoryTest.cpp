@@ -19,6 +19,7 @@
 #include "platform/FileUtil.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -232,6 +233,86 @@ TEST_F(AdapterStory, AGreetingRecordedFromTheLineShowsAsARecordingUntilTheUserSt
         [&] { return !State().bActionPending && !State().bRecording && !adapter->IsOffHook(); }));
     EXPECT_GT(ToneShare(Samples(greeting), 700, 8000), 0.8);
     EXPECT_EQ(Index().GetSize(), 0) << "a greeting is not a call";
+}
+
+// The owner calls in: "*" in the greeting, the PIN, the new message played
+// whole to the far end and heard, "#" ends. No key of it reaches a log.
+TEST_F(AdapterStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
+    OfferRemoteAccess();
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 8000);
+    AddNewMessage("first.wav", 700, 100);
+    StartWorkerOnDevice();
+    AnnCallsAndIsAnswered();
+    std::vector<int16_t> played;
+    const auto playedMore = [&](size_t n) {
+        return WaitFor([&] {
+            const std::vector<int16_t> more = adapter->TakePlayed();
+            played.insert(played.end(), more.begin(), more.end());
+            return played.size() >= n;
+        });
+    };
+    ASSERT_TRUE(playedMore(800)); // the greeting plays
+    EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('*')));
+    // The PIN, typed into its request: kept for the entry, key by key.
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
+    for (char k : std::string("0815#"))
+        EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam(k)));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: PIN accepted"); }));
+    played = adapter->TakePlayed();
+    // Spoken count and announcement, then the message; heard once played.
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<int16_t> more = adapter->TakePlayed();
+        played.insert(played.end(), more.begin(), more.end());
+        return Contacts().Calls(HistoryFilter::All, 0, 1).at(0).bHeard;
+    }));
+    ExpectMessageHeardWhole(played, 700, 8000);
+    EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('#')));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: ended") && !adapter->IsOffHook(); }));
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+    ExpectNoKeyLogged();
+}
+
+// Three calls of three wrong PINs and one more, ten minutes apart by the
+// clock: the tenth failure closes remote access for the hour, and the owner
+// is told by a notice.
+TEST_F(AdapterStory, TenWrongPinsInAnHourCloseRemoteAccessAndTellTheOwner) {
+    OfferRemoteAccess();
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 8000);
+    auto now = std::make_shared<std::atomic<int64_t>>(1'000'000);
+    remoteClock = [now] { return now->load(); };
+    phone->nRings = 1;
+    StartWorkerOnDevice();
+    const auto said = [&](const std::string& text) {
+        const std::vector<std::string> lines = ui.Lines();
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.find(text) != l.npos; });
+    };
+    for (int call = 1; call <= 4; ++call) {
+        *now += 600;
+        adapter->TakePlayed();
+        // The line rings until the machine answers.
+        ASSERT_TRUE(WaitFor([&] {
+            adapter->Event(kAdEvIncomingCall, 0);
+            return WaitFor([&] { return adapter->IsOffHook(); }, 500);
+        }));
+        ASSERT_TRUE(WaitFor([&] { return !adapter->TakePlayed().empty(); })); // the greeting
+        EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam('*')));
+        ASSERT_TRUE(
+            WaitFor([&] { return said("remote access: asked for by the caller") == call; }));
+        for (char k : std::string("1#1#1#"))
+            EXPECT_TRUE(adapter->Event(kAdEvKey, AdapterKeyParam(k)));
+        ASSERT_TRUE(
+            WaitFor([&] { return said("remote access: ended") == call && !adapter->IsOffHook(); }));
+    }
+    const std::string text = "wrong PIN 10 times in an hour: remote access is off for an hour";
+    EXPECT_EQ(said("remote access: " + text), 1);
+    const std::vector<CallEvent> events = Events();
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [&](const CallEvent& e) {
+                                const auto* n = std::get_if<CallsForNotice>(&e);
+                                return n && n->calls.size() == 1 && n->calls[0].m_sMemo == text;
+                            }),
+              1);
 }
 
 TEST_F(AdapterStory, AMissingAdapterPausesMonitoringWithItsMessageUntilItIsThere) {

@@ -490,11 +490,7 @@ class RemoteAccessStory : public AnswerStory {
 protected:
     void SetUp() override {
         AnswerStory::SetUp();
-        phone->sPin = "0815";
-        phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
-        phone->bPinInstruct = false;
-        phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
-        phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
+        OfferRemoteAccess();
     }
     // The owner's call, answered, with "*" in the greeting and the PIN asked for.
     void OwnerCalls() {
@@ -514,15 +510,8 @@ protected:
 };
 
 TEST_F(RemoteAccessStory, TheNewMessagesPlayOldestFirstAndSevenDeletesOrUndoes) {
-    const std::string first = MakeToneWav("Recorded Calls/first.wav", 700, 1000);
-    const std::string second = MakeToneWav("Recorded Calls/second.wav", 900, 1000);
-    for (const auto& [t, file] : {std::pair{100, first}, std::pair{200, second}}) {
-        HistoryEntry message;
-        message.tTime = t;
-        message.outcome = CallOutcome::Message;
-        message.sRecording = file;
-        ASSERT_NE(Contacts().AppendCall(message), 0);
-    }
+    const std::string first = AddNewMessage("first.wav", 700, 100);
+    const std::string second = AddNewMessage("second.wav", 900, 200);
     OwnerCalls();
     EXPECT_TRUE(State().bNewMessages);
     Press("0815#");

@@ -110,6 +110,8 @@ void EngineStory::LaunchWorker(IUiBridge* front) {
     });
     worker->SetMailSettleRounds(1);
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
+    if (remoteClock)
+        worker->SetRemoteAccessClock(remoteClock);
     ASSERT_TRUE(worker->Start());
     worker->SignalStart();
 }
@@ -170,6 +172,43 @@ std::string EngineStory::MakeToneWav(const std::string& name, double hz, int ms,
     w.WriteSamples(s.data(), s.size());
     EXPECT_TRUE(w.CloseWrite());
     return path;
+}
+
+void EngineStory::OfferRemoteAccess() {
+    phone->sPin = "0815";
+    phone->DriverSettings().m_dtmf[kDtmfStar] = kActionRemoteAccess;
+    phone->bPinInstruct = false;
+    phone->sPinRequest = MakeToneWav("wave/pin.wav", 400, 300);
+    phone->sWaveRemoteGlobal = phone->sWaveNewMessage = phone->sWaveNoNewMessages = "";
+}
+
+std::string EngineStory::AddNewMessage(const std::string& name, double hz, int64_t t, int ms) {
+    HistoryEntry message;
+    message.tTime = t;
+    message.outcome = CallOutcome::Message;
+    message.sRecording = MakeToneWav("Recorded Calls/" + name, hz, ms);
+    EXPECT_NE(Contacts().AppendCall(message), 0);
+    return message.sRecording;
+}
+
+void EngineStory::ExpectMessageHeardWhole(const std::vector<int16_t>& played, double hz,
+                                          size_t nSamples) {
+    const size_t nBefore = 800;
+    ASSERT_GE(played.size(), nSamples + nBefore);
+    const auto end = played.end();
+    const std::vector<int16_t> message(end - static_cast<long>(nSamples), end);
+    const std::vector<int16_t> before(end - static_cast<long>(nSamples + nBefore),
+                                      end - static_cast<long>(nSamples));
+    EXPECT_GT(ToneShare(message, hz, 8000), 0.9);
+    EXPECT_NEAR(Rms(message), 8000 / std::sqrt(2.0), 500);
+    EXPECT_LT(ToneShare(before, hz, 8000), 0.5) << "the message once, no longer";
+    EXPECT_GT(Rms(before), 300) << "spoken before it";
+}
+
+void EngineStory::ExpectNoKeyLogged() {
+    for (const char* key : {"key: 0", "key: 8", "key: #"})
+        EXPECT_FALSE(UiSaid(key)) << key;
+    EXPECT_EQ(home.Read("modem.log").find("0815"), std::string::npos);
 }
 
 bool EngineStory::UiSaid(const std::string& text) const {

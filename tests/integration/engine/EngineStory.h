@@ -110,6 +110,17 @@ protected:
     // A WAV file of a tone, for greetings and hold music.
     std::string MakeToneWav(const std::string& name, double hz, int ms, int amp = 8000);
 
+    // Remote access open to "*" in the greeting and the PIN "0815", asked
+    // for by a tone prompt; the rest of the menu spoken.
+    void OfferRemoteAccess();
+    // A new message of a tone at hz, ms long, received at time t.
+    std::string AddNewMessage(const std::string& name, double hz, int64_t t, int ms = 1000);
+    // What the far end heard of a remote-access session, up to the new
+    // message's end: spoken words, then the message (nSamples of hz) once,
+    // whole and at its level. Then that no key typed showed in a log.
+    void ExpectMessageHeardWhole(const std::vector<int16_t>& played, double hz, size_t nSamples);
+    void ExpectNoKeyLogged();
+
     // The contacts file the worker screens with and keeps its history in.
     CContactStore& Contacts();
     // Waits until the history holds n calls; the newest first.
@@ -127,6 +138,7 @@ protected:
     CCallLog callLog;
     std::unique_ptr<CPhone> phone;
     std::unique_ptr<CMultiThread> worker;
+    CRemoteMenu::Clock remoteClock; // remote access's, when set before the start
 
 private:
     std::unique_ptr<CPhoneNumbers> m_numbers;

@@ -180,6 +180,31 @@ TEST_F(TelephonyLineStory, AChallengedCallerWithTheRightKeyLeavesAMessage) {
     EXPECT_EQ(Index().GetSize(), 1);
 }
 
+// The owner calls in: "*" in the greeting, the PIN, the new message heard
+// whole at the far end and marked heard, "#" ends.
+TEST_F(TelephonyLineStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
+    OfferRemoteAccess();
+    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 8000);
+    AddNewMessage("first.wav", 700, 100, 500);
+    StartWorkerOnDevice();
+    const uint32_t hCall = line->OfferCall(0);
+    line->Ring(0);
+    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
+    line->SendDigits(hCall, "*");
+    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
+    line->SendDigits(hCall, "0815#");
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<HistoryEntry> h = Contacts().Calls(HistoryFilter::All, 0, 1);
+        return !h.empty() && h[0].bHeard;
+    }));
+    ExpectMessageHeardWhole(nullBackend->RecentlyPlayed(), 700, 4000);
+    line->SendDigits(hCall, "#");
+    ASSERT_TRUE(
+        WaitFor([&] { return UiSaid("remote access: ended") && line->Did("Drop 0x10001"); }));
+    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
+    ExpectNoKeyLogged();
+}
+
 // A second caller, a blocked one set for the not-in-service tones, rings
 // while the machine takes a message: nothing is played into the call in
 // progress, its caller stays its own, and the second call is neither
