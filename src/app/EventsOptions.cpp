@@ -1,8 +1,8 @@
 #include "app/EventsOptions.h"
 
 #include "config/Settings.h"
-#include "engine/TelephoneDevice.h"
 #include "engine/SetupChoice.h"
+#include "engine/TelephoneDevice.h"
 #include "mqtt/MqttPublishOnce.h"
 #include "platform/JsonText.h"
 
@@ -72,8 +72,11 @@ bool ForwardsTheCall(int nDeviceKind) {
 }
 
 EventsValues EventsValues::From(const CPhoneSettings& s, ISettingsProvider& settings) {
-    return {CallProgramValues::From(s), TextMessageValues::From(s), ForwardValues::From(s),
-            MqttSettings::Read(settings), {}};
+    return {CallProgramValues::From(s),
+            TextMessageValues::From(s),
+            ForwardValues::From(s),
+            MqttSettings::Read(settings),
+            {}};
 }
 
 void EventsValues::StoreTo(CPhoneSettings& s) const {

@@ -42,9 +42,9 @@ std::string SetUpLogin(mosquitto* m, const MqttSettings& settings) {
     if (settings.nSecurity != 1)
         return {};
     const bool bOwnCa = !settings.sCaFile.empty();
-    const int rc = mosquitto_tls_set(m, bOwnCa ? settings.sCaFile.c_str() : nullptr,
-                                     bOwnCa ? nullptr : kSystemAuthorities, nullptr, nullptr,
-                                     nullptr);
+    const int rc =
+        mosquitto_tls_set(m, bOwnCa ? settings.sCaFile.c_str() : nullptr,
+                          bOwnCa ? nullptr : kSystemAuthorities, nullptr, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS)
         return "MQTT: TLS failed: cannot use the certificate authority " +
                (bOwnCa ? settings.sCaFile : std::string(kSystemAuthorities)) + ": " +

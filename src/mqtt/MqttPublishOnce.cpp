@@ -32,9 +32,8 @@ std::string PublishOnce(const MqttSettings& settings, const std::string& topic,
                                                        mosquitto_destroy);
     if (!m)
         return "MQTT: the client could not be made";
-    mosquitto_connect_callback_set(m.get(), [](mosquitto*, void* self, int rc) {
-        Of(self).nConnack = rc;
-    });
+    mosquitto_connect_callback_set(m.get(),
+                                   [](mosquitto*, void* self, int rc) { Of(self).nConnack = rc; });
     mosquitto_publish_callback_set(m.get(), [](mosquitto*, void* self, int mid) {
         Of(self).bTaken = Of(self).bTaken || mid == Of(self).nMid;
     });

@@ -4,17 +4,19 @@
 // core it pauses monitoring and leaves it as it found it; the test message
 // goes to a real SMTP server.
 #include "ChildProcess.h"
-#include "MqttBroker.h"
 #include "FakeAppWorker.h"
+#include "MqttBroker.h"
 #include "OpenBoxes.h"
 #include "TempHome.h"
 
 #include "ModemSim.h"
 #include "app/AppState.h"
 #include "app/Brand.h"
+#include "app/MqttService.h"
 #include "audio/LocalPlayer.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "dialogs/AdapterFields.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
@@ -380,6 +382,31 @@ TEST_F(OptionsCoreTest, OpenedBeforeTheMainWindowItIsModalNamesTheProgramAndOkRe
     EXPECT_NE(frontEnd.MainDlg(), nullptr);
 }
 
+// The MQTT service reads its settings at start: OK with new ones starts it
+// again with them, and the dialog shows what it failed at last.
+TEST_F(OptionsCoreTest, OkWithNewMqttSettingsStartsTheServiceAgain) {
+    MqttBroker broker(home.File(""));
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    CCallEventPublisher events;
+    worker.pEvents = &events;
+    CMqttService mqtt(window.Control().Server(), window, [](const std::string&) {});
+    SettingsProvider().SetInt("MQTT/bEnable", 1);
+    mqtt.Start(SettingsProvider(), &events); // no broker set
+    window.AttachMqtt(&mqtt);
+    frontEnd.Command(kCmdOptions);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 20000));
+    CEventsPage& page = *frontEnd.OptionsDlg()->Events();
+    EXPECT_TRUE(page.Note()->text().contains("no broker is set"))
+        << page.Note()->text().toStdString();
+    page.MqttHostBox()->setText("127.0.0.1");
+    page.MqttPortBox()->setValue(broker.Port());
+    QTest::mouseClick(OkButton(*frontEnd.OptionsDlg()), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return broker.Log().find("New client connected") != std::string::npos; }, 20000))
+        << broker.Log();
+    window.AttachMqtt(nullptr);
+}
+
 TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
     frontEnd.ShowMainWindow(true);
     const std::string folder = home.File("elsewhere");
@@ -431,7 +458,8 @@ TEST_F(OptionsDlgTest, EventsPageSendsATestEventOrShowsTheBrokersRefusal) {
     ASSERT_TRUE(broker.Start()) << broker.Log();
     MqttSubscriber heard(broker.Port(), "options-test");
     OptionsValues v = Sample(home);
-    v.events.mqtt = {false, "127.0.0.1", broker.Port(), 0, "", "vorella", "s3cret", "house/", false};
+    v.events.mqtt = {false,     "127.0.0.1", broker.Port(), 0,    "",
+                     "vorella", "s3cret",    "house/",      false};
     COptionsTreeDlg dlg(v, backend, nullptr);
     CEventsPage& page = *dlg.Events();
     for (const char* told : {"was sent to house/event", "refused the login"}) {

@@ -113,8 +113,8 @@ void CEventsPage::AddForwardGroup() {
     // In the order of nFwdMethod's values (kForwardMethods).
     static_assert(std::size(kForwardMethods) == 4);
     m_pFwdMethod = new QComboBox(group);
-    m_pFwdMethod->addItems({tr("Off"), tr("Always"), tr("When the machine would answer"),
-                            tr("After the message")});
+    m_pFwdMethod->addItems(
+        {tr("Off"), tr("Always"), tr("When the machine would answer"), tr("After the message")});
     m_pFwdPhone = new QLineEdit(group);
     m_pFwdBlack = new QCheckBox(tr("Also &blocked callers"), group);
     m_pFwdNote = new QLabel(group);
@@ -200,8 +200,7 @@ void CEventsPage::Load(const OptionsValues& v) {
     m_sSerialSetting = t.sSerialSetting;
 
     const ForwardValues& f = v.events.forward;
-    m_pFwdMethod->setCurrentIndex(
-        static_cast<int>(ForwardMethodOf(f.nFwdMethod).method));
+    m_pFwdMethod->setCurrentIndex(static_cast<int>(ForwardMethodOf(f.nFwdMethod).method));
     m_pFwdPhone->setText(QString::fromStdString(f.sFwdPhone));
     m_pFwdBlack->setChecked(f.bFwdBlack);
     SetDeviceKind(v.nDeviceKind);
@@ -217,8 +216,8 @@ void CEventsPage::Load(const OptionsValues& v) {
     m_pMqttPrefix->setText(QString::fromStdString(m.sTopicPrefix));
     m_pMqttCommands->setChecked(m.bCommands);
     if (!v.events.sMqttProblem.empty())
-        m_pNote->setText(tr("The MQTT service failed: %1")
-                             .arg(QString::fromStdString(v.events.sMqttProblem)));
+        m_pNote->setText(
+            tr("The MQTT service failed: %1").arg(QString::fromStdString(v.events.sMqttProblem)));
 }
 
 void CEventsPage::Save(OptionsValues& v) const {
@@ -307,9 +306,8 @@ void CEventsPage::SendTestEvent() {
             this,
             [this, why, topic] {
                 m_pTestEvent->setEnabled(true);
-                m_pNote->setText(why.isEmpty()
-                                     ? tr("The test event was sent to %1.").arg(topic)
-                                     : tr("The test event was not sent: %1").arg(why));
+                m_pNote->setText(why.isEmpty() ? tr("The test event was sent to %1.").arg(topic)
+                                               : tr("The test event was not sent: %1").arg(why));
             },
             Qt::QueuedConnection);
     });

@@ -5,8 +5,8 @@
 #include "app/AdapterChoices.h"
 #include "app/OptionsLogic.h"
 #include "audio/SoundBackend.h"
-#include "config/SettingsProvider.h"
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
 
@@ -165,8 +165,8 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
              v.bEmailContactsOnly = true, v.sFileContacts = "/c.db";
          },
          {"Options/bScreeningPaused: 0 -> 1", "bChallengeUnknown: 0 -> 1",
-          "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1", "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
-          "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
+          "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1", "nBlackAction: 0 -> 2",
+          "nRepeatCallerMinutes: 0 -> 5", "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
           "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
         {"speech",
          "",
@@ -190,7 +190,9 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
           "m_PagerRetries: 1 -> 3"}},
         {"forwarding",
          "",
-         [](auto& v) { v.events.forward = {2, "+49 170", true}; },
+         [](auto& v) {
+             v.events.forward = {2, "+49 170", true};
+         },
          {"bFwdBlack: 0 -> 1", "nFwdMethod: 0 -> 2", "sFwdPhone:  -> +49 170"}},
         {"MQTT starts again",
          "mqtt",
