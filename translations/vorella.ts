@@ -988,7 +988,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>Off</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1003,7 +1003,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>After the message</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1118,7 +1118,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+51"/>
         <source>Starting the program...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1143,7 +1143,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>The test event was sent to %1.</source>
         <translation type="unfinished"></translation>
     </message>

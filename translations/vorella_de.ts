@@ -990,7 +990,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+5"/>
+        <location line="+6"/>
         <source>Off</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1005,7 +1005,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+1"/>
+        <location line="+0"/>
         <source>After the message</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1120,7 +1120,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+52"/>
+        <location line="+51"/>
         <source>Starting the program...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1145,7 +1145,7 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+9"/>
+        <location line="+8"/>
         <source>The test event was sent to %1.</source>
         <translation type="unfinished"></translation>
     </message>
