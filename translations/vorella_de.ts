@@ -855,12 +855,12 @@ The server said: %2</source>
 <context>
     <name>CEventsPage</name>
     <message>
-        <location filename="../src/ui/options/EventsPage.cpp" line="+20"/>
+        <location filename="../src/ui/options/EventsPage.cpp" line="+21"/>
         <source>Events</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+14"/>
+        <location line="+21"/>
         <source>Program for each call</source>
         <translation type="unfinished"></translation>
     </message>
@@ -985,7 +985,142 @@ The server said: %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+69"/>
+        <location line="+12"/>
+        <source>Forwarding</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>Always</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>When the machine would answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>After the message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Also &amp;blocked callers</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Forward:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>T&amp;o number:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>On this telephony line the call itself is sent on: redirected before it is answered, transferred after the message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>A modem or adapter line cannot send a call on: once a message is stored, Vorella dials the number and plays the message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Home automation (MQTT)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Publish the call &amp;events on an MQTT broker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>None</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>TLS</source>
+        <translation type="unfinished">TLS</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>The certificate authority&apos;s file for TLS; empty uses the system&apos;s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>The events go to &lt;prefix&gt;/event, the line&apos;s state to &lt;prefix&gt;/state.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Take &amp;commands from the broker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Send test &amp;event</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Publishes a test event with the settings as typed here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Broker:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>P&amp;ort:</source>
+        <translation type="unfinished">P&amp;ort:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Encr&amp;yption:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Certificate a&amp;uthority:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;User:</source>
+        <translation type="unfinished">&amp;Benutzer:</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Pass&amp;word:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Topic &amp;prefix:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+53"/>
+        <source>The MQTT service failed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+51"/>
         <source>Starting the program...</source>
         <translation type="unfinished"></translation>
     </message>
@@ -997,6 +1132,26 @@ The server said: %2</source>
     <message>
         <location line="+4"/>
         <source>Sending a test message...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>Enter the broker&apos;s address to send a test event to.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Sending a test event...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>The test event was sent to %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The test event was not sent: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1632,7 +1787,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+36"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+37"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1719,14 +1874,14 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>CQtFrontEnd</name>
     <message>
-        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+31"/>
+        <location filename="../src/ui/frontend/QtFrontEnd.cpp" line="+32"/>
         <source>This desktop has no notification area, so Vorella shows its window instead.
 
 Closing the window keeps Vorella watching the line; Exit in its menu ends it.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+480"/>
+        <location line="+490"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2088,13 +2243,13 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+23"/>
-        <location line="+94"/>
+        <location line="+24"/>
+        <location line="+114"/>
         <source>Choose a sound file</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-91"/>
+        <location line="-111"/>
         <source>Play</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2104,12 +2259,22 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-19"/>
+        <location line="-20"/>
         <source>&amp;Record a new greeting...</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <location line="+39"/>
+        <source>Choose the greeting by &amp;day and time:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Entries separated by &quot;;&quot;, the first that holds the moment wins: days (Mon-Fri, Sat,Sun), a time range (22:00-06:00 runs over midnight), or both, then the greeting&apos;s file; &quot;*&quot; stands for always. A file without a folder is in wave/.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
         <source>Remote access by phone</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2129,7 +2294,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+65"/>
+        <location line="+69"/>
         <source>The sound cannot be played: %1</source>
         <translation type="unfinished"></translation>
     </message>

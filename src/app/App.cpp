@@ -28,6 +28,8 @@ CTarvo32App::CTarvo32App(IAppFrontEnd& frontEnd, IStartupEnvironment& env, Worke
     : m_frontEnd(frontEnd), m_env(env), m_factory(std::move(factory)) {}
 
 CTarvo32App::~CTarvo32App() {
+    if (m_pWindow)
+        m_pWindow->AttachMqtt(nullptr);
     m_pMqtt.reset();
     m_pWindow.reset();
     m_pWorker.reset();
@@ -152,6 +154,7 @@ bool CTarvo32App::Start(const StartupPlan& plan) {
         m_pWindow->Control().Server(), *m_pWindow,
         [worker = m_pWorker.get()](const std::string& text) { worker->ReportProblem(text); });
     m_pMqtt->Start(settings, m_pWorker->CallEvents());
+    m_pWindow->AttachMqtt(m_pMqtt.get());
     m_frontEnd.WatchedChanged();
     // 16. The state may have changed while the worker started.
     MatchStartDisabled();
@@ -180,6 +183,7 @@ void CTarvo32App::Shutdown() {
     if (!m_pWorker->WaitEnded(kWorkerEndMs))
         m_frontEnd.Message("The worker did not stop in time; leaving without it.");
     // The broker hears the last events and "offline".
+    m_pWindow->AttachMqtt(nullptr);
     m_pMqtt.reset();
     m_frontEnd.WatchedChanged();
     // The socket goes before a restart, so the new instance can claim it.

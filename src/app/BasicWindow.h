@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+class CMqttService;
+
 class CBasicWindow : public IExternalControl {
 public:
     // The longest wait of code 3 for a worker busy switching.
@@ -31,6 +33,9 @@ public:
     // no command reaches the window before AttachWorker.
     explicit CBasicWindow(IAppFrontEnd& frontEnd);
     void AttachWorker(IAppWorker& worker) { m_pWorker = &worker; }
+    // The MQTT service: the options show its last failure, and OK starts it
+    // again when its settings changed (nullptr: none).
+    void AttachMqtt(CMqttService* pMqtt) { m_pMqtt = pMqtt; }
     // The wait for a worker busy switching (kMaxSwitchWaitMs; tests shorten it).
     void SetSwitchWaitMs(uint32_t nMs) { m_nSwitchWaitMs = nMs; }
     ~CBasicWindow() override;
@@ -174,6 +179,7 @@ private:
 
     IAppFrontEnd& m_frontEnd;
     IAppWorker* m_pWorker = nullptr;
+    CMqttService* m_pMqtt = nullptr;
     CControlService m_control;
     CHookButtons m_hookButtons;
     CUiTimers m_timers;

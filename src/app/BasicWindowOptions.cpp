@@ -4,6 +4,7 @@
 // loop keeps running throughout: the waits for the worker are steps.
 #include "app/AppState.h"
 #include "app/BasicWindow.h"
+#include "app/MqttService.h"
 #include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "platform/AutoStart.h"
@@ -35,6 +36,8 @@ void CBasicWindow::OpenOptions() {
                 return;
             }
             values->bAutoStart = IsAutoStart();
+            if (m_pMqtt)
+                values->events.sMqttProblem = m_pMqtt->LastProblem();
             if (!m_frontEnd.ShowOptions(*values, [this](std::optional<OptionsValues> chosen) {
                     OptionsClosed(std::move(chosen));
                 })) {
@@ -75,6 +78,8 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
                 // A line that talks at the PC reads the headset's buttons.
                 if (out->bDeviceKindChanged)
                     WatchHookButtons();
+                if (out->bMqttChanged && m_pMqtt)
+                    m_pMqtt->Start(SettingsProvider(), m_pWorker->CallEvents());
             }
             if (!SettingsProvider().SetInt("bFlashOnNewMsg", g_bFlashOnNewMsg ? 1 : 0))
                 m_frontEnd.Message("Vorella could not write bFlashOnNewMsg to " +

@@ -280,7 +280,8 @@ void CEngineWorker::ApplyOptions(const OptionsValues& values,
             m_pThread->CloseDevice();
             p.ChooseDevice();
         }
-        outcome.bSaved = p.SaveAll(&outcome.sSaveError);
+        // A key written before (sSaveError set) failed already.
+        outcome.bSaved = p.SaveAll(&outcome.sSaveError) && outcome.sSaveError.empty();
         out->Set(std::move(outcome));
     });
 }

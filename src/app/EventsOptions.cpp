@@ -1,6 +1,10 @@
 #include "app/EventsOptions.h"
 
 #include "config/Settings.h"
+#include "engine/SetupChoice.h"
+#include "engine/TelephoneDevice.h"
+#include "mqtt/MqttPublishOnce.h"
+#include "platform/JsonText.h"
 
 namespace {
 
@@ -52,13 +56,33 @@ TextNoticeSettings TextMessageValues::Settings() const {
     return TextNoticeSettings::From(s);
 }
 
-EventsValues EventsValues::From(const CPhoneSettings& s) {
-    return {CallProgramValues::From(s), TextMessageValues::From(s)};
+ForwardValues ForwardValues::From(const CPhoneSettings& s) {
+    return {s.nFwdMethod, s.sFwdPhone, s.bFwdBlack};
+}
+
+void ForwardValues::StoreTo(CPhoneSettings& s) const {
+    s.nFwdMethod = nFwdMethod;
+    s.sFwdPhone = sFwdPhone;
+    s.bFwdBlack = bFwdBlack;
+}
+
+bool ForwardsTheCall(int nDeviceKind) {
+    return ChosenDeviceKind(nDeviceKind == kKindUsbAdapter, nDeviceKind) ==
+           DeviceKind::TelephonyLine;
+}
+
+EventsValues EventsValues::From(const CPhoneSettings& s, ISettingsProvider& settings) {
+    return {CallProgramValues::From(s),
+            TextMessageValues::From(s),
+            ForwardValues::From(s),
+            MqttSettings::Read(settings),
+            {}};
 }
 
 void EventsValues::StoreTo(CPhoneSettings& s) const {
     program.StoreTo(s);
     text.StoreTo(s);
+    forward.StoreTo(s);
 }
 
 CallProgramFacts SampleCallFacts() {
@@ -71,4 +95,14 @@ CallProgramFacts SampleCallFacts() {
 
 SmsFields SampleCallFields() {
     return {"test", kSampleNumber, kSampleName, 0};
+}
+
+std::string SendTestEvent(MqttSettings settings) {
+    settings.Normalise();
+    const std::string payload = CJsonObject()
+                                    .AddString("event_type", "test")
+                                    .AddString("number", kSampleNumber)
+                                    .AddString("name", kSampleName)
+                                    .Text();
+    return PublishOnce(settings, settings.sTopicPrefix + "/event", payload);
 }

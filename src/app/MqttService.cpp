@@ -38,11 +38,13 @@ CMqttService::~CMqttService() {
 
 void CMqttService::Start(ISettingsProvider& settings, CCallEventPublisher* events) {
     Stop();
+    m_sStartProblem.clear();
     MqttSettings s = MqttSettings::Read(settings);
     if (!s.bEnable || !events)
         return;
     if (s.sHost.empty()) {
-        m_report("MQTT: no broker is set (sHost); the call events are not published");
+        m_sStartProblem = "MQTT: no broker is set (sHost); the call events are not published";
+        m_report(m_sStartProblem);
         return;
     }
     if (s.bCommands) {
@@ -56,8 +58,14 @@ void CMqttService::Start(ISettingsProvider& settings, CCallEventPublisher* event
     }
     m_client = std::make_unique<CMqttClient>(
         s, m_report, [this](const MqttCommand& c) { Take(c); }, CountUnheard);
-    if (!m_client->Start(*events))
+    if (!m_client->Start(*events)) {
+        m_sStartProblem = m_client->LastProblem();
         m_client.reset();
+    }
+}
+
+std::string CMqttService::LastProblem() const {
+    return m_client ? m_client->LastProblem() : m_sStartProblem;
 }
 
 void CMqttService::Stop() {

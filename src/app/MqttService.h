@@ -36,6 +36,9 @@ public:
     void Start(ISettingsProvider& settings, CCallEventPublisher* events);
     // The client says "offline" and goes; the loop stops watching.
     void Stop();
+    // What failed last and still holds ("" none, or the broker was reached
+    // since).
+    std::string LastProblem() const;
 
 private:
     void Take(const MqttCommand& command); // the client's thread
@@ -47,6 +50,7 @@ private:
     Report m_report;
     int m_fd = -1; // an eventfd: commands are waiting
     std::unique_ptr<CMqttClient> m_client;
+    std::string m_sStartProblem; // why the client did not start
     std::mutex m_mutex;
     std::deque<MqttCommand> m_waiting; // under m_mutex
 };

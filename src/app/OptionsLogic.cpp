@@ -9,6 +9,7 @@
 #include "config/SettingsProvider.h"
 #include "engine/RemoteAccess.h"
 #include "platform/FileUtil.h"
+#include "platform/ProgramFolder.h"
 #include "platform/SerialPorts.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bTollSaver = p.bTollSaver;
     v.bScheduleGreeting = p.bScheduleGreeting;
     v.sScheduleGreeting = p.sScheduleGreeting;
-    v.events = EventsValues::From(p);
+    v.events = EventsValues::From(p, SettingsProvider());
     return v;
 }
 
@@ -169,6 +170,12 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
     p.sFileContacts = v.sFileContacts;
     v.announce.StoreTo(p);
     v.events.StoreTo(p);
+    // The MQTT service reads its keys when it starts: it starts again.
+    if (v.events.mqtt != MqttSettings::Read(SettingsProvider())) {
+        out.bMqttChanged = true;
+        if (!v.events.mqtt.Write(SettingsProvider()))
+            out.sSaveError = "the MQTT settings could not be written to " + GetSettingsPath();
+    }
     // The PIN's digits live in sPin from now on; the old integer would bring
     // back a PIN the user removed.
     p.sPin = v.sPin;

@@ -101,7 +101,7 @@ struct OptionsValues {
     std::string sWaveNewMessage;
     std::string sWaveNoNewMessages;
     bool bTollSaver = false;
-    // Events: the program per call, text messages
+    // Events: the program per call, text messages, forwarding, MQTT
     EventsValues events;
 
     bool operator==(const OptionsValues&) const = default;
@@ -113,6 +113,7 @@ struct OptionsOutcome {
     bool bDeviceKindChanged = false;
     bool bAdapterChanged = false; // the adapter's card or input device: it is made afresh
     bool bKindBeep = false;       // kind 3 chosen: the default beep
+    bool bMqttChanged = false;    // the [MQTT] keys changed: the service starts again
     bool bSaved = false;          // the settings file was written
     std::string sSaveError;       // else which file could not be and why
     std::string sDataPath;        // the data path after OK

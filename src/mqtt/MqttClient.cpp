@@ -2,6 +2,7 @@
 
 #include "engine/CallEvents.h"
 #include "mqtt/Discovery.h"
+#include "mqtt/MqttLogin.h"
 #include "platform/ThreadName.h"
 
 #include <mosquitto.h>
@@ -21,11 +22,6 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr char kOnline[] = "online";
 constexpr char kOffline[] = "offline";
 
-void InitLibrary() {
-    static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
 } // namespace
 
 CMqttClient::CMqttClient(MqttSettings settings, Report report, CommandSink commands,
@@ -38,7 +34,7 @@ CMqttClient::~CMqttClient() {
 }
 
 std::string CMqttClient::Where() const {
-    return m_settings.sHost + ":" + std::to_string(m_settings.nPort);
+    return BrokerPlace(m_settings);
 }
 
 void CMqttClient::Problem(const std::string& text) {
@@ -62,25 +58,15 @@ bool CMqttClient::Configure() {
     mosquitto_message_callback_set(m_mosq, OnMessage);
     mosquitto_log_callback_set(m_mosq, OnLog);
     const std::string availability = Topic("availability");
-    int rc =
+    const int rc =
         mosquitto_will_set(m_mosq, availability.c_str(), sizeof kOffline - 1, kOffline, 1, true);
-    if (rc == MOSQ_ERR_SUCCESS && !m_settings.sUser.empty())
-        rc = mosquitto_username_pw_set(m_mosq, m_settings.sUser.c_str(),
-                                       m_settings.sPassword.c_str());
     if (rc != MOSQ_ERR_SUCCESS) {
         Problem(std::string("MQTT: the client could not be set up: ") + mosquitto_strerror(rc));
         return false;
     }
-    if (m_settings.nSecurity == 1) {
-        const bool bOwnCa = !m_settings.sCaFile.empty();
-        rc = mosquitto_tls_set(m_mosq, bOwnCa ? m_settings.sCaFile.c_str() : nullptr,
-                               bOwnCa ? nullptr : "/etc/ssl/certs", nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS) {
-            Problem("MQTT: TLS failed: cannot use the certificate authority " +
-                    (bOwnCa ? m_settings.sCaFile : std::string("/etc/ssl/certs")) + ": " +
-                    mosquitto_strerror(rc));
-            return false;
-        }
+    if (std::string why = SetUpLogin(m_mosq, m_settings); !why.empty()) {
+        Problem(why);
+        return false;
     }
     return true;
 }
@@ -91,7 +77,7 @@ bool CMqttClient::Start(CCallEventPublisher& events) {
         std::lock_guard lock(m_mutex);
         m_bStopping = m_bLoopEnd = m_bConnected = false;
     }
-    InitLibrary();
+    InitMqttLibrary();
     m_mosq = mosquitto_new(nullptr, true, this);
     if (!m_mosq) {
         Problem("MQTT: the client could not be made: " + std::string(std::strerror(errno)));
@@ -142,6 +128,11 @@ bool CMqttClient::IsConnected() const {
     return m_bConnected;
 }
 
+std::string CMqttClient::LastProblem() const {
+    std::lock_guard lock(m_mutex);
+    return m_sProblem;
+}
+
 void CMqttClient::Loop() {
     bool bConnect = true;
     std::unique_lock lock(m_mutex);
@@ -178,14 +169,10 @@ void CMqttClient::Loop() {
         const std::string detail = std::exchange(m_sLogError, "");
         lock.unlock();
         m_cv.notify_all();
-        std::string why = rc == MOSQ_ERR_ERRNO ? std::strerror(nErrno) : mosquitto_strerror(rc);
-        if (rc == MOSQ_ERR_EAI)
-            Problem("MQTT: the broker's host is unknown: " + m_settings.sHost);
-        else if (rc == MOSQ_ERR_TLS || detail.find("SSL") != std::string::npos ||
-                 detail.find("TLS") != std::string::npos)
-            Problem("MQTT: TLS failed with " + Where() + ": " + (detail.empty() ? why : detail));
-        else if (!bTold)
-            Problem("MQTT: no connection to the broker at " + Where() + ": " + why);
+        const bool bTls = rc == MOSQ_ERR_TLS || detail.find("SSL") != std::string::npos ||
+                          detail.find("TLS") != std::string::npos;
+        if (!bTold || rc == MOSQ_ERR_EAI || bTls)
+            Problem(ConnectionProblem(m_settings, rc, nErrno, detail));
         bConnect = true;
         lock.lock();
         m_cv.wait_for(lock, kRetryEvery, [this] { return m_bLoopEnd; });

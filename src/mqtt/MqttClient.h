@@ -57,6 +57,8 @@ public:
     // "offline", disconnects and ends the subscription.
     void Stop();
     bool IsConnected() const;
+    // What was told last as going wrong; "" once the broker was reached.
+    std::string LastProblem() const;
 
 private:
     static void OnConnect(mosquitto* m, void* self, int rc);

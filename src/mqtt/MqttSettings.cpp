@@ -13,13 +13,39 @@ MqttSettings MqttSettings::Read(ISettingsProvider& settings) {
     s.sPassword = settings.GetString("MQTT/sPassword");
     s.sTopicPrefix = settings.GetString("MQTT/sTopicPrefix");
     s.bCommands = settings.GetBool("MQTT/bCommands");
-    if (s.nPort <= 0 || s.nPort > 65535)
-        s.nPort = 1883;
-    if (s.nSecurity < 0 || s.nSecurity > 1)
-        s.nSecurity = 0;
-    while (!s.sTopicPrefix.empty() && s.sTopicPrefix.back() == '/')
-        s.sTopicPrefix.pop_back();
-    if (s.sTopicPrefix.empty() || s.sTopicPrefix.find_first_of("+#") != std::string::npos)
-        s.sTopicPrefix = "vorella";
+    s.Normalise();
     return s;
+}
+
+void MqttSettings::Normalise() {
+    if (nPort <= 0 || nPort > 65535)
+        nPort = 1883;
+    if (nSecurity < 0 || nSecurity > 1)
+        nSecurity = 0;
+    while (!sTopicPrefix.empty() && sTopicPrefix.back() == '/')
+        sTopicPrefix.pop_back();
+    if (sTopicPrefix.empty() || sTopicPrefix.find_first_of("+#") != std::string::npos)
+        sTopicPrefix = "vorella";
+}
+
+bool MqttSettings::Write(ISettingsProvider& settings) const {
+    bool bOk = true;
+    auto number = [&](const char* key, int value) {
+        if (settings.GetInt(key) != value)
+            bOk = settings.SetInt(key, value) && bOk;
+    };
+    auto text = [&](const char* key, const std::string& value) {
+        if (settings.GetString(key) != value)
+            bOk = settings.SetString(key, value) && bOk;
+    };
+    number("MQTT/bEnable", bEnable ? 1 : 0);
+    text("MQTT/sHost", sHost);
+    number("MQTT/nPort", nPort);
+    number("MQTT/nSecurity", nSecurity);
+    text("MQTT/sCaFile", sCaFile);
+    text("MQTT/sUser", sUser);
+    text("MQTT/sPassword", sPassword);
+    text("MQTT/sTopicPrefix", sTopicPrefix);
+    number("MQTT/bCommands", bCommands ? 1 : 0);
+    return bOk;
 }

@@ -20,4 +20,10 @@ struct MqttSettings {
     // Out-of-range values are taken as their defaults; a prefix with MQTT's
     // wildcards ("+", "#") or none at all is the default one.
     static MqttSettings Read(ISettingsProvider& settings);
+    // The same taking of out-of-range values, on values typed.
+    void Normalise();
+    // Writes the keys whose values differ from those stored; false when the
+    // settings could not be written.
+    bool Write(ISettingsProvider& settings) const;
+    bool operator==(const MqttSettings&) const = default;
 };

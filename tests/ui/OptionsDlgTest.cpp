@@ -5,15 +5,18 @@
 // goes to a real SMTP server.
 #include "ChildProcess.h"
 #include "FakeAppWorker.h"
+#include "MqttBroker.h"
 #include "OpenBoxes.h"
 #include "TempHome.h"
 
 #include "ModemSim.h"
 #include "app/AppState.h"
 #include "app/Brand.h"
+#include "app/MqttService.h"
 #include "audio/LocalPlayer.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "dialogs/AdapterFields.h"
 #include "frontend/CoreLoop.h"
 #include "frontend/QtFrontEnd.h"
@@ -94,6 +97,8 @@ OptionsValues Sample(const TempHome& home) {
     v.announce = {true, false, true, true, true, false, 3, "Call", "Name", "Number"};
     v.events.program = {true, "/bin/true", "call.name", true, true, true, false};
     v.events.text = {"+49 170 1234567", 7, "call.name", 3, 20, false, true, "9600,N,8,1"};
+    v.events.forward = {3, "+49 171", true};
+    v.events.mqtt = {true, "127.0.0.1", 8883, 1, "/ca.crt", "me", "pw", "home/phone", true};
     return v;
 }
 
@@ -168,6 +173,8 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.bTollSaver = true;
     expected.bScheduleGreeting = true;
     expected.sScheduleGreeting = "Sat,Sun a.wav";
+    expected.events.forward.nFwdMethod = 1;
+    expected.events.mqtt.nPort = 1883;
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -193,6 +200,10 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         dlg.Sounds()->TollSaverBox()->setChecked(true);
         dlg.Sounds()->ScheduleBox()->setChecked(true);
         dlg.Sounds()->ScheduleText()->setText("Sat,Sun a.wav");
+        // On the adapter chosen above the message is forwarded, not the call.
+        EXPECT_TRUE(dlg.Events()->ForwardNote()->text().contains("dials"));
+        dlg.Events()->ForwardBox()->setCurrentIndex(1);
+        dlg.Events()->MqttPortBox()->setValue(1883);
         if (bOk)
             QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
         else
@@ -371,6 +382,31 @@ TEST_F(OptionsCoreTest, OpenedBeforeTheMainWindowItIsModalNamesTheProgramAndOkRe
     EXPECT_NE(frontEnd.MainDlg(), nullptr);
 }
 
+// The MQTT service reads its settings at start: OK with new ones starts it
+// again with them, and the dialog shows what it failed at last.
+TEST_F(OptionsCoreTest, OkWithNewMqttSettingsStartsTheServiceAgain) {
+    MqttBroker broker(home.File(""));
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    CCallEventPublisher events;
+    worker.pEvents = &events;
+    CMqttService mqtt(window.Control().Server(), window, [](const std::string&) {});
+    SettingsProvider().SetInt("MQTT/bEnable", 1);
+    mqtt.Start(SettingsProvider(), &events); // no broker set
+    window.AttachMqtt(&mqtt);
+    frontEnd.Command(kCmdOptions);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 20000));
+    CEventsPage& page = *frontEnd.OptionsDlg()->Events();
+    EXPECT_TRUE(page.Note()->text().contains("no broker is set"))
+        << page.Note()->text().toStdString();
+    page.MqttHostBox()->setText("127.0.0.1");
+    page.MqttPortBox()->setValue(broker.Port());
+    QTest::mouseClick(OkButton(*frontEnd.OptionsDlg()), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return broker.Log().find("New client connected") != std::string::npos; }, 20000))
+        << broker.Log();
+    window.AttachMqtt(nullptr);
+}
+
 TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {
     frontEnd.ShowMainWindow(true);
     const std::string folder = home.File("elsewhere");
@@ -409,4 +445,30 @@ TEST_F(OptionsDlgTest, EventsPageSendsATestMessageAndShowsWhatBecameOfIt) {
     }
     ASSERT_EQ(mobile.SentMessages().size(), 1u);
     EXPECT_EQ(mobile.SentMessages()[0].text, "John Doe");
+}
+
+// "Send test event" publishes with the settings as typed, or shows why not.
+TEST_F(OptionsDlgTest, EventsPageSendsATestEventOrShowsTheBrokersRefusal) {
+    const ProgramRun made = RunProgram(
+        {"/usr/bin/mosquitto_passwd", "-b", "-c", home.File("passwords"), "vorella", "s3cret"});
+    ASSERT_EQ(made.nExit, 0) << made.err;
+    // The subscriber comes without a login; a wrong password is refused.
+    MqttBroker broker(home.File(""),
+                      "password_file " + home.File("passwords") + "\nallow_anonymous true\n");
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    MqttSubscriber heard(broker.Port(), "options-test");
+    OptionsValues v = Sample(home);
+    v.events.mqtt = {false,     "127.0.0.1", broker.Port(), 0,    "",
+                     "vorella", "s3cret",    "house/",      false};
+    COptionsTreeDlg dlg(v, backend, nullptr);
+    CEventsPage& page = *dlg.Events();
+    for (const char* told : {"was sent to house/event", "refused the login"}) {
+        QTest::mouseClick(page.TestEventButton(), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return page.Note()->text().contains(told); }, 20000))
+            << page.Note()->text().toStdString();
+        page.MqttPasswordBox()->setText("guess");
+    }
+    ASSERT_TRUE(heard.Sync());
+    ASSERT_EQ(heard.On("house/event").size(), 1u);
+    EXPECT_NE(heard.On("house/event")[0].find("\"event_type\":\"test\""), std::string::npos);
 }

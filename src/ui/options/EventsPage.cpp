@@ -1,5 +1,6 @@
 #include "options/EventsPage.h"
 
+#include "engine/CallForwarding.h"
 #include "notify/SmsText.h"
 #include "options/DevicePage.h"
 #include "platform/SerialPorts.h"
@@ -22,12 +23,19 @@ CEventsPage::CEventsPage(QWidget* parent)
       m_sender([this](const std::string& text) { ShowLater(text); }) {
     AddProgramGroup();
     AddTextMessageGroup();
+    AddForwardGroup();
+    AddMqttGroup();
     m_pNote = new QLabel(this);
     m_pNote->setWordWrap(true);
     m_pNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Body()->addWidget(m_pNote);
     Body()->addStretch(1);
     m_sender.StartSending();
+}
+
+CEventsPage::~CEventsPage() {
+    if (m_testEvent.joinable())
+        m_testEvent.join();
 }
 
 void CEventsPage::AddProgramGroup() {
@@ -99,6 +107,73 @@ void CEventsPage::AddTextMessageGroup() {
     connect(m_pTestMessage, &QPushButton::clicked, this, &CEventsPage::SendTestMessage);
 }
 
+void CEventsPage::AddForwardGroup() {
+    auto* group = new QGroupBox(tr("Forwarding"), this);
+    auto* form = new QFormLayout(group);
+    // In the order of nFwdMethod's values (kForwardMethods).
+    static_assert(std::size(kForwardMethods) == 4);
+    m_pFwdMethod = new QComboBox(group);
+    m_pFwdMethod->addItems(
+        {tr("Off"), tr("Always"), tr("When the machine would answer"), tr("After the message")});
+    m_pFwdPhone = new QLineEdit(group);
+    m_pFwdBlack = new QCheckBox(tr("Also &blocked callers"), group);
+    m_pFwdNote = new QLabel(group);
+    m_pFwdNote->setWordWrap(true);
+    form->addRow(tr("&Forward:"), m_pFwdMethod);
+    form->addRow(tr("T&o number:"), m_pFwdPhone);
+    form->addRow(m_pFwdBlack);
+    form->addRow(m_pFwdNote);
+    Body()->addWidget(group);
+}
+
+void CEventsPage::SetDeviceKind(int nDeviceKind) {
+    m_pFwdNote->setText(
+        ForwardsTheCall(nDeviceKind)
+            ? tr("On this telephony line the call itself is sent on: redirected before it is "
+                 "answered, transferred after the message.")
+            : tr("A modem or adapter line cannot send a call on: once a message is stored, "
+                 "Vorella dials the number and plays the message."));
+}
+
+void CEventsPage::AddMqttGroup() {
+    auto* group = new QGroupBox(tr("Home automation (MQTT)"), this);
+    auto* form = new QFormLayout(group);
+    m_pMqtt = new QCheckBox(tr("Publish the call &events on an MQTT broker"), group);
+    m_pMqttHost = new QLineEdit(group);
+    m_pMqttHost->setPlaceholderText(QStringLiteral("localhost"));
+    m_pMqttPort = new QSpinBox(group);
+    m_pMqttPort->setRange(1, 65535);
+    m_pMqttSecurity = new QComboBox(group);
+    m_pMqttSecurity->addItems({tr("None"), tr("TLS")});
+    m_pMqttCaFile = new QLineEdit(group);
+    m_pMqttCaFile->setToolTip(
+        tr("The certificate authority's file for TLS; empty uses the system's."));
+    m_pMqttUser = new QLineEdit(group);
+    m_pMqttPassword = new QLineEdit(group);
+    m_pMqttPassword->setEchoMode(QLineEdit::Password);
+    m_pMqttPrefix = new QLineEdit(group);
+    m_pMqttPrefix->setToolTip(tr("The events go to <prefix>/event, the line's state to "
+                                 "<prefix>/state."));
+    m_pMqttCommands = new QCheckBox(tr("Take &commands from the broker"), group);
+    m_pTestEvent = new QPushButton(tr("Send test &event"), group);
+    m_pTestEvent->setToolTip(tr("Publishes a test event with the settings as typed here."));
+    form->addRow(m_pMqtt);
+    form->addRow(tr("&Broker:"), m_pMqttHost);
+    form->addRow(tr("P&ort:"), m_pMqttPort);
+    form->addRow(tr("Encr&yption:"), m_pMqttSecurity);
+    form->addRow(tr("Certificate a&uthority:"), m_pMqttCaFile);
+    form->addRow(tr("&User:"), m_pMqttUser);
+    form->addRow(tr("Pass&word:"), m_pMqttPassword);
+    form->addRow(tr("Topic &prefix:"), m_pMqttPrefix);
+    form->addRow(m_pMqttCommands);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(m_pTestEvent);
+    form->addRow(row);
+    Body()->addWidget(group);
+    connect(m_pTestEvent, &QPushButton::clicked, this, &CEventsPage::SendTestEvent);
+}
+
 void CEventsPage::Load(const OptionsValues& v) {
     const CallProgramValues& p = v.events.program;
     m_pRunProg->setChecked(p.bRunProg);
@@ -123,6 +198,26 @@ void CEventsPage::Load(const OptionsValues& v) {
     m_pMissedToo->setChecked(!t.bUnattended);
     m_pContactsOnly->setChecked(t.bContactsOnly);
     m_sSerialSetting = t.sSerialSetting;
+
+    const ForwardValues& f = v.events.forward;
+    m_pFwdMethod->setCurrentIndex(static_cast<int>(ForwardMethodOf(f.nFwdMethod).method));
+    m_pFwdPhone->setText(QString::fromStdString(f.sFwdPhone));
+    m_pFwdBlack->setChecked(f.bFwdBlack);
+    SetDeviceKind(v.nDeviceKind);
+
+    const MqttSettings& m = v.events.mqtt;
+    m_pMqtt->setChecked(m.bEnable);
+    m_pMqttHost->setText(QString::fromStdString(m.sHost));
+    m_pMqttPort->setValue(m.nPort);
+    m_pMqttSecurity->setCurrentIndex(m.nSecurity);
+    m_pMqttCaFile->setText(QString::fromStdString(m.sCaFile));
+    m_pMqttUser->setText(QString::fromStdString(m.sUser));
+    m_pMqttPassword->setText(QString::fromStdString(m.sPassword));
+    m_pMqttPrefix->setText(QString::fromStdString(m.sTopicPrefix));
+    m_pMqttCommands->setChecked(m.bCommands);
+    if (!v.events.sMqttProblem.empty())
+        m_pNote->setText(
+            tr("The MQTT service failed: %1").arg(QString::fromStdString(v.events.sMqttProblem)));
 }
 
 void CEventsPage::Save(OptionsValues& v) const {
@@ -144,6 +239,22 @@ void CEventsPage::Save(OptionsValues& v) const {
     t.bUnattended = !m_pMissedToo->isChecked();
     t.bContactsOnly = m_pContactsOnly->isChecked();
     t.sSerialSetting = m_sSerialSetting;
+
+    ForwardValues& f = v.events.forward;
+    f.nFwdMethod = m_pFwdMethod->currentIndex();
+    f.sFwdPhone = m_pFwdPhone->text().trimmed().toStdString();
+    f.bFwdBlack = m_pFwdBlack->isChecked();
+
+    MqttSettings& m = v.events.mqtt;
+    m.bEnable = m_pMqtt->isChecked();
+    m.sHost = m_pMqttHost->text().trimmed().toStdString();
+    m.nPort = m_pMqttPort->value();
+    m.nSecurity = m_pMqttSecurity->currentIndex();
+    m.sCaFile = m_pMqttCaFile->text().trimmed().toStdString();
+    m.sUser = m_pMqttUser->text().toStdString();
+    m.sPassword = m_pMqttPassword->text().toStdString();
+    m.sTopicPrefix = m_pMqttPrefix->text().trimmed().toStdString();
+    m.bCommands = m_pMqttCommands->isChecked();
 }
 
 // On a program's or the sender's thread: the note is set on the page's.
@@ -173,4 +284,31 @@ void CEventsPage::SendTestMessage() {
     m_sender.SetSettings(s);
     m_pNote->setText(tr("Sending a test message..."));
     m_sender.Send(SampleCallFields());
+}
+
+void CEventsPage::SendTestEvent() {
+    OptionsValues v;
+    Save(v);
+    MqttSettings s = v.events.mqtt;
+    s.Normalise();
+    if (s.sHost.empty()) {
+        m_pNote->setText(tr("Enter the broker's address to send a test event to."));
+        return;
+    }
+    if (m_testEvent.joinable())
+        m_testEvent.join();
+    m_pTestEvent->setEnabled(false);
+    m_pNote->setText(tr("Sending a test event..."));
+    m_testEvent = std::thread([this, s] {
+        const QString why = QString::fromStdString(::SendTestEvent(s));
+        const QString topic = QString::fromStdString(s.sTopicPrefix + "/event");
+        QMetaObject::invokeMethod(
+            this,
+            [this, why, topic] {
+                m_pTestEvent->setEnabled(true);
+                m_pNote->setText(why.isEmpty() ? tr("The test event was sent to %1.").arg(topic)
+                                               : tr("The test event was not sent: %1").arg(why));
+            },
+            Qt::QueuedConnection);
+    });
 }

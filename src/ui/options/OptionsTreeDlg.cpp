@@ -11,6 +11,7 @@
 #include "options/SoundsPage.h"
 #include "options/SpeechPage.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -54,6 +55,9 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     AddPage(tr("Screening"), m_pScreening);
     AddPage(tr("Speech"), m_pSpeech);
     AddPage(tr("Events"), m_pEvents);
+    // What forwarding does follows the device kind chosen (its index).
+    connect(m_pDevice->KindBox(), &QComboBox::currentIndexChanged, m_pEvents,
+            &CEventsPage::SetDeviceKind);
     m_pList->setFixedWidth(m_pList->sizeHintForColumn(0) + 24);
     connect(m_pList, &QListWidget::currentRowChanged, m_pStack, &QStackedWidget::setCurrentIndex);
     m_pList->setCurrentRow(0);

@@ -7,6 +7,7 @@
 #include "app/AppWorker.h"
 #include "app/BasicWindow.h"
 #include "calllog/CallLog.h"
+#include "engine/CallEvents.h"
 #include "engine/CallState.h"
 
 #include <atomic>
@@ -96,6 +97,8 @@ public:
     CWorkerSettings worker;
     bool bHoldSettings = false;
     int nOptionsApplied = 0;
+    CCallEventPublisher* pEvents = nullptr; // the call events, when a test has them
+    CCallEventPublisher* CallEvents() override { return pEvents; }
     void ReadOptions(std::shared_ptr<CHandOver<OptionsValues>> out) override {
         Note(std::string("read options, paused ") + (callState.Flags().bPaused ? "yes" : "no"));
         if (!bHoldSettings)

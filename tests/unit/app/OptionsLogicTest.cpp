@@ -6,6 +6,7 @@
 #include "app/OptionsLogic.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
+#include "config/SettingsProvider.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
 
@@ -23,11 +24,18 @@ protected:
         LoadSettingsFrom(ProfileFile(home.File("none.ini")), Refs(), CModemProfile{});
     }
     CSettingsHolders Refs() { return {phone, driver, global, worker}; }
-    // Every key as it would be written, by name.
+    // Every key as it would be written, by name; a key no holder keeps as
+    // "Section/key", as stored.
     std::map<std::string, std::string> Texts() {
         std::map<std::string, std::string> texts;
         for (const SettingKey& k : SettingKeys())
             texts[k.key] = SettingText(k, Refs());
+        for (const SettingKey& k : StandaloneSettingKeys()) {
+            const std::string name = std::string(k.section) + "/" + k.key;
+            const bool bNumber = k.Type() == SettingType::Int || k.Type() == SettingType::Bool;
+            texts[name] = bNumber ? std::to_string(SettingsProvider().GetInt(name.c_str()))
+                                  : SettingsProvider().GetString(name.c_str());
+        }
         return texts;
     }
     // The keys OK changes, as "key: old -> new".
@@ -156,9 +164,9 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
              v.bScreeningPaused = true, v.nRepeatCallerMinutes = 5, v.bChallengeUnknown = true;
              v.bEmailContactsOnly = true, v.sFileContacts = "/c.db";
          },
-         {"bChallengeUnknown: 0 -> 1", "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1",
-          "nBlackAction: 0 -> 2", "nRepeatCallerMinutes: 0 -> 5",
-          "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
+         {"Options/bScreeningPaused: 0 -> 1", "bChallengeUnknown: 0 -> 1",
+          "bDropBlackCalls: 0 -> 1", "bEmailContactsOnly: 0 -> 1", "nBlackAction: 0 -> 2",
+          "nRepeatCallerMinutes: 0 -> 5", "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
           "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
         {"speech",
          "",
@@ -180,6 +188,20 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          },
          {"bUnattendedPage: 1 -> 0", "m_PagerPhone:  -> +49 170", "m_PagerPort: -1 -> 4",
           "m_PagerRetries: 1 -> 3"}},
+        {"forwarding",
+         "",
+         [](auto& v) {
+             v.events.forward = {2, "+49 170", true};
+         },
+         {"bFwdBlack: 0 -> 1", "nFwdMethod: 0 -> 2", "sFwdPhone:  -> +49 170"}},
+        {"MQTT starts again",
+         "mqtt",
+         [](auto& v) {
+             v.events.mqtt.bEnable = v.events.mqtt.bCommands = true, v.events.mqtt.nPort = 8883;
+             v.events.mqtt.sHost = "broker", v.events.mqtt.sPassword = "pw";
+         },
+         {"MQTT/bCommands: 0 -> 1", "MQTT/bEnable: 0 -> 1", "MQTT/nPort: 1883 -> 8883",
+          "MQTT/sHost:  -> broker", "MQTT/sPassword:  -> pw"}},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;
@@ -188,6 +210,8 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
     const CWorkerSettings w0 = worker;
     for (const Row& r : rows) {
         phone = p0, driver = d0, global = g0, worker = w0;
+        ASSERT_TRUE(MqttSettings{}.Write(SettingsProvider()));
+        SettingsProvider().SetInt("bScreeningPaused", 0);
         OptionsValues v = FillOptions(Refs());
         r.choose(v);
         OptionsOutcome out;
@@ -196,7 +220,8 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
         for (auto [bSet, what] : {std::pair{out.bDataPathChanged, "data path"},
                                   {out.bDeviceKindChanged, "device kind"},
                                   {out.bAdapterChanged, "adapter"},
-                                  {out.bKindBeep, "beep"}})
+                                  {out.bKindBeep, "beep"},
+                                  {out.bMqttChanged, "mqtt"}})
             if (bSet)
                 told += (told.empty() ? "" : ", ") + std::string(what);
         EXPECT_EQ(told, std::string(r.told)) << r.name;
