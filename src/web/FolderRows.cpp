@@ -26,7 +26,7 @@ FolderRows Made(const std::string& sIndex, const std::string& sSearch) {
 
 FolderRows CFolderRowsCache::Read(const std::string& sFolder, const std::string& sSearch) {
     const std::string path = sFolder + "index.dat";
-    struct stat st{};
+    struct stat st {};
     // A folder without an index, or one being searched, is read as it is.
     if (!sSearch.empty() || ::stat(path.c_str(), &st) != 0)
         return Made(path, sSearch);

@@ -16,7 +16,7 @@
 
 struct FolderRows {
     std::shared_ptr<const std::vector<CallListRow>> rows; // newest first; never null
-    std::string sError; // why the index could not be read
+    std::string sError;                                   // why the index could not be read
 };
 
 class CFolderRowsCache {
