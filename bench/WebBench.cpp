@@ -161,9 +161,13 @@ void BM_WebListPage(benchmark::State& state) {
     const HttpRequest request = s.Request("/calls", {{"page", std::to_string(state.range(0))}});
     // The first request after the index changed reads the whole index; the
     // pages after it only their slice.
-    const auto t0 = Clock::now();
-    int status = s.site->Handle(request).nStatus;
-    state.counters["first_vs_index"] = Since(t0) / IndexReference();
+    static const double first = [&] {
+        const auto t0 = Clock::now();
+        s.site->Handle(request);
+        return Since(t0);
+    }();
+    state.counters["first_vs_index"] = first / IndexReference();
+    int status = 0;
     Timed(state, IndexReference(), "vs_index", 0.05,
           [&] { status = s.site->Handle(request).nStatus; });
     if (status != 200)
