@@ -9,6 +9,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Trash.h"
 #include "web/EventStream.h"
+#include "web/FolderRows.h"
 #include "web/FormData.h"
 #include "web/Html.h"
 #include "web/Router.h"
@@ -171,24 +172,6 @@ std::string FolderTitle(const std::string& sName) {
     return sName.empty() ? "Recorded Calls" : sName;
 }
 
-struct FolderRows {
-    std::vector<CallListRow> rows; // newest first
-    std::string sError;
-};
-
-FolderRows ReadFolder(const std::string& sFolder, const std::string& sSearch) {
-    FolderRows result;
-    CDataStructureArray index;
-    index.Load(sFolder + "index.dat");
-    if (index.LoadFailed()) {
-        result.sError = index.LastError();
-        return result;
-    }
-    result.rows = CallListRows(index, sSearch);
-    std::reverse(result.rows.begin(), result.rows.end());
-    return result;
-}
-
 std::string LineCommandForm(const WebCall& call, const char* sCommand, const char* sLabel) {
     return Form("/line", call, "<button>" + std::string(sLabel) + "</button>",
                 Hidden("do", sCommand));
@@ -267,14 +250,15 @@ std::string BlockForm(const WebCall& call, const std::string& sNumber, const std
                 Hidden("number", sNumber) + Hidden("back", sBack));
 }
 
-HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
+HttpResponse CallsPage(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
     const std::string folderName = call.request.Query("folder");
     std::string folder;
     if (!FolderPath(host, folderName, &folder))
         return HttpResponse::Text(404, "No such call folder.");
     const std::string search = call.request.Query("q");
     const int nPage = PageNumber(call.request);
-    const FolderRows found = ReadFolder(folder, search);
+    const FolderRows found = lists.Read(folder, search);
+    const std::vector<CallListRow>& rows = *found.rows;
     const std::vector<std::string> folders = CallFolders(host.CallFolderRoot());
     // By their file names, as the history finds a message moved since.
     std::set<std::string> unheard;
@@ -307,9 +291,9 @@ HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
     body += "<table class=\"calls\"><thead><tr><th>Time</th><th>From</th><th>Number</th>"
             "<th>Length</th><th>Memo</th><th></th></tr></thead><tbody>";
     const size_t first = static_cast<size_t>(nPage) * kPageRows;
-    const size_t end = std::min(found.rows.size(), first + kPageRows);
+    const size_t end = std::min(rows.size(), first + kPageRows);
     for (size_t i = first; i < end; ++i) {
-        const CallListRow& row = found.rows[i];
+        const CallListRow& row = rows[i];
         const std::string which = Hidden("folder", folderName) + Hidden("file", row.sFile) +
                                   Hidden("back", back);
         const bool bUnheard = unheard.count(row.sFile) > 0;
@@ -338,7 +322,7 @@ HttpResponse CallsPage(IWebHost& host, const WebCall& call) {
         body += "</td></tr>";
     }
     body += "</tbody></table>";
-    body += Pager(base, nPage, end < found.rows.size());
+    body += Pager(base, nPage, end < rows.size());
     return Page(call, FolderTitle(folderName), body);
 }
 
@@ -602,24 +586,24 @@ HttpResponse Download(std::string sBody, const std::string& sType, const std::st
     return response;
 }
 
-HttpResponse ExportXml(IWebHost& host, const WebCall& call) {
+HttpResponse ExportXml(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
     std::string folder;
     if (!FolderPath(host, call.request.Query("folder"), &folder))
         return HttpResponse::Text(404, "No such call folder.");
-    const FolderRows found = ReadFolder(folder, call.request.Query("q"));
+    const FolderRows found = lists.Read(folder, call.request.Query("q"));
     if (!found.sError.empty())
         return HttpResponse::Text(500, found.sError);
-    return Download(BuildCallListXml(found.rows, Today()), "application/xml; charset=utf-8",
+    return Download(BuildCallListXml(*found.rows, Today()), "application/xml; charset=utf-8",
                     "Call List.xml");
 }
 
 // The page the call list's stylesheet makes of its XML, made in a private
 // scratch folder and read back.
-HttpResponse ExportHtml(IWebHost& host, const WebCall& call) {
+HttpResponse ExportHtml(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
     std::string folder;
     if (!FolderPath(host, call.request.Query("folder"), &folder))
         return HttpResponse::Text(404, "No such call folder.");
-    const FolderRows found = ReadFolder(folder, call.request.Query("q"));
+    const FolderRows found = lists.Read(folder, call.request.Query("q"));
     if (!found.sError.empty())
         return HttpResponse::Text(500, found.sError);
     std::string scratch = (std::filesystem::temp_directory_path() / "vorella-web-XXXXXX").string();
@@ -629,7 +613,7 @@ HttpResponse ExportHtml(IWebHost& host, const WebCall& call) {
     const std::string html = scratch + "/calls.html";
     std::string error;
     std::string page;
-    if (ExportCallListXml(found.rows, xml, &error) &&
+    if (ExportCallListXml(*found.rows, xml, &error) &&
         ExportCallsHtml(xml, GetProgramFolder() + "styles/inbox.xsl", html, &error)) {
         std::ifstream in(html, std::ios::binary);
         std::ostringstream text;
@@ -647,11 +631,12 @@ HttpResponse ExportHtml(IWebHost& host, const WebCall& call) {
 
 void AddWebPages(CRouter& router, IWebHost& host) {
     IWebHost* h = &host;
+    auto lists = std::make_shared<CFolderRowsCache>();
     router.Add("GET", "/", RouteAccess::Page, [h](const WebCall& c) { return LinePage(*h, c); });
     router.Add("POST", "/line", RouteAccess::Action,
                [h](const WebCall& c) { return LineAction(*h, c); });
     router.Add("GET", "/calls", RouteAccess::Page,
-               [h](const WebCall& c) { return CallsPage(*h, c); });
+               [h, lists](const WebCall& c) { return CallsPage(*h, *lists, c); });
     router.Add("GET", "/audio", RouteAccess::Page,
                [h](const WebCall& c) { return AudioFile(*h, c); });
     auto live = std::make_shared<CLiveUpdates>(host.CallEvents());
@@ -682,7 +667,7 @@ void AddWebPages(CRouter& router, IWebHost& host) {
     router.Add("POST", "/contacts/range", RouteAccess::Action,
                [h](const WebCall& c) { return RangeAction(*h, c); });
     router.Add("GET", "/export.xml", RouteAccess::Page,
-               [h](const WebCall& c) { return ExportXml(*h, c); });
+               [h, lists](const WebCall& c) { return ExportXml(*h, *lists, c); });
     router.Add("GET", "/export.html", RouteAccess::Page,
-               [h](const WebCall& c) { return ExportHtml(*h, c); });
+               [h, lists](const WebCall& c) { return ExportHtml(*h, *lists, c); });
 }

@@ -32,8 +32,8 @@ int OpenIdleConnection(uint16_t port, const char* source) {
     return -1;
 }
 
-int HttpSend(uint16_t port, const std::string& raw) {
-    const int fd = OpenIdleConnection(port);
+int HttpSend(uint16_t port, const std::string& raw, const char* source) {
+    const int fd = OpenIdleConnection(port, source);
     if (fd >= 0 && send(fd, raw.data(), raw.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(raw.size())) {
         close(fd);
         return -1;

@@ -23,8 +23,8 @@ HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs = 20
 HttpReply HttpRequestTo(uint16_t port, const std::string& method, const std::string& path,
                         const std::string& cookie = "", const std::string& formBody = "");
 // A connection on which raw has been sent, for a reply read as it comes
-// (a stream); -1 when it could not be made.
-int HttpSend(uint16_t port, const std::string& raw);
+// (a stream), from the loopback address source; -1 when it could not be made.
+int HttpSend(uint16_t port, const std::string& raw, const char* source = "127.0.0.1");
 // Reads from fd until wanted came: all read so far, or less at the deadline.
 std::string HttpReadUntil(int fd, const std::string& wanted, int timeoutMs = 20000);
 // A connection that is open and says nothing; -1 when it could not be made.

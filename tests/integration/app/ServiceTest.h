@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "HttpClient.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
 
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
@@ -102,6 +104,35 @@ protected:
     // Until "vorellactl status" starts with head.
     bool StatusBecomes(const std::string& head) {
         return WaitUntil([&] { return Ctl({"status"}).out.starts_with(head); });
+    }
+
+    // The web page on that port, its password set as a script sets it.
+    void EnableWebPage(int port, const std::string& password) {
+        WriteProfileIntTo(home.File("vorella.ini"), "Web", "bEnable", 1);
+        WriteProfileIntTo(home.File("vorella.ini"), "Web", "nPort", port);
+        const ProgramRun set =
+            RunProgram({BuiltProgram("vorella-tool"), "web-password"}, 60000, password + "\n");
+        ASSERT_EQ(set.nExit, 0) << set.err;
+    }
+    // Once the page is up, a login with that form-encoded password: the
+    // session's cookie ("name=value"; "" when refused).
+    std::string WebSession(int port, const std::string& formPassword) {
+        if (!WaitUntil([&] {
+                return Logged("web page at http://127.0.0.1:" + std::to_string(port) + "/");
+            }))
+            return {};
+        const HttpReply login = HttpRequestTo(port, "POST", "/login", "", "password=" + formPassword);
+        const std::string cookie = login.Header("set-cookie");
+        return login.nStatus == 303 ? cookie.substr(0, cookie.find(';')) : std::string();
+    }
+    // The service's resident memory in KiB (0 when it cannot be read).
+    long ServiceResidentKiB() const {
+        std::ifstream status("/proc/" + std::to_string(service.Pid()) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.starts_with("VmRSS:"))
+                return std::stol(line.substr(6));
+        return 0;
     }
 
     std::string Log() const { return home.Read("vorellad.log"); }

@@ -206,7 +206,9 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
     EXPECT_EQ(host.Commands(), 0);
     EXPECT_EQ(Index(), indexBefore);
 
-    // With the token, the same forms do their work.
+    // With the token, the same forms do their work, and the list shows each at once.
+    const auto listed = [&] { return HttpRequestTo(port, "GET", "/calls", cookie).sBody; };
+    EXPECT_EQ(listed().find("value=\"noted\""), std::string::npos);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/line", cookie, "do=record&csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/calls/memo", cookie,
                             "folder=&file=call1.wav&memo=noted&csrf=" + csrf)
@@ -214,6 +216,7 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
               303);
     EXPECT_EQ(host.Commands(), 1);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos);
+    EXPECT_NE(listed().find("value=\"noted\""), std::string::npos);
     // A call deleted to the trash comes back with its undo, memo and all.
     const HttpReply deleted = HttpRequestTo(port, "POST", "/calls/delete", cookie,
                                             "folder=&file=call1.wav&csrf=" + csrf);
@@ -221,10 +224,12 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
     const std::string undo = HttpRequestTo(port, "GET", deleted.Header("location"), cookie).sBody;
     std::smatch id;
     ASSERT_TRUE(std::regex_search(undo, id, std::regex("name=\"id\" value=\"([0-9]+)\""))) << undo;
+    EXPECT_EQ(undo.find("value=\"call1.wav\""), std::string::npos);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/calls/undo", cookie, "id=" + id[1].str() + "&csrf=" + csrf)
                   .nStatus,
               303);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos) << Index();
+    EXPECT_NE(listed().find("value=\"noted\""), std::string::npos);
     EXPECT_EQ(home.Read("Recorded Calls/call1.wav").substr(0, 4), "RIFF");
     EXPECT_EQ(HttpRequestTo(port, "POST", "/logout", cookie, "csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "GET", "/calls", cookie).Header("location"), "/login");
