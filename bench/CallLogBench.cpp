@@ -3,6 +3,7 @@
 // the same run on the same data (reading and splitting the file, writing
 // the same bytes, copying the buffer), so results compare across machines.
 #include "BenchFolder.h"
+#include "BenchMemory.h"
 #include "BenchIndex.h"
 #include "calllog/CallList.h"
 #include "calllog/CallLog.h"
@@ -255,17 +256,6 @@ BENCHMARK(BM_CallListSearchKeystroke100k)->Unit(benchmark::kMillisecond);
 // before. Goal: the whole program under 150 MB.
 size_t HeapInUse() {
     return mallinfo2().uordblks;
-}
-
-size_t ResidentBytes() {
-    long pages = 0;
-    long resident = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
 }
 
 void BM_CallListMemory100k(benchmark::State& state) {

@@ -273,6 +273,7 @@ std::vector<uint8_t> WaveHeader(const WaveFormat& format, uint32_t nDataBytes,
     const uint64_t nRiffBytes = 4 + 8 + fmtBytes + (fmtBytes & 1) + (bCompressed ? 12 : 0) + 8 +
                                 uint64_t{nDataBytes} + (nDataBytes & 1);
     std::vector<uint8_t> h;
+    h.reserve(64 + format.extra.size()); // one allocation (and no false overflow warning at -O2)
     PutId(h, "RIFF");
     Put32(h, static_cast<uint32_t>(std::min<uint64_t>(0xFFFFFFFFu, nRiffBytes)));
     PutId(h, "WAVE");
