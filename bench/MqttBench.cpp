@@ -24,6 +24,21 @@ bool HeardOn(const std::vector<MqttHeard>& heard, const std::string& topic) {
     return false;
 }
 
+// The broker on 127.0.0.1 at port, as a client's settings.
+MqttSettings LocalBroker(int port) {
+    MqttSettings settings;
+    settings.bEnable = true;
+    settings.sHost = "127.0.0.1";
+    settings.nPort = port;
+    return settings;
+}
+
+void StartAndConnect(CMqttClient& client, CCallEventPublisher& events) {
+    client.Start(events);
+    for (int i = 0; i < 500 && !client.IsConnected(); ++i)
+        SleepMs(10);
+}
+
 // Mean seconds of one publish heard back by the same subscriber.
 double BrokerRoundTrip(MqttSubscriber& sub, int rounds) {
     const auto start = std::chrono::steady_clock::now();
@@ -48,14 +63,8 @@ void BM_RingToMqttSubscriber(benchmark::State& state) {
         const double reference = BrokerRoundTrip(sub, 200);
 
         CCallEventPublisher events;
-        MqttSettings settings;
-        settings.bEnable = true;
-        settings.sHost = "127.0.0.1";
-        settings.nPort = broker.Port();
-        CMqttClient client(settings, {}, {});
-        client.Start(events);
-        for (int i = 0; i < 500 && !client.IsConnected(); ++i)
-            SleepMs(10);
+        CMqttClient client(LocalBroker(broker.Port()), {}, {});
+        StartAndConnect(client, events);
         const auto start = std::chrono::steady_clock::now();
         int nRing = 0;
         for (auto _ : state) {
@@ -86,14 +95,8 @@ void BM_EventsQueuedThroughABrokerOutage(benchmark::State& state) {
         }
         MqttSubscriber sub(broker.Port(), "bench-outage");
         CCallEventPublisher events;
-        MqttSettings settings;
-        settings.bEnable = true;
-        settings.sHost = "127.0.0.1";
-        settings.nPort = broker.Port();
-        CMqttClient client(settings, {}, {});
-        client.Start(events);
-        for (int i = 0; i < 500 && !client.IsConnected(); ++i)
-            SleepMs(10);
+        CMqttClient client(LocalBroker(broker.Port()), {}, {});
+        StartAndConnect(client, events);
         constexpr int kEvents = 10000;
         for (auto _ : state) {
             sub.Clear();

@@ -29,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
     std::vector<WebHistoryRow> History(HistoryFilter, int, int) override { return {}; }
     std::string LineCommand(WebLineCommand) override { return {}; }
     std::string BlockCaller(const std::string&) override { return {}; }
+    WebContacts Contacts(const std::string&) override { return {}; }
+    std::string SaveContact(const Contact&) override { return {}; }
+    std::string DeleteContact(int64_t) override { return {}; }
+    std::string SetPrefixRule(const std::string&, ContactList) override { return {}; }
+    std::string MarkHeard(const std::string&) override { return {}; }
+    std::set<std::string> UnheardRecordings() override { return {}; }
     CCallLog& CallLog() override { return m_log; }
     std::string CallFolderRoot() override { return m_root; }
     CCallEventPublisher* CallEvents() override { return &events; }

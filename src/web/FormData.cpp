@@ -1,25 +1,17 @@
 #include "web/FormData.h"
 
-namespace {
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+#include "platform/TextUtil.h"
 
+namespace {
 std::string Decode(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '+') {
             out += ' ';
-        } else if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 &&
-                   HexValue(s[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+        } else if (s[i] == '%' && i + 2 < s.size() && HexDigitValue(s[i + 1]) >= 0 &&
+                   HexDigitValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigitValue(s[i + 1]) * 16 + HexDigitValue(s[i + 2]));
             i += 2;
         } else {
             out += s[i];

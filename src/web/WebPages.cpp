@@ -586,13 +586,23 @@ HttpResponse Download(std::string sBody, const std::string& sType, const std::st
     return response;
 }
 
-HttpResponse ExportXml(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
+// The rows of the folder and search a request names, or the answer to give
+// when there are none.
+std::optional<HttpResponse> RequestedRows(IWebHost& host, CFolderRowsCache& lists,
+                                          const WebCall& call, FolderRows* found) {
     std::string folder;
     if (!FolderPath(host, call.request.Query("folder"), &folder))
         return HttpResponse::Text(404, "No such call folder.");
-    const FolderRows found = lists.Read(folder, call.request.Query("q"));
-    if (!found.sError.empty())
-        return HttpResponse::Text(500, found.sError);
+    *found = lists.Read(folder, call.request.Query("q"));
+    if (!found->sError.empty())
+        return HttpResponse::Text(500, found->sError);
+    return std::nullopt;
+}
+
+HttpResponse ExportXml(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
+    FolderRows found;
+    if (std::optional<HttpResponse> refused = RequestedRows(host, lists, call, &found))
+        return std::move(*refused);
     return Download(BuildCallListXml(*found.rows, Today()), "application/xml; charset=utf-8",
                     "Call List.xml");
 }
@@ -600,12 +610,9 @@ HttpResponse ExportXml(IWebHost& host, CFolderRowsCache& lists, const WebCall& c
 // The page the call list's stylesheet makes of its XML, made in a private
 // scratch folder and read back.
 HttpResponse ExportHtml(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
-    std::string folder;
-    if (!FolderPath(host, call.request.Query("folder"), &folder))
-        return HttpResponse::Text(404, "No such call folder.");
-    const FolderRows found = lists.Read(folder, call.request.Query("q"));
-    if (!found.sError.empty())
-        return HttpResponse::Text(500, found.sError);
+    FolderRows found;
+    if (std::optional<HttpResponse> refused = RequestedRows(host, lists, call, &found))
+        return std::move(*refused);
     std::string scratch = (std::filesystem::temp_directory_path() / "vorella-web-XXXXXX").string();
     if (!mkdtemp(scratch.data()))
         return HttpResponse::Text(500, "No scratch folder for the page.");
