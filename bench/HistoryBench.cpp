@@ -72,16 +72,7 @@ History& TheHistory() {
 
 // Best of five readings of the index's 100,000 lines, in seconds.
 double IndexReference() {
-    static const double ref = [] {
-        double best = 1e9;
-        for (int i = 0; i < 5; ++i) {
-            const auto t0 = Clock::now();
-            CDataStructureArray a;
-            benchmark::DoNotOptimize(a.Load(TheHistory().folder + "index.dat"));
-            best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-        }
-        return best;
-    }();
+    static const double ref = BestIndexReading(TheHistory().folder + "index.dat");
     return ref;
 }
 

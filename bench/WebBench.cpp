@@ -135,16 +135,7 @@ Server& TheServer() {
 
 // Best of five readings of the folder's index, in seconds.
 double IndexReference() {
-    static const double ref = [] {
-        double best = 1e9;
-        for (int i = 0; i < 5; ++i) {
-            const auto t0 = Clock::now();
-            CDataStructureArray a;
-            benchmark::DoNotOptimize(a.Load(TheServer().folder + "index.dat"));
-            best = std::min(best, Since(t0));
-        }
-        return best;
-    }();
+    static const double ref = BestIndexReading(TheServer().folder + "index.dat");
     return ref;
 }
 

@@ -27,52 +27,52 @@ std::optional<uint64_t> Number(std::string_view s) {
     return n;
 }
 
-// One range spec as asked: first and last byte, or a suffix length.
-struct Spec {
+// One range as asked: first and last byte, or a suffix length.
+struct AskedRange {
     std::optional<uint64_t> first; // none for a suffix range
     std::optional<uint64_t> last;  // none for "a-" (and holds the length of a suffix)
 };
 
-// nullopt when the spec is not a range spec at all.
-std::optional<Spec> ParseSpec(std::string_view s) {
+// nullopt when the text is not a range at all.
+std::optional<AskedRange> ParseAskedRange(std::string_view s) {
     s = TrimView(s);
     const size_t dash = s.find('-');
     if (dash == std::string_view::npos)
         return std::nullopt;
     const std::string_view a = TrimView(s.substr(0, dash));
     const std::string_view b = TrimView(s.substr(dash + 1));
-    Spec spec;
+    AskedRange asked;
     if (a.empty()) { // "-n": the last n bytes
-        spec.last = Number(b);
-        return spec.last ? std::optional(spec) : std::nullopt;
+        asked.last = Number(b);
+        return asked.last ? std::optional(asked) : std::nullopt;
     }
-    spec.first = Number(a);
-    if (!spec.first)
+    asked.first = Number(a);
+    if (!asked.first)
         return std::nullopt;
     if (!b.empty()) {
-        spec.last = Number(b);
-        if (!spec.last || *spec.last < *spec.first)
+        asked.last = Number(b);
+        if (!asked.last || *asked.last < *asked.first)
             return std::nullopt;
     }
-    return spec;
+    return asked;
 }
 
 ByteRange Whole(uint64_t nSize) {
     return {ByteRange::Kind::Whole, 0, nSize, nSize};
 }
 
-// The part of the resource spec covers; nullopt when none.
-std::optional<ByteRange> Resolve(const Spec& spec, uint64_t nSize) {
-    if (!spec.first) {
-        const uint64_t n = std::min(*spec.last, nSize);
+// The part of the resource asked covers; nullopt when none.
+std::optional<ByteRange> Resolve(const AskedRange& asked, uint64_t nSize) {
+    if (!asked.first) {
+        const uint64_t n = std::min(*asked.last, nSize);
         if (n == 0)
             return std::nullopt;
         return ByteRange{ByteRange::Kind::Partial, nSize - n, n, nSize};
     }
-    if (*spec.first >= nSize)
+    if (*asked.first >= nSize)
         return std::nullopt;
-    const uint64_t last = spec.last ? std::min(*spec.last, nSize - 1) : nSize - 1;
-    return ByteRange{ByteRange::Kind::Partial, *spec.first, last - *spec.first + 1, nSize};
+    const uint64_t last = asked.last ? std::min(*asked.last, nSize - 1) : nSize - 1;
+    return ByteRange{ByteRange::Kind::Partial, *asked.first, last - *asked.first + 1, nSize};
 }
 
 } // namespace
@@ -111,23 +111,23 @@ ByteRange ParseByteRange(std::string_view header, uint64_t nSize) {
         return Whole(nSize); // another unit, or junk: the whole, as if none
     header.remove_prefix(kUnit.size());
 
-    // A header with any spec that is not one is junk as a whole.
-    std::vector<Spec> specs;
-    while (!header.empty() && specs.size() < kMaxRanges) {
+    // A header with any part that is not a range is junk as a whole.
+    std::vector<AskedRange> asks;
+    while (!header.empty() && asks.size() < kMaxRanges) {
         const size_t comma = header.find(',');
         const std::string_view part = header.substr(0, comma);
         if (!TrimView(part).empty()) {
-            std::optional<Spec> spec = ParseSpec(part);
-            if (!spec)
+            std::optional<AskedRange> asked = ParseAskedRange(part);
+            if (!asked)
                 return Whole(nSize);
-            specs.push_back(*spec);
+            asks.push_back(*asked);
         }
         header = comma == std::string_view::npos ? std::string_view() : header.substr(comma + 1);
     }
-    if (specs.empty())
+    if (asks.empty())
         return Whole(nSize);
-    for (const Spec& spec : specs)
-        if (std::optional<ByteRange> r = Resolve(spec, nSize))
+    for (const AskedRange& asked : asks)
+        if (std::optional<ByteRange> r = Resolve(asked, nSize))
             return *r;
     return {ByteRange::Kind::Unsatisfiable, 0, 0, nSize};
 }
