@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <langinfo.h>
+#include <mutex>
 
 namespace {
 
@@ -104,7 +105,16 @@ std::string LengthText(int nSeconds) {
     return StrPrintf("%.2d:%.2d:%.2d", h, m, s);
 }
 
+namespace {
+// The C library shares the data of loaded locales between threads under a
+// lock of its own that the thread checker cannot see; taking and freeing
+// them under ours as well makes the order visible (the call log's writer and
+// the web page's list make and drop these at the same time).
+std::mutex g_localeMutex;
+} // namespace
+
 CallTimeLocale::CallTimeLocale() {
+    std::lock_guard lock(g_localeMutex);
     m_locale = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
     if (!m_locale) // an unknown locale name in the environment
         m_locale = ::newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
@@ -121,6 +131,7 @@ CallTimeLocale::CallTimeLocale() {
 }
 
 CallTimeLocale::~CallTimeLocale() {
+    std::lock_guard lock(g_localeMutex);
     if (m_locale)
         ::freelocale(m_locale);
     if (m_classic)
