@@ -95,8 +95,10 @@ MqttSubscriber::MqttSubscriber(int port, const std::string& id) {
 }
 
 MqttSubscriber::~MqttSubscriber() {
+    // The loop thread ends by itself after a disconnect; forcing it would
+    // cancel it, possibly inside one of the library's locks.
     mosquitto_disconnect(m_mosq);
-    mosquitto_loop_stop(m_mosq, true);
+    mosquitto_loop_stop(m_mosq, false);
     mosquitto_destroy(m_mosq);
 }
 
