@@ -1,9 +1,9 @@
 // The whole desktop program, run in this process on the offscreen platform
 // against the simulated modem, with the user's part played inside the
 // program's own event loop: a call that pops up, is recorded from the main
-// window, listed and deleted there; and changes made in the options dialog
-// that the next call and the worker obey, kept in the settings file.
-#include "OpenBoxes.h"
+// window and listed there (deleting a call: MainCallListTest); and changes
+// made in the options dialog that the next call and the worker obey, kept in
+// the settings file.
 #include "TempHome.h"
 
 #include "ModemSim.h"
@@ -25,14 +25,12 @@
 #include "options/AdvancedPage.h"
 #include "options/DevicePage.h"
 #include "options/OptionsTreeDlg.h"
-#include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 #include "popup/NotifyDlg.h"
 #include "tapi/TapiProviders.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -152,7 +150,7 @@ double Rms(const std::vector<int16_t>& s) {
 
 } // namespace
 
-TEST_F(DesktopStory, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCall) {
+TEST_F(DesktopStory, TheCallerPopsUpAndTheMainWindowRecordsAndListsTheCall) {
     modemsim::CallerId id;
     id.number = "5551234";
     id.name = "JOHN DOE";
@@ -206,30 +204,9 @@ TEST_F(DesktopStory, TheCallerPopsUpAndTheMainWindowRecordsListsAndDeletesTheCal
         // stored recording brings the call's fields and title back.
         main.setWindowTitle("-");
         Worker().CallEvents()->Publish(RecordingStored{file, 1, false, ""});
-        if (!Wait([&] { return main.windowTitle() != "-"; }, "the window followed the event",
-                  10000))
-            return;
-        for (int r = 0; r < main.List()->model()->rowCount(); ++r)
-            if (main.List()->model()->index(r, CCallListModel::kColFile).data().toString() ==
-                QString::fromStdString(name))
-                main.List()->selectRow(r);
-        main.OnCommand(kCmdDelete);
-        // A question (the desktop's lack of a tray may have its box open too).
-        if (!Wait([&] { return OpenBox(QMessageBox::Yes) != nullptr; }, "delete asked first",
-                  10000))
-            return;
-        OpenBox(QMessageBox::Yes)->button(QMessageBox::Yes)->click();
-        Check(main.ShownRows().empty(), "the deleted call left the list");
+        Wait([&] { return main.windowTitle() != "-"; }, "the window followed the event", 10000);
     });
-
-    // The recording went to the desktop's trash, whole, and its line left the index.
-    ASSERT_FALSE(name.empty());
-    EXPECT_FALSE(FileExists(file));
-    auto wav = ReadWholeFile(home.File("data-home/Trash/files/" + name), 1 << 24);
-    ASSERT_TRUE(wav.has_value()) << file;
-    EXPECT_EQ(wav->substr(0, 4), "RIFF");
-    EXPECT_GT(wav->size(), 44u + 8000u);
-    EXPECT_EQ(home.Read("Recorded Calls/index.dat").find(name), std::string::npos);
+    EXPECT_FALSE(name.empty());
 }
 
 // The caller said on the sound card as the caller ID comes, unless the tray

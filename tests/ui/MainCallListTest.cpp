@@ -538,10 +538,11 @@ TEST_F(MainCallListTest, TheCallsViewListsTheHistoryAndPutsCallersOnLists) {
 
     struct Step {
         const char* number;
-        int item; // 0 block, 1 permit, 2 add
+        int item; // 0 block, 1 permit, 2 add; -1 none: only the menu looked at
         const char* status;
         std::vector<bool> enabledAfter;
-    } steps[] = {{"2015550142", 0, "is blocked", {false, true, false}},
+    } steps[] = {{"2015550142", -1, "", {true, true, true}},
+                 {"2015550142", 0, "is blocked", {false, true, false}},
                  {"2015550142", 1, "is always let through", {true, false, false}},
                  {"2015550123", 2, "is neither blocked", {true, true, false}},
                  {"Anonymous", -1, "", {false, false, false}}};

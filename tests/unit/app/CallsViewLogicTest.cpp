@@ -1,5 +1,5 @@
-// The "Calls" view's rules without widgets: the row texts, the caller
-// commands a row offers, and the pages read from a real contacts file.
+// The "Calls" view's rules without widgets: the row texts and the pages read
+// from a real contacts file. The caller commands a row offers: MainCallListTest.
 #include "TempHome.h"
 
 #include "app/CallsViewLogic.h"
@@ -48,27 +48,6 @@ TEST(CallsRowTest, CallerOutcomeFileAndBold) {
         EXPECT_EQ(row.sOutcome, c.outcomeWord);
         EXPECT_EQ(row.sFile, c.file);
         EXPECT_EQ(row.bBold, c.bBold);
-    }
-}
-
-TEST(CallerCommandsTest, ANumberOffersTheListsItIsNotOn) {
-    struct Case {
-        const char* number;
-        std::optional<ContactList> list;
-        bool bBlock, bPermit, bAdd;
-    } cases[] = {
-        {"Anonymous", std::nullopt, false, false, false},
-        {"", std::nullopt, false, false, false},
-        {"555-1234", std::nullopt, true, true, true},
-        {"555-1234", ContactList::None, true, true, false},
-        {"555-1234", ContactList::Block, false, true, false},
-        {"555-1234", ContactList::Permit, true, false, false},
-    };
-    for (const Case& c : cases) {
-        const CallerCommands got = CallerCommandsFor(c.number, c.list);
-        EXPECT_EQ(got.bBlock, c.bBlock) << c.number;
-        EXPECT_EQ(got.bPermit, c.bPermit) << c.number;
-        EXPECT_EQ(got.bAdd, c.bAdd) << c.number;
     }
 }
 

@@ -28,8 +28,6 @@ public:
     bool bCanTalk = false;
     int nPlaybackVolume = -1;
     bool bPlaybackMute = false;
-    // A worker that never lets go of the port (a device stuck in a call).
-    std::atomic<bool> bPortStuckOpen{false};
     std::atomic<bool> bStopRequest{false};
     std::atomic<bool> bExitRequest{false};
     bool bStarted = false;
@@ -59,7 +57,7 @@ public:
     }
     void SetDataPath(const std::string& sPath) override { sDataPath = sPath; }
     bool WaitEnded(uint32_t) override { return true; }
-    bool IsPortClosed() const override { return !bPortStuckOpen && callState.Flags().bPaused; }
+    bool IsPortClosed() const override { return callState.Flags().bPaused; }
     bool IsBusy() const override { return bBusy; }
     bool IsReady() const override { return bReady && !callState.Flags().bPaused; }
     bool IsCallActive() const override { return bCallActive; }

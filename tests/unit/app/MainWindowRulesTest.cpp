@@ -4,7 +4,6 @@
 #include "app/ScreeningCommands.h"
 #include "app/TalkRules.h"
 
-#include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 
 #include <gtest/gtest.h>
@@ -61,21 +60,6 @@ TEST(MainWindowRules, WindowStateChoosesHowTheWindowStarts) {
     EXPECT_EQ(MainStartFor(3, true), MainStart::Hidden) << "3 hides even with ShowMainDlg";
 }
 
-TEST(MainWindowRules, ThePlacementRoundTripsThroughTheSettings) {
-    CMemorySettingsProvider settings("[Options]\nPosX=3000\nPosY=100\ndwWindowState=3\n");
-    MainPlacement p = LoadMainPlacement(settings);
-    EXPECT_EQ(p.nPosX, 3000);
-    EXPECT_EQ(p.dwWindowState, 3u);
-    p.nSizeX = 800;
-    p.nSizeY = 500;
-    ASSERT_TRUE(SaveMainPlacement(settings, p));
-    const MainPlacement back = LoadMainPlacement(settings);
-    EXPECT_EQ(back.nSizeX, 800);
-    EXPECT_EQ(back.nSizeY, 500);
-    EXPECT_EQ(back.nPosY, 100);
-    EXPECT_EQ(back.dwWindowState, 3u);
-}
-
 TEST(MainWindowRules, StatusTimeAndButtons) {
     MainLineFlags f;
     EXPECT_EQ(MainStatusId(f), 109);
@@ -98,9 +82,6 @@ TEST(MainWindowRules, StatusTimeAndButtons) {
     EXPECT_TRUE(MainCallButtonsFor(2, "").bDelete);
     EXPECT_FALSE(MainCallButtonsFor(1, "NULL").bPlay);
     EXPECT_TRUE(MainCallButtonsFor(1, "/x/rec.wav").bSend);
-
-    EXPECT_EQ(RecordActionFor(false), kActionRecord);
-    EXPECT_EQ(RecordActionFor(true), kActionAnswer);
 }
 
 TEST(MainWindowRules, TheKeyDisplayShowsTheKeysOfTheCallOnTheLine) {

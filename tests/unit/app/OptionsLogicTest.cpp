@@ -80,46 +80,38 @@ TEST_F(OptionsLogicTest, OkWithNothingTouchedChangesOnlyWhatTheDialogAlwaysSets)
 TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
     struct Row {
         const char* name;
-        const char* told; // the outcome's flags
         std::function<void(OptionsValues&)> choose;
         std::vector<std::string> changed;
+        const char* told = ""; // the outcome's flags
     } rows[] = {
-        {"tray", "", [](auto& v) { v.bStartToTray = true; }, {"ShowMainDlg: 1 -> 0"}},
-        {"no pop-up", "", [](auto& v) { v.bPopup = false; }, {"iPopup: 1 -> 0"}},
-        {"compressed", "", [](auto& v) { v.bCompressWav = true; }, {"bCompressWav: 0 -> 1"}},
-        {"folder", "data path", [](auto& v) { v.sDataPath = "/c"; }, {"sPath:  -> /c"}},
+        {"tray", [](auto& v) { v.bStartToTray = true; }, {"ShowMainDlg: 1 -> 0"}},
+        {"no pop-up", [](auto& v) { v.bPopup = false; }, {"iPopup: 1 -> 0"}},
+        {"compressed", [](auto& v) { v.bCompressWav = true; }, {"bCompressWav: 0 -> 1"}},
+        {"folder", [](auto& v) { v.sDataPath = "/c"; }, {"sPath:  -> /c"}, "data path"},
         {"record all follows the handset",
-         "",
          [](auto& v) { v.bRecordAll = true; },
          {"bHandsetStart: 0 -> 1", "bHandsetStop: 0 -> 1"}},
         {"unattended seconds in ms",
-         "",
          [](auto& v) { v.nUnattendedSeconds = 90; },
          {"dwInactiveTimer: 60000 -> 90000"}},
         {"silence seconds in tenths",
-         "",
          [](auto& v) { v.nSilenceSeconds = 7; },
          {"iSilenceDetectionTimeout: 50 -> 70"}},
         {"no silence time switches detection off",
-         "",
          [](auto& v) { v.nSilenceSeconds = 0; },
          {"bSilenceDetection: 1 -> 0", "iSilenceDetectionTimeout: 50 -> 0"}},
         {"threshold",
-         "",
          [](auto& v) { v.nSilenceThreshold = 120; },
          {"iSilenceDetectionSensitivity: 50 -> 120"}},
         {"most compatible step traces",
-         "",
          [](auto& v) { v.nCompatStep = 0; },
          {"bCompat: 0 -> 1", "nDebugLevel: 0 -> 1"}},
-        {"compatible step", "", [](auto& v) { v.nCompatStep = 1; }, {"bCompat: 0 -> 1"}},
+        {"compatible step", [](auto& v) { v.nCompatStep = 1; }, {"bCompat: 0 -> 1"}},
         {"mail by outbox",
-         "",
          [](auto& v) { v.bEmail = true, v.bSmtpDirect = false; },
          {"bEMailCID: 0 -> 1"}},
-        {"mail direct", "", [](auto& v) { v.bEmail = true; }, {"bEMailCID: 0 -> 2"}},
+        {"mail direct", [](auto& v) { v.bEmail = true; }, {"bEMailCID: 0 -> 2"}},
         {"mail server",
-         "",
          [](auto& v) {
              v.nRings = 3, v.sRecipient = "me@x.org", v.sSmtp = "mail.x.org", v.nSmtpPort = 587;
              v.nSmtpSecurity = 1, v.sSmtpUser = "me", v.sSmtpPassword = "pw";
@@ -127,28 +119,25 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          {"m_nSmtpPort: 25 -> 587", "m_nSmtpSecurity: 0 -> 1", "m_sRecipsAdderss:  -> me@x.org",
           "m_sSmtp:  -> mail.x.org", "m_sSmtpPassword:  -> pw", "m_sSmtpUser:  -> me",
           "nRings: 1 -> 3"}},
-        {"mail retry", "", [](auto& v) { v.nMailRetryHours = 72; }, {"nMailRetryHours: 24 -> 72"}},
-        {"port", "", [](auto& v) { v.nComPort = 3; }, {"nComPort: -1 -> 3"}},
-        {"modem", "", [](auto& v) { v.sModem = "USR"; }, {"sModem: .Custom -> USR"}},
-        {"line device", "device kind", [](auto& v) { v.nDeviceKind = 1; }, {"nTAPI: 0 -> 1"}},
+        {"mail retry", [](auto& v) { v.nMailRetryHours = 72; }, {"nMailRetryHours: 24 -> 72"}},
+        {"port", [](auto& v) { v.nComPort = 3; }, {"nComPort: -1 -> 3"}},
+        {"modem", [](auto& v) { v.sModem = "USR"; }, {"sModem: .Custom -> USR"}},
+        {"line device", [](auto& v) { v.nDeviceKind = 1; }, {"nTAPI: 0 -> 1"}, "device kind"},
         {"USB adapter",
-         "device kind",
          [](auto& v) { v.nDeviceKind = kKindUsbAdapter; },
-         {"fUseHiPhone: 0 -> 1", "nTAPI: 0 -> 2"}},
+         {"fUseHiPhone: 0 -> 1", "nTAPI: 0 -> 2"},
+         "device kind"},
         {"extension",
-         "device kind, beep",
          [](auto& v) { v.nDeviceKind = kKindExtension; },
-         {"fUseComvurgent: 0 -> 1", "nTAPI: 0 -> 3"}},
+         {"fUseComvurgent: 0 -> 1", "nTAPI: 0 -> 3"},
+         "device kind, beep"},
         {"adapter's choices kept for a modem",
-         "",
          [](auto& v) { v.sAdapterSoundCard = "null", v.sAdapterInput = "/dev/input/event7"; },
          {"sAdapterInput:  -> /dev/input/event7", "sAdapterSoundCard:  -> null"}},
         {"talk at the PC",
-         "",
          [](auto& v) { v.sTalkSoundCard = "null", v.bTalkStereo = true; },
          {"bTalkStereo: 0 -> 1", "sTalkSoundCard:  -> null"}},
         {"sounds",
-         "",
          [](auto& v) {
              v.sWaveGreet = "/g", v.sWaveHold = "/h", v.sWaveWait = "/w",
              v.sWaveCompressedHold = "/c", v.bScheduleGreeting = true;
@@ -158,7 +147,6 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
           "sWaveCompressedHold: ./dev/hold -> /c", "sWaveGreet: ./wave/greet.wav -> /g",
           "sWaveHold: ./wave/hold.wav -> /h", "sWaveWait: ./wave/wait.wav -> /w"}},
         {"screening",
-         "",
          [](auto& v) {
              v.sCountry = "DE", v.nBlackAction = 2, v.bDropBlackCalls = true, v.nWhiteAction = 1;
              v.bScreeningPaused = true, v.nRepeatCallerMinutes = 5, v.bChallengeUnknown = true;
@@ -169,19 +157,15 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
           "nRepeatCallerMinutes: 0 -> 5", "nWhiteAction: 0 -> 1", "sCountry:  -> DE",
           "sFileContacts: " + home.File("minidb.dat") + " -> /c.db"}},
         {"speech",
-         "",
          [](auto& v) { v.announce.bEnable = v.announce.bOnlyName = true, v.announce.nTimes = 2; },
          {"TTS_bEnable: 0 -> 1", "TTS_bOnlyName: 0 -> 1", "TTS_times: 1 -> 2"}},
         {"remote access",
-         "",
          [](auto& v) { v.sPin = "0815", v.sMorePins = "1234;5678", v.bTollSaver = true; },
          {"bTollSaver: 0 -> 1", "sPin:  -> 0815", "strPinArray:  -> 1234;5678"}},
         {"call program",
-         "",
          [](auto& v) { v.events.program.bRunProg = v.events.program.bRunNotAnsw = true; },
          {"bRunNotAnsw: 0 -> 1", "bRunProg: 0 -> 1"}},
         {"text messages",
-         "",
          [](auto& v) {
              v.events.text.sPhone = "+49 170", v.events.text.nPort = 4;
              v.events.text.bUnattended = false, v.events.text.nRetries = 3;
@@ -189,19 +173,18 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
          {"bUnattendedPage: 1 -> 0", "m_PagerPhone:  -> +49 170", "m_PagerPort: -1 -> 4",
           "m_PagerRetries: 1 -> 3"}},
         {"forwarding",
-         "",
          [](auto& v) {
              v.events.forward = {2, "+49 170", true};
          },
          {"bFwdBlack: 0 -> 1", "nFwdMethod: 0 -> 2", "sFwdPhone:  -> +49 170"}},
         {"MQTT starts again",
-         "mqtt",
          [](auto& v) {
              v.events.mqtt.bEnable = v.events.mqtt.bCommands = true, v.events.mqtt.nPort = 8883;
              v.events.mqtt.sHost = "broker", v.events.mqtt.sPassword = "pw";
          },
          {"MQTT/bCommands: 0 -> 1", "MQTT/bEnable: 0 -> 1", "MQTT/nPort: 1883 -> 8883",
-          "MQTT/sHost:  -> broker", "MQTT/sPassword:  -> pw"}},
+          "MQTT/sHost:  -> broker", "MQTT/sPassword:  -> pw"},
+         "mqtt"},
     };
     ApplyOptions(FillOptions(Refs()), Refs());
     const CPhoneSettings p0 = phone;

@@ -1,6 +1,7 @@
 // The service's lines about its device name each kind as it is: the modem's
 // port, the telephony line, the USB telephone adapter; each change is told
-// once.
+// once. The modem's port missing, back and lost in the service itself:
+// VorelladTest.
 #include "app/ServiceCallLog.h"
 
 #include <gtest/gtest.h>
@@ -19,13 +20,6 @@ TEST(ServiceCallLog, EachDeviceKindIsNamedAsItIs) {
         std::string open, back, failed, lost;
     };
     const Row rows[] = {
-        {DeviceKind::SerialModem, "COM9 (/dev/ttyACM0)",
-         "modem port COM9 (/dev/ttyACM0) open; waiting for calls",
-         "modem port COM9 (/dev/ttyACM0) is back; waiting for calls",
-         "cannot open the modem port COM9 (/dev/ttyACM0): No such file or directory; trying "
-         "again until it can be opened",
-         "modem port COM9 (/dev/ttyACM0) lost (unplugged, or its program ended); trying to open "
-         "it again"},
         {DeviceKind::UsbAdapter, "", "USB telephone adapter open; waiting for calls",
          "USB telephone adapter is back; waiting for calls",
          "cannot open the USB telephone adapter: the sound card hw:CARD=X is not there",
@@ -38,10 +32,9 @@ TEST(ServiceCallLog, EachDeviceKindIsNamedAsItIs) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.open);
         Logged l;
-        const std::string reason =
-            r.kind == DeviceKind::SerialModem  ? "/dev/ttyACM0: No such file or directory"
-            : r.kind == DeviceKind::UsbAdapter ? "the sound card hw:CARD=X is not there"
-                                               : "no provider";
+        const std::string reason = r.kind == DeviceKind::UsbAdapter
+                                       ? "the sound card hw:CARD=X is not there"
+                                       : "no provider";
         l.log.DeviceStateChanged(DeviceState::Open, r.kind, r.device, "");
         l.log.DeviceStateChanged(DeviceState::Open, r.kind, r.device, "");
         l.log.DeviceStateChanged(DeviceState::Lost, r.kind, r.device, "");
