@@ -196,17 +196,6 @@ TEST_F(IndexFileTest, LoadSaveFindGetSetRemove) {
     EXPECT_NE(b.LastError().find("index.dat"), std::string::npos);
 }
 
-TEST_F(IndexFileTest, EveryLineIsOneRecordWhateverItsLength) {
-    std::string longMemo(20000, 'm');
-    home.Write("Recorded Calls/index.dat",
-               "\"a.wav\",\"\",\"\",\"\",\"\",\"" + longMemo + "\"\r\n\r\nb.wav\nc.wav");
-    CDataStructureArray a;
-    ASSERT_EQ(a.Load(Path()), 4);
-    EXPECT_EQ(a.GetAt(0).m_sMemo, longMemo);
-    EXPECT_EQ(a.GetAt(1), CDataStructure());
-    EXPECT_EQ(a.GetAt(3).m_sFile, "c.wav");
-}
-
 TEST_F(IndexFileTest, ARefusedWriteLeavesTheOldIndexWhole) {
     std::filesystem::create_directories(home.File("Recorded Calls"));
     CDataStructureArray a;
