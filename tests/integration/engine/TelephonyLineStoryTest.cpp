@@ -1,11 +1,11 @@
 // The worker on a telephony line (the simulated provider): a caller rings,
 // the caller is shown, the machine answers with the greeting through the
 // call's sound device, records the message and stores it in the index, as
-// on the modem.
+// on the modem. (A key, a busy tone, a blocked caller and remote access on a
+// line are the SIP line's stories, on the same line device.)
 #include "EngineStory.h"
 
 #include "audio/SoundBackend.h"
-#include "engine/Challenge.h"
 #include "engine/TelephonyLineDevice.h"
 #include "platform/TextUtil.h"
 #include "tapi/SimulatedTapi.h"
@@ -102,108 +102,6 @@ TEST_P(LineAnswer, TheMachineAnswersRecordsTheMessageAndIndexesIt) {
 INSTANTIATE_TEST_SUITE_P(Rings, LineAnswer, ::testing::Values(2, 1), [](const auto& i) {
     return std::string(i.param == 1 ? "CallerIdAfterTheAnsweringRing" : "SecondRing");
 });
-
-// The line's key during the greeting ends it and runs its action (hang up);
-// its busy tone during the message ends the message, which is kept.
-struct LineEventRow {
-    const char* label;
-    char cEvent;
-    bool bInGreeting;
-};
-
-class LineEvent : public TelephonyLineStory, public ::testing::WithParamInterface<LineEventRow> {};
-
-TEST_P(LineEvent, EndsTheGreetingOrTheMessageAtOnce) {
-    const LineEventRow& row = GetParam();
-    phone->DriverSettings().m_dtmf[5] = kActionStopHangUp;
-    phone->sWaveGreet = MakeToneWav("wave/long.wav", 600, row.bInGreeting ? 60000 : 500);
-    StartWorkerOnDevice();
-    const uint32_t hCall = line->OfferCall(0);
-    line->Ring(0);
-    ASSERT_TRUE(WaitFor([&] { return (row.bInGreeting ? State().bPlaying : State().bRecording).load(); }));
-    if (row.bInGreeting)
-        line->SendDigits(hCall, std::string(1, row.cEvent));
-    else
-        line->SendTone(hCall, row.cEvent);
-    ASSERT_TRUE(WaitFor([&] { return line->Did("Drop 0x10001"); }));
-    EXPECT_EQ(Index().GetSize(), row.bInGreeting ? 0 : 1);
-    if (!row.bInGreeting) {
-        EXPECT_EQ(worker->LastRecordKey(), row.cEvent);
-        EXPECT_EQ(Index().GetAt(0).m_bMessage, 1);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Events, LineEvent,
-                         ::testing::Values(LineEventRow{"KeyInTheGreeting", '5', true},
-                                           LineEventRow{"BusyInTheMessage", 'b', false}),
-                         [](const auto& i) { return std::string(i.param.label); });
-
-// A blocked caller set to be hung up on is declined unanswered, at its caller ID.
-TEST_F(TelephonyLineStory, ABlockedCallerIsDroppedWithoutAnAnswer) {
-    phone->nBlackAction = 1;
-    Contact ann;
-    ann.sName = "Ann";
-    ann.numbers = {{"030 1234567", ""}};
-    ann.list = ContactList::Block;
-    ASSERT_NE(Contacts().AddContact(ann), 0) << Contacts().Error();
-    StartWorkerOnDevice();
-    const uint32_t hCall = line->OfferCall(0);
-    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
-    ASSERT_TRUE(WaitFor([&] { return line->Did("Drop 0x10001"); }));
-    EXPECT_FALSE(line->Did("Answer 0x10001"));
-    const std::vector<HistoryEntry> history = WaitForHistory(1);
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].outcome, CallOutcome::Blocked);
-    EXPECT_EQ(history[0].sRule, "block list: contact Ann");
-    EXPECT_EQ(Index().GetSize(), 0);
-}
-
-// An unknown caller asked for a key gets through with the right one on the
-// telephony line too: the line's keys reach the spoken prompt.
-TEST_F(TelephonyLineStory, AChallengedCallerWithTheRightKeyLeavesAMessage) {
-    phone->bChallengeUnknown = true;
-    SetChallengeDigitSource([] { return 7; });
-    StartWorkerOnDevice();
-    const uint64_t playedBefore = nullBackend->FramesPlayed();
-    const uint32_t hCall = line->OfferCall(0);
-    line->SendCallerId(hCall, {kCallerIdAddress | kCallerIdName, "0301234567", "Ann Example"});
-    line->Ring(0);
-    ASSERT_TRUE(WaitFor([&] { return nullBackend->FramesPlayed() - playedBefore > 4000; }));
-    line->SendDigits(hCall, "7");
-    ASSERT_TRUE(WaitFor([&] { return State().bRecording.load(); }));
-    line->FarEndHangsUp(hCall);
-    const std::vector<HistoryEntry> history = WaitForHistory(1);
-    SetChallengeDigitSource({});
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_EQ(history[0].decision, ScreenAction::Challenge);
-    EXPECT_EQ(history[0].outcome, CallOutcome::Message);
-    EXPECT_EQ(Index().GetSize(), 1);
-}
-
-// The owner calls in: "*" in the greeting, the PIN, the new message heard
-// whole at the far end and marked heard, "#" ends.
-TEST_F(TelephonyLineStory, RemoteAccessPlaysTheNewMessageToTheFarEnd) {
-    OfferRemoteAccess();
-    phone->sWaveGreet = MakeToneWav("wave/greet.wav", 600, 8000);
-    AddNewMessage("first.wav", 700, 100, 500);
-    StartWorkerOnDevice();
-    const uint32_t hCall = line->OfferCall(0);
-    line->Ring(0);
-    ASSERT_TRUE(WaitFor([&] { return State().bPlaying.load(); }));
-    line->SendDigits(hCall, "*");
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("remote access: asked for by the caller"); }));
-    line->SendDigits(hCall, "0815#");
-    ASSERT_TRUE(WaitFor([&] {
-        const std::vector<HistoryEntry> h = Contacts().Calls(HistoryFilter::All, 0, 1);
-        return !h.empty() && h[0].bHeard;
-    }));
-    ExpectMessageHeardWhole(nullBackend->RecentlyPlayed(), 700, 4000);
-    line->SendDigits(hCall, "#");
-    ASSERT_TRUE(
-        WaitFor([&] { return UiSaid("remote access: ended") && line->Did("Drop 0x10001"); }));
-    EXPECT_EQ(Index().GetSize(), 0); // the owner left no message
-    ExpectNoKeyLogged();
-}
 
 // A second caller, a blocked one set for the not-in-service tones, rings
 // while the machine takes a message: nothing is played into the call in

@@ -1,6 +1,7 @@
-// The codec dispatcher and the modem codecs: round trips, in process and
-// through vorella-tool, the edge cases of each format, block boundaries and
-// bounded output.
+// The codec dispatcher and the modem codecs: round trips, the edge cases of
+// each format, block boundaries and bounded output. (vorella-tool's coding:
+// the modem voice oracle's; ZyXEL ADPCM's level on the line: the shipped
+// greeting's story.)
 #include "AudioTestUtil.h"
 #include "TempHome.h"
 
@@ -33,29 +34,6 @@ TEST_P(EveryCodec, SpeechSurvivesARoundTrip) {
     double snr = SnrDb(speech, out, 2);
     EXPECT_GE(snr, c.minSnrDb);
     RecordProperty("snr_db", std::to_string(snr));
-}
-
-TEST_P(EveryCodec, ToolTurnsAOneKilohertzToneBackIntoOne) {
-    const CodecCase& c = GetParam();
-    TempHome home;
-    WriteWav(home.File("tone.wav"), SineWave(1000, 6000, 16000));
-    const std::string id = std::to_string(c.id), bits = std::to_string(c.bits);
-    ASSERT_EQ(RunProgram({Tool(), "encode", "--id", id, "--bits", bits, home.File("tone.wav"),
-                          home.File("tone.raw")})
-                  .nExit,
-              0);
-    ASSERT_EQ(RunProgram({Tool(), "decode", "--id", id, "--bits", bits, "--rate", "8000",
-                          home.File("tone.raw"), home.File("back.wav")})
-                  .nExit,
-              0);
-    WaveFormat f;
-    std::vector<int16_t> back = ReadWav(home.File("back.wav"), &f);
-    EXPECT_EQ(f.nSamplesPerSec, 8000u);
-    ASSERT_GE(back.size(), 15000u);
-    // Skip the coders' start-up, then most of the power must sit at 1 kHz.
-    std::vector<int16_t> steady(back.begin() + 2000, back.begin() + 15000);
-    EXPECT_GT(ToneShare(steady, 1000), 0.8);
-    EXPECT_LT(ToneShare(steady, 1500), 0.05);
 }
 
 TEST_P(EveryCodec, BlockBoundariesDoNotChangeTheStream) {
@@ -192,28 +170,6 @@ TEST(VoiceCodec, SoftAgcLevelsDecodedBlocks) {
     ASSERT_TRUE(OpenVoiceCodec(codec, 16, s, &agc));
     DecodeVoiceBlock(codec, bytes.data(), bytes.size(), out.data(), out.size());
     EXPECT_EQ(out, quiet);
-}
-
-TEST(ZyxelAdpcm, ARoundTripKeepsTheLevelOfLoudSpeech) {
-    // A greeting peaking near full scale must reach the line as loud as it
-    // is, not four times louder and clipped.
-    std::vector<int16_t> speech = SpeechSample();
-    int peak = 1;
-    for (int16_t v : speech)
-        peak = std::max(peak, std::abs(static_cast<int>(v)));
-    for (int16_t& v : speech)
-        v = static_cast<int16_t>(v * 32000 / peak);
-    std::vector<int16_t> out = DecodeAll(41, 4, EncodeAll(41, 4, speech, 320), 4096);
-    ASSERT_GE(out.size(), speech.size());
-    double in2 = 0, out2 = 0;
-    size_t clipped = 0;
-    for (size_t i = 0; i < speech.size(); ++i) {
-        in2 += double(speech[i]) * speech[i];
-        out2 += double(out[i]) * out[i];
-        clipped += out[i] >= 32764 || out[i] <= -32768;
-    }
-    EXPECT_NEAR(std::sqrt(out2 / in2), 1.0, 0.1);
-    EXPECT_LT(clipped, speech.size() / 1000);
 }
 
 TEST(ZyxelAdpcm, NeverSendsZeroAndAReceivedZeroRestartsTheStep) {

@@ -110,14 +110,16 @@ TEST_F(CallRecordTest, AFinishedCallIsWrittenAndUpdatedInPlace) {
 TEST_F(CallRecordTest, ANewCallIsAppendedAndATornLastLineRepaired) {
     const std::string kLine = "\"a.wav\",\"21:05\",\"12/06/26\",\"1\",\"n\",\"\",\"\",\"3\",\"0\","
                               "\"0\",\"0\"\r\n";
-    static const struct {
+    const std::string kLong(20000, 'x'); // a line of any length is one record
+    const struct {
         const char* name;
         std::string before;
         int nLoaded;      // records read before the store
         std::string kept; // what the store leaves in front of the new line
     } kCases[] = {
         {"none", "", 0, ""},
-        {"hand-edited lines", "x\r\n\r\nb.wav\n" + kLine, 4, "x\r\n\r\nb.wav\n" + kLine},
+        {"hand-edited lines", kLong + "\r\n\r\nb.wav\n" + kLine, 4,
+         kLong + "\r\n\r\nb.wav\n" + kLine},
         {"torn quoted line", kLine + "\"torn.wav\",\"21:", 1, kLine},
         {"torn before its end", kLine + kLine.substr(0, kLine.size() - 3) + "\r", 1, kLine},
         {"whole line without line end", kLine + kLine.substr(0, kLine.size() - 2), 2,

@@ -82,12 +82,4 @@ TEST_F(CallTimeTest, FormatEditingHandlesTheCommonLocaleShapes) {
     EXPECT_EQ(ExpandTimeFormat("%Ey-%Om", ""), "%y-%m");
 }
 
-TEST_F(CallTimeTest, LengthTextShowsHoursOnlyWhenThereAreAny) {
-    EXPECT_EQ(LengthText(0), "00:00");
-    EXPECT_EQ(LengthText(90), "01:30");
-    EXPECT_EQ(LengthText(3599), "59:59");
-    EXPECT_EQ(LengthText(3610), "01:00:10");
-    EXPECT_EQ(LengthText(100 * 3600), "100:00:00");
-}
-
 } // namespace

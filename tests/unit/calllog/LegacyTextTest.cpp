@@ -1,8 +1,6 @@
 // Names of old call indexes in an 8-bit code page, read as the text they were.
 #include "calllog/LegacyText.h"
 
-#include "config/SettingsProvider.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,14 +32,6 @@ TEST(LegacyTextTest, OnlyWhatIsNotUtf8IsReadInTheLegacyCodePage) {
         EXPECT_EQ(TextFromIndex(c.stored, c.codePage, &error), c.text) << c.stored;
         EXPECT_EQ(!error.empty(), c.error) << c.stored << ": " << error;
     }
-}
-
-TEST(LegacyTextTest, TheCodePageIsASettingWithTheStoredFilesDefault) {
-    CMemorySettingsProvider settings;
-    CScopedSettingsProvider use(settings);
-    EXPECT_EQ(LegacyCodePage(), "WINDOWS-1252");
-    ASSERT_TRUE(settings.SetString("sLegacyCodePage", "ISO-8859-15"));
-    EXPECT_EQ(LegacyCodePage(), "ISO-8859-15");
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // The phone makes the device the settings choose with the maker registered
 // for that kind, handing it the phone as its host; a kind without a maker
 // gives a device that says it is not available. Only a modem loads the
-// modem profile the settings name when they change, and only a modem has a
-// serial driver (on the phone's profile and settings); every device traces.
+// modem profile the settings name when they change.
 #include "TempHome.h"
 
 #include "config/SettingsProvider.h"
@@ -65,28 +64,6 @@ TEST_P(DeviceChoice, OnlyAModemReadsTheProfileOfTheModemNamedAtStartOrChosen) {
     phone.sModem = "Modem chosen";
     phone.FollowSettings();
     EXPECT_EQ(phone.Profile().m_sModemName, bModem ? "Modem chosen" : "Modem in use");
-}
-
-TEST_P(DeviceChoice, OnlyAModemHasASerialDriverAndEveryDeviceTraces) {
-    const ChoiceCase c = GetParam();
-    TempHome home;
-    CPhone phone;
-    phone.fUseHiPhone = c.fUseHiPhone;
-    phone.nTAPI = c.nTAPI;
-    phone.nDebugLevel = 1;
-    phone.FollowSettings();
-    phone.ChooseDevice();
-    EXPECT_EQ(phone.ModemDriver() != nullptr, c.kind == DeviceKind::SerialModem);
-    phone.Trace("traced on this device\n");
-    EXPECT_NE(home.Read("modem.log").find("traced on this device"), std::string::npos);
-
-    // Chosen (again), the modem's driver works on the phone's own parts.
-    phone.fUseHiPhone = false;
-    phone.nTAPI = 0;
-    phone.ChooseDevice();
-    ASSERT_NE(phone.ModemDriver(), nullptr);
-    EXPECT_EQ(&phone.ModemDriver()->Profile(), &phone.Profile());
-    EXPECT_EQ(&phone.ModemDriver()->Settings(), &phone.DriverSettings());
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DeviceChoice,

@@ -1,7 +1,6 @@
 #include "engine/CallState.h"
 #include "engine/CallerText.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 TEST(FormatDisplayNumber, LayoutByLength) {
@@ -15,33 +14,12 @@ TEST(FormatDisplayNumber, LayoutByLength) {
     EXPECT_EQ(FormatDisplayNumber("1 PRIVATE!"), "1 PRIVATE!");
 }
 
-TEST(CallerIdRules, NoNumberAndFilter) {
-    CNumber c;
-    ApplyNoNumberRule(c);
-    EXPECT_EQ(c.m_sNumber, "NA");
-    EXPECT_EQ(c.m_sDisplayNumber, "NA");
-    EXPECT_EQ(CallListFilterFor(c.m_sDisplayNumber), "");
-
-    c.m_sCidNumber = "5551234";
-    ApplyNoNumberRule(c);
-    FormatCallDisplayNumber(c);
-    EXPECT_EQ(c.m_sNumber, "5551234");
-    EXPECT_EQ(c.m_sDisplayNumber, "555-1234");
-
+// The call list's filter for a caller (the "NA" of no number: none).
+TEST(CallerIdRules, CallListFilter) {
+    EXPECT_EQ(CallListFilterFor("NA"), "");
     EXPECT_EQ(CallListFilterFor("  5551234 "), "5551234");
     EXPECT_EQ(CallListFilterFor(" 5 "), "");
     EXPECT_EQ(CallListFilterFor("PRIVATE"), "PRIVATE");
-}
-
-TEST(CallerIdRules, StampCallTimeUsesTheLocalClock) {
-    ::setenv("TZ", "UTC", 1); // as the other tests of local times here
-    ::tzset();
-    CNumber c;
-    StampCallTime(c, 1199232005); // 2008-01-02 00:00:05 UTC
-    EXPECT_EQ(c.m_sTime, "0000");
-    EXPECT_EQ(c.m_sDate, "01022008");
-    StampCallTime(c, 1199232005 + 23 * 3600 + 59 * 60); // 23:59, 24-hour
-    EXPECT_EQ(c.m_sTime, "2359");
 }
 
 TEST(CallerText, SanitizeAndLeadingInt) {

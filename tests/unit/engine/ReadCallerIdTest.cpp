@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::time_t kNoon = 1199275200; // 2008-01-02 12:00:00 UTC
+constexpr std::time_t kEvening = 1199318340; // 2008-01-02 23:59:00 UTC
 
 // Remembers what the main window would read when the caller fields first
 // change with the received flag up.
@@ -37,7 +37,7 @@ protected:
     CallerIdFill Read(ICallerIdSource& source) {
         CallerIdContext ctx{ui, state, true, [this](const std::string& s) { log += s; },
                             [this] { ++stopCleared; }};
-        return ReadCallerId(source, ctx, kNoon);
+        return ReadCallerId(source, ctx, kEvening);
     }
 
     CCallState callState;
@@ -69,9 +69,9 @@ TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
     EXPECT_EQ(c.m_sDisplayNumber, "212-555-1234");
     EXPECT_EQ(c.m_sName, "JOHN SMITH");
     EXPECT_EQ(c.m_nKind, 1);
-    // The modem's date and time are replaced by this computer's.
+    // The modem's date and time are replaced by this computer's, on a 24-hour clock.
     EXPECT_EQ(c.m_sDate, "01022008");
-    EXPECT_EQ(c.m_sTime, "1200");
+    EXPECT_EQ(c.m_sTime, "2359");
 
     auto lines = ui.Lines();
     ASSERT_GE(lines.size(), 2u);
@@ -81,7 +81,7 @@ TEST_F(ReadCallerIdTest, SerialModemShowsTheNumberBeforeTheNameArrives) {
     ASSERT_TRUE(ui.bPeeked);
     EXPECT_EQ(ui.early.m_sNumber, "2125551234");
     EXPECT_EQ(ui.early.m_sDisplayNumber, "212-555-1234");
-    EXPECT_EQ(ui.early.m_sTime, "1200");
+    EXPECT_EQ(ui.early.m_sTime, "2359");
 }
 
 // A line call without caller data (the line with data: the telephony line

@@ -6,34 +6,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-TEST(RingRules, WhenCallerIdIsReadAndTheTollSaver) {
-    struct Row {
-        int type;
-        bool serialFirst, otherFirst, tollSaver;
-        CidSetup::Kind setup;
-        int mode;
-    };
-    const Row rows[] = {
-        {kCidNone, false, false, false, CidSetup::None, 0},
-        {kCidHardware, false, false, false, CidSetup::Hardware, 0},
-        {kCidFormatted, true, false, true, CidSetup::American, 1},
-        {kCidFormattedLong, true, false, true, CidSetup::American, 1},
-        {kCidUnformatted, true, false, false, CidSetup::American, 2},
-        {kCidFormattedAny, true, true, false, CidSetup::American, 1},
-        {kCidOther, false, false, true, CidSetup::None, 0},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(ReadsCallerIdAtFirstRing(r.type, true), r.serialFirst) << r.type;
-        EXPECT_EQ(ReadsCallerIdAtFirstRing(r.type, false), r.otherFirst) << r.type;
-        EXPECT_EQ(UsesTollSaver(r.type), r.tollSaver) << r.type;
-        EXPECT_EQ(CallerIdSetupFor(r.type).kind, r.setup) << r.type;
-        EXPECT_EQ(CallerIdSetupFor(r.type).nMode, r.mode) << r.type;
-    }
-    EXPECT_EQ(TollSaverRing(4, true, false), 6);
-    EXPECT_EQ(TollSaverRing(4, true, true), 4);
-    EXPECT_EQ(TollSaverRing(4, false, false), 4);
-}
-
 TEST(Volume, FactorsAndSaturation) {
     // 50 is unchanged, 100 twice, 0 half, muted silent: LineSoundTest's table.
     EXPECT_DOUBLE_EQ(VolumeFactor(75, false), 1.5);

@@ -64,14 +64,6 @@ TEST(StringCatalogue, FormatShapeNamesEveryArgumentInOrder) {
     }
 }
 
-TEST(StringCatalogue, EscapesRoundTripAndBadOnesAreRefused) {
-    const std::string text = "a\\b\r\n\tc=d # e";
-    EXPECT_EQ(EscapeCatalogueText(text), "a\\\\b\\r\\n\\tc=d # e");
-    EXPECT_EQ(UnescapeCatalogueText(EscapeCatalogueText(text)), text);
-    EXPECT_FALSE(UnescapeCatalogueText("bad \\x41"));
-    EXPECT_FALSE(UnescapeCatalogueText("ends in \\"));
-}
-
 TEST(StringCatalogue, GoodLinesAreReadWithTheirEscapes) {
     const StringCatalogue cat =
         ParseStringCatalogue("\xEF\xBB\xBF# Deutsch\r\n"
