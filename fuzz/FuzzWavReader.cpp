@@ -1,9 +1,7 @@
 // The WAV reader and the decoder of every coding take any file from the call
 // folder or a user's greeting, as does the web page's player (each file
-// served as PCM, read through in pieces and at a few places); the wave buffer
-// deserialiser takes whatever bytes it is given.
+// served as PCM, read through in pieces and at a few places).
 #include "audio/Cacm.h"
-#include "audio/Wave.h"
 #include "audio/WaveDecoder.h"
 #include "audio/WaveFile.h"
 #include "web/MediaSource.h"
@@ -52,8 +50,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     std::remove(path.c_str());
-
-    CWave wave;
-    wave.Deserialize(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

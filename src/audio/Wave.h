@@ -87,13 +87,6 @@ public:
     void PlayDone();
     int PlayCount() const { return m_nPlayCount; }
 
-    // The 16 format bytes, then the block count and each block's sample
-    // count, byte size and bytes (all little-endian).
-    void Serialize(std::string& out) const;
-    // Reads what Serialize wrote; false (the wave unchanged) on a malformed
-    // or truncated input.
-    bool Deserialize(std::string_view in);
-
 private:
     CWaveBlockList m_blocks;
     IWaveOwner* m_pOwner = nullptr;
