@@ -586,7 +586,8 @@ std::vector<HistoryEntry> CContactStore::Calls(HistoryFilter filter, int offset,
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard, forwarded_to, forward_problem FROM history WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
+        "recording, heard, forwarded_to, forward_problem FROM history "
+        "WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
         "(?1 = 2 AND outcome IN (5, 6)) OR (?1 = 3 AND outcome = 2 AND heard = 0) "
         "ORDER BY time DESC, id DESC LIMIT ?2 OFFSET ?3");
     q.Bind(1, static_cast<int64_t>(filter)).Bind(2, limit).Bind(3, offset);
@@ -598,8 +599,8 @@ std::vector<HistoryEntry> CContactStore::CallsOf(const std::string& normalised, 
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard, forwarded_to, forward_problem FROM history WHERE normalised = ?1 ORDER BY time DESC, id "
-        "DESC LIMIT ?2");
+        "recording, heard, forwarded_to, forward_problem FROM history WHERE normalised = ?1 "
+        "ORDER BY time DESC, id DESC LIMIT ?2");
     q.Bind(1, normalised).Bind(2, limit);
     return ReadCalls(q);
 }

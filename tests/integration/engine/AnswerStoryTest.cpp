@@ -169,8 +169,8 @@ INSTANTIATE_TEST_SUITE_P(Events, CallerEnds,
 struct MessageForwardRow {
     const char* label;
     const char* sDialResult;
-    const char* sTold;      // on the status line at the end
-    int nRetriesTold;       // status lines of an attempt to be made again
+    const char* sTold;        // on the status line at the end
+    int nRetriesTold;         // status lines of an attempt to be made again
     const char* sForwardedTo; // the history's
     const char* sProblem;     // the history's, its start
 };
@@ -209,8 +209,8 @@ TEST_P(MessageForward, TheMessageReachesTheNumberOrWhyNotIsTold) {
                                     return l.rfind("status: message from 5551234 not forwarded "
                                                    "to 030 9876: ",
                                                    0) == 0 &&
-                                           l.find(StrPrintf("; attempt %d of 3, trying again", n)) !=
-                                               std::string::npos;
+                                           l.find(StrPrintf("; attempt %d of 3, trying again",
+                                                            n)) != std::string::npos;
                                 }),
                   n <= row.nRetriesTold ? 1 : 0)
             << n;
