@@ -49,6 +49,8 @@ CallsRow CallsRowFor(const HistoryEntry& call, const std::string& sContactName,
     if (!call.sForwardedTo.empty())
         row.sOutcome += (call.outcome == CallOutcome::Forwarded ? " to " : ", forwarded to ") +
                         call.sForwardedTo;
+    if (!call.sForwardProblem.empty())
+        row.sOutcome += ", " + call.sForwardProblem;
     row.sRule = call.sRule;
     row.sRecording = call.sRecording;
     row.sFile = call.sRecording.substr(call.sRecording.find_last_of('/') + 1);

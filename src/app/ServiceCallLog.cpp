@@ -72,9 +72,11 @@ void CServiceCallLog::OnEvent(const CallEvent& event) {
         }
         // The notice says for itself what became of it.
         void operator()(const CallsForNotice&) {}
+        // A forward that failed, and a message's, the worker tells on the status line.
         void operator()(const CallForwarded& e) {
-            log.Line((e.bTransferred ? "call transferred to " : "call redirected to ") +
-                     LogEscape(e.sTarget));
+            if (e.sProblem.empty() && e.sRecording.empty())
+                log.Line((e.bTransferred ? "call transferred to " : "call redirected to ") +
+                         LogEscape(e.sTarget));
         }
     };
     std::visit(Teller{*this}, event);

@@ -79,10 +79,15 @@ struct RecordingStored {
 };
 
 // The call was sent on to sTarget: redirected before it was answered, or
-// transferred (bTransferred) once answered.
+// transferred (bTransferred) once answered; on a line that cannot send a
+// call on, its message (sRecording) was played to sTarget after the call.
+// With sProblem it was not, for good: why, as the history keeps it ("not
+// forwarded to 555 0123: busy"); the worker has told it already.
 struct CallForwarded {
     std::string sTarget;
     bool bTransferred = false;
+    std::string sRecording; // "" the call itself
+    std::string sProblem;   // "" it went
 };
 
 // The line was put back. Comes also when the rings of a call end after the

@@ -12,6 +12,10 @@ const ForwardMethodEntry& ForwardMethodOf(int nFwdMethod) {
     return kForwardMethods[0];
 }
 
+std::string ForwardProblem(const std::string& sTarget, const std::string& sWhy) {
+    return "not forwarded" + (sTarget.empty() ? "" : " to " + sTarget) + ": " + sWhy;
+}
+
 bool ForwardCallAt(ForwardMethod moment, CPhone& phone, const CCallStateData& state,
                    CCallEventPublisher& events) {
     const ForwardMethodEntry& method = ForwardMethodOf(phone.nFwdMethod);
@@ -27,12 +31,13 @@ bool ForwardCallAt(ForwardMethod moment, CPhone& phone, const CCallStateData& st
         why = "no number to forward to is set";
     else if (phone.Device().ForwardCall(target, method.bAnswered, &why)) {
         phone.Trace("Forwarded (" + std::string(method.sName) + ") to " + target + "\n");
-        events.Publish(CallForwarded{target, method.bAnswered});
+        events.Publish(CallForwarded{target, method.bAnswered, "", ""});
         return true;
     }
-    const std::string text = "call not forwarded" + (target.empty() ? "" : " to " + target) + ": " +
-                             why + "; it goes on as without forwarding";
+    const std::string problem = ForwardProblem(target, why);
+    const std::string text = "call " + problem + "; it goes on as without forwarding";
     phone.Trace(text + "\n");
     phone.SetStatusText(text);
+    events.Publish(CallForwarded{target, method.bAnswered, "", problem});
     return false;
 }

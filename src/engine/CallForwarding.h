@@ -3,8 +3,8 @@
 // (redirected unanswered), when the machine would answer (redirected then),
 // or after the caller's message (transferred). A blocked caller is
 // forwarded only with bFwdBlack. A forward that fails (no number set, the
-// far end refuses) is told on the status line once and the call goes on as
-// it would have without forwarding.
+// far end refuses) is told on the status line once, kept in the call's
+// history, and the call goes on as it would have without forwarding.
 #pragma once
 
 #include <string>
@@ -33,6 +33,11 @@ inline constexpr ForwardMethodEntry kForwardMethods[] = {
 
 // The entry of nFwdMethod (Off for a value the table does not have).
 const ForwardMethodEntry& ForwardMethodOf(int nFwdMethod);
+
+// Why a forward did not go, as the status line, the log and the history
+// tell it: "not forwarded to 555 0123: busy" ("not forwarded: ..." with no
+// number to forward to).
+std::string ForwardProblem(const std::string& sTarget, const std::string& sWhy);
 
 // Forwards the call now when the settings say so for this moment; true when
 // it went (the call is no longer ours), false when it is not forwarded now

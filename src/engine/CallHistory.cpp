@@ -120,11 +120,7 @@ void CCallHistory::OnEvent(const CallEvent& event) {
             CountNewMessages();
         }
     } else if (const auto* forwarded = std::get_if<CallForwarded>(&event)) {
-        if (m_bInCall) {
-            m_call.sForwardedTo = forwarded->sTarget;
-            if (!forwarded->bTransferred)
-                m_call.outcome = CallOutcome::Forwarded;
-        }
+        Forwarded(*forwarded);
     } else if (const auto* back = std::get_if<LineBack>(&event)) {
         m_sLine = !back->sDevice.empty()                    ? back->sDevice
                   : back->kind == DeviceKind::TelephonyLine ? "telephony line"
@@ -133,6 +129,28 @@ void CCallHistory::OnEvent(const CallEvent& event) {
     } else if (std::holds_alternative<CallEnded>(event)) {
         if (m_bInCall)
             EndCall();
+    }
+}
+
+void CCallHistory::Forwarded(const CallForwarded& f) {
+    const bool bWent = f.sProblem.empty();
+    // The call on the line, or its message forwarded after the call.
+    if (m_bInCall && (f.sRecording.empty() || f.sRecording == m_call.sRecording)) {
+        if (!bWent)
+            m_call.sForwardProblem = f.sProblem;
+        else
+            m_call.sForwardedTo = f.sTarget;
+        if (bWent && !f.bTransferred && f.sRecording.empty())
+            m_call.outcome = CallOutcome::Forwarded;
+        return;
+    }
+    if (f.sRecording.empty())
+        return;
+    const std::optional<int64_t> id = m_store->CallOfRecording(f.sRecording);
+    if (!id || !m_store->SetForwarding(*id, bWent ? f.sTarget : "", f.sProblem)) {
+        const std::string why = m_store->Error();
+        Report("the call history does not have the forwarding of " + f.sRecording + ": " +
+               (why.empty() ? "no call has that message" : why));
     }
 }
 

@@ -1,8 +1,8 @@
 // CCallHistory: the worker's hold on the contacts file (sFileContacts): it
 // screens the caller of each ringing call against the contacts and rules
 // there, and writes every call that rang into the file's call history with
-// how it ended and its recording, if any (the call folders' index.dat stay
-// the call log of the recordings).
+// how it ended, its recording, if any, and what became of forwarding it
+// (the call folders' index.dat stay the call log of the recordings).
 //
 // The file is opened once, when the worker's loop starts; a file that cannot
 // be opened is told once (trace and status line) and calls then go on
@@ -51,6 +51,8 @@ public:
 
 private:
     void OnEvent(const CallEvent& event);
+    // Where the call or its message went, or why not.
+    void Forwarded(const CallForwarded& f);
     void BeginCall();
     void EndCall();
     // A file without history beside recordings gets their calls from the

@@ -59,6 +59,15 @@ void CMessageForwarder::OnEvent(const CallEvent& event) {
     }
 }
 
+namespace {
+// A wait as a person says it: "2 min", "30 s".
+std::string WaitText(std::chrono::milliseconds wait) {
+    const auto s = std::chrono::ceil<std::chrono::seconds>(wait).count();
+    return s >= 60 && s % 60 == 0 ? StrPrintf("%lld min", static_cast<long long>(s / 60))
+                                  : StrPrintf("%lld s", static_cast<long long>(s));
+}
+} // namespace
+
 void CMessageForwarder::Tell(const std::string& text) {
     m_phone.Trace(text + "\n");
     m_phone.SetStatusText(text);
@@ -78,27 +87,36 @@ void CMessageForwarder::RunDue() {
         m_phone.Device().Kind() == DeviceKind::TelephonyLine || (p->bBlocked && !m_phone.bFwdBlack))
         return;
     const std::string caller =
-        p->message.sNumber.empty() ? "an unknown caller" : p->message.sNumber;
+        "message from " + (p->message.sNumber.empty() ? "an unknown caller" : p->message.sNumber);
     const std::string number = Trim(m_phone.sFwdPhone);
+    std::string why;
     if (number.empty()) {
-        Tell("message from " + caller + " not forwarded: no number to forward to is set");
+        Done(*p, number, caller, ForwardProblem(number, "no number to forward to is set"));
         return;
     }
-    std::string why;
     if (Attempt(*p, number, &why)) {
-        Tell("message from " + caller + " forwarded to " + number);
+        Done(*p, number, caller, "");
         return;
     }
     if (++p->nAttempt >= kAttempts) {
-        Tell(StrPrintf("message from %s not forwarded to %s after %d attempts: ", caller.c_str(),
-                       number.c_str(), kAttempts) +
-             why);
+        Done(*p, number, caller,
+             ForwardProblem(number, why) + StrPrintf(" (the last of %d attempts)", kAttempts));
         return;
     }
-    m_phone.Trace("Message forwarding: " + why + "; trying again later\n");
+    // Each attempt is told: the user sees the line being tried again.
+    Tell(caller + " " + ForwardProblem(number, why) +
+         StrPrintf("; attempt %d of %d, trying again in %s", p->nAttempt, kAttempts,
+                   WaitText(m_retryDelay).c_str()));
     p->due = std::chrono::steady_clock::now() + m_retryDelay;
     std::lock_guard lock(m_mutex);
     m_queue.push_back(std::move(*p));
+}
+
+void CMessageForwarder::Done(const Queued& p, const std::string& sNumber,
+                             const std::string& sCaller, const std::string& sProblem) {
+    Tell(sCaller + " " + (sProblem.empty() ? "forwarded to " + sNumber : sProblem));
+    if (m_pEvents)
+        m_pEvents->Publish(CallForwarded{sNumber, false, p.message.sRecording, sProblem});
 }
 
 bool CMessageForwarder::Attempt(const Queued& p, const std::string& sNumber, std::string* pWhy) {

@@ -4,7 +4,9 @@
 // bFwdBlack), sFwdPhone is dialled with the program's dial rules while no
 // other call is on the line; when it answers, the message's announcement
 // and the message play and the line is put back. Busy, no answer or a line
-// that cannot be dialled is tried again a few times, then given up and told.
+// that cannot be dialled is tried again a few times, then given up; each
+// attempt that fails is told on the status line, and what became of the
+// message is kept in its call's history.
 //
 // The messages reach it as call events on a subscription of its own; the
 // dialling is done by the worker between calls (RunDue), so nothing holds
@@ -53,6 +55,10 @@ private:
     // One attempt: true when the message was played to the far end.
     bool Attempt(const Queued& p, const std::string& sNumber, std::string* pWhy);
     void Tell(const std::string& text);
+    // The message's forwarding is over: forwarded (sProblem "") or given
+    // up; told, and published for the call's history.
+    void Done(const Queued& p, const std::string& sNumber, const std::string& sCaller,
+              const std::string& sProblem);
 
     CPhone& m_phone;
     CCallStateData& m_state;

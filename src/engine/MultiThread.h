@@ -155,6 +155,8 @@ public:
     // The pauses between tries of a notice the mail server did not take
     // (before Start).
     void SetMailRetryPolicy(const MailRetryPolicy& policy) { m_mail.SetRetryPolicy(policy); }
+    // The wait before a forwarded message is dialled again (before Start).
+    void SetForwardRetryDelay(std::chrono::milliseconds delay) { m_forwarder.SetRetryDelay(delay); }
     // The clock remote access counts failed PINs and its lock-out by (before Start).
     void SetRemoteAccessClock(CRemoteMenu::Clock clock) { m_remote.SetClock(std::move(clock)); }
     uint64_t StepCount() const { return m_nSteps.load(); }

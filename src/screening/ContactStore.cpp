@@ -58,7 +58,13 @@ ALTER TABLE history ADD COLUMN forwarded_to TEXT NOT NULL DEFAULT '';
 PRAGMA user_version=3;
 )";
 
-constexpr const char* kLayoutSteps[] = {kLayout1, kLayout2, kLayout3};
+// Layout 4: why a call or its message was not forwarded.
+constexpr const char* kLayout4 = R"(
+ALTER TABLE history ADD COLUMN forward_problem TEXT NOT NULL DEFAULT '';
+PRAGMA user_version=4;
+)";
+
+constexpr const char* kLayoutSteps[] = {kLayout1, kLayout2, kLayout3, kLayout4};
 static_assert(std::size(kLayoutSteps) == CContactStore::kLayoutVersion);
 
 ContactList ListOf(int64_t value) {
@@ -437,8 +443,8 @@ ContactList CContactStore::ClassRule(CallerClass callerClass) {
 bool CContactStore::InsertCall(const HistoryEntry& call) {
     return m_db
         .Query("INSERT INTO history(time, line, name, number, normalised, contact_id, "
-               "decision, rule, outcome, recording, heard, forwarded_to) "
-               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)")
+               "decision, rule, outcome, recording, heard, forwarded_to, forward_problem) "
+               "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)")
         .Bind(1, call.tTime)
         .Bind(2, call.sLine)
         .Bind(3, call.sName)
@@ -451,6 +457,7 @@ bool CContactStore::InsertCall(const HistoryEntry& call) {
         .Bind(10, call.sRecording)
         .Bind(11, int64_t{call.bHeard})
         .Bind(12, call.sForwardedTo)
+        .Bind(13, call.sForwardProblem)
         .Run();
 }
 
@@ -495,6 +502,22 @@ bool CContactStore::SetOutcome(int64_t id, CallOutcome outcome, const std::strin
         !m_db.Query("UPDATE history SET outcome = ?1, recording = ?2 WHERE id = ?3")
              .Bind(1, static_cast<int64_t>(outcome))
              .Bind(2, recording)
+             .Bind(3, id)
+             .Run() ||
+        !t.Commit())
+        return Failed("could not be written");
+    return true;
+}
+
+bool CContactStore::SetForwarding(int64_t id, const std::string& forwardedTo,
+                                  const std::string& problem) {
+    std::lock_guard lock(m_mutex);
+    m_sError.clear();
+    CTransaction t(m_db);
+    if (!t.Started() ||
+        !m_db.Query("UPDATE history SET forwarded_to = ?1, forward_problem = ?2 WHERE id = ?3")
+             .Bind(1, forwardedTo)
+             .Bind(2, problem)
              .Bind(3, id)
              .Run() ||
         !t.Commit())
@@ -548,6 +571,7 @@ std::vector<HistoryEntry> CContactStore::ReadCalls(CQuery& q) {
         e.sRecording = q.Text(10);
         e.bHeard = q.Int(11) != 0;
         e.sForwardedTo = q.Text(12);
+        e.sForwardProblem = q.Text(13);
         out.push_back(std::move(e));
     }
     if (q.Failed()) {
@@ -562,7 +586,8 @@ std::vector<HistoryEntry> CContactStore::Calls(HistoryFilter filter, int offset,
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard, forwarded_to FROM history WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
+        "recording, heard, forwarded_to, forward_problem FROM history "
+        "WHERE ?1 = 0 OR (?1 = 1 AND outcome = 4) OR "
         "(?1 = 2 AND outcome IN (5, 6)) OR (?1 = 3 AND outcome = 2 AND heard = 0) "
         "ORDER BY time DESC, id DESC LIMIT ?2 OFFSET ?3");
     q.Bind(1, static_cast<int64_t>(filter)).Bind(2, limit).Bind(3, offset);
@@ -574,8 +599,8 @@ std::vector<HistoryEntry> CContactStore::CallsOf(const std::string& normalised, 
     m_sError.clear();
     CQuery q = m_db.Query(
         "SELECT id, time, line, name, number, normalised, contact_id, decision, rule, outcome, "
-        "recording, heard, forwarded_to FROM history WHERE normalised = ?1 ORDER BY time DESC, id "
-        "DESC LIMIT ?2");
+        "recording, heard, forwarded_to, forward_problem FROM history WHERE normalised = ?1 "
+        "ORDER BY time DESC, id DESC LIMIT ?2");
     q.Bind(1, normalised).Bind(2, limit);
     return ReadCalls(q);
 }

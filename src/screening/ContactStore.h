@@ -26,7 +26,7 @@ class CPhoneNumbers;
 class CContactStore {
 public:
     // The layout of the file this program writes (PRAGMA user_version).
-    static constexpr int kLayoutVersion = 3;
+    static constexpr int kLayoutVersion = 4;
 
     explicit CContactStore(const CPhoneNumbers& numbers) : m_numbers(numbers) {}
 
@@ -71,6 +71,8 @@ public:
     bool AppendCalls(const std::vector<HistoryEntry>& calls);
     int64_t CallCount();
     bool SetOutcome(int64_t id, CallOutcome outcome, const std::string& recording);
+    // Where a call's message was forwarded after the call, or why not.
+    bool SetForwarding(int64_t id, const std::string& forwardedTo, const std::string& problem);
     bool MarkHeard(int64_t id, bool heard);
     // The newest call with this recording: its path as stored, else (the
     // file moved to another call folder since) its file name.

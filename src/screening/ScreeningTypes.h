@@ -68,7 +68,8 @@ struct HistoryEntry {
     CallOutcome outcome = CallOutcome::Ringing;
     std::string sRecording; // the recording's file name ("" none)
     bool bHeard = false;
-    std::string sForwardedTo; // where the call was sent on ("" not forwarded)
+    std::string sForwardedTo;    // where the call (or its message) was sent on ("" not)
+    std::string sForwardProblem; // why forwarding it failed ("not forwarded to ...: busy"), or ""
 };
 
 // Which calls of the history to list.

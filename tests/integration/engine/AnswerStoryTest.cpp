@@ -136,21 +136,60 @@ INSTANTIATE_TEST_SUITE_P(
 
 // On an analogue line the message is forwarded: once the caller has hung
 // up, the forwarding number is dialled and, when it answers, hears who called
-// and when, then the message.
-TEST_F(AnswerStory, AStoredMessageIsForwardedByDialling) {
+// and when, then the message. A number that stays busy is dialled again,
+// each failed attempt told once, then given up. The message's call in the
+// history keeps where it went, or why not.
+struct MessageForwardRow {
+    const char* label;
+    const char* sDialResult;
+    const char* sTold;        // on the status line at the end
+    int nRetriesTold;         // status lines of an attempt to be made again
+    const char* sForwardedTo; // the history's
+    const char* sProblem;     // the history's, its start
+};
+
+class MessageForward : public AnswerStory,
+                       public ::testing::WithParamInterface<MessageForwardRow> {};
+
+TEST_P(MessageForward, TheMessageReachesTheNumberOrWhyNotIsTold) {
+    const MessageForwardRow& row = GetParam();
     phone->DriverSettings().bSilenceDetection = true;
     phone->DriverSettings().iSilenceDetectionTimeout = 10;
     phone->nFwdMethod = 3; // after the message
     phone->sFwdPhone = "030 9876";
     JohnDoeCalls();
     sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 1000, 8000).Silence(20000));
-    sim->SetDialResult("VCON", 100);
+    sim->SetDialResult(row.sDialResult, 100);
     StartWorker();
     sim->Ring(4, rings);
     ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // the greeting
     sim->ClearTransmitted();
     ASSERT_TRUE(sim->WaitForCommand("DT0309876", 60000));
-    ASSERT_TRUE(WaitFor([&] { return UiSaid("message from 5551234 forwarded to 030 9876"); }));
+    ASSERT_TRUE(WaitFor([&] { return UiSaid(row.sTold); }));
+    std::vector<HistoryEntry> history;
+    ASSERT_TRUE(WaitFor([&] {
+        history = Contacts().Calls(HistoryFilter::All, 0, 10);
+        return history.size() == 1 &&
+               !(history[0].sForwardedTo.empty() && history[0].sForwardProblem.empty());
+    }));
+    EXPECT_EQ(history[0].outcome, CallOutcome::Message);
+    EXPECT_EQ(history[0].sForwardedTo, row.sForwardedTo);
+    EXPECT_EQ(history[0].sForwardProblem.rfind(row.sProblem, 0), 0u) << history[0].sForwardProblem;
+    const std::vector<std::string> lines = ui.Lines();
+    for (int n = 1; n <= 2; ++n)
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) {
+                                    return l.rfind("status: message from 5551234 not forwarded "
+                                                   "to 030 9876: ",
+                                                   0) == 0 &&
+                                           l.find(StrPrintf("; attempt %d of 3, trying again",
+                                                            n)) != std::string::npos;
+                                }),
+                  n <= row.nRetriesTold ? 1 : 0)
+            << n;
+    EXPECT_EQ(Index().GetSize(), 1);
+    if (std::string(row.sForwardedTo).empty())
+        return;
     const std::vector<int16_t> heard = sim->TransmittedSamples();
     ASSERT_GE(heard.size(), 16000u); // the spoken announcement and the message
     // The announcement is speech; somewhere after it, the message's second of tone.
@@ -159,8 +198,16 @@ TEST_F(AnswerStory, AStoredMessageIsForwardedByDialling) {
         best = std::max(best, ToneShare({heard.begin() + at, heard.begin() + at + 8000}, 1000, 8000));
     EXPECT_GT(best, 0.95);
     EXPECT_LT(ToneShare({heard.begin(), heard.begin() + 8000}, 1000, 8000), 0.5);
-    EXPECT_EQ(Index().GetSize(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialled, MessageForward,
+    ::testing::Values(MessageForwardRow{"Answered", "VCON",
+                                        "message from 5551234 forwarded to 030 9876", 0,
+                                        "030 9876", ""},
+                      MessageForwardRow{"AlwaysBusy", "BUSY", "(the last of 3 attempts)", 2, "",
+                                        "not forwarded to 030 9876: "}),
+    [](const auto& i) { return TestName(i.param.label); });
 
 TEST_F(AnswerStory, StopDuringTheGreetingRecordsNoMessage) {
     phone->nAction = 0;

@@ -110,6 +110,7 @@ void EngineStory::LaunchWorker(IUiBridge* front) {
     });
     worker->SetMailSettleRounds(1);
     worker->SetMailRetryPolicy({std::chrono::milliseconds(100), std::chrono::seconds(1)});
+    worker->SetForwardRetryDelay(std::chrono::milliseconds(100));
     if (remoteClock)
         worker->SetRemoteAccessClock(remoteClock);
     ASSERT_TRUE(worker->Start());

@@ -12,17 +12,21 @@
 #include "ToneFile.h"
 
 #include "ChildProcess.h"
+#include "audio/G711.h"
 #include "audio/SoundBackend.h"
 #include "engine/CallForwarding.h"
 #include "engine/DialSteps.h"
 #include "engine/TelephonyLineDevice.h"
 #include "linesig/LineAudioSynth.h"
+#include "platform/FileUtil.h"
 #include "platform/TextUtil.h"
 #include "sip/SipProvider.h"
 
 #include <random>
 
 namespace {
+
+const char* const kSipp = "/usr/bin/sipp";
 
 // The RMS level of the tones the tests write.
 const double kToneRms = 8000 / std::sqrt(2.0);
@@ -287,8 +291,9 @@ TEST_F(SipLineStory, ABlockedCallerIsDeclined) {
 // answers (always, or at the machine's answer), or transferred (REFER)
 // once the caller's message ended; a blocked caller only with bFwdBlack.
 // A number the line cannot forward to (none, or a bare number on a line
-// with no registrar to make it an address): the machine takes the call as
-// without forwarding and says why once.
+// with no registrar to make it an address), or a caller who refuses the
+// transfer (SIPp answering the REFER): the call goes on as without
+// forwarding, the machine says why once, and the history keeps it.
 struct ForwardRow {
     const char* label;
     ForwardMethod method;
@@ -297,6 +302,7 @@ struct ForwardRow {
     bool bBlocked;
     bool bFwdBlack;
     CallOutcome outcome;
+    bool bRefusesTransfer; // the caller is SIPp, declining the REFER (603)
 };
 
 class SipForward : public SipLineStory, public ::testing::WithParamInterface<ForwardRow> {};
@@ -328,8 +334,25 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     phone->sFwdPhone = row.sNumber ? row.sNumber : third.Uri();
     StartWorkerOnDevice();
 
-    ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
-    const bool bForwarded = !row.sNumber && (!row.bBlocked || row.bFwdBlack);
+    BackgroundProgram sipp;
+    if (row.bRefusesTransfer) {
+        if (!FileExists(kSipp))
+            GTEST_SKIP() << "SIPp is not installed (Debian: sip-tester)";
+        std::string ulaw;
+        for (int16_t v : says)
+            ulaw += static_cast<char>(LinearToUlaw(v));
+        home.Write("says.ulaw", ulaw);
+        const std::string near = "127.0.0.1:" + std::to_string(sip->ListeningPort(0));
+        ASSERT_TRUE(sipp.Launch({"env", "-C", home.File(""), kSipp, near, "-sf",
+                                 SourceFile("tests/data/sip/refer-refusing-caller.xml"), "-s",
+                                 "vorella", "-i", "127.0.0.1", "-p", "0", "-mp", "0", "-m", "1",
+                                 "-nostdin", "-timeout", "60s", "-timeout_error"},
+                                home.File("sipp.log")));
+    } else {
+        ASSERT_TRUE(far->Call(NearUri(), "<sip:0301234567@127.0.0.1>"));
+    }
+    const bool bForwarded =
+        !row.sNumber && (!row.bBlocked || row.bFwdBlack) && !row.bRefusesTransfer;
     if (row.sTold) {
         ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && !State().bOffHook; }));
         const std::vector<std::string> lines = ui.Lines();
@@ -346,28 +369,37 @@ TEST_P(SipForward, TheCallReachesTheForwardingNumber) {
     ASSERT_EQ(history.size(), 1u);
     EXPECT_EQ(history[0].outcome, row.outcome);
     EXPECT_EQ(history[0].sForwardedTo, bForwarded ? third.Uri() : "");
+    const std::string problem = history[0].sForwardProblem;
+    EXPECT_TRUE(row.sTold ? ("call " + problem).starts_with(row.sTold) : problem.empty())
+        << problem;
     EXPECT_EQ(Index().GetSize(), row.outcome == CallOutcome::Message ? 1 : 0);
+    if (row.bRefusesTransfer) {
+        EXPECT_EQ(sipp.Wait(30000), 0) << home.Read("sipp.log");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Methods, SipForward,
     ::testing::Values(ForwardRow{"Always", ForwardMethod::Always, nullptr, nullptr, false, false,
-                                 CallOutcome::Forwarded},
+                                 CallOutcome::Forwarded, false},
                       ForwardRow{"WhenAnswering", ForwardMethod::WhenAnswering, nullptr, nullptr,
-                                 false, false, CallOutcome::Forwarded},
+                                 false, false, CallOutcome::Forwarded, false},
                       ForwardRow{"AfterMessage", ForwardMethod::AfterMessage, nullptr, nullptr,
-                                 false, false, CallOutcome::Message},
+                                 false, false, CallOutcome::Message, false},
                       ForwardRow{"NoNumber", ForwardMethod::Always, "",
                                  "call not forwarded: no number", false, false,
-                                 CallOutcome::Message},
+                                 CallOutcome::Message, false},
                       ForwardRow{"BareNumberWithoutRegistrar", ForwardMethod::WhenAnswering,
                                  "0309999",
                                  "call not forwarded to 0309999: the line cannot redirect", false,
-                                 false, CallOutcome::Message},
+                                 false, CallOutcome::Message, false},
                       ForwardRow{"BlockedKept", ForwardMethod::Always, nullptr, nullptr, true,
-                                 false, CallOutcome::Blocked},
+                                 false, CallOutcome::Blocked, false},
                       ForwardRow{"BlockedForwarded", ForwardMethod::Always, nullptr, nullptr, true,
-                                 true, CallOutcome::Forwarded}),
+                                 true, CallOutcome::Forwarded, false},
+                      ForwardRow{"TransferDeclined", ForwardMethod::AfterMessage, nullptr,
+                                 "call not forwarded to sip:far@127.0.0.1:", false, false,
+                                 CallOutcome::Message, true}),
     [](const auto& info) { return TestName(info.param.label); });
 
 // The user takes a call from a fax machine: its calling tone, in the
