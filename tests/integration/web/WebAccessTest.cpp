@@ -208,7 +208,11 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
 
     // With the token, the same forms do their work, and the list shows each at once.
     const auto listed = [&] { return HttpRequestTo(port, "GET", "/calls", cookie).sBody; };
+    const auto searched = [&] {
+        return HttpRequestTo(port, "GET", "/calls?q=NOTED", cookie).sBody;
+    };
     EXPECT_EQ(listed().find("value=\"noted\""), std::string::npos);
+    EXPECT_EQ(searched().find("call1.wav"), std::string::npos);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/line", cookie, "do=record&csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/calls/memo", cookie,
                             "folder=&file=call1.wav&memo=noted&csrf=" + csrf)
@@ -217,6 +221,7 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
     EXPECT_EQ(host.Commands(), 1);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos);
     EXPECT_NE(listed().find("value=\"noted\""), std::string::npos);
+    EXPECT_NE(searched().find("call1.wav"), std::string::npos);
     // A call deleted to the trash comes back with its undo, memo and all.
     const HttpReply deleted = HttpRequestTo(port, "POST", "/calls/delete", cookie,
                                             "folder=&file=call1.wav&csrf=" + csrf);
@@ -291,6 +296,9 @@ TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
     EXPECT_EQ(get("/audio?folder=&file=call1.wav", "bytes=99999-").nStatus, 416);
     for (const char* file : {"..%2Findex.dat", "%2Fetc%2Fpasswd", "call1.wav%00"})
         EXPECT_EQ(get(std::string("/audio?folder=&file=") + file, "bytes=0-3").nStatus, 404) << file;
+    home.Write("Recorded Calls/index.dat", "");
+    EXPECT_EQ(get("/audio?folder=&file=call1.wav", "bytes=0-3").nStatus, 404)
+        << "a recording its index no longer lists";
 
     host.Locked([&] {
         host.line.bRinging = true;
