@@ -2,7 +2,8 @@
 // reference taken in the same run:
 // - the list page's first page and one deep in the folder, served (the
 //   server's own time, no socket), against reading the folder's index alone;
-//   goal 50 ms;
+//   goal 50 ms; and the first request after the index changed, which makes
+//   the folder's kept list (its rows and their search texts) again;
 // - a search keystroke's request over a real socket, against the same index
 //   reading; goal 50 ms;
 // - the player's Range request for a recording the folder lists, served
