@@ -78,6 +78,8 @@ extern "C" MHD_Result OnRequest(void* cls, MHD_Connection* connection, const cha
 }
 
 extern "C" void OnCompleted(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode);
+extern "C" void OnConnection(void*, MHD_Connection*, void** socketContext,
+                             MHD_ConnectionNotificationCode);
 
 } // namespace
 
@@ -87,12 +89,94 @@ struct CHttpServer::Pending {
     bool bTooLarge = false;
 };
 
+// A connection and the time its request is due by, if one is on its way.
+struct CHttpServer::Watched {
+    int fd = -1;
+    std::optional<std::chrono::steady_clock::time_point> due; // under m_watchMutex
+};
+
 namespace {
-extern "C" void OnCompleted(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {
+extern "C" void OnCompleted(void* cls, MHD_Connection* connection, void** context,
+                            MHD_RequestTerminationCode code) {
     delete static_cast<CHttpServer::Pending*>(*context);
     *context = nullptr;
+    // The next request on the connection has its own deadline.
+    if (code == MHD_REQUEST_TERMINATED_COMPLETED_OK)
+        static_cast<CHttpServer*>(cls)->SetDue(connection, true);
+}
+
+extern "C" void OnConnection(void* cls, MHD_Connection* connection, void** socketContext,
+                             MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<CHttpServer*>(cls);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        auto* watched = new CHttpServer::Watched;
+        if (const MHD_ConnectionInfo* info =
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD))
+            watched->fd = info->connect_fd;
+        *socketContext = watched;
+        server->Watch(watched, true);
+    } else if (auto* watched = static_cast<CHttpServer::Watched*>(*socketContext)) {
+        // Before the library closes the socket: the watchdog no longer
+        // touches it from here on.
+        server->Watch(watched, false);
+        delete watched;
+        *socketContext = nullptr;
+    }
 }
 } // namespace
+
+void CHttpServer::Watch(Watched* pWatched, bool bWatched) {
+    {
+        std::lock_guard lock(m_watchMutex);
+        if (!bWatched) {
+            m_watched.erase(pWatched);
+            return;
+        }
+        pWatched->due = Clock::now() + std::chrono::seconds(m_options.nRequestDeadlineS);
+        m_watched.insert(pWatched);
+    }
+    m_watchWake.notify_one();
+}
+
+void CHttpServer::SetDue(void* connection, bool bDue) {
+    const MHD_ConnectionInfo* info = MHD_get_connection_info(
+        static_cast<MHD_Connection*>(connection), MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    auto* watched = info ? static_cast<Watched*>(info->socket_context) : nullptr;
+    if (!watched)
+        return;
+    {
+        std::lock_guard lock(m_watchMutex);
+        if (bDue)
+            watched->due = Clock::now() + std::chrono::seconds(m_options.nRequestDeadlineS);
+        else
+            watched->due.reset();
+    }
+    if (bDue)
+        m_watchWake.notify_one();
+}
+
+void CHttpServer::WatchDeadlines() {
+    std::unique_lock lock(m_watchMutex);
+    while (!m_bWatchStop) {
+        const Clock::time_point now = Clock::now();
+        std::optional<Clock::time_point> next;
+        for (Watched* watched : m_watched) {
+            if (!watched->due)
+                continue;
+            if (*watched->due <= now) {
+                // The server's thread finds the connection ended and closes it.
+                ::shutdown(watched->fd, SHUT_RDWR);
+                watched->due.reset();
+            } else if (!next || *watched->due < *next) {
+                next = watched->due;
+            }
+        }
+        if (next)
+            m_watchWake.wait_until(lock, *next);
+        else
+            m_watchWake.wait(lock);
+    }
+}
 
 // A body on its way out, and whether its connection waits for it.
 struct CHttpServer::Streaming {
@@ -227,7 +311,8 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
          nullptr},
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options.nConnectionMemory),
          nullptr},
-        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), nullptr},
+        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&OnCompleted), this},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&OnConnection), this},
     };
     if (options.nThreads > 1)
         items.push_back({MHD_OPTION_THREAD_POOL_SIZE, static_cast<intptr_t>(options.nThreads),
@@ -257,6 +342,11 @@ bool CHttpServer::Start(const HttpServerOptions& options, Handler handler, std::
         }
         return false;
     }
+    {
+        std::lock_guard lock(m_watchMutex);
+        m_bWatchStop = false;
+    }
+    m_watchdog = std::thread([this] { WatchDeadlines(); });
     m_nPort = options.nPort;
     if (const MHD_DaemonInfo* info = MHD_get_daemon_info(m_pDaemon, MHD_DAEMON_INFO_LISTEN_FD)) {
         sockaddr_storage bound{};
@@ -283,6 +373,14 @@ void CHttpServer::Stop() {
         MHD_stop_daemon(m_pDaemon);
         m_pDaemon = nullptr;
     }
+    if (m_watchdog.joinable()) {
+        {
+            std::lock_guard lock(m_watchMutex);
+            m_bWatchStop = true;
+        }
+        m_watchWake.notify_one();
+        m_watchdog.join();
+    }
 }
 
 int CHttpServer::Serve(void* pConnection, const char* url, const char* method,
@@ -301,6 +399,7 @@ int CHttpServer::Serve(void* pConnection, const char* url, const char* method,
         *uploadSize = 0;
         return true;
     }
+    SetDue(connection, false);
 
     HttpResponse response;
     if (pending->bTooLarge) {

@@ -1,11 +1,14 @@
 // The HTTP server of the web page, on libmicrohttpd: a thread of its own
 // polls every connection, so idle or slow clients cost a little memory each
-// and never hold a thread. Every connection has a deadline, a bounded
-// memory pool (which bounds the request's header) and a bounded body; the
-// number of connections is bounded too. Each complete request goes to one
+// and never hold a thread. Every connection has a timeout for silence and
+// each request a deadline to have come whole, a bounded memory pool (which
+// bounds the request's header) and a bounded body; the number of
+// connections is bounded too. Each complete request goes to one
 // handler, which may be called on any of the server's threads at once.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,6 +17,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct HttpRequest {
@@ -68,6 +72,10 @@ struct HttpServerOptions {
     // From one address: a client that opens many cannot take them all.
     unsigned nMaxPerClient = 32;
     unsigned nConnectionTimeoutS = 30;
+    // A request must have come whole this long after its connection was
+    // made or the answer before it was sent: the timeout above counts only
+    // silence, which a client trickling a request never keeps.
+    unsigned nRequestDeadlineS = 60;
     size_t nConnectionMemory = 32 * 1024; // the request's header must fit
     size_t nMaxBody = 64 * 1024;
     // Threads polling the connections. More than one makes libmicrohttpd's
@@ -99,12 +107,28 @@ public:
     struct Streaming;
     void Forget(Streaming* pStreaming);
 
+    struct Watched;
+    void Watch(Watched* pWatched, bool bWatched);
+    // A request on the connection is due by its deadline from now on, or
+    // (bDue false) it has come.
+    void SetDue(void* connection, bool bDue);
+
 private:
+    using Clock = std::chrono::steady_clock;
+    // Ends the connections whose request is overdue, until Stop.
+    void WatchDeadlines();
+
     struct MHD_Daemon* m_pDaemon = nullptr;
     // The bodies being sent: a stream waiting for its next piece is
     // resumed before the server stops.
     std::mutex m_streamsMutex;
     std::set<std::shared_ptr<Streaming>> m_streams;
+    // The open connections, for their requests' deadlines.
+    std::mutex m_watchMutex;
+    std::condition_variable m_watchWake;
+    std::set<Watched*> m_watched; // under m_watchMutex
+    bool m_bWatchStop = false;    // under m_watchMutex
+    std::thread m_watchdog;
     Handler m_handler;
     HttpServerOptions m_options;
     uint16_t m_nPort = 0;

@@ -258,7 +258,6 @@ HttpResponse CallsPage(IWebHost& host, CFolderRowsCache& lists, const WebCall& c
     const std::string search = call.request.Query("q");
     const int nPage = PageNumber(call.request);
     const FolderRows found = lists.Read(folder, search);
-    const std::vector<CallListRow>& rows = *found.rows;
     const std::vector<std::string> folders = CallFolders(host.CallFolderRoot());
     // By their file names, as the history finds a message moved since.
     std::set<std::string> unheard;
@@ -291,9 +290,9 @@ HttpResponse CallsPage(IWebHost& host, CFolderRowsCache& lists, const WebCall& c
     body += "<table class=\"calls\"><thead><tr><th>Time</th><th>From</th><th>Number</th>"
             "<th>Length</th><th>Memo</th><th></th></tr></thead><tbody>";
     const size_t first = static_cast<size_t>(nPage) * kPageRows;
-    const size_t end = std::min(rows.size(), first + kPageRows);
+    const size_t end = std::min(found.Size(), first + kPageRows);
     for (size_t i = first; i < end; ++i) {
-        const CallListRow& row = rows[i];
+        const CallListRow& row = found.Row(i);
         const std::string which = Hidden("folder", folderName) + Hidden("file", row.sFile) +
                                   Hidden("back", back);
         const bool bUnheard = unheard.count(row.sFile) > 0;
@@ -322,7 +321,7 @@ HttpResponse CallsPage(IWebHost& host, CFolderRowsCache& lists, const WebCall& c
         body += "</td></tr>";
     }
     body += "</tbody></table>";
-    body += Pager(base, nPage, end < rows.size());
+    body += Pager(base, nPage, end < found.Size());
     return Page(call, FolderTitle(folderName), body);
 }
 
@@ -351,17 +350,15 @@ std::optional<NamedCall> CallOfForm(IWebHost& host, const WebCall& call, std::st
 
 // A recording of a call folder, as the browser plays it: only one the
 // folder's index lists, and only inside the folder.
-HttpResponse AudioFile(IWebHost& host, const WebCall& call) {
+HttpResponse AudioFile(IWebHost& host, CFolderRowsCache& lists, const WebCall& call) {
     std::string folder;
     if (!FolderPath(host, call.request.Query("folder"), &folder))
         return HttpResponse::Text(404, "No such call folder.");
     const std::string file = call.request.Query("file");
-    CDataStructureArray index;
-    index.Load(folder + "index.dat");
     std::string error = "No such call.";
     const std::optional<std::filesystem::path> path =
-        file.empty() || index.Find(file) < 0 ? std::nullopt
-                                             : SafePathIn(folder, UrlEncode(file), &error);
+        file.empty() || !lists.Lists(folder, file) ? std::nullopt
+                                                   : SafePathIn(folder, UrlEncode(file), &error);
     if (!path)
         return HttpResponse::Text(404, error);
     return RecordingResponse(path->string(), call.request.Header("range"));
@@ -603,7 +600,7 @@ HttpResponse ExportXml(IWebHost& host, CFolderRowsCache& lists, const WebCall& c
     FolderRows found;
     if (std::optional<HttpResponse> refused = RequestedRows(host, lists, call, &found))
         return std::move(*refused);
-    return Download(BuildCallListXml(*found.rows, Today()), "application/xml; charset=utf-8",
+    return Download(BuildCallListXml(found.Copy(), Today()), "application/xml; charset=utf-8",
                     "Call List.xml");
 }
 
@@ -620,7 +617,7 @@ HttpResponse ExportHtml(IWebHost& host, CFolderRowsCache& lists, const WebCall& 
     const std::string html = scratch + "/calls.html";
     std::string error;
     std::string page;
-    if (ExportCallListXml(*found.rows, xml, &error) &&
+    if (ExportCallListXml(found.Copy(), xml, &error) &&
         ExportCallsHtml(xml, GetProgramFolder() + "styles/inbox.xsl", html, &error)) {
         std::ifstream in(html, std::ios::binary);
         std::ostringstream text;
@@ -645,7 +642,7 @@ void AddWebPages(CRouter& router, IWebHost& host) {
     router.Add("GET", "/calls", RouteAccess::Page,
                [h, lists](const WebCall& c) { return CallsPage(*h, *lists, c); });
     router.Add("GET", "/audio", RouteAccess::Page,
-               [h](const WebCall& c) { return AudioFile(*h, c); });
+               [h, lists](const WebCall& c) { return AudioFile(*h, *lists, c); });
     auto live = std::make_shared<CLiveUpdates>(host.CallEvents());
     router.Add("GET", "/events", RouteAccess::Page, [h, live](const WebCall&) {
         return live->Open([h] { return LineStateFrame(h->LineState()); });

@@ -15,7 +15,11 @@
 #include <sodium.h>
 #include <unistd.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <numeric>
 #include <regex>
@@ -109,7 +113,6 @@ protected:
         options.allowedHosts = {"127.0.0.1"};
         site = std::make_unique<CWebSite>(options);
         AddWebPages(site->Router(), host);
-        HttpServerOptions server;
         server.nPort = 0;
         std::string error;
         ASSERT_TRUE(site->Start(server, &error)) << error;
@@ -135,6 +138,7 @@ protected:
     CountingHost host{home.Path() + "Recorded Calls/"};
     std::atomic<int64_t> now{1000000};
     std::unique_ptr<CWebSite> site;
+    HttpServerOptions server;
     uint16_t port = 0;
     std::string indexBefore;
     std::string cookie;
@@ -208,7 +212,11 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
 
     // With the token, the same forms do their work, and the list shows each at once.
     const auto listed = [&] { return HttpRequestTo(port, "GET", "/calls", cookie).sBody; };
+    const auto searched = [&] {
+        return HttpRequestTo(port, "GET", "/calls?q=NOTED", cookie).sBody;
+    };
     EXPECT_EQ(listed().find("value=\"noted\""), std::string::npos);
+    EXPECT_EQ(searched().find("call1.wav"), std::string::npos);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/line", cookie, "do=record&csrf=" + csrf).nStatus, 303);
     EXPECT_EQ(HttpRequestTo(port, "POST", "/calls/memo", cookie,
                             "folder=&file=call1.wav&memo=noted&csrf=" + csrf)
@@ -217,6 +225,7 @@ TEST_F(WebAccess, AChangeNeedsItsSessionsFormTokenAndAPost) {
     EXPECT_EQ(host.Commands(), 1);
     EXPECT_NE(Index().find("\"noted\""), std::string::npos);
     EXPECT_NE(listed().find("value=\"noted\""), std::string::npos);
+    EXPECT_NE(searched().find("call1.wav"), std::string::npos);
     // A call deleted to the trash comes back with its undo, memo and all.
     const HttpReply deleted = HttpRequestTo(port, "POST", "/calls/delete", cookie,
                                             "folder=&file=call1.wav&csrf=" + csrf);
@@ -261,21 +270,62 @@ TEST_F(WebAccess, WrongPasswordsAreSlowedAndThenLockedOut) {
     EXPECT_EQ(reply.Header("referrer-policy"), "no-referrer");
 }
 
+// Sends a request on each connection a byte at a time, every 50 ms or
+// sooner when the server ends one, for at most 30 s: how many it ended.
+int TrickleUntilEnded(const std::vector<int>& fds) {
+    const std::string head = "GET /login HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Slow: ";
+    std::vector<pollfd> open;
+    for (int fd : fds)
+        open.push_back({fd, POLLIN, 0});
+    for (size_t n = 0; n < 600 && !open.empty(); ++n) {
+        const char byte = n < head.size() ? head[n] : 'a';
+        std::erase_if(open,
+                      [&](const pollfd& p) { return send(p.fd, &byte, 1, MSG_NOSIGNAL) != 1; });
+        poll(open.data(), open.size(), 50);
+        char reply[256];
+        std::erase_if(open, [&](const pollfd& p) {
+            return (p.revents & (POLLIN | POLLHUP | POLLERR)) &&
+                   recv(p.fd, reply, sizeof reply, 0) <= 0;
+        });
+    }
+    return static_cast<int>(fds.size() - open.size());
+}
+
 TEST_F(WebAccess, OversizedHeadersAndIdleConnectionsLeaveTheServerServing) {
     const HttpReply huge = HttpExchange(port, "GET /login HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Fill: " +
                                                   std::string(100000, 'a') + "\r\n\r\n");
     EXPECT_GE(huge.nStatus, 400);
     EXPECT_LT(huge.nStatus, 500);
-    std::vector<int> idle;
-    for (int i = 0; i < 200; ++i)
-        idle.push_back(OpenIdleConnection(port));
-    // Their address has had its share; another is still served.
+    const struct {
+        const char* what;
+        int nClients;
+        bool bTrickling;
+        unsigned nRequestDeadlineS;
+        int nTheirAddressStatus; // of another request from the same address
+    } kCrowds[] = {
+        {"idle, their address has had its share", 200, false, 60, 0},
+        {"trickling", 3, true, 1, 200},
+    };
     const std::string get = "GET /login HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    EXPECT_EQ(HttpExchange(port, get).nStatus, 0);
-    EXPECT_EQ(HttpExchange(port, get, 20000, "127.0.0.2").nStatus, 200);
-    for (int fd : idle)
-        if (fd >= 0)
-            close(fd);
+    for (const auto& crowd : kCrowds) {
+        server.nRequestDeadlineS = crowd.nRequestDeadlineS;
+        ASSERT_TRUE(site->Start(server, nullptr)) << crowd.what;
+        port = site->Port();
+        std::vector<int> clients;
+        for (int i = 0; i < crowd.nClients; ++i)
+            clients.push_back(OpenIdleConnection(port));
+        std::future<int> ended;
+        if (crowd.bTrickling)
+            ended = std::async(std::launch::async, TrickleUntilEnded, clients);
+        EXPECT_EQ(HttpExchange(port, get).nStatus, crowd.nTheirAddressStatus) << crowd.what;
+        EXPECT_EQ(HttpExchange(port, get, 20000, "127.0.0.2").nStatus, 200) << crowd.what;
+        if (crowd.bTrickling) {
+            EXPECT_EQ(ended.get(), crowd.nClients) << "a trickled request outlived its deadline";
+        }
+        for (int fd : clients)
+            if (fd >= 0)
+                close(fd);
+    }
 }
 
 TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
@@ -291,6 +341,9 @@ TEST_F(WebAccess, ARecordingPlaysByRangesAndARingingCallerShowsAtOnce) {
     EXPECT_EQ(get("/audio?folder=&file=call1.wav", "bytes=99999-").nStatus, 416);
     for (const char* file : {"..%2Findex.dat", "%2Fetc%2Fpasswd", "call1.wav%00"})
         EXPECT_EQ(get(std::string("/audio?folder=&file=") + file, "bytes=0-3").nStatus, 404) << file;
+    home.Write("Recorded Calls/index.dat", "");
+    EXPECT_EQ(get("/audio?folder=&file=call1.wav", "bytes=0-3").nStatus, 404)
+        << "a recording its index no longer lists";
 
     host.Locked([&] {
         host.line.bRinging = true;

@@ -204,6 +204,20 @@ TEST(CallListTest, RowsAreFilteredAndSortedAsTheListShowsThem) {
     rows = CallListRows(index, "AlIcE");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].sName, "ALICE");
+
+    // A list kept for searching finds the rows the window's list finds, in
+    // the same order.
+    add("d.wav", "12/06/26", "J\xC3\xBCrgen M\xC3\x9CLLER", 61);
+    const CSearchableCallList kept(index);
+    for (const char* search : {"", "AlIcE", "m\xC3\xBCller", "00:01:01", "20261206", "x"}) {
+        std::vector<std::string> listed;
+        std::vector<std::string> found;
+        for (const CallListRow& row : CallListRows(index, search))
+            listed.push_back(row.sFile);
+        for (size_t i : kept.Matching(search))
+            found.push_back(kept.Rows()[i].sFile);
+        EXPECT_EQ(found, listed) << search;
+    }
 }
 
 // An index an earlier version wrote under other locales and in Windows-1252,
