@@ -39,21 +39,21 @@ void CRingWatcher::ResetRings() {
     m_heldCid.clear();
 }
 
-void CRingWatcher::RingsEnded() {
+void CRingWatcher::RingsEnded(const CRingState& rings) {
     Log("Rings ended.\n");
     CNumber cur = m_state.curCall.Update([&](CNumber& c) {
-        c.m_nKind = m_rings.nRings;
+        c.m_nKind = rings.nRings;
         return c;
     });
     m_state.CloseLastRecentCall();
     // Rings that stop without our answer mean a handset took the call; a
     // call this program took and gave back is over and is not recorded again.
-    if (m_phone.bHandsetStart && !m_rings.bLineTaken) {
+    if (m_phone.bHandsetStart && !rings.bLineTaken) {
         m_host.RecordHandsetCall();
     } else {
         m_host.HangUp();
     }
-    if (m_phone.bEMailCID && m_rings.nRings >= m_phone.nRings) {
+    if (m_phone.bEMailCID && rings.nRings >= m_phone.nRings) {
         // The calls recorded since the last notice go with their recordings;
         // a call that rang unanswered has none.
         bool bRecorded = true;
@@ -79,6 +79,22 @@ void CRingWatcher::RingsEnded() {
 }
 
 void CRingWatcher::HandleRing() {
+    // A line that is taken rings no more: a ring handled while it is came
+    // before it was taken and waited while the call ran. It is that call's;
+    // counted, it would undo the call's hang-up and hold the line.
+    if (m_state.bOffHook) {
+        Log("RING while off hook: passed over\n");
+        m_state.bTestRing = false;
+        return;
+    }
+    // The rings before this one may be over (their call answered and the
+    // line put back) before the line check has seen it: that call is closed
+    // first, so that this ring starts the next call instead of joining one
+    // whose answer was asked already. Caller-ID lines held for this ring
+    // stay with it.
+    std::deque<HeldCidLine> held = std::exchange(m_heldCid, {});
+    CheckTiming();
+    m_heldCid = std::move(held);
     m_ui.StopTimer(UiTimer::MainCallRefresh);
     m_ui.ClearLastPlayed();
     Log("RING detected\n");
@@ -326,18 +342,15 @@ void CRingWatcher::TellCaller() {
 }
 
 void CRingWatcher::CheckTiming() {
-    switch (CheckRingTiming(m_rings, GetTickCount(), m_phone.CallState().Flags())) {
-    case RingTiming::NoRing:
-    case RingTiming::Ringing:
+    const RingTiming timing = CheckRingTiming(m_rings, GetTickCount(), m_phone.CallState().Flags());
+    if (timing == RingTiming::NoRing || timing == RingTiming::Ringing)
         return;
-    case RingTiming::AnsweredReset:
-    case RingTiming::Forget:
-        break;
-    case RingTiming::RingsEnded:
-        RingsEnded();
-        break;
-    }
+    // Forgotten before the call is closed: a ring taken meanwhile (the pause
+    // before a notice takes messages) is the next call's first.
+    const CRingState ended = m_rings;
     ResetRings();
+    if (timing == RingTiming::RingsEnded)
+        RingsEnded(ended);
 }
 
 void CRingWatcher::ForgetIfAsked() {

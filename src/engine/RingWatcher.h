@@ -72,6 +72,8 @@ public:
     // one came and HandleRing is due.
     bool WaitEvent();
     // One ring of the call: counted, caller ID read, sound, answer, pop-up.
+    // It starts the next call when the rings before it are over, and is
+    // passed over while the line is off hook.
     void HandleRing();
     // The caller ID the device has for the call now ringing.
     void ReadCallerId();
@@ -109,7 +111,8 @@ private:
     bool CountRing(bool bCidOnly);
     bool TakeHeldCidLines();
     void HandsetCheck();
-    void RingsEnded();
+    // The step due when the rings of a call ended (see CheckTiming).
+    void RingsEnded(const CRingState& rings);
     void PlayRingSound();
     // The caller is known: screened once a call (none when it was, or when
     // there is no contacts file), and named as the contact it is.
