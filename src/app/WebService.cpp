@@ -48,11 +48,15 @@ CWebService::~CWebService() {
 }
 
 bool CWebService::Start() {
+    const bool bWasServing = m_pSite != nullptr;
     Stop();
     m_sProblem.clear();
     const WebSettings settings = ReadWebSettings();
-    if (!settings.bEnable)
+    if (!settings.bEnable) {
+        if (bWasServing)
+            m_tell("web page switched off");
         return true;
+    }
     HttpServerOptions server;
     server.sAddress = settings.sListenAddress;
     server.nPort = settings.nPort;
