@@ -1787,7 +1787,7 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+56"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+58"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
