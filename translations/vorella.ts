@@ -2441,7 +2441,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+62"/>
+        <location line="+63"/>
         <source>Warning: other computers on the network can reach this page and try passwords. Choose this only on a network you trust, with a long password.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2451,7 +2451,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>No password is set: nobody can log in.</source>
         <translation type="unfinished"></translation>
     </message>

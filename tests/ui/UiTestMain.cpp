@@ -5,8 +5,8 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <string>
 #include <gtest/gtest.h>
+#include <string>
 
 int main(int argc, char** argv) {
     ::setenv("VORELLA_SOURCE_DIR", VORELLA_SOURCE_DIR_FALLBACK, 0);

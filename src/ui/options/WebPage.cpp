@@ -108,7 +108,8 @@ void CWebPage::AddressEdited() {
 
 void CWebPage::Follow() {
     const bool bOn = m_pEnable->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_pAddress, m_pPort, m_pHttps, m_pSetPassword})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_pAddress, m_pPort, m_pHttps, m_pSetPassword})
         w->setEnabled(bOn);
     m_pCertFile->setEnabled(bOn && m_pHttps->isChecked());
     m_pKeyFile->setEnabled(bOn && m_pHttps->isChecked());
@@ -125,9 +126,8 @@ void CWebPage::Follow() {
     m_pWarning->setText(warning);
     m_pWarning->setVisible(!warning.isEmpty());
 
-    m_pPasswordNote->setText(m_sPasswordHash.empty()
-                                 ? tr("No password is set: nobody can log in.")
-                                 : tr("A password is set."));
+    m_pPasswordNote->setText(m_sPasswordHash.empty() ? tr("No password is set: nobody can log in.")
+                                                     : tr("A password is set."));
     // An address of every network is reached by this computer's name.
     const bool bAny = address == "0.0.0.0" || address == "::";
     const std::string host = bAny ? QSysInfo::machineHostName().toStdString() : address;
