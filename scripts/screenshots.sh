@@ -240,7 +240,7 @@ sleep 0.5
 xdotool key c
 options=$(windows ' Options - version ')
 xdotool windowmove "$options" 200 40
-for page in general advanced email device sounds screening speech events; do
+for page in general advanced email device sounds screening speech events web; do
     shot "$options" "options-$page"
     if [ "$page" = device ]; then
         # The same page with the USB adapter as the device (the kind choice

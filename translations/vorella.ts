@@ -1785,12 +1785,12 @@ At the end Vorella restarts with the new settings.</source>
 <context>
     <name>COptionsTreeDlg</name>
     <message>
-        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+37"/>
+        <location filename="../src/ui/options/OptionsTreeDlg.cpp" line="+58"/>
         <source>%1 Options - version %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+13"/>
+        <location line="+14"/>
         <source>General</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1827,6 +1827,11 @@ At the end Vorella restarts with the new settings.</source>
     <message>
         <location line="+1"/>
         <source>Events</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Web Page</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1879,7 +1884,7 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+490"/>
+        <location line="+492"/>
         <source>Monitoring paused</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2370,6 +2375,137 @@ Closing the window keeps Vorella watching the line; Exit in its menu ends it.</s
     <message>
         <location filename="../src/ui/tray/TrayIcon.cpp" line="+98"/>
         <source>Call screening paused</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CWebPage</name>
+    <message>
+        <location filename="../src/ui/options/WebPage.cpp" line="+18"/>
+        <source>Web Page</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Serve the web page while Vorella runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A web browser then shows the line, the calls and the contacts, after a login with the password set below.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>127.0.0.1 serves this computer only; 0.0.0.0 every network this computer is on.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Use &amp;HTTPS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>made in the program folder at the first start</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>Set &amp;password...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;Listen on:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>P&amp;ort:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>&amp;Certificate file:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>&amp;Key file:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Login:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+63"/>
+        <source>Warning: other computers on the network can reach this page and try passwords. Choose this only on a network you trust, with a long password.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Without HTTPS the password, the calls and the recordings cross the network unencrypted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>No password is set: nobody can log in.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>A password is set.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Open %1 in a web browser.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Switched on, the page is at %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CWebPasswordDlg</name>
+    <message>
+        <location filename="../src/ui/options/WebPasswordDlg.cpp" line="+15"/>
+        <source>Web Page Password</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>&amp;New password:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The &amp;same again:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>Only a hash of the password is kept.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password must have %1 to %2 characters.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>The two passwords differ.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>The password could not be stored in %1.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -23,6 +23,7 @@
 #include <vector>
 
 class CMqttService;
+class CWebService;
 
 class CBasicWindow : public IExternalControl {
 public:
@@ -36,6 +37,8 @@ public:
     // The MQTT service: the options show its last failure, and OK starts it
     // again when its settings changed (nullptr: none).
     void AttachMqtt(CMqttService* pMqtt) { m_pMqtt = pMqtt; }
+    // The web page, the same way.
+    void AttachWeb(CWebService* pWeb) { m_pWeb = pWeb; }
     // The wait for a worker busy switching (kMaxSwitchWaitMs; tests shorten it).
     void SetSwitchWaitMs(uint32_t nMs) { m_nSwitchWaitMs = nMs; }
     ~CBasicWindow() override;
@@ -180,6 +183,7 @@ private:
     IAppFrontEnd& m_frontEnd;
     IAppWorker* m_pWorker = nullptr;
     CMqttService* m_pMqtt = nullptr;
+    CWebService* m_pWeb = nullptr;
     CControlService m_control;
     CHookButtons m_hookButtons;
     CUiTimers m_timers;

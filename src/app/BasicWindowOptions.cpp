@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 #include "app/BasicWindow.h"
 #include "app/MqttService.h"
+#include "app/WebService.h"
 #include "config/SettingsProvider.h"
 #include "engine/CallState.h"
 #include "platform/AutoStart.h"
@@ -38,6 +39,8 @@ void CBasicWindow::OpenOptions() {
             values->bAutoStart = IsAutoStart();
             if (m_pMqtt)
                 values->events.sMqttProblem = m_pMqtt->LastProblem();
+            if (m_pWeb)
+                values->sWebProblem = m_pWeb->LastProblem();
             if (!m_frontEnd.ShowOptions(*values, [this](std::optional<OptionsValues> chosen) {
                     OptionsClosed(std::move(chosen));
                 })) {
@@ -80,6 +83,11 @@ void CBasicWindow::OptionsClosed(std::optional<OptionsValues> chosen) {
                     WatchHookButtons();
                 if (out->bMqttChanged && m_pMqtt)
                     m_pMqtt->Start(SettingsProvider(), m_pWorker->CallEvents());
+                if (out->bWebChanged && m_pWeb)
+                    m_pWeb->Start();
+                // The loop watches their descriptors anew.
+                if (out->bMqttChanged || out->bWebChanged)
+                    m_frontEnd.WatchedChanged();
             }
             if (!SettingsProvider().SetInt("bFlashOnNewMsg", g_bFlashOnNewMsg ? 1 : 0))
                 m_frontEnd.Message("Vorella could not write bFlashOnNewMsg to " +

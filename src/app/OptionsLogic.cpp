@@ -95,6 +95,7 @@ OptionsValues FillOptions(const CSettingsHolders& h) {
     v.bScheduleGreeting = p.bScheduleGreeting;
     v.sScheduleGreeting = p.sScheduleGreeting;
     v.events = EventsValues::From(p, SettingsProvider());
+    v.web = ReadWebSettings();
     return v;
 }
 
@@ -175,6 +176,12 @@ OptionsOutcome ApplyOptions(const OptionsValues& v, const CSettingsHolders& h) {
         out.bMqttChanged = true;
         if (!v.events.mqtt.Write(SettingsProvider()))
             out.sSaveError = "the MQTT settings could not be written to " + GetSettingsPath();
+    }
+    // So does the web page.
+    if (v.web != ReadWebSettings()) {
+        out.bWebChanged = true;
+        if (!WriteWebSettings(v.web))
+            out.sSaveError = "the web page's settings could not be written to " + GetSettingsPath();
     }
     // The PIN's digits live in sPin from now on; the old integer would bring
     // back a PIN the user removed.
@@ -267,6 +274,10 @@ OptionsCheck CheckOptions(const OptionsValues& chosen, const OptionsValues& befo
             !s.sError.empty())
             check.errors.push_back("The greeting schedule cannot be read: " + s.sError + ".");
     }
+    if (chosen.web.bEnable && !IsIpAddress(chosen.web.sListenAddress) &&
+        (!before.web.bEnable || chosen.web.sListenAddress != before.web.sListenAddress))
+        check.errors.push_back("The web page's address to listen on must be an IP address: "
+                               "127.0.0.1 for this computer only, 0.0.0.0 for every network.");
     if (chosen.nSmtpPort < 1 || chosen.nSmtpPort > 65535)
         check.errors.push_back("The SMTP port must be a number from 1 to 65535.");
     return check;

@@ -9,6 +9,7 @@
 #include "config/SettingsStore.h"
 #include "engine/SetupChoice.h"
 #include "speech/Announcement.h"
+#include "web/WebSettings.h"
 
 #include <string>
 #include <vector>
@@ -103,6 +104,11 @@ struct OptionsValues {
     bool bTollSaver = false;
     // Events: the program per call, text messages, forwarding, MQTT
     EventsValues events;
+    // Web page: the [Web] keys. The password's hash is stored by its own
+    // dialog at once; it is here to tell whether one is set.
+    WebSettings web;
+    // Not a setting: why the running web page did not start ("" none).
+    std::string sWebProblem;
 
     bool operator==(const OptionsValues&) const = default;
 };
@@ -114,6 +120,7 @@ struct OptionsOutcome {
     bool bAdapterChanged = false; // the adapter's card or input device: it is made afresh
     bool bKindBeep = false;       // kind 3 chosen: the default beep
     bool bMqttChanged = false;    // the [MQTT] keys changed: the service starts again
+    bool bWebChanged = false;     // the [Web] keys changed: the page starts again
     bool bSaved = false;          // the settings file was written
     std::string sSaveError;       // else which file could not be and why
     std::string sDataPath;        // the data path after OK

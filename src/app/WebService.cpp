@@ -48,9 +48,15 @@ CWebService::~CWebService() {
 }
 
 bool CWebService::Start() {
+    const bool bWasServing = m_pSite != nullptr;
+    Stop();
+    m_sProblem.clear();
     const WebSettings settings = ReadWebSettings();
-    if (!settings.bEnable)
+    if (!settings.bEnable) {
+        if (bWasServing)
+            m_tell("web page switched off");
         return true;
+    }
     HttpServerOptions server;
     server.sAddress = settings.sListenAddress;
     server.nPort = settings.nPort;
@@ -61,18 +67,18 @@ bool CWebService::Start() {
             settings.sCertFile.empty() ? folder + "web-cert.pem" : settings.sCertFile;
         const std::string key = settings.sKeyFile.empty() ? folder + "web-key.pem" : settings.sKeyFile;
         CertificatePem pem;
-        if (!LoadOrMakeCertificate(cert, key, settings.sListenAddress, &pem, &error)) {
-            m_tell("web page not started: " + error);
-            return false;
-        }
+        if (!LoadOrMakeCertificate(cert, key, settings.sListenAddress, &pem, &error))
+            return Failed(error);
         server.sCertPem = pem.sCert;
         server.sKeyPem = pem.sKey;
     }
 
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wakeFd < 0) {
-        m_tell("web page not started: no event descriptor");
-        return false;
+    if (m_wakeFd < 0)
+        return Failed("no event descriptor");
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_bStopping = false;
     }
     m_window.Control().Server().Watch(m_wakeFd, [this] { RunQueued(); });
 
@@ -84,18 +90,20 @@ bool CWebService::Start() {
     m_pSite = std::make_unique<CWebSite>(options);
     AddWebPages(m_pSite->Router(), *this);
     if (!m_pSite->Start(server, &error)) {
-        m_tell("web page not started: " + error);
         Stop();
-        return false;
+        return Failed(error);
     }
-    const std::string host = settings.sListenAddress.find(':') != std::string::npos
-                                 ? "[" + settings.sListenAddress + "]"
-                                 : settings.sListenAddress;
-    m_tell("web page at " + std::string(settings.bHttps ? "https" : "http") + "://" + host + ":" +
-           std::to_string(m_pSite->Port()) + "/");
+    m_tell("web page at " +
+           WebPageAddress(settings.sListenAddress, settings.bHttps, m_pSite->Port()));
     if (settings.sPasswordHash.empty())
         m_tell("web page: no password is set; set one with \"vorella-tool web-password\"");
     return true;
+}
+
+bool CWebService::Failed(const std::string& why) {
+    m_sProblem = "web page not started: " + why;
+    m_tell(m_sProblem);
+    return false;
 }
 
 void CWebService::Stop() {

@@ -28,10 +28,12 @@ public:
     CWebService(const CWebService&) = delete;
     CWebService& operator=(const CWebService&) = delete;
 
-    // Starts the page when the settings switch it on; false (and told once)
-    // when it should run and cannot.
+    // Starts the page (again, after a Stop) when the settings switch it on;
+    // false (and told once) when it should run and cannot.
     bool Start();
     void Stop();
+    // Why the page did not start at the last Start ("" it did, or is off).
+    const std::string& LastProblem() const { return m_sProblem; }
 
     // IWebHost, on the page's threads.
     WebLineState LineState() override;
@@ -55,9 +57,11 @@ private:
     template <class T>
     std::optional<T> OnWindowThread(std::function<T()> job);
     void RunQueued();
+    bool Failed(const std::string& why); // told and kept; false
 
     CBasicWindow& m_window;
     LineSink m_tell;
+    std::string m_sProblem;
     std::unique_ptr<CWebSite> m_pSite;
     int m_wakeFd = -1;
     std::mutex m_queueMutex;

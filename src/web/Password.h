@@ -4,7 +4,12 @@
 // the box's memory.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// The lengths a password may have, in bytes.
+inline constexpr size_t kMinWebPasswordLength = 8;
+inline constexpr size_t kMaxWebPasswordLength = 1024;
 
 // The hash string of sPassword; "" when it could not be made (no memory).
 std::string HashWebPassword(const std::string& sPassword);

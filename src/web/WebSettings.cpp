@@ -2,8 +2,16 @@
 
 #include "config/SettingsProvider.h"
 
+#include <arpa/inet.h>
+
 bool IsLoopbackAddress(const std::string& sAddress) {
     return sAddress == "localhost" || sAddress == "::1" || sAddress.rfind("127.", 0) == 0;
+}
+
+bool IsIpAddress(const std::string& sAddress) {
+    unsigned char bytes[sizeof(in6_addr)];
+    return inet_pton(AF_INET, sAddress.c_str(), bytes) == 1 ||
+           inet_pton(AF_INET6, sAddress.c_str(), bytes) == 1;
 }
 
 WebSettings ReadWebSettings() {
@@ -21,6 +29,34 @@ WebSettings ReadWebSettings() {
     return web;
 }
 
+bool WriteWebSettings(const WebSettings& web) {
+    ISettingsProvider& settings = SettingsProvider();
+    bool bOk = true;
+    auto number = [&](const char* key, int value) {
+        if (settings.GetInt(key) != value)
+            bOk = settings.SetInt(key, value) && bOk;
+    };
+    auto text = [&](const char* key, const std::string& value) {
+        if (settings.GetString(key) != value)
+            bOk = settings.SetString(key, value) && bOk;
+    };
+    number("Web/bEnable", web.bEnable ? 1 : 0);
+    text("Web/sListenAddress", web.sListenAddress);
+    number("Web/nPort", web.nPort);
+    const bool bDefaultHttps = web.bHttps != IsLoopbackAddress(web.sListenAddress);
+    if (settings.GetInt("Web/nHttps") >= 0 || !bDefaultHttps)
+        number("Web/nHttps", web.bHttps ? 1 : 0);
+    text("Web/sCertFile", web.sCertFile);
+    text("Web/sKeyFile", web.sKeyFile);
+    return bOk;
+}
+
 bool StoreWebPasswordHash(const std::string& sHash) {
     return SettingsProvider().SetString("Web/sPasswordHash", sHash);
+}
+
+std::string WebPageAddress(const std::string& sHost, bool bHttps, unsigned nPort) {
+    const std::string host = sHost.find(':') != std::string::npos ? "[" + sHost + "]" : sHost;
+    return std::string(bHttps ? "https" : "http") + "://" + host + ":" + std::to_string(nPort) +
+           "/";
 }

@@ -1,10 +1,11 @@
 // The options dialog on the offscreen platform: its pages show the values
 // it is opened with, OK hands back what the controls hold (and refuses what
-// cannot work), Cancel hands back nothing; opened through the program's
-// core it pauses monitoring and leaves it as it found it; the test message
-// goes to a real SMTP server.
+// cannot work), Cancel hands back nothing; it fits the screen; opened
+// through the program's core it pauses monitoring and leaves it as it found
+// it; the test message goes to a real SMTP server.
 #include "ChildProcess.h"
 #include "FakeAppWorker.h"
+#include "HttpClient.h"
 #include "MqttBroker.h"
 #include "OpenBoxes.h"
 #include "TempHome.h"
@@ -13,6 +14,7 @@
 #include "app/AppState.h"
 #include "app/Brand.h"
 #include "app/MqttService.h"
+#include "app/WebService.h"
 #include "audio/LocalPlayer.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
@@ -30,8 +32,12 @@
 #include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
 #include "options/SpeechPage.h"
+#include "options/WebPage.h"
+#include "options/WebPasswordDlg.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPorts.h"
+#include "web/Password.h"
+#include "web/WebSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,6 +46,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
@@ -99,6 +108,7 @@ OptionsValues Sample(const TempHome& home) {
     v.events.text = {"+49 170 1234567", 7, "call.name", 3, 20, false, true, "9600,N,8,1"};
     v.events.forward = {3, "+49 171", true};
     v.events.mqtt = {true, "127.0.0.1", 8883, 1, "/ca.crt", "me", "pw", "home/phone", true};
+    v.web = {true, "127.0.0.2", 8641, true, "/web/cert.pem", "/web/key.pem", ""};
     return v;
 }
 
@@ -130,9 +140,9 @@ TEST_F(OptionsDlgTest, PagesShowTheValuesAndTheTitleTheVersion) {
     for (int i = 0; i < dlg.PageList()->count(); ++i)
         pages << dlg.PageList()->item(i)->text();
     EXPECT_EQ(pages, (QStringList{"General", "Advanced", "E-Mail", "Telephone Device", "Sounds",
-                                  "Screening", "Speech", "Events"}));
+                                  "Screening", "Speech", "Events", "Web Page"}));
     dlg.PageList()->setCurrentRow(3);
-    EXPECT_EQ(dlg.Pages()->currentWidget(), dlg.Device());
+    EXPECT_EQ(dlg.CurrentPage(), dlg.Device());
 
     // Each control shows its value: OK with nothing touched hands back what
     // came in (every value unlike its default); what the user sees besides:
@@ -175,6 +185,7 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
     expected.sScheduleGreeting = "Sat,Sun a.wav";
     expected.events.forward.nFwdMethod = 1;
     expected.events.mqtt.nPort = 1883;
+    expected.web.sListenAddress = "0.0.0.0";
     for (bool bOk : {false, true}) {
         COptionsTreeDlg dlg(v, backend, nullptr);
         dlg.show();
@@ -204,6 +215,12 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
         EXPECT_TRUE(dlg.Events()->ForwardNote()->text().contains("dials"));
         dlg.Events()->ForwardBox()->setCurrentIndex(1);
         dlg.Events()->MqttPortBox()->setValue(1883);
+        // Off this computer HTTPS is the default again, and a warning shows.
+        dlg.Web()->HttpsBox()->setChecked(false);
+        dlg.Web()->AddressBox()->clear();
+        QTest::keyClicks(dlg.Web()->AddressBox(), "0.0.0.0");
+        EXPECT_TRUE(dlg.Web()->HttpsBox()->isChecked());
+        EXPECT_FALSE(dlg.Web()->Warning()->isHidden());
         if (bOk)
             QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
         else
@@ -215,13 +232,74 @@ TEST_F(OptionsDlgTest, OkHandsBackTheControlsAndCancelNothing) {
             EXPECT_THAT(TakeBoxText(), HasSubstr("from the next start of Vorella"));
         }
     }
-    // A PIN too short to open remote access is refused.
-    COptionsTreeDlg shortPin(v, backend, nullptr);
-    shortPin.show();
-    shortPin.Sounds()->PinBox()->setText("815");
-    QTest::mouseClick(OkButton(shortPin), Qt::LeftButton);
-    EXPECT_NE(shortPin.result(), QDialog::Accepted);
-    EXPECT_THAT(TakeBoxText(), HasSubstr("at least 4 digits"));
+    // What cannot work is refused: a PIN too short to open remote access,
+    // a web page on a name rather than an address.
+    const struct {
+        QLineEdit* (*box)(COptionsTreeDlg&);
+        const char* typed;
+        const char* told;
+    } refused[] = {
+        {[](COptionsTreeDlg& d) { return d.Sounds()->PinBox(); }, "815", "at least 4 digits"},
+        {[](COptionsTreeDlg& d) { return d.Web()->AddressBox(); }, "my-pc", "an IP address"},
+    };
+    for (const auto& r : refused) {
+        COptionsTreeDlg dlg(v, backend, nullptr);
+        dlg.show();
+        r.box(dlg)->setText(r.typed);
+        QTest::mouseClick(OkButton(dlg), Qt::LeftButton);
+        EXPECT_NE(dlg.result(), QDialog::Accepted);
+        EXPECT_THAT(TakeBoxText(), HasSubstr(r.told));
+    }
+}
+
+// On a 1366x768 laptop's screen the dialog fits with its buttons, and a
+// tall page scrolls.
+TEST_F(OptionsDlgTest, TheDialogFitsTheScreenAndTallPagesScroll) {
+    COptionsTreeDlg dlg(Sample(home), backend, nullptr);
+    dlg.show();
+    const QRect free = dlg.screen()->availableGeometry();
+    ASSERT_EQ(free.size(), QSize(1366, 768));
+    EXPECT_TRUE(free.contains(dlg.frameGeometry()));
+    QPushButton* ok = OkButton(dlg);
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_TRUE(dlg.rect().contains(QRect(ok->mapTo(&dlg, QPoint()), ok->size())));
+    dlg.PageList()->setCurrentRow(7);
+    ASSERT_EQ(dlg.CurrentPage(), dlg.Events());
+    const QScrollBar* bar =
+        qobject_cast<QScrollArea*>(dlg.Pages()->currentWidget())->verticalScrollBar();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bar->isVisible() && bar->maximum() > 0; }, 20000));
+}
+
+// "Set password..." stores only the password's hash, at once, and refuses
+// what the tool refuses.
+TEST_F(OptionsDlgTest, TheWebPasswordIsStoredAsItsHashOnly) {
+    COptionsTreeDlg dlg(Sample(home), backend, nullptr);
+    dlg.show();
+    CWebPage& page = *dlg.Web();
+    EXPECT_THAT(page.PasswordNote()->text().toStdString(), HasSubstr("nobody can log in"));
+    QTest::mouseClick(page.PasswordButton(), Qt::LeftButton);
+    CWebPasswordDlg* typed = page.findChild<CWebPasswordDlg*>();
+    ASSERT_NE(typed, nullptr);
+    const struct {
+        const char* password;
+        const char* again;
+        const char* told; // "" accepted
+    } cases[] = {{"short", "short", "8 to 1024 characters"},
+                 {"long enough", "long enougH", "differ"},
+                 {"long enough", "long enough", ""}};
+    for (const auto& c : cases) {
+        typed->PasswordEdit()->setText(c.password);
+        typed->AgainEdit()->setText(c.again);
+        typed->accept();
+        EXPECT_EQ(typed->result() == QDialog::Accepted, *c.told == '\0') << c.told;
+        EXPECT_THAT(typed->ProblemLabel()->text().toStdString(), HasSubstr(c.told));
+    }
+    const std::string hash = ReadWebSettings().sPasswordHash;
+    EXPECT_TRUE(CheckWebPassword("long enough", hash));
+    EXPECT_EQ(home.Read("vorella.ini").find("long enough"), std::string::npos);
+    EXPECT_THAT(page.PasswordNote()->text().toStdString(), HasSubstr("is set"));
+    dlg.accept();
+    EXPECT_EQ(dlg.Values().web.sPasswordHash, hash);
 }
 
 TEST_F(OptionsDlgTest, TheAdaptersCardAndInputDeviceServeTheAdapterAndAreHandedBack) {
@@ -405,6 +483,30 @@ TEST_F(OptionsCoreTest, OkWithNewMqttSettingsStartsTheServiceAgain) {
         [&] { return broker.Log().find("New client connected") != std::string::npos; }, 20000))
         << broker.Log();
     window.AttachMqtt(nullptr);
+}
+
+// So does the web page: the dialog shows why it did not start, and OK with
+// an address it can listen on starts it there.
+TEST_F(OptionsCoreTest, OkWithNewWebSettingsStartsThePageAgain) {
+    SettingsProvider().SetInt("Web/bEnable", 1);
+    SettingsProvider().SetInt("Web/nHttps", 0);
+    SettingsProvider().SetString("Web/sListenAddress", "192.0.2.1"); // not this computer's
+    CWebService web(window, [](const std::string&) {});
+    EXPECT_FALSE(web.Start());
+    window.AttachWeb(&web);
+    frontEnd.Command(kCmdOptions);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frontEnd.OptionsDlg() != nullptr; }, 20000));
+    CWebPage& page = *frontEnd.OptionsDlg()->Web();
+    EXPECT_THAT(page.Note()->text().toStdString(), HasSubstr("192.0.2.1"));
+    const int nPort = FreePort();
+    page.AddressBox()->setText("127.0.0.1");
+    page.PortBox()->setValue(nPort);
+    QTest::mouseClick(OkButton(*frontEnd.OptionsDlg()), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return HttpRequestTo(static_cast<uint16_t>(nPort), "GET", "/").nStatus != 0; },
+        20000))
+        << web.LastProblem();
+    window.AttachWeb(nullptr);
 }
 
 TEST_F(OptionsCoreTest, ANewDataFolderShowsInTheMainWindowsTree) {

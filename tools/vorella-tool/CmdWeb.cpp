@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr size_t kMinLength = 8;
-constexpr size_t kMaxLength = 1024;
-
 // One line of standard input without its line end; echo off on a terminal.
 bool ReadPassword(const char* prompt, bool bTerminal, std::string* pLine) {
     termios saved{};
@@ -54,9 +51,9 @@ int CmdWebPassword(const Args& args) {
         std::fprintf(stderr, "vorella-tool: no password on standard input\n");
         return 1;
     }
-    if (password.size() < kMinLength || password.size() > kMaxLength) {
+    if (password.size() < kMinWebPasswordLength || password.size() > kMaxWebPasswordLength) {
         std::fprintf(stderr, "vorella-tool: the password must have %zu to %zu characters\n",
-                     kMinLength, kMaxLength);
+                     kMinWebPasswordLength, kMaxWebPasswordLength);
         return 1;
     }
     std::string again;

@@ -360,9 +360,11 @@ void CQtFrontEnd::RunMessageLoop(CBasicWindow& window) {
         SetStatusText(line);
     });
     m_pWeb->Start();
+    window.AttachWeb(m_pWeb.get());
     WatchedChanged();
     if (!window.IsQuitPosted())
         QApplication::exec();
+    window.AttachWeb(nullptr);
     m_pWeb.reset();
     WatchedChanged();
     if (events)

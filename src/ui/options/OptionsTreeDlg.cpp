@@ -10,11 +10,15 @@
 #include "options/ScreeningPage.h"
 #include "options/SoundsPage.h"
 #include "options/SpeechPage.h"
+#include "options/WebPage.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -25,6 +29,23 @@ std::string Lines(const std::vector<std::string>& lines) {
         text += (text.empty() ? "" : "\n\n") + l;
     return text;
 }
+
+// A page's scroll area asks for the whole page and a scroll bar beside it
+// (QScrollArea's own hint is a few lines at most); the dialog bounds that
+// by the screen.
+class CPageScroller : public QScrollArea {
+public:
+    explicit CPageScroller(QWidget* parent) : QScrollArea(parent) {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+    }
+    QSize sizeHint() const override {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        const QSize page = widget()->sizeHint();
+        return {page.width() + verticalScrollBar()->sizeHint().width(), page.height()};
+    }
+};
 } // namespace
 
 COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& backend,
@@ -47,6 +68,7 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     m_pScreening = new CScreeningPage(this);
     m_pSpeech = new CSpeechPage(this);
     m_pEvents = new CEventsPage(this);
+    m_pWeb = new CWebPage(this);
     AddPage(tr("General"), m_pGeneral);
     AddPage(tr("Advanced"), m_pAdvanced);
     AddPage(tr("E-Mail"), m_pEmail);
@@ -55,6 +77,7 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     AddPage(tr("Screening"), m_pScreening);
     AddPage(tr("Speech"), m_pSpeech);
     AddPage(tr("Events"), m_pEvents);
+    AddPage(tr("Web Page"), m_pWeb);
     // What forwarding does follows the device kind chosen (its index).
     connect(m_pDevice->KindBox(), &QComboBox::currentIndexChanged, m_pEvents,
             &CEventsPage::SetDeviceKind);
@@ -72,18 +95,34 @@ COptionsTreeDlg::COptionsTreeDlg(const OptionsValues& values, ISoundBackend& bac
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addWidget(buttons);
+    FitScreen();
 }
 
 void COptionsTreeDlg::AddPage(const QString& text, COptionsPage* page) {
     page->Load(m_values);
     m_pList->addItem(text);
-    m_pStack->addWidget(page);
+    auto* scroller = new CPageScroller(m_pStack);
+    scroller->setWidget(page);
+    m_pStack->addWidget(scroller);
+    m_pages.push_back(page);
+}
+
+COptionsPage* COptionsTreeDlg::CurrentPage() const {
+    const int nPage = m_pStack->currentIndex();
+    return nPage < 0 ? nullptr : m_pages[static_cast<size_t>(nPage)];
+}
+
+void COptionsTreeDlg::FitScreen() {
+    QWidget* parent = parentWidget();
+    const QRect free = (parent ? parent->screen() : screen())->availableGeometry();
+    // A tenth is left for the window's frame and the panels' margins.
+    resize(sizeHint().boundedTo(free.size() * 9 / 10));
 }
 
 void COptionsTreeDlg::accept() {
     OptionsValues chosen = m_before;
-    for (int i = 0; i < m_pStack->count(); ++i)
-        static_cast<COptionsPage*>(m_pStack->widget(i))->Save(chosen);
+    for (COptionsPage* page : m_pages)
+        page->Save(chosen);
     const OptionsCheck check = CheckOptions(chosen, m_before);
     if (!check.errors.empty()) {
         OpenMessageBox(this, Lines(check.errors));
