@@ -33,6 +33,14 @@ public:
     // store could not be written; it is then as it was.
     virtual bool SetInt(const char* key, int value) = 0;
     virtual bool SetString(const char* key, std::string_view value) = 0;
+    // The same, written only when the value differs from the stored one, so
+    // that a default nobody changed stays out of the store.
+    bool SetIntIfChanged(const char* key, int value) {
+        return GetInt(key) == value || SetInt(key, value);
+    }
+    bool SetStringIfChanged(const char* key, std::string_view value) {
+        return GetString(key) == value || SetString(key, value);
+    }
 
     // Every setting of the key table into the holders, and back (unknown keys
     // and comments in the store stay). SaveAll is false when the store could

@@ -30,22 +30,14 @@ void MqttSettings::Normalise() {
 
 bool MqttSettings::Write(ISettingsProvider& settings) const {
     bool bOk = true;
-    auto number = [&](const char* key, int value) {
-        if (settings.GetInt(key) != value)
-            bOk = settings.SetInt(key, value) && bOk;
-    };
-    auto text = [&](const char* key, const std::string& value) {
-        if (settings.GetString(key) != value)
-            bOk = settings.SetString(key, value) && bOk;
-    };
-    number("MQTT/bEnable", bEnable ? 1 : 0);
-    text("MQTT/sHost", sHost);
-    number("MQTT/nPort", nPort);
-    number("MQTT/nSecurity", nSecurity);
-    text("MQTT/sCaFile", sCaFile);
-    text("MQTT/sUser", sUser);
-    text("MQTT/sPassword", sPassword);
-    text("MQTT/sTopicPrefix", sTopicPrefix);
-    number("MQTT/bCommands", bCommands ? 1 : 0);
+    bOk &= settings.SetIntIfChanged("MQTT/bEnable", bEnable ? 1 : 0);
+    bOk &= settings.SetStringIfChanged("MQTT/sHost", sHost);
+    bOk &= settings.SetIntIfChanged("MQTT/nPort", nPort);
+    bOk &= settings.SetIntIfChanged("MQTT/nSecurity", nSecurity);
+    bOk &= settings.SetStringIfChanged("MQTT/sCaFile", sCaFile);
+    bOk &= settings.SetStringIfChanged("MQTT/sUser", sUser);
+    bOk &= settings.SetStringIfChanged("MQTT/sPassword", sPassword);
+    bOk &= settings.SetStringIfChanged("MQTT/sTopicPrefix", sTopicPrefix);
+    bOk &= settings.SetIntIfChanged("MQTT/bCommands", bCommands ? 1 : 0);
     return bOk;
 }

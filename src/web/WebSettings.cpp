@@ -32,22 +32,14 @@ WebSettings ReadWebSettings() {
 bool WriteWebSettings(const WebSettings& web) {
     ISettingsProvider& settings = SettingsProvider();
     bool bOk = true;
-    auto number = [&](const char* key, int value) {
-        if (settings.GetInt(key) != value)
-            bOk = settings.SetInt(key, value) && bOk;
-    };
-    auto text = [&](const char* key, const std::string& value) {
-        if (settings.GetString(key) != value)
-            bOk = settings.SetString(key, value) && bOk;
-    };
-    number("Web/bEnable", web.bEnable ? 1 : 0);
-    text("Web/sListenAddress", web.sListenAddress);
-    number("Web/nPort", web.nPort);
+    bOk &= settings.SetIntIfChanged("Web/bEnable", web.bEnable ? 1 : 0);
+    bOk &= settings.SetStringIfChanged("Web/sListenAddress", web.sListenAddress);
+    bOk &= settings.SetIntIfChanged("Web/nPort", web.nPort);
     const bool bDefaultHttps = web.bHttps != IsLoopbackAddress(web.sListenAddress);
     if (settings.GetInt("Web/nHttps") >= 0 || !bDefaultHttps)
-        number("Web/nHttps", web.bHttps ? 1 : 0);
-    text("Web/sCertFile", web.sCertFile);
-    text("Web/sKeyFile", web.sKeyFile);
+        bOk &= settings.SetIntIfChanged("Web/nHttps", web.bHttps ? 1 : 0);
+    bOk &= settings.SetStringIfChanged("Web/sCertFile", web.sCertFile);
+    bOk &= settings.SetStringIfChanged("Web/sKeyFile", web.sKeyFile);
     return bOk;
 }
 
