@@ -37,6 +37,11 @@ struct Observed {
     int receivesEnded = 0;
     int transmitsEnded = 0;
     std::vector<int16_t> transmitted;
+    size_t transmitStart = 0; // where the transmit under way begins in transmitted
+    // Each ended transmit's own sound, in order; the oldest go first beyond
+    // kMaxTransmits (transmitsEnded still counts them).
+    static constexpr size_t kMaxTransmits = 256;
+    std::vector<std::vector<int16_t>> transmits;
     int transmittedRate = 8000;
     std::vector<SentMessage> messages; // text messages the modem took
     int messagesRefused = 0;           // ended with a +CMS ERROR

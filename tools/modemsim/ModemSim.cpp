@@ -380,6 +380,21 @@ bool ModemSim::WaitForTransmitEnd(int timeoutMs) {
     });
 }
 
+std::optional<std::vector<int16_t>> ModemSim::NextTransmit(int timeoutMs) {
+    int& taken = m_impl->m_transmitEndsTaken;
+    std::optional<std::vector<int16_t>> sound;
+    m_impl->WaitFor(timeoutMs, [&](ModemCore& c) {
+        const Observed& seen = c.Seen();
+        if (seen.transmitsEnded <= taken)
+            return c.Vanished();
+        const size_t first = static_cast<size_t>(seen.transmitsEnded) - seen.transmits.size();
+        const size_t index = static_cast<size_t>(taken++);
+        sound = index >= first ? seen.transmits[index - first] : std::vector<int16_t>();
+        return true;
+    });
+    return sound;
+}
+
 std::vector<int16_t> ModemSim::TransmittedSamples() const {
     return m_impl->With([](ModemCore& c) { return c.Seen().transmitted; });
 }
@@ -391,6 +406,7 @@ int ModemSim::TransmittedSampleRate() const {
 void ModemSim::ClearTransmitted() {
     m_impl->With([](ModemCore& c) {
         c.Seen().transmitted.clear();
+        c.Seen().transmitStart = 0;
         return 0;
     });
 }

@@ -27,6 +27,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -180,6 +181,9 @@ public:
     // Waits until the host ended a voice transmit (DLE ETX or an abort); each
     // wait consumes one ending.
     bool WaitForTransmitEnd(int timeoutMs);
+    // The same wait, giving the sound of the transmit that ended (nothing when
+    // none ended in time), so that what the host sends next cannot mix in.
+    std::optional<std::vector<int16_t>> NextTransmit(int timeoutMs);
     // The sound the host sent in its transmits so far, decoded to 16-bit PCM at
     // TransmittedSampleRate(). Cleared by ClearTransmitted().
     std::vector<int16_t> TransmittedSamples() const;

@@ -37,6 +37,7 @@ void ModemCore::StartTransmit(uint32_t now) {
     m_unshield = Unshielder();
     m_deframer = GsmDeframer();
     m_seen.transmittedRate = m_format.sampleRate;
+    m_seen.transmitStart = m_seen.transmitted.size();
 }
 
 void ModemCore::EndVoice(bool receive) {
@@ -52,6 +53,11 @@ void ModemCore::EndVoice(bool receive) {
         m_seen.lastStopSequence = m_stopBytes;
         ++m_seen.receivesEnded;
     } else {
+        const size_t from = std::min(m_seen.transmitStart, m_seen.transmitted.size());
+        if (m_seen.transmits.size() == Observed::kMaxTransmits)
+            m_seen.transmits.erase(m_seen.transmits.begin());
+        m_seen.transmits.emplace_back(m_seen.transmitted.begin() + static_cast<long>(from),
+                                      m_seen.transmitted.end());
         ++m_seen.transmitsEnded;
     }
 }

@@ -511,9 +511,9 @@ TEST_F(RemoteAccessStory, TheNewMessagesPlayOldestFirstAndSevenDeletesOrUndoes) 
     // message its number, caller and time. Speech, not a tone: its length
     // and level.
     const auto expectSpoken = [&](const std::string& what) {
-        sim->ClearTransmitted();
-        ASSERT_TRUE(sim->WaitForTransmitEnd(30000)) << what;
-        const std::vector<int16_t> spoken = sim->TransmittedSamples();
+        const std::optional<std::vector<int16_t>> sound = sim->NextTransmit(30000);
+        ASSERT_TRUE(sound) << what;
+        const std::vector<int16_t>& spoken = *sound;
         EXPECT_GT(spoken.size(), 8000u) << what;
         EXPECT_LT(spoken.size(), 8000u * 12) << what;
         EXPECT_GT(Rms(spoken), 500) << what;
@@ -534,9 +534,9 @@ TEST_F(RemoteAccessStory, TheNewMessagesPlayOldestFirstAndSevenDeletesOrUndoes) 
             sim->InjectEvent(skip, 400);
             ASSERT_TRUE(sim->WaitForTransmitEnd(30000)); // cut short
         }
-        sim->ClearTransmitted();
-        ASSERT_TRUE(sim->WaitForTransmitEnd(30000));
-        const std::vector<int16_t> heard = sim->TransmittedSamples();
+        const std::optional<std::vector<int16_t>> sound = sim->NextTransmit(30000);
+        ASSERT_TRUE(sound) << hz;
+        const std::vector<int16_t>& heard = *sound;
         EXPECT_GE(heard.size(), least) << hz;
         EXPECT_LE(heard.size(), most) << hz;
         EXPECT_GT(ToneShare(heard, hz, 8000), 0.9) << hz;
