@@ -21,8 +21,7 @@ protected:
 // A silent modem fails initialisation; the worker retries it, and the user is
 // told once, and again only after the modem answered in between.
 TEST_F(BadModem, ASilentModemFailsAndIsToldOnceUntilItAnswersAgain) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     auto shownTimes = [&] {
         std::lock_guard l(ui.m);
         return std::count(ui.messages.begin(), ui.messages.end(), LoadStr(57677));
@@ -46,8 +45,7 @@ TEST_F(BadModem, ASilentModemFailsAndIsToldOnceUntilItAnswersAgain) {
 }
 
 TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    Ready("v253", false);
     drv.Settings().bUseAltCmdTransmit = false;
     drv.Profile().sCmdEchoOff = "E0#XYZ"; // a command this modem refuses
     drv.InitModem();
@@ -55,12 +53,10 @@ TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
     EXPECT_TRUE(Shown(57677));
     // Each byte went out on its own, and the log names the line.
     EXPECT_NE(ModemLog().find("CommOut: AT&FQ0V1E0#XYZ"), std::string::npos);
-    (void)sim;
 }
 
 TEST_F(BadModem, WithLineTransmissionARefusalDoesNotStopInitialisation) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     drv.Profile().sCmdDevSpecificInit = "#XYZ";
     drv.InitModem();
     EXPECT_TRUE(drv.m_bInitialized);
@@ -72,8 +68,7 @@ TEST_F(BadModem, GarbageNeverBecomesAnAnswer) {
     const modemsim::Misbehaviour modes[] = {modemsim::Misbehaviour::Babble,
                                             modemsim::Misbehaviour::DleStorm,
                                             modemsim::Misbehaviour::LongLine};
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     for (auto mode : modes) {
         sim.SetMisbehaviour(mode);
         // DLE codes may still report a ring or a handset event, as they
@@ -89,8 +84,7 @@ TEST_F(BadModem, GarbageNeverBecomesAnAnswer) {
 }
 
 TEST_F(BadModem, AModemThatVanishesBeforeACommandIsShutDown) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     sim.Vanish();
     ASSERT_TRUE(sim.HasVanished());
     drv.InitModem();
@@ -102,9 +96,7 @@ TEST_F(BadModem, AModemThatVanishesBeforeACommandIsShutDown) {
 }
 
 TEST_F(BadModem, AModemThatVanishesInTheMiddleOfACommand) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("v253");
     ASSERT_TRUE(drv.m_bInitialized);
     sim.VanishOnCommand("I3");
     EXPECT_EQ(drv.CommOut("I3", kModeResult), kResultNone);

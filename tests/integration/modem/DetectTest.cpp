@@ -111,8 +111,7 @@ TEST_F(Setup, AGivenPortIsOpenedWithoutScanning) {
 class DiagnosticsRun : public SimModemTest {};
 
 TEST_F(DiagnosticsRun, ReportListsEveryProbeWithItsAnswer) {
-    StartSim("v253");
-    OpenDriver();
+    Ready("v253", false);
     int refreshes = 0;
     std::string report = RunDiagnostics(drv, [&](const std::string&) {
         ++refreshes;
@@ -146,8 +145,7 @@ TEST_F(DiagnosticsRun, WithoutAPortEveryProbeIsListedEmpty) {
 }
 
 TEST_F(DiagnosticsRun, StopsWritingWhenTheDialogIsGone) {
-    StartSim("v253");
-    OpenDriver();
+    Ready("v253", false);
     int calls = 0;
     std::string report = RunDiagnostics(drv, [&](const std::string&) { return ++calls < 3; });
     EXPECT_EQ(calls, 3);

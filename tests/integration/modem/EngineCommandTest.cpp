@@ -15,9 +15,7 @@ namespace {
 class EngineCommand : public SimModemTest {};
 
 TEST_F(EngineCommand, FastInitialisationSendsOneLineAndLogsIt) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("v253");
     EXPECT_TRUE(drv.m_bInitialized);
     EXPECT_EQ(drv.DeviceFailure(), 0);
     EXPECT_EQ(sim.ReceivedLines(), std::vector<std::string>{"&FQ0V1E0"});
@@ -47,9 +45,7 @@ TEST_F(EngineCommand, PlainInitialisationSendsEachCommand) {
 }
 
 TEST_F(EngineCommand, CloseWithDeinitialisationResetsTheModem) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("v253");
     EXPECT_TRUE(drv.Close(true));
     EXPECT_FALSE(drv.IsOpen());
     auto lines = sim.ReceivedLines();
@@ -66,9 +62,7 @@ TEST_F(EngineCommand, CloseWithDeinitialisationResetsTheModem) {
 }
 
 TEST_F(EngineCommand, AnswersArriveAsTheModemSendsThem) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("v253");
     struct Case {
         const char* raw;
         int type;
@@ -95,9 +89,7 @@ TEST_F(EngineCommand, AnswersArriveAsTheModemSendsThem) {
 }
 
 TEST_F(EngineCommand, AnIdleWaitWakesOnARingAndItsCallerId) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("v253");
     sim.SetCallerId({"1206", "2215", "5551234", "JOHN DOE", ""}, modemsim::CallerIdForm::Formatted);
     uint32_t mask = 0;
     sim.Ring(1, modemsim::RingCadence::Fast());
@@ -112,8 +104,7 @@ TEST_F(EngineCommand, AnIdleWaitWakesOnARingAndItsCallerId) {
 }
 
 TEST_F(EngineCommand, DialCleansTheNumberAndReportsTheLineState) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     EXPECT_EQ(drv.Dial("5551234", false), kResultError) << "dialled before initialisation";
     drv.InitModem();
     sim.SetDialResult("BUSY");
@@ -127,8 +118,7 @@ TEST_F(EngineCommand, DialCleansTheNumberAndReportsTheLineState) {
 }
 
 TEST_F(EngineCommand, StopRequestBreaksAWaitButOneAlreadyRaisedDoesNot) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     sim.SetDialResult("BUSY", 600000); // the answer would come in ten minutes
     drv.CommOutNoResult("DT5551234");
     ASSERT_TRUE(sim.WaitForCommand("DT", 60000));
@@ -151,8 +141,7 @@ TEST_F(EngineCommand, StopRequestBreaksAWaitButOneAlreadyRaisedDoesNot) {
 }
 
 TEST_F(EngineCommand, TextAnswersAreCollectedLineByLine) {
-    auto& sim = StartSim("v253");
-    OpenDriver();
+    auto& sim = Ready("v253", false);
     sim.SendRaw("\r\nNAME = JOHN DOE\r\nNMBR = 5551234\r\n");
     std::string text;
     EXPECT_EQ(drv.RcvString(text, 200, 10000, false, false), 15);
@@ -163,9 +152,7 @@ TEST_F(EngineCommand, TextAnswersAreCollectedLineByLine) {
 }
 
 TEST_F(EngineCommand, VoiceFormatCommandsFollowTheProfile) {
-    auto& sim = StartSim("hash");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("hash");
     EXPECT_EQ(drv.SetCompression(7), 0);
     EXPECT_EQ(drv.Profile().nCompression, 4);
     drv.Profile().sVoiceCompressPCM8U = "#VSM=128,%d";
@@ -181,9 +168,7 @@ TEST_F(EngineCommand, VoiceFormatCommandsFollowTheProfile) {
 }
 
 TEST_F(EngineCommand, ToneGenerationTakesTheDigitsOnlyWhereTheFormatSaysSo) {
-    auto& sim = StartSim("hash");
-    OpenDriver();
-    drv.InitModem();
+    auto& sim = Ready("hash");
     drv.Dial("12", true);
     EXPECT_EQ(sim.ReceivedLines().back(), "#VTS=");
     drv.Profile().sVoiceVTS = "#VTS=%s";

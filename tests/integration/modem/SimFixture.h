@@ -65,6 +65,16 @@ protected:
         ASSERT_NE(drv.Open(port, kBaud), CCommDriver::kInvalidHandle);
     }
 
+    // A simulated modem on COM<kPort> with the driver open on it, and
+    // initialised when bInit.
+    modemsim::ModemSim& Ready(const std::string& personality, bool bInit = true) {
+        modemsim::ModemSim& sim = StartSim(personality);
+        OpenDriver();
+        if (bInit)
+            drv.InitModem();
+        return sim;
+    }
+
     std::string ModemLog() const { return home.Read("modem.log"); }
 
     TempHome home;

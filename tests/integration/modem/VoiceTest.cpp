@@ -39,9 +39,10 @@ std::vector<int16_t> FromGsm(const std::vector<unsigned char>& bytes) {
 
 class Voice : public SimModemTest {
 protected:
-    // The modem in voice mode with the given format, recording.
-    modemsim::ModemSim& StartRecording(const std::string& personality, int id, int rate,
-                                       const modemsim::SignalSource& source) {
+    // The modem in voice mode with the given format, recording from source
+    // or, with bTransmit, sending.
+    modemsim::ModemSim& StartVoice(const std::string& personality, int id, int rate,
+                                   const modemsim::SignalSource& source, bool bTransmit = false) {
         auto& sim = StartSim(personality, kPort, 0);
         sim.SetVoiceFormat({id, rate});
         sim.SetVoiceSource(source);
@@ -51,7 +52,9 @@ protected:
         drv.InitModem();
         drv.InitVoice();
         EXPECT_TRUE(drv.m_bVoiceMode);
-        int r = drv.CommOut(drv.Profile().sVoiceReceiveVoice, kModeResult);
+        int r = drv.CommOut(bTransmit ? drv.Profile().sVoiceTransmitVoice
+                                      : drv.Profile().sVoiceReceiveVoice,
+                            kModeResult);
         EXPECT_TRUE(r == kResultVcon || r == kResultConnect || r == kResultOk) << r;
         return sim;
     }
@@ -74,7 +77,7 @@ protected:
 TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
     // A loud tone: 8-bit samples then take every value, DLE (0x10) included,
     // so the modem shields many bytes and we must unshield each one.
-    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 3000, 30000));
+    auto& sim = StartVoice("hash", 8, 8000, SignalSource().Tone(kToneHz, 3000, 30000));
     unsigned char event = 0;
     auto bytes = Receive(8000, &event);
     ASSERT_GE(bytes.size(), 8000u);
@@ -93,7 +96,7 @@ TEST_F(Voice, ReceivedSoundIsTheCallersSound) {
 }
 
 TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
-    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
+    auto& sim = StartVoice("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.InjectEvent('5', 250);
     unsigned char event = 0;
     auto bytes = Receive(100000, &event, 512);
@@ -115,7 +118,7 @@ TEST_F(Voice, TouchToneAndBusyCodesEndTheReceive) {
 }
 
 TEST_F(Voice, FramedGsmArrivesAsWholeFrames) {
-    StartRecording("usr", 128, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
+    StartVoice("usr", 128, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     drv.Profile().nCompressionFrameGSM = 1;
     drv.Profile().nCompressionUnFrameGSM = 1;
     std::vector<unsigned char> all;
@@ -139,15 +142,7 @@ TEST_F(Voice, FramedGsmArrivesAsWholeFrames) {
 }
 
 TEST_F(Voice, TransmittedSoundReachesTheLine) {
-    auto& sim = StartSim("hash", kPort, 0);
-    sim.SetVoiceFormat({8, 8000});
-    OpenDriver();
-    drv.Profile().nCompression = 8;
-    drv.Profile().nCompressionSampleRate = 8000;
-    drv.InitModem();
-    drv.InitVoice();
-    int r = drv.CommOut(drv.Profile().sVoiceTransmitVoice, kModeResult);
-    ASSERT_TRUE(r == kResultVcon || r == kResultConnect || r == kResultOk) << r;
+    auto& sim = StartVoice("hash", 8, 8000, SignalSource(), true);
     std::vector<unsigned char> pcm;
     for (int16_t x : Sine(kToneHz, 8000, 8000, 120))
         pcm.push_back(static_cast<unsigned char>(128 + x));
@@ -162,7 +157,7 @@ TEST_F(Voice, TransmittedSoundReachesTheLine) {
 }
 
 TEST_F(Voice, AModemThatVanishesMidStreamEndsTheReceive) {
-    auto& sim = StartRecording("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
+    auto& sim = StartVoice("hash", 8, 8000, SignalSource().Tone(kToneHz, 5000, 8000));
     sim.VanishInVoiceStream(200);
     unsigned char event = 0;
     auto bytes = Receive(1000000, &event);

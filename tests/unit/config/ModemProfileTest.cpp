@@ -24,9 +24,6 @@ TEST(ModemProfile, ConstructionAndUnknownModemsGiveTheDefaults) {
     home.Write("modem.ini", kCatalog);
     home.Write("cfg/alpha.cfg", "[Options]\nsCmdAnswer=A9\n");
     CModemProfile fresh;
-    EXPECT_EQ(fresh.sStatusCallerID, "NOT USED");
-    EXPECT_EQ(fresh.sCmdDial, "D%s");
-    EXPECT_EQ(fresh.sVoiceTone, "#VTS=[%s,%s,%s]");
 
     for (const char* name : {"Nobody", "Beta", ""}) {
         CModemProfile p;

@@ -48,13 +48,6 @@ TEST(DleCodes, HandsetCodesDependOnTracking) {
     EXPECT_FALSE(ClassifyDleCode('t', handsetLine).significant);
 }
 
-TEST(DleCodes, DtmfIndexes) {
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(DtmfIndexOf("0123456789ABCD*#"[i]), i);
-    EXPECT_EQ(DtmfIndexOf('E'), -1);
-    EXPECT_EQ(DtmfIndexOf('a'), -1);
-}
-
 TEST(CommandText, FastInitPacksIntoFewLines) {
     using V = std::vector<std::string>;
     // The default profile: one line; the empty device command is not sent.

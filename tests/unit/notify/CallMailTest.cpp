@@ -17,12 +17,6 @@
 
 namespace {
 
-TEST(CallMailTest, RecipientsAreSplitAndTrimmed) {
-    EXPECT_EQ(SplitRecipients(" a@x.org; ,b@y.org,;;  c@z.org "),
-              (std::vector<std::string>{"a@x.org", "b@y.org", "c@z.org"}));
-    EXPECT_TRUE(SplitRecipients(" ; ,").empty());
-}
-
 TEST(CallMailTest, ASpooledNoticeReadsBackAsWrittenWhateverTheCallerSent) {
     SpooledNotice n;
     n.nQueuedMs = 1796630400123;
