@@ -46,6 +46,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -54,6 +55,7 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +270,12 @@ TEST_F(OptionsDlgTest, TheDialogFitsTheScreenAndTallPagesScroll) {
     const QScrollBar* bar =
         qobject_cast<QScrollArea*>(dlg.Pages()->currentWidget())->verticalScrollBar();
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->isVisible() && bar->maximum() > 0; }, 20000));
+    // A label with a shortcut letter has a control to take it to; without
+    // one it shows its '&'.
+    for (const QLabel* label : dlg.findChildren<QLabel*>())
+        if (!Qt::mightBeRichText(label->text()) &&
+            label->text().contains(QRegularExpression("&[^& ]")))
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
 }
 
 // "Set password..." stores only the password's hash, at once, and refuses

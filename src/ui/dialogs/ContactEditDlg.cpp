@@ -73,9 +73,15 @@ CContactEditDlg::CContactEditDlg(const Contact& contact, const CPhoneNumbers& nu
     greetingRow->addWidget(chooseGreeting);
     auto* form = new QFormLayout;
     form->addRow(tr("N&ame:"), m_pName);
-    form->addRow(tr("N&umbers:"), numberRow);
+    // Rows whose field is a layout get no buddy by themselves, and a label
+    // without one shows its '&' instead of a shortcut.
+    auto* numbersLabel = new QLabel(tr("N&umbers:"), this);
+    numbersLabel->setBuddy(m_pNumbers);
+    form->addRow(numbersLabel, numberRow);
     form->addRow(tr("&List:"), m_pList);
-    form->addRow(tr("&Greeting:"), greetingRow);
+    auto* greetingLabel = new QLabel(tr("&Greeting:"), this);
+    greetingLabel->setBuddy(m_pGreeting);
+    form->addRow(greetingLabel, greetingRow);
     form->addRow(tr("M&emo:"), m_pMemo);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* top = new QVBoxLayout(this);

@@ -96,7 +96,11 @@ void CEventsPage::AddTextMessageGroup() {
     tries->addWidget(m_pDelay);
     tries->addWidget(new QLabel(tr("apart"), group));
     tries->addStretch(1);
-    form->addRow(tr("Tr&y again:"), tries);
+    // A row whose field is a layout gets no buddy by itself, and a label
+    // without one shows its '&' instead of a shortcut.
+    auto* triesLabel = new QLabel(tr("Tr&y again:"), group);
+    triesLabel->setBuddy(m_pRetries);
+    form->addRow(triesLabel, tries);
     form->addRow(m_pMissedToo);
     form->addRow(m_pContactsOnly);
     auto* row = new QHBoxLayout;
