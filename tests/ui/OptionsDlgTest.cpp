@@ -274,8 +274,9 @@ TEST_F(OptionsDlgTest, TheDialogFitsTheScreenAndTallPagesScroll) {
     // one it shows its '&'.
     for (const QLabel* label : dlg.findChildren<QLabel*>())
         if (!Qt::mightBeRichText(label->text()) &&
-            label->text().contains(QRegularExpression("&[^& ]")))
+            label->text().contains(QRegularExpression("&[^& ]"))) {
             EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        }
 }
 
 // "Set password..." stores only the password's hash, at once, and refuses
