@@ -39,3 +39,19 @@ inline double BestIndexReading(const std::string& path) {
     }
     return best;
 }
+
+// Runs body once per iteration and gives its mean time as counters: against
+// reference (named refName) and against goalSeconds ("x_goal").
+template <typename Body>
+void TimedAgainst(benchmark::State& state, double reference, const char* refName,
+                  double goalSeconds, Body body) {
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        body();
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    }
+    const double each = total / static_cast<double>(state.iterations());
+    state.counters[refName] = each / reference;
+    state.counters["x_goal"] = each / goalSeconds;
+}

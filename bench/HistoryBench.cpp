@@ -19,7 +19,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 constexpr int kCalls = 100'000;
 constexpr int kPage = 100;
@@ -79,16 +78,7 @@ double IndexReference() {
 // Runs body per iteration; its mean time against the index and the goal.
 template <typename Body>
 void Timed(benchmark::State& state, double goalSeconds, Body body) {
-    const double reference = IndexReference();
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        body();
-        total += std::chrono::duration<double>(Clock::now() - t0).count();
-    }
-    const double each = total / static_cast<double>(state.iterations());
-    state.counters["vs_index_lines"] = each / reference;
-    state.counters["x_goal"] = each / goalSeconds;
+    TimedAgainst(state, IndexReference(), "vs_index_lines", goalSeconds, body);
 }
 
 void BM_HistoryFirstPage(benchmark::State& state) {

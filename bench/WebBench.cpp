@@ -150,21 +150,6 @@ double IndexReference() {
     return ref;
 }
 
-// Runs body per iteration; its mean time against the reference and the goal.
-template <typename Body>
-void Timed(benchmark::State& state, double reference, const char* refName, double goalSeconds,
-           Body body) {
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        body();
-        total += Since(t0);
-    }
-    const double each = total / static_cast<double>(state.iterations());
-    state.counters[refName] = each / reference;
-    state.counters["x_goal"] = each / goalSeconds;
-}
-
 void BM_WebListPage(benchmark::State& state) {
     Server& s = TheServer();
     const HttpRequest request = s.Request("/calls", {{"page", std::to_string(state.range(0))}});
@@ -177,7 +162,7 @@ void BM_WebListPage(benchmark::State& state) {
     }();
     state.counters["first_vs_index"] = first / IndexReference();
     int status = 0;
-    Timed(state, IndexReference(), "vs_index", 0.05,
+    TimedAgainst(state, IndexReference(), "vs_index", 0.05,
           [&] { status = s.site->Handle(request).nStatus; });
     if (status != 200)
         state.SkipWithError("the page was not served");
@@ -191,7 +176,7 @@ void BM_WebSearchKeystroke(benchmark::State& state) {
     const std::string typed = "caller number 4242";
     size_t n = 0;
     int status = 0;
-    Timed(state, IndexReference(), "vs_index", 0.05, [&] {
+    TimedAgainst(state, IndexReference(), "vs_index", 0.05, [&] {
         const std::string q = typed.substr(0, 8 + n++ % (typed.size() - 7));
         std::string encoded;
         for (char c : q)
@@ -209,7 +194,7 @@ void BM_WebAudioRange(benchmark::State& state) {
     request.headers["range"] = "bytes=0-";
     std::vector<char> piece(64 * 1024);
     int status = 0;
-    Timed(state, IndexReference(), "vs_index", 0.005, [&] {
+    TimedAgainst(state, IndexReference(), "vs_index", 0.005, [&] {
         const HttpResponse response = s.site->Handle(request);
         status = response.nStatus;
         if (response.pBody)
@@ -235,7 +220,7 @@ void BM_WebRingToCallerShown(benchmark::State& state) {
     const int stream = s.OpenStream(0);
     int nRing = 0;
     bool bShown = true;
-    Timed(state, reference, "x_round_trip", 0.1, [&] {
+    TimedAgainst(state, reference, "x_round_trip", 0.1, [&] {
         const std::string name = "Caller " + std::to_string(++nRing);
         s.host.events.Publish(CallerIdentified{"5550100", "555-0100", name, "", ""});
         // The name's closing quote: "Caller 1" is not "Caller 10".
