@@ -6,14 +6,21 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 list=${1:-$here/packages.txt}
 
-missing=()
+wanted=()
 while read -r pkg; do
     pkg=${pkg%%#*}
-    pkg=$(echo "$pkg" | tr -d '[:space:]')
-    [ -n "$pkg" ] || continue
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || missing+=("$pkg")
+    pkg=${pkg//[[:space:]]/}
+    [ -n "$pkg" ] && wanted+=("$pkg")
 done <"$list"
+# One query for all of them (one per package takes seconds).
+declare -A installed=()
+while IFS=$'\t' read -r pkg status; do
+    [ "$status" = "install ok installed" ] && installed[$pkg]=1
+done < <(dpkg-query -W -f='${Package}\t${Status}\n' "${wanted[@]}" 2>/dev/null || true)
+missing=()
+for pkg in "${wanted[@]}"; do
+    [ -n "${installed[$pkg]:-}" ] || missing+=("$pkg")
+done
 
 if [ ${#missing[@]} -eq 0 ]; then
     exit 0
