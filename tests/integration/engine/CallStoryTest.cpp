@@ -3,11 +3,14 @@
 
 #include "audio/WaveFile.h"
 
+// Silence detection is off (its time-out set all the same): the quiet line
+// after the caller's words is recorded until the hang-up.
 TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
+    phone->DriverSettings().iSilenceDetectionTimeout = 15; // 1.5 s, were it on
     modemsim::CallerId id{"1206", "1530", "2125551234", "JOHN SMITH", ""};
     sim->SetCallerId(id, modemsim::CallerIdForm::Formatted);
-    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000));
-    sim->FarEndHangsUp(3500, 'b');
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 3000, 8000).Silence(20000));
+    sim->FarEndHangsUp(8000, 'b');
     StartWorker();
 
     sim->Ring(3, modemsim::RingCadence::Fast());
@@ -21,16 +24,20 @@ TEST_F(EngineStory, TypicalCallIsRecordedAndIndexed) {
     ASSERT_TRUE(WaitFor([&] { return !worker->LastRecording().empty(); }, 60000));
     const std::string file = worker->LastRecording();
     EXPECT_EQ(worker->LastRecordKey(), 'b'); // the caller hung up
+    EXPECT_FALSE(worker->LastRecordEndedBySilence());
 
-    // The WAV holds what the caller said: the tone, at its level.
+    // The WAV holds what the caller said: the tone, at its level, then the
+    // quiet line, up to the hang-up.
     std::vector<int16_t> s = Samples(file);
-    ASSERT_GE(s.size(), 8000u * 3);
+    ASSERT_GE(s.size(), 8000u * 7);
     std::vector<int16_t> mid(s.begin() + 4000, s.begin() + 20000);
     EXPECT_GT(ToneShare(mid, 1000, 8000), 0.95);
     EXPECT_NEAR(Rms(mid), 8000 / std::sqrt(2.0), 500);
+    EXPECT_NEAR(double(s.size()), 8000.0 * 8, 1600.0);
+    EXPECT_LT(Rms({s.begin() + 8000 * 4, s.begin() + 8000 * 7}), 100);
 
     // The index holds the finished call.
-    ASSERT_TRUE(WaitFor([&] { return Index().GetSize() == 1 && Index().GetAt(0).m_nLength >= 3; }));
+    ASSERT_TRUE(WaitForCalls(1, 7));
     CDataStructure rec = Index().GetAt(0);
     EXPECT_EQ(rec.m_sFile, std::filesystem::path(file).filename().string());
     EXPECT_EQ(rec.m_sName, "JOHN SMITH");

@@ -2,28 +2,11 @@
 // helpers that wait, measure a recording and look at what the modem was sent.
 #include "EngineStory.h"
 
+#include "HostPort.h"
 #include "engine/ProgramFile.h"
 
-#include <fstream>
-
-std::string EngineStory::FileText(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate) {
-    if (s.empty())
-        return 0;
-    const double w = 2 * M_PI * hz / rate;
-    double c = 2 * std::cos(w), s1 = 0, s2 = 0, total = 0;
-    for (int16_t v : s) {
-        double s0 = v + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-        total += double(v) * v;
-    }
-    double power = s1 * s1 + s2 * s2 - c * s1 * s2;
-    return total > 0 ? 2 * power / (double(s.size()) * total) : 0;
+    return ToneShare(s.data(), s.size(), static_cast<int>(rate), hz);
 }
 
 double Rms(const std::vector<int16_t>& s) {

@@ -101,8 +101,6 @@ protected:
     }
 
     std::string CallFolder() const { return home.File("Recorded Calls/"); }
-    // A whole file's bytes ("" when it cannot be read).
-    static std::string FileText(const std::string& path);
 
     CDataStructureArray Index() const;
     std::vector<int16_t> Samples(const std::string& path) const;

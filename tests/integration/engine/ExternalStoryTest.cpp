@@ -18,7 +18,7 @@ TEST_F(EngineStory, UnansweredRingsCloseTheCallAndMailANotice) {
     sim->Ring(2, modemsim::RingCadence{400, 60});
     // More than 8 s after the last ring the rings have ended.
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
-    const std::string mail = FileText(inbox + "msg1.eml");
+    const std::string mail = home.Read("inbox/msg1.eml");
     EXPECT_NE(mail.find("555-1234"), std::string::npos) << mail;
     EXPECT_NE(mail.find("JOHN DOE"), std::string::npos) << mail;
     // The server has the message before the worker has its last reply.
@@ -161,7 +161,7 @@ TEST_F(EngineStory, FaxToneHandsTheLineToTheFaxProgram) {
     sim->Ring(2, modemsim::RingCadence{400, 60});
     // The fax program runs with its arguments while the port is released.
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(out); }));
-    EXPECT_EQ(FileText(out), out + "\n--receive\n");
+    EXPECT_EQ(home.Read("fax args.txt"), out + "\n--receive\n");
     EXPECT_FALSE(phone->ModemDriver()->IsOpen());
     EXPECT_EQ(Index().GetSize(), 0);
     // After uiFaxSeconds monitoring resumes on its own.

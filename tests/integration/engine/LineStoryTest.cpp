@@ -1,6 +1,7 @@
 // What the worker does with the line around a call: the handset it tracks
-// for one call only, a ring during the modem's set-up, the customised voice
-// set-up, the port rate, the worker's own failures, and the calls it
+// for one call only (or, without "record immediately", only takes the line
+// for), a ring during the modem's set-up, the customised voice set-up, the
+// port rate, the worker's own failures, and the calls it
 // forgets on request.
 #include "EngineStory.h"
 
@@ -36,6 +37,28 @@ TEST_F(EngineStory, AHandsetCallEndsItsHandsetTracking) {
     ASSERT_TRUE(WaitForCalls(2));
     EXPECT_EQ(worker->LastRecordKey(), 'b');
     ASSERT_TRUE(WaitOnHook());
+}
+
+TEST_F(EngineStory, WithoutRecordImmediatelyLiftingTheHandsetOnlyTakesTheLine) {
+    phone->bHandsetStart = true;
+    phone->bRecordImmediately = false;
+    sim->SetVoiceSource(modemsim::SignalSource().Tone(1000, 2000, 8000));
+    sim->FarEndHangsUp(2000, 'b');
+    StartWorker();
+    sim->SendEventNow('H'); // the user picks up the extension; nobody presses Record
+    // The line is taken for talking and nothing more happens on it.
+    ASSERT_TRUE(WaitFor([&] { return State().bOffHook && State().bTalking && sim->IsOffHook(); }));
+    // A few more rounds of the worker with the line held.
+    const uint64_t steps = worker->StepCount();
+    ASSERT_TRUE(WaitFor([&] { return worker->StepCount() > steps + 20; }));
+    EXPECT_TRUE(State().bOffHook);
+    // The user hangs up.
+    State().bHangUpRequest = true;
+    worker->Wake();
+    ASSERT_TRUE(WaitOnHook());
+    EXPECT_FALSE(SentCommand(*sim, "VRX"));
+    EXPECT_TRUE(worker->LastRecording().empty());
+    EXPECT_EQ(Index().GetSize(), 0);
 }
 
 // ---- a ring while the modem is set up again --------------------------------

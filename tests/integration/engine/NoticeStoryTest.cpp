@@ -74,8 +74,8 @@ protected:
         sim->InjectEvent('b', 1500);
     }
 
-    // A message and its notice; returns the folder the notice was parsed
-    // into (check_mail.py).
+    // A message and its notice; returns the folder of home the notice was
+    // parsed into (check_mail.py).
     std::string MessageAndItsNotice(bool bStrangerFirst = false) {
         StartWorker();
         if (bStrangerFirst) {
@@ -84,13 +84,12 @@ protected:
         }
         LeaveMessage();
         EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(inbox + "msg1.eml"); }, 60000));
-        const std::string out = home.File("parsed/");
-        std::filesystem::create_directories(out);
+        std::filesystem::create_directories(home.File("parsed/"));
         ProgramRun r =
             RunProgram({"/usr/bin/python3", SourceFile("tests/integration/notify/check_mail.py"),
-                        inbox + "msg1.eml", out});
+                        inbox + "msg1.eml", home.File("parsed/")});
         EXPECT_EQ(r.nExit, 0) << r.out << r.err;
-        return out;
+        return "parsed/";
     }
 
     std::string inbox;
@@ -119,22 +118,22 @@ TEST_P(AttachedRecording, TheNoticeCarriesTheMessageCompressedAsSet) {
     const std::string parsed = MessageAndItsNotice(GetParam().bContactsOnly);
     ASSERT_EQ(Index().GetSize(), GetParam().bContactsOnly ? 2 : 1);
     const CDataStructure rec = Index().GetAt(Index().GetSize() - 1);
-    const std::string recording = CallFolder() + rec.m_sFile;
+    const std::string recording = home.Read("Recorded Calls/" + rec.m_sFile);
     // The attachment's name: the recording's own, or the compressed copy's.
     const std::string name = bCompress ? "Message.wav" : rec.m_sFile;
-    const std::string wav = FileText(parsed + "attachments/" + name);
-    ASSERT_GT(wav.size(), 44u) << FileText(inbox + "msg1.eml").substr(0, 2000);
+    const std::string wav = home.Read(parsed + "attachments/" + name);
+    ASSERT_GT(wav.size(), 44u) << home.Read("inbox/msg1.eml").substr(0, 2000);
     ASSERT_EQ(wav.substr(0, 4), "RIFF");
     EXPECT_EQ(wav.substr(8, 4), "WAVE");
     // GSM 06.10 in WAV when compressed (format tag 0x31), else the
     // recording itself, byte for byte.
     if (bCompress) {
         EXPECT_EQ(wav.substr(20, 2), std::string("\x31\0", 2));
-        EXPECT_LT(wav.size(), FileText(recording).size() / 4);
+        EXPECT_LT(wav.size(), recording.size() / 4);
     } else {
-        EXPECT_EQ(wav, FileText(recording));
+        EXPECT_EQ(wav, recording);
     }
-    EXPECT_NE(FileText(parsed + "body").find(GetParam().bContactsOnly ? "John Smith" : "JOHN DOE"),
+    EXPECT_NE(home.Read(parsed + "body").find(GetParam().bContactsOnly ? "John Smith" : "JOHN DOE"),
               std::string::npos);
     EXPECT_TRUE(WaitFor([&] { return worker->MailsSent() == 1; }, 30000));
     ASSERT_TRUE(WaitFor([&] { return !mobile.SentMessages().empty(); }, 30000));
@@ -162,7 +161,7 @@ TEST_F(NoticeStory, TheCallsTimeAndDateFollowTheUsersLocale) {
     ScopedEnv time("LC_TIME", "de_DE.UTF-8");
 
     const std::time_t before = std::time(nullptr);
-    const std::string body = FileText(MessageAndItsNotice() + "body");
+    const std::string body = home.Read(MessageAndItsNotice() + "body");
     const std::time_t after = std::time(nullptr);
     // "07.12.2026" and "14:05": day first with dots, the whole year.
     auto contains = [&](std::time_t t) {
