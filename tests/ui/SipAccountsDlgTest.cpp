@@ -1,9 +1,10 @@
 // "SIP Accounts" on the offscreen platform: the settings' accounts shown,
 // one edited, one added and one removed; a bad field keeps the dialog open
-// with the reason and saves nothing; OK saves into the settings; the
-// options' device page opens it and lists the lines again when it saved;
-// each account's registration as its open line tells it, followed while
-// the dialog is open.
+// with the reason and saves nothing; OK saves into the settings, beside
+// the other settings and readable by its owner only; the options' device
+// page opens it and lists the lines again when it saved; each account's
+// registration as its open line tells it, followed while the dialog is
+// open.
 #include "TempHome.h"
 
 #include "dialogs/LineListing.h"
@@ -26,6 +27,7 @@
 
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,9 +54,10 @@ private:
 class SipAccountsDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        home.Write("vorella.ini", "[SIP1]\nsName=Desk\nsUser=200\nsRegistrar=pbx.example\n"
-                                  "sPassword=old\nnTransport=1\nnPort=5070\n"
-                                  "sTlsCaFile=/etc/pbx-ca.pem\n");
+        home.Write("vorella.ini",
+                   "[Options]\nnRings=3\n[SIP1]\nsName=Desk\nsUser=200\nsRegistrar=pbx.example\n"
+                   "sPassword=old\nnTransport=1\nnPort=5070\n"
+                   "sTlsCaFile=/etc/pbx-ca.pem\n");
     }
     std::vector<SipAccount> Saved() const { return ReadSipAccounts(ProfileFile(Settings())); }
     std::string Settings() const { return home.File("vorella.ini"); }
@@ -100,6 +103,11 @@ TEST_F(SipAccountsDlgTest, EditsAddsAndRemovesAccountsAndRefusesBadOnes) {
     EXPECT_EQ(saved[1].sUser, "lab");
     EXPECT_EQ(saved[1].sBindAddress, "127.0.0.1");
     EXPECT_EQ(saved[1].nPort, 0);
+    // Beside the other settings, in a file only its owner reads.
+    EXPECT_EQ(ProfileFile(Settings()).GetInt("Options", "nRings", 0), 3);
+    struct stat st {};
+    ASSERT_EQ(::stat(Settings().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     // Removing the first leaves the second, shown at once.
     CSipAccountsDlg again;

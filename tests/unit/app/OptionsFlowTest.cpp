@@ -7,7 +7,6 @@
 #include "app/BasicWindow.h"
 #include "config/ModemProfile.h"
 #include "platform/AutoStart.h"
-#include "platform/FileUtil.h"
 #include "platform/ProfileFile.h"
 
 #include <cstdlib>
@@ -40,14 +39,17 @@ protected:
 };
 
 // Opening pauses monitoring; closing brings it back as it was, and only OK
-// hands the values to the worker.
+// hands the values to the worker, writes or removes the autostart entry,
+// and tells a new data folder.
 TEST_F(OptionsFlowTest, MonitoringComesBackAsItWasAndOnlyOkChangesTheSettings) {
     struct Row {
         const char* name;
         bool bPausedBefore, bOk;
+        bool bTickedAfter; // autostart and start to the tray
     };
-    for (Row r : {Row{"running, OK", false, true}, Row{"running, Cancel", false, false},
-                  Row{"paused, OK", true, true}, Row{"paused, Cancel", true, false}}) {
+    for (Row r :
+         {Row{"running, OK", false, true, true}, Row{"running, Cancel", false, false, true},
+          Row{"paused, OK", true, true, false}, Row{"paused, Cancel", true, false, false}}) {
         if (worker.Engine().bPaused != r.bPausedBefore)
             window.ToggleMonitoring();
         const int nApplied = worker.nOptionsApplied;
@@ -62,6 +64,8 @@ TEST_F(OptionsFlowTest, MonitoringComesBackAsItWasAndOnlyOkChangesTheSettings) {
         EXPECT_EQ(v.nRings, 1);
         v.nRings = 4;
         v.nUnattendedSeconds = 120;
+        v.bAutoStart = v.bStartToTray = !v.bAutoStart;
+        v.sDataPath = home.File(r.name);
         Close(r.bOk ? std::optional(v) : std::nullopt);
         ASSERT_TRUE(RunUntil([&] { return worker.nOptionsApplied == nApplied + (r.bOk ? 1 : 0); }));
         RunUntil([&] { return worker.Engine().bPaused == r.bPausedBefore; });
@@ -70,36 +74,15 @@ TEST_F(OptionsFlowTest, MonitoringComesBackAsItWasAndOnlyOkChangesTheSettings) {
         EXPECT_EQ(window.TrayState() == kTrayPaused, r.bPausedBefore) << r.name;
         EXPECT_EQ(worker.phone.nRings, r.bOk ? 4 : 1) << r.name;
         EXPECT_EQ(worker.driver.dwInactiveTimer, r.bOk ? 120000 : 60000) << r.name;
+        EXPECT_EQ(IsAutoStart(), r.bTickedAfter) << r.name;
+        EXPECT_EQ(g_bShowMainDlg, !r.bTickedAfter) << r.name;
         EXPECT_GE(frontEnd.nShown, 1); // the main window exists afterwards
         worker.phone.nRings = 1;
         worker.driver.dwInactiveTimer = 60000;
     }
-    EXPECT_TRUE(frontEnd.dataPaths.empty());
+    EXPECT_EQ(frontEnd.dataPaths,
+              (std::vector<std::string>{home.File("running, OK"), home.File("paused, OK")}));
     EXPECT_TRUE(frontEnd.messages.empty());
-    EXPECT_FALSE(IsAutoStart());
-}
-
-TEST_F(OptionsFlowTest, OkWritesTheAutostartEntryAndTellsANewDataFolder) {
-    ASSERT_TRUE(OpenDialog());
-    OptionsValues v = *frontEnd.shownOptions;
-    v.bAutoStart = true;
-    v.bStartToTray = true;
-    v.sDataPath = home.File("calls");
-    Close(v);
-    ASSERT_TRUE(RunUntil([this] { return !frontEnd.dataPaths.empty(); }));
-    EXPECT_EQ(frontEnd.dataPaths, std::vector<std::string>{home.File("calls")});
-    EXPECT_TRUE(IsAutoStart());
-    EXPECT_TRUE(FileExists(home.File("config/autostart/vorella.desktop")));
-    EXPECT_FALSE(g_bShowMainDlg);
-    // Unticked again: the entry goes.
-    ASSERT_TRUE(RunUntil([&] { return !worker.Engine().bPaused; }));
-    ASSERT_TRUE(OpenDialog());
-    EXPECT_TRUE(frontEnd.shownOptions->bAutoStart);
-    v = *frontEnd.shownOptions;
-    v.bAutoStart = false;
-    Close(v);
-    ASSERT_TRUE(RunUntil([this] { return worker.nOptionsApplied == 2; }));
-    EXPECT_FALSE(IsAutoStart());
 }
 
 TEST_F(OptionsFlowTest, AWorkerThatDoesNotAnswerIsToldAndMonitoringComesBack) {
@@ -107,8 +90,7 @@ TEST_F(OptionsFlowTest, AWorkerThatDoesNotAnswerIsToldAndMonitoringComesBack) {
     window.SetSwitchWaitMs(1000);
     window.OnCommand(kCmdOptions);
     EXPECT_TRUE(worker.Engine().bPaused);
-    ASSERT_TRUE(RunUntil([this] { return !frontEnd.messages.empty(); },
-                         20000));
+    ASSERT_TRUE(RunUntil([this] { return !frontEnd.messages.empty(); }, 20000));
     EXPECT_NE(frontEnd.messages[0].find("did not hand over its settings"), std::string::npos);
     EXPECT_FALSE(frontEnd.shownOptions.has_value());
     EXPECT_FALSE(worker.Engine().bPaused);

@@ -2,7 +2,6 @@
 // shows, what OK writes back, and the checks of what was typed.
 #include "TempHome.h"
 
-#include "app/AdapterChoices.h"
 #include "app/OptionsLogic.h"
 #include "audio/SoundBackend.h"
 #include "config/ModemProfile.h"
@@ -58,26 +57,10 @@ protected:
     CWorkerSettings worker;
 };
 
-TEST_F(OptionsLogicTest, OkWithNothingTouchedChangesOnlyWhatTheDialogAlwaysSets) {
-    phone.bRecAll = false;
-    driver.iSilenceDetectionTimeout = 55; // 5.5 s shows as 5 s
-    // bRecAll is set on every OK; the silence time-out is whole seconds and
-    // switches silence detection on; the threshold is the slider's, which
-    // shows the detector's own when none was chosen; nothing else moves.
-    EXPECT_EQ(ChangedBy(FillOptions(Refs())),
-              (std::vector<std::string>{"bRecAll: 0 -> 1", "bSilenceDetection: 0 -> 1",
-                                        "iSilenceDetectionSensitivity: -1 -> 50",
-                                        "iSilenceDetectionTimeout: 55 -> 50"}));
-    // Cancel is the values filled and never applied: filling touches nothing.
-    const auto before = Texts();
-    FillOptions(Refs());
-    EXPECT_EQ(Texts(), before);
-}
-
-// Each choice on a page, made after an OK with nothing touched: the keys it
-// writes and nothing else, what OK tells beyond them, and the dialog opening
-// again with the choice as it was made.
-TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
+// OK with nothing touched changes only what the dialog always sets. Then
+// each choice on a page: the keys it writes and nothing else, what OK tells
+// beyond them, and the dialog opening again with the choice as it was made.
+TEST_F(OptionsLogicTest, OkWritesOnlyTheKeysOfEachChoiceAndOpensAsChosen) {
     struct Row {
         const char* name;
         std::function<void(OptionsValues&)> choose;
@@ -94,9 +77,6 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
         {"unattended seconds in ms",
          [](auto& v) { v.nUnattendedSeconds = 90; },
          {"dwInactiveTimer: 60000 -> 90000"}},
-        {"silence seconds in tenths",
-         [](auto& v) { v.nSilenceSeconds = 7; },
-         {"iSilenceDetectionTimeout: 50 -> 70"}},
         {"no silence time switches detection off",
          [](auto& v) { v.nSilenceSeconds = 0; },
          {"bSilenceDetection: 1 -> 0", "iSilenceDetectionTimeout: 50 -> 0"}},
@@ -186,7 +166,19 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
           "MQTT/sHost:  -> broker", "MQTT/sPassword:  -> pw"},
          "mqtt"},
     };
-    ApplyOptions(FillOptions(Refs()), Refs());
+    phone.bRecAll = false;
+    driver.iSilenceDetectionTimeout = 55; // 5.5 s shows as 5 s
+    // bRecAll is set on every OK; the silence time-out is whole seconds and
+    // switches silence detection on; the threshold is the slider's, which
+    // shows the detector's own when none was chosen; nothing else moves.
+    EXPECT_EQ(ChangedBy(FillOptions(Refs())),
+              (std::vector<std::string>{"bRecAll: 0 -> 1", "bSilenceDetection: 0 -> 1",
+                                        "iSilenceDetectionSensitivity: -1 -> 50",
+                                        "iSilenceDetectionTimeout: 55 -> 50"}));
+    // Cancel is the values filled and never applied: filling touches nothing.
+    const auto before = Texts();
+    FillOptions(Refs());
+    EXPECT_EQ(Texts(), before);
     const CPhoneSettings p0 = phone;
     const CDriverSettings d0 = driver;
     const CGlobalSettings g0 = global;
@@ -213,14 +205,10 @@ TEST_F(OptionsLogicTest, EachChoiceWritesItsKeysAndOpensAsChosen) {
 }
 
 TEST_F(OptionsLogicTest, SettingsNoChoiceMadeOpenAsTheNearestChoiceAndSurviveOk) {
-    // Any trace level shows the most compatible step.
-    struct Row {
-        bool bCompat;
-        int nDebugLevel;
-        int step;
-    };
-    for (Row r : {Row{true, 3, 0}, Row{false, 1, 0}, Row{true, 0, 1}, Row{false, 0, 2}})
-        EXPECT_EQ(CompatStepFor(r.bCompat, r.nDebugLevel), r.step);
+    // Any trace level shows the most compatible step (the steps chosen open
+    // as chosen above).
+    EXPECT_EQ(CompatStepFor(true, 3), 0);
+    EXPECT_EQ(CompatStepFor(false, 1), 0);
     // An adapter flag from an older file shows as the adapter.
     phone.fUseHiPhone = true;
     EXPECT_EQ(FillOptions(Refs()).nDeviceKind, kKindUsbAdapter);
@@ -230,7 +218,7 @@ TEST_F(OptionsLogicTest, SettingsNoChoiceMadeOpenAsTheNearestChoiceAndSurviveOk)
     EXPECT_EQ(phone.iPopup, 2);
 }
 
-TEST_F(OptionsLogicTest, AnEmptyProfileAndANewContactsFileAreToldAsWarnings) {
+TEST_F(OptionsLogicTest, WithNoModemProfileChosenTheOneInUseStaysAndIsToldOf) {
     phone.sModem = "Conexant HSF";
     OptionsValues v = FillOptions(Refs());
     const OptionsValues before = v;
@@ -241,10 +229,6 @@ TEST_F(OptionsLogicTest, AnEmptyProfileAndANewContactsFileAreToldAsWarnings) {
     EXPECT_NE(check.warnings[0].find("Conexant HSF"), std::string::npos);
     ApplyOptions(v, Refs());
     EXPECT_EQ(phone.sModem, "Conexant HSF");
-    // A new contacts file is screened with from the next start.
-    v = before;
-    v.sFileContacts = "other.db";
-    EXPECT_NE(CheckOptions(v, before).warnings.at(0).find("next start"), std::string::npos);
 }
 
 TEST_F(OptionsLogicTest, TheAdapterInUseOnANewCardOrInputIsMadeAnew) {
@@ -260,45 +244,10 @@ TEST_F(OptionsLogicTest, TheAdapterInUseOnANewCardOrInputIsMadeAnew) {
     EXPECT_TRUE(ApplyOptions(v, Refs()).bAdapterChanged);
 }
 
-TEST_F(OptionsLogicTest, TheAdaptersChoicesAreCheckedWhenTheAdapterIsChosenOrTheyChange) {
+// OK refuses what cannot work and warns of what may come later or takes
+// effect later; what the dialog opened with is not held against the user.
+TEST_F(OptionsLogicTest, ChecksRefuseWhatCannotWorkAndWarnOfTheRestOnlyWhenChanged) {
     CNullSoundBackend backend; // lists the card "null"
-    OptionsValues before = FillOptions(Refs());
-    OptionsValues v = before;
-    v.nDeviceKind = kKindUsbAdapter;
-    v.sAdapterSoundCard = "null";
-    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty()) << "a card that is there";
-
-    v.sAdapterSoundCard = "";
-    v.sAdapterInput = home.File("event-gone");
-    OptionsCheck check = CheckOptions(v, before, &backend);
-    EXPECT_TRUE(check.errors.empty()) << "the adapter may come later: OK goes on";
-    ASSERT_EQ(check.warnings.size(), 2u);
-    EXPECT_NE(check.warnings[0].find("No sound card"), std::string::npos) << check.warnings[0];
-    EXPECT_NE(check.warnings[1].find(v.sAdapterInput + " is not there"), std::string::npos)
-        << check.warnings[1];
-
-    v.sAdapterSoundCard = "hw:CARD=Gone";
-    v.sAdapterInput = "";
-    check = CheckOptions(v, before, &backend);
-    ASSERT_EQ(check.warnings.size(), 1u);
-    EXPECT_NE(check.warnings[0].find("hw:CARD=Gone is not there"), std::string::npos);
-    // Kept as it was, it is not told again; nor for another device kind.
-    EXPECT_TRUE(CheckOptions(v, v, &backend).warnings.empty());
-    v.nDeviceKind = kKindSerialModem;
-    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
-
-    // The card to talk at the PC through: told when chosen anew and not there.
-    v.sTalkSoundCard = "hw:CARD=Headset";
-    check = CheckOptions(v, before, &backend);
-    ASSERT_EQ(check.warnings.size(), 1u);
-    EXPECT_NE(check.warnings[0].find("hw:CARD=Headset for talking"), std::string::npos);
-    v.sTalkSoundCard = "null";
-    EXPECT_TRUE(CheckOptions(v, before, &backend).warnings.empty());
-    EXPECT_EQ(TalkSoundCardChoices(backend, "").front(),
-              (AdapterChoice{"", "the desktop's default"}));
-}
-
-TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWhenChanged) {
     const OptionsValues before = FillOptions(Refs());
     ASSERT_TRUE(SetComPortDevice(7, home.File("ttyGone")));
     ASSERT_TRUE(SetComPortDevice(8, "/dev/null"));
@@ -307,7 +256,8 @@ TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWh
     struct Row {
         const char* name;
         std::function<void(OptionsValues&)> choose;
-        std::string error; // "" none
+        std::string error;        // "" none
+        std::string warning = ""; // "" none
     } rows[] = {
         {"port whose device is gone", [](auto& v) { v.nComPort = 7; },
          "COM7 (" + home.File("ttyGone") + ")"},
@@ -323,17 +273,42 @@ TEST_F(OptionsLogicTest, ChecksRefuseAMissingPortDeviceAndAnUnusableFolderOnlyWh
         {"malformed schedule", [](auto& v) { v.sScheduleGreeting = "Mon-Fry a.wav"; },
          "column 5: expected a day"},
         {"schedule", [](auto& v) { v.sScheduleGreeting = "Sat,Sun 22:00-06:00 a.wav"; }, ""},
+        {"web page on a name",
+         [](auto& v) { v.web.bEnable = true, v.web.sListenAddress = "my-pc"; }, "an IP address"},
+        {"new contacts file", [](auto& v) { v.sFileContacts = "other.db"; }, "", "next start"},
+        // The adapter may come later: its choices are told of, not refused.
+        {"adapter on a card that is there",
+         [](auto& v) { v.nDeviceKind = kKindUsbAdapter, v.sAdapterSoundCard = "null"; }, ""},
+        {"adapter with no card", [](auto& v) { v.nDeviceKind = kKindUsbAdapter; }, "",
+         "No sound card"},
+        {"adapter's card gone",
+         [](auto& v) { v.nDeviceKind = kKindUsbAdapter, v.sAdapterSoundCard = "hw:CARD=Gone"; }, "",
+         "hw:CARD=Gone is not there"},
+        {"adapter's input gone",
+         [&](auto& v) {
+             v.nDeviceKind = kKindUsbAdapter, v.sAdapterSoundCard = "null";
+             v.sAdapterInput = home.File("event-gone");
+         },
+         "", home.File("event-gone") + " is not there"},
+        {"adapter's card gone on a modem", [](auto& v) { v.sAdapterSoundCard = "hw:CARD=Gone"; },
+         ""},
+        {"card to talk through gone", [](auto& v) { v.sTalkSoundCard = "hw:CARD=Headset"; }, "",
+         "hw:CARD=Headset for talking"},
+        {"card to talk through there", [](auto& v) { v.sTalkSoundCard = "null"; }, ""},
     };
     for (const Row& r : rows) {
         OptionsValues v = before;
         r.choose(v);
-        const OptionsCheck check = CheckOptions(v, before);
-        ASSERT_EQ(check.errors.size(), r.error.empty() ? 0u : 1u) << r.name;
-        if (!r.error.empty()) {
-            EXPECT_NE(check.errors[0].find(r.error), std::string::npos) << check.errors[0];
+        const OptionsCheck check = CheckOptions(v, before, &backend);
+        for (const auto& [told, want] :
+             {std::pair{&check.errors, &r.error}, std::pair{&check.warnings, &r.warning}}) {
+            ASSERT_EQ(told->size(), want->empty() ? 0u : 1u) << r.name;
+            if (!want->empty()) {
+                EXPECT_NE(told->at(0).find(*want), std::string::npos) << told->at(0);
+            }
         }
-        // What the dialog opened with is not held against the user.
-        EXPECT_TRUE(CheckOptions(v, v).errors.empty()) << r.name;
+        const OptionsCheck again = CheckOptions(v, v, &backend);
+        EXPECT_TRUE(again.errors.empty() && again.warnings.empty()) << r.name;
     }
     chmod(home.File("locked").c_str(), 0700);
 }
