@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,50 +53,37 @@ int WaitFor(pid_t pid, unsigned timeoutMs) {
     }
 }
 
+// A file in memory for one of a program's standard streams: it never
+// fills up as a pipe does, and it keeps what came after the program ended.
+int MemoryFile(const std::string& content = {}) {
+    const int fd = ::memfd_create("vorella-test", MFD_CLOEXEC);
+    if (fd >= 0 &&
+        ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()))
+        ::lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+std::string TakeContents(int fd) {
+    std::string text;
+    char buf[4096];
+    ssize_t n = 0;
+    for (off_t at = 0; (n = ::pread(fd, buf, sizeof buf, at)) > 0; at += n)
+        text.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return text;
+}
+
 } // namespace
 
 ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs,
                       const std::string& input) {
     ProgramRun run;
-    int out[2], err[2], in[2] = {-1, -1};
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        return run;
-    // The input fits the pipe's buffer: it is all written before the start.
-    if (!input.empty() && ::pipe2(in, O_CLOEXEC) == 0) {
-        if (::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
-            return run;
-        ::close(in[1]);
-    }
-    pid_t pid = Spawn(argv, out[1], err[1], in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    if (in[0] >= 0)
-        ::close(in[0]);
-    const uint32_t start = GetTickCount();
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0 && GetTickCount() - start < timeoutMs) {
-        if (::poll(fds, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                (i == 0 ? run.out : run.err).append(buf, static_cast<size_t>(n));
-            } else {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd& p : fds)
-        if (p.fd >= 0)
-            ::close(p.fd);
-    uint32_t spent = GetTickCount() - start;
-    run.nExit = WaitFor(pid, spent >= timeoutMs ? 1 : timeoutMs - spent);
+    const int out = MemoryFile(), err = MemoryFile(), in = input.empty() ? -1 : MemoryFile(input);
+    run.nExit = WaitFor(Spawn(argv, out, err, in), timeoutMs);
+    run.out = TakeContents(out);
+    run.err = TakeContents(err);
+    if (in >= 0)
+        ::close(in);
     return run;
 }
 
