@@ -3,7 +3,6 @@
 #include "platform/ProcessLaunch.h"
 #include "platform/TickCount.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -12,6 +11,7 @@
 #include <stdexcept>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,22 +35,22 @@ pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd, int inFd
     return pid;
 }
 
+// Its exit code (128 + the signal that ended it); -1 when it has not ended
+// within timeoutMs (then it is killed).
 int WaitFor(pid_t pid, unsigned timeoutMs) {
-    const uint32_t start = GetTickCount();
-    for (;;) {
-        int status = 0;
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (GetTickCount() - start >= timeoutMs) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -1;
-        }
-        SleepMs(5);
-    }
+    if (pid <= 0)
+        return -1;
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    pollfd p{fd, POLLIN, 0};
+    const bool bEnded = fd >= 0 && ::poll(&p, 1, static_cast<int>(timeoutMs)) > 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!bEnded)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !bEnded)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 // A file in memory for one of a program's standard streams: it never
