@@ -3,14 +3,15 @@
 #include "platform/ProcessLaunch.h"
 #include "platform/TickCount.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,22 +35,42 @@ pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd, int inFd
     return pid;
 }
 
+// Its exit code (128 + the signal that ended it); -1 when it has not ended
+// within timeoutMs (then it is killed).
 int WaitFor(pid_t pid, unsigned timeoutMs) {
-    const uint32_t start = GetTickCount();
-    for (;;) {
-        int status = 0;
-        pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        if (r < 0 && errno != EINTR)
-            return -1;
-        if (GetTickCount() - start >= timeoutMs) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -1;
-        }
-        SleepMs(5);
-    }
+    if (pid <= 0)
+        return -1;
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    pollfd p{fd, POLLIN, 0};
+    const bool bEnded = fd >= 0 && ::poll(&p, 1, static_cast<int>(timeoutMs)) > 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!bEnded)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !bEnded)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// A file in memory for one of a program's standard streams: it never
+// fills up as a pipe does, and it keeps what came after the program ended.
+int MemoryFile(const std::string& content = {}) {
+    const int fd = ::memfd_create("vorella-test", MFD_CLOEXEC);
+    if (fd >= 0 &&
+        ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size()))
+        ::lseek(fd, 0, SEEK_SET);
+    return fd;
+}
+
+std::string TakeContents(int fd) {
+    std::string text;
+    char buf[4096];
+    ssize_t n = 0;
+    for (off_t at = 0; (n = ::pread(fd, buf, sizeof buf, at)) > 0; at += n)
+        text.append(buf, static_cast<size_t>(n));
+    ::close(fd);
+    return text;
 }
 
 } // namespace
@@ -57,45 +78,12 @@ int WaitFor(pid_t pid, unsigned timeoutMs) {
 ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs,
                       const std::string& input) {
     ProgramRun run;
-    int out[2], err[2], in[2] = {-1, -1};
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        return run;
-    // The input fits the pipe's buffer: it is all written before the start.
-    if (!input.empty() && ::pipe2(in, O_CLOEXEC) == 0) {
-        if (::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
-            return run;
-        ::close(in[1]);
-    }
-    pid_t pid = Spawn(argv, out[1], err[1], in[0]);
-    ::close(out[1]);
-    ::close(err[1]);
-    if (in[0] >= 0)
-        ::close(in[0]);
-    const uint32_t start = GetTickCount();
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0 && GetTickCount() - start < timeoutMs) {
-        if (::poll(fds, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
-            if (n > 0) {
-                (i == 0 ? run.out : run.err).append(buf, static_cast<size_t>(n));
-            } else {
-                ::close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (pollfd& p : fds)
-        if (p.fd >= 0)
-            ::close(p.fd);
-    uint32_t spent = GetTickCount() - start;
-    run.nExit = WaitFor(pid, spent >= timeoutMs ? 1 : timeoutMs - spent);
+    const int out = MemoryFile(), err = MemoryFile(), in = input.empty() ? -1 : MemoryFile(input);
+    run.nExit = WaitFor(Spawn(argv, out, err, in), timeoutMs);
+    run.out = TakeContents(out);
+    run.err = TakeContents(err);
+    if (in >= 0)
+        ::close(in);
     return run;
 }
 

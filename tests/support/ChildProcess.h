@@ -14,7 +14,7 @@ struct ProgramRun {
 };
 
 // Runs argv to its end (at most timeoutMs; then it is killed and nExit is -1),
-// with input (a few kilobytes at most) on its standard input when given.
+// with input on its standard input when given.
 ProgramRun RunProgram(const std::vector<std::string>& argv, unsigned timeoutMs = 60000,
                       const std::string& input = {});
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <netinet/in.h>
 #include <poll.h>
+#include <regex>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -34,18 +35,21 @@ int OpenIdleConnection(uint16_t port, const char* source) {
 
 int HttpSend(uint16_t port, const std::string& raw, const char* source) {
     const int fd = OpenIdleConnection(port, source);
-    if (fd >= 0 && send(fd, raw.data(), raw.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(raw.size())) {
-        close(fd);
-        return -1;
+    for (size_t sent = 0; fd >= 0 && sent < raw.size();) {
+        const ssize_t n = send(fd, raw.data() + sent, raw.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            break; // the server may answer before it has read everything
+        sent += static_cast<size_t>(n);
     }
     return fd;
 }
 
 std::string HttpReadUntil(int fd, const std::string& wanted, int timeoutMs) {
     std::string text;
-    char buffer[4096];
+    char buffer[16384];
     pollfd pfd{fd, POLLIN, 0};
-    while (text.find(wanted) == std::string::npos && poll(&pfd, 1, timeoutMs) > 0) {
+    while ((wanted.empty() || text.find(wanted) == std::string::npos) &&
+           poll(&pfd, 1, timeoutMs) > 0) {
         const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0)
             break;
@@ -56,42 +60,23 @@ std::string HttpReadUntil(int fd, const std::string& wanted, int timeoutMs) {
 
 HttpReply HttpExchange(uint16_t port, const std::string& raw, int timeoutMs, const char* source) {
     HttpReply reply;
-    const int fd = OpenIdleConnection(port, source);
+    const int fd = HttpSend(port, raw, source);
     if (fd < 0)
         return reply;
-    for (size_t sent = 0; sent < raw.size();) {
-        const ssize_t n = send(fd, raw.data() + sent, raw.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            break; // the server may answer before it has read everything
-        sent += static_cast<size_t>(n);
-    }
-    std::string text;
-    char buffer[16384];
-    pollfd pfd{fd, POLLIN, 0};
-    while (poll(&pfd, 1, timeoutMs) > 0) {
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
-    }
+    const std::string text = HttpReadUntil(fd, "", timeoutMs);
     close(fd);
     const size_t headEnd = text.find("\r\n\r\n");
     if (text.compare(0, 5, "HTTP/") != 0 || headEnd == std::string::npos)
         return reply;
     reply.nStatus = std::atoi(text.c_str() + text.find(' ') + 1);
-    size_t line = text.find("\r\n") + 2;
-    while (line < headEnd) {
-        const size_t end = text.find("\r\n", line);
-        const std::string header = text.substr(line, end - line);
-        const size_t colon = header.find(':');
-        std::string name = header.substr(0, colon);
+    const std::string head = text.substr(0, headEnd + 2);
+    const std::regex field("\r\n([^:\r\n]+): *([^\r\n]*)");
+    for (auto m = std::sregex_iterator(head.begin(), head.end(), field);
+         m != std::sregex_iterator(); ++m) {
+        std::string name = (*m)[1];
         for (char& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        size_t value = colon + 1;
-        while (value < header.size() && header[value] == ' ')
-            ++value;
-        reply.headers[name] = header.substr(value);
-        line = end + 2;
+        reply.headers[name] = (*m)[2];
     }
     reply.sBody = text.substr(headEnd + 4);
     return reply;

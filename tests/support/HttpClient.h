@@ -8,7 +8,7 @@
 #include <string>
 
 struct HttpReply {
-    int nStatus = 0; // 0: no reply
+    int nStatus = 0;                            // 0: no reply
     std::map<std::string, std::string> headers; // names in lower case; Set-Cookie the last
     std::string sBody;
     std::string Header(const std::string& lowerName) const;
@@ -25,7 +25,8 @@ HttpReply HttpRequestTo(uint16_t port, const std::string& method, const std::str
 // A connection on which raw has been sent, for a reply read as it comes
 // (a stream), from the loopback address source; -1 when it could not be made.
 int HttpSend(uint16_t port, const std::string& raw, const char* source = "127.0.0.1");
-// Reads from fd until wanted came: all read so far, or less at the deadline.
+// Reads from fd until wanted came (empty: until the server closes): all read
+// so far, or less when nothing came for timeoutMs.
 std::string HttpReadUntil(int fd, const std::string& wanted, int timeoutMs = 20000);
 // A connection that is open and says nothing; -1 when it could not be made.
 int OpenIdleConnection(uint16_t port, const char* source = "127.0.0.1");

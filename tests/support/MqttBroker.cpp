@@ -1,35 +1,17 @@
 #include "MqttBroker.h"
 
-#include "TempHome.h"
+#include "HttpClient.h"
 #include "WaitUntil.h"
 
 #include <mosquitto.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <unistd.h>
-
-namespace {
-
-bool Listens(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
-
-} // namespace
 
 MqttBroker::MqttBroker(std::string folder, std::string extraConfig)
     : m_folder(std::move(folder)), m_config(std::move(extraConfig)), m_nPort(FreePort()) {}
@@ -44,7 +26,12 @@ bool MqttBroker::Start() {
                         << "\nlog_dest stderr\nlistener " << m_nPort << " 127.0.0.1\n"
                         << m_config;
     return m_process.Launch({"/usr/sbin/mosquitto", "-c", conf}, m_folder + "mosquitto.log") &&
-           WaitUntil([&] { return Listens(m_nPort); }, 10000);
+           WaitUntil(
+               [&] {
+                   const int fd = OpenIdleConnection(static_cast<uint16_t>(m_nPort));
+                   return fd >= 0 && ::close(fd) == 0;
+               },
+               10000);
 }
 
 void MqttBroker::Stop() {

@@ -4,6 +4,7 @@
 // plays lands in the simulator's WAV file, and a broken script or a program
 // that babbles gets a clear answer.
 #include "AdapterTestWorker.h"
+#include "AudioTestUtil.h"
 #include "ChildProcess.h"
 #include "HostPort.h"
 #include "TempHome.h"
@@ -12,7 +13,6 @@
 #include "adapter/HiPhoneDev.h"
 #include "adapter/AdapterWire.h"
 #include "adapter/SocketAdapterLayer.h"
-#include "audio/WaveFile.h"
 #include "engine/Phone.h"
 
 #include <gtest/gtest.h>
@@ -26,21 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-void WriteWav(const std::string& path, const std::vector<int16_t>& s) {
-    CWaveFile wav;
-    ASSERT_EQ(wav.Create(path, PcmFormat(8000)), 1);
-    ASSERT_TRUE(wav.WriteSamples(s.data(), s.size()));
-    ASSERT_TRUE(wav.CloseWrite());
-}
-
-std::vector<int16_t> ReadWav(const std::string& path) {
-    CWaveFile wav;
-    EXPECT_EQ(wav.Open(path), 1) << path;
-    std::vector<int16_t> s(wav.SampleCount());
-    s.resize(wav.ReadSamples(s.data(), s.size()));
-    return s;
-}
 
 sockaddr_un Address(const std::string& path) {
     sockaddr_un a{};
@@ -151,9 +136,8 @@ TEST_F(AdapterSimTest, AScriptedCallReachesTheWorkerAndThePlayedSoundIsKept) {
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_EQ(ReadWav(home.File("played.wav")), said);
     // As another program reads it.
-    ProgramRun info = RunProgram({"sox", "--i", home.File("played.wav")});
-    EXPECT_NE(info.out.find("Sample Rate    : 8000"), std::string::npos) << info.out << info.err;
-    EXPECT_NE(info.out.find("1700 samples"), std::string::npos) << info.out;
+    EXPECT_EQ(Soxi("-r", home.File("played.wav")), "8000");
+    EXPECT_EQ(Soxi("-s", home.File("played.wav")), "1700");
 
     // The simulator is gone: every operation fails, nothing hangs, and the
     // streams the worker still holds outlive the closed adapter safely.
