@@ -26,6 +26,8 @@ public:
     bool Answer() { return Ask("answer") == "yes"; }
     // Its call has ended, declined busy.
     bool EndedBusy() { return Ask("busy") == "yes"; }
+    // Its call has ended, declined (603).
+    bool EndedDeclined() { return Ask("declined") == "yes"; }
     // Its address, for calls to it.
     std::string Uri() const { return "sip:far@127.0.0.1:" + std::to_string(m_nPort); }
     bool WaitEnded() { return Ask("ended") == "yes"; }

@@ -11,7 +11,7 @@
 //   call TO FROM [NAME VALUE]...   (tab-separated) -> ok | failed
 //   answer                         (a call to it; waits up to 30 s) -> yes | no
 //   connected | ended              (waits up to 30 s) -> yes | no
-//   busy                           (once ended: declined busy?) -> yes | no
+//   busy | declined                (once ended: declined busy, or declined?) -> yes | no
 //   hangup | keys KEYS             -> ok
 // At the end of its input it hangs up and leaves, its recording complete.
 #include <linphone++/linphone.hh>
@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,11 +44,13 @@ public:
         const bool bEnd = state == S::End || state == S::Error || state == S::Released;
         bEnded = bEnded || bEnd;
         bBusy = bBusy || (bEnd && call->getReason() == linphone::Reason::Busy);
+        bDeclined = bDeclined || (bEnd && call->getReason() == linphone::Reason::Declined);
     }
     std::shared_ptr<linphone::Call> incoming;
     bool bConnected = false;
     bool bEnded = false;
     bool bBusy = false;
+    bool bDeclined = false;
 };
 
 std::shared_ptr<linphone::Core> MakeCore(const std::string& folder, const std::string& play,
@@ -55,8 +58,8 @@ std::shared_ptr<linphone::Core> MakeCore(const std::string& folder, const std::s
     auto factory = linphone::Factory::get();
     std::filesystem::create_directories(folder + "/plugins");
     factory->setMspluginsDir(folder + "/plugins");
-    factory->setDataDir(folder);
-    factory->setConfigDir(folder);
+    factory->setDataDir(folder + "/"); // its files inside the folder
+    factory->setConfigDir(folder + "/");
     auto core = factory->createCore("", "", nullptr);
     core->getConfig()->setString("sip", "bind_address", "127.0.0.1");
     core->getConfig()->setString("rtp", "bind_address", "127.0.0.1");
@@ -83,10 +86,9 @@ std::shared_ptr<linphone::Core> MakeCore(const std::string& folder, const std::s
 
 std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> fields;
-    size_t at = 0;
-    for (size_t tab; (tab = line.find('\t', at)) != std::string::npos; at = tab + 1)
-        fields.push_back(line.substr(at, tab - at));
-    fields.push_back(line.substr(at));
+    std::istringstream in(line);
+    for (std::string f; std::getline(in, f, '\t');)
+        fields.push_back(f);
     return fields;
 }
 
@@ -134,8 +136,11 @@ int main(int argc, char** argv) {
             call->accept();
             return runUntil([&] { return listener->bConnected; }) ? "yes" : "no";
         }
-        if (f[0] == "busy")
-            return runUntil([&] { return listener->bEnded; }) && listener->bBusy ? "yes" : "no";
+        if (f[0] == "busy" || f[0] == "declined") {
+            const bool bEnded = runUntil([&] { return listener->bEnded; });
+            const bool bAs = f[0] == "busy" ? listener->bBusy : listener->bDeclined;
+            return bEnded && bAs ? "yes" : "no";
+        }
         if (f[0] == "connected" || f[0] == "ended")
             return runUntil(
                        [&] { return f[0] == "ended" ? listener->bEnded : listener->bConnected; })

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RawSipCaller.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -22,8 +24,8 @@ int FreeUdpPort() {
     const bool bBound = fd >= 0 &&
                         ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
                         ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0;
-    if (fd >= 0)
-        ::close(fd);
+    EXPECT_TRUE(bBound) << "no free UDP port on 127.0.0.1";
+    ::close(fd);
     return bBound ? ntohs(addr.sin_port) : 0;
 }
 
@@ -38,7 +40,8 @@ CRawCaller::CRawCaller(int port, bool bTcp, const std::string& sLocal, const std
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    m_bConnected = bBound && ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    EXPECT_TRUE(bBound && ::connect(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        << "a caller from " << sLocal << " to port " << port;
     sockaddr_in local{};
     socklen_t len = sizeof local;
     ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&local), &len);

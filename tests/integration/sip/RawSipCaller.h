@@ -7,7 +7,8 @@
 #include <map>
 #include <string>
 
-// A UDP port on 127.0.0.1 that nothing uses now (0 when none was found).
+// A UDP port on 127.0.0.1 that nothing uses now (0, and the test fails,
+// when none was found).
 int FreeUdpPort();
 
 // A session description offering G.711 from 127.0.0.1.
@@ -16,14 +17,13 @@ extern const std::string kRawSipSdp;
 class CRawCaller {
 public:
     // sLocal: the loopback address it sends from; sViaHost: the sender its
-    // Via header names (sLocal when empty), true or not.
+    // Via header names (sLocal when empty), true or not. A socket that
+    // cannot be bound or connected fails the test.
     CRawCaller(int port, bool bTcp, const std::string& sLocal = "127.0.0.1",
                const std::string& sViaHost = "");
     ~CRawCaller();
     CRawCaller(const CRawCaller&) = delete;
     CRawCaller& operator=(const CRawCaller&) = delete;
-
-    bool Connected() const { return m_bConnected; }
 
     // An INVITE from the caller, with the From and To given and any body.
     std::string Invite(const std::string& callId, const std::string& from,
@@ -44,7 +44,6 @@ private:
     const std::string m_sViaHost;
     int m_fd = -1;
     int m_nLocalPort = 0;
-    bool m_bConnected = false;
     std::string m_sReceived;
     std::map<std::string, int> m_finals;
 };

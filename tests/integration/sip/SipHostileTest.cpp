@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// SIP messages written by hand, as a hostile caller would send them, to the
-// SIP provider on 127.0.0.1: overlong display names, a malformed session
-// description, a flood of INVITEs. Each is refused or bounded, the process
-// lives on, and the line still takes the next ordinary call.
+// What a hostile caller can reach of the SIP provider on 127.0.0.1, under
+// the program's own telephony line classes: only the address the settings
+// name; control characters in a far-end phone's caller ID; SIP messages
+// written by hand: overlong display names, a malformed session description,
+// a flood of INVITEs (each declined busy). Each is refused, cleaned or
+// bounded, the process lives on, and the line still takes the next
+// ordinary call.
+#include "FarEnd.h"
+#include "OwnSockets.h"
 #include "RawSipCaller.h"
 #include "SipTestLine.h"
 #include "TempHome.h"
@@ -36,7 +41,6 @@ protected:
     // The line still takes an ordinary call, and lets it go again.
     void ExpectAnOrdinaryCallIsOffered(const std::string& callId) {
         CRawCaller caller(port, Tcp());
-        ASSERT_TRUE(caller.Connected());
         const size_t before = posted.Count(kTapiMsgCallerId);
         ASSERT_TRUE(caller.Send(caller.Invite(callId, "\"Anna\" <sip:4930123@127.0.0.1>")));
         ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId, before + 1));
@@ -50,13 +54,38 @@ protected:
     int port = 0;
 };
 
+TEST_P(SipHostile, TheLineListensOnlyOnTheAddressTheSettingsName) {
+    const std::string end = ":" + std::to_string(port);
+    std::vector<std::string> listening;
+    for (const std::string& s : OwnSockets())
+        if (s.ends_with(end))
+            listening.push_back(s);
+    EXPECT_EQ(listening, std::vector<std::string>{
+                             (Tcp() ? "tcp LISTEN 127.0.0.1" : "udp UNCONN 127.0.0.1") + end});
+}
+
+TEST_P(SipHostile, ControlCharactersInTheCallersIdentityAreCleaned) {
+    CFarEnd far(home.File("sip-far"), "", "");
+    ASSERT_TRUE(far.Call(line.Uri(Tcp() ? "tcp" : "udp"), "\"Harmless\" <sip:4930555@127.0.0.1>",
+                         {{"P-Asserted-Identity", "\"Eve\x1b[2J\x07 Mallory\" <sip:0301234\x01"
+                                                  "99@127.0.0.1>"}}));
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
+    const TapiCallerData caller = line.Line().CallerData();
+    EXPECT_EQ(caller.sNumber, "030123499");
+    EXPECT_EQ(caller.sName, "Eve [2J Mallory");
+
+    // A call that gives up ringing frees the line.
+    far.HangUp();
+    ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
+    EXPECT_FALSE(line.Line().HasCall());
+}
+
 TEST_P(SipHostile, OverlongDisplayNamesAreCutAndTheCallIsStillOffered) {
     ASSERT_TRUE(SipInputGuardActive());
     const uint64_t cutsBefore = SipInputGuardCuts();
     // 10 kB names in From and To; a tab in the caller's name as well.
     const std::string name = "Eve\t" + std::string(10000, 'N');
     CRawCaller caller(port, Tcp());
-    ASSERT_TRUE(caller.Connected());
     ASSERT_TRUE(caller.Send(caller.Invite("long-1", "\"" + name + "\" <sip:0301234567@127.0.0.1>",
                                           "\"" + name + "\" <sip:vorella@127.0.0.1>")));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
@@ -72,7 +101,6 @@ TEST_P(SipHostile, OverlongDisplayNamesAreCutAndTheCallIsStillOffered) {
 
 TEST_P(SipHostile, AMalformedSessionDescriptionIsRefusedAndTheLineKept) {
     CRawCaller caller(port, Tcp());
-    ASSERT_TRUE(caller.Connected());
     const std::string bodies[] = {
         "v=0\r\nm=audio 99999999999999999999 RTP/AVP 0 0 0\r\n",
         "v=0\r\no=\r\nc=IN IP4\r\nm=audio 1 RTP/AVP " + std::string(3000, '9') + "\r\n",
@@ -96,12 +124,10 @@ TEST_P(SipHostile, AMalformedSessionDescriptionIsRefusedAndTheLineKept) {
 
 TEST_P(SipHostile, AFloodOfInvitesIsTurnedAwayWhileTheFirstCallKeepsTheLine) {
     CRawCaller caller(port, Tcp());
-    ASSERT_TRUE(caller.Connected());
     ASSERT_TRUE(caller.Send(caller.Invite("first", "\"First\" <sip:111@127.0.0.1>")));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
     constexpr int kFlood = 100;
     CRawCaller flooder(port, Tcp());
-    ASSERT_TRUE(flooder.Connected());
     const auto callId = [](int i) { return "flood-" + std::to_string(i); };
     const auto invite = [&](int i) {
         return flooder.Invite(callId(i), "<sip:" + std::to_string(900000 + i) + "@127.0.0.1>");

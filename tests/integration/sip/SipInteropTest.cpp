@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
 const char* const kSipp = "/usr/bin/sipp";
@@ -25,21 +23,14 @@ TEST(SipInterop, SippCallsTheLineIsAnsweredAndHangsUp) {
     ASSERT_NO_FATAL_FAILURE(line.Open(home.File("sip"), SipTransport::Udp, "", 200));
     CPostedMessages& posted = line.posted;
 
-    ProgramRun sipp;
-    // Joined on the way out, whichever way the test leaves.
-    std::jthread caller([&] {
-        sipp = RunProgram({kSipp,      "127.0.0.1:" + std::to_string(line.Port()),
-                           "-sf",      SourceFile("tests/data/sip/caller.xml"),
-                           "-s",       "vorella",
-                           "-i",       "127.0.0.1",
-                           "-p",       "0",
-                           "-mp",      "0",
-                           "-m",       "1",
-                           "-t",       "u1",
-                           "-nostdin", "-timeout",
-                           "60s",      "-timeout_error"},
-                          90000);
-    });
+    BackgroundProgram sipp;
+    const std::string near = "127.0.0.1:" + std::to_string(line.Port());
+    ASSERT_TRUE(sipp.Launch({kSipp,      near,       "-sf", SourceFile("tests/data/sip/caller.xml"),
+                             "-s",       "vorella",  "-i",  "127.0.0.1",
+                             "-p",       "0",        "-mp", "0",
+                             "-m",       "1",        "-t",  "u1",
+                             "-nostdin", "-timeout", "60s", "-timeout_error"},
+                            home.File("sipp.log")));
     // The new call first, then its caller ID, and rings again while offered.
     ASSERT_TRUE(posted.WaitFor(kTapiMsgCallerId));
     ASSERT_TRUE(posted.WaitFor(kTapiMsgRing, 3));
@@ -62,8 +53,7 @@ TEST(SipInterop, SippCallsTheLineIsAnsweredAndHangsUp) {
     ASSERT_TRUE(posted.WaitFor(kTapiMsgDeallocated));
     EXPECT_FALSE(phone.HasCall());
 
-    caller.join();
-    EXPECT_EQ(sipp.nExit, 0) << sipp.out << sipp.err;
+    EXPECT_EQ(sipp.Wait(90000), 0) << home.Read("sipp.log");
     // The media plugins of the stack stay out of the process.
     EXPECT_EQ(ReadWholeFile("/proc/self/maps", 64 << 20).value_or("").find("libQt5"),
               std::string::npos);

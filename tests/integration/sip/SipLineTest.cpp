@@ -23,7 +23,6 @@ namespace {
 TEST(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
     TempHome home;
     const int port = FreeUdpPort();
-    ASSERT_GT(port, 0);
     home.Write("vorella.ini", StrPrintf("[Options]\nnTAPI=1\n[SIP1]\nsName=Desk\n"
                                         "sUser=vorella\nsBindAddress=127.0.0.1\nnPort=%d\n",
                                         port));
@@ -65,12 +64,14 @@ TEST(SipLine, ListingWhileTheLineIsOpenNeitherFailsNorDisturbsIt) {
     ASSERT_TRUE(device.GoOffHook());
     ASSERT_TRUE(far.WaitConnected());
 
-    // While the call's sound flows, every socket (the line's SIP and RTP,
-    // the far end's) is on 127.0.0.1, none on every interface.
-    const std::vector<OwnSocket> sockets = OwnSockets("udp");
+    // While the call's sound flows, every socket of the line (SIP, RTP and
+    // RTCP) is on 127.0.0.1, none on every interface.
+    std::vector<std::string> sockets;
+    for (const std::string& s : OwnSockets())
+        if (s.starts_with("udp "))
+            sockets.push_back(s.substr(s.rfind(' ') + 1, s.rfind(':') - s.rfind(' ')));
     EXPECT_GE(sockets.size(), 3u); // SIP, and RTP with RTCP
-    for (const OwnSocket& s : sockets)
-        EXPECT_EQ(s.sAddress, "0100007F") << "port " << s.nPort;
+    EXPECT_EQ(sockets, std::vector<std::string>(sockets.size(), "127.0.0.1:"));
 
     far.HangUp();
     ASSERT_TRUE(far.WaitEnded());

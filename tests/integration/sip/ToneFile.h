@@ -12,6 +12,3 @@
 std::vector<int16_t> Tones(const std::vector<std::pair<double, int>>& tones, int rate = 8000);
 // False when the file could not be written.
 bool WriteSound(const std::string& path, const std::vector<int16_t>& samples, int rate = 8000);
-inline bool WriteToneFile(const std::string& path, double hz, double seconds) {
-    return WriteSound(path, Tones({{hz, static_cast<int>(seconds * 1000)}}));
-}
