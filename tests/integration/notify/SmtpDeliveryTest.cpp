@@ -10,6 +10,7 @@
 #include "platform/TextUtil.h"
 
 #include "ChildProcess.h"
+#include "ScopedEnv.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
 
@@ -40,21 +41,9 @@ std::string RandomBytes(size_t n, unsigned seed) {
     return s;
 }
 
-std::string Unix(std::string s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i)
-        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
-            out += s[i];
-    return out;
-}
-
 class SmtpDeliveryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directories(Inbox());
-        ::setenv("TMPDIR", home.Path().c_str(), 1);
-    }
-    void TearDown() override { ::unsetenv("TMPDIR"); }
+    void SetUp() override { std::filesystem::create_directories(Inbox()); }
     std::string Inbox() const { return home.File("inbox/"); }
 
     // extra: more of the server's options ("--port", "--defer").
@@ -171,6 +160,7 @@ protected:
     }
 
     TempHome home;
+    ScopedEnv tmpdir{"TMPDIR", home.Path().c_str()};
     std::atomic<int> tries{0};
     std::atomic<int64_t> clockMs{0};
     std::mutex reportMutex;
@@ -222,7 +212,7 @@ TEST_F(SmtpDeliveryTest, ACallNoticeArrivesIntactWithItsRecording) {
     const std::string expectedBody =
         StrPrintf(LoadStr(105), call.sName.c_str(), call.sNumber.c_str(), call.sTime.c_str(),
                   call.sDate.c_str(), call.sMemo.c_str());
-    EXPECT_EQ(Unix(ReadFile(p + "body")), Unix(NormalizeLineEnds(expectedBody)));
+    EXPECT_EQ(NormalizeLineEnds(ReadFile(p + "body")), NormalizeLineEnds(expectedBody));
     EXPECT_EQ(ReadFile(p + "attachments/rec2026-12-06, 21_05_00.wav"), bytes);
 }
 
@@ -500,10 +490,6 @@ TEST_F(SmtpDeliveryTest, MisbehavingServersGiveCleanFailures) {
         }
     }
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(SmtpDeliveryTest, TheToolSendsATestNoticeWithTheSettings) {
     auto server = StartServer("starttls", "alice", "pw");

@@ -2,6 +2,7 @@
 #include "calllog/CallTime.h"
 #include "calllog/DataStructure.h"
 
+#include "ScopedEnv.h"
 #include "TempHome.h"
 
 #include <csignal>
@@ -20,9 +21,6 @@ namespace {
 class CallRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::unsetenv("LC_ALL");
-        ::setenv("LC_TIME", "C.UTF-8", 1);
-        ::setenv("TZ", "UTC", 1);
         ::tzset();
         std::filesystem::create_directories(Folder());
     }
@@ -35,6 +33,7 @@ protected:
         ::utimes((Folder() + name).c_str(), times);
         return Folder() + name;
     }
+    ScopedEnv lcAll{"LC_ALL", nullptr}, lcTime{"LC_TIME", "C.UTF-8"}, tz{"TZ", "UTC"};
     TempHome home;
     CCallLog callLog;
 };

@@ -1,16 +1,14 @@
 #include "calllog/CallTime.h"
 
-#include <cstdlib>
+#include "ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 class CallTimeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ::unsetenv("LC_ALL");
-        ::setenv("LC_TIME", "C.UTF-8", 1);
-    }
+    ScopedEnv lcAll{"LC_ALL", nullptr}, lcTime{"LC_TIME", "C.UTF-8"};
 };
 
 std::tm Make(int y, int mo, int d, int h, int mi, int s) {

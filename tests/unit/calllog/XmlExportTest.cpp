@@ -6,6 +6,7 @@
 #include "calllog/XmlExport.h"
 
 #include "ChildProcess.h"
+#include "ScopedEnv.h"
 #include "TempHome.h"
 
 #include <filesystem>
@@ -18,11 +19,10 @@ namespace {
 class XmlExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ::unsetenv("LC_ALL");
-        ::setenv("LC_TIME", "C.UTF-8", 1);
         std::filesystem::create_directories(home.File("xml/styles"));
         std::filesystem::copy_file(ShippedDataFolder() + "styles/inbox.xsl", Style());
     }
+    ScopedEnv lcAll{"LC_ALL", nullptr}, lcTime{"LC_TIME", "C.UTF-8"};
     std::string Out() const { return home.File("xml/Call List.xml"); }
     std::string Page() const { return home.File("xml/Call List.html"); }
     std::string Style() const { return home.File("xml/styles/inbox.xsl"); }
@@ -179,8 +179,7 @@ TEST_F(XmlExportTest, ThePreparedPathHasItsStylesheetAndThePageLiesBesideIt) {
 }
 
 TEST(CallListTest, RowsAreFilteredAndSortedAsTheListShowsThem) {
-    ::unsetenv("LC_ALL");
-    ::setenv("LC_TIME", "C.UTF-8", 1);
+    ScopedEnv lcAll("LC_ALL", nullptr), lcTime("LC_TIME", "C.UTF-8");
     CDataStructureArray index;
     auto add = [&](const char* file, const char* date, const char* name, int len) {
         CDataStructure r;

@@ -147,10 +147,6 @@ TEST(SmtpSettingsTest, DefaultsKeepPlainPort25AndAPasswordFileIsPrivate) {
     EXPECT_EQ(bad.m_nSmtpSecurity, 0);
 }
 
-} // namespace
-
-namespace {
-
 TEST(SmtpMessageTest, HeaderAndPartsAreLaidOutForMimeReaders) {
     TempHome home;
     home.Write("a \"b\".wav", std::string(100, 'x'));

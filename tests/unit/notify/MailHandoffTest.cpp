@@ -5,6 +5,7 @@
 #include "notify/MailHandoff.h"
 #include "platform/FileUtil.h"
 
+#include "ScopedEnv.h"
 #include "TempHome.h"
 #include "WaitUntil.h"
 
@@ -17,15 +18,8 @@ namespace {
 class MailHandoffTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
         std::filesystem::create_directories(home.File("bin"));
-        ::setenv("PATH", (home.File("bin") + ":" + m_oldPath).c_str(), 1);
-        ::setenv("TMPDIR", home.File("tmp").c_str(), 1);
         std::filesystem::create_directories(home.File("tmp"));
-    }
-    void TearDown() override {
-        ::setenv("PATH", m_oldPath.c_str(), 1);
-        ::unsetenv("TMPDIR");
     }
     // A stand-in for xdg-email: it writes its arguments to "args", one per
     // line, says it runs, waits for the file "go" when asked to, then copies
@@ -57,8 +51,9 @@ protected:
         return names;
     }
 
-    std::string m_oldPath;
     TempHome home;
+    ScopedEnv path{"PATH", (home.File("bin") + ":" + std::getenv("PATH")).c_str()};
+    ScopedEnv tmpdir{"TMPDIR", home.File("tmp").c_str()};
 };
 
 TEST_F(MailHandoffTest, TheCopyIsRemovedOnlyAfterXdgEmailHasEnded) {

@@ -27,11 +27,8 @@ TEST(Base64Test, MatchesCoreutilsBase64) {
         ProgramRun r = RunProgram({"base64", "-w", "76", home.File("in")});
         ASSERT_EQ(r.nExit, 0) << r.err;
         std::string ours = Base64EncodeLines(data.data(), data.size());
-        std::string unix;
-        for (char c : ours)
-            if (c != '\r')
-                unix += c;
-        EXPECT_EQ(unix, r.out) << size;
+        std::erase(ours, '\r');
+        EXPECT_EQ(ours, r.out) << size;
     }
 }
 

@@ -1,29 +1,18 @@
 // The autostart entry under a private configuration folder.
+#include "ScopedEnv.h"
 #include "TempHome.h"
 
 #include "platform/AutoStart.h"
 #include "platform/FileUtil.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
 
 class AutoStartTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            m_old = old;
-        ::setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
-    }
-    void TearDown() override {
-        if (m_old.empty())
-            ::unsetenv("XDG_CONFIG_HOME");
-        else
-            ::setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-    }
     TempHome home;
-    std::string m_old;
+    ScopedEnv config{"XDG_CONFIG_HOME", home.File("config").c_str()};
 };
 
 TEST_F(AutoStartTest, EntryIsWrittenAndRemoved) {
@@ -56,13 +45,10 @@ TEST_F(AutoStartTest, EntryIsWrittenAndRemoved) {
 }
 
 TEST_F(AutoStartTest, FallsBackToTheHomeConfigFolder) {
-    ::unsetenv("XDG_CONFIG_HOME");
-    std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.File("h").c_str(), 1);
+    ScopedEnv noConfig("XDG_CONFIG_HOME", nullptr), userHome("HOME", home.File("h").c_str());
     EXPECT_EQ(AutoStartEntryPath(), home.File("h/.config/autostart/vorella.desktop"));
     EXPECT_TRUE(SetAutoStart(true, "/usr/bin/vorella"));
     EXPECT_TRUE(FileExists(home.File("h/.config/autostart/vorella.desktop")));
-    ::setenv("HOME", oldHome.c_str(), 1);
 }
 
 } // namespace

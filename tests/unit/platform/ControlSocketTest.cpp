@@ -60,12 +60,17 @@ std::string SocketPath() {
     return ControlSocketPath(folder);
 }
 
-// A raw connection for misbehaving on purpose.
-int RawConnect(const std::string& path) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+sockaddr_un Address(const std::string& path) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    return addr;
+}
+
+// A raw connection for misbehaving on purpose.
+int RawConnect(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr = Address(path);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(fd);
         return -1;
@@ -73,9 +78,14 @@ int RawConnect(const std::string& path) {
     return fd;
 }
 
-TEST(ControlSocket, AnswersRequestsAndTellsWhenNobodyListens) {
+// Each test in a program folder of its own.
+class ControlSocket : public ::testing::Test {
+protected:
     TempHome home;
     const std::string path = SocketPath();
+};
+
+TEST_F(ControlSocket, AnswersRequestsAndTellsWhenNobodyListens) {
     ControlReply none = SendControlRequest(path, "status", 2000);
     EXPECT_EQ(none.status, ControlStatus::NotRunning);
     EXPECT_FALSE(IsControlSocketLive(path));
@@ -99,9 +109,7 @@ TEST(ControlSocket, AnswersRequestsAndTellsWhenNobodyListens) {
     EXPECT_NE(::access(path.c_str(), F_OK), 0) << "the socket file stays behind";
 }
 
-TEST(ControlSocket, ServesManyClientsAtOnce) {
-    TempHome home;
-    const std::string path = SocketPath();
+TEST_F(ControlSocket, ServesManyClientsAtOnce) {
     ServerThread server(path);
     ASSERT_EQ(server.Result(), ControlServer::ListenResult::Listening);
     constexpr int kClients = 48;
@@ -118,9 +126,7 @@ TEST(ControlSocket, ServesManyClientsAtOnce) {
     EXPECT_EQ(good, kClients);
 }
 
-TEST(ControlSocket, ClientsThatVanishOrDawdleDoNotStopTheServer) {
-    TempHome home;
-    const std::string path = SocketPath();
+TEST_F(ControlSocket, ClientsThatVanishOrDawdleDoNotStopTheServer) {
     ServerThread server(path);
     ASSERT_EQ(server.Result(), ControlServer::ListenResult::Listening);
 
@@ -165,15 +171,11 @@ TEST(ControlSocket, ClientsThatVanishOrDawdleDoNotStopTheServer) {
     EXPECT_EQ(SendControlRequest(path, "last", 10000).text, "echo:last");
 }
 
-TEST(ControlSocket, ReplacesAStaleSocketButNeverALiveOne) {
-    TempHome home;
-    const std::string path = SocketPath();
+TEST_F(ControlSocket, ReplacesAStaleSocketButNeverALiveOne) {
     {
         // A crashed instance leaves its socket file: nobody accepts on it.
         int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+        sockaddr_un addr = Address(path);
         ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
         ::close(fd);
     }
@@ -189,9 +191,7 @@ TEST(ControlSocket, ReplacesAStaleSocketButNeverALiveOne) {
     EXPECT_EQ(SendControlRequest(path, "still", 10000).text, "echo:still");
 }
 
-TEST(ControlSocket, SomethingElseAtThePathIsAnErrorAndANeglectedServerGivesNoReply) {
-    TempHome home;
-    const std::string path = SocketPath();
+TEST_F(ControlSocket, SomethingElseAtThePathIsAnErrorAndANeglectedServerGivesNoReply) {
     ASSERT_TRUE(WriteFileAtomic(path, "not a socket"));
     ControlServer server;
     std::string error;
@@ -203,11 +203,9 @@ TEST(ControlSocket, SomethingElseAtThePathIsAnErrorAndANeglectedServerGivesNoRep
     EXPECT_EQ(SendControlRequest(path, "hello", 300).status, ControlStatus::NoReply);
 }
 
-TEST(ControlSocket, AnotherUserIsTurnedAway) {
+TEST_F(ControlSocket, AnotherUserIsTurnedAway) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to act as another user";
-    TempHome home;
-    const std::string path = SocketPath();
     ServerThread server(path);
     ASSERT_EQ(server.Result(), ControlServer::ListenResult::Listening);
     // Root can reach the socket despite its mode; the server must still

@@ -1,6 +1,7 @@
 // Translations of the string table: reading a catalogue, refusing what could
 // harm, looking texts up with the English as the fallback.
 #include "platform/StringCatalogue.h"
+#include "ScopedEnv.h"
 #include "TempHome.h"
 #include "platform/Strings.h"
 #include "platform/TextUtil.h"
@@ -19,21 +20,6 @@ bool HasProblem(const StringCatalogue& cat, const std::string& part) {
             return true;
     return false;
 }
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(StringCatalogue, FormatShapeNamesEveryArgumentInOrder) {
     struct Case {

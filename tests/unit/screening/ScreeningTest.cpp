@@ -2,10 +2,9 @@
 // way the user's country writes them.
 #include "screening/Screening.h"
 #include "screening/PhoneNumbers.h"
+#include "ScopedEnv.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -150,8 +149,7 @@ TEST(Screening, NumbersAreShownTheCountrysWay) {
         {"DE", "", "Anonymous", "Anonymous"},
         {"", "", "+44 20 7946 0000", "+44 20 7946 0000"}, // no country anywhere
     };
-    for (const char* var : {"LC_ALL", "LC_TELEPHONE", "LANG"})
-        ::unsetenv(var);
+    ScopedEnv all("LC_ALL", nullptr), telephone("LC_TELEPHONE", nullptr), lang("LANG", nullptr);
     for (const auto& r : rows) {
         const CPhoneNumbers numbers(r.country, r.area);
         EXPECT_EQ(numbers.Display(r.sent), r.shown) << r.country << " " << r.sent;
@@ -172,13 +170,10 @@ TEST(Screening, TheCountryComesFromTheLocaleWhenNotSet) {
         {"", "", "", "ZZ"},
     };
     for (const auto& r : rows) {
-        ::setenv("LC_ALL", r.lcAll, 1);
-        ::setenv("LC_TELEPHONE", r.lcTelephone, 1);
-        ::setenv("LANG", r.lang, 1);
+        ScopedEnv all("LC_ALL", r.lcAll), telephone("LC_TELEPHONE", r.lcTelephone),
+            lang("LANG", r.lang);
         EXPECT_EQ(CPhoneNumbers("", "").Country(), r.want) << r.lang;
     }
-    for (const char* var : {"LC_ALL", "LC_TELEPHONE", "LANG"})
-        ::unsetenv(var);
     EXPECT_EQ(CPhoneNumbers("it", "").Country(), "IT");
 }
 
