@@ -4,30 +4,7 @@
 #include "EngineStory.h"
 
 #include "ChildProcess.h"
-
-#include <cstdlib>
-#include <optional>
-
-namespace {
-
-// An environment variable set (or, without a value, removed) for one test
-// and put back after it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
-
-private:
-    void Set(const char* value) { value ? ::setenv(m_name, value, 1) : ::unsetenv(m_name); }
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-} // namespace
+#include "ScopedEnv.h"
 
 // glibc keeps the search path of a locale loaded through LOCPATH for good
 // (one small block each time a locale is opened); that is the C library's,
