@@ -2,15 +2,11 @@
 // LC_ALL=de_DE.UTF-8, the window's menus and the tray menu come from the
 // shipped German catalogue, the status from the core's German messages, and
 // Qt's own buttons from Qt's catalogue.
-#include "FakeAppWorker.h"
-#include "OpenBoxes.h"
-#include "TempHome.h"
+#include "CoreWindowTest.h"
 
-#include "app/Brand.h"
 #include "app/CommandIds.h"
 #include "engine/CallState.h"
 #include "frontend/CoreLoop.h"
-#include "frontend/QtFrontEnd.h"
 #include "frontend/UiTranslations.h"
 #include "main/MainDlg.h"
 #include "main/MainMenu.h"
@@ -39,32 +35,16 @@ QStringList Texts(const QList<QAction*>& actions) {
     return out;
 }
 
-class GermanDesktopTest : public ::testing::Test {
+class GermanDesktopTest : public CoreWindowTest {
 protected:
+    GermanDesktopTest() : CoreWindowTest("vorella-de.strings") {}
     void SetUp() override {
         const std::string bin = std::getenv("VORELLA_BIN_DIR");
         qmFile = InstallTranslations(*qApp, {QString::fromStdString(bin + "/translations")});
-        SetAppBrand({"Vorella", "", ""});
-        std::string error;
-        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
-        window.AttachWorker(worker);
-        frontEnd.AttachWindow(&window);
-        frontEnd.ShowMainWindow(true);
-    }
-    void TearDown() override {
-        CloseBoxes();
-        SetAppBrand({});
+        CoreWindowTest::SetUp();
     }
 
-    TempHome home;
-    // The core's catalogue is looked for (in the program folder's lang/,
-    // first of all) when LoadStr is called for the first time, which may be
-    // while the window is made.
-    const bool bCatalogue = (home.CopyShipped("lang/vorella-de.strings"), true);
     QString qmFile;
-    FakeAppWorker worker;
-    CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
-    CBasicWindow window{frontEnd};
 };
 
 } // namespace

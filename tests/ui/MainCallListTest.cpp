@@ -42,13 +42,13 @@
 namespace {
 
 struct FakeHost : IMainDlgHost {
-    void Command(int nId) override { commands.push_back(nId); }
+    void Command(int) override {}
     std::string CurrentFile() override { return file; }
     void PlayToLine(const std::string& sFile) override { played.push_back(sFile); }
     void Dial(const std::string&) override {}
     void VolumeChosen(int nPercent) override { volume = nPercent; }
-    bool ToggleMute() override { return muted = !muted; }
-    bool IsMuted() override { return muted; }
+    bool ToggleMute() override { return false; }
+    bool IsMuted() override { return false; }
     bool IsTalking() override { return false; }
     TalkButton TalkButtonNow() override { return {}; }
     CCallState* CallState() override { return &calls; }
@@ -56,8 +56,6 @@ struct FakeHost : IMainDlgHost {
     CCallLog* CallLog() override { return &callLog; }
     CCallLog callLog;
     int volume = -1;
-    bool muted = false;
-    std::vector<int> commands;
     std::string file;
     std::vector<std::string> played;
 };
@@ -97,6 +95,12 @@ protected:
         for (int i = 0; i < a.GetSize(); ++i)
             files.push_back(a.GetAt(i).m_sFile);
         return files;
+    }
+    // The first record of the index as it is on disk (none: the test fails).
+    CDataStructure Stored() {
+        CDataStructureArray a;
+        a.Load(Index());
+        return a.GetAt(0);
     }
     void MakeWav(const std::string& name) {
         CWaveFile wav; // a tenth of a second of silence
@@ -148,10 +152,8 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg.Caller()->IsWritePending(); }, 10000));
     EXPECT_EQ(dlg.IndexWrites(), 2);
 
-    CDataStructureArray a;
-    ASSERT_EQ(a.Load(Index()), 1);
-    EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday");
-    EXPECT_EQ(a.GetAt(0).m_nLength, 75) << "the recorder's length stays";
+    EXPECT_EQ(Stored().m_sMemo, "call back on monday");
+    EXPECT_EQ(Stored().m_nLength, 75) << "the recorder's length stays";
     // The worker's own write at the end of the recording finds it too.
     EXPECT_EQ(host.calls.EngineState().curCall.Get().m_sMemo, "call back on monday");
 
@@ -160,48 +162,32 @@ TEST_F(MainCallListTest, AMemoTypedDuringARecordingIsWrittenOncePerPause) {
     QTest::keyClicks(memo, "!!");
     EXPECT_EQ(dlg.IndexWrites(), 4);
     EXPECT_FALSE(dlg.Caller()->IsWritePending());
-    ASSERT_EQ(a.Load(Index()), 1);
-    EXPECT_EQ(a.GetAt(0).m_sMemo, "call back on monday!!");
+    EXPECT_EQ(Stored().m_sMemo, "call back on monday!!");
 }
 
 // The number field shows the caller's number in its display form; what the
 // window writes back keeps the number as it came, so a search by its digits
 // still finds the call. Only a number the user types replaces it.
 TEST_F(MainCallListTest, AMemoEditKeepsTheCallersDigitsAndATypedNumberIsStoredAsTyped) {
-    static const struct {
-        const char* name;
-        const char* typed; // into the number field, after clearing it; null: untouched
-        const char* stored;
-    } kCases[] = {
-        {"memo only", nullptr, "5551234"},
-        {"number typed", "0123 456", "0123 456"},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.name);
-        MakeWav("rec.wav");
-        WriteIndex({Record("rec.wav", "JOHN DOE", "5551234")});
-        host.calls.EngineState().curCall.Update([](CNumber& call) {
-            call.m_sNumber = "5551234";
-            call.m_sDisplayNumber = "555-1234";
-            call.m_sMemo.clear();
-        });
-        host.file = Folder() + "rec.wav";
-        CMainDlg dlg(host);
-        dlg.show();
-        ASSERT_EQ(dlg.Caller()->Number(), "555-1234");
-        if (c.typed) {
-            dlg.Caller()->NumberEdit()->clear();
-            QTest::keyClicks(dlg.Caller()->NumberEdit(), c.typed);
-        }
-        QTest::keyClicks(dlg.Caller()->MemoEdit(), "call back");
+    MakeWav("rec.wav");
+    WriteIndex({Record("rec.wav", "JOHN DOE", "5551234")});
+    host.calls.EngineState().curCall.Update([](CNumber& call) {
+        call.m_sNumber = "5551234";
+        call.m_sDisplayNumber = "555-1234";
+    });
+    host.file = Folder() + "rec.wav";
+    CMainDlg dlg(host);
+    dlg.show();
+    ASSERT_EQ(dlg.Caller()->Number(), "555-1234");
+    QTest::keyClicks(dlg.Caller()->MemoEdit(), "call back");
+    EXPECT_EQ(Stored().m_sMemo, "call back");
+    EXPECT_EQ(Stored().m_sNumber, "5551234");
+    EXPECT_EQ(host.calls.CurrentCall().m_sNumber, "5551234") << "the worker's last write";
 
-        CDataStructureArray a;
-        ASSERT_EQ(a.Load(Index()), 1);
-        EXPECT_EQ(a.GetAt(0).m_sMemo, "call back");
-        EXPECT_EQ(a.GetAt(0).m_sNumber, c.stored);
-        EXPECT_EQ(host.calls.CurrentCall().m_sNumber, c.stored)
-            << "the worker's last write stores it too";
-    }
+    dlg.Caller()->NumberEdit()->clear();
+    QTest::keyClicks(dlg.Caller()->NumberEdit(), "0123 456");
+    EXPECT_EQ(Stored().m_sNumber, "0123 456");
+    EXPECT_EQ(host.calls.CurrentCall().m_sNumber, "0123 456");
 }
 
 TEST_F(MainCallListTest, ASearchInCapitalsFindsEveryCase) {
@@ -278,9 +264,7 @@ TEST_F(MainCallListTest, DeletingTrashesTheFilesAndKeepsTheOtherRecordsWhole) {
     EXPECT_EQ(IndexFiles(), (std::vector<std::string>{"h.wav", "keep.wav"}));
     EXPECT_EQ(dlg.ShownRows().size(), 2u);
     EXPECT_EQ(OpenBox(), nullptr) << "a file already gone is no error";
-    CDataStructureArray a;
-    ASSERT_EQ(a.Load(Index()), 2);
-    EXPECT_EQ(a.GetAt(0), hostile);
+    EXPECT_EQ(Stored(), hostile);
     EXPECT_FALSE(FileExists(Folder() + "a.wav"));
     EXPECT_TRUE(FileExists(Folder() + "keep.wav"));
     const std::string trash = home.File("data-home/Trash/");
@@ -428,10 +412,7 @@ TEST_F(MainCallListTest, ThePlayerBarPlaysTheChosenOrTheWorkersNewRecordingAndKe
     EXPECT_EQ(host.volume, 41) << "the phone plays at it and keeps it";
     dlg.SaveState();
     EXPECT_EQ(home.Read("vorella.ini").find("m_iVolume"), std::string::npos);
-    dlg.OnCommand(kCmdMute);
-    EXPECT_TRUE(host.muted);
-    dlg.OnCommand(kCmdMute);
-    EXPECT_FALSE(host.muted);
+    // Mute reaches the core: MainDlgTest.
 
     Select(dlg, {"a.wav"});
     ASSERT_EQ(player->File(), Folder() + "a.wav");
@@ -468,7 +449,7 @@ TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     ::setenv("PATH", (bin.substr(0, bin.size() - 1) + ":" + path).c_str(), 1);
 
-    WriteIndex({Record("a.wav", "Mary"), Record("b.wav", "Long <call> & \"more\"")});
+    WriteIndex({Record("a.wav", "Mary")});
     CMainDlg dlg(host);
     dlg.OnCommand(kCmdExportXml);
     ::setenv("PATH", path.c_str(), 1);
@@ -477,9 +458,8 @@ TEST_F(MainCallListTest, ExportWritesTheListAsXmlAndAsAPageAndOpensThePage) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return FileExists(home.File("opened")); }, 10000));
     EXPECT_EQ(home.Read("opened"), page) << "the page opens, not the XML";
     EXPECT_EQ(OpenBox(), nullptr);
-    const std::string html = home.Read("xml/Call List.html");
-    EXPECT_NE(html.find("Mary"), std::string::npos) << html;
-    EXPECT_NE(html.find("Long &lt;call&gt; &amp;"), std::string::npos) << html;
+    // A stranger's text in the page and the document: XmlExportTest.
+    EXPECT_NE(home.Read("xml/Call List.html").find("Mary"), std::string::npos);
     EXPECT_TRUE(FileExists(home.File("xml/Call List.xml")));
 }
 
@@ -507,20 +487,14 @@ TEST_F(MainCallListTest, TheCallsViewListsTheHistoryAndPutsCallersOnLists) {
     CMainDlg dlg(host);
     dlg.show();
     CCallsModel* model = dlg.Calls()->Model();
-    struct View {
-        HistoryFilter filter;
-        std::vector<std::string> outcomes;
-    } views[] = {{HistoryFilter::Missed, {"missed"}},
-                 {HistoryFilter::Blocked, {"blocked"}},
-                 {HistoryFilter::All, {"message", "blocked", "missed"}}};
-    for (const View& v : views) {
-        dlg.Tree()->SelectCalls(v.filter);
-        ASSERT_TRUE(dlg.IsCallsShown());
-        std::vector<std::string> outcomes;
-        for (const CallsRow& r : model->Rows())
-            outcomes.push_back(r.sOutcome);
-        EXPECT_EQ(outcomes, v.outcomes);
-    }
+    // The view chosen in the tree is the page read (the filters themselves:
+    // CallsSourceTest).
+    dlg.Tree()->SelectCalls(HistoryFilter::Blocked);
+    ASSERT_TRUE(dlg.IsCallsShown());
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->Row(0).sOutcome, "blocked");
+    dlg.Tree()->SelectCalls(HistoryFilter::All);
+    ASSERT_EQ(model->rowCount(), 3);
     auto bold = [&] { return model->index(0, 0).data(Qt::FontRole).value<QFont>().bold(); };
     EXPECT_TRUE(bold()) << "an unheard message";
     dlg.Calls()->List()->selectRow(0);

@@ -1,11 +1,8 @@
 // The main window with the hidden window's core behind it: its buttons and
 // menu reach the core, the worker's reports reach it from the worker's
 // thread, and the commands whose windows do not exist yet say so.
-#include "FakeAppWorker.h"
-#include "OpenBoxes.h"
-#include "TempHome.h"
+#include "CoreWindowTest.h"
 
-#include "app/Brand.h"
 #include "app/CommandIds.h"
 #include "calllog/DataStructure.h"
 #include "dialogs/ContactsDlg.h"
@@ -13,7 +10,6 @@
 #include "engine/CallState.h"
 #include "engine/Number.h"
 #include "frontend/CoreLoop.h"
-#include "frontend/QtFrontEnd.h"
 #include "main/CallerPanel.h"
 #include "main/MainDlg.h"
 #include "main/MainIcons.h"
@@ -51,27 +47,7 @@ QAction* MenuItem(CMainDlg& w, const QString& text) {
     return nullptr;
 }
 
-class MainDlgCoreTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers",
-                     "https://vorella.example.org/"});
-        std::string error;
-        ASSERT_EQ(window.Create(&error), CControlService::StartResult::Serving) << error;
-        window.AttachWorker(worker);
-        frontEnd.AttachWindow(&window);
-        frontEnd.ShowMainWindow(true);
-    }
-    void TearDown() override {
-        CloseBoxes();
-        SetAppBrand({});
-    }
-
-    TempHome home;
-    FakeAppWorker worker;
-    CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
-    CBasicWindow window{frontEnd};
-};
+using MainDlgCoreTest = CoreWindowTest;
 
 } // namespace
 
@@ -83,9 +59,7 @@ TEST_F(MainDlgCoreTest, ButtonsAndMenuReachTheCore) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Ready"; }, 10000))
         << w->Status().toStdString();
 
-    w->Menu()->Action(kCmdRecord)->trigger();
-    EXPECT_TRUE(worker.Engine().bActionPending);
-    EXPECT_EQ(worker.Engine().nAction, kActionRecord);
+    // Record asks for the recording: DesktopStoryTest and BasicWindowTest.
     worker.Engine().bRecording = true;
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->Status() == "Recording conversation"; }, 10000));
     // While recording, the record button stops.

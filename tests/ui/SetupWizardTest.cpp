@@ -146,7 +146,8 @@ TEST_F(SetupWizardPages, FinishHandsOverTheModemAndPortChosen) {
 }
 
 TEST_F(SetupWizardPages, TheAdapterPageOffersTheSoundCardsAndHandsOverTheOneChosen) {
-    // The card chosen before is gone: it stays choosable, marked so.
+    // The card chosen before is gone: the page says so. (The fields kept
+    // and their notes: OptionsDlgTest and AdapterChoicesTest.)
     start.sAdapterSoundCard = "hw:CARD=Gone";
     start.sAdapterInput = "";
     auto sheet = OpenAtAccessPage();
@@ -154,14 +155,8 @@ TEST_F(SetupWizardPages, TheAdapterPageOffersTheSoundCardsAndHandsOverTheOneChos
     sheet->next();
     ASSERT_EQ(sheet->currentId(), kPageAdapter);
     CAdapterFields* fields = sheet->AdapterPage()->Fields();
-    EXPECT_EQ(fields->SoundCard(), "hw:CARD=Gone");
-    EXPECT_TRUE(fields->CardBox()->currentText().endsWith("not present"))
-        << fields->CardBox()->currentText().toStdString();
     EXPECT_THAT(sheet->AdapterPage()->Problems()->text().toStdString(),
                 HasSubstr("hw:CARD=Gone is not there"));
-    // Without an input device the page says what is then not seen.
-    EXPECT_EQ(fields->Input(), "");
-    EXPECT_THAT(fields->Note()->text().toStdString(), HasSubstr("does not see the ring"));
     // The sound layer's card, shown by its description, stored by its name.
     const int card = fields->CardBox()->findText("Silent capture device");
     ASSERT_GE(card, 0);
@@ -262,9 +257,7 @@ TEST_F(SetupWizardPages, TheOptionsOfferTheLinesForTheLineKindsAndSaveTheChoice)
     v.nDeviceKind = kKindTelephonyLine;
     v.nTapiLine = 3;
     page.Load(v);
-    ASSERT_TRUE(Listed(page.Listing()));
-    EXPECT_EQ(Items(page.LineBox()),
-              (QStringList{"Office line", "Line unnamed", "Line unavailable"}));
+    ASSERT_TRUE(Listed(page.Listing())); // the lines listed: the wizard's test above
     EXPECT_EQ(page.LineBox()->currentText(), "Line unavailable");
     EXPECT_TRUE(page.LineBox()->isEnabled());
     EXPECT_FALSE(page.PortBox()->isEnabled());

@@ -71,7 +71,6 @@ TEST_F(BasicWindowTest, TalkingAtThePcTakesTheCallAndTurnsTheSlidersToTheTalk) {
     worker.Engine().bRinging = true;
     ASSERT_TRUE(window.OnCommand(kCmdTalk));
     EXPECT_FALSE(worker.Engine().bActionPending);
-    EXPECT_EQ(window.Talk(TalkRequest::Answer), TalkOutcome::CannotTalk);
 
     // A telephony line: volume and mute are the playback's until the talk.
     worker.bCanTalk = true;
@@ -85,7 +84,6 @@ TEST_F(BasicWindowTest, TalkingAtThePcTakesTheCallAndTurnsTheSlidersToTheTalk) {
     EXPECT_TRUE(window.IsTalking());
     EXPECT_EQ(worker.Engine().nTalkVolume, 40) << "the talk starts at the slider's volume";
     EXPECT_FALSE(window.IsMuted()) << "and with the microphone on";
-    EXPECT_EQ(window.Talk(TalkRequest::Take), TalkOutcome::NoCall) << "taken already";
 
     window.SetPlaybackVolume(70);
     EXPECT_TRUE(window.ToggleMute());
@@ -204,7 +202,7 @@ TEST_F(BasicWindowTest, CommandsWaitForTheWorkerWithoutHoldingTheLoop) {
     EXPECT_EQ(worker.Notes(), (std::vector<std::string>{"stop recording"}));
 }
 
-TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecording) {
+TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecordingAndPausesAgainIfResumed) {
     ASSERT_TRUE(window.OnCommand(kCmdAppExit));
     EXPECT_TRUE(worker.Engine().bPaused);
     EXPECT_TRUE(window.Timers().IsRunning(kTimerOrderlyExit));
@@ -221,21 +219,16 @@ TEST_F(BasicWindowTest, OrderlyExitWaitsTickByTickForTheRecording) {
     EXPECT_FALSE(window.IsQuitPosted()) << "a play is waited for too";
     worker.Engine().bPlaying = false;
 
+    // Somebody switched monitoring back on meanwhile: paused again first.
+    window.ToggleMonitoring();
+    window.OnTimer(kTimerOrderlyExit);
+    EXPECT_TRUE(worker.Engine().bPaused);
+    EXPECT_FALSE(window.IsQuitPosted()) << "the pause takes effect on the next tick";
     ASSERT_TRUE(RunUntil([&] { return window.IsQuitPosted(); }));
     EXPECT_TRUE(worker.Engine().bShuttingDown);
     EXPECT_TRUE(worker.bExitRequest);
     EXPECT_FALSE(window.Timers().IsRunning(kTimerTray));
     EXPECT_FALSE(window.Timers().IsRunning(kTimerOrderlyExit));
-}
-
-TEST_F(BasicWindowTest, OrderlyExitResumedMeanwhilePausesAgainBeforeLeaving) {
-    ASSERT_TRUE(window.OnCommand(kCmdAppExit));
-    window.ToggleMonitoring(); // somebody switched monitoring back on
-    window.OnTimer(kTimerOrderlyExit);
-    EXPECT_TRUE(worker.Engine().bPaused);
-    EXPECT_FALSE(window.IsQuitPosted()) << "the pause takes effect on the next tick";
-    window.OnTimer(kTimerOrderlyExit);
-    EXPECT_TRUE(window.IsQuitPosted());
 }
 
 TEST_F(BasicWindowTest, ImmediateExitStopsTheRecordingAndLeavesAtOnce) {

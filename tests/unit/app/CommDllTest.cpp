@@ -126,49 +126,40 @@ TEST_F(CommDllTest, SpeakTimeIsAPositiveBoundedCount) {
     EXPECT_EQ(fake.log, (std::vector<std::string>{"dial+speak 1"})) << "no timer";
 }
 
-TEST_F(CommDllTest, TalkCodesAnswerWithTheOutcomeInParameterTwo) {
+// Parameter 2 answers with the outcome: 14's and 15's TalkOutcome, 16's
+// "done" and 17's "screening on"; the text says what was done, and 17 with
+// neither 1 nor 2 asks nothing.
+TEST_F(CommDllTest, TalkAndScreeningCodesAnswerWithTheOutcomeInParameterTwo) {
     struct Case {
         int code, param1;
-        TalkOutcome outcome;
+        int32_t reply; // what the core answers, as parameter 2 carries it
+        const char* text;
         const char* action;
     } cases[] = {
-        {14, 0, TalkOutcome::Done, "talk answer"},
-        {14, 7, TalkOutcome::NoCall, "talk answer"},
-        {15, 1, TalkOutcome::Done, "talk"},
-        {15, -2, TalkOutcome::CannotTalk, "talk"},
-        {15, 0, TalkOutcome::NoCall, "talk off"},
+        {14, 0, 0, "", "talk answer"},     {14, 7, 1, "", "talk answer"},
+        {15, 1, 0, "", "talk"},            {15, -2, 2, "", "talk"},
+        {15, 0, 1, "", "talk off"},        {16, 2, 1, "what was done", "block 5550123"},
+        {16, 1, 0, "what was done", "permit 5550123"}, {16, 0, 1, "what was done", "none 5550123"},
+        {17, 2, 0, "what was done", "screening off"},  {17, 1, 1, "what was done", "screening on"},
+        {17, 9, 1, "", ""},
     };
     for (const Case& c : cases) {
         fake.log.clear();
-        fake.talkOutcome = c.outcome;
+        fake.talkOutcome = static_cast<TalkOutcome>(c.reply);
+        fake.screeningReply = {c.reply != 0, "what was done"};
+        fake.bScreeningOn = c.reply != 0;
         CommBlockData d = Code(c.code);
         d.nParam1 = c.param1;
         d.nParam2 = 99;
-        ASSERT_EQ(Send(d), CommResult::Done) << c.code;
-        EXPECT_EQ(Read().nParam2, static_cast<int32_t>(c.outcome)) << c.code;
-        EXPECT_EQ(Read().nParam1, c.param1) << c.code;
-        EXPECT_EQ(fake.log, std::vector<std::string>{c.action}) << c.code;
-    }
-}
-
-TEST_F(CommDllTest, ScreeningCodesAnswerWithTheOutcomeAndItsText) {
-    // Parameter 2 answers 16's "done" and 17's "screening on"; "" asks nothing.
-    const std::tuple<int, int, bool, const char*> cases[] = {
-        {16, 2, true, "block 5550123"}, {16, 1, false, "permit 5550123"},
-        {16, 0, true, "none 5550123"},  {17, 2, false, "screening off"},
-        {17, 1, true, "screening on"},  {17, 9, true, ""}};
-    for (auto [code, param1, answer, action] : cases) {
-        fake.log.clear();
-        fake.screeningReply = {answer, "what was done"};
-        fake.bScreeningOn = answer;
-        CommBlockData d = Code(code);
-        d.nParam1 = param1;
         d.sNumber = "5550123";
-        ASSERT_EQ(Send(d), CommResult::Done);
-        EXPECT_EQ(Read().nParam2, answer ? 1 : 0) << code << " " << param1;
-        EXPECT_EQ(Read().sText, *action ? "what was done" : "") << code << " " << param1;
-        EXPECT_EQ(fake.log.size(), *action ? 1u : 0u);
-        EXPECT_EQ(fake.log.empty() ? "" : fake.log[0], action);
+        ASSERT_EQ(Send(d), CommResult::Done) << c.code;
+        const CommBlockData r = Read();
+        EXPECT_EQ(r.nParam2, c.reply) << c.code << " " << c.param1;
+        EXPECT_EQ(r.nParam1, c.param1) << c.code;
+        EXPECT_EQ(r.sText, c.text) << c.code << " " << c.param1;
+        EXPECT_EQ(fake.log, *c.action ? std::vector<std::string>{c.action}
+                                      : std::vector<std::string>{})
+            << c.code << " " << c.param1;
     }
 }
 

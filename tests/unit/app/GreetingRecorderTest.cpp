@@ -7,17 +7,14 @@
 
 #include "FakeGreetingLine.h"
 #include "TempHome.h"
+#include "WaitUntil.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 
-#include <chrono>
-#include <filesystem>
-#include <thread>
-
 namespace {
 
-using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 std::string SpeechFile() {
@@ -31,14 +28,8 @@ protected:
         setup.sFile = "./wave/greet.wav";
         setup.nMaxRecordMs = 1000;
     }
-    bool WaitIdle(CGreetingRecorder& rec) {
-        auto deadline = std::chrono::steady_clock::now() + 60s;
-        while (rec.Poll()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+    static bool WaitIdle(CGreetingRecorder& rec) {
+        return WaitUntil([&] { return !rec.Poll(); }, 60000);
     }
     std::string Greeting() const { return home.Read("wave/greet.wav"); }
     std::string TakeFile() const { return home.File("wave/greet.take.wav"); }

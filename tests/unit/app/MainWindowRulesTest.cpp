@@ -12,11 +12,12 @@ namespace {
 
 const std::vector<ScreenRect> kOneScreen = {{0, 0, 1920, 1080}};
 
-TEST(MainWindowRules, APositionOnNoScreenComesBackToTheCorner) {
+TEST(MainWindowRules, APositionOnNoScreenComesBackToTheCornerAndASizeIsCutToTheScreen) {
     struct Case {
         int x, y;
         std::vector<ScreenRect> screens;
         int wantX, wantY;
+        int w = 0, h = 0, wantW = 0, wantH = 0;
     } cases[] = {
         {3000, 100, kOneScreen, 0, 0},        // beyond the only screen
         {-40, 100, kOneScreen, 0, 0},         // off its left edge
@@ -30,26 +31,21 @@ TEST(MainWindowRules, APositionOnNoScreenComesBackToTheCorner) {
         {2500, 100, {{0, 0, 1366, 768}}, 0, 0},
         // A desktop whose screens leave (0, 0) uncovered: the first one's corner.
         {5000, 0, {{100, 50, 800, 600}}, 100, 50},
+        // Larger than the screen it is on: cut to it.
+        {100, 50, {{0, 0, 1366, 768}}, 100, 50, 1900, 1000, 1266, 718},
     };
     for (const Case& c : cases) {
         MainPlacement p;
         p.nPosX = c.x;
         p.nPosY = c.y;
+        p.nSizeX = c.w;
+        p.nSizeY = c.h;
         const MainPlacement placed = PlaceOnScreens(p, c.screens);
         EXPECT_EQ(placed.nPosX, c.wantX) << c.x << "," << c.y;
         EXPECT_EQ(placed.nPosY, c.wantY) << c.x << "," << c.y;
+        EXPECT_EQ(placed.nSizeX, c.wantW) << c.x << "," << c.y;
+        EXPECT_EQ(placed.nSizeY, c.wantH) << c.x << "," << c.y;
     }
-}
-
-TEST(MainWindowRules, ASizeLargerThanTheScreenIsCutToIt) {
-    MainPlacement p;
-    p.nPosX = 100;
-    p.nPosY = 50;
-    p.nSizeX = 1900;
-    p.nSizeY = 1000;
-    const MainPlacement placed = PlaceOnScreens(p, {{0, 0, 1366, 768}});
-    EXPECT_EQ(placed.nSizeX, 1266);
-    EXPECT_EQ(placed.nSizeY, 718);
 }
 
 TEST(MainWindowRules, WindowStateChoosesHowTheWindowStarts) {

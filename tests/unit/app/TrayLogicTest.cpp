@@ -27,10 +27,6 @@ TEST(TrayPictureTest, PausedBeforeRecordingBeforeHoldOrPlay) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(TrayPictureFor(c.flags), c.picture);
-    EXPECT_TRUE(IsAnimatedPicture(kTrayPicRecording));
-    EXPECT_TRUE(IsAnimatedPicture(kTrayPicPlaying));
-    EXPECT_FALSE(IsAnimatedPicture(kTrayPicIdle));
-    EXPECT_FALSE(IsAnimatedPicture(kTrayPicPaused));
 }
 
 // Ticks until the click is decided; the number of ticks it took, or -1.
