@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 
 extern "C" {
 #include <gsm.h>

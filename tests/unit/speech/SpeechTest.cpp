@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 
 // The sound's spectrum at hz over the whole signal, scaled so that the same
