@@ -4,6 +4,7 @@
 // window and listed there (deleting a call: MainCallListTest); and changes
 // made in the options dialog that the next call and the worker obey, kept in
 // the settings file.
+#include "AudioTestUtil.h"
 #include "TempHome.h"
 
 #include "ModemSim.h"
@@ -140,13 +141,6 @@ protected:
     std::unique_ptr<CDesktopUnderTest> desktop;
     std::string failure;
 };
-
-double Rms(const std::vector<int16_t>& s) {
-    double sum = 0;
-    for (int16_t v : s)
-        sum += double(v) * v;
-    return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
-}
 
 } // namespace
 

@@ -12,9 +12,10 @@ protected:
         // Short waits keep the suite quick; nothing here depends on them.
         drv.Settings().dwTimeoutDefault = 800;
     }
-    bool Shown(int id) {
+    // How often the message was shown.
+    long Shown(int id) {
         std::lock_guard l(ui.m);
-        return std::find(ui.messages.begin(), ui.messages.end(), LoadStr(id)) != ui.messages.end();
+        return std::count(ui.messages.begin(), ui.messages.end(), LoadStr(id));
     }
 };
 
@@ -22,17 +23,13 @@ protected:
 // told once, and again only after the modem answered in between.
 TEST_F(BadModem, ASilentModemFailsAndIsToldOnceUntilItAnswersAgain) {
     auto& sim = Ready("v253", false);
-    auto shownTimes = [&] {
-        std::lock_guard l(ui.m);
-        return std::count(ui.messages.begin(), ui.messages.end(), LoadStr(57677));
-    };
     sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
     drv.InitModem();
     EXPECT_FALSE(drv.m_bInitialized);
     EXPECT_NE(drv.DeviceFailure(), 0);
     for (int i = 0; i < 2; ++i)
         drv.InitModem();
-    EXPECT_EQ(shownTimes(), 1);
+    EXPECT_EQ(Shown(57677), 1);
     EXPECT_NE(ModemLog().find("Initialization failed. (again)"), std::string::npos);
 
     sim.SetMisbehaviour(modemsim::Misbehaviour::None);
@@ -41,7 +38,7 @@ TEST_F(BadModem, ASilentModemFailsAndIsToldOnceUntilItAnswersAgain) {
     ASSERT_TRUE(drv.m_bInitialized);
     sim.SetMisbehaviour(modemsim::Misbehaviour::Silent);
     drv.InitModem();
-    EXPECT_EQ(shownTimes(), 2);
+    EXPECT_EQ(Shown(57677), 2);
 }
 
 TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
@@ -50,7 +47,7 @@ TEST_F(BadModem, ByteByByteTransmissionStopsAtTheFirstRefusal) {
     drv.Profile().sCmdEchoOff = "E0#XYZ"; // a command this modem refuses
     drv.InitModem();
     EXPECT_FALSE(drv.m_bInitialized);
-    EXPECT_TRUE(Shown(57677));
+    EXPECT_EQ(Shown(57677), 1);
     // Each byte went out on its own, and the log names the line.
     EXPECT_NE(ModemLog().find("CommOut: AT&FQ0V1E0#XYZ"), std::string::npos);
 }
@@ -91,7 +88,7 @@ TEST_F(BadModem, AModemThatVanishesBeforeACommandIsShutDown) {
     EXPECT_FALSE(drv.m_bInitialized);
     EXPECT_NE(drv.DeviceFailure(), 0);
     EXPECT_TRUE(drv.StopRequested());
-    EXPECT_TRUE(Shown(57708));
+    EXPECT_EQ(Shown(57708), 1);
     EXPECT_FALSE(drv.IsOpen()) << "a write failure shuts the modem down";
 }
 

@@ -79,10 +79,8 @@ TEST(ModemSimAt, EveryPersonalityAnswersTheDiagnosticsProbes) {
         const modemsim::Personality* p = modemsim::FindPersonality(name);
         for (const char* probe : probes) {
             std::string answer = s.port->Command(std::string("AT") + probe);
-            bool ok = answer.size() >= 6 && answer.compare(answer.size() - 6, 6, "\r\nOK\r\n") == 0;
-            bool error =
-                answer.size() >= 9 && answer.compare(answer.size() - 9, 9, "\r\nERROR\r\n") == 0;
-            EXPECT_TRUE(ok || error) << probe << " gave " << answer;
+            const bool ok = answer.ends_with("\r\nOK\r\n");
+            EXPECT_TRUE(ok || answer.ends_with("\r\nERROR\r\n")) << probe << " gave " << answer;
             if (probe[0] == '+' && probe[1] == 'V') {
                 EXPECT_EQ(ok, p->plusV) << probe;
             }

@@ -10,19 +10,6 @@ using modemsim::CallerIdForm;
 using modemsim::Misbehaviour;
 using modemsim::RingCadence;
 
-namespace {
-
-CallerId Caller() {
-    CallerId id;
-    id.date = "0321";
-    id.time = "1405";
-    id.number = "5551234";
-    id.name = "JOHN DOE";
-    return id;
-}
-
-} // namespace
-
 TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
     struct Row {
         CallerIdForm form;
@@ -42,7 +29,7 @@ TEST(ModemSimLine, RingsCarryCallerIdInEachForm) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.want);
         SimWithPort s;
-        s.sim.SetCallerId(Caller(), row.form);
+        s.sim.SetCallerId({"0321", "1405", "5551234", "JOHN DOE", ""}, row.form);
         s.sim.Ring(row.rings, RingCadence::Fast(), row.word);
         EXPECT_EQ(s.port->ReadBytes(row.want.size(), 10000), row.want);
         EXPECT_EQ(s.port->ReadQuiet(400), ""); // and no more
@@ -122,14 +109,4 @@ TEST(ModemSimLine, MisbehavingModesStayBadUntilTurnedOff) {
 
     s.sim.SetMisbehaviour(Misbehaviour::None);
     EXPECT_EQ(p.Command("AT"), "\r\nOK\r\n");
-}
-
-TEST(ModemSimLine, HostCanCloseAndReopenThePort) {
-    SimWithPort s;
-    EXPECT_EQ(s.port->Command("ATE0"), "ATE0\r\r\nOK\r\n");
-    s.port.reset(); // the driver releases the modem ...
-    s.port = std::make_unique<HostPort>(s.sim.SlavePath());
-    ASSERT_TRUE(s.port->IsOpen()); // ... and opens it again
-    EXPECT_EQ(s.port->Command("AT"), "\r\nOK\r\n");
-    EXPECT_FALSE(s.sim.HasVanished());
 }

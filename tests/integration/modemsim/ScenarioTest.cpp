@@ -118,14 +118,6 @@ TEST(ModemSimScenario, ScriptDrivesACallAndSavesWhatTheHostPlayed) {
     EXPECT_EQ(RunProgram({"soxi", "-r", home.File("played.wav")}).out, "8000\n");
 }
 
-TEST(ModemSimScenario, StopEndsAWaitingScript) {
-    SimWithPort s;
-    ScriptRun script(s, "wait command +VRX timeout=600000\nsay never\n");
-    script.stop = true;
-    EXPECT_FALSE(script.Join());
-    EXPECT_NE(script.error.find("line 1"), std::string::npos) << script.error;
-}
-
 // Each round is one call: it rings, and the host takes the line and hangs up.
 // (A repeat without a count ends at a stop: see the program's test.)
 TEST(ModemSimScenario, RepeatedCallsRingAgainUntilTheirCount) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 extern "C" {
 #include <gsm.h>
 }
@@ -17,14 +19,6 @@ using modemsim::SignalSource;
 namespace {
 
 constexpr char kDle = 0x10;
-
-struct GsmCoder {
-    GsmCoder() : g(gsm_create()) {}
-    ~GsmCoder() { gsm_destroy(g); }
-    GsmCoder(const GsmCoder&) = delete;
-    GsmCoder& operator=(const GsmCoder&) = delete;
-    gsm g;
-};
 
 } // namespace
 
@@ -125,11 +119,11 @@ TEST(ModemSimVoice, TransmitOfFramedGsmIsDecodedToTheTone) {
     EXPECT_EQ(p.ReadUntil("CONNECT\r\n", 5000), "\r\nCONNECT\r\n");
 
     std::vector<int16_t> tone = Sine(600, 8000, 160 * 50, 8000);
-    GsmCoder g;
+    std::unique_ptr<gsm_state, decltype(&gsm_destroy)> g(gsm_create(), gsm_destroy);
     std::string line;
     for (size_t f = 0; f < 50; ++f) {
         gsm_byte frame[33];
-        gsm_encode(g.g, tone.data() + f * 160, frame);
+        gsm_encode(g.get(), tone.data() + f * 160, frame);
         line += "\xFE\xFE" + Shield(std::string(reinterpret_cast<char*>(frame), 33)) +
                 std::string("\x00\xA5\xA5", 3);
     }
@@ -165,14 +159,10 @@ TEST(ModemSimVoice, ReceiveInG711DecodesToTheTone) {
 // rate, and 8-bit stereo at 11025 Hz that the source mixes and resamples.
 TEST(ModemSimVoice, WavFilesFromSoxBecomeTheCallersSound) {
     TempHome home;
-    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "8000", "-c", "1", "-b", "16", home.File("a.wav"),
-                          "synth", "0.5", "sine", "900"})
-                  .nExit,
-              0);
-    ASSERT_EQ(RunProgram({"sox", "-n", "-r", "11025", "-c", "2", "-b", "8", home.File("b.wav"),
-                          "synth", "0.5", "sine", "1400"})
-                  .nExit,
-              0);
+    for (auto [file, rate, channels, bits, hz] : {std::array{"a.wav", "8000", "1", "16", "900"},
+                                                  std::array{"b.wav", "11025", "2", "8", "1400"}})
+        ASSERT_EQ(RunProgram({"sox", "-n", "-r", rate, "-c", channels, "-b", bits,
+                              home.File(file), "synth", "0.5", "sine", hz}).nExit, 0);
     home.Write("bad.wav", "RIFF\x10\0\0\0WAVEjunk");
     SignalSource source;
     std::string error;

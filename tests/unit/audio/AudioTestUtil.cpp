@@ -64,6 +64,13 @@ double ToneShare(const std::vector<int16_t>& s, double hz, double rate) {
     return total > 0 ? power / (total * s.size() / 2.0) : 0;
 }
 
+double Rms(const std::vector<int16_t>& s) {
+    double sum = 0;
+    for (int16_t v : s)
+        sum += double(v) * v;
+    return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
+}
+
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate) {
     CWaveFile f;
     ASSERT_EQ(f.Create(path, PcmFormat(rate)), 1) << f.LastError();

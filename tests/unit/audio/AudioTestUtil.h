@@ -1,5 +1,5 @@
-// Helpers shared by the audio tests: signals and measures, the voice codecs
-// driven block by block, WAV files, and sox as the independent reader.
+// Helpers shared by the tests that judge sound: signals and measures, the
+// voice codecs driven block by block, WAV files, and sox as the independent reader.
 #pragma once
 
 #include "ChildProcess.h"
@@ -18,8 +18,11 @@ std::vector<int16_t> SpeechSample();
 // searching the best alignment within maxDelay samples and the best gain.
 double SnrDb(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded,
              int maxDelay = 0);
-// Power of the signal at hz (Goertzel) relative to its total power, 0..1.
+// Power of the signal at hz (Goertzel) relative to its total power, 0..1,
+// its DC offset left out (the sound card's path has one). HostPort.h has the
+// plain measure, for samples a modem carried.
 double ToneShare(const std::vector<int16_t>& s, double hz, double rate = 8000);
+double Rms(const std::vector<int16_t>& s);
 
 // A mono 16-bit WAV file of the samples; the test fails when it cannot be made.
 void WriteWav(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = 8000);

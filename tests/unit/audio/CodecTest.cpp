@@ -19,10 +19,6 @@ namespace {
 
 class EveryCodec : public ::testing::TestWithParam<CodecCase> {};
 
-std::string Tool() {
-    return BuiltProgram("vorella-tool");
-}
-
 } // namespace
 
 TEST_P(EveryCodec, SpeechSurvivesARoundTrip) {
@@ -281,7 +277,7 @@ TEST(AudioTool, BadInputsEndWithTheirExitCodes) {
     };
     for (const auto& row : rows) {
         std::vector<std::string> argv = row.args;
-        argv.insert(argv.begin(), Tool());
+        argv.insert(argv.begin(), BuiltProgram("vorella-tool"));
         EXPECT_EQ(RunProgram(argv).nExit, row.exit) << argv[1] << " " << argv[2];
     }
 }

@@ -20,11 +20,6 @@ std::string SpeechFile() {
     return SourceFile("tests/data/audio/speech.wav");
 }
 
-// Waits for a condition the player thread brings about.
-bool WaitFor(const std::function<bool()>& done) {
-    return WaitUntil(done, 60000);
-}
-
 class LocalPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override { backend.SetSpeed(20); }
@@ -82,7 +77,7 @@ TEST_F(LocalPlayerTest, EveryCodingDecodesAsSoxDecodesItAndPlaysToItsEnd) {
         const uint64_t before = backend.FramesPlayed();
         player.Play();
         EXPECT_TRUE(player.IsPlaying());
-        ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+        ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }));
         EXPECT_TRUE(player.IsAtEnd());
         EXPECT_EQ(player.PositionMs(), player.LengthMs());
         EXPECT_EQ(player.LastError(), "");
@@ -107,7 +102,7 @@ TEST_F(LocalPlayerTest, SeekPauseStopAndVolumeActOnWhatTheDeviceGets) {
     player.Play();
     EXPECT_TRUE(player.IsPlaying());
     EXPECT_LT(player.PositionMs(), 1000u);
-    ASSERT_TRUE(WaitFor([&] { return player.PositionMs() >= 100; }));
+    ASSERT_TRUE(WaitUntil([&] { return player.PositionMs() >= 100; }));
 
     // Paused, nothing more reaches the device and the position stays.
     player.Pause();
@@ -120,7 +115,7 @@ TEST_F(LocalPlayerTest, SeekPauseStopAndVolumeActOnWhatTheDeviceGets) {
     player.Play();
     player.Seek(3500);
     EXPECT_GE(player.PositionMs(), 3500u);
-    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }));
     EXPECT_TRUE(player.IsAtEnd());
 
     // Stop goes back to the start.
@@ -133,7 +128,7 @@ TEST_F(LocalPlayerTest, SeekPauseStopAndVolumeActOnWhatTheDeviceGets) {
     backend.SetSpeed(20);
     player.SetVolume(50);
     player.Play();
-    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }));
     std::vector<int16_t> played = backend.RecentlyPlayed();
     std::vector<int16_t> original = SoxSamples(SpeechFile(), true);
     ASSERT_EQ(played.size(), 8000u);
@@ -157,7 +152,7 @@ TEST_F(LocalPlayerTest, AutomaticVolumeRaisesAQuietRecordingWithoutClipping) {
     ASSERT_TRUE(player.Open(quiet, &error)) << error;
     player.SetAutoGain(true);
     player.Play();
-    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }));
     const std::vector<int16_t> played = backend.RecentlyPlayed();
     int playedPeak = 0;
     for (int16_t s : played)
@@ -222,7 +217,7 @@ TEST_F(LocalPlayerTest, ADeviceThatRefusesTheRateIsReported) {
     std::string error;
     ASSERT_TRUE(player.Open(SpeechFile(), &error)) << error;
     player.Play();
-    ASSERT_TRUE(WaitFor([&] { return !player.IsPlaying(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }));
     EXPECT_NE(player.LastError().find("8000 samples/s"), std::string::npos) << player.LastError();
     EXPECT_EQ(player.PositionMs(), 0u);
 }

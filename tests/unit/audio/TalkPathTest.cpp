@@ -24,13 +24,6 @@ namespace {
 constexpr double kSpeed = 2; // the card's clock and the line's, times real time
 constexpr int kIn = 0, kOut = 1;
 
-double Rms(const std::vector<int16_t>& s) {
-    double sum = 0;
-    for (size_t i = 0; i < s.size(); ++i)
-        sum += double(s[i]) * s[i];
-    return s.empty() ? 0 : std::sqrt(sum / double(s.size()));
-}
-
 std::vector<int16_t> Last(const std::vector<int16_t>& s, size_t n) {
     return {s.end() - static_cast<long>(std::min(n, s.size())), s.end()};
 }

@@ -15,17 +15,14 @@
 
 namespace {
 
-void Le16(std::string& s, uint16_t v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>(v >> 8));
-}
-void Le32(std::string& s, uint32_t v) {
-    Le16(s, static_cast<uint16_t>(v & 0xFFFF));
-    Le16(s, static_cast<uint16_t>(v >> 16));
+// v as `bytes` bytes, low byte first.
+void Le(std::string& s, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        s.push_back(static_cast<char>(v >> (8 * i)));
 }
 std::string Chunk(const char* id, const std::string& body, int64_t sizeOverride = -1) {
     std::string c(id, 4);
-    Le32(c, static_cast<uint32_t>(sizeOverride >= 0 ? sizeOverride : int64_t(body.size())));
+    Le(c, static_cast<uint32_t>(sizeOverride >= 0 ? sizeOverride : int64_t(body.size())), 4);
     c += body;
     if (body.size() & 1)
         c.push_back('\0');
@@ -33,27 +30,27 @@ std::string Chunk(const char* id, const std::string& body, int64_t sizeOverride 
 }
 std::string Fmt(uint16_t channels, uint16_t bits, size_t extraBytes = 0) {
     std::string f;
-    Le16(f, 1);
-    Le16(f, channels);
-    Le32(f, 8000);
-    Le32(f, 8000u * channels * bits / 8);
-    Le16(f, static_cast<uint16_t>(channels * bits / 8));
-    Le16(f, bits);
+    Le(f, 1, 2);
+    Le(f, channels, 2);
+    Le(f, 8000, 4);
+    Le(f, 8000u * channels * bits / 8, 4);
+    Le(f, channels * bits / 8u, 2);
+    Le(f, bits, 2);
     if (extraBytes >= 2) {
-        Le16(f, static_cast<uint16_t>(extraBytes - 2));
+        Le(f, static_cast<uint32_t>(extraBytes - 2), 2);
         f.append(extraBytes - 2, 'x');
     }
     return Chunk("fmt ", f);
 }
 std::string Riff(const std::string& chunks, const char* form = "WAVE") {
     std::string r = "RIFF";
-    Le32(r, static_cast<uint32_t>(4 + chunks.size()));
+    Le(r, static_cast<uint32_t>(4 + chunks.size()), 4);
     return r + form + chunks;
 }
 std::string Samples16(std::initializer_list<int16_t> v) {
     std::string s;
     for (int16_t x : v)
-        Le16(s, static_cast<uint16_t>(x));
+        Le(s, static_cast<uint16_t>(x), 2);
     return s;
 }
 

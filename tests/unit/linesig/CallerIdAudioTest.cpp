@@ -23,12 +23,14 @@ std::string Message(const std::string& params) {
 
 const std::string kMessage =
     Message(Param(1, "12071503") + Param(2, "0301234567") + Param(7, "Ada Lovegood"));
+// The North American single-data form: type 4, then date, time and number
+// with no parameter headers.
+const std::string kSingleData = std::string("\x04\x12", 2) + "12071503" + "5551234567";
 
 } // namespace
 
 TEST(LineSignalCallerId, FskMessagesComeBackAsSentOnceAndDamagedOnesNotAtAll) {
     using Step = LineAudioStep;
-    const std::string sdmf = std::string("\x04\x12", 2) + "12071503" + "5551234567";
     const std::string second = Message(Param(2, "5550100") + Param(7, "Second Caller"));
     const std::vector<int16_t> v23 = SynthesiseLineAudio(
         {Step::Silence(300), Step::CallerIdFsk(kMessage, FskForm::EtsiV23), Step::Silence(300)});
@@ -62,11 +64,10 @@ TEST(LineSignalCallerId, FskMessagesComeBackAsSentOnceAndDamagedOnesNotAtAll) {
                               Step::Silence(300)}),
          {kMessage},
          true},
-        // The North American single-data form: type 4, then date, time and
-        // number with no parameter headers. The detector hands it on as it came.
+        // The detector hands the single-data form on as it came.
         {"single data",
-         SynthesiseLineAudio({Step::CallerIdFsk(sdmf, FskForm::Bell202), Step::Silence(200)}),
-         {sdmf},
+         SynthesiseLineAudio({Step::CallerIdFsk(kSingleData, FskForm::Bell202), Step::Silence(200)}),
+         {kSingleData},
          true},
         {"12 dB down", faint, {kMessage}, true},
         {"over noise, three calls",
@@ -147,10 +148,9 @@ TEST(LineSignalCallerId, OnlyWellFormedCallerIdMessagesCount) {
         std::string message;
         bool bValid;
     };
-    const std::string sdmf = std::string("\x04\x12", 2) + "12071503" + "5551234567";
     const Row rows[] = {
         {"multiple data", kMessage, true},
-        {"single data", sdmf, true},
+        {"single data", kSingleData, true},
         {"single data, number withheld", std::string("\x04\x09", 2) + "12071503P", true},
         {"number absent, Latin-1 name",
          Message(Param(4, "O") + Param(7, "J\xfcrgen") + Param(0x11, "\x01")), true},

@@ -25,16 +25,11 @@ TEST(LineSignalKeys, EachKeyOnceInOrderWhateverTheBlockSize) {
         std::vector<LineSignal> found = Detect(sound, block);
         EXPECT_EQ(KeysOf(found), kAllKeys + "5" + "1122") << "block " << block;
         EXPECT_EQ(found.size(), kAllKeys.size() + 5) << "block " << block;
+        // Reported as the press is heard, not when it ends: the first came at 0.2 s.
+        ASSERT_FALSE(found.empty());
+        EXPECT_GT(Seconds(found[0].nAtSample), 0.2);
+        EXPECT_LT(Seconds(found[0].nAtSample), 0.35) << "block " << block;
     }
-}
-
-TEST(LineSignalKeys, ReportedWhenThePressIsHeard) {
-    std::vector<int16_t> sound =
-        SynthesiseLineAudio({LineAudioStep::Silence(1000), LineAudioStep::Keys("7", 100)});
-    std::vector<LineSignal> found = Detect(sound);
-    ASSERT_EQ(KeysOf(found), "7");
-    EXPECT_GT(Seconds(found[0].nAtSample), 1.0);
-    EXPECT_LT(Seconds(found[0].nAtSample), 1.15);
 }
 
 TEST(LineSignalKeys, KeysFromSoxAreFoundToo) {

@@ -1,5 +1,6 @@
 #include "LineSigTestUtil.h"
 
+#include "AudioTestUtil.h"
 #include "ChildProcess.h"
 #include "TempHome.h"
 #include "linesig/LineSignalDetector.h"
@@ -102,24 +103,13 @@ const std::vector<int16_t>& Speech() {
     return speech;
 }
 
-namespace {
-
-double MeanPower(const std::vector<int16_t>& s) {
-    double sum = 0;
-    for (int16_t v : s)
-        sum += static_cast<double>(v) * v;
-    return s.empty() ? 0 : sum / static_cast<double>(s.size());
-}
-
-} // namespace
-
 std::vector<int16_t> MixAtSnr(const std::vector<int16_t>& a, const std::vector<int16_t>& b,
                               double snrDb) {
     std::vector<int16_t> bFit(a.size());
     for (size_t i = 0; i < a.size() && !b.empty(); ++i)
         bFit[i] = b[i % b.size()];
-    double pb = MeanPower(bFit);
-    double gain = pb > 0 ? std::sqrt(MeanPower(a) / pb / std::pow(10.0, snrDb / 10)) : 0;
+    const double rb = Rms(bFit);
+    const double gain = rb > 0 ? Rms(a) / rb / std::pow(10.0, snrDb / 20) : 0;
     std::vector<int16_t> out(a.size());
     for (size_t i = 0; i < a.size(); ++i) {
         double v = a[i] + gain * bFit[i];

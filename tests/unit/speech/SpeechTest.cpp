@@ -2,27 +2,21 @@
 // line's rate with speech's level and length and without aliasing, and the
 // fallback to English.
 #include "speech/Speech.h"
+#include "AudioTestUtil.h"
+#include "HostPort.h"
 #include "audio/AudioLog.h"
 #include "speech/Announcement.h"
 #include "speech/SpeechPhrases.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
 
-// The sound's spectrum at hz (Goertzel over the whole signal), scaled so that
-// the same sound sampled at another rate has the same.
+// The sound's spectrum at hz over the whole signal, scaled so that the same
+// sound sampled at another rate has the same.
 double Power(const std::vector<int16_t>& s, double rate, double hz) {
-    const double c = 2 * std::cos(2 * M_PI * hz / rate);
-    double s1 = 0, s2 = 0;
-    for (int16_t v : s) {
-        const double s0 = v + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return (s1 * s1 + s2 * s2 - c * s1 * s2) / (rate * rate);
+    const double scale = static_cast<double>(s.size()) * Rms(s) / rate;
+    return ToneShare(s.data(), s.size(), static_cast<int>(rate), hz) * scale * scale / 2;
 }
 
 // What the line's sound has in 2000..3400 Hz beyond the original there, as a
@@ -37,13 +31,6 @@ double AliasShare(const std::vector<int16_t>& original, double rate,
         total += want;
     }
     return extra / total;
-}
-
-double Rms(const std::vector<int16_t>& s) {
-    double sum = 0;
-    for (int16_t v : s)
-        sum += double(v) * v;
-    return s.empty() ? 0 : std::sqrt(sum / static_cast<double>(s.size()));
 }
 
 } // namespace
