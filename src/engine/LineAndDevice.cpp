@@ -128,6 +128,20 @@ void CMultiThread::OpenDevice() {
     dev.SetStopRequest(false);
 }
 
+bool CMultiThread::CloseIfSetUpFailed() {
+    // A modem that stops answering its set-up (as a call ends, say) is no
+    // longer ready and would never hear a ring again, nor be tried again:
+    // it is opened afresh, as at the start. One that answers then goes on
+    // taking calls; one that does not pauses monitoring, and says so.
+    ITelephoneDevice& dev = m_phone.Device();
+    if (dev.IsReady() || !dev.DeviceFailure() || m_state.bOffHook)
+        return false;
+    // Not lost: the next open tells how the set-up went.
+    m_bDeviceUp = false;
+    dev.Close(false);
+    return true;
+}
+
 void CMultiThread::FollowAvailability() {
     ITelephoneDevice& dev = m_phone.Device();
     const std::string reason = dev.UnavailableReason();

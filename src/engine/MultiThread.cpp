@@ -335,6 +335,8 @@ bool CMultiThread::CheckLine() {
         m_recorder.TouchAndForgetCurrentFile();
         return false;
     }
+    if (CloseIfSetUpFailed())
+        return false;
     if (m_state.bHold) {
         m_actions.PlayHoldMusic();
         return false;

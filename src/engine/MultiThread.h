@@ -218,6 +218,10 @@ private:
     // Tells the front end when the open device can no longer take calls,
     // or can again.
     void FollowAvailability();
+    // Closes an open device whose set-up failed since it was opened (a modem
+    // that stopped answering), for the line check to open it afresh; true
+    // when it did.
+    bool CloseIfSetUpFailed();
     void Log(const std::string& text);
     // A call program that pauses monitoring started (true) or ended (false).
     void PauseForProgram(bool bPause);
