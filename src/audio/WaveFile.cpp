@@ -29,7 +29,8 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
         v.push_back(static_cast<uint8_t>((x >> (8 * i)) & 0xFF));
 }
 void PutId(std::vector<uint8_t>& v, const char* id) {
-    v.insert(v.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i)
+        v.push_back(static_cast<uint8_t>(id[i]));
 }
 
 bool ReadAt(std::FILE* f, uint64_t offset, uint8_t* out, size_t count) {
@@ -273,7 +274,7 @@ std::vector<uint8_t> WaveHeader(const WaveFormat& format, uint32_t nDataBytes,
     const uint64_t nRiffBytes = 4 + 8 + fmtBytes + (fmtBytes & 1) + (bCompressed ? 12 : 0) + 8 +
                                 uint64_t{nDataBytes} + (nDataBytes & 1);
     std::vector<uint8_t> h;
-    h.reserve(64 + format.extra.size()); // one allocation (and no false overflow warning at -O2)
+    h.reserve(64 + format.extra.size());
     PutId(h, "RIFF");
     Put32(h, static_cast<uint32_t>(std::min<uint64_t>(0xFFFFFFFFu, nRiffBytes)));
     PutId(h, "WAVE");
