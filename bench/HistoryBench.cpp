@@ -19,7 +19,6 @@
 
 namespace {
 
-
 constexpr int kCalls = 100'000;
 constexpr int kPage = 100;
 

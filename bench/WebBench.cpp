@@ -163,7 +163,7 @@ void BM_WebListPage(benchmark::State& state) {
     state.counters["first_vs_index"] = first / IndexReference();
     int status = 0;
     TimedAgainst(state, IndexReference(), "vs_index", 0.05,
-          [&] { status = s.site->Handle(request).nStatus; });
+                 [&] { status = s.site->Handle(request).nStatus; });
     if (status != 200)
         state.SkipWithError("the page was not served");
 }

@@ -17,8 +17,7 @@ protected:
     // The core's catalogue of another language, put in the program folder's
     // lang/ (where it is looked for first) before the windows are made: the
     // first LoadStr, which may come while they are made, reads it.
-    explicit CoreWindowTest(const std::string& catalogue = "")
-        : bCatalogue(catalogue.empty() || (home.CopyShipped("lang/" + catalogue), true)) {}
+    explicit CoreWindowTest(const std::string& catalogue = "") : sCatalogue(PutInLang(catalogue)) {}
     void SetUp() override {
         SetAppBrand({"Vorella", "Copyright (C) 2026 The Vorella developers",
                      "https://vorella.example.org/"});
@@ -34,8 +33,15 @@ protected:
     }
 
     TempHome home;
-    const bool bCatalogue;
+    const std::string sCatalogue; // empty: the program's own language
     FakeAppWorker worker;
     CQtFrontEnd frontEnd{CCallNotifier::Kind::PopupWindow};
     CBasicWindow window{frontEnd};
+
+private:
+    std::string PutInLang(const std::string& catalogue) {
+        if (!catalogue.empty())
+            home.CopyShipped("lang/" + catalogue);
+        return catalogue;
+    }
 };
